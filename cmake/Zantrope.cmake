@@ -1,0 +1,62 @@
+# Shared helpers for the library, test, benchmark and fuzz targets.
+
+set(ZT_SOURCE_ROOT ${PROJECT_SOURCE_DIR})
+
+function(zt_set_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
+        -Wold-style-cast -Wcast-align -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough)
+    if(ZT_WARNINGS_AS_ERRORS)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+endfunction()
+
+function(zt_common_settings target)
+    target_compile_features(${target} PUBLIC cxx_std_20)
+    set_target_properties(${target} PROPERTIES CXX_EXTENSIONS OFF POSITION_INDEPENDENT_CODE ON)
+    zt_set_warnings(${target})
+endfunction()
+
+# zt_add_library(<name> [DEPS <targets...>] [PRIVATE_DEPS <targets...>])
+# One static library per source folder: every .cpp of the calling folder.
+function(zt_add_library name)
+    cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${ZT_SOURCE_ROOT}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+    zt_common_settings(${name})
+endfunction()
+
+# zt_add_test(<library>): one test binary per library, from every .cpp of the
+# calling folder, registered with CTest.
+function(zt_add_test library)
+    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    set(target ${library}_tests)
+    add_executable(${target} ${sources})
+    target_link_libraries(${target} PRIVATE ${library} zt_testsupport ${ARG_DEPS} GTest::gtest GTest::gmock)
+    target_include_directories(${target} PRIVATE ${ZT_SOURCE_ROOT}/tests)
+    zt_common_settings(${target})
+    gtest_discover_tests(${target}
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+        PROPERTIES ENVIRONMENT "ZT_SOURCE_DIR=${ZT_SOURCE_ROOT};ZT_BUNDLE_DIR=${ZT_SOURCE_ROOT}/resources"
+        DISCOVERY_MODE PRE_TEST)
+endfunction()
+
+# zt_add_bench(<name> <sources...> DEPS <targets...>)
+function(zt_add_bench name)
+    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark)
+    zt_common_settings(${name})
+endfunction()
+
+# zt_add_fuzzer(<name> <source> DEPS <targets...>): libFuzzer targets, clang only.
+function(zt_add_fuzzer name source)
+    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    zt_common_settings(${name})
+endfunction()

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the benchmarks need.
+# Quick when everything is already there: apt-get runs only for what is missing.
+set -euo pipefail
+
+packages=(
+    # toolchain
+    build-essential cmake ninja-build ccache pkg-config clang clang-format
+    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    # foundation
+    libplist-dev uuid-dev libssl-dev
+    # documents and archives
+    zlib1g-dev libminizip-dev libxml2-dev libprotobuf-c-dev protobuf-c-compiler
+    # pictures and text
+    libjpeg62-turbo-dev libpng-dev libgif-dev libimagequant-dev
+    libcairo2-dev libpango1.0-dev fonts-dejavu-core
+    # movies and sound
+    libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev libsndfile1-dev
+    # network
+    libcurl4-openssl-dev
+    # OpenGL ES on the CPU
+    libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri
+    # desktop window for the app
+    libsdl2-dev
+    # independent readers used by tests, references used by benchmarks
+    python3 zip unzip ffmpeg rapidjson-dev
+    # time zone data for date formatting
+    tzdata
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -q
+"${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

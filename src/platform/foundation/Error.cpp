@@ -1,0 +1,33 @@
+#include "platform/foundation/Error.h"
+
+#include <system_error>
+
+namespace plat {
+
+Error::Error(std::string domain, int64_t code, std::string localizedDescription, Dictionary userInfo)
+    : _domain(std::move(domain))
+    , _code(code)
+    , _localizedDescription(std::move(localizedDescription))
+    , _userInfo(std::move(userInfo))
+{
+}
+
+std::string Error::description() const
+{
+    return _domain + " (" + std::to_string(_code) + "): " + _localizedDescription;
+}
+
+Error Error::posix(int errnoValue, const std::string& operation, const std::string& path)
+{
+    std::string text = operation;
+    if (!path.empty())
+        text += " " + path;
+    text += ": ";
+    text += std::error_code(errnoValue, std::generic_category()).message();
+    Dictionary userInfo;
+    if (!path.empty())
+        userInfo.set(kFilePathErrorKey, path);
+    return Error(kPOSIXErrorDomain, errnoValue, std::move(text), std::move(userInfo));
+}
+
+}  // namespace plat

@@ -1,0 +1,38 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/foundation/Value.h"
+
+namespace plat {
+
+// A failure as the platform reports it: a domain (as a rule the reporting
+// class's name), an integer code, a text for the user and free details.
+// Any thread (immutable once made).
+class Error {
+public:
+    Error(std::string domain, int64_t code, std::string localizedDescription, Dictionary userInfo = {});
+
+    const std::string& domain() const { return _domain; }
+    int64_t code() const { return _code; }
+    const std::string& localizedDescription() const { return _localizedDescription; }
+    const Dictionary& userInfo() const { return _userInfo; }
+
+    // "domain (code): description", for logs.
+    std::string description() const;
+
+    // An error of the POSIX domain from an errno value, naming the operation and path.
+    static Error posix(int errnoValue, const std::string& operation, const std::string& path = {});
+
+private:
+    std::string _domain;
+    int64_t _code;
+    std::string _localizedDescription;
+    Dictionary _userInfo;
+};
+
+inline constexpr const char* kPOSIXErrorDomain = "NSPOSIXErrorDomain";
+inline constexpr const char* kCocoaErrorDomain = "NSCocoaErrorDomain";
+inline constexpr const char* kFilePathErrorKey = "NSFilePath";
+
+}  // namespace plat

@@ -1,0 +1,372 @@
+#include "platform/foundation/Files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include "platform/foundation/Paths.h"
+
+namespace plat {
+
+namespace {
+
+// Closes a descriptor on every path out of a function.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd)
+        : _fd(fd)
+    {
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor()
+    {
+        if (_fd >= 0)
+            ::close(_fd);
+    }
+    int get() const { return _fd; }
+    bool isValid() const { return _fd >= 0; }
+    // Closes now and reports the result: close can report a failed write.
+    int close()
+    {
+        int result = ::close(_fd);
+        _fd = -1;
+        return result;
+    }
+
+private:
+    int _fd;
+};
+
+struct DirectoryCloser {
+    void operator()(DIR* directory) const { ::closedir(directory); }
+};
+using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
+
+Result<void> writeAll(int fd, const uint8_t* bytes, size_t length, const std::string& path)
+{
+    while (length > 0) {
+        ssize_t written = ::write(fd, bytes, length);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return Error::posix(errno, "write", path);
+        }
+        bytes += written;
+        length -= static_cast<size_t>(written);
+    }
+    return Result<void>::success();
+}
+
+Result<void> removeTree(const std::string& path)
+{
+    struct stat info { };
+    if (::lstat(path.c_str(), &info) != 0)
+        return Error::posix(errno, "remove", path);
+    if (S_ISDIR(info.st_mode)) {
+        auto names = contentsOfDirectory(path);
+        if (!names.ok())
+            return names.error();
+        for (const std::string& name : names.value()) {
+            auto removed = removeTree(appendingPathComponent(path, name));
+            if (!removed.ok())
+                return removed;
+        }
+        if (::rmdir(path.c_str()) != 0)
+            return Error::posix(errno, "remove folder", path);
+        return Result<void>::success();
+    }
+    if (::unlink(path.c_str()) != 0)
+        return Error::posix(errno, "remove", path);
+    return Result<void>::success();
+}
+
+Result<void> copyFile(const std::string& from, const std::string& to, mode_t mode)
+{
+    FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!source.isValid())
+        return Error::posix(errno, "open", from);
+    FileDescriptor destination(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode & 07777));
+    if (!destination.isValid())
+        return Error::posix(errno, "create", to);
+    std::vector<uint8_t> buffer(1 << 20);
+    for (;;) {
+        ssize_t got = ::read(source.get(), buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            int error = errno;
+            ::unlink(to.c_str());
+            return Error::posix(error, "read", from);
+        }
+        if (got == 0)
+            break;
+        auto written = writeAll(destination.get(), buffer.data(), static_cast<size_t>(got), to);
+        if (!written.ok()) {
+            ::unlink(to.c_str());
+            return written;
+        }
+    }
+    if (destination.close() != 0) {
+        int error = errno;
+        ::unlink(to.c_str());
+        return Error::posix(error, "close", to);
+    }
+    return Result<void>::success();
+}
+
+Result<void> copyTree(const std::string& from, const std::string& to)
+{
+    struct stat info { };
+    if (::lstat(from.c_str(), &info) != 0)
+        return Error::posix(errno, "copy", from);
+    if (S_ISLNK(info.st_mode)) {
+        std::string target(static_cast<size_t>(info.st_size) + 1, '\0');
+        ssize_t length = ::readlink(from.c_str(), target.data(), target.size());
+        if (length < 0)
+            return Error::posix(errno, "read link", from);
+        target.resize(static_cast<size_t>(length));
+        if (::symlink(target.c_str(), to.c_str()) != 0)
+            return Error::posix(errno, "create link", to);
+        return Result<void>::success();
+    }
+    if (!S_ISDIR(info.st_mode))
+        return copyFile(from, to, info.st_mode);
+    if (::mkdir(to.c_str(), info.st_mode & 07777) != 0)
+        return Error::posix(errno, "create folder", to);
+    auto names = contentsOfDirectory(from);
+    if (!names.ok())
+        return names.error();
+    for (const std::string& name : names.value()) {
+        auto copied = copyTree(appendingPathComponent(from, name), appendingPathComponent(to, name));
+        if (!copied.ok())
+            return copied;
+    }
+    return Result<void>::success();
+}
+
+void collectSubpaths(const std::string& root, const std::string& relative, std::vector<std::string>& out)
+{
+    auto names = contentsOfDirectory(relative.empty() ? root : appendingPathComponent(root, relative));
+    if (!names.ok())
+        return;
+    for (const std::string& name : names.value()) {
+        std::string path = relative.empty() ? name : relative + "/" + name;
+        out.push_back(path);
+        struct stat info { };
+        if (::lstat(appendingPathComponent(root, path).c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+            collectSubpaths(root, path, out);
+    }
+}
+
+}  // namespace
+
+bool fileExists(const std::string& path)
+{
+    struct stat info { };
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+bool isDirectory(const std::string& path)
+{
+    struct stat info { };
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+Result<Data> readFile(const std::string& path)
+{
+    return readFile(path, std::numeric_limits<int64_t>::max());
+}
+
+Result<Data> readFile(const std::string& path, int64_t maxBytes)
+{
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.isValid())
+        return Error::posix(errno, "open", path);
+    struct stat info { };
+    if (::fstat(fd.get(), &info) != 0)
+        return Error::posix(errno, "stat", path);
+    if (S_ISDIR(info.st_mode))
+        return Error::posix(EISDIR, "read", path);
+    if (info.st_size > maxBytes)
+        return Error::posix(EFBIG, "read", path);
+    Data data;
+    data.reserve(static_cast<size_t>(info.st_size));
+    uint8_t buffer[65536];
+    for (;;) {
+        ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return Error::posix(errno, "read", path);
+        }
+        if (got == 0)
+            break;
+        // The file may grow while it is read; the limit still holds.
+        if (static_cast<int64_t>(data.size()) + got > maxBytes)
+            return Error::posix(EFBIG, "read", path);
+        data.insert(data.end(), buffer, buffer + got);
+    }
+    return data;
+}
+
+Result<void> writeFileAtomically(const std::string& path, const Data& bytes)
+{
+    return writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+Result<void> writeFileAtomically(const std::string& path, std::string_view bytes)
+{
+    std::string temporaryPath = appendingPathComponent(deletingLastPathComponent(path), ".tmp-XXXXXX");
+    if (deletingLastPathComponent(path).empty())
+        temporaryPath = ".tmp-XXXXXX";
+    FileDescriptor fd(::mkostemp(temporaryPath.data(), O_CLOEXEC));
+    if (!fd.isValid())
+        return Error::posix(errno, "create temporary file for", path);
+
+    auto fail = [&](int error, const char* operation) -> Result<void> {
+        ::unlink(temporaryPath.c_str());
+        return Error::posix(error, operation, path);
+    };
+
+    // Keep the permissions of the file we replace; new files get the usual 0644.
+    struct stat existing { };
+    mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+    if (::fchmod(fd.get(), mode) != 0)
+        return fail(errno, "set permissions of");
+
+    auto written = writeAll(fd.get(), reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), path);
+    if (!written.ok()) {
+        ::unlink(temporaryPath.c_str());
+        return written;
+    }
+    if (::fsync(fd.get()) != 0)
+        return fail(errno, "flush");
+    if (fd.close() != 0)
+        return fail(errno, "close");
+    // Rename last: a crash before this line leaves the previous file whole.
+    if (::rename(temporaryPath.c_str(), path.c_str()) != 0)
+        return fail(errno, "replace");
+    return Result<void>::success();
+}
+
+Result<void> createDirectory(const std::string& path, IntermediateDirectories intermediates)
+{
+    if (intermediates == IntermediateDirectories::Yes) {
+        if (isDirectory(path))
+            return Result<void>::success();
+        std::string parent = deletingLastPathComponent(path);
+        if (!parent.empty() && parent != path) {
+            auto made = createDirectory(parent, IntermediateDirectories::Yes);
+            if (!made.ok())
+                return made;
+        }
+        if (::mkdir(path.c_str(), 0755) != 0 && !(errno == EEXIST && isDirectory(path)))
+            return Error::posix(errno, "create folder", path);
+        return Result<void>::success();
+    }
+    if (::mkdir(path.c_str(), 0755) != 0)
+        return Error::posix(errno, "create folder", path);
+    return Result<void>::success();
+}
+
+Result<void> removeItem(const std::string& path)
+{
+    return removeTree(path);
+}
+
+Result<void> copyItem(const std::string& from, const std::string& to, ReplaceExisting replace)
+{
+    struct stat info { };
+    if (::lstat(from.c_str(), &info) != 0)
+        return Error::posix(errno, "copy", from);
+    if (::lstat(to.c_str(), &info) == 0) {
+        if (replace == ReplaceExisting::No)
+            return Error::posix(EEXIST, "copy to", to);
+        auto removed = removeTree(to);
+        if (!removed.ok())
+            return removed;
+    }
+    return copyTree(from, to);
+}
+
+Result<void> moveItem(const std::string& from, const std::string& to)
+{
+    struct stat info { };
+    if (::lstat(to.c_str(), &info) == 0)
+        return Error::posix(EEXIST, "move to", to);
+    if (::rename(from.c_str(), to.c_str()) == 0)
+        return Result<void>::success();
+    if (errno != EXDEV)
+        return Error::posix(errno, "move", from);
+    // Across file systems: copy, then remove the original.
+    auto copied = copyTree(from, to);
+    if (!copied.ok()) {
+        (void)removeTree(to);
+        return copied;
+    }
+    return removeTree(from);
+}
+
+Result<std::vector<std::string>> contentsOfDirectory(const std::string& path)
+{
+    DirectoryHandle directory(::opendir(path.c_str()));
+    if (!directory)
+        return Error::posix(errno, "list folder", path);
+    std::vector<std::string> names;
+    errno = 0;
+    while (const dirent* entry = ::readdir(directory.get())) {
+        std::string_view name(entry->d_name);
+        if (name != "." && name != "..")
+            names.emplace_back(name);
+    }
+    if (errno != 0)
+        return Error::posix(errno, "list folder", path);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+Result<std::vector<std::string>> subpathsOfDirectory(const std::string& path)
+{
+    if (!isDirectory(path))
+        return Error::posix(ENOTDIR, "list folder", path);
+    std::vector<std::string> subpaths;
+    collectSubpaths(path, {}, subpaths);
+    return subpaths;
+}
+
+Result<FileAttributes> attributesOfItem(const std::string& path)
+{
+    struct stat info { };
+    if (::lstat(path.c_str(), &info) != 0)
+        return Error::posix(errno, "read attributes of", path);
+    FileAttributes attributes;
+    attributes.isDirectory = S_ISDIR(info.st_mode);
+    attributes.isSymbolicLink = S_ISLNK(info.st_mode);
+    attributes.size = attributes.isDirectory ? 0 : static_cast<int64_t>(info.st_size);
+    attributes.modificationDate = Date::withTimeIntervalSince1970(
+        static_cast<double>(info.st_mtim.tv_sec) + static_cast<double>(info.st_mtim.tv_nsec) / 1e9);
+    attributes.permissions = info.st_mode & 07777;
+    return attributes;
+}
+
+Result<void> setPermissions(const std::string& path, uint32_t permissions)
+{
+    if (::chmod(path.c_str(), permissions & 07777) != 0)
+        return Error::posix(errno, "set permissions of", path);
+    return Result<void>::success();
+}
+
+Result<uint64_t> freeSpace(const std::string& path)
+{
+    struct statvfs info { };
+    if (::statvfs(path.c_str(), &info) != 0)
+        return Error::posix(errno, "read free space of", path);
+    return static_cast<uint64_t>(info.f_bavail) * static_cast<uint64_t>(info.f_frsize);
+}
+
+}  // namespace plat

@@ -1,0 +1,59 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/foundation/Result.h"
+#include "platform/foundation/Value.h"
+
+// File system operations with the platform's behaviour: whole-file atomic
+// writes, folders made on first use, errors with the path and the system's
+// text. Any thread; the file system is the only shared state.
+namespace plat {
+
+enum class ReplaceExisting { No, Yes };
+enum class IntermediateDirectories { No, Yes };
+
+struct FileAttributes {
+    bool isDirectory = false;
+    bool isSymbolicLink = false;
+    int64_t size = 0;  // bytes; 0 for folders
+    Date modificationDate;
+    uint32_t permissions = 0;  // mode bits 07777
+};
+
+bool fileExists(const std::string& path);
+bool isDirectory(const std::string& path);
+
+Result<Data> readFile(const std::string& path);
+// Refuses files larger than maxBytes before reading them: for outside input
+// whose size bounds memory.
+Result<Data> readFile(const std::string& path, int64_t maxBytes);
+
+// Writes the whole file or nothing: a temporary file in the same folder,
+// flushed to disk, then renamed over the destination. The folder must exist.
+Result<void> writeFileAtomically(const std::string& path, std::string_view bytes);
+Result<void> writeFileAtomically(const std::string& path, const Data& bytes);
+
+Result<void> createDirectory(const std::string& path, IntermediateDirectories intermediates);
+// Removes a file, a symbolic link, or a folder with everything below it.
+// Removing nothing is an error (ENOENT), as on the platform.
+Result<void> removeItem(const std::string& path);
+// Copies a file or a folder tree; an existing destination fails with EEXIST
+// unless replace is Yes.
+Result<void> copyItem(const std::string& from, const std::string& to, ReplaceExisting replace);
+Result<void> moveItem(const std::string& from, const std::string& to);
+
+// Names directly in the folder (no "." or ".."), sorted by byte value.
+Result<std::vector<std::string>> contentsOfDirectory(const std::string& path);
+// Paths relative to the folder of everything below it, at any depth, sorted;
+// symbolic links are listed but not followed.
+Result<std::vector<std::string>> subpathsOfDirectory(const std::string& path);
+
+Result<FileAttributes> attributesOfItem(const std::string& path);
+Result<void> setPermissions(const std::string& path, uint32_t permissions);
+// Free bytes for an unprivileged user on the file system that holds path.
+Result<uint64_t> freeSpace(const std::string& path);
+
+}  // namespace plat
