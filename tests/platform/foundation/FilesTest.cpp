@@ -1,0 +1,149 @@
+#include "platform/foundation/Files.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/Sandbox.h"
+#include "support/TemporarySandbox.h"
+
+namespace {
+
+class Files : public ::testing::Test {
+protected:
+    plat::test::TemporaryFolder folder;
+
+    std::string text(const std::string& path)
+    {
+        auto data = plat::readFile(path);
+        EXPECT_TRUE(data.ok());
+        return data.ok() ? std::string(data.value().begin(), data.value().end()) : std::string();
+    }
+};
+
+TEST_F(Files, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporaryFiles)
+{
+    std::string path = folder.path("settings.plist");
+    ASSERT_TRUE(plat::writeFileAtomically(path, std::string_view("first")).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(path, std::string_view("second, longer")).ok());
+    EXPECT_EQ(text(path), "second, longer");
+    auto names = plat::contentsOfDirectory(folder.path());
+    ASSERT_TRUE(names.ok());
+    EXPECT_EQ(names.value(), std::vector<std::string> {"settings.plist"});
+}
+
+TEST_F(Files, AtomicWriteKeepsThePermissionsOfTheReplacedFile)
+{
+    std::string path = folder.path("secret");
+    ASSERT_TRUE(plat::writeFileAtomically(path, std::string_view("a")).ok());
+    ASSERT_TRUE(plat::setPermissions(path, 0600).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(path, std::string_view("b")).ok());
+    EXPECT_EQ(plat::attributesOfItem(path).value().permissions, 0600u);
+}
+
+TEST_F(Files, AtomicWriteIntoAMissingFolderFailsAndNamesThePath)
+{
+    std::string path = folder.path("missing/file");
+    auto written = plat::writeFileAtomically(path, std::string_view("x"));
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.error().domain(), plat::kPOSIXErrorDomain);
+    EXPECT_EQ(written.error().code(), ENOENT);
+    EXPECT_NE(written.error().localizedDescription().find(path), std::string::npos);
+}
+
+TEST_F(Files, ReadingRefusesFilesAboveTheLimitAndFolders)
+{
+    std::string path = folder.path("big");
+    ASSERT_TRUE(plat::writeFileAtomically(path, std::string(100, 'x')).ok());
+    EXPECT_TRUE(plat::readFile(path, 100).ok());
+    auto refused = plat::readFile(path, 99);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().code(), EFBIG);
+    EXPECT_EQ(plat::readFile(folder.path()).error().code(), EISDIR);
+    EXPECT_EQ(plat::readFile(folder.path("none")).error().code(), ENOENT);
+}
+
+TEST_F(Files, CreateDirectoryMakesIntermediatesOnlyWhenAsked)
+{
+    std::string deep = folder.path("a/b/c");
+    EXPECT_FALSE(plat::createDirectory(deep, plat::IntermediateDirectories::No).ok());
+    EXPECT_TRUE(plat::createDirectory(deep, plat::IntermediateDirectories::Yes).ok());
+    EXPECT_TRUE(plat::isDirectory(deep));
+    EXPECT_TRUE(plat::createDirectory(deep, plat::IntermediateDirectories::Yes).ok());
+}
+
+TEST_F(Files, CopyAndRemoveWholeTrees)
+{
+    ASSERT_TRUE(plat::createDirectory(folder.path("src/sub"), plat::IntermediateDirectories::Yes).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("src/a.txt"), std::string_view("A")).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("src/sub/b.txt"), std::string_view("BB")).ok());
+
+    ASSERT_TRUE(plat::copyItem(folder.path("src"), folder.path("dst"), plat::ReplaceExisting::No).ok());
+    EXPECT_EQ(text(folder.path("dst/sub/b.txt")), "BB");
+    auto subpaths = plat::subpathsOfDirectory(folder.path("dst"));
+    ASSERT_TRUE(subpaths.ok());
+    EXPECT_EQ(subpaths.value(), (std::vector<std::string> {"a.txt", "sub", "sub/b.txt"}));
+
+    auto again = plat::copyItem(folder.path("src"), folder.path("dst"), plat::ReplaceExisting::No);
+    ASSERT_FALSE(again.ok());
+    EXPECT_EQ(again.error().code(), EEXIST);
+
+    ASSERT_TRUE(plat::removeItem(folder.path("dst")).ok());
+    EXPECT_FALSE(plat::fileExists(folder.path("dst")));
+    EXPECT_EQ(plat::removeItem(folder.path("dst")).error().code(), ENOENT);
+}
+
+TEST_F(Files, CopyReplacesOnlyWhenAsked)
+{
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("a"), std::string_view("new")).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("b"), std::string_view("old")).ok());
+    EXPECT_FALSE(plat::copyItem(folder.path("a"), folder.path("b"), plat::ReplaceExisting::No).ok());
+    EXPECT_EQ(text(folder.path("b")), "old");
+    EXPECT_TRUE(plat::copyItem(folder.path("a"), folder.path("b"), plat::ReplaceExisting::Yes).ok());
+    EXPECT_EQ(text(folder.path("b")), "new");
+}
+
+TEST_F(Files, RemovingAFolderDoesNotFollowLinksOutOfIt)
+{
+    std::string outside = folder.path("outside");
+    ASSERT_TRUE(plat::createDirectory(outside, plat::IntermediateDirectories::No).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("outside/keep"), std::string_view("k")).ok());
+    ASSERT_TRUE(plat::createDirectory(folder.path("doomed"), plat::IntermediateDirectories::No).ok());
+    ASSERT_EQ(::symlink(outside.c_str(), folder.path("doomed/link").c_str()), 0);
+    ASSERT_TRUE(plat::removeItem(folder.path("doomed")).ok());
+    EXPECT_TRUE(plat::fileExists(folder.path("outside/keep")));
+}
+
+TEST_F(Files, MoveRefusesToReplace)
+{
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("a"), std::string_view("A")).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("b"), std::string_view("B")).ok());
+    EXPECT_EQ(plat::moveItem(folder.path("a"), folder.path("b")).error().code(), EEXIST);
+    ASSERT_TRUE(plat::moveItem(folder.path("a"), folder.path("c")).ok());
+    EXPECT_EQ(text(folder.path("c")), "A");
+    EXPECT_FALSE(plat::fileExists(folder.path("a")));
+}
+
+TEST_F(Files, AttributesAndFreeSpace)
+{
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("five"), std::string_view("12345")).ok());
+    auto attributes = plat::attributesOfItem(folder.path("five"));
+    ASSERT_TRUE(attributes.ok());
+    EXPECT_EQ(attributes.value().size, 5);
+    EXPECT_FALSE(attributes.value().isDirectory);
+    EXPECT_GT(attributes.value().modificationDate.timeIntervalSince1970(), 1.6e9);
+    auto free = plat::freeSpace(folder.path());
+    ASSERT_TRUE(free.ok());
+    EXPECT_GT(free.value(), 0u);
+    EXPECT_FALSE(plat::freeSpace(folder.path("none")).ok());
+}
+
+TEST(Sandbox, MakesTheStandardFolders)
+{
+    plat::test::TemporarySandbox sandbox;
+    for (const char* relative : {"Documents", "Library/Caches", "Library/Preferences", "tmp"})
+        EXPECT_TRUE(plat::isDirectory(sandbox.path(relative))) << relative;
+    EXPECT_EQ(plat::Sandbox::current()->documentsDirectory(), sandbox.documents());
+}
+
+}  // namespace

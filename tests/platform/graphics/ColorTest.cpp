@@ -1,0 +1,62 @@
+#include "platform/graphics/Color.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Hsb {
+    double hue, saturation, brightness;
+};
+
+Hsb hsbOf(const plat::Color& color)
+{
+    Hsb hsb {};
+    color.getHue(&hsb.hue, &hsb.saturation, &hsb.brightness, nullptr);
+    return hsb;
+}
+
+TEST(Color, HueSaturationBrightnessOfPrimaries)
+{
+    EXPECT_DOUBLE_EQ(hsbOf(plat::Color::redColor()).hue, 0.0);
+    EXPECT_DOUBLE_EQ(hsbOf(plat::Color::greenColor()).hue, 1.0 / 3);
+    EXPECT_DOUBLE_EQ(hsbOf(plat::Color::blueColor()).hue, 2.0 / 3);
+    // Magenta-ish tint 212,3,215: hue 299/360 within rounding, fully saturated-ish.
+    auto tint = hsbOf(plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1));
+    EXPECT_NEAR(tint.hue * 360, 299.15, 0.01);
+    EXPECT_NEAR(tint.saturation, 212.0 / 215, 1e-9);
+    EXPECT_NEAR(tint.brightness, 215.0 / 255, 1e-9);
+}
+
+TEST(Color, GreyHasNoHueOrSaturation)
+{
+    auto grey = hsbOf(plat::Color::colorWithWhite(0.4, 1));
+    EXPECT_EQ(grey.hue, 0.0);
+    EXPECT_EQ(grey.saturation, 0.0);
+    EXPECT_DOUBLE_EQ(grey.brightness, 0.4);
+    EXPECT_EQ(hsbOf(plat::Color::blackColor()).saturation, 0.0);
+}
+
+TEST(Color, HueRoundTripsThroughRgb)
+{
+    for (double hue = 0; hue < 1; hue += 1.0 / 24) {
+        auto color = plat::Color::colorWithHue(hue, 0.75, 0.5, 0.25);
+        auto back = hsbOf(color);
+        EXPECT_NEAR(back.hue, hue, 1e-9) << hue;
+        EXPECT_NEAR(back.saturation, 0.75, 1e-9);
+        EXPECT_NEAR(back.brightness, 0.5, 1e-9);
+        EXPECT_EQ(color.alpha(), 0.25);
+    }
+}
+
+TEST(Color, HueWrapsAndSaturationClamps)
+{
+    EXPECT_EQ(plat::Color::colorWithHue(1.25, 1, 1, 1), plat::Color::colorWithHue(0.25, 1, 1, 1));
+    EXPECT_EQ(plat::Color::colorWithHue(0.5, 3, 1, 1), plat::Color::colorWithHue(0.5, 1, 1, 1));
+    // Yellow is hue 1/6.
+    auto yellow = plat::Color::colorWithHue(1.0 / 6, 1, 1, 1);
+    EXPECT_NEAR(yellow.red(), 1, 1e-12);
+    EXPECT_NEAR(yellow.green(), 1, 1e-12);
+    EXPECT_NEAR(yellow.blue(), 0, 1e-12);
+}
+
+}  // namespace
