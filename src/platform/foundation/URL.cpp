@@ -1,6 +1,8 @@
 #include "platform/foundation/URL.h"
 
 #include <cctype>
+#include <climits>
+#include <unistd.h>
 #include <vector>
 
 #include "platform/foundation/Paths.h"
@@ -234,7 +236,16 @@ std::optional<URL> URL::URLWithString(std::string_view text, const URL& base)
 
 URL URL::fileURLWithPath(std::string_view path)
 {
-    return *parse("file://" + percentEncode(path, "/!$&'()*+,;=:@"));
+    std::string absolute(path);
+    if (absolute.empty() || absolute.front() != '/') {
+        // As on the platform, a relative path is taken from the current folder.
+        std::string current(PATH_MAX, '\0');
+        if (::getcwd(current.data(), current.size()) != nullptr)
+            absolute = appendingPathComponent(current.c_str(), absolute);
+        else
+            absolute = "/" + absolute;
+    }
+    return *parse("file://" + percentEncode(absolute, "/!$&'()*+,;=:@"));
 }
 
 std::string URL::path() const

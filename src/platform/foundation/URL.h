@@ -14,7 +14,8 @@ public:
     static std::optional<URL> URLWithString(std::string_view text);
     // text resolved against base (RFC 3986 section 5).
     static std::optional<URL> URLWithString(std::string_view text, const URL& base);
-    // A "file://" URL of an absolute path, percent-encoded as needed.
+    // A "file://" URL of a path, percent-encoded as needed; a relative path
+    // is taken from the current folder.
     static URL fileURLWithPath(std::string_view path);
 
     const std::string& absoluteString() const { return _text; }

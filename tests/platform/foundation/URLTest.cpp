@@ -39,6 +39,14 @@ TEST(URL, FileUrlsEncodeAndDecodeTheirPath)
     EXPECT_EQ(url.URLByAppendingPathComponent("a b").path(), "/Documents/My movie #1.mov/a b");
 }
 
+TEST(URL, RelativeFilePathsAreTakenFromTheCurrentFolder)
+{
+    auto url = plat::URL::fileURLWithPath("audio-1.m4a");
+    EXPECT_TRUE(url.host().empty());
+    EXPECT_EQ(url.path().front(), '/');
+    EXPECT_EQ(url.lastPathComponent(), "audio-1.m4a");
+}
+
 TEST(URL, ResolvesReferencesAgainstABase)
 {
     // Examples of RFC 3986 section 5.4.
