@@ -9,15 +9,31 @@ namespace plat {
 
 enum class PropertyListFormat { XML, Binary, OpenStep };
 
+// Codes of the errors below, in kCocoaErrorDomain, as the platform numbers them.
+inline constexpr int64_t kPropertyListReadCorruptError = 3840;
+inline constexpr int64_t kPropertyListReadUnknownVersionError = 3841;
+inline constexpr int64_t kPropertyListWriteInvalidError = 3852;
+
 // Reading and writing property lists. Reading accepts every format the
 // backing library reads (XML, binary, and the old text format where it can);
 // writing produces XML version 1.0 or binary. Any thread.
+//
+// Integers are signed 64-bit; an unsigned value above INT64_MAX in a file is
+// read as a real rather than wrapped. Reals may be NaN or infinite in both
+// formats ("nan", "+infinity", "-infinity" in XML). XML dates hold whole
+// seconds, binary dates keep fractions. Dates written must lie within about
+// 68 years of 2001 (the backing library stores 32-bit seconds).
+// A keyed-archive reference (UID) is read as the dictionary {"CF$UID": n},
+// the form the platform's XML archives show; only the keyed archiver writes
+// such dictionaries back as UIDs.
 class PropertyListSerialization {
 public:
     // Outside input: a damaged, truncated, hostile or over-deep list gives an
     // error, never a crash. The format read is reported through format.
+    // Strings must be UTF-8; nesting is limited to 512 levels.
     static Result<Value> propertyListWithData(const Data& data, PropertyListFormat* format = nullptr);
-    // Objects and nulls cannot be written; they give an error.
+    // Objects and nulls cannot be written; they give an error, as do strings
+    // that are not UTF-8 or contain NUL. Only XML and Binary are written.
     static Result<Data> dataWithPropertyList(const Value& propertyList, PropertyListFormat format);
 };
 
@@ -25,6 +41,7 @@ public:
 // unreadable, or its root is of another type.
 std::optional<Dictionary> dictionaryWithContentsOfFile(const std::string& path);
 std::optional<Array> arrayWithContentsOfFile(const std::string& path);
+// Files larger than 256 MB are refused before they are read.
 Result<Value> readPropertyListFile(const std::string& path);
 // Writes atomically (see writeFileAtomically).
 Result<void> writePropertyListFile(

@@ -1,0 +1,508 @@
+#include "platform/foundation/PropertyList.h"
+
+#include <cmath>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <limits>
+#include <unistd.h>
+
+#include "PythonScript.h"
+#include "platform/foundation/Files.h"
+#include "support/TemporarySandbox.h"
+
+namespace {
+
+using plat::Array;
+using plat::Data;
+using plat::Date;
+using plat::Dictionary;
+using plat::PropertyListFormat;
+using plat::PropertyListSerialization;
+using plat::Value;
+
+Data bytesOf(std::string_view text)
+{
+    return Data(text.begin(), text.end());
+}
+
+std::string textOf(const Data& data)
+{
+    return std::string(data.begin(), data.end());
+}
+
+// A binary list made by hand: objects in order, one-byte references,
+// four-byte offsets.
+Data binaryList(const std::vector<Data>& objects, uint64_t top = 0, uint64_t declaredCount = 0)
+{
+    Data out = bytesOf("bplist00");
+    std::vector<uint32_t> offsets;
+    for (const Data& object : objects) {
+        offsets.push_back(static_cast<uint32_t>(out.size()));
+        out.insert(out.end(), object.begin(), object.end());
+    }
+    uint64_t tableOffset = out.size();
+    for (uint32_t offset : offsets) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out.push_back(static_cast<uint8_t>(offset >> shift));
+    }
+    Data trailer(32, 0);
+    trailer[6] = 4;
+    trailer[7] = 1;
+    uint64_t count = declaredCount ? declaredCount : objects.size();
+    for (int i = 0; i < 8; ++i) {
+        trailer[8 + i] = static_cast<uint8_t>(count >> (56 - 8 * i));
+        trailer[16 + i] = static_cast<uint8_t>(top >> (56 - 8 * i));
+        trailer[24 + i] = static_cast<uint8_t>(tableOffset >> (56 - 8 * i));
+    }
+    out.insert(out.end(), trailer.begin(), trailer.end());
+    return out;
+}
+
+Value sampleList()
+{
+    Dictionary nested {{"empty array", Array()}, {"empty dictionary", Dictionary()},
+        {"list", Array {1, "two", 3.5, Array {Array {}}, Dictionary {{"deep", true}}}}};
+    return Dictionary {
+        {"true", true},
+        {"false", false},
+        {"zero", 0},
+        {"negative", -42},
+        {"min", std::numeric_limits<int64_t>::min()},
+        {"max", std::numeric_limits<int64_t>::max()},
+        {"real", 0.1},
+        {"negative real", -1234.5625},
+        {"string", "plain"},
+        {"empty string", ""},
+        {"unicode", "h\xC3\xA9llo \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80"},
+        {"markup", "<a & b>"},
+        {"data", Data {0, 1, 2, 0xFF}},
+        {"empty data", Data {}},
+        {"date", Date::withTimeIntervalSinceReferenceDate(86400)},
+        {"nested", nested},
+    };
+}
+
+class PropertyListRoundTrip : public ::testing::TestWithParam<PropertyListFormat> { };
+
+TEST_P(PropertyListRoundTrip, KeepsEveryValueType)
+{
+    Value original = sampleList();
+    auto bytes = PropertyListSerialization::dataWithPropertyList(original, GetParam());
+    ASSERT_TRUE(bytes.ok()) << bytes.error().description();
+    PropertyListFormat format = PropertyListFormat::OpenStep;
+    auto read = PropertyListSerialization::propertyListWithData(bytes.value(), &format);
+    ASSERT_TRUE(read.ok()) << read.error().description();
+    EXPECT_EQ(format, GetParam());
+    EXPECT_EQ(read.value(), original) << read.value().debugDescription();
+    auto dictionary = read.value().asDictionary();
+    ASSERT_TRUE(dictionary.has_value());
+    EXPECT_TRUE(dictionary->get("negative").isInteger());
+    EXPECT_TRUE(dictionary->get("real").isReal());
+    EXPECT_TRUE(dictionary->get("true").isBoolean());
+}
+
+TEST_P(PropertyListRoundTrip, KeepsScalarRoots)
+{
+    for (const Value& root : {Value("text"), Value(-7), Value(2.5), Value(Data {9})}) {
+        auto bytes = PropertyListSerialization::dataWithPropertyList(root, GetParam());
+        ASSERT_TRUE(bytes.ok()) << bytes.error().description();
+        auto read = PropertyListSerialization::propertyListWithData(bytes.value());
+        ASSERT_TRUE(read.ok()) << read.error().description();
+        EXPECT_EQ(read.value(), root);
+    }
+}
+
+TEST_P(PropertyListRoundTrip, KeepsNaNAndInfinities)
+{
+    Array reals {std::nan(""), std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+    auto bytes = PropertyListSerialization::dataWithPropertyList(reals, GetParam());
+    ASSERT_TRUE(bytes.ok()) << bytes.error().description();
+    auto read = PropertyListSerialization::propertyListWithData(bytes.value());
+    ASSERT_TRUE(read.ok()) << read.error().description();
+    auto array = *read.value().asArray();
+    ASSERT_EQ(array.count(), 3u);
+    EXPECT_TRUE(std::isnan(*array.at(0).doubleValue()));
+    EXPECT_EQ(*array.at(1).doubleValue(), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(*array.at(2).doubleValue(), -std::numeric_limits<double>::infinity());
+}
+
+TEST_P(PropertyListRoundTrip, RefusesNullsObjectsAndBadStrings)
+{
+    for (const Value& bad : {Value(), Value(Array {1, Value()}), Value(std::string("a\0b", 3)), Value("\xC3"),
+             Value(Dictionary {{"\xFF", 1}}), Value(Date::withTimeIntervalSinceReferenceDate(3e9))}) {
+        auto bytes = PropertyListSerialization::dataWithPropertyList(bad, GetParam());
+        ASSERT_FALSE(bytes.ok()) << bad.debugDescription();
+        EXPECT_EQ(bytes.error().code(), plat::kPropertyListWriteInvalidError);
+    }
+}
+
+TEST_P(PropertyListRoundTrip, RefusesContainersThatHoldThemselves)
+{
+    Array loop {1};
+    loop.append(loop);
+    auto bytes = PropertyListSerialization::dataWithPropertyList(loop, GetParam());
+    EXPECT_FALSE(bytes.ok());
+    loop.removeAll();  // break the reference cycle so the test does not leak
+}
+
+INSTANTIATE_TEST_SUITE_P(BothFormats, PropertyListRoundTrip,
+    ::testing::Values(PropertyListFormat::XML, PropertyListFormat::Binary),
+    [](const auto& parameter) { return parameter.param == PropertyListFormat::XML ? "XML" : "Binary"; });
+
+TEST(PropertyListDates, BinaryKeepsFractionsOnBothSidesOfTheReferenceDate)
+{
+    Array dates {Date::withTimeIntervalSinceReferenceDate(12.25), Date::withTimeIntervalSinceReferenceDate(-1.5),
+        Date::withTimeIntervalSinceReferenceDate(-86400.75)};
+    auto bytes = PropertyListSerialization::dataWithPropertyList(dates, PropertyListFormat::Binary);
+    ASSERT_TRUE(bytes.ok());
+    auto read = PropertyListSerialization::propertyListWithData(bytes.value());
+    ASSERT_TRUE(read.ok());
+    auto array = *read.value().asArray();
+    EXPECT_EQ(array.at(0).asDate()->timeIntervalSinceReferenceDate(), 12.25);
+    EXPECT_EQ(array.at(1).asDate()->timeIntervalSinceReferenceDate(), -1.5);
+    EXPECT_EQ(array.at(2).asDate()->timeIntervalSinceReferenceDate(), -86400.75);
+}
+
+TEST(PropertyListDates, XMLHoldsWholeSeconds)
+{
+    auto bytes = PropertyListSerialization::dataWithPropertyList(
+        Array {Date::withTimeIntervalSinceReferenceDate(12.75), Date::withTimeIntervalSinceReferenceDate(-3600)},
+        PropertyListFormat::XML);
+    ASSERT_TRUE(bytes.ok());
+    EXPECT_NE(textOf(bytes.value()).find("<date>2001-01-01T00:00:12Z</date>"), std::string::npos);
+    EXPECT_NE(textOf(bytes.value()).find("<date>2000-12-31T23:00:00Z</date>"), std::string::npos);
+    auto read = PropertyListSerialization::propertyListWithData(bytes.value());
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read.value().asArray()->at(0).asDate()->timeIntervalSinceReferenceDate(), 12);
+    EXPECT_EQ(read.value().asArray()->at(1).asDate()->timeIntervalSinceReferenceDate(), -3600);
+}
+
+TEST(PropertyListWriting, XMLHasThePlatformHeaderAndSortedKeys)
+{
+    auto bytes = PropertyListSerialization::dataWithPropertyList(
+        Dictionary {{"zebra", 1}, {"apple", -2}}, PropertyListFormat::XML);
+    ASSERT_TRUE(bytes.ok());
+    std::string text = textOf(bytes.value());
+    EXPECT_TRUE(text.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                 "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                                 "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+                                 "<plist version=\"1.0\">\n"))
+        << text;
+    EXPECT_LT(text.find("<key>apple</key>"), text.find("<key>zebra</key>"));
+    EXPECT_NE(text.find("<integer>-2</integer>"), std::string::npos);
+}
+
+TEST(PropertyListWriting, BinaryStartsWithItsMagic)
+{
+    auto bytes = PropertyListSerialization::dataWithPropertyList(Array {1}, PropertyListFormat::Binary);
+    ASSERT_TRUE(bytes.ok());
+    EXPECT_TRUE(textOf(bytes.value()).starts_with("bplist00"));
+    EXPECT_FALSE(PropertyListSerialization::dataWithPropertyList(Array {1}, PropertyListFormat::OpenStep).ok());
+}
+
+class PropertyListWithPython : public ::testing::Test {
+protected:
+    plat::test::TemporaryFolder folder;
+};
+
+TEST_F(PropertyListWithPython, ReadsListsThatPythonWrites)
+{
+    auto result = plat::test::runPython(folder.path(), R"(
+import datetime, plistlib, sys
+value = {
+    "int": -5, "big": 2**64 - 1, "max": 2**63 - 1, "min": -2**63, "real": 2.5,
+    "text": "caf\u00e9 \U0001F600", "empty": "", "bytes": b"\x00\x01\xff", "yes": True, "no": False,
+    "when": datetime.datetime(2001, 1, 1, 0, 0, 10, 500000),
+    "list": [1, [2, {"k": "v"}], []], "uid": plistlib.UID(7),
+}
+with open(sys.argv[1], "wb") as f:
+    plistlib.dump({k: v for k, v in value.items() if k != "uid"}, f, fmt=plistlib.FMT_XML)
+with open(sys.argv[2], "wb") as f:
+    plistlib.dump(value, f, fmt=plistlib.FMT_BINARY)
+)",
+        {folder.path("python.xml"), folder.path("python.bplist")});
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+
+    for (const char* name : {"python.xml", "python.bplist"}) {
+        SCOPED_TRACE(name);
+        auto dictionary = plat::dictionaryWithContentsOfFile(folder.path(name));
+        ASSERT_TRUE(dictionary.has_value());
+        EXPECT_EQ(dictionary->get("int"), Value(-5));
+        EXPECT_TRUE(dictionary->get("big").isReal());
+        EXPECT_EQ(*dictionary->get("big").doubleValue(), 18446744073709551615.0);
+        EXPECT_EQ(*dictionary->get("max").int64Value(), std::numeric_limits<int64_t>::max());
+        EXPECT_EQ(*dictionary->get("min").int64Value(), std::numeric_limits<int64_t>::min());
+        EXPECT_EQ(dictionary->get("real"), Value(2.5));
+        EXPECT_EQ(dictionary->getString("text"), "caf\xC3\xA9 \xF0\x9F\x98\x80");
+        EXPECT_EQ(dictionary->getString("empty"), "");
+        EXPECT_EQ(dictionary->getData("bytes"), (Data {0, 1, 0xFF}));
+        EXPECT_EQ(dictionary->get("yes"), Value(true));
+        EXPECT_EQ(dictionary->get("no"), Value(false));
+        EXPECT_EQ(dictionary->get("list"), Value(Array {1, Array {2, Dictionary {{"k", "v"}}}, Array {}}));
+    }
+    auto xml = plat::dictionaryWithContentsOfFile(folder.path("python.xml"));
+    EXPECT_EQ(xml->getDate("when")->timeIntervalSinceReferenceDate(), 10);
+    auto binary = plat::dictionaryWithContentsOfFile(folder.path("python.bplist"));
+    EXPECT_EQ(binary->getDate("when")->timeIntervalSinceReferenceDate(), 10.5);
+    // Keyed-archive references read as the platform's XML shows them.
+    EXPECT_EQ(binary->get("uid"), Value(Dictionary {{"CF$UID", 7}}));
+}
+
+TEST_F(PropertyListWithPython, PythonReadsWhatWeWrite)
+{
+    Dictionary list {
+        {"int", -5},
+        {"min", std::numeric_limits<int64_t>::min()},
+        {"max", std::numeric_limits<int64_t>::max()},
+        {"real", 0.1},
+        {"text", "caf\xC3\xA9 \xF0\x9F\x98\x80 <&>"},
+        {"empty", ""},
+        {"bytes", Data {0, 1, 0xFF}},
+        {"nothing", Data {}},
+        {"yes", true},
+        {"when", Date::withTimeIntervalSinceReferenceDate(10.5)},
+        {"list", Array {1, Array {}, Dictionary {{"k", "v"}}}},
+        {"reference", Dictionary {{"CF$UID", 3}}},
+    };
+    ASSERT_TRUE(plat::writePropertyListFile(list, folder.path("ours.xml"), PropertyListFormat::XML).ok());
+    ASSERT_TRUE(plat::writePropertyListFile(list, folder.path("ours.bplist"), PropertyListFormat::Binary).ok());
+    auto result = plat::test::runPython(folder.path(), R"(
+import datetime, plistlib, sys
+for path, fraction in ((sys.argv[1], 0), (sys.argv[2], 500000)):
+    with open(path, "rb") as f:
+        value = plistlib.load(f)
+    expected = {
+        "int": -5, "min": -2**63, "max": 2**63 - 1, "real": 0.1,
+        "text": "caf\u00e9 \U0001F600 <&>", "empty": "", "bytes": b"\x00\x01\xff", "nothing": b"",
+        "yes": True, "when": datetime.datetime(2001, 1, 1, 0, 0, 10, fraction),
+        "list": [1, [], {"k": "v"}], "reference": {"CF$UID": 3},
+    }
+    assert value == expected, (path, value)
+    assert type(value["yes"]) is bool and type(value["real"]) is float
+print("ok")
+)",
+        {folder.path("ours.xml"), folder.path("ours.bplist")});
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_EQ(result.output, "ok\n");
+}
+
+TEST(PropertyListXML, WideUnsignedIntegersBecomeReals)
+{
+    auto read = PropertyListSerialization::propertyListWithData(
+        bytesOf("<plist version=\"1.0\"><array><integer>18446744073709551615</integer>"
+                "<integer>-9223372036854775808</integer><integer>-1</integer></array></plist>"));
+    ASSERT_TRUE(read.ok()) << read.error().description();
+    auto array = *read.value().asArray();
+    EXPECT_TRUE(array.at(0).isReal());
+    EXPECT_EQ(*array.at(0).doubleValue(), 18446744073709551615.0);
+    EXPECT_EQ(*array.at(1).int64Value(), std::numeric_limits<int64_t>::min());
+    EXPECT_EQ(*array.at(2).int64Value(), -1);
+}
+
+std::string nestedXMLArrays(int depth)
+{
+    std::string text = "<plist version=\"1.0\">";
+    for (int i = 0; i < depth; ++i)
+        text += "<array>";
+    for (int i = 0; i < depth; ++i)
+        text += "</array>";
+    return text + "</plist>";
+}
+
+TEST(PropertyListXML, NestingIsLimitedTo512Levels)
+{
+    EXPECT_TRUE(PropertyListSerialization::propertyListWithData(bytesOf(nestedXMLArrays(500))).ok());
+    EXPECT_FALSE(PropertyListSerialization::propertyListWithData(bytesOf(nestedXMLArrays(600))).ok());
+    EXPECT_FALSE(PropertyListSerialization::propertyListWithData(bytesOf(nestedXMLArrays(200000))).ok());
+    // Closing tags hidden in a comment do not lower the count.
+    std::string hidden = "<plist><!-- " + std::string(1000, ' ') + "</array></array> -->" + nestedXMLArrays(600);
+    EXPECT_FALSE(PropertyListSerialization::propertyListWithData(bytesOf(hidden)).ok());
+}
+
+TEST(PropertyListXML, RefusesDamagedText)
+{
+    for (std::string_view bad : {
+             "<plist><string>caf\xE9</string></plist>",  // Latin-1, not UTF-8
+             "<plist><dict><key>\xFF</key><true/></dict></plist>",
+             "<plist><array><string>open</array>",
+             "<plist><!-- never closed",
+             "<plist><string>a\0b</string></plist>",
+             "<",
+         }) {
+        auto read = PropertyListSerialization::propertyListWithData(bytesOf(bad));
+        EXPECT_FALSE(read.ok()) << bad;
+    }
+}
+
+TEST(PropertyListReading, RefusesGarbageAndTheOldTextFormat)
+{
+    for (std::string_view bad : {"", "   \n", "hello", "\x01\x02\x03", "bplist", "bplist01xxxxxxxxxxxxxxxxxxxx"}) {
+        auto read = PropertyListSerialization::propertyListWithData(bytesOf(bad));
+        EXPECT_FALSE(read.ok()) << bad;
+    }
+    auto openStep = PropertyListSerialization::propertyListWithData(bytesOf("{ name = value; list = (1, 2); }"));
+    ASSERT_FALSE(openStep.ok());
+    EXPECT_NE(openStep.error().localizedDescription().find("old-style"), std::string::npos);
+    EXPECT_EQ(openStep.error().domain(), plat::kCocoaErrorDomain);
+}
+
+TEST(PropertyListBinary, EveryTruncationFailsCleanly)
+{
+    auto bytes = PropertyListSerialization::dataWithPropertyList(sampleList(), PropertyListFormat::Binary);
+    ASSERT_TRUE(bytes.ok());
+    const Data& whole = bytes.value();
+    for (size_t length = 0; length < whole.size(); ++length) {
+        Data prefix(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
+        EXPECT_FALSE(PropertyListSerialization::propertyListWithData(prefix).ok()) << length;
+    }
+    EXPECT_TRUE(PropertyListSerialization::propertyListWithData(whole).ok());
+}
+
+TEST(PropertyListBinary, DamagedBytesNeverCrash)
+{
+    auto bytes = PropertyListSerialization::dataWithPropertyList(sampleList(), PropertyListFormat::Binary);
+    ASSERT_TRUE(bytes.ok());
+    int refused = 0;
+    for (size_t i = 8; i < bytes.value().size(); ++i) {
+        for (uint8_t damage : {0x00, 0xFF, 0x0F}) {
+            Data damaged = bytes.value();
+            damaged[i] ^= damage == 0 ? damaged[i] : damage;
+            refused += PropertyListSerialization::propertyListWithData(damaged).ok() ? 0 : 1;
+        }
+    }
+    EXPECT_GT(refused, 0);
+}
+
+TEST(PropertyListBinary, ReadsAHandMadeList)
+{
+    // ["ab", 1000, UID 5]
+    auto read = PropertyListSerialization::propertyListWithData(
+        binaryList({{0xA3, 1, 2, 3}, {0x52, 'a', 'b'}, {0x11, 0x03, 0xE8}, {0x80, 5}}));
+    ASSERT_TRUE(read.ok()) << read.error().description();
+    EXPECT_EQ(read.value(), Value(Array {"ab", 1000, Dictionary {{"CF$UID", 5}}}));
+}
+
+TEST(PropertyListBinary, RefusesHostileStructures)
+{
+    struct Case {
+        const char* name;
+        Data bytes;
+    };
+    const Case cases[] = {
+        {"array holding itself", binaryList({{0xA1, 0}})},
+        {"dictionary holding itself", binaryList({{0xD1, 1, 0}, {0x51, 'k'}})},
+        {"reference out of range", binaryList({{0xA1, 9}})},
+        {"count past the end", binaryList({{0xAF, 0x13, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}})},
+        {"declared object count too large", binaryList({{0x09}}, 0, 1000)},
+        {"top object out of range", binaryList({{0x09}}, 3)},
+        {"key that is not a string", binaryList({{0xD1, 1, 1}, {0x09}})},
+        {"ASCII string that is not UTF-8", binaryList({{0x52, 0xC3, 0x28}})},
+        {"unpaired surrogate", binaryList({{0x61, 0xD8, 0x00}})},
+        {"unknown marker", binaryList({{0x70}})},
+        {"null object", binaryList({{0x00}})},
+        {"truncated integer", binaryList({{0x13, 1, 2}})},
+    };
+    for (const Case& hostile : cases) {
+        auto read = PropertyListSerialization::propertyListWithData(hostile.bytes);
+        ASSERT_FALSE(read.ok()) << hostile.name;
+        EXPECT_EQ(read.error().code(), plat::kPropertyListReadCorruptError) << hostile.name;
+    }
+}
+
+TEST(PropertyListBinary, RefusesSharedReferencesThatWouldExpandWithoutBound)
+{
+    // Object i is [i+1, i+1]: 64 objects would expand to 2^64 values.
+    std::vector<Data> objects;
+    for (uint8_t i = 0; i < 64; ++i)
+        objects.push_back({0xA2, static_cast<uint8_t>(i + 1), static_cast<uint8_t>(i + 1)});
+    objects.push_back({0x09});
+    EXPECT_FALSE(PropertyListSerialization::propertyListWithData(binaryList(objects)).ok());
+    // A few shared references are fine.
+    auto shared = PropertyListSerialization::propertyListWithData(binaryList({{0xA2, 1, 1}, {0xA1, 2}, {0x09}}));
+    ASSERT_TRUE(shared.ok());
+    EXPECT_EQ(shared.value(), Value(Array {Array {true}, Array {true}}));
+}
+
+TEST(PropertyListBinary, NestingIsLimitedTo512Levels)
+{
+    auto chain = [](int depth) {
+        // Object i is [i+1] with two-byte references; the last is true.
+        Data out = bytesOf("bplist00");
+        std::vector<uint32_t> offsets;
+        for (int i = 0; i <= depth; ++i) {
+            offsets.push_back(static_cast<uint32_t>(out.size()));
+            if (i < depth)
+                out.insert(out.end(), {0xA1, static_cast<uint8_t>((i + 1) >> 8), static_cast<uint8_t>(i + 1)});
+            else
+                out.push_back(0x09);
+        }
+        uint64_t table = out.size();
+        for (uint32_t offset : offsets)
+            for (int shift = 24; shift >= 0; shift -= 8)
+                out.push_back(static_cast<uint8_t>(offset >> shift));
+        Data trailer(32, 0);
+        trailer[6] = 4;
+        trailer[7] = 2;
+        for (int i = 0; i < 8; ++i) {
+            trailer[8 + i] = static_cast<uint8_t>(offsets.size() >> (56 - 8 * i));
+            trailer[24 + i] = static_cast<uint8_t>(table >> (56 - 8 * i));
+        }
+        out.insert(out.end(), trailer.begin(), trailer.end());
+        return out;
+    };
+    EXPECT_TRUE(PropertyListSerialization::propertyListWithData(chain(500)).ok());
+    EXPECT_FALSE(PropertyListSerialization::propertyListWithData(chain(600)).ok());
+    EXPECT_FALSE(PropertyListSerialization::propertyListWithData(chain(60000)).ok());
+}
+
+class PropertyListFiles : public ::testing::Test {
+protected:
+    plat::test::TemporaryFolder folder;
+};
+
+TEST_F(PropertyListFiles, CollectionConveniencesCheckTheRootType)
+{
+    ASSERT_TRUE(plat::writePropertyListFile(Array {1, 2}, folder.path("array.plist")).ok());
+    ASSERT_TRUE(
+        plat::writePropertyListFile(Dictionary {{"a", 1}}, folder.path("dictionary.plist"), PropertyListFormat::Binary)
+            .ok());
+    EXPECT_EQ(plat::arrayWithContentsOfFile(folder.path("array.plist")), (Array {1, 2}));
+    EXPECT_FALSE(plat::dictionaryWithContentsOfFile(folder.path("array.plist")).has_value());
+    EXPECT_EQ(plat::dictionaryWithContentsOfFile(folder.path("dictionary.plist")), (Dictionary {{"a", 1}}));
+    EXPECT_FALSE(plat::arrayWithContentsOfFile(folder.path("dictionary.plist")).has_value());
+    EXPECT_FALSE(plat::dictionaryWithContentsOfFile(folder.path("missing.plist")).has_value());
+}
+
+TEST_F(PropertyListFiles, ReadErrorsNameThePath)
+{
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("bad.plist"), std::string_view("garbage")).ok());
+    auto read = plat::readPropertyListFile(folder.path("bad.plist"));
+    ASSERT_FALSE(read.ok());
+    EXPECT_NE(read.error().localizedDescription().find(folder.path("bad.plist")), std::string::npos);
+    EXPECT_EQ(read.error().userInfo().getString(plat::kFilePathErrorKey), folder.path("bad.plist"));
+}
+
+TEST_F(PropertyListFiles, RefusesFilesPast256MegabytesWithoutReadingThem)
+{
+    std::string path = folder.path("huge.plist");
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, (off_t {256} << 20) + 1), 0);  // sparse: costs no disk
+    ::close(fd);
+    auto read = plat::readPropertyListFile(path);
+    ASSERT_FALSE(read.ok());
+    EXPECT_EQ(read.error().code(), EFBIG);
+}
+
+TEST_F(PropertyListFiles, WritingReplacesTheWholeFile)
+{
+    std::string path = folder.path("list.plist");
+    ASSERT_TRUE(plat::writePropertyListFile(Array {"first", "version", "is", "longer"}, path).ok());
+    ASSERT_TRUE(plat::writePropertyListFile(Array {"second"}, path).ok());
+    EXPECT_EQ(plat::arrayWithContentsOfFile(path), (Array {"second"}));
+    EXPECT_FALSE(plat::writePropertyListFile(Value(), path).ok());
+    EXPECT_EQ(plat::arrayWithContentsOfFile(path), (Array {"second"}));
+    EXPECT_EQ(plat::contentsOfDirectory(folder.path()).value(), std::vector<std::string> {"list.plist"});
+}
+
+}  // namespace
