@@ -1,0 +1,213 @@
+#include "app/FrameList.h"
+
+#include "platform/foundation/Log.h"
+#include "platform/foundation/PropertyList.h"
+
+namespace zt {
+
+namespace {
+
+constexpr const char* kVersionKey = "FRAMELIST_VERSION";
+constexpr const char* kInfoKey = "FRAMELIST_INFO";
+constexpr const char* kDataKey = "FRAMELIST_DATA";
+constexpr double kFrameListVersion = 4.0;
+constexpr const char* kInfoText = "Zantrope frame list: entries in play order";
+constexpr size_t kInitialCapacity = 20;
+
+}  // namespace
+
+FrameList::FrameList()
+{
+    _entries.reserve(kInitialCapacity);
+    addFrame(Frame(FrameTypeCapturePlaceholder));
+}
+
+FrameList::FrameList(const plat::Data& data)
+{
+    _entries.reserve(kInitialCapacity);
+    auto parsed = plat::PropertyListSerialization::propertyListWithData(data);
+    if (!parsed.ok())
+        plat::log("frame list: unreadable: {}", parsed.error().localizedDescription());
+    auto root = parsed.ok() ? parsed.value().asDictionary() : std::nullopt;
+    auto entries = root ? root->getArray(kDataKey) : std::nullopt;
+    if (entries) {
+        _entries.reserve(entries->count() + 1);
+        size_t dropped = 0;
+        for (const plat::Value& entry : *entries) {
+            auto record = entry.asDictionary();
+            if (!record || !isValidFrameID(record->getString("FRAME_ID").value_or(std::string()))) {
+                ++dropped;
+                continue;
+            }
+            _entries.push_back(*record);
+        }
+        if (dropped > 0)
+            plat::log("frame list: dropped {} damaged entries", dropped);
+    }
+    if (findFirstOccurrenceOfFrameWithType(FrameTypeCapturePlaceholder) == plat::kNotFound)
+        addFrame(Frame(FrameTypeCapturePlaceholder));
+}
+
+plat::Result<plat::Data> FrameList::getFrameListRepresentationData() const
+{
+    plat::Array entries;
+    entries.values().reserve(_entries.size());
+    for (const plat::Dictionary& record : _entries)
+        entries.append(record);
+    plat::Dictionary root {
+        {kVersionKey, kFrameListVersion},
+        {kInfoKey, kInfoText},
+        {kDataKey, entries},
+    };
+    return plat::PropertyListSerialization::dataWithPropertyList(root, plat::PropertyListFormat::XML);
+}
+
+std::string FrameList::frameIDAt(size_t index) const
+{
+    return _entries[index].getString("FRAME_ID").value_or(std::string());
+}
+
+int FrameList::typeAt(size_t index) const
+{
+    return Frame(_entries[index]).type();
+}
+
+std::optional<std::string> FrameList::getFrameIDAtIndex(int64_t index) const
+{
+    if (!isInside(index))
+        return std::nullopt;
+    return frameIDAt(static_cast<size_t>(index));
+}
+
+std::optional<Frame> FrameList::getFrameAtIndex(int64_t index) const
+{
+    if (!isInside(index))
+        return std::nullopt;
+    return Frame(_entries[static_cast<size_t>(index)]);
+}
+
+void FrameList::addFrame(const Frame& frame)
+{
+    _entries.push_back(frame.encode());
+}
+
+void FrameList::insertFrame(const Frame& frame, int64_t index)
+{
+    if (index < 0)
+        return;
+    if (index >= count()) {
+        addFrame(frame);
+        return;
+    }
+    _entries.insert(_entries.begin() + index, frame.encode());
+}
+
+void FrameList::removeFrameAtIndex(int64_t index)
+{
+    if (isInside(index))
+        _entries.erase(_entries.begin() + index);
+}
+
+void FrameList::removeFrameWithFrameType(int type)
+{
+    std::erase_if(_entries, [type](const plat::Dictionary& record) { return Frame(record).type() == type; });
+}
+
+int64_t FrameList::findFirstOccurrenceOfFrameWithType(int type) const
+{
+    for (size_t i = 0; i < _entries.size(); ++i) {
+        if (typeAt(i) == type)
+            return static_cast<int64_t>(i);
+    }
+    return plat::kNotFound;
+}
+
+int64_t FrameList::findLastOccurrenceOfFrameWithType(int type) const
+{
+    for (size_t i = _entries.size(); i-- > 0;) {
+        if (typeAt(i) == type)
+            return static_cast<int64_t>(i);
+    }
+    return plat::kNotFound;
+}
+
+bool FrameList::containsFrameWithFrameID(const std::string& frameID) const
+{
+    for (size_t i = 0; i < _entries.size(); ++i) {
+        if (frameIDAt(i) == frameID)
+            return true;
+    }
+    return false;
+}
+
+int64_t FrameList::getIndexOfFrameWithUID(const std::string& uid) const
+{
+    for (size_t i = 0; i < _entries.size(); ++i) {
+        const plat::Value* entryUID = _entries[i].find("UID");
+        if (entryUID && entryUID->isString() && *entryUID->asString() == uid)
+            return static_cast<int64_t>(i);
+    }
+    return plat::kNotFound;
+}
+
+std::vector<Frame> FrameList::subarrayWithRange(int64_t location, int64_t length) const
+{
+    std::vector<Frame> frames;
+    if (length <= 0 || location < 0 || location >= count())
+        return frames;
+    // Clipped to the list's end, last entry included; callers leave out the
+    // capture placeholder by its type.
+    int64_t end = length > count() - location ? count() : location + length;
+    frames.reserve(static_cast<size_t>(end - location));
+    for (int64_t i = location; i < end; ++i)
+        frames.emplace_back(_entries[static_cast<size_t>(i)]);
+    return frames;
+}
+
+int64_t FrameList::getHoldTimeForFrameAtIndex(int64_t index) const
+{
+    if (!isInside(index))
+        return 1;
+    std::string frameID = frameIDAt(static_cast<size_t>(index));
+    int64_t hold = 1;
+    for (int64_t i = index + 1; i < count() && frameIDAt(static_cast<size_t>(i)) == frameID; ++i)
+        ++hold;
+    for (int64_t i = index - 1; i >= 0 && frameIDAt(static_cast<size_t>(i)) == frameID; --i)
+        ++hold;
+    return hold;
+}
+
+int64_t FrameList::lastIndexOfRunFrom(int64_t index) const
+{
+    std::string frameID = frameIDAt(static_cast<size_t>(index));
+    int64_t last = index;
+    while (last + 1 < count() && frameIDAt(static_cast<size_t>(last + 1)) == frameID)
+        ++last;
+    return last;
+}
+
+void FrameList::setHoldForFrame(const Frame& frame, int64_t times)
+{
+    int64_t index = getIndexForFrame(frame);
+    if (index == plat::kNotFound)
+        return;
+    // A hold below 1 would remove entries before the run.
+    int64_t wanted = std::max<int64_t>(times, 1);
+    int64_t hold = getHoldTimeForFrameAtIndex(index);
+    if (wanted == hold)
+        return;
+    int64_t last = lastIndexOfRunFrom(index);
+    if (wanted < hold) {
+        int64_t surplus = hold - wanted;
+        _entries.erase(_entries.begin() + (last - surplus), _entries.begin() + last);
+        return;
+    }
+    Frame original = frame;
+    std::vector<plat::Dictionary> copies;
+    copies.reserve(static_cast<size_t>(wanted - hold));
+    for (int64_t i = hold; i < wanted; ++i)
+        copies.push_back(original.copy().encode());
+    _entries.insert(_entries.begin() + last + 1, copies.begin(), copies.end());
+}
+
+}  // namespace zt
