@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -149,6 +150,15 @@ Result<void> copyTree(const std::string& from, const std::string& to)
     return Result<void>::success();
 }
 
+std::mutex faultLock;
+detail::WriteFaultInjector faultInjector;  // guarded by faultLock
+
+detail::WriteFailurePoint injectedFailure(const std::string& path)
+{
+    std::lock_guard lock(faultLock);
+    return faultInjector ? faultInjector(path) : detail::WriteFailurePoint::None;
+}
+
 void collectSubpaths(const std::string& root, const std::string& relative, std::vector<std::string>& out)
 {
     auto names = contentsOfDirectory(relative.empty() ? root : appendingPathComponent(root, relative));
@@ -221,9 +231,17 @@ Result<void> writeFileAtomically(const std::string& path, const Data& bytes)
 
 Result<void> writeFileAtomically(const std::string& path, std::string_view bytes)
 {
-    std::string temporaryPath = appendingPathComponent(deletingLastPathComponent(path), ".tmp-XXXXXX");
-    if (deletingLastPathComponent(path).empty())
-        temporaryPath = ".tmp-XXXXXX";
+    // Keep the permissions of the file we replace; new files get the usual 0644.
+    struct stat existing { };
+    mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+    return writeFileAtomically(path, bytes, mode);
+}
+
+Result<void> writeFileAtomically(const std::string& path, std::string_view bytes, uint32_t permissions)
+{
+    std::string folder = deletingLastPathComponent(path);
+    std::string temporaryPath = appendingPathComponent(folder.empty() ? "." : folder, ".tmp-XXXXXX");
+    // mkostemp creates the file readable by the owner only.
     FileDescriptor fd(::mkostemp(temporaryPath.data(), O_CLOEXEC));
     if (!fd.isValid())
         return Error::posix(errno, "create temporary file for", path);
@@ -232,22 +250,29 @@ Result<void> writeFileAtomically(const std::string& path, std::string_view bytes
         ::unlink(temporaryPath.c_str());
         return Error::posix(error, operation, path);
     };
+    detail::WriteFailurePoint injected = injectedFailure(path);
+    if (injected == detail::WriteFailurePoint::BeforeWriting)
+        return fail(EIO, "write (injected)");
 
-    // Keep the permissions of the file we replace; new files get the usual 0644.
-    struct stat existing { };
-    mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
-    if (::fchmod(fd.get(), mode) != 0)
+    if (::fchmod(fd.get(), permissions & 07777) != 0)
         return fail(errno, "set permissions of");
 
-    auto written = writeAll(fd.get(), reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), path);
+    size_t length = bytes.size();
+    if (injected == detail::WriteFailurePoint::AfterHalfTheBytes)
+        length /= 2;
+    auto written = writeAll(fd.get(), reinterpret_cast<const uint8_t*>(bytes.data()), length, path);
     if (!written.ok()) {
         ::unlink(temporaryPath.c_str());
         return written;
     }
+    if (injected == detail::WriteFailurePoint::AfterHalfTheBytes)
+        return fail(ENOSPC, "write (injected)");
     if (::fsync(fd.get()) != 0)
         return fail(errno, "flush");
     if (fd.close() != 0)
         return fail(errno, "close");
+    if (injected == detail::WriteFailurePoint::BeforeRename)
+        return fail(EIO, "replace (injected)");
     // Rename last: a crash before this line leaves the previous file whole.
     if (::rename(temporaryPath.c_str(), path.c_str()) != 0)
         return fail(errno, "replace");
@@ -367,6 +392,12 @@ Result<uint64_t> freeSpace(const std::string& path)
     if (::statvfs(path.c_str(), &info) != 0)
         return Error::posix(errno, "read free space of", path);
     return static_cast<uint64_t>(info.f_bavail) * static_cast<uint64_t>(info.f_frsize);
+}
+
+void detail::setWriteFaultInjector(WriteFaultInjector injector)
+{
+    std::lock_guard lock(faultLock);
+    faultInjector = std::move(injector);
 }
 
 }  // namespace plat

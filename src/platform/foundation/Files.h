@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,9 @@ Result<Data> readFile(const std::string& path, int64_t maxBytes);
 // flushed to disk, then renamed over the destination. The folder must exist.
 Result<void> writeFileAtomically(const std::string& path, std::string_view bytes);
 Result<void> writeFileAtomically(const std::string& path, const Data& bytes);
+// The same with the file's permission bits given (both for a new file and a
+// replaced one); the file is never readable by others on the way.
+Result<void> writeFileAtomically(const std::string& path, std::string_view bytes, uint32_t permissions);
 
 Result<void> createDirectory(const std::string& path, IntermediateDirectories intermediates);
 // Removes a file, a symbolic link, or a folder with everything below it.
@@ -55,5 +59,15 @@ Result<FileAttributes> attributesOfItem(const std::string& path);
 Result<void> setPermissions(const std::string& path, uint32_t permissions);
 // Free bytes for an unprivileged user on the file system that holds path.
 Result<uint64_t> freeSpace(const std::string& path);
+
+namespace detail {
+// Where an atomic write can be made to fail, for tests that prove an
+// interrupted save leaves the previous file whole.
+enum class WriteFailurePoint { None, BeforeWriting, AfterHalfTheBytes, BeforeRename };
+using WriteFaultInjector = std::function<WriteFailurePoint(const std::string& path)>;
+// Installs the injector for every atomic write of the process; an empty
+// function removes it. Only tests install one.
+void setWriteFaultInjector(WriteFaultInjector injector);
+}  // namespace detail
 
 }  // namespace plat

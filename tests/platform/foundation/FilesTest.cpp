@@ -5,6 +5,7 @@
 
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
+#include "support/FailingWrites.h"
 #include "support/TemporarySandbox.h"
 
 namespace {
@@ -12,6 +13,8 @@ namespace {
 class Files : public ::testing::Test {
 protected:
     plat::test::TemporaryFolder folder;
+
+    std::vector<std::string> names() { return plat::contentsOfDirectory(folder.path()).value(); }
 
     std::string text(const std::string& path)
     {
@@ -38,6 +41,29 @@ TEST_F(Files, AtomicWriteKeepsThePermissionsOfTheReplacedFile)
     ASSERT_TRUE(plat::writeFileAtomically(path, std::string_view("a")).ok());
     ASSERT_TRUE(plat::setPermissions(path, 0600).ok());
     ASSERT_TRUE(plat::writeFileAtomically(path, std::string_view("b")).ok());
+    EXPECT_EQ(plat::attributesOfItem(path).value().permissions, 0600u);
+}
+
+TEST_F(Files, AnInterruptedWriteLeavesThePreviousFileWhole)
+{
+    std::string path = folder.path("frames.meta");
+    ASSERT_TRUE(plat::writeFileAtomically(path, std::string_view("old contents")).ok());
+    for (auto point : {plat::detail::WriteFailurePoint::BeforeWriting,
+             plat::detail::WriteFailurePoint::AfterHalfTheBytes, plat::detail::WriteFailurePoint::BeforeRename}) {
+        plat::test::FailingWrites failing("frames.meta", point);
+        EXPECT_FALSE(plat::writeFileAtomically(path, std::string_view("new contents, longer")).ok());
+        EXPECT_EQ(text(path), "old contents");
+        EXPECT_EQ(names().size(), 1u);  // no temporary file left behind
+    }
+    EXPECT_TRUE(plat::writeFileAtomically(path, std::string_view("new")).ok());
+    EXPECT_EQ(text(path), "new");
+}
+
+TEST_F(Files, AtomicWriteCanGiveOwnerOnlyPermissions)
+{
+    std::string path = folder.path("keychain");
+    ASSERT_TRUE(plat::writeFileAtomically(path, std::string_view("a")).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(path, std::string_view("secret"), 0600).ok());
     EXPECT_EQ(plat::attributesOfItem(path).value().permissions, 0600u);
 }
 
