@@ -30,6 +30,7 @@ FrameList::FrameList(const plat::Data& data)
         plat::log("frame list: unreadable: {}", parsed.error().localizedDescription());
     auto root = parsed.ok() ? parsed.value().asDictionary() : std::nullopt;
     auto entries = root ? root->getArray(kDataKey) : std::nullopt;
+    _wasDamaged = !entries;
     if (entries) {
         _entries.reserve(entries->count() + 1);
         size_t dropped = 0;
@@ -41,8 +42,10 @@ FrameList::FrameList(const plat::Data& data)
             }
             _entries.push_back(*record);
         }
-        if (dropped > 0)
+        if (dropped > 0) {
             plat::log("frame list: dropped {} damaged entries", dropped);
+            _wasDamaged = true;
+        }
     }
     if (findFirstOccurrenceOfFrameWithType(FrameTypeCapturePlaceholder) == plat::kNotFound)
         addFrame(Frame(FrameTypeCapturePlaceholder));

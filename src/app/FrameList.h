@@ -23,6 +23,10 @@ public:
     // unreadable data gives a list with only the placeholder.
     explicit FrameList(const plat::Data& data);
 
+    // True when the data given to the constructor could not be read whole
+    // (unreadable, or entries dropped): its owner keeps a copy before replacing it.
+    bool wasDamaged() const { return _wasDamaged; }
+
     // The "frames.meta" bytes: an XML property list.
     plat::Result<plat::Data> getFrameListRepresentationData() const;
 
@@ -86,6 +90,7 @@ private:
 
     std::vector<plat::Dictionary> _entries;
     int64_t _frameIndexAtPlayhead = 0;
+    bool _wasDamaged = false;
 };
 
 }  // namespace zt

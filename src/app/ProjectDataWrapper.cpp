@@ -1,0 +1,262 @@
+#include "app/ProjectDataWrapper.h"
+
+#include <cerrno>
+#include <ctime>
+#include <sys/stat.h>
+
+#include "app/DataManager.h"
+#include "app/FileUtil.h"
+#include "app/ProjectsList.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/Sandbox.h"
+
+namespace zt {
+
+namespace {
+
+constexpr const char* kFolderPrefix = ".plovix";
+constexpr int64_t kMaxProjectFileBytes = int64_t(1) << 30;
+constexpr int64_t kMaxMetaDataBytes = int64_t(64) << 20;
+
+std::string documentsPath(const std::string& name)
+{
+    return plat::appendingPathComponent(plat::Sandbox::current()->documentsDirectory(), name);
+}
+
+std::string timestampName()
+{
+    std::time_t seconds = static_cast<std::time_t>(plat::Date::now().timeIntervalSince1970());
+    std::tm local {};
+    ::localtime_r(&seconds, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H-%M-%S", &local);
+    return std::string(kFolderPrefix) + "-" + stamp;
+}
+
+}  // namespace
+
+ProjectDataWrapper::ProjectDataWrapper(std::optional<std::string> projectPath)
+    : _projectPath(std::move(projectPath))
+{
+}
+
+std::optional<std::string> ProjectDataWrapper::pathForFile(const std::string& preferredFilename) const
+{
+    if (!_projectPath || !plat::isPlainFileName(preferredFilename))
+        return std::nullopt;
+    return plat::appendingPathComponent(*_projectPath, preferredFilename);
+}
+
+plat::Dictionary ProjectDataWrapper::makeDefaultMetaData() const
+{
+    return plat::Dictionary {
+        {"ProductVersion", 5.0f},
+        {"RecordName", plat::localized("My Plovix Movie")},
+        {"RecordDateCreated", plat::Date::now().timeIntervalSince1970()},
+        {"RecordFPS", kDefaultRecordFPS},
+        {"PlayAsLoop", true},
+        {"CaptureTimerValue", 30},
+    };
+}
+
+std::optional<plat::Dictionary> ProjectDataWrapper::getMetaData()
+{
+    if (_metadata)
+        return _metadata;
+    auto path = pathForFile(kMetaDataFileName);
+    if (!path || !plat::fileExists(*path)) {
+        _metadataUnreadable = false;
+        _metadata = makeDefaultMetaData();
+        return _metadata;
+    }
+    auto bytes = plat::readFile(*path, kMaxMetaDataBytes);
+    auto parsed = bytes.ok() ? plat::PropertyListSerialization::propertyListWithData(bytes.value())
+                             : plat::Result<plat::Value>(bytes.error());
+    auto dictionary = parsed.ok() ? parsed.value().asDictionary() : std::nullopt;
+    if (!dictionary) {
+        // Left unset: the next call tries again, and nothing overwrites the file meanwhile.
+        plat::log("project: cannot read {}: {}", *path,
+            parsed.ok() ? std::string("not a dictionary") : parsed.error().localizedDescription());
+        _metadataUnreadable = true;
+        return std::nullopt;
+    }
+    _metadataUnreadable = false;
+    _metadata = dictionary;
+    return _metadata;
+}
+
+FrameList& ProjectDataWrapper::getFrameList()
+{
+    if (!_frameList) {
+        auto path = pathForFile(kFrameListFileName);
+        if (path && plat::fileExists(*path)) {
+            auto bytes = plat::readFile(*path, kMaxProjectFileBytes);
+            _frameList = std::make_unique<FrameList>(bytes.ok() ? bytes.value() : plat::Data());
+            _frameListDamaged = _frameList->wasDamaged();
+        } else {
+            _frameList = std::make_unique<FrameList>();
+        }
+    }
+    return *_frameList;
+}
+
+bool ProjectDataWrapper::hasNoFolderAndNothingToSave()
+{
+    if (_projectPath)
+        return false;
+    if (getFrameList().count() < 2)
+        return true;  // only the capture placeholder: nothing worth a folder yet
+    createFilePathForProject();
+    return false;
+}
+
+void ProjectDataWrapper::saveMetaDataToDisk()
+{
+    if (hasNoFolderAndNothingToSave())
+        return;
+    auto metadata = getMetaData();
+    if (!metadata)
+        return;  // an unreadable file stays as it is
+    auto bytes = plat::PropertyListSerialization::dataWithPropertyList(*metadata, plat::PropertyListFormat::XML);
+    if (!bytes.ok()) {
+        plat::log("project: cannot encode the metadata: {}", bytes.error().localizedDescription());
+        return;
+    }
+    (void)writeFile(bytes.value(), kMetaDataFileName);
+}
+
+void ProjectDataWrapper::saveFramelistToDisk()
+{
+    if (hasNoFolderAndNothingToSave())
+        return;
+    FrameList& list = getFrameList();
+    auto bytes = list.getFrameListRepresentationData();
+    if (!bytes.ok()) {
+        plat::log("project: cannot encode the frame list: {}", bytes.error().localizedDescription());
+        return;
+    }
+    if (_frameListDamaged) {
+        // The stored list could not be read whole: keep it beside the new one.
+        if (auto path = pathForFile(kFrameListFileName); path && plat::fileExists(*path)) {
+            std::string aside = *path + ".damaged";
+            (void)plat::removeItem(aside);
+            if (!plat::moveItem(*path, aside).ok())
+                return;
+            plat::log("project: kept the unreadable frame list as {}", aside);
+        }
+        _frameListDamaged = false;
+    }
+    (void)writeFile(bytes.value(), kFrameListFileName);
+}
+
+void ProjectDataWrapper::saveAllDataToDisk()
+{
+    saveFramelistToDisk();
+    saveMetaDataToDisk();
+}
+
+bool ProjectDataWrapper::writeFile(const plat::Data& data, const std::string& preferredFilename)
+{
+    auto path = pathForFile(preferredFilename);
+    if (!path) {
+        plat::log("project: refused to write the file name \"{}\"", preferredFilename);
+        return false;
+    }
+    auto written = plat::writeFileAtomically(*path, data);
+    if (!written.ok()) {
+        plat::log("project: cannot write {}: {}", preferredFilename, written.error().localizedDescription());
+        return false;
+    }
+    return true;
+}
+
+bool ProjectDataWrapper::updateRegularFileWithContents(const plat::Data& data, const std::string& preferredFilename)
+{
+    if (!plat::isPlainFileName(preferredFilename))
+        return false;
+    if (!_projectPath)
+        createFilePathForProject();
+    return writeFile(data, preferredFilename);
+}
+
+std::optional<plat::Data> ProjectDataWrapper::fileDataForFileWithPreferredFilename(
+    const std::string& preferredFilename) const
+{
+    auto path = pathForFile(preferredFilename);
+    if (!path)
+        return std::nullopt;
+    auto bytes = plat::readFile(*path, kMaxProjectFileBytes);
+    if (!bytes.ok())
+        return std::nullopt;
+    return std::move(bytes).value();
+}
+
+bool ProjectDataWrapper::removeRegularFileWithPreferredFilename(const std::string& preferredFilename)
+{
+    if (!plat::isPlainFileName(preferredFilename))
+        return false;
+    auto path = pathForFile(preferredFilename);
+    if (!path)
+        return true;  // no folder: nothing to remove
+    return FileUtil::removeItemAtPath(*path);
+}
+
+bool ProjectDataWrapper::cloneFileWithPreferredFilename(const std::string& source, const std::string& destination)
+{
+    auto from = pathForFile(source);
+    auto to = pathForFile(destination);
+    if (!from || !to)
+        return false;
+    auto copied = plat::copyItem(*from, *to, plat::ReplaceExisting::No);
+    if (!copied.ok())
+        plat::log("project: cannot copy {} to {}: {}", source, destination, copied.error().localizedDescription());
+    return copied.ok();
+}
+
+int64_t ProjectDataWrapper::getUsedStorageSpace()
+{
+    _usedStorageSpace = _projectPath ? FileUtil::folderSize(*_projectPath) : 0;
+    return _usedStorageSpace;
+}
+
+std::string ProjectDataWrapper::createProjectDirName()
+{
+    std::string base = timestampName();
+    std::string name = base;
+    for (int suffix = 2; plat::fileExists(documentsPath(name)); ++suffix)
+        name = base + "-" + std::to_string(suffix);
+    return name;
+}
+
+void ProjectDataWrapper::createFilePathForProject()
+{
+    // mkdir is the reservation: a project made in the same second on another
+    // queue finds the folder taken and gets the next suffix.
+    constexpr int kMaxAttempts = 1000;
+    std::string name;
+    std::string path;
+    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+        name = createProjectDirName();
+        path = documentsPath(name);
+        if (::mkdir(path.c_str(), 0755) == 0 || errno != EEXIST)
+            break;
+    }
+    _projectPath = path;
+    if (!ProjectsList::insertProjectName(name))
+        plat::log("project: the projects list cannot be read; {} is not listed", name);
+    DataManager::sharedDataManager().setLastSelection(1);
+    saveAllDataToDisk();
+}
+
+int64_t ProjectDataWrapper::recordFPS()
+{
+    auto metadata = getMetaData();
+    int64_t fps = metadata ? metadata->getInt64("RecordFPS").value_or(kDefaultRecordFPS) : kDefaultRecordFPS;
+    return fps >= 1 ? fps : kDefaultRecordFPS;
+}
+
+}  // namespace zt

@@ -1,0 +1,84 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/FrameList.h"
+#include "platform/foundation/Value.h"
+
+namespace zt {
+
+// The handle of one project folder in Documents: it makes the folder on the
+// first write worth keeping, holds the metadata ("plovix.meta") and the frame
+// list ("frames.meta") in memory, saves them, and reads, writes, copies and
+// removes the folder's other files by name. Every screen of an open project
+// shares one handle. Main queue.
+class ProjectDataWrapper {
+public:
+    // A handle on an existing folder, or (no path) on a project without one yet.
+    explicit ProjectDataWrapper(std::optional<std::string> projectPath);
+    virtual ~ProjectDataWrapper() = default;
+    ProjectDataWrapper(const ProjectDataWrapper&) = delete;
+    ProjectDataWrapper& operator=(const ProjectDataWrapper&) = delete;
+
+    const std::optional<std::string>& getProjectPath() const { return _projectPath; }
+
+    // The metadata, loaded on first use: the folder's "plovix.meta", or the
+    // defaults for a project without one. None while "plovix.meta" exists but
+    // cannot be read as a dictionary (and then it is never overwritten).
+    // Callers change the dictionary in place, then saveMetaDataToDisk.
+    std::optional<plat::Dictionary> getMetaData();
+    bool isMetaDataUnreadable() const { return _metadataUnreadable; }
+    // The frame list, loaded on first use ("frames.meta", or just the placeholder).
+    FrameList& getFrameList();
+
+    void saveMetaDataToDisk();
+    void saveFramelistToDisk();
+    void saveAllDataToDisk();
+
+    // Writes a file of the folder atomically, making the folder first when
+    // there is none. Names must be plain file names.
+    bool updateRegularFileWithContents(const plat::Data& data, const std::string& preferredFilename);
+    std::optional<plat::Data> fileDataForFileWithPreferredFilename(const std::string& preferredFilename) const;
+    // A missing file counts as removed; a folder is refused.
+    bool removeRegularFileWithPreferredFilename(const std::string& preferredFilename);
+    // Fails when the destination exists.
+    bool cloneFileWithPreferredFilename(const std::string& source, const std::string& destination);
+
+    // Bytes of every file below the folder; also remembered.
+    int64_t getUsedStorageSpace();
+    int64_t usedStorageSpace() const { return _usedStorageSpace; }
+
+    // ".plovix-yyyy-MM-dd-HH-mm-ss" of now in the device's time zone; when a
+    // folder of that name exists in Documents, "-2", "-3"... is added.
+    static std::string createProjectDirName();
+    // Makes the folder (with a name no other project has), lists it first in
+    // the projects list, selects it in the explorer, and saves everything.
+    void createFilePathForProject();
+
+    // Frames per second of the metadata; a missing or damaged value below 1
+    // counts as the default 5, so it can always be divided by.
+    int64_t recordFPS();
+
+    static constexpr const char* kMetaDataFileName = "plovix.meta";
+    static constexpr const char* kFrameListFileName = "frames.meta";
+    static constexpr int64_t kDefaultRecordFPS = 5;
+
+protected:
+    std::optional<std::string> pathForFile(const std::string& preferredFilename) const;
+
+private:
+    plat::Dictionary makeDefaultMetaData() const;
+    bool writeFile(const plat::Data& data, const std::string& preferredFilename);
+    bool hasNoFolderAndNothingToSave();
+
+    std::optional<std::string> _projectPath;
+    std::optional<plat::Dictionary> _metadata;
+    bool _metadataUnreadable = false;
+    std::unique_ptr<FrameList> _frameList;
+    bool _frameListDamaged = false;  // the stored list could not be read whole: keep a copy before replacing it
+    int64_t _usedStorageSpace = 0;
+};
+
+}  // namespace zt

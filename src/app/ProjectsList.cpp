@@ -1,0 +1,71 @@
+#include "app/ProjectsList.h"
+
+#include <mutex>
+
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/Sandbox.h"
+
+namespace zt {
+
+namespace {
+
+constexpr const char* kFileName = ".projects.plist";
+
+std::mutex& listLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+bool writeList(const plat::Array& names)
+{
+    auto written = plat::writePropertyListFile(names, ProjectsList::path(), plat::PropertyListFormat::XML);
+    if (!written.ok())
+        plat::log("projects list: cannot write: {}", written.error().localizedDescription());
+    return written.ok();
+}
+
+}  // namespace
+
+std::string ProjectsList::path()
+{
+    return plat::appendingPathComponent(plat::Sandbox::current()->documentsDirectory(), kFileName);
+}
+
+std::optional<std::vector<std::string>> ProjectsList::projectNames()
+{
+    std::lock_guard lock(listLock());
+    auto names = plat::arrayWithContentsOfFile(path());
+    if (!names)
+        return std::nullopt;
+    std::vector<std::string> result;
+    for (const plat::Value& entry : *names) {
+        const std::string* name = entry.asString();
+        if (name && plat::isPlainFileName(*name))
+            result.push_back(*name);
+    }
+    return result;
+}
+
+bool ProjectsList::update(const std::function<void(plat::Array& names)>& change)
+{
+    std::lock_guard lock(listLock());
+    auto names = plat::arrayWithContentsOfFile(path());
+    if (!names)
+        return false;
+    change(*names);
+    return writeList(*names);
+}
+
+bool ProjectsList::replace(const std::vector<std::string>& names)
+{
+    std::lock_guard lock(listLock());
+    plat::Array list;
+    for (const std::string& name : names)
+        list.append(name);
+    return writeList(list);
+}
+
+}  // namespace zt

@@ -1,0 +1,36 @@
+#pragma once
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Value.h"
+
+namespace zt {
+
+// Documents/".projects.plist": the names of the project folders, newest
+// first. Every read-modify-write of the file goes through update(), which
+// holds one process-wide lock, so writers on different queues never lose
+// each other's changes. Any thread.
+class ProjectsList {
+public:
+    static std::string path();
+
+    // The names that can safely name a folder (plain file names); none when
+    // the file is missing or unreadable.
+    static std::optional<std::vector<std::string>> projectNames();
+
+    // Reads the list as an array, lets change edit it, and writes it back
+    // atomically. When the file cannot be read as an array nothing is written
+    // and the result is false.
+    static bool update(const std::function<void(plat::Array& names)>& change);
+    // Writes a whole new list (start-up creates it this way when it is unreadable).
+    static bool replace(const std::vector<std::string>& names);
+
+    static bool insertProjectName(const std::string& name)
+    {
+        return update([&](plat::Array& names) { names.insert(0, name); });
+    }
+};
+
+}  // namespace zt

@@ -1,0 +1,343 @@
+#include "app/ProjectDataWrapper.h"
+
+#include <gtest/gtest.h>
+#include <regex>
+#include <thread>
+
+#include "app/DataManager.h"
+#include "app/FrameMeta.h"
+#include "app/ProjectsList.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
+#include "support/FailingWrites.h"
+#include "support/TemporarySandbox.h"
+
+namespace {
+
+// A wall clock that stands still, so folder names are predictable.
+class StillClock final : public plat::Clock {
+public:
+    explicit StillClock(plat::Date date)
+        : _date(date)
+    {
+    }
+    double uptimeSeconds() const override { return 0; }
+    plat::Date date() const override { return _date; }
+
+private:
+    plat::Date _date;
+};
+
+class ProjectFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        zt::DataManager::sharedDataManager().resetToDefaultsForTesting();
+        plat::Clock::setCurrent(std::make_shared<StillClock>(plat::Date::withTimeIntervalSince1970(1.8e9)));
+        ASSERT_TRUE(zt::ProjectsList::replace({"older-project"}));
+    }
+    void TearDown() override
+    {
+        plat::Clock::setCurrent(nullptr);
+        zt::DataManager::sharedDataManager().resetToDefaultsForTesting();
+    }
+
+    std::vector<std::string> documents() { return plat::contentsOfDirectory(sandbox.documents()).value(); }
+    std::vector<std::string> listed() { return zt::ProjectsList::projectNames().value_or(std::vector<std::string> {}); }
+
+    static void addPicture(zt::ProjectDataWrapper& project, const std::string& frameID)
+    {
+        auto& list = project.getFrameList();
+        list.insertFrame(zt::Frame(zt::FrameTypePicture, frameID), list.getCaptureIndex());
+    }
+
+    static std::string text(const plat::Data& data) { return std::string(data.begin(), data.end()); }
+
+    plat::test::TemporarySandbox sandbox;
+};
+
+TEST_F(ProjectFolder, OnlyThePlaceholderIsNotWorthAFolder)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    auto metadata = project.getMetaData();
+    ASSERT_TRUE(metadata.has_value());
+    metadata->set("RecordName", "Changed");
+    project.saveAllDataToDisk();
+    EXPECT_FALSE(project.getProjectPath().has_value());
+    EXPECT_EQ(documents(), std::vector<std::string> {".projects.plist"});
+    EXPECT_EQ(listed(), std::vector<std::string> {"older-project"});
+}
+
+TEST_F(ProjectFolder, ANewProjectHasTheSixDefaults)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    auto metadata = project.getMetaData();
+    ASSERT_TRUE(metadata.has_value());
+    EXPECT_EQ(metadata->count(), 6u);
+    EXPECT_EQ(metadata->getDouble("ProductVersion"), 5.0);
+    EXPECT_EQ(metadata->getString("RecordName"), "My Plovix Movie");
+    EXPECT_EQ(metadata->getDouble("RecordDateCreated"), 1.8e9);
+    EXPECT_EQ(metadata->getInt64("RecordFPS"), 5);
+    EXPECT_EQ(metadata->getBool("PlayAsLoop"), true);
+    EXPECT_EQ(metadata->getInt64("CaptureTimerValue"), 30);
+}
+
+TEST_F(ProjectFolder, TheFirstRealFrameCreatesListsAndSelectsTheFolder)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    addPicture(project, "A");
+    project.saveAllDataToDisk();
+    ASSERT_TRUE(project.getProjectPath().has_value());
+    std::string name = plat::lastPathComponent(*project.getProjectPath());
+    EXPECT_TRUE(std::regex_match(name, std::regex(R"(\.plovix-\d{4}-\d{2}-\d{2}-\d{2}-\d{2}-\d{2})"))) << name;
+    EXPECT_EQ(*project.getProjectPath(), plat::appendingPathComponent(sandbox.documents(), name));
+    EXPECT_EQ(listed(), (std::vector<std::string> {name, "older-project"}));
+    EXPECT_EQ(zt::DataManager::sharedDataManager().lastSelection(), 1);
+    EXPECT_EQ(plat::contentsOfDirectory(*project.getProjectPath()).value(),
+        (std::vector<std::string> {"frames.meta", "plovix.meta"}));
+
+    zt::ProjectDataWrapper reopened(project.getProjectPath());
+    EXPECT_EQ(reopened.getFrameList().count(), 2);
+    EXPECT_EQ(reopened.getMetaData()->getString("RecordName"), "My Plovix Movie");
+}
+
+TEST_F(ProjectFolder, ProjectsMadeInTheSameSecondGetTheirOwnFolders)
+{
+    zt::ProjectDataWrapper first(std::nullopt);
+    zt::ProjectDataWrapper second(std::nullopt);
+    addPicture(first, "A");
+    addPicture(second, "B");
+    first.saveAllDataToDisk();
+    second.saveAllDataToDisk();
+    ASSERT_TRUE(first.getProjectPath() && second.getProjectPath());
+    EXPECT_NE(*first.getProjectPath(), *second.getProjectPath());
+    std::string firstName = plat::lastPathComponent(*first.getProjectPath());
+    EXPECT_EQ(plat::lastPathComponent(*second.getProjectPath()), firstName + "-2");
+    EXPECT_EQ(listed(), (std::vector<std::string> {firstName + "-2", firstName, "older-project"}));
+    EXPECT_EQ(zt::ProjectDataWrapper(second.getProjectPath()).getFrameList().getFrameIDAtIndex(0), "B");
+}
+
+TEST_F(ProjectFolder, AnyFirstFileWriteMakesTheFolder)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    plat::Data jpeg {0xFF, 0xD8, 0xFF};
+    ASSERT_TRUE(project.updateRegularFileWithContents(jpeg, "frame-A.jpg"));
+    ASSERT_TRUE(project.getProjectPath().has_value());
+    EXPECT_EQ(project.fileDataForFileWithPreferredFilename("frame-A.jpg"), jpeg);
+    EXPECT_EQ(listed().size(), 2u);
+}
+
+TEST_F(ProjectFolder, FileNamesThatLeaveTheFolderAreRefused)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    ASSERT_TRUE(project.updateRegularFileWithContents({1}, "inside"));
+    for (const char* bad : {"../outside", "/etc/passwd", "..", "", "a/b"}) {
+        EXPECT_FALSE(project.updateRegularFileWithContents({1}, bad)) << bad;
+        EXPECT_FALSE(project.fileDataForFileWithPreferredFilename(bad).has_value()) << bad;
+        EXPECT_FALSE(project.removeRegularFileWithPreferredFilename(bad)) << bad;
+        EXPECT_FALSE(project.cloneFileWithPreferredFilename("inside", bad)) << bad;
+    }
+    EXPECT_FALSE(plat::fileExists(plat::appendingPathComponent(sandbox.documents(), "outside")));
+}
+
+TEST_F(ProjectFolder, RemoveAndCloneFollowTheFileRules)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    ASSERT_TRUE(project.updateRegularFileWithContents({1, 2}, "frame-A.jpg"));
+    EXPECT_TRUE(project.removeRegularFileWithPreferredFilename("missing.jpg"));
+    EXPECT_TRUE(project.cloneFileWithPreferredFilename("frame-A.jpg", "canvas-A.jpg"));
+    EXPECT_FALSE(project.cloneFileWithPreferredFilename("frame-A.jpg", "canvas-A.jpg"));
+    EXPECT_FALSE(project.cloneFileWithPreferredFilename("missing.jpg", "other.jpg"));
+    ASSERT_TRUE(plat::createDirectory(*project.getProjectPath() + "/sub", plat::IntermediateDirectories::No).ok());
+    EXPECT_FALSE(project.removeRegularFileWithPreferredFilename("sub"));
+    EXPECT_TRUE(project.removeRegularFileWithPreferredFilename("canvas-A.jpg"));
+    EXPECT_FALSE(project.fileDataForFileWithPreferredFilename("canvas-A.jpg").has_value());
+}
+
+TEST_F(ProjectFolder, UsedStorageSpaceCountsEveryFileBelowTheFolder)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    ASSERT_TRUE(project.updateRegularFileWithContents(plat::Data(1000, 7), "frame-A.jpg"));
+    int64_t withMeta = project.getUsedStorageSpace();
+    EXPECT_GT(withMeta, 1000);
+    EXPECT_EQ(project.usedStorageSpace(), withMeta);
+    EXPECT_EQ(zt::ProjectDataWrapper(std::nullopt).getUsedStorageSpace(), 0);
+}
+
+TEST_F(ProjectFolder, AnUnreadableMetadataFileIsNeverOverwritten)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    addPicture(project, "A");
+    project.saveAllDataToDisk();
+    std::string metaPath = *project.getProjectPath() + "/plovix.meta";
+    ASSERT_TRUE(plat::writeFileAtomically(metaPath, std::string_view("<plist><dict><key>Rec")).ok());
+
+    zt::ProjectDataWrapper reopened(project.getProjectPath());
+    EXPECT_FALSE(reopened.getMetaData().has_value());
+    EXPECT_TRUE(reopened.isMetaDataUnreadable());
+    addPicture(reopened, "B");
+    reopened.saveAllDataToDisk();
+    EXPECT_EQ(text(plat::readFile(metaPath).value()), "<plist><dict><key>Rec");
+    EXPECT_EQ(zt::ProjectDataWrapper(project.getProjectPath()).getFrameList().count(), 3);
+    EXPECT_EQ(reopened.recordFPS(), 5);
+}
+
+TEST_F(ProjectFolder, MetadataOfTheWrongRootTypeIsUnreadable)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    ASSERT_TRUE(project.updateRegularFileWithContents({}, "placeholder"));
+    auto array = plat::PropertyListSerialization::dataWithPropertyList(plat::Array {1}, plat::PropertyListFormat::XML);
+    ASSERT_TRUE(plat::writeFileAtomically(*project.getProjectPath() + "/plovix.meta", array.value()).ok());
+    EXPECT_FALSE(zt::ProjectDataWrapper(project.getProjectPath()).getMetaData().has_value());
+}
+
+TEST_F(ProjectFolder, ADamagedFrameListIsKeptBesideTheNewOne)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    addPicture(project, "A");
+    project.saveAllDataToDisk();
+    std::string listPath = *project.getProjectPath() + "/frames.meta";
+    ASSERT_TRUE(plat::writeFileAtomically(listPath, std::string_view("damaged")).ok());
+
+    zt::ProjectDataWrapper reopened(project.getProjectPath());
+    EXPECT_EQ(reopened.getFrameList().count(), 1);
+    addPicture(reopened, "B");
+    reopened.saveAllDataToDisk();
+    EXPECT_EQ(text(plat::readFile(listPath + ".damaged").value()), "damaged");
+    EXPECT_EQ(zt::ProjectDataWrapper(project.getProjectPath()).getFrameList().count(), 2);
+}
+
+TEST_F(ProjectFolder, AFailedSaveLeavesThePreviousFilesWhole)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    addPicture(project, "A");
+    project.saveAllDataToDisk();
+    std::string listPath = *project.getProjectPath() + "/frames.meta";
+    plat::Data before = plat::readFile(listPath).value();
+
+    addPicture(project, "B");
+    {
+        plat::test::FailingWrites failing("frames.meta", plat::detail::WriteFailurePoint::AfterHalfTheBytes);
+        project.saveAllDataToDisk();
+    }
+    EXPECT_EQ(plat::readFile(listPath).value(), before);
+    EXPECT_EQ(zt::ProjectDataWrapper(project.getProjectPath()).getFrameList().count(), 2);
+    project.saveAllDataToDisk();
+    EXPECT_EQ(zt::ProjectDataWrapper(project.getProjectPath()).getFrameList().count(), 3);
+}
+
+TEST_F(ProjectFolder, AFramesPerSecondBelowOneCountsAsFive)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    for (plat::Value stored : {plat::Value(0), plat::Value(-3), plat::Value("12"), plat::Value(0.5)}) {
+        project.getMetaData()->set("RecordFPS", stored);
+        EXPECT_EQ(project.recordFPS(), 5) << stored.debugDescription();
+    }
+    project.getMetaData()->set("RecordFPS", 12);
+    EXPECT_EQ(project.recordFPS(), 12);
+}
+
+TEST_F(ProjectFolder, FilesWrittenAreReadByAnotherTool)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    addPicture(project, "A");
+    project.saveAllDataToDisk();
+    std::string command = "python3 -c \"import plistlib,sys; f=plistlib.load(open(sys.argv[1]+'/frames.meta','rb')); "
+                          "m=plistlib.load(open(sys.argv[1]+'/plovix.meta','rb')); "
+                          "assert f['FRAMELIST_VERSION']==4.0 and f['FRAMELIST_DATA'][0]['FRAME_ID']=='A' "
+                          "and f['FRAMELIST_DATA'][1]['FRAME_TYPE']==1 and m['RecordFPS']==5\" '"
+        + *project.getProjectPath() + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+}
+
+TEST_F(ProjectFolder, BinaryListsWrittenByAnotherToolAreRead)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    ASSERT_TRUE(project.updateRegularFileWithContents({}, "placeholder"));
+    std::string command = "python3 -c \"import plistlib,sys; plistlib.dump({'FRAMELIST_VERSION':4.0,'FRAMELIST_DATA':"
+                          "[{'FRAME_ID':'X','UID':'U1'},{'FRAME_ID':'X','UID':'U2'}]},"
+                          "open(sys.argv[1]+'/frames.meta','wb'), fmt=plistlib.FMT_BINARY)\" '"
+        + *project.getProjectPath() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    zt::ProjectDataWrapper reopened(project.getProjectPath());
+    EXPECT_EQ(reopened.getFrameList().count(), 3);
+    EXPECT_EQ(reopened.getFrameList().getHoldTimeForFrameAtIndex(0), 2);
+}
+
+TEST(ProjectsList, WritersOnManyThreadsLoseNothing)
+{
+    plat::test::TemporarySandbox sandbox;
+    ASSERT_TRUE(zt::ProjectsList::replace({}));
+    constexpr int kThreads = 8;
+    constexpr int kNamesPerThread = 25;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t] {
+            for (int i = 0; i < kNamesPerThread; ++i)
+                EXPECT_TRUE(zt::ProjectsList::insertProjectName("p" + std::to_string(t) + "-" + std::to_string(i)));
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(zt::ProjectsList::projectNames()->size(), size_t(kThreads * kNamesPerThread));
+}
+
+TEST(ProjectsList, AnUnreadableListIsNotTouched)
+{
+    plat::test::TemporarySandbox sandbox;
+    EXPECT_FALSE(zt::ProjectsList::insertProjectName("x"));
+    EXPECT_FALSE(plat::fileExists(zt::ProjectsList::path()));
+    ASSERT_TRUE(plat::writeFileAtomically(zt::ProjectsList::path(), std::string_view("junk")).ok());
+    EXPECT_FALSE(zt::ProjectsList::insertProjectName("x"));
+    EXPECT_EQ(plat::readFile(zt::ProjectsList::path()).value(), plat::Data({'j', 'u', 'n', 'k'}));
+}
+
+TEST(ProjectsList, NamesThatCouldLeaveDocumentsAreSkipped)
+{
+    plat::test::TemporarySandbox sandbox;
+    auto list = plat::Array {".plovix-a", "../../etc", 5, "", ".plovix-b"};
+    ASSERT_TRUE(plat::writePropertyListFile(list, zt::ProjectsList::path()).ok());
+    EXPECT_EQ(zt::ProjectsList::projectNames(), (std::vector<std::string> {".plovix-a", ".plovix-b"}));
+}
+
+class FrameMetaFile : public ::testing::Test {
+protected:
+    plat::test::TemporaryFolder folder;
+};
+
+TEST_F(FrameMetaFile, AnUntouchedRecordWritesNothing)
+{
+    zt::FrameMeta meta("A", folder.path());
+    EXPECT_TRUE(meta.saveMetaData());
+    EXPECT_TRUE(plat::contentsOfDirectory(folder.path()).value().empty());
+}
+
+TEST_F(FrameMetaFile, ValuesSurviveSavingAndLoading)
+{
+    zt::FrameMeta meta("A", folder.path());
+    meta.setValue("Hello", "TITLE");
+    ASSERT_TRUE(meta.saveMetaData());
+    EXPECT_TRUE(plat::fileExists(folder.path("meta-A.meta")));
+    EXPECT_EQ(
+        zt::FrameMeta::initMetaDataForFrameWithID("A", folder.path()).objectForKey("TITLE"), plat::Value("Hello"));
+    EXPECT_TRUE(zt::FrameMeta("B", folder.path()).objectForKey("TITLE").isNull());
+}
+
+TEST_F(FrameMetaFile, MalformedFrameIdsNeverNameAFile)
+{
+    ASSERT_TRUE(plat::createDirectory(folder.path("p"), plat::IntermediateDirectories::No).ok());
+    zt::FrameMeta meta("../x", folder.path("p"));
+    meta.setValue(1, "k");
+    EXPECT_FALSE(meta.saveMetaData());
+    EXPECT_EQ(plat::contentsOfDirectory(folder.path()).value(), std::vector<std::string> {"p"});
+}
+
+TEST_F(FrameMetaFile, ADamagedFileStartsEmpty)
+{
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("meta-A.meta"), std::string_view("\x01\x02")).ok());
+    EXPECT_TRUE(zt::FrameMeta("A", folder.path()).objectForKey("TITLE").isNull());
+}
+
+}  // namespace
