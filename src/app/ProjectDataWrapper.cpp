@@ -1,13 +1,13 @@
 #include "app/ProjectDataWrapper.h"
 
 #include <cerrno>
-#include <ctime>
 #include <sys/stat.h>
 
 #include "app/DataManager.h"
 #include "app/FileUtil.h"
 #include "app/ProjectsList.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/DateFormatter.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
@@ -29,12 +29,12 @@ std::string documentsPath(const std::string& name)
 
 std::string timestampName()
 {
-    std::time_t seconds = static_cast<std::time_t>(plat::Date::now().timeIntervalSince1970());
-    std::tm local {};
-    ::localtime_r(&seconds, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H-%M-%S", &local);
-    return std::string(kFolderPrefix) + "-" + stamp;
+    // The digits are fixed by the pattern; the POSIX locale keeps them Western.
+    plat::DateFormatter formatter;
+    formatter.setLocale(plat::Locale("en_US_POSIX"));
+    formatter.setTimeZone(plat::TimeZone::localTimeZone());
+    formatter.setDateFormat("yyyy-MM-dd-HH-mm-ss");
+    return std::string(kFolderPrefix) + "-" + formatter.stringFromDate(plat::Date::now());
 }
 
 }  // namespace

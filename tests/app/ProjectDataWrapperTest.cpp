@@ -7,42 +7,23 @@
 #include "app/DataManager.h"
 #include "app/FrameMeta.h"
 #include "app/ProjectsList.h"
-#include "platform/foundation/Clock.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
+#include "support/DateTestSupport.h"
 #include "support/FailingWrites.h"
 #include "support/TemporarySandbox.h"
 
 namespace {
-
-// A wall clock that stands still, so folder names are predictable.
-class StillClock final : public plat::Clock {
-public:
-    explicit StillClock(plat::Date date)
-        : _date(date)
-    {
-    }
-    double uptimeSeconds() const override { return 0; }
-    plat::Date date() const override { return _date; }
-
-private:
-    plat::Date _date;
-};
 
 class ProjectFolder : public ::testing::Test {
 protected:
     void SetUp() override
     {
         zt::DataManager::sharedDataManager().resetToDefaultsForTesting();
-        plat::Clock::setCurrent(std::make_shared<StillClock>(plat::Date::withTimeIntervalSince1970(1.8e9)));
         ASSERT_TRUE(zt::ProjectsList::replace({"older-project"}));
     }
-    void TearDown() override
-    {
-        plat::Clock::setCurrent(nullptr);
-        zt::DataManager::sharedDataManager().resetToDefaultsForTesting();
-    }
+    void TearDown() override { zt::DataManager::sharedDataManager().resetToDefaultsForTesting(); }
 
     std::vector<std::string> documents() { return plat::contentsOfDirectory(sandbox.documents()).value(); }
     std::vector<std::string> listed() { return zt::ProjectsList::projectNames().value_or(std::vector<std::string> {}); }
@@ -56,7 +37,15 @@ protected:
     static std::string text(const plat::Data& data) { return std::string(data.begin(), data.end()); }
 
     plat::test::TemporarySandbox sandbox;
+    plat::test::ScopedFixedDate stillClock {plat::Date::withTimeIntervalSince1970(1.8e9)};
 };
+
+TEST_F(ProjectFolder, FolderNamesCarryTheLocalCreationTime)
+{
+    plat::test::ScopedEnvironmentVariable zone("TZ", "Europe/Berlin");
+    // 1.8e9 s after 1970 is 2027-01-15 08:00:00 UTC, 09:00 in Berlin.
+    EXPECT_EQ(zt::ProjectDataWrapper::createProjectDirName(), ".plovix-2027-01-15-09-00-00");
+}
 
 TEST_F(ProjectFolder, OnlyThePlaceholderIsNotWorthAFolder)
 {
