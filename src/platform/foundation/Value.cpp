@@ -70,7 +70,8 @@ void appendDescription(const Value& value, std::string& out, int depth)
     case Value::Type::Array: {
         out += '[';
         bool first = true;
-        for (const Value& entry : *value.asArray()) {
+        const auto array = value.asArray();  // the loop must not outlive this copy
+        for (const Value& entry : *array) {
             if (!first)
                 out += ", ";
             first = false;
@@ -82,7 +83,8 @@ void appendDescription(const Value& value, std::string& out, int depth)
     case Value::Type::Dictionary: {
         out += '{';
         bool first = true;
-        for (const auto& [key, entry] : *value.asDictionary()) {
+        const auto dictionary = value.asDictionary();
+        for (const auto& [key, entry] : *dictionary) {
             if (!first)
                 out += ", ";
             first = false;
