@@ -429,6 +429,18 @@ TEST(PropertyListBinary, RefusesSharedReferencesThatWouldExpandWithoutBound)
     EXPECT_EQ(shared.value(), Value(Array {Array {true}, Array {true}}));
 }
 
+TEST(PropertyListBinary, RefusesMoreThanFourMillionValues)
+{
+    // One array of 5,000,000 references to the same boolean.
+    constexpr uint32_t kCount = 5'000'000;
+    Data array {0xAF, 0x12, static_cast<uint8_t>(kCount >> 24), static_cast<uint8_t>(kCount >> 16),
+        static_cast<uint8_t>(kCount >> 8), static_cast<uint8_t>(kCount)};
+    array.resize(array.size() + kCount, 1);
+    auto read = PropertyListSerialization::propertyListWithData(binaryList({array, {0x09}}));
+    ASSERT_FALSE(read.ok());
+    EXPECT_NE(read.error().localizedDescription().find("too many values"), std::string::npos);
+}
+
 TEST(PropertyListBinary, NestingIsLimitedTo512Levels)
 {
     auto chain = [](int depth) {
