@@ -365,7 +365,8 @@ private:
         }
         _states[index] = State::Open;
         std::vector<Value> values;
-        values.reserve(count);
+        // Never reserve more than the budget allows: the count is outside input.
+        values.reserve(std::min<uint64_t>(count, _valueBudget - std::min(_valueBudget, _valuesMade)));
         for (uint64_t i = 0; i < count && _failure.empty(); ++i) {
             uint64_t element = 0;
             if (readReference(payload + i * _referenceWidth, element))

@@ -384,6 +384,16 @@ bool isValidUtf8(std::string_view text)
     return true;
 }
 
+float floatFromDouble(double value)
+{
+    constexpr double kLargestFloat = std::numeric_limits<float>::max();
+    if (value > kLargestFloat)
+        return std::numeric_limits<float>::infinity();
+    if (value < -kLargestFloat)
+        return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(value);
+}
+
 Error propertyListReadError(const std::string& description)
 {
     return Error(kCocoaErrorDomain, kPropertyListReadCorruptError, description);

@@ -32,6 +32,10 @@ Result<Data> dataWithPropertyList(const Value& propertyList, PropertyListFormat 
 
 bool isValidUtf8(std::string_view text);
 
+// A stored real as a float. Past the float range the plain conversion is
+// undefined behaviour; this gives infinity, as the hardware would.
+float floatFromDouble(double value);
+
 Error propertyListReadError(const std::string& description);
 
 // Our own reader of binary lists ("bplist00"): checks every offset, count

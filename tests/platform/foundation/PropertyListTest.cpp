@@ -263,6 +263,7 @@ TEST_F(PropertyListWithPython, PythonReadsWhatWeWrite)
         {"when", Date::withTimeIntervalSinceReferenceDate(10.5)},
         {"list", Array {1, Array {}, Dictionary {{"k", "v"}}}},
         {"reference", Dictionary {{"CF$UID", 3}}},
+        {"key <&> \xC3\xA9", 1},
     };
     ASSERT_TRUE(plat::writePropertyListFile(list, folder.path("ours.xml"), PropertyListFormat::XML).ok());
     ASSERT_TRUE(plat::writePropertyListFile(list, folder.path("ours.bplist"), PropertyListFormat::Binary).ok());
@@ -275,7 +276,7 @@ for path, fraction in ((sys.argv[1], 0), (sys.argv[2], 500000)):
         "int": -5, "min": -2**63, "max": 2**63 - 1, "real": 0.1,
         "text": "caf\u00e9 \U0001F600 <&>", "empty": "", "bytes": b"\x00\x01\xff", "nothing": b"",
         "yes": True, "when": datetime.datetime(2001, 1, 1, 0, 0, 10, fraction),
-        "list": [1, [], {"k": "v"}], "reference": {"CF$UID": 3},
+        "list": [1, [], {"k": "v"}], "reference": {"CF$UID": 3}, "key <&> \u00e9": 1,
     }
     assert value == expected, (path, value)
     assert type(value["yes"]) is bool and type(value["real"]) is float
@@ -314,6 +315,11 @@ TEST(PropertyListXML, NestingIsLimitedTo512Levels)
     EXPECT_TRUE(PropertyListSerialization::propertyListWithData(bytesOf(nestedXMLArrays(500))).ok());
     EXPECT_FALSE(PropertyListSerialization::propertyListWithData(bytesOf(nestedXMLArrays(600))).ok());
     EXPECT_FALSE(PropertyListSerialization::propertyListWithData(bytesOf(nestedXMLArrays(200000))).ok());
+    // The backing library's reader overflows its stack on this one.
+    std::string unclosed = "<plist>";
+    for (int i = 0; i < (1 << 21); ++i)
+        unclosed += "<array>";
+    EXPECT_FALSE(PropertyListSerialization::propertyListWithData(bytesOf(unclosed)).ok());
     // Closing tags hidden in a comment do not lower the count.
     std::string hidden = "<plist><!-- " + std::string(1000, ' ') + "</array></array> -->" + nestedXMLArrays(600);
     EXPECT_FALSE(PropertyListSerialization::propertyListWithData(bytesOf(hidden)).ok());
@@ -421,6 +427,18 @@ TEST(PropertyListBinary, RefusesSharedReferencesThatWouldExpandWithoutBound)
     auto shared = PropertyListSerialization::propertyListWithData(binaryList({{0xA2, 1, 1}, {0xA1, 2}, {0x09}}));
     ASSERT_TRUE(shared.ok());
     EXPECT_EQ(shared.value(), Value(Array {Array {true}, Array {true}}));
+}
+
+TEST(PropertyListBinary, RefusesMoreThanFourMillionValues)
+{
+    // One array of 5,000,000 references to the same boolean.
+    constexpr uint32_t kCount = 5'000'000;
+    Data array {0xAF, 0x12, static_cast<uint8_t>(kCount >> 24), static_cast<uint8_t>(kCount >> 16),
+        static_cast<uint8_t>(kCount >> 8), static_cast<uint8_t>(kCount)};
+    array.resize(array.size() + kCount, 1);
+    auto read = PropertyListSerialization::propertyListWithData(binaryList({array, {0x09}}));
+    ASSERT_FALSE(read.ok());
+    EXPECT_NE(read.error().localizedDescription().find("too many values"), std::string::npos);
 }
 
 TEST(PropertyListBinary, NestingIsLimitedTo512Levels)
