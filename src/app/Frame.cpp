@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "app/FileUtil.h"
+#include "platform/foundation/KeyedArchive.h"
 
 namespace zt {
 
@@ -13,6 +14,7 @@ constexpr const char* kTypeKey = "FRAME_TYPE";
 constexpr const char* kFrameIDKey = "FRAME_ID";
 constexpr const char* kUIDKey = "UID";
 constexpr size_t kMaxFrameIDLength = 128;
+constexpr const char* kArchiveKey = "FRAME_DATA";
 
 plat::Dictionary makeRecord(int type, std::string frameID)
 {
@@ -90,6 +92,22 @@ Frame Frame::copy() const
     plat::Dictionary record = _record.copy();
     record.set(kUIDKey, FileUtil::createUUID());
     return Frame(std::move(record));
+}
+
+void Frame::encodeWithCoder(plat::KeyedArchiver& coder) const
+{
+    coder.encodeObject(_record, kArchiveKey);
+}
+
+std::shared_ptr<plat::Coding> Frame::initWithCoder(plat::KeyedUnarchiver& coder)
+{
+    auto record = coder.decodeObjectForKey(kArchiveKey).asDictionary();
+    if (!record || !isValidFrameID(record->getString(kFrameIDKey).value_or(std::string()))) {
+        coder.failWithError(
+            plat::Error(plat::kCocoaErrorDomain, plat::kCoderReadCorruptError, "The archived frame is damaged."));
+        return nullptr;
+    }
+    return std::make_shared<Frame>(record->copy());
 }
 
 }  // namespace zt

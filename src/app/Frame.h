@@ -2,7 +2,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/foundation/Coding.h"
 #include "platform/foundation/Value.h"
+
+namespace plat {
+class KeyedUnarchiver;
+}
 
 namespace zt {
 
@@ -27,8 +32,8 @@ bool isValidFrameID(std::string_view frameID);
 // One entry of a project's frame list. It wraps the record dictionary
 // {"FRAME_TYPE", "FRAME_ID", "UID"} without copying it, so a Frame made from
 // a list entry shares the list's dictionary (which nobody changes in place).
-// Main queue.
-class Frame {
+// Archived (for the pasteboard) as {"FRAME_DATA": record}. Main queue.
+class Frame : public plat::Coding {
 public:
     // A new record of the type, with a new UID and the type's FRAME_ID
     // (the UID itself for pictures and theme cards).
@@ -52,6 +57,12 @@ public:
     bool canSelect() const { return type() != FrameTypeCapturePlaceholder; }
     bool canCapture() const { return type() != FrameTypeCapturePlaceholder; }
     bool canPaste() const { return true; }
+
+    std::string classNameForCoder() const override { return "Frame"; }
+    void encodeWithCoder(plat::KeyedArchiver& coder) const override;
+    // The factory for keyed unarchivers: a record that is not a dictionary, or
+    // whose FRAME_ID could not safely name a file, fails the archive.
+    static std::shared_ptr<plat::Coding> initWithCoder(plat::KeyedUnarchiver& coder);
 
 private:
     plat::Dictionary _record;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <set>
 
+#include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/PropertyList.h"
 
 namespace {
@@ -236,6 +237,42 @@ TEST(FrameListRange, EmptyAndOutsideRangesGiveNothing)
     EXPECT_TRUE(list.subarrayWithRange(-1, 2).empty());
     EXPECT_TRUE(list.subarrayWithRange(plat::kNotFound, 1).empty());
     EXPECT_TRUE(list.subarrayWithRange(1, -1).empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FrameArchive, FramesTravelThroughAKeyedArchive)
+{
+    zt::Frame title(zt::FrameTypeTitle);
+    zt::Frame picture(zt::FrameTypePicture);
+    plat::Array frames {std::make_shared<zt::Frame>(title), std::make_shared<zt::Frame>(picture)};
+    plat::Dictionary root {{"UIPASTEBOARD_FRAMES", frames}, {"UIPASTEBOARD_LOCATION", "/projects/a"}};
+    auto archive = plat::KeyedArchiver::archivedDataWithRootObject(root);
+    ASSERT_TRUE(archive.ok()) << archive.error().localizedDescription();
+
+    plat::ClassTable classes {{"Frame", zt::Frame::initWithCoder}};
+    auto decoded = plat::KeyedUnarchiver::unarchiveObjectWithData(archive.value(), classes);
+    ASSERT_TRUE(decoded.ok()) << decoded.error().localizedDescription();
+    auto back = decoded.value().asDictionary()->getArray("UIPASTEBOARD_FRAMES");
+    ASSERT_TRUE(back.has_value());
+    ASSERT_EQ(back->count(), 2u);
+    auto first = back->at(0).asObjectOf<zt::Frame>();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->type(), zt::FrameTypeTitle);
+    EXPECT_EQ(first->UID(), title.UID());
+    EXPECT_EQ(back->at(1).asObjectOf<zt::Frame>()->frameID(), picture.frameID());
+}
+
+TEST(FrameArchive, ADamagedArchivedFrameFailsTheArchive)
+{
+    plat::Dictionary record {{"FRAME_ID", "../../etc"}};
+    auto archive = plat::KeyedArchiver::archivedDataWithRootObject(std::make_shared<zt::Frame>(zt::Frame(record)));
+    ASSERT_TRUE(archive.ok());
+    auto decoded
+        = plat::KeyedUnarchiver::unarchiveObjectWithData(archive.value(), {{"Frame", zt::Frame::initWithCoder}});
+    EXPECT_FALSE(decoded.ok());
 }
 
 }  // namespace
