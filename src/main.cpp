@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Sandbox.h"
 
 namespace {
@@ -16,6 +17,7 @@ void printUsage()
 
 int main(int argc, char** argv)
 {
+    plat::RunLoop::main().bindToCurrentThread();
     std::string deviceFolder = plat::Sandbox::defaultRoot();
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];

@@ -1,4 +1,6 @@
 #pragma once
+#include <atomic>
+#include <functional>
 #include <memory>
 
 #include "platform/foundation/Date.h"
@@ -27,5 +29,37 @@ public:
     double uptimeSeconds() const override;
     Date date() const override;
 };
+
+// Time that moves only when a test says so. advance() runs the main run loop
+// over the interval: every timer, delayed perform and after() block that falls
+// due fires at its own moment, in order of due time (ties in the order they
+// were scheduled), and the main queue's blocks run between two of them.
+// Reading the time is safe from any thread; advance() is for the main thread.
+class ManualClock final : public Clock {
+public:
+    ManualClock(double startUptimeSeconds, Date startDate);
+
+    double uptimeSeconds() const override;
+    Date date() const override;
+
+    // Must be the current clock; seconds must be zero or more.
+    void advance(double seconds);
+
+private:
+    friend class RunLoop;
+    // Only forwards: the run loop steps time from one due moment to the next.
+    void moveTo(double uptimeSeconds);
+
+    const double _startUptime;
+    const Date _startDate;
+    std::atomic<double> _uptime;
+};
+
+namespace detail {
+// Runs handler after every Clock::setCurrent, so that threads waiting for a
+// deadline measured on the old clock look again. Handlers live for the process.
+void addClockChangeHandler(std::function<void()> handler);
+
+}  // namespace detail
 
 }  // namespace plat

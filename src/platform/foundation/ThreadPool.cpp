@@ -1,0 +1,114 @@
+#include "platform/foundation/ThreadPool.h"
+
+#include <algorithm>
+#include <pthread.h>
+
+namespace plat::detail {
+
+namespace {
+
+thread_local ThreadPool* poolOfThisThread = nullptr;
+
+}  // namespace
+
+ThreadPool& ThreadPool::shared()
+{
+    static ThreadPool* pool = new ThreadPool(std::max(2u, std::thread::hardware_concurrency()));
+    return *pool;
+}
+
+ThreadPool::ThreadPool(size_t targetRunningThreads)
+    : _targetRunning(std::clamp<size_t>(targetRunningThreads, 1, kMaxThreads))
+{
+}
+
+ThreadPool::~ThreadPool()
+{
+    std::vector<std::thread> threads;
+    std::array<std::deque<std::function<void()>>, kPriorityCount> dropped;
+    {
+        std::lock_guard lock(_lock);
+        _stopping = true;
+        dropped.swap(_jobs);
+        threads.swap(_threads);
+    }
+    _workAvailable.notify_all();
+    for (auto& thread : threads)
+        thread.join();
+}
+
+void ThreadPool::submit(size_t priority, std::function<void()> job)
+{
+    {
+        std::lock_guard lock(_lock);
+        if (_stopping)
+            return;
+        _jobs[std::min(priority, kPriorityCount - 1)].push_back(std::move(job));
+        startWorkerIfNeededLocked();
+    }
+    _workAvailable.notify_one();
+}
+
+size_t ThreadPool::threadCount() const
+{
+    std::lock_guard lock(_lock);
+    return _threads.size();
+}
+
+size_t ThreadPool::queuedJobsLocked() const
+{
+    size_t count = 0;
+    for (const auto& jobs : _jobs)
+        count += jobs.size();
+    return count;
+}
+
+void ThreadPool::startWorkerIfNeededLocked()
+{
+    size_t unblocked = _threads.size() - _blocked;
+    if (queuedJobsLocked() <= _idle || unblocked >= _targetRunning || _threads.size() >= kMaxThreads)
+        return;
+    ++_idle;  // counted idle until it takes its first job
+    _threads.emplace_back([this] { workerLoop(); });
+}
+
+void ThreadPool::workerLoop()
+{
+    poolOfThisThread = this;
+    ::pthread_setname_np(::pthread_self(), "plat-worker");
+    std::unique_lock lock(_lock);
+    for (;;) {
+        _workAvailable.wait(lock, [this] { return _stopping || queuedJobsLocked() > 0; });
+        if (_stopping)
+            return;
+        auto queue = std::find_if(_jobs.begin(), _jobs.end(), [](const auto& jobs) { return !jobs.empty(); });
+        auto job = std::move(queue->front());
+        queue->pop_front();
+        --_idle;
+        lock.unlock();
+        job();
+        job = nullptr;  // the job's captures are released outside the lock
+        lock.lock();
+        ++_idle;
+    }
+}
+
+ThreadPool::BlockingScope::BlockingScope()
+    : _pool(poolOfThisThread)
+{
+    if (!_pool)
+        return;
+    std::lock_guard lock(_pool->_lock);
+    ++_pool->_blocked;
+    _pool->startWorkerIfNeededLocked();
+}
+
+ThreadPool::BlockingScope::~BlockingScope()
+{
+    if (!_pool)
+        return;
+    std::lock_guard lock(_pool->_lock);
+    --_pool->_blocked;
+}
+
+}  // namespace plat::detail

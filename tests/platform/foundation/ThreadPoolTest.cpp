@@ -1,0 +1,71 @@
+#include "platform/foundation/ThreadPool.h"
+
+#include <atomic>
+#include <future>
+#include <gtest/gtest.h>
+#include <vector>
+
+#include "platform/foundation/Semaphore.h"
+
+namespace {
+
+constexpr double kGenerousTimeoutSeconds = 30;
+
+TEST(ThreadPool, BusyJobsUseNoMoreThreadsThanTheTarget)
+{
+    plat::detail::ThreadPool pool(2);
+    plat::Semaphore done;
+    std::atomic<int> ran = 0;
+    for (int i = 0; i < 100; ++i) {
+        pool.submit(1, [&ran, done]() mutable {
+            ++ran;
+            done.signal();
+        });
+    }
+    for (int i = 0; i < 100; ++i)
+        ASSERT_TRUE(done.wait(kGenerousTimeoutSeconds));
+    EXPECT_EQ(ran, 100);
+    EXPECT_LE(pool.threadCount(), 2u);
+}
+
+TEST(ThreadPool, StartsAnotherThreadWhileWorkersAreBlockedInOurWaits)
+{
+    plat::detail::ThreadPool pool(1);
+    plat::Semaphore released;
+    plat::Semaphore finished;
+    for (int i = 0; i < 3; ++i) {
+        pool.submit(1, [released, finished]() mutable {
+            if (released.wait(kGenerousTimeoutSeconds))
+                finished.signal();
+        });
+    }
+    pool.submit(1, [released]() mutable {
+        for (int i = 0; i < 3; ++i)
+            released.signal();
+    });
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(finished.wait(kGenerousTimeoutSeconds));
+    EXPECT_EQ(pool.threadCount(), 4u);
+}
+
+TEST(ThreadPool, TakesTheMostUrgentQueuedJobFirst)
+{
+    plat::detail::ThreadPool pool(1);
+    // A wait the pool cannot see, so it starts no second worker meanwhile.
+    std::promise<void> gate;
+    plat::Semaphore done;
+    std::vector<size_t> order;  // touched by the pool's one worker
+    pool.submit(0, [opened = gate.get_future().share()] { opened.wait(); });
+    for (size_t priority : {3u, 1u, 2u, 0u}) {
+        pool.submit(priority, [&order, done, priority]() mutable {
+            order.push_back(priority);
+            done.signal();
+        });
+    }
+    gate.set_value();
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(done.wait(kGenerousTimeoutSeconds));
+    EXPECT_EQ(order, (std::vector<size_t> {0, 1, 2, 3}));
+}
+
+}  // namespace
