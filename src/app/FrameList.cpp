@@ -1,5 +1,6 @@
 #include "app/FrameList.h"
 
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
 
@@ -19,7 +20,7 @@ constexpr size_t kInitialCapacity = 20;
 FrameList::FrameList()
 {
     _entries.reserve(kInitialCapacity);
-    addFrame(Frame(FrameTypeCapturePlaceholder));
+    _entries.push_back(Frame(FrameTypeCapturePlaceholder).encode());
 }
 
 FrameList::FrameList(const plat::Data& data)
@@ -48,7 +49,7 @@ FrameList::FrameList(const plat::Data& data)
         }
     }
     if (findFirstOccurrenceOfFrameWithType(FrameTypeCapturePlaceholder) == plat::kNotFound)
-        addFrame(Frame(FrameTypeCapturePlaceholder));
+        _entries.push_back(Frame(FrameTypeCapturePlaceholder).encode());
 }
 
 plat::Result<plat::Data> FrameList::getFrameListRepresentationData() const
@@ -96,6 +97,7 @@ void FrameList::addFrame(const Frame& frame)
 
 void FrameList::insertFrame(const Frame& frame, int64_t index)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (index < 0)
         return;
     if (index >= count()) {
@@ -107,12 +109,14 @@ void FrameList::insertFrame(const Frame& frame, int64_t index)
 
 void FrameList::removeFrameAtIndex(int64_t index)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (isInside(index))
         _entries.erase(_entries.begin() + index);
 }
 
 void FrameList::removeFrameWithFrameType(int type)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     std::erase_if(_entries, [type](const plat::Dictionary& record) { return Frame(record).type() == type; });
 }
 
@@ -191,6 +195,7 @@ int64_t FrameList::lastIndexOfRunFrom(int64_t index) const
 
 void FrameList::setHoldForFrame(const Frame& frame, int64_t times)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     int64_t index = getIndexForFrame(frame);
     if (index == plat::kNotFound)
         return;

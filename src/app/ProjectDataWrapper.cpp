@@ -8,6 +8,7 @@
 #include "app/ProjectsList.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DateFormatter.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
@@ -116,6 +117,7 @@ bool ProjectDataWrapper::hasNoFolderAndNothingToSave()
 
 void ProjectDataWrapper::saveMetaDataToDisk()
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (hasNoFolderAndNothingToSave())
         return;
     auto metadata = getMetaData();
@@ -131,6 +133,7 @@ void ProjectDataWrapper::saveMetaDataToDisk()
 
 void ProjectDataWrapper::saveFramelistToDisk()
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (hasNoFolderAndNothingToSave())
         return;
     FrameList& list = getFrameList();
@@ -176,6 +179,7 @@ bool ProjectDataWrapper::writeFile(const plat::Data& data, const std::string& pr
 
 bool ProjectDataWrapper::updateRegularFileWithContents(const plat::Data& data, const std::string& preferredFilename)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (!plat::isPlainFileName(preferredFilename))
         return false;
     if (!_projectPath)
@@ -234,6 +238,7 @@ std::string ProjectDataWrapper::createProjectDirName()
 
 void ProjectDataWrapper::createFilePathForProject()
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     // mkdir is the reservation: a project made in the same second on another
     // queue finds the folder taken and gets the next suffix.
     constexpr int kMaxAttempts = 1000;

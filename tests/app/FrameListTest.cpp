@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <set>
+#include <thread>
 
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/PropertyList.h"
@@ -273,6 +274,21 @@ TEST(FrameArchive, ADamagedArchivedFrameFailsTheArchive)
     auto decoded
         = plat::KeyedUnarchiver::unarchiveObjectWithData(archive.value(), {{"Frame", zt::Frame::initWithCoder}});
     EXPECT_FALSE(decoded.ok());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FrameListDeathTest, ChangesOffTheMainQueueAbort)
+{
+    EXPECT_DEATH(
+        {
+            zt::FrameList list;
+            std::thread worker([&] { list.addFrame(zt::Frame(zt::FrameTypePicture)); });
+            worker.join();
+        },
+        "expected to run on queue");
 }
 
 }  // namespace
