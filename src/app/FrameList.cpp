@@ -92,6 +92,7 @@ std::optional<Frame> FrameList::getFrameAtIndex(int64_t index) const
 
 void FrameList::addFrame(const Frame& frame)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     _entries.push_back(frame.encode());
 }
 
