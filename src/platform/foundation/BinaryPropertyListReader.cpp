@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/foundation/PropertyListDetail.h"
+#include "platform/foundation/Text.h"
 
 // The binary format: "bplist00", the objects, a table of object offsets, and
 // a 32-byte trailer giving the widths of offsets and references, the object
@@ -40,25 +41,6 @@ uint64_t readBigEndian(const uint8_t* bytes, size_t width)
     for (size_t i = 0; i < width; ++i)
         value = (value << 8) | bytes[i];
     return value;
-}
-
-void appendUtf8(uint32_t codePoint, std::string& out)
-{
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
 }
 
 class BinaryPropertyListReader {
@@ -315,13 +297,13 @@ private:
                     fail("unpaired surrogate in string");
                     return {};
                 }
-                appendUtf8(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), text);
+                appendUtf8(text, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
                 ++i;
             } else if (unit >= 0xDC00 && unit < 0xE000) {
                 fail("unpaired surrogate in string");
                 return {};
             } else {
-                appendUtf8(unit, text);
+                appendUtf8(text, unit);
             }
         }
         return Value(std::move(text));

@@ -115,11 +115,12 @@ uint64_t KeyedArchiver::encodeDate(Date date)
     return uid;
 }
 
-// The container's UID is taken before its elements are written, so the
-// root is UID 1 and a container precedes what it holds, as on the platform.
-uint64_t KeyedArchiver::encodeArray(const Array& array, const Value& holder)
+// The record's UID is taken before its contents are written, so the root is
+// UID 1 and a container precedes what it holds, as on the platform. While its
+// contents are written the record is open: meeting it again is a cycle.
+uint64_t KeyedArchiver::encodeRecord(
+    const void* identity, const Value& holder, const std::function<void(Dictionary& record)>& writeContents)
 {
-    const void* identity = &array.values();
     if (auto known = knownIdentity(identity))
         return *known;
     if (_depth >= detail::kMaxArchiveDepth) {
@@ -132,76 +133,58 @@ uint64_t KeyedArchiver::encodeArray(const Array& array, const Value& holder)
     _written.push_back(holder);
     _open.insert(identity);
     ++_depth;
-    Array references;
-    for (const Value& element : array)
-        references.append(detail::makeUIDReference(encodeValue(element)));
+    writeContents(record);
     --_depth;
     _open.erase(identity);
-    record.set(std::string(detail::kObjectsArrayKey), references);
-    record.set(std::string(detail::kClassKey), detail::makeUIDReference(classReference("NSMutableArray", {"NSArray"})));
     return uid;
+}
+
+uint64_t KeyedArchiver::encodeArray(const Array& array, const Value& holder)
+{
+    return encodeRecord(&array.values(), holder, [&](Dictionary& record) {
+        Array references;
+        for (const Value& element : array)
+            references.append(detail::makeUIDReference(encodeValue(element)));
+        record.set(std::string(detail::kObjectsArrayKey), references);
+        record.set(
+            std::string(detail::kClassKey), detail::makeUIDReference(classReference("NSMutableArray", {"NSArray"})));
+    });
 }
 
 uint64_t KeyedArchiver::encodeDictionary(const Dictionary& dictionary, const Value& holder)
 {
-    const void* identity = &dictionary.entries();
-    if (auto known = knownIdentity(identity))
-        return *known;
-    if (_depth >= detail::kMaxArchiveDepth) {
-        fail("nested too deeply");
-        return 0;
-    }
-    Dictionary record;
-    uint64_t uid = appendEntry(record);
-    _uidsByIdentity.emplace(identity, uid);
-    _written.push_back(holder);
-    _open.insert(identity);
-    ++_depth;
-    Array keys;
-    Array values;
-    for (const auto& [key, element] : dictionary) {
-        keys.append(detail::makeUIDReference(encodeString(key)));
-        values.append(detail::makeUIDReference(encodeValue(element)));
-    }
-    --_depth;
-    _open.erase(identity);
-    record.set(std::string(detail::kKeysArrayKey), keys);
-    record.set(std::string(detail::kObjectsArrayKey), values);
-    record.set(std::string(detail::kClassKey),
-        detail::makeUIDReference(classReference("NSMutableDictionary", {"NSDictionary"})));
-    return uid;
+    return encodeRecord(&dictionary.entries(), holder, [&](Dictionary& record) {
+        Array keys;
+        Array values;
+        for (const auto& [key, element] : dictionary) {
+            keys.append(detail::makeUIDReference(encodeString(key)));
+            values.append(detail::makeUIDReference(encodeValue(element)));
+        }
+        record.set(std::string(detail::kKeysArrayKey), keys);
+        record.set(std::string(detail::kObjectsArrayKey), values);
+        record.set(std::string(detail::kClassKey),
+            detail::makeUIDReference(classReference("NSMutableDictionary", {"NSDictionary"})));
+    });
 }
 
 uint64_t KeyedArchiver::encodeCustomObject(const std::shared_ptr<Coding>& object, const Value& holder)
 {
     if (!object)
         return 0;
-    const void* identity = object.get();
-    if (auto known = knownIdentity(identity))
+    if (auto known = knownIdentity(object.get()))
         return *known;
     std::string className = object->classNameForCoder();
     if (className.empty()) {
         fail("an object has no class name");
         return 0;
     }
-    if (_depth >= detail::kMaxArchiveDepth) {
-        fail("nested too deeply");
-        return 0;
-    }
-    Dictionary record;
-    uint64_t uid = appendEntry(record);
-    _uidsByIdentity.emplace(identity, uid);
-    _written.push_back(holder);
-    record.set(std::string(detail::kClassKey),
-        detail::makeUIDReference(classReference(className, object->superclassNamesForCoder())));
-    _open.insert(identity);
-    ++_depth;
-    _objectsBeingEncoded.push_back(record);
-    object->encodeWithCoder(*this);
-    _objectsBeingEncoded.pop_back();
-    --_depth;
-    _open.erase(identity);
-    return uid;
+    return encodeRecord(object.get(), holder, [&](Dictionary& record) {
+        record.set(std::string(detail::kClassKey),
+            detail::makeUIDReference(classReference(className, object->superclassNamesForCoder())));
+        _objectsBeingEncoded.push_back(record);
+        object->encodeWithCoder(*this);
+        _objectsBeingEncoded.pop_back();
+    });
 }
 
 uint64_t KeyedArchiver::classReference(const std::string& className, const std::vector<std::string>& superclassNames)

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -49,6 +50,8 @@ private:
     // Each returns the UID of the entry written (0 for null).
     uint64_t encodeValue(const Value& value);
     uint64_t encodeString(const std::string& text);
+    uint64_t encodeRecord(
+        const void* identity, const Value& holder, const std::function<void(Dictionary& record)>& writeContents);
     uint64_t encodeArray(const Array& array, const Value& holder);
     uint64_t encodeDictionary(const Dictionary& dictionary, const Value& holder);
     uint64_t encodeDate(Date date);

@@ -23,6 +23,9 @@ struct Range {
 
 inline constexpr Range kNotFoundRange {kNotFound, 0};
 
+// Appends the UTF-8 bytes of one code point (at most U+10FFFF).
+void appendUtf8(std::string& out, char32_t codePoint);
+
 std::u16string utf16FromUtf8(std::string_view text);
 // Lone surrogates become U+FFFD.
 std::string utf8FromUtf16(std::u16string_view text);
