@@ -23,7 +23,7 @@ packages=(
     # desktop window for the app
     libsdl2-dev
     # independent readers used by tests, references used by benchmarks
-    python3 zip unzip ffmpeg rapidjson-dev
+    python3 python3-pil zip unzip ffmpeg rapidjson-dev
     # time zone data for date formatting
     tzdata
 )

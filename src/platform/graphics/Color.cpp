@@ -5,6 +5,13 @@
 
 namespace plat {
 
+Color Color::colorWithPatternImage(std::shared_ptr<const Image> image)
+{
+    Color color(0, 0, 0, 1, ColorSpaceModel::Pattern);
+    color._patternImage = std::move(image);
+    return color;
+}
+
 Color Color::colorWithHue(double hue, double saturation, double brightness, double alpha)
 {
     hue = hue - std::floor(hue);
@@ -18,17 +25,17 @@ Color Color::colorWithHue(double hue, double saturation, double brightness, doub
     double t = brightness * (1 - saturation * (1 - fraction));
     switch (index) {
     case 0:
-        return Color(brightness, t, p, alpha);
+        return colorWithRed(brightness, t, p, alpha);
     case 1:
-        return Color(q, brightness, p, alpha);
+        return colorWithRed(q, brightness, p, alpha);
     case 2:
-        return Color(p, brightness, t, alpha);
+        return colorWithRed(p, brightness, t, alpha);
     case 3:
-        return Color(p, q, brightness, alpha);
+        return colorWithRed(p, q, brightness, alpha);
     case 4:
-        return Color(t, p, brightness, alpha);
+        return colorWithRed(t, p, brightness, alpha);
     default:
-        return Color(brightness, p, q, alpha);
+        return colorWithRed(brightness, p, q, alpha);
     }
 }
 

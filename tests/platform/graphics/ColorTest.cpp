@@ -60,3 +60,21 @@ TEST(Color, HueWrapsAndSaturationClamps)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Color, GreysAreMonochromeAndPatternsKeepTheirImage)
+{
+    EXPECT_EQ(plat::Color::colorWithWhite(0.5, 1).colorSpaceModel(), plat::ColorSpaceModel::Monochrome);
+    EXPECT_EQ(plat::Color::blackColor().colorSpaceModel(), plat::ColorSpaceModel::Monochrome);
+    EXPECT_EQ(plat::Color::redColor().colorSpaceModel(), plat::ColorSpaceModel::RGB);
+    // The same grey in another space is another colour, as on the platform.
+    EXPECT_NE(plat::Color::colorWithWhite(0.5, 1), plat::Color::colorWithRed(0.5, 0.5, 0.5, 1));
+    EXPECT_EQ(plat::Color::colorWithWhite(0.25, 1).colorWithAlphaComponent(0.5).colorSpaceModel(),
+        plat::ColorSpaceModel::Monochrome);
+    auto pattern = plat::Color::colorWithPatternImage(nullptr);
+    EXPECT_EQ(pattern.colorSpaceModel(), plat::ColorSpaceModel::Pattern);
+    EXPECT_EQ(pattern.alpha(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,55 @@
+// Text drawing of GraphicsContext, through pango.
+#include <algorithm>
+#include <cmath>
+
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/GraphicsContextImpl.h"
+#include "platform/graphics/TextLayout.h"
+
+namespace plat {
+
+Size GraphicsContext::drawText(
+    const std::string& text, Rect rect, const Font& font, LineBreakMode lineBreakMode, TextAlignment alignment)
+{
+    if (!_impl->cr)
+        return {};
+    cairo_t* c = _impl->cr.get();
+    detail::PangoLayoutPtr layout(pango_cairo_create_layout(c));
+    detail::applyFontOptions(pango_layout_get_context(layout.get()));
+    pango_layout_context_changed(layout.get());
+    detail::configureLayout(layout.get(), text, font, rect.size, lineBreakMode, alignment);
+    Size used = detail::layoutSize(layout.get());
+    double x = rect.minX();
+    if (lineBreakMode == LineBreakMode::Clipping) {
+        // Unwrapped text has no layout width to align in: place the block by hand.
+        if (alignment == TextAlignment::Center)
+            x += (rect.width() - used.width) / 2;
+        else if (alignment == TextAlignment::Right)
+            x += rect.width() - used.width;
+    }
+    cairo_save(c);
+    cairo_new_path(c);
+    cairo_rectangle(c, rect.minX(), rect.minY(), rect.width(), rect.height());
+    cairo_clip(c);
+    cairo_move_to(c, x, rect.minY());
+    if (_impl->setSource(_impl->state.fill)) {
+        cairo_set_operator(c, _impl->op());
+        pango_cairo_show_layout(c, layout.get());
+    } else {
+        cairo_push_group(c);
+        pango_cairo_show_layout(c, layout.get());
+        cairo_pop_group_to_source(c);
+        cairo_set_operator(c, _impl->op());
+        cairo_paint_with_alpha(c, _impl->state.alpha);
+    }
+    cairo_restore(c);
+    return {std::ceil(std::min(used.width, rect.width())), std::ceil(std::min(used.height, rect.height()))};
+}
+
+Size GraphicsContext::drawText(const std::string& text, Point point, const Font& font)
+{
+    Size size = sizeWithFont(text, font);
+    return drawText(text, {point, size}, font, LineBreakMode::Clipping, TextAlignment::Left);
+}
+
+}  // namespace plat

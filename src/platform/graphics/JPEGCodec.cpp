@@ -1,0 +1,298 @@
+// JPEG through libjpeg-turbo. libjpeg reports fatal errors by longjmp, so the
+// functions that call it keep only trivially destructible locals between
+// setjmp and the last libjpeg call; everything with a destructor lives in the
+// caller's frame.
+#include <algorithm>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <jpeglib.h>
+// jerror.h after jpeglib.h: it needs its types.
+#include <jerror.h>
+
+#include "platform/foundation/Log.h"
+#include "platform/graphics/ImageDecoding.h"
+#include "platform/graphics/ImageRepresentation.h"
+
+namespace plat::detail {
+
+namespace {
+
+// A progressive file can ask for thousands of scans, each a pass over the
+// whole picture: a small file that takes minutes. No real encoder writes more than a few dozen.
+constexpr int kMaxProgressiveScans = 500;
+// libjpeg's own working memory (coefficient buffers of progressive pictures).
+constexpr long kMaxDecoderMemory = 768L << 20;
+
+struct ErrorManager {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+    bool sawPrematureEnd;
+    char message[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void exitOnError(j_common_ptr info)
+{
+    auto* errors = reinterpret_cast<ErrorManager*>(info->err);
+    (*info->err->format_message)(info, errors->message);
+    std::longjmp(errors->jump, 1);
+}
+
+void noteMessage(j_common_ptr info, int level)
+{
+    auto* errors = reinterpret_cast<ErrorManager*>(info->err);
+    // Level -1 is a warning about damaged data. A picture cut short is
+    // refused rather than shown with a grey remainder.
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
+        errors->sawPrematureEnd = true;
+}
+
+void installErrorManager(ErrorManager& errors)
+{
+    jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = exitOnError;
+    errors.manager.emit_message = noteMessage;
+    errors.sawPrematureEnd = false;
+    errors.message[0] = '\0';
+}
+
+void limitScans(j_common_ptr info)
+{
+    if (info->is_decompressor) {
+        auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+        if (decompress->input_scan_number > kMaxProgressiveScans)
+            ERREXIT(info, JERR_NOT_COMPILED);  // any fatal code: ends the decode through exitOnError
+    }
+}
+
+ImageOrientation orientationOf(const jpeg_decompress_struct& info)
+{
+    for (jpeg_saved_marker_ptr marker = info.marker_list; marker; marker = marker->next) {
+        if (marker->marker != JPEG_APP0 + 1)
+            continue;
+        if (auto orientation = exifOrientation(marker->data, marker->data_length))
+            return *orientation;
+    }
+    return ImageOrientation::Up;
+}
+
+struct Decoder {
+    jpeg_decompress_struct info;
+    ErrorManager errors;
+    jpeg_progress_mgr progress;
+    ImageOrientation orientation = ImageOrientation::Up;
+    bool created = false;
+    ~Decoder()
+    {
+        if (created)
+            jpeg_destroy_decompress(&info);
+    }
+};
+
+bool readHeader(Decoder& decoder, const uint8_t* bytes, size_t length)
+{
+    installErrorManager(decoder.errors);
+    decoder.info.err = &decoder.errors.manager;
+    if (setjmp(decoder.errors.jump))
+        return false;
+    jpeg_create_decompress(&decoder.info);
+    decoder.created = true;
+    decoder.info.mem->max_memory_to_use = kMaxDecoderMemory;
+    decoder.progress.progress_monitor = limitScans;
+    decoder.info.progress = &decoder.progress;
+    jpeg_mem_src(&decoder.info, bytes, static_cast<unsigned long>(length));
+    jpeg_save_markers(&decoder.info, JPEG_APP0 + 1, 0xFFFF);
+    if (jpeg_read_header(&decoder.info, TRUE) != JPEG_HEADER_OK)
+        return false;
+    // Saved markers live in the picture's memory pool, which finishing the decode frees.
+    decoder.orientation = orientationOf(decoder.info);
+    if (decoder.info.jpeg_color_space == JCS_CMYK || decoder.info.jpeg_color_space == JCS_YCCK)
+        decoder.info.out_color_space = JCS_CMYK;
+    else
+        decoder.info.out_color_space = JCS_EXT_BGRA;
+    return true;
+}
+
+// Adobe writes CMYK inverted: a component of 255 is no ink.
+void convertInvertedCMYKToBGRA(uint8_t* row, int width)
+{
+    for (int x = 0; x < width; ++x, row += 4) {
+        unsigned c = row[0], m = row[1], y = row[2], k = row[3];
+        row[0] = static_cast<uint8_t>((y * k + 127) / 255);
+        row[1] = static_cast<uint8_t>((m * k + 127) / 255);
+        row[2] = static_cast<uint8_t>((c * k + 127) / 255);
+        row[3] = 255;
+    }
+}
+
+bool readPixels(Decoder& decoder, Bitmap& bitmap)
+{
+    if (setjmp(decoder.errors.jump))
+        return false;
+    jpeg_start_decompress(&decoder.info);
+    if (static_cast<int>(decoder.info.output_width) != bitmap.width()
+        || static_cast<int>(decoder.info.output_height) != bitmap.height() || decoder.info.output_components != 4)
+        return false;
+    bool cmyk = decoder.info.out_color_space == JCS_CMYK;
+    while (decoder.info.output_scanline < decoder.info.output_height) {
+        int y = static_cast<int>(decoder.info.output_scanline);
+        JSAMPROW row = bitmap.mutableRow(y);
+        if (jpeg_read_scanlines(&decoder.info, &row, 1) != 1)
+            return false;
+        if (cmyk)
+            convertInvertedCMYKToBGRA(row, bitmap.width());
+        if (decoder.errors.sawPrematureEnd)
+            return false;
+    }
+    jpeg_finish_decompress(&decoder.info);
+    return !decoder.errors.sawPrematureEnd;
+}
+
+// Compressed bytes grow in an uninitialised buffer (a std::vector would zero
+// every byte it grows by) and are copied out once at the end.
+struct GrowingBuffer {
+    jpeg_destination_mgr manager;
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t capacity = 0;
+    size_t used = 0;
+};
+
+void startBuffer(j_compress_ptr info)
+{
+    auto* buffer = reinterpret_cast<GrowingBuffer*>(info->dest);
+    buffer->manager.next_output_byte = buffer->bytes.get();
+    buffer->manager.free_in_buffer = buffer->capacity;
+}
+
+boolean growBuffer(j_compress_ptr info)
+{
+    auto* buffer = reinterpret_cast<GrowingBuffer*>(info->dest);
+    // Called when the whole buffer is full.
+    size_t capacity = buffer->capacity * 2;
+    auto bytes = std::make_unique_for_overwrite<uint8_t[]>(capacity);
+    std::memcpy(bytes.get(), buffer->bytes.get(), buffer->capacity);
+    buffer->bytes = std::move(bytes);
+    buffer->manager.next_output_byte = buffer->bytes.get() + buffer->capacity;
+    buffer->manager.free_in_buffer = capacity - buffer->capacity;
+    buffer->capacity = capacity;
+    return TRUE;
+}
+
+void finishBuffer(j_compress_ptr info)
+{
+    auto* buffer = reinterpret_cast<GrowingBuffer*>(info->dest);
+    buffer->used = buffer->capacity - buffer->manager.free_in_buffer;
+}
+
+struct Encoder {
+    jpeg_compress_struct info;
+    ErrorManager errors;
+    GrowingBuffer destination;
+    bool created = false;
+    ~Encoder()
+    {
+        if (created)
+            jpeg_destroy_compress(&info);
+    }
+};
+
+bool compress(Encoder& encoder, const Bitmap& bitmap, int quality, const Data* exifPayload)
+{
+    installErrorManager(encoder.errors);
+    encoder.info.err = &encoder.errors.manager;
+    if (setjmp(encoder.errors.jump))
+        return false;
+    jpeg_create_compress(&encoder.info);
+    encoder.created = true;
+    encoder.destination.manager.init_destination = startBuffer;
+    encoder.destination.manager.empty_output_buffer = growBuffer;
+    encoder.destination.manager.term_destination = finishBuffer;
+    encoder.info.dest = &encoder.destination.manager;
+    encoder.info.image_width = static_cast<JDIMENSION>(bitmap.width());
+    encoder.info.image_height = static_cast<JDIMENSION>(bitmap.height());
+    encoder.info.input_components = 4;
+    encoder.info.in_color_space = bitmap.order() == PixelOrder::BGRA ? JCS_EXT_BGRX : JCS_EXT_RGBX;
+    jpeg_set_defaults(&encoder.info);
+    jpeg_set_quality(&encoder.info, quality, TRUE);
+    jpeg_start_compress(&encoder.info, TRUE);
+    if (exifPayload)
+        jpeg_write_marker(
+            &encoder.info, JPEG_APP0 + 1, exifPayload->data(), static_cast<unsigned>(exifPayload->size()));
+    // The rows are handed over in place: libjpeg-turbo converts BGRX/RGBX to YCbCr with SIMD.
+    constexpr int kRowsPerCall = 16;
+    JSAMPROW rows[kRowsPerCall];
+    while (encoder.info.next_scanline < encoder.info.image_height) {
+        int first = static_cast<int>(encoder.info.next_scanline);
+        int count = std::min(kRowsPerCall, bitmap.height() - first);
+        for (int i = 0; i < count; ++i)
+            rows[i] = const_cast<JSAMPROW>(bitmap.row(first + i));  // libjpeg only reads the rows
+        jpeg_write_scanlines(&encoder.info, rows, static_cast<JDIMENSION>(count));
+    }
+    jpeg_finish_compress(&encoder.info);
+    return true;
+}
+
+// A first guess of the compressed size, so that most pictures need no regrowth.
+size_t expectedCompressedBytes(const Bitmap& bitmap, int quality)
+{
+    double bytesPerPixel = quality >= 95 ? 1.5 : quality >= 80 ? 0.6 : 0.3;
+    size_t guess = static_cast<size_t>(bitmap.width() * static_cast<double>(bitmap.height()) * bytesPerPixel);
+    return std::max<size_t>(guess, 16 * 1024);
+}
+
+}  // namespace
+
+bool looksLikeJPEG(const uint8_t* bytes, size_t length)
+{
+    return length >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
+}
+
+std::shared_ptr<Image> decodeJPEG(const uint8_t* bytes, size_t length, double scale)
+{
+    Decoder decoder;
+    if (!readHeader(decoder, bytes, length)) {
+        log("image: not a readable JPEG: {}", decoder.errors.message);
+        return nullptr;
+    }
+    // Refused before anything of the picture's size is allocated.
+    if (!Bitmap::isAllowedSize(decoder.info.image_width, decoder.info.image_height)) {
+        log("image: refused a JPEG of {} x {} pixels", decoder.info.image_width, decoder.info.image_height);
+        return nullptr;
+    }
+    auto bitmap = Bitmap::allocate(
+        static_cast<int>(decoder.info.image_width), static_cast<int>(decoder.info.image_height), PixelOrder::BGRA);
+    if (!bitmap)
+        return nullptr;
+    if (!readPixels(decoder, *bitmap)) {
+        log("image: damaged JPEG: {}", decoder.errors.sawPrematureEnd ? "it ends early" : decoder.errors.message);
+        return nullptr;
+    }
+    bitmap->setOpaque(true);
+    return std::make_shared<Image>(std::move(bitmap), scale, decoder.orientation);
+}
+
+}  // namespace plat::detail
+
+namespace plat {
+
+std::optional<Data> JPEGRepresentation(const Image& image, double compressionQuality)
+{
+    const Bitmap& bitmap = *image.bitmap();
+    double clamped = std::isnan(compressionQuality) ? 1.0 : std::clamp(compressionQuality, 0.0, 1.0);
+    int quality = std::max(1, static_cast<int>(std::lround(clamped * 100)));
+    std::optional<Data> exif;
+    if (image.imageOrientation() != ImageOrientation::Up)
+        exif = detail::exifOrientationPayload(image.imageOrientation());
+    detail::Encoder encoder;
+    encoder.destination.capacity = detail::expectedCompressedBytes(bitmap, quality);
+    encoder.destination.bytes = std::make_unique_for_overwrite<uint8_t[]>(encoder.destination.capacity);
+    if (!detail::compress(encoder, bitmap, quality, exif ? &*exif : nullptr)) {
+        log("image: JPEG encoding failed: {}", encoder.errors.message);
+        return std::nullopt;
+    }
+    const uint8_t* begin = encoder.destination.bytes.get();
+    return Data(begin, begin + encoder.destination.used);
+}
+
+}  // namespace plat
