@@ -1,10 +1,15 @@
 #include "app/ImageProducer.h"
 
 #include <algorithm>
+#include <atomic>
+#include <future>
+#include <optional>
 
 #include "app/Frame.h"
 #include "app/ProjectModel.h"
+#include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageContext.h"
@@ -76,15 +81,23 @@ ImageProducer::ImageProducer(std::shared_ptr<ProjectModel> project)
 
 ImageProducer::~ImageProducer() = default;
 
-bool ImageProducer::storeThumbImage(const plat::Image& image, plat::Size size, const std::string& fileName)
+namespace {
+
+// A picture scaled and cropped to size and encoded at the reduced quality.
+std::optional<plat::Data> reducedJPEG(const plat::Image& image, plat::Size size)
 {
     auto scaled = imageByScalingAndCroppingForSize(image, size);
     if (!scaled)
-        return false;
-    auto jpeg = plat::JPEGRepresentation(*scaled, kReducedQuality);
-    if (!jpeg)
-        return false;
-    return _project->updateRegularFileWithContents(*jpeg, fileName);
+        return std::nullopt;
+    return plat::JPEGRepresentation(*scaled, kReducedQuality);
+}
+
+}  // namespace
+
+bool ImageProducer::storeThumbImage(const plat::Image& image, plat::Size size, const std::string& fileName)
+{
+    auto jpeg = reducedJPEG(image, size);
+    return jpeg && _project->updateRegularFileWithContents(*jpeg, fileName);
 }
 
 bool ImageProducer::storeImage(const plat::Image& image, const std::string& frameID)
@@ -93,14 +106,63 @@ bool ImageProducer::storeImage(const plat::Image& image, const std::string& fram
         plat::log("images: refused to store pictures for the frame ID \"{}\"", frameID);
         return false;
     }
-    if (!storeThumbImage(image, kFrameThumbnailSize, thumbnailFileName(frameID)))
-        return false;
-    if (!storeThumbImage(image, kFramePreviewSize, previewFileName(frameID)))
-        return false;
-    auto jpeg = plat::JPEGRepresentation(image, kFullQuality);
-    if (!jpeg)
-        return false;
-    return _project->updateRegularFileWithContents(*jpeg, fullFileName(frameID));
+    // The files are begun before anything is written, so the folder is made
+    // first, as the first write into a new project would make it.
+    if (!_project->getProjectPath())
+        _project->createFilePathForProject();
+    const std::string fileNames[] = {thumbnailFileName(frameID), previewFileName(frameID), fullFileName(frameID)};
+    std::unique_ptr<plat::AtomicFileWriter> files[3];
+    for (int i = 0; i < 3; ++i) {
+        std::string path = plat::appendingPathComponent(*_project->getProjectPath(), fileNames[i]);
+        auto created = plat::AtomicFileWriter::create(path);
+        if (!created.ok()) {
+            plat::log("images: cannot write {}: {}", path, created.error().localizedDescription());
+            return false;
+        }
+        files[i] = std::move(created).value();
+    }
+    // The three pictures are made, encoded and flushed to disk side by side
+    // (the full picture's encoding takes longest), still under temporary
+    // names; then they appear in order, each only when the one before did.
+    // A failure stops the others' encoding early. The tasks read the caller's
+    // image and the writers; their futures wait for them before the writers
+    // or the image go away.
+    std::atomic<bool> abandoned = false;
+    auto encodeInto = [&abandoned](plat::AtomicFileWriter& file) {
+        return [&abandoned, &file](const uint8_t* bytes, size_t length) {
+            return !abandoned.load(std::memory_order_relaxed) && file.append(bytes, length).ok();
+        };
+    };
+    auto settle = [&abandoned](bool succeeded) {
+        if (!succeeded)
+            abandoned = true;
+        return succeeded;
+    };
+    auto full = std::async(std::launch::async, [&] {
+        return settle(
+            plat::writeJPEGRepresentation(image, kFullQuality, encodeInto(*files[2])) && files[2]->flush().ok());
+    });
+    auto preview = std::async(std::launch::async, [&] {
+        auto scaled = imageByScalingAndCroppingForSize(image, kFramePreviewSize);
+        return settle(scaled && plat::writeJPEGRepresentation(*scaled, kReducedQuality, encodeInto(*files[1]))
+            && files[1]->flush().ok());
+    });
+    auto thumbnail = imageByScalingAndCroppingForSize(image, kFrameThumbnailSize);
+    bool made[3] = {};
+    made[0] = settle(thumbnail && plat::writeJPEGRepresentation(*thumbnail, kReducedQuality, encodeInto(*files[0]))
+        && files[0]->flush().ok());
+    made[1] = preview.get();
+    made[2] = full.get();
+    for (int i = 0; i < 3; ++i) {
+        if (!made[i])
+            return false;
+        auto committed = files[i]->commit();
+        if (!committed.ok()) {
+            plat::log("images: cannot write {}: {}", fileNames[i], committed.error().localizedDescription());
+            return false;
+        }
+    }
+    return true;
 }
 
 void ImageProducer::createThumbNailAndPreviewForFrameAtIndex(int64_t index)
