@@ -105,8 +105,8 @@ std::optional<Components> withAlpha(const plat::Color& other, double alpha)
 // space skipped before each token.
 class TextScanner {
 public:
-    explicit TextScanner(const std::string& text)
-        : _text(text)
+    explicit TextScanner(std::string text)
+        : _text(std::move(text))
     {
     }
     void skipWhiteSpace()
@@ -192,7 +192,7 @@ public:
     }
 
 private:
-    const std::string& _text;
+    std::string _text;
     size_t _at = 0;
 };
 
