@@ -154,8 +154,10 @@ bool ImageProducer::storeImage(const plat::Image& image, const std::string& fram
     made[1] = preview.get();
     made[2] = full.get();
     for (int i = 0; i < 3; ++i) {
-        if (!made[i])
+        if (!made[i]) {
+            plat::log("images: cannot make or write {}", fileNames[i]);
             return false;
+        }
         auto committed = files[i]->commit();
         if (!committed.ok()) {
             plat::log("images: cannot write {}: {}", fileNames[i], committed.error().localizedDescription());
