@@ -14,6 +14,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Sandbox.h"
+#include "platform/graphics/Image.h"
 
 namespace zt {
 
@@ -219,6 +220,23 @@ bool ProjectDataWrapper::cloneFileWithPreferredFilename(const std::string& sourc
     if (!copied.ok())
         plat::log("project: cannot copy {} to {}: {}", source, destination, copied.error().localizedDescription());
     return copied.ok();
+}
+
+std::shared_ptr<plat::Image> ProjectDataWrapper::getThumbImageForProject()
+{
+    auto decoded = [this](const std::string& fileName) -> std::shared_ptr<plat::Image> {
+        auto bytes = fileDataForFileWithPreferredFilename(fileName);
+        return bytes ? plat::Image::imageWithData(*bytes) : nullptr;
+    };
+    if (auto thumb = decoded("thumb.jpg"))
+        return thumb;
+    auto metadata = getMetaData();
+    if (auto frameID = metadata ? metadata->getString("META_RECORD_THUMB_FRAME_ID") : std::nullopt;
+        frameID && isValidFrameID(*frameID)) {
+        if (auto preview = decoded("preview-" + *frameID + ".jpg"))
+            return preview;
+    }
+    return plat::Image::imageNamed("explorer_placeholder.png");
 }
 
 int64_t ProjectDataWrapper::getUsedStorageSpace()

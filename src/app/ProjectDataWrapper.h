@@ -7,6 +7,10 @@
 #include "app/FrameList.h"
 #include "platform/foundation/Value.h"
 
+namespace plat {
+class Image;
+}
+
 namespace zt {
 
 // The handle of one project folder in Documents: it makes the folder on the
@@ -45,6 +49,12 @@ public:
     bool removeRegularFileWithPreferredFilename(const std::string& preferredFilename);
     // Fails when the destination exists.
     bool cloneFileWithPreferredFilename(const std::string& source, const std::string& destination);
+
+    // The picture that stands for the project in the explorer: the folder's
+    // "thumb.jpg", else the preview of the frame named by
+    // "META_RECORD_THUMB_FRAME_ID", else the app's "explorer_placeholder.png".
+    // A file that does not decode counts as missing.
+    std::shared_ptr<plat::Image> getThumbImageForProject();
 
     // Bytes of every file below the folder; also remembered.
     int64_t getUsedStorageSpace();

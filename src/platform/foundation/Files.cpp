@@ -279,6 +279,115 @@ Result<void> writeFileAtomically(const std::string& path, std::string_view bytes
     return Result<void>::success();
 }
 
+namespace {
+
+// Pieces are handed to the disk in steps of this size while the file grows.
+constexpr uint64_t kWritebackStepBytes = uint64_t(256) << 10;
+
+}  // namespace
+
+AtomicFileWriter::AtomicFileWriter(std::string path, std::string temporaryPath, int fd)
+    : _path(std::move(path))
+    , _temporaryPath(std::move(temporaryPath))
+    , _fd(fd)
+{
+}
+
+AtomicFileWriter::~AtomicFileWriter()
+{
+    discard();
+}
+
+void AtomicFileWriter::discard()
+{
+    if (_fd < 0)
+        return;
+    ::close(_fd);
+    ::unlink(_temporaryPath.c_str());
+    _fd = -1;
+}
+
+Result<std::unique_ptr<AtomicFileWriter>> AtomicFileWriter::create(const std::string& path)
+{
+    struct stat existing { };
+    mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+    std::string folder = deletingLastPathComponent(path);
+    std::string temporaryPath = appendingPathComponent(folder.empty() ? "." : folder, ".tmp-XXXXXX");
+    int fd = ::mkostemp(temporaryPath.data(), O_CLOEXEC);
+    if (fd < 0)
+        return Error::posix(errno, "create temporary file for", path);
+    std::unique_ptr<AtomicFileWriter> writer(new AtomicFileWriter(path, temporaryPath, fd));
+    if (injectedFailure(path) == detail::WriteFailurePoint::BeforeWriting)
+        return Error::posix(EIO, "write (injected)", path);
+    if (::fchmod(fd, mode) != 0)
+        return Error::posix(errno, "set permissions of", path);
+    return writer;
+}
+
+Result<void> AtomicFileWriter::append(const uint8_t* bytes, size_t length)
+{
+    if (_fd < 0)
+        return Error::posix(EBADF, "write", _path);
+    auto written = writeAll(_fd, bytes, length, _path);
+    if (!written.ok()) {
+        discard();
+        return written;
+    }
+    _written += length;
+    _flushed = false;
+    if (_written - _writebackStarted >= kWritebackStepBytes) {
+        // Only a hint to start writing back; commit's fsync is what makes the bytes safe.
+        (void)::sync_file_range(_fd, static_cast<off_t>(_writebackStarted),
+            static_cast<off_t>(_written - _writebackStarted), SYNC_FILE_RANGE_WRITE);
+        _writebackStarted = _written;
+    }
+    return Result<void>::success();
+}
+
+Result<void> AtomicFileWriter::flush()
+{
+    if (_fd < 0)
+        return Error::posix(EBADF, "write", _path);
+    if (injectedFailure(_path) == detail::WriteFailurePoint::AfterHalfTheBytes) {
+        discard();
+        return Error::posix(ENOSPC, "write (injected)", _path);
+    }
+    if (::fsync(_fd) != 0) {
+        int error = errno;
+        discard();
+        return Error::posix(error, "flush", _path);
+    }
+    _flushed = true;
+    return Result<void>::success();
+}
+
+Result<void> AtomicFileWriter::commit()
+{
+    if (!_flushed) {
+        auto flushed = flush();
+        if (!flushed.ok())
+            return flushed;
+    }
+    detail::WriteFailurePoint injected = injectedFailure(_path);
+    int closed = ::close(_fd);
+    _fd = -1;
+    if (closed != 0) {
+        ::unlink(_temporaryPath.c_str());
+        return Error::posix(errno, "close", _path);
+    }
+    if (injected == detail::WriteFailurePoint::BeforeRename) {
+        ::unlink(_temporaryPath.c_str());
+        return Error::posix(EIO, "replace (injected)", _path);
+    }
+    // Rename last: a crash before this line leaves the previous file whole.
+    if (::rename(_temporaryPath.c_str(), _path.c_str()) != 0) {
+        int error = errno;
+        ::unlink(_temporaryPath.c_str());
+        return Error::posix(error, "replace", _path);
+    }
+    return Result<void>::success();
+}
+
 Result<void> createDirectory(const std::string& path, IntermediateDirectories intermediates)
 {
     if (intermediates == IntermediateDirectories::Yes) {

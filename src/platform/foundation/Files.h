@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,41 @@ Result<void> writeFileAtomically(const std::string& path, const Data& bytes);
 // The same with the file's permission bits given (both for a new file and a
 // replaced one); the file is never readable by others on the way.
 Result<void> writeFileAtomically(const std::string& path, std::string_view bytes, uint32_t permissions);
+
+// A file written in pieces that appears whole or not at all, like
+// writeFileAtomically: the pieces go to a temporary file in the same folder,
+// which commit() flushes and renames over the path; a writer destroyed
+// without commit removes it. Writing back to disk starts as the pieces
+// arrive, so commit waits only for the last ones: a file that is made while
+// it is written (an encoder's output) costs little more than the making.
+// One thread at a time.
+class AtomicFileWriter {
+public:
+    // The folder must exist; an existing file keeps its permissions.
+    static Result<std::unique_ptr<AtomicFileWriter>> create(const std::string& path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    Result<void> append(const uint8_t* bytes, size_t length);
+    // Makes the bytes so far safe on disk, still under the temporary name:
+    // several files can be flushed at once and then appear in a fixed order.
+    Result<void> flush();
+    // Flushes when that is still to do, and renames; afterwards the writer
+    // takes nothing more.
+    Result<void> commit();
+
+private:
+    AtomicFileWriter(std::string path, std::string temporaryPath, int fd);
+    void discard();
+
+    std::string _path;
+    std::string _temporaryPath;
+    int _fd;
+    uint64_t _written = 0;
+    uint64_t _writebackStarted = 0;
+    bool _flushed = false;
+};
 
 Result<void> createDirectory(const std::string& path, IntermediateDirectories intermediates);
 // Removes a file, a symbolic link, or a folder with everything below it.

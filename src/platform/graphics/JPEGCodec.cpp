@@ -7,6 +7,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <jpeglib.h>
 // jerror.h after jpeglib.h: it needs its types.
 #include <jerror.h>
@@ -185,10 +186,42 @@ void finishBuffer(j_compress_ptr info)
     buffer->used = buffer->capacity - buffer->manager.free_in_buffer;
 }
 
+// Compressed bytes handed to a sink in pieces as the encoder makes them.
+struct SinkBuffer {
+    jpeg_destination_mgr manager;
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t capacity = 0;
+    const std::function<bool(const uint8_t*, size_t)>* sink = nullptr;
+};
+
+void startSinkBuffer(j_compress_ptr info)
+{
+    auto* buffer = reinterpret_cast<SinkBuffer*>(info->dest);
+    buffer->manager.next_output_byte = buffer->bytes.get();
+    buffer->manager.free_in_buffer = buffer->capacity;
+}
+
+boolean passFullSinkBuffer(j_compress_ptr info)
+{
+    auto* buffer = reinterpret_cast<SinkBuffer*>(info->dest);
+    if (!(*buffer->sink)(buffer->bytes.get(), buffer->capacity))
+        ERREXIT(info, JERR_FILE_WRITE);
+    startSinkBuffer(info);
+    return TRUE;
+}
+
+void passLastSinkBytes(j_compress_ptr info)
+{
+    auto* buffer = reinterpret_cast<SinkBuffer*>(info->dest);
+    size_t used = buffer->capacity - buffer->manager.free_in_buffer;
+    if (used > 0 && !(*buffer->sink)(buffer->bytes.get(), used))
+        ERREXIT(info, JERR_FILE_WRITE);
+}
+
 struct Encoder {
     jpeg_compress_struct info;
     ErrorManager errors;
-    GrowingBuffer destination;
+    jpeg_destination_mgr* destination = nullptr;
     bool created = false;
     ~Encoder()
     {
@@ -205,10 +238,7 @@ bool compress(Encoder& encoder, const Bitmap& bitmap, int quality, const Data* e
         return false;
     jpeg_create_compress(&encoder.info);
     encoder.created = true;
-    encoder.destination.manager.init_destination = startBuffer;
-    encoder.destination.manager.empty_output_buffer = growBuffer;
-    encoder.destination.manager.term_destination = finishBuffer;
-    encoder.info.dest = &encoder.destination.manager;
+    encoder.info.dest = encoder.destination;
     encoder.info.image_width = static_cast<JDIMENSION>(bitmap.width());
     encoder.info.image_height = static_cast<JDIMENSION>(bitmap.height());
     encoder.info.input_components = 4;
@@ -231,6 +261,13 @@ bool compress(Encoder& encoder, const Bitmap& bitmap, int quality, const Data* e
     }
     jpeg_finish_compress(&encoder.info);
     return true;
+}
+
+// The platform's 0...1 as libjpeg's 1...100.
+int libjpegQuality(double compressionQuality)
+{
+    double clamped = std::isnan(compressionQuality) ? 1.0 : std::clamp(compressionQuality, 0.0, 1.0);
+    return std::max(1, static_cast<int>(std::lround(clamped * 100)));
 }
 
 // A first guess of the compressed size, so that most pictures need no regrowth.
@@ -279,20 +316,48 @@ namespace plat {
 std::optional<Data> JPEGRepresentation(const Image& image, double compressionQuality)
 {
     const Bitmap& bitmap = *image.bitmap();
-    double clamped = std::isnan(compressionQuality) ? 1.0 : std::clamp(compressionQuality, 0.0, 1.0);
-    int quality = std::max(1, static_cast<int>(std::lround(clamped * 100)));
+    int quality = detail::libjpegQuality(compressionQuality);
     std::optional<Data> exif;
     if (image.imageOrientation() != ImageOrientation::Up)
         exif = detail::exifOrientationPayload(image.imageOrientation());
+    detail::GrowingBuffer buffer;
+    buffer.manager.init_destination = detail::startBuffer;
+    buffer.manager.empty_output_buffer = detail::growBuffer;
+    buffer.manager.term_destination = detail::finishBuffer;
+    buffer.capacity = detail::expectedCompressedBytes(bitmap, quality);
+    buffer.bytes = std::make_unique_for_overwrite<uint8_t[]>(buffer.capacity);
     detail::Encoder encoder;
-    encoder.destination.capacity = detail::expectedCompressedBytes(bitmap, quality);
-    encoder.destination.bytes = std::make_unique_for_overwrite<uint8_t[]>(encoder.destination.capacity);
+    encoder.destination = &buffer.manager;
     if (!detail::compress(encoder, bitmap, quality, exif ? &*exif : nullptr)) {
         log("image: JPEG encoding failed: {}", encoder.errors.message);
         return std::nullopt;
     }
-    const uint8_t* begin = encoder.destination.bytes.get();
-    return Data(begin, begin + encoder.destination.used);
+    const uint8_t* begin = buffer.bytes.get();
+    return Data(begin, begin + buffer.used);
+}
+
+bool writeJPEGRepresentation(
+    const Image& image, double compressionQuality, const std::function<bool(const uint8_t*, size_t)>& sink)
+{
+    constexpr size_t kPieceBytes = 256 * 1024;
+    std::optional<Data> exif;
+    if (image.imageOrientation() != ImageOrientation::Up)
+        exif = detail::exifOrientationPayload(image.imageOrientation());
+    detail::SinkBuffer buffer;
+    buffer.manager.init_destination = detail::startSinkBuffer;
+    buffer.manager.empty_output_buffer = detail::passFullSinkBuffer;
+    buffer.manager.term_destination = detail::passLastSinkBytes;
+    buffer.capacity = kPieceBytes;
+    buffer.bytes = std::make_unique_for_overwrite<uint8_t[]>(kPieceBytes);
+    buffer.sink = &sink;
+    detail::Encoder encoder;
+    encoder.destination = &buffer.manager;
+    if (!detail::compress(
+            encoder, *image.bitmap(), detail::libjpegQuality(compressionQuality), exif ? &*exif : nullptr)) {
+        log("image: JPEG encoding failed: {}", encoder.errors.message);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace plat

@@ -205,3 +205,32 @@ TEST_F(JPEGCodec, AHugeClaimedSizeIsRefusedBeforeDecoding)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(JPEGStreaming, PiecesMakeTheSameFileAndAFailingSinkStopsTheEncoder)
+{
+    auto noisy = plat::test::makeImage(
+        300, 200,
+        [](int x, int y) {
+            return plat::test::Rgba {(x * 37) % 256, (y * 13) % 256, (x * y) % 256, 255};
+        },
+        plat::ImageOrientation::Left);
+    plat::Data streamed;
+    int pieces = 0;
+    ASSERT_TRUE(plat::writeJPEGRepresentation(*noisy, 1.0, [&](const uint8_t* bytes, size_t length) {
+        streamed.insert(streamed.end(), bytes, bytes + length);
+        ++pieces;
+        return true;
+    }));
+    EXPECT_EQ(streamed, plat::JPEGRepresentation(*noisy, 1.0));
+    EXPECT_GE(pieces, 1);
+    int calls = 0;
+    EXPECT_FALSE(plat::writeJPEGRepresentation(*noisy, 1.0, [&](const uint8_t*, size_t) {
+        ++calls;
+        return false;
+    }));
+    EXPECT_EQ(calls, 1);
+}
+
+}  // namespace

@@ -1,0 +1,178 @@
+// Storing one picture as a frame (thumbnail, preview and full picture, in
+// that order, through the project's atomic file writes), beside encoding the
+// same three JPEGs with libjpeg-turbo directly at the same qualities (into
+// memory, from pixels already at their sizes). Prints the ratio per size.
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <jpeglib.h>
+#include <map>
+#include <set>
+#include <string>
+
+#include "app/DataManager.h"
+#include "app/ImageProducer.h"
+#include "app/ProjectModel.h"
+#include "app/ProjectsList.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Sandbox.h"
+#include "platform/graphics/Image.h"
+#include "uikit/UIImageResize.h"
+
+namespace {
+
+// Something like a photo: soft gradients, texture, sensor noise and a few
+// hard edges, so the encoders meet the amount of detail they meet in use.
+std::shared_ptr<plat::Image> photoLikePicture(int width, int height)
+{
+    auto bitmap = plat::Bitmap::allocate(width, height, plat::PixelOrder::BGRA);
+    uint32_t noise = 12345;
+    for (int y = 0; y < height; ++y) {
+        uint8_t* p = bitmap->mutableRow(y);
+        for (int x = 0; x < width; ++x, p += 4) {
+            noise = noise * 1664525u + 1013904223u;
+            int grain = static_cast<int>((noise >> 24) % 17) - 8;
+            double u = static_cast<double>(x) / width, v = static_cast<double>(y) / height;
+            double shade = 0.5 + 0.3 * std::sin(u * 9.0 + v * 4.0) * std::cos(v * 7.0);
+            double texture = 0.08 * std::sin(x * 0.9) * std::sin(y * 0.7);
+            bool box = (x / (width / 8) + y / (height / 6)) % 5 == 0;
+            auto channel = [&](double tint) {
+                double value = (shade + texture) * tint * 255 + grain + (box ? 40 : 0);
+                return static_cast<uint8_t>(std::clamp(value, 0.0, 255.0));
+            };
+            p[0] = channel(0.8);
+            p[1] = channel(1.0);
+            p[2] = channel(1.1);
+            p[3] = 255;
+        }
+    }
+    bitmap->setOpaque(true);
+    return plat::Image::imageWithBitmap(bitmap);
+}
+
+struct BenchProject {
+    explicit BenchProject(int height)
+    {
+        std::string root = "/tmp/zt-bench-XXXXXX";
+        if (::mkdtemp(root.data()) == nullptr)
+            std::abort();
+        sandbox = std::make_shared<plat::Sandbox>(root);
+        plat::Sandbox::setCurrent(sandbox);
+        (void)zt::ProjectsList::replace({});
+        project = std::make_shared<zt::ProjectModel>(std::nullopt);
+        producer = std::make_unique<zt::ImageProducer>(project);
+        picture = photoLikePicture(height * 16 / 9, height);
+        if (!producer->storeImage(*picture, "bench"))  // makes the folder once
+            std::abort();
+    }
+    ~BenchProject()
+    {
+        plat::Sandbox::setCurrent(nullptr);
+        (void)plat::removeItem(sandbox->root());
+    }
+    std::shared_ptr<plat::Sandbox> sandbox;
+    std::shared_ptr<zt::ProjectModel> project;
+    std::unique_ptr<zt::ImageProducer> producer;
+    std::shared_ptr<plat::Image> picture;
+};
+
+size_t encodeDirectly(const plat::Bitmap& bitmap, int quality)
+{
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = static_cast<JDIMENSION>(bitmap.width());
+    info.image_height = static_cast<JDIMENSION>(bitmap.height());
+    info.input_components = 4;
+    info.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(bitmap.row(static_cast<int>(info.next_scanline)));
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::free(out);
+    return size;
+}
+
+void StoreFrameImages(benchmark::State& state)
+{
+    BenchProject bench(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        if (!bench.producer->storeImage(*bench.picture, "bench"))
+            state.SkipWithError("storing failed");
+    }
+    auto bytes = plat::attributesOfItem(*bench.project->getProjectPath() + "/frame-bench.jpg");
+    state.counters["full_bytes"] = bytes.ok() ? static_cast<double>(bytes.value().size) : 0;
+}
+
+void DirectLibjpegTurbo(benchmark::State& state)
+{
+    BenchProject bench(static_cast<int>(state.range(0)));
+    auto thumbnail = zt::imageByScalingAndCroppingForSize(*bench.picture, zt::kFrameThumbnailSize);
+    auto preview = zt::imageByScalingAndCroppingForSize(*bench.picture, zt::kFramePreviewSize);
+    size_t fullBytes = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(encodeDirectly(*thumbnail->bitmap(), 50));
+        benchmark::DoNotOptimize(encodeDirectly(*preview->bitmap(), 50));
+        fullBytes = encodeDirectly(*bench.picture->bitmap(), 100);
+    }
+    state.counters["full_bytes"] = static_cast<double>(fullBytes);
+}
+
+// Keeps each benchmark's time per iteration (the median when it is repeated:
+// the disk's flush times vary) so that the ratios can be printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            std::string name = run.run_name.str();
+            bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (median || (run.run_type == Run::RT_Iteration && !_medians.contains(name)))
+                _seconds[name] = run.real_accumulated_time / static_cast<double>(run.iterations);
+            if (median)
+                _medians.insert(name);
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void printRatios() const
+    {
+        for (const char* size : {"1080", "2160"}) {
+            auto ours = _seconds.find(std::string("StoreFrameImages/") + size + "/real_time");
+            auto direct = _seconds.find(std::string("DirectLibjpegTurbo/") + size + "/real_time");
+            if (ours == _seconds.end() || direct == _seconds.end())
+                continue;
+            std::printf("%sp: storing %.2f ms, libjpeg-turbo directly %.2f ms, ratio %.2f\n", size, ours->second * 1e3,
+                direct->second * 1e3, ours->second / direct->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> _seconds;
+    std::set<std::string> _medians;
+};
+
+}  // namespace
+
+BENCHMARK(StoreFrameImages)->Arg(1080)->Arg(2160)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(DirectLibjpegTurbo)->Arg(1080)->Arg(2160)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatios();
+    benchmark::Shutdown();
+    return 0;
+}
