@@ -63,4 +63,3 @@ BENCHMARK(Base64EncodeOurs);
 BENCHMARK(Base64EncodeOpenSSL);
 BENCHMARK(Base64DecodeOurs);
 BENCHMARK(Base64DecodeOpenSSL);
-BENCHMARK_MAIN();

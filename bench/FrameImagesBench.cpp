@@ -166,13 +166,3 @@ private:
 
 BENCHMARK(StoreFrameImages)->Arg(1080)->Arg(2160)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(DirectLibjpegTurbo)->Arg(1080)->Arg(2160)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-int main(int argc, char** argv)
-{
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -9,7 +9,6 @@
 #include "app/ProjectsList.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
-#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Sandbox.h"
 
 namespace {
@@ -79,12 +78,3 @@ void LibplistParseOnly(benchmark::State& state)
 BENCHMARK(FrameListLoad)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond);
 BENCHMARK(LibplistParseOnly)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond);
 BENCHMARK(FrameListSave)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond);
-int main(int argc, char** argv)
-{
-    // The project model lives on the main queue.
-    plat::RunLoop::main().bindToCurrentThread();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

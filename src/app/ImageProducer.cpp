@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <atomic>
-#include <future>
+#include <limits>
 #include <optional>
 
 #include "app/Frame.h"
 #include "app/ProjectModel.h"
+#include "platform/foundation/DispatchGroup.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
@@ -125,8 +127,8 @@ bool ImageProducer::storeImage(const plat::Image& image, const std::string& fram
     // (the full picture's encoding takes longest), still under temporary
     // names; then they appear in order, each only when the one before did.
     // A failure stops the others' encoding early. The tasks read the caller's
-    // image and the writers; their futures wait for them before the writers
-    // or the image go away.
+    // image and the writers; the group waits for them before the writers or
+    // the image go away.
     std::atomic<bool> abandoned = false;
     auto encodeInto = [&abandoned](plat::AtomicFileWriter& file) {
         return [&abandoned, &file](const uint8_t* bytes, size_t length) {
@@ -138,21 +140,22 @@ bool ImageProducer::storeImage(const plat::Image& image, const std::string& fram
             abandoned = true;
         return succeeded;
     };
-    auto full = std::async(std::launch::async, [&] {
-        return settle(
+    bool made[3] = {};
+    plat::DispatchGroup encoding;
+    auto& workers = plat::DispatchQueue::globalQueue(plat::DispatchQueue::Priority::High);
+    encoding.async(workers, [&] {
+        made[2] = settle(
             plat::writeJPEGRepresentation(image, kFullQuality, encodeInto(*files[2])) && files[2]->flush().ok());
     });
-    auto preview = std::async(std::launch::async, [&] {
+    encoding.async(workers, [&] {
         auto scaled = imageByScalingAndCroppingForSize(image, kFramePreviewSize);
-        return settle(scaled && plat::writeJPEGRepresentation(*scaled, kReducedQuality, encodeInto(*files[1]))
+        made[1] = settle(scaled && plat::writeJPEGRepresentation(*scaled, kReducedQuality, encodeInto(*files[1]))
             && files[1]->flush().ok());
     });
     auto thumbnail = imageByScalingAndCroppingForSize(image, kFrameThumbnailSize);
-    bool made[3] = {};
     made[0] = settle(thumbnail && plat::writeJPEGRepresentation(*thumbnail, kReducedQuality, encodeInto(*files[0]))
         && files[0]->flush().ok());
-    made[1] = preview.get();
-    made[2] = full.get();
+    (void)encoding.wait(std::numeric_limits<double>::infinity());
     for (int i = 0; i < 3; ++i) {
         if (!made[i]) {
             plat::log("images: cannot make or write {}", fileNames[i]);
