@@ -254,21 +254,30 @@ std::string ProjectDataWrapper::createProjectDirName()
     return name;
 }
 
-void ProjectDataWrapper::createFilePathForProject()
+plat::Result<std::string> ProjectDataWrapper::reserveProjectDir(const std::function<std::string()>& makeName)
 {
-    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     // mkdir is the reservation: a project made in the same second on another
     // queue finds the folder taken and gets the next suffix.
     constexpr int kMaxAttempts = 1000;
-    std::string name;
-    std::string path;
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-        name = createProjectDirName();
-        path = documentsPath(name);
-        if (::mkdir(path.c_str(), 0755) == 0 || errno != EEXIST)
-            break;
+        std::string name = makeName();
+        std::string path = documentsPath(name);
+        if (::mkdir(path.c_str(), 0755) == 0)
+            return name;
+        if (errno != EEXIST)
+            return plat::Error::posix(errno, "create project folder", path);
     }
-    _projectPath = path;
+    return plat::Error::posix(EEXIST, "create project folder", documentsPath(makeName()));
+}
+
+void ProjectDataWrapper::createFilePathForProject()
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    auto reserved = reserveProjectDir(createProjectDirName);
+    if (!reserved.ok())
+        plat::log("project: {}", reserved.error().localizedDescription());
+    std::string name = reserved.ok() ? reserved.value() : createProjectDirName();
+    _projectPath = documentsPath(name);
     if (!ProjectsList::insertProjectName(name))
         plat::log("project: the projects list cannot be read; {} is not listed", name);
     DataManager::sharedDataManager().setLastSelection(1);

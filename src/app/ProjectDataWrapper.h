@@ -1,10 +1,12 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "app/FrameList.h"
+#include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
 
 namespace plat {
@@ -63,6 +65,10 @@ public:
     // ".plovix-yyyy-MM-dd-HH-mm-ss" of now in the device's time zone; when a
     // folder of that name exists in Documents, "-2", "-3"... is added.
     static std::string createProjectDirName();
+    // Makes a new empty folder in Documents named by makeName, asking again
+    // while the name is taken, and returns the name; the folder is the
+    // reservation, so callers on other queues never share one. Any thread.
+    static plat::Result<std::string> reserveProjectDir(const std::function<std::string()>& makeName);
     // Makes the folder (with a name no other project has), lists it first in
     // the projects list, selects it in the explorer, and saves everything.
     void createFilePathForProject();

@@ -108,6 +108,23 @@ TEST_F(ProjectFolder, ProjectsMadeInTheSameSecondGetTheirOwnFolders)
     EXPECT_EQ(zt::ProjectDataWrapper(second.getProjectPath()).getFrameList().getFrameIDAtIndex(0), "B");
 }
 
+TEST_F(ProjectFolder, ReservingAFolderAsksForAnotherNameWhileOneIsTaken)
+{
+    const std::vector<std::string> names {"first", "first", "second"};
+    size_t asked = 0;
+    auto nextName = [&] { return names[std::min(asked++, names.size() - 1)]; };
+    auto reserved = zt::ProjectDataWrapper::reserveProjectDir(nextName);
+    ASSERT_TRUE(reserved.ok());
+    EXPECT_EQ(reserved.value(), "first");
+    reserved = zt::ProjectDataWrapper::reserveProjectDir(nextName);
+    ASSERT_TRUE(reserved.ok());
+    EXPECT_EQ(reserved.value(), "second");
+    EXPECT_EQ(asked, 3u);
+    EXPECT_TRUE(plat::isDirectory(plat::appendingPathComponent(sandbox.documents(), "second")));
+
+    EXPECT_FALSE(zt::ProjectDataWrapper::reserveProjectDir([] { return std::string("first"); }).ok());
+}
+
 TEST_F(ProjectFolder, AnyFirstFileWriteMakesTheFolder)
 {
     zt::ProjectDataWrapper project(std::nullopt);

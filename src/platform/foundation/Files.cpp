@@ -9,44 +9,10 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/Paths.h"
 
 namespace plat {
-
-namespace {
-
-// Closes a descriptor on every path out of a function.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd)
-        : _fd(fd)
-    {
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor()
-    {
-        if (_fd >= 0)
-            ::close(_fd);
-    }
-    int get() const { return _fd; }
-    bool isValid() const { return _fd >= 0; }
-    // Closes now and reports the result: close can report a failed write.
-    int close()
-    {
-        int result = ::close(_fd);
-        _fd = -1;
-        return result;
-    }
-
-private:
-    int _fd;
-};
-
-struct DirectoryCloser {
-    void operator()(DIR* directory) const { ::closedir(directory); }
-};
-using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
 
 Result<void> writeAll(int fd, const uint8_t* bytes, size_t length, const std::string& path)
 {
@@ -62,6 +28,13 @@ Result<void> writeAll(int fd, const uint8_t* bytes, size_t length, const std::st
     }
     return Result<void>::success();
 }
+
+namespace {
+
+struct DirectoryCloser {
+    void operator()(DIR* directory) const { ::closedir(directory); }
+};
+using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
 
 Result<void> removeTree(const std::string& path)
 {

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <limits>
 
-#include "PythonScript.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/PropertyListDetail.h"
+#include "support/PythonScript.h"
 #include "support/TemporarySandbox.h"
 
 namespace {

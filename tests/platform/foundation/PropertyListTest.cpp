@@ -6,8 +6,8 @@
 #include <limits>
 #include <unistd.h>
 
-#include "PythonScript.h"
 #include "platform/foundation/Files.h"
+#include "support/PythonScript.h"
 #include "support/TemporarySandbox.h"
 
 namespace {

@@ -1,0 +1,76 @@
+#include "app/ProjectImportProcessor.h"
+
+#include "app/FileUtil.h"
+#include "app/ProjectDataWrapper.h"
+#include "app/ProjectsList.h"
+#include "app/QVZipArchive.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/Sandbox.h"
+#include "platform/foundation/URL.h"
+
+namespace zt {
+
+namespace {
+
+constexpr const char* kImportErrorDomain = "ProjectImportProcessorErrorDomain";
+constexpr int64_t kNotAFileURLError = 1;
+
+bool fail(std::optional<plat::Error>* error, plat::Error failure)
+{
+    plat::log("project import: {}", failure.localizedDescription());
+    if (error)
+        *error = std::move(failure);
+    return false;
+}
+
+}  // namespace
+
+std::string ProjectImportProcessor::createRecordName() const
+{
+    return ProjectDataWrapper::createProjectDirName();
+}
+
+bool ProjectImportProcessor::importProjectAtPath(const std::string& path, std::optional<plat::Error>* error) const
+{
+    // The folder is made at once, so that imports in the same second (several
+    // archives in the inbox) never share a name.
+    auto reserved = ProjectDataWrapper::reserveProjectDir([this] { return createRecordName(); });
+    if (!reserved.ok())
+        return fail(error, reserved.error());
+    const std::string& name = reserved.value();
+    std::string destination = plat::appendingPathComponent(plat::Sandbox::current()->documentsDirectory(), name);
+    plat::log("Decompress data from:{} to :{}", path, destination);
+
+    std::optional<plat::Error> unzipError;
+    if (!QVZipArchive::unzipFileAtPath(path, destination, Overwrite::Yes, std::nullopt, &unzipError)) {
+        // No half-made project stays behind; the archive stays for another try.
+        std::optional<plat::Error> removeError;
+        if (!FileUtil::removeFolderAtPath(destination, &removeError))
+            plat::log("project import: cannot remove {}: {}", destination, removeError->localizedDescription());
+        return fail(error, *unzipError);
+    }
+    if (!ProjectsList::insertProjectName(name))
+        plat::log("project import: the projects list cannot be read; {} is not listed", name);
+    (void)FileUtil::removeItemAtPath(path);  // errors ignored: the project is in
+    return true;
+}
+
+void ProjectImportProcessor::importProjectAtUrl(
+    const plat::URL& url, std::function<void(bool imported)> completion) const
+{
+    plat::DispatchQueue::globalQueue().async([url, completion = std::move(completion)] {
+        bool imported = false;
+        if (url.isFileURL()) {
+            imported = ProjectImportProcessor().importProjectAtPath(url.path());
+        } else {
+            (void)fail(
+                nullptr, plat::Error(kImportErrorDomain, kNotAFileURLError, "not a file URL: " + url.absoluteString()));
+        }
+        if (completion)
+            completion(imported);
+    });
+}
+
+}  // namespace zt

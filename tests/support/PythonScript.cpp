@@ -1,0 +1,63 @@
+#include "support/PythonScript.h"
+
+#include <cstdio>
+#include <sys/wait.h>
+
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Paths.h"
+
+namespace plat::test {
+
+namespace {
+
+std::string shellQuoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+ScriptOutput runShellCommand(const std::string& command)
+{
+    ScriptOutput result;
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) {
+        result.output = "cannot run " + command;
+        return result;
+    }
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        result.output.append(buffer, got);
+    int status = ::pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+}  // namespace
+
+ScriptOutput runPython(const std::string& folder, const std::string& script, const std::vector<std::string>& arguments)
+{
+    std::string scriptPath = appendingPathComponent(folder, "script.py");
+    if (!writeFileAtomically(scriptPath, script).ok())
+        return ScriptOutput {-1, "cannot write " + scriptPath};
+    std::string command = "python3 " + shellQuoted(scriptPath);
+    for (const std::string& argument : arguments)
+        command += " " + shellQuoted(argument);
+    return runShellCommand(command);
+}
+
+ScriptOutput runCommand(const std::string& workingFolder, const std::vector<std::string>& command)
+{
+    std::string line = "cd " + shellQuoted(workingFolder) + " &&";
+    for (const std::string& argument : command)
+        line += " " + shellQuoted(argument);
+    return runShellCommand(line);
+}
+
+}  // namespace plat::test
