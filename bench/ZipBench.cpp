@@ -11,6 +11,7 @@
 #include "app/QVZipArchive.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
 
 namespace {
 
@@ -176,6 +177,7 @@ BENCHMARK(UnpackInfoZip)->Unit(benchmark::kMillisecond)->UseRealTime()->Iteratio
 
 int main(int argc, char** argv)
 {
+    plat::RunLoop::main().bindToCurrentThread();
     benchmark::Initialize(&argc, argv);
     Project::shared();  // made before any case is timed
     RatioReporter reporter;

@@ -43,10 +43,16 @@ function(zt_add_test library)
         DISCOVERY_MODE PRE_TEST)
 endfunction()
 
-# zt_add_bench(<name> <sources...> DEPS <targets...>)
+# zt_add_bench(<name> <sources...> [OWN_MAIN] DEPS <targets...>): with OWN_MAIN
+# the sources bring their own main (one that prints ratios, say) instead of
+# bench/BenchMain.cpp.
 function(zt_add_bench name)
-    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-    add_executable(${name} ${ARG_UNPARSED_ARGUMENTS} ${ZT_SOURCE_ROOT}/bench/BenchMain.cpp)
+    cmake_parse_arguments(ARG "OWN_MAIN" "" "DEPS" ${ARGN})
+    set(main_source ${ZT_SOURCE_ROOT}/bench/BenchMain.cpp)
+    if(ARG_OWN_MAIN)
+        set(main_source)
+    endif()
+    add_executable(${name} ${ARG_UNPARSED_ARGUMENTS} ${main_source})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} plat_foundation benchmark::benchmark)
     zt_common_settings(${name})
 endfunction()

@@ -126,35 +126,36 @@ bool ImageProducer::storeImage(const plat::Image& image, const std::string& fram
     // The three pictures are made, encoded and flushed to disk side by side
     // (the full picture's encoding takes longest), still under temporary
     // names; then they appear in order, each only when the one before did.
-    // A failure stops the others' encoding early. The tasks read the caller's
-    // image and the writers; the group waits for them before the writers or
-    // the image go away.
-    std::atomic<bool> abandoned = false;
-    auto encodeInto = [&abandoned](plat::AtomicFileWriter& file) {
-        return [&abandoned, &file](const uint8_t* bytes, size_t length) {
-            return !abandoned.load(std::memory_order_relaxed) && file.append(bytes, length).ok();
+    // A failure stops the encoding of the files after it early, never of the
+    // ones before it. The tasks read the caller's image and the writers; the
+    // group waits for them before the writers or the image go away.
+    constexpr int kNoFailure = 3;
+    std::atomic<int> firstFailure = kNoFailure;
+    auto encodeInto = [&firstFailure, &files](int index) {
+        return [&firstFailure, &file = *files[index], index](const uint8_t* bytes, size_t length) {
+            return firstFailure.load(std::memory_order_relaxed) > index && file.append(bytes, length).ok();
         };
     };
-    auto settle = [&abandoned](bool succeeded) {
-        if (!succeeded)
-            abandoned = true;
-        return succeeded;
-    };
     bool made[3] = {};
+    auto settle = [&firstFailure, &made](int index, bool succeeded) {
+        made[index] = succeeded;
+        int failure = firstFailure.load();
+        while (!succeeded && index < failure && !firstFailure.compare_exchange_weak(failure, index)) { }
+    };
     plat::DispatchGroup encoding;
     auto& workers = plat::DispatchQueue::globalQueue(plat::DispatchQueue::Priority::High);
     encoding.async(workers, [&] {
-        made[2] = settle(
-            plat::writeJPEGRepresentation(image, kFullQuality, encodeInto(*files[2])) && files[2]->flush().ok());
+        settle(2, plat::writeJPEGRepresentation(image, kFullQuality, encodeInto(2)) && files[2]->flush().ok());
     });
     encoding.async(workers, [&] {
         auto scaled = imageByScalingAndCroppingForSize(image, kFramePreviewSize);
-        made[1] = settle(scaled && plat::writeJPEGRepresentation(*scaled, kReducedQuality, encodeInto(*files[1]))
-            && files[1]->flush().ok());
+        settle(1,
+            scaled && plat::writeJPEGRepresentation(*scaled, kReducedQuality, encodeInto(1)) && files[1]->flush().ok());
     });
     auto thumbnail = imageByScalingAndCroppingForSize(image, kFrameThumbnailSize);
-    made[0] = settle(thumbnail && plat::writeJPEGRepresentation(*thumbnail, kReducedQuality, encodeInto(*files[0]))
-        && files[0]->flush().ok());
+    settle(0,
+        thumbnail && plat::writeJPEGRepresentation(*thumbnail, kReducedQuality, encodeInto(0))
+            && files[0]->flush().ok());
     (void)encoding.wait(std::numeric_limits<double>::infinity());
     for (int i = 0; i < 3; ++i) {
         if (!made[i]) {
