@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
@@ -39,6 +40,13 @@ ScriptOutput runShellCommand(const std::string& command)
     return result;
 }
 
+// Debian's own interpreter carries the python3-* packages (Pillow among them);
+// a python3 earlier on the PATH may lack them.
+std::string interpreter()
+{
+    return ::access("/usr/bin/python3", X_OK) == 0 ? "/usr/bin/python3" : "python3";
+}
+
 }  // namespace
 
 ScriptOutput runPython(const std::string& folder, const std::string& script, const std::vector<std::string>& arguments)
@@ -46,7 +54,7 @@ ScriptOutput runPython(const std::string& folder, const std::string& script, con
     std::string scriptPath = appendingPathComponent(folder, "script.py");
     if (!writeFileAtomically(scriptPath, script).ok())
         return ScriptOutput {-1, "cannot write " + scriptPath};
-    std::string command = "python3 " + shellQuoted(scriptPath);
+    std::string command = interpreter() + " " + shellQuoted(scriptPath);
     for (const std::string& argument : arguments)
         command += " " + shellQuoted(argument);
     return runShellCommand(command);
