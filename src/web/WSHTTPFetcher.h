@@ -149,7 +149,7 @@ public:
     std::string description() const;
     virtual const char* className() const { return "WSHTTPFetcher"; }
 
-    // --- beginning and ending ---
+    // --- beginning and ending (the upload fetcher extends these) ---
     virtual bool beginFetchWithDelegate(std::shared_ptr<SelectorTarget> delegate, FinishedSelector finishedSelector);
     virtual bool beginFetchWithCompletionHandler(CompletionBlock handler);
     virtual void stopFetching();
@@ -310,7 +310,7 @@ protected:
         const plat::URLRequest& request, const std::shared_ptr<const plat::URLResponse>& redirectResponse);
     void didReceiveAuthenticationChallenge(const plat::URLAuthenticationChallenge& challenge);
     void didReceiveResponse(const std::shared_ptr<const plat::URLResponse>& response);
-    void didSendBodyData(int64_t bytesWritten, int64_t totalBytesWritten, int64_t totalBytesExpectedToWrite);
+    virtual void didSendBodyData(int64_t bytesWritten, int64_t totalBytesWritten, int64_t totalBytesExpectedToWrite);
     void didReceiveData(const plat::Data& data);
     plat::Error statusError(int64_t status, const std::optional<plat::Data>& body) const;
     void removeTemporaryDownloadFile();
