@@ -179,6 +179,19 @@ size_t RunLoop::drain()
     return runUntilUptime(uptimeNow(), StopRequests::Ignore);
 }
 
+bool RunLoop::waitForQueuedBlocks(double realTimeoutSeconds)
+{
+    requireMainThread("waitForQueuedBlocks");
+    auto ready = [&] { return !_impl->blocks.empty() || _impl->stopRequested; };
+    std::unique_lock lock(_impl->lock);
+    auto deadline = detail::realTimeDeadlineAfter(realTimeoutSeconds);
+    if (!deadline) {
+        _impl->wakeUp.wait(lock, ready);
+        return true;
+    }
+    return _impl->wakeUp.wait_until(lock, *deadline, ready);
+}
+
 void RunLoop::performAfterDelay(const void* target, double delaySeconds, std::function<void()> block)
 {
     requireMainThread("performAfterDelay");

@@ -46,6 +46,11 @@ public:
     // by the work it runs, with queued blocks running before each due item.
     // Only items due when it was called fire. Returns how many ran.
     size_t drain();
+    // Blocks until a main-queue block is queued (or stop() is called), or until
+    // the real-time timeout passes; runs nothing and never moves the clock.
+    // For waiting on work that other threads hand to the main queue. Returns
+    // false on time-out.
+    bool waitForQueuedBlocks(double realTimeoutSeconds);
 
     // Runs block on the main thread after the delay, on behalf of target (an
     // identity, never dereferenced), unless cancelled first.

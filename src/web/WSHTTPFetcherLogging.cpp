@@ -1,0 +1,571 @@
+#include "web/WSHTTPFetcherLogging.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/foundation/DateFormatter.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/Sandbox.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/TimeZone.h"
+#include "platform/foundation/URL.h"
+#include "platform/net/InputStream.h"
+#include "platform/net/URLResponse.h"
+#include "web/WSFileHandle.h"
+#include "web/WSHTTPFetcher.h"
+#include "web/WSReadMonitorInputStream.h"
+
+namespace zt {
+
+namespace {
+
+constexpr int kLastRunFolderSuffix = 19;
+
+// Run-wide settings and state of the log.
+struct LoggingState {
+    std::mutex lock;
+    bool enabled = false;
+    bool toFile = true;
+    std::optional<std::string> directory;
+    std::optional<std::string> processName;
+    std::optional<std::string> dateStamp;
+    int counter = 0;
+    bool runFolderChecked = false;
+    std::optional<std::string> runFolderName;
+    bool locationAnnounced = false;
+    WSFetcherLogJSONHandlers json;
+};
+
+LoggingState& state()
+{
+    static LoggingState* shared = new LoggingState();  // lives as long as the run
+    return *shared;
+}
+
+std::string dateText(plat::Date date)
+{
+    plat::DateFormatter formatter;
+    formatter.setTimeZone(plat::TimeZone::utc());
+    formatter.setDateFormat("yyyy-MM-dd HH:mm:ss Z");
+    return formatter.stringFromDate(date);
+}
+
+std::string textOf(const plat::Data& data)
+{
+    return std::string(data.begin(), data.end());
+}
+
+std::optional<std::string> utf8Text(const plat::Data& data)
+{
+    std::string text = textOf(data);
+    if (!plat::isValidUtf8(text))
+        return std::nullopt;
+    return text;
+}
+
+bool writeWholeFile(const std::string& path, const plat::Data& bytes, std::string& failure)
+{
+    auto written = plat::writeFileAtomically(path, bytes);
+    if (!written.ok())
+        failure = written.error().description();
+    return written.ok();
+}
+
+void appendToFile(const std::string& path, const std::string& text)
+{
+    int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (descriptor < 0)
+        return;
+    auto handle = WSFileHandle::fileHandleWithDescriptor(descriptor, path);
+    (void)handle->writeData(plat::Data(text.begin(), text.end()));
+}
+
+}  // namespace
+
+void setFetcherLogJSONHandlers(WSFetcherLogJSONHandlers handlers)
+{
+    std::lock_guard guard(state().lock);
+    state().json = std::move(handlers);
+}
+
+// --- class-wide settings ---
+
+bool WSHTTPFetcher::isLoggingEnabled()
+{
+    std::lock_guard guard(state().lock);
+    return state().enabled;
+}
+
+void WSHTTPFetcher::setLoggingEnabled(bool enabled)
+{
+    std::lock_guard guard(state().lock);
+    state().enabled = enabled;
+}
+
+bool WSHTTPFetcher::isLoggingToFileEnabled()
+{
+    std::lock_guard guard(state().lock);
+    return state().toFile;
+}
+
+void WSHTTPFetcher::setLoggingToFileEnabled(bool enabled)
+{
+    std::lock_guard guard(state().lock);
+    state().toFile = enabled;
+}
+
+std::optional<std::string> WSHTTPFetcher::loggingDirectory()
+{
+    {
+        std::lock_guard guard(state().lock);
+        if (state().directory)
+            return state().directory;
+    }
+    auto sandbox = plat::Sandbox::current();
+    if (!sandbox)
+        return std::nullopt;
+    std::string folder = plat::appendingPathComponent(sandbox->documentsDirectory(), "WSHTTPDebugLogs");
+    if (!fileOrDirExistsAtPath(folder) && !makeDirectoryUpToPath(folder))
+        return std::nullopt;  // tried again next time
+    std::lock_guard guard(state().lock);
+    state().directory = folder;
+    return folder;
+}
+
+void WSHTTPFetcher::setLoggingDirectory(std::optional<std::string> path)
+{
+    std::lock_guard guard(state().lock);
+    state().directory = std::move(path);
+}
+
+std::string WSHTTPFetcher::loggingProcessName()
+{
+    std::lock_guard guard(state().lock);
+    if (!state().processName)
+        state().processName = plat::replacingOccurrences(program_invocation_short_name, " ", "_");
+    return *state().processName;
+}
+
+void WSHTTPFetcher::setLoggingProcessName(std::optional<std::string> name)
+{
+    std::lock_guard guard(state().lock);
+    state().processName = std::move(name);
+}
+
+std::string WSHTTPFetcher::loggingDateStamp()
+{
+    std::lock_guard guard(state().lock);
+    if (!state().dateStamp) {
+        plat::DateFormatter formatter;
+        formatter.setDateFormat("M-dd_hh-mm-ssa");
+        state().dateStamp = formatter.stringFromDate(plat::Date::now());
+    }
+    return *state().dateStamp;
+}
+
+void WSHTTPFetcher::setLoggingDateStamp(std::optional<std::string> stamp)
+{
+    std::lock_guard guard(state().lock);
+    state().dateStamp = std::move(stamp);
+}
+
+// --- file helpers ---
+
+bool fileOrDirExistsAtPath(const std::string& path)
+{
+    struct stat status { };
+    return ::lstat(path.c_str(), &status) == 0;
+}
+
+bool makeDirectoryUpToPath(const std::string& path)
+{
+    const std::string parent = plat::deletingLastPathComponent(path);
+    if (!parent.empty() && parent != path && !fileOrDirExistsAtPath(parent) && !makeDirectoryUpToPath(parent))
+        return false;
+    if (fileOrDirExistsAtPath(path))
+        return true;
+    return ::mkdir(path.c_str(), 0700) == 0;
+}
+
+bool removeItemAtPath(const std::string& path)
+{
+    return ::unlink(path.c_str()) == 0;
+}
+
+bool createSymbolicLinkAtPath(const std::string& linkPath, const std::string& destination)
+{
+    return ::symlink(destination.c_str(), linkPath.c_str()) == 0;
+}
+
+// --- text helpers ---
+
+std::optional<std::string> snipSubstringOfString(
+    const std::optional<std::string>& text, const std::string& start, const std::string& end)
+{
+    if (!text)
+        return std::nullopt;
+    size_t startPosition = text->find(start);
+    if (startPosition == std::string::npos)
+        return text;
+    const size_t valueStart = startPosition + start.size();
+    size_t endPosition = text->find(end, valueStart);
+    if (endPosition == std::string::npos)
+        endPosition = text->size();
+    return text->substr(0, valueStart) + "_snip_" + text->substr(endPosition);
+}
+
+std::string headersStringForDictionary(const plat::HTTPHeaders& headers)
+{
+    auto fields = headers.joinedFields();
+    std::sort(fields.begin(), fields.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::string text;
+    for (auto [name, value] : fields) {
+        if (name == "Authorization") {
+            value = *snipSubstringOfString(value, "oauth_token=\"", "\"");
+            value = *snipSubstringOfString(value, "Bearer ", "\n");
+            value = *snipSubstringOfString(value, "OAuth ", "\n");
+            value = *snipSubstringOfString(value, "GoogleLogin auth=", "\n");
+        }
+        text += "  " + name + ": " + value + "\n";
+    }
+    return text;
+}
+
+std::optional<plat::Value> JSONObjectWithData(const plat::Data& data)
+{
+    WSFetcherLogJSONHandlers handlers;
+    {
+        std::lock_guard guard(state().lock);
+        handlers = state().json;
+    }
+    if (!handlers.parse || !plat::isValidUtf8(textOf(data)))
+        return std::nullopt;
+    return handlers.parse(data);
+}
+
+std::optional<std::string> stringWithJSONObject(const plat::Value& object)
+{
+    WSFetcherLogJSONHandlers handlers;
+    {
+        std::lock_guard guard(state().lock);
+        handlers = state().json;
+    }
+    if (!handlers.printPretty)
+        return std::nullopt;
+    return handlers.printPretty(object);
+}
+
+std::optional<std::string> WSHTTPFetcher::formattedStringFromData(
+    const plat::Data& data, const std::optional<std::string>& contentType, plat::Value* json) const
+{
+    if (data.empty())
+        return std::nullopt;
+    if (contentType && plat::hasPrefix(*contentType, "application/json") && data.size() >= 6) {
+        if (auto object = JSONObjectWithData(data)) {
+            if (json)
+                *json = *object;
+            if (auto dictionary = object->asDictionary()) {
+                for (const char* key : {"refresh_token", "access_token"}) {
+                    if (dictionary->contains(key))
+                        dictionary->set(key, "_snip_");
+                }
+            }
+            if (auto text = stringWithJSONObject(*object))
+                return text;
+        }
+    }
+    return utf8Text(data);
+}
+
+std::optional<std::string> WSHTTPFetcher::stringFromStreamData(
+    const plat::Data& data, const std::optional<std::string>& contentType) const
+{
+    if (data.empty())
+        return std::nullopt;
+    if (auto text = formattedStringFromData(data, contentType, nullptr))
+        return text;
+    std::string cleaned = textOf(data);
+    for (char& c : cleaned) {
+        if (c == 0 || static_cast<unsigned char>(c) > 0x7F)
+            c = '_';
+    }
+    const std::string fallback = plat::formatLine("<<{} bytes>>", data.size());
+    size_t lineEnd = cleaned.find("\r\n");
+    if (lineEnd == std::string::npos)
+        return fallback;
+    const std::string boundary = cleaned.substr(0, lineEnd);
+    if (!plat::hasPrefix(boundary, "--"))
+        return fallback;
+    auto pieces = plat::componentsSeparatedByString(cleaned, boundary);
+    std::vector<std::string> results;
+    size_t offset = 0;
+    for (const auto& piece : pieces) {
+        plat::Data original(data.begin() + static_cast<std::ptrdiff_t>(offset),
+            data.begin() + static_cast<std::ptrdiff_t>(offset + piece.size()));
+        if (auto decoded = utf8Text(original)) {
+            results.push_back(*decoded);
+        } else {
+            size_t headerEnd = piece.find("\r\n\r\n");
+            std::string headerPart = headerEnd == std::string::npos ? std::string() : piece.substr(0, headerEnd);
+            results.push_back(plat::formatLine("\r{}\r<<{} bytes>>\r", headerPart, piece.size() - headerPart.size()));
+        }
+        offset += piece.size() + boundary.size();
+    }
+    std::string joined;
+    for (size_t i = 0; i < results.size(); ++i)
+        joined += (i ? boundary : std::string()) + results[i];
+    return joined.empty() ? fallback : joined;
+}
+
+// --- stream capture ---
+
+void WSHTTPFetcher::setupStreamLogging()
+{
+    if (!isLoggingEnabled() || loggedStreamData_ || !postStream_)
+        return;
+    loggedStreamData_ = plat::Data();
+    if (!logCapturePostStream()) {
+        const std::string notice = "<<Uploaded stream log unavailable without WSReadMonitorInputStream>>";
+        loggedStreamData_ = plat::Data(notice.begin(), notice.end());
+    }
+}
+
+bool WSHTTPFetcher::logCapturePostStream()
+{
+    auto monitor = WSReadMonitorInputStream::inputStreamWithStream(postStream_);
+    monitor->setReadDelegate(shared_from_this());
+    monitor->setRunLoopModes(runLoopModes_);
+    monitor->setReadSelector(&WSHTTPFetcher::inputStreamReadIntoBuffer);
+    postStream_ = monitor;
+    return true;
+}
+
+void WSHTTPFetcher::inputStreamReadIntoBuffer(plat::InputStream&, const uint8_t* buffer, uint64_t length)
+{
+    if (!loggedStreamData_)
+        loggedStreamData_ = plat::Data();
+    loggedStreamData_->insert(loggedStreamData_->end(), buffer, buffer + length);
+}
+
+// --- one fetch ---
+
+void WSHTTPFetcher::logFetchWithError(const std::optional<plat::Error>& error)
+{
+    if (!isLoggingEnabled())
+        return;
+    auto parent = loggingDirectory();
+    if (!parent)
+        return;
+    const std::string processName = loggingProcessName();
+    const std::string dateStamp = loggingDateStamp();
+    const bool toFile = isLoggingToFileEnabled();
+    std::string runFolder = plat::appendingPathComponent(*parent, processName + "_log_" + dateStamp);
+    if (toFile) {
+        std::lock_guard guard(state().lock);
+        if (!state().runFolderChecked) {
+            state().runFolderChecked = true;
+            std::string candidate = runFolder;
+            for (int suffix = 2; fileOrDirExistsAtPath(candidate) && suffix <= kLastRunFolderSuffix; ++suffix)
+                candidate = runFolder + "_" + std::to_string(suffix);
+            state().runFolderName = candidate;
+        }
+        if (state().runFolderName)
+            runFolder = *state().runFolderName;
+    }
+    if (toFile && !makeDirectoryUpToPath(runFolder))
+        return;
+    int number;
+    {
+        std::lock_guard guard(state().lock);
+        number = ++state().counter;
+    }
+
+    const uint64_t responseLength = downloadFileHandle_ ? downloadFileHandle_->offsetInFile().valueOr(0)
+                                                        : (downloadedData_ ? downloadedData_->size() : 0);
+    const auto& response = response_;
+    const auto headers = responseHeaders();
+    const std::string mimeType = response ? response->MIMEType() : std::string();
+    std::optional<std::string> responseText;
+    plat::Value json;
+    std::optional<std::string> responseFileName;
+    std::string responseExtension;
+    bool responseIsImage = false;
+    if (responseLength > 0 && downloadedData_) {
+        responseText
+            = formattedStringFromData(*downloadedData_, headers ? headers->value("Content-Type") : std::nullopt, &json);
+        std::optional<plat::Data> fileBytes;
+        if (responseText && (mimeType == "application/atom+xml" || plat::hasSuffix(mimeType, "/xml"))) {
+            fileBytes = plat::Data(responseText->begin(), responseText->end());
+            responseExtension = "xml";
+        } else if (!responseText && (mimeType == "image/jpeg" || mimeType == "image/gif" || mimeType == "image/png")) {
+            fileBytes = downloadedData_;
+            responseExtension = mimeType == "image/jpeg" ? "jpg" : mimeType == "image/gif" ? "gif" : "png";
+            responseIsImage = true;
+        }
+        if (fileBytes) {
+            responseFileName = plat::formatLine("fetch_{}_response.{}", number, responseExtension);
+            std::string failure;
+            if (toFile
+                && !writeWholeFile(plat::appendingPathComponent(runFolder, *responseFileName), *fileBytes, failure))
+                plat::log("{} logging write error:{} ({})", className(), failure, *responseFileName);
+        }
+    }
+
+    const std::string htmlPath = plat::appendingPathComponent(runFolder, "divoza_http_log.html");
+    std::string html;
+    if (!fileOrDirExistsAtPath(htmlPath))
+        html += plat::formatLine("<html><head><meta http-equiv=\"content-type\" content=\"text/html; charset=UTF-8\">"
+                                 "<title>{} HTTP fetch log {}</title>",
+            processName, dateStamp);
+    const std::string now = dateText(plat::Date::now());
+    html += "<b>" + now + " &nbsp;&nbsp;&nbsp;&nbsp; ";
+    if (comment_)
+        html += *comment_ + " &nbsp;&nbsp;&nbsp;&nbsp; ";
+    html += plat::formatLine("</b><a href='fetch_{}.txt'><i>request/response log</i></a><br>", number);
+    const std::string method = request_ ? request_->HTTPMethod() : std::string();
+    const std::string url = request_ && request_->url() ? request_->url()->absoluteString() : std::string();
+    html += "<b>request:</b> " + method + " <code>" + url + "</code><br>\n";
+    const plat::HTTPHeaders requestHeaders = request_ ? request_->allHTTPHeaderFields() : plat::HTTPHeaders();
+    if (requestHeaders.empty()) {
+        html += "&nbsp;&nbsp; headers: none<br>";
+    } else {
+        std::string notes;
+        if (requestHeaders.contains("Authorization")) {
+            const bool plain = request_->url() && request_->url()->scheme() == "http";
+            notes += plain ? "&nbsp;&nbsp;&nbsp;<i>authorized, non-SSL</i><FONT COLOR='#FF00FF'> &#x26A0;</FONT> "
+                           : "&nbsp;&nbsp;&nbsp;<i>authorized</i>";
+        }
+        if (requestHeaders.contains("Cookie"))
+            notes += "&nbsp;&nbsp;&nbsp;<i>cookies</i>";
+        if (requestHeaders.contains("If-Match"))
+            notes += "&nbsp;&nbsp;&nbsp;<i>if-match</i>";
+        if (requestHeaders.contains("If-None-Match"))
+            notes += "&nbsp;&nbsp;&nbsp;<i>if-none-match</i>";
+        html += plat::formatLine("&nbsp;&nbsp; headers: {}  {}<br>", requestHeaders.count(), notes);
+    }
+    std::optional<plat::Data> requestBody = loggedStreamData_ ? loggedStreamData_ : postData_;
+    if (!requestBody && request_)
+        requestBody = request_->HTTPBody();
+    std::optional<std::string> bodyText;
+    if (requestBody && !requestBody->empty()) {
+        auto type = requestHeaders.value("Content-Type");
+        html += plat::formatLine(
+            "&nbsp;&nbsp; data: {} bytes, <code>{}</code><br>\n", requestBody->size(), type.value_or("<no type>"));
+        bodyText = stringFromStreamData(*requestBody, type);
+        bodyText = snipSubstringOfString(bodyText, "client_secret=", "&");
+        bodyText = snipSubstringOfString(bodyText, "refresh_token=", "&");
+        bodyText = snipSubstringOfString(bodyText, "&Passwd=", "&");
+    }
+    const int64_t status = statusCode();
+    if (response) {
+        std::string statusText;
+        if (status == 200 || status == 201) {
+            statusText = std::to_string(status);
+            if (auto dictionary = json.asDictionary()) {
+                if (auto jsonError = dictionary->getDictionary("error");
+                    jsonError && (jsonError->contains("code") || jsonError->contains("message"))) {
+                    plat::Value code = jsonError->get("code");
+                    std::string codeText = code.isNumber() ? std::to_string(code.int64Value().value_or(0))
+                        : code.asString()                  ? *code.asString()
+                                                           : "";
+                    statusText += plat::formatLine(
+                        "&nbsp;&nbsp;&nbsp;<i>JSON error:</i> <FONT COLOR='#FF00FF'>{} {} &nbsp;&#x2691;</FONT>",
+                        codeText, jsonError->getString("message").value_or(""));
+                }
+            }
+        } else if (status != 0) {
+            statusText
+                = plat::formatLine("<FONT COLOR='#FF00FF'>{} {}</FONT>", status, status > 399 ? "&nbsp;&#x2691;" : "");
+        }
+        std::string urlText;
+        if (response->url().absoluteString() != url)
+            urlText = "<FONT COLOR='#FF00FF'>response URL:</FONT> <code>" + response->url().absoluteString()
+                + "</code><br>\n";
+        html += "<b>response:</b>&nbsp;&nbsp;status " + statusText + "<br>\n" + urlText;
+        if (headers && !headers->empty()) {
+            std::string setsCookies
+                = headers->contains("Set-Cookie") ? "&nbsp;&nbsp;<FONT COLOR='#990066'><i>sets cookies</i></FONT>" : "";
+            std::string redirects = status >= 300 && status <= 399 && headers->contains("Location")
+                ? "&nbsp;&nbsp;<FONT COLOR='#990066'><i>redirects</i></FONT>"
+                : "";
+            html += plat::formatLine("&nbsp;&nbsp; headers: {}  {} {}<br>\n", headers->count(), setsCookies, redirects);
+        } else {
+            html += "&nbsp;&nbsp; headers: none<br>\n";
+        }
+    }
+    if (error)
+        html += "<b>Error:</b> " + error->description() + " <br>\n";
+    if (!responseFileName) {
+        html += plat::formatLine("&nbsp;&nbsp; data: {} bytes, <code>{}</code>\n", responseLength, mimeType);
+    } else {
+        const std::string escaped = plat::percentEncode(*responseFileName, "/");
+        if (responseIsImage)
+            html += plat::formatLine("&nbsp;&nbsp; data: {} bytes, <code>{}</code><br>", responseLength, mimeType)
+                + "<a href=\"" + escaped + "\"><img src='" + escaped
+                + "' alt='image' style='border:solid thin;max-height:32'></a>\n";
+        else
+            html += plat::formatLine(
+                "&nbsp;&nbsp; data: {} bytes, <code>{}</code>&nbsp;&nbsp;&nbsp;<i><a href=\"{}\">{}</a></i>\n",
+                responseLength, mimeType, escaped, responseExtension);
+    }
+
+    std::string text;
+    if (comment_)
+        text += *comment_ + "\n\n";
+    text += now + "\n";
+    text += "Request: " + method + " " + url + "\n";
+    if (!requestHeaders.empty())
+        text += "Request headers:\n" + headersStringForDictionary(requestHeaders) + "\n";
+    if (requestBody && !requestBody->empty()) {
+        text += plat::formatLine("Request body: ({} bytes)\n", requestBody->size());
+        if (bodyText)
+            text += *bodyText + "\n";
+        text += "\n";
+    }
+    if (response) {
+        text += plat::formatLine("Response: status {}\n", status);
+        text += "Response headers:\n" + headersStringForDictionary(headers.value_or(plat::HTTPHeaders())) + "\n";
+        text += plat::formatLine("Response body: ({} bytes)\n", responseLength);
+        if (responseLength > 0) {
+            if (responseText) {
+                text += *responseText + "\n";
+            } else if (status >= 400 && temporaryDownloadPath_ && !temporaryDownloadPath_->empty()) {
+                auto contents = plat::readFile(*temporaryDownloadPath_, static_cast<int64_t>(maximumDownloadLength_));
+                std::string fileText = contents.ok() ? plat::repairedUtf8(textOf(contents.value())) : std::string();
+                text += fileText.empty() ? plat::formatLine("<<{} bytes to file>>\n", responseLength) : fileText + "\n";
+            } else {
+                text += plat::formatLine("<<{} bytes>>\n", responseLength);
+            }
+        }
+    }
+    if (error)
+        text += "Error: " + error->description() + "\n";
+    log_ = text;
+    text += std::string(59, '-') + "\n";
+
+    if (!toFile)
+        return;
+    const std::string textName = plat::formatLine("fetch_{}.txt", number);
+    std::string failure;
+    if (!writeWholeFile(
+            plat::appendingPathComponent(runFolder, textName), plat::Data(text.begin(), text.end()), failure))
+        plat::log("{} logging write error:{} ({})", className(), failure, textName);
+    html += "<br><hr><p>";
+    appendToFile(htmlPath, html);
+    const std::string newest = plat::appendingPathComponent(*parent, processName + "_log_newest.html");
+    removeItemAtPath(newest);
+    createSymbolicLinkAtPath(newest, htmlPath);
+    std::lock_guard guard(state().lock);
+    if (!state().locationAnnounced) {
+        state().locationAnnounced = true;
+        plat::log("WSHTTPFetcher logging to \"{}\"", *parent);
+    }
+}
+
+}  // namespace zt

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include "WebTestSupport.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Paths.h"
+#include "web/WSHTTPFetcherLogging.h"
+
+using plat::test::HTTPTestReply;
+using plat::test::HTTPTestRequest;
+using plat::test::HTTPTestServer;
+using zt::WSHTTPFetcher;
+
+namespace {
+
+class FetcherLogging : public zt::test::FetcherTest {
+protected:
+    void SetUp() override
+    {
+        WSHTTPFetcher::setLoggingDirectory(folder.path());
+        WSHTTPFetcher::setLoggingProcessName("Zantrope_Tests");
+        WSHTTPFetcher::setLoggingDateStamp("6-01_12-00-00PM");
+    }
+    void TearDown() override
+    {
+        WSHTTPFetcher::setLoggingEnabled(false);
+        WSHTTPFetcher::setLoggingToFileEnabled(true);
+        WSHTTPFetcher::setLoggingDirectory(std::nullopt);
+        zt::setFetcherLogJSONHandlers({});
+        FetcherTest::TearDown();
+    }
+    plat::test::TemporaryFolder folder;
+};
+
+}  // namespace
+
+TEST_F(FetcherLogging, OffByDefaultItWritesNothing)
+{
+    HTTPTestServer server([](const HTTPTestRequest&) { return HTTPTestReply::withBody(200, "x"); });
+    auto fetcher = WSHTTPFetcher::fetcherWithURLString(server.url("/"));
+    fetch(fetcher);
+    EXPECT_FALSE(fetcher->log());
+    EXPECT_TRUE(plat::contentsOfDirectory(folder.path()).value().empty());
+}
+
+TEST_F(FetcherLogging, WithoutFilesTheLogIsKeptOnTheFetcherOnly)
+{
+    WSHTTPFetcher::setLoggingEnabled(true);
+    WSHTTPFetcher::setLoggingToFileEnabled(false);
+    HTTPTestServer server([](const HTTPTestRequest&) { return HTTPTestReply::withBody(404, "gone"); });
+    auto fetcher = WSHTTPFetcher::fetcherWithURLString(server.url("/missing"));
+    fetcher->mutableRequest()->setValue("GoogleLogin auth=SECRET", "Authorization");
+    fetch(fetcher);
+    ASSERT_TRUE(fetcher->log());
+    EXPECT_NE(fetcher->log()->find("Request: GET " + server.url("/missing")), std::string::npos);
+    EXPECT_NE(fetcher->log()->find("  Authorization: GoogleLogin auth=_snip_\n"), std::string::npos);
+    EXPECT_EQ(fetcher->log()->find("SECRET"), std::string::npos);
+    EXPECT_NE(fetcher->log()->find("Response: status 404\n"), std::string::npos);
+    EXPECT_TRUE(plat::contentsOfDirectory(folder.path()).value().empty());
+}
+
+TEST_F(FetcherLogging, WritesTheRunFolderPageTextAndXMLResponse)
+{
+    WSHTTPFetcher::setLoggingEnabled(true);
+    HTTPTestServer server(
+        [](const HTTPTestRequest&) { return HTTPTestReply::withBody(201, "<entry/>", "application/atom+xml"); });
+    auto fetcher = WSHTTPFetcher::fetcherWithURLString(server.url("/feed"));
+    fetcher->setComment("upload entry");
+    fetcher->setPostData(plat::Data {'a', '=', '1', '&', 'c', 'l', 'i', 'e', 'n', 't', '_', 's', 'e', 'c', 'r', 'e',
+        't', '=', 'z', '&', 'b', '=', '2'});
+    fetch(fetcher);
+    std::string run = plat::appendingPathComponent(folder.path(), "Zantrope_Tests_log_6-01_12-00-00PM");
+    auto files = plat::contentsOfDirectory(run);
+    ASSERT_TRUE(files.ok());
+    ASSERT_EQ(files.value().size(), 3u);  // fetches are numbered for the whole run
+    const std::string number = files.value()[1].substr(6, files.value()[1].size() - 10);
+    EXPECT_EQ(files.value(),
+        (std::vector<std::string> {
+            "divoza_http_log.html", "fetch_" + number + ".txt", "fetch_" + number + "_response.xml"}));
+    auto text
+        = zt::test::bodyText(plat::readFile(plat::appendingPathComponent(run, "fetch_" + number + ".txt")).value());
+    EXPECT_EQ(text.rfind("upload entry\n\n", 0), 0u);
+    EXPECT_NE(text.find("a=1&client_secret=_snip_&b=2"), std::string::npos);
+    auto html = zt::test::bodyText(plat::readFile(plat::appendingPathComponent(run, "divoza_http_log.html")).value());
+    EXPECT_NE(html.find("<b>response:</b>&nbsp;&nbsp;status 201<br>"), std::string::npos);
+    EXPECT_TRUE(plat::attributesOfItem(plat::appendingPathComponent(folder.path(), "Zantrope_Tests_log_newest.html"))
+                    .value()
+                    .isSymbolicLink);
+}
+
+TEST(FetcherLogText, JSONTokensAreSnippedAtTheTopLevelOnly)
+{
+    zt::setFetcherLogJSONHandlers({[](const plat::Data&) -> std::optional<plat::Value> {
+                                       return plat::Dictionary {{"access_token", "A"}, {"refresh_token", "R"},
+                                           {"inner", plat::Dictionary {{"access_token", "kept"}}}};
+                                   },
+        [](const plat::Value& value) -> std::optional<std::string> { return value.debugDescription(); }});
+    auto fetcher = WSHTTPFetcher::fetcherWithURLString("http://127.0.0.1/");
+    plat::Value json;
+    auto text = fetcher->formattedStringFromData(plat::Data(10, '{'), "application/json; charset=utf-8", &json);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(json.asDictionary()->getString("access_token"), "_snip_");
+    EXPECT_EQ(json.asDictionary()->getString("refresh_token"), "_snip_");
+    EXPECT_EQ(json.asDictionary()->getDictionary("inner")->getString("access_token"), "kept");
+    zt::setFetcherLogJSONHandlers({});
+}
+
+TEST(FetcherLogText, MultipartBodyShowsBinaryPartsAsCounts)
+{
+    std::string body = "--B\r\nContent-Type: text/plain\r\n\r\nhello\r\n--B\r\nContent-Type: image/png\r\n\r\n";
+    body += std::string("\x89PNG\xff\xfe", 6);
+    body += "\r\n--B--\r\n";
+    auto fetcher = WSHTTPFetcher::fetcherWithURLString("http://127.0.0.1/");
+    auto text = fetcher->stringFromStreamData(plat::Data(body.begin(), body.end()), "multipart/related");
+    ASSERT_TRUE(text);
+    EXPECT_NE(text->find("hello"), std::string::npos);
+    EXPECT_NE(text->find("\r\r\nContent-Type: image/png\r<<12 bytes>>\r"), std::string::npos);
+}
+
+TEST(FetcherLogText, SnippingAndHeaderBlocks)
+{
+    EXPECT_EQ(zt::snipSubstringOfString("x=1&client_secret=abc", "client_secret=", "&"), "x=1&client_secret=_snip_");
+    EXPECT_EQ(zt::snipSubstringOfString("nothing", "client_secret=", "&"), "nothing");
+    EXPECT_EQ(zt::headersStringForDictionary(plat::HTTPHeaders {{"b", "2"}, {"A", "1"}}), "  A: 1\n  b: 2\n");
+}
