@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include "videoservice/VSXMLDocument.h"
+#include "videoservice/VSXMLNode.h"
+
+namespace zt {
+namespace {
+
+constexpr const char* kAtom = "http://www.w3.org/2005/Atom";
+
+std::shared_ptr<VSXMLDocument> parse(std::string_view text)
+{
+    auto document = VSXMLDocument::initWithXMLString(text);
+    EXPECT_TRUE(document.ok());
+    return document.ok() ? document.value() : nullptr;
+}
+
+TEST(VSXMLNodeNames, LocalNameAndPrefixSplitAtTheFirstColon)
+{
+    EXPECT_EQ(VSXMLNode::localNameForName("media:group"), "group");
+    EXPECT_EQ(VSXMLNode::localNameForName("group"), "group");
+    EXPECT_EQ(VSXMLNode::localNameForName("media:"), "media:");
+    EXPECT_EQ(VSXMLNode::prefixForName("media:group"), "media");
+    EXPECT_EQ(VSXMLNode::prefixForName("group"), std::nullopt);
+}
+
+TEST(VSXMLNodeGrafting, UnprefixedElementTakesTheDefaultNamespaceOfTheGraftPoint)
+{
+    auto document = parse("<feed xmlns='http://www.w3.org/2005/Atom'/>");
+    auto root = document->rootElement();
+    auto child = VSXMLNode::elementWithName("title", "Cats");
+    root->addChild(*child);
+    auto found = root->elementsForLocalName("title", kAtom);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0]->URI(), kAtom);
+    EXPECT_EQ(found[0]->XMLString(), "<title>Cats</title>");
+    // The argument keeps its own node.
+    EXPECT_EQ(child->URI(), std::nullopt);
+}
+
+TEST(VSXMLNodeGrafting, UndeclaredURIKeepsTheUnresolvedNameAndIsStillFound)
+{
+    auto root = VSXMLNode::elementWithName("entry");
+    auto child = VSXMLNode::elementWithNameURI("yt:private", "urn:yt");
+    root->addChild(*child);
+    auto found = root->elementsForLocalName("private", "urn:yt");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0]->name(), "{urn:yt}:private");
+}
+
+TEST(VSXMLNodeGrafting, RepeatedDeclarationOfTheGraftPointIsDropped)
+{
+    auto document = parse("<feed xmlns='http://www.w3.org/2005/Atom' xmlns:yt='urn:yt'/>");
+    auto root = document->rootElement();
+    auto child = VSXMLElement::elementWithXMLString("<yt:stats xmlns:yt='urn:yt'><yt:count>3</yt:count></yt:stats>");
+    ASSERT_TRUE(child.ok());
+    root->addChild(*child.value());
+    auto stats = root->elementsForLocalName("stats", "urn:yt");
+    ASSERT_EQ(stats.size(), 1u);
+    auto element = std::static_pointer_cast<VSXMLElement>(stats[0]);
+    EXPECT_TRUE(element->namespaces().empty());
+    EXPECT_EQ(element->elementsForLocalName("count", "urn:yt").size(), 1u);
+    EXPECT_EQ(element->XMLString(), "<yt:stats><yt:count>3</yt:count></yt:stats>");
+}
+
+TEST(VSXMLNodeAttributes, AddingAnExistingNameKeepsTheFirstValue)
+{
+    auto element = VSXMLNode::elementWithName("link");
+    element->addAttribute(*VSXMLNode::attributeWithName("rel", "self"));
+    element->addAttribute(*VSXMLNode::attributeWithName("rel", "next"));
+    ASSERT_EQ(element->attributes().size(), 1u);
+    EXPECT_EQ(element->attributeForName("rel")->stringValue(), "self");
+}
+
+TEST(VSXMLNodeChildren, ElementWithoutChildrenHasNone)
+{
+    auto element = VSXMLNode::elementWithName("empty");
+    EXPECT_TRUE(element->children().empty());
+    EXPECT_EQ(element->childCount(), 0u);
+    EXPECT_EQ(element->childAtIndex(0), nullptr);
+}
+
+TEST(VSXMLNodeChildren, ChildrenAreTheSameWrappersUntilTheNodeChanges)
+{
+    auto document = parse("<a><b/><c/></a>");
+    auto root = document->rootElement();
+    auto first = root->children();
+    EXPECT_EQ(root->children()[0].get(), first[0].get());
+    EXPECT_EQ(root->childAtIndex(1).get(), first[1].get());
+    root->addChild(*VSXMLNode::elementWithName("d"));
+    EXPECT_NE(root->children()[0].get(), first[0].get());
+    EXPECT_EQ(root->childCount(), 3u);
+}
+
+TEST(VSXMLNodeText, XMLStringDropsSurroundingWhiteSpace)
+{
+    auto element = VSXMLNode::elementWithName("a");
+    element->addChild(*VSXMLNode::textWithStringValue("  x  "));
+    EXPECT_EQ(element->stringValue(), "  x  ");
+    auto text = element->childAtIndex(0);
+    EXPECT_EQ(text->XMLString(), "x");
+}
+
+TEST(VSXMLNodeParsing, CDATABecomesTextAndBlankTextIsDropped)
+{
+    auto document = parse("<a>\n  <b><![CDATA[<raw> & text]]></b>\n</a>");
+    auto root = document->rootElement();
+    ASSERT_EQ(root->childCount(), 1u);
+    auto b = root->childAtIndex(0);
+    ASSERT_EQ(b->childCount(), 1u);
+    EXPECT_EQ(b->childAtIndex(0)->kind(), VSXMLNode::Kind::Text);
+    EXPECT_EQ(b->stringValue(), "<raw> & text");
+}
+
+TEST(VSXMLNodeParsing, MalformedTextIsAnErrorWithCodeMinusOne)
+{
+    auto document = VSXMLDocument::initWithXMLString("<a><b></a>");
+    ASSERT_FALSE(document.ok());
+    EXPECT_EQ(document.error().domain(), kVSXMLErrorDomain);
+    EXPECT_EQ(document.error().code(), -1);
+    EXPECT_FALSE(VSXMLElement::elementWithXMLString("").ok());
+}
+
+TEST(VSXMLNodeParsing, DocumentTypesAndTheirEntitiesAreRefused)
+{
+    const char* laughs = "<?xml version='1.0'?><!DOCTYPE a [<!ENTITY l0 'ha'><!ENTITY l1 '&l0;&l0;&l0;&l0;'>"
+                         "<!ENTITY l2 '&l1;&l1;&l1;&l1;'>]><a>&l2;</a>";
+    EXPECT_FALSE(VSXMLDocument::initWithXMLString(laughs).ok());
+    const char* external = "<?xml version='1.0'?><!DOCTYPE a [<!ENTITY e SYSTEM 'file:///etc/passwd'>]><a>&e;</a>";
+    EXPECT_FALSE(VSXMLDocument::initWithXMLString(external).ok());
+}
+
+TEST(VSXMLNodeParsing, AbsurdNestingIsAnError)
+{
+    std::string text;
+    for (int i = 0; i < 5000; ++i)
+        text += "<a>";
+    for (int i = 0; i < 5000; ++i)
+        text += "</a>";
+    EXPECT_FALSE(VSXMLDocument::initWithXMLString(text).ok());
+}
+
+TEST(VSXMLNodeXPath, DetachedSubtreeIsQueriedThroughATemporaryDocument)
+{
+    auto element = VSXMLElement::elementWithXMLString("<a><b>1</b><b>2</b></a>").value();
+    auto found = element->nodesForXPath("b");
+    ASSERT_TRUE(found.ok());
+    ASSERT_EQ(found.value().size(), 2u);
+    EXPECT_EQ(found.value()[1]->stringValue(), "2");
+    // Still detached: a second query again sees the element as its own root.
+    auto again = element->nodesForXPath("/a/b");
+    ASSERT_TRUE(again.ok());
+    EXPECT_EQ(again.value().size(), 2u);
+    EXPECT_EQ(element->XMLString(), "<a><b>1</b><b>2</b></a>");
+}
+
+TEST(VSXMLNodeXPath, DefaultNamespaceIsRegisteredUnderItsOwnPrefix)
+{
+    auto document = parse("<feed xmlns='http://www.w3.org/2005/Atom'><entry/><entry/></feed>");
+    auto found = document->nodesForXPath("/_def_ns:feed/_def_ns:entry");
+    ASSERT_TRUE(found.ok());
+    EXPECT_EQ(found.value().size(), 2u);
+    EXPECT_FALSE(document->nodesForXPath("///[").ok());
+}
+
+TEST(VSXMLNodeLifetime, BorrowedNodesKeepTheirDocumentAlive)
+{
+    VSXMLNodePtr title;
+    {
+        auto document = parse("<feed><title>Kept</title></feed>");
+        title = document->rootElement()->childAtIndex(0);
+    }
+    EXPECT_EQ(title->stringValue(), "Kept");
+    EXPECT_EQ(title->XMLString(), "<title>Kept</title>");
+}
+
+TEST(VSXMLNodeLifetime, RemovedChildStaysUsableThroughOtherWrappers)
+{
+    auto element = VSXMLElement::elementWithXMLString("<a><b>x</b></a>").value();
+    auto child = element->childAtIndex(0);
+    auto again = element->elementsForName("b");
+    element->removeChild(*child);
+    EXPECT_EQ(element->childCount(), 0u);
+    EXPECT_EQ(again[0]->stringValue(), "x");
+}
+
+TEST(VSXMLNodeDocument, WritesTheDeclarationAndRoot)
+{
+    auto root = VSXMLNode::elementWithName("entry", "é");
+    VSXMLDocument document(*root);
+    document.setCharacterEncoding("UTF-8");
+    auto data = document.XMLData();
+    ASSERT_TRUE(data.has_value());
+    std::string text(data->begin(), data->end());
+    EXPECT_EQ(text, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<entry>é</entry>\n");
+}
+
+TEST(VSXMLNodeEquality, SameKindNameAndChildCountAreEqual)
+{
+    auto left = VSXMLElement::elementWithXMLString("<a><b>1</b></a>").value();
+    auto right = VSXMLElement::elementWithXMLString("<a><c>2</c></a>").value();
+    auto other = VSXMLElement::elementWithXMLString("<a/>").value();
+    EXPECT_TRUE(left->isEqual(*right));
+    EXPECT_FALSE(left->isEqual(*other));
+}
+
+}  // namespace
+}  // namespace zt
