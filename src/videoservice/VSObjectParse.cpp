@@ -1,0 +1,653 @@
+// Parsing an XML element into an object, and writing it back.
+#include <algorithm>
+#include <cstring>
+#include <unordered_set>
+
+#include "platform/foundation/Log.h"
+#include "videoservice/VSEntryBase.h"
+#include "videoservice/VSFeedBase.h"
+#include "videoservice/VSKindMaps.h"
+#include "videoservice/VSNamespaces.h"
+#include "videoservice/VSNumberText.h"
+#include "videoservice/VSObject.h"
+#include "videoservice/VSUtilities.h"
+#include "videoservice/VSXMLDocument.h"
+#include "videoservice/XMLDetail.h"
+
+namespace zt {
+
+using detail::chars;
+
+namespace {
+
+xmlNodePtr rawNode(const VSXMLNode& node)
+{
+    return reinterpret_cast<xmlNodePtr>(node.XMLNode());
+}
+
+// The local part of a raw libxml2 name (after its first ':'), without copying.
+std::string_view localPartOf(const xmlChar* name)
+{
+    std::string_view text(chars(name));
+    size_t colon = text.find(':');
+    if (colon == std::string_view::npos || colon + 1 == text.size())
+        return text;
+    return text.substr(colon + 1);
+}
+
+bool attributeHasQualifiedName(xmlAttrPtr attribute, std::string_view qualifiedName)
+{
+    std::string_view name(chars(attribute->name));
+    if (attribute->ns == nullptr || attribute->ns->prefix == nullptr)
+        return qualifiedName == name;
+    std::string_view prefix(chars(attribute->ns->prefix));
+    return qualifiedName.size() == prefix.size() + 1 + name.size() && qualifiedName.starts_with(prefix)
+        && qualifiedName[prefix.size()] == ':' && qualifiedName.ends_with(name);
+}
+
+void removeByIdentity(VSXMLNodeList& list, const std::unordered_set<const VSXMLNode*>& removed)
+{
+    if (removed.empty() || list.empty())
+        return;
+    std::erase_if(list, [&](const VSXMLNodePtr& node) { return removed.contains(node.get()); });
+}
+
+std::string jsonQuoted(std::string_view text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string registrationKey(const std::optional<std::string>& scheme, const std::optional<std::string>& term)
+{
+    if (!scheme || *scheme == kVSCategoryKind)
+        return term.value_or("");
+    return "{" + jsonQuoted(*scheme) + ":" + jsonQuoted(term.value_or("")) + "}";
+}
+
+}  // namespace
+
+void VSObject::initWithXMLElement(const VSXMLElementPtr& element, const VSObjectPtr& parent)
+{
+    if (element == nullptr)
+        return;
+    _parent = parent;
+    if (parent) {
+        setServiceVersion(parent->serviceVersion());
+        _shouldIgnoreUnknowns = parent->_shouldIgnoreUnknowns;
+        _declarationCaches = parent->sharedDeclarationCaches();
+    } else {
+        _declarationCaches = std::make_shared<detail::VSDeclarationCaches>();
+    }
+    _namespaces = dictionaryForElementNamespaces(*element);
+    if (!_shouldIgnoreUnknowns) {
+        _unknownChildren = element->children();
+        _unknownAttributes = element->attributes();
+    }
+    auto& caches = *_declarationCaches;
+    if (!caches.extensions.contains(&objectClass())) {
+        caches.extensions[&objectClass()];
+        addExtensionDeclarations();
+    }
+    auto cachedAttributes = caches.attributes.find(&objectClass());
+    if (cachedAttributes != caches.attributes.end() && cachedAttributes->second) {
+        _attributeDeclarations = cachedAttributes->second;
+    } else {
+        addParseDeclarations();
+        mutableAttributeDeclarations();
+    }
+
+    parseExtensionsForElement(element);
+    parseAttributesForElement(*element);
+    if (hasDeclaredContentValue())
+        _contentValue = stringValueFromElement(element);
+    if (hasDeclaredChildXMLElements()) {
+        for (const auto& child : element->children()) {
+            if (child->kind() != VSXMLNode::Kind::Element)
+                continue;
+            _childXMLElements.push_back(std::static_pointer_cast<VSXMLElement>(child->copy()));
+            handleParsedElement(child.get());
+        }
+    }
+    _elementName = element->name().value_or("");
+    if (parent)
+        _declarationCaches.reset();  // reached through the parent chain from now on
+    if (!_shouldIgnoreUnknowns)
+        _parsedElement = element;
+}
+
+void VSObject::parseExtensionsForElement(const VSXMLElementPtr& element)
+{
+    std::vector<std::string_view> localNames;
+    for (const auto& child : element->children()) {
+        xmlNodePtr node = rawNode(*child);
+        if (node != nullptr && node->type == XML_ELEMENT_NODE && node->name != nullptr)
+            localNames.push_back(localPartOf(node->name));
+    }
+    localNames.emplace_back("*");
+    auto hasLocalName = [&](const char* name) {
+        return name != nullptr && std::find(localNames.begin(), localNames.end(), name) != localNames.end();
+    };
+
+    VSObjectPtr holder;
+    for (const VSObject* chain = this; chain != nullptr;) {
+        const auto& extensions = chain->declarationCaches().extensions;
+        auto declaring = extensions.find(&chain->objectClass());
+        if (declaring != extensions.end()) {
+            auto list = declaring->second.find(&objectClass());
+            if (list != declaring->second.end() && !list->second.empty()) {
+                // A copy: parsing children may add declarations to the cache.
+                std::vector<VSExtensionDeclaration> declarations = list->second;
+                for (const auto& declaration : declarations) {
+                    const VSClass& childClass = *declaration.childClass();
+                    if (hasExtensionClass(childClass))
+                        continue;
+                    if (!declaration.isAttribute() && !hasLocalName(childClass.extensionElementLocalName))
+                        continue;
+                    const std::string& qualifiedName = qualifiedNameForExtensionClass(childClass);
+                    if (declaration.isAttribute()) {
+                        auto value = stringForAttributeName(qualifiedName, *element);
+                        if (!value)
+                            continue;
+                        auto attribute = std::dynamic_pointer_cast<VSAttribute>(childClass.make());
+                        if (attribute == nullptr)
+                            continue;
+                        attribute->setStringValue(value);
+                        setObject(attribute, childClass);
+                        continue;
+                    }
+                    auto objects = objectOrArrayForChildrenOfElement(
+                        element, qualifiedName, childClass.extensionElementURI, &childClass);
+                    if (objects.size() > 1)
+                        setObjects(std::vector<VSExtensionPtr>(objects.begin(), objects.end()), childClass);
+                    else if (objects.size() == 1)
+                        setObject(objects.front(), childClass);
+                }
+            }
+        }
+        holder = chain->parent();
+        chain = holder.get();
+    }
+}
+
+void VSObject::parseAttributesForElement(const VSXMLElement& element)
+{
+    const auto& declared = attributeDeclarations();
+    if (declared.empty())
+        return;
+    std::unordered_set<const VSXMLNode*> consumed;
+    for (const auto& wrapper : element.attributes()) {
+        auto attribute = reinterpret_cast<xmlAttrPtr>(rawNode(*wrapper));
+        if (attribute == nullptr || attribute->name == nullptr)
+            continue;
+        for (const auto& name : declared) {
+            if (!attributeHasQualifiedName(attribute, name))
+                continue;
+            if (auto value = wrapper->stringValue())
+                setStringValueForAttribute(*value, name);
+            consumed.insert(wrapper.get());
+            break;
+        }
+    }
+    removeByIdentity(_unknownAttributes, consumed);
+}
+
+const VSClass& VSObject::classOrSurrogateForClass(const VSClass& cls) const
+{
+    VSObjectPtr holder;
+    for (const VSObject* object = this; object != nullptr;) {
+        auto found = object->_surrogates.find(&cls);
+        if (found != object->_surrogates.end() && found->second != nullptr)
+            return *found->second;
+        holder = object->parent();
+        object = holder.get();
+    }
+    return cls;
+}
+
+std::vector<VSObjectPtr> VSObject::objectOrArrayForChildrenOfElement(const VSXMLElementPtr& element,
+    std::string_view qualifiedName, const char* namespaceURI, const VSClass* objectClass)
+{
+    std::vector<VSObjectPtr> result;
+    if (element == nullptr)
+        return result;
+    VSXMLNodeList selected;
+    if (VSXMLNode::localNameForName(qualifiedName) == "*") {
+        auto prefix = VSXMLNode::prefixForName(qualifiedName);
+        if (!prefix && namespaceURI != nullptr)
+            prefix = element->resolvePrefixForNamespaceURI(namespaceURI);
+        if (prefix)
+            selected = childrenOfElement(*element, *prefix);
+    } else {
+        selected = elementsForName(qualifiedName, namespaceURI, *element);
+    }
+    VSObjectPtr self;
+    for (const auto& node : selected) {
+        auto child = std::dynamic_pointer_cast<VSXMLElement>(node);
+        if (child == nullptr)
+            continue;
+        const VSClass* cls = objectClass;
+        if (cls == nullptr)
+            cls = objectClassForXMLElement(*child, defaultClassForEntriesOfThisClass());
+        if (cls == nullptr && qualifiedName == "entry" && namespaceURI != nullptr
+            && std::strcmp(namespaceURI, kVSNamespaceAtom) == 0)
+            cls = &VSEntryBase::staticClass();
+        if (cls == nullptr)
+            continue;
+        if (!self)
+            self = selfPointer();
+        if (auto object = objectWithXMLElement(classOrSurrogateForClass(*cls), child, self))
+            result.push_back(std::move(object));
+    }
+    handleParsedElements(selected);
+    return result;
+}
+
+VSObjectPtr VSObject::objectForChildOfElement(const VSXMLElementPtr& element, std::string_view qualifiedName,
+    const char* namespaceURI, const VSClass* objectClass)
+{
+    auto child = childWithQualifiedName(qualifiedName, namespaceURI, element);
+    if (child == nullptr)
+        return nullptr;
+    const VSClass* cls = objectClass;
+    if (cls == nullptr)
+        cls = objectClassForXMLElement(*child, defaultClassForEntriesOfThisClass());
+    if (cls == nullptr && qualifiedName == "entry" && namespaceURI != nullptr
+        && std::strcmp(namespaceURI, kVSNamespaceAtom) == 0)
+        cls = &VSEntryBase::staticClass();
+    if (cls == nullptr)
+        return nullptr;
+    return objectWithXMLElement(classOrSurrogateForClass(*cls), child, selfPointer());
+}
+
+VSXMLElementPtr VSObject::childWithQualifiedName(
+    std::string_view qualifiedName, const char* namespaceURI, const VSXMLElementPtr& element)
+{
+    if (element == nullptr)
+        return nullptr;
+    VSXMLNodeList matches;
+    if (qualifiedName == "*" && namespaceURI != nullptr && std::strcmp(namespaceURI, "*") == 0)
+        matches = element->children();
+    else
+        matches = elementsForName(qualifiedName, namespaceURI, *element);
+    if (matches.empty())
+        return nullptr;
+    if (matches.size() > 1) {
+        std::string found;
+        for (const auto& match : matches)
+            found += match->XMLString().value_or("") + "\n";
+        plat::log("childWithQualifiedName: could not handle multiple '{}' elements in list, use elementsForName:\n"
+                  "Found elements: {}\nURI: {}",
+            qualifiedName, found, namespaceURI != nullptr ? namespaceURI : "(null)");
+        return nullptr;
+    }
+    handleParsedElement(matches.front().get());
+    return std::dynamic_pointer_cast<VSXMLElement>(matches.front());
+}
+
+VSXMLNodeList VSObject::elementsForName(
+    std::string_view qualifiedName, const char* namespaceURI, const VSXMLElement& parentElement)
+{
+    if (namespaceURI != nullptr && *namespaceURI != '\0') {
+        auto found = parentElement.elementsForLocalName(VSXMLNode::localNameForName(qualifiedName), namespaceURI);
+        if (!found.empty())
+            return found;
+    }
+    return parentElement.elementsForName(qualifiedName);
+}
+
+VSXMLNodeList VSObject::childrenOfElement(const VSXMLElement& element, std::string_view prefix)
+{
+    VSXMLNodeList result;
+    for (const auto& child : element.children()) {
+        if (child->kind() == VSXMLNode::Kind::Element && child->prefix() == prefix)
+            result.push_back(child);
+    }
+    return result;
+}
+
+std::optional<std::string> VSObject::stringValueFromElement(const VSXMLElementPtr& element)
+{
+    if (element == nullptr)
+        return std::nullopt;
+    std::string text;
+    std::unordered_set<const VSXMLNode*> consumed;
+    for (const auto& child : element->children()) {
+        xmlNodePtr node = rawNode(*child);
+        if (node == nullptr || (node->type != XML_TEXT_NODE && node->type != XML_CDATA_SECTION_NODE))
+            continue;
+        if (node->content != nullptr)
+            text += chars(node->content);
+        consumed.insert(child.get());
+    }
+    removeByIdentity(_unknownChildren, consumed);
+    return text;
+}
+
+std::optional<VSDateTime> VSObject::dateTimeFromElement(const VSXMLElementPtr& element)
+{
+    auto text = stringValueFromElement(element);
+    if (!text || text->empty())
+        return std::nullopt;
+    return VSDateTime::dateTimeWithRFC3339String(*text);
+}
+
+std::optional<int32_t> VSObject::intNumberValueFromElement(const VSXMLElementPtr& element)
+{
+    auto text = stringValueFromElement(element);
+    if (!text || text->empty())
+        return std::nullopt;
+    return detail::intValueOfText(*text);
+}
+
+std::optional<double> VSObject::doubleNumberValueFromElement(const VSXMLElementPtr& element)
+{
+    auto text = stringValueFromElement(element);
+    return text ? VSUtilities::doubleNumberOrInfForString(*text) : std::nullopt;
+}
+
+VSXMLNodePtr VSObject::attributeForName(std::string_view name, const VSXMLElement& element)
+{
+    auto attribute = element.attributeForName(name);
+    if (attribute)
+        handleParsedAttribute(attribute.get());
+    return attribute;
+}
+
+VSXMLNodePtr VSObject::attributeForLocalName(std::string_view localName, const char* URI, const VSXMLElement& element)
+{
+    auto attribute = element.attributeForLocalName(localName, URI != nullptr ? URI : "");
+    if (attribute)
+        handleParsedAttribute(attribute.get());
+    return attribute;
+}
+
+std::optional<std::string> VSObject::stringForAttributeName(std::string_view name, const VSXMLElement& element)
+{
+    auto attribute = attributeForName(name, element);
+    return attribute ? attribute->stringValue() : std::nullopt;
+}
+
+std::optional<std::string> VSObject::stringForAttributeLocalName(
+    std::string_view localName, const char* URI, const VSXMLElement& element)
+{
+    auto attribute = attributeForLocalName(localName, URI, element);
+    return attribute ? attribute->stringValue() : std::nullopt;
+}
+
+std::optional<VSDateTime> VSObject::dateTimeForAttributeName(std::string_view name, const VSXMLElement& element)
+{
+    auto text = stringForAttributeName(name, element);
+    if (!text || text->empty())
+        return std::nullopt;
+    return VSDateTime::dateTimeWithRFC3339String(*text);
+}
+
+bool VSObject::boolForAttributeName(std::string_view name, const VSXMLElement& element)
+{
+    auto text = stringForAttributeName(name, element);
+    return text && text->size() == 4 && (*text)[0] != '\0' && strncasecmp(text->c_str(), "true", 4) == 0;
+}
+
+std::optional<double> VSObject::doubleNumberForAttributeName(std::string_view name, const VSXMLElement& element)
+{
+    auto text = stringForAttributeName(name, element);
+    return text ? VSUtilities::doubleNumberOrInfForString(*text) : std::nullopt;
+}
+
+std::optional<int32_t> VSObject::intNumberForAttributeName(std::string_view name, const VSXMLElement& element)
+{
+    auto text = stringForAttributeName(name, element);
+    if (!text)
+        return std::nullopt;
+    return detail::intValueOfText(*text);
+}
+
+void VSObject::handleParsedElement(const VSXMLNode* element)
+{
+    auto found = std::find_if(_unknownChildren.begin(), _unknownChildren.end(),
+        [&](const VSXMLNodePtr& node) { return node.get() == element; });
+    if (found != _unknownChildren.end())
+        _unknownChildren.erase(found);
+}
+
+void VSObject::handleParsedElements(const VSXMLNodeList& elements)
+{
+    if (elements.size() == 1) {
+        handleParsedElement(elements.front().get());
+        return;
+    }
+    std::unordered_set<const VSXMLNode*> consumed;
+    for (const auto& element : elements)
+        consumed.insert(element.get());
+    removeByIdentity(_unknownChildren, consumed);
+}
+
+void VSObject::handleParsedAttribute(const VSXMLNode* attribute)
+{
+    auto found = std::find_if(_unknownAttributes.begin(), _unknownAttributes.end(),
+        [&](const VSXMLNodePtr& node) { return node.get() == attribute; });
+    if (found != _unknownAttributes.end())
+        _unknownAttributes.erase(found);
+}
+
+VSXMLNamespaceMap VSObject::dictionaryForElementNamespaces(const VSXMLElement& element)
+{
+    VSXMLNamespaceMap result;
+    xmlNodePtr node = rawNode(element);
+    if (node == nullptr)
+        return result;
+    for (xmlNsPtr ns = node->nsDef; ns != nullptr; ns = ns->next) {
+        if (ns->href == nullptr)
+            continue;
+        std::string prefix = ns->prefix != nullptr ? chars(ns->prefix) : "";
+        if (prefix == "xml")
+            continue;
+        result[prefix] = chars(ns->href);
+    }
+    return result;
+}
+
+// Generation
+
+VSXMLElementPtr VSObject::XMLElement() const
+{
+    return XMLElementWithExtensionsAndDefaultName(nullptr);
+}
+
+std::shared_ptr<VSXMLDocument> VSObject::XMLDocument() const
+{
+    auto root = XMLElement();
+    if (root == nullptr)
+        return nullptr;
+    auto document = std::make_shared<VSXMLDocument>(*root);
+    document->setVersion("1.0");
+    document->setCharacterEncoding("UTF-8");
+    return document;
+}
+
+VSXMLElementPtr VSObject::XMLElementWithExtensionsAndDefaultName(const char* defaultName) const
+{
+    const VSClass& cls = objectClass();
+    std::string name = _elementName;
+    if (name.empty())
+        name = defaultName != nullptr ? defaultName : cls.answersExtension() ? cls.qualifiedName : cls.name;
+    auto element = VSXMLNode::elementWithName(name);
+    if (element == nullptr)
+        return nullptr;
+    // Namespaces first, so that prefixed names below resolve against them.
+    for (const auto& [prefix, URI] : _namespaces) {
+        if (auto ns = VSXMLNode::namespaceWithName(prefix, URI))
+            element->addNamespace(*ns);
+    }
+    addAttributesToElement(*element);
+    if (hasDeclaredContentValue() && _contentValue && !_contentValue->empty())
+        element->addStringValue(*_contentValue);
+    if (hasDeclaredChildXMLElements()) {
+        for (const auto& child : _childXMLElements)
+            element->addChild(*child);
+    }
+    for (const auto& slot : _extensions) {
+        for (const auto& object : slot.objects) {
+            if (auto attribute = dynamic_cast<const VSAttribute*>(object.get())) {
+                const VSClass& attributeClass = attribute->objectClass();
+                addToElementAttributeValueIfNonNilWithQualifiedName(*element, attribute->stringValue(),
+                    qualifiedNameForExtensionClass(attributeClass), attributeClass.extensionElementURI);
+            } else {
+                addToElementXMLElementForObject(*element, object.get());
+            }
+        }
+    }
+    if (!_shouldIgnoreUnknowns) {
+        for (const auto& child : _unknownChildren)
+            element->addChild(*child);
+        for (const auto& attribute : _unknownAttributes)
+            element->addAttribute(*attribute);
+    }
+    return element;
+}
+
+void VSObject::addAttributesToElement(VSXMLElement& element) const
+{
+    for (const auto& [name, value] : _attributes)
+        addToElementAttributeValueIfNonNil(element, value, name);
+}
+
+VSXMLNodePtr VSObject::addToElementAttributeValueIfNonNil(
+    VSXMLElement& element, const std::optional<std::string>& value, std::string_view name)
+{
+    if (!value)
+        return nullptr;
+    auto attribute = VSXMLNode::attributeWithName(name, VSUtilities::stringWithControlsFilteredForString(*value));
+    if (attribute)
+        element.addAttribute(*attribute);
+    return attribute;
+}
+
+VSXMLNodePtr VSObject::addToElementAttributeValueIfNonNilWithQualifiedName(
+    VSXMLElement& element, const std::optional<std::string>& value, std::string_view qualifiedName, const char* URI)
+{
+    if (!value)
+        return nullptr;
+    if (URI == nullptr)
+        return addToElementAttributeValueIfNonNil(element, value, qualifiedName);
+    auto attribute
+        = VSXMLNode::attributeWithName(qualifiedName, URI, VSUtilities::stringWithControlsFilteredForString(*value));
+    if (attribute)
+        element.addAttribute(*attribute);
+    return attribute;
+}
+
+VSXMLNodePtr VSObject::addToElementAttributeValueWithInteger(
+    VSXMLElement& element, int64_t value, std::string_view name)
+{
+    return addToElementAttributeValueIfNonNil(element, std::to_string(value), name);
+}
+
+void VSObject::addToElementChildWithStringValueIfNonEmpty(
+    VSXMLElement& element, const std::optional<std::string>& value, std::string_view name)
+{
+    if (!value || value->empty())
+        return;
+    if (auto child = VSXMLNode::elementWithName(name, VSUtilities::stringWithControlsFilteredForString(*value)))
+        element.addChild(*child);
+}
+
+void VSObject::addToElementXMLElementForObject(VSXMLElement& element, const VSExtensionObject* object)
+{
+    auto model = dynamic_cast<const VSObject*>(object);
+    if (model == nullptr)
+        return;
+    if (auto child = model->XMLElement())
+        element.addChild(*child);
+}
+
+// Kind registry
+
+void VSObject::registerClass(const VSClass& cls, VSClassMap& map, const std::optional<std::string>& scheme,
+    const std::optional<std::string>& term)
+{
+    if (const VSClass* registered = classForCategoryWithScheme(scheme, term, map)) {
+        plat::log("{} registration conflicts with {}", cls.name, registered->name);
+        return;
+    }
+    map[registrationKey(scheme, term)] = &cls;
+}
+
+const VSClass* VSObject::classForCategoryWithScheme(
+    const std::optional<std::string>& scheme, const std::optional<std::string>& term, const VSClassMap& map)
+{
+    if (term) {
+        auto found = map.find(*term);
+        if (found != map.end())
+            return found->second;
+    }
+    if (scheme) {
+        auto found = map.find(registrationKey(scheme, term));
+        if (found != map.end())
+            return found->second;
+        found = map.find(registrationKey(scheme, std::string()));
+        if (found != map.end())
+            return found->second;
+    }
+    return nullptr;
+}
+
+const VSClass* VSObject::objectClassForXMLElement(const VSXMLElement& element, const VSClass* defaultEntryClass)
+{
+    auto localName = element.localName();
+    if (!localName)
+        return nullptr;
+    bool isFeed = *localName == "feed";
+    bool isEntry = *localName == "entry";
+    if (isFeed || isEntry) {
+        if (auto kind = element.attributeForLocalName("kind", kVSNamespaceGData)) {
+            if (auto value = kind->stringValue()) {
+                const VSClass* cls = isFeed ? VSFeedBase::feedClassForKindAttributeValue(*value)
+                                            : VSEntryBase::entryClassForKindAttributeValue(*value);
+                if (cls != nullptr)
+                    return cls;
+            }
+        }
+        VSXMLNodeList categories = element.elementsForLocalName("category", kVSNamespaceAtom);
+        if (categories.empty()) {
+            auto atomPrefix = element.resolvePrefixForNamespaceURI(kVSNamespaceAtom);
+            if (!atomPrefix || atomPrefix->empty())
+                categories = element.elementsForName("category");
+        }
+        for (const auto& node : categories) {
+            auto category = std::static_pointer_cast<VSXMLElement>(node);
+            auto schemeNode = category->attributeForName("scheme");
+            auto termNode = category->attributeForName("term");
+            if (!schemeNode && !termNode)
+                continue;
+            std::optional<std::string> scheme = schemeNode ? schemeNode->stringValue() : std::nullopt;
+            std::optional<std::string> term = termNode ? termNode->stringValue() : std::nullopt;
+            const VSClass* cls = isFeed ? VSFeedBase::feedClassForCategoryWithScheme(scheme, term)
+                                        : VSEntryBase::entryClassForCategoryWithScheme(scheme, term);
+            if (cls != nullptr)
+                return cls;
+        }
+        if (isFeed)
+            return &VSFeedBase::staticClass();
+        return defaultEntryClass != nullptr ? defaultEntryClass : &VSEntryBase::staticClass();
+    }
+    // An element named "service" would be an AtomPub service document, which
+    // this system does not model.
+    return nullptr;
+}
+
+}  // namespace zt

@@ -1,0 +1,4 @@
+namespace zt::detail {
+void registerStandardEntryClasses() { }
+void registerStandardFeedClasses() { }
+}  // namespace zt::detail
