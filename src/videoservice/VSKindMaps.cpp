@@ -2,30 +2,26 @@
 
 namespace zt::detail {
 
-void registerStandardEntryClasses();
-void registerStandardFeedClasses();
+void registerStandardEntryClasses(VSClassMap& map);
+void registerStandardFeedClasses(VSClassMap& map);
 
-// The maps are made empty first and filled right after, so that registration
-// (which looks classes up in the same map) finds them.
 VSClassMap& entryClassMap()
 {
-    static VSClassMap map;
-    static const bool filled = [] {
-        registerStandardEntryClasses();
-        return true;
+    static VSClassMap map = [] {
+        VSClassMap standard;
+        registerStandardEntryClasses(standard);
+        return standard;
     }();
-    (void)filled;
     return map;
 }
 
 VSClassMap& feedClassMap()
 {
-    static VSClassMap map;
-    static const bool filled = [] {
-        registerStandardFeedClasses();
-        return true;
+    static VSClassMap map = [] {
+        VSClassMap standard;
+        registerStandardFeedClasses(standard);
+        return standard;
     }();
-    (void)filled;
     return map;
 }
 

@@ -1,4 +1,0 @@
-namespace zt::detail {
-void registerStandardEntryClasses() { }
-void registerStandardFeedClasses() { }
-}  // namespace zt::detail
