@@ -247,7 +247,7 @@ VSExtensionPtr VSObject::objectForExtensionClass(const VSClass& cls) const
     return slot != nullptr && !slot->objects.empty() ? slot->objects.front() : nullptr;
 }
 
-void VSObject::setObjects(const std::vector<VSExtensionPtr>& objects, const VSClass& cls)
+void VSObject::setObjects(std::vector<VSExtensionPtr> objects, const VSClass& cls)
 {
     if (objects.empty()) {
         removeSlot(cls);
@@ -257,9 +257,9 @@ void VSObject::setObjects(const std::vector<VSExtensionPtr>& objects, const VSCl
         ensureObject(object, cls);
     if (ExtensionSlot* slot = slotForClass(cls)) {
         slot->isList = true;
-        slot->objects = objects;
+        slot->objects = std::move(objects);
     } else {
-        _extensions.push_back({&cls, true, objects});
+        _extensions.push_back({&cls, true, std::move(objects)});
     }
 }
 

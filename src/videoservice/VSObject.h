@@ -28,6 +28,33 @@ using VSSurrogates = std::map<const VSClass*, const VSClass*>;
 using VSClassMap = std::unordered_map<std::string, const VSClass*>;
 
 namespace detail {
+// Which of a list of nodes are taken, by index; the first 64 need no allocation.
+class VSNodeMask {
+public:
+    void reset(size_t count)
+    {
+        _first = 0;
+        _more.assign(count > 64 ? (count - 1) / 64 : 0, 0);
+    }
+    void set(size_t index)
+    {
+        if (index < 64)
+            _first |= uint64_t(1) << index;
+        else if ((index - 64) / 64 < _more.size())
+            _more[(index - 64) / 64] |= uint64_t(1) << ((index - 64) % 64);
+    }
+    bool test(size_t index) const
+    {
+        if (index < 64)
+            return (_first >> index) & 1;
+        return (index - 64) / 64 < _more.size() && ((_more[(index - 64) / 64] >> ((index - 64) % 64)) & 1);
+    }
+
+private:
+    uint64_t _first = 0;
+    std::vector<uint64_t> _more;
+};
+
 // The declarations of one tree: declaring class -> parent class -> list, and
 // class -> attribute names (shared by all objects of the class in the tree).
 struct VSDeclarationCaches {
@@ -137,7 +164,7 @@ public:
     std::vector<VSExtensionPtr> objectsForExtensionClass(const VSClass& cls) const;
     VSExtensionPtr objectForExtensionClass(const VSClass& cls) const;
     // An empty list removes the class.
-    void setObjects(const std::vector<VSExtensionPtr>& objects, const VSClass& cls);
+    void setObjects(std::vector<VSExtensionPtr> objects, const VSClass& cls);
     void setObject(const VSExtensionPtr& object, const VSClass& cls);
     void addObject(const VSExtensionPtr& object, const VSClass& cls);
     void removeObject(const VSExtensionObject& object, const VSClass& cls);
@@ -217,6 +244,8 @@ public:
     void handleParsedElement(const VSXMLNode* element);
     void handleParsedElements(const VSXMLNodeList& elements);
     void handleParsedAttribute(const VSXMLNode* attribute);
+    // The same by the raw libxml2 attribute.
+    void markAttributeConsumed(const void* attribute);
     const VSXMLNodeList& unknownChildren() const { return _unknownChildren; }
     const VSXMLNodeList& unknownAttributes() const { return _unknownAttributes; }
 
@@ -306,6 +335,8 @@ private:
     };
 
     void parseExtensionsForElement(const VSXMLElementPtr& element);
+    void appendObjectsForChildrenOfElement(const VSXMLElementPtr& element, std::string_view qualifiedName,
+        const char* namespaceURI, const VSClass* objectClass, std::vector<VSExtensionPtr>& objects);
     detail::VSDeclarationCaches& declarationCaches() const;
     std::shared_ptr<detail::VSDeclarationCaches> sharedDeclarationCaches() const;
     std::vector<std::string>& mutableAttributeDeclarations();
@@ -328,6 +359,15 @@ private:
     std::vector<VSXMLElementPtr> _childXMLElements;
     VSXMLNodeList _unknownChildren;
     VSXMLNodeList _unknownAttributes;
+    // While parsing: which of the element's children and attributes are
+    // consumed. The unknown lists are made at the end from what is left, so
+    // an element whose content is all declared makes no list and never wraps
+    // its attributes.
+    const VSXMLElement* _parsingElement = nullptr;
+    detail::VSNodeMask _consumedChildren;
+    detail::VSNodeMask _consumedAttributes;
+    bool _isCollectingAttributes = false;
+    bool _isParsing = false;
     bool _shouldIgnoreUnknowns = false;
     VSSurrogates _surrogates;
     std::optional<std::string> _serviceVersion;

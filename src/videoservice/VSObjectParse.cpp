@@ -1,7 +1,6 @@
 // Parsing an XML element into an object, and writing it back.
 #include <algorithm>
 #include <cstring>
-#include <unordered_set>
 
 #include "platform/foundation/Log.h"
 #include "videoservice/VSEntryBase.h"
@@ -45,11 +44,40 @@ bool attributeHasQualifiedName(xmlAttrPtr attribute, std::string_view qualifiedN
         && qualifiedName[prefix.size()] == ':' && qualifiedName.ends_with(name);
 }
 
-void removeByIdentity(VSXMLNodeList& list, const std::unordered_set<const VSXMLNode*>& removed)
+// Nodes consumed by one parse step; few, so a plain list searched linearly.
+using ConsumedNodes = std::vector<const VSXMLNode*>;
+
+void removeByIdentity(VSXMLNodeList& list, const ConsumedNodes& removed)
 {
     if (removed.empty() || list.empty())
         return;
-    std::erase_if(list, [&](const VSXMLNodePtr& node) { return removed.contains(node.get()); });
+    std::erase_if(list, [&](const VSXMLNodePtr& node) {
+        return std::find(removed.begin(), removed.end(), node.get()) != removed.end();
+    });
+}
+
+// The text of an attribute, without going through the string cache.
+std::string attributeText(xmlAttrPtr attribute)
+{
+    xmlNodePtr text = attribute->children;
+    if (text == nullptr)
+        return std::string();
+    if (text->next == nullptr && text->type == XML_TEXT_NODE)
+        return text->content != nullptr ? std::string(chars(text->content)) : std::string();
+    xmlChar* content = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(attribute));
+    std::string result = content != nullptr ? chars(content) : "";
+    xmlFree(content);
+    return result;
+}
+
+// "prefix:local" as written, without the string cache.
+std::string qualifiedNameOf(xmlNodePtr node)
+{
+    if (node == nullptr || node->name == nullptr)
+        return std::string();
+    if (node->ns != nullptr && node->ns->prefix != nullptr)
+        return std::string(chars(node->ns->prefix)) + ":" + chars(node->name);
+    return chars(node->name);
 }
 
 std::string jsonQuoted(std::string_view text)
@@ -88,14 +116,26 @@ void VSObject::initWithXMLElement(const VSXMLElementPtr& element, const VSObject
     if (parent) {
         setServiceVersion(parent->serviceVersion());
         _shouldIgnoreUnknowns = parent->_shouldIgnoreUnknowns;
+        // Surrogates reach down the tree: the parent's map already holds those
+        // of its own ancestors.
+        if (!parent->_surrogates.empty() && _surrogates.empty())
+            _surrogates = parent->_surrogates;
         _declarationCaches = parent->sharedDeclarationCaches();
     } else {
         _declarationCaches = std::make_shared<detail::VSDeclarationCaches>();
     }
+    _isParsing = true;
     _namespaces = dictionaryForElementNamespaces(*element);
     if (!_shouldIgnoreUnknowns) {
-        _unknownChildren = element->children();
-        _unknownAttributes = element->attributes();
+        _parsingElement = element.get();
+        _consumedChildren.reset(element->children().size());
+        size_t attributeCount = 0;
+        xmlNodePtr node = rawNode(*element);
+        for (xmlAttrPtr attribute = node != nullptr ? node->properties : nullptr; attribute != nullptr;
+             attribute = attribute->next)
+            ++attributeCount;
+        _consumedAttributes.reset(attributeCount);
+        _isCollectingAttributes = true;
     }
     auto& caches = *_declarationCaches;
     if (!caches.extensions.contains(&objectClass())) {
@@ -122,7 +162,28 @@ void VSObject::initWithXMLElement(const VSXMLElementPtr& element, const VSObject
             handleParsedElement(child.get());
         }
     }
-    _elementName = element->name().value_or("");
+    _elementName = qualifiedNameOf(rawNode(*element));
+    if (_isCollectingAttributes) {
+        _isCollectingAttributes = false;
+        const auto& children = element->children();
+        for (size_t index = 0; index < children.size(); ++index) {
+            if (!_consumedChildren.test(index))
+                _unknownChildren.push_back(children[index]);
+        }
+        size_t index = 0;
+        xmlNodePtr node = rawNode(*element);
+        for (xmlAttrPtr attribute = node != nullptr ? node->properties : nullptr; attribute != nullptr;
+             attribute = attribute->next, ++index) {
+            if (_consumedAttributes.test(index))
+                continue;
+            if (auto wrapper = element->attributeForXMLNode(reinterpret_cast<xmlNodePtr>(attribute)))
+                _unknownAttributes.push_back(std::move(wrapper));
+        }
+        _parsingElement = nullptr;
+        _consumedChildren.reset(0);
+        _consumedAttributes.reset(0);
+    }
+    _isParsing = false;
     if (parent)
         _declarationCaches.reset();  // reached through the parent chain from now on
     if (!_shouldIgnoreUnknowns)
@@ -131,15 +192,17 @@ void VSObject::initWithXMLElement(const VSXMLElementPtr& element, const VSObject
 
 void VSObject::parseExtensionsForElement(const VSXMLElementPtr& element)
 {
-    std::vector<std::string_view> localNames;
-    for (const auto& child : element->children()) {
-        xmlNodePtr node = rawNode(*child);
-        if (node != nullptr && node->type == XML_ELEMENT_NODE && node->name != nullptr)
-            localNames.push_back(localPartOf(node->name));
-    }
-    localNames.emplace_back("*");
+    // The local names of the children, looked up once per declaration; no
+    // declared class is named "*", so that entry of the list is left out.
+    xmlNodePtr parentNode = rawNode(*element);
     auto hasLocalName = [&](const char* name) {
-        return name != nullptr && std::find(localNames.begin(), localNames.end(), name) != localNames.end();
+        if (name == nullptr || parentNode == nullptr)
+            return false;
+        for (xmlNodePtr node = parentNode->children; node != nullptr; node = node->next) {
+            if (node->type == XML_ELEMENT_NODE && node->name != nullptr && localPartOf(node->name) == name)
+                return true;
+        }
+        return std::string_view(name) == "*";
     };
 
     VSObjectPtr holder;
@@ -149,9 +212,12 @@ void VSObject::parseExtensionsForElement(const VSXMLElementPtr& element)
         if (declaring != extensions.end()) {
             auto list = declaring->second.find(&objectClass());
             if (list != declaring->second.end() && !list->second.empty()) {
-                // A copy: parsing children may add declarations to the cache.
-                std::vector<VSExtensionDeclaration> declarations = list->second;
-                for (const auto& declaration : declarations) {
+                // The list of a chain object's class is complete before its
+                // children are parsed, and the cache's maps keep their values
+                // in place: no copy needed.
+                const auto& declarations = list->second;
+                for (size_t index = 0; index < declarations.size(); ++index) {
+                    const VSExtensionDeclaration& declaration = declarations[index];
                     const VSClass& childClass = *declaration.childClass();
                     if (hasExtensionClass(childClass))
                         continue;
@@ -169,12 +235,13 @@ void VSObject::parseExtensionsForElement(const VSXMLElementPtr& element)
                         setObject(attribute, childClass);
                         continue;
                     }
-                    auto objects = objectOrArrayForChildrenOfElement(
-                        element, qualifiedName, childClass.extensionElementURI, &childClass);
+                    std::vector<VSExtensionPtr> objects;
+                    appendObjectsForChildrenOfElement(
+                        element, qualifiedName, childClass.extensionElementURI, &childClass, objects);
                     if (objects.size() > 1)
-                        setObjects(std::vector<VSExtensionPtr>(objects.begin(), objects.end()), childClass);
+                        setObjects(std::move(objects), childClass);
                     else if (objects.size() == 1)
-                        setObject(objects.front(), childClass);
+                        setObject(std::move(objects.front()), childClass);
                 }
             }
         }
@@ -186,27 +253,28 @@ void VSObject::parseExtensionsForElement(const VSXMLElementPtr& element)
 void VSObject::parseAttributesForElement(const VSXMLElement& element)
 {
     const auto& declared = attributeDeclarations();
-    if (declared.empty())
+    xmlNodePtr node = rawNode(element);
+    if (declared.empty() || node == nullptr)
         return;
-    std::unordered_set<const VSXMLNode*> consumed;
-    for (const auto& wrapper : element.attributes()) {
-        auto attribute = reinterpret_cast<xmlAttrPtr>(rawNode(*wrapper));
-        if (attribute == nullptr || attribute->name == nullptr)
+    for (xmlAttrPtr attribute = node->properties; attribute != nullptr; attribute = attribute->next) {
+        if (attribute->name == nullptr)
             continue;
         for (const auto& name : declared) {
             if (!attributeHasQualifiedName(attribute, name))
                 continue;
-            if (auto value = wrapper->stringValue())
-                setStringValueForAttribute(*value, name);
-            consumed.insert(wrapper.get());
+            setStringValueForAttribute(attributeText(attribute), name);
+            markAttributeConsumed(attribute);
             break;
         }
     }
-    removeByIdentity(_unknownAttributes, consumed);
 }
 
 const VSClass& VSObject::classOrSurrogateForClass(const VSClass& cls) const
 {
+    if (_isParsing) {
+        auto found = _surrogates.find(&cls);
+        return found != _surrogates.end() && found->second != nullptr ? *found->second : cls;
+    }
     VSObjectPtr holder;
     for (const VSObject* object = this; object != nullptr;) {
         auto found = object->_surrogates.find(&cls);
@@ -221,11 +289,26 @@ const VSClass& VSObject::classOrSurrogateForClass(const VSClass& cls) const
 std::vector<VSObjectPtr> VSObject::objectOrArrayForChildrenOfElement(const VSXMLElementPtr& element,
     std::string_view qualifiedName, const char* namespaceURI, const VSClass* objectClass)
 {
+    std::vector<VSExtensionPtr> objects;
+    appendObjectsForChildrenOfElement(element, qualifiedName, namespaceURI, objectClass, objects);
     std::vector<VSObjectPtr> result;
+    result.reserve(objects.size());
+    for (auto& object : objects)
+        result.push_back(std::static_pointer_cast<VSObject>(std::move(object)));
+    return result;
+}
+
+void VSObject::appendObjectsForChildrenOfElement(const VSXMLElementPtr& element, std::string_view qualifiedName,
+    const char* namespaceURI, const VSClass* objectClass, std::vector<VSExtensionPtr>& objects)
+{
     if (element == nullptr)
-        return result;
+        return;
     VSXMLNodeList selected;
-    if (VSXMLNode::localNameForName(qualifiedName) == "*") {
+    size_t colon = qualifiedName.find(':');
+    std::string_view local = colon == std::string_view::npos || colon + 1 == qualifiedName.size()
+        ? qualifiedName
+        : qualifiedName.substr(colon + 1);
+    if (local == "*") {
         auto prefix = VSXMLNode::prefixForName(qualifiedName);
         if (!prefix && namespaceURI != nullptr)
             prefix = element->resolvePrefixForNamespaceURI(namespaceURI);
@@ -236,9 +319,9 @@ std::vector<VSObjectPtr> VSObject::objectOrArrayForChildrenOfElement(const VSXML
     }
     VSObjectPtr self;
     for (const auto& node : selected) {
-        auto child = std::dynamic_pointer_cast<VSXMLElement>(node);
-        if (child == nullptr)
+        if (node->kind() != VSXMLNode::Kind::Element)
             continue;
+        auto child = std::static_pointer_cast<VSXMLElement>(node);
         const VSClass* cls = objectClass;
         if (cls == nullptr)
             cls = objectClassForXMLElement(*child, defaultClassForEntriesOfThisClass());
@@ -250,10 +333,9 @@ std::vector<VSObjectPtr> VSObject::objectOrArrayForChildrenOfElement(const VSXML
         if (!self)
             self = selfPointer();
         if (auto object = objectWithXMLElement(classOrSurrogateForClass(*cls), child, self))
-            result.push_back(std::move(object));
+            objects.push_back(std::move(object));
     }
     handleParsedElements(selected);
-    return result;
 }
 
 VSObjectPtr VSObject::objectForChildOfElement(const VSXMLElementPtr& element, std::string_view qualifiedName,
@@ -324,16 +406,14 @@ std::optional<std::string> VSObject::stringValueFromElement(const VSXMLElementPt
     if (element == nullptr)
         return std::nullopt;
     std::string text;
-    std::unordered_set<const VSXMLNode*> consumed;
     for (const auto& child : element->children()) {
         xmlNodePtr node = rawNode(*child);
         if (node == nullptr || (node->type != XML_TEXT_NODE && node->type != XML_CDATA_SECTION_NODE))
             continue;
         if (node->content != nullptr)
             text += chars(node->content);
-        consumed.insert(child.get());
+        handleParsedElement(child.get());
     }
-    removeByIdentity(_unknownChildren, consumed);
     return text;
 }
 
@@ -377,8 +457,12 @@ VSXMLNodePtr VSObject::attributeForLocalName(std::string_view localName, const c
 
 std::optional<std::string> VSObject::stringForAttributeName(std::string_view name, const VSXMLElement& element)
 {
-    auto attribute = attributeForName(name, element);
-    return attribute ? attribute->stringValue() : std::nullopt;
+    // Raw, so that reading one attribute does not wrap all of them.
+    auto attribute = reinterpret_cast<xmlAttrPtr>(element.XMLAttributeForName(name));
+    if (attribute == nullptr)
+        return std::nullopt;
+    markAttributeConsumed(attribute);
+    return attributeText(attribute);
 }
 
 std::optional<std::string> VSObject::stringForAttributeLocalName(
@@ -418,6 +502,16 @@ std::optional<int32_t> VSObject::intNumberForAttributeName(std::string_view name
 
 void VSObject::handleParsedElement(const VSXMLNode* element)
 {
+    if (_isCollectingAttributes) {
+        const auto& children = _parsingElement->children();
+        for (size_t index = 0; index < children.size(); ++index) {
+            if (children[index].get() == element) {
+                _consumedChildren.set(index);
+                return;
+            }
+        }
+        return;
+    }
     auto found = std::find_if(_unknownChildren.begin(), _unknownChildren.end(),
         [&](const VSXMLNodePtr& node) { return node.get() == element; });
     if (found != _unknownChildren.end())
@@ -426,18 +520,57 @@ void VSObject::handleParsedElement(const VSXMLNode* element)
 
 void VSObject::handleParsedElements(const VSXMLNodeList& elements)
 {
-    if (elements.size() == 1) {
-        handleParsedElement(elements.front().get());
+    if (elements.size() == 1 || (!_isCollectingAttributes && elements.size() <= 1)) {
+        for (const auto& element : elements)
+            handleParsedElement(element.get());
         return;
     }
-    std::unordered_set<const VSXMLNode*> consumed;
+    if (_isCollectingAttributes) {
+        // Selections come in document order: one walk marks them all.
+        const auto& children = _parsingElement->children();
+        size_t cursor = 0;
+        for (const auto& element : elements) {
+            size_t start = cursor;
+            while (cursor < children.size() && children[cursor].get() != element.get())
+                ++cursor;
+            if (cursor < children.size()) {
+                _consumedChildren.set(cursor++);
+                continue;
+            }
+            cursor = start;
+            handleParsedElement(element.get());
+        }
+        return;
+    }
+    ConsumedNodes consumed;
     for (const auto& element : elements)
-        consumed.insert(element.get());
+        consumed.push_back(element.get());
     removeByIdentity(_unknownChildren, consumed);
+}
+
+void VSObject::markAttributeConsumed(const void* attribute)
+{
+    if (_isCollectingAttributes) {
+        size_t index = 0;
+        xmlNodePtr node = rawNode(*_parsingElement);
+        for (xmlAttrPtr candidate = node != nullptr ? node->properties : nullptr; candidate != nullptr;
+             candidate = candidate->next, ++index) {
+            if (candidate == attribute) {
+                _consumedAttributes.set(index);
+                return;
+            }
+        }
+        return;
+    }
+    std::erase_if(_unknownAttributes, [&](const VSXMLNodePtr& node) { return node->XMLNode() == attribute; });
 }
 
 void VSObject::handleParsedAttribute(const VSXMLNode* attribute)
 {
+    if (_isCollectingAttributes) {
+        markAttributeConsumed(attribute->XMLNode());
+        return;
+    }
     auto found = std::find_if(_unknownAttributes.begin(), _unknownAttributes.end(),
         [&](const VSXMLNodePtr& node) { return node.get() == attribute; });
     if (found != _unknownAttributes.end())

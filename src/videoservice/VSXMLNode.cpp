@@ -309,8 +309,12 @@ std::optional<std::string> VSXMLNode::stringValue() const
         return std::nullopt;
     if (_isNamespace)
         return stringFromXMLString(static_cast<xmlNsPtr>(_node)->href);
+    // Texts are copied out directly: unlike names, they rarely repeat, and
+    // caching every one costs more than it shares.
     xmlChar* content = xmlNodeGetContent(asNode(_node));
-    auto result = stringFromXMLString(content);
+    if (content == nullptr)
+        return std::nullopt;
+    std::string result(chars(content));
     xmlFree(content);
     return result;
 }
@@ -446,6 +450,10 @@ const VSXMLNodeList& VSXMLNode::children() const
     if (_node == nullptr || _isNamespace)
         return emptyList();
     VSXMLNodeList list;
+    size_t count = 0;
+    for (xmlNodePtr child = asNode(_node)->children; child != nullptr; child = child->next)
+        ++count;
+    list.reserve(count);
     for (xmlNodePtr child = asNode(_node)->children; child != nullptr; child = child->next) {
         // Children share this wrapper's anchor: they hang in the same tree.
         if (child->type == XML_ELEMENT_NODE)
@@ -822,25 +830,26 @@ VSXMLNodeList VSXMLElement::elementsForLocalName(std::string_view localName, std
         return result;
     xmlNodePtr node = asNode(_node);
     std::string URIText(URI);
-    std::string local(localName);
-    std::string unresolved = unresolvedName(URI, localName);
+    std::string_view local = localName;
+    // The unresolved form is made only when the URI is not declared.
+    std::optional<std::string> unresolved;
+    auto unresolvedForm = [&]() -> std::string_view {
+        if (!unresolved)
+            unresolved = unresolvedName(URI, localName);
+        return *unresolved;
+    };
     xmlNsPtr expectedNamespace = xmlSearchNsByHref(node->doc, node, xmlChars(URIText.c_str()));
-    const std::string& expectedName = expectedNamespace != nullptr ? local : unresolved;
     for (const auto& child : children()) {
         xmlNodePtr childNode = asNode(child->_node);
-        if (childNode->type != XML_ELEMENT_NODE)
+        if (childNode->type != XML_ELEMENT_NODE || childNode->name == nullptr)
             continue;
         xmlNsPtr childExpected = expectedNamespace;
-        const std::string* childName = &expectedName;
-        if (childNode->nsDef != nullptr) {
-            xmlNsPtr inScope = xmlSearchNsByHref(childNode->doc, childNode, xmlChars(URIText.c_str()));
-            if (inScope != expectedNamespace) {
-                childExpected = inScope;
-                childName = inScope != nullptr ? &local : &unresolved;
-            }
-        }
-        if (childNode->ns == childExpected && childNode->name != nullptr
-            && std::strcmp(chars(childNode->name), childName->c_str()) == 0)
+        if (childNode->nsDef != nullptr)
+            childExpected = xmlSearchNsByHref(childNode->doc, childNode, xmlChars(URIText.c_str()));
+        if (childNode->ns != childExpected)
+            continue;
+        std::string_view name(chars(childNode->name));
+        if (name == (childExpected != nullptr ? local : unresolvedForm()))
             result.push_back(child);
     }
     return result;
@@ -853,6 +862,10 @@ const VSXMLNodeList& VSXMLElement::attributes() const
     if (_node == nullptr)
         return emptyList();
     VSXMLNodeList list;
+    size_t count = 0;
+    for (xmlAttrPtr attribute = asNode(_node)->properties; attribute != nullptr; attribute = attribute->next)
+        ++count;
+    list.reserve(count);
     for (xmlAttrPtr attribute = asNode(_node)->properties; attribute != nullptr; attribute = attribute->next)
         list.push_back(std::make_shared<VSXMLNode>(ConstructionKey {}, attribute, false, _anchor));
     _cachedAttributes = std::move(list);
@@ -898,22 +911,41 @@ VSXMLNodePtr VSXMLElement::attributeForXMLNode(_xmlNode* attribute) const
     return nullptr;
 }
 
-VSXMLNodePtr VSXMLElement::attributeForName(std::string_view name) const
+_xmlNode* VSXMLElement::XMLAttributeForName(std::string_view name) const
 {
     if (_node == nullptr)
         return nullptr;
     xmlNodePtr node = asNode(_node);
-    std::string text(name);
     for (xmlAttrPtr attribute = node->properties; attribute != nullptr; attribute = attribute->next) {
-        if (xmlStrEqual(attribute->name, xmlChars(text.c_str())))
-            return attributeForXMLNode(reinterpret_cast<xmlNodePtr>(attribute));
+        if (attribute->name != nullptr && name == chars(attribute->name))
+            return reinterpret_cast<xmlNodePtr>(attribute);
     }
-    if (auto prefix = prefixForName(name)) {
-        xmlNsPtr ns = xmlSearchNs(node->doc, node, xmlChars(prefix->c_str()));
-        if (ns != nullptr && ns->href != nullptr)
-            return attributeForLocalName(localNameForName(name), chars(ns->href));
+    // Then the local part in the namespace its prefix declares in scope; the
+    // whole name without namespace was tried first.
+    auto prefix = prefixForName(name);
+    if (!prefix)
+        return nullptr;
+    xmlNsPtr ns = xmlSearchNs(node->doc, node, xmlChars(prefix->c_str()));
+    if (ns == nullptr || ns->href == nullptr)
+        return nullptr;
+    std::string local = localNameForName(name);
+    for (xmlAttrPtr attribute = node->properties; attribute != nullptr; attribute = attribute->next) {
+        if (attribute->ns != nullptr && xmlStrEqual(attribute->name, xmlChars(local.c_str()))
+            && xmlStrEqual(attribute->ns->href, ns->href))
+            return reinterpret_cast<xmlNodePtr>(attribute);
     }
-    return nullptr;  // the whole name without namespace was tried first
+    std::string unresolved = unresolvedName(chars(ns->href), local);
+    for (xmlAttrPtr attribute = node->properties; attribute != nullptr; attribute = attribute->next) {
+        if (xmlStrEqual(attribute->name, xmlChars(unresolved.c_str())))
+            return reinterpret_cast<xmlNodePtr>(attribute);
+    }
+    return nullptr;
+}
+
+VSXMLNodePtr VSXMLElement::attributeForName(std::string_view name) const
+{
+    _xmlNode* attribute = XMLAttributeForName(name);
+    return attribute != nullptr ? attributeForXMLNode(attribute) : nullptr;
 }
 
 VSXMLNodePtr VSXMLElement::attributeForLocalName(std::string_view localName, std::string_view URI) const

@@ -114,6 +114,7 @@ protected:
     static VSXMLNodePtr wrap(void* node, bool isNamespace, bool consuming);
     // Empties the name, children and attribute caches; every mutation calls it.
     void releaseCachedValues();
+    // Names, prefixes and URIs go through the document's string cache.
     std::optional<std::string> stringFromXMLString(const unsigned char* text) const;
     plat::Result<VSXMLNodeList> runXPath(std::string_view expression, const VSXMLNamespaceMap* namespaces) const;
 
@@ -156,6 +157,8 @@ public:
     void addAttribute(const VSXMLNode& attribute);
     VSXMLNodePtr attributeForXMLNode(_xmlNode* attribute) const;
     VSXMLNodePtr attributeForName(std::string_view name) const;
+    // The raw attribute attributeForName would answer, without wrapping.
+    _xmlNode* XMLAttributeForName(std::string_view name) const;
     VSXMLNodePtr attributeForLocalName(std::string_view localName, std::string_view URI) const;
     std::optional<std::string> resolvePrefixForNamespaceURI(std::string_view URI) const;
     // Appends a text child with the control-filtered text.
