@@ -38,10 +38,6 @@ std::string videoEntry(int index)
           "href='https://gdata.youtube.com/feeds/api/videos/"
         + id
         + "/responses?v=2'/>"
-          "<link rel='http://gdata.youtube.com/schemas/2007#video.related' type='application/atom+xml' "
-          "href='https://gdata.youtube.com/feeds/api/videos/"
-        + id
-        + "/related?v=2'/>"
           "<link rel='self' type='application/atom+xml' href='https://gdata.youtube.com/feeds/api/videos/"
         + id
         + "?v=2'/>"
@@ -64,9 +60,6 @@ std::string videoEntry(int index)
           "<media:content url='rtsp://r1---sn-example.c.youtube.com/"
         + id
         + "/0/0/0/video.3gp' type='video/3gpp' medium='video' expression='full' duration='125' yt:format='1'/>"
-          "<media:content url='rtsp://r1---sn-example.c.youtube.com/"
-        + id
-        + "/1/0/0/video.3gp' type='video/3gpp' medium='video' expression='full' duration='125' yt:format='6'/>"
           "<media:credit role='uploader' scheme='urn:youtube' yt:display='Clay Maker'>claymaker</media:credit>"
           "<media:description type='plain'>A cat made of clay, frame by frame, number "
         + std::to_string(index)
@@ -87,13 +80,7 @@ std::string videoEntry(int index)
         + "/hqdefault.jpg' height='360' width='480' yt:name='hqdefault'/>"
           "<media:thumbnail url='https://i.ytimg.com/vi/"
         + id
-        + "/1.jpg' height='90' width='120' time='00:00:31.250' yt:name='start'/>"
-          "<media:thumbnail url='https://i.ytimg.com/vi/"
-        + id
         + "/2.jpg' height='90' width='120' time='00:01:02.500' yt:name='middle'/>"
-          "<media:thumbnail url='https://i.ytimg.com/vi/"
-        + id
-        + "/3.jpg' height='90' width='120' time='00:01:33.750' yt:name='end'/>"
           "<media:title type='plain'>Clay cat number "
         + std::to_string(index)
         + "</media:title>"

@@ -61,7 +61,7 @@ void VSObject::initWithXMLElement(const VSXMLElementPtr& element, const VSObject
     const std::optional<std::string>& serviceVersion, const VSSurrogates& surrogates, bool shouldIgnoreUnknowns)
 {
     setServiceVersion(serviceVersion);
-    _surrogates = surrogates;
+    setSurrogates(surrogates);
     _shouldIgnoreUnknowns = shouldIgnoreUnknowns;
     initWithXMLElement(element, parent);
 }
@@ -225,6 +225,14 @@ const VSObject::ExtensionSlot* VSObject::slotForClass(const VSClass& cls) const
     return nullptr;
 }
 
+void VSObject::addSlot(ExtensionSlot slot)
+{
+    // Entries and groups hold a dozen or more classes: grow in one step.
+    if (_extensions.empty())
+        _extensions.reserve(8);
+    _extensions.push_back(std::move(slot));
+}
+
 void VSObject::removeSlot(const VSClass& cls)
 {
     std::erase_if(_extensions, [&](const ExtensionSlot& slot) { return slot.cls == &cls; });
@@ -238,7 +246,7 @@ bool VSObject::hasExtensionClass(const VSClass& cls) const
 std::vector<VSExtensionPtr> VSObject::objectsForExtensionClass(const VSClass& cls) const
 {
     const ExtensionSlot* slot = slotForClass(cls);
-    return slot != nullptr ? slot->objects : std::vector<VSExtensionPtr>();
+    return slot != nullptr ? slot->objects.toVector() : std::vector<VSExtensionPtr>();
 }
 
 VSExtensionPtr VSObject::objectForExtensionClass(const VSClass& cls) const
@@ -257,9 +265,9 @@ void VSObject::setObjects(std::vector<VSExtensionPtr> objects, const VSClass& cl
         ensureObject(object, cls);
     if (ExtensionSlot* slot = slotForClass(cls)) {
         slot->isList = true;
-        slot->objects = std::move(objects);
+        slot->objects = ExtensionList(std::move(objects));
     } else {
-        _extensions.push_back({&cls, true, std::move(objects)});
+        addSlot({&cls, true, ExtensionList(std::move(objects))});
     }
 }
 
@@ -270,11 +278,13 @@ void VSObject::setObject(const VSExtensionPtr& object, const VSClass& cls)
         return;
     }
     ensureObject(object, cls);
+    ExtensionList single;
+    single.push_back(object);
     if (ExtensionSlot* slot = slotForClass(cls)) {
         slot->isList = false;
-        slot->objects = {object};
+        slot->objects = std::move(single);
     } else {
-        _extensions.push_back({&cls, false, {object}});
+        addSlot({&cls, false, std::move(single)});
     }
 }
 
@@ -285,7 +295,9 @@ void VSObject::addObject(const VSExtensionPtr& object, const VSClass& cls)
     ensureObject(object, cls);
     ExtensionSlot* slot = slotForClass(cls);
     if (slot == nullptr) {
-        _extensions.push_back({&cls, false, {object}});
+        ExtensionList single;
+        single.push_back(object);
+        addSlot({&cls, false, std::move(single)});
         return;
     }
     slot->isList = true;
@@ -299,7 +311,7 @@ void VSObject::removeObject(const VSExtensionObject& object, const VSClass& cls)
         return;
     if (slot->isList) {
         // An emptied list stays: objectForExtensionClass then answers nullptr.
-        std::erase_if(slot->objects, [&](const VSExtensionPtr& stored) { return stored->isEqual(object); });
+        slot->objects.removeIf([&](const VSExtensionPtr& stored) { return stored->isEqual(object); });
         return;
     }
     if (!slot->objects.empty() && slot->objects.front()->isEqual(object))
@@ -515,15 +527,52 @@ void VSObject::setContentStringValue(const std::optional<std::string>& value)
     _contentValue = value;
 }
 
+namespace {
+template <typename T> const T& emptyValue()
+{
+    static const T empty;
+    return empty;
+}
+}  // namespace
+
+const std::vector<VSXMLElementPtr>& VSObject::childXMLElements() const
+{
+    return _extras ? _extras->childXMLElements : emptyValue<std::vector<VSXMLElementPtr>>();
+}
+
+const VSXMLNamespaceMap& VSObject::namespaces() const
+{
+    return _extras ? _extras->namespaces : emptyValue<VSXMLNamespaceMap>();
+}
+
+void VSObject::setNamespaces(const VSXMLNamespaceMap& namespaces)
+{
+    if (namespaces.empty() && !_extras)
+        return;
+    extras().namespaces = namespaces;
+}
+
+const VSSurrogates& VSObject::surrogates() const
+{
+    return _extras ? _extras->surrogates : emptyValue<VSSurrogates>();
+}
+
+void VSObject::setSurrogates(const VSSurrogates& surrogates)
+{
+    if (surrogates.empty() && !_extras)
+        return;
+    extras().surrogates = surrogates;
+}
+
 void VSObject::setChildXMLElements(const std::vector<VSXMLElementPtr>& elements)
 {
-    _childXMLElements = elements;
+    extras().childXMLElements = elements;
 }
 
 void VSObject::addChildXMLElement(const VSXMLElementPtr& element)
 {
     if (element)
-        _childXMLElements.push_back(element);
+        extras().childXMLElements.push_back(element);
 }
 
 // Namespaces
@@ -531,14 +580,14 @@ void VSObject::addChildXMLElement(const VSXMLElementPtr& element)
 void VSObject::addNamespaces(const VSXMLNamespaceMap& namespaces)
 {
     for (const auto& [prefix, URI] : namespaces)
-        _namespaces[prefix] = URI;
+        extras().namespaces[prefix] = URI;
 }
 
 VSXMLNamespaceMap VSObject::completeNamespaces() const
 {
     VSObjectPtr up = parent();
     VSXMLNamespaceMap result = up ? up->completeNamespaces() : VSXMLNamespaceMap();
-    for (const auto& [prefix, URI] : _namespaces)
+    for (const auto& [prefix, URI] : namespaces())
         result[prefix] = URI;
     return result;
 }
@@ -546,10 +595,10 @@ VSXMLNamespaceMap VSObject::completeNamespaces() const
 void VSObject::pruneInheritedNamespaces()
 {
     VSObjectPtr up = parent();
-    if (!up || _namespaces.empty())
+    if (!up || namespaces().empty())
         return;
     VSXMLNamespaceMap inherited = up->completeNamespaces();
-    std::erase_if(_namespaces, [&](const auto& entry) {
+    std::erase_if(extras().namespaces, [&](const auto& entry) {
         auto found = inherited.find(entry.first);
         return found != inherited.end() && found->second == entry.second;
     });
@@ -566,7 +615,8 @@ void VSObject::setServiceVersion(const std::optional<std::string>& version)
 {
     if (version == _serviceVersion)
         return;
-    _coreProtocolVersion.reset();
+    if (_extras)
+        _extras->coreProtocolVersion.reset();
     _serviceVersion = version;
 }
 
@@ -582,9 +632,10 @@ bool VSObject::isServiceVersionAtMost(const std::string& version) const
 
 std::optional<std::string> VSObject::coreProtocolVersion() const
 {
-    if (!_coreProtocolVersion)
-        _coreProtocolVersion = coreProtocolVersionForServiceVersion(serviceVersion());
-    return _coreProtocolVersion;
+    auto& cached = extras().coreProtocolVersion;
+    if (!cached)
+        cached = coreProtocolVersionForServiceVersion(serviceVersion());
+    return cached;
 }
 
 bool VSObject::isCoreProtocolVersion1() const
@@ -597,19 +648,21 @@ bool VSObject::isCoreProtocolVersion1() const
 
 std::map<std::string, std::any> VSObject::properties() const
 {
-    auto result = _userProperties;
+    auto result = _extras ? _extras->userProperties : std::map<std::string, std::any>();
     if (_parsedElement)
         result["_XMLElement"] = _parsedElement;
-    if (_parsedDocument)
-        result["_XMLDocument"] = _parsedDocument;
+    if (_extras && _extras->parsedDocument)
+        result["_XMLDocument"] = _extras->parsedDocument;
     return result;
 }
 
 void VSObject::setProperties(const std::map<std::string, std::any>& properties)
 {
-    _userProperties.clear();
+    if (_extras)
+        _extras->userProperties.clear();
     _parsedElement.reset();
-    _parsedDocument.reset();
+    if (_extras)
+        _extras->parsedDocument.reset();
     for (const auto& [key, value] : properties)
         setProperty(value, key);
 }
@@ -623,13 +676,13 @@ void VSObject::setProperty(const std::any& value, const std::string& key)
     }
     if (key == "_XMLDocument") {
         auto document = std::any_cast<std::shared_ptr<VSXMLDocument>>(&value);
-        _parsedDocument = document ? *document : nullptr;
+        extras().parsedDocument = document ? *document : nullptr;
         return;
     }
     if (!value.has_value())
-        _userProperties.erase(key);
+        extras().userProperties.erase(key);
     else
-        _userProperties[key] = value;
+        extras().userProperties[key] = value;
 }
 
 std::any VSObject::propertyForKey(const std::string& key) const
@@ -637,9 +690,11 @@ std::any VSObject::propertyForKey(const std::string& key) const
     if (key == "_XMLElement")
         return _parsedElement ? std::any(_parsedElement) : std::any();
     if (key == "_XMLDocument")
-        return _parsedDocument ? std::any(_parsedDocument) : std::any();
-    auto found = _userProperties.find(key);
-    return found != _userProperties.end() ? found->second : std::any();
+        return _extras && _extras->parsedDocument ? std::any(_extras->parsedDocument) : std::any();
+    if (!_extras)
+        return std::any();
+    auto found = _extras->userProperties.find(key);
+    return found != _extras->userProperties.end() ? found->second : std::any();
 }
 
 // Equality and copying
@@ -693,10 +748,12 @@ bool VSObject::isEqual(const VSExtensionObject& other) const
     if (hasDeclaredContentValue() && _contentValue != object->_contentValue)
         return false;
     if (hasDeclaredChildXMLElements()) {
-        if (_childXMLElements.size() != object->_childXMLElements.size())
+        const auto& mine = childXMLElements();
+        const auto& theirs = object->childXMLElements();
+        if (mine.size() != theirs.size())
             return false;
-        for (size_t i = 0; i < _childXMLElements.size(); ++i) {
-            if (!_childXMLElements[i]->isEqual(*object->_childXMLElements[i]))
+        for (size_t i = 0; i < mine.size(); ++i) {
+            if (!mine[i]->isEqual(*theirs[i]))
                 return false;
         }
     }
@@ -715,11 +772,11 @@ void VSObject::copyInto(VSObject& copy) const
 {
     copy._elementName = _elementName;
     copy.setServiceVersion(_serviceVersion);
-    copy._namespaces = _namespaces;
+    if (!namespaces().empty())
+        copy.setNamespaces(namespaces());
     copy._extensions.clear();
     for (const auto& slot : _extensions) {
         ExtensionSlot copied {slot.cls, slot.isList, {}};
-        copied.objects.reserve(slot.objects.size());
         for (const auto& object : slot.objects)
             copied.objects.push_back(object->copyObject());
         copy._extensions.push_back(std::move(copied));
@@ -729,9 +786,10 @@ void VSObject::copyInto(VSObject& copy) const
     if (hasDeclaredContentValue())
         copy._contentValue = _contentValue;
     if (hasDeclaredChildXMLElements()) {
-        copy._childXMLElements.clear();
-        for (const auto& element : _childXMLElements)
-            copy._childXMLElements.push_back(std::static_pointer_cast<VSXMLElement>(element->copy()));
+        std::vector<VSXMLElementPtr> copies;
+        for (const auto& element : childXMLElements())
+            copies.push_back(std::static_pointer_cast<VSXMLElement>(element->copy()));
+        copy.setChildXMLElements(copies);
     }
     copy._shouldIgnoreUnknowns = _shouldIgnoreUnknowns;
     copy._unknownChildren.clear();
@@ -821,10 +879,10 @@ void VSObject::addExtensionDescriptionsToArray(std::vector<std::string>& items) 
 
 void VSObject::addChildXMLElementsDescriptionToArray(std::vector<std::string>& items) const
 {
-    if (!hasDeclaredChildXMLElements() || _childXMLElements.empty())
+    if (!hasDeclaredChildXMLElements() || childXMLElements().empty())
         return;
     std::string text = "XML:";
-    for (const auto& element : _childXMLElements)
+    for (const auto& element : childXMLElements())
         text += element->XMLString().value_or("");
     items.push_back(text);
 }

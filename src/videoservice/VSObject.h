@@ -31,17 +31,21 @@ namespace detail {
 // Which of a list of nodes are taken, by index; the first 64 need no allocation.
 class VSNodeMask {
 public:
-    void reset(size_t count)
+    void clear()
     {
         _first = 0;
-        _more.assign(count > 64 ? (count - 1) / 64 : 0, 0);
+        _more.clear();
     }
     void set(size_t index)
     {
-        if (index < 64)
+        if (index < 64) {
             _first |= uint64_t(1) << index;
-        else if ((index - 64) / 64 < _more.size())
-            _more[(index - 64) / 64] |= uint64_t(1) << ((index - 64) % 64);
+            return;
+        }
+        size_t word = (index - 64) / 64;
+        if (word >= _more.size())
+            _more.resize(word + 1, 0);
+        _more[word] |= uint64_t(1) << ((index - 64) % 64);
     }
     bool test(size_t index) const
     {
@@ -214,7 +218,7 @@ public:
     // Content and child XML.
     std::optional<std::string> contentStringValue() const;
     void setContentStringValue(const std::optional<std::string>& value);
-    const std::vector<VSXMLElementPtr>& childXMLElements() const { return _childXMLElements; }
+    const std::vector<VSXMLElementPtr>& childXMLElements() const;
     void setChildXMLElements(const std::vector<VSXMLElementPtr>& elements);
     void addChildXMLElement(const VSXMLElementPtr& element);
 
@@ -246,12 +250,18 @@ public:
     void handleParsedAttribute(const VSXMLNode* attribute);
     // The same by the raw libxml2 attribute.
     void markAttributeConsumed(const void* attribute);
+
+private:
+    // While parsing, by the raw libxml2 node.
+    void markChildConsumed(const void* child);
+
+public:
     const VSXMLNodeList& unknownChildren() const { return _unknownChildren; }
     const VSXMLNodeList& unknownAttributes() const { return _unknownAttributes; }
 
     // Namespaces (prefix to URI; the empty prefix is the default namespace).
-    const VSXMLNamespaceMap& namespaces() const { return _namespaces; }
-    void setNamespaces(const VSXMLNamespaceMap& namespaces) { _namespaces = namespaces; }
+    const VSXMLNamespaceMap& namespaces() const;
+    void setNamespaces(const VSXMLNamespaceMap& namespaces);
     void addNamespaces(const VSXMLNamespaceMap& namespaces);
     VSXMLNamespaceMap completeNamespaces() const;
     void pruneInheritedNamespaces();
@@ -263,7 +273,7 @@ public:
     bool isServiceVersionAtLeast(const std::string& version) const;
     bool isServiceVersionAtMost(const std::string& version) const;
     std::optional<std::string> coreProtocolVersion() const;
-    void setCoreProtocolVersion(const std::optional<std::string>& version) { _coreProtocolVersion = version; }
+    void setCoreProtocolVersion(const std::optional<std::string>& version) { extras().coreProtocolVersion = version; }
     bool isCoreProtocolVersion1() const;
 
     // Tree and free data.
@@ -273,10 +283,10 @@ public:
     void setElementName(std::string name) { _elementName = std::move(name); }
     bool shouldIgnoreUnknowns() const { return _shouldIgnoreUnknowns; }
     void setShouldIgnoreUnknowns(bool ignore) { _shouldIgnoreUnknowns = ignore; }
-    const VSSurrogates& surrogates() const { return _surrogates; }
-    void setSurrogates(const VSSurrogates& surrogates) { _surrogates = surrogates; }
-    const std::any& userData() const { return _userData; }
-    void setUserData(std::any data) { _userData = std::move(data); }
+    const VSSurrogates& surrogates() const;
+    void setSurrogates(const VSSurrogates& surrogates);
+    const std::any& userData() const { return extras().userData; }
+    void setUserData(std::any data) { extras().userData = std::move(data); }
     // "_XMLElement" (VSXMLElementPtr) and "_XMLDocument"
     // (std::shared_ptr<VSXMLDocument>) are the model's own keys.
     std::map<std::string, std::any> properties() const;
@@ -328,10 +338,61 @@ protected:
     virtual const VSClass* defaultClassForEntriesOfThisClass() const { return nullptr; }
 
 private:
+    // The objects of one extension class: one object kept inline (the usual
+    // case), more in a vector.
+    class ExtensionList {
+    public:
+        ExtensionList() = default;
+        explicit ExtensionList(std::vector<VSExtensionPtr> objects)
+        {
+            if (objects.size() == 1)
+                _single = std::move(objects.front());
+            else
+                adoptMany(std::move(objects));
+        }
+        size_t size() const { return _usesMany ? _many.size() : (_single ? 1 : 0); }
+        bool empty() const { return size() == 0; }
+        const VSExtensionPtr* begin() const { return _usesMany ? _many.data() : &_single; }
+        const VSExtensionPtr* end() const { return begin() + size(); }
+        const VSExtensionPtr& front() const { return *begin(); }
+        const VSExtensionPtr& operator[](size_t index) const { return begin()[index]; }
+        void push_back(VSExtensionPtr object)
+        {
+            if (!_usesMany && !_single) {
+                _single = std::move(object);
+                return;
+            }
+            if (!_usesMany) {
+                _many.push_back(std::move(_single));
+                _single.reset();
+                _usesMany = true;
+            }
+            _many.push_back(std::move(object));
+        }
+        template <typename Predicate> void removeIf(Predicate predicate)
+        {
+            if (_usesMany)
+                std::erase_if(_many, predicate);
+            else if (_single && predicate(_single))
+                _single.reset();
+        }
+        std::vector<VSExtensionPtr> toVector() const { return std::vector<VSExtensionPtr>(begin(), end()); }
+
+    private:
+        void adoptMany(std::vector<VSExtensionPtr> objects)
+        {
+            _many = std::move(objects);
+            _usesMany = true;
+        }
+        VSExtensionPtr _single;
+        std::vector<VSExtensionPtr> _many;
+        bool _usesMany = false;
+    };
+
     struct ExtensionSlot {
         const VSClass* cls;
         bool isList;
-        std::vector<VSExtensionPtr> objects;
+        ExtensionList objects;
     };
 
     void parseExtensionsForElement(const VSXMLElementPtr& element);
@@ -344,39 +405,57 @@ private:
     const VSClass& classOrSurrogateForClass(const VSClass& cls) const;
     ExtensionSlot* slotForClass(const VSClass& cls);
     const ExtensionSlot* slotForClass(const VSClass& cls) const;
+    void addSlot(ExtensionSlot slot);
     void removeSlot(const VSClass& cls);
     bool extensionsAreEqual(const VSObject& other) const;
     bool attributesAreEqual(const VSObject& other) const;
 
     std::string _elementName;
     std::weak_ptr<VSObject> _parent;
-    VSXMLNamespaceMap _namespaces;
     mutable std::shared_ptr<detail::VSDeclarationCaches> _declarationCaches;
     std::shared_ptr<std::vector<std::string>> _attributeDeclarations;
     std::vector<ExtensionSlot> _extensions;
     std::vector<std::pair<std::string, std::string>> _attributes;
     std::optional<std::string> _contentValue;
-    std::vector<VSXMLElementPtr> _childXMLElements;
     VSXMLNodeList _unknownChildren;
     VSXMLNodeList _unknownAttributes;
     // While parsing: which of the element's children and attributes are
     // consumed. The unknown lists are made at the end from what is left, so
     // an element whose content is all declared makes no list and never wraps
     // its attributes.
-    const VSXMLElement* _parsingElement = nullptr;
-    detail::VSNodeMask _consumedChildren;
-    detail::VSNodeMask _consumedAttributes;
-    bool _isCollectingAttributes = false;
-    bool _isParsing = false;
+    struct ParseState {
+        // The parent, borrowed for the duration of the parse it runs.
+        const VSObject* parent = nullptr;
+        const VSXMLElement* element = nullptr;
+        detail::VSNodeMask consumedChildren;
+        detail::VSNodeMask consumedAttributes;
+        bool isCollecting = false;
+    };
+    // Points at the state on the stack of initWithXMLElement while it runs.
+    ParseState* _parseState = nullptr;
+    bool isCollectingConsumption() const { return _parseState != nullptr && _parseState->isCollecting; }
     bool _shouldIgnoreUnknowns = false;
-    VSSurrogates _surrogates;
     std::optional<std::string> _serviceVersion;
-    mutable std::optional<std::string> _coreProtocolVersion;
-    std::any _userData;
-    std::map<std::string, std::any> _userProperties;
     // Kept apart from the free properties: every parsed object sets it.
     VSXMLElementPtr _parsedElement;
-    std::shared_ptr<VSXMLDocument> _parsedDocument;
+    // What few objects use lives apart, made on first use: most objects of a
+    // parsed tree are small leaves and should stay small.
+    struct Extras {
+        VSXMLNamespaceMap namespaces;
+        std::vector<VSXMLElementPtr> childXMLElements;
+        VSSurrogates surrogates;
+        std::optional<std::string> coreProtocolVersion;
+        std::any userData;
+        std::map<std::string, std::any> userProperties;
+        std::shared_ptr<VSXMLDocument> parsedDocument;
+    };
+    mutable std::unique_ptr<Extras> _extras;
+    Extras& extras() const
+    {
+        if (!_extras)
+            _extras = std::make_unique<Extras>();
+        return *_extras;
+    }
 };
 
 }  // namespace zt

@@ -1,5 +1,6 @@
 // Parsing an XML element into an object, and writing it back.
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "platform/foundation/Log.h"
@@ -34,14 +35,28 @@ std::string_view localPartOf(const xmlChar* name)
     return text.substr(colon + 1);
 }
 
+// Compares a zero-terminated libxml2 string with the start of text; answers
+// the length matched, or npos when they differ.
+size_t matchPrefix(const xmlChar* raw, std::string_view text)
+{
+    size_t index = 0;
+    for (; raw[index] != 0; ++index) {
+        if (index >= text.size() || static_cast<char>(raw[index]) != text[index])
+            return std::string_view::npos;
+    }
+    return index;
+}
+
 bool attributeHasQualifiedName(xmlAttrPtr attribute, std::string_view qualifiedName)
 {
-    std::string_view name(chars(attribute->name));
     if (attribute->ns == nullptr || attribute->ns->prefix == nullptr)
-        return qualifiedName == name;
-    std::string_view prefix(chars(attribute->ns->prefix));
-    return qualifiedName.size() == prefix.size() + 1 + name.size() && qualifiedName.starts_with(prefix)
-        && qualifiedName[prefix.size()] == ':' && qualifiedName.ends_with(name);
+        return matchPrefix(attribute->name, qualifiedName) == qualifiedName.size();
+    size_t prefixLength = matchPrefix(attribute->ns->prefix, qualifiedName);
+    if (prefixLength == std::string_view::npos || prefixLength >= qualifiedName.size()
+        || qualifiedName[prefixLength] != ':')
+        return false;
+    std::string_view rest = qualifiedName.substr(prefixLength + 1);
+    return matchPrefix(attribute->name, rest) == rest.size();
 }
 
 // Nodes consumed by one parse step; few, so a plain list searched linearly.
@@ -75,9 +90,14 @@ std::string qualifiedNameOf(xmlNodePtr node)
 {
     if (node == nullptr || node->name == nullptr)
         return std::string();
-    if (node->ns != nullptr && node->ns->prefix != nullptr)
-        return std::string(chars(node->ns->prefix)) + ":" + chars(node->name);
-    return chars(node->name);
+    if (node->ns == nullptr || node->ns->prefix == nullptr)
+        return chars(node->name);
+    std::string_view prefix(chars(node->ns->prefix));
+    std::string_view name(chars(node->name));
+    std::string qualified;
+    qualified.reserve(prefix.size() + 1 + name.size());
+    qualified.append(prefix).append(1, ':').append(name);
+    return qualified;
 }
 
 std::string jsonQuoted(std::string_view text)
@@ -113,29 +133,24 @@ void VSObject::initWithXMLElement(const VSXMLElementPtr& element, const VSObject
     if (element == nullptr)
         return;
     _parent = parent;
+    ParseState state;
+    state.parent = parent.get();
+    _parseState = &state;
     if (parent) {
         setServiceVersion(parent->serviceVersion());
         _shouldIgnoreUnknowns = parent->_shouldIgnoreUnknowns;
         // Surrogates reach down the tree: the parent's map already holds those
         // of its own ancestors.
-        if (!parent->_surrogates.empty() && _surrogates.empty())
-            _surrogates = parent->_surrogates;
+        if (!parent->surrogates().empty() && surrogates().empty())
+            setSurrogates(parent->surrogates());
         _declarationCaches = parent->sharedDeclarationCaches();
     } else {
         _declarationCaches = std::make_shared<detail::VSDeclarationCaches>();
     }
-    _isParsing = true;
-    _namespaces = dictionaryForElementNamespaces(*element);
+    setNamespaces(dictionaryForElementNamespaces(*element));
     if (!_shouldIgnoreUnknowns) {
-        _parsingElement = element.get();
-        _consumedChildren.reset(element->children().size());
-        size_t attributeCount = 0;
-        xmlNodePtr node = rawNode(*element);
-        for (xmlAttrPtr attribute = node != nullptr ? node->properties : nullptr; attribute != nullptr;
-             attribute = attribute->next)
-            ++attributeCount;
-        _consumedAttributes.reset(attributeCount);
-        _isCollectingAttributes = true;
+        state.element = element.get();
+        state.isCollecting = true;
     }
     auto& caches = *_declarationCaches;
     if (!caches.extensions.contains(&objectClass())) {
@@ -158,32 +173,37 @@ void VSObject::initWithXMLElement(const VSXMLElementPtr& element, const VSObject
         for (const auto& child : element->children()) {
             if (child->kind() != VSXMLNode::Kind::Element)
                 continue;
-            _childXMLElements.push_back(std::static_pointer_cast<VSXMLElement>(child->copy()));
+            addChildXMLElement(std::static_pointer_cast<VSXMLElement>(child->copy()));
             handleParsedElement(child.get());
         }
     }
     _elementName = qualifiedNameOf(rawNode(*element));
-    if (_isCollectingAttributes) {
-        _isCollectingAttributes = false;
-        const auto& children = element->children();
-        for (size_t index = 0; index < children.size(); ++index) {
-            if (!_consumedChildren.test(index))
-                _unknownChildren.push_back(children[index]);
-        }
-        size_t index = 0;
+    if (state.isCollecting) {
+        state.isCollecting = false;
         xmlNodePtr node = rawNode(*element);
+        // Wrappers of the children are made only when some are left over.
+        size_t index = 0;
+        bool anyLeft = false;
+        for (xmlNodePtr child = node != nullptr ? node->children : nullptr; child != nullptr && !anyLeft;
+             child = child->next, ++index)
+            anyLeft = !state.consumedChildren.test(index);
+        if (anyLeft) {
+            const auto& children = element->children();
+            for (index = 0; index < children.size(); ++index) {
+                if (!state.consumedChildren.test(index))
+                    _unknownChildren.push_back(children[index]);
+            }
+        }
+        index = 0;
         for (xmlAttrPtr attribute = node != nullptr ? node->properties : nullptr; attribute != nullptr;
              attribute = attribute->next, ++index) {
-            if (_consumedAttributes.test(index))
+            if (state.consumedAttributes.test(index))
                 continue;
             if (auto wrapper = element->attributeForXMLNode(reinterpret_cast<xmlNodePtr>(attribute)))
                 _unknownAttributes.push_back(std::move(wrapper));
         }
-        _parsingElement = nullptr;
-        _consumedChildren.reset(0);
-        _consumedAttributes.reset(0);
     }
-    _isParsing = false;
+    _parseState = nullptr;
     if (parent)
         _declarationCaches.reset();  // reached through the parent chain from now on
     if (!_shouldIgnoreUnknowns)
@@ -192,17 +212,37 @@ void VSObject::initWithXMLElement(const VSXMLElementPtr& element, const VSObject
 
 void VSObject::parseExtensionsForElement(const VSXMLElementPtr& element)
 {
-    // The local names of the children, looked up once per declaration; no
-    // declared class is named "*", so that entry of the list is left out.
+    // The local names of the children, made once for all declarations.
+    // Kept on the stack for the usual element; the raw list is searched for
+    // elements with more children.
+    constexpr size_t kInlineNames = 64;
+    std::array<std::string_view, kInlineNames> localNames;
+    size_t nameCount = 0;
+    bool namesOverflow = false;
     xmlNodePtr parentNode = rawNode(*element);
+    for (xmlNodePtr node = parentNode != nullptr ? parentNode->children : nullptr; node != nullptr; node = node->next) {
+        if (node->type != XML_ELEMENT_NODE || node->name == nullptr)
+            continue;
+        if (nameCount == kInlineNames) {
+            namesOverflow = true;
+            break;
+        }
+        localNames[nameCount++] = localPartOf(node->name);
+    }
     auto hasLocalName = [&](const char* name) {
-        if (name == nullptr || parentNode == nullptr)
+        if (name == nullptr)
             return false;
+        std::string_view wanted(name);
+        if (wanted == "*")
+            return true;
+        if (!namesOverflow)
+            return std::find(localNames.begin(), localNames.begin() + static_cast<ptrdiff_t>(nameCount), wanted)
+                != localNames.begin() + static_cast<ptrdiff_t>(nameCount);
         for (xmlNodePtr node = parentNode->children; node != nullptr; node = node->next) {
-            if (node->type == XML_ELEMENT_NODE && node->name != nullptr && localPartOf(node->name) == name)
+            if (node->type == XML_ELEMENT_NODE && node->name != nullptr && localPartOf(node->name) == wanted)
                 return true;
         }
-        return std::string_view(name) == "*";
+        return false;
     };
 
     VSObjectPtr holder;
@@ -245,8 +285,13 @@ void VSObject::parseExtensionsForElement(const VSXMLElementPtr& element)
                 }
             }
         }
-        holder = chain->parent();
-        chain = holder.get();
+        // An ancestor in the middle of its own parse is alive on the stack.
+        if (chain->_parseState != nullptr && chain->_parseState->parent != nullptr) {
+            chain = chain->_parseState->parent;
+        } else {
+            holder = chain->parent();
+            chain = holder.get();
+        }
     }
 }
 
@@ -271,14 +316,16 @@ void VSObject::parseAttributesForElement(const VSXMLElement& element)
 
 const VSClass& VSObject::classOrSurrogateForClass(const VSClass& cls) const
 {
-    if (_isParsing) {
-        auto found = _surrogates.find(&cls);
-        return found != _surrogates.end() && found->second != nullptr ? *found->second : cls;
+    if (_parseState != nullptr) {
+        const auto& own = surrogates();
+        auto found = own.find(&cls);
+        return found != own.end() && found->second != nullptr ? *found->second : cls;
     }
     VSObjectPtr holder;
     for (const VSObject* object = this; object != nullptr;) {
-        auto found = object->_surrogates.find(&cls);
-        if (found != object->_surrogates.end() && found->second != nullptr)
+        const auto& map = object->surrogates();
+        auto found = map.find(&cls);
+        if (found != map.end() && found->second != nullptr)
             return *found->second;
         holder = object->parent();
         object = holder.get();
@@ -406,13 +453,20 @@ std::optional<std::string> VSObject::stringValueFromElement(const VSXMLElementPt
     if (element == nullptr)
         return std::nullopt;
     std::string text;
-    for (const auto& child : element->children()) {
-        xmlNodePtr node = rawNode(*child);
-        if (node == nullptr || (node->type != XML_TEXT_NODE && node->type != XML_CDATA_SECTION_NODE))
+    xmlNodePtr parentNode = rawNode(*element);
+    bool collecting = isCollectingConsumption();
+    bool isOwnElement = collecting && element.get() == _parseState->element;
+    size_t index = 0;
+    for (xmlNodePtr node = parentNode != nullptr ? parentNode->children : nullptr; node != nullptr;
+         node = node->next, ++index) {
+        if (node->type != XML_TEXT_NODE && node->type != XML_CDATA_SECTION_NODE)
             continue;
         if (node->content != nullptr)
             text += chars(node->content);
-        handleParsedElement(child.get());
+        if (isOwnElement)
+            _parseState->consumedChildren.set(index);
+        else if (!collecting)
+            std::erase_if(_unknownChildren, [&](const VSXMLNodePtr& child) { return child->XMLNode() == node; });
     }
     return text;
 }
@@ -502,14 +556,8 @@ std::optional<int32_t> VSObject::intNumberForAttributeName(std::string_view name
 
 void VSObject::handleParsedElement(const VSXMLNode* element)
 {
-    if (_isCollectingAttributes) {
-        const auto& children = _parsingElement->children();
-        for (size_t index = 0; index < children.size(); ++index) {
-            if (children[index].get() == element) {
-                _consumedChildren.set(index);
-                return;
-            }
-        }
+    if (isCollectingConsumption()) {
+        markChildConsumed(element->XMLNode());
         return;
     }
     auto found = std::find_if(_unknownChildren.begin(), _unknownChildren.end(),
@@ -520,25 +568,33 @@ void VSObject::handleParsedElement(const VSXMLNode* element)
 
 void VSObject::handleParsedElements(const VSXMLNodeList& elements)
 {
-    if (elements.size() == 1 || (!_isCollectingAttributes && elements.size() <= 1)) {
+    if (elements.size() == 1 || (!isCollectingConsumption() && elements.size() <= 1)) {
         for (const auto& element : elements)
             handleParsedElement(element.get());
         return;
     }
-    if (_isCollectingAttributes) {
+    if (isCollectingConsumption()) {
         // Selections come in document order: one walk marks them all.
-        const auto& children = _parsingElement->children();
-        size_t cursor = 0;
+        xmlNodePtr parentNode = rawNode(*_parseState->element);
+        xmlNodePtr cursor = parentNode != nullptr ? parentNode->children : nullptr;
+        size_t index = 0;
         for (const auto& element : elements) {
-            size_t start = cursor;
-            while (cursor < children.size() && children[cursor].get() != element.get())
-                ++cursor;
-            if (cursor < children.size()) {
-                _consumedChildren.set(cursor++);
+            xmlNodePtr wanted = element->XMLNode();
+            xmlNodePtr start = cursor;
+            size_t startIndex = index;
+            while (cursor != nullptr && cursor != wanted) {
+                cursor = cursor->next;
+                ++index;
+            }
+            if (cursor != nullptr) {
+                _parseState->consumedChildren.set(index);
+                cursor = cursor->next;
+                ++index;
                 continue;
             }
             cursor = start;
-            handleParsedElement(element.get());
+            index = startIndex;
+            markChildConsumed(wanted);
         }
         return;
     }
@@ -548,15 +604,28 @@ void VSObject::handleParsedElements(const VSXMLNodeList& elements)
     removeByIdentity(_unknownChildren, consumed);
 }
 
+void VSObject::markChildConsumed(const void* child)
+{
+    xmlNodePtr parentNode = rawNode(*_parseState->element);
+    size_t index = 0;
+    for (xmlNodePtr node = parentNode != nullptr ? parentNode->children : nullptr; node != nullptr;
+         node = node->next, ++index) {
+        if (node == child) {
+            _parseState->consumedChildren.set(index);
+            return;
+        }
+    }
+}
+
 void VSObject::markAttributeConsumed(const void* attribute)
 {
-    if (_isCollectingAttributes) {
+    if (isCollectingConsumption()) {
         size_t index = 0;
-        xmlNodePtr node = rawNode(*_parsingElement);
+        xmlNodePtr node = rawNode(*_parseState->element);
         for (xmlAttrPtr candidate = node != nullptr ? node->properties : nullptr; candidate != nullptr;
              candidate = candidate->next, ++index) {
             if (candidate == attribute) {
-                _consumedAttributes.set(index);
+                _parseState->consumedAttributes.set(index);
                 return;
             }
         }
@@ -567,7 +636,7 @@ void VSObject::markAttributeConsumed(const void* attribute)
 
 void VSObject::handleParsedAttribute(const VSXMLNode* attribute)
 {
-    if (_isCollectingAttributes) {
+    if (isCollectingConsumption()) {
         markAttributeConsumed(attribute->XMLNode());
         return;
     }
@@ -622,7 +691,7 @@ VSXMLElementPtr VSObject::XMLElementWithExtensionsAndDefaultName(const char* def
     if (element == nullptr)
         return nullptr;
     // Namespaces first, so that prefixed names below resolve against them.
-    for (const auto& [prefix, URI] : _namespaces) {
+    for (const auto& [prefix, URI] : namespaces()) {
         if (auto ns = VSXMLNode::namespaceWithName(prefix, URI))
             element->addNamespace(*ns);
     }
@@ -630,7 +699,7 @@ VSXMLElementPtr VSObject::XMLElementWithExtensionsAndDefaultName(const char* def
     if (hasDeclaredContentValue() && _contentValue && !_contentValue->empty())
         element->addStringValue(*_contentValue);
     if (hasDeclaredChildXMLElements()) {
-        for (const auto& child : _childXMLElements)
+        for (const auto& child : childXMLElements())
             element->addChild(*child);
     }
     for (const auto& slot : _extensions) {
