@@ -206,3 +206,109 @@ TEST(VSXMLNodeEquality, SameKindNameAndChildCountAreEqual)
 
 }  // namespace
 }  // namespace zt
+
+namespace zt {
+namespace {
+
+TEST(VSXMLNodeNamespaces, PrefixAndURIOfNodesAndDeclarations)
+{
+    auto document = parse("<a:root xmlns:a='urn:a' xmlns='urn:default'><child/><a:other/></a:root>");
+    auto root = document->rootElement();
+    EXPECT_EQ(root->prefix(), "a");
+    EXPECT_EQ(root->URI(), "urn:a");
+    EXPECT_EQ(root->qualifiedName(), "a:root");
+    EXPECT_EQ(root->localName(), "root");
+    auto child = root->childAtIndex(0);
+    EXPECT_EQ(child->prefix(), "");
+    EXPECT_EQ(child->URI(), "urn:default");
+    auto declarations = root->namespaces();
+    ASSERT_EQ(declarations.size(), 2u);
+    EXPECT_EQ(declarations[0]->kind(), VSXMLNode::Kind::Namespace);
+    EXPECT_EQ(declarations[0]->name(), "a");
+    EXPECT_EQ(declarations[0]->stringValue(), "urn:a");
+    EXPECT_EQ(declarations[1]->name(), "");
+    EXPECT_EQ(root->resolvePrefixForNamespaceURI("urn:default"), "");
+    EXPECT_EQ(root->resolvePrefixForNamespaceURI("urn:a"), "a");
+    EXPECT_EQ(root->resolvePrefixForNamespaceURI("urn:none"), std::nullopt);
+}
+
+TEST(VSXMLNodeNamespaces, ElementsForNameResolvesADeclaredPrefix)
+{
+    auto document = parse("<root xmlns:m='urn:media'><m:group/><m:group/><group/></root>");
+    auto root = document->rootElement();
+    EXPECT_EQ(root->elementsForName("m:group").size(), 2u);
+    EXPECT_EQ(root->elementsForName("group").size(), 1u);
+    EXPECT_EQ(root->elementsForName("x:group").size(), 0u);
+    EXPECT_EQ(root->elementsForLocalName("group", "urn:media").size(), 2u);
+}
+
+TEST(VSXMLNodeNamespaces, SetNamespacesKeepsNodesThatStillUseARemovedDeclaration)
+{
+    auto element
+        = VSXMLElement::elementWithXMLString("<m:group xmlns:m='urn:media'><m:title>t</m:title></m:group>").value();
+    element->setNamespaces({VSXMLNode::namespaceWithName("yt", "urn:yt")});
+    EXPECT_EQ(element->URI(), "urn:media");
+    EXPECT_EQ(element->elementsForLocalName("title", "urn:media").size(), 1u);
+    auto text = element->XMLString().value_or("");
+    EXPECT_NE(text.find("xmlns:yt=\"urn:yt\""), std::string::npos) << text;
+    EXPECT_NE(text.find("xmlns:m=\"urn:media\""), std::string::npos) << text;
+}
+
+TEST(VSXMLNodeAttributes, LookupsByPrefixLocalNameAndUnresolvedForm)
+{
+    auto document = parse("<e xmlns:gd='urn:gd' gd:etag='W/1' plain='p'/>");
+    auto root = document->rootElement();
+    EXPECT_EQ(root->attributeForName("gd:etag")->stringValue(), "W/1");
+    EXPECT_EQ(root->attributeForLocalName("etag", "urn:gd")->stringValue(), "W/1");
+    EXPECT_EQ(root->attributeForName("plain")->stringValue(), "p");
+    // The raw name alone matches whatever the namespace.
+    EXPECT_EQ(root->attributeForName("etag")->stringValue(), "W/1");
+    EXPECT_EQ(root->attributeForName("other:plain"), nullptr);
+    auto free = VSXMLNode::elementWithName("e");
+    free->addAttribute(*VSXMLNode::attributeWithName("gd:etag", "urn:gd", "W/2"));
+    EXPECT_EQ(free->attributeForLocalName("etag", "urn:gd")->stringValue(), "W/2");
+    EXPECT_EQ(free->attributeForName("{urn:gd}:etag")->stringValue(), "W/2");
+}
+
+TEST(VSXMLNodeText, SettingTextEscapesMarkupAndReplacesChildren)
+{
+    auto element = VSXMLElement::elementWithXMLString("<a><b/>old</a>").value();
+    element->setStringValue("x < y & z");
+    EXPECT_EQ(element->childCount(), 1u);
+    EXPECT_EQ(element->stringValue(), "x < y & z");
+    EXPECT_EQ(element->XMLString(), "<a>x &lt; y &amp; z</a>");
+    element->addStringValue("\x07!");
+    EXPECT_EQ(element->stringValue(), "x < y & z!");
+}
+
+TEST(VSXMLNodeXPath, ExplicitNamespacesAndFailures)
+{
+    auto document = parse("<feed xmlns='urn:atom'><entry><title>a</title></entry></feed>");
+    auto titles = document->nodesForXPath("//atom:title", {{"atom", "urn:atom"}});
+    ASSERT_TRUE(titles.ok());
+    ASSERT_EQ(titles.value().size(), 1u);
+    EXPECT_EQ(titles.value().front()->stringValue(), "a");
+    auto none = document->nodesForXPath("//nothing");
+    ASSERT_TRUE(none.ok());
+    EXPECT_TRUE(none.value().empty());
+    auto broken = document->nodesForXPath("//atom:title");
+    ASSERT_FALSE(broken.ok());
+    EXPECT_EQ(broken.error().domain(), kVSXMLErrorDomain);
+}
+
+TEST(VSXMLNodeCopies, CopiesOwnTheirNodeAndLeaveTheOriginal)
+{
+    auto document = parse("<a><b x='1'>t</b></a>");
+    auto b = document->rootElement()->childAtIndex(0);
+    EXPECT_FALSE(b->shouldFreeXMLNode());
+    auto copy = b->copy();
+    EXPECT_TRUE(copy->shouldFreeXMLNode());
+    EXPECT_EQ(copy->kind(), VSXMLNode::Kind::Element);
+    std::static_pointer_cast<VSXMLElement>(copy)->addChild(*VSXMLNode::elementWithName("c"));
+    EXPECT_EQ(b->XMLString(), "<b x=\"1\">t</b>");
+    EXPECT_EQ(copy->XMLString(), "<b x=\"1\">t<c/></b>");
+    EXPECT_NE(copy->description().find("name:b"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zt
