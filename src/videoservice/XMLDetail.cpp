@@ -12,7 +12,9 @@ constexpr size_t kMaxDocumentBytes = 64u * 1024u * 1024u;
 // CDATA as text (XML_PARSE_NOCDATA), blank text dropped (XML_PARSE_NOBLANKS),
 // never the network. Entities are not substituted, no DTD is loaded, and
 // XML_PARSE_HUGE stays off so that libxml2 keeps its depth and size limits.
-constexpr int kParseOptions = XML_PARSE_NOCDATA | XML_PARSE_NOBLANKS | XML_PARSE_NONET;
+// A bad reply is an error of ours, not lines on standard error.
+constexpr int kParseOptions
+    = XML_PARSE_NOCDATA | XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
 void silenceLibxmlErrors(void*, const char*, ...) { }
 
