@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "BenchRatio.h"
 #include "platform/foundation/Value.h"
 #include "videoservice/YouTubeFeeds.h"
 
@@ -150,31 +151,6 @@ void ObjectModelParse(benchmark::State& state)
 BENCHMARK(BareLibxml2Parse)->Unit(benchmark::kMillisecond);
 BENCHMARK(ObjectModelParse)->Unit(benchmark::kMillisecond);
 
-// Keeps each run's CPU time per iteration (steadier than wall time on a busy
-// machine), to print the ratio after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const auto& run : runs)
-            times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
+const zt::bench::Comparison kModelAgainstBareParse("ObjectModelParse", "BareLibxml2Parse", zt::bench::Measure::CpuTime);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    benchmark::Initialize(&argc, argv);
-    std::printf("feed: %zu bytes, 1000 entries\n", feedText().size());
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto bare = reporter.times.find("BareLibxml2Parse");
-    auto model = reporter.times.find("ObjectModelParse");
-    if (bare != reporter.times.end() && model != reporter.times.end() && bare->second > 0)
-        std::printf("object model / bare libxml2 parse (CPU time): %.2fx\n", model->second / bare->second);
-    benchmark::Shutdown();
-    return 0;
-}
