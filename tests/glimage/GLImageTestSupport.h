@@ -115,3 +115,15 @@ public:
 void drainContextQueue();
 
 }  // namespace zt::test
+
+namespace zt {
+class GLImageTwoInputFilter;
+}
+
+namespace zt::test {
+
+// Sends two still pictures into inputs 0 and 1 of filter and reads the result back.
+std::shared_ptr<plat::Image> renderTwoInputs(
+    const std::shared_ptr<GLImageTwoInputFilter>& filter, const plat::Image& first, const plat::Image& second);
+
+}  // namespace zt::test
