@@ -65,8 +65,10 @@ plat::Size aspectFitSize(plat::Size aspectRatio, plat::Size bounds)
 {
     if (aspectRatio.width <= 0 || aspectRatio.height <= 0)
         return {};
-    const double scale = std::min(bounds.width / aspectRatio.width, bounds.height / aspectRatio.height);
-    return {aspectRatio.width * scale, aspectRatio.height * scale};
+    // The limiting side takes the bound exactly; the other follows the ratio.
+    if (bounds.width / aspectRatio.width <= bounds.height / aspectRatio.height)
+        return {bounds.width, aspectRatio.height * bounds.width / aspectRatio.width};
+    return {aspectRatio.width * bounds.height / aspectRatio.height, bounds.height};
 }
 
 // Turns straight-alpha RGBA read back from GL into the premultiplied pixels that bitmaps hold.
