@@ -30,6 +30,18 @@ void runAsContextQueueTurn(const std::function<void()>& block)
         plat::GLContext::setCurrentContext(previous);
 }
 
+// The same for a queued block, which is also destroyed here: what it
+// captured may be the last owner of a filter, whose destructor needs the
+// context queue, and the queue counts as current only while the block runs.
+void runQueuedContextQueueTurn(std::function<void()>& block)
+{
+    auto previous = plat::GLContext::currentContext();
+    block();
+    block = nullptr;
+    if (plat::GLContext::currentContext() != previous)
+        plat::GLContext::setCurrentContext(previous);
+}
+
 int32_t queryInteger(unsigned int name)
 {
     int32_t value = 0;
@@ -76,7 +88,7 @@ void runAsynchronouslyOnContextQueue(std::function<void()> block)
         block();
         return;
     }
-    queue.async([block = std::move(block)] { runAsContextQueueTurn(block); });
+    queue.async([block = std::move(block)]() mutable { runQueuedContextQueueTurn(block); });
 }
 
 GLImageContext::GLImageContext()
