@@ -32,7 +32,6 @@ constexpr int kLoops = 10;  // frames run: kDistinctFrames * kLoops
 constexpr int kFrameCount = kDistinctFrames * kLoops;
 constexpr size_t kFrameBytes = size_t(kWidth) * kHeight * 4;
 
-
 // BGRA frames: a green screen with a shaded edge and a figure that moves.
 std::vector<std::vector<uint8_t>> makeCameraFrames()
 {

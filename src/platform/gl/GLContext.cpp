@@ -273,12 +273,3 @@ bool GLContext::presentRenderbuffer(uint32_t target)
 }
 
 }  // namespace plat
-
-// Mesa's software rasteriser keeps a few allocations of its own until the
-// process ends (they are not ours to free: the display lives as long as the
-// process). LeakSanitizer, when it is linked in, asks for this list; only the
-// driver's own allocations are named.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:swrast_dri.so\n";
-}
