@@ -81,6 +81,7 @@ public:
     void removeTarget(const Object* target, uint64_t events) { _actions.removeTarget(target, events); }
     bool hasTarget(const Object* target) const { return _actions.hasTarget(target); }
     uint64_t allControlEventsForTarget(const Object* target) const { return _actions.eventsForTarget(target); }
+    bool hasActionsForEvents(uint64_t events) const { return _actions.hasEvents(events); }
     // Runs the actions of the events now.
     void sendActionsForControlEvents(uint64_t events);
 

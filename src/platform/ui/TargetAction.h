@@ -70,6 +70,13 @@ public:
                 return true;
         return false;
     }
+    bool hasEvents(uint64_t events) const
+    {
+        for (const auto& entry : _entries)
+            if ((entry.events & events) && !entry.lifetime.expired())
+                return true;
+        return false;
+    }
     uint64_t eventsForTarget(const Object* target) const
     {
         uint64_t events = 0;

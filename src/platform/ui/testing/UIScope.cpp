@@ -1,6 +1,7 @@
 #include "platform/ui/testing/UIScope.h"
 
 #include "platform/ui/Application.h"
+#include "platform/ui/Keyboard.h"
 #include "platform/ui/TouchDispatcher.h"
 #include "platform/ui/UpdateCycle.h"
 #include "platform/ui/View.h"
@@ -13,6 +14,7 @@ void resetToolkit()
 {
     detail::UpdateCycle::shared().discardPendingWork();
     TouchDispatcher::shared().discardAll();
+    Keyboard::shared().reset();
     Application::sharedApplication().resetForTesting();
     View::setAnimationsEnabled(true);
 }
