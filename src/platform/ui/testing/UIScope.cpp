@@ -5,6 +5,7 @@
 #include "platform/ui/TouchDispatcher.h"
 #include "platform/ui/UpdateCycle.h"
 #include "platform/ui/View.h"
+#include "platform/ui/ViewControllerHooks.h"
 
 namespace plat::test {
 
@@ -17,6 +18,7 @@ void resetToolkit()
     Keyboard::shared().reset();
     Application::sharedApplication().resetForTesting();
     View::setAnimationsEnabled(true);
+    ViewControllerHooks::removeAllHooks();
 }
 
 }  // namespace
