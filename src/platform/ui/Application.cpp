@@ -117,6 +117,9 @@ void Application::enterForeground()
 
 void Application::terminate()
 {
+    if (_terminated)
+        return;
+    _terminated = true;
     if (_state == ApplicationState::Active)
         resignActive();
     if (auto delegate = _delegate)
@@ -250,6 +253,7 @@ void Application::resetForTesting()
     _openedURLs.clear();
     _idleTimerDisabled = false;
     _statusBarHidden = false;
+    _terminated = false;
     _orientation = InterfaceOrientation::LandscapeRight;
 }
 

@@ -79,7 +79,9 @@ public:
     void becomeActive();
     void enterBackground();  // resign active, then enter background
     void enterForeground();  // enter foreground, then become active
+    // Once: later calls do nothing.
     void terminate();
+    bool isTerminated() const { return _terminated; }
     void receiveMemoryWarning();
     // A URL handed over by another app (sourceApplication its bundle identifier).
     bool openURLFromApplication(const URL& url, const std::string& sourceApplication, const Value& annotation);
@@ -127,6 +129,7 @@ private:
     std::vector<std::string> _openedURLs;
     bool _idleTimerDisabled = false;
     bool _statusBarHidden = false;
+    bool _terminated = false;
     InterfaceOrientation _orientation = InterfaceOrientation::LandscapeRight;
 };
 
