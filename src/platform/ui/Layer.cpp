@@ -30,22 +30,12 @@ void AttachedAnimation::notifyStopped(bool finished)
 
 namespace {
 
-// Bounds-to-superlayer map of the model.
-detail::Homography toSuperlayer(const LayerProperties& p)
-{
-    Point anchor {p.bounds.origin.x + p.anchorPoint.x * p.bounds.size.width,
-        p.bounds.origin.y + p.anchorPoint.y * p.bounds.size.height};
-    return detail::Homography::concat(detail::Homography::translation(-anchor.x, -anchor.y),
-        detail::Homography::concat(detail::Homography::fromTransform3D(p.transform),
-            detail::Homography::translation(p.position.x, p.position.y)));
-}
-
 detail::Homography toRoot(const Layer* layer)
 {
     detail::Homography h;
     for (const Layer* l = layer; l; l = l->superlayer().get())
         if (l->superlayer())
-            h = detail::Homography::concat(h, toSuperlayer(l->properties()));
+            h = detail::Homography::concat(h, l->properties().toSuperlayer());
     return h;
 }
 

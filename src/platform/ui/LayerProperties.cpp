@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "platform/ui/Homography.h"
-
 namespace plat {
 
 namespace {
@@ -56,15 +54,18 @@ template <typename T> bool assign(T& target, const AnimationValue& value)
 
 }  // namespace
 
-Rect LayerProperties::frame() const
+detail::Homography LayerProperties::toSuperlayer() const
 {
-    // Bounds corner -> superlayer: move the anchor to the origin, transform, move to the position.
-    Point anchorInBounds {
+    Point anchor {
         bounds.origin.x + anchorPoint.x * bounds.size.width, bounds.origin.y + anchorPoint.y * bounds.size.height};
-    auto toSuper = detail::Homography::concat(detail::Homography::translation(-anchorInBounds.x, -anchorInBounds.y),
+    return detail::Homography::concat(detail::Homography::translation(-anchor.x, -anchor.y),
         detail::Homography::concat(
             detail::Homography::fromTransform3D(transform), detail::Homography::translation(position.x, position.y)));
-    return toSuper.applyToRect(bounds);
+}
+
+Rect LayerProperties::frame() const
+{
+    return toSuperlayer().applyToRect(bounds);
 }
 
 std::optional<AnimationValue> valueForKeyPath(const LayerProperties& p, std::string_view keyPath)

@@ -7,6 +7,7 @@
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Path.h"
 #include "platform/ui/AnimationValue.h"
+#include "platform/ui/Homography.h"
 #include "platform/ui/Transform3D.h"
 
 namespace plat {
@@ -61,6 +62,9 @@ struct LayerProperties {
     // The frame in the superlayer's coordinates: the bounding box of the
     // transformed bounds.
     Rect frame() const;
+    // Bounds coordinates to the superlayer's: the anchor point moved to the
+    // origin, the transform (flattened onto the plane), then the position.
+    detail::Homography toSuperlayer() const;
 };
 
 // Reads the property at a key path ("opacity", "position.x",

@@ -33,15 +33,6 @@ const LayerProperties& shown(const Layer& layer, LayerProperties& storage)
     return storage;
 }
 
-Homography boundsToSuperlayer(const LayerProperties& p)
-{
-    Point anchor {p.bounds.origin.x + p.anchorPoint.x * p.bounds.size.width,
-        p.bounds.origin.y + p.anchorPoint.y * p.bounds.size.height};
-    return Homography::concat(Homography::translation(-anchor.x, -anchor.y),
-        Homography::concat(
-            Homography::fromTransform3D(p.transform), Homography::translation(p.position.x, p.position.y)));
-}
-
 double deviceScale(const GraphicsContext& ctx)
 {
     AffineTransform m = ctx.getCTM();
@@ -409,7 +400,7 @@ void drawSublayer(GraphicsContext& ctx, Layer& sublayer)
     const LayerProperties& p = shown(sublayer, storage);
     if (p.hidden || p.opacity < kInvisibleOpacity)
         return;
-    Homography toParent = boundsToSuperlayer(p);
+    Homography toParent = p.toSuperlayer();
     if (!toParent.isAffine()) {
         drawProjected(ctx, sublayer, p, toParent);
         return;

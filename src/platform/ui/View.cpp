@@ -15,6 +15,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/ViewAnimator.h"
 #include "platform/ui/ViewController.h"
+#include "platform/ui/ViewHierarchy.h"
 #include "platform/ui/Window.h"
 
 namespace plat {
@@ -284,105 +285,23 @@ void View::insertSubviewBelowSubview(const std::shared_ptr<View>& view, const Vi
 void View::attachSubview(const std::shared_ptr<View>& view, size_t index)
 {
     requireMainThread("addSubview");
-    if (!view || view.get() == this)
-        return;
-    if (isDescendantOfView(*view))
-        detail::fatal("View::addSubview: a view cannot become a subview of its own subview");
-    if (weak_from_this().expired())
-        detail::fatal("View::addSubview: views are shared objects; create them with std::make_shared");
-    auto keepAlive = view;
-    auto oldSuper = view->superview();
-    if (oldSuper.get() == this) {
-        // Already ours: only the order changes.
-        auto it = std::find(_subviews.begin(), _subviews.end(), view);
-        size_t oldIndex = static_cast<size_t>(it - _subviews.begin());
-        _subviews.erase(it);
-        if (oldIndex < index)
-            --index;
-        index = std::min(index, _subviews.size());
-        _subviews.insert(_subviews.begin() + static_cast<std::ptrdiff_t>(index), view);
-    } else {
-        auto newWindow = window();
-        auto oldWindow = view->window();
-        bool windowChanges = newWindow != oldWindow;
-        view->willMoveToSuperview(this);
-        if (windowChanges)
-            view->propagateWillMoveToWindow(newWindow.get(), *view);
-        if (oldSuper)
-            view->detachFromSuperview();
-        index = std::min(index, _subviews.size());
-        _subviews.insert(_subviews.begin() + static_cast<std::ptrdiff_t>(index), view);
-        view->_superview = sharedAs<View>();
-        if (windowChanges)
-            view->propagateDidMoveToWindow();
-        view->didMoveToSuperview();
-        didAddSubview(*view);
-        if (!view->_tintColor)
-            view->notifyTintColorChanged();
-    }
-    // The layer goes just below the layer of the subview that now follows it.
-    if (index + 1 < _subviews.size())
-        _layer->insertSublayerBelow(view->_layer, *_subviews[index + 1]->_layer);
-    else
-        _layer->addSublayer(view->_layer);
-}
-
-void View::detachFromSuperview()
-{
-    auto super = superview();
-    if (!super)
-        return;
-    auto self = sharedAs<View>();
-    super->willRemoveSubview(*this);
-    auto& siblings = super->_subviews;
-    siblings.erase(std::remove(siblings.begin(), siblings.end(), self), siblings.end());
-    _superview.reset();
-    _layer->removeFromSuperlayer();
+    detail::ViewHierarchy::attach(*this, view, index);
 }
 
 void View::removeFromSuperview()
 {
     requireMainThread("removeFromSuperview");
-    auto super = superview();
-    if (!super)
-        return;
-    auto keepAlive = sharedAs<View>();
-    bool hadWindow = window() != nullptr;
-    willMoveToSuperview(nullptr);
-    if (hadWindow)
-        propagateWillMoveToWindow(nullptr, *this);
-    // A first responder inside leaves with its view.
-    if (auto win = window()) {
-        if (auto responder = std::dynamic_pointer_cast<View>(win->firstResponder());
-            responder && (responder.get() == this || responder->isDescendantOfView(*this)))
-            responder->resignFirstResponder();
-    }
-    detachFromSuperview();
-    if (hadWindow)
-        propagateDidMoveToWindow();
-    didMoveToSuperview();
+    detail::ViewHierarchy::remove(*this);
 }
 
 void View::bringSubviewToFront(const View& view)
 {
-    auto it = std::find_if(_subviews.begin(), _subviews.end(), [&](const auto& v) { return v.get() == &view; });
-    if (it == _subviews.end())
-        return;
-    auto moved = *it;
-    _subviews.erase(it);
-    _subviews.push_back(moved);
-    _layer->addSublayer(moved->_layer);
+    detail::ViewHierarchy::bringToFront(*this, view);
 }
 
 void View::sendSubviewToBack(const View& view)
 {
-    auto it = std::find_if(_subviews.begin(), _subviews.end(), [&](const auto& v) { return v.get() == &view; });
-    if (it == _subviews.end())
-        return;
-    auto moved = *it;
-    _subviews.erase(it);
-    _subviews.insert(_subviews.begin(), moved);
-    _layer->insertSublayer(moved->_layer, 0);
+    detail::ViewHierarchy::sendToBack(*this, view);
 }
 
 bool View::isDescendantOfView(const View& view) const
@@ -391,26 +310,6 @@ bool View::isDescendantOfView(const View& view) const
         if (v == &view)
             return true;
     return false;
-}
-
-void View::propagateWillMoveToWindow(Window* newWindow, const View& movingRoot)
-{
-    willMoveToWindow(newWindow);
-    if (auto controller = viewController())
-        controller->viewWillMoveToWindow(newWindow, movingRoot);
-    auto subviews = _subviews;
-    for (auto& subview : subviews)
-        subview->propagateWillMoveToWindow(newWindow, movingRoot);
-}
-
-void View::propagateDidMoveToWindow()
-{
-    didMoveToWindow();
-    if (auto controller = viewController())
-        controller->viewDidMoveToWindow();
-    auto subviews = _subviews;
-    for (auto& subview : subviews)
-        subview->propagateDidMoveToWindow();
 }
 
 // Layout

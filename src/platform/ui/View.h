@@ -20,6 +20,9 @@ class GraphicsContext;
 class Layer;
 class ViewController;
 class Window;
+namespace detail {
+class ViewHierarchy;
+}
 
 // Told when a named (begin/commit) view animation starts and stops.
 class ViewAnimationDelegate {
@@ -208,11 +211,9 @@ protected:
 private:
     friend class ViewController;
     friend class Window;
+    friend class detail::ViewHierarchy;
 
     void attachSubview(const std::shared_ptr<View>& view, size_t index);
-    void detachFromSuperview();
-    void propagateWillMoveToWindow(Window* newWindow, const View& movingRoot);
-    void propagateDidMoveToWindow();
     void resizeSubviews(Size oldSize);
     void notifyTintColorChanged();
 

@@ -8,6 +8,7 @@
 #include "platform/ui/Device.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/LayoutRegistry.h"
+#include "platform/ui/ModalPresentation.h"
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
@@ -18,22 +19,10 @@ namespace plat {
 
 namespace {
 
-// The dimming behind a sheet.
-constexpr double kDimmingAlpha = 0.4;
-
 void requireMainThread(const char* operation)
 {
     if (!isMainThread())
         detail::fatal("ViewController::{}: main thread only", operation);
-}
-
-// The top of a controller's containment: presentations start there.
-std::shared_ptr<ViewController> containmentRoot(ViewController& controller)
-{
-    auto root = controller.sharedAs<ViewController>();
-    while (auto parent = root->parentViewController())
-        root = parent;
-    return root;
 }
 
 }  // namespace
@@ -286,164 +275,13 @@ bool ViewController::coversPresenter() const
 void ViewController::platformPresentViewController(
     std::shared_ptr<ViewController> controller, bool animated, std::function<void()> completion)
 {
-    if (!controller)
-        return;
-    auto presenter = containmentRoot(*this);
-    if (presenter->_presented) {
-        log("Warning: Attempt to present {} on {} which is already presenting {}", controller->className(),
-            presenter->className(), presenter->_presented->className());
-        return;
-    }
-    auto window = presenter->isViewLoaded() ? presenter->_view->window() : nullptr;
-    if (!window) {
-        log("Warning: Attempt to present {} on {} whose view is not in the window hierarchy!", controller->className(),
-            presenter->className());
-        return;
-    }
-    presenter->_presented = controller;
-    controller->_presenting = presenter;
-    controller->_beingPresented = true;
-    auto view = controller->view();
-    bool covers = controller->coversPresenter();
-
-    Rect target = window->bounds();
-    if (!covers) {
-        Size size = kFormSheetSize;
-        size.width = std::min(size.width, target.width());
-        size.height = std::min(size.height, target.height());
-        target = {{(target.width() - size.width) / 2, (target.height() - size.height) / 2}, size};
-        auto dimming = std::make_shared<View>(window->bounds());
-        dimming->setBackgroundColor(Color::colorWithWhite(0, kDimmingAlpha));
-        dimming->setAutoresizingMask(ViewAutoresizingFlexibleWidth | ViewAutoresizingFlexibleHeight);
-        controller->_dimmingView = dimming;
-    }
-    if (covers)
-        presenter->beginAppearanceTransition(false, animated);
-    controller->beginAppearanceTransition(true, animated);
-
-    ++controller->_hierarchyAppearanceSuppressed;
-    view->setFrame(target);
-    view->setAutoresizingMask(covers ? ViewAutoresizingFlexibleWidth | ViewAutoresizingFlexibleHeight
-                                     : ViewAutoresizingFlexibleLeftMargin | ViewAutoresizingFlexibleRightMargin
-                | ViewAutoresizingFlexibleTopMargin | ViewAutoresizingFlexibleBottomMargin);
-    if (controller->_dimmingView)
-        window->addSubview(controller->_dimmingView);
-    window->addSubview(view);
-    --controller->_hierarchyAppearanceSuppressed;
-    view->layoutIfNeeded();
-
-    auto finish = [presenter, controller, animated, covers, completion = std::move(completion)](bool) mutable {
-        presenter->finishPresentation(controller, animated, covers, std::move(completion));
-    };
-    if (!animated) {
-        finish(true);
-        return;
-    }
-    if (controller->_transitionStyle == ModalTransitionStyle::CoverVertical) {
-        Point center = view->center();
-        View::performWithoutAnimation([&] { view->setCenter({center.x, center.y + window->bounds().height()}); });
-        View::animateWithDuration(
-            kTransitionSeconds, 0, ViewAnimationOptionCurveEaseInOut, [&] { view->setCenter(center); },
-            std::move(finish));
-    } else {
-        View::performWithoutAnimation([&] { view->setAlpha(0); });
-        View::animateWithDuration(
-            kTransitionSeconds, 0, ViewAnimationOptionCurveEaseInOut, [&] { view->setAlpha(1); }, std::move(finish));
-    }
-}
-
-void ViewController::finishPresentation(
-    const std::shared_ptr<ViewController>& presented, bool, bool coversPresenter, std::function<void()> completion)
-{
-    presented->_beingPresented = false;
-    presented->endAppearanceTransition();
-    if (coversPresenter) {
-        // The platform takes the covered view out of the window until the dismissal.
-        ++_hierarchyAppearanceSuppressed;
-        if (_view && _view->superview())
-            _view->removeFromSuperview();
-        --_hierarchyAppearanceSuppressed;
-        endAppearanceTransition();
-    }
-    if (completion)
-        completion();
+    detail::ModalPresentation::present(*this, std::move(controller), animated, std::move(completion));
 }
 
 void ViewController::dismissViewControllerAnimated(bool animated, std::function<void()> completion)
 {
     requireMainThread("dismissViewControllerAnimated");
-    auto self = sharedAs<ViewController>();
-    std::shared_ptr<ViewController> presenter;
-    std::shared_ptr<ViewController> presented;
-    if (auto shown = presentedViewController()) {
-        presented = shown;
-        presenter = shown->_presenting.lock();
-    } else if (auto presenting = presentingViewController()) {
-        presenter = presenting;
-        presented = presenting->_presented;
-    }
-    if (!presenter || !presented || presented->_beingDismissed)
-        return;
-    // Whatever the presented controller itself presents goes first, at once.
-    if (presented->_presented)
-        presented->dismissViewControllerAnimated(false, nullptr);
-    auto window = presented->isViewLoaded() ? presented->_view->window() : nullptr;
-    bool covered = presented->coversPresenter();
-    presented->_beingDismissed = true;
-    presented->beginAppearanceTransition(false, animated);
-    if (covered) {
-        if (window && presenter->isViewLoaded()) {
-            ++presenter->_hierarchyAppearanceSuppressed;
-            auto presenterView = presenter->_view;
-            if (window->rootViewController() == presenter)
-                presenterView->setFrame(window->bounds());
-            window->insertSubviewBelowSubview(presenterView, *presented->_view);
-            --presenter->_hierarchyAppearanceSuppressed;
-        }
-        presenter->beginAppearanceTransition(true, animated);
-    }
-    auto finish = [presenter, presented, animated, covered, completion = std::move(completion)](bool) mutable {
-        presenter->finishDismissal(presented, animated, covered, std::move(completion));
-    };
-    if (!animated || !window) {
-        finish(true);
-        return;
-    }
-    auto view = presented->_view;
-    if (presented->_transitionStyle == ModalTransitionStyle::CoverVertical) {
-        Point center = view->center();
-        View::animateWithDuration(
-            kTransitionSeconds, 0, ViewAnimationOptionCurveEaseInOut,
-            [&] {
-                view->setCenter({center.x, center.y + window->bounds().height()});
-            },
-            std::move(finish));
-    } else {
-        View::animateWithDuration(
-            kTransitionSeconds, 0, ViewAnimationOptionCurveEaseInOut, [&] { view->setAlpha(0); }, std::move(finish));
-    }
-}
-
-void ViewController::finishDismissal(
-    const std::shared_ptr<ViewController>& presented, bool, bool coveredPresenter, std::function<void()> completion)
-{
-    ++presented->_hierarchyAppearanceSuppressed;
-    if (presented->_view)
-        presented->_view->removeFromSuperview();
-    if (presented->_dimmingView) {
-        presented->_dimmingView->removeFromSuperview();
-        presented->_dimmingView.reset();
-    }
-    --presented->_hierarchyAppearanceSuppressed;
-    if (coveredPresenter)
-        endAppearanceTransition();
-    presented->endAppearanceTransition();
-    presented->_beingDismissed = false;
-    presented->_presenting.reset();
-    if (_presented == presented)
-        _presented.reset();
-    if (completion)
-        completion();
+    detail::ModalPresentation::dismiss(*this, animated, std::move(completion));
 }
 
 // Rotation

@@ -14,6 +14,10 @@ class NavigationController;
 class NavigationItem;
 class View;
 class Window;
+namespace detail {
+class ModalPresentation;
+class ViewHierarchy;
+}  // namespace detail
 
 // How a presented controller covers its presenter, with the platform's
 // numbers. A phone shows sheets full screen, as the platform adapts them.
@@ -145,6 +149,8 @@ private:
     friend class View;
     friend class Window;
     friend class Application;
+    friend class detail::ModalPresentation;
+    friend class detail::ViewHierarchy;
 
     enum class Appearance { Disappeared, Appearing, Appeared, Disappearing };
 
@@ -156,10 +162,6 @@ private:
     bool isTopOfMovingTree(const View& movingRoot) const;
     void forwardRotation(const std::function<void(ViewController&)>& call);
     void sendMemoryWarning();
-    void finishPresentation(const std::shared_ptr<ViewController>& presented, bool animated, bool coversPresenter,
-        std::function<void()> completion);
-    void finishDismissal(const std::shared_ptr<ViewController>& presented, bool animated, bool coveredPresenter,
-        std::function<void()> completion);
     bool coversPresenter() const;
 
     std::string _nibName;
