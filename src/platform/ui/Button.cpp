@@ -16,6 +16,7 @@ constexpr double kHighlightedAlpha = 0.2;
 constexpr double kDisabledAlpha = 0.35;
 // System buttons are at least this tall when sized to fit, as the platform's.
 constexpr double kSystemButtonMinimumHeight = 30;
+constexpr double kTitleFontSize = 15;
 
 }  // namespace
 
@@ -48,7 +49,7 @@ void Button::makeParts()
     _imageView = std::make_shared<ImageView>();
     _imageView->setContentMode(ContentMode::Center);
     _titleLabel = std::make_shared<Label>();
-    _titleLabel->setFont(_type == ButtonType::Custom ? Font::systemFontOfSize(15) : Font::systemFontOfSize(15));
+    _titleLabel->setFont(Font::systemFontOfSize(kTitleFontSize));
     _titleLabel->setLineBreakMode(LineBreakMode::TruncatingMiddle);
 }
 

@@ -24,7 +24,13 @@ Switch::Switch(Rect frame)
 
 void Switch::setFrame(Rect frame)
 {
-    Control::setFrame({frame.origin, kSize});
+    // The platform's switch keeps its size: a frame moves it; a scaled switch keeps its bounds.
+    if (transform().isIdentity()) {
+        Control::setFrame({frame.origin, kSize});
+        return;
+    }
+    setBounds({bounds().origin, kSize});
+    setCenter({frame.midX(), frame.midY()});
 }
 
 void Switch::setOn(bool on)

@@ -1,5 +1,6 @@
 #include "platform/ui/UpdateCycle.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "platform/foundation/DispatchQueue.h"
@@ -51,17 +52,20 @@ void UpdateCycle::flush()
     for (int round = 0; round < kMaxLayoutRounds && !_layout.empty(); ++round) {
         auto layers = std::move(_layout);
         _layout.clear();
+        // Lay out from the top of each tree, once per tree, so superlayers place their sublayers first.
+        std::vector<std::shared_ptr<Layer>> roots;
         for (const auto& weak : layers) {
             auto layer = weak.lock();
             if (!layer || !layer->needsLayout())
                 continue;
-            // Lay out from the top, so superlayers place their sublayers first.
             auto root = layer;
             while (auto super = root->superlayer())
                 root = super;
-            root->layoutIfNeeded();
-            layer->layoutIfNeeded();
+            if (std::find(roots.begin(), roots.end(), root) == roots.end())
+                roots.push_back(root);
         }
+        for (const auto& root : roots)
+            root->layoutIfNeeded();
     }
     auto display = std::move(_display);
     _display.clear();

@@ -283,3 +283,12 @@ TEST(FontCatalog, LightFacesAreNarrowerThanBoldOnes)
     auto bold = *plat::FontCatalog::fontWithName("HelveticaNeue-Bold", 30);
     EXPECT_LT(plat::sizeWithFont("Zantrope", light).width, plat::sizeWithFont("Zantrope", bold).width);
 }
+
+TEST_F(Controls, ScaledSwitchKeepsItsBoundsWhenMoved)
+{
+    auto toggle = std::make_shared<plat::Switch>(plat::makeRect(0, 0, 51, 31));
+    toggle->setTransform(plat::AffineTransform::makeScale(0.8, 0.8));
+    toggle->setFrame(plat::makeRect(100, 100, 10, 10));
+    EXPECT_EQ(toggle->bounds().size, plat::Switch::kSize);
+    EXPECT_EQ(toggle->center(), (plat::Point {105, 105}));
+}
