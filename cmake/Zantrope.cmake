@@ -27,19 +27,31 @@ function(zt_add_library name)
     zt_common_settings(${name})
 endfunction()
 
-# zt_add_test(<library>): one test binary per library, from every .cpp of the
-# calling folder, registered with CTest.
+# zt_add_test(<library> [DEPS <targets...>] [ENVIRONMENT <VAR=value>]): one
+# test binary per library, from every .cpp of the calling folder, registered
+# with CTest.
 function(zt_add_test library)
-    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "DEPS;ENVIRONMENT" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
     set(target ${library}_tests)
     add_executable(${target} ${sources})
     target_link_libraries(${target} PRIVATE ${library} zt_testsupport ${ARG_DEPS} GTest::gtest GTest::gmock)
     target_include_directories(${target} PRIVATE ${ZT_SOURCE_ROOT}/tests)
     zt_common_settings(${target})
+    # The tests find the source tree and the bundle through the paths built
+    # into the test support and the bundle. gtest_discover_tests passes one
+    # ENVIRONMENT entry through intact (it splits lists), so there is at most one.
+    list(LENGTH ARG_ENVIRONMENT environment_count)
+    if(environment_count GREATER 1)
+        message(FATAL_ERROR "zt_add_test takes one ENVIRONMENT entry")
+    endif()
+    set(properties)
+    if(ARG_ENVIRONMENT)
+        set(properties PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
+    endif()
     gtest_discover_tests(${target}
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-        PROPERTIES ENVIRONMENT "ZT_SOURCE_DIR=${ZT_SOURCE_ROOT};ZT_BUNDLE_DIR=${ZT_SOURCE_ROOT}/resources"
+        ${properties}
         DISCOVERY_MODE PRE_TEST)
 endfunction()
 
