@@ -152,7 +152,20 @@ void WIWebImageDownloader::start()
     if (!_lowPriority)
         _connection->scheduleInRunLoop(plat::kRunLoopCommonModes);
     _connection->start();
+    plat::DispatchQueue::mainQueue().after(kMaxDownloadSeconds, [weakSelf = weak_from_this(), start = ++_starts] {
+        if (auto self = weakSelf.lock())
+            self->checkDownloadDeadline(start);
+    });
     plat::NotificationCenter::defaultCenter().post(kWIWebImageDownloadStartNotification, this);
+}
+
+void WIWebImageDownloader::checkDownloadDeadline(uint64_t start)
+{
+    if (!_connection || start != _starts)
+        return;
+    failWhileLoading(plat::makeURLError(plat::kURLErrorTimedOut,
+        plat::formatLine("The image took longer than {} seconds to arrive.", kMaxDownloadSeconds),
+        _url.absoluteString()));
 }
 
 void WIWebImageDownloader::cancel()

@@ -42,8 +42,10 @@ public:
 // until it finishes, fails or is cancelled; the connection keeps it alive
 // meanwhile. The bytes are held in memory up to kMaxImageBytes: a server
 // that announces or sends more fails the download, and the buffer grows as
-// bytes arrive however large the announced length. The finished bytes are
-// decoded by the shared decoder, off the main thread. Main queue only.
+// bytes arrive however large the announced length. A download fails after
+// kTimeoutSeconds without a byte, and after kMaxDownloadSeconds in all (a
+// server that trickles bytes forever). The finished bytes are decoded by
+// the shared decoder, off the main thread. Main queue only.
 class WIWebImageDownloader : public WIWebImageDecoderDelegate,
                              public std::enable_shared_from_this<WIWebImageDownloader> {
     struct Passkey {
@@ -52,6 +54,7 @@ class WIWebImageDownloader : public WIWebImageDecoderDelegate,
 
 public:
     static constexpr double kTimeoutSeconds = 15.0;
+    static constexpr double kMaxDownloadSeconds = 300.0;
     static constexpr uint64_t kMaxImageBytes = uint64_t(32) * 1024 * 1024;
     // Reserved up front at most, whatever Content-Length says.
     static constexpr uint64_t kMaxReservedBytes = uint64_t(1) * 1024 * 1024;
@@ -114,6 +117,7 @@ private:
     // Ends the download at once: cancels the connection, drops the bytes, tells the delegate.
     void failWhileLoading(const plat::Error& error);
     void makePartialImage();
+    void checkDownloadDeadline(uint64_t start);
     void postStopNotification(const void* object);
 
     plat::URL _url;
@@ -132,6 +136,7 @@ private:
     // A start without a connection reports on the next turn of the main
     // loop, once the creator has filed the download; cancel() stops that.
     bool _startFailurePending = false;
+    uint64_t _starts = 0;  // tells a deadline whether its start is still the one running
 };
 
 }  // namespace zt

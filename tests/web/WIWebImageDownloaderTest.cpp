@@ -303,4 +303,29 @@ TEST_F(ImageDownloader, ADownloadNobodyHoldsStillCompletes)
     EXPECT_EQ(delegate->finished->size().width, 4);
 }
 
+TEST_F(ImageDownloader, AServerThatTricklesBytesForeverFailsAfterFiveMinutes)
+{
+    HTTPTestServer server([&](const HTTPTestRequest&) {
+        HTTPTestReply reply = HTTPTestReply::withBody(200, std::string(100000, 'x'), "image/png");
+        reply.delivery = HTTPTestReply::Delivery::Trickled;
+        reply.chunkSize = 1;
+        return reply;
+    });
+    auto downloader = download(server.url("/trickle.png"));
+    // A byte every ten seconds: never idle long enough for the time-out.
+    for (size_t bytes = 1; bytes <= 29; ++bytes) {
+        server.trickle();
+        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return downloader->imageData().size() == bytes; }));
+        clock.advance(10);
+        ASSERT_FALSE(delegate->ended) << bytes;
+    }
+    server.trickle();
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return downloader->imageData().size() == 30; }));
+    clock.advance(10);
+    EXPECT_EQ(delegate->events, (std::vector<std::string> {"fail"}));
+    ASSERT_TRUE(delegate->error);
+    EXPECT_EQ(delegate->error->code(), plat::kURLErrorTimedOut);
+    EXPECT_NE(delegate->error->localizedDescription().find("longer than 300 seconds"), std::string::npos);
+}
+
 }  // namespace
