@@ -1,8 +1,87 @@
 // The main of every benchmark: the app's model lives on the main queue, so
-// the benchmark thread is bound as the main thread before anything runs.
+// the benchmark thread is bound as the main thread before anything runs; after
+// the run it prints the ratios the benchmarks asked for.
 #include <benchmark/benchmark.h>
+#include <cstdio>
+#include <map>
+#include <vector>
 
+#include "BenchRatio.h"
 #include "platform/foundation/RunLoop.h"
+
+namespace zt::bench {
+
+namespace {
+
+struct Requested {
+    std::string ours;
+    std::string reference;
+    Measure measure;
+};
+
+std::vector<Requested>& requestedComparisons()
+{
+    static std::vector<Requested> comparisons;
+    return comparisons;
+}
+
+// "Name/arg1/arg2" without the repetition and time-unit decorations.
+std::string keyOf(const benchmark::BenchmarkReporter::Run& run)
+{
+    std::string key = run.run_name.function_name;
+    if (!run.run_name.args.empty())
+        key += "/" + run.run_name.args;
+    return key;
+}
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            std::string key = keyOf(run);
+            if (median || (run.run_type == Run::RT_Iteration && !_fromMedian.count(key))) {
+                _real[key] = run.GetAdjustedRealTime();
+                _cpu[key] = run.GetAdjustedCPUTime();
+                if (median)
+                    _fromMedian[key] = true;
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void printRatios() const
+    {
+        for (const Requested& comparison : requestedComparisons()) {
+            const auto& times = comparison.measure == Measure::CpuTime ? _cpu : _real;
+            for (const auto& [key, ours] : times) {
+                if (key != comparison.ours && key.rfind(comparison.ours + "/", 0) != 0)
+                    continue;
+                std::string referenceKey = comparison.reference + key.substr(comparison.ours.size());
+                auto reference = times.find(referenceKey);
+                if (reference == times.end() || reference->second <= 0)
+                    continue;
+                std::printf("%s / %s = %.2fx (%s)\n", key.c_str(), referenceKey.c_str(), ours / reference->second,
+                    comparison.measure == Measure::CpuTime ? "CPU time" : "real time");
+            }
+        }
+    }
+
+private:
+    std::map<std::string, double> _real;
+    std::map<std::string, double> _cpu;
+    std::map<std::string, bool> _fromMedian;
+};
+
+}  // namespace
+
+Comparison::Comparison(std::string ours, std::string reference, Measure measure)
+{
+    requestedComparisons().push_back({std::move(ours), std::move(reference), measure});
+}
+
+}  // namespace zt::bench
 
 int main(int argc, char** argv)
 {
@@ -10,7 +89,9 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    benchmark::RunSpecifiedBenchmarks();
+    zt::bench::RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatios();
     benchmark::Shutdown();
     return 0;
 }

@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 
+#include "BenchRatio.h"
 #include "app/DataManager.h"
 #include "app/ImageProducer.h"
 #include "app/ProjectModel.h"
@@ -161,6 +162,8 @@ private:
     std::map<std::string, double> _seconds;
     std::set<std::string> _medians;
 };
+
+const zt::bench::Comparison kStore("StoreFrameImages", "DirectLibjpegTurbo");
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <plist/plist.h>
 
+#include "BenchRatio.h"
 #include "app/DataManager.h"
 #include "app/ProjectDataWrapper.h"
 #include "app/ProjectsList.h"
@@ -72,6 +73,8 @@ void LibplistParseOnly(benchmark::State& state)
         plist_free(root);
     }
 }
+
+const zt::bench::Comparison kLoad("FrameListLoad", "LibplistParseOnly");
 
 }  // namespace
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "BenchRatio.h"
 #include "app/QVZipArchive.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
-#include "platform/foundation/RunLoop.h"
 
 namespace {
 
@@ -141,32 +141,8 @@ void UnpackInfoZip(benchmark::State& state)
     }
 }
 
-// Remembers each case's wall time per iteration for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians[run.run_name.function_name] = run.GetAdjustedRealTime();
-            else if (run.run_type == Run::RT_Iteration && !medians.count(run.run_name.function_name))
-                single[run.run_name.function_name] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    double time(const std::string& name) const
-    {
-        auto found = medians.find(name);
-        if (found != medians.end())
-            return found->second;
-        auto only = single.find(name);
-        return only != single.end() ? only->second : 0;
-    }
-
-    std::map<std::string, double> medians;
-    std::map<std::string, double> single;
-};
+const zt::bench::Comparison kPack("PackOurs", "PackInfoZip");
+const zt::bench::Comparison kUnpack("UnpackOurs", "UnpackInfoZip");
 
 }  // namespace
 
@@ -174,21 +150,3 @@ BENCHMARK(PackOurs)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3)
 BENCHMARK(PackInfoZip)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3)->Repetitions(3);
 BENCHMARK(UnpackOurs)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3)->Repetitions(3);
 BENCHMARK(UnpackInfoZip)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3)->Repetitions(3);
-
-int main(int argc, char** argv)
-{
-    plat::RunLoop::main().bindToCurrentThread();
-    benchmark::Initialize(&argc, argv);
-    Project::shared();  // made before any case is timed
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    for (const auto& [ours, theirs] :
-        {std::pair {"PackOurs", "PackInfoZip"}, std::pair {"UnpackOurs", "UnpackInfoZip"}}) {
-        double mine = reporter.time(ours);
-        double reference = reporter.time(theirs);
-        if (mine > 0 && reference > 0)
-            std::printf("%s / %s = %.2f\n", ours, theirs, mine / reference);
-    }
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,17 +1,54 @@
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Sandbox.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/ApplicationDelegate.h"
+#include "platform/ui/ApplicationMain.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/testing/DeviceScript.h"
+#include "platform/ui/testing/UIDriver.h"
 
 namespace {
 
 void printUsage()
 {
-    std::puts("usage: zantrope [--device DIR] [--idiom phone|tablet]");
+    std::puts("usage: zantrope [--device DIR] [--idiom phone|tablet] [--script FILE]");
 }
+
+// Stands in for the app's own delegate until its screens exist: a window
+// with one line saying so.
+class PlaceholderDelegate : public plat::ApplicationDelegate {
+public:
+    bool applicationDidFinishLaunchingWithOptions(plat::Application&, const plat::Dictionary&) override
+    {
+        _window = std::make_shared<plat::Window>();
+        auto root = std::make_shared<plat::ViewController>();
+        auto view = root->view();
+        view->setBackgroundColor(plat::Color::blackColor());
+        auto label = std::make_shared<plat::Label>(view->bounds());
+        label->setText("The screens of Zantrope are not built yet.");
+        label->setTextColor(plat::Color::whiteColor());
+        label->setTextAlignment(plat::TextAlignment::Center);
+        label->setNumberOfLines(0);
+        label->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
+        view->addSubview(label);
+        _window->setRootViewController(root);
+        _window->makeKeyAndVisible();
+        return true;
+    }
+    std::shared_ptr<plat::Window> window() const override { return _window; }
+
+private:
+    std::shared_ptr<plat::Window> _window;
+};
 
 }  // namespace
 
@@ -19,12 +56,21 @@ int main(int argc, char** argv)
 {
     plat::RunLoop::main().bindToCurrentThread();
     std::string deviceFolder = plat::Sandbox::defaultRoot();
+    plat::UserInterfaceIdiom idiom = plat::UserInterfaceIdiom::Phone;
+    std::string scriptPath;
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         if (argument == "--device" && i + 1 < argc) {
             deviceFolder = argv[++i];
         } else if (argument == "--idiom" && i + 1 < argc) {
-            ++i;  // the screens arrive with the user-interface layer
+            std::string value = argv[++i];
+            if (value != "phone" && value != "tablet") {
+                printUsage();
+                return 2;
+            }
+            idiom = value == "tablet" ? plat::UserInterfaceIdiom::Pad : plat::UserInterfaceIdiom::Phone;
+        } else if (argument == "--script" && i + 1 < argc) {
+            scriptPath = argv[++i];
         } else if (argument == "--help" || argument == "-h") {
             printUsage();
             return 0;
@@ -34,8 +80,28 @@ int main(int argc, char** argv)
         }
     }
     plat::Sandbox::setCurrent(std::make_shared<plat::Sandbox>(deviceFolder));
+    plat::Device::setCurrentDevice(plat::Device(idiom));
     plat::log("device folder {}", deviceFolder);
-    // The application object and its screens are not built yet; there is nothing to show.
-    std::puts("Zantrope: the application screens are not built yet; the device folder is ready.");
-    return 0;
+
+    plat::ApplicationMainOptions options;
+    if (!scriptPath.empty()) {
+        // A script is read before launch: a broken one stops the run at once.
+        auto script = plat::test::DeviceScript::load(scriptPath);
+        if (!script.ok()) {
+            std::fprintf(stderr, "zantrope: %s\n", script.error().localizedDescription().c_str());
+            return 1;
+        }
+        options.headless = true;
+        options.session = [commands = script.value()] {
+            plat::test::UIDriver driver;
+            driver.wait(0);
+            auto ran = commands.run(driver);
+            if (!ran.ok()) {
+                std::fprintf(stderr, "zantrope: %s\n", ran.error().localizedDescription().c_str());
+                return 1;
+            }
+            return 0;
+        };
+    }
+    return plat::ApplicationMain(options, [] { return std::make_shared<PlaceholderDelegate>(); });
 }

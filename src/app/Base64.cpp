@@ -29,25 +29,26 @@ std::string Base64::encode(const plat::Data& data)
 
 std::string Base64::encode(const uint8_t* bytes, size_t length)
 {
-    std::string text;
-    text.reserve(4 * ((length + 2) / 3));
+    std::string text(4 * ((length + 2) / 3), '\0');
+    char* out = text.data();
     size_t i = 0;
     for (; i + 3 <= length; i += 3) {
         uint32_t group = (uint32_t(bytes[i]) << 16) | (uint32_t(bytes[i + 1]) << 8) | bytes[i + 2];
-        text += kAlphabet[(group >> 18) & 63];
-        text += kAlphabet[(group >> 12) & 63];
-        text += kAlphabet[(group >> 6) & 63];
-        text += kAlphabet[group & 63];
+        out[0] = kAlphabet[(group >> 18) & 63];
+        out[1] = kAlphabet[(group >> 12) & 63];
+        out[2] = kAlphabet[(group >> 6) & 63];
+        out[3] = kAlphabet[group & 63];
+        out += 4;
     }
     size_t rest = length - i;
     if (rest > 0) {
         uint32_t group = uint32_t(bytes[i]) << 16;
         if (rest == 2)
             group |= uint32_t(bytes[i + 1]) << 8;
-        text += kAlphabet[(group >> 18) & 63];
-        text += kAlphabet[(group >> 12) & 63];
-        text += rest == 2 ? kAlphabet[(group >> 6) & 63] : '=';
-        text += '=';
+        out[0] = kAlphabet[(group >> 18) & 63];
+        out[1] = kAlphabet[(group >> 12) & 63];
+        out[2] = rest == 2 ? kAlphabet[(group >> 6) & 63] : '=';
+        out[3] = '=';
     }
     return text;
 }
@@ -64,18 +65,27 @@ std::optional<plat::Data> Base64::decode(const char* characters, size_t length)
     while (length > 0 && characters[length - 1] == '=')
         --length;
 
-    plat::Data data;
-    data.reserve(3 * length / 4);
-    auto sextet = [&](size_t index) -> uint32_t {
-        return index < length ? kDecodingTable[static_cast<uint8_t>(characters[index])] : 0;
-    };
-    for (size_t i = 0; i < length; i += 4) {
+    // Whole groups first; the last, possibly short, group reads missing
+    // characters as 0. Only 3 * length / 4 bytes are real.
+    plat::Data data(3 * ((length + 3) / 4));
+    uint8_t* out = data.data();
+    auto sextet = [&](size_t index) -> uint32_t { return kDecodingTable[static_cast<uint8_t>(characters[index])]; };
+    size_t i = 0;
+    for (; i + 4 <= length; i += 4) {
         uint32_t group = (sextet(i) << 18) | (sextet(i + 1) << 12) | (sextet(i + 2) << 6) | sextet(i + 3);
-        data.push_back(static_cast<uint8_t>(group >> 16));
-        data.push_back(static_cast<uint8_t>(group >> 8));
-        data.push_back(static_cast<uint8_t>(group));
+        out[0] = static_cast<uint8_t>(group >> 16);
+        out[1] = static_cast<uint8_t>(group >> 8);
+        out[2] = static_cast<uint8_t>(group);
+        out += 3;
     }
-    // The last group may be short: only 3 × length / 4 bytes are real.
+    if (i < length) {
+        uint32_t group = 0;
+        for (size_t k = 0; k < 4; ++k)
+            group |= (i + k < length ? sextet(i + k) : 0) << (18 - 6 * k);
+        out[0] = static_cast<uint8_t>(group >> 16);
+        out[1] = static_cast<uint8_t>(group >> 8);
+        out[2] = static_cast<uint8_t>(group);
+    }
     data.resize(3 * length / 4);
     return data;
 }

@@ -41,6 +41,11 @@ public:
             return rangeReply(*fixedRange);
         const std::string& range = ranges.back();
         if (range.find('*') == std::string::npos) {
+            if (stallChunk && ranges.size() == *stallChunk) {
+                HTTPTestReply reply;
+                reply.delivery = HTTPTestReply::Delivery::StallBeforeHead;
+                return reply;
+            }
             if (dropChunk && ranges.size() == *dropChunk) {
                 stored += request.body.substr(0, request.body.size() / 2);
                 HTTPTestReply reply;
@@ -74,6 +79,7 @@ public:
     uint64_t announcedLength = 0;
     std::vector<std::string> ranges;
     std::optional<size_t> dropChunk;
+    std::optional<size_t> stallChunk;  // never answered: still in flight when the test acts
     std::optional<std::string> fixedRange;
     HTTPTestServer server;
 };
@@ -233,6 +239,7 @@ TEST_F(UploadFetcher, FileThatShrinksEndsTheUploadWithAnError)
 
 TEST_F(UploadFetcher, PauseStopsTheChunkAndResumeAsksTheServerFirst)
 {
+    upload.stallChunk = 1;
     auto fetcher = uploadOf(media(300'000), 100'000);
     auto outcome = begin(fetcher);
     ASSERT_TRUE(

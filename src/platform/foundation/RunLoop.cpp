@@ -52,6 +52,7 @@ struct RunLoop::Impl {
     std::map<detail::ScheduleKey, Scheduled> schedule;  // guarded by lock
     uint64_t generation = 0;  // guarded by lock: bumped by whatever may end a wait
     bool stopRequested = false;  // guarded by lock
+    std::function<void()> wakeHandler;  // guarded by lock
 
     bool consumeStopRequest()
     {
@@ -63,6 +64,8 @@ struct RunLoop::Impl {
     {
         ++generation;
         wakeUp.notify_one();
+        if (wakeHandler)
+            wakeHandler();
     }
 
     // Puts a timer at its _fireIndex-th firing after its start.
@@ -235,6 +238,30 @@ void RunLoop::discardPendingWork()
         _impl->bumpLocked();
     }
     detail::AfterScheduler::shared().discardAll();
+}
+
+double RunLoop::nextWorkUptime() const
+{
+    requireMainThread("nextWorkUptime");
+    const double now = uptimeNow();
+    double next = kForever;
+    {
+        std::lock_guard lock(_impl->lock);
+        if (!_impl->blocks.empty())
+            return now;
+        if (!_impl->schedule.empty())
+            next = _impl->schedule.begin()->first.dueUptime;
+    }
+    if (dynamic_cast<const ManualClock*>(Clock::currentShared().get()))
+        if (auto after = detail::AfterScheduler::shared().earliest())
+            next = std::min(next, after->dueUptime);
+    return next;
+}
+
+void RunLoop::setWakeHandler(std::function<void()> handler)
+{
+    std::lock_guard lock(_impl->lock);
+    _impl->wakeHandler = std::move(handler);
 }
 
 size_t RunLoop::runUntilUptime(double deadlineUptime, StopRequests stopRequests)

@@ -62,6 +62,15 @@ public:
     // timers, drops delayed performs and every queue's waiting after() blocks.
     void discardPendingWork();
 
+    // For a loop that waits on something else (a desktop window's events):
+    // the uptime at which the main run loop next has work, now when blocks
+    // are queued, infinity when nothing is scheduled. Main thread.
+    double nextWorkUptime() const;
+    // Called from any thread whenever work arrives or a wait must end; it
+    // runs under the run loop's lock, so it must only signal (no run loop
+    // calls). Empty removes it.
+    void setWakeHandler(std::function<void()> handler);
+
     RunLoop(const RunLoop&) = delete;
     RunLoop& operator=(const RunLoop&) = delete;
 

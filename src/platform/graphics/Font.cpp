@@ -47,9 +47,11 @@ Font Font::fontWithName(const std::string& fontName, double pointSize)
         family = "DejaVu Sans Mono";
     else if (contains(fontName, "Times") || contains(fontName, "Georgia") || contains(fontName, "Serif"))
         family = "DejaVu Serif";
-    Weight weight = contains(fontName, "Bold") || contains(fontName, "Heavy") || contains(fontName, "Black")
-        ? Weight::Bold
-        : Weight::Regular;
+    Weight weight = Weight::Regular;
+    if (contains(fontName, "Bold") || contains(fontName, "Heavy") || contains(fontName, "Black"))
+        weight = Weight::Bold;
+    else if (contains(fontName, "Light") || contains(fontName, "Thin") || contains(fontName, "light"))
+        weight = Weight::Light;
     Slant slant = contains(fontName, "Italic") || contains(fontName, "Oblique") ? Slant::Italic : Slant::Upright;
     return Font(fontName, family, pointSize, weight, slant);
 }

@@ -8,11 +8,12 @@ namespace plat {
 // A font as the platform names one, drawn with the DejaVu families: names
 // with "Courier" or "Mono" take DejaVu Sans Mono, "Times", "Georgia" or
 // "Serif" take DejaVu Serif, everything else DejaVu Sans; "Bold" and
-// "Italic"/"Oblique" in the name choose the style. Sizes are in points.
+// "Italic"/"Oblique" in the name choose the style, "Light", "Thin" and
+// "Ultralight" the light face. Sizes are in points.
 // Any thread (value type).
 class Font {
 public:
-    enum class Weight { Regular, Bold };
+    enum class Weight { Regular, Bold, Light };
     enum class Slant { Upright, Italic };
 
     static Font systemFontOfSize(double pointSize);

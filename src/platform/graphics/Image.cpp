@@ -83,7 +83,16 @@ Size Image::size() const
 
 std::shared_ptr<Image> Image::imageWithRenderingMode(ImageRenderingMode mode) const
 {
-    return std::make_shared<Image>(_bitmap, _scale, _orientation, mode);
+    auto copy = std::make_shared<Image>(*this);
+    copy->_renderingMode = mode;
+    return copy;
+}
+
+std::shared_ptr<Image> Image::resizableImageWithCapInsets(EdgeInsets capInsets) const
+{
+    auto copy = std::make_shared<Image>(*this);
+    copy->_capInsets = capInsets;
+    return copy;
 }
 
 std::shared_ptr<Image> Image::imageWithData(const Data& data, double scale)

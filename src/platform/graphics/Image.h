@@ -6,6 +6,7 @@
 #include "platform/foundation/Value.h"
 #include "platform/graphics/AffineTransform.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/EdgeInsets.h"
 
 namespace plat {
 
@@ -59,12 +60,17 @@ public:
     ImageRenderingMode renderingMode() const { return _renderingMode; }
 
     std::shared_ptr<Image> imageWithRenderingMode(ImageRenderingMode mode) const;
+    // The same picture, stretchable: the edges given (in points) keep their
+    // size when views draw it larger, as the platform's cap insets.
+    std::shared_ptr<Image> resizableImageWithCapInsets(EdgeInsets capInsets) const;
+    const EdgeInsets& capInsets() const { return _capInsets; }
 
 private:
     std::shared_ptr<const Bitmap> _bitmap;
     double _scale;
     ImageOrientation _orientation;
     ImageRenderingMode _renderingMode;
+    EdgeInsets _capInsets;
 };
 
 }  // namespace plat

@@ -19,8 +19,11 @@ FontDescriptionPtr describe(const Font& font)
     pango_font_description_set_family(description.get(), font.familyName().c_str());
     // Absolute: one point of the platform is one unit of user space, whatever pango's resolution.
     pango_font_description_set_absolute_size(description.get(), font.pointSize() * PANGO_SCALE);
-    pango_font_description_set_weight(
-        description.get(), font.weight() == Font::Weight::Bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    // DejaVu Sans has an extra-light face (weight 200); the light names take it.
+    PangoWeight weight = font.weight() == Font::Weight::Bold ? PANGO_WEIGHT_BOLD
+        : font.weight() == Font::Weight::Light               ? PANGO_WEIGHT_ULTRALIGHT
+                                                             : PANGO_WEIGHT_NORMAL;
+    pango_font_description_set_weight(description.get(), weight);
     pango_font_description_set_style(
         description.get(), font.slant() == Font::Slant::Italic ? PANGO_STYLE_OBLIQUE : PANGO_STYLE_NORMAL);
     return description;

@@ -1,5 +1,7 @@
 #include "platform/foundation/RunLoop.h"
 
+#include <atomic>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -95,3 +97,28 @@ TEST_F(RunLoopTest, StopFromAnotherThreadEndsRun)
 }
 
 }  // namespace
+
+TEST_F(RunLoopTest, NextWorkIsTheEarliestDueItemOrNowWhenBlocksWait)
+{
+    const double start = clock.uptimeSeconds();
+    EXPECT_TRUE(std::isinf(loop.nextWorkUptime()));
+    loop.performAfterDelay(this, 2.5, [] {});
+    loop.performAfterDelay(this, 1.5, [] {});
+    EXPECT_DOUBLE_EQ(loop.nextWorkUptime(), start + 1.5);
+    plat::DispatchQueue::mainQueue().async([] {});
+    EXPECT_DOUBLE_EQ(loop.nextWorkUptime(), start);
+}
+
+TEST_F(RunLoopTest, WakeHandlerHearsOfWorkPostedFromAnotherThread)
+{
+    std::atomic<int> wakes {0};
+    loop.setWakeHandler([&] { ++wakes; });
+    plat::DispatchGroup group;
+    group.async(
+        plat::DispatchQueue::globalQueue(), [&] { plat::DispatchQueue::mainQueue().async([&] { log.push_back(1); }); });
+    ASSERT_TRUE(group.wait(kGenerousTimeoutSeconds));
+    loop.setWakeHandler({});
+    EXPECT_GE(wakes.load(), 1);
+    loop.drain();
+    EXPECT_EQ(log, (std::vector<int> {1}));
+}

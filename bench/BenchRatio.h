@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+
+namespace zt::bench {
+
+enum class Measure { RealTime, CpuTime };
+
+// Asks the benchmark main to print ours / reference after the run, for every
+// argument the two benchmarks share (their medians when repeated). Declare
+// one at namespace scope beside the benchmarks it compares:
+//   const zt::bench::Comparison kPack("PackOurs", "PackInfoZip");
+class Comparison {
+public:
+    Comparison(std::string ours, std::string reference, Measure measure = Measure::RealTime);
+};
+
+}  // namespace zt::bench

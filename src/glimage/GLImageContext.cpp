@@ -1,0 +1,247 @@
+#include "glimage/GLImageContext.h"
+
+#include <GLES2/gl2.h>
+#include <algorithm>
+#include <sstream>
+#include <vector>
+
+#include "glimage/GLProgram.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Fatal.h"
+#include "platform/foundation/Once.h"
+#include "platform/gl/GLContext.h"
+
+namespace zt {
+
+namespace {
+
+constexpr const char* kContextQueueLabel = "com.lanternfield.GLImage.openGLESContextQueue";
+
+// Set by the context's constructor to its own address.
+const void* gContextKey = nullptr;
+
+// Runs a block that entered the context queue from outside, then hands the
+// thread back the context it had before.
+void runAsContextQueueTurn(const std::function<void()>& block)
+{
+    auto previous = plat::GLContext::currentContext();
+    block();
+    if (plat::GLContext::currentContext() != previous)
+        plat::GLContext::setCurrentContext(previous);
+}
+
+// The same for a queued block, which is also destroyed here: what it
+// captured may be the last owner of a filter, whose destructor needs the
+// context queue, and the queue counts as current only while the block runs.
+void runQueuedContextQueueTurn(std::function<void()>& block)
+{
+    auto previous = plat::GLContext::currentContext();
+    block();
+    block = nullptr;
+    if (plat::GLContext::currentContext() != previous)
+        plat::GLContext::setCurrentContext(previous);
+}
+
+int32_t queryInteger(unsigned int name)
+{
+    int32_t value = 0;
+    runSynchronouslyOnContextQueue([&] {
+        GLImageContext::useImageProcessingContext();
+        glGetIntegerv(name, &value);
+    });
+    return value;
+}
+
+const std::vector<std::string>& extensionNames()
+{
+    static plat::OnceFlag once;
+    static std::vector<std::string>* names = nullptr;
+    plat::dispatchOnce(once, [] {
+        names = new std::vector<std::string>();
+        runSynchronouslyOnContextQueue([] {
+            GLImageContext::useImageProcessingContext();
+            const auto* text = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+            std::istringstream words(text ? text : "");
+            for (std::string word; words >> word;)
+                names->push_back(word);
+        });
+    });
+    return *names;
+}
+
+}  // namespace
+
+void runSynchronouslyOnContextQueue(const std::function<void()>& block)
+{
+    auto& queue = GLImageContext::sharedContextQueue();
+    if (queue.isCurrent()) {
+        block();
+        return;
+    }
+    queue.sync([&block] { runAsContextQueueTurn(block); });
+}
+
+void runAsynchronouslyOnContextQueue(std::function<void()> block)
+{
+    auto& queue = GLImageContext::sharedContextQueue();
+    if (queue.isCurrent()) {
+        block();
+        return;
+    }
+    queue.async([block = std::move(block)]() mutable { runQueuedContextQueueTurn(block); });
+}
+
+GLImageContext::GLImageContext()
+    : _contextQueue(plat::DispatchQueue::create(kContextQueueLabel))
+{
+    gContextKey = &gContextKey;
+}
+
+GLImageContext& GLImageContext::sharedImageProcessingContext()
+{
+    // Never destroyed: filters held in statics may still use it at exit.
+    static plat::OnceFlag once;
+    static GLImageContext* shared = nullptr;
+    plat::dispatchOnce(once, [] { shared = new GLImageContext(); });
+    return *shared;
+}
+
+plat::DispatchQueue& GLImageContext::sharedContextQueue()
+{
+    return sharedImageProcessingContext().contextQueue();
+}
+
+const void* GLImageContext::contextKey()
+{
+    sharedImageProcessingContext();
+    return gContextKey;
+}
+
+void GLImageContext::useImageProcessingContext()
+{
+    const auto& context = sharedImageProcessingContext().context();
+    if (plat::GLContext::currentContext() == context)
+        return;
+    if (!plat::GLContext::setCurrentContext(context))
+        plat::detail::fatal(
+            "GLImageContext: the context is current on another thread; GL work belongs on '{}'", kContextQueueLabel);
+}
+
+void GLImageContext::setActiveShaderProgram(const std::shared_ptr<GLProgram>& program)
+{
+    useImageProcessingContext();
+    auto& shared = sharedImageProcessingContext();
+    if (shared._currentShaderProgram != program) {
+        shared._currentShaderProgram = program;
+        program->use();
+    }
+}
+
+int32_t GLImageContext::maximumTextureSizeForThisDevice()
+{
+    static plat::OnceFlag once;
+    static int32_t value = 0;
+    plat::dispatchOnce(once, [] { value = queryInteger(GL_MAX_TEXTURE_SIZE); });
+    return value;
+}
+
+int32_t GLImageContext::maximumTextureUnitsForThisDevice()
+{
+    static plat::OnceFlag once;
+    static int32_t value = 0;
+    plat::dispatchOnce(once, [] { value = queryInteger(GL_MAX_TEXTURE_IMAGE_UNITS); });
+    return value;
+}
+
+int32_t GLImageContext::maximumVaryingVectorsForThisDevice()
+{
+    static plat::OnceFlag once;
+    static int32_t value = 0;
+    plat::dispatchOnce(once, [] { value = queryInteger(GL_MAX_VARYING_VECTORS); });
+    return value;
+}
+
+bool GLImageContext::deviceSupportsOpenGLESExtension(const std::string& extension)
+{
+    const auto& names = extensionNames();
+    return std::find(names.begin(), names.end(), extension) != names.end();
+}
+
+bool GLImageContext::deviceSupportsRedTextures()
+{
+    static const bool supported = deviceSupportsOpenGLESExtension("GL_EXT_texture_rg");
+    return supported;
+}
+
+bool GLImageContext::deviceSupportsFramebufferReads()
+{
+    static const bool supported = deviceSupportsOpenGLESExtension("GL_EXT_shader_framebuffer_fetch");
+    return supported;
+}
+
+bool GLImageContext::supportsFastTextureUpload()
+{
+    return true;
+}
+
+plat::Size GLImageContext::sizeThatFitsWithinATextureForSize(plat::Size inputSize)
+{
+    return detail::sizeThatFitsWithinTexture(inputSize, maximumTextureSizeForThisDevice());
+}
+
+plat::Size detail::sizeThatFitsWithinTexture(plat::Size inputSize, double maximumTextureSize)
+{
+    if (maximumTextureSize > inputSize.width && maximumTextureSize > inputSize.height)
+        return inputSize;
+    if (inputSize.width > inputSize.height)
+        return {maximumTextureSize, maximumTextureSize / inputSize.width * inputSize.height};
+    return {maximumTextureSize / inputSize.height * inputSize.width, maximumTextureSize};
+}
+
+const std::shared_ptr<plat::GLContext>& GLImageContext::context()
+{
+    if (!_context) {
+        createContext();
+        if (!plat::GLContext::setCurrentContext(_context))
+            plat::detail::fatal("GLImageContext: cannot make the new context current");
+        glDisable(GL_DEPTH_TEST);
+    }
+    return _context;
+}
+
+void GLImageContext::createContext()
+{
+    auto created = plat::GLContext::create(plat::GLRenderingAPI::OpenGLES2, _sharegroup);
+    if (!created.ok())
+        plat::detail::fatal("Unable to create an OpenGL ES 2.0 context. The GLImage framework requires OpenGL ES 2.0 "
+                            "support to work. ({})",
+            created.error().localizedDescription());
+    _context = created.value();
+}
+
+void GLImageContext::useSharegroup(std::shared_ptr<plat::GLSharegroup> sharegroup)
+{
+    _sharegroup = std::move(sharegroup);
+    if (_context)
+        plat::detail::fatal("Unable to use a share group when the context has already been created. Call this method "
+                            "before you use the context for the first time.");
+}
+
+void GLImageContext::presentBufferForDisplay()
+{
+    context()->presentRenderbuffer(GL_RENDERBUFFER);
+}
+
+std::shared_ptr<GLProgram> GLImageContext::programForVertexShaderString(
+    const std::string& vertexShaderString, const std::string& fragmentShaderString)
+{
+    const std::string key = "V: " + vertexShaderString + " - F: " + fragmentShaderString;
+    auto found = shaderProgramCache.find(key);
+    if (found != shaderProgramCache.end())
+        return found->second;
+    auto program = std::make_shared<GLProgram>(vertexShaderString, fragmentShaderString);
+    shaderProgramCache.emplace(key, program);
+    return program;
+}
+
+}  // namespace zt

@@ -1,0 +1,157 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "glimage/GLImageInput.h"
+#include "glimage/GLImageOutput.h"
+
+namespace plat {
+class GLCacheTexture;
+class GLTextureCache;
+class PixelBuffer;
+}  // namespace plat
+
+namespace zt {
+class GLProgram;
+
+// The attributes every filter program binds, in location order.
+extern const std::vector<std::string> kGLImageFilterAttributes;
+extern const char* const kGLImageVertexShaderString;
+extern const char* const kGLImagePassthroughFragmentShaderString;
+
+// Uniform values set on a filter, one block per uniform location, replayed
+// before every draw since filters with the same sources share one program.
+// Context queue only.
+struct GLImageUniformState {
+    std::map<int32_t, std::function<void()>> uniformStateRestorationBlocks;
+};
+
+// The base of every filter: draws its input texture through a fragment
+// shader into a framebuffer and texture of its own, then hands the result to
+// its targets in order, each rendering before the next is told. Frames,
+// framebuffers and textures live on the context queue; uniform setters may
+// be called from any thread and take effect there in call order.
+class GLImageFilter : public GLImageOutput, public GLImageInput {
+public:
+    GLImageFilter();  // the pass-through filter
+    GLImageFilter(const std::string& vertexShaderString, const std::string& fragmentShaderString);
+    explicit GLImageFilter(const std::string& fragmentShaderString);
+    // Reads "<name>.fsh" from the main bundle.
+    static std::shared_ptr<GLImageFilter> initWithFragmentShaderFromFile(const std::string& fragmentShaderFilename);
+    ~GLImageFilter() override;
+
+    // The coordinates of the four quad vertices for each mode, eight floats;
+    // subclasses may supply another table.
+    virtual const float* textureCoordinatesForRotation(GLImageRotationMode rotationMode) const;
+    static const float* filterTextureCoordinatesForRotation(GLImageRotationMode rotationMode);
+    static const float* fullFrameVertices();
+
+    virtual void setupFilterForSize(plat::Size filterFrameSize);
+
+    // GLImageInput
+    void newFrameReadyAtTime(const plat::MediaTime& frameTime, int64_t textureIndex) override;
+    void setInputTexture(uint32_t newInputTexture, int64_t textureIndex) override;
+    void setTextureDelegate(std::weak_ptr<GLImageTextureDelegate> newTextureDelegate, int64_t textureIndex) override;
+    int64_t nextAvailableTextureIndex() override;
+    void setInputSize(plat::Size newSize, int64_t textureIndex) override;
+    void setInputRotation(GLImageRotationMode newInputRotation, int64_t textureIndex) override;
+    plat::Size maximumOutputSize() override;
+    void endProcessing() override;
+    bool shouldIgnoreUpdatesToThisTarget() override { return GLImageOutput::shouldIgnoreUpdatesToThisTarget(); }
+    bool enabled() override { return GLImageOutput::enabled(); }
+    void conserveMemoryForNextFrame() override;
+    bool wantsMonochromeInput() override;
+    void setCurrentlyReceivingMonochromeInput(bool newValue) override;
+
+    // Rendering and frame size (context queue).
+    virtual void renderToTextureWithVertices(
+        const float* vertices, const float* textureCoordinates, uint32_t sourceTexture);
+    virtual void informTargetsAboutNewFrameAtTime(const plat::MediaTime& frameTime);
+    virtual plat::Size outputFrameSize();
+    virtual plat::Size sizeOfFBO();
+    void setFilterFBO();
+    virtual void setOutputFBO();
+    virtual void createFilterFBOofSize(plat::Size currentFBOSize);
+    virtual void destroyFilterFBO();
+    virtual void recreateFilterFBO();
+    virtual void releaseInputTexturesIfNeeded();
+    virtual plat::Size rotatedSize(plat::Size sizeToRotate, int64_t textureIndex);
+    static plat::Point rotatedPoint(plat::Point pointToRotate, GLImageRotationMode rotation);
+
+    void setBackgroundColorRed(float redComponent, float greenComponent, float blueComponent, float alphaComponent);
+
+    void forceProcessingAtSize(plat::Size frameSize) override;
+    void forceProcessingAtSizeRespectingAspectRatio(plat::Size frameSize) override;
+    void cleanupOutputImage() override;
+    void deleteOutputTexture() override;
+    void prepareForImageCapture() override;
+    std::shared_ptr<const plat::Bitmap> newCGImageFromCurrentlyProcessedOutputWithOrientation(
+        plat::ImageOrientation imageOrientation) override;
+
+    // Uniforms by name, looked up in this filter's program.
+    void setInteger(int newInteger, const std::string& uniformName);
+    void setFloat(float newFloat, const std::string& uniformName);
+    void setSize(plat::Size newSize, const std::string& uniformName);
+    void setPoint(plat::Point newPoint, const std::string& uniformName);
+    void setFloatVec3(std::array<float, 3> newVec3, const std::string& uniformName);
+    void setFloatVec4(std::array<float, 4> newVec4, const std::string& uniformName);
+    // The array is not copied: keep it alive and unchanged while the filter may render.
+    void setFloatArray(const float* array, int count, const std::string& uniformName);
+
+    // Uniforms by location; sent asynchronously on the context queue.
+    void setMatrix3f(const std::array<float, 9>& matrix, int32_t uniform, const std::shared_ptr<GLProgram>& program);
+    void setMatrix4f(const std::array<float, 16>& matrix, int32_t uniform, const std::shared_ptr<GLProgram>& program);
+    void setFloat(float floatValue, int32_t uniform, const std::shared_ptr<GLProgram>& program);
+    void setPoint(plat::Point pointValue, int32_t uniform, const std::shared_ptr<GLProgram>& program);
+    void setSize(plat::Size sizeValue, int32_t uniform, const std::shared_ptr<GLProgram>& program);
+    void setVec3(std::array<float, 3> vectorValue, int32_t uniform, const std::shared_ptr<GLProgram>& program);
+    void setVec4(std::array<float, 4> vectorValue, int32_t uniform, const std::shared_ptr<GLProgram>& program);
+    void setFloatArray(const float* arrayValue, int count, int32_t uniform, const std::shared_ptr<GLProgram>& program);
+    void setInteger(int intValue, int32_t uniform, const std::shared_ptr<GLProgram>& program);
+    void setAndExecuteUniformStateCallbackAtIndex(
+        int32_t uniform, const std::shared_ptr<GLProgram>& program, std::function<void()> uniformStateBlock);
+    void setUniformsForProgramAtIndex(int programIndex);
+
+    bool preventRendering() const { return _preventRendering; }
+    void setPreventRendering(bool value) { _preventRendering = value; }
+    bool currentlyReceivingMonochromeInput() const { return _currentlyReceivingMonochromeInput; }
+    const std::shared_ptr<plat::PixelBuffer>& renderTarget() const { return _renderTarget; }
+    uint32_t framebufferForTesting() const { return filterFramebuffer; }
+    plat::Size inputTextureSizeForTesting() const { return inputTextureSize; }
+
+protected:
+    // Subclasses that bind more attributes (a second input) name them all.
+    GLImageFilter(const std::string& vertexShaderString, const std::string& fragmentShaderString,
+        const std::vector<std::string>& attributes);
+    // Looks up a program from the cache, linking it with the attributes when new.
+    static std::shared_ptr<GLProgram> linkedProgram(const std::string& vertexShaderString,
+        const std::string& fragmentShaderString, const std::vector<std::string>& attributes);
+    bool usesPixelBufferOutput() const;
+
+    uint32_t filterSourceTexture = 0;
+    uint32_t filterFramebuffer = 0;
+    std::shared_ptr<GLProgram> filterProgram;
+    int32_t filterPositionAttribute = 0;
+    int32_t filterTextureCoordinateAttribute = 0;
+    int32_t filterInputTextureUniform = 0;
+    float backgroundColorRed = 0;
+    float backgroundColorGreen = 0;
+    float backgroundColorBlue = 0;
+    float backgroundColorAlpha = 0;
+    bool preparedToCaptureImage = false;
+    bool isEndProcessing = false;
+    std::shared_ptr<plat::GLTextureCache> filterTextureCache;
+    std::shared_ptr<plat::PixelBuffer> _renderTarget;
+    std::shared_ptr<plat::GLCacheTexture> renderTexture;
+    GLImageRotationMode inputRotation = GLImageRotationMode::NoRotation;
+    bool _currentlyReceivingMonochromeInput = false;
+    bool _preventRendering = false;
+    std::shared_ptr<GLImageUniformState> uniformState;
+};
+
+}  // namespace zt

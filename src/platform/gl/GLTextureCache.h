@@ -1,0 +1,68 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "platform/foundation/Result.h"
+#include "platform/gl/PixelBuffer.h"
+
+namespace plat {
+
+class GLContext;
+
+namespace detail {
+struct GLTextureCacheState;
+}
+
+// A texture made from a pixel buffer by a texture cache. It keeps the buffer
+// alive; its GL texture goes back to the cache when it is released and is
+// deleted at once on a thread where the context is current, else at the
+// cache's next flush. Any thread.
+class GLCacheTexture {
+public:
+    uint32_t target() const { return _target; }
+    uint32_t name() const { return _name; }
+
+    ~GLCacheTexture();
+    GLCacheTexture(const GLCacheTexture&) = delete;
+    GLCacheTexture& operator=(const GLCacheTexture&) = delete;
+
+private:
+    friend class GLTextureCache;
+    GLCacheTexture(uint32_t target, uint32_t name, std::shared_ptr<PixelBuffer> buffer,
+        std::shared_ptr<detail::GLTextureMirror> mirror, std::shared_ptr<detail::GLTextureCacheState> cache);
+
+    uint32_t _target;
+    uint32_t _name;
+    std::shared_ptr<PixelBuffer> _buffer;
+    std::shared_ptr<detail::GLTextureMirror> _mirror;
+    std::shared_ptr<detail::GLTextureCacheState> _cache;
+};
+
+// Turns pixel buffers into GL textures, as the platform's OpenGL ES texture
+// cache. On the platform the texture and the buffer share memory; here the
+// texture is a GL texture filled from the buffer, kept in step with it when
+// the buffer is locked and unlocked (see PixelBuffer). Use on the thread
+// where the cache's context is current.
+class GLTextureCache {
+public:
+    static Result<std::shared_ptr<GLTextureCache>> create(std::shared_ptr<GLContext> context);
+
+    // A 2-D texture of the buffer (plane 0 of a 32BGRA buffer), filled from
+    // its memory. The context must be current. Errors carry kCVReturn codes.
+    Result<std::shared_ptr<GLCacheTexture>> createTextureFromImage(const std::shared_ptr<PixelBuffer>& buffer,
+        uint32_t target, int32_t internalFormat, int width, int height, uint32_t format, uint32_t type,
+        size_t planeIndex);
+
+    // Deletes the textures of released cache textures (the context must be current).
+    void flush();
+
+    ~GLTextureCache();
+    GLTextureCache(const GLTextureCache&) = delete;
+    GLTextureCache& operator=(const GLTextureCache&) = delete;
+
+private:
+    explicit GLTextureCache(std::shared_ptr<detail::GLTextureCacheState> state);
+    std::shared_ptr<detail::GLTextureCacheState> _state;
+};
+
+}  // namespace plat

@@ -1,0 +1,32 @@
+#pragma once
+#include <memory>
+
+#include "platform/foundation/Geometry.h"
+
+namespace plat {
+class GraphicsContext;
+class Image;
+class Layer;
+}  // namespace plat
+
+namespace plat::detail {
+
+// Draws layer trees the way the platform composites them: the presentation
+// of each layer (running animations applied) with its transform (affine ones
+// through cairo's matrix, perspective ones warped pixel by pixel), opacity
+// as a group, rounded backgrounds and borders, clipping to bounds, blurred
+// shadows, contents pictures by gravity and stretchable centre, and the
+// backing pictures that layers draw on demand. Main thread.
+class LayerRenderer {
+public:
+    // The layer and its sublayers in the layer's own coordinates (its own
+    // position and transform are not applied, as on the platform).
+    static void renderInContext(Layer& layer, GraphicsContext& context);
+    // A picture of the layer's bounds at scale pixels per point, on black
+    // when opaque, else on transparent pixels. nullptr for empty bounds.
+    static std::shared_ptr<Image> renderToImage(Layer& layer, double scale, bool opaque);
+    // Redraws a layer's backing picture through its drawInContext into its contents.
+    static void drawBackingPicture(Layer& layer);
+};
+
+}  // namespace plat::detail

@@ -1,0 +1,24 @@
+#include "platform/ui/ViewRendering.h"
+
+#include "platform/graphics/Image.h"
+#include "platform/ui/LayerRenderer.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
+
+namespace plat {
+
+std::shared_ptr<Image> renderViewToImage(View& view, double scale, bool opaque)
+{
+    if (scale <= 0)
+        scale = Screen::mainScreen().scale();
+    view.layoutIfNeeded();
+    return detail::LayerRenderer::renderToImage(*view.layer(), scale, opaque);
+}
+
+std::shared_ptr<Image> snapshotWindow(Window& window, double scale)
+{
+    return renderViewToImage(window, scale, /*opaque=*/true);
+}
+
+}  // namespace plat

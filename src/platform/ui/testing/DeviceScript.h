@@ -1,0 +1,52 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Result.h"
+
+namespace plat::test {
+class UIDriver;
+
+// A device script: one command a line, driving the app from the outside as
+// a person would. Blank lines and lines starting with '#' are skipped.
+//   tap LABEL            taps the frontmost view showing LABEL
+//   tapat X Y            taps the point (window points)
+//   drag X1 Y1 X2 Y2     drags from one point to the other
+//   type TEXT            types the rest of the line ("\n" return, "\b" backspace, "\\" a backslash)
+//   wait SECONDS         lets the app run
+//   screenshot FILE      writes the screen as PNG (relative to the working folder)
+//   openurl URL          another app hands the URL over
+//   background           the home button: resign active, enter background
+//   foreground           back from the background
+//   quit                 the app terminates; later lines are not run
+// A script is outside input: errors name the line and stop the run.
+class DeviceScript {
+public:
+    struct Command {
+        int line = 0;
+        std::string verb;
+        std::vector<std::string> words;  // split arguments
+        std::string rest;  // the text after the verb (for type)
+    };
+
+    // Errors of domain "DeviceScript": 1 unreadable file, 2 syntax, 3 a command that failed.
+    static constexpr const char* kErrorDomain = "DeviceScript";
+    static constexpr int64_t kUnreadable = 1;
+    static constexpr int64_t kSyntax = 2;
+    static constexpr int64_t kFailed = 3;
+    static constexpr int64_t kMaxScriptBytes = 1 << 20;
+
+    static Result<DeviceScript> parse(const std::string& text);
+    static Result<DeviceScript> load(const std::string& path);
+
+    const std::vector<Command>& commands() const { return _commands; }
+    // Runs the commands in order; stops at the first that fails.
+    Result<void> run(UIDriver& driver) const;
+    // True when the script ended with quit.
+    bool endsWithQuit() const;
+
+private:
+    std::vector<Command> _commands;
+};
+
+}  // namespace plat::test

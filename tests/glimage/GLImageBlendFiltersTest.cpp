@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include "GLImageTestSupport.h"
+#include "glimage/GLImageChromaKeyBlendFilter.h"
+#include "glimage/GLImageDissolveBlendFilter.h"
+#include "glimage/GLImageMultiplyBlendFilter.h"
+
+namespace {
+
+using zt::test::Colour;
+
+std::shared_ptr<plat::Image> backdrop()
+{
+    return zt::test::makePicture(8, 8, [](int x, int y) { return Colour {0.1 * x / 7.0, 0.5, 0.9 - 0.1 * y, 1.0}; });
+}
+
+TEST(GLImageDissolveBlendFilter, MixesTheInputsByTheMixture)
+{
+    auto first = zt::test::makeColourRamp(8, 8);
+    auto second = backdrop();
+    auto filter = std::make_shared<zt::GLImageDissolveBlendFilter>();
+    filter->setMix(0.3);
+    auto result = zt::test::renderTwoInputs(filter, *first, *second);
+    ASSERT_TRUE(result);
+    zt::test::expectPixelsMatch(*first, *result, [&](const Colour& c, int x, int y) {
+        Colour d = zt::test::colourAt(*second->bitmap(), x, y);
+        return Colour {c[0] * 0.7 + d[0] * 0.3, c[1] * 0.7 + d[1] * 0.3, c[2] * 0.7 + d[2] * 0.3, 1.0};
+    });
+}
+
+TEST(GLImageDissolveBlendFilter, FullMixShowsOnlyTheSecondInput)
+{
+    auto first = zt::test::makeColourRamp(8, 8);
+    auto second = backdrop();
+    auto filter = std::make_shared<zt::GLImageDissolveBlendFilter>();
+    filter->setMix(1.0);
+    auto result = zt::test::renderTwoInputs(filter, *first, *second);
+    zt::test::expectPixelsMatch(*second, *result, [](const Colour& c, int, int) { return c; });
+}
+
+TEST(GLImageMultiplyBlendFilter, MultipliesTheOverlayIntoTheBase)
+{
+    // Half-transparent overlay: both the product and the see-through terms count.
+    auto base = zt::test::makeColourRamp(8, 8);
+    auto overlay = zt::test::makePicture(8, 8, [](int x, int) { return Colour {0.4, 0.6, 0.2, x < 4 ? 1.0 : 0.6}; });
+    auto filter = std::make_shared<zt::GLImageMultiplyBlendFilter>();
+    auto result = zt::test::renderTwoInputs(filter, *base, *overlay);
+    zt::test::expectPixelsMatch(*base, *result, [&](const Colour& c, int x, int y) {
+        Colour o = zt::test::colourAt(*overlay->bitmap(), x, y);  // premultiplied, as GL sees it
+        Colour out;
+        for (size_t i = 0; i < 4; ++i)
+            out[i] = o[i] * c[i] + o[i] * (1 - c[3]) + c[i] * (1 - o[3]);
+        // The read-back takes GL's values as straight alpha and premultiplies them.
+        for (size_t i = 0; i < 3; ++i)
+            out[i] = std::min(out[i], 1.0) * std::min(out[3], 1.0);
+        return out;
+    });
+}
+
+// The keying formula on the CPU.
+double chromaDistance(const Colour& c, const Colour& key)
+{
+    auto chroma = [](const Colour& p) {
+        double y = 0.2989 * p[0] + 0.5866 * p[1] + 0.1145 * p[2];
+        return std::pair {0.7132 * (p[0] - y), 0.5647 * (p[2] - y)};
+    };
+    auto [cr, cb] = chroma(c);
+    auto [kr, kb] = chroma(key);
+    return std::hypot(cr - kr, cb - kb);
+}
+
+double keyBlend(double distance, double threshold, double smoothing)
+{
+    double t = std::clamp((distance - threshold) / smoothing, 0.0, 1.0);
+    return 1.0 - t * t * (3 - 2 * t);
+}
+
+TEST(GLImageChromaKeyBlendFilter, ReplacesColoursNearTheKeyByTheBackdropWithASoftEdge)
+{
+    // Greens of every strength across a ramp: some keyed, some in the edge, some kept.
+    auto camera = zt::test::makePicture(16, 16, [](int x, int y) {
+        return Colour {0.05 * y, 0.3 + 0.045 * x, 0.6 - 0.035 * y, 1.0};
+    });
+    auto back = zt::test::makePicture(16, 16, [](int x, int y) { return Colour {0.9, 0.05 * x, 0.05 * y, 1.0}; });
+    auto filter = std::make_shared<zt::GLImageChromaKeyBlendFilter>();
+    auto result = zt::test::renderTwoInputs(filter, *camera, *back);
+    ASSERT_TRUE(result);
+    int keyed = 0, kept = 0, soft = 0;
+    zt::test::expectPixelsMatch(*camera, *result, [&](const Colour& c, int x, int y) {
+        double blend = keyBlend(chromaDistance(c, {0, 1, 0, 1}), 0.4, 0.1);
+        keyed += blend == 1.0;
+        kept += blend == 0.0;
+        soft += blend > 0.0 && blend < 1.0;
+        Colour d = zt::test::colourAt(*back->bitmap(), x, y);
+        return Colour {c[0] + (d[0] - c[0]) * blend, c[1] + (d[1] - c[1]) * blend, c[2] + (d[2] - c[2]) * blend, 1.0};
+    });
+    EXPECT_GT(keyed, 0);
+    EXPECT_GT(kept, 0);
+    EXPECT_GT(soft, 0);
+}
+
+TEST(GLImageChromaKeyBlendFilter, KeysPureGreenButNotGreysOrBlue)
+{
+    const Colour colours[]
+        = {{0, 1, 0, 1}, {1, 1, 1, 1}, {0, 0, 0, 1}, {0.5, 0.5, 0.5, 1}, {0.2, 0.8, 0.2, 1}, {0, 0, 1, 1}};
+    auto camera = zt::test::makePicture(6, 1, [&](int x, int) { return colours[x]; });
+    auto back = zt::test::makePicture(6, 1, [](int, int) { return Colour {1, 0, 0, 1}; });
+    auto filter = std::make_shared<zt::GLImageChromaKeyBlendFilter>();
+    EXPECT_FLOAT_EQ(filter->thresholdSensitivity(), 0.4f);
+    auto result = zt::test::renderTwoInputs(filter, *camera, *back);
+    const plat::test::Rgba red {255, 0, 0, 255};
+    EXPECT_EQ(plat::test::pixelAt(*result, 0, 0), red);
+    EXPECT_EQ(plat::test::pixelAt(*result, 1, 0), (plat::test::Rgba {255, 255, 255, 255}));
+    EXPECT_EQ(plat::test::pixelAt(*result, 2, 0), (plat::test::Rgba {0, 0, 0, 255}));
+    EXPECT_EQ(plat::test::pixelAt(*result, 4, 0), red);  // d = 0.2135
+    EXPECT_EQ(plat::test::pixelAt(*result, 5, 0), (plat::test::Rgba {0, 0, 255, 255}));  // d = 0.8969
+
+    // d = 0.5336 for every grey: a threshold of 0.6 keys them too.
+    filter->setThresholdSensitivity(0.6f);
+    result = zt::test::renderTwoInputs(filter, *camera, *back);
+    EXPECT_EQ(plat::test::pixelAt(*result, 1, 0), red);
+    EXPECT_EQ(plat::test::pixelAt(*result, 3, 0), red);
+}
+
+TEST(GLImageChromaKeyBlendFilter, KeysTheChosenColour)
+{
+    auto camera = zt::test::makePicture(2, 1, [](int x, int) {
+        return x == 0 ? Colour {0, 0, 1, 1} : Colour {0, 1, 0, 1};
+    });
+    auto back = zt::test::makePicture(2, 1, [](int, int) { return Colour {1, 1, 1, 1}; });
+    auto filter = std::make_shared<zt::GLImageChromaKeyBlendFilter>();
+    filter->setColorToReplaceRed(0, 0, 1);
+    auto result = zt::test::renderTwoInputs(filter, *camera, *back);
+    EXPECT_EQ(plat::test::pixelAt(*result, 0, 0), (plat::test::Rgba {255, 255, 255, 255}));
+    EXPECT_EQ(plat::test::pixelAt(*result, 1, 0), (plat::test::Rgba {0, 255, 0, 255}));
+}
+
+}  // namespace

@@ -1,0 +1,112 @@
+#include <GLES2/gl2.h>
+#include <gtest/gtest.h>
+
+#include "glimage/GLImageContext.h"
+#include "glimage/GLImageFilter.h"
+#include "glimage/GLProgram.h"
+#include "platform/foundation/DispatchQueue.h"
+
+namespace {
+
+using zt::GLImageContext;
+
+TEST(GLImageContext, FitsSizesIntoTheLargestTexture)
+{
+    using zt::detail::sizeThatFitsWithinTexture;
+    EXPECT_EQ(sizeThatFitsWithinTexture({1000, 500}, 2048), (plat::Size {1000, 500}));
+    EXPECT_EQ(sizeThatFitsWithinTexture({4096, 1024}, 2048), (plat::Size {2048, 512}));
+    EXPECT_EQ(sizeThatFitsWithinTexture({1024, 4096}, 2048), (plat::Size {512, 2048}));
+    EXPECT_EQ(sizeThatFitsWithinTexture({2048, 100}, 2048), (plat::Size {2048, 100}));
+    EXPECT_EQ(sizeThatFitsWithinTexture({3000, 3000}, 2048), (plat::Size {2048, 2048}));
+    EXPECT_EQ(sizeThatFitsWithinTexture({5000, 3000}, 4096), (plat::Size {4096, 2457.6}));
+}
+
+TEST(GLImageContext, AsksTheDeviceItsLimitsOnce)
+{
+    EXPECT_GE(GLImageContext::maximumTextureSizeForThisDevice(), 2048);
+    EXPECT_GE(GLImageContext::maximumTextureUnitsForThisDevice(), 8);
+    EXPECT_GE(GLImageContext::maximumVaryingVectorsForThisDevice(), 8);
+    EXPECT_TRUE(GLImageContext::deviceSupportsOpenGLESExtension("GL_EXT_texture_format_BGRA8888"));
+    EXPECT_FALSE(GLImageContext::deviceSupportsOpenGLESExtension("GL_EXT_texture"));
+    EXPECT_NE(GLImageContext::contextKey(), nullptr);
+}
+
+TEST(GLImageContext, RunsABlockInlineWhenAlreadyOnTheContextQueue)
+{
+    std::vector<int> order;
+    zt::runSynchronouslyOnContextQueue([&] {
+        EXPECT_TRUE(GLImageContext::sharedContextQueue().isCurrent());
+        zt::runSynchronouslyOnContextQueue([&] { order.push_back(1); });
+        zt::runAsynchronouslyOnContextQueue([&] { order.push_back(2); });
+        order.push_back(3);
+    });
+    EXPECT_EQ(order, (std::vector<int> {1, 2, 3}));
+    EXPECT_FALSE(GLImageContext::sharedContextQueue().isCurrent());
+}
+
+TEST(GLImageContext, SharesOneProgramBetweenFiltersOfTheSameSources)
+{
+    const std::string fragment
+        = "varying highp vec2 textureCoordinate;\nuniform sampler2D inputImageTexture;\n"
+          "void main() { gl_FragColor = texture2D(inputImageTexture, textureCoordinate).bgra; }\n";
+    std::shared_ptr<zt::GLProgram> first, second;
+    zt::runSynchronouslyOnContextQueue([&] {
+        first = GLImageContext::sharedImageProcessingContext().programForVertexShaderString(
+            zt::kGLImageVertexShaderString, fragment);
+    });
+    EXPECT_FALSE(first->initialized());
+    auto filterA = std::make_shared<zt::GLImageFilter>(fragment);
+    EXPECT_TRUE(first->initialized());
+    auto filterB = std::make_shared<zt::GLImageFilter>(fragment);
+    zt::runSynchronouslyOnContextQueue([&] {
+        second = GLImageContext::sharedImageProcessingContext().programForVertexShaderString(
+            zt::kGLImageVertexShaderString, fragment);
+    });
+    EXPECT_EQ(first, second);
+}
+
+TEST(GLProgram, KeepsOneLocationPerAttribute)
+{
+    zt::runSynchronouslyOnContextQueue([] {
+        zt::GLProgram program(zt::kGLImageVertexShaderString, zt::kGLImagePassthroughFragmentShaderString);
+        program.addAttribute("position");
+        program.addAttribute("position");
+        program.addAttribute("inputTextureCoordinate");
+        EXPECT_EQ(program.attributeIndex("position"), 0);
+        EXPECT_EQ(program.attributeIndex("inputTextureCoordinate"), 1);
+        EXPECT_EQ(program.attributeIndex("missing"), plat::kNotFound);
+        ASSERT_TRUE(program.link());
+        EXPECT_TRUE(program.initialized());
+        GLint location = -1;
+        location = glGetAttribLocation(program.program(), "inputTextureCoordinate");
+        EXPECT_EQ(location, 1);
+        EXPECT_GE(program.uniformIndex("inputImageTexture"), 0);
+        EXPECT_EQ(program.uniformIndex("missing"), -1);
+        // The shaders are gone after linking: no logs to read.
+        EXPECT_FALSE(program.vertexShaderLog());
+    });
+}
+
+TEST(GLProgram, ReportsABrokenShaderThroughItsLogAndAFailedLink)
+{
+    zt::runSynchronouslyOnContextQueue([] {
+        zt::GLProgram program(zt::kGLImageVertexShaderString, "void main() { gl_FragColor = undefinedThing; }");
+        EXPECT_FALSE(program.link());
+        EXPECT_FALSE(program.initialized());
+        auto log = program.fragmentShaderLog();
+        ASSERT_TRUE(log);
+        EXPECT_NE(log->find("undefinedThing"), std::string::npos);
+    });
+}
+
+TEST(GLProgram, AnEmptyInfoLogIsNone)
+{
+    zt::runSynchronouslyOnContextQueue([] {
+        zt::GLProgram program(zt::kGLImageVertexShaderString, zt::kGLImagePassthroughFragmentShaderString);
+        GLuint shader = glCreateShader(GL_VERTEX_SHADER);
+        EXPECT_FALSE(zt::GLProgram::logForOpenGLObject(shader, glGetShaderiv, glGetShaderInfoLog));
+        glDeleteShader(shader);
+    });
+}
+
+}  // namespace

@@ -1,0 +1,171 @@
+#include <GLES2/gl2.h>
+#include <GLES2/gl2ext.h>
+#include <gtest/gtest.h>
+
+#include "platform/gl/GLContext.h"
+#include "platform/gl/GLTextureCache.h"
+#include "platform/gl/PixelBuffer.h"
+
+namespace {
+
+using plat::GLContext;
+using plat::GLTextureCache;
+using plat::PixelBuffer;
+using plat::PixelBufferLock;
+
+class GLTextureCacheTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        auto made = GLContext::create(plat::GLRenderingAPI::OpenGLES2);
+        ASSERT_TRUE(made.ok()) << made.error().description();
+        context = made.value();
+        ASSERT_TRUE(GLContext::setCurrentContext(context));
+        auto cacheMade = GLTextureCache::create(context);
+        ASSERT_TRUE(cacheMade.ok());
+        cache = cacheMade.value();
+    }
+    void TearDown() override
+    {
+        cache.reset();
+        GLContext::setCurrentContext(nullptr);
+    }
+
+    std::shared_ptr<PixelBuffer> makeBuffer(int width, int height)
+    {
+        auto buffer = PixelBuffer::create(width, height, plat::kPixelFormatType_32BGRA);
+        EXPECT_TRUE(buffer.ok());
+        return buffer.value();
+    }
+
+    // Reads texture through a framebuffer of its own, as RGBA.
+    std::vector<uint8_t> readTexture(GLuint texture, int width, int height)
+    {
+        GLuint framebuffer = 0;
+        glGenFramebuffers(1, &framebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+        std::vector<uint8_t> pixels(size_t(width * height * 4));
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &framebuffer);
+        return pixels;
+    }
+
+    std::shared_ptr<GLContext> context;
+    std::shared_ptr<GLTextureCache> cache;
+};
+
+TEST(PixelBuffer, RefusesOtherFormatsAndEmptyOrHugeSizes)
+{
+    auto yuv = PixelBuffer::create(4, 4, 0x34323076);  // '420v'
+    ASSERT_FALSE(yuv.ok());
+    EXPECT_EQ(yuv.error().code(), plat::kCVReturnInvalidPixelFormat);
+    for (auto [w, h] : {std::pair {0, 4}, {4, -1}, {40000, 2}, {10000, 10000}}) {
+        auto buffer = PixelBuffer::create(w, h, plat::kPixelFormatType_32BGRA);
+        ASSERT_FALSE(buffer.ok()) << w << " x " << h;
+        EXPECT_EQ(buffer.error().code(), plat::kCVReturnInvalidSize);
+    }
+}
+
+TEST(PixelBuffer, GivesItsPixelsOnlyWhileLocked)
+{
+    auto buffer = PixelBuffer::create(3, 2, plat::kPixelFormatType_32BGRA).value();
+    EXPECT_EQ(buffer->bytesPerRow(), 12u);
+    EXPECT_EQ(buffer->baseAddress(), nullptr);
+    buffer->lockBaseAddress(PixelBufferLock::ReadOnly);
+    buffer->lockBaseAddress(PixelBufferLock::ReadOnly);
+    buffer->unlockBaseAddress(PixelBufferLock::ReadOnly);
+    ASSERT_NE(buffer->baseAddress(), nullptr);
+    EXPECT_EQ(buffer->baseAddress()[23], 0);
+    buffer->unlockBaseAddress(PixelBufferLock::ReadOnly);
+    EXPECT_EQ(buffer->baseAddress(), nullptr);
+}
+
+TEST_F(GLTextureCacheTest, FillsTheTextureFromTheBuffersMemory)
+{
+    auto buffer = makeBuffer(2, 1);
+    buffer->lockBaseAddress(PixelBufferLock::ReadWrite);
+    const uint8_t bgra[] = {10, 20, 30, 255, 200, 100, 50, 255};
+    std::copy(std::begin(bgra), std::end(bgra), buffer->baseAddress());
+    buffer->unlockBaseAddress(PixelBufferLock::ReadWrite);
+
+    auto texture
+        = cache->createTextureFromImage(buffer, GL_TEXTURE_2D, GL_RGBA, 2, 1, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0);
+    ASSERT_TRUE(texture.ok()) << texture.error().description();
+    auto rgba = readTexture(texture.value()->name(), 2, 1);
+    EXPECT_EQ(rgba, (std::vector<uint8_t> {30, 20, 10, 255, 50, 100, 200, 255}));
+}
+
+TEST_F(GLTextureCacheTest, LockingCopiesWhatGLDrewIntoMemory)
+{
+    auto buffer = makeBuffer(4, 4);
+    auto texture
+        = cache->createTextureFromImage(buffer, GL_TEXTURE_2D, GL_RGBA, 4, 4, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0);
+    ASSERT_TRUE(texture.ok());
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture.value()->name(), 0);
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glFinish();
+
+    buffer->lockBaseAddress(PixelBufferLock::ReadOnly);
+    const uint8_t* pixel = buffer->baseAddress() + 5 * 4;
+    EXPECT_EQ((std::array {pixel[0], pixel[1], pixel[2], pixel[3]}), (std::array<uint8_t, 4> {0, 0, 255, 255}));
+    buffer->unlockBaseAddress(PixelBufferLock::ReadOnly);
+    GLint bound = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+    EXPECT_EQ(GLuint(bound), framebuffer);
+    glDeleteFramebuffers(1, &framebuffer);
+}
+
+TEST_F(GLTextureCacheTest, UnlockingAfterWritingCopiesMemoryIntoTheTexture)
+{
+    auto buffer = makeBuffer(1, 1);
+    auto texture
+        = cache->createTextureFromImage(buffer, GL_TEXTURE_2D, GL_RGBA, 1, 1, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0);
+    ASSERT_TRUE(texture.ok());
+    buffer->lockBaseAddress(PixelBufferLock::ReadWrite);
+    const uint8_t bgra[] = {0, 255, 0, 255};
+    std::copy(std::begin(bgra), std::end(bgra), buffer->baseAddress());
+    buffer->unlockBaseAddress(PixelBufferLock::ReadWrite);
+    EXPECT_EQ(readTexture(texture.value()->name(), 1, 1), (std::vector<uint8_t> {0, 255, 0, 255}));
+}
+
+TEST_F(GLTextureCacheTest, RefusesWhereItsContextIsNotCurrentOrTheSizeDiffers)
+{
+    auto buffer = makeBuffer(2, 2);
+    auto wrongSize
+        = cache->createTextureFromImage(buffer, GL_TEXTURE_2D, GL_RGBA, 4, 2, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0);
+    ASSERT_FALSE(wrongSize.ok());
+    EXPECT_EQ(wrongSize.error().code(), plat::kCVReturnInvalidSize);
+    ASSERT_TRUE(GLContext::setCurrentContext(nullptr));
+    auto offThread
+        = cache->createTextureFromImage(buffer, GL_TEXTURE_2D, GL_RGBA, 2, 2, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0);
+    ASSERT_FALSE(offThread.ok());
+    EXPECT_EQ(offThread.error().code(), plat::kCVReturnInvalidArgument);
+}
+
+TEST_F(GLTextureCacheTest, AReleasedTextureIsDeletedAtOnceWhereTheContextIsCurrentElseAtTheNextFlush)
+{
+    auto buffer = makeBuffer(2, 2);
+    auto first = cache->createTextureFromImage(buffer, GL_TEXTURE_2D, GL_RGBA, 2, 2, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0);
+    ASSERT_TRUE(first.ok());
+    GLuint firstName = first.value()->name();
+    first = plat::Error("test", 0, "released");
+    EXPECT_EQ(glIsTexture(firstName), GL_FALSE);
+
+    auto second = cache->createTextureFromImage(buffer, GL_TEXTURE_2D, GL_RGBA, 2, 2, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0);
+    ASSERT_TRUE(second.ok());
+    GLuint secondName = second.value()->name();
+    ASSERT_TRUE(GLContext::setCurrentContext(nullptr));
+    second = plat::Error("test", 0, "released off the GL thread");
+    ASSERT_TRUE(GLContext::setCurrentContext(context));
+    EXPECT_EQ(glIsTexture(secondName), GL_TRUE);
+    cache->flush();
+    EXPECT_EQ(glIsTexture(secondName), GL_FALSE);
+}
+
+}  // namespace

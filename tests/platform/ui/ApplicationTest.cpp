@@ -1,0 +1,161 @@
+#include "platform/ui/Application.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/ApplicationDelegate.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/testing/UIScope.h"
+#include "support/ManualClockScope.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+class Delegate : public plat::ApplicationDelegate {
+public:
+    explicit Delegate(Log& log)
+        : _log(log)
+    {
+    }
+    bool applicationDidFinishLaunchingWithOptions(plat::Application&, const plat::Dictionary& options) override
+    {
+        auto url = options.get(plat::ApplicationLaunchOptionsURLKey);
+        _log.push_back(std::string("launch ") + (url.asString() ? *url.asString() : "-"));
+        return true;
+    }
+    void applicationDidBecomeActive(plat::Application&) override { _log.push_back("active"); }
+    void applicationWillResignActive(plat::Application&) override { _log.push_back("resign"); }
+    void applicationDidEnterBackground(plat::Application&) override { _log.push_back("background"); }
+    void applicationWillEnterForeground(plat::Application&) override { _log.push_back("foreground"); }
+    void applicationWillTerminate(plat::Application&) override { _log.push_back("terminate"); }
+    void applicationDidReceiveMemoryWarning(plat::Application&) override { _log.push_back("memory"); }
+    bool applicationOpenURLSourceApplicationAnnotation(
+        plat::Application&, const plat::URL& url, const std::string& source, const plat::Value&) override
+    {
+        _log.push_back("open " + url.absoluteString() + " from " + source);
+        return url.pathExtension() == "zantropemobile";
+    }
+
+private:
+    Log& _log;
+};
+
+class ApplicationLifecycle : public ::testing::Test {
+protected:
+    ApplicationLifecycle()
+    {
+        app.setDelegate(std::make_shared<Delegate>(log));
+        for (const char* name : {plat::ApplicationDidBecomeActiveNotification,
+                 plat::ApplicationWillResignActiveNotification, plat::ApplicationDidEnterBackgroundNotification,
+                 plat::ApplicationWillEnterForegroundNotification, plat::ApplicationWillTerminateNotification}) {
+            tokens.push_back(plat::NotificationCenter::defaultCenter().addObserver(
+                name, nullptr, [this](const plat::Notification& n) { log.push_back(n.name); }));
+        }
+    }
+
+    plat::test::ManualClockScope clock;
+    plat::test::UIScope ui;
+    plat::Application& app = plat::Application::sharedApplication();
+    Log log;
+    std::vector<plat::ObserverToken> tokens;
+};
+
+}  // namespace
+
+TEST_F(ApplicationLifecycle, LaunchThenBecomeActive)
+{
+    plat::Dictionary options;
+    options.set(plat::ApplicationLaunchOptionsURLKey, "file:///tmp/a.zantropemobile");
+    EXPECT_TRUE(app.launch(options));
+    EXPECT_EQ(
+        log, (Log {"launch file:///tmp/a.zantropemobile", "active", plat::ApplicationDidBecomeActiveNotification}));
+    EXPECT_EQ(app.applicationState(), plat::ApplicationState::Active);
+}
+
+TEST_F(ApplicationLifecycle, BackgroundAndForegroundInThePlatformsOrder)
+{
+    app.launch({});
+    log.clear();
+    app.enterBackground();
+    app.enterBackground();
+    app.enterForeground();
+    EXPECT_EQ(log,
+        (Log {"resign", plat::ApplicationWillResignActiveNotification, "background",
+            plat::ApplicationDidEnterBackgroundNotification, "foreground",
+            plat::ApplicationWillEnterForegroundNotification, "active", plat::ApplicationDidBecomeActiveNotification}));
+}
+
+TEST_F(ApplicationLifecycle, TerminateResignsFirst)
+{
+    app.launch({});
+    log.clear();
+    app.terminate();
+    EXPECT_EQ(log,
+        (Log {"resign", plat::ApplicationWillResignActiveNotification, "terminate",
+            plat::ApplicationWillTerminateNotification}));
+}
+
+TEST_F(ApplicationLifecycle, URLsFromOtherAppsGoToTheDelegate)
+{
+    auto archive = plat::URL::URLWithString("file:///inbox/My%20Movie.zantropemobile");
+    ASSERT_TRUE(archive);
+    EXPECT_TRUE(app.openURLFromApplication(*archive, "com.example.mail", {}));
+    auto other = plat::URL::URLWithString("https://example.com/");
+    EXPECT_FALSE(app.openURLFromApplication(*other, "", {}));
+    EXPECT_EQ(log.front(), "open file:///inbox/My%20Movie.zantropemobile from com.example.mail");
+}
+
+TEST_F(ApplicationLifecycle, URLsTheAppOpensAreRecorded)
+{
+    auto settings = plat::URL::URLWithString(plat::ApplicationOpenSettingsURLString);
+    ASSERT_TRUE(settings);
+    EXPECT_TRUE(app.openURL(*settings));
+    EXPECT_EQ(app.openedURLs(), (std::vector<std::string> {"app-settings:"}));
+}
+
+TEST_F(ApplicationLifecycle, StatusBarTakesTheTopOfTheScreenWhileShown)
+{
+    EXPECT_EQ(app.statusBarFrame(), plat::makeRect(0, 0, 568, 20));
+    EXPECT_EQ(plat::Screen::mainScreen().applicationFrame(), plat::makeRect(0, 20, 568, 300));
+    app.setStatusBarHidden(true);
+    EXPECT_EQ(app.statusBarFrame(), plat::Rect {});
+    EXPECT_EQ(plat::Screen::mainScreen().applicationFrame(), plat::makeRect(0, 0, 568, 320));
+}
+
+TEST_F(ApplicationLifecycle, KeyWindowIsTheLastMadeKey)
+{
+    auto first = std::make_shared<plat::Window>();
+    auto second = std::make_shared<plat::Window>();
+    first->makeKeyAndVisible();
+    second->makeKeyAndVisible();
+    EXPECT_TRUE(second->isKeyWindow());
+    EXPECT_FALSE(first->isKeyWindow());
+    EXPECT_EQ(app.windows().size(), 2u);
+    second->setHidden(true);
+    EXPECT_EQ(app.windows(), (std::vector<std::shared_ptr<plat::Window>> {first}));
+}
+
+TEST(Device, IdiomDecidesScreenAndModel)
+{
+    plat::test::UIScope tablet(plat::UserInterfaceIdiom::Pad);
+    EXPECT_EQ(plat::Screen::mainScreen().bounds(), plat::makeRect(0, 0, 1024, 768));
+    EXPECT_EQ(plat::Screen::mainScreen().scale(), 2);
+    EXPECT_EQ(plat::Device::currentDevice().model(), "iPad");
+    EXPECT_EQ(plat::Device::currentDevice().systemVersion(), "8.0");
+}
+
+TEST(Device, VersionsCompareNumerically)
+{
+    EXPECT_LT(plat::Device::compareVersions("8.0", "8.1"), 0);
+    EXPECT_LT(plat::Device::compareVersions("8.9", "10.0"), 0);
+    EXPECT_EQ(plat::Device::compareVersions("8", "8.0.0"), 0);
+    EXPECT_GT(plat::Device::compareVersions("8.0.1", "8.0"), 0);
+    EXPECT_TRUE(plat::Device(plat::UserInterfaceIdiom::Phone, "8.0").systemVersionIsAtLeast("8.0"));
+    EXPECT_FALSE(plat::Device(plat::UserInterfaceIdiom::Phone, "7.1").systemVersionIsAtLeast("8.0"));
+    EXPECT_EQ(plat::Device::compareVersions("99999999999999999999", "1"), 1) << "huge parts do not overflow";
+}

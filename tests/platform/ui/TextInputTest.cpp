@@ -1,0 +1,169 @@
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/Keyboard.h"
+#include "platform/ui/TextField.h"
+#include "platform/ui/TextView.h"
+#include "platform/ui/TouchSynthesizer.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/testing/UIScope.h"
+#include "support/ManualClockScope.h"
+
+namespace {
+
+class FieldDelegate : public plat::TextFieldDelegate {
+public:
+    bool allowBegin = true;
+    bool allowEnd = true;
+    bool allowReturn = false;
+    std::optional<std::string> refuseText;
+    std::vector<std::string> log;
+    std::vector<plat::Range> ranges;
+
+    bool textFieldShouldBeginEditing(plat::TextField&) override { return allowBegin; }
+    void textFieldDidBeginEditing(plat::TextField&) override { log.push_back("began"); }
+    bool textFieldShouldEndEditing(plat::TextField&) override { return allowEnd; }
+    void textFieldDidEndEditing(plat::TextField& field) override { log.push_back("ended " + field.text()); }
+    bool textFieldShouldChangeCharactersInRangeReplacementString(
+        plat::TextField&, plat::Range range, const std::string& text) override
+    {
+        ranges.push_back(range);
+        return text != refuseText;
+    }
+    bool textFieldShouldReturn(plat::TextField& field) override
+    {
+        log.push_back("return");
+        if (!allowReturn)
+            field.resignFirstResponder();
+        return allowReturn;
+    }
+};
+
+class TextInput : public ::testing::Test {
+protected:
+    TextInput()
+    {
+        window->makeKeyAndVisible();
+        field->setDelegate(delegate);
+        window->addSubview(field);
+        for (const char* name :
+            {plat::KeyboardWillShowNotification, plat::KeyboardDidShowNotification, plat::KeyboardWillHideNotification,
+                plat::KeyboardDidHideNotification, plat::TextFieldTextDidChangeNotification}) {
+            tokens.push_back(plat::NotificationCenter::defaultCenter().addObserver(
+                name, nullptr, [this](const plat::Notification& n) { notes.push_back(n.name); }));
+        }
+    }
+
+    plat::test::ManualClockScope clock;
+    plat::test::UIScope ui;
+    std::shared_ptr<plat::Window> window = std::make_shared<plat::Window>(plat::makeRect(0, 0, 568, 320));
+    std::shared_ptr<plat::TextField> field = std::make_shared<plat::TextField>(plat::makeRect(10, 10, 200, 30));
+    std::shared_ptr<FieldDelegate> delegate = std::make_shared<FieldDelegate>();
+    std::vector<plat::ObserverToken> tokens;
+    std::vector<std::string> notes;
+};
+
+}  // namespace
+
+TEST_F(TextInput, TapStartsEditingAndTheKeyboardShows)
+{
+    plat::TouchSynthesizer touches(window);
+    auto t = touches.touchDown({50, 20});
+    touches.liftTouch(t);
+    EXPECT_TRUE(field->isEditing());
+    EXPECT_TRUE(field->isFirstResponder());
+    EXPECT_EQ(delegate->log, (std::vector<std::string> {"began"}));
+    EXPECT_EQ(notes, (std::vector<std::string> {plat::KeyboardWillShowNotification}));
+    clock.advance(plat::Keyboard::kAnimationSeconds);
+    EXPECT_EQ(notes.back(), plat::KeyboardDidShowNotification);
+    EXPECT_EQ(plat::Keyboard::shared().frame(), plat::makeRect(0, 320 - 162, 568, 162));
+}
+
+TEST_F(TextInput, TypingAsksTheDelegateWithUtf16Ranges)
+{
+    field->becomeFirstResponder();
+    ASSERT_TRUE(plat::Keyboard::shared().typeText("é🙂a"));
+    EXPECT_EQ(field->text(), "é🙂a");
+    // é is one unit, the emoji two.
+    EXPECT_EQ(delegate->ranges, (std::vector<plat::Range> {{0, 0}, {1, 0}, {3, 0}}));
+    plat::Keyboard::shared().typeText("\b\b");
+    EXPECT_EQ(field->text(), "é");
+    EXPECT_EQ(delegate->ranges.back(), (plat::Range {1, 2})) << "a backspace takes a whole character";
+    EXPECT_EQ(std::count(notes.begin(), notes.end(), plat::TextFieldTextDidChangeNotification), 5);
+}
+
+TEST_F(TextInput, DelegateCanRefuseAChange)
+{
+    field->becomeFirstResponder();
+    delegate->refuseText = "x";
+    plat::Keyboard::shared().typeText("axb");
+    EXPECT_EQ(field->text(), "ab");
+}
+
+TEST_F(TextInput, ReturnAsksTheDelegateWhichEndsEditing)
+{
+    field->becomeFirstResponder();
+    plat::Keyboard::shared().typeText("Movie\n");
+    EXPECT_EQ(delegate->log, (std::vector<std::string> {"began", "return", "ended Movie"}));
+    EXPECT_FALSE(field->isEditing());
+    clock.advance(0);
+    EXPECT_EQ(notes.back(), plat::KeyboardWillHideNotification);
+    clock.advance(plat::Keyboard::kAnimationSeconds);
+    EXPECT_EQ(notes.back(), plat::KeyboardDidHideNotification);
+}
+
+TEST_F(TextInput, RefusingToEndKeepsTheFieldEditing)
+{
+    field->becomeFirstResponder();
+    delegate->allowEnd = false;
+    EXPECT_FALSE(field->resignFirstResponder());
+    EXPECT_TRUE(field->isEditing());
+    EXPECT_FALSE(window->endEditing(false));
+    EXPECT_TRUE(window->endEditing(true));
+    EXPECT_FALSE(field->isFirstResponder());
+}
+
+TEST_F(TextInput, MovingToAnotherFieldKeepsTheKeyboardUp)
+{
+    auto other = std::make_shared<plat::TextField>(plat::makeRect(10, 50, 200, 30));
+    window->addSubview(other);
+    field->becomeFirstResponder();
+    clock.advance(1);
+    notes.clear();
+    other->becomeFirstResponder();
+    clock.advance(1);
+    EXPECT_TRUE(notes.empty());
+    EXPECT_TRUE(plat::Keyboard::shared().isShown());
+    EXPECT_FALSE(field->isEditing());
+    EXPECT_TRUE(other->isEditing());
+}
+
+TEST_F(TextInput, FieldOutsideAWindowCannotEdit)
+{
+    auto loose = std::make_shared<plat::TextField>();
+    EXPECT_FALSE(loose->becomeFirstResponder());
+    EXPECT_FALSE(plat::Keyboard::shared().typeText("a"));
+}
+
+TEST_F(TextInput, TextViewTakesLineBreaksAsText)
+{
+    class ViewDelegate : public plat::TextViewDelegate {
+    public:
+        int changes = 0;
+        void textViewDidChange(plat::TextView&) override { ++changes; }
+    };
+    auto textView = std::make_shared<plat::TextView>(plat::makeRect(10, 100, 300, 100));
+    auto viewDelegate = std::make_shared<ViewDelegate>();
+    textView->setDelegate(viewDelegate);
+    window->addSubview(textView);
+    ASSERT_TRUE(textView->becomeFirstResponder());
+    plat::Keyboard::shared().typeText("Hello\nworld");
+    EXPECT_EQ(textView->text(), "Hello\nworld");
+    EXPECT_EQ(viewDelegate->changes, 11);
+    textView->setEditable(false);
+    EXPECT_FALSE(textView->isFirstResponder());
+}

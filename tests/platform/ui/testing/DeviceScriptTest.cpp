@@ -1,0 +1,154 @@
+#include "platform/ui/testing/DeviceScript.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/ApplicationDelegate.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/testing/UIDriver.h"
+#include "platform/ui/testing/UIScope.h"
+#include "support/ManualClockScope.h"
+#include "support/TemporarySandbox.h"
+
+namespace {
+
+class Target : public plat::Object {
+public:
+    void pressed() { ++presses; }
+    int presses = 0;
+};
+
+class Delegate : public plat::ApplicationDelegate {
+public:
+    std::vector<std::string> events;
+    void applicationDidEnterBackground(plat::Application&) override { events.push_back("background"); }
+    void applicationWillEnterForeground(plat::Application&) override { events.push_back("foreground"); }
+    void applicationWillTerminate(plat::Application&) override { events.push_back("terminate"); }
+    bool applicationOpenURLSourceApplicationAnnotation(
+        plat::Application&, const plat::URL& url, const std::string&, const plat::Value&) override
+    {
+        events.push_back("open " + url.absoluteString());
+        return true;
+    }
+};
+
+class Scripts : public ::testing::Test {
+protected:
+    Scripts()
+    {
+        app.setDelegate(delegate);
+        auto button = plat::Button::buttonWithType(plat::ButtonType::System);
+        button->setTitle("Add frame", plat::ControlStateNormal);
+        button->setFrame(plat::makeRect(100, 100, 120, 44));
+        button->addTarget(target.get(), &Target::pressed, plat::ControlEventTouchUpInside);
+        window->addSubview(button);
+        window->makeKeyAndVisible();
+    }
+
+    plat::Result<void> run(const std::string& text)
+    {
+        auto script = plat::test::DeviceScript::parse(text);
+        if (!script.ok())
+            return script.error();
+        plat::test::UIDriver driver;
+        return script.value().run(driver);
+    }
+
+    plat::test::ManualClockScope clock;
+    plat::test::UIScope ui;
+    plat::test::TemporaryFolder folder;
+    plat::Application& app = plat::Application::sharedApplication();
+    std::shared_ptr<Delegate> delegate = std::make_shared<Delegate>();
+    std::shared_ptr<Target> target = std::make_shared<Target>();
+    std::shared_ptr<plat::Window> window = std::make_shared<plat::Window>();
+};
+
+}  // namespace
+
+TEST_F(Scripts, RunsItsCommandsInOrder)
+{
+    std::string shot = folder.path("screen.png");
+    auto ran = run("# adds two frames\n"
+                   "tap Add frame\n"
+                   "\n"
+                   "tapat 160 122\n"
+                   "drag 10 10 200 10\n"
+                   "wait 2.5\n"
+                   "background\n"
+                   "foreground\n"
+                   "openurl file:///inbox/a.zantropemobile\n"
+                   "screenshot "
+        + shot + "\nquit\ntap Add frame\n");
+    ASSERT_TRUE(ran.ok()) << ran.error().localizedDescription();
+    EXPECT_EQ(target->presses, 2) << "the line after quit does not run";
+    EXPECT_EQ(delegate->events,
+        (std::vector<std::string> {"background", "foreground", "open file:///inbox/a.zantropemobile", "terminate"}));
+    auto picture = plat::Image::imageWithContentsOfFile(shot);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->bitmap()->width(), 1136);
+}
+
+TEST_F(Scripts, SyntaxErrorsNameTheLine)
+{
+    auto unknown = plat::test::DeviceScript::parse("wait 1\njump 3\n");
+    ASSERT_FALSE(unknown.ok());
+    EXPECT_EQ(unknown.error().code(), plat::test::DeviceScript::kSyntax);
+    EXPECT_EQ(unknown.error().localizedDescription(), "line 2: unknown command \"jump\"");
+    EXPECT_FALSE(plat::test::DeviceScript::parse("tapat 1").ok());
+    EXPECT_FALSE(plat::test::DeviceScript::parse("tapat 1 two").ok());
+    EXPECT_FALSE(plat::test::DeviceScript::parse("wait -1").ok());
+    EXPECT_FALSE(plat::test::DeviceScript::parse("wait nan").ok());
+    EXPECT_FALSE(plat::test::DeviceScript::parse("openurl not a url").ok());
+    EXPECT_FALSE(plat::test::DeviceScript::parse("quit now").ok());
+}
+
+TEST_F(Scripts, ACommandThatFindsNothingStopsTheRun)
+{
+    auto ran = run("tap Delete\ntap Add frame\n");
+    ASSERT_FALSE(ran.ok());
+    EXPECT_EQ(ran.error().code(), plat::test::DeviceScript::kFailed);
+    EXPECT_EQ(ran.error().localizedDescription(), "line 1 (tap): no view on screen shows \"Delete\"");
+    EXPECT_EQ(target->presses, 0);
+}
+
+TEST_F(Scripts, UnreadableFileIsAnError)
+{
+    auto missing = plat::test::DeviceScript::load(folder.path("none.txt"));
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error().code(), plat::test::DeviceScript::kUnreadable);
+}
+
+TEST(AppBinary, ScriptedRunIsHeadlessAndWritesTheScreenshot)
+{
+    plat::test::TemporaryFolder folder;
+    std::string script = folder.path("run.txt");
+    std::string shot = folder.path("shot.png");
+    std::ofstream(script) << "wait 0.1\nscreenshot " << shot << "\nquit\n";
+    std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY ") + ZT_APP_BINARY + " --device "
+        + folder.path("device") + " --idiom tablet --script " + script + " 2>/dev/null";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    auto picture = plat::Image::imageWithContentsOfFile(shot);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->bitmap()->width(), 2048);
+    EXPECT_EQ(picture->bitmap()->height(), 1536);
+}
+
+TEST(AppBinary, BrokenScriptFailsBeforeLaunch)
+{
+    plat::test::TemporaryFolder folder;
+    std::string script = folder.path("run.txt");
+    std::ofstream(script) << "fly away\n";
+    std::string command
+        = std::string(ZT_APP_BINARY) + " --device " + folder.path("device") + " --script " + script + " 2>/dev/null";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+}
