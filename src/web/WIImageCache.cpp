@@ -16,16 +16,13 @@
 #include "platform/foundation/Sandbox.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageRepresentation.h"
+#include "platform/ui/Application.h"
 #include "web/ImageForceDecode.h"
 #include "web/WIImageScale.h"
 
 namespace zt {
 
 namespace {
-
-constexpr const char* kMemoryWarningNotification = "UIApplicationDidReceiveMemoryWarningNotification";
-constexpr const char* kWillTerminateNotification = "UIApplicationWillTerminateNotification";
-constexpr const char* kDidEnterBackgroundNotification = "UIApplicationDidEnterBackgroundNotification";
 
 std::atomic<int64_t> maxCacheAgeSeconds = WIImageCache::kDefaultMaxCacheAgeSeconds;
 
@@ -123,13 +120,14 @@ void WIImageCache::observeApplication()
         if (auto self = weakSelf.lock())
             self->clearMemory();
     };
-    center.addObserver(this, kMemoryWarningNotification, nullptr, clearMemory);
-    center.addObserver(this, kWillTerminateNotification, nullptr, [weakSelf = weak_from_this()](const auto&) {
-        if (auto self = weakSelf.lock())
-            self->cleanDisk();
-    });
-    // Every device we stand in for multitasks.
-    center.addObserver(this, kDidEnterBackgroundNotification, nullptr, clearMemory);
+    center.addObserver(this, plat::ApplicationDidReceiveMemoryWarningNotification, nullptr, clearMemory);
+    center.addObserver(
+        this, plat::ApplicationWillTerminateNotification, nullptr, [weakSelf = weak_from_this()](const auto&) {
+            if (auto self = weakSelf.lock())
+                self->cleanDisk();
+        });
+    // Every device we stand in for multitasks (the platform's devices since iOS 4 do).
+    center.addObserver(this, plat::ApplicationDidEnterBackgroundNotification, nullptr, clearMemory);
 }
 
 void WIImageCache::rememberImage(const std::shared_ptr<plat::Image>& image, const std::string& key)

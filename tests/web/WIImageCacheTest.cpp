@@ -8,6 +8,7 @@
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
+#include "platform/ui/Application.h"
 #include "support/FailingWrites.h"
 #include "web/ImageForceDecode.h"
 #include "web/WIImageScale.h"
@@ -278,20 +279,20 @@ TEST_F(ImageCache, TheApplicationsMemoryWarningAndBackgroundingEmptyTheMemory)
 {
     auto& center = plat::NotificationCenter::defaultCenter();
     cache->storeImage(picture, std::string("a"), /*toDisk=*/false);
-    center.post("UIApplicationDidReceiveMemoryWarningNotification");
+    center.post(plat::ApplicationDidReceiveMemoryWarningNotification);
     EXPECT_EQ(cache->imageFromKey(std::string("a"), /*fromDisk=*/false), nullptr);
     cache->storeImage(picture, std::string("a"), /*toDisk=*/false);
-    center.post("UIApplicationDidEnterBackgroundNotification");
+    center.post(plat::ApplicationDidEnterBackgroundNotification);
     EXPECT_EQ(cache->imageFromKey(std::string("a"), /*fromDisk=*/false), nullptr);
 
     ASSERT_TRUE(plat::writeFileAtomically(fileOf("old"), std::string_view("x")).ok());
     setModificationTime(fileOf("old"), 1000);
-    center.post("UIApplicationWillTerminateNotification");
+    center.post(plat::ApplicationWillTerminateNotification);
     EXPECT_FALSE(plat::fileExists(fileOf("old")));
 
     // A cache that is gone hears nothing more.
     cache.reset();
-    center.post("UIApplicationDidReceiveMemoryWarningNotification");
+    center.post(plat::ApplicationDidReceiveMemoryWarningNotification);
 }
 
 TEST(WebImageScale, TheKeysEndSaysWhetherThePictureIsDoubleScale)
