@@ -1,7 +1,5 @@
 #include "web/WebImageViewLoader.h"
 
-#include "platform/foundation/DispatchQueue.h"
-
 namespace zt::detail {
 
 void cancelLoads(const std::shared_ptr<WebImageViewLoader>& loader)
