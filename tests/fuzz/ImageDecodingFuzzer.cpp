@@ -1,21 +1,40 @@
-// Picture files are outside input: decoding any bytes as JPEG or PNG, and
-// reading any APP1 payload as EXIF, must end in an image or none, within the
-// bitmap limits, never a crash or a hang.
+// Picture files are outside input: decoding any bytes as JPEG or PNG, whole
+// or as far as they have arrived, and reading any APP1 payload as EXIF, must
+// end in an image or none, within the bitmap limits, never a crash or a hang.
 #include <cstddef>
 #include <cstdint>
 
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageDecoding.h"
+#include "platform/graphics/IncrementalImageSource.h"
+
+namespace {
+
+void checkWithinLimits(const std::shared_ptr<plat::Image>& image)
+{
+    if (image && !plat::Bitmap::isAllowedSize(image->bitmap()->width(), image->bitmap()->height()))
+        __builtin_trap();
+}
+
+// The bytes as a download delivers them: a third, a half, all of them.
+void decodeAsTheyArrive(const plat::Data& bytes)
+{
+    plat::IncrementalImageSource source;
+    for (size_t length : {bytes.size() / 3, bytes.size() / 2, bytes.size()}) {
+        source.updateData(plat::Data(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length)),
+            /*isFinal=*/false);
+        (void)source.pixelSizeAtIndex0();
+        checkWithinLimits(source.createImageAtIndex0());
+    }
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     (void)plat::detail::exifOrientation(data, size);
     plat::Data bytes(data, data + size);
-    if (auto image = plat::Image::imageWithData(bytes)) {
-        const plat::Bitmap& bitmap = *image->bitmap();
-        if (!plat::Bitmap::isAllowedSize(bitmap.width(), bitmap.height()))
-            __builtin_trap();
-    }
+    checkWithinLimits(plat::Image::imageWithData(bytes));
     // The same bytes behind each signature, so both decoders see every input.
     static const uint8_t kJPEG[] = {0xFF, 0xD8, 0xFF};
     static const uint8_t kPNG[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -23,6 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         plat::Data prefixed(signature, signature + length);
         prefixed.insert(prefixed.end(), data, data + size);
         (void)plat::Image::imageWithData(prefixed);
+        decodeAsTheyArrive(prefixed);
     }
     return 0;
 }

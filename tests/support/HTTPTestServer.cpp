@@ -237,6 +237,15 @@ size_t HTTPTestServer::requestCount() const
     return _requests.size();
 }
 
+void HTTPTestServer::trickle()
+{
+    {
+        std::lock_guard guard(_lock);
+        ++_tricklePieces;
+    }
+    _released.notify_all();
+}
+
 void HTTPTestServer::release()
 {
     {
@@ -313,6 +322,20 @@ void HTTPTestServer::serve(int socket)
             break;
         case Delivery::CloseWithoutReply:
             break;
+        case Delivery::Trickled: {
+            bool sending = sendAll(socket, headText(reply, reply.body.size(), false));
+            for (size_t offset = 0, piece = 0; sending && offset < reply.body.size();
+                 offset += reply.chunkSize, ++piece) {
+                {
+                    std::unique_lock lock(_lock);
+                    _released.wait(lock, [&] { return _tricklePieces > piece || _stopping; });
+                    if (_stopping)
+                        break;
+                }
+                sending = sendAll(socket, reply.body.substr(offset, reply.chunkSize));
+            }
+            break;
+        }
         case Delivery::Endless: {
             bool sending = sendAll(socket, headText(reply, std::nullopt, false));
             while (sending) {

@@ -30,6 +30,7 @@ struct HTTPTestReply {
         StallBeforeHead,  // nothing until release() or the server stops, then the connection closes
         CloseWithoutReply,  // the connection closes at once
         Endless,  // the body is sent again and again until the client goes away
+        Trickled,  // head with Content-Length, then chunkSize bytes of the body for each trickle()
     };
 
     int status = 200;
@@ -69,6 +70,8 @@ public:
     size_t requestCount() const;
     // Lets stalled replies go on (and end).
     void release();
+    // Lets every trickled reply send its next piece.
+    void trickle();
 
 private:
     void acceptLoop();
@@ -83,6 +86,7 @@ private:
     mutable std::mutex _lock;
     std::condition_variable _released;
     bool _isReleased = false;  // guarded by _lock
+    size_t _tricklePieces = 0;  // guarded by _lock: pieces each trickled reply may have sent
     bool _stopping = false;  // guarded by _lock
     std::vector<HTTPTestRequest> _requests;  // guarded by _lock
     std::vector<int> _openSockets;  // guarded by _lock

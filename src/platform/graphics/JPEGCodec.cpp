@@ -91,6 +91,14 @@ struct Decoder {
     }
 };
 
+void chooseOutputColorSpace(jpeg_decompress_struct& info)
+{
+    if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK)
+        info.out_color_space = JCS_CMYK;
+    else
+        info.out_color_space = JCS_EXT_BGRA;
+}
+
 bool readHeader(Decoder& decoder, const uint8_t* bytes, size_t length)
 {
     installErrorManager(decoder.errors);
@@ -108,10 +116,7 @@ bool readHeader(Decoder& decoder, const uint8_t* bytes, size_t length)
         return false;
     // Saved markers live in the picture's memory pool, which finishing the decode frees.
     decoder.orientation = orientationOf(decoder.info);
-    if (decoder.info.jpeg_color_space == JCS_CMYK || decoder.info.jpeg_color_space == JCS_YCCK)
-        decoder.info.out_color_space = JCS_CMYK;
-    else
-        decoder.info.out_color_space = JCS_EXT_BGRA;
+    chooseOutputColorSpace(decoder.info);
     return true;
 }
 
@@ -278,7 +283,118 @@ size_t expectedCompressedBytes(const Bitmap& bitmap, int quality)
     return std::max<size_t>(guess, 16 * 1024);
 }
 
+// --- partial pictures ---
+
+// A source that holds only the bytes that have arrived: past them libjpeg
+// suspends (returns "not yet") instead of reading a made-up end of picture,
+// so every row it hands out is real.
+boolean suspendAtEnd(j_decompress_ptr)
+{
+    return FALSE;
+}
+
+void skipWithinArrived(j_decompress_ptr info, long count)
+{
+    jpeg_source_mgr& source = *info->src;
+    if (count <= 0)
+        return;
+    // A skip past the arrived bytes leaves nothing to read: the next read suspends.
+    size_t skipped = std::min(static_cast<size_t>(count), source.bytes_in_buffer);
+    source.next_input_byte += skipped;
+    source.bytes_in_buffer -= skipped;
+}
+
+void ignoreSource(j_decompress_ptr) { }
+
+struct PartialDecoder {
+    jpeg_decompress_struct info;
+    ErrorManager errors;
+    jpeg_progress_mgr progress;
+    jpeg_source_mgr source;
+    bool created = false;
+    ~PartialDecoder()
+    {
+        if (created)
+            jpeg_destroy_decompress(&info);
+    }
+};
+
+enum class Step { Done, Suspended, Failed };
+
+Step readPartialHeader(PartialDecoder& decoder, const uint8_t* bytes, size_t length)
+{
+    installErrorManager(decoder.errors);
+    decoder.info.err = &decoder.errors.manager;
+    if (setjmp(decoder.errors.jump))
+        return Step::Failed;
+    jpeg_create_decompress(&decoder.info);
+    decoder.created = true;
+    decoder.info.mem->max_memory_to_use = kMaxDecoderMemory;
+    decoder.progress.progress_monitor = limitScans;
+    decoder.info.progress = &decoder.progress;
+    decoder.source.next_input_byte = bytes;
+    decoder.source.bytes_in_buffer = length;
+    decoder.source.init_source = ignoreSource;
+    decoder.source.fill_input_buffer = suspendAtEnd;
+    decoder.source.skip_input_data = skipWithinArrived;
+    decoder.source.resync_to_restart = jpeg_resync_to_restart;
+    decoder.source.term_source = ignoreSource;
+    decoder.info.src = &decoder.source;
+    int read = jpeg_read_header(&decoder.info, TRUE);
+    if (read == JPEG_SUSPENDED)
+        return Step::Suspended;
+    if (read != JPEG_HEADER_OK)
+        return Step::Failed;
+    chooseOutputColorSpace(decoder.info);
+    return Step::Done;
+}
+
+// A progressive picture suspends here until all its scans are in.
+Step startPartialPixels(PartialDecoder& decoder)
+{
+    if (setjmp(decoder.errors.jump))
+        return Step::Failed;
+    if (!jpeg_start_decompress(&decoder.info))
+        return Step::Suspended;
+    return decoder.info.output_components == 4 ? Step::Done : Step::Failed;
+}
+
+Step readPartialRow(PartialDecoder& decoder, uint8_t* row)
+{
+    if (setjmp(decoder.errors.jump))
+        return Step::Failed;
+    JSAMPROW rows[] = {row};
+    return jpeg_read_scanlines(&decoder.info, rows, 1) == 1 ? Step::Done : Step::Suspended;
+}
+
 }  // namespace
+
+PartialPicture decodePartialJPEG(const uint8_t* bytes, size_t length, PartialRows wanted)
+{
+    PartialPicture picture;
+    PartialDecoder decoder;
+    if (readPartialHeader(decoder, bytes, length) != Step::Done)
+        return picture;
+    picture.hasHeader = true;
+    picture.width = decoder.info.image_width;
+    picture.height = decoder.info.image_height;
+    if (wanted == PartialRows::Skip || !Bitmap::isAllowedSize(picture.width, picture.height))
+        return picture;
+    if (startPartialPixels(decoder) != Step::Done)
+        return picture;
+    const int width = static_cast<int>(decoder.info.output_width);
+    const bool cmyk = decoder.info.out_color_space == JCS_CMYK;
+    RowCollector rows(width, static_cast<int>(decoder.info.output_height));
+    while (uint8_t* row = rows.nextRow()) {
+        if (readPartialRow(decoder, row) != Step::Done)
+            break;
+        if (cmyk)
+            convertInvertedCMYKToBGRA(row, width);
+        rows.commitRow(/*rowIsOpaque=*/true);
+    }
+    picture.rows = rows.finish();
+    return picture;
+}
 
 bool looksLikeJPEG(const uint8_t* bytes, size_t length)
 {

@@ -1,6 +1,7 @@
 // PNG through libpng's simplified interface, which keeps libpng's longjmp
 // error handling inside libpng.
 #include <cstring>
+#include <memory>
 #include <png.h>
 
 #include "platform/foundation/Log.h"
@@ -35,7 +36,93 @@ uint8_t unpremultiply(unsigned component, unsigned alpha)
     return static_cast<uint8_t>(value > 255 ? 255 : value);
 }
 
+// --- partial pictures ---
+
+// libpng's progressive reader, fed the bytes that have arrived. It reports
+// errors by longjmp out of png_process_data and the callbacks below, so
+// those keep no locals with destructors; the state lives in the caller.
+struct PartialReader {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    PartialPicture* picture = nullptr;
+    PartialRows wanted = PartialRows::Skip;
+    std::unique_ptr<RowCollector> rows;
+    ~PartialReader() { png_destroy_read_struct(&png, &info, nullptr); }
+};
+
+// Partial pictures end in errors by design: none of them is worth a line on the console.
+[[noreturn]] void leaveQuietly(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+void ignoreWarning(png_structp, png_const_charp) { }
+
+void readPartialInfo(png_structp png, png_infop info)
+{
+    auto* reader = static_cast<PartialReader*>(png_get_progressive_ptr(png));
+    png_uint_32 width = 0, height = 0;
+    int bitDepth = 0, colourType = 0, interlace = 0;
+    png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, &interlace, nullptr, nullptr);
+    reader->picture->hasHeader = true;
+    reader->picture->width = width;
+    reader->picture->height = height;
+    // Nothing more to learn: an interlaced picture has no complete top rows before its last pass.
+    if (reader->wanted == PartialRows::Skip || interlace != PNG_INTERLACE_NONE || !Bitmap::isAllowedSize(width, height))
+        png_error(png, "no rows wanted");
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != static_cast<size_t>(width) * 4)
+        png_error(png, "unexpected row layout");
+    reader->rows = std::make_unique<RowCollector>(static_cast<int>(width), static_cast<int>(height));
+}
+
+void readPartialRow(png_structp png, png_bytep row, png_uint_32 rowNumber, int)
+{
+    auto* reader = static_cast<PartialReader*>(png_get_progressive_ptr(png));
+    if (!row || !reader->rows || rowNumber != static_cast<png_uint_32>(reader->rows->rows()))
+        return;
+    uint8_t* to = reader->rows->nextRow();
+    if (!to)
+        return;
+    const int width = static_cast<int>(reader->picture->width);
+    std::memcpy(to, row, static_cast<size_t>(width) * 4);
+    reader->rows->commitRow(premultiplyRow(to, width));
+}
+
+bool feedPartialReader(PartialReader& reader, const uint8_t* bytes, size_t length)
+{
+    if (setjmp(png_jmpbuf(reader.png)))
+        return false;
+    png_process_data(reader.png, reader.info, const_cast<png_bytep>(bytes), length);
+    return true;
+}
+
 }  // namespace
+
+PartialPicture decodePartialPNG(const uint8_t* bytes, size_t length, PartialRows wanted)
+{
+    PartialPicture picture;
+    PartialReader reader;
+    reader.picture = &picture;
+    reader.wanted = wanted;
+    reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, leaveQuietly, ignoreWarning);
+    if (!reader.png)
+        return picture;
+    reader.info = png_create_info_struct(reader.png);
+    if (!reader.info)
+        return picture;
+    png_set_progressive_read_fn(reader.png, &reader, readPartialInfo, readPartialRow, nullptr);
+    // Ends early (by an error) once nothing more is wanted; the picture keeps what came before.
+    (void)feedPartialReader(reader, bytes, length);
+    if (reader.rows)
+        picture.rows = reader.rows->finish();
+    return picture;
+}
 
 bool looksLikePNG(const uint8_t* bytes, size_t length)
 {

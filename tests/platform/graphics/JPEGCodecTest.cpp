@@ -5,6 +5,7 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageRepresentation.h"
+#include "support/DeclaredPictureSize.h"
 #include "support/Pillow.h"
 #include "support/Pixels.h"
 #include "support/TemporarySandbox.h"
@@ -191,16 +192,8 @@ TEST_F(JPEGCodec, MissingEmptyTruncatedAndForeignDataGiveNoImage)
 TEST_F(JPEGCodec, AHugeClaimedSizeIsRefusedBeforeDecoding)
 {
     plat::Data data = encoded(*plat::test::makeFlatImage(8, 8, {1, 2, 3, 255}), 0.5);
-    // The start-of-frame segment holds the height and the width after its length and precision.
-    for (size_t i = 2; i + 8 < data.size(); ++i) {
-        if (data[i] == 0xFF && data[i + 1] == 0xC0) {
-            data[i + 5] = 20000 >> 8;  // 20000 x 20000 fits the file format and is over 64 megapixels
-            data[i + 6] = 20000 & 0xFF;
-            data[i + 7] = 20000 >> 8;
-            data[i + 8] = 20000 & 0xFF;
-            break;
-        }
-    }
+    // 20000 x 20000 fits the file format and is over 64 megapixels.
+    data = plat::test::withDeclaredJPEGSize(std::move(data), 20000, 20000);
     EXPECT_FALSE(plat::Image::imageWithData(data));
 }
 
