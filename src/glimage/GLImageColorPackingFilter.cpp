@@ -2,34 +2,13 @@
 
 #include <GLES2/gl2.h>
 
+#include "glimage/GLImageAverageColor.h"
 #include "glimage/GLImageContext.h"
 #include "glimage/GLProgram.h"
 
 namespace zt {
 
 namespace {
-
-const char* const kColorPackingVertexShaderString = R"(
-attribute vec4 position;
-attribute vec4 inputTextureCoordinate;
-
-uniform float texelWidth;
-uniform float texelHeight;
-
-varying vec2 upperLeftInputTextureCoordinate;
-varying vec2 upperRightInputTextureCoordinate;
-varying vec2 lowerLeftInputTextureCoordinate;
-varying vec2 lowerRightInputTextureCoordinate;
-
-void main()
-{
-    gl_Position = position;
-    upperLeftInputTextureCoordinate = inputTextureCoordinate.xy + vec2(-texelWidth, -texelHeight);
-    upperRightInputTextureCoordinate = inputTextureCoordinate.xy + vec2(texelWidth, -texelHeight);
-    lowerLeftInputTextureCoordinate = inputTextureCoordinate.xy + vec2(-texelWidth, texelHeight);
-    lowerRightInputTextureCoordinate = inputTextureCoordinate.xy + vec2(texelWidth, texelHeight);
-}
-)";
 
 const char* const kColorPackingFragmentShaderString = R"(
 precision lowp float;
@@ -54,7 +33,7 @@ void main()
 }  // namespace
 
 GLImageColorPackingFilter::GLImageColorPackingFilter()
-    : GLImageFilter(kColorPackingVertexShaderString, kColorPackingFragmentShaderString)
+    : GLImageFilter(kGLImageColorAveragingVertexShaderString, kColorPackingFragmentShaderString)
 {
     texelWidthUniform = filterProgram->uniformIndex("texelWidth");
     texelHeightUniform = filterProgram->uniformIndex("texelHeight");

@@ -263,6 +263,7 @@ void GLImageFilter::renderToTextureWithVertices(
 
     glVertexAttribPointer(GLuint(filterPositionAttribute), 2, GL_FLOAT, GL_FALSE, 0, vertices);
     glVertexAttribPointer(GLuint(filterTextureCoordinateAttribute), 2, GL_FLOAT, GL_FALSE, 0, textureCoordinates);
+    bindFurtherInputs();
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
 }
 

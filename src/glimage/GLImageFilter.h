@@ -69,6 +69,9 @@ public:
     void setCurrentlyReceivingMonochromeInput(bool newValue) override;
 
     // Rendering and frame size (context queue).
+    // Binds the textures and coordinates of inputs beyond the first, just
+    // before a render draws; filters with one input bind nothing.
+    virtual void bindFurtherInputs() { }
     virtual void renderToTextureWithVertices(
         const float* vertices, const float* textureCoordinates, uint32_t sourceTexture);
     virtual void informTargetsAboutNewFrameAtTime(const plat::MediaTime& frameTime);

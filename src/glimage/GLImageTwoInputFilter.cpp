@@ -152,30 +152,13 @@ void GLImageTwoInputFilter::releaseInputTexturesIfNeeded()
     shouldConserveMemoryForNextFrame = false;
 }
 
-void GLImageTwoInputFilter::renderToTextureWithVertices(
-    const float* vertices, const float* textureCoordinates, uint32_t sourceTexture)
+void GLImageTwoInputFilter::bindFurtherInputs()
 {
-    if (_preventRendering)
-        return;
-    GLImageContext::setActiveShaderProgram(filterProgram);
-    setFilterFBO();
-    setUniformsForProgramAtIndex(0);
-
-    glClearColor(backgroundColorRed, backgroundColorGreen, backgroundColorBlue, backgroundColorAlpha);
-    glClear(GL_COLOR_BUFFER_BIT);
-
-    glActiveTexture(GL_TEXTURE2);
-    glBindTexture(GL_TEXTURE_2D, sourceTexture);
-    glUniform1i(filterInputTextureUniform, 2);
     glActiveTexture(GL_TEXTURE3);
     glBindTexture(GL_TEXTURE_2D, filterSourceTexture2);
     glUniform1i(filterInputTextureUniform2, 3);
-
-    glVertexAttribPointer(GLuint(filterPositionAttribute), 2, GL_FLOAT, GL_FALSE, 0, vertices);
-    glVertexAttribPointer(GLuint(filterTextureCoordinateAttribute), 2, GL_FLOAT, GL_FALSE, 0, textureCoordinates);
     glVertexAttribPointer(GLuint(filterSecondTextureCoordinateAttribute), 2, GL_FLOAT, GL_FALSE, 0,
         textureCoordinatesForRotation(inputRotation2));
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
 }
 
 }  // namespace zt

@@ -25,8 +25,7 @@ public:
     void setInputRotation(GLImageRotationMode newInputRotation, int64_t textureIndex) override;
     plat::Size rotatedSize(plat::Size sizeToRotate, int64_t textureIndex) override;
     void releaseInputTexturesIfNeeded() override;
-    void renderToTextureWithVertices(
-        const float* vertices, const float* textureCoordinates, uint32_t sourceTexture) override;
+    void bindFurtherInputs() override;
 
 protected:
     int32_t filterSecondTextureCoordinateAttribute = 0;
