@@ -9,8 +9,8 @@
 
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
-#include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/UprightPixels.h"
 
 namespace plat::detail {
 
@@ -58,23 +58,6 @@ using GifFilePtr = std::unique_ptr<GifFileType, GifFileDeleter>;
 Error gifError(const std::string& text)
 {
     return Error("ImageIOErrorDomain", -1, "GIF: " + text);
-}
-
-// The stored pixels, or the picture drawn upright when its orientation or
-// scale says the stored ones are not what is shown.
-std::shared_ptr<const Bitmap> uprightPixels(const Image& image)
-{
-    if (image.imageOrientation() == ImageOrientation::Up && image.scale() == 1)
-        return image.bitmap();
-    Size size = image.size();
-    int width = static_cast<int>(size.width * image.scale() + 0.5);
-    int height = static_cast<int>(size.height * image.scale() + 0.5);
-    auto context = GraphicsContext::bitmapContext(width, height, 1, ContextOpacity::Transparent);
-    if (!context)
-        return nullptr;
-    context->drawImage(image, makeRect(0, 0, width, height));
-    auto drawn = context->takeImage();
-    return drawn ? drawn->bitmap() : nullptr;
 }
 
 // Straight (not premultiplied) RGBA of the top-left width x height pixels;

@@ -20,6 +20,7 @@ namespace {
 constexpr int kMaxVideoEdge = 8192;
 // Picture times in a timescale beyond this are kept in it rounded.
 constexpr int32_t kFallbackVideoTimescale = 90000;
+constexpr int32_t kMovieTimescale = 600;
 
 Error inputError(const std::string& text)
 {
@@ -244,8 +245,10 @@ void AssetWriterInput::encodePixelBuffer(const std::shared_ptr<PixelBuffer>& pix
     if (!writer || writer->status() != AssetWriterStatus::Writing)
         return;
     if (!_encoder->isOpen()) {
-        // The first picture's timescale is the track's, so its times stay exact.
-        int32_t timescale = time.timescale > 0 && time.timescale <= kFallbackVideoTimescale ? time.timescale
+        // The first picture's timescale is the track's, so times in it stay exact;
+        // one that says nothing (a time of 0 in whole seconds) gives the movie timescale.
+        int32_t timescale = time.timescale > 1 && time.timescale <= kFallbackVideoTimescale ? time.timescale
+            : time.timescale == 1                                                           ? kMovieTimescale
                                                                                             : kFallbackVideoTimescale;
         auto opened = _encoder->open(1, timescale);
         detail::CodecParametersPtr parameters(avcodec_parameters_alloc());
