@@ -134,6 +134,8 @@ void MovieRenderer::beginExport(std::shared_ptr<MovieExportType> type, std::func
     _completionHandler = std::move(completionHandler);
     _snapshot = std::move(snapshot);
     _completionPending = true;
+    // Rendering from here on, so that a cancel before the work begins is not lost.
+    _status = MovieRendererStatusRendering;
 }
 
 void MovieRenderer::exportProjectWithExportType(

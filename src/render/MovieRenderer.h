@@ -105,7 +105,7 @@ protected:
     std::shared_ptr<MovieExportType> exportType() const;
 
     // Begins an export: stores the type and the completion (replacing
-    // earlier ones), takes the snapshot. Main queue.
+    // earlier ones), takes the snapshot, sets the status to 2. Main queue.
     void beginExport(std::shared_ptr<MovieExportType> type, std::function<void()> completionHandler);
     // The completion of this export, once however often it is asked for:
     // posted to the main queue, or run on the calling thread.

@@ -185,7 +185,6 @@ void ZantropeMovieRenderer::exportProjectWithExportType(
     std::shared_ptr<MovieExportType> type, std::function<void()> completionHandler)
 {
     beginExport(std::move(type), std::move(completionHandler));
-    setStatus(MovieRendererStatusRendering);
     ApplicationIdleTimer::setIdleTimerDisabled(true);
     renderMovie();
     // The writing goes on on the writer's queues; the screen may sleep meanwhile, as before.
@@ -194,7 +193,7 @@ void ZantropeMovieRenderer::exportProjectWithExportType(
 
 void ZantropeMovieRenderer::renderMovie()
 {
-    setStatus(MovieRendererStatusRendering);
+    setStatusUnlessCancelled(MovieRendererStatusRendering);
     _fps = renderProject()->recordFPS();
     _totalFrames = imageProducer().getNumberOfFramesForRendering();
     auto type = exportType();

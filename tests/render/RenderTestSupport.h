@@ -16,6 +16,7 @@
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Semaphore.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageRepresentation.h"
 #include "render/MovieExportType.h"
@@ -86,8 +87,9 @@ protected:
         return completions > 0;
     }
 
-    // Replaces a project file by a pipe that blocks its reader until
-    // jpegBytes are written into it, by a thread of its own, after release.
+    // Replaces a project file by a pipe: whoever reads it waits until
+    // whileReaderWaits has run, then gets jpegBytes. True when the reader
+    // came within the timeout (whileReaderWaits runs in any case).
     void blockReadingOf(const std::string& fileName)
     {
         std::string path = projectFile(fileName);
@@ -95,11 +97,16 @@ protected:
         ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
         blockedFile = path;
     }
-    void releaseBlockedFile(plat::Data jpegBytes)
+    bool whenBlockedFileIsRead(plat::Data jpegBytes, const std::function<void()>& whileReaderWaits)
     {
-        // Detached: a renderer that never comes would leave it waiting, not the test.
-        std::thread([path = blockedFile, bytes = std::move(jpegBytes)] {
+        plat::Semaphore readerCame;
+        plat::Semaphore goOn;
+        // Detached: a reader that never comes leaves the thread waiting, not the test.
+        std::thread([path = blockedFile, bytes = std::move(jpegBytes), readerCame, goOn]() mutable {
+            // Opening a pipe for writing waits for its reader.
             int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+            readerCame.signal();
+            goOn.wait();
             if (fd < 0)
                 return;
             size_t done = 0;
@@ -111,6 +118,10 @@ protected:
             }
             ::close(fd);
         }).detach();
+        bool came = readerCame.wait(kGenerousTimeoutSeconds);
+        whileReaderWaits();
+        goOn.signal();
+        return came;
     }
 
     plat::test::TemporarySandbox sandbox;

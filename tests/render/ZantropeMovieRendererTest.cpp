@@ -220,8 +220,7 @@ TEST_F(MovieExport, CancellingWhileWritingEndsWithStatusFive)
     });
     EXPECT_EQ(renderer->status(), zt::MovieRendererStatusRendering);
     // The picture loop waits for B's file; the cancel comes before it can go on.
-    renderer->cancelExport();
-    releaseBlockedFile(bytes);
+    EXPECT_TRUE(whenBlockedFileIsRead(bytes, [this] { renderer->cancelExport(); }));
     ASSERT_TRUE(waitForCompletion(waiting));
     EXPECT_EQ(completions, 1);
     EXPECT_EQ(renderer->status(), zt::MovieRendererStatusCancelled);
