@@ -228,7 +228,7 @@ bool AssetWriterInput::appendSampleBuffer(const std::shared_ptr<const SampleBuff
     MediaTime time = sampleBuffer->presentationTimeStamp() - writer->sessionStart();
     if (time < MediaTime::zero())
         return true;
-    enqueue([self = shared_from_this(), sampleBuffer, time] { self->writeSampleBuffer(sampleBuffer); },
+    enqueue([self = shared_from_this(), sampleBuffer] { self->writeSampleBuffer(sampleBuffer); },
         time + sampleBuffer->duration());
     return true;
 }
