@@ -97,8 +97,10 @@ private:
 // A project of frames in a sandbox of its own, and the same pictures as a
 // numbered sequence for ffmpeg.
 struct BenchProject {
-    BenchProject(int frames, bool withPreviews)
+    enum class Pictures { FullOnly, WithPreviews };
+    BenchProject(int frames, Pictures pictures)
     {
+        bool withPreviews = pictures == Pictures::WithPreviews;
         std::string root = "/tmp/zt-bench-movie-XXXXXX";
         if (::mkdtemp(root.data()) == nullptr)
             std::abort();
@@ -188,7 +190,7 @@ void report(benchmark::State& state, double ours, double reference, const char* 
 
 void MovieExport(benchmark::State& state)
 {
-    BenchProject bench(kMovieFrames, /*withPreviews=*/false);
+    BenchProject bench(kMovieFrames, BenchProject::Pictures::FullOnly);
     auto type = std::make_shared<zt::MovieExportType>(
         "HD - 720p", "AVAssetExportPreset1280x720", plat::Size {kWidth, kHeight}, plat::kUTTypeQuickTimeMovie, "mov");
     std::string reference = plat::appendingPathComponent(bench.sandbox->root(), "reference.mov");
@@ -208,7 +210,7 @@ void MovieExport(benchmark::State& state)
 
 void GifExport(benchmark::State& state)
 {
-    BenchProject bench(kGifFrames, /*withPreviews=*/true);
+    BenchProject bench(kGifFrames, BenchProject::Pictures::WithPreviews);
     auto type = std::make_shared<zt::MovieExportType>(
         "Animated GIF", std::nullopt, plat::Size {640, 360}, plat::kUTTypeGIF, "gif");
     std::string reference = plat::appendingPathComponent(bench.sandbox->root(), "reference.gif");

@@ -70,7 +70,7 @@ TEST_F(MovieExport, ThreePicturesBecomeAnH264MovieWithTheMixedSound)
             plat::lastPathComponent(*project->getProjectPath())));
     EXPECT_FLOAT_EQ(renderer->progress(), 2.0f / 3.0f);
 
-    auto probe = plat::test::probeMedia(path, /*countFrames=*/true);
+    auto probe = plat::test::probeMedia(path, plat::test::FrameCount::ByDecoding);
     ASSERT_EQ(probe.exitCode, 0) << probe.output;
     EXPECT_NE(probe.format["format_name"].find("mov"), std::string::npos);
     auto video = probe.stream("video");

@@ -20,10 +20,10 @@ std::map<std::string, std::string> MediaProbe::stream(const std::string& codecTy
     return {};
 }
 
-MediaProbe probeMedia(const std::string& path, bool countFrames)
+MediaProbe probeMedia(const std::string& path, FrameCount frameCount)
 {
     std::vector<std::string> command {"ffprobe", "-v", "error"};
-    if (countFrames)
+    if (frameCount == FrameCount::ByDecoding)
         command.push_back("-count_frames");
     command.insert(command.end(), {"-show_streams", "-show_format", path});
     ScriptOutput run = runCommand(deletingLastPathComponent(path), command);

@@ -20,8 +20,9 @@ struct MediaProbe {
     std::map<std::string, std::string> stream(const std::string& codecType) const;
 };
 
-// With countFrames, ffprobe decodes every frame and reports nb_read_frames.
-MediaProbe probeMedia(const std::string& path, bool countFrames = false);
+// With FrameCount::ByDecoding, ffprobe decodes every frame and reports nb_read_frames.
+enum class FrameCount { FromHeader, ByDecoding };
+MediaProbe probeMedia(const std::string& path, FrameCount frameCount = FrameCount::FromHeader);
 
 // Runs ffmpeg quietly (errors only) with the arguments, in folder.
 ScriptOutput runFFmpeg(const std::string& folder, const std::vector<std::string>& arguments);

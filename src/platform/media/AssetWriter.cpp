@@ -183,7 +183,7 @@ bool AssetWriter::isInputReady(const AssetWriterInput& input) const
 void AssetWriter::inputsMayBeReady()
 {
     for (const auto& input : _inputs)
-        input->scheduleRequest(/*evenWhenNotReady=*/false);
+        input->scheduleRequest(AssetWriterInput::Wake::WhenReady);
 }
 
 void AssetWriter::fail(Error error)
@@ -199,7 +199,7 @@ void AssetWriter::fail(Error error)
         && !_status.compare_exchange_weak(current, AssetWriterStatus::Failed)) { }
     // Loops waiting for readiness must learn of the failure: they are called once more.
     for (const auto& input : _inputs)
-        input->scheduleRequest(/*evenWhenNotReady=*/true);
+        input->scheduleRequest(AssetWriterInput::Wake::EvenWhenNotReady);
     bool finishing;
     {
         std::lock_guard lock(_lock);

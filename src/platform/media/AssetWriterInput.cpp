@@ -94,7 +94,7 @@ void AssetWriterInput::attach(const std::shared_ptr<AssetWriter>& writer, int sl
     _slot = slot;
     if (_video) {
         // The muxer of the movie formats wants the parameter sets in the header.
-        _encoder = std::make_unique<detail::H264Encoder>(_video->encoder, /*globalHeader=*/true);
+        _encoder = std::make_unique<detail::H264Encoder>(_video->encoder, detail::H264Encoder::ParameterSets::InHeader);
     }
 }
 
@@ -120,11 +120,12 @@ void AssetWriterInput::requestMediaDataWhenReadyOnQueue(
         _requestQueue = std::move(queue);
         _requestBlock = std::move(block);
     }
-    scheduleRequest(/*evenWhenNotReady=*/false);
+    scheduleRequest(Wake::WhenReady);
 }
 
-void AssetWriterInput::scheduleRequest(bool evenWhenNotReady)
+void AssetWriterInput::scheduleRequest(Wake wake)
 {
+    bool evenWhenNotReady = wake == Wake::EvenWhenNotReady;
     if (!evenWhenNotReady && !isReadyForMoreMediaData())
         return;
     std::shared_ptr<DispatchQueue> queue;
@@ -160,7 +161,7 @@ void AssetWriterInput::runRequestBlock()
         wakeAgain = _wakeAgain;
         _wakeAgain = false;
     }
-    scheduleRequest(wakeAgain);
+    scheduleRequest(wakeAgain ? Wake::EvenWhenNotReady : Wake::WhenReady);
 }
 
 void AssetWriterInput::markAsFinished()

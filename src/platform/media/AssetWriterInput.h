@@ -60,7 +60,8 @@ private:
     bool appendPixelBuffer(const std::shared_ptr<PixelBuffer>& pixelBuffer, const MediaTime& presentationTime);
     // Runs block on the input's queue, counting it as waiting media.
     void enqueue(std::function<void()> block, const MediaTime& endTime);
-    void scheduleRequest(bool evenWhenNotReady);
+    enum class Wake { WhenReady, EvenWhenNotReady };
+    void scheduleRequest(Wake wake);
     void runRequestBlock();
     // On the input's queue.
     void encodePixelBuffer(const std::shared_ptr<PixelBuffer>& pixelBuffer, const MediaTime& time);

@@ -58,11 +58,11 @@ struct H264Encoder::Impl {
     }
 };
 
-H264Encoder::H264Encoder(Settings settings, bool globalHeader)
+H264Encoder::H264Encoder(Settings settings, ParameterSets parameterSets)
     : _impl(std::make_unique<Impl>())
 {
     _impl->settings = std::move(settings);
-    _impl->globalHeader = globalHeader;
+    _impl->globalHeader = parameterSets == ParameterSets::InHeader;
 }
 
 H264Encoder::~H264Encoder() = default;

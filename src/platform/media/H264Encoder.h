@@ -35,7 +35,9 @@ public:
         std::string profile = "high";  // "baseline", "main" or "high"
     };
 
-    H264Encoder(Settings settings, bool globalHeader);
+    // Where the parameter sets go: in the stream, or in the container's header.
+    enum class ParameterSets { InStream, InHeader };
+    H264Encoder(Settings settings, ParameterSets parameterSets);
     ~H264Encoder();
     H264Encoder(const H264Encoder&) = delete;
     H264Encoder& operator=(const H264Encoder&) = delete;

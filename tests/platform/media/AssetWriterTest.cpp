@@ -154,7 +154,7 @@ TEST_F(MovieWriting, PicturesAndSoundBecomeAQuickTimeMovieThatFFmpegReads)
     ASSERT_EQ(writer->status(), plat::AssetWriterStatus::Completed) << writer->error()->description();
     EXPECT_GE(videoCalls.load(), 1);
 
-    auto probe = plat::test::probeMedia(folder.path("movie.mov"), /*countFrames=*/true);
+    auto probe = plat::test::probeMedia(folder.path("movie.mov"), plat::test::FrameCount::ByDecoding);
     ASSERT_EQ(probe.exitCode, 0) << probe.output;
     EXPECT_NE(probe.format["format_name"].find("mov"), std::string::npos);
     auto pictures = probe.stream("video");
