@@ -44,15 +44,15 @@ std::shared_ptr<plat::PixelBuffer> solidPicture(Colour colour)
     return buffer;
 }
 
-// seconds of a 440 Hz sine at half scale, stereo 16-bit 44.1 kHz, in buffers of 4410 frames.
-std::vector<std::shared_ptr<const plat::SampleBuffer>> sineBuffers(double seconds)
+// seconds of a 440 Hz sine at half scale, stereo 16-bit 44.1 kHz, in buffers of framesPerBuffer frames.
+std::vector<std::shared_ptr<const plat::SampleBuffer>> sineBuffers(double seconds, int64_t framesPerBuffer = 4410)
 {
     plat::AudioStreamBasicDescription format {44100, plat::kAudioFormatLinearPCM,
         plat::kAudioFormatFlagIsSignedInteger | plat::kAudioFormatFlagIsPacked, 4, 1, 4, 2, 16};
     std::vector<std::shared_ptr<const plat::SampleBuffer>> buffers;
     int64_t total = static_cast<int64_t>(seconds * 44100);
-    for (int64_t first = 0; first < total; first += 4410) {
-        int64_t count = std::min<int64_t>(4410, total - first);
+    for (int64_t first = 0; first < total; first += framesPerBuffer) {
+        int64_t count = std::min<int64_t>(framesPerBuffer, total - first);
         std::vector<int16_t> samples(static_cast<size_t>(count) * 2);
         for (int64_t i = 0; i < count; ++i) {
             auto value = static_cast<int16_t>(
@@ -184,6 +184,34 @@ TEST_F(MovieWriting, PicturesAndSoundBecomeAQuickTimeMovieThatFFmpegReads)
     auto decoded = plat::test::decodeAudioWithFFmpeg(folder.path(), folder.path("movie.mov"), 44100, 2);
     EXPECT_EQ(decoded.size(), 26460u * 2);
     EXPECT_NEAR(plat::test::peakLevel(decoded, 44100, 2, 0, 0.6), 0.5, 0.001);
+}
+
+TEST_F(MovieWriting, AnInputMoreThanASecondAheadWaitsForTheOthers)
+{
+    auto writer = makeWriter("interleaved.mov");
+    auto video
+        = plat::AssetWriterInput::assetWriterInputWithMediaType(plat::kMediaTypeVideo, videoSettings(kWidth, kHeight));
+    auto audio = plat::AssetWriterInput::assetWriterInputWithMediaType(plat::kMediaTypeAudio, std::nullopt);
+    auto adaptor = plat::AssetWriterInputPixelBufferAdaptor::assetWriterInputPixelBufferAdaptorWithAssetWriterInput(
+        video, std::nullopt);
+    writer->addInput(video);
+    writer->addInput(audio);
+    EXPECT_FALSE(audio->isReadyForMoreMediaData());  // not writing yet
+    ASSERT_TRUE(writer->startWriting());
+    writer->startSessionAtSourceTime(MediaTime::zero());
+    ASSERT_TRUE(adaptor->appendPixelBuffer(solidPicture({0, 0, 0}), MediaTime::zero()));
+    // Sound in quarter seconds: up to 1.0 s it may run ahead of the picture at 0.
+    auto quarters = sineBuffers(1.25, 11025);
+    ASSERT_EQ(quarters.size(), 5u);
+    for (size_t i = 0; i < 4; ++i)
+        ASSERT_TRUE(audio->appendSampleBuffer(quarters[i]));
+    EXPECT_TRUE(audio->isReadyForMoreMediaData());
+    ASSERT_TRUE(audio->appendSampleBuffer(quarters[4]));
+    EXPECT_FALSE(audio->isReadyForMoreMediaData());
+    // The picture catching up lets the sound go on.
+    ASSERT_TRUE(adaptor->appendPixelBuffer(solidPicture({0, 0, 0}), MediaTime::make(1, 2)));
+    EXPECT_TRUE(audio->isReadyForMoreMediaData());
+    writer->cancelWriting();
 }
 
 TEST_F(MovieWriting, WritersAreRefusedWhereTheyCannotWrite)
