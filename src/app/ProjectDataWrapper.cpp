@@ -106,8 +106,23 @@ FrameList& ProjectDataWrapper::getFrameList()
     return *_frameList;
 }
 
+void ProjectDataWrapper::copyForReading(ProjectDataWrapper& source)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    auto metadata = source.getMetaData();
+    _metadata = metadata ? std::optional<plat::Dictionary>(metadata->deepCopy()) : std::nullopt;
+    _metadataUnreadable = source._metadataUnreadable;
+    // Entries are never changed in place, so the copied list may share them.
+    _frameList = std::make_unique<FrameList>(source.getFrameList());
+    _readOnlySnapshot = true;
+}
+
 bool ProjectDataWrapper::hasNoFolderAndNothingToSave()
 {
+    if (_readOnlySnapshot) {
+        plat::log("project: a read-only snapshot is never saved");
+        return true;
+    }
     if (_projectPath)
         return false;
     if (getFrameList().count() < 2)
@@ -181,7 +196,7 @@ bool ProjectDataWrapper::writeFile(const plat::Data& data, const std::string& pr
 bool ProjectDataWrapper::updateRegularFileWithContents(const plat::Data& data, const std::string& preferredFilename)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
-    if (!plat::isPlainFileName(preferredFilename))
+    if (!plat::isPlainFileName(preferredFilename) || _readOnlySnapshot)
         return false;
     if (!_projectPath)
         createFilePathForProject();
@@ -202,7 +217,7 @@ std::optional<plat::Data> ProjectDataWrapper::fileDataForFileWithPreferredFilena
 
 bool ProjectDataWrapper::removeRegularFileWithPreferredFilename(const std::string& preferredFilename)
 {
-    if (!plat::isPlainFileName(preferredFilename))
+    if (!plat::isPlainFileName(preferredFilename) || _readOnlySnapshot)
         return false;
     auto path = pathForFile(preferredFilename);
     if (!path)
@@ -212,6 +227,8 @@ bool ProjectDataWrapper::removeRegularFileWithPreferredFilename(const std::strin
 
 bool ProjectDataWrapper::cloneFileWithPreferredFilename(const std::string& source, const std::string& destination)
 {
+    if (_readOnlySnapshot)
+        return false;
     auto from = pathForFile(source);
     auto to = pathForFile(destination);
     if (!from || !to)

@@ -81,8 +81,14 @@ public:
     static constexpr const char* kFrameListFileName = "frames.meta";
     static constexpr int64_t kDefaultRecordFPS = 5;
 
+    // True for a snapshot: it reads like the handle it copies and never writes.
+    bool isReadOnlySnapshot() const { return _readOnlySnapshot; }
+
 protected:
     std::optional<std::string> pathForFile(const std::string& preferredFilename) const;
+    // Makes this handle a read-only snapshot of source: a deep copy of its
+    // metadata and a copy of its frame list. Main queue (source's queue).
+    void copyForReading(ProjectDataWrapper& source);
 
 private:
     plat::Dictionary makeDefaultMetaData() const;
@@ -95,6 +101,7 @@ private:
     std::unique_ptr<FrameList> _frameList;
     bool _frameListDamaged = false;  // the stored list could not be read whole: keep a copy before replacing it
     int64_t _usedStorageSpace = 0;
+    bool _readOnlySnapshot = false;
 };
 
 }  // namespace zt

@@ -75,6 +75,13 @@ std::vector<std::shared_ptr<ProjectTrackModel>> ProjectModel::getAllTracks()
     return all;
 }
 
+std::shared_ptr<ProjectModel> ProjectModel::makeReadOnlySnapshot()
+{
+    auto snapshot = std::make_shared<ProjectModel>(getProjectPath());
+    snapshot->copyForReading(*this);
+    return snapshot;
+}
+
 plat::Dictionary ProjectModel::encode()
 {
     loadTracksIfNeeded();

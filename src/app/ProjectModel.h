@@ -28,6 +28,12 @@ public:
     std::vector<std::shared_ptr<ProjectTrackModel>> getAllTracks();
     plat::Dictionary encode();
 
+    // A copy to read on one other queue while this handle goes on changing
+    // on the main queue (an export reads the frames on its own queue): the
+    // same folder, a deep copy of the metadata and a copy of the frame list.
+    // The copy never writes: its saves and file changes do nothing. Main queue.
+    std::shared_ptr<ProjectModel> makeReadOnlySnapshot();
+
 private:
     void loadTracksIfNeeded();
 

@@ -69,3 +69,41 @@ TEST_F(ProjectTracks, EncodeBuildsTheTracksDictionaryFromMemory)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ProjectSnapshot, ReadsTheProjectAsItWasAndNeverWrites)
+{
+    plat::test::TemporarySandbox sandbox;
+    auto project = std::make_shared<zt::ProjectModel>(std::nullopt);
+    auto& frames = project->getFrameList();
+    frames.insertFrame(zt::Frame(zt::FrameTypePicture, "A"), 0);
+    frames.insertFrame(zt::Frame(zt::FrameTypePicture, "B"), 1);
+    project->getMetaData()->set("RecordName", "Before");
+    project->getMetaData()->set("RecordMetaAudio", plat::Dictionary {{"TRACK_0", plat::Array {}}});
+    project->saveAllDataToDisk();
+    ASSERT_TRUE(project->getProjectPath());
+
+    auto snapshot = project->makeReadOnlySnapshot();
+    frames.removeFrameAtIndex(0);
+    project->getMetaData()->set("RecordName", "After");
+    project->getMetaData()->getDictionary("RecordMetaAudio")->set("TRACK_1", plat::Array {});
+
+    EXPECT_TRUE(snapshot->isReadOnlySnapshot());
+    EXPECT_EQ(snapshot->getProjectPath(), project->getProjectPath());
+    EXPECT_EQ(snapshot->getFrameList().count(), 3);
+    EXPECT_EQ(snapshot->getFrameList().getFrameIDAtIndex(0), "A");
+    EXPECT_EQ(snapshot->getMetaData()->getString("RecordName"), "Before");
+    EXPECT_FALSE(snapshot->getMetaData()->getDictionary("RecordMetaAudio")->contains("TRACK_1"));
+
+    // Its saves and writes do nothing: the folder keeps the project's own files.
+    snapshot->getMetaData()->set("RecordName", "Snapshot");
+    snapshot->saveAllDataToDisk();
+    EXPECT_FALSE(snapshot->updateRegularFileWithContents(plat::Data {1, 2, 3}, "x.bin"));
+    EXPECT_FALSE(snapshot->fileDataForFileWithPreferredFilename("x.bin"));
+    zt::ProjectModel reloaded(project->getProjectPath());
+    EXPECT_EQ(reloaded.getMetaData()->getString("RecordName"), "Before");
+    EXPECT_EQ(reloaded.getFrameList().count(), 3);
+}
+
+}  // namespace

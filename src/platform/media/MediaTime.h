@@ -81,6 +81,7 @@ struct MediaTimeRange {
     bool isValid() const { return start.isValid() && duration.isValid() && duration >= MediaTime::zero(); }
     // start <= time < start + duration.
     bool containsTime(const MediaTime& time) const;
+    friend bool operator==(const MediaTimeRange&, const MediaTimeRange&) = default;
 };
 
 }  // namespace plat

@@ -1,0 +1,372 @@
+#include "platform/media/AssetWriterInput.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Log.h"
+#include "platform/media/AssetWriter.h"
+#include "platform/media/FFmpegSupport.h"
+#include "platform/media/H264Encoder.h"
+#include "platform/media/MediaConstants.h"
+#include "platform/media/MovieMuxer.h"
+#include "platform/media/PixelBuffer.h"
+#include "platform/media/SampleBuffer.h"
+
+namespace plat {
+
+namespace {
+
+constexpr int kMaxVideoEdge = 8192;
+// Picture times in a timescale beyond this are kept in it rounded.
+constexpr int32_t kFallbackVideoTimescale = 90000;
+constexpr int32_t kMovieTimescale = 600;
+
+Error inputError(const std::string& text)
+{
+    return Error(kMediaErrorDomain, kMediaErrorUnknown, "asset writer input: " + text);
+}
+
+std::string profileFor(const std::string& level)
+{
+    if (level == kVideoProfileLevelH264BaselineAutoLevel)
+        return "baseline";
+    if (level == kVideoProfileLevelH264MainAutoLevel)
+        return "main";
+    return "high";
+}
+
+}  // namespace
+
+struct AssetWriterInput::VideoSettings {
+    detail::H264Encoder::Settings encoder;
+};
+
+AssetWriterInput::AssetWriterInput(std::string mediaType, std::optional<Dictionary> outputSettings)
+    : _mediaType(std::move(mediaType))
+    , _outputSettings(std::move(outputSettings))
+    , _workQueue(DispatchQueue::create("plat.media.assetwriterinput"))
+{
+}
+
+AssetWriterInput::~AssetWriterInput() = default;
+
+std::shared_ptr<AssetWriterInput> AssetWriterInput::assetWriterInputWithMediaType(
+    const std::string& mediaType, std::optional<Dictionary> outputSettings)
+{
+    if (mediaType == kMediaTypeAudio) {
+        if (outputSettings) {
+            plat::log("media: audio inputs write linear PCM as given; output settings are not supported");
+            return nullptr;
+        }
+        return std::make_shared<AssetWriterInput>(mediaType, std::nullopt);
+    }
+    if (mediaType != kMediaTypeVideo || !outputSettings) {
+        plat::log("media: an asset writer input needs audio, or video with output settings");
+        return nullptr;
+    }
+    auto codec = outputSettings->getString(kVideoCodecKey);
+    auto width = outputSettings->getInt64(kVideoWidthKey);
+    auto height = outputSettings->getInt64(kVideoHeightKey);
+    if (codec != kVideoCodecH264 || !width || !height || *width <= 0 || *height <= 0 || *width > kMaxVideoEdge
+        || *height > kMaxVideoEdge || *width % 2 != 0 || *height % 2 != 0) {
+        plat::log("media: unsupported video settings (H.264 with an even width and height is written)");
+        return nullptr;
+    }
+    auto input = std::make_shared<AssetWriterInput>(mediaType, outputSettings);
+    input->_video = std::make_unique<VideoSettings>();
+    detail::H264Encoder::Settings& encoder = input->_video->encoder;
+    encoder.width = static_cast<int>(*width);
+    encoder.height = static_cast<int>(*height);
+    if (auto compression = outputSettings->getDictionary(kVideoCompressionPropertiesKey)) {
+        encoder.averageBitRate = std::max<int64_t>(compression->getInt64(kVideoAverageBitRateKey).value_or(0), 0);
+        encoder.allowFrameReordering = compression->getBool(kVideoAllowFrameReorderingKey).value_or(true);
+        encoder.maxKeyFrameInterval
+            = std::max<int64_t>(compression->getInt64(kVideoMaxKeyFrameIntervalKey).value_or(0), 0);
+        encoder.profile = profileFor(compression->getString(kVideoProfileLevelKey).value_or(std::string()));
+    }
+    return input;
+}
+
+void AssetWriterInput::attach(const std::shared_ptr<AssetWriter>& writer, int slot)
+{
+    _writer = writer;
+    _slot = slot;
+    if (_video) {
+        // The muxer of the movie formats wants the parameter sets in the header.
+        _encoder = std::make_unique<detail::H264Encoder>(_video->encoder, detail::H264Encoder::ParameterSets::InHeader);
+    }
+}
+
+MediaTime AssetWriterInput::appendedUntil() const
+{
+    std::lock_guard lock(_lock);
+    return _appendedUntil;
+}
+
+bool AssetWriterInput::isReadyForMoreMediaData() const
+{
+    auto writer = _writer.lock();
+    return writer && writer->isInputReady(*this);
+}
+
+void AssetWriterInput::requestMediaDataWhenReadyOnQueue(
+    std::shared_ptr<DispatchQueue> queue, std::function<void()> block)
+{
+    {
+        std::lock_guard lock(_lock);
+        if (_finished)
+            return;
+        _requestQueue = std::move(queue);
+        _requestBlock = std::move(block);
+    }
+    scheduleRequest(Wake::WhenReady);
+}
+
+void AssetWriterInput::scheduleRequest(Wake wake)
+{
+    bool evenWhenNotReady = wake == Wake::EvenWhenNotReady;
+    if (!evenWhenNotReady && !isReadyForMoreMediaData())
+        return;
+    std::shared_ptr<DispatchQueue> queue;
+    {
+        std::lock_guard lock(_lock);
+        if (!_requestBlock || !_requestQueue || _finished)
+            return;
+        if (_requestScheduled) {
+            // The running block may have seen the old state: it looks again when it returns.
+            if (evenWhenNotReady)
+                _wakeAgain = true;
+            return;
+        }
+        _requestScheduled = true;
+        queue = _requestQueue;
+    }
+    queue->async([self = shared_from_this()] { self->runRequestBlock(); });
+}
+
+void AssetWriterInput::runRequestBlock()
+{
+    std::function<void()> block;
+    {
+        std::lock_guard lock(_lock);
+        block = _requestBlock;
+    }
+    if (block && !_finished)
+        block();
+    bool wakeAgain;
+    {
+        std::lock_guard lock(_lock);
+        _requestScheduled = false;
+        wakeAgain = _wakeAgain;
+        _wakeAgain = false;
+    }
+    scheduleRequest(wakeAgain ? Wake::EvenWhenNotReady : Wake::WhenReady);
+}
+
+void AssetWriterInput::markAsFinished()
+{
+    if (_finished.exchange(true))
+        return;
+    {
+        // The block often holds its owner, which holds this input: let it go.
+        std::lock_guard lock(_lock);
+        _requestBlock = nullptr;
+        _requestQueue = nullptr;
+    }
+    auto writer = _writer.lock();
+    if (!writer)
+        return;
+    _workQueue->async([self = shared_from_this(), writer] {
+        // A track that never got media is left out of the file.
+        if (!writer->muxer().hasStreamParameters(self->_slot)) {
+            auto finished = writer->muxer().finishSlot(self->_slot);
+            if (!finished.ok())
+                self->reportFailure(finished.error());
+        }
+    });
+    writer->inputsMayBeReady();
+}
+
+void AssetWriterInput::enqueue(std::function<void()> block, const MediaTime& endTime)
+{
+    {
+        std::lock_guard lock(_lock);
+        if (!_appendedUntil.isNumeric() || endTime > _appendedUntil)
+            _appendedUntil = endTime;
+    }
+    ++_waiting;
+    _workQueue->async([self = shared_from_this(), block = std::move(block)] {
+        block();
+        --self->_waiting;
+        if (auto writer = self->_writer.lock())
+            writer->inputsMayBeReady();
+    });
+    if (auto writer = _writer.lock())
+        writer->inputsMayBeReady();
+}
+
+bool AssetWriterInput::appendPixelBuffer(
+    const std::shared_ptr<PixelBuffer>& pixelBuffer, const MediaTime& presentationTime)
+{
+    auto writer = _writer.lock();
+    if (!writer || writer->status() != AssetWriterStatus::Writing || _finished || !_video || !pixelBuffer
+        || !presentationTime.isNumeric())
+        return false;
+    MediaTime time = presentationTime - writer->sessionStart();
+    if (time < MediaTime::zero())
+        return true;  // before the session: not part of the file
+    enqueue([self = shared_from_this(), pixelBuffer, time] { self->encodePixelBuffer(pixelBuffer, time); }, time);
+    return true;
+}
+
+bool AssetWriterInput::appendSampleBuffer(const std::shared_ptr<const SampleBuffer>& sampleBuffer)
+{
+    auto writer = _writer.lock();
+    if (!writer || writer->status() != AssetWriterStatus::Writing || _finished || _mediaType != kMediaTypeAudio
+        || !sampleBuffer)
+        return false;
+    MediaTime time = sampleBuffer->presentationTimeStamp() - writer->sessionStart();
+    if (time < MediaTime::zero())
+        return true;
+    enqueue([self = shared_from_this(), sampleBuffer] { self->writeSampleBuffer(sampleBuffer); },
+        time + sampleBuffer->duration());
+    return true;
+}
+
+void AssetWriterInput::reportFailure(const Error& error)
+{
+    if (auto writer = _writer.lock())
+        writer->fail(error);
+}
+
+void AssetWriterInput::encodePixelBuffer(const std::shared_ptr<PixelBuffer>& pixelBuffer, const MediaTime& time)
+{
+    auto writer = _writer.lock();
+    if (!writer || writer->status() != AssetWriterStatus::Writing)
+        return;
+    if (!_encoder->isOpen()) {
+        // The first picture's timescale is the track's, so times in it stay exact;
+        // one that says nothing (a time of 0 in whole seconds) gives the movie timescale.
+        int32_t timescale = time.timescale > 1 && time.timescale <= kFallbackVideoTimescale ? time.timescale
+            : time.timescale == 1                                                           ? kMovieTimescale
+                                                                                            : kFallbackVideoTimescale;
+        auto opened = _encoder->open(1, timescale);
+        detail::CodecParametersPtr parameters(avcodec_parameters_alloc());
+        if (opened.ok() && (!parameters || avcodec_parameters_from_context(parameters.get(), _encoder->context()) < 0))
+            opened = inputError("cannot describe the video stream");
+        if (opened.ok())
+            opened = writer->muxer().setStreamParameters(_slot, *parameters, 1, timescale);
+        if (!opened.ok()) {
+            reportFailure(opened.error());
+            return;
+        }
+    }
+    const AVRational timeBase = _encoder->context()->time_base;
+    int64_t pts = detail::streamTimeFromMediaTime(time, timeBase);
+    if (_hasPrevious) {
+        if (pts <= _previousPts) {
+            reportFailure(inputError("picture times must increase"));
+            return;
+        }
+        _lastDuration = pts - _previousPts;
+        _durations.emplace_back(_previousPts, _lastDuration);
+    }
+    _previousPts = pts;
+    _hasPrevious = true;
+    auto encoded = _encoder->encode(*pixelBuffer, pts,
+        [this, &writer](detail::EncodedPacket packet) { return writeVideoPacket(*writer, std::move(packet)); });
+    if (!encoded.ok())
+        reportFailure(encoded.error());
+}
+
+Result<void> AssetWriterInput::writeVideoPacket(AssetWriter& writer, detail::EncodedPacket packet)
+{
+    // The container takes a picture's duration from the next picture's time; the last one's is given.
+    auto known = std::find_if(
+        _durations.begin(), _durations.end(), [&](const auto& entry) { return entry.first == packet->pts; });
+    if (known != _durations.end()) {
+        packet->duration = known->second;
+        _durations.erase(known);
+    }
+    return writer.muxer().writePacket(_slot, std::move(packet));
+}
+
+void AssetWriterInput::writeSampleBuffer(const std::shared_ptr<const SampleBuffer>& sampleBuffer)
+{
+    auto writer = _writer.lock();
+    if (!writer || writer->status() != AssetWriterStatus::Writing)
+        return;
+    const AudioStreamBasicDescription& format = sampleBuffer->audioStreamBasicDescription();
+    int rate = static_cast<int>(format.sampleRate);
+    if (!_audioFormat) {
+        AVCodecID codec = detail::pcmCodecForDescription(format);
+        if (codec == AV_CODEC_ID_NONE || rate != format.sampleRate) {
+            reportFailure(inputError("only interleaved linear PCM at a whole sample rate can be written as it is"));
+            return;
+        }
+        detail::CodecParametersPtr parameters(avcodec_parameters_alloc());
+        if (!parameters) {
+            reportFailure(inputError("out of memory"));
+            return;
+        }
+        parameters->codec_type = AVMEDIA_TYPE_AUDIO;
+        parameters->codec_id = codec;
+        parameters->sample_rate = rate;
+        av_channel_layout_default(&parameters->ch_layout, static_cast<int>(format.channelsPerFrame));
+        parameters->bits_per_coded_sample = static_cast<int>(format.bitsPerChannel);
+        parameters->block_align = static_cast<int>(format.bytesPerFrame);
+        parameters->frame_size = 1;
+        auto described = writer->muxer().setStreamParameters(_slot, *parameters, 1, rate);
+        if (!described.ok()) {
+            reportFailure(described.error());
+            return;
+        }
+        _audioFormat = format;
+    } else if (!(format == *_audioFormat)) {
+        reportFailure(inputError("the audio format changed within the track"));
+        return;
+    }
+    detail::EncodedPacket packet(av_packet_alloc());
+    const Data& bytes = sampleBuffer->dataBuffer();
+    if (!packet || av_new_packet(packet.get(), static_cast<int>(bytes.size())) < 0) {
+        reportFailure(inputError("out of memory"));
+        return;
+    }
+    std::memcpy(packet->data, bytes.data(), bytes.size());
+    MediaTime time = sampleBuffer->presentationTimeStamp() - writer->sessionStart();
+    packet->pts = detail::streamTimeFromMediaTime(time, AVRational {1, rate});
+    packet->dts = packet->pts;
+    packet->duration = sampleBuffer->numSamples();
+    packet->flags |= AV_PKT_FLAG_KEY;
+    auto written = writer->muxer().writePacket(_slot, std::move(packet));
+    if (!written.ok())
+        reportFailure(written.error());
+}
+
+void AssetWriterInput::flush(const MediaTime& sessionEnd)
+{
+    auto writer = _writer.lock();
+    if (!writer || writer->status() != AssetWriterStatus::Writing)
+        return;
+    if (_encoder && _encoder->isOpen()) {
+        if (_hasPrevious) {
+            // The last picture lasts until the session's end, or as long as the one before it.
+            const AVRational timeBase = _encoder->context()->time_base;
+            int64_t end = sessionEnd.isNumeric() ? detail::streamTimeFromMediaTime(sessionEnd, timeBase) : 0;
+            int64_t duration = end > _previousPts ? end - _previousPts : std::max<int64_t>(_lastDuration, 1);
+            _durations.emplace_back(_previousPts, duration);
+        }
+        auto flushed = _encoder->flush(
+            [this, &writer](detail::EncodedPacket packet) { return writeVideoPacket(*writer, std::move(packet)); });
+        if (!flushed.ok()) {
+            reportFailure(flushed.error());
+            return;
+        }
+    }
+    auto finished = writer->muxer().finishSlot(_slot);
+    if (!finished.ok())
+        reportFailure(finished.error());
+}
+
+}  // namespace plat

@@ -1,0 +1,109 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/foundation/Result.h"
+#include "platform/foundation/Value.h"
+#include "platform/media/AssetTrack.h"
+#include "platform/media/H264Encoder.h"
+#include "platform/media/MediaTime.h"
+
+namespace plat {
+class AssetWriter;
+class DispatchQueue;
+class PixelBuffer;
+class SampleBuffer;
+
+// One track of a file being written. Media is appended in the pull model:
+// the writer calls the request block on the caller's queue whenever the
+// input is ready for more, and the block appends while isReadyForMoreMediaData
+// says so, then returns. Video inputs encode H.264 (settings: codec, width,
+// height, compression properties); audio inputs without settings write the
+// linear PCM they are given as it is. Appended media is encoded and written
+// on the input's own queue. Any thread.
+class AssetWriterInput : public std::enable_shared_from_this<AssetWriterInput> {
+public:
+    // nullptr (and a log line) for settings this writer cannot apply.
+    static std::shared_ptr<AssetWriterInput> assetWriterInputWithMediaType(
+        const std::string& mediaType, std::optional<Dictionary> outputSettings);
+    ~AssetWriterInput();
+
+    const std::string& mediaType() const { return _mediaType; }
+    const std::optional<Dictionary>& outputSettings() const { return _outputSettings; }
+    bool expectsMediaDataInRealTime() const { return _expectsMediaDataInRealTime; }
+    void setExpectsMediaDataInRealTime(bool realTime) { _expectsMediaDataInRealTime = realTime; }
+
+    bool isReadyForMoreMediaData() const;
+    // The block is called on queue whenever the input is ready, until it is marked finished.
+    void requestMediaDataWhenReadyOnQueue(std::shared_ptr<DispatchQueue> queue, std::function<void()> block);
+    // Audio: interleaved linear PCM, one format for the whole track. False
+    // once the writer has failed or the input is finished.
+    bool appendSampleBuffer(const std::shared_ptr<const SampleBuffer>& sampleBuffer);
+    // No more media will come.
+    void markAsFinished();
+
+    AssetWriterInput(std::string mediaType, std::optional<Dictionary> outputSettings);
+
+private:
+    friend class AssetWriter;
+    friend class AssetWriterInputPixelBufferAdaptor;
+
+    struct VideoSettings;
+    // Video through the pixel-buffer adaptor.
+    bool appendPixelBuffer(const std::shared_ptr<PixelBuffer>& pixelBuffer, const MediaTime& presentationTime);
+    // Runs block on the input's queue, counting it as waiting media.
+    void enqueue(std::function<void()> block, const MediaTime& endTime);
+    enum class Wake { WhenReady, EvenWhenNotReady };
+    void scheduleRequest(Wake wake);
+    void runRequestBlock();
+    // On the input's queue.
+    void encodePixelBuffer(const std::shared_ptr<PixelBuffer>& pixelBuffer, const MediaTime& time);
+    Result<void> writeVideoPacket(AssetWriter& writer, detail::EncodedPacket packet);
+    void writeSampleBuffer(const std::shared_ptr<const SampleBuffer>& sampleBuffer);
+    void flush(const MediaTime& sessionEnd);
+    void reportFailure(const Error& error);
+
+    // Attached by the writer.
+    void attach(const std::shared_ptr<AssetWriter>& writer, int slot);
+    bool isAttached() const { return _slot >= 0; }
+    int64_t waitingCount() const { return _waiting.load(); }
+    bool isMarkedFinished() const { return _finished.load(); }
+    // End of the media appended so far; invalid before the first append.
+    MediaTime appendedUntil() const;
+    std::shared_ptr<DispatchQueue> workQueue() const { return _workQueue; }
+
+    const std::string _mediaType;
+    const std::optional<Dictionary> _outputSettings;
+    std::unique_ptr<VideoSettings> _video;
+    std::atomic<bool> _expectsMediaDataInRealTime {false};
+
+    std::weak_ptr<AssetWriter> _writer;
+    int _slot = -1;
+    std::shared_ptr<DispatchQueue> _workQueue;
+    std::atomic<int64_t> _waiting {0};
+    std::atomic<bool> _finished {false};
+
+    mutable std::mutex _lock;
+    MediaTime _appendedUntil = MediaTime::invalid();  // guarded by _lock
+    std::shared_ptr<DispatchQueue> _requestQueue;  // guarded by _lock
+    std::function<void()> _requestBlock;  // guarded by _lock
+    bool _requestScheduled = false;  // guarded by _lock
+    bool _wakeAgain = false;  // guarded by _lock
+
+    // Only on the work queue.
+    std::unique_ptr<detail::H264Encoder> _encoder;
+    int64_t _previousPts = 0;
+    bool _hasPrevious = false;
+    int64_t _lastDuration = 0;
+    std::vector<std::pair<int64_t, int64_t>> _durations;  // pts -> duration, of pictures not yet out
+    std::optional<AudioStreamBasicDescription> _audioFormat;
+};
+
+}  // namespace plat

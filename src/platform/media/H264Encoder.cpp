@@ -1,0 +1,154 @@
+#include "platform/media/H264Encoder.h"
+
+#include "platform/media/FFmpegSupport.h"
+#include "platform/media/MediaConstants.h"
+#include "platform/media/PixelBuffer.h"
+
+namespace plat::detail {
+
+void PacketDeleterForward::operator()(AVPacket* packet) const
+{
+    av_packet_free(&packet);
+}
+
+struct H264Encoder::Impl {
+    Settings settings;
+    bool globalHeader = false;
+    CodecContextPtr codec;
+    FramePtr picture {av_frame_alloc()};
+    SwsContextPtr converter;
+    uint32_t converterFormat = 0;
+    int converterWidth = 0;
+    int converterHeight = 0;
+
+    Result<void> prepareConverter(const PixelBuffer& buffer)
+    {
+        if (converter && converterFormat == buffer.pixelFormatType() && converterWidth == buffer.width()
+            && converterHeight == buffer.height())
+            return {};
+        AVPixelFormat source = buffer.pixelFormatType() == kPixelFormatType_32BGRA ? AV_PIX_FMT_BGRA : AV_PIX_FMT_ARGB;
+        converter.reset(sws_getContext(buffer.width(), buffer.height(), source, settings.width, settings.height,
+            AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr));
+        if (!converter)
+            return mediaError(kMediaErrorUnknown, "cannot convert pictures for the H.264 encoder", {});
+        // Full-range RGB in, video-range BT.601 out, as the stream is tagged.
+        const int* coefficients = sws_getCoefficients(SWS_CS_ITU601);
+        sws_setColorspaceDetails(converter.get(), coefficients, 1, coefficients, 0, 0, 1 << 16, 1 << 16);
+        converterFormat = buffer.pixelFormatType();
+        converterWidth = buffer.width();
+        converterHeight = buffer.height();
+        return {};
+    }
+
+    Result<void> drain(const PacketSink& sink)
+    {
+        while (true) {
+            EncodedPacket packet(av_packet_alloc());
+            if (!packet)
+                return mediaError(kMediaErrorOutOfMemory, "cannot encode H.264", {});
+            int received = avcodec_receive_packet(codec.get(), packet.get());
+            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
+                return {};
+            if (received < 0)
+                return mediaError(kMediaErrorUnknown, "cannot encode H.264", {}, received);
+            auto written = sink(std::move(packet));
+            if (!written.ok())
+                return written;
+        }
+    }
+};
+
+H264Encoder::H264Encoder(Settings settings, ParameterSets parameterSets)
+    : _impl(std::make_unique<Impl>())
+{
+    _impl->settings = std::move(settings);
+    _impl->globalHeader = parameterSets == ParameterSets::InHeader;
+}
+
+H264Encoder::~H264Encoder() = default;
+
+bool H264Encoder::isOpen() const
+{
+    return _impl->codec != nullptr;
+}
+
+const AVCodecContext* H264Encoder::context() const
+{
+    return _impl->codec.get();
+}
+
+Result<void> H264Encoder::open(int timeBaseNumerator, int timeBaseDenominator)
+{
+    configureFFmpegLogging();
+    Impl& d = *_impl;
+    const AVCodec* encoder = avcodec_find_encoder_by_name("libx264");
+    if (!encoder)
+        return mediaError(kMediaErrorEncoderNotFound, "no H.264 encoder (libx264) in this FFmpeg", {});
+    CodecContextPtr codec(avcodec_alloc_context3(encoder));
+    if (!codec || !d.picture)
+        return mediaError(kMediaErrorOutOfMemory, "cannot encode H.264", {});
+    codec->width = d.settings.width;
+    codec->height = d.settings.height;
+    codec->pix_fmt = AV_PIX_FMT_YUV420P;
+    codec->time_base = AVRational {timeBaseNumerator, timeBaseDenominator};
+    codec->color_range = AVCOL_RANGE_MPEG;
+    codec->colorspace = AVCOL_SPC_SMPTE170M;
+    codec->color_primaries = AVCOL_PRI_SMPTE170M;
+    codec->color_trc = AVCOL_TRC_SMPTE170M;
+    if (d.settings.averageBitRate > 0)
+        codec->bit_rate = d.settings.averageBitRate;
+    if (!d.settings.allowFrameReordering)
+        codec->max_b_frames = 0;
+    if (d.settings.maxKeyFrameInterval > 0)
+        codec->gop_size = static_cast<int>(d.settings.maxKeyFrameInterval);
+    codec->thread_count = 0;  // as many as the machine has
+    if (d.globalHeader)
+        codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    av_opt_set(codec->priv_data, "profile", d.settings.profile.c_str(), 0);
+    int opened = avcodec_open2(codec.get(), encoder, nullptr);
+    if (opened < 0)
+        return mediaError(kMediaErrorUnknown, "cannot open the H.264 encoder", {}, opened);
+    d.picture->format = AV_PIX_FMT_YUV420P;
+    d.picture->width = d.settings.width;
+    d.picture->height = d.settings.height;
+    int allocated = av_frame_get_buffer(d.picture.get(), 0);
+    if (allocated < 0)
+        return mediaError(kMediaErrorOutOfMemory, "cannot encode H.264", {}, allocated);
+    d.codec = std::move(codec);
+    return {};
+}
+
+Result<void> H264Encoder::encode(PixelBuffer& buffer, int64_t pts, const PacketSink& sink)
+{
+    Impl& d = *_impl;
+    auto prepared = d.prepareConverter(buffer);
+    if (!prepared.ok())
+        return prepared;
+    // The encoder may still hold the last picture: then this gives a fresh one.
+    int writable = av_frame_make_writable(d.picture.get());
+    if (writable < 0)
+        return mediaError(kMediaErrorOutOfMemory, "cannot encode H.264", {}, writable);
+    buffer.lockBaseAddress();
+    const uint8_t* sourcePlanes[] = {buffer.baseAddress()};
+    const int sourceStrides[] = {static_cast<int>(buffer.bytesPerRow())};
+    sws_scale(d.converter.get(), sourcePlanes, sourceStrides, 0, buffer.height(), d.picture->data, d.picture->linesize);
+    buffer.unlockBaseAddress();
+    d.picture->pts = pts;
+    int sent = avcodec_send_frame(d.codec.get(), d.picture.get());
+    if (sent < 0)
+        return mediaError(kMediaErrorUnknown, "cannot encode H.264", {}, sent);
+    return d.drain(sink);
+}
+
+Result<void> H264Encoder::flush(const PacketSink& sink)
+{
+    Impl& d = *_impl;
+    if (!d.codec)
+        return {};
+    int sent = avcodec_send_frame(d.codec.get(), nullptr);
+    if (sent < 0 && sent != AVERROR_EOF)
+        return mediaError(kMediaErrorUnknown, "cannot finish the H.264 stream", {}, sent);
+    return d.drain(sink);
+}
+
+}  // namespace plat::detail

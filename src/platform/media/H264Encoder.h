@@ -1,0 +1,61 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/foundation/Result.h"
+
+struct AVCodecContext;
+struct AVPacket;
+
+namespace plat {
+class PixelBuffer;
+}
+
+namespace plat::detail {
+
+struct PacketDeleterForward {
+    void operator()(AVPacket* packet) const;
+};
+using EncodedPacket = std::unique_ptr<AVPacket, PacketDeleterForward>;
+using PacketSink = std::function<Result<void>(EncodedPacket)>;
+
+// H.264 through libx264: 32-bit pixel buffers converted to 4:2:0 (BT.601,
+// video range) and encoded at an average bit rate. Opened with the time base
+// of the first picture's times. One thread at a time.
+class H264Encoder {
+public:
+    struct Settings {
+        int width = 0;
+        int height = 0;
+        int64_t averageBitRate = 0;  // bits per second; 0 for the encoder's choice
+        bool allowFrameReordering = true;
+        int64_t maxKeyFrameInterval = 0;  // 0 for the encoder's choice
+        std::string profile = "high";  // "baseline", "main" or "high"
+    };
+
+    // Where the parameter sets go: in the stream, or in the container's header.
+    enum class ParameterSets { InStream, InHeader };
+    H264Encoder(Settings settings, ParameterSets parameterSets);
+    ~H264Encoder();
+    H264Encoder(const H264Encoder&) = delete;
+    H264Encoder& operator=(const H264Encoder&) = delete;
+
+    // timeBase as numerator and denominator.
+    Result<void> open(int timeBaseNumerator, int timeBaseDenominator);
+    bool isOpen() const;
+    // Valid once open: the stream's codec parameters come from it.
+    const AVCodecContext* context() const;
+
+    // Locks the buffer's base address while it reads it.
+    Result<void> encode(PixelBuffer& buffer, int64_t pts, const PacketSink& sink);
+    // The pictures still inside the encoder.
+    Result<void> flush(const PacketSink& sink);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> _impl;
+};
+
+}  // namespace plat::detail

@@ -1,0 +1,63 @@
+#pragma once
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Result.h"
+#include "platform/media/H264Encoder.h"
+
+struct AVCodecParameters;
+struct AVFormatContext;
+
+namespace plat::detail {
+
+// The container side of an asset writer: one slot per writer input, whose
+// stream is made once the input's format is known. The file header is
+// written when every slot has a format or has finished without one; packets
+// that come earlier wait. Packets of the slots are interleaved by time.
+// Any thread (one lock).
+class MovieMuxer {
+public:
+    // formatName is FFmpeg's muxer ("mov", "caf", ...).
+    MovieMuxer(std::string path, std::string formatName);
+    ~MovieMuxer();
+    MovieMuxer(const MovieMuxer&) = delete;
+    MovieMuxer& operator=(const MovieMuxer&) = delete;
+
+    // Creates the file.
+    Result<void> open();
+    int addSlot();
+    // The slot's stream format; copied.
+    Result<void> setStreamParameters(
+        int slot, const AVCodecParameters& parameters, int timeBaseNumerator, int timeBaseDenominator);
+    bool hasStreamParameters(int slot) const;
+    // A packet of the slot, its times in the slot's time base.
+    Result<void> writePacket(int slot, EncodedPacket packet);
+    // No more packets for the slot (a slot without a format is left out).
+    Result<void> finishSlot(int slot);
+    // True while packets wait for the header in numbers that should stop the inputs.
+    bool isBackedUp() const;
+    // Every slot must be finished: writes what waits and the trailer, closes the file.
+    Result<void> finish();
+    // Closes the file as it is, without a trailer.
+    void abandon();
+
+private:
+    struct Slot;
+    struct WaitingPacket;
+    Result<void> writeHeaderIfReadyLocked();
+    Result<void> writeLocked(int slot, EncodedPacket packet);
+
+    std::string _path;
+    std::string _formatName;
+    mutable std::mutex _lock;
+    std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> _context;  // guarded by _lock
+    std::vector<Slot> _slots;  // guarded by _lock
+    std::vector<WaitingPacket> _waiting;  // guarded by _lock
+    bool _headerWritten = false;  // guarded by _lock
+    bool _closed = false;  // guarded by _lock
+};
+
+}  // namespace plat::detail

@@ -1,0 +1,38 @@
+#include "platform/media/SampleBuffer.h"
+
+#include <cmath>
+
+#include "platform/media/MediaConstants.h"
+
+namespace plat {
+
+SampleBuffer::SampleBuffer(
+    const AudioStreamBasicDescription& format, const MediaTime& presentationTimeStamp, int64_t numSamples, Data bytes)
+    : _format(format)
+    , _presentationTimeStamp(presentationTimeStamp)
+    , _numSamples(numSamples)
+    , _bytes(std::move(bytes))
+{
+}
+
+std::shared_ptr<const SampleBuffer> SampleBuffer::createLinearPCM(
+    const AudioStreamBasicDescription& format, const MediaTime& presentationTimeStamp, int64_t numSamples, Data bytes)
+{
+    bool interleavedPCM = format.formatID == kAudioFormatLinearPCM
+        && !(format.formatFlags & kAudioFormatFlagIsNonInterleaved) && format.bytesPerFrame > 0
+        && format.channelsPerFrame > 0 && format.sampleRate >= 1 && format.sampleRate <= 1e6;
+    if (!interleavedPCM || !presentationTimeStamp.isNumeric() || numSamples < 1
+        || static_cast<uint64_t>(numSamples) * format.bytesPerFrame != bytes.size())
+        return nullptr;
+    return std::make_shared<const SampleBuffer>(format, presentationTimeStamp, numSamples, std::move(bytes));
+}
+
+MediaTime SampleBuffer::duration() const
+{
+    double rate = std::round(_format.sampleRate);
+    if (rate == _format.sampleRate)
+        return MediaTime::make(_numSamples, static_cast<int32_t>(rate));
+    return MediaTime::makeWithSeconds(static_cast<double>(_numSamples) / _format.sampleRate, 1000000);
+}
+
+}  // namespace plat

@@ -1,0 +1,105 @@
+#include "render/MovieMixer.h"
+
+#include <cmath>
+
+#include "app/AudioClip.h"
+#include "app/ProjectModel.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/media/Asset.h"
+#include "platform/media/AudioMix.h"
+#include "platform/media/MediaConstants.h"
+#include "platform/media/MutableComposition.h"
+
+namespace zt {
+
+MovieMixer::MovieMixer(std::shared_ptr<ProjectModel> project)
+    : _project(std::move(project))
+{
+}
+
+bool MovieMixer::isValidTimeRange(const plat::MediaTimeRange& range)
+{
+    return range.start.isValid() && range.duration.isValid() && range.duration.epoch == 0
+        && range.duration >= plat::MediaTime::zero();
+}
+
+void MovieMixer::calculateAudioClipTimeRangeInMovieForClip(AudioClip& clip)
+{
+    int64_t startIndex = clip.linkToPosition();
+    if (const auto& anchor = clip.linkToFrameUID()) {
+        int64_t anchorIndex = _project->getFrameList().getIndexOfFrameWithUID(*anchor);
+        if (anchorIndex == plat::kNotFound)
+            return;
+        startIndex += anchorIndex;
+    }
+    // A damaged rate below 1 counts as the default, so the times can be made.
+    int64_t fps = _project->recordFPS();
+    clip.setTimeRangeInMovie(
+        plat::MediaTimeRange::make(plat::MediaTime::make(startIndex, static_cast<int32_t>(fps)), clip.duration()));
+    clip.setStartFrameIndex(startIndex);
+    double frames = clip.duration().seconds() * static_cast<double>(static_cast<float>(fps));
+    // An invalid duration covers no frame.
+    clip.setEndFrameIndex(
+        std::isfinite(frames) ? startIndex + static_cast<int64_t>(std::ceil(frames)) - 1 : startIndex - 1);
+}
+
+bool MovieMixer::prepareAVMutableComposition(std::shared_ptr<plat::MutableComposition>* composition,
+    std::shared_ptr<plat::AudioMix>* audioMix, ClipList& clips, const plat::MediaTime& duration,
+    std::optional<plat::Error>* error)
+{
+    for (auto& track : clips) {
+        for (const auto& clip : track) {
+            calculateAudioClipTimeRangeInMovieForClip(*clip);
+            plat::MediaTimeRange range = clip->timeRangeInMovie();
+            if (range.end() > duration) {
+                // A clip that begins after the end gets a negative duration and is left out.
+                plat::MediaTime cut = duration - range.start;
+                clip->setTimeRangeInMovie(plat::MediaTimeRange::make(range.start, cut));
+                clip->setDuration(cut);
+            }
+        }
+    }
+    return prepareAVMutableCompositionWithMixWithAudioData(composition, audioMix, clips, error);
+}
+
+bool MovieMixer::prepareAVMutableCompositionWithMixWithAudioData(std::shared_ptr<plat::MutableComposition>* composition,
+    std::shared_ptr<plat::AudioMix>* audioMix, const ClipList& clips, std::optional<plat::Error>* error)
+{
+    (void)error;
+    auto made = plat::MutableComposition::composition();
+    std::vector<std::shared_ptr<plat::AudioMixInputParameters>> parameters;
+    const auto& projectPath = _project->getProjectPath();
+    for (const auto& list : clips) {
+        auto track = made->addMutableTrackWithMediaType(plat::kMediaTypeAudio, plat::kTrackIDInvalid);
+        for (const auto& clip : list) {
+            if (!clip->url() || !projectPath)
+                continue;
+            // Only the file name counts: the sound moves with its project folder.
+            std::string path = plat::appendingPathComponent(*projectPath, clip->url()->lastPathComponent());
+            auto source = plat::MediaTimeRange::make(clip->start(), clip->duration());
+            if (!clip->start().isValid() || !clip->duration().isValid() || !isValidTimeRange(clip->timeRangeInMovie()))
+                continue;
+            auto asset = plat::URLAsset::assetWithPath(path);
+            auto audioTracks = asset->tracksWithMediaType(plat::kMediaTypeAudio);
+            if (audioTracks.empty())
+                continue;
+            auto inserted = track->insertTimeRange(source, *audioTracks.front(), clip->timeRangeInMovie().start);
+            if (!inserted.ok())
+                plat::log("mixer: a clip leaves a gap: {}", inserted.error().localizedDescription());
+            auto volume = plat::AudioMixInputParameters::audioMixInputParameters();
+            volume->setTrackID(track->trackID());
+            volume->setVolume(clip->volume(), clip->timeRangeInMovie().start);
+            parameters.push_back(std::move(volume));
+        }
+    }
+    auto mix = plat::AudioMix::audioMix();
+    mix->setInputParameters(std::move(parameters));
+    if (composition)
+        *composition = std::move(made);
+    if (audioMix)
+        *audioMix = std::move(mix);
+    return true;
+}
+
+}  // namespace zt

@@ -1,0 +1,46 @@
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/PythonScript.h"
+
+namespace plat::test {
+
+// What ffprobe (scripts/install-deps.sh installs it with ffmpeg) says of a
+// media file: one key-value map per stream and one for the container.
+struct MediaProbe {
+    int exitCode = -1;
+    std::string output;
+    std::vector<std::map<std::string, std::string>> streams;
+    std::map<std::string, std::string> format;
+
+    // The first stream of a type ("video", "audio"), or an empty map.
+    std::map<std::string, std::string> stream(const std::string& codecType) const;
+};
+
+// With FrameCount::ByDecoding, ffprobe decodes every frame and reports nb_read_frames.
+enum class FrameCount { FromHeader, ByDecoding };
+MediaProbe probeMedia(const std::string& path, FrameCount frameCount = FrameCount::FromHeader);
+
+// Runs ffmpeg quietly (errors only) with the arguments, in folder.
+ScriptOutput runFFmpeg(const std::string& folder, const std::vector<std::string>& arguments);
+
+// The first audio stream decoded by ffmpeg to interleaved 16-bit samples at
+// rate and channels; empty when ffmpeg fails.
+std::vector<int16_t> decodeAudioWithFFmpeg(const std::string& folder, const std::string& path, int rate, int channels);
+
+// The largest magnitude of the samples in [from, to) seconds, as a fraction of full scale.
+double peakLevel(const std::vector<int16_t>& samples, int rate, int channels, double fromSeconds, double toSeconds);
+
+}  // namespace plat::test
+
+namespace plat::test {
+
+// Every picture of the first video stream decoded by ffmpeg into packed RGB
+// (3 bytes a pixel) at the stream's size; empty when ffmpeg fails.
+std::vector<std::vector<uint8_t>> decodeVideoWithFFmpeg(
+    const std::string& folder, const std::string& path, int width, int height);
+
+}  // namespace plat::test
