@@ -1,0 +1,793 @@
+// The decoder's scanner and recursive-descent parser. Hot paths (white
+// space, tokens, strings without escapes, numbers, containers) stay in this
+// file so that they inline into each other; strings that need decoding go
+// through JCStringDecoding.cpp.
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <locale.h>
+#include <string>
+
+#include "web/JCArray.h"
+#include "web/JCDictionary.h"
+#include "web/JCInternal.h"
+#include "web/JCParseState.h"
+#include "web/JCParser.h"
+#include "web/JSONDecoder.h"
+
+namespace zt::detail {
+
+namespace {
+
+constexpr uint8_t kStateValue = 1;  // or the key, in an object
+constexpr uint8_t kStateComma = 2;
+constexpr uint8_t kStateEnd = 4;
+
+// Byte classes of the white-space scanner.
+enum : uint8_t { kNotSpace = 0, kBlank, kLineFeed, kCarriageReturn, kMaybeSpace };
+
+constexpr auto kSpaceClasses = [] {
+    std::array<uint8_t, 256> classes {};
+    classes[' '] = kBlank;
+    classes['\t'] = kBlank;
+    classes['\n'] = kLineFeed;
+    classes['\r'] = kCarriageReturn;
+    classes['/'] = kMaybeSpace;
+    classes[0xC2] = kMaybeSpace;
+    classes[0xE2] = kMaybeSpace;
+    return classes;
+}();
+
+bool isValueToken(JCTokenType type)
+{
+    switch (type) {
+    case JCTokenType::Number:
+    case JCTokenType::String:
+    case JCTokenType::ObjectBegin:
+    case JCTokenType::ArrayBegin:
+    case JCTokenType::True:
+    case JCTokenType::False:
+    case JCTokenType::Null:
+        return true;
+    default:
+        return false;
+    }
+}
+
+locale_t cLocale()
+{
+    static const locale_t locale = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+}  // namespace
+
+JCParser::JCParser(JCParseState& state)
+    : _state(state)
+    , _input(state.input)
+    , _length(state.length)
+{
+}
+
+void JCParser::recordMessage(std::string message)
+{
+    if (_state.error)
+        return;
+    plat::Dictionary userInfo;
+    userInfo.set(JCAtIndexKey, static_cast<int64_t>(_state.atIndex));
+    userInfo.set(JCLineNumberKey, static_cast<int64_t>(_state.lineNumber));
+    _state.error.emplace(JCErrorDomain, -1, std::move(message), std::move(userInfo));
+}
+
+void JCParser::recordInternalError(const char* what, int line)
+{
+    recordMessage(std::string("Internal error: ") + what + " " + __FILE_NAME__ + " line #" + std::to_string(line));
+}
+
+void JCParser::lineBreakEndsAt(size_t index)
+{
+    ++_state.lineNumber;
+    _state.lineStartIndex = index;
+}
+
+// The length of the line break at index (0 when there is none): LF, CR, CR
+// LF, and with the option the UTF-8 forms of U+0085, U+2028 and U+2029.
+size_t JCParser::lineBreakLength(size_t index) const
+{
+    const uint8_t c = _input[index];
+    if (c == '\n')
+        return 1;
+    if (c == '\r')
+        return index + 1 < _length && _input[index + 1] == '\n' ? 2 : 1;
+    if ((_state.parseOptionFlags & JCParseUnicodeNewlines) != 0) {
+        if (c == 0xC2 && index + 1 < _length && _input[index + 1] == 0x85)
+            return 2;
+        if (c == 0xE2 && index + 2 < _length && _input[index + 1] == 0x80
+            && (_input[index + 2] == 0xA8 || _input[index + 2] == 0xA9))
+            return 3;
+    }
+    return 0;
+}
+
+void JCParser::skipWhitespace()
+{
+    size_t at = _state.atIndex;
+    while (at < _length) {
+        const uint8_t c = _input[at];
+        const uint8_t kind = kSpaceClasses[c];
+        if (kind == kBlank) {
+            ++at;
+            continue;
+        }
+        if (kind == kNotSpace)
+            break;
+        if (kind == kLineFeed || kind == kCarriageReturn) {
+            at += lineBreakLength(at);
+            lineBreakEndsAt(at);
+            continue;
+        }
+        if (c != '/') {
+            const size_t length = lineBreakLength(at);
+            if (length == 0)
+                break;
+            at += length;
+            lineBreakEndsAt(at);
+            continue;
+        }
+        if ((_state.parseOptionFlags & JCParseAllowComments) == 0 || at + 1 >= _length)
+            break;
+        if (_input[at + 1] == '/') {
+            at += 2;
+            while (at < _length) {
+                const size_t length = lineBreakLength(at);
+                if (length != 0) {
+                    at += length;
+                    lineBreakEndsAt(at);
+                    break;
+                }
+                ++at;
+            }
+            continue;
+        }
+        if (_input[at + 1] != '*')
+            break;
+        at += 2;
+        for (;;) {
+            if (at >= _length)
+                break;
+            if (_input[at] == '*' && at + 1 < _length && _input[at + 1] == '/') {
+                at += 2;
+                break;
+            }
+            const size_t length = lineBreakLength(at);
+            if (length != 0) {
+                at += length;
+                lineBreakEndsAt(at);
+            } else {
+                ++at;
+            }
+        }
+    }
+    _state.atIndex = at;
+}
+
+bool JCParser::nextToken()
+{
+    if (_state.atIndex < _length && kSpaceClasses[_input[_state.atIndex]] != kNotSpace)
+        skipWhitespace();
+    JCParseToken& token = _state.token;
+    token.type = JCTokenType::None;
+    token.text = _input + _state.atIndex;
+    token.textLength = 0;
+    if (_state.atIndex >= _length)
+        return false;
+    const size_t start = _state.atIndex;
+    const uint8_t c = _input[start];
+    JCTokenType type = JCTokenType::None;
+    size_t length = 1;
+    switch (c) {
+    case '"':
+        if (!scanString())
+            return tokenFailed();
+        return true;
+    case '-':
+    case '0':
+    case '1':
+    case '2':
+    case '3':
+    case '4':
+    case '5':
+    case '6':
+    case '7':
+    case '8':
+    case '9':
+        if (!scanNumber())
+            return tokenFailed();
+        return true;
+    case '{':
+        type = JCTokenType::ObjectBegin;
+        break;
+    case '}':
+        type = JCTokenType::ObjectEnd;
+        break;
+    case '[':
+        type = JCTokenType::ArrayBegin;
+        break;
+    case ']':
+        type = JCTokenType::ArrayEnd;
+        break;
+    case ':':
+        type = JCTokenType::Separator;
+        break;
+    case ',':
+        type = JCTokenType::Comma;
+        break;
+    // A literal counts only when a byte follows it, as a container's end must.
+    case 't':
+        if (start + 4 < _length && std::memcmp(_input + start + 1, "rue", 3) == 0) {
+            type = JCTokenType::True;
+            length = 4;
+        }
+        break;
+    case 'f':
+        if (start + 5 < _length && std::memcmp(_input + start + 1, "alse", 4) == 0) {
+            type = JCTokenType::False;
+            length = 5;
+        }
+        break;
+    case 'n':
+        if (start + 4 < _length && std::memcmp(_input + start + 1, "ull", 3) == 0) {
+            type = JCTokenType::Null;
+            length = 4;
+        }
+        break;
+    default:
+        break;
+    }
+    if (type == JCTokenType::None)
+        return tokenFailed();
+    token.type = type;
+    token.textLength = length;
+    _state.atIndex = start + length;
+    return true;
+}
+
+bool JCParser::tokenFailed()
+{
+    recordMessage("Unexpected token, wanted '{', '}', '[', ']', ',', ':', 'true', 'false', 'null', '\"STRING\"', "
+                  "'NUMBER'.");
+    return false;
+}
+
+bool JCParser::scanString()
+{
+    const size_t quote = _state.atIndex;
+    const uint8_t* const start = _input + quote + 1;
+    const uint8_t* const end = _input + _length;
+    const uint8_t* p = start;
+    for (;;) {
+        p = findSpecialStringByte(p, end);
+        if (p >= end)
+            break;
+        const uint8_t c = *p;
+        if (c == '"') {
+            finishString(start, start, static_cast<size_t>(p - start), p);
+            return true;
+        }
+        if (c < 0x20) {
+            _state.atIndex = static_cast<size_t>(p - _input);
+            recordMessage(formatJC("Invalid character < 0x20 found in string: 0x%2.2x.", c));
+            recordMessage("Invalid string.");
+            return false;
+        }
+        if (c >= 0x80) {
+            const Utf8Decoded sequence = decodeUtf8Sequence(p, static_cast<size_t>(end - p));
+            if (sequence.kind == Utf8Sequence::WellFormed) {
+                p += sequence.length;
+                continue;
+            }
+        }
+        // A backslash or a bad UTF-8 sequence: decode the rest into the token buffer.
+        return decodeString(start, p);
+    }
+    _state.atIndex = _length;
+    recordMessage("Invalid string.");
+    return false;
+}
+
+void JCParser::finishString(const uint8_t* opening, const uint8_t* bytes, size_t size, const uint8_t* closingQuote)
+{
+    JCParseToken& token = _state.token;
+    token.type = JCTokenType::String;
+    token.text = opening - 1;
+    token.textLength = static_cast<size_t>(closingQuote - token.text) + 1;
+    token.value.bytes = bytes;
+    token.value.size = size;
+    token.value.type = JCValueType::String;
+    token.value.cacheItem = nullptr;
+    // Hashed when needed: as a key, or on the way through the cache.
+    token.value.hash = 0;
+    _state.atIndex = static_cast<size_t>(closingQuote + 1 - _input);
+}
+
+bool JCParser::scanNumber()
+{
+    JCParseToken& token = _state.token;
+    const uint8_t* const begin = _input + _state.atIndex;
+    const uint8_t* const end = _input + _length;
+    const uint8_t* p = begin;
+    const bool negative = *p == '-';
+    if (negative)
+        ++p;
+    auto isDigit = [end](const uint8_t* at) { return at < end && static_cast<uint8_t>(*at - '0') <= 9; };
+
+    // Digits go into one 64-bit mantissa while they fit exactly: integers
+    // need it, and most reals convert from it without a general conversion.
+    constexpr int kExactDigits = 19;
+    uint64_t mantissa = 0;
+    int significantDigits = 0;
+    bool integerOverflow = false;
+    bool mantissaExact = true;
+    int64_t exponent = 0;
+    bool isReal = false;
+    bool valid = false;
+    if (isDigit(p)) {
+        if (*p == '0') {
+            ++p;
+        } else {
+            do {
+                const auto digit = static_cast<uint64_t>(*p - '0');
+                if (significantDigits < kExactDigits) {
+                    mantissa = mantissa * 10 + digit;
+                } else {
+                    integerOverflow = integerOverflow || __builtin_mul_overflow(mantissa, 10u, &mantissa)
+                        || __builtin_add_overflow(mantissa, digit, &mantissa);
+                    mantissaExact = false;
+                }
+                ++significantDigits;
+                ++p;
+            } while (isDigit(p));
+        }
+        valid = true;
+        if (p < end && *p == '.') {
+            isReal = true;
+            ++p;
+            valid = isDigit(p);
+            while (isDigit(p)) {
+                const auto digit = static_cast<uint64_t>(*p - '0');
+                if (significantDigits < kExactDigits) {
+                    mantissa = mantissa * 10 + digit;
+                    --exponent;
+                    if (mantissa != 0)
+                        ++significantDigits;
+                } else {
+                    mantissaExact = false;
+                }
+                ++p;
+            }
+        }
+        if (valid && p < end && (*p == 'e' || *p == 'E')) {
+            isReal = true;
+            ++p;
+            bool negativeExponent = false;
+            if (p < end && (*p == '+' || *p == '-')) {
+                negativeExponent = *p == '-';
+                ++p;
+            }
+            valid = isDigit(p);
+            int64_t written = 0;
+            while (isDigit(p)) {
+                if (written < 1000000)
+                    written = written * 10 + (*p - '0');
+                ++p;
+            }
+            exponent += negativeExponent ? -written : written;
+        }
+        // Only a byte after the number proves it complete.
+        valid = valid && p < end;
+    }
+    _state.atIndex = static_cast<size_t>(p - _input);
+    if (!valid) {
+        recordMessage("Invalid number.");
+        return false;
+    }
+    const size_t length = static_cast<size_t>(p - begin);
+    token.type = JCTokenType::Number;
+    token.text = begin;
+    token.textLength = length;
+    token.value.cacheItem = nullptr;
+    token.value.bytes = nullptr;
+    token.value.size = sizeof token.value.number;
+    const bool isNegativeZero = length == 2 && negative && begin[1] == '0';
+    if (isReal || isNegativeZero) {
+        token.value.type = JCValueType::Double;
+        // Both factors exact, so one rounding: the correctly rounded result.
+        static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12,
+            1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        constexpr uint64_t kLargestExactMantissa = uint64_t(1) << 53;
+        if (mantissaExact && mantissa <= kLargestExactMantissa && exponent >= -22 && exponent <= 22) {
+            double value = static_cast<double>(mantissa);
+            value = exponent < 0 ? value / kPowersOfTen[-exponent] : value * kPowersOfTen[exponent];
+            token.value.number.real = negative ? -value : value;
+            return true;
+        }
+        return convertReal(begin, length);
+    }
+    if (negative) {
+        token.value.type = JCValueType::SignedInteger;
+        constexpr uint64_t kLargestMagnitude = uint64_t(1) << 63;
+        if (integerOverflow || mantissa > kLargestMagnitude) {
+            recordMessage(formatJC("The value '%s' exceeded the minimum value that could be represented: %lld.",
+                std::string(reinterpret_cast<const char*>(begin), length).c_str(),
+                std::numeric_limits<long long>::min()));
+            recordMessage("Invalid number.");
+            return false;
+        }
+        token.value.number.signedInteger = static_cast<int64_t>(0 - mantissa);
+        return true;
+    }
+    token.value.type = JCValueType::UnsignedInteger;
+    if (integerOverflow) {
+        recordMessage(formatJC("The value '%s' exceeded the maximum value that could be represented: %llu.",
+            std::string(reinterpret_cast<const char*>(begin), length).c_str(),
+            std::numeric_limits<unsigned long long>::max()));
+        recordMessage("Invalid number.");
+        return false;
+    }
+    token.value.number.unsignedInteger = mantissa;
+    return true;
+}
+
+bool JCParser::convertReal(const uint8_t* text, size_t length)
+{
+    const char* first = reinterpret_cast<const char*>(text);
+    double value = 0;
+    auto converted = std::from_chars(first, first + length, value);
+    // The correctly rounded result is the C library's too, as long as it is
+    // a normal number or a true zero; the rest goes to the C library itself
+    // so that its range errors (which include subnormal results) are kept.
+    if (converted.ec == std::errc() && converted.ptr == first + length
+        && (value == 0 || (std::isnormal(value) && std::fabs(value) != std::numeric_limits<double>::min()))) {
+        _state.token.value.number.real = value;
+        return true;
+    }
+    const std::string copy(first, length);
+    char* stop = nullptr;
+    errno = 0;
+    value = ::strtod_l(copy.c_str(), &stop, cLocale());
+    const int failure = errno;
+    if (failure == ERANGE) {
+        recordMessage(formatJC("The value '%s' could not be represented as a 'double' due to %s.", copy.c_str(),
+            value == 0.0 ? "underflow" : "overflow"));
+    } else if (failure == 0 && stop != copy.c_str() + length) {
+        recordMessage("The conversion function did not consume all of the number tokens characters.");
+    } else if (failure == 0) {
+        _state.token.value.number.real = value;
+        return true;
+    }
+    recordMessage("Invalid number.");
+    return false;
+}
+
+bool JCParser::valueForToken(JCValue& out)
+{
+    JCParseToken& token = _state.token;
+    switch (token.type) {
+    case JCTokenType::String:
+        if (token.value.size <= JCValue::kInlineStringCapacity) {
+            out = inlineString(token.value);
+            return true;
+        }
+        return longStringForValue(out);
+    case JCTokenType::Number:
+        switch (token.value.type) {
+        case JCValueType::SignedInteger:
+            out = JCValue(token.value.number.signedInteger);
+            return true;
+        case JCValueType::UnsignedInteger:
+            out = JCValue(token.value.number.unsignedInteger);
+            return true;
+        case JCValueType::Double:
+            out = JCValue(token.value.number.real);
+            return true;
+        default:
+            recordInternalError("Unknown token value type.", __LINE__);
+            return false;
+        }
+    case JCTokenType::ArrayBegin:
+        return parseArray(out);
+    case JCTokenType::ObjectBegin:
+        return parseObject(out);
+    case JCTokenType::True:
+        out = JCValue(true);
+        return true;
+    case JCTokenType::False:
+        out = JCValue(false);
+        return true;
+    case JCTokenType::Null:
+        out = JCValue(nullptr);
+        return true;
+    default:
+        return false;
+    }
+}
+
+JCArena* JCParser::arena()
+{
+    if (_state.arena == nullptr) {
+        // Small documents get a small first chunk.
+        constexpr size_t kArenaBytesPerInputByte = 4;
+        _state.arena = JCArena::create(_length * kArenaBytesPerInputByte);
+    }
+    return _state.arena;
+}
+
+bool JCParser::enterContainer()
+{
+    if (++_state.depth <= JCMaximumNestingDepth)
+        return true;
+    recordMessage(formatJC("Nesting too deep: arrays and objects may nest at most %zu levels.", JCMaximumNestingDepth));
+    return false;
+}
+
+void JCParser::recordExpectation(uint8_t state, const char* valueItem, const char* endItem)
+{
+    if (_state.error)
+        return;
+    const char* items[3];
+    size_t count = 0;
+    if ((state & kStateValue) != 0)
+        items[count++] = valueItem;
+    if ((state & kStateComma) != 0)
+        items[count++] = "a comma";
+    if ((state & kStateEnd) != 0)
+        items[count++] = endItem;
+    const JCParseToken& token = _state.token;
+    const auto width = static_cast<int>(token.textLength);
+    const auto* text = reinterpret_cast<const char*>(token.text);
+    if (count == 1)
+        recordMessage(formatJC("Expected %s, not '%*.*s'", items[0], width, width, text));
+    else if (count == 2)
+        recordMessage(formatJC("Expected %s or %s, not '%*.*s'", items[0], items[1], width, width, text));
+    else
+        recordMessage(formatJC("Expected %s, %s, or %s, not '%*.*s", items[0], items[1], items[2], width, width, text));
+}
+
+bool JCParser::parseArray(JCValue& out)
+{
+    JCObjectStack& stack = _state.objectStack;
+    const size_t startIndex = stack.index;
+    bool created = false;
+    uint8_t state = kStateValue | kStateEnd;
+    if (!enterContainer()) {
+        --_state.depth;
+        return false;
+    }
+    while (_state.atIndex < _length) {
+        if (!stack.reserveValues()) {
+            recordMessage("Internal error: [array] objectsIndex > " + std::to_string(stack.count() - 4)
+                + ", resize failed? " + __FILE_NAME__ + " line " + std::to_string(__LINE__));
+            break;
+        }
+        if (!nextToken())
+            break;
+        const JCTokenType type = _state.token.type;
+        if (isValueToken(type)) {
+            if ((state & kStateValue) == 0) {
+                recordMessage("Unexpected value.");
+                break;
+            }
+            // A nested container may move the stack: store the value afterwards.
+            JCValue value;
+            if (!valueForToken(value)) {
+                recordMessage("Internal error: Object == NULL");
+                break;
+            }
+            stack.objects()[stack.index++] = std::move(value);
+            state = kStateComma | kStateEnd;
+        } else if (type == JCTokenType::ArrayEnd) {
+            if ((state & kStateEnd) == 0) {
+                recordMessage("Unexpected ']'.");
+                break;
+            }
+            JCArray* array = JCArray::make(
+                stack.objects() + startIndex, stack.index - startIndex, _state.mutableCollections, arena());
+            if (array != nullptr) {
+                out = JCValue::adoptArray(array);
+                created = true;
+            }
+            break;
+        } else if (type == JCTokenType::Comma) {
+            if ((state & kStateComma) == 0) {
+                recordMessage("Unexpected ','.");
+                break;
+            }
+            state = kStateValue;
+        } else {
+            recordExpectation(state, "a value", "a ']'");
+            break;
+        }
+    }
+    if (created)
+        stack.index = startIndex;  // the values moved into the array
+    else
+        stack.unwindTo(startIndex);
+    --_state.depth;
+    return created;
+}
+
+JCValue JCParser::inlineString(const JCTokenValue& value) const
+{
+    // A string in the input or the token buffer always has 16 readable bytes
+    // after its start unless it ends the input.
+    const auto* bytes = reinterpret_cast<const char*>(value.bytes);
+    const bool isInInput = value.bytes >= _input && value.bytes <= _input + _length;
+    if (!isInInput || value.bytes + 16 <= _input + _length)
+        return JCValue::inlineStringFromPadded(bytes, value.size);
+    return JCValue::inlineString(bytes, value.size);
+}
+
+uint64_t JCParser::hashOfValue(const JCTokenValue& value)
+{
+    uint64_t hash = kStringHashSeed;
+    for (size_t i = 0; i < value.size; ++i)
+        hash = hashStep(hash, value.bytes[i]);
+    return hash;
+}
+
+bool JCParser::longStringForValue(JCValue& out)
+{
+    JCTokenValue& value = _state.token.value;
+    if (value.size > kCacheableStringLength) {
+        // Long strings seldom repeat: straight into the arena, past the cache.
+        JCString* string = JCString::make(reinterpret_cast<const char*>(value.bytes), value.size, arena());
+        if (string == nullptr)
+            return false;
+        out = JCValue::adoptString(string);
+        return true;
+    }
+    value.hash = hashOfValue(value);
+    out = _state.cache.stringForValue(value);
+    return !out.isNull();
+}
+
+bool JCParser::keyForToken(JCValue& key, uint64_t& keyHash)
+{
+    JCTokenValue& value = _state.token.value;
+    if (value.size <= JCValue::kInlineStringCapacity) {
+        key = inlineString(value);
+        keyHash = keyHashFromStringHash(hashOfValue(value));
+        return true;
+    }
+    if (!longStringForValue(key))
+        return false;
+    // The key hash derives from the string hash, which the cache item keeps.
+    if (value.cacheItem == nullptr) {
+        keyHash = jcKeyHash(*key.stringValue());
+    } else {
+        if (value.cacheItem->keyHash == 0)
+            value.cacheItem->keyHash = keyHashFromStringHash(value.hash);
+        keyHash = value.cacheItem->keyHash;
+    }
+    return true;
+}
+
+bool JCParser::parseObject(JCValue& out)
+{
+    JCObjectStack& stack = _state.objectStack;
+    const size_t startIndex = stack.index;
+    bool created = false;
+    uint8_t state = kStateValue | kStateEnd;
+    if (!enterContainer()) {
+        --_state.depth;
+        return false;
+    }
+    while (_state.atIndex < _length) {
+        if (!stack.reservePairs()) {
+            recordMessage("Internal error: [dictionary] objectsIndex > " + std::to_string(stack.count() - 4)
+                + ", resize failed? " + __FILE_NAME__ + " line #" + std::to_string(__LINE__));
+            break;
+        }
+        // Reserve the slot of the next pair, so that a nested container's
+        // pending values go above its key.
+        const size_t slot = stack.index++;
+        if (!nextToken())
+            break;
+        const JCTokenType type = _state.token.type;
+        if (type == JCTokenType::String) {
+            if ((state & kStateValue) == 0) {
+                recordMessage("Unexpected string.");
+                break;
+            }
+            if (!keyForToken(stack.keys()[slot], stack.keyHashes()[slot])) {
+                recordMessage("Internal error: Key == NULL.");
+                break;
+            }
+            if (!nextToken() || _state.token.type != JCTokenType::Separator) {
+                recordMessage("Expected ':'.");
+                break;
+            }
+            if (!nextToken() || !isValueToken(_state.token.type)) {
+                recordExpectation(kStateValue, "a value", "");
+                break;
+            }
+            // A nested container may move the stack: store the value afterwards.
+            JCValue value;
+            if (!valueForToken(value)) {
+                recordMessage("Internal error: Object == NULL.");
+                break;
+            }
+            stack.objects()[slot] = std::move(value);
+            state = kStateComma | kStateEnd;
+        } else if (type == JCTokenType::ObjectEnd) {
+            if ((state & kStateEnd) == 0) {
+                recordMessage("Unexpected '}'.");
+                break;
+            }
+            --stack.index;  // give back the reserved slot
+            const size_t count = stack.index - startIndex;
+            JCDictionary* dictionary = JCDictionary::make(stack.keys() + startIndex, stack.keyHashes() + startIndex,
+                stack.objects() + startIndex, count, _state.mutableCollections, arena());
+            if (dictionary != nullptr) {
+                out = JCValue::adoptDictionary(dictionary);
+                created = true;
+            }
+            break;
+        } else if (type == JCTokenType::Comma) {
+            if ((state & kStateComma) == 0) {
+                recordMessage("Unexpected ','.");
+                break;
+            }
+            --stack.index;  // give back the reserved slot
+            state = kStateValue;
+        } else {
+            recordExpectation(state, "a \"STRING\"", "a '}'");
+            break;
+        }
+    }
+    if (created)
+        stack.index = startIndex;  // the pairs moved into the dictionary
+    else
+        stack.unwindTo(startIndex);
+    --_state.depth;
+    return created;
+}
+
+std::optional<JCValue> JCParser::parse()
+{
+    std::optional<JCValue> result;
+    bool failed = true;
+    if (_length != 0 && nextToken()) {
+        const JCTokenType type = _state.token.type;
+        if (type != JCTokenType::ArrayBegin && type != JCTokenType::ObjectBegin) {
+            recordMessage("Expected either '[' or '{'.");
+        } else {
+            JCValue value;
+            if (valueForToken(value)) {
+                failed = false;
+                skipWhitespace();
+                if (_state.atIndex < _length && (_state.parseOptionFlags & JCParseAllowTrailingText) == 0)
+                    recordMessage("A valid JSON object was parsed but there were additional non-white-space "
+                                  "characters remaining.");
+                else
+                    result = std::move(value);
+            }
+        }
+    }
+    if (failed) {
+        if (_state.atIndex == _length)
+            recordMessage("Reached the end of the buffer.");
+        recordMessage("Unable to parse JSON.");
+    }
+    return result;
+}
+
+std::optional<JCValue> parseJSON(JCParseState& state)
+{
+    return JCParser(state).parse();
+}
+
+}  // namespace zt::detail
