@@ -70,7 +70,8 @@ void appendDescription(const Value& value, std::string& out, int depth)
     case Value::Type::Array: {
         out += '[';
         bool first = true;
-        for (const Value& entry : *value.asArray()) {
+        const Array array = *value.asArray();  // a range over a temporary would dangle
+        for (const Value& entry : array) {
             if (!first)
                 out += ", ";
             first = false;
@@ -82,7 +83,8 @@ void appendDescription(const Value& value, std::string& out, int depth)
     case Value::Type::Dictionary: {
         out += '{';
         bool first = true;
-        for (const auto& [key, entry] : *value.asDictionary()) {
+        const Dictionary dictionary = *value.asDictionary();
+        for (const auto& [key, entry] : dictionary) {
             if (!first)
                 out += ", ";
             first = false;
