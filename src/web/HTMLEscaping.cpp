@@ -207,23 +207,35 @@ std::string gtm_stringByUnescapingFromHTML(std::string_view string)
 {
     if (string.find('&') == std::string_view::npos)
         return std::string(string);
-    std::u16string result = plat::utf16FromUtf8(string);
-    // From the last "&" to the first: a replacement only ever shortens the
-    // text after the "&" being looked at, so earlier positions stay valid.
-    size_t windowEnd = result.size();
-    size_t ampersand = result.rfind(u'&');
+    const std::u16string text = plat::utf16FromUtf8(string);
+    // A reference closes at the first ";" after its "&" and before the next
+    // "&". Replacements never change what the other "&"s see, so one pass
+    // from the front gives what replacing from the last "&" back to the first
+    // would, in linear time.
+    std::u16string result;
+    result.reserve(text.size());
+    size_t copied = 0;
+    size_t ampersand = text.find(u'&');
     while (ampersand != std::u16string::npos) {
-        const size_t semicolon = result.find(u';', ampersand);
-        if (semicolon != std::u16string::npos && semicolon < windowEnd) {
+        const size_t nextAmpersand = text.find(u'&', ampersand + 1);
+        const size_t windowEnd = std::min({nextAmpersand, text.size(), ampersand + kLongestReference});
+        size_t semicolon = ampersand;
+        while (semicolon < windowEnd && text[semicolon] != u';')
+            ++semicolon;
+        if (semicolon < windowEnd) {
             const size_t length = semicolon - ampersand + 1;
-            if (length >= kShortestReference && length <= kLongestReference) {
-                if (const auto unit = referencedUnit(std::u16string_view(result).substr(ampersand, length)))
-                    result.replace(ampersand, length, 1, *unit);
+            const auto unit = length >= kShortestReference
+                ? referencedUnit(std::u16string_view(text).substr(ampersand, length))
+                : std::nullopt;
+            if (unit) {
+                result.append(text, copied, ampersand - copied);
+                result += *unit;
+                copied = semicolon + 1;
             }
         }
-        windowEnd = ampersand;
-        ampersand = ampersand == 0 ? std::u16string::npos : result.rfind(u'&', ampersand - 1);
+        ampersand = nextAmpersand;
     }
+    result.append(text, copied, std::u16string::npos);
     return plat::utf8FromUtf16(result);
 }
 

@@ -74,6 +74,23 @@ Utf8Decoded decodeUtf8Sequence(const uint8_t* bytes, size_t available)
     return {truncated ? Utf8Sequence::Truncated : Utf8Sequence::Illegal, 0xFFFD, skipped};
 }
 
+bool isWellFormedUtf8(std::string_view bytes)
+{
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+    const uint8_t* const end = p + bytes.size();
+    while (p < end) {
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        const size_t length = wellFormedSequenceLength(p, end);
+        if (length == 0)
+            return false;
+        p += length;
+    }
+    return true;
+}
+
 size_t encodeUtf8(uint32_t codePoint, uint8_t* out)
 {
     if (isIllegalCodePoint(codePoint) || codePoint > 0x10FFFF)

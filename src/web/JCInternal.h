@@ -33,6 +33,32 @@ struct Utf8Decoded {
 // it, up to the sequence's announced length.
 Utf8Decoded decodeUtf8Sequence(const uint8_t* bytes, size_t available);
 
+// The length of the well-formed UTF-8 sequence at p (first byte 0x80 or
+// above), whatever code point it carries; 0 when it is ill-formed.
+inline size_t wellFormedSequenceLength(const uint8_t* p, const uint8_t* end)
+{
+    const uint8_t c = p[0];
+    const auto available = static_cast<size_t>(end - p);
+    auto isContinuation = [](uint8_t byte) { return (byte & 0xC0) == 0x80; };
+    if (c >= 0xC2 && c <= 0xDF)
+        return available >= 2 && isContinuation(p[1]) ? 2 : 0;
+    if (c >= 0xE0 && c <= 0xEF) {
+        if (available < 3 || !isContinuation(p[1]) || !isContinuation(p[2]))
+            return 0;
+        if ((c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] > 0x9F))
+            return 0;
+        return 3;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        if (available < 4 || !isContinuation(p[1]) || !isContinuation(p[2]) || !isContinuation(p[3]))
+            return 0;
+        if ((c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] > 0x8F))
+            return 0;
+        return 4;
+    }
+    return 0;
+}
+
 // Surrogates, U+FDD0 to U+FDEF, U+xxFFFE and U+xxFFFF, and U+0000.
 inline bool isIllegalCodePoint(uint32_t codePoint)
 {

@@ -78,12 +78,14 @@ uint32_t JCTokenCache::nextRandom()
     return _randomState;
 }
 
-JCValue JCTokenCache::stringForValue(JCTokenValue& value)
+bool JCTokenCache::stringForValue(JCTokenValue& value, JCValue& out)
 {
     value.cacheItem = nullptr;
     // Short strings live in the value itself: nothing to share.
-    if (value.size <= JCValue::kInlineStringCapacity)
-        return JCValue::inlineString(reinterpret_cast<const char*>(value.bytes), value.size);
+    if (value.size <= JCValue::kInlineStringCapacity) {
+        out = JCValue::inlineString(reinterpret_cast<const char*>(value.bytes), value.size, Utf8Form::WellFormed);
+        return true;
+    }
     constexpr size_t kMask = kCount - 1;
     constexpr int kProbes = 4;
     const auto typeCode = static_cast<uint64_t>(value.type);
@@ -101,7 +103,8 @@ JCValue JCTokenCache::stringForValue(JCTokenValue& value)
             if (_age[bucket] < 255)
                 ++_age[bucket];
             value.cacheItem = &item;
-            return item.object;
+            out = item.object;
+            return true;
         }
         if (chosen == kCount) {
             if (_age[bucket] == 0) {
@@ -116,13 +119,14 @@ JCValue JCTokenCache::stringForValue(JCTokenValue& value)
         bucket = (value.hash + (value.size + typeCode + 3) * static_cast<uint64_t>(probe + 1)) & kMask;
     }
 
-    JCString* string = JCString::make(reinterpret_cast<const char*>(value.bytes), value.size);
+    // The decoder makes only well-formed strings.
+    JCString* string = JCString::make(reinterpret_cast<const char*>(value.bytes), value.size, Utf8Form::WellFormed);
     if (string == nullptr)
-        return JCValue();
-    JCValue object = JCValue::adoptString(string);
+        return false;
+    out = JCValue::adoptString(string);
     if (chosen != kCount) {
         JCTokenCacheItem& item = _items[chosen];
-        item.object = object;
+        item.object = out;
         item.hash = value.hash;
         item.keyHash = 0;
         item.size = value.size;
@@ -130,7 +134,7 @@ JCValue JCTokenCache::stringForValue(JCTokenValue& value)
         _age[chosen] = 0;
         value.cacheItem = &item;
     }
-    return object;
+    return true;
 }
 
 JCStackColumn::JCStackColumn(size_t elementSize, size_t fixedCount)

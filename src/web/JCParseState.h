@@ -98,9 +98,11 @@ public:
 
     JCTokenCache();
     void clear();
-    // The string object for value (from the cache or new), or null when
-    // memory runs out. Sets value.cacheItem to the item that holds it.
-    JCValue stringForValue(JCTokenValue& value);
+    // Stores in out the string object for value (from the cache or new);
+    // false when memory runs out. Sets value.cacheItem to the item that
+    // holds it. (Storing in place keeps the value in registers and memory
+    // words the processor can forward.)
+    bool stringForValue(JCTokenValue& value, JCValue& out);
 
 private:
     uint32_t nextRandom();

@@ -174,7 +174,7 @@ void JCParser::skipWhitespace()
     _state.atIndex = at;
 }
 
-bool JCParser::nextToken()
+__attribute__((always_inline)) inline bool JCParser::nextToken()
 {
     if (_state.atIndex < _length && kSpaceClasses[_input[_state.atIndex]] != kNotSpace)
         skipWhitespace();
@@ -472,43 +472,56 @@ bool JCParser::convertReal(const uint8_t* text, size_t length)
     return false;
 }
 
+bool JCParser::containerForToken(JCValue& out)
+{
+    if (_state.token.type == JCTokenType::ArrayBegin) {
+        JCArray* array = parseArray();
+        if (array != nullptr)
+            out.assignArray(array);
+        return array != nullptr;
+    }
+    JCDictionary* dictionary = parseObject();
+    if (dictionary != nullptr)
+        out.assignDictionary(dictionary);
+    return dictionary != nullptr;
+}
+
 bool JCParser::valueForToken(JCValue& out)
 {
     JCParseToken& token = _state.token;
     switch (token.type) {
     case JCTokenType::String:
         if (token.value.size <= JCValue::kInlineStringCapacity) {
-            out = inlineString(token.value);
+            assignInlineString(out, token.value);
             return true;
         }
         return longStringForValue(out);
     case JCTokenType::Number:
         switch (token.value.type) {
         case JCValueType::SignedInteger:
-            out = JCValue(token.value.number.signedInteger);
+            out.assignInteger(token.value.number.signedInteger);
             return true;
         case JCValueType::UnsignedInteger:
-            out = JCValue(token.value.number.unsignedInteger);
+            out.assignUnsignedInteger(token.value.number.unsignedInteger);
             return true;
         case JCValueType::Double:
-            out = JCValue(token.value.number.real);
+            out.assignReal(token.value.number.real);
             return true;
         default:
             recordInternalError("Unknown token value type.", __LINE__);
             return false;
         }
     case JCTokenType::ArrayBegin:
-        return parseArray(out);
     case JCTokenType::ObjectBegin:
-        return parseObject(out);
+        return containerForToken(out);
     case JCTokenType::True:
-        out = JCValue(true);
+        out.assignBoolean(true);
         return true;
     case JCTokenType::False:
-        out = JCValue(false);
+        out.assignBoolean(false);
         return true;
     case JCTokenType::Null:
-        out = JCValue(nullptr);
+        out.assignNull();
         return true;
     default:
         return false;
@@ -556,15 +569,15 @@ void JCParser::recordExpectation(uint8_t state, const char* valueItem, const cha
         recordMessage(formatJC("Expected %s, %s, or %s, not '%*.*s", items[0], items[1], items[2], width, width, text));
 }
 
-bool JCParser::parseArray(JCValue& out)
+JCArray* JCParser::parseArray()
 {
     JCObjectStack& stack = _state.objectStack;
     const size_t startIndex = stack.index;
-    bool created = false;
+    JCArray* created = nullptr;
     uint8_t state = kStateValue | kStateEnd;
     if (!enterContainer()) {
         --_state.depth;
-        return false;
+        return nullptr;
     }
     while (_state.atIndex < _length) {
         if (!stack.reserveValues()) {
@@ -580,25 +593,21 @@ bool JCParser::parseArray(JCValue& out)
                 recordMessage("Unexpected value.");
                 break;
             }
-            // A nested container may move the stack: store the value afterwards.
-            JCValue value;
-            if (!valueForToken(value)) {
+            // A nested container may move the stack: its value goes in after
+            // it; a scalar goes straight into its slot.
+            if (!storeValueForToken(stack.index)) {
                 recordMessage("Internal error: Object == NULL");
                 break;
             }
-            stack.objects()[stack.index++] = std::move(value);
+            ++stack.index;
             state = kStateComma | kStateEnd;
         } else if (type == JCTokenType::ArrayEnd) {
             if ((state & kStateEnd) == 0) {
                 recordMessage("Unexpected ']'.");
                 break;
             }
-            JCArray* array = JCArray::make(
+            created = JCArray::make(
                 stack.objects() + startIndex, stack.index - startIndex, _state.mutableCollections, arena());
-            if (array != nullptr) {
-                out = JCValue::adoptArray(array);
-                created = true;
-            }
             break;
         } else if (type == JCTokenType::Comma) {
             if ((state & kStateComma) == 0) {
@@ -611,7 +620,7 @@ bool JCParser::parseArray(JCValue& out)
             break;
         }
     }
-    if (created)
+    if (created != nullptr)
         stack.index = startIndex;  // the values moved into the array
     else
         stack.unwindTo(startIndex);
@@ -619,15 +628,37 @@ bool JCParser::parseArray(JCValue& out)
     return created;
 }
 
-JCValue JCParser::inlineString(const JCTokenValue& value) const
+bool JCParser::storeValueForToken(size_t slot)
+{
+    const JCTokenType type = _state.token.type;
+    if (type == JCTokenType::ArrayBegin) {
+        JCArray* array = parseArray();
+        if (array != nullptr)
+            _state.objectStack.objects()[slot].assignArray(array);
+        return array != nullptr;
+    }
+    if (type == JCTokenType::ObjectBegin) {
+        JCDictionary* dictionary = parseObject();
+        if (dictionary != nullptr)
+            _state.objectStack.objects()[slot].assignDictionary(dictionary);
+        return dictionary != nullptr;
+    }
+    return valueForToken(_state.objectStack.objects()[slot]);
+}
+
+__attribute__((always_inline)) inline void JCParser::assignInlineString(JCValue& out, const JCTokenValue& value) const
 {
     // A string in the input or the token buffer always has 16 readable bytes
     // after its start unless it ends the input.
     const auto* bytes = reinterpret_cast<const char*>(value.bytes);
     const bool isInInput = value.bytes >= _input && value.bytes <= _input + _length;
-    if (!isInInput || value.bytes + 16 <= _input + _length)
-        return JCValue::inlineStringFromPadded(bytes, value.size);
-    return JCValue::inlineString(bytes, value.size);
+    if (!isInInput || value.bytes + 16 <= _input + _length) {
+        out.assignInlineStringFromPadded(bytes, value.size, Utf8Form::WellFormed);
+        return;
+    }
+    char padded[16] = {};
+    std::memcpy(padded, bytes, value.size);
+    out.assignInlineStringFromPadded(padded, value.size, Utf8Form::WellFormed);
 }
 
 uint64_t JCParser::hashOfValue(const JCTokenValue& value)
@@ -643,47 +674,47 @@ bool JCParser::longStringForValue(JCValue& out)
     JCTokenValue& value = _state.token.value;
     if (value.size > kCacheableStringLength) {
         // Long strings seldom repeat: straight into the arena, past the cache.
-        JCString* string = JCString::make(reinterpret_cast<const char*>(value.bytes), value.size, arena());
+        JCString* string
+            = JCString::make(reinterpret_cast<const char*>(value.bytes), value.size, Utf8Form::WellFormed, arena());
         if (string == nullptr)
             return false;
         out = JCValue::adoptString(string);
         return true;
     }
     value.hash = hashOfValue(value);
-    out = _state.cache.stringForValue(value);
-    return !out.isNull();
+    return _state.cache.stringForValue(value, out);
 }
 
 bool JCParser::keyForToken(JCValue& key, uint64_t& keyHash)
 {
     JCTokenValue& value = _state.token.value;
     if (value.size <= JCValue::kInlineStringCapacity) {
-        key = inlineString(value);
-        keyHash = keyHashFromStringHash(hashOfValue(value));
+        assignInlineString(key, value);
+        keyHash = jcKeyHash(std::string_view(reinterpret_cast<const char*>(value.bytes), value.size));
         return true;
     }
     if (!longStringForValue(key))
         return false;
-    // The key hash derives from the string hash, which the cache item keeps.
+    // A key the cache holds keeps its platform hash there.
     if (value.cacheItem == nullptr) {
         keyHash = jcKeyHash(*key.stringValue());
     } else {
         if (value.cacheItem->keyHash == 0)
-            value.cacheItem->keyHash = keyHashFromStringHash(value.hash);
+            value.cacheItem->keyHash = jcKeyHash(*key.stringValue());
         keyHash = value.cacheItem->keyHash;
     }
     return true;
 }
 
-bool JCParser::parseObject(JCValue& out)
+JCDictionary* JCParser::parseObject()
 {
     JCObjectStack& stack = _state.objectStack;
     const size_t startIndex = stack.index;
-    bool created = false;
+    JCDictionary* created = nullptr;
     uint8_t state = kStateValue | kStateEnd;
     if (!enterContainer()) {
         --_state.depth;
-        return false;
+        return nullptr;
     }
     while (_state.atIndex < _length) {
         if (!stack.reservePairs()) {
@@ -714,13 +745,10 @@ bool JCParser::parseObject(JCValue& out)
                 recordExpectation(kStateValue, "a value", "");
                 break;
             }
-            // A nested container may move the stack: store the value afterwards.
-            JCValue value;
-            if (!valueForToken(value)) {
+            if (!storeValueForToken(slot)) {
                 recordMessage("Internal error: Object == NULL.");
                 break;
             }
-            stack.objects()[slot] = std::move(value);
             state = kStateComma | kStateEnd;
         } else if (type == JCTokenType::ObjectEnd) {
             if ((state & kStateEnd) == 0) {
@@ -729,12 +757,8 @@ bool JCParser::parseObject(JCValue& out)
             }
             --stack.index;  // give back the reserved slot
             const size_t count = stack.index - startIndex;
-            JCDictionary* dictionary = JCDictionary::make(stack.keys() + startIndex, stack.keyHashes() + startIndex,
+            created = JCDictionary::make(stack.keys() + startIndex, stack.keyHashes() + startIndex,
                 stack.objects() + startIndex, count, _state.mutableCollections, arena());
-            if (dictionary != nullptr) {
-                out = JCValue::adoptDictionary(dictionary);
-                created = true;
-            }
             break;
         } else if (type == JCTokenType::Comma) {
             if ((state & kStateComma) == 0) {
@@ -748,7 +772,7 @@ bool JCParser::parseObject(JCValue& out)
             break;
         }
     }
-    if (created)
+    if (created != nullptr)
         stack.index = startIndex;  // the pairs moved into the dictionary
     else
         stack.unwindTo(startIndex);

@@ -11,6 +11,11 @@
 #include <emmintrin.h>
 #endif
 
+namespace zt {
+class JCArray;
+class JCDictionary;
+}  // namespace zt
+
 namespace zt::detail {
 
 // Strings up to this long go through the token cache; longer ones seldom
@@ -72,8 +77,11 @@ private:
     bool convertReal(const uint8_t* text, size_t length);
 
     bool valueForToken(JCValue& out);
+    bool containerForToken(JCValue& out);
+    // The token's value into the object stack's slot (after any nested container).
+    bool storeValueForToken(size_t slot);
     bool keyForToken(JCValue& key, uint64_t& keyHash);
-    JCValue inlineString(const JCTokenValue& value) const;
+    void assignInlineString(JCValue& out, const JCTokenValue& value) const;
     static uint64_t hashOfValue(const JCTokenValue& value);
     // A string too long to live in a value: through the cache, or for the
     // longest ones, straight into the arena.
@@ -82,8 +90,9 @@ private:
     // The arena of this parse's containers, made on first use (nullptr when
     // memory runs out: the containers then live on the heap).
     JCArena* arena();
-    bool parseArray(JCValue& out);
-    bool parseObject(JCValue& out);
+    // The container, or nullptr after an error.
+    JCArray* parseArray();
+    JCDictionary* parseObject();
 
     JCParseState& _state;
     const uint8_t* const _input;

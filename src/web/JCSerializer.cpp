@@ -82,31 +82,29 @@ EscapeTable escapeTable(bool escapeSlash)
 const EscapeTable kPlainEscapes = escapeTable(false);
 const EscapeTable kSlashEscapes = escapeTable(true);
 
-// The length of the well-formed UTF-8 sequence at p (first byte 0x80 or
-// above), whatever code point it carries; 0 when it is ill-formed.
-inline size_t wellFormedSequenceLength(const uint8_t* p, const uint8_t* end)
+// The same, one word per byte: the two bytes to write in the low half, the
+// count to keep above them, and in the top byte whether the byte needs the
+// slow way (a "\u00XX" escape, or the start of a UTF-8 sequence).
+constexpr uint32_t kSlowByte = uint32_t(1) << 24;
+
+std::array<uint32_t, 256> packedEscapes(const EscapeTable& table, bool knownUtf8)
 {
-    const uint8_t c = p[0];
-    const auto available = static_cast<size_t>(end - p);
-    auto isContinuation = [](uint8_t byte) { return (byte & 0xC0) == 0x80; };
-    if (c >= 0xC2 && c <= 0xDF)
-        return available >= 2 && isContinuation(p[1]) ? 2 : 0;
-    if (c >= 0xE0 && c <= 0xEF) {
-        if (available < 3 || !isContinuation(p[1]) || !isContinuation(p[2]))
-            return 0;
-        if ((c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] > 0x9F))
-            return 0;
-        return 3;
+    std::array<uint32_t, 256> packed {};
+    for (size_t c = 0; c < 256; ++c) {
+        const bool slow = c >= 0x80 ? !knownUtf8 : table.length[c] == 6;
+        packed[c] = static_cast<uint8_t>(table.first[c])
+            | static_cast<uint32_t>(static_cast<uint8_t>(table.second[c])) << 8
+            | static_cast<uint32_t>(table.length[c]) << 16 | (slow ? kSlowByte : 0);
     }
-    if (c >= 0xF0 && c <= 0xF4) {
-        if (available < 4 || !isContinuation(p[1]) || !isContinuation(p[2]) || !isContinuation(p[3]))
-            return 0;
-        if ((c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] > 0x8F))
-            return 0;
-        return 4;
-    }
-    return 0;
+    return packed;
 }
+
+// By escaped slash, then by text known to be UTF-8 (whose bytes of 0x80 and
+// above are copied as they are).
+const std::array<uint32_t, 256> kPackedEscapes[2][2] = {
+    {packedEscapes(kPlainEscapes, false), packedEscapes(kPlainEscapes, true)},
+    {packedEscapes(kSlashEscapes, false), packedEscapes(kSlashEscapes, true)},
+};
 
 const char* className(const plat::Value& value)
 {
@@ -211,6 +209,7 @@ public:
         , _formatter(formatter)
         , _classes((options & JCSerializeEscapeSlash) != 0 ? kSlashClasses : kPlainClasses)
         , _escapes((options & JCSerializeEscapeSlash) != 0 ? kSlashEscapes : kPlainEscapes)
+        , _packedEscapes(kPackedEscapes[(options & JCSerializeEscapeSlash) != 0 ? 1 : 0])
         , _cache(kCacheSlots)
     {
     }
@@ -344,7 +343,8 @@ public:
             return writeCachedScalar(identity, [&] { writeReal(real); });
         }
         case JCValue::Type::String:
-            return writeCachedScalar(identity, [&] { return writeString(*value.stringValue()); });
+            return writeCachedScalar(
+                identity, [&] { return writeString(*value.stringValue(), value.isWellFormedUtf8String()); });
         case JCValue::Type::Array: {
             if (!enterContainer())
                 return false;
@@ -594,73 +594,89 @@ private:
     // Text without Unicode escapes: ASCII bytes change by table, without a
     // branch of their own, and UTF-8 sequences are copied once checked.
     // False, with nothing written, when the text is not well-formed UTF-8.
-    bool writeCopyableString(const uint8_t* p, const uint8_t* const end)
+    bool writeCopyableString(const uint8_t* p, const uint8_t* const end, bool knownUtf8)
     {
         constexpr size_t kSegmentBytes = 16384;
         constexpr size_t kOvershootBytes = 32;
         constexpr size_t kWorstGrowth = 6;  // "\u0001" for one byte
-        const EscapeTable& table = _escapes;
         const size_t start = _output.size();
 #if defined(__SSE2__)
         const __m128i quote = _mm_set1_epi8('"');
         const __m128i backslash = _mm_set1_epi8('\\');
         const __m128i slash = _mm_set1_epi8((_options & JCSerializeEscapeSlash) != 0 ? '/' : '"');
-        // As signed bytes, control bytes and those of 0x80 and above are below 0x20.
+        // As signed bytes, control bytes and those of 0x80 and above are below
+        // 0x20; text known to be UTF-8 looks at control bytes only.
         const __m128i firstPlain = _mm_set1_epi8(0x20);
+        const __m128i lastControl = _mm_set1_epi8(0x1F);
 #endif
         while (p < end) {
             const size_t segment = std::min(static_cast<size_t>(end - p), kSegmentBytes);
             const uint8_t* const segmentEnd = p + segment;
             char* const first = _output.reserve((segment + kOvershootBytes) * kWorstGrowth);
             char* out = first;
+            const uint32_t* const packed = _packedEscapes[knownUtf8 ? 1 : 0].data();
+            // Bytes from p up to stop: ASCII by one table word each, without a
+            // branch of its own; false on ill-formed UTF-8.
+            auto writeBytes = [&](const uint8_t* stop) {
+                while (p < stop) {
+                    const uint8_t c = *p;
+                    const uint32_t entry = packed[c];
+                    if ((entry & kSlowByte) == 0) {
+                        const auto pair = static_cast<uint16_t>(entry);
+                        std::memcpy(out, &pair, 2);
+                        out += (entry >> 16) & 0xFF;
+                        ++p;
+                        continue;
+                    }
+                    if (c < 0x80) {
+                        writeHexUnit(out, c);
+                        out += 6;
+                        ++p;
+                        continue;
+                    }
+                    const size_t length = detail::wellFormedSequenceLength(p, end);
+                    if (length == 2)
+                        std::memcpy(out, p, 2);
+                    else if (length == 3)
+                        std::memcpy(out, p, 3);
+                    else if (length == 4)
+                        std::memcpy(out, p, 4);
+                    else
+                        return false;
+                    out += length;
+                    p += length;
+                }
+                return true;
+            };
             while (p < segmentEnd) {
-                const uint8_t* blockEnd = segmentEnd;
+                const uint8_t* stop = segmentEnd;
 #if defined(__SSE2__)
                 if (end - p >= 16) {
+                    // A block without special bytes is copied whole; one with
+                    // some goes byte by byte from its first, as escapes cluster.
                     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+                    const __m128i control = knownUtf8 ? _mm_cmpeq_epi8(_mm_max_epu8(bytes, lastControl), lastControl)
+                                                      : _mm_cmplt_epi8(bytes, firstPlain);
                     const __m128i special
                         = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)),
-                            _mm_or_si128(_mm_cmpeq_epi8(bytes, slash), _mm_cmplt_epi8(bytes, firstPlain)));
+                            _mm_or_si128(_mm_cmpeq_epi8(bytes, slash), control));
                     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
-                    const int mask = _mm_movemask_epi8(special);
+                    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
                     if (mask == 0) {
                         p += 16;
                         out += 16;
                         continue;
                     }
-                    const int plain = __builtin_ctz(static_cast<unsigned>(mask));
+                    const auto plain = static_cast<size_t>(__builtin_ctz(mask));
+                    stop = p + 16;
                     p += plain;
                     out += plain;
-                    blockEnd = p + 16 - plain;
                 }
 #endif
-                // Through the rest of the block (or the tail) byte by byte.
-                while (p < blockEnd) {
-                    const uint8_t c = *p;
-                    if (c < 0x80) {
-                        const uint8_t length = table.length[c];
-                        out[0] = table.first[c];
-                        out[1] = table.second[c];
-                        if (length == 6)
-                            writeHexUnit(out, c);
-                        out += length;
-                        ++p;
-                        continue;
-                    }
-                    const size_t length = wellFormedSequenceLength(p, end);
-                    if (length == 0) {
-                        _output.advance(static_cast<size_t>(out - first));
-                        _output.truncate(start);
-                        return false;
-                    }
-                    if (length == 2)
-                        std::memcpy(out, p, 2);
-                    else if (length == 3)
-                        std::memcpy(out, p, 3);
-                    else
-                        std::memcpy(out, p, 4);
-                    out += length;
-                    p += length;
+                if (!writeBytes(stop)) {
+                    _output.advance(static_cast<size_t>(out - first));
+                    _output.truncate(start);
+                    return false;
                 }
             }
             _output.advance(static_cast<size_t>(out - first));
@@ -668,7 +684,7 @@ private:
         return true;
     }
 
-    bool writeString(std::string_view text)
+    bool writeString(std::string_view text, bool knownUtf8 = false)
     {
         if ((_options & JCSerializeEscapeUnicode) == 0) {
             const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
@@ -676,7 +692,7 @@ private:
             const size_t start = _output.size();
             if (quoted)
                 _output.put('"');
-            if (writeCopyableString(bytes, bytes + text.size())) {
+            if (writeCopyableString(bytes, bytes + text.size(), knownUtf8)) {
                 if (quoted)
                     _output.put('"');
                 return true;
@@ -760,6 +776,7 @@ private:
     const JCFormatterBlock& _formatter;
     const std::array<uint8_t, 256>& _classes;
     const EscapeTable& _escapes;
+    const std::array<uint32_t, 256> (&_packedEscapes)[2];
     std::vector<CacheEntry> _cache;
     std::deque<plat::Value> _replacements;
     std::optional<plat::Error> _error;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 #include <new>
+#include <random>
 
 #include "web/JCArena.h"
 #include "web/JCArray.h"
@@ -17,13 +18,13 @@ namespace zt {
 
 namespace detail {
 
-JCString* JCString::make(const char* bytes, size_t length, JCArena* arena)
+JCString* JCString::make(const char* bytes, size_t length, Utf8Form form, JCArena* arena)
 {
     const size_t size = sizeof(JCString) + length + 1;
     void* memory = arena != nullptr ? arena->allocateObject(size) : std::malloc(size);
     if (memory == nullptr)
         return nullptr;
-    auto* string = new (memory) JCString(length, arena);
+    auto* string = new (memory) JCString(length, form, arena);
     char* storage = reinterpret_cast<char*>(string + 1);
     if (length != 0)
         std::memcpy(storage, bytes, length);
@@ -46,36 +47,126 @@ void raiseWrongValueType(const char* expected)
     raiseJCException("NSInvalidArgumentException", std::string("JCValue does not hold ") + expected);
 }
 
+namespace {
+
+__extension__ using Wide = unsigned __int128;
+
+// Multiplies in 128 bits and folds the halves together.
+uint64_t multiplyFold(uint64_t a, uint64_t b)
+{
+    const Wide product = static_cast<Wide>(a) * b;
+    return static_cast<uint64_t>(product) ^ static_cast<uint64_t>(product >> 64);
+}
+
+uint64_t load64(const char* p)
+{
+    uint64_t value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+}
+
+uint64_t load32(const char* p)
+{
+    uint32_t value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+}
+
+struct KeyHashSecret {
+    uint64_t first;
+    uint64_t second;
+};
+
+KeyHashSecret makeSecret(uint64_t seed)
+{
+    // Spread one seed into two odd words.
+    uint64_t state = seed;
+    auto next = [&state] {
+        state += 0x9E3779B97F4A7C15ull;
+        uint64_t z = state;
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return (z ^ (z >> 31)) | 1;
+    };
+    const uint64_t first = next();
+    return {first, next()};
+}
+
+// Written once when first needed (or by a test), read on any thread.
+std::atomic<uint64_t> gSecretFirst {0};
+std::atomic<uint64_t> gSecretSecond {0};
+
+void storeSecret(const KeyHashSecret& secret)
+{
+    gSecretFirst.store(secret.first, std::memory_order_relaxed);
+    gSecretSecond.store(secret.second, std::memory_order_relaxed);
+}
+
+KeyHashSecret secret()
+{
+    static const bool chosen = [] {
+        std::random_device device;
+        storeSecret(makeSecret((static_cast<uint64_t>(device()) << 32) ^ device()));
+        return true;
+    }();
+    (void)chosen;
+    return {gSecretFirst.load(std::memory_order_relaxed), gSecretSecond.load(std::memory_order_relaxed)};
+}
+
+}  // namespace
+
 uint64_t jcKeyHash(std::string_view key)
 {
-    uint64_t hash = kStringHashSeed;
-    for (const char c : key)
-        hash = stringHashStep(hash, static_cast<uint8_t>(c));
-    return keyHashFromStringHash(hash);
+    const KeyHashSecret keys = secret();
+    const char* p = key.data();
+    const size_t length = key.size();
+    uint64_t seed = keys.first;
+    uint64_t a = 0;
+    uint64_t b = 0;
+    if (length <= 16) {
+        if (length >= 4) {
+            const size_t middle = (length >> 3) << 2;
+            a = (load32(p) << 32) | load32(p + middle);
+            b = (load32(p + length - 4) << 32) | load32(p + length - 4 - middle);
+        } else if (length > 0) {
+            a = (static_cast<uint64_t>(static_cast<uint8_t>(p[0])) << 16)
+                | (static_cast<uint64_t>(static_cast<uint8_t>(p[length >> 1])) << 8)
+                | static_cast<uint8_t>(p[length - 1]);
+        }
+    } else {
+        size_t rest = length;
+        while (rest > 16) {
+            seed = multiplyFold(load64(p) ^ keys.second, load64(p + 8) ^ seed);
+            p += 16;
+            rest -= 16;
+        }
+        a = load64(p + rest - 16);
+        b = load64(p + rest - 8);
+    }
+    const uint64_t hash = multiplyFold(keys.second ^ length, multiplyFold(a ^ keys.second, b ^ seed));
+    return (hash ^ (hash >> 32)) & 0xFFFFFFFFu;
+}
+
+void setKeyHashSecretForTesting(uint64_t seed)
+{
+    (void)secret();  // the chosen secret first, so that it cannot overwrite this one
+    storeSecret(makeSecret(seed));
 }
 
 }  // namespace detail
 
 JCValue::JCValue(std::string_view value)
 {
+    const detail::Utf8Form form
+        = detail::isWellFormedUtf8(value) ? detail::Utf8Form::WellFormed : detail::Utf8Form::Unchecked;
     if (value.size() <= kInlineStringCapacity) {
-        *this = inlineString(value.data(), value.size());
+        *this = inlineString(value.data(), value.size(), form);
         return;
     }
-    detail::JCString* string = detail::JCString::make(value.data(), value.size());
+    detail::JCString* string = detail::JCString::make(value.data(), value.size(), form);
     if (string == nullptr)
         throw std::bad_alloc();
     setWord(reinterpret_cast<uintptr_t>(string), kString);
-}
-
-JCValue JCValue::adoptArray(JCArray* array) noexcept
-{
-    return JCValue(kArray, array);
-}
-
-JCValue JCValue::adoptDictionary(JCDictionary* dictionary) noexcept
-{
-    return JCValue(kDictionary, dictionary);
 }
 
 void JCValue::releaseObject() noexcept

@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -38,26 +39,36 @@ private:
 
 class JCArena;
 
+// Whether a string's bytes are known to be well-formed UTF-8 (the decoder
+// makes only such strings), which lets the serializer copy them unchecked.
+enum class Utf8Form : uint8_t { Unchecked, WellFormed };
+
+// Whether bytes are well-formed UTF-8, whatever code points they carry.
+bool isWellFormedUtf8(std::string_view bytes);
+
 // An immutable UTF-8 string in one block: header, bytes, a NUL.
 class JCString final : public JCObject {
 public:
     // In arena when given, else on the heap; nullptr when memory runs out.
-    static JCString* make(const char* bytes, size_t length, JCArena* arena = nullptr);
+    static JCString* make(const char* bytes, size_t length, Utf8Form form, JCArena* arena = nullptr);
     static void destroy(JCString* string);
 
     size_t length() const { return _length; }
     const char* bytes() const { return reinterpret_cast<const char*>(this + 1); }
     std::string_view view() const { return {bytes(), _length}; }
+    bool isWellFormedUtf8() const { return _form == Utf8Form::WellFormed; }
 
 private:
-    JCString(size_t length, JCArena* arena)
+    JCString(size_t length, Utf8Form form, JCArena* arena)
         : _length(length)
         , _arena(arena)
+        , _form(form)
     {
     }
     ~JCString() = default;
     size_t _length;
     JCArena* _arena;
+    Utf8Form _form;
 };
 
 // The string hash of the decoder's cache, over UTF-8 bytes.
@@ -67,13 +78,12 @@ inline uint64_t stringHashStep(uint64_t hash, uint8_t byte)
     return (hash * 33 + byte - 29) ^ (hash >> 19);
 }
 
-// Hash of a dictionary key: the string hash folded to 32 bits, which lets
-// the table find a slot without dividing.
-inline uint64_t keyHashFromStringHash(uint64_t hash)
-{
-    return (hash ^ (hash >> 32)) & 0xFFFFFFFFu;
-}
+// The platform hash of a dictionary key: 32 bits (so a table finds a slot
+// without dividing), keyed by a secret chosen when the process starts, so
+// that text from the network cannot be made of keys that all collide.
 uint64_t jcKeyHash(std::string_view key);
+// Fixes the secret, for tests that need a known order of slots.
+void setKeyHashSecretForTesting(uint64_t secret);
 
 [[noreturn]] void raiseWrongValueType(const char* expected);
 
@@ -92,16 +102,15 @@ public:
     enum class Type : uint8_t { Null, Boolean, Integer, UnsignedInteger, Real, String, Array, Dictionary };
     static constexpr size_t kInlineStringCapacity = 14;
 
-    JCValue() noexcept { clear(); }
+    JCValue() noexcept = default;
     JCValue(std::nullptr_t) noexcept
         : JCValue()
     {
     }
     JCValue(bool value) noexcept
+        : _payload(value ? 1 : 0)
+        , _meta(metaOf(kBoolean))
     {
-        clear();
-        _raw[0] = value ? 1 : 0;
-        _raw[kTagByte] = kBoolean;
     }
     template <typename Integer>
     requires(std::is_integral_v<Integer> && !std::is_same_v<Integer, bool>) JCValue(Integer value)
@@ -132,14 +141,16 @@ public:
     JCValue(std::string_view value);
 
     JCValue(const JCValue& other) noexcept
+        : _payload(other._payload)
+        , _meta(other._meta)
     {
-        std::memcpy(_raw, other._raw, sizeof _raw);
         if (holdsObject())
             object()->retain();
     }
     JCValue(JCValue&& other) noexcept
+        : _payload(other._payload)
+        , _meta(other._meta)
     {
-        std::memcpy(_raw, other._raw, sizeof _raw);
         other.clear();
     }
     JCValue& operator=(const JCValue& other) noexcept
@@ -153,7 +164,8 @@ public:
         if (this != &other) {
             if (holdsObject())
                 releaseObject();
-            std::memcpy(_raw, other._raw, sizeof _raw);
+            _payload = other._payload;
+            _meta = other._meta;
             other.clear();
         }
         return *this;
@@ -165,10 +177,8 @@ public:
     }
     void swap(JCValue& other) noexcept
     {
-        unsigned char temporary[sizeof _raw];
-        std::memcpy(temporary, _raw, sizeof _raw);
-        std::memcpy(_raw, other._raw, sizeof _raw);
-        std::memcpy(other._raw, temporary, sizeof _raw);
+        std::swap(_payload, other._payload);
+        std::swap(_meta, other._meta);
     }
 
     Type type() const { return tag() == kInlineString ? Type::String : static_cast<Type>(tag()); }
@@ -191,7 +201,7 @@ public:
     std::optional<std::string_view> stringValue() const
     {
         if (tag() == kInlineString)
-            return std::string_view(reinterpret_cast<const char*>(_raw), _raw[kLengthByte]);
+            return std::string_view(reinterpret_cast<const char*>(&_payload), inlineLength());
         if (tag() == kString)
             return static_cast<const detail::JCString*>(object())->view();
         return std::nullopt;
@@ -233,25 +243,80 @@ public:
 
     // For the decoder and the containers.
     static JCValue adoptString(detail::JCString* string) noexcept { return JCValue(kString, string); }
-    static JCValue adoptArray(JCArray* array) noexcept;
-    static JCValue adoptDictionary(JCDictionary* dictionary) noexcept;
-    // A string of at most kInlineStringCapacity bytes, held in the value.
-    static JCValue inlineString(const char* bytes, size_t length) noexcept
+    static JCValue adoptArray(JCArray* array) noexcept
     {
         JCValue value;
-        std::memcpy(value._raw, bytes, length);
-        value._raw[kLengthByte] = static_cast<unsigned char>(length);
-        value._raw[kTagByte] = kInlineString;
+        value.assignWords(reinterpret_cast<uintptr_t>(array), metaOf(kArray));
         return value;
     }
-    // The same, reading 16 bytes from bytes (all of which must be readable).
-    static JCValue inlineStringFromPadded(const char* bytes, size_t length) noexcept
+    static JCValue adoptDictionary(JCDictionary* dictionary) noexcept
     {
         JCValue value;
-        std::memcpy(value._raw, bytes, sizeof value._raw);
-        value._raw[kLengthByte] = static_cast<unsigned char>(length);
-        value._raw[kTagByte] = kInlineString;
+        value.assignWords(reinterpret_cast<uintptr_t>(dictionary), metaOf(kDictionary));
         return value;
+    }
+    // A string of at most kInlineStringCapacity bytes, held in the value.
+    __attribute__((always_inline)) static JCValue inlineString(
+        const char* bytes, size_t length, detail::Utf8Form form) noexcept
+    {
+        char padded[16] = {};
+        std::memcpy(padded, bytes, length);
+        return inlineStringFromPadded(padded, length, form);
+    }
+    // The same, reading 16 bytes from bytes (all of which must be readable).
+    __attribute__((always_inline)) static JCValue inlineStringFromPadded(
+        const char* bytes, size_t length, detail::Utf8Form form) noexcept
+    {
+        JCValue value;
+        std::memcpy(&value._payload, bytes, sizeof value._payload);
+        uint64_t rest;
+        std::memcpy(&rest, bytes + sizeof value._payload, sizeof rest);
+        constexpr uint64_t kBytesBelowLength = (uint64_t(1) << kLengthShift) - 1;
+        value._meta = (rest & kBytesBelowLength) | static_cast<uint64_t>(lengthByte(length, form)) << kLengthShift
+            | metaOf(kInlineString);
+        return value;
+    }
+    // For the decoder: replace this value in place. Writing both words here,
+    // rather than moving a temporary in, lets the processor forward them to
+    // the next read.
+    __attribute__((always_inline)) void assignInlineStringFromPadded(
+        const char* bytes, size_t length, detail::Utf8Form form) noexcept
+    {
+        uint64_t first;
+        uint64_t rest;
+        std::memcpy(&first, bytes, sizeof first);
+        std::memcpy(&rest, bytes + sizeof first, sizeof rest);
+        constexpr uint64_t kBytesBelowLength = (uint64_t(1) << kLengthShift) - 1;
+        assignWords(first,
+            (rest & kBytesBelowLength) | static_cast<uint64_t>(lengthByte(length, form)) << kLengthShift
+                | metaOf(kInlineString));
+    }
+    void assignInteger(int64_t value) noexcept { assignWords(static_cast<uint64_t>(value), metaOf(kInteger)); }
+    void assignUnsignedInteger(uint64_t value) noexcept
+    {
+        assignWords(value, metaOf(value > static_cast<uint64_t>(INT64_MAX) ? kUnsignedInteger : kInteger));
+    }
+    void assignReal(double value) noexcept
+    {
+        uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        assignWords(bits, metaOf(kReal));
+    }
+    void assignBoolean(bool value) noexcept { assignWords(value ? 1 : 0, metaOf(kBoolean)); }
+    void assignNull() noexcept { assignWords(0, 0); }
+    // Takes over one reference to the container.
+    void assignArray(JCArray* array) noexcept { assignWords(reinterpret_cast<uintptr_t>(array), metaOf(kArray)); }
+    void assignDictionary(JCDictionary* dictionary) noexcept
+    {
+        assignWords(reinterpret_cast<uintptr_t>(dictionary), metaOf(kDictionary));
+    }
+
+    // A string whose bytes are known to be well-formed UTF-8.
+    bool isWellFormedUtf8String() const
+    {
+        if (tag() == kInlineString)
+            return ((_meta >> kLengthShift) & kWellFormedBit) != 0;
+        return tag() == kString && static_cast<const detail::JCString*>(object())->isWellFormedUtf8();
     }
     // The identity the serializer's cache uses: the object, or nullptr for
     // scalars and inline strings.
@@ -265,13 +330,18 @@ public:
         std::memcpy(&value, &bits, sizeof value);
         return value;
     }
-    bool booleanPayload() const { return _raw[0] != 0; }
+    bool booleanPayload() const { return _payload != 0; }
 
 private:
-    // Byte 15 is the tag; an inline string keeps its length in byte 14 and
-    // its bytes from byte 0; everything else keeps its payload in bytes 0-7.
-    static constexpr size_t kLengthByte = 14;
-    static constexpr size_t kTagByte = 15;
+    // Two words, each written and read whole. The payload (a number, a
+    // boolean or an object pointer) is the first; the second holds the tag in
+    // its top byte. An inline string runs from the first byte of the first
+    // word through the sixth of the second, whose seventh byte is its length.
+    static constexpr int kTagShift = 56;
+    static constexpr int kLengthShift = 48;
+    // The length byte of an inline string also says whether it is known UTF-8.
+    static constexpr unsigned char kLengthMask = 0x7F;
+    static constexpr unsigned char kWellFormedBit = 0x80;
     enum Tag : uint8_t {
         kNull = 0,  // all-zero bytes are null, so zero-filled stores hold nulls
         kBoolean,
@@ -283,29 +353,46 @@ private:
         kDictionary,
         kInlineString,
     };
-
-    JCValue(Tag tag, const detail::JCObject* object) noexcept { setWord(reinterpret_cast<uintptr_t>(object), tag); }
-    void clear() noexcept { std::memset(_raw, 0, sizeof _raw); }
-    uint8_t tag() const { return _raw[kTagByte]; }
-    bool holdsObject() const { return tag() >= kString && tag() <= kDictionary; }
-    uint64_t word() const
+    static constexpr uint64_t metaOf(Tag tag) { return static_cast<uint64_t>(tag) << kTagShift; }
+    static unsigned char lengthByte(size_t length, detail::Utf8Form form)
     {
-        uint64_t value;
-        std::memcpy(&value, _raw, sizeof value);
-        return value;
+        return static_cast<unsigned char>(length | (form == detail::Utf8Form::WellFormed ? kWellFormedBit : 0));
     }
+
+    JCValue(Tag tag, const detail::JCObject* object) noexcept
+        : _payload(reinterpret_cast<uintptr_t>(object))
+        , _meta(metaOf(tag))
+    {
+    }
+    void clear() noexcept
+    {
+        _payload = 0;
+        _meta = 0;
+    }
+    void assignWords(uint64_t payload, uint64_t meta) noexcept
+    {
+        if (holdsObject())
+            releaseObject();
+        _payload = payload;
+        _meta = meta;
+    }
+    uint8_t tag() const { return static_cast<uint8_t>(_meta >> kTagShift); }
+    size_t inlineLength() const { return (_meta >> kLengthShift) & kLengthMask; }
+    bool holdsObject() const { return tag() >= kString && tag() <= kDictionary; }
+    uint64_t word() const { return _payload; }
     void setWord(uint64_t value, Tag tag) noexcept
     {
-        clear();
-        std::memcpy(_raw, &value, sizeof value);
-        _raw[kTagByte] = tag;
+        _payload = value;
+        _meta = metaOf(tag);
     }
     const detail::JCObject* object() const { return reinterpret_cast<const detail::JCObject*>(word()); }
     void releaseObject() noexcept;
 
-    alignas(8) unsigned char _raw[16];
+    uint64_t _payload = 0;
+    uint64_t _meta = 0;
 };
 
 static_assert(sizeof(JCValue) == 16);
+static_assert(std::endian::native == std::endian::little, "inline strings assume little-endian words");
 
 }  // namespace zt

@@ -64,6 +64,8 @@ TEST(HTMLUnescaping, WhatIsNotAReferenceStays)
     EXPECT_EQ(zt::gtm_stringByUnescapingFromHTML("&#55357;&#xDE00;"), "&#55357;&#xDE00;");
     // A reference ends at the first ";" before the next "&".
     EXPECT_EQ(zt::gtm_stringByUnescapingFromHTML("&lt&gt;"), "&lt>");
+    const std::string ampersands(100000, '&');
+    EXPECT_EQ(zt::gtm_stringByUnescapingFromHTML(ampersands + "lt;"), std::string(99999, '&') + "<");
 }
 
 TEST(HTMLEscaping, RoundTripsThroughUnescaping)

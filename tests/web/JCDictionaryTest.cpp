@@ -27,25 +27,27 @@ TEST(JCDictionary, CapacitiesComeFromThePrimeTable)
 
 TEST(JCDictionary, KeysComeInSlotOrder)
 {
-    // Worked example: "a", "b", "c" and "d" hash to slots 5, 1, 0 and 3 of 7.
-    auto letters = zt::objectFromJSONString(R"({"a":1,"b":2,"c":3,"d":4})");
+    // Worked example with a fixed hash secret: "a", "b", "c" and "d" hash to
+    // slots 3, 4, 6 and 5 of 7.
+    zt::detail::setKeyHashSecretForTesting(1);
+    auto letters = zt::objectFromJSONString(R"({"d":4,"c":3,"b":2,"a":1})");
     EXPECT_EQ(letters->dictionaryRef().capacity(), 7u);
-    EXPECT_EQ(keysInOrder(letters->dictionaryRef()), "c b d a ");
-    // "one" and "two" both start at slot 2 of 3; "two" wraps to 0 and "three" takes 1.
-    auto words = zt::objectFromJSONString(R"({"one":1,"two":2,"three":3})");
+    EXPECT_EQ(keysInOrder(letters->dictionaryRef()), "a b d c ");
+    // "three" and "two" both start at slot 1 of 3; "two" moves on to 2, "one" takes 0.
+    auto words = zt::objectFromJSONString(R"({"three":3,"two":2,"one":1})");
     EXPECT_EQ(words->dictionaryRef().capacity(), 3u);
-    EXPECT_EQ(keysInOrder(words->dictionaryRef()), "two three one ");
+    EXPECT_EQ(keysInOrder(words->dictionaryRef()), "one three two ");
 
     zt::JCValue keys[3];
     zt::JCValue objects[3];
     words->dictionaryRef().getObjects(objects, keys);
-    EXPECT_EQ(*keys[0].stringValue(), "two");
-    EXPECT_EQ(*objects[0].int64Value(), 2);
+    EXPECT_EQ(*keys[1].stringValue(), "three");
+    EXPECT_EQ(*objects[1].int64Value(), 3);
     auto enumerator = words->dictionaryRef().keyEnumerator();
-    EXPECT_EQ(*enumerator.nextObject()->stringValue(), "two");
+    EXPECT_EQ(*enumerator.nextObject()->stringValue(), "one");
     auto rest = enumerator.allObjects();
     ASSERT_EQ(rest.size(), 2u);
-    EXPECT_EQ(*rest[1].stringValue(), "one");
+    EXPECT_EQ(*rest[1].stringValue(), "two");
     EXPECT_FALSE(enumerator.nextObject().has_value());
 }
 
@@ -88,6 +90,21 @@ TEST(JCDictionary, RemovingKeepsEveryOtherKeyFindable)
         ++seen;
     }
     EXPECT_EQ(seen, 200u);
+}
+
+TEST(JCDictionary, ManyKeysFromTextAreAllFound)
+{
+    std::string text = "{";
+    for (int i = 0; i < 100000; ++i)
+        text += (i == 0 ? "\"" : ",\"") + std::to_string(i * 7919) + "\":" + std::to_string(i);
+    text += "}";
+    auto value = zt::objectFromJSONString(text);
+    ASSERT_TRUE(value);
+    const zt::JCDictionary& dictionary = value->dictionaryRef();
+    EXPECT_EQ(dictionary.count(), 100000u);
+    EXPECT_EQ(dictionary.capacity(), 214519u);  // floor(133000) is past 132607
+    for (int i = 0; i < 100000; i += 97)
+        EXPECT_EQ(*dictionary.objectForKey(std::to_string(i * 7919))->int64Value(), i);
 }
 
 TEST(JCDictionary, CopiesFollowMutability)

@@ -55,6 +55,15 @@ TEST(JCSerializerStrings, NonAsciiIsCopiedOrEscaped)
     EXPECT_EQ(writtenString("\xEF\xBF\xBE", zt::JCSerializeEscapeUnicode), "error: Error converting UTF8.");
 }
 
+TEST(JCSerializerStrings, StringsPutIntoDecodedContainersAreCheckedToo)
+{
+    auto value = zt::mutableObjectFromJSONString(R"(["decoded \u00e9"])");
+    value->arrayRef().insertObject(zt::JCValue("bad \xFF byte"), 1);
+    value->arrayRef().insertObject(zt::JCValue("a longer string with a bad byte: \xC3"), 2);
+    EXPECT_EQ(*zt::JSONString(value->arrayRef()),
+        "[\"decoded \xC3\xA9\",\"bad ? byte\",\"a longer string with a bad byte: ?\"]");
+}
+
 TEST(JCSerializerStrings, WithoutQuotesKeepsEscapes)
 {
     auto text = zt::JSONStringWithOptions("say \"hi\"\n", zt::JCSerializeNone, zt::IncludeQuotes::No);
