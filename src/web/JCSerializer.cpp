@@ -12,6 +12,7 @@
 
 #include "web/JCArray.h"
 #include "web/JCDictionary.h"
+#include "web/JCStringWriter.h"
 #include "web/JSONDecoder.h"
 
 #if defined(__SSE2__)
@@ -25,86 +26,6 @@ namespace {
 constexpr size_t kCacheSlots = 1024;
 // A number's text: the longest "%.17g" or 64-bit decimal is 24 bytes.
 constexpr size_t kNumberTextBytes = 32;
-
-// Byte classes of the string writer.
-enum : uint8_t { kCopy = 0, kEscape, kNonAscii };
-
-std::array<uint8_t, 256> byteClasses(bool escapeSlash)
-{
-    std::array<uint8_t, 256> classes {};
-    for (int c = 0; c < 0x20; ++c)
-        classes[static_cast<size_t>(c)] = kEscape;
-    for (int c = 0x80; c < 0x100; ++c)
-        classes[static_cast<size_t>(c)] = kNonAscii;
-    classes['"'] = kEscape;
-    classes['\\'] = kEscape;
-    if (escapeSlash)
-        classes['/'] = kEscape;
-    return classes;
-}
-
-const std::array<uint8_t, 256> kPlainClasses = byteClasses(false);
-const std::array<uint8_t, 256> kSlashClasses = byteClasses(true);
-
-// What each byte of well-formed UTF-8 becomes: up to two bytes written at
-// once, and how many count. Control bytes without a short escape (length 6)
-// take the slow way.
-struct EscapeTable {
-    std::array<char, 256> first;
-    std::array<char, 256> second;
-    std::array<uint8_t, 256> length;
-};
-
-EscapeTable escapeTable(bool escapeSlash)
-{
-    EscapeTable table {};
-    for (int c = 0; c < 256; ++c) {
-        table.first[static_cast<size_t>(c)] = static_cast<char>(c);
-        table.length[static_cast<size_t>(c)] = c < 0x20 ? 6 : 1;
-    }
-    auto shortEscape = [&table](uint8_t c, char letter) {
-        table.first[c] = '\\';
-        table.second[c] = letter;
-        table.length[c] = 2;
-    };
-    shortEscape('"', '"');
-    shortEscape('\\', '\\');
-    if (escapeSlash)
-        shortEscape('/', '/');
-    shortEscape(0x08, 'b');
-    shortEscape(0x09, 't');
-    shortEscape(0x0A, 'n');
-    shortEscape(0x0C, 'f');
-    shortEscape(0x0D, 'r');
-    return table;
-}
-
-const EscapeTable kPlainEscapes = escapeTable(false);
-const EscapeTable kSlashEscapes = escapeTable(true);
-
-// The same, one word per byte: the two bytes to write in the low half, the
-// count to keep above them, and in the top byte whether the byte needs the
-// slow way (a "\u00XX" escape, or the start of a UTF-8 sequence).
-constexpr uint32_t kSlowByte = uint32_t(1) << 24;
-
-std::array<uint32_t, 256> packedEscapes(const EscapeTable& table, bool knownUtf8)
-{
-    std::array<uint32_t, 256> packed {};
-    for (size_t c = 0; c < 256; ++c) {
-        const bool slow = c >= 0x80 ? !knownUtf8 : table.length[c] == 6;
-        packed[c] = static_cast<uint8_t>(table.first[c])
-            | static_cast<uint32_t>(static_cast<uint8_t>(table.second[c])) << 8
-            | static_cast<uint32_t>(table.length[c]) << 16 | (slow ? kSlowByte : 0);
-    }
-    return packed;
-}
-
-// By escaped slash, then by text known to be UTF-8 (whose bytes of 0x80 and
-// above are copied as they are).
-const std::array<uint32_t, 256> kPackedEscapes[2][2] = {
-    {packedEscapes(kPlainEscapes, false), packedEscapes(kPlainEscapes, true)},
-    {packedEscapes(kSlashEscapes, false), packedEscapes(kSlashEscapes, true)},
-};
 
 const char* className(const plat::Value& value)
 {
@@ -167,7 +88,7 @@ public:
     }
     void advance(size_t count) { _at += count; }
     void truncate(size_t size) { _at = size; }
-    void put(char c)
+    __attribute__((always_inline)) void put(char c)
     {
         if (_at == _capacity)
             grow(_at + 1);
@@ -181,7 +102,7 @@ public:
     void finish() { _buffer.resize(_at); }
 
 private:
-    void grow(size_t needed)
+    __attribute__((noinline)) void grow(size_t needed)
     {
         size_t capacity = _capacity * 2;
         if (capacity < needed + 4096)
@@ -207,9 +128,6 @@ public:
         , _options(options)
         , _encodeOption(encodeOption)
         , _formatter(formatter)
-        , _classes((options & JCSerializeEscapeSlash) != 0 ? kSlashClasses : kPlainClasses)
-        , _escapes((options & JCSerializeEscapeSlash) != 0 ? kSlashEscapes : kPlainEscapes)
-        , _packedEscapes(kPackedEscapes[(options & JCSerializeEscapeSlash) != 0 ? 1 : 0])
         , _cache(kCacheSlots)
     {
     }
@@ -343,8 +261,9 @@ public:
             return writeCachedScalar(identity, [&] { writeReal(real); });
         }
         case JCValue::Type::String:
-            return writeCachedScalar(
-                identity, [&] { return writeString(*value.stringValue(), value.isWellFormedUtf8String()); });
+            return writeCachedScalar(identity, [&] {
+                return writeShortString(value) || writeString(*value.stringValue(), value.isWellFormedUtf8String());
+            });
         case JCValue::Type::Array: {
             if (!enterContainer())
                 return false;
@@ -497,267 +416,70 @@ private:
         _output.advance(detail::formatDoubleAs17g(value, out));
     }
 
-    static void writeHexUnit(char* out, uint32_t unit)
+    // A string held in its value, which has 16 readable bytes, and with
+    // nothing to escape: written whole in one step. False otherwise.
+    bool writeShortString(const JCValue& value)
     {
-        static constexpr char kDigits[] = "0123456789abcdef";
-        out[0] = '\\';
-        out[1] = 'u';
-        out[2] = kDigits[(unit >> 12) & 0xF];
-        out[3] = kDigits[(unit >> 8) & 0xF];
-        out[4] = kDigits[(unit >> 4) & 0xF];
-        out[5] = kDigits[unit & 0xF];
-    }
-
-    // Writes one escape for an ASCII byte of class kEscape; returns its length.
-    static size_t writeEscape(char* out, uint8_t c)
-    {
-        out[0] = '\\';
-        switch (c) {
-        case 0x08:
-            out[1] = 'b';
-            return 2;
-        case 0x09:
-            out[1] = 't';
-            return 2;
-        case 0x0A:
-            out[1] = 'n';
-            return 2;
-        case 0x0C:
-            out[1] = 'f';
-            return 2;
-        case 0x0D:
-            out[1] = 'r';
-            return 2;
-        case '"':
-        case '\\':
-        case '/':
-            out[1] = static_cast<char>(c);
-            return 2;
-        default:
-            writeHexUnit(out, c);
-            return 6;
-        }
-    }
-
-    // Writes the character starting at p (0x80 or above); returns the bytes
-    // written, and advances p. Ill-formed UTF-8 becomes "?", as the platform
-    // converts what it cannot; -1 when it must fail.
-    __attribute__((always_inline)) ptrdiff_t writeNonAscii(
-        char* out, const uint8_t*& p, const uint8_t* end, bool escapeUnicode)
-    {
-        const uint8_t c = *p;
-        if (!escapeUnicode) {
-            // The common two- and three-byte forms, checked here without a call.
-            if (c >= 0xC2 && c <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
-                out[0] = static_cast<char>(c);
-                out[1] = static_cast<char>(p[1]);
-                p += 2;
-                return 2;
-            }
-            if (c >= 0xE1 && c <= 0xEC && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
-                std::memcpy(out, p, 3);
-                p += 3;
-                return 3;
-            }
-        }
-        const detail::Utf8Decoded sequence = detail::decodeUtf8Sequence(p, static_cast<size_t>(end - p));
-        const uint8_t* start = p;
-        p += sequence.length;
-        switch (sequence.kind) {
-        case detail::Utf8Sequence::Illegal:
-        case detail::Utf8Sequence::Truncated:
-            out[0] = '?';
-            return 1;
-        case detail::Utf8Sequence::IllegalCodePoint:
-            if (escapeUnicode) {
-                recordError("Error converting UTF8.");
-                return -1;
-            }
-            std::memcpy(out, start, sequence.length);
-            return static_cast<ptrdiff_t>(sequence.length);
-        case detail::Utf8Sequence::WellFormed:
-            break;
-        }
-        if (!escapeUnicode) {
-            std::memcpy(out, start, sequence.length);
-            return static_cast<ptrdiff_t>(sequence.length);
-        }
-        if (sequence.codePoint <= 0xFFFF) {
-            writeHexUnit(out, sequence.codePoint);
-            return 6;
-        }
-        writeHexUnit(out, 0xD7C0 + (sequence.codePoint >> 10));
-        writeHexUnit(out + 6, 0xDC00 + (sequence.codePoint & 0x3FF));
-        return 12;
-    }
-
-    // Text without Unicode escapes: ASCII bytes change by table, without a
-    // branch of their own, and UTF-8 sequences are copied once checked.
-    // False, with nothing written, when the text is not well-formed UTF-8.
-    bool writeCopyableString(const uint8_t* p, const uint8_t* const end, bool knownUtf8)
-    {
-        constexpr size_t kSegmentBytes = 16384;
-        constexpr size_t kOvershootBytes = 32;
-        constexpr size_t kWorstGrowth = 6;  // "\u0001" for one byte
-        const size_t start = _output.size();
+        if (!value.isInlineString() || !value.isWellFormedUtf8String() || (_options & JCSerializeEscapeUnicode) != 0
+            || (_encodeOption & kJCEncodeWithoutQuotes) != 0)
+            return false;
+        const std::string_view text = *value.stringValue();
+        char* out = _output.reserve(sizeof(JCValue) + 2);
 #if defined(__SSE2__)
-        const __m128i quote = _mm_set1_epi8('"');
-        const __m128i backslash = _mm_set1_epi8('\\');
-        const __m128i slash = _mm_set1_epi8((_options & JCSerializeEscapeSlash) != 0 ? '/' : '"');
-        // As signed bytes, control bytes and those of 0x80 and above are below
-        // 0x20; text known to be UTF-8 looks at control bytes only.
-        const __m128i firstPlain = _mm_set1_epi8(0x20);
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data()));
         const __m128i lastControl = _mm_set1_epi8(0x1F);
-#endif
-        while (p < end) {
-            const size_t segment = std::min(static_cast<size_t>(end - p), kSegmentBytes);
-            const uint8_t* const segmentEnd = p + segment;
-            char* const first = _output.reserve((segment + kOvershootBytes) * kWorstGrowth);
-            char* out = first;
-            const uint32_t* const packed = _packedEscapes[knownUtf8 ? 1 : 0].data();
-            // Bytes from p up to stop: ASCII by one table word each, without a
-            // branch of its own; false on ill-formed UTF-8.
-            auto writeBytes = [&](const uint8_t* stop) {
-                while (p < stop) {
-                    const uint8_t c = *p;
-                    const uint32_t entry = packed[c];
-                    if ((entry & kSlowByte) == 0) {
-                        const auto pair = static_cast<uint16_t>(entry);
-                        std::memcpy(out, &pair, 2);
-                        out += (entry >> 16) & 0xFF;
-                        ++p;
-                        continue;
-                    }
-                    if (c < 0x80) {
-                        writeHexUnit(out, c);
-                        out += 6;
-                        ++p;
-                        continue;
-                    }
-                    const size_t length = detail::wellFormedSequenceLength(p, end);
-                    if (length == 2)
-                        std::memcpy(out, p, 2);
-                    else if (length == 3)
-                        std::memcpy(out, p, 3);
-                    else if (length == 4)
-                        std::memcpy(out, p, 4);
-                    else
-                        return false;
-                    out += length;
-                    p += length;
-                }
-                return true;
-            };
-            while (p < segmentEnd) {
-                const uint8_t* stop = segmentEnd;
-#if defined(__SSE2__)
-                if (end - p >= 16) {
-                    // A block without special bytes is copied whole; one with
-                    // some goes byte by byte from its first, as escapes cluster.
-                    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-                    const __m128i control = knownUtf8 ? _mm_cmpeq_epi8(_mm_max_epu8(bytes, lastControl), lastControl)
-                                                      : _mm_cmplt_epi8(bytes, firstPlain);
-                    const __m128i special
-                        = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)),
-                            _mm_or_si128(_mm_cmpeq_epi8(bytes, slash), control));
-                    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
-                    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
-                    if (mask == 0) {
-                        p += 16;
-                        out += 16;
-                        continue;
-                    }
-                    const auto plain = static_cast<size_t>(__builtin_ctz(mask));
-                    stop = p + 16;
-                    p += plain;
-                    out += plain;
-                }
-#endif
-                if (!writeBytes(stop)) {
-                    _output.advance(static_cast<size_t>(out - first));
-                    _output.truncate(start);
-                    return false;
-                }
-            }
-            _output.advance(static_cast<size_t>(out - first));
-        }
+        const __m128i special = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\'))),
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8((_options & JCSerializeEscapeSlash) != 0 ? '/' : '"')),
+                _mm_cmpeq_epi8(_mm_max_epu8(bytes, lastControl), lastControl)));
+        const auto inText = (1u << text.size()) - 1;
+        if ((static_cast<unsigned>(_mm_movemask_epi8(special)) & inText) != 0)
+            return false;
+        out[0] = '"';
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 1), bytes);
+        out[1 + text.size()] = '"';
+        _output.advance(text.size() + 2);
         return true;
+#else
+        (void)out;
+        return false;
+#endif
     }
 
     bool writeString(std::string_view text, bool knownUtf8 = false)
     {
-        if ((_options & JCSerializeEscapeUnicode) == 0) {
-            const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-            const bool quoted = (_encodeOption & kJCEncodeWithoutQuotes) == 0;
-            const size_t start = _output.size();
-            if (quoted)
-                _output.put('"');
-            if (writeCopyableString(bytes, bytes + text.size(), knownUtf8)) {
-                if (quoted)
-                    _output.put('"');
-                return true;
-            }
-            _output.truncate(start);  // not UTF-8 throughout: the careful way below
-        }
-        // Bytes are taken in segments, so that the room the worst case of
-        // escapes needs can be reserved once per segment.
-        constexpr size_t kSegmentBytes = 16384;
-        constexpr size_t kOvershootBytes = 32;  // a block or a character may run past a segment
-        constexpr size_t kWorstGrowth = 6;  // "\u0001" for one byte
         const bool quoted = (_encodeOption & kJCEncodeWithoutQuotes) == 0;
+        const bool escapeSlash = (_options & JCSerializeEscapeSlash) != 0;
         const bool escapeUnicode = (_options & JCSerializeEscapeUnicode) != 0;
-        const auto* p = reinterpret_cast<const uint8_t*>(text.data());
-        const uint8_t* const end = p + text.size();
+        const auto* const begin = reinterpret_cast<const uint8_t*>(text.data());
+        const uint8_t* const end = begin + text.size();
+        const size_t start = _output.size();
+        // UTF-8 copied as it is, unless it turns out not to be UTF-8.
+        bool copyable = !escapeUnicode;
         if (quoted)
             _output.put('"');
-#if defined(__SSE2__)
-        const __m128i quote = _mm_set1_epi8('"');
-        const __m128i backslash = _mm_set1_epi8('\\');
-        const __m128i slash = _mm_set1_epi8((_options & JCSerializeEscapeSlash) != 0 ? '/' : '"');
-        // As signed bytes, control bytes and those of 0x80 and above are below 0x20.
-        const __m128i firstPlain = _mm_set1_epi8(0x20);
-#endif
-        const uint8_t* const classes = _classes.data();
+        const uint8_t* p = begin;
         while (p < end) {
-            const size_t segment = std::min(static_cast<size_t>(end - p), kSegmentBytes);
-            const uint8_t* const segmentEnd = p + segment;
-            char* const first = _output.reserve((segment + kOvershootBytes) * kWorstGrowth);
-            char* out = first;
-            const uint8_t* stop = p;  // bytes before stop may be copied without a look
-            while (p < segmentEnd) {
-#if defined(__SSE2__)
-                if (p >= stop && end - p >= 16) {
-                    // A block without special bytes is copied whole; a block
-                    // with some goes byte by byte, as escapes tend to cluster.
-                    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-                    const __m128i special
-                        = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)),
-                            _mm_or_si128(_mm_cmpeq_epi8(bytes, slash), _mm_cmplt_epi8(bytes, firstPlain)));
-                    if (_mm_movemask_epi8(special) == 0) {
-                        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
-                        p += 16;
-                        out += 16;
-                        continue;
-                    }
-                    stop = p + 16;
-                }
-#endif
-                const uint8_t c = *p;
-                const uint8_t kind = classes[c];
-                if (kind == kCopy) {
-                    *out++ = static_cast<char>(c);
-                    ++p;
-                } else if (kind == kEscape) {
-                    out += writeEscape(out, c);
-                    ++p;
-                } else {
-                    const ptrdiff_t written = writeNonAscii(out, p, end, escapeUnicode);
-                    if (written < 0)
-                        return false;
-                    out += written;
-                }
+            // In segments, so the room the worst case needs is reserved once per segment.
+            const size_t segment = std::min(static_cast<size_t>(end - p), detail::kJCStringSegmentBytes);
+            char* const first = _output.reserve(detail::escapedSegmentRoom(segment));
+            char* const written = copyable
+                ? detail::writeCopyableSegment(p, p + segment, end, first, escapeSlash, knownUtf8)
+                : detail::writeCheckedSegment(p, p + segment, end, first, escapeSlash, escapeUnicode);
+            if (written != nullptr) {
+                _output.advance(static_cast<size_t>(written - first));
+                continue;
             }
-            _output.advance(static_cast<size_t>(out - first));
+            if (!copyable) {
+                recordError("Error converting UTF8.");
+                return false;
+            }
+            // Not UTF-8 throughout: again, the careful way.
+            copyable = false;
+            _output.truncate(start);
+            if (quoted)
+                _output.put('"');
+            p = begin;
         }
         if (quoted)
             _output.put('"');
@@ -774,9 +496,6 @@ private:
     JCSerializeOptionFlags _options;
     JCEncodeOptionFlags _encodeOption;
     const JCFormatterBlock& _formatter;
-    const std::array<uint8_t, 256>& _classes;
-    const EscapeTable& _escapes;
-    const std::array<uint32_t, 256> (&_packedEscapes)[2];
     std::vector<CacheEntry> _cache;
     std::deque<plat::Value> _replacements;
     std::optional<plat::Error> _error;

@@ -1,5 +1,5 @@
-// The decoder's slow string path: escapes and ill-formed UTF-8, decoded into
-// the token buffer.
+// The decoder's strings: the fast scan over strings that need no decoding,
+// and the slow path for escapes and ill-formed UTF-8, through the token buffer.
 #include <cstring>
 
 #include "web/JCInternal.h"
@@ -36,6 +36,57 @@ bool isLowSurrogate(uint32_t unit)
 }
 
 }  // namespace
+
+bool JCParser::scanString()
+{
+    const size_t quote = _state.atIndex;
+    const uint8_t* const start = _input + quote + 1;
+    const uint8_t* const end = _input + _length;
+    const uint8_t* p = start;
+    for (;;) {
+        p = findSpecialStringByte(p, end);
+        if (p >= end)
+            break;
+        const uint8_t c = *p;
+        if (c == '"') {
+            finishString(start, start, static_cast<size_t>(p - start), p);
+            return true;
+        }
+        if (c < 0x20) {
+            _state.atIndex = static_cast<size_t>(p - _input);
+            recordMessage(formatJC("Invalid character < 0x20 found in string: 0x%2.2x.", c));
+            recordMessage("Invalid string.");
+            return false;
+        }
+        if (c >= 0x80) {
+            const Utf8Decoded sequence = decodeUtf8Sequence(p, static_cast<size_t>(end - p));
+            if (sequence.kind == Utf8Sequence::WellFormed) {
+                p += sequence.length;
+                continue;
+            }
+        }
+        // A backslash or a bad UTF-8 sequence: decode the rest into the token buffer.
+        return decodeString(start, p);
+    }
+    _state.atIndex = _length;
+    recordMessage("Invalid string.");
+    return false;
+}
+
+void JCParser::finishString(const uint8_t* opening, const uint8_t* bytes, size_t size, const uint8_t* closingQuote)
+{
+    JCParseToken& token = _state.token;
+    token.type = JCTokenType::String;
+    token.text = opening - 1;
+    token.textLength = static_cast<size_t>(closingQuote - token.text) + 1;
+    token.value.bytes = bytes;
+    token.value.size = size;
+    token.value.type = JCValueType::String;
+    token.value.cacheItem = nullptr;
+    // Hashed when needed: as a key, or on the way through the cache.
+    token.value.hash = 0;
+    _state.atIndex = static_cast<size_t>(closingQuote + 1 - _input);
+}
 
 void JCParser::appendCodePoint(uint32_t codePoint, size_t& index)
 {

@@ -311,6 +311,8 @@ public:
         assignWords(reinterpret_cast<uintptr_t>(dictionary), metaOf(kDictionary));
     }
 
+    // A string held in the value: its bytes are the first of the value's 16.
+    bool isInlineString() const { return tag() == kInlineString; }
     // A string whose bytes are known to be well-formed UTF-8.
     bool isWellFormedUtf8String() const
     {

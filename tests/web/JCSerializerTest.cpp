@@ -64,6 +64,16 @@ TEST(JCSerializerStrings, StringsPutIntoDecodedContainersAreCheckedToo)
         "[\"decoded \xC3\xA9\",\"bad ? byte\",\"a longer string with a bad byte: ?\"]");
 }
 
+TEST(JCSerializerStrings, ShortDecodedStringsEscapeLikeLongOnes)
+{
+    auto value = zt::objectFromJSONString(R"(["a\"b", "c\\d", "e/f", "\u0001", "plain", "\u00e9t\u00e9"])");
+    EXPECT_EQ(*zt::JSONString(value->arrayRef()),
+        R"(["a\"b","c\\d","e/f","\u0001","plain",")"
+        "\xC3\xA9t\xC3\xA9\"]");
+    EXPECT_EQ(*zt::JSONStringWithOptions(value->arrayRef(), zt::JCSerializeEscapeSlash | zt::JCSerializeEscapeUnicode),
+        R"(["a\"b","c\\d","e\/f","\u0001","plain","\u00e9t\u00e9"])");
+}
+
 TEST(JCSerializerStrings, WithoutQuotesKeepsEscapes)
 {
     auto text = zt::JSONStringWithOptions("say \"hi\"\n", zt::JCSerializeNone, zt::IncludeQuotes::No);
