@@ -91,7 +91,11 @@ struct JCParseToken {
 };
 
 // Recently decoded strings, shared by later tokens with the same bytes. It
-// keeps its objects across parses until cleared.
+// keeps its objects across parses until cleared. Only strings that need an
+// object of their own pass through it: numbers and short strings live in
+// the value itself, where sharing would save nothing, and the longest
+// strings seldom repeat. An item compares against its string's own bytes,
+// which are the decoded bytes, so it needs no copy of them.
 class JCTokenCache {
 public:
     static constexpr size_t kCount = 1024;

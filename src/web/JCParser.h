@@ -18,6 +18,13 @@ class JCDictionary;
 
 namespace zt::detail {
 
+// The string hash of the token cache, over UTF-8 bytes.
+inline constexpr uint64_t kStringHashSeed = 1402737925;
+inline uint64_t stringHashStep(uint64_t hash, uint8_t byte)
+{
+    return (hash * 33 + byte - 29) ^ (hash >> 19);
+}
+
 // Strings up to this long go through the token cache; longer ones seldom
 // repeat, and hashing them would cost more than it saves.
 inline constexpr size_t kCacheableStringLength = 128;

@@ -71,13 +71,6 @@ private:
     Utf8Form _form;
 };
 
-// The string hash of the decoder's cache, over UTF-8 bytes.
-inline constexpr uint64_t kStringHashSeed = 1402737925;
-inline uint64_t stringHashStep(uint64_t hash, uint8_t byte)
-{
-    return (hash * 33 + byte - 29) ^ (hash >> 19);
-}
-
 // The platform hash of a dictionary key: 32 bits (so a table finds a slot
 // without dividing), keyed by a secret chosen when the process starts, so
 // that text from the network cannot be made of keys that all collide.
@@ -95,8 +88,10 @@ void setKeyHashSecretForTesting(uint64_t secret);
 // are made by the decoder only. Strings of up to kInlineStringCapacity bytes
 // live in the value itself, as the platform keeps short strings in tagged
 // pointers; longer ones are shared objects. 16 bytes, so containers stay
-// compact. Thread: as the objects it refers to (one thread at a time while
-// mutable).
+// compact. The decoder's JCArray and JCDictionary stand where the platform
+// would hand out its own containers; toValue() gives the same tree as
+// platform values, and the serializer writes either kind of tree.
+// Thread: as the objects it refers to (one thread at a time while mutable).
 class JCValue {
 public:
     enum class Type : uint8_t { Null, Boolean, Integer, UnsignedInteger, Real, String, Array, Dictionary };
