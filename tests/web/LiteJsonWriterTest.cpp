@@ -1,7 +1,10 @@
 #include "web/LiteJsonWriter.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <limits>
+#include <thread>
+#include <vector>
 
 #include "web/LiteJSON.h"
 #include "web/LiteJsonCategories.h"
@@ -100,6 +103,25 @@ TEST(LiteJSON, FacadeCopiesTheTraceAndGivesTheOutermostError)
     json.setSortKeys(true);
     EXPECT_TRUE(json.jsonWriter().humanReadable());
     EXPECT_EQ(*json.stringWithObject(sample()), "{\n  \"a\" : [\n    true,\n    null\n  ],\n  \"b\" : 1\n}");
+}
+
+TEST(LiteJsonCategories, AnyThreadMayCallThemAtOnce)
+{
+    std::vector<std::thread> threads;
+    std::atomic<int> failures {0};
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&failures, t] {
+            for (int i = 0; i < 500; ++i) {
+                const plat::Value value(plat::Dictionary {{"thread", t}, {"round", i}});
+                auto text = zt::JSONRepresentation(value);
+                if (!text || zt::JSONValue(*text) != value)
+                    ++failures;
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(failures.load(), 0);
 }
 
 TEST(LiteJsonRoundTrip, WrittenTextReadsBackEqual)
