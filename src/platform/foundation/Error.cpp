@@ -4,11 +4,13 @@
 
 namespace plat {
 
-Error::Error(std::string domain, int64_t code, std::string localizedDescription, Dictionary userInfo)
+Error::Error(std::string domain, int64_t code, std::string localizedDescription, Dictionary userInfo,
+    std::shared_ptr<const Error> underlyingError)
     : _domain(std::move(domain))
     , _code(code)
     , _localizedDescription(std::move(localizedDescription))
     , _userInfo(std::move(userInfo))
+    , _underlyingError(std::move(underlyingError))
 {
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/foundation/Value.h"
@@ -11,12 +12,15 @@ namespace plat {
 // Any thread (immutable once made).
 class Error {
 public:
-    Error(std::string domain, int64_t code, std::string localizedDescription, Dictionary userInfo = {});
+    Error(std::string domain, int64_t code, std::string localizedDescription, Dictionary userInfo = {},
+        std::shared_ptr<const Error> underlyingError = nullptr);
 
     const std::string& domain() const { return _domain; }
     int64_t code() const { return _code; }
     const std::string& localizedDescription() const { return _localizedDescription; }
     const Dictionary& userInfo() const { return _userInfo; }
+    // The error this one wraps (the platform's underlying-error entry), or nullptr.
+    const std::shared_ptr<const Error>& underlyingError() const { return _underlyingError; }
 
     // "domain (code): description", for logs.
     std::string description() const;
@@ -29,6 +33,7 @@ private:
     int64_t _code;
     std::string _localizedDescription;
     Dictionary _userInfo;
+    std::shared_ptr<const Error> _underlyingError;
 };
 
 inline constexpr const char* kPOSIXErrorDomain = "NSPOSIXErrorDomain";

@@ -308,6 +308,11 @@ void Dictionary::set(std::string key, Value value)
     (*_storage)[std::move(key)] = std::move(value);
 }
 
+void Dictionary::setKeepingNull(std::string key, Value value)
+{
+    (*_storage)[std::move(key)] = std::move(value);
+}
+
 void Dictionary::remove(std::string_view key)
 {
     auto found = _storage->find(key);

@@ -101,6 +101,8 @@ public:
 
     // Setting a null Value removes the key, as the platform's setValue:forKey: does with nil.
     void set(std::string key, Value value);
+    // Stores even a null Value: JSON's null is an entry of its own, not an absent key.
+    void setKeepingNull(std::string key, Value value);
     void remove(std::string_view key);
     void removeAll();
     std::vector<std::string> keys() const;

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+#include "platform/foundation/Error.h"
+
 namespace {
 
 TEST(Value, ArraysAndDictionariesAreSharedBetweenCopies)
@@ -80,6 +82,25 @@ TEST(Value, SettingNullRemovesTheKey)
     record.set("a", plat::Value());
     EXPECT_FALSE(record.contains("a"));
     EXPECT_TRUE(record.get("a").isNull());
+}
+
+TEST(Value, NullCanBeKeptAsAnEntryOfItsOwn)
+{
+    plat::Dictionary record;
+    record.setKeepingNull("nothing", plat::Value());
+    EXPECT_TRUE(record.contains("nothing"));
+    ASSERT_NE(record.find("nothing"), nullptr);
+    EXPECT_TRUE(record.find("nothing")->isNull());
+    EXPECT_NE(record, plat::Dictionary());
+}
+
+TEST(Value, ErrorsCanWrapAnUnderlyingError)
+{
+    auto cause = std::make_shared<const plat::Error>("inner", 1, "first");
+    plat::Error outer("outer", 2, "second", {}, cause);
+    ASSERT_NE(outer.underlyingError(), nullptr);
+    EXPECT_EQ(outer.underlyingError()->localizedDescription(), "first");
+    EXPECT_EQ(plat::Error("plain", 3, "alone").underlyingError(), nullptr);
 }
 
 TEST(Value, ArrayIndexOfFindsEqualValuesOrNotFound)
