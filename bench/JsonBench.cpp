@@ -10,6 +10,7 @@
 #include <rapidjson/writer.h>
 #include <string>
 
+#include "BenchRatio.h"
 #include "web/JSONCoreDeserializing.h"
 #include "web/JSONCoreSerializing.h"
 #include "web/LiteJsonCategories.h"
@@ -184,51 +185,10 @@ void WriteRapidJSON(benchmark::State& state)
     setCounters(state);
 }
 
-// Keeps each run's time per iteration (the median, with repetitions) by
-// benchmark and shape, for the ratio table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred || (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median"))
-                continue;
-            const std::string name = run.run_name.function_name;
-            const int shape = std::stoi(run.run_name.args);
-            _times[name][shape] = run.GetAdjustedRealTime();
-        }
-    }
-
-    void printRatios() const
-    {
-        std::printf("\nTime as a ratio of RapidJSON's on the same document (lower is faster):\n");
-        std::printf("%-10s %14s %14s %14s %14s\n", "document", "JSONCore parse", "JSONCore write", "LiteJson parse",
-            "LiteJson write");
-        for (int shape = 0; shape < kShapes; ++shape) {
-            std::printf("%-10s %14s %14s %14s %14s\n", kShapeNames[shape],
-                ratio("ParseJSONCore", "ParseRapidJSON", shape).c_str(),
-                ratio("WriteJSONCore", "WriteRapidJSON", shape).c_str(),
-                ratio("ParseLiteJson", "ParseRapidJSON", shape).c_str(),
-                ratio("WriteLiteJson", "WriteRapidJSON", shape).c_str());
-        }
-    }
-
-private:
-    std::string ratio(const std::string& ours, const std::string& reference, int shape) const
-    {
-        const auto oursFound = _times.find(ours);
-        const auto referenceFound = _times.find(reference);
-        if (oursFound == _times.end() || referenceFound == _times.end() || !oursFound->second.contains(shape)
-            || !referenceFound->second.contains(shape))
-            return "-";
-        char text[32];
-        std::snprintf(text, sizeof text, "%.2fx", oursFound->second.at(shape) / referenceFound->second.at(shape));
-        return text;
-    }
-
-    std::map<std::string, std::map<int, double>> _times;
-};
+const zt::bench::Comparison kJSONCoreParse("ParseJSONCore", "ParseRapidJSON");
+const zt::bench::Comparison kJSONCoreWrite("WriteJSONCore", "WriteRapidJSON");
+const zt::bench::Comparison kLiteJsonParse("ParseLiteJson", "ParseRapidJSON");
+const zt::bench::Comparison kLiteJsonWrite("WriteLiteJson", "WriteRapidJSON");
 
 }  // namespace
 
@@ -238,15 +198,3 @@ BENCHMARK(ParseRapidJSON)->DenseRange(0, kShapes - 1)->Unit(benchmark::kMillisec
 BENCHMARK(WriteJSONCore)->DenseRange(0, kShapes - 1)->Unit(benchmark::kMillisecond);
 BENCHMARK(WriteLiteJson)->DenseRange(0, kShapes - 1)->Unit(benchmark::kMillisecond);
 BENCHMARK(WriteRapidJSON)->DenseRange(0, kShapes - 1)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv)
-{
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
-    benchmark::Shutdown();
-    return 0;
-}
