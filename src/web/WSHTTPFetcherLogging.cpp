@@ -1,5 +1,8 @@
 #include "web/WSHTTPFetcherLogging.h"
 
+#include "web/LiteJsonParser.h"
+#include "web/LiteJsonWriter.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -39,7 +42,6 @@ struct LoggingState {
     bool runFolderChecked = false;
     std::optional<std::string> runFolderName;
     bool locationAnnounced = false;
-    WSFetcherLogJSONHandlers json;
 };
 
 LoggingState& state()
@@ -87,12 +89,6 @@ void appendToFile(const std::string& path, const std::string& text)
 }
 
 }  // namespace
-
-void setFetcherLogJSONHandlers(WSFetcherLogJSONHandlers handlers)
-{
-    std::lock_guard guard(state().lock);
-    state().json = std::move(handlers);
-}
 
 // --- class-wide settings ---
 
@@ -239,26 +235,18 @@ std::string headersStringForDictionary(const plat::HTTPHeaders& headers)
 
 std::optional<plat::Value> JSONObjectWithData(const plat::Data& data)
 {
-    WSFetcherLogJSONHandlers handlers;
-    {
-        std::lock_guard guard(state().lock);
-        handlers = state().json;
-    }
-    if (!handlers.parse || !plat::isValidUtf8(textOf(data)))
+    std::string text = textOf(data);
+    if (!plat::isValidUtf8(text))
         return std::nullopt;
-    return handlers.parse(data);
+    LiteJsonParser parser;
+    return parser.objectWithString(text);
 }
 
 std::optional<std::string> stringWithJSONObject(const plat::Value& object)
 {
-    WSFetcherLogJSONHandlers handlers;
-    {
-        std::lock_guard guard(state().lock);
-        handlers = state().json;
-    }
-    if (!handlers.printPretty)
-        return std::nullopt;
-    return handlers.printPretty(object);
+    LiteJsonWriter writer;
+    writer.setHumanReadable(true);
+    return writer.stringWithObject(object);
 }
 
 std::optional<std::string> WSHTTPFetcher::formattedStringFromData(

@@ -11,21 +11,14 @@
 // developer switches it on; nothing in the app does.
 namespace zt {
 
-// The JSON reader and writer the log uses to pretty-print JSON bodies. The
-// JSON classes of this subsystem install themselves here; without them JSON
-// bodies are logged as plain text.
-struct WSFetcherLogJSONHandlers {
-    std::function<std::optional<plat::Value>(const plat::Data&)> parse;  // mutable containers
-    std::function<std::optional<std::string>(const plat::Value&)> printPretty;
-};
-void setFetcherLogJSONHandlers(WSFetcherLogJSONHandlers handlers);
-
 // The text with what lies between the first start string and the next end
 // string (or the end of the text) replaced by "_snip_".
 std::optional<std::string> snipSubstringOfString(
     const std::optional<std::string>& text, const std::string& start, const std::string& end);
 // "  name: value\n" per header, names sorted, secrets of "Authorization" snipped.
 std::string headersStringForDictionary(const plat::HTTPHeaders& headers);
+// JSON bodies are read and pretty-printed with LiteJson; bytes that are not
+// UTF-8 or not JSON give none.
 std::optional<plat::Value> JSONObjectWithData(const plat::Data& data);
 std::optional<std::string> stringWithJSONObject(const plat::Value& object);
 bool fileOrDirExistsAtPath(const std::string& path);
