@@ -5,6 +5,7 @@
 #include "videoservice/VSFeedBase.h"
 #include "videoservice/VSParseOperation.h"
 #include "videoservice/VSServiceBase.h"
+#include "videoservice/VSServiceGoogle.h"
 #include "web/WSHTTPUploadFetcher.h"
 
 namespace zt {
@@ -149,6 +150,43 @@ bool VSServiceTicketBase::isWithinOrigin(const plat::URL& url) const
     if (url.host() != _originURL->host() || effectivePort(url) != effectivePort(*_originURL))
         return false;
     return !(_originURL->scheme() == "https" && url.scheme() != "https");
+}
+
+// --- VSServiceTicket ---
+
+VSServiceTicketPtr VSServiceTicket::ticketForService(const std::shared_ptr<VSServiceBase>& service)
+{
+    return std::make_shared<VSServiceTicket>(service);
+}
+
+VSServiceTicket::VSServiceTicket(const std::shared_ptr<VSServiceBase>& service)
+    : VSServiceTicketBase(service)
+{
+    if (auto google = std::dynamic_pointer_cast<VSServiceGoogle>(service)) {
+        authToken_ = google->authToken();
+        credentialDate_ = google->credentialDate();
+        _credentialGeneration = google->credentialGeneration();
+    }
+}
+
+std::string VSServiceTicket::description() const
+{
+    const char* serviceName = service_ ? service_->className() : "(null)";
+    if (authorizer_)
+        return plat::formatLine("{} {}: {{service:{} objectFetcher:{} authorizer:{}}}", className(),
+            static_cast<const void*>(this), serviceName, fetcherDescription(objectFetcher_),
+            static_cast<const void*>(authorizer_.get()));
+    return plat::formatLine("{} {}: {{service:{} objectFetcher:{} authFetcher:{}}}", className(),
+        static_cast<const void*>(this), serviceName, fetcherDescription(objectFetcher_),
+        fetcherDescription(authFetcher_));
+}
+
+void VSServiceTicket::cancelTicket()
+{
+    auto self = shared_from_this();
+    if (auto google = std::dynamic_pointer_cast<VSServiceGoogle>(service_))
+        google->stopAuthenticationForTicket(std::static_pointer_cast<VSServiceTicket>(self));
+    VSServiceTicketBase::cancelTicket();
 }
 
 VSServiceTicketPtr ticket(const WSHTTPFetcher& fetcher)

@@ -145,6 +145,36 @@ private:
     std::optional<plat::URL> _originURL;
 };
 
+// A ticket of a signed-in service: the sign-in it waits for and the token
+// its requests carry.
+class VSServiceTicket : public VSServiceTicketBase {
+public:
+    static VSServiceTicketPtr ticketForService(const std::shared_ptr<VSServiceBase>& service);
+    // Also copies the service's token and credential stamp.
+    explicit VSServiceTicket(const std::shared_ptr<VSServiceBase>& service);
+
+    const char* className() const override { return "VSServiceTicket"; }
+    std::string description() const override;
+    // Leaves the sign-in's waiting list first.
+    void cancelTicket() override;
+
+    const std::shared_ptr<WSHTTPFetcher>& authFetcher() const { return authFetcher_; }
+    void setAuthFetcher(std::shared_ptr<WSHTTPFetcher> fetcher) { authFetcher_ = std::move(fetcher); }
+    const std::optional<std::string>& authToken() const { return authToken_; }
+    void setAuthToken(std::optional<std::string> token) { authToken_ = std::move(token); }
+    const std::optional<plat::Date>& credentialDate() const { return credentialDate_; }
+    void setCredentialDate(std::optional<plat::Date> date) { credentialDate_ = date; }
+    // Which setting of the credentials the ticket was made under; dates of
+    // two settings in the same instant would compare equal.
+    uint64_t credentialGeneration() const { return _credentialGeneration; }
+
+private:
+    std::shared_ptr<WSHTTPFetcher> authFetcher_;
+    std::optional<std::string> authToken_;
+    std::optional<plat::Date> credentialDate_;
+    uint64_t _credentialGeneration = 0;
+};
+
 // The ticket a fetcher works for (its "_ticket" property), or nullptr.
 VSServiceTicketPtr ticket(const WSHTTPFetcher& fetcher);
 

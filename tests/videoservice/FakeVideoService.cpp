@@ -301,8 +301,13 @@ HTTPTestReply FakeVideoService::signIn(const HTTPTestRequest& request)
         return HTTPTestReply::withBody(200, "SID=DQAAAGgA7Zg\nLSID=DQAAAGsAAv3\n", "text/plain");
     case SignInReply::BadAuthentication:
         return HTTPTestReply::withBody(403, "Error=BadAuthentication\nInfo=InvalidSecondFactor\n", "text/plain");
-    case SignInReply::ServerError:
-        return HTTPTestReply::withBody(503, "Service Unavailable", "text/html");
+    case SignInReply::Stall:
+    case SignInReply::Drop: {
+        HTTPTestReply reply;
+        reply.delivery = _signInReply == SignInReply::Stall ? HTTPTestReply::Delivery::StallBeforeHead
+                                                            : HTTPTestReply::Delivery::CloseWithoutReply;
+        return reply;
+    }
     }
     return HTTPTestReply::withBody(500, "", "text/plain");
 }

@@ -18,7 +18,14 @@ namespace zt::test {
 // field is guarded by the lock because replies come from server threads.
 class FakeVideoService {
 public:
-    enum class SignInReply { Token, Captcha, NoToken, BadAuthentication, ServerError };
+    enum class SignInReply {
+        Token,  // a token for the right user name and password
+        Captcha,  // a CAPTCHA challenge until it is answered
+        NoToken,  // status 200 without "Auth"
+        BadAuthentication,  // 403 with "Error" and "Info"
+        Stall,  // no answer until the server is released
+        Drop,  // the connection closes without a reply
+    };
 
     static constexpr const char* kUsername = "maker@example.com";
     static constexpr const char* kPassword = "p&ss=w+rd/1-._~";
