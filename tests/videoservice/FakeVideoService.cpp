@@ -228,9 +228,9 @@ HTTPTestReply FakeVideoService::answer(const HTTPTestRequest& request)
     const std::string path = pathOf(request.target);
     if (request.method == "POST" && path == "/accounts/ClientLogin")
         return signIn(request);
-    if (path == "/feeds/api/videos" || path == "/feeds/api/endless")
+    if (path == "/feeds/api/videos" || path.rfind("/feeds/api/videos/-/", 0) == 0 || path == "/feeds/api/endless")
         return videoFeedPage(request);
-    if (path == "/feeds/api/users/default/uploads")
+    if (request.method == "GET" && path == "/feeds/api/users/default/uploads")
         return uploadsFeed(request);
     if (request.method == "POST" && path == "/feeds/api/users/default/uploads") {
         if (auto refusal = refuseUnsigned(request))
