@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/foundation/Files.h"
 #include "platform/foundation/URL.h"
+#include "support/TemporarySandbox.h"
 
 using plat::test::HTTPTestReply;
 using plat::test::HTTPTestRequest;
@@ -238,6 +240,19 @@ HTTPTestReply FakeVideoService::answer(const HTTPTestRequest& request)
         std::lock_guard guard(_lock);
         _multipart = request.body;
         return HTTPTestReply::withBody(201, videoEntryXML("NEWVID02", "One piece"), kEntryType);
+    }
+    if (path == "/feeds/api/users/default/uploads/vid1" && (request.method == "PUT" || request.method == "DELETE")) {
+        if (auto refusal = refuseUnsigned(request))
+            return *refusal;
+        if (request.method == "DELETE")
+            return HTTPTestReply::withBody(200, "", "text/plain");
+        const std::string title = between(request.body, "<title>", "</title>");
+        return HTTPTestReply::withBody(200, videoEntryXML("vid1", title), kEntryType);
+    }
+    if (request.method == "POST" && path == "/feeds/api/batch") {
+        auto reply = plat::readFile(plat::test::sourcePath("tests/data/videoservice/batch-reply.xml"));
+        std::string body = reply.ok() ? std::string(reply.value().begin(), reply.value().end()) : std::string();
+        return HTTPTestReply::withBody(200, body, kAtomType);
     }
     if (path == "/feeds/api/flaky") {
         std::lock_guard guard(_lock);

@@ -2,6 +2,7 @@
 #include "ServiceTestSupport.h"
 #include "platform/net/URLError.h"
 #include "videoservice/VSAuthenticationFetcher.h"
+#include "videoservice/VSEntryBase.h"
 #include "videoservice/VSFeedBase.h"
 
 namespace zt {
@@ -361,6 +362,72 @@ TEST_F(SignIn, TokenStaysWithTheServicesHostWhenANextLinkLeavesIt)
     auto feed = std::dynamic_pointer_cast<VSFeedBase>(delegate->calls.front().object);
     ASSERT_TRUE(feed && feed->entries());
     EXPECT_EQ(feed->entries()->size(), 5u);
+}
+
+// --- entry operations ---
+
+TEST_F(SignIn, UpdatePutsTheEntryToItsEditLinkWithItsETag)
+{
+    auto entry = VSEntryBase::entry();
+    entry->setTitleWithString("Renamed study");
+    entry->setETag("\"E5\"");
+    entry->addLink(
+        VSLink::linkWithRel("edit", "application/atom+xml", fake.url("/feeds/api/users/default/uploads/vid1")));
+    service->fetchEntryByUpdatingEntry(entry, delegate, finishedSelector());
+    ASSERT_TRUE(waitForCalls(1));
+    const auto& call = delegate->calls.front();
+    ASSERT_FALSE(call.error);
+    auto updated = std::dynamic_pointer_cast<VSEntryBase>(call.object);
+    ASSERT_TRUE(updated);
+    EXPECT_EQ(updated->title()->stringValue(), "Renamed study");
+    auto put = fake.requestsTo("/feeds/api/users/default/uploads/vid1").front();
+    EXPECT_EQ(put.method, "PUT");
+    EXPECT_EQ(put.header("If-Match"), "\"E5\"");
+    EXPECT_EQ(put.header("Authorization"), "GoogleLogin auth=TOKEN-1");
+    EXPECT_EQ(call.ticket->postedObject(), entry);
+}
+
+TEST_F(SignIn, DeleteSucceedsWithAnEmptyReply)
+{
+    auto entry = VSEntryBase::entry();
+    entry->setETag("W/\"E5\"");
+    entry->addLink(
+        VSLink::linkWithRel("edit", "application/atom+xml", fake.url("/feeds/api/users/default/uploads/vid1")));
+    auto ticket = service->deleteEntry(entry, delegate, finishedSelector());
+    ASSERT_TRUE(ticket);
+    EXPECT_EQ(ticket->postedObject(), entry);
+    ASSERT_TRUE(waitForCalls(1));
+    const auto& call = delegate->calls.front();
+    EXPECT_FALSE(call.error);
+    EXPECT_FALSE(call.object);
+    auto request = fake.requestsTo("/feeds/api/users/default/uploads/vid1").front();
+    EXPECT_EQ(request.method, "DELETE");
+    EXPECT_FALSE(request.header("If-Match"));  // a weak ETag promises nothing
+}
+
+TEST_F(SignIn, BatchFeedGetsItsNamespacesAndKeepsUnknownElements)
+{
+    service->setShouldServiceFeedsIgnoreUnknowns(true);
+    auto batch = VSFeedBase::feed();
+    auto item = VSEntryBase::entry();
+    item->setBatchIDWithString("item-1");
+    batch->addEntry(item);
+    auto ticket
+        = service->fetchFeedWithBatchFeed(batch, urlOf(fake.url("/feeds/api/batch")), delegate, finishedSelector());
+    ASSERT_TRUE(ticket);
+    EXPECT_FALSE(ticket->shouldFeedsIgnoreUnknowns());
+    ASSERT_TRUE(waitForCalls(1));
+    const auto& call = delegate->calls.front();
+    ASSERT_FALSE(call.error);
+    auto reply = std::dynamic_pointer_cast<VSFeedBase>(call.object);
+    ASSERT_TRUE(reply && reply->entries());
+    EXPECT_EQ(reply->entries()->size(), 2u);
+    EXPECT_FALSE(reply->unknownChildren().empty());
+    auto post = fake.requestsTo("/feeds/api/batch").front();
+    EXPECT_EQ(post.method, "POST");
+    EXPECT_NE(post.body.find("xmlns:batch=\"http://schemas.google.com/gdata/batch\""), std::string::npos);
+    EXPECT_NE(post.body.find("xmlns:gd=\"http://schemas.google.com/g/2005\""), std::string::npos);
+    EXPECT_NE(post.body.find("<batch:id>item-1</batch:id>"), std::string::npos);
 }
 
 TEST_F(SignIn, MethodOverrideSendsOtherMethodsAsPost)
