@@ -182,6 +182,24 @@ TEST_F(ServiceEngine, NextLinksAreFollowedIntoOneFeedWithoutANextLink)
     EXPECT_EQ(ticket->nextLinksFollowedCounter(), 2u);
 }
 
+TEST_F(ServiceEngine, PasswordForChallengesStaysWithTheRequestedHost)
+{
+    service->setUserCredentialsWithUsername("maker", "p@ss");
+    auto local = fetchFeed("/feeds/api/videos/vid1");
+    ASSERT_TRUE(local);
+    ASSERT_TRUE(local->objectFetcher()->credential());
+    EXPECT_EQ(local->objectFetcher()->credential()->password(), "p@ss");
+    ASSERT_TRUE(waitForCalls(1));
+
+    service->setServiceShouldFollowNextLinks(true);
+    fake.setNextLinksLeaveHost(true);
+    auto paged = fetchFeed("/feeds/api/videos");
+    ASSERT_TRUE(waitForCalls(2));
+    EXPECT_EQ(paged->nextLinksFollowedCounter(), 2u);
+    EXPECT_EQ(paged->objectFetcher()->mutableRequest()->url()->host(), "localhost");
+    EXPECT_FALSE(paged->objectFetcher()->credential());
+}
+
 TEST_F(ServiceEngine, WithoutFollowingOnlyTheFirstPageComes)
 {
     fetchFeed("/feeds/api/videos?start-index=1&max-results=2");
