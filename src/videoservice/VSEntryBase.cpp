@@ -1,13 +1,12 @@
 #include "videoservice/VSEntryBase.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <cstring>
-#include <random>
-
+#include "platform/foundation/Log.h"
+#include "platform/net/InputStream.h"
 #include "videoservice/VSKindMaps.h"
 #include "videoservice/VSNamespaces.h"
 #include "videoservice/VSUtilities.h"
+#include "web/WSFileHandle.h"
+#include "web/WSMIMEDocument.h"
 
 namespace zt {
 
@@ -28,28 +27,8 @@ std::optional<VSDateTime> dateValue(const std::shared_ptr<VSValueConstruct>& val
     return value ? value->dateTimeValue() : std::nullopt;
 }
 
-std::shared_ptr<const plat::Data> bytesOf(std::string_view text)
-{
-    return std::make_shared<const plat::Data>(text.begin(), text.end());
-}
-
-bool contains(const plat::Data& data, std::string_view needle)
-{
-    return std::search(data.begin(), data.end(), needle.begin(), needle.end()) != data.end();
-}
-
-// A boundary that occurs in neither part.
-std::string boundaryForParts(const plat::Data& atom, const plat::Data& media)
-{
-    std::random_device seed;
-    std::mt19937_64 generator(seed());
-    for (;;) {
-        char text[64];
-        std::snprintf(text, sizeof text, "END_OF_PART_%016llx", static_cast<unsigned long long>(generator()));
-        if (!contains(atom, text) && !contains(media, text))
-            return text;
-    }
-}
+// Reading a media file into memory goes in blocks of this size.
+constexpr uint64_t kFileReadBytes = 1024 * 1024;
 }  // namespace
 
 std::string libraryVersionString()
@@ -291,13 +270,21 @@ std::optional<VSUploadBody> VSEntryBase::generateContentInputStream() const
     std::shared_ptr<const plat::Data> payload = _uploadData;
     if (!payload && _uploadFileHandle) {
         // Only without a data buffer: the whole file is read into memory.
-        std::FILE* file = _uploadFileHandle.get();
         auto data = std::make_shared<plat::Data>();
-        if (std::fseek(file, 0, SEEK_SET) == 0) {
-            char buffer[64 * 1024];
-            size_t count = 0;
-            while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-                data->insert(data->end(), buffer, buffer + count);
+        if (auto start = _uploadFileHandle->seekToFileOffset(0); start.ok()) {
+            for (;;) {
+                auto read = _uploadFileHandle->readDataOfLength(kFileReadBytes);
+                if (!read.ok()) {
+                    plat::log("upload file {}: {}", _uploadFileHandle->path(), read.error().description());
+                    data->clear();
+                    break;
+                }
+                if (read.value().empty())
+                    break;
+                data->insert(data->end(), read.value().begin(), read.value().end());
+            }
+        } else {
+            plat::log("upload file {}: {}", _uploadFileHandle->path(), start.error().description());
         }
         payload = data;
     }
@@ -305,7 +292,7 @@ std::optional<VSUploadBody> VSEntryBase::generateContentInputStream() const
     bool hasMIMEType = _uploadMIMEType && !_uploadMIMEType->empty();
     if (hasPayload && _shouldUploadDataOnly && hasMIMEType) {
         VSUploadBody body;
-        body.segments.push_back(payload);
+        body.stream = plat::InputStream::inputStreamWithData(*payload);
         body.length = payload->size();
         body.headers = contentHeaders();
         return body;
@@ -315,17 +302,14 @@ std::optional<VSUploadBody> VSEntryBase::generateContentInputStream() const
 
     auto element = XMLElement();
     std::string atomText = element ? element->XMLString().value_or("") : "";
-    plat::Data atom(atomText.begin(), atomText.end());
-    std::string boundary = boundaryForParts(atom, *payload);
+    auto document = WSMIMEDocument::MIMEDocument();
+    document->addPartWithHeaders(
+        {{"Content-Type", "application/atom+xml; charset=UTF-8"}}, plat::Data(atomText.begin(), atomText.end()));
+    document->addPartWithHeaders(
+        {{"Content-Type", *_uploadMIMEType}, {"Content-Transfer-Encoding", "binary"}}, *payload);
     VSUploadBody body;
-    body.segments.push_back(bytesOf("--" + boundary + "\r\nContent-Type: application/atom+xml; charset=UTF-8\r\n\r\n"));
-    body.segments.push_back(std::make_shared<const plat::Data>(std::move(atom)));
-    body.segments.push_back(bytesOf("\r\n--" + boundary + "\r\nContent-Type: " + *_uploadMIMEType
-        + "\r\nContent-Transfer-Encoding: binary\r\n\r\n"));
-    body.segments.push_back(payload);
-    body.segments.push_back(bytesOf("\r\n--" + boundary + "--\r\n"));
-    for (const auto& segment : body.segments)
-        body.length += segment->size();
+    std::string boundary;
+    document->generateInputStream(&body.stream, &body.length, &boundary);
     body.headers.set("Content-Type", "multipart/related; boundary=\"" + boundary + "\"");
     body.headers.set("MIME-Version", "1.0");
     if (_uploadSlug)

@@ -147,8 +147,8 @@ public:
     // Upload pieces: members of their own, not XML.
     std::shared_ptr<const plat::Data> uploadData() const override { return _uploadData; }
     void setUploadData(std::shared_ptr<const plat::Data> data) { _uploadData = std::move(data); }
-    VSFileHandle uploadFileHandle() const override { return _uploadFileHandle; }
-    void setUploadFileHandle(VSFileHandle handle) { _uploadFileHandle = std::move(handle); }
+    std::shared_ptr<WSFileHandle> uploadFileHandle() const override { return _uploadFileHandle; }
+    void setUploadFileHandle(std::shared_ptr<WSFileHandle> handle) { _uploadFileHandle = std::move(handle); }
     std::optional<std::string> uploadLocationURL() const override { return _uploadLocationURL; }
     void setUploadLocationURL(const std::optional<std::string>& URL) { _uploadLocationURL = URL; }
     std::optional<std::string> uploadMIMEType() const override { return _uploadMIMEType; }
@@ -162,7 +162,8 @@ public:
     // "Content-Type", "MIME-Version", "Slug", up to the first absent value.
     plat::Dictionary contentHeaders() const;
     // The media alone, or a multipart/related body of the Atom entry and the
-    // media; nullopt when the entry's XML is to be sent alone.
+    // media (a WSMIMEDocument); nullopt when the entry's XML is to be sent
+    // alone. A media file is read whole into memory here.
     std::optional<VSUploadBody> generateContentInputStream() const override;
 
     void init() override;
@@ -176,7 +177,7 @@ protected:
 
 private:
     std::shared_ptr<const plat::Data> _uploadData;
-    VSFileHandle _uploadFileHandle;
+    std::shared_ptr<WSFileHandle> _uploadFileHandle;
     std::optional<std::string> _uploadLocationURL;
     std::optional<std::string> _uploadMIMEType;
     std::optional<std::string> _uploadSlug;

@@ -21,6 +21,7 @@ namespace zt {
 
 class VSObject;
 class VSXMLDocument;
+class WSFileHandle;
 using VSObjectPtr = std::shared_ptr<VSObject>;
 // Class to substitute class, for object creation.
 using VSSurrogates = std::map<const VSClass*, const VSClass*>;
@@ -132,7 +133,7 @@ public:
     virtual std::optional<VSUploadBody> generateContentInputStream() const { return std::nullopt; }
     virtual std::optional<std::string> uploadMIMEType() const { return std::nullopt; }
     virtual std::shared_ptr<const plat::Data> uploadData() const { return nullptr; }
-    virtual VSFileHandle uploadFileHandle() const { return nullptr; }
+    virtual std::shared_ptr<WSFileHandle> uploadFileHandle() const { return nullptr; }
     virtual std::optional<std::string> uploadLocationURL() const { return std::nullopt; }
     virtual bool shouldUploadDataOnly() const { return false; }
 

@@ -425,7 +425,7 @@ void VSEntryYouTubeSubscription::setPlaylistTitle(const std::optional<std::strin
 // VSEntryYouTubeUpload
 
 std::shared_ptr<VSEntryYouTubeUpload> VSEntryYouTubeUpload::uploadEntryWithMediaGroup(
-    const std::shared_ptr<VSYouTubeMediaGroup>& group, VSFileHandle fileHandle,
+    const std::shared_ptr<VSYouTubeMediaGroup>& group, std::shared_ptr<WSFileHandle> fileHandle,
     const std::optional<std::string>& MIMEType, const std::optional<std::string>& slug)
 {
     auto entry = makeYouTubeEntry<VSEntryYouTubeUpload>();
@@ -440,7 +440,7 @@ std::shared_ptr<VSEntryYouTubeUpload> VSEntryYouTubeUpload::uploadEntryWithMedia
     const std::shared_ptr<VSYouTubeMediaGroup>& group, std::shared_ptr<const plat::Data> data,
     const std::optional<std::string>& MIMEType, const std::optional<std::string>& slug)
 {
-    auto entry = uploadEntryWithMediaGroup(group, VSFileHandle(), MIMEType, slug);
+    auto entry = uploadEntryWithMediaGroup(group, std::shared_ptr<WSFileHandle>(), MIMEType, slug);
     entry->setUploadData(std::move(data));
     return entry;
 }

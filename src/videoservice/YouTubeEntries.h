@@ -254,7 +254,7 @@ class VSEntryYouTubeUpload : public VSEntryBase {
 public:
     std::optional<std::string> defaultServiceVersion() const override { return "2.0"; }
     static std::shared_ptr<VSEntryYouTubeUpload> uploadEntryWithMediaGroup(
-        const std::shared_ptr<VSYouTubeMediaGroup>& group, VSFileHandle fileHandle,
+        const std::shared_ptr<VSYouTubeMediaGroup>& group, std::shared_ptr<WSFileHandle> fileHandle,
         const std::optional<std::string>& MIMEType, const std::optional<std::string>& slug);
     static std::shared_ptr<VSEntryYouTubeUpload> uploadEntryWithMediaGroup(
         const std::shared_ptr<VSYouTubeMediaGroup>& group, std::shared_ptr<const plat::Data> data,

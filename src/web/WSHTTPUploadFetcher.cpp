@@ -55,6 +55,14 @@ std::shared_ptr<WSHTTPUploadFetcher> WSHTTPUploadFetcher::uploadFetcherWithReque
     plat::Data uploadData, const std::string& uploadMIMEType, uint64_t chunkSize,
     const std::shared_ptr<WSHTTPFetcherService>& service)
 {
+    return uploadFetcherWithRequest(
+        request, std::make_shared<const plat::Data>(std::move(uploadData)), uploadMIMEType, chunkSize, service);
+}
+
+std::shared_ptr<WSHTTPUploadFetcher> WSHTTPUploadFetcher::uploadFetcherWithRequest(const plat::URLRequest& request,
+    std::shared_ptr<const plat::Data> uploadData, const std::string& uploadMIMEType, uint64_t chunkSize,
+    const std::shared_ptr<WSHTTPFetcherService>& service)
+{
     auto fetcher = makeUploadFetcher(request, service);
     fetcher->setLocationURL(std::nullopt, std::move(uploadData), nullptr, uploadMIMEType, chunkSize);
     return fetcher;
@@ -65,7 +73,7 @@ std::shared_ptr<WSHTTPUploadFetcher> WSHTTPUploadFetcher::uploadFetcherWithReque
     const std::shared_ptr<WSHTTPFetcherService>& service)
 {
     auto fetcher = makeUploadFetcher(request, service);
-    fetcher->setLocationURL(std::nullopt, std::nullopt, std::move(uploadFileHandle), uploadMIMEType, chunkSize);
+    fetcher->setLocationURL(std::nullopt, nullptr, std::move(uploadFileHandle), uploadMIMEType, chunkSize);
     return fetcher;
 }
 
@@ -74,12 +82,13 @@ std::shared_ptr<WSHTTPUploadFetcher> WSHTTPUploadFetcher::uploadFetcherWithLocat
     const std::shared_ptr<WSHTTPFetcherService>& service)
 {
     auto fetcher = makeUploadFetcher(std::nullopt, service);
-    fetcher->setLocationURL(location, std::nullopt, std::move(uploadFileHandle), uploadMIMEType, chunkSize);
+    fetcher->setLocationURL(location, nullptr, std::move(uploadFileHandle), uploadMIMEType, chunkSize);
     return fetcher;
 }
 
-void WSHTTPUploadFetcher::setLocationURL(const std::optional<plat::URL>& location, std::optional<plat::Data> uploadData,
-    std::shared_ptr<WSFileHandle> fileHandle, const std::string& mimeType, uint64_t chunkSize)
+void WSHTTPUploadFetcher::setLocationURL(const std::optional<plat::URL>& location,
+    std::shared_ptr<const plat::Data> uploadData, std::shared_ptr<WSFileHandle> fileHandle, const std::string& mimeType,
+    uint64_t chunkSize)
 {
     locationURL_ = location;
     uploadData_ = std::move(uploadData);

@@ -37,6 +37,10 @@ public:
     static std::shared_ptr<WSHTTPUploadFetcher> uploadFetcherWithRequest(const plat::URLRequest& request,
         plat::Data uploadData, const std::string& uploadMIMEType, uint64_t chunkSize,
         const std::shared_ptr<WSHTTPFetcherService>& service);
+    // The media shared with its owner, so that a large movie is never copied.
+    static std::shared_ptr<WSHTTPUploadFetcher> uploadFetcherWithRequest(const plat::URLRequest& request,
+        std::shared_ptr<const plat::Data> uploadData, const std::string& uploadMIMEType, uint64_t chunkSize,
+        const std::shared_ptr<WSHTTPFetcherService>& service);
     static std::shared_ptr<WSHTTPUploadFetcher> uploadFetcherWithRequest(const plat::URLRequest& request,
         std::shared_ptr<WSFileHandle> uploadFileHandle, const std::string& uploadMIMEType, uint64_t chunkSize,
         const std::shared_ptr<WSHTTPFetcherService>& service);
@@ -56,7 +60,7 @@ public:
 
     const std::optional<plat::URL>& locationURL() const { return locationURL_; }
     void setLocationURL(const std::optional<plat::URL>& url);
-    const std::optional<plat::Data>& uploadData() const { return uploadData_; }
+    const std::shared_ptr<const plat::Data>& uploadData() const { return uploadData_; }
     const std::shared_ptr<WSFileHandle>& uploadFileHandle() const { return uploadFileHandle_; }
     const std::string& uploadMIMEType() const { return uploadMIMEType_; }
     uint64_t chunkSize() const { return chunkSize_; }
@@ -86,7 +90,7 @@ protected:
     void didSendBodyData(int64_t bytesWritten, int64_t totalBytesWritten, int64_t totalBytesExpectedToWrite) override;
 
 private:
-    void setLocationURL(const std::optional<plat::URL>& location, std::optional<plat::Data> uploadData,
+    void setLocationURL(const std::optional<plat::URL>& location, std::shared_ptr<const plat::Data> uploadData,
         std::shared_ptr<WSFileHandle> fileHandle, const std::string& mimeType, uint64_t chunkSize);
     void uploadNextChunkWithOffset(uint64_t offset, const std::optional<WSPropertyDictionary>& properties);
     void handleResumeIncompleteStatusForChunkFetcher(WSHTTPFetcher& chunkFetcher);
@@ -104,7 +108,7 @@ private:
     uint64_t initialBodySent_ = 0;
     std::optional<plat::URL> locationURL_;
     LocationChangeBlock locationChangeBlock_;
-    std::optional<plat::Data> uploadData_;
+    std::shared_ptr<const plat::Data> uploadData_;
     std::shared_ptr<WSFileHandle> uploadFileHandle_;
     int64_t uploadFileHandleLength_ = -1;
     std::string uploadMIMEType_;

@@ -39,5 +39,7 @@ private:
 inline constexpr const char* kPOSIXErrorDomain = "NSPOSIXErrorDomain";
 inline constexpr const char* kCocoaErrorDomain = "NSCocoaErrorDomain";
 inline constexpr const char* kFilePathErrorKey = "NSFilePath";
+// The user-info key of a failure's reason, as the platform names it.
+inline constexpr const char* kLocalizedFailureReasonErrorKey = "NSLocalizedFailureReason";
 
 }  // namespace plat
