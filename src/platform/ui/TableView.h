@@ -218,6 +218,7 @@ public:
 private:
     friend class TableViewCell;
     friend class detail::CellEditingControl;
+    friend class detail::CellDetailButton;
     friend class detail::CellReorderControl;
 
     // A row being dragged by its reorder control.

@@ -136,22 +136,12 @@ void TableViewCell::updateAccessory()
             break;
         case TableViewCellAccessoryType::DetailDisclosureButton:
         case TableViewCellAccessoryType::DetailButton: {
-            auto button = Button::buttonWithType(ButtonType::DetailDisclosure);
-            button->setFrame(makeRect(0, 0, 22, 22));
-            button->setAccessibilityLabel("More Info");
-            button->addTarget(this, &TableViewCell::accessoryButtonTapped, ControlEventTouchUpInside);
-            _builtInAccessory = button;
+            _builtInAccessory = std::make_shared<detail::CellDetailButton>();
             break;
         }
         }
     }
     setNeedsLayout();
-}
-
-void TableViewCell::accessoryButtonTapped()
-{
-    if (auto table = tableView())
-        table->accessoryButtonTapped(*this);
 }
 
 void TableViewCell::setSelected(bool selected, bool)

@@ -12,6 +12,7 @@ class Label;
 class TableView;
 namespace detail {
 class CellAccessoryGlyph;
+class CellDetailButton;
 class CellEditingControl;
 class CellReorderControl;
 }  // namespace detail
@@ -112,7 +113,6 @@ private:
     void showDeleteConfirmation(bool show, const std::string& title);
     void setSeparator(bool visible, const Color& color, EdgeInsets inset);
     void deleteConfirmationTapped();
-    void accessoryButtonTapped();
     double accessoryWidth() const;
 
     TableViewCellStyle _style = TableViewCellStyle::Default;

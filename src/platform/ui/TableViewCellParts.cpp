@@ -65,6 +65,34 @@ void CellAccessoryGlyph::drawRect(GraphicsContext& context, Rect)
     context.strokePath();
 }
 
+// Detail button
+
+CellDetailButton::CellDetailButton()
+    : Control(makeRect(0, 0, kDiameter, kDiameter))
+{
+    setBackgroundColor(Color::clearColor());
+    addTarget(this, &CellDetailButton::tapped, ControlEventTouchUpInside);
+}
+
+void CellDetailButton::drawRect(GraphicsContext& context, Rect)
+{
+    Rect b = bounds();
+    Color tint = isHighlighted() ? tintColor().colorWithAlphaComponent(0.3) : tintColor();
+    context.setStrokeColor(tint);
+    context.setLineWidth(1);
+    context.strokeEllipseInRect(makeRect(b.minX() + 0.5, b.minY() + 0.5, b.width() - 1, b.height() - 1));
+    context.setFillColor(tint);
+    context.fillEllipseInRect(makeRect(b.midX() - 1, b.minY() + 5, 2, 2));
+    context.fillRect(makeRect(b.midX() - 1, b.minY() + 9, 2, b.height() - 14));
+}
+
+void CellDetailButton::tapped()
+{
+    auto cell = enclosingCell(*this);
+    if (auto table = tableOf(*this); table && cell)
+        table->accessoryButtonTapped(*cell);
+}
+
 // Editing control
 
 CellEditingControl::CellEditingControl()

@@ -23,6 +23,21 @@ private:
     Shape _shape;
 };
 
+// The round "i" button of a cell's detail accessories: tells the table
+// that the row's details are wanted.
+class CellDetailButton : public Control {
+public:
+    static constexpr double kDiameter = 22;
+
+    CellDetailButton();
+    void drawRect(GraphicsContext& context, Rect rect) override;
+    void tintColorDidChange() override { setNeedsDisplay(); }
+    std::string accessibilityLabel() const override { return "More Info"; }
+
+private:
+    void tapped();
+};
+
 // The round control on the left of a cell while its table edits: a red
 // minus that asks for the delete confirmation, or a green plus that
 // inserts. Tells the table through its cell.
