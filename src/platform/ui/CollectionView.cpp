@@ -1,6 +1,7 @@
 #include "platform/ui/CollectionView.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/foundation/Fatal.h"
 #include "platform/ui/LayoutRegistry.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "platform/foundation/Fatal.h"
 #include "platform/ui/Label.h"

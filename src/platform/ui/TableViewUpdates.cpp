@@ -3,6 +3,7 @@
 // confirmations, swipe to delete and reordering. The rest of TableView is
 // in TableView.cpp.
 #include <algorithm>
+#include <utility>
 
 #include "platform/foundation/Fatal.h"
 #include "platform/ui/SwipeGestureRecognizer.h"
