@@ -142,7 +142,7 @@ void ActionSheet::setActionSheetStyle(ActionSheetStyle style)
 bool ActionSheet::showsButton(int64_t index) const
 {
     // In a popover a touch beside it is the cancel button.
-    return !(_popover && index == _cancelButtonIndex);
+    return !(_inPopover && index == _cancelButtonIndex);
 }
 
 double ActionSheet::titleHeight(double width) const
@@ -212,7 +212,7 @@ void ActionSheet::drawRect(GraphicsContext& context, Rect)
         ? Color::colorWithWhite(0.15, _style == ActionSheetStyle::BlackOpaque ? 1 : 0.9)
         : Color::colorWithWhite(0.97, 0.98);
     context.setFillColor(fill);
-    if (_popover) {
+    if (_inPopover) {
         context.fillRect(b);
     } else {
         context.addPath(Path::pathWithRoundedRect(makeRect(0, 0, b.width(), groupHeight), kCornerRadius));
@@ -322,9 +322,11 @@ void ActionSheet::showInPopover(Rect rect, const View& view, bool animated)
     auto content = std::make_shared<ViewController>();
     auto holder = std::make_shared<View>(makeRect(0, 0, kPopoverWidth, 0));
     content->setView(holder);
-    _popover = std::make_shared<PopoverController>(content);
+    auto popover = std::make_shared<PopoverController>(content);
+    _popover = popover;
+    _inPopover = true;
     _popoverWatcher = std::make_shared<PopoverWatcher>(self);
-    _popover->setDelegate(_popoverWatcher);
+    popover->setDelegate(_popoverWatcher);
     _visible = true;
     holder->addSubview(self);
     rebuildButtons();
@@ -332,7 +334,10 @@ void ActionSheet::showInPopover(Rect rect, const View& view, bool animated)
     setFrame({{0, 0}, size});
     setAutoresizingMask(ViewAutoresizingFlexibleWidth | ViewAutoresizingFlexibleHeight);
     content->setContentSizeForViewInPopover(size);
-    _popover->presentPopoverFromRect(rect, view, PopoverArrowDirectionAny, animated);
+    popover->presentPopoverFromRect(rect, view, PopoverArrowDirectionAny, animated);
+    if (auto panel = popover->popoverView())
+        if (auto overlay = std::dynamic_pointer_cast<detail::ModalOverlay>(panel->superview()))
+            overlay->retainObject(popover);
     if (!animated) {
         didPresent();
         return;
@@ -380,25 +385,26 @@ void ActionSheet::dismissWithClickedButtonIndex(int64_t buttonIndex, bool animat
         delegate->actionSheetWillDismissWithButtonIndex(*this, buttonIndex);
     auto finish = [self, buttonIndex] {
         self->removeFromSuperview();
-        if (self->_overlay)
-            self->_overlay->removeFromSuperview();
+        if (auto overlay = self->_overlay.lock())
+            overlay->removeFromSuperview();
         self->_overlay.reset();
         self->_popover.reset();
         self->_popoverWatcher.reset();
+        self->_inPopover = false;
         self->_visible = false;
         self->_dismissing = false;
         if (auto delegate = self->_delegate.lock())
             delegate->actionSheetDidDismissWithButtonIndex(*self, buttonIndex);
     };
-    if (_popover) {
-        _popover->dismissPopoverAnimated(animated, finish);
+    if (auto popover = _popover.lock()) {
+        popover->dismissPopoverAnimated(animated, finish);
         return;
     }
-    if (!animated || !_overlay) {
+    auto overlay = _overlay.lock();
+    if (!animated || !overlay) {
         finish();
         return;
     }
-    auto overlay = _overlay;
     Rect frame = this->frame();
     View::animateWithDuration(
         kSlideSeconds,

@@ -106,9 +106,12 @@ private:
     ActionSheetStyle _style = ActionSheetStyle::Automatic;
     std::shared_ptr<Label> _titleLabel;
     std::vector<std::shared_ptr<Button>> _buttons;
-    std::shared_ptr<detail::ModalOverlay> _overlay;
-    std::shared_ptr<PopoverController> _popover;
+    // What shows the sheet holds it (the overlay in the window, which also
+    // keeps the popover); the sheet only points back.
+    std::weak_ptr<detail::ModalOverlay> _overlay;
+    std::weak_ptr<PopoverController> _popover;
     std::shared_ptr<PopoverWatcher> _popoverWatcher;
+    bool _inPopover = false;
     bool _visible = false;
     bool _dismissing = false;
 };

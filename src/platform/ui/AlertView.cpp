@@ -277,7 +277,8 @@ void AlertView::dismissWithClickedButtonIndex(int64_t buttonIndex, bool animated
     if (auto delegate = _delegate.lock())
         delegate->alertViewWillDismissWithButtonIndex(*this, buttonIndex);
     auto finish = [self, buttonIndex](bool) {
-        auto overlay = std::move(self->_overlay);
+        auto overlay = self->_overlay.lock();
+        self->_overlay.reset();
         self->removeFromSuperview();
         if (overlay)
             overlay->removeFromSuperview();
@@ -290,7 +291,11 @@ void AlertView::dismissWithClickedButtonIndex(int64_t buttonIndex, bool animated
         finish(true);
         return;
     }
-    auto overlay = _overlay;
+    auto overlay = _overlay.lock();
+    if (!overlay) {
+        finish(true);
+        return;
+    }
     View::animateWithDuration(
         kDismissSeconds, [&] { overlay->setAlpha(0); }, finish);
 }

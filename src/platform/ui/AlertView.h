@@ -91,7 +91,8 @@ private:
     std::shared_ptr<Label> _titleLabel;
     std::shared_ptr<Label> _messageLabel;
     std::vector<std::shared_ptr<Button>> _buttons;
-    std::shared_ptr<detail::ModalOverlay> _overlay;
+    // The overlay in the window holds the shown alert; the alert only points back.
+    std::weak_ptr<detail::ModalOverlay> _overlay;
     bool _visible = false;
     bool _dismissing = false;
 };

@@ -25,6 +25,8 @@ public:
 
     void setTouchedOutside(std::function<void()> handler) { _touchedOutside = std::move(handler); }
     void setPassthroughViews(std::vector<std::weak_ptr<View>> views) { _passthrough = std::move(views); }
+    // Keeps something alive as long as the overlay is (a popover shown for someone who keeps no reference).
+    void retainObject(std::shared_ptr<const void> object) { _retained.push_back(std::move(object)); }
 
     std::shared_ptr<View> hitTest(Point point, const Event* event) override;
     void touchesBegan(const TouchSet& touches, const Event& event) override;
@@ -38,6 +40,7 @@ private:
     std::function<void()> _touchedOutside;
     std::vector<std::weak_ptr<View>> _passthrough;
     bool _lookingBeneath = false;
+    std::vector<std::shared_ptr<const void>> _retained;
 };
 
 }  // namespace plat::detail

@@ -115,8 +115,8 @@ PopoverController::~PopoverController()
     // A popover let go of while shown takes its panel with it, as if dismissed by code.
     if (_panel)
         _panel->removeFromSuperview();
-    if (_overlay)
-        _overlay->removeFromSuperview();
+    if (auto overlay = _overlay.lock())
+        overlay->removeFromSuperview();
 }
 
 std::shared_ptr<PopoverController> PopoverController::presentingPopover(const ViewController& content)
@@ -127,8 +127,8 @@ std::shared_ptr<PopoverController> PopoverController::presentingPopover(const Vi
 void PopoverController::setPassthroughViews(std::vector<std::weak_ptr<View>> views)
 {
     _passthrough = std::move(views);
-    if (_overlay)
-        _overlay->setPassthroughViews(_passthrough);
+    if (auto overlay = _overlay.lock())
+        overlay->setPassthroughViews(_passthrough);
 }
 
 void PopoverController::setPopoverContentSize(Size size, bool)
@@ -212,9 +212,10 @@ void PopoverController::presentPopoverFromRect(
 
 void PopoverController::place(Rect anchor, unsigned permitted)
 {
-    if (!_overlay || !_panel)
+    auto overlay = _overlay.lock();
+    if (!overlay || !_panel)
         return;
-    Rect screen = _overlay->bounds();
+    Rect screen = overlay->bounds();
     double statusBar = Application::sharedApplication().statusBarFrame().height();
     Rect area = makeRect(screen.minX() + kScreenMargin, screen.minY() + statusBar + kScreenMargin,
         screen.width() - 2 * kScreenMargin, screen.height() - statusBar - 2 * kScreenMargin);
@@ -292,7 +293,11 @@ void PopoverController::touchedOutside()
     _visible = false;
     _dismissing = true;
     _content->beginAppearanceTransition(false, true);
-    auto overlay = _overlay;
+    auto overlay = _overlay.lock();
+    if (!overlay) {
+        finishDismissal(/*userInitiated=*/true, nullptr);
+        return;
+    }
     std::weak_ptr<PopoverController> weakSelf = keepAlive;
     View::animateWithDuration(
         kFadeSeconds, [&] { overlay->setAlpha(0); },
@@ -322,7 +327,11 @@ void PopoverController::dismissPopoverAnimated(bool animated, std::function<void
         finishDismissal(/*userInitiated=*/false, std::move(completion));
         return;
     }
-    auto overlay = _overlay;
+    auto overlay = _overlay.lock();
+    if (!overlay) {
+        finishDismissal(/*userInitiated=*/false, std::move(completion));
+        return;
+    }
     std::weak_ptr<PopoverController> weakSelf = keepAlive;
     View::animateWithDuration(
         kFadeSeconds, [&] { overlay->setAlpha(0); },
@@ -340,8 +349,8 @@ void PopoverController::finishDismissal(bool userInitiated, std::function<void()
     _dismissing = false;
     if (_content->isViewLoaded())
         _content->view()->removeFromSuperview();
-    if (_overlay)
-        _overlay->removeFromSuperview();
+    if (auto overlay = _overlay.lock())
+        overlay->removeFromSuperview();
     _overlay.reset();
     _panel.reset();
     _content->endAppearanceTransition();

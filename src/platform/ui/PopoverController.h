@@ -85,7 +85,8 @@ private:
     unsigned _arrowDirection = PopoverArrowDirectionUnknown;
     std::vector<std::weak_ptr<View>> _passthrough;
     std::weak_ptr<PopoverControllerDelegate> _delegate;
-    std::shared_ptr<detail::ModalOverlay> _overlay;
+    // The window holds the overlay while the popover shows.
+    std::weak_ptr<detail::ModalOverlay> _overlay;
     std::shared_ptr<View> _panel;
     Rect _anchor;
     unsigned _permitted = PopoverArrowDirectionAny;
