@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/Application.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Layer.h"
@@ -259,4 +260,18 @@ TEST(NavigationDeathTest, PushingAControllerTwiceStops)
     auto navigation = std::make_shared<plat::NavigationController>(root);
     navigation->view();
     EXPECT_DEATH(navigation->pushViewController(root, false), "already on the stack");
+}
+
+TEST_F(Navigation, TheTopLayoutGuideMeasuresTheStatusBarAboveAView)
+{
+    window->setRootViewController(root);
+    window->makeKeyAndVisible();
+    driver.wait(0);
+    EXPECT_EQ(root->topLayoutGuide().length, 20) << "a full-screen view starts under the status bar";
+    auto navigation = std::make_shared<plat::NavigationController>(std::make_shared<Screen>("inside", log));
+    root->presentViewController(navigation, false, nullptr);
+    EXPECT_EQ(navigation->topViewController()->topLayoutGuide().length, 0) << "below the bars";
+    plat::Application::sharedApplication().setStatusBarHidden(true);
+    EXPECT_EQ(navigation->topLayoutGuide().length, 0);
+    EXPECT_EQ(root->bottomLayoutGuide().length, 0);
 }
