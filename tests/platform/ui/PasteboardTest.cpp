@@ -109,3 +109,19 @@ TEST_F(Pasteboards, ChangesAreAnnounced)
     EXPECT_EQ(plat::Pasteboard::generalPasteboard()->url()->absoluteString(), "https://example.com/a");
     plat::NotificationCenter::defaultCenter().removeObserver(token);
 }
+
+TEST_F(Pasteboards, DataOfATypeIsCollectedFromEveryItem)
+{
+    plat::PasteboardItem first, second, third;
+    first.set(plat::kUTTypeJPEG, bytes("one"));
+    second.set(plat::kUTTypePNG, bytes("not this"));
+    third.set(plat::kUTTypeJPEG, bytes("three"));
+    auto pasteboard = plat::Pasteboard::generalPasteboard();
+    pasteboard->setItems({first, second, third});
+    EXPECT_EQ(pasteboard->dataForPasteboardTypeInAllItems(plat::kUTTypeJPEG),
+        (std::vector<plat::Data> {bytes("one"), bytes("three")}));
+    EXPECT_TRUE(pasteboard->images().empty()) << "the bytes are no pictures";
+    pasteboard->setItems({});
+    EXPECT_EQ(pasteboard->numberOfItems(), 0u);
+    EXPECT_TRUE(pasteboard->pasteboardTypes().empty());
+}

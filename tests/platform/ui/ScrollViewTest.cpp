@@ -221,3 +221,31 @@ TEST_F(Scrolling, ADragThatStartsOnAButtonScrollsInsteadOfPressingIt)
     EXPECT_TRUE(driver.tap("Press"));
     EXPECT_EQ(presses->count, 1);
 }
+
+TEST_F(Scrolling, FlashingShowsOnlyTheIndicatorsOfAxesThatScroll)
+{
+    scroll->setIndicatorStyle(plat::ScrollViewIndicatorStyle::White);
+    scroll->flashScrollIndicators();
+    auto vertical = scroll->verticalScrollIndicator();
+    ASSERT_NE(vertical, nullptr);
+    EXPECT_EQ(vertical->alpha(), 1);
+    EXPECT_EQ(scroll->horizontalScrollIndicator()->alpha(), 0);
+    EXPECT_EQ(vertical->backgroundColor(), plat::Color::colorWithWhite(1, 0.75));
+    scroll->setShowsVerticalScrollIndicator(false);
+    driver.wait(1);
+    scroll->flashScrollIndicators();
+    EXPECT_EQ(vertical->alpha(), 0);
+}
+
+TEST_F(Scrolling, ADisabledOrLockedScrollViewMovesOnlyAsAllowed)
+{
+    scroll->setScrollEnabled(false);
+    driver.drag({100, 150}, {100, 50}, 0.3);
+    EXPECT_EQ(scroll->contentOffset().y, 0);
+    scroll->setScrollEnabled(true);
+    scroll->setContentSize({1000, 2000});
+    scroll->setDirectionalLockEnabled(true);
+    driver.drag({200, 150}, {180, 60}, 0.3);
+    EXPECT_EQ(scroll->contentOffset().x, 0) << "mostly vertical: locked to the vertical axis";
+    EXPECT_GT(scroll->contentOffset().y, 60);
+}

@@ -446,3 +446,84 @@ TEST(TablesDeathTest, AnUpdateThatDoesNotAddUpStops)
         "invalid number of rows in section 0");
     EXPECT_DEATH(table->dequeueReusableCellWithIdentifier("never", {0, 0}), "register a class");
 }
+
+namespace {
+
+// Sections with views and heights of the delegate's own, and a detail button.
+class Sections : public Rows {
+public:
+    std::optional<double> tableViewHeightForHeaderInSection(plat::TableView&, int64_t section) override
+    {
+        return section == 0 ? std::optional<double>(60) : std::nullopt;
+    }
+    std::shared_ptr<plat::View> tableViewViewForHeaderInSection(plat::TableView&, int64_t section) override
+    {
+        if (section != 0)
+            return nullptr;
+        auto view = std::make_shared<plat::Label>();
+        view->setText("Custom header");
+        return view;
+    }
+    std::optional<std::string> tableViewTitleForFooterInSection(plat::TableView&, int64_t section) override
+    {
+        return "Footer " + std::to_string(section);
+    }
+    void tableViewAccessoryButtonTappedForRowWithIndexPath(plat::TableView&, plat::IndexPath path) override
+    {
+        log.push_back("details " + std::to_string(path.row));
+    }
+    void tableViewWillDisplayCellForRowAtIndexPath(
+        plat::TableView&, plat::TableViewCell& cell, plat::IndexPath) override
+    {
+        cell.setAccessoryType(plat::TableViewCellAccessoryType::DetailButton);
+        ++shown;
+    }
+    int shown = 0;
+};
+
+}  // namespace
+
+TEST(TableSections, DelegateViewsHeightsAndFootersAndTheDetailButton)
+{
+    plat::test::ManualClockScope clock;
+    plat::test::UIScope ui;
+    auto window = std::make_shared<plat::Window>();
+    auto table = std::make_shared<plat::TableView>(plat::makeRect(0, 0, 320, 300), plat::TableViewStyle::Grouped);
+    auto sections = std::make_shared<Sections>();
+    sections->sections = {numbered("Row", 2), {}};
+    table->setDataSource(sections);
+    table->setDelegate(sections);
+    window->addSubview(table);
+    window->makeKeyAndVisible();
+    plat::test::UIDriver driver;
+    driver.wait(0);
+    EXPECT_EQ(table->rectForHeaderInSection(0), plat::makeRect(0, 0, 320, 60));
+    EXPECT_EQ(table->rectForRowAtIndexPath({0, 0}).minY(), 60);
+    EXPECT_EQ(table->rectForFooterInSection(0), plat::makeRect(0, 60 + 88, 320, 28));
+    EXPECT_EQ(table->rectForHeaderInSection(1).height(), 10) << "a grouped section keeps apart without a title";
+    EXPECT_EQ(table->rectForSection(1).height(), 10 + 28);
+    EXPECT_NE(driver.findView("Custom header"), nullptr);
+    EXPECT_NE(driver.findView("Footer 1"), nullptr);
+    EXPECT_EQ(sections->shown, 2);
+    auto details = driver.findView("More Info");
+    ASSERT_NE(details, nullptr);
+    ASSERT_TRUE(driver.tap(*details));
+    EXPECT_EQ(sections->log, (std::vector<std::string> {"details 0"}));
+    EXPECT_FALSE(table->indexPathForSelectedRow()) << "the button does not select the row";
+}
+
+TEST_F(Tables, MultipleSelectionTogglesRows)
+{
+    show({numbered("Row", 5)});
+    table->setAllowsMultipleSelection(true);
+    driver.tap("Row 1");
+    driver.tap("Row 3");
+    EXPECT_EQ(table->indexPathsForSelectedRows(), (std::vector<plat::IndexPath> {{0, 1}, {0, 3}}));
+    driver.tap("Row 1");
+    EXPECT_EQ(table->indexPathsForSelectedRows(), (std::vector<plat::IndexPath> {{0, 3}}));
+    table->setAllowsSelection(false);
+    driver.tap("Row 4");
+    EXPECT_EQ(table->indexPathsForSelectedRows().size(), 1u);
+    table->reloadData();
+    EXPECT_TRUE(table->indexPathsForSelectedRows().empty()) << "a reload forgets the selection";
+}

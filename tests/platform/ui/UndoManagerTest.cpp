@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/testing/UIDriver.h"
@@ -136,4 +137,27 @@ TEST(UndoingDeathTest, EndingAGroupThatIsNotOpenStops)
 {
     auto undo = std::make_shared<plat::UndoManager>();
     EXPECT_DEATH(undo->endUndoGrouping(), "no group is open");
+}
+
+TEST_F(Undoing, UndoAndRedoAreAnnouncedAndRegistrationCanBeSuspended)
+{
+    std::vector<std::string> heard;
+    auto& center = plat::NotificationCenter::defaultCenter();
+    auto did = center.addObserver(plat::UndoManagerDidUndoChangeNotification, undo.get(),
+        [&](const plat::Notification&) { heard.push_back("undo"); });
+    auto redid = center.addObserver(plat::UndoManagerDidRedoChangeNotification, undo.get(),
+        [&](const plat::Notification&) { heard.push_back("redo"); });
+    numbers->append(1, *undo);
+    plat::test::passTime(0);
+    undo->disableUndoRegistration();
+    numbers->append(2, *undo);  // not undoable
+    undo->enableUndoRegistration();
+    plat::test::passTime(0);
+    undo->undo();
+    EXPECT_EQ(numbers->values, (std::vector<int> {1}));
+    EXPECT_FALSE(undo->canUndo()) << "the change made while registration was off left no step";
+    undo->redo();
+    EXPECT_EQ(heard, (std::vector<std::string> {"undo", "redo"}));
+    center.removeObserver(did);
+    center.removeObserver(redid);
 }
