@@ -1,5 +1,6 @@
 #include "platform/ui/CollectionView.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -233,4 +234,40 @@ TEST(CollectionsDeathTest, AnUnregisteredIdentifierStops)
     auto view = std::make_shared<plat::CollectionView>(
         plat::makeRect(0, 0, 10, 10), std::make_shared<plat::CollectionViewFlowLayout>());
     EXPECT_DEATH(view->dequeueReusableCellWithReuseIdentifier("nope", {0, 0}), "register a class");
+}
+
+TEST_F(Collections, ReloadedItemsAskTheDataSourceAgainAndHeadersAreReused)
+{
+    items->header = {0, 30};
+    show({named(3), named(3)});
+    auto firstHeader = collection->supplementaryViewForElementKind(plat::CollectionElementKindSectionHeader, {0, 0});
+    ASSERT_NE(firstHeader, nullptr);
+    items->sections[0][1] = "Renamed";
+    collection->reloadItemsAtIndexPaths({{0, 1}});
+    driver.wait(1);
+    EXPECT_EQ(std::static_pointer_cast<Tile>(collection->cellForItemAtIndexPath({0, 1}))->label->text(), "Renamed");
+    // Scrolled away and back, a header view comes from the reuse queue.
+    collection->setContentOffset({0, 150});
+    driver.wait(0);
+    collection->setContentOffset({0, 0});
+    driver.wait(0);
+    auto again = collection->supplementaryViewForElementKind(plat::CollectionElementKindSectionHeader, {0, 0});
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->reuseIdentifier(), "head");
+    EXPECT_GE(std::count(items->log.begin(), items->log.end(), "header 0"), 2);
+}
+
+TEST_F(Collections, MultipleSelectionTogglesAndCodeSelectsWithoutTheDelegate)
+{
+    show({named(6)});
+    collection->setAllowsMultipleSelection(true);
+    driver.tap("Item 0");
+    driver.tap("Item 2");
+    driver.tap("Item 0");
+    EXPECT_EQ(collection->indexPathsForSelectedItems(), (std::vector<plat::IndexPath> {{0, 2}}));
+    collection->selectItemAtIndexPath(plat::IndexPath {0, 3}, false, plat::CollectionViewScrollPositionNone);
+    EXPECT_EQ(collection->indexPathsForSelectedItems().size(), 2u);
+    EXPECT_EQ(items->log, (std::vector<std::string> {"select 0", "select 2"}));
+    collection->reloadData();
+    EXPECT_TRUE(collection->indexPathsForSelectedItems().empty());
 }

@@ -275,3 +275,33 @@ TEST_F(Navigation, TheTopLayoutGuideMeasuresTheStatusBarAboveAView)
     EXPECT_EQ(navigation->topLayoutGuide().length, 0);
     EXPECT_EQ(root->bottomLayoutGuide().length, 0);
 }
+
+TEST_F(Navigation, ReplacingTheStackTellsTheDelegateAndKeepsWhatStays)
+{
+    class Watcher : public plat::NavigationControllerDelegate {
+    public:
+        void navigationControllerWillShowViewControllerAnimated(
+            plat::NavigationController&, plat::ViewController& shown, bool animated) override
+        {
+            events.push_back("will show " + shown.title() + (animated ? " animated" : ""));
+        }
+        void navigationControllerDidShowViewControllerAnimated(
+            plat::NavigationController&, plat::ViewController& shown, bool) override
+        {
+            events.push_back("did show " + shown.title());
+        }
+        std::vector<std::string> events;
+    };
+    auto navigation = showNavigation();
+    auto watcher = std::make_shared<Watcher>();
+    navigation->setDelegate(watcher);
+    auto albums = std::make_shared<Screen>("albums", log);
+    auto photos = std::make_shared<Screen>("photos", log);
+    navigation->setViewControllers({albums, photos}, /*animated=*/true);
+    driver.wait(1);
+    EXPECT_EQ(watcher->events, (std::vector<std::string> {"will show photos animated", "did show photos"}));
+    EXPECT_EQ(root->parentViewController(), nullptr) << "the old root left";
+    EXPECT_EQ(albums->parentViewController(), navigation);
+    EXPECT_EQ(navigation->navigationBar()->backItem()->title(), "albums");
+    EXPECT_EQ(navigation->visibleViewController(), photos);
+}
