@@ -8,8 +8,12 @@
 #include "platform/ui/TargetAction.h"
 
 namespace plat {
+class BarButtonItem;
 class Image;
 class View;
+namespace detail {
+std::shared_ptr<View> makeBarItemView(const std::shared_ptr<BarButtonItem>& item, double barHeight);
+}
 
 enum class BarButtonItemStyle : int { Plain = 0, Bordered = 1, Done = 2 };
 // The platform's system items, with its numbers.
@@ -89,7 +93,12 @@ public:
     // The text a system item shows ("Done", "Cancel", "+"...), empty for spaces.
     static std::string titleForSystemItem(BarButtonSystemItem item);
 
+    // The view a bar shows the item with, while one does (popovers point at it).
+    std::shared_ptr<View> view() const { return _shownView.lock(); }
+
 private:
+    friend std::shared_ptr<View> detail::makeBarItemView(const std::shared_ptr<BarButtonItem>& item, double barHeight);
+
     TargetActionList<BarButtonItem> _actions;
     std::string _title;
     std::shared_ptr<const Image> _image;
@@ -100,6 +109,7 @@ private:
     double _width = 0;
     std::shared_ptr<View> _customView;
     std::optional<Color> _tintColor;
+    std::weak_ptr<View> _shownView;
 };
 
 }  // namespace plat

@@ -63,6 +63,7 @@ public:
     void setShowsTouchWhenHighlighted(bool shows) { _showsTouchWhenHighlighted = shows; }
 
     Size sizeThatFits(Size size) const override;
+    Size intrinsicContentSize() const override { return sizeThatFits({}); }
     void layoutSubviews() override;
     void tintColorDidChange() override;
     std::string accessibilityLabel() const override;

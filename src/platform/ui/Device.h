@@ -39,12 +39,18 @@ public:
         return compareVersions(_systemVersion, version) >= 0;
     }
 
+    // Whether the device has a camera (every phone and tablet here does,
+    // unless a test takes it away).
+    bool hasCamera() const { return _hasCamera; }
+    void setHasCamera(bool hasCamera) { _hasCamera = hasCamera; }
+
 private:
     UserInterfaceIdiom _idiom;
     std::string _systemName = "iPhone OS";
     std::string _systemVersion;
     std::string _model;
     std::string _name;
+    bool _hasCamera = true;
 };
 
 }  // namespace plat

@@ -30,6 +30,14 @@ void ImageView::setImage(std::shared_ptr<const Image> image)
 {
     _image = std::move(image);
     updateContents();
+    invalidateIntrinsicContentSize();
+}
+
+Size ImageView::intrinsicContentSize() const
+{
+    if (!_image)
+        return {kNoIntrinsicMetric, kNoIntrinsicMetric};
+    return _image->size();
 }
 
 void ImageView::setHighlightedImage(std::shared_ptr<const Image> image)

@@ -25,6 +25,8 @@ public:
     void setHighlighted(bool highlighted);
 
     Size sizeThatFits(Size size) const override;
+    // The picture's size; none without a picture.
+    Size intrinsicContentSize() const override;
     void tintColorDidChange() override;
 
 private:

@@ -31,6 +31,24 @@ Label::Label(Rect frame)
 void Label::changed()
 {
     setNeedsDisplay();
+    invalidateIntrinsicContentSize();
+}
+
+void Label::setPreferredMaxLayoutWidth(double width)
+{
+    _preferredMaxLayoutWidth = width;
+    invalidateIntrinsicContentSize();
+}
+
+Size Label::intrinsicContentSize() const
+{
+    if (_text.empty())
+        return {0, 0};
+    if (_numberOfLines == 1)
+        return sizeWithFont(_text, _font);
+    Size oneLine = sizeWithFont(_text, _font);
+    double width = _preferredMaxLayoutWidth > 0 ? std::min(_preferredMaxLayoutWidth, oneLine.width) : oneLine.width;
+    return {width, sizeThatFits({width, 0}).height};
 }
 
 void Label::setText(std::string text)

@@ -45,6 +45,13 @@ public:
     Size shadowOffset() const { return _shadowOffset; }
     void setShadowOffset(Size offset);
 
+    // The width at which a label of several lines wraps for its intrinsic
+    // size; 0: it wraps at the width layout gives it.
+    double preferredMaxLayoutWidth() const { return _preferredMaxLayoutWidth; }
+    void setPreferredMaxLayoutWidth(double width);
+    // One line of text, or the wrapped text at the preferred width.
+    Size intrinsicContentSize() const override;
+
     // The font size the text is drawn at in the current bounds (after shrinking).
     double fittedFontSize() const;
 
@@ -76,6 +83,7 @@ private:
     double _minimumFontSize = 0;
     std::optional<Color> _shadowColor;
     Size _shadowOffset {0, -1};
+    double _preferredMaxLayoutWidth = 0;
 };
 
 }  // namespace plat

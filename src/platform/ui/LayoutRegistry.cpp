@@ -38,6 +38,11 @@ std::vector<std::string> LayoutRegistry::layoutNames()
 
 void LayoutRegistry::loadLayout(const std::string& name, ViewController& owner)
 {
+    owner.setView(loadNibNamed(name, owner));
+}
+
+std::shared_ptr<View> LayoutRegistry::loadNibNamed(const std::string& name, ViewController& owner)
+{
     auto it = builders().find(name);
     if (it == builders().end())
         detail::fatal("layout \"{}\" is not registered (asked for by {})", name, owner.className());
@@ -45,7 +50,7 @@ void LayoutRegistry::loadLayout(const std::string& name, ViewController& owner)
     auto root = builder(owner);
     if (!root)
         detail::fatal("layout \"{}\" made no view", name);
-    owner.setView(root);
+    return root;
 }
 
 void LayoutRegistry::removeLayout(const std::string& name)

@@ -23,6 +23,9 @@ public:
     static std::vector<std::string> layoutNames();
     // Builds the layout and makes its root the owner's view.
     static void loadLayout(const std::string& name, ViewController& owner);
+    // Builds the layout for owner (its outlets) and hands back the root
+    // without making it the owner's view: cells and other parts from layouts.
+    static std::shared_ptr<View> loadNibNamed(const std::string& name, ViewController& owner);
     // For test isolation.
     static void removeLayout(const std::string& name);
 };

@@ -28,7 +28,11 @@ public:
     const std::string& prompt() const { return _prompt; }
     void setPrompt(std::string prompt) { _prompt = std::move(prompt); }
     const std::shared_ptr<View>& titleView() const { return _titleView; }
-    void setTitleView(std::shared_ptr<View> view) { _titleView = std::move(view); }
+    void setTitleView(std::shared_ptr<View> view)
+    {
+        _titleView = std::move(view);
+        didChangeValueForKey("titleView");
+    }
 
     std::shared_ptr<BarButtonItem> leftBarButtonItem() const { return _left.empty() ? nullptr : _left.front(); }
     void setLeftBarButtonItem(std::shared_ptr<BarButtonItem> item, bool animated = false);
@@ -39,7 +43,11 @@ public:
     const std::vector<std::shared_ptr<BarButtonItem>>& rightBarButtonItems() const { return _right; }
     void setRightBarButtonItems(std::vector<std::shared_ptr<BarButtonItem>> items, bool animated = false);
     const std::shared_ptr<BarButtonItem>& backBarButtonItem() const { return _back; }
-    void setBackBarButtonItem(std::shared_ptr<BarButtonItem> item) { _back = std::move(item); }
+    void setBackBarButtonItem(std::shared_ptr<BarButtonItem> item)
+    {
+        _back = std::move(item);
+        didChangeValueForKey("backBarButtonItem");
+    }
     bool hidesBackButton() const { return _hidesBackButton; }
     void setHidesBackButton(bool hides, bool animated = false);
 

@@ -30,7 +30,34 @@ std::string Object::className() const
 
 ObservationToken Object::addObserverForKey(std::string key, PropertyObservers::Callback callback)
 {
-    return _observers.add(std::move(key), std::move(callback));
+    auto dot = key.find('.');
+    if (dot == std::string::npos)
+        return _observers.add(std::move(key), std::move(callback));
+    // "head.tail": observe head here, and tail on the object head leads to,
+    // moving the tail's observation whenever head changes. The tail's token
+    // lives in the head's callback, so ending the head's observation ends both.
+    std::string head = key.substr(0, dot);
+    std::string tail = key.substr(dot + 1);
+    auto path = std::make_shared<const std::string>(std::move(key));
+    auto notify = std::make_shared<const PropertyObservers::Callback>(std::move(callback));
+    auto tailToken = std::make_shared<ObservationToken>();
+    Object* self = this;  // the callbacks below live in this object's observer list
+    auto life = lifetime();
+    auto attachTail = [self, life, head, tail, path, notify, tailToken] {
+        tailToken->reset();
+        auto next = self->observableObjectForKey(head);
+        if (!next)
+            return;
+        *tailToken = next->addObserverForKey(tail, [self, life, path, notify](const PropertyChange&) {
+            if (!life.expired())
+                (*notify)(PropertyChange {*path, *self});
+        });
+    };
+    attachTail();
+    return _observers.add(std::move(head), [self, path, notify, attachTail](const PropertyChange&) {
+        attachTail();
+        (*notify)(PropertyChange {*path, *self});
+    });
 }
 
 void Object::didChangeValueForKey(std::string_view key)

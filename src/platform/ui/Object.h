@@ -15,7 +15,9 @@ namespace plat {
 // - A lifetime token: weak references to an object that is not (yet) held by
 //   a shared_ptr, as in its own constructor, read whether it still lives.
 // - Associated objects: attributes other code attaches by key.
-// - Observable properties: setters report changes to observers by key.
+// - Observable properties: setters report changes to observers by key; a
+//   key path ("tabBarItem.title") follows the object a key leads to
+//   (observableObjectForKey), also when that object is replaced.
 // - The class name, by which layouts, named operations and logs know it.
 class Object : public std::enable_shared_from_this<Object> {
 public:
@@ -39,7 +41,13 @@ public:
     AttributeMap& associatedObjects() { return _associatedObjects; }
     const AttributeMap& associatedObjects() const { return _associatedObjects; }
 
+    // The key may be a path of keys joined by dots; the callback then hears
+    // of changes of the last key's value on the object the path leads to and
+    // of replacements of the objects along it, with the whole path as key
+    // and this object as the object.
     ObservationToken addObserverForKey(std::string key, PropertyObservers::Callback callback);
+    // The object an observable key leads to, for key paths; by default none.
+    virtual std::shared_ptr<Object> observableObjectForKey(std::string_view /*key*/) { return nullptr; }
 
 protected:
     // Setters of observable properties call this after the value changed.

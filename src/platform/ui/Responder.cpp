@@ -4,6 +4,12 @@
 
 namespace plat {
 
+std::shared_ptr<UndoManager> Responder::undoManager() const
+{
+    auto next = nextResponder();
+    return next ? next->undoManager() : nullptr;
+}
+
 bool Responder::becomeFirstResponder()
 {
     if (!canBecomeFirstResponder())

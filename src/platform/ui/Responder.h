@@ -5,6 +5,7 @@
 #include "platform/ui/Touch.h"
 
 namespace plat {
+class UndoManager;
 class Window;
 
 // The platform's responder: a link in the chain that touches not handled by
@@ -22,6 +23,10 @@ public:
     virtual bool becomeFirstResponder();
     virtual bool resignFirstResponder();
     bool isFirstResponder() const;
+
+    // The undo manager along the responder chain: by default the next
+    // responder's; each window has its own.
+    virtual std::shared_ptr<UndoManager> undoManager() const;
 
     // By default each passes the touches on to the next responder.
     virtual void touchesBegan(const TouchSet& touches, const Event& event);

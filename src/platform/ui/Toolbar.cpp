@@ -5,8 +5,7 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/BarButtonItem.h"
-#include "platform/ui/Button.h"
-#include "platform/ui/Label.h"
+#include "platform/ui/BarItemView.h"
 
 namespace plat {
 
@@ -14,28 +13,6 @@ namespace {
 
 constexpr double kSideMargin = 12;
 constexpr double kItemGap = 10;
-// Title and image buttons get this much room around their content.
-constexpr double kButtonPadding = 6;
-constexpr double kMinimumButtonWidth = 30;
-
-// Relays a tap on the toolbar's button to its item.
-class ItemButton : public Button {
-public:
-    explicit ItemButton(std::weak_ptr<BarButtonItem> item)
-        : Button(ButtonType::System)
-        , _item(std::move(item))
-    {
-        addTarget(this, &ItemButton::tapped, ControlEventTouchUpInside);
-    }
-    void tapped()
-    {
-        if (auto item = _item.lock())
-            item->sendAction();
-    }
-
-private:
-    std::weak_ptr<BarButtonItem> _item;
-};
 
 }  // namespace
 
@@ -62,24 +39,6 @@ void Toolbar::setItems(std::vector<std::shared_ptr<BarButtonItem>> items, bool)
     setItems(std::move(items));
 }
 
-std::shared_ptr<View> Toolbar::makeButton(const std::shared_ptr<BarButtonItem>& item)
-{
-    auto button = std::make_shared<ItemButton>(item);
-    button->setTitle(item->title(), ControlStateNormal);
-    if (item->image())
-        button->setImage(item->image(), ControlStateNormal);
-    if (item->tintColor())
-        button->setTintColor(item->tintColor());
-    button->setEnabled(item->isEnabled());
-    if (item->style() == BarButtonItemStyle::Done)
-        button->titleLabel()->setFont(Font::boldSystemFontOfSize(15));
-    Size fitting = button->sizeThatFits({});
-    double width
-        = item->width() > 0 ? item->width() : std::max(kMinimumButtonWidth, fitting.width + 2 * kButtonPadding);
-    button->setFrame({{0, 0}, {width, kHeight}});
-    return button;
-}
-
 void Toolbar::rebuildItemViews()
 {
     if (_rebuilding)
@@ -91,11 +50,7 @@ void Toolbar::rebuildItemViews()
     _itemViews.clear();
     _observations.clear();
     for (const auto& item : _items) {
-        std::shared_ptr<View> view;
-        if (item->customView())
-            view = item->customView();
-        else if (!item->isSpace())
-            view = makeButton(item);
+        auto view = detail::makeBarItemView(item, kHeight);
         if (view)
             addSubview(view);
         _itemViews.push_back(view);

@@ -49,7 +49,6 @@ public:
 
 private:
     void rebuildItemViews();
-    std::shared_ptr<View> makeButton(const std::shared_ptr<BarButtonItem>& item);
 
     std::vector<std::shared_ptr<BarButtonItem>> _items;
     std::vector<std::shared_ptr<View>> _itemViews;  // parallel to _items; nullptr for spaces

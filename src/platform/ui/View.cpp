@@ -10,6 +10,7 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/ImageContext.h"
 #include "platform/ui/Autoresizing.h"
+#include "platform/ui/ConstraintLayout.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/Screen.h"
@@ -80,6 +81,8 @@ View::View(Rect frame, std::shared_ptr<Layer> layer)
 
 View::~View()
 {
+    if (!_constraints.empty())
+        detail::ConstraintLayout::noteHolderRemoved();
     _layer->_ownerView = nullptr;
     for (auto& subview : _subviews)
         subview->_superview.reset();
@@ -345,6 +348,7 @@ void View::layoutSublayersOfLayer(Layer& layer)
     auto controller = viewController();
     if (controller)
         controller->viewWillLayoutSubviews();
+    detail::ConstraintLayout::layOutSubviews(*this);
     layoutSubviews();
     if (controller)
         controller->viewDidLayoutSubviews();

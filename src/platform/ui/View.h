@@ -11,6 +11,7 @@
 #include "platform/graphics/AffineTransform.h"
 #include "platform/graphics/Color.h"
 #include "platform/ui/LayerDelegate.h"
+#include "platform/ui/LayoutConstraint.h"
 #include "platform/ui/Responder.h"
 #include "platform/ui/ViewTypes.h"
 
@@ -121,6 +122,31 @@ public:
     virtual void layoutSubviews() { }
     virtual Size sizeThatFits(Size size) const;
     void sizeToFit();
+
+    // Auto layout. The constraints a view holds are solved with those of
+    // its ancestors and subviews that place its subviews, each time it lays
+    // them out, before layoutSubviews (see detail::ConstraintLayout). Views
+    // made here translate their frame into constraints until told not to.
+    static constexpr double kNoIntrinsicMetric = -1;
+    const std::vector<std::shared_ptr<LayoutConstraint>>& constraints() const { return _constraints; }
+    void addConstraint(const std::shared_ptr<LayoutConstraint>& constraint);
+    void addConstraints(const std::vector<std::shared_ptr<LayoutConstraint>>& constraints);
+    void removeConstraint(const std::shared_ptr<LayoutConstraint>& constraint);
+    void removeConstraints(const std::vector<std::shared_ptr<LayoutConstraint>>& constraints);
+    bool translatesAutoresizingMaskIntoConstraints() const { return _translatesAutoresizingMask; }
+    void setTranslatesAutoresizingMaskIntoConstraints(bool translates);
+    // The size the content wants (kNoIntrinsicMetric for an axis without one).
+    virtual Size intrinsicContentSize() const { return {kNoIntrinsicMetric, kNoIntrinsicMetric}; }
+    void invalidateIntrinsicContentSize();
+    LayoutPriority contentHuggingPriorityForAxis(LayoutConstraintAxis axis) const;
+    void setContentHuggingPriority(LayoutPriority priority, LayoutConstraintAxis axis);
+    LayoutPriority contentCompressionResistancePriorityForAxis(LayoutConstraintAxis axis) const;
+    void setContentCompressionResistancePriority(LayoutPriority priority, LayoutConstraintAxis axis);
+    // Constraints are brought up to date (updateConstraints) before the layout that needs them.
+    void setNeedsUpdateConstraints();
+    bool needsUpdateConstraints() const { return _needsUpdateConstraints; }
+    void updateConstraintsIfNeeded();
+    virtual void updateConstraints() { }
 
     // Drawing: a subclass that draws overrides drawRect (without calling
     // this one) and draws in bounds coordinates; the context is also the
@@ -236,6 +262,11 @@ private:
     bool _isAccessibilityElement = false;
     std::optional<Rect> _accessibilityFrame;
     bool _accessibilityViewIsModal = false;
+    std::vector<std::shared_ptr<LayoutConstraint>> _constraints;
+    bool _translatesAutoresizingMask = true;
+    bool _needsUpdateConstraints = false;
+    LayoutPriority _hugging[2] = {LayoutPriorityDefaultLow, LayoutPriorityDefaultLow};
+    LayoutPriority _compressionResistance[2] = {LayoutPriorityDefaultHigh, LayoutPriorityDefaultHigh};
 };
 
 }  // namespace plat

@@ -11,6 +11,7 @@
 #include "platform/ui/ModalPresentation.h"
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/TabBarItem.h"
 #include "platform/ui/View.h"
 #include "platform/ui/ViewControllerHooks.h"
 #include "platform/ui/Window.h"
@@ -187,6 +188,11 @@ void ViewController::setTitle(std::string title)
     if (title == _title)
         return;
     _title = std::move(title);
+    // The bars show the title unless told otherwise, as on the platform.
+    if (_navigationItem)
+        _navigationItem->setTitle(_title);
+    if (_tabBarItem)
+        _tabBarItem->setTitle(_title);
     didChangeValueForKey("title");
 }
 
@@ -374,6 +380,61 @@ void ViewController::setHidesBottomBarWhenPushed(bool hides)
         return;
     _hidesBottomBarWhenPushed = hides;
     didChangeValueForKey("hidesBottomBarWhenPushed");
+}
+
+void ViewController::setToolbarItems(std::vector<std::shared_ptr<BarButtonItem>> items, bool)
+{
+    _toolbarItems = std::move(items);
+    didChangeValueForKey("toolbarItems");
+}
+
+std::shared_ptr<TabBarItem> ViewController::tabBarItem()
+{
+    if (!_tabBarItem)
+        _tabBarItem = std::make_shared<TabBarItem>(_title, nullptr, 0);
+    return _tabBarItem;
+}
+
+void ViewController::setTabBarItem(std::shared_ptr<TabBarItem> item)
+{
+    _tabBarItem = std::move(item);
+    didChangeValueForKey("tabBarItem");
+}
+
+std::shared_ptr<TabBarController> ViewController::tabBarController()
+{
+    for (auto parent = parentViewController(); parent; parent = parent->parentViewController())
+        if (auto tabs = parent->asTabBarController())
+            return tabs;
+    return nullptr;
+}
+
+std::shared_ptr<Object> ViewController::observableObjectForKey(std::string_view key)
+{
+    if (key == "tabBarItem")
+        return tabBarItem();
+    if (key == "navigationItem")
+        return navigationItem();
+    return nullptr;
+}
+
+LayoutSupport ViewController::topLayoutGuide() const
+{
+    auto& application = Application::sharedApplication();
+    if (!_view || application.isStatusBarHidden())
+        return {};
+    auto window = _view->window();
+    if (!window)
+        return {};
+    double top = _view->convertPoint({0, 0}, nullptr).y;
+    return {std::max(0.0, application.statusBarFrame().height() - top)};
+}
+
+void ViewController::moveViewsWithoutAppearance(ViewController& child, const std::function<void()>& changes)
+{
+    ++child._hierarchyAppearanceSuppressed;
+    changes();
+    --child._hierarchyAppearanceSuppressed;
 }
 
 // Responder

@@ -10,8 +10,11 @@
 #include "platform/ui/Responder.h"
 
 namespace plat {
+class BarButtonItem;
 class NavigationController;
 class NavigationItem;
+class TabBarController;
+class TabBarItem;
 class View;
 class Window;
 namespace detail {
@@ -23,6 +26,13 @@ class ViewHierarchy;
 // numbers. A phone shows sheets full screen, as the platform adapts them.
 enum class ModalPresentationStyle : int { FullScreen = 0, PageSheet = 1, FormSheet = 2, CurrentContext = 3 };
 enum class ModalTransitionStyle : int { CoverVertical = 0, FlipHorizontal = 1, CrossDissolve = 2, PartialCurl = 3 };
+
+// What the platform's layout guides measure: how far the bars above (the
+// status bar) or below cover the controller's view. Children of navigation
+// and tab bar controllers are laid out between the bars, so theirs are 0.
+struct LayoutSupport {
+    double length = 0;
+};
 
 // The platform's view controller: a view loaded on first use (from the
 // layout named at construction, else the layout named after the class, else
@@ -134,6 +144,22 @@ public:
     // Navigation controllers answer themselves.
     virtual std::shared_ptr<NavigationController> asNavigationController() { return nullptr; }
 
+    // The items a navigation controller's toolbar shows while this controller is on top (observable "toolbarItems").
+    const std::vector<std::shared_ptr<BarButtonItem>>& toolbarItems() const { return _toolbarItems; }
+    void setToolbarItems(std::vector<std::shared_ptr<BarButtonItem>> items, bool animated = false);
+    // The item a tab bar shows for this controller, made from the title on
+    // first use (observable "tabBarItem"; "tabBarItem.title" follows it).
+    std::shared_ptr<TabBarItem> tabBarItem();
+    void setTabBarItem(std::shared_ptr<TabBarItem> item);
+    // The nearest tab bar controller above, if any.
+    std::shared_ptr<TabBarController> tabBarController();
+    virtual std::shared_ptr<TabBarController> asTabBarController() { return nullptr; }
+
+    LayoutSupport topLayoutGuide() const;
+    LayoutSupport bottomLayoutGuide() const { return {}; }
+
+    std::shared_ptr<Object> observableObjectForKey(std::string_view key) override;
+
     // The platform's answers, which the interception points fall through to.
     std::shared_ptr<NavigationController> platformNavigationController();
     std::shared_ptr<NavigationItem> platformNavigationItem();
@@ -144,6 +170,10 @@ public:
 
 protected:
     std::shared_ptr<Window> responderWindow() const override;
+    // For containers that time their children's appearance themselves:
+    // moves of the child's view made in changes do not make it appear or
+    // disappear by themselves.
+    static void moveViewsWithoutAppearance(ViewController& child, const std::function<void()>& changes);
 
 private:
     friend class View;
@@ -177,6 +207,8 @@ private:
     ModalTransitionStyle _transitionStyle = ModalTransitionStyle::CoverVertical;
     Size _contentSizeForViewInPopover {320, 1100};
     std::shared_ptr<NavigationItem> _navigationItem;
+    std::vector<std::shared_ptr<BarButtonItem>> _toolbarItems;
+    std::shared_ptr<TabBarItem> _tabBarItem;
     bool _hidesBottomBarWhenPushed = false;
     Appearance _appearance = Appearance::Disappeared;
     bool _appearanceAnimated = false;

@@ -6,6 +6,7 @@
 #include "platform/ui/Layer.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/TouchDispatcher.h"
+#include "platform/ui/UndoManager.h"
 #include "platform/ui/ViewController.h"
 
 namespace plat {
@@ -99,6 +100,13 @@ void Window::sendEvent(const Event& event)
 std::shared_ptr<Responder> Window::nextResponder() const
 {
     return Application::sharedApplication().sharedAs<Responder>();
+}
+
+std::shared_ptr<UndoManager> Window::undoManager() const
+{
+    if (!_undoManager)
+        _undoManager = std::make_shared<UndoManager>();
+    return _undoManager;
 }
 
 }  // namespace plat

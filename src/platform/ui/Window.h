@@ -4,6 +4,7 @@
 #include "platform/ui/View.h"
 
 namespace plat {
+class UndoManager;
 class ViewController;
 
 // The platform's window: the root of a view tree shown on the screen, with
@@ -35,6 +36,8 @@ public:
     void sendEvent(const Event& event);
 
     std::shared_ptr<Responder> nextResponder() const override;
+    // The window's own, made on first use.
+    std::shared_ptr<UndoManager> undoManager() const override;
 
 private:
     void changeVisibility(bool visible);
@@ -42,6 +45,7 @@ private:
     std::shared_ptr<ViewController> _rootViewController;
     std::weak_ptr<Responder> _firstResponder;
     double _windowLevel = 0;
+    mutable std::shared_ptr<UndoManager> _undoManager;
 };
 
 }  // namespace plat

@@ -123,6 +123,8 @@ std::optional<Point> UIDriver::windowPointOf(const View& view) const
     auto win = window();
     if (!win || view.window() != win)
         return std::nullopt;
+    // A person sees the screen laid out.
+    win->layoutIfNeeded();
     for (const View* v = &view; v; v = v->superview().get())
         if (!isShown(*v))
             return std::nullopt;

@@ -1,0 +1,314 @@
+#include "platform/ui/AlertView.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/foundation/Log.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/Path.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/Layer.h"
+#include "platform/ui/ModalOverlay.h"
+
+namespace plat {
+
+namespace {
+
+constexpr double kPadding = 16;
+constexpr double kCornerRadius = 13;
+constexpr double kDimmingAlpha = 0.4;
+constexpr double kAppearingScale = 1.2;
+const Color kSeparator = Color::colorWithWhite(0.78, 1);
+
+}  // namespace
+
+// A button of the alert, which reports its index.
+class AlertButton : public Button {
+public:
+    explicit AlertButton(int64_t index)
+        : Button(ButtonType::System)
+        , _index(index)
+    {
+        addTarget(this, &AlertButton::tapped, ControlEventTouchUpInside);
+    }
+
+private:
+    void tapped()
+    {
+        if (auto alert = std::dynamic_pointer_cast<AlertView>(superview()))
+            alert->buttonTapped(_index);
+    }
+    int64_t _index;
+};
+
+AlertView::AlertView(std::string title, std::string message, std::weak_ptr<AlertViewDelegate> delegate,
+    std::optional<std::string> cancelButtonTitle, std::vector<std::string> otherButtonTitles)
+    : View(makeRect(0, 0, kWidth, 0))
+    , _title(std::move(title))
+    , _message(std::move(message))
+    , _delegate(std::move(delegate))
+    , _titleLabel(std::make_shared<Label>())
+    , _messageLabel(std::make_shared<Label>())
+{
+    setBackgroundColor(Color::clearColor());
+    if (cancelButtonTitle) {
+        _buttonTitles.push_back(*cancelButtonTitle);
+        _cancelButtonIndex = 0;
+    }
+    for (auto& other : otherButtonTitles)
+        _buttonTitles.push_back(std::move(other));
+    _titleLabel->setFont(Font::boldSystemFontOfSize(17));
+    _messageLabel->setFont(Font::systemFontOfSize(13));
+    for (const auto& label : {_titleLabel, _messageLabel}) {
+        label->setTextAlignment(TextAlignment::Center);
+        label->setNumberOfLines(0);
+        label->setLineBreakMode(LineBreakMode::WordWrapping);
+    }
+    _titleLabel->setText(_title);
+    _messageLabel->setText(_message);
+}
+
+AlertView::~AlertView() = default;
+
+void AlertView::setTitle(std::string title)
+{
+    _title = std::move(title);
+    _titleLabel->setText(_title);
+    setNeedsLayout();
+}
+
+void AlertView::setMessage(std::string message)
+{
+    _message = std::move(message);
+    _messageLabel->setText(_message);
+    setNeedsLayout();
+}
+
+int64_t AlertView::addButtonWithTitle(std::string title)
+{
+    _buttonTitles.push_back(std::move(title));
+    if (_visible)
+        rebuildButtons();
+    return numberOfButtons() - 1;
+}
+
+std::string AlertView::buttonTitleAtIndex(int64_t index) const
+{
+    if (index < 0 || index >= numberOfButtons())
+        return {};
+    return _buttonTitles[static_cast<size_t>(index)];
+}
+
+void AlertView::setCancelButtonIndex(int64_t index)
+{
+    _cancelButtonIndex = index >= 0 && index < numberOfButtons() ? index : -1;
+    if (_visible)
+        rebuildButtons();
+}
+
+int64_t AlertView::firstOtherButtonIndex() const
+{
+    for (int64_t i = 0; i < numberOfButtons(); ++i)
+        if (i != _cancelButtonIndex)
+            return i;
+    return -1;
+}
+
+bool AlertView::buttonsSideBySide() const
+{
+    return _buttonTitles.size() == 2;
+}
+
+double AlertView::textHeight() const
+{
+    double width = kWidth - 2 * kPadding;
+    double height = kPadding;
+    if (!_title.empty())
+        height += _titleLabel->sizeThatFits({width, 0}).height;
+    if (!_message.empty())
+        height += 4 + _messageLabel->sizeThatFits({width, 0}).height;
+    return height + kPadding;
+}
+
+Size AlertView::sizeThatFits(Size) const
+{
+    double buttons = _buttonTitles.empty() ? 0
+        : buttonsSideBySide()              ? kButtonHeight
+                                           : kButtonHeight * static_cast<double>(_buttonTitles.size());
+    return {kWidth, std::ceil(textHeight() + buttons)};
+}
+
+void AlertView::rebuildButtons()
+{
+    for (const auto& button : _buttons)
+        button->removeFromSuperview();
+    _buttons.clear();
+    for (size_t i = 0; i < _buttonTitles.size(); ++i) {
+        auto button = std::make_shared<AlertButton>(static_cast<int64_t>(i));
+        button->setTitle(_buttonTitles[i], ControlStateNormal);
+        if (static_cast<int64_t>(i) == _cancelButtonIndex)
+            button->titleLabel()->setFont(Font::boldSystemFontOfSize(17));
+        else
+            button->titleLabel()->setFont(Font::systemFontOfSize(17));
+        addSubview(button);
+        _buttons.push_back(button);
+    }
+    Size size = sizeThatFits({});
+    Point center = this->center();
+    setBounds({{0, 0}, size});
+    setCenter(center);
+    setNeedsLayout();
+    setNeedsDisplay();
+}
+
+void AlertView::layoutSubviews()
+{
+    if (_titleLabel->superview().get() != this)
+        addSubview(_titleLabel);
+    if (_messageLabel->superview().get() != this)
+        addSubview(_messageLabel);
+    Rect b = bounds();
+    double width = b.width() - 2 * kPadding;
+    double y = kPadding;
+    double titleHeight = _title.empty() ? 0 : _titleLabel->sizeThatFits({width, 0}).height;
+    _titleLabel->setFrame(makeRect(kPadding, y, width, titleHeight));
+    y += titleHeight;
+    if (!_message.empty())
+        y += 4;
+    double messageHeight = _message.empty() ? 0 : _messageLabel->sizeThatFits({width, 0}).height;
+    _messageLabel->setFrame(makeRect(kPadding, y, width, messageHeight));
+    double top = textHeight();
+    if (buttonsSideBySide()) {
+        // Cancel on the left.
+        size_t left = _cancelButtonIndex == 1 ? 1 : 0;
+        _buttons[left]->setFrame(makeRect(0, top, b.width() / 2, kButtonHeight));
+        _buttons[1 - left]->setFrame(makeRect(b.width() / 2, top, b.width() / 2, kButtonHeight));
+        return;
+    }
+    // Stacked, the cancel button last.
+    double y2 = top;
+    for (size_t i = 0; i < _buttons.size(); ++i) {
+        if (static_cast<int64_t>(i) == _cancelButtonIndex)
+            continue;
+        _buttons[i]->setFrame(makeRect(0, y2, b.width(), kButtonHeight));
+        y2 += kButtonHeight;
+    }
+    if (_cancelButtonIndex >= 0 && _cancelButtonIndex < static_cast<int64_t>(_buttons.size()))
+        _buttons[static_cast<size_t>(_cancelButtonIndex)]->setFrame(makeRect(0, y2, b.width(), kButtonHeight));
+}
+
+void AlertView::drawRect(GraphicsContext& context, Rect)
+{
+    Rect b = bounds();
+    context.setFillColor(Color::colorWithWhite(0.97, 0.98));
+    context.addPath(Path::pathWithRoundedRect(b, kCornerRadius));
+    context.fillPath();
+    context.setFillColor(kSeparator);
+    double top = textHeight();
+    if (_buttonTitles.empty())
+        return;
+    context.fillRect(makeRect(0, top, b.width(), 0.5));
+    if (buttonsSideBySide()) {
+        context.fillRect(makeRect(b.width() / 2, top, 0.5, kButtonHeight));
+        return;
+    }
+    for (size_t i = 1; i < _buttonTitles.size(); ++i)
+        context.fillRect(makeRect(0, top + kButtonHeight * static_cast<double>(i), b.width(), 0.5));
+}
+
+void AlertView::show()
+{
+    if (_visible)
+        return;
+    auto self = sharedAs<AlertView>();
+    auto overlay = detail::ModalOverlay::showInKeyWindow(kDimmingAlpha);
+    if (!overlay) {
+        log("AlertView: no key window to show \"{}\" in", _title);
+        return;
+    }
+    if (auto delegate = _delegate.lock())
+        delegate->willPresentAlertView(*this);
+    _overlay = overlay;
+    _visible = true;
+    _dismissing = false;
+    overlay->addSubview(self);
+    rebuildButtons();
+    Rect area = overlay->bounds();
+    setCenter({std::round(area.midX()), std::round(area.midY())});
+    setAutoresizingMask(ViewAutoresizingFlexibleLeftMargin | ViewAutoresizingFlexibleRightMargin
+        | ViewAutoresizingFlexibleTopMargin | ViewAutoresizingFlexibleBottomMargin);
+    View::performWithoutAnimation([&] {
+        overlay->setAlpha(0);
+        setTransform(AffineTransform::makeScale(kAppearingScale, kAppearingScale));
+    });
+    std::weak_ptr<AlertView> weakSelf = self;
+    View::animateWithDuration(
+        kPresentSeconds,
+        [&] {
+            overlay->setAlpha(1);
+            setTransform(AffineTransform::identity());
+        },
+        [weakSelf](bool) {
+            auto alert = weakSelf.lock();
+            if (!alert || !alert->_visible)
+                return;
+            if (auto delegate = alert->_delegate.lock())
+                delegate->didPresentAlertView(*alert);
+        });
+}
+
+void AlertView::buttonTapped(int64_t index)
+{
+    if (!_visible || _dismissing)
+        return;
+    auto keepAlive = sharedAs<AlertView>();
+    if (auto delegate = _delegate.lock())
+        delegate->alertViewClickedButtonAtIndex(*this, index);
+    dismissWithClickedButtonIndex(index, /*animated=*/true);
+}
+
+void AlertView::dismissWithClickedButtonIndex(int64_t buttonIndex, bool animated)
+{
+    if (!_visible || _dismissing)
+        return;
+    auto self = sharedAs<AlertView>();
+    _dismissing = true;
+    if (auto delegate = _delegate.lock())
+        delegate->alertViewWillDismissWithButtonIndex(*this, buttonIndex);
+    auto finish = [self, buttonIndex](bool) {
+        auto overlay = self->_overlay.lock();
+        self->_overlay.reset();
+        self->removeFromSuperview();
+        if (overlay)
+            overlay->removeFromSuperview();
+        self->_visible = false;
+        self->_dismissing = false;
+        if (auto delegate = self->_delegate.lock())
+            delegate->alertViewDidDismissWithButtonIndex(*self, buttonIndex);
+    };
+    if (!animated) {
+        finish(true);
+        return;
+    }
+    auto overlay = _overlay.lock();
+    if (!overlay) {
+        finish(true);
+        return;
+    }
+    View::animateWithDuration(
+        kDismissSeconds, [&] { overlay->setAlpha(0); }, finish);
+}
+
+void AlertView::cancelBySystem()
+{
+    if (!_visible || _dismissing)
+        return;
+    auto keepAlive = sharedAs<AlertView>();
+    auto delegate = _delegate.lock();
+    if (delegate && delegate->alertViewCancel(*this))
+        return;
+    dismissWithClickedButtonIndex(_cancelButtonIndex, /*animated=*/false);
+}
+
+}  // namespace plat

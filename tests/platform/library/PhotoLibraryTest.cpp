@@ -1,0 +1,104 @@
+#include "platform/library/PhotoLibrary.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "platform/foundation/Files.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/ImageRepresentation.h"
+#include "support/Pixels.h"
+#include "support/TemporarySandbox.h"
+
+namespace {
+
+class PhotoLibraryFolder : public ::testing::Test {
+protected:
+    // A picture file with a given age, so that the library's order is known.
+    void addPicture(const std::string& album, const std::string& name, int secondsAgo)
+    {
+        auto picture = plat::test::makeFlatImage(40, 30, {200, 10, 10, 255});
+        std::string folder = library.root() + "/" + album;
+        ASSERT_TRUE(plat::createDirectory(folder, plat::IntermediateDirectories::Yes).ok());
+        std::string path = folder + "/" + name;
+        ASSERT_TRUE(plat::writeFileAtomically(path, *plat::PNGRepresentation(*picture)).ok());
+        std::filesystem::last_write_time(
+            path, std::filesystem::file_time_type::clock::now() - std::chrono::seconds(secondsAgo));
+    }
+
+    plat::test::TemporarySandbox sandbox;
+    plat::PhotoLibrary library = plat::PhotoLibrary::forCurrentSandbox();
+};
+
+}  // namespace
+
+TEST_F(PhotoLibraryFolder, AMissingLibraryHasNoAlbums)
+{
+    auto albums = library.albums();
+    ASSERT_TRUE(albums.ok());
+    EXPECT_TRUE(albums.value().empty());
+}
+
+TEST_F(PhotoLibraryFolder, SavedPhotosComeFirstThenAlbumsByName)
+{
+    addPicture("Zoo", "a.png", 10);
+    addPicture("Camera Roll", "b.png", 10);
+    addPicture("Birthday", "c.png", 10);
+    auto albums = library.albums();
+    ASSERT_TRUE(albums.ok());
+    ASSERT_EQ(albums.value().size(), 3u);
+    EXPECT_EQ(albums.value()[0].name, "Camera Roll");
+    EXPECT_EQ(albums.value()[1].name, "Birthday");
+    EXPECT_EQ(albums.value()[2].name, "Zoo");
+    EXPECT_EQ(albums.value()[0].numberOfPhotos, 1u);
+}
+
+TEST_F(PhotoLibraryFolder, AssetsAreOldestFirstAndOtherFilesAreLeftOut)
+{
+    addPicture("Camera Roll", "new.png", 5);
+    addPicture("Camera Roll", "old.png", 500);
+    ASSERT_TRUE(plat::writeFileAtomically(library.root() + "/Camera Roll/notes.txt", std::string("hello")).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(library.root() + "/Camera Roll/clip.MOV", std::string("movie")).ok());
+    auto assets = library.assetsInAlbum("Camera Roll");
+    ASSERT_TRUE(assets.ok());
+    ASSERT_EQ(assets.value().size(), 3u);
+    EXPECT_EQ(assets.value()[0].fileName, "old.png");
+    EXPECT_EQ(assets.value()[1].fileName, "new.png");
+    EXPECT_EQ(assets.value()[2].type, plat::AssetType::Video) << "the movie is newest";
+    EXPECT_EQ(plat::PhotoLibrary::fullResolutionImage(assets.value()[2]), nullptr);
+}
+
+TEST_F(PhotoLibraryFolder, SavedPicturesAreNumberedAndReadBack)
+{
+    auto picture = plat::test::makeFlatImage(64, 48, {0, 0, 255, 255});
+    auto first = library.saveImage(*picture);
+    auto second = library.saveImage(*picture);
+    ASSERT_TRUE(first.ok());
+    ASSERT_TRUE(second.ok());
+    EXPECT_EQ(first.value().fileName, "IMG_0001.JPG");
+    EXPECT_EQ(second.value().fileName, "IMG_0002.JPG");
+    auto back = plat::PhotoLibrary::fullResolutionImage(first.value());
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->size(), (plat::Size {64, 48}));
+    EXPECT_LE(plat::test::componentDistance(plat::test::pixelAt(*back, 30, 20), {0, 0, 255, 255}), 8);
+    auto thumbnail = plat::PhotoLibrary::thumbnail(first.value(), 16);
+    ASSERT_NE(thumbnail, nullptr);
+    EXPECT_EQ(thumbnail->size(), (plat::Size {16, 12}));
+}
+
+TEST_F(PhotoLibraryFolder, ADamagedPictureDecodesToNothing)
+{
+    ASSERT_TRUE(plat::createDirectory(library.root() + "/Camera Roll", plat::IntermediateDirectories::Yes).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(library.root() + "/Camera Roll/broken.jpg", std::string("\xff\xd8 no")).ok());
+    auto assets = library.assetsInAlbum("Camera Roll");
+    ASSERT_TRUE(assets.ok());
+    ASSERT_EQ(assets.value().size(), 1u);
+    EXPECT_EQ(plat::PhotoLibrary::fullResolutionImage(assets.value()[0]), nullptr);
+    EXPECT_EQ(plat::PhotoLibrary::thumbnail(assets.value()[0], 32), nullptr);
+}
+
+TEST_F(PhotoLibraryFolder, AlbumNamesCannotLeaveTheLibrary)
+{
+    EXPECT_FALSE(library.addAlbum("../escape").ok());
+    EXPECT_FALSE(library.assetsInAlbum("..").ok());
+    EXPECT_FALSE(library.assetsInAlbum("Nowhere").ok());
+}

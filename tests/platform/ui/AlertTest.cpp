@@ -1,0 +1,219 @@
+#include "platform/ui/AlertView.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "platform/ui/ActionSheet.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Toolbar.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/testing/UIDriver.h"
+#include "platform/ui/testing/UIScope.h"
+#include "support/ManualClockScope.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+class Listener : public plat::AlertViewDelegate, public plat::ActionSheetDelegate {
+public:
+    void alertViewClickedButtonAtIndex(plat::AlertView&, int64_t index) override { note("clicked", index); }
+    bool alertViewCancel(plat::AlertView&) override
+    {
+        log.push_back("cancel");
+        return handlesCancel;
+    }
+    void willPresentAlertView(plat::AlertView&) override { log.push_back("will present"); }
+    void didPresentAlertView(plat::AlertView&) override { log.push_back("did present"); }
+    void alertViewWillDismissWithButtonIndex(plat::AlertView&, int64_t index) override { note("will dismiss", index); }
+    void alertViewDidDismissWithButtonIndex(plat::AlertView&, int64_t index) override { note("did dismiss", index); }
+
+    void actionSheetClickedButtonAtIndex(plat::ActionSheet&, int64_t index) override { note("sheet clicked", index); }
+    void actionSheetDidDismissWithButtonIndex(plat::ActionSheet&, int64_t index) override
+    {
+        note("sheet did dismiss", index);
+    }
+
+    void note(const std::string& what, int64_t index) { log.push_back(what + " " + std::to_string(index)); }
+    Log log;
+    bool handlesCancel = false;
+};
+
+class Presses : public plat::Object {
+public:
+    void pressed() { ++count; }
+    int count = 0;
+};
+
+class Alerts : public ::testing::Test {
+protected:
+    Alerts()
+    {
+        window->makeKeyAndVisible();
+        driver.wait(0);
+    }
+
+    plat::test::ManualClockScope clock;
+    plat::test::UIScope ui;
+    std::shared_ptr<plat::Window> window = std::make_shared<plat::Window>();
+    std::shared_ptr<Listener> listener = std::make_shared<Listener>();
+    plat::test::UIDriver driver;
+};
+
+}  // namespace
+
+TEST_F(Alerts, TappingAButtonClicksItThenTheAlertGoes)
+{
+    auto alert = std::make_shared<plat::AlertView>("Warning", "Do you really want to delete your project?", listener,
+        std::nullopt, std::vector<std::string> {"Delete", "No"});
+    alert->show();
+    alert.reset();  // the screen keeps a shown alert
+    EXPECT_EQ(listener->log, (Log {"will present"}));
+    driver.wait(plat::AlertView::kPresentSeconds);
+    EXPECT_EQ(listener->log, (Log {"will present", "did present"}));
+    EXPECT_NE(driver.findView("Do you really want to delete your project?"), nullptr);
+    ASSERT_TRUE(driver.tap("No"));
+    EXPECT_EQ(listener->log.back(), "will dismiss 1");
+    driver.wait(plat::AlertView::kDismissSeconds);
+    EXPECT_EQ(listener->log, (Log {"will present", "did present", "clicked 1", "will dismiss 1", "did dismiss 1"}));
+    EXPECT_EQ(driver.findView("Warning"), nullptr);
+    EXPECT_TRUE(window->subviews().empty());
+}
+
+TEST_F(Alerts, TwoButtonsSitSideBySideWithCancelOnTheLeftMoreAreStacked)
+{
+    auto pair = std::make_shared<plat::AlertView>(
+        "Render Movie", "", listener, std::string("Cancel"), std::vector<std::string> {"Ok"});
+    EXPECT_EQ(pair->cancelButtonIndex(), 0);
+    EXPECT_EQ(pair->firstOtherButtonIndex(), 1);
+    pair->show();
+    driver.wait(1);
+    auto cancel = driver.findView("Cancel");
+    auto ok = driver.findView("Ok");
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_LT(cancel->frame().minX(), ok->frame().minX());
+    EXPECT_EQ(cancel->frame().minY(), ok->frame().minY());
+    pair->dismissWithClickedButtonIndex(0, false);
+
+    auto three = std::make_shared<plat::AlertView>(
+        "Render Movie", "", listener, std::string("Cancel"), std::vector<std::string> {"Ok", "Optimized (Slower)"});
+    three->show();
+    driver.wait(1);
+    EXPECT_GT(driver.findView("Cancel")->frame().minY(), driver.findView("Optimized (Slower)")->frame().minY())
+        << "stacked, cancel last";
+    EXPECT_EQ(three->buttonTitleAtIndex(2), "Optimized (Slower)");
+}
+
+TEST_F(Alerts, AnAlertWithoutButtonsGoesOnlyByCode)
+{
+    auto alert = std::make_shared<plat::AlertView>("Import.", "", listener, std::nullopt, std::vector<std::string> {});
+    alert->show();
+    driver.wait(1);
+    driver.tapAt({10, 10});
+    EXPECT_TRUE(alert->isVisible());
+    alert->dismissWithClickedButtonIndex(5, /*animated=*/true);
+    driver.wait(1);
+    EXPECT_FALSE(alert->isVisible());
+    EXPECT_EQ(listener->log, (Log {"will present", "did present", "will dismiss 5", "did dismiss 5"}));
+}
+
+TEST_F(Alerts, TheAppBehindTakesNoTouchesWhileAnAlertShows)
+{
+    auto presses = std::make_shared<Presses>();
+    auto button = plat::Button::buttonWithType(plat::ButtonType::System);
+    button->setTitle("Behind", plat::ControlStateNormal);
+    button->setFrame(plat::makeRect(0, 0, 100, 44));
+    button->addTarget(presses.get(), &Presses::pressed, plat::ControlEventTouchUpInside);
+    window->addSubview(button);
+    auto alert
+        = std::make_shared<plat::AlertView>("Hello", "", listener, std::string("OK"), std::vector<std::string> {});
+    alert->show();
+    driver.wait(1);
+    driver.tapAt({50, 22});
+    EXPECT_EQ(presses->count, 0);
+    driver.tap("OK");
+    driver.wait(1);
+    driver.tapAt({50, 22});
+    EXPECT_EQ(presses->count, 1);
+}
+
+TEST_F(Alerts, ASystemCancelDismissesWithTheCancelIndexUnlessTheDelegateHandlesIt)
+{
+    auto alert
+        = std::make_shared<plat::AlertView>("A", "", listener, std::string("Cancel"), std::vector<std::string> {"X"});
+    alert->show();
+    listener->handlesCancel = true;
+    alert->cancelBySystem();
+    EXPECT_TRUE(alert->isVisible());
+    listener->handlesCancel = false;
+    alert->cancelBySystem();
+    EXPECT_FALSE(alert->isVisible());
+    EXPECT_EQ(listener->log, (Log {"will present", "cancel", "cancel", "will dismiss 0", "did dismiss 0"}));
+}
+
+TEST_F(Alerts, WithoutAWindowNothingShows)
+{
+    plat::test::UIScope fresh;  // no key window
+    auto alert = std::make_shared<plat::AlertView>("A", "", listener, std::string("OK"), std::vector<std::string> {});
+    alert->show();
+    EXPECT_FALSE(alert->isVisible());
+    EXPECT_TRUE(listener->log.empty());
+}
+
+TEST_F(Alerts, SheetButtonsGoDestructiveFirstAndCancelLast)
+{
+    auto sheet = std::make_shared<plat::ActionSheet>(
+        "", listener, std::string("Cancel"), std::string("Delete"), std::vector<std::string> {"Copy", "Share"});
+    EXPECT_EQ(sheet->destructiveButtonIndex(), 0);
+    EXPECT_EQ(sheet->cancelButtonIndex(), 3);
+    EXPECT_EQ(sheet->firstOtherButtonIndex(), 1);
+    sheet->showInView(*window);
+    driver.wait(plat::ActionSheet::kSlideSeconds);
+    auto cancel = driver.findView("Cancel");
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_GT(cancel->convertRect(cancel->bounds(), nullptr).minY(),
+        driver.findView("Share")->convertRect(driver.findView("Share")->bounds(), nullptr).maxY());
+    ASSERT_TRUE(driver.tap("Share"));
+    driver.wait(1);
+    EXPECT_EQ(listener->log, (Log {"sheet clicked 2", "sheet did dismiss 2"}));
+}
+
+TEST_F(Alerts, ATouchBesideASheetIsItsCancelButton)
+{
+    auto sheet = std::make_shared<plat::ActionSheet>(
+        "Share", listener, std::string("Cancel"), std::nullopt, std::vector<std::string> {"Mail"});
+    sheet->showInView(*window);
+    driver.wait(1);
+    driver.tapAt({100, 20});
+    driver.wait(1);
+    EXPECT_EQ(listener->log, (Log {"sheet clicked 1", "sheet did dismiss 1"}));
+    EXPECT_FALSE(sheet->isVisible());
+}
+
+TEST_F(Alerts, OnATabletASheetFromABarItemShowsInAPopoverWithoutCancel)
+{
+    plat::test::UIScope tablet(plat::UserInterfaceIdiom::Pad);
+    auto tabletWindow = std::make_shared<plat::Window>();
+    auto toolbar = std::make_shared<plat::Toolbar>(plat::makeRect(0, 724, 1024, 44));
+    auto trash = std::make_shared<plat::BarButtonItem>(plat::BarButtonSystemItem::Trash);
+    toolbar->setItems({trash});
+    tabletWindow->addSubview(toolbar);
+    tabletWindow->makeKeyAndVisible();
+    plat::test::UIDriver here;
+    here.wait(0);
+    auto sheet = std::make_shared<plat::ActionSheet>(
+        "", listener, std::string("Cancel"), std::string("Delete"), std::vector<std::string> {});
+    sheet->showFromBarButtonItem(*trash, /*animated=*/true);
+    here.wait(1);
+    EXPECT_NE(here.findView("popover"), nullptr);
+    EXPECT_EQ(here.findView("Cancel"), nullptr) << "a popover has no cancel button";
+    auto destructive = here.findView("Delete");
+    ASSERT_NE(destructive, nullptr);
+    EXPECT_LT(destructive->convertRect(destructive->bounds(), nullptr).maxY(), 724) << "above the toolbar";
+    here.tapAt({500, 100});
+    here.wait(1);
+    EXPECT_EQ(listener->log, (Log {"sheet clicked 1", "sheet did dismiss 1"}));
+    EXPECT_EQ(here.findView("popover"), nullptr);
+}

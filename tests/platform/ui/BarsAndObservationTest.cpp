@@ -1,0 +1,150 @@
+// Navigation bars and tab bars on their own, and observation of key paths.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/NavigationBar.h"
+#include "platform/ui/NavigationItem.h"
+#include "platform/ui/TabBar.h"
+#include "platform/ui/TabBarItem.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/testing/UIDriver.h"
+#include "platform/ui/testing/UIScope.h"
+#include "support/ManualClockScope.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+class BarListener : public plat::NavigationBarDelegate, public plat::TabBarDelegate {
+public:
+    bool navigationBarShouldPopItem(plat::NavigationBar&, plat::NavigationItem& item) override
+    {
+        log.push_back("should pop " + item.title());
+        return allowPop;
+    }
+    void navigationBarDidPopItem(plat::NavigationBar&, plat::NavigationItem& item) override
+    {
+        log.push_back("did pop " + item.title());
+    }
+    void tabBarDidSelectItem(plat::TabBar&, plat::TabBarItem& item) override { log.push_back("tab " + item.title()); }
+    Log log;
+    bool allowPop = true;
+};
+
+class Bars : public ::testing::Test {
+protected:
+    Bars() { window->makeKeyAndVisible(); }
+
+    plat::test::ManualClockScope clock;
+    plat::test::UIScope ui;
+    std::shared_ptr<plat::Window> window = std::make_shared<plat::Window>();
+    std::shared_ptr<BarListener> listener = std::make_shared<BarListener>();
+    plat::test::UIDriver driver;
+};
+
+}  // namespace
+
+TEST_F(Bars, ANavigationBarsBackButtonAsksItsDelegateBeforePopping)
+{
+    auto bar = std::make_shared<plat::NavigationBar>(plat::makeRect(0, 20, 568, 44));
+    bar->setDelegate(listener);
+    window->addSubview(bar);
+    auto first = std::make_shared<plat::NavigationItem>("Albums");
+    auto second = std::make_shared<plat::NavigationItem>("Summer");
+    bar->setItems({first, second});
+    EXPECT_EQ(bar->backItem(), first);
+    listener->allowPop = false;
+    ASSERT_TRUE(driver.tap("Albums"));
+    EXPECT_EQ(bar->topItem(), second);
+    listener->allowPop = true;
+    ASSERT_TRUE(driver.tap("Albums"));
+    EXPECT_EQ(bar->topItem(), first);
+    EXPECT_EQ(listener->log, (Log {"should pop Summer", "should pop Summer", "did pop Summer"}));
+}
+
+TEST_F(Bars, ABackBarButtonItemNamesTheBackButtonAndTheTitleIsCentred)
+{
+    auto bar = std::make_shared<plat::NavigationBar>(plat::makeRect(0, 20, 568, 44));
+    window->addSubview(bar);
+    auto first = std::make_shared<plat::NavigationItem>("A very long list title");
+    first->setBackBarButtonItem(std::make_shared<plat::BarButtonItem>("List", plat::BarButtonItemStyle::Plain));
+    bar->pushNavigationItem(first, false);
+    bar->pushNavigationItem(std::make_shared<plat::NavigationItem>("Item"), false);
+    driver.wait(0);
+    EXPECT_NE(driver.findView("List"), nullptr);
+    EXPECT_EQ(driver.findView("A very long list title"), nullptr) << "only the top item shows";
+    auto title = bar->titleLabel();
+    EXPECT_EQ(title->text(), "Item");
+    EXPECT_DOUBLE_EQ(title->frame().midX(), 284);
+    auto popped = bar->popNavigationItemAnimated(false);
+    EXPECT_EQ(popped->title(), "Item");
+    EXPECT_EQ(bar->backButton(), nullptr);
+}
+
+TEST_F(Bars, ATabBarSelectsByTapFollowsItsItemsAndSkipsDisabledOnes)
+{
+    auto bar = std::make_shared<plat::TabBar>(plat::makeRect(0, 271, 568, 49));
+    bar->setDelegate(listener);
+    window->addSubview(bar);
+    auto recordings = std::make_shared<plat::TabBarItem>("Recordings", nullptr, 0);
+    auto effects = std::make_shared<plat::TabBarItem>("Sound Effects", nullptr, 2);
+    auto more = std::make_shared<plat::TabBarItem>(plat::TabBarSystemItem::More, 7);
+    bar->setItems({recordings, effects, more});
+    driver.wait(0);
+    auto middle = bar->viewForItem(*effects)->frame();
+    EXPECT_NEAR(middle.minX(), 189.33, 0.01);
+    EXPECT_NEAR(middle.width(), 189.33, 0.01);
+    ASSERT_TRUE(driver.tap("Sound Effects"));
+    EXPECT_EQ(bar->selectedItem(), effects);
+    effects->setEnabled(false);
+    recordings->setEnabled(false);
+    ASSERT_TRUE(driver.tap("Recordings"));
+    EXPECT_EQ(bar->selectedItem(), effects) << "a disabled item is not chosen";
+    EXPECT_EQ(listener->log, (Log {"tab Sound Effects"}));
+    more->setTitle("Others");
+    EXPECT_NE(driver.findView("Others"), nullptr);
+    bar->setItems({recordings});
+    EXPECT_EQ(bar->selectedItem(), nullptr) << "the selected item left the bar";
+}
+
+TEST(KeyPaths, ObservingThroughAReplacedObjectFollowsTheNewOne)
+{
+    plat::test::ManualClockScope clock;
+    plat::test::UIScope ui;
+    auto controller = std::make_shared<plat::ViewController>();
+    std::vector<std::string> heard;
+    auto token = controller->addObserverForKey("navigationItem.title", [&](const plat::PropertyChange& change) {
+        heard.push_back(std::string(change.key) + " of " + change.object.className());
+    });
+    controller->setTitle("Share");  // the controller passes its title to its item
+    controller->navigationItem()->setTitle("Upload");
+    EXPECT_EQ(heard,
+        (std::vector<std::string> {
+            "navigationItem.title of ViewController", "navigationItem.title of ViewController"}));
+    token.reset();
+    controller->navigationItem()->setTitle("Quiet");
+    EXPECT_EQ(heard.size(), 2u);
+}
+
+TEST(KeyPaths, AnObjectGoneBeforeItsTokenLeavesNothingBehind)
+{
+    plat::test::ManualClockScope clock;
+    plat::test::UIScope ui;
+    auto item = std::make_shared<plat::TabBarItem>("Songs", nullptr, 0);
+    int heard = 0;
+    plat::ObservationToken token;
+    {
+        auto controller = std::make_shared<plat::ViewController>();
+        controller->setTabBarItem(item);
+        token = controller->addObserverForKey("tabBarItem.badgeValue", [&](const plat::PropertyChange&) { ++heard; });
+        item->setBadgeValue("1");
+        EXPECT_EQ(heard, 1);
+    }
+    item->setBadgeValue("2");
+    EXPECT_EQ(heard, 1) << "the controller is gone, and its observation with it";
+    EXPECT_FALSE(token.isActive());
+}
