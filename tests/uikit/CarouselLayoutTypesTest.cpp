@@ -3,6 +3,10 @@
 #include <numbers>
 
 #include "CarouselTestSupport.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/testing/PictureComparison.h"
+#include "support/TemporarySandbox.h"
 #include "uikit/Carousel.h"
 
 namespace {
@@ -361,6 +365,47 @@ TEST_F(CarouselLayoutTypes, TheCurrentItemOfARingIsInFrontAndTheFarthestAtTheBac
     const auto& containers = carousel->contentView()->subviews();
     EXPECT_EQ(containers.back(), containerOf(2));
     EXPECT_EQ(containers.front(), containerOf(8));
+}
+
+}  // namespace
+
+namespace {
+
+// Square cards in a colour per index, with their number.
+void makeCard(plat::View& view, int64_t index)
+{
+    view.setFrame(plat::makeRect(0, 0, 120, 120));
+    view.setBackgroundColor(plat::Color::colorWithHue(static_cast<double>(index) / 10.0, 0.7, 0.9, 1));
+    view.layer()->setCornerRadius(10);
+    view.layer()->setBorderWidth(3);
+    view.layer()->setBorderColor(plat::Color::whiteColor());
+    for (const auto& subview : std::vector<std::shared_ptr<plat::View>>(view.subviews()))
+        subview->removeFromSuperview();
+    auto number = std::make_shared<plat::Label>(plat::makeRect(0, 30, 120, 60));
+    number->setText(std::to_string(index));
+    number->setFont(plat::Font::boldSystemFontOfSize(44));
+    number->setTextColor(plat::Color::whiteColor());
+    number->setTextAlignment(plat::TextAlignment::Center);
+    view.addSubview(number);
+}
+
+TEST_F(CarouselLayoutTypes, ATiltedFlowMatchesItsReferencePicture)
+{
+    plat::test::TemporaryFolder output;
+    window->setBackgroundColor(plat::Color::colorWithRed(0.12, 0.13, 0.17, 1));
+    carousel->setFrame(plat::makeRect(0, 40, 568, 240));
+    items = std::make_shared<zt::test::NumberedItems>(10);
+    items->prepare = makeCard;
+    carousel->setType(zt::CarouselTypeTiltedFlow);
+    carousel->setDataSource(items);
+    settle();
+    carousel->scrollToItemAtIndex(4, /*animated=*/true);
+    settle();
+    auto picture = driver.screenshot();
+    ASSERT_TRUE(picture);
+    auto result = plat::test::compareWithReferencePicture(
+        *picture, plat::test::sourcePath("tests/data/uikit/carousel_tilted_flow.png"), output.path());
+    EXPECT_TRUE(result.matches) << result.explanation;
 }
 
 }  // namespace

@@ -297,6 +297,37 @@ TEST_F(CarouselScrolling, ResizingLaysTheRowOutAgainAtOnce)
     EXPECT_EQ(carousel->indexesForVisibleItems().size(), 7u);
 }
 
+TEST_F(CarouselScrolling, LeavingTheWindowHoldsTheRowStillUntilItComesBack)
+{
+    show(10);
+    carousel->scrollToItemAtIndex(4, /*animated=*/true);
+    clock.advance(0.1);
+    const double heldAt = carousel->scrollOffset();
+    carousel->removeFromSuperview();
+    clock.advance(1);
+    EXPECT_EQ(carousel->scrollOffset(), heldAt);
+    EXPECT_TRUE(carousel->scrolling());
+    window->addSubview(carousel);
+    clock.advance(0.1);
+    EXPECT_EQ(carousel->scrollOffset(), 4);
+    EXPECT_FALSE(carousel->scrolling());
+}
+
+TEST_F(CarouselScrolling, ACarouselOrDelegateGoneMidScrollIsNoTrouble)
+{
+    show(10);
+    carousel->scrollToItemAtIndex(4, /*animated=*/true);
+    clock.advance(0.1);
+    delegate.reset();
+    clock.advance(0.1);
+    carousel->removeFromSuperview();
+    carousel->scrollToItemAtIndex(8, /*animated=*/true);
+    std::weak_ptr<zt::Carousel> gone = carousel;
+    carousel.reset();
+    EXPECT_TRUE(gone.expired());
+    clock.advance(1);
+}
+
 using CarouselChanges = CarouselFixture;
 
 TEST_F(CarouselChanges, InsertingMovesTheLaterItemsUpByOne)

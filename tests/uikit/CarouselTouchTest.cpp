@@ -128,6 +128,19 @@ TEST_F(CarouselDragging, AWrappingRowDragsRoundFromTheFirstToTheLastItem)
     EXPECT_NEAR(onScreen(0).x, kCentreX + 100, 1e-6);
 }
 
+TEST_F(CarouselDragging, AVerticalRowFollowsDragsUpAndDown)
+{
+    carousel->setVertical(true);
+    delegate->itemWidth = 50;
+    show(10);
+    moveFinger({kCentreX, kCentreY + 50}, {0, -1}, 80);
+    // The 70 moves after the pan began, a point each: 1.4 items of 50 points.
+    EXPECT_NEAR(carousel->scrollOffset(), 1.4, 1e-6);
+    lift();
+    settle();
+    EXPECT_EQ(carousel->scrollOffset(), 1);
+}
+
 TEST_F(CarouselDragging, ASwipeAcrossTheRowIsLeftAlone)
 {
     show(10);
