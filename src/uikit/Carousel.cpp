@@ -84,7 +84,7 @@ Carousel::Carousel(plat::Rect frame)
 Carousel::~Carousel()
 {
     stopAnimation();
-    // The next turn may still restore what the open suppression changed.
+    // Dropped by a delegate in the middle of suppressed work: the toolkit's switches go back as they were.
     while (_animationDisableCount > 0)
         enableAnimation();
 }
@@ -111,6 +111,7 @@ void Carousel::attachContentView()
 
 void Carousel::setDataSource(std::weak_ptr<CarouselDataSource> dataSource)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     auto newSource = dataSource.lock();
     if (newSource == _dataSource.lock())
         return;
@@ -121,6 +122,7 @@ void Carousel::setDataSource(std::weak_ptr<CarouselDataSource> dataSource)
 
 void Carousel::setDelegate(std::weak_ptr<CarouselDelegate> delegate)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     auto newDelegate = delegate.lock();
     if (newDelegate == _delegate.lock())
         return;
@@ -344,6 +346,7 @@ std::vector<std::shared_ptr<plat::View>> Carousel::visibleItemViews() const
 
 void Carousel::reloadData()
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     attachContentView();
     for (const auto& [index, view] : _itemViews)
         if (auto container = view->superview())
@@ -366,6 +369,7 @@ void Carousel::reloadData()
 
 void Carousel::insertItemAtIndex(int64_t index, bool animated)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     auto self = sharedAs<Carousel>();
     ++_numberOfItems;
     recomputeWrap();
@@ -414,6 +418,7 @@ void Carousel::fadeInItemView(const std::shared_ptr<plat::View>& view)
 
 void Carousel::removeItemAtIndex(int64_t index, bool animated)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (_numberOfItems == 0) {
         plat::log("Carousel: no item to remove at {}", index);
         return;
@@ -471,6 +476,7 @@ void Carousel::removeItemAtIndex(int64_t index, bool animated)
 
 void Carousel::reloadItemAtIndex(int64_t index, bool animated)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     auto view = itemViewAtIndex(index);
     auto container = view ? view->superview() : nullptr;
     if (!container)
@@ -642,20 +648,26 @@ void Carousel::didMoveToSuperview()
 void Carousel::setFrame(plat::Rect frame)
 {
     const plat::Size oldSize = bounds().size;
-    disableAnimation();
     View::setFrame(frame);
-    if (bounds().size != oldSize && !weak_from_this().expired())
-        layoutIfNeeded();
-    enableAnimation();
+    if (bounds().size != oldSize)
+        layOutAfterResize();
 }
 
 void Carousel::setBounds(plat::Rect newBounds)
 {
     const plat::Size oldSize = bounds().size;
-    disableAnimation();
     View::setBounds(newBounds);
-    if (bounds().size != oldSize && !weak_from_this().expired())
-        layoutIfNeeded();
+    if (bounds().size != oldSize)
+        layOutAfterResize();
+}
+
+void Carousel::layOutAfterResize()
+{
+    // The frame itself may animate; the items jump to their new places.
+    if (weak_from_this().expired())
+        return;
+    disableAnimation();
+    layoutIfNeeded();
     enableAnimation();
 }
 

@@ -167,6 +167,7 @@ private:
 
     // Layout.
     void layOutItemViews();
+    void layOutAfterResize();
     void updateItemWidth();
     void updateNumberOfVisibleItems();
     void loadUnloadViews();

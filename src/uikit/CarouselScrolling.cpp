@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Timer.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/PanGestureRecognizer.h"
@@ -72,6 +73,7 @@ void Carousel::didScroll()
 
 void Carousel::setScrollOffset(double offset)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (_scrollOffset == offset)
         return;
     auto self = sharedAs<Carousel>();
@@ -89,6 +91,7 @@ void Carousel::setScrollOffset(double offset)
 
 void Carousel::scrollByOffset(double offset, double duration)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (duration <= 0) {
         setScrollOffset(_scrollOffset + offset);
         return;

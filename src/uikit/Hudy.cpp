@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Fatal.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/Application.h"
@@ -61,6 +63,7 @@ void Hudy::setProgress(float progress)
 
 void Hudy::showInView(const std::shared_ptr<plat::View>& host)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     auto root = view();
     root->setAlpha(0);
     host->addSubview(root);
@@ -69,7 +72,11 @@ void Hudy::showInView(const std::shared_ptr<plat::View>& host)
 
 void Hudy::show()
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     auto root = view();
+    if (!_viewBGView || !_captionView || !_activityView || !_progressView)
+        plat::detail::fatal(
+            "Hudy: the layout \"{}\" left an outlet unconnected", nibName().empty() ? className() : nibName());
     const bool showsProgress = _progress >= 0;
     _captionView->setText(_caption);
     _activityView->setHidden(!_isActivity);
@@ -112,6 +119,7 @@ void Hudy::show()
 
 void Hudy::dismiss()
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     plat::RunLoop::main().cancelPreviousPerformRequests(this);
     auto root = view();
     plat::View::animateWithDuration(
