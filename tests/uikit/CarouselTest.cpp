@@ -159,6 +159,38 @@ TEST_F(CarouselLoading, ANewDelegateWarnsOfEachOutdatedOperationItImplements)
     EXPECT_TRUE(carousel->wrapEnabled()) << "the outdated wrap answer is honoured";
 }
 
+TEST_F(CarouselLoading, OutdatedOptionAnswersAreHonoured)
+{
+    struct OldDelegate : zt::test::RecordingDelegate,
+                         zt::CarouselOutdatedOffsetMultiplier,
+                         zt::CarouselOutdatedTransformOption,
+                         zt::CarouselOutdatedIndexUpdated {
+        double carouselOffsetMultiplier(zt::Carousel&) override { return 3; }
+        double carouselValueForTransformOptionWithDefault(
+            zt::Carousel&, zt::CarouselOption option, double defaultValue) override
+        {
+            if (option == zt::CarouselOptionSpacing)
+                return 2;
+            return option == zt::CarouselOptionVisibleItems ? 1 : defaultValue;
+        }
+        void carouselCurrentItemIndexUpdated(zt::Carousel& carousel) override
+        {
+            updates.push_back(carousel.currentItemIndex());
+        }
+        std::vector<int64_t> updates;
+    };
+    auto old = std::make_shared<OldDelegate>();
+    old->options[zt::CarouselOptionVisibleItems] = 4;  // the current operation answers first
+    delegate = old;
+    show(10);
+    EXPECT_EQ(carousel->numberOfVisibleItems(), 4);
+    EXPECT_EQ(carousel->offsetMultiplier(), 3);
+    EXPECT_NEAR(onScreen(1).x, kCentreX + 200, 1e-6);
+    carousel->setScrollOffset(2);
+    EXPECT_EQ(old->indexChanges, (std::vector<int64_t> {2}));
+    EXPECT_EQ(old->updates, (std::vector<int64_t> {2}));
+}
+
 TEST_F(CarouselLoading, AnOutdatedDataSourceSetsTheNumberOfLoadedViews)
 {
     struct OldItems : NumberedItems, zt::CarouselOutdatedVisibleItems {
