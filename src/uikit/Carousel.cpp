@@ -1,24 +1,13 @@
 #include "uikit/Carousel.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
-#include <set>
 
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
-#include "platform/foundation/Timer.h"
 #include "platform/foundation/Value.h"
-#include "platform/ui/Animation.h"
-#include "platform/ui/Control.h"
 #include "platform/ui/Layer.h"
-#include "platform/ui/MediaTimingFunction.h"
 #include "platform/ui/PanGestureRecognizer.h"
-#include "platform/ui/Slider.h"
-#include "platform/ui/Switch.h"
-#include "platform/ui/TapGestureRecognizer.h"
 #include "platform/ui/Transaction.h"
-#include "platform/ui/Transition.h"
 #include "uikit/CarouselLayoutTypes.h"
 #include "uikit/CarouselPositions.h"
 
@@ -48,27 +37,6 @@ private:
 };
 
 }  // namespace detail
-
-namespace {
-
-float single(double value)
-{
-    return static_cast<float>(value);
-}
-
-int64_t countFromDataSource(uint64_t count)
-{
-    return count > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()) ? std::numeric_limits<int64_t>::max()
-                                                                              : static_cast<int64_t>(count);
-}
-
-std::shared_ptr<plat::View> lastSubview(const plat::View& view)
-{
-    const auto& subviews = view.subviews();
-    return subviews.empty() ? nullptr : subviews.back();
-}
-
-}  // namespace
 
 Carousel::Carousel()
     : Carousel(plat::Rect {})
@@ -356,8 +324,8 @@ void Carousel::reloadData()
         return;
     auto self = sharedAs<Carousel>();
     _numberOfVisibleItems = 0;
-    _numberOfItems = countFromDataSource(source->numberOfItemsInCarousel(*this));
-    _numberOfPlaceholders = countFromDataSource(source->numberOfPlaceholdersInCarousel(*this));
+    _numberOfItems = detail::saturatedCount(source->numberOfItemsInCarousel(*this));
+    _numberOfPlaceholders = detail::saturatedCount(source->numberOfPlaceholdersInCarousel(*this));
     _itemViews.clear();
     _itemViewPool.clear();
     _placeholderViewPool.clear();
@@ -366,133 +334,6 @@ void Carousel::reloadData()
     if (_numberOfItems >= 1 && _scrollOffset < 0)
         scrollToItemAtIndex(0, /*animated=*/_numberOfPlaceholders > 0);
 }
-
-void Carousel::insertItemAtIndex(int64_t index, bool animated)
-{
-    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
-    auto self = sharedAs<Carousel>();
-    ++_numberOfItems;
-    recomputeWrap();
-    updateNumberOfVisibleItems();
-    index = clampedIndex(index);
-    insertView(nullptr, index);
-    auto view = loadViewAtIndex(index);
-    auto container = view->superview();
-    container->layer()->setOpacity(0);
-    if (_itemWidth == 0)
-        updateItemWidth();
-
-    std::weak_ptr<Carousel> weakSelf = self;
-    if (animated) {
-        plat::View::animateWithDuration(
-            kInsertSeconds, [this] { transformItemViews(); },
-            [weakSelf](bool) {
-                if (auto carousel = weakSelf.lock())
-                    carousel->loadUnloadViews();
-            });
-        plat::DispatchQueue::mainQueue().after(kFadeInDelaySeconds, [weakSelf, weakView = std::weak_ptr(view)] {
-            auto carousel = weakSelf.lock();
-            auto itemView = weakView.lock();
-            if (carousel && itemView)
-                carousel->fadeInItemView(itemView);
-        });
-    } else {
-        disableAnimation();
-        transformItemViews();
-        enableAnimation();
-        container->layer()->setOpacity(1);
-    }
-    if (_scrollOffset < 0)
-        scrollToItemAtIndex(0, /*animated=*/animated && _numberOfPlaceholders != 0);
-}
-
-void Carousel::fadeInItemView(const std::shared_ptr<plat::View>& view)
-{
-    int64_t index = indexOfItemView(view.get());
-    auto container = view->superview();
-    if (index == plat::kNotFound || !container)
-        return;  // removed meanwhile
-    double alpha = alphaForItemWithOffset(offsetForItemAtIndex(index));
-    plat::View::animateWithDuration(kFadeSeconds, [&] { container->layer()->setOpacity(alpha); });
-}
-
-void Carousel::removeItemAtIndex(int64_t index, bool animated)
-{
-    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
-    if (_numberOfItems == 0) {
-        plat::log("Carousel: no item to remove at {}", index);
-        return;
-    }
-    auto self = sharedAs<Carousel>();
-    index = clampedIndex(index);
-    auto view = itemViewAtIndex(index);
-    auto container = view ? view->superview() : nullptr;
-
-    auto dropIndex = [this, index] {
-        removeViewAtIndex(index);
-        --_numberOfItems;
-        recomputeWrap();
-    };
-    if (animated) {
-        std::weak_ptr<Carousel> weakSelf = self;
-        plat::View::animateWithDuration(
-            kFadeSeconds,
-            [&] {
-                if (container)
-                    container->layer()->setOpacity(0);
-            },
-            [container](bool) {
-                if (container)
-                    container->removeFromSuperview();
-            });
-        plat::DispatchQueue::mainQueue().after(kFadeSeconds, [weakSelf, view] {
-            if (auto carousel = weakSelf.lock())
-                carousel->queueItemView(view);
-        });
-        plat::View::animateWithDuration(
-            kInsertSeconds,
-            [&] {
-                dropIndex();
-                updateNumberOfVisibleItems();
-                _scrollOffset = static_cast<double>(currentItemIndex());
-                didScroll();
-            },
-            [weakSelf](bool) {
-                if (auto carousel = weakSelf.lock())
-                    carousel->depthSortViews();
-            });
-        return;
-    }
-    disableAnimation();
-    queueItemView(view);
-    if (container)
-        container->removeFromSuperview();
-    dropIndex();
-    _scrollOffset = static_cast<double>(currentItemIndex());
-    didScroll();
-    depthSortViews();
-    enableAnimation();
-}
-
-void Carousel::reloadItemAtIndex(int64_t index, bool animated)
-{
-    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
-    auto view = itemViewAtIndex(index);
-    auto container = view ? view->superview() : nullptr;
-    if (!container)
-        return;
-    auto self = sharedAs<Carousel>();
-    if (animated) {
-        plat::Transition fade;
-        fade.setType(plat::Transition::Type::Fade);
-        fade.setDuration(kScrollSeconds);
-        fade.setTimingFunction(
-            plat::MediaTimingFunction::functionWithName(plat::MediaTimingFunction::Name::EaseInEaseOut));
-        container->layer()->addAnimation(fade, "transition");
-    }
-    loadViewAtIndex(index, container);
-}
-
 // Loaded views and pools
 
 void Carousel::setItemView(const std::shared_ptr<plat::View>& view, int64_t index)
@@ -551,80 +392,9 @@ std::shared_ptr<plat::View> Carousel::dequeueView(std::vector<std::shared_ptr<pl
     return view;
 }
 
-// Touches
-
-bool Carousel::viewOrAncestorMatches(
-    const plat::View* view, const std::function<bool(const plat::View&)>& matches) const
-{
-    if (!view)
-        return false;
-    std::shared_ptr<const plat::View> current = view->sharedAs<plat::View>();
-    while (current && current != _contentView) {
-        if (matches(*current))
-            return true;
-        current = current->superview();
-    }
-    return false;
-}
-
-bool Carousel::shouldReceiveTouch(plat::GestureRecognizer& recognizer, plat::Touch& touch)
-{
-    auto touched = touch.view();
-    if (dynamic_cast<plat::TapGestureRecognizer*>(&recognizer)) {
-        int64_t index = indexOfItemViewOrSubview(touched.get());
-        if (index == plat::kNotFound) {
-            if (!_centerItemWhenSelected)
-                return true;
-            // With only the current item interactive, a touch on another item lands on its container.
-            auto inner = touched ? lastSubview(*touched) : nullptr;
-            index = indexOfItemView(inner.get());
-            if (index == plat::kNotFound)
-                return true;
-        }
-        if (auto delegate = _delegate.lock(); delegate && !delegate->carouselShouldSelectItemAtIndex(*this, index))
-            return false;
-        // FIXME: a table view cell inside an item should keep its touches too; the check
-        // joins this one once the toolkit here has table views.
-        return !viewOrAncestorMatches(
-            touched.get(), [](const plat::View& v) { return dynamic_cast<const plat::Control*>(&v) != nullptr; });
-    }
-    if (dynamic_cast<plat::PanGestureRecognizer*>(&recognizer)) {
-        bool onSliderOrSwitch = viewOrAncestorMatches(touched.get(), [](const plat::View& v) {
-            return dynamic_cast<const plat::Slider*>(&v) != nullptr || dynamic_cast<const plat::Switch*>(&v) != nullptr;
-        });
-        return !onSliderOrSwitch && _scrollEnabled;
-    }
-    return true;
-}
-
 std::weak_ptr<plat::GestureRecognizerDelegate> Carousel::gestureFilter() const
 {
     return _gestureFilter;
-}
-
-bool Carousel::shouldBeginGesture(plat::GestureRecognizer& recognizer)
-{
-    auto* pan = dynamic_cast<plat::PanGestureRecognizer*>(&recognizer);
-    if (!pan || !_ignorePerpendicularSwipes)
-        return true;
-    plat::Point translation = pan->translationInView(this);
-    const float across = std::fabs(single(translation.x));
-    const float down = std::fabs(single(translation.y));
-    return _vertical ? across <= down : across >= down;
-}
-
-void Carousel::didTap(plat::TapGestureRecognizer& recognizer)
-{
-    auto container = recognizer.view();
-    auto itemView = container ? lastSubview(*container) : nullptr;
-    int64_t index = indexOfItemView(itemView.get());
-    if (index == plat::kNotFound)
-        return;  // the container lost its item while the finger was down
-    auto self = sharedAs<Carousel>();
-    if (_centerItemWhenSelected && index != currentItemIndex())
-        scrollToItemAtIndex(index, /*animated=*/true);
-    if (auto delegate = _delegate.lock())
-        delegate->carouselDidSelectItemAtIndex(*this, index);
 }
 
 // Lifecycle

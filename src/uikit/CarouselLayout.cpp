@@ -1,5 +1,7 @@
 // The carousel's layout: which item views are loaded, their containers, and
 // where each container stands (centre, fade, transform, depth order).
+#include "uikit/Carousel.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -8,7 +10,6 @@
 #include "platform/foundation/Value.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/TapGestureRecognizer.h"
-#include "uikit/Carousel.h"
 #include "uikit/CarouselLayoutTypes.h"
 #include "uikit/CarouselPositions.h"
 
@@ -90,10 +91,7 @@ void Carousel::updateNumberOfVisibleItems()
     count = std::min<int64_t>(count, static_cast<int64_t>(detail::kCarouselMaxVisibleItems));
     count = detail::truncatedInteger(valueForOption(CarouselOptionVisibleItems, static_cast<double>(count)));
     if (auto* outdated = dynamic_cast<CarouselOutdatedVisibleItems*>(dataSource().get())) {
-        const uint64_t answer = outdated->numberOfVisibleItemsInCarousel(*this);
-        count = answer > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())
-            ? std::numeric_limits<int64_t>::max()
-            : static_cast<int64_t>(answer);
+        count = detail::saturatedCount(outdated->numberOfVisibleItemsInCarousel(*this));
     }
     _numberOfVisibleItems = std::max<int64_t>(0, std::min(count, _numberOfItems + _numberOfPlaceholdersToShow));
 }

@@ -29,6 +29,12 @@ int64_t truncatedInteger(double value)
     return static_cast<int64_t>(value);
 }
 
+int64_t saturatedCount(uint64_t count)
+{
+    constexpr auto kLargest = std::numeric_limits<int64_t>::max();
+    return count > static_cast<uint64_t>(kLargest) ? kLargest : static_cast<int64_t>(count);
+}
+
 int64_t roundedOffset(double offset)
 {
     return truncatedInteger(std::round(single(offset)));

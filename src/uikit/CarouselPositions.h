@@ -28,5 +28,7 @@ double easeInOut(double t);
 // A count or index from a computed (or delegate-supplied) number: truncated,
 // NaN as 0, values past the integer range saturated.
 int64_t truncatedInteger(double value);
+// An unsigned count from a data source, saturated at the largest signed value.
+int64_t saturatedCount(uint64_t count);
 
 }  // namespace zt::detail

@@ -1,5 +1,7 @@
 // The carousel's motion: scroll events, animated scrolls, decelerations
 // after a fling, the toggle of the centre item and the timer behind them.
+#include "uikit/Carousel.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,7 +9,6 @@
 #include "platform/foundation/Timer.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/PanGestureRecognizer.h"
-#include "uikit/Carousel.h"
 #include "uikit/CarouselPositions.h"
 
 namespace zt {
