@@ -97,6 +97,7 @@ void Carousel::scrollByOffset(double offset, double duration)
         setScrollOffset(_scrollOffset + offset);
         return;
     }
+    auto self = sharedAs<Carousel>();
     _decelerating = false;
     _scrolling = true;
     _startTime = plat::currentMediaTime();
