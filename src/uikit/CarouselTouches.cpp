@@ -9,6 +9,7 @@
 #include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/Slider.h"
 #include "platform/ui/Switch.h"
+#include "platform/ui/TableViewCell.h"
 #include "platform/ui/TapGestureRecognizer.h"
 
 namespace zt {
@@ -58,10 +59,11 @@ bool Carousel::shouldReceiveTouch(plat::GestureRecognizer& recognizer, plat::Tou
         }
         if (auto delegate = _delegate.lock(); delegate && !delegate->carouselShouldSelectItemAtIndex(*this, index))
             return false;
-        // FIXME: a table view cell inside an item should keep its touches too; the check
-        // joins this one once the toolkit here has table views.
-        return !viewOrAncestorMatches(
-            touched.get(), [](const plat::View& v) { return dynamic_cast<const plat::Control*>(&v) != nullptr; });
+        // Controls and table view cells inside an item keep their own taps.
+        return !viewOrAncestorMatches(touched.get(), [](const plat::View& v) {
+            return dynamic_cast<const plat::Control*>(&v) != nullptr
+                || dynamic_cast<const plat::TableViewCell*>(&v) != nullptr;
+        });
     }
     if (dynamic_cast<plat::PanGestureRecognizer*>(&recognizer)) {
         bool onSliderOrSwitch = viewOrAncestorMatches(touched.get(), [](const plat::View& v) {

@@ -4,6 +4,7 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/Slider.h"
+#include "platform/ui/TableViewCell.h"
 #include "platform/ui/TouchSynthesizer.h"
 #include "uikit/Carousel.h"
 
@@ -247,6 +248,20 @@ TEST_F(CarouselTapping, ATapOnAButtonInAnItemPressesTheButtonOnly)
     carousel->itemViewAtIndex(0)->addSubview(button);
     driver.tapAt(onScreen(0));
     EXPECT_EQ(presses->count, 1);
+    EXPECT_TRUE(delegate->selected.empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CarouselTapping, ATapOnATableCellInAnItemDoesNotSelectTheItem)
+{
+    show(10);
+    auto cell = std::make_shared<plat::TableViewCell>(plat::TableViewCellStyle::Default, "cell");
+    cell->setFrame(plat::makeRect(10, 10, 80, 44));
+    carousel->itemViewAtIndex(0)->addSubview(cell);
+    driver.tapAt(onScreen(0));
     EXPECT_TRUE(delegate->selected.empty());
 }
 
