@@ -384,6 +384,11 @@ void GraphicsContext::setShouldAntialias(bool shouldAntialias)
         cairo_set_antialias(_impl->cr.get(), shouldAntialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
 }
 
+void GraphicsContext::setTextDrawingMode(TextDrawingMode mode)
+{
+    _impl->state.textMode = mode;
+}
+
 void GraphicsContext::beginPath()
 {
     if (_impl->cr)
@@ -422,37 +427,12 @@ void GraphicsContext::addQuadCurveToPoint(Point control, Point end)
     addCurveToPoint(curve.points[0], curve.points[1], curve.points[2]);
 }
 
-void GraphicsContext::addArc(Point center, double radius, double startAngle, double endAngle, bool clockwise)
-{
-    if (!_impl->cr)
-        return;
-    Path arc;
-    if (cairo_has_current_point(_impl->cr.get())) {
-        double x = 0, y = 0;
-        cairo_get_current_point(_impl->cr.get(), &x, &y);
-        arc.moveToPoint({x, y});
-    }
-    arc.addArc(center, radius, startAngle, endAngle, clockwise);
-    addPath(arc);
-}
+namespace {
 
-void GraphicsContext::addRect(Rect rect)
+void appendPathElements(cairo_t* c, const std::vector<Path::Element>& elements, size_t first)
 {
-    if (_impl->cr)
-        cairo_rectangle(_impl->cr.get(), rect.minX(), rect.minY(), rect.width(), rect.height());
-}
-
-void GraphicsContext::addEllipseInRect(Rect rect)
-{
-    addPath(Path::pathWithOvalInRect(rect));
-}
-
-void GraphicsContext::addPath(const Path& path)
-{
-    if (!_impl->cr)
-        return;
-    cairo_t* c = _impl->cr.get();
-    for (const Path::Element& element : path.elements()) {
+    for (size_t i = first; i < elements.size(); ++i) {
+        const Path::Element& element = elements[i];
         switch (element.type) {
         case Path::ElementType::MoveTo:
             cairo_move_to(c, element.points[0].x, element.points[0].y);
@@ -469,6 +449,46 @@ void GraphicsContext::addPath(const Path& path)
             break;
         }
     }
+}
+
+}  // namespace
+
+void GraphicsContext::addArc(Point center, double radius, double startAngle, double endAngle, bool clockwise)
+{
+    if (!_impl->cr)
+        return;
+    Path arc;
+    const bool continues = cairo_has_current_point(_impl->cr.get());
+    if (continues) {
+        double x = 0, y = 0;
+        cairo_get_current_point(_impl->cr.get(), &x, &y);
+        arc.moveToPoint({x, y});
+    }
+    arc.addArc(center, radius, startAngle, endAngle, clockwise);
+    if (!continues) {
+        addPath(arc);
+        return;
+    }
+    // The arc joins the current subpath with a line, as on the platform: a
+    // second move-to would start a new subpath and leave the shape open.
+    appendPathElements(_impl->cr.get(), arc.elements(), 1);
+}
+
+void GraphicsContext::addRect(Rect rect)
+{
+    if (_impl->cr)
+        cairo_rectangle(_impl->cr.get(), rect.minX(), rect.minY(), rect.width(), rect.height());
+}
+
+void GraphicsContext::addEllipseInRect(Rect rect)
+{
+    addPath(Path::pathWithOvalInRect(rect));
+}
+
+void GraphicsContext::addPath(const Path& path)
+{
+    if (_impl->cr)
+        appendPathElements(_impl->cr.get(), path.elements(), 0);
 }
 
 void GraphicsContext::closePath()

@@ -52,6 +52,8 @@ enum class LineCap { Butt, Round, Square };
 enum class LineJoin { Miter, Round, Bevel };
 enum class PathDrawingMode { Fill, EOFill, Stroke, FillStroke, EOFillStroke };
 enum class ContextOpacity { Transparent, Opaque };
+// How text is painted, as the platform's text drawing modes (the ones with clipping are not offered).
+enum class TextDrawingMode : int { Fill = 0, Stroke = 1, FillStroke = 2, Invisible = 3 };
 
 // A bitmap drawing context over cairo, with the platform's drawing model:
 // user space in points with the origin at the top left and y pointing down,
@@ -97,6 +99,9 @@ public:
     void setBlendMode(BlendMode mode);
     void setInterpolationQuality(InterpolationQuality quality);
     void setShouldAntialias(bool shouldAntialias);
+    // Part of the graphics state: text is filled, outlined (with the stroke
+    // colour and the line width and join), both, or not drawn.
+    void setTextDrawingMode(TextDrawingMode mode);
 
     void beginPath();
     void moveToPoint(Point point);

@@ -37,6 +37,7 @@ struct GraphicsContext::Impl {
         double alpha = 1;
         BlendMode blendMode = BlendMode::Normal;
         InterpolationQuality quality = InterpolationQuality::Default;
+        TextDrawingMode textMode = TextDrawingMode::Fill;
     };
 
     std::shared_ptr<Bitmap> pixels;

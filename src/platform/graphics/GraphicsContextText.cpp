@@ -31,16 +31,25 @@ Size GraphicsContext::drawText(
     cairo_new_path(c);
     cairo_rectangle(c, rect.minX(), rect.minY(), rect.width(), rect.height());
     cairo_clip(c);
-    cairo_move_to(c, x, rect.minY());
-    if (_impl->setSource(_impl->state.fill)) {
-        cairo_set_operator(c, _impl->op());
-        pango_cairo_show_layout(c, layout.get());
-    } else {
-        cairo_push_group(c);
-        pango_cairo_show_layout(c, layout.get());
-        cairo_pop_group_to_source(c);
-        cairo_set_operator(c, _impl->op());
-        cairo_paint_with_alpha(c, _impl->state.alpha);
+    const TextDrawingMode mode = _impl->state.textMode;
+    if (mode == TextDrawingMode::Fill || mode == TextDrawingMode::FillStroke) {
+        cairo_move_to(c, x, rect.minY());
+        if (_impl->setSource(_impl->state.fill)) {
+            cairo_set_operator(c, _impl->op());
+            pango_cairo_show_layout(c, layout.get());
+        } else {
+            cairo_push_group(c);
+            pango_cairo_show_layout(c, layout.get());
+            cairo_pop_group_to_source(c);
+            cairo_set_operator(c, _impl->op());
+            cairo_paint_with_alpha(c, _impl->state.alpha);
+        }
+    }
+    if (mode == TextDrawingMode::Stroke || mode == TextDrawingMode::FillStroke) {
+        cairo_new_path(c);
+        cairo_move_to(c, x, rect.minY());
+        pango_cairo_layout_path(c, layout.get());
+        _impl->paintPath(_impl->state.stroke, /*stroke=*/true, CAIRO_FILL_RULE_WINDING);
     }
     cairo_restore(c);
     return {std::ceil(std::min(used.width, rect.width())), std::ceil(std::min(used.height, rect.height()))};

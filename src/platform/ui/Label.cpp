@@ -219,27 +219,39 @@ Rect Label::textRectForBounds(Rect bounds, int numberOfLines) const
     return {{x, bounds.minY() + (bounds.height() - text.height) / 2}, text};
 }
 
-void Label::drawTextInRect(GraphicsContext& context, Rect rect)
+Color Label::effectiveTextColor() const
 {
-    Rect b = bounds();
-    Font font = fittedFont(b.width(), b.height());
     Color color = _textColor;
     if (_highlighted && _highlightedTextColor)
         color = *_highlightedTextColor;
     if (!_enabled)
         color = color.colorWithAlphaComponent(color.alpha() * 0.5);
+    return color;
+}
+
+void Label::drawTextInRect(GraphicsContext& context, Rect rect)
+{
+    drawTextWithColor(context, rect, effectiveTextColor(), TextShadow::Include);
+}
+
+void Label::drawTextWithColor(GraphicsContext& context, Rect rect, const Color& color, TextShadow shadow)
+{
+    Rect b = bounds();
+    Font font = fittedFont(b.width(), b.height());
     // Lines are laid out across the whole width, so alignment works on it.
     Rect lines {{b.minX(), rect.minY()}, {b.width(), rect.height()}};
     LineBreakMode mode = _numberOfLines == 1 && _lineBreakMode <= LineBreakMode::CharWrapping ? LineBreakMode::Clipping
                                                                                               : _lineBreakMode;
-    if (_shadowColor) {
+    if (_shadowColor && shadow == TextShadow::Include) {
         context.setFillColor(*_shadowColor);
-        Rect shadow = lines;
-        shadow.origin.x += _shadowOffset.width;
-        shadow.origin.y += _shadowOffset.height;
-        context.drawText(_text, shadow, font, mode, _alignment);
+        context.setStrokeColor(*_shadowColor);
+        Rect shifted = lines;
+        shifted.origin.x += _shadowOffset.width;
+        shifted.origin.y += _shadowOffset.height;
+        context.drawText(_text, shifted, font, mode, _alignment);
     }
     context.setFillColor(color);
+    context.setStrokeColor(color);
     context.drawText(_text, lines, font, mode, _alignment);
 }
 

@@ -65,6 +65,12 @@ protected:
     // The font the text is drawn in within the width, shrunk if asked.
     Font fittedFont(double width, double height) const;
     double maximumTextHeight(const Font& font) const;
+    // The text colour as drawn: highlighted, dimmed when disabled.
+    Color effectiveTextColor() const;
+    enum class TextShadow { Include, Omit };
+    // What drawTextInRect does, in the colour given (it fills or strokes, by
+    // the context's text drawing mode), with or without the label's shadow.
+    void drawTextWithColor(GraphicsContext& context, Rect rect, const Color& color, TextShadow shadow);
 
 private:
     void changed();

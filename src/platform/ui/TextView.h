@@ -42,7 +42,8 @@ public:
     explicit TextView(Rect frame);
 
     const std::string& text() const { return _text; }
-    void setText(std::string text);
+    // Virtual, so that views that show a placeholder hear of it.
+    virtual void setText(std::string text);
     const Font& font() const { return _font; }
     void setFont(const Font& font);
     const Color& textColor() const { return _textColor; }

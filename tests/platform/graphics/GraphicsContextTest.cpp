@@ -176,6 +176,58 @@ TEST_F(Drawing, TextIsDrawnInsideItsRectangleInTheFillColour)
     EXPECT_EQ(inkedOutside, 0);
 }
 
+TEST_F(Drawing, StrokedTextOutlinesTheGlyphsInTheStrokeColourAndLeavesTheirInsides)
+{
+    // A wide black "I": filled it is solid; stroked, only its edges take the colour.
+    auto draw = [](plat::TextDrawingMode mode) {
+        auto ctx = plat::GraphicsContext::bitmapContext(80, 80, 1, plat::ContextOpacity::Transparent);
+        ctx->setFillColor(plat::Color::blueColor());
+        ctx->setStrokeColor(plat::Color::redColor());
+        ctx->setLineWidth(1);
+        ctx->setTextDrawingMode(mode);
+        ctx->drawText("I", plat::makeRect(0, 0, 80, 80), plat::Font::boldSystemFontOfSize(70),
+            plat::LineBreakMode::Clipping, plat::TextAlignment::Center);
+        return ctx->makeImage();
+    };
+    auto count = [](const plat::Image& image, auto&& matches) {
+        int n = 0;
+        for (int y = 0; y < 80; ++y)
+            for (int x = 0; x < 80; ++x)
+                n += matches(plat::test::pixelAt(image, x, y));
+        return n;
+    };
+    auto isBlue = [](Rgba p) { return p[2] > 200 && p[0] < 60; };
+    auto isRed = [](Rgba p) { return p[0] > 120 && p[2] < 60; };
+    auto filled = draw(plat::TextDrawingMode::Fill);
+    auto stroked = draw(plat::TextDrawingMode::Stroke);
+    auto both = draw(plat::TextDrawingMode::FillStroke);
+    auto invisible = draw(plat::TextDrawingMode::Invisible);
+    int solid = count(*filled, isBlue);
+    int outline = count(*stroked, isRed);
+    EXPECT_GT(solid, 300);
+    EXPECT_EQ(count(*filled, isRed), 0);
+    EXPECT_GT(outline, 40);
+    EXPECT_LT(outline, solid) << "an outline covers less than the filled glyph";
+    EXPECT_EQ(count(*stroked, isBlue), 0);
+    EXPECT_GT(count(*both, isBlue), 100);
+    EXPECT_GT(count(*both, isRed), 40);
+    EXPECT_EQ(count(*invisible, [](Rgba p) { return p[3] > 0; }), 0);
+}
+
+TEST_F(Drawing, AnArcContinuesTheSubpathItJoins)
+{
+    // A quarter disc: a line down the left, an arc round to the top, closed.
+    context->setFillColor(plat::Color::redColor());
+    context->beginPath();
+    context->moveToPoint({0, 0});
+    context->addLineToPoint({0, 20});
+    context->addArc({0, 0}, 20, std::numbers::pi / 2, 0, /*clockwise=*/false);
+    context->closePath();
+    context->fillPath();
+    EXPECT_EQ(at(5, 5), kOpaqueRed) << "the inside is one shape";
+    EXPECT_EQ(at(18, 18), kTransparent);
+}
+
 TEST(TextMeasure, LongerTextIsWiderAndNarrowRoomWrapsIt)
 {
     plat::Font font = plat::Font::systemFontOfSize(16);
