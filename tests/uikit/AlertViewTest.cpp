@@ -1,0 +1,198 @@
+#include "uikit/AlertView.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/ViewRendering.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/testing/UIDriver.h"
+#include "platform/ui/testing/UIScope.h"
+#include "support/ManualClockScope.h"
+#include "support/Pixels.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+class BlockAlerts : public ::testing::Test {
+protected:
+    BlockAlerts()
+    {
+        window->makeKeyAndVisible();
+        driver.wait(0);
+    }
+
+    std::shared_ptr<zt::AlertView> makeAlert(const std::string& title, const std::string& message)
+    {
+        return std::make_shared<zt::AlertView>(title, message);
+    }
+    zt::AlertView::ButtonBlock note(const std::string& name)
+    {
+        return [this, name](zt::AlertView&, int64_t index) { log.push_back(name + " " + std::to_string(index)); };
+    }
+
+    plat::test::ManualClockScope clock;
+    plat::test::UIScope ui;
+    std::shared_ptr<plat::Window> window = std::make_shared<plat::Window>();
+    plat::test::UIDriver driver;
+    Log log;
+};
+
+}  // namespace
+
+TEST_F(BlockAlerts, TheOnlyButtonRunsItsBlockWithIndexZeroAndTheAlertGoes)
+{
+    auto alert = makeAlert("Storage Nearly Full", "There is almost no space left.");
+    EXPECT_EQ(alert->addButtonWithTitle("Dismiss", note("dismiss")), 0);
+    alert->show();
+    alert.reset();  // the window keeps it while it shows
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Dismiss"));
+    driver.wait(1);
+    EXPECT_EQ(log, (Log {"dismiss 0"}));
+    EXPECT_EQ(driver.findView("Storage Nearly Full"), nullptr);
+}
+
+TEST_F(BlockAlerts, ButtonsTakeTheirIndexesAndBlocksInTheOrderTheyWereAdded)
+{
+    auto alert = makeAlert("Warning", "Do you really want to delete your project?");
+    EXPECT_EQ(alert->addButtonWithTitle("Delete", note("delete")), 0);
+    EXPECT_EQ(alert->addButtonWithTitle("No", note("no")), 1);
+    alert->setAlertViewWillDismissWithButtonIndexBlock(note("will dismiss"));
+    alert->setAlertViewDidDismissWithButtonIndexBlock(note("did dismiss"));
+    alert->setWillPresentAlertViewBlock([this](zt::AlertView&) { log.push_back("will present"); });
+    alert->setDidPresentAlertViewBlock([this](zt::AlertView&) { log.push_back("did present"); });
+    alert->show();
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("No"));
+    driver.wait(1);
+    EXPECT_EQ(log, (Log {"will present", "did present", "no 1", "will dismiss 1", "did dismiss 1"}));
+    EXPECT_FALSE(alert->isVisible());
+}
+
+TEST_F(BlockAlerts, AnEmptyBlockIsAButtonWithoutAnAction)
+{
+    auto alert = makeAlert("", "Import.");
+    alert->addButtonWithTitle("OK", {});
+    alert->setAlertViewDidDismissWithButtonIndexBlock(note("did dismiss"));
+    alert->show();
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("OK"));
+    driver.wait(1);
+    EXPECT_EQ(log, (Log {"did dismiss 0"}));
+}
+
+TEST_F(BlockAlerts, ASystemCancelWithoutACancelBlockDismissesAtOnceAndRunsNoButtonBlock)
+{
+    auto alert = makeAlert("Warning", "");
+    alert->addButtonWithTitle("Delete", note("delete"));
+    alert->setAlertViewDidDismissWithButtonIndexBlock(note("did dismiss"));
+    alert->show();
+    driver.wait(1);
+    alert->cancelBySystem();
+    EXPECT_FALSE(alert->isVisible()) << "without animation";
+    EXPECT_EQ(log, (Log {"did dismiss -1"}));
+}
+
+TEST_F(BlockAlerts, ASystemCancelRunsTheCancelBlockInsteadWhenThereIsOne)
+{
+    auto alert = makeAlert("Warning", "");
+    alert->addButtonWithTitle("Delete", note("delete"));
+    alert->setAlertViewCancelBlock([this](zt::AlertView&) { log.push_back("cancel"); });
+    alert->show();
+    driver.wait(1);
+    alert->cancelBySystem();
+    EXPECT_EQ(log, (Log {"cancel"}));
+    EXPECT_TRUE(alert->isVisible()) << "the block decides what happens";
+}
+
+TEST_F(BlockAlerts, ThePlatformInitialiserWithoutADelegateReportsNothingBack)
+{
+    auto alert = std::make_shared<zt::AlertView>("", "This project cannot be read by this version of the app.",
+        std::weak_ptr<plat::AlertViewDelegate>(), std::string("OK"), std::vector<std::string> {});
+    alert->show();
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("OK"));
+    driver.wait(1);
+    EXPECT_FALSE(alert->isVisible());
+}
+
+TEST_F(BlockAlerts, ColoursSetBeforeTheFirstAlertAreKeptAndTheDefaultsComeOtherwise)
+{
+    zt::AlertView::resetSharedColorsForTesting();
+    auto fill = plat::Color::colorWithRed(0, 0, 0.5, 1);
+    auto stroke = plat::Color::redColor();
+    zt::AlertView::setBackgroundColorWithStrokeColor(fill, stroke);
+    makeAlert("a", "b");
+    EXPECT_EQ(zt::AlertView::sharedBackgroundColor(), fill);
+    EXPECT_EQ(zt::AlertView::sharedStrokeColor(), stroke);
+
+    zt::AlertView::resetSharedColorsForTesting();
+    makeAlert("a", "b");
+    EXPECT_EQ(zt::AlertView::sharedBackgroundColor(), plat::Color::blackColor());
+    EXPECT_EQ(zt::AlertView::sharedStrokeColor(), plat::Color::colorWithHue(0.625, 0, 0.8, 0.8));
+}
+
+TEST_F(BlockAlerts, TheRoundedPathTouchesEachSideAndCutsTheCorners)
+{
+    auto context = plat::GraphicsContext::bitmapContext(40, 30, 1, plat::ContextOpacity::Transparent);
+    auto alert = makeAlert("", "");
+    context->setFillColor(plat::Color::redColor());
+    context->beginPath();
+    alert->drawRoundedRect(plat::makeRect(0, 0, 40, 30), *context, 8);
+    context->fillPath();
+    auto image = context->makeImage();
+    auto alphaAt = [&](int x, int y) { return plat::test::pixelAt(*image, x, y)[3]; };
+    for (auto [x, y] : {std::pair {20, 0}, {0, 15}, {39, 15}, {20, 29}, {20, 15}, {8, 1}, {1, 8}})
+        EXPECT_EQ(alphaAt(x, y), 255) << x << "," << y;
+    for (auto [x, y] : {std::pair {0, 0}, {39, 0}, {39, 29}, {0, 29}, {1, 1}})
+        EXPECT_EQ(alphaAt(x, y), 0) << x << "," << y;
+}
+
+TEST_F(BlockAlerts, ItDrawsADarkPanelWithALightRimAGlossOnTopAndLightTexts)
+{
+    zt::AlertView::resetSharedColorsForTesting();
+    auto alert = makeAlert("Render Movie", "The project needs to be rendered first. This may take a while.");
+    alert->addButtonWithTitle("Ok", {});
+    alert->addButtonWithTitle("Cancel", {});
+    alert->show();
+    driver.wait(1);
+    auto picture = plat::renderViewToImage(*alert, 1);
+    ASSERT_TRUE(picture);
+    const int w = picture->bitmap()->width(), h = picture->bitmap()->height();
+    auto bottom = plat::test::pixelAt(*picture, w / 2, h - 8);
+    EXPECT_LT(bottom[0], 40) << "the panel is dark";
+    EXPECT_NEAR(bottom[3], 204, 3) << "and drawn at 0.8";
+    auto rim = plat::test::pixelAt(*picture, 2, h / 2);
+    EXPECT_GT(rim[0], 90) << "the rim is light";
+    auto top = plat::test::pixelAt(*picture, w / 2 + 60, 5);
+    EXPECT_GT(top[0], bottom[0] + 20) << "the gloss lights the top";
+    for (const auto& subview : alert->subviews()) {
+        if (auto label = std::dynamic_pointer_cast<plat::Label>(subview)) {
+            EXPECT_EQ(label->textColor(), plat::Color::whiteColor());
+        }
+    }
+}
+
+TEST_F(BlockAlerts, EachLayoutPassRemovesOneStockBackgroundPicture)
+{
+    auto alert = makeAlert("a", "b");
+    auto stock = std::make_shared<plat::ImageView>();
+    auto tagged = std::make_shared<plat::ImageView>();
+    tagged->setTag(3);
+    auto another = std::make_shared<plat::ImageView>();
+    alert->addSubview(tagged);
+    alert->addSubview(stock);
+    alert->addSubview(another);
+    alert->layoutSubviews();
+    EXPECT_EQ(stock->superview(), nullptr);
+    EXPECT_EQ(another->superview(), alert) << "one per pass";
+    EXPECT_EQ(tagged->superview(), alert);
+    alert->layoutSubviews();
+    EXPECT_EQ(another->superview(), nullptr);
+}
