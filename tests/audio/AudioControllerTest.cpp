@@ -1,0 +1,73 @@
+#include "audio/AudioController.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "platform/foundation/Files.h"
+#include "platform/foundation/URL.h"
+#include "support/TemporarySandbox.h"
+
+namespace {
+
+class AudioInbox : public ::testing::Test {
+protected:
+    std::string inbox() const { return sandbox.documents() + "/shared-audio"; }
+    std::string makeFile(const std::string& relative, const std::string& bytes)
+    {
+        std::string path = sandbox.path(relative);
+        std::ofstream(path) << bytes;
+        return path;
+    }
+
+    plat::test::TemporarySandbox sandbox;
+};
+
+}  // namespace
+
+TEST_F(AudioInbox, TheFolderIsMadeOnceAndKept)
+{
+    EXPECT_FALSE(plat::fileExists(inbox()));
+    zt::AudioController::createSharedAudioInboxFolder();
+    EXPECT_TRUE(plat::isDirectory(inbox()));
+    std::ofstream(inbox() + "/song.m4a") << "x";
+    zt::AudioController::createSharedAudioInboxFolder();
+    EXPECT_TRUE(plat::fileExists(inbox() + "/song.m4a"));
+}
+
+TEST_F(AudioInbox, AnOpenedFileMovesIntoTheInboxUnderItsName)
+{
+    std::string source = makeFile("Inbox-song.mp3", "ID3 data");
+    std::optional<plat::Error> error;
+    EXPECT_TRUE(zt::AudioController::importAudioFromFileURL(plat::URL::fileURLWithPath(source), &error));
+    EXPECT_FALSE(error);
+    EXPECT_FALSE(plat::fileExists(source));
+    auto moved = plat::readFile(inbox() + "/Inbox-song.mp3");
+    ASSERT_TRUE(moved.ok());
+    EXPECT_EQ(std::string(moved.value().begin(), moved.value().end()), "ID3 data");
+}
+
+TEST_F(AudioInbox, ATakenNameLeavesTheFileWhereItWasAndSaysSo)
+{
+    zt::AudioController::createSharedAudioInboxFolder();
+    std::ofstream(inbox() + "/voice.caf") << "first";
+    std::string source = makeFile("voice.caf", "second");
+    std::optional<plat::Error> error;
+    EXPECT_FALSE(zt::AudioController::importAudioFromFileURL(plat::URL::fileURLWithPath(source), &error));
+    ASSERT_TRUE(error);
+    EXPECT_TRUE(plat::fileExists(source));
+    auto kept = plat::readFile(inbox() + "/voice.caf");
+    EXPECT_EQ(std::string(kept.value().begin(), kept.value().end()), "first");
+}
+
+TEST_F(AudioInbox, OnlyPlainFilesAreImported)
+{
+    std::optional<plat::Error> error;
+    EXPECT_FALSE(
+        zt::AudioController::importAudioFromFileURL(*plat::URL::URLWithString("https://example.com/song.mp3"), &error));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->domain(), "AudioController");
+    EXPECT_FALSE(zt::AudioController::importAudioFromFileURL(plat::URL::fileURLWithPath(sandbox.path("missing.mp3"))));
+    ASSERT_TRUE(plat::createDirectory(sandbox.path("album.mp3"), plat::IntermediateDirectories::No).ok());
+    EXPECT_FALSE(zt::AudioController::importAudioFromFileURL(plat::URL::fileURLWithPath(sandbox.path("album.mp3"))));
+    EXPECT_TRUE(plat::isDirectory(sandbox.path("album.mp3")));
+}

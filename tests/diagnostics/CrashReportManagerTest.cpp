@@ -1,0 +1,139 @@
+#include "diagnostics/CrashReportManager.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/foundation/Files.h"
+#include "support/TemporarySandbox.h"
+
+namespace {
+
+class Recorder : public zt::CrashReportManagerDelegate {
+public:
+    void crashReportManagerDidFindCrashReport(zt::CrashReportManager&, const zt::CrashReport& report) override
+    {
+        found.push_back(report.signalNumber);
+    }
+    std::vector<uint32_t> found;
+};
+
+class CrashCapture : public ::testing::Test {
+protected:
+    CrashCapture() { manager.resetForTesting(); }
+    ~CrashCapture() override { manager.resetForTesting(); }
+
+    // Runs crash() in a child process that has started the manager, and
+    // returns the signal the child died of (0 when it did not die of one).
+    int crashInChild(const std::function<void()>& crash)
+    {
+        pid_t child = ::fork();
+        if (child == 0) {
+            zt::CrashReportManager::sharedCrashReportManager().startManager();
+            crash();
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    }
+
+    plat::test::TemporarySandbox sandbox;
+    zt::CrashReportManager& manager = zt::CrashReportManager::sharedCrashReportManager();
+};
+
+}  // namespace
+
+TEST(CrashReportFile, RoundTripsThroughItsFormat)
+{
+    zt::CrashReport report;
+    report.signalNumber = 11;
+    report.signalCode = -6;
+    report.faultAddress = 0xdeadbeef;
+    report.crashTime = 1433160000;
+    report.processId = 4321;
+    report.appVersion = "1.0 (1)";
+    report.bundleIdentifier = "com.quorvane.zantrope";
+    plat::Data file = report.encode();
+    ASSERT_GE(file.size(), 8u);
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 7), "qvcrash");
+    EXPECT_EQ(file[7], 1);
+    auto decoded = zt::CrashReport::decode(file);
+    ASSERT_TRUE(decoded.ok()) << decoded.error().localizedDescription();
+    EXPECT_EQ(decoded.value().signalNumber, 11u);
+    EXPECT_EQ(decoded.value().signalCode, -6);
+    EXPECT_EQ(decoded.value().faultAddress, 0xdeadbeefu);
+    EXPECT_EQ(decoded.value().crashTime, 1433160000);
+    EXPECT_EQ(decoded.value().appVersion, "1.0 (1)");
+}
+
+TEST(CrashReportFile, DamagedFilesAreNotReports)
+{
+    plat::Data good = zt::CrashReport {}.encode();
+    auto refuse = [](const plat::Data& file) {
+        auto decoded = zt::CrashReport::decode(file);
+        return !decoded.ok() && decoded.error().code() == zt::CrashReport::kNotAReport;
+    };
+    EXPECT_TRUE(refuse({}));
+    EXPECT_TRUE(refuse(plat::Data(good.begin(), good.begin() + 5)));
+    plat::Data otherVersion = good;
+    otherVersion[7] = 2;
+    EXPECT_TRUE(refuse(otherVersion));
+    plat::Data garbage = good;
+    garbage.insert(garbage.end(), {0xff, 0xff, 0xff});
+    EXPECT_TRUE(refuse(garbage));
+    EXPECT_TRUE(refuse(plat::Data(zt::CrashReport::kMaxFileBytes + 1, 0)));
+}
+
+TEST_F(CrashCapture, ARunWithoutAReportDidNotCrash)
+{
+    EXPECT_FALSE(manager.didCrashInLastSession());
+    manager.startManager();
+    EXPECT_FALSE(manager.didCrashInLastSession());
+    EXPECT_TRUE(plat::isDirectory(zt::CrashReportManager::crashReportsDirectory()));
+}
+
+TEST_F(CrashCapture, ASegmentationFaultIsReportedAtTheNextStart)
+{
+    int died = crashInChild([] { ::raise(SIGSEGV); });
+    EXPECT_EQ(died, SIGSEGV) << "the signal goes on to kill the process";
+    ASSERT_TRUE(plat::fileExists(zt::CrashReportManager::liveReportPath()));
+
+    auto recorder = std::make_shared<Recorder>();
+    manager.setDelegate(recorder);
+    manager.setSubmissionURL("https://crash.example/crashreporter3/crash_v300.php");
+    manager.startManager();
+    EXPECT_TRUE(manager.didCrashInLastSession());
+    ASSERT_TRUE(manager.lastSessionCrashReport());
+    EXPECT_EQ(manager.lastSessionCrashReport()->signalNumber, static_cast<uint32_t>(SIGSEGV));
+    EXPECT_EQ(manager.lastSessionCrashReport()->appVersion, "1.0 (1)");
+    EXPECT_EQ(manager.lastSessionCrashReport()->bundleIdentifier, "com.quorvane.zantrope");
+    EXPECT_NE(manager.lastSessionCrashReport()->processId, static_cast<uint32_t>(::getpid()));
+    EXPECT_EQ(recorder->found, (std::vector<uint32_t> {SIGSEGV}));
+    EXPECT_FALSE(plat::fileExists(zt::CrashReportManager::liveReportPath()));
+    EXPECT_TRUE(plat::fileExists(zt::CrashReportManager::lastReportPath()));
+
+    manager.resetForTesting();
+    manager.startManager();
+    EXPECT_FALSE(manager.didCrashInLastSession()) << "a report is reported once";
+}
+
+TEST_F(CrashCapture, AnAbortIsReportedToo)
+{
+    EXPECT_EQ(crashInChild([] { std::abort(); }), SIGABRT);
+    manager.startManager();
+    ASSERT_TRUE(manager.didCrashInLastSession());
+    EXPECT_EQ(manager.lastSessionCrashReport()->signalNumber, static_cast<uint32_t>(SIGABRT));
+}
+
+TEST_F(CrashCapture, AnUnreadableReportIsDroppedWithoutClaimingACrash)
+{
+    ASSERT_TRUE(
+        plat::createDirectory(zt::CrashReportManager::crashReportsDirectory(), plat::IntermediateDirectories::Yes)
+            .ok());
+    ASSERT_TRUE(plat::writeFileAtomically(zt::CrashReportManager::liveReportPath(), std::string("not a report")).ok());
+    manager.startManager();
+    EXPECT_FALSE(manager.didCrashInLastSession());
+    EXPECT_FALSE(plat::fileExists(zt::CrashReportManager::liveReportPath()));
+}
