@@ -111,16 +111,282 @@ static int draw_explorer_placeholder(const char* path)
     return status == CAIRO_STATUS_SUCCESS ? 0 : 1;
 }
 
+/* Writes the surface as PNG and frees it with its context. */
+static int finish(cairo_surface_t* surface, cairo_t* cr, const char* path)
+{
+    cairo_destroy(cr);
+    cairo_status_t status = cairo_surface_write_to_png(surface, path);
+    cairo_surface_destroy(surface);
+    return status == CAIRO_STATUS_SUCCESS ? 0 : 1;
+}
+
+static cairo_t* begin(cairo_surface_t** surface, int width, int height)
+{
+    *surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    return cairo_create(*surface);
+}
+
+#define TINT_R (212 / 255.0)
+#define TINT_G (3 / 255.0)
+#define TINT_B (215 / 255.0)
+
+/* The explorer's backdrop: a dark stage lit from the middle, with a floor line. */
+static int draw_explorer_bg(const char* path, int width, int height)
+{
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, width, height);
+    cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, height);
+    cairo_pattern_add_color_stop_rgb(sky, 0, 0.17, 0.13, 0.20);
+    cairo_pattern_add_color_stop_rgb(sky, 0.62, 0.08, 0.07, 0.10);
+    cairo_pattern_add_color_stop_rgb(sky, 1, 0.03, 0.03, 0.04);
+    cairo_set_source(cr, sky);
+    cairo_paint(cr);
+    cairo_pattern_destroy(sky);
+    double cx = width / 2.0, cy = height * 0.42;
+    cairo_pattern_t* glow = cairo_pattern_create_radial(cx, cy, 0, cx, cy, width * 0.55);
+    cairo_pattern_add_color_stop_rgba(glow, 0, TINT_R, TINT_G, TINT_B, 0.28);
+    cairo_pattern_add_color_stop_rgba(glow, 1, TINT_R, TINT_G, TINT_B, 0);
+    cairo_set_source(cr, glow);
+    cairo_paint(cr);
+    cairo_pattern_destroy(glow);
+    /* The floor: a faint line with a reflection band below it. */
+    double floor_y = height * 0.70;
+    cairo_pattern_t* floor = cairo_pattern_create_linear(0, 0, width, 0);
+    cairo_pattern_add_color_stop_rgba(floor, 0, 1, 1, 1, 0);
+    cairo_pattern_add_color_stop_rgba(floor, 0.5, 1, 1, 1, 0.22);
+    cairo_pattern_add_color_stop_rgba(floor, 1, 1, 1, 1, 0);
+    cairo_set_source(cr, floor);
+    cairo_rectangle(cr, 0, floor_y, width, 1);
+    cairo_fill(cr);
+    cairo_pattern_destroy(floor);
+    /* Small stars of light, placed by a fixed rule so the picture never changes. */
+    for (int i = 0; i < 40; ++i) {
+        double x = fmod(i * 137.5, width), y = fmod(i * 71.3, floor_y * 0.8);
+        cairo_set_source_rgba(cr, 1, 1, 1, 0.05 + 0.05 * (i % 3));
+        cairo_arc(cr, x, y, 1 + (i % 2), 0, 2 * M_PI);
+        cairo_fill(cr);
+    }
+    return finish(surface, cr, path);
+}
+
+/* The frame drawn over each project's picture in the carousel. */
+static int draw_explorer_frame_fg(const char* path, int width, int height)
+{
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, width, height);
+    double edge = width / 53.0; /* 4 points on the phone's item */
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    rounded_rectangle(cr, 0, 0, width, height, edge * 2);
+    rounded_rectangle(cr, edge, edge, width - 2 * edge, height - 2 * edge, edge);
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.92);
+    cairo_fill(cr);
+    cairo_set_line_width(cr, 1);
+    rounded_rectangle(cr, edge + 0.5, edge + 0.5, width - 2 * edge - 1, height - 2 * edge - 1, edge);
+    cairo_set_source_rgba(cr, 0, 0, 0, 0.35);
+    cairo_stroke(cr);
+    return finish(surface, cr, path);
+}
+
+/* The new-project slot: a plus in a ring. */
+static int draw_explorer_icon_new(const char* path)
+{
+    const int size = 100;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    cairo_arc(cr, size / 2.0, size / 2.0, size / 2.0 - 4, 0, 2 * M_PI);
+    cairo_set_source_rgba(cr, TINT_R, TINT_G, TINT_B, 0.85);
+    cairo_fill_preserve(cr);
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.95);
+    cairo_set_line_width(cr, 4);
+    cairo_stroke(cr);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_width(cr, 9);
+    cairo_move_to(cr, size / 2.0, 26);
+    cairo_line_to(cr, size / 2.0, size - 26);
+    cairo_move_to(cr, 26, size / 2.0);
+    cairo_line_to(cr, size - 26, size / 2.0);
+    cairo_stroke(cr);
+    return finish(surface, cr, path);
+}
+
+/* Toolbar icons: white shapes on transparent, tinted by the toolbar. */
+enum icon { ICON_HELP, ICON_GALLERY, ICON_PLAY, ICON_SHARE, ICON_DUPLICATE, ICON_EDIT, ICON_TRASH };
+
+static int draw_icon(const char* path, enum icon kind, int size)
+{
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    double u = size / 28.0;
+    cairo_scale(cr, u, u);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_set_line_width(cr, 2);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    switch (kind) {
+    case ICON_HELP:
+        cairo_arc(cr, 14, 14, 12, 0, 2 * M_PI);
+        cairo_stroke(cr);
+        cairo_arc(cr, 14, 11, 4, M_PI, 2.4 * M_PI);
+        cairo_line_to(cr, 14, 17);
+        cairo_stroke(cr);
+        cairo_arc(cr, 14, 21, 1.4, 0, 2 * M_PI);
+        cairo_fill(cr);
+        break;
+    case ICON_GALLERY:
+        for (int row = 0; row < 2; ++row)
+            for (int column = 0; column < 2; ++column)
+                rounded_rectangle(cr, 3 + column * 12, 3 + row * 12, 10, 10, 2);
+        cairo_fill(cr);
+        break;
+    case ICON_PLAY:
+        cairo_move_to(cr, 7, 4);
+        cairo_line_to(cr, 24, 14);
+        cairo_line_to(cr, 7, 24);
+        cairo_close_path(cr);
+        cairo_fill(cr);
+        break;
+    case ICON_SHARE:
+        cairo_move_to(cr, 9, 11);
+        cairo_line_to(cr, 5, 11);
+        cairo_line_to(cr, 5, 26);
+        cairo_line_to(cr, 23, 26);
+        cairo_line_to(cr, 23, 11);
+        cairo_line_to(cr, 19, 11);
+        cairo_stroke(cr);
+        cairo_move_to(cr, 14, 18);
+        cairo_line_to(cr, 14, 2);
+        cairo_move_to(cr, 9, 7);
+        cairo_line_to(cr, 14, 2);
+        cairo_line_to(cr, 19, 7);
+        cairo_stroke(cr);
+        break;
+    case ICON_DUPLICATE:
+        rounded_rectangle(cr, 9, 3, 15, 17, 2);
+        cairo_stroke(cr);
+        rounded_rectangle(cr, 4, 8, 15, 17, 2);
+        cairo_fill(cr);
+        break;
+    case ICON_EDIT:
+        cairo_save(cr);
+        cairo_translate(cr, 14, 14);
+        cairo_rotate(cr, M_PI / 4);
+        rounded_rectangle(cr, -3.5, -13, 7, 19, 1.5);
+        cairo_fill(cr);
+        cairo_move_to(cr, -3.5, 8);
+        cairo_line_to(cr, 0, 13);
+        cairo_line_to(cr, 3.5, 8);
+        cairo_close_path(cr);
+        cairo_fill(cr);
+        cairo_restore(cr);
+        break;
+    case ICON_TRASH:
+        cairo_move_to(cr, 4, 7);
+        cairo_line_to(cr, 24, 7);
+        cairo_move_to(cr, 11, 7);
+        cairo_line_to(cr, 11, 3);
+        cairo_line_to(cr, 17, 3);
+        cairo_line_to(cr, 17, 7);
+        cairo_stroke(cr);
+        cairo_move_to(cr, 6, 9);
+        cairo_line_to(cr, 8, 26);
+        cairo_line_to(cr, 20, 26);
+        cairo_line_to(cr, 22, 9);
+        cairo_close_path(cr);
+        cairo_fill(cr);
+        break;
+    }
+    return finish(surface, cr, path);
+}
+
+/* The app's mark: three film frames in a row, the middle one lit. */
+static void app_mark(cairo_t* cr, double cx, double cy, double frame_width)
+{
+    double fh = frame_width * 0.62;
+    for (int i = -1; i <= 1; ++i) {
+        double x = cx + i * frame_width * 1.15 - frame_width / 2;
+        rounded_rectangle(cr, x, cy - fh / 2, frame_width, fh, frame_width * 0.08);
+        if (i == 0)
+            cairo_set_source_rgb(cr, TINT_R, TINT_G, TINT_B);
+        else
+            cairo_set_source_rgba(cr, 1, 1, 1, 0.25);
+        cairo_fill(cr);
+    }
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_arc(cr, cx, cy, fh * 0.22, 0, 2 * M_PI);
+    cairo_fill(cr);
+}
+
+/* Launch pictures: the backdrop, the mark and the name, upright on a phone. */
+static int draw_launch(const char* path, int width, int height)
+{
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, width, height);
+    cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, height);
+    cairo_pattern_add_color_stop_rgb(sky, 0, 0.17, 0.13, 0.20);
+    cairo_pattern_add_color_stop_rgb(sky, 1, 0.03, 0.03, 0.04);
+    cairo_set_source(cr, sky);
+    cairo_paint(cr);
+    cairo_pattern_destroy(sky);
+    double unit = (width < height ? width : height) / 320.0;
+    app_mark(cr, width / 2.0, height / 2.0 - 20 * unit, 60 * unit);
+    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+    cairo_set_font_size(cr, 30 * unit);
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr, "Zantrope", &extents);
+    cairo_move_to(cr, width / 2.0 - extents.width / 2 - extents.x_bearing, height / 2.0 + 50 * unit);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_show_text(cr, "Zantrope");
+    return finish(surface, cr, path);
+}
+
+/* The duplicate target in the share sheet. */
+static int draw_share_icon_duplicate(const char* path)
+{
+    const int size = 60;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    rounded_rectangle(cr, 0, 0, size, size, 12);
+    cairo_set_source_rgb(cr, TINT_R, TINT_G, TINT_B);
+    cairo_fill(cr);
+    cairo_translate(cr, 10, 10);
+    cairo_scale(cr, 40 / 28.0, 40 / 28.0);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_set_line_width(cr, 2);
+    rounded_rectangle(cr, 9, 3, 15, 17, 2);
+    cairo_stroke(cr);
+    rounded_rectangle(cr, 4, 8, 15, 17, 2);
+    cairo_fill(cr);
+    return finish(surface, cr, path);
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
         fprintf(stderr, "usage: %s RESOURCES-FOLDER\n", argv[0]);
         return 2;
     }
+    const char* folder = argv[1];
     char path[4096];
-    snprintf(path, sizeof path, "%s/thumb_camera.png", argv[1]);
-    if (draw_thumb_camera(path) != 0)
-        return 1;
-    snprintf(path, sizeof path, "%s/explorer_placeholder.png", argv[1]);
-    return draw_explorer_placeholder(path);
+    int failures = 0;
+#define OUT(name) (snprintf(path, sizeof path, "%s/%s", folder, name), path)
+    failures += draw_thumb_camera(OUT("thumb_camera.png"));
+    failures += draw_explorer_placeholder(OUT("explorer_placeholder.png"));
+    failures += draw_explorer_bg(OUT("explorer_bg.png"), 568, 320);
+    failures += draw_explorer_bg(OUT("explorer_bg_iPad.png"), 1024, 768);
+    failures += draw_explorer_frame_fg(OUT("explorer_frame_fg.png"), 212, 120);
+    failures += draw_explorer_frame_fg(OUT("explorer_frame_fg_iPad.png"), 424, 240);
+    failures += draw_explorer_icon_new(OUT("explorer_icon_new_ios7.png"));
+    failures += draw_icon(OUT("explorer_icon_help_ios7.png"), ICON_HELP, 28);
+    failures += draw_icon(OUT("explorer_icon_galery_ios7.png"), ICON_GALLERY, 28);
+    failures += draw_icon(OUT("explorer_icon_play_ios7.png"), ICON_PLAY, 28);
+    failures += draw_icon(OUT("explorer_icon_share_ios7.png"), ICON_SHARE, 28);
+    failures += draw_icon(OUT("explorer_icon_duplicate_ios7.png"), ICON_DUPLICATE, 28);
+    failures += draw_icon(OUT("explorer_icon_edit_ios7.png"), ICON_EDIT, 28);
+    failures += draw_icon(OUT("explorer_icon_trash_ios7.png"), ICON_TRASH, 28);
+    failures += draw_share_icon_duplicate(OUT("share_icon_duplicate.png"));
+    failures += draw_launch(OUT("default-568h.png"), 320, 568);
+    failures += draw_launch(OUT("default.png"), 320, 480);
+    failures += draw_launch(OUT("IpadLaunchImage-LandscapeLeft.png"), 1024, 768);
+#undef OUT
+    return failures == 0 ? 0 : 1;
 }

@@ -3,16 +3,13 @@
 #include <memory>
 #include <string>
 
+#include "app/screens/AppLayouts.h"
+#include "app/screens/ZantropeAppDelegate.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Sandbox.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/ApplicationMain.h"
 #include "platform/ui/Device.h"
-#include "platform/ui/Label.h"
-#include "platform/ui/ViewController.h"
-#include "platform/ui/Window.h"
 #include "platform/ui/testing/DeviceScript.h"
 #include "platform/ui/testing/UIDriver.h"
 
@@ -22,33 +19,6 @@ void printUsage()
 {
     std::puts("usage: zantrope [--device DIR] [--idiom phone|tablet] [--script FILE]");
 }
-
-// Stands in for the app's own delegate until its screens exist: a window
-// with one line saying so.
-class PlaceholderDelegate : public plat::ApplicationDelegate {
-public:
-    bool applicationDidFinishLaunchingWithOptions(plat::Application&, const plat::Dictionary&) override
-    {
-        _window = std::make_shared<plat::Window>();
-        auto root = std::make_shared<plat::ViewController>();
-        auto view = root->view();
-        view->setBackgroundColor(plat::Color::blackColor());
-        auto label = std::make_shared<plat::Label>(view->bounds());
-        label->setText("The screens of Zantrope are not built yet.");
-        label->setTextColor(plat::Color::whiteColor());
-        label->setTextAlignment(plat::TextAlignment::Center);
-        label->setNumberOfLines(0);
-        label->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
-        view->addSubview(label);
-        _window->setRootViewController(root);
-        _window->makeKeyAndVisible();
-        return true;
-    }
-    std::shared_ptr<plat::Window> window() const override { return _window; }
-
-private:
-    std::shared_ptr<plat::Window> _window;
-};
 
 }  // namespace
 
@@ -103,5 +73,6 @@ int main(int argc, char** argv)
             return 0;
         };
     }
-    return plat::ApplicationMain(options, [] { return std::make_shared<PlaceholderDelegate>(); });
+    zt::registerAppLayouts();
+    return plat::ApplicationMain(options, [] { return std::make_shared<zt::ZantropeAppDelegate>(); });
 }

@@ -34,6 +34,18 @@ std::string ProjectsList::path()
     return plat::appendingPathComponent(plat::Sandbox::current()->documentsDirectory(), kFileName);
 }
 
+std::string ProjectsList::introductionName()
+{
+    return std::string(kProjectFolderPrefix) + "-introduction";
+}
+
+std::string ProjectsList::folderPathForName(const std::string& name)
+{
+    const auto sandbox = plat::Sandbox::current();
+    const std::string& folder = name == introductionName() ? sandbox->cachesDirectory() : sandbox->documentsDirectory();
+    return plat::appendingPathComponent(folder, name);
+}
+
 std::optional<std::vector<std::string>> ProjectsList::projectNames()
 {
     std::lock_guard lock(listLock());
@@ -57,6 +69,16 @@ bool ProjectsList::update(const std::function<void(plat::Array& names)>& change)
         return false;
     change(*names);
     return writeList(*names);
+}
+
+bool ProjectsList::insertProjectName(const std::string& name)
+{
+    return update([&](plat::Array& names) {
+        for (const plat::Value& entry : names)
+            if (const std::string* listed = entry.asString(); listed && *listed == name)
+                return;
+        names.insert(0, name);
+    });
 }
 
 bool ProjectsList::replace(const std::vector<std::string>& names)

@@ -14,7 +14,14 @@ namespace zt {
 // each other's changes. Any thread.
 class ProjectsList {
 public:
+    // Project folders are named "<prefix>-<creation date>" in Documents.
+    static constexpr const char* kProjectFolderPrefix = ".plovix";
+
     static std::string path();
+    // The entry of the sample project, which lives in Caches: ".plovix-introduction".
+    static std::string introductionName();
+    // Where the folder of a listed name is: Caches for the sample, else Documents.
+    static std::string folderPathForName(const std::string& name);
 
     // The names that can safely name a folder (plain file names); none when
     // the file is missing or unreadable.
@@ -27,10 +34,9 @@ public:
     // Writes a whole new list (start-up creates it this way when it is unreadable).
     static bool replace(const std::vector<std::string>& names);
 
-    static bool insertProjectName(const std::string& name)
-    {
-        return update([&](plat::Array& names) { names.insert(0, name); });
-    }
+    // Lists the name first; a name listed already (start-up may have found
+    // the folder while it was being made) stays where it is.
+    static bool insertProjectName(const std::string& name);
 };
 
 }  // namespace zt

@@ -10,6 +10,7 @@
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/Sandbox.h"
 #include "support/DateTestSupport.h"
 #include "support/FailingWrites.h"
 #include "support/TemporarySandbox.h"
@@ -288,6 +289,19 @@ TEST(ProjectsList, WritersOnManyThreadsLoseNothing)
     for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(zt::ProjectsList::projectNames()->size(), size_t(kThreads * kNamesPerThread));
+}
+
+TEST(ProjectsList, ANameIsListedOnceAndTheSampleLivesInCaches)
+{
+    plat::test::TemporarySandbox sandbox;
+    ASSERT_TRUE(zt::ProjectsList::replace({"b", "a"}));
+    EXPECT_TRUE(zt::ProjectsList::insertProjectName("a"));
+    EXPECT_TRUE(zt::ProjectsList::insertProjectName("c"));
+    EXPECT_EQ(zt::ProjectsList::projectNames(), (std::vector<std::string> {"c", "b", "a"}));
+    EXPECT_EQ(zt::ProjectsList::introductionName(), ".plovix-introduction");
+    EXPECT_EQ(zt::ProjectsList::folderPathForName(".plovix-introduction"),
+        sandbox.sandbox().cachesDirectory() + "/.plovix-introduction");
+    EXPECT_EQ(zt::ProjectsList::folderPathForName("c"), sandbox.documents() + "/c");
 }
 
 TEST(ProjectsList, AnUnreadableListIsNotTouched)

@@ -89,6 +89,10 @@ public:
     void setCustomView(std::shared_ptr<View> view);
     std::optional<Color> tintColor() const { return _tintColor; }
     void setTintColor(std::optional<Color> color);
+    // What the item's view says to accessibility (and the test drivers): an
+    // image-only item has no title to be found by.
+    const std::string& accessibilityLabel() const { return _accessibilityLabel; }
+    void setAccessibilityLabel(std::string label) { _accessibilityLabel = std::move(label); }
 
     // The text a system item shows ("Done", "Cancel", "+"...), empty for spaces.
     static std::string titleForSystemItem(BarButtonSystemItem item);
@@ -109,6 +113,7 @@ private:
     double _width = 0;
     std::shared_ptr<View> _customView;
     std::optional<Color> _tintColor;
+    std::string _accessibilityLabel;
     std::weak_ptr<View> _shownView;
 };
 

@@ -48,6 +48,8 @@ std::shared_ptr<View> makeBarItemView(const std::shared_ptr<BarButtonItem>& item
         if (item->tintColor())
             button->setTintColor(item->tintColor());
         button->setEnabled(item->isEnabled());
+        if (!item->accessibilityLabel().empty())
+            button->setAccessibilityLabel(item->accessibilityLabel());
         if (item->style() == BarButtonItemStyle::Done)
             button->titleLabel()->setFont(Font::boldSystemFontOfSize(15));
         Size fitting = button->sizeThatFits({});

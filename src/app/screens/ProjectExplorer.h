@@ -1,0 +1,148 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/ui/TextField.h"
+#include "platform/ui/ViewController.h"
+#include "uikit/CarouselProtocols.h"
+
+namespace plat {
+class BarButtonItem;
+class Image;
+class ImageView;
+class Label;
+}  // namespace plat
+
+namespace zt {
+class Carousel;
+class Hudy;
+class MainViewControllerDelegate;
+class ProjectModel;
+class TransparentToolbar;
+
+// The start screen: every project of the projects list as an item of a
+// horizontal carousel, after a "new project" slot, with the name and a
+// details line of the centred project below. A tap on the centred item
+// opens it (the root container hands it to the frame editor); the toolbar
+// duplicates and deletes; the name is renamed in place. The projects list
+// file follows every change. Made afresh each time the screen is shown.
+// Main thread, except the folder copy of a duplicate.
+class ProjectExplorer : public plat::ViewController,
+                        public CarouselDataSource,
+                        public CarouselDelegate,
+                        public plat::TextFieldDelegate {
+public:
+    static constexpr double kItemWidthTablet = 504.0;
+    static constexpr double kItemWidthPhone = 262.0;
+    static constexpr plat::Size kItemSizeTablet {424, 240};
+    static constexpr plat::Size kItemSizePhone {212, 120};
+    static constexpr double kCarouselMaximumScale = 1.2;
+    static constexpr int64_t kThumbnailTag = 333;
+    static constexpr int64_t kForegroundTag = 99;
+    static constexpr double kOpenScaleTablet = 2.5;
+    static constexpr double kOpenScalePhone = 1.9;
+    static constexpr double kOpenDelaySeconds = 0.2;
+    static constexpr double kDetailsDelaySeconds = 0.5;
+    static constexpr double kDeleteDelaySeconds = 0.25;
+    static constexpr double kDetailsFadeSeconds = 0.5;
+    // Frame-list entries (the capture placeholder counted) above which a delete asks first.
+    static constexpr int64_t kEntriesDeletedWithoutAsking = 4;
+
+    // The views the layout connects.
+    struct Outlets {
+        std::shared_ptr<TransparentToolbar> toolBar;
+        std::shared_ptr<plat::BarButtonItem> playBtn;
+        std::shared_ptr<plat::BarButtonItem> shareBtn;
+        std::shared_ptr<plat::BarButtonItem> trashBtn;
+        std::shared_ptr<plat::BarButtonItem> addBtn;  // duplicate
+        std::shared_ptr<plat::BarButtonItem> editorBtn;  // open
+        std::shared_ptr<plat::BarButtonItem> btnInfo;
+        std::shared_ptr<plat::BarButtonItem> galleryBtn;
+        std::shared_ptr<Carousel> carousel;
+        std::shared_ptr<plat::ImageView> imageViewExplorerBG;
+        std::shared_ptr<plat::Label> labelNewProjectInfo;
+        std::shared_ptr<plat::View> viewProjectDetails;
+        std::shared_ptr<plat::Label> labelDate;
+        std::shared_ptr<plat::TextField> textFieldName;
+        std::shared_ptr<plat::View> viewWait;
+        std::shared_ptr<plat::ImageView> imageViewExplorerLogo;  // optional
+    };
+
+    explicit ProjectExplorer(std::string nibName);  // initWithNibName:bundle:
+    ~ProjectExplorer() override;
+
+    void setOutlets(Outlets outlets) { _outlets = std::move(outlets); }
+    const Outlets& outlets() const { return _outlets; }
+    std::shared_ptr<MainViewControllerDelegate> delegate() const { return _delegate.lock(); }
+    void setDelegate(std::weak_ptr<MainViewControllerDelegate> delegate) { _delegate = std::move(delegate); }
+    bool shouldDisplayPorjectScaleAnimation() const { return _shouldDisplayPorjectScaleAnimation; }
+    void setShouldDisplayPorjectScaleAnimation(bool display) { _shouldDisplayPorjectScaleAnimation = display; }
+
+    // Index 0 is the new-project slot (a project without a folder).
+    const std::vector<std::shared_ptr<ProjectModel>>& projects() const { return _projects; }
+    const std::shared_ptr<ProjectModel>& selectedProject() const { return _selectedProject; }
+    const std::shared_ptr<plat::View>& selectedCarouselView() const { return _selectedCarouselView; }
+
+    void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
+    void viewDidAppear(bool animated) override;
+    bool shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation orientation) const override;
+
+    // The carousel's data source and delegate.
+    uint64_t numberOfItemsInCarousel(Carousel& carousel) override;
+    std::shared_ptr<plat::View> carouselViewForItemAtIndexReusingView(
+        Carousel& carousel, int64_t index, std::shared_ptr<plat::View> reusingView) override;
+    std::optional<double> carouselItemWidth(Carousel& carousel) override;
+    void carouselDidSelectItemAtIndex(Carousel& carousel, int64_t index) override;
+    void carouselWillBeginDragging(Carousel& carousel) override;
+    void carouselWillBeginScrollingAnimation(Carousel& carousel) override;
+    void carouselDidEndScrollingAnimation(Carousel& carousel) override;
+    double carouselMaximumScale() const { return kCarouselMaximumScale; }
+    std::shared_ptr<plat::Image> getThumbImageForProjectAtIndex(int64_t index);
+
+    void updateCurrentProjectView(int64_t index);
+    void setMetaDescription();
+    void switchState();
+    void hideCurrentSelectedViewAndInfo();
+
+    // Opening the centred project.
+    void actionAddImagesToRecord();
+    bool checkIfProjectNeedsConversionAnConvertIt();
+    void openProject();
+
+    void actionTrash();
+    void deleteProject(const std::shared_ptr<ProjectModel>& project);
+    void actionDuplicate();
+    void updateProjectListFile();
+
+    bool textFieldShouldReturn(plat::TextField& textField) override;
+    void textFieldDidEndEditing(plat::TextField& textField) override;
+
+    void receiveProjectImportProcessorDidImportProject();
+    void receiveDuplicateProjectNotification();
+    void playFrameEditorToProjectExplorerAnimation();
+
+private:
+    void askToDelete(std::shared_ptr<ProjectModel> project);
+    void finishDuplicate(const std::shared_ptr<ProjectModel>& source, const std::string& copyName);
+    int64_t indexOfProject(const ProjectModel* project) const;
+    double openScale() const;
+    void addScaleAnimation(plat::View& view, double from, double to, double seconds);
+    void fadeDetails(double alpha);
+
+    Outlets _outlets;
+    std::vector<std::shared_ptr<ProjectModel>> _projects;
+    // Every folder name this screen listed or added: names in the list file
+    // beyond these were added meanwhile by someone else (an import).
+    std::set<std::string> _knownProjectNames;
+    std::shared_ptr<plat::View> _selectedCarouselView;
+    std::shared_ptr<ProjectModel> _selectedProject;
+    std::shared_ptr<Hudy> _duplicateDisplay;
+    bool _shouldDisplayPorjectScaleAnimation = false;
+    std::weak_ptr<MainViewControllerDelegate> _delegate;
+};
+
+}  // namespace zt

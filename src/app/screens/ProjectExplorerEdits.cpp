@@ -1,0 +1,211 @@
+// The project explorer's changes to the projects: delete, duplicate and the
+// projects list file that follows them.
+#include <algorithm>
+
+#include "app/FileUtil.h"
+#include "app/ProjectDataWrapper.h"
+#include "app/ProjectModel.h"
+#include "app/ProjectsList.h"
+#include "app/screens/ProjectExplorer.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Sandbox.h"
+#include "platform/ui/BarButtonItem.h"
+#include "uikit/ActionSheetBlocks.h"
+#include "uikit/AlertView.h"
+#include "uikit/Carousel.h"
+#include "uikit/Hudy.h"
+
+namespace zt {
+
+namespace {
+
+// Copies the folder's contents into a new project folder in Documents; the
+// new name, or none when it could not be copied (nothing is left behind then).
+// Any thread: the new folder is reserved before anything is copied into it.
+std::optional<std::string> copyProjectFolder(const std::string& source)
+{
+    auto entries = plat::contentsOfDirectory(source);
+    if (!entries.ok()) {
+        plat::log("explorer: cannot copy {}: {}", source, entries.error().localizedDescription());
+        return std::nullopt;
+    }
+    auto reserved = ProjectDataWrapper::reserveProjectDir(ProjectDataWrapper::createProjectDirName);
+    if (!reserved.ok()) {
+        plat::log("explorer: cannot copy {}: {}", source, reserved.error().localizedDescription());
+        return std::nullopt;
+    }
+    const std::string destination
+        = plat::appendingPathComponent(plat::Sandbox::current()->documentsDirectory(), reserved.value());
+    for (const std::string& entry : entries.value()) {
+        auto copied = plat::copyItem(plat::appendingPathComponent(source, entry),
+            plat::appendingPathComponent(destination, entry), plat::ReplaceExisting::No);
+        if (!copied.ok()) {
+            plat::log("explorer: cannot copy {}: {}", source, copied.error().localizedDescription());
+            std::optional<plat::Error> removeError;
+            if (!FileUtil::removeFolderAtPath(destination, &removeError))
+                plat::log("explorer: cannot remove {}: {}", destination, removeError->localizedDescription());
+            return std::nullopt;
+        }
+    }
+    return reserved.value();
+}
+
+}  // namespace
+
+// Delete.
+
+void ProjectExplorer::actionTrash()
+{
+    if (!_selectedProject || !_selectedProject->getProjectPath())
+        return;
+    std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
+    std::shared_ptr<ProjectModel> project = _selectedProject;
+    actionSheetWithTitle(
+        "", "", plat::localized("Delete"), {}, _outlets.trashBtn,
+        [weakSelf, project](int64_t) {
+            if (auto self = weakSelf.lock())
+                self->askToDelete(project);
+        },
+        [] {});
+}
+
+void ProjectExplorer::askToDelete(std::shared_ptr<ProjectModel> project)
+{
+    if (project->getFrameList().count() <= kEntriesDeletedWithoutAsking) {
+        deleteProject(project);
+        return;
+    }
+    std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
+    auto alert = std::make_shared<AlertView>(plat::localized("Warning"),
+        plat::localized("Do you really want to delete your project? This cannot be undone!"));
+    alert->addButtonWithTitle(plat::localized("Delete"), [weakSelf, project](AlertView&, int64_t) {
+        auto self = weakSelf.lock();
+        if (!self)
+            return;
+        plat::RunLoop::main().performAfterDelay(self.get(), kDeleteDelaySeconds, [weakSelf, project] {
+            if (auto later = weakSelf.lock())
+                later->deleteProject(project);
+        });
+    });
+    alert->addButtonWithTitle(plat::localized("No"), {});
+    alert->show();
+}
+
+void ProjectExplorer::deleteProject(const std::shared_ptr<ProjectModel>& project)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    if (!project || !project->getProjectPath())
+        return;
+    const int64_t index = indexOfProject(project.get());
+    if (index == plat::kNotFound || index == 0)
+        return;
+    const std::string path = *project->getProjectPath();
+    _projects.erase(_projects.begin() + index);
+    updateProjectListFile();
+    std::optional<plat::Error> error;
+    if (!FileUtil::removeFolderAtPath(path, &error))
+        plat::log("explorer: cannot remove {}: {}", path, error ? error->localizedDescription() : "");
+    auto& carousel = _outlets.carousel;
+    carousel->removeItemAtIndex(index, /*animated=*/true);
+    const int64_t current = carousel->currentItemIndex();
+    _selectedProject = current != 0 && static_cast<size_t>(current) < _projects.size()
+        ? _projects[static_cast<size_t>(current)]
+        : nullptr;
+    updateCurrentProjectView(current);
+    carousel->scrollToItemAtIndex(current, /*animated=*/true);
+}
+
+// Duplicate.
+
+void ProjectExplorer::actionDuplicate()
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    if (!_selectedProject || !_selectedProject->getProjectPath()) {
+        plat::log("explorer: nothing to duplicate: no project with a folder is selected");
+        return;
+    }
+    _duplicateDisplay = std::make_shared<Hudy>();
+    _duplicateDisplay->setCaption(plat::localized("Duplicate"));
+    _duplicateDisplay->setIsActivity(true);
+    _duplicateDisplay->setDismissAfterTime(Hudy::kStaysUntilDismissed);
+    _duplicateDisplay->showInView(view());
+
+    std::shared_ptr<ProjectModel> source = _selectedProject;
+    std::string sourcePath = *source->getProjectPath();
+    std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
+    plat::DispatchQueue::globalQueue().async([weakSelf, source, sourcePath] {
+        auto copied = copyProjectFolder(sourcePath);
+        // The list and the carousel change on the main queue only.
+        plat::DispatchQueue::mainQueue().sync([&] {
+            auto self = weakSelf.lock();
+            if (self) {
+                self->finishDuplicate(source, copied.value_or(""));
+                return;
+            }
+            // The screen went meanwhile: the copy is listed all the same, before its source.
+            if (copied) {
+                (void)ProjectsList::update([&](plat::Array& names) {
+                    std::string sourceName = plat::lastPathComponent(sourcePath);
+                    size_t at = 0;
+                    for (size_t i = 0; i < names.count(); ++i)
+                        if (const std::string* name = names.at(i).asString(); name && *name == sourceName)
+                            at = i;
+                    names.insert(at, *copied);
+                });
+            }
+        });
+    });
+}
+
+void ProjectExplorer::finishDuplicate(const std::shared_ptr<ProjectModel>& source, const std::string& copyName)
+{
+    auto display = std::move(_duplicateDisplay);
+    if (copyName.empty()) {
+        if (display)
+            display->dismiss();
+        return;
+    }
+    int64_t index = indexOfProject(source.get());
+    if (index == plat::kNotFound || index == 0)
+        index = 1;  // the list was read again meanwhile: the copy goes first
+    auto copy = std::make_shared<ProjectModel>(ProjectsList::folderPathForName(copyName));
+    _projects.insert(_projects.begin() + index, copy);
+    _knownProjectNames.insert(copyName);
+    updateProjectListFile();
+    auto& carousel = _outlets.carousel;
+    carousel->insertItemAtIndex(index, /*animated=*/true);
+    _selectedProject = _projects[static_cast<size_t>(index)];
+    carousel->scrollToItemAtIndex(index, /*animated=*/true);
+    updateCurrentProjectView(index);
+    if (display)
+        display->dismiss();
+}
+
+// The list file.
+
+void ProjectExplorer::updateProjectListFile()
+{
+    std::vector<std::string> shown;
+    for (const auto& project : _projects)
+        if (project->getProjectPath())
+            shown.push_back(plat::lastPathComponent(*project->getProjectPath()));
+    bool written = ProjectsList::update([&](plat::Array& names) {
+        // Names this screen never saw were added meanwhile (an import): they stay, first.
+        plat::Array merged;
+        for (const plat::Value& entry : names)
+            if (const std::string* name = entry.asString(); name && !_knownProjectNames.count(*name))
+                merged.append(*name);
+        for (const std::string& name : shown)
+            merged.append(name);
+        names = merged;
+    });
+    if (!written && !ProjectsList::replace(shown))
+        plat::log("explorer: the projects list cannot be written");
+}
+
+}  // namespace zt

@@ -1,0 +1,121 @@
+#pragma once
+// A fresh device for each test of the app's screens: its own sandbox, the
+// manual clock, the toolkit reset, the app's layouts, the shared settings
+// and crash reporter back at their defaults, and helpers that make project
+// folders and archives the way the app writes them.
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/DataManager.h"
+#include "app/Frame.h"
+#include "app/ProjectModel.h"
+#include "app/ProjectsList.h"
+#include "app/QVZipArchive.h"
+#include "app/screens/AppLayouts.h"
+#include "app/screens/MainViewController.h"
+#include "app/screens/ProjectExplorer.h"
+#include "app/screens/ZantropeAppDelegate.h"
+#include "diagnostics/CrashReportManager.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/Sandbox.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/testing/UIDriver.h"
+#include "platform/ui/testing/UIScope.h"
+#include "support/ManualClockScope.h"
+#include "support/RunLoopWaiting.h"
+#include "support/TemporarySandbox.h"
+#include "uikit/Carousel.h"
+
+namespace zt::test {
+
+class AppScreens : public ::testing::Test {
+protected:
+    explicit AppScreens(plat::UserInterfaceIdiom idiom = plat::UserInterfaceIdiom::Phone)
+        : ui(idiom)
+    {
+        registerAppLayouts();
+        resetShared();
+    }
+    ~AppScreens() override
+    {
+        plat::Application::sharedApplication().resetForTesting();
+        resetShared();
+    }
+
+    static void resetShared()
+    {
+        DataManager::sharedDataManager().resetToDefaultsForTesting();
+        CrashReportManager::sharedCrashReportManager().resetForTesting();
+    }
+
+    // Launches the app as the system does and lets start-up finish.
+    void launch(const plat::Dictionary& options = {})
+    {
+        delegate = std::make_shared<ZantropeAppDelegate>();
+        app.setDelegate(delegate);
+        app.launch(options);
+        driver.wait(0);
+    }
+    // Lets the fade-in and the first details appear.
+    void settle() { driver.wait(2); }
+
+    std::shared_ptr<MainViewController> root() const { return delegate->mainViewController(); }
+    std::shared_ptr<ProjectExplorer> explorer() const { return root()->viewExplorer(); }
+    Carousel& carousel() const { return *explorer()->outlets().carousel; }
+
+    std::string documents(const std::string& name = {}) const
+    {
+        return name.empty() ? sandbox.documents() : plat::appendingPathComponent(sandbox.documents(), name);
+    }
+    std::string caches(const std::string& name) const
+    {
+        return plat::appendingPathComponent(sandbox.sandbox().cachesDirectory(), name);
+    }
+    static std::vector<std::string> listed()
+    {
+        return ProjectsList::projectNames().value_or(std::vector<std::string> {"<unreadable>"});
+    }
+
+    // A project folder in Documents as the app writes it: pictures entries
+    // (plus the capture placeholder) and the metadata given over the defaults.
+    std::shared_ptr<ProjectModel> makeProject(
+        const std::string& name, int pictures, const plat::Dictionary& metadata = {}) const
+    {
+        std::string path = documents(name);
+        EXPECT_TRUE(plat::createDirectory(path, plat::IntermediateDirectories::Yes).ok());
+        auto project = std::make_shared<ProjectModel>(path);
+        auto& list = project->getFrameList();
+        for (int i = 0; i < pictures; ++i)
+            list.insertFrame(Frame(FrameTypePicture), list.getCaptureIndex());
+        auto stored = project->getMetaData();
+        for (const auto& [key, value] : metadata)
+            stored->set(key, value);
+        project->saveAllDataToDisk();
+        return project;
+    }
+    // A project archive of such a folder at path (the folder is removed).
+    void makeArchive(const std::string& path, const std::string& name, int pictures) const
+    {
+        makeProject(name, pictures, plat::Dictionary {{"RecordName", name}});
+        auto names = plat::contentsOfDirectory(documents(name));
+        ASSERT_TRUE(names.ok());
+        std::vector<std::string> files;
+        for (const std::string& file : names.value())
+            files.push_back(plat::appendingPathComponent(documents(name), file));
+        ASSERT_TRUE(QVZipArchive::createZipFileAtPath(path, files));
+        ASSERT_TRUE(plat::removeItem(documents(name)).ok());
+    }
+
+    plat::test::TemporarySandbox sandbox;
+    plat::test::ManualClockScope clock;
+    plat::test::UIScope ui;
+    plat::Application& app = plat::Application::sharedApplication();
+    std::shared_ptr<ZantropeAppDelegate> delegate;
+    plat::test::UIDriver driver;
+};
+
+}  // namespace zt::test
