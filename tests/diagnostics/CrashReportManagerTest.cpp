@@ -68,6 +68,22 @@ TEST(CrashReportFile, RoundTripsThroughItsFormat)
     EXPECT_EQ(decoded.value().appVersion, "1.0 (1)");
 }
 
+TEST(CrashReportFile, AFileEncodedByHandDecodesFieldByField)
+{
+    // Fields 1 to 7 as varints and strings; the code (2) is zigzag-encoded: 2 means 1.
+    auto file = plat::readFile(plat::test::sourcePath("tests/fuzz/corpus/crashreport/segv.qvcrash"));
+    ASSERT_TRUE(file.ok());
+    auto decoded = zt::CrashReport::decode(file.value());
+    ASSERT_TRUE(decoded.ok()) << decoded.error().localizedDescription();
+    EXPECT_EQ(decoded.value().signalNumber, 11u);
+    EXPECT_EQ(decoded.value().signalCode, 1);
+    EXPECT_EQ(decoded.value().faultAddress, 0xdeadbeefu);
+    EXPECT_EQ(decoded.value().crashTime, 1433160000);
+    EXPECT_EQ(decoded.value().processId, 4321u);
+    EXPECT_EQ(decoded.value().appVersion, "1.0 (1)");
+    EXPECT_EQ(decoded.value().bundleIdentifier, "com.quorvane.zantrope");
+}
+
 TEST(CrashReportFile, DamagedFilesAreNotReports)
 {
     plat::Data good = zt::CrashReport {}.encode();

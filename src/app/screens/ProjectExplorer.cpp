@@ -39,6 +39,8 @@ constexpr double kOpenMoveSeconds = 0.3;
 // Where an opening item moves (and where a returning one comes from), in points.
 constexpr double kOpenCentreY = 20.0;
 constexpr double kReturnStartCentreY = -20.0;
+// The item frame's outer corner radius, as a share of the item's width.
+constexpr double kThumbnailCornerShare = 2.0 / 53.0;
 
 bool isTablet()
 {
@@ -181,6 +183,8 @@ std::shared_ptr<plat::View> ProjectExplorer::carouselViewForItemAtIndexReusingVi
     item->setBounds(plat::Rect {{0, 0}, size});
     auto thumbnail = std::make_shared<plat::ImageView>(getThumbImageForProjectAtIndex(index));
     thumbnail->setClipsToBounds(true);
+    // Rounded like the frame over it, so no corner of the picture shows outside.
+    thumbnail->layer()->setCornerRadius(size.width * kThumbnailCornerShare);
     thumbnail->setTag(kThumbnailTag);
     thumbnail->setFrame(item->frame());
     thumbnail->setContentMode(mode);

@@ -3,14 +3,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "app/ImageProducer.h"
 #include "app/screens/AppScreensTestSupport.h"
 #include "app/screens/UntitledAppDelegate.h"
 #include "audio/AudioController.h"
 #include "dropbox/DBSession.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/StringsFile.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/Image.h"
 #include "platform/ui/Layer.h"
 
 namespace {
@@ -81,6 +85,13 @@ TEST_F(Startup, AFirstStartInstallsTheSampleProjectAndShowsIt)
     EXPECT_EQ(carousel().numberOfItems(), 2);
     EXPECT_EQ(explorer()->projects()[1]->getMetaData()->getString("RecordName"), "Bouncing Ball");
     EXPECT_EQ(explorer()->projects()[1]->getFrameList().count(), 16);
+    zt::ImageProducer pictures(explorer()->projects()[1]);
+    for (int64_t frame = 0; frame < 15; ++frame) {
+        auto full = pictures.getImageForFrameAtIndex(frame);
+        ASSERT_NE(full, nullptr) << frame;
+        EXPECT_EQ(full->size(), (plat::Size {960, 540}));
+        EXPECT_NE(pictures.getThumbnailImageForFrameAtIndex(frame), nullptr) << frame;
+    }
     EXPECT_TRUE(plat::isDirectory(documents("Import")));
     EXPECT_TRUE(plat::isDirectory(documents("shared-audio")));
     EXPECT_EQ(defaults().stringForKey("version_preference"), "1.0 (1)");
@@ -346,4 +357,27 @@ TEST_F(Startup, AURLInTheLaunchOptionsIsOpenedAtLaunch)
     auto names = listed();
     ASSERT_EQ(names.size(), 2u) << "listed once, however start-up and the import met";
     EXPECT_NE(names[0], names[1]);
+}
+
+TEST(AppBundle, TheStringTableHoldsTheTextsOfTheScreens)
+{
+    auto path = plat::Bundle::mainBundle().pathForResource("Localizable", "strings", "en.lproj");
+    ASSERT_TRUE(path);
+    auto bytes = plat::readFile(*path);
+    ASSERT_TRUE(bytes.ok());
+    auto table = plat::parseStringsFile(
+        std::string_view(reinterpret_cast<const char*>(bytes.value().data()), bytes.value().size()));
+    ASSERT_TRUE(table.ok()) << table.error().localizedDescription();
+    for (const char* text : {"Import.", "Project successfully imported.", "Tap + to start a new project",
+             "Do you really want to delete your project? This cannot be undone!", "Audio file imported.",
+             "The audio file could not be imported.", "Remind me later"})
+        EXPECT_EQ(table.value().count(text), 1u) << text;
+}
+
+TEST(AppBundle, TheItunesIdentifierIsInThePropertyListNamedAfterTheBundle)
+{
+    auto& bundle = plat::Bundle::mainBundle();
+    auto path = bundle.pathForResource(bundle.bundleIdentifier(), "plist");
+    ASSERT_TRUE(path);
+    EXPECT_EQ(plat::dictionaryWithContentsOfFile(*path)->getInt64("itunes_id"), 964321587);
 }

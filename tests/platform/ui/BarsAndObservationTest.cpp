@@ -3,12 +3,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Image.h"
 #include "platform/ui/BarButtonItem.h"
+#include "platform/ui/Control.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationBar.h"
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/TabBar.h"
 #include "platform/ui/TabBarItem.h"
+#include "platform/ui/Toolbar.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/testing/UIDriver.h"
@@ -109,6 +113,31 @@ TEST_F(Bars, ATabBarSelectsByTapFollowsItsItemsAndSkipsDisabledOnes)
     EXPECT_NE(driver.findView("Others"), nullptr);
     bar->setItems({recordings});
     EXPECT_EQ(bar->selectedItem(), nullptr) << "the selected item left the bar";
+}
+
+TEST_F(Bars, AnImageItemIsFoundByItsAccessibilityLabelThroughItsChanges)
+{
+    class Presses : public plat::Object {
+    public:
+        void pressed() { ++count; }
+        int count = 0;
+    };
+    auto presses = std::make_shared<Presses>();
+    auto toolbar = std::make_shared<plat::Toolbar>(plat::makeRect(0, 276, 568, 44));
+    auto picture = plat::Image::imageWithBitmap(plat::Bitmap::allocate(20, 20, plat::PixelOrder::BGRA));
+    auto trash = std::make_shared<plat::BarButtonItem>(picture, plat::BarButtonItemStyle::Plain);
+    trash->setAccessibilityLabel("Delete");
+    trash->setTarget(presses.get(), &Presses::pressed);
+    toolbar->setItems({trash});
+    window->addSubview(toolbar);
+    driver.wait(0);
+    ASSERT_TRUE(driver.tap("Delete"));
+    EXPECT_EQ(presses->count, 1);
+    trash->setEnabled(false);  // the bar makes the item's view again
+    driver.wait(0);
+    auto view = driver.findView("Delete");
+    ASSERT_NE(view, nullptr);
+    EXPECT_FALSE(std::static_pointer_cast<plat::Control>(view)->isEnabled());
 }
 
 TEST(KeyPaths, ObservingThroughAReplacedObjectFollowsTheNewOne)

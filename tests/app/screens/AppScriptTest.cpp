@@ -1,0 +1,95 @@
+// The app binary driven by a device script, headless, as CI runs it.
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include "platform/foundation/Files.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Image.h"
+#include "support/Pixels.h"
+#include "support/TemporarySandbox.h"
+
+namespace {
+
+int runApp(const std::string& device, const std::string& idiom, const std::string& script)
+{
+    std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY ") + ZT_APP_BINARY + " --device " + device
+        + " --idiom " + idiom + " --script " + script + " 2>/dev/null";
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Share of the picture's pixels that are not near black: the explorer's
+// backdrop, items and toolbar light most of the screen.
+double litShare(const plat::Image& picture)
+{
+    const auto& bitmap = *picture.bitmap();
+    int64_t lit = 0;
+    for (int y = 0; y < bitmap.height(); y += 4)
+        for (int x = 0; x < bitmap.width(); x += 4) {
+            auto p = plat::test::pixelAt(bitmap, x, y);
+            lit += p[0] + p[1] + p[2] > 60;
+        }
+    return static_cast<double>(lit) / ((bitmap.height() / 4.0) * (bitmap.width() / 4.0));
+}
+
+}  // namespace
+
+TEST(AppScript, AScriptMakesAProjectAndPhotographsTheExplorer)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    const std::string shot = folder.path("explorer.png");
+    const std::string script = folder.path("make-a-project.txt");
+    std::ofstream(script) << "# a new project through the new-project slot\n"
+                             "wait 1.2\n"
+                             "tapat 284 119\n"
+                             "wait 0.6\n"
+                             "tap Add Frame\n"
+                             "tap Add Frame\n"
+                             "tap Add Frame\n"
+                             "tap Done\n"
+                             "wait 1.2\n"
+                             "screenshot "
+                          << shot << "\nquit\n";
+    ASSERT_EQ(runApp(device, "phone", script), 0);
+
+    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
+    std::vector<std::string> names;
+    for (const plat::Value& entry : listed)
+        names.push_back(entry.asString() ? std::string(entry.asString()->c_str()) : std::string("<not a name>"));
+    ASSERT_EQ(names.size(), 2u) << "the new project and the sample";
+    const std::string made = names[0];
+    EXPECT_EQ(names[1], ".plovix-introduction");
+    auto frames = plat::dictionaryWithContentsOfFile(device + "/Documents/" + made + "/frames.meta");
+    ASSERT_TRUE(frames);
+    EXPECT_EQ(frames->getArray("FRAMELIST_DATA").value_or(plat::Array()).count(), 4u)
+        << "three pictures and the capture placeholder";
+    auto settings = plat::dictionaryWithContentsOfFile(device + "/Documents/.settings.plist");
+    ASSERT_TRUE(settings) << "quitting saved the settings";
+    EXPECT_EQ(settings->getInt64("lastSelection"), 1);
+
+    auto picture = plat::Image::imageWithContentsOfFile(shot);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->bitmap()->width(), 1136);
+    EXPECT_EQ(picture->bitmap()->height(), 640);
+    EXPECT_GT(litShare(*picture), 0.5);
+}
+
+TEST(AppScript, ASecondRunOnTheSameDeviceFindsItsProjects)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    const std::string script = folder.path("look.txt");
+    std::ofstream(script) << "wait 0.5\nscreenshot " << folder.path("first.png") << "\nquit\n";
+    ASSERT_EQ(runApp(device, "tablet", script), 0);
+    ASSERT_TRUE(plat::fileExists(device + "/Library/Caches/.plovix-introduction/plovix.meta"));
+    ASSERT_TRUE(plat::removeItem(device + "/Library/Caches/.plovix-introduction").ok());
+    ASSERT_EQ(runApp(device, "tablet", script), 0);
+    EXPECT_FALSE(plat::fileExists(device + "/Library/Caches/.plovix-introduction")) << "the sample comes once";
+    auto picture = plat::Image::imageWithContentsOfFile(folder.path("first.png"));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->bitmap()->width(), 2048);
+}
