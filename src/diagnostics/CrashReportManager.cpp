@@ -75,7 +75,10 @@ void writeReport(int signalNumber, const siginfo_t* info)
     if (info) {
         report.has_signal_code = 1;
         report.signal_code = info->si_code;
-        if (signalNumber == SIGSEGV || signalNumber == SIGBUS || signalNumber == SIGILL || signalNumber == SIGFPE) {
+        // Only a fault the kernel raised has an address; a sent signal carries the sender there.
+        const bool fault
+            = signalNumber == SIGSEGV || signalNumber == SIGBUS || signalNumber == SIGILL || signalNumber == SIGFPE;
+        if (fault && info->si_code > 0) {
             report.has_fault_address = 1;
             report.fault_address = reinterpret_cast<uintptr_t>(info->si_addr);
         }

@@ -207,6 +207,7 @@ TEST_F(Explorer, TheDuplicateShareTargetCopiesTheSelectedProject)
     start();
     plat::NotificationCenter::defaultCenter().post(zt::DoDuplicateProjectNotification);
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return explorer()->projects().size() == 3; }));
+    driver.wait(1);  // the display fades away
     EXPECT_EQ(listed().size(), 2u);
     EXPECT_EQ(listed()[1], kFirst);
 }
