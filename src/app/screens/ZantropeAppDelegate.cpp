@@ -102,18 +102,20 @@ void ZantropeAppDelegate::importProjectsFromInbox()
     // The window comes with the base start-up, after this: show the message on the next turn.
     plat::DispatchQueue::mainQueue().async([alert] { alert->show(); });
     std::weak_ptr<UntitledAppDelegate> weakSelf = weak_from_this();
-    plat::DispatchQueue::globalQueue().async([weakSelf, alert, archives] {
+    plat::DispatchQueue::globalQueue().async([weakSelf, alert, archives]() mutable {
         ProjectImportProcessor processor;
         size_t imported = 0;
         for (const std::string& archive : archives)
             imported += processor.importProjectAtPath(archive) ? 1 : 0;
         plat::DispatchQueue::mainQueue().sync([&] {
+            // The alert is a view: its last reference must go on the main thread.
+            auto message = std::move(alert);
             auto self = std::static_pointer_cast<ZantropeAppDelegate>(weakSelf.lock());
-            alert->setMessage(importMessage(imported, archives.size()));
+            message->setMessage(importMessage(imported, archives.size()));
             if (imported > 0)
                 plat::NotificationCenter::defaultCenter().post(kDidImportProjectNotification, self.get());
             if (self)
-                self->dismissAfterMessageTime(alert);
+                self->dismissAfterMessageTime(message);
         });
     });
 }
@@ -152,15 +154,17 @@ bool ZantropeAppDelegate::importArchiveAtURL(const plat::URL& url)
     auto alert = makeMessage(plat::localized("Import."));
     alert->show();
     std::weak_ptr<UntitledAppDelegate> weakSelf = weak_from_this();
-    ProjectImportProcessor().importProjectAtUrl(url, [weakSelf, alert](bool imported) {
+    ProjectImportProcessor().importProjectAtUrl(url, [weakSelf, alert](bool imported) mutable {
         // Called on the global queue.
         plat::DispatchQueue::mainQueue().sync([&] {
+            // The alert is a view: its last reference must go on the main thread.
+            auto message = std::move(alert);
             auto self = std::static_pointer_cast<ZantropeAppDelegate>(weakSelf.lock());
-            alert->setMessage(importMessage(imported ? 1 : 0, 1));
+            message->setMessage(importMessage(imported ? 1 : 0, 1));
             if (imported)
                 plat::NotificationCenter::defaultCenter().post(kDidImportProjectNotification, self.get());
             if (self)
-                self->dismissAfterMessageTime(alert);
+                self->dismissAfterMessageTime(message);
         });
     });
     return true;
