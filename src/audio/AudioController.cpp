@@ -31,10 +31,8 @@ std::string AudioController::sharedAudioInboxPath()
 
 void AudioController::createSharedAudioInboxFolder()
 {
-    std::string inbox = sharedAudioInboxPath();
-    if (plat::fileExists(inbox))
-        return;
-    auto created = plat::createDirectory(inbox, plat::IntermediateDirectories::Yes);
+    // A folder already there is left as it is.
+    auto created = plat::createDirectory(sharedAudioInboxPath(), plat::IntermediateDirectories::Yes);
     if (!created.ok())
         plat::log("audio inbox: {}", created.error().localizedDescription());
 }

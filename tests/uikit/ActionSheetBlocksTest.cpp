@@ -13,6 +13,7 @@
 #include "platform/ui/Toolbar.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/testing/TabletToolbarScene.h"
 #include "platform/ui/testing/UIDriver.h"
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
@@ -101,13 +102,8 @@ TEST_F(BlockSheets, ASecondSheetReplacesTheBlocksOfTheFirst)
 
 TEST_F(BlockSheets, OnATabletASheetFromABarItemShowsInAPopover)
 {
-    plat::test::UIScope tablet(plat::UserInterfaceIdiom::Pad);
-    auto tabletWindow = std::make_shared<plat::Window>();
-    auto toolbar = std::make_shared<plat::Toolbar>(plat::makeRect(0, 724, 1024, 44));
-    auto trash = std::make_shared<plat::BarButtonItem>(plat::BarButtonSystemItem::Trash);
-    toolbar->setItems({trash});
-    tabletWindow->addSubview(toolbar);
-    tabletWindow->makeKeyAndVisible();
+    plat::test::TabletToolbarScene tablet(plat::BarButtonSystemItem::Trash);
+    const auto& trash = tablet.item();
     plat::test::UIDriver here;
     here.wait(0);
     zt::actionSheetWithTitle("", "", std::string("Delete"), {}, trash, noteDismiss(), noteCancel());

@@ -78,10 +78,8 @@ bool ZantropeAppDelegate::applicationDidFinishLaunchingWithOptions(
 
 void ZantropeAppDelegate::createInboxFolder()
 {
-    std::string inbox = inboxPath();
-    if (plat::fileExists(inbox))
-        return;
-    auto created = plat::createDirectory(inbox, plat::IntermediateDirectories::Yes);
+    // A folder already there is left as it is.
+    auto created = plat::createDirectory(inboxPath(), plat::IntermediateDirectories::Yes);
     if (!created.ok())
         plat::log("start-up: {}", created.error().localizedDescription());
 }

@@ -9,6 +9,7 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/Toolbar.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/testing/TabletToolbarScene.h"
 #include "platform/ui/testing/UIDriver.h"
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
@@ -194,13 +195,8 @@ TEST_F(Alerts, ATouchBesideASheetIsItsCancelButton)
 
 TEST_F(Alerts, OnATabletASheetFromABarItemShowsInAPopoverWithoutCancel)
 {
-    plat::test::UIScope tablet(plat::UserInterfaceIdiom::Pad);
-    auto tabletWindow = std::make_shared<plat::Window>();
-    auto toolbar = std::make_shared<plat::Toolbar>(plat::makeRect(0, 724, 1024, 44));
-    auto trash = std::make_shared<plat::BarButtonItem>(plat::BarButtonSystemItem::Trash);
-    toolbar->setItems({trash});
-    tabletWindow->addSubview(toolbar);
-    tabletWindow->makeKeyAndVisible();
+    plat::test::TabletToolbarScene tablet(plat::BarButtonSystemItem::Trash);
+    const auto& trash = tablet.item();
     plat::test::UIDriver here;
     here.wait(0);
     auto sheet = std::make_shared<plat::ActionSheet>(
@@ -211,7 +207,9 @@ TEST_F(Alerts, OnATabletASheetFromABarItemShowsInAPopoverWithoutCancel)
     EXPECT_EQ(here.findView("Cancel"), nullptr) << "a popover has no cancel button";
     auto destructive = here.findView("Delete");
     ASSERT_NE(destructive, nullptr);
-    EXPECT_LT(destructive->convertRect(destructive->bounds(), nullptr).maxY(), 724) << "above the toolbar";
+    EXPECT_LT(
+        destructive->convertRect(destructive->bounds(), nullptr).maxY(), plat::test::TabletToolbarScene::kToolbarTop)
+        << "above the toolbar";
     here.tapAt({500, 100});
     here.wait(1);
     EXPECT_EQ(listener->log, (Log {"sheet clicked 1", "sheet did dismiss 1"}));

@@ -13,6 +13,7 @@
 #include "platform/ui/PopoverController.h"
 #include "platform/ui/Toolbar.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/testing/TabletToolbarScene.h"
 #include "platform/ui/testing/UIDriver.h"
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
@@ -160,15 +161,8 @@ TEST_F(Sharing, CancelReportsNoActivity)
 
 TEST_F(Sharing, InAPopoverCopyPutsThePictureOnThePasteboard)
 {
-    plat::test::UIScope tablet(plat::UserInterfaceIdiom::Pad);
-    auto tabletWindow = std::make_shared<plat::Window>();
-    auto tabletRoot = std::make_shared<plat::ViewController>();
-    tabletWindow->setRootViewController(tabletRoot);
-    auto toolbar = std::make_shared<plat::Toolbar>(plat::makeRect(0, 724, 1024, 44));
-    auto share = std::make_shared<plat::BarButtonItem>(plat::BarButtonSystemItem::Action);
-    toolbar->setItems({share});
-    tabletRoot->view()->addSubview(toolbar);
-    tabletWindow->makeKeyAndVisible();
+    plat::test::TabletToolbarScene tablet(plat::BarButtonSystemItem::Action);
+    const auto& share = tablet.item();
     driver.wait(0);
     std::shared_ptr<plat::Image> picture = plat::test::makeFlatImage(6, 4, {0, 0, 255, 255});
     auto sheet = makeSheet({picture});
