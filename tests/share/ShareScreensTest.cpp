@@ -18,6 +18,7 @@
 #include "share/ShareNotifications.h"
 #include "share/ShareServices.h"
 #include "support/ManualClockScope.h"
+#include "support/RootScreenTest.h"
 #include "support/TemporarySandbox.h"
 
 namespace {
@@ -32,28 +33,15 @@ public:
     int finished = 0;
 };
 
-class ShareScreens : public ::testing::Test {
+class ShareScreens : public plat::test::RootScreenTest {
 protected:
-    ShareScreens()
-    {
-        zt::registerShareLayouts();
-        window->setRootViewController(root);
-        window->makeKeyAndVisible();
-        driver.wait(0);
-    }
+    ShareScreens() { zt::registerShareLayouts(); }
 
     void present(const std::shared_ptr<plat::ViewController>& controller)
     {
         root->presentViewController(controller, /*animated=*/true, nullptr);
         driver.wait(1);
     }
-
-    plat::test::TemporarySandbox sandbox;
-    plat::test::ManualClockScope clock;
-    plat::test::UIScope ui;
-    std::shared_ptr<plat::Window> window = std::make_shared<plat::Window>();
-    std::shared_ptr<plat::ViewController> root = std::make_shared<plat::ViewController>();
-    plat::test::UIDriver driver;
 };
 
 }  // namespace

@@ -18,21 +18,15 @@
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
 #include "support/Pixels.h"
+#include "support/RootScreenTest.h"
 #include "support/TemporarySandbox.h"
 
 namespace {
 
 using Log = std::vector<std::string>;
 
-class BlockSheets : public ::testing::Test {
+class BlockSheets : public plat::test::RootScreenTest {
 protected:
-    BlockSheets()
-    {
-        window->setRootViewController(root);
-        window->makeKeyAndVisible();
-        driver.wait(0);
-    }
-
     zt::ActionSheetDismissBlock noteDismiss()
     {
         return [this](int64_t index) { log.push_back("dismiss " + std::to_string(index)); };
@@ -42,12 +36,6 @@ protected:
         return [this] { log.push_back("cancel"); };
     }
 
-    plat::test::TemporarySandbox sandbox;
-    plat::test::ManualClockScope clock;
-    plat::test::UIScope ui;
-    std::shared_ptr<plat::Window> window = std::make_shared<plat::Window>();
-    std::shared_ptr<plat::ViewController> root = std::make_shared<plat::ViewController>();
-    plat::test::UIDriver driver;
     Log log;
 };
 

@@ -11,6 +11,7 @@
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
 #include "support/Pixels.h"
+#include "support/RootScreenTest.h"
 #include "support/TemporarySandbox.h"
 
 namespace {
@@ -32,15 +33,8 @@ public:
     bool handlesCancel = true;
 };
 
-class Picking : public ::testing::Test {
+class Picking : public plat::test::RootScreenTest {
 protected:
-    Picking()
-    {
-        window->setRootViewController(root);
-        window->makeKeyAndVisible();
-        driver.wait(0);
-    }
-
     std::shared_ptr<plat::ImagePickerController> present(plat::ImagePickerControllerSourceType source, bool editing)
     {
         auto picker = std::make_shared<plat::ImagePickerController>();
@@ -58,14 +52,8 @@ protected:
             ASSERT_TRUE(library.saveImage(*plat::test::makeFlatImage(width, height, colour), album).ok());
     }
 
-    plat::test::TemporarySandbox sandbox;
-    plat::test::ManualClockScope clock;
-    plat::test::UIScope ui;
     plat::PhotoLibrary library = plat::PhotoLibrary::forCurrentSandbox();
-    std::shared_ptr<plat::Window> window = std::make_shared<plat::Window>();
-    std::shared_ptr<plat::ViewController> root = std::make_shared<plat::ViewController>();
     std::shared_ptr<Receiver> receiver = std::make_shared<Receiver>();
-    plat::test::UIDriver driver;
 };
 
 }  // namespace
