@@ -55,11 +55,13 @@ void CollectionView::setCollectionViewLayout(std::shared_ptr<CollectionViewLayou
     if (!animated)
         return;
     std::vector<std::pair<std::shared_ptr<CollectionViewCell>, Rect>> moves;
-    for (const auto& [path, old] : oldFrames)
-        if (auto it = _visibleCells.find(path); it != _visibleCells.end() && it->second->frame() != old) {
+    for (const auto& entry : oldFrames) {
+        const Rect& old = entry.second;
+        if (auto it = _visibleCells.find(entry.first); it != _visibleCells.end() && it->second->frame() != old) {
             moves.emplace_back(it->second, it->second->frame());
             View::performWithoutAnimation([&] { it->second->setFrame(old); });
         }
+    }
     View::animateWithDuration(kUpdateSeconds, [&] {
         for (const auto& [cell, frame] : moves)
             cell->setFrame(frame);

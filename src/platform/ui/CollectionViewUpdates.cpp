@@ -130,11 +130,11 @@ void CollectionView::applyBatch(detail::TableUpdateBatch batch)
     for (const auto& [path, cell] : _visibleCells) {
         auto old = oldFrames.find(path);
         if (old == oldFrames.end()) {
-            View::performWithoutAnimation([&] { cell->setAlpha(0); });
+            View::performWithoutAnimation([&arriving = cell] { arriving->setAlpha(0); });
             arrivals.push_back(cell);
         } else if (old->second != cell->frame()) {
             moves.emplace_back(cell, cell->frame());
-            View::performWithoutAnimation([&] { cell->setFrame(old->second); });
+            View::performWithoutAnimation([&moving = cell, &from = old->second] { moving->setFrame(from); });
         }
     }
     std::weak_ptr<Object> weakSelf = weak_from_this();

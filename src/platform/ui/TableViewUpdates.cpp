@@ -149,7 +149,7 @@ void TableView::animateRowChanges(const std::map<IndexPath, Rect>& oldFrames,
                       const std::vector<std::pair<std::shared_ptr<TableViewCell>, TableViewRowAnimation>>& cells) {
         auto self = std::static_pointer_cast<TableView>(weakSelf.lock());
         for (const auto& [cell, animation] : cells) {
-            View::performWithoutAnimation([&] { cell->setAlpha(1); });
+            View::performWithoutAnimation([&gone = cell] { gone->setAlpha(1); });
             cell->setHidden(true);
             if (!self || cell->reuseIdentifier().empty())
                 cell->removeFromSuperview();
@@ -173,9 +173,9 @@ void TableView::animateRowChanges(const std::map<IndexPath, Rect>& oldFrames,
         if (it == _visibleCells.end() || animation == TableViewRowAnimation::None)
             continue;
         Rect final = it->second->frame();
-        View::performWithoutAnimation([&] {
-            it->second->setFrame(displacedFrame(final, animation));
-            if (fades(animation))
+        View::performWithoutAnimation([&, style = animation] {
+            it->second->setFrame(displacedFrame(final, style));
+            if (fades(style))
                 it->second->setAlpha(0);
         });
         arrivals.emplace_back(it->second, final);
@@ -186,7 +186,7 @@ void TableView::animateRowChanges(const std::map<IndexPath, Rect>& oldFrames,
         if (it == _visibleCells.end() || it->second->frame() == old)
             continue;
         Rect final = it->second->frame();
-        View::performWithoutAnimation([&] { it->second->setFrame(old); });
+        View::performWithoutAnimation([&, &from = old] { it->second->setFrame(from); });
         shifts.emplace_back(it->second, final);
     }
     if (arrivals.empty() && shifts.empty() && animatedOut.empty())
