@@ -70,11 +70,25 @@ function(zt_add_bench name)
 endfunction()
 
 # zt_add_fuzzer(<name> <source> DEPS <targets...>): libFuzzer targets, clang only.
+# zt_add_fuzzer(<name> <source> [DEPS libs...] [SEEDS dir] [DICT file]): a
+# libFuzzer target and its smoke test: a fixed number of runs from a fixed
+# random seed, over the seeds when there are any. New inputs go to a scratch
+# folder in the build tree that each run starts afresh, never to the seeds.
+set(ZT_FUZZ_SMOKE_RUNS 4000 CACHE STRING "Inputs each fuzz smoke test tries")
 function(zt_add_fuzzer name source)
-    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "SEEDS;DICT" "DEPS" ${ARGN})
     add_executable(${name} ${source})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS})
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     zt_common_settings(${name})
+
+    set(scratch ${CMAKE_CURRENT_BINARY_DIR}/${name}.smoke)
+    set(options -seed=1 -runs=${ZT_FUZZ_SMOKE_RUNS} -rss_limit_mb=2048 -print_final_stats=1)
+    if(ARG_DICT)
+        list(APPEND options -dict=${ARG_DICT})
+    endif()
+    add_test(NAME fuzz.${name}
+        COMMAND sh -c "rm -rf \"$1\" && mkdir -p \"$1\" && shift && exec \"$@\"" smoke
+            ${scratch} $<TARGET_FILE:${name}> ${options} ${scratch} ${ARG_SEEDS})
 endfunction()

@@ -6,3 +6,8 @@ scripts/install-deps.sh
 cmake --preset default
 cmake --build --preset default
 ctest --preset default --parallel "$(nproc)"
+# The readers of outside input again, built by clang with libFuzzer and the
+# sanitizers: each fuzz target gets a short seeded run over its seeds.
+cmake --preset fuzz
+cmake --build --preset fuzz
+ctest --preset fuzz --parallel "$(nproc)"
