@@ -50,6 +50,14 @@ LoggingState& state()
     return *shared;
 }
 
+// The run folder is named after the directory, process and stamp: a change of
+// any of them starts a new one. Called with the state's lock held.
+void forgetRunFolder()
+{
+    state().runFolderChecked = false;
+    state().runFolderName.reset();
+}
+
 std::string dateText(plat::Date date)
 {
     plat::DateFormatter formatter;
@@ -138,6 +146,7 @@ void WSHTTPFetcher::setLoggingDirectory(std::optional<std::string> path)
 {
     std::lock_guard guard(state().lock);
     state().directory = std::move(path);
+    forgetRunFolder();
 }
 
 std::string WSHTTPFetcher::loggingProcessName()
@@ -152,6 +161,7 @@ void WSHTTPFetcher::setLoggingProcessName(std::optional<std::string> name)
 {
     std::lock_guard guard(state().lock);
     state().processName = std::move(name);
+    forgetRunFolder();
 }
 
 std::string WSHTTPFetcher::loggingDateStamp()
@@ -169,6 +179,7 @@ void WSHTTPFetcher::setLoggingDateStamp(std::optional<std::string> stamp)
 {
     std::lock_guard guard(state().lock);
     state().dateStamp = std::move(stamp);
+    forgetRunFolder();
 }
 
 // --- file helpers ---

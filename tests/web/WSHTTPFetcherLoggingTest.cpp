@@ -86,6 +86,20 @@ TEST_F(FetcherLogging, WritesTheRunFolderPageTextAndXMLResponse)
                     .isSymbolicLink);
 }
 
+TEST_F(FetcherLogging, AnotherLoggingFolderStartsItsOwnRunFolder)
+{
+    WSHTTPFetcher::setLoggingEnabled(true);
+    HTTPTestServer server([](const HTTPTestRequest&) { return HTTPTestReply::withBody(200, "x", "text/plain"); });
+    fetch(WSHTTPFetcher::fetcherWithURLString(server.url("/first")));
+    plat::test::TemporaryFolder second;
+    WSHTTPFetcher::setLoggingDirectory(second.path());
+    fetch(WSHTTPFetcher::fetcherWithURLString(server.url("/second")));
+    const std::string runName = "Zantrope_Tests_log_6-01_12-00-00PM";
+    EXPECT_TRUE(plat::isDirectory(plat::appendingPathComponent(folder.path(), runName)));
+    EXPECT_TRUE(plat::isDirectory(plat::appendingPathComponent(second.path(), runName)))
+        << "the second fetch is logged where the logs now go";
+}
+
 TEST(FetcherLogText, JSONTokensAreSnippedAtTheTopLevelOnly)
 {
     const std::string body = R"({"access_token": "A", "refresh_token": "R", "inner": {"access_token": "kept"}})";
