@@ -46,9 +46,12 @@ TEST(GLImageContext, RunsABlockInlineWhenAlreadyOnTheContextQueue)
 
 TEST(GLImageContext, SharesOneProgramBetweenFiltersOfTheSameSources)
 {
+    // The shared context keeps its programs for the whole run: a source it has not seen yet.
+    static int runs = 0;
     const std::string fragment
         = "varying highp vec2 textureCoordinate;\nuniform sampler2D inputImageTexture;\n"
-          "void main() { gl_FragColor = texture2D(inputImageTexture, textureCoordinate).bgra; }\n";
+          "void main() { gl_FragColor = texture2D(inputImageTexture, textureCoordinate).bgra; }\n// run "
+        + std::to_string(++runs) + "\n";
     std::shared_ptr<zt::GLProgram> first, second;
     zt::runSynchronouslyOnContextQueue([&] {
         first = GLImageContext::sharedImageProcessingContext().programForVertexShaderString(
