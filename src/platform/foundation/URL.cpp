@@ -192,6 +192,8 @@ URL URL::compose(const std::string& scheme, const std::optional<std::string>& au
         text += scheme + ":";
     if (authority)
         text += "//" + *authority;
+    else if (path.starts_with("//"))
+        text += "/.";  // a path that starts with "//" would read back as an authority
     text += path;
     if (query)
         text += "?" + *query;

@@ -71,6 +71,24 @@ TEST(URL, ResolvesReferencesAgainstABase)
     EXPECT_EQ(resolve("https://other/x"), "https://other/x");
 }
 
+TEST(URL, AResolvedPathThatStartsWithTwoSlashesNeverBecomesAHost)
+{
+    // Without an authority, "//" at the start of the path must stay path.
+    auto base = *plat::URL::URLWithString("http://a/b/c/d;p?q");
+    auto absolute = plat::URL::URLWithString("mailto:/.//h:99999", base);
+    ASSERT_TRUE(absolute.has_value());
+    EXPECT_FALSE(absolute->hasAuthority());
+    EXPECT_EQ(absolute->host(), "");
+    EXPECT_EQ(absolute->absoluteString(), "mailto:/.//h:99999");
+
+    auto noAuthority = *plat::URL::URLWithString("mailto:a");
+    auto relative = plat::URL::URLWithString("/.//evil.example/x", noAuthority);
+    ASSERT_TRUE(relative.has_value());
+    EXPECT_FALSE(relative->hasAuthority());
+    EXPECT_EQ(relative->host(), "");
+    EXPECT_EQ(relative->absoluteString(), "mailto:/.//evil.example/x");
+}
+
 TEST(URL, PercentCodingRoundTripsAndRefusesBadEscapes)
 {
     std::string text = "a b/ü?&=%";
