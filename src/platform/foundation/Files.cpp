@@ -383,7 +383,11 @@ Result<void> createDirectory(const std::string& path, IntermediateDirectories in
 
 Result<void> removeItem(const std::string& path)
 {
-    return removeTree(path);
+    // A trailing slash makes lstat follow a link, and the tree removed would be the link's target.
+    std::string_view item = path;
+    while (item.size() > 1 && item.back() == '/')
+        item.remove_suffix(1);
+    return removeTree(std::string(item));
 }
 
 Result<void> copyItem(const std::string& from, const std::string& to, ReplaceExisting replace)

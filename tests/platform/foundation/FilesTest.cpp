@@ -140,6 +140,17 @@ TEST_F(Files, RemovingAFolderDoesNotFollowLinksOutOfIt)
     EXPECT_TRUE(plat::fileExists(folder.path("outside/keep")));
 }
 
+TEST_F(Files, RemovingALinkNamedWithATrailingSlashRemovesTheLinkNotWhatItPointsTo)
+{
+    std::string outside = folder.path("outside");
+    ASSERT_TRUE(plat::createDirectory(outside, plat::IntermediateDirectories::No).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("outside/keep"), std::string_view("k")).ok());
+    ASSERT_EQ(::symlink(outside.c_str(), folder.path("link").c_str()), 0);
+    EXPECT_TRUE(plat::removeItem(folder.path("link") + "/").ok());
+    EXPECT_EQ(text(folder.path("outside/keep")), "k");
+    EXPECT_EQ(names(), (std::vector<std::string> {"outside"}));
+}
+
 TEST_F(Files, MoveRefusesToReplace)
 {
     ASSERT_TRUE(plat::writeFileAtomically(folder.path("a"), std::string_view("A")).ok());
