@@ -36,6 +36,14 @@ struct DirectoryCloser {
 };
 using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
 
+// A trailing slash makes lstat follow a link: the item would be the link's target.
+std::string withoutTrailingSlashes(std::string_view path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    return std::string(path);
+}
+
 Result<void> removeTree(const std::string& path)
 {
     struct stat info { };
@@ -383,11 +391,7 @@ Result<void> createDirectory(const std::string& path, IntermediateDirectories in
 
 Result<void> removeItem(const std::string& path)
 {
-    // A trailing slash makes lstat follow a link, and the tree removed would be the link's target.
-    std::string_view item = path;
-    while (item.size() > 1 && item.back() == '/')
-        item.remove_suffix(1);
-    return removeTree(std::string(item));
+    return removeTree(withoutTrailingSlashes(path));
 }
 
 Result<void> copyItem(const std::string& from, const std::string& to, ReplaceExisting replace)
@@ -395,14 +399,15 @@ Result<void> copyItem(const std::string& from, const std::string& to, ReplaceExi
     struct stat info { };
     if (::lstat(from.c_str(), &info) != 0)
         return Error::posix(errno, "copy", from);
-    if (::lstat(to.c_str(), &info) == 0) {
+    std::string destination = withoutTrailingSlashes(to);
+    if (::lstat(destination.c_str(), &info) == 0) {
         if (replace == ReplaceExisting::No)
             return Error::posix(EEXIST, "copy to", to);
-        auto removed = removeTree(to);
+        auto removed = removeTree(destination);
         if (!removed.ok())
             return removed;
     }
-    return copyTree(from, to);
+    return copyTree(from, destination);
 }
 
 Result<void> moveItem(const std::string& from, const std::string& to)

@@ -151,6 +151,18 @@ TEST_F(Files, RemovingALinkNamedWithATrailingSlashRemovesTheLinkNotWhatItPointsT
     EXPECT_EQ(names(), (std::vector<std::string> {"outside"}));
 }
 
+TEST_F(Files, ReplacingALinkNamedWithATrailingSlashLeavesWhatItPointsTo)
+{
+    std::string outside = folder.path("outside");
+    ASSERT_TRUE(plat::createDirectory(outside, plat::IntermediateDirectories::No).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("outside/keep"), std::string_view("k")).ok());
+    ASSERT_EQ(::symlink(outside.c_str(), folder.path("link").c_str()), 0);
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("new"), std::string_view("n")).ok());
+    EXPECT_TRUE(plat::copyItem(folder.path("new"), folder.path("link") + "/", plat::ReplaceExisting::Yes).ok());
+    EXPECT_EQ(text(folder.path("outside/keep")), "k");
+    EXPECT_EQ(text(folder.path("link")), "n");
+}
+
 TEST_F(Files, MoveRefusesToReplace)
 {
     ASSERT_TRUE(plat::writeFileAtomically(folder.path("a"), std::string_view("A")).ok());
