@@ -26,10 +26,13 @@ struct Item {
     Data data;
 };
 
-// An unreadable store reads as empty; damaged tells writers to set it aside.
+// A damaged store reads as empty and tells writers to set it aside. One
+// that could not be read at all (out of file descriptors, an I/O error) may
+// be whole: calls fail with errSecIO and leave it as it is.
 struct Store {
     std::vector<Item> items;
     bool damaged = false;
+    bool unreadable = false;
 };
 
 Store readStore(const std::string& path)
@@ -38,6 +41,11 @@ Store readStore(const std::string& path)
     if (!fileExists(path))
         return store;
     auto root = readPropertyListFile(path);
+    if (!root.ok() && root.error().domain() == kPOSIXErrorDomain) {
+        log("keychain: cannot read {}: {}", path, root.error().localizedDescription());
+        store.unreadable = true;
+        return store;
+    }
     auto entries = root.ok() ? root.value().asArray() : std::nullopt;
     if (!entries) {
         store.damaged = true;
@@ -68,7 +76,7 @@ OSStatus writeStore(const std::string& path, const Store& store)
         (void)removeItem(aside);
         if (!moveItem(path, aside).ok())
             return errSecIO;
-        log("keychain: set aside the unreadable store {}", aside);
+        log("keychain: set aside the damaged store {}", aside);
     }
     Array entries;
     for (const Item& item : store.items) {
@@ -110,7 +118,10 @@ Keychain Keychain::forCurrentSandbox()
 OSStatus Keychain::copyAttributes(const KeychainQuery& query, KeychainItemAttributes* attributes) const
 {
     std::lock_guard lock(storeLock);
-    for (const Item& item : readStore(_storePath).items) {
+    Store store = readStore(_storePath);
+    if (store.unreadable)
+        return errSecIO;
+    for (const Item& item : store.items) {
         if (matches(query, item.attributes)) {
             if (attributes)
                 *attributes = item.attributes;
@@ -123,7 +134,10 @@ OSStatus Keychain::copyAttributes(const KeychainQuery& query, KeychainItemAttrib
 OSStatus Keychain::copyData(const KeychainQuery& query, Data* data) const
 {
     std::lock_guard lock(storeLock);
-    for (const Item& item : readStore(_storePath).items) {
+    Store store = readStore(_storePath);
+    if (store.unreadable)
+        return errSecIO;
+    for (const Item& item : store.items) {
         if (matches(query, item.attributes)) {
             if (data)
                 *data = item.data;
@@ -137,6 +151,8 @@ OSStatus Keychain::add(const KeychainItemAttributes& attributes, const Data& dat
 {
     std::lock_guard lock(storeLock);
     Store store = readStore(_storePath);
+    if (store.unreadable)
+        return errSecIO;
     for (const Item& item : store.items) {
         if (item.attributes.service == attributes.service && item.attributes.account == attributes.account)
             return errSecDuplicateItem;
@@ -149,6 +165,8 @@ OSStatus Keychain::update(const KeychainQuery& query, const Data& data)
 {
     std::lock_guard lock(storeLock);
     Store store = readStore(_storePath);
+    if (store.unreadable)
+        return errSecIO;
     bool found = false;
     for (Item& item : store.items) {
         if (matches(query, item.attributes)) {
@@ -163,6 +181,8 @@ OSStatus Keychain::remove(const KeychainQuery& query)
 {
     std::lock_guard lock(storeLock);
     Store store = readStore(_storePath);
+    if (store.unreadable)
+        return errSecIO;
     size_t before = store.items.size();
     std::erase_if(store.items, [&](const Item& item) { return matches(query, item.attributes); });
     if (store.items.size() == before)

@@ -32,7 +32,8 @@ struct KeychainQuery {
 // Generic-password items kept in a file of the device sandbox that only its
 // owner can read (Library/Keychains). The file is read and written whole on
 // every call under a process-wide lock. A damaged file is set aside, not
-// overwritten, the first time something is written. Any thread.
+// overwritten, the first time something is written; a file that cannot be
+// read for now makes calls fail with errSecIO. Any thread.
 class Keychain {
 public:
     explicit Keychain(std::string storePath);

@@ -1,6 +1,8 @@
 #include "platform/security/Keychain.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include "platform/foundation/Files.h"
 #include "support/TemporarySandbox.h"
@@ -74,6 +76,42 @@ TEST_F(KeychainStore, ADamagedStoreIsSetAsideNotOverwritten)
     ASSERT_EQ(keychain.add({"service", "alice", ""}, bytes("pw")), plat::errSecSuccess);
     EXPECT_EQ(plat::readFile(keychain.storePath() + ".damaged").value(), bytes("not a property list"));
     EXPECT_EQ(keychain.copyData(login, nullptr), plat::errSecSuccess);
+}
+
+// Makes every further open of the process fail with EMFILE while it lives.
+class NoFreeFileDescriptors {
+public:
+    NoFreeFileDescriptors()
+    {
+        ::getrlimit(RLIMIT_NOFILE, &_saved);
+        int lowestFree = ::dup(0);
+        ::close(lowestFree);
+        rlimit exhausted = _saved;
+        exhausted.rlim_cur = static_cast<rlim_t>(lowestFree);
+        _applied = ::setrlimit(RLIMIT_NOFILE, &exhausted) == 0;
+    }
+    ~NoFreeFileDescriptors() { ::setrlimit(RLIMIT_NOFILE, &_saved); }
+    bool applied() const { return _applied; }
+
+private:
+    rlimit _saved {};
+    bool _applied = false;
+};
+
+TEST_F(KeychainStore, AStoreThatCannotBeReadForNowIsNeitherSetAsideNorReplaced)
+{
+    ASSERT_EQ(keychain.add({"service", "alice", ""}, bytes("pw")), plat::errSecSuccess);
+    {
+        NoFreeFileDescriptors exhausted;
+        ASSERT_TRUE(exhausted.applied());
+        EXPECT_EQ(keychain.copyData(login, nullptr), plat::errSecIO);
+        EXPECT_EQ(keychain.add({"service", "bob", ""}, bytes("other")), plat::errSecIO);
+        EXPECT_EQ(keychain.remove(login), plat::errSecIO);
+    }
+    plat::Data data;
+    EXPECT_EQ(keychain.copyData(login, &data), plat::errSecSuccess);
+    EXPECT_EQ(data, bytes("pw"));
+    EXPECT_FALSE(plat::fileExists(keychain.storePath() + ".damaged"));
 }
 
 }  // namespace
