@@ -69,8 +69,11 @@ UserDefaults& UserDefaults::standardUserDefaults()
 void UserDefaults::followCurrentSandbox()
 {
     auto current = Sandbox::current();
-    if (current == _sandbox)
+    if (current == _sandbox) {
+        if (_fileUnread)
+            readValuesFile();
         return;
+    }
     // Last try for the sandbox we leave, unless it is gone altogether.
     if (_needsWrite && isDirectory(_sandbox->root()))
         (void)writeValues();
@@ -79,10 +82,24 @@ void UserDefaults::followCurrentSandbox()
     _values = Dictionary();
     _registered = Dictionary();
     _needsWrite = false;
+    readValuesFile();
+}
+
+void UserDefaults::readValuesFile()
+{
+    _fileUnread = false;
     if (!fileExists(_path))
         return;
     auto list = readPropertyListFile(_path);
     if (!list.ok()) {
+        if (list.error().domain() == kPOSIXErrorDomain) {
+            // Not damaged, only not readable now (out of file descriptors, an
+            // I/O error): it may hold everything, so it is read again before
+            // anything is written over it.
+            log("user defaults: cannot read {} for now: {}", _path, list.error().localizedDescription());
+            _fileUnread = true;
+            return;
+        }
         log("user defaults: ignoring unreadable {}: {}", _path, list.error().localizedDescription());
         return;
     }
@@ -91,6 +108,9 @@ void UserDefaults::followCurrentSandbox()
         log("user defaults: ignoring {}: its root is not a dictionary", _path);
         return;
     }
+    // What was set while the file could not be read goes over what it holds.
+    for (const auto& [key, value] : _values)
+        dictionary->set(key, value);
     _values = *dictionary;
 }
 
@@ -105,6 +125,10 @@ Value UserDefaults::lookUp(std::string_view key) const
 
 bool UserDefaults::writeValues()
 {
+    if (_fileUnread) {
+        _needsWrite = true;
+        return false;
+    }
     auto folder = createDirectory(_sandbox->preferencesDirectory(), IntermediateDirectories::Yes);
     auto written = folder.ok() ? writePropertyListFile(_values, _path, PropertyListFormat::Binary) : folder;
     if (!written.ok()) {

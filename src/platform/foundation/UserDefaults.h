@@ -21,7 +21,8 @@ class Sandbox;
 // atomically before it returns. A write that fails is logged and kept in
 // memory; synchronize() tries it again. A file that is damaged or whose root
 // is not a dictionary reads as empty and is left as it is until something is
-// set. The standard instance follows Sandbox::current(): when the sandbox
+// set; one that cannot be read for now is read again on the next call and
+// never written over before that. The standard instance follows Sandbox::current(): when the sandbox
 // changes it reads the new sandbox's file and forgets registered defaults
 // (a new sandbox is a new device, whose app registers them again).
 // Values go in and come out as copies: changing a container afterwards
@@ -66,6 +67,7 @@ private:
     UserDefaults() = default;
 
     void followCurrentSandbox();
+    void readValuesFile();
     Value lookUp(std::string_view key) const;
     bool writeValues();
 
@@ -75,6 +77,7 @@ private:
     Dictionary _values;  // guarded by _lock
     Dictionary _registered;  // guarded by _lock
     bool _needsWrite = false;  // guarded by _lock
+    bool _fileUnread = false;  // guarded by _lock: the file exists but could not be read yet
 };
 
 }  // namespace plat

@@ -7,6 +7,7 @@
 #include "platform/foundation/Files.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Sandbox.h"
+#include "support/NoFreeFileDescriptors.h"
 #include "support/TemporarySandbox.h"
 
 namespace {
@@ -150,6 +151,23 @@ TEST_F(UserDefaultsInSandbox, AFileWhoseRootIsNotADictionaryReadsEmpty)
     reopenSandbox();
     EXPECT_TRUE(defaults.objectForKey("0").isNull());
     EXPECT_EQ(plat::arrayWithContentsOfFile(preferencesFile()), (Array {"x"}));
+}
+
+TEST_F(UserDefaultsInSandbox, AFileThatCannotBeReadForNowIsReadLaterAndNeverWrittenOver)
+{
+    defaults.setInteger(5, "count");
+    {
+        plat::test::NoFreeFileDescriptors exhausted;
+        ASSERT_TRUE(exhausted.applied());
+        reopenSandbox();
+        EXPECT_TRUE(defaults.objectForKey("count").isNull());
+        defaults.setInteger(1, "set meanwhile");
+        EXPECT_FALSE(defaults.synchronize());
+    }
+    EXPECT_EQ(defaults.integerForKey("count"), 5);
+    EXPECT_EQ(defaults.integerForKey("set meanwhile"), 1);
+    EXPECT_TRUE(defaults.synchronize());
+    EXPECT_EQ(plat::dictionaryWithContentsOfFile(preferencesFile()), (Dictionary {{"count", 5}, {"set meanwhile", 1}}));
 }
 
 TEST_F(UserDefaultsInSandbox, SynchronizeRetriesAFailedWrite)

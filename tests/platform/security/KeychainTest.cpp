@@ -1,10 +1,9 @@
 #include "platform/security/Keychain.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include "platform/foundation/Files.h"
+#include "support/NoFreeFileDescriptors.h"
 #include "support/TemporarySandbox.h"
 
 namespace {
@@ -78,31 +77,11 @@ TEST_F(KeychainStore, ADamagedStoreIsSetAsideNotOverwritten)
     EXPECT_EQ(keychain.copyData(login, nullptr), plat::errSecSuccess);
 }
 
-// Makes every further open of the process fail with EMFILE while it lives.
-class NoFreeFileDescriptors {
-public:
-    NoFreeFileDescriptors()
-    {
-        ::getrlimit(RLIMIT_NOFILE, &_saved);
-        int lowestFree = ::dup(0);
-        ::close(lowestFree);
-        rlimit exhausted = _saved;
-        exhausted.rlim_cur = static_cast<rlim_t>(lowestFree);
-        _applied = ::setrlimit(RLIMIT_NOFILE, &exhausted) == 0;
-    }
-    ~NoFreeFileDescriptors() { ::setrlimit(RLIMIT_NOFILE, &_saved); }
-    bool applied() const { return _applied; }
-
-private:
-    rlimit _saved {};
-    bool _applied = false;
-};
-
 TEST_F(KeychainStore, AStoreThatCannotBeReadForNowIsNeitherSetAsideNorReplaced)
 {
     ASSERT_EQ(keychain.add({"service", "alice", ""}, bytes("pw")), plat::errSecSuccess);
     {
-        NoFreeFileDescriptors exhausted;
+        plat::test::NoFreeFileDescriptors exhausted;
         ASSERT_TRUE(exhausted.applied());
         EXPECT_EQ(keychain.copyData(login, nullptr), plat::errSecIO);
         EXPECT_EQ(keychain.add({"service", "bob", ""}, bytes("other")), plat::errSecIO);
