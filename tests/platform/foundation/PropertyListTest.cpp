@@ -325,6 +325,43 @@ TEST(PropertyListXML, NestingIsLimitedTo512Levels)
     EXPECT_FALSE(PropertyListSerialization::propertyListWithData(bytesOf(hidden)).ok());
 }
 
+TEST(PropertyListXML, NestingIsCountedWhereverTheBackingLibraryWouldParseIt)
+{
+    // Each hides 200000 levels from a scan that skips more than the library
+    // does: the library reads them, and overflows its stack.
+    std::string deep;
+    for (int i = 0; i < 200000; ++i)
+        deep += "<array>";
+    for (const std::string& hostile : {
+             "<plist a='>" + deep + "'>",  // single quotes do not hide a ">"
+             "<!DOCTYPE plist '><plist>" + deep + "'>",
+             "<!DOCTYPE plist [ [ ]><plist>" + deep + " ]>",  // the subset ends at the first "]>"
+             "<plist><?>" + deep + "?>",  // "<?>" is a whole instruction
+         }) {
+        EXPECT_FALSE(PropertyListSerialization::propertyListWithData(bytesOf(hostile)).ok()) << hostile.substr(0, 32);
+    }
+    // "<!-->" opens a comment that only a later "-->" closes: the closing
+    // tags in it do not count.
+    std::string closingTagsInComments = "<plist>";
+    for (int i = 0; i < 200000; ++i)
+        closingTagsInComments += "<array><!--> </array> -->";
+    EXPECT_FALSE(PropertyListSerialization::propertyListWithData(bytesOf(closingTagsInComments)).ok());
+}
+
+TEST(PropertyListXML, ReadsDeclarationsQuotesAndInstructionsAsTheLibraryDoes)
+{
+    for (std::string_view text : {
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+             "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n<plist version=\"1.0\"><true/></plist>",
+             "<!DOCTYPE plist [ \"]>\" ]><plist><true/></plist>",
+             "<plist a=\"x>y\"><!-- a --><?pi ?><true/></plist>",
+         }) {
+        auto read = PropertyListSerialization::propertyListWithData(bytesOf(text));
+        ASSERT_TRUE(read.ok()) << text;
+        EXPECT_EQ(read.value(), Value(true));
+    }
+}
+
 TEST(PropertyListXML, RefusesDamagedText)
 {
     for (std::string_view bad : {
