@@ -479,6 +479,11 @@ void ZantropeMovieRenderer::closeWriter()
         _audioReader->cancelReading();
     if (_writer && _writer->status() == plat::AssetWriterStatus::Writing)
         _writer->cancelWriting();
+    // A writer that failed by itself leaves its inputs waiting, and their request blocks hold this renderer.
+    for (const auto& input : {_videoWriterInput, _audioWriterInput}) {
+        if (input)
+            input->markAsFinished();
+    }
     finishExport(CompletionThread::MainQueue);
 }
 

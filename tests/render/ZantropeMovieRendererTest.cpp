@@ -1,6 +1,8 @@
 #include "render/ZantropeMovieRenderer.h"
 
 #include <cmath>
+#include <csignal>
+#include <sys/resource.h>
 
 #include "RenderTestSupport.h"
 #include "app/AudioClip.h"
@@ -225,6 +227,67 @@ TEST_F(MovieExport, CancellingWhileWritingEndsWithStatusFive)
     EXPECT_EQ(completions, 1);
     EXPECT_EQ(renderer->status(), zt::MovieRendererStatusCancelled);
     EXPECT_EQ(project->getMetaData()->getBool("RecordNeedsRendering"), true);
+}
+
+// A renderer that signals when it is destroyed.
+class WatchedRenderer : public zt::ZantropeMovieRenderer {
+public:
+    WatchedRenderer(std::shared_ptr<zt::ProjectModel> project, plat::Semaphore gone)
+        : ZantropeMovieRenderer(std::move(project))
+        , _gone(std::move(gone))
+    {
+    }
+    ~WatchedRenderer() override { _gone.signal(); }
+
+private:
+    plat::Semaphore _gone;
+};
+
+// Files of this process cannot grow beyond bytes while it lives: writes past
+// that fail (rather than raise a signal).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &_old);
+        _oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = _old;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &_old);
+        std::signal(SIGXFSZ, _oldHandler);
+    }
+
+private:
+    rlimit _old {};
+    void (*_oldHandler)(int) = nullptr;
+};
+
+TEST_F(MovieExport, AWriterThatFailsWhileWritingFailsTheExportAndLetsTheRendererGo)
+{
+    // Enough pictures that the encoder hands out some before the end, so the file grows while writing.
+    auto a = addFlatPicture("A", kRed, 32, 18);
+    for (int i = 0; i < 80; ++i)
+        addFlatPicture("P" + std::to_string(i), i % 2 ? kGreen : kBlue, 32, 18);
+    addClip(a, 3.0, 1.0f);
+    plat::Semaphore gone;
+    {
+        auto watched = std::make_shared<WatchedRenderer>(project, gone);
+        {
+            // Three seconds of sound are far more than the movie may hold.
+            FileSizeLimit limit(16 * 1024);
+            ASSERT_TRUE(exportAndWait(*watched, movieType({320, 180})));
+        }
+        EXPECT_EQ(completions, 1);
+        EXPECT_EQ(watched->status(), zt::MovieRendererStatusFailed);
+        ASSERT_TRUE(watched->error());
+        EXPECT_EQ(watched->error()->domain(), "ZantropeMovieRenderer") << watched->error()->localizedDescription();
+    }
+    // Its inputs hold no blocks that keep it (and its open sound files) alive.
+    EXPECT_TRUE(gone.wait(zt::test::kGenerousTimeoutSeconds));
 }
 
 TEST_F(MovieExport, AClipWhoseFrameWasDeletedIsLeftOut)

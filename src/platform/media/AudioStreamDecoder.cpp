@@ -37,6 +37,9 @@ struct AudioStreamDecoder::Impl {
     int resamplerRate = 0;
     AVChannelLayout resamplerLayout {};
 
+    // Silence owed before the pending samples, in frames: counted, not stored,
+    // since a damaged file's times may put its next sound days ahead.
+    int64_t pendingSilence = 0;
     std::vector<float> pending;  // converted samples not yet read, interleaved
     size_t pendingOffset = 0;  // in floats
     bool inputEnded = false;
@@ -47,7 +50,11 @@ struct AudioStreamDecoder::Impl {
 
     ~Impl() { av_channel_layout_uninit(&resamplerLayout); }
 
-    size_t pendingFrames() const { return (pending.size() - pendingOffset) / static_cast<size_t>(outputChannels); }
+    size_t pendingSampleFrames() const
+    {
+        return (pending.size() - pendingOffset) / static_cast<size_t>(outputChannels);
+    }
+    bool hasPending() const { return pendingSilence > 0 || pendingSampleFrames() > 0; }
 
     Result<void> configureResampler(const AVFrame& input)
     {
@@ -89,10 +96,11 @@ struct AudioStreamDecoder::Impl {
         return {};
     }
 
+    // Only while nothing is pending: the silence comes before the samples converted next.
     void appendSilence(int64_t frames)
     {
         if (frames > 0)
-            pending.resize(pending.size() + static_cast<size_t>(frames * outputChannels), 0.0f);
+            pendingSilence = frames;
     }
 
     Result<void> convert(const AVFrame& input)
@@ -162,7 +170,7 @@ struct AudioStreamDecoder::Impl {
                 av_frame_unref(frame.get());
                 if (!converted.ok())
                     return converted;
-                if (pendingFrames() > 0)
+                if (hasPending())
                     return {};
                 continue;
             }
@@ -272,6 +280,7 @@ Result<void> AudioStreamDecoder::seek(const MediaTime& time)
             plat::log("media: cannot seek in {}: {}", d.path, ffmpegErrorText(sought));
         }
     }
+    d.pendingSilence = 0;
     d.pending.clear();
     d.pendingOffset = 0;
     d.inputEnded = false;
@@ -285,7 +294,7 @@ Result<int64_t> AudioStreamDecoder::read(float* destination, int64_t frames)
     Impl& d = *_impl;
     int64_t done = 0;
     while (done < frames) {
-        if (d.pendingFrames() == 0) {
+        if (!d.hasPending()) {
             d.pending.clear();
             d.pendingOffset = 0;
             if (d.finished)
@@ -295,7 +304,14 @@ Result<int64_t> AudioStreamDecoder::read(float* destination, int64_t frames)
                 return decoded.error();
             continue;
         }
-        int64_t take = std::min<int64_t>(frames - done, static_cast<int64_t>(d.pendingFrames()));
+        if (d.pendingSilence > 0) {
+            int64_t take = std::min(frames - done, d.pendingSilence);
+            std::fill_n(destination + done * d.outputChannels, take * d.outputChannels, 0.0f);
+            d.pendingSilence -= take;
+            done += take;
+            continue;
+        }
+        int64_t take = std::min<int64_t>(frames - done, static_cast<int64_t>(d.pendingSampleFrames()));
         size_t floats = static_cast<size_t>(take) * static_cast<size_t>(d.outputChannels);
         std::memcpy(destination + done * d.outputChannels, d.pending.data() + d.pendingOffset, floats * sizeof(float));
         d.pendingOffset += floats;

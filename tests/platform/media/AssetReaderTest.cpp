@@ -158,6 +158,27 @@ TEST_F(AudioMixReading, SettingsThatCannotBeProducedAreRefused)
     EXPECT_FALSE(made.value()->canAddOutput(foreign));
 }
 
+TEST_F(AudioMixReading, AFileWhoseTimesJumpFarAheadReadsAsSilenceWithoutHoldingTheGap)
+{
+    // One packet at 0, then the rest ten million seconds later, as a damaged file may say.
+    std::string path = folder.path("jump.mkv");
+    auto made = plat::test::runFFmpeg(folder.path(),
+        {"-f", "lavfi", "-i", "aevalsrc=0.5*sin(2*PI*440*t):s=44100:d=0.2", "-af",
+            "asetpts=PTS+if(gte(N\\,1024)\\,10000000/TB\\,0)", "-c:a", "pcm_s16le", path});
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+    auto jump = plat::URLAsset::assetWithPath(path);
+    ASSERT_EQ(jump->tracks().size(), 1u);
+    auto track = composition->addMutableTrackWithMediaType(plat::kMediaTypeAudio, plat::kTrackIDInvalid);
+    // From 0.1 s: past the first packet, in the gap.
+    auto range = plat::MediaTimeRange::make(MediaTime::make(4410, 44100), MediaTime::make(8820, 44100));
+    ASSERT_TRUE(track->insertTimeRange(range, *jump->tracks().front(), MediaTime::zero()).ok());
+    auto output = startReading(std::nullopt);
+    ReadSound sound = readAll(reader, *output);
+    EXPECT_EQ(reader->status(), plat::AssetReaderStatus::Completed);
+    EXPECT_EQ(sound.samples.size(), 8820u);
+    EXPECT_EQ(plat::test::peakLevel(sound.samples, 44100, 1, 0, 0.2), 0.0);
+}
+
 TEST(AssetReader, AnUnreadableFileCannotBeRead)
 {
     plat::test::TemporaryFolder folder;
