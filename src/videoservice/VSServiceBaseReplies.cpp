@@ -200,6 +200,11 @@ void VSServiceBase::handleParsedObjectForFetcher(const std::shared_ptr<WSHTTPFet
                 fetcher->setProperties(std::nullopt);
                 return;
             }
+            if (owner->hasCalledCallback()) {
+                // The next page failed before it began and has called back with that failure.
+                fetcher->setProperties(std::nullopt);
+                return;
+            }
         }
         if (auto accumulated = owner->accumulatedFeed()) {
             if (auto next = accumulated->nextLink())

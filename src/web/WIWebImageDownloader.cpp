@@ -265,8 +265,8 @@ void WIWebImageDownloader::makePartialImage()
     const double rows = std::min(height, static_cast<double>(partial->bitmap()->height()));
     context->drawImage(*partial, plat::Rect {{0, height - rows}, {width, rows}});
     auto image = scaledImageForKey(_url.absoluteString(), context->takeImage());
-    WIWebImageDecoder::sharedImageDecoder()->decodeImage(
-        image, shared_from_this(), plat::Dictionary {{"type", "partial"}});
+    WIWebImageDecoder::sharedImageDecoder()->decodeImage(image, shared_from_this(),
+        plat::Dictionary {{"type", "partial"}, {"start", plat::Value(static_cast<int64_t>(_starts))}});
 }
 
 void WIWebImageDownloader::connectionDidFinishLoading()
@@ -300,6 +300,12 @@ void WIWebImageDownloader::imageDecoderDidFinishDecodingImageUserInfo(
         return;
     auto info = userInfo.asDictionary();
     if (info && info->getString("type") == "partial") {
+        // A partial image of a download that has since ended, or been
+        // cancelled or started again, would come after its end.
+        const bool isRunning
+            = _connection && info->get("start").int64Value() == std::optional<int64_t>(static_cast<int64_t>(_starts));
+        if (!isRunning)
+            return;
         if (image && !delegate->imageDownloaderDidUpdatePartialImage(*this, image))
             _delegateIgnoresPartialImages = true;
         return;

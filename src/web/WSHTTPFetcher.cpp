@@ -712,6 +712,10 @@ void WSHTTPFetcher::invokeFinishedCallbacks(
 
 bool WSHTTPFetcher::shouldRetryNowForStatus(int64_t status, const std::optional<plat::Error>& error)
 {
+    // A body stream is read once: a second request would send what is left
+    // of it, which is nothing, under the first one's length.
+    if (postStream_ && postStream_->streamStatus() != plat::StreamStatus::NotOpen)
+        return false;
     bool refreshed = false;
     if (authorizer_ && !hasAttemptedAuthRefresh_ && status == 401) {
         if (authorizer_->primeForRefresh().value_or(false)) {

@@ -79,6 +79,34 @@ std::optional<std::string> utf8Text(const plat::Data& data)
     return text;
 }
 
+// The sign-in service answers with its tokens as "name=value" lines; a log
+// keeps the names only.
+std::string snipSignInTokens(const std::string& text)
+{
+    static constexpr std::string_view kTokenNames[] = {"SID=", "LSID=", "Auth="};
+    std::string result;
+    result.reserve(text.size());
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string_view line(text.data() + start, end - start);
+        const auto* name = std::find_if(std::begin(kTokenNames), std::end(kTokenNames),
+            [&](std::string_view token) { return line.substr(0, token.size()) == token; });
+        if (name != std::end(kTokenNames)) {
+            result.append(*name);
+            result.append("_snip_");
+        } else {
+            result.append(line);
+        }
+        if (end < text.size())
+            result += '\n';
+        start = end + 1;
+    }
+    return result;
+}
+
 bool writeWholeFile(const std::string& path, const plat::Data& bytes, std::string& failure)
 {
     auto written = plat::writeFileAtomically(path, bytes);
@@ -398,6 +426,8 @@ void WSHTTPFetcher::logFetchWithError(const std::optional<plat::Error>& error)
     if (responseLength > 0 && downloadedData_) {
         responseText
             = formattedStringFromData(*downloadedData_, headers ? headers->value("Content-Type") : std::nullopt, &json);
+        if (responseText)
+            responseText = snipSignInTokens(*responseText);
         std::optional<plat::Data> fileBytes;
         if (responseText && (mimeType == "application/atom+xml" || plat::hasSuffix(mimeType, "/xml"))) {
             fileBytes = plat::Data(responseText->begin(), responseText->end());

@@ -5,6 +5,7 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Text.h"
+#include "support/HTTPTestServer.h"
 #include "videoservice/VSEntryBase.h"
 #include "videoservice/VSFeedBase.h"
 #include "videoservice/VSNamespaces.h"
@@ -180,6 +181,27 @@ TEST_F(ServiceEngine, NextLinksAreFollowedIntoOneFeedWithoutANextLink)
     EXPECT_FALSE(feed->nextLink());
     EXPECT_EQ(fake.requestsTo("/feeds/api/videos").size(), 3u);
     EXPECT_EQ(ticket->nextLinksFollowedCounter(), 2u);
+}
+
+TEST_F(ServiceEngine, NextLinkThatCannotBeFetchedEndsTheTicketOnlyOnce)
+{
+    // The server's next link names a scheme no fetcher can load: the fetch of
+    // that page fails before it starts, and the ticket must still call back once.
+    plat::test::HTTPTestServer server([](const plat::test::HTTPTestRequest&) {
+        return plat::test::HTTPTestReply::withBody(
+            200, test::videoFeedXML(1, 2, "ftp://127.0.0.1/feeds/api/videos?start-index=3"), "application/atom+xml");
+    });
+    service->setServiceShouldFollowNextLinks(true);
+    auto ticket = service->fetchPublicFeedWithURL(
+        urlOf(server.url("/feeds/api/videos")), nullptr, delegate, finishedSelector());
+    ASSERT_TRUE(ticket);
+    ASSERT_TRUE(waitForCalls(1));
+    plat::RunLoop::main().drain();
+    ASSERT_EQ(delegate->calls.size(), 1u);
+    EXPECT_TRUE(delegate->calls.front().error);
+    EXPECT_FALSE(delegate->calls.front().object);
+    EXPECT_TRUE(ticket->hasCalledCallback());
+    EXPECT_EQ(server.requestCount(), 1u);
 }
 
 TEST_F(ServiceEngine, PasswordForChallengesStaysWithTheRequestedHost)

@@ -277,6 +277,33 @@ TEST_F(ImageDownloader, CancellingStopsTheConnectionAndTellsTheDelegateNothing)
     EXPECT_EQ(notifications.size(), 2u);
 }
 
+TEST_F(ImageDownloader, APartialImageStillDecodingWhenTheDownloadIsCancelledIsNotDelivered)
+{
+    const std::string png = zt::test::pngBody(32, 64);
+    const size_t sent = png.size() * 6 / 10;
+    HTTPTestServer server([&](const HTTPTestRequest&) {
+        HTTPTestReply reply = HTTPTestReply::withBody(200, png.substr(0, sent), "image/png");
+        reply.delivery = HTTPTestReply::Delivery::StallAfterBody;
+        return reply.header("Content-Length", std::to_string(png.size()));
+    });
+    // The decoder is held until the download has been cancelled.
+    auto decoding = zt::WIWebImageDecoder::sharedImageDecoder()->imageDecodingQueue();
+    plat::Semaphore gate;
+    decoding->asyncBarrier([gate]() mutable { (void)gate.wait(30); });
+    auto downloader = download(server.url("/slow.png"));
+    downloader->setProgressive(true);
+    const bool arrived = plat::test::runMainLoopUntil([&] { return downloader->imageData().size() == sent; });
+    downloader->cancel();
+    gate.signal();
+    ASSERT_TRUE(arrived);
+    plat::Semaphore decoded;
+    decoding->asyncBarrier([decoded]() mutable { decoded.signal(); });
+    ASSERT_TRUE(decoded.wait(30));
+    plat::RunLoop::main().drain();
+    EXPECT_TRUE(delegate->events.empty());
+    server.release();
+}
+
 TEST_F(ImageDownloader, AURLThatCannotBeLoadedFailsWithoutAnErrorOnTheNextTurn)
 {
     auto downloader = download("ftp://127.0.0.1/picture.png");

@@ -86,6 +86,20 @@ TEST_F(FetcherLogging, WritesTheRunFolderPageTextAndXMLResponse)
                     .isSymbolicLink);
 }
 
+TEST_F(FetcherLogging, TokensOfASignInReplyAreSnipped)
+{
+    WSHTTPFetcher::setLoggingEnabled(true);
+    WSHTTPFetcher::setLoggingToFileEnabled(false);
+    HTTPTestServer server([](const HTTPTestRequest&) {
+        return HTTPTestReply::withBody(200, "SID=sid-SECRET\nLSID=lsid-SECRET\nAuth=auth-SECRET\n", "text/plain");
+    });
+    auto fetcher = WSHTTPFetcher::fetcherWithURLString(server.url("/accounts/ClientLogin"));
+    fetch(fetcher);
+    ASSERT_TRUE(fetcher->log());
+    EXPECT_EQ(fetcher->log()->find("SECRET"), std::string::npos) << *fetcher->log();
+    EXPECT_NE(fetcher->log()->find("SID=_snip_\nLSID=_snip_\nAuth=_snip_\n"), std::string::npos);
+}
+
 TEST_F(FetcherLogging, AnotherLoggingFolderStartsItsOwnRunFolder)
 {
     WSHTTPFetcher::setLoggingEnabled(true);

@@ -7,6 +7,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
+#include "platform/net/InputStream.h"
 #include "platform/net/URLError.h"
 #include "web/WSHTTPFetchHistory.h"
 #include "web/WSHTTPFetcherService.h"
@@ -297,6 +298,34 @@ TEST_F(HTTPFetcher, TimedOutRequestIsRetriedOnTheClock)
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return outcome->finished; }));
     EXPECT_EQ(outcome->text(), "second time");
     server.release();
+}
+
+TEST_F(HTTPFetcher, ReadStreamBodyIsNotRetriedButFails)
+{
+    // A stream body cannot be sent again: a retry would announce its length
+    // and send nothing, and the server would wait for the body until the
+    // request timed out.
+    std::atomic<int> requests {0};
+    HTTPTestServer server([&](const HTTPTestRequest& request) {
+        if (++requests == 1)
+            return HTTPTestReply::withBody(503, "busy");
+        return HTTPTestReply::withBody(200, "got " + request.body);
+    });
+    const std::string body = "<entry>frames</entry>";
+    auto fetcher = fetcherFor(server.url("/upload"));
+    fetcher->setPostStream(plat::InputStream::inputStreamWithData(plat::Data(body.begin(), body.end())));
+    fetcher->mutableRequest()->setValue(std::to_string(body.size()), "Content-Length");
+    fetcher->setRetryEnabled(true);
+    fetcher->setMinRetryInterval(1.0);
+    auto outcome = begin(fetcher);
+    ASSERT_TRUE(plat::test::runMainLoopUntil(
+        [&] { return count(zt::kWSHTTPFetcherRetryDelayStartedNotification) == 1 || outcome->finished; }));
+    clock.advance(1);
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return outcome->finished; }, 10));
+    ASSERT_TRUE(outcome->error);
+    EXPECT_EQ(outcome->error->code(), 503);
+    EXPECT_EQ(count(zt::kWSHTTPFetcherRetryDelayStartedNotification), 0u);
+    EXPECT_EQ(server.requestCount(), 1u);
 }
 
 TEST_F(HTTPFetcher, RetryBlockHasTheLastWord)

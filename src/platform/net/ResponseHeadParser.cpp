@@ -27,6 +27,13 @@ ResponseHeadParser::State ResponseHeadParser::fail(std::string text)
     return _state;
 }
 
+void ResponseHeadParser::addPendingField()
+{
+    if (_pendingValue)
+        _headers.add(_lastName, std::move(*_pendingValue));
+    _pendingValue.reset();
+}
+
 bool ResponseHeadParser::parseStatusLine(std::string_view line)
 {
     // "HTTP/1.1 200 OK"; the reason may be missing.
@@ -71,18 +78,16 @@ ResponseHeadParser::State ResponseHeadParser::addLine(std::string_view line)
             _headBytes = bytes;
             return _state;
         }
+        addPendingField();
         _state = State::Complete;
         return _state;
     }
     if (line.front() == ' ' || line.front() == '\t') {
-        if (_lastName.empty())
+        if (!_pendingValue)
             return fail("a folded line has no field");
-        auto values = _headers.values(_lastName);
-        std::string joined = values.back() + " " + std::string(trimmed(line));
-        values.back() = joined;
-        _headers.remove(_lastName);
-        for (auto& value : values)
-            _headers.add(_lastName, value);
+        // Joined in place: a head of many folded lines costs no more than its bytes.
+        *_pendingValue += ' ';
+        *_pendingValue += trimmed(line);
         return _state;
     }
     size_t colon = line.find(':');
@@ -95,8 +100,9 @@ ResponseHeadParser::State ResponseHeadParser::addLine(std::string_view line)
     }
     if (++_fieldCount > kMaxFields)
         return fail("the response has too many header fields");
+    addPendingField();
     _lastName = std::string(name);
-    _headers.add(_lastName, std::string(trimmed(line.substr(colon + 1))));
+    _pendingValue = std::string(trimmed(line.substr(colon + 1)));
     return _state;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,8 @@ public:
 private:
     State fail(std::string text);
     bool parseStatusLine(std::string_view line);
+    // Adds the last field read; folded lines may still extend it until then.
+    void addPendingField();
 
     State _state = State::NeedMore;
     bool _haveStatusLine = false;
@@ -41,6 +44,7 @@ private:
     std::string _version;
     HTTPHeaders _headers;
     std::string _lastName;
+    std::optional<std::string> _pendingValue;  // of _lastName, not yet in _headers
     size_t _headBytes = 0;
     size_t _fieldCount = 0;
     std::string _errorText;

@@ -20,6 +20,17 @@ TEST(ResponseHeadParser, ReadsStatusFieldsAndFoldedLines)
     EXPECT_EQ(parser.headers().values("Set-Cookie"), (std::vector<std::string> {"a=1", "b=2"}));
 }
 
+TEST(ResponseHeadParser, FoldedLineJoinsTheLastValueAndKeepsTheFieldsOrder)
+{
+    ResponseHeadParser parser;
+    for (const char* line :
+        {"HTTP/1.1 200 OK\r\n", "Link: <a>\r\n", "Etag: \"x\"\r\n", "Link: <b>;\r\n", " rel=next\r\n", "\r\n"})
+        parser.addLine(line);
+    ASSERT_EQ(parser.state(), ResponseHeadParser::State::Complete);
+    EXPECT_EQ(parser.headers().joinedFields(),
+        (std::vector<std::pair<std::string, std::string>> {{"Link", "<a>, <b>; rel=next"}, {"Etag", "\"x\""}}));
+}
+
 TEST(ResponseHeadParser, SkipsInterimAnswers)
 {
     ResponseHeadParser parser;
