@@ -140,18 +140,27 @@ detail::WriteFailurePoint injectedFailure(const std::string& path)
     return faultInjector ? faultInjector(path) : detail::WriteFailurePoint::None;
 }
 
-void collectSubpaths(const std::string& root, const std::string& relative, std::vector<std::string>& out)
+// A folder that cannot be listed fails the whole walk, so that no caller
+// takes a partial list for the tree; one removed meanwhile is simply gone.
+Result<void> collectSubpaths(const std::string& root, const std::string& relative, std::vector<std::string>& out)
 {
     auto names = contentsOfDirectory(relative.empty() ? root : appendingPathComponent(root, relative));
-    if (!names.ok())
-        return;
+    if (!names.ok()) {
+        if (!relative.empty() && names.error().domain() == kPOSIXErrorDomain && names.error().code() == ENOENT)
+            return Result<void>::success();
+        return names.error();
+    }
     for (const std::string& name : names.value()) {
         std::string path = relative.empty() ? name : relative + "/" + name;
         out.push_back(path);
         struct stat info { };
-        if (::lstat(appendingPathComponent(root, path).c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-            collectSubpaths(root, path, out);
+        if (::lstat(appendingPathComponent(root, path).c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+            auto walked = collectSubpaths(root, path, out);
+            if (!walked.ok())
+                return walked;
+        }
     }
+    return Result<void>::success();
 }
 
 }  // namespace
@@ -451,7 +460,9 @@ Result<std::vector<std::string>> subpathsOfDirectory(const std::string& path)
     if (!isDirectory(path))
         return Error::posix(ENOTDIR, "list folder", path);
     std::vector<std::string> subpaths;
-    collectSubpaths(path, {}, subpaths);
+    auto walked = collectSubpaths(path, {}, subpaths);
+    if (!walked.ok())
+        return walked.error();
     return subpaths;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
 #include "support/FailingWrites.h"
+#include "support/NoFreeFileDescriptors.h"
 #include "support/TemporarySandbox.h"
 
 namespace {
@@ -96,6 +97,21 @@ TEST_F(Files, CreateDirectoryMakesIntermediatesOnlyWhenAsked)
     EXPECT_TRUE(plat::createDirectory(deep, plat::IntermediateDirectories::Yes).ok());
     EXPECT_TRUE(plat::isDirectory(deep));
     EXPECT_TRUE(plat::createDirectory(deep, plat::IntermediateDirectories::Yes).ok());
+}
+
+TEST_F(Files, AFolderThatCannotBeListedFailsTheWalkInsteadOfLookingEmpty)
+{
+    ASSERT_TRUE(plat::createDirectory(folder.path("tree/sub"), plat::IntermediateDirectories::Yes).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("tree/sub/b.txt"), std::string_view("B")).ok());
+    plat::Result<std::vector<std::string>> subpaths = std::vector<std::string> {};
+    {
+        plat::test::NoFreeFileDescriptors exhausted;
+        ASSERT_TRUE(exhausted.applied());
+        subpaths = plat::subpathsOfDirectory(folder.path("tree"));
+    }
+    ASSERT_FALSE(subpaths.ok());
+    EXPECT_EQ(subpaths.error().code(), EMFILE);
+    EXPECT_EQ(plat::subpathsOfDirectory(folder.path("tree")).value(), (std::vector<std::string> {"sub", "sub/b.txt"}));
 }
 
 TEST_F(Files, CopyAndRemoveWholeTrees)
