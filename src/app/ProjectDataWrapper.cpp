@@ -159,17 +159,17 @@ void ProjectDataWrapper::saveFramelistToDisk()
         return;
     }
     if (_frameListDamaged) {
-        // The stored list could not be read whole: keep it beside the new one.
+        // The stored list could not be read whole: keep a copy beside the new
+        // one. A copy, so that the list stays in place should the write fail.
         if (auto path = pathForFile(kFrameListFileName); path && plat::fileExists(*path)) {
             std::string aside = *path + ".damaged";
-            (void)plat::removeItem(aside);
-            if (!plat::moveItem(*path, aside).ok())
+            if (!plat::copyItem(*path, aside, plat::ReplaceExisting::Yes).ok())
                 return;
             plat::log("project: kept the unreadable frame list as {}", aside);
         }
-        _frameListDamaged = false;
     }
-    (void)writeFile(bytes.value(), kFrameListFileName);
+    if (writeFile(bytes.value(), kFrameListFileName))
+        _frameListDamaged = false;
 }
 
 void ProjectDataWrapper::saveAllDataToDisk()

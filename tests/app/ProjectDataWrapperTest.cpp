@@ -235,6 +235,31 @@ TEST_F(ProjectFolder, AFailedSaveLeavesThePreviousFilesWhole)
     EXPECT_EQ(zt::ProjectDataWrapper(project.getProjectPath()).getFrameList().count(), 3);
 }
 
+TEST_F(ProjectFolder, AFailedSaveOfADamagedFrameListKeepsTheReadableFrames)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    addPicture(project, "A");
+    project.saveAllDataToDisk();
+    std::string listPath = *project.getProjectPath() + "/frames.meta";
+    plat::Data whole = plat::readFile(listPath).value();
+    // One more entry whose identifier could not name a file: the list reads as damaged.
+    std::string damaged = text(whole);
+    size_t dataStart = damaged.find("<array>") + std::string("<array>").size();
+    damaged.insert(dataStart, "<dict><key>FRAME_ID</key><string>../x</string></dict>");
+    ASSERT_TRUE(plat::writeFileAtomically(listPath, std::string_view(damaged)).ok());
+
+    zt::ProjectDataWrapper reopened(project.getProjectPath());
+    ASSERT_EQ(reopened.getFrameList().count(), 2);
+    {
+        plat::test::FailingWrites failing("frames.meta", plat::detail::WriteFailurePoint::BeforeRename);
+        reopened.saveFramelistToDisk();
+    }
+    zt::ProjectDataWrapper afterFailure(project.getProjectPath());
+    ASSERT_EQ(afterFailure.getFrameList().count(), 2);
+    EXPECT_EQ(afterFailure.getFrameList().getFrameIDAtIndex(0), "A");
+    EXPECT_EQ(text(plat::readFile(listPath + ".damaged").value()), damaged);
+}
+
 TEST_F(ProjectFolder, AFramesPerSecondBelowOneCountsAsFive)
 {
     zt::ProjectDataWrapper project(std::nullopt);
