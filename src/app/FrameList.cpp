@@ -15,6 +15,19 @@ constexpr double kFrameListVersion = 4.0;
 constexpr const char* kInfoText = "Zantrope frame list: entries in play order";
 constexpr size_t kInitialCapacity = 20;
 
+// The record without the entries a property list cannot be written with.
+plat::Dictionary storableRecord(const plat::Dictionary& record)
+{
+    plat::Dictionary kept;
+    for (const auto& [key, value] : record) {
+        plat::Dictionary single;
+        single.set(key, value);
+        if (plat::PropertyListSerialization::dataWithPropertyList(single, plat::PropertyListFormat::XML).ok())
+            kept.set(key, value);
+    }
+    return kept;
+}
+
 }  // namespace
 
 FrameList::FrameList()
@@ -63,6 +76,18 @@ plat::Result<plat::Data> FrameList::getFrameListRepresentationData() const
         {kInfoKey, kInfoText},
         {kDataKey, entries},
     };
+    auto data = plat::PropertyListSerialization::dataWithPropertyList(root, plat::PropertyListFormat::XML);
+    if (data.ok())
+        return data;
+    // A record another tool wrote may hold a value no property list can be
+    // written with (a NUL in a string): the list is saved without such
+    // values rather than never again.
+    plat::log("frame list: {}; leaving out the values that cannot be stored", data.error().localizedDescription());
+    plat::Array storable;
+    storable.values().reserve(_entries.size());
+    for (const plat::Dictionary& record : _entries)
+        storable.append(storableRecord(record));
+    root.set(kDataKey, storable);
     return plat::PropertyListSerialization::dataWithPropertyList(root, plat::PropertyListFormat::XML);
 }
 

@@ -298,6 +298,32 @@ TEST_F(ProjectFolder, BinaryListsWrittenByAnotherToolAreRead)
     EXPECT_EQ(reopened.getFrameList().getHoldTimeForFrameAtIndex(0), 2);
 }
 
+TEST_F(ProjectFolder, ListsHoldingValuesAPropertyListCannotStoreAreStillSaved)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    ASSERT_TRUE(project.updateRegularFileWithContents({}, "placeholder"));
+    // Binary lists can carry strings with NUL bytes, which no property list can be written with.
+    std::string command = "python3 -c \"import plistlib,sys; plistlib.dump({'FRAMELIST_VERSION':4.0,'FRAMELIST_DATA':"
+                          "[{'FRAME_ID':'X','UID':'U1','NOTE':'a\\x00b','KEPT':7}]},"
+                          "open(sys.argv[1]+'/frames.meta','wb'), fmt=plistlib.FMT_BINARY)\" '"
+        + *project.getProjectPath() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+
+    zt::ProjectDataWrapper reopened(project.getProjectPath());
+    ASSERT_EQ(reopened.getFrameList().count(), 2);
+    addPicture(reopened, "Y");
+    reopened.saveFramelistToDisk();
+
+    zt::ProjectDataWrapper again(project.getProjectPath());
+    auto& list = again.getFrameList();
+    ASSERT_EQ(list.count(), 3);
+    EXPECT_EQ(list.getFrameIDAtIndex(0), "X");
+    EXPECT_EQ(list.getFrameAtIndex(0)->UID(), "U1");
+    EXPECT_EQ(list.getFrameAtIndex(0)->encode().getInt64("KEPT"), 7);
+    EXPECT_FALSE(list.getFrameAtIndex(0)->encode().contains("NOTE"));
+    EXPECT_EQ(list.getFrameIDAtIndex(1), "Y");
+}
+
 TEST(ProjectsList, WritersOnManyThreadsLoseNothing)
 {
     plat::test::TemporarySandbox sandbox;
