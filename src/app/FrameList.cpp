@@ -1,5 +1,6 @@
 #include "app/FrameList.h"
 
+#include "app/StorableValue.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
@@ -14,19 +15,6 @@ constexpr const char* kDataKey = "FRAMELIST_DATA";
 constexpr double kFrameListVersion = 4.0;
 constexpr const char* kInfoText = "Zantrope frame list: entries in play order";
 constexpr size_t kInitialCapacity = 20;
-
-// The record without the entries a property list cannot be written with.
-plat::Dictionary storableRecord(const plat::Dictionary& record)
-{
-    plat::Dictionary kept;
-    for (const auto& [key, value] : record) {
-        plat::Dictionary single;
-        single.set(key, value);
-        if (plat::PropertyListSerialization::dataWithPropertyList(single, plat::PropertyListFormat::XML).ok())
-            kept.set(key, value);
-    }
-    return kept;
-}
 
 }  // namespace
 
@@ -86,7 +74,7 @@ plat::Result<plat::Data> FrameList::getFrameListRepresentationData() const
     plat::Array storable;
     storable.values().reserve(_entries.size());
     for (const plat::Dictionary& record : _entries)
-        storable.append(storableRecord(record));
+        storable.append(detail::storableValue(record).value_or(plat::Value(plat::Dictionary())));
     root.set(kDataKey, storable);
     return plat::PropertyListSerialization::dataWithPropertyList(root, plat::PropertyListFormat::XML);
 }

@@ -6,6 +6,7 @@
 #include "app/DataManager.h"
 #include "app/FileUtil.h"
 #include "app/ProjectsList.h"
+#include "app/StorableValue.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DateFormatter.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -140,6 +141,14 @@ void ProjectDataWrapper::saveMetaDataToDisk()
     if (!metadata)
         return;  // an unreadable file stays as it is
     auto bytes = plat::PropertyListSerialization::dataWithPropertyList(*metadata, plat::PropertyListFormat::XML);
+    if (!bytes.ok()) {
+        // Values another tool wrote that no property list can be written
+        // with are left out, so that the rest is saved at all.
+        plat::log(
+            "project: {}; leaving out the metadata values that cannot be stored", bytes.error().localizedDescription());
+        bytes = plat::PropertyListSerialization::dataWithPropertyList(
+            detail::storableValue(*metadata).value_or(plat::Value(plat::Dictionary())), plat::PropertyListFormat::XML);
+    }
     if (!bytes.ok()) {
         plat::log("project: cannot encode the metadata: {}", bytes.error().localizedDescription());
         return;

@@ -324,6 +324,34 @@ TEST_F(ProjectFolder, ListsHoldingValuesAPropertyListCannotStoreAreStillSaved)
     EXPECT_EQ(list.getFrameIDAtIndex(1), "Y");
 }
 
+TEST_F(ProjectFolder, MetadataHoldingValuesAPropertyListCannotStoreIsStillSaved)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    ASSERT_TRUE(project.updateRegularFileWithContents({}, "placeholder"));
+    std::string command = "python3 -c \"import plistlib,sys; plistlib.dump({'RecordName':'Old','RecordFPS':5,"
+                          "'RecordMetaAudio':[{'RecordAudioName':'a\\x00b','RecordAudioUID':'A1'}]},"
+                          "open(sys.argv[1]+'/plovix.meta','wb'), fmt=plistlib.FMT_BINARY)\" '"
+        + *project.getProjectPath() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+
+    zt::ProjectDataWrapper reopened(project.getProjectPath());
+    ASSERT_TRUE(reopened.getMetaData().has_value());
+    reopened.getMetaData()->set("RecordName", "New");
+    reopened.saveMetaDataToDisk();
+
+    auto saved = zt::ProjectDataWrapper(project.getProjectPath()).getMetaData();
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved->getString("RecordName"), "New");
+    EXPECT_EQ(saved->getInt64("RecordFPS"), 5);
+    auto clips = saved->getArray("RecordMetaAudio");
+    ASSERT_TRUE(clips.has_value());
+    ASSERT_EQ(clips->count(), 1u);
+    auto clip = clips->at(0).asDictionary();
+    ASSERT_TRUE(clip.has_value());
+    EXPECT_EQ(clip->getString("RecordAudioUID"), "A1");
+    EXPECT_FALSE(clip->contains("RecordAudioName"));
+}
+
 TEST(ProjectsList, WritersOnManyThreadsLoseNothing)
 {
     plat::test::TemporarySandbox sandbox;
