@@ -1,5 +1,6 @@
 #include "app/FrameList.h"
 
+#include "app/StorableValue.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
@@ -63,6 +64,18 @@ plat::Result<plat::Data> FrameList::getFrameListRepresentationData() const
         {kInfoKey, kInfoText},
         {kDataKey, entries},
     };
+    auto data = plat::PropertyListSerialization::dataWithPropertyList(root, plat::PropertyListFormat::XML);
+    if (data.ok())
+        return data;
+    // A record another tool wrote may hold a value no property list can be
+    // written with (a NUL in a string): the list is saved without such
+    // values rather than never again.
+    plat::log("frame list: {}; leaving out the values that cannot be stored", data.error().localizedDescription());
+    plat::Array storable;
+    storable.values().reserve(_entries.size());
+    for (const plat::Dictionary& record : _entries)
+        storable.append(detail::storableValue(record).value_or(plat::Value(plat::Dictionary())));
+    root.set(kDataKey, storable);
     return plat::PropertyListSerialization::dataWithPropertyList(root, plat::PropertyListFormat::XML);
 }
 

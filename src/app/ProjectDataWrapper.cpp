@@ -6,6 +6,7 @@
 #include "app/DataManager.h"
 #include "app/FileUtil.h"
 #include "app/ProjectsList.h"
+#include "app/StorableValue.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DateFormatter.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -141,6 +142,14 @@ void ProjectDataWrapper::saveMetaDataToDisk()
         return;  // an unreadable file stays as it is
     auto bytes = plat::PropertyListSerialization::dataWithPropertyList(*metadata, plat::PropertyListFormat::XML);
     if (!bytes.ok()) {
+        // Values another tool wrote that no property list can be written
+        // with are left out, so that the rest is saved at all.
+        plat::log(
+            "project: {}; leaving out the metadata values that cannot be stored", bytes.error().localizedDescription());
+        bytes = plat::PropertyListSerialization::dataWithPropertyList(
+            detail::storableValue(*metadata).value_or(plat::Value(plat::Dictionary())), plat::PropertyListFormat::XML);
+    }
+    if (!bytes.ok()) {
         plat::log("project: cannot encode the metadata: {}", bytes.error().localizedDescription());
         return;
     }
@@ -159,17 +168,17 @@ void ProjectDataWrapper::saveFramelistToDisk()
         return;
     }
     if (_frameListDamaged) {
-        // The stored list could not be read whole: keep it beside the new one.
+        // The stored list could not be read whole: keep a copy beside the new
+        // one. A copy, so that the list stays in place should the write fail.
         if (auto path = pathForFile(kFrameListFileName); path && plat::fileExists(*path)) {
             std::string aside = *path + ".damaged";
-            (void)plat::removeItem(aside);
-            if (!plat::moveItem(*path, aside).ok())
+            if (!plat::copyItem(*path, aside, plat::ReplaceExisting::Yes).ok())
                 return;
             plat::log("project: kept the unreadable frame list as {}", aside);
         }
-        _frameListDamaged = false;
     }
-    (void)writeFile(bytes.value(), kFrameListFileName);
+    if (writeFile(bytes.value(), kFrameListFileName))
+        _frameListDamaged = false;
 }
 
 void ProjectDataWrapper::saveAllDataToDisk()

@@ -103,9 +103,11 @@ public:
     static constexpr int64_t kErrorFailedToAddFile = -12;  // packing: a file that cannot be read or added
     static constexpr int64_t kErrorFailedToWriteZipFile = -13;  // packing: the archive itself
 
-    // Unpacking. The destination folder is made as needed. On failure the
-    // file being written is removed; files unpacked before stay (the caller
-    // owns the destination and removes it when it made it).
+    // Unpacking. The destination folder is made as needed. A file is written
+    // under a temporary name and then replaces what had its name. On failure
+    // the file being written is removed (a file it would replace stays);
+    // files unpacked before stay (the caller owns the destination and removes
+    // it when it made it).
     static bool unzipFileAtPath(const std::string& path, const std::string& destination);
     static bool unzipFileAtPath(
         const std::string& path, const std::string& destination, QVZipArchiveDelegate* delegate);

@@ -19,6 +19,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/UUID.h"
 
 namespace zt::detail {
 
@@ -42,6 +43,8 @@ constexpr mode_t kFolderMode = 0755;
 constexpr mode_t kNewFileMode = 0644;
 constexpr mode_t kPermissionBits = 0777;  // never set-id or sticky bits from outside
 constexpr mode_t kOwnerReadWrite = 0600;  // the app must be able to read what it unpacked
+constexpr const char* kTemporaryFilePrefix = ".unzip-";
+constexpr int kTemporaryFileAttempts = 8;
 
 struct UnzipCloser {
     void operator()(void* handle) const { unzClose(handle); }
@@ -421,27 +424,42 @@ plat::Result<void> Unpacker::unpackFile(const Entry& entry, int folder)
     std::string fullPath
         = plat::appendingPathComponent(_destination, joinedPath(entry.components, entry.components.size()));
     struct stat existing { };
-    if (_options.overwrite == Overwrite::No && ::fstatat(folder, leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0)
+    const bool exists = ::fstatat(folder, leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    if (exists && _options.overwrite == Overwrite::No)
         return plat::Result<void>::success();
+    if (exists && (S_ISLNK(existing.st_mode) || S_ISDIR(existing.st_mode)))
+        return fileSystemError(S_ISLNK(existing.st_mode) ? ELOOP : EISDIR, "create file", fullPath);
 
     auto dataOffset = locateEntryData(entry);
     if (!dataOffset.ok())
         return dataOffset.error();
-    plat::FileDescriptor file(
-        ::openat(folder, leaf.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, kNewFileMode));
-    const bool created = file.isValid();
-    plat::Result<void> result = created ? copyEntryData(entry, dataOffset.value(), file.get(), fullPath)
-                                        : plat::Result<void>(fileSystemError(errno, "create file", fullPath));
+    // The contents go to a new file that then takes the name: a file already
+    // there stays whole until the entry has been checked, and a hard link in
+    // its place is never written through.
+    std::string temporary;
+    plat::FileDescriptor file;
+    for (int attempt = 0; attempt < kTemporaryFileAttempts && !file.isValid(); ++attempt) {
+        temporary = kTemporaryFilePrefix + plat::UUID().UUIDString();
+        file = plat::FileDescriptor(
+            ::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kNewFileMode));
+        if (!file.isValid() && errno != EEXIST)
+            break;
+    }
+    if (!file.isValid())
+        return fileSystemError(errno, "create file", fullPath);
+    plat::Result<void> result = copyEntryData(entry, dataOffset.value(), file.get(), fullPath);
     if (result.ok()) {
         setFileAttributes(entry, file.get());
         if (file.close() != 0)
             result = fileSystemError(errno, "write", fullPath);
+        else if (::renameat(folder, temporary.c_str(), folder, leaf.c_str()) != 0)
+            result = fileSystemError(errno, "create file", fullPath);
     }
-    if (!result.ok() && created) {
+    if (!result.ok()) {
         // Nothing half-written stays behind.
         if (file.isValid())
             file.close();
-        (void)::unlinkat(folder, leaf.c_str(), 0);
+        (void)::unlinkat(folder, temporary.c_str(), 0);
     }
     return result;
 }

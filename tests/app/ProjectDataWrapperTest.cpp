@@ -235,6 +235,31 @@ TEST_F(ProjectFolder, AFailedSaveLeavesThePreviousFilesWhole)
     EXPECT_EQ(zt::ProjectDataWrapper(project.getProjectPath()).getFrameList().count(), 3);
 }
 
+TEST_F(ProjectFolder, AFailedSaveOfADamagedFrameListKeepsTheReadableFrames)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    addPicture(project, "A");
+    project.saveAllDataToDisk();
+    std::string listPath = *project.getProjectPath() + "/frames.meta";
+    plat::Data whole = plat::readFile(listPath).value();
+    // One more entry whose identifier could not name a file: the list reads as damaged.
+    std::string damaged = text(whole);
+    size_t dataStart = damaged.find("<array>") + std::string("<array>").size();
+    damaged.insert(dataStart, "<dict><key>FRAME_ID</key><string>../x</string></dict>");
+    ASSERT_TRUE(plat::writeFileAtomically(listPath, std::string_view(damaged)).ok());
+
+    zt::ProjectDataWrapper reopened(project.getProjectPath());
+    ASSERT_EQ(reopened.getFrameList().count(), 2);
+    {
+        plat::test::FailingWrites failing("frames.meta", plat::detail::WriteFailurePoint::BeforeRename);
+        reopened.saveFramelistToDisk();
+    }
+    zt::ProjectDataWrapper afterFailure(project.getProjectPath());
+    ASSERT_EQ(afterFailure.getFrameList().count(), 2);
+    EXPECT_EQ(afterFailure.getFrameList().getFrameIDAtIndex(0), "A");
+    EXPECT_EQ(text(plat::readFile(listPath + ".damaged").value()), damaged);
+}
+
 TEST_F(ProjectFolder, AFramesPerSecondBelowOneCountsAsFive)
 {
     zt::ProjectDataWrapper project(std::nullopt);
@@ -271,6 +296,60 @@ TEST_F(ProjectFolder, BinaryListsWrittenByAnotherToolAreRead)
     zt::ProjectDataWrapper reopened(project.getProjectPath());
     EXPECT_EQ(reopened.getFrameList().count(), 3);
     EXPECT_EQ(reopened.getFrameList().getHoldTimeForFrameAtIndex(0), 2);
+}
+
+TEST_F(ProjectFolder, ListsHoldingValuesAPropertyListCannotStoreAreStillSaved)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    ASSERT_TRUE(project.updateRegularFileWithContents({}, "placeholder"));
+    // Binary lists can carry strings with NUL bytes, which no property list can be written with.
+    std::string command = "python3 -c \"import plistlib,sys; plistlib.dump({'FRAMELIST_VERSION':4.0,'FRAMELIST_DATA':"
+                          "[{'FRAME_ID':'X','UID':'U1','NOTE':'a\\x00b','KEPT':7}]},"
+                          "open(sys.argv[1]+'/frames.meta','wb'), fmt=plistlib.FMT_BINARY)\" '"
+        + *project.getProjectPath() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+
+    zt::ProjectDataWrapper reopened(project.getProjectPath());
+    ASSERT_EQ(reopened.getFrameList().count(), 2);
+    addPicture(reopened, "Y");
+    reopened.saveFramelistToDisk();
+
+    zt::ProjectDataWrapper again(project.getProjectPath());
+    auto& list = again.getFrameList();
+    ASSERT_EQ(list.count(), 3);
+    EXPECT_EQ(list.getFrameIDAtIndex(0), "X");
+    EXPECT_EQ(list.getFrameAtIndex(0)->UID(), "U1");
+    EXPECT_EQ(list.getFrameAtIndex(0)->encode().getInt64("KEPT"), 7);
+    EXPECT_FALSE(list.getFrameAtIndex(0)->encode().contains("NOTE"));
+    EXPECT_EQ(list.getFrameIDAtIndex(1), "Y");
+}
+
+TEST_F(ProjectFolder, MetadataHoldingValuesAPropertyListCannotStoreIsStillSaved)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    ASSERT_TRUE(project.updateRegularFileWithContents({}, "placeholder"));
+    std::string command = "python3 -c \"import plistlib,sys; plistlib.dump({'RecordName':'Old','RecordFPS':5,"
+                          "'RecordMetaAudio':[{'RecordAudioName':'a\\x00b','RecordAudioUID':'A1'}]},"
+                          "open(sys.argv[1]+'/plovix.meta','wb'), fmt=plistlib.FMT_BINARY)\" '"
+        + *project.getProjectPath() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+
+    zt::ProjectDataWrapper reopened(project.getProjectPath());
+    ASSERT_TRUE(reopened.getMetaData().has_value());
+    reopened.getMetaData()->set("RecordName", "New");
+    reopened.saveMetaDataToDisk();
+
+    auto saved = zt::ProjectDataWrapper(project.getProjectPath()).getMetaData();
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved->getString("RecordName"), "New");
+    EXPECT_EQ(saved->getInt64("RecordFPS"), 5);
+    auto clips = saved->getArray("RecordMetaAudio");
+    ASSERT_TRUE(clips.has_value());
+    ASSERT_EQ(clips->count(), 1u);
+    auto clip = clips->at(0).asDictionary();
+    ASSERT_TRUE(clip.has_value());
+    EXPECT_EQ(clip->getString("RecordAudioUID"), "A1");
+    EXPECT_FALSE(clip->contains("RecordAudioName"));
 }
 
 TEST(ProjectsList, WritersOnManyThreadsLoseNothing)

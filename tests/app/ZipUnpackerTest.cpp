@@ -299,6 +299,39 @@ with zipfile.ZipFile('over.zip', 'w') as z:
     EXPECT_EQ(readText(folder.path("elsewhere/victim.txt")), "untouched");
 }
 
+TEST_F(HostileZip, HardLinksAlreadyInTheDestinationAreReplacedNotWrittenThrough)
+{
+    ASSERT_TRUE(plat::createDirectory(folder.path("elsewhere"), plat::IntermediateDirectories::No).ok());
+    writeText(folder.path("elsewhere/victim.txt"), "untouched");
+    ASSERT_EQ(::link(folder.path("elsewhere/victim.txt").c_str(), destination("victim.txt").c_str()), 0);
+    ASSERT_TRUE(pythonSucceeds(work(), R"(
+with zipfile.ZipFile('over.zip', 'w') as z:
+    z.writestr('victim.txt', b'overwritten')
+)"));
+    EXPECT_EQ(unzip("over.zip"), 0);
+    EXPECT_EQ(readText(destination("victim.txt")), "overwritten");
+    EXPECT_EQ(readText(folder.path("elsewhere/victim.txt")), "untouched");
+}
+
+TEST_F(HostileZip, AFileThatADamagedEntryWouldReplaceStaysAsItWas)
+{
+    writeText(destination("kept.txt"), "the user's own");
+    ASSERT_TRUE(pythonSucceeds(work(), R"(
+text = b''.join(b'line %d of a long and rather repetitive text\n' % i for i in range(20000))
+with zipfile.ZipFile('damaged.zip', 'w', zipfile.ZIP_DEFLATED) as z:
+    z.writestr('kept.txt', text)
+data = bytearray(open('damaged.zip', 'rb').read())
+info = zipfile.ZipFile('damaged.zip').getinfo('kept.txt')
+middle = info.header_offset + 30 + len('kept.txt') + info.compress_size // 2
+for i in range(middle, middle + 64):
+    data[i] ^= 0x5A
+open('damaged.zip', 'wb').write(data)
+)"));
+    EXPECT_EQ(unzip("damaged.zip"), zt::QVZipArchive::kErrorFailedToReadFile);
+    EXPECT_EQ(readText(destination("kept.txt")), "the user's own");
+    EXPECT_EQ(destinationContents(), std::vector<std::string> {"kept.txt"});
+}
+
 TEST_F(HostileZip, ModesFromOutsideLoseSpecialBitsAndStayReadable)
 {
     ASSERT_TRUE(makeArchive(R"(
