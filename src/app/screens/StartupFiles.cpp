@@ -44,22 +44,41 @@ void resetSettingsKeepingParentalControls()
 
 void installSampleProject()
 {
-    const std::string folder = ProjectsList::folderPathForName(ProjectsList::introductionName());
-    if (plat::fileExists(folder))
-        return;
-    auto created = plat::createDirectory(folder, plat::IntermediateDirectories::Yes);
-    if (!created.ok()) {
-        plat::log("start-up: {}", created.error().localizedDescription());
-        return;
-    }
     auto archive = plat::Bundle::mainBundle().pathForResource("sample", "zip");
     if (!archive) {
         plat::log("start-up: the bundle has no sample project");
         return;
     }
+    (void)installSampleProjectFromArchive(*archive);
+}
+
+bool installSampleProjectFromArchive(const std::string& archive)
+{
+    const std::string folder = ProjectsList::folderPathForName(ProjectsList::introductionName());
+    if (plat::fileExists(folder))
+        return true;
+    // Unpacked beside its place and moved in whole: a failed unpack leaves
+    // nothing that passes for the sample, so the next start tries again.
+    const std::string staging = folder + ".unpacking";
+    (void)plat::removeItem(staging);
+    auto created = plat::createDirectory(staging, plat::IntermediateDirectories::Yes);
+    if (!created.ok()) {
+        plat::log("start-up: {}", created.error().localizedDescription());
+        return false;
+    }
     std::optional<plat::Error> error;
-    if (!QVZipArchive::unzipFileAtPath(*archive, folder, Overwrite::Yes, std::nullopt, &error))
+    if (!QVZipArchive::unzipFileAtPath(archive, staging, Overwrite::Yes, std::nullopt, &error)) {
         plat::log("start-up: cannot unpack the sample project: {}", error ? error->localizedDescription() : "");
+        (void)plat::removeItem(staging);
+        return false;
+    }
+    auto moved = plat::moveItem(staging, folder);
+    if (!moved.ok()) {
+        plat::log("start-up: cannot put the sample project in place: {}", moved.error().localizedDescription());
+        (void)plat::removeItem(staging);
+        return false;
+    }
+    return true;
 }
 
 std::vector<std::string> projectFolderNames()

@@ -12,6 +12,9 @@ void resetSettingsKeepingParentalControls();
 
 // Unpacks the bundle's sample project into Caches, unless it is there.
 void installSampleProject();
+// The same from the given archive; true when the sample is in place. A
+// failed unpack leaves no folder behind.
+bool installSampleProjectFromArchive(const std::string& archive);
 
 // Names in Documents that name project folders (".plovix-..."), in listing order.
 std::vector<std::string> projectFolderNames();

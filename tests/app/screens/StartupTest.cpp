@@ -5,6 +5,7 @@
 
 #include "app/ImageProducer.h"
 #include "app/screens/AppScreensTestSupport.h"
+#include "app/screens/StartupFiles.h"
 #include "app/screens/UntitledAppDelegate.h"
 #include "audio/AudioController.h"
 #include "dropbox/DBSession.h"
@@ -95,6 +96,26 @@ TEST_F(Startup, AFirstStartInstallsTheSampleProjectAndShowsIt)
     EXPECT_TRUE(plat::isDirectory(documents("Import")));
     EXPECT_TRUE(plat::isDirectory(documents("shared-audio")));
     EXPECT_EQ(defaults().stringForKey("version_preference"), "1.0 (1)");
+}
+
+TEST_F(Startup, ASampleThatFailsToUnpackLeavesNothingAndIsTriedAgain)
+{
+    // The sample archive with one byte of its middle entry's data spoiled:
+    // the entries before it unpack, then its check fails.
+    auto good = plat::Bundle::mainBundle().pathForResource("sample", "zip");
+    ASSERT_TRUE(good);
+    auto bytes = plat::readFile(*good).value();
+    bytes[bytes.size() / 2] ^= 0xFF;
+    const std::string damaged = documents("damaged-sample.zip");
+    ASSERT_TRUE(plat::writeFileAtomically(damaged, bytes).ok());
+
+    EXPECT_FALSE(zt::detail::installSampleProjectFromArchive(damaged));
+    EXPECT_FALSE(plat::fileExists(caches(kIntroduction)));
+    EXPECT_FALSE(plat::fileExists(caches(kIntroduction + ".unpacking")));
+
+    EXPECT_TRUE(zt::detail::installSampleProjectFromArchive(*good));
+    EXPECT_TRUE(plat::fileExists(caches(kIntroduction) + "/frames.meta"));
+    EXPECT_FALSE(plat::fileExists(caches(kIntroduction + ".unpacking")));
 }
 
 TEST_F(Startup, TheFirstListHoldsTheSampleThenEveryProjectFolderNewestFirst)
