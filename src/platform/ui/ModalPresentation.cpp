@@ -24,6 +24,15 @@ std::shared_ptr<ViewController> containmentRoot(ViewController& controller)
     return root;
 }
 
+// Whether the controller, or one that it (or a controller it presented) presents, is still being presented.
+bool presentationRunsFrom(const ViewController& controller)
+{
+    for (const ViewController* c = &controller; c; c = c->presentedViewController().get())
+        if (c->isBeingPresented())
+            return true;
+    return false;
+}
+
 }  // namespace
 
 void ModalPresentation::present(ViewController& requester, std::shared_ptr<ViewController> controller, bool animated,
@@ -126,6 +135,12 @@ void ModalPresentation::dismiss(ViewController& requester, bool animated, std::f
     }
     if (!presenter || !presented || presented->_beingDismissed)
         return;
+    // The presentation's end would take the presenter's view out again after the dismissal put it back.
+    if (presentationRunsFrom(*presented)) {
+        log("Warning: Attempt to dismiss {} from {} while a presentation is in progress!", presented->className(),
+            presenter->className());
+        return;
+    }
     // Whatever the presented controller itself presents goes first, at once.
     if (presented->_presented)
         presented->dismissViewControllerAnimated(false, nullptr);

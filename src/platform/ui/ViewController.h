@@ -112,7 +112,8 @@ public:
     void presentViewController(
         std::shared_ptr<ViewController> controller, bool animated, std::function<void()> completion);
     // Dismisses what this controller presented, or this controller when it
-    // was presented.
+    // was presented. Refused (logged, no completion) while that
+    // presentation is still running.
     void dismissViewControllerAnimated(bool animated, std::function<void()> completion);
     std::shared_ptr<ViewController> presentedViewController() const;
     std::shared_ptr<ViewController> presentingViewController() const;

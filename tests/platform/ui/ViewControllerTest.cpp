@@ -253,6 +253,28 @@ TEST_F(Controllers, PresentingTwiceIsRefused)
     EXPECT_EQ(root->presentedViewController()->className(), "Quiet");
 }
 
+TEST_F(Controllers, DismissingWhilePresentationRunsIsRefusedAndThePresenterStaysReachable)
+{
+    auto root = showRoot();
+    auto presented = std::make_shared<Quiet>("modal", log);
+    root->presentViewController(presented, /*animated=*/true, nullptr);
+    clock.advance(0.1);
+    bool dismissed = false;
+    presented->dismissViewControllerAnimated(/*animated=*/true, [&] { dismissed = true; });
+    clock.advance(plat::ViewController::kTransitionSeconds * 2);
+    EXPECT_FALSE(dismissed);
+    EXPECT_EQ(root->presentedViewController(), presented);
+    EXPECT_EQ(presented->view()->window(), window);
+    EXPECT_TRUE(presented->isVisible());
+
+    presented->dismissViewControllerAnimated(/*animated=*/true, [&] { dismissed = true; });
+    clock.advance(plat::ViewController::kTransitionSeconds);
+    EXPECT_TRUE(dismissed);
+    EXPECT_FALSE(root->presentedViewController());
+    EXPECT_EQ(root->view()->window(), window) << "the presenter is back on screen";
+    EXPECT_TRUE(root->isVisible());
+}
+
 TEST_F(Controllers, HooksCanRedirectLookupsAndPresentation)
 {
     auto root = showRoot();
