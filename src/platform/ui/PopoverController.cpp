@@ -173,8 +173,11 @@ void PopoverController::presentPopoverFromRect(
 {
     if (!_content)
         return;
-    if (_visible || _dismissing)
+    if (_visible)
         dismissPopoverAnimated(false);
+    // A fade still running ends now, or its end would take the new panel away.
+    if (_dismissing)
+        finishDismissal();
     auto overlay = detail::ModalOverlay::showInKeyWindow(0);
     if (!overlay) {
         log("PopoverController: no key window to show {} in", _content->className());
@@ -290,21 +293,7 @@ void PopoverController::touchedOutside()
     auto keepAlive = sharedAs<PopoverController>();
     if (auto delegate = _delegate.lock(); delegate && !delegate->popoverControllerShouldDismissPopover(*this))
         return;
-    _visible = false;
-    _dismissing = true;
-    _content->beginAppearanceTransition(false, true);
-    auto overlay = _overlay.lock();
-    if (!overlay) {
-        finishDismissal(/*userInitiated=*/true, nullptr);
-        return;
-    }
-    std::weak_ptr<PopoverController> weakSelf = keepAlive;
-    View::animateWithDuration(
-        kFadeSeconds, [&] { overlay->setAlpha(0); },
-        [weakSelf](bool) {
-            if (auto popover = weakSelf.lock())
-                popover->finishDismissal(/*userInitiated=*/true, nullptr);
-        });
+    startDismissal(/*animated=*/true, /*userInitiated=*/true, nullptr);
 }
 
 void PopoverController::dismissPopoverAnimated(bool animated)
@@ -319,34 +308,40 @@ void PopoverController::dismissPopoverAnimated(bool animated, std::function<void
             completion();
         return;
     }
+    startDismissal(animated, /*userInitiated=*/false, std::move(completion));
+}
+
+void PopoverController::startDismissal(bool animated, bool userInitiated, std::function<void()> completion)
+{
     auto keepAlive = sharedAs<PopoverController>();
     _visible = false;
     _dismissing = true;
+    _dismissalByUser = userInitiated;
+    _dismissalCompletion = std::move(completion);
+    const uint64_t dismissal = ++_dismissals;
     _content->beginAppearanceTransition(false, animated);
-    if (!animated) {
-        finishDismissal(/*userInitiated=*/false, std::move(completion));
-        return;
-    }
     auto overlay = _overlay.lock();
-    if (!overlay) {
-        finishDismissal(/*userInitiated=*/false, std::move(completion));
+    if (!animated || !overlay) {
+        finishDismissal();
         return;
     }
     std::weak_ptr<PopoverController> weakSelf = keepAlive;
     View::animateWithDuration(
         kFadeSeconds, [&] { overlay->setAlpha(0); },
-        [weakSelf, completion = std::move(completion)](bool) mutable {
-            if (auto popover = weakSelf.lock())
-                popover->finishDismissal(/*userInitiated=*/false, std::move(completion));
+        [weakSelf, dismissal](bool) {
+            if (auto popover = weakSelf.lock(); popover && popover->_dismissals == dismissal)
+                popover->finishDismissal();
         });
 }
 
-void PopoverController::finishDismissal(bool userInitiated, std::function<void()> completion)
+void PopoverController::finishDismissal()
 {
     if (!_dismissing)
         return;
     auto keepAlive = sharedAs<PopoverController>();
     _dismissing = false;
+    const bool userInitiated = _dismissalByUser;
+    auto completion = std::exchange(_dismissalCompletion, nullptr);
     if (_content->isViewLoaded())
         _content->view()->removeFromSuperview();
     if (auto overlay = _overlay.lock())

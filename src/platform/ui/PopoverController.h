@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -76,12 +77,18 @@ public:
 private:
     void place(Rect anchorInWindow, unsigned permitted);
     void touchedOutside();
-    void finishDismissal(bool userInitiated, std::function<void()> completion);
+    void startDismissal(bool animated, bool userInitiated, std::function<void()> completion);
+    void finishDismissal();
 
     std::shared_ptr<ViewController> _content;
     Size _contentSize;
     bool _visible = false;
     bool _dismissing = false;
+    // The dismissal under way: who asked, what runs at its end, and its number
+    // (a fade that ends after a newer dismissal began has nothing to finish).
+    bool _dismissalByUser = false;
+    std::function<void()> _dismissalCompletion;
+    uint64_t _dismissals = 0;
     unsigned _arrowDirection = PopoverArrowDirectionUnknown;
     std::vector<std::weak_ptr<View>> _passthrough;
     std::weak_ptr<PopoverControllerDelegate> _delegate;

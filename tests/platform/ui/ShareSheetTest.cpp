@@ -292,3 +292,35 @@ TEST_F(Sharing, APopoverDismissedByCodeTellsNoDelegateAndPassthroughViewsStayUsa
     EXPECT_EQ(log, (Log {"content willAppear", "content didAppear", "content willDisappear", "content didDisappear"}));
     EXPECT_FALSE(popover->isPopoverVisible());
 }
+
+TEST_F(Sharing, APopoverShownAgainWhileItFadesAwayStaysShown)
+{
+    showRoot();
+    auto content = std::make_shared<Content>(log);
+    auto popover = std::make_shared<plat::PopoverController>(content);
+    auto anchor = std::make_shared<plat::View>(plat::makeRect(100, 30, 40, 20));
+    root->view()->addSubview(anchor);
+    popover->presentPopoverFromRect(anchor->bounds(), *anchor, plat::PopoverArrowDirectionAny, false);
+    bool firstGone = false;
+    popover->dismissPopoverAnimated(true, [&] { firstGone = true; });
+    driver.wait(plat::PopoverController::kFadeSeconds / 2);
+    popover->presentPopoverFromRect(anchor->bounds(), *anchor, plat::PopoverArrowDirectionAny, false);
+    EXPECT_TRUE(firstGone) << "the earlier dismissal ends before the popover shows again";
+    driver.wait(1);
+    EXPECT_TRUE(popover->isPopoverVisible());
+    ASSERT_TRUE(popover->popoverView());
+    EXPECT_EQ(popover->popoverView()->window(), window);
+    EXPECT_EQ(content->view()->window(), window);
+    EXPECT_EQ(plat::PopoverController::presentingPopover(*content), popover);
+    EXPECT_EQ(log,
+        (Log {"content willAppear", "content didAppear", "content willDisappear", "content didDisappear",
+            "content willAppear", "content didAppear"}));
+    // Only the shown popover's overlay is left in front of the app.
+    EXPECT_EQ(window->subviews().size(), 2u);
+
+    popover->dismissPopoverAnimated(true);
+    driver.wait(1);
+    EXPECT_FALSE(popover->isPopoverVisible());
+    EXPECT_FALSE(content->view()->window());
+    EXPECT_EQ(window->subviews().size(), 1u);
+}
