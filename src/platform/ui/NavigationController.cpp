@@ -1,6 +1,7 @@
 #include "platform/ui/NavigationController.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/foundation/Fatal.h"
 #include "platform/ui/Application.h"
@@ -16,6 +17,9 @@ namespace {
 
 // How far the leaving view slides while the coming one covers it.
 constexpr double kLeavingShare = 0.3;
+
+// Numbers transitions, so that a slide that ends late finishes only its own (main thread).
+uint64_t gTransitionsStarted = 0;
 
 // The navigation controller's view: it has its controller place the bars
 // and the top view whenever it is laid out.
@@ -44,6 +48,7 @@ struct NavigationController::Transition {
     std::vector<std::shared_ptr<ViewController>> leaving;  // hear they left the parent at the end
     std::vector<std::shared_ptr<ViewController>> joining;  // hear they joined it at the end
     bool animated = false;
+    uint64_t number = 0;
 };
 
 NavigationController::NavigationController() = default;
@@ -284,7 +289,9 @@ void NavigationController::transition(std::shared_ptr<ViewController> from, std:
         if (to)
             to->beginAppearanceTransition(true, animated);
     }
-    _transition = std::make_unique<Transition>(Transition {from, to, std::move(leaving), std::move(joining), animated});
+    const uint64_t number = ++gTransitionsStarted;
+    _transition
+        = std::make_unique<Transition>(Transition {from, to, std::move(leaving), std::move(joining), animated, number});
     Rect content = layoutBars();
     if (to) {
         auto toView = to->view();
@@ -310,8 +317,10 @@ void NavigationController::transition(std::shared_ptr<ViewController> from, std:
             fromView->setFrame({{leavingFrame.minX() + (forward ? -width * kLeavingShare : width), leavingFrame.minY()},
                 leavingFrame.size});
         },
-        [weakSelf](bool) {
-            if (auto self = std::static_pointer_cast<NavigationController>(weakSelf.lock()))
+        [weakSelf, number](bool) {
+            // A newer transition that began meanwhile ended this one already; its own slide ends it.
+            auto self = std::static_pointer_cast<NavigationController>(weakSelf.lock());
+            if (self && self->_transition && self->_transition->number == number)
                 self->finishTransitionNow();
         });
 }

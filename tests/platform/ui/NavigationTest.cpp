@@ -305,3 +305,21 @@ TEST_F(Navigation, ReplacingTheStackTellsTheDelegateAndKeepsWhatStays)
     EXPECT_EQ(navigation->navigationBar()->backItem()->title(), "albums");
     EXPECT_EQ(navigation->visibleViewController(), photos);
 }
+
+TEST_F(Navigation, APushDuringAnotherSlideEndsWhenItsOwnSlideEnds)
+{
+    auto navigation = showNavigation();
+    auto second = std::make_shared<Screen>("second", log);
+    auto third = std::make_shared<Screen>("third", log);
+    navigation->pushViewController(second, /*animated=*/true);
+    driver.wait(0.1);
+    navigation->pushViewController(third, /*animated=*/true);
+    log.clear();
+    // The first slide's end comes while the second slide still runs.
+    driver.wait(plat::ViewController::kTransitionSeconds - 0.05);
+    EXPECT_EQ(log, Log {}) << "the third screen is still sliding in";
+    EXPECT_FALSE(third->isVisible());
+    driver.wait(0.1);
+    EXPECT_EQ(log, (Log {"third didAppear", "second didDisappear", "third didMove parent"}));
+    EXPECT_TRUE(third->isVisible());
+}
