@@ -185,8 +185,13 @@ void CollectionView::recycleSupplementary(const std::shared_ptr<CollectionReusab
 
 void CollectionView::recycleEverything()
 {
-    for (const auto& [path, cell] : _visibleCells)
-        recycleCell(cell, path);
+    {
+        // The delegate hears of each cell; a layout it asks for meanwhile waits for the next pass.
+        bool wasTiling = std::exchange(_tiling, true);
+        for (const auto& [path, cell] : _visibleCells)
+            recycleCell(cell, path);
+        _tiling = wasTiling;
+    }
     _visibleCells.clear();
     for (const auto& [key, view] : _visibleSupplementaries)
         recycleSupplementary(view);

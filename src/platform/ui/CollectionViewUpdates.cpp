@@ -103,6 +103,8 @@ void CollectionView::applyBatch(detail::TableUpdateBatch batch)
     std::map<IndexPath, Rect> oldFrames;
     std::map<IndexPath, std::shared_ptr<CollectionViewCell>> kept;
     std::vector<std::shared_ptr<CollectionViewCell>> leaving;
+    // The delegate hears of leaving cells; a layout it asks for meanwhile waits for the one below.
+    bool wasTiling = std::exchange(_tiling, true);
     for (const auto& [path, cell] : _visibleCells) {
         if (auto stay = plan.staying.find(path); stay != plan.staying.end()) {
             kept[stay->second] = cell;
@@ -113,6 +115,7 @@ void CollectionView::applyBatch(detail::TableUpdateBatch batch)
                 delegate->collectionViewDidEndDisplayingCellForItemAtIndexPath(*this, *cell, path);
         }
     }
+    _tiling = wasTiling;
     std::set<IndexPath> selected;
     for (const IndexPath& path : _selected)
         if (auto stay = plan.staying.find(path); stay != plan.staying.end())

@@ -231,8 +231,13 @@ void TableView::recycleCell(const std::shared_ptr<TableViewCell>& cell, IndexPat
 
 void TableView::reloadData()
 {
-    for (const auto& [path, cell] : _visibleCells)
-        recycleCell(cell, path);
+    {
+        // The delegate hears of each cell; a layout it asks for meanwhile waits (see the end).
+        bool wasTiling = std::exchange(_tiling, true);
+        for (const auto& [path, cell] : _visibleCells)
+            recycleCell(cell, path);
+        _tiling = wasTiling;
+    }
     _visibleCells.clear();
     for (auto* views : {&_visibleHeaders, &_visibleFooters}) {
         for (const auto& [section, view] : *views) {

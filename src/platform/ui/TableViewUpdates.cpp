@@ -118,6 +118,8 @@ void TableView::applyBatch(detail::TableUpdateBatch batch)
     std::map<IndexPath, Rect> oldFrames;
     std::map<IndexPath, std::shared_ptr<TableViewCell>> moved;
     std::vector<std::pair<std::shared_ptr<TableViewCell>, TableViewRowAnimation>> leaving;
+    // The delegate hears of leaving cells; a layout it asks for meanwhile waits for the one below.
+    bool wasTiling = std::exchange(_tiling, true);
     for (const auto& [path, cell] : _visibleCells) {
         if (auto stay = plan.staying.find(path); stay != plan.staying.end()) {
             moved[stay->second] = cell;
@@ -129,6 +131,7 @@ void TableView::applyBatch(detail::TableUpdateBatch batch)
                 delegate->tableViewDidEndDisplayingCellForRowAtIndexPath(*this, *cell, path);
         }
     }
+    _tiling = wasTiling;
     std::set<IndexPath> selected;
     for (const IndexPath& path : _selected)
         if (auto stay = plan.staying.find(path); stay != plan.staying.end())

@@ -271,3 +271,45 @@ TEST_F(Collections, MultipleSelectionTogglesAndCodeSelectsWithoutTheDelegate)
     collection->reloadData();
     EXPECT_TRUE(collection->indexPathsForSelectedItems().empty());
 }
+
+namespace {
+
+// Looks at the items on screen whenever a cell goes.
+class WatchingItems : public Items {
+public:
+    void collectionViewDidEndDisplayingCellForItemAtIndexPath(
+        plat::CollectionView& view, plat::CollectionViewCell&, plat::IndexPath path) override
+    {
+        log.push_back(
+            "gone " + std::to_string(path.row) + " of " + std::to_string(view.indexPathsForVisibleItems().size()));
+    }
+};
+
+}  // namespace
+
+TEST_F(Collections, ADelegateLookingAtTheItemsWhileCellsGoSeesThemConsistently)
+{
+    items = std::make_shared<WatchingItems>();
+    show({named(60)});
+    ASSERT_EQ(collection->indexPathsForVisibleItems().size(), 12u);
+    // Scrolled in this turn: the items are laid out again only when asked.
+    collection->setContentOffset({0, 120});
+    collection->reloadData();
+    driver.wait(0);
+    EXPECT_EQ(collection->indexPathsForVisibleItems().front(), (plat::IndexPath {0, 6}));
+
+    collection->setContentOffset({0, 240});
+    items->sections[0].erase(items->sections[0].begin() + 13);
+    items->log.clear();
+    collection->deleteItemsAtIndexPaths({{0, 13}});
+    // The deleted item goes once; then the items scrolled off go, each once.
+    EXPECT_EQ(items->log,
+        (std::vector<std::string> {"gone 13 of 12", "gone 6 of 11", "gone 7 of 10", "gone 8 of 9", "gone 9 of 8",
+            "gone 10 of 7", "gone 11 of 6"}));
+    driver.wait(1);
+    auto first = collection->indexPathsForVisibleItems().front();
+    EXPECT_EQ(first, (plat::IndexPath {0, 12}));
+    auto cell = std::static_pointer_cast<Tile>(collection->cellForItemAtIndexPath({0, 13}));
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->label->text(), "Item 14");
+}

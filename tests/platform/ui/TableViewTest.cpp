@@ -527,3 +527,45 @@ TEST_F(Tables, MultipleSelectionTogglesRows)
     table->reloadData();
     EXPECT_TRUE(table->indexPathsForSelectedRows().empty()) << "a reload forgets the selection";
 }
+
+namespace {
+
+// Looks at the rows on screen whenever a cell goes, as a delegate that tracks its neighbours does.
+class WatchingRows : public Rows {
+public:
+    void tableViewDidEndDisplayingCellForRowAtIndexPath(
+        plat::TableView& t, plat::TableViewCell&, plat::IndexPath path) override
+    {
+        log.push_back(
+            "gone " + std::to_string(path.row) + " of " + std::to_string(t.indexPathsForVisibleRows().size()));
+    }
+};
+
+}  // namespace
+
+TEST_F(Tables, ADelegateLookingAtTheRowsWhileAReloadRecyclesCellsSeesThemConsistently)
+{
+    rows = std::make_shared<WatchingRows>();
+    show({numbered("Row", 20)});
+    ASSERT_EQ(table->indexPathsForVisibleRows().size(), 5u);
+    // Scrolled in this turn: the rows are laid out again only when asked.
+    table->setContentOffset({0, 100});
+    rows->log.clear();
+    table->reloadData();
+    driver.wait(0);
+    EXPECT_EQ(table->indexPathsForVisibleRows().size(), 6u);
+    EXPECT_EQ(shownTexts().front(), "Row 2");
+    for (const auto& entry : rows->log)
+        EXPECT_EQ(entry.rfind("gone ", 0), 0u) << entry;
+
+    // The same while a deletion takes a row away.
+    table->setContentOffset({0, 200});
+    rows->sections[0].erase(rows->sections[0].begin() + 3);
+    rows->log.clear();
+    table->deleteRowsAtIndexPaths({{0, 3}}, plat::TableViewRowAnimation::Fade);
+    // The deleted row goes once; then the rows scrolled off go, each once.
+    EXPECT_EQ(rows->log, (std::vector<std::string> {"gone 3 of 6", "gone 2 of 5", "gone 3 of 4"}));
+    driver.wait(1);
+    EXPECT_EQ(table->numberOfRowsInSection(0), 19);
+    EXPECT_EQ(shownTexts().front(), "Row 5");
+}
