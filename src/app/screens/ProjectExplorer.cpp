@@ -265,6 +265,10 @@ void ProjectExplorer::fadeDetails(double alpha)
 
 void ProjectExplorer::updateCurrentProjectView(int64_t index)
 {
+    // A name being typed belongs to the project shown so far: it is stored
+    // before the field shows another's.
+    if (_outlets.textFieldName && _outlets.textFieldName->isEditing())
+        _outlets.textFieldName->resignFirstResponder();
     if (index < 0 || static_cast<size_t>(index) >= _projects.size())
         return;
     if (index == 0)
@@ -344,17 +348,23 @@ bool ProjectExplorer::textFieldShouldReturn(plat::TextField& textField)
     return false;
 }
 
+void ProjectExplorer::textFieldDidBeginEditing(plat::TextField&)
+{
+    _renamedProject = _selectedProject;
+}
+
 void ProjectExplorer::textFieldDidEndEditing(plat::TextField& textField)
 {
-    if (!hasFolder(_selectedProject))
+    auto project = std::move(_renamedProject);
+    if (!hasFolder(project))
         return;
-    auto metadata = _selectedProject->getMetaData();
+    auto metadata = project->getMetaData();
     if (!metadata) {
         plat::log("explorer: the project's metadata cannot be read; the name is not changed");
         return;
     }
     metadata->set("RecordName", textField.text());
-    _selectedProject->saveMetaDataToDisk();
+    project->saveMetaDataToDisk();
 }
 
 // Open.

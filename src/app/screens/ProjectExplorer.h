@@ -119,6 +119,7 @@ public:
     void updateProjectListFile();
 
     bool textFieldShouldReturn(plat::TextField& textField) override;
+    void textFieldDidBeginEditing(plat::TextField& textField) override;
     void textFieldDidEndEditing(plat::TextField& textField) override;
 
     void receiveProjectImportProcessorDidImportProject();
@@ -140,6 +141,8 @@ private:
     std::set<std::string> _knownProjectNames;
     std::shared_ptr<plat::View> _selectedCarouselView;
     std::shared_ptr<ProjectModel> _selectedProject;
+    // The project whose name is being typed: the selection may move meanwhile.
+    std::shared_ptr<ProjectModel> _renamedProject;
     std::shared_ptr<Hudy> _duplicateDisplay;
     bool _shouldDisplayPorjectScaleAnimation = false;
     std::weak_ptr<MainViewControllerDelegate> _delegate;

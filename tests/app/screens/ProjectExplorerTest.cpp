@@ -303,3 +303,28 @@ TEST_F(Explorer, TheToolbarIsTransparentAndTheStatusBarHidden)
     EXPECT_TRUE(app.isStatusBarHidden());
     EXPECT_NE(outlets().btnInfo->image(), nullptr);
 }
+
+TEST_F(Explorer, ANameBeingTypedWhenAnImportMovesTheSelectionGoesToTheProjectItWasTypedFor)
+{
+    makeProject(kFirst, 1, plat::Dictionary {{"RecordName", "First"}});
+    prepareDevice({kFirst}, 1);
+    start();
+    ASSERT_TRUE(driver.tap(*outlets().textFieldName));
+    for (int i = 0; i < 5; ++i)
+        driver.type("\b");
+    ASSERT_TRUE(driver.type("Rocket"));
+    // An import lists a project at the front meanwhile: the item under the selection is now another.
+    makeProject(kSecond, 1, plat::Dictionary {{"RecordName", "Second"}});
+    ASSERT_TRUE(zt::ProjectsList::insertProjectName(kSecond));
+    plat::NotificationCenter::defaultCenter().post("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT");
+    driver.type("\n");
+    driver.wait(1);
+    auto first = plat::dictionaryWithContentsOfFile(documents(kFirst) + "/plovix.meta");
+    auto second = plat::dictionaryWithContentsOfFile(documents(kSecond) + "/plovix.meta");
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(second->getString("RecordName"), "Second") << "the imported project keeps its name";
+    EXPECT_EQ(first->getString("RecordName"), "Rocket");
+    EXPECT_EQ(outlets().textFieldName->text(),
+        explorer()->selectedProject()->getMetaData()->getString("RecordName").value_or(""))
+        << "the field shows the selected project's name";
+}
