@@ -128,7 +128,8 @@ public:
 
 private:
     void askToDelete(std::shared_ptr<ProjectModel> project);
-    void finishDuplicate(const std::shared_ptr<ProjectModel>& source, const std::string& copyName);
+    void finishDuplicate(
+        const std::shared_ptr<ProjectModel>& source, const std::string& copyName, const std::shared_ptr<Hudy>& display);
     int64_t indexOfProject(const ProjectModel* project) const;
     double openScale() const;
     void addScaleAnimation(plat::View& view, double from, double to, double seconds);
@@ -143,7 +144,6 @@ private:
     std::shared_ptr<ProjectModel> _selectedProject;
     // The project whose name is being typed: the selection may move meanwhile.
     std::shared_ptr<ProjectModel> _renamedProject;
-    std::shared_ptr<Hudy> _duplicateDisplay;
     bool _shouldDisplayPorjectScaleAnimation = false;
     std::weak_ptr<MainViewControllerDelegate> _delegate;
 };

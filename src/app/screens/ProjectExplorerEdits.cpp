@@ -129,22 +129,25 @@ void ProjectExplorer::actionDuplicate()
         plat::log("explorer: nothing to duplicate: no project with a folder is selected");
         return;
     }
-    _duplicateDisplay = std::make_shared<Hudy>();
-    _duplicateDisplay->setCaption(plat::localized("Duplicate"));
-    _duplicateDisplay->setIsActivity(true);
-    _duplicateDisplay->setDismissAfterTime(Hudy::kStaysUntilDismissed);
-    _duplicateDisplay->showInView(view());
+    // Each duplicate has its own display: another may start before this one ends.
+    auto display = std::make_shared<Hudy>();
+    display->setCaption(plat::localized("Duplicate"));
+    display->setIsActivity(true);
+    display->setDismissAfterTime(Hudy::kStaysUntilDismissed);
+    display->showInView(view());
 
     std::shared_ptr<ProjectModel> source = _selectedProject;
     std::string sourcePath = *source->getProjectPath();
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
-    plat::DispatchQueue::globalQueue().async([weakSelf, source, sourcePath] {
+    plat::DispatchQueue::globalQueue().async([weakSelf, source, sourcePath, display]() mutable {
         auto copied = copyProjectFolder(sourcePath);
         // The list and the carousel change on the main queue only.
         plat::DispatchQueue::mainQueue().sync([&] {
+            // The display is a view: its last reference must go on the main thread.
+            auto shown = std::move(display);
             auto self = weakSelf.lock();
             if (self) {
-                self->finishDuplicate(source, copied.value_or(""));
+                self->finishDuplicate(source, copied.value_or(""), shown);
                 return;
             }
             // The screen went meanwhile: the copy is listed all the same, before its source.
@@ -162,9 +165,9 @@ void ProjectExplorer::actionDuplicate()
     });
 }
 
-void ProjectExplorer::finishDuplicate(const std::shared_ptr<ProjectModel>& source, const std::string& copyName)
+void ProjectExplorer::finishDuplicate(
+    const std::shared_ptr<ProjectModel>& source, const std::string& copyName, const std::shared_ptr<Hudy>& display)
 {
-    auto display = std::move(_duplicateDisplay);
     if (copyName.empty()) {
         if (display)
             display->dismiss();

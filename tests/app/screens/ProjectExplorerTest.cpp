@@ -328,3 +328,32 @@ TEST_F(Explorer, ANameBeingTypedWhenAnImportMovesTheSelectionGoesToTheProjectItW
         explorer()->selectedProject()->getMetaData()->getString("RecordName").value_or(""))
         << "the field shows the selected project's name";
 }
+
+namespace {
+
+// Labels below the view that read the text, shown or not.
+int labelsReading(const plat::View& view, const std::string& text)
+{
+    int found = 0;
+    if (const auto* label = dynamic_cast<const plat::Label*>(&view); label && label->text() == text)
+        ++found;
+    for (const auto& subview : view.subviews())
+        found += labelsReading(*subview, text);
+    return found;
+}
+
+}  // namespace
+
+TEST_F(Explorer, EveryDuplicateInFlightTakesItsDisplayAwayWhenItEnds)
+{
+    makeProject(kFirst, 2);
+    prepareDevice({kFirst}, 1);
+    start();
+    auto screen = explorer();
+    screen->actionDuplicate();
+    screen->actionDuplicate();  // a second tap before the first copy is done
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return screen->projects().size() == 4; }));
+    driver.wait(1);
+    EXPECT_EQ(listed().size(), 3u);
+    EXPECT_EQ(labelsReading(*screen->view(), "Duplicate"), 0) << "no display stays up";
+}
