@@ -11,6 +11,7 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Sandbox.h"
@@ -23,6 +24,9 @@
 namespace zt {
 
 namespace {
+
+// What an import posts when it listed a project; every explorer reads the list again.
+constexpr const char* kProjectsAddedNotification = "PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT";
 
 // Copies the folder's contents into a new project folder in Documents; the
 // new name, or none when it could not be copied (nothing is left behind then).
@@ -150,9 +154,10 @@ void ProjectExplorer::actionDuplicate()
                 self->finishDuplicate(source, copied.value_or(""), shown);
                 return;
             }
-            // The screen went meanwhile: the copy is listed all the same, before its source.
+            // The screen went meanwhile: the copy is listed all the same, before
+            // its source, and an explorer shown since reads the list again.
             if (copied) {
-                (void)ProjectsList::update([&](plat::Array& names) {
+                const bool listed = ProjectsList::update([&](plat::Array& names) {
                     std::string sourceName = plat::lastPathComponent(sourcePath);
                     size_t at = 0;
                     for (size_t i = 0; i < names.count(); ++i)
@@ -160,6 +165,8 @@ void ProjectExplorer::actionDuplicate()
                             at = i;
                     names.insert(at, *copied);
                 });
+                if (listed)
+                    plat::NotificationCenter::defaultCenter().post(kProjectsAddedNotification);
             }
         });
     });

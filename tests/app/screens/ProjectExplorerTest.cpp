@@ -357,3 +357,26 @@ TEST_F(Explorer, EveryDuplicateInFlightTakesItsDisplayAwayWhenItEnds)
     EXPECT_EQ(listed().size(), 3u);
     EXPECT_EQ(labelsReading(*screen->view(), "Duplicate"), 0) << "no display stays up";
 }
+
+TEST_F(Explorer, ACopyEndingAfterItsExplorerWentShowsInTheExplorerOnScreen)
+{
+    makeProject(kFirst, 2);
+    prepareDevice({kFirst}, 1);
+    start();
+    {
+        auto screen = explorer();
+        screen->actionDuplicate();
+        // The project is opened and closed again before the copy is done.
+        root()->didFinishProjectExplorer(*screen, screen->selectedProject());
+    }
+    auto editor = root()->viewFrameEditor();
+    ASSERT_NE(editor, nullptr);
+    root()->didFinishFrameEditor(*editor);
+    editor.reset();
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return listed().size() == 2; }));
+    driver.wait(1);
+    EXPECT_EQ(listed()[1], kFirst);
+    ASSERT_EQ(explorer()->projects().size(), 3u) << "the list and the carousel agree";
+    EXPECT_EQ(explorer()->projects()[1]->getProjectPath(), documents(listed()[0]));
+    EXPECT_EQ(carousel().numberOfItems(), 3);
+}
