@@ -105,10 +105,16 @@ void ProjectExplorer::deleteProject(const std::shared_ptr<ProjectModel>& project
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (!project || !project->getProjectPath())
         return;
-    const int64_t index = indexOfProject(project.get());
+    const std::string path = *project->getProjectPath();
+    int64_t index = indexOfProject(project.get());
+    if (index == plat::kNotFound) {
+        // The list was read again since the project was chosen: its folder has a new item.
+        for (size_t i = 1; i < _projects.size(); ++i)
+            if (_projects[i]->getProjectPath() == path)
+                index = static_cast<int64_t>(i);
+    }
     if (index == plat::kNotFound || index == 0)
         return;
-    const std::string path = *project->getProjectPath();
     _projects.erase(_projects.begin() + index);
     updateProjectListFile();
     std::optional<plat::Error> error;

@@ -380,3 +380,22 @@ TEST_F(Explorer, ACopyEndingAfterItsExplorerWentShowsInTheExplorerOnScreen)
     EXPECT_EQ(explorer()->projects()[1]->getProjectPath(), documents(listed()[0]));
     EXPECT_EQ(carousel().numberOfItems(), 3);
 }
+
+TEST_F(Explorer, ADeleteConfirmedJustBeforeAnImportStillDeletesTheProject)
+{
+    makeProject(kFirst, 4);
+    prepareDevice({kFirst}, 1);
+    start();
+    tapButton("Delete");
+    tapButton("Delete");
+    ASSERT_TRUE(driver.tap("Delete"));  // the alert's; the project goes a quarter second later
+    makeProject(kSecond, 1);
+    ASSERT_TRUE(zt::ProjectsList::insertProjectName(kSecond));
+    plat::NotificationCenter::defaultCenter().post("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT");
+    driver.wait(1);
+    EXPECT_FALSE(plat::fileExists(documents(kFirst)));
+    EXPECT_EQ(listed(), std::vector<std::string> {kSecond});
+    ASSERT_EQ(explorer()->projects().size(), 2u);
+    EXPECT_EQ(explorer()->projects()[1]->getProjectPath(), documents(kSecond));
+    EXPECT_EQ(carousel().numberOfItems(), 2);
+}
