@@ -378,6 +378,7 @@ void ProjectExplorer::actionAddImagesToRecord()
     }
     if (_outlets.viewWait)
         _outlets.viewWait->setHidden(false);
+    _openingProject = _selectedProject;
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
     plat::RunLoop::main().performAfterDelay(this, kOpenDelaySeconds, [weakSelf] {
         if (auto self = weakSelf.lock())
@@ -407,6 +408,8 @@ void ProjectExplorer::openProject()
     if (item)
         addScaleAnimation(*item, kCarouselMaximumScale, openScale(), kOpenZoomSeconds);
     auto toolBar = _outlets.toolBar;
+    // An import may have read the list again since the tap: the tapped project opens.
+    std::shared_ptr<ProjectModel> project = _openingProject ? std::move(_openingProject) : _selectedProject;
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
     plat::View::animateWithDuration(
         kOpenMoveSeconds,
@@ -420,13 +423,13 @@ void ProjectExplorer::openProject()
             if (toolBar)
                 toolBar->setAlpha(0);
         },
-        [weakSelf](bool) {
+        [weakSelf, project](bool) {
             // The root container replaces this screen: keep it alive through the call.
             auto self = weakSelf.lock();
             if (!self)
                 return;
             if (auto delegate = self->_delegate.lock())
-                delegate->didFinishProjectExplorer(*self, self->_selectedProject);
+                delegate->didFinishProjectExplorer(*self, project);
         });
 }
 

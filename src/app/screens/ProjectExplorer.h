@@ -144,6 +144,8 @@ private:
     std::shared_ptr<ProjectModel> _selectedProject;
     // The project whose name is being typed: the selection may move meanwhile.
     std::shared_ptr<ProjectModel> _renamedProject;
+    // The project tapped to open: the selection may move before it opens.
+    std::shared_ptr<ProjectModel> _openingProject;
     bool _shouldDisplayPorjectScaleAnimation = false;
     std::weak_ptr<MainViewControllerDelegate> _delegate;
 };

@@ -399,3 +399,18 @@ TEST_F(Explorer, ADeleteConfirmedJustBeforeAnImportStillDeletesTheProject)
     EXPECT_EQ(explorer()->projects()[1]->getProjectPath(), documents(kSecond));
     EXPECT_EQ(carousel().numberOfItems(), 2);
 }
+
+TEST_F(Explorer, AnImportEndingWhileAProjectOpensOpensTheTappedProject)
+{
+    makeProject(kFirst, 1, plat::Dictionary {{"RecordName", "First"}});
+    prepareDevice({kFirst}, 1);
+    start();
+    driver.tapAt({284, 119});  // the centred item
+    makeProject(kSecond, 1, plat::Dictionary {{"RecordName", "Second"}});
+    ASSERT_TRUE(zt::ProjectsList::insertProjectName(kSecond));
+    plat::NotificationCenter::defaultCenter().post("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT");
+    driver.wait(1);
+    auto editor = std::dynamic_pointer_cast<zt::FrameEditorStandIn>(root()->viewFrameEditor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->project()->getProjectPath(), documents(kFirst));
+}
