@@ -5,6 +5,7 @@
 
 #include "app/screens/AppLayouts.h"
 #include "app/screens/ZantropeAppDelegate.h"
+#include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Sandbox.h"
@@ -49,7 +50,21 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    plat::Sandbox::setCurrent(std::make_shared<plat::Sandbox>(deviceFolder));
+    // An empty name would make the working folder the device.
+    if (deviceFolder.empty()) {
+        printUsage();
+        return 2;
+    }
+    auto sandbox = std::make_shared<plat::Sandbox>(deviceFolder);
+    // Without its folders nothing the person makes could be kept: stop rather than run on.
+    for (const std::string& folder : {sandbox->documentsDirectory(), sandbox->cachesDirectory(),
+             sandbox->preferencesDirectory(), sandbox->temporaryDirectory()}) {
+        if (!plat::isDirectory(folder)) {
+            std::fprintf(stderr, "zantrope: cannot use %s as the device folder\n", deviceFolder.c_str());
+            return 1;
+        }
+    }
+    plat::Sandbox::setCurrent(std::move(sandbox));
     plat::Device::setCurrentDevice(plat::Device(idiom));
     plat::log("device folder {}", deviceFolder);
 

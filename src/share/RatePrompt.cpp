@@ -1,5 +1,6 @@
 #include "share/RatePrompt.h"
 
+#include <limits>
 #include <string>
 
 #include "platform/foundation/Bundle.h"
@@ -68,7 +69,10 @@ void RatePrompt::countUse()
     }
     if (defaults.doubleForKey(kFirstUseDateKey) == 0)
         defaults.setDouble(now(), kFirstUseDateKey);
-    defaults.setInteger(defaults.integerForKey(kUseCountKey) + 1, kUseCountKey);
+    // The stored count is read back from a file: at its largest it stays there.
+    const int64_t uses = defaults.integerForKey(kUseCountKey);
+    if (uses < std::numeric_limits<int64_t>::max())
+        defaults.setInteger(uses + 1, kUseCountKey);
 }
 
 bool RatePrompt::ratingConditionsHaveBeenMet()

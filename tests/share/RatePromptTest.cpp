@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <limits>
 
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Application.h"
@@ -138,4 +139,14 @@ TEST_F(RatingPrompt, ANewVersionStartsTheCountAgain)
     EXPECT_EQ(uses(), 1);
     EXPECT_FALSE(defaults().boolForKey(zt::RatePrompt::kDeclinedToRateKey));
     EXPECT_FALSE(isAsking());
+}
+
+TEST_F(RatingPrompt, AUseCountAtItsLargestStaysThereAndStillAsks)
+{
+    launch(/*canPrompt=*/false);
+    defaults().setInteger(std::numeric_limits<int64_t>::max(), zt::RatePrompt::kUseCountKey);
+    clock.advance(30 * kDay);
+    launch();
+    EXPECT_EQ(uses(), std::numeric_limits<int64_t>::max());
+    EXPECT_TRUE(isAsking());
 }

@@ -265,6 +265,10 @@ void ProjectExplorer::fadeDetails(double alpha)
 
 void ProjectExplorer::updateCurrentProjectView(int64_t index)
 {
+    // A name being typed belongs to the project shown so far: it is stored
+    // before the field shows another's.
+    if (_outlets.textFieldName && _outlets.textFieldName->isEditing())
+        _outlets.textFieldName->resignFirstResponder();
     if (index < 0 || static_cast<size_t>(index) >= _projects.size())
         return;
     if (index == 0)
@@ -344,17 +348,23 @@ bool ProjectExplorer::textFieldShouldReturn(plat::TextField& textField)
     return false;
 }
 
+void ProjectExplorer::textFieldDidBeginEditing(plat::TextField&)
+{
+    _renamedProject = _selectedProject;
+}
+
 void ProjectExplorer::textFieldDidEndEditing(plat::TextField& textField)
 {
-    if (!hasFolder(_selectedProject))
+    auto project = std::move(_renamedProject);
+    if (!hasFolder(project))
         return;
-    auto metadata = _selectedProject->getMetaData();
+    auto metadata = project->getMetaData();
     if (!metadata) {
         plat::log("explorer: the project's metadata cannot be read; the name is not changed");
         return;
     }
     metadata->set("RecordName", textField.text());
-    _selectedProject->saveMetaDataToDisk();
+    project->saveMetaDataToDisk();
 }
 
 // Open.
@@ -368,6 +378,7 @@ void ProjectExplorer::actionAddImagesToRecord()
     }
     if (_outlets.viewWait)
         _outlets.viewWait->setHidden(false);
+    _openingProject = _selectedProject;
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
     plat::RunLoop::main().performAfterDelay(this, kOpenDelaySeconds, [weakSelf] {
         if (auto self = weakSelf.lock())
@@ -397,6 +408,8 @@ void ProjectExplorer::openProject()
     if (item)
         addScaleAnimation(*item, kCarouselMaximumScale, openScale(), kOpenZoomSeconds);
     auto toolBar = _outlets.toolBar;
+    // An import may have read the list again since the tap: the tapped project opens.
+    std::shared_ptr<ProjectModel> project = _openingProject ? std::move(_openingProject) : _selectedProject;
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
     plat::View::animateWithDuration(
         kOpenMoveSeconds,
@@ -410,13 +423,13 @@ void ProjectExplorer::openProject()
             if (toolBar)
                 toolBar->setAlpha(0);
         },
-        [weakSelf](bool) {
+        [weakSelf, project](bool) {
             // The root container replaces this screen: keep it alive through the call.
             auto self = weakSelf.lock();
             if (!self)
                 return;
             if (auto delegate = self->_delegate.lock())
-                delegate->didFinishProjectExplorer(*self, self->_selectedProject);
+                delegate->didFinishProjectExplorer(*self, project);
         });
 }
 

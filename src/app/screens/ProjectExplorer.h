@@ -119,6 +119,7 @@ public:
     void updateProjectListFile();
 
     bool textFieldShouldReturn(plat::TextField& textField) override;
+    void textFieldDidBeginEditing(plat::TextField& textField) override;
     void textFieldDidEndEditing(plat::TextField& textField) override;
 
     void receiveProjectImportProcessorDidImportProject();
@@ -127,7 +128,8 @@ public:
 
 private:
     void askToDelete(std::shared_ptr<ProjectModel> project);
-    void finishDuplicate(const std::shared_ptr<ProjectModel>& source, const std::string& copyName);
+    void finishDuplicate(
+        const std::shared_ptr<ProjectModel>& source, const std::string& copyName, const std::shared_ptr<Hudy>& display);
     int64_t indexOfProject(const ProjectModel* project) const;
     double openScale() const;
     void addScaleAnimation(plat::View& view, double from, double to, double seconds);
@@ -140,7 +142,10 @@ private:
     std::set<std::string> _knownProjectNames;
     std::shared_ptr<plat::View> _selectedCarouselView;
     std::shared_ptr<ProjectModel> _selectedProject;
-    std::shared_ptr<Hudy> _duplicateDisplay;
+    // The project whose name is being typed: the selection may move meanwhile.
+    std::shared_ptr<ProjectModel> _renamedProject;
+    // The project tapped to open: the selection may move before it opens.
+    std::shared_ptr<ProjectModel> _openingProject;
     bool _shouldDisplayPorjectScaleAnimation = false;
     std::weak_ptr<MainViewControllerDelegate> _delegate;
 };

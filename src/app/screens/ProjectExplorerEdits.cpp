@@ -11,6 +11,7 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Sandbox.h"
@@ -23,6 +24,9 @@
 namespace zt {
 
 namespace {
+
+// What an import posts when it listed a project; every explorer reads the list again.
+constexpr const char* kProjectsAddedNotification = "PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT";
 
 // Copies the folder's contents into a new project folder in Documents; the
 // new name, or none when it could not be copied (nothing is left behind then).
@@ -101,10 +105,16 @@ void ProjectExplorer::deleteProject(const std::shared_ptr<ProjectModel>& project
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (!project || !project->getProjectPath())
         return;
-    const int64_t index = indexOfProject(project.get());
+    const std::string path = *project->getProjectPath();
+    int64_t index = indexOfProject(project.get());
+    if (index == plat::kNotFound) {
+        // The list was read again since the project was chosen: its folder has a new item.
+        for (size_t i = 1; i < _projects.size(); ++i)
+            if (_projects[i]->getProjectPath() == path)
+                index = static_cast<int64_t>(i);
+    }
     if (index == plat::kNotFound || index == 0)
         return;
-    const std::string path = *project->getProjectPath();
     _projects.erase(_projects.begin() + index);
     updateProjectListFile();
     std::optional<plat::Error> error;
@@ -129,27 +139,31 @@ void ProjectExplorer::actionDuplicate()
         plat::log("explorer: nothing to duplicate: no project with a folder is selected");
         return;
     }
-    _duplicateDisplay = std::make_shared<Hudy>();
-    _duplicateDisplay->setCaption(plat::localized("Duplicate"));
-    _duplicateDisplay->setIsActivity(true);
-    _duplicateDisplay->setDismissAfterTime(Hudy::kStaysUntilDismissed);
-    _duplicateDisplay->showInView(view());
+    // Each duplicate has its own display: another may start before this one ends.
+    auto display = std::make_shared<Hudy>();
+    display->setCaption(plat::localized("Duplicate"));
+    display->setIsActivity(true);
+    display->setDismissAfterTime(Hudy::kStaysUntilDismissed);
+    display->showInView(view());
 
     std::shared_ptr<ProjectModel> source = _selectedProject;
     std::string sourcePath = *source->getProjectPath();
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
-    plat::DispatchQueue::globalQueue().async([weakSelf, source, sourcePath] {
+    plat::DispatchQueue::globalQueue().async([weakSelf, source, sourcePath, display]() mutable {
         auto copied = copyProjectFolder(sourcePath);
         // The list and the carousel change on the main queue only.
         plat::DispatchQueue::mainQueue().sync([&] {
+            // The display is a view: its last reference must go on the main thread.
+            auto shown = std::move(display);
             auto self = weakSelf.lock();
             if (self) {
-                self->finishDuplicate(source, copied.value_or(""));
+                self->finishDuplicate(source, copied.value_or(""), shown);
                 return;
             }
-            // The screen went meanwhile: the copy is listed all the same, before its source.
+            // The screen went meanwhile: the copy is listed all the same, before
+            // its source, and an explorer shown since reads the list again.
             if (copied) {
-                (void)ProjectsList::update([&](plat::Array& names) {
+                const bool listed = ProjectsList::update([&](plat::Array& names) {
                     std::string sourceName = plat::lastPathComponent(sourcePath);
                     size_t at = 0;
                     for (size_t i = 0; i < names.count(); ++i)
@@ -157,14 +171,16 @@ void ProjectExplorer::actionDuplicate()
                             at = i;
                     names.insert(at, *copied);
                 });
+                if (listed)
+                    plat::NotificationCenter::defaultCenter().post(kProjectsAddedNotification);
             }
         });
     });
 }
 
-void ProjectExplorer::finishDuplicate(const std::shared_ptr<ProjectModel>& source, const std::string& copyName)
+void ProjectExplorer::finishDuplicate(
+    const std::shared_ptr<ProjectModel>& source, const std::string& copyName, const std::shared_ptr<Hudy>& display)
 {
-    auto display = std::move(_duplicateDisplay);
     if (copyName.empty()) {
         if (display)
             display->dismiss();

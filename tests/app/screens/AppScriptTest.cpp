@@ -93,3 +93,23 @@ TEST(AppScript, ASecondRunOnTheSameDeviceFindsItsProjects)
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->bitmap()->width(), 2048);
 }
+
+TEST(AppCommandLine, ADeviceFolderThatCannotBeOneStopsTheRunBeforeAnythingIsWritten)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string script = folder.path("quit.txt");
+    std::ofstream(script) << "quit\n";
+    const std::string file = folder.path("a-file");
+    std::ofstream(file) << "not a folder";
+    EXPECT_NE(runApp(file, "phone", script), 0) << "nothing the person does could be kept";
+
+    // An empty name would make the working folder the device.
+    const std::string work = folder.path("work");
+    ASSERT_TRUE(plat::createDirectory(work, plat::IntermediateDirectories::Yes).ok());
+    std::string command = "cd " + work + " && env -u DISPLAY -u WAYLAND_DISPLAY " + ZT_APP_BINARY
+        + " --device '' --script " + script + " >/dev/null 2>&1";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_FALSE(plat::fileExists(work + "/Documents"));
+}

@@ -303,3 +303,114 @@ TEST_F(Explorer, TheToolbarIsTransparentAndTheStatusBarHidden)
     EXPECT_TRUE(app.isStatusBarHidden());
     EXPECT_NE(outlets().btnInfo->image(), nullptr);
 }
+
+TEST_F(Explorer, ANameBeingTypedWhenAnImportMovesTheSelectionGoesToTheProjectItWasTypedFor)
+{
+    makeProject(kFirst, 1, plat::Dictionary {{"RecordName", "First"}});
+    prepareDevice({kFirst}, 1);
+    start();
+    ASSERT_TRUE(driver.tap(*outlets().textFieldName));
+    for (int i = 0; i < 5; ++i)
+        driver.type("\b");
+    ASSERT_TRUE(driver.type("Rocket"));
+    // An import lists a project at the front meanwhile: the item under the selection is now another.
+    makeProject(kSecond, 1, plat::Dictionary {{"RecordName", "Second"}});
+    ASSERT_TRUE(zt::ProjectsList::insertProjectName(kSecond));
+    plat::NotificationCenter::defaultCenter().post("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT");
+    driver.type("\n");
+    driver.wait(1);
+    auto first = plat::dictionaryWithContentsOfFile(documents(kFirst) + "/plovix.meta");
+    auto second = plat::dictionaryWithContentsOfFile(documents(kSecond) + "/plovix.meta");
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(second->getString("RecordName"), "Second") << "the imported project keeps its name";
+    EXPECT_EQ(first->getString("RecordName"), "Rocket");
+    EXPECT_EQ(outlets().textFieldName->text(),
+        explorer()->selectedProject()->getMetaData()->getString("RecordName").value_or(""))
+        << "the field shows the selected project's name";
+}
+
+namespace {
+
+// Labels below the view that read the text, shown or not.
+int labelsReading(const plat::View& view, const std::string& text)
+{
+    int found = 0;
+    if (const auto* label = dynamic_cast<const plat::Label*>(&view); label && label->text() == text)
+        ++found;
+    for (const auto& subview : view.subviews())
+        found += labelsReading(*subview, text);
+    return found;
+}
+
+}  // namespace
+
+TEST_F(Explorer, EveryDuplicateInFlightTakesItsDisplayAwayWhenItEnds)
+{
+    makeProject(kFirst, 2);
+    prepareDevice({kFirst}, 1);
+    start();
+    auto screen = explorer();
+    screen->actionDuplicate();
+    screen->actionDuplicate();  // a second tap before the first copy is done
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return screen->projects().size() == 4; }));
+    driver.wait(1);
+    EXPECT_EQ(listed().size(), 3u);
+    EXPECT_EQ(labelsReading(*screen->view(), "Duplicate"), 0) << "no display stays up";
+}
+
+TEST_F(Explorer, ACopyEndingAfterItsExplorerWentShowsInTheExplorerOnScreen)
+{
+    makeProject(kFirst, 2);
+    prepareDevice({kFirst}, 1);
+    start();
+    {
+        auto screen = explorer();
+        screen->actionDuplicate();
+        // The project is opened and closed again before the copy is done.
+        root()->didFinishProjectExplorer(*screen, screen->selectedProject());
+    }
+    auto editor = root()->viewFrameEditor();
+    ASSERT_NE(editor, nullptr);
+    root()->didFinishFrameEditor(*editor);
+    editor.reset();
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return listed().size() == 2; }));
+    driver.wait(1);
+    EXPECT_EQ(listed()[1], kFirst);
+    ASSERT_EQ(explorer()->projects().size(), 3u) << "the list and the carousel agree";
+    EXPECT_EQ(explorer()->projects()[1]->getProjectPath(), documents(listed()[0]));
+    EXPECT_EQ(carousel().numberOfItems(), 3);
+}
+
+TEST_F(Explorer, ADeleteConfirmedJustBeforeAnImportStillDeletesTheProject)
+{
+    makeProject(kFirst, 4);
+    prepareDevice({kFirst}, 1);
+    start();
+    tapButton("Delete");
+    tapButton("Delete");
+    ASSERT_TRUE(driver.tap("Delete"));  // the alert's; the project goes a quarter second later
+    makeProject(kSecond, 1);
+    ASSERT_TRUE(zt::ProjectsList::insertProjectName(kSecond));
+    plat::NotificationCenter::defaultCenter().post("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT");
+    driver.wait(1);
+    EXPECT_FALSE(plat::fileExists(documents(kFirst)));
+    EXPECT_EQ(listed(), std::vector<std::string> {kSecond});
+    ASSERT_EQ(explorer()->projects().size(), 2u);
+    EXPECT_EQ(explorer()->projects()[1]->getProjectPath(), documents(kSecond));
+    EXPECT_EQ(carousel().numberOfItems(), 2);
+}
+
+TEST_F(Explorer, AnImportEndingWhileAProjectOpensOpensTheTappedProject)
+{
+    makeProject(kFirst, 1, plat::Dictionary {{"RecordName", "First"}});
+    prepareDevice({kFirst}, 1);
+    start();
+    driver.tapAt({284, 119});  // the centred item
+    makeProject(kSecond, 1, plat::Dictionary {{"RecordName", "Second"}});
+    ASSERT_TRUE(zt::ProjectsList::insertProjectName(kSecond));
+    plat::NotificationCenter::defaultCenter().post("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT");
+    driver.wait(1);
+    auto editor = std::dynamic_pointer_cast<zt::FrameEditorStandIn>(root()->viewFrameEditor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->project()->getProjectPath(), documents(kFirst));
+}
