@@ -88,6 +88,27 @@ protected:
         return pythonSucceeds(work(), std::string(kHandmadeZip) + script);
     }
 
+    // Writes work/damaged.zip: an intact entry first when one is named, then
+    // `damaged`, a long deflated text with 64 bytes spoiled in its middle.
+    ::testing::AssertionResult makeArchiveWithDamagedEntry(const std::string& damaged, const std::string& intact = {})
+    {
+        return pythonSucceeds(work(), R"(
+damaged, intact = sys.argv[1], sys.argv[2]
+text = b''.join(b'line %d of a long and rather repetitive text\n' % i for i in range(20000))
+with zipfile.ZipFile('damaged.zip', 'w', zipfile.ZIP_DEFLATED) as z:
+    if intact:
+        z.writestr(intact, b'intact')
+    z.writestr(damaged, text)
+data = bytearray(open('damaged.zip', 'rb').read())
+info = zipfile.ZipFile('damaged.zip').getinfo(damaged)
+middle = info.header_offset + 30 + len(damaged) + info.compress_size // 2
+for i in range(middle, middle + 64):
+    data[i] ^= 0x5A
+open('damaged.zip', 'wb').write(data)
+)",
+            {damaged, intact});
+    }
+
     // Unpacks work/archive into the destination; the error code, or 0.
     int64_t unzip(const std::string& archive, zt::Overwrite overwrite = zt::Overwrite::Yes)
     {
@@ -186,18 +207,7 @@ open('tail.zip', 'wb').write(data[:-10])
 
 TEST_F(HostileZip, DamagedDataFailsAndLeavesNoHalfWrittenFile)
 {
-    ASSERT_TRUE(pythonSucceeds(work(), R"(
-text = b''.join(b'line %d of a long and rather repetitive text\n' % i for i in range(20000))
-with zipfile.ZipFile('damaged.zip', 'w', zipfile.ZIP_DEFLATED) as z:
-    z.writestr('first.txt', b'intact')
-    z.writestr('second.txt', text)
-data = bytearray(open('damaged.zip', 'rb').read())
-info = zipfile.ZipFile('damaged.zip').getinfo('second.txt')
-middle = info.header_offset + 30 + len('second.txt') + info.compress_size // 2
-for i in range(middle, middle + 64):
-    data[i] ^= 0x5A
-open('damaged.zip', 'wb').write(data)
-)"));
+    ASSERT_TRUE(makeArchiveWithDamagedEntry("second.txt", "first.txt"));
     EXPECT_EQ(unzip("damaged.zip"), zt::QVZipArchive::kErrorFailedToReadFile);
     EXPECT_FALSE(plat::fileExists(destination("second.txt")));
 }
@@ -316,17 +326,7 @@ with zipfile.ZipFile('over.zip', 'w') as z:
 TEST_F(HostileZip, AFileThatADamagedEntryWouldReplaceStaysAsItWas)
 {
     writeText(destination("kept.txt"), "the user's own");
-    ASSERT_TRUE(pythonSucceeds(work(), R"(
-text = b''.join(b'line %d of a long and rather repetitive text\n' % i for i in range(20000))
-with zipfile.ZipFile('damaged.zip', 'w', zipfile.ZIP_DEFLATED) as z:
-    z.writestr('kept.txt', text)
-data = bytearray(open('damaged.zip', 'rb').read())
-info = zipfile.ZipFile('damaged.zip').getinfo('kept.txt')
-middle = info.header_offset + 30 + len('kept.txt') + info.compress_size // 2
-for i in range(middle, middle + 64):
-    data[i] ^= 0x5A
-open('damaged.zip', 'wb').write(data)
-)"));
+    ASSERT_TRUE(makeArchiveWithDamagedEntry("kept.txt"));
     EXPECT_EQ(unzip("damaged.zip"), zt::QVZipArchive::kErrorFailedToReadFile);
     EXPECT_EQ(readText(destination("kept.txt")), "the user's own");
     EXPECT_EQ(destinationContents(), std::vector<std::string> {"kept.txt"});
