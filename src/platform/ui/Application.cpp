@@ -1,12 +1,18 @@
 #include "platform/ui/Application.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <optional>
 
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Fatal.h"
+#include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Sandbox.h"
+#include "platform/foundation/URL.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
@@ -21,6 +27,61 @@ namespace {
 constexpr double kStatusBarHeight = 20;
 // The time the platform gives an interface rotation.
 constexpr double kRotationSeconds = 0.4;
+
+// Names tried in the inbox for one handed-over file ("name", "name-1", ...).
+constexpr int kInboxNames = 1000;
+
+bool isInside(const std::string& path, const std::string& folder)
+{
+    std::error_code error;
+    const auto file = std::filesystem::weakly_canonical(path, error);
+    if (error)
+        return false;
+    const auto root = std::filesystem::weakly_canonical(folder, error);
+    if (error)
+        return false;
+    // Component by component: "/device2" is not inside "/device".
+    const auto differ = std::mismatch(root.begin(), root.end(), file.begin(), file.end()).first;
+    return differ == root.end() || (differ->empty() && std::next(differ) == root.end());
+}
+
+// The system hands another app's file over as a copy in the app's
+// Documents/Inbox, so the app may move or delete what it gets while the
+// other app keeps its own. A name already in the inbox gets "-1", "-2"...
+// Files of the app's own sandbox, and what is not a plain file, come as they
+// are. Nothing when the copy cannot be made.
+std::optional<URL> handedOverURL(const URL& url)
+{
+    if (!url.isFileURL())
+        return url;
+    const std::string source = url.path();
+    auto sandbox = Sandbox::current();
+    auto attributes = attributesOfItem(source);
+    if (!attributes.ok() || attributes.value().isDirectory || attributes.value().isSymbolicLink
+        || isInside(source, sandbox->root()))
+        return url;
+    const std::string inbox = appendingPathComponent(sandbox->documentsDirectory(), "Inbox");
+    if (auto created = createDirectory(inbox, IntermediateDirectories::Yes); !created.ok()) {
+        log("application: cannot hand over {}: {}", source, created.error().localizedDescription());
+        return std::nullopt;
+    }
+    const std::string name = lastPathComponent(source);
+    const std::string stem = deletingPathExtension(name);
+    const std::string extension = pathExtension(name);
+    for (int n = 0; n < kInboxNames; ++n) {
+        const std::string candidate = n == 0 ? name : appendingPathExtension(stem + "-" + std::to_string(n), extension);
+        const std::string destination = appendingPathComponent(inbox, candidate);
+        if (fileExists(destination))
+            continue;
+        auto copied = copyItem(source, destination, ReplaceExisting::No);
+        if (copied.ok())
+            return URL::fileURLWithPath(destination);
+        log("application: cannot hand over {}: {}", source, copied.error().localizedDescription());
+        return std::nullopt;
+    }
+    log("application: cannot hand over {}: the inbox has no free name", source);
+    return std::nullopt;
+}
 
 unsigned orientationMaskFromNames(const Value& list)
 {
@@ -142,7 +203,10 @@ bool Application::openURLFromApplication(const URL& url, const std::string& sour
     auto delegate = _delegate;
     if (!delegate)
         return false;
-    return delegate->applicationOpenURLSourceApplicationAnnotation(*this, url, sourceApplication, annotation);
+    auto handedOver = handedOverURL(url);
+    if (!handedOver)
+        return false;
+    return delegate->applicationOpenURLSourceApplicationAnnotation(*this, *handedOver, sourceApplication, annotation);
 }
 
 bool Application::canOpenURL(const URL& url) const

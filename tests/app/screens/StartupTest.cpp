@@ -314,6 +314,28 @@ TEST_F(Startup, AnOpenedArchiveIsImportedWhateverTheCaseOfItsExtension)
     EXPECT_EQ(explorer()->projects().size(), 3u) << "the explorer shows it";
 }
 
+TEST_F(Startup, ArchivesAndSoundsOpenedFromAnotherAppsFolderAreImportedAndThatAppKeepsItsFiles)
+{
+    launch();
+    settle();
+    plat::test::TemporaryFolder otherApp;
+    const std::string archive = otherApp.path("Shared.zantropemobile");
+    makeArchive(archive, ".plovix-2015-02-02-00-00-00", 2);
+    ASSERT_TRUE(plat::writeFileAtomically(otherApp.path("theme.mp3"), std::string_view("ID3")).ok());
+
+    EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(archive), "com.example.mail", plat::Value()));
+    ASSERT_TRUE(waitForMessage("Project successfully imported."));
+    EXPECT_EQ(listed().size(), 2u);
+    EXPECT_TRUE(plat::fileExists(archive));
+    driver.wait(5);
+
+    EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(otherApp.path("theme.mp3")), "", plat::Value()));
+    driver.wait(0);
+    EXPECT_NE(driver.findView("Audio file imported."), nullptr);
+    EXPECT_TRUE(plat::fileExists(zt::AudioController::sharedAudioInboxPath() + "/theme.mp3"));
+    EXPECT_TRUE(plat::fileExists(otherApp.path("theme.mp3")));
+}
+
 TEST_F(Startup, AnOpenedArchiveThatFailsLeavesTheListAlone)
 {
     launch();

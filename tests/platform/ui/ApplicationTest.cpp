@@ -4,13 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/Files.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/URL.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
+#include "support/TemporarySandbox.h"
 
 namespace {
 
@@ -108,6 +111,30 @@ TEST_F(ApplicationLifecycle, URLsFromOtherAppsGoToTheDelegate)
     auto other = plat::URL::URLWithString("https://example.com/");
     EXPECT_FALSE(app.openURLFromApplication(*other, "", {}));
     EXPECT_EQ(log.front(), "open file:///inbox/My%20Movie.zantropemobile from com.example.mail");
+}
+
+TEST_F(ApplicationLifecycle, AFileFromAnotherAppArrivesAsACopyInTheInboxAndTheOtherAppKeepsItsOwn)
+{
+    plat::test::TemporarySandbox sandbox;
+    plat::test::TemporaryFolder otherApp;
+    const std::string original = otherApp.path("My Movie.zantropemobile");
+    ASSERT_TRUE(plat::writeFileAtomically(original, std::string_view("archive")).ok());
+    const std::string inbox = sandbox.documents() + "/Inbox/";
+
+    EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(original), "com.example.mail", {}));
+    EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(original), "com.example.mail", {}));
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0],
+        "open " + plat::URL::fileURLWithPath(inbox + "My Movie.zantropemobile").absoluteString()
+            + " from com.example.mail");
+    EXPECT_EQ(log[1],
+        "open " + plat::URL::fileURLWithPath(inbox + "My Movie-1.zantropemobile").absoluteString()
+            + " from com.example.mail")
+        << "a name already in the inbox is not replaced";
+    auto copy = plat::readFile(inbox + "My Movie.zantropemobile");
+    ASSERT_TRUE(copy.ok());
+    EXPECT_EQ(std::string(copy.value().begin(), copy.value().end()), "archive");
+    EXPECT_TRUE(plat::fileExists(original));
 }
 
 TEST_F(ApplicationLifecycle, URLsTheAppOpensAreRecorded)
