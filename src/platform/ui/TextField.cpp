@@ -251,6 +251,19 @@ void TextField::drawRect(GraphicsContext& context, Rect)
     double lineHeight = std::ceil(_font.lineHeight());
     Rect line {{area.minX(), area.midY() - lineHeight / 2}, {area.width(), lineHeight}};
     context.setFillColor(placeholder ? kPlaceholderColor : _textColor);
+    if (!placeholder && sizeWithFont(drawn, _font).width > line.width()) {
+        // Too long to fit: the start shows, cut with an ellipsis; while typed,
+        // the end shows with the caret after it.
+        if (_editing) {
+            Rect beforeCaret {line.origin, {std::max(0.0, line.width() - kCaretWidth), line.height()}};
+            context.drawText(drawn, beforeCaret, _font, LineBreakMode::Clipping, TextAlignment::Right);
+            context.setFillColor(tintColor());
+            context.fillRect({{beforeCaret.maxX(), line.minY()}, {kCaretWidth, line.height()}});
+            return;
+        }
+        context.drawText(drawn, line, _font, LineBreakMode::TruncatingTail, TextAlignment::Left);
+        return;
+    }
     Size used = context.drawText(drawn, line, _font, LineBreakMode::Clipping, _alignment);
     if (_editing) {
         double caretX = line.minX() + (placeholder ? 0 : used.width);

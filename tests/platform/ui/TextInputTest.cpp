@@ -9,9 +9,11 @@
 #include "platform/ui/TextField.h"
 #include "platform/ui/TextView.h"
 #include "platform/ui/TouchSynthesizer.h"
+#include "platform/ui/ViewRendering.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
+#include "support/Pixels.h"
 
 namespace {
 
@@ -66,6 +68,20 @@ protected:
     std::vector<plat::ObserverToken> tokens;
     std::vector<std::string> notes;
 };
+
+// The most rows of the field's picture inked in one column from x for width columns.
+int tallestInk(plat::TextField& field, int x, int width)
+{
+    auto picture = plat::renderViewToImage(field, 1);
+    int tallest = 0;
+    for (int column = x; column < x + width; ++column) {
+        int rows = 0;
+        for (int y = 0; y < static_cast<int>(picture->size().height); ++y)
+            rows += plat::test::pixelAt(*picture, column, y)[3] > 128 ? 1 : 0;
+        tallest = std::max(tallest, rows);
+    }
+    return tallest;
+}
 
 }  // namespace
 
@@ -166,4 +182,17 @@ TEST_F(TextInput, TextViewTakesLineBreaksAsText)
     EXPECT_EQ(viewDelegate->changes, 11);
     textView->setEditable(false);
     EXPECT_FALSE(textView->isFirstResponder());
+}
+
+TEST_F(TextInput, ANameTooLongForTheFieldShowsItsStartAndWhileTypedItsEnd)
+{
+    // A tall letter at one end and low dots beyond the width at the other.
+    const std::string dots(80, '.');
+    field->setTextAlignment(plat::TextAlignment::Center);
+    field->setText("M" + dots);
+    EXPECT_GT(tallestInk(*field, 0, 8), 8) << "the first letter shows at the left edge";
+
+    field->setText(dots + "M");
+    ASSERT_TRUE(field->becomeFirstResponder());
+    EXPECT_GT(tallestInk(*field, 190, 8), 8) << "the last letter shows beside the caret";
 }
