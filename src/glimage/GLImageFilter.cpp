@@ -205,7 +205,14 @@ void GLImageFilter::setInputSize(plat::Size newSize, int64_t textureIndex)
             recreateFilterFBO();
         }
     } else if (!isZero(forcedMaximumSize)) {
-        inputTextureSize = aspectFitSize(newSize, forcedMaximumSize);
+        // A frame of another shape needs a framebuffer of its own shape too.
+        const plat::Size fitted = aspectFitSize(rotatedSize(newSize, textureIndex), forcedMaximumSize);
+        if (isZero(fitted)) {
+            inputTextureSize = fitted;
+        } else if (fitted != inputTextureSize) {
+            inputTextureSize = fitted;
+            recreateFilterFBO();
+        }
     }
 }
 

@@ -142,6 +142,33 @@ TEST(GLImageFilter, ForcedAspectFitSizeFollowsTheInput)
     });
 }
 
+TEST(GLImageFilter, ForcedAspectFitFramesOfAnotherShapeFillTheirWholeOutput)
+{
+    auto filter = std::make_shared<zt::GLImageFilter>();
+    filter->forceProcessingAtSizeRespectingAspectRatio({8, 8});
+    auto wide = zt::test::makePicture(8, 4, [](int, int) { return Colour {1, 0, 0, 1}; });
+    auto tall = zt::test::makePicture(4, 8, [](int, int) { return Colour {0, 0, 1, 1}; });
+    auto first = filter->imageByFilteringImage(*wide);
+    ASSERT_TRUE(first);
+    zt::test::expectPixelsMatch(
+        *wide, *first, [](const Colour& c, int, int) { return c; }, 0);
+    auto second = filter->imageByFilteringImage(*tall);
+    ASSERT_TRUE(second);
+    zt::test::expectPixelsMatch(
+        *tall, *second, [](const Colour& c, int, int) { return c; }, 0);
+}
+
+TEST(GLImageFilter, ForcedAspectFitTakesTheTurnedShapeOfARotatedInput)
+{
+    auto filter = std::make_shared<zt::GLImageFilter>();
+    filter->forceProcessingAtSizeRespectingAspectRatio({500, 500});
+    zt::runSynchronouslyOnContextQueue([&] {
+        filter->setInputRotation(GLImageRotationMode::RotateRight, 0);
+        filter->setInputSize({1920, 1080}, 0);
+        EXPECT_EQ(filter->inputTextureSizeForTesting(), (plat::Size {281.25, 500}));
+    });
+}
+
 TEST(GLImageFilter, AUniformSetBeforeTheFirstFrameTakesEffect)
 {
     auto filter = std::make_shared<zt::GLImageBrightnessFilter>();
