@@ -101,6 +101,26 @@ TEST(GLImagePicture, RedrawsAtPowersOfTwoForSmoothScaling)
     EXPECT_EQ(picture.outputImageSize(), (plat::Size {1000, 750}));
 }
 
+TEST(GLImagePicture, AStripTooLongForATextureKeepsAtLeastOnePixelAcross)
+{
+    // Fitted into the largest texture, one row of nearly twice its length
+    // would be about half a pixel tall.
+    const int largest = zt::GLImageContext::maximumTextureSizeForThisDevice();
+    const int length = std::min(2 * largest - 2, plat::kMaxBitmapEdge);
+    ASSERT_LT(double(largest) / length, 0.75);
+    auto strip = zt::test::makePicture(length, 1, [](int, int) { return Colour {0, 1, 0, 1}; });
+    ASSERT_TRUE(strip);
+    auto picture = std::make_shared<zt::GLImagePicture>(*strip);
+    EXPECT_EQ(picture->outputImageSize(), (plat::Size {double(largest), 1}));
+    EXPECT_EQ(picture->uploadSizeForTesting(), (plat::Size {double(largest), 1}));
+    auto filter = std::make_shared<zt::GLImageFilter>();
+    picture->addTarget(filter);
+    picture->processImage();
+    auto result = filter->imageFromCurrentlyProcessedOutputWithOrientation(plat::ImageOrientation::Up);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(plat::test::pixelAt(*result, largest / 2, 0), (plat::test::Rgba {0, 255, 0, 255}));
+}
+
 TEST(GLImagePicture, RedrawsBitmapsWithPaddedRowsAndKeepsTheirPixels)
 {
     auto padded = plat::Bitmap::allocate(6, 3, plat::PixelOrder::RGBA, 64);
