@@ -231,7 +231,9 @@ void GLImageFilter::endProcessing()
     if (isEndProcessing)
         return;
     isEndProcessing = true;
-    for (const auto& target : _targets)
+    // A target may take itself off as it ends: walk a copy.
+    auto targets = _targets;
+    for (const auto& target : targets)
         target->endProcessing();
 }
 

@@ -11,6 +11,7 @@ namespace {
 using zt::GLImageRotationMode;
 using zt::test::Colour;
 using zt::test::RecordingTarget;
+using zt::test::RemovingTarget;
 
 TEST(GLImageFilter, PassThroughReadsBackTheInputPixels)
 {
@@ -229,6 +230,23 @@ TEST(GLImageFilter, TellsEachTargetTheOutputSizeAndFrameInOrder)
     EXPECT_TRUE(ignored->frames.empty());
     EXPECT_EQ(filter->outputTextureRetainCountForTesting(), 3u);
     EXPECT_NE(first->texture, 0u);
+}
+
+TEST(GLImageFilter, EndProcessingReachesATargetAfterOneThatTookItselfOff)
+{
+    auto filter = std::make_shared<zt::GLImageFilter>();
+    auto leaver = std::make_shared<RemovingTarget>();
+    auto last = std::make_shared<RecordingTarget>();
+    leaver->source = filter;
+    leaver->victim = leaver;
+    leaver->removeOnFrame = false;
+    filter->addTarget(leaver);
+    filter->addTarget(last);
+    zt::runSynchronouslyOnContextQueue([&] { filter->endProcessing(); });
+    EXPECT_EQ(last->endProcessingCount, 1);
+    EXPECT_EQ(filter->targets().size(), 1u);
+    leaver->source.reset();
+    leaver->victim.reset();
 }
 
 TEST(GLImageFilter, ConservingMemoryReleasesTheInputAfterTheNextFrame)
