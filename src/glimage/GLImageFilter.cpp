@@ -286,7 +286,7 @@ void GLImageFilter::informTargetsAboutNewFrameAtTime(const plat::MediaTime& fram
     auto targets = _targets;
     auto indices = targetTextureIndices;
     for (size_t i = 0; i < targets.size(); ++i) {
-        if (targets[i] == ignored)
+        if (targets[i] == ignored || !hasTargetAt(targets[i], indices[i]))
             continue;
         if (usesPixelBufferOutput())
             setInputTextureForTarget(targets[i], indices[i]);

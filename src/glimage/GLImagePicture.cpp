@@ -149,6 +149,8 @@ bool GLImagePicture::processImageWithCompletionHandler(std::function<void()> com
         auto targets = self->_targets;
         auto indices = self->targetTextureIndices;
         for (size_t i = 0; i < targets.size(); ++i) {
+            if (!self->hasTargetAt(targets[i], indices[i]))
+                continue;  // taken off by an earlier target's render
             targets[i]->setCurrentlyReceivingMonochromeInput(false);
             targets[i]->setInputSize(self->pixelSizeOfImage, indices[i]);
             targets[i]->newFrameReadyAtTime(plat::MediaTime::indefinite(), indices[i]);

@@ -232,6 +232,25 @@ TEST(GLImageFilter, TellsEachTargetTheOutputSizeAndFrameInOrder)
     EXPECT_NE(first->texture, 0u);
 }
 
+TEST(GLImageFilter, ATargetRemovedByAnEarlierTargetDuringAFrameNoLongerHearsOfIt)
+{
+    auto filter = std::make_shared<zt::GLImageFilter>();
+    auto remover = std::make_shared<RemovingTarget>();
+    auto removed = std::make_shared<RecordingTarget>();
+    remover->source = filter;
+    remover->victim = removed;
+    filter->addTarget(remover);
+    filter->addTarget(removed);
+    auto picture = std::make_shared<zt::GLImagePicture>(*zt::test::makeColourRamp(4, 4));
+    picture->addTarget(filter);
+    picture->processImage();
+    zt::test::drainContextQueue();
+    EXPECT_EQ(remover->frames.size(), 1u);
+    EXPECT_TRUE(removed->frames.empty());
+    EXPECT_EQ(removed->size, (plat::Size {}));
+    remover->source.reset();
+}
+
 TEST(GLImageFilter, EndProcessingReachesATargetAfterOneThatTookItselfOff)
 {
     auto filter = std::make_shared<zt::GLImageFilter>();

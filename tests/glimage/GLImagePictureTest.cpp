@@ -16,6 +16,7 @@ namespace {
 
 using zt::test::Colour;
 using zt::test::RecordingTarget;
+using zt::test::RemovingTarget;
 
 TEST(GLImagePicture, UndecodableDataGivesNoPicture)
 {
@@ -73,6 +74,22 @@ TEST(GLImagePicture, AsksForMemoryConservationAboveAThousandPixels)
         zt::test::drainContextQueue();
         EXPECT_EQ(target->conserveMemoryCount, expected) << width;
     }
+}
+
+TEST(GLImagePicture, ATargetRemovedByAnEarlierTargetDuringARunNoLongerHearsOfIt)
+{
+    auto picture = std::make_shared<zt::GLImagePicture>(*zt::test::makeColourRamp(4, 4));
+    auto remover = std::make_shared<RemovingTarget>();
+    auto removed = std::make_shared<RecordingTarget>();
+    remover->source = picture;
+    remover->victim = removed;
+    picture->addTarget(remover);
+    picture->addTarget(removed);
+    picture->processImage();
+    zt::test::drainContextQueue();
+    EXPECT_EQ(remover->frames.size(), 1u);
+    EXPECT_TRUE(removed->frames.empty());
+    remover->source.reset();
 }
 
 TEST(GLImagePicture, UploadsPackedBitmapsFromTheirOwnBytes)
