@@ -172,6 +172,11 @@ void GLImageFilter::setupFilterForSize(plat::Size) { }
 
 void GLImageFilter::newFrameReadyAtTime(const plat::MediaTime& frameTime, int64_t)
 {
+    // Without a whole pixel to draw into (no input, or its source just went)
+    // there is no frame to make or pass on.
+    const plat::Size size = sizeOfFBO();
+    if (int(size.width) <= 0 || int(size.height) <= 0)
+        return;
     outputTextureRetainCount = _targets.size();
     renderToTextureWithVertices(kFullFrameVertices, textureCoordinatesForRotation(inputRotation), filterSourceTexture);
     informTargetsAboutNewFrameAtTime(frameTime);

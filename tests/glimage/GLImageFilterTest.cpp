@@ -103,6 +103,28 @@ TEST(GLImageFilter, WithoutTargetsRendersAndTellsNobody)
     EXPECT_NE(filter->framebufferForTesting(), 0u);
 }
 
+TEST(GLImageFilter, AFrameWithoutAnInputSizeIsDropped)
+{
+    auto filter = std::make_shared<zt::GLImageFilter>();
+    auto target = std::make_shared<RecordingTarget>();
+    filter->addTarget(target);
+    zt::runSynchronouslyOnContextQueue([&] {
+        filter->newFrameReadyAtTime(plat::MediaTime::make(1, 30), 0);
+        filter->setInputSize({0.4, 0.4}, 0);
+        filter->newFrameReadyAtTime(plat::MediaTime::make(2, 30), 0);
+    });
+    EXPECT_TRUE(target->frames.empty());
+    EXPECT_EQ(filter->framebufferForTesting(), 0u);
+    EXPECT_EQ(filter->outputTextureRetainCountForTesting(), 0u);
+    // A frame of some size still renders.
+    auto picture = std::make_shared<zt::GLImagePicture>(*zt::test::makeColourRamp(3, 5));
+    picture->addTarget(filter);
+    picture->processImage();
+    zt::test::drainContextQueue();
+    EXPECT_EQ(target->frames.size(), 1u);
+    EXPECT_EQ(target->size, (plat::Size {3, 5}));
+}
+
 TEST(GLImageFilter, RebuildsItsFramebufferOnlyWhenTheSizeChanges)
 {
     auto filter = std::make_shared<zt::GLImageFilter>();
