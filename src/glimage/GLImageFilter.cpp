@@ -60,6 +60,12 @@ bool isZero(plat::Size size)
     return size.width == 0 && size.height == 0;
 }
 
+// Whether a framebuffer of the size would have a pixel at all.
+bool hasWholePixel(plat::Size size)
+{
+    return size.width >= 1 && size.height >= 1;
+}
+
 // The largest rectangle of aspectRatio's proportions inside bounds.
 plat::Size aspectFitSize(plat::Size aspectRatio, plat::Size bounds)
 {
@@ -174,8 +180,7 @@ void GLImageFilter::newFrameReadyAtTime(const plat::MediaTime& frameTime, int64_
 {
     // Without a whole pixel to draw into (no input, or its source just went)
     // there is no frame to make or pass on.
-    const plat::Size size = sizeOfFBO();
-    if (int(size.width) <= 0 || int(size.height) <= 0)
+    if (!hasWholePixel(sizeOfFBO()))
         return;
     outputTextureRetainCount = _targets.size();
     renderToTextureWithVertices(kFullFrameVertices, textureCoordinatesForRotation(inputRotation), filterSourceTexture);
@@ -203,7 +208,8 @@ void GLImageFilter::setInputSize(plat::Size newSize, int64_t textureIndex)
         return;
     if (!overrideInputSize) {
         const plat::Size rotated = rotatedSize(newSize, textureIndex);
-        if (isZero(rotated)) {
+        // A size without a pixel builds no framebuffer; its frames are dropped.
+        if (!hasWholePixel(rotated)) {
             inputTextureSize = rotated;
         } else if (rotated != inputTextureSize) {
             inputTextureSize = rotated;
@@ -212,7 +218,7 @@ void GLImageFilter::setInputSize(plat::Size newSize, int64_t textureIndex)
     } else if (!isZero(forcedMaximumSize)) {
         // A frame of another shape needs a framebuffer of its own shape too.
         const plat::Size fitted = aspectFitSize(rotatedSize(newSize, textureIndex), forcedMaximumSize);
-        if (isZero(fitted)) {
+        if (!hasWholePixel(fitted)) {
             inputTextureSize = fitted;
         } else if (fitted != inputTextureSize) {
             inputTextureSize = fitted;

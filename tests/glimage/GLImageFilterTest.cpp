@@ -181,6 +181,20 @@ TEST(GLImageFilter, ForcedAspectFitFramesOfAnotherShapeFillTheirWholeOutput)
         *tall, *second, [](const Colour& c, int, int) { return c; }, 0);
 }
 
+TEST(GLImageFilter, ForcedAspectFitOfAStripThinnerThanAPixelDropsTheFrame)
+{
+    auto filter = std::make_shared<zt::GLImageFilter>();
+    filter->forceProcessingAtSizeRespectingAspectRatio({64, 64});
+    ASSERT_TRUE(filter->imageByFilteringImage(*zt::test::makeColourRamp(8, 8)));
+    // 1000 x 10 fitted into 64 x 64 is 64 x 0.64.
+    auto strip = zt::test::makePicture(1000, 10, [](int, int) { return Colour {1, 0, 0, 1}; });
+    EXPECT_FALSE(filter->imageByFilteringImage(*strip));
+    auto after = filter->imageByFilteringImage(*zt::test::makeColourRamp(4, 2));
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->bitmap()->width(), 64);
+    EXPECT_EQ(after->bitmap()->height(), 32);
+}
+
 TEST(GLImageFilter, ForcedAspectFitTakesTheTurnedShapeOfARotatedInput)
 {
     auto filter = std::make_shared<zt::GLImageFilter>();
