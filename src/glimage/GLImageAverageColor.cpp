@@ -179,8 +179,12 @@ void GLImageAverageColor::drawStage(
     glActiveTexture(GL_TEXTURE2);
     glBindTexture(GL_TEXTURE_2D, texture);
     glUniform1i(samplerLocation, 2);
-    glUniform1f(texelWidthLocation, float(0.5 / size.width));
-    glUniform1f(texelHeightLocation, float(0.5 / size.height));
+    // A stage pixel stands for four by four pixels of the stage before. The
+    // four samples sit a quarter of a stage pixel from its centre, each on
+    // the corner shared by a two by two block, so linear filtering averages
+    // all sixteen.
+    glUniform1f(texelWidthLocation, float(0.25 / size.width));
+    glUniform1f(texelHeightLocation, float(0.25 / size.height));
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
 }
 

@@ -43,11 +43,9 @@ void GLImageColorPackingFilter::setupFilterForSize(plat::Size)
 {
     texelWidth = float(0.5 / inputTextureSize.width);
     texelHeight = float(0.5 / inputTextureSize.height);
-    runSynchronouslyOnContextQueue([this] {
-        GLImageContext::setActiveShaderProgram(filterProgram);
-        glUniform1f(texelWidthUniform, texelWidth);
-        glUniform1f(texelHeightUniform, texelHeight);
-    });
+    // Kept with this filter's uniforms: every packing filter shares the program.
+    setFloat(texelWidth, texelWidthUniform, filterProgram);
+    setFloat(texelHeight, texelHeightUniform, filterProgram);
 }
 
 plat::Size GLImageColorPackingFilter::outputFrameSize()

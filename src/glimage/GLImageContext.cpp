@@ -2,6 +2,7 @@
 
 #include <GLES2/gl2.h>
 #include <algorithm>
+#include <atomic>
 #include <sstream>
 #include <vector>
 
@@ -42,29 +43,39 @@ void runQueuedContextQueueTurn(std::function<void()>& block)
         plat::GLContext::setCurrentContext(previous);
 }
 
-int32_t queryInteger(unsigned int name)
+// Runs a query of GL once per process. The once is entered on the context
+// queue only: a thread that held it while it waited for the queue would
+// deadlock against a block there making the same first call.
+void queryOnceOnContextQueue(plat::OnceFlag& once, std::atomic<bool>& answered, const std::function<void()>& query)
 {
-    int32_t value = 0;
+    if (answered.load(std::memory_order_acquire))
+        return;
     runSynchronouslyOnContextQueue([&] {
-        GLImageContext::useImageProcessingContext();
-        glGetIntegerv(name, &value);
+        plat::dispatchOnce(once, [&] {
+            GLImageContext::useImageProcessingContext();
+            query();
+            answered.store(true, std::memory_order_release);
+        });
     });
+}
+
+int32_t queryInteger(plat::OnceFlag& once, std::atomic<bool>& answered, int32_t& value, unsigned int name)
+{
+    queryOnceOnContextQueue(once, answered, [&] { glGetIntegerv(name, &value); });
     return value;
 }
 
 const std::vector<std::string>& extensionNames()
 {
     static plat::OnceFlag once;
+    static std::atomic<bool> answered = false;
     static std::vector<std::string>* names = nullptr;
-    plat::dispatchOnce(once, [] {
+    queryOnceOnContextQueue(once, answered, [] {
         names = new std::vector<std::string>();
-        runSynchronouslyOnContextQueue([] {
-            GLImageContext::useImageProcessingContext();
-            const auto* text = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-            std::istringstream words(text ? text : "");
-            for (std::string word; words >> word;)
-                names->push_back(word);
-        });
+        const auto* text = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+        std::istringstream words(text ? text : "");
+        for (std::string word; words >> word;)
+            names->push_back(word);
     });
     return *names;
 }
@@ -140,25 +151,25 @@ void GLImageContext::setActiveShaderProgram(const std::shared_ptr<GLProgram>& pr
 int32_t GLImageContext::maximumTextureSizeForThisDevice()
 {
     static plat::OnceFlag once;
+    static std::atomic<bool> answered = false;
     static int32_t value = 0;
-    plat::dispatchOnce(once, [] { value = queryInteger(GL_MAX_TEXTURE_SIZE); });
-    return value;
+    return queryInteger(once, answered, value, GL_MAX_TEXTURE_SIZE);
 }
 
 int32_t GLImageContext::maximumTextureUnitsForThisDevice()
 {
     static plat::OnceFlag once;
+    static std::atomic<bool> answered = false;
     static int32_t value = 0;
-    plat::dispatchOnce(once, [] { value = queryInteger(GL_MAX_TEXTURE_IMAGE_UNITS); });
-    return value;
+    return queryInteger(once, answered, value, GL_MAX_TEXTURE_IMAGE_UNITS);
 }
 
 int32_t GLImageContext::maximumVaryingVectorsForThisDevice()
 {
     static plat::OnceFlag once;
+    static std::atomic<bool> answered = false;
     static int32_t value = 0;
-    plat::dispatchOnce(once, [] { value = queryInteger(GL_MAX_VARYING_VECTORS); });
-    return value;
+    return queryInteger(once, answered, value, GL_MAX_VARYING_VECTORS);
 }
 
 bool GLImageContext::deviceSupportsOpenGLESExtension(const std::string& extension)
@@ -167,16 +178,16 @@ bool GLImageContext::deviceSupportsOpenGLESExtension(const std::string& extensio
     return std::find(names.begin(), names.end(), extension) != names.end();
 }
 
+// No static of their own: its initialisation would be a second once held
+// while the list of names waits for the context queue.
 bool GLImageContext::deviceSupportsRedTextures()
 {
-    static const bool supported = deviceSupportsOpenGLESExtension("GL_EXT_texture_rg");
-    return supported;
+    return deviceSupportsOpenGLESExtension("GL_EXT_texture_rg");
 }
 
 bool GLImageContext::deviceSupportsFramebufferReads()
 {
-    static const bool supported = deviceSupportsOpenGLESExtension("GL_EXT_shader_framebuffer_fetch");
-    return supported;
+    return deviceSupportsOpenGLESExtension("GL_EXT_shader_framebuffer_fetch");
 }
 
 bool GLImageContext::supportsFastTextureUpload()

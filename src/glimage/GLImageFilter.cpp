@@ -60,6 +60,12 @@ bool isZero(plat::Size size)
     return size.width == 0 && size.height == 0;
 }
 
+// Whether a framebuffer of the size would have a pixel at all.
+bool hasWholePixel(plat::Size size)
+{
+    return size.width >= 1 && size.height >= 1;
+}
+
 // The largest rectangle of aspectRatio's proportions inside bounds.
 plat::Size aspectFitSize(plat::Size aspectRatio, plat::Size bounds)
 {
@@ -172,6 +178,10 @@ void GLImageFilter::setupFilterForSize(plat::Size) { }
 
 void GLImageFilter::newFrameReadyAtTime(const plat::MediaTime& frameTime, int64_t)
 {
+    // Without a whole pixel to draw into (no input, or its source just went)
+    // there is no frame to make or pass on.
+    if (!hasWholePixel(sizeOfFBO()))
+        return;
     outputTextureRetainCount = _targets.size();
     renderToTextureWithVertices(kFullFrameVertices, textureCoordinatesForRotation(inputRotation), filterSourceTexture);
     informTargetsAboutNewFrameAtTime(frameTime);
@@ -198,14 +208,22 @@ void GLImageFilter::setInputSize(plat::Size newSize, int64_t textureIndex)
         return;
     if (!overrideInputSize) {
         const plat::Size rotated = rotatedSize(newSize, textureIndex);
-        if (isZero(rotated)) {
+        // A size without a pixel builds no framebuffer; its frames are dropped.
+        if (!hasWholePixel(rotated)) {
             inputTextureSize = rotated;
         } else if (rotated != inputTextureSize) {
             inputTextureSize = rotated;
             recreateFilterFBO();
         }
     } else if (!isZero(forcedMaximumSize)) {
-        inputTextureSize = aspectFitSize(newSize, forcedMaximumSize);
+        // A frame of another shape needs a framebuffer of its own shape too.
+        const plat::Size fitted = aspectFitSize(rotatedSize(newSize, textureIndex), forcedMaximumSize);
+        if (!hasWholePixel(fitted)) {
+            inputTextureSize = fitted;
+        } else if (fitted != inputTextureSize) {
+            inputTextureSize = fitted;
+            recreateFilterFBO();
+        }
     }
 }
 
@@ -224,7 +242,9 @@ void GLImageFilter::endProcessing()
     if (isEndProcessing)
         return;
     isEndProcessing = true;
-    for (const auto& target : _targets)
+    // A target may take itself off as it ends: walk a copy.
+    auto targets = _targets;
+    for (const auto& target : targets)
         target->endProcessing();
 }
 
@@ -277,7 +297,7 @@ void GLImageFilter::informTargetsAboutNewFrameAtTime(const plat::MediaTime& fram
     auto targets = _targets;
     auto indices = targetTextureIndices;
     for (size_t i = 0; i < targets.size(); ++i) {
-        if (targets[i] == ignored)
+        if (targets[i] == ignored || !hasTargetAt(targets[i], indices[i]))
             continue;
         if (usesPixelBufferOutput())
             setInputTextureForTarget(targets[i], indices[i]);

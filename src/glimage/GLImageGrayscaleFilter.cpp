@@ -59,7 +59,7 @@ void GLImageGrayscaleFilter::informTargetsAboutNewFrameAtTime(const plat::MediaT
     auto targets = _targets;
     auto indices = targetTextureIndices;
     for (size_t i = 0; i < targets.size(); ++i) {
-        if (targets[i] == ignored)
+        if (targets[i] == ignored || !hasTargetAt(targets[i], indices[i]))
             continue;
         if (usesPixelBufferOutput())
             setInputTextureForTarget(targets[i], indices[i]);

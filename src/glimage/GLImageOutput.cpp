@@ -86,6 +86,15 @@ std::vector<std::shared_ptr<GLImageInput>> GLImageOutput::targets() const
     return copy;
 }
 
+bool GLImageOutput::hasTargetAt(const std::shared_ptr<GLImageInput>& target, int64_t textureIndex) const
+{
+    for (size_t i = 0; i < _targets.size(); ++i) {
+        if (_targets[i] == target && targetTextureIndices[i] == textureIndex)
+            return true;
+    }
+    return false;
+}
+
 void GLImageOutput::addTarget(const std::shared_ptr<GLImageInput>& newTarget)
 {
     addTarget(newTarget, newTarget->nextAvailableTextureIndex());

@@ -108,6 +108,9 @@ protected:
     std::shared_ptr<GLImageInput> selfAsInput();
     // The index recorded for the target at position i.
     int64_t textureIndexOfTargetAt(size_t i) const { return targetTextureIndices[i]; }
+    // Whether target is still attached at textureIndex. A frame walks a copy
+    // of the targets; one that an earlier target took off meanwhile is passed over.
+    bool hasTargetAt(const std::shared_ptr<GLImageInput>& target, int64_t textureIndex) const;
     void removeTargetsOnContextQueue();
 
     std::vector<std::shared_ptr<GLImageInput>> _targets;  // context queue

@@ -94,8 +94,9 @@ GLImagePicture::GLImagePicture(
     pixelSizeOfImage = {double(source.width()), double(source.height())};
     const plat::Size fitted = GLImageContext::sizeThatFitsWithinATextureForSize(pixelSizeOfImage);
     const bool resized = fitted != pixelSizeOfImage;
+    // Whole pixels, at least one a side: a long thin strip would else shrink to none.
     if (resized)
-        pixelSizeOfImage = fitted;
+        pixelSizeOfImage = {std::max(1.0, std::round(fitted.width)), std::max(1.0, std::round(fitted.height))};
     plat::Size uploadSize = pixelSizeOfImage;
     if (smoothly)
         uploadSize = {nextPowerOfTwo(pixelSizeOfImage.width), nextPowerOfTwo(pixelSizeOfImage.height)};
@@ -148,6 +149,8 @@ bool GLImagePicture::processImageWithCompletionHandler(std::function<void()> com
         auto targets = self->_targets;
         auto indices = self->targetTextureIndices;
         for (size_t i = 0; i < targets.size(); ++i) {
+            if (!self->hasTargetAt(targets[i], indices[i]))
+                continue;  // taken off by an earlier target's render
             targets[i]->setCurrentlyReceivingMonochromeInput(false);
             targets[i]->setInputSize(self->pixelSizeOfImage, indices[i]);
             targets[i]->newFrameReadyAtTime(plat::MediaTime::indefinite(), indices[i]);

@@ -73,6 +73,22 @@ TEST(GLImageAverageColor, MatchesTheMeanOfARampComputedHere)
         EXPECT_NEAR(average->colour[i], sums[i] / (256 * 192), 2.0 / 255) << "channel " << i;
 }
 
+TEST(GLImageAverageColor, CountsEveryPixelOfTheBlockEachStagePixelStandsFor)
+{
+    // Within each run of four columns (and four rows) only the middle two are
+    // lit: a quarter of the pixels are white, whichever of them a stage reads.
+    auto grid = zt::test::makePicture(64, 64, [](int x, int y) {
+        const bool lit = (x % 4 == 1 || x % 4 == 2) && (y % 4 == 1 || y % 4 == 2);
+        return lit ? Colour {1, 1, 1, 1} : Colour {0, 0, 0, 1};
+    });
+    auto filter = std::make_shared<zt::GLImageAverageColor>();
+    auto average = averageOf(filter, *grid);
+    ASSERT_TRUE(average);
+    EXPECT_NEAR(average->colour[0], 0.25, 2.0 / 255);
+    EXPECT_NEAR(average->colour[1], 0.25, 2.0 / 255);
+    EXPECT_NEAR(average->colour[2], 0.25, 2.0 / 255);
+}
+
 TEST(GLImageAverageColor, PlansStagesThatShrinkFourfoldDownToTwoPixels)
 {
     auto filter = std::make_shared<zt::GLImageAverageColor>();

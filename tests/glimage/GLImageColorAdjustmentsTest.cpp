@@ -353,6 +353,28 @@ TEST(GLImageColorPackingFilter, PacksFourRedValuesIntoHalfTheSize)
     EXPECT_NEAR(pixel[2], (2 * 4 + 1) / 32.0 * lowerRight, 1.5 / 255);
 }
 
+TEST(GLImageColorPackingFilter, KeepsItsOwnSamplingStepBesideAnotherOfAnotherSize)
+{
+    // Both filters share one program; each must sample at its own input's pixel centres.
+    auto input = zt::test::makePicture(8, 4, [](int x, int) { return Colour {x % 2 ? 1.0 : 0.0, 0, 0, 1}; });
+    auto larger = zt::test::makePicture(32, 16, [](int, int) { return Colour {0.5, 0, 0, 1}; });
+    auto small = std::make_shared<zt::GLImageColorPackingFilter>();
+    auto large = std::make_shared<zt::GLImageColorPackingFilter>();
+    auto smallPicture = std::make_shared<zt::GLImagePicture>(*input);
+    auto largePicture = std::make_shared<zt::GLImagePicture>(*larger);
+    smallPicture->addTarget(small);
+    largePicture->addTarget(large);
+    smallPicture->processImage();
+    largePicture->processImage();
+    zt::test::drainContextQueue();
+    ASSERT_TRUE(smallPicture->processImageWithCompletionHandler(nullptr));
+    auto result = small->imageFromCurrentlyProcessedOutputWithOrientation(plat::ImageOrientation::Up);
+    ASSERT_TRUE(result);
+    // Left reds 0, right reds 1: red 0, green 1, blue 0, alpha 1 in every packed pixel.
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(plat::test::pixelAt(*result, x, 1), (plat::test::Rgba {0, 255, 0, 255})) << x;
+}
+
 TEST(GLImageColorPackingFilter, HalvesA640By480Input)
 {
     auto filter = std::make_shared<zt::GLImageColorPackingFilter>();

@@ -1,10 +1,19 @@
 #include <GLES2/gl2.h>
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
 
 #include "glimage/GLImageContext.h"
 #include "glimage/GLImageFilter.h"
 #include "glimage/GLProgram.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Semaphore.h"
 
 namespace {
 
@@ -66,6 +75,65 @@ TEST(GLImageContext, SharesOneProgramBetweenFiltersOfTheSameSources)
             zt::kGLImageVertexShaderString, fragment);
     });
     EXPECT_EQ(first, second);
+}
+
+// Whether the thread is asleep (blocked on a lock or a condition), from the kernel's view of it.
+bool threadIsAsleep(pid_t tid)
+{
+    std::ifstream stat("/proc/self/task/" + std::to_string(tid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const auto end = line.rfind(')');
+    return end != std::string::npos && end + 2 < line.size() && line[end + 2] == 'S';
+}
+
+// In a fresh process: another thread makes the first call of query and waits
+// for the busy context queue; then the block running there makes its own
+// first call. Exits 0 when both calls return.
+void firstCallsFromTheQueueAndFromOutside(const std::function<void()>& query)
+{
+    constexpr double kGenerous = 20.0;
+    plat::Semaphore release, bothReturned;
+    std::atomic<pid_t> outsideThread = 0;
+    GLImageContext::sharedContextQueue().async([&] {
+        if (!release.wait(kGenerous))
+            std::_Exit(2);
+        query();
+        bothReturned.signal();
+    });
+    std::thread outside([&] {
+        outsideThread = gettid();
+        query();
+        bothReturned.signal();
+    });
+    while (outsideThread == 0 || !threadIsAsleep(outsideThread))
+        std::this_thread::yield();
+    release.signal();
+    const bool returned = bothReturned.wait(kGenerous) && bothReturned.wait(kGenerous);
+    if (!returned)
+        std::_Exit(1);  // the threads are stuck: no orderly exit
+    outside.join();
+    std::exit(0);
+}
+
+TEST(GLImageContextDeathTest, FirstQueriesFromTheQueueAndAnotherThreadAtOnceBothReturn)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::function<void()> queries[] = {
+        [] { (void)GLImageContext::maximumTextureSizeForThisDevice(); },
+        [] { (void)GLImageContext::maximumTextureUnitsForThisDevice(); },
+        [] { (void)GLImageContext::maximumVaryingVectorsForThisDevice(); },
+        [] { (void)GLImageContext::deviceSupportsOpenGLESExtension("GL_EXT_texture_format_BGRA8888"); },
+        [] { (void)GLImageContext::deviceSupportsRedTextures(); },
+        [] { (void)GLImageContext::deviceSupportsFramebufferReads(); },
+        [] {
+            (void)GLImageContext::sizeThatFitsWithinATextureForSize({100, 50});
+        },
+    };
+    for (size_t i = 0; i < std::size(queries); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EXIT(firstCallsFromTheQueueAndFromOutside(queries[i]), ::testing::ExitedWithCode(0), "");
+    }
 }
 
 TEST(GLProgram, KeepsOneLocationPerAttribute)

@@ -11,6 +11,7 @@ namespace {
 using zt::GLImageRotationMode;
 using zt::test::Colour;
 using zt::test::RecordingTarget;
+using zt::test::RemovingTarget;
 
 TEST(GLImageFilter, PassThroughReadsBackTheInputPixels)
 {
@@ -102,6 +103,28 @@ TEST(GLImageFilter, WithoutTargetsRendersAndTellsNobody)
     EXPECT_NE(filter->framebufferForTesting(), 0u);
 }
 
+TEST(GLImageFilter, AFrameWithoutAnInputSizeIsDropped)
+{
+    auto filter = std::make_shared<zt::GLImageFilter>();
+    auto target = std::make_shared<RecordingTarget>();
+    filter->addTarget(target);
+    zt::runSynchronouslyOnContextQueue([&] {
+        filter->newFrameReadyAtTime(plat::MediaTime::make(1, 30), 0);
+        filter->setInputSize({0.4, 0.4}, 0);
+        filter->newFrameReadyAtTime(plat::MediaTime::make(2, 30), 0);
+    });
+    EXPECT_TRUE(target->frames.empty());
+    EXPECT_EQ(filter->framebufferForTesting(), 0u);
+    EXPECT_EQ(filter->outputTextureRetainCountForTesting(), 0u);
+    // A frame of some size still renders.
+    auto picture = std::make_shared<zt::GLImagePicture>(*zt::test::makeColourRamp(3, 5));
+    picture->addTarget(filter);
+    picture->processImage();
+    zt::test::drainContextQueue();
+    EXPECT_EQ(target->frames.size(), 1u);
+    EXPECT_EQ(target->size, (plat::Size {3, 5}));
+}
+
 TEST(GLImageFilter, RebuildsItsFramebufferOnlyWhenTheSizeChanges)
 {
     auto filter = std::make_shared<zt::GLImageFilter>();
@@ -139,6 +162,47 @@ TEST(GLImageFilter, ForcedAspectFitSizeFollowsTheInput)
     zt::runSynchronouslyOnContextQueue([&] {
         filter->setInputSize({1920, 1080}, 0);
         EXPECT_EQ(filter->inputTextureSizeForTesting(), (plat::Size {500, 281.25}));
+    });
+}
+
+TEST(GLImageFilter, ForcedAspectFitFramesOfAnotherShapeFillTheirWholeOutput)
+{
+    auto filter = std::make_shared<zt::GLImageFilter>();
+    filter->forceProcessingAtSizeRespectingAspectRatio({8, 8});
+    auto wide = zt::test::makePicture(8, 4, [](int, int) { return Colour {1, 0, 0, 1}; });
+    auto tall = zt::test::makePicture(4, 8, [](int, int) { return Colour {0, 0, 1, 1}; });
+    auto first = filter->imageByFilteringImage(*wide);
+    ASSERT_TRUE(first);
+    zt::test::expectPixelsMatch(
+        *wide, *first, [](const Colour& c, int, int) { return c; }, 0);
+    auto second = filter->imageByFilteringImage(*tall);
+    ASSERT_TRUE(second);
+    zt::test::expectPixelsMatch(
+        *tall, *second, [](const Colour& c, int, int) { return c; }, 0);
+}
+
+TEST(GLImageFilter, ForcedAspectFitOfAStripThinnerThanAPixelDropsTheFrame)
+{
+    auto filter = std::make_shared<zt::GLImageFilter>();
+    filter->forceProcessingAtSizeRespectingAspectRatio({64, 64});
+    ASSERT_TRUE(filter->imageByFilteringImage(*zt::test::makeColourRamp(8, 8)));
+    // 1000 x 10 fitted into 64 x 64 is 64 x 0.64.
+    auto strip = zt::test::makePicture(1000, 10, [](int, int) { return Colour {1, 0, 0, 1}; });
+    EXPECT_FALSE(filter->imageByFilteringImage(*strip));
+    auto after = filter->imageByFilteringImage(*zt::test::makeColourRamp(4, 2));
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->bitmap()->width(), 64);
+    EXPECT_EQ(after->bitmap()->height(), 32);
+}
+
+TEST(GLImageFilter, ForcedAspectFitTakesTheTurnedShapeOfARotatedInput)
+{
+    auto filter = std::make_shared<zt::GLImageFilter>();
+    filter->forceProcessingAtSizeRespectingAspectRatio({500, 500});
+    zt::runSynchronouslyOnContextQueue([&] {
+        filter->setInputRotation(GLImageRotationMode::RotateRight, 0);
+        filter->setInputSize({1920, 1080}, 0);
+        EXPECT_EQ(filter->inputTextureSizeForTesting(), (plat::Size {281.25, 500}));
     });
 }
 
@@ -202,6 +266,42 @@ TEST(GLImageFilter, TellsEachTargetTheOutputSizeAndFrameInOrder)
     EXPECT_TRUE(ignored->frames.empty());
     EXPECT_EQ(filter->outputTextureRetainCountForTesting(), 3u);
     EXPECT_NE(first->texture, 0u);
+}
+
+TEST(GLImageFilter, ATargetRemovedByAnEarlierTargetDuringAFrameNoLongerHearsOfIt)
+{
+    auto filter = std::make_shared<zt::GLImageFilter>();
+    auto remover = std::make_shared<RemovingTarget>();
+    auto removed = std::make_shared<RecordingTarget>();
+    remover->source = filter;
+    remover->victim = removed;
+    filter->addTarget(remover);
+    filter->addTarget(removed);
+    auto picture = std::make_shared<zt::GLImagePicture>(*zt::test::makeColourRamp(4, 4));
+    picture->addTarget(filter);
+    picture->processImage();
+    zt::test::drainContextQueue();
+    EXPECT_EQ(remover->frames.size(), 1u);
+    EXPECT_TRUE(removed->frames.empty());
+    EXPECT_EQ(removed->size, (plat::Size {}));
+    remover->source.reset();
+}
+
+TEST(GLImageFilter, EndProcessingReachesATargetAfterOneThatTookItselfOff)
+{
+    auto filter = std::make_shared<zt::GLImageFilter>();
+    auto leaver = std::make_shared<RemovingTarget>();
+    auto last = std::make_shared<RecordingTarget>();
+    leaver->source = filter;
+    leaver->victim = leaver;
+    leaver->removeOnFrame = false;
+    filter->addTarget(leaver);
+    filter->addTarget(last);
+    zt::runSynchronouslyOnContextQueue([&] { filter->endProcessing(); });
+    EXPECT_EQ(last->endProcessingCount, 1);
+    EXPECT_EQ(filter->targets().size(), 1u);
+    leaver->source.reset();
+    leaver->victim.reset();
 }
 
 TEST(GLImageFilter, ConservingMemoryReleasesTheInputAfterTheNextFrame)

@@ -16,6 +16,7 @@ namespace {
 
 using zt::test::Colour;
 using zt::test::RecordingTarget;
+using zt::test::RemovingTarget;
 
 TEST(GLImagePicture, UndecodableDataGivesNoPicture)
 {
@@ -61,6 +62,8 @@ TEST(GLImagePicture, DropsARequestWhileARunIsInFlight)
     EXPECT_EQ(completions, 1);
     EXPECT_EQ(target->frames.size(), 1u);
     EXPECT_TRUE(picture->processImageWithCompletionHandler(nullptr));
+    // Nothing left in flight: a run still going when the process exits meets EGL torn down.
+    zt::test::drainContextQueue();
 }
 
 TEST(GLImagePicture, AsksForMemoryConservationAboveAThousandPixels)
@@ -73,6 +76,22 @@ TEST(GLImagePicture, AsksForMemoryConservationAboveAThousandPixels)
         zt::test::drainContextQueue();
         EXPECT_EQ(target->conserveMemoryCount, expected) << width;
     }
+}
+
+TEST(GLImagePicture, ATargetRemovedByAnEarlierTargetDuringARunNoLongerHearsOfIt)
+{
+    auto picture = std::make_shared<zt::GLImagePicture>(*zt::test::makeColourRamp(4, 4));
+    auto remover = std::make_shared<RemovingTarget>();
+    auto removed = std::make_shared<RecordingTarget>();
+    remover->source = picture;
+    remover->victim = removed;
+    picture->addTarget(remover);
+    picture->addTarget(removed);
+    picture->processImage();
+    zt::test::drainContextQueue();
+    EXPECT_EQ(remover->frames.size(), 1u);
+    EXPECT_TRUE(removed->frames.empty());
+    remover->source.reset();
 }
 
 TEST(GLImagePicture, UploadsPackedBitmapsFromTheirOwnBytes)
@@ -99,6 +118,26 @@ TEST(GLImagePicture, RedrawsAtPowersOfTwoForSmoothScaling)
     EXPECT_TRUE(picture.uploadWasRedrawnForTesting());
     EXPECT_EQ(picture.uploadSizeForTesting(), (plat::Size {1024, 1024}));
     EXPECT_EQ(picture.outputImageSize(), (plat::Size {1000, 750}));
+}
+
+TEST(GLImagePicture, AStripTooLongForATextureKeepsAtLeastOnePixelAcross)
+{
+    // Fitted into the largest texture, one row of nearly twice its length
+    // would be about half a pixel tall.
+    const int largest = zt::GLImageContext::maximumTextureSizeForThisDevice();
+    const int length = std::min(2 * largest - 2, plat::kMaxBitmapEdge);
+    ASSERT_LT(double(largest) / length, 0.75);
+    auto strip = zt::test::makePicture(length, 1, [](int, int) { return Colour {0, 1, 0, 1}; });
+    ASSERT_TRUE(strip);
+    auto picture = std::make_shared<zt::GLImagePicture>(*strip);
+    EXPECT_EQ(picture->outputImageSize(), (plat::Size {double(largest), 1}));
+    EXPECT_EQ(picture->uploadSizeForTesting(), (plat::Size {double(largest), 1}));
+    auto filter = std::make_shared<zt::GLImageFilter>();
+    picture->addTarget(filter);
+    picture->processImage();
+    auto result = filter->imageFromCurrentlyProcessedOutputWithOrientation(plat::ImageOrientation::Up);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(plat::test::pixelAt(*result, largest / 2, 0), (plat::test::Rgba {0, 255, 0, 255}));
 }
 
 TEST(GLImagePicture, RedrawsBitmapsWithPaddedRowsAndKeepsTheirPixels)

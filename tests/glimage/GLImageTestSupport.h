@@ -111,6 +111,26 @@ public:
     bool wantsMonochrome = false;
 };
 
+// A target that, on hearing of a frame or of the end, takes another target off the source.
+class RemovingTarget : public RecordingTarget {
+public:
+    void newFrameReadyAtTime(const plat::MediaTime& frameTime, int64_t textureIndex) override
+    {
+        RecordingTarget::newFrameReadyAtTime(frameTime, textureIndex);
+        if (removeOnFrame)
+            source->removeTarget(victim);
+    }
+    void endProcessing() override
+    {
+        RecordingTarget::endProcessing();
+        if (!removeOnFrame && endProcessingCount == 1)
+            source->removeTarget(victim);
+    }
+    std::shared_ptr<GLImageOutput> source;
+    std::shared_ptr<GLImageInput> victim;
+    bool removeOnFrame = true;
+};
+
 // Waits for every block queued on the context queue so far.
 void drainContextQueue();
 

@@ -111,6 +111,28 @@ TEST(GLImageTwoInputFilter, TheFirstSourceAddedBecomesInputZeroAndItsSlotIsFreed
     EXPECT_EQ(filter->nextAvailableTextureIndex(), 1);
 }
 
+TEST(GLImageTwoInputFilter, AMovingFrameWhileTheStillInputIsBeingSwappedIsDropped)
+{
+    // The background picture on input 0 is taken off to be replaced while the
+    // moving input keeps sending; a target added meanwhile has no framebuffer yet.
+    auto filter = std::make_shared<zt::GLImageDissolveBlendFilter>();
+    auto background = std::make_shared<zt::GLImagePicture>(*zt::test::makeColourRamp(4, 4));
+    background->addTarget(filter);
+    background->processImage();
+    zt::test::drainContextQueue();
+    background->removeTarget(filter);
+    auto next = std::make_shared<zt::GLImageFilter>();
+    auto seen = std::make_shared<RecordingTarget>();
+    filter->addTarget(next);
+    next->addTarget(seen);
+    zt::runSynchronouslyOnContextQueue([&] {
+        filter->setInputSize({4, 4}, 1);
+        filter->newFrameReadyAtTime(plat::MediaTime::make(1, 30), 1);
+    });
+    EXPECT_TRUE(seen->frames.empty());
+    EXPECT_EQ(next->framebufferForTesting(), 0u);
+}
+
 TEST(GLImageTwoInputFilter, ReleasesBothInputsWhenConservingMemory)
 {
     auto filter = std::make_shared<zt::GLImageDissolveBlendFilter>();
