@@ -359,8 +359,22 @@ void GraphicsContext::setMiterLimit(double limit)
 
 void GraphicsContext::setLineDash(double phase, const std::vector<double>& lengths)
 {
-    if (_impl->cr)
-        cairo_set_dash(_impl->cr.get(), lengths.data(), static_cast<int>(lengths.size()), phase);
+    if (!_impl->cr)
+        return;
+    // cairo stops drawing for good on a negative length or lengths that are all 0: those stroke solid.
+    bool anyLength = false;
+    for (double length : lengths) {
+        if (!(length >= 0) || !std::isfinite(length)) {
+            anyLength = false;
+            break;
+        }
+        anyLength = anyLength || length > 0;
+    }
+    if (!anyLength || !std::isfinite(phase)) {
+        cairo_set_dash(_impl->cr.get(), nullptr, 0, 0);
+        return;
+    }
+    cairo_set_dash(_impl->cr.get(), lengths.data(), static_cast<int>(lengths.size()), phase);
 }
 
 void GraphicsContext::setAlpha(double alpha)

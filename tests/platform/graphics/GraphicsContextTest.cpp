@@ -261,3 +261,21 @@ TEST(GraphicsContextLifetime, TakenPixelsEndTheDrawing)
 }
 
 }  // namespace
+
+TEST_F(Drawing, ADashOfNoLengthStrokesSolidAndLeavesTheContextDrawing)
+{
+    context->saveGState();
+    context->setLineDash(0, {0, 0});
+    context->setStrokeColor(plat::Color::redColor());
+    context->setLineWidth(2);
+    context->beginPath();
+    context->moveToPoint({0, 5});
+    context->addLineToPoint({40, 5});
+    context->strokePath();
+    context->setLineDash(0, {-3, 2});
+    context->restoreGState();
+    EXPECT_EQ(at(20, 5), kOpaqueRed);
+    context->setFillColor(plat::Color::blueColor());
+    context->fillRect(plat::makeRect(0, 20, 40, 10));
+    EXPECT_EQ(at(20, 25), (Rgba {0, 0, 255, 255}));
+}
