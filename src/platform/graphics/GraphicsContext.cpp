@@ -141,6 +141,22 @@ void clipToGradientSide(cairo_t* cr, Point start, Point end, double limit, bool 
     cairo_clip(cr);
 }
 
+// cairo stops drawing for good once its matrix has no finite inverse: such a step is left out.
+bool hasFiniteInverse(const cairo_matrix_t& m)
+{
+    double determinant = m.xx * m.yy - m.yx * m.xy;
+    return std::isfinite(determinant) && determinant != 0 && std::isfinite(m.x0) && std::isfinite(m.y0);
+}
+
+void transformIfInvertible(cairo_t* cr, const cairo_matrix_t& step)
+{
+    cairo_matrix_t product;
+    cairo_get_matrix(cr, &product);
+    cairo_matrix_multiply(&product, &step, &product);
+    if (hasFiniteInverse(step) && hasFiniteInverse(product))
+        cairo_transform(cr, &step);
+}
+
 void addColorStops(cairo_pattern_t* pattern, const Gradient& gradient)
 {
     for (size_t i = 0; i < gradient.colors().size(); ++i) {
@@ -281,29 +297,37 @@ void GraphicsContext::restoreGState()
 
 void GraphicsContext::translateCTM(double x, double y)
 {
-    if (_impl->cr)
-        cairo_translate(_impl->cr.get(), x, y);
+    if (!_impl->cr)
+        return;
+    cairo_matrix_t step;
+    cairo_matrix_init_translate(&step, x, y);
+    transformIfInvertible(_impl->cr.get(), step);
 }
 
 void GraphicsContext::scaleCTM(double sx, double sy)
 {
     // cairo refuses a singular matrix for good; the platform draws nothing with one.
-    if (_impl->cr && sx != 0 && sy != 0)
-        cairo_scale(_impl->cr.get(), sx, sy);
+    if (!_impl->cr || sx == 0 || sy == 0)
+        return;
+    cairo_matrix_t step;
+    cairo_matrix_init_scale(&step, sx, sy);
+    transformIfInvertible(_impl->cr.get(), step);
 }
 
 void GraphicsContext::rotateCTM(double radians)
 {
-    if (_impl->cr)
-        cairo_rotate(_impl->cr.get(), radians);
+    if (!_impl->cr)
+        return;
+    cairo_matrix_t step;
+    cairo_matrix_init_rotate(&step, radians);
+    transformIfInvertible(_impl->cr.get(), step);
 }
 
 void GraphicsContext::concatCTM(const AffineTransform& transform)
 {
     if (!_impl->cr || !transform.isInvertible())
         return;
-    cairo_matrix_t matrix = cairoMatrix(transform);
-    cairo_transform(_impl->cr.get(), &matrix);
+    transformIfInvertible(_impl->cr.get(), cairoMatrix(transform));
 }
 
 AffineTransform GraphicsContext::getCTM() const

@@ -1,5 +1,6 @@
 #include "platform/graphics/GraphicsContext.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <numbers>
 
@@ -278,4 +279,20 @@ TEST_F(Drawing, ADashOfNoLengthStrokesSolidAndLeavesTheContextDrawing)
     context->setFillColor(plat::Color::blueColor());
     context->fillRect(plat::makeRect(0, 20, 40, 10));
     EXPECT_EQ(at(20, 25), (Rgba {0, 0, 255, 255}));
+}
+
+TEST_F(Drawing, ATransformStepWithoutAFiniteInverseIsLeftOutAndTheContextGoesOnDrawing)
+{
+    const double notANumber = std::nan("");
+    context->saveGState();
+    context->translateCTM(notANumber, 0);
+    context->rotateCTM(notANumber);
+    context->scaleCTM(notANumber, 1);
+    context->scaleCTM(1e-100, 1e-100);
+    context->scaleCTM(1e-100, 1e-100);  // the determinant together is below what a double holds
+    EXPECT_EQ(context->getCTM(), (plat::AffineTransform {1e-100, 0, 0, 1e-100, 0, 0}));
+    context->restoreGState();
+    context->setFillColor(plat::Color::redColor());
+    context->fillRect(plat::makeRect(0, 0, 40, 30));
+    EXPECT_EQ(at(20, 15), kOpaqueRed);
 }
