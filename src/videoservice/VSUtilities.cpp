@@ -13,9 +13,12 @@ namespace zt {
 
 namespace {
 
-// Cc and Cf, less tab, line feed, carriage return and next line.
+// Cc and Cf, less tab, line feed, carriage return and next line; and U+FFFE
+// and U+FFFF, which XML 1.0 has no place for either.
 bool isFilteredControl(char32_t c)
 {
+    if (c == 0xFFFE || c == 0xFFFF)
+        return true;
     if (c <= 0x1F)
         return c != 0x09 && c != 0x0A && c != 0x0D;
     if (c >= 0x7F && c <= 0x9F)

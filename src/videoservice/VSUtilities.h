@@ -14,7 +14,8 @@ namespace zt {
 class VSUtilities {
 public:
     // Removes every Cc and Cf character except tab, line feed, carriage
-    // return and U+0085, so written XML never holds what XML 1.0 forbids.
+    // return and U+0085, and U+FFFE and U+FFFF, so written XML never holds
+    // what XML 1.0 forbids.
     static std::string stringWithControlsFilteredForString(std::string_view text);
     // The leading decimal number, with "INF" and "-INF"; empty for empty text.
     static std::optional<double> doubleNumberOrInfForString(std::string_view text);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "videoservice/VSUtilities.h"
+#include "videoservice/VSXMLNode.h"
 
 namespace zt {
 namespace {
@@ -15,6 +16,19 @@ TEST(VSUtilitiesFilter, RemovesFormatAndControlCharactersButKeepsLineEnds)
     EXPECT_EQ(VSUtilities::stringWithControlsFilteredForString("v\x0B\x0C"
                                                                "w"),
         "vw");
+}
+
+TEST(VSUtilitiesFilter, RemovesTheNoncharactersXmlCannotHoldSoTheTextStillParses)
+{
+    // U+FFFE and U+FFFF are no XML characters: text holding them made the
+    // written element unreadable.
+    EXPECT_EQ(VSUtilities::stringWithControlsFilteredForString("a\xEF\xBF\xBE"
+                                                               "b\xEF\xBF\xBF"
+                                                               "c\xEF\xBF\xBD"),
+        "abc\xEF\xBF\xBD");
+    auto element = VSXMLNode::elementWithName("summary");
+    element->addStringValue("s\xEF\xBF\xBE");
+    EXPECT_TRUE(VSXMLElement::elementWithXMLString(element->XMLString().value_or("")).ok());
 }
 
 TEST(VSUtilitiesNumbers, ReadsInfinitiesOnlyWhenTheNumberIsZero)
