@@ -1,5 +1,6 @@
 #include "videoservice/VSNormalPlayTime.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/foundation/Text.h"
@@ -7,6 +8,9 @@
 namespace zt {
 
 namespace {
+// Seconds beyond this are clamped so the offset in milliseconds cannot overflow.
+constexpr int64_t kMaximumSeconds = 1'000'000'000'000'000;
+
 // A scanner of unsigned decimal integers that refuses absurd lengths.
 bool scanInteger(std::string_view text, size_t& index, int64_t& value)
 {
@@ -54,7 +58,7 @@ void VSNormalPlayTime::setFromString(std::string_view rawText)
         int64_t next = 0;
         if (probe == index || !scanInteger(view, probe, next))
             break;
-        total = total * 60 + next;
+        total = std::min(total * 60 + next, kMaximumSeconds);
         index = probe;
     }
     int64_t fraction = 0;

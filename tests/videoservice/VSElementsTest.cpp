@@ -428,6 +428,13 @@ TEST(VSNormalPlayTimeText, ReadsAndWritesOffsets)
     EXPECT_EQ(VSNormalPlayTime::normalPlayTimeWithString("garbage").timeOffsetInMilliseconds(), 0);
 }
 
+TEST(VSNormalPlayTimeText, AbsurdlyLongTimesStayPositiveInsteadOfOverflowing)
+{
+    auto time = VSNormalPlayTime::normalPlayTimeWithString("99999999999999:59:59.999");
+    EXPECT_GT(time.timeOffsetInMilliseconds(), 0);
+    EXPECT_FALSE(time.isNow());
+}
+
 TEST(VSMediaContentDefault, SettingNoRemovesTheAttribute)
 {
     auto content = VSMediaContent::mediaContentWithURLString("u");
