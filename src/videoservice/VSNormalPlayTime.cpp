@@ -113,13 +113,13 @@ std::string VSNormalPlayTime::secondsString() const
 {
     if (_isNow)
         return "now";
-    auto seconds = static_cast<int32_t>(_milliseconds / 1000);
-    auto fraction = static_cast<int32_t>(_milliseconds % 1000);
-    char text[32];
+    long long seconds = _milliseconds / 1000;
+    long long fraction = _milliseconds % 1000;
+    char text[48];
     if (fraction == 0)
-        std::snprintf(text, sizeof text, "%d", seconds);
+        std::snprintf(text, sizeof text, "%lld", seconds);
     else
-        std::snprintf(text, sizeof text, "%d.%03d", seconds, fraction);
+        std::snprintf(text, sizeof text, "%lld.%03lld", seconds, fraction);
     return text;
 }
 

@@ -435,6 +435,13 @@ TEST(VSNormalPlayTimeText, AbsurdlyLongTimesStayPositiveInsteadOfOverflowing)
     EXPECT_FALSE(time.isNow());
 }
 
+TEST(VSNormalPlayTimeText, SecondsBeyondThirtyTwoBitsAreWrittenInFull)
+{
+    auto time = VSNormalPlayTime::normalPlayTimeWithString("3000000000.25");
+    EXPECT_EQ(time.timeOffsetInMilliseconds(), 3000000000250);
+    EXPECT_EQ(time.secondsString(), "3000000000.250");
+}
+
 TEST(VSMediaContentDefault, SettingNoRemovesTheAttribute)
 {
     auto content = VSMediaContent::mediaContentWithURLString("u");
