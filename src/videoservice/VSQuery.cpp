@@ -145,7 +145,7 @@ void VSQuery::addCustomParameterWithNameIntValue(const std::string& name, int64_
     if (value == removeForValue)
         removeCustomParameterWithName(name);
     else
-        addCustomParameterWithName(name, std::to_string(static_cast<int32_t>(value)));
+        addCustomParameterWithName(name, std::to_string(value));
 }
 
 int64_t VSQuery::intValueForParameterWithName(const std::string& name, int64_t missingParameterValue) const
@@ -153,7 +153,7 @@ int64_t VSQuery::intValueForParameterWithName(const std::string& name, int64_t m
     auto text = valueForParameterWithName(name);
     if (!text)
         return missingParameterValue;
-    return detail::intValueOfText(*text);
+    return detail::longLongValueOfText(*text);
 }
 
 void VSQuery::addCustomParameterWithNameBoolValue(const std::string& name, bool value, bool defaultValue)

@@ -73,6 +73,16 @@ TEST(VSQueryFilters, SeparateFiltersAreSegmentsAndOneFilterIsAlternatives)
     EXPECT_EQ(copy.stringValue(), either->stringValue());
 }
 
+TEST(VSQueryParameters, IndexesBeyondThirtyTwoBitsAreWrittenAndReadInFull)
+{
+    VSQuery query(url("http://e.com/f"));
+    query.setStartIndex(3000000000);
+    EXPECT_EQ(query.valueForParameterWithName("start-index"), "3000000000");
+    EXPECT_EQ(query.startIndex(), 3000000000);
+    query.setMaxResults(4294967295);
+    EXPECT_EQ(query.valueForParameterWithName("max-results"), "4294967295");
+}
+
 TEST(VSQueryParameters, NamedParametersShareTheOneDictionary)
 {
     VSQueryYouTube query(url("http://e.com/f"));
