@@ -200,6 +200,15 @@ TEST(JSONDecoderNumbers, RealsAndTheirLimits)
     EXPECT_EQ(*only(decode("[0e999]")).doubleValue(), 0.0);
 }
 
+TEST(JSONDecoderNumbers, LongExponentsAreReadInFull)
+{
+    // A million leading zeros in the fraction offset most of a ten-million exponent: 1e9000005 overflows.
+    const std::string number = "0." + std::string(999999, '0') + "1e10000005";
+    EXPECT_EQ(failure("[" + number + "]"),
+        "The value '" + number + "' could not be represented as a 'double' due to overflow.");
+    EXPECT_EQ(*only(decode("[0." + std::string(999999, '0') + "1e1000005]")).doubleValue(), 1e5);
+}
+
 TEST(JSONDecoderNumbers, MalformedNumbers)
 {
     EXPECT_EQ(failure("[-]"), "Invalid number.");
