@@ -134,6 +134,9 @@ TEST(JSONDecoderStrings, IllegalEscapesFailStrictlyAndBecomeReplacementsLoosely)
     // Loose text reads what follows a lone high surrogate again.
     EXPECT_EQ(stringIn(R"(["\ud83d\n"])", zt::JCParseLooseUnicode), "\uFFFD\n");
     EXPECT_EQ(stringIn(R"(["\ud83dx"])", zt::JCParseLooseUnicode), "\uFFFDx");
+    EXPECT_EQ(stringIn(R"(["\ud83d\u0041"])", zt::JCParseLooseUnicode), "\uFFFDA");
+    EXPECT_EQ(stringIn(R"(["\ud83d\ud83d\ude00"])", zt::JCParseLooseUnicode), "\uFFFD\xF0\x9F\x98\x80");
+    EXPECT_EQ(stringIn(R"(["\ud83d\uFFFE"])", zt::JCParseLooseUnicode), "\uFFFD\uFFFD");
 }
 
 TEST(JSONDecoderStrings, RawBytesAreCheckedAsUtf8)
