@@ -92,6 +92,8 @@ bool JCParser::scanNumber()
             while (isDigit(p)) {
                 if (written < 1000000)
                     written = written * 10 + (*p - '0');
+                else
+                    mantissaExact = false;  // digits dropped: only the general conversion reads this exponent
                 ++p;
             }
             exponent += negativeExponent ? -written : written;

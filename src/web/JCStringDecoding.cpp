@@ -248,8 +248,16 @@ bool JCParser::decodeString(const uint8_t* start, const uint8_t* from)
             if (!readUnit(second))
                 break;
             unpaired = !isLowSurrogate(second);
-            if (!unpaired)
+            if (!unpaired) {
                 codePoint = (first - 0xD800) * 0x400 + (second - 0xDC00) + 0x10000;
+            } else if (loose) {
+                // The second escape is no partner: it is read again on its
+                // own, as a character or the start of a pair of its own.
+                appendCodePoint(0xFFFD, index);
+                p -= 6;
+                run = p;
+                continue;
+            }
         }
         if (unpaired || isIllegalCodePoint(codePoint)) {
             if (!loose) {

@@ -134,6 +134,9 @@ TEST(JSONDecoderStrings, IllegalEscapesFailStrictlyAndBecomeReplacementsLoosely)
     // Loose text reads what follows a lone high surrogate again.
     EXPECT_EQ(stringIn(R"(["\ud83d\n"])", zt::JCParseLooseUnicode), "\uFFFD\n");
     EXPECT_EQ(stringIn(R"(["\ud83dx"])", zt::JCParseLooseUnicode), "\uFFFDx");
+    EXPECT_EQ(stringIn(R"(["\ud83d\u0041"])", zt::JCParseLooseUnicode), "\uFFFDA");
+    EXPECT_EQ(stringIn(R"(["\ud83d\ud83d\ude00"])", zt::JCParseLooseUnicode), "\uFFFD\xF0\x9F\x98\x80");
+    EXPECT_EQ(stringIn(R"(["\ud83d\uFFFE"])", zt::JCParseLooseUnicode), "\uFFFD\uFFFD");
 }
 
 TEST(JSONDecoderStrings, RawBytesAreCheckedAsUtf8)
@@ -198,6 +201,15 @@ TEST(JSONDecoderNumbers, RealsAndTheirLimits)
     // The C library reports subnormal results as range errors too.
     EXPECT_EQ(failure("[4.9e-324]"), "The value '4.9e-324' could not be represented as a 'double' due to overflow.");
     EXPECT_EQ(*only(decode("[0e999]")).doubleValue(), 0.0);
+}
+
+TEST(JSONDecoderNumbers, LongExponentsAreReadInFull)
+{
+    // A million leading zeros in the fraction offset most of a ten-million exponent: 1e9000005 overflows.
+    const std::string number = "0." + std::string(999999, '0') + "1e10000005";
+    EXPECT_EQ(failure("[" + number + "]"),
+        "The value '" + number + "' could not be represented as a 'double' due to overflow.");
+    EXPECT_EQ(*only(decode("[0." + std::string(999999, '0') + "1e1000005]")).doubleValue(), 1e5);
 }
 
 TEST(JSONDecoderNumbers, MalformedNumbers)
