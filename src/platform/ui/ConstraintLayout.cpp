@@ -54,7 +54,9 @@ public:
     Solve(View& parent, const std::vector<std::shared_ptr<LayoutConstraint>>& constraints,
         const std::vector<View*>& children, const std::map<const View*, double>& heightOverrides)
         : _parent(parent)
-        , _bounds(parent.bounds())
+        // The parent's edges sit where its content starts, not where it is
+        // scrolled to: scrolling moves the content, it does not re-place it.
+        , _bounds {{0, 0}, parent.bounds().size}
     {
         for (View* child : children) {
             FrameVariables frame {

@@ -7,6 +7,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/LinearSolver.h"
+#include "platform/ui/ScrollView.h"
 #include "platform/ui/Toolbar.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
@@ -193,6 +194,21 @@ TEST_F(AutoLayout, ViewsThatTranslateTheirFrameStayPutAndAnchorOthers)
     root->layoutIfNeeded();
     EXPECT_EQ(fixed->frame(), plat::makeRect(40, 50, 100, 30));
     EXPECT_EQ(follower->frame(), plat::makeRect(148, 88, 100, 44));
+}
+
+TEST_F(AutoLayout, ContentPinnedInsideAScrollViewScrollsWithIt)
+{
+    auto scroll = std::make_shared<plat::ScrollView>(plat::makeRect(0, 0, 320, 480));
+    root->addSubview(scroll);
+    scroll->setContentSize({320, 2000});
+    auto row = constrained(scroll);
+    root->addConstraints(format("H:|-0-[row]-0-|", {{"row", row}}));
+    root->addConstraints(format("V:|-10-[row(50)]", {{"row", row}}));
+    scroll->layoutIfNeeded();
+    EXPECT_EQ(row->frame(), plat::makeRect(0, 10, 320, 50));
+    scroll->setContentOffset({0, 200});
+    scroll->layoutIfNeeded();
+    EXPECT_EQ(row->frame(), plat::makeRect(0, 10, 320, 50));
 }
 
 TEST(LinearSolving, RequiredEqualitiesHoldAndWeakerWishesYield)
