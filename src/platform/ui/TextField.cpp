@@ -26,6 +26,15 @@ int64_t lastCharacterLength(const std::string& text)
     return (last >= 0xDC00 && last <= 0xDFFF && units.size() >= 2) ? 2 : 1;
 }
 
+// Whether index falls between the two halves of a surrogate pair.
+bool splitsPair(const std::u16string& units, int64_t index)
+{
+    if (index <= 0 || index >= static_cast<int64_t>(units.size()))
+        return false;
+    char16_t before = units[static_cast<size_t>(index - 1)], after = units[static_cast<size_t>(index)];
+    return before >= 0xD800 && before <= 0xDBFF && after >= 0xDC00 && after <= 0xDFFF;
+}
+
 }  // namespace
 
 TextField::TextField()
@@ -89,9 +98,19 @@ void TextField::setSecureTextEntry(bool secure)
 
 void TextField::setSelectedRange(Range range)
 {
-    int64_t length = lengthInUtf16(_text);
+    std::u16string units = utf16FromUtf8(_text);
+    int64_t length = static_cast<int64_t>(units.size());
     range.location = std::clamp<int64_t>(range.location, 0, length);
     range.length = std::clamp<int64_t>(range.length, 0, length - range.location);
+    // Never half an emoji: typing there would break it into two replacement characters.
+    int64_t end = range.end();
+    if (splitsPair(units, range.location))
+        --range.location;
+    if (range.length == 0)
+        end = range.location;
+    else if (splitsPair(units, end))
+        ++end;
+    range.length = end - range.location;
     _selection = range;
 }
 

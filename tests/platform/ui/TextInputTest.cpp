@@ -196,3 +196,26 @@ TEST_F(TextInput, ANameTooLongForTheFieldShowsItsStartAndWhileTypedItsEnd)
     ASSERT_TRUE(field->becomeFirstResponder());
     EXPECT_GT(tallestInk(*field, 190, 8), 8) << "the last letter shows beside the caret";
 }
+
+TEST_F(TextInput, ASelectionInsideAnEmojiMovesToItsEdgesSoTypingKeepsIt)
+{
+    const std::string grin = "\xF0\x9F\x98\x80";
+    field->setText("a" + grin + "b");
+    field->setSelectedRange({2, 0});
+    EXPECT_EQ(field->selectedRange(), (plat::Range {1, 0}));
+    field->setSelectedRange({2, 1});
+    EXPECT_EQ(field->selectedRange(), (plat::Range {1, 2}));
+    field->setSelectedRange({0, 2});
+    EXPECT_EQ(field->selectedRange(), (plat::Range {0, 3}));
+    field->setSelectedRange({2, 0});
+    field->insertText("x");
+    EXPECT_EQ(field->text(), "ax" + grin + "b");
+
+    auto textView = std::make_shared<plat::TextView>(plat::makeRect(10, 100, 300, 100));
+    textView->setText(grin + grin);
+    textView->setSelectedRange({3, 0});
+    EXPECT_EQ(textView->selectedRange(), (plat::Range {2, 0}));
+    textView->deleteBackward();
+    EXPECT_EQ(textView->text(), grin);
+    EXPECT_EQ(textView->selectedRange(), (plat::Range {0, 0}));
+}
