@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <pango/pango.h>
+#include <vector>
 
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/GraphicsContext.h"
@@ -10,21 +12,27 @@
 
 namespace plat {
 
+int64_t detail::lastCharacterLength(std::string_view text)
+{
+    if (text.empty())
+        return 0;
+    // Pango knows where the caret may stand between grapheme clusters.
+    auto characters = static_cast<int>(g_utf8_strlen(text.data(), static_cast<gssize>(text.size())));
+    std::vector<PangoLogAttr> attributes(static_cast<size_t>(characters) + 1);
+    pango_get_log_attrs(text.data(), static_cast<int>(text.size()), -1, pango_language_get_default(), attributes.data(),
+        static_cast<int>(attributes.size()));
+    int start = characters - 1;
+    while (start > 0 && !attributes[static_cast<size_t>(start)].is_cursor_position)
+        --start;
+    const char* from = g_utf8_offset_to_pointer(text.data(), start);
+    return lengthInUtf16(text.substr(static_cast<size_t>(from - text.data())));
+}
+
 namespace {
 
 constexpr double kTextInset = 7;
 constexpr double kCaretWidth = 2;
 const Color kPlaceholderColor = Color::colorWithWhite(0.7, 1);
-
-// The UTF-16 length of the last character of text (a surrogate pair counts 2).
-int64_t lastCharacterLength(const std::string& text)
-{
-    std::u16string units = utf16FromUtf8(text);
-    if (units.empty())
-        return 0;
-    char16_t last = units.back();
-    return (last >= 0xDC00 && last <= 0xDFFF && units.size() >= 2) ? 2 : 1;
-}
 
 // Whether index falls between the two halves of a surrogate pair.
 bool splitsPair(const std::u16string& units, int64_t index)
@@ -151,7 +159,7 @@ void TextField::deleteBackward()
     if (range.length == 0) {
         if (range.location == 0)
             return;
-        int64_t step = lastCharacterLength(substringToIndex(_text, range.location));
+        int64_t step = detail::lastCharacterLength(substringToIndex(_text, range.location));
         range = {range.location - step, step};
     }
     replace(range, "");

@@ -8,6 +8,12 @@
 #include "platform/ui/KeyInput.h"
 
 namespace plat {
+
+namespace detail {
+// The UTF-16 length of the last character of text as a reader sees it: a
+// flag, an emoji with its tone or an accented letter is one character.
+int64_t lastCharacterLength(std::string_view text);
+}  // namespace detail
 class TextField;
 
 enum class TextBorderStyle : int { None = 0, Line = 1, Bezel = 2, RoundedRect = 3 };

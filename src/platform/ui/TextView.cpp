@@ -6,6 +6,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/Keyboard.h"
+#include "platform/ui/TextField.h"
 
 namespace plat {
 
@@ -125,9 +126,7 @@ void TextView::deleteBackward()
     if (range.length == 0) {
         if (range.location == 0)
             return;
-        std::u16string before = utf16FromUtf8(substringToIndex(_text, range.location));
-        char16_t last = before.back();
-        int64_t step = (last >= 0xDC00 && last <= 0xDFFF && before.size() >= 2) ? 2 : 1;
+        int64_t step = detail::lastCharacterLength(substringToIndex(_text, range.location));
         range = {range.location - step, step};
     }
     replace(range, "");

@@ -219,3 +219,24 @@ TEST_F(TextInput, ASelectionInsideAnEmojiMovesToItsEdgesSoTypingKeepsIt)
     EXPECT_EQ(textView->text(), grin);
     EXPECT_EQ(textView->selectedRange(), (plat::Range {0, 0}));
 }
+
+TEST_F(TextInput, BackspaceRemovesAWholeFlagOrToneModifiedEmoji)
+{
+    const std::string france = "\xF0\x9F\x87\xAB\xF0\x9F\x87\xB7";
+    const std::string thumbsUpMediumTone = "\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD";
+    const std::string accentedE = "e\xCC\x81";
+    field->setText("a" + accentedE + france + thumbsUpMediumTone);
+    field->deleteBackward();
+    EXPECT_EQ(field->text(), "a" + accentedE + france);
+    EXPECT_EQ(field->selectedRange(), (plat::Range {7, 0}));
+    field->deleteBackward();
+    EXPECT_EQ(field->text(), "a" + accentedE);
+    field->deleteBackward();
+    EXPECT_EQ(field->text(), "a");
+    EXPECT_EQ(field->selectedRange(), (plat::Range {1, 0}));
+
+    auto textView = std::make_shared<plat::TextView>(plat::makeRect(10, 100, 300, 100));
+    textView->setText("b" + france);
+    textView->deleteBackward();
+    EXPECT_EQ(textView->text(), "b");
+}
