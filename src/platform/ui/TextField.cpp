@@ -45,6 +45,24 @@ bool splitsPair(const std::u16string& units, int64_t index)
 
 }  // namespace
 
+Range detail::selectionWithinText(const std::string& text, Range range)
+{
+    std::u16string units = utf16FromUtf8(text);
+    int64_t length = static_cast<int64_t>(units.size());
+    range.location = std::clamp<int64_t>(range.location, 0, length);
+    range.length = std::clamp<int64_t>(range.length, 0, length - range.location);
+    // Never half an emoji: typing there would break it into two replacement characters.
+    int64_t end = range.end();
+    if (splitsPair(units, range.location))
+        --range.location;
+    if (range.length == 0)
+        end = range.location;
+    else if (splitsPair(units, end))
+        ++end;
+    range.length = end - range.location;
+    return range;
+}
+
 TextField::TextField()
     : TextField(Rect {})
 {
@@ -106,20 +124,7 @@ void TextField::setSecureTextEntry(bool secure)
 
 void TextField::setSelectedRange(Range range)
 {
-    std::u16string units = utf16FromUtf8(_text);
-    int64_t length = static_cast<int64_t>(units.size());
-    range.location = std::clamp<int64_t>(range.location, 0, length);
-    range.length = std::clamp<int64_t>(range.length, 0, length - range.location);
-    // Never half an emoji: typing there would break it into two replacement characters.
-    int64_t end = range.end();
-    if (splitsPair(units, range.location))
-        --range.location;
-    if (range.length == 0)
-        end = range.location;
-    else if (splitsPair(units, end))
-        ++end;
-    range.length = end - range.location;
-    _selection = range;
+    _selection = detail::selectionWithinText(_text, range);
 }
 
 bool TextField::replace(Range range, const std::string& text)

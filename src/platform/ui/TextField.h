@@ -13,6 +13,9 @@ namespace detail {
 // The UTF-16 length of the last character of text as a reader sees it: a
 // flag, an emoji with its tone or an accented letter is one character.
 int64_t lastCharacterLength(std::string_view text);
+// range clamped to text (UTF-16 units) and never splitting an emoji's two
+// halves: an empty range moves to the emoji's start, others widen around it.
+Range selectionWithinText(const std::string& text, Range range);
 }  // namespace detail
 class TextField;
 

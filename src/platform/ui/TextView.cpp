@@ -10,19 +10,6 @@
 
 namespace plat {
 
-namespace {
-
-// Whether index falls between the two halves of a surrogate pair.
-bool splitsPair(const std::u16string& units, int64_t index)
-{
-    if (index <= 0 || index >= static_cast<int64_t>(units.size()))
-        return false;
-    char16_t before = units[static_cast<size_t>(index - 1)], after = units[static_cast<size_t>(index)];
-    return before >= 0xD800 && before <= 0xDBFF && after >= 0xDC00 && after <= 0xDFFF;
-}
-
-}  // namespace
-
 TextView::TextView()
     : TextView(Rect {})
 {
@@ -80,20 +67,7 @@ void TextView::setTextContainerInset(EdgeInsets inset)
 
 void TextView::setSelectedRange(Range range)
 {
-    std::u16string units = utf16FromUtf8(_text);
-    int64_t length = static_cast<int64_t>(units.size());
-    range.location = std::clamp<int64_t>(range.location, 0, length);
-    range.length = std::clamp<int64_t>(range.length, 0, length - range.location);
-    // Never half an emoji: typing there would break it into two replacement characters.
-    int64_t end = range.end();
-    if (splitsPair(units, range.location))
-        --range.location;
-    if (range.length == 0)
-        end = range.location;
-    else if (splitsPair(units, end))
-        ++end;
-    range.length = end - range.location;
-    _selection = range;
+    _selection = detail::selectionWithinText(_text, range);
     if (auto delegate = _delegate.lock())
         delegate->textViewDidChangeSelection(*this);
 }
