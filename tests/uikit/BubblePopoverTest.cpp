@@ -195,6 +195,7 @@ protected:
         screen->setBackgroundColor(plat::Color::colorWithRed(0.2, 0.3, 0.5, 1));
         window->addSubview(screen);
         control = std::make_shared<plat::Button>(makeRect(264, 140, 40, 40));
+        control->setBackgroundColor(plat::Color::orangeColor());
         control->addTarget(controlTaps.get(), &TapCounter::tapped, plat::ControlEventTouchUpInside);
         screen->addSubview(control);
         popover = std::make_shared<zt::BubblePopoverController>(content);
@@ -468,15 +469,24 @@ TEST_F(BubblePopoverPicture, ShowsBodyArrowAndContent)
     EXPECT_TRUE(result.matches) << result.explanation;
 }
 
-TEST_F(BubblePopoverPicture, AMissingArrowOrCaptionFailsTheComparison)
+TEST_F(BubblePopoverPicture, AMissingOrWrongArrowOrAMissingCaptionFailsTheComparison)
 {
+    showCaption();
     auto properties = BubblePopoverContainerViewProperties::defaultProperties();
     properties->setUpArrowImageName("");
     popover->setContainerViewProperties(properties);
-    showCaption();
     present();
     clock.advance(0.3);
     EXPECT_FALSE(compare("bubble_popover_up.png").matches) << "without its arrow";
+
+    // The down arrow has the up arrow's size: the same bubble in the same
+    // place, only its small arrow turned the wrong way.
+    properties->setUpArrowImageName("popoverArrowDownSimple.png");
+    present();
+    clock.advance(0.3);
+    auto turned = compare("bubble_popover_up.png");
+    EXPECT_FALSE(turned.matches) << "with its arrow turned";
+    EXPECT_LT(turned.differingPixels, 300) << "only the arrow differs: " << turned.explanation;
 
     popover->setContainerViewProperties(nullptr);
     popover->setContentViewController(std::make_shared<Content>("empty", log, plat::Size {200, 100}));

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/ui/ViewRendering.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/testing/PictureComparison.h"
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
 #include "support/Pixels.h"
+#include "support/TemporarySandbox.h"
 
 namespace {
 
@@ -96,6 +99,53 @@ TEST_F(CircularProgress, AViewWithoutSizeDrawsNothing)
     auto empty = std::make_shared<zt::QVCircularProgressView>(plat::makeRect(0, 0, 0, 30));
     empty->setProgress(0.5f);
     EXPECT_FALSE(plat::renderViewToImage(*empty, 1));
+}
+
+}  // namespace
+
+namespace {
+
+// The countdown ring as the capture screen shows it, over a dark screen.
+class CircularProgressPicture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window = std::make_shared<plat::Window>(plat::makeRect(0, 0, 120, 120));
+        window->setBackgroundColor(plat::Color::colorWithWhite(0.15, 1));
+        window->makeKeyAndVisible();
+        ring->setTrackTintColor(plat::Color::colorWithWhite(1, 0.3));
+        ring->setProgressTintColor(plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1));
+        window->addSubview(ring);
+    }
+
+    plat::test::PictureComparison compare()
+    {
+        auto picture = plat::snapshotWindow(*window, 2);
+        if (!picture)
+            return {};
+        return plat::test::compareWithReferencePicture(
+            *picture, plat::test::sourcePath("tests/data/uikit/circular_progress.png"), output.path());
+    }
+
+    plat::test::ManualClockScope clock;
+    plat::test::UIScope ui;
+    plat::test::TemporaryFolder output;
+    std::shared_ptr<plat::Window> window;
+    std::shared_ptr<zt::QVCircularProgressView> ring
+        = std::make_shared<zt::QVCircularProgressView>(plat::makeRect(20, 20, 80, 80));
+};
+
+TEST_F(CircularProgressPicture, ShowsTheFilledArcOnTheTrack)
+{
+    ring->setProgress(0.3f);
+    auto result = compare();
+    EXPECT_TRUE(result.matches) << result.explanation;
+}
+
+TEST_F(CircularProgressPicture, ASmallerArcFailsTheComparison)
+{
+    ring->setProgress(0.26f);
+    EXPECT_FALSE(compare().matches) << "four hundredths of the ring missing";
 }
 
 }  // namespace

@@ -4,9 +4,12 @@
 
 #include "platform/graphics/Gradient.h"
 #include "platform/ui/ViewRendering.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/testing/PictureComparison.h"
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
 #include "support/Pixels.h"
+#include "support/TemporarySandbox.h"
 
 namespace {
 
@@ -134,6 +137,61 @@ TEST_F(GradientView, ADimmedInterfacePaintsGreysOfTheSameBrightnessUntilItLights
     view->setTintAdjustmentMode(plat::ViewTintAdjustmentMode::Dimmed);
     picture = render();
     expectNear(pixelAt(*picture, 50, 30), {0, 255, 0, 255}, 1, "the dimmed colours set");
+}
+
+}  // namespace
+
+namespace {
+
+// A welcome screen's backdrop: a vertical gradient with a light top edge
+// and a dark bottom edge, and a radial spot beside it.
+class GradientViewPicture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window = std::make_shared<plat::Window>(plat::makeRect(0, 0, 320, 160));
+        window->makeKeyAndVisible();
+        auto backdrop = std::make_shared<zt::QVGradientView>(plat::makeRect(0, 0, 200, 160));
+        backdrop->setGradientColors(
+            {Color::colorWithRed(0.35, 0.55, 0.85, 1), Color::colorWithRed(0.1, 0.15, 0.35, 1)});
+        backdrop->setTopBorderColor(Color::whiteColor());
+        backdrop->setTopInsetColor(Color::colorWithWhite(1, 0.4));
+        backdrop->setBottomBorderColor(Color::blackColor());
+        window->addSubview(backdrop);
+        spot = std::make_shared<zt::QVGradientView>(plat::makeRect(200, 0, 120, 160));
+        spot->setGradientColors({Color::yellowColor(), Color::orangeColor(), Color::colorWithWhite(0.1, 1)});
+        spot->setGradientLocations({0, 0.3, 1});
+        spot->setGradientMode(zt::QVGradientView::GradientModeRadial);
+        spot->setLeftBorderColor(Color::whiteColor());
+        window->addSubview(spot);
+    }
+
+    plat::test::PictureComparison compare()
+    {
+        auto picture = plat::snapshotWindow(*window, 2);
+        if (!picture)
+            return {};
+        return plat::test::compareWithReferencePicture(
+            *picture, plat::test::sourcePath("tests/data/uikit/gradient_view.png"), output.path());
+    }
+
+    plat::test::ManualClockScope clock;
+    plat::test::UIScope ui;
+    plat::test::TemporaryFolder output;
+    std::shared_ptr<plat::Window> window;
+    std::shared_ptr<zt::QVGradientView> spot;
+};
+
+TEST_F(GradientViewPicture, ShowsBothGradientsAndTheirBorders)
+{
+    auto result = compare();
+    EXPECT_TRUE(result.matches) << result.explanation;
+}
+
+TEST_F(GradientViewPicture, AMissingBorderLineFailsTheComparison)
+{
+    spot->setLeftBorderColor(std::nullopt);
+    EXPECT_FALSE(compare().matches) << "a one-point line, 160 points long";
 }
 
 }  // namespace
