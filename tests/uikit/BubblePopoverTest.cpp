@@ -3,9 +3,11 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+#include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Layer.h"
+#include "platform/ui/Toolbar.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/ViewRendering.h"
 #include "platform/ui/Window.h"
@@ -85,6 +87,16 @@ TEST_F(BubbleGeometry, BelowTheAnchorTheArrowPointsUpAtItsMiddle)
     EXPECT_EQ(container->arrowRect(), makeRect(96, 0, 24, 13));
     EXPECT_EQ(container->bgRect(), makeRect(0, 7, 216, 116));
     EXPECT_EQ(container->contentRect(), makeRect(8, 15, 200, 100));
+}
+
+TEST_F(BubbleGeometry, AnArrowStickingOutBelowEnlargesTheFrameThere)
+{
+    auto container = bubble({200, 100}, makeRect(100, 250, 40, 30), zt::kBubbleArrowDirectionDown);
+    // Body 116 high ending 6 above the tip; the arrow's 13 points reach 7 below the body.
+    EXPECT_EQ(container->frame(), makeRect(12, 127, 216, 123));
+    EXPECT_EQ(container->bgRect(), makeRect(0, 0, 216, 116));
+    EXPECT_EQ(container->arrowRect(), makeRect(96, 110, 24, 13));
+    EXPECT_EQ(container->contentRect(), makeRect(8, 8, 200, 100)) << "no offset on the far side";
 }
 
 TEST_F(BubbleGeometry, EachPermittedDirectionPutsTheBubbleOnItsSide)
@@ -380,6 +392,23 @@ TEST_F(BubblePopover, ReplacedContentKeepsTheArrowsSideAndSlidesToItsNewFrame)
     auto another = std::make_shared<Content>("more", log, plat::Size {100, 50});
     popover->updateContentViewController(another);
     EXPECT_EQ(popover->backgroundView()->subviews().size(), 1u) << "the first replacement's bubble is gone";
+}
+
+TEST_F(BubblePopover, PointsAtABarItemWhereTheBarShowsIt)
+{
+    auto item = std::make_shared<plat::BarButtonItem>("Effects", plat::BarButtonItemStyle::Plain);
+    popover->presentPopoverFromBarButtonItem(*item, zt::kBubbleArrowDirectionDown, false);
+    EXPECT_FALSE(popover->view()) << "no bar shows it yet";
+    auto toolbar = std::make_shared<plat::Toolbar>(makeRect(0, 276, 568, 44));
+    screen->addSubview(toolbar);
+    toolbar->setItems({item});
+    toolbar->layoutIfNeeded();
+    EXPECT_EQ(zt::superview(*item), toolbar);
+    const plat::Rect shown = zt::frameInView(*item, *screen);
+    EXPECT_EQ(shown, toolbar->viewForItem(*item)->convertRect(toolbar->viewForItem(*item)->bounds(), screen.get()));
+    popover->presentPopoverFromBarButtonItem(*item, zt::kBubbleArrowDirectionDown, false);
+    ASSERT_TRUE(popover->view());
+    EXPECT_EQ(popover->view()->frame().maxY(), shown.minY());
 }
 
 TEST_F(BubblePopover, ReplacingWithoutAShownPopoverOnlySetsTheContent)

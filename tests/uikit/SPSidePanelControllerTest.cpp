@@ -342,19 +342,49 @@ TEST_F(SidePanelSliding, APreviewBounceWobblesTheClosedCentreOnce)
     EXPECT_EQ(slidingFrame().origin.x, 0);
 }
 
-TEST_F(SidePanelSliding, TappingTheUncoveredCentreClosesWhenAskedTo)
+TEST_F(SidePanelSliding, TappingTheUncoveredCentreClosesEachSideWhenAskedTo)
 {
     container->setCenterhiddenInteractivity(zt::SPSidePanelCenterHiddenTapCloses);
     container->setCenterTapperAccessibilityLabel("Close the menu");
     show();
+    // Where each side leaves the centre's ledge.
+    const std::pair<uint32_t, plat::Point> taps[] = {
+        {zt::SPSidePanelSideLeft, {550, 160}},
+        {zt::SPSidePanelSideRight, {20, 160}},
+        {zt::SPSidePanelSideTop, {284, 300}},
+        {zt::SPSidePanelSideBottom, {284, 20}},
+    };
+    for (const auto& [side, at] : taps) {
+        container->openSideView(side, /*animated=*/false, nullptr);
+        clock.advance(0.01);
+        ASSERT_TRUE(container->centerTapper());
+        EXPECT_EQ(container->centerTapper()->accessibilityLabel(), "Close the menu");
+        EXPECT_TRUE(container->centerTapper()->accessibilityViewIsModal());
+        driver.tapAt(at);
+        settle();
+        EXPECT_TRUE(container->isSideClosed(side)) << "side " << side;
+        EXPECT_FALSE(container->centerTapper());
+    }
+}
+
+TEST_F(SidePanelSliding, ACoveredCentreSwallowsTapsOrClosesWithABounce)
+{
+    container->setCenterhiddenInteractivity(zt::SPSidePanelCenterHiddenNotInteractive);
+    show();
     container->openLeftViewAnimated(false);
     clock.advance(0.01);
-    ASSERT_TRUE(container->centerTapper());
-    EXPECT_EQ(container->centerTapper()->accessibilityLabel(), "Close the menu");
     driver.tapAt({550, 160});
     settle();
+    EXPECT_TRUE(container->isSideOpen(zt::SPSidePanelSideLeft)) << "swallowed";
+    container->setCenterhiddenInteractivity(zt::SPSidePanelCenterHiddenTapClosesBouncing);
+    driver.tapAt({550, 160});
+    EXPECT_EQ(slidingFrame().minX(), 568) << "out to the edge first";
+    settle();
     EXPECT_TRUE(container->isSideClosed(zt::SPSidePanelSideLeft));
-    EXPECT_FALSE(container->centerTapper());
+    container->openLeftViewAnimated(false);
+    clock.advance(0.01);
+    container->setCenterhiddenInteractivity(zt::SPSidePanelCenterHiddenInteractive);
+    EXPECT_FALSE(container->centerTapper()) << "taken away at once while open";
 }
 
 TEST_F(SidePanelSliding, AnInteractiveCentreTakesItsOwnTapsWhileASideIsOpen)
@@ -396,6 +426,27 @@ TEST_F(SidePanelSliding, NestedInteractionLocksNeedAsManyUnlocks)
     EXPECT_TRUE(root->isUserInteractionEnabled());
     container->enableUserInteraction();
     EXPECT_TRUE(root->isUserInteractionEnabled()) << "never below nought";
+}
+
+TEST_F(SidePanelSliding, ARightPanelPushesOntoTheCentresNavigationOverTheCentre)
+{
+    auto list = panel("list");
+    auto navigation = std::make_shared<plat::NavigationController>(list);
+    container->setCenterController(navigation);
+    show();
+    EXPECT_TRUE(container->canRightViewPushViewControllerOverCenterController());
+    container->openRightViewAnimated(false);
+    clock.advance(0.01);
+    auto details = panel("details");
+    container->rightViewPushViewControllerOverCenterController(details);
+    EXPECT_EQ(navigation->topViewController(), details);
+    EXPECT_TRUE(container->isSideClosed(zt::SPSidePanelSideRight));
+    EXPECT_EQ(window->subviews().size(), 2u) << "a picture of the deck slides away over it";
+    EXPECT_FALSE(window->rootViewController()->view()->isUserInteractionEnabled());
+    clock.advance(0.35);
+    EXPECT_EQ(window->subviews().size(), 1u);
+    EXPECT_EQ(container->view()->frame().minX(), 0);
+    EXPECT_TRUE(window->rootViewController()->view()->isUserInteractionEnabled());
 }
 
 TEST_F(SidePanelSliding, ResizingTheCentreShrinksItInsteadOfMovingItPastTheEdge)
