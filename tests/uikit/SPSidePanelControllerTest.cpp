@@ -449,6 +449,24 @@ TEST_F(SidePanelSliding, ARightPanelPushesOntoTheCentresNavigationOverTheCentre)
     EXPECT_TRUE(window->rootViewController()->view()->isUserInteractionEnabled());
 }
 
+TEST_F(SidePanelSliding, AnEmptyContainerKeepsFiniteFrames)
+{
+    container->setResizesCenterView(true);
+    show();
+    window->setFrame(makeRect(0, 0, 0, 0));
+    for (uint32_t side = zt::SPSidePanelSideLeft; side <= zt::SPSidePanelSideBottom; ++side) {
+        container->openSideView(side, /*animated=*/true, nullptr);
+        settle();
+        const plat::Rect frame = slidingFrame();
+        EXPECT_TRUE(std::isfinite(frame.minX()) && std::isfinite(frame.minY())) << "side " << side;
+        EXPECT_GE(frame.width(), 0);
+        EXPECT_GE(frame.height(), 0);
+        container->closeOpenViewAnimated(false);
+        clock.advance(0.01);
+    }
+    EXPECT_TRUE(container->bouncingValuesForViewSide(zt::SPSidePanelSideLeft, 40, 4, 0.4, 1.2).size() == 100);
+}
+
 TEST_F(SidePanelSliding, ResizingTheCentreShrinksItInsteadOfMovingItPastTheEdge)
 {
     container->setResizesCenterView(true);
