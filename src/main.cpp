@@ -13,6 +13,8 @@
 #include "platform/ui/Device.h"
 #include "platform/ui/testing/DeviceScript.h"
 #include "platform/ui/testing/UIDriver.h"
+#include "uikit/SPWrapController.h"
+#include "uikit/UISidePanelItem.h"
 
 namespace {
 
@@ -89,5 +91,8 @@ int main(int argc, char** argv)
         };
     }
     zt::registerAppLayouts();
+    // Before any screen exists: every controller finds its container and wrapper.
+    zt::loadUISidePanelItem();
+    zt::loadWrapControllerItem();
     return plat::ApplicationMain(options, [] { return std::make_shared<zt::ZantropeAppDelegate>(); });
 }
