@@ -1,8 +1,14 @@
 #include "audio/SoundFileInspection.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/FileDescriptor.h"
+#include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/media/Asset.h"
@@ -20,6 +26,12 @@ namespace {
 // and for lengths estimated from a bit rate (MP3 files without a table).
 constexpr double kEndStretchSeconds = 0.25;
 constexpr double kEndStretchShare = 0.1;
+// RIFF (WAVE) and FORM (AIFF) files state their length in their first bytes.
+constexpr size_t kContainerHeaderBytes = 12;
+// Lengths written by recorders that stream, which never go back to fill them in.
+constexpr uint32_t kUnknownLength = 0xFFFFFFFF;
+constexpr uint32_t kUnfilledLength = 0;
+
 // What the speaker plays: decoding into it proves the sound can be converted.
 constexpr int64_t kSpeakerRate = 44100;
 constexpr int64_t kSpeakerChannels = 2;
@@ -61,6 +73,31 @@ plat::Result<bool> holdsSound(const std::shared_ptr<plat::URLAsset>& asset,
     return any;
 }
 
+// The whole length a RIFF or FORM file states, when it states one. The
+// reader of such a file trusts the bytes it finds rather than the length,
+// so a file that lost its end would otherwise pass for a shorter sound.
+std::optional<uint64_t> statedFileLength(const std::string& path)
+{
+    plat::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.isValid())
+        return std::nullopt;
+    std::array<uint8_t, kContainerHeaderBytes> header {};
+    if (::pread(file.get(), header.data(), header.size(), 0) != static_cast<ssize_t>(header.size()))
+        return std::nullopt;
+    uint32_t length;
+    if (std::memcmp(header.data(), "RIFF", 4) == 0)
+        length = static_cast<uint32_t>(header[4]) | static_cast<uint32_t>(header[5]) << 8
+            | static_cast<uint32_t>(header[6]) << 16 | static_cast<uint32_t>(header[7]) << 24;
+    else if (std::memcmp(header.data(), "FORM", 4) == 0)
+        length = static_cast<uint32_t>(header[4]) << 24 | static_cast<uint32_t>(header[5]) << 16
+            | static_cast<uint32_t>(header[6]) << 8 | static_cast<uint32_t>(header[7]);
+    else
+        return std::nullopt;
+    if (length == kUnknownLength || length == kUnfilledLength)
+        return std::nullopt;
+    return uint64_t {length} + 8;
+}
+
 }  // namespace
 
 plat::Result<SoundFileFacts> SoundFileInspection::inspect(const std::string& path)
@@ -80,6 +117,11 @@ plat::Result<SoundFileFacts> SoundFileInspection::inspect(const std::string& pat
         facts.channels = format.channelsPerFrame;
         facts.formatID = format.formatID;
     }
+    auto size = plat::attributesOfItem(path);
+    auto stated = statedFileLength(path);
+    if (size.ok() && stated && *stated > static_cast<uint64_t>(size.value().size))
+        return inspectionError(
+            kTruncatedSoundError, "The file “{}” is damaged: its sound ends before its stated length.", path);
     auto start = holdsSound(asset, track, plat::MediaTimeRange::make(plat::MediaTime::zero(), facts.duration));
     if (!start.ok() || !start.value())
         return inspectionError(kUndecodableSoundError, "The sound of “{}” cannot be played.", path,
