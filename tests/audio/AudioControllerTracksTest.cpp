@@ -182,3 +182,16 @@ TEST_F(ClipPlacement, BackgroundMusicLiesOnTrackTwoFromTheStartAndIsNeverCut)
     EXPECT_FALSE(controller->hasBackgroundMusic());
     EXPECT_FALSE(inProject("song.wav"));
 }
+
+TEST_F(ClipPlacement, MP3AndM4ASoundsBecomeClipsOfTheirLength)
+{
+    auto mp3 = addFile(tone("song.mp3", 2.0, 440, "libmp3lame"), 0);
+    ASSERT_TRUE(mp3);
+    EXPECT_NEAR(mp3->duration().seconds(), 2.0, 0.06);
+    auto m4a = addFile(tone("song.m4a", 1.0, 440, "aac"), 12);
+    ASSERT_TRUE(m4a);
+    EXPECT_NEAR(m4a->duration().seconds(), 1.0, 0.06);
+    EXPECT_TRUE(inProject("song.mp3"));
+    EXPECT_TRUE(inProject("song.m4a"));
+    EXPECT_TRUE(errors.empty());
+}
