@@ -355,7 +355,7 @@ void AudioController::addAudioFromFile(
         kAudioControllerAddAudioNotification, this, plat::Dictionary {{kClipKey, clip}});
 }
 
-void AudioController::updateAudioClip(const std::shared_ptr<AudioClip>& clip)
+void AudioController::updateAudioClip(std::shared_ptr<AudioClip> clip)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (!clip)
@@ -392,7 +392,7 @@ void AudioController::deleteFileIfUnused(const std::string& name)
         ProjectSoundFiles::removeSoundFile(*_project, name);
 }
 
-void AudioController::removeAudioClip(const std::shared_ptr<AudioClip>& clip)
+void AudioController::removeAudioClip(std::shared_ptr<AudioClip> clip)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (!clip)

@@ -84,9 +84,11 @@ public:
     // "AudioControllerAddAudioNotification"; nothing for no path.
     void addAudioFromFile(
         const std::optional<std::string>& path, int64_t frameIndex, const std::optional<std::string>& name, int type);
-    // Stores a clip the clip editor changed, re-fitted to its room.
-    void updateAudioClip(const std::shared_ptr<AudioClip>& clip);
-    void removeAudioClip(const std::shared_ptr<AudioClip>& clip);
+    // Stores a clip the clip editor changed, re-fitted to its room. This and
+    // the removal take the clip by value: the caller's pointer may be the very
+    // entry of a track that they take it from.
+    void updateAudioClip(std::shared_ptr<AudioClip> clip);
+    void removeAudioClip(std::shared_ptr<AudioClip> clip);
     // Removes every clip of the file, then the file (a recording deleted from the list).
     void removeAudioFile(const std::string& name);
     bool isAudioFileStillInUse(const std::string& name) const;

@@ -232,3 +232,17 @@ TEST_F(ClipEdits, AClipRecordNamingTheProjectsOwnFilesNeverDeletesThem)
     controller->removeAudioFile("../plovix.meta");
     EXPECT_TRUE(inProject("plovix.meta"));
 }
+
+TEST_F(ClipEdits, ATrackEntryItselfCanBeUpdatedAndRemoved)
+{
+    addTone(1.0, 2);
+    addTone(0.4, 8);
+    controller->updateAudioClip(controller->audioTracks()[0][0]);
+    controller->removeAudioClip(controller->audioTracks()[0][0]);
+    ASSERT_EQ(controller->audioTracks()[0].size(), 1u);
+    EXPECT_EQ(controller->audioTracks()[0][0]->startFrameIndex(), 8);
+    addFile(tone("music.wav", 2.0, 220), 0, AudioClip::Music);
+    controller->removeBackgoundMusic();
+    EXPECT_FALSE(controller->hasBackgroundMusic());
+    EXPECT_FALSE(inProject("music.wav"));
+}
