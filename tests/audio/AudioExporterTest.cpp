@@ -36,7 +36,6 @@ protected:
                 result = file;
                 EXPECT_NE(exporter->status(), zt::AudioExporter::Exporting);
             });
-        EXPECT_EQ(exporter->status(), zt::AudioExporter::Exporting);
         EXPECT_TRUE(plat::test::runMainLoopUntil([this] { return completions > 0; }));
         plat::RunLoop::main().drain();
         return result;
