@@ -16,7 +16,8 @@ namespace zt {
 // Copies a music-library item (by its asset URL) into a folder, so that the
 // project owns the sound, without re-encoding: MP3 frames byte for byte
 // into "audio-<UUID>.mp3", AAC through the pass-through export into
-// "audio-<UUID>.<the item's extension>". One export per object. The work
+// "audio-<UUID>.<the item's extension>". One export per object, made with
+// std::make_shared (the work holds on to it until it ends). The work
 // runs on the background global queue; the completion runs once, on the
 // main queue, with the new file or none, when status() and error() tell
 // what happened.
