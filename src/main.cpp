@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/screens/AppLayouts.h"
@@ -9,7 +10,9 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Sandbox.h"
+#include "platform/media/AudioOutput.h"
 #include "platform/ui/ApplicationMain.h"
+#include "platform/ui/DesktopScreen.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/testing/DeviceScript.h"
 #include "platform/ui/testing/UIDriver.h"
@@ -94,5 +97,10 @@ int main(int argc, char** argv)
     // Before any screen exists: every controller finds its container and wrapper.
     zt::loadUISidePanelItem();
     zt::loadWrapControllerItem();
+    // Sound goes to the machine's speaker while the desktop window shows the
+    // screen; headless runs play it silently, in step with the clock.
+    std::optional<plat::SystemAudioOutputScope> speaker;
+    if (!options.headless && plat::DesktopScreen::isAvailable())
+        speaker.emplace();
     return plat::ApplicationMain(options, [] { return std::make_shared<zt::ZantropeAppDelegate>(); });
 }

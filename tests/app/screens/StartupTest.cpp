@@ -359,8 +359,17 @@ TEST_F(Startup, AnOpenedSoundGoesToTheAudioInboxAndTheMessageSaysWhatHappened)
     ASSERT_TRUE(driver.tap("OK"));
     driver.wait(1);
 
+    // Another sound of the same name is kept beside the first.
     std::ofstream(sandbox.path("theme.mp3")) << "the same name again";
     EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(sandbox.path("theme.mp3")), "", plat::Value()));
+    driver.wait(0);
+    EXPECT_NE(driver.findView("Audio file imported."), nullptr);
+    EXPECT_TRUE(plat::fileExists(zt::AudioController::sharedAudioInboxPath() + "/theme-2.mp3"));
+    ASSERT_TRUE(driver.tap("OK"));
+    driver.wait(1);
+
+    // A file that is gone by the time it is opened cannot be imported.
+    EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(sandbox.path("gone.mp3")), "", plat::Value()));
     driver.wait(0);
     EXPECT_NE(driver.findView("The audio file could not be imported."), nullptr);
 }
