@@ -80,7 +80,8 @@ TEST_F(FetcherService, AdmitsALimitedNumberPerHostAndStartsTheLowestPriorityNext
     EXPECT_TRUE(fetchers[3]->isFetching());
     // Each fetch ends when it times out, and the next is let in.
     for (int i = 0; i < 4; ++i) {
-        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() == static_cast<size_t>(i + 1); }));
+        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() >= static_cast<size_t>(i + 1); }));
+        ASSERT_EQ(server.requestCount(), static_cast<size_t>(i + 1));
         clock.advance(60);
     }
     EXPECT_EQ(finishedOrder, (std::vector<std::string> {"/first", "/urgent", "/late", "/early"}));

@@ -101,7 +101,7 @@ TEST_F(HTTPFetcher, StoppingCallsNoFinishedCallbackAndPostsStopOnce)
     });
     auto fetcher = fetcherFor(server.url("/"));
     auto outcome = begin(fetcher);
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() == 1; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() >= 1; }));
     fetcher->stopFetching();
     server.release();
     clock.advance(120);
@@ -291,7 +291,7 @@ TEST_F(HTTPFetcher, TimedOutRequestIsRetriedOnTheClock)
     fetcher->setRetryEnabled(true);
     fetcher->setMinRetryInterval(1.0);
     auto outcome = begin(fetcher);
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() == 1; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() >= 1; }));
     clock.advance(10);
     EXPECT_EQ(count(zt::kWSHTTPFetcherRetryDelayStartedNotification), 1u);
     clock.advance(1);
@@ -319,7 +319,7 @@ TEST_F(HTTPFetcher, ReadStreamBodyIsNotRetriedButFails)
     fetcher->setMinRetryInterval(1.0);
     auto outcome = begin(fetcher);
     ASSERT_TRUE(plat::test::runMainLoopUntil(
-        [&] { return count(zt::kWSHTTPFetcherRetryDelayStartedNotification) == 1 || outcome->finished; }));
+        [&] { return count(zt::kWSHTTPFetcherRetryDelayStartedNotification) >= 1 || outcome->finished; }));
     clock.advance(1);
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return outcome->finished; }, 10));
     ASSERT_TRUE(outcome->error);
