@@ -142,7 +142,7 @@ std::optional<char16_t> referencedUnit(std::u16string_view reference)
 
 }  // namespace
 
-std::string gtm_stringByEscapingHTMLUsingTable(
+std::string ws_stringByEscapingHTMLUsingTable(
     std::string_view string, const HTMLEscapeMap* table, size_t size, EscapingUnicode escapingUnicode)
 {
     if (string.empty())
@@ -191,19 +191,19 @@ std::string gtm_stringByEscapingHTMLUsingTable(
     return result;
 }
 
-std::string gtm_stringByEscapingForHTML(std::string_view string)
+std::string ws_stringByEscapingForHTML(std::string_view string)
 {
     const auto table = htmlSpecialEntities();
-    return gtm_stringByEscapingHTMLUsingTable(string, table.data(), table.size(), EscapingUnicode::No);
+    return ws_stringByEscapingHTMLUsingTable(string, table.data(), table.size(), EscapingUnicode::No);
 }
 
-std::string gtm_stringByEscapingForAsciiHTML(std::string_view string)
+std::string ws_stringByEscapingForAsciiHTML(std::string_view string)
 {
     const auto table = htmlEntities();
-    return gtm_stringByEscapingHTMLUsingTable(string, table.data(), table.size(), EscapingUnicode::Yes);
+    return ws_stringByEscapingHTMLUsingTable(string, table.data(), table.size(), EscapingUnicode::Yes);
 }
 
-std::string gtm_stringByUnescapingFromHTML(std::string_view string)
+std::string ws_stringByUnescapingFromHTML(std::string_view string)
 {
     if (string.find('&') == std::string_view::npos)
         return std::string(string);
