@@ -406,7 +406,7 @@ bool WSHTTPFetcher::createTemporaryDownloadFile(std::optional<plat::Error>& erro
     // the file first; the owner alone may read what is downloaded.
     for (int attempt = 0; attempt < kTemporaryFileAttempts; ++attempt) {
         std::string path = plat::appendingPathComponent(
-            folder, plat::formatLine("gtmhttpfetcher_{}_{}", counter.fetch_add(1) + 1, randomUInt32()));
+            folder, plat::formatLine("wshttpfetcher_{}_{}", counter.fetch_add(1) + 1, randomUInt32()));
         int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (descriptor < 0) {
             if (errno == EEXIST)

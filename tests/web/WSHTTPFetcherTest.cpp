@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sys/stat.h>
 
 #include "WebTestSupport.h"
@@ -350,16 +351,20 @@ TEST_F(HTTPFetcher, DownloadToFileReplacesTheDestinationOnSuccess)
     auto fetcher = fetcherFor(server.url("/movie"));
     fetcher->setDownloadPath(destination);
     std::optional<uint32_t> temporaryMode;
+    std::string temporaryName;
     fetcher->setReceivedDataBlock([&](const plat::Data&) {
         struct stat status { };
-        if (fetcher->temporaryDownloadPath() && ::stat(fetcher->temporaryDownloadPath()->c_str(), &status) == 0)
+        if (fetcher->temporaryDownloadPath() && ::stat(fetcher->temporaryDownloadPath()->c_str(), &status) == 0) {
             temporaryMode = status.st_mode & 0777;
+            temporaryName = plat::lastPathComponent(*fetcher->temporaryDownloadPath());
+        }
     });
     auto outcome = fetch(fetcher);
     EXPECT_FALSE(outcome->error);
     EXPECT_FALSE(outcome->data);
     EXPECT_EQ(zt::test::bodyText(plat::readFile(destination).value()), "movie bytes");
     EXPECT_EQ(temporaryMode, 0600u);
+    EXPECT_TRUE(std::regex_match(temporaryName, std::regex("wshttpfetcher_[0-9]+_[0-9]+"))) << temporaryName;
     EXPECT_TRUE(plat::contentsOfDirectory(plat::Sandbox::current()->temporaryDirectory()).value().empty());
 }
 
