@@ -48,13 +48,29 @@ TEST_F(FetcherLogging, WithoutFilesTheLogIsKeptOnTheFetcherOnly)
     HTTPTestServer server([](const HTTPTestRequest&) { return HTTPTestReply::withBody(404, "gone"); });
     auto fetcher = WSHTTPFetcher::fetcherWithURLString(server.url("/missing"));
     fetcher->mutableRequest()->setValue("GoogleLogin auth=SECRET", "Authorization");
+    fetcher->setCommentWithFormat("fetch {} of {}", 2, 3);
     fetch(fetcher);
     ASSERT_TRUE(fetcher->log());
+    EXPECT_EQ(fetcher->log()->rfind("fetch 2 of 3\n\n", 0), 0u);
     EXPECT_NE(fetcher->log()->find("Request: GET " + server.url("/missing")), std::string::npos);
     EXPECT_NE(fetcher->log()->find("  Authorization: GoogleLogin auth=_snip_\n"), std::string::npos);
     EXPECT_EQ(fetcher->log()->find("SECRET"), std::string::npos);
     EXPECT_NE(fetcher->log()->find("Response: status 404\n"), std::string::npos);
     EXPECT_TRUE(plat::contentsOfDirectory(folder.path()).value().empty());
+}
+
+TEST_F(FetcherLogging, NoCommentFormatLeavesNoComment)
+{
+    WSHTTPFetcher::setLoggingEnabled(true);
+    WSHTTPFetcher::setLoggingToFileEnabled(false);
+    HTTPTestServer server([](const HTTPTestRequest&) { return HTTPTestReply::withBody(200, "x"); });
+    auto fetcher = WSHTTPFetcher::fetcherWithURLString(server.url("/"));
+    fetcher->setComment("old");
+    fetcher->setCommentWithFormat(std::nullopt);
+    EXPECT_FALSE(fetcher->comment());
+    fetch(fetcher);
+    ASSERT_TRUE(fetcher->log());
+    EXPECT_EQ(fetcher->log()->find("old"), std::string::npos);
 }
 
 TEST_F(FetcherLogging, WritesTheRunFolderPageTextAndXMLResponse)
