@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "WebTestSupport.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
@@ -52,6 +53,44 @@ HTTPTestReply digestChallenge()
     return HTTPTestReply::withBody(401, "who?")
         .header("WWW-Authenticate", "Digest realm=\"r\", qop=\"auth\", nonce=\"n0\"");
 }
+
+// Signs each request with the next numbered token, answering later as an
+// authorizer that asks a server would; after a 401 it offers a fresh token
+// when told to.
+class TokenAuthorizer : public zt::WSFetcherAuthorizationProtocol,
+                        public std::enable_shared_from_this<TokenAuthorizer> {
+public:
+    explicit TokenAuthorizer(bool canRefresh)
+        : _canRefresh(canRefresh)
+    {
+    }
+
+    bool isAuthorizedRequest(const plat::URLRequest& request) override
+    {
+        return request.valueForHTTPHeaderField("Authorization").has_value();
+    }
+    bool authorizeRequest(std::shared_ptr<plat::URLRequest> request, std::shared_ptr<WSHTTPFetcher> fetcher) override
+    {
+        request->setValue("Bearer token" + std::to_string(++tokensIssued), "Authorization");
+        plat::DispatchQueue::mainQueue().async([self = shared_from_this(), request, fetcher] {
+            fetcher->authorizerFinished(*self, *request, std::nullopt);
+        });
+        return true;
+    }
+    bool isAuthorizingRequest(const plat::URLRequest&) override { return false; }
+    void stopAuthorization() override { }
+    std::optional<bool> primeForRefresh() override
+    {
+        ++refreshesPrimed;
+        return _canRefresh;
+    }
+
+    int tokensIssued = 0;
+    int refreshesPrimed = 0;
+
+private:
+    bool _canRefresh;
+};
 
 }  // namespace
 
@@ -121,6 +160,25 @@ TEST_F(HTTPFetcher, RedirectKeepsTheFetchersHeaders)
     fetcher->mutableRequest()->setValue("key=1", "X-GData-Key");
     EXPECT_EQ(fetch(fetcher)->text(), "key=1");
     EXPECT_EQ(fetcher->mutableRequest()->url()->path(), "/b");
+}
+
+TEST_F(HTTPFetcher, RedirectFromHttpToHttpsKeepsHttps)
+{
+    // A plain server where the secure one would be: what arrives there is a
+    // TLS greeting it cannot read, so the fetch stays on the redirected request.
+    HTTPTestServer secure([](const HTTPTestRequest&) { return HTTPTestReply::withBody(500, "not TLS"); });
+    const std::string target = "https://127.0.0.1:" + std::to_string(secure.port()) + "/b?x=1";
+    HTTPTestServer server([&](const HTTPTestRequest&) { return HTTPTestReply::redirect(302, target); });
+    auto fetcher = fetcherFor(server.url("/a"));
+    fetcher->mutableRequest()->setValue("key=1", "X-GData-Key");
+    auto outcome = begin(fetcher);
+    ASSERT_TRUE(plat::test::runMainLoopUntil(
+        [&] { return fetcher->mutableRequest()->url()->scheme() == "https" || outcome->finished; }));
+    EXPECT_EQ(fetcher->mutableRequest()->url()->absoluteString(), target);
+    EXPECT_EQ(fetcher->mutableRequest()->valueForHTTPHeaderField("X-GData-Key"), "key=1");
+    EXPECT_EQ(fetcher->response()->statusCode(), 302);
+    fetcher->stopFetching();
+    EXPECT_EQ(secure.requestCount(), 0u);
 }
 
 TEST_F(HTTPFetcher, RedirectToAnotherHostDropsAuthorizationAndCredentials)
@@ -239,6 +297,74 @@ TEST_F(HTTPFetcher, NotModifiedWithoutCachedBodyIsAFailure)
             EXPECT_EQ(outcome->error->code(), 304);
         }
     }
+}
+
+TEST_F(HTTPFetcher, MethodOverrideGetCountsAsAGetForETagsAndTheRetryCeiling)
+{
+    HTTPTestServer server(
+        [](const HTTPTestRequest&) { return HTTPTestReply::withBody(200, "feed").header("ETag", "\"v1\""); });
+    auto history = std::make_shared<zt::WSHTTPFetchHistory>();
+    history->setShouldRememberETags(true);
+    auto fetchAs = [&](const char* method, std::optional<std::string> override) {
+        auto fetcher = fetcherFor(server.url("/feed"));
+        fetcher->setFetchHistory(history);
+        fetcher->mutableRequest()->setHTTPMethod(method);
+        fetcher->mutableRequest()->setValue(override, "X-HTTP-Method-Override");
+        fetcher->setRetryEnabled(true);
+        EXPECT_FALSE(fetch(fetcher)->error);
+        return fetcher;
+    };
+    fetchAs("GET", std::nullopt);
+    auto overridden = fetchAs("POST", "GET");
+    auto posted = fetchAs("POST", std::nullopt);
+    auto deleted = fetchAs("GET", "DELETE");
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[1].method, "POST");
+    EXPECT_EQ(requests[1].header("If-None-Match"), "\"v1\"");
+    EXPECT_EQ(overridden->maxRetryInterval(), 60.0);
+    EXPECT_FALSE(requests[2].header("If-None-Match"));
+    EXPECT_EQ(posted->maxRetryInterval(), 600.0);
+    // The override names the method, whatever the request line says.
+    EXPECT_FALSE(requests[3].header("If-None-Match"));
+    EXPECT_EQ(deleted->maxRetryInterval(), 600.0);
+}
+
+TEST_F(HTTPFetcher, UnauthorizedIsRetriedOnceWithAFreshAuthorizationEvenWithRetriesOff)
+{
+    HTTPTestServer server([](const HTTPTestRequest&) { return HTTPTestReply::withBody(401, "expired"); });
+    auto authorizer = std::make_shared<TokenAuthorizer>(/*canRefresh=*/true);
+    auto fetcher = fetcherFor(server.url("/uploads"));
+    fetcher->setAuthorizer(authorizer);
+    auto outcome = begin(fetcher);
+    ASSERT_TRUE(plat::test::runMainLoopUntil(
+        [&] { return count(zt::kWSHTTPFetcherRetryDelayStartedNotification) >= 1 || outcome->finished; }));
+    EXPECT_FALSE(outcome->finished);
+    clock.advance(0.001);  // with retries off the refresh waits no back-off
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return outcome->finished; }));
+    ASSERT_TRUE(outcome->error);
+    EXPECT_EQ(outcome->error->domain(), zt::kWSHTTPFetcherStatusDomain);
+    EXPECT_EQ(outcome->error->code(), 401);
+    EXPECT_EQ(authorizer->refreshesPrimed, 1);
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].header("Authorization"), "Bearer token1");
+    EXPECT_EQ(requests[1].header("Authorization"), "Bearer token2");
+    EXPECT_EQ(fetcher->retryCount(), 1u);
+}
+
+TEST_F(HTTPFetcher, UnauthorizedIsFinalWhenTheAuthorizerHasNoFreshAuthorization)
+{
+    HTTPTestServer server([](const HTTPTestRequest&) { return HTTPTestReply::withBody(401, "expired"); });
+    auto authorizer = std::make_shared<TokenAuthorizer>(/*canRefresh=*/false);
+    auto fetcher = fetcherFor(server.url("/uploads"));
+    fetcher->setAuthorizer(authorizer);
+    auto outcome = fetch(fetcher);
+    ASSERT_TRUE(outcome->error);
+    EXPECT_EQ(outcome->error->code(), 401);
+    EXPECT_EQ(authorizer->refreshesPrimed, 1);
+    EXPECT_EQ(server.requestCount(), 1u);
+    EXPECT_EQ(count(zt::kWSHTTPFetcherRetryDelayStartedNotification), 0u);
 }
 
 TEST_F(HTTPFetcher, ServerErrorsAreRetriedWithDoublingIntervalsUntilTheCeiling)
