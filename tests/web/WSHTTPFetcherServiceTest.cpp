@@ -167,6 +167,31 @@ TEST(WSURLCacheRules, BodyAsLargeAsTheCapacityIsNotKeptAndDropsTheOldEntry)
     EXPECT_EQ(cache.totalDataSize(), 0u);
 }
 
+TEST(WSURLCacheRules, EntriesThatKeepOnlyAnETagArePrunedOldestFirst)
+{
+    // Remembering ETags without bodies still keeps a response per URL: the
+    // cache must not grow with every URL ever fetched.
+    plat::test::ManualClockScope clock;
+    zt::WSHTTPFetchHistory history(2000, /*shouldCacheETaggedData=*/false);
+    history.setShouldRememberETags(true);
+    std::vector<plat::URLRequest> requests;
+    for (int i = 0; i < 200; ++i) {
+        plat::URLRequest request(plat::URL::URLWithString("http://h/feeds/" + std::to_string(i)));
+        auto response = std::make_shared<plat::URLResponse>(*request.url(), 200,
+            plat::HTTPHeaders {
+                {"Etag", "\"etag-" + std::to_string(i) + "\""}, {"Content-Type", "application/atom+xml"}});
+        history.updateFetchHistoryWithRequest(request, response, plat::Data(100, 'x'));
+        requests.push_back(request);
+        clock.advance(1);
+    }
+    const auto& cache = *history.etaggedDataCache();
+    EXPECT_LT(cache.responses().size(), 200u);
+    EXPECT_GT(cache.responses().size(), 10u);
+    EXPECT_EQ(cache.totalDataSize(), 0u);
+    EXPECT_EQ(history.cachedETagForRequest(requests.back()), "\"etag-199\"");
+    EXPECT_FALSE(history.cachedETagForRequest(requests.front()));
+}
+
 TEST(WSURLCacheRules, ReservedEntriesSurvivePruningForTheReservationInterval)
 {
     plat::test::ManualClockScope clock;
