@@ -213,15 +213,11 @@ bool Application::openURLFromApplication(const URL& url, const std::string& sour
 
 BackgroundTaskIdentifier Application::beginBackgroundTaskWithExpirationHandler(std::function<void()> handler)
 {
-    if (!isMainThread())
-        detail::fatal("Application::beginBackgroundTaskWithExpirationHandler: main thread only");
     return _backgroundTasks.begin(std::move(handler));
 }
 
 void Application::endBackgroundTask(BackgroundTaskIdentifier identifier)
 {
-    if (!isMainThread())
-        detail::fatal("Application::endBackgroundTask: main thread only");
     _backgroundTasks.end(identifier);
 }
 

@@ -90,8 +90,8 @@ public:
 
     // What the app asks of the system.
     // Work that goes on after the app leaves the screen, for as long as the
-    // system allows (BackgroundTaskList); the handler runs on the main thread
-    // when that time runs out and must end its task.
+    // system allows (BackgroundTaskList). Any thread, as on the platform; the
+    // handler runs on the main thread when the time runs out and must end its task.
     BackgroundTaskIdentifier beginBackgroundTaskWithExpirationHandler(std::function<void()> handler);
     void endBackgroundTask(BackgroundTaskIdentifier identifier);
     double backgroundTimeRemaining() const { return _backgroundTasks.timeRemaining(); }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace plat {
@@ -18,7 +19,9 @@ inline constexpr BackgroundTaskIdentifier BackgroundTaskInvalid = 0;
 // time, measured on plat::Clock from the moment the app went there; when it
 // runs out, every task still running has its expiration handler called, and
 // the handler is expected to end its task. A return to the foreground stops
-// the count; the next visit to the background starts a new one. Main thread.
+// the count; the next visit to the background starts a new one. Tasks begin,
+// end and are counted on any thread; the moves between foreground and
+// background, and the handlers, belong to the main thread.
 class BackgroundTaskList {
 public:
     // What the platform allows an app in the background.
@@ -33,7 +36,7 @@ public:
     BackgroundTaskIdentifier begin(std::function<void()> expirationHandler);
     // Unknown or already ended identifiers are ignored.
     void end(BackgroundTaskIdentifier identifier);
-    size_t count() const { return _handlers.size(); }
+    size_t count() const;
 
     void appEnteredBackground();
     void appEnteredForeground();
@@ -44,14 +47,16 @@ public:
     void reset();
 
 private:
+    bool hasRunOutLocked() const;
     void expire();
     void cancelExpiry();
 
-    std::map<BackgroundTaskIdentifier, std::function<void()>> _handlers;
-    BackgroundTaskIdentifier _lastIdentifier = BackgroundTaskInvalid;
-    // Set while the app is in the background: when its allowance ends, in uptime seconds.
+    mutable std::mutex _lock;
+    std::map<BackgroundTaskIdentifier, std::function<void()>> _handlers;  // guarded by _lock
+    BackgroundTaskIdentifier _lastIdentifier = BackgroundTaskInvalid;  // guarded by _lock
+    // Guarded by _lock; set while the app is in the background: when its allowance ends, in uptime seconds.
     std::optional<double> _deadlineUptime;
-    std::shared_ptr<Timer> _expiryTimer;
+    std::shared_ptr<Timer> _expiryTimer;  // main thread
 };
 
 }  // namespace plat

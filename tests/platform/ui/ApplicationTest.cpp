@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/foundation/Files.h"
@@ -267,4 +268,14 @@ TEST_F(ApplicationLifecycle, ATaskEndedInTimeIsNeverToldItExpired)
     app.endBackgroundTask(task);  // twice is once
     clock.advance(1000);
     EXPECT_FALSE(expired);
+}
+
+TEST_F(ApplicationLifecycle, BackgroundTasksBeginAndEndOnAnyThread)
+{
+    plat::BackgroundTaskIdentifier task = plat::BackgroundTaskInvalid;
+    std::thread([&] { task = app.beginBackgroundTaskWithExpirationHandler([] {}); }).join();
+    EXPECT_NE(task, plat::BackgroundTaskInvalid);
+    EXPECT_EQ(app.backgroundTaskCount(), 1u);
+    std::thread([&] { app.endBackgroundTask(task); }).join();
+    EXPECT_EQ(app.backgroundTaskCount(), 0u);
 }
