@@ -9,6 +9,7 @@
 #include "app/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/UniformTypeIdentifiers.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
@@ -500,7 +501,9 @@ void ZantropeMovieRenderer::finishWriting()
         [self = std::static_pointer_cast<ZantropeMovieRenderer>(shared_from_this())] {
             if (auto metadata = self->project()->getMetaData()) {
                 metadata->set("RecordNeedsRendering", false);
-                self->project()->saveMetaDataToDisk();
+                // The movie is there all the same; the next look at the project renders it again.
+                if (auto saved = self->project()->saveMetaDataToDisk(); !saved.ok())
+                    plat::log("movie: cannot note the finished movie: {}", saved.error().localizedDescription());
             }
             self->finishExport(CompletionThread::CallingThread);
         });
