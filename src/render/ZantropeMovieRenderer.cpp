@@ -236,8 +236,10 @@ void ZantropeMovieRenderer::failWithWriterError(const std::optional<plat::Error>
 
 bool ZantropeMovieRenderer::openWriterAt(const plat::URL& url, plat::Size frameSize)
 {
-    (void)FileUtil::removeItemAtURL(url);
     std::optional<plat::Error> error;
+    if (!FileUtil::removeItemAtURL(url, &error) && error)
+        plat::log("movie: cannot remove the earlier {}: {}", url.path(), error->localizedDescription());
+    error.reset();
     _writer = plat::AssetWriter::assetWriterWithURL(url, plat::kFileTypeQuickTimeMovie, &error);
     if (!_writer) {
         failWithWriterError(error);
