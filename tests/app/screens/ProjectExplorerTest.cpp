@@ -7,6 +7,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/TextField.h"
+#include "platform/ui/testing/PictureComparison.h"
 #include "share/ShareNotifications.h"
 #include "uikit/TransparentToolbar.h"
 
@@ -444,4 +445,18 @@ TEST_F(Explorer, AProjectWhoseFrameListWasCutIsRepairedAndThePersonIsTold)
     select(0);
     select(1);
     EXPECT_EQ(shownAlert(), nullptr) << "told once";
+}
+
+TEST_F(Explorer, OnTheNewProjectSlotTheButtonsThatNeedAProjectAreDrawnDimmed)
+{
+    launch();  // a first start: the sample after the slot
+    settle();
+    select(0);
+    driver.wait(2);
+    auto picture = driver.screenshot();
+    ASSERT_TRUE(picture);
+    plat::test::TemporaryFolder output;
+    auto result = plat::test::compareWithReferencePicture(
+        *picture, plat::test::sourcePath("tests/data/app/explorer_new_project_slot.png"), output.path());
+    EXPECT_TRUE(result.matches) << result.explanation;
 }
