@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/foundation/Geometry.h"
+#include "platform/foundation/Result.h"
 
 namespace plat {
 class Image;
@@ -12,7 +13,10 @@ class ViewController;
 class Window;
 }  // namespace plat
 
-namespace plat::test {
+namespace plat::scripting {
+
+// Writes a picture of the screen as a PNG file, whole or not at all.
+Result<void> writeScreenshot(const Image& picture, const std::string& path);
 
 // Lets time pass: on a manual clock it is advanced; on the system clock the
 // main run loop runs for that long. Zero runs what is ready now.
@@ -65,4 +69,4 @@ private:
     std::shared_ptr<Window> _window;
 };
 
-}  // namespace plat::test
+}  // namespace plat::scripting
