@@ -92,12 +92,12 @@ void SingleImagesExportRenderer::renderMovie()
     setExportURL(url);
     std::string folder = url.path();
     // Pictures of an earlier export must not mix with these.
-    if (auto cleared = plat::removeItemIfExists(folder); !cleared.ok()) {
-        fail(cleared.error());
-        return;
-    }
-    if (auto created = plat::createDirectory(folder, plat::IntermediateDirectories::Yes); !created.ok()) {
-        fail(created.error());
+    auto cleared = plat::removeItemIfExists(folder);
+    auto created = cleared.ok() ? plat::createDirectory(folder, plat::IntermediateDirectories::Yes) : cleared;
+    if (!created.ok()) {
+        plat::log("images export: {}", created.error().localizedDescription());
+        fail(plat::Error(kErrorDomain, kWriteErrorCode, "Error writing images.", {},
+            std::make_shared<const plat::Error>(created.error())));
         return;
     }
     int64_t written = 0;
