@@ -400,6 +400,34 @@ TEST_F(CutFrameList, SavingTheRepairKeepsTheCutListBeside)
     EXPECT_FALSE(again.takeFrameListRepair().has_value());
 }
 
+TEST_F(ProjectFolder, APictureWhoseEntryWasSpoiledComesBackBeforeTheCapturePlaceholder)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    addPicture(project, "A");
+    addPicture(project, "B");
+    ASSERT_TRUE(project.saveAllDataToDisk().ok());
+    for (const char* name : {"frame-A.jpg", "frame-B.jpg"})
+        ASSERT_TRUE(project.updateRegularFileWithContents(plat::Data {1}, name));
+    std::string listPath = *project.getProjectPath() + "/frames.meta";
+    std::string list = text(plat::readFile(listPath).value());
+    size_t b = list.find("<string>B</string>");
+    ASSERT_NE(b, std::string::npos);
+    list.replace(b, std::string("<string>B</string>").size(), "<string>../B</string>");
+    ASSERT_TRUE(plat::writeFileAtomically(listPath, std::string_view(list)).ok());
+
+    zt::ProjectDataWrapper reopened(project.getProjectPath());
+    auto& frames = reopened.getFrameList();
+    ASSERT_EQ(frames.count(), 3);
+    EXPECT_EQ(frames.getFrameIDAtIndex(0), "A");
+    EXPECT_EQ(frames.getFrameIDAtIndex(1), "B") << "found by its picture, where captured frames go";
+    EXPECT_EQ(frames.getCaptureIndex(), 2);
+    auto repair = reopened.takeFrameListRepair();
+    ASSERT_TRUE(repair.has_value());
+    EXPECT_EQ(repair->readEntries, 2) << "A and the placeholder";
+    EXPECT_EQ(repair->foundPictures, 1);
+    EXPECT_EQ(repair->recoveredFrames(), 2);
+}
+
 TEST_F(CutFrameList, AWholeListNamingFewerPicturesIsNotRepaired)
 {
     ASSERT_TRUE(plat::writeFileAtomically(folder + "/frames.meta", whole).ok());
