@@ -37,6 +37,7 @@ public:
     ~PaintingView() override;
 
     void layoutSubviews() override;
+    void didMoveToSuperview() override;
 
     void erase() override;
     void setBrushColorWithRed(double red, double green, double blue) override;

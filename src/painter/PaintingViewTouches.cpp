@@ -31,10 +31,19 @@ std::shared_ptr<Stroke> newStrokeFor(const std::shared_ptr<PainterBrush>& brush)
 void PaintingView::setUpRecognizers()
 {
     _tapGestureRecognizer = std::make_shared<plat::TapGestureRecognizer>(this, &PaintingView::handleSingleTap);
-    addGestureRecognizer(_tapGestureRecognizer);
     _panGestureRecognizer = std::make_shared<plat::PanGestureRecognizer>(this, &PaintingView::handlePanGesture);
     _panGestureRecognizer->setMaximumNumberOfTouches(1);
-    addGestureRecognizer(_panGestureRecognizer);
+}
+
+void PaintingView::didMoveToSuperview()
+{
+    PaintingCanvasView::didMoveToSuperview();
+    // A view is attached to its recognisers once it is shared, which it is
+    // by the time it joins a view tree.
+    if (!_tapGestureRecognizer->view())
+        addGestureRecognizer(_tapGestureRecognizer);
+    if (!_panGestureRecognizer->view())
+        addGestureRecognizer(_panGestureRecognizer);
 }
 
 plat::Point PaintingView::canvasPosition(plat::Point viewPosition) const
