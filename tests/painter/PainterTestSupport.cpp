@@ -158,7 +158,12 @@ void CairoStrokePainter::paintStroke(
             } else {
                 cairo_set_source_rgba(cr, stroke.red(), stroke.green(), stroke.blue(), stroke.alpha());
             }
-            cairo_mask_surface(cr, dab.get(), 0, 0);
+            // As GL samples the brush texture: two by two texels, wrapping around.
+            cairo_pattern_t* mask = cairo_pattern_create_for_surface(dab.get());
+            cairo_pattern_set_filter(mask, CAIRO_FILTER_BILINEAR);
+            cairo_pattern_set_extend(mask, CAIRO_EXTEND_REPEAT);
+            cairo_mask(cr, mask);
+            cairo_pattern_destroy(mask);
             cairo_restore(cr);
         }
     }
