@@ -137,10 +137,17 @@ void CairoStrokePainter::paintStroke(
             const double y = _impl->height - (sample.pos().y + offset.y) + kTieBreak;
             cairo_save(cr);
             if (kind == Dab::MaskSquare) {
-                cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+                // A plain GL point: a whole number of pixels wide, its centre
+                // snapped to a pixel centre (odd sides) or corner (even sides).
+                const double whole = std::max(1.0, std::round(side));
+                const bool odd = std::fmod(whole, 2.0) == 1.0;
+                const double glX = sample.pos().x + offset.x;
+                const double glY = sample.pos().y + offset.y;
+                const double centreX = odd ? std::floor(glX) + 0.5 : std::floor(glX + 0.5);
+                const double centreY = odd ? std::floor(glY) + 0.5 : std::floor(glY + 0.5);
                 cairo_set_operator(cr, CAIRO_OPERATOR_DEST_OUT);
                 cairo_set_source_rgba(cr, 0, 0, 0, 0.5);
-                cairo_rectangle(cr, std::round(x - side / 2), std::round(y - side / 2), side, side);
+                cairo_rectangle(cr, centreX - whole / 2, _impl->height - (centreY + whole / 2), whole, whole);
                 cairo_fill(cr);
                 cairo_restore(cr);
                 continue;
@@ -177,6 +184,9 @@ void CairoStrokePainter::paintPicture(const plat::Image& picture)
     cairo_scale(cr, double(_impl->width) / cairo_image_surface_get_width(source.get()),
         double(_impl->height) / cairo_image_surface_get_height(source.get()));
     cairo_set_source_surface(cr, source.get(), 0, 0);
+    // As GL stretches a texture clamped to its edges.
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     cairo_paint(cr);
     cairo_restore(cr);
