@@ -227,7 +227,7 @@ BENCHMARK(ObjectModelParse)->Unit(benchmark::kMillisecond);
 
 const zt::bench::Comparison kModelAgainstBareParse("ObjectModelParse", "BareLibxml2Parse", zt::bench::Measure::CpuTime);
 
-// About 120 bytes an entry: 400,000 of them stay under the service's 64 MiB
+// About 127 bytes an entry: 400,000 of them stay under the service's 64 MiB
 // reply cap.
 std::string smallFeedText(int entries)
 {
