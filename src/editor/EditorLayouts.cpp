@@ -8,8 +8,9 @@
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/LayoutRegistry.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/Toolbar.h"
 #include "uikit/Carousel.h"
-#include "uikit/TransparentToolbar.h"
+#include "uikit/UIImageResize.h"
 
 namespace zt {
 
@@ -23,7 +24,7 @@ const plat::Color kEffectChooserBackground = plat::Color::colorWithWhite(0.12, 1
 
 std::shared_ptr<plat::BarButtonItem> makeIconItem(const std::string& image, const std::string& label)
 {
-    auto item = std::make_shared<plat::BarButtonItem>(plat::Image::imageNamed(image), plat::BarButtonItemStyle::Plain);
+    auto item = std::make_shared<plat::BarButtonItem>(tintedImageNamed(image), plat::BarButtonItemStyle::Plain);
     item->setAccessibilityLabel(plat::localized(label));
     return item;
 }
@@ -49,10 +50,13 @@ std::shared_ptr<plat::View> buildImageEditor(plat::ViewController& owner)
     overlay->setMultipleTouchEnabled(true);
     root->addSubview(overlay);
 
-    auto toolbar = std::make_shared<TransparentToolbar>(
+    // Dark and see-through: the picture goes on under it.
+    auto toolbar = std::make_shared<plat::Toolbar>(
         plat::makeRect(0, screen.height() - plat::Toolbar::kHeight, screen.width(), plat::Toolbar::kHeight));
     toolbar->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleTopMargin);
-    toolbar->setTransparent(true);
+    toolbar->setBarStyle(plat::BarStyle::Black);
+    toolbar->setTranslucent(true);
+    toolbar->setTintColor(plat::Color::whiteColor());
     auto cancel = std::make_shared<plat::BarButtonItem>(plat::BarButtonSystemItem::Cancel);
     auto flipHorizontal = makeIconItem("imageeditor_flip_horizontal", "Flip Horizontally");
     auto flipVertical = makeIconItem("imageeditor_flip_vertical", "Flip Vertically");
