@@ -86,9 +86,28 @@ std::optional<double> EffectSelectionViewController::carouselItemWidth(Carousel&
     return kItemWidth;
 }
 
+void EffectSelectionViewController::carouselWillBeginScrollingAnimation(Carousel& carousel)
+{
+    _scrollStartOffset = carousel.scrollOffset();
+}
+
+void EffectSelectionViewController::carouselWillBeginDragging(Carousel&)
+{
+    _touchedSinceLastScroll = true;
+}
+
+void EffectSelectionViewController::carouselDidSelectItemAtIndex(Carousel&, int64_t)
+{
+    _touchedSinceLastScroll = true;
+}
+
 void EffectSelectionViewController::carouselDidEndScrollingAnimation(Carousel& carousel)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    bool chosen = _touchedSinceLastScroll || carousel.scrollOffset() != _scrollStartOffset;
+    _touchedSinceLastScroll = false;
+    if (!chosen)
+        return;
     auto metadata = _project ? _project->getMetaData() : std::nullopt;
     if (!metadata) {
         // An unreadable metadata file is never overwritten; nothing changed, so nothing is told.

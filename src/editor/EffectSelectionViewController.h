@@ -36,6 +36,9 @@ public:
     std::shared_ptr<plat::View> carouselViewForItemAtIndexReusingView(
         Carousel& carousel, int64_t index, std::shared_ptr<plat::View> reusingView) override;
     std::optional<double> carouselItemWidth(Carousel& carousel) override;
+    void carouselWillBeginScrollingAnimation(Carousel& carousel) override;
+    void carouselWillBeginDragging(Carousel& carousel) override;
+    void carouselDidSelectItemAtIndex(Carousel& carousel, int64_t index) override;
     void carouselDidEndScrollingAnimation(Carousel& carousel) override;
 
     // The stored effect: "RecordMovieFilter" of the metadata, 0 (none) when
@@ -46,6 +49,11 @@ public:
 private:
     std::shared_ptr<Carousel> _carousel;
     std::shared_ptr<ProjectModel> _project;
+    // Each layout pass of the carousel settles it on its item with a
+    // scrolling animation, also where it already stands: such a settle that
+    // neither moved nor followed a touch is no choice of the user's.
+    double _scrollStartOffset = 0;
+    bool _touchedSinceLastScroll = false;
 };
 
 }  // namespace zt
