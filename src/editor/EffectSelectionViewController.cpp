@@ -116,7 +116,9 @@ void EffectSelectionViewController::carouselDidEndScrollingAnimation(Carousel& c
     }
     metadata->set(kMovieFilterKey, carousel.currentItemIndex());
     metadata->set(kNeedsRenderingKey, true);
-    _project->saveMetaDataToDisk();
+    // The effect holds for the open project either way: the frame editor is told.
+    if (auto saved = _project->saveMetaDataToDisk(); !saved.ok())
+        plat::log("effect chooser: the effect is not stored: {}", saved.error().localizedDescription());
     plat::NotificationCenter::defaultCenter().post(MovieEffectDidChangeNotification, this);
 }
 
