@@ -39,6 +39,8 @@ public:
     void layoutSubviews() override;
 
     void setBackgroundImage(std::shared_ptr<const plat::Image> image) override;
+    // Masking has one kind of dab: brush choices change nothing.
+    void changeBrushToDefault() { }
     void erase() override;
     std::shared_ptr<plat::Image> createImage() override;
     void replayBuffer() override;

@@ -169,9 +169,12 @@ std::shared_ptr<plat::TableViewCell> PainterLayerTableViewController::tableViewC
     if (!cell) {
         if (!plat::LayoutRegistry::hasLayout(PainterLayerTableCell::kLayoutName))
             registerPainterLayerTableCellLayout();
-        plat::LayoutRegistry::loadNibNamed(PainterLayerTableCell::kLayoutName, *this);
+        // Outlets are not owned: the layout's root keeps the cell alive meanwhile.
+        auto made = plat::LayoutRegistry::loadNibNamed(PainterLayerTableCell::kLayoutName, *this);
         cell = std::dynamic_pointer_cast<PainterLayerTableCell>(outlet("tmpCell"));
         setOutlet("tmpCell", nullptr);
+        if (!cell)
+            cell = std::dynamic_pointer_cast<PainterLayerTableCell>(made);
         cell->layerEnabled->addTarget(
             this, &PainterLayerTableViewController::enableLayer, plat::ControlEventValueChanged);
     }
