@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "PainterTestSupport.h"
+#include "app/ProjectModel.h"
+#include "painter/PainterLayerManager.h"
 #include "painter/Stroke.h"
+#include "painter/StrokeArchive.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/TouchSynthesizer.h"
 #include "platform/ui/testing/PictureComparison.h"
@@ -169,4 +172,27 @@ TEST_F(MaskingCanvas, TheArchiveRoundTripsIntoAnErasedCanvas)
     for (int y = 0; y < kHeight; y += 3)
         for (int x = 0; x < kWidth; x += 3)
             ASSERT_EQ(pixelAt(*after, x, y), pixelAt(*before, x, y)) << x << "," << y;
+}
+
+TEST_F(MaskingCanvas, TheMergeShowsThePreviousFrameWhereTheCurrentOneWasRubbedAway)
+{
+    auto previous = plat::test::makeImage(kWidth, kHeight, [](int, int) { return Rgba {20, 200, 40, 255}; });
+    zt::PainterLayerManager manager(std::make_shared<zt::ProjectModel>(std::nullopt));
+    manager.setPaintingCanvas(canvas);
+    manager.setViewCanvas(root->view());
+    manager.setImageBackground(previous);
+    driver.tapAt(windowPoint({50, 30}));
+    auto merged = manager.mergeDownAllLayer();
+    ASSERT_TRUE(merged);
+    EXPECT_EQ(pixelAt(*merged, 50, 30), (Rgba {20, 200, 40, 255}));
+    EXPECT_EQ(pixelAt(*merged, 150, 90), (Rgba {255, 255, 0, 255}));
+    // Strokes loaded from an archive (canvas positions count from the bottom).
+    canvas->erase();
+    auto stroke = std::make_shared<zt::Stroke>();
+    stroke->addWindow(zt::PointWindow(3, zt::LinePoint({150, 30}, 1)));
+    ASSERT_TRUE(canvas->loadBufferData(zt::StrokeArchive::archivedDataWithStrokes({stroke}).value()).ok());
+    // 33 dabs of half at one spot leave nothing of the current frame there.
+    merged = manager.mergeDownAllLayer();
+    EXPECT_EQ(pixelAt(*merged, 150, kHeight - 30), (Rgba {20, 200, 40, 255}));
+    EXPECT_EQ(pixelAt(*merged, 20, 20), (Rgba {255, 0, 0, 255}));
 }
