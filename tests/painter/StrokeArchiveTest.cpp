@@ -119,8 +119,10 @@ TEST(StrokeArchive, TheArchiveHasThePlatformsKeyedArchiveLayout)
     EXPECT_EQ(top->getInt64("$version"), 100000);
     ASSERT_TRUE(top->getDictionary("$top"));
     EXPECT_TRUE(top->getDictionary("$top")->contains("root"));
+    const auto objects = top->getArray("$objects");
+    ASSERT_TRUE(objects);
     std::vector<std::string> classNames;
-    for (const auto& entry : *top->getArray("$objects")) {
+    for (const auto& entry : *objects) {
         if (auto record = entry.asDictionary(); record && record->contains("$classname"))
             classNames.push_back(*record->getString("$classname"));
     }
@@ -128,7 +130,7 @@ TEST(StrokeArchive, TheArchiveHasThePlatformsKeyedArchiveLayout)
         EXPECT_NE(std::find(classNames.begin(), classNames.end(), expected), classNames.end()) << expected;
     // The stroke's keys, as the platform's readers look for them.
     bool sawStroke = false;
-    for (const auto& entry : *top->getArray("$objects")) {
+    for (const auto& entry : *objects) {
         auto record = entry.asDictionary();
         if (!record || !record->contains("brushSize"))
             continue;
