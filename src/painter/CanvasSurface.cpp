@@ -106,6 +106,8 @@ bool CanvasSurface::createFramebuffer()
     const GLenum status = _f->checkFramebufferStatus(GL_FRAMEBUFFER_OES);
     if (status != GL_FRAMEBUFFER_COMPLETE_OES) {
         plat::log("PaintingView: incomplete framebuffer of {} x {} (status {})", width, height, status);
+        // Nothing draws into a framebuffer that cannot be complete.
+        destroyFramebuffer();
         return false;
     }
     return true;

@@ -34,7 +34,7 @@ public:
 
     bool makeCurrent();
     // Framebuffer, colour storage from the layer, depth buffer; false (and
-    // nothing bound) when the framebuffer is incomplete.
+    // no framebuffer) when it is incomplete, as for an empty view.
     bool createFramebuffer();
     void destroyFramebuffer();
     bool hasFramebuffer() const { return _framebuffer != 0; }

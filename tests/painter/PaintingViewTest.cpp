@@ -357,3 +357,18 @@ TEST_F(PaintingCanvas, WhatIsPaintedIsShownInTheViewsLayer)
     EXPECT_NEAR(shown[1], 73, 3);
     EXPECT_NEAR(shown[2], 19, 3);
 }
+
+TEST_F(PaintingCanvas, AnEmptyCanvasHasNoSurfaceUntilItGetsASize)
+{
+    auto empty = std::make_shared<zt::PaintingView>(plat::makeRect(0, 0, 0, 0));
+    empty->setBrushes(brushes);
+    root->view()->addSubview(empty);
+    driver.wait(0);
+    EXPECT_FALSE(empty->hasSurface());
+    empty->changeBrush(zt::kBrushTypePen);
+    empty->addStrokeWithPosition({10, 10}, 5, 0, empty->brush());  // recorded, drawn later
+    empty->setFrame(plat::makeRect(0, 0, 40, 30));
+    driver.wait(0);
+    ASSERT_TRUE(empty->hasSurface());
+    EXPECT_EQ(pixelAt(*empty->createImage(), 10, 20)[3], 255);
+}
