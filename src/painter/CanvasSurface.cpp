@@ -148,6 +148,15 @@ void CanvasSurface::clear()
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
+void CanvasSurface::clearAndPresent()
+{
+    if (!hasFramebuffer() || !makeCurrent())
+        return;
+    bindFramebuffer();
+    clear();
+    present();
+}
+
 void CanvasSurface::present()
 {
     _f->bindRenderbuffer(GL_RENDERBUFFER_OES, _colorRenderbuffer);

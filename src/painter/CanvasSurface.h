@@ -45,6 +45,8 @@ public:
     void setUpProjection(double width, double height);
     void bindFramebuffer();
     void clear();
+    // Clears the surface to transparent and shows it (with a framebuffer only).
+    void clearAndPresent();
     // Binds the colour renderbuffer and shows it in the layer.
     void present();
     // The surface's pixels, w x h from the bottom left, upright, premultiplied.

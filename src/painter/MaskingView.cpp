@@ -194,11 +194,8 @@ void MaskingView::redo()
 
 void MaskingView::erase()
 {
-    if (_surface && _surface->hasFramebuffer() && _surface->makeCurrent()) {
-        _surface->bindFramebuffer();
-        _surface->clear();
-        _surface->present();
-    }
+    if (_surface)
+        _surface->clearAndPresent();
     _strokeBuffer.clear();
 }
 
@@ -247,11 +244,7 @@ std::shared_ptr<Stroke> MaskingView::newStroke() const
 void MaskingView::handleSingleTap(plat::TapGestureRecognizer& recognizer)
 {
     const plat::Point p = canvasPosition(recognizer.locationInView(this));
-    _sampler.reset();
-    _sampler.startNewLineFrom(p, kTapWidth);
-    _sampler.addPoint(p, kTapWidth);
-    _sampler.addPoint(p, kTapWidth);
-    _sampler.endLineAt(p, kTapWidth);
+    _sampler.tapAt(p, kTapWidth);
     auto stroke = newStroke();
     stroke->addWindow(_sampler.points());
     stroke->setVelocities(_sampler.velocities());
@@ -266,17 +259,12 @@ void MaskingView::handlePanGesture(plat::PanGestureRecognizer& recognizer)
     switch (recognizer.state()) {
     case plat::GestureRecognizerState::Began: {
         _stroke = newStroke();
-        _sampler.reset();
-        const float width = _sampler.extractSize(velocity);
-        _sampler.startNewLineFrom(position, width);
-        _sampler.addPoint(position, width);
-        _sampler.addPoint(position, width);
+        _sampler.beginAt(position, velocity);
         break;
     }
     case plat::GestureRecognizerState::Changed:
-        if (!_stroke || !_sampler.acceptsSampleAt(position))
+        if (!_stroke || !_sampler.continueTo(position, velocity))
             return;
-        _sampler.addPoint(position, _sampler.extractSize(velocity));
         _stroke->addWindow(_sampler.points());
         drawFromBuffer(/*replaying=*/false);
         break;
@@ -293,7 +281,7 @@ void MaskingView::finishStroke(plat::Point position, plat::Point velocity)
 {
     if (!_stroke)
         return;
-    _sampler.endLineAt(position, _sampler.extractSize(velocity));
+    _sampler.endAt(position, velocity);
     _stroke->setVelocities(_sampler.velocities());
     _strokeBuffer.push_back(std::move(_stroke));
     _stroke = nullptr;

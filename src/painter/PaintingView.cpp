@@ -70,12 +70,10 @@ void PaintingView::layoutSubviews()
     if (!createFramebuffer())
         return;
     // A new surface is empty: draw what the undo list holds at the new size.
-    if (_strokeBuffer.empty()) {
-        _surface->clear();
-        _surface->present();
-    } else {
+    if (_strokeBuffer.empty())
+        _surface->clearAndPresent();
+    else
         replayBuffer();
-    }
 }
 
 bool PaintingView::createFramebuffer()
@@ -226,11 +224,8 @@ void PaintingView::replayBuffer()
 
 void PaintingView::erase()
 {
-    if (_surface && _surface->hasFramebuffer() && _surface->makeCurrent()) {
-        _surface->bindFramebuffer();
-        _surface->clear();
-        _surface->present();
-    }
+    if (_surface)
+        _surface->clearAndPresent();
     _strokeBuffer.clear();
 }
 

@@ -63,11 +63,7 @@ void PaintingView::handleSingleTap(plat::TapGestureRecognizer& recognizer)
 void PaintingView::addStrokeWithPosition(
     plat::Point position, double size, double /*angle*/, std::shared_ptr<PainterBrush> brush)
 {
-    _sampler.reset();
-    _sampler.startNewLineFrom(position, size);
-    _sampler.addPoint(position, size);
-    _sampler.addPoint(position, size);
-    _sampler.endLineAt(position, size);
+    _sampler.tapAt(position, size);
     auto stroke = newStrokeFor(brush);
     stroke->addWindow(_sampler.points());
     stroke->setVelocities(_sampler.velocities());
@@ -86,17 +82,12 @@ void PaintingView::handlePanGesture(plat::PanGestureRecognizer& recognizer)
     switch (recognizer.state()) {
     case plat::GestureRecognizerState::Began: {
         _stroke = newStrokeFor(_brush);
-        _sampler.reset();
-        const float width = _sampler.extractSize(velocity);
-        _sampler.startNewLineFrom(position, width);
-        _sampler.addPoint(position, width);
-        _sampler.addPoint(position, width);
+        _sampler.beginAt(position, velocity);
         break;
     }
     case plat::GestureRecognizerState::Changed: {
-        if (!_stroke || !_sampler.acceptsSampleAt(position))
+        if (!_stroke || !_sampler.continueTo(position, velocity))
             return;
-        _sampler.addPoint(position, _sampler.extractSize(velocity));
         // The window is copied before drawing trims the buffer.
         _stroke->addWindow(_sampler.points());
         drawFromBuffer(/*replaying=*/false);
@@ -117,7 +108,7 @@ void PaintingView::finishStroke(plat::Point position, plat::Point velocity)
 {
     if (!_stroke)
         return;
-    _sampler.endLineAt(position, _sampler.extractSize(velocity));
+    _sampler.endAt(position, velocity);
     _stroke->setVelocities(_sampler.velocities());
     appendStroke(std::move(_stroke));
     _stroke = nullptr;

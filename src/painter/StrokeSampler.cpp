@@ -38,6 +38,37 @@ bool StrokeSampler::acceptsSampleAt(plat::Point position) const
     return _points.empty() || pointDistance(_points.back().pos(), position) >= kMinimumSpacing;
 }
 
+void StrokeSampler::tapAt(plat::Point position, double width)
+{
+    reset();
+    startNewLineFrom(position, width);
+    addPoint(position, width);
+    addPoint(position, width);
+    endLineAt(position, width);
+}
+
+void StrokeSampler::beginAt(plat::Point position, plat::Point velocity)
+{
+    reset();
+    const float width = extractSize(velocity);
+    startNewLineFrom(position, width);
+    addPoint(position, width);
+    addPoint(position, width);
+}
+
+bool StrokeSampler::continueTo(plat::Point position, plat::Point velocity)
+{
+    if (!acceptsSampleAt(position))
+        return false;
+    addPoint(position, extractSize(velocity));
+    return true;
+}
+
+void StrokeSampler::endAt(plat::Point position, plat::Point velocity)
+{
+    endLineAt(position, extractSize(velocity));
+}
+
 float StrokeSampler::extractSize(plat::Point velocity)
 {
     const auto speed = static_cast<float>(pointLength(velocity));

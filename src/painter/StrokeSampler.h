@@ -30,6 +30,15 @@ public:
     // minimum spacing away.
     bool acceptsSampleAt(plat::Point position) const;
 
+    // A tap: four samples of one width at one position, in an empty buffer.
+    void tapAt(plat::Point position, double width);
+    // A finger: down (three samples where it went down, at the width of its
+    // speed), moved (one more sample, unless it is closer than the minimum
+    // spacing: false), lifted (a last sample, which nothing draws).
+    void beginAt(plat::Point position, plat::Point velocity);
+    bool continueTo(plat::Point position, plat::Point velocity);
+    void endAt(plat::Point position, plat::Point velocity);
+
     // The width of a touch sample from the pan's velocity (points per
     // second), smoothed against the previous width from the third sample on;
     // it is appended to the velocity list.
