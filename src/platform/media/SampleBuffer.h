@@ -8,8 +8,12 @@
 
 namespace plat {
 
+class PixelBuffer;
+
 // Interleaved linear PCM samples with the time of the first: what an asset
-// reader hands out and an audio writer input takes. Any thread (immutable).
+// reader hands out and an audio writer input takes. Or one video picture
+// with its time: a pixel buffer from a camera's video output, or a still's
+// JPEG bytes. Any thread (immutable).
 class SampleBuffer {
 public:
     // nullptr unless format is interleaved linear PCM, the time is numeric,
@@ -24,6 +28,16 @@ public:
     int64_t numSamples() const { return _numSamples; }
     const Data& dataBuffer() const { return _bytes; }
 
+    // nullptr unless the time is numeric. A dropped picture's buffer carries
+    // only its time (no image buffer).
+    static std::shared_ptr<const SampleBuffer> createForImageBuffer(
+        std::shared_ptr<PixelBuffer> imageBuffer, const MediaTime& presentationTimeStamp);
+    static std::shared_ptr<const SampleBuffer> createWithJPEGData(Data jpeg, const MediaTime& presentationTimeStamp);
+    // The picture of a video sample buffer; nullptr for sound, stills and dropped pictures.
+    const std::shared_ptr<PixelBuffer>& imageBuffer() const { return _imageBuffer; }
+    // True when dataBuffer() holds a JPEG picture.
+    bool isJPEG() const { return _isJPEG; }
+
     SampleBuffer(const AudioStreamBasicDescription& format, const MediaTime& presentationTimeStamp, int64_t numSamples,
         Data bytes);
 
@@ -32,6 +46,8 @@ private:
     MediaTime _presentationTimeStamp;
     int64_t _numSamples;
     Data _bytes;
+    std::shared_ptr<PixelBuffer> _imageBuffer;
+    bool _isJPEG = false;
 };
 
 }  // namespace plat
