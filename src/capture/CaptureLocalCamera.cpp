@@ -59,8 +59,14 @@ CaptureLocalCamera::CaptureLocalCamera()
 
 CaptureLocalCamera::~CaptureLocalCamera()
 {
-    if (_captureSession)
+    if (!_captureSession)
+        return;
+    // The last holder may be a frame on the camera queue: the session,
+    // which belongs to the main thread, is stopped there.
+    if (plat::isMainThread())
         _captureSession->stopRunning();
+    else
+        plat::DispatchQueue::mainQueue().async([session = _captureSession] { session->stopRunning(); });
 }
 
 std::string CaptureLocalCamera::getCaptureSourceName() const

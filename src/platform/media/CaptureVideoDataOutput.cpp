@@ -84,19 +84,20 @@ void CaptureVideoDataOutput::sessionDidStopRunning()
 
 void CaptureVideoDataOutput::receiveFrame(const detail::CapturedFrame& frame)
 {
-    std::shared_ptr<CaptureVideoDataOutputSampleBufferDelegate> delegate;
+    // The delegate is only looked at here: held, its last owner could let
+    // go of it on the session's thread.
+    std::weak_ptr<CaptureVideoDataOutputSampleBufferDelegate> weakDelegate;
     std::shared_ptr<DispatchQueue> queue;
     std::shared_ptr<CaptureConnection> connection;
     {
         std::lock_guard lock(_lock);
-        delegate = _delegate.lock();
+        weakDelegate = _delegate;
         queue = _queue;
         connection = _runConnection;
     }
-    if (!delegate || !queue || !connection || _delivery->run != frame.run)
+    if (weakDelegate.expired() || !queue || !connection || _delivery->run != frame.run)
         return;
     auto self = std::static_pointer_cast<CaptureVideoDataOutput>(shared_from_this());
-    std::weak_ptr<CaptureVideoDataOutputSampleBufferDelegate> weakDelegate = delegate;
     const int limit = _discardsLate ? 1 : kMaxWaitingPictures;
     if (_delivery->pending.load() >= limit) {
         auto timing = SampleBuffer::createForImageBuffer(nullptr, frame.time);

@@ -41,11 +41,9 @@ CaptureVideoPreviewLayer::CaptureVideoPreviewLayer()
     setBackgroundColor(Color::blackColor());
 }
 
-CaptureVideoPreviewLayer::~CaptureVideoPreviewLayer()
-{
-    if (_session)
-        _session->removePreviewLayer(this);
-}
+// The session forgets a layer that has gone by itself (it holds layers
+// weakly), so a layer let go on any thread leaves the session alone.
+CaptureVideoPreviewLayer::~CaptureVideoPreviewLayer() = default;
 
 void CaptureVideoPreviewLayer::setSession(const std::shared_ptr<CaptureSession>& session)
 {
