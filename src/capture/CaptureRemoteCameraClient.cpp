@@ -186,22 +186,20 @@ void CaptureRemoteCameraClient::previewRound(const std::shared_ptr<Loop>& loop)
                 picture = decoded.value();
         }
     }
-    if (!picture) {
-        if (++loop->heartbeat >= kMaxFailedPreviews) {
-            plat::DispatchQueue::mainQueue().async([loop] {
-                if (auto client = loop->client.lock())
-                    client->restartConnection();
-            });
-        }
-        backgroundQueue().after(kRetrySeconds, [loop] { previewRound(loop); });
-        return;
-    }
-    // The next preview is asked for once the main queue has shown this one,
-    // so pictures never pile up behind a busy main thread.
+    // Both outcomes go through the main queue: a shown picture asks for the
+    // next one at once (so pictures never pile up behind a busy main
+    // thread), a failure counts and tries again a second later.
     plat::DispatchQueue::mainQueue().async([loop, picture] {
-        if (auto client = loop->client.lock())
-            client->showPreview(picture);
-        backgroundQueue().async([loop] { previewRound(loop); });
+        auto client = loop->client.lock();
+        if (picture) {
+            if (client)
+                client->showPreview(picture);
+            backgroundQueue().async([loop] { previewRound(loop); });
+            return;
+        }
+        if (++loop->heartbeat >= kMaxFailedPreviews && client)
+            client->restartConnection();
+        backgroundQueue().after(kRetrySeconds, [loop] { previewRound(loop); });
     });
 }
 
@@ -230,7 +228,7 @@ void CaptureRemoteCameraClient::captureImage()
     }
     // Taken here, on the main thread that owns it.
     std::weak_ptr<CaptureControllerDelegate> receiver = delegateReference();
-    backgroundQueue().async([self = sharedAs<CaptureRemoteCameraClient>(), receiver, hud, url] {
+    backgroundQueue().async([self = sharedAs<CaptureRemoteCameraClient>(), receiver, hud, url]() mutable {
         std::shared_ptr<plat::Image> picture;
         if (url) {
             auto reply = RemoteCameraRequest::get(
@@ -243,9 +241,11 @@ void CaptureRemoteCameraClient::captureImage()
                 plat::log("remote camera {}: no picture: {}", self->getCaptureSourceName(),
                     decoded.error().localizedDescription());
         }
-        plat::DispatchQueue::mainQueue().async([hud] { hud->dismiss(); });
+        // The display and the source belong to the main thread: let go of them there.
+        plat::DispatchQueue::mainQueue().async([hud = std::move(hud)] { hud->dismiss(); });
         if (auto listener = receiver.lock())
             listener->captureControllerDidTakeImage(*self, std::move(picture));
+        plat::DispatchQueue::mainQueue().async([self = std::move(self)] {});
     });
 }
 
