@@ -25,12 +25,13 @@
 #include "platform/foundation/Sandbox.h"
 #include "platform/foundation/Semaphore.h"
 #include "platform/graphics/Image.h"
-#include "platform/media/CaptureDevice.h"
-#include "platform/media/CaptureDeviceFolder.h"
-#include "platform/media/CaptureInput.h"
-#include "platform/media/CaptureSession.h"
-#include "platform/media/CaptureVideoDataOutput.h"
 #include "platform/media/MediaConstants.h"
+#include "platform/media/capture/CaptureDevice.h"
+#include "platform/media/capture/CaptureDeviceFolder.h"
+#include "platform/media/capture/CaptureInput.h"
+#include "platform/media/capture/CaptureSession.h"
+#include "platform/media/capture/CaptureVideoDataOutput.h"
+#include "platform/ui/View.h"
 #include "uikit/UIImageResize.h"
 
 namespace {

@@ -3,12 +3,12 @@
 #include "app/DataManager.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/graphics/Image.h"
-#include "platform/media/CaptureDevice.h"
-#include "platform/media/CaptureSession.h"
-#include "platform/media/CaptureStillImageOutput.h"
-#include "platform/media/CaptureVideoPreviewLayer.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/SampleBuffer.h"
+#include "platform/media/capture/CaptureDevice.h"
+#include "platform/media/capture/CaptureSession.h"
+#include "platform/media/capture/CaptureStillImageOutput.h"
+#include "platform/media/capture/CaptureVideoPreviewLayer.h"
 #include "uikit/AlertView.h"
 
 namespace zt {

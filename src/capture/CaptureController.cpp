@@ -4,8 +4,8 @@
 
 #include "platform/graphics/Image.h"
 #include "platform/media/AssetExportSession.h"
-#include "platform/media/CaptureDevice.h"
 #include "platform/media/MediaConstants.h"
+#include "platform/media/capture/CaptureDevice.h"
 
 namespace zt {
 

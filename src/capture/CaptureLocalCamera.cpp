@@ -9,13 +9,13 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/UprightPixels.h"
-#include "platform/media/CaptureDevice.h"
-#include "platform/media/CaptureInput.h"
-#include "platform/media/CaptureSession.h"
-#include "platform/media/CaptureVideoPreviewLayer.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/PixelBuffer.h"
 #include "platform/media/SampleBuffer.h"
+#include "platform/media/capture/CaptureDevice.h"
+#include "platform/media/capture/CaptureInput.h"
+#include "platform/media/capture/CaptureSession.h"
+#include "platform/media/capture/CaptureVideoPreviewLayer.h"
 #include "platform/ui/Application.h"
 
 namespace zt {

@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "capture/CaptureController.h"
-#include "platform/media/CaptureVideoDataOutput.h"
+#include "platform/media/capture/CaptureVideoDataOutput.h"
 
 namespace plat {
 class CaptureDeviceInput;

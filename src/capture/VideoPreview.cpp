@@ -1,8 +1,8 @@
 #include "capture/VideoPreview.h"
 
 #include "platform/foundation/Log.h"
-#include "platform/media/CaptureConnection.h"
-#include "platform/media/CaptureVideoPreviewLayer.h"
+#include "platform/media/capture/CaptureConnection.h"
+#include "platform/media/capture/CaptureVideoPreviewLayer.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
 

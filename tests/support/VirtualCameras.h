@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "platform/foundation/DispatchQueue.h"
-#include "platform/media/CaptureDeviceFolder.h"
-#include "platform/media/CaptureVideoDataOutput.h"
 #include "platform/media/PixelBuffer.h"
 #include "platform/media/SampleBuffer.h"
+#include "platform/media/capture/CaptureDeviceFolder.h"
+#include "platform/media/capture/CaptureVideoDataOutput.h"
 
 namespace plat::test {
 

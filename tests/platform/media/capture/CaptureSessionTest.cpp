@@ -1,4 +1,4 @@
-#include "platform/media/CaptureSession.h"
+#include "platform/media/capture/CaptureSession.h"
 
 #include <gtest/gtest.h>
 
@@ -11,14 +11,14 @@
 #include "platform/foundation/Semaphore.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageRepresentation.h"
-#include "platform/media/CaptureDevice.h"
-#include "platform/media/CaptureInput.h"
-#include "platform/media/CaptureStillImageOutput.h"
-#include "platform/media/CaptureVideoDataOutput.h"
-#include "platform/media/CaptureVideoPreviewLayer.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/PixelBuffer.h"
 #include "platform/media/SampleBuffer.h"
+#include "platform/media/capture/CaptureDevice.h"
+#include "platform/media/capture/CaptureInput.h"
+#include "platform/media/capture/CaptureStillImageOutput.h"
+#include "platform/media/capture/CaptureVideoDataOutput.h"
+#include "platform/media/capture/CaptureVideoPreviewLayer.h"
 #include "support/ManualClockScope.h"
 #include "support/RunLoopWaiting.h"
 #include "support/TemporarySandbox.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/foundation/Value.h"
-#include "platform/media/CaptureOutput.h"
+#include "platform/media/capture/CaptureOutput.h"
 
 namespace plat {
 

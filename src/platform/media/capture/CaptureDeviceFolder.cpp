@@ -1,4 +1,4 @@
-#include "platform/media/CaptureDeviceFolder.h"
+#include "platform/media/capture/CaptureDeviceFolder.h"
 
 #include <algorithm>
 
@@ -7,7 +7,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Sandbox.h"
-#include "platform/media/Video4Linux2.h"
+#include "platform/media/capture/Video4Linux2.h"
 
 namespace plat {
 

@@ -1,4 +1,4 @@
-#include "platform/media/CaptureEngine.h"
+#include "platform/media/capture/CaptureEngine.h"
 
 #include <algorithm>
 #include <chrono>
@@ -6,13 +6,13 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
-#include "platform/media/CaptureFrameReader.h"
-#include "platform/media/CaptureOutput.h"
-#include "platform/media/CaptureSession.h"
-#include "platform/media/CaptureVideoPreviewLayer.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/PixelBuffer.h"
+#include "platform/media/capture/CaptureFrameReader.h"
+#include "platform/media/capture/CaptureOutput.h"
+#include "platform/media/capture/CaptureSession.h"
+#include "platform/media/capture/CaptureVideoPreviewLayer.h"
 
 namespace plat::detail {
 

@@ -9,8 +9,8 @@
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Geometry.h"
-#include "platform/media/CaptureDeviceFolder.h"
 #include "platform/media/MediaTime.h"
+#include "platform/media/capture/CaptureDeviceFolder.h"
 
 namespace plat {
 

@@ -7,7 +7,7 @@
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
-#include "platform/media/CaptureOutput.h"
+#include "platform/media/capture/CaptureOutput.h"
 
 namespace plat {
 

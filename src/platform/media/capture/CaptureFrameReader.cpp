@@ -1,4 +1,4 @@
-#include "platform/media/CaptureFrameReader.h"
+#include "platform/media/capture/CaptureFrameReader.h"
 
 extern "C" {
 #include <libavdevice/avdevice.h>
@@ -10,10 +10,10 @@ extern "C" {
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
-#include "platform/media/CaptureDevice.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/PixelBuffer.h"
+#include "platform/media/capture/CaptureDevice.h"
 
 namespace plat::detail {
 

@@ -1,4 +1,4 @@
-#include "platform/media/Video4Linux2.h"
+#include "platform/media/capture/Video4Linux2.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "platform/media/CaptureConnection.h"
+#include "platform/media/capture/CaptureConnection.h"
 
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"

@@ -1,11 +1,11 @@
-#include "platform/media/CaptureVideoPreviewLayer.h"
+#include "platform/media/capture/CaptureVideoPreviewLayer.h"
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
-#include "platform/media/CaptureConnection.h"
-#include "platform/media/CaptureSession.h"
-#include "platform/media/CapturedFrame.h"
 #include "platform/media/PixelBuffer.h"
+#include "platform/media/capture/CaptureConnection.h"
+#include "platform/media/capture/CaptureSession.h"
+#include "platform/media/capture/CapturedFrame.h"
 
 namespace plat {
 

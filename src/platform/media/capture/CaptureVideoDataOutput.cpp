@@ -1,9 +1,9 @@
-#include "platform/media/CaptureVideoDataOutput.h"
+#include "platform/media/capture/CaptureVideoDataOutput.h"
 
 #include "platform/foundation/DispatchQueue.h"
-#include "platform/media/CapturedFrame.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/SampleBuffer.h"
+#include "platform/media/capture/CapturedFrame.h"
 
 namespace plat {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/media/CaptureDeviceFolder.h"
+#include "platform/media/capture/CaptureDeviceFolder.h"
 
 // The machine's real cameras through the Video4Linux2 interface: which
 // devices capture video, how large their pictures are, and the controls

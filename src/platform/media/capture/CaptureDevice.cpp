@@ -1,4 +1,4 @@
-#include "platform/media/CaptureDevice.h"
+#include "platform/media/capture/CaptureDevice.h"
 
 #include <algorithm>
 #include <map>
@@ -9,7 +9,7 @@
 #include "platform/foundation/Fatal.h"
 #include "platform/foundation/Log.h"
 #include "platform/media/MediaConstants.h"
-#include "platform/media/Video4Linux2.h"
+#include "platform/media/capture/Video4Linux2.h"
 
 namespace plat {
 

@@ -1,4 +1,4 @@
-#include "platform/media/CaptureOutput.h"
+#include "platform/media/capture/CaptureOutput.h"
 
 #include "platform/media/MediaConstants.h"
 

@@ -1,16 +1,16 @@
-#include "platform/media/CaptureSession.h"
+#include "platform/media/capture/CaptureSession.h"
 
 #include <algorithm>
 
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/media/CaptureDevice.h"
-#include "platform/media/CaptureEngine.h"
-#include "platform/media/CaptureInput.h"
-#include "platform/media/CaptureOutput.h"
-#include "platform/media/CaptureVideoPreviewLayer.h"
 #include "platform/media/MediaConstants.h"
+#include "platform/media/capture/CaptureDevice.h"
+#include "platform/media/capture/CaptureEngine.h"
+#include "platform/media/capture/CaptureInput.h"
+#include "platform/media/capture/CaptureOutput.h"
+#include "platform/media/capture/CaptureVideoPreviewLayer.h"
 
 namespace plat {
 

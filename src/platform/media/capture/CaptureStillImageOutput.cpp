@@ -1,13 +1,13 @@
-#include "platform/media/CaptureStillImageOutput.h"
+#include "platform/media/capture/CaptureStillImageOutput.h"
 
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageRepresentation.h"
-#include "platform/media/CapturedFrame.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/PixelBuffer.h"
 #include "platform/media/SampleBuffer.h"
+#include "platform/media/capture/CapturedFrame.h"
 
 namespace plat {
 

@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/media/CaptureDeviceFolder.h"
 #include "platform/media/MediaTime.h"
+#include "platform/media/capture/CaptureDeviceFolder.h"
 
 namespace plat {
 class PixelBuffer;

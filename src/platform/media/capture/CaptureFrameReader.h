@@ -4,7 +4,7 @@
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Result.h"
-#include "platform/media/CaptureDeviceFolder.h"
+#include "platform/media/capture/CaptureDeviceFolder.h"
 
 namespace plat {
 class PixelBuffer;

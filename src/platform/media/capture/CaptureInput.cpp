@@ -1,8 +1,8 @@
-#include "platform/media/CaptureInput.h"
+#include "platform/media/capture/CaptureInput.h"
 
-#include "platform/media/CaptureDevice.h"
-#include "platform/media/CaptureFrameReader.h"
 #include "platform/media/MediaConstants.h"
+#include "platform/media/capture/CaptureDevice.h"
+#include "platform/media/capture/CaptureFrameReader.h"
 
 namespace plat {
 

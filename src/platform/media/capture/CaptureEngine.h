@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/foundation/Result.h"
-#include "platform/media/CaptureDeviceFolder.h"
-#include "platform/media/CapturedFrame.h"
+#include "platform/media/capture/CaptureDeviceFolder.h"
+#include "platform/media/capture/CapturedFrame.h"
 
 namespace plat {
 class CaptureOutput;

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/media/CaptureConnection.h"
+#include "platform/media/capture/CaptureConnection.h"
 
 namespace plat {
 
