@@ -67,6 +67,7 @@ public:
     const std::shared_ptr<plat::CaptureDeviceInput>& captureInput() const { return _captureInput; }
     const std::shared_ptr<VideoPreview>& previewView() const { return _previewView; }
     const std::shared_ptr<plat::CaptureVideoPreviewLayer>& previewLayer() const { return _previewLayer; }
+    const std::shared_ptr<plat::CaptureVideoDataOutput>& videoDataOutput() const { return _videoOutput; }
 
 protected:
     // True when this set-up ended without a new error.
