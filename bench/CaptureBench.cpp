@@ -107,7 +107,8 @@ struct CaptureRig {
         : device(1920, 1080)
     {
         project = std::make_shared<zt::ProjectModel>(std::nullopt);
-        project->createFilePathForProject();
+        if (!project->createFilePathForProject().ok())
+            std::abort();
         delegate = std::make_shared<StoringDelegate>(project);
         camera = std::make_shared<zt::CaptureLocalCamera>();
         camera->view()->setFrame(plat::makeRect(0, 0, 568, 320));

@@ -307,11 +307,8 @@ TEST_F(Chooser, LooksAsItShould)
     clock.advance(0);
     auto picture = plat::renderViewToImage(*backdrop, 2);
     ASSERT_TRUE(picture);
-    // Few differing pixels allowed: a missing check mark or icon must fail.
-    plat::test::PictureTolerance tolerance;
-    tolerance.differingFraction = 0.0005;
     auto comparison = plat::test::compareWithReferencePicture(
-        *picture, plat::test::sourcePath("tests/data/capture/source_chooser.png"), ::testing::TempDir(), tolerance);
+        *picture, plat::test::sourcePath("tests/data/capture/source_chooser.png"), ::testing::TempDir());
     EXPECT_TRUE(comparison.matches) << comparison.explanation;
 }
 

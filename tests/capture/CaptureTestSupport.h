@@ -119,7 +119,8 @@ private:
             metadata->set("CurrentFrameIndex", list.getCaptureIndex());
             metadata->set("RecordNeedsRendering", true);
         }
-        _project->saveAllDataToDisk();
+        if (!_project->saveAllDataToDisk().ok())
+            return;  // a frame the project could not keep is not announced
         plat::Dictionary payload;
         payload.set("FRAME", frame.encode());
         plat::NotificationCenter::defaultCenter().post("AddFrameNotification", &source, std::move(payload));
