@@ -231,6 +231,7 @@ TEST_F(RemoteCamera, AVanishedPeerEndsReadinessAfterElevenFailedPreviewsAndStore
     // source delivers nil and nothing is stored.
     client->captureImage();
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return storing->pictureCount() == 1; }));
+    clock.advance(1);  // the display fades out
     EXPECT_EQ(storing->picture(0), nullptr);
     EXPECT_EQ(framesInProject(), 0);
     EXPECT_FALSE(project->getProjectPath());
@@ -270,6 +271,7 @@ TEST_F(RemoteCamera, ASlowCaptureEndsInNoPictureAndNothingStored)
     clock.advance(zt::RemoteCameraRequest::kPictureTimeoutSeconds - 1);
     EXPECT_EQ(storing->pictureCount(), 0u);
     ASSERT_TRUE(advancePastTimeOut([&] { return storing->pictureCount() == 1; }));
+    clock.advance(1);  // the display fades out
     EXPECT_EQ(storing->picture(0), nullptr);
     EXPECT_EQ(framesInProject(), 0);
     peer.release();
@@ -286,6 +288,7 @@ TEST_F(RemoteCamera, GarbageAndOversizedPicturesAreNoPictures)
     peer.setBehaviourFor("capture", Behaviour::Oversized);
     client->captureImage();
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return storing->pictureCount() == 2; }));
+    clock.advance(1);  // the displays fade out
     EXPECT_EQ(storing->picture(0), nullptr);
     EXPECT_EQ(storing->picture(1), nullptr);
     EXPECT_EQ(framesInProject(), 0);

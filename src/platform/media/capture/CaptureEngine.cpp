@@ -128,10 +128,9 @@ void CaptureEngine::begin()
         _liveThread = std::thread([this] { readLive(); });
         return;
     }
-    _queue->async([weakSelf = weak_from_this()] {
-        if (auto self = weakSelf.lock())
-            self->scheduleTicksThrough(std::max(2, self->_setup.camera.frameRate) - 1);
-    });
+    // The first second is scheduled here, on the main thread, where a manual
+    // clock cannot move meanwhile; the ticks themselves keep it topped up.
+    scheduleTicksThrough(std::max(2, _setup.camera.frameRate) - 1);
 }
 
 void CaptureEngine::stop()
@@ -147,10 +146,12 @@ void CaptureEngine::stop()
 void CaptureEngine::scheduleTicksThrough(int64_t lastTick)
 {
     const double interval = 1.0 / _setup.camera.frameRate;
-    const double now = Clock::current().uptimeSeconds();
     for (; _nextTickToSchedule <= lastTick; ++_nextTickToSchedule) {
         const int64_t index = _nextTickToSchedule;
         const double due = _startUptime + static_cast<double>(index + 1) * interval;
+        // The clock is read right before each hand-over: after() measures the
+        // delay from its own reading.
+        const double now = Clock::current().uptimeSeconds();
         _queue->after(std::max(0.0, due - now - kTickToleranceSeconds), [weakSelf = weak_from_this(), index] {
             if (auto self = weakSelf.lock())
                 self->tick(index);
@@ -158,20 +159,24 @@ void CaptureEngine::scheduleTicksThrough(int64_t lastTick)
     }
 }
 
+// A tick makes every picture due up to its own, in order: a tick handed over
+// late (its delay measured from a later moment) finds its picture made.
 void CaptureEngine::tick(int64_t index)
 {
     if (_stopped)
         return;
     const int rate = _setup.camera.frameRate;
-    const double due = _startUptime + static_cast<double>(index + 1) / rate;
-    if (Clock::current().uptimeSeconds() - due <= kMaxLatenessSeconds) {
+    for (; _nextPicture <= index && !_stopped; ++_nextPicture) {
+        const double due = _startUptime + static_cast<double>(_nextPicture + 1) / rate;
+        if (Clock::current().uptimeSeconds() - due > kMaxLatenessSeconds)
+            continue;  // too late to have been taken
         CaptureFrameReader::Frame frame = _reader->readFrame();
         if (frame.status == CaptureFrameReader::Status::Failed) {
             fail(*frame.error);
             return;
         }
         if (frame.pixelBuffer)
-            deliver(std::move(frame.pixelBuffer), MediaTime::make(index, rate));
+            deliver(std::move(frame.pixelBuffer), MediaTime::make(_nextPicture, rate));
     }
     scheduleTicksThrough(index + std::max(2, rate));
 }

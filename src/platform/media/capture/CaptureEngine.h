@@ -40,8 +40,8 @@ struct CaptureEngineSetup {
 // to the preview layers. A virtual camera makes picture n at
 // start + (n + 1) / frame rate on plat::Clock, on a serial queue whose
 // ticks are scheduled a second ahead, so that a manual clock moved by a
-// second sees every picture of that second; a real camera is read on a
-// thread of its own at its own pace. Nothing here ever waits for the main
+// second sees every picture of that second, in order; a real camera is
+// read on a thread of its own at its own pace. Nothing here ever waits for the main
 // thread. Start and stop on the main thread.
 class CaptureEngine : public std::enable_shared_from_this<CaptureEngine> {
     struct Passkey {
@@ -85,7 +85,8 @@ private:
     std::mutex _wakeLock;
     std::condition_variable _wake;
     double _startUptime = 0;
-    int64_t _nextTickToSchedule = 0;  // on the queue
+    int64_t _nextTickToSchedule = 0;  // on the queue (the first second on the main thread, before any tick)
+    int64_t _nextPicture = 0;  // on the queue
     std::shared_ptr<PreviewSlot> _preview;
 };
 
