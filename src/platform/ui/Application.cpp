@@ -14,6 +14,7 @@
 #include "platform/foundation/Sandbox.h"
 #include "platform/foundation/URL.h"
 #include "platform/ui/ApplicationDelegate.h"
+#include "platform/ui/Device.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
 #include "platform/ui/ViewController.h"
@@ -207,6 +208,11 @@ bool Application::openURLFromApplication(const URL& url, const std::string& sour
     if (!handedOver)
         return false;
     return delegate->applicationOpenURLSourceApplicationAnnotation(*this, *handedOver, sourceApplication, annotation);
+}
+
+bool isOpenSettingsURLAvailable()
+{
+    return Device::currentDevice().systemVersionIsAtLeast("8.0");
 }
 
 bool Application::canOpenURL(const URL& url) const
