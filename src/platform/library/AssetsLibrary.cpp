@@ -62,9 +62,14 @@ void AssetsLibrary::enumerateGroupsWithTypes(
                     failureBlock(error);
             };
         std::vector<std::shared_ptr<AssetsGroup>> groups;
-        for (auto& album : albums.value())
-            if (album.type & types)
-                groups.push_back(std::make_shared<AssetsGroup>(library, std::move(album)));
+        for (auto& album : albums.value()) {
+            if (!(album.type & types))
+                continue;
+            auto group = std::make_shared<AssetsGroup>(library, std::move(album));
+            // The poster is decoded here, off the main thread, as the platform keeps it ready.
+            (void)group->posterImage();
+            groups.push_back(std::move(group));
+        }
         return [resultBlock, groups = std::move(groups)] {
             if (!resultBlock)
                 return;
