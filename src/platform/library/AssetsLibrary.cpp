@@ -20,6 +20,15 @@ Error platformError(const Error& error)
         std::make_shared<const Error>(error));
 }
 
+// Where every library's file work runs, one request after another, as the
+// platform's one photo library service answers its apps: answers come in
+// the order they were asked for.
+DispatchQueue& libraryWorkQueue()
+{
+    static const std::shared_ptr<DispatchQueue> queue = DispatchQueue::create("plat.photo-library");
+    return *queue;
+}
+
 }  // namespace
 
 AssetsLibrary::AssetsLibrary()
@@ -39,15 +48,14 @@ AuthorizationStatus AssetsLibrary::authorizationStatus()
 
 void AssetsLibrary::run(std::function<std::function<void()>(const PhotoLibrary&)> work)
 {
-    DispatchQueue::globalQueue(DispatchQueue::Priority::Default)
-        .async([weakSelf = weak_from_this(), library = _library, work = std::move(work)] {
-            auto answer = work(library);
-            DispatchQueue::mainQueue().async([weakSelf, answer = std::move(answer)] {
-                // A library that went away takes its answers with it, as on the platform.
-                if (weakSelf.lock())
-                    answer();
-            });
+    libraryWorkQueue().async([weakSelf = weak_from_this(), library = _library, work = std::move(work)] {
+        auto answer = work(library);
+        DispatchQueue::mainQueue().async([weakSelf, answer = std::move(answer)] {
+            // A library that went away takes its answers with it, as on the platform.
+            if (weakSelf.lock())
+                answer();
         });
+    });
 }
 
 void AssetsLibrary::enumerateGroupsWithTypes(

@@ -17,9 +17,10 @@ class Bitmap;
 
 // The photo library as the platform's assets library offers it: groups
 // enumerated by type, assets found by link, albums made by name, pictures
-// written into the saved photos. The file work runs on a background queue;
-// result and failure blocks arrive later on the main queue, as the platform
-// delivers them. A library released before its answer arrives answers
+// written into the saved photos. The file work runs on a background queue,
+// one request at a time for all libraries; result and failure blocks arrive
+// later on the main queue, in the order they were asked for, as the
+// platform delivers them. A library released before its answer arrives answers
 // nothing: keep it until the last block has run. While access is refused
 // every operation fails with the platform's access error (-3311 denied by
 // the person, -3312 restricted on the device). Made with make_shared. Any thread.

@@ -200,7 +200,7 @@ TEST_F(AssetsLibraryStandIn, ALibraryReleasedBeforeItAnswersAnswersNothing)
         "Trip", [&](const std::shared_ptr<plat::AssetsGroup>&) { answered = true; },
         [&](const plat::Error&) { answered = true; });
     library.reset();
-    // A second library's answer comes after the first one's would have.
+    // Requests are answered in order: a second library's answer comes after the first one's would have.
     auto second = std::make_shared<plat::AssetsLibrary>();
     second->assetForURL(
         *plat::URL::URLWithString("assets-library://asset/x/y.jpg"),
