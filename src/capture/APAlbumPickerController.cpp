@@ -53,8 +53,7 @@ void APAlbumPickerController::viewDidLoad()
     navigationItem()->setLeftBarButtonItem(cancelButton);
 
     _library = std::make_shared<plat::AssetsLibrary>();
-    std::weak_ptr<APAlbumPickerController> weakSelf
-        = std::static_pointer_cast<APAlbumPickerController>(shared_from_this());
+    std::weak_ptr<APAlbumPickerController> weakSelf = sharedAs<APAlbumPickerController>();
     // The library answers on the main queue.
     plat::DispatchQueue::globalQueue(plat::DispatchQueue::Priority::Default).async([weakSelf, library = _library] {
         library->enumerateGroupsWithTypes(
@@ -143,8 +142,7 @@ void APAlbumPickerController::tableViewDidSelectRowAtIndexPath(plat::TableView&,
     grid->setIsVideoPicker(_isVideoPicker);
     grid->setMultiSelection(_multiSelection);
     grid->setAssetsGroup(_assetGroups[static_cast<size_t>(path.row)]);
-    std::weak_ptr<APAlbumPickerController> weakSelf
-        = std::static_pointer_cast<APAlbumPickerController>(shared_from_this());
+    std::weak_ptr<APAlbumPickerController> weakSelf = sharedAs<APAlbumPickerController>();
     grid->setDidFinishSelectingAssets([weakSelf](const std::vector<std::shared_ptr<plat::Asset>>& assets) {
         auto self = weakSelf.lock();
         if (self && self->_didFinishPickMedia)
@@ -156,7 +154,7 @@ void APAlbumPickerController::tableViewDidSelectRowAtIndexPath(plat::TableView&,
 
 void APAlbumPickerController::makeMediaInfoWithAssets(const std::vector<std::shared_ptr<plat::Asset>>& assets)
 {
-    auto self = std::static_pointer_cast<APAlbumPickerController>(shared_from_this());
+    auto self = sharedAs<APAlbumPickerController>();
     plat::DispatchQueue::globalQueue(plat::DispatchQueue::Priority::Default).async([self, assets] {
         std::vector<std::shared_ptr<plat::Asset>> copy(assets.begin(), assets.end());
         plat::DispatchQueue::mainQueue().async([self, copy = std::move(copy)] {

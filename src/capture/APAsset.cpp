@@ -36,7 +36,7 @@ void APAsset::toggleSelection()
 {
     setSelected(!isSelected());
     // The block may change the grid; the tile stays alive while it runs.
-    auto self = std::static_pointer_cast<APAsset>(shared_from_this());
+    auto self = sharedAs<APAsset>();
     if (auto block = _didSelectAssetBlock)
         block(self);
 }

@@ -48,7 +48,7 @@ void APAssetTablePicker::viewDidLoad()
     for (int64_t i = 0; i < count; ++i)
         _assets.push_back(std::make_shared<APAsset>());
 
-    std::weak_ptr<APAssetTablePicker> weakSelf = std::static_pointer_cast<APAssetTablePicker>(shared_from_this());
+    std::weak_ptr<APAssetTablePicker> weakSelf = sharedAs<APAssetTablePicker>();
     _didSelectAssetBlock = [weakSelf](const std::shared_ptr<APAsset>& tile) {
         if (auto self = weakSelf.lock())
             self->tileSelected(tile);
@@ -83,7 +83,7 @@ void APAssetTablePicker::enumerateAssets()
 {
     if (!_assetsGroup)
         return;
-    std::weak_ptr<APAssetTablePicker> weakSelf = std::static_pointer_cast<APAssetTablePicker>(shared_from_this());
+    std::weak_ptr<APAssetTablePicker> weakSelf = sharedAs<APAssetTablePicker>();
     plat::DispatchQueue::globalQueue(plat::DispatchQueue::Priority::Default)
         .async([weakSelf, group = _assetsGroup, tiles = _assets.size()] {
             std::vector<EnumeratedAsset> enumerated;
@@ -113,7 +113,7 @@ void APAssetTablePicker::placeAssets(std::vector<EnumeratedAsset> enumerated)
     setTitle(APImagePickerBundle::localizedString(_isVideoPicker ? "SelectVideosKey" : "SelectPhotosKey"));
     tableView()->reloadData();
     scrollTableViewToBottom();
-    std::weak_ptr<APAssetTablePicker> weakSelf = std::static_pointer_cast<APAssetTablePicker>(shared_from_this());
+    std::weak_ptr<APAssetTablePicker> weakSelf = sharedAs<APAssetTablePicker>();
     for (auto& entry : enumerated) {
         plat::DispatchQueue::mainQueue().async(
             [weakSelf, tile = entry.tile, thumbnail = std::move(entry.thumbnail)]() mutable {
