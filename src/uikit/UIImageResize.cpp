@@ -7,6 +7,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageContext.h"
+#include "platform/graphics/UprightPixels.h"
 
 namespace zt {
 
@@ -179,18 +180,26 @@ std::shared_ptr<plat::Image> scaledAndRotatedImageWithMaxResolution(const plat::
         plat::log("Invalid image orientation");
         return nullptr;
     }
-    if (plat::isTransposed(image.imageOrientation()))
-        bounds = swapped(bounds);
+    // Scaled along the stored axes first (the resampler's fast path), then
+    // turned by moving whole pixels: the picture drawing through the turn
+    // gives, at a fraction of the cost for a camera photo. A canvas widened
+    // to whole pixels leaves part of its last column or row uncovered; the
+    // picture is placed so that it ends up at the right and bottom once turned.
     plat::ImageContext canvas(bounds, /*opaque=*/false, 1.0);
     plat::GraphicsContext* context = canvas.context();
     if (!context)
         return nullptr;
-    // Stored pixels -> upright pixels -> scaled. The upright transform knows
-    // every orientation, so mirrored pictures land inside the canvas too.
+    plat::AffineTransform turn = plat::uprightTransform(image.imageOrientation(), {width, height});
+    bool storedXEndsFirst = turn.a < 0 || turn.b < 0;
+    bool storedYEndsFirst = turn.c < 0 || turn.d < 0;
+    context->translateCTM(storedXEndsFirst ? wholePixelsOutward(bounds.width) - bounds.width : 0,
+        storedYEndsFirst ? wholePixelsOutward(bounds.height) - bounds.height : 0);
     context->scaleCTM(scaleRatio, scaleRatio);
-    context->concatCTM(plat::uprightTransform(image.imageOrientation(), {width, height}));
     context->drawImage(storedBitmapOf(image), plat::makeRect(0, 0, width, height));
-    return canvas.finish();
+    auto scaled = canvas.finish();
+    if (!scaled || image.imageOrientation() == plat::ImageOrientation::Up)
+        return scaled;
+    return plat::Image::imageWithBitmap(plat::turnedUpright(*scaled->bitmap(), image.imageOrientation()));
 }
 
 std::shared_ptr<plat::Image> rotatedByDegrees(const plat::Image& image, double radians)

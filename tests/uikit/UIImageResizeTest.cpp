@@ -282,3 +282,23 @@ TEST(TintedImage, MissingResourcesGiveNone)
 }
 
 }  // namespace
+
+TEST(UprightConversion, APartlyCoveredEdgeEndsAtTheRightOrBottomInEveryOrientation)
+{
+    // 1921 x 1000 brought down to 1920 x 999.48: the canvas's last row of 1000 is partly uncovered.
+    for (int value = 0; value <= 7; ++value) {
+        auto orientation = static_cast<ImageOrientation>(value);
+        SCOPED_TRACE(value);
+        auto flat = plat::test::makeFlatImage(1921, 1000, {200, 100, 50, 255});
+        auto upright = zt::scaledAndRotatedImageWithMaxResolution(plat::Image(flat->bitmap(), 1.0, orientation), 1920);
+        ASSERT_TRUE(upright);
+        const plat::Bitmap& pixels = *upright->bitmap();
+        bool transposed = plat::isTransposed(orientation);
+        ASSERT_EQ(pixels.width(), transposed ? 1000 : 1920);
+        ASSERT_EQ(pixels.height(), transposed ? 1920 : 1000);
+        int lastX = pixels.width() - 1, lastY = pixels.height() - 1;
+        EXPECT_EQ(plat::test::pixelAt(pixels, 0, 0)[3], 255);
+        EXPECT_EQ(plat::test::pixelAt(pixels, transposed ? 0 : lastX, transposed ? lastY : 0)[3], 255);
+        EXPECT_LT(plat::test::pixelAt(pixels, lastX, lastY)[3], 255);
+    }
+}
