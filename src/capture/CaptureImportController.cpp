@@ -50,13 +50,20 @@ std::optional<Frame> storePictureAsFrame(
     const plat::Asset& asset, ImageProducer& producer, const std::string& folder, int32_t maxResolution)
 {
     std::string name = asset.photoAsset().fileName;
-    auto stored = asset.defaultRepresentation().fullResolutionImage();
+    auto representation = asset.defaultRepresentation();
+    // Only the capped size is kept, so a large photo is decoded no larger
+    // than that needs (a JPEG at a fraction of its size); the result has the
+    // size and look the full-resolution picture would give.
+    plat::Size full = representation.dimensions();
+    double longer = std::max(full.width, full.height);
+    auto stored = longer >= 1 ? representation.reducedImage(static_cast<int>(std::min<double>(longer, maxResolution)))
+                              : nullptr;
     if (!stored) {
         plat::log("photo import: {} is not a picture that can be read; skipped", name);
         return std::nullopt;
     }
-    plat::Image picture(std::move(stored), 1.0, asset.orientation());
-    auto upright = scaledAndRotatedImageWithMaxResolution(picture, maxResolution);
+    plat::Image picture(std::move(stored), 1.0, representation.orientation());
+    auto upright = scaledAndRotatedImageWithMaxResolution(picture, full, maxResolution);
     if (!upright) {
         plat::log("photo import: {} could not be turned upright and scaled; skipped", name);
         return std::nullopt;

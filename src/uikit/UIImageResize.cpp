@@ -164,8 +164,17 @@ std::shared_ptr<plat::Image> imageByScalingAndCroppingForSize(const plat::Image&
 
 std::shared_ptr<plat::Image> scaledAndRotatedImageWithMaxResolution(const plat::Image& image, int32_t maxResolution)
 {
-    double width = image.bitmap()->width();
-    double height = image.bitmap()->height();
+    plat::Size stored {static_cast<double>(image.bitmap()->width()), static_cast<double>(image.bitmap()->height())};
+    return scaledAndRotatedImageWithMaxResolution(image, stored, maxResolution);
+}
+
+std::shared_ptr<plat::Image> scaledAndRotatedImageWithMaxResolution(
+    const plat::Image& image, plat::Size fullPixelSize, int32_t maxResolution)
+{
+    double width = fullPixelSize.width;
+    double height = fullPixelSize.height;
+    if (!(width >= 1) || !(height >= 1))
+        return nullptr;
     plat::Size bounds {width, height};
     if (width > maxResolution || height > maxResolution) {
         double ratio = width / height;
@@ -174,7 +183,6 @@ std::shared_ptr<plat::Image> scaledAndRotatedImageWithMaxResolution(const plat::
         else
             bounds = {maxResolution * ratio, static_cast<double>(maxResolution)};
     }
-    double scaleRatio = bounds.width / width;
     int orientation = static_cast<int>(image.imageOrientation());
     if (orientation < 0 || orientation > 7) {
         plat::log("Invalid image orientation");
@@ -194,8 +202,8 @@ std::shared_ptr<plat::Image> scaledAndRotatedImageWithMaxResolution(const plat::
     bool storedYEndsFirst = turn.c < 0 || turn.d < 0;
     context->translateCTM(storedXEndsFirst ? wholePixelsOutward(bounds.width) - bounds.width : 0,
         storedYEndsFirst ? wholePixelsOutward(bounds.height) - bounds.height : 0);
-    context->scaleCTM(scaleRatio, scaleRatio);
-    context->drawImage(storedBitmapOf(image), plat::makeRect(0, 0, width, height));
+    // The stored pixels (of whatever decode) cover exactly the full picture's scaled size.
+    context->drawImage(storedBitmapOf(image), plat::makeRect(0, 0, bounds.width, bounds.height));
     auto scaled = canvas.finish();
     if (!scaled || image.imageOrientation() == plat::ImageOrientation::Up)
         return scaled;

@@ -80,15 +80,18 @@ std::optional<ImageProperties> imagePropertiesOfFile(const std::string& path)
     }
 }
 
+std::shared_ptr<Image> imageWithDataReducedTo(const Data& data, int minimumLongerSide)
+{
+    if (detail::looksLikeJPEG(data.data(), data.size()))
+        return detail::decodeJPEG(data.data(), data.size(), 1, std::max(minimumLongerSide, 1));
+    return Image::imageWithData(data);
+}
+
 std::shared_ptr<Image> thumbnailImageWithData(const Data& data, int maxPixelSize)
 {
     if (maxPixelSize < 1)
         return nullptr;
-    std::shared_ptr<Image> decoded;
-    if (detail::looksLikeJPEG(data.data(), data.size()))
-        decoded = detail::decodeJPEG(data.data(), data.size(), 1, maxPixelSize);
-    else
-        decoded = Image::imageWithData(data);
+    auto decoded = imageWithDataReducedTo(data, maxPixelSize);
     if (!decoded)
         return nullptr;
     const Bitmap& stored = *decoded->bitmap();

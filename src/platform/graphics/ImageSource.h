@@ -24,6 +24,12 @@ std::optional<ImageProperties> imagePropertiesOfData(const Data& data);
 // Reads only as much of the file as its header needs. Any thread.
 std::optional<ImageProperties> imagePropertiesOfFile(const std::string& path);
 
+// Decoded at the smallest size the format's decoder offers that keeps the
+// longer stored side at least minimumLongerSide: a JPEG at n/8 of its size,
+// other pictures whole. The stored orientation is kept; scale 1. nullptr
+// for what Image::imageWithData refuses. Any thread.
+std::shared_ptr<Image> imageWithDataReducedTo(const Data& data, int minimumLongerSide);
+
 // A picture whose longer stored side is at most maxPixelSize (never
 // enlarged), as the platform's thumbnail of an image source: a JPEG is
 // decoded at a reduced size where libjpeg can, then scaled down by area

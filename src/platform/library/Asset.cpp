@@ -93,12 +93,12 @@ std::shared_ptr<const Bitmap> AssetRepresentation::fullResolutionImage() const
     return image ? image->bitmap() : nullptr;
 }
 
-std::shared_ptr<const Bitmap> AssetRepresentation::imageWithMaxPixelSize(int maxPixelSize) const
+std::shared_ptr<const Bitmap> AssetRepresentation::reducedImage(int minimumLongerSide) const
 {
     auto bytes = readPicture(_asset);
     if (!bytes)
         return nullptr;
-    auto image = thumbnailImageWithData(*bytes, maxPixelSize);
+    auto image = imageWithDataReducedTo(*bytes, minimumLongerSide);
     return image ? image->bitmap() : nullptr;
 }
 

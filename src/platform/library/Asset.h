@@ -40,9 +40,12 @@ public:
     // full-resolution image is; nullptr for a movie or a file that does not
     // decode (truncated, empty, not a picture, beyond the bitmap limits).
     std::shared_ptr<const Bitmap> fullResolutionImage() const;
-    // The stored pixels reduced so that the longer side is at most
-    // maxPixelSize (never enlarged); nullptr as fullResolutionImage.
-    std::shared_ptr<const Bitmap> imageWithMaxPixelSize(int maxPixelSize) const;
+    // The stored pixels as the decoder gives them at a fraction of their
+    // size that keeps the longer side at least minimumLongerSide (the full
+    // size when it offers none): with dimensions(), a cheaper stand-in for
+    // the full-resolution image where only a smaller one is wanted.
+    // nullptr as fullResolutionImage.
+    std::shared_ptr<const Bitmap> reducedImage(int minimumLongerSide) const;
 
 private:
     PhotoAsset _asset;

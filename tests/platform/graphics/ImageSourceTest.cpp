@@ -88,3 +88,18 @@ TEST(ImageSource, ThumbnailsFitTheSizeAndKeepTheStoredOrientation)
     auto jpeg = jpegOf(*stored);
     EXPECT_EQ(plat::thumbnailImageWithData(plat::Data(jpeg.begin(), jpeg.begin() + jpeg.size() / 2), 100), nullptr);
 }
+
+TEST(ImageSource, AReducedDecodeKeepsTheLongerSideAtLeastTheMinimum)
+{
+    auto jpeg = jpegOf(*plat::test::makeQuadrantPicture(1200, 1600, plat::ImageOrientation::Right));
+    auto sizeFor = [&](int minimum) {
+        auto image = plat::imageWithDataReducedTo(jpeg, minimum);
+        return image ? plat::Size {double(image->bitmap()->width()), double(image->bitmap()->height())} : plat::Size {};
+    };
+    EXPECT_EQ(sizeFor(700), (plat::Size {800, 600})) << "four eighths";
+    EXPECT_EQ(sizeFor(601), (plat::Size {800, 600}));
+    EXPECT_EQ(sizeFor(600), (plat::Size {600, 450})) << "three eighths";
+    EXPECT_EQ(sizeFor(150), (plat::Size {200, 150})) << "one eighth at most";
+    EXPECT_EQ(sizeFor(1401), (plat::Size {1600, 1200})) << "no fraction is large enough";
+    EXPECT_EQ(plat::imageWithDataReducedTo(jpeg, 700)->imageOrientation(), plat::ImageOrientation::Right);
+}
