@@ -390,7 +390,7 @@ std::shared_ptr<Image> PhotoLibrary::thumbnail(const PhotoAsset& asset, int maxE
     auto reduced = thumbnailImageWithData(bytes.value(), maxEdgePixels);
     if (!reduced)
         return nullptr;
-    return Image::imageWithBitmap(uprightPixels(*reduced));
+    return Image::imageWithBitmap(turnedUpright(*reduced->bitmap(), reduced->imageOrientation()));
 }
 
 std::shared_ptr<Image> PhotoLibrary::posterImage(const PhotoAlbum& album, int maxEdgePixels) const
