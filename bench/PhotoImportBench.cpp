@@ -108,7 +108,8 @@ void ImportPhotos(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         auto project = std::make_shared<zt::ProjectModel>(std::nullopt);
-        project->createFilePathForProject();
+        if (!project->createFilePathForProject().ok())
+            std::abort();
         auto importer = std::make_shared<zt::CaptureImportController>(project);
         int added = 0;
         auto token = plat::NotificationCenter::defaultCenter().addObserver(

@@ -42,6 +42,13 @@ std::string skippedMessage(size_t skipped, size_t picked)
     return text;
 }
 
+void removeFrameFiles(const std::string& folder, const std::string& frameID)
+{
+    auto removed = FrameFiles::deleteFilesOfFrame(folder, frameID);
+    if (!removed.ok())
+        plat::log("photo import: files of a frame that was not imported stay: {}", removed.failureDescription());
+}
+
 // The file and pixel work of one picture on the import queue: decoded,
 // turned upright, capped, and stored as a new frame's three files. None
 // when the picture cannot be read or its files cannot all be written; then
@@ -71,7 +78,7 @@ std::optional<Frame> storePictureAsFrame(
     Frame frame(FrameTypePicture);
     if (!producer.storeImage(*upright, frame.frameID())) {
         // Files that were written before the failure would belong to no frame.
-        FrameFiles::deleteFilesOfFrame(folder, frame.frameID());
+        removeFrameFiles(folder, frame.frameID());
         plat::log("photo import: the frame files of {} could not be stored; skipped", name);
         return std::nullopt;
     }
@@ -132,11 +139,14 @@ void CaptureImportController::importAssets(
         return;
     // The frame files go into the project folder from the import queue, so
     // the folder (and its place in the projects list) is made here first.
-    if (!_project->getProjectPath())
-        _project->createFilePathForProject();
     if (!_project->getProjectPath()) {
-        plat::log("photo import: the project has no folder to import into");
-        return;
+        auto made = _project->createFilePathForProject();
+        if (!made.ok() || !_project->getProjectPath()) {
+            plat::log("photo import: the project has no folder to import into: {}",
+                made.ok() ? std::string("none was made") : made.error().localizedDescription());
+            showSkipped(assets.size(), assets.size());
+            return;
+        }
     }
     auto run = std::make_shared<Run>();
     run->assets = std::move(assets);
@@ -167,9 +177,7 @@ void CaptureImportController::importOnQueue(std::shared_ptr<CaptureImportControl
             // One picture at a time: its pixels are gone before the next is decoded.
             auto frame = storePictureAsFrame(*asset, producer, run->folder, run->maxResolution);
             plat::DispatchQueue::mainQueue().async([self, run, frame = std::move(frame)] {
-                if (frame)
-                    self->insertStoredFrame(*run, *frame);
-                else
+                if (!frame || !self->insertStoredFrame(*run, *frame))
                     ++run->failed;
                 self->pictureFinished(*run);
             });
@@ -179,7 +187,7 @@ void CaptureImportController::importOnQueue(std::shared_ptr<CaptureImportControl
     plat::DispatchQueue::mainQueue().async([self = std::move(self), run = std::move(run)] {});
 }
 
-void CaptureImportController::insertStoredFrame(Run& run, const Frame& frame)
+bool CaptureImportController::insertStoredFrame(Run& run, const Frame& frame)
 {
     FrameList& list = _project->getFrameList();
     // The first picture goes to the playhead, each next one right after the
@@ -193,13 +201,25 @@ void CaptureImportController::insertStoredFrame(Run& run, const Frame& frame)
     }
     index = std::clamp<int64_t>(index, 0, list.count());
     list.insertFrame(frame, index);
-    run.previousUID = frame.UID();
-    if (auto metadata = _project->getMetaData())
+    auto metadata = _project->getMetaData();
+    plat::Value renderingBefore = metadata ? metadata->get("RecordNeedsRendering") : plat::Value();
+    if (metadata)
         metadata->set("RecordNeedsRendering", true);
-    _project->saveAllDataToDisk();
+    auto saved = _project->saveAllDataToDisk();
+    if (!saved.ok()) {
+        // Only a frame the project keeps is shown: memory goes back to what is on disk.
+        plat::log("photo import: the project could not be saved: {}", saved.error().localizedDescription());
+        list.removeFrameAtIndex(list.getIndexForFrame(frame));
+        if (metadata)
+            metadata->set("RecordNeedsRendering", renderingBefore);
+        removeFrameFiles(run.folder, frame.frameID());
+        return false;
+    }
+    run.previousUID = frame.UID();
     plat::Dictionary userInfo;
     userInfo.set("FRAME", frame.encode());
     plat::NotificationCenter::defaultCenter().post(kAddFrameNotification, this, userInfo);
+    return true;
 }
 
 void CaptureImportController::pictureFinished(Run& run)
@@ -213,12 +233,16 @@ void CaptureImportController::pictureFinished(Run& run)
         else
             _hud->setProgress(progress);
     }
-    if (run.finished == picked && run.failed > 0) {
-        plat::log("photo import: {} of {} pictures skipped", run.failed, picked);
-        auto alert = std::make_shared<AlertView>(plat::localized("Photo import"), skippedMessage(run.failed, picked));
-        alert->addButtonWithTitle(plat::localized("OK"), nullptr);
-        alert->show();
-    }
+    if (run.finished == picked && run.failed > 0)
+        showSkipped(run.failed, picked);
+}
+
+void CaptureImportController::showSkipped(size_t skipped, size_t picked)
+{
+    plat::log("photo import: {} of {} pictures skipped", skipped, picked);
+    auto alert = std::make_shared<AlertView>(plat::localized("Photo import"), skippedMessage(skipped, picked));
+    alert->addButtonWithTitle(plat::localized("OK"), nullptr);
+    alert->show();
 }
 
 }  // namespace zt

@@ -56,8 +56,10 @@ public:
 private:
     struct Run;
     static void importOnQueue(std::shared_ptr<CaptureImportController> self, std::shared_ptr<Run> run);
-    void insertStoredFrame(Run& run, const Frame& frame);
+    // False when the project could not be saved with the frame; then it is taken out again.
+    bool insertStoredFrame(Run& run, const Frame& frame);
     void pictureFinished(Run& run);
+    static void showSkipped(size_t skipped, size_t picked);
 
     std::shared_ptr<ProjectModel> _project;
     std::shared_ptr<Hudy> _hud;

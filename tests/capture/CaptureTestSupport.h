@@ -32,12 +32,12 @@ protected:
     {
         DataManager::sharedDataManager().resetToDefaultsForTesting();
         (void)ProjectsList::replace({});
-        project->createFilePathForProject();
+        EXPECT_TRUE(project->createFilePathForProject().ok());
         auto& list = project->getFrameList();
         for (int i = 0; i < 10; ++i)
             list.insertFrame(Frame(FrameTypePicture, "f" + std::to_string(i)), list.getCaptureIndex());
         list.setFrameIndexAtPlayhead(kPlayhead);
-        project->saveAllDataToDisk();
+        EXPECT_TRUE(project->saveAllDataToDisk().ok());
         token = plat::NotificationCenter::defaultCenter().addObserver(
             CaptureImportController::kAddFrameNotification, importer.get(), [this](const plat::Notification& note) {
                 addedFrameIDs.push_back(

@@ -12,6 +12,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/ProgressView.h"
+#include "support/FailingWrites.h"
 #include "support/QuadrantPictures.h"
 #include "uikit/Hudy.h"
 
@@ -275,4 +276,23 @@ TEST_F(PhotoImportScene, CancellingThePickerImportsNothing)
     EXPECT_EQ(root->presentedViewController(), nullptr);
     EXPECT_EQ(project->getFrameList().count(), 11);
     EXPECT_TRUE(addedFrameIDs.empty());
+}
+
+TEST_F(PhotoImportScene, APictureIsTakenOutAgainWhenTheProjectCannotBeSavedWithIt)
+{
+    std::vector<std::shared_ptr<plat::Asset>> picked;
+    for (auto colour : {plat::test::Rgba {200, 0, 0, 255}, {0, 200, 0, 255}})
+        picked.push_back(addPhoto(*plat::test::makeFlatImage(64, 48, colour)));
+    auto before = frameIDs();
+    {
+        plat::test::FailingWrites failing("frames.meta", plat::detail::WriteFailurePoint::BeforeRename);
+        importer->importAssets(picked, root);
+        ASSERT_TRUE(plat::test::runMainLoopUntil(
+            [&] { return driver.findView("2 of 2 photos could not be imported.") != nullptr; }));
+    }
+    EXPECT_TRUE(addedFrameIDs.empty()) << "no frame was announced";
+    EXPECT_EQ(frameIDs(), before);
+    auto files = plat::contentsOfDirectory(folder());
+    ASSERT_TRUE(files.ok());
+    EXPECT_EQ(files.value().size(), 2u) << "only the lists: no frame files are left";
 }
