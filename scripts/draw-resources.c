@@ -359,6 +359,37 @@ static int draw_share_icon_duplicate(const char* path)
     return finish(surface, cr, path);
 }
 
+/* The photo picker's mark of a selected tile. It is stretched with caps of
+ * 1 and 1: only column 1 and row 1 grow, so the rim keeps one pixel and the
+ * badge stays whole in the lower right corner. */
+static int draw_picker_overlay(const char* path)
+{
+    const int size = 40;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.35);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, TINT_R, TINT_G, TINT_B);
+    cairo_set_line_width(cr, 1);
+    cairo_rectangle(cr, 0.5, 0.5, size - 1, size - 1);
+    cairo_stroke(cr);
+    /* The badge: a tinted disc with a white rim and a white tick. */
+    double cx = size - 12.5, cy = size - 12.5, r = 9;
+    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+    cairo_fill_preserve(cr);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_set_line_width(cr, 1.5);
+    cairo_stroke(cr);
+    cairo_set_line_width(cr, 2.2);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_move_to(cr, cx - 4.5, cy + 0.2);
+    cairo_line_to(cr, cx - 1.2, cy + 3.5);
+    cairo_line_to(cr, cx + 4.8, cy - 3.5);
+    cairo_stroke(cr);
+    return finish(surface, cr, path);
+}
+
 /* The popover bubble: a light body 6 points in from each edge, its border
  * in the outermost point of that margin and a soft shadow outside it. The
  * popover stretches the single middle row and column (caps of 15). */
@@ -569,6 +600,7 @@ int main(int argc, char** argv)
     failures += draw_editor_icon(OUT("mediaselection_audio.png"), EDITOR_ICON_AUDIO, 28);
     failures += draw_editor_icon(OUT("imageeditor_flip_horizontal.png"), EDITOR_ICON_FLIP_H, 28);
     failures += draw_editor_icon(OUT("imageeditor_flip_vertical.png"), EDITOR_ICON_FLIP_V, 28);
+    failures += draw_picker_overlay(OUT("APImagePicker.bundle/Overlay.png"));
 #undef OUT
     return failures == 0 ? 0 : 1;
 }
