@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "CaptureTestSupport.h"
+#include "CaptureSourceTestSupport.h"
 #include "capture/VideoPreview.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "CaptureTestSupport.h"
+#include "CaptureSourceTestSupport.h"
 #include "capture/Capture4KCamera.h"
 #include "capture/CaptureLocalCamera.h"
 #include "capture/CaptureSourceSelectionView.h"

@@ -1,172 +1,91 @@
 #pragma once
-// What the capture tests share: a fresh device with virtual cameras, a
-// delegate that records what a source reports, and one that stores each
-// picture into a project as the capture screen does.
-#include <gtest/gtest.h>
-
-#include <atomic>
 #include <memory>
-#include <mutex>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "app/DataManager.h"
 #include "app/Frame.h"
-#include "app/FrameList.h"
-#include "app/ImageProducer.h"
 #include "app/ProjectModel.h"
 #include "app/ProjectsList.h"
-#include "capture/CaptureController.h"
-#include "platform/foundation/DispatchQueue.h"
+#include "capture/CaptureImportController.h"
+#include "platform/foundation/Files.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Paths.h"
 #include "platform/graphics/Image.h"
-#include "platform/net/NetServiceRegistry.h"
-#include "platform/net/ServiceDiscovery.h"
-#include "platform/ui/View.h"
-#include "platform/ui/Window.h"
-#include "platform/ui/testing/UIScope.h"
-#include "support/ManualClockScope.h"
+#include "platform/graphics/ImageRepresentation.h"
+#include "platform/library/Asset.h"
+#include "platform/library/PhotoLibrary.h"
+#include "support/RootScreenTest.h"
 #include "support/RunLoopWaiting.h"
-#include "support/TemporarySandbox.h"
-#include "support/VirtualCameras.h"
 
 namespace zt::test {
 
-// Records a source's callbacks; pictures may come on any thread and wake
-// the main loop.
-class RecordingSourceDelegate : public CaptureControllerDelegate {
-public:
-    void captureControllerDidInitCaptureDeviceWithPositon(CaptureController&, int64_t position) override
-    {
-        initPositions.push_back(position);
-    }
-    void captureControllerDidSwitchCaptureDevicePosition(CaptureController&, int64_t position) override
-    {
-        switchPositions.push_back(position);
-    }
-    void captureControllerDidTakeImage(CaptureController&, std::shared_ptr<const plat::Image> image) override
-    {
-        {
-            std::lock_guard lock(_lock);
-            _pictures.push_back(std::move(image));
-            _onMainThread.push_back(plat::isMainThread());
-        }
-        plat::DispatchQueue::mainQueue().async([] {});
-    }
-
-    size_t pictureCount() const
-    {
-        std::lock_guard lock(_lock);
-        return _pictures.size();
-    }
-    std::shared_ptr<const plat::Image> picture(size_t index) const
-    {
-        std::lock_guard lock(_lock);
-        return _pictures.at(index);
-    }
-    bool deliveredOnMainThread(size_t index) const
-    {
-        std::lock_guard lock(_lock);
-        return _onMainThread.at(index);
-    }
-
-    std::vector<int64_t> initPositions;  // main thread
-    std::vector<int64_t> switchPositions;
-
-private:
-    mutable std::mutex _lock;
-    std::vector<std::shared_ptr<const plat::Image>> _pictures;
-    std::vector<bool> _onMainThread;
-};
-
-// Turns each delivered picture into a frame of the project the way the
-// capture screen hands it over: the delivering thread waits while the main
-// thread writes the frame's pictures, puts the frame before the capture
-// placeholder, sets the metadata, saves the project and posts
-// "AddFrameNotification". A nil picture stores nothing.
-class FrameStoringDelegate : public RecordingSourceDelegate {
-public:
-    explicit FrameStoringDelegate(std::shared_ptr<ProjectModel> project)
-        : _project(std::move(project))
-    {
-    }
-    void captureControllerDidTakeImage(CaptureController& source, std::shared_ptr<const plat::Image> image) override
-    {
-        auto store = [&] {
-            if (image)
-                storeImage(*image, source);
-        };
-        if (plat::isMainThread())
-            store();
-        else
-            plat::DispatchQueue::mainQueue().sync(store);
-        RecordingSourceDelegate::captureControllerDidTakeImage(source, std::move(image));
-    }
-
-private:
-    void storeImage(const plat::Image& image, CaptureController& source)
-    {
-        Frame frame(FrameTypePicture);
-        if (!_producer)
-            _producer = std::make_unique<ImageProducer>(_project);
-        if (!_producer->storeImage(image, frame.frameID()))
-            return;
-        FrameList& list = _project->getFrameList();
-        if (list.getCaptureIndex() == plat::kNotFound)
-            list.addFrame(Frame(FrameTypeCapturePlaceholder));
-        list.insertFrame(frame, list.getCaptureIndex());
-        if (auto metadata = _project->getMetaData()) {
-            metadata->set("META_RECORD_THUMB_FRAME_ID", frame.frameID());
-            metadata->set("CurrentFrameIndex", list.getCaptureIndex());
-            metadata->set("RecordNeedsRendering", true);
-        }
-        if (!_project->saveAllDataToDisk().ok())
-            return;  // a frame the project could not keep is not announced
-        plat::Dictionary payload;
-        payload.set("FRAME", frame.encode());
-        plat::NotificationCenter::defaultCenter().post("AddFrameNotification", &source, std::move(payload));
-    }
-
-    std::shared_ptr<ProjectModel> _project;
-    std::unique_ptr<ImageProducer> _producer;
-};
-
-// A fresh device: sandbox, manual clock, toolkit, settings, an empty
-// in-process discovery registry, and a phone window with the source's area.
-class CaptureFixture : public ::testing::Test {
+// A project of ten picture frames ("f0" to "f9") before the capture
+// placeholder, the playhead on the sixth, a photo library in the sandbox and
+// an importer whose frame notifications are recorded with their thread.
+class PhotoImportScene : public plat::test::RootScreenTest {
 protected:
-    CaptureFixture()
+    static constexpr int64_t kPlayhead = 5;
+
+    PhotoImportScene()
     {
         DataManager::sharedDataManager().resetToDefaultsForTesting();
-        plat::ServiceDiscovery::setBackend(plat::ServiceDiscoveryBackend::InProcess);
-        plat::NetServiceRegistry::shared().removeAllForTesting();
-        window->makeKeyAndVisible();
-        window->addSubview(cameraArea);
+        (void)ProjectsList::replace({});
+        EXPECT_TRUE(project->createFilePathForProject().ok());
+        auto& list = project->getFrameList();
+        for (int i = 0; i < 10; ++i)
+            list.insertFrame(Frame(FrameTypePicture, "f" + std::to_string(i)), list.getCaptureIndex());
+        list.setFrameIndexAtPlayhead(kPlayhead);
+        EXPECT_TRUE(project->saveAllDataToDisk().ok());
+        token = plat::NotificationCenter::defaultCenter().addObserver(
+            CaptureImportController::kAddFrameNotification, importer.get(), [this](const plat::Notification& note) {
+                addedFrameIDs.push_back(
+                    Frame(note.userInfo.getDictionary("FRAME").value_or(plat::Dictionary())).frameID());
+                postedOnMainThread = postedOnMainThread && std::this_thread::get_id() == mainThread;
+            });
     }
-    ~CaptureFixture() override
+    ~PhotoImportScene() override { DataManager::sharedDataManager().resetToDefaultsForTesting(); }
+
+    // A JPEG of the picture (with its orientation tag) in the camera roll.
+    std::shared_ptr<plat::Asset> addPhoto(const plat::Image& picture)
     {
-        plat::NetServiceRegistry::shared().removeAllForTesting();
-        plat::ServiceDiscovery::setBackend(plat::ServiceDiscoveryBackend::Automatic);
-        DataManager::sharedDataManager().resetToDefaultsForTesting();
+        auto saved = library.saveImage(picture);
+        EXPECT_TRUE(saved.ok());
+        return saved.ok() ? std::make_shared<plat::Asset>(saved.value()) : nullptr;
+    }
+    // A file of the camera roll with the given bytes, picture or not.
+    std::shared_ptr<plat::Asset> addFile(const std::string& name, const std::string& bytes)
+    {
+        auto album = library.addAlbum(plat::PhotoLibrary::kSavedPhotosAlbumName);
+        EXPECT_TRUE(album.ok());
+        EXPECT_TRUE(plat::writeFileAtomically(plat::appendingPathComponent(album.value().path, name), bytes).ok());
+        auto asset = library.assetInAlbum(plat::PhotoLibrary::kSavedPhotosAlbumName, name);
+        EXPECT_TRUE(asset.ok());
+        return asset.ok() ? std::make_shared<plat::Asset>(asset.value()) : nullptr;
     }
 
-    // Places the source's view over the camera area and sets it up, as the
-    // capture screen does.
-    void activate(const std::shared_ptr<CaptureController>& source)
+    std::vector<std::string> frameIDs() const
     {
-        source->view()->setFrame(cameraArea->bounds());
-        cameraArea->addSubview(source->view());
-        source->setDelegate(sourceDelegate);
-        source->setProject(project);
-        source->initCaptureDevice();
+        std::vector<std::string> ids;
+        for (const auto& frame : project->getFrameList())
+            ids.push_back(frame.frameID());
+        return ids;
+    }
+    std::string folder() const { return *project->getProjectPath(); }
+    std::string pathOf(const std::string& name) const { return plat::appendingPathComponent(folder(), name); }
+    bool waitForFrames(size_t count)
+    {
+        return plat::test::runMainLoopUntil([&] { return addedFrameIDs.size() >= count; });
     }
 
-    plat::test::TemporarySandbox sandbox;
-    plat::test::ManualClockScope clock;
-    plat::test::UIScope ui;
-    std::shared_ptr<plat::Window> window = std::make_shared<plat::Window>(plat::makeRect(0, 0, 568, 320));
-    std::shared_ptr<plat::View> cameraArea = std::make_shared<plat::View>(plat::makeRect(0, 0, 568, 320));
+    plat::PhotoLibrary library = plat::PhotoLibrary::forCurrentSandbox();
     std::shared_ptr<ProjectModel> project = std::make_shared<ProjectModel>(std::nullopt);
-    std::shared_ptr<RecordingSourceDelegate> sourceDelegate = std::make_shared<RecordingSourceDelegate>();
+    std::shared_ptr<CaptureImportController> importer = std::make_shared<CaptureImportController>(project);
+    std::vector<std::string> addedFrameIDs;
+    std::thread::id mainThread = std::this_thread::get_id();
+    bool postedOnMainThread = true;
+    plat::ObserverToken token;
 };
 
 }  // namespace zt::test

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "CaptureTestSupport.h"
+#include "CaptureSourceTestSupport.h"
 #include "RemoteCameraPeer.h"
 #include "capture/CaptureRemoteCameraClient.h"
 #include "capture/CaptureSources.h"

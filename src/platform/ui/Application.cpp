@@ -222,6 +222,11 @@ void Application::endBackgroundTask(BackgroundTaskIdentifier identifier)
     _backgroundTasks.end(identifier);
 }
 
+bool isOpenSettingsURLAvailable()
+{
+    return Device::currentDevice().systemVersionIsAtLeast("8.0");
+}
+
 bool Application::canOpenURL(const URL& url) const
 {
     return !url.scheme().empty();
