@@ -359,6 +359,57 @@ static int draw_share_icon_duplicate(const char* path)
     return finish(surface, cr, path);
 }
 
+/* The capture source chooser's icons: white shapes on transparent, drawn
+ * in the tint colour as templates. */
+enum capture_icon { CAPTURE_CAMERA, CAPTURE_4K, CAPTURE_REMOTE, CAPTURE_REMOTE_APP };
+
+static void radio_waves(cairo_t* cr, double cx, double cy, double from, double to)
+{
+    for (int i = 1; i <= 2; ++i) {
+        cairo_new_sub_path(cr);
+        cairo_arc(cr, cx, cy, 3.5 * i, from, to);
+        cairo_stroke(cr);
+    }
+}
+
+static int draw_capture_icon(const char* path, enum capture_icon kind)
+{
+    const int size = 28;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_set_line_width(cr, 1.8);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    switch (kind) {
+    case CAPTURE_CAMERA:
+        camera(cr, 14, 14.5, 24, 1, 1, 1);
+        break;
+    case CAPTURE_4K:
+        camera(cr, 14, 16, 22, 1, 1, 1);
+        cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+        cairo_arc(cr, 14, 17.5, 7.2, 0, 2 * M_PI);
+        cairo_fill(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+        cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+        cairo_set_font_size(cr, 8.5);
+        cairo_move_to(cr, 8.6, 20.6);
+        cairo_show_text(cr, "4K");
+        break;
+    case CAPTURE_REMOTE:
+        camera(cr, 11, 17, 19, 1, 1, 1);
+        radio_waves(cr, 21, 9, -M_PI / 2, 0);
+        break;
+    case CAPTURE_REMOTE_APP:
+        rounded_rectangle(cr, 5, 4, 12, 21, 2.2);
+        cairo_stroke(cr);
+        cairo_arc(cr, 11, 22, 1.1, 0, 2 * M_PI);
+        cairo_fill(cr);
+        radio_waves(cr, 19, 10, -M_PI / 2, 0);
+        break;
+    }
+    return finish(surface, cr, path);
+}
+
 /* The photo picker's mark of a selected tile. It is stretched with caps of
  * 1 and 1: only column 1 and row 1 grow, so the rim keeps one pixel and the
  * badge stays whole in the lower right corner. */
@@ -590,6 +641,10 @@ int main(int argc, char** argv)
     failures += draw_launch(OUT("default-568h.png"), 320, 568);
     failures += draw_launch(OUT("default.png"), 320, 480);
     failures += draw_launch(OUT("IpadLaunchImage-LandscapeLeft.png"), 1024, 768);
+    failures += draw_capture_icon(OUT("capturesource_icon_camera.png"), CAPTURE_CAMERA);
+    failures += draw_capture_icon(OUT("capturesource_icon_4kcamera.png"), CAPTURE_4K);
+    failures += draw_capture_icon(OUT("capturesource_icon_remote.png"), CAPTURE_REMOTE);
+    failures += draw_capture_icon(OUT("capturesource_icon_remote_app.png"), CAPTURE_REMOTE_APP);
     failures += draw_popover_background(OUT("popoverBgSimple.png"));
     failures += draw_popover_arrow(OUT("popoverArrowUpSimple.png"), ARROW_UP);
     failures += draw_popover_arrow(OUT("popoverArrowDownSimple.png"), ARROW_DOWN);
@@ -604,3 +659,4 @@ int main(int argc, char** argv)
 #undef OUT
     return failures == 0 ? 0 : 1;
 }
+
