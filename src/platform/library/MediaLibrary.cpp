@@ -54,15 +54,18 @@ std::string MediaLibrary::folder() const
 
 std::shared_ptr<const detail::MediaLibraryIndex> MediaLibrary::index()
 {
+    // The settings may have named another folder since: that one is read then.
+    std::string current = folder();
     {
         std::lock_guard guard(_lock);
-        if (_index)
+        if (_index && _index->folder == current)
             return _index;
     }
     std::lock_guard reading(_readLock);
+    auto read = detail::readMediaLibraryIndex(current, nullptr);
     std::lock_guard guard(_lock);
-    if (!_index)
-        _index = detail::readMediaLibraryIndex(folder(), nullptr);
+    if (!_index || _index->folder != current)
+        _index = std::move(read);
     return _index;
 }
 
