@@ -164,8 +164,9 @@ std::shared_ptr<plat::TableViewCell> MQAlbumViewController::tableViewCellForRowA
     auto cell = std::dynamic_pointer_cast<MQAlbumTrackTableViewCell>(
         tableView.dequeueReusableCellWithIdentifier(kTrackCellIdentifier));
     if (!cell) {
-        plat::LayoutRegistry::loadNibNamed(kTrackCellLayout, *this);
-        cell = std::dynamic_pointer_cast<MQAlbumTrackTableViewCell>(outlet("albumTrackTableViewCell"));
+        // The layout hands the row to its outlet; the outlet does not keep it, the table will.
+        cell = std::dynamic_pointer_cast<MQAlbumTrackTableViewCell>(
+            plat::LayoutRegistry::loadNibNamed(kTrackCellLayout, *this));
         if (!cell)
             plat::detail::fatal("the layout {} makes no track row", kTrackCellLayout);
         cell->setReuseIdentifier(kTrackCellIdentifier);
