@@ -85,10 +85,8 @@ bool isMovieFamily(const AVFormatContext& context)
 
 // Encrypted MPEG-4 sound says so on its packets only, so the first packet is
 // looked at; other containers carry no encryption that FFmpeg reads.
-bool hasEncryptedSound(AVFormatContext& context, int audioIndex)
+bool firstSoundPacketIsEncrypted(AVFormatContext& context, int audioIndex)
 {
-    if (!isMovieFamily(context))
-        return false;
     PacketPtr packet(av_packet_alloc());
     if (!packet)
         return false;
@@ -168,8 +166,23 @@ Result<MediaFileTags> readMediaFileTags(const std::string& path)
     tags.year = yearOf(tag(context, audio, {"date", "year", "originaldate", "TDRC", "TYER"}));
     bool decodable = avcodec_find_decoder(audio.codecpar->codec_id) != nullptr;
     tags.playbackDuration = durationOf(context, audioIndex);
-    tags.isProtected = !decodable || hasEncryptedSound(context, audioIndex);
+    tags.isProtected = !decodable;
+    tags.mayHoldEncryptedSound = isMovieFamily(context);
     return tags;
+}
+
+bool hasEncryptedSound(const std::string& path)
+{
+    auto opened = openMediaFileHeaders(path);
+    if (!opened.ok())
+        return false;
+    AVFormatContext& context = *opened.value();
+    for (unsigned i = 0; i < context.nb_streams; ++i) {
+        const AVStream* stream = context.streams[i];
+        if (stream->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            return firstSoundPacketIsEncrypted(context, static_cast<int>(i));
+    }
+    return false;
 }
 
 std::optional<Data> readAttachedPicture(const std::string& path, int streamIndex)

@@ -50,9 +50,17 @@ std::optional<Date> MediaItem::releaseDate() const
     return Date::withTimeIntervalSince1970(static_cast<double>(daysToNewYear(*_tags.year)) * kSecondsPerDay);
 }
 
+bool MediaItem::isProtected() const
+{
+    std::call_once(_protectionChecked, [this] {
+        _protected = _tags.isProtected || (_tags.mayHoldEncryptedSound && detail::hasEncryptedSound(_path));
+    });
+    return _protected;
+}
+
 std::optional<URL> MediaItem::assetURL() const
 {
-    if (_tags.isProtected)
+    if (isProtected())
         return std::nullopt;
     if (!fileExists(_path))
         return URL::URLWithString("ipod-library://item/item.(null)?id=" + std::to_string(_persistentID));

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -66,6 +67,10 @@ public:
     // such value.
     Value valueForProperty(const std::string& property) const;
 
+    // No sound can be had from the file (encrypted, or of a codec nothing
+    // here decodes). Found out when first asked (the file is opened then).
+    bool isProtected() const;
+
     // Where the song's file lies.
     const std::string& path() const { return _path; }
     const detail::MediaFileTags& tags() const { return _tags; }
@@ -76,6 +81,8 @@ private:
     detail::MediaFileTags _tags;
     std::string _title;
     std::shared_ptr<MediaItemArtwork> _artwork;
+    mutable std::once_flag _protectionChecked;
+    mutable bool _protected = false;  // written once under _protectionChecked
 };
 
 }  // namespace plat

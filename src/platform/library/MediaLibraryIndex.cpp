@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <filesystem>
 #include <set>
 #include <string_view>
 #include <sys/stat.h>
+#include <thread>
 
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
@@ -25,6 +27,9 @@ constexpr std::array<std::string_view, 17> kSoundExtensions {"aac", "aif", "aifc
 constexpr std::array<std::string_view, 2> kPlaylistExtensions {"m3u", "m3u8"};
 // A playlist larger than this is no playlist.
 constexpr int64_t kLargestPlaylistBytes = 4 * 1024 * 1024;
+// Reading threads for a large library, and the size from which they help.
+constexpr size_t kMostReadingThreads = 4;
+constexpr size_t kFewestFilesForThreads = 64;
 constexpr uint64_t kFNVOffsetBasis = 14695981039346656037ull;
 constexpr uint64_t kFNVPrime = 1099511628211ull;
 
@@ -134,6 +139,41 @@ std::shared_ptr<const MediaPlaylist> readPlaylist(const std::string& path, const
         persistentIdentifierOf("playlist:" + relativePath(path, folder)), std::move(name), std::move(items));
 }
 
+// The songs of the files, in their order (nullptr for a file left out).
+// Files are opened on a few threads at once: a large library's first
+// reading waits on the disk and on FFmpeg's header parsing, file by file.
+std::vector<std::shared_ptr<const MediaItem>> readSongs(const std::vector<std::string>& paths, const std::string& folder)
+{
+    std::vector<std::shared_ptr<const MediaItem>> songs(paths.size());
+    auto readOne = [&](size_t i) {
+        auto tags = readMediaFileTags(paths[i]);
+        if (!tags.ok()) {
+            log("music library: left out {}: {}", paths[i], tags.error().localizedDescription());
+            return;
+        }
+        songs[i] = std::make_shared<MediaItem>(
+            persistentIdentifierOf(relativePath(paths[i], folder)), paths[i], std::move(tags.value()));
+    };
+    size_t threads = std::min<size_t>(kMostReadingThreads, std::max(1u, std::thread::hardware_concurrency()));
+    if (paths.size() < kFewestFilesForThreads || threads < 2) {
+        for (size_t i = 0; i < paths.size(); ++i)
+            readOne(i);
+        return songs;
+    }
+    std::atomic<size_t> next {0};
+    auto work = [&] {
+        for (size_t i = next++; i < paths.size(); i = next++)
+            readOne(i);
+    };
+    {
+        std::vector<std::jthread> helpers;
+        for (size_t t = 1; t < threads; ++t)
+            helpers.emplace_back(work);
+        work();
+    }  // the helpers are joined here
+    return songs;
+}
+
 }  // namespace
 
 uint64_t persistentIdentifierOf(const std::string& text)
@@ -156,6 +196,7 @@ std::shared_ptr<const MediaLibraryIndex> readMediaLibraryIndex(
     auto index = std::make_shared<MediaLibraryIndex>();
     index->folder = folder;
     index->readAt = Date::now();
+    std::vector<std::string> toOpen;
     for (const auto& [path, stamp] : listing.soundFiles) {
         if (samePlace) {
             auto before = previous->soundFiles.find(path);
@@ -167,15 +208,11 @@ std::shared_ptr<const MediaLibraryIndex> readMediaLibraryIndex(
                 continue;
             }
         }
-        auto tags = readMediaFileTags(path);
-        if (!tags.ok()) {
-            log("music library: left out {}: {}", path, tags.error().localizedDescription());
-            continue;
-        }
-        index->itemsByPath.emplace(path,
-            std::make_shared<MediaItem>(
-                persistentIdentifierOf(relativePath(path, folder)), path, std::move(tags.value())));
+        toOpen.push_back(path);
     }
+    for (auto& item : readSongs(toOpen, folder))
+        if (item)
+            index->itemsByPath.emplace(item->path(), std::move(item));
     index->soundFiles = std::move(listing.soundFiles);
     index->playlistFiles = std::move(listing.playlistFiles);
     index->items.reserve(index->itemsByPath.size());
