@@ -49,22 +49,23 @@ public:
             + folder + "/template.m4a'");
         for (int first = 0; first < kFiles; first += kOutputsPerCommand) {
             for (const char* extension : {"mp3", "m4a"}) {
-                std::string command = "ffmpeg -hide_banner -nostdin -v error -y -i '" + folder + "/template."
-                    + extension + "'";
+                std::string command
+                    = "ffmpeg -hide_banner -nostdin -v error -y -i '" + folder + "/template." + extension + "'";
                 for (int i = first; i < first + kOutputsPerCommand && i < kFiles; ++i) {
                     if ((i % 2 == 0) != (std::string(extension) == "mp3"))
                         continue;
                     std::string artist = "Artist " + std::to_string(i % 97);
                     std::string album = "Album " + std::to_string(i % 401);
-                    std::string path = folder + "/songs/" + std::to_string(i % 50) + "/song-" + std::to_string(i)
-                        + "." + extension;
+                    std::string path
+                        = folder + "/songs/" + std::to_string(i % 50) + "/song-" + std::to_string(i) + "." + extension;
                     paths.push_back(path);
                     command += " -map 0 -c copy -disposition:v attached_pic -metadata 'title=Song " + std::to_string(i)
                         + "' -metadata 'artist=" + artist + "' -metadata 'album=" + album
                         + "' -metadata track=" + std::to_string(i % 12 + 1) + " -metadata date=2015 '" + path + "'";
                 }
                 for (int sub = 0; sub < 50; ++sub)
-                    (void)plat::createDirectory(folder + "/songs/" + std::to_string(sub), plat::IntermediateDirectories::Yes);
+                    (void)plat::createDirectory(
+                        folder + "/songs/" + std::to_string(sub), plat::IntermediateDirectories::Yes);
                 run(command);
             }
         }
@@ -141,4 +142,8 @@ void Prepare(benchmark::State& state)
 BENCHMARK(Prepare)->Iterations(1)->Unit(benchmark::kMillisecond);
 // Ours opens files on up to four threads: its CPU time is the process's.
 BENCHMARK(IndexLibraryOurs)->Iterations(3)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(IndexLibraryBareLibavformat)->Iterations(3)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(IndexLibraryBareLibavformat)
+    ->Iterations(3)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);

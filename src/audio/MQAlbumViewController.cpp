@@ -36,8 +36,8 @@ MQAlbumViewController::MQAlbumViewController(std::string nibName)
 
 MQAlbumViewController::~MQAlbumViewController()
 {
-    if (_generatesLibraryNotifications)
-        plat::MediaLibrary::defaultMediaLibrary()->endGeneratingLibraryChangeNotifications();
+    if (_observedLibrary)
+        _observedLibrary->endGeneratingLibraryChangeNotifications();
 }
 
 void MQAlbumViewController::setHeaderOutlets(std::shared_ptr<plat::ImageView> albumArtImageView,
@@ -79,7 +79,7 @@ void MQAlbumViewController::viewDidLoad()
                 self->mediaLibraryDidChange();
         });
     library->beginGeneratingLibraryChangeNotifications();
-    _generatesLibraryNotifications = true;
+    _observedLibrary = std::move(library);
     updateUI();
 }
 

@@ -7,6 +7,7 @@
 #include "platform/ui/TableViewController.h"
 
 namespace plat {
+class MediaLibrary;
 class Button;
 class ImageView;
 class Label;
@@ -95,7 +96,8 @@ private:
     int32_t _currentPlayedIndex = -1;
     std::shared_ptr<plat::AudioPlayer> _audioPlayer;
     plat::ObserverToken _libraryObservation;
-    bool _generatesLibraryNotifications = false;
+    // The library whose change notifications this screen asked for, until it goes.
+    std::shared_ptr<plat::MediaLibrary> _observedLibrary;
 };
 
 }  // namespace zt

@@ -53,8 +53,8 @@ MQMediaQueryViewController::MQMediaQueryViewController(std::string nibName)
 
 MQMediaQueryViewController::~MQMediaQueryViewController()
 {
-    if (_generatesLibraryNotifications)
-        plat::MediaLibrary::defaultMediaLibrary()->endGeneratingLibraryChangeNotifications();
+    if (_observedLibrary)
+        _observedLibrary->endGeneratingLibraryChangeNotifications();
 }
 
 std::shared_ptr<MQMediaQueryViewController> MQMediaQueryViewController::sharedSelf()
@@ -128,7 +128,7 @@ void MQMediaQueryViewController::viewDidLoad()
                 self->mediaLibraryDidChange();
         });
     library->beginGeneratingLibraryChangeNotifications();
-    _generatesLibraryNotifications = true;
+    _observedLibrary = std::move(library);
 }
 
 void MQMediaQueryViewController::viewWillAppear(bool animated)

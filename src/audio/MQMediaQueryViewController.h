@@ -12,6 +12,7 @@
 #include "platform/ui/ViewController.h"
 
 namespace plat {
+class MediaLibrary;
 class BarButtonItem;
 class MediaItem;
 class MediaItemCollection;
@@ -127,7 +128,8 @@ private:
     bool _showsCancelButton = false;
     bool _allowsSelectionOfNonPlayableItem = false;
     plat::ObserverToken _libraryObservation;
-    bool _generatesLibraryNotifications = false;
+    // The library whose change notifications this screen asked for, until it goes.
+    std::shared_ptr<plat::MediaLibrary> _observedLibrary;
 };
 
 }  // namespace zt

@@ -37,8 +37,8 @@ std::string writeInput(const uint8_t* data, size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    auto playlist = plat::detail::parsePlaylistFile(
-        std::string_view(reinterpret_cast<const char*>(data), size), "/music/lists");
+    auto playlist
+        = plat::detail::parsePlaylistFile(std::string_view(reinterpret_cast<const char*>(data), size), "/music/lists");
     for (const auto& entry : playlist.entries)
         if (entry.empty() || entry.front() != '/')
             __builtin_trap();

@@ -103,9 +103,65 @@ GeneratedMusicLibrary::GeneratedMusicLibrary()
 {
     _folder = _storage.path();
     _songs = songList();
+    // One sound per format and length, and one picture per colour, encoded
+    // once; every song is a copy of them with its own tags, all made by one
+    // ffmpeg run. The scratch folder's name begins with a full stop, so the
+    // library skips it.
+    std::string scratch = path(".made");
+    EXPECT_TRUE(createDirectory(scratch, IntermediateDirectories::Yes).ok());
+    std::map<std::string, int> inputs;
+    std::vector<std::string> sources;
+    auto sourceFor = [&](const std::string& key, const std::string& file, std::vector<std::string> making) {
+        if (inputs.count(key) == 0) {
+            inputs[key] = static_cast<int>(sources.size());
+            sources.push_back(appendingPathComponent(scratch, file));
+            making.push_back(sources.back());
+            auto made = runFFmpeg(scratch, making);
+            EXPECT_EQ(made.exitCode, 0) << file << ": " << made.output;
+        }
+        return inputs[key];
+    };
+    auto soundFor = [&](const std::string& extension, double seconds) {
+        std::string name = "tone-" + std::to_string(static_cast<int>(seconds * 10)) + "." + extension;
+        return sourceFor(name, name,
+            {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=11025:duration=" + std::to_string(seconds), "-c:a",
+                extension == "mp3" ? "libmp3lame" : "aac", "-b:a", "32k", "-ac", "1"});
+    };
+    auto coverFor = [&](const std::string& colour) {
+        return sourceFor("cover-" + colour, "cover-" + colour + ".png",
+            {"-f", "lavfi", "-i", "color=c=" + colour + ":s=120x120:d=1", "-frames:v", "1"});
+    };
+    std::vector<std::string> outputs;
+    auto addOutput = [&](const GeneratedSong& song) {
+        std::string target = path(song.file);
+        EXPECT_TRUE(createDirectory(deletingLastPathComponent(target), IntermediateDirectories::Yes).ok());
+        outputs.insert(outputs.end(), {"-map", std::to_string(soundFor(pathExtension(target), song.seconds)) + ":a"});
+        if (song.coverColour)
+            outputs.insert(outputs.end(),
+                {"-map", std::to_string(coverFor(*song.coverColour)) + ":v", "-disposition:v:0", "attached_pic"});
+        outputs.insert(outputs.end(), {"-c", "copy"});
+        auto tag = [&](const std::string& key, const std::string& value) {
+            if (!value.empty())
+                outputs.insert(outputs.end(), {"-metadata", key + "=" + value});
+        };
+        tag("title", song.title);
+        tag("artist", song.artist);
+        tag("album", song.album);
+        tag("album_artist", song.albumArtist);
+        tag("track", song.track > 0 ? std::to_string(song.track) : "");
+        tag("date", song.year > 0 ? std::to_string(song.year) : "");
+        tag("genre", song.genre);
+        outputs.push_back(target);
+    };
     for (const auto& song : _songs)
-        writeSong(_folder, song);
-    writeSong(_folder, GeneratedSong {"untitled-demo.mp3", "", "", "", "", 0, 0, "", 2, std::nullopt});
+        addOutput(song);
+    addOutput(GeneratedSong {"untitled-demo.mp3", "", "", "", "", 0, 0, "", 2, std::nullopt});
+    std::vector<std::string> arguments;
+    for (const auto& source : sources)
+        arguments.insert(arguments.end(), {"-i", source});
+    arguments.insert(arguments.end(), outputs.begin(), outputs.end());
+    auto copied = runFFmpeg(_folder, arguments);
+    EXPECT_EQ(copied.exitCode, 0) << copied.output;
     // Sound encrypted as protected purchases are: the file opens, its sound cannot be had.
     auto locked = runFFmpeg(_folder,
         {"-f", "lavfi", "-i", "sine=frequency=500:duration=2", "-c:a", "aac", "-metadata", "title=Locked Song",

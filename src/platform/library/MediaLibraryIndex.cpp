@@ -142,7 +142,8 @@ std::shared_ptr<const MediaPlaylist> readPlaylist(const std::string& path, const
 // The songs of the files, in their order (nullptr for a file left out).
 // Files are opened on a few threads at once: a large library's first
 // reading waits on the disk and on FFmpeg's header parsing, file by file.
-std::vector<std::shared_ptr<const MediaItem>> readSongs(const std::vector<std::string>& paths, const std::string& folder)
+std::vector<std::shared_ptr<const MediaItem>> readSongs(
+    const std::vector<std::string>& paths, const std::string& folder)
 {
     std::vector<std::shared_ptr<const MediaItem>> songs(paths.size());
     auto readOne = [&](size_t i) {
