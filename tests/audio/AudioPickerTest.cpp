@@ -4,6 +4,7 @@
 #include "audio/MQExtensions.h"
 #include "audio/QVMediaPickerItem.h"
 #include "platform/library/MediaItem.h"
+#include "platform/library/MediaItemCollection.h"
 #include "platform/library/MediaQuery.h"
 #include "platform/media/AudioPlayer.h"
 #include "platform/ui/Button.h"
@@ -384,4 +385,71 @@ TEST(AudioPickerLists, AFolderListsItsSoundsByTitleWithoutRegardToCase)
     list.updateLibraryFromFolderAtPath(std::nullopt);
     EXPECT_EQ(list.mediaItems().size(), 2u) << "no folder changes nothing";
     EXPECT_EQ(zt::QVMediaPickerItem::initWithURL(std::nullopt), nullptr);
+}
+
+TEST_F(AudioPickerScreen, TheMusicPickerHasTheLibrarysFourTabsAndOpensOnPlaylists)
+{
+    controller->addBackgoundMusicInView(*root, 6);
+    driver.wait(1);
+    auto picker = controller->mediaPicker();
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(std::dynamic_pointer_cast<zt::QVMediaPickerController>(picker), nullptr);
+    EXPECT_EQ(
+        tabTitles(*picker->tabBarController()), (std::vector<std::string> {"Albums", "Playlists", "Artists", "Songs"}));
+    EXPECT_EQ(picker->tabBarController()->selectedIndex(), 1);
+    EXPECT_EQ(controller->addAudioToFrame(), 6);
+    ASSERT_TRUE(driver.tap("Road Trip"));
+    driver.wait(1);
+    auto songs = std::dynamic_pointer_cast<zt::MQMediaQueryViewController>(selectedList(picker));
+    ASSERT_NE(songs, nullptr);
+    EXPECT_EQ(songs->items().size(), 5u);
+    EXPECT_FALSE(songs->itemSections());
+    // The third song of the playlist: the whole playlist comes with it, in its order.
+    struct Pick : zt::MQMediaPickerControllerDelegate {
+        void mqMediaPicker(zt::MQMediaPickerController&, const std::shared_ptr<const plat::MediaItemCollection>& items,
+            const std::shared_ptr<const plat::MediaItem>& item) override
+        {
+            for (const auto& song : items->items())
+                titles.push_back(song->title());
+            chosen = item->title();
+        }
+        std::vector<std::string> titles;
+        std::string chosen;
+    };
+    auto pick = std::make_shared<Pick>();
+    picker->setDelegate(pick);
+    ASSERT_TRUE(driver.tap("Zulu"));
+    EXPECT_EQ(pick->titles, (std::vector<std::string> {"Romeo", "Alpha", "Zulu", "Echo", "Kilo"}));
+    EXPECT_EQ(pick->chosen, "Zulu");
+}
+
+TEST_F(AudioPickerScreen, AListThatShrinksBelow26CollectionsLosesItsSections)
+{
+    auto picker = openPicker(0);
+    ASSERT_NE(picker, nullptr);
+    std::shared_ptr<zt::MQMediaQueryViewController> songs = picker->songsViewController();
+    ASSERT_NE(songs, nullptr);
+    ASSERT_TRUE(songs->itemSections());
+    std::string folder = sandbox.path("small");
+    ASSERT_TRUE(
+        plat::test::GeneratedMusicLibrary::writeSong(folder, plat::test::GeneratedMusicLibrary::shared().song("Golf")));
+    plat::test::useMusicLibraryFolder(folder);
+    songs->mediaLibraryDidChange();
+    EXPECT_EQ(songs->items().size(), 1u);
+    EXPECT_FALSE(songs->itemSections());
+    EXPECT_EQ(songs->itemTableView()->numberOfSections(), 1);
+    EXPECT_EQ(songs->itemTableView()->numberOfRowsInSection(0), 1);
+}
+
+TEST_F(AudioPickerScreen, ASongOfAFormatThatCannotBeCopiedReportsTheExportersError)
+{
+    tone("plain.wav", 1.0);
+    plat::test::useMusicLibraryFolder(sounds.path());
+    auto picker = openPicker(0);
+    controller->mqMediaPicker(*picker, nullptr, songTitled("plain"));
+    ASSERT_TRUE(waitForAddedClips(1));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].domain(), "AudioExporter");
+    EXPECT_EQ(errors[0].code(), 69);
+    EXPECT_TRUE(added.empty());
 }
