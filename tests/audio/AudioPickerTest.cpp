@@ -448,6 +448,7 @@ TEST_F(AudioPickerScreen, ASongOfAFormatThatCannotBeCopiedReportsTheExportersErr
     auto picker = openPicker(0);
     controller->mqMediaPicker(*picker, nullptr, songTitled("plain"));
     ASSERT_TRUE(waitForAddedClips(1));
+    driver.wait(1);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].domain(), "AudioExporter");
     EXPECT_EQ(errors[0].code(), 69);
