@@ -113,8 +113,10 @@ void AudioController::mqMediaPicker(MQMediaPickerController& picker,
     }
     plat::NotificationCenter::defaultCenter().post(
         kShowActivityNotification, this, plat::Dictionary {{kInfoKey, plat::localized("Importing...")}});
-    if (!_project->getProjectPath())
-        _project->createFilePathForProject();
+    if (!_project->getProjectPath()) {
+        if (auto created = _project->createFilePathForProject(); !created.ok())
+            return postError(created.error());
+    }
     auto folder = _project->getProjectPath();
     if (!folder)
         return postError(plat::Error::posix(ENOENT, "copy the song into a project without a folder", url->path()));
