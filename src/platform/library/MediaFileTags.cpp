@@ -1,8 +1,10 @@
 #include "platform/library/MediaFileTags.h"
 
+#include <array>
 #include <cctype>
 #include <limits>
 #include <memory>
+#include <string_view>
 
 #include "platform/foundation/Error.h"
 #include "platform/media/FFmpegSupport.h"
@@ -17,26 +19,94 @@ Error noSound(const std::string& path)
     return mediaError(kMediaErrorFileFormatNotRecognized, "no sound in", path);
 }
 
-// The first value of the keys that is not blank: the audio stream's tags
-// (Ogg and Opus keep them there) before the container's.
-std::string tag(const AVFormatContext& context, const AVStream& audio, std::initializer_list<const char*> keys)
-{
-    for (const AVDictionary* dictionary :
-        {static_cast<const AVDictionary*>(audio.metadata), static_cast<const AVDictionary*>(context.metadata)}) {
-        for (const char* key : keys) {
-            const AVDictionaryEntry* entry = av_dict_get(dictionary, key, nullptr, 0);
-            if (!entry || !entry->value)
+enum class Field { Title, Artist, Album, AlbumArtist, Genre, Composer, Track, TrackTotal, Disc, Date, Count };
+
+struct KnownKey {
+    std::string_view name;  // lower case
+    Field field;
+    int rank;  // among the names of one field, the first wins
+};
+
+// The names under which containers keep the tags, as FFmpeg reports them.
+constexpr KnownKey kKnownKeys[] = {
+    {"title", Field::Title, 0},
+    {"artist", Field::Artist, 0},
+    {"author", Field::Artist, 1},
+    {"album", Field::Album, 0},
+    {"album_artist", Field::AlbumArtist, 0},
+    {"albumartist", Field::AlbumArtist, 1},
+    {"album artist", Field::AlbumArtist, 2},
+    {"genre", Field::Genre, 0},
+    {"composer", Field::Composer, 0},
+    {"track", Field::Track, 0},
+    {"tracknumber", Field::Track, 1},
+    {"tracktotal", Field::TrackTotal, 0},
+    {"totaltracks", Field::TrackTotal, 1},
+    {"disc", Field::Disc, 0},
+    {"discnumber", Field::Disc, 1},
+    {"date", Field::Date, 0},
+    {"year", Field::Date, 1},
+    {"originaldate", Field::Date, 2},
+    {"tdrc", Field::Date, 3},
+    {"tyer", Field::Date, 4},
+};
+constexpr size_t kLongestKnownKey = 12;
+
+// The tags of a file in one pass over its dictionaries: for each field, the
+// first non-blank value of its first name, the audio stream's tags (Ogg and
+// Opus keep them there) before the container's.
+class TagValues {
+public:
+    TagValues(const AVDictionary* stream, const AVDictionary* container)
+    {
+        take(stream, 0);
+        take(container, 1);
+    }
+    std::string operator[](Field field) const { return _values[static_cast<size_t>(field)]; }
+
+private:
+    void take(const AVDictionary* dictionary, int dictionaryRank)
+    {
+        const AVDictionaryEntry* entry = nullptr;
+        while ((entry = av_dict_get(dictionary, "", entry, AV_DICT_IGNORE_SUFFIX))) {
+            if (!entry->key || !entry->value)
                 continue;
-            std::string value = entry->value;
-            size_t first = value.find_first_not_of(" \t\r\n");
-            if (first == std::string::npos)
+            std::string_view key(entry->key);
+            if (key.size() > kLongestKnownKey)
                 continue;
-            size_t last = value.find_last_not_of(" \t\r\n");
-            return value.substr(first, last - first + 1);
+            char lowered[kLongestKnownKey];
+            for (size_t i = 0; i < key.size(); ++i)
+                lowered[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(key[i])));
+            std::string_view name(lowered, key.size());
+            for (const KnownKey& known : kKnownKeys) {
+                if (known.name != name)
+                    continue;
+                size_t slot = static_cast<size_t>(known.field);
+                int rank = dictionaryRank * 100 + known.rank;
+                if (rank >= _ranks[slot])
+                    break;
+                std::string_view value(entry->value);
+                size_t first = value.find_first_not_of(" \t\r\n");
+                if (first == std::string_view::npos)
+                    break;
+                size_t last = value.find_last_not_of(" \t\r\n");
+                _values[slot] = std::string(value.substr(first, last - first + 1));
+                _ranks[slot] = rank;
+                break;
+            }
         }
     }
-    return {};
-}
+
+    std::array<std::string, static_cast<size_t>(Field::Count)> _values;
+    std::array<int, static_cast<size_t>(Field::Count)> _ranks = filledRanks();
+
+    static std::array<int, static_cast<size_t>(Field::Count)> filledRanks()
+    {
+        std::array<int, static_cast<size_t>(Field::Count)> ranks;
+        ranks.fill(std::numeric_limits<int>::max());
+        return ranks;
+    }
+};
 
 std::optional<int64_t> yearOf(const std::string& date)
 {
@@ -153,17 +223,18 @@ Result<MediaFileTags> readMediaFileTags(const std::string& path)
     if (audioIndex < 0)
         return noSound(path);
     const AVStream& audio = *context.streams[audioIndex];
-    tags.title = tag(context, audio, {"title"});
-    tags.artist = tag(context, audio, {"artist", "author"});
-    tags.albumTitle = tag(context, audio, {"album"});
-    tags.albumArtist = tag(context, audio, {"album_artist", "albumartist", "album artist"});
-    tags.genre = tag(context, audio, {"genre"});
-    tags.composer = tag(context, audio, {"composer"});
-    tags.trackNumber = leadingNumber(tag(context, audio, {"track", "tracknumber"}), &tags.trackCount);
+    TagValues values(audio.metadata, context.metadata);
+    tags.title = values[Field::Title];
+    tags.artist = values[Field::Artist];
+    tags.albumTitle = values[Field::Album];
+    tags.albumArtist = values[Field::AlbumArtist];
+    tags.genre = values[Field::Genre];
+    tags.composer = values[Field::Composer];
+    tags.trackNumber = leadingNumber(values[Field::Track], &tags.trackCount);
     if (tags.trackCount == 0)
-        tags.trackCount = leadingNumber(tag(context, audio, {"tracktotal", "totaltracks"}));
-    tags.discNumber = leadingNumber(tag(context, audio, {"disc", "discnumber"}));
-    tags.year = yearOf(tag(context, audio, {"date", "year", "originaldate", "TDRC", "TYER"}));
+        tags.trackCount = leadingNumber(values[Field::TrackTotal]);
+    tags.discNumber = leadingNumber(values[Field::Disc]);
+    tags.year = yearOf(values[Field::Date]);
     bool decodable = avcodec_find_decoder(audio.codecpar->codec_id) != nullptr;
     tags.playbackDuration = durationOf(context, audioIndex);
     tags.isProtected = !decodable;

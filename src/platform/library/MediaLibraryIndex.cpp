@@ -143,7 +143,7 @@ std::shared_ptr<const MediaPlaylist> readPlaylist(const std::string& path, const
 // Files are opened on a few threads at once: a large library's first
 // reading waits on the disk and on FFmpeg's header parsing, file by file.
 std::vector<std::shared_ptr<const MediaItem>> readSongs(
-    const std::vector<std::string>& paths, const std::string& folder)
+    const std::vector<std::string>& paths, const std::string& folder, size_t readingThreads)
 {
     std::vector<std::shared_ptr<const MediaItem>> songs(paths.size());
     auto readOne = [&](size_t i) {
@@ -155,7 +155,9 @@ std::vector<std::shared_ptr<const MediaItem>> readSongs(
         songs[i] = std::make_shared<MediaItem>(
             persistentIdentifierOf(relativePath(paths[i], folder)), paths[i], std::move(tags.value()));
     };
-    size_t threads = std::min<size_t>(kMostReadingThreads, std::max(1u, std::thread::hardware_concurrency()));
+    size_t threads = readingThreads > 0
+        ? readingThreads
+        : std::min<size_t>(kMostReadingThreads, std::max(1u, std::thread::hardware_concurrency()));
     if (paths.size() < kFewestFilesForThreads || threads < 2) {
         for (size_t i = 0; i < paths.size(); ++i)
             readOne(i);
@@ -188,7 +190,7 @@ uint64_t persistentIdentifierOf(const std::string& text)
 }
 
 std::shared_ptr<const MediaLibraryIndex> readMediaLibraryIndex(
-    const std::string& folder, const std::shared_ptr<const MediaLibraryIndex>& previous)
+    const std::string& folder, const std::shared_ptr<const MediaLibraryIndex>& previous, size_t readingThreads)
 {
     FolderListing listing = listFolder(folder);
     bool samePlace = previous && previous->folder == folder;
@@ -211,7 +213,7 @@ std::shared_ptr<const MediaLibraryIndex> readMediaLibraryIndex(
         }
         toOpen.push_back(path);
     }
-    for (auto& item : readSongs(toOpen, folder))
+    for (auto& item : readSongs(toOpen, folder, readingThreads))
         if (item)
             index->itemsByPath.emplace(item->path(), std::move(item));
     index->soundFiles = std::move(listing.soundFiles);

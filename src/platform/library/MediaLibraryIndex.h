@@ -40,8 +40,10 @@ struct MediaLibraryIndex {
 // cannot read are left out with a log line. Files unchanged since previous
 // are taken from it without being opened. Returns previous itself when no
 // file changed. Any thread.
+// Files are opened on readingThreads threads, 0 for as many as suit the
+// machine (at most four).
 std::shared_ptr<const MediaLibraryIndex> readMediaLibraryIndex(
-    const std::string& folder, const std::shared_ptr<const MediaLibraryIndex>& previous);
+    const std::string& folder, const std::shared_ptr<const MediaLibraryIndex>& previous, size_t readingThreads = 0);
 
 // The 64-bit FNV-1a hash of the text: persistent identifiers that stay the
 // same from one reading (and one run) to the next.
