@@ -210,9 +210,10 @@ void CaptureEngine::deliver(std::shared_ptr<PixelBuffer> picture, MediaTime time
     frame.position = _setup.camera.position;
     if (!frame.videoPicture)
         frame.videoPicture = frame.picture;
-    ++*_setup.capturedPictures;
     for (const auto& output : _setup.outputs)
         output->receiveFrame(frame);
+    // Counted once every output has it in hand (queued for its delegate).
+    ++*_setup.capturedPictures;
     if (_setup.previewLayers.empty())
         return;
     std::unique_lock lock(_preview->lock);
