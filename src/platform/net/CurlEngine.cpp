@@ -11,6 +11,7 @@
 
 #include "platform/foundation/Fatal.h"
 #include "platform/foundation/Once.h"
+#include "platform/foundation/Threads.h"
 #include "platform/net/InputStream.h"
 #include "platform/net/ResponseHeadParser.h"
 #include "platform/net/URLError.h"
@@ -371,7 +372,7 @@ CurlEngine::CurlEngine()
     _impl->multi.reset(curl_multi_init());
     if (!_impl->multi)
         fatal("CurlEngine: curl_multi_init failed");
-    _impl->worker = std::thread([impl = _impl.get()] { impl->run(); });
+    _impl->worker = startThread("plat-network", [impl = _impl.get()] { impl->run(); });
     _impl->worker.detach();
 }
 
