@@ -77,21 +77,6 @@ plat::Size aspectFitSize(plat::Size aspectRatio, plat::Size bounds)
     return {aspectRatio.width * bounds.height / aspectRatio.height, bounds.height};
 }
 
-// Turns straight-alpha RGBA read back from GL into the premultiplied pixels that bitmaps hold.
-void premultiplyRows(plat::Bitmap& bitmap)
-{
-    for (int y = 0; y < bitmap.height(); ++y) {
-        uint8_t* pixel = bitmap.mutableRow(y);
-        for (int x = 0; x < bitmap.width(); ++x, pixel += 4) {
-            const unsigned alpha = pixel[3];
-            if (alpha == 255)
-                continue;
-            for (int c = 0; c < 3; ++c)
-                pixel[c] = static_cast<uint8_t>((pixel[c] * alpha + 127) / 255);
-        }
-    }
-}
-
 }  // namespace
 
 GLImageFilter::GLImageFilter()
@@ -582,13 +567,15 @@ std::shared_ptr<const plat::Bitmap> GLImageFilter::newCGImageFromCurrentlyProces
             return;
         }
 
+        // GL holds premultiplied colour already (pictures upload their
+        // premultiplied pixels), so the bytes are taken as they stand, as the
+        // pixel buffer's are above.
         image = plat::Bitmap::allocate(width, height, plat::PixelOrder::RGBA);
         if (!image)
             return;
         setOutputFBO();
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
         glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image->mutableBytes());
-        premultiplyRows(*image);
     });
     return image;
 }
