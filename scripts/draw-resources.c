@@ -359,6 +359,73 @@ static int draw_share_icon_duplicate(const char* path)
     return finish(surface, cr, path);
 }
 
+/* The popover bubble: a light body 6 points in from each edge, its border
+ * in the outermost point of that margin and a soft shadow outside it. The
+ * popover stretches the single middle row and column (caps of 15). */
+static int draw_popover_background(const char* path)
+{
+    const int size = 31;
+    const double margin = 6, radius = 7;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    for (int ring = 5; ring >= 1; --ring) {
+        cairo_set_source_rgba(cr, 0, 0, 0, 0.035 * (6 - ring));
+        rounded_rectangle(cr, margin - ring, margin - ring + 1, size - 2 * (margin - ring), size - 2 * (margin - ring) - 1,
+            radius + ring);
+        cairo_fill(cr);
+    }
+    cairo_set_source_rgb(cr, 0.55, 0.55, 0.58);
+    rounded_rectangle(cr, margin - 1, margin - 1, size - 2 * (margin - 1), size - 2 * (margin - 1), radius + 1);
+    cairo_fill(cr);
+    cairo_set_source_rgb(cr, 0.97, 0.97, 0.98);
+    rounded_rectangle(cr, margin, margin, size - 2 * margin, size - 2 * margin, radius);
+    cairo_fill(cr);
+    return finish(surface, cr, path);
+}
+
+enum arrow_side { ARROW_UP, ARROW_DOWN, ARROW_LEFT, ARROW_RIGHT };
+
+/* A popover arrow 24 points wide and 13 high (turned for left and right):
+ * the body's colour with the border on its two slanted sides. Its base row
+ * lies over the bubble's border, so the arrow and the body join without a line. */
+static int draw_popover_arrow(const char* path, enum arrow_side side)
+{
+    const double base = 24, height = 13;
+    const int horizontal = side == ARROW_LEFT || side == ARROW_RIGHT;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, horizontal ? (int)height : (int)base, horizontal ? (int)base : (int)height);
+    /* Drawn as the up arrow, then turned into place. */
+    switch (side) {
+    case ARROW_UP:
+        break;
+    case ARROW_DOWN:
+        cairo_translate(cr, 0, height);
+        cairo_scale(cr, 1, -1);
+        break;
+    case ARROW_LEFT:
+        cairo_translate(cr, 0, base);
+        cairo_rotate(cr, -M_PI / 2);
+        break;
+    case ARROW_RIGHT:
+        cairo_translate(cr, height, 0);
+        cairo_rotate(cr, M_PI / 2);
+        break;
+    }
+    cairo_move_to(cr, 0, height);
+    cairo_line_to(cr, base / 2, 0.5);
+    cairo_line_to(cr, base, height);
+    cairo_close_path(cr);
+    cairo_set_source_rgb(cr, 0.55, 0.55, 0.58);
+    cairo_fill(cr);
+    cairo_move_to(cr, 1.6, height);
+    cairo_line_to(cr, base / 2, 1.9);
+    cairo_line_to(cr, base - 1.6, height);
+    cairo_close_path(cr);
+    cairo_set_source_rgb(cr, 0.97, 0.97, 0.98);
+    cairo_fill(cr);
+    return finish(surface, cr, path);
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -387,6 +454,11 @@ int main(int argc, char** argv)
     failures += draw_launch(OUT("default-568h.png"), 320, 568);
     failures += draw_launch(OUT("default.png"), 320, 480);
     failures += draw_launch(OUT("IpadLaunchImage-LandscapeLeft.png"), 1024, 768);
+    failures += draw_popover_background(OUT("popoverBgSimple.png"));
+    failures += draw_popover_arrow(OUT("popoverArrowUpSimple.png"), ARROW_UP);
+    failures += draw_popover_arrow(OUT("popoverArrowDownSimple.png"), ARROW_DOWN);
+    failures += draw_popover_arrow(OUT("popoverArrowLeftSimple.png"), ARROW_LEFT);
+    failures += draw_popover_arrow(OUT("popoverArrowRightSimple.png"), ARROW_RIGHT);
 #undef OUT
     return failures == 0 ? 0 : 1;
 }

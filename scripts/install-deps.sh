@@ -15,7 +15,7 @@ packages=(
     libjpeg62-turbo-dev libpng-dev libgif-dev libimagequant-dev
     libcairo2-dev libpango1.0-dev fonts-dejavu-core
     # movies and sound
-    libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev libsndfile1-dev
+    libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev libsndfile1-dev
     # network
     libcurl4-openssl-dev
     # OpenGL ES on the CPU

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/screens/AppLayouts.h"
@@ -9,10 +10,14 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Sandbox.h"
+#include "platform/media/AudioOutput.h"
 #include "platform/ui/ApplicationMain.h"
+#include "platform/ui/DesktopScreen.h"
 #include "platform/ui/Device.h"
-#include "platform/ui/testing/DeviceScript.h"
-#include "platform/ui/testing/UIDriver.h"
+#include "platform/ui/scripting/DeviceScript.h"
+#include "platform/ui/scripting/UIDriver.h"
+#include "uikit/SPWrapController.h"
+#include "uikit/UISidePanelItem.h"
 
 namespace {
 
@@ -71,14 +76,14 @@ int main(int argc, char** argv)
     plat::ApplicationMainOptions options;
     if (!scriptPath.empty()) {
         // A script is read before launch: a broken one stops the run at once.
-        auto script = plat::test::DeviceScript::load(scriptPath);
+        auto script = plat::scripting::DeviceScript::load(scriptPath);
         if (!script.ok()) {
             std::fprintf(stderr, "zantrope: %s\n", script.error().localizedDescription().c_str());
             return 1;
         }
         options.headless = true;
         options.session = [commands = script.value()] {
-            plat::test::UIDriver driver;
+            plat::scripting::UIDriver driver;
             driver.wait(0);
             auto ran = commands.run(driver);
             if (!ran.ok()) {
@@ -89,5 +94,13 @@ int main(int argc, char** argv)
         };
     }
     zt::registerAppLayouts();
+    // Before any screen exists: every controller finds its container and wrapper.
+    zt::loadUISidePanelItem();
+    zt::loadWrapControllerItem();
+    // Sound goes to the machine's speaker while the desktop window shows the
+    // screen; headless runs play it silently, in step with the clock.
+    std::optional<plat::SystemAudioOutputScope> speaker;
+    if (!options.headless && plat::DesktopScreen::isAvailable())
+        speaker.emplace();
     return plat::ApplicationMain(options, [] { return std::make_shared<zt::ZantropeAppDelegate>(); });
 }

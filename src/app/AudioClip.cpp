@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "app/FileUtil.h"
+#include "platform/foundation/KeyedArchiver.h"
 
 namespace zt {
 
@@ -22,6 +23,7 @@ constexpr const char* kLinkToPositionKey = "RecordAudioLinkToPosition";
 constexpr const char* kMuteKey = "RecordAudioVolumeMute";
 constexpr const char* kFileIDKey = "fileID";
 constexpr const char* kOriginalFilenameKey = "OriginalFilename";
+constexpr const char* kArchiveKey = "AUDIO_CLIP";
 
 // Stored integers are 32-bit; out-of-range values from a damaged record are clamped.
 int storedInt(const plat::Dictionary& record, const char* key)
@@ -99,6 +101,11 @@ plat::Dictionary AudioClip::getDictionaryFromCMTime(const plat::MediaTime& time)
 plat::MediaTime AudioClip::getCMTimeFromDictonary(const std::optional<plat::Dictionary>& dictionary)
 {
     return plat::MediaTime::makeFromDictionary(dictionary);
+}
+
+void AudioClip::encodeWithCoder(plat::KeyedArchiver& coder) const
+{
+    coder.encodeObject(encode(), kArchiveKey);
 }
 
 }  // namespace zt

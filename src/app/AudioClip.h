@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/foundation/Coding.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/Value.h"
 #include "platform/media/MediaTime.h"
@@ -11,8 +12,9 @@ namespace zt {
 
 // One piece of sound placed in a movie: a voice-over, music or a sound
 // effect. The audio lanes keep these records in the project metadata under
-// "RecordMetaAudio". Main queue.
-class AudioClip {
+// "RecordMetaAudio". The clip travels as an object in notifications (an
+// archive of it holds its record). Main queue.
+class AudioClip : public plat::Coding {
 public:
     enum Type : int { SoundEffect = 0, VoiceOver = 1, Music = 2 };
 
@@ -20,6 +22,9 @@ public:
     // A clip from a stored record; fields of the wrong type read as absent.
     static AudioClip initClipWithMetaData(const plat::Dictionary& record);
     plat::Dictionary encode() const;
+
+    std::string classNameForCoder() const override { return "AudioClip"; }
+    void encodeWithCoder(plat::KeyedArchiver& coder) const override;
 
     bool isAudioPlayingAtTime(const plat::MediaTime& time) const;
 

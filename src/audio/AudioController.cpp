@@ -1,61 +1,422 @@
 #include "audio/AudioController.h"
 
-#include <cerrno>
+#include <algorithm>
 
-#include "platform/foundation/Files.h"
+#include "app/AudioClip.h"
+#include "app/FormatterUtil.h"
+#include "app/ProjectModel.h"
+#include "audio/ProjectSoundFiles.h"
+#include "audio/SoundFileInspection.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/ErrorObject.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
-#include "platform/foundation/Sandbox.h"
-#include "platform/foundation/URL.h"
+#include "platform/media/AudioMix.h"
+#include "platform/media/MutableComposition.h"
+#include "platform/media/Player.h"
+#include "platform/media/PlayerItem.h"
+#include "render/MovieMixer.h"
 
 namespace zt {
 
 namespace {
 
-constexpr const char* kInboxFolderName = "shared-audio";
+constexpr const char* kAudioMetaKey = "RecordMetaAudio";
+constexpr const char* kNeedsRenderingKey = "RecordNeedsRendering";
+constexpr const char* kRecordingPrefix = "record-";
+// Seeks land at the resolution the preview asks for.
+constexpr int32_t kSeekTimescale = 1000000000;
 
-bool fail(std::optional<plat::Error>* error, plat::Error failure)
+std::string trackKey(int64_t track)
 {
-    plat::log("audio inbox: {}", failure.localizedDescription());
-    if (error)
-        *error = std::move(failure);
-    return false;
+    return "TRACK_" + std::to_string(track);
+}
+
+std::optional<std::string> fileNameOf(const AudioClip& clip)
+{
+    if (!clip.url())
+        return std::nullopt;
+    return clip.url()->lastPathComponent();
+}
+
+bool usesFile(const AudioClip& clip, const std::string& name)
+{
+    auto file = fileNameOf(clip);
+    return file && *file == name;
 }
 
 }  // namespace
 
-std::string AudioController::sharedAudioInboxPath()
+AudioController::AudioController(std::shared_ptr<ProjectModel> project)
+    : _project(std::move(project))
+    , _musicMixer(std::make_unique<MovieMixer>(_project))
 {
-    return plat::appendingPathComponent(plat::Sandbox::current()->documentsDirectory(), kInboxFolderName);
+    loadAudioForProject();
+    updateAudioPlayer();
 }
 
-void AudioController::createSharedAudioInboxFolder()
+AudioController::~AudioController() = default;
+
+int64_t AudioController::fps() const
 {
-    // A folder already there is left as it is.
-    auto created = plat::createDirectory(sharedAudioInboxPath(), plat::IntermediateDirectories::Yes);
-    if (!created.ok())
-        plat::log("audio inbox: {}", created.error().localizedDescription());
+    return _project->recordFPS();
 }
 
-bool AudioController::importAudioFromFileURL(const plat::URL& url, std::optional<plat::Error>* error)
+plat::MediaTime AudioController::frames(int64_t count) const
 {
-    createSharedAudioInboxFolder();
-    if (!url.isFileURL())
-        return fail(error, plat::Error(kErrorDomain, kNotAFileError, "not a file URL: " + url.absoluteString()));
-    const std::string source = url.path();
-    const std::string name = plat::lastPathComponent(source);
-    if (!plat::isPlainFileName(name))
-        return fail(error, plat::Error(kErrorDomain, kNotAFileError, "not a file name: " + name));
-    auto attributes = plat::attributesOfItem(source);
-    if (!attributes.ok())
-        return fail(error, attributes.error());
-    if (attributes.value().isDirectory || attributes.value().isSymbolicLink)
-        return fail(error, plat::Error::posix(EISDIR, "import audio", source));
-    // A name already in the inbox is refused, never replaced.
-    auto moved = plat::moveItem(source, plat::appendingPathComponent(sharedAudioInboxPath(), name));
-    if (!moved.ok())
-        return fail(error, moved.error());
-    return true;
+    return plat::MediaTime::make(count, static_cast<int32_t>(fps()));
+}
+
+int64_t AudioController::anchorIndexOf(const AudioClip& clip) const
+{
+    if (!clip.linkToFrameUID())
+        return plat::kNotFound;
+    return _project->getFrameList().getIndexOfFrameWithUID(*clip.linkToFrameUID());
+}
+
+void AudioController::prepareAudioForProject()
+{
+    loadAudioForProject();
+    updateAudioPlayer();
+}
+
+void AudioController::loadAudioForProject()
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    auto metadata = _project->getMetaData();
+    auto stored = metadata ? metadata->getDictionary(kAudioMetaKey) : std::nullopt;
+    _audioTracks = {};
+    for (int64_t track = 0; track < kTrackCount; ++track) {
+        auto records = stored ? stored->getArray(trackKey(track)) : std::nullopt;
+        if (!records)
+            continue;
+        for (const plat::Value& entry : *records) {
+            auto record = entry.asDictionary();
+            if (!record)
+                continue;
+            auto clip = std::make_shared<AudioClip>(AudioClip::initClipWithMetaData(*record));
+            clip->setTrack(track);
+            _musicMixer->calculateAudioClipTimeRangeInMovieForClip(*clip);
+            if (isClipValid(*clip))
+                _audioTracks[static_cast<size_t>(track)].push_back(std::move(clip));
+        }
+    }
+}
+
+bool AudioController::isClipValid(const AudioClip& clip) const
+{
+    if (clip.linkToFrameUID()) {
+        // The anchor itself must be found: an offset added to "not found" would pass for a frame.
+        int64_t anchor = anchorIndexOf(clip);
+        if (anchor == plat::kNotFound || anchor + clip.linkToPosition() < 0)
+            return false;
+    }
+    if (clip.duration() == plat::MediaTime::zero())
+        return false;
+    if (!clip.start().isValid() || !clip.duration().isValid())
+        return false;
+    if (!MovieMixer::isValidTimeRange(clip.timeRangeInMovie()))
+        return false;
+    return clip.startFrameIndex() <= clip.endFrameIndex();
+}
+
+void AudioController::saveAudioData()
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    auto metadata = _project->getMetaData();
+    if (!metadata) {
+        plat::log("audio: the project's metadata cannot be read; the clips are not saved");
+        return;
+    }
+    plat::Dictionary audio;
+    for (int64_t track = 0; track < kTrackCount; ++track) {
+        plat::Array records;
+        for (const auto& clip : _audioTracks[static_cast<size_t>(track)])
+            records.append(clip->encode());
+        audio.set(trackKey(track), std::move(records));
+    }
+    metadata->set(kAudioMetaKey, std::move(audio));
+    if (auto saved = _project->saveMetaDataToDisk(); !saved.ok())
+        plat::log("audio: the clips are not saved: {}", saved.error().localizedDescription());
+}
+
+void AudioController::setNeedsRendering()
+{
+    if (auto metadata = _project->getMetaData())
+        metadata->set(kNeedsRenderingKey, true);
+}
+
+void AudioController::storeAndMarkForRendering()
+{
+    // One save holds both: the tracks and the note that the movie must be made again.
+    setNeedsRendering();
+    saveAudioData();
+}
+
+void AudioController::postError(const plat::Error& error)
+{
+    plat::log("audio: {}", error.description());
+    plat::NotificationCenter::defaultCenter().post(
+        kShowErrorNotification, this, plat::Dictionary {{kErrorKey, std::make_shared<plat::ErrorObject>(error)}});
+}
+
+std::shared_ptr<AudioClip> AudioController::prepareAudioClipWithFile(
+    const std::string& path, int64_t frameIndex, const std::optional<std::string>& name, int32_t type)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    auto facts = SoundFileInspection::inspect(path);
+    if (!facts.ok()) {
+        postError(facts.error());
+        return nullptr;
+    }
+    plat::MediaTime duration = facts.value().duration;
+    int64_t track = 0;
+    plat::MediaTime room;
+    if (!checkTrackSpaceForClipDuration(duration, &track, &room, frameIndex))
+        return nullptr;
+    auto placed = ProjectSoundFiles::placeInProjectFolder(*_project, path);
+    if (!placed.ok()) {
+        postError(placed.error());
+        return nullptr;
+    }
+    const std::string& fileName = placed.value();
+    auto clip = std::make_shared<AudioClip>();
+    clip->setStart(plat::MediaTime::zero());
+    std::string title = name.value_or(plat::deletingPathExtension(plat::lastPathComponent(path)));
+    if (type == AudioClip::VoiceOver && title.starts_with(kRecordingPrefix))
+        title = FormatterUtil::getFormatedDuration(duration.seconds());
+    clip->setName(title);
+    clip->setDuration(duration > room ? room : duration);
+    clip->setTotalDuration(duration);
+    clip->setVolume(1.0f);
+    clip->setUrl(plat::URL::fileURLWithPath(fileName));
+    clip->setOriginalFilename(fileName);
+    clip->setFileID(fileName);
+    clip->setType(type);
+    clip->setIsOn(true);
+    clip->setLinkToFrameUID(_project->getFrameList().getFrameAtIndex(frameIndex)->UID());
+    clip->setTrack(track);
+    _musicMixer->calculateAudioClipTimeRangeInMovieForClip(*clip);
+    _audioTracks[static_cast<size_t>(track)].push_back(clip);
+    return clip;
+}
+
+std::shared_ptr<AudioClip> AudioController::prepareAudioClipForBackgroundMusicWithFile(
+    const std::string& path, const std::optional<std::string>& name)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    auto facts = SoundFileInspection::inspect(path);
+    if (!facts.ok()) {
+        postError(facts.error());
+        return nullptr;
+    }
+    // The file is expected in the project folder already; one from elsewhere is copied in.
+    auto placed = ProjectSoundFiles::placeInProjectFolder(*_project, path);
+    if (!placed.ok()) {
+        postError(placed.error());
+        return nullptr;
+    }
+    auto clip = std::make_shared<AudioClip>();
+    clip->setStart(plat::MediaTime::zero());
+    clip->setName(name.value_or(plat::deletingPathExtension(plat::lastPathComponent(path))));
+    clip->setDuration(facts.value().duration);
+    clip->setTotalDuration(facts.value().duration);
+    clip->setVolume(1.0f);
+    clip->setUrl(plat::URL::fileURLWithPath(placed.value()));
+    clip->setType(AudioClip::Music);
+    clip->setIsOn(true);
+    clip->setLinkToPosition(0);
+    clip->setTrack(kMusicTrack);
+    // The old music goes only now, and its file only when no clip (the new one included) uses it.
+    Track old = std::move(_audioTracks[kMusicTrack]);
+    _audioTracks[kMusicTrack].clear();
+    _musicMixer->calculateAudioClipTimeRangeInMovieForClip(*clip);
+    _audioTracks[kMusicTrack].push_back(clip);
+    for (const auto& previous : old) {
+        if (auto file = fileNameOf(*previous))
+            deleteFileIfUnused(*file);
+    }
+    return clip;
+}
+
+void AudioController::addAudioFromFile(
+    const std::optional<std::string>& path, int64_t frameIndex, const std::optional<std::string>& name, int type)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    if (!path)
+        return;
+    auto clip = type == AudioClip::Music ? prepareAudioClipForBackgroundMusicWithFile(*path, name)
+                                         : prepareAudioClipWithFile(*path, frameIndex, name, type);
+    if (!clip)
+        return;
+    storeAndMarkForRendering();
+    updateAudioPlayer();
+    plat::NotificationCenter::defaultCenter().post(
+        kAudioControllerAddAudioNotification, this, plat::Dictionary {{kClipKey, clip}});
+}
+
+void AudioController::updateAudioClip(std::shared_ptr<AudioClip> clip)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    if (!clip)
+        return;
+    int64_t current = getAudioTrackIndexForClip(*clip);
+    if (current == plat::kNotFound)
+        return;
+    int64_t anchor = anchorIndexOf(*clip);
+    // A clip whose frame is gone keeps its length: the next re-fit removes it.
+    if (current < kMusicTrack && anchor != plat::kNotFound) {
+        plat::MediaTime room;
+        calculateTrackSpaceForClipDuration(clip->totalDuration(), nullptr, &room, anchor, *clip);
+        if (clip->duration() > room)
+            clip->setDuration(room);
+        const Track& first = _audioTracks[0];
+        plat::MediaTime roomOnFirst = anotherClipPlaysAt(anchor, first, *clip)
+            ? frames(0)
+            : calculateMaxDurationAvailableForTrack(first, anchor, *clip);
+        int64_t target = clip->duration() > roomOnFirst ? 1 : 0;
+        if (target != current) {
+            clip->setTrack(target);
+            _audioTracks[static_cast<size_t>(target)].push_back(clip);
+            std::erase(_audioTracks[static_cast<size_t>(current)], clip);
+        }
+    }
+    _musicMixer->calculateAudioClipTimeRangeInMovieForClip(*clip);
+    saveAudioData();
+    updateAudioPlayer();
+}
+
+void AudioController::deleteFileIfUnused(const std::string& name)
+{
+    if (!isAudioFileStillInUse(name))
+        ProjectSoundFiles::removeSoundFile(*_project, name);
+}
+
+void AudioController::removeAudioClip(std::shared_ptr<AudioClip> clip)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    if (!clip)
+        return;
+    bool removed = false;
+    for (Track& track : _audioTracks)
+        removed = std::erase(track, clip) > 0 || removed;
+    if (!removed)
+        return;
+    // Recordings keep their file for the recordings list.
+    if (clip->type() != AudioClip::VoiceOver) {
+        if (auto file = fileNameOf(*clip))
+            deleteFileIfUnused(*file);
+    }
+    storeAndMarkForRendering();
+    updateAudioPlayer();
+}
+
+void AudioController::removeAudioFile(const std::string& name)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    for (Track& track : _audioTracks)
+        std::erase_if(track, [&](const auto& clip) { return usesFile(*clip, name); });
+    storeAndMarkForRendering();
+    ProjectSoundFiles::removeSoundFile(*_project, name);
+    // The player must not go on playing the removed clips.
+    updateAudioPlayer();
+}
+
+bool AudioController::isAudioFileStillInUse(const std::string& name) const
+{
+    return std::any_of(_audioTracks.begin(), _audioTracks.end(), [&](const Track& track) {
+        return std::any_of(track.begin(), track.end(), [&](const auto& clip) { return usesFile(*clip, name); });
+    });
+}
+
+void AudioController::recalculateAudioClipTimeRanges()
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    for (int64_t track = 0; track < kMusicTrack; ++track) {
+        for (const auto& clip : _audioTracks[static_cast<size_t>(track)])
+            _musicMixer->calculateAudioClipTimeRangeInMovieForClip(*clip);
+    }
+    _isAudioMixChanged = true;
+}
+
+void AudioController::recalculateAudioClipDurations()
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    std::vector<std::shared_ptr<AudioClip>> orphans;
+    for (int64_t track = 0; track < kMusicTrack; ++track) {
+        for (const auto& clip : _audioTracks[static_cast<size_t>(track)]) {
+            if (clip->linkToFrameUID() && anchorIndexOf(*clip) == plat::kNotFound)
+                orphans.push_back(clip);
+        }
+    }
+    for (const auto& clip : orphans)
+        removeAudioClip(clip);
+    for (int64_t track = 0; track < kMusicTrack; ++track) {
+        const Track& clips = _audioTracks[static_cast<size_t>(track)];
+        for (const auto& clip : clips) {
+            int64_t anchor = anchorIndexOf(*clip);
+            if (anchor == plat::kNotFound)
+                continue;  // placed without an anchor: nothing to fit it to
+            plat::MediaTime room = calculateMaxDurationAvailableForTrack(clips, anchor, *clip);
+            if (clip->duration() > room)
+                clip->setDuration(room);
+            _musicMixer->calculateAudioClipTimeRangeInMovieForClip(*clip);
+        }
+    }
+    _isAudioMixChanged = true;
+    saveAudioData();
+}
+
+void AudioController::updateAudioPlayer()
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    MovieMixer::ClipList clips(_audioTracks.begin(), _audioTracks.end());
+    std::shared_ptr<plat::MutableComposition> composition;
+    std::shared_ptr<plat::AudioMix> audioMix;
+    (void)_musicMixer->prepareAVMutableComposition(
+        &composition, &audioMix, clips, plat::MediaTime::indefinite(), nullptr);
+    auto item = plat::PlayerItem::playerItemWithAsset(composition);
+    item->setAudioMix(audioMix);
+    _audioPlayer = plat::Player::playerWithPlayerItem(item);
+    _audioPlayer->setAllowsExternalPlayback(false);
+    _isAudioMixChanged = false;
+}
+
+void AudioController::playAtTimeIndex(float seconds, float rate)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    if (!_audioPlayer)
+        return;
+    if (_isAudioMixChanged)
+        updateAudioPlayer();
+    _audioPlayer->seekToTime(plat::MediaTime::makeWithSeconds(seconds, kSeekTimescale));
+    _audioPlayer->setRate(rate);
+}
+
+plat::MediaTime AudioController::getCurentTimeIndex() const
+{
+    if (_audioPlayer && _audioPlayer->rate() > 0)
+        return _audioPlayer->currentTime();
+    return plat::MediaTime::make(-1, -1);
+}
+
+void AudioController::stop()
+{
+    if (_audioPlayer)
+        _audioPlayer->pause();
+}
+
+bool AudioController::hasBackgroundMusic() const
+{
+    return !_audioTracks[kMusicTrack].empty();
+}
+
+void AudioController::removeBackgoundMusic()
+{
+    if (hasBackgroundMusic())
+        removeAudioClip(_audioTracks[kMusicTrack].back());
 }
 
 }  // namespace zt

@@ -1,31 +1,160 @@
 #pragma once
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/foundation/Error.h"
+#include "platform/media/MediaTime.h"
 
 namespace plat {
+class Player;
 class URL;
-}
+}  // namespace plat
 
 namespace zt {
+class AudioClip;
+class MovieMixer;
+class ProjectModel;
 
-// The app's audio. Its class operations keep the shared audio inbox,
-// Documents/"shared-audio", which receives the audio files other apps open
-// in this one; the recordings list offers them. Any thread (files only).
+// The sound of one open project: its clips on three tracks (0 and 1 for
+// sounds and voice recordings anchored to frames, 2 for the one piece of
+// background music), stored in the metadata under "RecordMetaAudio"; new
+// clips placed at a frame where a track has room; clips re-fitted when
+// frames go and re-timed when frames come; and a player over the mix that
+// plays in step with the preview. Its class operations keep the shared
+// audio inbox, Documents/"shared-audio", which receives the audio files
+// other apps open in this one. Main queue (the inbox operations: any).
 class AudioController {
 public:
+    using Track = std::vector<std::shared_ptr<AudioClip>>;
+    static constexpr int kTrackCount = 3;
+    static constexpr int64_t kMusicTrack = 2;
+
+    explicit AudioController(std::shared_ptr<ProjectModel> project);  // initWithProject:
+    ~AudioController();
+    AudioController(const AudioController&) = delete;
+    AudioController& operator=(const AudioController&) = delete;
+
+    void prepareAudioForProject();
+    // Rebuilds the tracks from the metadata, leaving out clips that cannot
+    // play (their frame is gone, no length, broken times).
+    void loadAudioForProject();
+    // Writes the tracks into the metadata and saves it.
+    void saveAudioData();
+    // A new player over the mix of all three tracks.
+    void updateAudioPlayer();
+    void playAtTimeIndex(float seconds, float rate);
+    // The player's position while it plays, else an invalid time.
+    plat::MediaTime getCurentTimeIndex() const;
+    void stop();
+
+    // True when track 0 or 1 has room at the frame: the first where the
+    // clip fits whole, else the one with more room. Without room it posts
+    // "ShowErrorNotification" (code 240) and leaves the outs alone.
+    bool checkTrackSpaceForClipDuration(const plat::MediaTime& duration, int64_t* availableTrack,
+        plat::MediaTime* availableDuration, int64_t frameIndex);
+    // The same for a clip already placed (ignoreClip), measuring the room
+    // behind it; always fills the outs, with zero when there is none.
+    void calculateTrackSpaceForClipDuration(const plat::MediaTime& duration, int64_t* availableTrack,
+        plat::MediaTime* availableDuration, int64_t frameIndex, const AudioClip& ignoreClip);
+    // Frames free on the track from the frame on.
+    plat::MediaTime calculateMaxDurationAvailableForTrack(const Track& track, int64_t frameIndex) const;
+    // Frames from the clip's anchor to the track's next anchor, or to the end
+    // of the frame list (frameIndex is not used).
+    plat::MediaTime calculateMaxDurationAvailableForTrack(
+        const Track& track, int64_t frameIndex, const AudioClip& ignoreClip) const;
+    // The nearest anchor index after index on the track, or plat::kNotFound.
+    int64_t getNextStartIndexFromIndex(int64_t index, const Track& track) const;
+
+    // A new clip of a sound (type 0) or a recording (type 1) at the frame,
+    // its file copied into the project folder; nullptr (with
+    // "ShowErrorNotification") when the file is no usable sound, no track
+    // has room or the copy fails.
+    std::shared_ptr<AudioClip> prepareAudioClipWithFile(
+        const std::string& path, int64_t frameIndex, const std::optional<std::string>& name, int32_t type);
+    // The background music, replacing the old one; nullptr (with
+    // "ShowErrorNotification") when the file is no usable sound.
+    std::shared_ptr<AudioClip> prepareAudioClipForBackgroundMusicWithFile(
+        const std::string& path, const std::optional<std::string>& name);
+    // Adds, saves, rebuilds the player and posts
+    // "AudioControllerAddAudioNotification"; nothing for no path.
+    void addAudioFromFile(
+        const std::optional<std::string>& path, int64_t frameIndex, const std::optional<std::string>& name, int type);
+    // Stores a clip the clip editor changed, re-fitted to its room. This and
+    // the removal take the clip by value: the caller's pointer may be the very
+    // entry of a track that they take it from.
+    void updateAudioClip(std::shared_ptr<AudioClip> clip);
+    void removeAudioClip(std::shared_ptr<AudioClip> clip);
+    // Removes every clip of the file, then the file (a recording deleted from the list).
+    void removeAudioFile(const std::string& name);
+    bool isAudioFileStillInUse(const std::string& name) const;
+
+    // After frames were added: every frame-anchored clip is placed again.
+    void recalculateAudioClipTimeRanges();
+    // After frames were removed or shortened: clips whose frame is gone are
+    // removed, the others cut to their room (never lengthened).
+    void recalculateAudioClipDurations();
+    bool isClipValid(const AudioClip& clip) const;
+
+    std::map<int64_t, std::shared_ptr<AudioClip>> getAudioForFrameAtIndex(int64_t frameIndex) const;
+    std::shared_ptr<AudioClip> getAudioClipForFrameAtIndex(int64_t frameIndex, const Track& track) const;
+    // nullptr for a track that does not exist or a frame outside the list.
+    std::shared_ptr<AudioClip> getAudioClipForFrameAtIndex(int64_t frameIndex, int64_t trackIndex) const;
+    // plat::kNotFound when the clip is on no track.
+    int64_t getAudioTrackIndexForClip(const AudioClip& clip) const;
+    bool hasBackgroundMusic() const;
+    void removeBackgoundMusic();
+
+    const std::shared_ptr<ProjectModel>& project() const { return _project; }
+    MovieMixer& musicMixer() const { return *_musicMixer; }
+    const std::array<Track, kTrackCount>& audioTracks() const { return _audioTracks; }
+    const std::shared_ptr<plat::Player>& audioPlayer() const { return _audioPlayer; }
+    int64_t addAudioToFrame() const { return _addAudioToFrame; }
+    void setAddAudioToFrame(int64_t frameIndex) { _addAudioToFrame = frameIndex; }
+    bool isAudioMixChanged() const { return _isAudioMixChanged; }
+    bool audioMixNeedsUpdate() const { return _audioMixNeedsUpdate; }
+    void setAudioMixNeedsUpdate(bool needsUpdate) { _audioMixNeedsUpdate = needsUpdate; }
+
     static std::string sharedAudioInboxPath();
     // Creates the inbox with its intermediate folders when nothing is there;
     // a failure is logged and otherwise ignored.
     static void createSharedAudioInboxFolder();
-    // Moves the file into the inbox under its own name. False, with an
-    // error, when the URL is not a plain file, its name is taken or the move
-    // fails; the file then stays where it was.
+    // Moves the file into the inbox under its own name, or "name-2.ext",
+    // "name-3.ext"... when that is taken. False, with an error, when the URL
+    // is not a plain file or the move fails; the file then stays where it was.
     static bool importAudioFromFileURL(const plat::URL& url, std::optional<plat::Error>* error = nullptr);
 
     static constexpr const char* kErrorDomain = "AudioController";
     static constexpr int64_t kNotAFileError = 1;
+    static constexpr int64_t kNoRoomError = 240;
+
+private:
+    int64_t fps() const;
+    plat::MediaTime frames(int64_t count) const;
+    int64_t anchorIndexOf(const AudioClip& clip) const;
+    bool anotherClipPlaysAt(int64_t frameIndex, const Track& track, const AudioClip& clip) const;
+    void storeAndMarkForRendering();
+    void setNeedsRendering();
+    void postError(const plat::Error& error);
+    void deleteFileIfUnused(const std::string& name);
+
+    std::shared_ptr<ProjectModel> _project;
+    std::unique_ptr<MovieMixer> _musicMixer;
+    std::array<Track, kTrackCount> _audioTracks;
+    std::shared_ptr<plat::Player> _audioPlayer;
+    int64_t _addAudioToFrame = 0;
+    bool _isAudioMixChanged = false;
+    bool _audioMixNeedsUpdate = false;
 };
+
+// Names of what the controller posts, with the controller as object.
+inline constexpr const char* kAudioControllerAddAudioNotification = "AudioControllerAddAudioNotification";
+inline constexpr const char* kShowErrorNotification = "ShowErrorNotification";
+inline constexpr const char* kClipKey = "CLIP";
+inline constexpr const char* kErrorKey = "ERROR";
 
 }  // namespace zt

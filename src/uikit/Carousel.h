@@ -71,8 +71,12 @@ public:
     // These take effect at the next layout pass or event.
     double perspective() const { return _perspective; }
     void setPerspective(double perspective) { _perspective = perspective; }
+    // The share of its speed a fling keeps, in [0, kMaximumDecelerationRate]:
+    // a fling travels speed / (1 - rate), so at 1 and above it would never
+    // stop. Values beyond are clamped; NaN is refused (the rate stays).
+    static constexpr double kMaximumDecelerationRate = 0.999;
     double decelerationRate() const { return _decelerationRate; }
-    void setDecelerationRate(double rate) { _decelerationRate = rate; }
+    void setDecelerationRate(double rate);
     double scrollSpeed() const { return _scrollSpeed; }
     void setScrollSpeed(double speed) { _scrollSpeed = speed; }
     double bounceDistance() const { return _bounceDistance; }

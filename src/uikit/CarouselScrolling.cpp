@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Timer.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/PanGestureRecognizer.h"
@@ -300,6 +301,15 @@ void Carousel::didPan(plat::PanGestureRecognizer& recognizer)
 }
 
 // Deceleration
+
+void Carousel::setDecelerationRate(double rate)
+{
+    if (std::isnan(rate)) {
+        plat::log("Carousel: a deceleration rate of NaN is ignored; it stays {}", _decelerationRate);
+        return;
+    }
+    _decelerationRate = std::clamp(rate, 0.0, kMaximumDecelerationRate);
+}
 
 double Carousel::decelerationDistance() const
 {

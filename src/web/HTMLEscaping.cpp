@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/foundation/HexDigit.h"
 #include "platform/foundation/Text.h"
 
 namespace zt {
@@ -66,17 +67,6 @@ bool isScannerWhitespace(char16_t unit)
         || unit == 0x3000;
 }
 
-int hexValue(char16_t unit)
-{
-    if (unit >= '0' && unit <= '9')
-        return unit - '0';
-    if (unit >= 'a' && unit <= 'f')
-        return unit - 'a' + 10;
-    if (unit >= 'A' && unit <= 'F')
-        return unit - 'A' + 10;
-    return -1;
-}
-
 // The whole of text read as the platform's scanner reads an integer: white
 // space skipped around it, a sign for decimals, "0x" allowed before hex
 // digits, saturating on overflow. Empty unless all of text is used.
@@ -91,14 +81,15 @@ std::optional<int64_t> scanWholeInteger(std::u16string_view text, bool hexadecim
         ++i;
     }
     if (hexadecimal && i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')
-        && i + 2 < text.size() && hexValue(text[i + 2]) >= 0)
+        && i + 2 < text.size() && plat::hexDigitValue(text[i + 2]) >= 0)
         i += 2;
     const int64_t base = hexadecimal ? 16 : 10;
     const int64_t saturation = hexadecimal ? int64_t(UINT32_MAX) : int64_t(INT32_MAX);
     const size_t firstDigit = i;
     int64_t value = 0;
     while (i < text.size()) {
-        const int digit = hexadecimal ? hexValue(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
+        const int digit
+            = hexadecimal ? plat::hexDigitValue(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
         if (digit < 0)
             break;
         value = std::min(value * base + digit, saturation + 1);
@@ -142,7 +133,7 @@ std::optional<char16_t> referencedUnit(std::u16string_view reference)
 
 }  // namespace
 
-std::string gtm_stringByEscapingHTMLUsingTable(
+std::string ws_stringByEscapingHTMLUsingTable(
     std::string_view string, const HTMLEscapeMap* table, size_t size, EscapingUnicode escapingUnicode)
 {
     if (string.empty())
@@ -191,19 +182,19 @@ std::string gtm_stringByEscapingHTMLUsingTable(
     return result;
 }
 
-std::string gtm_stringByEscapingForHTML(std::string_view string)
+std::string ws_stringByEscapingForHTML(std::string_view string)
 {
     const auto table = htmlSpecialEntities();
-    return gtm_stringByEscapingHTMLUsingTable(string, table.data(), table.size(), EscapingUnicode::No);
+    return ws_stringByEscapingHTMLUsingTable(string, table.data(), table.size(), EscapingUnicode::No);
 }
 
-std::string gtm_stringByEscapingForAsciiHTML(std::string_view string)
+std::string ws_stringByEscapingForAsciiHTML(std::string_view string)
 {
     const auto table = htmlEntities();
-    return gtm_stringByEscapingHTMLUsingTable(string, table.data(), table.size(), EscapingUnicode::Yes);
+    return ws_stringByEscapingHTMLUsingTable(string, table.data(), table.size(), EscapingUnicode::Yes);
 }
 
-std::string gtm_stringByUnescapingFromHTML(std::string_view string)
+std::string ws_stringByUnescapingFromHTML(std::string_view string)
 {
     if (string.find('&') == std::string_view::npos)
         return std::string(string);

@@ -2,6 +2,7 @@
 // and the slow path for escapes and ill-formed UTF-8, through the token buffer.
 #include <cstring>
 
+#include "platform/foundation/HexDigit.h"
 #include "web/JCInternal.h"
 #include "web/JCParser.h"
 #include "web/JSONDecoder.h"
@@ -13,17 +14,6 @@ namespace {
 // Room kept free in the token buffer after a copied run: the longest single append is 4 bytes.
 constexpr size_t kBufferHeadroom = 16;
 constexpr size_t kBufferGrowth = 1024;
-
-int hexDigitValue(uint8_t c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool isHighSurrogate(uint32_t unit)
 {
@@ -123,7 +113,7 @@ bool JCParser::decodeString(const uint8_t* start, const uint8_t* from)
         for (int digit = 0; digit < 4; ++digit, ++p) {
             if (p >= end)
                 return false;
-            const int value = hexDigitValue(*p);
+            const int value = plat::hexDigitValue(*p);
             if (value < 0) {
                 fail(p,
                     formatJC("Unexpected character found in \\u Unicode escape sequence.  Found '%c', expected "

@@ -7,6 +7,7 @@
 #include <locale.h>
 #include <string>
 
+#include "platform/foundation/HexDigit.h"
 #include "platform/foundation/Text.h"
 
 namespace zt {
@@ -227,19 +228,12 @@ bool LiteJsonParser::scanHexQuad(uint32_t& unit)
 {
     unit = 0;
     for (int i = 0; i < 4; ++i) {
-        const char c = atEnd() ? '\0' : *_c;
-        uint32_t digit = 0;
-        if (c >= '0' && c <= '9')
-            digit = static_cast<uint32_t>(c - '0');
-        else if (c >= 'a' && c <= 'f')
-            digit = static_cast<uint32_t>(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F')
-            digit = static_cast<uint32_t>(c - 'A' + 10);
-        else {
+        const int digit = atEnd() ? -1 : plat::hexDigitValue(*_c);
+        if (digit < 0) {
             addErrorWithCode(kLiteJsonErrorUnicode, "Missing hex digit in quad");
             return false;
         }
-        unit = unit << 4 | digit;
+        unit = unit << 4 | static_cast<uint32_t>(digit);
         ++_c;
     }
     return true;

@@ -2,9 +2,11 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <mutex>
 #include <random>
 #include <sys/utsname.h>
 #include <unistd.h>
+#include <utility>
 
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Clock.h"
@@ -21,6 +23,7 @@
 #include "platform/net/InputStream.h"
 #include "platform/net/URLConnection.h"
 #include "platform/net/URLError.h"
+#include "platform/ui/Application.h"
 #include "web/WSCookieStorage.h"
 #include "web/WSFileHandle.h"
 
@@ -49,6 +52,26 @@ plat::Dictionary challengeDescription(const plat::URLAuthenticationChallenge& ch
 void postNotification(const char* name, const WSHTTPFetcher* fetcher)
 {
     plat::NotificationCenter::defaultCenter().post(name, fetcher);
+}
+
+std::shared_ptr<plat::URLConnection> platformConnection(
+    const plat::URLRequest& request, std::shared_ptr<plat::URLConnectionDelegate> delegate)
+{
+    if (!plat::URLConnection::canHandleRequest(request))
+        return nullptr;
+    return plat::URLConnection::create(request, std::move(delegate), /*startImmediately=*/false);
+}
+
+// The class-wide choice of connection; fetchers may begin on any thread.
+struct ConnectionClassSetting {
+    std::mutex lock;
+    WSHTTPFetcher::ConnectionClass connectionClass;  // guarded by lock; empty means the platform's
+};
+
+ConnectionClassSetting& connectionClassSetting()
+{
+    static ConnectionClassSetting setting;
+    return setting;
 }
 
 }  // namespace
@@ -179,6 +202,22 @@ std::shared_ptr<WSCookieStorageProtocol> WSHTTPFetcher::staticCookieStorage()
 {
     static std::shared_ptr<WSCookieStorageProtocol> storage = std::make_shared<WSCookieStorage>();
     return storage;
+}
+
+WSHTTPFetcher::ConnectionClass WSHTTPFetcher::connectionClass()
+{
+    auto& setting = connectionClassSetting();
+    std::lock_guard guard(setting.lock);
+    if (setting.connectionClass)
+        return setting.connectionClass;
+    return platformConnection;
+}
+
+void WSHTTPFetcher::setConnectionClass(ConnectionClass connectionClass)
+{
+    auto& setting = connectionClassSetting();
+    std::lock_guard guard(setting.lock);
+    setting.connectionClass = std::move(connectionClass);
 }
 
 bool WSHTTPFetcher::doesSupportSentDataCallback()
@@ -370,21 +409,20 @@ bool WSHTTPFetcher::beginFetchMayDelay(bool mayDelay, bool mayAuthorize)
         }
     }
 
-    if (!plat::URLConnection::canHandleRequest(*request_)) {
+    auto connection = connectionClass()(*request_, std::make_shared<ConnectionDelegate>(self));
+    if (!connection) {
         plat::log("beginFetchWithDelegate could not create a connection");
         failToBeginFetchWithError(std::nullopt);
         return false;
     }
-    auto connection = plat::URLConnection::create(
-        *request_, std::make_shared<ConnectionDelegate>(self), /*startImmediately=*/false);
     connection_ = connection;
     for (const auto& mode : runLoopModes_)
         connection->scheduleInRunLoop(mode);
     hasConnectionEnded_ = false;
     if (!downloadFileHandle_)
         downloadedData_ = plat::Data();
-    // Background tasks come with the application stand-in; until then a
-    // fetch simply runs in the foreground and backgroundTaskIdentifer_ stays 0.
+    if (shouldFetchInBackground_)
+        beginBackgroundTask();
     connection->start();
 
     postNotification(kWSHTTPFetcherStartedNotification, this);
@@ -406,7 +444,7 @@ bool WSHTTPFetcher::createTemporaryDownloadFile(std::optional<plat::Error>& erro
     // the file first; the owner alone may read what is downloaded.
     for (int attempt = 0; attempt < kTemporaryFileAttempts; ++attempt) {
         std::string path = plat::appendingPathComponent(
-            folder, plat::formatLine("gtmhttpfetcher_{}_{}", counter.fetch_add(1) + 1, randomUInt32()));
+            folder, plat::formatLine("wshttpfetcher_{}_{}", counter.fetch_add(1) + 1, randomUInt32()));
         int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (descriptor < 0) {
             if (errno == EEXIST)
@@ -809,7 +847,7 @@ void WSHTTPFetcher::stopFetchReleasingCallbacks(bool shouldReleaseCallbacks)
     if (auto service = service_.lock())
         service->fetcherDidStop(self);
     removeTemporaryDownloadFile();
-    backgroundTaskIdentifer_ = 0;
+    endBackgroundTask();
 }
 
 void WSHTTPFetcher::releaseCallbacks()
@@ -831,6 +869,33 @@ void WSHTTPFetcher::removeTemporaryDownloadFile()
             plat::log("WSHTTPFetcher: cannot remove {}: {}", *temporaryDownloadPath_, removed.error().description());
     }
     temporaryDownloadPath_.reset();
+}
+
+// --- background ---
+
+void WSHTTPFetcher::beginBackgroundTask()
+{
+    // The application calls the handler on the main thread, where the fetch
+    // runs, so the expiry is handled at once. A handler that outlives its
+    // fetch (or the fetch's task) only ends the task it was given for.
+    auto identifier = std::make_shared<uint64_t>(plat::BackgroundTaskInvalid);
+    *identifier = plat::Application::sharedApplication().beginBackgroundTaskWithExpirationHandler(
+        [weakSelf = weak_from_this(), identifier] {
+            auto self = weakSelf.lock();
+            if (self && self->backgroundTaskIdentifer_ == *identifier)
+                self->backgroundFetchExpired();
+            else
+                plat::Application::sharedApplication().endBackgroundTask(*identifier);
+        });
+    backgroundTaskIdentifer_ = *identifier;
+}
+
+void WSHTTPFetcher::endBackgroundTask()
+{
+    if (backgroundTaskIdentifer_ == plat::BackgroundTaskInvalid)
+        return;
+    plat::Application::sharedApplication().endBackgroundTask(
+        std::exchange(backgroundTaskIdentifer_, plat::BackgroundTaskInvalid));
 }
 
 void WSHTTPFetcher::backgroundFetchExpired()

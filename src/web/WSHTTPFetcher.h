@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Value.h"
 #include "platform/net/HTTPCookie.h"
 #include "platform/net/URLAuthentication.h"
@@ -22,6 +23,7 @@ class Bundle;
 class InputStream;
 class Timer;
 class URLConnection;
+class URLConnectionDelegate;
 }  // namespace plat
 
 namespace zt {
@@ -131,6 +133,11 @@ public:
     using SentDataBlock = std::function<void(int64_t, int64_t, int64_t)>;
     using ReceivedDataBlock = std::function<void(const plat::Data&)>;
     using RetryBlock = std::function<bool(bool, const plat::Error&)>;
+
+    // Makes the connection of a fetch, unstarted, for its request and
+    // delegate; empty when it cannot. The kind of connection every fetcher uses.
+    using ConnectionClass = std::function<std::shared_ptr<plat::URLConnection>(
+        const plat::URLRequest&, std::shared_ptr<plat::URLConnectionDelegate>)>;
 
     // In-memory and file downloads stop with kURLErrorDataLengthExceedsMaximum
     // beyond this unless setMaximumDownloadLength says otherwise.
@@ -243,6 +250,12 @@ public:
     void setRunLoopModes(std::vector<std::string> modes) { runLoopModes_ = std::move(modes); }
     const std::optional<std::string>& comment() const { return comment_; }
     void setComment(std::optional<std::string> comment) { comment_ = std::move(comment); }
+    // The comment formatted as plat::formatLine formats ("{}" per argument); no format clears it.
+    template <typename... Args>
+    void setCommentWithFormat(std::optional<std::string_view> format, const Args&... arguments)
+    {
+        setComment(format ? std::optional<std::string>(plat::formatLine(*format, arguments...)) : std::nullopt);
+    }
     const std::optional<std::string>& log() const { return log_; }
     void setLog(std::optional<std::string> log) { log_ = std::move(log); }
     const std::shared_ptr<void>& userData() const { return userData_; }
@@ -255,6 +268,9 @@ public:
     void addPropertiesFromDictionary(const WSPropertyDictionary& dictionary);
 
     // --- class-wide ---
+    // The platform's URL connection unless another was set; setting none restores it.
+    static ConnectionClass connectionClass();
+    static void setConnectionClass(ConnectionClass connectionClass);
     static std::shared_ptr<WSCookieStorageProtocol> staticCookieStorage();
     static bool doesSupportSentDataCallback();
 
@@ -263,7 +279,8 @@ public:
     bool beginFetchMayDelay(bool mayDelay, bool mayAuthorize);
     void authorizerFinished(WSFetcherAuthorizationProtocol& authorizer, const plat::URLRequest& request,
         const std::optional<plat::Error>& error);
-    // What runs when a background task expires (see beginFetch).
+    // What runs when the fetch's background task expires: the fetch ends with
+    // kWSHTTPFetcherErrorBackgroundExpiration.
     void backgroundFetchExpired();
 
     // --- logging hooks (WSHTTPFetcherLogging.cpp) ---
@@ -315,6 +332,8 @@ protected:
     plat::Error statusError(int64_t status, const std::optional<plat::Data>& body) const;
     void removeTemporaryDownloadFile();
     bool createTemporaryDownloadFile(std::optional<plat::Error>& error);
+    void beginBackgroundTask();
+    void endBackgroundTask();
     std::optional<plat::Error> downloadLimitError(uint64_t length) const;
 
     // Fields in the order the fetcher keeps them.

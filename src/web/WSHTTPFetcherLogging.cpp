@@ -21,10 +21,13 @@
 #include "platform/net/InputStream.h"
 #include "platform/net/URLResponse.h"
 #include "web/WSFileHandle.h"
+#include "web/WSHTTPFetchLogEntry.h"
 #include "web/WSHTTPFetcher.h"
 #include "web/WSReadMonitorInputStream.h"
 
 namespace zt {
+
+using detail::FetchLogEntry;
 
 namespace {
 
@@ -382,6 +385,111 @@ void WSHTTPFetcher::inputStreamReadIntoBuffer(plat::InputStream&, const uint8_t*
 
 // --- one fetch ---
 
+namespace {
+
+// Where this run's log goes.
+struct LogPlace {
+    std::string parent;
+    std::string processName;
+    std::string dateStamp;
+    bool toFile = false;
+    std::string runFolder;
+};
+
+// The run folder is taken once per run: the first free of the plain name
+// and its numbered variants.
+LogPlace logPlaceUnder(const std::string& parent)
+{
+    LogPlace place {parent, WSHTTPFetcher::loggingProcessName(), WSHTTPFetcher::loggingDateStamp(),
+        WSHTTPFetcher::isLoggingToFileEnabled(), {}};
+    place.runFolder = plat::appendingPathComponent(parent, place.processName + "_log_" + place.dateStamp);
+    if (!place.toFile)
+        return place;
+    std::lock_guard guard(state().lock);
+    if (!state().runFolderChecked) {
+        state().runFolderChecked = true;
+        std::string candidate = place.runFolder;
+        for (int suffix = 2; fileOrDirExistsAtPath(candidate) && suffix <= kLastRunFolderSuffix; ++suffix)
+            candidate = place.runFolder + "_" + std::to_string(suffix);
+        state().runFolderName = candidate;
+    }
+    if (state().runFolderName)
+        place.runFolder = *state().runFolderName;
+    return place;
+}
+
+int nextFetchNumber()
+{
+    std::lock_guard guard(state().lock);
+    return ++state().counter;
+}
+
+// XML keeps its formatted text beside the log, pictures their bytes.
+std::optional<plat::Data> responseFileBytes(FetchLogEntry& entry, const plat::Data& body)
+{
+    const std::string& type = entry.mimeType;
+    if (entry.responseText && (type == "application/atom+xml" || plat::hasSuffix(type, "/xml"))) {
+        entry.responseExtension = "xml";
+        return plat::Data(entry.responseText->begin(), entry.responseText->end());
+    }
+    if (!entry.responseText && (type == "image/jpeg" || type == "image/gif" || type == "image/png")) {
+        entry.responseExtension = type == "image/jpeg" ? "jpg" : type == "image/gif" ? "gif" : "png";
+        entry.responseIsImage = true;
+        return body;
+    }
+    return std::nullopt;
+}
+
+// The response body as the log shows it, with a copy beside the log where
+// that reads better than the text.
+void describeResponseBody(FetchLogEntry& entry, const LogPlace& place, const plat::Data& body,
+    std::optional<std::string> formatted, const char* className)
+{
+    if (formatted)
+        entry.responseText = snipSignInTokens(*formatted);
+    auto fileBytes = responseFileBytes(entry, body);
+    if (!fileBytes)
+        return;
+    entry.responseFileName = plat::formatLine("fetch_{}_response.{}", entry.number, entry.responseExtension);
+    std::string failure;
+    if (place.toFile
+        && !writeWholeFile(plat::appendingPathComponent(place.runFolder, *entry.responseFileName), *fileBytes, failure))
+        plat::log("{} logging write error:{} ({})", className, failure, *entry.responseFileName);
+}
+
+// What the request would send, with the secrets of sign-in forms snipped.
+void describeRequestBody(FetchLogEntry& entry, const WSHTTPFetcher& fetcher)
+{
+    if (!entry.requestBody || entry.requestBody->empty())
+        return;
+    auto text = fetcher.stringFromStreamData(*entry.requestBody, entry.requestHeaders.value("Content-Type"));
+    text = snipSubstringOfString(text, "client_secret=", "&");
+    text = snipSubstringOfString(text, "refresh_token=", "&");
+    entry.requestBodyText = snipSubstringOfString(text, "&Passwd=", "&");
+}
+
+void writeLogFiles(const FetchLogEntry& entry, const LogPlace& place, const std::string& text,
+    const std::string& htmlPath, std::string html, const char* className)
+{
+    const std::string textName = plat::formatLine("fetch_{}.txt", entry.number);
+    std::string failure;
+    if (!writeWholeFile(
+            plat::appendingPathComponent(place.runFolder, textName), plat::Data(text.begin(), text.end()), failure))
+        plat::log("{} logging write error:{} ({})", className, failure, textName);
+    html += "<br><hr><p>";
+    appendToFile(htmlPath, html);
+    const std::string newest = plat::appendingPathComponent(place.parent, place.processName + "_log_newest.html");
+    removeItemAtPath(newest);
+    createSymbolicLinkAtPath(newest, htmlPath);
+    std::lock_guard guard(state().lock);
+    if (!state().locationAnnounced) {
+        state().locationAnnounced = true;
+        plat::log("WSHTTPFetcher logging to \"{}\"", place.parent);
+    }
+}
+
+}  // namespace
+
 void WSHTTPFetcher::logFetchWithError(const std::optional<plat::Error>& error)
 {
     if (!isLoggingEnabled())
@@ -389,212 +497,50 @@ void WSHTTPFetcher::logFetchWithError(const std::optional<plat::Error>& error)
     auto parent = loggingDirectory();
     if (!parent)
         return;
-    const std::string processName = loggingProcessName();
-    const std::string dateStamp = loggingDateStamp();
-    const bool toFile = isLoggingToFileEnabled();
-    std::string runFolder = plat::appendingPathComponent(*parent, processName + "_log_" + dateStamp);
-    if (toFile) {
-        std::lock_guard guard(state().lock);
-        if (!state().runFolderChecked) {
-            state().runFolderChecked = true;
-            std::string candidate = runFolder;
-            for (int suffix = 2; fileOrDirExistsAtPath(candidate) && suffix <= kLastRunFolderSuffix; ++suffix)
-                candidate = runFolder + "_" + std::to_string(suffix);
-            state().runFolderName = candidate;
-        }
-        if (state().runFolderName)
-            runFolder = *state().runFolderName;
-    }
-    if (toFile && !makeDirectoryUpToPath(runFolder))
+    const LogPlace place = logPlaceUnder(*parent);
+    if (place.toFile && !makeDirectoryUpToPath(place.runFolder))
         return;
-    int number;
-    {
-        std::lock_guard guard(state().lock);
-        number = ++state().counter;
+
+    FetchLogEntry entry;
+    entry.number = nextFetchNumber();
+    entry.comment = comment_;
+    entry.error = error;
+
+    entry.response = response_;
+    entry.status = statusCode();
+    entry.responseHeaders = responseHeaders();
+    entry.mimeType = response_ ? response_->MIMEType() : std::string();
+    entry.responseLength = downloadFileHandle_ ? downloadFileHandle_->offsetInFile().valueOr(0)
+                                               : (downloadedData_ ? downloadedData_->size() : 0);
+    if (entry.responseLength > 0 && downloadedData_) {
+        auto contentType = entry.responseHeaders ? entry.responseHeaders->value("Content-Type") : std::nullopt;
+        describeResponseBody(entry, place, *downloadedData_,
+            formattedStringFromData(*downloadedData_, contentType, &entry.json), className());
+    }
+    if (entry.response && entry.responseLength > 0 && !entry.responseText && entry.status >= 400
+        && temporaryDownloadPath_ && !temporaryDownloadPath_->empty()) {
+        auto contents = plat::readFile(*temporaryDownloadPath_, static_cast<int64_t>(maximumDownloadLength_));
+        entry.downloadedFileText = contents.ok() ? plat::repairedUtf8(textOf(contents.value())) : std::string();
     }
 
-    const uint64_t responseLength = downloadFileHandle_ ? downloadFileHandle_->offsetInFile().valueOr(0)
-                                                        : (downloadedData_ ? downloadedData_->size() : 0);
-    const auto& response = response_;
-    const auto headers = responseHeaders();
-    const std::string mimeType = response ? response->MIMEType() : std::string();
-    std::optional<std::string> responseText;
-    plat::Value json;
-    std::optional<std::string> responseFileName;
-    std::string responseExtension;
-    bool responseIsImage = false;
-    if (responseLength > 0 && downloadedData_) {
-        responseText
-            = formattedStringFromData(*downloadedData_, headers ? headers->value("Content-Type") : std::nullopt, &json);
-        if (responseText)
-            responseText = snipSignInTokens(*responseText);
-        std::optional<plat::Data> fileBytes;
-        if (responseText && (mimeType == "application/atom+xml" || plat::hasSuffix(mimeType, "/xml"))) {
-            fileBytes = plat::Data(responseText->begin(), responseText->end());
-            responseExtension = "xml";
-        } else if (!responseText && (mimeType == "image/jpeg" || mimeType == "image/gif" || mimeType == "image/png")) {
-            fileBytes = downloadedData_;
-            responseExtension = mimeType == "image/jpeg" ? "jpg" : mimeType == "image/gif" ? "gif" : "png";
-            responseIsImage = true;
-        }
-        if (fileBytes) {
-            responseFileName = plat::formatLine("fetch_{}_response.{}", number, responseExtension);
-            std::string failure;
-            if (toFile
-                && !writeWholeFile(plat::appendingPathComponent(runFolder, *responseFileName), *fileBytes, failure))
-                plat::log("{} logging write error:{} ({})", className(), failure, *responseFileName);
-        }
-    }
+    entry.now = dateText(plat::Date::now());
+    entry.method = request_ ? request_->HTTPMethod() : std::string();
+    entry.url = request_ && request_->url() ? request_->url()->absoluteString() : std::string();
+    entry.isPlainHTTP = request_ && request_->url() && request_->url()->scheme() == "http";
+    entry.requestHeaders = request_ ? request_->allHTTPHeaderFields() : plat::HTTPHeaders();
+    entry.requestBody = loggedStreamData_ ? loggedStreamData_ : postData_;
+    if (!entry.requestBody && request_)
+        entry.requestBody = request_->HTTPBody();
+    describeRequestBody(entry, *this);
 
-    const std::string htmlPath = plat::appendingPathComponent(runFolder, "divoza_http_log.html");
-    std::string html;
-    if (!fileOrDirExistsAtPath(htmlPath))
-        html += plat::formatLine("<html><head><meta http-equiv=\"content-type\" content=\"text/html; charset=UTF-8\">"
-                                 "<title>{} HTTP fetch log {}</title>",
-            processName, dateStamp);
-    const std::string now = dateText(plat::Date::now());
-    html += "<b>" + now + " &nbsp;&nbsp;&nbsp;&nbsp; ";
-    if (comment_)
-        html += *comment_ + " &nbsp;&nbsp;&nbsp;&nbsp; ";
-    html += plat::formatLine("</b><a href='fetch_{}.txt'><i>request/response log</i></a><br>", number);
-    const std::string method = request_ ? request_->HTTPMethod() : std::string();
-    const std::string url = request_ && request_->url() ? request_->url()->absoluteString() : std::string();
-    html += "<b>request:</b> " + method + " <code>" + url + "</code><br>\n";
-    const plat::HTTPHeaders requestHeaders = request_ ? request_->allHTTPHeaderFields() : plat::HTTPHeaders();
-    if (requestHeaders.empty()) {
-        html += "&nbsp;&nbsp; headers: none<br>";
-    } else {
-        std::string notes;
-        if (requestHeaders.contains("Authorization")) {
-            const bool plain = request_->url() && request_->url()->scheme() == "http";
-            notes += plain ? "&nbsp;&nbsp;&nbsp;<i>authorized, non-SSL</i><FONT COLOR='#FF00FF'> &#x26A0;</FONT> "
-                           : "&nbsp;&nbsp;&nbsp;<i>authorized</i>";
-        }
-        if (requestHeaders.contains("Cookie"))
-            notes += "&nbsp;&nbsp;&nbsp;<i>cookies</i>";
-        if (requestHeaders.contains("If-Match"))
-            notes += "&nbsp;&nbsp;&nbsp;<i>if-match</i>";
-        if (requestHeaders.contains("If-None-Match"))
-            notes += "&nbsp;&nbsp;&nbsp;<i>if-none-match</i>";
-        html += plat::formatLine("&nbsp;&nbsp; headers: {}  {}<br>", requestHeaders.count(), notes);
-    }
-    std::optional<plat::Data> requestBody = loggedStreamData_ ? loggedStreamData_ : postData_;
-    if (!requestBody && request_)
-        requestBody = request_->HTTPBody();
-    std::optional<std::string> bodyText;
-    if (requestBody && !requestBody->empty()) {
-        auto type = requestHeaders.value("Content-Type");
-        html += plat::formatLine(
-            "&nbsp;&nbsp; data: {} bytes, <code>{}</code><br>\n", requestBody->size(), type.value_or("<no type>"));
-        bodyText = stringFromStreamData(*requestBody, type);
-        bodyText = snipSubstringOfString(bodyText, "client_secret=", "&");
-        bodyText = snipSubstringOfString(bodyText, "refresh_token=", "&");
-        bodyText = snipSubstringOfString(bodyText, "&Passwd=", "&");
-    }
-    const int64_t status = statusCode();
-    if (response) {
-        std::string statusText;
-        if (status == 200 || status == 201) {
-            statusText = std::to_string(status);
-            if (auto dictionary = json.asDictionary()) {
-                if (auto jsonError = dictionary->getDictionary("error");
-                    jsonError && (jsonError->contains("code") || jsonError->contains("message"))) {
-                    plat::Value code = jsonError->get("code");
-                    std::string codeText = code.isNumber() ? std::to_string(code.int64Value().value_or(0))
-                        : code.asString()                  ? *code.asString()
-                                                           : "";
-                    statusText += plat::formatLine(
-                        "&nbsp;&nbsp;&nbsp;<i>JSON error:</i> <FONT COLOR='#FF00FF'>{} {} &nbsp;&#x2691;</FONT>",
-                        codeText, jsonError->getString("message").value_or(""));
-                }
-            }
-        } else if (status != 0) {
-            statusText
-                = plat::formatLine("<FONT COLOR='#FF00FF'>{} {}</FONT>", status, status > 399 ? "&nbsp;&#x2691;" : "");
-        }
-        std::string urlText;
-        if (response->url().absoluteString() != url)
-            urlText = "<FONT COLOR='#FF00FF'>response URL:</FONT> <code>" + response->url().absoluteString()
-                + "</code><br>\n";
-        html += "<b>response:</b>&nbsp;&nbsp;status " + statusText + "<br>\n" + urlText;
-        if (headers && !headers->empty()) {
-            std::string setsCookies
-                = headers->contains("Set-Cookie") ? "&nbsp;&nbsp;<FONT COLOR='#990066'><i>sets cookies</i></FONT>" : "";
-            std::string redirects = status >= 300 && status <= 399 && headers->contains("Location")
-                ? "&nbsp;&nbsp;<FONT COLOR='#990066'><i>redirects</i></FONT>"
-                : "";
-            html += plat::formatLine("&nbsp;&nbsp; headers: {}  {} {}<br>\n", headers->count(), setsCookies, redirects);
-        } else {
-            html += "&nbsp;&nbsp; headers: none<br>\n";
-        }
-    }
-    if (error)
-        html += "<b>Error:</b> " + error->description() + " <br>\n";
-    if (!responseFileName) {
-        html += plat::formatLine("&nbsp;&nbsp; data: {} bytes, <code>{}</code>\n", responseLength, mimeType);
-    } else {
-        const std::string escaped = plat::percentEncode(*responseFileName, "/");
-        if (responseIsImage)
-            html += plat::formatLine("&nbsp;&nbsp; data: {} bytes, <code>{}</code><br>", responseLength, mimeType)
-                + "<a href=\"" + escaped + "\"><img src='" + escaped
-                + "' alt='image' style='border:solid thin;max-height:32'></a>\n";
-        else
-            html += plat::formatLine(
-                "&nbsp;&nbsp; data: {} bytes, <code>{}</code>&nbsp;&nbsp;&nbsp;<i><a href=\"{}\">{}</a></i>\n",
-                responseLength, mimeType, escaped, responseExtension);
-    }
-
-    std::string text;
-    if (comment_)
-        text += *comment_ + "\n\n";
-    text += now + "\n";
-    text += "Request: " + method + " " + url + "\n";
-    if (!requestHeaders.empty())
-        text += "Request headers:\n" + headersStringForDictionary(requestHeaders) + "\n";
-    if (requestBody && !requestBody->empty()) {
-        text += plat::formatLine("Request body: ({} bytes)\n", requestBody->size());
-        if (bodyText)
-            text += *bodyText + "\n";
-        text += "\n";
-    }
-    if (response) {
-        text += plat::formatLine("Response: status {}\n", status);
-        text += "Response headers:\n" + headersStringForDictionary(headers.value_or(plat::HTTPHeaders())) + "\n";
-        text += plat::formatLine("Response body: ({} bytes)\n", responseLength);
-        if (responseLength > 0) {
-            if (responseText) {
-                text += *responseText + "\n";
-            } else if (status >= 400 && temporaryDownloadPath_ && !temporaryDownloadPath_->empty()) {
-                auto contents = plat::readFile(*temporaryDownloadPath_, static_cast<int64_t>(maximumDownloadLength_));
-                std::string fileText = contents.ok() ? plat::repairedUtf8(textOf(contents.value())) : std::string();
-                text += fileText.empty() ? plat::formatLine("<<{} bytes to file>>\n", responseLength) : fileText + "\n";
-            } else {
-                text += plat::formatLine("<<{} bytes>>\n", responseLength);
-            }
-        }
-    }
-    if (error)
-        text += "Error: " + error->description() + "\n";
+    const std::string htmlPath = plat::appendingPathComponent(place.runFolder, "divoza_http_log.html");
+    const std::string html
+        = detail::logPageHTML(entry, place.processName, place.dateStamp, !fileOrDirExistsAtPath(htmlPath));
+    std::string text = detail::logTextOfFetch(entry);
     log_ = text;
     text += std::string(59, '-') + "\n";
-
-    if (!toFile)
-        return;
-    const std::string textName = plat::formatLine("fetch_{}.txt", number);
-    std::string failure;
-    if (!writeWholeFile(
-            plat::appendingPathComponent(runFolder, textName), plat::Data(text.begin(), text.end()), failure))
-        plat::log("{} logging write error:{} ({})", className(), failure, textName);
-    html += "<br><hr><p>";
-    appendToFile(htmlPath, html);
-    const std::string newest = plat::appendingPathComponent(*parent, processName + "_log_newest.html");
-    removeItemAtPath(newest);
-    createSymbolicLinkAtPath(newest, htmlPath);
-    std::lock_guard guard(state().lock);
-    if (!state().locationAnnounced) {
-        state().locationAnnounced = true;
-        plat::log("WSHTTPFetcher logging to \"{}\"", *parent);
-    }
+    if (place.toFile)
+        writeLogFiles(entry, place, text, htmlPath, html, className());
 }
 
 }  // namespace zt

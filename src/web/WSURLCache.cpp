@@ -21,6 +21,19 @@ uint64_t lengthOf(const WSCachedURLResponse& cached)
     return cached.data() ? cached.data()->size() : 0;
 }
 
+// What an entry weighs against the capacity: its body, or what it keeps
+// besides (the URL and the response's header fields) when that is more. An
+// entry that remembers only an ETag has no body, yet it must be pruned too.
+uint64_t costOf(const std::string& key, const WSCachedURLResponse& cached)
+{
+    uint64_t kept = key.size();
+    if (const auto& response = cached.response()) {
+        for (const auto& [name, value] : response->allHeaderFields().joinedFields())
+            kept += name.size() + value.size();
+    }
+    return std::max(lengthOf(cached), kept);
+}
+
 }  // namespace
 
 WSCachedURLResponse::WSCachedURLResponse(
@@ -58,11 +71,12 @@ void WSURLCache::storeCachedResponse(std::shared_ptr<WSCachedURLResponse> cached
         return;
     std::lock_guard guard(_lock);
     removeLocked(*key);
-    const uint64_t length = lengthOf(*cached);
-    if (length >= memoryCapacity_)
+    const uint64_t cost = costOf(*key, *cached);
+    if (cost >= memoryCapacity_)
         return;
+    totalDataSize_ += lengthOf(*cached);
+    totalCost_ += cost;
     responses_[*key] = std::move(cached);
-    totalDataSize_ += length;
     pruneCacheResponsesLocked();
 }
 
@@ -94,6 +108,7 @@ void WSURLCache::removeLocked(const std::string& key)
     if (it == responses_.end())
         return;
     totalDataSize_ -= lengthOf(*it->second);
+    totalCost_ -= costOf(key, *it->second);
     responses_.erase(it);
 }
 
@@ -102,11 +117,12 @@ void WSURLCache::removeAllCachedResponses()
     std::lock_guard guard(_lock);
     responses_.clear();
     totalDataSize_ = 0;
+    totalCost_ = 0;
 }
 
 void WSURLCache::pruneCacheResponsesLocked()
 {
-    if (totalDataSize_ <= memoryCapacity_)
+    if (totalCost_ <= memoryCapacity_)
         return;
     std::vector<std::pair<std::string, std::shared_ptr<WSCachedURLResponse>>> byAge(
         responses_.begin(), responses_.end());
@@ -117,7 +133,7 @@ void WSURLCache::pruneCacheResponsesLocked()
         const auto& reserved = cached->reservationDate();
         if (!reserved || now.timeIntervalSinceDate(*reserved) >= reservationInterval_) {
             removeLocked(key);
-            if (totalDataSize_ <= memoryCapacity_)
+            if (totalCost_ <= memoryCapacity_)
                 return;
         }
     }

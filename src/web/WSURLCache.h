@@ -40,7 +40,9 @@ private:
 
 // The bounded in-memory store of ETagged responses, keyed by request URL.
 // Beyond its capacity it drops the least recently used entries, sparing those
-// that a conditional request in flight still counts on. Any thread.
+// that a conditional request in flight still counts on. An entry weighs its
+// body, or its URL and header fields when they are more, so entries that keep
+// only an ETag are bounded too. Any thread.
 class WSURLCache {
 public:
     static constexpr uint64_t kDefaultMemoryCapacity = 1024 * 1024;
@@ -69,7 +71,8 @@ private:
     mutable std::mutex _lock;
     std::map<std::string, std::shared_ptr<WSCachedURLResponse>> responses_;  // guarded by _lock
     uint64_t memoryCapacity_;  // guarded by _lock
-    uint64_t totalDataSize_ = 0;  // guarded by _lock
+    uint64_t totalDataSize_ = 0;  // guarded by _lock: the bodies' lengths
+    uint64_t totalCost_ = 0;  // guarded by _lock: what pruning holds to the capacity
     double reservationInterval_ = 60.0;  // guarded by _lock
 };
 

@@ -46,17 +46,37 @@ TEST_F(AudioInbox, AnOpenedFileMovesIntoTheInboxUnderItsName)
     EXPECT_EQ(std::string(moved.value().begin(), moved.value().end()), "ID3 data");
 }
 
-TEST_F(AudioInbox, ATakenNameLeavesTheFileWhereItWasAndSaysSo)
+TEST_F(AudioInbox, ATakenNameGivesTheNewSoundANewNameBesideTheOld)
 {
     zt::AudioController::createSharedAudioInboxFolder();
     std::ofstream(inbox() + "/voice.caf") << "first";
-    std::string source = makeFile("voice.caf", "second");
+    std::ofstream(inbox() + "/voice-2.caf") << "second";
+    std::string source = makeFile("voice.caf", "third");
     std::optional<plat::Error> error;
-    EXPECT_FALSE(zt::AudioController::importAudioFromFileURL(plat::URL::fileURLWithPath(source), &error));
-    ASSERT_TRUE(error);
-    EXPECT_TRUE(plat::fileExists(source));
+    EXPECT_TRUE(zt::AudioController::importAudioFromFileURL(plat::URL::fileURLWithPath(source), &error));
+    EXPECT_FALSE(error);
+    EXPECT_FALSE(plat::fileExists(source));
     auto kept = plat::readFile(inbox() + "/voice.caf");
     EXPECT_EQ(std::string(kept.value().begin(), kept.value().end()), "first");
+    auto moved = plat::readFile(inbox() + "/voice-3.caf");
+    ASSERT_TRUE(moved.ok());
+    EXPECT_EQ(std::string(moved.value().begin(), moved.value().end()), "third");
+    std::string unnamed = makeFile("README", "fourth");
+    std::ofstream(inbox() + "/README") << "taken";
+    EXPECT_TRUE(zt::AudioController::importAudioFromFileURL(plat::URL::fileURLWithPath(unnamed)));
+    EXPECT_TRUE(plat::fileExists(inbox() + "/README-2"));
+}
+
+TEST_F(AudioInbox, NamesThatAreNoPlainFileNameAreRefused)
+{
+    for (const char* url : {"file:///", "file:///tmp/..", "file:///tmp/."}) {
+        SCOPED_TRACE(url);
+        std::optional<plat::Error> error;
+        EXPECT_FALSE(zt::AudioController::importAudioFromFileURL(*plat::URL::URLWithString(url), &error));
+        ASSERT_TRUE(error);
+    }
+    ASSERT_TRUE(plat::contentsOfDirectory(inbox()).ok());
+    EXPECT_TRUE(plat::contentsOfDirectory(inbox()).value().empty());
 }
 
 TEST_F(AudioInbox, OnlyPlainFilesAreImported)

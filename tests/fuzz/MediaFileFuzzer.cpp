@@ -1,7 +1,8 @@
 // Sound and movie files are outside input (imported music, recordings, files
-// opened from other apps): reading one as an asset, mixing its sound and
-// testing it for the photo album must end in media or an error, never a
-// crash or a hang. The readers take paths, so each input is written to a file.
+// opened from other apps): reading one as an asset, mixing its sound, reading
+// its first track decoded and as stored, and testing it for the photo album
+// must end in media or an error, never a crash or a hang. The readers take
+// paths, so each input is written to a file.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include "platform/media/Asset.h"
 #include "platform/media/AssetReader.h"
 #include "platform/media/AssetReaderAudioMixOutput.h"
+#include "platform/media/AssetReaderTrackOutput.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/SampleBuffer.h"
 #include "platform/media/VideoCompatibility.h"
@@ -38,6 +40,25 @@ std::string writeInput(const uint8_t* data, size_t size)
     return path;
 }
 
+void readTrack(const std::shared_ptr<plat::URLAsset>& asset, const std::shared_ptr<plat::AssetTrack>& track,
+    std::optional<plat::Dictionary> settings)
+{
+    auto reader = plat::AssetReader::assetReaderWithAsset(asset);
+    if (!reader.ok())
+        return;
+    auto output = plat::AssetReaderTrackOutput::assetReaderTrackOutputWithTrack(track, std::move(settings));
+    if (!reader.value()->canAddOutput(output))
+        return;
+    reader.value()->addOutput(output);
+    if (!reader.value()->startReading())
+        return;
+    for (int i = 0; i < kMaxBuffers; ++i) {
+        if (!output->copyNextSampleBuffer())
+            break;
+    }
+    reader.value()->cancelReading();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -48,6 +69,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto audio = asset->tracksWithMediaType(plat::kMediaTypeAudio);
     if (audio.empty())
         return 0;
+    // Decoded as the waveform reads it, and as stored as the music copy reads it.
+    readTrack(asset, audio.front(),
+        plat::Dictionary {{plat::kFormatIDKey, static_cast<int64_t>(plat::kAudioFormatLinearPCM)},
+            {plat::kLinearPCMBitDepthKey, int64_t {16}}});
+    readTrack(asset, audio.front(), std::nullopt);
     auto reader = plat::AssetReader::assetReaderWithAsset(asset);
     if (!reader.ok())
         return 0;

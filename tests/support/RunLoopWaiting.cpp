@@ -1,10 +1,20 @@
 #include "support/RunLoopWaiting.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "platform/foundation/RunLoop.h"
 
 namespace plat::test {
+
+namespace {
+
+// Conditions on what other threads change (a test server's request log, an
+// upload's ranges) come true without any main-queue block to wake us: look
+// again at least this often.
+constexpr double kLookAgainSeconds = 0.002;
+
+}  // namespace
 
 bool runMainLoopUntil(const std::function<bool()>& done, double timeoutSeconds)
 {
@@ -17,7 +27,7 @@ bool runMainLoopUntil(const std::function<bool()>& done, double timeoutSeconds)
         const double remaining = duration<double>(deadline - steady_clock::now()).count();
         if (remaining <= 0)
             return false;
-        (void)RunLoop::main().waitForQueuedBlocks(remaining);
+        (void)RunLoop::main().waitForQueuedBlocks(std::min(remaining, kLookAgainSeconds));
     }
 }
 

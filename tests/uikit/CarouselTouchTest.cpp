@@ -1,3 +1,4 @@
+#include <cmath>
 #include <gtest/gtest.h>
 
 #include "CarouselTestSupport.h"
@@ -127,6 +128,29 @@ TEST_F(CarouselDragging, AWrappingRowDragsRoundFromTheFirstToTheLastItem)
     settle();
     EXPECT_EQ(carousel->scrollOffset(), 9);
     EXPECT_NEAR(onScreen(0).x, kCentreX + 100, 1e-6);
+}
+
+TEST_F(CarouselDragging, TheDecelerationRateStaysBelowOneSoAWrappingFlingStops)
+{
+    carousel->setDecelerationRate(5);
+    EXPECT_EQ(carousel->decelerationRate(), zt::Carousel::kMaximumDecelerationRate);
+    carousel->setDecelerationRate(-0.5);
+    EXPECT_EQ(carousel->decelerationRate(), 0);
+    carousel->setDecelerationRate(std::nan(""));
+    EXPECT_EQ(carousel->decelerationRate(), 0) << "NaN is refused";
+
+    delegate->options[zt::CarouselOptionWrap] = 1;
+    show(10);
+    carousel->setDecelerationRate(1);
+    moveFinger({kCentreX + 100, kCentreY}, {-20, 0}, 10);
+    lift();
+    ASSERT_TRUE(carousel->decelerating());
+    // 12 items a second at 0.999: 144 / (2 x 12 x 30 x 0.001) = 200 items on, over 200 / 6 s.
+    clock.advance(34);
+    EXPECT_FALSE(carousel->decelerating());
+    settle();
+    EXPECT_TRUE(std::isfinite(carousel->scrollOffset()));
+    EXPECT_EQ(carousel->scrollOffset(), std::round(carousel->scrollOffset()));
 }
 
 TEST_F(CarouselDragging, AVerticalRowFollowsDragsUpAndDown)

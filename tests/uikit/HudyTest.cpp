@@ -1,5 +1,7 @@
 #include "uikit/Hudy.h"
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 #include "platform/ui/ActivityIndicatorView.h"
@@ -235,24 +237,42 @@ TEST_F(HudyDisplay, TheKitsLayoutConnectsItsOutletsByName)
 
 namespace {
 
-TEST_F(HudyDisplay, ABusyDisplayMatchesItsReferencePicture)
-{
+class HudyPicture : public HudyDisplay {
+protected:
+    std::shared_ptr<plat::Image> busyDisplay(const std::string& caption)
+    {
+        window->setBackgroundColor(plat::Color::colorWithRed(0.85, 0.87, 0.9, 1));
+        host->setBackgroundColor(plat::Color::colorWithRed(0.85, 0.87, 0.9, 1));
+        auto card = std::make_shared<plat::View>(makeRect(150, 90, 268, 140));
+        card->setBackgroundColor(plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1));
+        host->addSubview(card);
+        hud->setCaption(caption);
+        hud->setIsActivity(true);
+        hud->setDismissAfterTime(zt::Hudy::kStaysUntilDismissed);
+        hud->showInView(host);
+        clock.advance(0.5);
+        return plat::snapshotWindow(*window);
+    }
     plat::test::TemporaryFolder output;
-    window->setBackgroundColor(plat::Color::colorWithRed(0.85, 0.87, 0.9, 1));
-    host->setBackgroundColor(plat::Color::colorWithRed(0.85, 0.87, 0.9, 1));
-    auto card = std::make_shared<plat::View>(makeRect(150, 90, 268, 140));
-    card->setBackgroundColor(plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1));
-    host->addSubview(card);
-    hud->setCaption("Duplicate");
-    hud->setIsActivity(true);
-    hud->setDismissAfterTime(zt::Hudy::kStaysUntilDismissed);
-    hud->showInView(host);
-    clock.advance(0.5);
-    auto picture = plat::snapshotWindow(*window);
+    std::string reference = plat::test::sourcePath("tests/data/uikit/hud_busy.png");
+};
+
+TEST_F(HudyPicture, ABusyDisplayMatchesItsReferencePicture)
+{
+    auto picture = busyDisplay("Duplicate");
     ASSERT_TRUE(picture);
-    auto result = plat::test::compareWithReferencePicture(
-        *picture, plat::test::sourcePath("tests/data/uikit/hud_busy.png"), output.path());
+    auto result = plat::test::compareWithReferencePicture(*picture, reference, output.path());
     EXPECT_TRUE(result.matches) << result.explanation;
+}
+
+TEST_F(HudyPicture, ABusyDisplayWithoutItsCaptionDoesNotMatch)
+{
+    auto picture = busyDisplay("");
+    ASSERT_TRUE(picture);
+    if (std::getenv("ZT_UPDATE_REFERENCE_PICTURES"))
+        GTEST_SKIP() << "references are being made";
+    auto result = plat::test::compareWithReferencePicture(*picture, reference, output.path());
+    EXPECT_FALSE(result.matches) << result.explanation;
 }
 
 }  // namespace

@@ -275,7 +275,7 @@ TEST_F(ServiceEngine, BothDelegateAndHandlerAreCalledSelectorFirst)
         },
         {}, nullptr);
     ASSERT_TRUE(ticket);
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return order.size() == 2; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return order.size() >= 2; }));
     EXPECT_EQ(order, (std::vector<std::string> {"selector", "handler"}));
 }
 
@@ -402,7 +402,7 @@ TEST_F(ServiceEngine, TransientFailureIsRetriedOnTheClockAfterAskingTheDelegate)
     auto token = plat::NotificationCenter::defaultCenter().addObserver(
         kWSHTTPFetcherRetryDelayStartedNotification, nullptr, [&](const plat::Notification&) { ++retryDelays; });
     fetchFeed("/feeds/api/flaky");
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return retryDelays == 1; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return retryDelays >= 1; }));
     EXPECT_TRUE(delegate->calls.empty());
     ASSERT_EQ(delegate->retryQuestions.size(), 1u);
     EXPECT_EQ(delegate->retryQuestions[0], std::make_pair(true, int64_t(503)));

@@ -292,7 +292,7 @@ TEST_F(SignIn, CancellingOneOfTwoWaitingTicketsLeavesTheSignInForTheOther)
     fake.setSignInReply(FakeVideoService::SignInReply::Stall);
     auto first = fetchUploads();
     auto second = fetchUploads();
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return fake.signInCount() == 1; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return fake.signInCount() >= 1; }));
     auto signInFetcher = service->pendingAuthFetcher();
     first->cancelTicket();
     EXPECT_TRUE(signInFetcher->isFetching());
@@ -310,7 +310,7 @@ TEST_F(SignIn, TicketLeftWaitingHearsHowTheSignInEnded)
     fake.setSignInReply(FakeVideoService::SignInReply::Stall);
     auto first = fetchUploads();
     auto second = fetchUploads();
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return fake.signInCount() == 1; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return fake.signInCount() >= 1; }));
     first->cancelTicket();
     fake.setSignInReply(FakeVideoService::SignInReply::Token);
     fake.server.release();

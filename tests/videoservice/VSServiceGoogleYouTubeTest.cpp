@@ -166,7 +166,7 @@ TEST_F(YouTubeService, InterruptedChunkIsResumedFromWhatTheServerHolds)
         kWSHTTPFetcherRetryDelayStartedNotification, nullptr, [&](const plat::Notification&) { ++retryDelays; });
     const std::string movie = movieBytes(2'500'000);
     upload(uploadEntry(movie));
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return retryDelays == 1; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return retryDelays >= 1; }));
     EXPECT_TRUE(delegate->calls.empty());
     clock.advance(2.0);  // a chunk's first back-off lies between 1 and 2 seconds
     ASSERT_TRUE(waitForCalls(1));
@@ -184,7 +184,7 @@ TEST_F(YouTubeService, PausedUploadResumesAfterAskingTheServer)
     fake.stallUploadChunk(2);
     const std::string movie = movieBytes(2'500'000);
     auto ticket = upload(uploadEntry(movie));
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return fake.uploadRanges().size() == 2; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return fake.uploadRanges().size() >= 2; }));
     ticket->pauseUpload();
     EXPECT_TRUE(ticket->isUploadPaused());
     fake.server.release();

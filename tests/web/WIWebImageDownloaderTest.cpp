@@ -156,7 +156,8 @@ TEST_F(ImageDownloader, TheBufferGrowsWithTheBytesWhateverLengthIsAnnounced)
         return reply.header("Content-Length", "30000000");  // under the limit, never sent
     });
     auto downloader = download(server.url("/slow.png"));
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return downloader->imageData().size() == 1000; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return downloader->imageData().size() >= 1000; }));
+    EXPECT_EQ(downloader->imageData().size(), 1000u);
     EXPECT_EQ(downloader->expectedSize(), 30000000u);
     EXPECT_LE(downloader->imageData().capacity(), WIWebImageDownloader::kMaxReservedBytes);
     server.release();
@@ -172,7 +173,7 @@ TEST_F(ImageDownloader, AServerThatNeverAnswersTimesOutAfterFifteenSeconds)
         return reply;
     });
     download(server.url("/silent.png"));
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() == 1; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() >= 1; }));
     clock.advance(14.9);
     EXPECT_FALSE(delegate->ended);
     clock.advance(0.2);
@@ -262,7 +263,7 @@ TEST_F(ImageDownloader, CancellingStopsTheConnectionAndTellsTheDelegateNothing)
         return reply;
     });
     auto downloader = download(server.url("/slow.png"));
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() == 1; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() >= 1; }));
     downloader->cancel();
     EXPECT_FALSE(downloader->connection());
     ASSERT_EQ(notifications.size(), 2u);
@@ -292,7 +293,7 @@ TEST_F(ImageDownloader, APartialImageStillDecodingWhenTheDownloadIsCancelledIsNo
     decoding->asyncBarrier([gate]() mutable { (void)gate.wait(30); });
     auto downloader = download(server.url("/slow.png"));
     downloader->setProgressive(true);
-    const bool arrived = plat::test::runMainLoopUntil([&] { return downloader->imageData().size() == sent; });
+    const bool arrived = plat::test::runMainLoopUntil([&] { return downloader->imageData().size() >= sent; });
     downloader->cancel();
     gate.signal();
     ASSERT_TRUE(arrived);
@@ -342,12 +343,14 @@ TEST_F(ImageDownloader, AServerThatTricklesBytesForeverFailsAfterFiveMinutes)
     // A byte every ten seconds: never idle long enough for the time-out.
     for (size_t bytes = 1; bytes <= 29; ++bytes) {
         server.trickle();
-        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return downloader->imageData().size() == bytes; }));
+        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return downloader->imageData().size() >= bytes; }));
+        ASSERT_EQ(downloader->imageData().size(), bytes);
         clock.advance(10);
         ASSERT_FALSE(delegate->ended) << bytes;
     }
     server.trickle();
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return downloader->imageData().size() == 30; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return downloader->imageData().size() >= 30; }));
+    ASSERT_EQ(downloader->imageData().size(), 30u);
     clock.advance(10);
     EXPECT_EQ(delegate->events, (std::vector<std::string> {"fail"}));
     ASSERT_TRUE(delegate->error);

@@ -92,7 +92,7 @@ TEST_F(ImageManager, TwoAskersShareOneDownloadAndTheLaterHearsFirst)
         url, b, 0, [&](const auto&, bool) { order.push_back("b"); }, nullptr);
     letRequestsReachTheirDownloads();
     gate.open();
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return order.size() == 2; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return order.size() >= 2; }));
     EXPECT_EQ(order, (std::vector<std::string> {"b", "a"}));
     EXPECT_EQ(a->last().image, b->last().image);
     EXPECT_EQ(server.requestCount(), 1u);
@@ -130,7 +130,7 @@ TEST_F(ImageManager, CancellingTheOnlyAskerCancelsTheDownload)
     const std::string url = server.url("/alone.png");
     auto leaving = std::make_shared<RecordingDelegate>();
     manager->downloadWithURL(url, leaving);
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() == 1; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() >= 1; }));
     manager->cancelForDelegate(leaving);
     ASSERT_EQ(stops.size(), 1u);
     EXPECT_NE(stops[0], nullptr);  // the cancelled download itself
@@ -293,7 +293,7 @@ TEST_F(ImageManager, AnAskerThatAsksAgainInItsAnswerFindsTheImageInMemory)
             manager->downloadWithURL(url, delegate, 0, success, nullptr);
     };
     manager->downloadWithURL(url, delegate, 0, success, nullptr);
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return cachedFlags.size() == 2; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return cachedFlags.size() >= 2; }));
     EXPECT_EQ(cachedFlags, (std::vector<bool> {false, true}));
     EXPECT_EQ(server.requestCount(), 1u);
 }

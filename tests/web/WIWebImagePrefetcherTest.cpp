@@ -45,7 +45,7 @@ TEST_F(ImagePrefetcher, TheSharedOneLoadsThreeAtATimeWithLowPriority)
     });
     auto list = urls(server, 5);
     prefetcher->prefetchURLs(list);
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() == 3; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() >= 3; }));
     letRequestsReachTheirDownloads();
     EXPECT_EQ(server.requestCount(), 3u);
     gate.open();

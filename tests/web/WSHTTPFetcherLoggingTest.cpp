@@ -3,6 +3,7 @@
 #include "WebTestSupport.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
+#include "web/WSHTTPFetchLogEntry.h"
 #include "web/WSHTTPFetcherLogging.h"
 
 using plat::test::HTTPTestReply;
@@ -48,13 +49,29 @@ TEST_F(FetcherLogging, WithoutFilesTheLogIsKeptOnTheFetcherOnly)
     HTTPTestServer server([](const HTTPTestRequest&) { return HTTPTestReply::withBody(404, "gone"); });
     auto fetcher = WSHTTPFetcher::fetcherWithURLString(server.url("/missing"));
     fetcher->mutableRequest()->setValue("GoogleLogin auth=SECRET", "Authorization");
+    fetcher->setCommentWithFormat("fetch {} of {}", 2, 3);
     fetch(fetcher);
     ASSERT_TRUE(fetcher->log());
+    EXPECT_EQ(fetcher->log()->rfind("fetch 2 of 3\n\n", 0), 0u);
     EXPECT_NE(fetcher->log()->find("Request: GET " + server.url("/missing")), std::string::npos);
     EXPECT_NE(fetcher->log()->find("  Authorization: GoogleLogin auth=_snip_\n"), std::string::npos);
     EXPECT_EQ(fetcher->log()->find("SECRET"), std::string::npos);
     EXPECT_NE(fetcher->log()->find("Response: status 404\n"), std::string::npos);
     EXPECT_TRUE(plat::contentsOfDirectory(folder.path()).value().empty());
+}
+
+TEST_F(FetcherLogging, NoCommentFormatLeavesNoComment)
+{
+    WSHTTPFetcher::setLoggingEnabled(true);
+    WSHTTPFetcher::setLoggingToFileEnabled(false);
+    HTTPTestServer server([](const HTTPTestRequest&) { return HTTPTestReply::withBody(200, "x"); });
+    auto fetcher = WSHTTPFetcher::fetcherWithURLString(server.url("/"));
+    fetcher->setComment("old");
+    fetcher->setCommentWithFormat(std::nullopt);
+    EXPECT_FALSE(fetcher->comment());
+    fetch(fetcher);
+    ASSERT_TRUE(fetcher->log());
+    EXPECT_EQ(fetcher->log()->find("old"), std::string::npos);
 }
 
 TEST_F(FetcherLogging, WritesTheRunFolderPageTextAndXMLResponse)
@@ -146,4 +163,44 @@ TEST(FetcherLogText, SnippingAndHeaderBlocks)
     EXPECT_EQ(zt::snipSubstringOfString("x=1&client_secret=abc", "client_secret=", "&"), "x=1&client_secret=_snip_");
     EXPECT_EQ(zt::snipSubstringOfString("nothing", "client_secret=", "&"), "nothing");
     EXPECT_EQ(zt::headersStringForDictionary(plat::HTTPHeaders {{"b", "2"}, {"A", "1"}}), "  A: 1\n  b: 2\n");
+}
+
+TEST(FetcherLogText, PageMarksJSONErrorsPicturesAndUnsafeAuthorization)
+{
+    zt::detail::FetchLogEntry entry;
+    entry.number = 7;
+    entry.now = "2015-06-01 12:00:00 +0000";
+    entry.method = "GET";
+    entry.url = "http://h/feed";
+    entry.isPlainHTTP = true;
+    entry.requestHeaders = plat::HTTPHeaders {{"Authorization", "Bearer x"}};
+    entry.response = std::make_shared<plat::URLResponse>(
+        *plat::URL::URLWithString("http://h/moved"), 200, plat::HTTPHeaders {{"Content-Type", "application/json"}});
+    entry.status = 200;
+    entry.responseHeaders = entry.response->allHeaderFields();
+    entry.json
+        = plat::Dictionary {{"error", plat::Dictionary {{"code", plat::Value(int64_t(403))}, {"message", "no"}}}};
+    const std::string page = zt::detail::logPageHTML(entry, "Zantrope", "stamp", /*isNewPage=*/true);
+    EXPECT_EQ(page.rfind("<html><head>", 0), 0u);
+    EXPECT_NE(page.find("<title>Zantrope HTTP fetch log stamp</title>"), std::string::npos);
+    EXPECT_NE(page.find("<a href='fetch_7.txt'>"), std::string::npos);
+    EXPECT_NE(page.find("authorized, non-SSL"), std::string::npos);
+    EXPECT_NE(page.find("<i>JSON error:</i> <FONT COLOR='#FF00FF'>403 no"), std::string::npos);
+    EXPECT_NE(page.find("response URL:</FONT> <code>http://h/moved</code>"), std::string::npos);
+
+    entry.status = 404;
+    entry.json = plat::Value();
+    entry.mimeType = "image/png";
+    entry.responseLength = 3;
+    entry.responseFileName = "fetch_7_response.png";
+    entry.responseIsImage = true;
+    const std::string later = zt::detail::logPageHTML(entry, "Zantrope", "stamp", /*isNewPage=*/false);
+    EXPECT_EQ(later.find("<html>"), std::string::npos);
+    EXPECT_NE(later.find("<FONT COLOR='#FF00FF'>404 &nbsp;&#x2691;</FONT>"), std::string::npos);
+    EXPECT_NE(later.find("<img src='fetch_7_response.png'"), std::string::npos);
+
+    const std::string text = zt::detail::logTextOfFetch(entry);
+    EXPECT_NE(text.find("Request headers:\n  Authorization: Bearer _snip_\n"), std::string::npos);
+    EXPECT_NE(text.find("Response: status 404\n"), std::string::npos);
+    EXPECT_NE(text.find("Response body: (3 bytes)\n<<3 bytes>>\n"), std::string::npos);
 }

@@ -148,7 +148,7 @@ TEST_F(UploadFetcher, InterruptedChunkResumesFromTheServersRange)
     auto token = plat::NotificationCenter::defaultCenter().addObserver(
         zt::kWSHTTPFetcherRetryDelayStartedNotification, nullptr, [&](const plat::Notification&) { ++retryDelays; });
     auto outcome = begin(fetcher);
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return retryDelays == 1; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return retryDelays >= 1; }));
     clock.advance(2.0);  // a chunk's first back-off lies between 1 and 2 seconds
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return outcome->finished; }));
     EXPECT_FALSE(outcome->error);
@@ -212,7 +212,7 @@ TEST_F(UploadFetcher, RetriedInitialRequestCallsTheHandlerOnce)
         ++calls;
         lastError = error;
     });
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return retryDelays == 1; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return retryDelays >= 1; }));
     EXPECT_EQ(calls, 0);
     clock.advance(1.0);
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return calls > 0; }));
@@ -243,7 +243,7 @@ TEST_F(UploadFetcher, PauseStopsTheChunkAndResumeAsksTheServerFirst)
     auto fetcher = uploadOf(media(300'000), 100'000);
     auto outcome = begin(fetcher);
     ASSERT_TRUE(
-        plat::test::runMainLoopUntil([&] { return upload.rangesSent().size() == 1 && fetcher->chunkFetcher(); }));
+        plat::test::runMainLoopUntil([&] { return upload.rangesSent().size() >= 1 && fetcher->chunkFetcher(); }));
     fetcher->pauseFetching();
     EXPECT_TRUE(fetcher->isPaused());
     EXPECT_FALSE(fetcher->chunkFetcher());

@@ -140,6 +140,11 @@ detail::WriteFailurePoint injectedFailure(const std::string& path)
     return faultInjector ? faultInjector(path) : detail::WriteFailurePoint::None;
 }
 
+bool isInjectedReadOnly(const std::string& path)
+{
+    return injectedFailure(path) == detail::WriteFailurePoint::ReadOnly;
+}
+
 // A folder that cannot be listed fails the whole walk, so that no caller
 // takes a partial list for the tree; one removed meanwhile is simply gone.
 Result<void> collectSubpaths(const std::string& root, const std::string& relative, std::vector<std::string>& out)
@@ -229,6 +234,8 @@ Result<void> writeFileAtomically(const std::string& path, std::string_view bytes
 
 Result<void> writeFileAtomically(const std::string& path, std::string_view bytes, uint32_t permissions)
 {
+    if (isInjectedReadOnly(path))
+        return Error::posix(EROFS, "create temporary file for", path);
     std::string folder = deletingLastPathComponent(path);
     std::string temporaryPath = appendingPathComponent(folder.empty() ? "." : folder, ".tmp-XXXXXX");
     // mkostemp creates the file readable by the owner only.
@@ -299,6 +306,8 @@ void AtomicFileWriter::discard()
 
 Result<std::unique_ptr<AtomicFileWriter>> AtomicFileWriter::create(const std::string& path)
 {
+    if (isInjectedReadOnly(path))
+        return Error::posix(EROFS, "create temporary file for", path);
     struct stat existing { };
     mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
     std::string folder = deletingLastPathComponent(path);
@@ -380,6 +389,8 @@ Result<void> AtomicFileWriter::commit()
 
 Result<void> createDirectory(const std::string& path, IntermediateDirectories intermediates)
 {
+    if (isInjectedReadOnly(path) && !(intermediates == IntermediateDirectories::Yes && isDirectory(path)))
+        return Error::posix(fileExists(path) ? EEXIST : EROFS, "create folder", path);
     if (intermediates == IntermediateDirectories::Yes) {
         if (isDirectory(path))
             return Result<void>::success();
@@ -400,11 +411,23 @@ Result<void> createDirectory(const std::string& path, IntermediateDirectories in
 
 Result<void> removeItem(const std::string& path)
 {
+    if (isInjectedReadOnly(path))
+        return Error::posix(fileExists(path) ? EROFS : ENOENT, "remove", path);
     return removeTree(withoutTrailingSlashes(path));
+}
+
+Result<void> removeItemIfExists(const std::string& path)
+{
+    struct stat info { };
+    if (::lstat(path.c_str(), &info) != 0 && errno == ENOENT)
+        return Result<void>::success();
+    return removeItem(path);
 }
 
 Result<void> copyItem(const std::string& from, const std::string& to, ReplaceExisting replace)
 {
+    if (isInjectedReadOnly(to))
+        return Error::posix(EROFS, "copy to", to);
     struct stat info { };
     if (::lstat(from.c_str(), &info) != 0)
         return Error::posix(errno, "copy", from);
@@ -421,6 +444,8 @@ Result<void> copyItem(const std::string& from, const std::string& to, ReplaceExi
 
 Result<void> moveItem(const std::string& from, const std::string& to)
 {
+    if (isInjectedReadOnly(from) || isInjectedReadOnly(to))
+        return Error::posix(EROFS, "move", from);
     struct stat info { };
     if (::lstat(to.c_str(), &info) == 0)
         return Error::posix(EEXIST, "move to", to);
@@ -483,6 +508,8 @@ Result<FileAttributes> attributesOfItem(const std::string& path)
 
 Result<void> setPermissions(const std::string& path, uint32_t permissions)
 {
+    if (isInjectedReadOnly(path))
+        return Error::posix(EROFS, "set permissions of", path);
     if (::chmod(path.c_str(), permissions & 07777) != 0)
         return Error::posix(errno, "set permissions of", path);
     return Result<void>::success();

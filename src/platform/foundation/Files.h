@@ -80,6 +80,8 @@ Result<void> createDirectory(const std::string& path, IntermediateDirectories in
 // Removes a file, a symbolic link, or a folder with everything below it.
 // Removing nothing is an error (ENOENT), as on the platform.
 Result<void> removeItem(const std::string& path);
+// The same for clearing a place before it is used: nothing there counts as removed.
+Result<void> removeItemIfExists(const std::string& path);
 // Copies a file or a folder tree; an existing destination fails with EEXIST
 // unless replace is Yes.
 Result<void> copyItem(const std::string& from, const std::string& to, ReplaceExisting replace);
@@ -98,8 +100,11 @@ Result<uint64_t> freeSpace(const std::string& path);
 
 namespace detail {
 // Where an atomic write can be made to fail, for tests that prove an
-// interrupted save leaves the previous file whole.
-enum class WriteFailurePoint { None, BeforeWriting, AfterHalfTheBytes, BeforeRename };
+// interrupted save leaves the previous file whole. ReadOnly makes the path
+// behave as on a read-only file system, whoever the process runs as: every
+// change fails with EROFS (atomic writes, new folders, copies and moves to
+// it, removals, permission changes) and nothing is changed.
+enum class WriteFailurePoint { None, BeforeWriting, AfterHalfTheBytes, BeforeRename, ReadOnly };
 using WriteFaultInjector = std::function<WriteFailurePoint(const std::string& path)>;
 // Installs the injector for every atomic write of the process; an empty
 // function removes it. Only tests install one.

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "platform/foundation/HexDigit.h"
 #include "platform/foundation/Text.h"
 
 namespace plat {
@@ -132,13 +133,10 @@ private:
                     return std::nullopt;
                 unsigned value = 0;
                 for (int i = 0; i < 4; ++i) {
-                    char digit = _text[_position++];
-                    if (!std::isxdigit(static_cast<unsigned char>(digit)))
+                    const int digit = hexDigitValue(_text[_position++]);
+                    if (digit < 0)
                         return std::nullopt;
-                    value = value * 16
-                        + static_cast<unsigned>(std::isdigit(static_cast<unsigned char>(digit))
-                                ? digit - '0'
-                                : std::tolower(static_cast<unsigned char>(digit)) - 'a' + 10);
+                    value = value * 16 + static_cast<unsigned>(digit);
                 }
                 pendingUnits += static_cast<char16_t>(value);
                 continue;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/media/Asset.h"
-#include "platform/media/AssetReaderAudioMixOutput.h"
+#include "platform/media/AssetReaderOutput.h"
 #include "platform/media/MediaConstants.h"
 
 namespace plat {
@@ -29,19 +29,19 @@ void AssetReader::setTimeRange(const MediaTimeRange& timeRange)
         _timeRange = timeRange;
 }
 
-bool AssetReader::canAddOutput(const std::shared_ptr<AssetReaderAudioMixOutput>& output) const
+bool AssetReader::canAddOutput(const std::shared_ptr<AssetReaderOutput>& output) const
 {
     if (!output || status() != AssetReaderStatus::Unknown)
         return false;
     auto own = _asset->tracks();
-    for (const auto& track : output->audioTracks()) {
+    for (const auto& track : output->tracksRead()) {
         if (std::find(own.begin(), own.end(), track) == own.end())
             return false;
     }
     return output->validate().ok();
 }
 
-void AssetReader::addOutput(std::shared_ptr<AssetReaderAudioMixOutput> output)
+void AssetReader::addOutput(std::shared_ptr<AssetReaderOutput> output)
 {
     if (canAddOutput(output))
         _outputs.push_back(std::move(output));
@@ -91,6 +91,16 @@ void AssetReader::fail(Error error)
         _error = std::move(error);
     }
     _status = AssetReaderStatus::Failed;
+}
+
+void AssetReaderOutput::reportEnd(AssetReader& reader)
+{
+    reader.outputDidFinish();
+}
+
+void AssetReaderOutput::reportFailure(AssetReader& reader, Error error)
+{
+    reader.fail(std::move(error));
 }
 
 }  // namespace plat

@@ -11,7 +11,7 @@
 
 namespace plat {
 class Asset;
-class AssetReaderAudioMixOutput;
+class AssetReaderOutput;
 
 enum class AssetReaderStatus : int { Unknown = 0, Reading = 1, Completed = 2, Failed = 3, Cancelled = 4 };
 
@@ -30,9 +30,9 @@ public:
 
     // Only before reading, for an output whose tracks belong to the asset
     // and whose settings can be produced.
-    bool canAddOutput(const std::shared_ptr<AssetReaderAudioMixOutput>& output) const;
-    void addOutput(std::shared_ptr<AssetReaderAudioMixOutput> output);
-    const std::vector<std::shared_ptr<AssetReaderAudioMixOutput>>& outputs() const { return _outputs; }
+    bool canAddOutput(const std::shared_ptr<AssetReaderOutput>& output) const;
+    void addOutput(std::shared_ptr<AssetReaderOutput> output);
+    const std::vector<std::shared_ptr<AssetReaderOutput>>& outputs() const { return _outputs; }
 
     // False, with the status failed and an error, when an output cannot be prepared.
     bool startReading();
@@ -44,13 +44,13 @@ public:
     explicit AssetReader(std::shared_ptr<const Asset> asset);
 
 private:
-    friend class AssetReaderAudioMixOutput;
+    friend class AssetReaderOutput;
     void outputDidFinish();
     void fail(Error error);
 
     std::shared_ptr<const Asset> _asset;
     MediaTimeRange _timeRange;
-    std::vector<std::shared_ptr<AssetReaderAudioMixOutput>> _outputs;
+    std::vector<std::shared_ptr<AssetReaderOutput>> _outputs;
     std::atomic<AssetReaderStatus> _status {AssetReaderStatus::Unknown};
     std::atomic<size_t> _finishedOutputs {0};
     mutable std::mutex _lock;

@@ -1,11 +1,10 @@
 #include "platform/media/AssetReaderAudioMixOutput.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
 
 #include "platform/media/AssetReader.h"
 #include "platform/media/AudioMixRenderer.h"
+#include "platform/media/LinearPCMFormat.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/SampleBuffer.h"
 
@@ -14,17 +13,12 @@ namespace plat {
 namespace {
 
 constexpr int64_t kFramesPerBuffer = 8192;
-constexpr int kDefaultSampleRate = 44100;
-constexpr int kMaxOutputChannels = 8;
-constexpr double kLowestSampleRate = 8000;
-constexpr double kHighestSampleRate = 192000;
+constexpr double kLowestSourceRate = 8000;
+constexpr double kHighestSourceRate = 192000;
 
-Error settingsError(const std::string& text)
-{
-    return Error(kMediaErrorDomain, kMediaErrorUnknown, "audio mix output: " + text);
-}
-
-// The output format the settings ask for, with the defaults for what they leave out.
+// The output format the settings ask for; what they leave out follows the
+// sources: their highest rate (44.1 kHz without any), and one channel only
+// when no source has more.
 Result<AudioStreamBasicDescription> outputFormatFor(
     const std::optional<Dictionary>& settings, const std::vector<std::shared_ptr<AssetTrack>>& tracks)
 {
@@ -32,80 +26,17 @@ Result<AudioStreamBasicDescription> outputFormatFor(
     uint32_t sourceChannels = 0;
     for (const auto& track : tracks) {
         if (track->mediaType() != kMediaTypeAudio)
-            return settingsError("a track is not audio");
+            return Error(kMediaErrorDomain, kMediaErrorUnknown, "audio mix output: a track is not audio");
         for (const FormatDescription& format : track->formatDescriptions()) {
             sampleRate = std::max(sampleRate, format.audio.sampleRate);
             sourceChannels = std::max(sourceChannels, format.audio.channelsPerFrame);
         }
     }
-    if (sampleRate < kLowestSampleRate || sampleRate > kHighestSampleRate)
-        sampleRate = kDefaultSampleRate;
-    int64_t channels = sourceChannels == 1 ? 1 : 2;
-    int64_t bits = 16;
-    bool isFloat = false;
-    bool isBigEndian = false;
-    if (settings) {
-        if (auto formatID = settings->getInt64(kFormatIDKey); formatID && *formatID != kAudioFormatLinearPCM)
-            return settingsError("only linear PCM can be mixed");
-        if (settings->getBool(kLinearPCMIsNonInterleaved).value_or(false))
-            return settingsError("non-interleaved samples are not supported");
-        sampleRate = settings->getDouble(kSampleRateKey).value_or(sampleRate);
-        channels = settings->getInt64(kNumberOfChannelsKey).value_or(channels);
-        bits = settings->getInt64(kLinearPCMBitDepthKey).value_or(bits);
-        isFloat = settings->getBool(kLinearPCMIsFloatKey).value_or(false);
-        isBigEndian = settings->getBool(kLinearPCMIsBigEndianKey).value_or(false);
-    }
-    if (sampleRate < kLowestSampleRate || sampleRate > kHighestSampleRate || sampleRate != std::floor(sampleRate))
-        return settingsError("unsupported sample rate");
-    if (channels < 1 || channels > kMaxOutputChannels)
-        return settingsError("unsupported channel count");
-    if (isFloat ? bits != 32 : (bits != 16 && bits != 32))
-        return settingsError("unsupported bit depth");
-    AudioStreamBasicDescription format;
-    format.sampleRate = sampleRate;
-    format.formatID = kAudioFormatLinearPCM;
-    format.formatFlags = kAudioFormatFlagIsPacked
-        | (isFloat ? kAudioFormatFlagIsFloat : kAudioFormatFlagIsSignedInteger)
-        | (isBigEndian ? kAudioFormatFlagIsBigEndian : 0);
-    format.bitsPerChannel = static_cast<uint32_t>(bits);
-    format.channelsPerFrame = static_cast<uint32_t>(channels);
-    format.bytesPerFrame = format.bitsPerChannel / 8 * format.channelsPerFrame;
-    format.framesPerPacket = 1;
-    format.bytesPerPacket = format.bytesPerFrame;
-    return format;
-}
-
-template <typename Word> void store(uint8_t* out, Word word, bool bigEndian)
-{
-    if (bigEndian) {
-        if constexpr (sizeof(Word) == 2)
-            word = static_cast<Word>(__builtin_bswap16(static_cast<uint16_t>(word)));
-        else
-            word = static_cast<Word>(__builtin_bswap32(static_cast<uint32_t>(word)));
-    }
-    std::memcpy(out, &word, sizeof word);
-}
-
-// Mixed floats, clipped to full scale, in the output format.
-Data encodeSamples(const float* samples, size_t count, const AudioStreamBasicDescription& format)
-{
-    bool bigEndian = format.formatFlags & kAudioFormatFlagIsBigEndian;
-    size_t width = format.bitsPerChannel / 8;
-    Data bytes(count * width);
-    uint8_t* out = bytes.data();
-    for (size_t i = 0; i < count; ++i, out += width) {
-        float sample = std::clamp(samples[i], -1.0f, 1.0f);
-        if (format.formatFlags & kAudioFormatFlagIsFloat) {
-            uint32_t word;
-            std::memcpy(&word, &sample, sizeof word);
-            store(out, word, bigEndian);
-        } else if (width == 2) {
-            store(out, static_cast<int16_t>(std::lrint(sample * 32767.0f)), bigEndian);
-        } else {
-            store(out, static_cast<int32_t>(std::llrint(static_cast<double>(sample) * 2147483647.0)), bigEndian);
-        }
-    }
-    return bytes;
+    detail::LinearPCMDefaults defaults;
+    if (sampleRate >= kLowestSourceRate && sampleRate <= kHighestSourceRate)
+        defaults.sampleRate = sampleRate;
+    defaults.channels = sourceChannels == 1 ? 1 : 2;
+    return detail::linearPCMOutputFormat(settings, defaults);
 }
 
 }  // namespace
@@ -169,13 +100,13 @@ std::shared_ptr<const SampleBuffer> AssetReaderAudioMixOutput::copyNextSampleBuf
     int64_t frames = _renderer->renderNext(mixed.data(), kFramesPerBuffer);
     if (frames == 0) {
         _renderer.reset();  // closes the files
-        reader->outputDidFinish();
+        reportEnd(*reader);
         return nullptr;
     }
     if (reader->status() != AssetReaderStatus::Reading)
         return nullptr;
-    Data bytes
-        = encodeSamples(mixed.data(), static_cast<size_t>(frames) * _outputFormat.channelsPerFrame, _outputFormat);
+    Data bytes = detail::encodeLinearPCM(
+        mixed.data(), static_cast<size_t>(frames) * _outputFormat.channelsPerFrame, _outputFormat);
     auto time = MediaTime::make(first, static_cast<int32_t>(_outputFormat.sampleRate));
     return SampleBuffer::createLinearPCM(_outputFormat, time, frames, std::move(bytes));
 }

@@ -6,12 +6,11 @@
 
 #include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
+#include "platform/media/AssetReaderOutput.h"
 #include "platform/media/AssetTrack.h"
 #include "platform/media/AudioMix.h"
 
 namespace plat {
-class AssetReader;
-class SampleBuffer;
 namespace detail {
 class AudioMixRenderer;
 }
@@ -23,7 +22,7 @@ class AudioMixRenderer;
 // kHz without any) with two channels when any source has two or more.
 // Configured before reading on one queue; copyNextSampleBuffer then runs on
 // one queue at a time, and the reader may be cancelled from any.
-class AssetReaderAudioMixOutput {
+class AssetReaderAudioMixOutput final : public AssetReaderOutput {
 public:
     static std::shared_ptr<AssetReaderAudioMixOutput> assetReaderAudioMixOutputWithAudioTracks(
         std::vector<std::shared_ptr<AssetTrack>> audioTracks, std::optional<Dictionary> audioSettings);
@@ -34,19 +33,15 @@ public:
     std::shared_ptr<const AudioMix> audioMix() const { return _audioMix; }
     void setAudioMix(std::shared_ptr<const AudioMix> audioMix) { _audioMix = std::move(audioMix); }
 
-    // The next buffer while the reader reads; nullptr at the end (the reader
-    // completes), after cancelReading, or when the reader is not reading.
-    std::shared_ptr<const SampleBuffer> copyNextSampleBuffer();
+    std::shared_ptr<const SampleBuffer> copyNextSampleBuffer() override;
+    std::vector<std::shared_ptr<AssetTrack>> tracksRead() const override { return _audioTracks; }
 
     AssetReaderAudioMixOutput(
         std::vector<std::shared_ptr<AssetTrack>> audioTracks, std::optional<Dictionary> audioSettings);
 
 private:
-    friend class AssetReader;
-    // Checks the settings and the tracks; the reader asks before adding.
-    Result<void> validate() const;
-    // Called by the reader's startReading.
-    Result<void> prepare(const std::shared_ptr<AssetReader>& reader, const MediaTimeRange& timeRange);
+    Result<void> validate() const override;
+    Result<void> prepare(const std::shared_ptr<AssetReader>& reader, const MediaTimeRange& timeRange) override;
 
     std::vector<std::shared_ptr<AssetTrack>> _audioTracks;
     std::optional<Dictionary> _audioSettings;

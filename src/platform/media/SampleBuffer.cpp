@@ -27,8 +27,24 @@ std::shared_ptr<const SampleBuffer> SampleBuffer::createLinearPCM(
     return std::make_shared<const SampleBuffer>(format, presentationTimeStamp, numSamples, std::move(bytes));
 }
 
+std::shared_ptr<const SampleBuffer> SampleBuffer::createCompressed(
+    const AudioStreamBasicDescription& format, const MediaTime& presentationTimeStamp, int64_t numSamples, Data bytes)
+{
+    if (format.formatID == kAudioFormatLinearPCM || !presentationTimeStamp.isNumeric() || numSamples < 0
+        || bytes.empty())
+        return nullptr;
+    return std::make_shared<const SampleBuffer>(format, presentationTimeStamp, numSamples, std::move(bytes));
+}
+
+bool SampleBuffer::isLinearPCM() const
+{
+    return _format.formatID == kAudioFormatLinearPCM;
+}
+
 MediaTime SampleBuffer::duration() const
 {
+    if (!(_format.sampleRate >= 1))
+        return MediaTime::invalid();
     double rate = std::round(_format.sampleRate);
     if (rate == _format.sampleRate)
         return MediaTime::make(_numSamples, static_cast<int32_t>(rate));

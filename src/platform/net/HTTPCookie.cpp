@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/foundation/Text.h"
+#include "platform/net/HTTPHeaders.h"
 
 namespace plat {
 
@@ -13,15 +14,6 @@ namespace {
 
 constexpr size_t kMaxSetCookieBytes = 8192;
 constexpr size_t kMaxCookiesPerResponse = 64;
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
 
 bool isCookieDateDelimiter(unsigned char c)
 {
@@ -213,8 +205,8 @@ std::optional<HTTPCookie> HTTPCookie::cookieFromSetCookieValue(std::string_view 
     if (equals == std::string_view::npos)
         return std::nullopt;
     Properties properties;
-    properties.name = std::string(trimmed(pair.substr(0, equals)));
-    properties.value = std::string(trimmed(pair.substr(equals + 1)));
+    properties.name = std::string(trimmingOptionalWhitespace(pair.substr(0, equals)));
+    properties.value = std::string(trimmingOptionalWhitespace(pair.substr(equals + 1)));
     if (properties.name.empty())
         return std::nullopt;
     for (char c : properties.name + properties.value) {
@@ -232,10 +224,10 @@ std::optional<HTTPCookie> HTTPCookie::cookieFromSetCookieValue(std::string_view 
         std::string_view attribute = rest.substr(0, next);
         rest = next == std::string_view::npos ? std::string_view {} : rest.substr(next + 1);
         size_t attributeEquals = attribute.find('=');
-        std::string key = lowercaseString(trimmed(attribute.substr(0, attributeEquals)));
+        std::string key = lowercaseString(trimmingOptionalWhitespace(attribute.substr(0, attributeEquals)));
         std::string_view value = attributeEquals == std::string_view::npos
             ? std::string_view {}
-            : trimmed(attribute.substr(attributeEquals + 1));
+            : trimmingOptionalWhitespace(attribute.substr(attributeEquals + 1));
         if (key == "expires") {
             if (auto date = parseCookieDate(value))
                 expires = date;

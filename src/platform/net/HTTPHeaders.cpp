@@ -13,6 +13,15 @@ bool equalsIgnoringCase(std::string_view left, std::string_view right)
         && std::equal(left.begin(), left.end(), right.begin(), [&](char a, char b) { return lower(a) == lower(b); });
 }
 
+std::string_view trimmingOptionalWhitespace(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
 Error makeURLError(int64_t code, const std::string& description, const std::string& failingURL)
 {
     Dictionary userInfo;

@@ -46,5 +46,8 @@ private:
 };
 
 bool equalsIgnoringCase(std::string_view left, std::string_view right);
+// Without the spaces and tabs at either end: the optional white space that
+// HTTP allows around field values and the parts of a cookie.
+std::string_view trimmingOptionalWhitespace(std::string_view text);
 
 }  // namespace plat

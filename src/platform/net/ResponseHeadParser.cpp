@@ -2,19 +2,6 @@
 
 namespace plat::detail {
 
-namespace {
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
-}  // namespace
-
 void ResponseHeadParser::reset()
 {
     *this = ResponseHeadParser();
@@ -87,7 +74,7 @@ ResponseHeadParser::State ResponseHeadParser::addLine(std::string_view line)
             return fail("a folded line has no field");
         // Joined in place: a head of many folded lines costs no more than its bytes.
         *_pendingValue += ' ';
-        *_pendingValue += trimmed(line);
+        *_pendingValue += trimmingOptionalWhitespace(line);
         return _state;
     }
     size_t colon = line.find(':');
@@ -102,7 +89,7 @@ ResponseHeadParser::State ResponseHeadParser::addLine(std::string_view line)
         return fail("the response has too many header fields");
     addPendingField();
     _lastName = std::string(name);
-    _pendingValue = std::string(trimmed(line.substr(colon + 1)));
+    _pendingValue = std::string(trimmingOptionalWhitespace(line.substr(colon + 1)));
     return _state;
 }
 

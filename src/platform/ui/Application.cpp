@@ -160,6 +160,7 @@ void Application::enterBackground()
         return;
     resignActive();
     _state = ApplicationState::Background;
+    _backgroundTasks.appEnteredBackground();
     if (auto delegate = _delegate)
         delegate->applicationDidEnterBackground(*this);
     post(ApplicationDidEnterBackgroundNotification);
@@ -170,6 +171,7 @@ void Application::enterForeground()
     if (_state != ApplicationState::Background)
         return;
     _state = ApplicationState::Inactive;
+    _backgroundTasks.appEnteredForeground();
     if (auto delegate = _delegate)
         delegate->applicationWillEnterForeground(*this);
     post(ApplicationWillEnterForegroundNotification);
@@ -207,6 +209,16 @@ bool Application::openURLFromApplication(const URL& url, const std::string& sour
     if (!handedOver)
         return false;
     return delegate->applicationOpenURLSourceApplicationAnnotation(*this, *handedOver, sourceApplication, annotation);
+}
+
+BackgroundTaskIdentifier Application::beginBackgroundTaskWithExpirationHandler(std::function<void()> handler)
+{
+    return _backgroundTasks.begin(std::move(handler));
+}
+
+void Application::endBackgroundTask(BackgroundTaskIdentifier identifier)
+{
+    _backgroundTasks.end(identifier);
 }
 
 bool Application::canOpenURL(const URL& url) const
@@ -319,6 +331,7 @@ void Application::resetForTesting()
     _statusBarHidden = false;
     _terminated = false;
     _orientation = InterfaceOrientation::LandscapeRight;
+    _backgroundTasks.reset();
 }
 
 }  // namespace plat

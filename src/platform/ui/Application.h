@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -7,6 +8,7 @@
 #include "platform/foundation/Geometry.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/Value.h"
+#include "platform/ui/BackgroundTaskList.h"
 #include "platform/ui/Responder.h"
 
 namespace plat {
@@ -87,6 +89,14 @@ public:
     bool openURLFromApplication(const URL& url, const std::string& sourceApplication, const Value& annotation);
 
     // What the app asks of the system.
+    // Work that goes on after the app leaves the screen, for as long as the
+    // system allows (BackgroundTaskList). Any thread, as on the platform; the
+    // handler runs on the main thread when the time runs out and must end its task.
+    BackgroundTaskIdentifier beginBackgroundTaskWithExpirationHandler(std::function<void()> handler);
+    void endBackgroundTask(BackgroundTaskIdentifier identifier);
+    double backgroundTimeRemaining() const { return _backgroundTasks.timeRemaining(); }
+    // For whoever looks (tests, scripts): the tasks begun and not yet ended.
+    size_t backgroundTaskCount() const { return _backgroundTasks.count(); }
     bool canOpenURL(const URL& url) const;
     bool openURL(const URL& url);
     const std::vector<std::string>& openedURLs() const { return _openedURLs; }
@@ -131,6 +141,7 @@ private:
     bool _statusBarHidden = false;
     bool _terminated = false;
     InterfaceOrientation _orientation = InterfaceOrientation::LandscapeRight;
+    BackgroundTaskList _backgroundTasks;
 };
 
 }  // namespace plat

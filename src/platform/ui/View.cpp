@@ -230,6 +230,30 @@ void View::notifyTintColorChanged()
             subview->notifyTintColorChanged();
 }
 
+ViewTintAdjustmentMode View::tintAdjustmentMode() const
+{
+    for (const View* view = this; view; view = view->_superview.lock().get())
+        if (view->_tintAdjustmentMode != ViewTintAdjustmentMode::Automatic)
+            return view->_tintAdjustmentMode;
+    return ViewTintAdjustmentMode::Normal;
+}
+
+void View::setTintAdjustmentMode(ViewTintAdjustmentMode mode)
+{
+    ViewTintAdjustmentMode before = tintAdjustmentMode();
+    _tintAdjustmentMode = mode;
+    if (tintAdjustmentMode() != before)
+        notifyTintAdjustmentModeChanged();
+}
+
+void View::notifyTintAdjustmentModeChanged()
+{
+    tintColorDidChange();
+    for (auto& subview : _subviews)
+        if (subview->_tintAdjustmentMode == ViewTintAdjustmentMode::Automatic)
+            subview->notifyTintAdjustmentModeChanged();
+}
+
 double View::contentScaleFactor() const
 {
     return _layer->contentsScale();

@@ -75,7 +75,12 @@ public:
     // The tint of this view: its own, else its superview's, else the system blue.
     Color tintColor() const;
     void setTintColor(std::optional<Color> color);
+    // Called when the tint or the tint adjustment mode in effect changes.
     virtual void tintColorDidChange() { }
+    // The mode in effect: the view's own, else the nearest ancestor's that is
+    // not automatic, else normal. Setting it tells the subtree that follows it.
+    ViewTintAdjustmentMode tintAdjustmentMode() const;
+    void setTintAdjustmentMode(ViewTintAdjustmentMode mode);
     const std::shared_ptr<Layer>& layer() const { return _layer; }
     double contentScaleFactor() const;
     void setContentScaleFactor(double scale);
@@ -242,6 +247,7 @@ private:
     void attachSubview(const std::shared_ptr<View>& view, size_t index);
     void resizeSubviews(Size oldSize);
     void notifyTintColorChanged();
+    void notifyTintAdjustmentModeChanged();
 
     std::shared_ptr<Layer> _layer;
     std::weak_ptr<View> _superview;
@@ -250,6 +256,7 @@ private:
     std::weak_ptr<ViewController> _viewController;
     std::optional<Color> _backgroundColor;
     std::optional<Color> _tintColor;
+    ViewTintAdjustmentMode _tintAdjustmentMode = ViewTintAdjustmentMode::Automatic;
     ContentMode _contentMode = ContentMode::ScaleToFill;
     unsigned _autoresizingMask = ViewAutoresizingNone;
     bool _autoresizesSubviews = true;

@@ -140,8 +140,9 @@ public:
     std::shared_ptr<NavigationController> navigationController();
     std::shared_ptr<NavigationItem> navigationItem();
     // Observable ("hidesBottomBarWhenPushed").
-    bool hidesBottomBarWhenPushed() const { return _hidesBottomBarWhenPushed; }
-    void setHidesBottomBarWhenPushed(bool hides);
+    // Overridable, as the platform's are: a wrapper answers for what it wraps.
+    virtual bool hidesBottomBarWhenPushed() const { return _hidesBottomBarWhenPushed; }
+    virtual void setHidesBottomBarWhenPushed(bool hides);
     // Navigation controllers answer themselves.
     virtual std::shared_ptr<NavigationController> asNavigationController() { return nullptr; }
 
@@ -150,8 +151,8 @@ public:
     void setToolbarItems(std::vector<std::shared_ptr<BarButtonItem>> items, bool animated = false);
     // The item a tab bar shows for this controller, made from the title on
     // first use (observable "tabBarItem"; "tabBarItem.title" follows it).
-    std::shared_ptr<TabBarItem> tabBarItem();
-    void setTabBarItem(std::shared_ptr<TabBarItem> item);
+    virtual std::shared_ptr<TabBarItem> tabBarItem();
+    virtual void setTabBarItem(std::shared_ptr<TabBarItem> item);
     // The nearest tab bar controller above, if any.
     std::shared_ptr<TabBarController> tabBarController();
     virtual std::shared_ptr<TabBarController> asTabBarController() { return nullptr; }

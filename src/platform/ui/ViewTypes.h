@@ -50,6 +50,11 @@ enum ViewAnimationOptions : uint64_t {
     ViewAnimationOptionCurveLinear = 3u << 16,
 };
 
+// How a view shows its tint, with the platform's numbers: automatic takes
+// the superview's mode (normal at the top); dimmed asks for the muted look
+// the platform gives what lies behind a modal message.
+enum class ViewTintAdjustmentMode : int { Automatic = 0, Normal = 1, Dimmed = 2 };
+
 enum class ViewAnimationCurve : int { EaseInOut = 0, EaseIn = 1, EaseOut = 2, Linear = 3 };
 
 }  // namespace plat

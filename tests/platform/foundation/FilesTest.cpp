@@ -60,6 +60,43 @@ TEST_F(Files, AnInterruptedWriteLeavesThePreviousFileWhole)
     EXPECT_EQ(text(path), "new");
 }
 
+TEST_F(Files, AFolderMadeReadOnlyRefusesEveryChangeAndKeepsItsContents)
+{
+    ASSERT_TRUE(plat::createDirectory(folder.path("ro/sub"), plat::IntermediateDirectories::Yes).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("ro/a"), std::string_view("kept")).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("outside"), std::string_view("x")).ok());
+    plat::test::FailingWrites readOnly(folder.path("ro"), plat::detail::WriteFailurePoint::ReadOnly);
+    auto isReadOnlyError = [](const plat::Result<void>& result) {
+        return !result.ok() && result.error().domain() == plat::kPOSIXErrorDomain && result.error().code() == EROFS;
+    };
+    EXPECT_TRUE(isReadOnlyError(plat::writeFileAtomically(folder.path("ro/a"), std::string_view("new"))));
+    EXPECT_TRUE(isReadOnlyError(plat::createDirectory(folder.path("ro/new"), plat::IntermediateDirectories::Yes)));
+    EXPECT_TRUE(plat::createDirectory(folder.path("ro/sub"), plat::IntermediateDirectories::Yes).ok())
+        << "a folder that is there is there";
+    EXPECT_TRUE(
+        isReadOnlyError(plat::copyItem(folder.path("outside"), folder.path("ro/b"), plat::ReplaceExisting::No)));
+    EXPECT_TRUE(isReadOnlyError(plat::moveItem(folder.path("ro/a"), folder.path("moved"))));
+    EXPECT_TRUE(isReadOnlyError(plat::moveItem(folder.path("outside"), folder.path("ro/c"))));
+    EXPECT_TRUE(isReadOnlyError(plat::removeItem(folder.path("ro/a"))));
+    EXPECT_TRUE(isReadOnlyError(plat::removeItemIfExists(folder.path("ro/sub"))));
+    EXPECT_TRUE(plat::removeItemIfExists(folder.path("ro/missing")).ok()) << "nothing there is nothing to refuse";
+    EXPECT_TRUE(isReadOnlyError(plat::setPermissions(folder.path("ro/a"), 0600)));
+    EXPECT_FALSE(plat::AtomicFileWriter::create(folder.path("ro/d")).ok());
+    EXPECT_EQ(text(folder.path("ro/a")), "kept");
+    EXPECT_EQ(plat::contentsOfDirectory(folder.path("ro")).value(), (std::vector<std::string> {"a", "sub"}));
+    EXPECT_TRUE(plat::copyItem(folder.path("ro/a"), folder.path("copied"), plat::ReplaceExisting::No).ok())
+        << "reading from it still works";
+}
+
+TEST_F(Files, RemovingWhatMayNotBeThereFailsOnlyForWhatIsThere)
+{
+    EXPECT_TRUE(plat::removeItemIfExists(folder.path("missing")).ok());
+    EXPECT_FALSE(plat::removeItem(folder.path("missing")).ok());
+    ASSERT_TRUE(plat::createDirectory(folder.path("tree/inner"), plat::IntermediateDirectories::Yes).ok());
+    EXPECT_TRUE(plat::removeItemIfExists(folder.path("tree")).ok());
+    EXPECT_FALSE(plat::fileExists(folder.path("tree")));
+}
+
 TEST_F(Files, AtomicWriteCanGiveOwnerOnlyPermissions)
 {
     std::string path = folder.path("keychain");

@@ -56,6 +56,15 @@ TEST(ResponseHeadParser, RejectsGarbageAndOversizedHeads)
     EXPECT_EQ(state, ResponseHeadParser::State::Error);
 }
 
+TEST(HeaderText, OptionalWhitespaceIsSpacesAndTabsAtEitherEnd)
+{
+    EXPECT_EQ(plat::trimmingOptionalWhitespace(" \t a b\t "), "a b");
+    EXPECT_EQ(plat::trimmingOptionalWhitespace(" \t "), "");
+    EXPECT_EQ(plat::trimmingOptionalWhitespace(""), "");
+    // Line breaks and other controls are no optional white space: they stay to be refused.
+    EXPECT_EQ(plat::trimmingOptionalWhitespace("\r\nvalue\v"), "\r\nvalue\v");
+}
+
 TEST(HeaderInteger, AcceptsOnlyPlainDecimalNumbers)
 {
     EXPECT_EQ(plat::parseHeaderInteger(" 1024 "), 1024);

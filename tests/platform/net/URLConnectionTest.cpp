@@ -312,7 +312,7 @@ TEST_F(URLConnectionTest, SilentServerTimesOutOnTheClock)
     request.setTimeoutInterval(30);
     auto delegate = std::make_shared<RecordingDelegate>();
     auto connection = plat::URLConnection::connectionWithRequest(request, delegate);
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() == 1; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() >= 1; }));
     clock.advance(29);
     EXPECT_FALSE(delegate->done);
     clock.advance(1);
@@ -405,7 +405,7 @@ TEST_F(URLConnectionTest, CancelledConnectionSaysNothingMore)
     auto delegate = std::make_shared<RecordingDelegate>();
     auto connection = plat::URLConnection::connectionWithRequest(
         plat::URLRequest(plat::URL::URLWithString(server.url("/"))), delegate);
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() == 1; }));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return server.requestCount() >= 1; }));
     connection->cancel();
     server.release();
     clock.advance(120);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/foundation/Files.h"
@@ -185,4 +186,96 @@ TEST(Device, VersionsCompareNumerically)
     EXPECT_TRUE(plat::Device(plat::UserInterfaceIdiom::Phone, "8.0").systemVersionIsAtLeast("8.0"));
     EXPECT_FALSE(plat::Device(plat::UserInterfaceIdiom::Phone, "7.1").systemVersionIsAtLeast("8.0"));
     EXPECT_EQ(plat::Device::compareVersions("99999999999999999999", "1"), 1) << "huge parts do not overflow";
+}
+
+// --- background tasks ---
+
+TEST_F(ApplicationLifecycle, BackgroundTasksExpireWhenTheAllowedTimeRunsOutOnTheClock)
+{
+    app.launch({});
+    Log expired;
+    plat::BackgroundTaskIdentifier ended
+        = app.beginBackgroundTaskWithExpirationHandler([&] { expired.push_back("ended"); });
+    plat::BackgroundTaskIdentifier first = plat::BackgroundTaskInvalid;
+    first = app.beginBackgroundTaskWithExpirationHandler([&] {
+        expired.push_back("first");
+        app.endBackgroundTask(first);
+    });
+    plat::BackgroundTaskIdentifier second = app.beginBackgroundTaskWithExpirationHandler([&] {
+        expired.push_back("second");  // and never ends its task
+    });
+    EXPECT_NE(first, plat::BackgroundTaskInvalid);
+    EXPECT_NE(second, first);
+    app.endBackgroundTask(ended);
+    EXPECT_EQ(app.backgroundTaskCount(), 2u);
+
+    // In the foreground nothing counts down.
+    clock.advance(1000);
+    EXPECT_TRUE(expired.empty());
+    EXPECT_GT(app.backgroundTimeRemaining(), 1e300);
+
+    app.enterBackground();
+    clock.advance(100);
+    EXPECT_DOUBLE_EQ(app.backgroundTimeRemaining(), 80);
+    clock.advance(79.9);
+    EXPECT_TRUE(expired.empty());
+    clock.advance(0.1);
+    EXPECT_EQ(expired, (Log {"first", "second"}));
+    // A task its handler left running is given up all the same.
+    EXPECT_EQ(app.backgroundTaskCount(), 0u);
+    EXPECT_EQ(app.backgroundTimeRemaining(), 0);
+    EXPECT_EQ(app.beginBackgroundTaskWithExpirationHandler([] {}), plat::BackgroundTaskInvalid);
+}
+
+TEST_F(ApplicationLifecycle, ReturningToTheForegroundStopsTheCountAndTheNextVisitGetsTheFullTime)
+{
+    app.launch({});
+    int expirations = 0;
+    plat::BackgroundTaskIdentifier task = plat::BackgroundTaskInvalid;
+    task = app.beginBackgroundTaskWithExpirationHandler([&] {
+        ++expirations;
+        app.endBackgroundTask(task);
+    });
+    app.enterBackground();
+    clock.advance(170);
+    app.enterForeground();
+    clock.advance(100);
+    EXPECT_EQ(expirations, 0);
+    app.enterBackground();
+    clock.advance(179);
+    EXPECT_EQ(expirations, 0);
+    // A task begun in the background shares the time that is left.
+    bool laterExpired = false;
+    plat::BackgroundTaskIdentifier later = plat::BackgroundTaskInvalid;
+    later = app.beginBackgroundTaskWithExpirationHandler([&] {
+        laterExpired = true;
+        app.endBackgroundTask(later);
+    });
+    clock.advance(1);
+    EXPECT_EQ(expirations, 1);
+    EXPECT_TRUE(laterExpired);
+    EXPECT_EQ(app.backgroundTaskCount(), 0u);
+}
+
+TEST_F(ApplicationLifecycle, ATaskEndedInTimeIsNeverToldItExpired)
+{
+    app.launch({});
+    bool expired = false;
+    auto task = app.beginBackgroundTaskWithExpirationHandler([&] { expired = true; });
+    app.enterBackground();
+    clock.advance(10);
+    app.endBackgroundTask(task);
+    app.endBackgroundTask(task);  // twice is once
+    clock.advance(1000);
+    EXPECT_FALSE(expired);
+}
+
+TEST_F(ApplicationLifecycle, BackgroundTasksBeginAndEndOnAnyThread)
+{
+    plat::BackgroundTaskIdentifier task = plat::BackgroundTaskInvalid;
+    std::thread([&] { task = app.beginBackgroundTaskWithExpirationHandler([] {}); }).join();
+    EXPECT_NE(task, plat::BackgroundTaskInvalid);
+    EXPECT_EQ(app.backgroundTaskCount(), 1u);
+    std::thread([&] { app.endBackgroundTask(task); }).join();
+    EXPECT_EQ(app.backgroundTaskCount(), 0u);
 }

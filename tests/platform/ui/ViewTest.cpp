@@ -214,6 +214,32 @@ TEST_F(ViewTest, TintComesFromTheNearestAncestorThatHasOne)
     EXPECT_EQ(child->tintColor(), plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1));
 }
 
+TEST_F(ViewTest, DimmingReachesTheSubviewsThatFollowTheirSuperview)
+{
+    class Counting : public plat::View {
+    public:
+        void tintColorDidChange() override { ++changes; }
+        int changes = 0;
+    };
+    auto parent = std::make_shared<plat::View>();
+    auto follower = std::make_shared<Counting>();
+    auto normal = std::make_shared<Counting>();
+    parent->addSubview(follower);
+    parent->addSubview(normal);
+    normal->setTintAdjustmentMode(plat::ViewTintAdjustmentMode::Normal);
+    EXPECT_EQ(follower->tintAdjustmentMode(), plat::ViewTintAdjustmentMode::Normal);
+    follower->changes = normal->changes = 0;  // moving into the parent told them
+    parent->setTintAdjustmentMode(plat::ViewTintAdjustmentMode::Dimmed);
+    parent->setTintAdjustmentMode(plat::ViewTintAdjustmentMode::Dimmed);
+    EXPECT_EQ(follower->tintAdjustmentMode(), plat::ViewTintAdjustmentMode::Dimmed);
+    EXPECT_EQ(normal->tintAdjustmentMode(), plat::ViewTintAdjustmentMode::Normal);
+    EXPECT_EQ(follower->changes, 1) << "told once, not for a repeat";
+    EXPECT_EQ(normal->changes, 0);
+    parent->setTintAdjustmentMode(plat::ViewTintAdjustmentMode::Automatic);
+    EXPECT_EQ(follower->tintAdjustmentMode(), plat::ViewTintAdjustmentMode::Normal);
+    EXPECT_EQ(follower->changes, 2);
+}
+
 TEST_F(ViewTest, BoundsChangesReachObservers)
 {
     auto view = std::make_shared<plat::View>(rect(0, 0, 10, 10));

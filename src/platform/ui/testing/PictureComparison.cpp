@@ -1,13 +1,15 @@
 #include "platform/ui/testing/PictureComparison.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
-#include "platform/graphics/ImageRepresentation.h"
+#include "platform/ui/scripting/UIDriver.h"
 
 namespace plat::test {
 
@@ -35,17 +37,10 @@ bool updatingReferences()
 
 bool writePicture(const Image& picture, const std::string& path)
 {
-    auto png = PNGRepresentation(picture);
-    if (!png) {
-        log("picture: cannot encode {}", path);
-        return false;
-    }
-    auto written = writeFileAtomically(path, *png);
-    if (!written.ok()) {
-        log("picture: cannot write {}: {}", path, written.error().localizedDescription());
-        return false;
-    }
-    return true;
+    auto written = scripting::writeScreenshot(picture, path);
+    if (!written.ok())
+        log("picture: {}", written.error().localizedDescription());
+    return written.ok();
 }
 
 PictureComparison compareWithReferencePicture(
@@ -69,6 +64,10 @@ PictureComparison compareWithReferencePicture(
             "size {} x {} differs from the reference's {} x {}", a.width(), a.height(), b.width(), b.height());
         return result;
     }
+    const int regionSize = std::max(1, tolerance.regionSize);
+    const int regionColumns = (a.width() + regionSize - 1) / regionSize;
+    const int regionRows = (a.height() + regionSize - 1) / regionSize;
+    std::vector<int64_t> differingPerRegion(static_cast<size_t>(regionColumns) * regionRows, 0);
     for (int y = 0; y < a.height(); ++y) {
         for (int x = 0; x < a.width(); ++x) {
             Rgba p = pixel(a, x, y);
@@ -77,18 +76,25 @@ PictureComparison compareWithReferencePicture(
             for (int i = 0; i < 4; ++i)
                 worst = std::max(worst, std::abs(p.c[i] - q.c[i]));
             result.maximumDifference = std::max(result.maximumDifference, worst);
-            if (worst > tolerance.componentTolerance)
+            if (worst > tolerance.componentTolerance) {
                 ++result.differingPixels;
+                int64_t& inRegion
+                    = differingPerRegion[static_cast<size_t>(y / regionSize) * regionColumns + x / regionSize];
+                result.differingPixelsInWorstRegion = std::max(result.differingPixelsInWorstRegion, ++inRegion);
+            }
         }
     }
-    double total = static_cast<double>(a.width()) * a.height();
-    result.matches = result.differingPixels <= tolerance.differingFraction * total;
+    int64_t total = static_cast<int64_t>(a.width()) * a.height();
+    result.matches = result.differingPixels <= tolerance.maximumDifferingPixels
+        && result.differingPixelsInWorstRegion <= tolerance.maximumDifferingPixelsPerRegion;
     if (!result.matches) {
         std::string actual = appendingPathComponent(outputFolder, lastPathComponent(referencePath));
         actual = actual.substr(0, actual.size() - 4) + ".actual.png";
         writePicture(picture, actual);
-        result.explanation = formatLine("{} of {} pixels differ (largest difference {}); the picture is at {}",
-            result.differingPixels, static_cast<int64_t>(total), result.maximumDifference, actual);
+        result.explanation = formatLine(
+            "{} of {} pixels differ, {} of them in one {}-pixel square (largest difference {}); the picture is at {}",
+            result.differingPixels, total, result.differingPixelsInWorstRegion, regionSize, result.maximumDifference,
+            actual);
     }
     return result;
 }

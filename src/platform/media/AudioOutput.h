@@ -1,0 +1,91 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace plat {
+class Clock;
+class Timer;
+namespace detail {
+class PlaybackStream;
+class SoundDevice;
+}  // namespace detail
+
+// The machine's speaker as the players see it: it pulls the sound of every
+// playing stream, mixed, at 44.1 kHz in two channels. While the desktop
+// window runs (SystemAudioOutputScope) the sound goes to the machine's sound
+// device, which pulls it on its own thread. Otherwise the output is silent
+// and consumes the sound in step with the run-loop clock: every few
+// milliseconds on the main run loop, and whenever a player asks where it is,
+// so a test that advances the manual clock hears time pass exactly. Streams
+// are attached and detached on the main thread.
+class AudioOutput {
+public:
+    static constexpr int kSampleRate = 44100;
+    static constexpr int kChannels = 2;
+    // How often the silent output consumes sound on the main run loop.
+    static constexpr double kSilentStepSeconds = 0.02;
+
+    static AudioOutput& shared();
+
+    // Starts playing the stream (from where it stands); attaching it twice changes nothing.
+    void attach(const std::shared_ptr<detail::PlaybackStream>& stream);
+    // Stops playing it at once; its end is not reported.
+    void detach(const detail::PlaybackStream& stream);
+    bool isAttached(const detail::PlaybackStream& stream) const;
+
+    // On the silent output, plays what is due by the clock's now (main
+    // thread); the sound device paces itself, so there it does nothing.
+    void catchUp();
+    bool playsToSoundDevice() const;
+
+    // Hears every block the output plays, on the thread that plays it (level
+    // meters, tests). Empty removes it.
+    using Monitor = std::function<void(const float* samples, int64_t frames)>;
+    void setMonitor(Monitor monitor);
+
+    // Mixes the next frames of every attached stream into destination
+    // (overwritten) and takes ended streams off. The thread that plays.
+    void render(float* destination, int64_t frames);
+
+    AudioOutput(const AudioOutput&) = delete;
+    AudioOutput& operator=(const AudioOutput&) = delete;
+
+private:
+    friend class SystemAudioOutputScope;
+    AudioOutput();
+    ~AudioOutput();
+
+    void startSilentPacing();  // main thread
+    void stopSilentPacingIfIdle();  // main thread
+    void useDevice(std::unique_ptr<detail::SoundDevice> device);
+
+    mutable std::mutex _lock;
+    std::vector<std::shared_ptr<detail::PlaybackStream>> _streams;  // guarded by _lock
+    Monitor _monitor;  // guarded by _lock
+    bool _hasDevice = false;  // guarded by _lock
+    std::unique_ptr<detail::SoundDevice> _device;  // main thread
+
+    // Silent pacing, main thread only.
+    std::shared_ptr<Timer> _tick;
+    std::weak_ptr<Clock> _pacingClock;
+    double _pacingOrigin = 0;  // uptime of frame 0
+    int64_t _framesPlayed = 0;
+    std::vector<float> _silentBuffer;
+};
+
+// Sends the output to the machine's sound device (SDL audio) for the
+// scope's lifetime: the app opens one while its desktop window runs. Where
+// no device can be opened the output stays silent (and says so in the log).
+// Main thread.
+class SystemAudioOutputScope {
+public:
+    SystemAudioOutputScope();
+    ~SystemAudioOutputScope();
+    SystemAudioOutputScope(const SystemAudioOutputScope&) = delete;
+    SystemAudioOutputScope& operator=(const SystemAudioOutputScope&) = delete;
+};
+
+}  // namespace plat

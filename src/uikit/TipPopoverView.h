@@ -1,0 +1,85 @@
+#pragma once
+#include <functional>
+#include <memory>
+
+#include "platform/graphics/EdgeInsets.h"
+#include "platform/ui/View.h"
+#include "uikit/TipPopoverArrow.h"
+
+namespace plat {
+class ImageView;
+}
+
+namespace zt {
+class TipPopoverAnimationHelper;
+class TipPopoverBackgroundHelper;
+
+// A small help bubble with an arrow that points at a spot of a host view
+// and holds whatever the caller puts into its content view. Presented once
+// (fading in), later dismissed (fading out); the next help step makes a
+// new bubble. Main thread.
+class TipPopoverView : public plat::View {
+public:
+    using BubbleBlock = std::function<void(TipPopoverView&)>;
+
+    // initWithFrame: the defaults (content 160 x 60, insets 10, kept inside the host).
+    explicit TipPopoverView(plat::Rect frame = {});
+    ~TipPopoverView() override;
+
+    // Each made on first use.
+    const std::shared_ptr<plat::View>& contentView();
+    const std::shared_ptr<TipPopoverArrow>& arrow();
+    const std::shared_ptr<TipPopoverBackgroundHelper>& backgroundHelper();
+    const std::shared_ptr<TipPopoverAnimationHelper>& animationHelper();
+    const std::shared_ptr<plat::ImageView>& backgroundImageView();
+
+    const BubbleBlock& didPresentBlock() const { return _didPresentBlock; }
+    void setDidPresentBlock(BubbleBlock block) { _didPresentBlock = std::move(block); }
+    const BubbleBlock& didDismissBlock() const { return _didDismissBlock; }
+    void setDidDismissBlock(BubbleBlock block) { _didDismissBlock = std::move(block); }
+
+    // The content area; the bubble is this plus the insets. Negative sides
+    // count as 0; a size with NaN or an infinity is refused.
+    plat::Size contentSize() const { return _contentSize; }
+    void setContentSize(plat::Size size);
+    plat::EdgeInsets suggestedEdgeInsets() const { return _suggestedEdgeInsets; }
+    void setSuggestedEdgeInsets(plat::EdgeInsets insets);
+    // The insets in force: the suggested ones plus the arrow on its side.
+    plat::EdgeInsets edgeInsets() const { return _edgeInsets; }
+    bool adjustPositionInSuperviewEnabled() const { return _adjustPositionInSuperviewEnabled; }
+    void setAdjustPositionInSuperviewEnabled(bool enabled) { _adjustPositionInSuperviewEnabled = enabled; }
+
+    // Shows the bubble in the host, its arrow (one direction value) at the
+    // target rectangle (host coordinates), pulled inside the host when enabled.
+    void presentFromRect(
+        plat::Rect rect, const std::shared_ptr<plat::View>& host, unsigned permittedArrowDirection, bool animated);
+    // Points a shown bubble at a new rectangle, keeping its size.
+    void adjustPositionToRect(plat::Rect rect);
+    void adjustPositionToRect(plat::Rect rect, bool animated);
+    void dismissPopoverAnimated(bool animated);
+
+    // Where the arrow's triangle lies, in the host's coordinates; zero without an arrow.
+    plat::Rect arrowRect();
+
+    void layoutSubviews() override;
+
+private:
+    // The frame for the target point at the current size and insets, before pulling.
+    plat::Rect frameForRect(plat::Rect rect, plat::Size size);
+    // Moves the frame inside the bounds; the arrow offset that keeps it on the target.
+    plat::Rect pullIntoBounds(plat::Rect frame, plat::Rect bounds, double& arrowOffset);
+
+    std::shared_ptr<plat::View> _contentView;
+    std::shared_ptr<TipPopoverArrow> _arrow;
+    std::shared_ptr<TipPopoverBackgroundHelper> _backgroundHelper;
+    std::shared_ptr<TipPopoverAnimationHelper> _animationHelper;
+    std::shared_ptr<plat::ImageView> _backgroundImageView;
+    BubbleBlock _didPresentBlock;
+    BubbleBlock _didDismissBlock;
+    plat::Size _contentSize {160, 60};
+    plat::EdgeInsets _suggestedEdgeInsets {10, 10, 10, 10};
+    plat::EdgeInsets _edgeInsets {10, 10, 10, 10};
+    bool _adjustPositionInSuperviewEnabled = true;
+};
+
+}  // namespace zt

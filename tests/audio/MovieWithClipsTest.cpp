@@ -1,0 +1,94 @@
+#include <cmath>
+#include <complex>
+#include <numbers>
+
+#include "AudioTestSupport.h"
+#include "render/ZantropeMovieRenderer.h"
+
+namespace {
+
+using zt::AudioClip;
+using zt::test::movieType;
+
+constexpr int kRate = 44100;
+constexpr double kToneLevel = 0.125;  // ffmpeg's sine
+
+// The level of one frequency in a stretch of the samples (one bin of a Fourier transform).
+double levelOf(const std::vector<int16_t>& samples, double frequency, double fromSeconds, double toSeconds)
+{
+    auto first = static_cast<size_t>(fromSeconds * kRate);
+    auto last = std::min(samples.size(), static_cast<size_t>(toSeconds * kRate));
+    std::complex<double> sum;
+    for (size_t i = first; i < last; ++i) {
+        double phase = 2 * std::numbers::pi * frequency * static_cast<double>(i) / kRate;
+        sum += samples[i] / 32768.0 * std::complex<double>(std::cos(phase), -std::sin(phase));
+    }
+    return 2.0 * std::abs(sum) / static_cast<double>(last - first);
+}
+
+// Twenty frames (four seconds at 5 fps) with sound effects, a recording and music placed by the controller.
+class MovieWithClips : public zt::test::AudioProject {
+protected:
+    std::vector<int16_t> exportSound(std::map<std::string, std::string>* audioStream = nullptr)
+    {
+        auto renderer = std::make_shared<zt::ZantropeMovieRenderer>(project);
+        EXPECT_TRUE(exportAndWait(*renderer, movieType({320, 180})));
+        EXPECT_EQ(renderer->status(), zt::MovieRendererStatusCompleted);
+        if (!renderer->exportURL())
+            return {};
+        std::string path = renderer->exportURL()->path();
+        if (audioStream)
+            *audioStream = plat::test::probeMedia(path).stream("audio");
+        return plat::test::decodeAudioWithFFmpeg(sounds.path(), path, kRate, 1);
+    }
+};
+
+}  // namespace
+
+TEST_F(MovieWithClips, TheMoviesSoundHoldsEveryClipAtItsPlace)
+{
+    ASSERT_EQ(addTone(0.6, 2, AudioClip::SoundEffect, std::nullopt, 440)->track(), 0);  // 0.4 s to 1.0 s
+    ASSERT_EQ(addTone(1.0, 10, AudioClip::SoundEffect, std::nullopt, 880)->track(), 0);  // 2.0 s to 3.0 s
+    auto voice = addFile(tone("record-2015-06-01-12-00-00.caf", 1.0, 660, "pcm_s16be"), 3, AudioClip::VoiceOver);
+    ASSERT_EQ(voice->track(), 1);  // 0.6 s to 1.6 s
+    ASSERT_TRUE(addFile(tone("music.wav", 10.0, 220), 0, AudioClip::Music));  // cut at the movie's end
+
+    std::map<std::string, std::string> stream;
+    auto samples = exportSound(&stream);
+    EXPECT_NEAR(std::stod(stream["duration"]), 4.0, 1e-6);
+    EXPECT_EQ(samples.size(), 4u * kRate);
+
+    struct Stretch {
+        double from, to;
+        bool a440, b880, voice660;
+    };
+    const Stretch stretches[] = {
+        {0.05, 0.35, false, false, false},
+        {0.45, 0.55, true, false, false},
+        {0.65, 0.95, true, false, true},
+        {1.1, 1.5, false, false, true},
+        {2.1, 2.9, false, true, false},
+        {3.1, 3.9, false, false, false},
+    };
+    for (const Stretch& s : stretches) {
+        SCOPED_TRACE(std::to_string(s.from) + " s");
+        EXPECT_NEAR(levelOf(samples, 220, s.from, s.to), kToneLevel, 0.01);  // the music throughout
+        EXPECT_NEAR(levelOf(samples, 440, s.from, s.to), s.a440 ? kToneLevel : 0, 0.01);
+        EXPECT_NEAR(levelOf(samples, 880, s.from, s.to), s.b880 ? kToneLevel : 0, 0.01);
+        EXPECT_NEAR(levelOf(samples, 660, s.from, s.to), s.voice660 ? kToneLevel : 0, 0.01);
+    }
+}
+
+TEST_F(MovieWithClips, ARemovedRecordingIsGoneFromTheNextMovie)
+{
+    addFile(tone("record-2015-06-01-12-00-00.caf", 1.0, 660, "pcm_s16be"), 3, AudioClip::VoiceOver);
+    addTone(0.6, 12, AudioClip::SoundEffect, std::nullopt, 440);
+    auto before = exportSound();
+    EXPECT_NEAR(levelOf(before, 660, 0.7, 1.5), kToneLevel, 0.01);
+    EXPECT_FALSE(needsRendering());
+    controller->removeAudioFile("record-2015-06-01-12-00-00.caf");
+    EXPECT_TRUE(needsRendering());
+    auto after = exportSound();
+    EXPECT_NEAR(levelOf(after, 660, 0.7, 1.5), 0, 0.01);
+    EXPECT_NEAR(levelOf(after, 440, 2.5, 2.9), kToneLevel, 0.01);
+}
