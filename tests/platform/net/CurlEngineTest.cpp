@@ -2,6 +2,9 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include "platform/foundation/Semaphore.h"
@@ -36,6 +39,48 @@ TEST(CurlEngine, TheNetworkThreadHasASignalStackOfItsOwn)
     plat::detail::CurlEngine::shared().start(request, sink);
     ASSERT_TRUE(sink->finished.wait(kGenerousTimeoutSeconds));
     EXPECT_TRUE(sink->hasAlternateStack);
+}
+
+}  // namespace
+
+namespace {
+
+// Whether a thread of the process has the name, from the kernel's list of them.
+bool hasThreadNamed(const std::string& name)
+{
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
+        std::ifstream comm(task.path() / "comm");
+        std::string line;
+        if (std::getline(comm, line) && line == name)
+            return true;
+    }
+    return false;
+}
+
+// Registered before the engine starts, so it runs after the exit handlers
+// of libcurl's TLS library: exits 0 when the network thread is gone by then.
+void exitTellingWhetherTheNetworkThreadRuns()
+{
+    std::_Exit(hasThreadNamed("plat-network") ? 3 : 0);
+}
+
+void exitWithTheEngineRunning()
+{
+    std::atexit(exitTellingWhetherTheNetworkThreadRuns);
+    auto sink = std::make_shared<StackCheckingSink>();
+    plat::detail::TransferRequest request;
+    request.url = "http://127.0.0.1:1/";
+    plat::detail::CurlEngine::shared().start(request, sink);
+    if (!sink->finished.wait(kGenerousTimeoutSeconds) || !hasThreadNamed("plat-network"))
+        std::_Exit(2);
+    std::exit(0);
+}
+
+TEST(CurlEngineDeathTest, TheNetworkThreadStopsBeforeTheTLSLibraryIsTornDown)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(exitWithTheEngineRunning(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
