@@ -7,12 +7,13 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
-#include <jpeglib.h>
 #include <map>
 #include <set>
 #include <string>
 
 #include "BenchRatio.h"
+#include "JpegReference.h"
+#include "PhotoLikePicture.h"
 #include "app/DataManager.h"
 #include "app/ImageProducer.h"
 #include "app/ProjectModel.h"
@@ -24,34 +25,7 @@
 
 namespace {
 
-// Something like a photo: soft gradients, texture, sensor noise and a few
-// hard edges, so the encoders meet the amount of detail they meet in use.
-std::shared_ptr<plat::Image> photoLikePicture(int width, int height)
-{
-    auto bitmap = plat::Bitmap::allocate(width, height, plat::PixelOrder::BGRA);
-    uint32_t noise = 12345;
-    for (int y = 0; y < height; ++y) {
-        uint8_t* p = bitmap->mutableRow(y);
-        for (int x = 0; x < width; ++x, p += 4) {
-            noise = noise * 1664525u + 1013904223u;
-            int grain = static_cast<int>((noise >> 24) % 17) - 8;
-            double u = static_cast<double>(x) / width, v = static_cast<double>(y) / height;
-            double shade = 0.5 + 0.3 * std::sin(u * 9.0 + v * 4.0) * std::cos(v * 7.0);
-            double texture = 0.08 * std::sin(x * 0.9) * std::sin(y * 0.7);
-            bool box = (x / (width / 8) + y / (height / 6)) % 5 == 0;
-            auto channel = [&](double tint) {
-                double value = (shade + texture) * tint * 255 + grain + (box ? 40 : 0);
-                return static_cast<uint8_t>(std::clamp(value, 0.0, 255.0));
-            };
-            p[0] = channel(0.8);
-            p[1] = channel(1.0);
-            p[2] = channel(1.1);
-            p[3] = 255;
-        }
-    }
-    bitmap->setOpaque(true);
-    return plat::Image::imageWithBitmap(bitmap);
-}
+using zt::bench::encodeDirectly;
 
 struct BenchProject {
     explicit BenchProject(int height)
@@ -64,7 +38,7 @@ struct BenchProject {
         (void)zt::ProjectsList::replace({});
         project = std::make_shared<zt::ProjectModel>(std::nullopt);
         producer = std::make_unique<zt::ImageProducer>(project);
-        picture = photoLikePicture(height * 16 / 9, height);
+        picture = zt::bench::photoLikePicture(height * 16 / 9, height);
         if (!producer->storeImage(*picture, "bench"))  // makes the folder once
             std::abort();
     }
@@ -78,32 +52,6 @@ struct BenchProject {
     std::unique_ptr<zt::ImageProducer> producer;
     std::shared_ptr<plat::Image> picture;
 };
-
-size_t encodeDirectly(const plat::Bitmap& bitmap, int quality)
-{
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = static_cast<JDIMENSION>(bitmap.width());
-    info.image_height = static_cast<JDIMENSION>(bitmap.height());
-    info.input_components = 4;
-    info.in_color_space = JCS_EXT_BGRX;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(bitmap.row(static_cast<int>(info.next_scanline)));
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::free(out);
-    return size;
-}
 
 void StoreFrameImages(benchmark::State& state)
 {

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "platform/foundation/FileDescriptor.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 
 namespace plat {
@@ -133,6 +134,7 @@ Result<void> copyTree(const std::string& from, const std::string& to)
 
 std::mutex faultLock;
 detail::WriteFaultInjector faultInjector;  // guarded by faultLock
+detail::MoveFaultInjector moveFaultInjector;  // guarded by faultLock
 
 detail::WriteFailurePoint injectedFailure(const std::string& path)
 {
@@ -143,6 +145,32 @@ detail::WriteFailurePoint injectedFailure(const std::string& path)
 bool isInjectedReadOnly(const std::string& path)
 {
     return injectedFailure(path) == detail::WriteFailurePoint::ReadOnly;
+}
+
+detail::MoveFailurePoint injectedMoveFailure(const std::string& from)
+{
+    std::lock_guard lock(faultLock);
+    return moveFaultInjector ? moveFaultInjector(from) : detail::MoveFailurePoint::None;
+}
+
+// After a rename into folder: the rename is only on disk once the folder is.
+Result<void> flushFolderOf(const std::string& path, detail::WriteFailurePoint injected)
+{
+    const std::string parent = deletingLastPathComponent(path);
+    auto fail = [&](int error) {
+        return Error::posix(error,
+            "flush the folder after replacing (the new contents are in place, but may not "
+            "be on disk yet)",
+            path);
+    };
+    if (injected == detail::WriteFailurePoint::FlushingFolder)
+        return fail(EIO);
+    FileDescriptor fd(::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.isValid())
+        return fail(errno);
+    if (::fsync(fd.get()) != 0)
+        return fail(errno);
+    return Result<void>::success();
 }
 
 // A folder that cannot be listed fails the whole walk, so that no caller
@@ -273,7 +301,7 @@ Result<void> writeFileAtomically(const std::string& path, std::string_view bytes
     // Rename last: a crash before this line leaves the previous file whole.
     if (::rename(temporaryPath.c_str(), path.c_str()) != 0)
         return fail(errno, "replace");
-    return Result<void>::success();
+    return flushFolderOf(path, injected);
 }
 
 namespace {
@@ -384,7 +412,7 @@ Result<void> AtomicFileWriter::commit()
         ::unlink(_temporaryPath.c_str());
         return Error::posix(error, "replace", _path);
     }
-    return Result<void>::success();
+    return flushFolderOf(_path, injected);
 }
 
 Result<void> createDirectory(const std::string& path, IntermediateDirectories intermediates)
@@ -442,24 +470,33 @@ Result<void> copyItem(const std::string& from, const std::string& to, ReplaceExi
     return copyTree(from, destination);
 }
 
-Result<void> moveItem(const std::string& from, const std::string& to)
+Result<MovedItem> moveItem(const std::string& from, const std::string& to)
 {
     if (isInjectedReadOnly(from) || isInjectedReadOnly(to))
         return Error::posix(EROFS, "move", from);
     struct stat info { };
     if (::lstat(to.c_str(), &info) == 0)
         return Error::posix(EEXIST, "move to", to);
-    if (::rename(from.c_str(), to.c_str()) == 0)
-        return Result<void>::success();
-    if (errno != EXDEV)
-        return Error::posix(errno, "move", from);
+    detail::MoveFailurePoint injected = injectedMoveFailure(from);
+    if (injected == detail::MoveFailurePoint::None && ::rename(from.c_str(), to.c_str()) == 0)
+        return MovedItem {};
+    int renameError = injected == detail::MoveFailurePoint::None ? errno : EXDEV;
+    if (renameError != EXDEV)
+        return Error::posix(renameError, "move", from);
     // Across file systems: copy, then remove the original.
     auto copied = copyTree(from, to);
     if (!copied.ok()) {
-        (void)removeTree(to);
-        return copied;
+        // A partial copy is ours to clear; if even that fails, the source is whole and the error says why.
+        if (auto cleared = removeTree(to); !cleared.ok())
+            log("files: cannot remove the partial copy {}: {}", to, cleared.error().localizedDescription());
+        return copied.error();
     }
-    return removeTree(from);
+    auto removed = injected == detail::MoveFailurePoint::RemovingSource
+        ? Result<void>(Error::posix(EACCES, "remove (injected)", from))
+        : removeTree(from);
+    if (!removed.ok())
+        return MovedItem {removed.error()};
+    return MovedItem {};
 }
 
 Result<std::vector<std::string>> contentsOfDirectory(const std::string& path)
@@ -527,6 +564,12 @@ void detail::setWriteFaultInjector(WriteFaultInjector injector)
 {
     std::lock_guard lock(faultLock);
     faultInjector = std::move(injector);
+}
+
+void detail::setMoveFaultInjector(MoveFaultInjector injector)
+{
+    std::lock_guard lock(faultLock);
+    moveFaultInjector = std::move(injector);
 }
 
 }  // namespace plat

@@ -1,7 +1,11 @@
 #include "platform/foundation/Files.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
@@ -10,6 +14,21 @@
 #include "support/TemporarySandbox.h"
 
 namespace {
+
+// Makes every move from a path containing pathPart take the way across file
+// systems, failing at point, while in scope.
+class FailingMoves {
+public:
+    FailingMoves(std::string pathPart, plat::detail::MoveFailurePoint point)
+    {
+        plat::detail::setMoveFaultInjector([pathPart = std::move(pathPart), point](const std::string& from) {
+            return from.find(pathPart) != std::string::npos ? point : plat::detail::MoveFailurePoint::None;
+        });
+    }
+    ~FailingMoves() { plat::detail::setMoveFaultInjector({}); }
+    FailingMoves(const FailingMoves&) = delete;
+    FailingMoves& operator=(const FailingMoves&) = delete;
+};
 
 class Files : public ::testing::Test {
 protected:
@@ -60,13 +79,27 @@ TEST_F(Files, AnInterruptedWriteLeavesThePreviousFileWhole)
     EXPECT_EQ(text(path), "new");
 }
 
+TEST_F(Files, AtomicWriteFlushesTheFolderAfterTheRenameAndSaysWhenThatFails)
+{
+    std::string path = folder.path("projects.plist");
+    ASSERT_TRUE(plat::writeFileAtomically(path, std::string_view("old")).ok());
+    plat::test::FailingWrites failing("projects.plist", plat::detail::WriteFailurePoint::FlushingFolder);
+    auto written = plat::writeFileAtomically(path, std::string_view("new"));
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.error().code(), EIO);
+    EXPECT_NE(written.error().localizedDescription().find("the new contents are in place"), std::string::npos);
+    // The rename happened: the new contents are what a reader sees.
+    EXPECT_EQ(text(path), "new");
+    EXPECT_EQ(names(), std::vector<std::string> {"projects.plist"});
+}
+
 TEST_F(Files, AFolderMadeReadOnlyRefusesEveryChangeAndKeepsItsContents)
 {
     ASSERT_TRUE(plat::createDirectory(folder.path("ro/sub"), plat::IntermediateDirectories::Yes).ok());
     ASSERT_TRUE(plat::writeFileAtomically(folder.path("ro/a"), std::string_view("kept")).ok());
     ASSERT_TRUE(plat::writeFileAtomically(folder.path("outside"), std::string_view("x")).ok());
     plat::test::FailingWrites readOnly(folder.path("ro"), plat::detail::WriteFailurePoint::ReadOnly);
-    auto isReadOnlyError = [](const plat::Result<void>& result) {
+    auto isReadOnlyError = [](const auto& result) {
         return !result.ok() && result.error().domain() == plat::kPOSIXErrorDomain && result.error().code() == EROFS;
     };
     EXPECT_TRUE(isReadOnlyError(plat::writeFileAtomically(folder.path("ro/a"), std::string_view("new"))));
@@ -227,6 +260,54 @@ TEST_F(Files, MoveRefusesToReplace)
     ASSERT_TRUE(plat::moveItem(folder.path("a"), folder.path("c")).ok());
     EXPECT_EQ(text(folder.path("c")), "A");
     EXPECT_FALSE(plat::fileExists(folder.path("a")));
+}
+
+TEST_F(Files, MoveAcrossFileSystemsCopiesTreesAndRemovesTheOriginal)
+{
+    ASSERT_TRUE(plat::createDirectory(folder.path("tree/sub"), plat::IntermediateDirectories::Yes).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("tree/sub/b.txt"), std::string_view("B")).ok());
+    FailingMoves acrossFileSystems("tree", plat::detail::MoveFailurePoint::AcrossFileSystems);
+    auto moved = plat::moveItem(folder.path("tree"), folder.path("moved"));
+    ASSERT_TRUE(moved.ok()) << moved.error().description();
+    EXPECT_FALSE(moved.value().isSourceLeftBehind());
+    EXPECT_EQ(text(folder.path("moved/sub/b.txt")), "B");
+    EXPECT_FALSE(plat::fileExists(folder.path("tree")));
+}
+
+TEST_F(Files, AMoveWhoseCopyArrivedReportsTheOriginalItCouldNotRemove)
+{
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("recording.caf"), std::string_view("sound")).ok());
+    FailingMoves removalFails("recording", plat::detail::MoveFailurePoint::RemovingSource);
+    auto moved = plat::moveItem(folder.path("recording.caf"), folder.path("inbox.caf"));
+    // The copy is whole, so the move succeeded; what is left over is reported.
+    ASSERT_TRUE(moved.ok()) << moved.error().description();
+    EXPECT_EQ(text(folder.path("inbox.caf")), "sound");
+    ASSERT_TRUE(moved.value().isSourceLeftBehind());
+    EXPECT_EQ(moved.value().sourceRemovalError->code(), EACCES);
+    EXPECT_NE(moved.value().sourceRemovalError->localizedDescription().find("recording.caf"), std::string::npos);
+    EXPECT_TRUE(plat::fileExists(folder.path("recording.caf")));
+}
+
+TEST_F(Files, AMoveWhoseCopyFailsLeavesTheOriginalAndNoPartialCopy)
+{
+    ASSERT_TRUE(plat::createDirectory(folder.path("tree"), plat::IntermediateDirectories::No).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("tree/a"), std::string_view("A")).ok());
+    // A socket cannot be opened to be copied: the copy fails after "a".
+    int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::string socketPath = folder.path("tree/b-socket");
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(listener);
+
+    FailingMoves acrossFileSystems("tree", plat::detail::MoveFailurePoint::AcrossFileSystems);
+    auto moved = plat::moveItem(folder.path("tree"), folder.path("moved"));
+    EXPECT_FALSE(moved.ok());
+    EXPECT_FALSE(plat::fileExists(folder.path("moved")));
+    EXPECT_EQ(text(folder.path("tree/a")), "A");
 }
 
 TEST_F(Files, AttributesAndFreeSpace)
