@@ -6,6 +6,7 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Threads.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/PixelBuffer.h"
@@ -125,7 +126,7 @@ void CaptureEngine::begin()
     _startUptime = Clock::current().uptimeSeconds();
     if (_reader->isLive()) {
         // The destructor joins, so the thread may use the engine directly.
-        _liveThread = std::thread([this] { readLive(); });
+        _liveThread = startThread("plat-capture", [this] { readLive(); });
         return;
     }
     // The first second is scheduled here, on the main thread, where a manual
