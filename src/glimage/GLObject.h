@@ -4,9 +4,9 @@
 
 namespace zt {
 
-enum class GLObjectKind { Texture, Framebuffer };
+enum class GLObjectKind { Texture, Framebuffer, Renderbuffer };
 
-// The name of one GL texture or framebuffer with a single owner: generated,
+// The name of one GL texture, framebuffer or renderbuffer with a single owner: generated,
 // used and deleted on the context queue with the pipeline's context
 // current. Deleting goes to the context queue itself (inline when already
 // there), so an owner may be let go on any thread. Empty (name 0) when
@@ -47,8 +47,10 @@ private:
 
 using GLTexture = GLObject<GLObjectKind::Texture>;
 using GLFramebuffer = GLObject<GLObjectKind::Framebuffer>;
+using GLRenderbuffer = GLObject<GLObjectKind::Renderbuffer>;
 
 extern template class GLObject<GLObjectKind::Texture>;
 extern template class GLObject<GLObjectKind::Framebuffer>;
+extern template class GLObject<GLObjectKind::Renderbuffer>;
 
 }  // namespace zt
