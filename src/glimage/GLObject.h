@@ -16,6 +16,8 @@ public:
     GLObject() = default;
     // Context queue.
     static GLObject generate();
+    // Takes over a name made elsewhere (a caller's texture): deleted with this.
+    static GLObject adopt(uint32_t name) { return GLObject(name); }
     ~GLObject() { reset(); }
     GLObject(GLObject&& other) noexcept
         : _name(std::exchange(other._name, 0))
