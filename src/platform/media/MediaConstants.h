@@ -85,6 +85,7 @@ inline constexpr int64_t kMediaErrorDiskFull = -11807;
 inline constexpr int64_t kMediaErrorFileAlreadyExists = -11823;
 inline constexpr int64_t kMediaErrorFileFormatNotRecognized = -11828;
 inline constexpr int64_t kMediaErrorFileFailedToParse = -11829;
+inline constexpr int64_t kMediaErrorDecoderNotFound = -11833;
 inline constexpr int64_t kMediaErrorEncoderNotFound = -11834;
 inline constexpr int64_t kMediaErrorOperationNotSupportedForAsset = -11838;
 inline constexpr int64_t kMediaErrorInvalidSourceMedia = -11835;
