@@ -1,6 +1,7 @@
 #include "app/screens/AppLayouts.h"
 
 #include "app/screens/MainViewController.h"
+#include "editor/StripLayouts.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/LayoutRegistry.h"
 #include "platform/ui/Screen.h"
@@ -42,6 +43,7 @@ void registerAppLayouts()
     plat::LayoutRegistry::registerLayout("MainViewController_ios8", rootLayout(LaunchPicture::None));
     detail::registerProjectExplorerLayouts();
     registerShareLayouts();
+    registerStripLayouts();
 }
 
 }  // namespace zt

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "app/LocalizedCounts.h"
 #include "app/ProjectImportProcessor.h"
 #include "audio/AudioController.h"
 #include "platform/foundation/Bundle.h"
@@ -30,29 +31,17 @@ std::shared_ptr<plat::AlertView> makeMessage(const std::string& message, std::op
         "", message, std::weak_ptr<plat::AlertViewDelegate>(), std::move(button), std::vector<std::string> {});
 }
 
-// Fills each "%d" of the text with the next number.
-std::string withCounts(std::string text, std::initializer_list<size_t> counts)
-{
-    for (size_t count : counts) {
-        auto at = text.find("%d");
-        if (at == std::string::npos)
-            break;
-        text.replace(at, 2, std::to_string(count));
-    }
-    return text;
-}
-
 // What happened to the archives, as the message says it.
 std::string importMessage(size_t imported, size_t archives)
 {
     if (imported == archives) {
         return archives == 1 ? plat::localized("Project successfully imported.")
-                             : withCounts(plat::localized("%d projects successfully imported."), {archives});
+                             : withCounts(plat::localized("%d projects successfully imported."), archives);
     }
     if (archives == 1)
         return plat::localized("There was a problem copying the project. Please try again.");
     return withCounts(
-        plat::localized("%d of %d projects imported. There was a problem copying the others."), {imported, archives});
+        plat::localized("%d of %d projects imported. There was a problem copying the others."), imported, archives);
 }
 
 }  // namespace
