@@ -15,11 +15,16 @@ namespace zt {
 namespace {
 
 struct StripSizes {
-    double height;  // the strip: an item with its audio lanes
+    // The strip shows an item from its top to the bar of its last audio
+    // lane. Its frame menu opens above the item in a bubble 129 points
+    // high, which a phone's 300 points below the status bar only hold when
+    // the rest of the item (the last lane's name) hangs below the strip.
+    double height;
+    double carouselHeight;  // an item's container
     double timelineHeight;
 };
-constexpr StripSizes kPhone {212, 60};
-constexpr StripSizes kTablet {250, 70};
+constexpr StripSizes kPhone {171, 194, 60};
+constexpr StripSizes kTablet {242, 242, 70};
 constexpr plat::Size kCounterSize {72, 18};
 constexpr double kCounterMargin = 6;
 constexpr double kCounterFontSize = 12;
@@ -50,8 +55,8 @@ std::shared_ptr<plat::View> buildStrip(plat::ViewController& owner, const StripS
     root->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleTopMargin);
 
     PlayerViewController::Outlets outlets;
-    outlets.carousel = std::make_shared<Carousel>(root->bounds());
-    outlets.carousel->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
+    outlets.carousel = std::make_shared<Carousel>(plat::makeRect(0, 0, width, sizes.carouselHeight));
+    outlets.carousel->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
     root->addSubview(outlets.carousel);
     outlets.viewFrameNumber = makeCounter(
         plat::makeRect(width - kCounterSize.width - kCounterMargin, 0, kCounterSize.width, kCounterSize.height),

@@ -43,6 +43,7 @@ void CAGridViewItem::setUp()
     const plat::Rect bounds = this->bounds();
     _targetZoneButton = plat::Button::buttonWithType(plat::ButtonType::Custom);
     _targetZoneButton->setFrame(bounds);
+    _targetZoneButton->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
     _targetZoneButton->addTarget(this, &CAGridViewItem::clickItem, plat::ControlEventTouchUpInside);
     addSubview(_targetZoneButton);
 

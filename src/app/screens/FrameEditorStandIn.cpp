@@ -125,7 +125,8 @@ void FrameEditorStandIn::addNavigators(plat::View& root)
 
     // The picture fills what the buttons and the strip's thumbnails leave.
     const double top = 2 * 4 + kButtonHeight + 4;
-    const double pictureBottom = bounds.height() - stripHeight + (plat::Device::currentDevice().isTablet() ? 0 : 24);
+    // The strip's thumbnails begin 18 points down it on a phone, where its top is free.
+    const double pictureBottom = bounds.height() - stripHeight + (plat::Device::currentDevice().isTablet() ? 0 : 16);
     _imageViewLastFrame = std::make_shared<plat::ImageView>(
         plat::makeRect(kMargin, top, bounds.width() - 2 * kMargin, std::max(pictureBottom - top, 0.0)));
     _imageViewLastFrame->setContentMode(plat::ContentMode::ScaleAspectFit);
