@@ -87,7 +87,9 @@ plat::Result<std::string> FramePasteboardRecord::projectFolder() const
     const std::string parent = plat::deletingLastPathComponent(folder);
     const bool inAppFolder = parent == resolvedFolderPath(sandbox->documentsDirectory())
         || parent == resolvedFolderPath(sandbox->cachesDirectory());
-    if (!inAppFolder || !isProjectFolderName(plat::lastPathComponent(folder)) || !plat::isDirectory(folder))
+    // A project deleted since the copy passes: its frames are then reported as missing, one by one.
+    if (!inAppFolder || !isProjectFolderName(plat::lastPathComponent(folder))
+        || (plat::fileExists(folder) && !plat::isDirectory(folder)))
         return foreign();
     return folder;
 }

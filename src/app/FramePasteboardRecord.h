@@ -31,9 +31,10 @@ struct FramePasteboardRecord {
     // Fails on anything but a dictionary of Frame objects and a location string.
     static plat::Result<FramePasteboardRecord> fromArchivedData(const plat::Data& data);
 
-    // The location with links and dots resolved, when it is a project folder
-    // (".plovix-...") directly in this app's Documents or Caches; otherwise
-    // an error: frames from elsewhere would read files this app does not own.
+    // The location with links and dots resolved, when it names a project
+    // folder (".plovix-...") directly in this app's Documents or Caches, or
+    // such a folder deleted since; otherwise an error: frames from elsewhere
+    // would read files this app does not own.
     plat::Result<std::string> projectFolder() const;
     // Whether the record's frames come from that project folder and one carries the id.
     bool listsFrameOfProject(const std::string& frameID, const std::string& projectFolder) const;
