@@ -141,6 +141,9 @@ void TimelineViewController::scrollToFrame(int64_t index)
         return;
     const double x = std::max(static_cast<double>(index) * pointsPerFrame(), 0.0);
     _outlets.viewClipScroller->setContentOffset({x, _outlets.viewClipScroller->contentOffset().y}, /*animated=*/false);
+    // An offset that stays as it was reports no scroll, but a rebuild may have cleared the frame.
+    if (_previewCurrentFrame != index)
+        scrollViewDidScroll(*_outlets.viewClipScroller);
 }
 
 void TimelineViewController::scrollViewWillBeginDragging(plat::ScrollView&)
