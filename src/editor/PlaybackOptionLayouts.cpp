@@ -25,6 +25,9 @@ constexpr double kStepButtonSide = 32;
 constexpr double kMargin = 8;
 constexpr double kTextSize = 13;
 constexpr double kCellWidth = 320;
+// The panels show in the kit's light bubble.
+const plat::Color kTextColor = plat::Color::colorWithWhite(0.1, 1);
+const plat::Color kDetailColor = plat::Color::colorWithWhite(0.35, 1);
 
 std::shared_ptr<plat::Button> makeStepButton(const std::string& title, plat::Rect frame)
 {
@@ -88,9 +91,8 @@ std::shared_ptr<plat::View> buildConfigurationCell(plat::ViewController& owner)
     cell->setReuseIdentifier(ConfigurationCell::kReuseIdentifier);
     const double height = ConfigurationViewController::kSwitchRowHeight;
     const plat::Size switchSize = plat::Switch::kSize;
-    auto title = makeLabel(plat::makeRect(15, 4, kCellWidth - switchSize.width - 40, 22), plat::Color::whiteColor());
-    auto description
-        = makeLabel(plat::makeRect(15, 24, kCellWidth - switchSize.width - 40, 16), plat::Color::lightGrayColor());
+    auto title = makeLabel(plat::makeRect(15, 4, kCellWidth - switchSize.width - 40, 22), kTextColor);
+    auto description = makeLabel(plat::makeRect(15, 24, kCellWidth - switchSize.width - 40, 16), kDetailColor);
     auto toggle = std::make_shared<plat::Switch>(plat::makeRect(
         kCellWidth - switchSize.width - 15, (height - switchSize.height) / 2, switchSize.width, switchSize.height));
     toggle->setAutoresizingMask(plat::ViewAutoresizingFlexibleLeftMargin);
@@ -111,9 +113,9 @@ std::shared_ptr<plat::View> buildSpeedPanel(plat::ViewController& owner)
     root->setBackgroundColor(plat::Color::clearColor());
     root->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
     SpeedViewController::Outlets outlets;
-    outlets.labelTitle = makeLabel(plat::makeRect(15, 2, kCellWidth - 30, 18), plat::Color::whiteColor());
+    outlets.labelTitle = makeLabel(plat::makeRect(15, 2, kCellWidth - 30, 18), kTextColor);
     root->addSubview(outlets.labelTitle);
-    outlets.labelValue = makeLabel(plat::makeRect(15, 20, kCellWidth - 30, 18), plat::Color::lightGrayColor());
+    outlets.labelValue = makeLabel(plat::makeRect(15, 20, kCellWidth - 30, 18), kDetailColor);
     root->addSubview(outlets.labelValue);
     auto minus = makeStepButton("-", plat::makeRect(kMargin, 40, kStepButtonSide, 30));
     root->addSubview(minus);

@@ -35,8 +35,8 @@ protected:
         std::vector<std::shared_ptr<zt::CAGridViewItem>> made;
         for (int i = 0; i < count; ++i) {
             std::string title = "Item " + std::to_string(i);
-            made.push_back(zt::CAGridViewItem::initWithTitle(title, zt::tintedImageNamed("thumbmenu_icon_copy.png"),
-                [ran, title] {
+            made.push_back(
+                zt::CAGridViewItem::initWithTitle(title, zt::tintedImageNamed("thumbmenu_icon_copy.png"), [ran, title] {
                     if (ran)
                         ran->push_back(title);
                 }));
@@ -75,7 +75,8 @@ TEST_F(GridMenu, ATitleThatFitsKeepsItsSizeOneThatFitsNowhereGetsTen)
     auto fits = zt::CAGridViewItem::initWithTitle("Copy", nullptr, nullptr);
     fits->setIsLabelFontAutoShrink(true);
     EXPECT_EQ(fits->label()->font().pointSize(), 12);
-    auto long_ = zt::CAGridViewItem::initWithTitle("A title far too long for any one line of this item", nullptr, nullptr);
+    auto long_
+        = zt::CAGridViewItem::initWithTitle("A title far too long for any one line of this item", nullptr, nullptr);
     long_->setIsLabelFontAutoShrink(true);
     EXPECT_EQ(long_->label()->font().pointSize(), 10);
     auto tight = zt::CAGridViewItem::initWithTitle("Paste Reverse", nullptr, nullptr);

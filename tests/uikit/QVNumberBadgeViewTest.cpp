@@ -18,7 +18,8 @@ using plat::test::Rgba;
 
 class NumberBadge : public ::testing::Test {
 protected:
-    std::shared_ptr<zt::QVNumberBadgeView> badge = std::make_shared<zt::QVNumberBadgeView>(plat::makeRect(0, 0, 120, 40));
+    std::shared_ptr<zt::QVNumberBadgeView> badge
+        = std::make_shared<zt::QVNumberBadgeView>(plat::makeRect(0, 0, 120, 40));
     Rgba at(int x, int y)
     {
         auto picture = plat::renderViewToImage(*badge, 1);
@@ -121,10 +122,12 @@ TEST_F(NumberBadge, AnotherNumberOrNoShineIsAnotherPicture)
     plat::test::TemporaryFolder output;
     const std::string reference = plat::test::sourcePath("tests/data/uikit/number_badge.png");
     badge->setValue(47);
-    EXPECT_FALSE(plat::test::compareWithReferencePicture(*plat::renderViewToImage(*badge, 2), reference, output.path()).matches);
+    EXPECT_FALSE(
+        plat::test::compareWithReferencePicture(*plat::renderViewToImage(*badge, 2), reference, output.path()).matches);
     badge->setShine(false);
     badge->setValue(42);
-    EXPECT_FALSE(plat::test::compareWithReferencePicture(*plat::renderViewToImage(*badge, 2), reference, output.path()).matches);
+    EXPECT_FALSE(
+        plat::test::compareWithReferencePicture(*plat::renderViewToImage(*badge, 2), reference, output.path()).matches);
 }
 
 }  // namespace
