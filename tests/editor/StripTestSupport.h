@@ -199,10 +199,14 @@ protected:
         ASSERT_TRUE(driver.tap(title)) << title;
         driver.wait(0.7);
     }
-    // Runs the main queue until the paste handed its last frame over.
+    // Runs the main queue until the paste saved its last frame: the saving
+    // is its last step, in the block that hands over the end of the copying.
     void waitForPaste(int64_t expectedCount)
     {
-        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return project->getFrameList().count() == expectedCount; }));
+        ASSERT_TRUE(plat::test::runMainLoopUntil([&] {
+            return project->getFrameList().count() == expectedCount
+                && static_cast<int64_t>(storedIDs().size()) == expectedCount;
+        }));
         driver.wait(1);
     }
 
