@@ -57,7 +57,8 @@ public:
         auto& list = project->getFrameList();
         for (int i = 0; i < kMovieSeconds * kFps; ++i)
             list.insertFrame(zt::Frame(zt::FrameTypePicture, "F" + std::to_string(i)), list.getCaptureIndex());
-        project->createFilePathForProject();
+        if (!project->createFilePathForProject().ok())
+            std::abort();  // nothing to measure without a project folder
         folder = *project->getProjectPath();
         // A song with some life in it: a chord that swells, over noise.
         make("song.m4a", kSongSeconds,

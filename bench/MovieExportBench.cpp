@@ -132,7 +132,8 @@ struct BenchProject {
             if (::symlink(source.c_str(), plat::appendingPathComponent(sequence, name).c_str()) != 0)
                 std::abort();
         }
-        project->saveAllDataToDisk();
+        if (!project->saveAllDataToDisk().ok())
+            std::abort();
     }
     ~BenchProject()
     {

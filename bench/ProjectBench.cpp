@@ -31,7 +31,8 @@ struct SavedProject {
             list.insertFrame(frame, list.getCaptureIndex());
             list.setHoldForFrame(frame, 3);
         }
-        project->saveAllDataToDisk();
+        if (!project->saveAllDataToDisk().ok())
+            std::abort();
         bytes = plat::readFile(*project->getProjectPath() + "/frames.meta").value();
     }
     ~SavedProject()
@@ -58,8 +59,12 @@ void FrameListLoad(benchmark::State& state)
 void FrameListSave(benchmark::State& state)
 {
     SavedProject saved(state.range(0));
-    for (auto _ : state)
-        saved.project->saveFramelistToDisk();
+    for (auto _ : state) {
+        if (!saved.project->saveFramelistToDisk().ok()) {
+            state.SkipWithError("the frame list cannot be saved");
+            break;
+        }
+    }
 }
 
 void LibplistParseOnly(benchmark::State& state)

@@ -90,7 +90,8 @@ private:
             list.insertFrame(frame, list.getCaptureIndex());
             project->getMetaData()->set("META_RECORD_THUMB_FRAME_ID", frame.frameID());
         }
-        project->saveAllDataToDisk();
+        if (!project->saveAllDataToDisk().ok())
+            std::abort();
         return path;
     }
 

@@ -109,7 +109,8 @@ std::shared_ptr<zt::ProjectModel> makeLongFilm()
             plat::appendingPathComponent(folder, "preview-" + frame.frameID() + ".jpg"), preview.value());
         list.insertFrame(frame, list.getCaptureIndex());
     }
-    project->saveAllDataToDisk();
+    if (!project->saveAllDataToDisk().ok())
+        std::abort();
     return project;
 }
 
@@ -183,7 +184,8 @@ struct PlaybackFilm {
             previews.push_back(
                 plat::appendingPathComponent(*project->getProjectPath(), "preview-" + frame.frameID() + ".jpg"));
         }
-        project->saveAllDataToDisk();
+        if (!project->saveAllDataToDisk().ok())
+            std::abort();
     }
     BenchSandbox sandbox;
     std::shared_ptr<zt::ProjectModel> project;

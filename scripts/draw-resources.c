@@ -359,6 +359,37 @@ static int draw_share_icon_duplicate(const char* path)
     return finish(surface, cr, path);
 }
 
+/* The photo picker's mark of a selected tile. It is stretched with caps of
+ * 1 and 1: only column 1 and row 1 grow, so the rim keeps one pixel and the
+ * badge stays whole in the lower right corner. */
+static int draw_picker_overlay(const char* path)
+{
+    const int size = 40;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.35);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, TINT_R, TINT_G, TINT_B);
+    cairo_set_line_width(cr, 1);
+    cairo_rectangle(cr, 0.5, 0.5, size - 1, size - 1);
+    cairo_stroke(cr);
+    /* The badge: a tinted disc with a white rim and a white tick. */
+    double cx = size - 12.5, cy = size - 12.5, r = 9;
+    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+    cairo_fill_preserve(cr);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_set_line_width(cr, 1.5);
+    cairo_stroke(cr);
+    cairo_set_line_width(cr, 2.2);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_move_to(cr, cx - 4.5, cy + 0.2);
+    cairo_line_to(cr, cx - 1.2, cy + 3.5);
+    cairo_line_to(cr, cx + 4.8, cy - 3.5);
+    cairo_stroke(cr);
+    return finish(surface, cr, path);
+}
+
 /* The popover bubble: a light body 6 points in from each edge, its border
  * in the outermost point of that margin and a soft shadow outside it. The
  * popover stretches the single middle row and column (caps of 15). */
@@ -426,6 +457,111 @@ static int draw_popover_arrow(const char* path, enum arrow_side side)
     return finish(surface, cr, path);
 }
 
+/* Icons of the frame editor's panels: white shapes on transparent, drawn in
+ * the tint of the view that shows them (template pictures). */
+enum editor_icon { EDITOR_ICON_IMPORT, EDITOR_ICON_THEME, EDITOR_ICON_AUDIO, EDITOR_ICON_FLIP_H, EDITOR_ICON_FLIP_V };
+
+static void flip_arrows(cairo_t* cr)
+{
+    /* Drawn for the horizontal mirror: a solid half, its outlined mirror image and the axis between. */
+    cairo_move_to(cr, 12, 5);
+    cairo_line_to(cr, 12, 23);
+    cairo_line_to(cr, 2, 23);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    cairo_move_to(cr, 16, 5);
+    cairo_line_to(cr, 16, 23);
+    cairo_line_to(cr, 26, 23);
+    cairo_close_path(cr);
+    cairo_stroke(cr);
+    double dashes[] = {2, 2};
+    cairo_set_dash(cr, dashes, 2, 0);
+    cairo_set_line_width(cr, 1);
+    cairo_move_to(cr, 14, 1);
+    cairo_line_to(cr, 14, 27);
+    cairo_stroke(cr);
+    cairo_set_dash(cr, NULL, 0, 0);
+}
+
+static int draw_editor_icon(const char* path, enum editor_icon kind, int size)
+{
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    double u = size / 28.0;
+    cairo_scale(cr, u, u);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_set_line_width(cr, 2);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    switch (kind) {
+    case EDITOR_ICON_IMPORT: /* a photo with a plus */
+        rounded_rectangle(cr, 2, 7, 19, 17, 2);
+        cairo_stroke(cr);
+        cairo_move_to(cr, 4, 22);
+        cairo_line_to(cr, 10, 14);
+        cairo_line_to(cr, 14, 19);
+        cairo_line_to(cr, 16, 17);
+        cairo_line_to(cr, 19, 22);
+        cairo_close_path(cr);
+        cairo_fill(cr);
+        cairo_arc(cr, 15.5, 11.5, 1.8, 0, 2 * M_PI);
+        cairo_fill(cr);
+        cairo_move_to(cr, 22, 2);
+        cairo_line_to(cr, 22, 10);
+        cairo_move_to(cr, 18, 6);
+        cairo_line_to(cr, 26, 6);
+        cairo_stroke(cr);
+        break;
+    case EDITOR_ICON_THEME: /* a title card: a title line and two lines of credits */
+        rounded_rectangle(cr, 2, 5, 24, 18, 2.5);
+        cairo_fill(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+        cairo_set_line_width(cr, 2.5);
+        cairo_move_to(cr, 8, 10);
+        cairo_line_to(cr, 20, 10);
+        cairo_stroke(cr);
+        cairo_set_line_width(cr, 1.5);
+        cairo_move_to(cr, 10, 15);
+        cairo_line_to(cr, 18, 15);
+        cairo_move_to(cr, 11, 18.5);
+        cairo_line_to(cr, 17, 18.5);
+        cairo_stroke(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+        break;
+    case EDITOR_ICON_AUDIO: /* two beamed notes */
+        for (int i = 0; i < 2; ++i) {
+            cairo_save(cr);
+            cairo_translate(cr, 8 + i * 12, 21 - i * 2);
+            cairo_rotate(cr, -0.35);
+            cairo_scale(cr, 1, 0.72);
+            cairo_arc(cr, 0, 0, 4, 0, 2 * M_PI);
+            cairo_restore(cr);
+            cairo_fill(cr);
+        }
+        cairo_move_to(cr, 11.5, 20);
+        cairo_line_to(cr, 11.5, 6);
+        cairo_move_to(cr, 23.5, 18);
+        cairo_line_to(cr, 23.5, 4);
+        cairo_stroke(cr);
+        cairo_move_to(cr, 11.5, 5);
+        cairo_line_to(cr, 23.5, 3);
+        cairo_line_to(cr, 23.5, 7);
+        cairo_line_to(cr, 11.5, 9);
+        cairo_close_path(cr);
+        cairo_fill(cr);
+        break;
+    case EDITOR_ICON_FLIP_H:
+        flip_arrows(cr);
+        break;
+    case EDITOR_ICON_FLIP_V:
+        cairo_translate(cr, 0, 28);
+        cairo_rotate(cr, -M_PI / 2);
+        flip_arrows(cr);
+        break;
+    }
+    return finish(surface, cr, path);
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -459,6 +595,12 @@ int main(int argc, char** argv)
     failures += draw_popover_arrow(OUT("popoverArrowDownSimple.png"), ARROW_DOWN);
     failures += draw_popover_arrow(OUT("popoverArrowLeftSimple.png"), ARROW_LEFT);
     failures += draw_popover_arrow(OUT("popoverArrowRightSimple.png"), ARROW_RIGHT);
+    failures += draw_editor_icon(OUT("capturesource_icon_import.png"), EDITOR_ICON_IMPORT, 28);
+    failures += draw_editor_icon(OUT("mediaselection_theme.png"), EDITOR_ICON_THEME, 28);
+    failures += draw_editor_icon(OUT("mediaselection_audio.png"), EDITOR_ICON_AUDIO, 28);
+    failures += draw_editor_icon(OUT("imageeditor_flip_horizontal.png"), EDITOR_ICON_FLIP_H, 28);
+    failures += draw_editor_icon(OUT("imageeditor_flip_vertical.png"), EDITOR_ICON_FLIP_V, 28);
+    failures += draw_picker_overlay(OUT("APImagePicker.bundle/Overlay.png"));
 #undef OUT
     return failures == 0 ? 0 : 1;
 }

@@ -14,8 +14,8 @@
 #include "platform/ui/ApplicationMain.h"
 #include "platform/ui/DesktopScreen.h"
 #include "platform/ui/Device.h"
-#include "platform/ui/testing/DeviceScript.h"
-#include "platform/ui/testing/UIDriver.h"
+#include "platform/ui/scripting/DeviceScript.h"
+#include "platform/ui/scripting/UIDriver.h"
 #include "uikit/SPWrapController.h"
 #include "uikit/UISidePanelItem.h"
 
@@ -76,14 +76,14 @@ int main(int argc, char** argv)
     plat::ApplicationMainOptions options;
     if (!scriptPath.empty()) {
         // A script is read before launch: a broken one stops the run at once.
-        auto script = plat::test::DeviceScript::load(scriptPath);
+        auto script = plat::scripting::DeviceScript::load(scriptPath);
         if (!script.ok()) {
             std::fprintf(stderr, "zantrope: %s\n", script.error().localizedDescription().c_str());
             return 1;
         }
         options.headless = true;
         options.session = [commands = script.value()] {
-            plat::test::UIDriver driver;
+            plat::scripting::UIDriver driver;
             driver.wait(0);
             auto ran = commands.run(driver);
             if (!ran.ok()) {

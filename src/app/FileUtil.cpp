@@ -5,7 +5,6 @@
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
-#include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UUID.h"
 
@@ -31,38 +30,6 @@ bool report(const plat::Result<void>& result, std::optional<plat::Error>* error)
 std::string FileUtil::createUUID()
 {
     return plat::UUID().UUIDString();
-}
-
-void FileUtil::deleteAllFilesInPath(const std::string& folder, const std::string& key)
-{
-    if (key.empty())
-        return;
-    auto names = plat::contentsOfDirectory(folder);
-    if (!names.ok())
-        return;
-    for (const std::string& name : names.value()) {
-        if (name.find(key) != std::string::npos)
-            (void)plat::removeItem(plat::appendingPathComponent(folder, name));
-    }
-}
-
-void FileUtil::copyAllFilesInPath(
-    const std::string& from, const std::string& to, const std::string& key, const std::string& replaceKey)
-{
-    if (key.empty())
-        return;
-    auto names = plat::contentsOfDirectory(from);
-    if (!names.ok())
-        return;
-    for (const std::string& name : names.value()) {
-        if (name.find(key) == std::string::npos)
-            continue;
-        std::string newName = plat::replacingOccurrences(name, key, replaceKey);
-        if (!plat::isPlainFileName(newName))
-            continue;
-        (void)plat::copyItem(plat::appendingPathComponent(from, name), plat::appendingPathComponent(to, newName),
-            plat::ReplaceExisting::No);
-    }
 }
 
 uint64_t FileUtil::freeDiskspace()

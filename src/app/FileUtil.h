@@ -20,17 +20,8 @@ public:
     // A new random UUID: 36 upper-case hexadecimal characters in 8-4-4-4-12 groups.
     static std::string createUUID();
 
-    // Removes every entry directly in the folder whose name contains key
-    // (case-sensitive). Errors are ignored; a missing folder does nothing.
-    // An empty key matches nothing: it would otherwise empty the folder.
-    static void deleteAllFilesInPath(const std::string& folder, const std::string& key);
-
-    // Copies every entry directly in from whose name contains key into to,
-    // under its name with every occurrence of key replaced. Existing files are
-    // not overwritten; errors are ignored. An empty key copies nothing, and a
-    // replacement that would make a name leave the folder is skipped.
-    static void copyAllFilesInPath(
-        const std::string& from, const std::string& to, const std::string& key, const std::string& replaceKey);
+    // A frame's files are removed and copied by FrameFiles, which finds them
+    // by their exact names and reports each file that failed.
 
     // Free bytes of the file system that holds Documents; 0 when unknown.
     static uint64_t freeDiskspace();

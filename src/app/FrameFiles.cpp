@@ -1,5 +1,6 @@
 #include "app/FrameFiles.h"
 
+#include <algorithm>
 #include <array>
 
 #include "app/Frame.h"
@@ -53,6 +54,23 @@ std::optional<std::string_view> tailAfterFrameID(
 
 }  // namespace
 
+bool FrameFilesReport::handledFile(std::string_view fileName) const
+{
+    return std::find(handled.begin(), handled.end(), fileName) != handled.end();
+}
+
+std::string FrameFilesReport::failureDescription() const
+{
+    std::string text;
+    for (const Failure& failure : failures) {
+        if (!text.empty())
+            text += "; ";
+        text += failure.fileName.empty() ? failure.error.localizedDescription()
+                                         : failure.fileName + ": " + failure.error.localizedDescription();
+    }
+    return text;
+}
+
 bool FrameFiles::belongsToFrame(std::string_view fileName, std::string_view frameID)
 {
     return renamedForFrame(fileName, frameID, frameID).has_value();
@@ -74,29 +92,53 @@ std::optional<std::string> FrameFiles::renamedForFrame(
     return std::nullopt;
 }
 
-void FrameFiles::deleteFilesOfFrame(const std::string& folder, const std::string& frameID)
+std::string FrameFiles::pictureFileName(std::string_view frameID)
 {
-    auto names = plat::contentsOfDirectory(folder);
-    if (!names.ok())
-        return;
-    for (const std::string& name : names.value()) {
-        if (belongsToFrame(name, frameID))
-            (void)plat::removeItem(plat::appendingPathComponent(folder, name));
-    }
+    return "frame-" + std::string(frameID) + ".jpg";
 }
 
-void FrameFiles::copyFilesOfFrame(
+FrameFilesReport FrameFiles::deleteFilesOfFrame(const std::string& folder, const std::string& frameID)
+{
+    FrameFilesReport report;
+    auto names = plat::contentsOfDirectory(folder);
+    if (!names.ok()) {
+        report.failures.push_back({std::string(), names.error()});
+        return report;
+    }
+    for (const std::string& name : names.value()) {
+        if (!belongsToFrame(name, frameID))
+            continue;
+        // Gone meanwhile is as good as removed.
+        auto removed = plat::removeItemIfExists(plat::appendingPathComponent(folder, name));
+        if (removed.ok())
+            report.handled.push_back(name);
+        else
+            report.failures.push_back({name, removed.error()});
+    }
+    return report;
+}
+
+FrameFilesReport FrameFiles::copyFilesOfFrame(
     const std::string& from, const std::string& to, const std::string& frameID, const std::string& newFrameID)
 {
+    FrameFilesReport report;
     auto names = plat::contentsOfDirectory(from);
-    if (!names.ok())
-        return;
-    for (const std::string& name : names.value()) {
-        if (auto renamed = renamedForFrame(name, frameID, newFrameID)) {
-            (void)plat::copyItem(plat::appendingPathComponent(from, name), plat::appendingPathComponent(to, *renamed),
-                plat::ReplaceExisting::No);
-        }
+    if (!names.ok()) {
+        report.failures.push_back({std::string(), names.error()});
+        return report;
     }
+    for (const std::string& name : names.value()) {
+        auto renamed = renamedForFrame(name, frameID, newFrameID);
+        if (!renamed)
+            continue;
+        auto copied = plat::copyItem(plat::appendingPathComponent(from, name),
+            plat::appendingPathComponent(to, *renamed), plat::ReplaceExisting::No);
+        if (copied.ok())
+            report.handled.push_back(name);
+        else
+            report.failures.push_back({name, copied.error()});
+    }
+    return report;
 }
 
 }  // namespace zt

@@ -1,5 +1,7 @@
 #include "app/FrameList.h"
 
+#include <algorithm>
+
 #include "app/StorableValue.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
@@ -26,28 +28,49 @@ FrameList::FrameList()
 
 FrameList::FrameList(const plat::Data& data)
 {
-    _entries.reserve(kInitialCapacity);
     auto parsed = plat::PropertyListSerialization::propertyListWithData(data);
     if (!parsed.ok())
         plat::log("frame list: unreadable: {}", parsed.error().localizedDescription());
     auto root = parsed.ok() ? parsed.value().asDictionary() : std::nullopt;
     auto entries = root ? root->getArray(kDataKey) : std::nullopt;
     _wasDamaged = !entries;
+    std::vector<plat::Dictionary> records;
+    size_t dropped = 0;
     if (entries) {
-        _entries.reserve(entries->count() + 1);
-        size_t dropped = 0;
+        records.reserve(entries->count());
         for (const plat::Value& entry : *entries) {
-            auto record = entry.asDictionary();
-            if (!record || !isValidFrameID(record->getString("FRAME_ID").value_or(std::string()))) {
+            if (auto record = entry.asDictionary())
+                records.push_back(*record);
+            else
                 ++dropped;
-                continue;
-            }
-            _entries.push_back(*record);
         }
-        if (dropped > 0) {
-            plat::log("frame list: dropped {} damaged entries", dropped);
-            _wasDamaged = true;
+    }
+    adoptRecords(records);
+    if (dropped > 0) {
+        plat::log("frame list: dropped {} entries that are not records", dropped);
+        _wasDamaged = true;
+    }
+}
+
+FrameList::FrameList(const std::vector<plat::Dictionary>& records)
+{
+    adoptRecords(records);
+}
+
+void FrameList::adoptRecords(const std::vector<plat::Dictionary>& records)
+{
+    _entries.reserve(std::max(records.size() + 1, kInitialCapacity));
+    size_t dropped = 0;
+    for (const plat::Dictionary& record : records) {
+        if (!isValidFrameID(record.getString("FRAME_ID").value_or(std::string()))) {
+            ++dropped;
+            continue;
         }
+        _entries.push_back(record);
+    }
+    if (dropped > 0) {
+        plat::log("frame list: dropped {} damaged entries", dropped);
+        _wasDamaged = true;
     }
     if (findFirstOccurrenceOfFrameWithType(FrameTypeCapturePlaceholder) == plat::kNotFound)
         _entries.push_back(Frame(FrameTypeCapturePlaceholder).encode());

@@ -22,6 +22,8 @@ public:
     // not records or whose FRAME_ID could not safely name a file are dropped;
     // unreadable data gives a list with only the placeholder.
     explicit FrameList(const plat::Data& data);
+    // The records in order (a repaired list), checked as stored entries are.
+    explicit FrameList(const std::vector<plat::Dictionary>& records);
 
     // True when the data given to the constructor could not be read whole
     // (unreadable, or entries dropped): its owner keeps a copy before replacing it.
@@ -87,6 +89,8 @@ private:
     std::string frameIDAt(size_t index) const;
     int typeAt(size_t index) const;
     int64_t lastIndexOfRunFrom(int64_t index) const;
+    // Takes the records that can name files, then makes sure of a placeholder.
+    void adoptRecords(const std::vector<plat::Dictionary>& records);
 
     std::vector<plat::Dictionary> _entries;
     int64_t _frameIndexAtPlayhead = 0;

@@ -35,6 +35,9 @@ constexpr double kReducedQuality = 0.5;
 constexpr int kPosterizeLevels = 4;
 constexpr float kMergeSecondOpacity = 0.2f;
 constexpr float kMergeThirdOpacity = 0.1f;
+constexpr const char* kImagesErrorDomain = "ImageProducerErrorDomain";
+constexpr int64_t kRefusedFrameIDError = 1;
+constexpr int64_t kUnwrittenPictureError = 2;
 
 std::string fullFileName(const std::string& frameID)
 {
@@ -102,25 +105,31 @@ bool ImageProducer::storeThumbImage(const plat::Image& image, plat::Size size, c
     return jpeg && _project->updateRegularFileWithContents(*jpeg, fileName);
 }
 
-bool ImageProducer::storeImage(const plat::Image& image, const std::string& frameID)
+bool ImageProducer::storeImage(const plat::Image& image, const std::string& frameID, std::optional<plat::Error>* error)
 {
-    if (!isValidFrameID(frameID)) {
-        plat::log("images: refused to store pictures for the frame ID \"{}\"", frameID);
+    auto fail = [error](plat::Error failure) {
+        plat::log("images: {}", failure.localizedDescription());
+        if (error)
+            *error = std::move(failure);
         return false;
-    }
+    };
+    if (!isValidFrameID(frameID))
+        return fail(plat::Error(kImagesErrorDomain, kRefusedFrameIDError,
+            "refused to store pictures for the frame ID \"" + frameID + "\""));
     // The files are begun before anything is written, so the folder is made
     // first, as the first write into a new project would make it.
-    if (!_project->getProjectPath())
-        _project->createFilePathForProject();
+    if (!_project->getProjectPath()) {
+        auto created = _project->createFilePathForProject();
+        if (!created.ok())
+            return fail(created.error());
+    }
     const std::string fileNames[] = {thumbnailFileName(frameID), previewFileName(frameID), fullFileName(frameID)};
     std::unique_ptr<plat::AtomicFileWriter> files[3];
     for (int i = 0; i < 3; ++i) {
         std::string path = plat::appendingPathComponent(*_project->getProjectPath(), fileNames[i]);
         auto created = plat::AtomicFileWriter::create(path);
-        if (!created.ok()) {
-            plat::log("images: cannot write {}: {}", path, created.error().localizedDescription());
-            return false;
-        }
+        if (!created.ok())
+            return fail(created.error());
         files[i] = std::move(created).value();
     }
     // The three pictures are made, encoded and flushed to disk side by side
@@ -158,15 +167,12 @@ bool ImageProducer::storeImage(const plat::Image& image, const std::string& fram
             && files[0]->flush().ok());
     (void)encoding.wait(std::numeric_limits<double>::infinity());
     for (int i = 0; i < 3; ++i) {
-        if (!made[i]) {
-            plat::log("images: cannot make or write {}", fileNames[i]);
-            return false;
-        }
+        if (!made[i])
+            return fail(
+                plat::Error(kImagesErrorDomain, kUnwrittenPictureError, "cannot make or write " + fileNames[i]));
         auto committed = files[i]->commit();
-        if (!committed.ok()) {
-            plat::log("images: cannot write {}: {}", fileNames[i], committed.error().localizedDescription());
-            return false;
-        }
+        if (!committed.ok())
+            return fail(committed.error());
     }
     return true;
 }

@@ -1,8 +1,10 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "platform/foundation/Error.h"
 #include "platform/foundation/Geometry.h"
 
 namespace plat {
@@ -36,8 +38,8 @@ public:
 
     // Thumbnail, then preview, then the full picture, each written only when
     // the one before was; false as soon as one fails. The first write into a
-    // project without a folder makes the folder.
-    bool storeImage(const plat::Image& image, const std::string& frameID);
+    // project without a folder makes the folder. error (when given) says why.
+    bool storeImage(const plat::Image& image, const std::string& frameID, std::optional<plat::Error>* error = nullptr);
     // Aspect-fill scaled and cropped to size, JPEG quality 0.5, written as fileName.
     bool storeThumbImage(const plat::Image& image, plat::Size size, const std::string& fileName);
     // Makes thumbnail and preview again from the frame's full picture (after

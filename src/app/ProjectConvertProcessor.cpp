@@ -38,8 +38,8 @@ void ProjectConvertProcessor::convertProjectAtPath(const std::string& projectPat
             bool fit = true;
             if (*version < 3.0)
                 fit = convertProjectTo_3_0_AtPath(projectPath);
-            if (fit && *version <= 3.0)
-                (void)convertProjectTo_4_0_AtPath(projectPath);
+            if (fit && *version <= 3.0 && !convertProjectTo_4_0_AtPath(projectPath))
+                plat::log("project upgrade: {} could not be brought to format 4.0", projectPath);
         }
         if (completion)
             completion();

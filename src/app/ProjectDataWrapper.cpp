@@ -1,7 +1,7 @@
 #include "app/ProjectDataWrapper.h"
 
 #include <cerrno>
-#include <sys/stat.h>
+#include <utility>
 
 #include "app/DataManager.h"
 #include "app/FileUtil.h"
@@ -22,6 +22,10 @@ namespace zt {
 namespace {
 
 constexpr const char* kFolderPrefix = ".plovix";
+constexpr const char* kErrorDomain = "ProjectDataWrapperErrorDomain";
+constexpr int64_t kReadOnlySnapshotError = 1;
+constexpr int64_t kUnreadableMetaDataError = 2;
+constexpr int64_t kRefusedFileNameError = 3;
 constexpr int64_t kMaxProjectFileBytes = int64_t(1) << 30;
 constexpr int64_t kMaxMetaDataBytes = int64_t(64) << 20;
 
@@ -94,17 +98,37 @@ std::optional<plat::Dictionary> ProjectDataWrapper::getMetaData()
 
 FrameList& ProjectDataWrapper::getFrameList()
 {
-    if (!_frameList) {
-        auto path = pathForFile(kFrameListFileName);
-        if (path && plat::fileExists(*path)) {
-            auto bytes = plat::readFile(*path, kMaxProjectFileBytes);
-            _frameList = std::make_unique<FrameList>(bytes.ok() ? bytes.value() : plat::Data());
-            _frameListDamaged = _frameList->wasDamaged();
-        } else {
-            _frameList = std::make_unique<FrameList>();
-        }
+    if (_frameList)
+        return *_frameList;
+    auto path = pathForFile(kFrameListFileName);
+    if (!path || !plat::fileExists(*path)) {
+        _frameList = std::make_unique<FrameList>();
+        return *_frameList;
+    }
+    auto bytes = plat::readFile(*path, kMaxProjectFileBytes);
+    if (!bytes.ok()) {
+        // Not the file's fault: nothing is repaired, and no save replaces it
+        // before a copy of it is kept.
+        plat::log("project: cannot read {}: {}", *path, bytes.error().localizedDescription());
+        _frameList = std::make_unique<FrameList>();
+        _frameListDamaged = true;
+        return *_frameList;
+    }
+    _frameList = std::make_unique<FrameList>(bytes.value());
+    _frameListDamaged = _frameList->wasDamaged();
+    if (_frameListDamaged) {
+        FrameListRepair repair = FrameListRepair::repair(bytes.value(), *_projectPath);
+        plat::log("project: repaired the frame list of {}: {} entries read, {} pictures found", *_projectPath,
+            repair.readEntries, repair.foundPictures);
+        _frameList = std::make_unique<FrameList>(repair.records);
+        _frameListRepair = std::move(repair);
     }
     return *_frameList;
+}
+
+std::optional<FrameListRepair> ProjectDataWrapper::takeFrameListRepair()
+{
+    return std::exchange(_frameListRepair, std::nullopt);
 }
 
 void ProjectDataWrapper::copyForReading(ProjectDataWrapper& source)
@@ -118,28 +142,63 @@ void ProjectDataWrapper::copyForReading(ProjectDataWrapper& source)
     _readOnlySnapshot = true;
 }
 
-bool ProjectDataWrapper::hasNoFolderAndNothingToSave()
+plat::Result<bool> ProjectDataWrapper::prepareFolderForSaving()
 {
     if (_readOnlySnapshot) {
         plat::log("project: a read-only snapshot is never saved");
-        return true;
+        return plat::Error(kErrorDomain, kReadOnlySnapshotError, "A read-only copy of a project is never saved.");
     }
     if (_projectPath)
-        return false;
+        return true;
     if (getFrameList().count() < 2)
-        return true;  // only the capture placeholder: nothing worth a folder yet
-    createFilePathForProject();
+        return false;  // only the capture placeholder: nothing worth a folder yet
+    auto created = createFilePathForProject();
+    if (!created.ok())
+        return created.error();
     return false;
 }
 
-void ProjectDataWrapper::saveMetaDataToDisk()
+plat::Result<void> ProjectDataWrapper::saveMetaDataToDisk()
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
-    if (hasNoFolderAndNothingToSave())
-        return;
+    auto prepared = prepareFolderForSaving();
+    if (!prepared.ok())
+        return prepared.error();
+    return prepared.value() ? writeMetaData() : plat::Result<void>::success();
+}
+
+plat::Result<void> ProjectDataWrapper::saveFramelistToDisk()
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    auto prepared = prepareFolderForSaving();
+    if (!prepared.ok())
+        return prepared.error();
+    return prepared.value() ? writeFrameList() : plat::Result<void>::success();
+}
+
+plat::Result<void> ProjectDataWrapper::saveAllDataToDisk()
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    auto prepared = prepareFolderForSaving();
+    if (!prepared.ok())
+        return prepared.error();
+    if (!prepared.value())
+        return plat::Result<void>::success();
+    // The metadata may name the list's new frames (the project's picture):
+    // it is not stored beside a list that was not.
+    auto frames = writeFrameList();
+    if (!frames.ok())
+        return frames;
+    return writeMetaData();
+}
+
+plat::Result<void> ProjectDataWrapper::writeMetaData()
+{
     auto metadata = getMetaData();
-    if (!metadata)
-        return;  // an unreadable file stays as it is
+    if (!metadata) {
+        // An unreadable file stays as it is.
+        return plat::Error(kErrorDomain, kUnreadableMetaDataError, "The project's details cannot be read.");
+    }
     auto bytes = plat::PropertyListSerialization::dataWithPropertyList(*metadata, plat::PropertyListFormat::XML);
     if (!bytes.ok()) {
         // Values another tool wrote that no property list can be written
@@ -151,55 +210,50 @@ void ProjectDataWrapper::saveMetaDataToDisk()
     }
     if (!bytes.ok()) {
         plat::log("project: cannot encode the metadata: {}", bytes.error().localizedDescription());
-        return;
+        return bytes.error();
     }
-    (void)writeFile(bytes.value(), kMetaDataFileName);
+    return writeFile(bytes.value(), kMetaDataFileName);
 }
 
-void ProjectDataWrapper::saveFramelistToDisk()
+plat::Result<void> ProjectDataWrapper::writeFrameList()
 {
-    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
-    if (hasNoFolderAndNothingToSave())
-        return;
     FrameList& list = getFrameList();
     auto bytes = list.getFrameListRepresentationData();
     if (!bytes.ok()) {
         plat::log("project: cannot encode the frame list: {}", bytes.error().localizedDescription());
-        return;
+        return bytes.error();
     }
     if (_frameListDamaged) {
         // The stored list could not be read whole: keep a copy beside the new
         // one. A copy, so that the list stays in place should the write fail.
         if (auto path = pathForFile(kFrameListFileName); path && plat::fileExists(*path)) {
             std::string aside = *path + ".damaged";
-            if (!plat::copyItem(*path, aside, plat::ReplaceExisting::Yes).ok())
-                return;
+            auto copied = plat::copyItem(*path, aside, plat::ReplaceExisting::Yes);
+            if (!copied.ok()) {
+                plat::log("project: cannot keep the damaged frame list, so it is not replaced: {}",
+                    copied.error().localizedDescription());
+                return copied.error();
+            }
             plat::log("project: kept the unreadable frame list as {}", aside);
         }
     }
-    if (writeFile(bytes.value(), kFrameListFileName))
+    auto written = writeFile(bytes.value(), kFrameListFileName);
+    if (written.ok())
         _frameListDamaged = false;
+    return written;
 }
 
-void ProjectDataWrapper::saveAllDataToDisk()
-{
-    saveFramelistToDisk();
-    saveMetaDataToDisk();
-}
-
-bool ProjectDataWrapper::writeFile(const plat::Data& data, const std::string& preferredFilename)
+plat::Result<void> ProjectDataWrapper::writeFile(const plat::Data& data, const std::string& preferredFilename)
 {
     auto path = pathForFile(preferredFilename);
     if (!path) {
         plat::log("project: refused to write the file name \"{}\"", preferredFilename);
-        return false;
+        return plat::Error(kErrorDomain, kRefusedFileNameError, "\"" + preferredFilename + "\" cannot name a file.");
     }
     auto written = plat::writeFileAtomically(*path, data);
-    if (!written.ok()) {
+    if (!written.ok())
         plat::log("project: cannot write {}: {}", preferredFilename, written.error().localizedDescription());
-        return false;
-    }
-    return true;
+    return written;
 }
 
 bool ProjectDataWrapper::updateRegularFileWithContents(const plat::Data& data, const std::string& preferredFilename)
@@ -207,9 +261,9 @@ bool ProjectDataWrapper::updateRegularFileWithContents(const plat::Data& data, c
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (!plat::isPlainFileName(preferredFilename) || _readOnlySnapshot)
         return false;
-    if (!_projectPath)
-        createFilePathForProject();
-    return writeFile(data, preferredFilename);
+    if (!_projectPath && !createFilePathForProject().ok())
+        return false;
+    return writeFile(data, preferredFilename).ok();
 }
 
 std::optional<plat::Data> ProjectDataWrapper::fileDataForFileWithPreferredFilename(
@@ -282,32 +336,54 @@ std::string ProjectDataWrapper::createProjectDirName()
 
 plat::Result<std::string> ProjectDataWrapper::reserveProjectDir(const std::function<std::string()>& makeName)
 {
-    // mkdir is the reservation: a project made in the same second on another
-    // queue finds the folder taken and gets the next suffix.
+    // Making the folder is the reservation: a project made in the same
+    // second on another queue finds the folder taken and gets the next suffix.
     constexpr int kMaxAttempts = 1000;
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
         std::string name = makeName();
-        std::string path = documentsPath(name);
-        if (::mkdir(path.c_str(), 0755) == 0)
+        auto made = plat::createDirectory(documentsPath(name), plat::IntermediateDirectories::No);
+        if (made.ok())
             return name;
-        if (errno != EEXIST)
-            return plat::Error::posix(errno, "create project folder", path);
+        if (made.error().domain() != plat::kPOSIXErrorDomain || made.error().code() != EEXIST)
+            return made.error();
     }
     return plat::Error::posix(EEXIST, "create project folder", documentsPath(makeName()));
 }
 
-void ProjectDataWrapper::createFilePathForProject()
+plat::Result<void> ProjectDataWrapper::createFilePathForProject()
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     auto reserved = reserveProjectDir(createProjectDirName);
-    if (!reserved.ok())
+    if (!reserved.ok()) {
         plat::log("project: {}", reserved.error().localizedDescription());
-    std::string name = reserved.ok() ? reserved.value() : createProjectDirName();
+        return reserved.error();
+    }
+    const std::string name = reserved.value();
     _projectPath = documentsPath(name);
     if (!ProjectsList::insertProjectName(name))
         plat::log("project: the projects list cannot be read; {} is not listed", name);
     DataManager::sharedDataManager().setLastSelection(1);
-    saveAllDataToDisk();
+    auto saved = saveAllDataToDisk();
+    if (!saved.ok())
+        undoNewFolder(name);
+    return saved;
+}
+
+void ProjectDataWrapper::undoNewFolder(const std::string& name)
+{
+    // A project that could not be stored must not show up half made.
+    bool unlisted = ProjectsList::update([&](plat::Array& names) {
+        plat::Array kept;
+        for (const plat::Value& entry : names)
+            if (const std::string* listed = entry.asString(); !listed || *listed != name)
+                kept.append(entry);
+        names = kept;
+    });
+    if (!unlisted)
+        plat::log("project: cannot take {} off the projects list", name);
+    if (auto removed = plat::removeItemIfExists(*_projectPath); !removed.ok())
+        plat::log("project: cannot remove {}: {}", *_projectPath, removed.error().localizedDescription());
+    _projectPath.reset();
 }
 
 int64_t ProjectDataWrapper::recordFPS()

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/FrameList.h"
+#include "app/FrameListRepair.h"
 #include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
 
@@ -36,12 +37,21 @@ public:
     // Callers change the dictionary in place, then saveMetaDataToDisk.
     std::optional<plat::Dictionary> getMetaData();
     bool isMetaDataUnreadable() const { return _metadataUnreadable; }
-    // The frame list, loaded on first use ("frames.meta", or just the placeholder).
+    // The frame list, loaded on first use ("frames.meta", or just the
+    // placeholder). A "frames.meta" that cannot be read whole is repaired
+    // (FrameListRepair); the damaged file stays until the next save keeps it
+    // beside as "frames.meta.damaged".
     FrameList& getFrameList();
+    // What the repair of the loaded list recovered, once: whoever shows the
+    // project tells the user and saves the repair.
+    std::optional<FrameListRepair> takeFrameListRepair();
 
-    void saveMetaDataToDisk();
-    void saveFramelistToDisk();
-    void saveAllDataToDisk();
+    // Each reports what kept it from the disk; nothing to save (a project
+    // without a folder and without frames) is success. A project without a
+    // folder gets one first; when that fails nothing of it is left behind.
+    plat::Result<void> saveMetaDataToDisk();
+    plat::Result<void> saveFramelistToDisk();
+    plat::Result<void> saveAllDataToDisk();
 
     // Writes a file of the folder atomically, making the folder first when
     // there is none. Names must be plain file names.
@@ -71,7 +81,9 @@ public:
     static plat::Result<std::string> reserveProjectDir(const std::function<std::string()>& makeName);
     // Makes the folder (with a name no other project has), lists it first in
     // the projects list, selects it in the explorer, and saves everything.
-    void createFilePathForProject();
+    // A folder that cannot be made or filled is taken away again (and off
+    // the list): the project stays without one and the error says why.
+    plat::Result<void> createFilePathForProject();
 
     // Frames per second of the metadata; a missing or damaged value below 1
     // counts as the default 5, so it can always be divided by.
@@ -92,14 +104,20 @@ protected:
 
 private:
     plat::Dictionary makeDefaultMetaData() const;
-    bool writeFile(const plat::Data& data, const std::string& preferredFilename);
-    bool hasNoFolderAndNothingToSave();
+    plat::Result<void> writeFile(const plat::Data& data, const std::string& preferredFilename);
+    // Success with false: nothing more to do (no folder and nothing worth one,
+    // or the folder was just made, which saved everything).
+    plat::Result<bool> prepareFolderForSaving();
+    plat::Result<void> writeMetaData();
+    plat::Result<void> writeFrameList();
+    void undoNewFolder(const std::string& name);
 
     std::optional<std::string> _projectPath;
     std::optional<plat::Dictionary> _metadata;
     bool _metadataUnreadable = false;
     std::unique_ptr<FrameList> _frameList;
     bool _frameListDamaged = false;  // the stored list could not be read whole: keep a copy before replacing it
+    std::optional<FrameListRepair> _frameListRepair;
     int64_t _usedStorageSpace = 0;
     bool _readOnlySnapshot = false;
 };

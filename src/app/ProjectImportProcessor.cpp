@@ -53,23 +53,25 @@ bool ProjectImportProcessor::importProjectAtPath(const std::string& path, std::o
     }
     if (!ProjectsList::insertProjectName(name))
         plat::log("project import: the projects list cannot be read; {} is not listed", name);
-    (void)FileUtil::removeItemAtPath(path);  // errors ignored: the project is in
+    // The project is in; an archive left behind would be imported again at the next start.
+    std::optional<plat::Error> removeError;
+    if (!FileUtil::removeItemAtPath(path, &removeError))
+        plat::log("project import: cannot remove the imported archive {}: {}", path,
+            removeError ? removeError->localizedDescription() : std::string("it is a folder"));
     return true;
 }
 
 void ProjectImportProcessor::importProjectAtUrl(
-    const plat::URL& url, std::function<void(bool imported)> completion) const
+    const plat::URL& url, std::function<void(bool imported, const std::optional<plat::Error>& error)> completion) const
 {
     plat::DispatchQueue::globalQueue().async([url, completion = std::move(completion)] {
-        bool imported = false;
-        if (url.isFileURL()) {
-            imported = ProjectImportProcessor().importProjectAtPath(url.path());
-        } else {
-            (void)fail(
-                nullptr, plat::Error(kImportErrorDomain, kNotAFileURLError, "not a file URL: " + url.absoluteString()));
-        }
+        std::optional<plat::Error> error;
+        bool imported = url.isFileURL()
+            ? ProjectImportProcessor().importProjectAtPath(url.path(), &error)
+            : fail(
+                &error, plat::Error(kImportErrorDomain, kNotAFileURLError, "not a file URL: " + url.absoluteString()));
         if (completion)
-            completion(imported);
+            completion(imported, error);
     });
 }
 

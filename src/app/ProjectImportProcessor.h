@@ -23,8 +23,9 @@ public:
     // list the project is unpacked and kept but not listed.
     bool importProjectAtPath(const std::string& path, std::optional<plat::Error>* error = nullptr) const;
     // importProjectAtPath on the default global queue; completion (when
-    // given) runs there too, not on the main queue.
-    void importProjectAtUrl(const plat::URL& url, std::function<void(bool imported)> completion) const;
+    // given) runs there too, not on the main queue, with why it failed.
+    void importProjectAtUrl(const plat::URL& url,
+        std::function<void(bool imported, const std::optional<plat::Error>& error)> completion) const;
 
     // ".plovix-yyyy-MM-dd-HH-mm-ss" of now, with "-2", "-3"... when taken.
     std::string createRecordName() const;

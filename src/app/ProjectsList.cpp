@@ -19,11 +19,14 @@ std::mutex& listLock()
     return lock;
 }
 
-bool writeList(const plat::Array& names)
+bool writeList(const plat::Array& names, std::optional<plat::Error>* error)
 {
     auto written = plat::writePropertyListFile(names, ProjectsList::path(), plat::PropertyListFormat::XML);
-    if (!written.ok())
+    if (!written.ok()) {
         plat::log("projects list: cannot write: {}", written.error().localizedDescription());
+        if (error)
+            *error = written.error();
+    }
     return written.ok();
 }
 
@@ -61,14 +64,18 @@ std::optional<std::vector<std::string>> ProjectsList::projectNames()
     return result;
 }
 
-bool ProjectsList::update(const std::function<void(plat::Array& names)>& change)
+bool ProjectsList::update(const std::function<void(plat::Array& names)>& change, std::optional<plat::Error>* error)
 {
     std::lock_guard lock(listLock());
     auto names = plat::arrayWithContentsOfFile(path());
-    if (!names)
+    if (!names) {
+        if (error)
+            *error = plat::Error(
+                ProjectsList::kErrorDomain, ProjectsList::kUnreadableListError, "The list of projects cannot be read.");
         return false;
+    }
     change(*names);
-    return writeList(*names);
+    return writeList(*names, error);
 }
 
 bool ProjectsList::insertProjectName(const std::string& name)
@@ -81,13 +88,13 @@ bool ProjectsList::insertProjectName(const std::string& name)
     });
 }
 
-bool ProjectsList::replace(const std::vector<std::string>& names)
+bool ProjectsList::replace(const std::vector<std::string>& names, std::optional<plat::Error>* error)
 {
     std::lock_guard lock(listLock());
     plat::Array list;
     for (const std::string& name : names)
         list.append(name);
-    return writeList(list);
+    return writeList(list, error);
 }
 
 }  // namespace zt

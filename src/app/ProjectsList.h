@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 
 namespace zt {
@@ -16,6 +17,9 @@ class ProjectsList {
 public:
     // Project folders are named "<prefix>-<creation date>" in Documents.
     static constexpr const char* kProjectFolderPrefix = ".plovix";
+    // The error of update() for a list file that cannot be read as a list.
+    static constexpr const char* kErrorDomain = "ProjectsListErrorDomain";
+    static constexpr int64_t kUnreadableListError = 1;
 
     static std::string path();
     // The entry of the sample project, which lives in Caches: ".plovix-introduction".
@@ -29,10 +33,11 @@ public:
 
     // Reads the list as an array, lets change edit it, and writes it back
     // atomically. When the file cannot be read as an array nothing is written
-    // and the result is false.
-    static bool update(const std::function<void(plat::Array& names)>& change);
+    // and the result is false; error (when given) says why it failed.
+    static bool update(
+        const std::function<void(plat::Array& names)>& change, std::optional<plat::Error>* error = nullptr);
     // Writes a whole new list (start-up creates it this way when it is unreadable).
-    static bool replace(const std::vector<std::string>& names);
+    static bool replace(const std::vector<std::string>& names, std::optional<plat::Error>* error = nullptr);
 
     // Lists the name first; a name listed already (start-up may have found
     // the folder while it was being made) stays where it is.

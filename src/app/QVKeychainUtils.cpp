@@ -1,5 +1,6 @@
 #include "app/QVKeychainUtils.h"
 
+#include "platform/foundation/Log.h"
 #include "platform/security/Keychain.h"
 
 namespace zt {
@@ -11,6 +12,9 @@ plat::Error keychainError(int64_t code)
     std::string text = code == kQVKeychainMissingArgumentError ? "A user name, password or service name is missing."
         : code == kQVKeychainUnreadablePasswordError           ? "The stored password cannot be read."
                                                      : "The keychain reported status " + std::to_string(code) + ".";
+    // Callers often ask for no error; a store that cannot be read must still leave a trace.
+    if (code != kQVKeychainMissingArgumentError && code != plat::errSecItemNotFound)
+        plat::log("keychain: {}", text);
     return plat::Error(kQVKeychainUtilsErrorDomain, code, text);
 }
 

@@ -60,8 +60,9 @@ plat::Date modificationDate(const struct stat& info)
 // A half-made archive must not pass for a whole one.
 bool discardArchive(QVZipArchive& archive, const std::string& path)
 {
-    (void)archive.close();
-    (void)plat::removeItem(path);
+    (void)archive.close();  // the archive is being thrown away: only its removal matters
+    if (auto removed = plat::removeItemIfExists(path); !removed.ok())
+        plat::log("[QVZipArchive] cannot remove the unfinished {}: {}", path, removed.error().localizedDescription());
     return false;
 }
 

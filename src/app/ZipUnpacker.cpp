@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <optional>
@@ -459,7 +460,8 @@ plat::Result<void> Unpacker::unpackFile(const Entry& entry, int folder)
         // Nothing half-written stays behind.
         if (file.isValid())
             file.close();
-        (void)::unlinkat(folder, temporary.c_str(), 0);
+        if (::unlinkat(folder, temporary.c_str(), 0) != 0 && errno != ENOENT)
+            plat::log("[QVZipArchive] cannot remove the unfinished {}: {}", fullPath, std::strerror(errno));
     }
     return result;
 }

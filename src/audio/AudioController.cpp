@@ -138,7 +138,8 @@ void AudioController::saveAudioData()
         audio.set(trackKey(track), std::move(records));
     }
     metadata->set(kAudioMetaKey, std::move(audio));
-    _project->saveMetaDataToDisk();
+    if (auto saved = _project->saveMetaDataToDisk(); !saved.ok())
+        plat::log("audio: the clips are not saved: {}", saved.error().localizedDescription());
 }
 
 void AudioController::setNeedsRendering()

@@ -98,8 +98,10 @@ plat::Result<std::string> ProjectSoundFiles::placeInProjectFolder(ProjectModel& 
     std::string name = plat::lastPathComponent(source);
     if (!plat::isPlainFileName(name))
         return plat::Error::posix(EINVAL, "add the sound", source);
-    if (!project.getProjectPath())
-        project.createFilePathForProject();
+    if (!project.getProjectPath()) {
+        if (auto created = project.createFilePathForProject(); !created.ok())
+            return created.error();
+    }
     const auto& folder = project.getProjectPath();
     if (!folder)
         return plat::Error::posix(ENOENT, "add the sound to a project without a folder", source);

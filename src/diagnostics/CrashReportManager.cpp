@@ -193,16 +193,21 @@ void CrashReportManager::collectPreviousReport()
     auto decoded = bytes.ok() ? CrashReport::decode(bytes.value()) : plat::Result<CrashReport>(bytes.error());
     // Either way the file belongs to the previous run: this run's crash writes its own.
     std::string last = lastReportPath();
-    (void)plat::removeItem(last);
+    // A report left in place would be told again at the next start.
+    auto removeOrLog = [](const std::string& path) {
+        if (auto removed = plat::removeItemIfExists(path); !removed.ok())
+            plat::log("crash reports: {}", removed.error().localizedDescription());
+    };
+    removeOrLog(last);
     if (!decoded.ok()) {
         plat::log("crash reports: the previous run's report is unreadable: {}", decoded.error().localizedDescription());
-        (void)plat::removeItem(live);
+        removeOrLog(live);
         return;
     }
     auto moved = plat::moveItem(live, last);
     if (!moved.ok()) {
         plat::log("crash reports: {}", moved.error().localizedDescription());
-        (void)plat::removeItem(live);
+        removeOrLog(live);
     }
     const CrashReport& report = decoded.value();
     char address[2 + 16 + 1];

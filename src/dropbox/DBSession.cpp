@@ -183,22 +183,29 @@ bool DBSession::storeCredentials(const std::string& userId, const std::string& t
 bool DBSession::isLinked() const
 {
     plat::KeychainItemAttributes attributes;
-    return plat::Keychain::forCurrentSandbox().copyAttributes(serviceQuery(), &attributes) == plat::errSecSuccess;
+    plat::OSStatus status = plat::Keychain::forCurrentSandbox().copyAttributes(serviceQuery(), &attributes);
+    if (status != plat::errSecSuccess && status != plat::errSecItemNotFound)
+        plat::log("dropbox: cannot read the stored link (keychain status {}); counted as not linked", status);
+    return status == plat::errSecSuccess;
 }
 
 std::optional<std::pair<std::string, std::string>> DBSession::credentialsForUserId(const std::string& userId) const
 {
     plat::Data data;
-    if (plat::Keychain::forCurrentSandbox().copyData(serviceQuery(userId), &data) != plat::errSecSuccess)
+    plat::OSStatus status = plat::Keychain::forCurrentSandbox().copyData(serviceQuery(userId), &data);
+    if (status != plat::errSecSuccess) {
+        if (status != plat::errSecItemNotFound)
+            plat::log("dropbox: cannot read the credentials of user {} (keychain status {})", userId, status);
         return std::nullopt;
+    }
     auto parsed = plat::PropertyListSerialization::propertyListWithData(data);
     auto record = parsed.ok() ? parsed.value().asDictionary() : std::nullopt;
-    if (!record)
+    auto token = record ? record->getString("oauth_token") : std::nullopt;
+    auto secret = record ? record->getString("oauth_token_secret") : std::nullopt;
+    if (!token || !secret) {
+        plat::log("dropbox: the stored credentials of user {} are damaged", userId);
         return std::nullopt;
-    auto token = record->getString("oauth_token");
-    auto secret = record->getString("oauth_token_secret");
-    if (!token || !secret)
-        return std::nullopt;
+    }
     return std::make_pair(*token, *secret);
 }
 

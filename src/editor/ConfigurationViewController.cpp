@@ -5,6 +5,7 @@
 #include "editor/SpeedViewController.h"
 #include "editor/StripAppearance.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Log.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Switch.h"
 
@@ -106,7 +107,9 @@ void ConfigurationViewController::storeSwitch(const plat::Switch& sender, const 
     if (!metadata)
         return;
     metadata->set(key, sender.isOn());
-    _project->saveMetaDataToDisk();
+    // The switch holds for the open project either way.
+    if (auto saved = _project->saveMetaDataToDisk(); !saved.ok())
+        plat::log("playback options: {} is not stored: {}", key, saved.error().localizedDescription());
 }
 
 void ConfigurationViewController::actionPlayLastFramesOnly(plat::Switch& sender)

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/LocalizedCounts.h"
+#include "app/FilledText.h"
 #include "editor/StripAppearance.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
@@ -51,7 +51,7 @@ int32_t DuplicateFramesView::chosenTimes() const
 
 void DuplicateFramesView::updateLabels()
 {
-    const std::string text = withCounts(plat::localized("Hold %d times"), chosenTimes());
+    const std::string text = filledText(plat::localized("Hold %d times"), {std::to_string(chosenTimes())});
     if (_outlets.infoLabel)
         _outlets.infoLabel->setText(text);
     if (_outlets.btnDublicate)

@@ -1,5 +1,6 @@
 #include "editor/FramePasteCopier.h"
 
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -11,26 +12,20 @@
 
 namespace zt {
 
-namespace {
-
-std::string pictureFileName(const std::string& frameID)
-{
-    return "frame-" + frameID + ".jpg";
-}
-
-}  // namespace
-
 std::optional<std::string> FramePasteCopier::copyFrame(
     const std::string& sourceFolder, const std::string& destinationFolder, const Item& item)
 {
-    if (!plat::fileExists(plat::appendingPathComponent(sourceFolder, pictureFileName(item.frameID))))
-        return "its picture is gone from " + sourceFolder;
-    FrameFiles::copyFilesOfFrame(sourceFolder, destinationFolder, item.frameID, item.newFrameID);
-    if (plat::fileExists(plat::appendingPathComponent(destinationFolder, pictureFileName(item.newFrameID))))
+    auto copied = FrameFiles::copyFilesOfFrame(sourceFolder, destinationFolder, item.frameID, item.newFrameID);
+    if (copied.handledFile(FrameFiles::pictureFileName(item.frameID))) {
+        if (!copied.ok())
+            plat::log("paste: frame {} came without some files: {}", item.frameID, copied.failureDescription());
         return std::nullopt;
+    }
     // Half a frame is worse than none: what did arrive goes again.
-    FrameFiles::deleteFilesOfFrame(destinationFolder, item.newFrameID);
-    return "its picture could not be copied into " + destinationFolder;
+    auto removed = FrameFiles::deleteFilesOfFrame(destinationFolder, item.newFrameID);
+    if (!removed.ok())
+        plat::log("paste: files of a frame that did not come stay: {}", removed.failureDescription());
+    return copied.ok() ? "its picture is gone from " + sourceFolder : copied.failureDescription();
 }
 
 void FramePasteCopier::start(std::string sourceFolder, std::string destinationFolder, std::vector<Item> items,
@@ -41,10 +36,15 @@ void FramePasteCopier::start(std::string sourceFolder, std::string destinationFo
         .async([sourceFolder = std::move(sourceFolder), destinationFolder = std::move(destinationFolder),
                    items = std::move(items), frameHandler, onFinish = std::move(onFinish)]() mutable {
             std::vector<Failure> failures;
+            // The entries of a hold share one new id: its files are copied once.
+            std::map<std::string, std::optional<std::string>> copied;
             for (const Item& item : items) {
-                if (auto failure = copyFrame(sourceFolder, destinationFolder, item)) {
+                auto [done, first] = copied.try_emplace(item.newFrameID);
+                if (first)
+                    done->second = copyFrame(sourceFolder, destinationFolder, item);
+                if (const auto& failure = done->second) {
                     plat::log("paste: frame {} skipped: {}", item.frameID, *failure);
-                    failures.push_back({item.frameID, std::move(*failure)});
+                    failures.push_back({item.frameID, *failure});
                     continue;
                 }
                 plat::DispatchQueue::mainQueue().async(

@@ -83,6 +83,7 @@ public:
     static constexpr const char* kDeleteActionName = "Delete Frame(s)";
     static constexpr const char* kErrorDomain = "PlayerViewController";
     static constexpr int64_t kPasteSkippedError = 1;
+    static constexpr int64_t kNotSavedError = 2;
 
     // initWithProject:, with the layout "PlayerViewController_iPad" on a tablet.
     explicit PlayerViewController(std::shared_ptr<ProjectModel> project);
@@ -175,6 +176,9 @@ private:
     void reloadCarouselAfter(double seconds);
     FrameList& frameList();
     std::shared_ptr<AudioController> audioController() const { return _audioController.lock(); }
+    // Saves the list after an edit; when that fails, puts the list back as
+    // it was, tells the user and answers false.
+    bool savedFrameList(const FrameList& before);
     void afterEdit();
     void post(const char* name, plat::Dictionary userInfo = {});
     void postError(const plat::Error& error);
@@ -185,7 +189,8 @@ private:
     void restoreDeletedFrames(const std::shared_ptr<DeletedFramesStash>& stash);
     void registerUndoOfDelete(const std::shared_ptr<DeletedFramesStash>& stash);
     bool keepsFilesOfFrame(const std::string& frameID, const std::string& folder, const FramePasteboardRecord* copied);
-    void pasteImage(const plat::Image& image, int64_t index);
+    // False, with the user told, when the picture could not become a saved frame.
+    bool pasteImage(const plat::Image& image, int64_t index);
     void insertPastedFrame(const Frame& frame, int64_t index);
     void finishPaste(int64_t pastedCount, int64_t requestedCount, std::vector<std::string> skipped);
     void playTrashSound();

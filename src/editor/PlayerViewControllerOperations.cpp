@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <set>
 
+#include "app/FilledText.h"
 #include "app/Frame.h"
 #include "app/FrameList.h"
 #include "app/ImageProducer.h"
-#include "app/LocalizedCounts.h"
 #include "app/ProjectModel.h"
 #include "audio/AudioController.h"
 #include "editor/DeletedFramesStash.h"
@@ -35,8 +35,24 @@ void PlayerViewController::setNeedsRendering()
 {
     if (auto metadata = _project->getMetaData()) {
         metadata->set("RecordNeedsRendering", true);
-        _project->saveMetaDataToDisk();
+        if (auto saved = _project->saveMetaDataToDisk(); !saved.ok())
+            plat::log(
+                "strip: the movie is marked for rendering in memory only: {}", saved.error().localizedDescription());
     }
+}
+
+bool PlayerViewController::savedFrameList(const FrameList& before)
+{
+    auto saved = _project->saveFramelistToDisk();
+    if (saved.ok())
+        return true;
+    // The edit is taken back: the strip shows what is on disk.
+    frameList() = before;
+    if (_outlets.carousel)
+        _outlets.carousel->reloadData();
+    postError(plat::Error(kErrorDomain, kNotSavedError, plat::localized("The change could not be saved."), {},
+        std::make_shared<const plat::Error>(saved.error())));
+    return false;
 }
 
 void PlayerViewController::afterEdit()
@@ -53,6 +69,7 @@ void PlayerViewController::captureHere()
     const int64_t placeholderIndex = list.getCaptureIndex();
     if (placeholderIndex == _tapedFrameIndex)
         return;
+    const FrameList before = list;
     Frame placeholder = placeholderIndex != plat::kNotFound ? *list.getFrameAtIndex(placeholderIndex)
                                                             : Frame(FrameTypeCapturePlaceholder);
     if (placeholderIndex != plat::kNotFound) {
@@ -66,7 +83,8 @@ void PlayerViewController::captureHere()
     if (_outlets.carousel)
         _outlets.carousel->insertItemAtIndex(target, /*animated=*/true);
     reloadCarouselAfter(kReloadDelaySeconds);
-    _project->saveFramelistToDisk();
+    if (!savedFrameList(before))
+        return;
     updateCurrentFrame(getCurrentFrame());
     afterEdit();
 }
@@ -83,8 +101,10 @@ void PlayerViewController::holdSelectedForTimes(int32_t times)
     const int64_t current = list.getHoldTimeForFrameAtIndex(_tapedFrameIndex);
     if (wanted == current)
         return;
+    const FrameList before = list;
     list.setHoldForFrame(*frame, wanted);
-    _project->saveFramelistToDisk();
+    if (!savedFrameList(before))
+        return;
     setNeedsRendering();
     updateCurrentFrame(getCurrentFrame());
     if (auto audio = audioController()) {
@@ -172,6 +192,7 @@ void PlayerViewController::deleteEntries(const std::vector<std::string>& uids)
             indexes.insert(index);
     }
     const std::optional<std::string> folder = _project->getProjectPath();
+    const FrameList before = list;
     auto stash = std::make_shared<DeletedFramesStash>(folder.value_or(std::string()));
     std::vector<std::string> removedIDs;
     // From the back, so that each entry keeps the index it had: undo puts them back front first.
@@ -185,9 +206,14 @@ void PlayerViewController::deleteEntries(const std::vector<std::string>& uids)
             _outlets.carousel->removeItemAtIndex(*it, /*animated=*/true);
         removedIDs.push_back(frame->frameID());
     }
+    if (!removedIDs.empty() && !savedFrameList(before)) {
+        // Nothing was deleted: the files stay with the entries that name them.
+        if (grouping)
+            undo->endUndoGrouping();
+        return;
+    }
     if (!removedIDs.empty()) {
         // The list no longer names the files before they go: a crash in between leaves spare files, never holes.
-        _project->saveFramelistToDisk();
         // Frames copied from here can still be pasted after they are deleted.
         std::optional<FramePasteboardRecord> copied;
         if (_pasteBoard && _pasteBoard->holdsFrames()) {
@@ -242,7 +268,10 @@ void PlayerViewController::restoreDeletedFrames(const std::shared_ptr<DeletedFra
         list.insertFrame(frame, it->index);
         uids.push_back(frame.UID());
     }
-    _project->saveFramelistToDisk();
+    // The frames are back in memory and their files in the folder: a later save keeps them.
+    if (auto saved = _project->saveFramelistToDisk(); !saved.ok())
+        postError(plat::Error(kErrorDomain, kNotSavedError, plat::localized("The change could not be saved."), {},
+            std::make_shared<const plat::Error>(saved.error())));
     if (_outlets.carousel)
         _outlets.carousel->reloadData();
     setNeedsRendering();
@@ -316,8 +345,9 @@ void PlayerViewController::exportSelected()
                         plat::Dictionary {{kInfoKey, plat::localized("Image copied to photo roll.")}});
                 return;
             }
-            const std::string text = withCounts(
-                plat::localized("%d of %d pictures could not be saved to the photo roll."), outcome.failed, count);
+            const std::string text
+                = filledText(plat::localized("%d of %d pictures could not be saved to the photo roll."),
+                    {std::to_string(outcome.failed), std::to_string(count)});
             auto underlying = outcome.firstError ? std::make_shared<const plat::Error>(*outcome.firstError) : nullptr;
             self->postError(plat::Error(PhotoRollExport::kErrorDomain, 2, text, {}, underlying));
         });

@@ -4,10 +4,11 @@
 #include <map>
 
 #include "app/FileUtil.h"
+#include "app/FilledText.h"
 #include "app/Frame.h"
+#include "app/FrameFiles.h"
 #include "app/FrameList.h"
 #include "app/ImageProducer.h"
-#include "app/LocalizedCounts.h"
 #include "app/ProjectModel.h"
 #include "audio/AudioController.h"
 #include "editor/FramePasteCopier.h"
@@ -33,7 +34,7 @@ void PlayerViewController::pasteReverseSelected()
     pasteSelected(PasteOrder::Reverse);
 }
 
-void PlayerViewController::pasteImage(const plat::Image& image, int64_t index)
+bool PlayerViewController::pasteImage(const plat::Image& image, int64_t index)
 {
     const auto longest = static_cast<int32_t>(MovieRenderer::getMaximumResolutionAvailable().width);
     const auto bitmap = image.bitmap();
@@ -43,14 +44,26 @@ void PlayerViewController::pasteImage(const plat::Image& image, int64_t index)
     Frame frame(FrameTypePicture);
     if (!upright || !_imageProducer || !_imageProducer->storeImage(*upright, frame.frameID())) {
         postError(plat::Error(kErrorDomain, kPasteSkippedError, plat::localized("The picture could not be pasted.")));
-        return;
+        return false;
     }
     frameList().insertFrame(frame, index);
     if (auto metadata = _project->getMetaData())
         metadata->set("RecordNeedsRendering", true);
-    _project->saveAllDataToDisk();
+    if (auto saved = _project->saveAllDataToDisk(); !saved.ok()) {
+        // Only a stored frame is shown: the list and the folder go back to what they were.
+        frameList().removeFrameAtIndex(frameList().getIndexForFrame(frame));
+        if (const auto& folder = _project->getProjectPath()) {
+            auto removed = FrameFiles::deleteFilesOfFrame(*folder, frame.frameID());
+            if (!removed.ok())
+                plat::log("paste: pictures of an unsaved frame stay: {}", removed.failureDescription());
+        }
+        postError(plat::Error(kErrorDomain, kNotSavedError, plat::localized("The picture could not be pasted."), {},
+            std::make_shared<const plat::Error>(saved.error())));
+        return false;
+    }
     if (_outlets.carousel)
         _outlets.carousel->insertItemAtIndex(index, /*animated=*/true);
+    return true;
 }
 
 void PlayerViewController::pasteSelected(PasteOrder order)
@@ -64,8 +77,8 @@ void PlayerViewController::pasteSelected(PasteOrder order)
         auto image = _pasteBoard->holdsImage() ? _pasteBoard->image() : nullptr;
         if (!image)
             return;
-        pasteImage(*image, at);
-        finishPaste(1, 1, {});
+        if (pasteImage(*image, at))
+            finishPaste(1, 1, {});
         return;
     }
     auto record = _pasteBoard->frames();
@@ -98,10 +111,20 @@ void PlayerViewController::pasteSelected(PasteOrder order)
         post(kShowActivityNotification,
             plat::Dictionary {{kInfoKey, plat::localized(order == PasteOrder::Reverse ? "Paste Reverse" : "Paste")}});
     // The folder is part of the model: it is made here, before the copying starts.
-    if (!_project->getProjectPath())
-        _project->createFilePathForProject();
+    if (!_project->getProjectPath()) {
+        if (auto made = _project->createFilePathForProject(); !made.ok()) {
+            if (busy)
+                post(kHideActivityNotification);
+            postError(
+                plat::Error(kErrorDomain, kNotSavedError, plat::localized("The project has no folder to paste into."),
+                    {}, std::make_shared<const plat::Error>(made.error())));
+            return;
+        }
+    }
     auto destination = _project->getProjectPath();
     if (!destination) {
+        if (busy)
+            post(kHideActivityNotification);
         postError(
             plat::Error(kErrorDomain, kPasteSkippedError, plat::localized("The project has no folder to paste into.")));
         return;
@@ -127,8 +150,10 @@ void PlayerViewController::pasteSelected(PasteOrder order)
             auto self = weakSelf.lock();
             if (!self) {
                 // The editor closed meanwhile: the frames that arrived are kept all the same.
-                if (*pasted > 0)
-                    project->saveAllDataToDisk();
+                if (*pasted > 0) {
+                    if (auto saved = project->saveAllDataToDisk(); !saved.ok())
+                        plat::log("paste: the pasted frames are not saved: {}", saved.error().localizedDescription());
+                }
                 return;
             }
             if (busy)
@@ -153,7 +178,10 @@ void PlayerViewController::finishPaste(int64_t pastedCount, int64_t requestedCou
         if (auto audio = audioController())
             audio->recalculateAudioClipTimeRanges();
         reloadCarouselAfter(kPasteReloadDelaySeconds);
-        _project->saveAllDataToDisk();
+        // The frames and their files are in place; a later save can still keep them.
+        if (auto saved = _project->saveAllDataToDisk(); !saved.ok())
+            postError(plat::Error(kErrorDomain, kNotSavedError, plat::localized("The change could not be saved."), {},
+                std::make_shared<const plat::Error>(saved.error())));
         setNeedsRendering();
         updateCurrentFrame(getCurrentFrame());
         afterEdit();
@@ -162,8 +190,8 @@ void PlayerViewController::finishPaste(int64_t pastedCount, int64_t requestedCou
         return;
     std::string text = requestedCount == 1
         ? plat::localized("The frame could not be pasted: its picture is missing.")
-        : withCounts(plat::localized("%d of %d frames could not be pasted: their pictures are missing."),
-            static_cast<int64_t>(skipped.size()), requestedCount);
+        : filledText(plat::localized("%d of %d frames could not be pasted: their pictures are missing."),
+            {std::to_string(skipped.size()), std::to_string(requestedCount)});
     plat::Array ids;
     for (const std::string& id : skipped)
         ids.append(id);

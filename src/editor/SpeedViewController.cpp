@@ -58,7 +58,9 @@ void SpeedViewController::updateValues()
         return;
     metadata->set("RecordFPS", static_cast<double>(static_cast<float>(framesPerSecond)));
     metadata->set("RecordNeedsRendering", true);
-    _project->saveMetaDataToDisk();
+    // The rate holds for the open project either way.
+    if (auto saved = _project->saveMetaDataToDisk(); !saved.ok())
+        plat::log("speed panel: the frame rate is not stored: {}", saved.error().localizedDescription());
 }
 
 void SpeedViewController::actionValueChanged(plat::Control&)

@@ -7,6 +7,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Sandbox.h"
@@ -241,8 +242,9 @@ plat::URL MovieRenderer::getExportURLForExportType(const MovieExportType& type)
     if (const auto& projectPath = source.getProjectPath())
         folder = plat::appendingPathComponent(folder, plat::lastPathComponent(*projectPath));
     if (!plat::isDirectory(folder)) {
-        // A folder that cannot be made shows when the renderer writes there.
-        (void)plat::createDirectory(folder, plat::IntermediateDirectories::Yes);
+        // A folder that cannot be made fails the export when the renderer writes there.
+        if (auto created = plat::createDirectory(folder, plat::IntermediateDirectories::Yes); !created.ok())
+            plat::log("render: {}", created.error().localizedDescription());
     }
     auto metadata = source.getMetaData();
     std::string title = FileUtil::sanitizeFileNameString(

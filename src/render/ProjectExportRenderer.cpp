@@ -60,7 +60,10 @@ void ProjectExportRenderer::renderMovie()
     plat::URL url = getExportURLForExportType(type ? *type : *getSupportedExportTypes().front());
     setExportURL(url);
     std::string archivePath = url.path();
-    (void)FileUtil::removeItemAtPath(archivePath);
+    std::optional<plat::Error> removeError;
+    if (!FileUtil::removeItemAtPath(archivePath, &removeError))
+        plat::log("project export: cannot remove the earlier {}: {}", archivePath,
+            removeError ? removeError->localizedDescription() : std::string("it is a folder"));
 
     const auto& projectPath = renderProject()->getProjectPath();
     auto names = projectPath
@@ -90,7 +93,10 @@ void ProjectExportRenderer::renderMovie()
     }
     setProgress(1.0f);
     if (status() == MovieRendererStatusCancelled) {
-        (void)FileUtil::removeItemAtPath(archivePath);
+        std::optional<plat::Error> cancelError;
+        if (!FileUtil::removeItemAtPath(archivePath, &cancelError))
+            plat::log("project export: cannot remove the cancelled {}: {}", archivePath,
+                cancelError ? cancelError->localizedDescription() : std::string("it is a folder"));
         return;
     }
     setStatus(MovieRendererStatusCompleted);

@@ -91,8 +91,15 @@ void SingleImagesExportRenderer::renderMovie()
     plat::URL url = getExportURLForExportType(type ? *type : *getSupportedExportTypes().front());
     setExportURL(url);
     std::string folder = url.path();
-    (void)FileUtil::removeFolderAtPath(folder);
-    (void)plat::createDirectory(folder, plat::IntermediateDirectories::Yes);
+    // Pictures of an earlier export must not mix with these.
+    auto cleared = plat::removeItemIfExists(folder);
+    auto created = cleared.ok() ? plat::createDirectory(folder, plat::IntermediateDirectories::Yes) : cleared;
+    if (!created.ok()) {
+        plat::log("images export: {}", created.error().localizedDescription());
+        fail(plat::Error(kErrorDomain, kWriteErrorCode, "Error writing images.", {},
+            std::make_shared<const plat::Error>(created.error())));
+        return;
+    }
     int64_t written = 0;
     for (int64_t i = 0; i < frames; ++i) {
         // A missing picture leaves a gap in the numbers.

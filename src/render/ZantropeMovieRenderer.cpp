@@ -9,6 +9,7 @@
 #include "app/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/UniformTypeIdentifiers.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
@@ -235,8 +236,10 @@ void ZantropeMovieRenderer::failWithWriterError(const std::optional<plat::Error>
 
 bool ZantropeMovieRenderer::openWriterAt(const plat::URL& url, plat::Size frameSize)
 {
-    (void)FileUtil::removeItemAtURL(url);
     std::optional<plat::Error> error;
+    if (!FileUtil::removeItemAtURL(url, &error) && error)
+        plat::log("movie: cannot remove the earlier {}: {}", url.path(), error->localizedDescription());
+    error.reset();
     _writer = plat::AssetWriter::assetWriterWithURL(url, plat::kFileTypeQuickTimeMovie, &error);
     if (!_writer) {
         failWithWriterError(error);
@@ -500,7 +503,9 @@ void ZantropeMovieRenderer::finishWriting()
         [self = std::static_pointer_cast<ZantropeMovieRenderer>(shared_from_this())] {
             if (auto metadata = self->project()->getMetaData()) {
                 metadata->set("RecordNeedsRendering", false);
-                self->project()->saveMetaDataToDisk();
+                // The movie is there all the same; the next look at the project renders it again.
+                if (auto saved = self->project()->saveMetaDataToDisk(); !saved.ok())
+                    plat::log("movie: cannot note the finished movie: {}", saved.error().localizedDescription());
             }
             self->finishExport(CompletionThread::CallingThread);
         });

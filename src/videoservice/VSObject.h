@@ -15,7 +15,7 @@
 #include "videoservice/VSDateTime.h"
 #include "videoservice/VSExtensionDeclaration.h"
 #include "videoservice/VSUploadBody.h"
-#include "videoservice/VSXMLNode.h"
+#include "videoservice/VSXMLElement.h"
 
 namespace zt {
 

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <unordered_set>
 
 #include "platform/foundation/Log.h"
 #include "videoservice/VSEntryBase.h"
@@ -59,16 +60,18 @@ bool attributeHasQualifiedName(xmlAttrPtr attribute, std::string_view qualifiedN
     return matchPrefix(attribute->name, rest) == rest.size();
 }
 
-// Nodes consumed by one parse step; few, so a plain list searched linearly.
-using ConsumedNodes = std::vector<const VSXMLNode*>;
-
-void removeByIdentity(VSXMLNodeList& list, const ConsumedNodes& removed)
+// Removes from list every node of removed, in one pass over each: a feed's
+// entries are consumed all at once, and a search of the list per entry
+// made parsing quadratic in the entries.
+void removeByIdentity(VSXMLNodeList& list, const VSXMLNodeList& removed)
 {
     if (removed.empty() || list.empty())
         return;
-    std::erase_if(list, [&](const VSXMLNodePtr& node) {
-        return std::find(removed.begin(), removed.end(), node.get()) != removed.end();
-    });
+    std::unordered_set<const VSXMLNode*> consumed;
+    consumed.reserve(removed.size());
+    for (const auto& node : removed)
+        consumed.insert(node.get());
+    std::erase_if(list, [&](const VSXMLNodePtr& node) { return consumed.contains(node.get()); });
 }
 
 // The text of an attribute, without going through the string cache.
@@ -598,10 +601,7 @@ void VSObject::handleParsedElements(const VSXMLNodeList& elements)
         }
         return;
     }
-    ConsumedNodes consumed;
-    for (const auto& element : elements)
-        consumed.push_back(element.get());
-    removeByIdentity(_unknownChildren, consumed);
+    removeByIdentity(_unknownChildren, elements);
 }
 
 void VSObject::markChildConsumed(const void* child)

@@ -472,6 +472,15 @@ VSServiceTicketPtr VSServiceBase::fetchPublicFeedWithQuery(
     return fetchPublicFeedWithURL(*url, feedClass, std::move(handler));
 }
 
+void VSServiceBase::addBatchNamespacesToFeed(VSFeedBase& batchFeed)
+{
+    const auto namespaces = batchFeed.namespaces();
+    if (!namespaces.contains(kVSNamespaceGDataPrefix))
+        batchFeed.addNamespaces(VSEntryBase::baseVSNamespaces());
+    if (!namespaces.contains(kVSNamespaceBatchPrefix))
+        batchFeed.addNamespaces(VSEntryBase::batchNamespaces());
+}
+
 VSServiceTicketPtr VSServiceBase::fetchPublicFeedWithBatchFeed(const std::shared_ptr<VSFeedBase>& batchFeed,
     const plat::URL& feedURL, std::shared_ptr<SelectorTarget> delegate, VSFinishedSelector finishedSelector)
 {
@@ -488,11 +497,7 @@ VSServiceTicketPtr VSServiceBase::fetchPublicFeedWithBatchFeed(const std::shared
     const plat::URL& feedURL, std::shared_ptr<SelectorTarget> delegate, VSFinishedSelector finishedSelector,
     VSCompletionHandler handler)
 {
-    const auto namespaces = batchFeed->namespaces();
-    if (!namespaces.contains(kVSNamespaceGDataPrefix))
-        batchFeed->addNamespaces(VSEntryBase::baseVSNamespaces());
-    if (!namespaces.contains(kVSNamespaceBatchPrefix))
-        batchFeed->addNamespaces(VSEntryBase::batchNamespaces());
+    addBatchNamespacesToFeed(*batchFeed);
     // No method: the fetcher posts a request with a body.
     auto ticket = fetchObjectWithURL(feedURL, &batchFeed->objectClass(), batchFeed, std::nullopt, std::nullopt,
         std::move(delegate), std::move(finishedSelector), std::move(handler), {}, nullptr);

@@ -255,6 +255,9 @@ protected:
         const VSServiceTicketPtr& ticket, uint64_t deliveredBytes, uint64_t totalBytes, SelectorTarget* delegate);
     // The user's password for HTTP challenges, only for the ticket's own host.
     virtual void addAuthenticationToFetcher(WSHTTPFetcher& fetcher);
+    // A batch request names its operations in the batch namespace and its
+    // entries in the GData ones: declares those the feed does not.
+    static void addBatchNamespacesToFeed(VSFeedBase& batchFeed);
 
     std::shared_ptr<plat::DispatchQueue> operationQueue_;
     std::optional<std::string> serviceVersion_;

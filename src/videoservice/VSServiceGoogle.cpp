@@ -355,11 +355,7 @@ VSServiceTicketPtr VSServiceGoogle::fetchFeedWithBatchFeed(const std::shared_ptr
     const plat::URL& batchFeedURL, std::shared_ptr<SelectorTarget> delegate, VSFinishedSelector finishedSelector,
     VSCompletionHandler handler)
 {
-    const auto namespaces = batchFeed->namespaces();
-    if (!namespaces.contains(kVSNamespaceGDataPrefix))
-        batchFeed->addNamespaces(VSEntryBase::baseVSNamespaces());
-    if (!namespaces.contains(kVSNamespaceBatchPrefix))
-        batchFeed->addNamespaces(VSEntryBase::batchNamespaces());
+    addBatchNamespacesToFeed(*batchFeed);
     auto ticket = fetchAuthenticatedObjectWithURL(batchFeedURL, &batchFeed->objectClass(), batchFeed, std::nullopt,
         std::nullopt, std::move(delegate), std::move(finishedSelector), std::move(handler));
     if (ticket)

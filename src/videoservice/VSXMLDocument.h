@@ -6,7 +6,7 @@
 
 #include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
-#include "videoservice/VSXMLNode.h"
+#include "videoservice/VSXMLElement.h"
 
 namespace zt {
 

@@ -98,6 +98,11 @@ void initializeXMLParser();
 // bounded size and depth. Empty on failure.
 xmlDocPtr parseXMLDocument(const char* bytes, size_t length);
 
+// The node a wrapper keeps as void*, to keep libxml2 out of public headers.
+inline xmlNodePtr asNode(void* node)
+{
+    return static_cast<xmlNodePtr>(node);
+}
 inline const char* chars(const xmlChar* text)
 {
     return reinterpret_cast<const char*>(text);

@@ -23,47 +23,6 @@ protected:
     }
 };
 
-TEST_F(FileUtilFiles, DeleteRemovesEveryNameContainingTheKey)
-{
-    touch("frame-K1.jpg");
-    touch("preview-K1.jpg");
-    touch("thumb-K1.jpg");
-    touch("frame-K2.jpg");
-    zt::FileUtil::deleteAllFilesInPath(folder.path(), "K1");
-    EXPECT_EQ(names(), std::vector<std::string> {"frame-K2.jpg"});
-}
-
-TEST_F(FileUtilFiles, DeleteWithAnEmptyKeyOrMissingFolderDoesNothing)
-{
-    touch("plovix.meta");
-    zt::FileUtil::deleteAllFilesInPath(folder.path(), "");
-    zt::FileUtil::deleteAllFilesInPath(folder.path("missing"), "K");
-    EXPECT_EQ(names(), std::vector<std::string> {"plovix.meta"});
-}
-
-TEST_F(FileUtilFiles, CopyRenamesByKeyAndNeverOverwrites)
-{
-    ASSERT_TRUE(plat::createDirectory(folder.path("to"), plat::IntermediateDirectories::No).ok());
-    touch("frame-OLD.jpg", "picture");
-    touch("thumb-OLD-OLD.jpg", "thumb");
-    touch("frame-OTHER.jpg");
-    touch("to/frame-NEW.jpg", "kept");
-    zt::FileUtil::copyAllFilesInPath(folder.path(), folder.path("to"), "OLD", "NEW");
-    EXPECT_EQ(names("to"), (std::vector<std::string> {"frame-NEW.jpg", "thumb-NEW-NEW.jpg"}));
-    EXPECT_EQ(plat::readFile(folder.path("to/frame-NEW.jpg")).value(), plat::Data({'k', 'e', 'p', 't'}));
-    EXPECT_EQ(names().size(), 4u);  // sources stay
-}
-
-TEST_F(FileUtilFiles, CopyNeverWritesOutsideTheDestination)
-{
-    ASSERT_TRUE(plat::createDirectory(folder.path("to"), plat::IntermediateDirectories::No).ok());
-    touch("frame-K.jpg");
-    zt::FileUtil::copyAllFilesInPath(folder.path(), folder.path("to"), "frame-K.jpg", "../escaped.jpg");
-    zt::FileUtil::copyAllFilesInPath(folder.path(), folder.path("to"), "", "x");
-    EXPECT_TRUE(names("to").empty());
-    EXPECT_FALSE(plat::fileExists(folder.path("escaped.jpg")));
-}
-
 TEST_F(FileUtilFiles, FolderSizeSumsFilesAtAnyDepth)
 {
     ASSERT_TRUE(plat::createDirectory(folder.path("a/b"), plat::IntermediateDirectories::Yes).ok());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/foundation/Files.h"
+#include "support/FailingWrites.h"
 #include "support/TemporarySandbox.h"
 
 namespace {
@@ -54,20 +55,59 @@ protected:
 
 TEST_F(FrameFilesOnDisk, DeletingRemovesOnlyThatFramesFiles)
 {
-    zt::FrameFiles::deleteFilesOfFrame(folder.path("a"), "F1");
+    auto report = zt::FrameFiles::deleteFilesOfFrame(folder.path("a"), "F1");
+    EXPECT_TRUE(report.ok());
+    EXPECT_EQ(report.handled.size(), 3u);
     EXPECT_EQ(names("a"), (std::vector<std::string> {"frame-F10.jpg", "frames.meta", "plovix.meta"}));
-    zt::FrameFiles::deleteFilesOfFrame(folder.path("a"), "");
-    zt::FrameFiles::deleteFilesOfFrame(folder.path("a"), "s");
+    EXPECT_TRUE(zt::FrameFiles::deleteFilesOfFrame(folder.path("a"), "").handled.empty());
+    EXPECT_TRUE(zt::FrameFiles::deleteFilesOfFrame(folder.path("a"), "s").handled.empty());
     EXPECT_EQ(names("a").size(), 3u);
 }
 
-TEST_F(FrameFilesOnDisk, CopyingRenamesForTheNewFrame)
+TEST_F(FrameFilesOnDisk, CopyingRenamesForTheNewFrameAndNamesWhatWasAlreadyThere)
 {
     ASSERT_TRUE(plat::writeFileAtomically(folder.path("b/thumb-G.jpg"), std::string_view("kept")).ok());
-    zt::FrameFiles::copyFilesOfFrame(folder.path("a"), folder.path("b"), "F1", "G");
+    auto report = zt::FrameFiles::copyFilesOfFrame(folder.path("a"), folder.path("b"), "F1", "G");
     EXPECT_EQ(names("b"), (std::vector<std::string> {"canvas-G-" + kLayer + ".png", "frame-G.jpg", "thumb-G.jpg"}));
     auto kept = plat::readFile(folder.path("b/thumb-G.jpg")).value();
     EXPECT_EQ(std::string(kept.begin(), kept.end()), "kept");
+    EXPECT_TRUE(report.handledFile(zt::FrameFiles::pictureFileName("F1")));
+    ASSERT_EQ(report.failures.size(), 1u) << "a file that would be overwritten is not copied, and that is said";
+    EXPECT_EQ(report.failures[0].fileName, "thumb-F1.jpg");
+    EXPECT_EQ(report.failures[0].error.code(), EEXIST);
+}
+
+TEST_F(FrameFilesOnDisk, EveryFileThatCannotBeCopiedIsNamedAndTheOthersStillCopy)
+{
+    // Only the picture's destination refuses: the rest of the frame still arrives.
+    plat::test::FailingWrites readOnly("b/frame-", plat::detail::WriteFailurePoint::ReadOnly);
+    auto report = zt::FrameFiles::copyFilesOfFrame(folder.path("a"), folder.path("b"), "F1", "G");
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].fileName, "frame-F1.jpg");
+    EXPECT_EQ(report.failures[0].error.code(), EROFS);
+    EXPECT_FALSE(report.handledFile(zt::FrameFiles::pictureFileName("F1"))) << "the paste must skip this frame";
+    EXPECT_TRUE(report.handledFile("thumb-F1.jpg"));
+    EXPECT_NE(report.failureDescription().find("frame-F1.jpg: "), std::string::npos);
+    EXPECT_EQ(names("b"), (std::vector<std::string> {"canvas-G-" + kLayer + ".png", "thumb-G.jpg"}));
+}
+
+TEST_F(FrameFilesOnDisk, AFolderThatCannotBeReadIsOneFailureAndNothingHandled)
+{
+    auto copied = zt::FrameFiles::copyFilesOfFrame(folder.path("missing"), folder.path("b"), "F1", "G");
+    ASSERT_EQ(copied.failures.size(), 1u);
+    EXPECT_TRUE(copied.failures[0].fileName.empty());
+    EXPECT_TRUE(copied.handled.empty());
+    auto deleted = zt::FrameFiles::deleteFilesOfFrame(folder.path("missing"), "F1");
+    EXPECT_FALSE(deleted.ok());
+}
+
+TEST_F(FrameFilesOnDisk, AFileThatCannotBeRemovedIsNamedAndTheOthersStillGo)
+{
+    plat::test::FailingWrites readOnly("a/thumb-", plat::detail::WriteFailurePoint::ReadOnly);
+    auto report = zt::FrameFiles::deleteFilesOfFrame(folder.path("a"), "F1");
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].fileName, "thumb-F1.jpg");
+    EXPECT_EQ(names("a"), (std::vector<std::string> {"frame-F10.jpg", "frames.meta", "plovix.meta", "thumb-F1.jpg"}));
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include "app/ProjectDataWrapper.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <regex>
+#include <sys/stat.h>
 #include <thread>
 
 #include "app/DataManager.h"
@@ -54,7 +57,7 @@ TEST_F(ProjectFolder, OnlyThePlaceholderIsNotWorthAFolder)
     auto metadata = project.getMetaData();
     ASSERT_TRUE(metadata.has_value());
     metadata->set("RecordName", "Changed");
-    project.saveAllDataToDisk();
+    EXPECT_TRUE(project.saveAllDataToDisk().ok());
     EXPECT_FALSE(project.getProjectPath().has_value());
     EXPECT_EQ(documents(), std::vector<std::string> {".projects.plist"});
     EXPECT_EQ(listed(), std::vector<std::string> {"older-project"});
@@ -78,7 +81,7 @@ TEST_F(ProjectFolder, TheFirstRealFrameCreatesListsAndSelectsTheFolder)
 {
     zt::ProjectDataWrapper project(std::nullopt);
     addPicture(project, "A");
-    project.saveAllDataToDisk();
+    EXPECT_TRUE(project.saveAllDataToDisk().ok());
     ASSERT_TRUE(project.getProjectPath().has_value());
     std::string name = plat::lastPathComponent(*project.getProjectPath());
     EXPECT_TRUE(std::regex_match(name, std::regex(R"(\.plovix-\d{4}-\d{2}-\d{2}-\d{2}-\d{2}-\d{2})"))) << name;
@@ -99,8 +102,8 @@ TEST_F(ProjectFolder, ProjectsMadeInTheSameSecondGetTheirOwnFolders)
     zt::ProjectDataWrapper second(std::nullopt);
     addPicture(first, "A");
     addPicture(second, "B");
-    first.saveAllDataToDisk();
-    second.saveAllDataToDisk();
+    EXPECT_TRUE(first.saveAllDataToDisk().ok());
+    EXPECT_TRUE(second.saveAllDataToDisk().ok());
     ASSERT_TRUE(first.getProjectPath() && second.getProjectPath());
     EXPECT_NE(*first.getProjectPath(), *second.getProjectPath());
     std::string firstName = plat::lastPathComponent(*first.getProjectPath());
@@ -177,7 +180,7 @@ TEST_F(ProjectFolder, AnUnreadableMetadataFileIsNeverOverwritten)
 {
     zt::ProjectDataWrapper project(std::nullopt);
     addPicture(project, "A");
-    project.saveAllDataToDisk();
+    EXPECT_TRUE(project.saveAllDataToDisk().ok());
     std::string metaPath = *project.getProjectPath() + "/plovix.meta";
     ASSERT_TRUE(plat::writeFileAtomically(metaPath, std::string_view("<plist><dict><key>Rec")).ok());
 
@@ -185,7 +188,8 @@ TEST_F(ProjectFolder, AnUnreadableMetadataFileIsNeverOverwritten)
     EXPECT_FALSE(reopened.getMetaData().has_value());
     EXPECT_TRUE(reopened.isMetaDataUnreadable());
     addPicture(reopened, "B");
-    reopened.saveAllDataToDisk();
+    EXPECT_FALSE(reopened.saveAllDataToDisk().ok())
+        << "the frames are saved, and the caller hears the details were not";
     EXPECT_EQ(text(plat::readFile(metaPath).value()), "<plist><dict><key>Rec");
     EXPECT_EQ(zt::ProjectDataWrapper(project.getProjectPath()).getFrameList().count(), 3);
     EXPECT_EQ(reopened.recordFPS(), 5);
@@ -204,14 +208,14 @@ TEST_F(ProjectFolder, ADamagedFrameListIsKeptBesideTheNewOne)
 {
     zt::ProjectDataWrapper project(std::nullopt);
     addPicture(project, "A");
-    project.saveAllDataToDisk();
+    EXPECT_TRUE(project.saveAllDataToDisk().ok());
     std::string listPath = *project.getProjectPath() + "/frames.meta";
     ASSERT_TRUE(plat::writeFileAtomically(listPath, std::string_view("damaged")).ok());
 
     zt::ProjectDataWrapper reopened(project.getProjectPath());
     EXPECT_EQ(reopened.getFrameList().count(), 1);
     addPicture(reopened, "B");
-    reopened.saveAllDataToDisk();
+    EXPECT_TRUE(reopened.saveAllDataToDisk().ok());
     EXPECT_EQ(text(plat::readFile(listPath + ".damaged").value()), "damaged");
     EXPECT_EQ(zt::ProjectDataWrapper(project.getProjectPath()).getFrameList().count(), 2);
 }
@@ -220,18 +224,18 @@ TEST_F(ProjectFolder, AFailedSaveLeavesThePreviousFilesWhole)
 {
     zt::ProjectDataWrapper project(std::nullopt);
     addPicture(project, "A");
-    project.saveAllDataToDisk();
+    EXPECT_TRUE(project.saveAllDataToDisk().ok());
     std::string listPath = *project.getProjectPath() + "/frames.meta";
     plat::Data before = plat::readFile(listPath).value();
 
     addPicture(project, "B");
     {
         plat::test::FailingWrites failing("frames.meta", plat::detail::WriteFailurePoint::AfterHalfTheBytes);
-        project.saveAllDataToDisk();
+        EXPECT_FALSE(project.saveAllDataToDisk().ok());
     }
     EXPECT_EQ(plat::readFile(listPath).value(), before);
     EXPECT_EQ(zt::ProjectDataWrapper(project.getProjectPath()).getFrameList().count(), 2);
-    project.saveAllDataToDisk();
+    EXPECT_TRUE(project.saveAllDataToDisk().ok());
     EXPECT_EQ(zt::ProjectDataWrapper(project.getProjectPath()).getFrameList().count(), 3);
 }
 
@@ -239,7 +243,7 @@ TEST_F(ProjectFolder, AFailedSaveOfADamagedFrameListKeepsTheReadableFrames)
 {
     zt::ProjectDataWrapper project(std::nullopt);
     addPicture(project, "A");
-    project.saveAllDataToDisk();
+    EXPECT_TRUE(project.saveAllDataToDisk().ok());
     std::string listPath = *project.getProjectPath() + "/frames.meta";
     plat::Data whole = plat::readFile(listPath).value();
     // One more entry whose identifier could not name a file: the list reads as damaged.
@@ -252,12 +256,185 @@ TEST_F(ProjectFolder, AFailedSaveOfADamagedFrameListKeepsTheReadableFrames)
     ASSERT_EQ(reopened.getFrameList().count(), 2);
     {
         plat::test::FailingWrites failing("frames.meta", plat::detail::WriteFailurePoint::BeforeRename);
-        reopened.saveFramelistToDisk();
+        EXPECT_FALSE(reopened.saveFramelistToDisk().ok());
     }
     zt::ProjectDataWrapper afterFailure(project.getProjectPath());
     ASSERT_EQ(afterFailure.getFrameList().count(), 2);
     EXPECT_EQ(afterFailure.getFrameList().getFrameIDAtIndex(0), "A");
     EXPECT_EQ(text(plat::readFile(listPath + ".damaged").value()), damaged);
+}
+
+TEST_F(ProjectFolder, ANewProjectOnADeviceThatCannotBeWrittenSaysSoAndLeavesNothing)
+{
+    plat::test::FailingWrites readOnly(sandbox.documents(), plat::detail::WriteFailurePoint::ReadOnly);
+    zt::ProjectDataWrapper project(std::nullopt);
+    addPicture(project, "A");
+    auto saved = project.saveAllDataToDisk();
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(saved.error().code(), EROFS);
+    EXPECT_FALSE(project.getProjectPath().has_value());
+    EXPECT_EQ(documents(), std::vector<std::string> {".projects.plist"});
+    EXPECT_EQ(listed(), std::vector<std::string> {"older-project"});
+}
+
+TEST_F(ProjectFolder, ANewProjectWhoseFilesCannotBeWrittenIsTakenOffTheListAndRemoved)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    addPicture(project, "A");
+    {
+        plat::test::FailingWrites failing("frames.meta", plat::detail::WriteFailurePoint::BeforeWriting);
+        EXPECT_FALSE(project.saveAllDataToDisk().ok());
+    }
+    EXPECT_FALSE(project.getProjectPath().has_value()) << "no half-made project shows up";
+    EXPECT_EQ(documents(), std::vector<std::string> {".projects.plist"});
+    EXPECT_EQ(listed(), std::vector<std::string> {"older-project"});
+    EXPECT_TRUE(project.saveAllDataToDisk().ok()) << "the next try makes it";
+    ASSERT_TRUE(project.getProjectPath().has_value());
+    EXPECT_EQ(listed().size(), 2u);
+}
+
+TEST_F(ProjectFolder, SavesIntoAFolderThatCannotBeWrittenReportWhy)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    addPicture(project, "A");
+    ASSERT_TRUE(project.saveAllDataToDisk().ok());
+    plat::test::FailingWrites readOnly(*project.getProjectPath(), plat::detail::WriteFailurePoint::ReadOnly);
+    project.getMetaData()->set("RecordName", "Renamed");
+    auto metadata = project.saveMetaDataToDisk();
+    ASSERT_FALSE(metadata.ok());
+    EXPECT_EQ(metadata.error().code(), EROFS);
+    EXPECT_FALSE(project.saveFramelistToDisk().ok());
+    EXPECT_FALSE(project.saveAllDataToDisk().ok());
+    EXPECT_FALSE(project.updateRegularFileWithContents(plat::Data {1}, "thumb.jpg"));
+}
+
+TEST_F(ProjectFolder, ADamagedFrameListThatCannotBeKeptIsNotReplacedAndTheSaveSaysSo)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    addPicture(project, "A");
+    ASSERT_TRUE(project.saveAllDataToDisk().ok());
+    std::string listPath = *project.getProjectPath() + "/frames.meta";
+    ASSERT_TRUE(plat::writeFileAtomically(listPath, std::string_view("<plist><dict><key>FRAMELIST_DATA</key>")).ok());
+
+    zt::ProjectDataWrapper reopened(project.getProjectPath());
+    addPicture(reopened, "B");
+    {
+        plat::test::FailingWrites readOnly("frames.meta.damaged", plat::detail::WriteFailurePoint::ReadOnly);
+        auto saved = reopened.saveFramelistToDisk();
+        ASSERT_FALSE(saved.ok());
+        EXPECT_EQ(saved.error().code(), EROFS);
+    }
+    EXPECT_EQ(text(plat::readFile(listPath).value()), "<plist><dict><key>FRAMELIST_DATA</key>");
+    EXPECT_TRUE(reopened.saveFramelistToDisk().ok());
+    EXPECT_TRUE(plat::fileExists(listPath + ".damaged"));
+}
+
+// A list of ten pictures written, then cut in half as an interrupted copy leaves it.
+class CutFrameList : public ProjectFolder {
+protected:
+    void SetUp() override
+    {
+        ProjectFolder::SetUp();
+        zt::ProjectDataWrapper project(std::nullopt);
+        ASSERT_TRUE(project.updateRegularFileWithContents(plat::Data {1}, "placeholder"));
+        folder = *project.getProjectPath();
+        for (int i = 0; i < 10; ++i) {
+            std::string frameID = "F" + std::to_string(i);
+            addPicture(project, frameID);
+            // Pictures made one after another; their files' times tell the order.
+            ASSERT_TRUE(project.updateRegularFileWithContents(plat::Data {2}, "frame-" + frameID + ".jpg"));
+            setModificationTime("frame-" + frameID + ".jpg", 1000 + i);
+        }
+        ASSERT_TRUE(project.saveAllDataToDisk().ok());
+        whole = plat::readFile(folder + "/frames.meta").value();
+        cut = plat::Data(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
+        ASSERT_TRUE(plat::writeFileAtomically(folder + "/frames.meta", cut).ok());
+    }
+    void setModificationTime(const std::string& name, int64_t seconds)
+    {
+        const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (folder + "/" + name).c_str(), times, 0), 0);
+    }
+    std::vector<std::string> frameIDs(zt::ProjectDataWrapper& project)
+    {
+        std::vector<std::string> ids;
+        for (const zt::Frame& frame : project.getFrameList())
+            ids.push_back(frame.frameID());
+        return ids;
+    }
+
+    std::string folder;
+    plat::Data whole;
+    plat::Data cut;
+};
+
+TEST_F(CutFrameList, TheReadableEntriesComeBackThenThePicturesByTheirFilesTimes)
+{
+    // The pictures the cut list lost are found in the order they were made, not by name.
+    setModificationTime("frame-F8.jpg", 1100);
+    setModificationTime("frame-F9.jpg", 1099);
+    zt::ProjectDataWrapper reopened(folder);
+    std::vector<std::string> ids = frameIDs(reopened);
+    ASSERT_EQ(ids.size(), 11u);
+    auto repair = reopened.takeFrameListRepair();
+    ASSERT_TRUE(repair.has_value());
+    EXPECT_GE(repair->readEntries, 3) << "half the list holds several whole entries";
+    EXPECT_EQ(repair->readEntries + repair->foundPictures, 10);
+    EXPECT_EQ(repair->recoveredFrames(), 10);
+    for (int64_t i = 0; i < repair->readEntries; ++i)
+        EXPECT_EQ(ids[static_cast<size_t>(i)], "F" + std::to_string(i));
+    EXPECT_EQ(ids[8], "F9");
+    EXPECT_EQ(ids[9], "F8");
+    EXPECT_EQ(ids[10], zt::kCapturePlaceholderFrameID);
+    EXPECT_FALSE(reopened.takeFrameListRepair().has_value()) << "told once";
+}
+
+TEST_F(CutFrameList, SavingTheRepairKeepsTheCutListBeside)
+{
+    zt::ProjectDataWrapper reopened(folder);
+    ASSERT_EQ(reopened.getFrameList().count(), 11);
+    ASSERT_TRUE(reopened.saveFramelistToDisk().ok());
+    EXPECT_EQ(plat::readFile(folder + "/frames.meta.damaged").value(), cut);
+    zt::ProjectDataWrapper again(folder);
+    EXPECT_EQ(again.getFrameList().count(), 11);
+    EXPECT_FALSE(again.takeFrameListRepair().has_value());
+}
+
+TEST_F(ProjectFolder, APictureWhoseEntryWasSpoiledComesBackBeforeTheCapturePlaceholder)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    addPicture(project, "A");
+    addPicture(project, "B");
+    ASSERT_TRUE(project.saveAllDataToDisk().ok());
+    for (const char* name : {"frame-A.jpg", "frame-B.jpg"})
+        ASSERT_TRUE(project.updateRegularFileWithContents(plat::Data {1}, name));
+    std::string listPath = *project.getProjectPath() + "/frames.meta";
+    std::string list = text(plat::readFile(listPath).value());
+    size_t b = list.find("<string>B</string>");
+    ASSERT_NE(b, std::string::npos);
+    list.replace(b, std::string("<string>B</string>").size(), "<string>../B</string>");
+    ASSERT_TRUE(plat::writeFileAtomically(listPath, std::string_view(list)).ok());
+
+    zt::ProjectDataWrapper reopened(project.getProjectPath());
+    auto& frames = reopened.getFrameList();
+    ASSERT_EQ(frames.count(), 3);
+    EXPECT_EQ(frames.getFrameIDAtIndex(0), "A");
+    EXPECT_EQ(frames.getFrameIDAtIndex(1), "B") << "found by its picture, where captured frames go";
+    EXPECT_EQ(frames.getCaptureIndex(), 2);
+    auto repair = reopened.takeFrameListRepair();
+    ASSERT_TRUE(repair.has_value());
+    EXPECT_EQ(repair->readEntries, 2) << "A and the placeholder";
+    EXPECT_EQ(repair->foundPictures, 1);
+    EXPECT_EQ(repair->recoveredFrames(), 2);
+}
+
+TEST_F(CutFrameList, AWholeListNamingFewerPicturesIsNotRepaired)
+{
+    ASSERT_TRUE(plat::writeFileAtomically(folder + "/frames.meta", whole).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder + "/frame-EXTRA.jpg", std::string_view("x")).ok());
+    zt::ProjectDataWrapper reopened(folder);
+    EXPECT_EQ(reopened.getFrameList().count(), 11) << "a picture a whole list does not name is not a frame";
+    EXPECT_FALSE(reopened.takeFrameListRepair().has_value());
 }
 
 TEST_F(ProjectFolder, AFramesPerSecondBelowOneCountsAsFive)
@@ -275,7 +452,7 @@ TEST_F(ProjectFolder, FilesWrittenAreReadByAnotherTool)
 {
     zt::ProjectDataWrapper project(std::nullopt);
     addPicture(project, "A");
-    project.saveAllDataToDisk();
+    EXPECT_TRUE(project.saveAllDataToDisk().ok());
     std::string command = "python3 -c \"import plistlib,sys; f=plistlib.load(open(sys.argv[1]+'/frames.meta','rb')); "
                           "m=plistlib.load(open(sys.argv[1]+'/plovix.meta','rb')); "
                           "assert f['FRAMELIST_VERSION']==4.0 and f['FRAMELIST_DATA'][0]['FRAME_ID']=='A' "
@@ -312,7 +489,7 @@ TEST_F(ProjectFolder, ListsHoldingValuesAPropertyListCannotStoreAreStillSaved)
     zt::ProjectDataWrapper reopened(project.getProjectPath());
     ASSERT_EQ(reopened.getFrameList().count(), 2);
     addPicture(reopened, "Y");
-    reopened.saveFramelistToDisk();
+    EXPECT_TRUE(reopened.saveFramelistToDisk().ok());
 
     zt::ProjectDataWrapper again(project.getProjectPath());
     auto& list = again.getFrameList();
@@ -337,7 +514,7 @@ TEST_F(ProjectFolder, MetadataHoldingValuesAPropertyListCannotStoreIsStillSaved)
     zt::ProjectDataWrapper reopened(project.getProjectPath());
     ASSERT_TRUE(reopened.getMetaData().has_value());
     reopened.getMetaData()->set("RecordName", "New");
-    reopened.saveMetaDataToDisk();
+    EXPECT_TRUE(reopened.saveMetaDataToDisk().ok());
 
     auto saved = zt::ProjectDataWrapper(project.getProjectPath()).getMetaData();
     ASSERT_TRUE(saved.has_value());

@@ -168,7 +168,7 @@ TEST_F(ProjectImport, ImportsInTheSameSecondGetFoldersOfTheirOwnAndAllAreListed)
     bool anyOnMainQueue = false;
     for (const std::string& archive : archives) {
         done.enter();
-        processor.importProjectAtUrl(plat::URL::fileURLWithPath(archive), [&](bool imported) {
+        processor.importProjectAtUrl(plat::URL::fileURLWithPath(archive), [&](bool imported, const auto&) {
             std::lock_guard guard(lock);
             results.push_back(imported);
             anyOnMainQueue = anyOnMainQueue || plat::DispatchQueue::mainQueue().isCurrent();
@@ -199,12 +199,17 @@ TEST_F(ProjectImport, URLsThatAreNotFilesCompleteWithFailure)
     plat::DispatchGroup done;
     done.enter();
     std::optional<bool> result;
-    processor.importProjectAtUrl(*plat::URL::URLWithString("https://example.com/p.zantropemobile"), [&](bool imported) {
-        result = imported;
-        done.leave();
-    });
+    std::optional<plat::Error> reported;
+    processor.importProjectAtUrl(*plat::URL::URLWithString("https://example.com/p.zantropemobile"),
+        [&](bool imported, const std::optional<plat::Error>& error) {
+            result = imported;
+            reported = error;
+            done.leave();
+        });
     ASSERT_TRUE(done.wait(kGenerousTimeoutSeconds));
     EXPECT_EQ(result, false);
+    ASSERT_TRUE(reported.has_value()) << "the caller learns why";
+    EXPECT_NE(reported->localizedDescription().find("not a file URL"), std::string::npos);
     EXPECT_EQ(projectFolders(), std::vector<std::string> {});
 }
 

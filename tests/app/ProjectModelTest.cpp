@@ -81,7 +81,7 @@ TEST(ProjectSnapshot, ReadsTheProjectAsItWasAndNeverWrites)
     frames.insertFrame(zt::Frame(zt::FrameTypePicture, "B"), 1);
     project->getMetaData()->set("RecordName", "Before");
     project->getMetaData()->set("RecordMetaAudio", plat::Dictionary {{"TRACK_0", plat::Array {}}});
-    project->saveAllDataToDisk();
+    EXPECT_TRUE(project->saveAllDataToDisk().ok());
     ASSERT_TRUE(project->getProjectPath());
 
     auto snapshot = project->makeReadOnlySnapshot();
@@ -98,7 +98,7 @@ TEST(ProjectSnapshot, ReadsTheProjectAsItWasAndNeverWrites)
 
     // Its saves and writes do nothing: the folder keeps the project's own files.
     snapshot->getMetaData()->set("RecordName", "Snapshot");
-    snapshot->saveAllDataToDisk();
+    EXPECT_FALSE(snapshot->saveAllDataToDisk().ok());
     EXPECT_FALSE(snapshot->updateRegularFileWithContents(plat::Data {1, 2, 3}, "x.bin"));
     EXPECT_FALSE(snapshot->fileDataForFileWithPreferredFilename("x.bin"));
     zt::ProjectModel reloaded(project->getProjectPath());

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Sandbox.h"
 #include "platform/security/Keychain.h"
 #include "support/TemporarySandbox.h"
 
@@ -83,6 +85,35 @@ TEST_F(KeychainLogins, AccountsAndServicesAreSeparate)
     EXPECT_EQ(zt::QVKeychainUtils::getPasswordForUsername("alice", kService), "a");
     EXPECT_EQ(zt::QVKeychainUtils::getPasswordForUsername("bob", kService), "b");
     EXPECT_EQ(zt::QVKeychainUtils::getPasswordForUsername("alice", "other.service"), "c");
+}
+
+}  // namespace
+
+namespace {
+
+std::string keychainStorePath(const plat::test::TemporarySandbox& sandbox)
+{
+    return sandbox.sandbox().libraryDirectory() + "/Keychains/generic-passwords.plist";
+}
+
+TEST_F(KeychainLogins, ADamagedStoreReadsAsNoLoginAndSaysSoInTheLog)
+{
+    ASSERT_TRUE(zt::QVKeychainUtils::storeUsername("alice", "pw", kService, false, &error));
+    ASSERT_TRUE(plat::writeFileAtomically(keychainStorePath(sandbox), std::string_view("bplist00 damaged")).ok());
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(zt::QVKeychainUtils::getPasswordForUsername("alice", kService, &error).has_value());
+    std::string logged = testing::internal::GetCapturedStderr();
+    EXPECT_NE(logged.find("is damaged"), std::string::npos) << logged;
+}
+
+TEST_F(KeychainLogins, AStoreThatCannotBeReadIsAnErrorInTheLogToo)
+{
+    // A folder where the store should be: reading it fails, which is not "no login".
+    ASSERT_TRUE(plat::createDirectory(keychainStorePath(sandbox), plat::IntermediateDirectories::Yes).ok());
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(zt::QVKeychainUtils::getPasswordForUsername("alice", kService, nullptr).has_value());
+    std::string logged = testing::internal::GetCapturedStderr();
+    EXPECT_NE(logged.find("keychain: The keychain reported status"), std::string::npos) << logged;
 }
 
 }  // namespace

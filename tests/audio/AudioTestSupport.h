@@ -28,7 +28,7 @@ protected:
             frames.emplace_back(FrameTypePicture, "F" + std::to_string(i));
             list.insertFrame(frames.back(), list.getCaptureIndex());
         }
-        project->saveAllDataToDisk();
+        ASSERT_TRUE(project->saveAllDataToDisk().ok());
         errorToken = plat::NotificationCenter::defaultCenter().addObserver(
             kShowErrorNotification, nullptr, [this](const plat::Notification& note) {
                 auto error = note.userInfo.get(kErrorKey).asObjectOf<plat::ErrorObject>();
@@ -88,7 +88,7 @@ protected:
     void removeFrame(int64_t index)
     {
         project->getFrameList().removeFrameAtIndex(index);
-        project->saveFramelistToDisk();
+        ASSERT_TRUE(project->saveFramelistToDisk().ok());
     }
 
     plat::test::TemporaryFolder sounds;

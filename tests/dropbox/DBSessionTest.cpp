@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Sandbox.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UserDefaults.h"
 #include "support/TemporarySandbox.h"
@@ -93,4 +95,18 @@ TEST_F(DropboxLink, TheSharedSessionTakesItsKeyFromTheBundle)
     EXPECT_EQ(shared->appScheme(), "db-qz7rk2mvn4x8wte");
     EXPECT_EQ(zt::DBSession::sharedSession(), shared);
     EXPECT_EQ(zt::DBSession::keychainServiceName(), "com.quorvane.zantrope.dropbox.auth");
+}
+
+TEST_F(DropboxLink, AStoredLinkThatCannotBeReadIsCountedAsNotLinkedAndSaidInTheLog)
+{
+    open(connect(session.beginLinking()));
+    const std::string store = sandbox.sandbox().libraryDirectory() + "/Keychains/generic-passwords.plist";
+    ASSERT_TRUE(plat::removeItem(store).ok());
+    ASSERT_TRUE(plat::createDirectory(store, plat::IntermediateDirectories::Yes).ok());
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(session.isLinked());
+    EXPECT_FALSE(session.credentialsForUserId("4242").has_value());
+    std::string logged = testing::internal::GetCapturedStderr();
+    EXPECT_NE(logged.find("dropbox: cannot read the stored link"), std::string::npos) << logged;
+    EXPECT_NE(logged.find("dropbox: cannot read the credentials of user 4242"), std::string::npos) << logged;
 }

@@ -9,6 +9,7 @@
 #include "platform/ui/Slider.h"
 #include "platform/ui/TypeIdentifiers.h"
 #include "platform/ui/UndoManager.h"
+#include "support/FailingWrites.h"
 #include "uikit/BubblePopoverController.h"
 
 namespace {
@@ -40,7 +41,7 @@ protected:
     void clearNeedsRendering()
     {
         project->getMetaData()->set("RecordNeedsRendering", false);
-        project->saveMetaDataToDisk();
+        ASSERT_TRUE(project->saveMetaDataToDisk().ok());
     }
     std::string counter() const { return strip->outlets().labelFrameNumber->text(); }
     std::shared_ptr<zt::DuplicateFramesView> holdPanel() const
@@ -349,6 +350,38 @@ TEST_F(FrameOperations, AnExportThatCannotWriteSaysSoInsteadOfReportingSuccess)
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].localizedDescription(), "6 of 6 pictures could not be saved to the photo roll.");
     EXPECT_NE(errors[0].underlyingError(), nullptr);
+}
+
+TEST_F(FrameOperations, ADeleteThatCannotBeSavedKeepsTheFramesAndTheirFilesAndSaysSo)
+{
+    showStrip(makeProject({"A", "B"}));
+    zt::test::PostedNotifications posted({zt::kShowErrorNotification});
+    tapItem(0);
+    {
+        plat::test::FailingWrites failing("frames.meta", plat::detail::WriteFailurePoint::BeforeRename);
+        choose("Delete");
+    }
+    EXPECT_EQ(ids(), (std::vector<std::string> {"A", "B", zt::kCapturePlaceholderFrameID}));
+    EXPECT_TRUE(hasFiles("A"));
+    EXPECT_EQ(carousel().numberOfItems(), 3);
+    ASSERT_EQ(posted.errors().size(), 1u);
+    EXPECT_EQ(posted.errors()[0].localizedDescription(), "The change could not be saved.");
+    EXPECT_FALSE(window->undoManager()->canUndo()) << "nothing to undo";
+    EXPECT_TRUE(stashes().empty());
+}
+
+TEST_F(FrameOperations, AHoldThatCannotBeSavedIsTakenBack)
+{
+    showStrip(makeProject({"A", "B"}));
+    zt::test::PostedNotifications posted({zt::kShowErrorNotification});
+    tapItem(0);
+    {
+        plat::test::FailingWrites failing("frames.meta", plat::detail::WriteFailurePoint::BeforeWriting);
+        strip->holdSelectedForTimes(3);
+    }
+    EXPECT_EQ(ids(), (std::vector<std::string> {"A", "B", zt::kCapturePlaceholderFrameID}));
+    EXPECT_EQ(posted.errors().size(), 1u);
+    EXPECT_EQ(editor->timelineUpdates, 0);
 }
 
 }  // namespace

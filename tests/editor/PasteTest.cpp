@@ -9,6 +9,7 @@
 #include "editor/StripTestSupport.h"
 #include "platform/graphics/Image.h"
 #include "render/MovieRenderer.h"
+#include "support/FailingWrites.h"
 
 namespace {
 
@@ -232,6 +233,25 @@ TEST_F(Paste, AnotherAppsPictureBecomesOneFrameCappedToTheLargestExportSize)
     EXPECT_EQ(stored->size().width, widest);
     EXPECT_TRUE(plat::fileExists(file("thumb-" + now[0] + ".jpg")));
     EXPECT_EQ(storedIDs(), now);
+}
+
+TEST_F(Paste, APastedPictureThatCannotBeSavedLeavesNoFrameBehind)
+{
+    showStrip(makeProject({"X"}));
+    zt::test::PostedNotifications posted({zt::kShowErrorNotification});
+    plat::Pasteboard::generalPasteboard()->setImage(*plat::test::makeFlatImage(64, 36, {200, 30, 30, 255}));
+    tapItem(0);
+    {
+        plat::test::FailingWrites failing("frames.meta", plat::detail::WriteFailurePoint::BeforeRename);
+        choose("Paste");
+    }
+    EXPECT_EQ(ids(), (std::vector<std::string> {"X", zt::kCapturePlaceholderFrameID}));
+    auto names = plat::contentsOfDirectory(*project->getProjectPath());
+    ASSERT_TRUE(names.ok());
+    for (const std::string& name : names.value())
+        EXPECT_TRUE(name.find('X') != std::string::npos || name.ends_with(".meta")) << name << " was left";
+    ASSERT_EQ(posted.errors().size(), 1u);
+    EXPECT_EQ(posted.errors()[0].localizedDescription(), "The picture could not be pasted.");
 }
 
 // The second run of the app, started by the test below: it opens the project

@@ -22,7 +22,7 @@ protected:
         project = makeProject(frames);
         project->getMetaData()->set("RecordFPS", framesPerSecond);
         project->getMetaData()->set("RecordNeedsRendering", false);
-        project->saveMetaDataToDisk();
+        ASSERT_TRUE(project->saveMetaDataToDisk().ok());
         options = std::make_shared<zt::ConfigurationViewController>(project);
         root->addChildViewController(options);
         root->view()->addSubview(options->view());

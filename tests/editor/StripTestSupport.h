@@ -137,7 +137,7 @@ protected:
             }
             list.insertFrame(Frame(FrameTypePicture, id), list.getCaptureIndex());
         }
-        made->saveAllDataToDisk();
+        EXPECT_TRUE(made->saveAllDataToDisk().ok());
         return made;
     }
 

@@ -5,7 +5,9 @@
 #include "platform/foundation/PropertyList.h"
 
 // Reads any bytes as a property list; whatever reads must write in both
-// formats (or fail cleanly) and what was written must read back.
+// formats (or fail cleanly), what was written must read back, and writing
+// what was read back must give the very same bytes: nothing is lost or
+// changed on a second trip.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     plat::Data data(bytes, bytes + size);
@@ -19,6 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
         auto reread = plat::PropertyListSerialization::propertyListWithData(written.value());
         if (!reread.ok()) {
             std::fprintf(stderr, "wrote a list that does not read back: %s\n", reread.error().description().c_str());
+            std::abort();
+        }
+        auto rewritten = plat::PropertyListSerialization::dataWithPropertyList(reread.value(), format);
+        if (!rewritten.ok() || rewritten.value() != written.value()) {
+            std::fprintf(stderr, "a list read back writes differently\n");
             std::abort();
         }
     }

@@ -48,7 +48,7 @@ protected:
             auto jpeg = plat::JPEGRepresentation(*plat::test::makeFlatImage(640, 360, colourOfIndex(i)), 1.0);
             ASSERT_TRUE(plat::writeFileAtomically(projectFile("preview-" + id + ".jpg"), *jpeg).ok());
         }
-        project->saveAllDataToDisk();
+        EXPECT_TRUE(project->saveAllDataToDisk().ok());
     }
     GifContents read(const std::string& path)
     {

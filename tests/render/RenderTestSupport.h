@@ -57,7 +57,7 @@ protected:
     void setMetadata(const std::string& key, plat::Value value)
     {
         project->getMetaData()->set(key, std::move(value));
-        project->saveMetaDataToDisk();
+        EXPECT_TRUE(project->saveMetaDataToDisk().ok());
     }
 
     // Starts the export and runs the main run loop until its completion ran;

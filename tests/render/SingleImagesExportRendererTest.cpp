@@ -104,6 +104,8 @@ TEST_F(ImagesExport, AFolderThatCannotBeWrittenFailsTheExport)
     ASSERT_TRUE(exportAndWait(*renderer, imagesType()));
     EXPECT_EQ(renderer->status(), zt::MovieRendererStatusFailed);
     EXPECT_EQ(renderer->error()->code(), 39);
+    ASSERT_TRUE(renderer->error()->underlyingError()) << "the folder's own failure says why";
+    EXPECT_EQ(renderer->error()->underlyingError()->code(), ENOTDIR);
 }
 
 TEST_F(ImagesExport, CancellingKeepsThePicturesWrittenSoFar)

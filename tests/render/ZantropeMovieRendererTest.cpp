@@ -297,7 +297,7 @@ TEST_F(MovieExport, AClipWhoseFrameWasDeletedIsLeftOut)
     addClip(a, 0.4, 1.0f);
     auto& frames = project->getFrameList();
     frames.removeFrameAtIndex(frames.getIndexForFrame(a));
-    project->saveFramelistToDisk();
+    EXPECT_TRUE(project->saveFramelistToDisk().ok());
     ASSERT_TRUE(exportAndWait(*renderer, movieType({320, 180})));
     ASSERT_EQ(renderer->status(), zt::MovieRendererStatusCompleted);
     auto probe = plat::test::probeMedia(renderer->exportURL()->path());

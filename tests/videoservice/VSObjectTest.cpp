@@ -248,6 +248,28 @@ TEST(VSFeedParsing, OneEntryGivesAListOfOneAndNoEntryNone)
     EXPECT_EQ(none->nextLink(), nullptr);
 }
 
+TEST(VSFeedParsing, EntriesLeaveTheUnknownChildrenAndTheOthersStayInOrder)
+{
+    std::string text = "<feed xmlns='http://www.w3.org/2005/Atom' xmlns:x='urn:x'>";
+    for (int i = 0; i < 300; ++i) {
+        text += "<entry><title>e" + std::to_string(i) + "</title></entry>";
+        if (i % 100 == 0)
+            text += "<x:odd n='" + std::to_string(i) + "'/>";
+    }
+    text += "</feed>";
+    auto feed = VSFeedBase::feedWithXMLData(dataOf(text));
+    ASSERT_TRUE(feed);
+    ASSERT_EQ(feed->entries()->size(), 300u);
+    EXPECT_EQ(feed->entries()->at(299)->title()->stringValue(), "e299");
+    const auto& unknown = feed->unknownChildren();
+    ASSERT_EQ(unknown.size(), 3u);
+    for (size_t i = 0; i < unknown.size(); ++i) {
+        auto odd = std::static_pointer_cast<VSXMLElement>(unknown[i]);
+        EXPECT_EQ(odd->localName(), "odd");
+        EXPECT_EQ(odd->attributeForName("n")->stringValue(), std::to_string(100 * i));
+    }
+}
+
 TEST(VSFeedEntries, EntriesWithEntriesTakesCopiesAndLeavesTheOtherFeedAlone)
 {
     auto source = VSFeedBase::feedWithXMLData(

@@ -9,7 +9,7 @@
 #include "videoservice/VSEntryBase.h"
 #include "videoservice/VSFeedBase.h"
 #include "videoservice/VSNamespaces.h"
-#include "videoservice/VSXMLNode.h"
+#include "videoservice/VSXMLElement.h"
 #include "web/WSHTTPFetcher.h"
 
 namespace zt {
@@ -181,6 +181,27 @@ TEST_F(ServiceEngine, NextLinksAreFollowedIntoOneFeedWithoutANextLink)
     EXPECT_FALSE(feed->nextLink());
     EXPECT_EQ(fake.requestsTo("/feeds/api/videos").size(), 3u);
     EXPECT_EQ(ticket->nextLinksFollowedCounter(), 2u);
+}
+
+TEST_F(ServiceEngine, PublicBatchFeedGetsTheNamespacesItLacksOnce)
+{
+    auto batch = VSFeedBase::feed();
+    batch->addNamespaces({{kVSNamespaceBatchPrefix, kVSNamespaceBatch}});
+    auto item = VSEntryBase::entry();
+    item->setBatchIDWithString("item-1");
+    batch->addEntry(item);
+    auto ticket = service->fetchPublicFeedWithBatchFeed(
+        batch, urlOf(fake.url("/feeds/api/batch")), delegate, finishedSelector());
+    ASSERT_TRUE(ticket);
+    EXPECT_FALSE(ticket->shouldFeedsIgnoreUnknowns());
+    EXPECT_FALSE(onlyCall().error);
+    auto post = fake.requestsTo("/feeds/api/batch").front();
+    EXPECT_EQ(post.method, "POST");
+    EXPECT_NE(post.body.find("xmlns:gd=\"http://schemas.google.com/g/2005\""), std::string::npos);
+    size_t batchDeclaration = post.body.find("xmlns:batch=");
+    ASSERT_NE(batchDeclaration, std::string::npos);
+    EXPECT_EQ(post.body.find("xmlns:batch=", batchDeclaration + 1), std::string::npos);
+    EXPECT_NE(post.body.find("<batch:id>item-1</batch:id>"), std::string::npos);
 }
 
 TEST_F(ServiceEngine, NextLinkThatCannotBeFetchedEndsTheTicketOnlyOnce)

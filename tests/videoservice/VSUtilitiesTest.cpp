@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "videoservice/VSUtilities.h"
-#include "videoservice/VSXMLNode.h"
+#include "videoservice/VSXMLElement.h"
 
 namespace zt {
 namespace {

@@ -1,6 +1,7 @@
 #include "app/screens/AppLayouts.h"
 
 #include "app/screens/MainViewController.h"
+#include "editor/EditorLayouts.h"
 #include "editor/StripLayouts.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/LayoutRegistry.h"
@@ -43,6 +44,7 @@ void registerAppLayouts()
     plat::LayoutRegistry::registerLayout("MainViewController_ios8", rootLayout(LaunchPicture::None));
     detail::registerProjectExplorerLayouts();
     registerShareLayouts();
+    registerEditorLayouts();
     registerStripLayouts();
 }
 

@@ -2,12 +2,16 @@
 
 #include <cmath>
 #include <numbers>
+#include <optional>
+#include <vector>
 
 #include "app/Frame.h"
+#include "app/FrameFiles.h"
 #include "app/FrameList.h"
 #include "app/ImageProducer.h"
 #include "app/MainViewControllerDelegate.h"
 #include "app/ProjectModel.h"
+#include "app/screens/AppAlerts.h"
 #include "audio/AudioController.h"
 #include "editor/PlayerViewController.h"
 #include "editor/TimelineViewController.h"
@@ -31,6 +35,8 @@ constexpr double kMargin = 10;
 constexpr double kButtonWidth = 100;
 constexpr double kButtonHeight = 36;
 constexpr int kButtonCount = 3;
+constexpr const char* kErrorDomain = "FrameEditorStandInErrorDomain";
+constexpr int64_t kPictureNotStoredError = 1;
 
 std::shared_ptr<plat::Button> makeButton(const std::string& title)
 {
@@ -187,18 +193,39 @@ void FrameEditorStandIn::actionAddFrame()
         list.addFrame(Frame(FrameTypeCapturePlaceholder));
     Frame frame(FrameTypePicture);
     ImageProducer producer(_project);
-    if (!producer.storeImage(*makeNumberedPicture(list.count()), frame.frameID())) {
-        plat::log("frame editor stand-in: the picture could not be stored");
+    std::optional<plat::Error> error;
+    if (!producer.storeImage(*makeNumberedPicture(list.count()), frame.frameID(), &error)) {
+        showFailureAlert(plat::localized("The frame could not be added."),
+            error.value_or(plat::Error(kErrorDomain, kPictureNotStoredError, "The picture could not be stored.")));
         return;
     }
-    int64_t index = list.getCaptureIndex();
+    const int64_t index = list.getCaptureIndex();
     list.insertFrame(frame, index);
-    if (auto metadata = _project->getMetaData()) {
+    auto metadata = _project->getMetaData();
+    const char* changedKeys[] = {"META_RECORD_THUMB_FRAME_ID", "CurrentFrameIndex", "RecordNeedsRendering"};
+    std::vector<plat::Value> before;
+    if (metadata) {
+        for (const char* key : changedKeys)
+            before.push_back(metadata->get(key));
         metadata->set("META_RECORD_THUMB_FRAME_ID", frame.frameID());
         metadata->set("CurrentFrameIndex", index);
         metadata->set("RecordNeedsRendering", true);
     }
-    _project->saveAllDataToDisk();
+    auto saved = _project->saveAllDataToDisk();
+    if (!saved.ok()) {
+        // Only a stored frame is shown: the project goes back to what is on disk.
+        list.removeFrameAtIndex(list.getIndexForFrame(frame));
+        for (size_t i = 0; i < before.size(); ++i)
+            metadata->set(changedKeys[i], before[i]);
+        if (const auto& folder = _project->getProjectPath()) {
+            auto removed = FrameFiles::deleteFilesOfFrame(*folder, frame.frameID());
+            if (!removed.ok())
+                plat::log("frame editor stand-in: pictures of an unsaved frame stay: {}", removed.failureDescription());
+        }
+        showFailureAlert(plat::localized("The frame could not be added."), saved.error());
+        showProject();
+        return;
+    }
     if (_audioController)
         _audioController->recalculateAudioClipTimeRanges();
     if (_strip)
@@ -229,7 +256,9 @@ void FrameEditorStandIn::actionDone()
     _player->stop();
     _strip->viewWillClose();
     _timeline->viewWillClose();
-    _project->saveAllDataToDisk();
+    // Every change was saved as it was made; a last failure is told before the editor goes.
+    if (auto saved = _project->saveAllDataToDisk(); !saved.ok())
+        showFailureAlert(plat::localized("The project could not be saved."), saved.error());
     if (auto delegate = _delegate.lock())
         delegate->didFinishFrameEditor(*this);
 }

@@ -3,10 +3,13 @@
 #include <algorithm>
 
 #include "app/DataManager.h"
+#include "app/FailureReason.h"
+#include "app/FilledText.h"
 #include "app/FormatterUtil.h"
 #include "app/MainViewControllerDelegate.h"
 #include "app/ProjectModel.h"
 #include "app/ProjectsList.h"
+#include "app/screens/AppAlerts.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
@@ -302,6 +305,13 @@ void ProjectExplorer::hideCurrentSelectedViewAndInfo()
         addScaleAnimation(*view, kCarouselMaximumScale, 1.0, kDeselectSeconds);
 }
 
+std::string ProjectExplorer::shownNameOf(ProjectModel& project)
+{
+    auto metadata = project.getMetaData();
+    auto name = metadata ? metadata->getString("RecordName") : std::nullopt;
+    return name ? *name : plat::localized("My Plovix Movie");
+}
+
 void ProjectExplorer::setMetaDescription()
 {
     if (!hasFolder(_selectedProject))
@@ -309,7 +319,7 @@ void ProjectExplorer::setMetaDescription()
     ProjectModel& project = *_selectedProject;
     plat::Dictionary metadata = project.getMetaData().value_or(plat::Dictionary());
     if (_outlets.textFieldName)
-        _outlets.textFieldName->setText(metadata.getString("RecordName").value_or(plat::localized("My Plovix Movie")));
+        _outlets.textFieldName->setText(shownNameOf(project));
 
     std::string dateText;
     auto seconds = metadata.getDouble("RecordLastChange");
@@ -331,6 +341,7 @@ void ProjectExplorer::setMetaDescription()
     }
     if (_outlets.labelDate)
         _outlets.labelDate->setText(details);
+    reportRepairOf(project);
     if (_outlets.viewProjectDetails) {
         plat::View::beginAnimations("viewProjectDetails", {});
         plat::View::setAnimationDuration(kDetailsFadeSeconds);
@@ -361,10 +372,41 @@ void ProjectExplorer::textFieldDidEndEditing(plat::TextField& textField)
     auto metadata = project->getMetaData();
     if (!metadata) {
         plat::log("explorer: the project's metadata cannot be read; the name is not changed");
+        showNameAgain(*project);
+        showAlert(plat::localized("The project could not be renamed."),
+            plat::localized("The project's details cannot be read."));
         return;
     }
+    const plat::Value previous = metadata->get("RecordName");
     metadata->set("RecordName", textField.text());
-    project->saveMetaDataToDisk();
+    auto saved = project->saveMetaDataToDisk();
+    if (saved.ok())
+        return;
+    // Only a stored name is shown.
+    metadata->set("RecordName", previous);
+    showNameAgain(*project);
+    showFailureAlert(plat::localized("The project could not be renamed."), saved.error());
+}
+
+void ProjectExplorer::showNameAgain(ProjectModel& project)
+{
+    if (_outlets.textFieldName && _selectedProject.get() == &project)
+        _outlets.textFieldName->setText(shownNameOf(project));
+}
+
+void ProjectExplorer::reportRepairOf(ProjectModel& project)
+{
+    auto repair = project.takeFrameListRepair();
+    if (!repair)
+        return;
+    std::string message = filledText(plat::localized("The frame list of “%@” was damaged. %d frames were recovered; "
+                                                     "the damaged list is kept in the project as frames.meta.damaged."),
+        {shownNameOf(project), std::to_string(repair->recoveredFrames())});
+    // The repair is kept at once, so it is neither made nor told again.
+    if (auto saved = project.saveFramelistToDisk(); !saved.ok())
+        message
+            += " " + filledText(plat::localized("The repair could not be saved: %@"), {failureReason(saved.error())});
+    showAlert(plat::localized("Project Repaired"), message);
 }
 
 // Open.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/Result.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
 #include "uikit/CarouselProtocols.h"
@@ -116,7 +117,8 @@ public:
     void actionTrash();
     void deleteProject(const std::shared_ptr<ProjectModel>& project);
     void actionDuplicate();
-    void updateProjectListFile();
+    // Writes the list file from the carousel's projects; false, and why, when it cannot.
+    bool updateProjectListFile(std::optional<plat::Error>* error = nullptr);
 
     bool textFieldShouldReturn(plat::TextField& textField) override;
     void textFieldDidBeginEditing(plat::TextField& textField) override;
@@ -128,8 +130,12 @@ public:
 
 private:
     void askToDelete(std::shared_ptr<ProjectModel> project);
-    void finishDuplicate(
-        const std::shared_ptr<ProjectModel>& source, const std::string& copyName, const std::shared_ptr<Hudy>& display);
+    void finishDuplicate(const std::shared_ptr<ProjectModel>& source, const plat::Result<std::string>& copied,
+        const std::shared_ptr<Hudy>& display);
+    static std::string shownNameOf(ProjectModel& project);
+    void showNameAgain(ProjectModel& project);
+    // Tells of a frame list that was repaired as the project was read, and keeps the repair.
+    void reportRepairOf(ProjectModel& project);
     int64_t indexOfProject(const ProjectModel* project) const;
     double openScale() const;
     void addScaleAnimation(plat::View& view, double from, double to, double seconds);

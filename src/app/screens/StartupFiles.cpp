@@ -1,11 +1,15 @@
 #include "app/screens/StartupFiles.h"
 
 #include <algorithm>
+#include <charconv>
+#include <set>
+#include <string_view>
 
 #include "app/DataManager.h"
 #include "app/FileUtil.h"
 #include "app/ProjectsList.h"
 #include "app/QVZipArchive.h"
+#include "app/ReadableListElements.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
@@ -19,6 +23,65 @@ namespace {
 
 constexpr const char* kPassCodeKey = "passCode";
 constexpr const char* kGalleryKey = "isYoutubeGalleryEnabled";
+// ".plovix-" then the creation time "yyyy-MM-dd-HH-mm-ss", then "-2", "-3"... for a name taken in that second.
+constexpr size_t kTimestampLength = 19;
+constexpr int64_t kMaxListBytes = int64_t(64) << 20;
+
+void removeOrLog(const std::string& path)
+{
+    if (auto removed = plat::removeItemIfExists(path); !removed.ok())
+        plat::log("start-up: {}", removed.error().localizedDescription());
+}
+
+// The creation time and the same-second number of a project folder's name;
+// names of another form come after every dated one.
+struct FolderDate {
+    std::string_view timestamp;
+    int64_t sameSecondNumber = 1;
+};
+
+std::optional<FolderDate> folderDate(std::string_view name)
+{
+    const std::string prefix = std::string(ProjectsList::kProjectFolderPrefix) + "-";
+    if (!name.starts_with(prefix) || name.size() < prefix.size() + kTimestampLength)
+        return std::nullopt;
+    FolderDate date {name.substr(prefix.size(), kTimestampLength)};
+    std::string_view rest = name.substr(prefix.size() + kTimestampLength);
+    if (rest.empty())
+        return date;
+    if (rest.front() != '-')
+        return std::nullopt;
+    rest.remove_prefix(1);
+    auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), date.sameSecondNumber);
+    if (error != std::errc() || end != rest.data() + rest.size())
+        return std::nullopt;
+    return date;
+}
+
+// Newest first, as the list keeps them: a later time, or a later number in the same second.
+bool isNewer(const std::string& a, const std::string& b)
+{
+    auto dateA = folderDate(a);
+    auto dateB = folderDate(b);
+    if (!dateA || !dateB)
+        return dateA ? true : dateB ? false : a > b;
+    if (dateA->timestamp != dateB->timestamp)
+        return dateA->timestamp > dateB->timestamp;
+    return dateA->sameSecondNumber > dateB->sameSecondNumber;
+}
+
+// The names a damaged list still shows, in its order.
+std::vector<std::string> readableNames(const std::string& listPath)
+{
+    std::vector<std::string> names;
+    auto bytes = plat::readFile(listPath, kMaxListBytes);
+    if (!bytes.ok())
+        return names;
+    for (const plat::Value& element : readableListElements(bytes.value(), {}))
+        if (const std::string* name = element.asString(); name && plat::isPlainFileName(*name))
+            names.push_back(*name);
+    return names;
+}
 
 }  // namespace
 
@@ -49,7 +112,8 @@ void installSampleProject()
         plat::log("start-up: the bundle has no sample project");
         return;
     }
-    (void)installSampleProjectFromArchive(*archive);
+    if (!installSampleProjectFromArchive(*archive))
+        plat::log("start-up: the sample project is not installed; the next start tries again");
 }
 
 bool installSampleProjectFromArchive(const std::string& archive)
@@ -60,7 +124,7 @@ bool installSampleProjectFromArchive(const std::string& archive)
     // Unpacked beside its place and moved in whole: a failed unpack leaves
     // nothing that passes for the sample, so the next start tries again.
     const std::string staging = folder + ".unpacking";
-    (void)plat::removeItem(staging);
+    removeOrLog(staging);
     auto created = plat::createDirectory(staging, plat::IntermediateDirectories::Yes);
     if (!created.ok()) {
         plat::log("start-up: {}", created.error().localizedDescription());
@@ -69,13 +133,13 @@ bool installSampleProjectFromArchive(const std::string& archive)
     std::optional<plat::Error> error;
     if (!QVZipArchive::unzipFileAtPath(archive, staging, Overwrite::Yes, std::nullopt, &error)) {
         plat::log("start-up: cannot unpack the sample project: {}", error ? error->localizedDescription() : "");
-        (void)plat::removeItem(staging);
+        removeOrLog(staging);
         return false;
     }
     auto moved = plat::moveItem(staging, folder);
     if (!moved.ok()) {
         plat::log("start-up: cannot put the sample project in place: {}", moved.error().localizedDescription());
-        (void)plat::removeItem(staging);
+        removeOrLog(staging);
         return false;
     }
     return true;
@@ -105,24 +169,43 @@ bool createProjectsListIfUnreadable(IntroductionEntry introduction)
     const std::string path = ProjectsList::path();
     if (ProjectsList::projectNames())
         return false;
+    const std::string intro = ProjectsList::introductionName();
+    const bool introductionShown
+        = introduction == IntroductionEntry::Always || plat::fileExists(ProjectsList::folderPathForName(intro));
+    std::vector<std::string> names;
+    std::set<std::string> listed;
+    auto list = [&](const std::string& name) {
+        if (listed.insert(name).second)
+            names.push_back(name);
+    };
     if (plat::fileExists(path)) {
+        // What can still be read keeps its place: a person finds the projects where they were.
+        for (const std::string& name : readableNames(path)) {
+            if (plat::isDirectory(ProjectsList::folderPathForName(name)) || (name == intro && introductionShown))
+                list(name);
+        }
         std::string aside = path + ".damaged";
-        (void)plat::removeItem(aside);
+        removeOrLog(aside);
         auto moved = plat::moveItem(path, aside);
         if (!moved.ok())
             plat::log("start-up: cannot set the damaged projects list aside: {}", moved.error().localizedDescription());
         else
             plat::log("start-up: the projects list was unreadable; kept as {}", aside);
     }
-    std::vector<std::string> names;
-    const std::string intro = ProjectsList::introductionName();
-    if (introduction == IntroductionEntry::Always || plat::fileExists(ProjectsList::folderPathForName(intro)))
-        names.push_back(intro);
-    // Folder names carry their creation time: newest first, as the list keeps them.
+    // A new list (the first start) names the sample first. In a damaged one
+    // the sample, listed at the first start, comes after every project made
+    // since; the folders follow by their creation time, newest first.
+    const bool rebuilding = !names.empty() || introduction == IntroductionEntry::WhenItsFolderExists;
+    if (introductionShown && !rebuilding)
+        list(intro);
     std::vector<std::string> folders = projectFolderNames();
-    std::sort(folders.begin(), folders.end(), std::greater<>());
-    names.insert(names.end(), folders.begin(), folders.end());
-    if (!ProjectsList::replace(names))
+    std::sort(folders.begin(), folders.end(), isNewer);
+    for (const std::string& folder : folders)
+        list(folder);
+    if (introductionShown)
+        list(intro);
+    std::optional<plat::Error> error;
+    if (!ProjectsList::replace(names, &error))
         return false;
     plat::log("start-up: wrote a projects list of {} entries", names.size());
     return true;

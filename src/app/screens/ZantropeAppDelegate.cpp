@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 
-#include "app/LocalizedCounts.h"
+#include "app/FailureReason.h"
+#include "app/FilledText.h"
 #include "app/ProjectImportProcessor.h"
 #include "audio/AudioController.h"
 #include "platform/foundation/Bundle.h"
@@ -23,7 +25,10 @@ namespace zt {
 namespace {
 
 constexpr const char* kInboxFolderName = "Import";
+// Where archives that could not be imported wait for the person, out of the next start's way.
+constexpr const char* kNotImportedFolderName = "Not Imported";
 constexpr const char* kDidImportProjectNotification = "PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT";
+constexpr int kMaxNameAttempts = 1000;
 
 std::shared_ptr<plat::AlertView> makeMessage(const std::string& message, std::optional<std::string> button = {})
 {
@@ -31,17 +36,40 @@ std::shared_ptr<plat::AlertView> makeMessage(const std::string& message, std::op
         "", message, std::weak_ptr<plat::AlertViewDelegate>(), std::move(button), std::vector<std::string> {});
 }
 
-// What happened to the archives, as the message says it.
-std::string importMessage(size_t imported, size_t archives)
+// What happened to the archives, as the message says it: the count, then
+// each archive that failed with the reason.
+std::string importMessage(size_t archives, const std::vector<ZantropeAppDelegate::FailedImport>& failures)
 {
-    if (imported == archives) {
-        return archives == 1 ? plat::localized("Project successfully imported.")
-                             : withCounts(plat::localized("%d projects successfully imported."), archives);
+    const size_t imported = archives - failures.size();
+    if (failures.empty()) {
+        return archives == 1
+            ? plat::localized("Project successfully imported.")
+            : filledText(plat::localized("%d projects successfully imported."), {std::to_string(archives)});
     }
-    if (archives == 1)
-        return plat::localized("There was a problem copying the project. Please try again.");
-    return withCounts(
-        plat::localized("%d of %d projects imported. There was a problem copying the others."), imported, archives);
+    std::string message;
+    if (imported > 0) {
+        message = filledText(
+            plat::localized("%d of %d projects imported."), {std::to_string(imported), std::to_string(archives)});
+    } else {
+        message = archives == 1
+            ? plat::localized("The project could not be imported.")
+            : filledText(plat::localized("None of the %d projects could be imported."), {std::to_string(archives)});
+    }
+    size_t setAside = 0;
+    for (const auto& failure : failures) {
+        message += "\n" + filledText(plat::localized("“%@”: %@"), {failure.fileName, failure.reason});
+        setAside += failure.setAside ? 1 : 0;
+    }
+    if (setAside == 1) {
+        message
+            += "\n" + plat::localized("The archive that could not be imported is kept in the folder “Not Imported”.");
+    } else if (setAside > 1) {
+        message += "\n"
+            + filledText(
+                plat::localized("The %d archives that could not be imported are kept in the folder “Not Imported”."),
+                {std::to_string(setAside)});
+    }
+    return message;
 }
 
 }  // namespace
@@ -91,20 +119,63 @@ void ZantropeAppDelegate::importProjectsFromInbox()
     std::weak_ptr<UntitledAppDelegate> weakSelf = weak_from_this();
     plat::DispatchQueue::globalQueue().async([weakSelf, alert, archives]() mutable {
         ProjectImportProcessor processor;
-        size_t imported = 0;
-        for (const std::string& archive : archives)
-            imported += processor.importProjectAtPath(archive) ? 1 : 0;
+        std::vector<FailedImport> failures;
+        for (const std::string& archive : archives) {
+            std::optional<plat::Error> error;
+            if (processor.importProjectAtPath(archive, &error))
+                continue;
+            FailedImport failure {plat::lastPathComponent(archive),
+                error ? failureReason(*error) : plat::localized("The archive cannot be read."), false};
+            auto moved = setAsideArchive(archive);
+            if (moved.ok())
+                failure.setAside = true;
+            else
+                plat::log("start-up: {} stays in the inbox: {}", archive, moved.error().localizedDescription());
+            failures.push_back(std::move(failure));
+        }
         plat::DispatchQueue::mainQueue().sync([&] {
             // The alert is a view: its last reference must go on the main thread.
             auto message = std::move(alert);
             auto self = std::static_pointer_cast<ZantropeAppDelegate>(weakSelf.lock());
-            message->setMessage(importMessage(imported, archives.size()));
-            if (imported > 0)
+            message->setMessage(importMessage(archives.size(), failures));
+            if (failures.size() < archives.size())
                 plat::NotificationCenter::defaultCenter().post(kDidImportProjectNotification, self.get());
-            if (self)
+            if (!failures.empty())
+                message->addButtonWithTitle(plat::localized("OK"));  // names and reasons take a while to read
+            else if (self)
                 self->dismissAfterMessageTime(message);
         });
     });
+}
+
+std::string ZantropeAppDelegate::notImportedPath()
+{
+    return plat::appendingPathComponent(plat::Sandbox::current()->documentsDirectory(), kNotImportedFolderName);
+}
+
+plat::Result<std::string> ZantropeAppDelegate::setAsideArchive(const std::string& archive)
+{
+    const std::string folder = notImportedPath();
+    auto created = plat::createDirectory(folder, plat::IntermediateDirectories::Yes);
+    if (!created.ok())
+        return created.error();
+    // An archive of the same name set aside before stays: this one gets " 2", " 3"...
+    const std::string name = plat::lastPathComponent(archive);
+    const std::string stem = plat::deletingPathExtension(name);
+    const std::string extension = plat::pathExtension(name);
+    for (int attempt = 1; attempt <= kMaxNameAttempts; ++attempt) {
+        std::string candidate
+            = attempt == 1 ? name : stem + " " + std::to_string(attempt) + (extension.empty() ? "" : "." + extension);
+        std::string destination = plat::appendingPathComponent(folder, candidate);
+        if (plat::fileExists(destination))
+            continue;
+        auto moved = plat::moveItem(archive, destination);
+        if (moved.ok())
+            return destination;
+        if (moved.error().domain() != plat::kPOSIXErrorDomain || moved.error().code() != EEXIST)
+            return moved.error();
+    }
+    return plat::Error::posix(EEXIST, "set aside", archive);
 }
 
 void ZantropeAppDelegate::dismissAfterMessageTime(std::shared_ptr<plat::AlertView> alert)
@@ -141,19 +212,27 @@ bool ZantropeAppDelegate::importArchiveAtURL(const plat::URL& url)
     auto alert = makeMessage(plat::localized("Import."));
     alert->show();
     std::weak_ptr<UntitledAppDelegate> weakSelf = weak_from_this();
-    ProjectImportProcessor().importProjectAtUrl(url, [weakSelf, alert](bool imported) mutable {
-        // Called on the global queue.
-        plat::DispatchQueue::mainQueue().sync([&] {
-            // The alert is a view: its last reference must go on the main thread.
-            auto message = std::move(alert);
-            auto self = std::static_pointer_cast<ZantropeAppDelegate>(weakSelf.lock());
-            message->setMessage(importMessage(imported ? 1 : 0, 1));
-            if (imported)
-                plat::NotificationCenter::defaultCenter().post(kDidImportProjectNotification, self.get());
-            if (self)
-                self->dismissAfterMessageTime(message);
+    const std::string fileName = plat::lastPathComponent(url.path());
+    ProjectImportProcessor().importProjectAtUrl(
+        url, [weakSelf, alert, fileName](bool imported, const std::optional<plat::Error>& error) mutable {
+            // Called on the global queue.
+            plat::DispatchQueue::mainQueue().sync([&] {
+                // The alert is a view: its last reference must go on the main thread.
+                auto message = std::move(alert);
+                auto self = std::static_pointer_cast<ZantropeAppDelegate>(weakSelf.lock());
+                if (imported) {
+                    message->setMessage(plat::localized("Project successfully imported."));
+                    plat::NotificationCenter::defaultCenter().post(kDidImportProjectNotification, self.get());
+                    if (self)
+                        self->dismissAfterMessageTime(message);
+                    return;
+                }
+                message->setMessage(plat::localized("There was a problem copying the project. Please try again.") + "\n"
+                    + filledText(plat::localized("“%@”: %@"),
+                        {fileName, error ? failureReason(*error) : plat::localized("The archive cannot be read.")}));
+                message->addButtonWithTitle(plat::localized("OK"));
+            });
         });
-    });
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/screens/UntitledAppDelegate.h"
+#include "platform/foundation/Result.h"
 
 namespace plat {
 class AlertView;
@@ -29,7 +30,20 @@ public:
     bool applicationOpenURLSourceApplicationAnnotation(plat::Application& application, const plat::URL& url,
         const std::string& sourceApplication, const plat::Value& annotation) override;
 
+    // An inbox archive that could not be imported, and why; set aside when it
+    // was moved out of the inbox into notImportedPath().
+    struct FailedImport {
+        std::string fileName;
+        std::string reason;
+        bool setAside = false;
+    };
+
     static std::string inboxPath();
+    // Documents/"Not Imported": archives that could not be imported wait
+    // there for the person, and the next start does not try them again.
+    static std::string notImportedPath();
+    // Moves the archive there (" 2", " 3"... when the name is taken); its new path.
+    static plat::Result<std::string> setAsideArchive(const std::string& archive);
     void createInboxFolder();
     void importProjectsFromInbox();
     // Dismisses the alert with button index 0, animated.

@@ -222,16 +222,17 @@ private:
         if (width == 8)
             return Value(static_cast<int64_t>(readBigEndian(bytes, 8)));  // signed, two's complement
         // Sixteen bytes: a signed 128-bit number. Writers use it for unsigned
-        // values past INT64_MAX; those become reals rather than wrap.
+        // values past INT64_MAX; only values of 64 bits, signed or unsigned,
+        // are read.
         uint64_t high = readBigEndian(bytes, 8);
         uint64_t low = readBigEndian(bytes + 8, 8);
         constexpr uint64_t kSignBit = uint64_t {1} << 63;
-        if (high == 0 && low < kSignBit)
-            return Value(static_cast<int64_t>(low));
+        if (high == 0)
+            return Value(low);
         if (high == ~uint64_t {0} && low >= kSignBit)
             return Value(static_cast<int64_t>(low));
-        double magnitude = static_cast<double>(static_cast<int64_t>(high)) * 18446744073709551616.0;
-        return Value(magnitude + static_cast<double>(low));
+        fail("integer wider than 64 bits");
+        return {};
     }
 
     double readDouble(uint64_t position) const

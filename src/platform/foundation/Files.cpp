@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "platform/foundation/FileDescriptor.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 
 namespace plat {
@@ -133,11 +134,43 @@ Result<void> copyTree(const std::string& from, const std::string& to)
 
 std::mutex faultLock;
 detail::WriteFaultInjector faultInjector;  // guarded by faultLock
+detail::MoveFaultInjector moveFaultInjector;  // guarded by faultLock
 
 detail::WriteFailurePoint injectedFailure(const std::string& path)
 {
     std::lock_guard lock(faultLock);
     return faultInjector ? faultInjector(path) : detail::WriteFailurePoint::None;
+}
+
+bool isInjectedReadOnly(const std::string& path)
+{
+    return injectedFailure(path) == detail::WriteFailurePoint::ReadOnly;
+}
+
+detail::MoveFailurePoint injectedMoveFailure(const std::string& from)
+{
+    std::lock_guard lock(faultLock);
+    return moveFaultInjector ? moveFaultInjector(from) : detail::MoveFailurePoint::None;
+}
+
+// After a rename into folder: the rename is only on disk once the folder is.
+Result<void> flushFolderOf(const std::string& path, detail::WriteFailurePoint injected)
+{
+    const std::string parent = deletingLastPathComponent(path);
+    auto fail = [&](int error) {
+        return Error::posix(error,
+            "flush the folder after replacing (the new contents are in place, but may not "
+            "be on disk yet)",
+            path);
+    };
+    if (injected == detail::WriteFailurePoint::FlushingFolder)
+        return fail(EIO);
+    FileDescriptor fd(::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.isValid())
+        return fail(errno);
+    if (::fsync(fd.get()) != 0)
+        return fail(errno);
+    return Result<void>::success();
 }
 
 // A folder that cannot be listed fails the whole walk, so that no caller
@@ -229,6 +262,8 @@ Result<void> writeFileAtomically(const std::string& path, std::string_view bytes
 
 Result<void> writeFileAtomically(const std::string& path, std::string_view bytes, uint32_t permissions)
 {
+    if (isInjectedReadOnly(path))
+        return Error::posix(EROFS, "create temporary file for", path);
     std::string folder = deletingLastPathComponent(path);
     std::string temporaryPath = appendingPathComponent(folder.empty() ? "." : folder, ".tmp-XXXXXX");
     // mkostemp creates the file readable by the owner only.
@@ -266,7 +301,7 @@ Result<void> writeFileAtomically(const std::string& path, std::string_view bytes
     // Rename last: a crash before this line leaves the previous file whole.
     if (::rename(temporaryPath.c_str(), path.c_str()) != 0)
         return fail(errno, "replace");
-    return Result<void>::success();
+    return flushFolderOf(path, injected);
 }
 
 namespace {
@@ -299,6 +334,8 @@ void AtomicFileWriter::discard()
 
 Result<std::unique_ptr<AtomicFileWriter>> AtomicFileWriter::create(const std::string& path)
 {
+    if (isInjectedReadOnly(path))
+        return Error::posix(EROFS, "create temporary file for", path);
     struct stat existing { };
     mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
     std::string folder = deletingLastPathComponent(path);
@@ -375,11 +412,13 @@ Result<void> AtomicFileWriter::commit()
         ::unlink(_temporaryPath.c_str());
         return Error::posix(error, "replace", _path);
     }
-    return Result<void>::success();
+    return flushFolderOf(_path, injected);
 }
 
 Result<void> createDirectory(const std::string& path, IntermediateDirectories intermediates)
 {
+    if (isInjectedReadOnly(path) && !(intermediates == IntermediateDirectories::Yes && isDirectory(path)))
+        return Error::posix(fileExists(path) ? EEXIST : EROFS, "create folder", path);
     if (intermediates == IntermediateDirectories::Yes) {
         if (isDirectory(path))
             return Result<void>::success();
@@ -400,11 +439,23 @@ Result<void> createDirectory(const std::string& path, IntermediateDirectories in
 
 Result<void> removeItem(const std::string& path)
 {
+    if (isInjectedReadOnly(path))
+        return Error::posix(fileExists(path) ? EROFS : ENOENT, "remove", path);
     return removeTree(withoutTrailingSlashes(path));
+}
+
+Result<void> removeItemIfExists(const std::string& path)
+{
+    struct stat info { };
+    if (::lstat(path.c_str(), &info) != 0 && errno == ENOENT)
+        return Result<void>::success();
+    return removeItem(path);
 }
 
 Result<void> copyItem(const std::string& from, const std::string& to, ReplaceExisting replace)
 {
+    if (isInjectedReadOnly(to))
+        return Error::posix(EROFS, "copy to", to);
     struct stat info { };
     if (::lstat(from.c_str(), &info) != 0)
         return Error::posix(errno, "copy", from);
@@ -419,22 +470,33 @@ Result<void> copyItem(const std::string& from, const std::string& to, ReplaceExi
     return copyTree(from, destination);
 }
 
-Result<void> moveItem(const std::string& from, const std::string& to)
+Result<MovedItem> moveItem(const std::string& from, const std::string& to)
 {
+    if (isInjectedReadOnly(from) || isInjectedReadOnly(to))
+        return Error::posix(EROFS, "move", from);
     struct stat info { };
     if (::lstat(to.c_str(), &info) == 0)
         return Error::posix(EEXIST, "move to", to);
-    if (::rename(from.c_str(), to.c_str()) == 0)
-        return Result<void>::success();
-    if (errno != EXDEV)
-        return Error::posix(errno, "move", from);
+    detail::MoveFailurePoint injected = injectedMoveFailure(from);
+    if (injected == detail::MoveFailurePoint::None && ::rename(from.c_str(), to.c_str()) == 0)
+        return MovedItem {};
+    int renameError = injected == detail::MoveFailurePoint::None ? errno : EXDEV;
+    if (renameError != EXDEV)
+        return Error::posix(renameError, "move", from);
     // Across file systems: copy, then remove the original.
     auto copied = copyTree(from, to);
     if (!copied.ok()) {
-        (void)removeTree(to);
-        return copied;
+        // A partial copy is ours to clear; if even that fails, the source is whole and the error says why.
+        if (auto cleared = removeTree(to); !cleared.ok())
+            log("files: cannot remove the partial copy {}: {}", to, cleared.error().localizedDescription());
+        return copied.error();
     }
-    return removeTree(from);
+    auto removed = injected == detail::MoveFailurePoint::RemovingSource
+        ? Result<void>(Error::posix(EACCES, "remove (injected)", from))
+        : removeTree(from);
+    if (!removed.ok())
+        return MovedItem {removed.error()};
+    return MovedItem {};
 }
 
 Result<std::vector<std::string>> contentsOfDirectory(const std::string& path)
@@ -483,6 +545,8 @@ Result<FileAttributes> attributesOfItem(const std::string& path)
 
 Result<void> setPermissions(const std::string& path, uint32_t permissions)
 {
+    if (isInjectedReadOnly(path))
+        return Error::posix(EROFS, "set permissions of", path);
     if (::chmod(path.c_str(), permissions & 07777) != 0)
         return Error::posix(errno, "set permissions of", path);
     return Result<void>::success();
@@ -500,6 +564,12 @@ void detail::setWriteFaultInjector(WriteFaultInjector injector)
 {
     std::lock_guard lock(faultLock);
     faultInjector = std::move(injector);
+}
+
+void detail::setMoveFaultInjector(MoveFaultInjector injector)
+{
+    std::lock_guard lock(faultLock);
+    moveFaultInjector = std::move(injector);
 }
 
 }  // namespace plat

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,7 +35,10 @@ Result<Data> readFile(const std::string& path);
 Result<Data> readFile(const std::string& path, int64_t maxBytes);
 
 // Writes the whole file or nothing: a temporary file in the same folder,
-// flushed to disk, then renamed over the destination. The folder must exist.
+// flushed to disk, then renamed over the destination, and the folder flushed
+// so that the rename itself survives a power cut. The folder must exist.
+// When only that last flush fails, the error says so: the new contents are
+// in place but may not be on disk yet.
 Result<void> writeFileAtomically(const std::string& path, std::string_view bytes);
 Result<void> writeFileAtomically(const std::string& path, const Data& bytes);
 // The same with the file's permission bits given (both for a new file and a
@@ -60,8 +64,8 @@ public:
     // Makes the bytes so far safe on disk, still under the temporary name:
     // several files can be flushed at once and then appear in a fixed order.
     Result<void> flush();
-    // Flushes when that is still to do, and renames; afterwards the writer
-    // takes nothing more.
+    // Flushes when that is still to do, renames and flushes the folder, as
+    // writeFileAtomically does; afterwards the writer takes nothing more.
     Result<void> commit();
 
 private:
@@ -80,10 +84,24 @@ Result<void> createDirectory(const std::string& path, IntermediateDirectories in
 // Removes a file, a symbolic link, or a folder with everything below it.
 // Removing nothing is an error (ENOENT), as on the platform.
 Result<void> removeItem(const std::string& path);
+// The same for clearing a place before it is used: nothing there counts as removed.
+Result<void> removeItemIfExists(const std::string& path);
 // Copies a file or a folder tree; an existing destination fails with EEXIST
 // unless replace is Yes.
 Result<void> copyItem(const std::string& from, const std::string& to, ReplaceExisting replace);
-Result<void> moveItem(const std::string& from, const std::string& to);
+
+// How a move that succeeded ended. Within one file system the item is
+// renamed; across file systems it is copied and then the original removed.
+// When only that removal fails, the item has still arrived whole at its
+// destination: the move succeeds, and what is left of the original is
+// reported here, for the caller to remove later or to tell the user.
+struct MovedItem {
+    std::optional<Error> sourceRemovalError;
+    bool isSourceLeftBehind() const { return sourceRemovalError.has_value(); }
+};
+// An existing destination fails with EEXIST. Any other failure leaves the
+// source as it was and nothing at the destination.
+Result<MovedItem> moveItem(const std::string& from, const std::string& to);
 
 // Names directly in the folder (no "." or ".."), sorted by byte value.
 Result<std::vector<std::string>> contentsOfDirectory(const std::string& path);
@@ -98,12 +116,22 @@ Result<uint64_t> freeSpace(const std::string& path);
 
 namespace detail {
 // Where an atomic write can be made to fail, for tests that prove an
-// interrupted save leaves the previous file whole.
-enum class WriteFailurePoint { None, BeforeWriting, AfterHalfTheBytes, BeforeRename };
+// interrupted save leaves the previous file whole. FlushingFolder fails the
+// flush of the folder after the rename. ReadOnly makes the path behave as on
+// a read-only file system, whoever the process runs as: every change fails
+// with EROFS (atomic writes, new folders, copies and moves to it, removals,
+// permission changes) and nothing is changed.
+enum class WriteFailurePoint { None, BeforeWriting, AfterHalfTheBytes, BeforeRename, FlushingFolder, ReadOnly };
 using WriteFaultInjector = std::function<WriteFailurePoint(const std::string& path)>;
 // Installs the injector for every atomic write of the process; an empty
 // function removes it. Only tests install one.
 void setWriteFaultInjector(WriteFaultInjector injector);
+
+// Moves can be made to take the way across file systems, and to fail to
+// remove the original after copying it.
+enum class MoveFailurePoint { None, AcrossFileSystems, RemovingSource };
+using MoveFaultInjector = std::function<MoveFailurePoint(const std::string& from)>;
+void setMoveFaultInjector(MoveFaultInjector injector);
 }  // namespace detail
 
 }  // namespace plat

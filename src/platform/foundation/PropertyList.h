@@ -14,15 +14,17 @@ inline constexpr int64_t kPropertyListReadCorruptError = 3840;
 inline constexpr int64_t kPropertyListReadUnknownVersionError = 3841;
 inline constexpr int64_t kPropertyListWriteInvalidError = 3852;
 
-// Reading and writing property lists. Reading accepts every format the
-// backing library reads (XML, binary, and the old text format where it can);
-// writing produces XML version 1.0 or binary. Any thread.
+// Reading and writing property lists: XML version 1.0 and binary, both by
+// our own readers and writers. Any thread.
 //
-// Integers are signed 64-bit; an unsigned value above INT64_MAX in a file is
-// read as a real rather than wrapped. Reals may be NaN or infinite in both
-// formats ("nan", "+infinity", "-infinity" in XML). XML dates hold whole
-// seconds, binary dates keep fractions. Dates written must lie within about
-// 68 years of 2001 (the backing library stores 32-bit seconds).
+// Integers are signed 64-bit, or unsigned 64-bit past INT64_MAX, and read
+// exactly; an integer outside both ranges is an error, as is any value whose
+// text in XML is not exactly of its type. Reals may be NaN or infinite in
+// both formats ("nan", "+infinity", "-infinity" in XML) and keep the sign of
+// zero. XML dates hold whole seconds (a date is written as the second it
+// falls in) from year 0000 to 9999; binary dates keep fractions and any range.
+// XML cannot hold the control characters other than tab and line ends, nor
+// U+FFFE and U+FFFF: writing a string that holds one as XML is an error.
 // A keyed-archive reference (UID) is read as the dictionary {"CF$UID": n},
 // the form the platform's XML archives show; only the keyed archiver writes
 // such dictionaries back as UIDs.
@@ -33,7 +35,8 @@ public:
     // Strings must be UTF-8; nesting is limited to 512 levels.
     static Result<Value> propertyListWithData(const Data& data, PropertyListFormat* format = nullptr);
     // Objects and nulls cannot be written; they give an error, as do strings
-    // that are not UTF-8 or contain NUL. Only XML and Binary are written.
+    // that are not UTF-8 or contain NUL (and in XML, the characters above).
+    // Only XML and Binary are written.
     static Result<Data> dataWithPropertyList(const Value& propertyList, PropertyListFormat format);
 };
 

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/foundation/PropertyList.h"
@@ -42,9 +43,33 @@ Error propertyListReadError(const std::string& description);
 // and reference, refuses cycles and nesting past the limit.
 Result<Value> readBinaryPropertyList(const Data& data);
 
-// A structural pass over XML text before the backing library sees it:
-// nesting depth and element count within the limits, comments, CDATA and
-// declarations terminated.
-Result<void> checkXMLPropertyListStructure(const Data& data);
+// Our own reader of XML lists: values strictly of their element's type,
+// nesting and value count within the limits.
+Result<Value> readXMLPropertyList(const Data& data);
+
+// The writers. XML refuses strings holding characters XML 1.0 does not
+// allow and dates outside the years 0000 to 9999; binary holds both.
+Result<Data> writeXMLPropertyList(const Value& propertyList);
+Result<Data> writeBinaryPropertyList(const Value& propertyList, ReferenceDictionaries);
+
+// The text forms of XML scalars. Readers take surrounding white space and
+// nothing else; empty means the text is not of the type.
+bool isXMLWhitespace(char c);
+std::string_view trimmedXMLWhitespace(std::string_view text);
+// Decimal with an optional sign, or hexadecimal after "0x"; any value of a
+// signed or an unsigned 64-bit integer.
+std::optional<Value> integerFromXMLText(std::string_view text);
+// Decimal, "nan", "inf" or "infinity" with optional signs; past the range of
+// a double, infinity or zero.
+std::optional<double> realFromXMLText(std::string_view text);
+std::string xmlTextOfReal(double value);
+// YYYY-MM-DDTHH:MM:SSZ: whole seconds in UTC, years 0000 to 9999.
+std::optional<Date> dateFromXMLText(std::string_view text);
+// Rounds down to the whole second; empty outside the years 0000 to 9999.
+std::optional<std::string> xmlTextOfDate(Date date);
+// Base 64 with white space anywhere; padding may be left out.
+std::optional<Data> dataFromBase64XMLText(std::string_view text);
+// Lines of lineLength characters, each after linePrefix and ended by a line feed.
+void appendBase64(const Data& bytes, size_t lineLength, std::string_view linePrefix, std::string& out);
 
 }  // namespace plat::detail

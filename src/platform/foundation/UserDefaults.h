@@ -69,6 +69,8 @@ private:
     void followCurrentSandbox();
     void readValuesFile();
     Value lookUp(std::string_view key) const;
+    // A failure is logged and the values stay marked for the next write
+    // (synchronize reports it), so callers that cannot act may go on.
     bool writeValues();
 
     std::mutex _lock;

@@ -49,7 +49,10 @@ void appendDescription(const Value& value, std::string& out, int depth)
         out += *value.boolValue() ? "true" : "false";
         break;
     case Value::Type::Integer:
-        std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(*value.int64Value()));
+        if (auto wide = value.uint64Value(); wide && *wide > static_cast<uint64_t>(*value.int64Value()))
+            std::snprintf(buffer, sizeof buffer, "%llu", static_cast<unsigned long long>(*wide));
+        else
+            std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(*value.int64Value()));
         out += buffer;
         break;
     case Value::Type::Real:
@@ -387,7 +390,7 @@ std::optional<bool> Value::boolValue() const
     case Type::Boolean:
         return std::get<bool>(_storage);
     case Type::Integer:
-        return std::get<int64_t>(_storage) != 0;
+        return std::get<IntegerBits>(_storage).bits != 0;
     case Type::Real:
         return std::get<double>(_storage) != 0.0;
     default:
@@ -400,10 +403,28 @@ std::optional<int64_t> Value::int64Value() const
     switch (type()) {
     case Type::Boolean:
         return std::get<bool>(_storage) ? 1 : 0;
-    case Type::Integer:
-        return std::get<int64_t>(_storage);
+    case Type::Integer: {
+        const IntegerBits& integer = std::get<IntegerBits>(_storage);
+        return integer.isUnsigned ? std::numeric_limits<int64_t>::max() : integer.bits;
+    }
     case Type::Real:
         return saturatingInt64(std::get<double>(_storage));
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<uint64_t> Value::uint64Value() const
+{
+    switch (type()) {
+    case Type::Boolean:
+        return std::get<bool>(_storage) ? 1 : 0;
+    case Type::Integer: {
+        const IntegerBits& integer = std::get<IntegerBits>(_storage);
+        if (!integer.isUnsigned && integer.bits < 0)
+            return std::nullopt;
+        return static_cast<uint64_t>(integer.bits);
+    }
     default:
         return std::nullopt;
     }
@@ -414,8 +435,11 @@ std::optional<double> Value::doubleValue() const
     switch (type()) {
     case Type::Boolean:
         return std::get<bool>(_storage) ? 1.0 : 0.0;
-    case Type::Integer:
-        return static_cast<double>(std::get<int64_t>(_storage));
+    case Type::Integer: {
+        const IntegerBits& integer = std::get<IntegerBits>(_storage);
+        return integer.isUnsigned ? static_cast<double>(static_cast<uint64_t>(integer.bits))
+                                  : static_cast<double>(integer.bits);
+    }
     case Type::Real:
         return std::get<double>(_storage);
     default:
@@ -456,7 +480,12 @@ bool operator==(const Value& left, const Value& right)
     if (left.isNumber() && right.isNumber()) {
         if (left.isReal() || right.isReal())
             return *left.doubleValue() == *right.doubleValue();
-        return *left.int64Value() == *right.int64Value();
+        auto bitsOf = [](const Value& number) {
+            if (const bool* flag = std::get_if<bool>(&number._storage))
+                return Value::IntegerBits {*flag ? 1 : 0, false};
+            return std::get<Value::IntegerBits>(number._storage);
+        };
+        return bitsOf(left) == bitsOf(right);
     }
     return left._storage == right._storage;
 }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -134,9 +135,11 @@ public:
         : _storage(value)
     {
     }
+    // Unsigned 64-bit values past INT64_MAX are kept exactly, as the
+    // platform's numbers keep them; every other integer is signed 64-bit.
     template <std::integral Integer>
     requires(!std::same_as<Integer, bool>) Value(Integer value)
-        : _storage(static_cast<int64_t>(value))
+        : _storage(IntegerBits::of(value))
     {
     }
     Value(float value)
@@ -197,9 +200,14 @@ public:
 
     // Numbers convert among themselves as the platform's number objects do:
     // reals truncate towards zero (saturating; NaN gives 0), booleans are 0 or 1.
+    // An unsigned integer past INT64_MAX gives INT64_MAX rather than a
+    // wrapped negative number.
     std::optional<bool> boolValue() const;
     std::optional<int64_t> int64Value() const;
     std::optional<double> doubleValue() const;
+    // The exact value of a boolean or an integer that is not negative; empty
+    // for negative integers and everything else.
+    std::optional<uint64_t> uint64Value() const;
 
     // nullptr when the value has another type.
     const std::string* asString() const { return std::get_if<std::string>(&_storage); }
@@ -218,7 +226,24 @@ public:
     std::string debugDescription() const;
 
 private:
-    std::variant<std::monostate, bool, int64_t, double, std::string, plat::Data, plat::Date, plat::Array,
+    // An integer's bits, and whether they are an unsigned value past
+    // INT64_MAX. Only such values are marked, so equal integers have equal bits.
+    struct IntegerBits {
+        int64_t bits = 0;
+        bool isUnsigned = false;
+
+        template <typename Integer> static constexpr IntegerBits of(Integer value)
+        {
+            if constexpr (std::is_unsigned_v<Integer> && sizeof(Integer) >= sizeof(int64_t)) {
+                if (value > static_cast<Integer>(std::numeric_limits<int64_t>::max()))
+                    return {static_cast<int64_t>(value), true};
+            }
+            return {static_cast<int64_t>(value), false};
+        }
+        friend bool operator==(const IntegerBits&, const IntegerBits&) = default;
+    };
+
+    std::variant<std::monostate, bool, IntegerBits, double, std::string, plat::Data, plat::Date, plat::Array,
         plat::Dictionary, std::shared_ptr<Coding>>
         _storage;
 };

@@ -5,6 +5,7 @@
 
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/media/Asset.h"
 #include "platform/media/FFmpegSupport.h"
@@ -249,8 +250,10 @@ Result<void> AssetExportSession::runExport(const std::string& outputPath, const 
         bool keep = false;
         ~RemoveOnFailure()
         {
-            if (!keep)
-                (void)removeItem(path);
+            if (keep)
+                return;
+            if (auto removed = removeItemIfExists(path); !removed.ok())
+                log("export: cannot remove the unfinished {}: {}", path, removed.error().localizedDescription());
         }
     } cleanup {outputPath};
 

@@ -48,6 +48,9 @@ Store readStore(const std::string& path)
     }
     auto entries = root.ok() ? root.value().asArray() : std::nullopt;
     if (!entries) {
+        // Reads find nothing in it: say why, or a lost login is a mystery.
+        log("keychain: {} is damaged ({}); it reads as empty and the next change sets it aside", path,
+            root.ok() ? std::string("not a list") : root.error().localizedDescription());
         store.damaged = true;
         return store;
     }
@@ -56,6 +59,7 @@ Store readStore(const std::string& path)
         auto service = record ? record->getString(kServiceKey) : std::nullopt;
         auto account = record ? record->getString(kAccountKey) : std::nullopt;
         if (!service || !account) {
+            log("keychain: {} holds an item without a service or account; it is left out", path);
             store.damaged = true;
             continue;
         }
@@ -73,9 +77,12 @@ OSStatus writeStore(const std::string& path, const Store& store)
     if (store.damaged && fileExists(path)) {
         // Keep what could not be read; a new store starts beside it.
         std::string aside = path + ".damaged";
-        (void)removeItem(aside);
-        if (!moveItem(path, aside).ok())
+        if (auto removed = removeItemIfExists(aside); !removed.ok())
+            log("keychain: {}", removed.error().localizedDescription());
+        if (auto moved = moveItem(path, aside); !moved.ok()) {
+            log("keychain: cannot set the damaged store aside: {}", moved.error().localizedDescription());
             return errSecIO;
+        }
         log("keychain: set aside the damaged store {}", aside);
     }
     Array entries;

@@ -14,6 +14,7 @@
 #include "platform/foundation/Sandbox.h"
 #include "platform/foundation/URL.h"
 #include "platform/ui/ApplicationDelegate.h"
+#include "platform/ui/Device.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
 #include "platform/ui/ViewController.h"
@@ -219,6 +220,11 @@ BackgroundTaskIdentifier Application::beginBackgroundTaskWithExpirationHandler(s
 void Application::endBackgroundTask(BackgroundTaskIdentifier identifier)
 {
     _backgroundTasks.end(identifier);
+}
+
+bool isOpenSettingsURLAvailable()
+{
+    return Device::currentDevice().systemVersionIsAtLeast("8.0");
 }
 
 bool Application::canOpenURL(const URL& url) const

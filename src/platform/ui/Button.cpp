@@ -13,7 +13,6 @@ namespace {
 
 // A highlighted system button's title, and a highlighted image, are drawn this much fainter.
 constexpr double kHighlightedAlpha = 0.2;
-constexpr double kDisabledAlpha = 0.35;
 // System buttons are at least this tall when sized to fit, as the platform's.
 constexpr double kSystemButtonMinimumHeight = 30;
 constexpr double kTitleFontSize = 15;
@@ -135,7 +134,7 @@ Color Button::currentTitleColor() const
         return Color::whiteColor();
     Color tint = tintColor();
     if (!isEnabled())
-        return Color::colorWithWhite(0.5, kDisabledAlpha * 2);
+        return Color::colorWithWhite(0.5, kDisabledContentAlpha * 2);
     if (isHighlighted())
         return tint.colorWithAlphaComponent(kHighlightedAlpha);
     return tint;
@@ -186,10 +185,16 @@ void Button::updateContent()
     _titleLabel->setTextColor(currentTitleColor());
     auto image = currentImage();
     _imageView->setImage(image);
-    bool dim = (isHighlighted() && _adjustsImageWhenHighlighted && !imageForState(ControlStateHighlighted)
-                   && _type == ButtonType::Custom)
-        || (!isEnabled() && !imageForState(ControlStateDisabled));
-    _imageView->setAlpha(dim ? (isEnabled() ? 1 - kHighlightedAlpha * 2 : kDisabledAlpha * 2) : 1);
+    // Only an image given for the state itself shows as it is; one that
+    // stands in from the normal state is dimmed, as the platform draws it.
+    const bool ownHighlightedImage = _images.count(ControlStateHighlighted) != 0;
+    const bool ownDisabledImage = _images.count(ControlStateDisabled) != 0;
+    if (!isEnabled())
+        _imageView->setAlpha(ownDisabledImage ? 1 : kDisabledContentAlpha);
+    else if (isHighlighted() && _adjustsImageWhenHighlighted && !ownHighlightedImage && _type == ButtonType::Custom)
+        _imageView->setAlpha(1 - kHighlightedAlpha * 2);
+    else
+        _imageView->setAlpha(1);
     _backgroundView->setImage(currentBackgroundImage());
     // Parts join the button only when they have something to show, as on the platform.
     auto attach = [this](const std::shared_ptr<View>& part, bool needed, size_t index) {

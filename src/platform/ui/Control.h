@@ -48,6 +48,9 @@ class Control : public View {
 public:
     // How far outside its bounds a finger still counts as inside.
     static constexpr double kTouchSlop = 70;
+    // A disabled control's content is drawn this opaque: it looks dimmed, as
+    // the platform draws it, so a person sees it will not respond.
+    static constexpr double kDisabledContentAlpha = 0.35;
 
     Control();
     explicit Control(Rect frame);

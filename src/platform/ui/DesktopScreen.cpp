@@ -88,6 +88,222 @@ private:
     Point _middle;
 };
 
+// One run of the desktop window: SDL, the window, its renderer and the
+// texture the screen is shown through, and the mouse's fingers. Made only
+// when all of it could be started; closing it takes SDL down. Main thread.
+class DesktopSession {
+public:
+    static std::unique_ptr<DesktopSession> open();
+    ~DesktopSession();
+    DesktopSession(const DesktopSession&) = delete;
+    DesktopSession& operator=(const DesktopSession&) = delete;
+
+    int run(const std::atomic<bool>& quitRequested);
+
+private:
+    DesktopSession() = default;
+    // Draws the key window when the screen changed, or every refresh while something animates.
+    void presentIfChanged(bool animating);
+    void showPicture(const Image& picture);
+    // Sleeps until an event, the run loop's next due work, or the next
+    // refresh while animating; then handles every event that is waiting.
+    void waitAndHandleEvents(bool animating);
+    void handleEvent(const SDL_Event& event);
+    void handleKey(SDL_Keycode key);
+    Point toPoints(int x, int y) const { return {x / _zoom, y / _zoom}; }
+
+    double _zoom = 1;
+    bool _sdlStarted = false;
+    std::unique_ptr<SDL_Window, SdlWindowDeleter> _window;
+    std::unique_ptr<SDL_Renderer, SdlWindowDeleter> _renderer;
+    std::unique_ptr<SDL_Texture, SdlWindowDeleter> _texture;
+    int _textureWidth = 0;
+    int _textureHeight = 0;
+    uint64_t _drawnGeneration = 0;
+    Uint32 _wakeEvent = 0;
+    // Shared with the wake handler, which other threads call.
+    std::shared_ptr<std::atomic<bool>> _wakePending = std::make_shared<std::atomic<bool>>(false);
+    MouseFingers _mouse;
+    bool _running = true;
+};
+
+std::unique_ptr<DesktopSession> DesktopSession::open()
+{
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        log("screen: cannot start SDL: {}", SDL_GetError());
+        return nullptr;
+    }
+    std::unique_ptr<DesktopSession> session(new DesktopSession());
+    session->_sdlStarted = true;
+    session->_zoom = zoomForDevice();
+    const Size points = Screen::mainScreen().bounds().size;
+    session->_window.reset(SDL_CreateWindow("Zantrope", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+        static_cast<int>(points.width * session->_zoom), static_cast<int>(points.height * session->_zoom),
+        SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI));
+    if (!session->_window) {
+        log("screen: cannot open a window: {}", SDL_GetError());
+        return nullptr;
+    }
+    session->_renderer.reset(SDL_CreateRenderer(session->_window.get(), -1, 0));
+    if (!session->_renderer) {
+        log("screen: cannot draw into the window: {}", SDL_GetError());
+        return nullptr;
+    }
+    const Uint32 wakeEvent = SDL_RegisterEvents(1);
+    session->_wakeEvent = wakeEvent;
+    // Work posted to the main queue from other threads wakes the wait; one pending wake is enough.
+    RunLoop::main().setWakeHandler([wakeEvent, pending = session->_wakePending] {
+        if (pending->exchange(true))
+            return;
+        SDL_Event event {};
+        event.type = wakeEvent;
+        SDL_PushEvent(&event);
+    });
+    SDL_StartTextInput();
+    return session;
+}
+
+DesktopSession::~DesktopSession()
+{
+    if (_wakeEvent != 0) {
+        _mouse.release();
+        SDL_StopTextInput();
+        RunLoop::main().setWakeHandler({});
+    }
+    // SDL's objects go before SDL itself.
+    _texture.reset();
+    _renderer.reset();
+    _window.reset();
+    if (_sdlStarted)
+        SDL_Quit();
+}
+
+int DesktopSession::run(const std::atomic<bool>& quitRequested)
+{
+    auto& app = Application::sharedApplication();
+    while (_running && !quitRequested.load()) {
+        RunLoop::main().drain();
+        if (quitRequested.load())
+            break;
+        if (app.isIdleTimerDisabled())
+            SDL_DisableScreenSaver();
+        else
+            SDL_EnableScreenSaver();
+        auto key = app.keyWindow();
+        const bool animating = key && hasRunningAnimations(*key->layer());
+        presentIfChanged(animating);
+        waitAndHandleEvents(animating);
+    }
+    return 0;
+}
+
+void DesktopSession::presentIfChanged(bool animating)
+{
+    uint64_t generation = detail::UpdateCycle::renderGeneration();
+    if (generation == _drawnGeneration && !animating)
+        return;
+    _drawnGeneration = generation;
+    auto key = Application::sharedApplication().keyWindow();
+    std::shared_ptr<Image> picture = key ? snapshotWindow(*key) : nullptr;
+    SDL_SetRenderDrawColor(_renderer.get(), 0, 0, 0, 255);
+    SDL_RenderClear(_renderer.get());
+    if (picture)
+        showPicture(*picture);
+    SDL_RenderPresent(_renderer.get());
+}
+
+void DesktopSession::showPicture(const Image& picture)
+{
+    const Bitmap& pixels = *picture.bitmap();
+    if (!_texture || _textureWidth != pixels.width() || _textureHeight != pixels.height()) {
+        // BGRA in memory is SDL's ARGB8888 on little-endian machines.
+        _texture.reset(SDL_CreateTexture(
+            _renderer.get(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, pixels.width(), pixels.height()));
+        _textureWidth = pixels.width();
+        _textureHeight = pixels.height();
+    }
+    if (!_texture)
+        return;
+    SDL_UpdateTexture(_texture.get(), nullptr, pixels.bytes(), static_cast<int>(pixels.bytesPerRow()));
+    SDL_RenderCopy(_renderer.get(), _texture.get(), nullptr, nullptr);
+}
+
+void DesktopSession::waitAndHandleEvents(bool animating)
+{
+    double now = Clock::current().uptimeSeconds();
+    double next = RunLoop::main().nextWorkUptime();
+    if (animating)
+        next = std::min(next, now + 1.0 / 60);
+    SDL_Event event;
+    int got = 0;
+    if (std::isinf(next)) {
+        got = SDL_WaitEvent(&event);
+    } else {
+        int milliseconds = static_cast<int>(std::ceil(std::max(0.0, next - now) * 1000));
+        got = SDL_WaitEventTimeout(&event, milliseconds);
+    }
+    while (got) {
+        handleEvent(event);
+        got = SDL_PollEvent(&event);
+    }
+}
+
+void DesktopSession::handleEvent(const SDL_Event& event)
+{
+    auto& app = Application::sharedApplication();
+    if (event.type == _wakeEvent) {
+        _wakePending->store(false);
+    } else if (event.type == SDL_QUIT) {
+        _running = false;
+    } else if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT) {
+        bool second = (SDL_GetModState() & KMOD_ALT) != 0;
+        _mouse.press(app.keyWindow(), toPoints(event.button.x, event.button.y), second);
+    } else if (event.type == SDL_MOUSEMOTION && _mouse.isDown()) {
+        _mouse.move(toPoints(event.motion.x, event.motion.y));
+    } else if (event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_LEFT) {
+        _mouse.release();
+    } else if (event.type == SDL_TEXTINPUT) {
+        Keyboard::shared().typeText(event.text.text);
+    } else if (event.type == SDL_KEYDOWN) {
+        handleKey(event.key.keysym.sym);
+    } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+        _drawnGeneration = 0;
+    }
+}
+
+void DesktopSession::handleKey(SDL_Keycode key)
+{
+    auto& app = Application::sharedApplication();
+    switch (key) {
+    case SDLK_BACKSPACE:
+        Keyboard::shared().typeText("\b");
+        break;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        Keyboard::shared().typeText("\n");
+        break;
+    case SDLK_PAGEUP:
+        SystemVolume::shared().pressVolumeUp();
+        break;
+    case SDLK_PAGEDOWN:
+        SystemVolume::shared().pressVolumeDown();
+        break;
+    case SDLK_F5:
+        if (app.applicationState() == ApplicationState::Background)
+            app.enterForeground();
+        else
+            app.enterBackground();
+        break;
+    case SDLK_F6:
+        app.receiveMemoryWarning();
+        break;
+    default:
+        break;
+    }
+}
+
 }  // namespace
 
 bool DesktopScreen::isAvailable()
@@ -105,152 +321,8 @@ bool DesktopScreen::isAvailable()
 
 int DesktopScreen::run(const std::atomic<bool>& quitRequested)
 {
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        log("screen: cannot start SDL: {}", SDL_GetError());
-        return 1;
-    }
-    const double zoom = zoomForDevice();
-    const Size points = Screen::mainScreen().bounds().size;
-    std::unique_ptr<SDL_Window, SdlWindowDeleter> window(SDL_CreateWindow("Zantrope", SDL_WINDOWPOS_CENTERED,
-        SDL_WINDOWPOS_CENTERED, static_cast<int>(points.width * zoom), static_cast<int>(points.height * zoom),
-        SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI));
-    if (!window) {
-        log("screen: cannot open a window: {}", SDL_GetError());
-        SDL_Quit();
-        return 1;
-    }
-    std::unique_ptr<SDL_Renderer, SdlWindowDeleter> renderer(SDL_CreateRenderer(window.get(), -1, 0));
-    if (!renderer) {
-        log("screen: cannot draw into the window: {}", SDL_GetError());
-        window.reset();
-        SDL_Quit();
-        return 1;
-    }
-    const Uint32 wakeEvent = SDL_RegisterEvents(1);
-    // Work posted to the main queue from other threads wakes the wait below; one pending wake is enough.
-    static std::atomic<bool> wakePending {false};
-    RunLoop::main().setWakeHandler([wakeEvent] {
-        if (wakePending.exchange(true))
-            return;
-        SDL_Event event {};
-        event.type = wakeEvent;
-        SDL_PushEvent(&event);
-    });
-    SDL_StartTextInput();
-
-    auto& app = Application::sharedApplication();
-    std::unique_ptr<SDL_Texture, SdlWindowDeleter> texture;
-    int textureWidth = 0, textureHeight = 0;
-    uint64_t drawnGeneration = 0;
-    MouseFingers mouse;
-    bool running = true;
-
-    auto toPoints = [zoom](int x, int y) { return Point {x / zoom, y / zoom}; };
-
-    while (running && !quitRequested.load()) {
-        RunLoop::main().drain();
-        if (quitRequested.load())
-            break;
-        if (app.isIdleTimerDisabled())
-            SDL_DisableScreenSaver();
-        else
-            SDL_EnableScreenSaver();
-
-        auto key = app.keyWindow();
-        bool animating = key && hasRunningAnimations(*key->layer());
-        uint64_t generation = detail::UpdateCycle::renderGeneration();
-        if (generation != drawnGeneration || animating) {
-            drawnGeneration = generation;
-            std::shared_ptr<Image> picture = key ? snapshotWindow(*key) : nullptr;
-            SDL_SetRenderDrawColor(renderer.get(), 0, 0, 0, 255);
-            SDL_RenderClear(renderer.get());
-            if (picture) {
-                const Bitmap& pixels = *picture->bitmap();
-                if (!texture || textureWidth != pixels.width() || textureHeight != pixels.height()) {
-                    // BGRA in memory is SDL's ARGB8888 on little-endian machines.
-                    texture.reset(SDL_CreateTexture(renderer.get(), SDL_PIXELFORMAT_ARGB8888,
-                        SDL_TEXTUREACCESS_STREAMING, pixels.width(), pixels.height()));
-                    textureWidth = pixels.width();
-                    textureHeight = pixels.height();
-                }
-                if (texture) {
-                    SDL_UpdateTexture(texture.get(), nullptr, pixels.bytes(), static_cast<int>(pixels.bytesPerRow()));
-                    SDL_RenderCopy(renderer.get(), texture.get(), nullptr, nullptr);
-                }
-            }
-            SDL_RenderPresent(renderer.get());
-        }
-
-        // Sleep until an event, the run loop's next due work, or the next refresh while animating.
-        double now = Clock::current().uptimeSeconds();
-        double next = RunLoop::main().nextWorkUptime();
-        if (animating)
-            next = std::min(next, now + 1.0 / 60);
-        SDL_Event event;
-        int got = 0;
-        if (std::isinf(next)) {
-            got = SDL_WaitEvent(&event);
-        } else {
-            int milliseconds = static_cast<int>(std::ceil(std::max(0.0, next - now) * 1000));
-            got = SDL_WaitEventTimeout(&event, milliseconds);
-        }
-        while (got) {
-            if (event.type == wakeEvent) {
-                wakePending.store(false);
-            } else if (event.type == SDL_QUIT) {
-                running = false;
-            } else if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT) {
-                bool second = (SDL_GetModState() & KMOD_ALT) != 0;
-                mouse.press(app.keyWindow(), toPoints(event.button.x, event.button.y), second);
-            } else if (event.type == SDL_MOUSEMOTION && mouse.isDown()) {
-                mouse.move(toPoints(event.motion.x, event.motion.y));
-            } else if (event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_LEFT) {
-                mouse.release();
-            } else if (event.type == SDL_TEXTINPUT) {
-                Keyboard::shared().typeText(event.text.text);
-            } else if (event.type == SDL_KEYDOWN) {
-                switch (event.key.keysym.sym) {
-                case SDLK_BACKSPACE:
-                    Keyboard::shared().typeText("\b");
-                    break;
-                case SDLK_RETURN:
-                case SDLK_KP_ENTER:
-                    Keyboard::shared().typeText("\n");
-                    break;
-                case SDLK_PAGEUP:
-                    SystemVolume::shared().pressVolumeUp();
-                    break;
-                case SDLK_PAGEDOWN:
-                    SystemVolume::shared().pressVolumeDown();
-                    break;
-                case SDLK_F5:
-                    if (app.applicationState() == ApplicationState::Background)
-                        app.enterForeground();
-                    else
-                        app.enterBackground();
-                    break;
-                case SDLK_F6:
-                    app.receiveMemoryWarning();
-                    break;
-                default:
-                    break;
-                }
-            } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED) {
-                drawnGeneration = 0;
-            }
-            got = SDL_PollEvent(&event);
-        }
-    }
-    mouse.release();
-    SDL_StopTextInput();
-    RunLoop::main().setWakeHandler({});
-    texture.reset();
-    renderer.reset();
-    window.reset();
-    SDL_Quit();
-    return 0;
+    auto session = DesktopSession::open();
+    return session ? session->run(quitRequested) : 1;
 }
 
 }  // namespace plat

@@ -204,6 +204,8 @@ Size Slider::sizeThatFits(Size size) const
 
 void Slider::drawRect(GraphicsContext& context, Rect)
 {
+    if (!isEnabled())
+        context.setAlpha(kDisabledContentAlpha);
     Rect b = bounds();
     if (_minimumValueImage)
         context.drawImage(*_minimumValueImage, minimumValueImageRectForBounds(b));

@@ -74,6 +74,8 @@ void Switch::endTrackingWithTouch(Touch& touch, const Event&)
 
 void Switch::drawRect(GraphicsContext& context, Rect)
 {
+    if (!isEnabled())
+        context.setAlpha(kDisabledContentAlpha);
     Rect b = bounds();
     double radius = b.height() / 2;
     Path track = Path::pathWithRoundedRect(b, radius);

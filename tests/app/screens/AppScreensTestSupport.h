@@ -3,6 +3,7 @@
 // manual clock, the toolkit reset, the app's layouts, the shared settings
 // and crash reporter back at their defaults, and helpers that make project
 // folders and archives the way the app writes them.
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -21,6 +22,7 @@
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
+#include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/testing/UIDriver.h"
@@ -67,6 +69,41 @@ protected:
     std::shared_ptr<ProjectExplorer> explorer() const { return root()->viewExplorer(); }
     Carousel& carousel() const { return *explorer()->outlets().carousel; }
 
+    // The frontmost alert on screen, or none.
+    std::shared_ptr<plat::AlertView> shownAlert() const
+    {
+        std::shared_ptr<plat::AlertView> found;
+        std::function<void(const std::shared_ptr<plat::View>&)> search = [&](const std::shared_ptr<plat::View>& view) {
+            if (auto alert = std::dynamic_pointer_cast<plat::AlertView>(view); alert && alert->isVisible())
+                found = alert;
+            for (const auto& subview : view->subviews())
+                search(subview);
+        };
+        if (auto window = app.keyWindow())
+            search(window);
+        return found;
+    }
+    // Waits for an alert on screen, letting the app's time pass (a sheet
+    // fades first) and its queues work, and gives its title and message, one
+    // a line. wanted tells the awaited alert from one already there.
+    std::string waitForAlert(const std::function<bool(const plat::AlertView&)>& wanted = {})
+    {
+        constexpr int kSteps = 300;
+        constexpr double kStepSeconds = 0.1;
+        auto found = [&] {
+            auto alert = shownAlert();
+            return alert && (!wanted || wanted(*alert)) ? alert : nullptr;
+        };
+        for (int step = 0; step < kSteps && !found(); ++step) {
+            driver.wait(kStepSeconds);
+            if (plat::test::runMainLoopUntil([&] { return found() != nullptr; }, kStepSeconds))
+                break;
+        }
+        std::shared_ptr<plat::AlertView> alert = found();
+        EXPECT_NE(alert, nullptr) << "no alert came";
+        return alert ? alert->title() + "\n" + alert->message() : std::string("<no alert>");
+    }
+
     std::string documents(const std::string& name = {}) const
     {
         return name.empty() ? sandbox.documents() : plat::appendingPathComponent(sandbox.documents(), name);
@@ -94,7 +131,7 @@ protected:
         auto stored = project->getMetaData();
         for (const auto& [key, value] : metadata)
             stored->set(key, value);
-        project->saveAllDataToDisk();
+        EXPECT_TRUE(project->saveAllDataToDisk().ok());
         return project;
     }
     // A project archive of such a folder at path (the folder is removed).

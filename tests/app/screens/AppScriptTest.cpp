@@ -1,4 +1,5 @@
 // The app binary driven by a device script, headless, as CI runs it.
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -35,7 +36,61 @@ double litShare(const plat::Image& picture)
     return static_cast<double>(lit) / ((bitmap.height() / 4.0) * (bitmap.width() / 4.0));
 }
 
+// The script of the README's first example, with its screenshot going to shot.
+std::string firstReadmeScript(const std::string& shot)
+{
+    std::ifstream readme(plat::test::sourcePath("README.md"));
+    std::string line;
+    while (std::getline(readme, line)) {
+        size_t open = line.find("printf '");
+        if (open == std::string::npos)
+            continue;
+        size_t start = open + std::string("printf '").size();
+        std::string script = line.substr(start, line.find('\'', start) - start);
+        for (size_t at = script.find("\\n"); at != std::string::npos; at = script.find("\\n", at + 1))
+            script.replace(at, 2, "\n");
+        size_t name = script.find("start.png");
+        if (name != std::string::npos)
+            script.replace(name, std::string("start.png").size(), shot);
+        return script;
+    }
+    return {};
+}
+
+// Pixels whose colour differs by more than a little between the two pictures.
+int64_t differingPixels(const plat::Image& a, const plat::Image& b)
+{
+    int64_t differing = 0;
+    for (int y = 0; y < a.bitmap()->height(); ++y)
+        for (int x = 0; x < a.bitmap()->width(); ++x) {
+            auto p = plat::test::pixelAt(a, x, y);
+            auto q = plat::test::pixelAt(b, x, y);
+            for (int c = 0; c < 3; ++c)
+                if (std::abs(p[c] - q[c]) > 24) {
+                    ++differing;
+                    break;
+                }
+        }
+    return differing;
+}
+
 }  // namespace
+
+TEST(AppScript, TheReadmesFirstExamplePhotographsTheFinishedStartScreen)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string script = folder.path("look.txt");
+    std::ofstream(script) << firstReadmeScript(folder.path("start.png"));
+    ASSERT_EQ(runApp(folder.path("device"), "tablet", script), 0);
+    // The same first start, long after every start-up animation has ended.
+    std::ofstream(folder.path("later.txt")) << "wait 4\nscreenshot " << folder.path("later.png") << "\nquit\n";
+    ASSERT_EQ(runApp(folder.path("other-device"), "tablet", folder.path("later.txt")), 0);
+    auto start = plat::Image::imageWithContentsOfFile(folder.path("start.png"));
+    auto later = plat::Image::imageWithContentsOfFile(folder.path("later.png"));
+    ASSERT_TRUE(start && later);
+    ASSERT_EQ(start->bitmap()->width(), later->bitmap()->width());
+    EXPECT_LT(differingPixels(*start, *later), 200) << "the example waits until the explorer has faded in";
+}
 
 TEST(AppScript, AScriptMakesAProjectAndPhotographsTheExplorer)
 {

@@ -7,6 +7,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/TextField.h"
+#include "platform/ui/testing/PictureComparison.h"
 #include "share/ShareNotifications.h"
 #include "uikit/TransparentToolbar.h"
 
@@ -413,4 +414,49 @@ TEST_F(Explorer, AnImportEndingWhileAProjectOpensOpensTheTappedProject)
     auto editor = std::dynamic_pointer_cast<zt::FrameEditorStandIn>(root()->viewFrameEditor());
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->project()->getProjectPath(), documents(kFirst));
+}
+
+TEST_F(Explorer, AProjectWhoseFrameListWasCutIsRepairedAndThePersonIsTold)
+{
+    auto project = makeProject(kFirst, 6, plat::Dictionary {{"RecordName", "Cut"}});
+    // Every frame has its picture, as the app stores them.
+    for (const zt::Frame& frame : project->getFrameList()) {
+        if (frame.type() == zt::FrameTypePicture) {
+            ASSERT_TRUE(project->updateRegularFileWithContents(plat::Data {1}, "frame-" + frame.frameID() + ".jpg"));
+        }
+    }
+    const std::string listPath = documents(kFirst) + "/frames.meta";
+    auto whole = plat::readFile(listPath).value();
+    ASSERT_TRUE(plat::writeFileAtomically(
+        listPath, plat::Data(whole.begin(), whole.begin() + static_cast<long>(whole.size() / 2)))
+                    .ok());
+    prepareDevice({kFirst}, 1);
+    start();
+    EXPECT_EQ(waitForAlert(),
+        "Project Repaired\nThe frame list of “Cut” was damaged. 6 frames were recovered; the damaged list is kept in "
+        "the project as frames.meta.damaged.");
+    EXPECT_EQ(explorer()->selectedProject()->getFrameList().count(), 7);
+    EXPECT_NE(details().find("(6 Frames)"), std::string::npos) << details();
+    EXPECT_TRUE(plat::fileExists(listPath + ".damaged"));
+    EXPECT_EQ(zt::ProjectModel(documents(kFirst)).getFrameList().count(), 7) << "the repair was saved";
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("OK"));
+    driver.wait(1);
+    select(0);
+    select(1);
+    EXPECT_EQ(shownAlert(), nullptr) << "told once";
+}
+
+TEST_F(Explorer, OnTheNewProjectSlotTheButtonsThatNeedAProjectAreDrawnDimmed)
+{
+    launch();  // a first start: the sample after the slot
+    settle();
+    select(0);
+    driver.wait(2);
+    auto picture = driver.screenshot();
+    ASSERT_TRUE(picture);
+    plat::test::TemporaryFolder output;
+    auto result = plat::test::compareWithReferencePicture(
+        *picture, plat::test::sourcePath("tests/data/app/explorer_new_project_slot.png"), output.path());
+    EXPECT_TRUE(result.matches) << result.explanation;
 }

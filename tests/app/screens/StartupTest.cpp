@@ -161,8 +161,32 @@ TEST_F(Startup, ADamagedListIsKeptAsideAndMadeAgainWithTheSampleWhenItsFolderIsT
     makeProject(".plovix-2015-05-01-10-00-00", 2);
     ASSERT_TRUE(plat::writeFileAtomically(zt::ProjectsList::path(), std::string("<plist><dict>")).ok());
     launch();
-    EXPECT_EQ(listed(), (std::vector<std::string> {kIntroduction, ".plovix-2015-05-01-10-00-00"}));
+    EXPECT_EQ(listed(), (std::vector<std::string> {".plovix-2015-05-01-10-00-00", kIntroduction}))
+        << "nothing could be read: newest first, and the sample, listed at the first start, last";
     EXPECT_TRUE(plat::fileExists(zt::ProjectsList::path() + ".damaged"));
+}
+
+TEST_F(Startup, ADamagedListKeepsTheOrderOfWhatCanStillBeRead)
+{
+    writeSettings(plat::Dictionary {{"version", 4.0}});
+    ASSERT_TRUE(plat::createDirectory(caches(kIntroduction), plat::IntermediateDirectories::Yes).ok());
+    // A person's order: not by date, the sample last.
+    const std::vector<std::string> order {".plovix-2015-05-01-10-00-00", ".plovix-2015-05-03-10-00-00",
+        ".plovix-2015-05-02-10-00-00", ".plovix-2015-05-02-10-00-00-2", kIntroduction};
+    for (size_t i = 0; i + 1 < order.size(); ++i)
+        makeProject(order[i], 1);
+    makeProject(".plovix-2015-05-02-10-00-00-10", 1);  // made since, then the list was cut
+    ASSERT_TRUE(zt::ProjectsList::replace(order));
+    auto whole = plat::readFile(zt::ProjectsList::path()).value();
+    std::string text(whole.begin(), whole.end());
+    // Cut inside the fourth name: three are readable.
+    text.resize(text.find(order[3]) + 10);
+    ASSERT_TRUE(plat::writeFileAtomically(zt::ProjectsList::path(), std::string_view(text)).ok());
+    launch();
+    EXPECT_EQ(listed(),
+        (std::vector<std::string> {
+            order[0], order[1], order[2], ".plovix-2015-05-02-10-00-00-10", order[3], kIntroduction}))
+        << "what was read keeps its place; the rest follows newest first (\"-10\" came after \"-2\"), then the sample";
 }
 
 TEST_F(Startup, AResetRequestDeletesTheSettingsButKeepsTheParentalControls)
@@ -269,26 +293,61 @@ TEST_F(Startup, TheInboxArchivesAreImportedAndListedFirst)
     EXPECT_EQ(driver.findView("Project successfully imported."), nullptr) << "the message goes after 3 s";
 }
 
-TEST_F(Startup, AnInboxArchiveThatFailsIsReportedAndKeptForAnotherTry)
+TEST_F(Startup, AnInboxArchiveThatFailsIsNamedWithTheReasonAndKeptOutOfTheNextStartsWay)
 {
     ASSERT_TRUE(plat::createDirectory(documents("Import"), plat::IntermediateDirectories::Yes).ok());
     std::ofstream(documents("Import/Broken.zantropemobile")) << "PK but not really a zip";
     watch("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT");
     launch();
-    ASSERT_TRUE(waitForMessage("There was a problem copying the project. Please try again."));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return shownAlert() && shownAlert()->message() != "Import."; }, 30));
+    const std::string message = shownAlert()->message();
+    EXPECT_TRUE(message.starts_with("The project could not be imported.\n“Broken.zantropemobile”: ")) << message;
+    EXPECT_TRUE(message.ends_with("\nThe archive that could not be imported is kept in the folder “Not Imported”."))
+        << message;
     EXPECT_EQ(posts("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT"), 0);
-    EXPECT_TRUE(plat::fileExists(documents("Import/Broken.zantropemobile")));
+    EXPECT_FALSE(plat::fileExists(documents("Import/Broken.zantropemobile")));
+    EXPECT_TRUE(plat::fileExists(documents("Not Imported/Broken.zantropemobile"))) << "the person's only copy stays";
     EXPECT_EQ(listed(), std::vector<std::string> {kIntroduction});
+    driver.wait(zt::ZantropeAppDelegate::kMessageSeconds);
+    ASSERT_NE(shownAlert(), nullptr) << "a message that names files stays until it is read";
+    ASSERT_TRUE(driver.tap("OK"));
+    driver.wait(1);
+    EXPECT_EQ(shownAlert(), nullptr);
+
+    // The next start does not try it again; one of the same name failing later is kept beside it.
+    app.resetForTesting();
+    std::ofstream(documents("Import/Broken.zantropemobile")) << "damaged again";
+    launch();
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return shownAlert() && shownAlert()->message() != "Import."; }, 30));
+    EXPECT_TRUE(plat::fileExists(documents("Not Imported/Broken 2.zantropemobile")));
 }
 
-TEST_F(Startup, SomeInboxArchivesFailingSaysHowManyWereImported)
+TEST_F(Startup, SomeInboxArchivesFailingSaysHowManyWereImportedAndNamesTheOthers)
 {
     ASSERT_TRUE(plat::createDirectory(documents("Import"), plat::IntermediateDirectories::Yes).ok());
     makeArchive(documents("Import/a.zantropemobile"), ".plovix-2015-01-01-00-00-00", 1);
     makeArchive(documents("Import/b.zantropemobile"), ".plovix-2015-01-02-00-00-00", 1);
     std::ofstream(documents("Import/c.zantropemobile")) << "damaged";
     launch();
-    ASSERT_TRUE(waitForMessage("2 of 3 projects imported. There was a problem copying the others."));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return shownAlert() && shownAlert()->message() != "Import."; }, 30));
+    const std::string message = shownAlert()->message();
+    EXPECT_TRUE(message.starts_with("2 of 3 projects imported.\n“c.zantropemobile”: ")) << message;
+    EXPECT_EQ(message.find("a.zantropemobile"), std::string::npos) << message;
+}
+
+TEST_F(Startup, NoneOfSeveralArchivesImportedReadsAsSuch)
+{
+    ASSERT_TRUE(plat::createDirectory(documents("Import"), plat::IntermediateDirectories::Yes).ok());
+    for (const char* name : {"a", "b", "c"})
+        std::ofstream(documents("Import/" + std::string(name) + ".zantropemobile")) << "damaged";
+    launch();
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return shownAlert() && shownAlert()->message() != "Import."; }, 30));
+    const std::string message = shownAlert()->message();
+    EXPECT_TRUE(message.starts_with("None of the 3 projects could be imported.\n“a.zantropemobile”: ")) << message;
+    EXPECT_NE(message.find("\n“c.zantropemobile”: "), std::string::npos) << message;
+    EXPECT_TRUE(message.ends_with("The 3 archives that could not be imported are kept in the folder “Not Imported”."))
+        << message;
+    EXPECT_EQ(plat::contentsOfDirectory(documents("Import")).value(), std::vector<std::string> {});
 }
 
 TEST_F(Startup, AnInboxWithoutArchivesShowsNoMessage)
@@ -343,7 +402,11 @@ TEST_F(Startup, AnOpenedArchiveThatFailsLeavesTheListAlone)
     std::ofstream(sandbox.path("bad.zantropemobile")) << "not a zip";
     EXPECT_TRUE(
         app.openURLFromApplication(plat::URL::fileURLWithPath(sandbox.path("bad.zantropemobile")), "", plat::Value()));
-    ASSERT_TRUE(waitForMessage("There was a problem copying the project. Please try again."));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return shownAlert() && shownAlert()->message() != "Import."; }, 30));
+    const std::string message = shownAlert()->message();
+    EXPECT_TRUE(
+        message.starts_with("There was a problem copying the project. Please try again.\n“bad.zantropemobile”: "))
+        << message;
     EXPECT_EQ(listed(), std::vector<std::string> {kIntroduction});
 }
 
@@ -422,7 +485,9 @@ TEST(AppBundle, TheStringTableHoldsTheTextsOfTheScreens)
     ASSERT_TRUE(table.ok()) << table.error().localizedDescription();
     for (const char* text : {"Import.", "Project successfully imported.", "Tap + to start a new project",
              "Do you really want to delete your project? This cannot be undone!", "Audio file imported.",
-             "The audio file could not be imported.", "Remind me later"})
+             "The audio file could not be imported.", "Remind me later", "The project could not be renamed.",
+             "The project could not be duplicated.", "The project could not be deleted.",
+             "The frame could not be added.", "None of the %d projects could be imported.", "Project Repaired"})
         EXPECT_EQ(table.value().count(text), 1u) << text;
 }
 

@@ -91,4 +91,16 @@ TEST_F(AtomicFileWriting, FailuresAtEveryStepKeepThePreviousFile)
     EXPECT_FALSE(plat::AtomicFileWriter::create(folder.path("no/such/folder/file")).ok());
 }
 
+TEST_F(AtomicFileWriting, CommitFlushesTheFolderAfterTheRename)
+{
+    plat::test::FailingWrites failing("movie.mov", WriteFailurePoint::FlushingFolder);
+    auto writer = writerFor("movie.mov");
+    ASSERT_TRUE(writer);
+    ASSERT_TRUE(append(*writer, "frames").ok());
+    auto committed = writer->commit();
+    ASSERT_FALSE(committed.ok());
+    EXPECT_EQ(committed.error().code(), EIO);
+    EXPECT_EQ(contents("movie.mov"), "frames");
+}
+
 }  // namespace

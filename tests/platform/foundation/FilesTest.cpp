@@ -1,7 +1,11 @@
 #include "platform/foundation/Files.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
@@ -10,6 +14,21 @@
 #include "support/TemporarySandbox.h"
 
 namespace {
+
+// Makes every move from a path containing pathPart take the way across file
+// systems, failing at point, while in scope.
+class FailingMoves {
+public:
+    FailingMoves(std::string pathPart, plat::detail::MoveFailurePoint point)
+    {
+        plat::detail::setMoveFaultInjector([pathPart = std::move(pathPart), point](const std::string& from) {
+            return from.find(pathPart) != std::string::npos ? point : plat::detail::MoveFailurePoint::None;
+        });
+    }
+    ~FailingMoves() { plat::detail::setMoveFaultInjector({}); }
+    FailingMoves(const FailingMoves&) = delete;
+    FailingMoves& operator=(const FailingMoves&) = delete;
+};
 
 class Files : public ::testing::Test {
 protected:
@@ -58,6 +77,57 @@ TEST_F(Files, AnInterruptedWriteLeavesThePreviousFileWhole)
     }
     EXPECT_TRUE(plat::writeFileAtomically(path, std::string_view("new")).ok());
     EXPECT_EQ(text(path), "new");
+}
+
+TEST_F(Files, AtomicWriteFlushesTheFolderAfterTheRenameAndSaysWhenThatFails)
+{
+    std::string path = folder.path("projects.plist");
+    ASSERT_TRUE(plat::writeFileAtomically(path, std::string_view("old")).ok());
+    plat::test::FailingWrites failing("projects.plist", plat::detail::WriteFailurePoint::FlushingFolder);
+    auto written = plat::writeFileAtomically(path, std::string_view("new"));
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.error().code(), EIO);
+    EXPECT_NE(written.error().localizedDescription().find("the new contents are in place"), std::string::npos);
+    // The rename happened: the new contents are what a reader sees.
+    EXPECT_EQ(text(path), "new");
+    EXPECT_EQ(names(), std::vector<std::string> {"projects.plist"});
+}
+
+TEST_F(Files, AFolderMadeReadOnlyRefusesEveryChangeAndKeepsItsContents)
+{
+    ASSERT_TRUE(plat::createDirectory(folder.path("ro/sub"), plat::IntermediateDirectories::Yes).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("ro/a"), std::string_view("kept")).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("outside"), std::string_view("x")).ok());
+    plat::test::FailingWrites readOnly(folder.path("ro"), plat::detail::WriteFailurePoint::ReadOnly);
+    auto isReadOnlyError = [](const auto& result) {
+        return !result.ok() && result.error().domain() == plat::kPOSIXErrorDomain && result.error().code() == EROFS;
+    };
+    EXPECT_TRUE(isReadOnlyError(plat::writeFileAtomically(folder.path("ro/a"), std::string_view("new"))));
+    EXPECT_TRUE(isReadOnlyError(plat::createDirectory(folder.path("ro/new"), plat::IntermediateDirectories::Yes)));
+    EXPECT_TRUE(plat::createDirectory(folder.path("ro/sub"), plat::IntermediateDirectories::Yes).ok())
+        << "a folder that is there is there";
+    EXPECT_TRUE(
+        isReadOnlyError(plat::copyItem(folder.path("outside"), folder.path("ro/b"), plat::ReplaceExisting::No)));
+    EXPECT_TRUE(isReadOnlyError(plat::moveItem(folder.path("ro/a"), folder.path("moved"))));
+    EXPECT_TRUE(isReadOnlyError(plat::moveItem(folder.path("outside"), folder.path("ro/c"))));
+    EXPECT_TRUE(isReadOnlyError(plat::removeItem(folder.path("ro/a"))));
+    EXPECT_TRUE(isReadOnlyError(plat::removeItemIfExists(folder.path("ro/sub"))));
+    EXPECT_TRUE(plat::removeItemIfExists(folder.path("ro/missing")).ok()) << "nothing there is nothing to refuse";
+    EXPECT_TRUE(isReadOnlyError(plat::setPermissions(folder.path("ro/a"), 0600)));
+    EXPECT_FALSE(plat::AtomicFileWriter::create(folder.path("ro/d")).ok());
+    EXPECT_EQ(text(folder.path("ro/a")), "kept");
+    EXPECT_EQ(plat::contentsOfDirectory(folder.path("ro")).value(), (std::vector<std::string> {"a", "sub"}));
+    EXPECT_TRUE(plat::copyItem(folder.path("ro/a"), folder.path("copied"), plat::ReplaceExisting::No).ok())
+        << "reading from it still works";
+}
+
+TEST_F(Files, RemovingWhatMayNotBeThereFailsOnlyForWhatIsThere)
+{
+    EXPECT_TRUE(plat::removeItemIfExists(folder.path("missing")).ok());
+    EXPECT_FALSE(plat::removeItem(folder.path("missing")).ok());
+    ASSERT_TRUE(plat::createDirectory(folder.path("tree/inner"), plat::IntermediateDirectories::Yes).ok());
+    EXPECT_TRUE(plat::removeItemIfExists(folder.path("tree")).ok());
+    EXPECT_FALSE(plat::fileExists(folder.path("tree")));
 }
 
 TEST_F(Files, AtomicWriteCanGiveOwnerOnlyPermissions)
@@ -190,6 +260,54 @@ TEST_F(Files, MoveRefusesToReplace)
     ASSERT_TRUE(plat::moveItem(folder.path("a"), folder.path("c")).ok());
     EXPECT_EQ(text(folder.path("c")), "A");
     EXPECT_FALSE(plat::fileExists(folder.path("a")));
+}
+
+TEST_F(Files, MoveAcrossFileSystemsCopiesTreesAndRemovesTheOriginal)
+{
+    ASSERT_TRUE(plat::createDirectory(folder.path("tree/sub"), plat::IntermediateDirectories::Yes).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("tree/sub/b.txt"), std::string_view("B")).ok());
+    FailingMoves acrossFileSystems("tree", plat::detail::MoveFailurePoint::AcrossFileSystems);
+    auto moved = plat::moveItem(folder.path("tree"), folder.path("moved"));
+    ASSERT_TRUE(moved.ok()) << moved.error().description();
+    EXPECT_FALSE(moved.value().isSourceLeftBehind());
+    EXPECT_EQ(text(folder.path("moved/sub/b.txt")), "B");
+    EXPECT_FALSE(plat::fileExists(folder.path("tree")));
+}
+
+TEST_F(Files, AMoveWhoseCopyArrivedReportsTheOriginalItCouldNotRemove)
+{
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("recording.caf"), std::string_view("sound")).ok());
+    FailingMoves removalFails("recording", plat::detail::MoveFailurePoint::RemovingSource);
+    auto moved = plat::moveItem(folder.path("recording.caf"), folder.path("inbox.caf"));
+    // The copy is whole, so the move succeeded; what is left over is reported.
+    ASSERT_TRUE(moved.ok()) << moved.error().description();
+    EXPECT_EQ(text(folder.path("inbox.caf")), "sound");
+    ASSERT_TRUE(moved.value().isSourceLeftBehind());
+    EXPECT_EQ(moved.value().sourceRemovalError->code(), EACCES);
+    EXPECT_NE(moved.value().sourceRemovalError->localizedDescription().find("recording.caf"), std::string::npos);
+    EXPECT_TRUE(plat::fileExists(folder.path("recording.caf")));
+}
+
+TEST_F(Files, AMoveWhoseCopyFailsLeavesTheOriginalAndNoPartialCopy)
+{
+    ASSERT_TRUE(plat::createDirectory(folder.path("tree"), plat::IntermediateDirectories::No).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("tree/a"), std::string_view("A")).ok());
+    // A socket cannot be opened to be copied: the copy fails after "a".
+    int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::string socketPath = folder.path("tree/b-socket");
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(listener);
+
+    FailingMoves acrossFileSystems("tree", plat::detail::MoveFailurePoint::AcrossFileSystems);
+    auto moved = plat::moveItem(folder.path("tree"), folder.path("moved"));
+    EXPECT_FALSE(moved.ok());
+    EXPECT_FALSE(plat::fileExists(folder.path("moved")));
+    EXPECT_EQ(text(folder.path("tree/a")), "A");
 }
 
 TEST_F(Files, AttributesAndFreeSpace)

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 
 #include "platform/foundation/Error.h"
 
@@ -49,6 +50,23 @@ TEST(Value, NumbersConvertLikeNumberObjects)
     EXPECT_EQ(plat::Value(0.5).boolValue(), true);
     EXPECT_FALSE(plat::Value("5").int64Value().has_value());
     EXPECT_FALSE(plat::Value().doubleValue().has_value());
+}
+
+TEST(Value, UnsignedIntegersPastTheSignedRangeAreKeptExactly)
+{
+    plat::Value largest(std::numeric_limits<uint64_t>::max());
+    EXPECT_TRUE(largest.isInteger());
+    EXPECT_EQ(largest.uint64Value(), std::numeric_limits<uint64_t>::max());
+    EXPECT_EQ(largest.int64Value(), std::numeric_limits<int64_t>::max());  // saturated, never -1
+    EXPECT_EQ(largest.doubleValue(), 18446744073709551615.0);
+    EXPECT_NE(largest, plat::Value(-1));
+    EXPECT_NE(largest, plat::Value(std::numeric_limits<int64_t>::max()));
+    EXPECT_EQ(largest, plat::Value(std::numeric_limits<uint64_t>::max()));
+    EXPECT_EQ(largest.debugDescription(), "18446744073709551615");
+    EXPECT_EQ(plat::Value(uint64_t {5}), plat::Value(5));
+    EXPECT_EQ(plat::Value(5).uint64Value(), 5u);
+    EXPECT_FALSE(plat::Value(-5).uint64Value().has_value());
+    EXPECT_EQ(plat::Value(true).uint64Value(), 1u);
 }
 
 TEST(Value, EqualityIsDeepAndNumbersCompareByValue)

@@ -13,6 +13,7 @@
 #include "platform/ui/Switch.h"
 #include "platform/ui/Toolbar.h"
 #include "platform/ui/TouchSynthesizer.h"
+#include "platform/ui/ViewRendering.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
@@ -291,4 +292,73 @@ TEST_F(Controls, ScaledSwitchKeepsItsBoundsWhenMoved)
     toggle->setFrame(plat::makeRect(100, 100, 10, 10));
     EXPECT_EQ(toggle->bounds().size, plat::Switch::kSize);
     EXPECT_EQ(toggle->center(), (plat::Point {105, 105}));
+}
+
+namespace {
+
+// A window of black with the view in it, as the screen shows it.
+class DimmedControls : public Controls {
+protected:
+    plat::test::Rgba shownAt(const std::shared_ptr<plat::View>& view, plat::Point point)
+    {
+        window->setBackgroundColor(plat::Color::blackColor());
+        window->addSubview(view);
+        auto picture = plat::snapshotWindow(*window);
+        view->removeFromSuperview();
+        const double scale = static_cast<double>(picture->bitmap()->width()) / window->bounds().width();
+        return plat::test::pixelAt(*picture, static_cast<int>(point.x * scale), static_cast<int>(point.y * scale));
+    }
+};
+
+}  // namespace
+
+TEST_F(DimmedControls, ADisabledToolbarItemIsDrawnDimmedAndAnEnabledOneIsNot)
+{
+    auto toolbar = std::make_shared<plat::Toolbar>(plat::makeRect(0, 0, 568, 44));
+    auto item = std::make_shared<plat::BarButtonItem>(
+        plat::test::makeFlatImage(20, 20, {0, 0, 0, 255}), plat::BarButtonItemStyle::Plain);
+    toolbar->setItems({item});
+    toolbar->layoutIfNeeded();
+    auto shown = item->view();
+    ASSERT_TRUE(shown);
+    const plat::Point middle = shown->convertPoint({shown->bounds().midX(), shown->bounds().midY()}, toolbar.get());
+    const plat::Point bar {300, 22};
+    // How far the picture stands out from the bar behind it.
+    auto contrast = [&] { return shownAt(toolbar, bar)[1] - shownAt(toolbar, middle)[1]; };
+    const int enabled = contrast();
+    item->setEnabled(false);
+    toolbar->layoutIfNeeded();
+    const int disabled = contrast();
+    EXPECT_GE(enabled, 200);
+    EXPECT_LE(disabled, enabled / 2) << "a person must see that the button will not respond";
+    EXPECT_GE(disabled, enabled / 5) << "dimmed, not gone";
+}
+
+TEST_F(DimmedControls, APictureGivenForTheDisabledStateIsShownAsItIs)
+{
+    auto button = plat::Button::buttonWithType(plat::ButtonType::Custom);
+    button->setFrame(plat::makeRect(10, 10, 20, 20));
+    button->setImage(plat::test::makeFlatImage(20, 20, {255, 255, 255, 255}), plat::ControlStateNormal);
+    button->setImage(plat::test::makeFlatImage(20, 20, {0, 255, 0, 255}), plat::ControlStateDisabled);
+    button->setEnabled(false);
+    EXPECT_GE(shownAt(button, {20, 20})[1], 240);
+    EXPECT_LE(shownAt(button, {20, 20})[0], 15);
+}
+
+TEST_F(DimmedControls, ADisabledSwitchAndSliderAreDrawnDimmed)
+{
+    auto toggle = std::make_shared<plat::Switch>(plat::makeRect(10, 10, 51, 31));
+    toggle->setOn(true);
+    const int onEnabled = shownAt(toggle, {22, 26})[1];
+    toggle->setEnabled(false);
+    const int onDisabled = shownAt(toggle, {22, 26})[1];
+    EXPECT_LT(onDisabled, onEnabled / 2 + 10) << onEnabled << " " << onDisabled;
+
+    auto slider = std::make_shared<plat::Slider>(plat::makeRect(10, 60, 200, 31));
+    slider->setValue(0.0f);
+    const plat::test::Rgba thumbEnabled = shownAt(slider, {200, 75});
+    slider->setEnabled(false);
+    const plat::test::Rgba thumbDisabled = shownAt(slider, {200, 75});
+    EXPECT_LT(thumbDisabled[0] + thumbDisabled[1] + thumbDisabled[2],
+        (thumbEnabled[0] + thumbEnabled[1] + thumbEnabled[2]) / 2 + 30);
 }

@@ -9,7 +9,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
-#include "platform/graphics/ImageRepresentation.h"
+#include "platform/ui/scripting/UIDriver.h"
 
 namespace plat::test {
 
@@ -37,17 +37,10 @@ bool updatingReferences()
 
 bool writePicture(const Image& picture, const std::string& path)
 {
-    auto png = PNGRepresentation(picture);
-    if (!png) {
-        log("picture: cannot encode {}", path);
-        return false;
-    }
-    auto written = writeFileAtomically(path, *png);
-    if (!written.ok()) {
-        log("picture: cannot write {}: {}", path, written.error().localizedDescription());
-        return false;
-    }
-    return true;
+    auto written = scripting::writeScreenshot(picture, path);
+    if (!written.ok())
+        log("picture: {}", written.error().localizedDescription());
+    return written.ok();
 }
 
 PictureComparison compareWithReferencePicture(

@@ -1,68 +1,9 @@
 #pragma once
-#include <memory>
-#include <optional>
-#include <string>
-
-#include "platform/foundation/Geometry.h"
-
-namespace plat {
-class Image;
-class View;
-class ViewController;
-class Window;
-}  // namespace plat
+// The tests drive the screens with the same driver as the app's device
+// scripts, under the test helpers' namespace.
+#include "platform/ui/scripting/UIDriver.h"
 
 namespace plat::test {
-
-// Lets time pass: on a manual clock it is advanced; on the system clock the
-// main run loop runs for that long. Zero runs what is ready now.
-void passTime(double seconds);
-
-// Drives the screens as a person would: finds views by what they show or
-// by outlet, taps, drags, pinches and types through the platform's event
-// path (hit testing, recognisers, controls, the keyboard), lets time pass,
-// and takes pictures. Works on the key window unless given one. Used by the
-// tests and by the app's device scripts. Main thread.
-class UIDriver {
-public:
-    // Steps of a drag or pinch come this often, as a screen refreshes.
-    static constexpr double kStepSeconds = 1.0 / 60;
-    static constexpr double kTapHoldSeconds = 0.05;
-
-    UIDriver() = default;
-    explicit UIDriver(std::shared_ptr<Window> window);
-
-    std::shared_ptr<Window> window() const;
-
-    // The frontmost visible view whose accessibility label (a button's
-    // title, a label's text, a field's placeholder by default) or
-    // accessibility identifier is the text; a control counts as one view
-    // (its title label is part of it).
-    std::shared_ptr<View> findView(const std::string& text) const;
-    // A view a layout connected under that outlet name, in any controller on
-    // screen (root, children, presented), front first.
-    std::shared_ptr<View> findOutlet(const std::string& name) const;
-    // The first controller on screen of that class name, front first.
-    std::shared_ptr<ViewController> findController(const std::string& className) const;
-
-    // Taps the middle of the view; false when it is not on screen.
-    bool tap(const View& view);
-    bool tap(const std::string& text);
-    void tapAt(Point locationInWindow);
-    void doubleTapAt(Point locationInWindow);
-    void drag(Point from, Point to, double seconds = 0.3);
-    void pinch(Point center, double fromDistance, double toDistance, double seconds = 0.3);
-    // Types into the first responder ("\n" is return, "\b" backspace); false when nothing takes text.
-    bool type(const std::string& text);
-    void wait(double seconds) { passTime(seconds); }
-
-    // The screen as shown now.
-    std::shared_ptr<Image> screenshot() const;
-
-private:
-    std::optional<Point> windowPointOf(const View& view) const;
-
-    std::shared_ptr<Window> _window;
-};
-
+using scripting::passTime;
+using scripting::UIDriver;
 }  // namespace plat::test

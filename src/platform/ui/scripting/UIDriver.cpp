@@ -1,10 +1,12 @@
-#include "platform/ui/testing/UIDriver.h"
+#include "platform/ui/scripting/UIDriver.h"
 
 #include <cmath>
 #include <functional>
 
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/Files.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/graphics/ImageRepresentation.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/Keyboard.h"
@@ -14,10 +16,12 @@
 #include "platform/ui/ViewRendering.h"
 #include "platform/ui/Window.h"
 
-namespace plat::test {
+namespace plat::scripting {
 
 namespace {
 
+// The platform file manager's code for a write that failed for no reason of its own.
+constexpr int64_t kFileWriteUnknownError = 512;
 // Views this faint are not on screen for a person.
 constexpr double kVisibleAlpha = 0.01;
 
@@ -58,6 +62,14 @@ void collectControllers(
 }
 
 }  // namespace
+
+Result<void> writeScreenshot(const Image& picture, const std::string& path)
+{
+    auto png = PNGRepresentation(picture);
+    if (!png)
+        return Error(kCocoaErrorDomain, kFileWriteUnknownError, "cannot encode the picture for " + path);
+    return writeFileAtomically(path, *png);
+}
 
 void passTime(double seconds)
 {
@@ -225,4 +237,4 @@ std::shared_ptr<Image> UIDriver::screenshot() const
     return snapshotWindow(*win);
 }
 
-}  // namespace plat::test
+}  // namespace plat::scripting

@@ -1,4 +1,4 @@
-#include "platform/ui/testing/DeviceScript.h"
+#include "platform/ui/scripting/DeviceScript.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -11,7 +11,7 @@
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Window.h"
-#include "platform/ui/testing/UIDriver.h"
+#include "platform/ui/scripting/UIDriver.h"
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
 #include "support/TemporarySandbox.h"
@@ -53,10 +53,10 @@ protected:
 
     plat::Result<void> run(const std::string& text)
     {
-        auto script = plat::test::DeviceScript::parse(text);
+        auto script = plat::scripting::DeviceScript::parse(text);
         if (!script.ok())
             return script.error();
-        plat::test::UIDriver driver;
+        plat::scripting::UIDriver driver;
         return script.value().run(driver);
     }
 
@@ -96,32 +96,32 @@ TEST_F(Scripts, RunsItsCommandsInOrder)
 
 TEST_F(Scripts, SyntaxErrorsNameTheLine)
 {
-    auto unknown = plat::test::DeviceScript::parse("wait 1\njump 3\n");
+    auto unknown = plat::scripting::DeviceScript::parse("wait 1\njump 3\n");
     ASSERT_FALSE(unknown.ok());
-    EXPECT_EQ(unknown.error().code(), plat::test::DeviceScript::kSyntax);
+    EXPECT_EQ(unknown.error().code(), plat::scripting::DeviceScript::kSyntax);
     EXPECT_EQ(unknown.error().localizedDescription(), "line 2: unknown command \"jump\"");
-    EXPECT_FALSE(plat::test::DeviceScript::parse("tapat 1").ok());
-    EXPECT_FALSE(plat::test::DeviceScript::parse("tapat 1 two").ok());
-    EXPECT_FALSE(plat::test::DeviceScript::parse("wait -1").ok());
-    EXPECT_FALSE(plat::test::DeviceScript::parse("wait nan").ok());
-    EXPECT_FALSE(plat::test::DeviceScript::parse("openurl not a url").ok());
-    EXPECT_FALSE(plat::test::DeviceScript::parse("quit now").ok());
+    EXPECT_FALSE(plat::scripting::DeviceScript::parse("tapat 1").ok());
+    EXPECT_FALSE(plat::scripting::DeviceScript::parse("tapat 1 two").ok());
+    EXPECT_FALSE(plat::scripting::DeviceScript::parse("wait -1").ok());
+    EXPECT_FALSE(plat::scripting::DeviceScript::parse("wait nan").ok());
+    EXPECT_FALSE(plat::scripting::DeviceScript::parse("openurl not a url").ok());
+    EXPECT_FALSE(plat::scripting::DeviceScript::parse("quit now").ok());
 }
 
 TEST_F(Scripts, ACommandThatFindsNothingStopsTheRun)
 {
     auto ran = run("tap Delete\ntap Add frame\n");
     ASSERT_FALSE(ran.ok());
-    EXPECT_EQ(ran.error().code(), plat::test::DeviceScript::kFailed);
+    EXPECT_EQ(ran.error().code(), plat::scripting::DeviceScript::kFailed);
     EXPECT_EQ(ran.error().localizedDescription(), "line 1 (tap): no view on screen shows \"Delete\"");
     EXPECT_EQ(target->presses, 0);
 }
 
 TEST_F(Scripts, UnreadableFileIsAnError)
 {
-    auto missing = plat::test::DeviceScript::load(folder.path("none.txt"));
+    auto missing = plat::scripting::DeviceScript::load(folder.path("none.txt"));
     ASSERT_FALSE(missing.ok());
-    EXPECT_EQ(missing.error().code(), plat::test::DeviceScript::kUnreadable);
+    EXPECT_EQ(missing.error().code(), plat::scripting::DeviceScript::kUnreadable);
 }
 
 TEST(AppBinary, ScriptedRunIsHeadlessAndWritesTheScreenshot)

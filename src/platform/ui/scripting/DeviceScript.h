@@ -4,7 +4,7 @@
 
 #include "platform/foundation/Result.h"
 
-namespace plat::test {
+namespace plat::scripting {
 class UIDriver;
 
 // A device script: one command a line, driving the app from the outside as
@@ -49,4 +49,4 @@ private:
     std::vector<Command> _commands;
 };
 
-}  // namespace plat::test
+}  // namespace plat::scripting

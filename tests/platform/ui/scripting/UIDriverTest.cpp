@@ -1,4 +1,4 @@
-#include "platform/ui/testing/UIDriver.h"
+#include "platform/ui/scripting/UIDriver.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -67,7 +67,7 @@ protected:
     plat::test::UIScope ui;
     std::shared_ptr<plat::Window> window = std::make_shared<plat::Window>();
     std::shared_ptr<Screen> screen = std::make_shared<Screen>();
-    plat::test::UIDriver driver;
+    plat::scripting::UIDriver driver;
 };
 
 }  // namespace

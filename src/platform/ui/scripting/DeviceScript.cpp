@@ -1,4 +1,4 @@
-#include "platform/ui/testing/DeviceScript.h"
+#include "platform/ui/scripting/DeviceScript.h"
 
 #include <charconv>
 #include <cmath>
@@ -8,10 +8,9 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/URL.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/testing/PictureComparison.h"
-#include "platform/ui/testing/UIDriver.h"
+#include "platform/ui/scripting/UIDriver.h"
 
-namespace plat::test {
+namespace plat::scripting {
 
 namespace {
 
@@ -160,8 +159,8 @@ Result<void> DeviceScript::run(UIDriver& driver) const
             auto picture = driver.screenshot();
             if (!picture)
                 return failure(c, "no window to take a picture of");
-            if (!writePicture(*picture, c.rest))
-                return failure(c, "cannot write " + c.rest);
+            if (auto written = writeScreenshot(*picture, c.rest); !written.ok())
+                return failure(c, written.error().localizedDescription());
         } else if (c.verb == "openurl") {
             auto url = URL::URLWithString(w[0]);
             app.openURLFromApplication(*url, std::string(), Value());
@@ -180,4 +179,4 @@ Result<void> DeviceScript::run(UIDriver& driver) const
     return Result<void>::success();
 }
 
-}  // namespace plat::test
+}  // namespace plat::scripting

@@ -1,0 +1,125 @@
+#include "editor/EffectSelectionViewController.h"
+
+#include <string>
+
+#include "app/ProjectModel.h"
+#include "editor/EditorNotifications.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/Layer.h"
+#include "uikit/Carousel.h"
+
+namespace zt {
+
+namespace {
+
+constexpr const char* kMovieFilterKey = "RecordMovieFilter";
+constexpr const char* kNeedsRenderingKey = "RecordNeedsRendering";
+
+std::shared_ptr<const plat::Image> effectPicture(int64_t index)
+{
+    return plat::Image::imageNamed("edit_effect_" + std::to_string(index) + ".png");
+}
+
+}  // namespace
+
+EffectSelectionViewController::EffectSelectionViewController(std::shared_ptr<ProjectModel> project)
+    : ViewController("EffectSelectionViewController")
+    , _project(std::move(project))
+{
+}
+
+int64_t EffectSelectionViewController::storedEffect()
+{
+    auto metadata = _project ? _project->getMetaData() : std::nullopt;
+    int64_t effect = metadata ? metadata->getInt64(kMovieFilterKey).value_or(0) : 0;
+    return effect >= 0 && effect < kNumberOfEffects ? effect : 0;
+}
+
+void EffectSelectionViewController::viewDidLoad()
+{
+    ViewController::viewDidLoad();
+    if (!_carousel) {
+        plat::log("effect chooser: the layout has no carousel");
+        return;
+    }
+    _carousel->setType(CarouselTypeLinear);
+    _carousel->scrollToItemAtIndex(storedEffect(), /*animated=*/false);
+}
+
+void EffectSelectionViewController::viewDidUnload()
+{
+    _carousel.reset();
+}
+
+bool EffectSelectionViewController::shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation orientation) const
+{
+    return orientation == plat::InterfaceOrientation::LandscapeLeft
+        || orientation == plat::InterfaceOrientation::LandscapeRight;
+}
+
+uint64_t EffectSelectionViewController::numberOfItemsInCarousel(Carousel&)
+{
+    return static_cast<uint64_t>(kNumberOfEffects);
+}
+
+std::shared_ptr<plat::View> EffectSelectionViewController::carouselViewForItemAtIndexReusingView(
+    Carousel&, int64_t index, std::shared_ptr<plat::View> reusingView)
+{
+    // A missing picture leaves the item empty.
+    auto picture = effectPicture(index);
+    if (auto reused = std::dynamic_pointer_cast<plat::ImageView>(reusingView)) {
+        reused->setImage(picture);
+        return reused;
+    }
+    auto itemView = std::make_shared<plat::ImageView>(picture);
+    itemView->layer()->setDoubleSided(false);
+    itemView->setContentMode(plat::ContentMode::ScaleAspectFill);
+    return itemView;
+}
+
+std::optional<double> EffectSelectionViewController::carouselItemWidth(Carousel&)
+{
+    return kItemWidth;
+}
+
+void EffectSelectionViewController::carouselWillBeginScrollingAnimation(Carousel& carousel)
+{
+    _scrollStartOffset = carousel.scrollOffset();
+}
+
+void EffectSelectionViewController::carouselWillBeginDragging(Carousel&)
+{
+    _touchedSinceLastScroll = true;
+}
+
+void EffectSelectionViewController::carouselDidSelectItemAtIndex(Carousel&, int64_t)
+{
+    _touchedSinceLastScroll = true;
+}
+
+void EffectSelectionViewController::carouselDidEndScrollingAnimation(Carousel& carousel)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    bool chosen = _touchedSinceLastScroll || carousel.scrollOffset() != _scrollStartOffset;
+    _touchedSinceLastScroll = false;
+    if (!chosen)
+        return;
+    auto metadata = _project ? _project->getMetaData() : std::nullopt;
+    if (!metadata) {
+        // An unreadable metadata file is never overwritten; nothing changed, so nothing is told.
+        plat::log("effect chooser: the project's metadata cannot be read; the effect stays");
+        return;
+    }
+    metadata->set(kMovieFilterKey, carousel.currentItemIndex());
+    metadata->set(kNeedsRenderingKey, true);
+    // The effect holds for the open project either way: the frame editor is told.
+    if (auto saved = _project->saveMetaDataToDisk(); !saved.ok())
+        plat::log("effect chooser: the effect is not stored: {}", saved.error().localizedDescription());
+    plat::NotificationCenter::defaultCenter().post(MovieEffectDidChangeNotification, this);
+}
+
+}  // namespace zt
