@@ -206,6 +206,7 @@ void PlayerViewController::deleteEntries(const std::vector<std::string>& uids)
             _outlets.carousel->removeItemAtIndex(*it, /*animated=*/true);
         removedIDs.push_back(frame->frameID());
     }
+    // The list stops naming the files before they go: a crash in between leaves spare files, never holes.
     if (!removedIDs.empty() && !savedFrameList(before)) {
         // Nothing was deleted: the files stay with the entries that name them.
         if (grouping)
@@ -213,7 +214,6 @@ void PlayerViewController::deleteEntries(const std::vector<std::string>& uids)
         return;
     }
     if (!removedIDs.empty()) {
-        // The list no longer names the files before they go: a crash in between leaves spare files, never holes.
         // Frames copied from here can still be pasted after they are deleted.
         std::optional<FramePasteboardRecord> copied;
         if (_pasteBoard && _pasteBoard->holdsFrames()) {
