@@ -50,11 +50,14 @@ void FramePasteCopier::start(std::string sourceFolder, std::string destinationFo
                 plat::DispatchQueue::mainQueue().async(
                     [frameHandler, type = item.type, id = item.newFrameID] { (*frameHandler)(Frame(type, id)); });
             }
-            // The main queue runs blocks in order: this one comes after every frame.
-            plat::DispatchQueue::mainQueue().async(
-                [onFinish = std::move(onFinish), failures = std::move(failures)]() mutable {
-                    onFinish(std::move(failures));
-                });
+            // The main queue runs blocks in order: this one comes after every
+            // frame. It takes the handlers along, so that what they hold (the
+            // project, say) is let go on the main queue, never here.
+            plat::DispatchQueue::mainQueue().async([onFinish = std::move(onFinish), failures = std::move(failures),
+                                                       frameHandler = std::move(frameHandler)]() mutable {
+                onFinish(std::move(failures));
+                frameHandler.reset();
+            });
         });
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/AudioController.h"
 #include "editor/StripItemViews.h"
 #include "platform/foundation/Error.h"
 #include "platform/media/SystemSound.h"
@@ -24,7 +25,6 @@ class UndoManager;
 }  // namespace plat
 
 namespace zt {
-class AudioController;
 class Carousel;
 class DeletedFramesStash;
 class Frame;
@@ -39,13 +39,12 @@ class ProjectModel;
 // How a paste orders the frames it adds.
 enum class PasteOrder { Forward, Reverse };
 
-// Notifications the strip posts (object: the strip).
-inline constexpr const char* kShowActivityNotification = "ShowActivityNotification";
+// Notifications the strip posts (object: the strip), beside the audio
+// controller's "ShowActivityNotification" and "ShowErrorNotification".
 inline constexpr const char* kHideActivityNotification = "HideActivityNotification";
 inline constexpr const char* kShowHUDNotification = "ShowHUDNotification";
 inline constexpr const char* kShowAudioControllerNotification = "ShowAudioControllerNotification";
 inline constexpr const char* kFramesDeletedNotification = "PLAYERVIEWCONTROLLER_FRAMES_DELETED";
-inline constexpr const char* kInfoKey = "INFO";
 inline constexpr const char* kHideAfterKey = "HIDE_AFTER";
 
 // The strip of frame thumbnails at the bottom of the frame editor: one item
