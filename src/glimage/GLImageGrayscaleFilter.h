@@ -14,7 +14,7 @@ public:
     uint32_t textureForOutput() override;
     void setInputTexture(uint32_t newInputTexture, int64_t textureIndex) override;
     void newFrameReadyAtTime(const plat::MediaTime& frameTime, int64_t textureIndex) override;
-    void informTargetsAboutNewFrameAtTime(const plat::MediaTime& frameTime) override;
+    void prepareTargetForFrame(GLImageInput& target, int64_t textureIndex) override;
 };
 
 }  // namespace zt

@@ -48,14 +48,7 @@ GLImageOutput::GLImageOutput()
 
 GLImageOutput::~GLImageOutput()
 {
-    runSynchronouslyOnContextQueue([this] {
-        removeTargetsOnContextQueue();
-        GLImageContext::useImageProcessingContext();
-        if (outputTexture) {
-            glDeleteTextures(1, &outputTexture);
-            outputTexture = 0;
-        }
-    });
+    runSynchronouslyOnContextQueue([this] { removeTargetsOnContextQueue(); });
 }
 
 std::shared_ptr<GLImageInput> GLImageOutput::selfAsInput()
@@ -70,7 +63,7 @@ void GLImageOutput::setInputTextureForTarget(const std::shared_ptr<GLImageInput>
 
 uint32_t GLImageOutput::textureForOutput()
 {
-    return outputTexture;
+    return outputTexture.name();
 }
 
 void GLImageOutput::notifyTargetsAboutNewOutputTexture()
@@ -167,8 +160,8 @@ void GLImageOutput::initializeOutputTextureIfNeeded()
             return;
         GLImageContext::useImageProcessingContext();
         glActiveTexture(GL_TEXTURE0);
-        glGenTextures(1, &outputTexture);
-        glBindTexture(GL_TEXTURE_2D, outputTexture);
+        outputTexture = GLTexture::generate();
+        glBindTexture(GL_TEXTURE_2D, outputTexture.name());
         const auto& options = _outputTextureOptions;
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GLint(options.minFilter));
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GLint(options.magFilter));
@@ -180,13 +173,7 @@ void GLImageOutput::initializeOutputTextureIfNeeded()
 
 void GLImageOutput::deleteOutputTexture()
 {
-    runSynchronouslyOnContextQueue([this] {
-        GLImageContext::useImageProcessingContext();
-        if (outputTexture) {
-            glDeleteTextures(1, &outputTexture);
-            outputTexture = 0;
-        }
-    });
+    runSynchronouslyOnContextQueue([this] { outputTexture.reset(); });
 }
 
 void GLImageOutput::cleanupOutputImage()

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "glimage/GLImageInput.h"
+#include "glimage/GLObject.h"
 #include "platform/foundation/Geometry.h"
 #include "platform/graphics/Image.h"
 #include "platform/media/MediaTime.h"
@@ -115,7 +116,7 @@ protected:
 
     std::vector<std::shared_ptr<GLImageInput>> _targets;  // context queue
     std::vector<int64_t> targetTextureIndices;  // context queue, parallel to _targets
-    uint32_t outputTexture = 0;
+    GLTexture outputTexture;  // context queue
     plat::Size inputTextureSize;
     plat::Size cachedMaximumOutputSize;
     plat::Size forcedMaximumSize;
