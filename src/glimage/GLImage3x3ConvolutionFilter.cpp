@@ -33,7 +33,8 @@ void main()
         + rightColor * convolutionMatrix[1][2];
     resultColor += bottomLeftColor * convolutionMatrix[2][0] + bottomColor * convolutionMatrix[2][1]
         + bottomRightColor * convolutionMatrix[2][2];
-)" + std::string(afterSum) + R"(
+)" + std::string(afterSum)
+        + R"(
     gl_FragColor = vec4(resultColor, centerColor.a);
 }
 )");
@@ -56,8 +57,8 @@ void GLImage3x3ConvolutionFilter::setConvolutionKernel(const GPUMatrix3x3& newVa
     _convolutionKernel = newValue;
     // Sent as stored, row one first: the shader's convolutionMatrix[0] is the top row.
     const auto& k = newValue;
-    setMatrix3f({k.one.one, k.one.two, k.one.three, k.two.one, k.two.two, k.two.three, k.three.one, k.three.two,
-                    k.three.three},
+    setMatrix3f(
+        {k.one.one, k.one.two, k.one.three, k.two.one, k.two.two, k.two.three, k.three.one, k.three.two, k.three.three},
         convolutionMatrixUniform, filterProgram);
 }
 

@@ -82,7 +82,8 @@ void main()
     float rightIntensity = texture2D(inputImageTexture, rightTextureCoordinate).r;
     float bottomIntensity = texture2D(inputImageTexture, bottomTextureCoordinate).r;
     float topIntensity = texture2D(inputImageTexture, topTextureCoordinate).r;
-)" + std::string(computation) + "}\n");
+)" + std::string(computation)
+        + "}\n");
 }
 
 GLImage3x3TextureSamplingFilter::GLImage3x3TextureSamplingFilter(

@@ -74,9 +74,8 @@ std::vector<BlurTapPair> pairedBlurTaps(const std::vector<float>& weights)
         const uint32_t far = 2 * j + 2;
         const float combined = weightAt(near) + weightAt(far);
         // Taps too light to count: the pair reads between them with no weight.
-        const float offset = combined > 0.0f
-            ? (weightAt(near) * float(near) + weightAt(far) * float(far)) / combined
-            : float(near) + 0.5f;
+        const float offset = combined > 0.0f ? (weightAt(near) * float(near) + weightAt(far) * float(far)) / combined
+                                             : float(near) + 0.5f;
         pairs.push_back({offset, combined});
     }
     return pairs;
@@ -103,10 +102,10 @@ std::string pairedBlurVertexShader(const std::vector<BlurTapPair>& pairs)
           "    blurCoordinates[0] = inputTextureCoordinate.xy;\n";
     for (size_t j = 0; j < varyingPairs; ++j) {
         const std::string offset = shaderFloat(pairs[j].offset);
-        shader += "    blurCoordinates[" + std::to_string(j * 2 + 1) + "] = inputTextureCoordinate.xy + singleStepOffset * "
-            + offset + ";\n";
-        shader += "    blurCoordinates[" + std::to_string(j * 2 + 2) + "] = inputTextureCoordinate.xy - singleStepOffset * "
-            + offset + ";\n";
+        shader += "    blurCoordinates[" + std::to_string(j * 2 + 1)
+            + "] = inputTextureCoordinate.xy + singleStepOffset * " + offset + ";\n";
+        shader += "    blurCoordinates[" + std::to_string(j * 2 + 2)
+            + "] = inputTextureCoordinate.xy - singleStepOffset * " + offset + ";\n";
     }
     shader += "}\n";
     return shader;
@@ -143,10 +142,10 @@ std::string pairedBlurFragmentShader(float centreWeight, const std::vector<BlurT
         for (size_t j = varyingPairs; j < pairs.size(); ++j) {
             const std::string offset = shaderFloat(pairs[j].offset);
             const std::string weight = shaderFloat(pairs[j].weight);
-            shader += "    sum += texture2D(inputImageTexture, blurCoordinates[0] + singleStepOffset * " + offset + sample
-                + weight + ";\n";
-            shader += "    sum += texture2D(inputImageTexture, blurCoordinates[0] - singleStepOffset * " + offset + sample
-                + weight + ";\n";
+            shader += "    sum += texture2D(inputImageTexture, blurCoordinates[0] + singleStepOffset * " + offset
+                + sample + weight + ";\n";
+            shader += "    sum += texture2D(inputImageTexture, blurCoordinates[0] - singleStepOffset * " + offset
+                + sample + weight + ";\n";
         }
     }
     shader += redOnly ? "    gl_FragColor = vec4(sum, sum, sum, 1.0);\n" : "    gl_FragColor = sum;\n";

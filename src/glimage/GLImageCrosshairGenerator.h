@@ -16,8 +16,8 @@ public:
     GLImageCrosshairGenerator();  // 5 pixels wide, green
 
     // points: count x, y pairs, read before this returns.
-    void renderCrosshairsFromArray(const float* crosshairCoordinates, uint64_t numberOfCrosshairs,
-        const plat::MediaTime& frameTime);
+    void renderCrosshairsFromArray(
+        const float* crosshairCoordinates, uint64_t numberOfCrosshairs, const plat::MediaTime& frameTime);
     void renderToTextureWithVertices(const float*, const float*, uint32_t) override { }
 
     double crosshairWidth() const { return _crosshairWidth; }

@@ -88,8 +88,8 @@ void GLImageGaussianBlurFilter::renderToTextureWithVertices(
     _currentlyReceivingMonochromeInput = false;
     setupFilterForSize(sizeOfFBO());
     for (uint64_t pass = 1; pass < _blurPasses; ++pass) {
-        GLImageTwoPassTextureSamplingFilter::renderToTextureWithVertices(vertices,
-            filterTextureCoordinatesForRotation(GLImageRotationMode::NoRotation), textureForOutput());
+        GLImageTwoPassTextureSamplingFilter::renderToTextureWithVertices(
+            vertices, filterTextureCoordinatesForRotation(GLImageRotationMode::NoRotation), textureForOutput());
     }
     inputRotation = rotation;
     _currentlyReceivingMonochromeInput = monochrome;

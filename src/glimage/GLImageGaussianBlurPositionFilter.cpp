@@ -56,10 +56,11 @@ GLImageGaussianBlurPositionFilter::GLImageGaussianBlurPositionFilter()
 {
 }
 
-GLImageGaussianBlurPositionFilter::GLImageGaussianBlurPositionFilter(
-    const std::string& firstStageVertexShaderString, const std::string& firstStageFragmentShaderString,
-    const std::string& secondStageVertexShaderString, const std::string& secondStageFragmentShaderString)
-    : GLImageTwoPassTextureSamplingFilter(orDefault(firstStageVertexShaderString, kGLImageNineSampleBlurVertexShaderString),
+GLImageGaussianBlurPositionFilter::GLImageGaussianBlurPositionFilter(const std::string& firstStageVertexShaderString,
+    const std::string& firstStageFragmentShaderString, const std::string& secondStageVertexShaderString,
+    const std::string& secondStageFragmentShaderString)
+    : GLImageTwoPassTextureSamplingFilter(
+        orDefault(firstStageVertexShaderString, kGLImageNineSampleBlurVertexShaderString),
         orDefault(firstStageFragmentShaderString, kPositionalBlurFragmentShaderString),
         orDefault(secondStageVertexShaderString, kGLImageNineSampleBlurVertexShaderString),
         orDefault(secondStageFragmentShaderString, kPositionalBlurFragmentShaderString))
@@ -76,13 +77,12 @@ GLImageGaussianBlurPositionFilter::GLImageGaussianBlurPositionFilter(
 
 void GLImageGaussianBlurPositionFilter::adjustAspectRatio()
 {
+    // The input size is stored turned already: the output frame's own
+    // height over width keeps the circle round in it.
     const plat::Size size = inputTextureSize;
     if (size.width <= 0 || size.height <= 0)
         return;
-    if (rotationSwapsWidthAndHeight(inputRotation))
-        setAspectRatio(size.width / size.height);
-    else
-        setAspectRatio(size.height / size.width);
+    setAspectRatio(size.height / size.width);
 }
 
 void GLImageGaussianBlurPositionFilter::forceProcessingAtSize(plat::Size frameSize)

@@ -56,8 +56,8 @@ struct GLImageHarrisCornerDetectionFilter::CornerExtraction {
         const auto startTime = std::chrono::steady_clock::now();
         uint64_t numberOfCorners = 0;
         if (size.width > 0 && size.height > 0) {
-            detail::forEachLitPixel(rawImagePixels, size_t(size.width), size_t(size.height), 1,
-                [&](size_t column, size_t row) {
+            detail::forEachLitPixel(
+                rawImagePixels, size_t(size.width), size_t(size.height), 1, [&](size_t column, size_t row) {
                     // The count is what the array holds: corners beyond it are not reported.
                     if (numberOfCorners >= kMaximumCorners)
                         return;
@@ -78,8 +78,7 @@ GLImageHarrisCornerDetectionFilter::GLImageHarrisCornerDetectionFilter()
 {
 }
 
-GLImageHarrisCornerDetectionFilter::GLImageHarrisCornerDetectionFilter(
-    const std::string& cornerDetectionFragmentShader)
+GLImageHarrisCornerDetectionFilter::GLImageHarrisCornerDetectionFilter(const std::string& cornerDetectionFragmentShader)
     : derivativeFilter(std::make_shared<GLImageXYDerivativeFilter>())
     , blurFilter(std::make_shared<GLImageGaussianBlurFilter>())
     , harrisCornerDetectionFilter(std::make_shared<GLImageFilter>(cornerDetectionFragmentShader))

@@ -31,8 +31,8 @@ struct GLImageHoughTransformLineDetector::LineExtraction {
             suppression, rawImagePixels, "The output texture internal format for this filter must be GL_RGBA.");
         uint64_t numberOfLines = 0;
         if (size.width > 0 && size.height > 0) {
-            detail::forEachLitPixel(rawImagePixels, size_t(size.width), size_t(size.height), 1,
-                [&](size_t column, size_t row) {
+            detail::forEachLitPixel(
+                rawImagePixels, size_t(size.width), size_t(size.height), 1, [&](size_t column, size_t row) {
                     // The count is what the array holds: lines beyond it are not reported.
                     if (numberOfLines >= kMaximumLines)
                         return;

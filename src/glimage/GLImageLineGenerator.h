@@ -20,8 +20,8 @@ public:
     GLImageLineGenerator();  // 1 pixel wide, green
 
     // slope, intercept pairs, read before this returns.
-    void renderLinesFromArray(const float* lineSlopeAndIntercepts, uint64_t numberOfLines,
-        const plat::MediaTime& frameTime);
+    void renderLinesFromArray(
+        const float* lineSlopeAndIntercepts, uint64_t numberOfLines, const plat::MediaTime& frameTime);
     void renderToTextureWithVertices(const float*, const float*, uint32_t) override { }
     // Context queue: makes room for kMaximumLines lines.
     void generateLineCoordinates();

@@ -70,7 +70,7 @@ constexpr size_t kFloatsPerLinePair = 8;
 GLImageLineAccumulation GLImageParallelCoordinateLineTransformFilter::accumulationForThisDevice()
 {
     return GLImageContext::deviceSupportsFramebufferReads() ? GLImageLineAccumulation::FramebufferReads
-                                                             : GLImageLineAccumulation::AdditiveBlending;
+                                                            : GLImageLineAccumulation::AdditiveBlending;
 }
 
 GLImageParallelCoordinateLineTransformFilter::GLImageParallelCoordinateLineTransformFilter()
@@ -133,7 +133,8 @@ bool GLImageParallelCoordinateLineTransformFilter::readInputPixels(size_t width,
 
 void GLImageParallelCoordinateLineTransformFilter::renderToTextureWithVertices(const float*, const float*, uint32_t)
 {
-    requireRGBAByteOutput(outputTextureOptions(), "The output texture internal format for this filter must be GL_RGBA.");
+    requireRGBAByteOutput(
+        outputTextureOptions(), "The output texture internal format for this filter must be GL_RGBA.");
     if (_preventRendering)
         return;
 

@@ -10,7 +10,8 @@ const char* const kDeclarations = R"(
 uniform highp float edgeStrength;
 )";
 
-const char* const kComputation = R"(    float h = -topLeftIntensity - topIntensity - topRightIntensity + bottomLeftIntensity + bottomIntensity
+const char* const kComputation
+    = R"(    float h = -topLeftIntensity - topIntensity - topRightIntensity + bottomLeftIntensity + bottomIntensity
         + bottomRightIntensity;
     float v = -bottomLeftIntensity - leftIntensity - topLeftIntensity + bottomRightIntensity + rightIntensity
         + topRightIntensity;

@@ -39,8 +39,7 @@ std::string GLImageSingleComponentGaussianBlurFilter::optimizedVertexShader(uint
     return vertexShaderForOptimizedBlurOfRadius(sampleRadius, sigma);
 }
 
-std::string GLImageSingleComponentGaussianBlurFilter::optimizedFragmentShader(
-    uint32_t sampleRadius, double sigma) const
+std::string GLImageSingleComponentGaussianBlurFilter::optimizedFragmentShader(uint32_t sampleRadius, double sigma) const
 {
     return fragmentShaderForOptimizedBlurOfRadius(sampleRadius, sigma);
 }

@@ -10,7 +10,8 @@ const char* const kDeclarations = R"(
 uniform mediump float edgeStrength;
 )";
 
-const char* const kComputation = R"(    float h = -topLeftIntensity - 2.0 * topIntensity - topRightIntensity + bottomLeftIntensity + 2.0 * bottomIntensity
+const char* const kComputation
+    = R"(    float h = -topLeftIntensity - 2.0 * topIntensity - topRightIntensity + bottomLeftIntensity + 2.0 * bottomIntensity
         + bottomRightIntensity;
     float v = -bottomLeftIntensity - 2.0 * leftIntensity - topLeftIntensity + bottomRightIntensity + 2.0 * rightIntensity
         + topRightIntensity;

@@ -13,7 +13,8 @@ const char* const kSobelDeclarations = R"(
 uniform mediump float edgeStrength;
 )";
 
-const char* const kSobelComputation = R"(    float h = -topLeftIntensity - 2.0 * topIntensity - topRightIntensity + bottomLeftIntensity + 2.0 * bottomIntensity
+const char* const kSobelComputation
+    = R"(    float h = -topLeftIntensity - 2.0 * topIntensity - topRightIntensity + bottomLeftIntensity + 2.0 * bottomIntensity
         + bottomRightIntensity;
     float v = -bottomLeftIntensity - 2.0 * leftIntensity - topLeftIntensity + bottomRightIntensity + 2.0 * rightIntensity
         + topRightIntensity;
@@ -50,10 +51,14 @@ void GLImageSobelEdgeDetectionFilter::setupFilterForSize(plat::Size filterFrameS
     runSynchronouslyOnContextQueue([&] {
         _texelWidth = 1.0 / filterFrameSize.width;
         _texelHeight = 1.0 / filterFrameSize.height;
-        // Kept among the second program's uniforms and replayed before its
-        // pass: filters of one kind share the program.
+        // Called while the first pass sets up: its program must stay the
+        // active one. Kept among the second program's uniforms and replayed
+        // before its pass, since filters of one kind share the program.
+        auto activeProgram = GLImageContext::sharedImageProcessingContext().currentShaderProgram();
         setFloat(float(_texelWidth), texelWidthUniform, secondFilterProgram);
         setFloat(float(_texelHeight), texelHeightUniform, secondFilterProgram);
+        if (activeProgram)
+            GLImageContext::setActiveShaderProgram(activeProgram);
     });
 }
 

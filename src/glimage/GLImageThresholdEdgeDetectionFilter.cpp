@@ -27,7 +27,8 @@ constexpr double kDefaultThreshold = 0.25;
 }  // namespace
 
 GLImageThresholdEdgeDetectionFilter::GLImageThresholdEdgeDetectionFilter()
-    : GLImageThresholdEdgeDetectionFilter(nearbyTexelIntensityFragmentShader(kThresholdEdgeDeclarations, kThresholdEdgeComputation))
+    : GLImageThresholdEdgeDetectionFilter(
+        nearbyTexelIntensityFragmentShader(kThresholdEdgeDeclarations, kThresholdEdgeComputation))
 {
 }
 

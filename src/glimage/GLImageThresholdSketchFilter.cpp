@@ -11,7 +11,8 @@ uniform lowp float threshold;
 uniform highp float edgeStrength;
 )";
 
-const char* const kComputation = R"(    float h = -topLeftIntensity - 2.0 * topIntensity - topRightIntensity + bottomLeftIntensity + 2.0 * bottomIntensity
+const char* const kComputation
+    = R"(    float h = -topLeftIntensity - 2.0 * topIntensity - topRightIntensity + bottomLeftIntensity + 2.0 * bottomIntensity
         + bottomRightIntensity;
     float v = -bottomLeftIntensity - 2.0 * leftIntensity - topLeftIntensity + bottomRightIntensity + 2.0 * rightIntensity
         + topRightIntensity;

@@ -201,6 +201,8 @@ void GLImageTwoPassFilter::renderToTextureWithVertices(
     glBindTexture(GL_TEXTURE_2D, 0);
 
     setSecondFilterFBO();
+    // Setting up a new framebuffer may have set uniforms of another program.
+    GLImageContext::setActiveShaderProgram(secondFilterProgram);
     setUniformsForProgramAtIndex(1);
 
     glActiveTexture(GL_TEXTURE3);

@@ -10,8 +10,8 @@ namespace zt {
 GLImageTwoPassTextureSamplingFilter::GLImageTwoPassTextureSamplingFilter(
     const std::string& firstStageVertexShaderString, const std::string& firstStageFragmentShaderString,
     const std::string& secondStageVertexShaderString, const std::string& secondStageFragmentShaderString)
-    : GLImageTwoPassFilter(firstStageVertexShaderString, firstStageFragmentShaderString,
-        secondStageVertexShaderString, secondStageFragmentShaderString)
+    : GLImageTwoPassFilter(firstStageVertexShaderString, firstStageFragmentShaderString, secondStageVertexShaderString,
+        secondStageFragmentShaderString)
 {
     runSynchronouslyOnContextQueue([this] { lookUpTexelOffsetUniforms(); });
     setVerticalTexelSpacing(1.0);

@@ -10,7 +10,8 @@ const char* const kDeclarations = R"(
 uniform highp float edgeStrength;
 )";
 
-const char* const kComputation = R"(    float verticalDerivative = -topLeftIntensity - topIntensity - topRightIntensity + bottomLeftIntensity
+const char* const kComputation
+    = R"(    float verticalDerivative = -topLeftIntensity - topIntensity - topRightIntensity + bottomLeftIntensity
         + bottomIntensity + bottomRightIntensity;
     float horizontalDerivative = -bottomLeftIntensity - leftIntensity - topLeftIntensity + bottomRightIntensity
         + rightIntensity + topRightIntensity;
