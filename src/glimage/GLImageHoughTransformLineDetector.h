@@ -46,10 +46,12 @@ public:
 
     struct LineExtraction;
 
-private:
+protected:
     std::shared_ptr<GLImageThresholdEdgeDetectionFilter> thresholdEdgeDetectionFilter;
     std::shared_ptr<GLImageParallelCoordinateLineTransformFilter> parallelCoordinateLineTransformFilter;
     std::shared_ptr<GLImageThresholdedNonMaximumSuppressionFilter> nonMaximumSuppressionFilter;
+
+private:
     // Shared with the suppression filter's completion block, which must not
     // keep the detector alive.
     std::shared_ptr<LineExtraction> _extraction;
