@@ -65,8 +65,8 @@ std::vector<std::string> GLCallRecorder::callsOffTheContextQueue() const
 }  // namespace zt::test
 
 // The entry points the pipeline's filters use, each noted and passed on.
-#define ZT_RECORDED_GL_CALL(returnType, name, parameters, arguments)                                                  \
-    extern "C" GL_APICALL returnType GL_APIENTRY name parameters                                                      \
+#define ZT_RECORDED_GL_CALL(returnType, name, parameters, arguments)                                                   \
+    extern "C" GL_APICALL returnType GL_APIENTRY name parameters                                                       \
     {                                                                                                                  \
         noteCall(#name);                                                                                               \
         static const auto real = realFunction<returnType(GL_APIENTRY*) parameters>(#name);                             \
@@ -112,10 +112,10 @@ ZT_RECORDED_GL_CALL(void, glUniform2f, (GLint location, GLfloat v0, GLfloat v1),
 ZT_RECORDED_GL_CALL(void, glUniform1fv, (GLint location, GLsizei count, const GLfloat* value), (location, count, value))
 ZT_RECORDED_GL_CALL(void, glUniform3fv, (GLint location, GLsizei count, const GLfloat* value), (location, count, value))
 ZT_RECORDED_GL_CALL(void, glUniform4fv, (GLint location, GLsizei count, const GLfloat* value), (location, count, value))
-ZT_RECORDED_GL_CALL(void, glUniformMatrix3fv, (GLint location, GLsizei count, GLboolean transpose, const GLfloat* value),
-    (location, count, transpose, value))
-ZT_RECORDED_GL_CALL(void, glUniformMatrix4fv, (GLint location, GLsizei count, GLboolean transpose, const GLfloat* value),
-    (location, count, transpose, value))
+ZT_RECORDED_GL_CALL(void, glUniformMatrix3fv,
+    (GLint location, GLsizei count, GLboolean transpose, const GLfloat* value), (location, count, transpose, value))
+ZT_RECORDED_GL_CALL(void, glUniformMatrix4fv,
+    (GLint location, GLsizei count, GLboolean transpose, const GLfloat* value), (location, count, transpose, value))
 ZT_RECORDED_GL_CALL(void, glUseProgram, (GLuint program), (program))
 ZT_RECORDED_GL_CALL(void, glVertexAttribPointer,
     (GLuint index, GLint size, GLenum type, GLboolean normalized, GLsizei stride, const void* pointer),

@@ -64,10 +64,10 @@ void useEveryFamilyFromThisThread()
     sketch->setThreshold(0.3);
     auto derivative = std::make_shared<zt::GLImageXYDerivativeFilter>();
     derivative->setTexelWidth(0.05);
-    const std::shared_ptr<zt::GLImageOutput> filters[] = {gaussian, bilateral, box, position,
-        std::make_shared<zt::GLImageSingleComponentGaussianBlurFilter>(), convolution,
-        std::make_shared<zt::GLImageMedianFilter>(), toon, std::make_shared<zt::GLImageSobelEdgeDetectionFilter>(),
-        sketch, derivative, canny};
+    const std::shared_ptr<zt::GLImageOutput> filters[]
+        = {gaussian, bilateral, box, position, std::make_shared<zt::GLImageSingleComponentGaussianBlurFilter>(),
+            convolution, std::make_shared<zt::GLImageMedianFilter>(), toon,
+            std::make_shared<zt::GLImageSobelEdgeDetectionFilter>(), sketch, derivative, canny};
     for (const auto& filter : filters) {
         auto result = filter->imageByFilteringImage(*input);
         ASSERT_TRUE(result);

@@ -180,7 +180,8 @@ TEST(GLImageThresholdedNonMaximumSuppressionFilter, ReadsAPackedCountAcrossTheCo
     auto packedPixel = zt::test::makePicture(5, 5, [](int x, int y) {
         return x == 2 && y == 2 ? Colour {1.0, 0.0, 0.0, 1.0} : Colour {0.0, 0.0, 0.0, 1.0};
     });
-    auto filter = std::make_shared<zt::GLImageThresholdedNonMaximumSuppressionFilter>(zt::GLImageColorspacePacking::Packed);
+    auto filter
+        = std::make_shared<zt::GLImageThresholdedNonMaximumSuppressionFilter>(zt::GLImageColorspacePacking::Packed);
     filter->setThreshold(0.0035);
     EXPECT_EQ(plat::test::pixelAt(*filter->imageByFilteringImage(*packedPixel), 2, 2)[0], 255);
     filter->setThreshold(0.0045);

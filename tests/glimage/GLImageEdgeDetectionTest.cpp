@@ -146,8 +146,8 @@ TEST(GLImageEdgeDetectionFilters, MatchTheirFormulasOnTheCpu)
         SCOPED_TRACE(edgeCase.name);
         auto result = edgeCase.make()->imageByFilteringImage(*input);
         ASSERT_TRUE(result);
-        zt::test::expectPictureMatches(zt::test::mapPicture(grey,
-                                           [&](const CpuPicture& p, int x, int y) { return edgeCase.expected(p, x, y); }),
+        zt::test::expectPictureMatches(
+            zt::test::mapPicture(grey, [&](const CpuPicture& p, int x, int y) { return edgeCase.expected(p, x, y); }),
             *result);
     }
 }

@@ -111,8 +111,9 @@ public:
 
 std::shared_ptr<plat::Image> whitePixels(int width, int height, const std::function<bool(int, int)>& lit)
 {
-    return zt::test::makePicture(
-        width, height, [&](int x, int y) { return lit(x, y) ? Colour {1, 1, 1, 1} : Colour {0, 0, 0, 1}; });
+    return zt::test::makePicture(width, height, [&](int x, int y) {
+        return lit(x, y) ? Colour {1, 1, 1, 1} : Colour {0, 0, 0, 1};
+    });
 }
 
 TEST(GLImageHoughTransformLineDetector, TurnsAMaximumIntoSlopeAndIntercept)
@@ -180,7 +181,8 @@ TEST(GLImageParallelCoordinateLineTransformFilter, CountsTheSegmentsOfALineInOne
     uint32_t evenColumnsInFrame = 0;
     for (int x = 0; x < size; x += 2)
         evenColumnsInFrame += rowOf(x) < size;
-    for (auto accumulation : {zt::GLImageLineAccumulation::FramebufferReads, zt::GLImageLineAccumulation::AdditiveBlending}) {
+    for (auto accumulation :
+        {zt::GLImageLineAccumulation::FramebufferReads, zt::GLImageLineAccumulation::AdditiveBlending}) {
         SCOPED_TRACE(int(accumulation));
         auto transform = std::make_shared<zt::GLImageParallelCoordinateLineTransformFilter>(accumulation);
         auto result = transform->imageByFilteringImage(*edges);
