@@ -117,16 +117,22 @@ void GLImage3x3TextureSamplingFilter::setupFilterForSize(plat::Size filterFrameS
 
 void GLImage3x3TextureSamplingFilter::setTexelWidth(double newValue)
 {
-    hasOverriddenImageSizeFactor = true;
-    _texelWidth = newValue;
-    setFloat(float(newValue), texelWidthUniform, filterProgram);
+    // On the context queue, where a new frame size sets the steps too.
+    runSynchronouslyOnContextQueue([&] {
+        hasOverriddenImageSizeFactor = true;
+        _texelWidth = newValue;
+        setFloat(float(newValue), texelWidthUniform, filterProgram);
+    });
 }
 
 void GLImage3x3TextureSamplingFilter::setTexelHeight(double newValue)
 {
-    hasOverriddenImageSizeFactor = true;
-    _texelHeight = newValue;
-    setFloat(float(newValue), texelHeightUniform, filterProgram);
+    // On the context queue, where a new frame size sets the steps too.
+    runSynchronouslyOnContextQueue([&] {
+        hasOverriddenImageSizeFactor = true;
+        _texelHeight = newValue;
+        setFloat(float(newValue), texelHeightUniform, filterProgram);
+    });
 }
 
 }  // namespace zt

@@ -66,16 +66,22 @@ void GLImageDirectionalNonMaximumSuppressionFilter::setupFilterForSize(plat::Siz
 
 void GLImageDirectionalNonMaximumSuppressionFilter::setTexelWidth(double newValue)
 {
-    hasOverriddenImageSizeFactor = true;
-    _texelWidth = newValue;
-    setFloat(float(newValue), texelWidthUniform, filterProgram);
+    // On the context queue, where a new frame size sets the steps too.
+    runSynchronouslyOnContextQueue([&] {
+        hasOverriddenImageSizeFactor = true;
+        _texelWidth = newValue;
+        setFloat(float(newValue), texelWidthUniform, filterProgram);
+    });
 }
 
 void GLImageDirectionalNonMaximumSuppressionFilter::setTexelHeight(double newValue)
 {
-    hasOverriddenImageSizeFactor = true;
-    _texelHeight = newValue;
-    setFloat(float(newValue), texelHeightUniform, filterProgram);
+    // On the context queue, where a new frame size sets the steps too.
+    runSynchronouslyOnContextQueue([&] {
+        hasOverriddenImageSizeFactor = true;
+        _texelHeight = newValue;
+        setFloat(float(newValue), texelHeightUniform, filterProgram);
+    });
 }
 
 void GLImageDirectionalNonMaximumSuppressionFilter::setUpperThreshold(double newValue)

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -60,7 +61,7 @@ protected:
     double _texelSpacingMultiplier = 1.0;
     double _blurRadiusAsFractionOfImageWidth = 0;
     double _blurRadiusAsFractionOfImageHeight = 0;
-    uint64_t _blurPasses = 0;
+    std::atomic<uint64_t> _blurPasses = 0;  // read on the context queue
 
 private:
     std::string _vertexShaderString;  // context queue

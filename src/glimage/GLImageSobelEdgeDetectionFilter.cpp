@@ -64,16 +64,22 @@ void GLImageSobelEdgeDetectionFilter::setupFilterForSize(plat::Size filterFrameS
 
 void GLImageSobelEdgeDetectionFilter::setTexelWidth(double newValue)
 {
-    hasOverriddenImageSizeFactor = true;
-    _texelWidth = newValue;
-    setFloat(float(newValue), texelWidthUniform, secondFilterProgram);
+    // On the context queue, where a new frame size sets the steps too.
+    runSynchronouslyOnContextQueue([&] {
+        hasOverriddenImageSizeFactor = true;
+        _texelWidth = newValue;
+        setFloat(float(newValue), texelWidthUniform, secondFilterProgram);
+    });
 }
 
 void GLImageSobelEdgeDetectionFilter::setTexelHeight(double newValue)
 {
-    hasOverriddenImageSizeFactor = true;
-    _texelHeight = newValue;
-    setFloat(float(newValue), texelHeightUniform, secondFilterProgram);
+    // On the context queue, where a new frame size sets the steps too.
+    runSynchronouslyOnContextQueue([&] {
+        hasOverriddenImageSizeFactor = true;
+        _texelHeight = newValue;
+        setFloat(float(newValue), texelHeightUniform, secondFilterProgram);
+    });
 }
 
 void GLImageSobelEdgeDetectionFilter::setEdgeStrength(double newValue)
