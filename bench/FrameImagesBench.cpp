@@ -7,12 +7,12 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
-#include <jpeglib.h>
 #include <map>
 #include <set>
 #include <string>
 
 #include "BenchRatio.h"
+#include "JpegReference.h"
 #include "PhotoLikePicture.h"
 #include "app/DataManager.h"
 #include "app/ImageProducer.h"
@@ -24,6 +24,8 @@
 #include "uikit/UIImageResize.h"
 
 namespace {
+
+using zt::bench::encodeDirectly;
 
 struct BenchProject {
     explicit BenchProject(int height)
@@ -50,32 +52,6 @@ struct BenchProject {
     std::unique_ptr<zt::ImageProducer> producer;
     std::shared_ptr<plat::Image> picture;
 };
-
-size_t encodeDirectly(const plat::Bitmap& bitmap, int quality)
-{
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = static_cast<JDIMENSION>(bitmap.width());
-    info.image_height = static_cast<JDIMENSION>(bitmap.height());
-    info.input_components = 4;
-    info.in_color_space = JCS_EXT_BGRX;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(bitmap.row(static_cast<int>(info.next_scanline)));
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::free(out);
-    return size;
-}
 
 void StoreFrameImages(benchmark::State& state)
 {

@@ -308,6 +308,15 @@ bool Application::rotateToInterfaceOrientation(InterfaceOrientation orientation)
 {
     if (orientation == _orientation || orientation == InterfaceOrientation::Unknown)
         return false;
+    bool rotated = rotateInterface(orientation);
+    // The device turned, whether or not the interface followed.
+    if (Device::isGeneratingDeviceOrientationNotifications())
+        NotificationCenter::defaultCenter().post(DeviceOrientationDidChangeNotification);
+    return rotated;
+}
+
+bool Application::rotateInterface(InterfaceOrientation orientation)
+{
     auto window = keyWindow();
     auto controller = frontmostController();
     if (!window || !controller)

@@ -134,6 +134,7 @@ private:
     friend std::shared_ptr<Application> makeApplication();
     void post(const char* name);
     std::shared_ptr<ViewController> frontmostController() const;
+    bool rotateInterface(InterfaceOrientation orientation);
 
     std::shared_ptr<ApplicationDelegate> _delegate;
     ApplicationState _state = ApplicationState::Inactive;
