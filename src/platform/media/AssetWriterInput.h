@@ -16,6 +16,9 @@
 #include "platform/media/MediaTime.h"
 
 namespace plat {
+namespace detail {
+class AACEncoder;
+}
 class AssetWriter;
 class DispatchQueue;
 class PixelBuffer;
@@ -26,7 +29,8 @@ class SampleBuffer;
 // input is ready for more, and the block appends while isReadyForMoreMediaData
 // says so, then returns. Video inputs encode H.264 (settings: codec, width,
 // height, compression properties); audio inputs without settings write the
-// linear PCM they are given as it is. Appended media is encoded and written
+// linear PCM they are given as it is, and with AAC settings (format, sample
+// rate, channels, bit rate, channel layout) encode it as AAC. Appended media is encoded and written
 // on the input's own queue. Any thread.
 class AssetWriterInput : public std::enable_shared_from_this<AssetWriterInput> {
 public:
@@ -56,6 +60,8 @@ private:
     friend class AssetWriterInputPixelBufferAdaptor;
 
     struct VideoSettings;
+    struct AudioSettings;
+    bool encodesAAC() const { return _audio != nullptr; }
     // Video through the pixel-buffer adaptor.
     bool appendPixelBuffer(const std::shared_ptr<PixelBuffer>& pixelBuffer, const MediaTime& presentationTime);
     // Runs block on the input's queue, counting it as waiting media.
@@ -67,6 +73,7 @@ private:
     void encodePixelBuffer(const std::shared_ptr<PixelBuffer>& pixelBuffer, const MediaTime& time);
     Result<void> writeVideoPacket(AssetWriter& writer, detail::EncodedPacket packet);
     void writeSampleBuffer(const std::shared_ptr<const SampleBuffer>& sampleBuffer);
+    void encodeSampleBuffer(AssetWriter& writer, const std::shared_ptr<const SampleBuffer>& sampleBuffer);
     void flush(const MediaTime& sessionEnd);
     void reportFailure(const Error& error);
 
@@ -82,6 +89,7 @@ private:
     const std::string _mediaType;
     const std::optional<Dictionary> _outputSettings;
     std::unique_ptr<VideoSettings> _video;
+    std::unique_ptr<AudioSettings> _audio;
     std::atomic<bool> _expectsMediaDataInRealTime {false};
 
     std::weak_ptr<AssetWriter> _writer;
@@ -99,6 +107,7 @@ private:
 
     // Only on the work queue.
     std::unique_ptr<detail::H264Encoder> _encoder;
+    std::unique_ptr<detail::AACEncoder> _aacEncoder;
     int64_t _previousPts = 0;
     bool _hasPrevious = false;
     int64_t _lastDuration = 0;
