@@ -3,6 +3,7 @@
 #include "platform/media/MediaConstants.h"
 #include "platform/media/capture/CaptureDevice.h"
 #include "platform/media/capture/CaptureFrameReader.h"
+#include "platform/media/capture/CaptureSoundReader.h"
 
 namespace plat {
 
@@ -17,6 +18,14 @@ Result<std::shared_ptr<CaptureDeviceInput>> CaptureDeviceInput::deviceInputWithD
 {
     if (!device)
         return Error(kMediaErrorDomain, kMediaErrorDeviceNotConnected, "No capture device.");
+    if (const auto& microphone = device->microphoneDescription()) {
+        auto probe = detail::CaptureSoundReader::open(*microphone);
+        if (!probe.ok())
+            return Error(kMediaErrorDomain, kMediaErrorDeviceNotConnected,
+                "The microphone \"" + device->localizedName() + "\" cannot be opened.", {},
+                std::make_shared<const Error>(probe.error()));
+        return std::make_shared<CaptureDeviceInput>(Passkey(), std::move(device));
+    }
     // The platform opens the camera here; so do we, and let go until a
     // session runs, so that a camera that cannot deliver fails now.
     const CaptureDeviceDescription& camera = device->description();
@@ -37,6 +46,8 @@ CaptureDeviceInput::CaptureDeviceInput(Passkey, std::shared_ptr<CaptureDevice> d
 
 std::vector<CaptureInputPort> CaptureDeviceInput::ports() const
 {
+    if (_device->microphoneDescription())
+        return {CaptureInputPort(kMediaTypeAudio, Size {})};
     return {CaptureInputPort(kMediaTypeVideo, _activePictureSize)};
 }
 

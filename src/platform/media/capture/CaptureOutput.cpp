@@ -15,7 +15,12 @@ std::vector<std::shared_ptr<CaptureConnection>> CaptureOutput::connections() con
 
 std::shared_ptr<CaptureConnection> CaptureOutput::connectionWithMediaType(std::string_view mediaType) const
 {
-    return mediaType == kMediaTypeVideo ? _connection : nullptr;
+    return mediaType == connectionMediaType() ? _connection : nullptr;
+}
+
+std::string_view CaptureOutput::connectionMediaType() const
+{
+    return kMediaTypeVideo;
 }
 
 void CaptureOutput::joinSession()
