@@ -23,8 +23,8 @@
 #include "glimage/GLImageGaussianBlurFilter.h"
 #include "glimage/GLImageSobelEdgeDetectionFilter.h"
 #include "platform/gl/GLTextureCache.h"
-#include "platform/gl/PixelBuffer.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/PixelBuffer.h"
 
 namespace {
 

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/AssetReader.h"
 #include "platform/media/AssetWriterInputPixelBufferAdaptor.h"
 #include "platform/media/AudioStreamDecoder.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/LinearPCMFormat.h"
 #include "platform/media/MediaConstants.h"
-#include "platform/media/PixelBuffer.h"
 #include "platform/media/SampleBuffer.h"
 #include "platform/media/VideoStreamDecoder.h"
 

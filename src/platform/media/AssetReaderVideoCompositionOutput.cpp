@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/AssetReader.h"
 #include "platform/media/AssetWriterInputPixelBufferAdaptor.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/MediaConstants.h"
-#include "platform/media/PixelBuffer.h"
 #include "platform/media/SampleBuffer.h"
 #include "platform/media/TrackPictureReader.h"
 #include "platform/media/VideoComposition.h"

@@ -3,10 +3,10 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/Asset.h"
 #include "platform/media/AssetWriterInputPixelBufferAdaptor.h"
 #include "platform/media/MediaConstants.h"
-#include "platform/media/PixelBuffer.h"
 #include "platform/media/PlayerItem.h"
 #include "platform/media/TrackPictureReader.h"
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "platform/foundation/Log.h"
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/MediaConstants.h"
-#include "platform/media/PixelBuffer.h"
 
 namespace plat::detail {
 

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "MediaTestFiles.h"
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/Asset.h"
 #include "platform/media/AssetReader.h"
 #include "platform/media/AssetReaderVideoCompositionOutput.h"
 #include "platform/media/AssetWriterInputPixelBufferAdaptor.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/MutableComposition.h"
-#include "platform/media/PixelBuffer.h"
 #include "platform/media/SampleBuffer.h"
 #include "platform/media/VideoComposition.h"
 #include "support/TemporarySandbox.h"

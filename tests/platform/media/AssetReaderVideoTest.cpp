@@ -2,12 +2,12 @@
 
 #include "MediaTestFiles.h"
 #include "platform/foundation/Files.h"
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/Asset.h"
 #include "platform/media/AssetReader.h"
 #include "platform/media/AssetReaderTrackOutput.h"
 #include "platform/media/AssetWriterInputPixelBufferAdaptor.h"
 #include "platform/media/MediaConstants.h"
-#include "platform/media/PixelBuffer.h"
 #include "platform/media/SampleBuffer.h"
 #include "support/TemporarySandbox.h"
 

@@ -11,8 +11,8 @@
 #include "platform/foundation/Semaphore.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageRepresentation.h"
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/MediaConstants.h"
-#include "platform/media/PixelBuffer.h"
 #include "platform/media/SampleBuffer.h"
 #include "platform/media/capture/CaptureDevice.h"
 #include "platform/media/capture/CaptureInput.h"
@@ -77,6 +77,19 @@ protected:
     void waitForTheDelegate()
     {
         queue->sync([] {});
+    }
+
+    // As advanceFrames, and each picture also in the delegate's hands, its
+    // callback returned, before the next is taken: a picture that came while
+    // the callback still ran would be dropped as late.
+    void advanceFramesDelivered(int frames)
+    {
+        for (int i = 0; i < frames; ++i) {
+            const size_t before = delegate->pictureCount();
+            advanceFrames(1);
+            ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return delegate->pictureCount() > before; }));
+            queue->sync([] {});
+        }
     }
 
     plat::test::TemporarySandbox sandbox;
@@ -181,7 +194,7 @@ TEST_F(CaptureSessionTest, PicturesComeOnTheClockInOrderAsBGRA)
     startSession();
     clock.advance(kFrame * 0.5);
     EXPECT_EQ(session->capturedPictureCount(), 0u);
-    advanceFramesOneByOne(3);
+    advanceFramesDelivered(3);
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return delegate->pictureCount() == 3; }));
     EXPECT_EQ(delegate->pictureTimes(), (std::vector<int64_t> {0, 1, 2}));
     auto first = delegate->picture(0);
@@ -214,8 +227,8 @@ TEST_F(CaptureSessionTest, PicturesComingWhileTheDelegateIsBusyAreDroppedInOrder
     startSession();
     advanceFrames(4);  // picture 0 is held by the delegate; 1, 2 and 3 come meanwhile
     release.signal();
-    waitForTheDelegate();
-    advanceFrames(1);
+    queue->sync([] {});  // picture 0's callback and the three drops are done
+    advanceFramesDelivered(1);
     ASSERT_TRUE(
         plat::test::runMainLoopUntil([&] { return delegate->dropCount() == 3 && delegate->pictureCount() == 2; }));
     EXPECT_EQ(delegate->droppedTimes(), (std::vector<int64_t> {1, 2, 3}));
@@ -232,8 +245,9 @@ TEST_F(CaptureSessionTest, StopReturnsWhileTheDelegateWaitsForTheMainThread)
     };
     startSession();
     advanceFrames(1);
-    ASSERT_TRUE(entered.wait(30));  // without running the main queue, which the delegate waits for
-    session->stopRunning();
+    // A stop before the picture reached the delegate would rightly never deliver it.
+    ASSERT_TRUE(entered.wait(30));
+    session->stopRunning();  // the delegate is blocked on the main queue meanwhile
     EXPECT_FALSE(session->isRunning());
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return mainRan.load(); }));
     const uint64_t taken = session->capturedPictureCount();
@@ -355,7 +369,7 @@ TEST_F(CaptureSessionTest, AFolderOfPicturesPlaysInALoop)
     camera.height = 480;
     camera.frameRate = 32;
     startSession(camera, plat::kCaptureSessionPreset640x480);
-    advanceFramesOneByOne(3);
+    advanceFramesDelivered(3);
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return delegate->pictureCount() == 3; }));
     auto red = [&](size_t index) { return plat::test::pixelAt(*delegate->picture(index)->imageBuffer(), 320, 240)[2]; };
     EXPECT_GT(red(0), 200);
