@@ -104,10 +104,25 @@ void AssetWriter::addInput(const std::shared_ptr<AssetWriterInput>& input)
     _inputs.push_back(input);
 }
 
+std::vector<std::pair<std::string, std::string>> AssetWriter::metadata() const
+{
+    std::lock_guard lock(_lock);
+    return _metadata;
+}
+
+void AssetWriter::setMetadata(std::vector<std::pair<std::string, std::string>> metadata)
+{
+    if (status() != AssetWriterStatus::Unknown)
+        return;
+    std::lock_guard lock(_lock);
+    _metadata = std::move(metadata);
+}
+
 bool AssetWriter::startWriting()
 {
     if (status() != AssetWriterStatus::Unknown)
         return false;
+    _muxer->setMetadata(metadata());
     auto opened = _muxer->open();
     if (!opened.ok()) {
         fail(opened.error());

@@ -160,6 +160,18 @@ MediaTime AssetWriterInput::appendedUntil() const
     return _appendedUntil;
 }
 
+AffineTransform AssetWriterInput::transform() const
+{
+    std::lock_guard lock(_lock);
+    return _transform;
+}
+
+void AssetWriterInput::setTransform(const AffineTransform& transform)
+{
+    std::lock_guard lock(_lock);
+    _transform = transform;
+}
+
 bool AssetWriterInput::isReadyForMoreMediaData() const
 {
     auto writer = _writer.lock();
@@ -179,8 +191,30 @@ void AssetWriterInput::requestMediaDataWhenReadyOnQueue(
     scheduleRequest(Wake::WhenReady);
 }
 
+bool AssetWriterInput::waitUntilReadyForMoreMediaData()
+{
+    std::unique_lock guard(_readinessLock);
+    while (true) {
+        const uint64_t seen = _readinessGeneration;
+        guard.unlock();
+        if (isReadyForMoreMediaData())
+            return true;
+        auto writer = _writer.lock();
+        if (_finished || !writer || writer->status() != AssetWriterStatus::Writing)
+            return false;
+        guard.lock();
+        _readinessChanged.wait(guard, [&] { return _readinessGeneration != seen; });
+    }
+}
+
 void AssetWriterInput::scheduleRequest(Wake wake)
 {
+    {
+        // Whatever made the writer look at its inputs may have made this one ready.
+        std::lock_guard guard(_readinessLock);
+        ++_readinessGeneration;
+    }
+    _readinessChanged.notify_all();
     bool evenWhenNotReady = wake == Wake::EvenWhenNotReady;
     if (!evenWhenNotReady && !isReadyForMoreMediaData())
         return;
@@ -224,6 +258,11 @@ void AssetWriterInput::markAsFinished()
 {
     if (_finished.exchange(true))
         return;
+    {
+        std::lock_guard guard(_readinessLock);
+        ++_readinessGeneration;
+    }
+    _readinessChanged.notify_all();
     {
         // The block often holds its owner, which holds this input: let it go.
         std::lock_guard lock(_lock);
@@ -311,8 +350,16 @@ void AssetWriterInput::encodePixelBuffer(const std::shared_ptr<PixelBuffer>& pix
         detail::CodecParametersPtr parameters(avcodec_parameters_alloc());
         if (opened.ok() && (!parameters || avcodec_parameters_from_context(parameters.get(), _encoder->context()) < 0))
             opened = inputError("cannot describe the video stream");
-        if (opened.ok())
+        if (opened.ok()) {
+            const AffineTransform t = transform();
+            if (!t.isIdentity()) {
+                auto fixed = [](double value, double unit) { return static_cast<int32_t>(std::lround(value * unit)); };
+                writer->muxer().setDisplayMatrix(_slot,
+                    {fixed(t.a, 65536), fixed(t.b, 65536), 0, fixed(t.c, 65536), fixed(t.d, 65536), 0,
+                        fixed(t.tx, 65536), fixed(t.ty, 65536), 1 << 30});
+            }
             opened = writer->muxer().setStreamParameters(_slot, *parameters, 1, timescale);
+        }
         if (!opened.ok()) {
             reportFailure(opened.error());
             return;

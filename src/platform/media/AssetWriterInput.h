@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -11,6 +12,7 @@
 
 #include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
+#include "platform/graphics/AffineTransform.h"
 #include "platform/media/AssetTrack.h"
 #include "platform/media/H264Encoder.h"
 #include "platform/media/MediaTime.h"
@@ -44,6 +46,10 @@ public:
     bool expectsMediaDataInRealTime() const { return _expectsMediaDataInRealTime; }
     void setExpectsMediaDataInRealTime(bool realTime) { _expectsMediaDataInRealTime = realTime; }
 
+    // Before writing: how players turn the pictures of a video input.
+    AffineTransform transform() const;
+    void setTransform(const AffineTransform& transform);
+
     bool isReadyForMoreMediaData() const;
     // The block is called on queue whenever the input is ready, until it is marked finished.
     void requestMediaDataWhenReadyOnQueue(std::shared_ptr<DispatchQueue> queue, std::function<void()> block);
@@ -52,6 +58,11 @@ public:
     bool appendSampleBuffer(const std::shared_ptr<const SampleBuffer>& sampleBuffer);
     // No more media will come.
     void markAsFinished();
+    // Blocks until the input takes more media, or never will (it is
+    // finished, or its writer writes no more): true when it takes more. For
+    // callers that append offline from a thread of their own instead of
+    // from a request block.
+    bool waitUntilReadyForMoreMediaData();
 
     AssetWriterInput(std::string mediaType, std::optional<Dictionary> outputSettings);
 
@@ -98,8 +109,13 @@ private:
     std::atomic<int64_t> _waiting {0};
     std::atomic<bool> _finished {false};
 
+    std::mutex _readinessLock;
+    std::condition_variable _readinessChanged;
+    uint64_t _readinessGeneration = 0;  // guarded by _readinessLock
+
     mutable std::mutex _lock;
     MediaTime _appendedUntil = MediaTime::invalid();  // guarded by _lock
+    AffineTransform _transform;  // guarded by _lock
     std::shared_ptr<DispatchQueue> _requestQueue;  // guarded by _lock
     std::function<void()> _requestBlock;  // guarded by _lock
     bool _requestScheduled = false;  // guarded by _lock

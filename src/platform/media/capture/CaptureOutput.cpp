@@ -28,6 +28,7 @@ void CaptureOutput::joinSession()
     // A still output's connection starts upright in portrait, as the platform's.
     _connection = std::make_shared<CaptureConnection>(supportsVideoOrientation(),
         supportsVideoOrientation() ? CaptureVideoOrientation::Portrait : CaptureVideoOrientation::LandscapeRight);
+    _connection->setFrameDurationsSupported(supportsFrameDurations());
 }
 
 void CaptureOutput::leaveSession()

@@ -31,6 +31,8 @@ protected:
     CaptureOutput() = default;
     // How the output's connection starts: whether it can turn pictures.
     virtual bool supportsVideoOrientation() const = 0;
+    // Whether the connection's frame durations space the pictures out.
+    virtual bool supportsFrameDurations() const { return false; }
     // What the output's connection carries: the camera's pictures by default.
     virtual std::string_view connectionMediaType() const;
     // A run of the session begins (main thread) and each of its pictures
