@@ -153,27 +153,27 @@ void AudioConfigurationViewController::buildWaveformArea()
     const plat::Size size
         = fineScreen ? plat::Size {2 * area.width(), 2 * kWaveformHeight} : plat::Size {area.width(), kWaveformHeight};
     std::weak_ptr<AudioConfigurationViewController> weakSelf = sharedAs<AudioConfigurationViewController>();
+    _drawingWaveform = true;
     plat::DispatchQueue::globalQueue(plat::DispatchQueue::Priority::Background)
         .async([weakSelf, file, cachePath, size] {
             auto asset = plat::URLAsset::URLAssetWithURL(plat::URL::fileURLWithPath(file));
             auto image = AudioWaveformGenerator().renderPNGAudioPictogramForAssett(asset, size);
-            if (!image)
-                return;  // the pattern stays; nothing is cached
+            // Without a picture the pattern stays and nothing is cached.
+            if (auto png = image ? plat::PNGRepresentation(*image) : std::nullopt) {
+                if (auto written = plat::writeFileAtomically(cachePath, *png); !written.ok())
+                    plat::log("clip editor: the waveform is not kept: {}", written.error().localizedDescription());
+            }
             plat::DispatchQueue::mainQueue().async([weakSelf, image] {
                 if (auto self = weakSelf.lock())
                     self->showWaveform(image);
             });
-            auto png = plat::PNGRepresentation(*image);
-            if (!png)
-                return;
-            if (auto written = plat::writeFileAtomically(cachePath, *png); !written.ok())
-                plat::log("clip editor: the waveform is not kept: {}", written.error().localizedDescription());
         });
 }
 
 void AudioConfigurationViewController::showWaveform(std::shared_ptr<plat::Image> image)
 {
-    if (_waveformView)
+    _drawingWaveform = false;
+    if (_waveformView && image)
         _waveformView->setImage(std::move(image));
 }
 

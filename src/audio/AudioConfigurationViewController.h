@@ -63,6 +63,9 @@ public:
     std::weak_ptr<PreviewPlayer> previewPlayer() const { return _previewPlayer; }
     void setPreviewPlayer(std::weak_ptr<PreviewPlayer> player) { _previewPlayer = std::move(player); }
     bool isPlaying() const;
+    // True from the start of the waveform's drawing until its picture, or
+    // the news that there is none, is back on the main queue.
+    bool isDrawingWaveform() const { return _drawingWaveform; }
 
     // Caches + the sound file's name + ".wavecache".
     static std::string waveformCachePath(const std::string& soundFileName);
@@ -101,6 +104,7 @@ private:
     plat::MediaTime _maxAvailableDuration;
     std::weak_ptr<PreviewPlayer> _previewPlayer;
     plat::ObserverToken _itemEndObserver;
+    bool _drawingWaveform = false;
 };
 
 inline constexpr const char* kAudioControllerDoneNotification = "AudioControllerDoneNotification";
