@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/AudioClip.h"
 #include "app/Frame.h"
 #include "app/FrameFiles.h"
 #include "app/FrameList.h"
@@ -12,12 +13,16 @@
 #include "app/MainViewControllerDelegate.h"
 #include "app/ProjectModel.h"
 #include "app/screens/AppAlerts.h"
+#include "audio/AudioConfigurationViewController.h"
 #include "audio/AudioController.h"
 #include "editor/PlayerViewController.h"
 #include "editor/TimelineViewController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/ErrorObject.h"
+#include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
@@ -25,6 +30,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Screen.h"
+#include "uikit/QVNavigationController.h"
 
 namespace zt {
 
@@ -34,7 +40,7 @@ const plat::Color kAppTint = plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 2
 constexpr double kMargin = 10;
 constexpr double kButtonWidth = 100;
 constexpr double kButtonHeight = 36;
-constexpr int kButtonCount = 3;
+constexpr int kButtonCount = 4;
 constexpr const char* kErrorDomain = "FrameEditorStandInErrorDomain";
 constexpr int64_t kPictureNotStoredError = 1;
 
@@ -58,6 +64,8 @@ FrameEditorStandIn::~FrameEditorStandIn()
 {
     if (_player)
         _player->stop();
+    if (_recorderPanel)
+        _recorderPanel->setDelegate({});
 }
 
 bool FrameEditorStandIn::shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation orientation) const
@@ -89,6 +97,11 @@ void FrameEditorStandIn::loadView()
     add->addTarget(this, &FrameEditorStandIn::actionAddFrame, plat::ControlEventTouchUpInside);
     root->addSubview(add);
     x += kButtonWidth + kMargin;
+    auto voice = makeButton("Voice-over");
+    voice->setFrame(plat::makeRect(x, 4, kButtonWidth, kButtonHeight));
+    voice->addTarget(this, &FrameEditorStandIn::actionRecordVoice, plat::ControlEventTouchUpInside);
+    root->addSubview(voice);
+    x += kButtonWidth + kMargin;
     _playButton = makeButton("Play");
     _playButton->setFrame(plat::makeRect(x, 4, kButtonWidth, kButtonHeight));
     _playButton->addTarget(this, &FrameEditorStandIn::actionPlay, plat::ControlEventTouchUpInside);
@@ -106,6 +119,7 @@ void FrameEditorStandIn::loadView()
     setOutlet("imageViewLastFrame", _imageViewLastFrame);
     showProject();
     showLastPicture();
+    observeAudioScreens();
 }
 
 void FrameEditorStandIn::addNavigators(plat::View& root)
@@ -310,6 +324,144 @@ void FrameEditorStandIn::previewPlayerShowFrameAtIndex(PreviewPlayer&, int64_t i
 void FrameEditorStandIn::previewPlayerDidStopPlay(PreviewPlayer&)
 {
     showPlayButtonTitle();
+}
+
+}  // namespace zt
+
+namespace zt {
+
+void FrameEditorStandIn::observeAudioScreens()
+{
+    auto& center = plat::NotificationCenter::defaultCenter();
+    std::weak_ptr<FrameEditorStandIn> weakSelf = sharedAs<FrameEditorStandIn>();
+    _showClipObserver = center.addObserver(
+        kShowAudioControllerNotification, _strip.get(), [weakSelf](const plat::Notification& note) {
+            auto self = weakSelf.lock();
+            auto clip = note.userInfo.get(kClipKey).asObjectOf<AudioClip>();
+            if (self && clip)
+                self->openClipEditor(clip);
+        });
+    auto closeEditor = [weakSelf](const plat::Notification& note) {
+        auto self = weakSelf.lock();
+        if (self && self->_clipEditor && note.object == self->_clipEditor.get())
+            self->closeClipEditor();
+    };
+    _clipDoneObserver = center.addObserver(kAudioControllerDoneNotification, nullptr, closeEditor);
+    _clipRemovedObserver = center.addObserver(kAudioControllerRemoveClipNotification, nullptr, closeEditor);
+    // What the sound screens cannot do is told here (no room at the frame, a file that did not copy).
+    auto tell = [weakSelf](const plat::Notification& note) {
+        auto self = weakSelf.lock();
+        auto error = note.userInfo.get(kErrorKey).asObjectOf<plat::ErrorObject>();
+        if (!self || !error)
+            return;
+        const bool ours = note.object == self->_audioController.get()
+            || (self->_clipEditor && note.object == self->_clipEditor.get());
+        if (ours)
+            showAlert(plat::localized("Error"), error->error().localizedDescription());
+    };
+    _audioErrorObserver = center.addObserver(kShowErrorNotification, nullptr, tell);
+}
+
+void FrameEditorStandIn::stopPlayback()
+{
+    if (_player->isPlaying())
+        _player->stop();
+    showPlayButtonTitle();
+}
+
+void FrameEditorStandIn::actionRecordVoice()
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    if (_recorderPanel)
+        return;
+    stopPlayback();
+    const int64_t frame = _strip->getCurrentFrame();
+    if (!_audioController->checkTrackSpaceForClipDuration(plat::MediaTime::make(1, 1), nullptr, nullptr, frame))
+        return;  // the controller has told why
+    auto root = view();
+    _recorderShield = plat::Button::buttonWithType(plat::ButtonType::Custom);
+    _recorderShield->setFrame(root->bounds());
+    _recorderShield->setBackgroundColor(plat::Color::clearColor());
+    _recorderPanel = std::make_shared<AudioRecorderViewController>();
+    _recorderShield->addTarget(_recorderPanel.get(), &AudioRecorderViewController::removeRecorderIfNotRecording,
+        plat::ControlEventTouchUpInside);
+    _recorderPanel->setDelegate(std::static_pointer_cast<AudioRecorderViewDelegate>(sharedAs<FrameEditorStandIn>()));
+    _recorderPanel->setStartRecordingAtFrame(frame);
+    addChildViewController(_recorderPanel);
+    auto panelView = _recorderPanel->view();
+    panelView->setCenter({root->bounds().midX(), root->bounds().midY() - kButtonHeight});
+    root->addSubview(_recorderShield);
+    root->addSubview(panelView);
+    _recorderPanel->didMoveToParentViewController(this);
+}
+
+void FrameEditorStandIn::closeRecorderPanel()
+{
+    if (!_recorderPanel)
+        return;
+    auto panel = std::move(_recorderPanel);
+    panel->willMoveToParentViewController(nullptr);
+    panel->view()->removeFromSuperview();
+    panel->removeFromParentViewController();
+    if (_recorderShield) {
+        _recorderShield->removeFromSuperview();
+        _recorderShield.reset();
+    }
+}
+
+void FrameEditorStandIn::audioRecorderDidStartRecording(AudioRecorderViewController& recorder)
+{
+    _strip->willStartPlayback();
+    _player->moveToIndex(recorder.startRecordingAtFrame());
+    _player->playWhileRecording();
+    showPlayButtonTitle();
+}
+
+void FrameEditorStandIn::audioRecorderDidStopRecording(AudioRecorderViewController& recorder, const std::string& file)
+{
+    stopPlayback();
+    const int64_t frame = recorder.startRecordingAtFrame();
+    closeRecorderPanel();
+    _audioController->addAudioFromFile(file, frame, std::nullopt, AudioClip::VoiceOver);
+    // The project keeps its own copy; one that did not arrive keeps the recording where it is.
+    if (_audioController->isAudioFileStillInUse(plat::lastPathComponent(file))) {
+        if (auto removed = plat::removeItemIfExists(file); !removed.ok())
+            plat::log("frame editor stand-in: {} stays: {}", file, removed.error().localizedDescription());
+    } else {
+        plat::log("frame editor stand-in: the recording {} was not added; it stays", file);
+    }
+    showSoundChange(frame);
+}
+
+void FrameEditorStandIn::audioRecorderDidCancelRecording(AudioRecorderViewController&)
+{
+    stopPlayback();
+    closeRecorderPanel();
+}
+
+void FrameEditorStandIn::openClipEditor(const std::shared_ptr<AudioClip>& clip)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    if (_clipEditor || _recorderPanel)
+        return;
+    stopPlayback();  // the clip is heard alone
+    _clipEditor = std::make_shared<AudioConfigurationViewController>(clip, _audioController, _project);
+    _clipEditor->setPreviewPlayer(_player);
+    presentViewController(std::make_shared<QVNavigationController>(_clipEditor), /*animated=*/true, nullptr);
+}
+
+void FrameEditorStandIn::closeClipEditor()
+{
+    _clipEditor.reset();
+    dismissViewControllerAnimated(/*animated=*/true, nullptr);
+    showSoundChange(_strip->getCurrentFrame());
+}
+
+void FrameEditorStandIn::showSoundChange(int64_t frame)
+{
+    _strip->updateFrames();
+    _strip->scrollToFrame(frame);
+    timeLineNeedsUpdate();
 }
 
 }  // namespace zt
