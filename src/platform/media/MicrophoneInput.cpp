@@ -114,6 +114,9 @@ Result<int64_t> MicrophoneInput::read(float* destination, int64_t frames)
         if (!read.ok())
             return read.error();
         done += read.value();
+        // A device that has closed: what it gave last is read first.
+        if (_live && _decoder->hasEnded() && done == 0)
+            return mediaError(kMediaErrorDeviceNotConnected, "the microphone stopped delivering:", _name);
         if (_live || !_decoder->hasEnded())
             break;
         // A file starts again at its end; one without sound gives silence.
