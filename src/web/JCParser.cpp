@@ -274,7 +274,8 @@ bool JCParser::valueForToken(JCValue& out)
             assignInlineString(out, token.value);
             return true;
         }
-        return longStringForValue(out);
+        return longStringForValue(
+            out, jcKeyHash(std::string_view(reinterpret_cast<const char*>(token.value.bytes), token.value.size)));
     case JCTokenType::Number:
         switch (token.value.type) {
         case JCValueType::SignedInteger:
@@ -440,15 +441,12 @@ __attribute__((always_inline)) inline void JCParser::assignInlineString(JCValue&
     out.assignInlineStringFromPadded(padded, value.size, Utf8Form::WellFormed);
 }
 
-uint64_t JCParser::hashOfValue(const JCTokenValue& value)
+JCArena* JCParser::cacheArena()
 {
-    uint64_t hash = kStringHashSeed;
-    for (size_t i = 0; i < value.size; ++i)
-        hash = hashStep(hash, value.bytes[i]);
-    return hash;
+    return _state.cacheDiesWithParse ? arena() : nullptr;
 }
 
-bool JCParser::longStringForValue(JCValue& out)
+bool JCParser::longStringForValue(JCValue& out, uint64_t hash)
 {
     JCTokenValue& value = _state.token.value;
     if (value.size > kCacheableStringLength) {
@@ -460,29 +458,19 @@ bool JCParser::longStringForValue(JCValue& out)
         out = JCValue::adoptString(string);
         return true;
     }
-    value.hash = hashOfValue(value);
-    return _state.cache.stringForValue(value, out);
+    value.hash = hash;
+    return _state.cache.stringForValue(value, out, cacheArena());
 }
 
 bool JCParser::keyForToken(JCValue& key, uint64_t& keyHash)
 {
     JCTokenValue& value = _state.token.value;
+    keyHash = jcKeyHash(std::string_view(reinterpret_cast<const char*>(value.bytes), value.size));
     if (value.size <= JCValue::kInlineStringCapacity) {
         assignInlineString(key, value);
-        keyHash = jcKeyHash(std::string_view(reinterpret_cast<const char*>(value.bytes), value.size));
         return true;
     }
-    if (!longStringForValue(key))
-        return false;
-    // A key the cache holds keeps its platform hash there.
-    if (value.cacheItem == nullptr) {
-        keyHash = jcKeyHash(*key.stringValue());
-    } else {
-        if (value.cacheItem->keyHash == 0)
-            value.cacheItem->keyHash = jcKeyHash(*key.stringValue());
-        keyHash = value.cacheItem->keyHash;
-    }
-    return true;
+    return longStringForValue(key, keyHash);
 }
 
 JCDictionary* JCParser::parseObject()
