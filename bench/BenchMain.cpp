@@ -1,9 +1,11 @@
 // The main of every benchmark: the app's model lives on the main queue, so
 // the benchmark thread is bound as the main thread before anything runs; after
 // the run it prints the ratios the benchmarks asked for.
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <map>
+#include <string_view>
 #include <vector>
 
 #include "BenchRatio.h"
@@ -86,6 +88,23 @@ Comparison::Comparison(std::string ours, std::string reference, Measure measure)
 int main(int argc, char** argv)
 {
     plat::RunLoop::main().bindToCurrentThread();
+    // Repetitions of the benchmarks run in a shuffled order unless asked
+    // otherwise, so that ours and the reference meet the same changes in
+    // the machine's load rather than one of them all the busy minutes.
+    static char interleave[] = "--benchmark_enable_random_interleaving=true";
+    const bool asked = std::any_of(argv + 1, argv + argc, [](const char* argument) {
+        return std::string_view(argument).starts_with("--benchmark_enable_random_interleaving");
+    });
+    std::vector<char*> arguments;
+    arguments.reserve(static_cast<size_t>(argc) + 2);
+    for (int i = 0; i < argc; ++i) {
+        arguments.push_back(argv[i]);
+        if (i == 0 && !asked)
+            arguments.push_back(interleave);
+    }
+    arguments.push_back(nullptr);  // argv ends with a null pointer
+    argc = static_cast<int>(arguments.size()) - 1;
+    argv = arguments.data();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
