@@ -274,8 +274,7 @@ bool JCParser::valueForToken(JCValue& out)
             assignInlineString(out, token.value);
             return true;
         }
-        return longStringForValue(
-            out, jcKeyHash(std::string_view(reinterpret_cast<const char*>(token.value.bytes), token.value.size)));
+        return longStringForValue(out, nullptr);
     case JCTokenType::Number:
         switch (token.value.type) {
         case JCValueType::SignedInteger:
@@ -446,7 +445,7 @@ JCArena* JCParser::cacheArena()
     return _state.cacheDiesWithParse ? arena() : nullptr;
 }
 
-bool JCParser::longStringForValue(JCValue& out, uint64_t hash)
+bool JCParser::longStringForValue(JCValue& out, const uint64_t* keyHash)
 {
     JCTokenValue& value = _state.token.value;
     if (value.size > kCacheableStringLength) {
@@ -458,7 +457,9 @@ bool JCParser::longStringForValue(JCValue& out, uint64_t hash)
         out = JCValue::adoptString(string);
         return true;
     }
-    value.hash = hash;
+    value.hash = keyHash != nullptr
+        ? *keyHash
+        : jcKeyHash(std::string_view(reinterpret_cast<const char*>(value.bytes), value.size));
     return _state.cache.stringForValue(value, out, cacheArena());
 }
 
@@ -470,7 +471,7 @@ bool JCParser::keyForToken(JCValue& key, uint64_t& keyHash)
         assignInlineString(key, value);
         return true;
     }
-    return longStringForValue(key, keyHash);
+    return longStringForValue(key, &keyHash);
 }
 
 JCDictionary* JCParser::parseObject()

@@ -80,10 +80,10 @@ private:
     bool storeValueForToken(size_t slot);
     bool keyForToken(JCValue& key, uint64_t& keyHash);
     void assignInlineString(JCValue& out, const JCTokenValue& value) const;
-    // A string too long to live in a value: through the cache (hash is its
-    // key hash, which the cache uses too), or for the longest ones, straight
-    // into the arena.
-    bool longStringForValue(JCValue& out, uint64_t hash);
+    // A string too long to live in a value: through the cache (which hashes
+    // by the key hash, computed here unless the caller has it), or for the
+    // longest ones, straight into the arena.
+    bool longStringForValue(JCValue& out, const uint64_t* keyHash);
     // Where the cache makes the strings it holds: the parse's arena when the
     // cache dies with the parse, else the heap, so that a long-lived
     // decoder's cache keeps no document's memory alive.
