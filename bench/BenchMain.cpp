@@ -19,6 +19,7 @@ struct Requested {
     std::string ours;
     std::string reference;
     Measure measure;
+    std::string counter;  // compared instead of a time when not empty
 };
 
 std::vector<Requested>& requestedComparisons()
@@ -46,6 +47,8 @@ public:
             if (median || (run.run_type == Run::RT_Iteration && !_fromMedian.count(key))) {
                 _real[key] = run.GetAdjustedRealTime();
                 _cpu[key] = run.GetAdjustedCPUTime();
+                for (const auto& [name, counter] : run.counters)
+                    _counters[name][key] = counter.value;
                 if (median)
                     _fromMedian[key] = true;
             }
@@ -55,8 +58,16 @@ public:
 
     void printRatios() const
     {
+        static const std::map<std::string, double> kNoValues;
         for (const Requested& comparison : requestedComparisons()) {
-            const auto& times = comparison.measure == Measure::CpuTime ? _cpu : _real;
+            const bool byCounter = !comparison.counter.empty();
+            auto counter = _counters.find(comparison.counter);
+            const auto& times = byCounter                ? (counter == _counters.end() ? kNoValues : counter->second)
+                : comparison.measure == Measure::CpuTime ? _cpu
+                                                         : _real;
+            const char* measureName = byCounter          ? comparison.counter.c_str()
+                : comparison.measure == Measure::CpuTime ? "CPU time"
+                                                         : "real time";
             for (const auto& [key, ours] : times) {
                 if (key != comparison.ours && key.rfind(comparison.ours + "/", 0) != 0)
                     continue;
@@ -64,8 +75,8 @@ public:
                 auto reference = times.find(referenceKey);
                 if (reference == times.end() || reference->second <= 0)
                     continue;
-                std::printf("%s / %s = %.2fx (%s)\n", key.c_str(), referenceKey.c_str(), ours / reference->second,
-                    comparison.measure == Measure::CpuTime ? "CPU time" : "real time");
+                std::printf(
+                    "%s / %s = %.2fx (%s)\n", key.c_str(), referenceKey.c_str(), ours / reference->second, measureName);
             }
         }
     }
@@ -74,13 +85,19 @@ private:
     std::map<std::string, double> _real;
     std::map<std::string, double> _cpu;
     std::map<std::string, bool> _fromMedian;
+    std::map<std::string, std::map<std::string, double>> _counters;  // by counter name, then key
 };
 
 }  // namespace
 
 Comparison::Comparison(std::string ours, std::string reference, Measure measure)
 {
-    requestedComparisons().push_back({std::move(ours), std::move(reference), measure});
+    requestedComparisons().push_back({std::move(ours), std::move(reference), measure, {}});
+}
+
+Comparison::Comparison(std::string ours, std::string reference, std::string counter)
+{
+    requestedComparisons().push_back({std::move(ours), std::move(reference), Measure::RealTime, std::move(counter)});
 }
 
 }  // namespace zt::bench
