@@ -24,13 +24,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <jpeglib.h>
 #include <string>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
 #include "BenchRatio.h"
+#include "JpegReference.h"
+#include "PhotoLikePicture.h"
 #include "app/DataManager.h"
 #include "app/ImageProducer.h"
 #include "app/ProjectModel.h"
@@ -51,35 +52,6 @@ constexpr int kFullQuality = 100;
 // channel (two resamplers of the same area), and no more.
 constexpr double kMostMeanDifference = 1.0;
 
-// Something like a photo: soft gradients, texture, sensor noise and a few
-// hard edges, so the encoders meet the amount of detail they meet in use.
-std::shared_ptr<plat::Image> photoLikePicture(int width, int height)
-{
-    auto bitmap = plat::Bitmap::allocate(width, height, plat::PixelOrder::BGRA);
-    uint32_t noise = 12345;
-    for (int y = 0; y < height; ++y) {
-        uint8_t* p = bitmap->mutableRow(y);
-        for (int x = 0; x < width; ++x, p += 4) {
-            noise = noise * 1664525u + 1013904223u;
-            int grain = static_cast<int>((noise >> 24) % 17) - 8;
-            double u = static_cast<double>(x) / width, v = static_cast<double>(y) / height;
-            double shade = 0.5 + 0.3 * std::sin(u * 9.0 + v * 4.0) * std::cos(v * 7.0);
-            double texture = 0.08 * std::sin(x * 0.9) * std::sin(y * 0.7);
-            bool box = (x / (width / 8) + y / (height / 6)) % 5 == 0;
-            auto channel = [&](double tint) {
-                double value = (shade + texture) * tint * 255 + grain + (box ? 40 : 0);
-                return static_cast<uint8_t>(std::clamp(value, 0.0, 255.0));
-            };
-            p[0] = channel(0.8);
-            p[1] = channel(1.0);
-            p[2] = channel(1.1);
-            p[3] = 255;
-        }
-    }
-    bitmap->setOpaque(true);
-    return plat::Image::imageWithBitmap(bitmap);
-}
-
 // A sandbox with one project that has its folder, a folder beside it for the
 // direct side's files, and the picture of the benchmark's size.
 struct BenchProject {
@@ -93,7 +65,7 @@ struct BenchProject {
         (void)zt::ProjectsList::replace({});
         project = std::make_shared<zt::ProjectModel>(std::nullopt);
         producer = std::make_unique<zt::ImageProducer>(project);
-        picture = photoLikePicture(height * 16 / 9, height);
+        picture = zt::bench::photoLikePicture(height * 16 / 9, height);
         if (!producer->storeImage(*picture, "bench"))  // makes the folder once
             std::abort();
         directFolder = plat::appendingPathComponent(root, "direct");
@@ -120,38 +92,6 @@ struct BenchProject {
 
 // --- the direct side ---
 
-std::vector<uint8_t> encodeDirectly(const uint8_t* pixels, size_t bytesPerRow, int width, int height, int quality)
-{
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = 4;
-    info.in_color_space = JCS_EXT_BGRX;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(pixels + info.next_scanline * bytesPerRow);
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::vector<uint8_t> bytes(out, out + size);
-    std::free(out);
-    return bytes;
-}
-
-std::vector<uint8_t> encodeDirectly(const plat::Bitmap& bitmap, int quality)
-{
-    return encodeDirectly(bitmap.bytes(), bitmap.bytesPerRow(), bitmap.width(), bitmap.height(), quality);
-}
-
 // Scaled to fill width x height, centred, the overflow cut off, by cairo.
 std::vector<uint8_t> scaleAndEncodeWithCairo(const plat::Bitmap& source, int width, int height, int quality)
 {
@@ -169,7 +109,7 @@ std::vector<uint8_t> scaleAndEncodeWithCairo(const plat::Bitmap& source, int wid
     cairo_paint(cr);
     cairo_destroy(cr);
     cairo_surface_flush(to);
-    auto bytes = encodeDirectly(cairo_image_surface_get_data(to),
+    auto bytes = zt::bench::encodedDirectly(cairo_image_surface_get_data(to),
         static_cast<size_t>(cairo_image_surface_get_stride(to)), width, height, quality);
     cairo_surface_destroy(to);
     cairo_surface_destroy(from);
@@ -226,7 +166,7 @@ bool storeDirectly(const plat::Bitmap& picture, const BenchProject& bench, const
             scaleAndEncodeWithCairo(picture, static_cast<int>(zt::kFramePreviewSize.width),
                 static_cast<int>(zt::kFramePreviewSize.height), kPreviewQuality));
     });
-    std::thread full([&] { writeAndFlush(files[2], encodeDirectly(picture, kFullQuality)); });
+    std::thread full([&] { writeAndFlush(files[2], zt::bench::encodedDirectly(picture, kFullQuality)); });
     writeAndFlush(files[0],
         scaleAndEncodeWithCairo(picture, static_cast<int>(zt::kFrameThumbnailSize.width),
             static_cast<int>(zt::kFrameThumbnailSize.height), kThumbnailQuality));
@@ -304,7 +244,7 @@ void EncodeOurs(benchmark::State& state)
         {scaled.preview.get(), kPreviewQuality}, {bench.picture.get(), kFullQuality}};
     for (const auto& [picture, quality] : pictures) {
         auto ours = plat::JPEGRepresentation(*picture, quality / 100.0);
-        if (!ours || *ours != encodeDirectly(*picture->bitmap(), quality)) {
+        if (!ours || *ours != zt::bench::encodedDirectly(*picture->bitmap(), quality)) {
             state.SkipWithError("our JPEG bytes differ from libjpeg-turbo's");
             return;
         }
@@ -324,9 +264,9 @@ void EncodeLibjpegTurbo(benchmark::State& state)
     ScaledPictures scaled = scaledPictures(*bench.picture);
     size_t fullBytes = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(encodeDirectly(*scaled.thumbnail->bitmap(), kThumbnailQuality));
-        benchmark::DoNotOptimize(encodeDirectly(*scaled.preview->bitmap(), kPreviewQuality));
-        fullBytes = encodeDirectly(*bench.picture->bitmap(), kFullQuality).size();
+        benchmark::DoNotOptimize(zt::bench::encodedDirectly(*scaled.thumbnail->bitmap(), kThumbnailQuality));
+        benchmark::DoNotOptimize(zt::bench::encodedDirectly(*scaled.preview->bitmap(), kPreviewQuality));
+        fullBytes = zt::bench::encodedDirectly(*bench.picture->bitmap(), kFullQuality).size();
     }
     state.counters["full_bytes"] = static_cast<double>(fullBytes);
 }

@@ -359,6 +359,88 @@ static int draw_share_icon_duplicate(const char* path)
     return finish(surface, cr, path);
 }
 
+/* The capture source chooser's icons: white shapes on transparent, drawn
+ * in the tint colour as templates. */
+enum capture_icon { CAPTURE_CAMERA, CAPTURE_4K, CAPTURE_REMOTE, CAPTURE_REMOTE_APP };
+
+static void radio_waves(cairo_t* cr, double cx, double cy, double from, double to)
+{
+    for (int i = 1; i <= 2; ++i) {
+        cairo_new_sub_path(cr);
+        cairo_arc(cr, cx, cy, 3.5 * i, from, to);
+        cairo_stroke(cr);
+    }
+}
+
+static int draw_capture_icon(const char* path, enum capture_icon kind)
+{
+    const int size = 28;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_set_line_width(cr, 1.8);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    switch (kind) {
+    case CAPTURE_CAMERA:
+        camera(cr, 14, 14.5, 24, 1, 1, 1);
+        break;
+    case CAPTURE_4K:
+        camera(cr, 14, 16, 22, 1, 1, 1);
+        cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+        cairo_arc(cr, 14, 17.5, 7.2, 0, 2 * M_PI);
+        cairo_fill(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+        cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+        cairo_set_font_size(cr, 8.5);
+        cairo_move_to(cr, 8.6, 20.6);
+        cairo_show_text(cr, "4K");
+        break;
+    case CAPTURE_REMOTE:
+        camera(cr, 11, 17, 19, 1, 1, 1);
+        radio_waves(cr, 21, 9, -M_PI / 2, 0);
+        break;
+    case CAPTURE_REMOTE_APP:
+        rounded_rectangle(cr, 5, 4, 12, 21, 2.2);
+        cairo_stroke(cr);
+        cairo_arc(cr, 11, 22, 1.1, 0, 2 * M_PI);
+        cairo_fill(cr);
+        radio_waves(cr, 19, 10, -M_PI / 2, 0);
+        break;
+    }
+    return finish(surface, cr, path);
+}
+
+/* The photo picker's mark of a selected tile. It is stretched with caps of
+ * 1 and 1: only column 1 and row 1 grow, so the rim keeps one pixel and the
+ * badge stays whole in the lower right corner. */
+static int draw_picker_overlay(const char* path)
+{
+    const int size = 40;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.35);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, TINT_R, TINT_G, TINT_B);
+    cairo_set_line_width(cr, 1);
+    cairo_rectangle(cr, 0.5, 0.5, size - 1, size - 1);
+    cairo_stroke(cr);
+    /* The badge: a tinted disc with a white rim and a white tick. */
+    double cx = size - 12.5, cy = size - 12.5, r = 9;
+    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+    cairo_fill_preserve(cr);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_set_line_width(cr, 1.5);
+    cairo_stroke(cr);
+    cairo_set_line_width(cr, 2.2);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_move_to(cr, cx - 4.5, cy + 0.2);
+    cairo_line_to(cr, cx - 1.2, cy + 3.5);
+    cairo_line_to(cr, cx + 4.8, cy - 3.5);
+    cairo_stroke(cr);
+    return finish(surface, cr, path);
+}
+
 /* The popover bubble: a light body 6 points in from each edge, its border
  * in the outermost point of that margin and a soft shadow outside it. The
  * popover stretches the single middle row and column (caps of 15). */
@@ -531,6 +613,168 @@ static int draw_editor_icon(const char* path, enum editor_icon kind, int size)
     return finish(surface, cr, path);
 }
 
+/* The audio pickers' pictures: tab icons (drawn in black; the tab bar tints
+ * them), the album placeholders and the preview buttons of the track rows. */
+enum picker_icon { PICKER_PLAYLISTS, PICKER_ARTISTS, PICKER_ALBUMS, PICKER_SONGS, PICKER_RECORDS, PICKER_MUSIC, PICKER_EFFECTS };
+
+static void note(cairo_t* cr, double x, double y, double s)
+{
+    cairo_arc(cr, x, y, s * 0.16, 0, 2 * M_PI);
+    cairo_fill(cr);
+    cairo_rectangle(cr, x + s * 0.11, y - s * 0.62, s * 0.07, s * 0.62);
+    cairo_fill(cr);
+    cairo_move_to(cr, x + s * 0.18, y - s * 0.62);
+    cairo_curve_to(cr, x + s * 0.40, y - s * 0.52, x + s * 0.42, y - s * 0.36, x + s * 0.30, y - s * 0.26);
+    cairo_set_line_width(cr, s * 0.07);
+    cairo_stroke(cr);
+}
+
+static int draw_picker_icon(const char* path, enum picker_icon kind)
+{
+    const int size = 30;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    switch (kind) {
+    case PICKER_PLAYLISTS:
+        for (int i = 0; i < 3; ++i) {
+            cairo_rectangle(cr, 3, 6 + i * 6, 14, 2.5);
+            cairo_fill(cr);
+        }
+        note(cr, 21, 24, 18);
+        break;
+    case PICKER_ARTISTS:
+        cairo_arc(cr, 15, 10, 6, 0, 2 * M_PI);
+        cairo_fill(cr);
+        cairo_arc(cr, 15, 30, 11, M_PI, 2 * M_PI);
+        cairo_fill(cr);
+        break;
+    case PICKER_ALBUMS:
+        cairo_arc(cr, 15, 15, 12, 0, 2 * M_PI);
+        cairo_arc_negative(cr, 15, 15, 3, 2 * M_PI, 0);
+        cairo_fill(cr);
+        break;
+    case PICKER_SONGS:
+        note(cr, 12, 24, 24);
+        break;
+    case PICKER_RECORDS:
+        rounded_rectangle(cr, 11, 3, 8, 15, 4);
+        cairo_fill(cr);
+        cairo_set_line_width(cr, 2);
+        cairo_arc(cr, 15, 13, 8, 0, M_PI);
+        cairo_stroke(cr);
+        cairo_rectangle(cr, 14, 21, 2, 5);
+        cairo_rectangle(cr, 10, 26, 10, 2);
+        cairo_fill(cr);
+        break;
+    case PICKER_MUSIC:
+        note(cr, 8, 25, 20);
+        note(cr, 19, 22, 20);
+        break;
+    case PICKER_EFFECTS:
+        for (int i = 0; i < 10; ++i) {
+            double angle = -M_PI / 2 + i * M_PI / 5, radius = i % 2 == 0 ? 13 : 5.5;
+            double x = 15 + radius * cos(angle), y = 16 + radius * sin(angle);
+            if (i == 0)
+                cairo_move_to(cr, x, y);
+            else
+                cairo_line_to(cr, x, y);
+        }
+        cairo_close_path(cr);
+        cairo_fill(cr);
+        break;
+    }
+    return finish(surface, cr, path);
+}
+
+static int draw_album_placeholder(const char* path, int size)
+{
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    cairo_pattern_t* background = cairo_pattern_create_linear(0, 0, size, size);
+    cairo_pattern_add_color_stop_rgb(background, 0, 0.82, 0.82, 0.85);
+    cairo_pattern_add_color_stop_rgb(background, 1, 0.62, 0.62, 0.66);
+    cairo_set_source(cr, background);
+    cairo_paint(cr);
+    cairo_pattern_destroy(background);
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.85);
+    note(cr, size * 0.42, size * 0.72, size * 0.6);
+    return finish(surface, cr, path);
+}
+
+static int draw_track_button(const char* path, int stop)
+{
+    const int size = 30;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    cairo_set_source_rgb(cr, 212 / 255.0, 3 / 255.0, 215 / 255.0);
+    cairo_set_line_width(cr, 2);
+    cairo_arc(cr, 15, 15, 13, 0, 2 * M_PI);
+    cairo_stroke(cr);
+    if (stop) {
+        cairo_rectangle(cr, 10, 10, 10, 10);
+    } else {
+        cairo_move_to(cr, 11.5, 8.5);
+        cairo_line_to(cr, 22, 15);
+        cairo_line_to(cr, 11.5, 21.5);
+        cairo_close_path(cr);
+    }
+    cairo_fill(cr);
+    return finish(surface, cr, path);
+}
+
+/* A painter brush's dab: white, so that the brush colour tints it, with an
+ * alpha that falls from `core` of the radius outwards to nothing at the rim. */
+static int draw_brush_dab(const char* path, int side, double core)
+{
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, side, side);
+    double r = side / 2.0;
+    cairo_pattern_t* dab = cairo_pattern_create_radial(r, r, 0, r, r, r);
+    cairo_pattern_add_color_stop_rgba(dab, 0, 1, 1, 1, 1);
+    cairo_pattern_add_color_stop_rgba(dab, core, 1, 1, 1, 1);
+    cairo_pattern_add_color_stop_rgba(dab, 1, 1, 1, 1, 0);
+    cairo_set_source(cr, dab);
+    cairo_arc(cr, r, r, r, 0, 2 * M_PI);
+    cairo_fill(cr);
+    cairo_pattern_destroy(dab);
+    return finish(surface, cr, path);
+}
+
+enum layer_button { LAYER_IMPORT, LAYER_EXPORT, LAYER_DUPLICATE };
+
+/* The layer list's bar buttons: a sheet with an arrow in or out, or two sheets. */
+static int draw_layer_button(const char* path, enum layer_button kind)
+{
+    const int side = 44;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, side, side);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_set_line_width(cr, 2.5);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    if (kind == LAYER_DUPLICATE) {
+        rounded_rectangle(cr, 9, 7, 20, 24, 3);
+        cairo_stroke(cr);
+        rounded_rectangle(cr, 16, 14, 20, 24, 3);
+        cairo_fill(cr);
+        return finish(surface, cr, path);
+    }
+    rounded_rectangle(cr, 8, 20, 28, 17, 3);
+    cairo_stroke(cr);
+    double tip = kind == LAYER_IMPORT ? 27 : 5;
+    double tail = kind == LAYER_IMPORT ? 5 : 27;
+    cairo_move_to(cr, 22, tail);
+    cairo_line_to(cr, 22, tip);
+    cairo_stroke(cr);
+    double wing = kind == LAYER_IMPORT ? -6 : 6;
+    cairo_move_to(cr, 16, tip + wing);
+    cairo_line_to(cr, 22, tip);
+    cairo_line_to(cr, 28, tip + wing);
+    cairo_stroke(cr);
+    return finish(surface, cr, path);
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -559,6 +803,10 @@ int main(int argc, char** argv)
     failures += draw_launch(OUT("default-568h.png"), 320, 568);
     failures += draw_launch(OUT("default.png"), 320, 480);
     failures += draw_launch(OUT("IpadLaunchImage-LandscapeLeft.png"), 1024, 768);
+    failures += draw_capture_icon(OUT("capturesource_icon_camera.png"), CAPTURE_CAMERA);
+    failures += draw_capture_icon(OUT("capturesource_icon_4kcamera.png"), CAPTURE_4K);
+    failures += draw_capture_icon(OUT("capturesource_icon_remote.png"), CAPTURE_REMOTE);
+    failures += draw_capture_icon(OUT("capturesource_icon_remote_app.png"), CAPTURE_REMOTE_APP);
     failures += draw_popover_background(OUT("popoverBgSimple.png"));
     failures += draw_popover_arrow(OUT("popoverArrowUpSimple.png"), ARROW_UP);
     failures += draw_popover_arrow(OUT("popoverArrowDownSimple.png"), ARROW_DOWN);
@@ -569,6 +817,24 @@ int main(int argc, char** argv)
     failures += draw_editor_icon(OUT("mediaselection_audio.png"), EDITOR_ICON_AUDIO, 28);
     failures += draw_editor_icon(OUT("imageeditor_flip_horizontal.png"), EDITOR_ICON_FLIP_H, 28);
     failures += draw_editor_icon(OUT("imageeditor_flip_vertical.png"), EDITOR_ICON_FLIP_V, 28);
+    failures += draw_picker_overlay(OUT("APImagePicker.bundle/Overlay.png"));
+    failures += draw_picker_icon(OUT("Playlists.png"), PICKER_PLAYLISTS);
+    failures += draw_picker_icon(OUT("Artists.png"), PICKER_ARTISTS);
+    failures += draw_picker_icon(OUT("Albums.png"), PICKER_ALBUMS);
+    failures += draw_picker_icon(OUT("Songs.png"), PICKER_SONGS);
+    failures += draw_picker_icon(OUT("qvmediapicker_tab_theme_records.png"), PICKER_RECORDS);
+    failures += draw_picker_icon(OUT("qvmediapicker_tab_theme_music.png"), PICKER_MUSIC);
+    failures += draw_picker_icon(OUT("qvmediapicker_tab_theme_effects.png"), PICKER_EFFECTS);
+    failures += draw_album_placeholder(OUT("AlbumArtPlaceholder.png"), 110);
+    failures += draw_album_placeholder(OUT("AlbumArtPlaceholderLarge.png"), 220);
+    failures += draw_track_button(OUT("mq_track_play.png"), 0);
+    failures += draw_track_button(OUT("mq_track_stop.png"), 1);
+    failures += draw_brush_dab(OUT("Particle_test.png"), 64, 0.0);
+    failures += draw_brush_dab(OUT("Brush.png"), 64, 0.55);
+    failures += draw_layer_button(OUT("painter_btn_import.png"), LAYER_IMPORT);
+    failures += draw_layer_button(OUT("painter_btn_export.png"), LAYER_EXPORT);
+    failures += draw_layer_button(OUT("painter_btn_duplicate.png"), LAYER_DUPLICATE);
 #undef OUT
     return failures == 0 ? 0 : 1;
 }
+

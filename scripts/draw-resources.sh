@@ -6,3 +6,6 @@ build="$(mktemp -d)"
 trap 'rm -rf "$build"' EXIT
 cc -O2 -o "$build/draw-resources" "$root/scripts/draw-resources.c" $(pkg-config --cflags --libs cairo) -lm
 "$build/draw-resources" "$root/resources"
+# The test source's picture: one frame of FFmpeg's generated test pattern.
+ffmpeg -v error -y -f lavfi -i "testsrc2=size=1920x1080:rate=30,trim=start_frame=24" -frames:v 1 -q:v 3 \
+    "$root/resources/DEBUG_1080p.jpg"

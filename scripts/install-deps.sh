@@ -16,8 +16,12 @@ packages=(
     libcairo2-dev libpango1.0-dev fonts-dejavu-core
     # movies and sound
     libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev libsndfile1-dev
+    # cameras (real and virtual) through libavdevice
+    libavdevice-dev
     # network
     libcurl4-openssl-dev
+    # service discovery, and the message bus and daemon its tests start
+    libavahi-client-dev avahi-daemon dbus
     # OpenGL ES on the CPU
     libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri
     # desktop window for the app

@@ -7,12 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "audio/QVMediaPickerController.h"
 #include "platform/foundation/Error.h"
 #include "platform/media/MediaTime.h"
 
 namespace plat {
 class Player;
 class URL;
+class ViewController;
 }  // namespace plat
 
 namespace zt {
@@ -27,15 +29,18 @@ class ProjectModel;
 // frames go and re-timed when frames come; and a player over the mix that
 // plays in step with the preview. Its class operations keep the shared
 // audio inbox, Documents/"shared-audio", which receives the audio files
-// other apps open in this one. Main queue (the inbox operations: any).
-class AudioController {
+// other apps open in this one. It opens the audio pickers and turns what
+// they deliver into clips. Made with std::make_shared (the pickers and the
+// import of a music-library song hold on to it weakly). Main queue (the
+// inbox operations: any).
+class AudioController : public std::enable_shared_from_this<AudioController>, public QVMediaPickerControllerDelegate {
 public:
     using Track = std::vector<std::shared_ptr<AudioClip>>;
     static constexpr int kTrackCount = 3;
     static constexpr int64_t kMusicTrack = 2;
 
     explicit AudioController(std::shared_ptr<ProjectModel> project);  // initWithProject:
-    ~AudioController();
+    ~AudioController() override;
     AudioController(const AudioController&) = delete;
     AudioController& operator=(const AudioController&) = delete;
 
@@ -109,6 +114,29 @@ public:
     bool hasBackgroundMusic() const;
     void removeBackgoundMusic();
 
+    // Opens the app audio picker (the app's sounds, the recordings and the
+    // music library) over the presenter, to add what is picked at the frame.
+    void addAudioInView(plat::ViewController& presenter, int64_t frameIndex);
+    // Opens the music-library picker, to add what is picked at the frame.
+    void addBackgoundMusicInView(plat::ViewController& presenter, int64_t frameIndex);
+    // A song of the music library: copied into the project (background music
+    // when longer than a minute, else a sound that needs room at the frame).
+    void mqMediaPicker(MQMediaPickerController& picker,
+        const std::shared_ptr<const plat::MediaItemCollection>& mediaItems,
+        const std::shared_ptr<const plat::MediaItem>& selectedItem) override;
+    void mqMediaPickerDidCancel(MQMediaPickerController& picker) override;
+    // A recording (a voice-over), or one of the app's sounds (background
+    // music when longer than a minute, else a sound).
+    void qvMediaPicker(QVMediaPickerController& picker,
+        const std::vector<std::shared_ptr<QVMediaPickerItem>>& mediaItems,
+        const std::shared_ptr<QVMediaPickerItem>& selectedItem) override;
+    // A recording deleted in the recordings list: a project recording goes
+    // with its clips; a file of the shared inbox goes from the inbox only.
+    void qvMediaPickerDidSelectRemoveItem(
+        QVMediaPickerController& picker, const std::shared_ptr<QVMediaPickerItem>& item) override;
+    // The picker on screen, if any.
+    const std::shared_ptr<MQMediaPickerController>& mediaPicker() const { return _mediaPicker; }
+
     const std::shared_ptr<ProjectModel>& project() const { return _project; }
     MovieMixer& musicMixer() const { return *_musicMixer; }
     const std::array<Track, kTrackCount>& audioTracks() const { return _audioTracks; }
@@ -131,6 +159,8 @@ public:
     static constexpr const char* kErrorDomain = "AudioController";
     static constexpr int64_t kNotAFileError = 1;
     static constexpr int64_t kNoRoomError = 240;
+    // Longer picks become the background music.
+    static constexpr double kLongestSoundSeconds = 60;
 
 private:
     int64_t fps() const;
@@ -141,11 +171,17 @@ private:
     void setNeedsRendering();
     void postError(const plat::Error& error);
     void deleteFileIfUnused(const std::string& name);
+    void presentPicker(plat::ViewController& presenter, std::shared_ptr<MQMediaPickerController> picker);
+    void closePicker(MQMediaPickerController& picker);
+    void showProtectedMusicAlert();
+    void addExportedSong(const std::string& path, const std::string& title, int type);
 
     std::shared_ptr<ProjectModel> _project;
     std::unique_ptr<MovieMixer> _musicMixer;
     std::array<Track, kTrackCount> _audioTracks;
     std::shared_ptr<plat::Player> _audioPlayer;
+    // Kept from its opening until it is dismissed and cleaned up.
+    std::shared_ptr<MQMediaPickerController> _mediaPicker;
     int64_t _addAudioToFrame = 0;
     bool _isAudioMixChanged = false;
     bool _audioMixNeedsUpdate = false;
@@ -154,6 +190,8 @@ private:
 // Names of what the controller posts, with the controller as object.
 inline constexpr const char* kAudioControllerAddAudioNotification = "AudioControllerAddAudioNotification";
 inline constexpr const char* kShowErrorNotification = "ShowErrorNotification";
+inline constexpr const char* kShowActivityNotification = "ShowActivityNotification";
+inline constexpr const char* kInfoKey = "INFO";
 inline constexpr const char* kClipKey = "CLIP";
 inline constexpr const char* kErrorKey = "ERROR";
 

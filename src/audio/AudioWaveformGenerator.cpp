@@ -172,7 +172,7 @@ std::shared_ptr<plat::Image> AudioWaveformGenerator::audioImageGraph(
     plat::GraphicsContext* context = image.context();
     if (!context)
         return nullptr;
-    context->clearRect(plat::Rect {0, 0, width, height});
+    context->clearRect(plat::makeRect(0, 0, width, height));
     context->setAlpha(1.0);
     context->setLineWidth(kLineWidth);
     double centre = height * 0.5 / static_cast<double>(channelCount);

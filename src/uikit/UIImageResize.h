@@ -67,6 +67,11 @@ plat::AffineTransform transformForOrientation(const plat::Image& image, plat::Si
 // upright conversion of the app: the photo import, the paste into the strip,
 // the theme background and the green-screen backdrop all come here.
 std::shared_ptr<plat::Image> scaledAndRotatedImageWithMaxResolution(const plat::Image& image, int32_t maxResolution);
+// The same copy of a picture of fullPixelSize stored pixels, made from a
+// smaller decode of it (a JPEG decoded at a fraction of its size): the
+// result's size and placement are those of the full picture's.
+std::shared_ptr<plat::Image> scaledAndRotatedImageWithMaxResolution(
+    const plat::Image& image, plat::Size fullPixelSize, int32_t maxResolution);
 
 // The picture turned about its centre by radians (not degrees), on a canvas
 // the size of the turned bounding box.

@@ -13,7 +13,7 @@ using zt::test::seconds;
 
 class ClipEdits : public zt::test::AudioProject {
 protected:
-    void reload() { controller = std::make_unique<zt::AudioController>(project); }
+    void reload() { controller = std::make_shared<zt::AudioController>(project); }
     // The stored record of the clip's track with a field changed.
     void storeClipRecord(int track, plat::Dictionary record)
     {

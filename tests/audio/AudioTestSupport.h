@@ -41,7 +41,7 @@ protected:
                 ASSERT_TRUE(clip);
                 added.push_back(clip);
             });
-        controller = std::make_unique<AudioController>(project);
+        controller = std::make_shared<AudioController>(project);
     }
     void TearDown() override
     {
@@ -93,7 +93,7 @@ protected:
 
     plat::test::TemporaryFolder sounds;
     std::vector<Frame> frames;
-    std::unique_ptr<AudioController> controller;
+    std::shared_ptr<AudioController> controller;
     std::vector<plat::Error> errors;
     std::vector<std::shared_ptr<AudioClip>> added;
     plat::ObserverToken errorToken;

@@ -1,11 +1,14 @@
-// Picture files are outside input: decoding any bytes as JPEG or PNG, whole
-// or as far as they have arrived, and reading any APP1 payload as EXIF, must
+// Picture files are outside input: decoding any bytes as JPEG or PNG, whole,
+// as far as they have arrived or reduced to a thumbnail, reading their
+// header's size and orientation, and reading any APP1 payload as EXIF, must
 // end in an image or none, within the bitmap limits, never a crash or a hang.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageDecoding.h"
+#include "platform/graphics/ImageSource.h"
 #include "platform/graphics/IncrementalImageSource.h"
 
 namespace {
@@ -42,6 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         plat::Data prefixed(signature, signature + length);
         prefixed.insert(prefixed.end(), data, data + size);
         (void)plat::Image::imageWithData(prefixed);
+        (void)plat::imagePropertiesOfData(prefixed);
+        auto thumbnail = plat::thumbnailImageWithData(prefixed, 64);
+        if (thumbnail && std::max(thumbnail->bitmap()->width(), thumbnail->bitmap()->height()) > 64)
+            __builtin_trap();
         decodeAsTheyArrive(prefixed);
     }
     return 0;

@@ -18,6 +18,7 @@
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
 #include "support/Pixels.h"
+#include "support/QuadrantPictures.h"
 #include "support/RootScreenTest.h"
 #include "support/TemporarySandbox.h"
 
@@ -156,6 +157,51 @@ TEST_F(BlockSheets, CancellingThePickerClosesItAndRunsTheCancelBlock)
     auto picker = std::dynamic_pointer_cast<plat::ImagePickerController>(root->presentedViewController());
     ASSERT_NE(picker, nullptr);
     picker->cancelPicking();
+    driver.wait(1);
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+    EXPECT_EQ(log, (Log {"cancel"}));
+}
+
+TEST_F(BlockSheets, APhotoFromTheLibraryArrivesUprightAsTheChosenSquare)
+{
+    auto library = plat::PhotoLibrary::forCurrentSandbox();
+    // Stored sideways, as a portrait camera photo is; upright it is 120 x 80.
+    ASSERT_TRUE(library.saveImage(*plat::test::makeQuadrantPicture(120, 80, plat::ImageOrientation::Right)).ok());
+    std::shared_ptr<plat::Image> picked;
+    zt::photoPickerWithTitle(
+        "", root->view(), root, [&](std::shared_ptr<plat::Image> image) { picked = std::move(image); }, noteCancel());
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Photo library"));
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Camera Roll"));
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("IMG_0001.JPG"));
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Choose"));
+    driver.wait(1);
+    ASSERT_NE(picked, nullptr);
+    EXPECT_EQ(picked->size(), (plat::Size {80, 80})) << "the middle square";
+    EXPECT_EQ(picked->imageOrientation(), plat::ImageOrientation::Up);
+    EXPECT_LE(plat::test::componentDistance(plat::test::pixelAt(*picked, 10, 10), plat::test::kQuadrantTopLeft), 24);
+    EXPECT_LE(plat::test::componentDistance(plat::test::pixelAt(*picked, 70, 10), plat::test::kQuadrantTopRight), 24);
+    EXPECT_LE(plat::test::componentDistance(plat::test::pixelAt(*picked, 10, 70), plat::test::kQuadrantBottomLeft), 24);
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(BlockSheets, ARefusedLibraryShowsWhyAndCancelRunsTheCancelBlock)
+{
+    auto library = plat::PhotoLibrary::forCurrentSandbox();
+    ASSERT_TRUE(library.saveImage(*plat::test::makeFlatImage(40, 30, {0, 200, 0, 255})).ok());
+    ASSERT_TRUE(library.setAuthorizationStatus(plat::AuthorizationStatus::Denied).ok());
+    zt::photoPickerWithTitle(
+        "", root->view(), root, [this](std::shared_ptr<plat::Image>) { log.push_back("picked"); }, noteCancel());
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Photo library"));
+    driver.wait(1);
+    EXPECT_NE(driver.findView("This app does not have access to your photos or videos."), nullptr);
+    EXPECT_EQ(driver.findView("Camera Roll"), nullptr);
+    ASSERT_TRUE(driver.tap("Cancel"));
     driver.wait(1);
     EXPECT_EQ(root->presentedViewController(), nullptr);
     EXPECT_EQ(log, (Log {"cancel"}));

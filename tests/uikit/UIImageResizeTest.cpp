@@ -282,3 +282,49 @@ TEST(TintedImage, MissingResourcesGiveNone)
 }
 
 }  // namespace
+
+TEST(UprightConversion, APartlyCoveredEdgeEndsAtTheRightOrBottomInEveryOrientation)
+{
+    // 1921 x 1000 brought down to 1920 x 999.48: the canvas's last row of 1000 is partly uncovered.
+    for (int value = 0; value <= 7; ++value) {
+        auto orientation = static_cast<ImageOrientation>(value);
+        SCOPED_TRACE(value);
+        auto flat = plat::test::makeFlatImage(1921, 1000, {200, 100, 50, 255});
+        auto upright = zt::scaledAndRotatedImageWithMaxResolution(plat::Image(flat->bitmap(), 1.0, orientation), 1920);
+        ASSERT_TRUE(upright);
+        const plat::Bitmap& pixels = *upright->bitmap();
+        bool transposed = plat::isTransposed(orientation);
+        ASSERT_EQ(pixels.width(), transposed ? 1000 : 1920);
+        ASSERT_EQ(pixels.height(), transposed ? 1920 : 1000);
+        int lastX = pixels.width() - 1, lastY = pixels.height() - 1;
+        EXPECT_EQ(plat::test::pixelAt(pixels, 0, 0)[3], 255);
+        EXPECT_EQ(plat::test::pixelAt(pixels, transposed ? 0 : lastX, transposed ? lastY : 0)[3], 255);
+        EXPECT_LT(plat::test::pixelAt(pixels, lastX, lastY)[3], 255);
+    }
+}
+
+TEST(UprightConversion, AReducedDecodeGivesTheFullPicturesSizeAndLook)
+{
+    // 4 x 3 blocks of 201 pixels (an odd size), and the same picture at half its size.
+    auto blockColour = [](int x, int y) { return Rgba {(x / 201) * 80, (y / 201) * 120, 200, 255}; };
+    auto full = plat::test::makeImage(804, 603, blockColour, ImageOrientation::Right);
+    auto half = plat::test::makeImage(
+        402, 302, [&](int x, int y) { return blockColour(x * 2, std::min(y * 2, 602)); }, ImageOrientation::Right);
+    auto fromFull = zt::scaledAndRotatedImageWithMaxResolution(*full, 500);
+    auto fromHalf = zt::scaledAndRotatedImageWithMaxResolution(*half, {804, 603}, 500);
+    ASSERT_TRUE(fromFull && fromHalf);
+    ASSERT_EQ(fromFull->bitmap()->width(), 375);  // 603 x 500 / 804
+    ASSERT_EQ(fromFull->bitmap()->height(), 500);
+    ASSERT_EQ(fromHalf->bitmap()->width(), 375);
+    ASSERT_EQ(fromHalf->bitmap()->height(), 500);
+    // Alike but for the blending along the block edges.
+    int64_t total = 0;
+    for (int y = 0; y < 500; ++y)
+        for (int x = 0; x < 375; ++x)
+            total += plat::test::componentDistance(
+                plat::test::pixelAt(*fromHalf, x, y), plat::test::pixelAt(*fromFull, x, y));
+    EXPECT_LT(static_cast<double>(total) / (375 * 500), 3.0);
+    EXPECT_LE(
+        plat::test::componentDistance(plat::test::pixelAt(*fromHalf, 40, 40), plat::test::pixelAt(*fromFull, 40, 40)),
+        2);
+}

@@ -16,6 +16,9 @@ bool looksLikePNG(const uint8_t* bytes, size_t length);
 
 // Both give nullptr for anything that is not a whole picture within the limits.
 std::shared_ptr<Image> decodeJPEG(const uint8_t* bytes, size_t length, double scale);
+// Decoded at a fraction of its size (libjpeg's scaled inverse DCT) whose
+// longer side is still at least minimumLongerSide; 0 decodes the full size.
+std::shared_ptr<Image> decodeJPEG(const uint8_t* bytes, size_t length, double scale, int minimumLongerSide);
 std::shared_ptr<Image> decodePNG(const uint8_t* bytes, size_t length, double scale);
 
 // What the first bytes of a picture that is still arriving give: the size
@@ -55,6 +58,15 @@ private:
 // Never more than the bytes given are read; damage after the header ends the rows.
 PartialPicture decodePartialJPEG(const uint8_t* bytes, size_t length, PartialRows wanted);
 PartialPicture decodePartialPNG(const uint8_t* bytes, size_t length, PartialRows wanted);
+
+// What a picture's header declares, read without decoding its pixels.
+struct PictureHeader {
+    int64_t width = 0;  // stored pixels, as declared (maybe beyond the bitmap limits)
+    int64_t height = 0;
+    ImageOrientation orientation = ImageOrientation::Up;
+};
+// None when the bytes end before the header does or it is not readable.
+std::optional<PictureHeader> readJPEGHeader(const uint8_t* bytes, size_t length);
 
 // The orientation tag of an APP1 segment's payload ("Exif\0\0" and a TIFF
 // block); none when absent, out of range or malformed.

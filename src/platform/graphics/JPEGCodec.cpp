@@ -120,6 +120,29 @@ bool readHeader(Decoder& decoder, const uint8_t* bytes, size_t length)
     return true;
 }
 
+// The full size, or (minimumLongerSide above 0) the smallest of libjpeg's
+// scaled inverse DCTs (n/8 of the size) whose output keeps the longer side
+// at least minimumLongerSide. Decoding at a fraction does a fraction of the work.
+bool chooseOutputSize(Decoder& decoder, int minimumLongerSide)
+{
+    if (setjmp(decoder.errors.jump))
+        return false;
+    constexpr unsigned kEighths = 8;
+    JDIMENSION longer = std::max(decoder.info.image_width, decoder.info.image_height);
+    decoder.info.scale_denom = kEighths;
+    decoder.info.scale_num = kEighths;
+    for (unsigned eighths = 1; minimumLongerSide > 0 && eighths < kEighths; ++eighths) {
+        // libjpeg rounds the scaled size up.
+        if ((static_cast<uint64_t>(longer) * eighths + kEighths - 1) / kEighths
+            >= static_cast<uint64_t>(minimumLongerSide)) {
+            decoder.info.scale_num = eighths;
+            break;
+        }
+    }
+    jpeg_calc_output_dimensions(&decoder.info);
+    return true;
+}
+
 // Adobe writes CMYK inverted: a component of 255 is no ink.
 void convertInvertedCMYKToBGRA(uint8_t* row, int width)
 {
@@ -321,7 +344,10 @@ struct PartialDecoder {
 
 enum class Step { Done, Suspended, Failed };
 
-Step readPartialHeader(PartialDecoder& decoder, const uint8_t* bytes, size_t length)
+enum class ExifMarkers { Skip, Keep };
+
+Step readPartialHeader(
+    PartialDecoder& decoder, const uint8_t* bytes, size_t length, ExifMarkers exif = ExifMarkers::Skip)
 {
     installErrorManager(decoder.errors);
     decoder.info.err = &decoder.errors.manager;
@@ -340,6 +366,8 @@ Step readPartialHeader(PartialDecoder& decoder, const uint8_t* bytes, size_t len
     decoder.source.resync_to_restart = jpeg_resync_to_restart;
     decoder.source.term_source = ignoreSource;
     decoder.info.src = &decoder.source;
+    if (exif == ExifMarkers::Keep)
+        jpeg_save_markers(&decoder.info, JPEG_APP0 + 1, 0xFFFF);
     int read = jpeg_read_header(&decoder.info, TRUE);
     if (read == JPEG_SUSPENDED)
         return Step::Suspended;
@@ -396,6 +424,14 @@ PartialPicture decodePartialJPEG(const uint8_t* bytes, size_t length, PartialRow
     return picture;
 }
 
+std::optional<PictureHeader> readJPEGHeader(const uint8_t* bytes, size_t length)
+{
+    PartialDecoder decoder;
+    if (readPartialHeader(decoder, bytes, length, ExifMarkers::Keep) != Step::Done)
+        return std::nullopt;
+    return PictureHeader {decoder.info.image_width, decoder.info.image_height, orientationOf(decoder.info)};
+}
+
 bool looksLikeJPEG(const uint8_t* bytes, size_t length)
 {
     return length >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
@@ -403,18 +439,26 @@ bool looksLikeJPEG(const uint8_t* bytes, size_t length)
 
 std::shared_ptr<Image> decodeJPEG(const uint8_t* bytes, size_t length, double scale)
 {
+    return decodeJPEG(bytes, length, scale, 0);
+}
+
+std::shared_ptr<Image> decodeJPEG(const uint8_t* bytes, size_t length, double scale, int minimumLongerSide)
+{
     Decoder decoder;
     if (!readHeader(decoder, bytes, length)) {
         log("image: not a readable JPEG: {}", decoder.errors.message);
         return nullptr;
     }
-    // Refused before anything of the picture's size is allocated.
+    // Refused before anything of the picture's size is allocated, whatever
+    // size it is decoded at: the limits are about the picture.
     if (!Bitmap::isAllowedSize(decoder.info.image_width, decoder.info.image_height)) {
         log("image: refused a JPEG of {} x {} pixels", decoder.info.image_width, decoder.info.image_height);
         return nullptr;
     }
+    if (!chooseOutputSize(decoder, minimumLongerSide))
+        return nullptr;
     auto bitmap = Bitmap::allocate(
-        static_cast<int>(decoder.info.image_width), static_cast<int>(decoder.info.image_height), PixelOrder::BGRA);
+        static_cast<int>(decoder.info.output_width), static_cast<int>(decoder.info.output_height), PixelOrder::BGRA);
     if (!bitmap)
         return nullptr;
     if (!readPixels(decoder, *bitmap)) {

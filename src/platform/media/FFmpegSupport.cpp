@@ -61,7 +61,7 @@ Error mediaError(int64_t code, const std::string& operation, const std::string& 
     return Error(kMediaErrorDomain, code, std::move(text), std::move(userInfo));
 }
 
-Result<InputFormatContextPtr> openMediaFile(const std::string& path)
+Result<InputFormatContextPtr> openMediaFileHeaders(const std::string& path)
 {
     configureFFmpegLogging();
     AVDictionary* options = nullptr;
@@ -73,7 +73,15 @@ Result<InputFormatContextPtr> openMediaFile(const std::string& path)
     av_dict_free(&options);
     if (opened < 0)
         return mediaError(kMediaErrorFileFormatNotRecognized, "cannot open media file", path, opened);
-    InputFormatContextPtr context(raw);
+    return InputFormatContextPtr(raw);
+}
+
+Result<InputFormatContextPtr> openMediaFile(const std::string& path)
+{
+    auto opened = openMediaFileHeaders(path);
+    if (!opened.ok())
+        return opened.error();
+    InputFormatContextPtr context = std::move(opened.value());
     int probed = avformat_find_stream_info(context.get(), nullptr);
     if (probed < 0)
         return mediaError(kMediaErrorFileFailedToParse, "cannot read the streams of", path, probed);

@@ -85,6 +85,10 @@ std::string ffmpegErrorText(int code);
 // ffmpegCode is not 0, the library's text.
 Error mediaError(int64_t code, const std::string& operation, const std::string& path, int ffmpegCode = 0);
 
+// Opens a media file for its headers only (tags, attached pictures, the
+// lengths the container states), without probing the streams: much cheaper
+// where nothing is decoded. Files are outside input, as below.
+Result<InputFormatContextPtr> openMediaFileHeaders(const std::string& path);
 // Opens a media file for reading with its streams probed. Files are outside
 // input: a failure is an error, never a crash.
 Result<InputFormatContextPtr> openMediaFile(const std::string& path);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/media/MediaConstants.h"
+#include "platform/media/PixelBuffer.h"
 
 namespace plat {
 
@@ -27,6 +28,26 @@ std::shared_ptr<const SampleBuffer> SampleBuffer::createLinearPCM(
     return std::make_shared<const SampleBuffer>(format, presentationTimeStamp, numSamples, std::move(bytes));
 }
 
+std::shared_ptr<const SampleBuffer> SampleBuffer::createForImageBuffer(
+    std::shared_ptr<PixelBuffer> imageBuffer, const MediaTime& presentationTimeStamp)
+{
+    if (!presentationTimeStamp.isNumeric())
+        return nullptr;
+    auto buffer = std::make_shared<SampleBuffer>(AudioStreamBasicDescription {}, presentationTimeStamp, 1, Data {});
+    buffer->_imageBuffer = std::move(imageBuffer);
+    return buffer;
+}
+
+std::shared_ptr<const SampleBuffer> SampleBuffer::createWithJPEGData(Data jpeg, const MediaTime& presentationTimeStamp)
+{
+    if (jpeg.empty() || !presentationTimeStamp.isNumeric())
+        return nullptr;
+    auto buffer
+        = std::make_shared<SampleBuffer>(AudioStreamBasicDescription {}, presentationTimeStamp, 1, std::move(jpeg));
+    buffer->_isJPEG = true;
+    return buffer;
+}
+
 std::shared_ptr<const SampleBuffer> SampleBuffer::createCompressed(
     const AudioStreamBasicDescription& format, const MediaTime& presentationTimeStamp, int64_t numSamples, Data bytes)
 {
@@ -44,7 +65,7 @@ bool SampleBuffer::isLinearPCM() const
 MediaTime SampleBuffer::duration() const
 {
     if (!(_format.sampleRate >= 1))
-        return MediaTime::invalid();
+        return MediaTime::invalid();  // pictures, and rates that cannot be counted in
     double rate = std::round(_format.sampleRate);
     if (rate == _format.sampleRate)
         return MediaTime::make(_numSamples, static_cast<int32_t>(rate));

@@ -8,10 +8,13 @@
 
 namespace plat {
 
+class PixelBuffer;
+
 // Audio samples with the time of the first: interleaved linear PCM, as an
 // asset reader decodes them and an audio writer input takes them, or stored
 // (compressed) packets as a track output hands them out without settings.
-// Any thread (immutable).
+// Or one video picture with its time: a pixel buffer from a camera's video
+// output, or a still's JPEG bytes. Any thread (immutable).
 class SampleBuffer {
 public:
     // nullptr unless format is interleaved linear PCM, the time is numeric,
@@ -31,6 +34,16 @@ public:
     int64_t numSamples() const { return _numSamples; }
     const Data& dataBuffer() const { return _bytes; }
 
+    // nullptr unless the time is numeric. A dropped picture's buffer carries
+    // only its time (no image buffer).
+    static std::shared_ptr<const SampleBuffer> createForImageBuffer(
+        std::shared_ptr<PixelBuffer> imageBuffer, const MediaTime& presentationTimeStamp);
+    static std::shared_ptr<const SampleBuffer> createWithJPEGData(Data jpeg, const MediaTime& presentationTimeStamp);
+    // The picture of a video sample buffer; nullptr for sound, stills and dropped pictures.
+    const std::shared_ptr<PixelBuffer>& imageBuffer() const { return _imageBuffer; }
+    // True when dataBuffer() holds a JPEG picture.
+    bool isJPEG() const { return _isJPEG; }
+
     SampleBuffer(const AudioStreamBasicDescription& format, const MediaTime& presentationTimeStamp, int64_t numSamples,
         Data bytes);
 
@@ -39,6 +52,8 @@ private:
     MediaTime _presentationTimeStamp;
     int64_t _numSamples;
     Data _bytes;
+    std::shared_ptr<PixelBuffer> _imageBuffer;
+    bool _isJPEG = false;
 };
 
 }  // namespace plat

@@ -14,6 +14,7 @@
 #include "platform/foundation/Sandbox.h"
 #include "platform/foundation/URL.h"
 #include "platform/ui/ApplicationDelegate.h"
+#include "platform/ui/Device.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
 #include "platform/ui/ViewController.h"
@@ -221,6 +222,11 @@ void Application::endBackgroundTask(BackgroundTaskIdentifier identifier)
     _backgroundTasks.end(identifier);
 }
 
+bool isOpenSettingsURLAvailable()
+{
+    return Device::currentDevice().systemVersionIsAtLeast("8.0");
+}
+
 bool Application::canOpenURL(const URL& url) const
 {
     return !url.scheme().empty();
@@ -302,6 +308,15 @@ bool Application::rotateToInterfaceOrientation(InterfaceOrientation orientation)
 {
     if (orientation == _orientation || orientation == InterfaceOrientation::Unknown)
         return false;
+    bool rotated = rotateInterface(orientation);
+    // The device turned, whether or not the interface followed.
+    if (Device::isGeneratingDeviceOrientationNotifications())
+        NotificationCenter::defaultCenter().post(DeviceOrientationDidChangeNotification);
+    return rotated;
+}
+
+bool Application::rotateInterface(InterfaceOrientation orientation)
+{
     auto window = keyWindow();
     auto controller = frontmostController();
     if (!window || !controller)

@@ -61,6 +61,9 @@ inline constexpr const char* ApplicationLaunchOptionsSourceApplicationKey
     = "UIApplicationLaunchOptionsSourceApplicationKey";
 // The URL that opens the app's page in the system settings.
 inline constexpr const char* ApplicationOpenSettingsURLString = "app-settings:";
+// Whether the system has that page: from system 8.0 on, as on the platform,
+// where the constant is missing before.
+bool isOpenSettingsURLAvailable();
 
 // The platform's application object: the app's lifecycle as the system
 // drives it (launch, active, background, foreground, termination, memory
@@ -131,6 +134,7 @@ private:
     friend std::shared_ptr<Application> makeApplication();
     void post(const char* name);
     std::shared_ptr<ViewController> frontmostController() const;
+    bool rotateInterface(InterfaceOrientation orientation);
 
     std::shared_ptr<ApplicationDelegate> _delegate;
     ApplicationState _state = ApplicationState::Inactive;

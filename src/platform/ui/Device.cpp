@@ -13,6 +13,13 @@ Device& current()
     return device;
 }
 
+// How many callers asked for device orientation notifications (main thread).
+int& orientationNotificationRequests()
+{
+    static int requests = 0;
+    return requests;
+}
+
 std::vector<long long> versionParts(const std::string& text)
 {
     std::vector<long long> parts;
@@ -73,6 +80,22 @@ int Device::compareVersions(const std::string& a, const std::string& b)
             return l < r ? -1 : 1;
     }
     return 0;
+}
+
+void Device::beginGeneratingDeviceOrientationNotifications()
+{
+    ++orientationNotificationRequests();
+}
+
+void Device::endGeneratingDeviceOrientationNotifications()
+{
+    if (orientationNotificationRequests() > 0)
+        --orientationNotificationRequests();
+}
+
+bool Device::isGeneratingDeviceOrientationNotifications()
+{
+    return orientationNotificationRequests() > 0;
 }
 
 }  // namespace plat

@@ -5,6 +5,10 @@
 
 namespace plat {
 
+// Posted (no object, no payload) when the device turns, while someone asked
+// for device orientation notifications.
+inline constexpr const char* DeviceOrientationDidChangeNotification = "UIDeviceOrientationDidChangeNotification";
+
 // The platform's interface idioms, with its numbers.
 enum class UserInterfaceIdiom : int { Unspecified = -1, Phone = 0, Pad = 1 };
 
@@ -43,6 +47,12 @@ public:
     // unless a test takes it away).
     bool hasCamera() const { return _hasCamera; }
     void setHasCamera(bool hasCamera) { _hasCamera = hasCamera; }
+
+    // Device orientation notifications are posted while at least one caller
+    // asked for them; each begin needs its end.
+    static void beginGeneratingDeviceOrientationNotifications();
+    static void endGeneratingDeviceOrientationNotifications();
+    static bool isGeneratingDeviceOrientationNotifications();
 
 private:
     UserInterfaceIdiom _idiom;

@@ -58,7 +58,8 @@ void ImagePickerController::showSource()
         first = std::make_shared<detail::PickerAlbumList>();
         break;
     case ImagePickerControllerSourceType::SavedPhotosAlbum:
-        first = std::make_shared<detail::PickerAssetGrid>(PhotoLibrary::kSavedPhotosAlbumName);
+        first = std::make_shared<detail::PickerAssetGrid>(
+            PhotoLibrary::kSavedPhotosAlbumName, PhotoLibrary::kSavedPhotosAlbumName);
         break;
     case ImagePickerControllerSourceType::Camera:
         first = std::make_shared<detail::PickerCameraScreen>();

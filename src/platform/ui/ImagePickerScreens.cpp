@@ -92,12 +92,37 @@ void PickerAlbumList::viewDidLoad()
     auto cancel = cancelItem();
     cancel->setTarget(this, &PickerAlbumList::cancelTapped);
     navigationItem()->setRightBarButtonItem(cancel);
-    auto albums = PhotoLibrary::forCurrentSandbox().albums();
+    auto library = PhotoLibrary::forCurrentSandbox();
+    if (library.accessError()) {
+        showNoAccess();
+        return;
+    }
+    auto albums = library.albums();
     if (!albums.ok()) {
         log("image picker: the photo library cannot be read: {}", albums.error().localizedDescription());
         return;
     }
     _albums = std::move(albums.value());
+}
+
+// What the platform shows in place of the albums while access is refused.
+void PickerAlbumList::showNoAccess()
+{
+    auto notice = std::make_shared<View>(tableView()->bounds());
+    auto addLine = [&](const std::string& text, double top, double size) {
+        auto line = std::make_shared<Label>(makeRect(20, top, notice->bounds().width() - 40, 60));
+        line->setText(text);
+        line->setFont(Font::systemFontOfSize(size));
+        line->setTextColor(Color::grayColor());
+        line->setTextAlignment(TextAlignment::Center);
+        line->setNumberOfLines(0);
+        line->setAutoresizingMask(ViewAutoresizingFlexibleWidth);
+        notice->addSubview(line);
+    };
+    addLine("This app does not have access to your photos or videos.", 60, 17);
+    addLine("You can enable access in Privacy Settings.", 120, 14);
+    tableView()->setBackgroundView(notice);
+    tableView()->setSeparatorStyle(TableViewCellSeparatorStyle::None);
 }
 
 int64_t PickerAlbumList::tableViewNumberOfRowsInSection(TableView&, int64_t)
@@ -114,20 +139,15 @@ std::shared_ptr<TableViewCell> PickerAlbumList::tableViewCellForRowAtIndexPath(T
     cell->textLabel()->setText(album.name);
     cell->detailTextLabel()->setText(std::to_string(album.numberOfPhotos));
     cell->setAccessoryType(TableViewCellAccessoryType::DisclosureIndicator);
-    std::shared_ptr<Image> poster;
-    auto assets = PhotoLibrary::forCurrentSandbox().assetsInAlbum(album.name);
-    if (assets.ok())
-        for (auto it = assets.value().rbegin(); it != assets.value().rend() && !poster; ++it)
-            poster = PhotoLibrary::thumbnail(*it, kPosterPixels);
-    cell->imageView()->setImage(poster);
+    cell->imageView()->setImage(PhotoLibrary::forCurrentSandbox().posterImage(album, kPosterPixels));
     return cell;
 }
 
 void PickerAlbumList::tableViewDidSelectRowAtIndexPath(TableView&, IndexPath path)
 {
+    const PhotoAlbum& album = _albums[static_cast<size_t>(path.row)];
     if (auto navigation = navigationController())
-        navigation->pushViewController(
-            std::make_shared<PickerAssetGrid>(_albums[static_cast<size_t>(path.row)].name), true);
+        navigation->pushViewController(std::make_shared<PickerAssetGrid>(album.folder, album.name), true);
 }
 
 void PickerAlbumList::cancelTapped()
@@ -138,10 +158,10 @@ void PickerAlbumList::cancelTapped()
 
 // The grid of an album
 
-PickerAssetGrid::PickerAssetGrid(std::string albumName)
-    : _albumName(std::move(albumName))
+PickerAssetGrid::PickerAssetGrid(std::string albumFolder, std::string albumName)
+    : _albumFolder(std::move(albumFolder))
 {
-    setTitle(_albumName);
+    setTitle(std::move(albumName));
 }
 
 void PickerAssetGrid::loadView()
@@ -163,9 +183,9 @@ void PickerAssetGrid::viewDidLoad()
     auto cancel = cancelItem();
     cancel->setTarget(this, &PickerAssetGrid::cancelTapped);
     navigationItem()->setRightBarButtonItem(cancel);
-    auto assets = PhotoLibrary::forCurrentSandbox().assetsInAlbum(_albumName);
+    auto assets = PhotoLibrary::forCurrentSandbox().assetsInAlbum(_albumFolder);
     if (!assets.ok())
-        log("image picker: the album {} cannot be read: {}", _albumName, assets.error().localizedDescription());
+        log("image picker: the album {} cannot be read: {}", _albumFolder, assets.error().localizedDescription());
     else
         for (auto& asset : assets.value())
             if (asset.type == AssetType::Photo)

@@ -21,7 +21,8 @@ namespace plat::detail {
 // The image picker's screens. Each reaches its picker through the
 // navigation controller it sits in. Main thread.
 
-// The library's albums, each with its number of photos and its newest as poster.
+// The library's albums, each with its number of photos and its newest as
+// poster; while access is refused, a notice in their place.
 class PickerAlbumList : public TableViewController {
 public:
     PickerAlbumList();
@@ -33,13 +34,14 @@ public:
 
 private:
     void cancelTapped();
+    void showNoAccess();
     std::vector<PhotoAlbum> _albums;
 };
 
 // The photos of one album in a grid of thumbnails, oldest first; a tap chooses one.
 class PickerAssetGrid : public ViewController, public CollectionViewDataSource, public CollectionViewDelegate {
 public:
-    explicit PickerAssetGrid(std::string albumName);
+    PickerAssetGrid(std::string albumFolder, std::string albumName);
     void loadView() override;
     void viewDidLoad() override;
     int64_t collectionViewNumberOfItemsInSection(CollectionView&, int64_t) override;
@@ -48,7 +50,7 @@ public:
 
 private:
     void cancelTapped();
-    std::string _albumName;
+    std::string _albumFolder;
     std::vector<PhotoAsset> _assets;
     std::map<std::string, std::shared_ptr<Image>> _thumbnails;
     std::shared_ptr<CollectionView> _grid;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/graphics/Image.h"
+#include "platform/graphics/UprightPixels.h"
 #include "support/Pixels.h"
 
 namespace {
@@ -106,3 +107,23 @@ TEST(Image, AResourceThatDoesNotExistGivesNoImage)
 }
 
 }  // namespace
+
+TEST(TurnedUpright, MovesEveryPixelWhereDrawingUprightPutsIt)
+{
+    auto stored = plat::test::makeBitmap(7, 4, plat::PixelOrder::BGRA, [](int x, int y) {
+        return plat::test::Rgba {x * 30, y * 60, 90, 255};
+    });
+    for (int value = 0; value <= 7; ++value) {
+        auto orientation = static_cast<plat::ImageOrientation>(value);
+        SCOPED_TRACE(value);
+        auto turned = plat::turnedUpright(*stored, orientation);
+        auto drawn = plat::uprightPixels(plat::Image(stored, 1, orientation));
+        ASSERT_TRUE(turned && drawn);
+        ASSERT_EQ(turned->width(), drawn->width());
+        ASSERT_EQ(turned->height(), drawn->height());
+        EXPECT_TRUE(turned->isOpaque());
+        for (int y = 0; y < turned->height(); ++y)
+            for (int x = 0; x < turned->width(); ++x)
+                ASSERT_EQ(plat::test::pixelAt(*turned, x, y), plat::test::pixelAt(*drawn, x, y)) << x << "," << y;
+    }
+}

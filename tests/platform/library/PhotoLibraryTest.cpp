@@ -102,3 +102,66 @@ TEST_F(PhotoLibraryFolder, AlbumNamesCannotLeaveTheLibrary)
     EXPECT_FALSE(library.assetsInAlbum("..").ok());
     EXPECT_FALSE(library.assetsInAlbum("Nowhere").ok());
 }
+
+TEST_F(PhotoLibraryFolder, RefusedAccessFailsEveryOperationWithThePlatformsCode)
+{
+    auto picture = plat::test::makeFlatImage(8, 8, {0, 0, 255, 255});
+    ASSERT_TRUE(library.saveImage(*picture).ok());
+    ASSERT_TRUE(library.setAuthorizationStatus(plat::AuthorizationStatus::Denied).ok());
+    auto albums = library.albums();
+    ASSERT_FALSE(albums.ok());
+    EXPECT_EQ(albums.error().domain(), plat::kAssetsLibraryErrorDomain);
+    EXPECT_EQ(albums.error().code(), -3311);
+    EXPECT_TRUE(albums.error().userInfo().getString(plat::kLocalizedFailureReasonErrorKey));
+    EXPECT_EQ(library.assetsInAlbum("Camera Roll").error().code(), -3311);
+    EXPECT_EQ(library.saveImage(*picture).error().code(), -3311);
+    ASSERT_TRUE(library.setAuthorizationStatus(plat::AuthorizationStatus::Restricted).ok());
+    EXPECT_EQ(library.albums().error().code(), -3312);
+    ASSERT_TRUE(library.setAuthorizationStatus(plat::AuthorizationStatus::Authorized).ok());
+    ASSERT_TRUE(library.albums().ok());
+    EXPECT_EQ(library.albums().value().size(), 1u) << "the privacy file is no album";
+}
+
+TEST_F(PhotoLibraryFolder, AlbumsMayShareANameButNewOnesMayNot)
+{
+    addPicture("Trip", "a.png", 10);
+    addPicture("Trip 2", "b.png", 10);
+    ASSERT_TRUE(plat::writeFileAtomically(library.root() + "/Trip 2/.name", std::string("Trip\n")).ok());
+    auto albums = library.albums();
+    ASSERT_TRUE(albums.ok());
+    ASSERT_EQ(albums.value().size(), 2u);
+    EXPECT_EQ(albums.value()[0].name, "Trip");
+    EXPECT_EQ(albums.value()[1].name, "Trip");
+    EXPECT_EQ(albums.value()[1].folder, "Trip 2");
+    EXPECT_EQ(albums.value()[1].numberOfPhotos, 1u) << "the name file is no asset";
+
+    auto again = library.createAlbumNamed("Trip");
+    ASSERT_TRUE(again.ok());
+    EXPECT_FALSE(again.value()) << "the platform refuses a name that is taken";
+    auto lower = library.createAlbumNamed("trip");
+    ASSERT_TRUE(lower.ok());
+    ASSERT_TRUE(lower.value());
+    EXPECT_EQ(lower.value()->name, "trip");
+    auto slashed = library.createAlbumNamed("../Holidays/2014");
+    ASSERT_TRUE(slashed.ok());
+    ASSERT_TRUE(slashed.value());
+    EXPECT_EQ(slashed.value()->name, "../Holidays/2014");
+    EXPECT_EQ(slashed.value()->path, library.root() + "/_.-Holidays-2014") << "inside the library";
+}
+
+TEST_F(PhotoLibraryFolder, AnAssetFiledInAnotherAlbumIsTheSameFile)
+{
+    auto picture = plat::test::makeFlatImage(8, 8, {0, 0, 255, 255});
+    auto saved = library.saveImage(*picture);
+    ASSERT_TRUE(saved.ok());
+    auto filed = library.addAssetToAlbum(saved.value(), "Trip");
+    ASSERT_TRUE(filed.ok());
+    EXPECT_EQ(filed.value().albumFolder, "Trip");
+    EXPECT_EQ(std::filesystem::hard_link_count(saved.value().path), 2u);
+    auto twice = library.addAssetToAlbum(saved.value(), "Trip");
+    ASSERT_TRUE(twice.ok());
+    EXPECT_EQ(twice.value().path, filed.value().path) << "filed once";
+    EXPECT_EQ(library.assetsInAlbum("Trip").value().size(), 1u);
+    EXPECT_FALSE(library.assetInAlbum("..", "PhotoLibrary").ok());
+    EXPECT_FALSE(library.assetInAlbum("Camera Roll", "../../etc/passwd.jpg").ok());
+}

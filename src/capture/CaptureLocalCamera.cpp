@@ -1,0 +1,436 @@
+#include "capture/CaptureLocalCamera.h"
+
+#include <cstring>
+
+#include "app/DataManager.h"
+#include "capture/VideoPreview.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/UprightPixels.h"
+#include "platform/media/MediaConstants.h"
+#include "platform/media/PixelBuffer.h"
+#include "platform/media/SampleBuffer.h"
+#include "platform/media/capture/CaptureDevice.h"
+#include "platform/media/capture/CaptureInput.h"
+#include "platform/media/capture/CaptureSession.h"
+#include "platform/media/capture/CaptureVideoPreviewLayer.h"
+#include "platform/ui/Application.h"
+
+namespace zt {
+
+namespace {
+
+constexpr const char* kNoCaptureDevice = "No capture device found.";
+
+plat::CaptureFocusMode focusModeOf(int64_t mode)
+{
+    return static_cast<plat::CaptureFocusMode>(mode);
+}
+plat::CaptureExposureMode exposureModeOf(int64_t mode)
+{
+    return static_cast<plat::CaptureExposureMode>(mode);
+}
+plat::CaptureWhiteBalanceMode whiteBalanceModeOf(int64_t mode)
+{
+    return static_cast<plat::CaptureWhiteBalanceMode>(mode);
+}
+
+// The frame's pixels in a bitmap of their own: the buffer goes back to the camera.
+std::shared_ptr<plat::Bitmap> copyFrame(plat::PixelBuffer& pixels)
+{
+    auto bitmap = plat::Bitmap::allocate(pixels.width(), pixels.height(), plat::PixelOrder::BGRA, pixels.bytesPerRow());
+    if (!bitmap)
+        return nullptr;
+    pixels.lockBaseAddress();
+    std::memcpy(bitmap->mutableBytes(), pixels.baseAddress(), bitmap->byteCount());
+    pixels.unlockBaseAddress();
+    bitmap->setOpaque(true);
+    return bitmap;
+}
+
+}  // namespace
+
+CaptureLocalCamera::CaptureLocalCamera()
+{
+    setCaptureSourceID("CaptureLocalCamera");
+}
+
+CaptureLocalCamera::~CaptureLocalCamera()
+{
+    if (!_captureSession)
+        return;
+    // The last holder may be a frame on the camera queue: the session,
+    // which belongs to the main thread, is stopped there.
+    if (plat::isMainThread())
+        _captureSession->stopRunning();
+    else
+        plat::DispatchQueue::mainQueue().async([session = _captureSession] { session->stopRunning(); });
+}
+
+std::string CaptureLocalCamera::getCaptureSourceName() const
+{
+    return "Camera";
+}
+
+std::shared_ptr<plat::Image> CaptureLocalCamera::getCaptureSourceMenuIcon() const
+{
+    return plat::Image::imageNamed("capturesource_icon_camera.png");
+}
+
+void CaptureLocalCamera::initCaptureDevice()
+{
+    _lastSetUpSucceeded = false;
+    DataManager& settings = DataManager::sharedDataManager();
+    _previewView = std::make_shared<VideoPreview>(view()->bounds());
+    view()->addSubview(_previewView);
+
+    auto devices = plat::CaptureDevice::devicesWithMediaType(plat::kMediaTypeVideo);
+    if (devices.empty()) {
+        setError(plat::Error(kErrorDomain, kErrorNoCaptureDevice, plat::localized(kNoCaptureDevice)));
+        return;
+    }
+    std::shared_ptr<plat::CaptureDevice> device;
+    std::shared_ptr<plat::CaptureDeviceInput> input;
+    if (devices.size() >= 2) {
+        setIsMultipleCaptureDeviceAvaliable(true);
+        for (const auto& candidate : devices) {
+            if (static_cast<int64_t>(candidate->position()) != settings.avCaptureDevicePosition())
+                continue;
+            auto made = plat::CaptureDeviceInput::deviceInputWithDevice(candidate);
+            if (!made.ok()) {
+                setError(made.error());
+                return;
+            }
+            device = candidate;
+            input = made.value();
+            break;
+        }
+    }
+    if (!input) {
+        // One camera, or none where the settings point: the last one.
+        device = devices.back();
+        auto made = plat::CaptureDeviceInput::deviceInputWithDevice(device);
+        if (!made.ok()) {
+            std::string description = made.error().localizedDescription();
+            setError(plat::Error(kErrorDomain, kErrorFallbackDeviceUnavailable,
+                description.empty() ? plat::localized(kNoCaptureDevice) : description));
+            return;
+        }
+        input = made.value();
+    }
+    settings.setAvCaptureDevicePosition(static_cast<int64_t>(device->position()));
+    _captureInput = input;
+
+    _videoOutput = std::make_shared<plat::CaptureVideoDataOutput>();
+    _videoOutput->setAlwaysDiscardsLateVideoFrames(true);
+    _videoOutput->setVideoSettings(
+        {{plat::kCVPixelBufferPixelFormatTypeKey, plat::Value(static_cast<int64_t>(plat::kPixelFormatType_32BGRA))}});
+    _cameraQueue = plat::DispatchQueue::create("cameraQueue");
+    _videoOutput->setSampleBufferDelegate(sharedAs<CaptureLocalCamera>(), _cameraQueue);
+
+    _captureSession = plat::CaptureSession::create();
+    _captureSession->setSessionPreset(getPresetWithMaximumResoulutionFromCaptureDevice(*device));
+    _captureSession->addInput(_captureInput);
+    _captureSession->addOutput(_videoOutput);
+
+    _previewLayer = plat::CaptureVideoPreviewLayer::layerWithSession(_captureSession);
+    _previewLayer->setFrame(_previewView->frame());
+    _previewLayer->setVideoGravity(plat::kLayerVideoGravityResizeAspectFill);
+    _previewView->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
+    _previewView->addPreviewLayer(_previewLayer);
+
+    _captureSession->startRunning();
+    checkDeviceCapabilities();
+    setCaptureSourceViewCamera(_previewView);
+    setIsReadyToCapture(true);
+    _lastSetUpSucceeded = true;
+    if (auto listener = delegate())
+        listener->captureControllerDidInitCaptureDeviceWithPositon(*this, static_cast<int64_t>(device->position()));
+}
+
+bool CaptureLocalCamera::checkDeviceFocusModeSupport() const
+{
+    const auto& device = _captureInput->device();
+    return device->isFocusModeSupported(plat::CaptureFocusMode::Locked)
+        && device->isFocusModeSupported(plat::CaptureFocusMode::ContinuousAutoFocus);
+}
+
+bool CaptureLocalCamera::checkDeviceExposureModeSupport() const
+{
+    const auto& device = _captureInput->device();
+    return device->isExposureModeSupported(plat::CaptureExposureMode::Locked)
+        && device->isExposureModeSupported(plat::CaptureExposureMode::ContinuousAutoExposure);
+}
+
+bool CaptureLocalCamera::checkDeviceWhiteBalanceModeSupport() const
+{
+    const auto& device = _captureInput->device();
+    return device->isWhiteBalanceModeSupported(plat::CaptureWhiteBalanceMode::Locked)
+        && device->isWhiteBalanceModeSupported(plat::CaptureWhiteBalanceMode::ContinuousAutoWhiteBalance);
+}
+
+void CaptureLocalCamera::checkDeviceCapabilities()
+{
+    if (!_captureInput)
+        return;
+    setModeSupport(
+        checkDeviceFocusModeSupport(), checkDeviceExposureModeSupport(), checkDeviceWhiteBalanceModeSupport());
+    const auto& device = _captureInput->device();
+    setPosition(static_cast<int64_t>(device->position()));
+    setModes(static_cast<int64_t>(device->focusMode()), static_cast<int64_t>(device->exposureMode()),
+        static_cast<int64_t>(device->whiteBalanceMode()));
+    if (device->maxExposureTargetBias() > device->minExposureTargetBias()) {
+        setExposureBiasRange(device->minExposureTargetBias(), device->maxExposureTargetBias());
+        setCurrentExposureTargetBias(device->exposureTargetBias());
+    }
+}
+
+void CaptureLocalCamera::setFocusMode(int64_t mode)
+{
+    if (!_captureInput)
+        return;
+    const auto& device = _captureInput->device();
+    if (device->isFocusModeSupported(focusModeOf(mode)) && device->focusMode() != focusModeOf(mode)
+        && device->lockForConfiguration(nullptr)) {
+        device->setFocusMode(focusModeOf(mode));
+        device->unlockForConfiguration();
+    }
+    setFocusModeValue(static_cast<int64_t>(device->focusMode()));
+}
+
+void CaptureLocalCamera::setExposureMode(int64_t mode)
+{
+    if (!_captureInput)
+        return;
+    const auto& device = _captureInput->device();
+    if (device->isExposureModeSupported(exposureModeOf(mode)) && device->exposureMode() != exposureModeOf(mode)
+        && device->lockForConfiguration(nullptr)) {
+        device->setExposureMode(exposureModeOf(mode));
+        device->unlockForConfiguration();
+    }
+    setExposureModeValue(static_cast<int64_t>(device->exposureMode()));
+}
+
+void CaptureLocalCamera::setWhiteBalanceMode(int64_t mode)
+{
+    if (!_captureInput)
+        return;
+    const auto& device = _captureInput->device();
+    if (device->isWhiteBalanceModeSupported(whiteBalanceModeOf(mode))
+        && device->whiteBalanceMode() != whiteBalanceModeOf(mode) && device->lockForConfiguration(nullptr)) {
+        device->setWhiteBalanceMode(whiteBalanceModeOf(mode));
+        device->unlockForConfiguration();
+    }
+    setWhiteBalanceModeValue(static_cast<int64_t>(device->whiteBalanceMode()));
+}
+
+void CaptureLocalCamera::changeExposureTargetBiasTo(float bias)
+{
+    if (!_captureInput)
+        return;
+    const auto& device = _captureInput->device();
+    if (!(device->maxExposureTargetBias() > device->minExposureTargetBias()) || !device->lockForConfiguration(nullptr))
+        return;
+    device->setExposureTargetBias(bias, nullptr);
+    setCurrentExposureTargetBias(device->exposureTargetBias());
+    device->unlockForConfiguration();
+}
+
+bool CaptureLocalCamera::focusAtPoint(plat::Point point)
+{
+    changeExposureTargetBiasTo(0.0f);
+    if (!_captureInput)
+        return false;
+    const auto& device = _captureInput->device();
+    if (!device->isFocusPointOfInterestSupported() || !device->isFocusModeSupported(plat::CaptureFocusMode::AutoFocus))
+        return false;
+    plat::Point interest = convertToPointOfInterestFromViewCoordinates(point);
+    if (!device->lockForConfiguration(nullptr))
+        return false;
+    device->setFocusPointOfInterest(interest);
+    device->setFocusMode(plat::CaptureFocusMode::AutoFocus);
+    device->unlockForConfiguration();
+    return true;
+}
+
+plat::Point CaptureLocalCamera::convertToPointOfInterestFromViewCoordinates(plat::Point point) const
+{
+    const plat::Point centre {0.5, 0.5};
+    if (!_previewView || !_captureInput)
+        return centre;
+    const plat::Size frame = _previewView->frame().size;
+    const double W = frame.width;
+    const double H = frame.height;
+    double x = point.x;
+    const double y = point.y;
+    if (_previewLayer && _previewLayer->connection()->isVideoMirrored())
+        x = W - x;
+    for (const plat::CaptureInputPort& port : _captureInput->ports()) {
+        if (port.mediaType() != plat::kMediaTypeVideo)
+            continue;
+        const double a = port.cleanAperture().size.width;
+        const double b = port.cleanAperture().size.height;
+        if (W <= 0 || H <= 0 || a <= 0 || b <= 0)
+            return centre;
+        if (W / H > b / a) {
+            const double s = a * W / b;
+            return {(y + (s - H) / 2) / s, (W - x) / W};
+        }
+        const double s = b * H / a;
+        return {y / H, 1 - (x + (s - W) / 2) / s};
+    }
+    return centre;
+}
+
+plat::ImageOrientation CaptureLocalCamera::getImageOrientation() const
+{
+    const int64_t position = DataManager::sharedDataManager().avCaptureDevicePosition();
+    const bool back = position == kCapturePositionBack;
+    const bool front = position == kCapturePositionFront;
+    using plat::ImageOrientation;
+    switch (plat::Application::sharedApplication().statusBarOrientation()) {
+    case plat::InterfaceOrientation::Portrait:
+        return back ? ImageOrientation::Right : front ? ImageOrientation::LeftMirrored : ImageOrientation::Right;
+    case plat::InterfaceOrientation::PortraitUpsideDown:
+        return back ? ImageOrientation::Left : front ? ImageOrientation::RightMirrored : ImageOrientation::Right;
+    case plat::InterfaceOrientation::LandscapeRight:
+        return back ? ImageOrientation::Up : front ? ImageOrientation::DownMirrored : ImageOrientation::Right;
+    case plat::InterfaceOrientation::LandscapeLeft:
+        return back ? ImageOrientation::Down : front ? ImageOrientation::UpMirrored : ImageOrientation::Right;
+    case plat::InterfaceOrientation::Unknown:
+        break;
+    }
+    return ImageOrientation::Right;
+}
+
+void CaptureLocalCamera::captureImage()
+{
+    // The orientation and the receiver are read here, on the main thread
+    // that owns them, for the camera queue.
+    {
+        std::lock_guard lock(_recordLock);
+        _recordDelegate = delegateReference();
+    }
+    _recordOrientation = static_cast<int>(getImageOrientation());
+    _recordNextImage = true;
+}
+
+void CaptureLocalCamera::captureOutput(
+    plat::CaptureOutput&, const std::shared_ptr<const plat::SampleBuffer>& sampleBuffer, plat::CaptureConnection&)
+{
+    if (!_recordNextImage.exchange(false))
+        return;
+    const auto& pixels = sampleBuffer->imageBuffer();
+    std::shared_ptr<plat::Image> picture;
+    if (auto bitmap = pixels ? copyFrame(*pixels) : nullptr) {
+        plat::Image turned(bitmap, 1.0, static_cast<plat::ImageOrientation>(_recordOrientation.load()));
+        // Drawn again so that the pixels themselves stand upright.
+        if (auto upright = plat::uprightPixels(turned))
+            picture = plat::Image::imageWithBitmap(upright);
+    }
+    std::shared_ptr<CaptureControllerDelegate> listener;
+    {
+        std::lock_guard lock(_recordLock);
+        listener = _recordDelegate.lock();
+    }
+    if (listener)
+        listener->captureControllerDidTakeImage(*this, std::move(picture));
+}
+
+void CaptureLocalCamera::changeCaptureQuality()
+{
+    if (!_captureSession)
+        return;
+    _captureSession->beginConfiguration();
+    const auto& device = _captureInput->device();
+    if (device->supportsAVCaptureSessionPreset(plat::kCaptureSessionPreset1920x1080))
+        _captureSession->setSessionPreset(plat::kCaptureSessionPreset1920x1080);
+    else if (device->supportsAVCaptureSessionPreset(plat::kCaptureSessionPreset1280x720))
+        _captureSession->setSessionPreset(plat::kCaptureSessionPreset1280x720);
+    else
+        _captureSession->setSessionPreset(plat::kCaptureSessionPreset640x480);
+    _captureSession->commitConfiguration();
+    if (_previewLayer)
+        _previewLayer->setSession(_captureSession);
+}
+
+void CaptureLocalCamera::switchCaptureDevice()
+{
+    if (!isMultipleCaptureDeviceAvaliable() || !_captureSession || !_captureInput)
+        return;
+    DataManager& settings = DataManager::sharedDataManager();
+    const int64_t target
+        = settings.avCaptureDevicePosition() == kCapturePositionFront ? kCapturePositionBack : kCapturePositionFront;
+    if (static_cast<int64_t>(_captureInput->device()->position()) != target) {
+        auto previous = _captureInput;
+        _captureSession->beginConfiguration();
+        _captureSession->removeInput(previous);
+        for (const auto& device : plat::CaptureDevice::devicesWithMediaType(plat::kMediaTypeVideo)) {
+            if (static_cast<int64_t>(device->position()) != target)
+                continue;
+            auto made = plat::CaptureDeviceInput::deviceInputWithDevice(device);
+            if (!made.ok()) {
+                // The old camera goes back in, so the session keeps a picture.
+                _captureSession->addInput(previous);
+                _captureSession->commitConfiguration();
+                reportSwitchFailure(made.error());
+                return;
+            }
+            _captureInput = made.value();
+            break;
+        }
+        settings.setAvCaptureDevicePosition(static_cast<int64_t>(_captureInput->device()->position()));
+        changeCaptureQuality();  // inside the configuration: the input joins at the preset it can deliver
+        _captureSession->addInput(_captureInput);
+        _captureSession->commitConfiguration();
+        checkDeviceCapabilities();
+    }
+    if (auto listener = delegate())
+        listener->captureControllerDidSwitchCaptureDevicePosition(
+            *this, static_cast<int64_t>(_captureInput->device()->position()));
+}
+
+void CaptureLocalCamera::reportSwitchFailure(const plat::Error& failure)
+{
+    setError(failure);
+    checkDeviceCapabilities();
+    // Told as a finished switch back to the same camera, so that the screen's
+    // controls match the camera that stays.
+    if (auto listener = delegate())
+        listener->captureControllerDidSwitchCaptureDevicePosition(*this, position());
+}
+
+void CaptureLocalCamera::stopCameraCapture()
+{
+    if (_captureSession)
+        _captureSession->stopRunning();
+    if (_previewLayer)
+        _previewLayer->removeFromSuperlayer();
+    if (_previewView)
+        _previewView->removeFromSuperview();
+    if (_videoOutput)
+        _videoOutput->setSampleBufferDelegate({}, nullptr);
+    if (captureSourceViewCamera() == _previewView)
+        setCaptureSourceViewCamera(nullptr);
+    _captureSession.reset();
+    _captureInput.reset();
+    _previewLayer.reset();
+    _previewView.reset();
+    _videoOutput.reset();
+}
+
+void CaptureLocalCamera::pauseCameraCapture()
+{
+    if (_captureSession)
+        _captureSession->stopRunning();
+}
+
+void CaptureLocalCamera::resumeCameraCapture()
+{
+    if (_captureSession)
+        _captureSession->startRunning();
+}
+
+}  // namespace zt

@@ -1,0 +1,268 @@
+#include "platform/media/capture/CaptureFrameReader.h"
+
+extern "C" {
+#include <libavdevice/avdevice.h>
+}
+
+#include <cstring>
+#include <mutex>
+
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/media/FFmpegSupport.h"
+#include "platform/media/MediaConstants.h"
+#include "platform/media/PixelBuffer.h"
+#include "platform/media/capture/CaptureDevice.h"
+
+namespace plat::detail {
+
+namespace {
+
+struct DictionaryDeleter {
+    void operator()(AVDictionary* dictionary) const { av_dict_free(&dictionary); }
+};
+
+void registerDevices()
+{
+    static std::once_flag registered;
+    std::call_once(registered, [] {
+        configureFFmpegLogging();
+        avdevice_register_all();
+    });
+}
+
+Error cameraError(const std::string& text, const std::string& camera, int ffmpegCode = 0)
+{
+    return mediaError(kMediaErrorDeviceNotConnected, text, camera, ffmpegCode);
+}
+
+// The folder as a glob pattern that matches only itself.
+std::string escapedForGlob(const std::string& path)
+{
+    std::string escaped;
+    for (char c : path) {
+        if (std::strchr("*?[]{}\\", c))
+            escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
+bool hasExtension(const std::string& name, std::initializer_list<const char*> extensions)
+{
+    std::string extension = pathExtension(name);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* wanted : extensions) {
+        if (extension == wanted)
+            return true;
+    }
+    return false;
+}
+
+// One image2 stream has one codec: the folder's JPEG pictures, or its PNG
+// pictures when it has no JPEG ones.
+Result<std::string> picturesPattern(const std::string& folder)
+{
+    auto names = contentsOfDirectory(folder);
+    if (!names.ok())
+        return cameraError("no pictures in", folder);
+    bool hasJPEG = false, hasPNG = false;
+    for (const std::string& name : names.value()) {
+        hasJPEG = hasJPEG || hasExtension(name, {"jpg", "jpeg"});
+        hasPNG = hasPNG || hasExtension(name, {"png"});
+    }
+    if (!hasJPEG && !hasPNG)
+        return cameraError("no pictures in", folder);
+    return escapedForGlob(folder) + (hasJPEG ? "/*.{jpg,jpeg,JPG,JPEG,Jpg,Jpeg}" : "/*.{png,PNG,Png}");
+}
+
+}  // namespace
+
+struct CaptureFrameReader::Impl {
+    std::string cameraName;
+    bool live = false;
+    int width = 0;
+    int height = 0;
+    InputFormatContextPtr format;
+    int streamIndex = -1;
+    CodecContextPtr decoder;
+    FramePtr decoded {av_frame_alloc()};
+    PacketPtr packet {av_packet_alloc()};
+    SwsContext* scaler = nullptr;  // owned: sws_getCachedContext replaces it in place
+    std::shared_ptr<PixelBufferPool> pool;
+
+    ~Impl() { sws_freeContext(scaler); }
+
+    Frame convert();
+};
+
+CaptureFrameReader::CaptureFrameReader(std::unique_ptr<Impl> impl)
+    : _impl(std::move(impl))
+{
+}
+
+CaptureFrameReader::~CaptureFrameReader() = default;
+
+bool CaptureFrameReader::isLive() const
+{
+    return _impl->live;
+}
+int CaptureFrameReader::width() const
+{
+    return _impl->width;
+}
+int CaptureFrameReader::height() const
+{
+    return _impl->height;
+}
+
+Result<std::unique_ptr<CaptureFrameReader>> CaptureFrameReader::open(
+    const CaptureDeviceDescription& camera, int width, int height)
+{
+    registerDevices();
+    auto impl = std::make_unique<Impl>();
+    impl->width = width;
+    impl->height = height;
+    if (!impl->decoded || !impl->packet)
+        return cameraError("out of memory opening", camera.name);
+
+    const AVInputFormat* inputFormat = nullptr;
+    std::string url;
+    AVDictionary* rawOptions = nullptr;
+    switch (camera.kind) {
+    case CaptureDeviceKind::TestPattern:
+        inputFormat = av_find_input_format("lavfi");
+        // Made at the size asked for, already in the buffer's byte order.
+        url = formatLine("testsrc2=size={}x{}:rate={},format=bgra", width, height, camera.frameRate);
+        impl->cameraName = "test pattern";
+        break;
+    case CaptureDeviceKind::Pictures: {
+        std::string folder = CaptureDeviceFolder::resolvedFolder(camera);
+        auto pattern = picturesPattern(folder);
+        if (!pattern.ok())
+            return pattern.error();
+        inputFormat = av_find_input_format("image2");
+        url = pattern.value();
+        av_dict_set(&rawOptions, "pattern_type", "glob", 0);
+        av_dict_set(&rawOptions, "loop", "1", 0);
+        av_dict_set(&rawOptions, "framerate", std::to_string(camera.frameRate).c_str(), 0);
+        impl->cameraName = folder;
+        break;
+    }
+    case CaptureDeviceKind::Video4Linux2:
+        inputFormat = av_find_input_format("video4linux2");
+        url = camera.devicePath;
+        av_dict_set(&rawOptions, "video_size", formatLine("{}x{}", width, height).c_str(), 0);
+        impl->live = true;
+        impl->cameraName = camera.devicePath;
+        break;
+    }
+    std::unique_ptr<AVDictionary, DictionaryDeleter> options(rawOptions);
+    if (!inputFormat)
+        return cameraError("this FFmpeg has no input device for", impl->cameraName);
+
+    auto openWith = [&](AVDictionary** openOptions) -> int {
+        AVFormatContext* raw = avformat_alloc_context();
+        if (!raw)
+            return AVERROR(ENOMEM);
+        if (impl->live)
+            raw->flags |= AVFMT_FLAG_NONBLOCK;  // a silent camera must not hold up a stop
+        int opened = avformat_open_input(&raw, url.c_str(), inputFormat, openOptions);
+        if (opened >= 0)
+            impl->format.reset(raw);
+        return opened;
+    };
+    AVDictionary* first = nullptr;
+    av_dict_copy(&first, options.get(), 0);
+    int opened = openWith(&first);
+    av_dict_free(&first);
+    if (opened < 0 && impl->live) {
+        // A webcam without that size: take its own and scale.
+        opened = openWith(nullptr);
+    }
+    if (opened < 0)
+        return cameraError("cannot open camera", impl->cameraName, opened);
+    if (camera.kind == CaptureDeviceKind::Pictures) {
+        int probed = avformat_find_stream_info(impl->format.get(), nullptr);
+        if (probed < 0)
+            return cameraError("cannot read the pictures of", impl->cameraName, probed);
+    }
+    impl->streamIndex = av_find_best_stream(impl->format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (impl->streamIndex < 0)
+        return cameraError("no pictures from", impl->cameraName, impl->streamIndex);
+    const AVCodecParameters* parameters = impl->format->streams[impl->streamIndex]->codecpar;
+    const AVCodec* codec = avcodec_find_decoder(parameters->codec_id);
+    if (!codec)
+        return cameraError("no decoder for the pictures of", impl->cameraName);
+    impl->decoder.reset(avcodec_alloc_context3(codec));
+    if (!impl->decoder || avcodec_parameters_to_context(impl->decoder.get(), parameters) < 0)
+        return cameraError("cannot set up decoding for", impl->cameraName);
+    int decoderOpened = avcodec_open2(impl->decoder.get(), codec, nullptr);
+    if (decoderOpened < 0)
+        return cameraError("cannot decode the pictures of", impl->cameraName, decoderOpened);
+    auto pool = PixelBufferPool::create(width, height, kPixelFormatType_32BGRA);
+    if (!pool.ok())
+        return pool.error();
+    impl->pool = pool.value();
+    return std::unique_ptr<CaptureFrameReader>(new CaptureFrameReader(std::move(impl)));
+}
+
+CaptureFrameReader::Frame CaptureFrameReader::readFrame()
+{
+    Impl& impl = *_impl;
+    for (;;) {
+        int received = avcodec_receive_frame(impl.decoder.get(), impl.decoded.get());
+        if (received >= 0)
+            return impl.convert();
+        if (received != AVERROR(EAGAIN))
+            return {Status::Failed, nullptr, cameraError("cannot decode a picture of", impl.cameraName, received)};
+        int read = av_read_frame(impl.format.get(), impl.packet.get());
+        if (read == AVERROR(EAGAIN))
+            return {Status::NotYet, nullptr, std::nullopt};
+        if (read < 0)
+            return {Status::Failed, nullptr, cameraError("no more pictures from", impl.cameraName, read)};
+        int sent = 0;
+        if (impl.packet->stream_index == impl.streamIndex)
+            sent = avcodec_send_packet(impl.decoder.get(), impl.packet.get());
+        av_packet_unref(impl.packet.get());
+        // A damaged picture of a folder is skipped, as a camera skips a bad frame.
+        if (sent < 0 && sent != AVERROR(EAGAIN))
+            log("camera {}: a picture could not be decoded: {}", impl.cameraName, ffmpegErrorText(sent));
+    }
+}
+
+CaptureFrameReader::Frame CaptureFrameReader::Impl::convert()
+{
+    AVFrame& frame = *decoded;
+    auto buffer = pool->createPixelBuffer();
+    if (!buffer.ok()) {
+        av_frame_unref(&frame);
+        return {Status::Failed, nullptr, buffer.error()};
+    }
+    PixelBuffer& pixels = *buffer.value();
+    pixels.lockBaseAddress();
+    uint8_t* destination = pixels.baseAddress();
+    const int destinationStride = static_cast<int>(pixels.bytesPerRow());
+    bool converted = true;
+    if (frame.format == AV_PIX_FMT_BGRA && frame.width == width && frame.height == height) {
+        const size_t rowBytes = static_cast<size_t>(width) * 4;
+        for (int y = 0; y < height; ++y)
+            std::memcpy(destination + static_cast<size_t>(y) * destinationStride,
+                frame.data[0] + static_cast<ptrdiff_t>(y) * frame.linesize[0], rowBytes);
+    } else {
+        scaler = sws_getCachedContext(scaler, frame.width, frame.height, static_cast<AVPixelFormat>(frame.format),
+            width, height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
+        uint8_t* planes[4] = {destination, nullptr, nullptr, nullptr};
+        int strides[4] = {destinationStride, 0, 0, 0};
+        converted = scaler && sws_scale(scaler, frame.data, frame.linesize, 0, frame.height, planes, strides) == height;
+    }
+    pixels.unlockBaseAddress();
+    av_frame_unref(&frame);
+    if (!converted)
+        return {Status::Failed, nullptr, cameraError("cannot convert a picture of", cameraName)};
+    return {Status::Picture, buffer.value(), std::nullopt};
+}
+
+}  // namespace plat::detail

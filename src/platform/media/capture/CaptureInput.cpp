@@ -1,0 +1,43 @@
+#include "platform/media/capture/CaptureInput.h"
+
+#include "platform/media/MediaConstants.h"
+#include "platform/media/capture/CaptureDevice.h"
+#include "platform/media/capture/CaptureFrameReader.h"
+
+namespace plat {
+
+CaptureInputPort::CaptureInputPort(std::string mediaType, Size pictureSize)
+    : _mediaType(std::move(mediaType))
+    , _pictureSize(pictureSize)
+{
+}
+
+Result<std::shared_ptr<CaptureDeviceInput>> CaptureDeviceInput::deviceInputWithDevice(
+    std::shared_ptr<CaptureDevice> device)
+{
+    if (!device)
+        return Error(kMediaErrorDomain, kMediaErrorDeviceNotConnected, "No capture device.");
+    // The platform opens the camera here; so do we, and let go until a
+    // session runs, so that a camera that cannot deliver fails now.
+    const CaptureDeviceDescription& camera = device->description();
+    auto probe = detail::CaptureFrameReader::open(camera, camera.width, camera.height);
+    if (!probe.ok())
+        return Error(kMediaErrorDomain, kMediaErrorDeviceNotConnected,
+            "The camera \"" + device->localizedName() + "\" cannot be opened.", {},
+            std::make_shared<const Error>(probe.error()));
+    return std::make_shared<CaptureDeviceInput>(Passkey(), std::move(device));
+}
+
+CaptureDeviceInput::CaptureDeviceInput(Passkey, std::shared_ptr<CaptureDevice> device)
+    : _device(std::move(device))
+    , _activePictureSize {
+          static_cast<double>(_device->description().width), static_cast<double>(_device->description().height)}
+{
+}
+
+std::vector<CaptureInputPort> CaptureDeviceInput::ports() const
+{
+    return {CaptureInputPort(kMediaTypeVideo, _activePictureSize)};
+}
+
+}  // namespace plat

@@ -1,0 +1,89 @@
+#include "platform/media/capture/CaptureVideoPreviewLayer.h"
+
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Image.h"
+#include "platform/media/PixelBuffer.h"
+#include "platform/media/capture/CaptureConnection.h"
+#include "platform/media/capture/CaptureSession.h"
+#include "platform/media/capture/CapturedFrame.h"
+
+namespace plat {
+
+namespace {
+
+std::optional<ContentsGravity> contentsGravityFor(const std::string& gravity)
+{
+    if (gravity == kLayerVideoGravityResizeAspect)
+        return ContentsGravity::ResizeAspect;
+    if (gravity == kLayerVideoGravityResizeAspectFill)
+        return ContentsGravity::ResizeAspectFill;
+    if (gravity == kLayerVideoGravityResize)
+        return ContentsGravity::Resize;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::shared_ptr<CaptureVideoPreviewLayer> CaptureVideoPreviewLayer::layerWithSession(
+    const std::shared_ptr<CaptureSession>& session)
+{
+    auto layer = std::make_shared<CaptureVideoPreviewLayer>();
+    layer->setSession(session);
+    return layer;
+}
+
+CaptureVideoPreviewLayer::CaptureVideoPreviewLayer()
+    : _connection(std::make_shared<CaptureConnection>(true, CaptureVideoOrientation::Portrait))
+{
+    _connection->setAutomaticallyAdjustsVideoMirroring(true);
+    setContentsGravity(ContentsGravity::ResizeAspect);
+    setMasksToBounds(true);
+    setBackgroundColor(Color::blackColor());
+}
+
+// The session forgets a layer that has gone by itself (it holds layers
+// weakly), so a layer let go on any thread leaves the session alone.
+CaptureVideoPreviewLayer::~CaptureVideoPreviewLayer() = default;
+
+void CaptureVideoPreviewLayer::setSession(const std::shared_ptr<CaptureSession>& session)
+{
+    if (session == _session)
+        return;
+    if (_session)
+        _session->removePreviewLayer(this);
+    _session = session;
+    setContents(nullptr);
+    if (_session)
+        _session->addPreviewLayer(std::static_pointer_cast<CaptureVideoPreviewLayer>(shared_from_this()));
+}
+
+void CaptureVideoPreviewLayer::setVideoGravity(const std::string& gravity)
+{
+    auto contentsGravity = contentsGravityFor(gravity);
+    if (!contentsGravity)
+        return;
+    _videoGravity = gravity;
+    setContentsGravity(*contentsGravity);
+}
+
+void CaptureVideoPreviewLayer::showPicture(const detail::CapturedFrame& frame)
+{
+    if (!frame.videoPicture)
+        return;
+    PixelBuffer& pixels = *frame.videoPicture;
+    auto bitmap = Bitmap::allocate(pixels.width(), pixels.height(), PixelOrder::BGRA);
+    if (!bitmap)
+        return;
+    pixels.lockBaseAddress();
+    const size_t rowBytes = static_cast<size_t>(pixels.width()) * 4;
+    for (int y = 0; y < pixels.height(); ++y)
+        std::copy_n(
+            pixels.baseAddress() + static_cast<size_t>(y) * pixels.bytesPerRow(), rowBytes, bitmap->mutableRow(y));
+    pixels.unlockBaseAddress();
+    bitmap->setOpaque(true);
+    _connection->adjustMirroringForFrontCamera(frame.position == CaptureDevicePosition::Front);
+    setContents(std::make_shared<Image>(
+        bitmap, 1, imageOrientationForVideo(_connection->videoOrientation(), _connection->isVideoMirrored())));
+}
+
+}  // namespace plat

@@ -1,0 +1,373 @@
+#include "platform/media/capture/CaptureSession.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/Semaphore.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/ImageRepresentation.h"
+#include "platform/media/MediaConstants.h"
+#include "platform/media/PixelBuffer.h"
+#include "platform/media/SampleBuffer.h"
+#include "platform/media/capture/CaptureDevice.h"
+#include "platform/media/capture/CaptureInput.h"
+#include "platform/media/capture/CaptureStillImageOutput.h"
+#include "platform/media/capture/CaptureVideoDataOutput.h"
+#include "platform/media/capture/CaptureVideoPreviewLayer.h"
+#include "support/ManualClockScope.h"
+#include "support/RunLoopWaiting.h"
+#include "support/TemporarySandbox.h"
+#include "support/VirtualCameras.h"
+
+namespace {
+
+using plat::CaptureDevicePosition;
+using plat::test::RecordingSampleDelegate;
+using plat::test::testPatternCamera;
+
+constexpr double kFrame = 1.0 / 32;  // a frame rate whose interval is exact in binary
+
+class CaptureSessionTest : public ::testing::Test {
+protected:
+    // A running 1280 x 720 session on a 32 frames a second test pattern,
+    // with a video data output that records.
+    void startSession(
+        plat::CaptureDeviceDescription camera = testPatternCamera(CaptureDevicePosition::Back, 1280, 720, 32),
+        const std::string& preset = plat::kCaptureSessionPreset1280x720)
+    {
+        plat::test::setUpCameras({camera});
+        auto device = plat::CaptureDevice::defaultDeviceWithMediaType(plat::kMediaTypeVideo);
+        ASSERT_TRUE(device);
+        auto input = plat::CaptureDeviceInput::deviceInputWithDevice(device);
+        ASSERT_TRUE(input.ok()) << input.error().description();
+        session->beginConfiguration();
+        session->setSessionPreset(preset);
+        session->addInput(input.value());
+        output->setSampleBufferDelegate(delegate, queue);
+        session->addOutput(output);
+        session->commitConfiguration();
+        session->startRunning();
+    }
+
+    // Moves the clock one frame at a time, waiting for each picture to be taken.
+    void advanceFrames(int frames)
+    {
+        for (int i = 0; i < frames; ++i) {
+            uint64_t before = session->capturedPictureCount();
+            clock.advance(kFrame);
+            ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return session->capturedPictureCount() > before; }));
+        }
+    }
+
+    plat::test::TemporarySandbox sandbox;
+    plat::test::ManualClockScope clock;
+    std::shared_ptr<plat::CaptureSession> session = plat::CaptureSession::create();
+    std::shared_ptr<plat::CaptureVideoDataOutput> output = std::make_shared<plat::CaptureVideoDataOutput>();
+    std::shared_ptr<RecordingSampleDelegate> delegate = std::make_shared<RecordingSampleDelegate>();
+    std::shared_ptr<plat::DispatchQueue> queue = plat::DispatchQueue::create("test.camera");
+    // The preview layer's hand-overs wake the main loop for every picture taken.
+    std::shared_ptr<plat::CaptureVideoPreviewLayer> preview = plat::CaptureVideoPreviewLayer::layerWithSession(session);
+};
+
+TEST_F(CaptureSessionTest, TheDeviceFolderDecidesWhichCamerasExist)
+{
+    plat::test::setUpCameras({});
+    EXPECT_TRUE(plat::CaptureDevice::devicesWithMediaType(plat::kMediaTypeVideo).empty());
+    EXPECT_EQ(plat::CaptureDevice::defaultDeviceWithMediaType(plat::kMediaTypeVideo), nullptr);
+
+    plat::test::setUpCameras({testPatternCamera(CaptureDevicePosition::Back)});
+    auto one = plat::CaptureDevice::devicesWithMediaType(plat::kMediaTypeVideo);
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0]->position(), CaptureDevicePosition::Back);
+    EXPECT_EQ(one[0]->localizedName(), "Back Camera");
+
+    plat::test::setUpCameras(
+        {testPatternCamera(CaptureDevicePosition::Front), testPatternCamera(CaptureDevicePosition::Back)});
+    auto two = plat::CaptureDevice::devicesWithMediaType(plat::kMediaTypeVideo);
+    ASSERT_EQ(two.size(), 2u);
+    EXPECT_EQ(two[0]->position(), CaptureDevicePosition::Front);
+    EXPECT_EQ(plat::CaptureDevice::defaultDeviceWithMediaType(plat::kMediaTypeVideo), two[1]);
+    EXPECT_TRUE(plat::CaptureDevice::devicesWithMediaType(plat::kMediaTypeAudio).empty());
+    // Asking again while a camera is held gives the same camera object.
+    EXPECT_EQ(plat::CaptureDevice::devices()[0], two[0]);
+}
+
+TEST_F(CaptureSessionTest, AnUnusableListEntryIsLeftOutAndADamagedListMeansNoCameras)
+{
+    plat::Array list {plat::Dictionary {{"Kind", plat::Value("Hologram")}},
+        plat::Dictionary {{"Kind", plat::Value("TestPattern")}, {"Width", plat::Value(8000)}},
+        plat::Dictionary {{"Kind", plat::Value("TestPattern")}, {"Position", plat::Value("Front")}}};
+    ASSERT_TRUE(
+        plat::createDirectory(plat::CaptureDeviceFolder::camerasFolder(), plat::IntermediateDirectories::Yes).ok());
+    ASSERT_TRUE(plat::writePropertyListFile(list, plat::CaptureDeviceFolder::camerasFilePath()).ok());
+    auto cameras = plat::CaptureDeviceFolder::cameras();
+    ASSERT_EQ(cameras.size(), 1u);
+    EXPECT_EQ(cameras[0].position, CaptureDevicePosition::Front);
+
+    ASSERT_TRUE(plat::writeFileAtomically(plat::CaptureDeviceFolder::camerasFilePath(), "not a list").ok());
+    EXPECT_TRUE(plat::CaptureDeviceFolder::cameras().empty());
+}
+
+TEST_F(CaptureSessionTest, ModesTheCameraLacksAreUnsupportedAndARefusedLockChangesNothing)
+{
+    auto camera = testPatternCamera(CaptureDevicePosition::Back);
+    camera.focusModes = {0, 2};
+    camera.exposureBias.reset();
+    plat::test::setUpCameras({camera});
+    auto device = plat::CaptureDevice::defaultDeviceWithMediaType(plat::kMediaTypeVideo);
+    EXPECT_FALSE(device->isFocusModeSupported(plat::CaptureFocusMode::AutoFocus));
+    EXPECT_EQ(device->focusMode(), plat::CaptureFocusMode::ContinuousAutoFocus);
+    EXPECT_EQ(device->maxExposureTargetBias(), 0.0f);
+    std::optional<plat::Error> error;
+    ASSERT_TRUE(device->lockForConfiguration(&error));
+    device->setFocusMode(plat::CaptureFocusMode::AutoFocus);  // ignored
+    EXPECT_EQ(device->focusMode(), plat::CaptureFocusMode::ContinuousAutoFocus);
+    device->setFocusMode(plat::CaptureFocusMode::Locked);
+    device->setFocusPointOfInterest({1.5, 0.25});
+    device->unlockForConfiguration();
+    EXPECT_EQ(device->focusMode(), plat::CaptureFocusMode::Locked);
+    EXPECT_EQ(device->focusPointOfInterest(), (plat::Point {1.0, 0.25}));
+
+    camera.configurationLockFails = true;
+    plat::test::setUpCameras({camera});
+    device = plat::CaptureDevice::defaultDeviceWithMediaType(plat::kMediaTypeVideo);
+    EXPECT_FALSE(device->lockForConfiguration(&error));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), plat::kMediaErrorDeviceLockedForConfigurationByAnotherProcess);
+    EXPECT_FALSE(device->isLockedForConfiguration());
+}
+
+TEST_F(CaptureSessionTest, PresetsTheCameraCannotDeliverAreRefused)
+{
+    plat::test::setUpCameras({testPatternCamera(CaptureDevicePosition::Back, 1280, 720)});
+    auto device = plat::CaptureDevice::defaultDeviceWithMediaType(plat::kMediaTypeVideo);
+    EXPECT_FALSE(device->supportsAVCaptureSessionPreset(plat::kCaptureSessionPreset1920x1080));
+    EXPECT_TRUE(device->supportsAVCaptureSessionPreset(plat::kCaptureSessionPreset640x480));
+    EXPECT_EQ(device->sizeForSessionPreset(plat::kCaptureSessionPresetPhoto), (plat::Size {1280, 720}));
+    auto input = plat::CaptureDeviceInput::deviceInputWithDevice(device);
+    ASSERT_TRUE(input.ok());
+    session->addInput(input.value());
+    EXPECT_FALSE(session->canSetSessionPreset(plat::kCaptureSessionPreset1920x1080));
+    session->setSessionPreset(plat::kCaptureSessionPreset1920x1080);
+    EXPECT_EQ(session->sessionPreset(), plat::kCaptureSessionPresetHigh);
+    session->setSessionPreset(plat::kCaptureSessionPreset640x480);
+    EXPECT_EQ(input.value()->ports()[0].cleanAperture(), plat::makeRect(0, 0, 640, 480));
+}
+
+TEST_F(CaptureSessionTest, PicturesComeOnTheClockInOrderAsBGRA)
+{
+    startSession();
+    clock.advance(kFrame * 0.5);
+    EXPECT_EQ(session->capturedPictureCount(), 0u);
+    advanceFrames(3);
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return delegate->pictureCount() == 3; }));
+    EXPECT_EQ(delegate->pictureTimes(), (std::vector<int64_t> {0, 1, 2}));
+    auto first = delegate->picture(0);
+    ASSERT_TRUE(first);
+    std::shared_ptr<plat::PixelBuffer> pixels = first->imageBuffer();
+    ASSERT_TRUE(pixels);
+    EXPECT_EQ(pixels->width(), 1280);
+    EXPECT_EQ(pixels->height(), 720);
+    EXPECT_EQ(pixels->pixelFormatType(), plat::kPixelFormatType_32BGRA);
+    EXPECT_EQ(first->presentationTimeStamp().timescale, 32);
+    EXPECT_EQ(plat::test::pixelAt(*pixels, 640, 360)[3], 255);
+}
+
+TEST_F(CaptureSessionTest, ASecondOnTheClockGivesEveryPictureOfThatSecond)
+{
+    startSession();
+    clock.advance(1.0);
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return session->capturedPictureCount() == 32; }));
+    clock.advance(0);
+    EXPECT_EQ(session->capturedPictureCount(), 32u);
+}
+
+TEST_F(CaptureSessionTest, PicturesComingWhileTheDelegateIsBusyAreDroppedInOrder)
+{
+    plat::Semaphore release;
+    delegate->onPicture = [&, first = true](const plat::SampleBuffer&) mutable {
+        if (std::exchange(first, false))
+            release.wait();
+    };
+    startSession();
+    advanceFrames(4);  // picture 0 is held by the delegate; 1, 2 and 3 come meanwhile
+    release.signal();
+    advanceFrames(1);
+    ASSERT_TRUE(
+        plat::test::runMainLoopUntil([&] { return delegate->dropCount() == 3 && delegate->pictureCount() == 2; }));
+    EXPECT_EQ(delegate->droppedTimes(), (std::vector<int64_t> {1, 2, 3}));
+    EXPECT_EQ(delegate->pictureTimes(), (std::vector<int64_t> {0, 4}));
+}
+
+TEST_F(CaptureSessionTest, StopReturnsWhileTheDelegateWaitsForTheMainThread)
+{
+    std::atomic<bool> mainRan = false;
+    delegate->onPicture
+        = [&](const plat::SampleBuffer&) { plat::DispatchQueue::mainQueue().sync([&] { mainRan = true; }); };
+    startSession();
+    advanceFrames(1);
+    session->stopRunning();  // the delegate is blocked on the main queue meanwhile
+    EXPECT_FALSE(session->isRunning());
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return mainRan.load(); }));
+    const uint64_t taken = session->capturedPictureCount();
+    clock.advance(1.0);
+    EXPECT_EQ(session->capturedPictureCount(), taken);
+}
+
+TEST_F(CaptureSessionTest, APictureTakenBeforeAStopIsNotDeliveredAfterIt)
+{
+    plat::Semaphore release;
+    plat::Semaphore blocked;
+    queue->async([&] {
+        blocked.signal();
+        release.wait();
+    });
+    blocked.wait();
+    startSession();
+    advanceFrames(1);  // handed to the busy queue
+    session->stopRunning();
+    release.signal();
+    plat::Semaphore drained;
+    queue->async([&] { drained.signal(); });
+    ASSERT_TRUE(drained.wait(30));
+    EXPECT_EQ(delegate->pictureCount(), 0u);
+}
+
+TEST_F(CaptureSessionTest, APhotoPresetStillIsAFullSizeJPEGWithItsOrientation)
+{
+    auto stills = std::make_shared<plat::CaptureStillImageOutput>();
+    session->addOutput(stills);
+    startSession(testPatternCamera(CaptureDevicePosition::Back, 3840, 2160, 32), plat::kCaptureSessionPresetPhoto);
+    auto connection = stills->connectionWithMediaType(plat::kMediaTypeVideo);
+    ASSERT_TRUE(connection);
+    connection->setVideoOrientation(plat::CaptureVideoOrientation::LandscapeLeft);
+    std::shared_ptr<const plat::SampleBuffer> still;
+    std::atomic<bool> done = false;
+    stills->captureStillImageAsynchronouslyFromConnection(
+        connection, [&](const std::shared_ptr<const plat::SampleBuffer>& buffer, const std::optional<plat::Error>&) {
+            still = buffer;
+            done = true;
+            plat::DispatchQueue::mainQueue().async([] {});
+        });
+    EXPECT_TRUE(stills->isCapturingStillImage());
+    advanceFrames(1);
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return done.load(); }));
+    ASSERT_TRUE(still);
+    auto jpeg = plat::CaptureStillImageOutput::jpegStillImageNSDataRepresentation(*still);
+    ASSERT_TRUE(jpeg);
+    auto image = plat::Image::imageWithData(*jpeg);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->bitmap()->width(), 3840);
+    EXPECT_EQ(image->bitmap()->height(), 2160);
+    EXPECT_EQ(image->imageOrientation(), plat::ImageOrientation::Down);
+    // The video output meanwhile gets the same picture at most 1920 x 1080.
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return delegate->pictureCount() == 1; }));
+    EXPECT_EQ(delegate->picture(0)->imageBuffer()->width(), 1920);
+    EXPECT_FALSE(stills->isCapturingStillImage());
+}
+
+TEST_F(CaptureSessionTest, AStillAskedOfAStoppedSessionFailsWithoutAPicture)
+{
+    auto stills = std::make_shared<plat::CaptureStillImageOutput>();
+    session->addOutput(stills);
+    startSession();
+    auto connection = stills->connectionWithMediaType(plat::kMediaTypeVideo);
+    session->stopRunning();
+    std::optional<plat::Error> failure;
+    std::atomic<bool> done = false;
+    stills->captureStillImageAsynchronouslyFromConnection(connection,
+        [&](const std::shared_ptr<const plat::SampleBuffer>& buffer, const std::optional<plat::Error>& error) {
+            EXPECT_FALSE(buffer);
+            failure = error;
+            done = true;
+            plat::DispatchQueue::mainQueue().async([] {});
+        });
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return done.load(); }));
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->code(), plat::kMediaErrorSessionNotRunning);
+}
+
+TEST_F(CaptureSessionTest, APreviewShowsTheNewestPictureMirroredForTheFrontCamera)
+{
+    preview->setVideoGravity(plat::kLayerVideoGravityResizeAspectFill);
+    preview->connection()->setVideoOrientation(plat::CaptureVideoOrientation::LandscapeRight);
+    startSession(testPatternCamera(CaptureDevicePosition::Front, 640, 480, 32), plat::kCaptureSessionPreset640x480);
+    advanceFrames(2);
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return preview->contents() != nullptr; }));
+    EXPECT_EQ(preview->contentsGravity(), plat::ContentsGravity::ResizeAspectFill);
+    EXPECT_EQ(preview->contents()->size(), (plat::Size {640, 480}));
+    EXPECT_EQ(preview->contents()->imageOrientation(), plat::ImageOrientation::UpMirrored);
+    EXPECT_TRUE(preview->connection()->isVideoMirrored());
+}
+
+TEST_F(CaptureSessionTest, AFolderOfPicturesPlaysInALoop)
+{
+    const std::string folder = plat::appendingPathComponent(plat::CaptureDeviceFolder::camerasFolder(), "stills");
+    ASSERT_TRUE(plat::createDirectory(folder, plat::IntermediateDirectories::Yes).ok());
+    const uint8_t colours[2][3] = {{255, 0, 0}, {0, 0, 255}};
+    for (int i = 0; i < 2; ++i) {
+        auto bitmap = plat::Bitmap::allocate(320, 240, plat::PixelOrder::RGBA);
+        for (int y = 0; y < 240; ++y) {
+            for (int x = 0; x < 320; ++x) {
+                uint8_t* p = bitmap->mutableRow(y) + x * 4;
+                p[0] = colours[i][0];
+                p[1] = colours[i][1];
+                p[2] = colours[i][2];
+                p[3] = 255;
+            }
+        }
+        auto png = plat::PNGRepresentation(*plat::Image::imageWithBitmap(bitmap));
+        ASSERT_TRUE(png);
+        ASSERT_TRUE(
+            plat::writeFileAtomically(plat::appendingPathComponent(folder, plat::formatLine("{}.png", i)), *png).ok());
+    }
+    plat::CaptureDeviceDescription camera;
+    camera.kind = plat::CaptureDeviceKind::Pictures;
+    camera.folder = "stills";
+    camera.width = 640;
+    camera.height = 480;
+    camera.frameRate = 32;
+    startSession(camera, plat::kCaptureSessionPreset640x480);
+    advanceFrames(3);
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return delegate->pictureCount() == 3; }));
+    auto red = [&](size_t index) { return plat::test::pixelAt(*delegate->picture(index)->imageBuffer(), 320, 240)[2]; };
+    EXPECT_GT(red(0), 200);
+    EXPECT_LT(red(1), 50);
+    EXPECT_GT(red(2), 200);
+    EXPECT_EQ(delegate->picture(0)->imageBuffer()->width(), 640);
+}
+
+TEST_F(CaptureSessionTest, ACameraThatCannotDeliverGivesNoInput)
+{
+    plat::CaptureDeviceDescription camera;
+    camera.kind = plat::CaptureDeviceKind::Pictures;
+    camera.folder = "missing";
+    plat::test::setUpCameras({camera});
+    auto input = plat::CaptureDeviceInput::deviceInputWithDevice(
+        plat::CaptureDevice::defaultDeviceWithMediaType(plat::kMediaTypeVideo));
+    ASSERT_FALSE(input.ok());
+    EXPECT_EQ(input.error().code(), plat::kMediaErrorDeviceNotConnected);
+    EXPECT_FALSE(plat::CaptureDeviceInput::deviceInputWithDevice(nullptr).ok());
+}
+
+TEST_F(CaptureSessionTest, OneCameraAtATime)
+{
+    plat::test::setUpCameras(
+        {testPatternCamera(CaptureDevicePosition::Front), testPatternCamera(CaptureDevicePosition::Back)});
+    auto devices = plat::CaptureDevice::devices();
+    auto front = plat::CaptureDeviceInput::deviceInputWithDevice(devices[0]);
+    auto back = plat::CaptureDeviceInput::deviceInputWithDevice(devices[1]);
+    ASSERT_TRUE(front.ok() && back.ok());
+    session->addInput(front.value());
+    EXPECT_FALSE(session->canAddInput(back.value()));
+    EXPECT_FALSE(session->canAddInput(front.value()));
+    session->removeInput(front.value());
+    EXPECT_TRUE(session->canAddInput(back.value()));
+}
+
+}  // namespace
