@@ -380,6 +380,11 @@ JCArray* JCParser::parseArray()
             }
             ++stack.index;
             state = kStateComma | kStateEnd;
+            // A comma right after the value, the common case, needs no token of its own.
+            if (_state.atIndex < _length && _input[_state.atIndex] == ',') {
+                ++_state.atIndex;
+                state = kStateValue;
+            }
         } else if (type == JCTokenType::ArrayEnd) {
             if ((state & kStateEnd) == 0) {
                 recordMessage("Unexpected ']'.");
@@ -505,7 +510,10 @@ JCDictionary* JCParser::parseObject()
                 recordMessage("Internal error: Key == NULL.");
                 break;
             }
-            if (!nextToken() || _state.token.type != JCTokenType::Separator) {
+            // A colon right after the key, the common case, needs no token of its own.
+            if (_state.atIndex < _length && _input[_state.atIndex] == ':') {
+                ++_state.atIndex;
+            } else if (!nextToken() || _state.token.type != JCTokenType::Separator) {
                 recordMessage("Expected ':'.");
                 break;
             }
@@ -518,6 +526,10 @@ JCDictionary* JCParser::parseObject()
                 break;
             }
             state = kStateComma | kStateEnd;
+            if (_state.atIndex < _length && _input[_state.atIndex] == ',') {
+                ++_state.atIndex;
+                state = kStateValue;
+            }
         } else if (type == JCTokenType::ObjectEnd) {
             if ((state & kStateEnd) == 0) {
                 recordMessage("Unexpected '}'.");
