@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/DataManager.h"
+#include "app/FilledText.h"
 #include "capture/VideoPreview.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -141,6 +142,13 @@ void CaptureLocalCamera::initCaptureDevice()
     _previewView->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
     _previewView->addPreviewLayer(_previewLayer);
 
+    std::weak_ptr<CaptureLocalCamera> weakSelf = sharedAs<CaptureLocalCamera>();
+    _sessionErrorObserver
+        = plat::NotificationCenter::defaultCenter().addObserver(plat::kCaptureSessionRuntimeErrorNotification,
+            _captureSession.get(), [weakSelf](const plat::Notification& note) {
+                if (auto self = weakSelf.lock())
+                    self->sessionDidFail(note.userInfo.getString(plat::kCaptureSessionErrorKey).value_or(""));
+            });
     _captureSession->startRunning();
     checkDeviceCapabilities();
     setCaptureSourceViewCamera(_previewView);
@@ -402,8 +410,28 @@ void CaptureLocalCamera::reportSwitchFailure(const plat::Error& failure)
         listener->captureControllerDidSwitchCaptureDevicePosition(*this, position());
 }
 
+void CaptureLocalCamera::sessionDidFail(const std::string& description)
+{
+    plat::Error failure(kErrorDomain, kErrorCameraStopped,
+        filledText(plat::localized("The camera stopped: %@"), {description.empty() ? "no reason given" : description}));
+    setError(failure);
+    setIsReadyToCapture(false);
+    if (_recordNextImage.exchange(false)) {
+        std::shared_ptr<CaptureControllerDelegate> waiting;
+        {
+            std::lock_guard lock(_recordLock);
+            waiting = _recordDelegate.lock();
+        }
+        if (waiting)
+            waiting->captureControllerDidTakeImage(*this, nullptr);
+    }
+    if (auto listener = delegate())
+        listener->captureControllerDidStopWithError(*this, failure);
+}
+
 void CaptureLocalCamera::stopCameraCapture()
 {
+    _sessionErrorObserver = {};
     if (_captureSession)
         _captureSession->stopRunning();
     if (_previewLayer)

@@ -1,6 +1,7 @@
 #include "app/screens/AppLayouts.h"
 
 #include "app/screens/MainViewController.h"
+#include "capture/CaptureLayouts.h"
 #include "editor/EditorLayouts.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/LayoutRegistry.h"
@@ -44,6 +45,7 @@ void registerAppLayouts()
     detail::registerProjectExplorerLayouts();
     registerShareLayouts();
     registerEditorLayouts();
+    registerCaptureLayouts();
 }
 
 }  // namespace zt

@@ -12,12 +12,14 @@
 #include "app/MainViewControllerDelegate.h"
 #include "app/ProjectModel.h"
 #include "app/screens/AppAlerts.h"
+#include "capture/CaptureViewController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/Device.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Screen.h"
@@ -62,16 +64,21 @@ void FrameEditorStandIn::loadView()
     root->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
 
     _labelName = std::make_shared<plat::Label>(
-        plat::makeRect(kMargin, kMargin, bounds.width() - 3 * kMargin - 2 * kButtonWidth, 24));
+        plat::makeRect(kMargin, kMargin, bounds.width() - 4 * kMargin - 3 * kButtonWidth, 24));
     _labelName->setFont(plat::Font::boldSystemFontOfSize(18));
     _labelName->setTextColor(plat::Color::whiteColor());
     root->addSubview(_labelName);
     _labelFrames = std::make_shared<plat::Label>(
-        plat::makeRect(kMargin, kMargin + 26, bounds.width() - 3 * kMargin - 2 * kButtonWidth, 18));
+        plat::makeRect(kMargin, kMargin + 26, bounds.width() - 4 * kMargin - 3 * kButtonWidth, 18));
     _labelFrames->setFont(plat::Font::systemFontOfSize(14));
     _labelFrames->setTextColor(plat::Color::lightGrayColor());
     root->addSubview(_labelFrames);
 
+    auto capture = makeButton("Capture");
+    capture->setFrame(
+        plat::makeRect(bounds.width() - 3 * (kButtonWidth + kMargin), kMargin, kButtonWidth, kButtonHeight));
+    capture->addTarget(this, &FrameEditorStandIn::actionCapture, plat::ControlEventTouchUpInside);
+    root->addSubview(capture);
     auto add = makeButton("Add Frame");
     add->setFrame(plat::makeRect(bounds.width() - 2 * (kButtonWidth + kMargin), kMargin, kButtonWidth, kButtonHeight));
     add->addTarget(this, &FrameEditorStandIn::actionAddFrame, plat::ControlEventTouchUpInside);
@@ -163,6 +170,22 @@ void FrameEditorStandIn::actionAddFrame()
         showFailureAlert(plat::localized("The frame could not be added."), saved.error());
     }
     showProject();
+}
+
+void FrameEditorStandIn::viewWillAppear(bool animated)
+{
+    plat::ViewController::viewWillAppear(animated);
+    showProject();
+}
+
+void FrameEditorStandIn::actionCapture()
+{
+    const bool tablet = plat::Device::currentDevice().isTablet();
+    auto capture = std::make_shared<CaptureViewController>(
+        tablet ? CaptureViewController::kTabletLayout : CaptureViewController::kPhoneLayout, _project);
+    capture->setModalPresentationStyle(plat::ModalPresentationStyle::FullScreen);
+    capture->setModalTransitionStyle(plat::ModalTransitionStyle::CrossDissolve);
+    presentViewController(capture, /*animated=*/true, nullptr);
 }
 
 void FrameEditorStandIn::actionDone()
