@@ -73,8 +73,8 @@ std::shared_ptr<plat::ImageView> makePictureView(plat::Rect frame)
     return view;
 }
 
-// The options panel along the top: the toggles, the timer switch with its
-// settings, and room for a source's own buttons.
+// The options panel along the top: the toggles, the camera switch, and
+// room for a source's own buttons.
 std::shared_ptr<plat::View> buildOptionsPanel(plat::ViewController& owner, double width)
 {
     auto panel = std::make_shared<plat::View>(plat::makeRect(0, 0, width, kPanelHeight));
@@ -96,10 +96,9 @@ std::shared_ptr<plat::View> buildOptionsPanel(plat::ViewController& owner, doubl
     place(makeTextButton(plat::makeRect(0, y, 0, kBarButtonHeight), "AF"), 34, "buttonFocus");
     place(makeTextButton(plat::makeRect(0, y, 0, kBarButtonHeight), "AE"), 34, "buttonExposure");
     place(makeTextButton(plat::makeRect(0, y, 0, kBarButtonHeight), "AWB"), 44, "buttonWhiteBalance");
-    auto timerSwitch = std::make_shared<plat::Switch>(plat::makeRect(0, 0, 51, 31));
-    timerSwitch->setAccessibilityLabel(plat::localized("Interval Timer"));
-    place(timerSwitch, timerSwitch->frame().width(), "switchTimer");
-    place(makeTextButton(plat::makeRect(0, y, 0, kBarButtonHeight), "Interval"), 64, "btnTimerConfig");
+    auto flip = makeTextButton(plat::makeRect(0, y, 0, kBarButtonHeight), "Flip");
+    flip->setAccessibilityLabel(plat::localized("Switch Camera"));
+    place(flip, 40, "capturedeviseBtn");
     auto additional = std::make_shared<plat::View>(plat::makeRect(0, y, 0, kBarButtonHeight));
     place(additional, std::max(0.0, width - x - kMargin), "_viewAddtionalCaptureControls");
     additional->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
@@ -114,14 +113,14 @@ std::shared_ptr<plat::View> buildOptionsPanel(plat::ViewController& owner, doubl
         bind("buttonFocus", &CaptureViewController::actionFocus);
         bind("buttonExposure", &CaptureViewController::actionExposure);
         bind("buttonWhiteBalance", &CaptureViewController::actionWhiteBalance);
-        bind("btnTimerConfig", &CaptureViewController::actionTimerConfiguration);
-        timerSwitch->addTarget(screen, &CaptureViewController::actionTimer, plat::ControlEventValueChanged);
+        bind("capturedeviseBtn", &CaptureViewController::actionCaptureDevice);
     }
     return panel;
 }
 
-// The bar along the right edge: options, camera switch, the timer's
-// countdown, the shutter, the source chooser and Home.
+// The bar along the right edge: the source chooser and the options at the
+// top, the shutter in the middle with the timer's countdown beside it, the
+// timer's switch and settings below, and Home at the bottom.
 std::shared_ptr<plat::View> buildControlBar(plat::ViewController& owner, plat::Rect bounds)
 {
     const double height = bounds.height();
@@ -129,52 +128,67 @@ std::shared_ptr<plat::View> buildControlBar(plat::ViewController& owner, plat::R
     bar->setBackgroundColor(kBarColor);
     bar->setAutoresizingMask(plat::ViewAutoresizingFlexibleLeftMargin | plat::ViewAutoresizingFlexibleHeight);
     const double left = (kBarWidth - kBarButtonWidth) / 2;
+    constexpr unsigned kMiddle = plat::ViewAutoresizingFlexibleTopMargin | plat::ViewAutoresizingFlexibleBottomMargin;
 
-    auto options = makeTextButton(plat::makeRect(left, kMargin, kBarButtonWidth, kBarButtonHeight), "Options");
-    auto flip = makeTextButton(
-        plat::makeRect(left, 2 * kMargin + kBarButtonHeight, kBarButtonWidth, kBarButtonHeight), "Flip");
-    flip->setAccessibilityLabel(plat::localized("Switch Camera"));
+    auto source = makeTextButton(plat::makeRect(left, kMargin, kBarButtonWidth, kBarButtonHeight), "Source");
+    auto options = makeTextButton(
+        plat::makeRect(left, 2 * kMargin + kBarButtonHeight, kBarButtonWidth, kBarButtonHeight), "Options");
+    const double shutterTop = (height - kShutterSide) / 2;
     auto shutter = plat::Button::buttonWithType(plat::ButtonType::Custom);
-    shutter->setFrame(
-        plat::makeRect((kBarWidth - kShutterSide) / 2, (height - kShutterSide) / 2, kShutterSide, kShutterSide));
+    shutter->setFrame(plat::makeRect((kBarWidth - kShutterSide) / 2, shutterTop, kShutterSide, kShutterSide));
     shutter->setImage(plat::Image::imageNamed("captureview_shutter.png"), plat::ControlStateNormal);
     shutter->setAccessibilityLabel(plat::localized("Take Picture"));
-    shutter->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin | plat::ViewAutoresizingFlexibleBottomMargin);
+    shutter->setAutoresizingMask(kMiddle);
 
-    auto progress = std::make_shared<QVCircularProgressView>(plat::makeRect((kBarWidth - kTimerCircleSide) / 2,
-        (height - kShutterSide) / 2 - kMargin - kTimerCircleSide, kTimerCircleSide, kTimerCircleSide));
-    progress->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin | plat::ViewAutoresizingFlexibleBottomMargin);
-    auto countdown = std::make_shared<plat::Label>(progress->bounds());
-    countdown->setTextAlignment(plat::TextAlignment::Center);
-    countdown->setTextColor(plat::Color::whiteColor());
-    countdown->setFont(plat::Font::boldSystemFontOfSize(13));
-    progress->addSubview(countdown);
-
-    auto source = makeTextButton(
-        plat::makeRect(left, height - 2 * (kMargin + kBarButtonHeight), kBarButtonWidth, kBarButtonHeight), "Source");
-    source->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin);
+    auto timerSwitch = std::make_shared<plat::Switch>(plat::makeRect(0, 0, 51, 31));
+    timerSwitch->setCenter({kBarWidth / 2, shutterTop + kShutterSide + kMargin + 14});
+    timerSwitch->setAccessibilityLabel(plat::localized("Interval Timer"));
+    timerSwitch->setAutoresizingMask(kMiddle);
+    auto interval = makeTextButton(
+        plat::makeRect(left - 4, shutterTop + kShutterSide + 2 * kMargin + 28, kBarButtonWidth + 8, kBarButtonHeight),
+        "Interval");
+    interval->setAutoresizingMask(kMiddle);
     auto home = makeTextButton(
         plat::makeRect(left, height - kMargin - kBarButtonHeight, kBarButtonWidth, kBarButtonHeight), "Done");
     home->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin);
 
     for (const auto& view :
-        std::initializer_list<std::shared_ptr<plat::View>> {options, flip, progress, shutter, source, home})
+        std::initializer_list<std::shared_ptr<plat::View>> {source, options, shutter, timerSwitch, interval, home})
         bar->addSubview(view);
-    owner.setOutlet("buttonOptions", options);
-    owner.setOutlet("capturedeviseBtn", flip);
-    owner.setOutlet("recordBtn", shutter);
-    owner.setOutlet("progressTimer", progress);
-    owner.setOutlet("labelTimer", countdown);
     owner.setOutlet("buttonCaptureSource", source);
+    owner.setOutlet("buttonOptions", options);
+    owner.setOutlet("recordBtn", shutter);
+    owner.setOutlet("switchTimer", timerSwitch);
+    owner.setOutlet("btnTimerConfig", interval);
     owner.setOutlet("buttonHome", home);
     if (auto* screen = dynamic_cast<CaptureViewController*>(&owner)) {
-        options->addTarget(screen, &CaptureViewController::actionCameraControls, plat::ControlEventTouchUpInside);
-        flip->addTarget(screen, &CaptureViewController::actionCaptureDevice, plat::ControlEventTouchUpInside);
-        shutter->addTarget(screen, &CaptureViewController::actionPauseRecord, plat::ControlEventTouchUpInside);
         source->addTarget(screen, &CaptureViewController::actionCaptureSource, plat::ControlEventTouchUpInside);
+        options->addTarget(screen, &CaptureViewController::actionCameraControls, plat::ControlEventTouchUpInside);
+        shutter->addTarget(screen, &CaptureViewController::actionPauseRecord, plat::ControlEventTouchUpInside);
+        timerSwitch->addTarget(screen, &CaptureViewController::actionTimer, plat::ControlEventValueChanged);
+        interval->addTarget(screen, &CaptureViewController::actionTimerConfiguration, plat::ControlEventTouchUpInside);
         home->addTarget(screen, &CaptureViewController::actionHome, plat::ControlEventTouchUpInside);
     }
     return bar;
+}
+
+// The countdown beside the shutter: a ring that fills, the seconds left inside.
+std::shared_ptr<plat::View> buildTimerCountdown(plat::ViewController& owner, plat::Rect bounds)
+{
+    auto progress = std::make_shared<QVCircularProgressView>(
+        plat::makeRect(bounds.width() - kBarWidth - kMargin - kTimerCircleSide,
+            (bounds.height() - kTimerCircleSide) / 2, kTimerCircleSide, kTimerCircleSide));
+    progress->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin | plat::ViewAutoresizingFlexibleBottomMargin
+        | plat::ViewAutoresizingFlexibleLeftMargin);
+    progress->setUserInteractionEnabled(false);
+    auto countdown = std::make_shared<plat::Label>(progress->bounds());
+    countdown->setTextAlignment(plat::TextAlignment::Center);
+    countdown->setTextColor(plat::Color::whiteColor());
+    countdown->setFont(plat::Font::boldSystemFontOfSize(13));
+    progress->addSubview(countdown);
+    owner.setOutlet("progressTimer", progress);
+    owner.setOutlet("labelTimer", countdown);
+    return progress;
 }
 
 // The frame position or movie length, in the lower left; a tap switches.
@@ -261,11 +275,12 @@ std::shared_ptr<plat::View> buildCaptureView(plat::ViewController& owner)
     bias->setAccessibilityLabel(plat::localized("Exposure"));
 
     auto bar = buildControlBar(owner, full);
+    auto countdown = buildTimerCountdown(owner, full);
     auto panel = buildOptionsPanel(owner, full.width() - kBarWidth);
     auto info = buildFrameInfo(owner, full);
 
     for (const auto& view : std::initializer_list<std::shared_ptr<plat::View>> {onionBack, onionFront, container, grid,
-             foreground, mask, fade, focus, overlayControls, info, zoom, bias, bar, panel})
+             foreground, mask, fade, focus, overlayControls, info, zoom, bias, countdown, bar, panel})
         root->addSubview(view);
 
     owner.setOutlet("viewOnionBack", onionBack);

@@ -428,7 +428,8 @@ void CaptureViewController::actionCaptureSource()
     chooser->setDelegate(std::static_pointer_cast<CaptureSourceSelectionDelegate>(sharedAs<CaptureViewController>()));
     _popoverController = std::make_shared<BubblePopoverController>(chooser);
     _popoverController->presentPopoverFromRect(
-        _buttonCaptureSource->frame(), *view(), kBubbleArrowDirectionUp, /*animated=*/true);
+        _buttonCaptureSource->superview()->convertRect(_buttonCaptureSource->frame(), view().get()), *view(),
+        kBubbleArrowDirectionUp, /*animated=*/true);
 }
 
 void CaptureViewController::showSourceCapabilities(CaptureController& source)

@@ -171,7 +171,8 @@ void CaptureViewController::actionTimerConfiguration()
     settings->setContentSizeForViewInPopover(kTimerSettingsSize);
     _popoverController = std::make_shared<BubblePopoverController>(settings);
     _popoverController->presentPopoverFromRect(
-        _btnTimerConfig->frame(), *view(), kBubbleArrowDirectionDown, /*animated=*/true);
+        _btnTimerConfig->superview()->convertRect(_btnTimerConfig->frame(), view().get()), *view(),
+        kBubbleArrowDirectionDown, /*animated=*/true);
 }
 
 }  // namespace zt
