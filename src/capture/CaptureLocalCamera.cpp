@@ -192,6 +192,10 @@ void CaptureLocalCamera::checkDeviceCapabilities()
     if (device->maxExposureTargetBias() > device->minExposureTargetBias()) {
         setExposureBiasRange(device->minExposureTargetBias(), device->maxExposureTargetBias());
         setCurrentExposureTargetBias(device->exposureTargetBias());
+    } else {
+        // The source outlives its cameras: a camera without bias must not show the last one's.
+        setExposureBiasRange(0, 0);
+        setCurrentExposureTargetBias(0);
     }
 }
 

@@ -26,6 +26,7 @@ namespace zt {
 namespace {
 
 constexpr double kOverlayStep = 0.1;
+constexpr double kTenthsPerUnit = 10;
 constexpr double kFrontOnionAlpha = 0.7;
 constexpr double kPanelMoveSeconds = 0.3;
 constexpr double kPanelGap = 8.0;
@@ -60,7 +61,8 @@ double CaptureViewController::snappedOverlayValue(double value)
 {
     if (!std::isfinite(value))
         return 1.0;
-    return std::round(value / kOverlayStep) * kOverlayStep;
+    // Whole tenths counted on the value times ten, which keeps 0.35 a half.
+    return std::round(value * kTenthsPerUnit) / kTenthsPerUnit;
 }
 
 void CaptureViewController::actionSliderOverlayValueChanged()
