@@ -82,6 +82,8 @@ std::shared_ptr<plat::Image> CaptureLocalCamera::getCaptureSourceMenuIcon() cons
 
 void CaptureLocalCamera::initCaptureDevice()
 {
+    // Ready only when this set-up succeeds: the source may have been ready with another camera.
+    setIsReadyToCapture(false);
     _lastSetUpSucceeded = false;
     DataManager& settings = DataManager::sharedDataManager();
     _previewView = std::make_shared<VideoPreview>(view()->bounds());
@@ -436,6 +438,7 @@ void CaptureLocalCamera::sessionDidFail(const std::string& description)
 void CaptureLocalCamera::stopCameraCapture()
 {
     _sessionErrorObserver = {};
+    setIsReadyToCapture(false);
     if (_captureSession)
         _captureSession->stopRunning();
     if (_previewLayer)
