@@ -84,8 +84,10 @@ protected:
         : ui(idiom)
     {
         DataManager::sharedDataManager().resetToDefaultsForTesting();
-        plat::ServiceDiscovery::setBackend(plat::ServiceDiscoveryBackend::InProcess);
-        plat::NetServiceRegistry::shared().removeAllForTesting();
+        // The process's registry starts afresh, with new built-in sources and
+        // a browser that hears no other test's remote cameras.
+        plat::ServiceDiscovery::setBackend(plat::ServiceDiscoveryBackend::Avahi);
+        CaptureSources::sharedInstance()->checkLocalCaptureSources();
         plat::SystemVolume::shared().setOutputVolume(0.5);
         registerCaptureLayouts();
         registerShareLayouts();
@@ -106,7 +108,6 @@ protected:
     {
         if (screen)
             screen->finishUpAndExit();
-        plat::NetServiceRegistry::shared().removeAllForTesting();
         plat::ServiceDiscovery::setBackend(plat::ServiceDiscoveryBackend::Automatic);
         DataManager::sharedDataManager().resetToDefaultsForTesting();
     }
