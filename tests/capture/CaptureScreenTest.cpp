@@ -150,6 +150,7 @@ TEST_F(CaptureScreen, APictureAfterHomeIsNeitherShownNorStoredAndTheScreenLeaves
     auto camera = localCamera();
     ASSERT_TRUE(camera);
     camera->captureImage();  // a picture on its way
+    project->getMetaData()->set("RecordName", "Left on Home");
     ASSERT_TRUE(driver.tap("Done"));
     EXPECT_TRUE(driver.findView("Please wait."));
     runCameraUntil([] { return false; }, 4);
@@ -158,6 +159,11 @@ TEST_F(CaptureScreen, APictureAfterHomeIsNeitherShownNorStoredAndTheScreenLeaves
     driver.wait(1);
     EXPECT_FALSE(root->presentedViewController());
     EXPECT_FALSE(camera->captureSession());
+    // Leaving saved the metadata that changed meanwhile.
+    auto stored = plat::dictionaryWithContentsOfFile(
+        plat::appendingPathComponent(*project->getProjectPath(), zt::ProjectDataWrapper::kMetaDataFileName));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->getString("RecordName"), "Left on Home");
 }
 
 TEST_F(CaptureScreen, TheChosenSourceIsTakenAndAVanishedOneFallsBackToTheFirst)

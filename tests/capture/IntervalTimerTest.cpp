@@ -11,6 +11,7 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/ViewRendering.h"
 #include "platform/ui/testing/PictureComparison.h"
+#include "share/InfoCenterHelpViewController.h"
 #include "uikit/BubblePopoverController.h"
 #include "uikit/QVCircularProgressView.h"
 
@@ -157,6 +158,29 @@ TEST_F(IntervalTimer, TheTimerStopsWithTheScreenEvenJustBeforeAShot)
     for (int k = 0; k < 10; ++k)
         tick();
     EXPECT_TRUE(announcedFrames.empty());
+}
+
+TEST_F(IntervalTimer, AHelpPageOverTheScreenNeitherStopsNorDoublesTheTimer)
+{
+    showWithTestSource(5);
+    setTimer(true);
+    plat::Dictionary page;
+    page.set("page", "plovix-remotecamera");
+    plat::NotificationCenter::defaultCenter().post(
+        zt::CaptureSourceSelectionView::kShowHelpPageNotification, nullptr, page);
+    driver.wait(1);
+    auto help = std::dynamic_pointer_cast<zt::InfoCenterHelpViewController>(
+        driver.findController("InfoCenterHelpViewController"));
+    ASSERT_TRUE(help);
+    EXPECT_EQ(help->subpage(), "plovix-remotecamera");
+    help->actionDone();
+    driver.wait(1);
+    EXPECT_FALSE(screen->presentedViewController());
+    const size_t before = announcedFrames.size();
+    for (int k = 0; k < 10; ++k)
+        tick();
+    clock.advance(0.2);
+    EXPECT_EQ(announcedFrames.size() - before, 2u);  // one shot each five seconds, not two
 }
 
 TEST_F(IntervalTimer, DisablingTheControlsStartsTheCountAgainAndKeepsItRunning)
