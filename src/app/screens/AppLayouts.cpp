@@ -3,6 +3,7 @@
 #include "app/screens/MainViewController.h"
 #include "capture/CaptureLayouts.h"
 #include "editor/EditorLayouts.h"
+#include "editor/StripLayouts.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/LayoutRegistry.h"
 #include "platform/ui/Screen.h"
@@ -45,6 +46,7 @@ void registerAppLayouts()
     detail::registerProjectExplorerLayouts();
     registerShareLayouts();
     registerEditorLayouts();
+    registerStripLayouts();
     registerCaptureLayouts();
 }
 

@@ -63,6 +63,20 @@ protected:
             ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return session->capturedPictureCount() > before; }));
         }
     }
+    // As advanceFrames, but each picture is through the delegate before the
+    // next is taken: a picture arriving while the delegate still returns
+    // from the last would be dropped as late, however loaded the machine.
+    void advanceFramesOneByOne(int frames)
+    {
+        for (int i = 0; i < frames; ++i) {
+            advanceFrames(1);
+            waitForTheDelegate();
+        }
+    }
+    void waitForTheDelegate()
+    {
+        queue->sync([] {});
+    }
 
     plat::test::TemporarySandbox sandbox;
     plat::test::ManualClockScope clock;
@@ -164,7 +178,7 @@ TEST_F(CaptureSessionTest, PicturesComeOnTheClockInOrderAsBGRA)
     startSession();
     clock.advance(kFrame * 0.5);
     EXPECT_EQ(session->capturedPictureCount(), 0u);
-    advanceFrames(3);
+    advanceFramesOneByOne(3);
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return delegate->pictureCount() == 3; }));
     EXPECT_EQ(delegate->pictureTimes(), (std::vector<int64_t> {0, 1, 2}));
     auto first = delegate->picture(0);
@@ -197,6 +211,7 @@ TEST_F(CaptureSessionTest, PicturesComingWhileTheDelegateIsBusyAreDroppedInOrder
     startSession();
     advanceFrames(4);  // picture 0 is held by the delegate; 1, 2 and 3 come meanwhile
     release.signal();
+    waitForTheDelegate();
     advanceFrames(1);
     ASSERT_TRUE(
         plat::test::runMainLoopUntil([&] { return delegate->dropCount() == 3 && delegate->pictureCount() == 2; }));
@@ -207,11 +222,15 @@ TEST_F(CaptureSessionTest, PicturesComingWhileTheDelegateIsBusyAreDroppedInOrder
 TEST_F(CaptureSessionTest, StopReturnsWhileTheDelegateWaitsForTheMainThread)
 {
     std::atomic<bool> mainRan = false;
-    delegate->onPicture
-        = [&](const plat::SampleBuffer&) { plat::DispatchQueue::mainQueue().sync([&] { mainRan = true; }); };
+    plat::Semaphore entered;
+    delegate->onPicture = [&](const plat::SampleBuffer&) {
+        entered.signal();
+        plat::DispatchQueue::mainQueue().sync([&] { mainRan = true; });
+    };
     startSession();
     advanceFrames(1);
-    session->stopRunning();  // the delegate is blocked on the main queue meanwhile
+    ASSERT_TRUE(entered.wait(30));  // without running the main queue, which the delegate waits for
+    session->stopRunning();
     EXPECT_FALSE(session->isRunning());
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return mainRan.load(); }));
     const uint64_t taken = session->capturedPictureCount();
@@ -333,7 +352,7 @@ TEST_F(CaptureSessionTest, AFolderOfPicturesPlaysInALoop)
     camera.height = 480;
     camera.frameRate = 32;
     startSession(camera, plat::kCaptureSessionPreset640x480);
-    advanceFrames(3);
+    advanceFramesOneByOne(3);
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return delegate->pictureCount() == 3; }));
     auto red = [&](size_t index) { return plat::test::pixelAt(*delegate->picture(index)->imageBuffer(), 320, 240)[2]; };
     EXPECT_GT(red(0), 200);
