@@ -62,6 +62,14 @@ template <typename T> std::shared_ptr<T> requiredOutlet(const plat::ViewControll
     return found;
 }
 
+void stopAnimations(plat::View& view)
+{
+    view.layer()->removeAllAnimations();
+    const auto subviews = view.subviews();
+    for (const auto& subview : subviews)
+        stopAnimations(*subview);
+}
+
 std::shared_ptr<plat::AudioPlayer> makePlayer(const char* name, const char* type)
 {
     auto path = plat::Bundle::mainBundle().pathForResource(name, type);
@@ -700,8 +708,9 @@ void CaptureViewController::showError(const std::optional<plat::Error>& error)
 
 void CaptureViewController::showMessageInHUD(const std::string& text)
 {
-    if (_messageHud)
-        _messageHud->dismiss();
+    // The new message takes the old one's place at once.
+    if (_messageHud && _messageHud->isViewLoaded())
+        _messageHud->view()->removeFromSuperview();
     _messageHud = std::make_shared<Hudy>();
     _messageHud->setCaption(text);
     _messageHud->showInView(view());
@@ -814,6 +823,15 @@ void CaptureViewController::finishUpAndExit()
         _popoverController->dismissPopoverAnimated(/*animated=*/false);
         _popoverController.reset();
     }
+    // A fade that is under way holds its view until it ends, which it never
+    // does off screen: the screen's own animations end here, and the last
+    // message goes without one.
+    if (_messageHud) {
+        if (_messageHud->isViewLoaded())
+            _messageHud->view()->removeFromSuperview();
+        _messageHud.reset();
+    }
+    stopAnimations(*view());
     if (presentingViewController())
         dismissViewControllerAnimated(/*animated=*/true, nullptr);
 }

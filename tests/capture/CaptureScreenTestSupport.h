@@ -106,8 +106,10 @@ protected:
     }
     ~CaptureScreenScene() override
     {
-        if (screen)
+        if (screen) {
             screen->finishUpAndExit();
+            clock.advance(1);  // the dismissal ends, so nothing of it is left for the run loop to drop
+        }
         plat::ServiceDiscovery::setBackend(plat::ServiceDiscoveryBackend::Automatic);
         DataManager::sharedDataManager().resetToDefaultsForTesting();
     }
