@@ -40,10 +40,11 @@ class QVCircularProgressView;
 // two frames, takes a picture on the shutter (or for the interval timer and
 // the volume buttons), shows it briefly and stores it as a new frame before
 // the capture placeholder, then tells the frame editor ("AddFrameNotification").
-// The aids (onion skin, grid, sounds, focus, exposure and white-balance
-// toggles, options panel, digital zoom, tap to focus with exposure bias, the
-// volume-button shutter and the interval timer) live in
-// CaptureViewControllerAids.cpp and CaptureViewControllerTimer.cpp.
+// Set-up, life cycle and errors are in CaptureViewController.cpp, the
+// sources in ...Sources.cpp, the shutter and storing in ...Frames.cpp, the
+// aids (onion skin, grid, sounds, focus, exposure and white-balance toggles,
+// options panel, digital zoom, tap to focus with exposure bias) in
+// ...Aids.cpp, and the volume-button shutter and interval timer in ...Timer.cpp.
 // Main thread; a source's picture may arrive on any thread, which waits
 // while the main thread shows and stores it.
 class CaptureViewController : public plat::ViewController,
