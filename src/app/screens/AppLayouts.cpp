@@ -2,6 +2,7 @@
 
 #include "app/screens/MainViewController.h"
 #include "audio/AudioScreenLayouts.h"
+#include "capture/CaptureLayouts.h"
 #include "editor/EditorLayouts.h"
 #include "editor/StripLayouts.h"
 #include "platform/ui/ImageView.h"
@@ -48,6 +49,7 @@ void registerAppLayouts()
     registerEditorLayouts();
     registerStripLayouts();
     registerAudioScreenLayouts();
+    registerCaptureLayouts();
 }
 
 }  // namespace zt

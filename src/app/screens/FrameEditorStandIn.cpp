@@ -15,6 +15,8 @@
 #include "app/screens/AppAlerts.h"
 #include "audio/AudioConfigurationViewController.h"
 #include "audio/AudioController.h"
+#include "capture/CaptureImportController.h"
+#include "capture/CaptureViewController.h"
 #include "editor/PlayerViewController.h"
 #include "editor/TimelineViewController.h"
 #include "platform/foundation/Bundle.h"
@@ -22,6 +24,7 @@
 #include "platform/foundation/ErrorObject.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
@@ -38,9 +41,12 @@ namespace {
 
 const plat::Color kAppTint = plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1);
 constexpr double kMargin = 10;
-constexpr double kButtonWidth = 100;
+// Five buttons and the project's name share a phone's width.
+constexpr double kButtonWidth = 84;
+constexpr double kButtonGap = 6;
 constexpr double kButtonHeight = 36;
-constexpr int kButtonCount = 4;
+constexpr double kButtonFontSize = 15;
+constexpr int kButtonCount = 5;
 constexpr const char* kErrorDomain = "FrameEditorStandInErrorDomain";
 constexpr int64_t kPictureNotStoredError = 1;
 
@@ -49,6 +55,7 @@ std::shared_ptr<plat::Button> makeButton(const std::string& title)
     auto button = plat::Button::buttonWithType(plat::ButtonType::System);
     button->setTitle(plat::localized(title), plat::ControlStateNormal);
     button->setTitleColor(plat::Color::whiteColor(), plat::ControlStateNormal);
+    button->titleLabel()->setFont(plat::Font::systemFontOfSize(kButtonFontSize));
     button->setBackgroundColor(kAppTint);
     return button;
 }
@@ -80,7 +87,7 @@ void FrameEditorStandIn::loadView()
     root->setBackgroundColor(plat::Color::colorWithWhite(0.12, 1));
     root->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
 
-    const double buttonsWidth = kButtonCount * (kButtonWidth + kMargin);
+    const double buttonsWidth = kButtonCount * (kButtonWidth + kButtonGap) + kMargin - kButtonGap;
     const double labelWidth = bounds.width() - 2 * kMargin - buttonsWidth;
     _labelName = std::make_shared<plat::Label>(plat::makeRect(kMargin, 4, labelWidth, 22));
     _labelName->setFont(plat::Font::boldSystemFontOfSize(16));
@@ -92,21 +99,26 @@ void FrameEditorStandIn::loadView()
     root->addSubview(_labelFrames);
 
     double x = bounds.width() - buttonsWidth;
+    auto capture = makeButton("Capture");
+    capture->setFrame(plat::makeRect(x, 4, kButtonWidth, kButtonHeight));
+    capture->addTarget(this, &FrameEditorStandIn::actionCapture, plat::ControlEventTouchUpInside);
+    root->addSubview(capture);
+    x += kButtonWidth + kButtonGap;
     auto add = makeButton("Add Frame");
     add->setFrame(plat::makeRect(x, 4, kButtonWidth, kButtonHeight));
     add->addTarget(this, &FrameEditorStandIn::actionAddFrame, plat::ControlEventTouchUpInside);
     root->addSubview(add);
-    x += kButtonWidth + kMargin;
+    x += kButtonWidth + kButtonGap;
     auto voice = makeButton("Voice-over");
     voice->setFrame(plat::makeRect(x, 4, kButtonWidth, kButtonHeight));
     voice->addTarget(this, &FrameEditorStandIn::actionRecordVoice, plat::ControlEventTouchUpInside);
     root->addSubview(voice);
-    x += kButtonWidth + kMargin;
+    x += kButtonWidth + kButtonGap;
     _playButton = makeButton("Play");
     _playButton->setFrame(plat::makeRect(x, 4, kButtonWidth, kButtonHeight));
     _playButton->addTarget(this, &FrameEditorStandIn::actionPlay, plat::ControlEventTouchUpInside);
     root->addSubview(_playButton);
-    x += kButtonWidth + kMargin;
+    x += kButtonWidth + kButtonGap;
     auto done = makeButton("Done");
     done->setFrame(plat::makeRect(x, 4, kButtonWidth, kButtonHeight));
     done->addTarget(this, &FrameEditorStandIn::actionDone, plat::ControlEventTouchUpInside);
@@ -262,6 +274,32 @@ void FrameEditorStandIn::actionPlay()
         _player->play();
     }
     showPlayButtonTitle();
+}
+
+void FrameEditorStandIn::actionCapture()
+{
+    const bool tablet = plat::Device::currentDevice().isTablet();
+    auto capture = std::make_shared<CaptureViewController>(
+        tablet ? CaptureViewController::kTabletLayout : CaptureViewController::kPhoneLayout, _project);
+    capture->setModalPresentationStyle(plat::ModalPresentationStyle::FullScreen);
+    capture->setModalTransitionStyle(plat::ModalTransitionStyle::CrossDissolve);
+    // The strip follows the frames the screen adds, as the editor's does.
+    std::weak_ptr<FrameEditorStandIn> weakSelf = sharedAs<FrameEditorStandIn>();
+    _captureObserver = plat::NotificationCenter::defaultCenter().addObserver(
+        CaptureImportController::kAddFrameNotification, capture.get(), [weakSelf](const plat::Notification& note) {
+            if (auto self = weakSelf.lock())
+                self->showCapturedFrame(Frame(note.userInfo.getDictionary("FRAME").value_or(plat::Dictionary())));
+        });
+    presentViewController(capture, /*animated=*/true, nullptr);
+}
+
+void FrameEditorStandIn::showCapturedFrame(const Frame& frame)
+{
+    if (_audioController)
+        _audioController->recalculateAudioClipTimeRanges();
+    if (_strip)
+        _strip->addFrame(frame);
+    timeLineNeedsUpdate();
 }
 
 void FrameEditorStandIn::actionDone()

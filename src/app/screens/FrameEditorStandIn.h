@@ -19,6 +19,7 @@ namespace zt {
 class AudioClip;
 class AudioConfigurationViewController;
 class AudioController;
+class Frame;
 class MainViewControllerDelegate;
 class PlayerViewController;
 class ProjectModel;
@@ -28,10 +29,11 @@ class TimelineViewController;
 // handed over by the root container with the frame strip (or, after a
 // double tap on it, the timeline) below the picture of the current frame,
 // adds numbered picture frames (so that a new project gets a folder and a
-// list entry, as capturing does), plays the project, records voice-overs
-// at the current frame while the movie plays, opens the clip editor for a
-// clip tapped in the strip, and closes with Done, which saves the project
-// and tells the root container. Main thread.
+// list entry, as capturing does), plays the project, opens the capture
+// screen over itself, records voice-overs at the current frame while the
+// movie plays, opens the clip editor for a clip tapped in the strip, and
+// closes with Done, which saves the project and tells the root container.
+// Main thread.
 class FrameEditorStandIn : public plat::ViewController,
                            public FrameEditDelegate,
                            public PreviewPlayerDelegate,
@@ -60,6 +62,8 @@ public:
     void actionAddFrame();
     // Plays from the strip's current frame, or stops a playback.
     void actionPlay();
+    // Presents the capture screen over the stand-in, as the editor does on a phone.
+    void actionCapture();
     void actionDone();
     // Opens the voice-over recorder at the current frame when a track has a
     // second of room there.
@@ -82,6 +86,7 @@ public:
 
 private:
     void showProject();
+    void showCapturedFrame(const Frame& frame);
     void showLastPicture();
     void addNavigators(plat::View& root);
     void showPlayButtonTitle();
@@ -110,6 +115,7 @@ private:
     plat::ObserverToken _clipRemovedObserver;
     plat::ObserverToken _audioErrorObserver;
     bool _timelineShown = false;
+    plat::ObserverToken _captureObserver;
     // Keeps the strip and the timeline from echoing each other's frame back.
     bool _followingNavigator = false;
 };
