@@ -163,7 +163,9 @@ void AudioRecorderViewController::initAudioRecorder()
         // Reported when the person presses Record.
         plat::log("recorder panel: {}", made.error().localizedDescription());
         _audioRecorder.reset();
+        _recorderFailure = made.error();
     } else {
+        _recorderFailure.reset();
         _audioRecorder = made.value();
         _audioRecorder->setDelegate(
             std::static_pointer_cast<plat::AudioRecorderDelegate>(sharedAs<AudioRecorderViewController>()));
@@ -213,7 +215,8 @@ void AudioRecorderViewController::startAudioRecorder()
 {
     // The delegate starts the movie only for a recording that has started.
     if (!_audioRecorder) {
-        reportFailedRecording(plat::Error(kErrorDomain, kNoRecorderError, plat::localized("There is no recorder.")));
+        reportFailedRecording(_recorderFailure.value_or(
+            plat::Error(kErrorDomain, kNoRecorderError, plat::localized("There is no recorder."))));
         return;
     }
     if (!_audioRecorder->record()) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/media/AudioRecorder.h"
@@ -103,6 +104,7 @@ private:
     std::shared_ptr<plat::Button> _btnAudioCancel;
     std::shared_ptr<QVBarGauge> _levelMeter;
     std::shared_ptr<plat::AudioRecorder> _audioRecorder;
+    std::optional<plat::Error> _recorderFailure;  // why there is no recorder
     std::string _audioFile;
     bool _isAudioRecording = false;
     bool _delegateToldOfStart = false;
