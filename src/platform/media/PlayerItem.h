@@ -2,10 +2,10 @@
 #include <memory>
 #include <vector>
 
+#include "platform/media/AssetForward.h"
 #include "platform/media/MediaTime.h"
 
 namespace plat {
-class Asset;
 class AudioMix;
 class Player;
 class PlayerItemVideoOutput;
