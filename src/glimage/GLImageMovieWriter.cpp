@@ -481,7 +481,25 @@ void GLImageMovieWriter::enableSynchronizationCallbacks()
         if (_assetWriter->status() == plat::AssetWriterStatus::Unknown)
             _assetWriter->startWriting();
         videoQueue = plat::DispatchQueue::create(kVideoReadingQueueLabel);
-        requestVideoFromCallback();
+        // The inputs are ready only once the session has started, and it
+        // starts with the first frame: that one is pulled unasked.
+        videoQueue->async([weakSelf = weak_from_this()] {
+            auto self = weakSelf.lock();
+            if (!self)
+                return;
+            bool started = false;
+            std::function<bool()> callback;
+            {
+                std::lock_guard guard(self->_lock);
+                started = self->startTime.isValid();
+                callback = self->_videoInputReadyCallback;
+            }
+            if (!started && callback && !self->_paused && !callback()) {
+                self->finishVideoFromCallback();
+                return;
+            }
+            self->requestVideoFromCallback();
+        });
     }
     if (hasAudioCallback && assetWriterAudioInput) {
         audioQueue = plat::DispatchQueue::create(kAudioReadingQueueLabel);
@@ -502,15 +520,22 @@ void GLImageMovieWriter::requestVideoFromCallback()
             callback = self->_videoInputReadyCallback;
         }
         while (callback && self->assetWriterVideoInput->isReadyForMoreMediaData() && !self->_paused) {
-            if (!callback() && !self->videoEncodingIsFinished) {
-                self->movieWritingQueue->async([self] {
-                    if (self->_assetWriter->status() == plat::AssetWriterStatus::Writing
-                        && !self->videoEncodingIsFinished.exchange(true))
-                        self->assetWriterVideoInput->markAsFinished();
-                });
+            if (!callback()) {
+                self->finishVideoFromCallback();
                 return;
             }
         }
+    });
+}
+
+void GLImageMovieWriter::finishVideoFromCallback()
+{
+    if (videoEncodingIsFinished)
+        return;
+    movieWritingQueue->async([self = shared_from_this()] {
+        if (self->_assetWriter->status() == plat::AssetWriterStatus::Writing
+            && !self->videoEncodingIsFinished.exchange(true))
+            self->assetWriterVideoInput->markAsFinished();
     });
 }
 

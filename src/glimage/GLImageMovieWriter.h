@@ -142,6 +142,8 @@ private:
     void appendFrame(std::shared_ptr<plat::PixelBuffer> pixelBuffer, const plat::MediaTime& frameTime);
     void appendSound(const std::shared_ptr<const plat::SampleBuffer>& sound);
     void requestVideoFromCallback();
+    // The reader has no more frames: the video input is done.
+    void finishVideoFromCallback();
     void requestAudioFromCallback();
 
     const plat::URL movieURL;

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "platform/foundation/Geometry.h"
+#include "platform/media/AssetForward.h"
 #include "platform/media/MediaTime.h"
 
 namespace plat {
-class Asset;
 
 // How one video track shows within an instruction: its opacity over time
 // (each setting holds from its time on; before the first it is 1).
