@@ -9,13 +9,13 @@
 #include "platform/foundation/Semaphore.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/capture/CaptureDevice.h"
-#include "platform/media/capture/CaptureMicrophoneFolder.h"
 #include "platform/media/capture/CaptureSession.h"
 #include "platform/ui/Layer.h"
 #include "support/ManualClockScope.h"
 #include "support/MediaTools.h"
 #include "support/RunLoopWaiting.h"
 #include "support/TemporarySandbox.h"
+#include "support/VirtualMicrophone.h"
 
 namespace {
 
@@ -187,9 +187,7 @@ TEST_F(GLImageVideoCameraTest, TheInterfaceOrientationTurnsThePicturesForEachCam
 TEST_F(GLImageVideoCameraTest, AMovieWriterAsTheAudioTargetGetsTheMicrophoneAndThePictures)
 {
     zt::test::setUpColourCamera({{200, 40, 40, 255}}, 160, 120, kRate);
-    plat::CaptureMicrophoneDescription tone;
-    tone.sampleRate = 32768;
-    ASSERT_TRUE(plat::CaptureMicrophoneFolder::writeMicrophone(tone).ok());
+    plat::test::useSignalMicrophone("sine=frequency=440");
     auto camera = zt::GLImageVideoCamera::init();
     // Offline, so that appends wait for the encoder: the clock here runs far faster than it.
     auto writer = zt::GLImageMovieWriter::initWithMovieURL(plat::URL::fileURLWithPath(sandbox.path("camera.mov")),

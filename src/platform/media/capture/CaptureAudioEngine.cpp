@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 
 #include "platform/foundation/Clock.h"
@@ -9,10 +10,10 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Threads.h"
 #include "platform/media/MediaConstants.h"
+#include "platform/media/MicrophoneInput.h"
 #include "platform/media/SampleBuffer.h"
 #include "platform/media/capture/CaptureAudioDataOutput.h"
 #include "platform/media/capture/CaptureSession.h"
-#include "platform/media/capture/CaptureSoundReader.h"
 
 namespace plat::detail {
 
@@ -25,10 +26,10 @@ constexpr double kTickToleranceSeconds = 1e-6;
 constexpr double kMaxLatenessSeconds = 1.0;
 constexpr auto kLivePollInterval = std::chrono::milliseconds(5);
 
-AudioStreamBasicDescription sixteenBit(const CaptureMicrophoneDescription& microphone)
+AudioStreamBasicDescription sixteenBit()
 {
-    const auto channels = static_cast<uint32_t>(microphone.channels);
-    return {double(microphone.sampleRate), kAudioFormatLinearPCM,
+    const auto channels = static_cast<uint32_t>(CaptureAudioEngine::kChannels);
+    return {double(CaptureAudioEngine::kSampleRate), kAudioFormatLinearPCM,
         kAudioFormatFlagIsSignedInteger | kAudioFormatFlagIsPacked, 2 * channels, 1, 2 * channels, channels, 16};
 }
 
@@ -36,7 +37,7 @@ AudioStreamBasicDescription sixteenBit(const CaptureMicrophoneDescription& micro
 
 Result<std::shared_ptr<CaptureAudioEngine>> CaptureAudioEngine::start(CaptureAudioEngineSetup setup)
 {
-    auto reader = CaptureSoundReader::open(setup.microphone);
+    auto reader = MicrophoneInput::open(setup.microphone, kSampleRate, kChannels);
     if (!reader.ok())
         return reader.error();
     auto engine = std::make_shared<CaptureAudioEngine>(Passkey(), std::move(setup), std::move(reader).value());
@@ -44,8 +45,7 @@ Result<std::shared_ptr<CaptureAudioEngine>> CaptureAudioEngine::start(CaptureAud
     return engine;
 }
 
-CaptureAudioEngine::CaptureAudioEngine(
-    Passkey, CaptureAudioEngineSetup setup, std::unique_ptr<CaptureSoundReader> reader)
+CaptureAudioEngine::CaptureAudioEngine(Passkey, CaptureAudioEngineSetup setup, std::unique_ptr<MicrophoneInput> reader)
     : _setup(std::move(setup))
     , _reader(std::move(reader))
     , _queue(DispatchQueue::create("plat.media.capture-microphone"))
@@ -67,7 +67,7 @@ void CaptureAudioEngine::begin()
         _liveThread = startThread("plat-microphone", [this] { readLive(); });
         return;
     }
-    const int64_t buffersPerSecond = _setup.microphone.sampleRate / kFramesPerBuffer + 1;
+    const int64_t buffersPerSecond = kSampleRate / kFramesPerBuffer + 1;
     scheduleTicksThrough(buffersPerSecond);
 }
 
@@ -83,7 +83,7 @@ void CaptureAudioEngine::stop()
 
 void CaptureAudioEngine::scheduleTicksThrough(int64_t lastTick)
 {
-    const double bufferSeconds = double(kFramesPerBuffer) / _setup.microphone.sampleRate;
+    const double bufferSeconds = double(kFramesPerBuffer) / kSampleRate;
     for (; _nextTickToSchedule <= lastTick; ++_nextTickToSchedule) {
         const int64_t index = _nextTickToSchedule;
         const double due = _startUptime + double(index + 1) * bufferSeconds;
@@ -99,19 +99,19 @@ void CaptureAudioEngine::tick(int64_t index)
 {
     if (_stopped)
         return;
-    const double bufferSeconds = double(kFramesPerBuffer) / _setup.microphone.sampleRate;
+    const double bufferSeconds = double(kFramesPerBuffer) / kSampleRate;
     for (; _nextBuffer <= index && !_stopped; ++_nextBuffer) {
         const double due = _startUptime + double(_nextBuffer + 1) * bufferSeconds;
         if (Clock::current().uptimeSeconds() - due > kMaxLatenessSeconds)
             continue;
-        auto samples = _reader->read(kFramesPerBuffer);
+        auto samples = read(kFramesPerBuffer);
         if (!samples.ok()) {
             fail(samples.error());
             return;
         }
         deliver(std::move(samples).value(), _nextBuffer * kFramesPerBuffer);
     }
-    scheduleTicksThrough(index + _setup.microphone.sampleRate / kFramesPerBuffer + 1);
+    scheduleTicksThrough(index + kSampleRate / kFramesPerBuffer + 1);
 }
 
 void CaptureAudioEngine::readLive()
@@ -119,12 +119,12 @@ void CaptureAudioEngine::readLive()
     // Times of a real input follow the samples heard since the start.
     int64_t framesHeard = 0;
     while (!_stopped) {
-        auto samples = _reader->read(kFramesPerBuffer);
+        auto samples = read(kFramesPerBuffer);
         if (!samples.ok()) {
             fail(samples.error());
             return;
         }
-        const auto frames = static_cast<int64_t>(samples.value().size()) / _setup.microphone.channels;
+        const auto frames = static_cast<int64_t>(samples.value().size()) / kChannels;
         if (frames > 0) {
             deliver(std::move(samples).value(), framesHeard);
             framesHeard += frames;
@@ -137,17 +137,29 @@ void CaptureAudioEngine::readLive()
 
 void CaptureAudioEngine::deliver(std::vector<int16_t> samples, int64_t firstFrame)
 {
-    const int64_t frames = static_cast<int64_t>(samples.size()) / _setup.microphone.channels;
+    const int64_t frames = static_cast<int64_t>(samples.size()) / kChannels;
     if (frames <= 0)
         return;
     Data bytes(samples.size() * sizeof(int16_t));
     std::memcpy(bytes.data(), samples.data(), bytes.size());
-    auto sound = SampleBuffer::createLinearPCM(sixteenBit(_setup.microphone),
-        MediaTime::make(firstFrame, _setup.microphone.sampleRate), frames, std::move(bytes));
+    auto sound = SampleBuffer::createLinearPCM(
+        sixteenBit(), MediaTime::make(firstFrame, kSampleRate), frames, std::move(bytes));
     if (!sound)
         return;
     for (const auto& output : _setup.outputs)
         output->receiveSound(sound, _setup.run);
+}
+
+Result<std::vector<int16_t>> CaptureAudioEngine::read(int64_t frames)
+{
+    _heard.resize(static_cast<size_t>(frames * kChannels));
+    auto read = _reader->read(_heard.data(), frames);
+    if (!read.ok())
+        return read.error();
+    std::vector<int16_t> samples(static_cast<size_t>(read.value() * kChannels));
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<int16_t>(std::lrint(std::clamp(_heard[i], -1.0f, 1.0f) * 32767.0f));
+    return samples;
 }
 
 void CaptureAudioEngine::fail(const Error& error)

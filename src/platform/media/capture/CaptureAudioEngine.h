@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/foundation/Result.h"
-#include "platform/media/capture/CaptureMicrophoneFolder.h"
+#include "platform/media/MicrophoneFolder.h"
 
 namespace plat {
 class CaptureAudioDataOutput;
@@ -18,11 +18,11 @@ class DispatchQueue;
 
 namespace plat::detail {
 
-class CaptureSoundReader;
+class MicrophoneInput;
 
 // What one run of a session's microphone works with, fixed when it starts.
 struct CaptureAudioEngineSetup {
-    CaptureMicrophoneDescription microphone;
+    MicrophoneDescription microphone;
     std::vector<std::shared_ptr<CaptureAudioDataOutput>> outputs;
     uint64_t run = 0;
     std::weak_ptr<CaptureSession> session;
@@ -42,9 +42,12 @@ class CaptureAudioEngine : public std::enable_shared_from_this<CaptureAudioEngin
 
 public:
     static constexpr int64_t kFramesPerBuffer = 1024;
+    // The device's microphone hears one channel at 44.1 kHz, as the phone's does.
+    static constexpr int kSampleRate = 44100;
+    static constexpr int kChannels = 1;
 
     static Result<std::shared_ptr<CaptureAudioEngine>> start(CaptureAudioEngineSetup setup);
-    CaptureAudioEngine(Passkey, CaptureAudioEngineSetup setup, std::unique_ptr<CaptureSoundReader> reader);
+    CaptureAudioEngine(Passkey, CaptureAudioEngineSetup setup, std::unique_ptr<MicrophoneInput> reader);
     ~CaptureAudioEngine();
     CaptureAudioEngine(const CaptureAudioEngine&) = delete;
     CaptureAudioEngine& operator=(const CaptureAudioEngine&) = delete;
@@ -61,7 +64,11 @@ private:
     void fail(const Error& error);
 
     CaptureAudioEngineSetup _setup;
-    std::unique_ptr<CaptureSoundReader> _reader;  // on the queue or thread only
+    // Up to frames frames of 16-bit sound (exactly that many from a virtual microphone).
+    Result<std::vector<int16_t>> read(int64_t frames);
+
+    std::unique_ptr<MicrophoneInput> _reader;  // on the queue or thread only
+    std::vector<float> _heard;  // on the queue or thread only
     std::shared_ptr<DispatchQueue> _queue;
     std::thread _liveThread;
     std::atomic<bool> _stopped {false};

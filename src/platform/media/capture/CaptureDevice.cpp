@@ -94,12 +94,12 @@ std::vector<std::shared_ptr<CaptureDevice>> CaptureDevice::devices()
         devices.push_back(std::move(device));
     }
     // The microphone after the cameras.
-    if (auto microphone = CaptureMicrophoneFolder::microphone()) {
+    if (auto microphone = MicrophoneFolder::microphone(); microphone.kind != MicrophoneKind::None) {
         const std::string identifier = "microphone";
         auto existing = live.find(identifier);
         std::shared_ptr<CaptureDevice> device = existing != live.end() ? existing->second.lock() : nullptr;
         if (!device || device->microphoneDescription() != microphone) {
-            device = std::make_shared<CaptureDevice>(std::move(*microphone), identifier);
+            device = std::make_shared<CaptureDevice>(std::move(microphone), identifier);
             live[identifier] = device;
         }
         devices.push_back(std::move(device));
@@ -144,7 +144,7 @@ CaptureDevice::CaptureDevice(CaptureDeviceDescription description, std::string u
     _whiteBalanceMode = initialMode<CaptureWhiteBalanceMode>(_description.whiteBalanceModes);
 }
 
-CaptureDevice::CaptureDevice(CaptureMicrophoneDescription microphone, std::string uniqueID)
+CaptureDevice::CaptureDevice(MicrophoneDescription microphone, std::string uniqueID)
     : _microphone(std::move(microphone))
     , _uniqueID(std::move(uniqueID))
 {
@@ -155,7 +155,7 @@ CaptureDevice::CaptureDevice(CaptureMicrophoneDescription microphone, std::strin
     _description.focusPointOfInterest = false;
     _description.exposurePointOfInterest = false;
     _description.exposureBias.reset();
-    _localizedName = _microphone->name.empty() ? "iPhone Microphone" : _microphone->name;
+    _localizedName = "iPhone Microphone";
 }
 
 CaptureDevice::~CaptureDevice() = default;

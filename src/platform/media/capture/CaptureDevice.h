@@ -11,8 +11,8 @@
 #include "platform/foundation/Geometry.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/MediaTime.h"
+#include "platform/media/MicrophoneFolder.h"
 #include "platform/media/capture/CaptureDeviceFolder.h"
-#include "platform/media/capture/CaptureMicrophoneFolder.h"
 
 namespace plat {
 
@@ -35,10 +35,11 @@ inline constexpr const char* kCaptureSessionPreset640x480 = "AVCaptureSessionPre
 // Errors of capture, in the platform's media domain (the device not being
 // connected is shared with the microphone, in MediaConstants.h).
 inline constexpr int64_t kMediaErrorDeviceIsNotAvailable = -11815;
+inline constexpr int64_t kMediaErrorApplicationIsNotAuthorizedToUseDevice = -11852;
 inline constexpr int64_t kMediaErrorDeviceLockedForConfigurationByAnotherProcess = -11817;
 
 // One camera of the device (CaptureDeviceFolder), or its microphone
-// (CaptureMicrophoneFolder). A camera tells where it faces, which
+// (MicrophoneFolder). A camera tells where it faces, which
 // session presets it can deliver, and its focus, exposure and white-balance
 // modes, points of interest and exposure bias. Modes it lacks are reported
 // as unsupported, as the platform does. Changes need the configuration lock,
@@ -53,7 +54,7 @@ public:
 
     explicit CaptureDevice(CaptureDeviceDescription description, std::string uniqueID);
     // The device's microphone (media type audio, no position, no modes).
-    CaptureDevice(CaptureMicrophoneDescription microphone, std::string uniqueID);
+    CaptureDevice(MicrophoneDescription microphone, std::string uniqueID);
     ~CaptureDevice();
     CaptureDevice(const CaptureDevice&) = delete;
     CaptureDevice& operator=(const CaptureDevice&) = delete;
@@ -64,7 +65,7 @@ public:
     bool hasMediaType(std::string_view mediaType) const;
     const CaptureDeviceDescription& description() const { return _description; }
     // Set for the microphone only.
-    const std::optional<CaptureMicrophoneDescription>& microphoneDescription() const { return _microphone; }
+    const std::optional<MicrophoneDescription>& microphoneDescription() const { return _microphone; }
 
     bool supportsAVCaptureSessionPreset(std::string_view preset) const;
     // The picture size the camera delivers under a preset it supports (the
@@ -110,7 +111,7 @@ private:
     void requireLock(const char* operation) const;
 
     CaptureDeviceDescription _description;
-    std::optional<CaptureMicrophoneDescription> _microphone;
+    std::optional<MicrophoneDescription> _microphone;
     std::string _uniqueID;
     std::string _localizedName;
     std::unique_ptr<detail::Video4Linux2Controls> _controls;  // real cameras only

@@ -1,9 +1,10 @@
 #include "platform/media/capture/CaptureInput.h"
 
 #include "platform/media/MediaConstants.h"
+#include "platform/media/MicrophoneInput.h"
+#include "platform/media/capture/CaptureAudioEngine.h"
 #include "platform/media/capture/CaptureDevice.h"
 #include "platform/media/capture/CaptureFrameReader.h"
-#include "platform/media/capture/CaptureSoundReader.h"
 
 namespace plat {
 
@@ -19,7 +20,12 @@ Result<std::shared_ptr<CaptureDeviceInput>> CaptureDeviceInput::deviceInputWithD
     if (!device)
         return Error(kMediaErrorDomain, kMediaErrorDeviceNotConnected, "No capture device.");
     if (const auto& microphone = device->microphoneDescription()) {
-        auto probe = detail::CaptureSoundReader::open(*microphone);
+        // The person's answer to the microphone question counts as on the platform.
+        if (MicrophoneFolder::recordPermission() == AudioSessionRecordPermission::Denied)
+            return Error(kMediaErrorDomain, kMediaErrorApplicationIsNotAuthorizedToUseDevice,
+                "The app may not use the microphone.");
+        auto probe = detail::MicrophoneInput::open(
+            *microphone, detail::CaptureAudioEngine::kSampleRate, detail::CaptureAudioEngine::kChannels);
         if (!probe.ok())
             return Error(kMediaErrorDomain, kMediaErrorDeviceNotConnected,
                 "The microphone \"" + device->localizedName() + "\" cannot be opened.", {},

@@ -9,7 +9,6 @@
 #include "platform/media/capture/CaptureAudioDataOutput.h"
 #include "platform/media/capture/CaptureDevice.h"
 #include "platform/media/capture/CaptureInput.h"
-#include "platform/media/capture/CaptureMicrophoneFolder.h"
 #include "platform/media/capture/CaptureSession.h"
 #include "platform/media/capture/CaptureVideoDataOutput.h"
 #include "support/ManualClockScope.h"
@@ -17,6 +16,7 @@
 #include "support/RunLoopWaiting.h"
 #include "support/TemporarySandbox.h"
 #include "support/VirtualCameras.h"
+#include "support/VirtualMicrophone.h"
 
 namespace {
 
@@ -97,9 +97,7 @@ protected:
 TEST_F(CaptureMicrophoneTest, AToneMicrophoneIsHeardInStepWithTheClockAndTheCamera)
 {
     plat::test::setUpCameras({plat::test::testPatternCamera(plat::CaptureDevicePosition::Back, 640, 480, 32)});
-    plat::CaptureMicrophoneDescription tone;
-    tone.sampleRate = 32768;  // 32 buffers of 1024 a second, exact in binary
-    ASSERT_TRUE(plat::CaptureMicrophoneFolder::writeMicrophone(tone).ok());
+    plat::test::useSignalMicrophone("aevalsrc=0.5*sin(2*PI*440*t):s=44100");
     auto camera = plat::CaptureDeviceInput::deviceInputWithDevice(
         plat::CaptureDevice::defaultDeviceWithMediaType(plat::kMediaTypeVideo));
     ASSERT_TRUE(camera.ok());
@@ -114,21 +112,23 @@ TEST_F(CaptureMicrophoneTest, AToneMicrophoneIsHeardInStepWithTheClockAndTheCame
     EXPECT_TRUE(sound->connectionWithMediaType(plat::kMediaTypeAudio));
     EXPECT_FALSE(sound->connectionWithMediaType(plat::kMediaTypeVideo));
 
-    clock.advance(1.0);
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return soundDelegate->count() == 32; }));
+    // 43 buffers of 1024 frames at 44.1 kHz are heard by the time the clock reaches their end.
+    clock.advance(43 * 1024 / 44100.0);
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return soundDelegate->count() == 43; }));
     queue->sync([] {});
     auto sounds = soundDelegate->sounds();
-    ASSERT_EQ(sounds.size(), 32u);
+    ASSERT_EQ(sounds.size(), 43u);
     for (size_t i = 0; i < sounds.size(); ++i) {
-        EXPECT_EQ(sounds[i]->presentationTimeStamp(), MediaTime::make(int64_t(i) * 1024, 32768));
+        EXPECT_EQ(sounds[i]->presentationTimeStamp(), MediaTime::make(int64_t(i) * 1024, 44100));
         EXPECT_EQ(sounds[i]->numSamples(), 1024);
         EXPECT_EQ(sounds[i]->audioStreamBasicDescription().channelsPerFrame, 1u);
+        EXPECT_EQ(sounds[i]->audioStreamBasicDescription().sampleRate, 44100);
     }
     auto samples = samplesOf(sounds);
-    // The tone's peak at half scale, and a quarter of the way through its
-    // first cycle (sample 32768 / 440 / 4) near it.
+    // The tone's peak at half scale, and the samples where the signal puts them.
     EXPECT_NEAR(*std::max_element(samples.begin(), samples.end()), 16383, 40);
-    EXPECT_NEAR(samples[19], 16383 * std::sin(2 * M_PI * 440 * 19 / 32768.0), 2);
+    for (size_t i : {size_t(19), size_t(25), size_t(44000)})
+        EXPECT_NEAR(samples[i], 16383 * std::sin(2 * M_PI * 440 * double(i) / 44100.0), 2) << i;
     // The pictures of that second, on the same time line.
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return pictureDelegate->pictureCount() >= 1; }));
     EXPECT_EQ(pictureDelegate->pictureTimes().front(), 0);
@@ -144,48 +144,49 @@ TEST_F(CaptureMicrophoneTest, ASessionWithOnlyAMicrophoneHearsASoundFileInALoop)
 {
     plat::test::setUpCameras({});
     auto run = plat::test::runFFmpeg(sandbox.root(),
-        {"-f", "lavfi", "-i", "aevalsrc=0.25:s=8000:d=0.25", "-c:a", "pcm_s16le", sandbox.path("quarter.wav")});
+        {"-f", "lavfi", "-i", "aevalsrc=0.25:s=44100:d=0.25", "-c:a", "pcm_s16le", sandbox.path("quarter.wav")});
     ASSERT_EQ(run.exitCode, 0);
-    plat::CaptureMicrophoneDescription file;
-    file.kind = plat::CaptureMicrophoneKind::SoundFile;
-    file.file = sandbox.path("quarter.wav");
-    file.sampleRate = 8192;
-    file.channels = 2;
-    ASSERT_TRUE(plat::CaptureMicrophoneFolder::writeMicrophone(file).ok());
+    plat::test::useFileMicrophone(sandbox.path("quarter.wav"));
     auto microphone = microphoneInput();
     ASSERT_TRUE(microphone);
     start({microphone});
-    clock.advance(1.0);
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return soundDelegate->count() == 8; }));
+    clock.advance(43 * 1024 / 44100.0);
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return soundDelegate->count() == 43; }));
     queue->sync([] {});
     auto samples = samplesOf(soundDelegate->sounds());
-    ASSERT_EQ(samples.size(), 8192u * 2);
+    ASSERT_EQ(samples.size(), 43u * 1024);
     // A quarter second of a level of 0.25 over and over: never a gap of silence.
     EXPECT_EQ(std::count_if(samples.begin(), samples.end(), [](int16_t s) { return std::abs(s - 8192) > 64; }), 0);
 }
 
 TEST_F(CaptureMicrophoneTest, AMicrophoneThatCannotBeHadIsNoneOrCannotBeOpened)
 {
-    ASSERT_TRUE(plat::CaptureMicrophoneFolder::writeNoMicrophone().ok());
+    plat::test::setUpMicrophone(plat::MicrophoneDescription {plat::MicrophoneKind::None, {}, {}, {}});
     EXPECT_TRUE(plat::CaptureDevice::devicesWithMediaType(plat::kMediaTypeAudio).empty());
-    EXPECT_FALSE(plat::CaptureMicrophoneFolder::microphone());
 
-    ASSERT_TRUE(plat::writeFileAtomically(plat::CaptureMicrophoneFolder::microphoneFilePath(),
+    // The recorder's file describes the capture session's microphone too.
+    ASSERT_TRUE(plat::writeFileAtomically(plat::MicrophoneFolder::microphoneFilePath(),
         std::string("<plist><dict><key>Kind</key><string>Theremin</string></dict></plist>"))
                     .ok());
-    EXPECT_FALSE(plat::CaptureMicrophoneFolder::microphone());
+    EXPECT_TRUE(plat::CaptureDevice::devicesWithMediaType(plat::kMediaTypeAudio).empty());
 
-    plat::CaptureMicrophoneDescription missing;
-    missing.kind = plat::CaptureMicrophoneKind::SoundFile;
-    missing.file = "nothing-here.wav";
-    ASSERT_TRUE(plat::CaptureMicrophoneFolder::writeMicrophone(missing).ok());
-    EXPECT_EQ(plat::CaptureMicrophoneFolder::microphone(), missing);
+    plat::test::useFileMicrophone("nothing-here.wav");
     auto device = plat::CaptureDevice::defaultDeviceWithMediaType(plat::kMediaTypeAudio);
     ASSERT_TRUE(device);
-    EXPECT_FALSE(plat::CaptureDeviceInput::deviceInputWithDevice(device).ok());
+    EXPECT_EQ(device->localizedName(), "iPhone Microphone");
+    EXPECT_EQ(
+        plat::CaptureDeviceInput::deviceInputWithDevice(device).error().code(), plat::kMediaErrorDeviceNotConnected);
 
-    plat::CaptureMicrophoneDescription tone;
-    ASSERT_TRUE(plat::CaptureMicrophoneFolder::writeMicrophone(tone).ok());
+    // The person said no to the microphone question.
+    plat::test::useSignalMicrophone("sine");
+    plat::test::denyMicrophone();
+    EXPECT_EQ(plat::CaptureDeviceInput::deviceInputWithDevice(
+                  plat::CaptureDevice::defaultDeviceWithMediaType(plat::kMediaTypeAudio))
+                  .error()
+                  .code(),
+        plat::kMediaErrorApplicationIsNotAuthorizedToUseDevice);
+    ASSERT_TRUE(plat::MicrophoneFolder::setRecordPermission(plat::AudioSessionRecordPermission::Granted).ok());
+
     auto first = microphoneInput();
     auto second = plat::CaptureDeviceInput::deviceInputWithDevice(
         plat::CaptureDevice::defaultDeviceWithMediaType(plat::kMediaTypeAudio));

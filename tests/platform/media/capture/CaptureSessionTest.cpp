@@ -16,7 +16,6 @@
 #include "platform/media/SampleBuffer.h"
 #include "platform/media/capture/CaptureDevice.h"
 #include "platform/media/capture/CaptureInput.h"
-#include "platform/media/capture/CaptureMicrophoneFolder.h"
 #include "platform/media/capture/CaptureStillImageOutput.h"
 #include "platform/media/capture/CaptureVideoDataOutput.h"
 #include "platform/media/capture/CaptureVideoPreviewLayer.h"
@@ -24,6 +23,7 @@
 #include "support/RunLoopWaiting.h"
 #include "support/TemporarySandbox.h"
 #include "support/VirtualCameras.h"
+#include "support/VirtualMicrophone.h"
 
 namespace {
 
@@ -121,7 +121,7 @@ TEST_F(CaptureSessionTest, TheDeviceFolderDecidesWhichCamerasExist)
     EXPECT_EQ(two[0]->position(), CaptureDevicePosition::Front);
     EXPECT_EQ(plat::CaptureDevice::defaultDeviceWithMediaType(plat::kMediaTypeVideo), two[1]);
     // A device without a microphone has no audio device (the machine's own would be listed otherwise).
-    ASSERT_TRUE(plat::CaptureMicrophoneFolder::writeNoMicrophone().ok());
+    plat::test::setUpMicrophone(plat::MicrophoneDescription {plat::MicrophoneKind::None, {}, {}, {}});
     EXPECT_TRUE(plat::CaptureDevice::devicesWithMediaType(plat::kMediaTypeAudio).empty());
     // Asking again while a camera is held gives the same camera object.
     EXPECT_EQ(plat::CaptureDevice::devices()[0], two[0]);
