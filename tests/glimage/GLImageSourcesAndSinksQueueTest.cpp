@@ -3,6 +3,7 @@
 #include "GLCallRecorder.h"
 #include "GLImageTestSupport.h"
 #include "glimage/GLImageContext.h"
+#include "glimage/GLImageMovie.h"
 #include "glimage/GLImagePicture.h"
 #include "glimage/GLImageRawDataInput.h"
 #include "glimage/GLImageRawDataOutput.h"
@@ -12,8 +13,10 @@
 #include "glimage/GLImageView.h"
 #include "platform/gl/GLContext.h"
 #include "platform/graphics/Color.h"
+#include "platform/media/Asset.h"
 #include "platform/ui/View.h"
 #include "support/ManualClockScope.h"
+#include "support/MediaTools.h"
 #include "support/RunLoopWaiting.h"
 #include "support/TemporarySandbox.h"
 
@@ -21,8 +24,8 @@ namespace {
 
 // Everything a caller does with the sources and sinks, from the main
 // thread: raw bytes in and out, a view drawn in, a texture handed out and
-// a display view shown.
-void useTheSourcesAndSinksFromThisThread()
+// a display view shown, a movie read.
+void useTheSourcesAndSinksFromThisThread(const std::string& moviePath)
 {
     std::vector<uint8_t> bytes(16 * 8 * 4, 0x80);
     auto raw = std::make_shared<zt::GLImageRawDataInput>(bytes.data(), plat::Size {16, 8});
@@ -50,6 +53,14 @@ void useTheSourcesAndSinksFromThisThread()
     element->addTarget(rawOutput);
     element->update();
     ASSERT_NE(rawOutput->rawBytesForImage(), nullptr);
+
+    // An asset is read on the caller's thread.
+    auto movie = zt::GLImageMovie::initWithAsset(plat::URLAsset::assetWithPath(moviePath));
+    movie->addTarget(sepia);
+    movie->startProcessing();
+    EXPECT_TRUE(movie->videoEncodingIsFinished());
+    EXPECT_FALSE(movie->error());
+    movie->removeAllTargets();
     raw->removeAllTargets();
     sepia->removeAllTargets();
     element->removeAllTargets();
@@ -61,12 +72,16 @@ TEST(GLImageSourcesAndSinksQueue, EveryGLCallOfTheSourcesAndSinksRunsOnTheContex
 {
     plat::test::TemporarySandbox sandbox;
     plat::test::ManualClockScope clock;
+    auto made = plat::test::runFFmpeg(sandbox.root(),
+        {"-f", "lavfi", "-i", "testsrc=size=32x16:rate=10:duration=0.5", "-c:v", "libx264", "-pix_fmt", "yuv420p",
+            sandbox.path("movie.mov")});
+    ASSERT_EQ(made.exitCode, 0);
     zt::test::drainContextQueue();
     std::vector<std::string> offQueue;
     uint64_t onQueue = 0;
     {
         zt::test::GLCallRecorder recorder;
-        useTheSourcesAndSinksFromThisThread();
+        useTheSourcesAndSinksFromThisThread(sandbox.path("movie.mov"));
         zt::test::drainContextQueue();
         offQueue = recorder.callsOffTheContextQueue();
         onQueue = recorder.callsOnTheContextQueue();
