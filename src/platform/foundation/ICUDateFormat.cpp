@@ -17,7 +17,7 @@ namespace plat::detail {
 // the zone it was last given (holding them, so that the identity cannot
 // pass to other rules), so that a zone is handed over only when it changes.
 struct PooledDateFormat {
-    std::unique_ptr<icu::SimpleDateFormat> format;  // null when ICU refused the pattern
+    std::unique_ptr<icu::SimpleDateFormat> format;  // null for an empty pattern or one ICU refused
     std::unique_ptr<icu::Calendar> readingCalendar;
     std::shared_ptr<const TimeZoneRules> formatZone;
     std::shared_ptr<const TimeZoneRules> readingZone;
@@ -100,9 +100,14 @@ std::string poolKey(const std::string& localeIdentifier, const std::string& patt
 std::unique_ptr<PooledDateFormat> makeFormat(const std::string& localeIdentifier, const std::string& pattern)
 {
     auto pooled = std::make_unique<PooledDateFormat>();
+    const std::string converted = icuPattern(pattern);
+    // Only empty quotes ("'"): no pattern, which writes and reads nothing,
+    // as an empty one does.
+    if (converted.empty())
+        return pooled;
     UErrorCode status = U_ZERO_ERROR;
-    auto format = std::make_unique<icu::SimpleDateFormat>(
-        unicodeFromUtf8(icuPattern(pattern)), icuLocaleFor(localeIdentifier), status);
+    auto format
+        = std::make_unique<icu::SimpleDateFormat>(unicodeFromUtf8(converted), icuLocaleFor(localeIdentifier), status);
     if (U_SUCCESS(status)) {
         // Strict, as the platform's formatter is unless asked otherwise.
         format->setLenient(false);

@@ -279,6 +279,43 @@ TEST(DateFormatterParsing, RefusesTextThatIsNotADate)
     EXPECT_FALSE(formatterWith("").dateFromString(""));
 }
 
+TEST(DateFormatterParsing, LocalTimesFollowTheSystemsCurrentRules)
+{
+    // Rules newer than ICU's own copy: Mexico without summer time since
+    // 2022, Ciudad Juarez a zone of its own, Egypt with summer time again.
+    const Date july15 = dateAtUnixSeconds(1784116800);  // 2026-07-15 12:00 UTC
+    EXPECT_EQ(format("HH:mm z", july15, "America/Mexico_City"), "06:00 CST");
+    EXPECT_EQ(format("HH:mm xxx", july15, "America/Ciudad_Juarez"), "06:00 -06:00");
+    EXPECT_EQ(format("HH:mm xxx", july15, "Africa/Cairo"), "15:00 +03:00");
+    EXPECT_EQ(parsed(formatterWith("yyyy-MM-dd HH:mm", "America/Mexico_City"), "2026-07-15 06:00"), 1784116800);
+}
+
+TEST(DateFormatterBadInput, MalformedPatternsWriteWhatTheyCanAndReadOnlyTheirOwnText)
+{
+    // Only empty quotes: no pattern at all, as an empty one.
+    EXPECT_EQ(format("'", kDecember7), "");
+    EXPECT_FALSE(formatterWith("'").dateFromString(""));
+    // Bytes that are not UTF-8 become replacement characters; fields stay fields.
+    EXPECT_EQ(format("\xff\xfe yyyy", kDecember7), "\xEF\xBF\xBD\xEF\xBF\xBD 2026");
+    // Counts beyond a field's forms: the widest form, or nothing.
+    EXPECT_EQ(format(std::string(200, 'y'), kDecember7), "0000002026");
+    EXPECT_EQ(format("OOO", kDecember7), "");
+    for (const std::string& pattern : {std::string(300, 'S'), std::string("xxxxxxx VVVVVVV GGGGGG"),
+             std::string("'unclosed yyyy"), std::string("EEEEEEEEEE d MMMMMMM ''yy''"), std::string(5000, '\'')}) {
+        const DateFormatter formatter = formatterWith(pattern, "Europe/Berlin");
+        (void)formatter.dateFromString(formatter.stringFromDate(kDecember7));
+        EXPECT_FALSE(formatter.dateFromString("not a date at all")) << pattern;
+    }
+}
+
+TEST(DateFormatterBadInput, ZoneNamesOutsideTheDatabaseAreRefused)
+{
+    const DateFormatter formatter = formatterWith("HH:mm VV");
+    EXPECT_EQ(parsed(formatter, "10:00 Europe/Berlin"), 946717200);
+    for (const char* bad : {"10:00 America/Nowhere", "10:00 ../../etc/passwd", "10:00 Europe/Berlin/x", "10:00 "})
+        EXPECT_FALSE(formatter.dateFromString(bad)) << bad;
+}
+
 TEST(DateFormatterParsing, RoundTripsThroughEachPattern)
 {
     const char* patterns[] = {"yyyy-MM-dd'T'HH:mm:ss.SSSZZZZZ", "EEE, dd MMM yyyy HH:mm:ss zzz",
