@@ -5,6 +5,7 @@
 #include <unicode/calendar.h>
 #include <unicode/dtfmtsym.h>
 #include <unicode/smpdtfmt.h>
+#include <unicode/uchar.h>
 
 #include "platform/foundation/DateInstant.h"
 #include "platform/foundation/ICUSupport.h"
@@ -92,6 +93,27 @@ std::string icuPattern(std::string_view pattern)
     return result;
 }
 
+// ICU 72 divides by zero reading a fraction of 35 digits or more, which
+// kills the process (SIGFPE). No field holds even half as many digits, so
+// text with a longer run is no date. Format characters (a left-to-right
+// mark, say) between digits do not end a run.
+constexpr int32_t kMaximumDigitRun = 32;
+
+bool hasOverlongDigitRun(const icu::UnicodeString& text)
+{
+    int32_t run = 0;
+    for (int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1)) {
+        const UChar32 c = text.char32At(i);
+        if (u_isdigit(c)) {
+            if (++run > kMaximumDigitRun)
+                return true;
+        } else if (u_charType(c) != U_FORMAT_CHAR) {
+            run = 0;
+        }
+    }
+    return false;
+}
+
 std::string poolKey(const std::string& localeIdentifier, const std::string& pattern)
 {
     return std::to_string(localeIdentifier.size()) + ":" + localeIdentifier + pattern;
@@ -151,6 +173,9 @@ std::optional<Date> LentDateFormat::parse(std::string_view text, const TimeZone&
     PooledDateFormat& pooled = *_format;
     if (!pooled.format)
         return std::nullopt;
+    const icu::UnicodeString unicode = unicodeFromUtf8(text);
+    if (hasOverlongDigitRun(unicode))
+        return std::nullopt;
     icu::Calendar& calendar = *pooled.readingCalendar;
     if (pooled.readingZone != rulesOf(timeZone)) {
         calendar.adoptTimeZone(RulesTimeZone::forTimeZone(timeZone).release());
@@ -165,7 +190,6 @@ std::optional<Date> LentDateFormat::parse(std::string_view text, const TimeZone&
     if (U_FAILURE(status))
         return std::nullopt;
 
-    const icu::UnicodeString unicode = unicodeFromUtf8(text);
     icu::ParsePosition position(0);
     pooled.format->parse(unicode, calendar, position);
     // A zone named in the text takes the calendar's place.

@@ -308,6 +308,20 @@ TEST(DateFormatterBadInput, MalformedPatternsWriteWhatTheyCanAndReadOnlyTheirOwn
     }
 }
 
+TEST(DateFormatterBadInput, OverlongDigitRunsAreRefusedRatherThanReadByICU)
+{
+    // ICU itself would divide by zero on a fraction of 35 digits or more.
+    const DateFormatter formatter = formatterWith("yyyy-MM-dd'T'HH:mm:ss.SSSZZZZZ");
+    EXPECT_FALSE(formatter.dateFromString("2026-12-07T15:04:05." + std::string(40, '1') + "Z"));
+    std::string arabicIndicDigits;
+    for (int i = 0; i < 40; ++i)
+        arabicIndicDigits += "\xD9\xA1";
+    EXPECT_FALSE(formatter.dateFromString("2026-12-07T15:04:05." + arabicIndicDigits + "Z"));
+    EXPECT_FALSE(formatter.dateFromString("2026-12-07T15:04:05." + std::string(200, '7') + "Z"));
+    EXPECT_DOUBLE_EQ(parsed(formatter, "2026-12-07T15:04:05." + std::string(30, '0') + "Z"), 1796655845);
+    EXPECT_FALSE(formatterWith(std::string(40, 'S')).dateFromString(std::string(40, '6')));
+}
+
 TEST(DateFormatterBadInput, ZoneNamesOutsideTheDatabaseAreRefused)
 {
     const DateFormatter formatter = formatterWith("HH:mm VV");
