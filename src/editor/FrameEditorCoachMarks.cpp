@@ -5,6 +5,7 @@
 
 #include "editor/FrameEditorHelpControls.h"
 #include "editor/HelpManager.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/View.h"
@@ -58,6 +59,7 @@ uint64_t nextButtonPositionFor(std::string_view name)
 std::shared_ptr<HelpManager> showFrameEditorCoachMark(
     int64_t count, const FrameEditorHelpControls& controls, std::weak_ptr<HelpManagerDelegate> delegate)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (!controls.screenView)
         return nullptr;
     for (const FrameEditorCoachMark& mark : kFrameEditorCoachMarks) {

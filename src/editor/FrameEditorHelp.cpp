@@ -1,5 +1,6 @@
 #include "editor/FrameEditorHelp.h"
 
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Font.h"
@@ -50,6 +51,7 @@ FrameEditorHelp::~FrameEditorHelp() = default;
 void FrameEditorHelp::addHelp(const std::string& text, plat::Rect rect, uint64_t arrowDirection,
     std::optional<plat::Color> color, std::function<void()> block)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     _helpItems.push_back({text, rect, arrowDirection, std::move(color), std::move(block)});
 }
 
@@ -148,6 +150,7 @@ std::shared_ptr<TipPopoverView> FrameEditorHelp::makeExtendedBubble(size_t index
 
 void FrameEditorHelp::showHelpInView(const std::shared_ptr<plat::View>& view)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (!view) {
         plat::log("help overlay: no view to show it in");
         return;
@@ -222,6 +225,7 @@ void FrameEditorHelp::actionClose(plat::Control&)
 
 void FrameEditorHelp::dismissHelp()
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (_closeButton)
         _closeButton->removeFromSuperview();
     _isShown = false;

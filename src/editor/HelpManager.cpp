@@ -3,6 +3,7 @@
 #include "editor/HelpManagerDelegate.h"
 #include "editor/HelpStateFile.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
@@ -117,6 +118,7 @@ void HelpManager::show()
 
 void HelpManager::actionNext(plat::Control&)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (_isRemoving)
         return;
     _isRemoving = true;

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
@@ -63,6 +64,7 @@ bool HelpStateFile::wasShown(const std::string& name)
 
 plat::Result<void> HelpStateFile::recordShown(const std::string& name)
 {
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     const std::string file = path();
     StoredRecords stored = readRecords(file);
     if (stored.state == StoredState::Damaged) {
