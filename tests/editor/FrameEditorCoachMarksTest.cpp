@@ -14,6 +14,12 @@ namespace {
 
 using zt::HelpManager;
 
+struct Expected {
+    const char* name;
+    plat::Point spot;
+    uint64_t nextPosition;
+};
+
 class EditorCoachMarks : public zt::test::EditorScreens {
 protected:
     explicit EditorCoachMarks(plat::UserInterfaceIdiom idiom = plat::UserInterfaceIdiom::Phone)
@@ -33,6 +39,40 @@ protected:
     {
         driver.tap(*coachMark.outlets().btnNext);
         driver.wait(HelpManager::kFadeSeconds);
+    }
+
+    // Shows what is due at the highest count and taps Next, until none is
+    // left: each comes once, in order, over the screen and fully faded in.
+    void expectAllInOrderOneDismissalAtATime()
+    {
+        const size_t screenViews = screen.host->subviews().size();
+        std::vector<std::string> shown;
+        while (auto coachMark = showAt(41)) {
+            shown.push_back(coachMark->name());
+            EXPECT_EQ(coachMark->view()->superview(), screen.host);
+            EXPECT_DOUBLE_EQ(coachMark->view()->alpha(), 1.0);
+            EXPECT_EQ(coachMark->delegate(), delegate);
+            dismiss(*coachMark);
+            ASSERT_LE(shown.size(), 6u);
+        }
+        EXPECT_EQ(
+            shown, (std::vector<std::string> {"Timeline", "Media", "CopyPaste", "Speed", "Effects", "ImageEdit"}));
+        EXPECT_EQ(screen.host->subviews().size(), screenViews) << "every overlay went";
+    }
+
+    void expectEachAtItsSpot(const std::vector<Expected>& expected)
+    {
+        for (const Expected& mark : expected) {
+            recordAllBut(mark.name);
+            auto coachMark = showAt(41);
+            ASSERT_TRUE(coachMark) << mark.name;
+            EXPECT_EQ(coachMark->name(), mark.name);
+            EXPECT_NEAR(coachMark->positionLabel().x, mark.spot.x, 0.01) << mark.name;
+            EXPECT_NEAR(coachMark->positionLabel().y, mark.spot.y, 0.01) << mark.name;
+            EXPECT_EQ(coachMark->positionNextBtn(), mark.nextPosition) << mark.name;
+            EXPECT_EQ(coachMark->view()->frame(), screen.host->bounds()) << mark.name;
+            coachMark->view()->removeFromSuperview();
+        }
     }
 
     void recordAllBut(const std::string& name)
@@ -60,17 +100,7 @@ TEST_F(EditorCoachMarks, NoneIsDueBelowElevenEntries)
 
 TEST_F(EditorCoachMarks, EachDismissalLetsTheNextComeInOrderUntilAllWereShown)
 {
-    std::vector<std::string> shown;
-    while (auto coachMark = showAt(41)) {
-        shown.push_back(coachMark->name());
-        EXPECT_EQ(coachMark->view()->superview(), screen.host);
-        EXPECT_DOUBLE_EQ(coachMark->view()->alpha(), 1.0);
-        EXPECT_EQ(coachMark->delegate(), delegate);
-        dismiss(*coachMark);
-        ASSERT_LE(shown.size(), 6u);
-    }
-    EXPECT_EQ(shown, (std::vector<std::string> {"Timeline", "Media", "CopyPaste", "Speed", "Effects", "ImageEdit"}));
-    EXPECT_EQ(screen.host->subviews().size(), 4u) << "every overlay went";
+    expectAllInOrderOneDismissalAtATime();
 }
 
 TEST_F(EditorCoachMarks, TheSearchStopsAtTheFirstCountNotReached)
@@ -84,7 +114,7 @@ TEST_F(EditorCoachMarks, TheSearchStopsAtTheFirstCountNotReached)
     EXPECT_EQ(media->name(), "Media");
 }
 
-TEST_F(EditorCoachMarks, AShownCoachMarkIsNotShownAgainUntilNext)
+TEST_F(EditorCoachMarks, StaysDueUntilItsNextIsTapped)
 {
     auto first = showAt(11);
     ASSERT_TRUE(first);
@@ -93,17 +123,11 @@ TEST_F(EditorCoachMarks, AShownCoachMarkIsNotShownAgainUntilNext)
     EXPECT_EQ(second->name(), "Timeline") << "nothing is recorded before Next";
 }
 
-struct Expected {
-    const char* name;
-    plat::Point spot;
-    uint64_t nextPosition;
-};
-
 TEST_F(EditorCoachMarks, EachPointsAtItsControlInTheScreensCoordinates)
 {
     // The stand-in phone screen: panels 79.56 wide, the right one from 488.44,
     // the strip below 230, the picture between the panels.
-    const Expected expected[] = {
+    const std::vector<Expected> expected = {
         {"Timeline", {284, 275}, 2},
         {"Media", {39.78, 140}, 2},
         {"CopyPaste", {284, 275}, 2},
@@ -111,17 +135,7 @@ TEST_F(EditorCoachMarks, EachPointsAtItsControlInTheScreensCoordinates)
         {"Effects", {39.78, 195}, 2},
         {"ImageEdit", {384, 115}, 2},
     };
-    for (const Expected& mark : expected) {
-        recordAllBut(mark.name);
-        auto coachMark = showAt(41);
-        ASSERT_TRUE(coachMark) << mark.name;
-        EXPECT_EQ(coachMark->name(), mark.name);
-        EXPECT_NEAR(coachMark->positionLabel().x, mark.spot.x, 0.01) << mark.name;
-        EXPECT_NEAR(coachMark->positionLabel().y, mark.spot.y, 0.01) << mark.name;
-        EXPECT_EQ(coachMark->positionNextBtn(), mark.nextPosition) << mark.name;
-        EXPECT_EQ(coachMark->view()->frame(), screen.host->bounds()) << mark.name;
-        coachMark->view()->removeFromSuperview();
-    }
+    expectEachAtItsSpot(expected);
 }
 
 class TabletEditorCoachMarks : public EditorCoachMarks {
@@ -132,15 +146,23 @@ protected:
     }
 };
 
-TEST_F(TabletEditorCoachMarks, PutNextAtTheBottomRight)
+TEST_F(TabletEditorCoachMarks, EachDismissalLetsTheNextComeInOrderUntilAllWereShown)
 {
-    for (const auto& mark : zt::kFrameEditorCoachMarks) {
-        recordAllBut(mark.name);
-        auto coachMark = showAt(41);
-        ASSERT_TRUE(coachMark) << mark.name;
-        EXPECT_EQ(coachMark->positionNextBtn(), HelpManager::NextButtonBottomRight) << mark.name;
-        coachMark->view()->removeFromSuperview();
-    }
+    expectAllInOrderOneDismissalAtATime();
+}
+
+TEST_F(TabletEditorCoachMarks, EachPointsAtItsControlWithNextAtTheBottomRight)
+{
+    // The stand-in tablet screen: panels 112 wide, the right one from 912,
+    // the strip below 620, the picture between the panels and 450 high.
+    expectEachAtItsSpot({
+        {"Timeline", {512, 694}, HelpManager::NextButtonBottomRight},
+        {"Media", {56, 210}, HelpManager::NextButtonBottomRight},
+        {"CopyPaste", {512, 694}, HelpManager::NextButtonBottomRight},
+        {"Speed", {968, 40}, HelpManager::NextButtonBottomRight},
+        {"Effects", {56, 300}, HelpManager::NextButtonBottomRight},
+        {"ImageEdit", {612, 225}, HelpManager::NextButtonBottomRight},
+    });
 }
 
 }  // namespace
