@@ -76,6 +76,19 @@ GLImageMosaicFilter::GLImageMosaicFilter()
     setInputTileSize({0.125, 0.125});
     setNumTiles(64.0f);
     setColorOn(true);
+    // The tile set is sent once and kept: each picture frame renders alone.
+    disableFirstFrameCheck();
+}
+
+void GLImageMosaicFilter::setInputSize(plat::Size newSize, int64_t textureIndex)
+{
+    if (textureIndex == 0) {
+        // The tile set's source went away: the next source added takes its place.
+        if (newSize.width == 0 && newSize.height == 0)
+            hasSetFirstTexture = false;
+        return;
+    }
+    GLImageFilter::setInputSize(newSize, textureIndex);
 }
 
 void GLImageMosaicFilter::setTileSet(const std::string& tileSetName)

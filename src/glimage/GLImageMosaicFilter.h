@@ -17,10 +17,14 @@ class GLImageWeakTarget;
 // darkness of the picture there, tinted with its colour unless colorOn is
 // off. The tile set is a grid of tiles inputTileSize (fractions of the set)
 // each, counted along rows; numTiles of them are used, never more than the
-// set holds. Setters from any thread; frames on the context queue.
+// set holds. The output takes the picture's size, not the tile set's, and
+// the tile set, a still image, serves every frame of the picture. Setters
+// from any thread; frames on the context queue.
 class GLImageMosaicFilter : public GLImageTwoInputFilter {
 public:
     GLImageMosaicFilter();  // display tiles 0.025, set tiles 0.125, 64 tiles, colour on
+
+    void setInputSize(plat::Size newSize, int64_t textureIndex) override;
 
     // The tile set from an image resource of the app; a name that loads no
     // image is logged and leaves the tiles as they were.

@@ -343,7 +343,12 @@ TEST(GLImageDistortions, PureWhiteStaysWhiteUnderCrossHatching)
     auto white = zt::test::makePicture(16, 16, [](int, int) { return Colour {1, 1, 1, 1}; });
     auto result = zt::test::filtered(std::make_shared<zt::GLImageCrosshatchFilter>(), *white);
     ASSERT_TRUE(result);
-    zt::test::expectPixelsMatch(*white, *result, [](const Colour&, int, int) { return Colour {1, 1, 1, 1}; }, 0);
+    zt::test::expectPixelsMatch(
+        *white, *result,
+        [](const Colour&, int, int) {
+            return Colour {1, 1, 1, 1};
+        },
+        0);
 }
 
 // A turned input keeps each effect on the same scene point: on a square
@@ -456,7 +461,8 @@ TEST(GLImageTransformFilter, TheIdentityReproducesTheInputAndARotationTurnsWitho
     auto transform = std::make_shared<zt::GLImageTransformFilter>();
     auto same = zt::test::filtered(transform, *picture);
     ASSERT_TRUE(same);
-    zt::test::expectPixelsMatch(*picture, *same, [](const Colour& c, int, int) { return c; }, 1);
+    zt::test::expectPixelsMatch(
+        *picture, *same, [](const Colour& c, int, int) { return c; }, 1);
 
     // A quarter turn of a 40 x 20 frame in its own proportions: the picture's
     // middle 20 x 20 turns in place, the rest leaves the frame.
@@ -509,7 +515,8 @@ TEST(GLImageTransformFilter, TheOrthographicMatrixFollowsTheFlags)
     auto picture = scene();
     auto result = zt::test::filtered(transform, *picture);
     ASSERT_TRUE(result);
-    zt::test::expectPixelsMatch(*picture, *result, [](const Colour& c, int, int) { return c; }, 1);
+    zt::test::expectPixelsMatch(
+        *picture, *result, [](const Colour& c, int, int) { return c; }, 1);
 }
 
 }  // namespace

@@ -103,8 +103,9 @@ TEST(GLImageMorphology, EveryFilterMatchesItsSquareAtRadiiOneToFourAndLargerActs
 
 TEST(GLImageMorphology, ASinglePixelDilatesToTheSquareOfTheRadius)
 {
-    auto dot = zt::test::makePicture(
-        15, 15, [](int x, int y) { return x == 7 && y == 7 ? Colour {1, 1, 1, 1} : Colour {0, 0, 0, 1}; });
+    auto dot = zt::test::makePicture(15, 15, [](int x, int y) {
+        return x == 7 && y == 7 ? Colour {1, 1, 1, 1} : Colour {0, 0, 0, 1};
+    });
     for (uint32_t radius : {1u, 4u}) {
         auto result = zt::test::filtered(std::make_shared<zt::GLImageDilationFilter>(radius), *dot);
         ASSERT_TRUE(result);
@@ -123,8 +124,9 @@ TEST(GLImageMorphology, GreyFiltersReadTheRedChannelOnlyAndColourFiltersEachChan
     auto grey = zt::test::filtered(std::make_shared<zt::GLImageDilationFilter>(), *blue);
     EXPECT_EQ(plat::test::pixelAt(*grey, 3, 3), (plat::test::Rgba {0, 0, 0, 255}));
 
-    auto pair = zt::test::makePicture(
-        4, 1, [](int x, int) { return x == 1 ? Colour {1, 0, 0, 1} : (x == 2 ? Colour {0, 1, 0, 1} : Colour {0, 0, 0, 1}); });
+    auto pair = zt::test::makePicture(4, 1, [](int x, int) {
+        return x == 1 ? Colour {1, 0, 0, 1} : (x == 2 ? Colour {0, 1, 0, 1} : Colour {0, 0, 0, 1});
+    });
     auto colour = zt::test::filtered(std::make_shared<zt::GLImageRGBDilationFilter>(), *pair);
     EXPECT_EQ(plat::test::pixelAt(*colour, 1, 0), (plat::test::Rgba {255, 255, 0, 255}));
     EXPECT_EQ(plat::test::pixelAt(*colour, 2, 0), (plat::test::Rgba {255, 255, 0, 255}));
@@ -160,8 +162,9 @@ TEST(GLImageMorphology, GroupsReportTheirOwnSpacingAndPassASetOneToBothMembers)
     opening->setVerticalTexelSpacing(2.0);
     opening->setHorizontalTexelSpacing(3.0);
     EXPECT_EQ(opening->verticalTexelSpacing(), 2.0);
-    for (const auto& member : {std::static_pointer_cast<zt::GLImageTwoPassTextureSamplingFilter>(opening->erosionFilter()),
-             std::static_pointer_cast<zt::GLImageTwoPassTextureSamplingFilter>(opening->dilationFilter())}) {
+    for (const auto& member :
+        {std::static_pointer_cast<zt::GLImageTwoPassTextureSamplingFilter>(opening->erosionFilter()),
+            std::static_pointer_cast<zt::GLImageTwoPassTextureSamplingFilter>(opening->dilationFilter())}) {
         EXPECT_EQ(member->verticalTexelSpacing(), 2.0);
         EXPECT_EQ(member->horizontalTexelSpacing(), 3.0);
     }
@@ -173,8 +176,8 @@ TEST(GLImageMorphology, GroupsReportTheirOwnSpacingAndPassASetOneToBothMembers)
     auto picture = speckledPicture();
     const auto input = zt::test::cpuPicture(*picture);
     auto result = zt::test::filtered(closing, *picture);
-    zt::test::expectPictureMatches(
-        squareExtreme(squareExtreme(input, 1, Extreme::Largest, Channels::Red, 2), 1, Extreme::Smallest, Channels::Red, 2),
+    zt::test::expectPictureMatches(squareExtreme(squareExtreme(input, 1, Extreme::Largest, Channels::Red, 2), 1,
+                                       Extreme::Smallest, Channels::Red, 2),
         *result);
 }
 

@@ -31,7 +31,8 @@ protected:
         return filter->imageFromCurrentlyProcessedOutputWithOrientation(plat::ImageOrientation::Up);
     }
     // What a buffer's target draws from this frame: a pass-through after it.
-    std::shared_ptr<plat::Image> sendThroughBuffer(const std::shared_ptr<zt::GLImageBuffer>& buffer, const plat::Image& frame)
+    std::shared_ptr<plat::Image> sendThroughBuffer(
+        const std::shared_ptr<zt::GLImageBuffer>& buffer, const plat::Image& frame)
     {
         if (buffer->targets().empty())
             buffer->addTarget(afterBuffer);
@@ -101,7 +102,8 @@ TEST_F(TemporalFilters, ALowPassFilterIsARunningAverageOfItsStrength)
         double expected;  // of a step from black to white after that many frames
     };
     // out(t) = (1 - s) in(t) + s out(t - 1) from a black start: 1 - s^t.
-    for (const Case& c : {Case {0.0, 1, 1.0}, Case {0.5, 1, 0.5}, Case {0.5, 3, 0.875}, Case {0.9, 10, 1 - std::pow(0.9, 10)}}) {
+    for (const Case& c :
+        {Case {0.0, 1, 1.0}, Case {0.5, 1, 0.5}, Case {0.5, 3, 0.875}, Case {0.9, 10, 1 - std::pow(0.9, 10)}}) {
         SCOPED_TRACE(c.strength);
         auto lowPass = std::make_shared<zt::GLImageLowPassFilter>();
         lowPass->setFilterStrength(c.strength);

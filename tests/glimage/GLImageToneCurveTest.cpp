@@ -74,8 +74,8 @@ TEST(GLImageACVFile, RefusesFilesShorterThanTheirCountsOrWithoutFourCurves)
         {"three curves", curveData("three-curves.acv"), zt::GLImageACVFile::kErrorTooFewCurves},
         {"truncated", curveData("truncated.acv"), zt::GLImageACVFile::kErrorTruncated},
         {"boastful count", curveData("boastful-count.acv"), zt::GLImageACVFile::kErrorTruncated},
-        {"value past 255",
-            {0, 4, 0, 4, 0, 1, 1, 44, 0, 0, 0, 0, 0, 0, 0, 0}, zt::GLImageACVFile::kErrorValueOutOfRange},
+        {"value past 255", {0, 4, 0, 4, 0, 1, 1, 44, 0, 0, 0, 0, 0, 0, 0, 0},
+            zt::GLImageACVFile::kErrorValueOutOfRange},
         {"negative value", {0, 4, 0, 4, 0, 1, 0, 0, 0xff, 0xfe}, zt::GLImageACVFile::kErrorValueOutOfRange},
     };
     for (const auto& c : cases) {
@@ -164,7 +164,8 @@ TEST(GLImageToneCurveFilter, LooksEveryChannelUpInItsCurveThenTheComposite)
     // The default curves leave every value as it is.
     auto same = zt::test::filtered(filter, *ramp);
     ASSERT_TRUE(same);
-    zt::test::expectPixelsMatch(*ramp, *same, [](const Colour& c, int, int) { return c; }, 0);
+    zt::test::expectPixelsMatch(
+        *ramp, *same, [](const Colour& c, int, int) { return c; }, 0);
 
     filter->setRedControlPoints({{0, 0}, {0.5, 0.75}, {1, 1}});
     filter->setBlueControlPoints({{0, 1}, {1, 0}});
@@ -175,12 +176,15 @@ TEST(GLImageToneCurveFilter, LooksEveryChannelUpInItsCurveThenTheComposite)
     const auto identity = zt::detail::getPreparedSplineCurve({{0, 0}, {0.5, 0.5}, {1, 1}});
     auto result = zt::test::filtered(filter, *ramp);
     ASSERT_TRUE(result);
-    zt::test::expectPixelsMatch(*ramp, *result, [&](const Colour& c, int, int) {
-        const auto map = [&](const std::vector<float>& channel, double value) {
-            return through(composite, through(channel, zt::test::toByte(value))) / 255.0;
-        };
-        return Colour {map(red, c[0]), map(identity, c[1]), map(blue, c[2]), c[3]};
-    }, 1);
+    zt::test::expectPixelsMatch(
+        *ramp, *result,
+        [&](const Colour& c, int, int) {
+            const auto map = [&](const std::vector<float>& channel, double value) {
+                return through(composite, through(channel, zt::test::toByte(value))) / 255.0;
+            };
+            return Colour {map(red, c[0]), map(identity, c[1]), map(blue, c[2]), c[3]};
+        },
+        1);
 }
 
 TEST(GLImageToneCurveFilter, TakesItsCurvesFromACurveFile)
@@ -269,9 +273,10 @@ TEST(GLImageLookupFilter, RecoloursThroughTheTableTileByTile)
         auto result = zt::test::renderTwoInputs(std::make_shared<zt::GLImageLookupFilter>(), *picture, *table);
         ASSERT_TRUE(result);
         const auto cpuTable = zt::test::cpuPicture(*table);
-        zt::test::expectPictureMatches(zt::test::mapPicture(input, [&](const CpuPicture& p, int x, int y) {
-            return lookedUp(cpuTable, p.at(x, y));
-        }), *result);
+        zt::test::expectPictureMatches(
+            zt::test::mapPicture(
+                input, [&](const CpuPicture& p, int x, int y) { return lookedUp(cpuTable, p.at(x, y)); }),
+            *result);
     }
 }
 
