@@ -98,6 +98,11 @@ void GLImageLanczosResamplingFilter::setInputSize(plat::Size newSize, int64_t te
 {
     runSynchronouslyOnContextQueue([&] {
         const plat::Size rotated = rotatedSize(newSize, textureIndex);
+        // A source that goes away sends no size: there is nothing to resample.
+        if (!hasWholePixel(rotated)) {
+            GLImageTwoPassTextureSamplingFilter::setInputSize(newSize, textureIndex);
+            return;
+        }
         const bool changed = rotated != _originalImageSize;
         _originalImageSize = rotated;
         GLImageTwoPassTextureSamplingFilter::setInputSize(newSize, textureIndex);
