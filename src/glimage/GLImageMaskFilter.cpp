@@ -2,6 +2,8 @@
 
 #include <GLES2/gl2.h>
 
+#include "glimage/GLImageContext.h"
+
 namespace zt {
 
 namespace {
@@ -36,7 +38,9 @@ void GLImageMaskFilter::renderToTextureWithVertices(
 {
     // Blending over the cleared framebuffer multiplies the colour by the new
     // alpha. The alpha itself is taken as it is: blended with the colour's
-    // factors it would come out squared.
+    // factors it would come out squared. The context may not be current yet
+    // when a frame arrives.
+    GLImageContext::useImageProcessingContext();
     glEnable(GL_BLEND);
     glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     GLImageTwoInputFilter::renderToTextureWithVertices(vertices, textureCoordinates, sourceTexture);
