@@ -1,4 +1,5 @@
 #include <cmath>
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include "GLImageCpuSampling.h"
@@ -107,6 +108,13 @@ TEST(GLImageFilterPipelineConfiguration, ReadsFiltersAndTheirTypedAttributes)
     EXPECT_EQ(filters[1].calls[1].stringValue, "x");
 }
 
+// A configuration of count box blurs.
+plat::Dictionary boxBlurs(size_t count)
+{
+    return plat::Dictionary {{"Filters",
+        plat::Value(plat::Array(std::vector<plat::Value>(count, plat::Value(description("GLImageBoxBlurFilter")))))}};
+}
+
 TEST(GLImageFilterPipelineConfiguration, RefusesWhatItCannotUseAndSaysWhat)
 {
     struct Case {
@@ -148,7 +156,15 @@ TEST(GLImageFilterPipelineConfiguration, RefusesWhatItCannotUseAndSaysWhat)
             configurationOf({plat::Value(description(
                 "GLImageToneCurveFilter", {{"setRedControlPoints:", plat::Value(plat::Array {plat::Value(1.5)})}}))}),
             GLImageFilterPipelineConfiguration::kErrorWrongType, "list element 0"},
+        {"too many filters", boxBlurs(257), GLImageFilterPipelineConfiguration::kErrorWrongType, "256 filters"},
+        {"too long a list",
+            configurationOf({plat::Value(description("GLImageToneCurveFilter",
+                {{"setRedControlPoints:",
+                    plat::Value(plat::Array(std::vector<plat::Value>(4097, plat::Value("CGPoint(0.5, 0.5)"))))}}))}),
+            GLImageFilterPipelineConfiguration::kErrorWrongType, "4096 values"},
     };
+    // The limits themselves are taken.
+    EXPECT_TRUE(GLImageFilterPipelineConfiguration::configurationWithDictionary(boxBlurs(256)).ok());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         auto parsed = GLImageFilterPipelineConfiguration::configurationWithDictionary(c.configuration);
@@ -342,6 +358,22 @@ TEST_F(FilterPipeline, AnUnreadableConfigurationFileGivesNoPipeline)
             = zt::GLImageFilterPipeline::initWithConfigurationFile(plat::URL::fileURLWithPath(path), input, output);
         EXPECT_FALSE(pipeline.ok());
     }
+    // A usable configuration padded past 16 MiB is refused before it is read.
+    const std::string padded = folder.path("padded.plist");
+    ASSERT_TRUE(
+        plat::writePropertyListFile(plat::Value(configurationOf({plat::Value(description("GLImageBoxBlurFilter"))})),
+            padded, plat::PropertyListFormat::XML)
+            .ok());
+    EXPECT_TRUE(
+        zt::GLImageFilterPipeline::initWithConfigurationFile(plat::URL::fileURLWithPath(padded), input, output).ok());
+    {
+        std::ofstream out(padded, std::ios::binary | std::ios::app);
+        out << std::string((16 << 20) + 1, ' ');
+    }
+    auto oversized
+        = zt::GLImageFilterPipeline::initWithConfigurationFile(plat::URL::fileURLWithPath(padded), input, output);
+    ASSERT_FALSE(oversized.ok());
+    EXPECT_EQ(oversized.error().code(), GLImageFilterPipelineConfiguration::kErrorUnreadable);
     auto missing = zt::GLImageFilterPipeline::initWithConfigurationFile(
         plat::URL::fileURLWithPath(folder.path("no-such.plist")), input, output);
     ASSERT_FALSE(missing.ok());

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "GLImageCpuSampling.h"
@@ -214,6 +215,13 @@ TEST(GLImageToneCurveFilter, ABrokenOrMissingCurveFileGivesAnErrorAndChangesNoth
         EXPECT_FALSE(made.ok());
     }
     EXPECT_FALSE(zt::GLImageToneCurveFilter::initWithACV("no tone curve of this name").ok());
+    // A usable file padded past 1 MiB is refused before it is read.
+    plat::test::TemporaryFolder folder;
+    const std::string padded = folder.path("padded.acv");
+    std::filesystem::copy_file(curveFile("contrast.acv"), padded);
+    EXPECT_TRUE(zt::GLImageToneCurveFilter::initWithACVURL(plat::URL::fileURLWithPath(padded)).ok());
+    std::filesystem::resize_file(padded, (1 << 20) + 1);
+    EXPECT_FALSE(zt::GLImageToneCurveFilter::initWithACVURL(plat::URL::fileURLWithPath(padded)).ok());
 
     auto filter = std::make_shared<zt::GLImageToneCurveFilter>();
     filter->setRGBControlPoints({{0, 0}, {1, 0.5}});
