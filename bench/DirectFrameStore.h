@@ -176,11 +176,12 @@ public:
     {
         PendingFile files[3] = {PendingFile(folder + "/thumb-" + frameID + ".jpg"),
             PendingFile(folder + "/preview-" + frameID + ".jpg"), PendingFile(folder + "/frame-" + frameID + ".jpg")};
-        _previewWorker.start([&] { files[1].writeAndFlush(scaleToFill(picture, kPreviewWidth, kPreviewHeight)); });
+        // The longest first, as the app starts them.
         _fullWorker.start([&] {
             files[2].writeAndFlush(
                 encodeRows(picture.bytes(), picture.bytesPerRow(), picture.width(), picture.height(), kFullQuality));
         });
+        _previewWorker.start([&] { files[1].writeAndFlush(scaleToFill(picture, kPreviewWidth, kPreviewHeight)); });
         files[0].writeAndFlush(scaleToFill(picture, kThumbnailWidth, kThumbnailHeight));
         _previewWorker.waitUntilDone();
         _fullWorker.waitUntilDone();
