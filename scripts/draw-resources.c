@@ -723,6 +723,58 @@ static int draw_track_button(const char* path, int stop)
     return finish(surface, cr, path);
 }
 
+/* A painter brush's dab: white, so that the brush colour tints it, with an
+ * alpha that falls from `core` of the radius outwards to nothing at the rim. */
+static int draw_brush_dab(const char* path, int side, double core)
+{
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, side, side);
+    double r = side / 2.0;
+    cairo_pattern_t* dab = cairo_pattern_create_radial(r, r, 0, r, r, r);
+    cairo_pattern_add_color_stop_rgba(dab, 0, 1, 1, 1, 1);
+    cairo_pattern_add_color_stop_rgba(dab, core, 1, 1, 1, 1);
+    cairo_pattern_add_color_stop_rgba(dab, 1, 1, 1, 1, 0);
+    cairo_set_source(cr, dab);
+    cairo_arc(cr, r, r, r, 0, 2 * M_PI);
+    cairo_fill(cr);
+    cairo_pattern_destroy(dab);
+    return finish(surface, cr, path);
+}
+
+enum layer_button { LAYER_IMPORT, LAYER_EXPORT, LAYER_DUPLICATE };
+
+/* The layer list's bar buttons: a sheet with an arrow in or out, or two sheets. */
+static int draw_layer_button(const char* path, enum layer_button kind)
+{
+    const int side = 44;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, side, side);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_set_line_width(cr, 2.5);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    if (kind == LAYER_DUPLICATE) {
+        rounded_rectangle(cr, 9, 7, 20, 24, 3);
+        cairo_stroke(cr);
+        rounded_rectangle(cr, 16, 14, 20, 24, 3);
+        cairo_fill(cr);
+        return finish(surface, cr, path);
+    }
+    rounded_rectangle(cr, 8, 20, 28, 17, 3);
+    cairo_stroke(cr);
+    double tip = kind == LAYER_IMPORT ? 27 : 5;
+    double tail = kind == LAYER_IMPORT ? 5 : 27;
+    cairo_move_to(cr, 22, tail);
+    cairo_line_to(cr, 22, tip);
+    cairo_stroke(cr);
+    double wing = kind == LAYER_IMPORT ? -6 : 6;
+    cairo_move_to(cr, 16, tip + wing);
+    cairo_line_to(cr, 22, tip);
+    cairo_line_to(cr, 28, tip + wing);
+    cairo_stroke(cr);
+    return finish(surface, cr, path);
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -777,6 +829,11 @@ int main(int argc, char** argv)
     failures += draw_album_placeholder(OUT("AlbumArtPlaceholderLarge.png"), 220);
     failures += draw_track_button(OUT("mq_track_play.png"), 0);
     failures += draw_track_button(OUT("mq_track_stop.png"), 1);
+    failures += draw_brush_dab(OUT("Particle_test.png"), 64, 0.0);
+    failures += draw_brush_dab(OUT("Brush.png"), 64, 0.55);
+    failures += draw_layer_button(OUT("painter_btn_import.png"), LAYER_IMPORT);
+    failures += draw_layer_button(OUT("painter_btn_export.png"), LAYER_EXPORT);
+    failures += draw_layer_button(OUT("painter_btn_duplicate.png"), LAYER_DUPLICATE);
 #undef OUT
     return failures == 0 ? 0 : 1;
 }

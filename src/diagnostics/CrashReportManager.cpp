@@ -16,6 +16,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
+#include "platform/foundation/Threads.h"
 
 namespace zt {
 
@@ -32,13 +33,11 @@ constexpr int kCrashSignals[] = {SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGSEGV, SIGTR
 constexpr size_t kMaxPathBytes = 4096;
 constexpr size_t kMaxTextBytes = 256;
 constexpr size_t kMaxMessageBytes = 2048;
-constexpr size_t kAlternateStackBytes = 64 * 1024;
 
 char gReportPath[kMaxPathBytes];
 char gAppVersion[kMaxTextBytes];
 char gBundleIdentifier[kMaxTextBytes];
 uint8_t gMessage[kMaxMessageBytes];
-alignas(16) uint8_t gAlternateStack[kAlternateStackBytes];
 struct sigaction gPreviousActions[NSIG];
 std::atomic<bool> gHandling {false};
 bool gInstalled = false;  // main thread
@@ -119,11 +118,8 @@ void handleCrashSignal(int signalNumber, siginfo_t* info, void*)
 
 void installHandlers()
 {
-    stack_t alternate {};
-    alternate.ss_sp = gAlternateStack;
-    alternate.ss_size = sizeof(gAlternateStack);
-    if (::sigaltstack(&alternate, nullptr) != 0)
-        plat::log("crash reports: no alternate signal stack: {}", std::strerror(errno));
+    // The threads we start have theirs already (plat::startThread).
+    plat::ensureAlternateSignalStack();
     for (int signalNumber : kCrashSignals) {
         struct sigaction action { };
         action.sa_sigaction = handleCrashSignal;

@@ -17,8 +17,10 @@ public:
 
 // Crash capture: startManager installs handlers for the signals of a crash
 // (segmentation and bus faults, illegal instructions, arithmetic faults,
-// traps, aborts) on an alternate stack. The handler writes one small report
-// file for the crashing run, "live_report.qvcrash" in Library/CrashReports,
+// traps, aborts) on an alternate stack, which the calling thread and every
+// thread the app starts (plat::startThread) have, so that a stack overflow
+// on any of them is caught too. The handler writes one small report file
+// for the crashing run, "live_report.qvcrash" in Library/CrashReports,
 // using only async-signal-safe calls and memory prepared beforehand, then
 // hands the signal on to whatever handled it before, so the process still
 // dies of it. At the next start startManager finds that file, reports

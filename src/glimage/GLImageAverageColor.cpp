@@ -75,14 +75,6 @@ GLImageAverageColor::GLImageAverageColor(const std::string& fragmentShaderString
     texelHeightUniform = filterProgram->uniformIndex("texelHeight");
 }
 
-GLImageAverageColor::~GLImageAverageColor()
-{
-    runSynchronouslyOnContextQueue([this] {
-        GLImageAverageColor::destroyFilterFBO();
-        GLImageAverageColor::deleteOutputTexture();
-    });
-}
-
 void GLImageAverageColor::initializeOutputTextureIfNeeded()
 {
     if (inputTextureSize.width < 1)
@@ -101,14 +93,13 @@ void GLImageAverageColor::initializeOutputTextureIfNeeded()
             if (stageSize.width < kSmallestStageSide || stageSize.height < kSmallestStageSide)
                 break;
             stageSizes.push_back(stageSize);
-            GLuint texture = 0;
-            glGenTextures(1, &texture);
-            glBindTexture(GL_TEXTURE_2D, texture);
+            GLTexture texture = GLTexture::generate();
+            glBindTexture(GL_TEXTURE_2D, texture.name());
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GLint(options.minFilter));
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GLint(options.magFilter));
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GLint(options.wrapS));
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GLint(options.wrapT));
-            stageTextures.push_back(texture);
+            stageTextures.push_back(std::move(texture));
         }
     });
 }
@@ -116,10 +107,6 @@ void GLImageAverageColor::initializeOutputTextureIfNeeded()
 void GLImageAverageColor::deleteOutputTexture()
 {
     runSynchronouslyOnContextQueue([this] {
-        if (stageTextures.empty())
-            return;
-        GLImageContext::useImageProcessingContext();
-        glDeleteTextures(GLsizei(stageTextures.size()), stageTextures.data());
         stageTextures.clear();
         stageSizes.clear();
     });
@@ -132,14 +119,12 @@ void GLImageAverageColor::createFilterFBOofSize(plat::Size)
         glActiveTexture(GL_TEXTURE1);
         const auto& options = outputTextureOptions();
         for (size_t stage = 0; stage < stageTextures.size(); ++stage) {
-            GLuint framebuffer = 0;
-            glGenFramebuffers(1, &framebuffer);
-            glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-            stageFramebuffers.push_back(framebuffer);
-            glBindTexture(GL_TEXTURE_2D, stageTextures[stage]);
+            stageFramebuffers.push_back(GLFramebuffer::generate());
+            glBindFramebuffer(GL_FRAMEBUFFER, stageFramebuffers.back().name());
+            glBindTexture(GL_TEXTURE_2D, stageTextures[stage].name());
             glTexImage2D(GL_TEXTURE_2D, 0, GLint(options.internalFormat), GLsizei(stageSizes[stage].width),
                 GLsizei(stageSizes[stage].height), 0, options.format, options.type, nullptr);
-            glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, stageTextures[stage], 0);
+            glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, stageTextures[stage].name(), 0);
             const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
             if (status != GL_FRAMEBUFFER_COMPLETE)
                 plat::detail::fatal("Incomplete filter FBO: {}", status);
@@ -149,13 +134,7 @@ void GLImageAverageColor::createFilterFBOofSize(plat::Size)
 
 void GLImageAverageColor::destroyFilterFBO()
 {
-    runSynchronouslyOnContextQueue([this] {
-        if (stageFramebuffers.empty())
-            return;
-        GLImageContext::useImageProcessingContext();
-        glDeleteFramebuffers(GLsizei(stageFramebuffers.size()), stageFramebuffers.data());
-        stageFramebuffers.clear();
-    });
+    runSynchronouslyOnContextQueue([this] { stageFramebuffers.clear(); });
 }
 
 void GLImageAverageColor::recreateFilterFBO()
@@ -172,7 +151,7 @@ void GLImageAverageColor::drawStage(
     size_t stage, uint32_t texture, int32_t texelWidthLocation, int32_t texelHeightLocation, int32_t samplerLocation)
 {
     const plat::Size size = stageSizes[stage];
-    glBindFramebuffer(GL_FRAMEBUFFER, stageFramebuffers[stage]);
+    glBindFramebuffer(GL_FRAMEBUFFER, stageFramebuffers[stage].name());
     glViewport(0, 0, GLsizei(size.width), GLsizei(size.height));
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -199,7 +178,7 @@ void GLImageAverageColor::renderToTextureWithVertices(
     uint32_t currentTexture = sourceTexture;
     for (size_t stage = 0; stage < stageFramebuffers.size(); ++stage) {
         drawStage(stage, currentTexture, texelWidthUniform, texelHeightUniform, filterInputTextureUniform);
-        currentTexture = stageTextures[stage];
+        currentTexture = stageTextures[stage].name();
     }
 }
 
@@ -222,19 +201,20 @@ size_t GLImageAverageColor::readLastStage()
     const size_t pixelCount = size_t(std::lround(last.width * last.height));
     if (rawImagePixels.size() < pixelCount * 4)
         rawImagePixels.resize(pixelCount * 4);
-    glBindFramebuffer(GL_FRAMEBUFFER, stageFramebuffers.back());
+    glBindFramebuffer(GL_FRAMEBUFFER, stageFramebuffers.back().name());
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, GLsizei(last.width), GLsizei(last.height), GL_RGBA, GL_UNSIGNED_BYTE, rawImagePixels.data());
     return pixelCount;
 }
 
+void GLImageAverageColor::requireRGBAByteOutput(const char* wrongFormatMessage) const
+{
+    zt::requireRGBAByteOutput(outputTextureOptions(), wrongFormatMessage);
+}
+
 void GLImageAverageColor::extractAverageColorAtFrameTime(const plat::MediaTime& frameTime)
 {
-    const auto& options = outputTextureOptions();
-    if (options.internalFormat != GL_RGBA)
-        plat::detail::fatal("The output texture internal format for this filter must be GL_RGBA.");
-    if (options.type != GL_UNSIGNED_BYTE)
-        plat::detail::fatal("The type of the output texture of this filter must be GL_UNSIGNED_BYTE.");
+    requireRGBAByteOutput("The output texture internal format for this filter must be GL_RGBA.");
 
     // No stage, nothing to average: the frame gives no result.
     const size_t pixelCount = readLastStage();

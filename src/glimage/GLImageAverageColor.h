@@ -20,7 +20,6 @@ public:
         = std::function<void(double red, double green, double blue, double alpha, const plat::MediaTime& frameTime)>;
 
     GLImageAverageColor();
-    ~GLImageAverageColor() override;
 
     const ColorAverageProcessingFinishedBlock& colorAverageProcessingFinishedBlock() const
     {
@@ -50,6 +49,9 @@ public:
 protected:
     // For subclasses that reduce with another first program.
     explicit GLImageAverageColor(const std::string& fragmentShaderString);
+    // Aborts unless the stages store RGBA bytes, the only layout the read-back
+    // of the last stage knows, naming the wrong format with the message given.
+    void requireRGBAByteOutput(const char* wrongFormatMessage) const;
     // Reads the last stage back (RGBA bytes) and returns its pixel count, 0
     // when there is no stage to read.
     size_t readLastStage();
@@ -58,8 +60,8 @@ protected:
 
     int32_t texelWidthUniform = 0;
     int32_t texelHeightUniform = 0;
-    std::vector<uint32_t> stageTextures;
-    std::vector<uint32_t> stageFramebuffers;
+    std::vector<GLTexture> stageTextures;  // context queue
+    std::vector<GLFramebuffer> stageFramebuffers;  // context queue
     std::vector<plat::Size> stageSizes;
     std::vector<uint8_t> rawImagePixels;
 

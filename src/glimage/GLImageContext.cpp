@@ -3,12 +3,14 @@
 #include <GLES2/gl2.h>
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <sstream>
 #include <vector>
 
 #include "glimage/GLProgram.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Fatal.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Once.h"
 #include "platform/gl/GLContext.h"
 
@@ -78,6 +80,18 @@ const std::vector<std::string>& extensionNames()
             names->push_back(word);
     });
     return *names;
+}
+
+// Lets the blocks queued so far finish while the process exits. Registered
+// right after the first context is made, so after EGL registered its own
+// teardown: exit runs its handlers in reverse order, so this one runs
+// first. A block still running after EGL's display has gone cannot make the
+// context current and aborts the process.
+void finishQueuedWorkBeforeEGLGoes()
+{
+    auto& queue = GLImageContext::sharedContextQueue();
+    if (!queue.isCurrent())
+        queue.sync([] {});
 }
 
 }  // namespace
@@ -213,6 +227,8 @@ const std::shared_ptr<plat::GLContext>& GLImageContext::context()
 {
     if (!_context) {
         createContext();
+        if (std::atexit(finishQueuedWorkBeforeEGLGoes) != 0)
+            plat::log("GLImageContext: cannot finish queued GL work at exit");
         if (!plat::GLContext::setCurrentContext(_context))
             plat::detail::fatal("GLImageContext: cannot make the new context current");
         glDisable(GL_DEPTH_TEST);

@@ -77,21 +77,6 @@ plat::Size aspectFitSize(plat::Size aspectRatio, plat::Size bounds)
     return {aspectRatio.width * bounds.height / aspectRatio.height, bounds.height};
 }
 
-// Turns straight-alpha RGBA read back from GL into the premultiplied pixels that bitmaps hold.
-void premultiplyRows(plat::Bitmap& bitmap)
-{
-    for (int y = 0; y < bitmap.height(); ++y) {
-        uint8_t* pixel = bitmap.mutableRow(y);
-        for (int x = 0; x < bitmap.width(); ++x, pixel += 4) {
-            const unsigned alpha = pixel[3];
-            if (alpha == 255)
-                continue;
-            for (int c = 0; c < 3; ++c)
-                pixel[c] = static_cast<uint8_t>((pixel[c] * alpha + 127) / 255);
-        }
-    }
-}
-
 }  // namespace
 
 GLImageFilter::GLImageFilter()
@@ -150,10 +135,9 @@ std::shared_ptr<GLProgram> GLImageFilter::linkedProgram(const std::string& verte
 
 GLImageFilter::~GLImageFilter()
 {
-    runSynchronouslyOnContextQueue([this] {
-        GLImageFilter::destroyFilterFBO();
-        GLImageFilter::deleteOutputTexture();
-    });
+    // The pixel buffer's texture goes back to its cache while the context is
+    // current; the framebuffer and the output texture go with their owners.
+    runSynchronouslyOnContextQueue([this] { GLImageFilter::destroyFilterFBO(); });
 }
 
 const float* GLImageFilter::filterTextureCoordinatesForRotation(GLImageRotationMode rotationMode)
@@ -185,6 +169,11 @@ void GLImageFilter::newFrameReadyAtTime(const plat::MediaTime& frameTime, int64_
     outputTextureRetainCount = _targets.size();
     renderToTextureWithVertices(kFullFrameVertices, textureCoordinatesForRotation(inputRotation), filterSourceTexture);
     informTargetsAboutNewFrameAtTime(frameTime);
+}
+
+uint32_t GLImageFilter::textureForOutput()
+{
+    return renderTexture ? renderTexture->name() : outputTexture.name();
 }
 
 void GLImageFilter::setInputTexture(uint32_t newInputTexture, int64_t)
@@ -301,9 +290,14 @@ void GLImageFilter::informTargetsAboutNewFrameAtTime(const plat::MediaTime& fram
             continue;
         if (usesPixelBufferOutput())
             setInputTextureForTarget(targets[i], indices[i]);
-        targets[i]->setInputSize(outputFrameSize(), indices[i]);
+        prepareTargetForFrame(*targets[i], indices[i]);
         targets[i]->newFrameReadyAtTime(frameTime, indices[i]);
     }
+}
+
+void GLImageFilter::prepareTargetForFrame(GLImageInput& target, int64_t textureIndex)
+{
+    target.setInputSize(outputFrameSize(), textureIndex);
 }
 
 plat::Size GLImageFilter::outputFrameSize()
@@ -326,7 +320,7 @@ void GLImageFilter::setFilterFBO()
         createFilterFBOofSize(currentFBOSize);
         setupFilterForSize(currentFBOSize);
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, filterFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, filterFramebuffer.name());
     const plat::Size currentFBOSize = sizeOfFBO();
     glViewport(0, 0, GLsizei(currentFBOSize.width), GLsizei(currentFBOSize.height));
 }
@@ -346,8 +340,8 @@ void GLImageFilter::createFilterFBOofSize(plat::Size currentFBOSize)
     runSynchronouslyOnContextQueue([&] {
         GLImageContext::useImageProcessingContext();
         glActiveTexture(GL_TEXTURE1);
-        glGenFramebuffers(1, &filterFramebuffer);
-        glBindFramebuffer(GL_FRAMEBUFFER, filterFramebuffer);
+        filterFramebuffer = GLFramebuffer::generate();
+        glBindFramebuffer(GL_FRAMEBUFFER, filterFramebuffer.name());
         const auto& options = outputTextureOptions();
         const int width = int(currentFBOSize.width);
         const int height = int(currentFBOSize.height);
@@ -369,16 +363,16 @@ void GLImageFilter::createFilterFBOofSize(plat::Size currentFBOSize)
                 plat::detail::fatal("Error at CVOpenGLESTextureCacheCreateTextureFromImage {}", texture.error().code());
             renderTexture = texture.value();
             glBindTexture(renderTexture->target(), renderTexture->name());
-            outputTexture = renderTexture->name();
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GLint(options.wrapS));
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GLint(options.wrapT));
         } else {
             initializeOutputTextureIfNeeded();
-            glBindTexture(GL_TEXTURE_2D, outputTexture);
+            glBindTexture(GL_TEXTURE_2D, outputTexture.name());
             glTexImage2D(GL_TEXTURE_2D, 0, GLint(options.internalFormat), width, height, 0, options.format,
                 options.type, nullptr);
         }
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, outputTexture, 0);
+        glFramebufferTexture2D(
+            GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, GLImageFilter::textureForOutput(), 0);
         notifyTargetsAboutNewOutputTexture();
 
         const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
@@ -394,12 +388,8 @@ void GLImageFilter::destroyFilterFBO()
         return;
     runSynchronouslyOnContextQueue([this] {
         GLImageContext::useImageProcessingContext();
-        glDeleteFramebuffers(1, &filterFramebuffer);
-        filterFramebuffer = 0;
+        filterFramebuffer.reset();
         if (filterTextureCache) {
-            // The output texture was the cache texture's, which goes now.
-            if (renderTexture && outputTexture == renderTexture->name())
-                outputTexture = 0;
             _renderTarget.reset();
             renderTexture.reset();
             filterTextureCache->flush();
@@ -517,10 +507,7 @@ void GLImageFilter::deleteOutputTexture()
         GLImageContext::useImageProcessingContext();
         if (usesPixelBufferOutput())
             return;  // the cache texture goes with the framebuffer
-        if (outputTexture) {
-            glDeleteTextures(1, &outputTexture);
-            outputTexture = 0;
-        }
+        outputTexture.reset();
     });
 }
 
@@ -535,8 +522,7 @@ void GLImageFilter::prepareForImageCapture()
             // The framebuffer goes too: left alone it would keep drawing into
             // the deleted texture instead of being rebuilt over a pixel buffer.
             destroyFilterFBO();
-            glDeleteTextures(1, &outputTexture);
-            outputTexture = 0;
+            outputTexture.reset();
         }
     });
 }
@@ -560,7 +546,7 @@ std::shared_ptr<const plat::Bitmap> GLImageFilter::newCGImageFromCurrentlyProces
         const plat::Size size = sizeOfFBO();
         const int width = int(size.width);
         const int height = int(size.height);
-        if (width <= 0 || height <= 0 || !filterFramebuffer)
+        if (width <= 0 || height <= 0 || !hasOutputFramebuffer())
             return;
 
         if (usesPixelBufferOutput() && _renderTarget) {
@@ -582,13 +568,15 @@ std::shared_ptr<const plat::Bitmap> GLImageFilter::newCGImageFromCurrentlyProces
             return;
         }
 
+        // GL holds premultiplied colour already (pictures upload their
+        // premultiplied pixels), so the bytes are taken as they stand, as the
+        // pixel buffer's are above.
         image = plat::Bitmap::allocate(width, height, plat::PixelOrder::RGBA);
         if (!image)
             return;
         setOutputFBO();
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
         glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image->mutableBytes());
-        premultiplyRows(*image);
     });
     return image;
 }
@@ -651,65 +639,72 @@ void sendUniform(const std::shared_ptr<GLImageUniformState>& state, const std::s
 void GLImageFilter::setMatrix3f(
     const std::array<float, 9>& matrix, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(
-        uniformState, program, uniform, [uniform, matrix] { glUniformMatrix3fv(uniform, 1, GL_FALSE, matrix.data()); });
+    sendUniform(uniformStateForProgram(program), program, uniform,
+        [uniform, matrix] { glUniformMatrix3fv(uniform, 1, GL_FALSE, matrix.data()); });
 }
 
 void GLImageFilter::setMatrix4f(
     const std::array<float, 16>& matrix, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(
-        uniformState, program, uniform, [uniform, matrix] { glUniformMatrix4fv(uniform, 1, GL_FALSE, matrix.data()); });
+    sendUniform(uniformStateForProgram(program), program, uniform,
+        [uniform, matrix] { glUniformMatrix4fv(uniform, 1, GL_FALSE, matrix.data()); });
 }
 
 void GLImageFilter::setFloat(float floatValue, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(uniformState, program, uniform, [uniform, floatValue] { glUniform1f(uniform, floatValue); });
+    sendUniform(
+        uniformStateForProgram(program), program, uniform, [uniform, floatValue] { glUniform1f(uniform, floatValue); });
 }
 
 void GLImageFilter::setPoint(plat::Point pointValue, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(uniformState, program, uniform,
+    sendUniform(uniformStateForProgram(program), program, uniform,
         [uniform, pointValue] { glUniform2f(uniform, float(pointValue.x), float(pointValue.y)); });
 }
 
 void GLImageFilter::setSize(plat::Size sizeValue, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(uniformState, program, uniform,
+    sendUniform(uniformStateForProgram(program), program, uniform,
         [uniform, sizeValue] { glUniform2f(uniform, float(sizeValue.width), float(sizeValue.height)); });
 }
 
 void GLImageFilter::setVec3(
     std::array<float, 3> vectorValue, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(
-        uniformState, program, uniform, [uniform, vectorValue] { glUniform3fv(uniform, 1, vectorValue.data()); });
+    sendUniform(uniformStateForProgram(program), program, uniform,
+        [uniform, vectorValue] { glUniform3fv(uniform, 1, vectorValue.data()); });
 }
 
 void GLImageFilter::setVec4(
     std::array<float, 4> vectorValue, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(
-        uniformState, program, uniform, [uniform, vectorValue] { glUniform4fv(uniform, 1, vectorValue.data()); });
+    sendUniform(uniformStateForProgram(program), program, uniform,
+        [uniform, vectorValue] { glUniform4fv(uniform, 1, vectorValue.data()); });
 }
 
 void GLImageFilter::setFloatArray(
     const float* arrayValue, int count, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(
-        uniformState, program, uniform, [uniform, arrayValue, count] { glUniform1fv(uniform, count, arrayValue); });
+    sendUniform(uniformStateForProgram(program), program, uniform,
+        [uniform, arrayValue, count] { glUniform1fv(uniform, count, arrayValue); });
 }
 
 void GLImageFilter::setInteger(int intValue, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(uniformState, program, uniform, [uniform, intValue] { glUniform1i(uniform, intValue); });
+    sendUniform(
+        uniformStateForProgram(program), program, uniform, [uniform, intValue] { glUniform1i(uniform, intValue); });
 }
 
 void GLImageFilter::setAndExecuteUniformStateCallbackAtIndex(
-    int32_t uniform, const std::shared_ptr<GLProgram>&, std::function<void()> uniformStateBlock)
+    int32_t uniform, const std::shared_ptr<GLProgram>& program, std::function<void()> uniformStateBlock)
 {
-    uniformState->uniformStateRestorationBlocks[uniform] = uniformStateBlock;
+    uniformStateForProgram(program)->uniformStateRestorationBlocks[uniform] = uniformStateBlock;
     uniformStateBlock();
+}
+
+std::shared_ptr<GLImageUniformState> GLImageFilter::uniformStateForProgram(const std::shared_ptr<GLProgram>&)
+{
+    return uniformState;
 }
 
 void GLImageFilter::setUniformsForProgramAtIndex(int)

@@ -60,6 +60,9 @@ public:
     int64_t nextAvailableTextureIndex() override;
     void setInputSize(plat::Size newSize, int64_t textureIndex) override;
     void setInputRotation(GLImageRotationMode newInputRotation, int64_t textureIndex) override;
+    // The texture the filter draws into: the pixel buffer's while it is
+    // prepared for capture, else its own output texture.
+    uint32_t textureForOutput() override;
     plat::Size maximumOutputSize() override;
     void endProcessing() override;
     bool shouldIgnoreUpdatesToThisTarget() override { return GLImageOutput::shouldIgnoreUpdatesToThisTarget(); }
@@ -75,6 +78,9 @@ public:
     virtual void renderToTextureWithVertices(
         const float* vertices, const float* textureCoordinates, uint32_t sourceTexture);
     virtual void informTargetsAboutNewFrameAtTime(const plat::MediaTime& frameTime);
+    // Tells a target the size (and any turn) of the frame about to reach it;
+    // by default the output frame size.
+    virtual void prepareTargetForFrame(GLImageInput& target, int64_t textureIndex);
     virtual plat::Size outputFrameSize();
     virtual plat::Size sizeOfFBO();
     void setFilterFBO();
@@ -118,13 +124,14 @@ public:
     void setInteger(int intValue, int32_t uniform, const std::shared_ptr<GLProgram>& program);
     void setAndExecuteUniformStateCallbackAtIndex(
         int32_t uniform, const std::shared_ptr<GLProgram>& program, std::function<void()> uniformStateBlock);
-    void setUniformsForProgramAtIndex(int programIndex);
+    // Replays the uniforms stored for the program of that pass (0: the first).
+    virtual void setUniformsForProgramAtIndex(int programIndex);
 
     bool preventRendering() const { return _preventRendering; }
     void setPreventRendering(bool value) { _preventRendering = value; }
     bool currentlyReceivingMonochromeInput() const { return _currentlyReceivingMonochromeInput; }
     const std::shared_ptr<plat::PixelBuffer>& renderTarget() const { return _renderTarget; }
-    uint32_t framebufferForTesting() const { return filterFramebuffer; }
+    uint32_t framebufferForTesting() const { return filterFramebuffer.name(); }
     plat::Size inputTextureSizeForTesting() const { return inputTextureSize; }
 
 protected:
@@ -135,9 +142,15 @@ protected:
     static std::shared_ptr<GLProgram> linkedProgram(const std::string& vertexShaderString,
         const std::string& fragmentShaderString, const std::vector<std::string>& attributes);
     bool usesPixelBufferOutput() const;
+    // Whether the framebuffer that holds the output exists, so that there is
+    // something to read back.
+    virtual bool hasOutputFramebuffer() const { return bool(filterFramebuffer); }
+    // Where the uniform values set on program are kept; filters with more
+    // than one program keep one store per program.
+    virtual std::shared_ptr<GLImageUniformState> uniformStateForProgram(const std::shared_ptr<GLProgram>& program);
 
-    uint32_t filterSourceTexture = 0;
-    uint32_t filterFramebuffer = 0;
+    uint32_t filterSourceTexture = 0;  // the source's, not ours
+    GLFramebuffer filterFramebuffer;
     std::shared_ptr<GLProgram> filterProgram;
     int32_t filterPositionAttribute = 0;
     int32_t filterTextureCoordinateAttribute = 0;

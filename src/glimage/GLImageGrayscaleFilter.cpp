@@ -2,9 +2,7 @@
 
 namespace zt {
 
-namespace {
-
-const char* const kGrayscaleFragmentShaderString = R"(
+const char* const kGLImageLuminanceFragmentShaderString = R"(
 precision highp float;
 
 varying vec2 textureCoordinate;
@@ -21,16 +19,14 @@ void main()
 }
 )";
 
-}  // namespace
-
 GLImageGrayscaleFilter::GLImageGrayscaleFilter()
-    : GLImageFilter(kGrayscaleFragmentShaderString)
+    : GLImageFilter(kGLImageLuminanceFragmentShaderString)
 {
 }
 
 uint32_t GLImageGrayscaleFilter::textureForOutput()
 {
-    return _currentlyReceivingMonochromeInput ? filterSourceTexture : outputTexture;
+    return _currentlyReceivingMonochromeInput ? filterSourceTexture : GLImageFilter::textureForOutput();
 }
 
 void GLImageGrayscaleFilter::setInputTexture(uint32_t newInputTexture, int64_t textureIndex)
@@ -50,31 +46,18 @@ void GLImageGrayscaleFilter::newFrameReadyAtTime(const plat::MediaTime& frameTim
     informTargetsAboutNewFrameAtTime(frameTime);
 }
 
-void GLImageGrayscaleFilter::informTargetsAboutNewFrameAtTime(const plat::MediaTime& frameTime)
+void GLImageGrayscaleFilter::prepareTargetForFrame(GLImageInput& target, int64_t textureIndex)
 {
-    if (auto block = frameProcessingCompletionBlock())
-        block(*this, frameTime);
-    releaseInputTexturesIfNeeded();
-    auto ignored = targetToIgnoreForUpdates();
-    auto targets = _targets;
-    auto indices = targetTextureIndices;
-    for (size_t i = 0; i < targets.size(); ++i) {
-        if (targets[i] == ignored || !hasTargetAt(targets[i], indices[i]))
-            continue;
-        if (usesPixelBufferOutput())
-            setInputTextureForTarget(targets[i], indices[i]);
-        if (_currentlyReceivingMonochromeInput) {
-            // The input passes on unturned, so the target turns it.
-            targets[i]->setInputRotation(inputRotation, indices[i]);
-            plat::Size size = outputFrameSize();
-            if (rotationSwapsWidthAndHeight(inputRotation))
-                size = {size.height, size.width};
-            targets[i]->setInputSize(size, indices[i]);
-        } else {
-            targets[i]->setInputSize(outputFrameSize(), indices[i]);
-        }
-        targets[i]->newFrameReadyAtTime(frameTime, indices[i]);
+    if (!_currentlyReceivingMonochromeInput) {
+        GLImageFilter::prepareTargetForFrame(target, textureIndex);
+        return;
     }
+    // The input passes on unturned, so the target turns it.
+    target.setInputRotation(inputRotation, textureIndex);
+    plat::Size size = outputFrameSize();
+    if (rotationSwapsWidthAndHeight(inputRotation))
+        size = {size.height, size.width};
+    target.setInputSize(size, textureIndex);
 }
 
 }  // namespace zt

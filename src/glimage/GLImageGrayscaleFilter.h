@@ -3,6 +3,9 @@
 
 namespace zt {
 
+// Each pixel becomes (L, L, L, alpha) of its luminance L.
+extern const char* const kGLImageLuminanceFragmentShaderString;
+
 // Luminance grey. Told that its input is grey already, it draws nothing and
 // hands its input texture on as its output.
 class GLImageGrayscaleFilter : public GLImageFilter {
@@ -14,7 +17,7 @@ public:
     uint32_t textureForOutput() override;
     void setInputTexture(uint32_t newInputTexture, int64_t textureIndex) override;
     void newFrameReadyAtTime(const plat::MediaTime& frameTime, int64_t textureIndex) override;
-    void informTargetsAboutNewFrameAtTime(const plat::MediaTime& frameTime) override;
+    void prepareTargetForFrame(GLImageInput& target, int64_t textureIndex) override;
 };
 
 }  // namespace zt

@@ -4,7 +4,6 @@
 
 #include "glimage/GLImageContext.h"
 #include "glimage/GLProgram.h"
-#include "platform/foundation/Fatal.h"
 
 namespace zt {
 
@@ -93,18 +92,14 @@ void GLImageLuminosity::renderToTextureWithVertices(
     glVertexAttribPointer(GLuint(secondFilterPositionAttribute), 2, GL_FLOAT, GL_FALSE, 0, vertices);
     glVertexAttribPointer(GLuint(secondFilterTextureCoordinateAttribute), 2, GL_FLOAT, GL_FALSE, 0, textureCoordinates);
     for (size_t stage = 1; stage < stageFramebuffers.size(); ++stage) {
-        drawStage(stage, stageTextures[stage - 1], secondFilterTexelWidthUniform, secondFilterTexelHeightUniform,
+        drawStage(stage, stageTextures[stage - 1].name(), secondFilterTexelWidthUniform, secondFilterTexelHeightUniform,
             secondFilterInputTextureUniform);
     }
 }
 
 void GLImageLuminosity::extractLuminosityAtFrameTime(const plat::MediaTime& frameTime)
 {
-    const auto& options = outputTextureOptions();
-    if (options.internalFormat != GL_RGBA)
-        plat::detail::fatal("The output texture format for this filter must be GL_RGBA.");
-    if (options.type != GL_UNSIGNED_BYTE)
-        plat::detail::fatal("The type of the output texture of this filter must be GL_UNSIGNED_BYTE.");
+    requireRGBAByteOutput("The output texture format for this filter must be GL_RGBA.");
 
     const size_t pixelCount = readLastStage();
     if (pixelCount == 0)

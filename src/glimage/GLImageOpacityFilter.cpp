@@ -6,6 +6,10 @@ namespace zt {
 
 namespace {
 
+// The pipeline's colour is premultiplied (pictures upload premultiplied
+// pixels and read-backs take GL's values as they stand), so the colour fades
+// with the alpha: alone, a lowered alpha would leave the colour stronger
+// than its alpha, brighter than the picture when drawn over anything.
 const char* const kOpacityFragmentShaderString = R"(
 varying highp vec2 textureCoordinate;
 
@@ -15,7 +19,7 @@ uniform highp float opacity;
 void main()
 {
     highp vec4 textureColor = texture2D(inputImageTexture, textureCoordinate);
-    gl_FragColor = vec4(textureColor.rgb, textureColor.a * opacity);
+    gl_FragColor = textureColor * opacity;
 }
 )";
 

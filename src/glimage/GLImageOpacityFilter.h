@@ -3,7 +3,8 @@
 
 namespace zt {
 
-// Multiplies alpha by the opacity; the colour channels are kept.
+// Multiplies alpha by the opacity. The colour is premultiplied, so it is
+// multiplied too: the picture's own colour shows, fainter.
 class GLImageOpacityFilter : public GLImageFilter {
 public:
     GLImageOpacityFilter();

@@ -6,6 +6,7 @@
 
 #include "glimage/GLImageContext.h"
 #include "glimage/GLImagePicture.h"
+#include "platform/foundation/Fatal.h"
 #include "platform/foundation/Log.h"
 
 namespace zt {
@@ -20,6 +21,14 @@ bool rotationSwapsWidthAndHeight(GLImageRotationMode mode)
 GPUTextureOptions defaultTextureOptions()
 {
     return {GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE, GL_RGBA, GL_BGRA_EXT, GL_UNSIGNED_BYTE};
+}
+
+void requireRGBAByteOutput(const GPUTextureOptions& options, const char* wrongFormatMessage)
+{
+    if (options.internalFormat != GL_RGBA)
+        plat::detail::fatal("{}", wrongFormatMessage);
+    if (options.type != GL_UNSIGNED_BYTE)
+        plat::detail::fatal("The type of the output texture of this filter must be GL_UNSIGNED_BYTE.");
 }
 
 plat::ImageOrientation imageOrientationForDeviceOrientation(DeviceOrientation orientation)
@@ -48,14 +57,7 @@ GLImageOutput::GLImageOutput()
 
 GLImageOutput::~GLImageOutput()
 {
-    runSynchronouslyOnContextQueue([this] {
-        removeTargetsOnContextQueue();
-        GLImageContext::useImageProcessingContext();
-        if (outputTexture) {
-            glDeleteTextures(1, &outputTexture);
-            outputTexture = 0;
-        }
-    });
+    runSynchronouslyOnContextQueue([this] { removeTargetsOnContextQueue(); });
 }
 
 std::shared_ptr<GLImageInput> GLImageOutput::selfAsInput()
@@ -70,7 +72,7 @@ void GLImageOutput::setInputTextureForTarget(const std::shared_ptr<GLImageInput>
 
 uint32_t GLImageOutput::textureForOutput()
 {
-    return outputTexture;
+    return outputTexture.name();
 }
 
 void GLImageOutput::notifyTargetsAboutNewOutputTexture()
@@ -167,8 +169,8 @@ void GLImageOutput::initializeOutputTextureIfNeeded()
             return;
         GLImageContext::useImageProcessingContext();
         glActiveTexture(GL_TEXTURE0);
-        glGenTextures(1, &outputTexture);
-        glBindTexture(GL_TEXTURE_2D, outputTexture);
+        outputTexture = GLTexture::generate();
+        glBindTexture(GL_TEXTURE_2D, outputTexture.name());
         const auto& options = _outputTextureOptions;
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GLint(options.minFilter));
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GLint(options.magFilter));
@@ -180,13 +182,7 @@ void GLImageOutput::initializeOutputTextureIfNeeded()
 
 void GLImageOutput::deleteOutputTexture()
 {
-    runSynchronouslyOnContextQueue([this] {
-        GLImageContext::useImageProcessingContext();
-        if (outputTexture) {
-            glDeleteTextures(1, &outputTexture);
-            outputTexture = 0;
-        }
-    });
+    runSynchronouslyOnContextQueue([this] { outputTexture.reset(); });
 }
 
 void GLImageOutput::cleanupOutputImage()

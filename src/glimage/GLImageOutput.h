@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "glimage/GLImageInput.h"
+#include "glimage/GLObject.h"
 #include "platform/foundation/Geometry.h"
 #include "platform/graphics/Image.h"
 #include "platform/media/MediaTime.h"
@@ -24,6 +25,12 @@ struct GPUTextureOptions {
 
 // Linear filtering, clamped edges, RGBA storage of BGRA unsigned bytes.
 GPUTextureOptions defaultTextureOptions();
+
+// Aborts unless textures made with options store RGBA bytes, the only
+// layout that the CPU read-backs of the pipeline know; wrongFormatMessage
+// names the wrong internal format. The format option only describes
+// uploads (BGRA by default), so it is not what matters here.
+void requireRGBAByteOutput(const GPUTextureOptions& options, const char* wrongFormatMessage);
 
 // The device's physical orientation, with the platform's numbers.
 enum class DeviceOrientation : int {
@@ -115,7 +122,7 @@ protected:
 
     std::vector<std::shared_ptr<GLImageInput>> _targets;  // context queue
     std::vector<int64_t> targetTextureIndices;  // context queue, parallel to _targets
-    uint32_t outputTexture = 0;
+    GLTexture outputTexture;  // context queue
     plat::Size inputTextureSize;
     plat::Size cachedMaximumOutputSize;
     plat::Size forcedMaximumSize;

@@ -119,7 +119,7 @@ GLImagePicture::GLImagePicture(
     runSynchronouslyOnContextQueue([&] {
         GLImageContext::useImageProcessingContext();
         initializeOutputTextureIfNeeded();
-        glBindTexture(GL_TEXTURE_2D, outputTexture);
+        glBindTexture(GL_TEXTURE_2D, outputTexture.name());
         if (smoothly)
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);

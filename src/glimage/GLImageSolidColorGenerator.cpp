@@ -7,6 +7,8 @@ namespace zt {
 
 namespace {
 
+// Premultiplied, as all colour in the pipeline: where the input's alpha is
+// kept, the colour is scaled by it.
 const char* const kSolidColorFragmentShaderString = R"(
 precision lowp float;
 
@@ -19,7 +21,8 @@ uniform float useExistingAlpha;
 void main()
 {
     lowp vec4 textureColor = texture2D(inputImageTexture, textureCoordinate);
-    gl_FragColor = vec4(color.rgb, max(textureColor.a, 1.0 - useExistingAlpha));
+    lowp float alpha = max(textureColor.a, 1.0 - useExistingAlpha);
+    gl_FragColor = vec4(color.rgb * alpha, alpha);
 }
 )";
 

@@ -282,6 +282,8 @@ namespace {
 
 TEST(FrameListDeathTest, ChangesOffTheMainQueueAbort)
 {
+    // Re-executed rather than forked: the process already has threads.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(
         {
             zt::FrameList list;

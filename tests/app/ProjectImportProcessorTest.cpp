@@ -169,9 +169,12 @@ TEST_F(ProjectImport, ImportsInTheSameSecondGetFoldersOfTheirOwnAndAllAreListed)
     for (const std::string& archive : archives) {
         done.enter();
         processor.importProjectAtUrl(plat::URL::fileURLWithPath(archive), [&](bool imported, const auto&) {
-            std::lock_guard guard(lock);
-            results.push_back(imported);
-            anyOnMainQueue = anyOnMainQueue || plat::DispatchQueue::mainQueue().isCurrent();
+            {
+                std::lock_guard guard(lock);
+                results.push_back(imported);
+                anyOnMainQueue = anyOnMainQueue || plat::DispatchQueue::mainQueue().isCurrent();
+            }
+            // Unlocked first: once the last leaves, the test may end and take the mutex with it.
             done.leave();
         });
     }

@@ -6,9 +6,24 @@
 #include <unistd.h>
 
 #include "platform/foundation/Files.h"
+#include "platform/foundation/Semaphore.h"
+#include "platform/foundation/ThreadPool.h"
 #include "support/TemporarySandbox.h"
 
 namespace {
+
+constexpr double kGenerousTimeoutSeconds = 30;
+
+// Recurses until the stack runs out; the frames are real, since each reads
+// from the one below it and adds to what the next returns.
+[[gnu::noinline]] int recurseWithoutEnd(volatile char* below, int depth)
+{
+    volatile char frame[512];
+    frame[0] = static_cast<char>(below ? below[0] + 1 : depth);
+    if (depth == -1)
+        return frame[0];
+    return recurseWithoutEnd(frame, depth + 1) + frame[0];
+}
 
 class Recorder : public zt::CrashReportManagerDelegate {
 public:
@@ -167,6 +182,26 @@ TEST_F(CrashCapture, AnAbortIsReportedToo)
     manager.startManager();
     ASSERT_TRUE(manager.didCrashInLastSession());
     EXPECT_EQ(manager.lastSessionCrashReport()->signalNumber, static_cast<uint32_t>(SIGABRT));
+}
+
+TEST_F(CrashCapture, AStackOverflowOnAWorkerThreadIsReported)
+{
+    EXPECT_TRUE(crashInChild(
+        [] {
+            // A pool of its own: the shared one's threads were not copied into this process.
+            plat::detail::ThreadPool pool(1);
+            plat::Semaphore survived;
+            pool.submit(0, [survived]() mutable {
+                if (recurseWithoutEnd(nullptr, 0) != 0)
+                    survived.signal();
+            });
+            if (survived.wait(kGenerousTimeoutSeconds))
+                ::_exit(0);
+        },
+        SIGSEGV));
+    manager.startManager();
+    ASSERT_TRUE(manager.didCrashInLastSession()) << "the overflowing thread had no stack to report on";
+    EXPECT_EQ(manager.lastSessionCrashReport()->signalNumber, static_cast<uint32_t>(SIGSEGV));
 }
 
 TEST_F(CrashCapture, AnUnreadableReportIsDroppedWithoutClaimingACrash)

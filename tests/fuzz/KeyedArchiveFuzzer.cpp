@@ -53,13 +53,51 @@ std::shared_ptr<plat::Coding> decodePoint(plat::KeyedUnarchiver& coder)
     return point;
 }
 
+// The painter's stroke record, with its keys, so that stroke archives
+// (canvas files) decode through nested lists of samples.
+class FuzzStroke : public plat::Coding {
+public:
+    std::string classNameForCoder() const override { return "Stroke"; }
+    void encodeWithCoder(plat::KeyedArchiver& coder) const override
+    {
+        coder.encodeObject(points, "points");
+        coder.encodeObject(velocities, "velocities");
+        coder.encodeInt32(type, "type");
+        coder.encodeFloat(red, "red");
+        coder.encodeFloat(alpha, "alpha");
+        coder.encodeInt64(brushSize, "brushSize");
+        coder.encodePoint(offset, "offset");
+    }
+
+    plat::Value points;
+    plat::Value velocities;
+    int32_t type = 0;
+    float red = 0;
+    float alpha = 0;
+    int64_t brushSize = 0;
+    plat::Point offset;
+};
+
+std::shared_ptr<plat::Coding> decodeStroke(plat::KeyedUnarchiver& coder)
+{
+    auto stroke = std::make_shared<FuzzStroke>();
+    stroke->points = coder.decodeObjectForKey("points");
+    stroke->velocities = coder.decodeObjectForKey("velocities");
+    stroke->type = coder.decodeInt32ForKey("type");
+    stroke->red = coder.decodeFloatForKey("red");
+    stroke->alpha = coder.decodeFloatForKey("alpha");
+    stroke->brushSize = coder.decodeInt64ForKey("brushSize");
+    stroke->offset = coder.decodePointForKey("offset");
+    return stroke;
+}
+
 }  // namespace
 
 // Decodes any bytes as a keyed archive; whatever decodes must archive again
 // and that archive must decode.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
-    static const plat::ClassTable classes {{"LinePoint", &decodePoint}};
+    static const plat::ClassTable classes {{"LinePoint", &decodePoint}, {"Stroke", &decodeStroke}};
     plat::Data data(bytes, bytes + size);
     auto value = plat::KeyedUnarchiver::unarchiveObjectWithData(data, classes);
     if (!value.ok())

@@ -197,7 +197,11 @@ TEST(GLImageSolidColorGenerator, RendersAtOnceWhenGivenASizeAndServesLateTargets
 
 TEST(GLImageSolidColorGenerator, CanKeepTheInputsAlpha)
 {
-    auto input = zt::test::makePicture(4, 4, [](int x, int) { return Colour {1, 1, 1, x < 2 ? 1.0 : 0.0}; });
+    // White, premultiplied: opaque, opaque, half and wholly see-through.
+    auto input = zt::test::makePicture(4, 4, [](int x, int) {
+        const double alpha = x < 2 ? 1.0 : x == 2 ? 0.5 : 0.0;
+        return Colour {alpha, alpha, alpha, alpha};
+    });
     auto generator = std::make_shared<zt::GLImageSolidColorGenerator>();
     generator->setColor({1.0f, 0.0f, 0.0f, 1.0f});
     auto opaque = generator->imageByFilteringImage(*input);
@@ -205,6 +209,7 @@ TEST(GLImageSolidColorGenerator, CanKeepTheInputsAlpha)
     generator->setUseExistingAlpha(true);
     auto keeping = generator->imageByFilteringImage(*input);
     EXPECT_EQ(plat::test::pixelAt(*keeping, 0, 0), (plat::test::Rgba {255, 0, 0, 255}));
+    EXPECT_EQ(plat::test::pixelAt(*keeping, 2, 0), (plat::test::Rgba {128, 0, 0, 128}));
     EXPECT_EQ(plat::test::pixelAt(*keeping, 3, 0), (plat::test::Rgba {0, 0, 0, 0}));
 }
 

@@ -75,9 +75,22 @@ TEST(GLImageOpacityFilter, MultipliesAlpha)
     auto input = ramp();
     auto filter = std::make_shared<zt::GLImageOpacityFilter>();
     filter->setOpacity(0.4);
-    // The read-back premultiplies the straight colour by the new alpha.
+    // Premultiplied: the colour fades with the alpha.
     zt::test::expectPixelsMatch(*input, *filtered(filter, *input), [](const Colour& c, int, int) {
         return Colour {c[0] * 0.4, c[1] * 0.4, c[2] * 0.4, 0.4};
+    });
+}
+
+TEST(GLImageOpacityFilter, FadesSeeThroughPixelsFurtherWithTheirColour)
+{
+    auto input = zt::test::makePicture(8, 8, [](int x, int y) {
+        const double alpha = (x + 1) / 8.0;
+        return Colour {alpha * y / 7.0, alpha * 0.5, alpha, alpha};
+    });
+    auto filter = std::make_shared<zt::GLImageOpacityFilter>();
+    filter->setOpacity(0.5);
+    zt::test::expectPixelsMatch(*input, *filtered(filter, *input), [](const Colour& c, int, int) {
+        return Colour {c[0] * 0.5, c[1] * 0.5, c[2] * 0.5, c[3] * 0.5};
     });
 }
 
@@ -152,8 +165,6 @@ TEST(GLImageHazeFilter, RemovesAHazeThatGrowsDownTheFrame)
         Colour out;
         for (size_t i = 0; i < 4; ++i)
             out[i] = std::min((c[i] - d) / (1 - d), 1.0);
-        for (size_t i = 0; i < 3; ++i)
-            out[i] *= out[3];  // straight alpha read back and premultiplied
         return out;
     });
 }
@@ -345,12 +356,11 @@ TEST(GLImageColorPackingFilter, PacksFourRedValuesIntoHalfTheSize)
     zt::runSynchronouslyOnContextQueue([&] { EXPECT_EQ(filter->outputFrameSize(), (plat::Size {4, 2})); });
     // Output pixel (1, 0) samples the input at the centres of pixels (2..3, 0..1).
     auto pixel = zt::test::colourAt(*result->bitmap(), 1, 0);
-    // Alpha (the lower right red) scales the others in the premultiplying read-back.
-    const double lowerRight = (3 * 4 + 1) / 32.0;
-    EXPECT_NEAR(pixel[3], lowerRight, 1.5 / 255);
-    EXPECT_NEAR(pixel[0], (2 * 4 + 0) / 32.0 * lowerRight, 1.5 / 255);
-    EXPECT_NEAR(pixel[1], (3 * 4 + 0) / 32.0 * lowerRight, 1.5 / 255);
-    EXPECT_NEAR(pixel[2], (2 * 4 + 1) / 32.0 * lowerRight, 1.5 / 255);
+    // Each packed value is read back as it stands, alpha (the lower right) scaling none of the others.
+    EXPECT_NEAR(pixel[0], (2 * 4 + 0) / 32.0, 1.5 / 255);
+    EXPECT_NEAR(pixel[1], (3 * 4 + 0) / 32.0, 1.5 / 255);
+    EXPECT_NEAR(pixel[2], (2 * 4 + 1) / 32.0, 1.5 / 255);
+    EXPECT_NEAR(pixel[3], (3 * 4 + 1) / 32.0, 1.5 / 255);
 }
 
 TEST(GLImageColorPackingFilter, KeepsItsOwnSamplingStepBesideAnotherOfAnotherSize)

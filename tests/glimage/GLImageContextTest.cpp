@@ -9,8 +9,10 @@
 #include <thread>
 #include <unistd.h>
 
+#include "GLImageTestSupport.h"
 #include "glimage/GLImageContext.h"
 #include "glimage/GLImageFilter.h"
+#include "glimage/GLImagePicture.h"
 #include "glimage/GLProgram.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Semaphore.h"
@@ -134,6 +136,48 @@ TEST(GLImageContextDeathTest, FirstQueriesFromTheQueueAndAnotherThreadAtOnceBoth
         SCOPED_TRACE(i);
         EXPECT_EXIT(firstCallsFromTheQueueAndFromOutside(queries[i]), ::testing::ExitedWithCode(0), "");
     }
+}
+
+// Exit handlers run in reverse order of registration; these two bracket
+// EGL's teardown, which registers when the first context is made.
+std::atomic<bool> gQueuedWorkFinished = false;
+plat::Semaphore gReleaseQueuedWork;
+
+void releaseQueuedWork()
+{
+    gReleaseQueuedWork.signal();
+}
+
+void exitTellingWhetherTheQueuedWorkFinished()
+{
+    std::_Exit(gQueuedWorkFinished ? 0 : 3);
+}
+
+// In a fresh process: queues a render and a read-back that may start only
+// once the process has begun to exit, then exits. Exits 0 when the work
+// ran whole before the last exit handler, 3 when it had not finished.
+void exitWithGLWorkQueued()
+{
+    std::atexit(exitTellingWhetherTheQueuedWorkFinished);
+    auto input = zt::test::makeColourRamp(256, 256);
+    auto filter = std::make_shared<zt::GLImageFilter>();  // makes the context
+    auto picture = std::make_shared<zt::GLImagePicture>(*input);
+    picture->addTarget(filter);
+    std::atexit(releaseQueuedWork);
+    zt::runAsynchronouslyOnContextQueue([picture, filter, release = gReleaseQueuedWork]() mutable {
+        if (!release.wait(20.0))
+            std::_Exit(2);
+        picture->processImage();
+        if (filter->newCGImageFromCurrentlyProcessedOutputWithOrientation(plat::ImageOrientation::Up))
+            gQueuedWorkFinished = true;
+    });
+    std::exit(0);
+}
+
+TEST(GLImageContextDeathTest, WorkQueuedAtExitFinishesBeforeEGLGoes)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(exitWithGLWorkQueued(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(GLProgram, KeepsOneLocationPerAttribute)

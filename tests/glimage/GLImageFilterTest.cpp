@@ -23,6 +23,42 @@ TEST(GLImageFilter, PassThroughReadsBackTheInputPixels)
         *input, *result, [](const Colour& c, int, int) { return c; }, 0);
 }
 
+// Colours no stronger than their alpha, as premultiplied pixels are.
+std::shared_ptr<plat::Image> seeThroughPicture()
+{
+    return zt::test::makePicture(8, 4, [](int x, int y) {
+        const double alpha = (x + 1) / 8.0;
+        return Colour {alpha * 0.9, alpha * (y + 1) / 4.0, alpha * 0.25, alpha};
+    });
+}
+
+TEST(GLImageFilter, PassThroughKeepsSeeThroughPixelsAsTheyAre)
+{
+    auto input = seeThroughPicture();
+    auto filter = std::make_shared<zt::GLImageFilter>();
+    auto result = filter->imageByFilteringImage(*input);
+    ASSERT_TRUE(result);
+    zt::test::expectPixelsMatch(
+        *input, *result, [](const Colour& c, int, int) { return c; }, 0);
+}
+
+TEST(GLImageFilter, BothReadBackPathsGiveTheSameSeeThroughPixels)
+{
+    auto input = seeThroughPicture();
+    auto filter = std::make_shared<zt::GLImageFilter>();
+    auto picture = std::make_shared<zt::GLImagePicture>(*input);
+    picture->addTarget(filter);
+    picture->processImage();
+    auto fromFramebuffer = filter->imageFromCurrentlyProcessedOutputWithOrientation(plat::ImageOrientation::Up);
+    filter->prepareForImageCapture();
+    picture->processImage();
+    auto fromPixelBuffer = filter->imageFromCurrentlyProcessedOutputWithOrientation(plat::ImageOrientation::Up);
+    ASSERT_TRUE(fromFramebuffer);
+    ASSERT_TRUE(fromPixelBuffer);
+    zt::test::expectPixelsMatch(
+        *fromPixelBuffer, *fromFramebuffer, [](const Colour& c, int, int) { return c; }, 0);
+}
+
 // A 3 x 2 picture with four distinct corners; what lands where in each mode.
 TEST(GLImageFilter, TurnsTheInputByEachRotationMode)
 {

@@ -16,6 +16,9 @@ using zt::test::Gate;
 
 class WebCacheViews : public zt::test::WebImageTest {
 protected:
+    // Before the members go: the server's end waits for handlers held at the gate.
+    ~WebCacheViews() override { gate.open(); }
+
     void SetUp() override
     {
         WebImageTest::SetUp();
@@ -35,6 +38,7 @@ protected:
     plat::ObserverToken stopToken;
     int cancelledDownloads = 0;
     std::shared_ptr<const plat::Image> placeholder = plat::test::makeFlatImage(5, 5, {9, 9, 9, 255});
+    Gate gate;  // before the server, which may still hand it a late request as it ends
     // Pictures tell themselves apart by their widths: 24 points for /wide, 10 for /narrow.
     HTTPTestServer server {[this](const HTTPTestRequest& request) {
         if (request.target == "/slow.png")
@@ -44,7 +48,6 @@ protected:
         return HTTPTestReply::withBody(
             200, zt::test::pngBody(request.target == "/narrow.png" ? 10 : 24, 16), "image/png");
     }};
-    Gate gate;  // after the server: opened before the server waits for its handlers
 };
 
 TEST_F(WebCacheViews, AnImageViewShowsThePlaceholderThenTheDownloadedImage)

@@ -50,8 +50,9 @@ inline std::string text(const plat::Data& data)
 }
 
 // Holds a server's handler until opened, so that a test can line requests
-// up while a download waits. Opens when destroyed: declare it after the
-// server, whose end waits for its handlers.
+// up while a download waits. Declare it before the server and open it
+// before the server ends: the server's end waits for its handlers, and a
+// request that comes late still meets the gate.
 class Gate {
 public:
     ~Gate() { open(); }

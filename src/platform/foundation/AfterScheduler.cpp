@@ -1,12 +1,12 @@
 #include "platform/foundation/AfterScheduler.h"
 
 #include <atomic>
-#include <pthread.h>
 #include <thread>
 #include <vector>
 
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Deadlines.h"
+#include "platform/foundation/Threads.h"
 
 namespace plat::detail {
 
@@ -46,7 +46,7 @@ void AfterScheduler::schedule(double dueUptime, std::function<void()> handOver)
         if (!_threadStarted) {
             _threadStarted = true;
             // Detached: the scheduler is never destroyed and its thread ends with the process.
-            std::thread([this] { runTimerThread(); }).detach();
+            startThread("plat-after", [this] { runTimerThread(); }).detach();
         }
     }
     _changed.notify_one();
@@ -102,7 +102,6 @@ void AfterScheduler::wake()
 
 void AfterScheduler::runTimerThread()
 {
-    ::pthread_setname_np(::pthread_self(), "plat-after");
     std::unique_lock lock(_lock);
     for (;;) {
         uint64_t generation = _generation;

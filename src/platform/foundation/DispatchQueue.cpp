@@ -78,21 +78,38 @@ struct CurrentQueue {
     const void* queue;
     Hold hold;
 };
-thread_local std::vector<CurrentQueue> currentQueues;
+
+// Blocks run inside each other (a block that syncs onto another queue, and
+// so on) at most this deep on one thread.
+constexpr size_t kMaxNestedQueues = 64;
+
+// Trivially destructible on purpose: exit() destroys the exiting thread's
+// thread-locals before it runs the exit handlers, and a handler may still
+// sync onto a queue or ask whether one is current.
+struct CurrentQueues {
+    std::array<CurrentQueue, kMaxNestedQueues> entries;
+    size_t count = 0;
+};
+thread_local CurrentQueues currentQueues;
 
 class CurrentQueueScope {
 public:
-    CurrentQueueScope(const void* queue, Hold hold) { currentQueues.push_back({queue, hold}); }
-    ~CurrentQueueScope() { currentQueues.pop_back(); }
+    CurrentQueueScope(const void* queue, Hold hold)
+    {
+        if (currentQueues.count == kMaxNestedQueues)
+            detail::fatal("DispatchQueue: blocks nested more than {} queues deep", kMaxNestedQueues);
+        currentQueues.entries[currentQueues.count++] = {queue, hold};
+    }
+    ~CurrentQueueScope() { --currentQueues.count; }
     CurrentQueueScope(const CurrentQueueScope&) = delete;
     CurrentQueueScope& operator=(const CurrentQueueScope&) = delete;
 };
 
 const CurrentQueue* findCurrentQueue(const void* queue)
 {
-    for (const auto& entry : currentQueues) {
-        if (entry.queue == queue)
-            return &entry;
+    for (size_t i = 0; i < currentQueues.count; ++i) {
+        if (currentQueues.entries[i].queue == queue)
+            return &currentQueues.entries[i];
     }
     return nullptr;
 }

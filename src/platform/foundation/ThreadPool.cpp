@@ -1,7 +1,8 @@
 #include "platform/foundation/ThreadPool.h"
 
 #include <algorithm>
-#include <pthread.h>
+
+#include "platform/foundation/Threads.h"
 
 namespace plat::detail {
 
@@ -69,13 +70,12 @@ void ThreadPool::startWorkerIfNeededLocked()
     if (queuedJobsLocked() <= _idle || unblocked >= _targetRunning || _threads.size() >= kMaxThreads)
         return;
     ++_idle;  // counted idle until it takes its first job
-    _threads.emplace_back([this] { workerLoop(); });
+    _threads.push_back(startThread("plat-worker", [this] { workerLoop(); }));
 }
 
 void ThreadPool::workerLoop()
 {
     poolOfThisThread = this;
-    ::pthread_setname_np(::pthread_self(), "plat-worker");
     std::unique_lock lock(_lock);
     for (;;) {
         _workAvailable.wait(lock, [this] { return _stopping || queuedJobsLocked() > 0; });

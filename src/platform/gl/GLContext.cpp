@@ -264,12 +264,4 @@ bool GLContext::sharesObjectsWith(const GLContext& other) const
     return this == &other || (_sharegroup && _sharegroup == other._sharegroup);
 }
 
-bool GLContext::presentRenderbuffer(uint32_t target)
-{
-    if (target != GL_RENDERBUFFER || currentSlot.context.get() != this)
-        return false;
-    glFinish();
-    return true;
-}
-
 }  // namespace plat

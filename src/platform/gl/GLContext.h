@@ -4,6 +4,10 @@
 #include "platform/foundation/Result.h"
 
 namespace plat {
+class GLDrawable;
+namespace detail {
+struct GLDrawableAttachments;
+}
 
 enum class GLRenderingAPI { OpenGLES1 = 1, OpenGLES2 = 2 };
 
@@ -49,9 +53,16 @@ public:
     // True when both are the same context or share objects.
     bool sharesObjectsWith(const GLContext& other) const;
 
+    // Gives the bound renderbuffer (target GL_RENDERBUFFER) storage of the
+    // drawable's pixel size and colour format, and ties it to the drawable
+    // for presenting. False when the drawable has no pixels or GL refuses
+    // the storage. Call with this context current.
+    bool renderbufferStorage(uint32_t target, const std::shared_ptr<GLDrawable>& drawable);
     // There is no screen: presenting completes the drawing of the bound
-    // renderbuffer so that whoever shows it reads whole frames. Call with
-    // this context current.
+    // renderbuffer and, when it has its storage from a drawable, hands the
+    // drawable a copy of its pixels to show. False when the target is not
+    // GL_RENDERBUFFER or this context is not current. Call with this
+    // context current.
     bool presentRenderbuffer(uint32_t target);
 
     ~GLContext();
@@ -66,6 +77,8 @@ private:
     GLRenderingAPI _api;
     std::shared_ptr<GLSharegroup> _sharegroup;
     std::unique_ptr<Impl> _impl;
+    // Renderbuffers that have their storage from drawables; made on first use.
+    std::shared_ptr<detail::GLDrawableAttachments> _drawables;
 };
 
 }  // namespace plat

@@ -122,13 +122,36 @@ std::optional<AxisWeights> makeAxisWeights(int sourceLength, double scale, doubl
 // accumulator[i] += row[i] * 257 * weight / 65536, in 16 bits: the high half
 // of a 16 x 16-bit product, which SSE2 and AVX2 do 8 or 16 at a time. The
 // sum cannot pass 65535, since the weights of one pixel sum to at most 65535.
-__attribute__((target_clones("avx2", "default"))) void accumulateRow(
+[[gnu::always_inline]] inline void accumulateRowPortably(
     uint16_t* __restrict accumulator, const uint8_t* __restrict row, uint16_t weight, int components)
 {
     for (int i = 0; i < components; ++i) {
         uint16_t wide = static_cast<uint16_t>(row[i] * kWideComponent);
         accumulator[i] = static_cast<uint16_t>(accumulator[i] + ((static_cast<uint32_t>(wide) * weight) >> 16));
     }
+}
+
+void accumulateRowSSE2(uint16_t* __restrict accumulator, const uint8_t* __restrict row, uint16_t weight, int components)
+{
+    accumulateRowPortably(accumulator, row, weight, components);
+}
+
+[[gnu::target("avx2")]] void accumulateRowAVX2(
+    uint16_t* __restrict accumulator, const uint8_t* __restrict row, uint16_t weight, int components)
+{
+    accumulateRowPortably(accumulator, row, weight, components);
+}
+
+using AccumulateRow = void (*)(uint16_t*, const uint8_t*, uint16_t, int);
+
+// Chosen on first use rather than by the compiler's target_clones: those
+// are picked by an ifunc resolver that runs while the program is loaded,
+// before ThreadSanitizer's runtime is set up, and crashed every binary
+// built with it.
+AccumulateRow accumulateRowForThisProcessor()
+{
+    static const AccumulateRow chosen = __builtin_cpu_supports("avx2") ? accumulateRowAVX2 : accumulateRowSSE2;
+    return chosen;
 }
 
 void widenRow(float* __restrict wide, const uint16_t* __restrict accumulator, int components)
@@ -198,6 +221,7 @@ std::optional<ResampledTile> resampleAxisAligned(
     std::vector<uint16_t> accumulator(spanComponents);
     std::vector<float> wide(spanComponents);
     bool swap = source.order() == PixelOrder::RGBA;
+    const AccumulateRow accumulateRow = accumulateRowForThisProcessor();
     for (int dest = 0; dest < vertical->size(); ++dest) {
         std::fill(accumulator.begin(), accumulator.end(), 0);
         const int* weight = vertical->weights.data() + vertical->start[dest];

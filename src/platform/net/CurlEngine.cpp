@@ -1,7 +1,9 @@
 #include "platform/net/CurlEngine.h"
 
 #include <array>
+#include <atomic>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <curl/curl.h>
 #include <map>
@@ -10,7 +12,10 @@
 #include <variant>
 
 #include "platform/foundation/Fatal.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Once.h"
+#include "platform/foundation/Semaphore.h"
+#include "platform/foundation/Threads.h"
 #include "platform/net/InputStream.h"
 #include "platform/net/ResponseHeadParser.h"
 #include "platform/net/URLError.h"
@@ -34,6 +39,9 @@ using CurlSlistPtr = std::unique_ptr<curl_slist, CurlSlistDeleter>;
 
 // The longest the worker waits in one poll when curl names no earlier moment.
 constexpr int kMaxPollMilliseconds = 10000;
+// How long the exiting process waits for the worker to leave a transfer step;
+// a thread stuck longer (in a body stream's read, say) is left running.
+constexpr double kStopAtExitSeconds = 5;
 
 struct Transfer {
     uint64_t id = 0;
@@ -213,6 +221,8 @@ struct CurlEngine::Impl {
     uint64_t nextId = 1;  // guarded by lock
     std::map<uint64_t, std::unique_ptr<Transfer>> transfers;  // worker thread only
     std::thread worker;
+    std::atomic<bool> stopping {false};
+    Semaphore stopped;  // signalled as the worker leaves its loop
 
     void post(Command command)
     {
@@ -225,7 +235,7 @@ struct CurlEngine::Impl {
 
     void run()
     {
-        for (;;) {
+        while (!stopping.load()) {
             std::vector<Command> pending;
             {
                 std::lock_guard guard(lock);
@@ -245,6 +255,17 @@ struct CurlEngine::Impl {
             }
             curl_multi_poll(multi.get(), nullptr, 0, kMaxPollMilliseconds, nullptr);
         }
+        stopped.signal();
+    }
+
+    void stop()
+    {
+        stopping.store(true);
+        curl_multi_wakeup(multi.get());
+        if (stopped.wait(kStopAtExitSeconds))
+            worker.join();
+        else
+            worker.detach();
     }
 
     void handle(Start& start)
@@ -371,8 +392,17 @@ CurlEngine::CurlEngine()
     _impl->multi.reset(curl_multi_init());
     if (!_impl->multi)
         fatal("CurlEngine: curl_multi_init failed");
-    _impl->worker = std::thread([impl = _impl.get()] { impl->run(); });
-    _impl->worker.detach();
+    _impl->worker = startThread("plat-network", [impl = _impl.get()] { impl->run(); });
+    // After curl_global_init, so before the TLS library's own exit handler
+    // in exit's reverse order: a transfer step still running when that frees
+    // its tables reads freed memory.
+    if (std::atexit(stopAtExit) != 0)
+        log("CurlEngine: the network thread cannot be stopped at exit");
+}
+
+void CurlEngine::stopAtExit()
+{
+    shared()._impl->stop();
 }
 
 CurlEngine::~CurlEngine() = default;

@@ -44,7 +44,9 @@ public:
 
 // Runs every HTTP transfer of the process on one worker thread, over
 // libcurl's multi interface; the thread waits in curl_multi_poll and is woken
-// for new work. Never destroyed, like the dispatch pool. Any thread.
+// for new work. Never destroyed, like the dispatch pool; its thread stops
+// while the process exits, before libcurl's TLS library frees its state.
+// Any thread.
 class CurlEngine {
 public:
     // Bytes handed to a sink and not yet consumed before its transfer pauses.
@@ -64,6 +66,7 @@ private:
     struct Impl;
     CurlEngine();
     ~CurlEngine();
+    static void stopAtExit();
     std::unique_ptr<Impl> _impl;
 };
 

@@ -16,6 +16,7 @@
 
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Threads.h"
 
 namespace plat {
 
@@ -99,7 +100,7 @@ struct NetworkReachability::Watcher {
         address.nl_groups = RTMGRP_LINK | RTMGRP_IPV4_IFADDR | RTMGRP_IPV6_IFADDR;
         if (::bind(netlink.fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
             return false;
-        thread = std::thread([this, owner = std::move(owner)] {
+        thread = startThread("plat-reachable", [this, owner = std::move(owner)] {
             std::array<char, 8192> buffer {};
             for (;;) {
                 pollfd fds[2] = {{netlink.fd, POLLIN, 0}, {stopEvent.fd, POLLIN, 0}};

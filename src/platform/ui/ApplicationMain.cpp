@@ -7,6 +7,7 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Threads.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/DesktopScreen.h"
@@ -26,7 +27,7 @@ public:
         sigaddset(&_signals, SIGTERM);
         sigaddset(&_signals, SIGUSR2);
         pthread_sigmask(SIG_BLOCK, &_signals, nullptr);
-        _thread = std::thread([this] {
+        _thread = startThread("plat-quit", [this] {
             for (;;) {
                 int received = 0;
                 if (sigwait(&_signals, &received) != 0 || received == SIGUSR2)

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
 #include <thread>
 #include <vector>
@@ -278,6 +279,49 @@ TEST(DispatchQueueDeathTest, ProcessExitsCleanlyWithStaticQueuesAndWorkInFlight)
             std::exit(0);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+DispatchQueue& queueForExitHandlers()
+{
+    // Made before the handler is registered, so destroyed after it has run.
+    static auto queue = DispatchQueue::create("test.exit");
+    return *queue;
+}
+
+// Exits 0 when a sync from an exit handler ran its block as the queue's.
+void syncFromAnExitHandler()
+{
+    auto& queue = queueForExitHandlers();
+    bool currentInside = false;
+    queue.sync([&] { currentInside = queue.isCurrent(); });
+    std::_Exit(currentInside && !queue.isCurrent() ? 0 : 3);
+}
+
+TEST(DispatchQueueDeathTest, AnExitHandlerCanStillSyncOntoAQueue)
+{
+    // exit() destroys the exiting thread's thread-locals before its handlers
+    // run; the queue's record of the thread's current queues must outlive them.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            queueForExitHandlers().sync([] {});
+            std::atexit(syncFromAnExitHandler);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST(DispatchQueueDeathTest, BlocksNestedTooDeepAbort)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    std::vector<std::shared_ptr<DispatchQueue>> queues;
+    for (int i = 0; i < 65; ++i)
+        queues.push_back(DispatchQueue::create("test.nested"));
+    std::function<void(size_t)> nest = [&](size_t depth) {
+        if (depth < queues.size())
+            queues[depth]->sync([&] { nest(depth + 1); });
+    };
+    EXPECT_DEATH(nest(0), "nested more than 64 queues deep");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Threads.h"
 #include "platform/graphics/PixelBuffer.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/MediaConstants.h"
@@ -125,7 +126,7 @@ void CaptureEngine::begin()
     _startUptime = Clock::current().uptimeSeconds();
     if (_reader->isLive()) {
         // The destructor joins, so the thread may use the engine directly.
-        _liveThread = std::thread([this] { readLive(); });
+        _liveThread = startThread("plat-capture", [this] { readLive(); });
         return;
     }
     // The first second is scheduled here, on the main thread, where a manual
@@ -210,9 +211,10 @@ void CaptureEngine::deliver(std::shared_ptr<PixelBuffer> picture, MediaTime time
     frame.position = _setup.camera.position;
     if (!frame.videoPicture)
         frame.videoPicture = frame.picture;
-    ++*_setup.capturedPictures;
     for (const auto& output : _setup.outputs)
         output->receiveFrame(frame);
+    // Counted once every output has it in hand (queued for its delegate).
+    ++*_setup.capturedPictures;
     if (_setup.previewLayers.empty())
         return;
     std::unique_lock lock(_preview->lock);

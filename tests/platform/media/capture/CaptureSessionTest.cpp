@@ -69,18 +69,19 @@ protected:
             ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return session->capturedPictureCount() > before; }));
         }
     }
-
-    // As advanceFrames, and each picture also in the delegate's hands, its
-    // callback returned, before the next is taken: a picture that came while
-    // the callback still ran would be dropped as late.
-    void advanceFramesDelivered(int frames)
+    // As advanceFrames, but each picture is through the delegate before the
+    // next is taken: a picture arriving while the delegate still returns
+    // from the last would be dropped as late, however loaded the machine.
+    void advanceFramesOneByOne(int frames)
     {
         for (int i = 0; i < frames; ++i) {
-            const size_t before = delegate->pictureCount();
             advanceFrames(1);
-            ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return delegate->pictureCount() > before; }));
-            queue->sync([] {});
+            waitForTheDelegate();
         }
+    }
+    void waitForTheDelegate()
+    {
+        queue->sync([] {});
     }
 
     plat::test::TemporarySandbox sandbox;
@@ -183,7 +184,7 @@ TEST_F(CaptureSessionTest, PicturesComeOnTheClockInOrderAsBGRA)
     startSession();
     clock.advance(kFrame * 0.5);
     EXPECT_EQ(session->capturedPictureCount(), 0u);
-    advanceFramesDelivered(3);
+    advanceFramesOneByOne(3);
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return delegate->pictureCount() == 3; }));
     EXPECT_EQ(delegate->pictureTimes(), (std::vector<int64_t> {0, 1, 2}));
     auto first = delegate->picture(0);
@@ -216,8 +217,8 @@ TEST_F(CaptureSessionTest, PicturesComingWhileTheDelegateIsBusyAreDroppedInOrder
     startSession();
     advanceFrames(4);  // picture 0 is held by the delegate; 1, 2 and 3 come meanwhile
     release.signal();
-    queue->sync([] {});  // picture 0's callback and the three drops are done
-    advanceFramesDelivered(1);
+    waitForTheDelegate();
+    advanceFrames(1);
     ASSERT_TRUE(
         plat::test::runMainLoopUntil([&] { return delegate->dropCount() == 3 && delegate->pictureCount() == 2; }));
     EXPECT_EQ(delegate->droppedTimes(), (std::vector<int64_t> {1, 2, 3}));
@@ -234,9 +235,8 @@ TEST_F(CaptureSessionTest, StopReturnsWhileTheDelegateWaitsForTheMainThread)
     };
     startSession();
     advanceFrames(1);
-    // A stop before the picture reached the delegate would rightly never deliver it.
-    ASSERT_TRUE(entered.wait(30));
-    session->stopRunning();  // the delegate is blocked on the main queue meanwhile
+    ASSERT_TRUE(entered.wait(30));  // without running the main queue, which the delegate waits for
+    session->stopRunning();
     EXPECT_FALSE(session->isRunning());
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return mainRan.load(); }));
     const uint64_t taken = session->capturedPictureCount();
@@ -358,7 +358,7 @@ TEST_F(CaptureSessionTest, AFolderOfPicturesPlaysInALoop)
     camera.height = 480;
     camera.frameRate = 32;
     startSession(camera, plat::kCaptureSessionPreset640x480);
-    advanceFramesDelivered(3);
+    advanceFramesOneByOne(3);
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return delegate->pictureCount() == 3; }));
     auto red = [&](size_t index) { return plat::test::pixelAt(*delegate->picture(index)->imageBuffer(), 320, 240)[2]; };
     EXPECT_GT(red(0), 200);
@@ -415,11 +415,8 @@ TEST_F(CaptureSessionTest, APictureSharingACameraFrameKeepsItsPixelsWhileTheCame
         auto keeper = std::make_shared<FirstFrameKeeper>();
         session = plat::CaptureSession::create();
         startSession(camera, plat::kCaptureSessionPreset640x480, keeper);
-        for (int i = 0; i < 12; ++i) {
-            advanceFrames(1);
-            ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return keeper->frames.load() > i; }));
-            queue->sync([] {});  // the callback has returned: none comes late
-        }
+        advanceFramesOneByOne(12);
+        EXPECT_EQ(keeper->frames.load(), 12);
         ASSERT_TRUE(keeper->first);
         EXPECT_EQ(keeper->first->width(), 640);
         EXPECT_TRUE(std::equal(keeper->asTaken.begin(), keeper->asTaken.end(), keeper->first->bytes()));

@@ -1,0 +1,44 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Result.h"
+#include "platform/foundation/Value.h"
+
+namespace zt {
+class ProjectDataWrapper;
+
+// The painter's files in a project folder, by frame identifier (and layer
+// identifier), and the reading of the archives among them: project files
+// are outside input, so a file that cannot be read as what it should be is
+// kept aside under a ".damaged" name (never overwritten by the next save)
+// and reported. Main queue (the project's).
+class PainterFiles {
+public:
+    static std::string canvasFileName(const std::string& frameID);  // "canvas-%@.cnv"
+    static std::string unpaintedPictureFileName(const std::string& frameID);  // "canvas-%@.jpg"
+    static std::string layersFileName(const std::string& frameID);  // "canvas-%@.layers"
+    static std::string layerPictureFileName(const std::string& frameID, const std::string& layerID);
+    static std::string layerStrokesFileName(const std::string& frameID, const std::string& layerID);
+
+    // A stroke archive file: none when it is missing; its bytes when they
+    // read as a painter canvas archive; else kept aside and an error.
+    static plat::Result<std::optional<plat::Data>> readStrokeArchive(
+        ProjectDataWrapper& project, const std::string& fileName);
+    // Moves the file to "<name>.damaged" ("<name>.damaged-2" and so on when
+    // taken); false with a log line when it cannot.
+    static bool keepDamagedFileAside(ProjectDataWrapper& project, const std::string& fileName);
+};
+
+// The layer list file: a keyed archive of {"layers": [layer dictionaries]}.
+// Reading refuses anything but dictionaries, lists, text and numbers, and
+// every layer dictionary that PainterLayer::initWithDict refuses (domain
+// "PainterLayer"). Any thread.
+class PainterLayerArchive {
+public:
+    static plat::Result<plat::Data> archivedDataWithLayers(const std::vector<plat::Dictionary>& layers);
+    static plat::Result<std::vector<plat::Dictionary>> layersWithData(const plat::Data& data);
+};
+
+}  // namespace zt

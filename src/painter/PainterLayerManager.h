@@ -1,0 +1,109 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Result.h"
+#include "platform/foundation/Value.h"
+
+namespace plat {
+class Image;
+class View;
+}  // namespace plat
+
+namespace zt {
+class PainterLayer;
+class PaintingCanvasView;
+class ProjectModel;
+
+// The layers of the frame being painted, index 0 in front. The current
+// layer lives in the canvas as editable strokes; every other layer is its
+// stroke archive plus its flat picture in an image view stacked with the
+// canvas in the view canvas. There is always at least one layer. Switching
+// layers stores the outgoing layer's strokes and picture first. The merge
+// draws the shown layers from back to front, at their opacity, over the
+// background picture. Main queue.
+class PainterLayerManager {
+public:
+    static constexpr size_t kMaximumLayers = 21;
+
+    // One new layer, current.
+    explicit PainterLayerManager(std::shared_ptr<ProjectModel> project);
+    ~PainterLayerManager();
+    PainterLayerManager(const PainterLayerManager&) = delete;
+    PainterLayerManager& operator=(const PainterLayerManager&) = delete;
+
+    const std::vector<std::shared_ptr<PainterLayer>>& layers() const { return _layers; }
+    const std::shared_ptr<PainterLayer>& currentLayer() const { return _currentLayer; }
+    const std::shared_ptr<PaintingCanvasView>& paintingCanvas() const { return _paintingCanvas; }
+    void setPaintingCanvas(std::shared_ptr<PaintingCanvasView> canvas) { _paintingCanvas = std::move(canvas); }
+    const std::shared_ptr<plat::View>& viewCanvas() const { return _viewCanvas; }
+    void setViewCanvas(std::shared_ptr<plat::View> view) { _viewCanvas = std::move(view); }
+    const std::shared_ptr<const plat::Image>& imageBackground() const { return _imageBackground; }
+    void setImageBackground(std::shared_ptr<const plat::Image> image) { _imageBackground = std::move(image); }
+
+    std::shared_ptr<const plat::Image> getThumbnailForLayer(const PainterLayer& layer);
+    int64_t indexOfActiveLayer() const;
+    int64_t getActiveLayerIndex() const { return indexOfActiveLayer(); }
+    void setActiveLayerAtIndex(int64_t index);
+    void setCurrentLayer(const std::shared_ptr<PainterLayer>& layer);
+    void saveLayer(PainterLayer& layer);
+    void restoreLayer(PainterLayer& layer);
+    void orderAllSubviews();
+
+    // False when the list is full; an index past the end appends.
+    bool addLayerAtIndex(int64_t index);
+    // False without a layer at the index, or for the only layer. Removing
+    // the current layer makes the one that takes its place current (the
+    // next one behind it, else the one in front).
+    bool removeLayerAtIndex(int64_t index);
+    // Moves the layer to the other index, the others keeping their order,
+    // as a table row moves.
+    void moveLayerFromIndex(int64_t from, int64_t to);
+    void enableLayerAtIndex(int64_t index, bool enabled);
+    void changeLayerOpacityAtIndex(int64_t index, float opacity);
+
+    // The current layer's strokes from the frame's stroke file; none does
+    // nothing, and data that is not a painter canvas archive leaves the
+    // canvas empty and says why.
+    plat::Result<void> decodeLayerInformationFromData(const std::optional<plat::Data>& data);
+    // Stores the current layer's strokes and picture; its strokes.
+    std::optional<plat::Data> encodeLayerInformation();
+    std::shared_ptr<plat::Image> mergeDownAllLayer();
+
+    // Copies a frame's layer list and layer files to another frame under new
+    // layer identifiers. Without a layer list nothing happens; a missing
+    // layer file is passed over; an unreadable list fails and copies nothing.
+    static plat::Result<void> duplicateFrameID(
+        const std::string& frameID, const std::string& newFrameID, ProjectModel& project);
+
+    // Writes the frame's layer list and each storable layer's strokes and picture.
+    plat::Result<void> storeLayersForFrameID(const std::string& frameID);
+    // Reads the frame's layers back: what can be read is used, a damaged
+    // list, stroke file or picture (wrong size included) is kept aside and
+    // the layer goes on without it (its picture redrawn from its strokes).
+    // The first layer becomes current. No list: nothing changes.
+    plat::Result<void> loadLayersForFrameID(const std::string& frameID);
+
+private:
+    std::shared_ptr<PainterLayer> makeLayerNamed(std::string name);
+    void showLayerViews();
+    std::shared_ptr<plat::View> viewOf(const PainterLayer& layer) const;
+    void showPicture(PainterLayer& layer, std::shared_ptr<const plat::Image> picture);
+    std::shared_ptr<const plat::Image> pictureOf(const PainterLayer& layer);
+    bool isIndex(int64_t index) const { return index >= 0 && index < static_cast<int64_t>(_layers.size()); }
+    std::shared_ptr<const plat::Image> readLayerPicture(const std::string& fileName);
+    std::shared_ptr<plat::Image> drawStrokesOfLayer(PainterLayer& layer);
+
+    std::shared_ptr<ProjectModel> _project;
+    int64_t _layerNumber = 0;
+    std::vector<std::shared_ptr<PainterLayer>> _layers;
+    std::shared_ptr<PainterLayer> _currentLayer;
+    std::shared_ptr<PaintingCanvasView> _paintingCanvas;
+    std::shared_ptr<plat::View> _viewCanvas;
+    std::shared_ptr<const plat::Image> _imageBackground;
+};
+
+}  // namespace zt

@@ -1,0 +1,150 @@
+// Layers on disk: the frame's layer list with each layer's strokes and
+// picture, their reading back, and their copy for a duplicated frame.
+#include <cmath>
+
+#include "app/FileUtil.h"
+#include "app/ProjectModel.h"
+#include "painter/PainterFiles.h"
+#include "painter/PainterLayer.h"
+#include "painter/PainterLayerManager.h"
+#include "painter/PaintingCanvasView.h"
+#include "platform/foundation/Log.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/ImageRepresentation.h"
+#include "platform/ui/ImageView.h"
+
+namespace zt {
+
+plat::Result<void> PainterLayerManager::duplicateFrameID(
+    const std::string& frameID, const std::string& newFrameID, ProjectModel& project)
+{
+    auto data = project.fileDataForFileWithPreferredFilename(PainterFiles::layersFileName(frameID));
+    if (!data)
+        return plat::Result<void>::success();
+    auto layers = PainterLayerArchive::layersWithData(*data);
+    if (!layers.ok())
+        return layers.error();
+    for (auto& layer : layers.value()) {
+        const std::string oldID = *layer.getString("UUID");
+        const std::string newID = FileUtil::createUUID();
+        layer.set("UUID", plat::Value(newID));
+        const std::pair<std::string, std::string> files[] = {
+            {PainterFiles::layerPictureFileName(frameID, oldID), PainterFiles::layerPictureFileName(newFrameID, newID)},
+            {PainterFiles::layerStrokesFileName(frameID, oldID), PainterFiles::layerStrokesFileName(newFrameID, newID)},
+        };
+        for (const auto& [from, to] : files) {
+            // A layer without one of its files goes on without it.
+            if (project.fileDataForFileWithPreferredFilename(from) && !project.cloneFileWithPreferredFilename(from, to))
+                plat::log("painter: cannot copy {} to {}", from, to);
+        }
+    }
+    auto archived = PainterLayerArchive::archivedDataWithLayers(layers.value());
+    if (!archived.ok())
+        return archived.error();
+    if (!project.updateRegularFileWithContents(archived.value(), PainterFiles::layersFileName(newFrameID)))
+        return plat::Error("PainterLayerManager", 1, "cannot write the layer list of the copied frame");
+    return plat::Result<void>::success();
+}
+
+plat::Result<void> PainterLayerManager::storeLayersForFrameID(const std::string& frameID)
+{
+    saveLayer(*_currentLayer);
+    showLayerViews();
+    std::vector<plat::Dictionary> stored;
+    for (const auto& layer : _layers) {
+        if (!layer->canStored())
+            continue;
+        if (layer->bufferData()
+            && !_project->updateRegularFileWithContents(
+                *layer->bufferData(), PainterFiles::layerStrokesFileName(frameID, layer->UUID())))
+            return plat::Error("PainterLayerManager", 2, "cannot write the strokes of a layer");
+        if (auto picture = pictureOf(*layer)) {
+            auto png = plat::PNGRepresentation(*picture);
+            if (!png
+                || !_project->updateRegularFileWithContents(
+                    *png, PainterFiles::layerPictureFileName(frameID, layer->UUID())))
+                return plat::Error("PainterLayerManager", 2, "cannot write the picture of a layer");
+        }
+        stored.push_back(layer->encode());
+    }
+    auto archived = PainterLayerArchive::archivedDataWithLayers(stored);
+    if (!archived.ok())
+        return archived.error();
+    if (!_project->updateRegularFileWithContents(archived.value(), PainterFiles::layersFileName(frameID)))
+        return plat::Error("PainterLayerManager", 2, "cannot write the layer list");
+    return plat::Result<void>::success();
+}
+
+std::shared_ptr<const plat::Image> PainterLayerManager::readLayerPicture(const std::string& fileName)
+{
+    auto data = _project->fileDataForFileWithPreferredFilename(fileName);
+    if (!data)
+        return nullptr;
+    auto picture = plat::Image::imageWithData(*data);
+    const plat::Size expected = _paintingCanvas ? _paintingCanvas->frame().size : plat::Size {};
+    const bool fits = picture && (!_paintingCanvas || picture->size() == expected);
+    if (!fits) {
+        plat::log("painter: the layer picture {} is {}; it is kept aside", fileName,
+            picture ? "of another size" : "not a picture");
+        PainterFiles::keepDamagedFileAside(*_project, fileName);
+        return nullptr;
+    }
+    return picture;
+}
+
+std::shared_ptr<plat::Image> PainterLayerManager::drawStrokesOfLayer(PainterLayer& layer)
+{
+    if (!_paintingCanvas || !layer.bufferData())
+        return nullptr;
+    _paintingCanvas->erase();
+    if (!_paintingCanvas->loadBufferData(*layer.bufferData()).ok())
+        return nullptr;
+    auto picture = _paintingCanvas->createImage();
+    _paintingCanvas->erase();
+    return picture;
+}
+
+plat::Result<void> PainterLayerManager::loadLayersForFrameID(const std::string& frameID)
+{
+    const std::string listName = PainterFiles::layersFileName(frameID);
+    auto data = _project->fileDataForFileWithPreferredFilename(listName);
+    if (!data)
+        return plat::Result<void>::success();
+    auto dictionaries = PainterLayerArchive::layersWithData(*data);
+    if (!dictionaries.ok() || dictionaries.value().empty()) {
+        PainterFiles::keepDamagedFileAside(*_project, listName);
+        if (!dictionaries.ok())
+            return dictionaries.error();
+        return plat::Error(PainterLayer::kErrorDomain, PainterLayer::kNotALayer, "the layer list holds no layer");
+    }
+
+    std::vector<std::shared_ptr<PainterLayer>> loaded;
+    plat::Result<void> outcome = plat::Result<void>::success();
+    for (const auto& dictionary : dictionaries.value()) {
+        if (loaded.size() >= kMaximumLayers)
+            break;
+        auto layer = PainterLayer::initWithDict(dictionary).value();
+        auto strokes
+            = PainterFiles::readStrokeArchive(*_project, PainterFiles::layerStrokesFileName(frameID, layer->UUID()));
+        if (strokes.ok())
+            layer->setBufferData(strokes.value());
+        else
+            outcome = strokes.error();
+        auto picture = readLayerPicture(PainterFiles::layerPictureFileName(frameID, layer->UUID()));
+        if (!picture)
+            picture = drawStrokesOfLayer(*layer);
+        if (picture)
+            showPicture(*layer, picture);
+        loaded.push_back(std::move(layer));
+    }
+
+    for (const auto& layer : _layers)
+        if (layer->viewImage())
+            layer->viewImage()->removeFromSuperview();
+    _layers = std::move(loaded);
+    _currentLayer = _layers.front();
+    restoreLayer(*_currentLayer);
+    return outcome;
+}
+
+}  // namespace zt
