@@ -52,7 +52,7 @@ inline std::vector<uint8_t> scaleToFill(const plat::Bitmap& picture, int width, 
     if (!tile || tile->x != 0 || tile->y != 0 || tile->pixels->width() != width || tile->pixels->height() != height)
         return {};
     const plat::Bitmap& pixels = *tile->pixels;
-    return encodeRows(pixels.bytes(), pixels.bytesPerRow(), width, height, kReducedQuality);
+    return encodedDirectly(pixels.bytes(), pixels.bytesPerRow(), width, height, kReducedQuality);
 }
 
 // A file written under a temporary name beside its final path and flushed.
@@ -178,8 +178,8 @@ public:
             PendingFile(folder + "/preview-" + frameID + ".jpg"), PendingFile(folder + "/frame-" + frameID + ".jpg")};
         // The longest first, as the app starts them.
         _fullWorker.start([&] {
-            files[2].writeAndFlush(
-                encodeRows(picture.bytes(), picture.bytesPerRow(), picture.width(), picture.height(), kFullQuality));
+            files[2].writeAndFlush(encodedDirectly(
+                picture.bytes(), picture.bytesPerRow(), picture.width(), picture.height(), kFullQuality));
         });
         _previewWorker.start([&] { files[1].writeAndFlush(scaleToFill(picture, kPreviewWidth, kPreviewHeight)); });
         files[0].writeAndFlush(scaleToFill(picture, kThumbnailWidth, kThumbnailHeight));

@@ -1,6 +1,7 @@
 #pragma once
 // The reference for picture encoding: libjpeg-turbo called directly, into
 // memory, from BGRA pixels already at their size.
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <jpeglib.h>
@@ -10,11 +11,9 @@
 
 namespace zt::bench {
 
-// Encodes width x height BGRA pixels in rows bytesPerRow apart with
-// libjpeg-turbo's default settings at the quality given (0 to 100), and
-// gives the JPEG's bytes to take(bytes, size) before they are freed.
-template <typename Take>
-auto encodeRowsInto(const uint8_t* pixels, size_t bytesPerRow, int width, int height, int quality, Take take)
+// The encoded bytes of BGRA rows bytesPerRow apart.
+inline std::vector<uint8_t> encodedDirectly(
+    const uint8_t* pixels, size_t bytesPerRow, int width, int height, int quality)
 {
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
@@ -36,22 +35,41 @@ auto encodeRowsInto(const uint8_t* pixels, size_t bytesPerRow, int width, int he
     }
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
-    auto taken = take(static_cast<const uint8_t*>(out), static_cast<size_t>(size));
+    std::vector<uint8_t> bytes(out, out + size);
     std::free(out);
-    return taken;
+    return bytes;
 }
 
-inline std::vector<uint8_t> encodeRows(const uint8_t* pixels, size_t bytesPerRow, int width, int height, int quality)
+inline std::vector<uint8_t> encodedDirectly(const plat::Bitmap& bitmap, int quality)
 {
-    return encodeRowsInto(pixels, bytesPerRow, width, height, quality,
-        [](const uint8_t* bytes, size_t size) { return std::vector<uint8_t>(bytes, bytes + size); });
+    return encodedDirectly(bitmap.bytes(), bitmap.bytesPerRow(), bitmap.width(), bitmap.height(), quality);
 }
 
-// The encoded size in bytes.
+// The encoded size in bytes (the bytes themselves are dropped).
 inline size_t encodeDirectly(const plat::Bitmap& bitmap, int quality)
 {
-    return encodeRowsInto(bitmap.bytes(), bitmap.bytesPerRow(), bitmap.width(), bitmap.height(), quality,
-        [](const uint8_t*, size_t size) { return size; });
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = static_cast<JDIMENSION>(bitmap.width());
+    info.image_height = static_cast<JDIMENSION>(bitmap.height());
+    info.input_components = 4;
+    info.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(bitmap.row(static_cast<int>(info.next_scanline)));
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::free(out);
+    return size;
 }
 
 }  // namespace zt::bench

@@ -1,6 +1,7 @@
 #include "app/screens/AppLayouts.h"
 
 #include "app/screens/MainViewController.h"
+#include "capture/CaptureLayouts.h"
 #include "editor/EditorLayouts.h"
 #include "editor/StripLayouts.h"
 #include "platform/ui/ImageView.h"
@@ -46,6 +47,7 @@ void registerAppLayouts()
     registerShareLayouts();
     registerEditorLayouts();
     registerStripLayouts();
+    registerCaptureLayouts();
 }
 
 }  // namespace zt

@@ -13,11 +13,14 @@
 #include "app/ProjectModel.h"
 #include "app/screens/AppAlerts.h"
 #include "audio/AudioController.h"
+#include "capture/CaptureImportController.h"
+#include "capture/CaptureViewController.h"
 #include "editor/PlayerViewController.h"
 #include "editor/TimelineViewController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
@@ -34,7 +37,7 @@ const plat::Color kAppTint = plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 2
 constexpr double kMargin = 10;
 constexpr double kButtonWidth = 100;
 constexpr double kButtonHeight = 36;
-constexpr int kButtonCount = 3;
+constexpr int kButtonCount = 4;
 constexpr const char* kErrorDomain = "FrameEditorStandInErrorDomain";
 constexpr int64_t kPictureNotStoredError = 1;
 
@@ -84,6 +87,11 @@ void FrameEditorStandIn::loadView()
     root->addSubview(_labelFrames);
 
     double x = bounds.width() - buttonsWidth;
+    auto capture = makeButton("Capture");
+    capture->setFrame(plat::makeRect(x, 4, kButtonWidth, kButtonHeight));
+    capture->addTarget(this, &FrameEditorStandIn::actionCapture, plat::ControlEventTouchUpInside);
+    root->addSubview(capture);
+    x += kButtonWidth + kMargin;
     auto add = makeButton("Add Frame");
     add->setFrame(plat::makeRect(x, 4, kButtonWidth, kButtonHeight));
     add->addTarget(this, &FrameEditorStandIn::actionAddFrame, plat::ControlEventTouchUpInside);
@@ -248,6 +256,32 @@ void FrameEditorStandIn::actionPlay()
         _player->play();
     }
     showPlayButtonTitle();
+}
+
+void FrameEditorStandIn::actionCapture()
+{
+    const bool tablet = plat::Device::currentDevice().isTablet();
+    auto capture = std::make_shared<CaptureViewController>(
+        tablet ? CaptureViewController::kTabletLayout : CaptureViewController::kPhoneLayout, _project);
+    capture->setModalPresentationStyle(plat::ModalPresentationStyle::FullScreen);
+    capture->setModalTransitionStyle(plat::ModalTransitionStyle::CrossDissolve);
+    // The strip follows the frames the screen adds, as the editor's does.
+    std::weak_ptr<FrameEditorStandIn> weakSelf = sharedAs<FrameEditorStandIn>();
+    _captureObserver = plat::NotificationCenter::defaultCenter().addObserver(
+        CaptureImportController::kAddFrameNotification, capture.get(), [weakSelf](const plat::Notification& note) {
+            if (auto self = weakSelf.lock())
+                self->showCapturedFrame(Frame(note.userInfo.getDictionary("FRAME").value_or(plat::Dictionary())));
+        });
+    presentViewController(capture, /*animated=*/true, nullptr);
+}
+
+void FrameEditorStandIn::showCapturedFrame(const Frame& frame)
+{
+    if (_audioController)
+        _audioController->recalculateAudioClipTimeRanges();
+    if (_strip)
+        _strip->addFrame(frame);
+    timeLineNeedsUpdate();
 }
 
 void FrameEditorStandIn::actionDone()

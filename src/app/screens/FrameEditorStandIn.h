@@ -3,6 +3,7 @@
 
 #include "editor/FrameEditDelegate.h"
 #include "editor/PreviewPlayer.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/ViewController.h"
 
 namespace plat {
@@ -15,6 +16,7 @@ class Label;
 
 namespace zt {
 class AudioController;
+class Frame;
 class MainViewControllerDelegate;
 class PlayerViewController;
 class ProjectModel;
@@ -24,8 +26,9 @@ class TimelineViewController;
 // handed over by the root container with the frame strip (or, after a
 // double tap on it, the timeline) below the picture of the current frame,
 // adds numbered picture frames (so that a new project gets a folder and a
-// list entry, as capturing does), plays the project, and closes with Done,
-// which saves the project and tells the root container. Main thread.
+// list entry, as capturing does), plays the project, opens the capture
+// screen over itself, and closes with Done, which saves the project and
+// tells the root container. Main thread.
 class FrameEditorStandIn : public plat::ViewController, public FrameEditDelegate, public PreviewPlayerDelegate {
 public:
     static constexpr int kPictureWidth = 960;
@@ -49,6 +52,8 @@ public:
     void actionAddFrame();
     // Plays from the strip's current frame, or stops a playback.
     void actionPlay();
+    // Presents the capture screen over the stand-in, as the editor does on a phone.
+    void actionCapture();
     void actionDone();
 
     // The numbered picture of the frame at that position (1 for the first).
@@ -63,6 +68,7 @@ public:
 
 private:
     void showProject();
+    void showCapturedFrame(const Frame& frame);
     void showLastPicture();
     void addNavigators(plat::View& root);
     void showPlayButtonTitle();
@@ -78,6 +84,7 @@ private:
     std::shared_ptr<TimelineViewController> _timeline;
     std::shared_ptr<PreviewPlayer> _player;
     bool _timelineShown = false;
+    plat::ObserverToken _captureObserver;
     // Keeps the strip and the timeline from echoing each other's frame back.
     bool _followingNavigator = false;
 };
