@@ -1,6 +1,7 @@
 #include "app/screens/AppLayouts.h"
 
 #include "app/screens/MainViewController.h"
+#include "audio/AudioScreenLayouts.h"
 #include "capture/CaptureLayouts.h"
 #include "editor/EditorLayouts.h"
 #include "editor/StripLayouts.h"
@@ -47,6 +48,7 @@ void registerAppLayouts()
     registerShareLayouts();
     registerEditorLayouts();
     registerStripLayouts();
+    registerAudioScreenLayouts();
     registerCaptureLayouts();
 }
 
