@@ -113,22 +113,22 @@ std::shared_ptr<uint8_t> PixelBuffer::copyOfMemoryLocked() const
 void PixelBuffer::lockBaseAddress(PixelBufferLock lock)
 {
     std::lock_guard guard(_lock);
-    if (lock == PixelBufferLock::ReadWrite && !_shared.expired()) {
-        // Pictures show this memory: the writer gets a copy of its own.
-        if (auto moved = copyOfMemoryLocked()) {
-            if (_locks > 0)
-                _retired.push_back(std::move(_memory));
-            _memory = std::move(moved);
-            _shared.reset();
-        } else {
+    auto mirror = _locks == 0 ? _mirror.lock() : nullptr;
+    // Pictures show this memory: a writer (the mirror too) gets a copy of its own.
+    if ((lock == PixelBufferLock::ReadWrite || mirror) && !_shared.expired()) {
+        auto moved = copyOfMemoryLocked();
+        if (!moved) {
             // No status to report it through, and writing on would change pictures that must not change.
             detail::fatal("PixelBuffer: out of memory moving {} x {} pixels for writing", _width, _height);
         }
+        if (_locks > 0)
+            _retired.push_back(std::move(_memory));
+        _memory = std::move(moved);
+        _shared.reset();
     }
-    if (_locks++ == 0) {
-        if (auto mirror = _mirror.lock())
-            mirror->copyIntoMemory(_memory.get(), _bytesPerRow);
-    }
+    if (mirror)
+        mirror->copyIntoMemory(_memory.get(), _bytesPerRow);
+    ++_locks;
     if (lock == PixelBufferLock::ReadWrite)
         ++_readWriteLocks;
 }

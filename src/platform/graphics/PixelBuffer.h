@@ -38,8 +38,8 @@ public:
 // address is locked; locks nest.
 //
 // Its memory can be shared with pictures (sharePixels) instead of copied.
-// Shared memory never changes again: a later read-write lock first moves
-// the buffer to memory of its own. A buffer with a mirror (see
+// Shared memory never changes again: a later read-write lock, or a mirror
+// about to copy in, first moves the buffer to memory of its own. A buffer with a mirror (see
 // PixelBufferMirror) copies from it at its first lock and into it when a
 // read-write lock ends. Any thread.
 class PixelBuffer {

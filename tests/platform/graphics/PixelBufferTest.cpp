@@ -207,7 +207,7 @@ public:
     void copyIntoMemory(uint8_t* bytes, size_t bytesPerRow) override
     {
         intoMemory.push_back(bytesPerRow);
-        bytes[0] = 42;
+        bytes[0] = intoMemoryValue;
     }
     void copyFromMemory(const uint8_t* bytes, size_t bytesPerRow) override
     {
@@ -216,6 +216,7 @@ public:
     }
     std::vector<size_t> intoMemory;
     std::vector<size_t> fromMemory;
+    uint8_t intoMemoryValue = 42;
     uint8_t lastFirstByte = 0;
 };
 
@@ -233,6 +234,21 @@ TEST(PixelBuffer, KeepsItsMirrorInStepAtTheFirstLockAndAfterEachWrite)
     EXPECT_EQ(mirror->intoMemory, (std::vector<size_t> {64}));
     EXPECT_EQ(mirror->fromMemory, (std::vector<size_t> {64}));
     EXPECT_EQ(mirror->lastFirstByte, 17);
+
+    // A picture sharing the pixels keeps them when the mirror copies in.
+    auto picture = plat::bitmapSharingPixels(*buffer);  // the first lock: 42 from the mirror
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->bytes()[0], 42);
+    buffer->lockBaseAddress(PixelBufferLock::ReadWrite);
+    buffer->baseAddress()[0] = 8;
+    buffer->unlockBaseAddress(PixelBufferLock::ReadWrite);
+    EXPECT_EQ(mirror->lastFirstByte, 8);
+    auto again = plat::bitmapSharingPixels(*buffer);
+    EXPECT_EQ(again->bytes()[0], 42);  // copied in at this lock too
+    EXPECT_EQ(picture->bytes()[0], 42);
+    mirror->intoMemoryValue = 50;
+    EXPECT_EQ(firstByte(*buffer), 50);
+    EXPECT_EQ(again->bytes()[0], 42);
 
     mirror.reset();  // a mirror that has gone is left alone
     fill(*buffer, 1);
