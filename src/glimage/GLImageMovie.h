@@ -52,8 +52,11 @@ public:
     ~GLImageMovie() override;
 
     void enableSynchronizedEncodingUsingMovieWriter(const std::shared_ptr<GLImageMovieWriter>& movieWriter);
+    // A movie that repeats starts over from the main queue each time it ends.
     void startProcessing();
     void cancelProcessing();
+    // Tells the targets and the delegate once a run, however many ends meet;
+    // the delegate is let go after it has heard.
     void endProcessing();
 
     // The reading machinery.
