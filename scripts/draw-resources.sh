@@ -9,3 +9,5 @@ cc -O2 -o "$build/draw-resources" "$root/scripts/draw-resources.c" $(pkg-config 
 # The test source's picture: one frame of FFmpeg's generated test pattern.
 ffmpeg -v error -y -f lavfi -i "testsrc2=size=1920x1080:rate=30,trim=start_frame=24" -frames:v 1 -q:v 3 \
     "$root/resources/DEBUG_1080p.jpg"
+cc -O2 -o "$build/draw-strip-resources" "$root/scripts/draw-strip-resources.c" $(pkg-config --cflags --libs cairo) -lm
+"$build/draw-strip-resources" "$root/resources"

@@ -209,11 +209,7 @@ size_t GLImageAverageColor::readLastStage()
 
 void GLImageAverageColor::requireRGBAByteOutput(const char* wrongFormatMessage) const
 {
-    const auto& options = outputTextureOptions();
-    if (options.internalFormat != GL_RGBA)
-        plat::detail::fatal("{}", wrongFormatMessage);
-    if (options.type != GL_UNSIGNED_BYTE)
-        plat::detail::fatal("The type of the output texture of this filter must be GL_UNSIGNED_BYTE.");
+    zt::requireRGBAByteOutput(outputTextureOptions(), wrongFormatMessage);
 }
 
 void GLImageAverageColor::extractAverageColorAtFrameTime(const plat::MediaTime& frameTime)

@@ -546,7 +546,7 @@ std::shared_ptr<const plat::Bitmap> GLImageFilter::newCGImageFromCurrentlyProces
         const plat::Size size = sizeOfFBO();
         const int width = int(size.width);
         const int height = int(size.height);
-        if (width <= 0 || height <= 0 || !filterFramebuffer)
+        if (width <= 0 || height <= 0 || !hasOutputFramebuffer())
             return;
 
         if (usesPixelBufferOutput() && _renderTarget) {
@@ -639,65 +639,72 @@ void sendUniform(const std::shared_ptr<GLImageUniformState>& state, const std::s
 void GLImageFilter::setMatrix3f(
     const std::array<float, 9>& matrix, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(
-        uniformState, program, uniform, [uniform, matrix] { glUniformMatrix3fv(uniform, 1, GL_FALSE, matrix.data()); });
+    sendUniform(uniformStateForProgram(program), program, uniform,
+        [uniform, matrix] { glUniformMatrix3fv(uniform, 1, GL_FALSE, matrix.data()); });
 }
 
 void GLImageFilter::setMatrix4f(
     const std::array<float, 16>& matrix, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(
-        uniformState, program, uniform, [uniform, matrix] { glUniformMatrix4fv(uniform, 1, GL_FALSE, matrix.data()); });
+    sendUniform(uniformStateForProgram(program), program, uniform,
+        [uniform, matrix] { glUniformMatrix4fv(uniform, 1, GL_FALSE, matrix.data()); });
 }
 
 void GLImageFilter::setFloat(float floatValue, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(uniformState, program, uniform, [uniform, floatValue] { glUniform1f(uniform, floatValue); });
+    sendUniform(
+        uniformStateForProgram(program), program, uniform, [uniform, floatValue] { glUniform1f(uniform, floatValue); });
 }
 
 void GLImageFilter::setPoint(plat::Point pointValue, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(uniformState, program, uniform,
+    sendUniform(uniformStateForProgram(program), program, uniform,
         [uniform, pointValue] { glUniform2f(uniform, float(pointValue.x), float(pointValue.y)); });
 }
 
 void GLImageFilter::setSize(plat::Size sizeValue, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(uniformState, program, uniform,
+    sendUniform(uniformStateForProgram(program), program, uniform,
         [uniform, sizeValue] { glUniform2f(uniform, float(sizeValue.width), float(sizeValue.height)); });
 }
 
 void GLImageFilter::setVec3(
     std::array<float, 3> vectorValue, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(
-        uniformState, program, uniform, [uniform, vectorValue] { glUniform3fv(uniform, 1, vectorValue.data()); });
+    sendUniform(uniformStateForProgram(program), program, uniform,
+        [uniform, vectorValue] { glUniform3fv(uniform, 1, vectorValue.data()); });
 }
 
 void GLImageFilter::setVec4(
     std::array<float, 4> vectorValue, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(
-        uniformState, program, uniform, [uniform, vectorValue] { glUniform4fv(uniform, 1, vectorValue.data()); });
+    sendUniform(uniformStateForProgram(program), program, uniform,
+        [uniform, vectorValue] { glUniform4fv(uniform, 1, vectorValue.data()); });
 }
 
 void GLImageFilter::setFloatArray(
     const float* arrayValue, int count, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(
-        uniformState, program, uniform, [uniform, arrayValue, count] { glUniform1fv(uniform, count, arrayValue); });
+    sendUniform(uniformStateForProgram(program), program, uniform,
+        [uniform, arrayValue, count] { glUniform1fv(uniform, count, arrayValue); });
 }
 
 void GLImageFilter::setInteger(int intValue, int32_t uniform, const std::shared_ptr<GLProgram>& program)
 {
-    sendUniform(uniformState, program, uniform, [uniform, intValue] { glUniform1i(uniform, intValue); });
+    sendUniform(
+        uniformStateForProgram(program), program, uniform, [uniform, intValue] { glUniform1i(uniform, intValue); });
 }
 
 void GLImageFilter::setAndExecuteUniformStateCallbackAtIndex(
-    int32_t uniform, const std::shared_ptr<GLProgram>&, std::function<void()> uniformStateBlock)
+    int32_t uniform, const std::shared_ptr<GLProgram>& program, std::function<void()> uniformStateBlock)
 {
-    uniformState->uniformStateRestorationBlocks[uniform] = uniformStateBlock;
+    uniformStateForProgram(program)->uniformStateRestorationBlocks[uniform] = uniformStateBlock;
     uniformStateBlock();
+}
+
+std::shared_ptr<GLImageUniformState> GLImageFilter::uniformStateForProgram(const std::shared_ptr<GLProgram>&)
+{
+    return uniformState;
 }
 
 void GLImageFilter::setUniformsForProgramAtIndex(int)

@@ -124,7 +124,8 @@ public:
     void setInteger(int intValue, int32_t uniform, const std::shared_ptr<GLProgram>& program);
     void setAndExecuteUniformStateCallbackAtIndex(
         int32_t uniform, const std::shared_ptr<GLProgram>& program, std::function<void()> uniformStateBlock);
-    void setUniformsForProgramAtIndex(int programIndex);
+    // Replays the uniforms stored for the program of that pass (0: the first).
+    virtual void setUniformsForProgramAtIndex(int programIndex);
 
     bool preventRendering() const { return _preventRendering; }
     void setPreventRendering(bool value) { _preventRendering = value; }
@@ -141,6 +142,12 @@ protected:
     static std::shared_ptr<GLProgram> linkedProgram(const std::string& vertexShaderString,
         const std::string& fragmentShaderString, const std::vector<std::string>& attributes);
     bool usesPixelBufferOutput() const;
+    // Whether the framebuffer that holds the output exists, so that there is
+    // something to read back.
+    virtual bool hasOutputFramebuffer() const { return bool(filterFramebuffer); }
+    // Where the uniform values set on program are kept; filters with more
+    // than one program keep one store per program.
+    virtual std::shared_ptr<GLImageUniformState> uniformStateForProgram(const std::shared_ptr<GLProgram>& program);
 
     uint32_t filterSourceTexture = 0;  // the source's, not ours
     GLFramebuffer filterFramebuffer;

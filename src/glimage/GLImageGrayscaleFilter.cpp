@@ -2,9 +2,7 @@
 
 namespace zt {
 
-namespace {
-
-const char* const kGrayscaleFragmentShaderString = R"(
+const char* const kGLImageLuminanceFragmentShaderString = R"(
 precision highp float;
 
 varying vec2 textureCoordinate;
@@ -21,10 +19,8 @@ void main()
 }
 )";
 
-}  // namespace
-
 GLImageGrayscaleFilter::GLImageGrayscaleFilter()
-    : GLImageFilter(kGrayscaleFragmentShaderString)
+    : GLImageFilter(kGLImageLuminanceFragmentShaderString)
 {
 }
 

@@ -3,6 +3,9 @@
 
 namespace zt {
 
+// Each pixel becomes (L, L, L, alpha) of its luminance L.
+extern const char* const kGLImageLuminanceFragmentShaderString;
+
 // Luminance grey. Told that its input is grey already, it draws nothing and
 // hands its input texture on as its output.
 class GLImageGrayscaleFilter : public GLImageFilter {

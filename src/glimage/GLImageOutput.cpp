@@ -6,6 +6,7 @@
 
 #include "glimage/GLImageContext.h"
 #include "glimage/GLImagePicture.h"
+#include "platform/foundation/Fatal.h"
 #include "platform/foundation/Log.h"
 
 namespace zt {
@@ -20,6 +21,14 @@ bool rotationSwapsWidthAndHeight(GLImageRotationMode mode)
 GPUTextureOptions defaultTextureOptions()
 {
     return {GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE, GL_RGBA, GL_BGRA_EXT, GL_UNSIGNED_BYTE};
+}
+
+void requireRGBAByteOutput(const GPUTextureOptions& options, const char* wrongFormatMessage)
+{
+    if (options.internalFormat != GL_RGBA)
+        plat::detail::fatal("{}", wrongFormatMessage);
+    if (options.type != GL_UNSIGNED_BYTE)
+        plat::detail::fatal("The type of the output texture of this filter must be GL_UNSIGNED_BYTE.");
 }
 
 plat::ImageOrientation imageOrientationForDeviceOrientation(DeviceOrientation orientation)

@@ -26,6 +26,12 @@ struct GPUTextureOptions {
 // Linear filtering, clamped edges, RGBA storage of BGRA unsigned bytes.
 GPUTextureOptions defaultTextureOptions();
 
+// Aborts unless textures made with options store RGBA bytes, the only
+// layout that the CPU read-backs of the pipeline know; wrongFormatMessage
+// names the wrong internal format. The format option only describes
+// uploads (BGRA by default), so it is not what matters here.
+void requireRGBAByteOutput(const GPUTextureOptions& options, const char* wrongFormatMessage);
+
 // The device's physical orientation, with the platform's numbers.
 enum class DeviceOrientation : int {
     Unknown = 0,

@@ -2,6 +2,7 @@
 
 #include "app/screens/MainViewController.h"
 #include "editor/EditorLayouts.h"
+#include "editor/StripLayouts.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/LayoutRegistry.h"
 #include "platform/ui/Screen.h"
@@ -44,6 +45,7 @@ void registerAppLayouts()
     detail::registerProjectExplorerLayouts();
     registerShareLayouts();
     registerEditorLayouts();
+    registerStripLayouts();
 }
 
 }  // namespace zt

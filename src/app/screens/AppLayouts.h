@@ -7,7 +7,8 @@ namespace zt {
 // "MainViewController_ios8"), the project explorer ("ProjectExplorer",
 // "ProjectExplorer_iPad"), those of the info centre, help pages and
 // gallery, and those of the frame editor's panels (crop editor, effect
-// chooser). The process entry calls it before launch. Main thread.
+// chooser) and its strip, timeline, hold panel and playback options. The
+// process entry calls it before launch. Main thread.
 void registerAppLayouts();
 
 namespace detail {

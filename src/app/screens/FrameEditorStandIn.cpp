@@ -12,12 +12,16 @@
 #include "app/MainViewControllerDelegate.h"
 #include "app/ProjectModel.h"
 #include "app/screens/AppAlerts.h"
+#include "audio/AudioController.h"
+#include "editor/PlayerViewController.h"
+#include "editor/TimelineViewController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/Device.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Screen.h"
@@ -28,8 +32,9 @@ namespace {
 
 const plat::Color kAppTint = plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1);
 constexpr double kMargin = 10;
-constexpr double kButtonWidth = 110;
-constexpr double kButtonHeight = 44;
+constexpr double kButtonWidth = 100;
+constexpr double kButtonHeight = 36;
+constexpr int kButtonCount = 3;
 constexpr const char* kErrorDomain = "FrameEditorStandInErrorDomain";
 constexpr int64_t kPictureNotStoredError = 1;
 
@@ -49,6 +54,12 @@ FrameEditorStandIn::FrameEditorStandIn(std::shared_ptr<ProjectModel> project)
 {
 }
 
+FrameEditorStandIn::~FrameEditorStandIn()
+{
+    if (_player)
+        _player->stop();
+}
+
 bool FrameEditorStandIn::shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation orientation) const
 {
     return plat::isLandscape(orientation);
@@ -61,50 +72,101 @@ void FrameEditorStandIn::loadView()
     root->setBackgroundColor(plat::Color::colorWithWhite(0.12, 1));
     root->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
 
-    _labelName = std::make_shared<plat::Label>(
-        plat::makeRect(kMargin, kMargin, bounds.width() - 3 * kMargin - 2 * kButtonWidth, 24));
-    _labelName->setFont(plat::Font::boldSystemFontOfSize(18));
+    const double buttonsWidth = kButtonCount * (kButtonWidth + kMargin);
+    const double labelWidth = bounds.width() - 2 * kMargin - buttonsWidth;
+    _labelName = std::make_shared<plat::Label>(plat::makeRect(kMargin, 4, labelWidth, 22));
+    _labelName->setFont(plat::Font::boldSystemFontOfSize(16));
     _labelName->setTextColor(plat::Color::whiteColor());
     root->addSubview(_labelName);
-    _labelFrames = std::make_shared<plat::Label>(
-        plat::makeRect(kMargin, kMargin + 26, bounds.width() - 3 * kMargin - 2 * kButtonWidth, 18));
-    _labelFrames->setFont(plat::Font::systemFontOfSize(14));
+    _labelFrames = std::make_shared<plat::Label>(plat::makeRect(kMargin, 26, labelWidth, 16));
+    _labelFrames->setFont(plat::Font::systemFontOfSize(13));
     _labelFrames->setTextColor(plat::Color::lightGrayColor());
     root->addSubview(_labelFrames);
 
+    double x = bounds.width() - buttonsWidth;
     auto add = makeButton("Add Frame");
-    add->setFrame(plat::makeRect(bounds.width() - 2 * (kButtonWidth + kMargin), kMargin, kButtonWidth, kButtonHeight));
+    add->setFrame(plat::makeRect(x, 4, kButtonWidth, kButtonHeight));
     add->addTarget(this, &FrameEditorStandIn::actionAddFrame, plat::ControlEventTouchUpInside);
     root->addSubview(add);
+    x += kButtonWidth + kMargin;
+    _playButton = makeButton("Play");
+    _playButton->setFrame(plat::makeRect(x, 4, kButtonWidth, kButtonHeight));
+    _playButton->addTarget(this, &FrameEditorStandIn::actionPlay, plat::ControlEventTouchUpInside);
+    root->addSubview(_playButton);
+    x += kButtonWidth + kMargin;
     auto done = makeButton("Done");
-    done->setFrame(plat::makeRect(bounds.width() - kButtonWidth - kMargin, kMargin, kButtonWidth, kButtonHeight));
+    done->setFrame(plat::makeRect(x, 4, kButtonWidth, kButtonHeight));
     done->addTarget(this, &FrameEditorStandIn::actionDone, plat::ControlEventTouchUpInside);
     root->addSubview(done);
-
-    const double top = 2 * kMargin + kButtonHeight;
-    _imageViewLastFrame = std::make_shared<plat::ImageView>(
-        plat::makeRect(kMargin, top, bounds.width() - 2 * kMargin, bounds.height() - top - kMargin));
-    _imageViewLastFrame->setContentMode(plat::ContentMode::ScaleAspectFit);
-    root->addSubview(_imageViewLastFrame);
 
     setView(root);
     setOutlet("labelName", _labelName);
     setOutlet("labelFrames", _labelFrames);
+    addNavigators(*root);
     setOutlet("imageViewLastFrame", _imageViewLastFrame);
     showProject();
+    showLastPicture();
+}
+
+void FrameEditorStandIn::addNavigators(plat::View& root)
+{
+    const plat::Rect bounds = root.bounds();
+    auto self = sharedAs<FrameEditorStandIn>();
+    _audioController = std::make_shared<AudioController>(_project);
+    _audioController->prepareAudioForProject();
+    _player = std::make_shared<PreviewPlayer>(_project, _audioController);
+    _player->setDelegate(std::static_pointer_cast<PreviewPlayerDelegate>(self));
+
+    _strip = std::make_shared<PlayerViewController>(_project);
+    _timeline = std::make_shared<TimelineViewController>(_project);
+    addChildViewController(_strip);
+    addChildViewController(_timeline);
+    auto stripView = _strip->view();
+    const double stripHeight = stripView->bounds().height();
+    stripView->setFrame(plat::makeRect(0, bounds.height() - stripHeight, bounds.width(), stripHeight));
+    auto timelineView = _timeline->view();
+    const double timelineHeight = timelineView->bounds().height();
+    timelineView->setFrame(plat::makeRect(0, bounds.height() - timelineHeight, bounds.width(), timelineHeight));
+    timelineView->setHidden(true);
+
+    // The picture fills what the buttons and the strip's thumbnails leave.
+    const double top = 2 * 4 + kButtonHeight + 4;
+    // The strip's thumbnails begin 18 points down it on a phone, where its top is free.
+    const double pictureBottom = bounds.height() - stripHeight + (plat::Device::currentDevice().isTablet() ? 0 : 16);
+    _imageViewLastFrame = std::make_shared<plat::ImageView>(
+        plat::makeRect(kMargin, top, bounds.width() - 2 * kMargin, std::max(pictureBottom - top, 0.0)));
+    _imageViewLastFrame->setContentMode(plat::ContentMode::ScaleAspectFit);
+    root.addSubview(_imageViewLastFrame);
+    root.addSubview(stripView);
+    root.addSubview(timelineView);
+    _strip->didMoveToParentViewController(this);
+    _timeline->didMoveToParentViewController(this);
+
+    _strip->setFrameList(_project->getFrameList());
+    _strip->setAudioController(_audioController);
+    _strip->setImageViewPreview(_imageViewLastFrame);
+    _strip->setFrameEditDelegate(std::static_pointer_cast<FrameEditDelegate>(self));
+    _timeline->setImageViewPreview(_imageViewLastFrame);
+    _timeline->setFrameEditDelegate(std::static_pointer_cast<FrameEditDelegate>(self));
 }
 
 void FrameEditorStandIn::showProject()
 {
     auto metadata = _project->getMetaData();
     _labelName->setText(metadata ? metadata->getString("RecordName").value_or("") : std::string());
-    const int64_t pictures = _project->getFrameList().count() - 1;  // less the capture placeholder
-    _labelFrames->setText(plat::formatLine("{} {}", pictures, plat::localized(pictures == 1 ? "Frame" : "Frames")));
-    ImageProducer producer(_project);
     const FrameList& list = _project->getFrameList();
-    int64_t capture = list.getCaptureIndex();
-    int64_t last = (capture == plat::kNotFound ? list.count() : capture) - 1;
-    _imageViewLastFrame->setImage(last >= 0 ? producer.getPreviewImageForFrameAtIndex(last) : nullptr);
+    const int64_t pictures = list.count() - (list.getCaptureIndex() == plat::kNotFound ? 0 : 1);
+    _labelFrames->setText(plat::formatLine("{} {}", pictures, plat::localized(pictures == 1 ? "Frame" : "Frames")));
+}
+
+void FrameEditorStandIn::showLastPicture()
+{
+    const FrameList& list = _project->getFrameList();
+    const int64_t capture = list.getCaptureIndex();
+    const int64_t last = (capture == plat::kNotFound ? list.count() : capture) - 1;
+    _strip->scrollToFrame(std::max<int64_t>(last, 0));
+    if (last < 0)
+        _imageViewLastFrame->setImage(nullptr);
 }
 
 std::shared_ptr<plat::Image> FrameEditorStandIn::makeNumberedPicture(int64_t number)
@@ -161,18 +223,93 @@ void FrameEditorStandIn::actionAddFrame()
                 plat::log("frame editor stand-in: pictures of an unsaved frame stay: {}", removed.failureDescription());
         }
         showFailureAlert(plat::localized("The frame could not be added."), saved.error());
+        showProject();
+        return;
     }
-    showProject();
+    if (_audioController)
+        _audioController->recalculateAudioClipTimeRanges();
+    if (_strip)
+        _strip->addFrame(frame);
+    timeLineNeedsUpdate();
+}
+
+void FrameEditorStandIn::showPlayButtonTitle()
+{
+    _playButton->setTitle(plat::localized(_player->isPlaying() ? "Stop" : "Play"), plat::ControlStateNormal);
+}
+
+void FrameEditorStandIn::actionPlay()
+{
+    if (_player->isPlaying()) {
+        _player->stop();
+    } else {
+        _strip->willStartPlayback();
+        _player->moveToIndex(_strip->getCurrentFrame());
+        _player->play();
+    }
+    showPlayButtonTitle();
 }
 
 void FrameEditorStandIn::actionDone()
 {
     auto keepAlive = sharedAs<FrameEditorStandIn>();  // the root container lets go of us
+    _player->stop();
+    _strip->viewWillClose();
+    _timeline->viewWillClose();
     // Every change was saved as it was made; a last failure is told before the editor goes.
     if (auto saved = _project->saveAllDataToDisk(); !saved.ok())
         showFailureAlert(plat::localized("The project could not be saved."), saved.error());
     if (auto delegate = _delegate.lock())
         delegate->didFinishFrameEditor(*this);
+}
+
+void FrameEditorStandIn::zoomOut(plat::ViewController&)
+{
+    _timelineShown = true;
+    _strip->view()->setHidden(true);
+    _timeline->view()->setHidden(false);
+    _timeline->updateClip();
+    _timeline->scrollToFrame(_strip->getCurrentFrame());
+}
+
+void FrameEditorStandIn::zoomIn(plat::ViewController&)
+{
+    _timelineShown = false;
+    _timeline->view()->setHidden(true);
+    _strip->view()->setHidden(false);
+    if (_timeline->getCurrentFrame() >= 0)
+        _strip->scrollToFrame(_timeline->getCurrentFrame());
+}
+
+void FrameEditorStandIn::currentFrameUpdate(int64_t index)
+{
+    if (_followingNavigator)
+        return;
+    _followingNavigator = true;
+    if (_timelineShown)
+        _strip->scrollToFrame(index);
+    else if (_timeline->isViewLoaded())
+        _timeline->scrollToFrame(index);
+    _followingNavigator = false;
+}
+
+void FrameEditorStandIn::timeLineNeedsUpdate()
+{
+    if (_timeline) {
+        _timeline->updateClip();
+        _timeline->scrollToFrame(_strip->getCurrentFrame());
+    }
+    showProject();
+}
+
+void FrameEditorStandIn::previewPlayerShowFrameAtIndex(PreviewPlayer&, int64_t index)
+{
+    _strip->scrollToFrame(index);
+}
+
+void FrameEditorStandIn::previewPlayerDidStopPlay(PreviewPlayer&)
+{
+    showPlayButtonTitle();
 }
 
 }  // namespace zt

@@ -149,6 +149,61 @@ TEST(AppScript, ASecondRunOnTheSameDeviceFindsItsProjects)
     EXPECT_EQ(picture->bitmap()->width(), 2048);
 }
 
+namespace {
+
+// The entries of the only project made on the device, or none.
+size_t madeProjectEntries(const std::string& device)
+{
+    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
+    const std::string* name = listed.empty() ? nullptr : listed.at(0).asString();
+    if (!name)
+        return 0;
+    const std::string made = *name;
+    auto frames = plat::dictionaryWithContentsOfFile(device + "/Documents/" + made + "/frames.meta");
+    return frames ? frames->getArray("FRAMELIST_DATA").value_or(plat::Array()).count() : 0;
+}
+
+}  // namespace
+
+// The stand-in editor's strip driven as a person would: four frames, the
+// last three selected, copied and pasted before the capture placeholder,
+// played; then a second run of the app pastes them again from the
+// pasteboard the first one left in the device folder.
+TEST(AppScript, AScriptCopiesAndPastesARangeInTheStripAndPlaysIt)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    const std::string script = folder.path("strip.txt");
+    // After four frames the fourth is centred: item k sits at x 284 + (k - 3) x 90.
+    std::ofstream(script) << "wait 1.2\ntapat 284 119\nwait 0.6\n"
+                             "tap Add Frame\ntap Add Frame\ntap Add Frame\ntap Add Frame\nwait 0.5\n"
+                             "screenshot "
+                          << folder.path("added.png")
+                          << "\n"
+                             "tapat 104 192\nwait 0.7\ntap Select\nwait 0.4\n"
+                             "tapat 284 192\nwait 0.7\ntap Copy\nwait 0.6\n"
+                             "tapat 374 192\nwait 0.7\ntap Paste\nwait 1\n"
+                             "screenshot "
+                          << folder.path("pasted.png")
+                          << "\n"
+                             "tap Play\nwait 0.5\nscreenshot "
+                          << folder.path("playing.png") << "\ntap Stop\ntap Done\nwait 1.2\nquit\n";
+    ASSERT_EQ(runApp(device, "phone", script), 0);
+    EXPECT_EQ(madeProjectEntries(device), 8u) << "four frames, three pasted, the placeholder";
+    for (const char* shot : {"added.png", "pasted.png", "playing.png"}) {
+        auto picture = plat::Image::imageWithContentsOfFile(folder.path(shot));
+        ASSERT_TRUE(picture) << shot;
+        // The strip's thumbnails light the band below the picture.
+        EXPECT_GT(plat::test::pixelAt(*picture, 568, 384)[0] + plat::test::pixelAt(*picture, 568, 384)[1], 200) << shot;
+    }
+
+    const std::string again = folder.path("again.txt");
+    std::ofstream(again) << "wait 1.2\ntapat 284 119\nwait 1\ntapat 374 192\nwait 0.7\ntap Paste\nwait 1\n"
+                            "tap Done\nwait 1.2\nquit\n";
+    ASSERT_EQ(runApp(device, "phone", again), 0);
+    EXPECT_EQ(madeProjectEntries(device), 11u) << "the second run pasted the three frames again";
+}
+
 TEST(AppCommandLine, ADeviceFolderThatCannotBeOneStopsTheRunBeforeAnythingIsWritten)
 {
     plat::test::TemporaryFolder folder;

@@ -1,0 +1,155 @@
+// Layouts of the small panels: the hold panel, the playback options' cell
+// and the frame-rate panel.
+#include "editor/ConfigurationCell.h"
+#include "editor/ConfigurationViewController.h"
+#include "editor/DuplicateFramesView.h"
+#include "editor/SpeedViewController.h"
+#include "editor/StripLayouts.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/LayoutRegistry.h"
+#include "platform/ui/Slider.h"
+#include "platform/ui/Switch.h"
+
+namespace zt {
+
+namespace {
+
+// Hold counts the slider offers; a longer hold widens it when the panel opens.
+constexpr double kHoldMinimum = 1;
+constexpr double kHoldMaximum = 24;
+// Frames per second the speed slider offers.
+constexpr double kSpeedMinimum = 1;
+constexpr double kSpeedMaximum = 30;
+constexpr double kStepButtonSide = 32;
+constexpr double kMargin = 8;
+constexpr double kTextSize = 13;
+constexpr double kCellWidth = 320;
+// The panels show in the kit's light bubble.
+const plat::Color kTextColor = plat::Color::colorWithWhite(0.1, 1);
+const plat::Color kDetailColor = plat::Color::colorWithWhite(0.35, 1);
+
+std::shared_ptr<plat::Button> makeStepButton(const std::string& title, plat::Rect frame)
+{
+    auto button = plat::Button::buttonWithType(plat::ButtonType::System);
+    button->setTitle(title, plat::ControlStateNormal);
+    button->titleLabel()->setFont(plat::Font::boldSystemFontOfSize(20));
+    button->setFrame(frame);
+    return button;
+}
+
+std::shared_ptr<plat::Label> makeLabel(plat::Rect frame, const plat::Color& color)
+{
+    auto label = std::make_shared<plat::Label>(frame);
+    label->setFont(plat::Font::systemFontOfSize(kTextSize));
+    label->setTextColor(color);
+    label->setBackgroundColor(plat::Color::clearColor());
+    return label;
+}
+
+std::shared_ptr<plat::View> buildHoldPanel(plat::ViewController& owner)
+{
+    const plat::Size size = DuplicateFramesView::kPopoverSize;
+    auto root = std::make_shared<plat::View>(plat::makeRect(0, 0, size.width, size.height));
+    root->setBackgroundColor(plat::Color::clearColor());
+    DuplicateFramesView::Outlets outlets;
+    outlets.infoLabel
+        = makeLabel(plat::makeRect(kMargin, 2, size.width - 2 * kMargin, 18), plat::Color::darkGrayColor());
+    outlets.infoLabel->setTextAlignment(plat::TextAlignment::Center);
+    root->addSubview(outlets.infoLabel);
+    auto minus = makeStepButton("-", plat::makeRect(kMargin, 20, kStepButtonSide, 26));
+    root->addSubview(minus);
+    outlets.sliderTimer = std::make_shared<plat::Slider>(
+        plat::makeRect(kMargin + kStepButtonSide + 4, 20, size.width - 2 * (kMargin + kStepButtonSide + 4), 26));
+    outlets.sliderTimer->setMinimumValue(kHoldMinimum);
+    outlets.sliderTimer->setMaximumValue(kHoldMaximum);
+    root->addSubview(outlets.sliderTimer);
+    auto plus = makeStepButton("+", plat::makeRect(size.width - kMargin - kStepButtonSide, 20, kStepButtonSide, 26));
+    root->addSubview(plus);
+    outlets.btnDublicate = plat::Button::buttonWithType(plat::ButtonType::System);
+    outlets.btnDublicate->setFrame(plat::makeRect(kMargin, 46, size.width - 2 * kMargin, 22));
+    root->addSubview(outlets.btnDublicate);
+
+    owner.setOutlet("sliderTimer", outlets.sliderTimer);
+    owner.setOutlet("_infoLabel", outlets.infoLabel);
+    owner.setOutlet("btnDublicate", outlets.btnDublicate);
+    if (auto* panel = dynamic_cast<DuplicateFramesView*>(&owner)) {
+        outlets.sliderTimer->addTarget(
+            panel, &DuplicateFramesView::actionSliderValueChanged, plat::ControlEventValueChanged);
+        minus->addTarget(panel, &DuplicateFramesView::actionMinus, plat::ControlEventTouchUpInside);
+        plus->addTarget(panel, &DuplicateFramesView::actionPlus, plat::ControlEventTouchUpInside);
+        outlets.btnDublicate->addTarget(panel, &DuplicateFramesView::actionDuplicate, plat::ControlEventTouchUpInside);
+        panel->setOutlets(std::move(outlets));
+    }
+    return root;
+}
+
+std::shared_ptr<plat::View> buildConfigurationCell(plat::ViewController& owner)
+{
+    auto cell = std::make_shared<ConfigurationCell>(
+        plat::makeRect(0, 0, kCellWidth, ConfigurationViewController::kSwitchRowHeight));
+    cell->setReuseIdentifier(ConfigurationCell::kReuseIdentifier);
+    const double height = ConfigurationViewController::kSwitchRowHeight;
+    const plat::Size switchSize = plat::Switch::kSize;
+    auto title = makeLabel(plat::makeRect(15, 4, kCellWidth - switchSize.width - 40, 22), kTextColor);
+    auto description = makeLabel(plat::makeRect(15, 24, kCellWidth - switchSize.width - 40, 16), kDetailColor);
+    auto toggle = std::make_shared<plat::Switch>(plat::makeRect(
+        kCellWidth - switchSize.width - 15, (height - switchSize.height) / 2, switchSize.width, switchSize.height));
+    toggle->setAutoresizingMask(plat::ViewAutoresizingFlexibleLeftMargin);
+    title->setFrame(plat::makeRect(15, 0, kCellWidth - switchSize.width - 40, height));
+    cell->contentView()->addSubview(title);
+    cell->contentView()->addSubview(description);
+    cell->contentView()->addSubview(toggle);
+    if (auto* options = dynamic_cast<ConfigurationViewController*>(&owner))
+        toggle->addTarget(options, &ConfigurationViewController::actionSwitchChanged, plat::ControlEventValueChanged);
+    cell->setOutlets(title, description, toggle);
+    return cell;
+}
+
+std::shared_ptr<plat::View> buildSpeedPanel(plat::ViewController& owner)
+{
+    auto root
+        = std::make_shared<plat::View>(plat::makeRect(0, 0, kCellWidth, ConfigurationViewController::kSpeedRowHeight));
+    root->setBackgroundColor(plat::Color::clearColor());
+    root->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
+    SpeedViewController::Outlets outlets;
+    outlets.labelTitle = makeLabel(plat::makeRect(15, 2, kCellWidth - 30, 18), kTextColor);
+    root->addSubview(outlets.labelTitle);
+    outlets.labelValue = makeLabel(plat::makeRect(15, 20, kCellWidth - 30, 18), kDetailColor);
+    root->addSubview(outlets.labelValue);
+    auto minus = makeStepButton("-", plat::makeRect(kMargin, 40, kStepButtonSide, 30));
+    root->addSubview(minus);
+    outlets.sliderSpeed = std::make_shared<plat::Slider>(
+        plat::makeRect(kMargin + kStepButtonSide + 4, 40, kCellWidth - 2 * (kMargin + kStepButtonSide + 4), 30));
+    outlets.sliderSpeed->setMinimumValue(kSpeedMinimum);
+    outlets.sliderSpeed->setMaximumValue(kSpeedMaximum);
+    root->addSubview(outlets.sliderSpeed);
+    auto plus = makeStepButton("+", plat::makeRect(kCellWidth - kMargin - kStepButtonSide, 40, kStepButtonSide, 30));
+    root->addSubview(plus);
+
+    owner.setOutlet("labelTitle", outlets.labelTitle);
+    owner.setOutlet("labelValue", outlets.labelValue);
+    owner.setOutlet("sliderSpeed", outlets.sliderSpeed);
+    if (auto* speed = dynamic_cast<SpeedViewController*>(&owner)) {
+        outlets.sliderSpeed->addTarget(speed, &SpeedViewController::actionValueChanged, plat::ControlEventValueChanged);
+        minus->addTarget(speed, &SpeedViewController::actionMinus, plat::ControlEventTouchUpInside);
+        plus->addTarget(speed, &SpeedViewController::actionPlus, plat::ControlEventTouchUpInside);
+        speed->setOutlets(std::move(outlets));
+    }
+    return root;
+}
+
+}  // namespace
+
+namespace detail {
+
+void registerPlaybackOptionLayouts()
+{
+    plat::LayoutRegistry::registerLayout("DuplicateFramesView", buildHoldPanel);
+    plat::LayoutRegistry::registerLayout("ConfigurationCell", buildConfigurationCell);
+    plat::LayoutRegistry::registerLayout("SpeedViewController", buildSpeedPanel);
+}
+
+}  // namespace detail
+
+}  // namespace zt

@@ -1,0 +1,46 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "glimage/GLImageFilter.h"
+
+namespace zt {
+
+// The nine-point vertex shader of the 3x3 filters: "textureCoordinate" and
+// its eight neighbours ("leftTextureCoordinate", "topRightTextureCoordinate",
+// ...) one "texelWidth" and "texelHeight" away; "top" is toward smaller y.
+extern const char* const kGLImageNearbyTexelSamplingVertexShaderString;
+
+// A fragment shader of the 3x3 filters: the sampler "inputImageTexture" and
+// the nine coordinates declared, then body (its main function).
+std::string nearbyTexelSamplingFragmentShader(std::string_view body);
+// The same with a main function that first reads the red channel of the
+// nine points into centerIntensity, leftIntensity, topRightIntensity, ...
+// and then runs computation; declarations come before main.
+std::string nearbyTexelIntensityFragmentShader(std::string_view declarations, std::string_view computation);
+
+// A filter whose shader reads each pixel's eight neighbours besides the
+// pixel. The distance between neighbours follows the input size until a
+// caller sets it. Context queue, as GLImageFilter.
+class GLImage3x3TextureSamplingFilter : public GLImageFilter {
+public:
+    GLImage3x3TextureSamplingFilter(const std::string& vertexShaderString, const std::string& fragmentShaderString);
+    explicit GLImage3x3TextureSamplingFilter(const std::string& fragmentShaderString);
+
+    void setupFilterForSize(plat::Size filterFrameSize) override;
+
+    // In texture coordinates; set by hand, they stay whatever the input size.
+    double texelWidth() const { return _texelWidth; }
+    void setTexelWidth(double newValue);
+    double texelHeight() const { return _texelHeight; }
+    void setTexelHeight(double newValue);
+
+protected:
+    int32_t texelWidthUniform = -1;
+    int32_t texelHeightUniform = -1;
+    bool hasOverriddenImageSizeFactor = false;
+    double _texelWidth = 0;
+    double _texelHeight = 0;
+};
+
+}  // namespace zt
