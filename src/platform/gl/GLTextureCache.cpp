@@ -55,11 +55,21 @@ void GLTextureMirror::copyTextureToMemory(uint8_t* bgra) const
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
-        // RGBA is the one read format every OpenGL ES implementation has.
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bgra);
-        const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-        for (size_t i = 0; i < count; ++i)
-            std::swap(bgra[i * 4], bgra[i * 4 + 2]);
+        // BGRA where GL offers it for this texture (a BGRA texture's own
+        // layout: a plain copy), else RGBA, the one read format every OpenGL
+        // ES implementation has, turned into BGRA here.
+        GLint readFormat = 0;
+        GLint readType = 0;
+        glGetIntegerv(GL_IMPLEMENTATION_COLOR_READ_FORMAT, &readFormat);
+        glGetIntegerv(GL_IMPLEMENTATION_COLOR_READ_TYPE, &readType);
+        if (readFormat == GL_BGRA_EXT && readType == GL_UNSIGNED_BYTE) {
+            glReadPixels(0, 0, width, height, GL_BGRA_EXT, GL_UNSIGNED_BYTE, bgra);
+        } else {
+            glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bgra);
+            const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+            for (size_t i = 0; i < count; ++i)
+                std::swap(bgra[i * 4], bgra[i * 4 + 2]);
+        }
         glPixelStorei(GL_PACK_ALIGNMENT, previousPackAlignment);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previousFramebuffer));
