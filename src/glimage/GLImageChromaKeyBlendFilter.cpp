@@ -46,6 +46,7 @@ GLImageChromaKeyBlendFilter::GLImageChromaKeyBlendFilter()
     thresholdSensitivityUniform = filterProgram->uniformIndex("thresholdSensitivity");
     smoothingUniform = filterProgram->uniformIndex("smoothing");
     colorToReplaceUniform = filterProgram->uniformIndex("colorToReplace");
+    readsInputsOnlyAtTheirCoordinates = true;
     setThresholdSensitivity(0.4f);
     setSmoothing(0.1f);
     setColorToReplaceRed(0.0f, 1.0f, 0.0f);

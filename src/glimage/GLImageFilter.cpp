@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "glimage/GLImageContext.h"
+#include "glimage/GLImageNearestSampling.h"
 #include "glimage/GLProgram.h"
 #include "platform/foundation/Fatal.h"
 #include "platform/foundation/Log.h"
@@ -282,7 +283,16 @@ void GLImageFilter::renderToTextureWithVertices(
     glVertexAttribPointer(GLuint(filterPositionAttribute), 2, GL_FLOAT, GL_FALSE, 0, vertices);
     glVertexAttribPointer(GLuint(filterTextureCoordinateAttribute), 2, GL_FLOAT, GL_FALSE, 0, textureCoordinates);
     bindFurtherInputs();
+    GLImageNearestSampling nearestSampling;
+    if (readsInputsOnlyAtTheirCoordinates)
+        readInputsNearestWherePixelForPixel(nearestSampling, vertices, textureCoordinates);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+}
+
+void GLImageFilter::readInputsNearestWherePixelForPixel(
+    GLImageNearestSampling& sampling, const float* vertices, const float* textureCoordinates)
+{
+    sampling.readNearestWherePixelForPixel(GL_TEXTURE2 - GL_TEXTURE0, vertices, textureCoordinates);
 }
 
 void GLImageFilter::informTargetsAboutNewFrameAtTime(const plat::MediaTime& frameTime)
