@@ -12,6 +12,9 @@ enum class Measure { RealTime, CpuTime };
 class Comparison {
 public:
     Comparison(std::string ours, std::string reference, Measure measure = Measure::RealTime);
+    // The ratio of a counter both benchmarks set (per iteration), such as the
+    // processor seconds of work done in other processes.
+    Comparison(std::string ours, std::string reference, std::string counter);
 };
 
 }  // namespace zt::bench

@@ -775,6 +775,86 @@ static int draw_layer_button(const char* path, enum layer_button kind)
     return finish(surface, cr, path);
 }
 
+/* The capture screen's slider knob: a white disc with a grey rim. */
+static int draw_zoom_knob(const char* path)
+{
+    const int size = 28;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    cairo_set_source_rgba(cr, 0, 0, 0, 0.35);
+    cairo_arc(cr, 14, 15, 12, 0, 2 * M_PI);
+    cairo_fill(cr);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_arc(cr, 14, 14, 12, 0, 2 * M_PI);
+    cairo_fill_preserve(cr);
+    cairo_set_source_rgb(cr, 0.6, 0.6, 0.6);
+    cairo_set_line_width(cr, 1);
+    cairo_stroke(cr);
+    return finish(surface, cr, path);
+}
+
+/* The zoom slider's ends: a white magnifying glass with a minus or a plus. */
+static int draw_zoom_end(const char* path, int plus)
+{
+    const int size = 22;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_set_line_width(cr, 2);
+    cairo_arc(cr, 9, 9, 6.5, 0, 2 * M_PI);
+    cairo_stroke(cr);
+    cairo_set_line_width(cr, 3);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_move_to(cr, 14, 14);
+    cairo_line_to(cr, 19.5, 19.5);
+    cairo_stroke(cr);
+    cairo_set_line_width(cr, 1.6);
+    cairo_move_to(cr, 6, 9);
+    cairo_line_to(cr, 12, 9);
+    if (plus) {
+        cairo_move_to(cr, 9, 6);
+        cairo_line_to(cr, 9, 12);
+    }
+    cairo_stroke(cr);
+    return finish(surface, cr, path);
+}
+
+/* The exposure slider's bright end: a white sun. */
+static int draw_exposure_sun(const char* path)
+{
+    const int size = 22;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    cairo_set_source_rgb(cr, 1, 0.9, 0.35);
+    cairo_arc(cr, 11, 11, 4.5, 0, 2 * M_PI);
+    cairo_fill(cr);
+    cairo_set_line_width(cr, 1.6);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    for (int ray = 0; ray < 8; ++ray) {
+        double angle = ray * M_PI / 4;
+        cairo_move_to(cr, 11 + 7 * cos(angle), 11 + 7 * sin(angle));
+        cairo_line_to(cr, 11 + 9.5 * cos(angle), 11 + 9.5 * sin(angle));
+    }
+    cairo_stroke(cr);
+    return finish(surface, cr, path);
+}
+
+/* The shutter: a white ring round a disc in the app's colour. */
+static int draw_shutter(const char* path)
+{
+    const int size = 60;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_set_line_width(cr, 4);
+    cairo_arc(cr, 30, 30, 27, 0, 2 * M_PI);
+    cairo_stroke(cr);
+    cairo_set_source_rgb(cr, TINT_R, TINT_G, TINT_B);
+    cairo_arc(cr, 30, 30, 21, 0, 2 * M_PI);
+    cairo_fill(cr);
+    return finish(surface, cr, path);
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -834,6 +914,11 @@ int main(int argc, char** argv)
     failures += draw_layer_button(OUT("painter_btn_import.png"), LAYER_IMPORT);
     failures += draw_layer_button(OUT("painter_btn_export.png"), LAYER_EXPORT);
     failures += draw_layer_button(OUT("painter_btn_duplicate.png"), LAYER_DUPLICATE);
+    failures += draw_zoom_knob(OUT("zoom_track_knop.png"));
+    failures += draw_zoom_end(OUT("captureview_zoom_min.png"), 0);
+    failures += draw_zoom_end(OUT("captureview_zoom_max.png"), 1);
+    failures += draw_exposure_sun(OUT("captureview_exposure_control_thumb.png"));
+    failures += draw_shutter(OUT("captureview_shutter.png"));
 #undef OUT
     return failures == 0 ? 0 : 1;
 }

@@ -11,3 +11,5 @@ ffmpeg -v error -y -f lavfi -i "testsrc2=size=1920x1080:rate=30,trim=start_frame
     "$root/resources/DEBUG_1080p.jpg"
 cc -O2 -o "$build/draw-strip-resources" "$root/scripts/draw-strip-resources.c" $(pkg-config --cflags --libs cairo) -lm
 "$build/draw-strip-resources" "$root/resources"
+cc -O2 -o "$build/draw-audio-resources" "$root/scripts/draw-audio-resources.c" $(pkg-config --cflags --libs cairo) -lm
+"$build/draw-audio-resources" "$root/resources"

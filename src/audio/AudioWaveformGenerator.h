@@ -3,9 +3,9 @@
 #include <memory>
 
 #include "platform/foundation/Geometry.h"
+#include "platform/media/AssetForward.h"
 
 namespace plat {
-class Asset;
 class Image;
 }  // namespace plat
 

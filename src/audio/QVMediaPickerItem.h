@@ -4,10 +4,7 @@
 #include <string>
 
 #include "platform/foundation/URL.h"
-
-namespace plat {
-class URLAsset;
-}
+#include "platform/media/AssetForward.h"
 
 namespace zt {
 

@@ -2,6 +2,7 @@
 
 #include "app/DataManager.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/SampleBuffer.h"
@@ -79,21 +80,28 @@ void Capture4KCamera::captureImage()
     _stillImageOutput->captureStillImageAsynchronouslyFromConnection(
         _stillImageOutput->connectionWithMediaType(plat::kMediaTypeVideo),
         [weakSelf, receiver, orientation](
-            const std::shared_ptr<const plat::SampleBuffer>& buffer, const std::optional<plat::Error>&) {
+            const std::shared_ptr<const plat::SampleBuffer>& buffer, const std::optional<plat::Error>& error) {
             auto self = weakSelf.lock();
             if (!self)
                 return;
             self->_isReady = true;
-            if (!buffer)
-                return;  // no still, no picture
-            auto jpeg = plat::CaptureStillImageOutput::jpegStillImageNSDataRepresentation(*buffer);
-            auto decoded = jpeg ? plat::Image::imageWithData(*jpeg) : nullptr;
-            if (!decoded)
+            auto listener = receiver.lock();
+            if (!listener)
                 return;
+            auto jpeg
+                = buffer ? plat::CaptureStillImageOutput::jpegStillImageNSDataRepresentation(*buffer) : std::nullopt;
+            auto decoded = jpeg ? plat::Image::imageWithData(*jpeg) : nullptr;
+            if (!decoded) {
+                // Every shutter press hears its outcome: the screen waits for it
+                // before the shutter works again.
+                plat::log("4K camera: no still came: {}",
+                    error ? error->localizedDescription() : std::string("the still could not be decoded"));
+                listener->captureControllerDidTakeImage(*self, nullptr);
+                return;
+            }
             // The pixels stay as the camera took them; the orientation travels with the picture.
-            if (auto listener = receiver.lock())
-                listener->captureControllerDidTakeImage(
-                    *self, std::make_shared<plat::Image>(decoded->bitmap(), 1.0, orientation));
+            listener->captureControllerDidTakeImage(
+                *self, std::make_shared<plat::Image>(decoded->bitmap(), 1.0, orientation));
         });
 }
 

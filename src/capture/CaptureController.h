@@ -41,6 +41,13 @@ public:
     // captureController:didTakeImage: the picture of one captureImage;
     // nullptr when the source could not get one.
     virtual void captureControllerDidTakeImage(CaptureController& source, std::shared_ptr<const plat::Image> image) = 0;
+    // A set-up source lost its camera while running (a webcam unplugged):
+    // it is no longer ready and error() says why. Main thread.
+    virtual void captureControllerDidStopWithError(CaptureController& source, const plat::Error& error)
+    {
+        (void)source;
+        (void)error;
+    }
 };
 
 // Anything that shows a live picture and hands over one still picture on

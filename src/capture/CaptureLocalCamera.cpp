@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/DataManager.h"
+#include "app/FilledText.h"
 #include "capture/VideoPreview.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -81,6 +82,8 @@ std::shared_ptr<plat::Image> CaptureLocalCamera::getCaptureSourceMenuIcon() cons
 
 void CaptureLocalCamera::initCaptureDevice()
 {
+    // Ready only when this set-up succeeds: the source may have been ready with another camera.
+    setIsReadyToCapture(false);
     _lastSetUpSucceeded = false;
     DataManager& settings = DataManager::sharedDataManager();
     _previewView = std::make_shared<VideoPreview>(view()->bounds());
@@ -141,6 +144,13 @@ void CaptureLocalCamera::initCaptureDevice()
     _previewView->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
     _previewView->addPreviewLayer(_previewLayer);
 
+    std::weak_ptr<CaptureLocalCamera> weakSelf = sharedAs<CaptureLocalCamera>();
+    _sessionErrorObserver
+        = plat::NotificationCenter::defaultCenter().addObserver(plat::kCaptureSessionRuntimeErrorNotification,
+            _captureSession.get(), [weakSelf](const plat::Notification& note) {
+                if (auto self = weakSelf.lock())
+                    self->sessionDidFail(note.userInfo.getString(plat::kCaptureSessionErrorKey).value_or(""));
+            });
     _captureSession->startRunning();
     checkDeviceCapabilities();
     setCaptureSourceViewCamera(_previewView);
@@ -184,6 +194,10 @@ void CaptureLocalCamera::checkDeviceCapabilities()
     if (device->maxExposureTargetBias() > device->minExposureTargetBias()) {
         setExposureBiasRange(device->minExposureTargetBias(), device->maxExposureTargetBias());
         setCurrentExposureTargetBias(device->exposureTargetBias());
+    } else {
+        // The source outlives its cameras: a camera without bias must not show the last one's.
+        setExposureBiasRange(0, 0);
+        setCurrentExposureTargetBias(0);
     }
 }
 
@@ -402,8 +416,29 @@ void CaptureLocalCamera::reportSwitchFailure(const plat::Error& failure)
         listener->captureControllerDidSwitchCaptureDevicePosition(*this, position());
 }
 
+void CaptureLocalCamera::sessionDidFail(const std::string& description)
+{
+    plat::Error failure(kErrorDomain, kErrorCameraStopped,
+        filledText(plat::localized("The camera stopped: %@"), {description.empty() ? "no reason given" : description}));
+    setError(failure);
+    setIsReadyToCapture(false);
+    if (_recordNextImage.exchange(false)) {
+        std::shared_ptr<CaptureControllerDelegate> waiting;
+        {
+            std::lock_guard lock(_recordLock);
+            waiting = _recordDelegate.lock();
+        }
+        if (waiting)
+            waiting->captureControllerDidTakeImage(*this, nullptr);
+    }
+    if (auto listener = delegate())
+        listener->captureControllerDidStopWithError(*this, failure);
+}
+
 void CaptureLocalCamera::stopCameraCapture()
 {
+    _sessionErrorObserver = {};
+    setIsReadyToCapture(false);
     if (_captureSession)
         _captureSession->stopRunning();
     if (_previewLayer)

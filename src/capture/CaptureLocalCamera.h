@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "capture/CaptureController.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/media/capture/CaptureVideoDataOutput.h"
 
 namespace plat {
@@ -21,12 +22,16 @@ class VideoPreview;
 // The device's own camera, front or back: its live video in a preview, and
 // as a picture the next video frame after the shutter, drawn upright. The
 // frames arrive on the serial "cameraQueue", where the picture is made and
-// handed to the delegate. Main thread otherwise.
+// handed to the delegate. A camera that stops while running (unplugged)
+// makes the source not ready, with an error, and is told to the delegate.
+// Main thread otherwise.
 class CaptureLocalCamera : public CaptureController, public plat::CaptureVideoDataOutputSampleBufferDelegate {
 public:
     static constexpr const char* kErrorDomain = "CaptureLocalCamera";
     static constexpr int64_t kErrorNoCaptureDevice = 63;
     static constexpr int64_t kErrorFallbackDeviceUnavailable = 119;
+    // The running camera went away (a webcam unplugged).
+    static constexpr int64_t kErrorCameraStopped = 120;
 
     CaptureLocalCamera();
     ~CaptureLocalCamera() override;
@@ -75,6 +80,9 @@ protected:
 
 private:
     void reportSwitchFailure(const plat::Error& failure);
+    // The session lost its camera: not ready, a waiting picture is given up
+    // (nullptr), and the delegate hears why.
+    void sessionDidFail(const std::string& description);
 
     std::shared_ptr<plat::CaptureSession> _captureSession;
     std::shared_ptr<plat::CaptureDeviceInput> _captureInput;
@@ -89,6 +97,7 @@ private:
     std::mutex _recordLock;
     std::weak_ptr<CaptureControllerDelegate> _recordDelegate;  // guarded by _recordLock
     bool _lastSetUpSucceeded = false;
+    plat::ObserverToken _sessionErrorObserver;
 };
 
 }  // namespace zt

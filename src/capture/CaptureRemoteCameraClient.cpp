@@ -151,9 +151,14 @@ void CaptureRemoteCameraClient::initConnection()
 
 void CaptureRemoteCameraClient::restartConnection()
 {
+    const bool wasReady = isReadyToCapture();
     setIsReadyToCapture(false);
     if (_loop)
         _loop->heartbeat = 0;
+    // The user hears once that the camera went away; it comes back by itself when it answers again.
+    if (auto listener = delegate(); listener && wasReady)
+        listener->captureControllerDidStopWithError(
+            *this, plat::Error(kErrorDomain, kErrorNoAnswer, plat::localized("The remote camera does not answer.")));
 }
 
 void CaptureRemoteCameraClient::liveImageRunLoop()

@@ -27,6 +27,9 @@ class CaptureRemoteCameraClient : public CaptureController {
 public:
     static constexpr int kMaxFailedPreviews = 11;
     static constexpr double kRetrySeconds = 1.0;
+    // Told to the delegate when a connected camera stops answering.
+    static constexpr const char* kErrorDomain = "CaptureRemoteCameraClient";
+    static constexpr int64_t kErrorNoAnswer = 1;
 
     // initWithRemoteURL:andName: the base URL of the service (none: a source
     // that does nothing remote) and its name.

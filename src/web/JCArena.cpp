@@ -136,10 +136,56 @@ void* JCArena::allocateObject(size_t bytes)
     return object;
 }
 
+namespace {
+
+// The deaths this thread has counted inside DeathBatch scopes, for one arena at a time.
+struct PendingDeaths {
+    JCArena* arena = nullptr;
+    uint64_t count = 0;
+    int depth = 0;
+};
+
+thread_local PendingDeaths tPending;
+
+}  // namespace
+
 void JCArena::objectDied()
 {
-    if (_live.fetch_sub(1, std::memory_order_acq_rel) == 1)
+    PendingDeaths& pending = tPending;
+    if (pending.depth == 0) {
+        objectsDied(1);
+        return;
+    }
+    if (pending.arena != this) {
+        if (pending.arena != nullptr)
+            pending.arena->objectsDied(pending.count);
+        pending.arena = this;
+        pending.count = 0;
+    }
+    ++pending.count;
+}
+
+void JCArena::objectsDied(uint64_t count)
+{
+    if (_live.fetch_sub(count, std::memory_order_acq_rel) == count)
         destroy();
+}
+
+JCArena::DeathBatch::DeathBatch()
+{
+    ++tPending.depth;
+}
+
+JCArena::DeathBatch::~DeathBatch()
+{
+    PendingDeaths& pending = tPending;
+    if (--pending.depth != 0 || pending.arena == nullptr)
+        return;
+    JCArena* arena = pending.arena;
+    const uint64_t count = pending.count;
+    pending.arena = nullptr;
+    pending.count = 0;
+    arena->objectsDied(count);
 }
 
 void JCArena::seal()

@@ -23,6 +23,17 @@ public:
     void* allocateObject(size_t bytes);
     // One object made here has died. Any thread.
     void objectDied();
+    // While one lives, the deaths of objects on this thread are counted
+    // locally and handed to their arena together when the outermost scope
+    // ends: a tree that dies costs its arena one atomic step, not one per
+    // object. Scopes nest; the arena cannot die while deaths are pending.
+    class DeathBatch {
+    public:
+        DeathBatch();
+        ~DeathBatch();
+        DeathBatch(const DeathBatch&) = delete;
+        DeathBatch& operator=(const DeathBatch&) = delete;
+    };
     // The parse is over: from now on the arena goes with its last object.
     void seal();
 
@@ -34,6 +45,7 @@ private:
     explicit JCArena(size_t firstChunkBytes);
     ~JCArena();
     bool addChunk(size_t bytes);
+    void objectsDied(uint64_t count);
     void destroy();
 
     // Objects alive, plus a guard while the parse may still make more.

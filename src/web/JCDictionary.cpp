@@ -25,27 +25,32 @@ size_t alignTo8(size_t bytes)
     return (bytes + 7) & ~size_t(7);
 }
 
+// Most dictionaries are small: their sizes come from a table made at
+// compile time. floor(n x 1.33) is n x 133 / 100 for every n here.
+constexpr size_t kSmallCountLimit = 64;
+constexpr auto kSmallCapacities = [] {
+    std::array<uint32_t, kSmallCountLimit> capacities {};
+    for (size_t pairs = 0; pairs < kSmallCountLimit; ++pairs) {
+        const size_t target = pairs * 133 / 100;
+        size_t index = 0;
+        while (kCapacities[index] < target)
+            ++index;
+        capacities[pairs] = static_cast<uint32_t>(kCapacities[index]);
+    }
+    return capacities;
+}();
+
 }  // namespace
 
 std::optional<size_t> JCDictionary::capacityForCount(size_t count)
 {
-    auto lookUp = [](size_t pairs) -> std::optional<size_t> {
-        const auto target = static_cast<size_t>(std::lround(std::floor(static_cast<double>(pairs) * 1.33)));
-        const auto* found = std::lower_bound(std::begin(kCapacities), std::end(kCapacities), target);
-        if (found == std::end(kCapacities))
-            return std::nullopt;
-        return *found;
-    };
-    // Most dictionaries are small: their sizes come from a table.
-    static const auto kSmallCapacities = [&lookUp] {
-        std::array<uint32_t, 64> capacities {};
-        for (size_t pairs = 0; pairs < capacities.size(); ++pairs)
-            capacities[pairs] = static_cast<uint32_t>(*lookUp(pairs));
-        return capacities;
-    }();
-    if (count < kSmallCapacities.size())
+    if (count < kSmallCountLimit)
         return kSmallCapacities[count];
-    return lookUp(count);
+    const auto target = static_cast<size_t>(std::lround(std::floor(static_cast<double>(count) * 1.33)));
+    const auto* found = std::lower_bound(std::begin(kCapacities), std::end(kCapacities), target);
+    if (found == std::end(kCapacities))
+        return std::nullopt;
+    return *found;
 }
 
 size_t JCDictionary::storageBytes(size_t room, size_t capacity)
@@ -79,9 +84,35 @@ JCDictionary* JCDictionary::make(
     dictionary->_arena = arena;
     dictionary->useStorage(reinterpret_cast<char*>(dictionary + 1), count, *capacity);
     for (size_t i = 0; i < count; ++i)
-        dictionary->addEntry(keyHashes[i], std::move(keys[i]), std::move(values[i]));
+        dictionary->adoptPair(static_cast<uint32_t>(keyHashes[i]), keys[i], values[i]);
     dictionary->_mutations = isMutable ? 1 : 0;
     return dictionary;
+}
+
+void JCDictionary::adoptPair(uint32_t keyHash, JCValue& key, JCValue& object)
+{
+    // The decoder's pairs seldom repeat a key: most find a free slot at
+    // once, and the pair's bits move in without the steps of a move.
+    size_t slot = homeSlot(keyHash);
+    for (size_t probe = 0; probe < _capacity; ++probe) {
+        const uint32_t reference = _slots[slot];
+        if (reference == 0) {
+            std::memcpy(static_cast<void*>(&_entries[_count].key), static_cast<const void*>(&key), sizeof(JCValue));
+            std::memcpy(
+                static_cast<void*>(&_entries[_count].object), static_cast<const void*>(&object), sizeof(JCValue));
+            std::memset(static_cast<void*>(&key), 0, sizeof(JCValue));  // moved out: null again
+            std::memset(static_cast<void*>(&object), 0, sizeof(JCValue));
+            _keyHashes[_count] = keyHash;
+            _slots[slot] = static_cast<uint32_t>(++_count);
+            return;
+        }
+        if (_keyHashes[reference - 1] == keyHash) {
+            // A repeated key: the general path replaces the earlier pair.
+            addEntry(keyHash, std::move(key), std::move(object));
+            return;
+        }
+        slot = nextSlot(slot);
+    }
 }
 
 void JCDictionary::destroy(JCDictionary* dictionary)
@@ -98,7 +129,8 @@ JCDictionary::~JCDictionary()
 {
     for (size_t i = 0; i < _count; ++i)
         _entries[i].~Entry();
-    std::free(_heapStorage);
+    if (_heapStorage != nullptr)
+        std::free(_heapStorage);
 }
 
 size_t JCDictionary::findSlot(uint64_t keyHash, std::string_view key) const

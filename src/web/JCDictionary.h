@@ -107,6 +107,8 @@ private:
     static size_t storageBytes(size_t room, size_t capacity);
     size_t findSlot(uint64_t keyHash, std::string_view key) const;  // _capacity when absent
     void addEntry(uint64_t keyHash, JCValue key, JCValue object);
+    // addEntry for the decoder: takes over key and object, leaving them null.
+    void adoptPair(uint32_t keyHash, JCValue& key, JCValue& object);
     void removeSlot(size_t slot);
     void stepMutations();
     void requireMutable(const char* operation) const;

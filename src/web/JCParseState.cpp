@@ -78,7 +78,7 @@ uint32_t JCTokenCache::nextRandom()
     return _randomState;
 }
 
-bool JCTokenCache::stringForValue(JCTokenValue& value, JCValue& out)
+bool JCTokenCache::stringForValue(JCTokenValue& value, JCValue& out, JCArena* arena)
 {
     value.cacheItem = nullptr;
     // Short strings live in the value itself: nothing to share.
@@ -120,7 +120,8 @@ bool JCTokenCache::stringForValue(JCTokenValue& value, JCValue& out)
     }
 
     // The decoder makes only well-formed strings.
-    JCString* string = JCString::make(reinterpret_cast<const char*>(value.bytes), value.size, Utf8Form::WellFormed);
+    JCString* string
+        = JCString::make(reinterpret_cast<const char*>(value.bytes), value.size, Utf8Form::WellFormed, arena);
     if (string == nullptr)
         return false;
     out = JCValue::adoptString(string);
@@ -128,7 +129,6 @@ bool JCTokenCache::stringForValue(JCTokenValue& value, JCValue& out)
         JCTokenCacheItem& item = _items[chosen];
         item.object = out;
         item.hash = value.hash;
-        item.keyHash = 0;
         item.size = value.size;
         item.type = value.type;
         _age[chosen] = 0;

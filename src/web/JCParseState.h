@@ -64,8 +64,7 @@ private:
 
 struct JCTokenCacheItem {
     JCValue object;  // a string; null while the item is empty
-    uint64_t hash = 0;
-    uint64_t keyHash = 0;  // 0 until a dictionary first needs it
+    uint64_t hash = 0;  // the string's dictionary key hash, so a cached key is hashed once
     size_t size = 0;
     JCValueType type = JCValueType::None;
 };
@@ -74,7 +73,7 @@ struct JCTokenValue {
     const uint8_t* bytes = nullptr;  // a string's UTF-8, in the input or the token buffer
     size_t size = 0;
     JCValueType type = JCValueType::None;
-    uint64_t hash = 0;
+    uint64_t hash = 0;  // a string's key hash (jcKeyHash), set before it goes through the cache
     union {
         int64_t signedInteger;
         uint64_t unsignedInteger;
@@ -102,11 +101,11 @@ public:
 
     JCTokenCache();
     void clear();
-    // Stores in out the string object for value (from the cache or new);
-    // false when memory runs out. Sets value.cacheItem to the item that
-    // holds it. (Storing in place keeps the value in registers and memory
-    // words the processor can forward.)
-    bool stringForValue(JCTokenValue& value, JCValue& out);
+    // Stores in out the string object for value (from the cache or new, in
+    // arena when given); false when memory runs out. Sets value.cacheItem to
+    // the item that holds it. (Storing in place keeps the value in registers
+    // and memory words the processor can forward.)
+    bool stringForValue(JCTokenValue& value, JCValue& out, JCArena* arena);
 
 private:
     uint32_t nextRandom();
@@ -186,6 +185,8 @@ struct JCParseState {
     size_t depth = 0;
     // Made at the first container of a parse, sealed when the parse ends.
     JCArena* arena = nullptr;
+    // The decoder serves this one parse: its cache may keep strings in the arena.
+    bool cacheDiesWithParse = false;
 };
 
 // Decodes the state's input (set up by the caller) into its top-level value;

@@ -274,7 +274,7 @@ bool JCParser::valueForToken(JCValue& out)
             assignInlineString(out, token.value);
             return true;
         }
-        return longStringForValue(out);
+        return longStringForValue(out, nullptr);
     case JCTokenType::Number:
         switch (token.value.type) {
         case JCValueType::SignedInteger:
@@ -380,6 +380,11 @@ JCArray* JCParser::parseArray()
             }
             ++stack.index;
             state = kStateComma | kStateEnd;
+            // A comma right after the value, the common case, needs no token of its own.
+            if (_state.atIndex < _length && _input[_state.atIndex] == ',') {
+                ++_state.atIndex;
+                state = kStateValue;
+            }
         } else if (type == JCTokenType::ArrayEnd) {
             if ((state & kStateEnd) == 0) {
                 recordMessage("Unexpected ']'.");
@@ -440,15 +445,12 @@ __attribute__((always_inline)) inline void JCParser::assignInlineString(JCValue&
     out.assignInlineStringFromPadded(padded, value.size, Utf8Form::WellFormed);
 }
 
-uint64_t JCParser::hashOfValue(const JCTokenValue& value)
+JCArena* JCParser::cacheArena()
 {
-    uint64_t hash = kStringHashSeed;
-    for (size_t i = 0; i < value.size; ++i)
-        hash = hashStep(hash, value.bytes[i]);
-    return hash;
+    return _state.cacheDiesWithParse ? arena() : nullptr;
 }
 
-bool JCParser::longStringForValue(JCValue& out)
+bool JCParser::longStringForValue(JCValue& out, const uint64_t* keyHash)
 {
     JCTokenValue& value = _state.token.value;
     if (value.size > kCacheableStringLength) {
@@ -460,29 +462,21 @@ bool JCParser::longStringForValue(JCValue& out)
         out = JCValue::adoptString(string);
         return true;
     }
-    value.hash = hashOfValue(value);
-    return _state.cache.stringForValue(value, out);
+    value.hash = keyHash != nullptr
+        ? *keyHash
+        : jcKeyHash(std::string_view(reinterpret_cast<const char*>(value.bytes), value.size));
+    return _state.cache.stringForValue(value, out, cacheArena());
 }
 
 bool JCParser::keyForToken(JCValue& key, uint64_t& keyHash)
 {
     JCTokenValue& value = _state.token.value;
+    keyHash = jcKeyHash(std::string_view(reinterpret_cast<const char*>(value.bytes), value.size));
     if (value.size <= JCValue::kInlineStringCapacity) {
         assignInlineString(key, value);
-        keyHash = jcKeyHash(std::string_view(reinterpret_cast<const char*>(value.bytes), value.size));
         return true;
     }
-    if (!longStringForValue(key))
-        return false;
-    // A key the cache holds keeps its platform hash there.
-    if (value.cacheItem == nullptr) {
-        keyHash = jcKeyHash(*key.stringValue());
-    } else {
-        if (value.cacheItem->keyHash == 0)
-            value.cacheItem->keyHash = jcKeyHash(*key.stringValue());
-        keyHash = value.cacheItem->keyHash;
-    }
-    return true;
+    return longStringForValue(key, &keyHash);
 }
 
 JCDictionary* JCParser::parseObject()
@@ -516,7 +510,10 @@ JCDictionary* JCParser::parseObject()
                 recordMessage("Internal error: Key == NULL.");
                 break;
             }
-            if (!nextToken() || _state.token.type != JCTokenType::Separator) {
+            // A colon right after the key, the common case, needs no token of its own.
+            if (_state.atIndex < _length && _input[_state.atIndex] == ':') {
+                ++_state.atIndex;
+            } else if (!nextToken() || _state.token.type != JCTokenType::Separator) {
                 recordMessage("Expected ':'.");
                 break;
             }
@@ -529,6 +526,10 @@ JCDictionary* JCParser::parseObject()
                 break;
             }
             state = kStateComma | kStateEnd;
+            if (_state.atIndex < _length && _input[_state.atIndex] == ',') {
+                ++_state.atIndex;
+                state = kStateValue;
+            }
         } else if (type == JCTokenType::ObjectEnd) {
             if ((state & kStateEnd) == 0) {
                 recordMessage("Unexpected '}'.");

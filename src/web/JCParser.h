@@ -18,13 +18,6 @@ class JCDictionary;
 
 namespace zt::detail {
 
-// The string hash of the token cache, over UTF-8 bytes.
-inline constexpr uint64_t kStringHashSeed = 1402737925;
-inline uint64_t stringHashStep(uint64_t hash, uint8_t byte)
-{
-    return (hash * 33 + byte - 29) ^ (hash >> 19);
-}
-
 // Strings up to this long go through the token cache; longer ones seldom
 // repeat, and hashing them would cost more than it saves.
 inline constexpr size_t kCacheableStringLength = 128;
@@ -59,8 +52,6 @@ public:
     explicit JCParser(JCParseState& state);
     std::optional<JCValue> parse();
 
-    static uint64_t hashStep(uint64_t hash, uint8_t byte) { return stringHashStep(hash, byte); }
-
 private:
     // Only the first message of a parse is kept; later ones are dropped.
     void recordMessage(std::string message);
@@ -89,10 +80,14 @@ private:
     bool storeValueForToken(size_t slot);
     bool keyForToken(JCValue& key, uint64_t& keyHash);
     void assignInlineString(JCValue& out, const JCTokenValue& value) const;
-    static uint64_t hashOfValue(const JCTokenValue& value);
-    // A string too long to live in a value: through the cache, or for the
+    // A string too long to live in a value: through the cache (which hashes
+    // by the key hash, computed here unless the caller has it), or for the
     // longest ones, straight into the arena.
-    bool longStringForValue(JCValue& out);
+    bool longStringForValue(JCValue& out, const uint64_t* keyHash);
+    // Where the cache makes the strings it holds: the parse's arena when the
+    // cache dies with the parse, else the heap, so that a long-lived
+    // decoder's cache keeps no document's memory alive.
+    JCArena* cacheArena();
     bool enterContainer();
     // The arena of this parse's containers, made on first use (nullptr when
     // memory runs out: the containers then live on the heap).

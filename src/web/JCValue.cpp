@@ -49,37 +49,9 @@ void raiseWrongValueType(const char* expected)
 
 namespace {
 
-__extension__ using Wide = unsigned __int128;
-
-// Multiplies in 128 bits and folds the halves together.
-uint64_t multiplyFold(uint64_t a, uint64_t b)
-{
-    const Wide product = static_cast<Wide>(a) * b;
-    return static_cast<uint64_t>(product) ^ static_cast<uint64_t>(product >> 64);
-}
-
-uint64_t load64(const char* p)
-{
-    uint64_t value;
-    std::memcpy(&value, p, sizeof value);
-    return value;
-}
-
-uint64_t load32(const char* p)
-{
-    uint32_t value;
-    std::memcpy(&value, p, sizeof value);
-    return value;
-}
-
-struct KeyHashSecret {
-    uint64_t first;
-    uint64_t second;
-};
-
+// Spreads one seed into two odd words.
 KeyHashSecret makeSecret(uint64_t seed)
 {
-    // Spread one seed into two odd words.
     uint64_t state = seed;
     auto next = [&state] {
         state += 0x9E3779B97F4A7C15ull;
@@ -92,65 +64,20 @@ KeyHashSecret makeSecret(uint64_t seed)
     return {first, next()};
 }
 
-// Written once when first needed (or by a test), read on any thread.
-std::atomic<uint64_t> gSecretFirst {0};
-std::atomic<uint64_t> gSecretSecond {0};
-
-void storeSecret(const KeyHashSecret& secret)
-{
-    gSecretFirst.store(secret.first, std::memory_order_relaxed);
-    gSecretSecond.store(secret.second, std::memory_order_relaxed);
-}
-
-KeyHashSecret secret()
-{
-    static const bool chosen = [] {
-        std::random_device device;
-        storeSecret(makeSecret((static_cast<uint64_t>(device()) << 32) ^ device()));
-        return true;
-    }();
-    (void)chosen;
-    return {gSecretFirst.load(std::memory_order_relaxed), gSecretSecond.load(std::memory_order_relaxed)};
-}
-
 }  // namespace
 
-uint64_t jcKeyHash(std::string_view key)
+KeyHashSecret chooseKeyHashSecret()
 {
-    const KeyHashSecret keys = secret();
-    const char* p = key.data();
-    const size_t length = key.size();
-    uint64_t seed = keys.first;
-    uint64_t a = 0;
-    uint64_t b = 0;
-    if (length <= 16) {
-        if (length >= 4) {
-            const size_t middle = (length >> 3) << 2;
-            a = (load32(p) << 32) | load32(p + middle);
-            b = (load32(p + length - 4) << 32) | load32(p + length - 4 - middle);
-        } else if (length > 0) {
-            a = (static_cast<uint64_t>(static_cast<uint8_t>(p[0])) << 16)
-                | (static_cast<uint64_t>(static_cast<uint8_t>(p[length >> 1])) << 8)
-                | static_cast<uint8_t>(p[length - 1]);
-        }
-    } else {
-        size_t rest = length;
-        while (rest > 16) {
-            seed = multiplyFold(load64(p) ^ keys.second, load64(p + 8) ^ seed);
-            p += 16;
-            rest -= 16;
-        }
-        a = load64(p + rest - 16);
-        b = load64(p + rest - 8);
-    }
-    const uint64_t hash = multiplyFold(keys.second ^ length, multiplyFold(a ^ keys.second, b ^ seed));
-    return (hash ^ (hash >> 32)) & 0xFFFFFFFFu;
+    std::random_device device;
+    return makeSecret((static_cast<uint64_t>(device()) << 32) ^ device());
 }
 
 void setKeyHashSecretForTesting(uint64_t seed)
 {
-    (void)secret();  // the chosen secret first, so that it cannot overwrite this one
-    storeSecret(makeSecret(seed));
+    const KeyHashSecret secret = makeSecret(seed);
+    KeyHashSecretStore& store = keyHashSecretStore();  // chosen first, so that it cannot overwrite this one
+    store.first.store(secret.first, std::memory_order_relaxed);
+    store.second.store(secret.second, std::memory_order_relaxed);
 }
 
 }  // namespace detail
@@ -177,12 +104,16 @@ void JCValue::releaseObject() noexcept
     case kString:
         detail::JCString::destroy(reinterpret_cast<detail::JCString*>(word()));
         break;
-    case kArray:
+    case kArray: {
+        const detail::JCArena::DeathBatch batch;
         JCArray::destroy(reinterpret_cast<JCArray*>(word()));
         break;
-    case kDictionary:
+    }
+    case kDictionary: {
+        const detail::JCArena::DeathBatch batch;
         JCDictionary::destroy(reinterpret_cast<JCDictionary*>(word()));
         break;
+    }
     default:
         break;
     }

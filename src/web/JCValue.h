@@ -10,6 +10,7 @@
 #include <type_traits>
 
 #include "platform/foundation/Value.h"
+#include "web/JCKeyHash.h"
 
 namespace zt {
 class JCArray;
@@ -28,7 +29,15 @@ public:
 
     void retain() const { _referenceCount.fetch_add(1, std::memory_order_relaxed); }
     // True when the caller dropped the last reference and must destroy the object.
-    bool release() const { return _referenceCount.fetch_sub(1, std::memory_order_acq_rel) == 1; }
+    bool release() const
+    {
+        // A sole owner needs no atomic decrement: no other thread holds a
+        // reference it could copy or drop meanwhile. Most decoded objects
+        // have one owner, and a tree dies object by object.
+        if (_referenceCount.load(std::memory_order_acquire) == 1)
+            return true;
+        return _referenceCount.fetch_sub(1, std::memory_order_acq_rel) == 1;
+    }
 
 protected:
     ~JCObject() = default;
@@ -70,13 +79,6 @@ private:
     JCArena* _arena;
     Utf8Form _form;
 };
-
-// The platform hash of a dictionary key: 32 bits (so a table finds a slot
-// without dividing), keyed by a secret chosen when the process starts, so
-// that text from the network cannot be made of keys that all collide.
-uint64_t jcKeyHash(std::string_view key);
-// Fixes the secret, for tests that need a known order of slots.
-void setKeyHashSecretForTesting(uint64_t secret);
 
 [[noreturn]] void raiseWrongValueType(const char* expected);
 

@@ -10,7 +10,7 @@ std::optional<JCValue> decodeString(
     std::string_view string, JCParseOptionFlags parseOptionFlags, Containers containers, plat::Error* error)
 {
     // Our strings hold UTF-8 already: no conversion, and nothing can fail to convert.
-    JSONDecoder decoder(parseOptionFlags);
+    JSONDecoder decoder(parseOptionFlags, JSONDecoderLifetime::OneParse);
     const char* bytes = string.empty() ? "" : string.data();
     return containers == Containers::Mutable ? decoder.mutableObjectWithUTF8String(bytes, string.size(), error)
                                              : decoder.objectWithUTF8String(bytes, string.size(), error);
@@ -19,7 +19,7 @@ std::optional<JCValue> decodeString(
 std::optional<JCValue> decodeData(
     const plat::Data& data, JCParseOptionFlags parseOptionFlags, Containers containers, plat::Error* error)
 {
-    JSONDecoder decoder(parseOptionFlags);
+    JSONDecoder decoder(parseOptionFlags, JSONDecoderLifetime::OneParse);
     return containers == Containers::Mutable ? decoder.mutableObjectWithData(data, error)
                                              : decoder.objectWithData(data, error);
 }

@@ -28,10 +28,16 @@ JSONDecoder::JSONDecoder()
 }
 
 JSONDecoder::JSONDecoder(JCParseOptionFlags parseOptionFlags)
+    : JSONDecoder(parseOptionFlags, JSONDecoderLifetime::ManyParses)
+{
+}
+
+JSONDecoder::JSONDecoder(JCParseOptionFlags parseOptionFlags, JSONDecoderLifetime lifetime)
 {
     if (parseOptionFlags >= kFirstInvalidParseOption)
         detail::raiseJCException("NSInvalidArgumentException", "Invalid parse options.");
     _parseState = std::make_unique<detail::JCParseState>(parseOptionFlags);
+    _parseState->cacheDiesWithParse = lifetime == JSONDecoderLifetime::OneParse;
 }
 
 JSONDecoder::~JSONDecoder() = default;

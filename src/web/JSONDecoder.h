@@ -34,6 +34,12 @@ inline constexpr const char* JCLineNumberKey = "JCLineNumberKey";
 // serializer writes, so that deep input cannot exhaust the thread's stack.
 inline constexpr size_t JCMaximumNestingDepth = 512;
 
+// How long a decoder serves. The category operations make one for a single
+// parse: its cache may then keep its strings in that parse's own memory. A
+// decoder kept for many parses caches on the heap, so that its cache does
+// not keep earlier documents' memory alive.
+enum class JSONDecoderLifetime { ManyParses, OneParse };
+
 // The fast JSON decoder: UTF-8 text to JCValue trees whose arrays and
 // dictionaries are JCArray and JCDictionary (mutable when decoded by a
 // "mutable" operation). The top level must be an array or an object. A
@@ -48,6 +54,7 @@ public:
 
     JSONDecoder();
     explicit JSONDecoder(JCParseOptionFlags parseOptionFlags);
+    JSONDecoder(JCParseOptionFlags parseOptionFlags, JSONDecoderLifetime lifetime);
     ~JSONDecoder();
     JSONDecoder(const JSONDecoder&) = delete;
     JSONDecoder& operator=(const JSONDecoder&) = delete;

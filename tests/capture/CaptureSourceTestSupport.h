@@ -43,6 +43,10 @@ public:
     {
         switchPositions.push_back(position);
     }
+    void captureControllerDidStopWithError(CaptureController&, const plat::Error& error) override
+    {
+        stopErrors.push_back(error.code());
+    }
     void captureControllerDidTakeImage(CaptureController&, std::shared_ptr<const plat::Image> image) override
     {
         {
@@ -71,6 +75,7 @@ public:
 
     std::vector<int64_t> initPositions;  // main thread
     std::vector<int64_t> switchPositions;
+    std::vector<int64_t> stopErrors;  // codes of the sources' stops, main thread
 
 private:
     mutable std::mutex _lock;

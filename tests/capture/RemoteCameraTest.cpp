@@ -227,6 +227,16 @@ TEST_F(RemoteCamera, AVanishedPeerEndsReadinessAfterElevenFailedPreviewsAndStore
     }
     EXPECT_FALSE(client->isReadyToCapture());
     EXPECT_EQ(client->heartbeatCounter(), 0);
+    EXPECT_EQ(storing->stopErrors, (std::vector<int64_t> {zt::CaptureRemoteCameraClient::kErrorNoAnswer}));
+    // Still silent after the next eleven: it was told once.
+    constexpr int kMax = zt::CaptureRemoteCameraClient::kMaxFailedPreviews;
+    for (int failures = 1; failures <= kMax; ++failures) {
+        clock.advance(zt::CaptureRemoteCameraClient::kRetrySeconds);
+        ASSERT_TRUE(plat::test::runMainLoopUntil([&] {
+            return client->heartbeatCounter() == (failures < kMax ? failures : 0);
+        })) << failures;
+    }
+    EXPECT_EQ(storing->stopErrors.size(), 1u);
     // The shutter of a capture screen would now do nothing; asked anyway, the
     // source delivers nil and nothing is stored.
     client->captureImage();

@@ -13,7 +13,7 @@ namespace plat::test {
 class ManualClockScope {
 public:
     static constexpr double kStartUptimeSeconds = 1000;
-    // 2015-06-01 12:00:00 UTC, a fixed day for date arithmetic in tests.
+    // 2015-05-31 12:00:00 UTC, a fixed day for date arithmetic in tests.
     static constexpr Date kStartDate = Date::withTimeIntervalSinceReferenceDate(454766400);
 
     explicit ManualClockScope(double startUptimeSeconds = kStartUptimeSeconds, Date startDate = kStartDate);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 
 #include "web/JCArray.h"
 #include "web/JCDictionary.h"
@@ -294,6 +295,46 @@ TEST(JSONDecoderCache, SeparateCallsShareNothing)
     auto first = zt::objectFromJSONString(text);
     auto second = zt::objectFromJSONString(text);
     EXPECT_FALSE(first->arrayRef().objectAtIndex(0).isSameObject(second->arrayRef().objectAtIndex(0)));
+}
+
+TEST(JSONDecoderCache, OneCallSharesRepeatedStringsAndTheyOutliveTheirTree)
+{
+    // The category operations' cache lives in the parse's own memory: what
+    // it shares must stay valid after the decoder, and after the rest of the
+    // tree, has gone.
+    const std::string text = R"([{"a rather long key name": "and a value long enough to be an object"},
+                                 {"a rather long key name": "and a value long enough to be an object"},
+                                 ["another string long enough to be an object", 1, {"k": []}]])";
+    std::optional<zt::JCValue> kept;
+    std::optional<zt::JCValue> keptFromNested;
+    {
+        auto tree = zt::objectFromJSONString(text);
+        ASSERT_TRUE(tree);
+        const zt::JCArray& top = tree->arrayRef();
+        const zt::JCValue* first = top.objectAtIndex(0).dictionaryRef().objectForKey("a rather long key name");
+        const zt::JCValue* second = top.objectAtIndex(1).dictionaryRef().objectForKey("a rather long key name");
+        ASSERT_TRUE(first && second);
+        EXPECT_TRUE(first->isSameObject(*second));
+        kept = *first;
+        keptFromNested = top.objectAtIndex(2).arrayRef().objectAtIndex(0);
+    }
+    EXPECT_EQ(*kept->stringValue(), "and a value long enough to be an object");
+    EXPECT_EQ(*keptFromNested->stringValue(), "another string long enough to be an object");
+}
+
+TEST(JSONDecoderCache, TreesMayDieOnAnotherThreadWhileTheirStringsLiveOn)
+{
+    std::string text = "[";
+    for (int i = 0; i < 2000; ++i)
+        text += std::string(i == 0 ? "" : ",") + R"({"name": "an entry long enough to be an object )"
+            + std::to_string(i % 50) + R"(", "list": [1, 2, {"x": null}]})";
+    text += "]";
+    auto tree = zt::objectFromJSONString(text);
+    ASSERT_TRUE(tree);
+    const zt::JCValue kept = *tree->arrayRef().objectAtIndex(1999).dictionaryRef().objectForKey("name");
+    std::thread([doomed = std::move(*tree)]() mutable { doomed = zt::JCValue(); }).join();
+    tree.reset();
+    EXPECT_EQ(*kept.stringValue(), "an entry long enough to be an object 49");
 }
 
 TEST(JSONDecoderApi, ErrorOutParameterIsLeftAloneOnSuccess)

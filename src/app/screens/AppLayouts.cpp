@@ -1,6 +1,8 @@
 #include "app/screens/AppLayouts.h"
 
 #include "app/screens/MainViewController.h"
+#include "audio/AudioScreenLayouts.h"
+#include "capture/CaptureLayouts.h"
 #include "editor/EditorLayouts.h"
 #include "editor/StripLayouts.h"
 #include "platform/ui/ImageView.h"
@@ -46,6 +48,8 @@ void registerAppLayouts()
     registerShareLayouts();
     registerEditorLayouts();
     registerStripLayouts();
+    registerAudioScreenLayouts();
+    registerCaptureLayouts();
 }
 
 }  // namespace zt

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/AudioClip.h"
 #include "app/Frame.h"
 #include "app/FrameFiles.h"
 #include "app/FrameList.h"
@@ -12,12 +13,19 @@
 #include "app/MainViewControllerDelegate.h"
 #include "app/ProjectModel.h"
 #include "app/screens/AppAlerts.h"
+#include "audio/AudioConfigurationViewController.h"
 #include "audio/AudioController.h"
+#include "capture/CaptureImportController.h"
+#include "capture/CaptureViewController.h"
 #include "editor/PlayerViewController.h"
 #include "editor/TimelineViewController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/ErrorObject.h"
+#include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Paths.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
@@ -25,6 +33,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Screen.h"
+#include "uikit/QVNavigationController.h"
 
 namespace zt {
 
@@ -32,9 +41,12 @@ namespace {
 
 const plat::Color kAppTint = plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1);
 constexpr double kMargin = 10;
-constexpr double kButtonWidth = 100;
+// Five buttons and the project's name share a phone's width.
+constexpr double kButtonWidth = 84;
+constexpr double kButtonGap = 6;
 constexpr double kButtonHeight = 36;
-constexpr int kButtonCount = 3;
+constexpr double kButtonFontSize = 15;
+constexpr int kButtonCount = 5;
 constexpr const char* kErrorDomain = "FrameEditorStandInErrorDomain";
 constexpr int64_t kPictureNotStoredError = 1;
 
@@ -43,6 +55,7 @@ std::shared_ptr<plat::Button> makeButton(const std::string& title)
     auto button = plat::Button::buttonWithType(plat::ButtonType::System);
     button->setTitle(plat::localized(title), plat::ControlStateNormal);
     button->setTitleColor(plat::Color::whiteColor(), plat::ControlStateNormal);
+    button->titleLabel()->setFont(plat::Font::systemFontOfSize(kButtonFontSize));
     button->setBackgroundColor(kAppTint);
     return button;
 }
@@ -58,6 +71,8 @@ FrameEditorStandIn::~FrameEditorStandIn()
 {
     if (_player)
         _player->stop();
+    if (_recorderPanel)
+        _recorderPanel->setDelegate({});
 }
 
 bool FrameEditorStandIn::shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation orientation) const
@@ -72,7 +87,7 @@ void FrameEditorStandIn::loadView()
     root->setBackgroundColor(plat::Color::colorWithWhite(0.12, 1));
     root->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
 
-    const double buttonsWidth = kButtonCount * (kButtonWidth + kMargin);
+    const double buttonsWidth = kButtonCount * (kButtonWidth + kButtonGap) + kMargin - kButtonGap;
     const double labelWidth = bounds.width() - 2 * kMargin - buttonsWidth;
     _labelName = std::make_shared<plat::Label>(plat::makeRect(kMargin, 4, labelWidth, 22));
     _labelName->setFont(plat::Font::boldSystemFontOfSize(16));
@@ -84,16 +99,26 @@ void FrameEditorStandIn::loadView()
     root->addSubview(_labelFrames);
 
     double x = bounds.width() - buttonsWidth;
+    auto capture = makeButton("Capture");
+    capture->setFrame(plat::makeRect(x, 4, kButtonWidth, kButtonHeight));
+    capture->addTarget(this, &FrameEditorStandIn::actionCapture, plat::ControlEventTouchUpInside);
+    root->addSubview(capture);
+    x += kButtonWidth + kButtonGap;
     auto add = makeButton("Add Frame");
     add->setFrame(plat::makeRect(x, 4, kButtonWidth, kButtonHeight));
     add->addTarget(this, &FrameEditorStandIn::actionAddFrame, plat::ControlEventTouchUpInside);
     root->addSubview(add);
-    x += kButtonWidth + kMargin;
+    x += kButtonWidth + kButtonGap;
+    auto voice = makeButton("Voice-over");
+    voice->setFrame(plat::makeRect(x, 4, kButtonWidth, kButtonHeight));
+    voice->addTarget(this, &FrameEditorStandIn::actionRecordVoice, plat::ControlEventTouchUpInside);
+    root->addSubview(voice);
+    x += kButtonWidth + kButtonGap;
     _playButton = makeButton("Play");
     _playButton->setFrame(plat::makeRect(x, 4, kButtonWidth, kButtonHeight));
     _playButton->addTarget(this, &FrameEditorStandIn::actionPlay, plat::ControlEventTouchUpInside);
     root->addSubview(_playButton);
-    x += kButtonWidth + kMargin;
+    x += kButtonWidth + kButtonGap;
     auto done = makeButton("Done");
     done->setFrame(plat::makeRect(x, 4, kButtonWidth, kButtonHeight));
     done->addTarget(this, &FrameEditorStandIn::actionDone, plat::ControlEventTouchUpInside);
@@ -106,6 +131,7 @@ void FrameEditorStandIn::loadView()
     setOutlet("imageViewLastFrame", _imageViewLastFrame);
     showProject();
     showLastPicture();
+    observeAudioScreens();
 }
 
 void FrameEditorStandIn::addNavigators(plat::View& root)
@@ -250,6 +276,32 @@ void FrameEditorStandIn::actionPlay()
     showPlayButtonTitle();
 }
 
+void FrameEditorStandIn::actionCapture()
+{
+    const bool tablet = plat::Device::currentDevice().isTablet();
+    auto capture = std::make_shared<CaptureViewController>(
+        tablet ? CaptureViewController::kTabletLayout : CaptureViewController::kPhoneLayout, _project);
+    capture->setModalPresentationStyle(plat::ModalPresentationStyle::FullScreen);
+    capture->setModalTransitionStyle(plat::ModalTransitionStyle::CrossDissolve);
+    // The strip follows the frames the screen adds, as the editor's does.
+    std::weak_ptr<FrameEditorStandIn> weakSelf = sharedAs<FrameEditorStandIn>();
+    _captureObserver = plat::NotificationCenter::defaultCenter().addObserver(
+        CaptureImportController::kAddFrameNotification, capture.get(), [weakSelf](const plat::Notification& note) {
+            if (auto self = weakSelf.lock())
+                self->showCapturedFrame(Frame(note.userInfo.getDictionary("FRAME").value_or(plat::Dictionary())));
+        });
+    presentViewController(capture, /*animated=*/true, nullptr);
+}
+
+void FrameEditorStandIn::showCapturedFrame(const Frame& frame)
+{
+    if (_audioController)
+        _audioController->recalculateAudioClipTimeRanges();
+    if (_strip)
+        _strip->addFrame(frame);
+    timeLineNeedsUpdate();
+}
+
 void FrameEditorStandIn::actionDone()
 {
     auto keepAlive = sharedAs<FrameEditorStandIn>();  // the root container lets go of us
@@ -310,6 +362,144 @@ void FrameEditorStandIn::previewPlayerShowFrameAtIndex(PreviewPlayer&, int64_t i
 void FrameEditorStandIn::previewPlayerDidStopPlay(PreviewPlayer&)
 {
     showPlayButtonTitle();
+}
+
+}  // namespace zt
+
+namespace zt {
+
+void FrameEditorStandIn::observeAudioScreens()
+{
+    auto& center = plat::NotificationCenter::defaultCenter();
+    std::weak_ptr<FrameEditorStandIn> weakSelf = sharedAs<FrameEditorStandIn>();
+    _showClipObserver = center.addObserver(
+        kShowAudioControllerNotification, _strip.get(), [weakSelf](const plat::Notification& note) {
+            auto self = weakSelf.lock();
+            auto clip = note.userInfo.get(kClipKey).asObjectOf<AudioClip>();
+            if (self && clip)
+                self->openClipEditor(clip);
+        });
+    auto closeEditor = [weakSelf](const plat::Notification& note) {
+        auto self = weakSelf.lock();
+        if (self && self->_clipEditor && note.object == self->_clipEditor.get())
+            self->closeClipEditor();
+    };
+    _clipDoneObserver = center.addObserver(kAudioControllerDoneNotification, nullptr, closeEditor);
+    _clipRemovedObserver = center.addObserver(kAudioControllerRemoveClipNotification, nullptr, closeEditor);
+    // What the sound screens cannot do is told here (no room at the frame, a file that did not copy).
+    auto tell = [weakSelf](const plat::Notification& note) {
+        auto self = weakSelf.lock();
+        auto error = note.userInfo.get(kErrorKey).asObjectOf<plat::ErrorObject>();
+        if (!self || !error)
+            return;
+        const bool ours = note.object == self->_audioController.get()
+            || (self->_clipEditor && note.object == self->_clipEditor.get());
+        if (ours)
+            showAlert(plat::localized("Error"), error->error().localizedDescription());
+    };
+    _audioErrorObserver = center.addObserver(kShowErrorNotification, nullptr, tell);
+}
+
+void FrameEditorStandIn::stopPlayback()
+{
+    if (_player->isPlaying())
+        _player->stop();
+    showPlayButtonTitle();
+}
+
+void FrameEditorStandIn::actionRecordVoice()
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    if (_recorderPanel)
+        return;
+    stopPlayback();
+    const int64_t frame = _strip->getCurrentFrame();
+    if (!_audioController->checkTrackSpaceForClipDuration(plat::MediaTime::make(1, 1), nullptr, nullptr, frame))
+        return;  // the controller has told why
+    auto root = view();
+    _recorderShield = plat::Button::buttonWithType(plat::ButtonType::Custom);
+    _recorderShield->setFrame(root->bounds());
+    _recorderShield->setBackgroundColor(plat::Color::clearColor());
+    _recorderPanel = std::make_shared<AudioRecorderViewController>();
+    _recorderShield->addTarget(_recorderPanel.get(), &AudioRecorderViewController::removeRecorderIfNotRecording,
+        plat::ControlEventTouchUpInside);
+    _recorderPanel->setDelegate(std::static_pointer_cast<AudioRecorderViewDelegate>(sharedAs<FrameEditorStandIn>()));
+    _recorderPanel->setStartRecordingAtFrame(frame);
+    addChildViewController(_recorderPanel);
+    auto panelView = _recorderPanel->view();
+    panelView->setCenter({root->bounds().midX(), root->bounds().midY() - kButtonHeight});
+    root->addSubview(_recorderShield);
+    root->addSubview(panelView);
+    _recorderPanel->didMoveToParentViewController(this);
+}
+
+void FrameEditorStandIn::closeRecorderPanel()
+{
+    if (!_recorderPanel)
+        return;
+    auto panel = std::move(_recorderPanel);
+    panel->willMoveToParentViewController(nullptr);
+    panel->view()->removeFromSuperview();
+    panel->removeFromParentViewController();
+    if (_recorderShield) {
+        _recorderShield->removeFromSuperview();
+        _recorderShield.reset();
+    }
+}
+
+void FrameEditorStandIn::audioRecorderDidStartRecording(AudioRecorderViewController& recorder)
+{
+    _strip->willStartPlayback();
+    _player->moveToIndex(recorder.startRecordingAtFrame());
+    _player->playWhileRecording();
+    showPlayButtonTitle();
+}
+
+void FrameEditorStandIn::audioRecorderDidStopRecording(AudioRecorderViewController& recorder, const std::string& file)
+{
+    stopPlayback();
+    const int64_t frame = recorder.startRecordingAtFrame();
+    closeRecorderPanel();
+    _audioController->addAudioFromFile(file, frame, std::nullopt, AudioClip::VoiceOver);
+    // The project keeps its own copy; one that did not arrive keeps the recording where it is.
+    if (_audioController->isAudioFileStillInUse(plat::lastPathComponent(file))) {
+        if (auto removed = plat::removeItemIfExists(file); !removed.ok())
+            plat::log("frame editor stand-in: {} stays: {}", file, removed.error().localizedDescription());
+    } else {
+        plat::log("frame editor stand-in: the recording {} was not added; it stays", file);
+    }
+    showSoundChange(frame);
+}
+
+void FrameEditorStandIn::audioRecorderDidCancelRecording(AudioRecorderViewController&)
+{
+    stopPlayback();
+    closeRecorderPanel();
+}
+
+void FrameEditorStandIn::openClipEditor(const std::shared_ptr<AudioClip>& clip)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    if (_clipEditor || _recorderPanel)
+        return;
+    stopPlayback();  // the clip is heard alone
+    _clipEditor = std::make_shared<AudioConfigurationViewController>(clip, _audioController, _project);
+    _clipEditor->setPreviewPlayer(_player);
+    presentViewController(std::make_shared<QVNavigationController>(_clipEditor), /*animated=*/true, nullptr);
+}
+
+void FrameEditorStandIn::closeClipEditor()
+{
+    _clipEditor.reset();
+    dismissViewControllerAnimated(/*animated=*/true, nullptr);
+    showSoundChange(_strip->getCurrentFrame());
+}
+
+void FrameEditorStandIn::showSoundChange(int64_t frame)
+{
+    _strip->updateFrames();
+    _strip->scrollToFrame(frame);
+    timeLineNeedsUpdate();
 }
 
 }  // namespace zt

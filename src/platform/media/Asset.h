@@ -6,10 +6,12 @@
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/URL.h"
+#include "platform/media/AssetForward.h"
 #include "platform/media/AssetTrack.h"
 #include "platform/media/MediaTime.h"
 
 namespace plat {
+inline namespace av {
 
 // Timed media: a file or a composition, with tracks and a duration.
 class Asset {
@@ -48,4 +50,5 @@ private:
     std::optional<Error> _error;
 };
 
+}  // namespace av
 }  // namespace plat

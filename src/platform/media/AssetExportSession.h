@@ -10,9 +10,9 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Result.h"
 #include "platform/foundation/URL.h"
+#include "platform/media/AssetForward.h"
 
 namespace plat {
-class Asset;
 class DispatchQueue;
 
 enum class AssetExportSessionStatus : int {

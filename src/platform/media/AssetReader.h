@@ -7,10 +7,10 @@
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Result.h"
+#include "platform/media/AssetForward.h"
 #include "platform/media/MediaTime.h"
 
 namespace plat {
-class Asset;
 class AssetReaderOutput;
 
 enum class AssetReaderStatus : int { Unknown = 0, Reading = 1, Completed = 2, Failed = 3, Cancelled = 4 };

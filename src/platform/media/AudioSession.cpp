@@ -6,6 +6,7 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/media/AudioOutput.h"
 #include "platform/media/MediaConstants.h"
+#include "platform/media/MicrophoneFolder.h"
 
 namespace plat {
 
@@ -63,7 +64,9 @@ double AudioSession::sampleRate() const
 void AudioSession::requestRecordPermission(std::function<void(bool granted)> response)
 {
     bool granted;
-    {
+    if (auto answered = MicrophoneFolder::recordPermission()) {
+        granted = *answered == AudioSessionRecordPermission::Granted;
+    } else {
         std::lock_guard lock(_lock);
         if (_recordPermission == AudioSessionRecordPermission::Undetermined)
             _recordPermission = AudioSessionRecordPermission::Granted;
@@ -75,6 +78,8 @@ void AudioSession::requestRecordPermission(std::function<void(bool granted)> res
 
 AudioSessionRecordPermission AudioSession::recordPermission() const
 {
+    if (auto answered = MicrophoneFolder::recordPermission())
+        return *answered;
     std::lock_guard lock(_lock);
     return _recordPermission;
 }

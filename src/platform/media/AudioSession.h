@@ -35,9 +35,10 @@ public:
     // The output's rate.
     double sampleRate() const;
 
-    // The answer comes on the main queue. The first question is granted
-    // unless the person has already answered (setRecordPermission, as in the
-    // device's privacy settings); later ones get the same answer.
+    // The answer comes on the main queue. An answer kept in the device
+    // folder's privacy settings (MicrophoneFolder) decides; without one the
+    // first question is granted unless the person has already answered
+    // (setRecordPermission); later ones get the same answer.
     void requestRecordPermission(std::function<void(bool granted)> response);
     AudioSessionRecordPermission recordPermission() const;
     void setRecordPermission(AudioSessionRecordPermission permission);

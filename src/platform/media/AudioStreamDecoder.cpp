@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <vector>
+
+extern "C" {
+#include <libavdevice/avdevice.h>
+}
 
 #include "platform/foundation/Log.h"
 #include "platform/media/FFmpegSupport.h"
@@ -16,6 +21,12 @@ constexpr int kMaxChannels = 64;
 constexpr int kMaxSampleRate = 768000;
 // Closer than this to the start, a seek is not worth it: decoding and dropping is exact.
 constexpr double kShortestSeekSeconds = 1.0;
+
+void registerInputDevices()
+{
+    static std::once_flag registered;
+    std::call_once(registered, [] { avdevice_register_all(); });
+}
 
 }  // namespace
 
@@ -48,7 +59,23 @@ struct AudioStreamDecoder::Impl {
     int64_t nextTime = AV_NOPTS_VALUE;  // expected stream time of the next frame
     int64_t damagedPackets = 0;
 
+    bool live = false;  // a device that delivers at its own pace
+    bool waiting = false;  // a live device had nothing more for now
+
     ~Impl() { av_channel_layout_uninit(&resamplerLayout); }
+
+    static Result<std::unique_ptr<Impl>> make(const std::string& path, int outputRate, int outputChannels)
+    {
+        if (outputRate <= 0 || outputRate > kMaxSampleRate || outputChannels <= 0 || outputChannels > kMaxChannels)
+            return mediaError(kMediaErrorUnknown, "unsupported output format for", path);
+        auto impl = std::make_unique<Impl>();
+        impl->path = path;
+        impl->outputRate = outputRate;
+        impl->outputChannels = outputChannels;
+        if (!impl->packet || !impl->frame)
+            return mediaError(kMediaErrorOutOfMemory, "cannot decode", path);
+        return impl;
+    }
 
     size_t pendingSampleFrames() const
     {
@@ -192,6 +219,10 @@ struct AudioStreamDecoder::Impl {
                 return {};
             }
             int read = av_read_frame(format.get(), packet.get());
+            if (read == AVERROR(EAGAIN) && live) {
+                waiting = true;
+                return {};
+            }
             if (read == AVERROR_EOF) {
                 inputEnded = true;
                 avcodec_send_packet(codec.get(), nullptr);
@@ -224,19 +255,56 @@ AudioStreamDecoder::~AudioStreamDecoder()
 Result<std::unique_ptr<AudioStreamDecoder>> AudioStreamDecoder::open(
     const std::string& path, int streamIndex, int outputRate, int outputChannels)
 {
-    if (outputRate <= 0 || outputRate > kMaxSampleRate || outputChannels <= 0 || outputChannels > kMaxChannels)
-        return mediaError(kMediaErrorUnknown, "unsupported output format for", path);
-    auto impl = std::make_unique<Impl>();
-    impl->path = path;
-    impl->streamIndex = streamIndex;
-    impl->outputRate = outputRate;
-    impl->outputChannels = outputChannels;
-    if (!impl->packet || !impl->frame)
-        return mediaError(kMediaErrorOutOfMemory, "cannot decode", path);
+    auto impl = Impl::make(path, outputRate, outputChannels);
+    if (!impl.ok())
+        return impl.error();
     auto opened = openMediaFile(path);
     if (!opened.ok())
         return opened.error();
-    impl->format = std::move(opened).value();
+    impl.value()->format = std::move(opened).value();
+    return openStream(std::move(impl).value(), streamIndex);
+}
+
+Result<std::unique_ptr<AudioStreamDecoder>> AudioStreamDecoder::openDevice(
+    const DeviceInput& device, int outputRate, int outputChannels)
+{
+    auto made = Impl::make(device.url, outputRate, outputChannels);
+    if (!made.ok())
+        return made.error();
+    std::unique_ptr<Impl> impl = std::move(made).value();
+    configureFFmpegLogging();
+    registerInputDevices();
+    const AVInputFormat* inputFormat = av_find_input_format(device.formatName.c_str());
+    if (!inputFormat)
+        return mediaError(
+            kMediaErrorDeviceNotConnected, "this FFmpeg has no input " + device.formatName + " for", device.url);
+    AVDictionary* options = nullptr;
+    for (const auto& [key, value] : device.options)
+        av_dict_set(&options, key.c_str(), value.c_str(), 0);
+    AVFormatContext* raw = avformat_alloc_context();
+    if (!raw) {
+        av_dict_free(&options);
+        return mediaError(kMediaErrorOutOfMemory, "cannot open", device.url);
+    }
+    if (device.live)
+        raw->flags |= AVFMT_FLAG_NONBLOCK;  // the caller takes what has come and moves on
+    int opened = avformat_open_input(&raw, device.url.c_str(), inputFormat, &options);
+    av_dict_free(&options);
+    if (opened < 0)
+        return mediaError(
+            kMediaErrorDeviceNotConnected, "cannot open " + device.formatName + " input", device.url, opened);
+    impl->format.reset(raw);
+    impl->live = device.live;
+    int streamIndex = av_find_best_stream(impl->format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (streamIndex < 0)
+        return mediaError(kMediaErrorDeviceNotConnected, "no sound from", device.url, streamIndex);
+    return openStream(std::move(impl), streamIndex);
+}
+
+Result<std::unique_ptr<AudioStreamDecoder>> AudioStreamDecoder::openStream(std::unique_ptr<Impl> impl, int streamIndex)
+{
+    const std::string& path = impl->path;
+    impl->streamIndex = streamIndex;
     if (streamIndex < 0 || static_cast<unsigned>(streamIndex) >= impl->format->nb_streams)
         return mediaError(kMediaErrorFileFailedToParse, "no such stream in", path);
     AVStream* stream = impl->format->streams[streamIndex];
@@ -263,13 +331,21 @@ Result<std::unique_ptr<AudioStreamDecoder>> AudioStreamDecoder::open(
     return std::unique_ptr<AudioStreamDecoder>(new AudioStreamDecoder(std::move(impl)));
 }
 
+bool AudioStreamDecoder::hasEnded() const
+{
+    return _impl->finished && !_impl->hasPending();
+}
+
 Result<void> AudioStreamDecoder::seek(const MediaTime& time)
 {
     Impl& d = *_impl;
     if (!time.isNumeric())
         return mediaError(kMediaErrorUnknown, "cannot seek to an invalid time in", d.path);
     int64_t target = d.streamStart + streamTimeFromMediaTime(time, d.timeBase);
-    if (time.seconds() >= kShortestSeekSeconds) {
+    // Near the start it is cheaper to decode and drop, unless reading has
+    // already gone past the time (a sound played again from its start).
+    bool readPast = d.inputEnded || (d.nextTime != AV_NOPTS_VALUE && d.nextTime > target);
+    if (time.seconds() >= kShortestSeekSeconds || readPast) {
         int sought = av_seek_frame(d.format.get(), d.streamIndex, target, AVSEEK_FLAG_BACKWARD);
         if (sought >= 0) {
             avcodec_flush_buffers(d.codec.get());
@@ -293,11 +369,12 @@ Result<int64_t> AudioStreamDecoder::read(float* destination, int64_t frames)
 {
     Impl& d = *_impl;
     int64_t done = 0;
+    d.waiting = false;
     while (done < frames) {
         if (!d.hasPending()) {
             d.pending.clear();
             d.pendingOffset = 0;
-            if (d.finished)
+            if (d.finished || d.waiting)
                 break;
             auto decoded = d.decodeMore();
             if (!decoded.ok())

@@ -90,5 +90,6 @@ inline constexpr int64_t kMediaErrorOperationNotSupportedForAsset = -11838;
 inline constexpr int64_t kMediaErrorInvalidSourceMedia = -11835;
 inline constexpr int64_t kMediaErrorNoDataAppended = -11847;
 inline constexpr int64_t kMediaErrorInvalidOutputURL = -11855;
+inline constexpr int64_t kMediaErrorDeviceNotConnected = -11814;
 
 }  // namespace plat

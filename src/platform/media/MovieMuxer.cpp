@@ -126,6 +126,9 @@ Result<void> MovieMuxer::writeLocked(int slot, EncodedPacket packet)
     av_packet_rescale_ts(packet.get(), entry.timeBase, stream->time_base);
     // The muxer takes the packet's data over.
     int written = av_interleaved_write_frame(_context.get(), packet.get());
+    // A write that failed as the buffer went out (a full disk) shows only in the file's error.
+    if (written >= 0 && _context->pb && _context->pb->error < 0)
+        written = _context->pb->error;
     if (written < 0)
         return mediaError(kMediaErrorDiskFull, "cannot write", _path, written);
     return {};

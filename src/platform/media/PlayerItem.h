@@ -1,10 +1,10 @@
 #pragma once
 #include <memory>
 
+#include "platform/media/AssetForward.h"
 #include "platform/media/MediaTime.h"
 
 namespace plat {
-class Asset;
 class AudioMix;
 class Player;
 

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include "platform/foundation/Files.h"
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
@@ -131,6 +132,61 @@ TEST(AppScript, AScriptMakesAProjectAndPhotographsTheExplorer)
     EXPECT_EQ(picture->bitmap()->width(), 1136);
     EXPECT_EQ(picture->bitmap()->height(), 640);
     EXPECT_GT(litShare(*picture), 0.5);
+}
+
+TEST(AppScript, AScriptCapturesTenFramesFromTheVirtualCameraWithTheOnionSkinShowing)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    ASSERT_TRUE(plat::createDirectory(device + "/Cameras", plat::IntermediateDirectories::Yes).ok());
+    plat::Dictionary camera;
+    camera.set("Kind", "TestPattern");
+    camera.set("Position", "Back");
+    camera.set("Width", 1280);
+    camera.set("Height", 720);
+    camera.set("FrameRate", 25);
+    plat::Array cameras;
+    cameras.append(camera);
+    ASSERT_TRUE(plat::writePropertyListFile(cameras, device + "/Cameras/Cameras.plist").ok());
+
+    const std::string shot = folder.path("capture.png");
+    std::string script = "# a new project, then ten pictures through the capture screen\n"
+                         "wait 1.2\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n";
+    for (int i = 0; i < 10; ++i)
+        script += "tap Take Picture\nwait 1.1\n";
+    // The onion slider half-way down: the live picture at half strength over the last frames.
+    script += "drag 23 74 23 170\nwait 0.5\nscreenshot " + shot + "\ntap Done\nwait 1\nquit\n";
+    std::ofstream(folder.path("capture.txt")) << script;
+    ASSERT_EQ(runApp(device, "phone", folder.path("capture.txt")), 0);
+
+    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
+    ASSERT_EQ(listed.count(), 2u);
+    std::string made;
+    for (const plat::Value& entry : listed) {
+        made = entry.asString() ? std::string(entry.asString()->c_str()) : std::string();
+        break;  // the newest first
+    }
+    auto frames = plat::dictionaryWithContentsOfFile(device + "/Documents/" + made + "/frames.meta");
+    ASSERT_TRUE(frames);
+    EXPECT_EQ(frames->getArray("FRAMELIST_DATA").value_or(plat::Array()).count(), 11u)
+        << "ten pictures and the capture placeholder";
+    auto names = plat::contentsOfDirectory(device + "/Documents/" + made);
+    ASSERT_TRUE(names.ok());
+    size_t pictures = 0;
+    for (const std::string& name : names.value())
+        pictures += name.rfind("frame-", 0) == 0;
+    EXPECT_EQ(pictures, 10u);
+    auto settings = plat::dictionaryWithContentsOfFile(device + "/Documents/.settings.plist");
+    ASSERT_TRUE(settings);
+    const double overlay = settings->getDouble("_overlaySetting").value_or(-1);
+    EXPECT_GT(overlay, 0.2);
+    EXPECT_LT(overlay, 0.8);
+
+    auto picture = plat::Image::imageWithContentsOfFile(shot);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->bitmap()->width(), 1136);
+    EXPECT_GT(litShare(*picture), 0.5);
+    (void)plat::copyItem(shot, ::testing::TempDir() + "capture-script.png", plat::ReplaceExisting::Yes);  // for a look
 }
 
 TEST(AppScript, ASecondRunOnTheSameDeviceFindsItsProjects)

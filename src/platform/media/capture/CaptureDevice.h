@@ -9,6 +9,7 @@
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Geometry.h"
+#include "platform/media/MediaConstants.h"
 #include "platform/media/MediaTime.h"
 #include "platform/media/capture/CaptureDeviceFolder.h"
 
@@ -30,8 +31,8 @@ inline constexpr const char* kCaptureSessionPreset1920x1080 = "AVCaptureSessionP
 inline constexpr const char* kCaptureSessionPreset1280x720 = "AVCaptureSessionPreset1280x720";
 inline constexpr const char* kCaptureSessionPreset640x480 = "AVCaptureSessionPreset640x480";
 
-// Errors of capture, in the platform's media domain.
-inline constexpr int64_t kMediaErrorDeviceNotConnected = -11814;
+// Errors of capture, in the platform's media domain (the device not being
+// connected is shared with the microphone, in MediaConstants.h).
 inline constexpr int64_t kMediaErrorDeviceIsNotAvailable = -11815;
 inline constexpr int64_t kMediaErrorDeviceLockedForConfigurationByAnotherProcess = -11817;
 

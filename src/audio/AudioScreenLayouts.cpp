@@ -1,0 +1,121 @@
+#include "audio/AudioScreenLayouts.h"
+
+#include "platform/foundation/Bundle.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/Layer.h"
+#include "platform/ui/LayoutRegistry.h"
+#include "platform/ui/Slider.h"
+#include "platform/ui/ViewController.h"
+#include "uikit/QVBarGauge.h"
+
+namespace zt {
+
+namespace {
+
+const plat::Color kPanelColor = plat::Color::colorWithWhite(0.1, 0.92);
+const plat::Color kEditorColor = plat::Color::colorWithWhite(0.15, 1);
+constexpr double kMargin = 20;
+constexpr double kPanelWidth = 300;
+constexpr double kPanelHeight = 140;
+constexpr double kPanelCornerRadius = 10;
+constexpr double kButtonHeight = 32;
+constexpr double kEditorWidth = 480;
+constexpr double kEditorHeight = 230;
+constexpr double kWaveformTop = 40;
+constexpr double kWaveformInset = 30;
+constexpr double kWaveformHeight = 50;
+
+std::shared_ptr<plat::Button> makeButton(plat::Rect frame, const std::string& title)
+{
+    auto button = plat::Button::buttonWithType(plat::ButtonType::System);
+    button->setFrame(frame);
+    button->setTitle(plat::localized(title), plat::ControlStateNormal);
+    button->setTitleColor(plat::Color::whiteColor(), plat::ControlStateNormal);
+    button->layer()->setCornerRadius(6);
+    button->setBackgroundColor(plat::Color::colorWithWhite(1, 0.12));
+    return button;
+}
+
+// A dark rounded panel laid over the frame editor.
+std::shared_ptr<plat::View> buildRecorderPanel(plat::ViewController& owner)
+{
+    auto root = std::make_shared<plat::View>(plat::makeRect(0, 0, kPanelWidth, kPanelHeight));
+    root->setBackgroundColor(kPanelColor);
+    root->layer()->setCornerRadius(kPanelCornerRadius);
+    const double width = kPanelWidth - 2 * kMargin;
+
+    auto label = std::make_shared<plat::Label>(plat::makeRect(kMargin, 10, width, 24));
+    label->setFont(plat::Font::boldSystemFontOfSize(17));
+    label->setTextColor(plat::Color::whiteColor());
+    label->setTextAlignment(plat::TextAlignment::Center);
+    root->addSubview(label);
+
+    auto meter = std::make_shared<QVBarGauge>(plat::makeRect(kMargin, 42, width, 18));
+    meter->setNumBars(20);
+    root->addSubview(meter);
+
+    // Marks where the meter reads 0 dB; the person does not move it.
+    auto slider = std::make_shared<plat::Slider>(plat::makeRect(kMargin, 64, width, 24));
+    slider->setValue(1.0);
+    slider->setUserInteractionEnabled(false);
+    root->addSubview(slider);
+
+    const double buttonWidth = (width - 10) / 2;
+    auto record = makeButton(plat::makeRect(kMargin, 96, buttonWidth, kButtonHeight), "Record");
+    record->setEnabled(false);  // until the microphone may be used
+    root->addSubview(record);
+    auto cancel = makeButton(plat::makeRect(kMargin + buttonWidth + 10, 96, buttonWidth, kButtonHeight), "Cancel");
+    root->addSubview(cancel);
+
+    owner.setOutlet("labelAudioRecordInfo", label);
+    owner.setOutlet("levelMeter", meter);
+    owner.setOutlet("sliderAudioRecordLevel", slider);
+    owner.setOutlet("btnAudioStartRecord", record);
+    owner.setOutlet("btnAudioCancel", cancel);
+    return root;
+}
+
+std::shared_ptr<plat::View> buildClipEditor(plat::ViewController& owner)
+{
+    auto root = std::make_shared<plat::View>(plat::makeRect(0, 0, kEditorWidth, kEditorHeight));
+    root->setBackgroundColor(kEditorColor);
+    root->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
+
+    auto trim = std::make_shared<plat::View>(
+        plat::makeRect(kWaveformInset, kWaveformTop, kEditorWidth - 2 * kWaveformInset, kWaveformHeight));
+    root->addSubview(trim);
+
+    auto volumeLabel = std::make_shared<plat::Label>(plat::makeRect(kWaveformInset, 132, 80, 30));
+    volumeLabel->setText(plat::localized("Volume"));
+    volumeLabel->setTextColor(plat::Color::lightGrayColor());
+    volumeLabel->setFont(plat::Font::systemFontOfSize(15));
+    root->addSubview(volumeLabel);
+    auto volume = std::make_shared<plat::Slider>(
+        plat::makeRect(kWaveformInset + 90, 132, kEditorWidth - 2 * kWaveformInset - 90, 30));
+    volume->setMinimumValue(0);
+    volume->setMaximumValue(1);
+    root->addSubview(volume);
+
+    auto play = makeButton(plat::makeRect(kWaveformInset, 178, 90, kButtonHeight), "Play");
+    play->setTitle(plat::localized("Playing"), plat::ControlStateSelected);
+    root->addSubview(play);
+    auto stop = makeButton(plat::makeRect(kWaveformInset + 100, 178, 90, kButtonHeight), "Stop");
+    root->addSubview(stop);
+
+    owner.setOutlet("viewTrimm", trim);
+    owner.setOutlet("sliderVolume", volume);
+    owner.setOutlet("btnPlay", play);
+    owner.setOutlet("btnStop", stop);
+    return root;
+}
+
+}  // namespace
+
+void registerAudioScreenLayouts()
+{
+    plat::LayoutRegistry::registerLayout("AudioRecorderViewController", buildRecorderPanel);
+    plat::LayoutRegistry::registerLayout("AudioConfigurationViewController", buildClipEditor);
+}
+
+}  // namespace zt

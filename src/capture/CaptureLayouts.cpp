@@ -1,0 +1,369 @@
+#include "capture/CaptureLayouts.h"
+
+#include <cmath>
+
+#include "capture/CaptureGridView.h"
+#include "capture/CaptureViewController.h"
+#include "capture/TimerConfigurationViewController.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/Layer.h"
+#include "platform/ui/LayoutRegistry.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Slider.h"
+#include "platform/ui/Switch.h"
+#include "uikit/QVCircularProgressView.h"
+
+namespace zt {
+
+namespace {
+
+constexpr unsigned kFlexibleSize = plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight;
+const plat::Color kAppTint = plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1);
+const plat::Color kBarColor = plat::Color::colorWithWhite(0, 0.45);
+const plat::Color kFocusColor = plat::Color::colorWithRed(1, 0.85, 0.1, 1);
+
+constexpr double kBarWidth = 72;
+constexpr double kPanelHeight = 52;
+constexpr double kShutterSide = 60;
+constexpr double kBarButtonWidth = 56;
+constexpr double kBarButtonHeight = 36;
+constexpr double kMargin = 8;
+constexpr double kOverlayLength = 200;
+constexpr double kSliderThickness = 30;
+constexpr double kZoomSliderWidth = 260;
+constexpr double kExposureSliderWidth = 140;
+constexpr double kTimerCircleSide = 40;
+
+// A text button: white, the app's colour when selected, grey when disabled.
+std::shared_ptr<plat::Button> makeTextButton(
+    plat::Rect frame, const std::string& title, const std::string& selectedTitle = {})
+{
+    auto button = plat::Button::buttonWithType(plat::ButtonType::Custom);
+    button->setFrame(frame);
+    button->setTitle(plat::localized(title), plat::ControlStateNormal);
+    if (!selectedTitle.empty())
+        button->setTitle(plat::localized(selectedTitle), plat::ControlStateSelected);
+    button->setTitleColor(plat::Color::whiteColor(), plat::ControlStateNormal);
+    button->setTitleColor(kAppTint, plat::ControlStateSelected);
+    button->setTitleColor(plat::Color::colorWithWhite(0.55, 1), plat::ControlStateDisabled);
+    button->titleLabel()->setFont(plat::Font::boldSystemFontOfSize(13));
+    return button;
+}
+
+std::shared_ptr<plat::Slider> makeSlider(plat::Rect frame, double minimum, double maximum)
+{
+    auto slider = std::make_shared<plat::Slider>(frame);
+    slider->setMinimumValue(minimum);
+    slider->setMaximumValue(maximum);
+    slider->setMinimumTrackTintColor(kAppTint);
+    return slider;
+}
+
+std::shared_ptr<plat::ImageView> makePictureView(plat::Rect frame)
+{
+    auto view = std::make_shared<plat::ImageView>(frame);
+    view->setContentMode(plat::ContentMode::ScaleAspectFill);
+    view->setClipsToBounds(true);
+    view->setAutoresizingMask(kFlexibleSize);
+    view->setUserInteractionEnabled(false);
+    return view;
+}
+
+// The options panel along the top: the toggles, the camera switch, and
+// room for a source's own buttons.
+std::shared_ptr<plat::View> buildOptionsPanel(plat::ViewController& owner, double width)
+{
+    auto panel = std::make_shared<plat::View>(plat::makeRect(0, 0, width, kPanelHeight));
+    panel->setBackgroundColor(plat::Color::colorWithWhite(0, 0.6));
+    panel->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
+    double x = kMargin;
+    const double y = (kPanelHeight - kBarButtonHeight) / 2;
+    auto place = [&](const std::shared_ptr<plat::View>& view, double viewWidth, const char* outlet) {
+        plat::Rect frame = view->frame();
+        frame.origin = {x, (kPanelHeight - frame.height()) / 2};
+        frame.size.width = viewWidth;
+        view->setFrame(frame);
+        panel->addSubview(view);
+        owner.setOutlet(outlet, view);
+        x += viewWidth + kMargin;
+    };
+    place(makeTextButton(plat::makeRect(0, y, 0, kBarButtonHeight), "Grid"), 40, "buttonGrid");
+    place(makeTextButton(plat::makeRect(0, y, 0, kBarButtonHeight), "Sound", "Muted"), 52, "buttonSound");
+    place(makeTextButton(plat::makeRect(0, y, 0, kBarButtonHeight), "AF"), 34, "buttonFocus");
+    place(makeTextButton(plat::makeRect(0, y, 0, kBarButtonHeight), "AE"), 34, "buttonExposure");
+    place(makeTextButton(plat::makeRect(0, y, 0, kBarButtonHeight), "AWB"), 44, "buttonWhiteBalance");
+    auto flip = makeTextButton(plat::makeRect(0, y, 0, kBarButtonHeight), "Flip");
+    flip->setAccessibilityLabel(plat::localized("Switch Camera"));
+    place(flip, 40, "capturedeviseBtn");
+    auto additional = std::make_shared<plat::View>(plat::makeRect(0, y, 0, kBarButtonHeight));
+    place(additional, std::max(0.0, width - x - kMargin), "_viewAddtionalCaptureControls");
+    additional->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
+
+    if (auto* screen = dynamic_cast<CaptureViewController*>(&owner)) {
+        auto bind = [&](const char* outlet, void (CaptureViewController::*action)()) {
+            std::static_pointer_cast<plat::Control>(owner.outlet(outlet))
+                ->addTarget(screen, action, plat::ControlEventTouchUpInside);
+        };
+        bind("buttonGrid", &CaptureViewController::actionGrid);
+        bind("buttonSound", &CaptureViewController::actionSound);
+        bind("buttonFocus", &CaptureViewController::actionFocus);
+        bind("buttonExposure", &CaptureViewController::actionExposure);
+        bind("buttonWhiteBalance", &CaptureViewController::actionWhiteBalance);
+        bind("capturedeviseBtn", &CaptureViewController::actionCaptureDevice);
+    }
+    return panel;
+}
+
+// The bar along the right edge: the source chooser and the options at the
+// top, the shutter in the middle with the timer's countdown beside it, the
+// timer's switch and settings below, and Home at the bottom.
+std::shared_ptr<plat::View> buildControlBar(plat::ViewController& owner, plat::Rect bounds)
+{
+    const double height = bounds.height();
+    auto bar = std::make_shared<plat::View>(plat::makeRect(bounds.width() - kBarWidth, 0, kBarWidth, height));
+    bar->setBackgroundColor(kBarColor);
+    bar->setAutoresizingMask(plat::ViewAutoresizingFlexibleLeftMargin | plat::ViewAutoresizingFlexibleHeight);
+    const double left = (kBarWidth - kBarButtonWidth) / 2;
+    constexpr unsigned kMiddle = plat::ViewAutoresizingFlexibleTopMargin | plat::ViewAutoresizingFlexibleBottomMargin;
+
+    auto source = makeTextButton(plat::makeRect(left, kMargin, kBarButtonWidth, kBarButtonHeight), "Source");
+    auto options = makeTextButton(
+        plat::makeRect(left, 2 * kMargin + kBarButtonHeight, kBarButtonWidth, kBarButtonHeight), "Options");
+    const double shutterTop = (height - kShutterSide) / 2;
+    auto shutter = plat::Button::buttonWithType(plat::ButtonType::Custom);
+    shutter->setFrame(plat::makeRect((kBarWidth - kShutterSide) / 2, shutterTop, kShutterSide, kShutterSide));
+    shutter->setImage(plat::Image::imageNamed("captureview_shutter.png"), plat::ControlStateNormal);
+    shutter->setAccessibilityLabel(plat::localized("Take Picture"));
+    shutter->setAutoresizingMask(kMiddle);
+
+    auto timerSwitch = std::make_shared<plat::Switch>(plat::makeRect(0, 0, 51, 31));
+    timerSwitch->setCenter({kBarWidth / 2, shutterTop + kShutterSide + kMargin + 14});
+    timerSwitch->setAccessibilityLabel(plat::localized("Interval Timer"));
+    timerSwitch->setAutoresizingMask(kMiddle);
+    auto interval = makeTextButton(
+        plat::makeRect(left - 4, shutterTop + kShutterSide + 2 * kMargin + 28, kBarButtonWidth + 8, kBarButtonHeight),
+        "Interval");
+    interval->setAutoresizingMask(kMiddle);
+    auto home = makeTextButton(
+        plat::makeRect(left, height - kMargin - kBarButtonHeight, kBarButtonWidth, kBarButtonHeight), "Done");
+    home->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin);
+
+    for (const auto& view :
+        std::initializer_list<std::shared_ptr<plat::View>> {source, options, shutter, timerSwitch, interval, home})
+        bar->addSubview(view);
+    owner.setOutlet("buttonCaptureSource", source);
+    owner.setOutlet("buttonOptions", options);
+    owner.setOutlet("recordBtn", shutter);
+    owner.setOutlet("switchTimer", timerSwitch);
+    owner.setOutlet("btnTimerConfig", interval);
+    owner.setOutlet("buttonHome", home);
+    if (auto* screen = dynamic_cast<CaptureViewController*>(&owner)) {
+        source->addTarget(screen, &CaptureViewController::actionCaptureSource, plat::ControlEventTouchUpInside);
+        options->addTarget(screen, &CaptureViewController::actionCameraControls, plat::ControlEventTouchUpInside);
+        shutter->addTarget(screen, &CaptureViewController::actionPauseRecord, plat::ControlEventTouchUpInside);
+        timerSwitch->addTarget(screen, &CaptureViewController::actionTimer, plat::ControlEventValueChanged);
+        interval->addTarget(screen, &CaptureViewController::actionTimerConfiguration, plat::ControlEventTouchUpInside);
+        home->addTarget(screen, &CaptureViewController::actionHome, plat::ControlEventTouchUpInside);
+    }
+    return bar;
+}
+
+// The countdown beside the shutter: a ring that fills, the seconds left inside.
+std::shared_ptr<plat::View> buildTimerCountdown(plat::ViewController& owner, plat::Rect bounds)
+{
+    auto progress = std::make_shared<QVCircularProgressView>(
+        plat::makeRect(bounds.width() - kBarWidth - kMargin - kTimerCircleSide,
+            (bounds.height() - kTimerCircleSide) / 2, kTimerCircleSide, kTimerCircleSide));
+    progress->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin | plat::ViewAutoresizingFlexibleBottomMargin
+        | plat::ViewAutoresizingFlexibleLeftMargin);
+    progress->setUserInteractionEnabled(false);
+    auto countdown = std::make_shared<plat::Label>(progress->bounds());
+    countdown->setTextAlignment(plat::TextAlignment::Center);
+    countdown->setTextColor(plat::Color::whiteColor());
+    countdown->setFont(plat::Font::boldSystemFontOfSize(13));
+    progress->addSubview(countdown);
+    owner.setOutlet("progressTimer", progress);
+    owner.setOutlet("labelTimer", countdown);
+    return progress;
+}
+
+// The frame position or movie length, in the lower left; a tap switches.
+std::shared_ptr<plat::View> buildFrameInfo(plat::ViewController& owner, plat::Rect bounds)
+{
+    auto info = std::make_shared<plat::View>(plat::makeRect(kMargin, bounds.height() - kMargin - 30, 150, 30));
+    info->setBackgroundColor(kBarColor);
+    info->layer()->setCornerRadius(6);
+    info->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin);
+    auto title = std::make_shared<plat::Label>(plat::makeRect(6, 0, 44, 30));
+    title->setText(plat::localized("Frame"));
+    title->setFont(plat::Font::systemFontOfSize(11));
+    title->setTextColor(plat::Color::lightGrayColor());
+    auto counter = std::make_shared<plat::Label>(plat::makeRect(48, 0, 98, 30));
+    counter->setFont(plat::Font::boldSystemFontOfSize(14));
+    counter->setTextColor(plat::Color::whiteColor());
+    auto tap = plat::Button::buttonWithType(plat::ButtonType::Custom);
+    tap->setFrame(info->bounds());
+    tap->setAccessibilityLabel(plat::localized("Frame Counter"));
+    info->addSubview(title);
+    info->addSubview(counter);
+    info->addSubview(tap);
+    owner.setOutlet("frameTitleLabel", title);
+    owner.setOutlet("frameLabel", counter);
+    if (auto* screen = dynamic_cast<CaptureViewController*>(&owner))
+        tap->addTarget(screen, &CaptureViewController::actionLCDScreen, plat::ControlEventTouchUpInside);
+    return info;
+}
+
+std::shared_ptr<plat::View> buildCaptureView(plat::ViewController& owner)
+{
+    const plat::Rect bounds = plat::Screen::mainScreen().bounds();
+    auto root = std::make_shared<plat::View>(bounds);
+    root->setBackgroundColor(plat::Color::blackColor());
+    root->setAutoresizingMask(kFlexibleSize);
+    root->setClipsToBounds(true);
+    const plat::Rect full = root->bounds();
+
+    auto onionBack = makePictureView(full);
+    auto onionFront = makePictureView(full);
+    auto container = std::make_shared<plat::View>(full);
+    container->setAutoresizingMask(kFlexibleSize);
+    container->setClipsToBounds(true);
+    auto camera = std::make_shared<plat::View>(full);
+    camera->setBackgroundColor(plat::Color::blackColor());
+    camera->setAutoresizingMask(kFlexibleSize);
+    camera->setMultipleTouchEnabled(true);
+    container->addSubview(camera);
+    auto grid = std::make_shared<CaptureGridView>(full);
+    grid->setAutoresizingMask(kFlexibleSize);
+    auto foreground = makePictureView(full);
+    auto mask = std::make_shared<plat::View>(full);
+    mask->setUserInteractionEnabled(false);
+    mask->setAutoresizingMask(kFlexibleSize);
+    auto fade = std::make_shared<plat::View>(full);
+    fade->setBackgroundColor(plat::Color::blackColor());
+    fade->setAlpha(0);
+    fade->setUserInteractionEnabled(false);
+    fade->setAutoresizingMask(kFlexibleSize);
+    auto focus = std::make_shared<plat::View>(plat::makeRect(0, 0, 66, 66));
+    focus->setBackgroundColor(plat::Color::clearColor());
+    focus->layer()->setBorderColor(kFocusColor);
+    focus->layer()->setBorderWidth(1.5);
+    focus->setUserInteractionEnabled(false);
+
+    auto overlayControls = std::make_shared<plat::View>(
+        plat::makeRect(kMargin, (full.height() - kOverlayLength) / 2, kSliderThickness, kOverlayLength));
+    overlayControls->setAutoresizingMask(
+        plat::ViewAutoresizingFlexibleTopMargin | plat::ViewAutoresizingFlexibleBottomMargin);
+    // Laid across; the screen turns it upright about its centre.
+    auto overlay = makeSlider(plat::makeRect((kSliderThickness - kOverlayLength) / 2,
+                                  (kOverlayLength - kSliderThickness) / 2, kOverlayLength, kSliderThickness),
+        0.0, 1.0);
+    overlay->setAccessibilityLabel(plat::localized("Onion Skin"));
+    overlayControls->addSubview(overlay);
+
+    auto zoom = makeSlider(plat::makeRect((full.width() - kBarWidth - kZoomSliderWidth) / 2,
+                               full.height() - kMargin - kSliderThickness, kZoomSliderWidth, kSliderThickness),
+        CaptureViewController::kMinimumZoomScale, CaptureViewController::kMaximumZoomScale);
+    zoom->setAccessibilityLabel(plat::localized("Zoom"));
+    zoom->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin | plat::ViewAutoresizingFlexibleLeftMargin
+        | plat::ViewAutoresizingFlexibleRightMargin);
+    auto bias = makeSlider(plat::makeRect(0, 0, kExposureSliderWidth, kSliderThickness), 0, 0);
+    bias->setAccessibilityLabel(plat::localized("Exposure"));
+
+    auto bar = buildControlBar(owner, full);
+    auto countdown = buildTimerCountdown(owner, full);
+    auto panel = buildOptionsPanel(owner, full.width() - kBarWidth);
+    auto info = buildFrameInfo(owner, full);
+
+    for (const auto& view : std::initializer_list<std::shared_ptr<plat::View>> {onionBack, onionFront, container, grid,
+             foreground, mask, fade, focus, overlayControls, info, zoom, bias, countdown, bar, panel})
+        root->addSubview(view);
+
+    owner.setOutlet("viewOnionBack", onionBack);
+    owner.setOutlet("viewOnionFront", onionFront);
+    owner.setOutlet("viewCameraContainer", container);
+    owner.setOutlet("viewCamera", camera);
+    owner.setOutlet("viewGrid", grid);
+    owner.setOutlet("imageViewForeground", foreground);
+    owner.setOutlet("viewAspectRatioMask", mask);
+    owner.setOutlet("viewFade", fade);
+    owner.setOutlet("viewFocusRect", focus);
+    owner.setOutlet("viewOverlayControls", overlayControls);
+    owner.setOutlet("sliderOverlayControl", overlay);
+    owner.setOutlet("_sliderZoom", zoom);
+    owner.setOutlet("_sliderExposureBias", bias);
+    owner.setOutlet("toolbarCaptureControls", bar);
+    owner.setOutlet("viewCaptureControls", panel);
+    owner.setOutlet("_viewFrameInfo", info);
+    if (auto* screen = dynamic_cast<CaptureViewController*>(&owner)) {
+        overlay->addTarget(
+            screen, &CaptureViewController::actionSliderOverlayValueChanged, plat::ControlEventValueChanged);
+        zoom->addTarget(screen, &CaptureViewController::actionSliderZoomChanged, plat::ControlEventValueChanged);
+        bias->addTarget(
+            screen, &CaptureViewController::actionSliderExposureBiasChanged, plat::ControlEventValueChanged);
+        bias->addTarget(screen, &CaptureViewController::sliderTouchBegan, plat::ControlEventTouchDown);
+        bias->addTarget(screen, &CaptureViewController::sliderTouchEnded,
+            plat::ControlEventTouchUpInside | plat::ControlEventTouchUpOutside);
+    }
+    return root;
+}
+
+// The interval's settings in their popover: minus, the slider, plus, and
+// the length below the slider.
+std::shared_ptr<plat::View> buildTimerConfiguration(plat::ViewController& owner)
+{
+    constexpr double kWidth = 320;
+    constexpr double kHeight = 70;
+    constexpr double kStepButtonSide = 36;
+    constexpr double kMinimumSeconds = 5;
+    constexpr double kMaximumSeconds = 300;
+    auto root = std::make_shared<plat::View>(plat::makeRect(0, 0, kWidth, kHeight));
+    root->setBackgroundColor(plat::Color::clearColor());
+    auto minus = plat::Button::buttonWithType(plat::ButtonType::System);
+    minus->setFrame(plat::makeRect(kMargin, (kHeight - kStepButtonSide) / 2, kStepButtonSide, kStepButtonSide));
+    minus->setTitle("-", plat::ControlStateNormal);
+    minus->setAccessibilityLabel(plat::localized("Shorter"));
+    minus->titleLabel()->setFont(plat::Font::boldSystemFontOfSize(24));
+    auto plus = plat::Button::buttonWithType(plat::ButtonType::System);
+    plus->setFrame(plat::makeRect(
+        kWidth - kMargin - kStepButtonSide, (kHeight - kStepButtonSide) / 2, kStepButtonSide, kStepButtonSide));
+    plus->setTitle("+", plat::ControlStateNormal);
+    plus->setAccessibilityLabel(plat::localized("Longer"));
+    plus->titleLabel()->setFont(plat::Font::boldSystemFontOfSize(24));
+    const double middle = kWidth - 2 * (2 * kMargin + kStepButtonSide);
+    auto slider = makeSlider(
+        plat::makeRect(2 * kMargin + kStepButtonSide, 6, middle, kSliderThickness), kMinimumSeconds, kMaximumSeconds);
+    slider->setAccessibilityLabel(plat::localized("Interval"));
+    auto label = std::make_shared<plat::Label>(plat::makeRect(2 * kMargin + kStepButtonSide, 38, middle, 24));
+    label->setTextAlignment(plat::TextAlignment::Center);
+    label->setTextColor(plat::Color::darkGrayColor());
+    label->setFont(plat::Font::boldSystemFontOfSize(15));
+    for (const auto& view : std::initializer_list<std::shared_ptr<plat::View>> {minus, slider, label, plus})
+        root->addSubview(view);
+    owner.setOutlet("labelValue", label);
+    owner.setOutlet("sliderTimer", slider);
+    if (auto* settings = dynamic_cast<TimerConfigurationViewController*>(&owner)) {
+        settings->setLabelValue(label);
+        settings->setSliderTimer(slider);
+        slider->addTarget(
+            settings, &TimerConfigurationViewController::actionSliderValueChanged, plat::ControlEventValueChanged);
+        minus->addTarget(settings, &TimerConfigurationViewController::actionMinus, plat::ControlEventTouchUpInside);
+        plus->addTarget(settings, &TimerConfigurationViewController::actionPlus, plat::ControlEventTouchUpInside);
+    }
+    return root;
+}
+
+}  // namespace
+
+void registerCaptureLayouts()
+{
+    plat::LayoutRegistry::registerLayout(CaptureViewController::kPhoneLayout, buildCaptureView);
+    plat::LayoutRegistry::registerLayout(CaptureViewController::kTabletLayout, buildCaptureView);
+    plat::LayoutRegistry::registerLayout(TimerConfigurationViewController::kLayoutName, buildTimerConfiguration);
+}
+
+}  // namespace zt

@@ -1,0 +1,387 @@
+#include "capture/CaptureViewController.h"
+
+#include <gtest/gtest.h>
+
+#include "CaptureScreenTestSupport.h"
+#include "app/FrameFiles.h"
+#include "capture/Capture4KCamera.h"
+#include "capture/SimulatorCamera.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/media/capture/CaptureDevice.h"
+#include "platform/media/capture/CaptureInput.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/testing/PictureComparison.h"
+#include "support/FailingWrites.h"
+#include "uikit/Hudy.h"
+
+namespace {
+
+using plat::CaptureDevicePosition;
+using zt::CaptureViewController;
+
+class CaptureScreen : public zt::test::CaptureScreenScene {
+protected:
+    std::string infoText() { return outlet<plat::Label>("frameLabel")->text(); }
+};
+
+TEST_F(CaptureScreen, TheShutterStoresAFrameBeforeThePlaceholderAndAnnouncesIt)
+{
+    addStoredPictures({{200, 0, 0, 255}, {0, 200, 0, 255}, {0, 0, 200, 255}});
+    plat::test::setUpCameras({zt::test::pictureCamera("sky", *zt::test::landscapePicture())});
+    showScreen();
+    ASSERT_TRUE(localCamera());
+    EXPECT_TRUE(plat::Application::sharedApplication().isIdleTimerDisabled());
+    EXPECT_EQ(infoText(), "0004 / 0004");
+
+    ASSERT_TRUE(takePicture());
+    EXPECT_FALSE(shutter()->isEnabled());  // until the still display ends
+    ASSERT_EQ(announcedFrames.size(), 1u);
+    EXPECT_EQ(announcedBy[0], screen.get());
+    const std::string id = announcedFrames[0];
+    auto ids = frameIDs();
+    ASSERT_EQ(ids.size(), 5u);
+    EXPECT_EQ(ids[3], id);
+    EXPECT_EQ(ids[4], zt::kCapturePlaceholderFrameID);
+    for (const char* kind : {"frame-", "preview-", "thumb-"})
+        EXPECT_TRUE(hasFile(std::string(kind) + id + ".jpg")) << kind;
+    auto metadata = project->getMetaData();
+    EXPECT_EQ(metadata->getString("META_RECORD_THUMB_FRAME_ID").value_or(""), id);
+    EXPECT_EQ(metadata->get("CurrentFrameIndex").int64Value(), 4);
+    EXPECT_EQ(metadata->get("RecordNeedsRendering").boolValue(), true);
+
+    // On disk as well: a new handle on the folder reads the same list.
+    zt::ProjectModel reread(*project->getProjectPath());
+    EXPECT_EQ(reread.getFrameList().count(), 5);
+    EXPECT_EQ(reread.getFrameList().getFrameIDAtIndex(3), id);
+    EXPECT_EQ(reread.getMetaData()->get("CurrentFrameIndex").int64Value(), 4);
+
+    // The stored picture is the camera's, and the still shows in front.
+    auto stored = plat::Image::imageWithContentsOfFile(
+        plat::appendingPathComponent(*project->getProjectPath(), "frame-" + id + ".jpg"));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->size(), (plat::Size {1280, 720}));
+    EXPECT_LT(plat::test::componentDistance(plat::test::pixelAt(*stored, 1200, 40), {60, 120, 230, 255}), 20);
+    EXPECT_TRUE(screen->isImageShowing());
+    EXPECT_EQ(outlet<plat::View>("viewCameraContainer")->alpha(), 0.0);
+
+    driver.wait(0);
+    EXPECT_EQ(infoText(), "0005 / 0005");
+    endStill();
+    EXPECT_FALSE(screen->isImageShowing());
+    EXPECT_TRUE(shutter()->isEnabled());
+    EXPECT_EQ(outlet<plat::View>("viewCameraContainer")->alpha(), 1.0);
+    ASSERT_TRUE(takePicture());
+    EXPECT_EQ(project->getFrameList().count(), 6);
+}
+
+TEST_F(CaptureScreen, AListWithoutAPlaceholderGetsOneAndThePictureGoesBeforeIt)
+{
+    addStoredPictures({{200, 0, 0, 255}});
+    project->getFrameList().removeFrameWithFrameType(zt::FrameTypeCapturePlaceholder);
+    plat::test::setUpCameras({zt::test::pictureCamera("sky", *zt::test::landscapePicture())});
+    showScreen();
+    ASSERT_TRUE(takePicture());
+    auto ids = frameIDs();
+    ASSERT_EQ(ids.size(), 3u);
+    EXPECT_EQ(ids[1], announcedFrames[0]);
+    EXPECT_EQ(ids[2], zt::kCapturePlaceholderFrameID);
+}
+
+TEST_F(CaptureScreen, TheInformationDisplaySwitchesToTheMovieLengthWithTheDefaultRateForAMissingOne)
+{
+    addStoredPictures(std::vector<plat::test::Rgba>(10, {90, 90, 90, 255}));
+    project->getMetaData()->set("RecordFPS", 0);
+    showScreen();
+    driver.wait(0);
+    EXPECT_EQ(infoText(), "0011 / 0011");
+    ASSERT_TRUE(driver.tap("Frame Counter"));
+    driver.wait(0);
+    EXPECT_EQ(screen->infoScreenIndex(), 1);
+    EXPECT_EQ(infoText(), "00:02");  // 10 frames at 5 per second
+    ASSERT_TRUE(driver.tap("Frame Counter"));
+    driver.wait(0);
+    EXPECT_EQ(infoText(), "0011 / 0011");
+}
+
+TEST_F(CaptureScreen, APictureThatCannotBeWrittenIsReportedAndChangesNothing)
+{
+    addStoredPictures({{200, 0, 0, 255}});
+    plat::test::setUpCameras({zt::test::pictureCamera("sky", *zt::test::landscapePicture())});
+    showScreen();
+    const auto before = frameIDs();
+    {
+        plat::test::FailingWrites failing("frame-", plat::detail::WriteFailurePoint::BeforeWriting);
+        ASSERT_TRUE(driver.tap(*shutter()));
+        ASSERT_TRUE(runCameraUntil([&] { return screen->isImageShowing(); }));
+    }
+    driver.wait(0);
+    EXPECT_TRUE(announcedFrames.empty());
+    EXPECT_EQ(frameIDs(), before);
+    EXPECT_TRUE(driver.findView("Error"));
+    // No file of the failed frame stays behind.
+    auto names = plat::contentsOfDirectory(*project->getProjectPath());
+    ASSERT_TRUE(names.ok());
+    size_t thumbnails = 0;
+    for (const auto& name : names.value())
+        thumbnails += name.rfind("thumb-", 0) == 0;
+    EXPECT_EQ(thumbnails, 1u);
+    endStill();
+    EXPECT_TRUE(shutter()->isEnabled());
+}
+
+TEST_F(CaptureScreen, AFailedWriteIsBlamedOnTheFullDeviceOnlyBelowAHundredMebibytes)
+{
+    auto plenty = CaptureViewController::storeFailureError(104857600);
+    EXPECT_EQ(plenty.domain(), "CaptureViewController");
+    EXPECT_EQ(plenty.code(), 636);
+    EXPECT_EQ(plenty.localizedDescription(), "Ups. An unknown error occured. (CaptureViewController-636)");
+    auto full = CaptureViewController::storeFailureError(104857599);
+    EXPECT_EQ(full.code(), 623);
+    EXPECT_EQ(full.localizedDescription(),
+        "There is almost no space left on this device. You cannot record new media until you free some space.");
+}
+
+TEST_F(CaptureScreen, APictureAfterHomeIsNeitherShownNorStoredAndTheScreenLeaves)
+{
+    plat::test::setUpCameras({zt::test::pictureCamera("sky", *zt::test::landscapePicture())});
+    showScreen();
+    auto camera = localCamera();
+    ASSERT_TRUE(camera);
+    camera->captureImage();  // a picture on its way
+    project->getMetaData()->set("RecordName", "Left on Home");
+    ASSERT_TRUE(driver.tap("Done"));
+    EXPECT_TRUE(driver.findView("Please wait."));
+    runCameraUntil([] { return false; }, 4);
+    EXPECT_TRUE(announcedFrames.empty());
+    EXPECT_FALSE(screen->isImageShowing());
+    driver.wait(1);
+    EXPECT_FALSE(root->presentedViewController());
+    EXPECT_FALSE(camera->captureSession());
+    // Leaving saved the metadata that changed meanwhile.
+    auto stored = plat::dictionaryWithContentsOfFile(
+        plat::appendingPathComponent(*project->getProjectPath(), zt::ProjectDataWrapper::kMetaDataFileName));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->getString("RecordName"), "Left on Home");
+}
+
+TEST_F(CaptureScreen, TheChosenSourceIsTakenAndAVanishedOneFallsBackToTheFirst)
+{
+    plat::test::setUpCameras({zt::test::pictureCamera("sky", *zt::test::landscapePicture())});
+    settings().setCurrentCaptureSourceID("gone-remote-host");
+    showScreen();
+    const auto& sources = *zt::CaptureSources::sharedInstance()->getAvailableCaptureSources();
+    EXPECT_EQ(screen->captureSource(), sources.front());
+    EXPECT_EQ(settings().currentCaptureSourceID(), "CaptureLocalCamera");
+}
+
+// A source whose set-up fails: shown at once, kept, without tap to focus.
+class FailingSource : public zt::CaptureController {
+public:
+    void initCaptureDevice() override
+    {
+        setError(plat::Error("FailingSource", CaptureViewController::kCameraNotAuthorizedError, "Not allowed."));
+    }
+};
+
+TEST_F(CaptureScreen, ASourceThatFailsToSetUpIsReportedAndStaysWithoutTapToFocus)
+{
+    plat::test::setUpCameras({zt::test::pictureCamera("sky", *zt::test::landscapePicture())});
+    showScreen();
+    auto failing = std::make_shared<FailingSource>();
+    screen->switchCaptureSource(failing);
+    driver.wait(1);
+    EXPECT_TRUE(driver.findView("Not allowed."));
+    EXPECT_TRUE(driver.findView("Settings"));  // not authorised: the way to the app's settings
+    EXPECT_EQ(screen->captureSource(), failing);
+    ASSERT_TRUE(driver.tap("Settings"));
+    driver.wait(1);
+    EXPECT_EQ(plat::Application::sharedApplication().openedURLs().back(), "app-settings:");
+    // The shutter tells the error again instead of shooting.
+    shutter()->sendActionsForControlEvents(plat::ControlEventTouchUpInside);
+    driver.wait(1);
+    EXPECT_TRUE(driver.findView("Not allowed."));
+    EXPECT_TRUE(announcedFrames.empty());
+}
+
+TEST_F(CaptureScreen, TheFrontBackSwitchTurnsToTheOtherCamera)
+{
+    plat::test::setUpCameras({zt::test::pictureCamera("back", *zt::test::landscapePicture()),
+        zt::test::pictureCamera(
+            "front", *plat::test::makeFlatImage(640, 360, {220, 30, 30, 255}), CaptureDevicePosition::Front)});
+    showScreen();
+    auto flip = outlet<plat::Button>("capturedeviseBtn");
+    EXPECT_FALSE(flip->isHidden());
+    EXPECT_EQ(screen->captureSource()->position(), 1);
+    ASSERT_TRUE(driver.tap("Options"));  // the switch is in the options panel
+    driver.wait(0.5);
+    ASSERT_TRUE(driver.tap(*flip));
+    EXPECT_EQ(screen->captureSource()->position(), 2);
+    EXPECT_EQ(settings().avCaptureDevicePosition(), 2);
+    ASSERT_TRUE(takePicture());
+    auto stored = plat::Image::imageWithContentsOfFile(
+        plat::appendingPathComponent(*project->getProjectPath(), "frame-" + announcedFrames[0] + ".jpg"));
+    ASSERT_TRUE(stored);
+    EXPECT_LT(plat::test::componentDistance(plat::test::pixelAt(*stored, 640, 360), {220, 30, 30, 255}), 20);
+}
+
+TEST_F(CaptureScreen, TheChooserSwitchesToTheFourKCameraWhoseStillIsStored)
+{
+    plat::test::setUpCameras({zt::test::pictureCamera("sky", *zt::test::landscapePicture(1920, 1080))});
+    settings().setValue(true, zt::Capture4KCamera::kAlertShownKey);
+    showScreen();
+    settings().setAvCaptureDevicePosition(1);
+    ASSERT_TRUE(driver.tap("Source"));
+    driver.wait(1);
+    ASSERT_TRUE(screen->popoverController());
+    ASSERT_TRUE(driver.tap("UHDTV"));
+    driver.wait(1);
+    EXPECT_FALSE(screen->popoverController());
+    auto fourK = std::dynamic_pointer_cast<zt::Capture4KCamera>(screen->captureSource());
+    ASSERT_TRUE(fourK);
+    EXPECT_EQ(settings().currentCaptureSourceID(), "CaptureLocalUHDTVCamera");
+    EXPECT_EQ(screen->effectiveScale(), 1.0);
+    ASSERT_TRUE(takePicture());
+    auto stored = plat::Image::imageWithContentsOfFile(
+        plat::appendingPathComponent(*project->getProjectPath(), "frame-" + announcedFrames[0] + ".jpg"));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->size(), (plat::Size {1920, 1080}));
+}
+
+TEST_F(CaptureScreen, AFourKStillThatNeverComesGivesTheShutterBackAndSaysSo)
+{
+    plat::test::setUpCameras({zt::test::pictureCamera("sky", *zt::test::landscapePicture())});
+    settings().setValue(true, zt::Capture4KCamera::kAlertShownKey);
+    settings().setCurrentCaptureSourceID("CaptureLocalUHDTVCamera");
+    showScreen();
+    ASSERT_TRUE(std::dynamic_pointer_cast<zt::Capture4KCamera>(screen->captureSource()));
+    // Pressed without time passing: the camera makes no picture before the stop.
+    shutter()->sendActionsForControlEvents(plat::ControlEventTouchUpInside);
+    EXPECT_FALSE(shutter()->isEnabled());
+    // The session stops before the still is taken: no buffer comes.
+    screen->pauseCameraCapture();
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return screen->isImageShowing(); }));
+    EXPECT_TRUE(announcedFrames.empty());
+    ASSERT_TRUE(screen->messageDisplay());
+    EXPECT_EQ(screen->messageDisplay()->caption(), "The picture could not be taken.");
+    endStill();
+    EXPECT_TRUE(shutter()->isEnabled());
+    screen->resumeCameraCapture();
+    ASSERT_TRUE(takePicture());
+    EXPECT_EQ(announcedFrames.size(), 1u);
+}
+
+// A source that takes the shutter and never answers.
+class SilentSource : public zt::SimulatorCamera {
+public:
+    void captureImage() override { ++requests; }
+    int requests = 0;
+};
+
+TEST_F(CaptureScreen, AShutterPressWithoutAnAnswerIsGivenUpAfterAWhile)
+{
+    plat::test::setUpCameras({zt::test::pictureCamera("sky", *zt::test::landscapePicture())});
+    showScreen();
+    auto silent = std::make_shared<SilentSource>();
+    screen->switchCaptureSource(silent);
+    ASSERT_TRUE(driver.tap(*shutter()));
+    EXPECT_EQ(silent->requests, 1);
+    clock.advance(CaptureViewController::kCaptureTimeoutSeconds - 1.5);
+    EXPECT_FALSE(shutter()->isEnabled());
+    clock.advance(2.5);
+    EXPECT_TRUE(shutter()->isEnabled());
+    ASSERT_TRUE(screen->messageDisplay());
+    EXPECT_EQ(screen->messageDisplay()->caption(), "The picture could not be taken.");
+}
+
+TEST_F(CaptureScreen, ARemovedCameraIsReportedAndTheScreenStaysUsable)
+{
+    auto camera = zt::test::pictureCamera("webcam", *zt::test::landscapePicture());
+    plat::test::setUpCameras({camera});
+    showScreen();
+    auto source = localCamera();
+    ASSERT_TRUE(source);
+    // A picture asked for (without time passing) when the camera goes.
+    shutter()->sendActionsForControlEvents(plat::ControlEventTouchUpInside);
+    // The session loses its camera as it does when a webcam is pulled out:
+    // it stops and says so. (A folder of pictures cannot be unplugged.)
+    auto session = source->captureSession();
+    ASSERT_TRUE(session);
+    session->stopRunning();
+    plat::Dictionary report;
+    report.set(plat::kCaptureSessionErrorKey, "the device went away");
+    plat::NotificationCenter::defaultCenter().post(
+        plat::kCaptureSessionRuntimeErrorNotification, session.get(), report);
+    EXPECT_FALSE(source->isReadyToCapture());
+    driver.wait(0.5);
+    EXPECT_TRUE(driver.findView("Error"));
+    ASSERT_TRUE(source->error());
+    EXPECT_EQ(source->error()->code(), zt::CaptureLocalCamera::kErrorCameraStopped);
+    EXPECT_TRUE(driver.findView("The camera stopped: the device went away"));
+    EXPECT_TRUE(announcedFrames.empty());
+    ASSERT_TRUE(screen->messageDisplay());
+    EXPECT_EQ(screen->messageDisplay()->caption(), "The picture could not be taken.");
+    ASSERT_TRUE(driver.tap("Dismiss"));
+    endStill();
+    EXPECT_TRUE(shutter()->isEnabled());
+
+    // The shutter says why it cannot shoot.
+    shutter()->sendActionsForControlEvents(plat::ControlEventTouchUpInside);
+    driver.wait(0.5);
+    EXPECT_TRUE(driver.findView("The camera stopped: the device went away"));
+    ASSERT_TRUE(driver.tap("Dismiss"));
+    // Chosen again, it takes pictures.
+    screen->switchCaptureSource(source);
+    driver.wait(0.5);
+    EXPECT_FALSE(driver.findView("Error"));
+    ASSERT_TRUE(takePicture());
+}
+
+TEST_F(CaptureScreen, TheCameraStopsInTheBackgroundAndComesBackWithTheApp)
+{
+    plat::test::setUpCameras({zt::test::pictureCamera("sky", *zt::test::landscapePicture())});
+    showScreen();
+    auto camera = localCamera();
+    ASSERT_TRUE(camera);
+    auto session = camera->captureSession();
+    ASSERT_TRUE(session && session->isRunning());
+    plat::Application::sharedApplication().enterBackground();
+    EXPECT_FALSE(session->isRunning());
+    plat::Application::sharedApplication().enterForeground();
+    EXPECT_TRUE(session->isRunning());
+    ASSERT_TRUE(takePicture());
+}
+
+TEST_F(CaptureScreen, ShowLiveAndImageViewOnlyActAtTheEnds)
+{
+    showScreen();
+    auto overlay = outlet<plat::Slider>("sliderOverlayControl");
+    overlay->setValue(0.4);
+    screen->showLiveView();
+    EXPECT_DOUBLE_EQ(overlay->value(), 0.4);
+    screen->showImageView();
+    EXPECT_DOUBLE_EQ(overlay->value(), 0.4);
+    overlay->setValue(1.0);
+    screen->showImageView();
+    EXPECT_EQ(overlay->value(), 0.0);
+    EXPECT_EQ(outlet<plat::View>("viewCameraContainer")->alpha(), 0.0);
+    screen->showLiveView();
+    EXPECT_EQ(overlay->value(), 1.0);
+}
+
+TEST_F(CaptureScreen, DisabledControlsRefuseTheShutterAndOptions)
+{
+    showScreen();
+    screen->disableControls(true);
+    EXPECT_FALSE(shutter()->isEnabled());
+    EXPECT_FALSE(outlet<plat::Button>("buttonOptions")->isEnabled());
+    EXPECT_FALSE(outlet<plat::Switch>("switchTimer")->isEnabled());
+    EXPECT_FALSE(outlet<plat::Button>("btnTimerConfig")->isEnabled());
+    EXPECT_TRUE(outlet<plat::View>("viewCaptureControls")->isHidden());
+    screen->disableControls(false);
+    EXPECT_TRUE(shutter()->isEnabled());
+    EXPECT_TRUE(outlet<plat::Button>("buttonOptions")->isEnabled());
+}
+
+}  // namespace
