@@ -7,12 +7,13 @@
 // written into the camera's pixel buffer, which the texture cache uploads;
 // ffmpeg: read from a file that sits in the page cache). The backdrop is
 // decoded once and reused (ours: the picture's texture; ffmpeg: the loop
-// filter repeats its one frame). Keying and blending happen in 8-bit RGB
-// from end to end: a check before the reference is timed asks ffmpeg's
-// verbose log to show that no format conversion was inserted, and the two
-// outputs to agree within two levels in every byte. The keyed frame comes back to CPU memory (ours: read back
-// into a bitmap; ffmpeg: handed to the null muxer, which takes the frame as
-// it stands).
+// filter repeats its one frame). Keying and blending happen in packed 8-bit
+// RGB from end to end; overlay blends RGB in packed BGRA, so a planar
+// backdrop (gbrap) would be converted back to BGRA on every frame. A check
+// before the reference is timed asks ffmpeg's verbose log to show that no
+// conversion was inserted, and the two outputs to agree within two levels in
+// every byte. The keyed frame comes back to CPU memory (ours: read back into
+// a bitmap; ffmpeg: handed to the null muxer, which takes it as it stands).
 //
 // The two keyers differ in formula: ours measures the distance from the key
 // colour in the Cb-Cr plane with luma left out and ramps with a Hermite step;
