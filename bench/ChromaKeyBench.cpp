@@ -4,7 +4,8 @@
 // threads, all cores), on the same 300 frames.
 //
 // Both sides do the same work. Each camera frame comes from CPU memory (ours:
-// written into the camera's pixel buffer, which the texture cache uploads;
+// written into a pixel buffer that the texture cache then makes a texture
+// of, one upload, as a camera delivering BGRA frames feeds the pipeline;
 // ffmpeg: read from a file that sits in the page cache). The backdrop is
 // decoded once and reused (ours: the picture's texture; ffmpeg: the loop
 // filter repeats its one frame). Keying and blending happen in packed 8-bit
@@ -124,8 +125,10 @@ public:
     std::filesystem::path path;
 };
 
-// The camera's road: a pixel buffer turned into a texture by the texture
-// cache, into the blend's input 0; the backdrop picture into input 1.
+// The camera's road: each frame written into a pixel buffer, which the
+// texture cache makes the blend's input 0, and the texture let go after the
+// frame, as a camera's frames go (so writing the buffer never reads a texture
+// back first); the backdrop picture into input 1.
 class KeyingPipeline {
 public:
     KeyingPipeline()
@@ -142,12 +145,6 @@ public:
             zt::GLImageContext::useImageProcessingContext();
             _cache = plat::GLTextureCache::create(zt::GLImageContext::sharedImageProcessingContext().context()).value();
             _cameraBuffer = plat::PixelBuffer::create(kWidth, kHeight, plat::kPixelFormatType_32BGRA).value();
-            _cameraTexture = _cache
-                                 ->createTextureFromImage(_cameraBuffer, GL_TEXTURE_2D, GL_RGBA, kWidth, kHeight,
-                                     GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0)
-                                 .value();
-            _blend->setInputTexture(_cameraTexture->name(), 0);
-            _blend->setInputSize({double(kWidth), double(kHeight)}, 0);
         });
     }
 
@@ -168,9 +165,16 @@ public:
     {
         zt::runSynchronouslyOnContextQueue([&] {
             zt::GLImageContext::useImageProcessingContext();
+            _cameraTexture.reset();
             _cameraBuffer->lockBaseAddress(plat::PixelBufferLock::ReadWrite);
             std::memcpy(_cameraBuffer->baseAddress(), _frames[size_t(i % kDistinctFrames)].data(), kFrameBytes);
             _cameraBuffer->unlockBaseAddress(plat::PixelBufferLock::ReadWrite);
+            _cameraTexture = _cache
+                                 ->createTextureFromImage(_cameraBuffer, GL_TEXTURE_2D, GL_RGBA, kWidth, kHeight,
+                                     GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0)
+                                 .value();
+            _blend->setInputTexture(_cameraTexture->name(), 0);
+            _blend->setInputSize({double(kWidth), double(kHeight)}, 0);
             _blend->newFrameReadyAtTime(plat::MediaTime::make(i, 30), 0);
         });
         return _blend->newCGImageFromCurrentlyProcessedOutputWithOrientation(plat::ImageOrientation::Up);

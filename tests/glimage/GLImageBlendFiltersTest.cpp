@@ -97,6 +97,33 @@ TEST(GLImageChromaKeyBlendFilter, ReplacesColoursNearTheKeyByTheBackdropWithASof
     EXPECT_GT(soft, 0);
 }
 
+// A wider edge and a lower threshold reach pixels that the defaults keep or
+// key outright; the key colour's chroma and both ends of the edge follow the
+// setters on every draw.
+TEST(GLImageChromaKeyBlendFilter, MovesTheSoftEdgeWithThresholdAndSmoothing)
+{
+    auto camera = zt::test::makePicture(16, 16, [](int x, int y) {
+        return Colour {0.05 * y, 0.3 + 0.045 * x, 0.6 - 0.035 * y, 1.0};
+    });
+    auto back = zt::test::makePicture(16, 16, [](int x, int y) { return Colour {0.9, 0.05 * x, 0.05 * y, 1.0}; });
+    auto filter = std::make_shared<zt::GLImageChromaKeyBlendFilter>();
+    filter->setThresholdSensitivity(0.25f);
+    filter->setSmoothing(0.35f);
+    EXPECT_FLOAT_EQ(filter->smoothing(), 0.35f);
+    auto result = zt::test::renderTwoInputs(filter, *camera, *back);
+    ASSERT_TRUE(result);
+    int softOnlyHere = 0;
+    zt::test::expectPixelsMatch(*camera, *result, [&](const Colour& c, int x, int y) {
+        const double distance = chromaDistance(c, {0, 1, 0, 1});
+        const double blend = keyBlend(distance, 0.25, 0.35);
+        const double byDefault = keyBlend(distance, 0.4, 0.1);
+        softOnlyHere += blend > 0.05 && blend < 0.95 && (byDefault == 0.0 || byDefault == 1.0);
+        Colour d = zt::test::colourAt(*back->bitmap(), x, y);
+        return Colour {c[0] + (d[0] - c[0]) * blend, c[1] + (d[1] - c[1]) * blend, c[2] + (d[2] - c[2]) * blend, 1.0};
+    });
+    EXPECT_GT(softOnlyHere, 0);
+}
+
 TEST(GLImageChromaKeyBlendFilter, KeysPureGreenButNotGreysOrBlue)
 {
     const Colour colours[]
