@@ -150,7 +150,7 @@ static void paint_theme(cairo_t* cr, int theme)
     default: /* 8: sunset */
         vertical_gradient(cr, 0.25, 0.1, 0.45, 1.0, 0.55, 0.25);
         cairo_set_source_rgba(cr, 1, 0.85, 0.4, 0.95);
-        cairo_arc(cr, kWidth / 2.0, 560, 170, 0, 2 * M_PI);
+        cairo_arc(cr, 1010, 560, 150, 0, 2 * M_PI);
         cairo_fill(cr);
         cairo_set_source_rgb(cr, 0.15, 0.05, 0.2);
         cairo_rectangle(cr, 0, 600, kWidth, 120);

@@ -144,8 +144,7 @@ void ThemeCardEditViewController::renderNewCard()
                 if (auto self = weakSelf.lock())
                     self->receiveWebRenderingFinishedNotification(notification);
             });
-    _webRenderer->renderContent(themeCardPageName(card), kRequestedSize, _frame.frameID(),
-        plat::Dictionary {{"META_RECORD_OUTLINE_MOVIE_NAME", plat::Value(text)}},
+    _webRenderer->renderContent(themeCardPageName(card), kRequestedSize, _frame.frameID(), themeCardReplacements(text),
         bundlePicture(themeBackgroundName(card)));
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/foundation/Bundle.h"
 #include "platform/graphics/Image.h"
+#include "render/OutlinePlaceholders.h"
 
 namespace zt {
 
@@ -43,6 +44,15 @@ std::string themeBackgroundName(int themeOrCard)
 std::string themeThumbName(int themeOrCard)
 {
     return numbered("theme_%.2d", themeOrCard);
+}
+
+plat::Dictionary themeCardReplacements(const std::string& text)
+{
+    plat::Dictionary replacements;
+    for (const OutlinePlaceholder& field : outlinePlaceholders())
+        replacements.set(field.key, std::string());
+    replacements.set("META_RECORD_OUTLINE_MOVIE_NAME", text);
+    return replacements;
 }
 
 std::shared_ptr<plat::Image> bundlePicture(const std::string& name)

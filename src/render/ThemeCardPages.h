@@ -2,6 +2,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/foundation/Value.h"
+
 namespace plat {
 class Image;
 }
@@ -15,6 +17,10 @@ std::string themeCreditsPageName(int theme);
 std::string themeCardPageName(int card);
 std::string themeBackgroundName(int themeOrCard);
 std::string themeThumbName(int themeOrCard);
+// The texts of a theme card's page: the card's text as the movie's name and
+// every other outline text empty, so that no placeholder of a theme's title
+// page shows literally on a card.
+plat::Dictionary themeCardReplacements(const std::string& text);
 // A picture of the bundle by its full name, read afresh; nullptr when missing.
 std::shared_ptr<plat::Image> bundlePicture(const std::string& name);
 

@@ -170,8 +170,7 @@ void ThemeCardTableViewController::insertStoredCard(const ThemeCardItem& item, c
                         self->receiveWebRenderingFinishedNotification(notification);
                 });
         _webRenderer->renderContent(themeCardPageName(item.themeID), kRequestedSize, frame.frameID(),
-            plat::Dictionary {{"META_RECORD_OUTLINE_MOVIE_NAME", plat::Value(plat::localized("Tap to edit."))}},
-            bundlePicture(item.bgImagePath));
+            themeCardReplacements(plat::localized("Tap to edit.")), bundlePicture(item.bgImagePath));
     }
     frames.setHoldForFrame(frame, _project->recordFPS());
     if (auto metadata = _project->getMetaData())
