@@ -1,15 +1,15 @@
 /* Draws the pictures of the themes and theme cards with cairo and pango:
  * the backgrounds theme_bg_NN (themes 1-8, text cards 20-24, picture cards
  * 50-64) at 1280 x 720, their thumbnails theme_NN.png (also theme 0, "no
- * theme") at 262 x 148, the gallery's background and the ornament the card
- * pages show. Pictures are written as PNG into the folder given; the
+ * theme") at 258 x 114 (twice the gallery's buttons: the picture's middle
+ * band), the gallery's background and the ornament the card pages show. Pictures are written as PNG into the folder given; the
  * script scripts/draw-card-resources.sh turns the backgrounds into JPEG. */
 #include <cairo.h>
 #include <math.h>
 #include <pango/pangocairo.h>
 #include <stdio.h>
 
-enum { kWidth = 1280, kHeight = 720, kThumbWidth = 262, kThumbHeight = 148 };
+enum { kWidth = 1280, kHeight = 720, kThumbWidth = 258, kThumbHeight = 114 };
 
 static const char* folder;
 
@@ -239,7 +239,9 @@ static int draw_card(Painter paint, int number, const char* label)
 
     cairo_surface_t* thumb = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kThumbWidth, kThumbHeight);
     cr = cairo_create(thumb);
-    cairo_scale(cr, (double)kThumbWidth / kWidth, (double)kThumbHeight / kHeight);
+    const double scale = (double)kThumbWidth / kWidth;
+    cairo_translate(cr, 0, (kThumbHeight - kHeight * scale) / 2);
+    cairo_scale(cr, scale, scale);
     cairo_set_source_surface(cr, full, 0, 0);
     cairo_paint(cr);
     cairo_identity_matrix(cr);

@@ -88,7 +88,8 @@ std::shared_ptr<plat::TableViewCell> ThemeCardTableViewController::tableViewCell
             continue;
         const size_t index = static_cast<size_t>(kCardsPerRow * row + i);
         button->setHidden(index >= _items.size());
-        button->setImage(index < _items.size() ? plat::Image::imageNamed(_items[index].thumbImagePath) : nullptr,
+        button->setBackgroundImage(
+            index < _items.size() ? plat::Image::imageNamed(_items[index].thumbImagePath) : nullptr,
             plat::ControlStateNormal);
         button->setAccessibilityLabel(
             index < _items.size() ? "theme card " + std::to_string(_items[index].themeID) : std::string());
