@@ -2,8 +2,9 @@
  * the backgrounds theme_bg_NN (themes 1-8, text cards 20-24, picture cards
  * 50-64) at 1280 x 720, their thumbnails theme_NN.png (also theme 0, "no
  * theme") at 258 x 114 (twice the gallery's buttons: the picture's middle
- * band), the gallery's background and the ornament the card pages show. Pictures are written as PNG into the folder given; the
- * script scripts/draw-card-resources.sh turns the backgrounds into JPEG. */
+ * band), the gallery's background and the ornament the card pages show.
+ * Pictures are written as PNG into the folder given; the script
+ * scripts/draw-card-resources.sh turns the backgrounds into JPEG. */
 #include <cairo.h>
 #include <math.h>
 #include <pango/pangocairo.h>

@@ -56,6 +56,9 @@ void WebRenderer::renderContent(const std::string& pagePath, plat::Size, const s
     _webView->setDelegate(weak_from_this());
     _webView->setBackgroundColor(plat::Color::clearColor());
     _webView->setOpaque(false);
+    // The card is captured at one pixel a point: a page drawn at the screen's
+    // scale would be four times the pixels, only to be scaled down again.
+    _webView->setContentScaleFactor(1);
     _backgroundImageView = std::make_shared<plat::ImageView>(frame);
     _backgroundImageView->addSubview(_webView);
 
