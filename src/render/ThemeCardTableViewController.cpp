@@ -125,38 +125,47 @@ void ThemeCardTableViewController::insertThemeCardWithThemaCardIndex(int64_t ind
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (index < 0 || index >= static_cast<int64_t>(_items.size()))
         return;
+    // The folder is made here, on the main queue, so that the background work
+    // below only writes files into it and never changes the project itself.
+    if (!_project->getProjectPath()) {
+        if (auto made = _project->createFilePathForProject(); !made.ok()) {
+            plat::log("cards: no folder for the card: {}", made.error().localizedDescription());
+            if (_hud)
+                _hud->dismiss();
+            return;
+        }
+    }
     _inserting = true;
+    const std::string folder = *_project->getProjectPath();
     const ThemeCardItem item = _items[static_cast<size_t>(index)];
     const Frame frame(item.frameType);
     auto project = _project;
     std::weak_ptr<ThemeCardTableViewController> weakSelf = sharedAs<ThemeCardTableViewController>();
-    plat::DispatchQueue::globalQueue().async([weakSelf, project, item, frame] {
+    plat::DispatchQueue::globalQueue().async([weakSelf, project, folder, item, frame] {
         // Files only here: the pictures and the card's own metadata file.
-        bool stored = false;
         if (auto picture = bundlePicture(item.bgImagePath)) {
             ImageProducer producer(project);
-            stored = producer.storeImage(*picture, frame.frameID());
+            if (!producer.storeImage(*picture, frame.frameID()))
+                plat::log("cards: cannot store the pictures of card {}", item.themeID);
         } else {
             plat::log("cards: no picture {} for card {}", item.bgImagePath, item.themeID);
         }
         if (item.frameType == FrameTypeThemeCard) {
-            if (auto folder = project->getProjectPath()) {
-                FrameMeta meta(frame.frameID(), *folder);
-                meta.setValue(plat::Dictionary {{"THEME_CARD_ID", plat::Value(int64_t {item.themeID})},
-                                  {"THEME_CARD_TEXT", plat::Value(plat::localized("Tap to edit."))}},
-                    "THEME_CARD_DATA");
-                if (!meta.saveMetaData())
-                    plat::log("cards: cannot save the metadata of card {}", frame.frameID());
-            }
+            FrameMeta meta(frame.frameID(), folder);
+            meta.setValue(plat::Dictionary {{"THEME_CARD_ID", plat::Value(int64_t {item.themeID})},
+                              {"THEME_CARD_TEXT", plat::Value(plat::localized("Tap to edit."))}},
+                "THEME_CARD_DATA");
+            if (!meta.saveMetaData())
+                plat::log("cards: cannot save the metadata of card {}", frame.frameID());
         }
-        plat::DispatchQueue::mainQueue().async([weakSelf, item, frame, stored] {
+        plat::DispatchQueue::mainQueue().async([weakSelf, item, frame] {
             if (auto self = weakSelf.lock())
-                self->insertStoredCard(item, frame, stored);
+                self->insertStoredCard(item, frame);
         });
     });
 }
 
-void ThemeCardTableViewController::insertStoredCard(const ThemeCardItem& item, const Frame& frame, bool)
+void ThemeCardTableViewController::insertStoredCard(const ThemeCardItem& item, const Frame& frame)
 {
     FrameList& frames = _project->getFrameList();
     frames.insertFrame(frame, frames.frameIndexAtPlayhead());

@@ -55,7 +55,7 @@ public:
     bool isInserting() const { return _inserting; }
 
 private:
-    void insertStoredCard(const ThemeCardItem& item, const Frame& frame, bool picturesStored);
+    void insertStoredCard(const ThemeCardItem& item, const Frame& frame);
     void announceFrame();
 
     std::shared_ptr<ProjectModel> _project;
