@@ -70,9 +70,9 @@ void ThemeMovieHandler::renderCard(int)
 {
     plat::Dictionary metadata = _project->getMetaData().value_or(plat::Dictionary {});
     const int theme = static_cast<int>(metadata.getInt64("META_RECORD_THEME").value_or(0));
-    plat::Dictionary outline = metadata.getDictionary("META_RECORD_OUTLINE_DATA").value_or(plat::Dictionary {});
-    if (!metadata.contains("META_RECORD_OUTLINE_DATA"))
-        outline = getPlaceholderOutline(*_project);
+    // A stored outline that is no dictionary (a damaged file) counts as none.
+    auto stored = metadata.getDictionary("META_RECORD_OUTLINE_DATA");
+    plat::Dictionary outline = stored ? *stored : getPlaceholderOutline(*_project);
 
     const bool isTitle = _currentRenderdCard == kTitleCard;
     std::shared_ptr<plat::Image> background;
