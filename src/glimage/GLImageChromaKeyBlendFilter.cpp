@@ -37,12 +37,9 @@ void main()
 }
 )";
 
-// Distance in the Cr-Cb plane of a Y'CbCr space, the luma left out. The
-// samplers are high precision too: at the default low precision, Mesa rounds
-// every texel to a half float before the arithmetic.
+// Distance in the Cr-Cb plane of a Y'CbCr space, the luma left out.
 const char* const kChromaKeyBlendFragmentShaderString = R"(
 precision highp float;
-precision highp sampler2D;
 
 varying highp vec2 textureCoordinate;
 varying highp vec2 textureCoordinate2;
