@@ -358,6 +358,18 @@ TEST_F(GLImageMovieTest, APlayerItemsFramesArePulledAsItPlays)
     ASSERT_LE(colours.size(), 5u);
     expectColour(colours.front(), colourOf(0), 0);
     expectColour(colours.back(), colourOf(int(colours.size()) - 1), colours.size() - 1);
+
+    // Ended while the item plays on: no more pictures are pulled, and the end is told once.
+    auto target = std::make_shared<zt::test::CountingTarget>();
+    movie->addTarget(target);
+    movie->endProcessing();
+    movie->endProcessing();
+    const size_t shown = recorder.colours().size();
+    clock.advance(0.3);
+    zt::test::drainContextQueue();
+    EXPECT_EQ(recorder.colours().size(), shown);
+    EXPECT_EQ(target->count(), 0u);
+    EXPECT_EQ(target->endProcessingCount, 1);
     player->pause();
     movie->removeAllTargets();
 }
