@@ -4,6 +4,7 @@
 #include "audio/AudioScreenLayouts.h"
 #include "capture/CaptureLayouts.h"
 #include "editor/EditorLayouts.h"
+#include "editor/FrameEditorLayouts.h"
 #include "editor/StripLayouts.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/LayoutRegistry.h"
@@ -47,6 +48,7 @@ void registerAppLayouts()
     detail::registerProjectExplorerLayouts();
     registerShareLayouts();
     registerEditorLayouts();
+    registerFrameEditorLayouts();
     registerStripLayouts();
     registerAudioScreenLayouts();
     registerCaptureLayouts();
