@@ -7,6 +7,7 @@
 
 #include "audio/AudioRecorderViewController.h"
 #include "editor/FrameEditDelegate.h"
+#include "editor/HelpManagerDelegate.h"
 #include "editor/MediaSelectionViewController.h"
 #include "editor/PreviewPlayer.h"
 #include "platform/foundation/Error.h"
@@ -30,8 +31,11 @@ class AudioClip;
 class AudioConfigurationViewController;
 class AudioController;
 class CaptureViewController;
+class FrameEditorHelp;
+struct FrameEditorHelpControls;
 class FrameList;
 class Frame;
+class HelpManager;
 class Hudy;
 class ImageProducer;
 class MainViewControllerDelegate;
@@ -57,6 +61,7 @@ class FrameEditorViewController : public plat::ViewController,
                                   public AudioRecorderViewDelegate,
                                   public PreviewPlayerDelegate,
                                   public MediaSelectionDelegate,
+                                  public HelpManagerDelegate,
                                   public BubblePopoverControllerDelegate {
 public:
     static constexpr const char* kPhoneLayout = "FrameEditorViewController";
@@ -173,6 +178,9 @@ public:
         return _themeCardEditViewController;
     }
     const std::shared_ptr<Hudy>& hudy() const { return _hudy; }
+    // The help overlay while it is shown, the coach mark while it is up.
+    const std::shared_ptr<FrameEditorHelp>& frameEditorHelp() const { return _frameEditorHelp; }
+    const std::shared_ptr<HelpManager>& helpManager() const { return _helpManager; }
     const std::shared_ptr<plat::Button>& btnCloseModalController() const { return _btnCloseModalController; }
     int32_t currentFrameEditorState() const { return _currentFrameEditorState; }
     int32_t oldFrameEditorState() const { return _oldFrameEditorState; }
@@ -244,7 +252,10 @@ public:
     // Slides a movie-look sheet up over the screen (the toolbar and the
     // capture screen's controls off meanwhile) with a catch button behind it.
     void presentLookSheet(const std::shared_ptr<plat::ViewController>& sheet);
+    // Opens the help overlay, or closes it when it is open.
     void actionHelp();
+    // Builds the overlay's bubbles for this device's layout.
+    std::shared_ptr<FrameEditorHelp> prepareFrameEditorHelp();
     void showInternalHelp();
     void actionCamera();
     void actionMore();
@@ -317,6 +328,8 @@ public:
     void previewPlayerDidStopPlay(PreviewPlayer& player) override;
     // MediaSelectionDelegate.
     void mediaSelectionDidSelect(MediaSelectionViewController& menu, int64_t row) override;
+    // HelpManagerDelegate.
+    void helpManangerDidFinish(HelpManager& helpManager) override;
     // BubblePopoverControllerDelegate.
     bool popoverControllerShouldDismissPopover(BubblePopoverController&) override { return true; }
     void popoverControllerDidDismissPopover(BubblePopoverController& controller) override;
@@ -353,6 +366,8 @@ private:
     void addRecordingToProject(int64_t frame, const std::string& file);
     // Help (FrameEditorViewControllerHelp.cpp): at most one coach mark a screen life, by the frame count.
     void showCoachMarkForFrameCount(int64_t count);
+    FrameEditorHelpControls helpControls();
+    void closeHelp();
     void closeHelpForClosing();
 
     std::shared_ptr<ProjectModel> _project;
@@ -380,6 +395,8 @@ private:
     bool _isCommingBackFromCaptureView = false;
     std::shared_ptr<plat::Button> _btnCloseModalController;
     std::shared_ptr<Hudy> _hudy;
+    std::shared_ptr<FrameEditorHelp> _frameEditorHelp;
+    std::shared_ptr<HelpManager> _helpManager;
     bool _shouldPlayZoomOutAnimationFromFullScreenFrame = false;
     std::shared_ptr<plat::GestureRecognizer> _singleTap;
     // Panels between their closing and the end of its animation: a second

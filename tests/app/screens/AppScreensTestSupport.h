@@ -20,11 +20,13 @@
 #include "app/screens/ZantropeAppDelegate.h"
 #include "diagnostics/CrashReportManager.h"
 #include "editor/FrameEditorViewController.h"
+#include "editor/HelpManager.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Button.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/testing/UIDriver.h"
 #include "platform/ui/testing/UIScope.h"
@@ -76,6 +78,15 @@ protected:
     static void useTestCamera()
     {
         plat::test::setUpCameras({plat::test::testPatternCamera(plat::CaptureDevicePosition::Back, 1280, 720, 25)});
+    }
+    // Reads the coach mark that opening a longer project brings to its end (Next).
+    void dismissCoachMark()
+    {
+        auto coachMark = editor()->helpManager();
+        ASSERT_NE(coachMark, nullptr);
+        ASSERT_TRUE(driver.tap(*coachMark->outlets().btnNext));
+        driver.wait(HelpManager::kFadeSeconds);
+        EXPECT_EQ(editor()->helpManager(), nullptr);
     }
     // Lets the virtual camera make pictures, a frame at a time, until done().
     bool runCameraUntil(const std::function<bool()>& done, int maximumFrames = 100)

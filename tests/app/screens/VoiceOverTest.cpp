@@ -67,6 +67,7 @@ protected:
         driver.tapAt({284, 119});
         driver.wait(1);
         ASSERT_NE(editor(), nullptr);
+        dismissCoachMark();  // twenty pictures bring the timeline's
         plat::test::useSignalMicrophone(kVoice);
         plat::AudioOutput::shared().setMonitor([this](const float* samples, int64_t count) {
             for (int64_t i = 0; i < count; ++i)
