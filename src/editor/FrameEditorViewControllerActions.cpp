@@ -283,8 +283,10 @@ void FrameEditorViewController::actionGotoCaptureFrame()
 std::string FrameEditorViewController::errorMessage(const plat::Error& error)
 {
     std::string message = error.localizedDescription();
-    if (error.code() == plat::kAssetsLibraryAccessUserDeniedError
-        || error.code() == plat::kAssetsLibraryAccessGloballyDeniedError) {
+    // The photo library's unavailable and user-denied codes get the text
+    // that says where access is given.
+    if (error.code() == plat::kAssetsLibraryDataUnavailableError
+        || error.code() == plat::kAssetsLibraryAccessUserDeniedError) {
         const plat::Value name = plat::Bundle::mainBundle().objectForInfoDictionaryKey("CFBundleName");
         message = filledText(plat::localized("UserDeniedKey_Photo_Access_ios6"),
             {name.asString() ? *name.asString() : std::string("Zantrope")});
