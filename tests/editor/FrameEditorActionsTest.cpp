@@ -1,0 +1,310 @@
+// The frame editor's toolbar and single-frame actions: merging and cropping
+// a frame (on its stored picture, whatever movie effect is chosen), the
+// painter and look buttons that are not available yet, the single-frame
+// controls, the help overlay, the menus, and panels that a double tap or
+// closing the project could leave behind.
+#include "app/FilledText.h"
+#include "audio/AudioRecorderViewController.h"
+#include "editor/FrameEditorHelp.h"
+#include "editor/FrameEditorTestSupport.h"
+#include "editor/ImageEditor.h"
+#include "platform/foundation/Files.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/TapGestureRecognizer.h"
+#include "support/RunLoopWaiting.h"
+#include "uikit/BubblePopoverController.h"
+#include "uikit/TipPopoverView.h"
+
+namespace {
+
+using zt::FrameEditorViewController;
+using zt::test::FrameEditorScene;
+using Rgba = plat::test::Rgba;
+
+class FrameEditorActions : public FrameEditorScene {
+protected:
+    // Red, green and blue pictures, the chosen movie effect on.
+    void openThreeColours()
+    {
+        auto made = makeProject(std::vector<Rgba> {{200, 0, 0, 255}, {0, 200, 0, 255}, {0, 0, 200, 255}});
+        made->getMetaData()->set("RecordMovieFilter", 1);
+        open(made);
+        // The effect changes what a read of a frame gives, so a picture stored from such a read would show it.
+        auto shown = zt::ImageProducer(project).getImageForFrameAtIndex(1);
+        ASSERT_NE(shown, nullptr);
+        const auto seen = plat::test::pixelAt(*shown, 160, 90);
+        ASSERT_GT(std::abs(seen[0] - 0) + std::abs(seen[1] - 200) + std::abs(seen[2] - 0), 40);
+    }
+    std::shared_ptr<plat::Image> stored(const std::string& kind, int64_t index) const
+    {
+        auto data = plat::readFile(file(kind + "-" + *frames().getFrameIDAtIndex(index) + ".jpg"));
+        return data.ok() ? plat::Image::imageWithData(data.value()) : nullptr;
+    }
+    plat::Data storedBytes(const std::string& kind, int64_t index) const
+    {
+        return plat::readFile(file(kind + "-" + *frames().getFrameIDAtIndex(index) + ".jpg")).valueOr(plat::Data());
+    }
+    static void expectColourNear(const plat::Image& picture, Rgba expected, const std::string& what)
+    {
+        const auto seen = plat::test::pixelAt(picture, picture.bitmap()->width() / 2, picture.bitmap()->height() / 2);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(seen[c], expected[c], 6) << what << " component " << c;
+    }
+    bool needsRendering() const { return metadata().getBool("RecordNeedsRendering").value_or(false); }
+    void tapPicture()
+    {
+        ASSERT_TRUE(driver.tap(*editor->framePictureView()));
+        driver.wait(0.5);
+    }
+};
+
+TEST_F(FrameEditorActions, MergingBlendsTheTwoPicturesBeforeIntoTheStoredPictureWithoutTheEffect)
+{
+    openThreeColours();
+    goTo(2);
+    project->getMetaData()->set("RecordNeedsRendering", false);
+    tapPicture();
+    ASSERT_TRUE(editor->areSingleFrameControlsShown());
+    ASSERT_TRUE(driver.tap("Merge"));
+    driver.wait(0.5);
+    // Blue, then green at 0.2 over it, then red at 0.1: (0, 40, 160) then (20, 36, 144).
+    expectColourNear(*stored("frame", 2), {20, 36, 144, 255}, "the stored picture");
+    expectColourNear(*stored("thumb", 2), {20, 36, 144, 255}, "the thumbnail");
+    expectColourNear(*stored("preview", 2), {20, 36, 144, 255}, "the preview");
+    EXPECT_TRUE(needsRendering());
+    zt::ProjectModel reopened(project->getProjectPath());
+    EXPECT_TRUE(reopened.getMetaData()->getBool("RecordNeedsRendering").value_or(false)) << "saved";
+    EXPECT_FALSE(editor->areSingleFrameControlsShown()) << "the controls close";
+    EXPECT_EQ(editor->currentFrame(), 2);
+}
+
+TEST_F(FrameEditorActions, MergingTheFirstFrameKeepsItsOwnPicture)
+{
+    openThreeColours();
+    goTo(0);
+    editor->actionMergeImages();
+    driver.wait(0.5);
+    expectColourNear(*stored("frame", 0), {200, 0, 0, 255}, "no neighbours to blend");
+}
+
+TEST_F(FrameEditorActions, CancellingTheCropLeavesEveryFileAsItWas)
+{
+    openThreeColours();
+    goTo(1);
+    project->getMetaData()->set("RecordNeedsRendering", false);
+    const plat::Data picture = storedBytes("frame", 1);
+    const plat::Data thumbnail = storedBytes("thumb", 1);
+    tapPicture();
+    ASSERT_TRUE(driver.tap("Crop"));
+    driver.wait(FrameEditorViewController::kFullScreenSpringSeconds + 0.1);
+    auto cropper = std::dynamic_pointer_cast<zt::ImageEditor>(editor->presentedViewController());
+    ASSERT_NE(cropper, nullptr);
+    EXPECT_EQ(outlets().imageViewFrame->frame(), plat::makeRect(0, (320 - 568 * 0.5625) / 2, 568, 568 * 0.5625))
+        << "the picture grew to full width first";
+    cropper->cancelAction();
+    driver.wait(0.1);
+    EXPECT_EQ(editor->presentedViewController(), nullptr);
+    EXPECT_EQ(storedBytes("frame", 1), picture);
+    EXPECT_EQ(storedBytes("thumb", 1), thumbnail);
+    EXPECT_FALSE(needsRendering());
+    driver.wait(FrameEditorViewController::kShrinkBackSeconds);
+    EXPECT_EQ(outlets().imageViewFrame->frame(), outlets().imageViewForeground->frame()) << "it shrank back";
+    EXPECT_EQ(editor->currentFrame(), 1);
+}
+
+TEST_F(FrameEditorActions, ACroppedPictureIsStoredWithoutTheEffect)
+{
+    openThreeColours();
+    goTo(1);
+    project->getMetaData()->set("RecordNeedsRendering", false);
+    editor->actionImageEdit();
+    driver.wait(FrameEditorViewController::kFullScreenSpringSeconds + 0.1);
+    auto cropper = std::dynamic_pointer_cast<zt::ImageEditor>(editor->presentedViewController());
+    ASSERT_NE(cropper, nullptr);
+    cropper->doneAction();
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return editor->presentedViewController() == nullptr; }));
+    driver.wait(0.1);
+    EXPECT_TRUE(needsRendering()) << "the crop was stored";
+    expectColourNear(*stored("frame", 1), {0, 200, 0, 255}, "the stored picture keeps its colours");
+}
+
+TEST_F(FrameEditorActions, ThePlaceholderHasNothingToCrop)
+{
+    open(2);
+    goTo(2);
+    editor->actionImageEdit();
+    driver.wait(1);
+    EXPECT_EQ(editor->presentedViewController(), nullptr);
+}
+
+TEST_F(FrameEditorActions, PaintAndMaskSayTheyAreNotAvailableYetExceptWhilePlayingOrOnThePlaceholder)
+{
+    open(4);
+    goTo(4);
+    editor->actionDraw();
+    EXPECT_EQ(alertText(), "<no alert>") << "the placeholder";
+    goTo(1);
+    editor->playPreview();
+    editor->actionMask();
+    EXPECT_EQ(alertText(), "<no alert>") << "playing";
+    editor->stopPreview();
+    goTo(1);
+    tapPicture();
+    ASSERT_TRUE(driver.tap("Paint"));
+    EXPECT_EQ(alertText(), "Painter\nThis is not available yet.");
+}
+
+TEST_F(FrameEditorActions, ATapOnThePictureTogglesTheControlsOfPictureFramesOnly)
+{
+    open(3);
+    goTo(1);
+    tapPicture();
+    EXPECT_TRUE(editor->areSingleFrameControlsShown());
+    EXPECT_EQ(outlets().viewSingleFrameEditControls->alpha(), 1.0);
+    ASSERT_NE(editor->btnCloseModalController(), nullptr);
+    driver.tapAt({300, 20});  // on the picture, beside the controls
+    driver.wait(0.5);
+    EXPECT_FALSE(editor->areSingleFrameControlsShown());
+    EXPECT_EQ(outlets().viewSingleFrameEditControls->superview(), nullptr);
+    EXPECT_EQ(editor->btnCloseModalController(), nullptr);
+
+    goTo(3);
+    tapPicture();
+    EXPECT_FALSE(editor->areSingleFrameControlsShown()) << "the placeholder";
+    goTo(1);
+    editor->playPreview();
+    plat::TapGestureRecognizer tap;
+    editor->handleSingeTap(tap);
+    EXPECT_FALSE(editor->areSingleFrameControlsShown()) << "playing";
+}
+
+TEST_F(FrameEditorActions, PlaybackHidesTheControls)
+{
+    open(4);
+    goTo(0);
+    tapPicture();
+    ASSERT_TRUE(editor->areSingleFrameControlsShown());
+    editor->previewPlayerShowFrameAtIndex(*editor->previewPlayer(), 1);
+    driver.wait(0.5);
+    EXPECT_FALSE(editor->areSingleFrameControlsShown());
+}
+
+TEST_F(FrameEditorActions, ATapOnATitleCardAsksForTheLookSheet)
+{
+    auto made = makeProject(2);
+    made->getFrameList().insertFrame(zt::Frame(zt::FrameTypeTitle), 0);
+    open(made);
+    goTo(0);
+    tapPicture();
+    EXPECT_EQ(alertText(), "Movie Look\nThis is not available yet.");
+}
+
+TEST_F(FrameEditorActions, TheHelpButtonOpensTheOverlayAndASecondTapClosesIt)
+{
+    open(4);
+    ASSERT_TRUE(driver.tap("Help"));
+    auto help = editor->frameEditorHelp();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isShown());
+    EXPECT_TRUE(outlets().btnHelp->isSelected());
+    EXPECT_FALSE(help->helpItems().empty());
+    editor->actionHelp();
+    EXPECT_EQ(editor->frameEditorHelp(), nullptr);
+    EXPECT_FALSE(outlets().btnHelp->isSelected());
+    driver.wait(1);
+    ASSERT_NE(help->closeButton(), nullptr);
+    EXPECT_EQ(help->closeButton()->superview(), nullptr);
+    for (const auto& bubble : help->popovers())
+        EXPECT_EQ(bubble->superview(), nullptr);
+}
+
+TEST_F(FrameEditorActions, TheMediaMenuOpensOnceAndAChoiceClosesIt)
+{
+    open(4);
+    ASSERT_TRUE(driver.tap("Add Media"));
+    auto popover = editor->popoverController();
+    ASSERT_NE(popover, nullptr);
+    editor->actionMusic();
+    EXPECT_EQ(editor->popoverController(), popover) << "a double tap shows one menu";
+    driver.wait(0.5);
+    auto menu = std::dynamic_pointer_cast<zt::MediaSelectionViewController>(popover->contentViewController());
+    ASSERT_NE(menu, nullptr);
+    editor->mediaSelectionDidSelect(*menu, zt::MediaSelectionViewController::RowThemeCards);
+    EXPECT_EQ(editor->popoverController(), nullptr);
+    EXPECT_EQ(alertText(), "Theme Cards\nThis is not available yet.");
+}
+
+TEST_F(FrameEditorActions, TheVoiceOverPanelOpenedTwiceShowsOnceAndATapBesideItClosesIt)
+{
+    open(4);
+    goTo(2);
+    ASSERT_TRUE(driver.tap("Voice-over"));
+    auto recorder = editor->audioRecorderView();
+    ASSERT_NE(recorder, nullptr);
+    editor->actionAudio();
+    EXPECT_EQ(editor->audioRecorderView(), recorder);
+    driver.wait(FrameEditorViewController::kRecorderSeconds);
+    int catchButtons = 0;
+    int panels = 0;
+    for (const auto& subview : editor->view()->subviews()) {
+        catchButtons += subview == editor->btnCloseModalController();
+        panels += subview == recorder->view();
+    }
+    EXPECT_EQ(catchButtons, 1);
+    EXPECT_EQ(panels, 1);
+    EXPECT_EQ(recorder->startRecordingAtFrame(), 2);
+    EXPECT_EQ(recorder->view()->frame().maxY(), 320) << "it slid up to the bottom edge";
+    EXPECT_FALSE(outlets().btnForward->isEnabled());
+
+    ASSERT_TRUE(driver.tap(*editor->btnCloseModalController()));
+    driver.wait(FrameEditorViewController::kRecorderSeconds + 0.1);
+    EXPECT_EQ(editor->audioRecorderView(), nullptr);
+    EXPECT_EQ(recorder->view()->superview(), nullptr);
+    EXPECT_TRUE(outlets().btnForward->isEnabled());
+    EXPECT_EQ(outlets().viewPlayerViewController->frame().maxY(), 320) << "the strip is back";
+}
+
+TEST_F(FrameEditorActions, ClosingWhilePanelsAnimateLeavesNothingBehind)
+{
+    open(4);
+    goTo(1);
+    post("ShowActivityNotification", plat::Dictionary {{"INFO", "Working"}});
+    tapPicture();
+    editor->showSingleFrameControls();  // fading out
+    editor->actionAudio();  // sliding in
+    std::weak_ptr<FrameEditorViewController> weakEditor = editor;
+    auto view = editor->view();
+    auto controls = outlets().viewSingleFrameEditControls;
+    editor->actionProjectExplorer();
+    EXPECT_EQ(editor->audioRecorderView(), nullptr);
+    EXPECT_EQ(editor->btnCloseModalController(), nullptr);
+    EXPECT_EQ(controls->superview(), nullptr);
+    driver.wait(FrameEditorViewController::kCloseFadeSeconds);
+    EXPECT_EQ(closing->closed, 1);
+    view->removeFromSuperview();
+    editor->removeFromParentViewController();
+    editor.reset();
+    driver.wait(30);  // every timer the screen had would have fired
+    EXPECT_TRUE(weakEditor.expired()) << "nothing keeps the screen";
+    for (const auto& subview : view->subviews()) {
+        EXPECT_EQ(std::dynamic_pointer_cast<plat::Button>(subview), nullptr) << "a catch button stayed";
+    }
+}
+
+TEST_F(FrameEditorActions, UndoTakesBackTheStripsDelete)
+{
+    open(4);
+    goTo(1);
+    const std::string deleted = *frames().getFrameIDAtIndex(1);
+    driver.tapAt({284, 259});  // the centred item of the strip
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Delete"));
+    driver.wait(1);
+    ASSERT_EQ(frames().count(), 4);
+    editor->actionUndoRedo();
+    driver.wait(1);
+    EXPECT_EQ(frames().count(), 5);
+    EXPECT_EQ(frames().getFrameIDAtIndex(1), deleted);
+}
+
+}  // namespace
