@@ -146,6 +146,10 @@ void FrameEditorViewController::getCaptureViewController()
         container->addSubview(captureView);
     }
     _captureViewController->didMoveToParentViewController(this);
+    // Embedded, the capture screen is not left on its own: the editor's
+    // Projects button closes both.
+    if (auto home = _captureViewController->outlet("buttonHome"))
+        home->setHidden(true);
     _playerViewController->setImageViewPreview(_captureViewController->viewOnionFront());
     _timelineViewController->setImageViewPreview(_captureViewController->viewOnionFront());
     _outlets.viewFade = _captureViewController->viewFade();

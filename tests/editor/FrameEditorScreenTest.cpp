@@ -219,6 +219,7 @@ TEST_F(TabletFrameEditor, EmbedsTheCaptureScreenAndOpensOnThePlaceholderWithItsL
     EXPECT_EQ(editor->currentFrame(), 3) << "a tablet opens on the placeholder";
     EXPECT_EQ(editor->framePictureView(), capture->viewOnionFront());
     EXPECT_EQ(editor->nibName(), "FrameEditorViewController_iPad");
+    EXPECT_TRUE(capture->outlet("buttonHome")->isHidden()) << "the editor's Projects button leaves both";
 }
 
 TEST_F(TabletFrameEditor, PlayingDisablesTheCaptureScreensControls)

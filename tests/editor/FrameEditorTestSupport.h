@@ -62,7 +62,7 @@ protected:
         registerShareLayouts();
         DataManager::sharedDataManager().resetToDefaultsForTesting();
         EXPECT_TRUE(ProjectsList::replace({}));
-        plat::test::setUpCameras({});  // the tablet's capture screen finds no camera
+        plat::test::setUpCameras({});
         window->setRootViewController(root);
         window->makeKeyAndVisible();
         driver.wait(0);
@@ -195,6 +195,8 @@ protected:
     TabletFrameEditorScene()
         : FrameEditorScene(plat::UserInterfaceIdiom::Pad)
     {
+        // The embedded capture screen's camera.
+        plat::test::setUpCameras({plat::test::testPatternCamera(plat::CaptureDevicePosition::Back, 640, 360, 10)});
     }
 };
 
