@@ -279,6 +279,68 @@ TEST(AppScript, AScriptCopiesAndPastesARangeInTheStripAndPlaysIt)
     EXPECT_EQ(madeProjectEntries(device), 11u) << "the second run pasted the three frames again";
 }
 
+// The frame editor on the sample project, as a person takes it: open,
+// capture two pictures from the virtual camera, merge the last with the two
+// before it, crop (flip) the first, ask for the movie look, record a
+// voice-over from the virtual microphone, play, zoom to the timeline and
+// back, and return to the explorer; a screenshot after each step.
+TEST(AppScript, AScriptToursTheEditorOnTheSampleProject)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    addTestPatternCamera(device);
+    ASSERT_TRUE(plat::createDirectory(device + "/Microphone", plat::IntermediateDirectories::Yes).ok());
+    ASSERT_TRUE(plat::writePropertyListFile(plat::Dictionary {{"Kind", "Signal"}, {"Signal", "sine=frequency=440"}},
+        device + "/Microphone/Microphone.plist")
+                    .ok());
+    auto shot = [&](const char* name) { return "screenshot " + folder.path(name) + "\n"; };
+    std::string script = "wait 1.2\ntapat 434 119\nwait 1\ntapat 284 119\nwait 1.5\n" + shot("01-opened.png")
+        + "tap Next\nwait 0.5\n" + "tap Capture\nwait 1.5\ntap Take Picture\nwait 1.1\ntap Take Picture\nwait 1.1\n"
+        + shot("02-capturing.png") + "tap Done\nwait 1.5\n" + shot("03-captured.png") + "tapat 284 108\nwait 0.7\n"
+        + shot("04-controls.png") + "tap Merge\nwait 1\n" + shot("05-merged.png")
+        + "tap First Frame\nwait 0.5\ntapat 284 108\nwait 0.7\ntap Crop\nwait 1\ntap Flip Horizontally\nwait 0.5\n"
+        + shot("06-cropping.png") + "tap Done\nwait 2\n" + shot("07-cropped.png") + "tap Movie Look\nwait 1\n"
+        + shot("08-look.png") + "tap OK\nwait 1\n" + "tap Voice-over\nwait 1\ntap Record\nwait 6\n"
+        + shot("09-recording.png") + "tap Stop\nwait 2\n" + shot("10-voice.png")
+        + "tap First Frame\nwait 0.5\ntap Play\nwait 1.2\n" + shot("11-playing.png") + "tap Stop\nwait 1\n"
+        + "tapat 284 259\ntapat 284 259\nwait 1\n" + shot("12-timeline.png") + "tapat 284 230\ntapat 284 230\nwait 1\n"
+        + shot("13-strip.png") + "tap Projects\nwait 1.5\n" + shot("14-explorer.png") + "quit\n";
+    std::ofstream(folder.path("tour.txt")) << script;
+    ASSERT_EQ(runApp(device, "phone", folder.path("tour.txt")), 0);
+
+    const std::string sample = device + "/Library/Caches/.plovix-introduction";
+    auto frames = plat::dictionaryWithContentsOfFile(sample + "/frames.meta");
+    ASSERT_TRUE(frames);
+    EXPECT_EQ(frames->getArray("FRAMELIST_DATA").value_or(plat::Array()).count(), 18u)
+        << "fifteen pictures, two captured, the placeholder";
+    auto names = plat::contentsOfDirectory(sample);
+    ASSERT_TRUE(names.ok());
+    size_t recordings = 0;
+    for (const std::string& name : names.value())
+        recordings += name.ends_with(".caf");
+    EXPECT_EQ(recordings, 1u) << "the voice-over";
+    auto metadata = plat::dictionaryWithContentsOfFile(sample + "/plovix.meta");
+    ASSERT_TRUE(metadata);
+    EXPECT_EQ(metadata->getBool("RecordNeedsRendering"), true);
+    EXPECT_FALSE(metadata->getString("META_RECORD_THUMB_FRAME_ID").value_or("").empty());
+
+    const std::string look = ::testing::TempDir() + "editor-tour/";
+    (void)plat::createDirectory(look, plat::IntermediateDirectories::Yes);
+    for (const char* name : {"01-opened.png", "02-capturing.png", "03-captured.png", "04-controls.png", "05-merged.png",
+             "06-cropping.png", "07-cropped.png", "08-look.png", "09-recording.png", "10-voice.png", "11-playing.png",
+             "12-timeline.png", "13-strip.png", "14-explorer.png"}) {
+        auto picture = plat::Image::imageWithContentsOfFile(folder.path(name));
+        ASSERT_TRUE(picture) << name;
+        EXPECT_EQ(picture->bitmap()->width(), 1136) << name;
+        (void)plat::copyItem(folder.path(name), look + name, plat::ReplaceExisting::Yes);  // for a look
+    }
+    // The picture of the merged frame shows through its neighbours: it is not the live camera's.
+    auto merged = plat::Image::imageWithContentsOfFile(folder.path("05-merged.png"));
+    auto captured = plat::Image::imageWithContentsOfFile(folder.path("03-captured.png"));
+    ASSERT_TRUE(merged && captured);
+    EXPECT_GT(differingPixels(*merged, *captured), 1000);
+}
+
 TEST(AppCommandLine, ADeviceFolderThatCannotBeOneStopsTheRunBeforeAnythingIsWritten)
 {
     plat::test::TemporaryFolder folder;
