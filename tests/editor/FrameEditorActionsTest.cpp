@@ -232,6 +232,11 @@ TEST_F(FrameEditorActions, TheMediaMenuOpensOnceAndAChoiceClosesIt)
     editor->mediaSelectionDidSelect(*menu, zt::MediaSelectionViewController::RowThemeCards);
     EXPECT_EQ(editor->popoverController(), nullptr);
     EXPECT_EQ(alertText(), "Theme Cards\nThis is not available yet.");
+    closeAlert();
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Add Media"));
+    ASSERT_NE(editor->popoverController(), nullptr) << "the menu opens again once it is gone";
+    EXPECT_NE(editor->popoverController(), popover);
 }
 
 TEST_F(FrameEditorActions, TheVoiceOverPanelOpenedTwiceShowsOnceAndATapBesideItClosesIt)

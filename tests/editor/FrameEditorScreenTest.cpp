@@ -1,5 +1,6 @@
 // The frame editor's states: the controls by frame count, opening, the zoom
 // between strip and timeline, playback and closing, on a phone and a tablet.
+#include "app/AudioClip.h"
 #include "capture/CaptureViewController.h"
 #include "editor/FrameEditorTestSupport.h"
 #include "platform/ui/Label.h"
@@ -242,6 +243,48 @@ TEST_F(TabletFrameEditor, ClosingLetsTheCaptureScreenGo)
     close();
     EXPECT_EQ(closing->closed, 1);
     EXPECT_EQ(capture->parentViewController(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+class PhoneCapture : public zt::test::FrameEditorScene {
+protected:
+    PhoneCapture()
+    {
+        plat::test::setUpCameras({plat::test::testPatternCamera(plat::CaptureDevicePosition::Back, 640, 360, 10)});
+    }
+    size_t flyingBoxesAfterAPosting()
+    {
+        const size_t before = editor->view()->subviews().size();
+        auto clip = std::make_shared<zt::AudioClip>();
+        post("AudioControllerAddAudioNotification", plat::Dictionary {{"CLIP", clip}});
+        const size_t added = editor->view()->subviews().size() - before;
+        driver.wait(1);
+        return added;
+    }
+};
+
+TEST_F(PhoneCapture, ReturningFromTheCaptureScreenOpensOnTheLastPictureAndListensOnceAgain)
+{
+    open(4);
+    goTo(1);
+    ASSERT_TRUE(driver.tap("Capture"));
+    driver.wait(1);
+    auto capture = std::dynamic_pointer_cast<zt::CaptureViewController>(editor->presentedViewController());
+    ASSERT_NE(capture, nullptr);
+    EXPECT_EQ(capture->nibName(), "CaptureView_568");
+    EXPECT_FALSE(outlets().btnCamera->isEnabled());
+    EXPECT_EQ(flyingBoxesAfterAPosting(), 0u) << "nobody listens while the capture screen is up";
+
+    ASSERT_TRUE(driver.tap("Done"));
+    driver.wait(2);
+    EXPECT_EQ(editor->presentedViewController(), nullptr);
+    EXPECT_TRUE(outlets().btnCamera->isEnabled());
+    EXPECT_EQ(editor->currentFrame(), 3) << "the picture before the placeholder";
+    EXPECT_FALSE(editor->isCommingBackFromCaptureView());
+    EXPECT_EQ(flyingBoxesAfterAPosting(), 1u) << "each posting runs its handler once";
 }
 
 }  // namespace
