@@ -309,6 +309,8 @@ public:
     void showAudioControllerForClip(const std::shared_ptr<AudioClip>& clip);
     void hideAudioController();
     void showSingleFrameControls();
+    // The controls' toggle, used by the edits they start: closes them when shown, else nothing.
+    void closeSingleFrameControls();
     bool areSingleFrameControlsShown() const;
     // The fly-in of a new clip from the left to its lane in the strip.
     void flyInAudioClip(const AudioClip& clip);

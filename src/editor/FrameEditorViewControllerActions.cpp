@@ -186,7 +186,7 @@ void FrameEditorViewController::actionMergeImages()
     if (merged)
         storeEditedPicture(index, *merged);
     _playerViewController->scrollToFrame(index);
-    showSingleFrameControls();
+    closeSingleFrameControls();
 }
 
 void FrameEditorViewController::actionImageEdit()
@@ -223,7 +223,7 @@ void FrameEditorViewController::actionImageEdit()
         self->dismissViewControllerFromFrameEditorWithZoomIn(weakEditor.lock(), at);
     });
     presentViewControllerFromFrameEditorWithZoomIn(editor);
-    showSingleFrameControls();
+    closeSingleFrameControls();
 }
 
 void FrameEditorViewController::actionDraw()
@@ -245,7 +245,7 @@ void FrameEditorViewController::showPainterWithOption(int32_t /*option*/)
     // option and the current frame, and go to
     // presentViewControllerFromFrameEditorWithZoomIn (paintViewDidFinish
     // brings it back).
-    showSingleFrameControls();
+    closeSingleFrameControls();
     tellNotAvailableYet("Painter");
 }
 

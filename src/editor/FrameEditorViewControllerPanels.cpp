@@ -304,6 +304,12 @@ bool FrameEditorViewController::areSingleFrameControlsShown() const
     return controls && controls->superview() && _btnCloseModalController;
 }
 
+void FrameEditorViewController::closeSingleFrameControls()
+{
+    if (areSingleFrameControlsShown())
+        showSingleFrameControls();
+}
+
 void FrameEditorViewController::showSingleFrameControls()
 {
     auto controls = _outlets.viewSingleFrameEditControls;
