@@ -51,10 +51,11 @@ class TimelineViewController;
 // picture. It is the hub the other subsystems talk to: it observes their
 // notifications, hosts the voice-over recorder, the clip editor and the
 // single-frame controls over its own view, and presents the crop editor.
-// Set-up, states, zoom, playback and closing are in
-// FrameEditorViewController.cpp, the toolbar actions and frame edits in
-// ...Actions.cpp, the notification handlers in ...Events.cpp and the
-// panels in ...Panels.cpp. Main thread; the handlers of notifications that
+// Set-up, states and closing are in FrameEditorViewController.cpp, zoom,
+// playback and the single-frame editors' presentation in ...Playback.cpp,
+// the toolbar actions and frame edits in ...Actions.cpp, the notification
+// handlers in ...Events.cpp, the panels in ...Panels.cpp and help in
+// ...Help.cpp. Main thread; the handlers of notifications that
 // a background sender may post move their view work onto the main queue.
 class FrameEditorViewController : public plat::ViewController,
                                   public FrameEditDelegate,
