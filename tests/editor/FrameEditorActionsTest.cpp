@@ -239,6 +239,26 @@ TEST_F(FrameEditorActions, TheMediaMenuOpensOnceAndAChoiceClosesIt)
     EXPECT_NE(editor->popoverController(), popover);
 }
 
+TEST_F(FrameEditorActions, TheMenusImagesAndSoundRowsOpenTheirPickersOverTheEditor)
+{
+    open(4);
+    for (const int64_t row :
+        {zt::MediaSelectionViewController::RowAddImages, zt::MediaSelectionViewController::RowAudio}) {
+        ASSERT_TRUE(driver.tap("Add Media"));
+        driver.wait(0.5);
+        auto popover = editor->popoverController();
+        ASSERT_NE(popover, nullptr);
+        auto menu = std::dynamic_pointer_cast<zt::MediaSelectionViewController>(popover->contentViewController());
+        ASSERT_NE(menu, nullptr);
+        editor->mediaSelectionDidSelect(*menu, row);
+        driver.wait(1);
+        EXPECT_EQ(editor->popoverController(), nullptr) << row;
+        ASSERT_NE(editor->presentedViewController(), nullptr) << "row " << row << " presents its picker";
+        editor->dismissViewControllerAnimated(/*animated=*/false, nullptr);
+        driver.wait(1);
+    }
+}
+
 TEST_F(FrameEditorActions, TheVoiceOverPanelOpenedTwiceShowsOnceAndATapBesideItClosesIt)
 {
     open(4);

@@ -205,6 +205,23 @@ TEST_F(TabletFrameEditorEvents, TheTabletsClipEditorIs214PointsHigh)
     EXPECT_EQ(editor->audioConfigurationController()->view()->frame(), plat::makeRect(0, 768 - 214, 1024, 214));
 }
 
+TEST_F(TabletFrameEditorEvents, TheTabletsRecorderRisesAboveTheBottomAndTheStripGoesBackToItsPlace)
+{
+    open(4);
+    editor->actionAudio();
+    auto recorder = editor->audioRecorderView();
+    ASSERT_NE(recorder, nullptr);
+    driver.wait(FrameEditorViewController::kRecorderSeconds);
+    const double height = recorder->view()->frame().height();
+    EXPECT_EQ(recorder->view()->frame().minY(), 768 - height - 50);
+    EXPECT_EQ(outlets().viewPlayerViewController->frame().minY(), 0);
+    editor->hideAudioRecorder();
+    driver.wait(FrameEditorViewController::kRecorderSeconds + 0.1);
+    EXPECT_EQ(editor->audioRecorderView(), nullptr);
+    EXPECT_EQ(outlets().viewPlayerViewController->frame().minY(), 632);
+    EXPECT_EQ(outlets().viewTimelineViewController->frame().minY(), 647);
+}
+
 TEST_F(FrameEditorEvents, ANewSoundFliesFromTheBoxToItsLaneThenTheBoxGoes)
 {
     open(4);

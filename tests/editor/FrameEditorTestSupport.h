@@ -14,6 +14,7 @@
 #include "app/MainViewControllerDelegate.h"
 #include "app/ProjectModel.h"
 #include "app/ProjectsList.h"
+#include "audio/AudioPickerLayouts.h"
 #include "audio/AudioScreenLayouts.h"
 #include "capture/CaptureLayouts.h"
 #include "editor/EditorLayouts.h"
@@ -58,6 +59,7 @@ protected:
         registerEditorLayouts();
         registerStripLayouts();
         registerAudioScreenLayouts();
+        registerAudioPickerLayouts();
         registerCaptureLayouts();
         registerShareLayouts();
         DataManager::sharedDataManager().resetToDefaultsForTesting();

@@ -1,6 +1,7 @@
 #include "app/screens/AppLayouts.h"
 
 #include "app/screens/MainViewController.h"
+#include "audio/AudioPickerLayouts.h"
 #include "audio/AudioScreenLayouts.h"
 #include "capture/CaptureLayouts.h"
 #include "editor/EditorLayouts.h"
@@ -51,6 +52,7 @@ void registerAppLayouts()
     registerFrameEditorLayouts();
     registerStripLayouts();
     registerAudioScreenLayouts();
+    registerAudioPickerLayouts();
     registerCaptureLayouts();
 }
 

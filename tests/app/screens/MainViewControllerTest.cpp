@@ -5,6 +5,7 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Layer.h"
+#include "platform/ui/LayoutRegistry.h"
 #include "uikit/TransparentToolbar.h"
 
 namespace {
@@ -137,4 +138,14 @@ TEST_F(RootContainer, LeavingTheEditorBringsAFreshExplorerThatReadsTheListAgain)
     EXPECT_FALSE(explorer()->shouldDisplayPorjectScaleAnimation()) << "the return animation played once";
     EXPECT_EQ(carousel().currentItemIndex(), 1) << "the new project is selected";
     EXPECT_EQ(explorer()->outlets().toolBar->alpha(), 1.0);
+}
+
+TEST_F(RootContainer, TheAppHasTheLayoutsOfEveryScreenTheEditorOpens)
+{
+    launch();
+    for (const char* name :
+        {"FrameEditorViewController", "FrameEditorViewController_iPad", "CaptureView_568", "CaptureView-iPad",
+            "AudioRecorderViewController", "AudioConfigurationViewController", "MQMediaQueryViewController",
+            "MQAlbumTrackTableViewCell", "ImageEditor", "HelpManager", "InfoCenterHelpViewController"})
+        EXPECT_TRUE(plat::LayoutRegistry::hasLayout(name)) << name;
 }
