@@ -344,6 +344,53 @@ TEST_F(FrameEditorEvents, WithoutCardsTheThemeNotificationsScrollNowhere)
     EXPECT_EQ(editor->currentFrame(), 2);
 }
 
+TEST_F(FrameEditorEvents, ALookSheetSlidesUpOverACatchButtonAndThemeDoneSlidesItAway)
+{
+    open(4);
+    auto sheet = std::make_shared<plat::ViewController>();
+    editor->presentLookSheet(sheet);
+    editor->presentLookSheet(std::make_shared<plat::ViewController>());  // a double tap
+    auto navigation = editor->outlineNavigationController();
+    ASSERT_NE(navigation, nullptr);
+    EXPECT_EQ(navigation->topViewController(), sheet) << "the first sheet stays the only one";
+    driver.wait(FrameEditorViewController::kLookSheetSeconds);
+    EXPECT_EQ(navigation->view()->frame(), plat::makeRect(0, 150, 568, 170));
+    EXPECT_FALSE(outlets().btnExplorer->isEnabled());
+    ASSERT_NE(editor->btnCloseModalController(), nullptr);
+
+    post("ThemeDoneNotification");
+    EXPECT_EQ(editor->btnCloseModalController(), nullptr);
+    EXPECT_FALSE(outlets().btnExplorer->isEnabled()) << "the toolbar waits for the sheet to be gone";
+    driver.wait(FrameEditorViewController::kLookSheetSeconds + 0.01);
+    EXPECT_EQ(navigation->view()->superview(), nullptr);
+    EXPECT_TRUE(outlets().btnExplorer->isEnabled());
+    EXPECT_TRUE(editor->timeLineNeedsUpdateFlag());
+}
+
+TEST_F(FrameEditorEvents, ThemeDoneWithoutASheetLeavesAnotherPanelAlone)
+{
+    open(4);
+    goTo(1);
+    editor->showSingleFrameControls();
+    post("ThemeDoneNotification");
+    EXPECT_TRUE(editor->areSingleFrameControlsShown());
+}
+
+TEST_F(FrameEditorEvents, ACardEditorFadesInAndFinishingFadesItOut)
+{
+    open(4);
+    auto cards = std::make_shared<plat::ViewController>();
+    editor->presentThemeCardEditor(cards);
+    EXPECT_EQ(cards->view()->superview(), editor->view());
+    EXPECT_EQ(cards->view()->frame(), editor->view()->bounds()) << "a phone's fills the screen";
+    driver.wait(FrameEditorViewController::kCardEditorFadeSeconds);
+    EXPECT_EQ(cards->view()->alpha(), 1.0);
+    post("ThemeCardEditFinishedNotification");
+    driver.wait(FrameEditorViewController::kCardEditorFadeSeconds + 0.01);
+    EXPECT_EQ(cards->view()->superview(), nullptr);
+    EXPECT_EQ(editor->themeCardEditViewController(), nullptr);
+}
+
 TEST_F(FrameEditorEvents, TheHelpCloseNotificationClosesTheOverlayAndNeverOpensIt)
 {
     open(4);
