@@ -10,6 +10,7 @@
 #include "editor/ImageEditor.h"
 #include "platform/foundation/Files.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/NavigationController.h"
 #include "platform/ui/TapGestureRecognizer.h"
 #include "support/RunLoopWaiting.h"
 #include "uikit/BubblePopoverController.h"
@@ -197,6 +198,52 @@ TEST_F(FrameEditorActions, ATapOnATitleCardAsksForTheLookSheet)
     goTo(0);
     tapPicture();
     EXPECT_EQ(alertText(), "Movie Look\nThis is not available yet.");
+}
+
+TEST_F(FrameEditorActions, TheLookAndCardButtonsSayTheyAreNotAvailableYet)
+{
+    open(4);
+    ASSERT_TRUE(driver.tap("Movie Look"));
+    EXPECT_EQ(alertText(), "Movie Look\nThis is not available yet.");
+    closeAlert();
+    editor->actionTextCardEdit();
+    EXPECT_EQ(alertText(), "Theme Cards\nThis is not available yet.");
+    closeAlert();
+    EXPECT_EQ(editor->outlineNavigationController(), nullptr);
+    EXPECT_TRUE(outlets().btnExplorer->isEnabled());
+}
+
+TEST_F(FrameEditorActions, TheSingleFrameButtonsShowTheirIcons)
+{
+    open(2);
+    EXPECT_EQ(outlets().btnImageEdit->imageForState(plat::ControlStateNormal),
+        plat::Image::imageNamed("frameedit_icon_crop"));
+    EXPECT_EQ(outlets().btnImagePaint->imageForState(plat::ControlStateNormal),
+        plat::Image::imageNamed("frameedit_icon_paint"));
+    EXPECT_EQ(outlets().btnImageMask->imageForState(plat::ControlStateNormal),
+        plat::Image::imageNamed("frameedit_icon_mask"));
+    EXPECT_EQ(outlets().btnImageMerge->imageForState(plat::ControlStateNormal),
+        plat::Image::imageNamed("frameedit_icon_merge"));
+}
+
+TEST_F(FrameEditorActions, TheHelpPagesOpenOverTheEditor)
+{
+    open(2);
+    editor->showInternalHelp();
+    driver.wait(1);
+    auto pages = std::dynamic_pointer_cast<plat::NavigationController>(editor->presentedViewController());
+    ASSERT_NE(pages, nullptr);
+    auto top = pages->topViewController();
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(top->nibName(), "InfoCenterHelpViewController");
+}
+
+TEST_F(FrameEditorActions, AnOrientationCorrectedRectangleIsAlwaysLandscape)
+{
+    EXPECT_EQ(FrameEditorViewController::getOrientationCorrectedRectFromRect(plat::makeRect(5, 6, 320, 568)),
+        plat::makeRect(5, 6, 568, 320));
+    EXPECT_EQ(FrameEditorViewController::getOrientationCorrectedRectFromRect(plat::makeRect(0, 0, 1024, 768)),
+        plat::makeRect(0, 0, 1024, 768));
 }
 
 TEST_F(FrameEditorActions, TheHelpButtonOpensTheOverlayAndASecondTapClosesIt)
