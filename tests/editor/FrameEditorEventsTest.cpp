@@ -13,6 +13,7 @@
 #include "platform/ui/KeyframeAnimation.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/NavigationController.h"
+#include "support/MediaTools.h"
 #include "uikit/Hudy.h"
 #include <thread>
 
@@ -432,6 +433,65 @@ TEST_F(FrameEditorEvents, TheOptionsPopoverOpensOnceAndRemembersTheFrameRate)
     EXPECT_EQ(editor->fps(), 5);
     editor->actionMore();
     EXPECT_EQ(editor->popoverController(), popover) << "a second tap opens no second popover";
+}
+
+class FrameEditorFrameRate : public FrameEditorEvents {
+protected:
+    // Ten pictures at five a second, a one-second voice at frame 4 (0.8 s in).
+    void SetUp() override
+    {
+        auto made = makeProject(10);
+        made->getMetaData()->set("RecordFPS", 5);
+        open(made);
+        const std::string tone = sandbox.path("tmp/voice.wav");
+        auto tonesMade = plat::test::runFFmpeg(sandbox.path("tmp"),
+            {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=1", "-c:a", "pcm_s16le", tone});
+        ASSERT_EQ(tonesMade.exitCode, 0) << tonesMade.output;
+        editor->audioController()->addAudioFromFile(tone, 4, std::nullopt, zt::AudioClip::VoiceOver);
+        driver.wait(1);
+        ASSERT_NEAR(voiceStart(), 0.8, 1e-6);
+        editor->actionMore();
+        driver.wait(1);
+        ASSERT_NE(editor->popoverController(), nullptr);
+    }
+    // Where the voice starts and how long it lasts in the movie, in seconds; -1 without a voice.
+    double voiceStart() const { return voiceRange().first; }
+    std::pair<double, double> voiceRange() const
+    {
+        for (const auto& track : editor->audioController()->audioTracks()) {
+            for (const auto& clip : track) {
+                if (clip)
+                    return {clip->timeRangeInMovie().start.seconds(), clip->timeRangeInMovie().duration.seconds()};
+            }
+        }
+        return {-1, -1};
+    }
+    void closeOptionsAt(int64_t fps)
+    {
+        project->getMetaData()->set("RecordFPS", fps);
+        editor->popoverControllerDidDismissPopover(*editor->popoverController());
+    }
+};
+
+TEST_F(FrameEditorFrameRate, LoweringTheRateMovesTheClipsWithTheirFrames)
+{
+    closeOptionsAt(2);
+    EXPECT_NEAR(voiceStart(), 2.0, 1e-6) << "frame 4 at two a second";
+}
+
+TEST_F(FrameEditorFrameRate, RaisingTheRateOnlyFitsTheClipsToTheirRoom)
+{
+    closeOptionsAt(10);
+    EXPECT_NEAR(voiceStart(), 0.4, 1e-6) << "frame 4 at ten a second";
+    // Eleven entries at ten a second end at 1.1 s: 0.7 s of room after frame 4.
+    EXPECT_NEAR(voiceRange().second, 0.7, 1e-6) << "the second of sound is cut to its room";
+}
+
+TEST_F(FrameEditorFrameRate, TheSameRateChangesNothing)
+{
+    const auto before = voiceRange();
+    closeOptionsAt(5);
+    EXPECT_EQ(voiceRange(), before);
 }
 
 }  // namespace
