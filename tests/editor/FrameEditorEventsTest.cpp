@@ -437,7 +437,8 @@ TEST_F(FrameEditorEvents, TheOptionsPopoverOpensOnceAndRemembersTheFrameRate)
 
 class FrameEditorFrameRate : public FrameEditorEvents {
 protected:
-    // Ten pictures at five a second, a one-second voice at frame 4 (0.8 s in).
+    // Ten pictures at five a second, a one-second voice at frame 4 (0.8 s in);
+    // the options are opened by code, under the coach mark eleven entries bring.
     void SetUp() override
     {
         auto made = makeProject(10);
