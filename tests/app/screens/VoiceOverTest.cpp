@@ -276,3 +276,24 @@ TEST_F(VoiceOver, NoRoomAtTheFrameIsToldAndNoPanelOpens)
     EXPECT_EQ(waitForAlert(), "Error\nToo many clips already exist at playhead.");
     EXPECT_TRUE(editor()->outlets().btnPlay->isEnabled()) << "the toolbar stays as it was";
 }
+
+TEST_F(VoiceOver, ATapBesideThePanelWhileRecordingDoesNothing)
+{
+    strip().scrollToFrame(kVoiceFrame);
+    ASSERT_TRUE(driver.tap("Voice-over"));
+    auto panel = editor()->audioRecorderView();
+    ASSERT_NE(panel, nullptr);
+    driver.wait(zt::FrameEditorViewController::kRecorderSeconds);
+    ASSERT_TRUE(driver.tap(*panel->btnAudioStartRecord()));
+    driver.wait(5.0);  // the countdown, then the recording
+    ASSERT_TRUE(panel->audioRecorder()->isRecording());
+    driver.tapAt({284, 40});  // on the picture, beside the panel
+    driver.wait(1);
+    EXPECT_EQ(editor()->audioRecorderView(), panel);
+    EXPECT_TRUE(panel->audioRecorder()->isRecording());
+    ASSERT_TRUE(driver.tap("Cancel"));
+    driver.wait(zt::FrameEditorViewController::kRecorderSeconds + 0.1);
+    EXPECT_EQ(editor()->audioRecorderView(), nullptr);
+    EXPECT_EQ(voiceClip(), nullptr) << "a cancelled recording adds nothing";
+    EXPECT_TRUE(editor()->outlets().btnPlay->isEnabled());
+}
