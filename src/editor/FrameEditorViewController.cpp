@@ -227,6 +227,12 @@ int64_t FrameEditorViewController::frameToShowOnAppearance()
 {
     const FrameList& list = frameList();
     const int64_t capture = list.getCaptureIndex();
+    const int64_t last = std::max<int64_t>(list.count() - 1, 0);
+    // Back from a screen presented over the editor (the help pages, say),
+    // the person stays where they were: the stored place is for opening.
+    if (_hasAppeared && !_isCommingBackFromCaptureView)
+        return std::clamp<int64_t>(_currentFrame, 0, last);
+    _hasAppeared = true;
     int64_t index = _currentFrame;
     if (index == 0) {
         auto metadata = _project->getMetaData();
@@ -238,7 +244,7 @@ int64_t FrameEditorViewController::frameToShowOnAppearance()
     if (!isTablet() && index == capture && index >= 1)
         index -= 1;
     // A stored index from a longer list (or a damaged one) shows the nearest frame.
-    return std::clamp<int64_t>(index, 0, std::max<int64_t>(list.count() - 1, 0));
+    return std::clamp<int64_t>(index, 0, last);
 }
 
 void FrameEditorViewController::viewDidAppear(bool animated)

@@ -413,6 +413,7 @@ private:
     // Set when the screen closed: late animation ends and queued blocks do nothing.
     bool _isClosed = false;
     bool _notificationsAdded = false;
+    bool _hasAppeared = false;
 };
 
 }  // namespace zt

@@ -238,6 +238,20 @@ TEST_F(FrameEditorActions, TheHelpPagesOpenOverTheEditor)
     EXPECT_EQ(top->nibName(), "InfoCenterHelpViewController");
 }
 
+TEST_F(FrameEditorActions, BackFromTheHelpPagesThePersonIsWhereTheyWere)
+{
+    auto made = makeProject(4);
+    made->getMetaData()->set("CurrentFrameIndex", 3);
+    open(made);
+    ASSERT_EQ(editor->currentFrame(), 3);
+    goTo(0);
+    editor->showInternalHelp();
+    driver.wait(1);
+    editor->dismissViewControllerAnimated(/*animated=*/false, nullptr);
+    driver.wait(1);
+    EXPECT_EQ(editor->currentFrame(), 0) << "not the stored place of the last opening";
+}
+
 TEST_F(FrameEditorActions, AnOrientationCorrectedRectangleIsAlwaysLandscape)
 {
     EXPECT_EQ(FrameEditorViewController::getOrientationCorrectedRectFromRect(plat::makeRect(5, 6, 320, 568)),
