@@ -14,6 +14,8 @@ packages=(
     # pictures and text
     libjpeg62-turbo-dev libpng-dev libgif-dev libimagequant-dev
     libcairo2-dev libpango1.0-dev fonts-dejavu-core
+    # the web view's HTML and CSS layout
+    liblitehtml-dev
     # movies and sound
     libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev libsndfile1-dev
     # cameras (real and virtual) through libavdevice

@@ -10,6 +10,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/LayoutRegistry.h"
 #include "platform/ui/Screen.h"
+#include "render/ThemeCardEditViewController.h"
 #include "share/ShareLayouts.h"
 
 namespace zt {
@@ -54,6 +55,7 @@ void registerAppLayouts()
     registerAudioScreenLayouts();
     registerAudioPickerLayouts();
     registerCaptureLayouts();
+    registerThemeCardLayouts();
 }
 
 }  // namespace zt
