@@ -41,6 +41,7 @@ class ImageProducer;
 class MainViewControllerDelegate;
 class PlayerViewController;
 class ProjectModel;
+class ThemeMovieHandler;
 class TimelineViewController;
 
 // The editing screen of one open project: the big picture of the current
@@ -399,6 +400,7 @@ private:
     std::shared_ptr<plat::Button> _btnCloseModalController;
     std::shared_ptr<Hudy> _hudy;
     std::shared_ptr<FrameEditorHelp> _frameEditorHelp;
+    std::shared_ptr<ThemeMovieHandler> _themeMovieHandler;
     std::shared_ptr<HelpManager> _helpManager;
     bool _shouldPlayZoomOutAnimationFromFullScreenFrame = false;
     std::shared_ptr<plat::GestureRecognizer> _singleTap;

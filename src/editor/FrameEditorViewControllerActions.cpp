@@ -29,6 +29,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/UndoManager.h"
+#include "render/ThemeCardEditViewController.h"
 #include "uikit/AlertView.h"
 #include "uikit/QVNavigationController.h"
 
@@ -39,6 +40,8 @@ namespace {
 constexpr double kBestJPEGQuality = 1.0;
 constexpr const char* kErrorDomain = "FrameEditorViewController";
 constexpr int64_t kPictureNotStoredError = 1;
+constexpr const char* kThemeCardEditorPhoneLayout = "ThemeCardEditViewController";
+constexpr const char* kThemeCardEditorTabletLayout = "ThemeCardEditViewController_iPad";
 
 plat::Rect frameInView(const plat::View& control, const plat::View& view)
 {
@@ -251,10 +254,11 @@ void FrameEditorViewController::showPainterWithOption(int32_t /*option*/)
 
 void FrameEditorViewController::actionTextCardEdit()
 {
-    // FIXME: the theme-card editor (the look screens) is not built yet;
-    // until it is, a tap on a theme card says so. It will be made here for
-    // the frame at currentFrame and handed to presentThemeCardEditor.
-    tellNotAvailableYet("Theme Cards");
+    auto frame = frameList().getFrameAtIndex(_currentFrame);
+    if (!frame || _themeCardEditViewController)
+        return;  // nothing to edit, or a card already open (a double tap)
+    presentThemeCardEditor(std::make_shared<ThemeCardEditViewController>(
+        isTablet() ? kThemeCardEditorTabletLayout : kThemeCardEditorPhoneLayout, *frame, _project));
 }
 
 void FrameEditorViewController::presentThemeCardEditor(const std::shared_ptr<plat::ViewController>& editor)

@@ -17,6 +17,9 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/NavigationController.h"
+#include "render/ThemeCardTableViewController.h"
+#include "render/ThemeMovieHandler.h"
+#include "uikit/QVNavigationController.h"
 
 namespace zt {
 
@@ -177,9 +180,12 @@ void FrameEditorViewController::receiveThemeDidChangeNotification(const plat::No
     const plat::Value card = notification.userInfo.get("OUTLINE_LAST_CARD_USED");
     if (card.isNumber())
         _themeLastUsedCard = card.int64Value().value_or(_themeLastUsedCard);
-    // FIXME: the theme's title and credits cards are rendered and brought
-    // into the frame list by the theme movie handler of the look screens,
-    // which are not built yet; it will be made and run here.
+    _themeMovieHandler = std::make_shared<ThemeMovieHandler>(_project);
+    _themeMovieHandler->renderTheme();
+    _themeMovieHandler->updateMovie();
+    // The cards came into the list or left it: the strip shows the list as it is.
+    _playerViewController->updateFrames();
+    _timeLineNeedsUpdate = true;
     auto metadata = _project->getMetaData();
     const int64_t theme = metadata ? metadata->getInt64("META_RECORD_THEME").value_or(0) : 0;
     if (theme == 0) {
@@ -320,10 +326,15 @@ void FrameEditorViewController::mediaSelectionDidSelect(MediaSelectionViewContro
         std::make_shared<CaptureImportController>(_project)->showImagePickerWithController(
             sharedAs<FrameEditorViewController>());
         break;
-    case MediaSelectionViewController::RowThemeCards:
-        // FIXME: the theme-card gallery (the look screens) is not built yet; until it is, the row says so.
-        tellNotAvailableYet("Theme Cards");
+    case MediaSelectionViewController::RowThemeCards: {
+        if (presentedViewController())
+            break;  // the gallery is up already
+        auto gallery
+            = std::make_shared<QVNavigationController>(std::make_shared<ThemeCardTableViewController>(_project));
+        gallery->setModalPresentationStyle(plat::ModalPresentationStyle::FormSheet);
+        presentViewController(gallery, /*animated=*/true, nullptr);
         break;
+    }
     case MediaSelectionViewController::RowAudio:
         _audioController->addAudioInView(*this, _currentFrame);
         break;

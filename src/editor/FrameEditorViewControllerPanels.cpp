@@ -453,6 +453,7 @@ void FrameEditorViewController::tearDownForClosing()
     }
     if (_hudy)
         _hudy->dismiss();
+    _themeMovieHandler.reset();  // a render under way ends unannounced
     closeHelpForClosing();
 }
 

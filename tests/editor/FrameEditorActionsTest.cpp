@@ -12,6 +12,8 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/TapGestureRecognizer.h"
+#include "render/ThemeCardEditViewController.h"
+#include "render/ThemeCardTableViewController.h"
 #include "support/RunLoopWaiting.h"
 #include "uikit/BubblePopoverController.h"
 #include "uikit/TipPopoverView.h"
@@ -200,17 +202,35 @@ TEST_F(FrameEditorActions, ATapOnATitleCardAsksForTheLookSheet)
     EXPECT_EQ(alertText(), "Movie Look\nThis is not available yet.");
 }
 
-TEST_F(FrameEditorActions, TheLookAndCardButtonsSayTheyAreNotAvailableYet)
+TEST_F(FrameEditorActions, TheLookButtonSaysItIsNotAvailableYet)
 {
     open(4);
     ASSERT_TRUE(driver.tap("Movie Look"));
     EXPECT_EQ(alertText(), "Movie Look\nThis is not available yet.");
     closeAlert();
-    editor->actionTextCardEdit();
-    EXPECT_EQ(alertText(), "Theme Cards\nThis is not available yet.");
-    closeAlert();
     EXPECT_EQ(editor->outlineNavigationController(), nullptr);
     EXPECT_TRUE(outlets().btnExplorer->isEnabled());
+}
+
+TEST_F(FrameEditorActions, ATapOnAThemeCardOpensItsEditorOnceAndFinishingClosesIt)
+{
+    auto made = makeProject(2);
+    made->getFrameList().insertFrame(zt::Frame(zt::FrameTypeThemeCard), 1);
+    ASSERT_TRUE(made->saveAllDataToDisk().ok());
+    open(made);
+    goTo(1);
+    tapPicture();
+    auto cards = editor->themeCardEditViewController();
+    ASSERT_NE(std::dynamic_pointer_cast<zt::ThemeCardEditViewController>(cards), nullptr);
+    EXPECT_EQ(cards->nibName(), "ThemeCardEditViewController");
+    editor->actionTextCardEdit();
+    EXPECT_EQ(editor->themeCardEditViewController(), cards) << "a double tap opens one editor";
+    EXPECT_EQ(cards->view()->superview(), editor->view());
+    EXPECT_FALSE(editor->areSingleFrameControlsShown()) << "a card has no picture controls";
+    post("ThemeCardEditFinishedNotification");
+    driver.wait(FrameEditorViewController::kCardEditorFadeSeconds + 0.1);
+    EXPECT_EQ(editor->themeCardEditViewController(), nullptr);
+    EXPECT_EQ(cards->view()->superview(), nullptr);
 }
 
 TEST_F(FrameEditorActions, TheSingleFrameButtonsShowTheirIcons)
@@ -292,8 +312,12 @@ TEST_F(FrameEditorActions, TheMediaMenuOpensOnceAndAChoiceClosesIt)
     ASSERT_NE(menu, nullptr);
     editor->mediaSelectionDidSelect(*menu, zt::MediaSelectionViewController::RowThemeCards);
     EXPECT_EQ(editor->popoverController(), nullptr);
-    EXPECT_EQ(alertText(), "Theme Cards\nThis is not available yet.");
-    closeAlert();
+    driver.wait(1);
+    auto gallery = std::dynamic_pointer_cast<plat::NavigationController>(editor->presentedViewController());
+    ASSERT_NE(gallery, nullptr) << "the theme-card gallery";
+    EXPECT_EQ(gallery->modalPresentationStyle(), plat::ModalPresentationStyle::FormSheet);
+    EXPECT_NE(std::dynamic_pointer_cast<zt::ThemeCardTableViewController>(gallery->topViewController()), nullptr);
+    editor->dismissViewControllerAnimated(/*animated=*/false, nullptr);
     driver.wait(1);
     ASSERT_TRUE(driver.tap("Add Media"));
     ASSERT_NE(editor->popoverController(), nullptr) << "the menu opens again once it is gone";

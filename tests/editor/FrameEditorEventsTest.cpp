@@ -14,6 +14,7 @@
 #include "platform/ui/Layer.h"
 #include "platform/ui/NavigationController.h"
 #include "support/MediaTools.h"
+#include "support/RunLoopWaiting.h"
 #include "uikit/Hudy.h"
 #include <thread>
 
@@ -321,6 +322,7 @@ TEST_F(FrameEditorEvents, WithoutAThemeTheStripGoesToThePictureBeforeThePlacehol
 TEST_F(FrameEditorEvents, TheTitleAndCreditsCardsAreScrolledToWhenFound)
 {
     auto made = makeProject(3);
+    made->getMetaData()->set("META_RECORD_THEME", 1);
     auto& list = made->getFrameList();
     list.insertFrame(zt::Frame(zt::FrameTypeTitle), 0);
     list.insertFrame(zt::Frame(zt::FrameTypeCredits), list.getCaptureIndex());
@@ -328,9 +330,13 @@ TEST_F(FrameEditorEvents, TheTitleAndCreditsCardsAreScrolledToWhenFound)
     goTo(2);
     post("ThemeRenderingFinishedNotification");
     EXPECT_EQ(editor->currentFrame(), 0) << "the last title card";
+    // The outline changed its credits: both cards are rendered again, then the strip shows the credits.
+    goTo(2);
     post("ThemeDidChangeNotification", plat::Dictionary {{"OUTLINE_LAST_CARD_USED", 1}});
-    post("ThemeRenderingFinishedNotification");
-    EXPECT_EQ(editor->currentFrame(), 4) << "the first credits card";
+    EXPECT_EQ(editor->themeLastUsedCard(), 1);
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return editor->currentFrame() == 4; }, 60))
+        << "the first credits card, once the cards are rendered";
+    EXPECT_EQ(frames().count(), 6) << "the cards the theme has stay";
     goTo(2);
     post("ThemeShowTitleNotification");
     EXPECT_EQ(editor->currentFrame(), 0);

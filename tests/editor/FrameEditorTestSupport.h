@@ -34,6 +34,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/testing/UIDriver.h"
 #include "platform/ui/testing/UIScope.h"
+#include "render/ThemeCardEditViewController.h"
 #include "share/ShareLayouts.h"
 #include "support/ManualClockScope.h"
 #include "support/Pixels.h"
@@ -62,6 +63,7 @@ protected:
         registerAudioPickerLayouts();
         registerCaptureLayouts();
         registerShareLayouts();
+        registerThemeCardLayouts();
         DataManager::sharedDataManager().resetToDefaultsForTesting();
         EXPECT_TRUE(ProjectsList::replace({}));
         plat::test::setUpCameras({});
