@@ -117,7 +117,9 @@ std::optional<uint32_t> AssetReaderVideoCompositionOutput::pixelFormat() const
     if (!_videoSettings)
         return std::nullopt;
     auto format = _videoSettings->getInt64(kPixelBufferPixelFormatTypeKey);
-    if (!format || *format < 0 || !PixelBuffer::isSupportedPixelFormat(static_cast<uint32_t>(*format)))
+    // Pictures are composed as 32-bit pixels.
+    if (!format || *format < 0 || !PixelBuffer::isSupportedPixelFormat(static_cast<uint32_t>(*format))
+        || PixelBuffer::isBiPlanarPixelFormat(static_cast<uint32_t>(*format)))
         return std::nullopt;
     return static_cast<uint32_t>(*format);
 }
