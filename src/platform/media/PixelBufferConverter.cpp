@@ -1,9 +1,15 @@
 #include "platform/media/PixelBufferConverter.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "platform/graphics/PixelBuffer.h"
 #include "platform/media/FFmpegSupport.h"
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
 
 namespace plat::detail {
 
@@ -20,6 +26,32 @@ AVPixelFormat ffmpegFormatOf(uint32_t pixelFormatType)
     default:
         return AV_PIX_FMT_BGRA;
     }
+}
+
+// swscale's plane-copying paths between YCbCr formats leave the range as
+// it was, whatever it is told: the range is changed here instead, on the
+// converted planes.
+void changeRange(PixelBuffer& target, bool toFullRange)
+{
+    uint8_t luma[256];
+    uint8_t chroma[256];
+    for (int value = 0; value < 256; ++value) {
+        const double y = toFullRange ? (value - 16) * 255.0 / 219.0 : 16 + value * 219.0 / 255.0;
+        const double c = toFullRange ? 128 + (value - 128) * 255.0 / 224.0 : 128 + (value - 128) * 224.0 / 255.0;
+        luma[value] = static_cast<uint8_t>(std::clamp(std::lround(y), 0L, 255L));
+        chroma[value] = static_cast<uint8_t>(std::clamp(std::lround(c), 0L, 255L));
+    }
+    target.lockBaseAddress();
+    for (size_t plane = 0; plane < 2; ++plane) {
+        const uint8_t* table = plane == 0 ? luma : chroma;
+        const size_t rowBytes = static_cast<size_t>(target.widthOfPlane(plane)) * (plane == 0 ? 1 : 2);
+        for (int y = 0; y < target.heightOfPlane(plane); ++y) {
+            uint8_t* row = target.baseAddressOfPlane(plane) + target.bytesPerRowOfPlane(plane) * static_cast<size_t>(y);
+            for (size_t x = 0; x < rowBytes; ++x)
+                row[x] = table[row[x]];
+        }
+    }
+    target.unlockBaseAddress();
 }
 
 Error conversionError(const std::string& text)
@@ -54,7 +86,11 @@ Result<void> PixelBufferConverter::convert(const PictureInMemory& source, PixelB
     // A buffer's attachment names BT.601 or BT.709 only.
     const int targetMatrix = sourceMatrix == SWS_CS_ITU601 ? SWS_CS_ITU601 : SWS_CS_ITU709;
     const bool targetFullRange = target.pixelFormatType() != kPixelFormatType_420YpCbCr8BiPlanarVideoRange;
-    sws_setColorspaceDetails(_impl->scaler.get(), sws_getCoefficients(sourceMatrix), source.fullRange ? 1 : 0,
+    const AVPixFmtDescriptor* sourceDescription = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(source.format));
+    const bool sourceIsRGB = sourceDescription && (sourceDescription->flags & AV_PIX_FMT_FLAG_RGB);
+    const bool rangeChangedAfter = !sourceIsRGB && target.planeCount() == 2 && source.fullRange != targetFullRange;
+    const bool scaledFromFullRange = rangeChangedAfter ? targetFullRange : source.fullRange;
+    sws_setColorspaceDetails(_impl->scaler.get(), sws_getCoefficients(sourceMatrix), scaledFromFullRange ? 1 : 0,
         sws_getCoefficients(targetMatrix), targetFullRange ? 1 : 0, 0, 1 << 16, 1 << 16);
 
     target.lockBaseAddress();
@@ -69,6 +105,8 @@ Result<void> PixelBufferConverter::convert(const PictureInMemory& source, PixelB
     if (rows != target.height())
         return conversionError(
             "the picture conversion made " + std::to_string(rows) + " of " + std::to_string(target.height()) + " rows");
+    if (rangeChangedAfter)
+        changeRange(target, targetFullRange);
     if (target.planeCount() == 2)
         target.setYCbCrMatrix(targetMatrix == SWS_CS_ITU601 ? kCVImageBufferYCbCrMatrix_ITU_R_601_4
                                                             : kCVImageBufferYCbCrMatrix_ITU_R_709_2);

@@ -38,7 +38,7 @@ uint8_t firstByte(PixelBuffer& buffer)
 
 TEST(PixelBuffer, RefusesOtherFormatsAndEmptyOrHugeSizes)
 {
-    auto yuv = PixelBuffer::create(4, 4, 0x34323076);  // '420v'
+    auto yuv = PixelBuffer::create(4, 4, 0x32767579);  // '2vuy', packed 4:2:2
     ASSERT_FALSE(yuv.ok());
     EXPECT_EQ(yuv.error().code(), plat::kCVReturnInvalidPixelFormat);
     for (auto [w, h] : {std::pair {0, 4}, {4, -1}, {40000, 2}, {10000, 10000}}) {
