@@ -13,3 +13,5 @@ cc -O2 -o "$build/draw-strip-resources" "$root/scripts/draw-strip-resources.c" $
 "$build/draw-strip-resources" "$root/resources"
 cc -O2 -o "$build/draw-audio-resources" "$root/scripts/draw-audio-resources.c" $(pkg-config --cflags --libs cairo) -lm
 "$build/draw-audio-resources" "$root/resources"
+cc -O2 -o "$build/draw-painter-resources" "$root/scripts/draw-painter-resources.c" $(pkg-config --cflags --libs cairo) -lm
+"$build/draw-painter-resources" "$root/resources"
