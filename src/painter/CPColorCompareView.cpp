@@ -30,7 +30,7 @@ CPColorCompareView::CPColorCompareView(plat::Rect frame)
 
 void CPColorCompareView::setUp()
 {
-    setOpaque(true);
+    // Not opaque: the rounded corners and see-through colours show what is behind.
     setBackgroundColor(plat::Color::clearColor());
     auto touchDown = plat::ShapeLayer::layer();
     touchDown->setOpacity(0);

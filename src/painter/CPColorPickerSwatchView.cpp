@@ -44,7 +44,7 @@ CPColorPickerSwatchView::CPColorPickerSwatchView(plat::Rect frame)
 
 void CPColorPickerSwatchView::setUp()
 {
-    setOpaque(true);
+    // Not opaque: the rounded corners and see-through colours show what is behind.
     setBackgroundColor(plat::Color::clearColor());
     auto touchDown = plat::ShapeLayer::layer();
     touchDown->setOpacity(0);
