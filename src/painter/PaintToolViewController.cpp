@@ -29,8 +29,7 @@ constexpr double kSecondRowHeight = 26;
 constexpr double kSecondRowButtonWidth = 62;
 constexpr double kIndicatorInset = 5;
 const plat::Color kBarColor = plat::Color::colorWithWhite(0.12, 0.85);
-const plat::Color kSelectedColor = plat::Color::colorWithWhite(1, 0.25);
-const plat::Color kAccent = plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1);
+const plat::Color kSelectedColor = plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 0.55);
 
 std::shared_ptr<plat::Button> makeToolButton(plat::Rect frame, const std::string& title, int64_t tag)
 {
@@ -38,7 +37,7 @@ std::shared_ptr<plat::Button> makeToolButton(plat::Rect frame, const std::string
     button->setFrame(frame);
     button->setTitle(plat::localized(title), plat::ControlStateNormal);
     button->setTitleColor(plat::Color::whiteColor(), plat::ControlStateNormal);
-    button->setTitleColor(kAccent, plat::ControlStateSelected);
+    button->setTitleColor(plat::Color::whiteColor(), plat::ControlStateSelected);
     button->titleLabel()->setFont(plat::Font::systemFontOfSize(13));
     button->setTag(tag);
     button->layer()->setCornerRadius(6);
@@ -49,7 +48,14 @@ std::shared_ptr<plat::Button> makeToolButton(plat::Rect frame, const std::string
 std::shared_ptr<plat::View> buildToolBar(plat::ViewController& owner)
 {
     auto root = std::make_shared<plat::View>(plat::makeRect(0, 0, kBarWidth, kBarHeight));
-    root->setBackgroundColor(kBarColor);
+    root->setBackgroundColor(plat::Color::clearColor());
+    // The dark band behind the row and its indicators only; layers and
+    // stamp below it float over the picture on their own backgrounds.
+    auto band = std::make_shared<plat::View>(plat::makeRect(0, 0, kBarWidth, kIndicatorY + kIndicatorHeight + 4));
+    band->setBackgroundColor(kBarColor);
+    band->setUserInteractionEnabled(false);
+    band->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleTopMargin);
+    root->addSubview(band);
     auto scroll = std::make_shared<plat::ScrollView>(plat::makeRect(0, kRowY, kBarWidth, kRowHeight));
     scroll->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleTopMargin);
     scroll->setUserInteractionEnabled(false);
@@ -89,7 +95,7 @@ std::shared_ptr<plat::View> buildToolBar(plat::ViewController& owner)
         plat::makeRect(secondRowX + kSecondRowButtonWidth + 8, kSecondRowY, kSecondRowButtonWidth, kSecondRowHeight),
         "Layers", 0);
     for (const auto& button : {stamp, layers}) {
-        button->setBackgroundColor(plat::Color::colorWithWhite(0.12, 0.85));
+        button->setBackgroundColor(kBarColor);
         button->setAutoresizingMask(plat::ViewAutoresizingFlexibleLeftMargin | plat::ViewAutoresizingFlexibleTopMargin);
         root->addSubview(button);
     }
