@@ -1,6 +1,7 @@
 #include "editor/EditorLayouts.h"
 
 #include "editor/EffectSelectionViewController.h"
+#include "editor/HelpLayouts.h"
 #include "editor/QVImageEditorFrameView.h"
 #include "editor/QVImageEditorViewController.h"
 #include "platform/foundation/Bundle.h"
@@ -108,6 +109,7 @@ void registerEditorLayouts()
     plat::LayoutRegistry::registerLayout("ImageEditor", buildImageEditor);
     plat::LayoutRegistry::registerLayout("QVImageEditorViewController", buildImageEditor);
     plat::LayoutRegistry::registerLayout("EffectSelectionViewController", buildEffectChooser);
+    detail::registerHelpLayouts();
 }
 
 }  // namespace zt

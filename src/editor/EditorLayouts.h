@@ -3,8 +3,9 @@
 namespace zt {
 
 // Registers the layouts of the frame editor's panels: "ImageEditor" and
-// "QVImageEditorViewController" (the crop editor) and
-// "EffectSelectionViewController" (the effect chooser). Main thread.
+// "QVImageEditorViewController" (the crop editor),
+// "EffectSelectionViewController" (the effect chooser) and "HelpManager"
+// (the coach marks). Main thread.
 void registerEditorLayouts();
 
 }  // namespace zt

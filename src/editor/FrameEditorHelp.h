@@ -1,0 +1,113 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Geometry.h"
+#include "platform/graphics/Color.h"
+#include "platform/ui/Object.h"
+
+namespace plat {
+class Button;
+class Control;
+class View;
+}  // namespace plat
+
+namespace zt {
+class TipPopoverView;
+
+// Posted on the main thread when the help overlay's background is tapped;
+// the object is the FrameEditorHelp, no payload. The frame editor closes
+// the overlay.
+inline constexpr const char* FrameEditorHelpCloseNotification = "FrameEditorHelpCloseNotification";
+
+// One bubble of the help overlay: its text, the spot it points at (in the
+// help view's coordinates), its arrow (0: chosen by where the spot lies,
+// else a TipPopoverArrowDirection), its colour (none: the default purple)
+// and what a tap on it does (none: a long text opens in full).
+struct FrameEditorHelpItem {
+    std::string text;
+    plat::Rect rect;
+    uint64_t arrowDirection = 0;
+    std::optional<plat::Color> color;
+    std::function<void()> block;
+};
+
+// The frame editor's help overlay: a speech bubble at each control with a
+// short text, over a close button that covers the view, so a tap beside
+// the bubbles closes the overlay (through FrameEditorHelpCloseNotification).
+// A bubble whose text is too long for it, or that has a block, carries a
+// button: the block runs, or the bubble opens into an extended bubble with
+// the whole text, which a tap turns back. Made afresh for each showing.
+// Main thread.
+class FrameEditorHelp : public plat::Object {
+public:
+    static constexpr double kBubbleWidthTablet = 200.0;
+    static constexpr double kBubbleWidthPhone = 150.0;
+    static constexpr double kBubbleHeight = 40.0;
+    static constexpr double kFontSize = 12.0;
+    // A text wider than this many bubble widths on one line gets the button form.
+    static constexpr double kLongTextFactor = 1.85;
+    static constexpr double kMoreImageWidth = 25.0;
+    static constexpr double kLabelInset = 5.0;
+    static constexpr plat::Size kExtendedTextLimit {300.0, 200.0};
+    static constexpr int kShortLines = 2;
+    static constexpr int kExtendedLines = 10;
+    static plat::Color defaultBubbleColor();
+
+    FrameEditorHelp();
+    ~FrameEditorHelp() override;
+
+    // addHelp:atRect:withArrowPosition:withColor:andBlock: and its shorter forms.
+    void addHelp(const std::string& text, plat::Rect rect, uint64_t arrowDirection, std::optional<plat::Color> color,
+        std::function<void()> block);
+    void addHelp(const std::string& text, plat::Rect rect, uint64_t arrowDirection);
+    void addHelp(const std::string& text, plat::Rect rect);
+    // The first item at exactly that rectangle gets the text; bubbles shown stay as they are.
+    void replaceHelpAtRect(plat::Rect rect, const std::string& text);
+
+    // Shows every item's bubble in the view, above a close button that
+    // covers it. Shown already: nothing (the first showing stays the only one).
+    void showHelpInView(const std::shared_ptr<plat::View>& view);
+    // A bubble's button (its tag is the item's index): runs the item's
+    // block, or opens the extended bubble.
+    void actionHelpBtn(plat::Button& button);
+    // The extended bubble's button: back to the short bubble, which now keeps a button.
+    void actionCloseExtendedHelp(plat::Button& button);
+    // The close button: posts FrameEditorHelpCloseNotification.
+    void actionClose(plat::Control& sender);
+    // Takes the close button away and fades every bubble out. Taps on
+    // bubbles still fading do nothing.
+    void dismissHelp();
+
+    const std::vector<FrameEditorHelpItem>& helpItems() const { return _helpItems; }
+    // Index-aligned with the items once shown.
+    const std::vector<std::shared_ptr<TipPopoverView>>& popovers() const { return _popovers; }
+    const std::shared_ptr<plat::View>& helpView() const { return _helpView; }
+    const std::shared_ptr<plat::Button>& closeButton() const { return _closeButton; }
+    bool isShown() const { return _isShown; }
+
+private:
+    enum class ShortBubbleUse { FirstShowing, AfterExtended };
+    // The bubble of an item in its short form; after the extended one it
+    // keeps a button whatever its length.
+    std::shared_ptr<TipPopoverView> makeShortBubble(size_t index, ShortBubbleUse use);
+    std::shared_ptr<TipPopoverView> makeExtendedBubble(size_t index);
+    double bubbleWidth() const;
+    unsigned arrowDirectionFor(const FrameEditorHelpItem& item) const;
+    // The item and bubble of a button's tag; nullopt when there are none (or the overlay closed).
+    std::optional<size_t> indexOfButton(const plat::Button& button) const;
+    // Shows the bubble in place of the one at index, with that one's colour and arrow.
+    void replaceBubble(size_t index, const std::shared_ptr<TipPopoverView>& bubble);
+
+    std::vector<std::shared_ptr<TipPopoverView>> _popovers;
+    std::shared_ptr<plat::View> _helpView;
+    std::vector<FrameEditorHelpItem> _helpItems;
+    std::shared_ptr<plat::Button> _closeButton;
+    bool _isShown = false;
+};
+
+}  // namespace zt
