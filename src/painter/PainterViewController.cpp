@@ -4,6 +4,8 @@
 #include "app/FrameList.h"
 #include "app/ImageProducer.h"
 #include "app/ProjectModel.h"
+#include "editor/HelpLayouts.h"
+#include "editor/HelpManager.h"
 #include "painter/MaskingView.h"
 #include "painter/PainterBrush.h"
 #include "painter/PainterFiles.h"
@@ -367,7 +369,38 @@ void PainterViewController::viewDidAppear(bool animated)
                 showBars();
             }
         },
-        nullptr);
+        [weakSelf](bool) {
+            if (auto self = weakSelf.lock())
+                self->showHelp();
+        });
+}
+
+void PainterViewController::showHelp()
+{
+    // The app registers the coach marks' layout with the editor's; a painter on its own does it here.
+    if (!plat::LayoutRegistry::hasLayout(HelpManager::kLayoutName))
+        detail::registerHelpLayouts();
+    auto help = HelpManager::initWithName(_isMasking ? "Mask" : "PaintColor");
+    if (!help)
+        return;  // shown once before
+    _helpManager = help;
+    help->setDelegate(std::static_pointer_cast<HelpManagerDelegate>(sharedAs<PainterViewController>()));
+    help->view()->setFrame(view()->bounds());
+    help->setPositionNextBtn(
+        isTablet() && _isMasking ? HelpManager::NextButtonBottomRight : HelpManager::NextButtonTopRight);
+    const plat::Point centre = view()->center();
+    constexpr double kLabelOffset = 100;
+    constexpr double kPaintLabelAboveBottom = 60;
+    help->setPositionLabel(_isMasking
+            ? plat::Point {centre.x + kLabelOffset, centre.y}
+            : plat::Point {centre.x + kLabelOffset, view()->frame().height() - kPaintLabelAboveBottom});
+    view()->addSubview(help->view());
+    help->show();
+}
+
+void PainterViewController::helpManangerDidFinish(HelpManager&)
+{
+    _helpManager = nullptr;
 }
 
 void PainterViewController::showBars()

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/HelpManagerDelegate.h"
 #include "painter/ColorPaletteViewController.h"
 #include "painter/PaintToolViewController.h"
 #include "painter/PaintingCanvasView.h"
@@ -19,6 +20,7 @@ class SwipeGestureRecognizer;
 }  // namespace plat
 
 namespace zt {
+class HelpManager;
 class ImageProducer;
 class PainterLayerManager;
 class PainterLayerTableViewController;
@@ -42,7 +44,10 @@ public:
 // the project marked for rendering; then the delegate is told. The work is
 // also written when the app goes to the background, so nothing painted is
 // lost if it never comes back. Main queue.
-class PainterViewController : public plat::ViewController, public ColorPaletteDelegate, public PaintToolDelegate {
+class PainterViewController : public plat::ViewController,
+                              public ColorPaletteDelegate,
+                              public PaintToolDelegate,
+                              public HelpManagerDelegate {
 public:
     static constexpr const char* kLayoutName = "PainterViewController";
     // The stored strokes reach the canvas this long after set-up, once it has its size.
@@ -72,6 +77,7 @@ public:
     void paintToolDidSelectTool(int64_t code) override;
     void colorPaleteDidSelectColor(const plat::Color& color, int64_t index) override;
     void colorPaleteDidSelectHide() override;
+    void helpManangerDidFinish(HelpManager& helpManager) override;
 
     // Writes everything and tells the delegate (once).
     void saveAndClose();
@@ -93,6 +99,8 @@ public:
     const PainterBrushes& brushes() const { return _brushes; }
     int64_t currentSelectedTool() const { return _currentSelectedTool; }
     const std::vector<int64_t>& colorToolList() const { return _colorToolList; }
+    // The coach mark while it is shown.
+    const std::shared_ptr<HelpManager>& helpManager() const { return _helpManager; }
     // Whether the stored strokes are still waiting for their delay.
     bool hasPendingStrokes() const { return _pendingStrokes.has_value() || _pendingLayers; }
 
@@ -108,6 +116,7 @@ private:
     void addSwipeRecognizer(plat::View& view);
     void swiped(plat::SwipeGestureRecognizer& recognizer);
     void showBars();
+    void showHelp();
     void moveShowButtonToBottom();
     bool isTablet() const;
     plat::Size screenSize() const;
@@ -133,6 +142,7 @@ private:
     std::shared_ptr<PainterLayerManager> _painterLayerManager;
     std::shared_ptr<PainterLayerTableViewController> _layerList;
     std::shared_ptr<ImageProducer> _imageProducer;
+    std::shared_ptr<HelpManager> _helpManager;
     PainterBrushes _brushes;
     int64_t _currentSelectedTool = 0;
     // Empty until the brushes are set up (the palette's first report comes before).

@@ -1,8 +1,10 @@
 #include "painter/PainterViewController.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "PainterScreenTestSupport.h"
+#include "editor/HelpManager.h"
 #include "painter/ColorPaletteViewController.h"
 #include "painter/PaintToolViewController.h"
 #include "painter/PainterBrush.h"
@@ -10,6 +12,7 @@
 #include "painter/PainterSettings.h"
 #include "painter/PaintingView.h"
 #include "painter/Stroke.h"
+#include "platform/foundation/Files.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
@@ -394,4 +397,30 @@ TEST_F(PainterScreen, ThePainterLooksAsDrawn)
     auto result = plat::test::compareWithReferencePicture(
         *shot, plat::test::sourcePath("tests/data/painter/painter_phone.png"), output.path());
     EXPECT_TRUE(result.matches) << result.explanation;
+}
+
+TEST_F(PainterScreen, TheFirstOpeningExplainsTheColoursOnce)
+{
+    std::error_code ignored;
+    std::filesystem::remove(zt::HelpStateFile::path(), ignored);
+    openPainter(0);
+    auto help = painter->helpManager();
+    ASSERT_TRUE(help);
+    EXPECT_EQ(help->name(), "PaintColor");
+    EXPECT_EQ(help->positionNextBtn(), zt::HelpManager::NextButtonTopRight);
+    EXPECT_EQ(help->positionLabel(), (plat::Point {384, 260}));
+    EXPECT_EQ(help->view()->superview(), painter->view());
+    ASSERT_TRUE(help->outlets().btnNext);
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap(*help->outlets().btnNext));
+    driver.wait(1);
+    EXPECT_FALSE(painter->helpManager());
+    closePainter();
+    openPainter(0);
+    EXPECT_FALSE(painter->helpManager());
+    closePainter();
+    openPainter(1, /*masking=*/true);
+    ASSERT_TRUE(painter->helpManager());
+    EXPECT_EQ(painter->helpManager()->name(), "Mask");
+    EXPECT_EQ(painter->helpManager()->positionLabel(), (plat::Point {384, 160}));
 }

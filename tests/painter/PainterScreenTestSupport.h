@@ -11,18 +11,19 @@
 #include "app/FrameList.h"
 #include "app/ImageProducer.h"
 #include "app/ProjectModel.h"
+#include "editor/HelpStateFile.h"
 #include "painter/PainterFiles.h"
 #include "painter/PainterViewController.h"
 #include "painter/PaintingCanvasView.h"
 #include "painter/StrokeArchive.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/TouchSynthesizer.h"
-#include "support/Pixels.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/testing/UIDriver.h"
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
+#include "support/Pixels.h"
 #include "support/TemporarySandbox.h"
 
 namespace zt::test {
@@ -46,6 +47,9 @@ protected:
         : ui(idiom)
     {
         DataManager::sharedDataManager().resetToDefaultsForTesting();
+        // The painter's coach marks were dismissed before, unless a test says otherwise.
+        EXPECT_TRUE(HelpStateFile::recordShown("PaintColor").ok());
+        EXPECT_TRUE(HelpStateFile::recordShown("Mask").ok());
         window->setRootViewController(root);
         window->makeKeyAndVisible();
         driver.wait(0);
