@@ -385,18 +385,47 @@ TEST_F(TabletPainterScreen, ASwipeLeavesTheBarsOnATablet)
     EXPECT_EQ(bar->frame(), plat::makeRect(0, 0, 1024, 96));
 }
 
-TEST_F(PainterScreen, ThePainterLooksAsDrawn)
+namespace {
+void expectScreenLike(plat::test::UIDriver& driver, const std::string& name)
 {
-    openPainter(1);
-    choosePen();
-    paintAcrossTheMiddle();
     driver.wait(1);
     auto shot = driver.screenshot();
     ASSERT_TRUE(shot);
     plat::test::TemporaryFolder output;
     auto result = plat::test::compareWithReferencePicture(
-        *shot, plat::test::sourcePath("tests/data/painter/painter_phone.png"), output.path());
+        *shot, plat::test::sourcePath("tests/data/painter/" + name), output.path());
     EXPECT_TRUE(result.matches) << result.explanation;
+}
+}  // namespace
+
+TEST_F(PainterScreen, ThePainterLooksAsDrawn)
+{
+    openPainter(1);
+    choosePen();
+    paintAcrossTheMiddle();
+    expectScreenLike(driver, "painter_phone.png");
+    // The pen's sizes over the picture.
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Pen"));
+    expectScreenLike(driver, "painter_phone_sizes.png");
+}
+
+TEST_F(PainterScreen, MaskingLooksAsDrawn)
+{
+    openPainter(1, /*masking=*/true);
+    for (int pass = 0; pass < 3; ++pass)
+        paintAcrossTheMiddle();
+    expectScreenLike(driver, "painter_phone_masking.png");
+}
+
+TEST_F(TabletPainterScreen, ThePainterWithItsLayersLooksAsDrawn)
+{
+    openPainter(1);
+    choosePen();
+    paint({{300, 300}, {400, 280}, {500, 300}, {600, 280}, {700, 300}});
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Layers"));
+    expectScreenLike(driver, "painter_tablet_layers.png");
 }
 
 TEST_F(PainterScreen, TheFirstOpeningExplainsTheColoursOnce)
