@@ -453,3 +453,16 @@ TEST_F(PainterScreen, TheFirstOpeningExplainsTheColoursOnce)
     EXPECT_EQ(painter->helpManager()->name(), "Mask");
     EXPECT_EQ(painter->helpManager()->positionLabel(), (plat::Point {384, 160}));
 }
+
+TEST_F(PainterScreen, AFrameOutsideTheListOpensEmptyAndStillCloses)
+{
+    openPainter(7);
+    EXPECT_FALSE(painter->bgImageView()->image());
+    paintAcrossTheMiddle();
+    closePainter();
+    EXPECT_EQ(finish->finished, (std::vector<int64_t> {7}));
+    EXPECT_FALSE(hasFile("canvas-F1.cnv"));
+    EXPECT_FALSE(hasFile("canvas-.cnv"));
+    // The settings are kept all the same.
+    EXPECT_FALSE(zt::DataManager::sharedDataManager().objectForKey(zt::PainterSettings::kSettingsKey).isNull());
+}
