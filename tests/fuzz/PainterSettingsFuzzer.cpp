@@ -17,8 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     if (settings.tool && (*settings.tool < 0 || *settings.tool >= zt::PainterSettings::kToolCount))
         std::abort();
     if (settings.sizes)
-        for (int64_t size : *settings.sizes)
-            if (size < zt::PainterSettings::kMinimumBrushSize || size > zt::PainterSettings::kMaximumBrushSize)
+        for (int64_t brushSize : *settings.sizes)
+            if (brushSize < zt::PainterSettings::kMinimumBrushSize
+                || brushSize > zt::PainterSettings::kMaximumBrushSize)
                 std::abort();
     if (settings.toolColors)
         for (int64_t index : *settings.toolColors)
