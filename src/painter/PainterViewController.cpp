@@ -377,6 +377,8 @@ void PainterViewController::viewDidAppear(bool animated)
 
 void PainterViewController::showHelp()
 {
+    if (_helpManager)
+        return;  // already up
     // The app registers the coach marks' layout with the editor's; a painter on its own does it here.
     if (!plat::LayoutRegistry::hasLayout(HelpManager::kLayoutName))
         detail::registerHelpLayouts();
