@@ -410,6 +410,15 @@ TEST_F(PainterScreen, ThePainterLooksAsDrawn)
     expectScreenLike(driver, "painter_phone_sizes.png");
 }
 
+TEST_F(PainterScreen, ThePickerOverThePaletteLooksAsDrawn)
+{
+    openPainter(1);
+    choosePen();
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Colour 1"));  // the selected swatch: its picker
+    expectScreenLike(driver, "painter_phone_picker.png");
+}
+
 TEST_F(PainterScreen, MaskingLooksAsDrawn)
 {
     openPainter(1, /*masking=*/true);
