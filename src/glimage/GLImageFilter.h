@@ -83,7 +83,7 @@ public:
     virtual void prepareTargetForFrame(GLImageInput& target, int64_t textureIndex);
     virtual plat::Size outputFrameSize();
     virtual plat::Size sizeOfFBO();
-    void setFilterFBO();
+    virtual void setFilterFBO();
     virtual void setOutputFBO();
     virtual void createFilterFBOofSize(plat::Size currentFBOSize);
     virtual void destroyFilterFBO();

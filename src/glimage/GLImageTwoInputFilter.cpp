@@ -36,7 +36,13 @@ GLImageTwoInputFilter::GLImageTwoInputFilter(const std::string& fragmentShaderSt
 
 GLImageTwoInputFilter::GLImageTwoInputFilter(
     const std::string& vertexShaderString, const std::string& fragmentShaderString)
-    : GLImageFilter(vertexShaderString, fragmentShaderString, kTwoInputAttributes)
+    : GLImageTwoInputFilter(vertexShaderString, fragmentShaderString, kTwoInputAttributes)
+{
+}
+
+GLImageTwoInputFilter::GLImageTwoInputFilter(const std::string& vertexShaderString,
+    const std::string& fragmentShaderString, const std::vector<std::string>& attributes)
+    : GLImageFilter(vertexShaderString, fragmentShaderString, attributes)
 {
     runSynchronouslyOnContextQueue([this] {
         GLImageContext::useImageProcessingContext();

@@ -28,6 +28,10 @@ public:
     void bindFurtherInputs() override;
 
 protected:
+    // For filters of more inputs, whose programs bind more attributes.
+    GLImageTwoInputFilter(const std::string& vertexShaderString, const std::string& fragmentShaderString,
+        const std::vector<std::string>& attributes);
+
     int32_t filterSecondTextureCoordinateAttribute = 0;
     int32_t filterInputTextureUniform2 = 0;
     GLImageRotationMode inputRotation2 = GLImageRotationMode::NoRotation;

@@ -28,7 +28,7 @@ public:
     void createSecondFilterFBOofSize(plat::Size currentFBOSize);
     void recreateFilterFBO() override;
     void destroyFilterFBO() override;
-    void setSecondFilterFBO();
+    virtual void setSecondFilterFBO();
     void setOutputFBO() override;
     void renderToTextureWithVertices(
         const float* vertices, const float* textureCoordinates, uint32_t sourceTexture) override;

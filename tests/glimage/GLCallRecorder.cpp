@@ -78,6 +78,8 @@ ZT_RECORDED_GL_CALL(void, glBindFramebuffer, (GLenum target, GLuint framebuffer)
 ZT_RECORDED_GL_CALL(void, glBindTexture, (GLenum target, GLuint texture), (target, texture))
 ZT_RECORDED_GL_CALL(void, glBlendEquation, (GLenum mode), (mode))
 ZT_RECORDED_GL_CALL(void, glBlendFunc, (GLenum sfactor, GLenum dfactor), (sfactor, dfactor))
+ZT_RECORDED_GL_CALL(void, glBlendFuncSeparate, (GLenum srcRGB, GLenum dstRGB, GLenum srcAlpha, GLenum dstAlpha),
+    (srcRGB, dstRGB, srcAlpha, dstAlpha))
 ZT_RECORDED_GL_CALL(GLenum, glCheckFramebufferStatus, (GLenum target), (target))
 ZT_RECORDED_GL_CALL(void, glClear, (GLbitfield mask), (mask))
 ZT_RECORDED_GL_CALL(void, glClearColor, (GLfloat r, GLfloat g, GLfloat b, GLfloat a), (r, g, b, a))

@@ -7,21 +7,41 @@
 #include "glimage/GLImageBoxBlurFilter.h"
 #include "glimage/GLImageCannyEdgeDetectionFilter.h"
 #include "glimage/GLImageCrosshairGenerator.h"
+#include "glimage/GLImageFilterPipeline.h"
 #include "glimage/GLImageGaussianBlurFilter.h"
 #include "glimage/GLImageGaussianBlurPositionFilter.h"
+#include "glimage/GLImageGaussianSelectiveBlurFilter.h"
 #include "glimage/GLImageHardLightBlendFilter.h"
 #include "glimage/GLImageHarrisCornerDetectionFilter.h"
+#include "glimage/GLImageHighPassFilter.h"
+#include "glimage/GLImageHistogramFilter.h"
+#include "glimage/GLImageHistogramGenerator.h"
 #include "glimage/GLImageHoughTransformLineDetector.h"
+#include "glimage/GLImageJFAVoronoiFilter.h"
+#include "glimage/GLImageKuwaharaRadius3Filter.h"
+#include "glimage/GLImageLanczosResamplingFilter.h"
 #include "glimage/GLImageLineGenerator.h"
+#include "glimage/GLImageMaskFilter.h"
 #include "glimage/GLImageMedianFilter.h"
+#include "glimage/GLImageMosaicFilter.h"
+#include "glimage/GLImageMotionDetector.h"
 #include "glimage/GLImageNobleCornerDetectionFilter.h"
+#include "glimage/GLImageOpeningFilter.h"
+#include "glimage/GLImageOrrinvalFilter.h"
+#include "glimage/GLImagePerlinNoiseFilter.h"
 #include "glimage/GLImagePicture.h"
+#include "glimage/GLImagePoissonBlendFilter.h"
+#include "glimage/GLImageRGBClosingFilter.h"
 #include "glimage/GLImageShiTomasiFeatureDetectionFilter.h"
 #include "glimage/GLImageSingleComponentGaussianBlurFilter.h"
 #include "glimage/GLImageSmoothToonFilter.h"
 #include "glimage/GLImageSobelEdgeDetectionFilter.h"
 #include "glimage/GLImageThresholdSketchFilter.h"
+#include "glimage/GLImageToneCurveFilter.h"
+#include "glimage/GLImageTransformFilter.h"
+#include "glimage/GLImageWhiteBalanceFilter.h"
 #include "glimage/GLImageXYDerivativeFilter.h"
+#include "glimage/GLImageiOSBlurFilter.h"
 #include "platform/gl/GLContext.h"
 
 namespace {
@@ -118,6 +138,87 @@ void useEveryFamilyFromThisThread()
     const float drawn[] = {0.5f, 0.1f, 100000.0f, 0.2f};
     lineGenerator->renderLinesFromArray(drawn, 2, plat::MediaTime::make(2, 30));
     ASSERT_TRUE(lineGenerator->imageFromCurrentlyProcessedOutputWithOrientation(plat::ImageOrientation::Up));
+}
+
+// The same for the histogram, generators, tone curves and tables,
+// geometry, inputs of more than one picture, morphology, frames over time,
+// blur groups and a pipeline from a configuration.
+void useTheOtherFamiliesFromThisThread()
+{
+    auto input = picture();
+    auto opening = std::make_shared<zt::GLImageOpeningFilter>(2);
+    opening->setVerticalTexelSpacing(2.0);
+    auto curve = std::make_shared<zt::GLImageToneCurveFilter>();
+    curve->setRedControlPoints({{0, 0.2}, {1, 1}});
+    auto white = std::make_shared<zt::GLImageWhiteBalanceFilter>();
+    white->setTemperature(6000);
+    auto noise = std::make_shared<zt::GLImagePerlinNoiseFilter>();
+    noise->setScale(3.0f);
+    auto voronoi = std::make_shared<zt::GLImageJFAVoronoiFilter>();
+    voronoi->setSizeInPixels({64, 64});
+    auto mosaic = std::make_shared<zt::GLImageMosaicFilter>();
+    mosaic->setTileSetImage(*picture());
+    auto transform = std::make_shared<zt::GLImageTransformFilter>();
+    transform->setAffineTransform(plat::AffineTransform::makeRotation(0.3));
+    transform->setAnchorTopLeft(true);
+    auto histogram = std::make_shared<zt::GLImageHistogramFilter>(zt::GLImageHistogramType::RGB);
+    histogram->setDownsamplingFactor(4);
+    auto selective = std::make_shared<zt::GLImageGaussianSelectiveBlurFilter>();
+    selective->setExcludeCirclePoint({0.3, 0.3});
+    auto glass = std::make_shared<zt::GLImageiOSBlurFilter>();
+    glass->setDownsampling(2.0);
+    auto lanczos = std::make_shared<zt::GLImageLanczosResamplingFilter>();
+    lanczos->forceProcessingAtSize({20, 12});
+    const std::shared_ptr<zt::GLImageOutput> filters[]
+        = {opening, std::make_shared<zt::GLImageRGBClosingFilter>(3), curve, white, noise, voronoi, transform,
+            histogram, std::make_shared<zt::GLImageHistogramGenerator>(), std::make_shared<zt::GLImageOrrinvalFilter>(),
+            std::make_shared<zt::GLImageKuwaharaRadius3Filter>(), selective, glass, lanczos};
+    for (const auto& filter : filters)
+        ASSERT_TRUE(filter->imageByFilteringImage(*input));
+
+    auto poisson = std::make_shared<zt::GLImagePoissonBlendFilter>();
+    poisson->setNumIterations(3);
+    ASSERT_TRUE(zt::test::renderTwoInputs(poisson, *input, *picture()));
+    ASSERT_TRUE(zt::test::renderTwoInputs(std::make_shared<zt::GLImageMaskFilter>(), *input, *picture()));
+    ASSERT_TRUE(mosaic->imageByFilteringImage(*input));
+
+    int motions = 0;
+    auto detector = std::make_shared<zt::GLImageMotionDetector>();
+    detector->setMotionDetectionBlock([&](plat::Point, double, const plat::MediaTime&) { ++motions; });
+    auto highPass = std::make_shared<zt::GLImageHighPassFilter>();
+    highPass->setFilterStrength(0.3);
+    for (const std::shared_ptr<zt::GLImageOutput>& temporal :
+        {std::static_pointer_cast<zt::GLImageOutput>(detector), std::static_pointer_cast<zt::GLImageOutput>(highPass)})
+        ASSERT_TRUE(temporal->imageByFilteringImage(*input));
+    ASSERT_EQ(motions, 1);
+
+    auto source = std::make_shared<zt::GLImagePicture>(*input);
+    auto pipeline = zt::GLImageFilterPipeline::initWithConfiguration(
+        plat::Dictionary {{"Filters",
+            plat::Value(plat::Array {plat::Value(plat::Dictionary {{"FilterName", plat::Value("GLImageSwirlFilter")},
+                {"Attributes", plat::Value(plat::Dictionary {{"setAngle:", plat::Value("float(0.5)")}})}})})}},
+        source, nullptr);
+    ASSERT_TRUE(pipeline.ok());
+    source->processImage();
+    ASSERT_TRUE(pipeline.value()->currentFilteredFrameWithOrientation(plat::ImageOrientation::Up));
+    pipeline.value()->removeAllFilters();
+}
+
+TEST(GLImagePipelineQueue, EveryGLCallOfTheOtherFamiliesRunsOnTheContextQueue)
+{
+    zt::test::drainContextQueue();
+    std::vector<std::string> offQueue;
+    uint64_t onQueue = 0;
+    {
+        zt::test::GLCallRecorder recorder;
+        useTheOtherFamiliesFromThisThread();
+        zt::test::drainContextQueue();
+        offQueue = recorder.callsOffTheContextQueue();
+        onQueue = recorder.callsOnTheContextQueue();
+    }
+    EXPECT_GT(onQueue, 1000u);
+    EXPECT_TRUE(offQueue.empty()) << offQueue.size() << " calls off the queue, the first " << offQueue.front();
+    EXPECT_EQ(plat::GLContext::currentContext(), nullptr);
 }
 
 TEST(GLImagePipelineQueue, EveryGLCallOfTheFiltersRunsOnTheContextQueue)

@@ -1,0 +1,60 @@
+#include "glimage/GLImagePinchDistortionFilter.h"
+
+#include "glimage/GLProgram.h"
+
+namespace zt {
+
+namespace {
+
+const char* const kFragmentShaderString = R"(
+varying highp vec2 textureCoordinate;
+
+uniform sampler2D inputImageTexture;
+
+uniform highp float aspectRatio;
+uniform highp vec2 center;
+uniform highp float radius;
+uniform highp float scale;
+
+void main()
+{
+    highp vec2 textureCoordinateToUse = vec2(textureCoordinate.x, (textureCoordinate.y * aspectRatio + 0.5 - 0.5 * aspectRatio));
+    highp float dist = distance(center, textureCoordinateToUse);
+    textureCoordinateToUse = textureCoordinate;
+
+    if (dist < radius) {
+        textureCoordinateToUse -= center;
+        highp float percent = 1.0 + ((0.5 - dist) / 0.5) * scale;
+        textureCoordinateToUse = textureCoordinateToUse * percent;
+        textureCoordinateToUse += center;
+    }
+
+    gl_FragColor = texture2D(inputImageTexture, textureCoordinateToUse);
+}
+)";
+
+}  // namespace
+
+GLImagePinchDistortionFilter::GLImagePinchDistortionFilter()
+    : GLImageCenterAndAspectFilter(kFragmentShaderString, "center", "aspectRatio")
+{
+    radiusUniform = filterProgram->uniformIndex("radius");
+    scaleUniform = filterProgram->uniformIndex("scale");
+    setRadius(1.0);
+    setScale(0.5);
+    setCenter({0.5, 0.5});
+}
+
+void GLImagePinchDistortionFilter::setRadius(double newValue)
+{
+    _radius = newValue;
+    setFloat(float(newValue), radiusUniform, filterProgram);
+}
+
+void GLImagePinchDistortionFilter::setScale(double newValue)
+{
+    _scale = newValue;
+    setFloat(float(newValue), scaleUniform, filterProgram);
+}
+
+}  // namespace zt
