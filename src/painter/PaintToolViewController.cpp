@@ -341,6 +341,9 @@ void PaintToolViewController::showLayerControlFromButton(plat::Button& sender)
     _popoverController->setDelegate(_painterLayerTableViewController);
     _popoverController->presentPopoverFromRect(frameInBar(sender), *view(), kBubbleArrowDirectionUp, /*animated=*/true);
     _painterLayerTableViewController->tableView()->reloadData();
+    // The reload drops the selection the list made as it appeared, and
+    // without a selected row its add and delete buttons do nothing.
+    _painterLayerTableViewController->updateSelectionHandler();
 }
 
 void PaintToolViewController::setBrush(std::shared_ptr<PainterBrush> brush, int64_t type)

@@ -8,6 +8,7 @@
 #include "painter/ColorPaletteViewController.h"
 #include "painter/PaintToolViewController.h"
 #include "painter/PainterBrush.h"
+#include "painter/PainterLayer.h"
 #include "painter/PainterLayerManager.h"
 #include "painter/PainterSettings.h"
 #include "painter/PaintingView.h"
@@ -474,4 +475,20 @@ TEST_F(PainterScreen, AFrameOutsideTheListOpensEmptyAndStillCloses)
     EXPECT_FALSE(hasFile("canvas-.cnv"));
     // The settings are kept all the same.
     EXPECT_FALSE(zt::DataManager::sharedDataManager().objectForKey(zt::PainterSettings::kSettingsKey).isNull());
+}
+
+TEST_F(PainterScreen, TheLayersButtonAddsALayerInFrontThatBecomesCurrent)
+{
+    openPainter(0);
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Layers"));
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("+"));
+    driver.wait(1);
+    auto layers = painter->painterLayerManager();
+    ASSERT_EQ(layers->layers().size(), 2u);
+    driver.tapAt({60, 200});  // beside the popover: it closes
+    driver.wait(1);
+    EXPECT_EQ(layers->indexOfActiveLayer(), 0);
+    EXPECT_EQ(layers->currentLayer()->name(), "Draw Layer 1");
 }
