@@ -17,3 +17,4 @@ cc -O2 -o "$build/draw-painter-resources" "$root/scripts/draw-painter-resources.
 "$build/draw-painter-resources" "$root/resources"
 cc -O2 -o "$build/draw-help-resources" "$root/scripts/draw-help-resources.c" $(pkg-config --cflags --libs cairo) -lm
 "$build/draw-help-resources" "$root/resources"
+bash "$root/scripts/draw-card-resources.sh"
