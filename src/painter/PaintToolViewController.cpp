@@ -39,6 +39,9 @@ std::shared_ptr<plat::Button> makeToolButton(plat::Rect frame, const std::string
     button->setTitleColor(plat::Color::whiteColor(), plat::ControlStateNormal);
     button->setTitleColor(plat::Color::whiteColor(), plat::ControlStateSelected);
     button->titleLabel()->setFont(plat::Font::systemFontOfSize(13));
+    // "Fountain Pen" in a phone's slot of 71 points: a little smaller rather than cut.
+    button->titleLabel()->setAdjustsFontSizeToFitWidth(true);
+    button->titleLabel()->setMinimumScaleFactor(0.75);
     button->setTag(tag);
     button->layer()->setCornerRadius(6);
     button->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin);
