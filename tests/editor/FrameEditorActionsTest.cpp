@@ -459,3 +459,25 @@ TEST_F(FrameEditorActions, UndoTakesBackTheStripsDelete)
 }
 
 }  // namespace
+
+namespace {
+class TabletFrameEditorActions : public zt::test::TabletFrameEditorScene { };
+}  // namespace
+
+TEST_F(TabletFrameEditorActions, ThePainterOpensAtOnceOverTheCaptureScreenAndComesBack)
+{
+    ASSERT_TRUE(zt::HelpStateFile::recordShown("PaintColor").ok());
+    open(3);
+    goTo(1);
+    editor->actionDraw();
+    // No zoom on a tablet: the painter is there at once, over the whole screen.
+    auto painter = std::dynamic_pointer_cast<zt::PainterViewController>(editor->presentedViewController());
+    ASSERT_TRUE(painter);
+    driver.wait(1);
+    EXPECT_EQ(painter->view()->frame(), plat::makeRect(0, 0, 1024, 768));
+    EXPECT_EQ(painter->paintMainView()->frame(), plat::makeRect(0, 96, 1024, 576));
+    ASSERT_TRUE(driver.tap("Back"));
+    driver.wait(1);
+    EXPECT_EQ(editor->presentedViewController(), nullptr);
+    EXPECT_EQ(editor->currentFrame(), 1);
+}
