@@ -100,6 +100,31 @@ int64_t differingPixels(const plat::Image& a, const plat::Image& b)
     return differing;
 }
 
+// The README's painter script (the lines between "cat > paint.txt" and
+// "END"), its screenshots going into folder.
+std::string readmePainterScript(const std::string& folder)
+{
+    std::ifstream readme(plat::test::sourcePath("README.md"));
+    std::string line;
+    std::string script;
+    bool inside = false;
+    while (std::getline(readme, line)) {
+        if (line.find("cat > paint.txt <<'END'") != std::string::npos) {
+            inside = true;
+            continue;
+        }
+        if (!inside)
+            continue;
+        line = line.substr(std::min(line.size(), size_t {4}));
+        if (line == "END")
+            break;
+        if (line.rfind("screenshot ", 0) == 0)
+            line = "screenshot " + folder + "/" + line.substr(std::string("screenshot ").size());
+        script += line + "\n";
+    }
+    return script;
+}
+
 }  // namespace
 
 TEST(AppScript, TheReadmesFirstExamplePhotographsTheFinishedStartScreen)
@@ -359,4 +384,50 @@ TEST(AppCommandLine, ADeviceFolderThatCannotBeOneStopsTheRunBeforeAnythingIsWrit
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 2);
     EXPECT_FALSE(plat::fileExists(work + "/Documents"));
+}
+
+TEST(AppScript, TheReadmesPainterScriptPaintsTheFirstFrameForTheStripAndTheMovie)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    addTestPatternCamera(device);
+    const std::string script = readmePainterScript(folder.path(""));
+    ASSERT_NE(script.find("tap Paint"), std::string::npos);
+    std::ofstream(folder.path("paint.txt")) << script;
+    ASSERT_EQ(runApp(device, "phone", folder.path("paint.txt")), 0);
+    for (const char* shot : {"01-coach-mark.png", "02-picker.png", "03-second-picker.png", "04-layers.png",
+             "05-painted.png", "06-editor.png"})
+        EXPECT_TRUE(plat::Image::imageWithContentsOfFile(folder.path(shot))) << shot;
+
+    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
+    ASSERT_FALSE(listed.empty());
+    const std::string project = device + "/Documents/" + std::string(listed.at(0).asString()->c_str());
+    auto frames = plat::dictionaryWithContentsOfFile(project + "/frames.meta");
+    ASSERT_TRUE(frames);
+    auto first = frames->getArray("FRAMELIST_DATA").value_or(plat::Array());
+    ASSERT_EQ(first.count(), 3u);
+    const std::string id = *first.at(0).asDictionary()->getString("FRAME_ID");
+    // The picture the strip and the movie read has the pen's blue line
+    // (canvas 150 to 420 at y 150 of 568 x 319.5); the unpainted one has not.
+    auto painted = plat::Image::imageWithContentsOfFile(project + "/frame-" + id + ".jpg");
+    auto unpainted = plat::Image::imageWithContentsOfFile(project + "/canvas-" + id + ".jpg");
+    ASSERT_TRUE(painted && unpainted);
+    const int x = static_cast<int>(painted->bitmap()->width() * 285 / 568.0);
+    const int y = static_cast<int>(painted->bitmap()->height() * 150 / 319.5);
+    const auto line = plat::test::pixelAt(*painted, x, y);
+    EXPECT_GT(line[2], 150);
+    EXPECT_LT(line[1], 120);
+    EXPECT_GT(plat::test::componentDistance(line, plat::test::pixelAt(*unpainted, x, y)), 60);
+    // Two layers were kept, and the settings remember the fountain pen and its colour.
+    EXPECT_TRUE(plat::fileExists(project + "/canvas-" + id + ".layers"));
+    auto settings = plat::dictionaryWithContentsOfFile(device + "/Documents/.settings.plist");
+    ASSERT_TRUE(settings);
+    auto painter
+        = settings->getDictionary("METADATA").value_or(plat::Dictionary()).getDictionary("PAINTER_CONFIGURATION");
+    ASSERT_TRUE(painter);
+    EXPECT_EQ(painter->getInt64("PAINTER_TOOL"), 2);
+    auto toolColors = painter->getArray("PAINTER_TOOL_COLORS").value_or(plat::Array());
+    ASSERT_EQ(toolColors.count(), 3u);
+    EXPECT_EQ(toolColors.at(1).int64Value(), 0);
+    EXPECT_EQ(toolColors.at(2).int64Value(), 4);
 }
