@@ -44,8 +44,8 @@ std::shared_ptr<plat::AssetReader> GLImageMovieComposition::createAssetReader()
         _videoComposition->setRenderScale(1.0f);
         auto output
             = plat::AssetReaderVideoCompositionOutput::assetReaderVideoCompositionOutputWithVideoTracks(videoTracks,
-                plat::Dictionary {
-                    {plat::kPixelBufferPixelFormatTypeKey, static_cast<int64_t>(plat::kPixelFormatType_32BGRA)}});
+                plat::Dictionary {{plat::kPixelBufferPixelFormatTypeKey,
+                    static_cast<int64_t>(plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange)}});
         output->setVideoComposition(_videoComposition);
         if (assetReader->canAddOutput(output))
             assetReader->addOutput(output);
