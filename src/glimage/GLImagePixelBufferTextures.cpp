@@ -75,6 +75,8 @@ void GLImagePixelBufferTextures::frameDone()
 
 void uploadPixelBuffer(plat::PixelBuffer& buffer, uint32_t texture, const GPUTextureOptions& options)
 {
+    if (buffer.planeCount() > 0)
+        plat::detail::fatal("uploadPixelBuffer: YCbCr planes go through the texture cache, not this upload");
     const int width = buffer.width();
     const int height = buffer.height();
     const size_t packedRow = size_t(width) * 4;
