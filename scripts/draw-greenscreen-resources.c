@@ -1,6 +1,6 @@
 /* Draws the green-screen source's pictures with cairo and pango: the six
  * theme backdrops background_NN_bg (20-25) at 1280 x 720 and their
- * thumbnails background_NN.png at 206 x 160 (twice the theme grid's
+ * thumbnails background_NN.png at 103 x 80 (the theme grid's
  * buttons, cut from the middle of the backdrop), the default backdrop
  * CaptureSourceImportBg.png, the source's menu icon, the configuration
  * button's picture and background, and the configuration rows' icons
@@ -12,7 +12,7 @@
 #include <pango/pangocairo.h>
 #include <stdio.h>
 
-enum { kWidth = 1280, kHeight = 720, kThumbWidth = 206, kThumbHeight = 160, kIcon = 28 };
+enum { kWidth = 1280, kHeight = 720, kThumbWidth = 103, kThumbHeight = 80, kIcon = 28 };
 
 static const char* folder;
 
@@ -331,12 +331,11 @@ static void draw_icons(void)
     cairo_surface_t* s;
     cairo_t* cr;
 
-    /* The menu icon: a person before a green screen. */
+    /* The menu icon: a person cut out of a screen (shown tinted). */
     cr = icon_begin(&s, kIcon);
-    cairo_set_source_rgb(cr, 0.12, 0.65, 0.29);
     rounded_rectangle(cr, 2, 3, 24, 22, 3);
     cairo_fill(cr);
-    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
     person(cr, 14, 7, 18);
     icon_end(s, cr, "capturesource_icon_chroma.png");
 
