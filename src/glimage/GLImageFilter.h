@@ -17,6 +17,7 @@ class PixelBuffer;
 }  // namespace plat
 
 namespace zt {
+class GLImageNearestSampling;
 class GLProgram;
 
 // The attributes every filter program binds, in location order.
@@ -50,6 +51,11 @@ public:
     virtual const float* textureCoordinatesForRotation(GLImageRotationMode rotationMode) const;
     static const float* filterTextureCoordinatesForRotation(GLImageRotationMode rotationMode);
     static const float* fullFrameVertices();
+    // Context queue. Looks up a program from the cache, linking it with the
+    // attributes when new; a link failure is fatal after its logs. Sinks
+    // and sources with programs of their own use it too.
+    static std::shared_ptr<GLProgram> linkedProgram(const std::string& vertexShaderString,
+        const std::string& fragmentShaderString, const std::vector<std::string>& attributes);
 
     virtual void setupFilterForSize(plat::Size filterFrameSize);
 
@@ -75,6 +81,11 @@ public:
     // Binds the textures and coordinates of inputs beyond the first, just
     // before a render draws; filters with one input bind nothing.
     virtual void bindFurtherInputs() { }
+    // For a filter that reads its inputs only at their own coordinates, lets
+    // each input that this draw lays pixel for pixel read through nearest
+    // filtering: input 0 here, further inputs in the filters that bind them.
+    virtual void readInputsNearestWherePixelForPixel(
+        GLImageNearestSampling& sampling, const float* vertices, const float* textureCoordinates);
     virtual void renderToTextureWithVertices(
         const float* vertices, const float* textureCoordinates, uint32_t sourceTexture);
     virtual void informTargetsAboutNewFrameAtTime(const plat::MediaTime& frameTime);
@@ -138,9 +149,6 @@ protected:
     // Subclasses that bind more attributes (a second input) name them all.
     GLImageFilter(const std::string& vertexShaderString, const std::string& fragmentShaderString,
         const std::vector<std::string>& attributes);
-    // Looks up a program from the cache, linking it with the attributes when new.
-    static std::shared_ptr<GLProgram> linkedProgram(const std::string& vertexShaderString,
-        const std::string& fragmentShaderString, const std::vector<std::string>& attributes);
     bool usesPixelBufferOutput() const;
     // Whether the framebuffer that holds the output exists, so that there is
     // something to read back.
@@ -167,6 +175,10 @@ protected:
     GLImageRotationMode inputRotation = GLImageRotationMode::NoRotation;
     bool _currentlyReceivingMonochromeInput = false;
     bool _preventRendering = false;
+    // Set by a filter whose shader reads every input only at its own
+    // interpolated coordinate, so that drawing an input pixel for pixel may
+    // read it nearest (see GLImageNearestSampling).
+    bool readsInputsOnlyAtTheirCoordinates = false;
     std::shared_ptr<GLImageUniformState> uniformState;
 };
 
