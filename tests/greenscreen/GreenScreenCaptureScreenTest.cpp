@@ -1,7 +1,10 @@
 // The green screen as the capture screen shows it.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "capture/CaptureScreenTestSupport.h"
+#include "glimage/GLImageChromaKeyBlendFilter.h"
 #include "glimage/GLImageContext.h"
 #include "glimage/GLImageView.h"
 #include "greenscreen/CaptureChromaKeyCamera.h"
@@ -14,13 +17,51 @@ namespace {
 
 using zt::CaptureChromaKeyCamera;
 
+// Counts keyed frames, from the context queue.
+class KeyedFrameCounter : public zt::GLImageInput {
+public:
+    void newFrameReadyAtTime(const plat::MediaTime&, int64_t) override
+    {
+        ++frames;
+        plat::DispatchQueue::mainQueue().async([] {});
+    }
+    void setInputTexture(uint32_t, int64_t) override { }
+    void setTextureDelegate(std::weak_ptr<zt::GLImageTextureDelegate>, int64_t) override { }
+    int64_t nextAvailableTextureIndex() override { return 0; }
+    void setInputSize(plat::Size, int64_t) override { }
+    void setInputRotation(zt::GLImageRotationMode, int64_t) override { }
+    plat::Size maximumOutputSize() override { return {}; }
+    void endProcessing() override { }
+    bool shouldIgnoreUpdatesToThisTarget() override { return false; }
+    bool enabled() override { return true; }
+    void conserveMemoryForNextFrame() override { }
+    bool wantsMonochromeInput() override { return false; }
+    void setCurrentlyReceivingMonochromeInput(bool) override { }
+
+    std::atomic<int> frames {0};
+};
+
 class GreenScreenCaptureScreen : public zt::test::CaptureScreenScene {
 protected:
     GreenScreenCaptureScreen()
     {
         zt::registerGreenScreenLayouts();
-        plat::test::setUpCameras(
-            {plat::test::greenScreenCamera(plat::CaptureDevicePosition::Back, 1280, 720, zt::test::kCameraFrameRate)});
+        // A still green-screen picture: the virtual camera's figure sways
+        // and its frames come as the pipeline takes them, so a picture of the
+        // screen would differ from run to run.
+        auto still = plat::test::makeImage(1280, 720, [](int x, int y) {
+            const bool body = x >= 560 && x < 720 && y >= 220 && y < 430;
+            const bool head = x >= 600 && x < 680 && y >= 120 && y < 210;
+            const bool legs = ((x >= 580 && x < 630) || (x >= 650 && x < 700)) && y >= 430 && y < 650;
+            if (body)
+                return plat::test::Rgba {200, 48, 48, 255};
+            if (head)
+                return plat::test::Rgba {232, 180, 140, 255};
+            if (legs)
+                return plat::test::Rgba {90, 70, 50, 255};
+            return plat::test::Rgba {31, 150 + (x + y) % 24, 74, 255};
+        });
+        plat::test::setUpCameras({zt::test::pictureCamera("green-screen", *still)});
         settings().setCurrentCaptureSourceID(CaptureChromaKeyCamera::kCaptureSourceID);
     }
     std::shared_ptr<CaptureChromaKeyCamera> greenScreen() const
@@ -38,6 +79,20 @@ protected:
         zt::runSynchronouslyOnContextQueue([] {});
         driver.wait(0);
         return shown;
+    }
+    // A few keyed frames more, so that the live view has drawn at its present size.
+    bool settleLivePicture()
+    {
+        auto source = greenScreen();
+        if (!source || !source->filter())
+            return false;
+        auto counter = std::make_shared<KeyedFrameCounter>();
+        source->filter()->addTarget(counter);
+        const bool settled = runCameraUntil([&] { return counter->frames.load() >= 3; });
+        zt::runSynchronouslyOnContextQueue([] {});
+        source->filter()->removeTarget(counter);
+        driver.wait(0);
+        return settled;
     }
     void expectPicture(const std::string& name)
     {
@@ -77,6 +132,7 @@ TEST_F(GreenScreenCaptureScreen, TheSettingsButtonOpensTheConfigurationOverTheLi
     driver.wait(1);
     ASSERT_TRUE(driver.tap("Green Screen Settings"));
     driver.wait(1);
+    ASSERT_TRUE(settleLivePicture());
     auto source = greenScreen();
     ASSERT_TRUE(source);
     auto popover = source->popoverController();
