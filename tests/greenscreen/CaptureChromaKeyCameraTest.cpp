@@ -66,30 +66,6 @@ public:
     std::vector<std::shared_ptr<const plat::Image>> taken;
 };
 
-// Counts the keyed frames, from the context queue.
-class FrameCounter : public zt::GLImageInput {
-public:
-    void newFrameReadyAtTime(const plat::MediaTime&, int64_t) override
-    {
-        ++frames;
-        plat::DispatchQueue::mainQueue().async([] {});
-    }
-    void setInputTexture(uint32_t, int64_t) override { }
-    void setTextureDelegate(std::weak_ptr<zt::GLImageTextureDelegate>, int64_t) override { }
-    int64_t nextAvailableTextureIndex() override { return 0; }
-    void setInputSize(plat::Size, int64_t) override { }
-    void setInputRotation(zt::GLImageRotationMode, int64_t) override { }
-    plat::Size maximumOutputSize() override { return {}; }
-    void endProcessing() override { }
-    bool shouldIgnoreUpdatesToThisTarget() override { return false; }
-    bool enabled() override { return true; }
-    void conserveMemoryForNextFrame() override { }
-    bool wantsMonochromeInput() override { return false; }
-    void setCurrentlyReceivingMonochromeInput(bool) override { }
-
-    std::atomic<int> frames {0};
-};
-
 struct Means {
     double red = 0, green = 0, blue = 0;
 };
@@ -202,7 +178,7 @@ protected:
     std::shared_ptr<CaptureChromaKeyCamera> source = std::make_shared<CaptureChromaKeyCamera>();
     std::shared_ptr<RecordingSourceDelegate> delegate = std::make_shared<RecordingSourceDelegate>();
     std::shared_ptr<plat::View> controls = std::make_shared<plat::View>(plat::makeRect(10, 10, 200, 50));
-    std::shared_ptr<FrameCounter> counter = std::make_shared<FrameCounter>();
+    std::shared_ptr<zt::test::FrameCounter> counter = std::make_shared<zt::test::FrameCounter>();
 };
 
 TEST_F(CaptureChromaKeyCameraTest, SetsUpTheKeyedLiveViewAndItsButton)
@@ -265,7 +241,7 @@ TEST_F(CaptureChromaKeyCameraTest, AThemePictureBecomesTheBackdropAndStaysWithTh
     // The next visit to the capture screen shows it again.
     source->stopCameraCapture();
     EXPECT_FALSE(source->filter());
-    counter = std::make_shared<FrameCounter>();
+    counter = std::make_shared<zt::test::FrameCounter>();
     setUpSource();
     captured = capture();
     ASSERT_TRUE(captured);
@@ -397,7 +373,7 @@ TEST_F(CaptureChromaKeyCameraTest, AutomaticDetectionFindsTheGreenAfterFiveSecon
     zt::ChromaKeyConfiguration::saveConfiguration(settings(), plat::Color::colorWithRed(0, 0, 1, 1), 0.4f);
     setUpSource();
     advanceOneFrame();
-    auto passCounter = std::make_shared<FrameCounter>();
+    auto passCounter = std::make_shared<zt::test::FrameCounter>();
     source->didSelectChangeAutoChromaKeyColor(*root);
     ASSERT_TRUE(source->passFilter());
     source->passFilter()->addTarget(passCounter);

@@ -3,6 +3,7 @@
 
 #include <atomic>
 
+#include "GreenScreenTestSupport.h"
 #include "capture/CaptureScreenTestSupport.h"
 #include "glimage/GLImageChromaKeyBlendFilter.h"
 #include "glimage/GLImageContext.h"
@@ -16,30 +17,6 @@
 namespace {
 
 using zt::CaptureChromaKeyCamera;
-
-// Counts keyed frames, from the context queue.
-class KeyedFrameCounter : public zt::GLImageInput {
-public:
-    void newFrameReadyAtTime(const plat::MediaTime&, int64_t) override
-    {
-        ++frames;
-        plat::DispatchQueue::mainQueue().async([] {});
-    }
-    void setInputTexture(uint32_t, int64_t) override { }
-    void setTextureDelegate(std::weak_ptr<zt::GLImageTextureDelegate>, int64_t) override { }
-    int64_t nextAvailableTextureIndex() override { return 0; }
-    void setInputSize(plat::Size, int64_t) override { }
-    void setInputRotation(zt::GLImageRotationMode, int64_t) override { }
-    plat::Size maximumOutputSize() override { return {}; }
-    void endProcessing() override { }
-    bool shouldIgnoreUpdatesToThisTarget() override { return false; }
-    bool enabled() override { return true; }
-    void conserveMemoryForNextFrame() override { }
-    bool wantsMonochromeInput() override { return false; }
-    void setCurrentlyReceivingMonochromeInput(bool) override { }
-
-    std::atomic<int> frames {0};
-};
 
 class GreenScreenCaptureScreen : public zt::test::CaptureScreenScene {
 protected:
@@ -86,7 +63,7 @@ protected:
         auto source = greenScreen();
         if (!source || !source->filter())
             return false;
-        auto counter = std::make_shared<KeyedFrameCounter>();
+        auto counter = std::make_shared<zt::test::FrameCounter>();
         source->filter()->addTarget(counter);
         const bool settled = runCameraUntil([&] { return counter->frames.load() >= 3; });
         zt::runSynchronouslyOnContextQueue([] {});

@@ -3,13 +3,16 @@
 // delegate that records what they report, and a project with a folder.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/ProjectModel.h"
+#include "glimage/GLImageInput.h"
 #include "greenscreen/ChromaKeyConfigurationDelegate.h"
 #include "greenscreen/GreenScreenLayouts.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Window.h"
@@ -55,6 +58,31 @@ public:
     std::vector<std::shared_ptr<plat::Image>> pictures;
     std::vector<float> values;
     std::vector<plat::Color> colours;
+};
+
+// Counts the frames that reach it, from the context queue, and wakes the
+// main loop so that a wait sees each at once.
+class FrameCounter : public GLImageInput {
+public:
+    void newFrameReadyAtTime(const plat::MediaTime&, int64_t) override
+    {
+        ++frames;
+        plat::DispatchQueue::mainQueue().async([] {});
+    }
+    void setInputTexture(uint32_t, int64_t) override { }
+    void setTextureDelegate(std::weak_ptr<GLImageTextureDelegate>, int64_t) override { }
+    int64_t nextAvailableTextureIndex() override { return 0; }
+    void setInputSize(plat::Size, int64_t) override { }
+    void setInputRotation(GLImageRotationMode, int64_t) override { }
+    plat::Size maximumOutputSize() override { return {}; }
+    void endProcessing() override { }
+    bool shouldIgnoreUpdatesToThisTarget() override { return false; }
+    bool enabled() override { return true; }
+    void conserveMemoryForNextFrame() override { }
+    bool wantsMonochromeInput() override { return false; }
+    void setCurrentlyReceivingMonochromeInput(bool) override { }
+
+    std::atomic<int> frames {0};
 };
 
 class GreenScreenScene : public ::testing::Test {
