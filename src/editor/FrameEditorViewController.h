@@ -7,7 +7,6 @@
 
 #include "audio/AudioRecorderViewController.h"
 #include "editor/FrameEditDelegate.h"
-#include "editor/HelpManagerDelegate.h"
 #include "editor/MediaSelectionViewController.h"
 #include "editor/PreviewPlayer.h"
 #include "painter/PainterViewController.h"
@@ -16,6 +15,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/ViewController.h"
 #include "uikit/BubblePopoverController.h"
+#include "uikit/HelpManagerDelegate.h"
 
 namespace plat {
 class Button;

@@ -4,8 +4,6 @@
 #include "app/FrameList.h"
 #include "app/ImageProducer.h"
 #include "app/ProjectModel.h"
-#include "editor/HelpLayouts.h"
-#include "editor/HelpManager.h"
 #include "painter/MaskingView.h"
 #include "painter/PainterBrush.h"
 #include "painter/PainterFiles.h"
@@ -29,6 +27,8 @@
 #include "platform/ui/LayoutRegistry.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/SwipeGestureRecognizer.h"
+#include "uikit/HelpLayouts.h"
+#include "uikit/HelpManager.h"
 #include "uikit/UIColorExpanded.h"
 
 namespace zt {

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "editor/HelpManagerDelegate.h"
 #include "painter/ColorPaletteViewController.h"
 #include "painter/PaintToolViewController.h"
 #include "painter/PaintingCanvasView.h"
 #include "platform/foundation/Value.h"
 #include "platform/ui/ViewController.h"
+#include "uikit/HelpManagerDelegate.h"
 
 namespace plat {
 class Button;

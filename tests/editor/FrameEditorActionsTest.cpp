@@ -7,7 +7,6 @@
 #include "audio/AudioRecorderViewController.h"
 #include "editor/FrameEditorHelp.h"
 #include "editor/FrameEditorTestSupport.h"
-#include "editor/HelpStateFile.h"
 #include "editor/ImageEditor.h"
 #include "painter/PainterViewController.h"
 #include "platform/foundation/Files.h"
@@ -18,6 +17,7 @@
 #include "render/ThemeCardTableViewController.h"
 #include "support/RunLoopWaiting.h"
 #include "uikit/BubblePopoverController.h"
+#include "uikit/HelpStateFile.h"
 #include "uikit/TipPopoverView.h"
 
 namespace {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <optional>
 
-#include "editor/HelpManager.h"
 #include "painter/PainterViewController.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/Button.h"
@@ -16,6 +15,7 @@
 #include "render/ZantropeMovieRenderer.h"
 #include "support/ManualClockScope.h"
 #include "support/MediaTools.h"
+#include "uikit/HelpManager.h"
 
 namespace {
 

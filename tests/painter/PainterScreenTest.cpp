@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "PainterScreenTestSupport.h"
-#include "editor/HelpManager.h"
 #include "painter/ColorPaletteViewController.h"
 #include "painter/PaintToolViewController.h"
 #include "painter/PainterBrush.h"
@@ -19,6 +18,7 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/testing/PictureComparison.h"
+#include "uikit/HelpManager.h"
 
 namespace {
 

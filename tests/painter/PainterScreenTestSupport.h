@@ -11,7 +11,6 @@
 #include "app/FrameList.h"
 #include "app/ImageProducer.h"
 #include "app/ProjectModel.h"
-#include "editor/HelpStateFile.h"
 #include "painter/PainterFiles.h"
 #include "painter/PainterViewController.h"
 #include "painter/PaintingCanvasView.h"
@@ -25,6 +24,7 @@
 #include "support/ManualClockScope.h"
 #include "support/Pixels.h"
 #include "support/TemporarySandbox.h"
+#include "uikit/HelpStateFile.h"
 
 namespace zt::test {
 

@@ -229,6 +229,74 @@ TEST(AppScript, AScriptCapturesTenFramesFromTheVirtualCameraWithTheOnionSkinShow
     (void)plat::copyItem(shot, ::testing::TempDir() + "capture-script.png", plat::ReplaceExisting::Yes);  // for a look
 }
 
+TEST(AppScript, AScriptCapturesKeyedFramesFromTheGreenScreenIntoAProject)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    ASSERT_TRUE(plat::createDirectory(device + "/Cameras", plat::IntermediateDirectories::Yes).ok());
+    plat::Dictionary camera;
+    camera.set("Kind", "GreenScreen");
+    camera.set("Position", "Back");
+    camera.set("Width", 1280);
+    camera.set("Height", 720);
+    camera.set("FrameRate", 25);
+    plat::Array cameras;
+    cameras.append(camera);
+    ASSERT_TRUE(plat::writePropertyListFile(cameras, device + "/Cameras/Cameras.plist").ok());
+
+    const std::string shot = folder.path("green.png");
+    // A new project, the green screen from the source chooser, three pictures, back to the editor.
+    std::string script = "wait 1.2\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n"
+                         "tap Source\nwait 0.6\ntap Green Screen\nwait 1.5\n";
+    for (int i = 0; i < 3; ++i)
+        script += "tap Take Picture\nwait 1.1\n";
+    script += "tap Done\nwait 1\nscreenshot " + shot + "\nquit\n";
+    std::ofstream(folder.path("green.txt")) << script;
+    ASSERT_EQ(runApp(device, "phone", folder.path("green.txt")), 0);
+
+    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
+    ASSERT_GE(listed.count(), 1u);
+    const std::string made = listed.at(0).asString() ? std::string(listed.at(0).asString()->c_str()) : std::string();
+    auto names = plat::contentsOfDirectory(device + "/Documents/" + made);
+    ASSERT_TRUE(names.ok());
+    std::vector<std::string> pictures;
+    for (const std::string& name : names.value()) {
+        if (name.rfind("frame-", 0) == 0)
+            pictures.push_back(name);
+    }
+    ASSERT_EQ(pictures.size(), 3u);
+    // Each frame: the red figure in the middle, the default backdrop (a grey-blue wall) at the sides.
+    for (const std::string& name : pictures) {
+        SCOPED_TRACE(name);
+        auto frame = plat::Image::imageWithContentsOfFile(device + "/Documents/" + made + "/" + name);
+        ASSERT_TRUE(frame);
+        const auto& bitmap = *frame->bitmap();
+        auto middle = plat::test::pixelAt(bitmap, bitmap.width() / 2, bitmap.height() * 45 / 100);
+        EXPECT_GT(middle[0], 160);
+        EXPECT_LT(middle[1], 90);
+        for (int x : {bitmap.width() / 10, bitmap.width() * 9 / 10}) {
+            auto side = plat::test::pixelAt(bitmap, x, bitmap.height() / 2);
+            EXPECT_LT(std::abs(side[0] - side[2]) + std::abs(side[1] - side[2]), 90) << "a wall, not the green field";
+            EXPECT_LT(side[1], side[2] + 20);
+        }
+    }
+    // The editor shows the last one: red figure pixels on screen, no green field.
+    auto picture = plat::Image::imageWithContentsOfFile(shot);
+    ASSERT_TRUE(picture);
+    const auto& screen = *picture->bitmap();
+    int figure = 0, field = 0;
+    for (int y = 0; y < screen.height(); y += 2) {
+        for (int x = 0; x < screen.width(); x += 2) {
+            auto p = plat::test::pixelAt(screen, x, y);
+            figure += p[0] > 170 && p[1] < 80 && p[2] < 80;
+            field += p[1] > 120 && p[0] < 60 && p[2] < 100;
+        }
+    }
+    EXPECT_GT(figure, 500);
+    EXPECT_LT(field, 200);
+    (void)plat::copyItem(shot, ::testing::TempDir() + "green-screen-script.png", plat::ReplaceExisting::Yes);
+}
+
 TEST(AppScript, ASecondRunOnTheSameDeviceFindsItsProjects)
 {
     plat::test::TemporaryFolder folder;
