@@ -110,8 +110,10 @@ protected:
     // The reader's audio output wants linear PCM, which the writer's inputs take.
     static plat::Dictionary audioReadingSettings();
 
-private:
+    // Readies the YUV conversion; every initialiser runs it.
     void textureCacheSetup();
+
+private:
     void failToRead(const plat::Error& error);
     // Waits until the clock reaches the frame's moment at the movie's own pace.
     void waitForActualSpeed(const plat::MediaTime& frameTime);

@@ -22,6 +22,7 @@ std::shared_ptr<GLImageMovieComposition> GLImageMovieComposition::initWithCompos
     std::shared_ptr<plat::MutableVideoComposition> videoComposition, std::shared_ptr<const plat::AudioMix> audioMix)
 {
     auto movie = std::make_shared<GLImageMovieComposition>(Passkey());
+    movie->textureCacheSetup();
     movie->_compositon = compositon;
     movie->_videoComposition = std::move(videoComposition);
     movie->_audioMix = std::move(audioMix);
