@@ -15,3 +15,5 @@ cc -O2 -o "$build/draw-audio-resources" "$root/scripts/draw-audio-resources.c" $
 "$build/draw-audio-resources" "$root/resources"
 cc -O2 -o "$build/draw-help-resources" "$root/scripts/draw-help-resources.c" $(pkg-config --cflags --libs cairo) -lm
 "$build/draw-help-resources" "$root/resources"
+cc -O2 -o "$build/draw-look-resources" "$root/scripts/draw-look-resources.c" $(pkg-config --cflags --libs cairo) -lm
+"$build/draw-look-resources" "$root/resources"
