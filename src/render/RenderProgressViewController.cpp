@@ -62,9 +62,38 @@ void RenderProgressViewController::viewDidLoad()
 void RenderProgressViewController::viewDidAppear(bool animated)
 {
     plat::TableViewController::viewDidAppear(animated);
+    // The rows make the label and the panel, and the containers give the
+    // panel its size, as they lay out, which may come after this: the work
+    // waits for the next turn, or for the rows if they are not there yet.
+    _appearanceWorkPending = true;
+    std::weak_ptr<RenderProgressViewController> weakSelf = sharedAs<RenderProgressViewController>();
+    plat::DispatchQueue::mainQueue().async([weakSelf] {
+        if (auto self = weakSelf.lock())
+            self->showAppearanceWork();
+    });
+}
+
+void RenderProgressViewController::showAppearanceWork()
+{
+    if (!_appearanceWorkPending)
+        return;
+    if (!_infoLabel || !_progressPanel) {
+        _appearanceWorkWaitsForRows = true;
+        return;
+    }
+    _appearanceWorkPending = false;
     if (!_infoText.empty())
         showInfo(_infoText);
     updatePictures();
+}
+
+void RenderProgressViewController::viewDidLayoutSubviews()
+{
+    plat::TableViewController::viewDidLayoutSubviews();
+    if (_appearanceWorkWaitsForRows)
+        showAppearanceWork();
+    if (_pictureUpdatePending)
+        updatePictures();
 }
 
 unsigned RenderProgressViewController::supportedInterfaceOrientations() const
@@ -176,8 +205,11 @@ void RenderProgressViewController::updatePictures()
     const plat::Rect panel = _progressPanel->frame();
     // A panel without a size yet fits no picture: wait for the rows' layout
     // rather than count pictures of a width divided by no height.
-    if (panel.width() <= 0 || panel.height() <= 0)
+    if (panel.width() <= 0 || panel.height() <= 0) {
+        _pictureUpdatePending = true;
         return;
+    }
+    _pictureUpdatePending = false;
     if (!_thresholdsMade) {
         const double fitting = panel.width() / (panel.height() * kPictureWidthPerHeight);
         const int64_t count = static_cast<int64_t>(std::ceil(fitting)) + 2;

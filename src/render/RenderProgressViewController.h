@@ -62,6 +62,8 @@ public:
 
     void viewDidLoad() override;
     void viewDidAppear(bool animated) override;
+    // An update skipped while the panel had no size runs once it has one.
+    void viewDidLayoutSubviews() override;
     unsigned supportedInterfaceOrientations() const override;
 
     int64_t numberOfSectionsInTableView(plat::TableView&) override { return 2; }
@@ -71,6 +73,8 @@ public:
         plat::TableView& tableView, plat::IndexPath path) override;
 
 private:
+    // On appearing: the stored text, then a picture update.
+    void showAppearanceWork();
     void updatePictures();
     void addPicture(const std::shared_ptr<const plat::Image>& picture);
     void makeProgressRow(plat::TableViewCell& cell);
@@ -83,6 +87,9 @@ private:
     std::shared_ptr<plat::View> _contentPanel;
     std::deque<double> _progressThresholds;
     bool _thresholdsMade = false;
+    bool _pictureUpdatePending = false;
+    bool _appearanceWorkPending = false;
+    bool _appearanceWorkWaitsForRows = false;
     std::unique_ptr<ImageProducer> _imageProducer;
     std::shared_ptr<VerticallyAlignedLabel> _infoLabel;
     std::string _infoText;

@@ -14,11 +14,9 @@ UnderlinedAPTextFieldCell::UnderlinedAPTextFieldCell(plat::TableViewCellStyle st
 
 void UnderlinedAPTextFieldCell::setBlackLine(std::shared_ptr<plat::View> line)
 {
-    if (_blackLine)
+    if (_blackLine && _blackLine->superview().get() == this)
         _blackLine->removeFromSuperview();
     _blackLine = std::move(line);
-    if (_blackLine)
-        addSubview(_blackLine);
     setNeedsLayout();
 }
 
@@ -27,6 +25,8 @@ void UnderlinedAPTextFieldCell::layoutSubviews()
     APTextFieldCell::layoutSubviews();
     if (!_blackLine)
         return;
+    if (_blackLine->superview().get() != this)
+        addSubview(_blackLine);
     const plat::Rect field = rightTextField()->frame();
     _blackLine->setFrame(plat::makeRect(field.minX(), kLineTop, field.width(), 1));
 }

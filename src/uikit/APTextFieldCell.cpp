@@ -53,14 +53,12 @@ APTextFieldCell::APTextFieldCell(plat::TableViewCellStyle style, std::string reu
     _leftLabel->setFont(plat::Font::fontWithName("Helvetica", kFontSize));
     _leftLabel->setTextAlignment(plat::TextAlignment::Right);
     _leftLabel->setNumberOfLines(2);
-    addSubview(_leftLabel);
 
     _rightTextField = std::make_shared<APInsetTextField>(plat::Rect {});
     _rightTextField->setContentVerticalAlignment(plat::ControlContentVerticalAlignment::Center);
     _rightTextField->setDelegate(_fieldDelegate);
     _rightTextField->setFont(plat::Font::systemFontOfSize(kFontSize));
     _rightTextField->setReturnKeyType(plat::ReturnKeyType::Done);
-    addSubview(_rightTextField);
 
     setBackgroundColor(plat::Color::colorWithWhite(1.0, 0.0));
 }
@@ -82,6 +80,11 @@ void APTextFieldCell::setLeftLabelText(std::optional<std::string> text)
 void APTextFieldCell::layoutSubviews()
 {
     plat::TableViewCell::layoutSubviews();
+    // The parts join here: a view takes subviews only once it is shared.
+    for (const std::shared_ptr<plat::View>& part : {std::shared_ptr<plat::View>(_leftLabel),
+             std::shared_ptr<plat::View>(_rightTextField)})
+        if (part->superview().get() != this)
+            addSubview(part);
     const plat::Rect r = contentView()->frame();
     if (_leftLabelText) {
         _leftLabel->setHidden(false);
