@@ -21,7 +21,7 @@
 #include "glimage/GLImageContext.h"
 #include "glimage/GLImagePicture.h"
 #include "platform/gl/GLTextureCache.h"
-#include "platform/gl/PixelBuffer.h"
+#include "platform/graphics/PixelBuffer.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "glimage/GLImageContext.h"
 #include "glimage/GLImageFilter.h"
 #include "platform/gl/GLTextureCache.h"
-#include "platform/gl/PixelBuffer.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/PixelBuffer.h"
 
 namespace zt::bench {
 

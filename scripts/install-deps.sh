@@ -7,13 +7,15 @@ packages=(
     # toolchain
     build-essential cmake ninja-build ccache pkg-config clang clang-format
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    # foundation
-    libplist-dev uuid-dev libssl-dev
+    # foundation (ICU: dates, calendars and their localized names)
+    libplist-dev uuid-dev libssl-dev libicu-dev
     # documents and archives
     zlib1g-dev libminizip-dev libxml2-dev libprotobuf-c-dev protobuf-c-compiler
     # pictures and text
     libjpeg62-turbo-dev libpng-dev libgif-dev libimagequant-dev
     libcairo2-dev libpango1.0-dev fonts-dejavu-core
+    # the web view's HTML and CSS layout
+    liblitehtml-dev
     # movies and sound
     libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev libsndfile1-dev
     # cameras (real and virtual) through libavdevice
@@ -28,7 +30,7 @@ packages=(
     libsdl2-dev
     # independent readers used by tests, references used by benchmarks
     python3 python3-pil zip unzip ffmpeg rapidjson-dev
-    # time zone data for date formatting
+    # time zone data for date formatting (ICU's own copy of the rules is older)
     tzdata
 )
 

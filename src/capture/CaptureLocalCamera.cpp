@@ -1,7 +1,5 @@
 #include "capture/CaptureLocalCamera.h"
 
-#include <cstring>
-
 #include "app/DataManager.h"
 #include "app/FilledText.h"
 #include "capture/VideoPreview.h"
@@ -9,9 +7,9 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/graphics/UprightPixels.h"
 #include "platform/media/MediaConstants.h"
-#include "platform/media/PixelBuffer.h"
 #include "platform/media/SampleBuffer.h"
 #include "platform/media/capture/CaptureDevice.h"
 #include "platform/media/capture/CaptureInput.h"
@@ -38,16 +36,13 @@ plat::CaptureWhiteBalanceMode whiteBalanceModeOf(int64_t mode)
     return static_cast<plat::CaptureWhiteBalanceMode>(mode);
 }
 
-// The frame's pixels in a bitmap of their own: the buffer goes back to the camera.
-std::shared_ptr<plat::Bitmap> copyFrame(plat::PixelBuffer& pixels)
+// The frame's pixels without a copy: the picture keeps the camera's memory,
+// which no one writes once it is shared.
+std::shared_ptr<plat::Bitmap> frameBitmap(plat::PixelBuffer& pixels)
 {
-    auto bitmap = plat::Bitmap::allocate(pixels.width(), pixels.height(), plat::PixelOrder::BGRA, pixels.bytesPerRow());
-    if (!bitmap)
-        return nullptr;
-    pixels.lockBaseAddress();
-    std::memcpy(bitmap->mutableBytes(), pixels.baseAddress(), bitmap->byteCount());
-    pixels.unlockBaseAddress();
-    bitmap->setOpaque(true);
+    auto bitmap = plat::bitmapSharingPixels(pixels);
+    if (bitmap)
+        bitmap->setOpaque(true);
     return bitmap;
 }
 
@@ -338,7 +333,7 @@ void CaptureLocalCamera::captureOutput(
         return;
     const auto& pixels = sampleBuffer->imageBuffer();
     std::shared_ptr<plat::Image> picture;
-    if (auto bitmap = pixels ? copyFrame(*pixels) : nullptr) {
+    if (auto bitmap = pixels ? frameBitmap(*pixels) : nullptr) {
         plat::Image turned(bitmap, 1.0, static_cast<plat::ImageOrientation>(_recordOrientation.load()));
         // Drawn again so that the pixels themselves stand upright.
         if (auto upright = plat::uprightPixels(turned))

@@ -7,7 +7,7 @@
 #include "platform/foundation/Fatal.h"
 #include "platform/foundation/Log.h"
 #include "platform/gl/GLTextureCache.h"
-#include "platform/gl/PixelBuffer.h"
+#include "platform/graphics/PixelBuffer.h"
 
 namespace zt {
 

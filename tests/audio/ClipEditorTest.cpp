@@ -240,8 +240,10 @@ TEST_F(ClipEditor, TheStopButtonEndsListening)
 TEST_F(ClipEditor, TheWaveformIsDrawnOnceAndThenReadFromTheCache)
 {
     auto clip = addTone(2.0, 2);
+    const std::string cache = zt::AudioConfigurationViewController::waveformCachePath(*clip->fileID());
+    ASSERT_FALSE(plat::fileExists(cache));
+    // The drawing may already have come back while the screen appeared.
     open(clip);
-    ASSERT_TRUE(editor->isDrawingWaveform());
     ASSERT_TRUE(waitForWaveform());
     ASSERT_TRUE(editor->waveformView()->image());
     const double width = editor->viewTrimm()->bounds().width();
@@ -249,7 +251,6 @@ TEST_F(ClipEditor, TheWaveformIsDrawnOnceAndThenReadFromTheCache)
     // About twice as wide as the area on a 2.0 scale screen (whole runs of samples per column).
     EXPECT_NEAR(drawn.width, 2 * width, 2 * width * 0.05);
     EXPECT_EQ(drawn.height, 100);
-    const std::string cache = zt::AudioConfigurationViewController::waveformCachePath(*clip->fileID());
     EXPECT_TRUE(plat::fileExists(cache));
     // Even a file that changed keeps its first picture.
     ASSERT_TRUE(plat::removeItem(projectFile(*clip->fileID())).ok());

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/foundation/DispatchQueue.h"
-#include "platform/media/PixelBuffer.h"
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/SampleBuffer.h"
 #include "platform/media/capture/CaptureDeviceFolder.h"
 #include "platform/media/capture/CaptureVideoDataOutput.h"
@@ -39,11 +39,11 @@ inline void setUpCameras(const std::vector<CaptureDeviceDescription>& cameras)
 // The first pixel's blue, green, red and alpha of a BGRA pixel buffer.
 inline std::array<uint8_t, 4> pixelAt(PixelBuffer& pixels, int x, int y)
 {
-    pixels.lockBaseAddress();
+    pixels.lockBaseAddress(plat::PixelBufferLock::ReadOnly);
     const uint8_t* p
         = pixels.baseAddress() + static_cast<size_t>(y) * pixels.bytesPerRow() + static_cast<size_t>(x) * 4;
     std::array<uint8_t, 4> value {p[0], p[1], p[2], p[3]};
-    pixels.unlockBaseAddress();
+    pixels.unlockBaseAddress(plat::PixelBufferLock::ReadOnly);
     return value;
 }
 

@@ -8,6 +8,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/LayoutRegistry.h"
 #include "platform/ui/Screen.h"
+#include "render/ThemeCardEditViewController.h"
 #include "share/ShareLayouts.h"
 
 namespace zt {
@@ -50,6 +51,7 @@ void registerAppLayouts()
     registerStripLayouts();
     registerAudioScreenLayouts();
     registerCaptureLayouts();
+    registerThemeCardLayouts();
 }
 
 }  // namespace zt

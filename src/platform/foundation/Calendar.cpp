@@ -1,99 +1,123 @@
 #include "platform/foundation/Calendar.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
+#include <unicode/gregocal.h>
 
 #include "platform/foundation/CalendarArithmetic.h"
+#include "platform/foundation/DateInstant.h"
+#include "platform/foundation/Fatal.h"
+#include "platform/foundation/ICUObjectPool.h"
+#include "platform/foundation/RulesTimeZone.h"
 
 namespace plat {
 
 namespace {
 
 using detail::Instant;
+using detail::kMaximumUnixSeconds;
 using detail::kNanosecondsPerSecond;
+
 using detail::kSecondsPerDay;
+constexpr double kSecondsPerYear = 365.2425 * static_cast<double>(kSecondsPerDay);
+constexpr double kYearsPerYear = 1;
+constexpr double kYearsPerMonth = 1.0 / 12;
+constexpr double kYearsPerDay = 1.0 / 365.2425;
+// The years either way of 1970 that dates reach (kMaximumUnixSeconds).
+constexpr double kMaximumYears = static_cast<double>(kMaximumUnixSeconds) / kSecondsPerYear;
+// Bounds on the fields of dateFromComponents and dateByAddingComponents,
+// about the span of the range in each unit: sums of them stay far inside 64
+// bits. ICU keeps fields and day counts in 32 bits, which is checked where
+// fields go to ICU.
+constexpr int64_t kMaximumYearField = 2 * static_cast<int64_t>(kMaximumYears) + 2;
+constexpr int64_t kMaximumMonthField = kMaximumYearField * 12;
+constexpr int64_t kMaximumDayField = kMaximumYearField * 366;
+constexpr int64_t kMaximumHourField = kMaximumDayField * 24;
+constexpr int64_t kMaximumMinuteField = kMaximumHourField * 60;
+constexpr int64_t kMaximumSecondField = kMaximumMinuteField * 60;
+constexpr int64_t kLargestICUField = std::numeric_limits<int32_t>::max();
+// ICU adds at most this many units at once.
+constexpr int64_t kLargestICUStep = std::numeric_limits<int32_t>::max() / 2;
 
-// Bounds on the fields of dateFromComponents and dateByAddingComponents:
-// together they keep every intermediate sum far inside 64 bits, and the
-// result inside the clamped range of dates.
-constexpr int64_t kMaximumYears = 200'000'000;
-constexpr int64_t kMaximumMonths = kMaximumYears * 12;
-constexpr int64_t kMaximumDays = kMaximumYears * 366;
-constexpr int64_t kMaximumHours = kMaximumDays * 24;
-constexpr int64_t kMaximumMinutes = kMaximumHours * 60;
-constexpr int64_t kMaximumSeconds = kMaximumMinutes * 60;
-
-struct LocalDateTime {
-    int64_t days = 0;  // since 1970-01-01, local
-    int64_t secondOfDay = 0;
-    detail::CivilDate date;
+struct PooledCalendar {
+    std::unique_ptr<icu::Calendar> calendar;
+    std::shared_ptr<const detail::TimeZoneRules> zone;  // the calendar's, held so that its identity stays unique
 };
 
-int64_t offsetAt(const TimeZone& timeZone, int64_t unixSeconds)
+detail::ICUObjectPool<PooledCalendar>& calendarPool()
 {
-    const int64_t clamped = detail::clampUnixSeconds(unixSeconds);
-    return timeZone.secondsFromGMTForDate(Date::withTimeIntervalSince1970(static_cast<double>(clamped)));
+    // Never destroyed: calendars in use during process exit find it alive.
+    static auto* pool = new detail::ICUObjectPool<PooledCalendar>();
+    return *pool;
 }
 
-LocalDateTime localDateTime(const TimeZone& timeZone, Instant instant)
-{
-    const int64_t local = instant.seconds + offsetAt(timeZone, instant.seconds);
-    LocalDateTime result;
-    result.days = detail::floorDivide(local, kSecondsPerDay);
-    result.secondOfDay = local - result.days * kSecondsPerDay;
-    result.date = detail::civilFromDays(result.days);
-    return result;
-}
-
-// The instant that a local wall time denotes. A time skipped by a clock
-// change is read with the offset from before it (so it lands after the
-// change, moved forward); a time that occurs twice is the later occurrence.
-Instant instantFromLocal(const TimeZone& timeZone, int64_t localSeconds, int64_t nanoseconds)
-{
-    localSeconds = detail::clampUnixSeconds(localSeconds);
-    const int64_t before = offsetAt(timeZone, localSeconds - kSecondsPerDay);
-    const int64_t after = offsetAt(timeZone, localSeconds + kSecondsPerDay);
-    auto holds = [&](int64_t offset) { return offsetAt(timeZone, localSeconds - offset) == offset; };
-    int64_t seconds = localSeconds - before;
-    if (before != after) {
-        const bool beforeHolds = holds(before);
-        const bool afterHolds = holds(after);
-        if (beforeHolds && afterHolds)
-            seconds = std::max(localSeconds - before, localSeconds - after);
-        else if (afterHolds)
-            seconds = localSeconds - after;
-    } else if (!holds(before)) {
-        // Two changes within a day; take the offset in force at the guess.
-        seconds = localSeconds - offsetAt(timeZone, seconds);
+// ICU's Gregorian calendar in a zone, lent for one use on one thread. Like
+// the platform's, it counts Julian dates before 15 October 1582. Lenient:
+// fields out of their range carry over.
+class LentCalendar {
+public:
+    explicit LentCalendar(const TimeZone& timeZone)
+        : _loan(calendarPool().lend({}, [&](const std::string&) { return makeCalendar(timeZone); }))
+    {
+        if (_loan->zone != detail::rulesOf(timeZone)) {
+            _loan->calendar->adoptTimeZone(detail::RulesTimeZone::forTimeZone(timeZone).release());
+            _loan->zone = detail::rulesOf(timeZone);
+        }
     }
-    return {detail::clampUnixSeconds(seconds), nanoseconds};
-}
 
-int64_t localSecondsOf(int64_t days, int64_t secondOfDay)
-{
-    return days * kSecondsPerDay + secondOfDay;
-}
+    icu::Calendar* operator->() const { return _loan->calendar.get(); }
 
-Instant addingMonths(const TimeZone& timeZone, Instant base, int64_t months)
-{
-    const LocalDateTime local = localDateTime(timeZone, base);
-    const int64_t total = local.date.year * 12 + (local.date.month - 1) + months;
-    const int64_t year = detail::floorDivide(total, 12);
-    const int month = static_cast<int>(detail::floorModulo(total, 12)) + 1;
-    const int day = std::min(local.date.day, detail::daysInMonth(year, month));
-    const int64_t days = detail::daysFromCivil(year, month, day);
-    return instantFromLocal(timeZone, localSecondsOf(days, local.secondOfDay), base.nanoseconds);
-}
+    void setUnixSeconds(int64_t seconds)
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        _loan->calendar->setTime(detail::icuMillisecondsOfSecond(seconds), status);
+    }
 
-Instant addingDays(const TimeZone& timeZone, Instant base, int64_t days)
-{
-    const LocalDateTime local = localDateTime(timeZone, base);
-    return instantFromLocal(timeZone, localSecondsOf(local.days + days, local.secondOfDay), base.nanoseconds);
-}
+    int64_t unixSeconds() const
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        const UDate milliseconds = _loan->calendar->getTime(status);
+        return U_SUCCESS(status) ? detail::unixSecondsFromICUMilliseconds(milliseconds) : 0;
+    }
 
-Instant addingSeconds(Instant base, int64_t seconds)
+    int32_t field(UCalendarDateFields field) const
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        return _loan->calendar->get(field, status);
+    }
+
+    // Adds in steps ICU takes; the date stays where ICU holds it at the end
+    // of its range.
+    void add(UCalendarDateFields field, int64_t amount)
+    {
+        while (amount != 0) {
+            const int64_t step = std::clamp(amount, -kLargestICUStep, kLargestICUStep);
+            UErrorCode status = U_ZERO_ERROR;
+            _loan->calendar->add(field, static_cast<int32_t>(step), status);
+            amount -= step;
+        }
+    }
+
+private:
+    static std::unique_ptr<PooledCalendar> makeCalendar(const TimeZone& timeZone)
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        auto pooled = std::make_unique<PooledCalendar>();
+        pooled->calendar = std::make_unique<icu::GregorianCalendar>(
+            detail::RulesTimeZone::forTimeZone(timeZone).release(), icu::Locale("en_US"), status);
+        if (U_FAILURE(status))
+            detail::fatal("calendar: ICU makes no Gregorian calendar: {}", u_errorName(status));
+        pooled->zone = detail::rulesOf(timeZone);
+        return pooled;
+    }
+
+    detail::ICUObjectPool<PooledCalendar>::Loan _loan;
+};
+
+int64_t valueOr(int64_t value, int64_t fallback)
 {
-    return {detail::clampUnixSeconds(base.seconds + seconds), base.nanoseconds};
+    return value == kDateComponentUndefined ? fallback : value;
 }
 
 bool isWithin(int64_t value, int64_t limit)
@@ -101,21 +125,44 @@ bool isWithin(int64_t value, int64_t limit)
     return value == kDateComponentUndefined || (value >= -limit && value <= limit);
 }
 
-int64_t valueOr(int64_t value, int64_t fallback)
-{
-    return value == kDateComponentUndefined ? fallback : value;
-}
-
 bool hasBoundedFields(const DateComponents& components)
 {
-    return isWithin(components.year(), kMaximumYears) && isWithin(components.month(), kMaximumMonths)
-        && isWithin(components.day(), kMaximumDays) && isWithin(components.hour(), kMaximumHours)
-        && isWithin(components.minute(), kMaximumMinutes) && isWithin(components.second(), kMaximumSeconds);
+    return isWithin(components.year(), kMaximumYearField) && isWithin(components.month(), kMaximumMonthField)
+        && isWithin(components.day(), kMaximumDayField) && isWithin(components.hour(), kMaximumHourField)
+        && isWithin(components.minute(), kMaximumMinuteField) && isWithin(components.second(), kMaximumSecondField);
 }
 
 bool isInDateRange(int64_t unixSeconds)
 {
-    return unixSeconds >= -detail::kMaximumUnixSeconds && unixSeconds <= detail::kMaximumUnixSeconds;
+    return unixSeconds >= -kMaximumUnixSeconds && unixSeconds <= kMaximumUnixSeconds;
+}
+
+bool isWithinYears(double years)
+{
+    return std::fabs(years) <= kMaximumYears;
+}
+
+double yearsSince1970(int64_t unixSeconds)
+{
+    return static_cast<double>(unixSeconds) / kSecondsPerYear;
+}
+
+// The date `amount` units of the field after `base`, keeping its fraction of
+// a second; dates that would leave the range are held at its end.
+Instant addingCalendarUnits(
+    LentCalendar& calendar, Instant base, UCalendarDateFields field, int64_t amount, double yearsPerUnit)
+{
+    const double reachedYears = yearsSince1970(base.seconds) + static_cast<double>(amount) * yearsPerUnit;
+    if (!isWithinYears(reachedYears))
+        return {reachedYears < 0 ? -kMaximumUnixSeconds : kMaximumUnixSeconds, base.nanoseconds};
+    calendar.setUnixSeconds(base.seconds);
+    calendar.add(field, amount);
+    return {detail::clampUnixSeconds(calendar.unixSeconds()), base.nanoseconds};
+}
+
+Instant addingSeconds(Instant base, int64_t seconds)
+{
+    return {detail::clampUnixSeconds(base.seconds + seconds), base.nanoseconds};
 }
 
 // The difference `to - from` as seconds and nanoseconds of one sign.
@@ -130,6 +177,18 @@ Instant signedDifference(Instant from, Instant to)
         difference.nanoseconds -= kNanosecondsPerSecond;
     }
     return difference;
+}
+
+struct LocalFields {
+    int64_t extendedYear;  // astronomical: 0 is 1 BC
+    int64_t month;  // 0 ... 11
+    int64_t julianDay;
+};
+
+LocalFields localFieldsAt(LentCalendar& calendar, int64_t unixSeconds)
+{
+    calendar.setUnixSeconds(unixSeconds);
+    return {calendar.field(UCAL_EXTENDED_YEAR), calendar.field(UCAL_MONTH), calendar.field(UCAL_JULIAN_DAY)};
 }
 
 }  // namespace
@@ -147,27 +206,27 @@ Calendar Calendar::currentCalendar()
 DateComponents Calendar::components(CalendarUnit units, Date date) const
 {
     const Instant instant = detail::instantFromDate(date);
-    const LocalDateTime local = localDateTime(_timeZone, instant);
-    const bool anno = local.date.year > 0;
+    LentCalendar calendar(_timeZone);
+    calendar.setUnixSeconds(instant.seconds);
     DateComponents result;
     if (containsUnit(units, CalendarUnit::Era))
-        result.setEra(anno ? 1 : 0);
+        result.setEra(calendar.field(UCAL_ERA));
     if (containsUnit(units, CalendarUnit::Year))
-        result.setYear(anno ? local.date.year : 1 - local.date.year);
+        result.setYear(calendar.field(UCAL_YEAR));
     if (containsUnit(units, CalendarUnit::Month))
-        result.setMonth(local.date.month);
+        result.setMonth(calendar.field(UCAL_MONTH) + 1);
     if (containsUnit(units, CalendarUnit::Day))
-        result.setDay(local.date.day);
+        result.setDay(calendar.field(UCAL_DATE));
     if (containsUnit(units, CalendarUnit::Hour))
-        result.setHour(local.secondOfDay / 3600);
+        result.setHour(calendar.field(UCAL_HOUR_OF_DAY));
     if (containsUnit(units, CalendarUnit::Minute))
-        result.setMinute(local.secondOfDay % 3600 / 60);
+        result.setMinute(calendar.field(UCAL_MINUTE));
     if (containsUnit(units, CalendarUnit::Second))
-        result.setSecond(local.secondOfDay % 60);
+        result.setSecond(calendar.field(UCAL_SECOND));
     if (containsUnit(units, CalendarUnit::Nanosecond))
         result.setNanosecond(instant.nanoseconds);
     if (containsUnit(units, CalendarUnit::Weekday))
-        result.setWeekday(detail::weekdayFromDays(local.days));
+        result.setWeekday(calendar.field(UCAL_DAY_OF_WEEK));
     return result;
 }
 
@@ -178,10 +237,12 @@ DateComponents Calendar::components(CalendarUnit units, Date fromDate, Date toDa
     const bool forward = target >= current;
     const int64_t direction = forward ? 1 : -1;
     auto fits = [&](Instant candidate) { return forward ? candidate <= target : candidate >= target; };
+    LentCalendar calendar(_timeZone);
 
     // The most steps of one unit from `current` that do not pass the target,
-    // starting from an estimate that is off by a step or two at most.
-    // Steps that make no progress (dates held at the limit of the range) end the count.
+    // starting from an estimate that is off by a step or two at most (ICU's
+    // own search overshoots the ends of its range). Steps that make no
+    // progress (dates held at the end of the range) end the count.
     auto countSteps = [&](const std::function<Instant(int64_t)>& advance, int64_t estimate) {
         int64_t steps = forward ? std::max<int64_t>(estimate, 0) : std::min<int64_t>(estimate, 0);
         Instant reached = advance(steps);
@@ -205,25 +266,27 @@ DateComponents Calendar::components(CalendarUnit units, Date fromDate, Date toDa
         current = reached;
         return steps;
     };
+    auto stepsOf = [&](UCalendarDateFields field, double yearsPerUnit) {
+        return [&calendar, field, yearsPerUnit, base = current](int64_t amount) {
+            return amount == 0 ? base : addingCalendarUnits(calendar, base, field, amount, yearsPerUnit);
+        };
+    };
 
     DateComponents result;
-    const LocalDateTime targetLocal = localDateTime(_timeZone, target);
+    const LocalFields targetFields = localFieldsAt(calendar, target.seconds);
     if (containsUnit(units, CalendarUnit::Year)) {
-        const Instant base = current;
-        const int64_t estimate = targetLocal.date.year - localDateTime(_timeZone, base).date.year;
-        result.setYear(countSteps([&](int64_t years) { return addingMonths(_timeZone, base, years * 12); }, estimate));
+        const int64_t estimate = targetFields.extendedYear - localFieldsAt(calendar, current.seconds).extendedYear;
+        result.setYear(countSteps(stepsOf(UCAL_YEAR, kYearsPerYear), estimate));
     }
     if (containsUnit(units, CalendarUnit::Month)) {
-        const Instant base = current;
-        const LocalDateTime baseLocal = localDateTime(_timeZone, base);
-        const int64_t estimate
-            = (targetLocal.date.year - baseLocal.date.year) * 12 + (targetLocal.date.month - baseLocal.date.month);
-        result.setMonth(countSteps([&](int64_t months) { return addingMonths(_timeZone, base, months); }, estimate));
+        const LocalFields currentFields = localFieldsAt(calendar, current.seconds);
+        const int64_t estimate = (targetFields.extendedYear - currentFields.extendedYear) * 12
+            + (targetFields.month - currentFields.month);
+        result.setMonth(countSteps(stepsOf(UCAL_MONTH, kYearsPerMonth), estimate));
     }
     if (containsUnit(units, CalendarUnit::Day)) {
-        const Instant base = current;
-        const int64_t estimate = targetLocal.days - localDateTime(_timeZone, base).days;
-        result.setDay(countSteps([&](int64_t days) { return addingDays(_timeZone, base, days); }, estimate));
+        const int64_t estimate = targetFields.julianDay - localFieldsAt(calendar, current.seconds).julianDay;
+        result.setDay(countSteps(stepsOf(UCAL_DATE, kYearsPerDay), estimate));
     }
     // Smaller units are elapsed time: exact division of what is left.
     const std::pair<CalendarUnit, int64_t> timeUnits[]
@@ -255,20 +318,41 @@ std::optional<Date> Calendar::dateFromComponents(const DateComponents& component
 {
     if (!hasBoundedFields(components))
         return std::nullopt;
+    const int64_t era = valueOr(components.era(), 1) == 0 ? 0 : 1;
     const int64_t yearOfEra = valueOr(components.year(), 1);
-    const int64_t year = valueOr(components.era(), 1) == 0 ? 1 - yearOfEra : yearOfEra;
-    const int64_t monthIndex = valueOr(components.month(), 1) - 1;
-    const int64_t normalisedYear = year + detail::floorDivide(monthIndex, 12);
-    const int month = static_cast<int>(detail::floorModulo(monthIndex, 12)) + 1;
-    const int64_t days = detail::daysFromCivil(normalisedYear, month, 1) + valueOr(components.day(), 1) - 1;
+    const int64_t month = valueOr(components.month(), 1);
     const int64_t nanoseconds = valueOr(components.nanosecond(), 0);
-    const int64_t local = days * kSecondsPerDay + valueOr(components.hour(), 0) * 3600
-        + valueOr(components.minute(), 0) * 60 + valueOr(components.second(), 0)
-        + detail::floorDivide(nanoseconds, kNanosecondsPerSecond);
-    if (!isInDateRange(local))
+    // The time of day carries into the days here, on the wall clock, as
+    // ICU would carry it: ICU's fields hold 32 bits.
+    const int64_t secondsInAll = valueOr(components.hour(), 0) * 3600 + valueOr(components.minute(), 0) * 60
+        + valueOr(components.second(), 0) + detail::floorDivide(nanoseconds, kNanosecondsPerSecond);
+    const int64_t day = valueOr(components.day(), 1) + detail::floorDivide(secondsInAll, kSecondsPerDay);
+    const int64_t secondOfDay = detail::floorModulo(secondsInAll, kSecondsPerDay);
+    // Each sum along the way stays in the range, so that none of ICU's day
+    // counts overflows.
+    const double yearsFromMonths = static_cast<double>(era == 0 ? 1 - yearOfEra : yearOfEra) - 1970
+        + static_cast<double>(month - 1) * kYearsPerMonth;
+    const double yearsFromDays = yearsFromMonths + static_cast<double>(day - 1) * kYearsPerDay;
+    if (!isWithinYears(yearsFromMonths) || !isWithinYears(yearsFromDays) || day > kLargestICUField
+        || day < -kLargestICUField)
         return std::nullopt;
-    const Instant instant = instantFromLocal(_timeZone, local, detail::floorModulo(nanoseconds, kNanosecondsPerSecond));
-    return detail::dateFromInstant(instant);
+
+    LentCalendar calendar(_timeZone);
+    calendar->clear();
+    calendar->set(UCAL_ERA, static_cast<int32_t>(era));
+    calendar->set(UCAL_YEAR, static_cast<int32_t>(yearOfEra));
+    calendar->set(UCAL_MONTH, static_cast<int32_t>(month - 1));
+    calendar->set(UCAL_DATE, static_cast<int32_t>(day));
+    calendar->set(UCAL_HOUR_OF_DAY, static_cast<int32_t>(secondOfDay / 3600));
+    calendar->set(UCAL_MINUTE, static_cast<int32_t>(secondOfDay % 3600 / 60));
+    calendar->set(UCAL_SECOND, static_cast<int32_t>(secondOfDay % 60));
+    calendar->set(UCAL_MILLISECOND, 0);
+    UErrorCode status = U_ZERO_ERROR;
+    const UDate milliseconds = calendar->getTime(status);
+    const int64_t seconds = detail::unixSecondsFromICUMilliseconds(milliseconds);
+    if (U_FAILURE(status) || !isInDateRange(seconds))
+        return std::nullopt;
+    return detail::dateFromInstant({seconds, detail::floorModulo(nanoseconds, kNanosecondsPerSecond)});
 }
 
 std::optional<Date> Calendar::dateByAddingComponents(const DateComponents& components, Date date) const
@@ -276,14 +360,15 @@ std::optional<Date> Calendar::dateByAddingComponents(const DateComponents& compo
     if (!hasBoundedFields(components))
         return std::nullopt;
     Instant instant = detail::instantFromDate(date);
-    // Years and months one after the other, as the platform adds them: each
-    // step keeps the day where the month has it.
+    LentCalendar calendar(_timeZone);
+    // Years, months and days one after the other, as the platform adds them:
+    // each step keeps the day where the month has it, and the clock time.
     if (components.year() != kDateComponentUndefined)
-        instant = addingMonths(_timeZone, instant, components.year() * 12);
+        instant = addingCalendarUnits(calendar, instant, UCAL_YEAR, components.year(), kYearsPerYear);
     if (components.month() != kDateComponentUndefined)
-        instant = addingMonths(_timeZone, instant, components.month());
+        instant = addingCalendarUnits(calendar, instant, UCAL_MONTH, components.month(), kYearsPerMonth);
     if (components.day() != kDateComponentUndefined)
-        instant = addingDays(_timeZone, instant, components.day());
+        instant = addingCalendarUnits(calendar, instant, UCAL_DATE, components.day(), kYearsPerDay);
     const int64_t elapsed
         = valueOr(components.hour(), 0) * 3600 + valueOr(components.minute(), 0) * 60 + valueOr(components.second(), 0);
     const int64_t addedNanoseconds = valueOr(components.nanosecond(), 0);
@@ -297,26 +382,39 @@ std::optional<Date> Calendar::dateByAddingComponents(const DateComponents& compo
 
 Date Calendar::startOfDayForDate(Date date) const
 {
-    const LocalDateTime local = localDateTime(_timeZone, detail::instantFromDate(date));
-    return detail::dateFromInstant(instantFromLocal(_timeZone, localSecondsOf(local.days, 0), 0));
+    LentCalendar calendar(_timeZone);
+    calendar.setUnixSeconds(detail::instantFromDate(date).seconds);
+    calendar->set(UCAL_HOUR_OF_DAY, 0);
+    calendar->set(UCAL_MINUTE, 0);
+    calendar->set(UCAL_SECOND, 0);
+    calendar->set(UCAL_MILLISECOND, 0);
+    return detail::dateFromInstant({detail::clampUnixSeconds(calendar.unixSeconds()), 0});
 }
+
+namespace {
+
+int32_t julianDayOf(const TimeZone& timeZone, Date date)
+{
+    LentCalendar calendar(timeZone);
+    calendar.setUnixSeconds(detail::instantFromDate(date).seconds);
+    return calendar.field(UCAL_JULIAN_DAY);
+}
+
+}  // namespace
 
 bool Calendar::isDateInToday(Date date) const
 {
-    return localDateTime(_timeZone, detail::instantFromDate(date)).days
-        == localDateTime(_timeZone, detail::instantFromDate(Date::now())).days;
+    return julianDayOf(_timeZone, date) == julianDayOf(_timeZone, Date::now());
 }
 
 bool Calendar::isDateInYesterday(Date date) const
 {
-    return localDateTime(_timeZone, detail::instantFromDate(date)).days
-        == localDateTime(_timeZone, detail::instantFromDate(Date::now())).days - 1;
+    return julianDayOf(_timeZone, date) == julianDayOf(_timeZone, Date::now()) - 1;
 }
 
 bool Calendar::isDateInTomorrow(Date date) const
 {
-    return localDateTime(_timeZone, detail::instantFromDate(date)).days
-        == localDateTime(_timeZone, detail::instantFromDate(Date::now())).days + 1;
+    return julianDayOf(_timeZone, date) == julianDayOf(_timeZone, Date::now()) + 1;
 }
 
 }  // namespace plat

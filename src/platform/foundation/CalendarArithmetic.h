@@ -1,20 +1,14 @@
 #pragma once
-#include <cmath>
-#include <compare>
 #include <cstdint>
 
-#include "platform/foundation/Date.h"
-
 // Proleptic Gregorian arithmetic on 64-bit day numbers (days since
-// 1970-01-01), shared by the time zone rules, the calendar and the date
-// formatter. Any thread (pure functions).
+// 1970-01-01), for the two places that count days without a calendar: the
+// POSIX rules of time zone files and the ISO 8601 dates of property lists,
+// both of which are defined on the proleptic calendar. Any thread (pure
+// functions).
 namespace plat::detail {
 
 inline constexpr int64_t kSecondsPerDay = 86400;
-inline constexpr int64_t kNanosecondsPerSecond = 1'000'000'000;
-// Dates are clamped to about +-285 million years: far beyond any calendar
-// use, and small enough that day and second counts never overflow.
-inline constexpr int64_t kMaximumUnixSeconds = int64_t {1} << 53;
 
 constexpr int64_t floorDivide(int64_t value, int64_t divisor)
 {
@@ -76,44 +70,6 @@ constexpr CivilDate civilFromDays(int64_t days)
 constexpr int weekdayFromDays(int64_t days)
 {
     return static_cast<int>(floorModulo(days + 4, 7)) + 1;
-}
-
-// A point in time as whole seconds since 1970 and nanoseconds, so that
-// calendar arithmetic is exact where a double would drift.
-struct Instant {
-    int64_t seconds = 0;
-    int64_t nanoseconds = 0;  // 0 ... 999'999'999
-
-    auto operator<=>(const Instant&) const = default;
-};
-
-// NaN becomes the epoch; infinities and huge values are clamped.
-inline Instant instantFromDate(Date date)
-{
-    const double since1970 = date.timeIntervalSince1970();
-    if (std::isnan(since1970))
-        return {};
-    const double limit = static_cast<double>(kMaximumUnixSeconds);
-    const double clamped = std::fmax(-limit, std::fmin(limit, since1970));
-    const double whole = std::floor(clamped);
-    Instant instant {static_cast<int64_t>(whole), std::llround((clamped - whole) * 1e9)};
-    if (instant.nanoseconds >= kNanosecondsPerSecond) {
-        instant.seconds += 1;
-        instant.nanoseconds -= kNanosecondsPerSecond;
-    }
-    return instant;
-}
-
-inline Date dateFromInstant(Instant instant)
-{
-    return Date::withTimeIntervalSince1970(static_cast<double>(instant.seconds)
-        + static_cast<double>(instant.nanoseconds) / static_cast<double>(kNanosecondsPerSecond));
-}
-
-inline int64_t clampUnixSeconds(int64_t seconds)
-{
-    return seconds < -kMaximumUnixSeconds ? -kMaximumUnixSeconds
-                                          : (seconds > kMaximumUnixSeconds ? kMaximumUnixSeconds : seconds);
 }
 
 }  // namespace plat::detail

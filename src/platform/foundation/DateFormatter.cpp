@@ -1,5 +1,8 @@
 #include "platform/foundation/DateFormatter.h"
 
+#include "platform/foundation/ICUDateFormat.h"
+#include "platform/foundation/Text.h"
+
 namespace plat {
 
 namespace {
@@ -59,7 +62,6 @@ DateFormatter::DateFormatter()
 void DateFormatter::setDateFormat(std::string dateFormat)
 {
     _dateFormat = std::move(dateFormat);
-    _tokens = detail::tokenizeDatePattern(_dateFormat);
     _usesStyles = false;
 }
 
@@ -92,7 +94,6 @@ void DateFormatter::setLocale(Locale locale)
 void DateFormatter::applyStyles()
 {
     _dateFormat = patternForStyles(_locale.dateSymbols(), _dateStyle, _timeStyle);
-    _tokens = detail::tokenizeDatePattern(_dateFormat);
 }
 
 std::optional<std::string> DateFormatter::relativeDayName(Date date) const
@@ -111,24 +112,28 @@ std::optional<std::string> DateFormatter::relativeDayName(Date date) const
 
 std::string DateFormatter::stringFromDate(Date date) const
 {
-    const detail::DateSymbols& symbols = _locale.dateSymbols();
+    std::string pattern = _dateFormat;
     if (_usesStyles && _doesRelativeDateFormatting && _dateStyle != DateFormatterStyle::None) {
         if (auto name = relativeDayName(date)) {
             if (_timeStyle == DateFormatterStyle::None)
                 return *name;
-            const std::string pattern = joinedPattern(
+            const detail::DateSymbols& symbols = _locale.dateSymbols();
+            pattern = joinedPattern(
                 symbols, _dateStyle, quotedLiteral(*name), symbols.timePatterns[styleIndex(_timeStyle)]);
-            return detail::formatDatePattern(detail::tokenizeDatePattern(pattern), date, _calendar, symbols);
         }
     }
-    return detail::formatDatePattern(_tokens, date, _calendar, symbols);
+    if (pattern.empty())
+        return {};
+    return detail::LentDateFormat(_locale.localeIdentifier(), pattern).format(date, timeZone());
 }
 
 std::optional<Date> DateFormatter::dateFromString(std::string_view text) const
 {
-    if (_tokens.empty())
+    // Date texts are short: a text this long matches no pattern of the app's.
+    constexpr size_t kMaximumTextBytes = 64 * 1024;
+    if (_dateFormat.empty() || text.size() > kMaximumTextBytes || !isValidUtf8(text))
         return std::nullopt;
-    return detail::parseDatePattern(_tokens, text, _calendar, _locale.dateSymbols());
+    return detail::LentDateFormat(_locale.localeIdentifier(), _dateFormat).parse(text, timeZone());
 }
 
 }  // namespace plat

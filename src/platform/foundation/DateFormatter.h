@@ -2,10 +2,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/foundation/Calendar.h"
-#include "platform/foundation/DatePattern.h"
 #include "platform/foundation/Locale.h"
 #include "platform/foundation/TimeZone.h"
 
@@ -13,11 +11,11 @@ namespace plat {
 
 enum class DateFormatterStyle { None, Short, Medium, Long, Full };
 
-// Writes dates as text and reads them back, with a pattern of Unicode TR35
-// letters ("yyyy-MM-dd'T'HH:mm:ssZZZZZ") or the locale's date and time
-// styles, in its own time zone; no process-wide state is touched. One thread
-// at a time may change a formatter; any number may use one that no longer
-// changes.
+// Writes dates as text and reads them back through ICU, with a pattern of
+// Unicode TR35 letters ("yyyy-MM-dd'T'HH:mm:ssZZZZZ") or the locale's date
+// and time styles, in its own time zone; no process-wide setting is touched
+// (ICU's formats are lent from a pool). One thread at a time may change a
+// formatter; any number may use one that no longer changes.
 class DateFormatter {
 public:
     // The current locale and the local time zone, no pattern yet.
@@ -44,7 +42,10 @@ public:
     }
 
     std::string stringFromDate(Date date) const;
-    // Empty unless the whole text matches the pattern and names a real date.
+    // Empty unless the whole text matches the pattern and names a real date
+    // (no February 30, no clock time skipped by a change to summer time).
+    // Fields the text leaves out are those of 2000-01-01 00:00:00 in the
+    // formatter's zone; two-digit years name 1950 to 2049.
     std::optional<Date> dateFromString(std::string_view text) const;
 
 private:
@@ -54,7 +55,6 @@ private:
     Locale _locale;
     Calendar _calendar;
     std::string _dateFormat;
-    std::vector<detail::DatePatternToken> _tokens;  // of _dateFormat
     DateFormatterStyle _dateStyle = DateFormatterStyle::None;
     DateFormatterStyle _timeStyle = DateFormatterStyle::None;
     bool _usesStyles = false;  // the pattern comes from the styles, and follows the locale

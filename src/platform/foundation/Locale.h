@@ -5,9 +5,9 @@
 namespace plat {
 namespace detail {
 
-// What date formatting takes from a locale: names (Sunday first; BC before
-// AD) and the patterns of the date and time styles (short, medium, long,
-// full). Static data.
+// What date formatting takes from a locale, from ICU's data: names (Sunday
+// first; BC before AD) and the patterns of the date and time styles (short,
+// medium, long, full). Made once per locale and kept for the process.
 struct DateSymbols {
     std::array<const char*, 12> months;
     std::array<const char*, 12> shortMonths;
@@ -32,24 +32,23 @@ struct DateSymbols {
 
 }  // namespace detail
 
-// A language and region, for formatting dates. Names exist for "en_US",
-// "en_US_POSIX" and "de_DE"; any other identifier is kept but formats with
-// the en_US names. Any thread (immutable).
+// A language and region, for formatting dates. Names and patterns are ICU's
+// for the identifier's language; an identifier whose language ICU has no
+// data for is kept but formats as en_US. Any thread (immutable).
 class Locale {
 public:
     Locale();  // en_US
     explicit Locale(std::string localeIdentifier);
 
-    // From LC_ALL or LANG ("de_DE.UTF-8" is de_DE) when it is a locale with
-    // names of its own, else en_US.
+    // From LC_ALL or LANG ("de_DE.UTF-8" is de_DE) when ICU has data for its
+    // language, else en_US (as for the C and POSIX settings).
     static Locale currentLocale();
 
     const std::string& localeIdentifier() const { return _localeIdentifier; }
-    const detail::DateSymbols& dateSymbols() const { return *_symbols; }
+    const detail::DateSymbols& dateSymbols() const;
 
 private:
     std::string _localeIdentifier;
-    const detail::DateSymbols* _symbols;
 };
 
 }  // namespace plat

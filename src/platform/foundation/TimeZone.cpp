@@ -6,7 +6,7 @@
 #include <mutex>
 #include <unistd.h>
 
-#include "platform/foundation/CalendarArithmetic.h"
+#include "platform/foundation/DateInstant.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/TimeZoneRules.h"
@@ -289,6 +289,11 @@ std::string TimeZone::abbreviationForDate(Date date) const
 bool TimeZone::isDaylightSavingTimeForDate(Date date) const
 {
     return _rules->typeAt(unixSeconds(date)).isDaylightSavingTime;
+}
+
+const std::shared_ptr<const TimeZoneRules>& detail::rulesOf(const TimeZone& timeZone)
+{
+    return timeZone._rules;
 }
 
 bool operator==(const TimeZone& left, const TimeZone& right)

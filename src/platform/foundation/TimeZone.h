@@ -9,13 +9,23 @@
 #include "platform/foundation/Date.h"
 
 namespace plat {
+class TimeZone;
+
 namespace detail {
 class TimeZoneRules;
-}
+// The rules behind a zone, for the calendar and the date formatter, which
+// hand them to ICU.
+const std::shared_ptr<const TimeZoneRules>& rulesOf(const TimeZone& timeZone);
+}  // namespace detail
 
 // A geopolitical region's offsets from GMT over time, read from the system's
-// time zone database (/usr/share/zoneinfo). A value: copies share the parsed
-// rules. Any thread (immutable).
+// time zone database (/usr/share/zoneinfo) with our own TZif reader rather
+// than taken from ICU's copy of the rules: the system's database is kept
+// current, while the ICU of Debian 12 carries the rules of 2022 (Mexico
+// changing its clocks still, Greenland, Egypt and Kazakhstan at their old
+// offsets). The calendar and the date formatter hand these rules to ICU,
+// which supplies the zones' localized names. A value: copies share the
+// parsed rules. Any thread (immutable).
 class TimeZone {
 public:
     static constexpr int64_t kMaximumSecondsFromGMT = 18 * 3600;
@@ -47,6 +57,8 @@ public:
     friend bool operator==(const TimeZone& left, const TimeZone& right);
 
 private:
+    friend const std::shared_ptr<const detail::TimeZoneRules>& detail::rulesOf(const TimeZone& timeZone);
+
     explicit TimeZone(std::shared_ptr<const detail::TimeZoneRules> rules);
     std::shared_ptr<const detail::TimeZoneRules> _rules;
 };

@@ -2,7 +2,9 @@
 
 #include <GLES2/gl2.h>
 #include <GLES2/gl2ext.h>
+#include <cstring>
 #include <mutex>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -36,15 +38,74 @@ struct GLTextureCacheState {
     }
 };
 
+namespace {
+
+constexpr size_t kBytesPerPixel = 4;
+// GL_UNPACK_ROW_LENGTH_EXT of GL_EXT_unpack_subimage (GL_UNPACK_ROW_LENGTH in OpenGL ES 3).
+constexpr GLenum kUnpackRowLength = 0x0CF2;
+
+bool hasExtension(const char* name)
+{
+    const auto* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (!list)
+        return false;
+    const std::string padded = std::string(" ") + list + " ";
+    return padded.find(std::string(" ") + name + " ") != std::string::npos;
+}
+
+}  // namespace
+
+uint32_t uploadTextureRows(TextureStorage storage, int32_t internalFormat, int width, int height, uint32_t format,
+    uint32_t type, const uint8_t* bytes, size_t bytesPerRow)
+{
+    const size_t rowBytes = static_cast<size_t>(width) * kBytesPerPixel;
+    GLint previousAlignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    auto upload = [&](const uint8_t* rows) {
+        if (storage == TextureStorage::Allocate)
+            glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, type, rows);
+        else
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, type, rows);
+    };
+    while (glGetError() != GL_NO_ERROR) { }
+    if (bytesPerRow == rowBytes) {
+        upload(bytes);
+    } else if (hasExtension("GL_EXT_unpack_subimage")) {
+        glPixelStorei(kUnpackRowLength, static_cast<GLint>(bytesPerRow / kBytesPerPixel));
+        upload(bytes);
+        glPixelStorei(kUnpackRowLength, 0);
+    } else {
+        std::vector<uint8_t> packed(rowBytes * static_cast<size_t>(height));
+        for (int y = 0; y < height; ++y)
+            std::memcpy(packed.data() + rowBytes * static_cast<size_t>(y), bytes + bytesPerRow * static_cast<size_t>(y),
+                rowBytes);
+        upload(packed.data());
+    }
+    const GLenum status = glGetError();
+    glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
+    return status;
+}
+
+GLTextureMirror::GLTextureMirror(std::weak_ptr<GLContext> context, uint32_t texture, int width, int height)
+    : _context(std::move(context))
+    , _texture(texture)
+    , _width(width)
+    , _height(height)
+{
+}
+
 bool GLTextureMirror::isContextCurrent() const
 {
-    auto owner = context.lock();
+    auto owner = _context.lock();
     auto current = GLContext::currentContext();
     return owner && current && current->sharesObjectsWith(*owner);
 }
 
-void GLTextureMirror::copyTextureToMemory(uint8_t* bgra) const
+void GLTextureMirror::copyIntoMemory(uint8_t* bgra, size_t bytesPerRow)
 {
+    if (!isContextCurrent())
+        return;
     GLint previousFramebuffer = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer);
     GLint previousPackAlignment = 4;
@@ -52,26 +113,36 @@ void GLTextureMirror::copyTextureToMemory(uint8_t* bgra) const
     GLuint framebuffer = 0;
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, _texture, 0);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
         // RGBA is the one read format every OpenGL ES implementation has.
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bgra);
-        const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-        for (size_t i = 0; i < count; ++i)
-            std::swap(bgra[i * 4], bgra[i * 4 + 2]);
+        // Read packed, then each row moved out to its place, the last first
+        // so that no row lands on one not yet moved, and turned into BGRA.
+        glReadPixels(0, 0, _width, _height, GL_RGBA, GL_UNSIGNED_BYTE, bgra);
+        const size_t rowBytes = static_cast<size_t>(_width) * kBytesPerPixel;
+        for (int y = _height - 1; y >= 0; --y) {
+            uint8_t* row = bgra + bytesPerRow * static_cast<size_t>(y);
+            if (bytesPerRow != rowBytes)
+                std::memmove(row, bgra + rowBytes * static_cast<size_t>(y), rowBytes);
+            for (size_t i = 0; i < rowBytes; i += kBytesPerPixel)
+                std::swap(row[i], row[i + 2]);
+        }
         glPixelStorei(GL_PACK_ALIGNMENT, previousPackAlignment);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previousFramebuffer));
     glDeleteFramebuffers(1, &framebuffer);
 }
 
-void GLTextureMirror::copyMemoryToTexture(const uint8_t* bgra) const
+void GLTextureMirror::copyFromMemory(const uint8_t* bgra, size_t bytesPerRow)
 {
+    if (!isContextCurrent())
+        return;
     GLint previousTexture = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTexture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA_EXT, GL_UNSIGNED_BYTE, bgra);
+    glBindTexture(GL_TEXTURE_2D, _texture);
+    (void)uploadTextureRows(
+        TextureStorage::Replace, GL_RGBA, _width, _height, GL_BGRA_EXT, GL_UNSIGNED_BYTE, bgra, bytesPerRow);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTexture));
 }
 
@@ -129,24 +200,19 @@ Result<std::shared_ptr<GLCacheTexture>> GLTextureCache::createTextureFromImage(
     if (!_state->isContextCurrent())
         return Error(kCVReturnErrorDomain, kCVReturnInvalidArgument, "the texture cache's context is not current");
 
-    auto mirror = std::make_shared<detail::GLTextureMirror>();
-    mirror->context = _state->context;
-    mirror->width = width;
-    mirror->height = height;
-
     GLint previousTexture = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTexture);
-    while (glGetError() != GL_NO_ERROR) { }
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    {
-        std::lock_guard guard(buffer->_lock);
-        glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, type, buffer->_bytes.data());
-    }
-    const GLenum status = glGetError();
+    // A read-only lock: filled from memory as it stands (a texture made from
+    // the buffer before brings its pixels into memory first).
+    buffer->lockBaseAddress(PixelBufferLock::ReadOnly);
+    const GLenum status = detail::uploadTextureRows(detail::TextureStorage::Allocate, internalFormat, width, height,
+        format, type, buffer->baseAddress(), buffer->bytesPerRow());
+    buffer->unlockBaseAddress(PixelBufferLock::ReadOnly);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTexture));
     if (status != GL_NO_ERROR) {
         glDeleteTextures(1, &name);
@@ -154,11 +220,8 @@ Result<std::shared_ptr<GLCacheTexture>> GLTextureCache::createTextureFromImage(
             "cannot make a texture of format " + std::to_string(format) + " from a pixel buffer (GL error "
                 + std::to_string(status) + ")");
     }
-    mirror->texture = name;
-    {
-        std::lock_guard guard(buffer->_lock);
-        buffer->_mirror = mirror;
-    }
+    auto mirror = std::make_shared<detail::GLTextureMirror>(_state->context, name, width, height);
+    buffer->setMirror(mirror);
     return std::shared_ptr<GLCacheTexture>(new GLCacheTexture(target, name, buffer, std::move(mirror), _state));
 }
 

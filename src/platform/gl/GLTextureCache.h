@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "platform/foundation/Result.h"
-#include "platform/gl/PixelBuffer.h"
+#include "platform/graphics/PixelBuffer.h"
 
 namespace plat {
 
@@ -11,7 +11,8 @@ class GLContext;
 
 namespace detail {
 struct GLTextureCacheState;
-}
+class GLTextureMirror;
+}  // namespace detail
 
 // A texture made from a pixel buffer by a texture cache. It keeps the buffer
 // alive; its GL texture goes back to the cache when it is released and is
@@ -41,8 +42,10 @@ private:
 // Turns pixel buffers into GL textures, as the platform's OpenGL ES texture
 // cache. On the platform the texture and the buffer share memory; here the
 // texture is a GL texture filled from the buffer, kept in step with it when
-// the buffer is locked and unlocked (see PixelBuffer). Use on the thread
-// where the cache's context is current.
+// the buffer is locked and unlocked (the texture is the buffer's mirror, see
+// PixelBuffer). Buffers of any row length are taken: padded rows go up and
+// come back by their stride. Use on the thread where the cache's context is
+// current.
 class GLTextureCache {
 public:
     static Result<std::shared_ptr<GLTextureCache>> create(std::shared_ptr<GLContext> context);

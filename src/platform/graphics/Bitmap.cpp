@@ -30,7 +30,19 @@ Bitmap::Bitmap(int width, int height, PixelOrder order, size_t bytesPerRow, std:
     , _height(height)
     , _bytesPerRow(bytesPerRow)
     , _order(order)
-    , _bytes(std::move(bytes))
+    , _ownBytes(std::move(bytes))
+    , _bytes(_ownBytes.get())
+{
+}
+
+Bitmap::Bitmap(int width, int height, PixelOrder order, size_t bytesPerRow, std::shared_ptr<const uint8_t> sharedBytes)
+    : _width(width)
+    , _height(height)
+    , _bytesPerRow(bytesPerRow)
+    , _order(order)
+    , _sharedBytes(std::move(sharedBytes))
+    // Never written through: the only writer is the maker, and a sharing bitmap's maker fills nothing.
+    , _bytes(const_cast<uint8_t*>(_sharedBytes.get()))
 {
 }
 
@@ -54,6 +66,14 @@ std::shared_ptr<Bitmap> Bitmap::allocate(int width, int height, PixelOrder order
     // Uninitialised on purpose: a full-size frame is 33 MB that its maker overwrites anyway.
     auto bytes = std::make_unique_for_overwrite<uint8_t[]>(bytesPerRow * static_cast<size_t>(height));
     return std::make_shared<Bitmap>(width, height, order, bytesPerRow, std::move(bytes));
+}
+
+std::shared_ptr<Bitmap> Bitmap::sharing(
+    int width, int height, PixelOrder order, size_t bytesPerRow, std::shared_ptr<const uint8_t> pixels)
+{
+    if (!pixels || !isAllowedSize(width, height) || bytesPerRow < static_cast<size_t>(width) * 4)
+        return nullptr;
+    return std::make_shared<Bitmap>(width, height, order, bytesPerRow, std::move(pixels));
 }
 
 std::shared_ptr<Bitmap> Bitmap::allocateCleared(int width, int height, PixelOrder order)

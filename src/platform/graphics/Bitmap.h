@@ -30,6 +30,10 @@ public:
     static std::shared_ptr<Bitmap> allocate(int width, int height, PixelOrder order, size_t bytesPerRow);
     // The same, every byte 0 (transparent black).
     static std::shared_ptr<Bitmap> allocateCleared(int width, int height, PixelOrder order);
+    // Over pixels that others keep too (a pixel buffer's, shown without a
+    // copy): read-only, so its maker fills nothing. nullptr as allocate.
+    static std::shared_ptr<Bitmap> sharing(
+        int width, int height, PixelOrder order, size_t bytesPerRow, std::shared_ptr<const uint8_t> pixels);
     static bool isAllowedSize(int64_t width, int64_t height);
 
     int width() const { return _width; }
@@ -41,10 +45,11 @@ public:
     bool isOpaque() const { return _opaque; }
     void setOpaque(bool opaque) { _opaque = opaque; }
 
-    const uint8_t* bytes() const { return _bytes.get(); }
-    uint8_t* mutableBytes() { return _bytes.get(); }
-    const uint8_t* row(int y) const { return _bytes.get() + static_cast<size_t>(y) * _bytesPerRow; }
-    uint8_t* mutableRow(int y) { return _bytes.get() + static_cast<size_t>(y) * _bytesPerRow; }
+    const uint8_t* bytes() const { return _bytes; }
+    // Not for a bitmap over shared pixels.
+    uint8_t* mutableBytes() { return _bytes; }
+    const uint8_t* row(int y) const { return _bytes + static_cast<size_t>(y) * _bytesPerRow; }
+    uint8_t* mutableRow(int y) { return _bytes + static_cast<size_t>(y) * _bytesPerRow; }
     size_t byteCount() const { return _bytesPerRow * static_cast<size_t>(_height); }
 
     // A packed copy in the given order (one pass; swaps red and blue when the orders differ).
@@ -55,6 +60,7 @@ public:
     bool hasPackedRows() const { return _bytesPerRow == static_cast<size_t>(_width) * 4; }
 
     Bitmap(int width, int height, PixelOrder order, size_t bytesPerRow, std::unique_ptr<uint8_t[]> bytes);
+    Bitmap(int width, int height, PixelOrder order, size_t bytesPerRow, std::shared_ptr<const uint8_t> sharedBytes);
 
 private:
     int _width;
@@ -62,7 +68,9 @@ private:
     size_t _bytesPerRow;
     PixelOrder _order;
     bool _opaque = false;
-    std::unique_ptr<uint8_t[]> _bytes;
+    std::unique_ptr<uint8_t[]> _ownBytes;
+    std::shared_ptr<const uint8_t> _sharedBytes;  // instead of _ownBytes
+    uint8_t* _bytes;  // into one of the two
 };
 
 }  // namespace plat

@@ -5,12 +5,12 @@
 
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/AssetWriter.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/H264Encoder.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/MovieMuxer.h"
-#include "platform/media/PixelBuffer.h"
 #include "platform/media/SampleBuffer.h"
 
 namespace plat {

@@ -1,9 +1,9 @@
 #include "platform/media/AssetWriterInputPixelBufferAdaptor.h"
 
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/AssetWriter.h"
 #include "platform/media/AssetWriterInput.h"
 #include "platform/media/MediaConstants.h"
-#include "platform/media/PixelBuffer.h"
 
 namespace plat {
 

@@ -1,8 +1,8 @@
 #include "platform/media/H264Encoder.h"
 
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/MediaConstants.h"
-#include "platform/media/PixelBuffer.h"
 
 namespace plat::detail {
 
@@ -128,11 +128,11 @@ Result<void> H264Encoder::encode(PixelBuffer& buffer, int64_t pts, const PacketS
     int writable = av_frame_make_writable(d.picture.get());
     if (writable < 0)
         return mediaError(kMediaErrorOutOfMemory, "cannot encode H.264", {}, writable);
-    buffer.lockBaseAddress();
+    buffer.lockBaseAddress(PixelBufferLock::ReadOnly);
     const uint8_t* sourcePlanes[] = {buffer.baseAddress()};
     const int sourceStrides[] = {static_cast<int>(buffer.bytesPerRow())};
     sws_scale(d.converter.get(), sourcePlanes, sourceStrides, 0, buffer.height(), d.picture->data, d.picture->linesize);
-    buffer.unlockBaseAddress();
+    buffer.unlockBaseAddress(PixelBufferLock::ReadOnly);
     d.picture->pts = pts;
     int sent = avcodec_send_frame(d.codec.get(), d.picture.get());
     if (sent < 0)

@@ -1,9 +1,12 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/graphics/PixelFormat.h"
+
 // The names the platform's media frameworks use for media types, container
-// file types, output-settings keys, audio formats and pixel formats, with the
-// platform's own values, so that stored settings and grep agree with it.
+// file types, output-settings keys, audio formats and pixel formats (those
+// of pixel buffers come with them from graphics), with the platform's own
+// values, so that stored settings and grep agree with it.
 namespace plat {
 
 // Media types of tracks.
@@ -59,10 +62,6 @@ inline constexpr uint32_t kAudioFormatFlagIsBigEndian = 1u << 1;
 inline constexpr uint32_t kAudioFormatFlagIsSignedInteger = 1u << 2;
 inline constexpr uint32_t kAudioFormatFlagIsPacked = 1u << 3;
 inline constexpr uint32_t kAudioFormatFlagIsNonInterleaved = 1u << 5;
-
-// Pixel formats of pixel buffers.
-inline constexpr uint32_t kPixelFormatType_32ARGB = 0x00000020;
-inline constexpr uint32_t kPixelFormatType_32BGRA = 0x42475241;  // 'BGRA'
 
 // Export presets.
 inline constexpr const char* kAssetExportPresetLowQuality = "AVAssetExportPresetLowQuality";

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/MediaConstants.h"
-#include "platform/media/PixelBuffer.h"
 
 namespace plat {
 

@@ -57,6 +57,18 @@ TEST(TimeZone, LordHoweMovesByHalfAnHour)
     EXPECT_EQ(lordHowe.abbreviationForDate(dateAtUnixSeconds(change)), "+11");
 }
 
+TEST(TimeZone, RulesAreTheSystemDatabasesOfToday)
+{
+    // Changes newer than the rules ICU carries: Mexico keeps standard time
+    // all year since 2022, Ciudad Juarez became a zone of its own.
+    const auto july = dateAtUnixSeconds(1784116800);  // 2026-07-15 12:00 UTC
+    const TimeZone mexicoCity = zoneNamed("America/Mexico_City");
+    EXPECT_EQ(mexicoCity.secondsFromGMTForDate(july), -21600);
+    EXPECT_FALSE(mexicoCity.isDaylightSavingTimeForDate(july));
+    EXPECT_EQ(zoneNamed("America/Ciudad_Juarez").secondsFromGMTForDate(july), -21600);
+    EXPECT_TRUE(zoneNamed("America/Ciudad_Juarez").isDaylightSavingTimeForDate(july));
+}
+
 TEST(TimeZone, DatesAfterTheLastTransitionFollowTheFooterRule)
 {
     // 2100: past every transition the database lists. Berlin changes on the

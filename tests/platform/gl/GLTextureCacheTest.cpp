@@ -1,10 +1,12 @@
 #include <GLES2/gl2.h>
 #include <GLES2/gl2ext.h>
+#include <algorithm>
+#include <array>
 #include <gtest/gtest.h>
 
 #include "platform/gl/GLContext.h"
 #include "platform/gl/GLTextureCache.h"
-#include "platform/gl/PixelBuffer.h"
+#include "platform/graphics/PixelBuffer.h"
 
 namespace {
 
@@ -56,32 +58,6 @@ protected:
     std::shared_ptr<GLTextureCache> cache;
 };
 
-TEST(PixelBuffer, RefusesOtherFormatsAndEmptyOrHugeSizes)
-{
-    auto yuv = PixelBuffer::create(4, 4, 0x34323076);  // '420v'
-    ASSERT_FALSE(yuv.ok());
-    EXPECT_EQ(yuv.error().code(), plat::kCVReturnInvalidPixelFormat);
-    for (auto [w, h] : {std::pair {0, 4}, {4, -1}, {40000, 2}, {10000, 10000}}) {
-        auto buffer = PixelBuffer::create(w, h, plat::kPixelFormatType_32BGRA);
-        ASSERT_FALSE(buffer.ok()) << w << " x " << h;
-        EXPECT_EQ(buffer.error().code(), plat::kCVReturnInvalidSize);
-    }
-}
-
-TEST(PixelBuffer, GivesItsPixelsOnlyWhileLocked)
-{
-    auto buffer = PixelBuffer::create(3, 2, plat::kPixelFormatType_32BGRA).value();
-    EXPECT_EQ(buffer->bytesPerRow(), 12u);
-    EXPECT_EQ(buffer->baseAddress(), nullptr);
-    buffer->lockBaseAddress(PixelBufferLock::ReadOnly);
-    buffer->lockBaseAddress(PixelBufferLock::ReadOnly);
-    buffer->unlockBaseAddress(PixelBufferLock::ReadOnly);
-    ASSERT_NE(buffer->baseAddress(), nullptr);
-    EXPECT_EQ(buffer->baseAddress()[23], 0);
-    buffer->unlockBaseAddress(PixelBufferLock::ReadOnly);
-    EXPECT_EQ(buffer->baseAddress(), nullptr);
-}
-
 TEST_F(GLTextureCacheTest, FillsTheTextureFromTheBuffersMemory)
 {
     auto buffer = makeBuffer(2, 1);
@@ -112,7 +88,7 @@ TEST_F(GLTextureCacheTest, LockingCopiesWhatGLDrewIntoMemory)
     glFinish();
 
     buffer->lockBaseAddress(PixelBufferLock::ReadOnly);
-    const uint8_t* pixel = buffer->baseAddress() + 5 * 4;
+    const uint8_t* pixel = buffer->baseAddress() + buffer->bytesPerRow() + 1 * 4;
     EXPECT_EQ((std::array {pixel[0], pixel[1], pixel[2], pixel[3]}), (std::array<uint8_t, 4> {0, 0, 255, 255}));
     buffer->unlockBaseAddress(PixelBufferLock::ReadOnly);
     GLint bound = 0;
@@ -132,6 +108,69 @@ TEST_F(GLTextureCacheTest, UnlockingAfterWritingCopiesMemoryIntoTheTexture)
     std::copy(std::begin(bgra), std::end(bgra), buffer->baseAddress());
     buffer->unlockBaseAddress(PixelBufferLock::ReadWrite);
     EXPECT_EQ(readTexture(texture.value()->name(), 1, 1), (std::vector<uint8_t> {0, 255, 0, 255}));
+}
+
+// 5 pixels (20 bytes) a row, padded to 64: up and back by the stride.
+TEST_F(GLTextureCacheTest, TakesBuffersWithPaddedRowsBothWays)
+{
+    constexpr int kWidth = 5;
+    constexpr int kHeight = 3;
+    auto buffer = makeBuffer(kWidth, kHeight);
+    ASSERT_EQ(buffer->bytesPerRow(), 64u);
+    auto paint = [&](auto pixelAt) {
+        buffer->lockBaseAddress(PixelBufferLock::ReadWrite);
+        uint8_t* base = buffer->baseAddress();
+        for (int y = 0; y < kHeight; ++y) {
+            uint8_t* row = base + buffer->bytesPerRow() * size_t(y);
+            for (int x = 0; x < kWidth; ++x) {
+                auto bgra = pixelAt(x, y);
+                std::copy(bgra.begin(), bgra.end(), row + x * 4);
+            }
+            std::fill(row + kWidth * 4, row + buffer->bytesPerRow(), uint8_t(0xEE));  // never shown
+        }
+        buffer->unlockBaseAddress(PixelBufferLock::ReadWrite);
+    };
+    auto first = [](int x, int y) { return std::array<uint8_t, 4> {uint8_t(10 * x), uint8_t(50 * y), 7, 255}; };
+    paint(first);
+
+    auto texture = cache->createTextureFromImage(
+        buffer, GL_TEXTURE_2D, GL_RGBA, kWidth, kHeight, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0);
+    ASSERT_TRUE(texture.ok()) << texture.error().description();
+    GLuint name = texture.value()->name();
+    auto rgba = readTexture(name, kWidth, kHeight);
+    EXPECT_EQ((std::array {rgba[4 * 7], rgba[4 * 7 + 1], rgba[4 * 7 + 2]}), (std::array<uint8_t, 3> {7, 50, 20}));
+    EXPECT_EQ((std::array {rgba[4 * 14], rgba[4 * 14 + 1], rgba[4 * 14 + 2]}), (std::array<uint8_t, 3> {7, 100, 40}));
+
+    // Written again through the buffer: the texture follows by the stride.
+    paint([](int x, int y) { return std::array<uint8_t, 4> {uint8_t(x), uint8_t(y), 200, 255}; });
+    rgba = readTexture(name, kWidth, kHeight);
+    EXPECT_EQ((std::array {rgba[4 * 13], rgba[4 * 13 + 1], rgba[4 * 13 + 2]}), (std::array<uint8_t, 3> {200, 2, 3}));
+
+    // Drawn by GL: each row comes back to its own place.
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, name, 0);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 2, kWidth, 1);  // the last row only
+    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    glFinish();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &framebuffer);
+    buffer->lockBaseAddress(PixelBufferLock::ReadOnly);
+    const uint8_t* base = buffer->baseAddress();
+    for (int y = 0; y < kHeight; ++y) {
+        const uint8_t* row = base + buffer->bytesPerRow() * size_t(y);
+        for (int x = 0; x < kWidth; ++x) {
+            auto expected = y == 2 ? std::array<uint8_t, 4> {0, 255, 0, 255}
+                                   : std::array<uint8_t, 4> {uint8_t(x), uint8_t(y), 200, 255};
+            EXPECT_EQ((std::array {row[x * 4], row[x * 4 + 1], row[x * 4 + 2], row[x * 4 + 3]}), expected)
+                << "pixel " << x << ", " << y;
+        }
+    }
+    buffer->unlockBaseAddress(PixelBufferLock::ReadOnly);
 }
 
 TEST_F(GLTextureCacheTest, RefusesWhereItsContextIsNotCurrentOrTheSizeDiffers)

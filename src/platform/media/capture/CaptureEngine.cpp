@@ -7,9 +7,9 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Threads.h"
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/MediaConstants.h"
-#include "platform/media/PixelBuffer.h"
 #include "platform/media/capture/CaptureFrameReader.h"
 #include "platform/media/capture/CaptureOutput.h"
 #include "platform/media/capture/CaptureSession.h"
@@ -62,7 +62,7 @@ public:
             target.height(), AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
         if (!_context)
             return nullptr;
-        source.lockBaseAddress();
+        source.lockBaseAddress(PixelBufferLock::ReadOnly);
         target.lockBaseAddress();
         const uint8_t* sourcePlanes[4] = {source.baseAddress(), nullptr, nullptr, nullptr};
         const int sourceStrides[4] = {static_cast<int>(source.bytesPerRow()), 0, 0, 0};
@@ -70,7 +70,7 @@ public:
         const int targetStrides[4] = {static_cast<int>(target.bytesPerRow()), 0, 0, 0};
         int rows = sws_scale(_context, sourcePlanes, sourceStrides, 0, source.height(), targetPlanes, targetStrides);
         target.unlockBaseAddress();
-        source.unlockBaseAddress();
+        source.unlockBaseAddress(PixelBufferLock::ReadOnly);
         return rows == target.height() ? made.value() : nullptr;
     }
 

@@ -10,9 +10,9 @@ extern "C" {
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/MediaConstants.h"
-#include "platform/media/PixelBuffer.h"
 #include "platform/media/capture/CaptureDevice.h"
 
 namespace plat::detail {
@@ -96,6 +96,7 @@ struct CaptureFrameReader::Impl {
     ~Impl() { sws_freeContext(scaler); }
 
     Frame convert();
+    Frame handOverDecoded();
 };
 
 CaptureFrameReader::CaptureFrameReader(std::unique_ptr<Impl> impl)
@@ -233,9 +234,34 @@ CaptureFrameReader::Frame CaptureFrameReader::readFrame()
     }
 }
 
+// A decoded picture that already is what the buffer holds becomes the
+// buffer's memory: the frame goes with the buffer, nothing is copied.
+CaptureFrameReader::Frame CaptureFrameReader::Impl::handOverDecoded()
+{
+    FramePtr kept(av_frame_alloc());
+    if (!kept) {
+        av_frame_unref(decoded.get());
+        return {Status::Failed, nullptr, cameraError("out of memory reading a picture of", cameraName)};
+    }
+    av_frame_move_ref(kept.get(), decoded.get());
+    uint8_t* pixels = kept->data[0];
+    const auto bytesPerRow = static_cast<size_t>(kept->linesize[0]);
+    std::shared_ptr<const AVFrame> owner(kept.release(), [](const AVFrame* frame) {
+        AVFrame* released = const_cast<AVFrame*>(frame);
+        av_frame_free(&released);
+    });
+    auto buffer = PixelBuffer::createWithBytes(width, height, kPixelFormatType_32BGRA, pixels, bytesPerRow, owner);
+    if (!buffer.ok())
+        return {Status::Failed, nullptr, buffer.error()};
+    return {Status::Picture, buffer.value(), std::nullopt};
+}
+
 CaptureFrameReader::Frame CaptureFrameReader::Impl::convert()
 {
     AVFrame& frame = *decoded;
+    if (frame.format == AV_PIX_FMT_BGRA && frame.width == width && frame.height == height && frame.buf[0]
+        && frame.linesize[0] >= width * 4)
+        return handOverDecoded();
     auto buffer = pool->createPixelBuffer();
     if (!buffer.ok()) {
         av_frame_unref(&frame);
@@ -245,19 +271,12 @@ CaptureFrameReader::Frame CaptureFrameReader::Impl::convert()
     pixels.lockBaseAddress();
     uint8_t* destination = pixels.baseAddress();
     const int destinationStride = static_cast<int>(pixels.bytesPerRow());
-    bool converted = true;
-    if (frame.format == AV_PIX_FMT_BGRA && frame.width == width && frame.height == height) {
-        const size_t rowBytes = static_cast<size_t>(width) * 4;
-        for (int y = 0; y < height; ++y)
-            std::memcpy(destination + static_cast<size_t>(y) * destinationStride,
-                frame.data[0] + static_cast<ptrdiff_t>(y) * frame.linesize[0], rowBytes);
-    } else {
-        scaler = sws_getCachedContext(scaler, frame.width, frame.height, static_cast<AVPixelFormat>(frame.format),
-            width, height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
-        uint8_t* planes[4] = {destination, nullptr, nullptr, nullptr};
-        int strides[4] = {destinationStride, 0, 0, 0};
-        converted = scaler && sws_scale(scaler, frame.data, frame.linesize, 0, frame.height, planes, strides) == height;
-    }
+    scaler = sws_getCachedContext(scaler, frame.width, frame.height, static_cast<AVPixelFormat>(frame.format), width,
+        height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    uint8_t* planes[4] = {destination, nullptr, nullptr, nullptr};
+    int strides[4] = {destinationStride, 0, 0, 0};
+    const bool converted
+        = scaler && sws_scale(scaler, frame.data, frame.linesize, 0, frame.height, planes, strides) == height;
     pixels.unlockBaseAddress();
     av_frame_unref(&frame);
     if (!converted)

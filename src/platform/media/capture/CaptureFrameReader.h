@@ -14,9 +14,10 @@ namespace plat::detail {
 
 // Reads one camera's pictures through libavdevice (Video4Linux2, the lavfi
 // test source, or the image2 reader over a folder of pictures) and hands
-// each out as a 32BGRA pixel buffer of the size asked for. Buffers come
-// from a pool, so holding many starves the reader as it would a camera.
-// One thread at a time.
+// each out as a 32BGRA pixel buffer of the size asked for. A picture that
+// the camera already gives in that form keeps the memory it was decoded
+// into; the others are converted into buffers of a pool, whose memory comes
+// back once a picture is let go. One thread at a time.
 class CaptureFrameReader {
 public:
     enum class Status { Picture, NotYet, Failed };

@@ -4,8 +4,8 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageRepresentation.h"
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/MediaConstants.h"
-#include "platform/media/PixelBuffer.h"
 #include "platform/media/SampleBuffer.h"
 #include "platform/media/capture/CapturedFrame.h"
 
@@ -21,20 +21,13 @@ Error notRunningError()
     return Error(kMediaErrorDomain, kMediaErrorSessionNotRunning, "The capture session is not running.");
 }
 
-// The camera's picture in a bitmap of its own: the pixel buffer goes back
-// to the camera's pool at once.
-std::shared_ptr<Bitmap> copyPicture(PixelBuffer& pixels)
+// The camera's picture without a copy: its memory stays with the still
+// until the still is encoded.
+std::shared_ptr<Bitmap> pictureOf(PixelBuffer& pixels)
 {
-    auto bitmap = Bitmap::allocate(pixels.width(), pixels.height(), PixelOrder::BGRA);
-    if (!bitmap)
-        return nullptr;
-    pixels.lockBaseAddress();
-    const uint8_t* source = pixels.baseAddress();
-    const size_t rowBytes = static_cast<size_t>(pixels.width()) * 4;
-    for (int y = 0; y < pixels.height(); ++y)
-        std::copy_n(source + static_cast<size_t>(y) * pixels.bytesPerRow(), rowBytes, bitmap->mutableRow(y));
-    pixels.unlockBaseAddress();
-    bitmap->setOpaque(true);
+    auto bitmap = bitmapSharingPixels(pixels);
+    if (bitmap)
+        bitmap->setOpaque(true);
     return bitmap;
 }
 
@@ -113,7 +106,7 @@ void CaptureStillImageOutput::receiveFrame(const detail::CapturedFrame& frame)
         requests.swap(_pending);
         ++_encoding;
     }
-    auto bitmap = copyPicture(*frame.picture);
+    auto bitmap = pictureOf(*frame.picture);
     auto self = std::static_pointer_cast<CaptureStillImageOutput>(shared_from_this());
     // Encoding runs on the completion queue, so the camera goes on meanwhile.
     _completionQueue->async([self, bitmap, requests = std::move(requests), time = frame.time]() mutable {

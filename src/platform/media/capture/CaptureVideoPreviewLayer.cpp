@@ -2,7 +2,7 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
-#include "platform/media/PixelBuffer.h"
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/capture/CaptureConnection.h"
 #include "platform/media/capture/CaptureSession.h"
 #include "platform/media/capture/CapturedFrame.h"
@@ -70,16 +70,10 @@ void CaptureVideoPreviewLayer::showPicture(const detail::CapturedFrame& frame)
 {
     if (!frame.videoPicture)
         return;
-    PixelBuffer& pixels = *frame.videoPicture;
-    auto bitmap = Bitmap::allocate(pixels.width(), pixels.height(), PixelOrder::BGRA);
+    // Shown from the camera's own memory, which no one writes once it is shared.
+    auto bitmap = bitmapSharingPixels(*frame.videoPicture);
     if (!bitmap)
         return;
-    pixels.lockBaseAddress();
-    const size_t rowBytes = static_cast<size_t>(pixels.width()) * 4;
-    for (int y = 0; y < pixels.height(); ++y)
-        std::copy_n(
-            pixels.baseAddress() + static_cast<size_t>(y) * pixels.bytesPerRow(), rowBytes, bitmap->mutableRow(y));
-    pixels.unlockBaseAddress();
     bitmap->setOpaque(true);
     _connection->adjustMirroringForFrontCamera(frame.position == CaptureDevicePosition::Front);
     setContents(std::make_shared<Image>(

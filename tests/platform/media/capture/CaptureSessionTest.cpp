@@ -1,5 +1,7 @@
 #include "platform/media/capture/CaptureSession.h"
 
+#include <algorithm>
+#include <array>
 #include <gtest/gtest.h>
 
 #include "platform/foundation/DispatchQueue.h"
@@ -11,8 +13,8 @@
 #include "platform/foundation/Semaphore.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageRepresentation.h"
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/MediaConstants.h"
-#include "platform/media/PixelBuffer.h"
 #include "platform/media/SampleBuffer.h"
 #include "platform/media/capture/CaptureDevice.h"
 #include "platform/media/capture/CaptureInput.h"
@@ -38,7 +40,8 @@ protected:
     // with a video data output that records.
     void startSession(
         plat::CaptureDeviceDescription camera = testPatternCamera(CaptureDevicePosition::Back, 1280, 720, 32),
-        const std::string& preset = plat::kCaptureSessionPreset1280x720)
+        const std::string& preset = plat::kCaptureSessionPreset1280x720,
+        std::shared_ptr<plat::CaptureVideoDataOutputSampleBufferDelegate> receiver = nullptr)
     {
         plat::test::setUpCameras({camera});
         auto device = plat::CaptureDevice::defaultDeviceWithMediaType(plat::kMediaTypeVideo);
@@ -48,7 +51,10 @@ protected:
         session->beginConfiguration();
         session->setSessionPreset(preset);
         session->addInput(input.value());
-        output->setSampleBufferDelegate(delegate, queue);
+        if (receiver)
+            output->setSampleBufferDelegate(receiver, queue);
+        else
+            output->setSampleBufferDelegate(delegate, queue);
         session->addOutput(output);
         session->commitConfiguration();
         session->startRunning();
@@ -359,6 +365,63 @@ TEST_F(CaptureSessionTest, AFolderOfPicturesPlaysInALoop)
     EXPECT_LT(red(1), 50);
     EXPECT_GT(red(2), 200);
     EXPECT_EQ(delegate->picture(0)->imageBuffer()->width(), 640);
+}
+
+// Keeps the first frame as a bitmap over the camera's own memory, and no
+// sample buffer, so the camera's memory is free to come round again.
+class FirstFrameKeeper : public plat::CaptureVideoDataOutputSampleBufferDelegate {
+public:
+    void captureOutput(plat::CaptureOutput&, const std::shared_ptr<const plat::SampleBuffer>& sampleBuffer,
+        plat::CaptureConnection&) override
+    {
+        if (!first) {
+            first = plat::bitmapSharingPixels(*sampleBuffer->imageBuffer());
+            if (first)
+                asTaken.assign(first->bytes(), first->bytes() + first->byteCount());
+        }
+        ++frames;
+        plat::DispatchQueue::mainQueue().async([] {});
+    }
+    std::shared_ptr<const plat::Bitmap> first;  // written on the queue before frames counts the frame
+    std::vector<uint8_t> asTaken;
+    std::atomic<int> frames = 0;
+};
+
+// Frames that come as the buffer holds them keep their decoded memory; the
+// others are converted into a pool's memory, which comes round again once
+// let go. A picture sharing either must keep its pixels meanwhile.
+TEST_F(CaptureSessionTest, APictureSharingACameraFrameKeepsItsPixelsWhileTheCameraGoesOn)
+{
+    const std::string folder = plat::appendingPathComponent(plat::CaptureDeviceFolder::camerasFolder(), "flat");
+    ASSERT_TRUE(plat::createDirectory(folder, plat::IntermediateDirectories::Yes).ok());
+    for (int i = 0; i < 2; ++i) {
+        auto bitmap = plat::Bitmap::allocate(64, 48, plat::PixelOrder::RGBA);
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x)
+                std::copy_n(std::array<uint8_t, 4> {uint8_t(100 * i + x), uint8_t(y), 50, 255}.data(), 4,
+                    bitmap->mutableRow(y) + x * 4);
+        ASSERT_TRUE(plat::writeFileAtomically(plat::appendingPathComponent(folder, plat::formatLine("{}.png", i)),
+            *plat::PNGRepresentation(*plat::Image::imageWithBitmap(bitmap)))
+                        .ok());
+    }
+    plat::CaptureDeviceDescription pictures;
+    pictures.kind = plat::CaptureDeviceKind::Pictures;
+    pictures.folder = "flat";
+    pictures.width = 640;
+    pictures.height = 480;
+    pictures.frameRate = 32;
+    for (const auto& camera : {testPatternCamera(CaptureDevicePosition::Back, 640, 480, 32), pictures}) {
+        SCOPED_TRACE(camera.kind == plat::CaptureDeviceKind::Pictures ? "pictures" : "test pattern");
+        auto keeper = std::make_shared<FirstFrameKeeper>();
+        session = plat::CaptureSession::create();
+        startSession(camera, plat::kCaptureSessionPreset640x480, keeper);
+        advanceFramesOneByOne(12);
+        EXPECT_EQ(keeper->frames.load(), 12);
+        ASSERT_TRUE(keeper->first);
+        EXPECT_EQ(keeper->first->width(), 640);
+        EXPECT_TRUE(std::equal(keeper->asTaken.begin(), keeper->asTaken.end(), keeper->first->bytes()));
+        session->stopRunning();
+    }
 }
 
 TEST_F(CaptureSessionTest, ACameraThatCannotDeliverGivesNoInput)
