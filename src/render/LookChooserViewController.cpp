@@ -61,9 +61,11 @@ std::shared_ptr<plat::View> LookChooserViewController::carouselViewForItemAtInde
     auto picture = previewPicture(index);
     if (auto reused = std::dynamic_pointer_cast<plat::ImageView>(reusingView)) {
         reused->setImage(picture);
+        reused->setFrame(plat::makeRect(0, 0, kItemSize.width, kItemSize.height));
         return reused;
     }
     auto itemView = std::make_shared<plat::ImageView>(picture);
+    itemView->setFrame(plat::makeRect(0, 0, kItemSize.width, kItemSize.height));
     itemView->setContentMode(plat::ContentMode::ScaleAspectFill);
     itemView->layer()->setDoubleSided(false);
     return itemView;

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/foundation/Geometry.h"
 #include "platform/ui/ViewController.h"
 #include "uikit/CarouselProtocols.h"
 
@@ -22,6 +23,8 @@ class ProjectModel;
 class LookChooserViewController : public plat::ViewController, public CarouselDataSource, public CarouselDelegate {
 public:
     static constexpr double kItemWidth = 131.0;
+    // The previews' shape, with a gap to the next slot.
+    static constexpr plat::Size kItemSize {125, 55};
 
     LookChooserViewController(std::string nibName, std::shared_ptr<ProjectModel> project, std::string key);
 

@@ -9,6 +9,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/TableView.h"
 #include "render/LookNotifications.h"
+#include "render/OutlinePlaceholders.h"
 #include "render/UnderlinedAPTextFieldCell.h"
 #include "uikit/APInsetTextField.h"
 
@@ -20,29 +21,17 @@ constexpr const char* kRecordNameKey = "RecordName";
 constexpr const char* kDefaultTitle = "My Plovix Movie";
 const plat::Color kCaptionColour = plat::Color::darkGrayColor();
 
-struct Field {
-    const char* key;
-    const char* label;
-    const char* placeholder;
-    bool localizedPlaceholder;
-};
-
-// The form by section: name, cast, studio, credits.
-const std::vector<std::vector<Field>>& form()
+// The captions of the outline's fields, in its order, by section: name,
+// cast, studio, credits.
+const std::vector<std::vector<const char*>>& captions()
 {
-    static const std::vector<std::vector<Field>> fields = {
-        {{"META_RECORD_OUTLINE_MOVIE_NAME", "Movie Name", "My First Movie", true}},
-        {{"META_RECORD_OUTLINE_STAR", "Starring", "Pip Wobble & Captain Crumb", false}},
-        {{"META_RECORD_OUTLINE_STUDIO", "Studio Name", "Acme Studios", true}},
-        {
-            {"META_RECORD_OUTLINE_DIRECTED_BY", "Directed By", "Me", true},
-            {"META_RECORD_OUTLINE_PRODUCED_BY", "Executive\nProducer", "Me", true},
-            {"META_RECORD_OUTLINE_WRITTEN_BY", "Written By", "Me", true},
-            {"META_RECORD_OUTLINE_EDITED_BY", "Edited By", "Me", true},
-            {"META_RECORD_OUTLINE_MUSIC_BY", "Music By", "iTunes", false},
-        },
+    static const std::vector<std::vector<const char*>> sections = {
+        {"Movie Name"},
+        {"Starring"},
+        {"Studio Name"},
+        {"Directed By", "Executive\nProducer", "Written By", "Edited By", "Music By"},
     };
-    return fields;
+    return sections;
 }
 
 const char* const kSectionTitles[] = {"Name", "Cast", "Studio", "Credits"};
@@ -74,15 +63,18 @@ void OutlineViewController::initArrays()
     _labels.clear();
     _placeholders.clear();
     _values.clear();
-    for (const auto& section : form()) {
+    const std::vector<OutlinePlaceholder> fields = outlinePlaceholders();
+    size_t next = 0;
+    for (const auto& section : captions()) {
         auto& ids = _metadataIds.emplace_back();
         auto& labels = _labels.emplace_back();
         auto& placeholders = _placeholders.emplace_back();
         auto& values = _values.emplace_back();
-        for (const Field& field : section) {
-            ids.emplace_back(field.key);
-            labels.push_back(plat::localized(field.label));
-            placeholders.push_back(field.localizedPlaceholder ? plat::localized(field.placeholder) : field.placeholder);
+        for (const char* caption : section) {
+            const OutlinePlaceholder& field = fields.at(next++);
+            ids.push_back(field.key);
+            labels.push_back(plat::localized(caption));
+            placeholders.push_back(field.placeholder);
             values.emplace_back();
         }
     }
@@ -90,14 +82,7 @@ void OutlineViewController::initArrays()
 
 plat::Dictionary OutlineViewController::getPlaceholderOutline()
 {
-    plat::Dictionary outline;
-    for (size_t section = 0; section < _metadataIds.size(); ++section)
-        for (size_t row = 0; row < _metadataIds[section].size(); ++row)
-            outline.set(_metadataIds[section][row], _placeholders[section][row]);
-    auto metadata = _project ? _project->getMetaData() : std::nullopt;
-    auto title = metadata ? metadata->getString(kRecordNameKey) : std::nullopt;
-    outline.set(kMovieNameKey, title ? *title : plat::localized(kDefaultTitle));
-    return outline;
+    return _project ? zt::getPlaceholderOutline(*_project) : plat::Dictionary();
 }
 
 void OutlineViewController::viewDidLoad()

@@ -96,18 +96,17 @@ TEST_F(Chooser, ComingToRestOnTheStoredThemeWritesAndTellsNothing)
 {
     setMetadata("META_RECORD_THEME", int64_t(5));
     setMetadata("RecordNeedsRendering", false);
-    const plat::Data before = plat::readFile(projectFile("plovix.meta")).value();
     auto chooser = std::make_shared<ThemeSelectViewController>(project);
     place(*chooser, 100);
     chooseItem(*chooser->carousel(), 6);
     chooseItem(*chooser->carousel(), 5);
+    EXPECT_EQ(themeChanges.count(), 2u) << "away and back are two choices";
     themeChanges.posts.clear();
     setMetadata("RecordNeedsRendering", false);
     const plat::Data settled = plat::readFile(projectFile("plovix.meta")).value();
     chooser->carouselDidEndScrollingAnimation(*chooser->carousel());
     EXPECT_EQ(themeChanges.count(), 0u);
     EXPECT_EQ(plat::readFile(projectFile("plovix.meta")).value(), settled);
-    EXPECT_NE(before, settled) << "the moves in between were stored";
 }
 
 TEST_F(Chooser, AChooserGoneBeforeTheRenderFinishesIsNotCalled)
