@@ -12,6 +12,7 @@
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/Screen.h"
 #include "render/LookNotifications.h"
+#include "uikit/UIImageResize.h"
 
 namespace zt {
 
@@ -81,7 +82,8 @@ bool LookSheetPageViewController::isPanelRaised()
 
 void LookSheetPageViewController::rebuildSizeButton()
 {
-    auto picture = plat::Image::imageNamed(isPanelRaised() ? "theme_view_btn_close.png" : "theme_view_btn_open.png");
+    // Drawn in the bar's tint, as bar button pictures are.
+    auto picture = tintedImageNamed(isPanelRaised() ? "theme_view_btn_close.png" : "theme_view_btn_open.png");
     auto item = std::make_shared<plat::BarButtonItem>(picture, plat::BarButtonItemStyle::Plain);
     item->setTitle(std::string());
     item->setTarget(this, &LookSheetPageViewController::actionChangeSize);
