@@ -49,6 +49,8 @@ RenderProgressViewController::RenderProgressViewController(std::string nibName, 
 {
 }
 
+RenderProgressViewController::~RenderProgressViewController() = default;
+
 void RenderProgressViewController::viewDidLoad()
 {
     plat::TableViewController::viewDidLoad();

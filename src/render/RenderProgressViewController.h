@@ -35,6 +35,7 @@ public:
     static constexpr double kPictureWidthPerHeight = 212.0 / 120.0;
 
     RenderProgressViewController(std::string nibName, std::shared_ptr<ProjectModel> project);
+    ~RenderProgressViewController() override;
 
     float progress() const { return _progress; }
     void setProgress(float progress);
