@@ -1,4 +1,8 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 #include "app/ImageProducer.h"
 #include "app/screens/AppScreensTestSupport.h"
@@ -111,11 +115,23 @@ TEST_F(ExplorerExport, PlayRendersAMovieWithTheProgressScreenAndThenPlaysIt)
 
 TEST_F(ExplorerExport, CancelDuringTheRenderClosesTheScreenAndPlaysNothing)
 {
+    // The first picture is a pipe: the render waits in it until the test lets it go on.
+    auto project = explorer()->selectedProject();
+    const std::string first = plat::appendingPathComponent(
+        *project->getProjectPath(), "frame-" + *project->getFrameList().getFrameIDAtIndex(0) + ".jpg");
+    ASSERT_TRUE(plat::removeItem(first).ok());
+    ASSERT_EQ(::mkfifo(first.c_str(), 0644), 0);
     explorer()->prepareMovieWithResolution({640, 360});
     driver.wait(1);
     auto screen = progressScreen();
     ASSERT_TRUE(screen);
     screen->navigationItem()->leftBarButtonItem()->sendAction();
+    // Detached: opening the pipe for writing waits for its reader, then ends its picture.
+    std::thread([first] {
+        int fd = ::open(first.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd >= 0)
+            ::close(fd);
+    }).detach();
     driver.wait(1);
     EXPECT_FALSE(explorer()->presentedViewController());
     EXPECT_FALSE(progressScreen());
@@ -134,8 +150,9 @@ TEST_F(ExplorerExport, TheGIFImagesAndArchiveExportsRunWithTheProgressScreen)
         std::shared_ptr<zt::MovieRenderer> finished;
         explorer()->prepareExportWithType(
             typeFor(UTI, extension), [&](zt::MovieRenderer& renderer) { finished = renderer.shared_from_this(); });
-        driver.wait(1);
         EXPECT_TRUE(progressScreen()) << UTI;
+        EXPECT_TRUE(std::dynamic_pointer_cast<zt::QVNavigationController>(explorer()->presentedViewController()))
+            << UTI;
         ASSERT_TRUE(waitUntil([&] { return finished != nullptr; })) << UTI;
         EXPECT_FALSE(explorer()->presentedViewController()) << UTI;
         EXPECT_EQ(finished->status(), 3) << UTI;
