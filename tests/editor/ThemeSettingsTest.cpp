@@ -58,6 +58,10 @@ private:
 // frame editor shows it, for a saved project of one picture.
 class ThemeSettings : public zt::test::EditorScreens {
 protected:
+    explicit ThemeSettings(plat::UserInterfaceIdiom idiom = plat::UserInterfaceIdiom::Phone)
+        : EditorScreens(idiom)
+    {
+    }
     void SetUp() override
     {
         zt::DataManager::sharedDataManager().resetToDefaultsForTesting();
@@ -315,6 +319,33 @@ TEST_F(ThemeSettings, LooksLikeItsPictureRaisedOnAPhone)
     auto comparison = plat::test::compareWithReferencePicture(
         *picture, plat::test::sourcePath("tests/data/editor/theme-settings-phone.png"), sandbox.path("pictures"));
     EXPECT_TRUE(comparison.matches) << comparison.explanation;
+}
+
+class TabletThemeSettings : public ThemeSettings {
+protected:
+    TabletThemeSettings()
+        : ThemeSettings(plat::UserInterfaceIdiom::Pad)
+    {
+    }
+};
+
+TEST_F(TabletThemeSettings, TheSheetRisesToTheFullTabletAndComesBackTo476)
+{
+    settings = std::make_shared<ThemeSettingsViewController>("ThemeSettingsViewController", project);
+    sheet = std::make_shared<zt::QVNavigationController>(settings);
+    auto editorView = std::make_shared<plat::View>(plat::makeRect(0, 0, 1024, 768));
+    window->addSubview(editorView);
+    sheet->view()->setFrame(plat::makeRect(0, 476, 1024, 292));
+    editorView->addSubview(sheet->view());
+    driver.wait(0);
+    // The title bar sits 5 points lower on a tablet.
+    EXPECT_EQ(settings->themeButton()->frame().minY(), 11);
+    settings->actionChangeSize();
+    driver.wait(1);
+    EXPECT_EQ(sheet->view()->frame(), plat::makeRect(0, 0, 1024, 768));
+    settings->actionChangeSize();
+    driver.wait(1);
+    EXPECT_EQ(sheet->view()->frame(), plat::makeRect(0, 476, 1024, 292));
 }
 
 }  // namespace
