@@ -3,6 +3,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Device.h"
@@ -35,6 +36,11 @@ LookSheetPageViewController::LookSheetPageViewController(std::string nibName, Pa
     : plat::TableViewController(std::move(nibName))
     , _page(page)
 {
+}
+
+unsigned LookSheetPageViewController::supportedInterfaceOrientations() const
+{
+    return plat::InterfaceOrientationMaskAll;
 }
 
 void LookSheetPageViewController::setUpSheetBar()

@@ -41,6 +41,9 @@ public:
     const std::shared_ptr<plat::Button>& themeButton() const { return _themeButton; }
     const std::shared_ptr<plat::Button>& outlineButton() const { return _outlineButton; }
 
+    // The sheet turns with its editor, to every orientation.
+    unsigned supportedInterfaceOrientations() const override;
+
     std::optional<double> tableViewHeightForHeaderInSection(plat::TableView&, int64_t) override
     {
         return kSectionHeaderHeight;

@@ -241,6 +241,7 @@ TEST_F(ThemeSettings, TogglingTheSizeTwiceComesBackWithTheMatchingButton)
 TEST_F(ThemeSettings, DoneAsksTheEditorToCloseTheSheet)
 {
     show();
+    EXPECT_TRUE(settings->shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation::PortraitUpsideDown));
     settings->navigationItem()->rightBarButtonItem()->sendAction();
     ASSERT_EQ(dones.senders.size(), 1u);
     EXPECT_EQ(dones.senders[0], settings.get());
