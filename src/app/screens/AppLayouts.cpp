@@ -1,9 +1,11 @@
 #include "app/screens/AppLayouts.h"
 
 #include "app/screens/MainViewController.h"
+#include "audio/AudioPickerLayouts.h"
 #include "audio/AudioScreenLayouts.h"
 #include "capture/CaptureLayouts.h"
 #include "editor/EditorLayouts.h"
+#include "editor/FrameEditorLayouts.h"
 #include "editor/StripLayouts.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/LayoutRegistry.h"
@@ -48,8 +50,10 @@ void registerAppLayouts()
     detail::registerProjectExplorerLayouts();
     registerShareLayouts();
     registerEditorLayouts();
+    registerFrameEditorLayouts();
     registerStripLayouts();
     registerAudioScreenLayouts();
+    registerAudioPickerLayouts();
     registerCaptureLayouts();
     registerThemeCardLayouts();
 }
