@@ -167,8 +167,9 @@ std::shared_ptr<plat::TableViewCell> ThemeSettingsViewController::tableViewCellF
         chooser = _foregroundController->view();
         chooser->setFrame(plat::makeRect(0, 0, width, chooser->frame().height()));
     } else {
+        // The cell's frame as the table will give it: made cells are not placed yet.
         chooser = _effectController->view();
-        chooser->setFrame(cell->frame());
+        chooser->setFrame(plat::makeRect(0, 0, width, kCarouselRowHeight));
     }
     chooser->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
     cell->contentView()->addSubview(chooser);

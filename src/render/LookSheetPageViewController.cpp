@@ -38,6 +38,25 @@ LookSheetPageViewController::LookSheetPageViewController(std::string nibName, Pa
 {
 }
 
+void LookSheetPageViewController::viewWillAppear(bool animated)
+{
+    plat::TableViewController::viewWillAppear(animated);
+    rebuildSizeButton();
+}
+
+void LookSheetPageViewController::viewDidAppear(bool animated)
+{
+    plat::TableViewController::viewDidAppear(animated);
+    rebuildSizeButton();
+}
+
+void LookSheetPageViewController::viewDidLayoutSubviews()
+{
+    plat::TableViewController::viewDidLayoutSubviews();
+    if (_sizeButtonShowsRaised != isPanelRaised())
+        rebuildSizeButton();
+}
+
 unsigned LookSheetPageViewController::supportedInterfaceOrientations() const
 {
     return plat::InterfaceOrientationMaskAll;
@@ -89,7 +108,8 @@ bool LookSheetPageViewController::isPanelRaised()
 void LookSheetPageViewController::rebuildSizeButton()
 {
     // Drawn in the bar's tint, as bar button pictures are.
-    auto picture = tintedImageNamed(isPanelRaised() ? "theme_view_btn_close.png" : "theme_view_btn_open.png");
+    _sizeButtonShowsRaised = isPanelRaised();
+    auto picture = tintedImageNamed(*_sizeButtonShowsRaised ? "theme_view_btn_close.png" : "theme_view_btn_open.png");
     auto item = std::make_shared<plat::BarButtonItem>(picture, plat::BarButtonItemStyle::Plain);
     item->setTitle(std::string());
     item->setTarget(this, &LookSheetPageViewController::actionChangeSize);

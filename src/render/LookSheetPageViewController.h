@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/ui/TableViewController.h"
@@ -28,6 +29,12 @@ public:
     static constexpr double kSectionHeaderHeight = 40;
 
     LookSheetPageViewController(std::string nibName, Page page);
+
+    // The size button shows where the sheet stands as it comes on screen.
+    void viewWillAppear(bool animated) override;
+    void viewDidAppear(bool animated) override;
+    // The sheet may be placed (or moved by its editor) after it appeared.
+    void viewDidLayoutSubviews() override;
 
     // Switches to the other page.
     virtual void actionUpload() = 0;
@@ -60,6 +67,7 @@ protected:
 
 private:
     Page _page;
+    std::optional<bool> _sizeButtonShowsRaised;
     std::shared_ptr<plat::Button> _themeButton;
     std::shared_ptr<plat::Button> _outlineButton;
 };
