@@ -195,6 +195,8 @@ TEST_F(Chooser, BothChoosersLookLikeTheirPicture)
     place(*themes, 40);
     place(*foregrounds, 160);
     expectWindowLooksLike("look-choosers-phone.png");
+    expectMissing(*themes->carousel()->itemViewAtIndex(2), "look-choosers-phone.png", "the centred theme");
+    expectMissing(*foregrounds->carousel()->itemViewAtIndex(4), "look-choosers-phone.png", "a foreground");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // The look screens on a phone (or tablet) with the manual clock and a
 // window, a project of coloured pictures, notifications counted by name and
 // pictures compared with references under tests/data/render.
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -59,14 +60,35 @@ protected:
     }
 
     // The window's picture against tests/data/render/<reference>.
-    void expectWindowLooksLike(const std::string& reference)
+    plat::test::PictureComparison compareWindowWith(const std::string& reference)
     {
         driver.wait(2);
         auto picture = plat::snapshotWindow(*window, 1);
-        ASSERT_TRUE(picture);
-        auto comparison = plat::test::compareWithReferencePicture(
+        if (!picture)
+            return {};
+        return plat::test::compareWithReferencePicture(
             *picture, plat::test::sourcePath("tests/data/render/" + reference), sandbox.path("pictures"));
+    }
+    void expectWindowLooksLike(const std::string& reference)
+    {
+        auto comparison = compareWindowWith(reference);
         EXPECT_TRUE(comparison.matches) << reference << ": " << comparison.explanation;
+    }
+    // With the view hidden the picture must differ from the reference (not
+    // while references are being made: that would write the picture without it).
+    void expectMissing(plat::View& view, const std::string& reference, const std::string& what)
+    {
+        if (makingReferences())
+            return;
+        view.setHidden(true);
+        EXPECT_FALSE(compareWindowWith(reference).matches) << "without " << what;
+        view.setHidden(false);
+    }
+
+    static bool makingReferences()
+    {
+        const char* making = std::getenv("ZT_UPDATE_REFERENCE_PICTURES");
+        return making && std::string(making) == "1";
     }
 
     plat::test::ManualClockScope clock;

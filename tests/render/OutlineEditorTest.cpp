@@ -211,6 +211,11 @@ TEST_F(OutlineEditor, LooksLikeItsPictureRaisedOnAPhone)
     show();
     sheet->view()->setFrame(plat::makeRect(0, 0, 568, 320));
     expectWindowLooksLike("outline-editor-phone.png");
+    auto cell = std::dynamic_pointer_cast<zt::APTextFieldCell>(page->tableView()->cellForRowAtIndexPath({1, 0}));
+    ASSERT_TRUE(cell);
+    expectMissing(*cell->leftLabel(), "outline-editor-phone.png", "the caption");
+    expectMissing(*cell->rightTextField(), "outline-editor-phone.png", "the field");
+    expectMissing(*page->outlineButton(), "outline-editor-phone.png", "the title bar's Outline");
 }
 
 }  // namespace

@@ -233,6 +233,9 @@ TEST_F(ProgressScreen, LooksLikeItsPictureOnAPhone)
     show();
     screen->setProgress(0.45f);
     expectWindowLooksLike("render-progress-phone.png");
+    expectMissing(*screen->progressBar(), "render-progress-phone.png", "the bar");
+    expectMissing(*screen->infoLabel(), "render-progress-phone.png", "the text");
+    expectMissing(*pictures().back(), "render-progress-phone.png", "the picture");
 }
 
 class TabletProgressScreen : public zt::test::LookScreen {
