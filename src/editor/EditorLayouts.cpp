@@ -1,7 +1,6 @@
 #include "editor/EditorLayouts.h"
 
 #include "editor/EffectSelectionViewController.h"
-#include "editor/HelpLayouts.h"
 #include "editor/QVImageEditorFrameView.h"
 #include "editor/QVImageEditorViewController.h"
 #include "editor/ThemeSettingsViewController.h"
@@ -13,6 +12,7 @@
 #include "platform/ui/Toolbar.h"
 #include "render/LookLayouts.h"
 #include "uikit/Carousel.h"
+#include "uikit/HelpLayouts.h"
 #include "uikit/UIImageResize.h"
 
 namespace zt {

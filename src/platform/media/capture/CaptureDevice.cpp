@@ -46,6 +46,8 @@ std::string identifierFor(const CaptureDeviceDescription& description, size_t in
         return formatLine("virtual-test-pattern-{}", index);
     case CaptureDeviceKind::Pictures:
         return formatLine("virtual-pictures-{}", index);
+    case CaptureDeviceKind::GreenScreen:
+        return formatLine("virtual-green-screen-{}", index);
     }
     return formatLine("camera-{}", index);
 }
