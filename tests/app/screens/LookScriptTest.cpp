@@ -1,4 +1,4 @@
-// A device script gives a project its movie look through the look sheet and
+// A device script adds a theme card and gives a project its movie look through the look sheet and
 // exports the movie with the progress screen; the movie's frames, decoded by
 // ffmpeg, show what the sheet asked for.
 #include <cstdlib>
@@ -47,6 +47,8 @@ std::string lookScript(const std::string& progressShot, const std::string& sheet
     for (int i = 0; i < 3; ++i)
         script += "tap Take Picture\nwait 1.1\n";
     script += "tap Done\nwait 1\n"
+              "# a theme card at the first frame: \"The End\", the gallery's first\n"
+              "tap First Frame\nwait 0.5\ntap Add Media\nwait 1\ntap Theme Cards\nwait 1.5\ntapat 74 92\nwait 2\n"
               "# the look sheet: theme 1 (the item right of the centred one), then raised\n"
               "tap Movie Look\nwait 1\ntapat 415 279\nwait 3\ntapat 29 171\nwait 1\n"
               "# the foreground two items on, then one more: the golden frame\n"
@@ -89,7 +91,7 @@ std::string describe(Rgb colour)
     return "(" + std::to_string(colour[0]) + ", " + std::to_string(colour[1]) + ", " + std::to_string(colour[2]) + ")";
 }
 
-TEST(LookScript, AScriptGivesAProjectItsLookAndExportsTheMovieWithTheProgressScreen)
+TEST(LookScript, AScriptAddsAThemeCardGivesTheLookAndExportsTheMovieWithTheProgressScreen)
 {
     plat::test::TemporaryFolder folder;
     const std::string device = folder.path("device");
@@ -127,7 +129,22 @@ TEST(LookScript, AScriptGivesAProjectItsLookAndExportsTheMovieWithTheProgressScr
     EXPECT_NEAR(below[0], 51, 8) << "the text row's dark grey";
     EXPECT_NEAR(below[2], 51, 8);
 
-    // The movie: 20 title entries (4 s at 5 fps), 3 pictures, 20 credits entries.
+    // The frame list: 20 title entries (4 s at 5 fps), the theme card held 5
+    // times (1 s), 3 pictures, the capture placeholder, 20 credits entries.
+    auto list = plat::dictionaryWithContentsOfFile(device + "/Documents/" + made + "/frames.meta");
+    ASSERT_TRUE(list);
+    const plat::Array entries = list->getArray("FRAMELIST_DATA").value_or(plat::Array());
+    ASSERT_EQ(entries.count(), 49u);
+    auto frameID = [&](size_t index) {
+        auto entry = entries.at(index).asDictionary();
+        return entry ? entry->getString("FRAME_ID").value_or(std::string()) : std::string();
+    };
+    EXPECT_EQ(frameID(0), "PLACEHOLDER_TITLE_SCREEN");
+    for (size_t index = 21; index < 25; ++index)
+        EXPECT_EQ(frameID(index), frameID(20)) << "the card's hold";
+    EXPECT_NE(frameID(25), frameID(20));
+    EXPECT_EQ(frameID(48), "PLACEHOLDER_CREDITS_SCREEN");
+
     const std::string movie = device + "/Library/Caches/rendercache/" + made + "/My_Plovix_Movie_Kites.mov";
     ASSERT_TRUE(plat::fileExists(movie)) << movie;
     auto probe = plat::test::probeMedia(movie);
@@ -137,21 +154,25 @@ TEST(LookScript, AScriptGivesAProjectItsLookAndExportsTheMovieWithTheProgressScr
     const int height = std::atoi(video.at("height").c_str());
     ASSERT_GT(width, 0);
     auto frames = plat::test::decodeVideoWithFFmpeg(folder.path(""), movie, width, height);
-    ASSERT_GE(frames.size(), 43u);
+    ASSERT_GE(frames.size(), 48u);
 
     // Fades: black at both ends.
     EXPECT_TRUE(isDark(pixel(frames.front(), width, width / 2, height / 2), 12));
     EXPECT_TRUE(isDark(pixel(frames.back(), width, width / 2, height / 2), 24));
     const int bar = (height - static_cast<int>(width / 2.35)) / 2;
-    // A title frame, a picture and a credits frame after the fades: the mask's
+    // A title frame, the theme card, a picture and a credits frame after the fades: the mask's
     // bars and the golden frame over each.
-    for (size_t index : {size_t(12), size_t(21), frames.size() - 13}) {
+    for (size_t index : {size_t(12), size_t(22), size_t(26), frames.size() - 13}) {
         const auto& frame = frames[index];
         EXPECT_TRUE(isDark(pixel(frame, width, width / 2, bar / 2), 12)) << index;
         EXPECT_TRUE(isDark(pixel(frame, width, width / 2, height - bar / 2), 12)) << index;
         const Rgb edge = pixel(frame, width, 4, height / 2);
         EXPECT_TRUE(isGold(edge)) << index << " " << describe(edge);
     }
+    // The theme card: "The End" on its dark brown.
+    const Rgb card = pixel(frames[22], width, width / 8, height / 2);
+    EXPECT_GT(card[0], card[2] + 15) << describe(card);
+    EXPECT_LT(card[0], 110) << describe(card);
     // The title card: its curtain, dark red, where the picture has its test pattern.
     const Rgb curtain = pixel(frames[12], width, width / 8, height / 2);
     EXPECT_GT(curtain[0], curtain[1] + 30) << describe(curtain);
