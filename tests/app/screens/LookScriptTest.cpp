@@ -1,6 +1,6 @@
-// A device script adds a theme card and gives a project its movie look through the look sheet and
-// exports the movie with the progress screen; the movie's frames, decoded by
-// ffmpeg, show what the sheet asked for.
+// A device script adds a theme card, gives a project its movie look through
+// the look sheet and exports the movie with the progress screen; the movie's
+// frames, decoded by ffmpeg, show what the sheet asked for.
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
