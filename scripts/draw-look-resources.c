@@ -11,23 +11,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "draw-common.h"
+
 enum { OVERLAY_W = 1280, OVERLAY_H = 720, PREVIEW_W = 258, PREVIEW_H = 114 };
-
-static cairo_t* begin(cairo_surface_t** surface, int width, int height)
-{
-    *surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    return cairo_create(*surface);
-}
-
-static int finish(cairo_surface_t* surface, cairo_t* cr, const char* path)
-{
-    cairo_destroy(cr);
-    cairo_status_t status = cairo_surface_write_to_png(surface, path);
-    cairo_surface_destroy(surface);
-    if (status != CAIRO_STATUS_SUCCESS)
-        fprintf(stderr, "cannot write %s\n", path);
-    return status == CAIRO_STATUS_SUCCESS ? 0 : 1;
-}
 
 /* A dark vignette: clear in the middle, black towards the corners. */
 static void draw_vignette(cairo_t* cr)
