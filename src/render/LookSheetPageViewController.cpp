@@ -156,6 +156,8 @@ std::shared_ptr<plat::View> LookSheetPageViewController::makeSectionHeader(const
 {
     const double width = view()->bounds().width();
     auto header = std::make_shared<plat::View>(plat::makeRect(0, 0, width, kSectionHeaderHeight));
+    // Headers stay at the top while rows scroll under them: rows must not show through.
+    header->setBackgroundColor(plat::Color::whiteColor());
     auto label = std::make_shared<plat::Label>(plat::makeRect(20, 0, 300, kSectionHeaderHeight));
     label->setBackgroundColor(plat::Color::clearColor());
     label->setTextColor(plat::Color::blackColor());

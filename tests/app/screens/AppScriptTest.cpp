@@ -392,12 +392,15 @@ TEST(AppScript, AScriptToursTheEditorOnTheSampleProject)
         + shot("02-capturing.png") + "tap Done\nwait 1.5\n" + shot("03-captured.png") + "tapat 284 108\nwait 0.7\n"
         + shot("04-controls.png") + "tap Merge\nwait 1\n" + shot("05-merged.png")
         + "tap First Frame\nwait 0.5\ntapat 284 108\nwait 0.7\ntap Crop\nwait 1\ntap Flip Horizontally\nwait 0.5\n"
-        + shot("06-cropping.png") + "tap Done\nwait 2\n" + shot("07-cropped.png") + "tap Movie Look\nwait 1\n"
-        + shot("08-look.png") + "tap Done\nwait 1\n" + "tap Voice-over\nwait 1\ntap Record\nwait 6\n"
-        + shot("09-recording.png") + "tap Stop\nwait 2\n" + shot("10-voice.png")
-        + "tap First Frame\nwait 0.5\ntap Play\nwait 1.2\n" + shot("11-playing.png") + "tap Stop\nwait 1\n"
-        + "tapat 284 259\ntapat 284 259\nwait 1\n" + shot("12-timeline.png") + "tapat 284 230\ntapat 284 230\nwait 1\n"
-        + shot("13-strip.png") + "tap Projects\nwait 1.5\n" + shot("14-explorer.png") + "quit\n";
+        + shot("06-cropping.png") + "tap Done\nwait 2\n" + shot("07-cropped.png")
+        + "tap Movie Look\nwait 1\n"
+        // The sheet raised and scrolled to its effects; the second is black and white.
+        + "tapat 29 172\nwait 1\ndrag 284 250 284 60\nwait 1\ntapat 415 214\nwait 1.5\n" + shot("08-look.png")
+        + "tap Done\nwait 1\n" + "tap Voice-over\nwait 1\ntap Record\nwait 6\n" + shot("09-recording.png")
+        + "tap Stop\nwait 2\n" + shot("10-voice.png") + "tap First Frame\nwait 0.5\ntap Play\nwait 1.2\n"
+        + shot("11-playing.png") + "tap Stop\nwait 1\n" + "tapat 284 259\ntapat 284 259\nwait 1\n"
+        + shot("12-timeline.png") + "tapat 284 230\ntapat 284 230\nwait 1\n" + shot("13-strip.png")
+        + "tap Projects\nwait 1.5\n" + shot("14-explorer.png") + "quit\n";
     std::ofstream(folder.path("tour.txt")) << script;
     ASSERT_EQ(runApp(device, "phone", folder.path("tour.txt")), 0);
 
@@ -415,6 +418,7 @@ TEST(AppScript, AScriptToursTheEditorOnTheSampleProject)
     auto metadata = plat::dictionaryWithContentsOfFile(sample + "/plovix.meta");
     ASSERT_TRUE(metadata);
     EXPECT_EQ(metadata->getBool("RecordNeedsRendering"), true);
+    EXPECT_EQ(metadata->getInt64("RecordMovieFilter"), 1) << "the effect chosen in the look sheet";
     EXPECT_FALSE(metadata->getString("META_RECORD_THUMB_FRAME_ID").value_or("").empty());
 
     const std::string look = ::testing::TempDir() + "editor-tour/";
