@@ -1,6 +1,7 @@
 // The app binary driven by a device script, headless, as CI runs it.
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -10,6 +11,7 @@
 #include "platform/foundation/PropertyList.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
+#include "support/MediaTools.h"
 #include "support/Pixels.h"
 #include "support/TemporarySandbox.h"
 
@@ -468,7 +470,7 @@ TEST(AppScript, TheReadmesPainterScriptPaintsTheFirstFrameForTheStripAndTheMovie
     std::ofstream(folder.path("paint.txt")) << script;
     ASSERT_EQ(runApp(device, "phone", folder.path("paint.txt")), 0);
     for (const char* shot : {"01-coach-mark.png", "02-picker.png", "03-second-picker.png", "04-layers.png",
-             "05-painted.png", "06-editor.png"})
+             "05-painted.png", "06-editor.png", "07-movie.png"})
         EXPECT_TRUE(plat::Image::imageWithContentsOfFile(folder.path(shot))) << shot;
 
     auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
@@ -490,6 +492,22 @@ TEST(AppScript, TheReadmesPainterScriptPaintsTheFirstFrameForTheStripAndTheMovie
     EXPECT_GT(line[2], 150);
     EXPECT_LT(line[1], 120);
     EXPECT_GT(plat::test::componentDistance(line, plat::test::pixelAt(*unpainted, x, y)), 60);
+    // Play in the explorer rendered the movie: its first picture has the line too.
+    std::string movie;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(device + "/Library/Caches/rendercache"))
+        if (entry.path().extension() == ".mov")
+            movie = entry.path().string();
+    ASSERT_FALSE(movie.empty()) << "no rendered movie";
+    const auto video = plat::test::probeMedia(movie).stream("video");
+    ASSERT_FALSE(video.empty());
+    const int width = std::atoi(video.at("width").c_str());
+    const int height = std::atoi(video.at("height").c_str());
+    auto pictures = plat::test::decodeVideoWithFFmpeg(folder.path(""), movie, width, height);
+    ASSERT_FALSE(pictures.empty());
+    const size_t at = 3 * (size_t(height * 150 / 319.5) * size_t(width) + size_t(width * 285 / 568.0));
+    const uint8_t* inMovie = pictures.front().data() + at;
+    EXPECT_GT(inMovie[2], 150) << "blue";
+    EXPECT_LT(inMovie[1], 120) << "green";
     // Two layers were kept, and the settings remember the fountain pen and its colour.
     EXPECT_TRUE(plat::fileExists(project + "/canvas-" + id + ".layers"));
     auto settings = plat::dictionaryWithContentsOfFile(device + "/Documents/.settings.plist");
