@@ -28,6 +28,7 @@ public:
     explicit GLImage3x3TextureSamplingFilter(const std::string& fragmentShaderString);
 
     void setupFilterForSize(plat::Size filterFrameSize) override;
+    std::optional<std::array<float, 2>> inputReadStepForProgramAtIndex(int programIndex) const override;
 
     // In texture coordinates; set by hand, they stay whatever the input size.
     double texelWidth() const { return _texelWidth; }
@@ -41,6 +42,13 @@ protected:
     bool hasOverriddenImageSizeFactor = false;
     double _texelWidth = 0;
     double _texelHeight = 0;
+    // The steps the shader was last given (context queue).
+    float texelWidthStep = 0;
+    float texelHeightStep = 0;
+    // Set by a filter whose fragment shader reads the input only at the nine
+    // points: where the steps are whole texels, it may read them nearest
+    // (see GLImageNearestSampling).
+    bool readsOnlyTheNinePoints = false;
 };
 
 }  // namespace zt

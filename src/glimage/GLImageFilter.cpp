@@ -106,7 +106,8 @@ GLImageFilter::GLImageFilter(const std::string& vertexShaderString, const std::s
 
 GLImageFilter::GLImageFilter(const std::string& vertexShaderString, const std::string& fragmentShaderString,
     const std::vector<std::string>& attributes)
-    : uniformState(std::make_shared<GLImageUniformState>())
+    : readsInputsOnlyAtTheirCoordinates(areThePassThroughSources(vertexShaderString, fragmentShaderString))
+    , uniformState(std::make_shared<GLImageUniformState>())
 {
     runSynchronouslyOnContextQueue([&] {
         GLImageContext::useImageProcessingContext();
@@ -118,6 +119,13 @@ GLImageFilter::GLImageFilter(const std::string& vertexShaderString, const std::s
         glEnableVertexAttribArray(GLuint(filterPositionAttribute));
         glEnableVertexAttribArray(GLuint(filterTextureCoordinateAttribute));
     });
+}
+
+bool GLImageFilter::areThePassThroughSources(
+    const std::string& vertexShaderString, const std::string& fragmentShaderString)
+{
+    return vertexShaderString == kGLImageVertexShaderString
+        && fragmentShaderString == kGLImagePassthroughFragmentShaderString;
 }
 
 std::shared_ptr<GLImageFilter> GLImageFilter::initWithFragmentShaderFromFile(const std::string& fragmentShaderFilename)
@@ -284,15 +292,29 @@ void GLImageFilter::renderToTextureWithVertices(
     glVertexAttribPointer(GLuint(filterTextureCoordinateAttribute), 2, GL_FLOAT, GL_FALSE, 0, textureCoordinates);
     bindFurtherInputs();
     GLImageNearestSampling nearestSampling;
-    if (readsInputsOnlyAtTheirCoordinates)
-        readInputsNearestWherePixelForPixel(nearestSampling, vertices, textureCoordinates);
+    readInputsNearestWherePixelForPixel(nearestSampling, vertices, textureCoordinates);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
 }
 
 void GLImageFilter::readInputsNearestWherePixelForPixel(
     GLImageNearestSampling& sampling, const float* vertices, const float* textureCoordinates)
 {
-    sampling.readNearestWherePixelForPixel(GL_TEXTURE2 - GL_TEXTURE0, vertices, textureCoordinates);
+    if (const auto step = nearestReadStepForProgramAtIndex(0))
+        sampling.readNearestWherePixelForPixel(GL_TEXTURE2 - GL_TEXTURE0, vertices, textureCoordinates, *step);
+}
+
+std::optional<std::array<float, 2>> GLImageFilter::nearestReadStepForProgramAtIndex(int programIndex) const
+{
+    if (!nearestSamplingAllowed)
+        return std::nullopt;
+    return inputReadStepForProgramAtIndex(programIndex);
+}
+
+std::optional<std::array<float, 2>> GLImageFilter::inputReadStepForProgramAtIndex(int programIndex) const
+{
+    if (programIndex == 0 && readsInputsOnlyAtTheirCoordinates)
+        return std::array<float, 2> {0.0f, 0.0f};
+    return std::nullopt;
 }
 
 void GLImageFilter::informTargetsAboutNewFrameAtTime(const plat::MediaTime& frameTime)

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,14 @@ public:
     // filtering: input 0 here, further inputs in the filters that bind them.
     virtual void readInputsNearestWherePixelForPixel(
         GLImageNearestSampling& sampling, const float* vertices, const float* textureCoordinates);
+    // Where the shader of a pass (0: the first) reads its first input, for
+    // nearest sampling: nothing when it may read anywhere, else the step in
+    // texture coordinates whose whole multiples (x and y on their own) it
+    // reads beside its coordinate; {0, 0} when it reads only there.
+    virtual std::optional<std::array<float, 2>> inputReadStepForProgramAtIndex(int programIndex) const;
+    // The step of the pass's reads where nearest sampling may be tried: none
+    // while a test has turned it off.
+    std::optional<std::array<float, 2>> nearestReadStepForProgramAtIndex(int programIndex) const;
     virtual void renderToTextureWithVertices(
         const float* vertices, const float* textureCoordinates, uint32_t sourceTexture);
     virtual void informTargetsAboutNewFrameAtTime(const plat::MediaTime& frameTime);
@@ -138,12 +147,18 @@ public:
     bool currentlyReceivingMonochromeInput() const { return _currentlyReceivingMonochromeInput; }
     const std::shared_ptr<plat::PixelBuffer>& renderTarget() const { return _renderTarget; }
     uint32_t framebufferForTesting() const { return filterFramebuffer.name(); }
+    // Off: every draw reads through the textures' own filtering (context queue).
+    void setNearestSamplingAllowedForTesting(bool allowed) { nearestSamplingAllowed = allowed; }
     plat::Size inputTextureSizeForTesting() const { return inputTextureSize; }
 
 protected:
     // Subclasses that bind more attributes (a second input) name them all.
     GLImageFilter(const std::string& vertexShaderString, const std::string& fragmentShaderString,
         const std::vector<std::string>& attributes);
+    // Whether these are the pass-through shader's sources, which read the
+    // input only at the pixel's own coordinate.
+    static bool areThePassThroughSources(
+        const std::string& vertexShaderString, const std::string& fragmentShaderString);
     // Looks up a program from the cache, linking it with the attributes when new.
     static std::shared_ptr<GLProgram> linkedProgram(const std::string& vertexShaderString,
         const std::string& fragmentShaderString, const std::vector<std::string>& attributes);
@@ -177,6 +192,7 @@ protected:
     // interpolated coordinate, so that drawing an input pixel for pixel may
     // read it nearest (see GLImageNearestSampling).
     bool readsInputsOnlyAtTheirCoordinates = false;
+    bool nearestSamplingAllowed = true;
     std::shared_ptr<GLImageUniformState> uniformState;
 };
 

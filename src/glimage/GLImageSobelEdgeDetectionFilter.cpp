@@ -30,12 +30,15 @@ constexpr double kDefaultEdgeStrength = 1.0;
 GLImageSobelEdgeDetectionFilter::GLImageSobelEdgeDetectionFilter()
     : GLImageSobelEdgeDetectionFilter(nearbyTexelIntensityFragmentShader(kSobelDeclarations, kSobelComputation))
 {
+    secondStageReadsOnlyTheNinePoints = true;
 }
 
 GLImageSobelEdgeDetectionFilter::GLImageSobelEdgeDetectionFilter(const std::string& fragmentShaderString)
     : GLImageTwoPassFilter(kGLImageVertexShaderString, kGLImageLuminanceFragmentShaderString,
         kGLImageNearbyTexelSamplingVertexShaderString, fragmentShaderString)
 {
+    // The luminance pass reads each pixel at its own coordinate.
+    readsInputsOnlyAtTheirCoordinates = true;
     runSynchronouslyOnContextQueue([this] {
         texelWidthUniform = secondFilterProgram->uniformIndex("texelWidth");
         texelHeightUniform = secondFilterProgram->uniformIndex("texelHeight");
@@ -60,6 +63,14 @@ void GLImageSobelEdgeDetectionFilter::setupFilterForSize(plat::Size filterFrameS
         if (activeProgram)
             GLImageContext::setActiveShaderProgram(activeProgram);
     });
+}
+
+std::optional<std::array<float, 2>> GLImageSobelEdgeDetectionFilter::inputReadStepForProgramAtIndex(
+    int programIndex) const
+{
+    if (programIndex == 1 && secondStageReadsOnlyTheNinePoints)
+        return std::array<float, 2> {float(_texelWidth), float(_texelHeight)};
+    return GLImageTwoPassFilter::inputReadStepForProgramAtIndex(programIndex);
 }
 
 void GLImageSobelEdgeDetectionFilter::setTexelWidth(double newValue)

@@ -16,6 +16,7 @@ public:
     bool wantsMonochromeInput() override { return true; }
     bool providesMonochromeOutput() override { return true; }
     void setupFilterForSize(plat::Size filterFrameSize) override;
+    std::optional<std::array<float, 2>> inputReadStepForProgramAtIndex(int programIndex) const override;
 
     // In texture coordinates, 1 / output size until set by hand.
     double texelWidth() const { return _texelWidth; }
@@ -33,6 +34,10 @@ protected:
     double _texelWidth = 0;
     double _texelHeight = 0;
     double _edgeStrength = 1.0;
+    // Set by a filter whose second-pass shader reads its input only at the
+    // nine points: where the steps are whole texels, that pass may read them
+    // nearest (see GLImageNearestSampling).
+    bool secondStageReadsOnlyTheNinePoints = false;
 };
 
 }  // namespace zt
