@@ -67,15 +67,6 @@ bool hasWholePixel(plat::Size size)
     return size.width >= 1 && size.height >= 1;
 }
 
-// The format to allocate empty storage with. The options' format describes
-// uploads (BGRA by default), and nothing is uploaded here: OpenGL ES wants the
-// internal format itself, and GL then stores RGBA as RGBA, so that reading it
-// back as RGBA is a plain copy rather than a swizzle of every pixel.
-GLenum emptyStorageFormat(const GPUTextureOptions& options)
-{
-    return options.internalFormat == GL_RGBA ? GLenum(GL_RGBA) : options.format;
-}
-
 // The largest rectangle of aspectRatio's proportions inside bounds.
 plat::Size aspectFitSize(plat::Size aspectRatio, plat::Size bounds)
 {

@@ -130,7 +130,7 @@ void GLImageTwoPassFilter::createSecondFilterFBOofSize(plat::Size currentFBOSize
         } else {
             initializeSecondOutputTextureIfNeeded();
             glBindTexture(GL_TEXTURE_2D, secondFilterOutputTexture.name());
-            glTexImage2D(GL_TEXTURE_2D, 0, GLint(options.internalFormat), width, height, 0, options.format,
+            glTexImage2D(GL_TEXTURE_2D, 0, GLint(options.internalFormat), width, height, 0, emptyStorageFormat(options),
                 options.type, nullptr);
         }
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, textureForOutput(), 0);
