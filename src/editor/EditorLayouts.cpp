@@ -1,7 +1,6 @@
 #include "editor/EditorLayouts.h"
 
 #include "editor/EffectSelectionViewController.h"
-#include "editor/HelpLayouts.h"
 #include "editor/QVImageEditorFrameView.h"
 #include "editor/QVImageEditorViewController.h"
 #include "platform/foundation/Bundle.h"
@@ -11,6 +10,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/Toolbar.h"
 #include "uikit/Carousel.h"
+#include "uikit/HelpLayouts.h"
 #include "uikit/UIImageResize.h"
 
 namespace zt {

@@ -38,6 +38,7 @@ namespace zt {
 namespace {
 
 constexpr double kBestJPEGQuality = 1.0;
+constexpr int32_t kPainterOptionMasking = 1;
 constexpr const char* kErrorDomain = "FrameEditorViewController";
 constexpr int64_t kPictureNotStoredError = 1;
 constexpr const char* kThemeCardEditorPhoneLayout = "ThemeCardEditViewController";
@@ -239,17 +240,18 @@ void FrameEditorViewController::actionMask()
     showPainterWithOption(1);
 }
 
-void FrameEditorViewController::showPainterWithOption(int32_t /*option*/)
+void FrameEditorViewController::showPainterWithOption(int32_t option)
 {
     if (isPlaying() || _currentFrame == frameList().getCaptureIndex())
         return;
-    // FIXME: the painter screen is not built yet; until it is, its buttons
-    // say so. It will pause the tablet's camera, be made here with the
-    // option and the current frame, and go to
-    // presentViewControllerFromFrameEditorWithZoomIn (paintViewDidFinish
-    // brings it back).
-    closeSingleFrameControls();
-    tellNotAvailableYet("Painter");
+    if (isTablet() && _captureViewController)
+        _captureViewController->pauseCameraCapture();  // resumed when the painter is dismissed
+    auto painter = std::make_shared<PainterViewController>(PainterViewController::kLayoutName, _project);
+    painter->setIsMasking(option == kPainterOptionMasking);
+    painter->setDelegate(std::static_pointer_cast<PainterViewDelegate>(sharedAs<FrameEditorViewController>()));
+    painter->setCurrentFrame(_currentFrame);
+    presentViewControllerFromFrameEditorWithZoomIn(painter);
+    showSingleFrameControls();
 }
 
 void FrameEditorViewController::actionTextCardEdit()

@@ -72,6 +72,7 @@ void CaptureVideoDataOutput::sessionDidStartRunning(uint64_t run)
     std::lock_guard lock(_lock);
     _runConnection = connectionWithMediaType(kMediaTypeVideo);
     _delivery->run = run;
+    _lastDelivered = MediaTime::invalid();
 }
 
 void CaptureVideoDataOutput::sessionDidStopRunning()
@@ -97,6 +98,11 @@ void CaptureVideoDataOutput::receiveFrame(const detail::CapturedFrame& frame)
     }
     if (weakDelegate.expired() || !queue || !connection || _delivery->run != frame.run)
         return;
+    // Pictures closer together than the connection's shortest duration are left out.
+    const MediaTime shortest = connection->videoMinFrameDuration();
+    if (shortest.isNumeric() && _lastDelivered.isNumeric() && frame.time - _lastDelivered < shortest)
+        return;
+    _lastDelivered = frame.time;
     auto self = std::static_pointer_cast<CaptureVideoDataOutput>(shared_from_this());
     const int limit = _discardsLate ? 1 : kMaxWaitingPictures;
     if (_delivery->pending.load() >= limit) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/foundation/Value.h"
+#include "platform/media/MediaTime.h"
 #include "platform/media/capture/CaptureOutput.h"
 
 namespace plat {
@@ -60,6 +61,7 @@ public:
 private:
     struct Delivery;
     bool supportsVideoOrientation() const override { return false; }
+    bool supportsFrameDurations() const override { return true; }
     void sessionDidStartRunning(uint64_t run) override;
     void receiveFrame(const detail::CapturedFrame& frame) override;
     void sessionDidStopRunning() override;
@@ -72,6 +74,7 @@ private:
     Dictionary _videoSettings;
     // Shared with the blocks on the delegate's queue, which may outlive us.
     std::shared_ptr<Delivery> _delivery;
+    MediaTime _lastDelivered = MediaTime::invalid();  // the session's thread
 };
 
 }  // namespace plat

@@ -25,6 +25,7 @@
 #include "support/RunLoopWaiting.h"
 #include "support/TemporarySandbox.h"
 #include "support/VirtualCameras.h"
+#include "support/VirtualMicrophone.h"
 
 namespace {
 
@@ -112,6 +113,8 @@ TEST_F(CaptureSessionTest, TheDeviceFolderDecidesWhichCamerasExist)
     ASSERT_EQ(two.size(), 2u);
     EXPECT_EQ(two[0]->position(), CaptureDevicePosition::Front);
     EXPECT_EQ(plat::CaptureDevice::defaultDeviceWithMediaType(plat::kMediaTypeVideo), two[1]);
+    // A device without a microphone has no audio device (the machine's own would be listed otherwise).
+    plat::test::setUpMicrophone(plat::MicrophoneDescription {plat::MicrophoneKind::None, {}, {}, {}});
     EXPECT_TRUE(plat::CaptureDevice::devicesWithMediaType(plat::kMediaTypeAudio).empty());
     // Asking again while a camera is held gives the same camera object.
     EXPECT_EQ(plat::CaptureDevice::devices()[0], two[0]);
