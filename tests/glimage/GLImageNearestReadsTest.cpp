@@ -9,10 +9,12 @@
 #include "GLCallRecorder.h"
 #include "GLImageCpuSampling.h"
 #include "glimage/GLImage3x3ConvolutionFilter.h"
+#include "glimage/GLImageBlurShaders.h"
 #include "glimage/GLImageContext.h"
 #include "glimage/GLImageDilationFilter.h"
 #include "glimage/GLImageDirectionalSobelEdgeDetectionFilter.h"
 #include "glimage/GLImageErosionFilter.h"
+#include "glimage/GLImageGaussianBlurFilter.h"
 #include "glimage/GLImageLaplacianFilter.h"
 #include "glimage/GLImageLocalBinaryPatternFilter.h"
 #include "glimage/GLImageMedianFilter.h"
@@ -222,6 +224,78 @@ void main()
         {"another shader", [=] { return std::make_shared<GLImageFilter>(inverting); }, 0},
     };
     expectEveryCase(cases, *speckled());
+}
+
+// The standard blur reads its taps a whole number of offsets apart; the
+// blur's own shaders read pairs between texels and keep linear reads.
+TEST(GLImageNearestReads, OnlyTheStandardBlursTapsAreReadNearest)
+{
+    using zt::GLImageGaussianBlurFilter;
+    auto standard = [](uint32_t radius, double sigma, double spacing) -> Make {
+        return [=] {
+            auto blur = std::make_shared<GLImageGaussianBlurFilter>();
+            blur->switchToVertexShader(GLImageGaussianBlurFilter::vertexShaderForStandardBlurOfRadius(radius, sigma),
+                GLImageGaussianBlurFilter::fragmentShaderForStandardBlurOfRadius(radius, sigma));
+            blur->setTexelSpacingMultiplier(spacing);
+            return blur;
+        };
+    };
+    auto own = [](double blurRadius) -> Make {
+        return [=] {
+            auto blur = std::make_shared<GLImageGaussianBlurFilter>();
+            blur->setBlurRadiusInPixels(blurRadius);
+            return blur;
+        };
+    };
+    const std::string passThrough = zt::kGLImagePassthroughFragmentShaderString;
+    const std::string vertex = zt::kGLImageVertexShaderString;
+    const std::vector<Case> cases = {
+        {"standard radius 3", standard(3, 2.0, 1.0), 2},
+        // Taps past the varyings are computed in the fragment shader.
+        {"standard radius 9", standard(9, 4.0, 1.0), 2},
+        {"standard radius 3, spacing 2", standard(3, 2.0, 2.0), 2},
+        {"standard radius 3, spacing 1.5", standard(3, 2.0, 1.5), 0},
+        {"own, sigma 2", own(2.0), 0},
+        {"own, sigma 8", own(8.0), 0},
+        {"own, no blur", own(0.0), 2},
+        // Made as a pass-through and given a blur afterwards.
+        {"pass-through, then sigma 3",
+            [=] {
+                auto blur = std::make_shared<GLImageGaussianBlurFilter>(vertex, passThrough, vertex, passThrough);
+                blur->setBlurRadiusInPixels(3.0);
+                return blur;
+            },
+            0},
+    };
+    expectEveryCase(cases, *speckled());
+}
+
+TEST(GLImageNearestReads, TellsTheStandardBlursShadersFromOthers)
+{
+    using zt::GLImageGaussianBlurFilter;
+    for (uint32_t radius : {1u, 4u, 7u, 8u, 30u, 62u}) {
+        SCOPED_TRACE(radius);
+        const auto vertex = GLImageGaussianBlurFilter::vertexShaderForStandardBlurOfRadius(radius, 3.0);
+        const auto fragment = GLImageGaussianBlurFilter::fragmentShaderForStandardBlurOfRadius(radius, 3.0);
+        EXPECT_TRUE(zt::detail::areStandardBlurShaders(vertex, fragment));
+        EXPECT_FALSE(zt::detail::areStandardBlurShaders(
+            GLImageGaussianBlurFilter::vertexShaderForOptimizedBlurOfRadius(radius, 3.0),
+            GLImageGaussianBlurFilter::fragmentShaderForOptimizedBlurOfRadius(radius, 3.0)));
+        // A step that is not whole.
+        auto halfStep = vertex;
+        const auto at = halfStep.find("1.000000");
+        ASSERT_NE(at, std::string::npos);
+        halfStep.replace(at, 8, "1.500000");
+        EXPECT_FALSE(zt::detail::areStandardBlurShaders(halfStep, fragment));
+    }
+    // Another radius's fragment shader where the vertex shaders differ (from
+    // seven on they hand on the same coordinates).
+    EXPECT_FALSE(
+        zt::detail::areStandardBlurShaders(GLImageGaussianBlurFilter::vertexShaderForStandardBlurOfRadius(3, 3.0),
+            GLImageGaussianBlurFilter::fragmentShaderForStandardBlurOfRadius(4, 3.0)));
+    EXPECT_TRUE(
+        zt::detail::areStandardBlurShaders(GLImageGaussianBlurFilter::vertexShaderForStandardBlurOfRadius(7, 3.0),
+            GLImageGaussianBlurFilter::fragmentShaderForStandardBlurOfRadius(12, 3.0)));
 }
 
 }  // namespace
