@@ -82,9 +82,10 @@ public:
     // Binds the textures and coordinates of inputs beyond the first, just
     // before a render draws; filters with one input bind nothing.
     virtual void bindFurtherInputs() { }
-    // For a filter that reads its inputs only at their own coordinates, lets
-    // each input that this draw lays pixel for pixel read through nearest
-    // filtering: input 0 here, further inputs in the filters that bind them.
+    // For a filter whose first pass reads its inputs only at their own
+    // coordinates (or whole steps beside them), lets each input that this
+    // draw lays pixel for pixel read through nearest filtering: input 0
+    // here, further inputs in the filters that bind them.
     virtual void readInputsNearestWherePixelForPixel(
         GLImageNearestSampling& sampling, const float* vertices, const float* textureCoordinates);
     // Where the shader of a pass (0: the first) reads its first input, for
@@ -191,8 +192,9 @@ protected:
     bool _currentlyReceivingMonochromeInput = false;
     bool _preventRendering = false;
     // Set by a filter whose shader reads every input only at its own
-    // interpolated coordinate, so that drawing an input pixel for pixel may
-    // read it nearest (see GLImageNearestSampling).
+    // interpolated coordinate (the pass-through sources are known to), so
+    // that drawing an input pixel for pixel may read it nearest (see
+    // GLImageNearestSampling).
     bool readsInputsOnlyAtTheirCoordinates = false;
     bool nearestSamplingAllowed = true;
     std::shared_ptr<GLImageUniformState> uniformState;
