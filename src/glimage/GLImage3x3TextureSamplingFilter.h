@@ -1,4 +1,5 @@
 #pragma once
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -42,9 +43,10 @@ protected:
     bool hasOverriddenImageSizeFactor = false;
     double _texelWidth = 0;
     double _texelHeight = 0;
-    // The steps the shader was last given (context queue).
-    float texelWidthStep = 0;
-    float texelHeightStep = 0;
+    // The steps this filter last gave the shader (context queue); no number
+    // until it gives one, while the shared program may hold another filter's.
+    float texelWidthStep = std::numeric_limits<float>::quiet_NaN();
+    float texelHeightStep = std::numeric_limits<float>::quiet_NaN();
     // Set by a filter whose fragment shader reads the input only at the nine
     // points: where the steps are whole texels, it may read them nearest
     // (see GLImageNearestSampling).

@@ -58,8 +58,10 @@ void GLImageSobelEdgeDetectionFilter::setupFilterForSize(plat::Size filterFrameS
         // active one. Kept among the second program's uniforms and replayed
         // before its pass, since filters of one kind share the program.
         auto activeProgram = GLImageContext::sharedImageProcessingContext().currentShaderProgram();
-        setFloat(float(_texelWidth), texelWidthUniform, secondFilterProgram);
-        setFloat(float(_texelHeight), texelHeightUniform, secondFilterProgram);
+        texelWidthStep = float(_texelWidth);
+        texelHeightStep = float(_texelHeight);
+        setFloat(texelWidthStep, texelWidthUniform, secondFilterProgram);
+        setFloat(texelHeightStep, texelHeightUniform, secondFilterProgram);
         if (activeProgram)
             GLImageContext::setActiveShaderProgram(activeProgram);
     });
@@ -69,7 +71,7 @@ std::optional<std::array<float, 2>> GLImageSobelEdgeDetectionFilter::inputReadSt
     int programIndex) const
 {
     if (programIndex == 1 && secondStageReadsOnlyTheNinePoints)
-        return std::array<float, 2> {float(_texelWidth), float(_texelHeight)};
+        return std::array<float, 2> {texelWidthStep, texelHeightStep};
     return GLImageTwoPassFilter::inputReadStepForProgramAtIndex(programIndex);
 }
 
@@ -79,7 +81,8 @@ void GLImageSobelEdgeDetectionFilter::setTexelWidth(double newValue)
     runSynchronouslyOnContextQueue([&] {
         hasOverriddenImageSizeFactor = true;
         _texelWidth = newValue;
-        setFloat(float(newValue), texelWidthUniform, secondFilterProgram);
+        texelWidthStep = float(newValue);
+        setFloat(texelWidthStep, texelWidthUniform, secondFilterProgram);
     });
 }
 
@@ -89,7 +92,8 @@ void GLImageSobelEdgeDetectionFilter::setTexelHeight(double newValue)
     runSynchronouslyOnContextQueue([&] {
         hasOverriddenImageSizeFactor = true;
         _texelHeight = newValue;
-        setFloat(float(newValue), texelHeightUniform, secondFilterProgram);
+        texelHeightStep = float(newValue);
+        setFloat(texelHeightStep, texelHeightUniform, secondFilterProgram);
     });
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include <limits>
+
 #include "glimage/GLImageTwoPassFilter.h"
 
 namespace zt {
@@ -34,6 +36,11 @@ protected:
     double _texelWidth = 0;
     double _texelHeight = 0;
     double _edgeStrength = 1.0;
+    // The steps this filter last gave the second pass's shader (context
+    // queue); no number until it gives one, while the shared program may
+    // hold another filter's.
+    float texelWidthStep = std::numeric_limits<float>::quiet_NaN();
+    float texelHeightStep = std::numeric_limits<float>::quiet_NaN();
     // Set by a filter whose second-pass shader reads its input only at the
     // nine points: where the steps are whole texels, that pass may read them
     // nearest (see GLImageNearestSampling).

@@ -226,6 +226,29 @@ void main()
     expectEveryCase(cases, *speckled());
 }
 
+// Filters of one kind share a program: a step that a filter never gave may
+// be another's, and then it is not known to be whole.
+TEST(GLImageNearestReads, AStepAFilterNeverGaveIsNotTakenAsWhole)
+{
+    using namespace zt;
+    auto picture = speckled();
+    auto fractional = std::make_shared<GLImageMedianFilter>();
+    fractional->setTexelWidth(1.0 / kWidth);
+    fractional->setTexelHeight(1.5 / kHeight);
+    ASSERT_TRUE(zt::test::filtered(fractional, *picture));
+    auto fractionalEdges = std::make_shared<GLImageSobelEdgeDetectionFilter>();
+    fractionalEdges->setTexelWidth(1.0 / kWidth);
+    fractionalEdges->setTexelHeight(1.5 / kHeight);
+    ASSERT_TRUE(zt::test::filtered(fractionalEdges, *picture));
+
+    const std::vector<Case> cases = {
+        {"median, width only", threeByThree<GLImageMedianFilter>(1.0 / kWidth), 0},
+        // The luminance pass still reads at the pixel's coordinate.
+        {"Sobel, width only", threeByThree<GLImageSobelEdgeDetectionFilter>(1.0 / kWidth), 1},
+    };
+    expectEveryCase(cases, *picture);
+}
+
 // The standard blur reads its taps a whole number of offsets apart; the
 // blur's own shaders read pairs between texels and keep linear reads.
 TEST(GLImageNearestReads, OnlyTheStandardBlursTapsAreReadNearest)
