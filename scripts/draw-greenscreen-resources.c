@@ -12,6 +12,8 @@
 #include <pango/pangocairo.h>
 #include <stdio.h>
 
+#include "draw-common.h"
+
 enum { kWidth = 1280, kHeight = 720, kThumbWidth = 103, kThumbHeight = 80, kIcon = 28 };
 
 static const char* folder;
@@ -300,16 +302,6 @@ static void icon_end(cairo_surface_t* surface, cairo_t* cr, const char* name)
     cairo_destroy(cr);
     save(surface, name);
     cairo_surface_destroy(surface);
-}
-
-static void rounded_rectangle(cairo_t* cr, double x, double y, double w, double h, double r)
-{
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-    cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-    cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr, x + r, y + r, r, M_PI, 1.5 * M_PI);
-    cairo_close_path(cr);
 }
 
 static void letter(cairo_t* cr, const char* text, double cx, double cy)

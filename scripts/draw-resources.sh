@@ -19,4 +19,6 @@ cc -O2 -o "$build/draw-editor-resources" "$root/scripts/draw-editor-resources.c"
 "$build/draw-editor-resources" "$root/resources"
 cc -O2 -o "$build/draw-help-resources" "$root/scripts/draw-help-resources.c" $(pkg-config --cflags --libs cairo) -lm
 "$build/draw-help-resources" "$root/resources"
+cc -O2 -o "$build/draw-look-resources" "$root/scripts/draw-look-resources.c" $(pkg-config --cflags --libs cairo) -lm
+"$build/draw-look-resources" "$root/resources"
 bash "$root/scripts/draw-card-resources.sh"

@@ -2,6 +2,7 @@
 
 #include "app/DataManager.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/media/MediaConstants.h"
@@ -97,11 +98,13 @@ void Capture4KCamera::captureImage()
                 plat::log("4K camera: no still came: {}",
                     error ? error->localizedDescription() : std::string("the still could not be decoded"));
                 listener->captureControllerDidTakeImage(*self, nullptr);
+                plat::releaseOnMainQueue(std::move(listener));
                 return;
             }
             // The pixels stay as the camera took them; the orientation travels with the picture.
             listener->captureControllerDidTakeImage(
                 *self, std::make_shared<plat::Image>(decoded->bitmap(), 1.0, orientation));
+            plat::releaseOnMainQueue(std::move(listener));
         });
 }
 

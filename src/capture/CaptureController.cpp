@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/graphics/Image.h"
 #include "platform/media/AssetExportSession.h"
 #include "platform/media/MediaConstants.h"
@@ -76,8 +77,10 @@ void CaptureController::captureImage()
 
 void CaptureController::deliverImage(std::shared_ptr<const plat::Image> image)
 {
-    if (auto listener = delegate())
+    if (auto listener = delegate()) {
         listener->captureControllerDidTakeImage(*this, std::move(image));
+        plat::releaseOnMainQueue(std::move(listener));
+    }
 }
 
 std::string CaptureController::getCaptureSourceName() const

@@ -301,6 +301,7 @@ void CaptureLocalCamera::captureOutput(
     }
     if (listener)
         listener->captureControllerDidTakeImage(*this, std::move(picture));
+    plat::releaseOnMainQueue(std::move(listener));
 }
 
 void CaptureLocalCamera::changeCaptureQuality()
@@ -380,6 +381,7 @@ void CaptureLocalCamera::sessionDidFail(const std::string& description)
         }
         if (waiting)
             waiting->captureControllerDidTakeImage(*this, nullptr);
+        plat::releaseOnMainQueue(std::move(waiting));
     }
     if (auto listener = delegate())
         listener->captureControllerDidStopWithError(*this, failure);

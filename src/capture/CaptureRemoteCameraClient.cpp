@@ -248,8 +248,10 @@ void CaptureRemoteCameraClient::captureImage()
         }
         // The display and the source belong to the main thread: let go of them there.
         plat::DispatchQueue::mainQueue().async([hud = std::move(hud)] { hud->dismiss(); });
-        if (auto listener = receiver.lock())
+        if (auto listener = receiver.lock()) {
             listener->captureControllerDidTakeImage(*self, std::move(picture));
+            plat::releaseOnMainQueue(std::move(listener));
+        }
         plat::DispatchQueue::mainQueue().async([self = std::move(self)] {});
     });
 }

@@ -44,12 +44,11 @@ private:
 
 namespace {
 
-// The stand-in's pixel buffers hold 32-bit pixels: movies are read as BGRA.
-const plat::Dictionary& videoReadingSettings()
+// Movies are read as full-range YUV planes, converted on the GPU.
+plat::Dictionary videoReadingSettings()
 {
-    static const plat::Dictionary settings {
-        {plat::kPixelBufferPixelFormatTypeKey, static_cast<int64_t>(plat::kPixelFormatType_32BGRA)}};
-    return settings;
+    return plat::Dictionary {{plat::kPixelBufferPixelFormatTypeKey,
+        static_cast<int64_t>(plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange)}};
 }
 
 plat::Error readingError(const std::string& text)
@@ -107,14 +106,22 @@ GLImageMovie::~GLImageMovie()
         teardown();
     else
         plat::DispatchQueue::mainQueue().async(std::move(teardown));
-    runSynchronouslyOnContextQueue([this] { pictureTextures.frameDone(); });
+    runSynchronouslyOnContextQueue([this] {
+        GLImageContext::useImageProcessingContext();
+        pictureTextures.frameDone();
+        yuvConversion.destroyFramebuffer();
+    });
 }
 
 void GLImageMovie::textureCacheSetup()
 {
     // The texture cache is made with the first frame; the base's own
-    // texture stays for the upload path.
-    runSynchronouslyOnContextQueue([] { GLImageContext::useImageProcessingContext(); });
+    // texture stays for the upload path until a YUV picture's framebuffer
+    // makes it anew.
+    runSynchronouslyOnContextQueue([this] {
+        GLImageContext::useImageProcessingContext();
+        yuvConversion.setUp();
+    });
 }
 
 std::shared_ptr<const plat::Asset> GLImageMovie::asset() const
@@ -425,7 +432,35 @@ void GLImageMovie::processMovieFrame(
         std::weak_ptr<GLImageTextureDelegate> self = weak_from_this();
         auto targets = _targets;
         auto indices = targetTextureIndices;
-        if (GLImageContext::supportsFastTextureUpload()) {
+        if (GLImageContext::supportsFastTextureUpload() && movieFrame->planeCount() > 0) {
+            _preferredConversion = detail::conversionForBuffer(*movieFrame);
+            movieFrame->lockBaseAddress(plat::PixelBufferLock::ReadOnly);
+            // Either side changing calls for a framebuffer of the new size.
+            if (yuvConversion.takeBufferSize(bufferWidth, bufferHeight)) {
+                destroyYUVConversionFBO();
+                createYUVConversionFBO();
+            }
+            const auto planes = pictureTextures.texturesForBiPlanarBuffer(movieFrame);
+            luminanceTexture = planes.luminance;
+            chrominanceTexture = planes.chrominance;
+            if (!allTargetsWantMonochromeData)
+                convertYUVToRGBOutput();
+            for (size_t i = 0; i < targets.size(); ++i) {
+                if (!hasTargetAt(targets[i], indices[i]))
+                    continue;
+                targets[i]->setInputSize({double(bufferWidth), double(bufferHeight)}, indices[i]);
+                // Monochrome targets read the luminance plane as it is.
+                const bool monochrome = targets[i]->wantsMonochromeInput() && luminanceTexture != 0;
+                targets[i]->setCurrentlyReceivingMonochromeInput(monochrome);
+                targets[i]->setInputTexture(monochrome ? luminanceTexture : outputTexture.name(), indices[i]);
+                targets[i]->setTextureDelegate(self, indices[i]);
+                targets[i]->newFrameReadyAtTime(currentSampleTime, indices[i]);
+            }
+            movieFrame->unlockBaseAddress(plat::PixelBufferLock::ReadOnly);
+            luminanceTexture = 0;
+            chrominanceTexture = 0;
+            pictureTextures.frameDone();
+        } else if (GLImageContext::supportsFastTextureUpload()) {
             auto texture = pictureTextures.textureForBGRABuffer(movieFrame);
             if (!texture.ok()) {
                 plat::log(
@@ -458,6 +493,35 @@ void GLImageMovie::processMovieFrame(
         }
         if (_runBenchmark)
             plat::log("Current frame time : {} ms", (plat::Clock::current().uptimeSeconds() - startTime) * 1000.0);
+    });
+}
+
+void GLImageMovie::convertYUVToRGBOutput()
+{
+    setYUVConversionFBO();
+    yuvConversion.draw(luminanceTexture, chrominanceTexture, _preferredConversion);
+}
+
+void GLImageMovie::setYUVConversionFBO()
+{
+    if (!yuvConversion.hasFramebuffer())
+        createYUVConversionFBO();
+    yuvConversion.bindFramebuffer();
+}
+
+void GLImageMovie::createYUVConversionFBO()
+{
+    initializeOutputTextureIfNeeded();
+    yuvConversion.createFramebuffer(outputTexture.name());
+    notifyTargetsAboutNewOutputTexture();
+}
+
+void GLImageMovie::destroyYUVConversionFBO()
+{
+    runSynchronouslyOnContextQueue([this] {
+        GLImageContext::useImageProcessingContext();
+        yuvConversion.destroyFramebuffer();
+        outputTexture.reset();
     });
 }
 

@@ -6,6 +6,7 @@
 
 #include "glimage/GLImageOutput.h"
 #include "glimage/GLImagePixelBufferTextures.h"
+#include "glimage/GLImageYUVConversion.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/URL.h"
 #include "platform/media/AssetForward.h"
@@ -70,6 +71,12 @@ public:
     void processMovieFrame(const std::shared_ptr<const plat::SampleBuffer>& movieSampleBuffer);
     void processMovieFrame(
         const std::shared_ptr<plat::PixelBuffer>& movieFrame, const plat::MediaTime& currentSampleTime);
+    // The YUV planes of the current picture into the output texture, through
+    // a framebuffer at the picture's size. Context queue.
+    void convertYUVToRGBOutput();
+    void setYUVConversionFBO();
+    void createYUVConversionFBO();
+    void destroyYUVConversionFBO();
     void outputMediaDataWillChange(plat::PlayerItemVideoOutput& sender) override;
     void displayLinkCallback(plat::DisplayLink& sender);
 
@@ -103,8 +110,10 @@ protected:
     // The reader's audio output wants linear PCM, which the writer's inputs take.
     static plat::Dictionary audioReadingSettings();
 
-private:
+    // Readies the YUV conversion; every initialiser runs it.
     void textureCacheSetup();
+
+private:
     void failToRead(const plat::Error& error);
     // Waits until the clock reaches the frame's moment at the movie's own pace.
     void waitForActualSpeed(const plat::MediaTime& frameTime);
@@ -130,6 +139,11 @@ private:
     // Context queue.
     detail::GLImagePixelBufferTextures pictureTextures;
     uint32_t _frameTexture = 0;
+    // The current YUV picture's plane textures, 0 outside its processing.
+    uint32_t luminanceTexture = 0;
+    uint32_t chrominanceTexture = 0;
+    detail::GLImageYUVConversion yuvConversion;
+    detail::GLImageYUVConversionChoice _preferredConversion;
 
     std::atomic<bool> keepLooping {false};
     // Counts the ends, so that work queued for a run that has ended is dropped.

@@ -22,6 +22,7 @@ std::shared_ptr<GLImageMovieComposition> GLImageMovieComposition::initWithCompos
     std::shared_ptr<plat::MutableVideoComposition> videoComposition, std::shared_ptr<const plat::AudioMix> audioMix)
 {
     auto movie = std::make_shared<GLImageMovieComposition>(Passkey());
+    movie->textureCacheSetup();
     movie->_compositon = compositon;
     movie->_videoComposition = std::move(videoComposition);
     movie->_audioMix = std::move(audioMix);
@@ -44,8 +45,8 @@ std::shared_ptr<plat::AssetReader> GLImageMovieComposition::createAssetReader()
         _videoComposition->setRenderScale(1.0f);
         auto output
             = plat::AssetReaderVideoCompositionOutput::assetReaderVideoCompositionOutputWithVideoTracks(videoTracks,
-                plat::Dictionary {
-                    {plat::kPixelBufferPixelFormatTypeKey, static_cast<int64_t>(plat::kPixelFormatType_32BGRA)}});
+                plat::Dictionary {{plat::kPixelBufferPixelFormatTypeKey,
+                    static_cast<int64_t>(plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange)}});
         output->setVideoComposition(_videoComposition);
         if (assetReader->canAddOutput(output))
             assetReader->addOutput(output);

@@ -7,13 +7,13 @@
 
 #include "glimage/GLImageContext.h"
 #include "platform/foundation/Fatal.h"
+#include "platform/foundation/Log.h"
 #include "platform/gl/GLTextureCache.h"
 #include "platform/graphics/PixelBuffer.h"
 
 namespace zt::detail {
 
-plat::Result<uint32_t> GLImagePixelBufferTextures::textureForBGRABuffer(
-    const std::shared_ptr<plat::PixelBuffer>& buffer)
+plat::GLTextureCache& GLImagePixelBufferTextures::cache()
 {
     if (!_cache) {
         auto cache = plat::GLTextureCache::create(GLImageContext::sharedImageProcessingContext().context());
@@ -21,7 +21,13 @@ plat::Result<uint32_t> GLImagePixelBufferTextures::textureForBGRABuffer(
             plat::detail::fatal("Error at CVOpenGLESTextureCacheCreate {}", cache.error().code());
         _cache = cache.value();
     }
-    auto texture = _cache->createTextureFromImage(
+    return *_cache;
+}
+
+plat::Result<uint32_t> GLImagePixelBufferTextures::textureForBGRABuffer(
+    const std::shared_ptr<plat::PixelBuffer>& buffer)
+{
+    auto texture = cache().createTextureFromImage(
         buffer, GL_TEXTURE_2D, GL_RGBA, buffer->width(), buffer->height(), GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0);
     if (!texture.ok())
         return texture.error();
@@ -34,15 +40,43 @@ plat::Result<uint32_t> GLImagePixelBufferTextures::textureForBGRABuffer(
     return _current->name();
 }
 
+GLImagePixelBufferTextures::Planes GLImagePixelBufferTextures::texturesForBiPlanarBuffer(
+    const std::shared_ptr<plat::PixelBuffer>& buffer)
+{
+    Planes planes;
+    auto planeTexture = [&](GLenum unit, GLenum format, size_t planeIndex) -> std::shared_ptr<plat::GLCacheTexture> {
+        glActiveTexture(unit);
+        // Each plane at its own size: an odd picture's last chroma column and row are kept.
+        auto texture = cache().createTextureFromImage(buffer, GL_TEXTURE_2D, GLint(format),
+            buffer->widthOfPlane(planeIndex), buffer->heightOfPlane(planeIndex), format, GL_UNSIGNED_BYTE, planeIndex);
+        if (!texture.ok()) {
+            plat::log("Error at CVOpenGLESTextureCacheCreateTextureFromImage {}", texture.error().code());
+            return nullptr;
+        }
+        glBindTexture(texture.value()->target(), texture.value()->name());
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        return texture.value();
+    };
+    _current = planeTexture(GL_TEXTURE4, GL_LUMINANCE, 0);
+    _chrominance = planeTexture(GL_TEXTURE5, GL_LUMINANCE_ALPHA, 1);
+    planes.luminance = _current ? _current->name() : 0;
+    planes.chrominance = _chrominance ? _chrominance->name() : 0;
+    return planes;
+}
+
 void GLImagePixelBufferTextures::frameDone()
 {
     _current.reset();
+    _chrominance.reset();
     if (_cache)
         _cache->flush();
 }
 
 void uploadPixelBuffer(plat::PixelBuffer& buffer, uint32_t texture, const GPUTextureOptions& options)
 {
+    if (buffer.planeCount() > 0)
+        plat::detail::fatal("uploadPixelBuffer: YCbCr planes go through the texture cache, not this upload");
     const int width = buffer.width();
     const int height = buffer.height();
     const size_t packedRow = size_t(width) * 4;

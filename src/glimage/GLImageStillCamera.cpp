@@ -18,9 +18,6 @@ namespace zt {
 
 namespace {
 
-constexpr uint32_t kPixelFormatType_420YpCbCr8BiPlanarFullRange = 0x34323066;  // '420f'
-constexpr uint32_t kPixelFormatType_420YpCbCr8BiPlanarVideoRange = 0x34323076;  // '420v'
-
 plat::Error busyError()
 {
     return plat::Error(plat::kMediaErrorDomain, kMediaErrorMaximumStillImageCaptureRequestsExceeded,
@@ -58,10 +55,10 @@ bool GLImageStillCamera::setUpPhotoOutput()
     bool yuv = false;
     if (capturesAsYUV() && GLImageContext::deviceSupportsRedTextures()) {
         const auto formats = photoOutput->availableImageDataCVPixelFormatTypes();
-        const bool full
-            = std::find(formats.begin(), formats.end(), kPixelFormatType_420YpCbCr8BiPlanarFullRange) != formats.end();
-        const uint32_t format
-            = full ? kPixelFormatType_420YpCbCr8BiPlanarFullRange : kPixelFormatType_420YpCbCr8BiPlanarVideoRange;
+        const bool full = std::find(formats.begin(), formats.end(), plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange)
+            != formats.end();
+        const uint32_t format = full ? plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange
+                                     : plat::kPixelFormatType_420YpCbCr8BiPlanarVideoRange;
         // A still output that cannot give planes gives the camera's BGRA.
         yuv = photoOutput->setOutputSettings(
             plat::Dictionary {{plat::kCVPixelBufferPixelFormatTypeKey, static_cast<int64_t>(format)}});

@@ -25,10 +25,6 @@ constexpr const char* kAudioProcessingQueueLabel = "com.lanternfield.GLImage.aud
 // The first frames of a run are left out of the benchmark: they pay for set-up.
 constexpr uint64_t kBenchmarkWarmUpFrames = 5;
 
-// The platform's bi-planar 4:2:0 formats, which a camera may offer.
-constexpr uint32_t kPixelFormatType_420YpCbCr8BiPlanarFullRange = 0x34323066;  // '420f'
-constexpr uint32_t kPixelFormatType_420YpCbCr8BiPlanarVideoRange = 0x34323076;  // '420v'
-
 bool offers(const std::vector<uint32_t>& formats, uint32_t format)
 {
     return std::find(formats.begin(), formats.end(), format) != formats.end();
@@ -94,7 +90,10 @@ std::shared_ptr<GLImageVideoCamera> GLImageVideoCamera::selfAsCamera()
 bool GLImageVideoCamera::setUp(const std::string& sessionPreset, plat::CaptureDevicePosition cameraPosition)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
-    runSynchronouslyOnContextQueue([] { GLImageContext::useImageProcessingContext(); });
+    runSynchronouslyOnContextQueue([this] {
+        GLImageContext::useImageProcessingContext();
+        yuvConversion.setUp();
+    });
 
     _inputCamera = cameraAt(cameraPosition);
     if (!_inputCamera)
@@ -130,10 +129,10 @@ void GLImageVideoCamera::configureVideoOutputFormat()
     const auto formats = videoOutput->availableVideoCVPixelFormatTypes();
     uint32_t format = plat::kPixelFormatType_32BGRA;
     if (captureAsYUV && GLImageContext::supportsFastTextureUpload()) {
-        if (offers(formats, kPixelFormatType_420YpCbCr8BiPlanarFullRange))
-            format = kPixelFormatType_420YpCbCr8BiPlanarFullRange;
-        else if (offers(formats, kPixelFormatType_420YpCbCr8BiPlanarVideoRange))
-            format = kPixelFormatType_420YpCbCr8BiPlanarVideoRange;
+        if (offers(formats, plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange))
+            format = plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange;
+        else if (offers(formats, plat::kPixelFormatType_420YpCbCr8BiPlanarVideoRange))
+            format = plat::kPixelFormatType_420YpCbCr8BiPlanarVideoRange;
     }
     if (!offers(formats, format))
         format = plat::kPixelFormatType_32BGRA;
@@ -174,7 +173,11 @@ GLImageVideoCamera::~GLImageVideoCamera()
         teardown();
     else
         plat::DispatchQueue::mainQueue().async(std::move(teardown));
-    runSynchronouslyOnContextQueue([this] { pictureTextures.frameDone(); });
+    runSynchronouslyOnContextQueue([this] {
+        GLImageContext::useImageProcessingContext();
+        pictureTextures.frameDone();
+        yuvConversion.destroyFramebuffer();
+    });
 }
 
 void GLImageVideoCamera::startCameraCapture()
@@ -470,7 +473,25 @@ void GLImageVideoCamera::processVideoSampleBuffer(const std::shared_ptr<const pl
     const plat::MediaTime currentTime = sampleBuffer->presentationTimeStamp();
     GLImageContext::useImageProcessingContext();
 
-    if (GLImageContext::supportsFastTextureUpload()) {
+    if (GLImageContext::supportsFastTextureUpload() && pixelBuffer->planeCount() > 0) {
+        _preferredConversion = detail::conversionForBuffer(*pixelBuffer);
+        pixelBuffer->lockBaseAddress(plat::PixelBufferLock::ReadOnly);
+        // Either side changing calls for a framebuffer of the new size.
+        if (yuvConversion.takeBufferSize(bufferWidth, bufferHeight)) {
+            destroyYUVConversionFBO();
+            createYUVConversionFBO();
+        }
+        const auto planes = pictureTextures.texturesForBiPlanarBuffer(pixelBuffer);
+        luminanceTexture = planes.luminance;
+        chrominanceTexture = planes.chrominance;
+        if (!allTargetsWantMonochromeData)
+            convertYUVToRGBOutput();
+        updateTargetsForVideoCameraUsingCacheTextureAtWidth(bufferWidth, bufferHeight, currentTime);
+        pixelBuffer->unlockBaseAddress(plat::PixelBufferLock::ReadOnly);
+        luminanceTexture = 0;
+        chrominanceTexture = 0;
+        pictureTextures.frameDone();
+    } else if (GLImageContext::supportsFastTextureUpload()) {
         auto texture = pictureTextures.textureForBGRABuffer(pixelBuffer);
         if (!texture.ok()) {
             plat::log("Camera CVOpenGLESTextureCacheCreateTextureFromImage failed (error: {})", texture.error().code());
@@ -523,10 +544,58 @@ void GLImageVideoCamera::updateTargetsForVideoCameraUsingCacheTextureAtWidth(
             continue;
         }
         targets[i]->setInputSize({double(bufferWidth), double(bufferHeight)}, indices[i]);
-        targets[i]->setCurrentlyReceivingMonochromeInput(false);
-        targets[i]->setInputTexture(textureForOutput(), indices[i]);
+        // Monochrome targets read a YUV picture's luminance plane as it is.
+        const bool monochrome = targets[i]->wantsMonochromeInput() && captureAsYUV && luminanceTexture != 0;
+        targets[i]->setCurrentlyReceivingMonochromeInput(monochrome);
+        targets[i]->setInputTexture(monochrome ? luminanceTexture : textureForOutput(), indices[i]);
         targets[i]->newFrameReadyAtTime(currentTime, indices[i]);
     }
+}
+
+void GLImageVideoCamera::convertYUVToRGBOutput()
+{
+    setYUVConversionFBO();
+    yuvConversion.draw(luminanceTexture, chrominanceTexture, _preferredConversion);
+}
+
+void GLImageVideoCamera::setYUVConversionFBO()
+{
+    if (!yuvConversion.hasFramebuffer())
+        createYUVConversionFBO();
+    yuvConversion.bindFramebuffer();
+}
+
+void GLImageVideoCamera::createYUVConversionFBO()
+{
+    initializeOutputTextureIfNeeded();
+    yuvConversion.createFramebuffer(outputTexture.name());
+    ++_yuvConversionFramebuffersMade;
+    notifyTargetsAboutNewOutputTexture();
+}
+
+void GLImageVideoCamera::destroyYUVConversionFBO()
+{
+    runSynchronouslyOnContextQueue([this] {
+        GLImageContext::useImageProcessingContext();
+        yuvConversion.destroyFramebuffer();
+        outputTexture.reset();
+    });
+}
+
+plat::Size GLImageVideoCamera::yuvConversionFramebufferSizeForTesting() const
+{
+    plat::Size size;
+    runSynchronouslyOnContextQueue([&] {
+        size = {double(yuvConversion.imageBufferWidth()), double(yuvConversion.imageBufferHeight())};
+    });
+    return size;
+}
+
+int GLImageVideoCamera::yuvConversionFramebuffersMadeForTesting() const
+{
+    int made = 0;
+    runSynchronouslyOnContextQueue([&] { made = _yuvConversionFramebuffersMade; });
+    return made;
 }
 
 }  // namespace zt

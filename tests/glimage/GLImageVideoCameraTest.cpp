@@ -62,8 +62,8 @@ TEST_F(GLImageVideoCameraTest, ACameraIsMadeOnlyWhereOneFacesThatWay)
     EXPECT_EQ(camera->cameraPosition(), CaptureDevicePosition::Back);
     EXPECT_TRUE(zt::GLImageVideoCamera::isBackFacingCameraPresent());
     EXPECT_FALSE(zt::GLImageVideoCamera::isFrontFacingCameraPresent());
-    // The stand-in's cameras give BGRA pictures only.
-    EXPECT_FALSE(camera->capturesAsYUV());
+    // Full-range planes are offered, and taken first.
+    EXPECT_TRUE(camera->capturesAsYUV());
     EXPECT_TRUE(camera->videoCaptureConnection());
 }
 

@@ -1,11 +1,14 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "platform/foundation/Geometry.h"
 #include "platform/foundation/Result.h"
+#include "platform/foundation/URL.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
 #include "uikit/CarouselProtocols.h"
@@ -21,7 +24,11 @@ namespace zt {
 class Carousel;
 class Hudy;
 class MainViewControllerDelegate;
+class MovieExportType;
+class MovieRenderer;
 class ProjectModel;
+class QVNavigationController;
+class RenderProgressViewController;
 class TransparentToolbar;
 
 // The start screen: every project of the projects list as an item of a
@@ -124,12 +131,36 @@ public:
     void textFieldDidBeginEditing(plat::TextField& textField) override;
     void textFieldDidEndEditing(plat::TextField& textField) override;
 
+    // The preview: plays the selected project's movie, rendering it first
+    // (after asking) with the progress screen.
+    void actionPlay();
+    void prepareMovieWithResolution(plat::Size size);
+    // Any export of the selected project (movie, GIF, single images, archive)
+    // with the progress screen: rendered on the renderer's queue, polled
+    // each second, the screen closed when done (then afterExport runs with
+    // the renderer, status finished), kept with the reason when it failed.
+    using AfterExport = std::function<void(MovieRenderer& renderer)>;
+    void prepareExportWithType(std::shared_ptr<MovieExportType> type, AfterExport afterExport);
+    void checkStatusForExporter(const std::shared_ptr<MovieRenderer>& renderer);
+    void cancelMovieRenderer();
+    // Hands a rendered movie to the movie player.
+    void playVideoInMovieView(const plat::URL& movieURL);
+    // The size the preview is rendered at on this device.
+    static plat::Size previewResolution();
+    const std::shared_ptr<RenderProgressViewController>& renderProgressViewController() const
+    {
+        return _renderProgressViewController;
+    }
+    const std::shared_ptr<MovieRenderer>& movieRenderer() const { return _movieRenderer; }
+
     void receiveProjectImportProcessorDidImportProject();
     void receiveDuplicateProjectNotification();
     void playFrameEditorToProjectExplorerAnimation();
 
 private:
     void askToDelete(std::shared_ptr<ProjectModel> project);
+    void finishExport(
+        MovieRenderer& renderer, const std::shared_ptr<RenderProgressViewController>& screen, AfterExport afterExport);
     void finishDuplicate(const std::shared_ptr<ProjectModel>& source, const plat::Result<std::string>& copied,
         const std::shared_ptr<Hudy>& display);
     static std::string shownNameOf(ProjectModel& project);
@@ -153,6 +184,9 @@ private:
     // The project tapped to open: the selection may move before it opens.
     std::shared_ptr<ProjectModel> _openingProject;
     bool _shouldDisplayPorjectScaleAnimation = false;
+    std::shared_ptr<MovieRenderer> _movieRenderer;
+    std::shared_ptr<RenderProgressViewController> _renderProgressViewController;
+    std::shared_ptr<QVNavigationController> _renderProgressNavigation;
     std::weak_ptr<MainViewControllerDelegate> _delegate;
 };
 

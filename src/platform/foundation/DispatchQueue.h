@@ -59,4 +59,16 @@ private:
 // Aborts with a message unless queue.isCurrent().
 void assertOnQueue(const DispatchQueue& queue);
 
+// Lets go of a reference taken on another thread on the main queue instead,
+// so that an object that must end on the main thread (a screen, a view)
+// never ends on that thread when the main thread let go of it meanwhile.
+template <class T> void releaseOnMainQueue(std::shared_ptr<T>&& reference)
+{
+    if (!reference || isMainThread()) {
+        reference.reset();
+        return;
+    }
+    DispatchQueue::mainQueue().async([held = std::move(reference)]() mutable { held.reset(); });
+}
+
 }  // namespace plat

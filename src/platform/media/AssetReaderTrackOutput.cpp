@@ -249,9 +249,9 @@ Result<void> AssetReaderTrackOutput::validate() const
     if (segments.size() != 1 || segments.front().isEmpty())
         return outputError("only the track of a media file can be read");
     if (_track->mediaType() == kMediaTypeVideo) {
-        // Pictures are handed out decoded, in a 32-bit pixel format.
+        // Pictures are handed out decoded, as 32-bit pixels or bi-planar YCbCr.
         if (!videoPixelFormat())
-            return outputError("video is read as pixel buffers of 32-bit BGRA or ARGB pixels");
+            return outputError("video is read as pixel buffers of 32-bit BGRA or ARGB pixels or 4:2:0 YCbCr planes");
         return {};
     }
     if (_outputSettings) {

@@ -10,7 +10,7 @@
 namespace plat {
 
 // Reads one track of a media file. Video is decoded into pixel buffers of
-// the settings' pixel format (kPixelBufferPixelFormatTypeKey: 32BGRA or
+// the settings' pixel format (kPixelBufferPixelFormatTypeKey: 32BGRA, 420v, 420f or
 // 32ARGB), one sample buffer a picture with its time. Audio: with linear PCM settings the sound
 // is decoded, at the track's own sample rate and channel count where the
 // settings say nothing (44.1 kHz or two channels where the track's own are

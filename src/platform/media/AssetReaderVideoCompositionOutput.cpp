@@ -8,6 +8,7 @@
 #include "platform/media/AssetWriterInputPixelBufferAdaptor.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/MediaConstants.h"
+#include "platform/media/PixelBufferConverter.h"
 #include "platform/media/SampleBuffer.h"
 #include "platform/media/TrackPictureReader.h"
 #include "platform/media/VideoComposition.h"
@@ -131,7 +132,7 @@ Result<void> AssetReaderVideoCompositionOutput::validate() const
             return outputError("only video tracks can be put together");
     }
     if (!pixelFormat())
-        return outputError("pictures are made as pixel buffers of 32-bit BGRA or ARGB pixels");
+        return outputError("pictures are made as pixel buffers of 32-bit BGRA or ARGB pixels or 4:2:0 planes");
     if (!_videoComposition)
         return outputError("a video composition is needed");
     const Size size = _videoComposition->renderSize();
@@ -209,6 +210,21 @@ Result<std::shared_ptr<const SampleBuffer>> AssetReaderVideoCompositionOutput::c
             }
             drawOver(canvas, *scaled.value(), opacity);
         }
+    }
+    if (PixelBuffer::isBiPlanarPixelFormat(*pixelFormat())) {
+        // Composed as BGRA, handed out as planes.
+        auto planes = PixelBuffer::create(canvas.width(), canvas.height(), *pixelFormat());
+        if (!planes.ok()) {
+            canvas.unlockBaseAddress();
+            return planes.error();
+        }
+        if (!_planeConverter)
+            _planeConverter = std::make_unique<detail::PixelBufferConverter>();
+        auto converted = _planeConverter->convert(canvas, *planes.value());
+        canvas.unlockBaseAddress();
+        if (!converted.ok())
+            return converted.error();
+        return SampleBuffer::createForImageBuffer(planes.value(), time);
     }
     if (*pixelFormat() == kPixelFormatType_32ARGB) {
         auto argb = copyAsARGB(canvas);

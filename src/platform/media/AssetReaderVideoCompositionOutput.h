@@ -12,12 +12,14 @@
 namespace plat {
 class MutableVideoComposition;
 namespace detail {
+class PixelBufferConverter;
 class TrackPictureReader;
-}
+}  // namespace detail
 
 // Reads the video tracks of an asset (a composition's, most often) put
-// together by a video composition: one pixel buffer (the settings' 32-bit
-// format) every frame duration from the reading's start, as the composition's
+// together by a video composition: one pixel buffer (the settings' format:
+// 32-bit, or 4:2:0 planes made from the composed picture with the BT.601
+// matrix) every frame duration from the reading's start, as the composition's
 // instructions show its tracks then. Configured before reading on one
 // queue; copyNextSampleBuffer then runs on one queue at a time.
 class AssetReaderVideoCompositionOutput final : public AssetReaderOutput {
@@ -52,6 +54,7 @@ private:
     std::mutex _lock;  // one copyNextSampleBuffer at a time
     std::weak_ptr<AssetReader> _reader;
     std::map<int32_t, std::unique_ptr<detail::TrackPictureReader>> _pictures;  // by track ID, guarded by _lock
+    std::unique_ptr<detail::PixelBufferConverter> _planeConverter;  // guarded by _lock
     MediaTime _next = MediaTime::invalid();  // guarded by _lock
     MediaTime _end = MediaTime::invalid();  // guarded by _lock
     bool _ended = false;  // guarded by _lock

@@ -33,7 +33,7 @@ std::shared_ptr<PlayerItemVideoOutput> PlayerItemVideoOutput::videoOutputWithPix
     if (pixelBufferAttributes) {
         auto asked = pixelBufferAttributes->getInt64(kPixelBufferPixelFormatTypeKey);
         if (asked && (*asked < 0 || !PixelBuffer::isSupportedPixelFormat(static_cast<uint32_t>(*asked)))) {
-            log("media: a player item output makes 32-bit BGRA or ARGB pictures, not format {}", *asked);
+            log("media: a player item output makes 32-bit BGRA or ARGB or 4:2:0 YCbCr pictures, not format {}", *asked);
             return nullptr;
         }
         if (asked)

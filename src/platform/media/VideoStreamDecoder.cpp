@@ -6,6 +6,7 @@
 #include "platform/graphics/PixelBuffer.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/MediaConstants.h"
+#include "platform/media/PixelBufferConverter.h"
 
 namespace plat::detail {
 
@@ -13,11 +14,6 @@ namespace {
 
 // Video times without a timescale of their own are kept in the platform's movie timescale.
 constexpr int32_t kMovieTimescale = 600;
-
-AVPixelFormat ffmpegPixelFormat(uint32_t pixelFormatType)
-{
-    return pixelFormatType == kPixelFormatType_32ARGB ? AV_PIX_FMT_ARGB : AV_PIX_FMT_BGRA;
-}
 
 // The colour matrix a stream's pictures were made with; SD sizes without a
 // tag are BT.601, larger ones BT.709, as players assume.
@@ -47,7 +43,7 @@ struct VideoStreamDecoder::Impl {
     uint32_t pixelFormatType = kPixelFormatType_32BGRA;
     InputFormatContextPtr format;
     CodecContextPtr codec;
-    SwsContextPtr converter;
+    PixelBufferConverter converter;
     PacketPtr packet {av_packet_alloc()};
     FramePtr frame {av_frame_alloc()};
     AVStream* stream = nullptr;
@@ -61,25 +57,21 @@ struct VideoStreamDecoder::Impl {
 
     Result<std::shared_ptr<PixelBuffer>> convert(const AVFrame& picture)
     {
-        SwsContext* cached = sws_getCachedContext(converter.release(), picture.width, picture.height,
-            static_cast<AVPixelFormat>(picture.format), picture.width, picture.height,
-            ffmpegPixelFormat(pixelFormatType), SWS_BILINEAR, nullptr, nullptr, nullptr);
-        converter.reset(cached);
-        if (!converter)
-            return mediaError(kMediaErrorFileFailedToParse, "cannot convert the pictures of", path);
-        const int* coefficients = sws_getCoefficients(swsColorspaceOf(picture));
-        const int sourceRange = picture.color_range == AVCOL_RANGE_JPEG ? 1 : 0;
-        sws_setColorspaceDetails(converter.get(), coefficients, sourceRange, coefficients, 1, 0, 1 << 16, 1 << 16);
         auto made = PixelBuffer::create(picture.width, picture.height, pixelFormatType);
         if (!made.ok())
             return made.error();
-        auto buffer = made.value();
-        buffer->lockBaseAddress();
-        uint8_t* planes[] = {buffer->baseAddress()};
-        const int strides[] = {static_cast<int>(buffer->bytesPerRow())};
-        sws_scale(converter.get(), picture.data, picture.linesize, 0, picture.height, planes, strides);
-        buffer->unlockBaseAddress();
-        return buffer;
+        PictureInMemory source;
+        source.planes = picture.data;
+        source.strides = picture.linesize;
+        source.format = picture.format;
+        source.width = picture.width;
+        source.height = picture.height;
+        source.colorspace = swsColorspaceOf(picture);
+        source.fullRange = picture.color_range == AVCOL_RANGE_JPEG;
+        auto converted = converter.convert(source, *made.value());
+        if (!converted.ok())
+            return mediaError(kMediaErrorFileFailedToParse, "cannot convert the pictures of", path);
+        return made.value();
     }
 
     // The next decoded frame into `frame`; false at the end.

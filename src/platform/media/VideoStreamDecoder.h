@@ -20,8 +20,8 @@ struct DecodedPicture {
     MediaTime presentationTime;
 };
 
-// Decodes one video stream of a media file into pixel buffers of a 32-bit
-// format, pictures in time order. A picture whose size changes mid-stream
+// Decodes one video stream of a media file into pixel buffers of any
+// format they hold (32-bit or bi-planar YCbCr), pictures in time order. A picture whose size changes mid-stream
 // keeps its own size. Damaged packets are passed over (a decoder error is
 // the file's, not ours); a stream that cannot be read on is an error. One
 // thread at a time.

@@ -374,7 +374,7 @@ TEST(AppScript, AScriptCopiesAndPastesARangeInTheStripAndPlaysIt)
 
 // The frame editor on the sample project, as a person takes it: open,
 // capture two pictures from the virtual camera, merge the last with the two
-// before it, crop (flip) the first, ask for the movie look, record a
+// before it, crop (flip) the first, open the look sheet and close it, record a
 // voice-over from the virtual microphone, play, zoom to the timeline and
 // back, and return to the explorer; a screenshot after each step.
 TEST(AppScript, AScriptToursTheEditorOnTheSampleProject)
@@ -393,7 +393,7 @@ TEST(AppScript, AScriptToursTheEditorOnTheSampleProject)
         + shot("04-controls.png") + "tap Merge\nwait 1\n" + shot("05-merged.png")
         + "tap First Frame\nwait 0.5\ntapat 284 108\nwait 0.7\ntap Crop\nwait 1\ntap Flip Horizontally\nwait 0.5\n"
         + shot("06-cropping.png") + "tap Done\nwait 2\n" + shot("07-cropped.png") + "tap Movie Look\nwait 1\n"
-        + shot("08-look.png") + "tap OK\nwait 1\n" + "tap Voice-over\nwait 1\ntap Record\nwait 6\n"
+        + shot("08-look.png") + "tap Done\nwait 1\n" + "tap Voice-over\nwait 1\ntap Record\nwait 6\n"
         + shot("09-recording.png") + "tap Stop\nwait 2\n" + shot("10-voice.png")
         + "tap First Frame\nwait 0.5\ntap Play\nwait 1.2\n" + shot("11-playing.png") + "tap Stop\nwait 1\n"
         + "tapat 284 259\ntapat 284 259\nwait 1\n" + shot("12-timeline.png") + "tapat 284 230\ntapat 284 230\nwait 1\n"

@@ -325,3 +325,35 @@ TEST(DispatchQueueDeathTest, BlocksNestedTooDeepAbort)
 }
 
 }  // namespace
+
+// The last reference, let go of on a worker after the main thread let go of
+// its own, ends the object on the main thread.
+TEST(DispatchQueueRelease, TheLastReferenceTakenOnAWorkerEndsOnTheMainThread)
+{
+    struct EndsSomewhere {
+        std::atomic<bool>* endedOnMain;
+        ~EndsSomewhere() { *endedOnMain = plat::isMainThread(); }
+    };
+    std::atomic<bool> endedOnMain {false};
+    auto object = std::make_shared<EndsSomewhere>(EndsSomewhere {&endedOnMain});
+    std::weak_ptr<EndsSomewhere> weak = object;
+    plat::Semaphore taken(0);
+    plat::Semaphore released(0);
+    plat::Semaphore handedBack(0);
+    std::thread worker([&] {
+        auto held = weak.lock();
+        taken.signal();
+        released.wait();
+        plat::releaseOnMainQueue(std::move(held));
+        handedBack.signal();
+    });
+    taken.wait();
+    object.reset();
+    released.signal();
+    handedBack.wait();
+    worker.join();
+    EXPECT_FALSE(weak.expired()) << "still waiting for the main queue";
+    plat::RunLoop::main().drain();
+    EXPECT_TRUE(weak.expired());
+    EXPECT_TRUE(endedOnMain);
+}

@@ -99,3 +99,40 @@ TEST(VideoCompositionOutput, PutsTheTracksTogetherAsTheInstructionsSay)
     expectColour(at(12, 10, 10), {0, 0, 255}, "blue alone");
     expectColour(at(12, 50, 40), {0, 0, 0}, "nothing under");
 }
+
+TEST(VideoCompositionOutput, ComposedPicturesAreHandedOutAsPlanesWhenAskedFor)
+{
+    plat::test::TemporaryFolder folder;
+    auto red = solidMovie(folder.path(), "red.mov", "red", 64, 48);
+    auto composition = plat::MutableComposition::composition();
+    auto track = composition->addMutableTrackWithMediaType(plat::kMediaTypeVideo, plat::kTrackIDInvalid);
+    ASSERT_TRUE(track
+                    ->insertTimeRange(plat::MediaTimeRange::make(MediaTime::zero(), MediaTime::make(1, 2)),
+                        *red->tracksWithMediaType(plat::kMediaTypeVideo).front(), MediaTime::zero())
+                    .ok());
+    auto video = plat::MutableVideoComposition::videoCompositionWithPropertiesOfAsset(*composition);
+    video->setFrameDuration(MediaTime::make(1, 10));
+    auto reader = plat::AssetReader::assetReaderWithAsset(composition).value();
+    auto output = plat::AssetReaderVideoCompositionOutput::assetReaderVideoCompositionOutputWithVideoTracks(
+        composition->tracksWithMediaType(plat::kMediaTypeVideo),
+        plat::Dictionary {
+            {plat::kPixelBufferPixelFormatTypeKey, int64_t {plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange}}});
+    output->setVideoComposition(video);
+    ASSERT_TRUE(reader->canAddOutput(output));
+    reader->addOutput(output);
+    ASSERT_TRUE(reader->startReading());
+    auto picture = output->copyNextSampleBuffer();
+    ASSERT_TRUE(picture);
+    auto& planes = *picture->imageBuffer();
+    EXPECT_EQ(planes.pixelFormatType(), plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange);
+    ASSERT_EQ(planes.planeCount(), 2u);
+    EXPECT_EQ(planes.yCbCrMatrix(), plat::kCVImageBufferYCbCrMatrix_ITU_R_601_4);
+    // Red in full-range BT.601: Y 76, Cb 85, Cr 255.
+    planes.lockBaseAddress(plat::PixelBufferLock::ReadOnly);
+    const uint8_t* luma = planes.baseAddressOfPlane(0) + planes.bytesPerRowOfPlane(0) * 20 + 30;
+    const uint8_t* chroma = planes.baseAddressOfPlane(1) + planes.bytesPerRowOfPlane(1) * 10 + 15 * 2;
+    EXPECT_NEAR(luma[0], 76, 6);
+    EXPECT_NEAR(chroma[0], 85, 6);
+    EXPECT_NEAR(chroma[1], 255, 6);
+    planes.unlockBaseAddress(plat::PixelBufferLock::ReadOnly);
+}

@@ -129,3 +129,47 @@ TEST_F(VideoTrackOutput, ADamagedMovieFailsTheReaderOrEndsEarlyButNeverCrashes)
     EXPECT_LE(read.pictures.size(), 20u);
     EXPECT_NE(read.reader->status(), plat::AssetReaderStatus::Reading);
 }
+
+TEST_F(VideoTrackOutput, PlanesAreReadInTheRangeTheSettingsAskFor)
+{
+    // A flat grey of 8-bit video-range Y 126 (BT.601): 128 of 255 in RGB.
+    std::string path = plat::appendingPathComponent(folder.path(), "grey.mov");
+    auto run = plat::test::runFFmpeg(folder.path(),
+        {"-f", "lavfi", "-i", "color=c=0x808080:size=34x18:rate=10:duration=0.3", "-c:v", "libx264", "-pix_fmt",
+            "yuv420p", "-colorspace", "smpte170m", "-color_range", "tv", path});
+    ASSERT_EQ(run.exitCode, 0);
+    struct Case {
+        uint32_t format;
+        int luma;
+    };
+    for (const Case& c : {Case {plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange, 128},
+             Case {plat::kPixelFormatType_420YpCbCr8BiPlanarVideoRange, 126}}) {
+        SCOPED_TRACE(c.format);
+        auto asset = plat::URLAsset::assetWithPath(path);
+        auto reader = plat::AssetReader::assetReaderWithAsset(asset).value();
+        auto output = plat::AssetReaderTrackOutput::assetReaderTrackOutputWithTrack(
+            asset->tracksWithMediaType(plat::kMediaTypeVideo).front(),
+            plat::Dictionary {{plat::kPixelBufferPixelFormatTypeKey, int64_t {c.format}}});
+        ASSERT_TRUE(reader->canAddOutput(output));
+        reader->addOutput(output);
+        ASSERT_TRUE(reader->startReading());
+        int pictures = 0;
+        while (auto picture = output->copyNextSampleBuffer()) {
+            ++pictures;
+            auto& pixels = *picture->imageBuffer();
+            EXPECT_EQ(pixels.pixelFormatType(), c.format);
+            ASSERT_EQ(pixels.planeCount(), 2u);
+            EXPECT_EQ(pixels.widthOfPlane(1), 17);
+            EXPECT_EQ(pixels.heightOfPlane(1), 9);
+            EXPECT_EQ(pixels.yCbCrMatrix(), plat::kCVImageBufferYCbCrMatrix_ITU_R_601_4);
+            pixels.lockBaseAddress(plat::PixelBufferLock::ReadOnly);
+            const uint8_t* lastLuma = pixels.baseAddressOfPlane(0) + pixels.bytesPerRowOfPlane(0) * 17 + 33;
+            const uint8_t* lastChroma = pixels.baseAddressOfPlane(1) + pixels.bytesPerRowOfPlane(1) * 8 + 16 * 2;
+            EXPECT_NEAR(lastLuma[0], c.luma, 1);
+            EXPECT_NEAR(lastChroma[0], 128, 1);
+            EXPECT_NEAR(lastChroma[1], 128, 1);
+            pixels.unlockBaseAddress(plat::PixelBufferLock::ReadOnly);
+        }
+        EXPECT_EQ(pictures, 3);
+    }
+}

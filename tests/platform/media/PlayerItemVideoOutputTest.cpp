@@ -104,5 +104,5 @@ TEST_F(PlayerItemVideoOutputTest, AnItemWithoutVideoHasNoPictures)
     EXPECT_FALSE(output->hasNewPixelBufferForItemTime(MediaTime::zero()));
     EXPECT_EQ(output->copyPixelBufferForItemTime(MediaTime::zero(), nullptr), nullptr);
     EXPECT_FALSE(plat::PlayerItemVideoOutput::videoOutputWithPixelBufferAttributes(
-        plat::Dictionary {{plat::kPixelBufferPixelFormatTypeKey, int64_t {0x34323066}}}));  // '420f'
+        plat::Dictionary {{plat::kPixelBufferPixelFormatTypeKey, int64_t {0x32767579}}}));  // '2vuy'
 }

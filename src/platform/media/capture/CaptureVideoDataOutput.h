@@ -30,8 +30,9 @@ public:
         CaptureOutput& output, const std::shared_ptr<const SampleBuffer>& sampleBuffer, CaptureConnection& connection);
 };
 
-// Hands the session's pictures, as 32BGRA pixel buffers at most 1920 x 1080,
-// one at a time and in order to its delegate on a serial queue. With
+// Hands the session's pictures, as pixel buffers at most 1920 x 1080 of the
+// format the video settings ask for (32BGRA by default; 420v or 420f, made
+// from the camera's BGRA with the BT.601 matrix), one at a time and in order to its delegate on a serial queue. With
 // alwaysDiscardsLateVideoFrames (the default) a picture that comes while the
 // delegate is still busy with the previous one is dropped and reported as
 // dropped; otherwise a few wait. The delegate is not kept alive. Configure
@@ -52,9 +53,9 @@ public:
     bool alwaysDiscardsLateVideoFrames() const { return _discardsLate.load(); }
     void setAlwaysDiscardsLateVideoFrames(bool discards) { _discardsLate = discards; }
 
-    // {kCVPixelBufferPixelFormatTypeKey: 32BGRA}, the one format offered.
+    // {kCVPixelBufferPixelFormatTypeKey: the format}, 32BGRA unless set.
     const Dictionary& videoSettings() const { return _videoSettings; }
-    // False (and unchanged) for settings asking for another format.
+    // False (and unchanged) for settings asking for a format not offered.
     bool setVideoSettings(const Dictionary& settings);
     std::vector<uint32_t> availableVideoCVPixelFormatTypes() const;
 
