@@ -43,6 +43,7 @@ void main()
 GLImage3x3ConvolutionFilter::GLImage3x3ConvolutionFilter()
     : GLImage3x3ConvolutionFilter(convolutionFragmentShader(""))
 {
+    readsOnlyTheNinePoints = true;
     setConvolutionKernel(kIdentityKernel);
 }
 

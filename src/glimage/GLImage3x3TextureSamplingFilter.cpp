@@ -110,9 +110,19 @@ void GLImage3x3TextureSamplingFilter::setupFilterForSize(plat::Size filterFrameS
         // input swaps. Kept among this filter's uniforms: filters of one
         // kind share the program.
         const bool swapped = rotationSwapsWidthAndHeight(inputRotation);
-        setFloat(float(swapped ? _texelHeight : _texelWidth), texelWidthUniform, filterProgram);
-        setFloat(float(swapped ? _texelWidth : _texelHeight), texelHeightUniform, filterProgram);
+        texelWidthStep = float(swapped ? _texelHeight : _texelWidth);
+        texelHeightStep = float(swapped ? _texelWidth : _texelHeight);
+        setFloat(texelWidthStep, texelWidthUniform, filterProgram);
+        setFloat(texelHeightStep, texelHeightUniform, filterProgram);
     });
+}
+
+std::optional<std::array<float, 2>> GLImage3x3TextureSamplingFilter::inputReadStepForProgramAtIndex(
+    int programIndex) const
+{
+    if (programIndex == 0 && readsOnlyTheNinePoints)
+        return std::array<float, 2> {texelWidthStep, texelHeightStep};
+    return GLImageFilter::inputReadStepForProgramAtIndex(programIndex);
 }
 
 void GLImage3x3TextureSamplingFilter::setTexelWidth(double newValue)
@@ -121,7 +131,8 @@ void GLImage3x3TextureSamplingFilter::setTexelWidth(double newValue)
     runSynchronouslyOnContextQueue([&] {
         hasOverriddenImageSizeFactor = true;
         _texelWidth = newValue;
-        setFloat(float(newValue), texelWidthUniform, filterProgram);
+        texelWidthStep = float(newValue);
+        setFloat(texelWidthStep, texelWidthUniform, filterProgram);
     });
 }
 
@@ -131,7 +142,8 @@ void GLImage3x3TextureSamplingFilter::setTexelHeight(double newValue)
     runSynchronouslyOnContextQueue([&] {
         hasOverriddenImageSizeFactor = true;
         _texelHeight = newValue;
-        setFloat(float(newValue), texelHeightUniform, filterProgram);
+        texelHeightStep = float(newValue);
+        setFloat(texelHeightStep, texelHeightUniform, filterProgram);
     });
 }
 

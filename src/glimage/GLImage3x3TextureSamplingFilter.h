@@ -1,4 +1,5 @@
 #pragma once
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,7 @@ public:
     explicit GLImage3x3TextureSamplingFilter(const std::string& fragmentShaderString);
 
     void setupFilterForSize(plat::Size filterFrameSize) override;
+    std::optional<std::array<float, 2>> inputReadStepForProgramAtIndex(int programIndex) const override;
 
     // In texture coordinates; set by hand, they stay whatever the input size.
     double texelWidth() const { return _texelWidth; }
@@ -41,6 +43,14 @@ protected:
     bool hasOverriddenImageSizeFactor = false;
     double _texelWidth = 0;
     double _texelHeight = 0;
+    // The steps this filter last gave the shader (context queue); no number
+    // until it gives one, while the shared program may hold another filter's.
+    float texelWidthStep = std::numeric_limits<float>::quiet_NaN();
+    float texelHeightStep = std::numeric_limits<float>::quiet_NaN();
+    // Set by a filter whose fragment shader reads the input only at the nine
+    // points: where the steps are whole texels, it may read them nearest
+    // (see GLImageNearestSampling).
+    bool readsOnlyTheNinePoints = false;
 };
 
 }  // namespace zt

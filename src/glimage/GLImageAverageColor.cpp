@@ -123,7 +123,7 @@ void GLImageAverageColor::createFilterFBOofSize(plat::Size)
             glBindFramebuffer(GL_FRAMEBUFFER, stageFramebuffers.back().name());
             glBindTexture(GL_TEXTURE_2D, stageTextures[stage].name());
             glTexImage2D(GL_TEXTURE_2D, 0, GLint(options.internalFormat), GLsizei(stageSizes[stage].width),
-                GLsizei(stageSizes[stage].height), 0, options.format, options.type, nullptr);
+                GLsizei(stageSizes[stage].height), 0, emptyStorageFormat(options), options.type, nullptr);
             glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, stageTextures[stage].name(), 0);
             const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
             if (status != GL_FRAMEBUFFER_COMPLETE)

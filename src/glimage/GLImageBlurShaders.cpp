@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <numbers>
+#include <regex>
 
 namespace zt::detail {
 
@@ -218,6 +219,22 @@ std::string standardBlurFragmentShader(const std::vector<float>& weights)
     shader += "    gl_FragColor = sum;\n"
               "}\n";
     return shader;
+}
+
+bool areStandardBlurShaders(const std::string& vertex, const std::string& fragment)
+{
+    // Weights end each tap's line, after the read; the steps stay inside the
+    // read and are compared as written.
+    static const std::regex weight(R"(\) \* -?[0-9]+\.[0-9]+;)");
+    const std::string maskedFragment = std::regex_replace(fragment, weight, ") * w;");
+    for (uint32_t radius = 1; radius <= kMaximumBlurSampleRadius; ++radius) {
+        if (vertex != standardBlurVertexShader(radius))
+            continue;
+        const std::vector<float> anyWeights(radius + 1, 0.0f);
+        if (maskedFragment == std::regex_replace(standardBlurFragmentShader(anyWeights), weight, ") * w;"))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace zt::detail

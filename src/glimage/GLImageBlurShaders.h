@@ -52,4 +52,9 @@ std::string standardBlurFragmentShader(const std::vector<float>& weights);
 // Six decimals, a point whatever the locale; never "nan" or "inf".
 std::string shaderFloat(double value);
 
+// Whether vertex and fragment are the standard blur's shaders of some
+// radius, whatever their weights: such a pass reads its input only at whole
+// multiples of its offset beside the pixel.
+bool areStandardBlurShaders(const std::string& vertex, const std::string& fragment);
+
 }  // namespace zt::detail

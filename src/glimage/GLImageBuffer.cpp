@@ -127,7 +127,7 @@ void GLImageBuffer::allocateBufferedTextures(plat::Size size)
     for (const auto& texture : bufferedTextures) {
         glBindTexture(GL_TEXTURE_2D, texture.name());
         glTexImage2D(GL_TEXTURE_2D, 0, GLint(options.internalFormat), GLsizei(size.width), GLsizei(size.height), 0,
-            options.format, options.type, nullptr);
+            emptyStorageFormat(options), options.type, nullptr);
         clearTexture(texture.name());
     }
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -162,7 +162,7 @@ GLTexture GLImageBuffer::generateTexture()
         const plat::Size size = sizeOfFBO();
         if (filterFramebuffer && hasWholePixel(size)) {
             glTexImage2D(GL_TEXTURE_2D, 0, GLint(options.internalFormat), GLsizei(size.width), GLsizei(size.height), 0,
-                options.format, options.type, nullptr);
+                emptyStorageFormat(options), options.type, nullptr);
             clearTexture(texture.name());
         }
         glBindTexture(GL_TEXTURE_2D, 0);

@@ -17,6 +17,7 @@ GLImageDilationFilter::GLImageDilationFilter(uint32_t radius)
         detail::morphologyFragmentShader(detail::morphologyStepsForRadius(radius),
             detail::MorphologyOperation::Dilation, detail::MorphologyChannels::Red))
 {
+    readsOnlyWholeMultiplesOfTheOffsets = true;
 }
 
 }  // namespace zt

@@ -27,6 +27,7 @@ const char* const kDirectionalSobelComputation = R"(
 GLImageDirectionalSobelEdgeDetectionFilter::GLImageDirectionalSobelEdgeDetectionFilter()
     : GLImage3x3TextureSamplingFilter(nearbyTexelIntensityFragmentShader("", kDirectionalSobelComputation))
 {
+    readsOnlyTheNinePoints = true;
 }
 
 }  // namespace zt

@@ -17,6 +17,7 @@ GLImageErosionFilter::GLImageErosionFilter(uint32_t radius)
         detail::morphologyFragmentShader(detail::morphologyStepsForRadius(radius), detail::MorphologyOperation::Erosion,
             detail::MorphologyChannels::Red))
 {
+    readsOnlyWholeMultiplesOfTheOffsets = true;
 }
 
 }  // namespace zt

@@ -67,15 +67,6 @@ bool hasWholePixel(plat::Size size)
     return size.width >= 1 && size.height >= 1;
 }
 
-// The format to allocate empty storage with. The options' format describes
-// uploads (BGRA by default), and nothing is uploaded here: OpenGL ES wants the
-// internal format itself, and GL then stores RGBA as RGBA, so that reading it
-// back as RGBA is a plain copy rather than a swizzle of every pixel.
-GLenum emptyStorageFormat(const GPUTextureOptions& options)
-{
-    return options.internalFormat == GL_RGBA ? GLenum(GL_RGBA) : options.format;
-}
-
 // The largest rectangle of aspectRatio's proportions inside bounds.
 plat::Size aspectFitSize(plat::Size aspectRatio, plat::Size bounds)
 {
@@ -106,7 +97,8 @@ GLImageFilter::GLImageFilter(const std::string& vertexShaderString, const std::s
 
 GLImageFilter::GLImageFilter(const std::string& vertexShaderString, const std::string& fragmentShaderString,
     const std::vector<std::string>& attributes)
-    : uniformState(std::make_shared<GLImageUniformState>())
+    : readsInputsOnlyAtTheirCoordinates(areThePassThroughSources(vertexShaderString, fragmentShaderString))
+    , uniformState(std::make_shared<GLImageUniformState>())
 {
     runSynchronouslyOnContextQueue([&] {
         GLImageContext::useImageProcessingContext();
@@ -118,6 +110,13 @@ GLImageFilter::GLImageFilter(const std::string& vertexShaderString, const std::s
         glEnableVertexAttribArray(GLuint(filterPositionAttribute));
         glEnableVertexAttribArray(GLuint(filterTextureCoordinateAttribute));
     });
+}
+
+bool GLImageFilter::areThePassThroughSources(
+    const std::string& vertexShaderString, const std::string& fragmentShaderString)
+{
+    return vertexShaderString == kGLImageVertexShaderString
+        && fragmentShaderString == kGLImagePassthroughFragmentShaderString;
 }
 
 std::shared_ptr<GLImageFilter> GLImageFilter::initWithFragmentShaderFromFile(const std::string& fragmentShaderFilename)
@@ -284,15 +283,29 @@ void GLImageFilter::renderToTextureWithVertices(
     glVertexAttribPointer(GLuint(filterTextureCoordinateAttribute), 2, GL_FLOAT, GL_FALSE, 0, textureCoordinates);
     bindFurtherInputs();
     GLImageNearestSampling nearestSampling;
-    if (readsInputsOnlyAtTheirCoordinates)
-        readInputsNearestWherePixelForPixel(nearestSampling, vertices, textureCoordinates);
+    readInputsNearestWherePixelForPixel(nearestSampling, vertices, textureCoordinates);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
 }
 
 void GLImageFilter::readInputsNearestWherePixelForPixel(
     GLImageNearestSampling& sampling, const float* vertices, const float* textureCoordinates)
 {
-    sampling.readNearestWherePixelForPixel(GL_TEXTURE2 - GL_TEXTURE0, vertices, textureCoordinates);
+    if (const auto step = nearestReadStepForProgramAtIndex(0))
+        sampling.readNearestWherePixelForPixel(GL_TEXTURE2 - GL_TEXTURE0, vertices, textureCoordinates, *step);
+}
+
+std::optional<std::array<float, 2>> GLImageFilter::nearestReadStepForProgramAtIndex(int programIndex) const
+{
+    if (!nearestSamplingAllowed)
+        return std::nullopt;
+    return inputReadStepForProgramAtIndex(programIndex);
+}
+
+std::optional<std::array<float, 2>> GLImageFilter::inputReadStepForProgramAtIndex(int programIndex) const
+{
+    if (programIndex == 0 && readsInputsOnlyAtTheirCoordinates)
+        return std::array<float, 2> {0.0f, 0.0f};
+    return std::nullopt;
 }
 
 void GLImageFilter::informTargetsAboutNewFrameAtTime(const plat::MediaTime& frameTime)

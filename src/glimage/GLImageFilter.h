@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,11 +82,20 @@ public:
     // Binds the textures and coordinates of inputs beyond the first, just
     // before a render draws; filters with one input bind nothing.
     virtual void bindFurtherInputs() { }
-    // For a filter that reads its inputs only at their own coordinates, lets
-    // each input that this draw lays pixel for pixel read through nearest
-    // filtering: input 0 here, further inputs in the filters that bind them.
+    // For a filter whose first pass reads its inputs only at their own
+    // coordinates (or whole steps beside them), lets each input that this
+    // draw lays pixel for pixel read through nearest filtering: input 0
+    // here, further inputs in the filters that bind them.
     virtual void readInputsNearestWherePixelForPixel(
         GLImageNearestSampling& sampling, const float* vertices, const float* textureCoordinates);
+    // Where the shader of a pass (0: the first) reads its first input, for
+    // nearest sampling: nothing when it may read anywhere, else the step in
+    // texture coordinates whose whole multiples (x and y on their own) it
+    // reads beside its coordinate; {0, 0} when it reads only there.
+    virtual std::optional<std::array<float, 2>> inputReadStepForProgramAtIndex(int programIndex) const;
+    // The step of the pass's reads where nearest sampling may be tried: none
+    // while a test has turned it off.
+    std::optional<std::array<float, 2>> nearestReadStepForProgramAtIndex(int programIndex) const;
     virtual void renderToTextureWithVertices(
         const float* vertices, const float* textureCoordinates, uint32_t sourceTexture);
     virtual void informTargetsAboutNewFrameAtTime(const plat::MediaTime& frameTime);
@@ -143,12 +153,18 @@ public:
     bool currentlyReceivingMonochromeInput() const { return _currentlyReceivingMonochromeInput; }
     const std::shared_ptr<plat::PixelBuffer>& renderTarget() const { return _renderTarget; }
     uint32_t framebufferForTesting() const { return filterFramebuffer.name(); }
+    // Off: every draw reads through the textures' own filtering (context queue).
+    void setNearestSamplingAllowedForTesting(bool allowed) { nearestSamplingAllowed = allowed; }
     plat::Size inputTextureSizeForTesting() const { return inputTextureSize; }
 
 protected:
     // Subclasses that bind more attributes (a second input) name them all.
     GLImageFilter(const std::string& vertexShaderString, const std::string& fragmentShaderString,
         const std::vector<std::string>& attributes);
+    // Whether these are the pass-through shader's sources, which read the
+    // input only at the pixel's own coordinate.
+    static bool areThePassThroughSources(
+        const std::string& vertexShaderString, const std::string& fragmentShaderString);
     bool usesPixelBufferOutput() const;
     // Whether the framebuffer that holds the output exists, so that there is
     // something to read back.
@@ -176,9 +192,11 @@ protected:
     bool _currentlyReceivingMonochromeInput = false;
     bool _preventRendering = false;
     // Set by a filter whose shader reads every input only at its own
-    // interpolated coordinate, so that drawing an input pixel for pixel may
-    // read it nearest (see GLImageNearestSampling).
+    // interpolated coordinate (the pass-through sources are known to), so
+    // that drawing an input pixel for pixel may read it nearest (see
+    // GLImageNearestSampling).
     bool readsInputsOnlyAtTheirCoordinates = false;
+    bool nearestSamplingAllowed = true;
     std::shared_ptr<GLImageUniformState> uniformState;
 };
 

@@ -32,6 +32,9 @@ GLImageGaussianBlurFilter::GLImageGaussianBlurFilter(const std::string& firstSta
     , _vertexShaderString(firstStageVertexShaderString)
     , _fragmentShaderString(firstStageFragmentShaderString)
 {
+    readsOnlyWholeMultiplesOfTheOffsets
+        = detail::areStandardBlurShaders(firstStageVertexShaderString, firstStageFragmentShaderString)
+        && detail::areStandardBlurShaders(secondStageVertexShaderString, secondStageFragmentShaderString);
     setTexelSpacingMultiplier(1.0);
 }
 
@@ -116,6 +119,10 @@ void GLImageGaussianBlurFilter::switchToVertexShader(
         secondProgramUniformState->uniformStateRestorationBlocks.clear();
         _vertexShaderString = newVertexShader;
         _fragmentShaderString = newFragmentShader;
+        // Where the new shaders read decides where nearest reads may stand in.
+        readsInputsOnlyAtTheirCoordinates = areThePassThroughSources(newVertexShader, newFragmentShader);
+        secondStageReadsOnlyAtItsCoordinate = readsInputsOnlyAtTheirCoordinates;
+        readsOnlyWholeMultiplesOfTheOffsets = detail::areStandardBlurShaders(newVertexShader, newFragmentShader);
         setupFilterForSize(sizeOfFBO());
         glFinish();
     });

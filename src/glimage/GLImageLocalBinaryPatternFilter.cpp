@@ -22,6 +22,7 @@ const char* const kLocalBinaryPatternComputation = R"(
 GLImageLocalBinaryPatternFilter::GLImageLocalBinaryPatternFilter()
     : GLImage3x3TextureSamplingFilter(nearbyTexelIntensityFragmentShader("", kLocalBinaryPatternComputation))
 {
+    readsOnlyTheNinePoints = true;
 }
 
 }  // namespace zt

@@ -53,6 +53,7 @@ void main()
 GLImageMedianFilter::GLImageMedianFilter()
     : GLImage3x3TextureSamplingFilter(nearbyTexelSamplingFragmentShader(kMedianFragmentShaderBody))
 {
+    readsOnlyTheNinePoints = true;
     hasOverriddenImageSizeFactor = false;
 }
 

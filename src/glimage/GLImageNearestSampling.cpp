@@ -2,6 +2,7 @@
 
 #include <GLES3/gl31.h>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "glimage/GLImageFilter.h"
@@ -13,6 +14,10 @@ namespace {
 constexpr int kRotationModeCount = 8;
 constexpr int kQuadFloats = 8;  // four vertices, two floats each
 constexpr int kUnitsTracked = 32;  // bits of the unit mask
+// How far from a whole number of texels a step may lie: the rounding of
+// spacing / size to a float, never a step that a caller meant to be a
+// fraction (even a hundred of them stay a thousandth of a texel off).
+constexpr double kWholeTexelTolerance = 1e-5;
 
 bool hasSamplersAndTextureSizes()
 {
@@ -80,6 +85,28 @@ bool isLinearTextureOfSize(GLint width, GLint height)
     return textureWidth == width && textureHeight == height;
 }
 
+bool isWholeTexels(float step, GLint size)
+{
+    const double texels = double(step) * double(size);
+    return std::abs(texels - std::round(texels)) <= kWholeTexelTolerance;
+}
+
+// Whether reads at whole multiples of step from a texel centre of the 2-D
+// texture bound on the active unit (width x height) land on texel centres,
+// and whether those off the texture clamp to its edge as the sampler does.
+bool stepKeepsReadsOnTexelCentres(std::array<float, 2> step, GLint width, GLint height)
+{
+    if (step[0] == 0.0f && step[1] == 0.0f)
+        return true;
+    if (!isWholeTexels(step[0], width) || !isWholeTexels(step[1], height))
+        return false;
+    GLint wrapS = 0;
+    GLint wrapT = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrapS);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrapT);
+    return wrapS == GL_CLAMP_TO_EDGE && wrapT == GL_CLAMP_TO_EDGE;
+}
+
 }  // namespace
 
 GLImageNearestSampling::~GLImageNearestSampling()
@@ -91,7 +118,7 @@ GLImageNearestSampling::~GLImageNearestSampling()
 }
 
 void GLImageNearestSampling::readNearestWherePixelForPixel(
-    int unit, const float* vertices, const float* textureCoordinates)
+    int unit, const float* vertices, const float* textureCoordinates, std::array<float, 2> readStep)
 {
     if (unit < 0 || unit >= kUnitsTracked || !vertices || !textureCoordinates)
         return;
@@ -107,12 +134,14 @@ void GLImageNearestSampling::readNearestWherePixelForPixel(
 
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
+    // The texture's size, in its own axes.
     const GLint width = swapsWidthAndHeight ? viewport[3] : viewport[2];
     const GLint height = swapsWidthAndHeight ? viewport[2] : viewport[3];
     GLint activeUnit = GL_TEXTURE0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit);
     glActiveTexture(GLenum(GL_TEXTURE0 + unit));
-    const bool pixelForPixel = width > 0 && height > 0 && isLinearTextureOfSize(width, height);
+    const bool pixelForPixel = width > 0 && height > 0 && isLinearTextureOfSize(width, height)
+        && stepKeepsReadsOnTexelCentres(readStep, width, height);
     glActiveTexture(GLenum(activeUnit));
     if (!pixelForPixel)
         return;

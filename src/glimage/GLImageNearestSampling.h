@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 
 namespace zt {
@@ -8,7 +9,9 @@ namespace zt {
 // texel centre, where linear filtering gives the texel itself: nearest gives
 // the same bytes from one texel read instead of four, and on llvmpipe those
 // reads are most of a blend's time. Only for shaders that read each input
-// at its own interpolated coordinate, never beside it. Needs OpenGL ES 3.1
+// at its own interpolated coordinate, or at whole multiples of a step beside
+// it when that step is whole texels (a read a whole texel off a texel centre
+// lands on a texel centre too). Needs OpenGL ES 3.1
 // (sampler objects, texture size queries); elsewhere every texture keeps its
 // own filtering. Context queue, within one render.
 class GLImageNearestSampling {
@@ -24,8 +27,13 @@ public:
     // two floats each), goes through nearest filtering when the quad is the
     // full frame, the coordinates are one of the rotation modes' and the
     // texture filters linearly from a level 0 of the viewport's size (turned
-    // as the mode turns it). Leaves the active texture unit as it was.
-    void readNearestWherePixelForPixel(int unit, const float* vertices, const float* textureCoordinates);
+    // as the mode turns it). A shader that also reads whole multiples of
+    // readStep (texture coordinates, x and y on their own) beside its
+    // coordinate gives that step: then both parts must be whole texels of the
+    // texture, and the texture must clamp to its edge as the sampler does.
+    // Leaves the active texture unit as it was.
+    void readNearestWherePixelForPixel(
+        int unit, const float* vertices, const float* textureCoordinates, std::array<float, 2> readStep = {0.0f, 0.0f});
 
     // Whether unit reads through nearest filtering for this draw.
     bool readsNearest(int unit) const;

@@ -25,6 +25,7 @@ const char* const kSuppressionComputation = R"(
 GLImageNonMaximumSuppressionFilter::GLImageNonMaximumSuppressionFilter()
     : GLImage3x3TextureSamplingFilter(nearbyTexelIntensityFragmentShader("", kSuppressionComputation))
 {
+    readsOnlyTheNinePoints = true;
 }
 
 }  // namespace zt

@@ -19,6 +19,11 @@ bool rotationSwapsWidthAndHeight(GLImageRotationMode mode)
         || mode == GLImageRotationMode::RotateRightFlipHorizontal;
 }
 
+uint32_t emptyStorageFormat(const GPUTextureOptions& options)
+{
+    return options.internalFormat == GL_RGBA ? uint32_t(GL_RGBA) : options.format;
+}
+
 GPUTextureOptions defaultTextureOptions()
 {
     return {GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE, GL_RGBA, GL_BGRA_EXT, GL_UNSIGNED_BYTE};

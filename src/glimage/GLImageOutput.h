@@ -28,6 +28,13 @@ struct GPUTextureOptions {
 // Linear filtering, clamped edges, RGBA storage of BGRA unsigned bytes.
 GPUTextureOptions defaultTextureOptions();
 
+// The format to allocate empty storage of options with. The options' format
+// describes uploads (BGRA by default), and nothing is uploaded there: OpenGL
+// ES wants the internal format itself, and GL then stores RGBA as RGBA, so
+// that reading it back as RGBA is a plain copy rather than a swizzle of
+// every pixel.
+uint32_t emptyStorageFormat(const GPUTextureOptions& options);
+
 // Aborts unless textures made with options store RGBA bytes, the only
 // layout that the CPU read-backs of the pipeline know; wrongFormatMessage
 // names the wrong internal format. The format option only describes

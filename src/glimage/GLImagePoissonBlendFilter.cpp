@@ -100,7 +100,7 @@ void GLImagePoissonBlendFilter::createFilterFBOofSize(plat::Size currentFBOSize)
         const auto& options = outputTextureOptions();
         glBindTexture(GL_TEXTURE_2D, secondFilterOutputTexture.name());
         glTexImage2D(GL_TEXTURE_2D, 0, GLint(options.internalFormat), GLsizei(currentFBOSize.width),
-            GLsizei(currentFBOSize.height), 0, options.format, options.type, nullptr);
+            GLsizei(currentFBOSize.height), 0, emptyStorageFormat(options), options.type, nullptr);
         glFramebufferTexture2D(
             GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, secondFilterOutputTexture.name(), 0);
         const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);

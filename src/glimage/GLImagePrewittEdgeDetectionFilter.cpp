@@ -25,6 +25,7 @@ const char* const kComputation
 GLImagePrewittEdgeDetectionFilter::GLImagePrewittEdgeDetectionFilter()
     : GLImageSobelEdgeDetectionFilter(nearbyTexelIntensityFragmentShader(kDeclarations, kComputation))
 {
+    secondStageReadsOnlyTheNinePoints = true;
     setEdgeStrength(1.0);
 }
 

@@ -17,6 +17,7 @@ GLImageRGBDilationFilter::GLImageRGBDilationFilter(uint32_t radius)
         detail::morphologyFragmentShader(detail::morphologyStepsForRadius(radius),
             detail::MorphologyOperation::Dilation, detail::MorphologyChannels::RGBA))
 {
+    readsOnlyWholeMultiplesOfTheOffsets = true;
 }
 
 }  // namespace zt

@@ -17,6 +17,7 @@ GLImageRGBErosionFilter::GLImageRGBErosionFilter(uint32_t radius)
         detail::morphologyFragmentShader(detail::morphologyStepsForRadius(radius), detail::MorphologyOperation::Erosion,
             detail::MorphologyChannels::RGBA))
 {
+    readsOnlyWholeMultiplesOfTheOffsets = true;
 }
 
 }  // namespace zt

@@ -25,6 +25,7 @@ const char* const kComputation
 GLImageSketchFilter::GLImageSketchFilter()
     : GLImageSobelEdgeDetectionFilter(nearbyTexelIntensityFragmentShader(kDeclarations, kComputation))
 {
+    secondStageReadsOnlyTheNinePoints = true;
 }
 
 }  // namespace zt

@@ -30,12 +30,15 @@ constexpr double kDefaultEdgeStrength = 1.0;
 GLImageSobelEdgeDetectionFilter::GLImageSobelEdgeDetectionFilter()
     : GLImageSobelEdgeDetectionFilter(nearbyTexelIntensityFragmentShader(kSobelDeclarations, kSobelComputation))
 {
+    secondStageReadsOnlyTheNinePoints = true;
 }
 
 GLImageSobelEdgeDetectionFilter::GLImageSobelEdgeDetectionFilter(const std::string& fragmentShaderString)
     : GLImageTwoPassFilter(kGLImageVertexShaderString, kGLImageLuminanceFragmentShaderString,
         kGLImageNearbyTexelSamplingVertexShaderString, fragmentShaderString)
 {
+    // The luminance pass reads each pixel at its own coordinate.
+    readsInputsOnlyAtTheirCoordinates = true;
     runSynchronouslyOnContextQueue([this] {
         texelWidthUniform = secondFilterProgram->uniformIndex("texelWidth");
         texelHeightUniform = secondFilterProgram->uniformIndex("texelHeight");
@@ -55,11 +58,21 @@ void GLImageSobelEdgeDetectionFilter::setupFilterForSize(plat::Size filterFrameS
         // active one. Kept among the second program's uniforms and replayed
         // before its pass, since filters of one kind share the program.
         auto activeProgram = GLImageContext::sharedImageProcessingContext().currentShaderProgram();
-        setFloat(float(_texelWidth), texelWidthUniform, secondFilterProgram);
-        setFloat(float(_texelHeight), texelHeightUniform, secondFilterProgram);
+        texelWidthStep = float(_texelWidth);
+        texelHeightStep = float(_texelHeight);
+        setFloat(texelWidthStep, texelWidthUniform, secondFilterProgram);
+        setFloat(texelHeightStep, texelHeightUniform, secondFilterProgram);
         if (activeProgram)
             GLImageContext::setActiveShaderProgram(activeProgram);
     });
+}
+
+std::optional<std::array<float, 2>> GLImageSobelEdgeDetectionFilter::inputReadStepForProgramAtIndex(
+    int programIndex) const
+{
+    if (programIndex == 1 && secondStageReadsOnlyTheNinePoints)
+        return std::array<float, 2> {texelWidthStep, texelHeightStep};
+    return GLImageTwoPassFilter::inputReadStepForProgramAtIndex(programIndex);
 }
 
 void GLImageSobelEdgeDetectionFilter::setTexelWidth(double newValue)
@@ -68,7 +81,8 @@ void GLImageSobelEdgeDetectionFilter::setTexelWidth(double newValue)
     runSynchronouslyOnContextQueue([&] {
         hasOverriddenImageSizeFactor = true;
         _texelWidth = newValue;
-        setFloat(float(newValue), texelWidthUniform, secondFilterProgram);
+        texelWidthStep = float(newValue);
+        setFloat(texelWidthStep, texelWidthUniform, secondFilterProgram);
     });
 }
 
@@ -78,7 +92,8 @@ void GLImageSobelEdgeDetectionFilter::setTexelHeight(double newValue)
     runSynchronouslyOnContextQueue([&] {
         hasOverriddenImageSizeFactor = true;
         _texelHeight = newValue;
-        setFloat(float(newValue), texelHeightUniform, secondFilterProgram);
+        texelHeightStep = float(newValue);
+        setFloat(texelHeightStep, texelHeightUniform, secondFilterProgram);
     });
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include <limits>
+
 #include "glimage/GLImageTwoPassFilter.h"
 
 namespace zt {
@@ -16,6 +18,7 @@ public:
     bool wantsMonochromeInput() override { return true; }
     bool providesMonochromeOutput() override { return true; }
     void setupFilterForSize(plat::Size filterFrameSize) override;
+    std::optional<std::array<float, 2>> inputReadStepForProgramAtIndex(int programIndex) const override;
 
     // In texture coordinates, 1 / output size until set by hand.
     double texelWidth() const { return _texelWidth; }
@@ -33,6 +36,15 @@ protected:
     double _texelWidth = 0;
     double _texelHeight = 0;
     double _edgeStrength = 1.0;
+    // The steps this filter last gave the second pass's shader (context
+    // queue); no number until it gives one, while the shared program may
+    // hold another filter's.
+    float texelWidthStep = std::numeric_limits<float>::quiet_NaN();
+    float texelHeightStep = std::numeric_limits<float>::quiet_NaN();
+    // Set by a filter whose second-pass shader reads its input only at the
+    // nine points: where the steps are whole texels, that pass may read them
+    // nearest (see GLImageNearestSampling).
+    bool secondStageReadsOnlyTheNinePoints = false;
 };
 
 }  // namespace zt

@@ -30,6 +30,7 @@ GLImageThresholdEdgeDetectionFilter::GLImageThresholdEdgeDetectionFilter()
     : GLImageThresholdEdgeDetectionFilter(
         nearbyTexelIntensityFragmentShader(kThresholdEdgeDeclarations, kThresholdEdgeComputation))
 {
+    secondStageReadsOnlyTheNinePoints = true;
 }
 
 GLImageThresholdEdgeDetectionFilter::GLImageThresholdEdgeDetectionFilter(const std::string& fragmentShaderString)

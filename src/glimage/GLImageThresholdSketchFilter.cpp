@@ -26,6 +26,7 @@ const char* const kComputation
 GLImageThresholdSketchFilter::GLImageThresholdSketchFilter()
     : GLImageThresholdEdgeDetectionFilter(nearbyTexelIntensityFragmentShader(kDeclarations, kComputation))
 {
+    secondStageReadsOnlyTheNinePoints = true;
 }
 
 }  // namespace zt

@@ -33,6 +33,7 @@ constexpr double kDefaultQuantizationLevels = 10.0;
 GLImageToonFilter::GLImageToonFilter()
     : GLImage3x3TextureSamplingFilter(nearbyTexelIntensityFragmentShader(kToonDeclarations, kToonComputation))
 {
+    readsOnlyTheNinePoints = true;
     hasOverriddenImageSizeFactor = false;
     thresholdUniform = filterProgram->uniformIndex("threshold");
     quantizationLevelsUniform = filterProgram->uniformIndex("quantizationLevels");

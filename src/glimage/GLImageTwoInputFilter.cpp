@@ -172,8 +172,10 @@ void GLImageTwoInputFilter::readInputsNearestWherePixelForPixel(
     GLImageNearestSampling& sampling, const float* vertices, const float* textureCoordinates)
 {
     GLImageFilter::readInputsNearestWherePixelForPixel(sampling, vertices, textureCoordinates);
-    sampling.readNearestWherePixelForPixel(
-        GL_TEXTURE3 - GL_TEXTURE0, vertices, textureCoordinatesForRotation(inputRotation2));
+    if (readsInputsOnlyAtTheirCoordinates && nearestSamplingAllowed) {
+        sampling.readNearestWherePixelForPixel(
+            GL_TEXTURE3 - GL_TEXTURE0, vertices, textureCoordinatesForRotation(inputRotation2));
+    }
 }
 
 }  // namespace zt

@@ -3,6 +3,7 @@
 #include <GLES2/gl2.h>
 
 #include "glimage/GLImageContext.h"
+#include "glimage/GLImageNearestSampling.h"
 #include "glimage/GLProgram.h"
 #include "platform/foundation/Fatal.h"
 #include "platform/foundation/Log.h"
@@ -16,6 +17,8 @@ GLImageTwoPassFilter::GLImageTwoPassFilter(const std::string& firstStageVertexSh
     const std::string& secondStageFragmentShaderString)
     : GLImageFilter(firstStageVertexShaderString, firstStageFragmentShaderString)
     , secondProgramUniformState(std::make_shared<GLImageUniformState>())
+    , secondStageReadsOnlyAtItsCoordinate(
+          areThePassThroughSources(secondStageVertexShaderString, secondStageFragmentShaderString))
 {
     runSynchronouslyOnContextQueue([&] {
         GLImageContext::useImageProcessingContext();
@@ -127,7 +130,7 @@ void GLImageTwoPassFilter::createSecondFilterFBOofSize(plat::Size currentFBOSize
         } else {
             initializeSecondOutputTextureIfNeeded();
             glBindTexture(GL_TEXTURE_2D, secondFilterOutputTexture.name());
-            glTexImage2D(GL_TEXTURE_2D, 0, GLint(options.internalFormat), width, height, 0, options.format,
+            glTexImage2D(GL_TEXTURE_2D, 0, GLint(options.internalFormat), width, height, 0, emptyStorageFormat(options),
                 options.type, nullptr);
         }
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, textureForOutput(), 0);
@@ -222,7 +225,14 @@ void GLImageTwoPassFilter::renderToTextureWithVertices(
     // Opaque black whatever the background colour: the second pass covers every pixel.
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    {
+        GLImageNearestSampling nearestSampling;
+        if (const auto step = nearestReadStepForProgramAtIndex(1)) {
+            nearestSampling.readNearestWherePixelForPixel(
+                GL_TEXTURE3 - GL_TEXTURE0, vertices, secondTextureCoordinates, *step);
+        }
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    }
 
     if (shouldConserveMemoryForNextFrame) {
         if (auto delegate = firstTextureDelegate.lock())
@@ -254,6 +264,16 @@ std::shared_ptr<GLImageUniformState> GLImageTwoPassFilter::uniformStateForProgra
 {
     // Stages with the same sources share one program, and then one store.
     return program == filterProgram ? uniformState : secondProgramUniformState;
+}
+
+std::optional<std::array<float, 2>> GLImageTwoPassFilter::inputReadStepForProgramAtIndex(int programIndex) const
+{
+    if (programIndex == 1) {
+        if (secondStageReadsOnlyAtItsCoordinate)
+            return std::array<float, 2> {0.0f, 0.0f};
+        return std::nullopt;
+    }
+    return GLImageFilter::inputReadStepForProgramAtIndex(programIndex);
 }
 
 void GLImageTwoPassFilter::setUniformsForProgramAtIndex(int programIndex)

@@ -36,6 +36,7 @@ public:
     void releaseInputTexturesIfNeeded() override { }
     void prepareForImageCapture() override;
     void setUniformsForProgramAtIndex(int programIndex) override;
+    std::optional<std::array<float, 2>> inputReadStepForProgramAtIndex(int programIndex) const override;
 
     uint32_t intermediateTextureForTesting() const { return outputTexture.name(); }
 
@@ -54,6 +55,8 @@ protected:
     int32_t secondFilterInputTextureUniform2 = 0;
     GLFramebuffer secondFilterFramebuffer;  // context queue
     std::shared_ptr<GLImageUniformState> secondProgramUniformState;
+    // As readsInputsOnlyAtTheirCoordinates, for the second pass's input.
+    bool secondStageReadsOnlyAtItsCoordinate = false;
 };
 
 }  // namespace zt

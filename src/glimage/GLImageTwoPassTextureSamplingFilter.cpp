@@ -40,6 +40,16 @@ void GLImageTwoPassTextureSamplingFilter::setUniformsForProgramAtIndex(int progr
     }
 }
 
+std::optional<std::array<float, 2>> GLImageTwoPassTextureSamplingFilter::inputReadStepForProgramAtIndex(
+    int programIndex) const
+{
+    if (!readsOnlyWholeMultiplesOfTheOffsets)
+        return GLImageTwoPassFilter::inputReadStepForProgramAtIndex(programIndex);
+    if (programIndex == 0)
+        return std::array<float, 2> {verticalPassTexelWidthOffset, verticalPassTexelHeightOffset};
+    return std::array<float, 2> {horizontalPassTexelWidthOffset, horizontalPassTexelHeightOffset};
+}
+
 void GLImageTwoPassTextureSamplingFilter::setupFilterForSize(plat::Size filterFrameSize)
 {
     runSynchronouslyOnContextQueue([&] {

@@ -16,6 +16,7 @@ public:
 
     void setUniformsForProgramAtIndex(int programIndex) override;
     void setupFilterForSize(plat::Size filterFrameSize) override;
+    std::optional<std::array<float, 2>> inputReadStepForProgramAtIndex(int programIndex) const override;
 
     double verticalTexelSpacing() const { return _verticalTexelSpacing; }
     void setVerticalTexelSpacing(double newValue);
@@ -39,6 +40,10 @@ protected:
     float horizontalPassTexelHeightOffset = 0;
     double _verticalTexelSpacing = 1.0;
     double _horizontalTexelSpacing = 1.0;
+    // Set by a filter whose shaders read only whole multiples of each pass's
+    // offsets beside the pixel's coordinate: where the offsets are whole
+    // texels, such a pass may read nearest (see GLImageNearestSampling).
+    bool readsOnlyWholeMultiplesOfTheOffsets = false;
 };
 
 }  // namespace zt

@@ -18,6 +18,7 @@ const char* const kWeakPixelInclusionComputation = R"(
 GLImageWeakPixelInclusionFilter::GLImageWeakPixelInclusionFilter()
     : GLImage3x3TextureSamplingFilter(nearbyTexelIntensityFragmentShader("", kWeakPixelInclusionComputation))
 {
+    readsOnlyTheNinePoints = true;
 }
 
 }  // namespace zt

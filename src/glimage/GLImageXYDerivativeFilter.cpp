@@ -28,6 +28,7 @@ const char* const kComputation
 GLImageXYDerivativeFilter::GLImageXYDerivativeFilter()
     : GLImageSobelEdgeDetectionFilter(nearbyTexelIntensityFragmentShader(kDeclarations, kComputation))
 {
+    secondStageReadsOnlyTheNinePoints = true;
     setEdgeStrength(1.0);
 }
 

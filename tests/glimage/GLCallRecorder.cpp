@@ -1,6 +1,6 @@
 #include "GLCallRecorder.h"
 
-#include <GLES2/gl2.h>
+#include <GLES3/gl31.h>
 #include <atomic>
 #include <dlfcn.h>
 #include <mutex>
@@ -12,6 +12,7 @@ namespace {
 
 std::atomic<bool> gRecording = false;
 std::atomic<uint64_t> gCallsOnQueue = 0;
+std::atomic<uint64_t> gSamplerObjectBindings = 0;
 std::mutex gOffQueueLock;
 std::vector<std::string> gCallsOffQueue;  // guarded by gOffQueueLock
 
@@ -43,6 +44,7 @@ GLCallRecorder::GLCallRecorder()
         gCallsOffQueue.clear();
     }
     gCallsOnQueue = 0;
+    gSamplerObjectBindings = 0;
     gRecording = true;
 }
 
@@ -60,6 +62,11 @@ std::vector<std::string> GLCallRecorder::callsOffTheContextQueue() const
 {
     std::lock_guard lock(gOffQueueLock);
     return gCallsOffQueue;
+}
+
+uint64_t GLCallRecorder::samplerObjectBindings() const
+{
+    return gSamplerObjectBindings.load();
 }
 
 }  // namespace zt::test
@@ -123,3 +130,12 @@ ZT_RECORDED_GL_CALL(void, glVertexAttribPointer,
     (GLuint index, GLint size, GLenum type, GLboolean normalized, GLsizei stride, const void* pointer),
     (index, size, type, normalized, stride, pointer))
 ZT_RECORDED_GL_CALL(void, glViewport, (GLint x, GLint y, GLsizei width, GLsizei height), (x, y, width, height))
+
+extern "C" GL_APICALL void GL_APIENTRY glBindSampler(GLuint unit, GLuint sampler)
+{
+    noteCall("glBindSampler");
+    if (sampler != 0 && gRecording.load())
+        ++gSamplerObjectBindings;
+    static const auto real = realFunction<void(GL_APIENTRY*)(GLuint, GLuint)>("glBindSampler");
+    real(unit, sampler);
+}

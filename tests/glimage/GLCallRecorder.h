@@ -21,6 +21,8 @@ public:
     uint64_t callsOnTheContextQueue() const;
     // The names of the calls made elsewhere, in order.
     std::vector<std::string> callsOffTheContextQueue() const;
+    // How many times a sampler object (not 0) was bound to a unit.
+    uint64_t samplerObjectBindings() const;
 };
 
 }  // namespace zt::test

@@ -20,6 +20,7 @@ struct TextureSetUp {
     GLint minFilter = GL_LINEAR;
     int viewportWidth = 6;
     int viewportHeight = 4;
+    GLint wrap = GL_CLAMP_TO_EDGE;
 };
 
 // Runs body on the context queue with a texture of the set-up bound on unit
@@ -36,6 +37,8 @@ void withTexture(const TextureSetUp& setUp, const std::function<void()>& body)
         glBindTexture(GL_TEXTURE_2D, texture);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, setUp.minFilter);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, setUp.wrap);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, setUp.wrap);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, setUp.width, setUp.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
         glActiveTexture(GL_TEXTURE0);
         glViewport(0, 0, setUp.viewportWidth, setUp.viewportHeight);
@@ -61,13 +64,14 @@ GLint samplerBoundOn(int unit)
 
 // Whether a draw of the full frame at the mode's coordinates reads the texture nearest.
 bool readsNearest(const TextureSetUp& setUp, GLImageRotationMode mode,
-    const float* vertices = GLImageFilter::fullFrameVertices(), const float* coordinates = nullptr)
+    const float* vertices = GLImageFilter::fullFrameVertices(), const float* coordinates = nullptr,
+    std::array<float, 2> step = {0.0f, 0.0f})
 {
     bool nearest = false;
     withTexture(setUp, [&] {
         GLImageNearestSampling sampling;
-        sampling.readNearestWherePixelForPixel(
-            kUnit, vertices, coordinates ? coordinates : GLImageFilter::filterTextureCoordinatesForRotation(mode));
+        sampling.readNearestWherePixelForPixel(kUnit, vertices,
+            coordinates ? coordinates : GLImageFilter::filterTextureCoordinatesForRotation(mode), step);
         nearest = sampling.readsNearest(kUnit);
         EXPECT_EQ(samplerBoundOn(kUnit) != 0, nearest);
     });
@@ -124,6 +128,37 @@ TEST(GLImageNearestSampling, KeepsTheTexturesFilteringWhereTheDrawScalesCropsOrM
     // Filtering of its own that is not linear: mipmaps, or nearest already.
     EXPECT_FALSE(readsNearest({.minFilter = GL_LINEAR_MIPMAP_LINEAR}, GLImageRotationMode::NoRotation));
     EXPECT_FALSE(readsNearest({.minFilter = GL_NEAREST}, GLImageRotationMode::NoRotation));
+}
+
+// Reads at whole multiples of a step beside the coordinate: each part of the
+// step in the texture's own axes.
+bool readsNearestWithStep(const TextureSetUp& setUp, GLImageRotationMode mode, float stepX, float stepY)
+{
+    return readsNearest(setUp, mode, GLImageFilter::fullFrameVertices(), nullptr, {stepX, stepY});
+}
+
+TEST(GLImageNearestSampling, ReadsNearestBesideTheCoordinateOnlyAtWholeTexelStepsThatClampAsTheSamplerDoes)
+{
+    const TextureSetUp lying {};
+    const auto none = GLImageRotationMode::NoRotation;
+    EXPECT_TRUE(readsNearestWithStep(lying, none, 1.0f / 6, 0.0f));
+    EXPECT_TRUE(readsNearestWithStep(lying, none, 0.0f, 2.0f / 4));
+    EXPECT_TRUE(readsNearestWithStep(lying, none, 3.0f / 6, 1.0f / 4));
+    EXPECT_TRUE(readsNearestWithStep(lying, none, -1.0f / 6, -1.0f / 4));
+    EXPECT_FALSE(readsNearestWithStep(lying, none, 0.5f / 6, 0.0f));
+    EXPECT_FALSE(readsNearestWithStep(lying, none, 1.0f / 6, 1.5f / 4));
+    EXPECT_FALSE(readsNearestWithStep(lying, none, 1.001f / 6, 0.0f));
+    // Steps in the texture's axes, whatever the turn: a step of one viewport
+    // pixel across is 1.5 texels of a turned 6 x 4 texture.
+    const TextureSetUp standing {.viewportWidth = 4, .viewportHeight = 6};
+    EXPECT_TRUE(readsNearestWithStep(standing, GLImageRotationMode::RotateRight, 1.0f / 6, 1.0f / 4));
+    EXPECT_FALSE(readsNearestWithStep(standing, GLImageRotationMode::RotateRight, 1.0f / 4, 0.0f));
+    // Off the texture, repeating would read another texel than the clamping
+    // sampler; at the coordinate itself the wrap does not matter.
+    const TextureSetUp repeating {.wrap = GL_REPEAT};
+    EXPECT_FALSE(readsNearestWithStep(repeating, none, 1.0f / 6, 0.0f));
+    EXPECT_FALSE(readsNearestWithStep({.wrap = GL_MIRRORED_REPEAT}, none, 0.0f, 1.0f / 4));
+    EXPECT_TRUE(readsNearestWithStep(repeating, none, 0.0f, 0.0f));
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <GLES2/gl2.h>
 #include <gtest/gtest.h>
 
 #include "GLImageCpuReference.h"
@@ -212,6 +213,30 @@ TEST(GLImageTwoPassFilter, FiltersSharingProgramsKeepTheirOwnUniforms)
     EXPECT_NEAR(plat::test::pixelAt(*narrowResult, 4, 2)[0], zt::test::toByte(0.7 * 4 * 0.25), 2);
     EXPECT_NEAR(plat::test::pixelAt(*wideResult, 3, 2)[0], 255, 2);
     picture->removeAllTargets();
+}
+
+// Both passes store RGBA as RGBA, so that reading the output back as RGBA is
+// a plain copy (GL names the format a framebuffer reads without converting).
+TEST(GLImageTwoPassFilter, KeepsBothPassesAsRGBA)
+{
+    auto filter = threeTapBlur();
+    ASSERT_TRUE(filter->imageByFilteringImage(*stripes()));
+    for (uint32_t texture : {filter->intermediateTextureForTesting(), filter->textureForOutput()}) {
+        GLint readFormat = 0;
+        zt::runSynchronouslyOnContextQueue([&] {
+            zt::GLImageContext::useImageProcessingContext();
+            GLint previous = 0;
+            glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
+            GLuint framebuffer = 0;
+            glGenFramebuffers(1, &framebuffer);
+            glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+            glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+            glGetIntegerv(GL_IMPLEMENTATION_COLOR_READ_FORMAT, &readFormat);
+            glBindFramebuffer(GL_FRAMEBUFFER, GLuint(previous));
+            glDeleteFramebuffers(1, &framebuffer);
+        });
+        EXPECT_EQ(readFormat, GL_RGBA) << "texture " << texture;
+    }
 }
 
 }  // namespace
