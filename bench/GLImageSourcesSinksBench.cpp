@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "BenchRatio.h"
+#include "CameraBenchSupport.h"
 #include "glimage/GLImageContext.h"
 #include "glimage/GLImageMovieWriter.h"
 #include "glimage/GLImageSepiaFilter.h"
@@ -67,63 +68,27 @@ constexpr size_t kFrameBytes = size_t(kWidth) * kHeight * 4;
 
 using SteadyClock = std::chrono::steady_clock;
 
+plat::CaptureDeviceDescription testPatternCamera()
+{
+    plat::CaptureDeviceDescription camera;
+    camera.kind = plat::CaptureDeviceKind::TestPattern;
+    camera.width = kWidth;
+    camera.height = kHeight;
+    camera.frameRate = kCameraRate;
+    camera.position = plat::CaptureDevicePosition::Back;
+    return camera;
+}
+
 // A temporary sandbox with one 1280 x 720 virtual camera on a manual clock.
-class BenchDevice {
+class BenchDevice : public zt::bench::BenchCameraDevice {
 public:
     BenchDevice()
+        : BenchCameraDevice(testPatternCamera(), "zt-glimage-bench")
     {
-        std::string root = "/tmp/zt-glimage-bench-XXXXXX";
-        if (::mkdtemp(root.data()) == nullptr)
-            std::abort();
-        _sandbox = std::make_shared<plat::Sandbox>(root);
-        plat::Sandbox::setCurrent(_sandbox);
-        _previousClock = plat::Clock::currentShared();
-        _clock = std::make_shared<plat::ManualClock>(1000.0, plat::Date::withTimeIntervalSinceReferenceDate(0));
-        plat::Clock::setCurrent(_clock);
-        plat::CaptureDeviceDescription camera;
-        camera.kind = plat::CaptureDeviceKind::TestPattern;
-        camera.width = kWidth;
-        camera.height = kHeight;
-        camera.frameRate = kCameraRate;
-        camera.position = plat::CaptureDevicePosition::Back;
-        if (!plat::CaptureDeviceFolder::writeCameras({camera}).ok())
-            std::abort();
     }
-    ~BenchDevice()
-    {
-        plat::RunLoop::main().discardPendingWork();
-        plat::Clock::setCurrent(_previousClock);
-        plat::Sandbox::setCurrent(nullptr);
-        (void)plat::removeItem(_sandbox->root());
-    }
-    void nextFrame() { _clock->advance(1.0 / kCameraRate); }
-    const std::string& root() const { return _sandbox->root(); }
-
-private:
-    std::shared_ptr<plat::Sandbox> _sandbox;
-    std::shared_ptr<plat::ManualClock> _clock;
-    std::shared_ptr<plat::Clock> _previousClock;
 };
 
-// A target that says when a frame has reached it.
-class SignallingTarget : public zt::GLImageInput {
-public:
-    void newFrameReadyAtTime(const plat::MediaTime&, int64_t) override { arrived.signal(); }
-    void setInputTexture(uint32_t, int64_t) override { }
-    void setTextureDelegate(std::weak_ptr<zt::GLImageTextureDelegate>, int64_t) override { }
-    int64_t nextAvailableTextureIndex() override { return 0; }
-    void setInputSize(plat::Size, int64_t) override { }
-    void setInputRotation(zt::GLImageRotationMode, int64_t) override { }
-    plat::Size maximumOutputSize() override { return {}; }
-    void endProcessing() override { }
-    bool shouldIgnoreUpdatesToThisTarget() override { return false; }
-    bool enabled() override { return true; }
-    void conserveMemoryForNextFrame() override { }
-    bool wantsMonochromeInput() override { return false; }
-    void setCurrentlyReceivingMonochromeInput(bool) override { }
-
-    plat::Semaphore arrived;
-};
+using zt::bench::SignallingTarget;
 
 void CameraSepiaDisplayView(benchmark::State& state)
 {
