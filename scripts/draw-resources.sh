@@ -15,4 +15,6 @@ cc -O2 -o "$build/draw-audio-resources" "$root/scripts/draw-audio-resources.c" $
 "$build/draw-audio-resources" "$root/resources"
 cc -O2 -o "$build/draw-help-resources" "$root/scripts/draw-help-resources.c" $(pkg-config --cflags --libs cairo) -lm
 "$build/draw-help-resources" "$root/resources"
+cc -O2 -o "$build/draw-player-resources" "$root/scripts/draw-player-resources.c" $(pkg-config --cflags --libs cairo) -lm
+"$build/draw-player-resources" "$root/resources"
 bash "$root/scripts/draw-card-resources.sh"

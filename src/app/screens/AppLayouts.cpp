@@ -10,6 +10,7 @@
 #include "platform/ui/Screen.h"
 #include "render/ThemeCardEditViewController.h"
 #include "share/ShareLayouts.h"
+#include "uikit/UIKitLayouts.h"
 
 namespace zt {
 
@@ -47,6 +48,7 @@ void registerAppLayouts()
     plat::LayoutRegistry::registerLayout("MainViewController_ios8", rootLayout(LaunchPicture::None));
     detail::registerProjectExplorerLayouts();
     registerShareLayouts();
+    registerUIKitLayouts();
     registerEditorLayouts();
     registerStripLayouts();
     registerAudioScreenLayouts();
