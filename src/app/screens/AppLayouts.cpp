@@ -1,6 +1,7 @@
 #include "app/screens/AppLayouts.h"
 
 #include "app/screens/MainViewController.h"
+#include "app/screens/PassCodeViewController.h"
 #include "audio/AudioScreenLayouts.h"
 #include "capture/CaptureLayouts.h"
 #include "editor/EditorLayouts.h"
@@ -47,6 +48,7 @@ void registerAppLayouts()
     plat::LayoutRegistry::registerLayout("MainViewController_iPad", rootLayout(LaunchPicture::Shown));
     plat::LayoutRegistry::registerLayout("MainViewController_ios8", rootLayout(LaunchPicture::None));
     detail::registerProjectExplorerLayouts();
+    registerPassCodeLayout();
     registerShareLayouts();
     registerUIKitLayouts();
     registerEditorLayouts();
