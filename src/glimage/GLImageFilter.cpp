@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "glimage/GLImageContext.h"
+#include "glimage/GLImageNearestSampling.h"
 #include "glimage/GLProgram.h"
 #include "platform/foundation/Fatal.h"
 #include "platform/foundation/Log.h"
@@ -64,6 +65,15 @@ bool isZero(plat::Size size)
 bool hasWholePixel(plat::Size size)
 {
     return size.width >= 1 && size.height >= 1;
+}
+
+// The format to allocate empty storage with. The options' format describes
+// uploads (BGRA by default), and nothing is uploaded here: OpenGL ES wants the
+// internal format itself, and GL then stores RGBA as RGBA, so that reading it
+// back as RGBA is a plain copy rather than a swizzle of every pixel.
+GLenum emptyStorageFormat(const GPUTextureOptions& options)
+{
+    return options.internalFormat == GL_RGBA ? GLenum(GL_RGBA) : options.format;
 }
 
 // The largest rectangle of aspectRatio's proportions inside bounds.
@@ -273,7 +283,16 @@ void GLImageFilter::renderToTextureWithVertices(
     glVertexAttribPointer(GLuint(filterPositionAttribute), 2, GL_FLOAT, GL_FALSE, 0, vertices);
     glVertexAttribPointer(GLuint(filterTextureCoordinateAttribute), 2, GL_FLOAT, GL_FALSE, 0, textureCoordinates);
     bindFurtherInputs();
+    GLImageNearestSampling nearestSampling;
+    if (readsInputsOnlyAtTheirCoordinates)
+        readInputsNearestWherePixelForPixel(nearestSampling, vertices, textureCoordinates);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+}
+
+void GLImageFilter::readInputsNearestWherePixelForPixel(
+    GLImageNearestSampling& sampling, const float* vertices, const float* textureCoordinates)
+{
+    sampling.readNearestWherePixelForPixel(GL_TEXTURE2 - GL_TEXTURE0, vertices, textureCoordinates);
 }
 
 void GLImageFilter::informTargetsAboutNewFrameAtTime(const plat::MediaTime& frameTime)
@@ -368,7 +387,7 @@ void GLImageFilter::createFilterFBOofSize(plat::Size currentFBOSize)
         } else {
             initializeOutputTextureIfNeeded();
             glBindTexture(GL_TEXTURE_2D, outputTexture.name());
-            glTexImage2D(GL_TEXTURE_2D, 0, GLint(options.internalFormat), width, height, 0, options.format,
+            glTexImage2D(GL_TEXTURE_2D, 0, GLint(options.internalFormat), width, height, 0, emptyStorageFormat(options),
                 options.type, nullptr);
         }
         glFramebufferTexture2D(

@@ -17,6 +17,7 @@ class PixelBuffer;
 }  // namespace plat
 
 namespace zt {
+class GLImageNearestSampling;
 class GLProgram;
 
 // The attributes every filter program binds, in location order.
@@ -75,6 +76,11 @@ public:
     // Binds the textures and coordinates of inputs beyond the first, just
     // before a render draws; filters with one input bind nothing.
     virtual void bindFurtherInputs() { }
+    // For a filter that reads its inputs only at their own coordinates, lets
+    // each input that this draw lays pixel for pixel read through nearest
+    // filtering: input 0 here, further inputs in the filters that bind them.
+    virtual void readInputsNearestWherePixelForPixel(
+        GLImageNearestSampling& sampling, const float* vertices, const float* textureCoordinates);
     virtual void renderToTextureWithVertices(
         const float* vertices, const float* textureCoordinates, uint32_t sourceTexture);
     virtual void informTargetsAboutNewFrameAtTime(const plat::MediaTime& frameTime);
@@ -167,6 +173,10 @@ protected:
     GLImageRotationMode inputRotation = GLImageRotationMode::NoRotation;
     bool _currentlyReceivingMonochromeInput = false;
     bool _preventRendering = false;
+    // Set by a filter whose shader reads every input only at its own
+    // interpolated coordinate, so that drawing an input pixel for pixel may
+    // read it nearest (see GLImageNearestSampling).
+    bool readsInputsOnlyAtTheirCoordinates = false;
     std::shared_ptr<GLImageUniformState> uniformState;
 };
 

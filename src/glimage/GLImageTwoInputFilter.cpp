@@ -3,6 +3,7 @@
 #include <GLES2/gl2.h>
 
 #include "glimage/GLImageContext.h"
+#include "glimage/GLImageNearestSampling.h"
 #include "glimage/GLProgram.h"
 
 namespace zt {
@@ -165,6 +166,14 @@ void GLImageTwoInputFilter::bindFurtherInputs()
     glUniform1i(filterInputTextureUniform2, 3);
     glVertexAttribPointer(GLuint(filterSecondTextureCoordinateAttribute), 2, GL_FLOAT, GL_FALSE, 0,
         textureCoordinatesForRotation(inputRotation2));
+}
+
+void GLImageTwoInputFilter::readInputsNearestWherePixelForPixel(
+    GLImageNearestSampling& sampling, const float* vertices, const float* textureCoordinates)
+{
+    GLImageFilter::readInputsNearestWherePixelForPixel(sampling, vertices, textureCoordinates);
+    sampling.readNearestWherePixelForPixel(
+        GL_TEXTURE3 - GL_TEXTURE0, vertices, textureCoordinatesForRotation(inputRotation2));
 }
 
 }  // namespace zt

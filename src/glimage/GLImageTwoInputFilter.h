@@ -26,6 +26,8 @@ public:
     plat::Size rotatedSize(plat::Size sizeToRotate, int64_t textureIndex) override;
     void releaseInputTexturesIfNeeded() override;
     void bindFurtherInputs() override;
+    void readInputsNearestWherePixelForPixel(
+        GLImageNearestSampling& sampling, const float* vertices, const float* textureCoordinates) override;
 
 protected:
     // For filters of more inputs, whose programs bind more attributes.

@@ -66,6 +66,32 @@ GLProgram::~GLProgram()
     });
 }
 
+namespace {
+
+// Samplers default to low precision in fragment shaders, and llvmpipe then
+// rounds every texel to a half float before the shader sees it: a cost on
+// every read and no gain in exactness. The statement goes after the leading
+// directives, which must come first.
+std::string withFullPrecisionSamplers(const std::string& source)
+{
+    size_t insertAt = 0;
+    while (insertAt < source.size()) {
+        const size_t lineStart = source.find_first_not_of(" \t\r\n", insertAt);
+        if (lineStart == std::string::npos || source[lineStart] != '#')
+            break;
+        const size_t lineEnd = source.find('\n', lineStart);
+        insertAt = lineEnd == std::string::npos ? source.size() : lineEnd + 1;
+    }
+    std::string text = source.substr(0, insertAt);
+    if (!text.empty() && text.back() != '\n')
+        text += '\n';
+    text += "precision highp sampler2D;\n";
+    text.append(source, insertAt, std::string::npos);
+    return text;
+}
+
+}  // namespace
+
 bool GLProgram::compileShader(uint32_t* shader, unsigned int type, const std::string& source)
 {
     if (source.empty()) {
@@ -73,8 +99,9 @@ bool GLProgram::compileShader(uint32_t* shader, unsigned int type, const std::st
         return false;
     }
     *shader = glCreateShader(type);
-    const GLchar* text = source.c_str();
-    glShaderSource(*shader, 1, &text, nullptr);
+    const std::string text = type == GL_FRAGMENT_SHADER ? withFullPrecisionSamplers(source) : source;
+    const GLchar* textPointer = text.c_str();
+    glShaderSource(*shader, 1, &textPointer, nullptr);
     glCompileShader(*shader);
     GLint status = GL_FALSE;
     glGetShaderiv(*shader, GL_COMPILE_STATUS, &status);

@@ -1,168 +1,99 @@
-// The frame editor's coach marks by the frame count: which one is due, in
-// what order they come across dismissals, and where each points.
-#include <gtest/gtest.h>
-
-#include "editor/FrameEditorCoachMarks.h"
-#include "editor/HelpManager.h"
-#include "editor/HelpManagerDelegate.h"
-#include "editor/HelpStateFile.h"
-#include "editor/HelpTestSupport.h"
-#include "platform/foundation/Files.h"
-#include "platform/foundation/PropertyList.h"
+// The coach marks the frame editor shows as a project grows: at most one a
+// screen life, in their order, each once for good.
+#include "editor/FrameEditorTestSupport.h"
 
 namespace {
 
-using zt::HelpManager;
+using zt::test::FrameEditorScene;
+using zt::test::TabletFrameEditorScene;
 
-struct Expected {
-    const char* name;
-    plat::Point spot;
-    uint64_t nextPosition;
-};
-
-class EditorCoachMarks : public zt::test::EditorScreens {
+class FrameEditorCoachMarks : public FrameEditorScene {
 protected:
-    explicit EditorCoachMarks(plat::UserInterfaceIdiom idiom = plat::UserInterfaceIdiom::Phone)
-        : EditorScreens(idiom)
-        , screen(*window)
+    std::string shownName() const { return editor->helpManager() ? editor->helpManager()->name() : "<none>"; }
+    void readToTheEnd()
     {
+        ASSERT_NE(editor->helpManager(), nullptr);
+        ASSERT_TRUE(driver.tap(*editor->helpManager()->outlets().btnNext));
+        driver.wait(zt::HelpManager::kFadeSeconds);
+        EXPECT_EQ(editor->helpManager(), nullptr);
     }
-
-    std::shared_ptr<HelpManager> showAt(int64_t count)
+    // Leaves the editor and opens it again on the same project.
+    void reopen()
     {
-        auto coachMark = zt::showFrameEditorCoachMark(count, screen.controls, delegate);
-        driver.wait(HelpManager::kFadeSeconds);
-        return coachMark;
-    }
-
-    void dismiss(HelpManager& coachMark)
-    {
-        driver.tap(*coachMark.outlets().btnNext);
-        driver.wait(HelpManager::kFadeSeconds);
-    }
-
-    // Shows what is due at the highest count and taps Next, until none is
-    // left: each comes once, in order, over the screen and fully faded in.
-    void expectAllInOrderOneDismissalAtATime()
-    {
-        const size_t screenViews = screen.host->subviews().size();
-        std::vector<std::string> shown;
-        while (auto coachMark = showAt(41)) {
-            shown.push_back(coachMark->name());
-            EXPECT_EQ(coachMark->view()->superview(), screen.host);
-            EXPECT_DOUBLE_EQ(coachMark->view()->alpha(), 1.0);
-            EXPECT_EQ(coachMark->delegate(), delegate);
-            dismiss(*coachMark);
-            ASSERT_LE(shown.size(), 6u);
-        }
-        EXPECT_EQ(
-            shown, (std::vector<std::string> {"Timeline", "Media", "CopyPaste", "Speed", "Effects", "ImageEdit"}));
-        EXPECT_EQ(screen.host->subviews().size(), screenViews) << "every overlay went";
-    }
-
-    void expectEachAtItsSpot(const std::vector<Expected>& expected)
-    {
-        for (const Expected& mark : expected) {
-            recordAllBut(mark.name);
-            auto coachMark = showAt(41);
-            ASSERT_TRUE(coachMark) << mark.name;
-            EXPECT_EQ(coachMark->name(), mark.name);
-            EXPECT_NEAR(coachMark->positionLabel().x, mark.spot.x, 0.01) << mark.name;
-            EXPECT_NEAR(coachMark->positionLabel().y, mark.spot.y, 0.01) << mark.name;
-            EXPECT_EQ(coachMark->positionNextBtn(), mark.nextPosition) << mark.name;
-            EXPECT_EQ(coachMark->view()->frame(), screen.host->bounds()) << mark.name;
-            coachMark->view()->removeFromSuperview();
-        }
-    }
-
-    void recordAllBut(const std::string& name)
-    {
-        plat::Dictionary shown;
-        for (const auto& mark : zt::kFrameEditorCoachMarks)
-            if (mark.name != name)
-                shown.set(mark.name, true);
-        ASSERT_TRUE(plat::writePropertyListFile(plat::Value(shown), zt::HelpStateFile::path()).ok());
-    }
-
-    class Delegate : public zt::HelpManagerDelegate { };
-    zt::test::StandInEditorScreen screen;
-    std::shared_ptr<Delegate> delegate = std::make_shared<Delegate>();
-};
-
-TEST_F(EditorCoachMarks, NoneIsDueBelowElevenEntries)
-{
-    EXPECT_FALSE(showAt(10));
-    EXPECT_FALSE(showAt(1));
-    auto coachMark = showAt(11);
-    ASSERT_TRUE(coachMark);
-    EXPECT_EQ(coachMark->name(), "Timeline");
-}
-
-TEST_F(EditorCoachMarks, EachDismissalLetsTheNextComeInOrderUntilAllWereShown)
-{
-    expectAllInOrderOneDismissalAtATime();
-}
-
-TEST_F(EditorCoachMarks, TheSearchStopsAtTheFirstCountNotReached)
-{
-    auto timeline = showAt(15);
-    ASSERT_TRUE(timeline);
-    dismiss(*timeline);
-    EXPECT_FALSE(showAt(15)) << "Media needs 16";
-    auto media = showAt(16);
-    ASSERT_TRUE(media);
-    EXPECT_EQ(media->name(), "Media");
-}
-
-TEST_F(EditorCoachMarks, StaysDueUntilItsNextIsTapped)
-{
-    auto first = showAt(11);
-    ASSERT_TRUE(first);
-    auto second = showAt(11);
-    ASSERT_TRUE(second) << "the editor itself shows one per screen life";
-    EXPECT_EQ(second->name(), "Timeline") << "nothing is recorded before Next";
-}
-
-TEST_F(EditorCoachMarks, EachPointsAtItsControlInTheScreensCoordinates)
-{
-    // The stand-in phone screen: panels 79.56 wide, the right one from 488.44,
-    // the strip below 230, the picture between the panels.
-    const std::vector<Expected> expected = {
-        {"Timeline", {284, 275}, 2},
-        {"Media", {39.78, 140}, 2},
-        {"CopyPaste", {284, 275}, 2},
-        {"Speed", {528.22, 110}, 3},
-        {"Effects", {39.78, 195}, 2},
-        {"ImageEdit", {384, 115}, 2},
-    };
-    expectEachAtItsSpot(expected);
-}
-
-class TabletEditorCoachMarks : public EditorCoachMarks {
-protected:
-    TabletEditorCoachMarks()
-        : EditorCoachMarks(plat::UserInterfaceIdiom::Pad)
-    {
+        close();
+        closing->closed = 0;
+        auto same = std::make_shared<zt::ProjectModel>(project->getProjectPath());
+        open(same);
     }
 };
 
-TEST_F(TabletEditorCoachMarks, EachDismissalLetsTheNextComeInOrderUntilAllWereShown)
+class TabletFrameEditorCoachMarks : public TabletFrameEditorScene { };
+
+TEST_F(FrameEditorCoachMarks, TenEntriesBringNone)
 {
-    expectAllInOrderOneDismissalAtATime();
+    open(9);
+    EXPECT_EQ(shownName(), "<none>");
+    EXPECT_FALSE(editor->isHelpShownThisTime());
 }
 
-TEST_F(TabletEditorCoachMarks, EachPointsAtItsControlWithNextAtTheBottomRight)
+TEST_F(FrameEditorCoachMarks, ElevenEntriesBringTheTimelinesOnceAScreenLife)
 {
-    // The stand-in tablet screen: panels 112 wide, the right one from 912,
-    // the strip below 620, the picture between the panels and 450 high.
-    expectEachAtItsSpot({
-        {"Timeline", {512, 694}, HelpManager::NextButtonBottomRight},
-        {"Media", {56, 210}, HelpManager::NextButtonBottomRight},
-        {"CopyPaste", {512, 694}, HelpManager::NextButtonBottomRight},
-        {"Speed", {968, 40}, HelpManager::NextButtonBottomRight},
-        {"Effects", {56, 300}, HelpManager::NextButtonBottomRight},
-        {"ImageEdit", {612, 225}, HelpManager::NextButtonBottomRight},
-    });
+    open(10);
+    EXPECT_EQ(shownName(), "Timeline");
+    EXPECT_TRUE(editor->isHelpShownThisTime());
+    readToTheEnd();
+    // Five more pictures reach the next one's count: it waits for the next opening.
+    zt::ImageProducer producer(project);
+    for (int i = 0; i < 5; ++i) {
+        zt::Frame frame(zt::FrameTypePicture);
+        ASSERT_TRUE(producer.storeImage(*plat::test::makeFlatImage(32, 18, {9, 9, 9, 255}), frame.frameID()));
+        frames().insertFrame(frame, frames().getCaptureIndex());
+        post("AddFrameNotification", plat::Dictionary {{"FRAME", frame.encode()}});
+    }
+    driver.wait(1);
+    EXPECT_EQ(frames().count(), 16);
+    EXPECT_EQ(shownName(), "<none>");
+    ASSERT_TRUE(project->saveAllDataToDisk().ok());
+    reopen();
+    EXPECT_EQ(shownName(), "Media");
+}
+
+TEST_F(FrameEditorCoachMarks, AllSixComeInTheirOrderOneAScreenLifeAndThenNone)
+{
+    open(40);
+    for (const char* expected : {"Timeline", "Media", "CopyPaste", "Speed", "Effects", "ImageEdit"}) {
+        EXPECT_EQ(shownName(), expected);
+        readToTheEnd();
+        reopen();
+    }
+    EXPECT_EQ(shownName(), "<none>") << "every one was read";
+}
+
+TEST_F(FrameEditorCoachMarks, OneLeftUnreadComesAgainAndClosingTakesItDown)
+{
+    open(10);
+    ASSERT_EQ(shownName(), "Timeline");
+    auto overlay = editor->helpManager()->view();
+    reopen();
+    EXPECT_EQ(overlay->superview(), nullptr) << "closing took it down";
+    EXPECT_EQ(shownName(), "Timeline");
+}
+
+TEST_F(FrameEditorCoachMarks, TheCoachMarkRingsTheStrip)
+{
+    open(10);
+    ASSERT_NE(editor->helpManager(), nullptr);
+    const plat::Rect strip = outlets().viewPlayerViewController->frame();
+    EXPECT_EQ(editor->helpManager()->positionLabel(), (plat::Point {strip.midX(), strip.midY()}));
+    EXPECT_EQ(editor->helpManager()->view()->superview(), editor->view());
+}
+
+TEST_F(TabletFrameEditorCoachMarks, ATabletShowsThemToo)
+{
+    open(15);
+    ASSERT_NE(editor->helpManager(), nullptr);
+    EXPECT_EQ(editor->helpManager()->name(), "Timeline");
+    EXPECT_EQ(editor->helpManager()->positionNextBtn(), zt::HelpManager::NextButtonBottomRight);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <random>
 
 #include "GLImageTestSupport.h"
 #include "glimage/GLImageChromaKeyBlendFilter.h"
@@ -96,6 +97,33 @@ TEST(GLImageChromaKeyBlendFilter, ReplacesColoursNearTheKeyByTheBackdropWithASof
     EXPECT_GT(soft, 0);
 }
 
+// A wider edge and a lower threshold reach pixels that the defaults keep or
+// key outright; the key colour's chroma and both ends of the edge follow the
+// setters on every draw.
+TEST(GLImageChromaKeyBlendFilter, MovesTheSoftEdgeWithThresholdAndSmoothing)
+{
+    auto camera = zt::test::makePicture(16, 16, [](int x, int y) {
+        return Colour {0.05 * y, 0.3 + 0.045 * x, 0.6 - 0.035 * y, 1.0};
+    });
+    auto back = zt::test::makePicture(16, 16, [](int x, int y) { return Colour {0.9, 0.05 * x, 0.05 * y, 1.0}; });
+    auto filter = std::make_shared<zt::GLImageChromaKeyBlendFilter>();
+    filter->setThresholdSensitivity(0.25f);
+    filter->setSmoothing(0.35f);
+    EXPECT_FLOAT_EQ(filter->smoothing(), 0.35f);
+    auto result = zt::test::renderTwoInputs(filter, *camera, *back);
+    ASSERT_TRUE(result);
+    int softOnlyHere = 0;
+    zt::test::expectPixelsMatch(*camera, *result, [&](const Colour& c, int x, int y) {
+        const double distance = chromaDistance(c, {0, 1, 0, 1});
+        const double blend = keyBlend(distance, 0.25, 0.35);
+        const double byDefault = keyBlend(distance, 0.4, 0.1);
+        softOnlyHere += blend > 0.05 && blend < 0.95 && (byDefault == 0.0 || byDefault == 1.0);
+        Colour d = zt::test::colourAt(*back->bitmap(), x, y);
+        return Colour {c[0] + (d[0] - c[0]) * blend, c[1] + (d[1] - c[1]) * blend, c[2] + (d[2] - c[2]) * blend, 1.0};
+    });
+    EXPECT_GT(softOnlyHere, 0);
+}
+
 TEST(GLImageChromaKeyBlendFilter, KeysPureGreenButNotGreysOrBlue)
 {
     const Colour colours[]
@@ -130,6 +158,88 @@ TEST(GLImageChromaKeyBlendFilter, KeysTheChosenColour)
     auto result = zt::test::renderTwoInputs(filter, *camera, *back);
     EXPECT_EQ(plat::test::pixelAt(*result, 0, 0), (plat::test::Rgba {255, 255, 255, 255}));
     EXPECT_EQ(plat::test::pixelAt(*result, 1, 0), (plat::test::Rgba {0, 255, 0, 255}));
+}
+
+// Noise, every texel unlike its neighbours: each pixel takes its own camera
+// pixel, or its own backdrop pixel however the backdrop is turned. Camera
+// pixels are pure green or reds far from it, so none falls in the edge.
+TEST(GLImageChromaKeyBlendFilter, TakesEveryPixelFromItsOwnPlaceInEachInput)
+{
+    constexpr int kWidth = 37;
+    constexpr int kHeight = 23;
+    std::mt19937 random(37);
+    auto byte = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    std::vector<bool> green(size_t(kWidth * kHeight));
+    for (size_t i = 0; i < green.size(); ++i)
+        green[i] = byte(0, 1) == 1;
+    auto camera = plat::test::makeImage(kWidth, kHeight, [&](int x, int y) {
+        if (green[size_t(y * kWidth + x)])
+            return plat::test::Rgba {0, 255, 0, 255};
+        return plat::test::Rgba {byte(180, 255), byte(0, 76), byte(0, 255), 255};
+    });
+
+    struct Turn {
+        zt::GLImageRotationMode mode;
+        int backdropWidth;
+        int backdropHeight;
+        std::function<std::pair<int, int>(int x, int y)> backdropPixel;
+    };
+    const Turn turns[] = {
+        {zt::GLImageRotationMode::NoRotation, kWidth, kHeight,
+            [](int x, int y) {
+                return std::pair {x, y};
+            }},
+        {zt::GLImageRotationMode::RotateRight, kHeight, kWidth,
+            [](int x, int y) {
+                return std::pair {y, kWidth - 1 - x};
+            }},
+        {zt::GLImageRotationMode::Rotate180, kWidth, kHeight,
+            [](int x, int y) {
+                return std::pair {kWidth - 1 - x, kHeight - 1 - y};
+            }},
+    };
+    for (const Turn& turn : turns) {
+        SCOPED_TRACE(int(turn.mode));
+        auto back = plat::test::makeImage(turn.backdropWidth, turn.backdropHeight, [&](int, int) {
+            return plat::test::Rgba {byte(0, 255), byte(0, 255), byte(0, 255), 255};
+        });
+        auto filter = std::make_shared<zt::GLImageChromaKeyBlendFilter>();
+        filter->setInputRotation(turn.mode, 1);
+        auto result = zt::test::renderTwoInputs(filter, *camera, *back);
+        ASSERT_TRUE(result);
+        ASSERT_EQ(result->bitmap()->width(), kWidth);
+        ASSERT_EQ(result->bitmap()->height(), kHeight);
+        int wrong = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                auto [bx, by] = turn.backdropPixel(x, y);
+                const auto expected = green[size_t(y * kWidth + x)] ? plat::test::pixelAt(*back, bx, by)
+                                                                    : plat::test::pixelAt(*camera, x, y);
+                if (plat::test::pixelAt(*result, x, y) != expected && wrong++ < 5)
+                    ADD_FAILURE() << "pixel (" << x << ", " << y << ")";
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
+// A backdrop of another size than the camera is stretched over it smoothly.
+TEST(GLImageChromaKeyBlendFilter, StretchesABackdropOfAnotherSizeWithLinearFiltering)
+{
+    auto camera = zt::test::makePicture(4, 1, [](int, int) { return Colour {0, 1, 0, 1}; });
+    auto back = zt::test::makePicture(2, 1, [](int x, int) {
+        return x == 0 ? Colour {0, 0, 0, 1} : Colour {1, 1, 1, 1};
+    });
+    auto filter = std::make_shared<zt::GLImageChromaKeyBlendFilter>();
+    auto result = zt::test::renderTwoInputs(filter, *camera, *back);
+    ASSERT_TRUE(result);
+    // Pixel centres at 1/8, 3/8, 5/8 and 7/8 of two texels: black, a quarter, three quarters, white.
+    const int expected[] = {0, 64, 191, 255};
+    for (int x = 0; x < 4; ++x) {
+        auto pixel = plat::test::pixelAt(*result, x, 0);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(pixel[size_t(c)], expected[x], 1) << "pixel " << x << " channel " << c;
+    }
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 
 #include "app/screens/MainViewController.h"
 #include "app/screens/PassCodeViewController.h"
+#include "audio/AudioPickerLayouts.h"
 #include "audio/AudioScreenLayouts.h"
 #include "capture/CaptureLayouts.h"
 #include "editor/EditorLayouts.h"
+#include "editor/FrameEditorLayouts.h"
 #include "editor/StripLayouts.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/LayoutRegistry.h"
@@ -52,8 +54,10 @@ void registerAppLayouts()
     registerShareLayouts();
     registerUIKitLayouts();
     registerEditorLayouts();
+    registerFrameEditorLayouts();
     registerStripLayouts();
     registerAudioScreenLayouts();
+    registerAudioPickerLayouts();
     registerCaptureLayouts();
     registerThemeCardLayouts();
 }

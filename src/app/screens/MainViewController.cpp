@@ -3,8 +3,8 @@
 #include <numbers>
 
 #include "app/ProjectModel.h"
-#include "app/screens/FrameEditorStandIn.h"
 #include "app/screens/ProjectExplorer.h"
+#include "editor/FrameEditorViewController.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Device.h"
@@ -92,8 +92,9 @@ void MainViewController::showProjectExplorerWithFade(ExplorerFade fade, Explorer
 void MainViewController::showFrameEditorWithProject(std::shared_ptr<ProjectModel> project)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
-    // Until the frame editor is built, its stand-in takes the project.
-    auto editor = std::make_shared<FrameEditorStandIn>(std::move(project));
+    auto editor = std::make_shared<FrameEditorViewController>(
+        isTablet() ? FrameEditorViewController::kTabletLayout : FrameEditorViewController::kPhoneLayout,
+        std::move(project));
     editor->setDelegate(sharedAs<MainViewController>());
     editor->view()->setFrame(getOrientationCorrectedRectFromRect(view()->frame()));
     _viewFrameEditor = editor;

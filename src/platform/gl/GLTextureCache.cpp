@@ -116,17 +116,26 @@ void GLTextureMirror::copyIntoMemory(uint8_t* bgra, size_t bytesPerRow)
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, _texture, 0);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
-        // RGBA is the one read format every OpenGL ES implementation has.
-        // Read packed, then each row moved out to its place, the last first
-        // so that no row lands on one not yet moved, and turned into BGRA.
-        glReadPixels(0, 0, _width, _height, GL_RGBA, GL_UNSIGNED_BYTE, bgra);
+        // BGRA where GL offers it for this texture (a BGRA texture's own
+        // layout: a plain copy), else RGBA, the one read format every OpenGL
+        // ES implementation has, turned into BGRA here. Read packed, then
+        // each row moved out to its place, the last first so that no row
+        // lands on one not yet moved.
+        GLint readFormat = 0;
+        GLint readType = 0;
+        glGetIntegerv(GL_IMPLEMENTATION_COLOR_READ_FORMAT, &readFormat);
+        glGetIntegerv(GL_IMPLEMENTATION_COLOR_READ_TYPE, &readType);
+        const bool readsBGRA = readFormat == GL_BGRA_EXT && readType == GL_UNSIGNED_BYTE;
+        glReadPixels(0, 0, _width, _height, readsBGRA ? GL_BGRA_EXT : GL_RGBA, GL_UNSIGNED_BYTE, bgra);
         const size_t rowBytes = static_cast<size_t>(_width) * kBytesPerPixel;
         for (int y = _height - 1; y >= 0; --y) {
             uint8_t* row = bgra + bytesPerRow * static_cast<size_t>(y);
             if (bytesPerRow != rowBytes)
                 std::memmove(row, bgra + rowBytes * static_cast<size_t>(y), rowBytes);
-            for (size_t i = 0; i < rowBytes; i += kBytesPerPixel)
-                std::swap(row[i], row[i + 2]);
+            if (!readsBGRA) {
+                for (size_t i = 0; i < rowBytes; i += kBytesPerPixel)
+                    std::swap(row[i], row[i + 2]);
+            }
         }
         glPixelStorei(GL_PACK_ALIGNMENT, previousPackAlignment);
     }

@@ -1,7 +1,6 @@
 // The whole road through the app, as a person takes it: first start, a new
 // project, rename, duplicate, delete, open, and a second start.
 #include "app/screens/AppScreensTestSupport.h"
-#include "app/screens/FrameEditorStandIn.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/ui/TextField.h"
 
@@ -39,6 +38,7 @@ protected:
 TEST_F(AppFlow, APersonMakesRenamesCopiesAndDeletesProjects)
 {
     // First start: the sample, second in the carousel after the new-project slot.
+    useTestCamera();
     launch();
     settle();
     EXPECT_EQ(listed(), std::vector<std::string> {kIntroduction});
@@ -47,11 +47,11 @@ TEST_F(AppFlow, APersonMakesRenamesCopiesAndDeletesProjects)
 
     // A new project: the slot opens the editor, a picture makes the project.
     tapCentredItem();
-    ASSERT_NE(driver.findController("FrameEditorStandIn"), nullptr);
-    tapAndWait("Add Frame");
-    tapAndWait("Add Frame");
-    EXPECT_NE(driver.findView("2 Frames"), nullptr);
-    tapAndWait("Done");
+    ASSERT_NE(driver.findController("FrameEditorViewController"), nullptr);
+    captureFrames(2);
+    EXPECT_EQ(editor()->project()->getFrameList().count(), 3) << "two pictures and the capture placeholder";
+    EXPECT_NE(driver.findView("2 / 3"), nullptr) << "the strip's counter: the last picture";
+    tapAndWait("Projects");
     ASSERT_NE(explorer(), nullptr);
     auto names = listed();
     ASSERT_EQ(names.size(), 2u);
@@ -90,10 +90,9 @@ TEST_F(AppFlow, APersonMakesRenamesCopiesAndDeletesProjects)
     carousel().scrollToItemAtIndex(1, /*animated=*/true);
     driver.wait(2);
     tapCentredItem();
-    auto editor = std::dynamic_pointer_cast<zt::FrameEditorStandIn>(root()->viewFrameEditor());
-    ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->project()->getProjectPath(), documents(made));
-    tapAndWait("Done");
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->project()->getProjectPath(), documents(made));
+    tapAndWait("Projects");
 
     // The sample is deleted; a second start does not bring it back.
     carousel().scrollToItemAtIndex(2, /*animated=*/true);

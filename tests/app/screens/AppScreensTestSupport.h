@@ -19,17 +19,21 @@
 #include "app/screens/ProjectExplorer.h"
 #include "app/screens/ZantropeAppDelegate.h"
 #include "diagnostics/CrashReportManager.h"
+#include "editor/FrameEditorViewController.h"
+#include "editor/HelpManager.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Button.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/testing/UIDriver.h"
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
 #include "support/RunLoopWaiting.h"
 #include "support/TemporarySandbox.h"
+#include "support/VirtualCameras.h"
 #include "uikit/Carousel.h"
 
 namespace zt::test {
@@ -66,6 +70,60 @@ protected:
     void settle() { driver.wait(2); }
 
     std::shared_ptr<MainViewController> root() const { return delegate->mainViewController(); }
+    std::shared_ptr<FrameEditorViewController> editor() const
+    {
+        return std::dynamic_pointer_cast<FrameEditorViewController>(root()->viewFrameEditor());
+    }
+    // The device's camera: a moving test picture.
+    static void useTestCamera()
+    {
+        plat::test::setUpCameras({plat::test::testPatternCamera(plat::CaptureDevicePosition::Back, 1280, 720, 25)});
+    }
+    // Reads the coach mark that opening a longer project brings to its end (Next).
+    void dismissCoachMark()
+    {
+        auto coachMark = editor()->helpManager();
+        ASSERT_NE(coachMark, nullptr);
+        ASSERT_TRUE(driver.tap(*coachMark->outlets().btnNext));
+        driver.wait(HelpManager::kFadeSeconds);
+        EXPECT_EQ(editor()->helpManager(), nullptr);
+    }
+    // Lets the virtual camera make pictures, a frame at a time, until done().
+    bool runCameraUntil(const std::function<bool()>& done, int maximumFrames = 100)
+    {
+        constexpr double kCameraFrameSeconds = 1.0 / 25;
+        for (int i = 0; i < maximumFrames && !done(); ++i) {
+            driver.wait(kCameraFrameSeconds);
+            plat::test::runMainLoopUntil(done, 0.05);
+        }
+        return done();
+    }
+    // Opens the phone's capture screen from the editor.
+    void openCaptureScreen()
+    {
+        ASSERT_TRUE(driver.tap("Capture"));
+        driver.wait(1.5);
+    }
+    // Presses the shutter; true when a picture came into the editor's project.
+    bool takePicture()
+    {
+        const int64_t before = editor()->project()->getFrameList().count();
+        if (!driver.tap("Take Picture"))
+            return false;
+        const bool taken = runCameraUntil([&] { return editor()->project()->getFrameList().count() > before; });
+        driver.wait(1.1);  // the still display ends, so the shutter works again
+        return taken;
+    }
+    // Takes pictures through the phone's capture screen, opened from the
+    // editor, and comes back to the editor, as a person does.
+    void captureFrames(int count)
+    {
+        openCaptureScreen();
+        for (int i = 0; i < count; ++i)
+            ASSERT_TRUE(takePicture());
+        ASSERT_TRUE(driver.tap("Done"));
+        driver.wait(1);
+    }
     std::shared_ptr<ProjectExplorer> explorer() const { return root()->viewExplorer(); }
     Carousel& carousel() const { return *explorer()->outlets().carousel; }
 

@@ -37,6 +37,31 @@ double litShare(const plat::Image& picture)
     return static_cast<double>(lit) / ((bitmap.height() / 4.0) * (bitmap.width() / 4.0));
 }
 
+// The device's camera: a moving test picture (the device folder's Cameras.plist).
+void addTestPatternCamera(const std::string& device)
+{
+    ASSERT_TRUE(plat::createDirectory(device + "/Cameras", plat::IntermediateDirectories::Yes).ok());
+    plat::Dictionary camera;
+    camera.set("Kind", "TestPattern");
+    camera.set("Position", "Back");
+    camera.set("Width", 1280);
+    camera.set("Height", 720);
+    camera.set("FrameRate", 25);
+    plat::Array cameras;
+    cameras.append(camera);
+    ASSERT_TRUE(plat::writePropertyListFile(cameras, device + "/Cameras/Cameras.plist").ok());
+}
+
+// Script lines that open the capture screen from the editor, take `count`
+// pictures and return to the editor.
+std::string captureLines(int count)
+{
+    std::string lines = "tap Capture\nwait 1.5\n";
+    for (int i = 0; i < count; ++i)
+        lines += "tap Take Picture\nwait 1.1\n";
+    return lines + "tap Done\nwait 1\n";
+}
+
 // The script of the README's first example, with its screenshot going to shot.
 std::string firstReadmeScript(const std::string& shot)
 {
@@ -99,14 +124,13 @@ TEST(AppScript, AScriptMakesAProjectAndPhotographsTheExplorer)
     const std::string device = folder.path("device");
     const std::string shot = folder.path("explorer.png");
     const std::string script = folder.path("make-a-project.txt");
-    std::ofstream(script) << "# a new project through the new-project slot\n"
+    addTestPatternCamera(device);
+    std::ofstream(script) << "# a new project through the new-project slot, three pictures from the camera\n"
                              "wait 1.2\n"
                              "tapat 284 119\n"
                              "wait 0.6\n"
-                             "tap Add Frame\n"
-                             "tap Add Frame\n"
-                             "tap Add Frame\n"
-                             "tap Done\n"
+                          << captureLines(3)
+                          << "tap Projects\n"
                              "wait 1.2\n"
                              "screenshot "
                           << shot << "\nquit\n";
@@ -138,16 +162,7 @@ TEST(AppScript, AScriptCapturesTenFramesFromTheVirtualCameraWithTheOnionSkinShow
 {
     plat::test::TemporaryFolder folder;
     const std::string device = folder.path("device");
-    ASSERT_TRUE(plat::createDirectory(device + "/Cameras", plat::IntermediateDirectories::Yes).ok());
-    plat::Dictionary camera;
-    camera.set("Kind", "TestPattern");
-    camera.set("Position", "Back");
-    camera.set("Width", 1280);
-    camera.set("Height", 720);
-    camera.set("FrameRate", 25);
-    plat::Array cameras;
-    cameras.append(camera);
-    ASSERT_TRUE(plat::writePropertyListFile(cameras, device + "/Cameras/Cameras.plist").ok());
+    addTestPatternCamera(device);
 
     const std::string shot = folder.path("capture.png");
     std::string script = "# a new project, then ten pictures through the capture screen\n"
@@ -221,7 +236,7 @@ size_t madeProjectEntries(const std::string& device)
 
 }  // namespace
 
-// The stand-in editor's strip driven as a person would: four frames, the
+// The editor's strip driven as a person would: four frames, the
 // last three selected, copied and pasted before the capture placeholder,
 // played; then a second run of the app pastes them again from the
 // pasteboard the first one left in the device folder.
@@ -230,34 +245,100 @@ TEST(AppScript, AScriptCopiesAndPastesARangeInTheStripAndPlaysIt)
     plat::test::TemporaryFolder folder;
     const std::string device = folder.path("device");
     const std::string script = folder.path("strip.txt");
-    // After four frames the fourth is centred: item k sits at x 284 + (k - 3) x 90.
+    addTestPatternCamera(device);
+    // After four frames the fourth is centred: item k sits at x 284 + (k - 3) x 90, y 259.
     std::ofstream(script) << "wait 1.2\ntapat 284 119\nwait 0.6\n"
-                             "tap Add Frame\ntap Add Frame\ntap Add Frame\ntap Add Frame\nwait 0.5\n"
+                          << captureLines(4)
+                          << "wait 0.5\n"
                              "screenshot "
                           << folder.path("added.png")
                           << "\n"
-                             "tapat 104 192\nwait 0.7\ntap Select\nwait 0.4\n"
-                             "tapat 284 192\nwait 0.7\ntap Copy\nwait 0.6\n"
-                             "tapat 374 192\nwait 0.7\ntap Paste\nwait 1\n"
+                             "tapat 104 259\nwait 0.7\ntap Select\nwait 0.4\n"
+                             "tapat 284 259\nwait 0.7\ntap Copy\nwait 0.6\n"
+                             "tapat 374 259\nwait 0.7\ntap Paste\nwait 1\n"
                              "screenshot "
                           << folder.path("pasted.png")
                           << "\n"
                              "tap Play\nwait 0.5\nscreenshot "
-                          << folder.path("playing.png") << "\ntap Stop\ntap Done\nwait 1.2\nquit\n";
+                          << folder.path("playing.png") << "\ntap Stop\nwait 0.5\ntap Projects\nwait 1.2\nquit\n";
     ASSERT_EQ(runApp(device, "phone", script), 0);
     EXPECT_EQ(madeProjectEntries(device), 8u) << "four frames, three pasted, the placeholder";
-    for (const char* shot : {"added.png", "pasted.png", "playing.png"}) {
+    // The strip's thumbnails light the band below the picture; playing, the timeline's tiles do.
+    const std::pair<const char*, int> bands[] = {{"added.png", 518}, {"pasted.png", 518}, {"playing.png", 477}};
+    for (const auto& [shot, y] : bands) {
         auto picture = plat::Image::imageWithContentsOfFile(folder.path(shot));
         ASSERT_TRUE(picture) << shot;
-        // The strip's thumbnails light the band below the picture.
-        EXPECT_GT(plat::test::pixelAt(*picture, 568, 384)[0] + plat::test::pixelAt(*picture, 568, 384)[1], 200) << shot;
+        const auto lit = plat::test::pixelAt(*picture, 400, y);
+        EXPECT_GT(lit[0] + lit[1] + lit[2], 200) << shot;
     }
 
     const std::string again = folder.path("again.txt");
-    std::ofstream(again) << "wait 1.2\ntapat 284 119\nwait 1\ntapat 374 192\nwait 0.7\ntap Paste\nwait 1\n"
-                            "tap Done\nwait 1.2\nquit\n";
+    std::ofstream(again) << "wait 1.2\ntapat 284 119\nwait 1\ntapat 374 259\nwait 0.7\ntap Paste\nwait 1\n"
+                            "tap Projects\nwait 1.2\nquit\n";
     ASSERT_EQ(runApp(device, "phone", again), 0);
     EXPECT_EQ(madeProjectEntries(device), 11u) << "the second run pasted the three frames again";
+}
+
+// The frame editor on the sample project, as a person takes it: open,
+// capture two pictures from the virtual camera, merge the last with the two
+// before it, crop (flip) the first, ask for the movie look, record a
+// voice-over from the virtual microphone, play, zoom to the timeline and
+// back, and return to the explorer; a screenshot after each step.
+TEST(AppScript, AScriptToursTheEditorOnTheSampleProject)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    addTestPatternCamera(device);
+    ASSERT_TRUE(plat::createDirectory(device + "/Microphone", plat::IntermediateDirectories::Yes).ok());
+    ASSERT_TRUE(plat::writePropertyListFile(plat::Dictionary {{"Kind", "Signal"}, {"Signal", "sine=frequency=440"}},
+        device + "/Microphone/Microphone.plist")
+                    .ok());
+    auto shot = [&](const char* name) { return "screenshot " + folder.path(name) + "\n"; };
+    std::string script = "wait 1.2\ntapat 434 119\nwait 1\ntapat 284 119\nwait 1.5\n" + shot("01-opened.png")
+        + "tap Next\nwait 0.5\n" + "tap Capture\nwait 1.5\ntap Take Picture\nwait 1.1\ntap Take Picture\nwait 1.1\n"
+        + shot("02-capturing.png") + "tap Done\nwait 1.5\n" + shot("03-captured.png") + "tapat 284 108\nwait 0.7\n"
+        + shot("04-controls.png") + "tap Merge\nwait 1\n" + shot("05-merged.png")
+        + "tap First Frame\nwait 0.5\ntapat 284 108\nwait 0.7\ntap Crop\nwait 1\ntap Flip Horizontally\nwait 0.5\n"
+        + shot("06-cropping.png") + "tap Done\nwait 2\n" + shot("07-cropped.png") + "tap Movie Look\nwait 1\n"
+        + shot("08-look.png") + "tap OK\nwait 1\n" + "tap Voice-over\nwait 1\ntap Record\nwait 6\n"
+        + shot("09-recording.png") + "tap Stop\nwait 2\n" + shot("10-voice.png")
+        + "tap First Frame\nwait 0.5\ntap Play\nwait 1.2\n" + shot("11-playing.png") + "tap Stop\nwait 1\n"
+        + "tapat 284 259\ntapat 284 259\nwait 1\n" + shot("12-timeline.png") + "tapat 284 230\ntapat 284 230\nwait 1\n"
+        + shot("13-strip.png") + "tap Projects\nwait 1.5\n" + shot("14-explorer.png") + "quit\n";
+    std::ofstream(folder.path("tour.txt")) << script;
+    ASSERT_EQ(runApp(device, "phone", folder.path("tour.txt")), 0);
+
+    const std::string sample = device + "/Library/Caches/.plovix-introduction";
+    auto frames = plat::dictionaryWithContentsOfFile(sample + "/frames.meta");
+    ASSERT_TRUE(frames);
+    EXPECT_EQ(frames->getArray("FRAMELIST_DATA").value_or(plat::Array()).count(), 18u)
+        << "fifteen pictures, two captured, the placeholder";
+    auto names = plat::contentsOfDirectory(sample);
+    ASSERT_TRUE(names.ok());
+    size_t recordings = 0;
+    for (const std::string& name : names.value())
+        recordings += name.ends_with(".caf");
+    EXPECT_EQ(recordings, 1u) << "the voice-over";
+    auto metadata = plat::dictionaryWithContentsOfFile(sample + "/plovix.meta");
+    ASSERT_TRUE(metadata);
+    EXPECT_EQ(metadata->getBool("RecordNeedsRendering"), true);
+    EXPECT_FALSE(metadata->getString("META_RECORD_THUMB_FRAME_ID").value_or("").empty());
+
+    const std::string look = ::testing::TempDir() + "editor-tour/";
+    (void)plat::createDirectory(look, plat::IntermediateDirectories::Yes);
+    for (const char* name : {"01-opened.png", "02-capturing.png", "03-captured.png", "04-controls.png", "05-merged.png",
+             "06-cropping.png", "07-cropped.png", "08-look.png", "09-recording.png", "10-voice.png", "11-playing.png",
+             "12-timeline.png", "13-strip.png", "14-explorer.png"}) {
+        auto picture = plat::Image::imageWithContentsOfFile(folder.path(name));
+        ASSERT_TRUE(picture) << name;
+        EXPECT_EQ(picture->bitmap()->width(), 1136) << name;
+        (void)plat::copyItem(folder.path(name), look + name, plat::ReplaceExisting::Yes);  // for a look
+    }
+    // The picture of the merged frame shows through its neighbours: it is not the live camera's.
+    auto merged = plat::Image::imageWithContentsOfFile(folder.path("05-merged.png"));
+    auto captured = plat::Image::imageWithContentsOfFile(folder.path("03-captured.png"));
+    ASSERT_TRUE(merged && captured);
+    EXPECT_GT(differingPixels(*merged, *captured), 1000);
 }
 
 TEST(AppCommandLine, ADeviceFolderThatCannotBeOneStopsTheRunBeforeAnythingIsWritten)

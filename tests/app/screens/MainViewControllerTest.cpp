@@ -1,11 +1,11 @@
 #include <numbers>
 
 #include "app/screens/AppScreensTestSupport.h"
-#include "app/screens/FrameEditorStandIn.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Layer.h"
+#include "platform/ui/LayoutRegistry.h"
 #include "uikit/TransparentToolbar.h"
 
 namespace {
@@ -21,10 +21,6 @@ protected:
         driver.wait(2);
         driver.tapAt({284, 119});
         driver.wait(1);
-    }
-    std::shared_ptr<zt::FrameEditorStandIn> editor() const
-    {
-        return std::dynamic_pointer_cast<zt::FrameEditorStandIn>(root()->viewFrameEditor());
     }
 };
 
@@ -93,8 +89,9 @@ TEST_F(RootContainer, OpeningAProjectHandsItToTheEditorAndLetsTheExplorerGo)
     EXPECT_TRUE(oldExplorer.expired());
     EXPECT_EQ(root()->childViewControllers(), (std::vector<std::shared_ptr<plat::ViewController>> {shown}));
     EXPECT_EQ(root()->view()->subviews().back(), shown->view());
-    EXPECT_NE(driver.findView("Bouncing Ball"), nullptr);
-    EXPECT_NE(driver.findView("15 Frames"), nullptr);
+    EXPECT_EQ(shown->project()->getFrameList().count(), 16) << "the sample's fifteen pictures and the placeholder";
+    EXPECT_EQ(shown->currentFrame(), 14) << "a phone opens on the last picture, not on the placeholder";
+    EXPECT_NE(driver.findView("15 / 16"), nullptr) << "the strip's counter";
 }
 
 TEST_F(RootContainer, OpeningZoomsTheItemAndHidesTheToolbarFirst)
@@ -119,6 +116,7 @@ TEST_F(RootContainer, OpeningZoomsTheItemAndHidesTheToolbarFirst)
 
 TEST_F(RootContainer, LeavingTheEditorBringsAFreshExplorerThatReadsTheListAgain)
 {
+    useTestCamera();
     launch();
     settle();
     std::weak_ptr<zt::ProjectExplorer> first = explorer();
@@ -127,10 +125,9 @@ TEST_F(RootContainer, LeavingTheEditorBringsAFreshExplorerThatReadsTheListAgain)
     ASSERT_NE(shown, nullptr);
     EXPECT_FALSE(shown->project()->getProjectPath());
     shown.reset();
-    ASSERT_TRUE(driver.tap("Add Frame"));
-    driver.wait(0);
-    ASSERT_TRUE(driver.tap("Done"));
-    driver.wait(0);
+    captureFrames(1);
+    ASSERT_TRUE(driver.tap("Projects"));
+    driver.wait(zt::FrameEditorViewController::kCloseFadeSeconds);
     ASSERT_NE(explorer(), nullptr);
     EXPECT_TRUE(first.expired());
     EXPECT_EQ(root()->viewFrameEditor(), nullptr);
@@ -141,4 +138,14 @@ TEST_F(RootContainer, LeavingTheEditorBringsAFreshExplorerThatReadsTheListAgain)
     EXPECT_FALSE(explorer()->shouldDisplayPorjectScaleAnimation()) << "the return animation played once";
     EXPECT_EQ(carousel().currentItemIndex(), 1) << "the new project is selected";
     EXPECT_EQ(explorer()->outlets().toolBar->alpha(), 1.0);
+}
+
+TEST_F(RootContainer, TheAppHasTheLayoutsOfEveryScreenTheEditorOpens)
+{
+    launch();
+    for (const char* name :
+        {"FrameEditorViewController", "FrameEditorViewController_iPad", "CaptureView_568", "CaptureView-iPad",
+            "AudioRecorderViewController", "AudioConfigurationViewController", "MQMediaQueryViewController",
+            "MQAlbumTrackTableViewCell", "ImageEditor", "HelpManager", "InfoCenterHelpViewController"})
+        EXPECT_TRUE(plat::LayoutRegistry::hasLayout(name)) << name;
 }

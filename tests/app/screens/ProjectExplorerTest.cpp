@@ -1,5 +1,4 @@
 #include "app/screens/AppScreensTestSupport.h"
-#include "app/screens/FrameEditorStandIn.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/graphics/Image.h"
@@ -411,9 +410,8 @@ TEST_F(Explorer, AnImportEndingWhileAProjectOpensOpensTheTappedProject)
     ASSERT_TRUE(zt::ProjectsList::insertProjectName(kSecond));
     plat::NotificationCenter::defaultCenter().post("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT");
     driver.wait(1);
-    auto editor = std::dynamic_pointer_cast<zt::FrameEditorStandIn>(root()->viewFrameEditor());
-    ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->project()->getProjectPath(), documents(kFirst));
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->project()->getProjectPath(), documents(kFirst));
 }
 
 TEST_F(Explorer, AProjectWhoseFrameListWasCutIsRepairedAndThePersonIsTold)

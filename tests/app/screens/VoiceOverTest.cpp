@@ -1,16 +1,17 @@
 // A voice-over from the microphone to the exported movie, through the
-// stand-in editor: recorded at a frame while the movie plays, trimmed in the
+// frame editor: recorded at a frame while the movie plays, trimmed in the
 // clip editor, previewed at both speeds and exported.
 #include <cmath>
 #include <complex>
 #include <numbers>
 
 #include "app/AudioClip.h"
+#include "app/ImageProducer.h"
 #include "app/screens/AppScreensTestSupport.h"
-#include "app/screens/FrameEditorStandIn.h"
 #include "audio/AudioConfigurationViewController.h"
 #include "audio/AudioController.h"
 #include "editor/PlayerViewController.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/media/AudioOutput.h"
 #include "platform/media/AudioSession.h"
 #include "platform/ui/Button.h"
@@ -19,6 +20,7 @@
 #include "render/MovieExportType.h"
 #include "render/ZantropeMovieRenderer.h"
 #include "support/MediaTools.h"
+#include "support/Pixels.h"
 #include "support/VirtualMicrophone.h"
 #include "uikit/QVBarGauge.h"
 
@@ -54,15 +56,18 @@ protected:
     void SetUp() override
     {
         plat::AudioSession::sharedInstance().resetForTesting();
+        // Twenty pictures, the project selected in the explorer.
+        ASSERT_TRUE(plat::writePropertyListFile(plat::Dictionary {{"version", 4.0}, {"lastSelection", 1}},
+            zt::DataManager::settingsFilePath(), plat::PropertyListFormat::XML)
+                        .ok());
+        makeProjectWithPictures(kProject, 20);
+        ASSERT_TRUE(zt::ProjectsList::replace({kProject}));
         launch();
         settle();
-        driver.tapAt({284, 119});  // the new-project slot
+        driver.tapAt({284, 119});
         driver.wait(1);
-        editor = std::dynamic_pointer_cast<zt::FrameEditorStandIn>(root()->viewFrameEditor());
-        ASSERT_NE(editor, nullptr);
-        for (int i = 0; i < 20; ++i)
-            ASSERT_TRUE(driver.tap("Add Frame"));
-        driver.wait(1);
+        ASSERT_NE(editor(), nullptr);
+        dismissCoachMark();  // twenty pictures bring the timeline's
         plat::test::useSignalMicrophone(kVoice);
         plat::AudioOutput::shared().setMonitor([this](const float* samples, int64_t count) {
             for (int64_t i = 0; i < count; ++i)
@@ -75,8 +80,8 @@ protected:
         plat::AudioSession::sharedInstance().resetForTesting();
     }
 
-    zt::PlayerViewController& strip() const { return *editor->strip(); }
-    zt::AudioController& audio() const { return *editor->audioController(); }
+    zt::PlayerViewController& strip() const { return *editor()->playerViewController(); }
+    zt::AudioController& audio() const { return *editor()->audioController(); }
     std::shared_ptr<zt::AudioClip> voiceClip() const
     {
         for (const auto& track : audio().audioTracks())
@@ -87,7 +92,7 @@ protected:
     }
     std::string projectFile(const std::string& name) const
     {
-        return plat::appendingPathComponent(*editor->project()->getProjectPath(), name);
+        return plat::appendingPathComponent(*editor()->project()->getProjectPath(), name);
     }
 
     // Records three seconds at the voice frame through the panel's buttons.
@@ -95,22 +100,25 @@ protected:
     {
         strip().scrollToFrame(kVoiceFrame);
         ASSERT_TRUE(driver.tap("Voice-over"));
-        auto panel = editor->recorderPanel();
+        auto panel = editor()->audioRecorderView();
         ASSERT_NE(panel, nullptr);
+        driver.wait(zt::FrameEditorViewController::kRecorderSeconds);
         EXPECT_EQ(panel->startRecordingAtFrame(), kVoiceFrame);
         ASSERT_TRUE(panel->btnAudioStartRecord()->isEnabled());
         ASSERT_TRUE(driver.tap(*panel->btnAudioStartRecord()));
         driver.wait(5.0);
         ASSERT_TRUE(panel->audioRecorder()->isRecording());
-        EXPECT_TRUE(editor->player()->isPlaying()) << "the movie plays while the voice is recorded";
+        EXPECT_TRUE(editor()->previewPlayer()->isPlaying()) << "the movie plays while the voice is recorded";
         driver.wait(0.55);
-        EXPECT_EQ(strip().getCurrentFrame(), kVoiceFrame + 2) << "from the voice's frame, at the movie's speed";
+        EXPECT_EQ(editor()->currentFrame(), kVoiceFrame + 2) << "from the voice's frame, at the movie's speed";
         // The meter shows the voice: 0.3 of full scale is -13.5 dB on average.
         EXPECT_NEAR(panel->levelMeter()->value(), (20 * std::log10(kVoiceAmplitude / std::sqrt(2.0)) + 40) / 40, 0.01);
         driver.wait(3.0 - 0.55 - UIDriver::kTapHoldSeconds);
         ASSERT_TRUE(driver.tap(*panel->btnAudioStartRecord()));
-        EXPECT_EQ(editor->recorderPanel(), nullptr) << "the panel closes with the recording";
-        EXPECT_FALSE(editor->player()->isPlaying());
+        EXPECT_FALSE(editor()->previewPlayer()->isPlaying());
+        driver.wait(zt::FrameEditorViewController::kRecorderSeconds);
+        EXPECT_EQ(editor()->audioRecorderView(), nullptr) << "the panel closes with the recording";
+        driver.wait(1);  // the new clip flies to its lane
     }
 
     // Drags a finger by step points on each of count refreshes.
@@ -137,13 +145,30 @@ protected:
         EXPECT_TRUE(driver.tap("Play"));
         const size_t from = heard.size();
         driver.wait(seconds);
-        if (editor->player()->isPlaying()) {
+        if (editor()->previewPlayer()->isPlaying()) {
             EXPECT_TRUE(driver.tap("Stop"));
         }
         return std::vector<float>(heard.begin() + static_cast<std::ptrdiff_t>(from), heard.end());
     }
 
-    std::shared_ptr<zt::FrameEditorStandIn> editor;
+    // Pictures of frames as the app stores them (so the strip and the picture show them).
+    void makeProjectWithPictures(const std::string& name, int pictures)
+    {
+        auto project = makeProject(name, 0);
+        zt::ImageProducer producer(project);
+        auto& list = project->getFrameList();
+        for (int i = 0; i < pictures; ++i) {
+            zt::Frame frame(zt::FrameTypePicture);
+            auto picture = plat::test::makeImage(320, 180, [i](int, int) {
+                return plat::test::Rgba {static_cast<uint8_t>(40 + i * 10), 90, 160, 255};
+            });
+            ASSERT_TRUE(producer.storeImage(*picture, frame.frameID()));
+            list.insertFrame(frame, list.getCaptureIndex());
+        }
+        ASSERT_TRUE(project->saveAllDataToDisk().ok());
+    }
+
+    static constexpr const char* kProject = ".plovix-2015-05-01-10-00-00";
     std::vector<float> heard;
 };
 
@@ -187,7 +212,7 @@ TEST_F(VoiceOver, RecordedAtAFrameTrimmedPreviewedAndExported)
     // percent: 1.07 s to 1.69 s of a clip that its file says is 3.07 s long).
     ASSERT_TRUE(driver.tap("00:03")) << "the clip's lane in the strip";
     driver.wait(1);
-    auto clipEditor = editor->clipEditor();
+    auto clipEditor = editor()->clipEditor();
     ASSERT_NE(clipEditor, nullptr);
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return !clipEditor->isDrawingWaveform(); }));
     auto& trim = *clipEditor->trimControl();
@@ -201,7 +226,7 @@ TEST_F(VoiceOver, RecordedAtAFrameTrimmedPreviewedAndExported)
     const double length = clip->duration().seconds();
     ASSERT_TRUE(driver.tap("Done"));
     driver.wait(1);
-    EXPECT_EQ(editor->clipEditor(), nullptr);
+    EXPECT_EQ(editor()->clipEditor(), nullptr);
     EXPECT_NEAR(clip->timeRangeInMovie().start.seconds(), kVoiceStart, 1e-9);
     EXPECT_NEAR(clip->timeRangeInMovie().duration.seconds(), length, 1e-9);
 
@@ -213,9 +238,9 @@ TEST_F(VoiceOver, RecordedAtAFrameTrimmedPreviewedAndExported)
     EXPECT_LT(levelOf(full, 1.0, 600, kVoiceStart + length + 0.1, 3.9), 0.01);
 
     // At half speed the same sound comes twice as late and lasts twice as long, at its pitch.
-    auto metadata = editor->project()->getMetaData();
+    auto metadata = editor()->project()->getMetaData();
     metadata->set("PlayAtHalfSpeed", true);
-    ASSERT_TRUE(editor->project()->saveMetaDataToDisk().ok());
+    ASSERT_TRUE(editor()->project()->saveMetaDataToDisk().ok());
     auto half = playFromTheStart(8.5);
     EXPECT_LT(levelOf(half, 1.0, 600, 0.2, 1.8), 0.01);
     EXPECT_NEAR(
@@ -223,7 +248,7 @@ TEST_F(VoiceOver, RecordedAtAFrameTrimmedPreviewedAndExported)
     EXPECT_LT(levelOf(half, 1.0, 600, 2 * (kVoiceStart + length) + 0.2, 7.5), 0.01);
 
     // The exported movie holds the trimmed voice at its frame.
-    auto renderer = std::make_shared<zt::ZantropeMovieRenderer>(editor->project());
+    auto renderer = std::make_shared<zt::ZantropeMovieRenderer>(editor()->project());
     bool finished = false;
     renderer->exportProjectWithExportType(std::make_shared<zt::MovieExportType>("MoviePreview", std::nullopt,
                                               plat::Size {320, 180}, "com.apple.quicktime-movie", "mov"),
@@ -247,6 +272,28 @@ TEST_F(VoiceOver, NoRoomAtTheFrameIsToldAndNoPanelOpens)
     recordVoiceOver();
     strip().scrollToFrame(kVoiceFrame);
     ASSERT_TRUE(driver.tap("Voice-over"));
-    EXPECT_EQ(editor->recorderPanel(), nullptr);
+    EXPECT_EQ(editor()->audioRecorderView(), nullptr);
     EXPECT_EQ(waitForAlert(), "Error\nToo many clips already exist at playhead.");
+    EXPECT_TRUE(editor()->outlets().btnPlay->isEnabled()) << "the toolbar stays as it was";
+}
+
+TEST_F(VoiceOver, ATapBesideThePanelWhileRecordingDoesNothing)
+{
+    strip().scrollToFrame(kVoiceFrame);
+    ASSERT_TRUE(driver.tap("Voice-over"));
+    auto panel = editor()->audioRecorderView();
+    ASSERT_NE(panel, nullptr);
+    driver.wait(zt::FrameEditorViewController::kRecorderSeconds);
+    ASSERT_TRUE(driver.tap(*panel->btnAudioStartRecord()));
+    driver.wait(5.0);  // the countdown, then the recording
+    ASSERT_TRUE(panel->audioRecorder()->isRecording());
+    driver.tapAt({284, 40});  // on the picture, beside the panel
+    driver.wait(1);
+    EXPECT_EQ(editor()->audioRecorderView(), panel);
+    EXPECT_TRUE(panel->audioRecorder()->isRecording());
+    ASSERT_TRUE(driver.tap("Cancel"));
+    driver.wait(zt::FrameEditorViewController::kRecorderSeconds + 0.1);
+    EXPECT_EQ(editor()->audioRecorderView(), nullptr);
+    EXPECT_EQ(voiceClip(), nullptr) << "a cancelled recording adds nothing";
+    EXPECT_TRUE(editor()->outlets().btnPlay->isEnabled());
 }

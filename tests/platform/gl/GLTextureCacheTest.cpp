@@ -97,6 +97,43 @@ TEST_F(GLTextureCacheTest, LockingCopiesWhatGLDrewIntoMemory)
     glDeleteFramebuffers(1, &framebuffer);
 }
 
+// GL keeps a texture made from BGRA bytes as BGRA and reads it back so; one
+// made from RGBA bytes is read as RGBA and turned around. Memory gets BGRA
+// from both, row for row.
+TEST_F(GLTextureCacheTest, LockingGivesBGRAWhicheverOrderTheTextureKeeps)
+{
+    for (GLenum format : {GLenum(GL_BGRA_EXT), GLenum(GL_RGBA)}) {
+        SCOPED_TRACE(format == GL_RGBA ? "RGBA texture" : "BGRA texture");
+        auto buffer = makeBuffer(3, 2);
+        auto texture = cache->createTextureFromImage(buffer, GL_TEXTURE_2D, GL_RGBA, 3, 2, format, GL_UNSIGNED_BYTE, 0);
+        ASSERT_TRUE(texture.ok()) << texture.error().description();
+        GLuint framebuffer = 0;
+        glGenFramebuffers(1, &framebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture.value()->name(), 0);
+        glClearColor(0.2f, 0.4f, 0.6f, 0.8f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        // The lower row (GL's first) another colour, to show the rows' order.
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(0, 0, 3, 1);
+        glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
+        glFinish();
+
+        buffer->lockBaseAddress(PixelBufferLock::ReadOnly);
+        const uint8_t* bytes = buffer->baseAddress();
+        const uint8_t* secondRow = bytes + buffer->bytesPerRow();
+        EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + 12),
+            (std::vector<uint8_t> {0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255, 255}));
+        EXPECT_EQ(std::vector<uint8_t>(secondRow, secondRow + 12),
+            (std::vector<uint8_t> {153, 102, 51, 204, 153, 102, 51, 204, 153, 102, 51, 204}));
+        buffer->unlockBaseAddress(PixelBufferLock::ReadOnly);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &framebuffer);
+    }
+}
+
 TEST_F(GLTextureCacheTest, UnlockingAfterWritingCopiesMemoryIntoTheTexture)
 {
     auto buffer = makeBuffer(1, 1);

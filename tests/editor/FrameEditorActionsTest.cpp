@@ -1,0 +1,420 @@
+// The frame editor's toolbar and single-frame actions: merging and cropping
+// a frame (on its stored picture, whatever movie effect is chosen), the
+// painter and look buttons that are not available yet, the single-frame
+// controls, the help overlay, the menus, and panels that a double tap or
+// closing the project could leave behind.
+#include "app/FilledText.h"
+#include "audio/AudioRecorderViewController.h"
+#include "editor/FrameEditorHelp.h"
+#include "editor/FrameEditorTestSupport.h"
+#include "editor/ImageEditor.h"
+#include "platform/foundation/Files.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/TapGestureRecognizer.h"
+#include "render/ThemeCardEditViewController.h"
+#include "render/ThemeCardTableViewController.h"
+#include "support/RunLoopWaiting.h"
+#include "uikit/BubblePopoverController.h"
+#include "uikit/TipPopoverView.h"
+
+namespace {
+
+using zt::FrameEditorViewController;
+using zt::test::FrameEditorScene;
+using Rgba = plat::test::Rgba;
+
+class FrameEditorActions : public FrameEditorScene {
+protected:
+    // Red, green and blue pictures, the chosen movie effect on.
+    void openThreeColours()
+    {
+        auto made = makeProject(std::vector<Rgba> {{200, 0, 0, 255}, {0, 200, 0, 255}, {0, 0, 200, 255}});
+        made->getMetaData()->set("RecordMovieFilter", 1);
+        open(made);
+        // The effect changes what a read of a frame gives, so a picture stored from such a read would show it.
+        auto shown = zt::ImageProducer(project).getImageForFrameAtIndex(1);
+        ASSERT_NE(shown, nullptr);
+        const auto seen = plat::test::pixelAt(*shown, 160, 90);
+        ASSERT_GT(std::abs(seen[0] - 0) + std::abs(seen[1] - 200) + std::abs(seen[2] - 0), 40);
+    }
+    std::shared_ptr<plat::Image> stored(const std::string& kind, int64_t index) const
+    {
+        auto data = plat::readFile(file(kind + "-" + *frames().getFrameIDAtIndex(index) + ".jpg"));
+        return data.ok() ? plat::Image::imageWithData(data.value()) : nullptr;
+    }
+    plat::Data storedBytes(const std::string& kind, int64_t index) const
+    {
+        return plat::readFile(file(kind + "-" + *frames().getFrameIDAtIndex(index) + ".jpg")).valueOr(plat::Data());
+    }
+    static void expectColourNear(const plat::Image& picture, Rgba expected, const std::string& what)
+    {
+        const auto seen = plat::test::pixelAt(picture, picture.bitmap()->width() / 2, picture.bitmap()->height() / 2);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(seen[c], expected[c], 6) << what << " component " << c;
+    }
+    bool needsRendering() const { return metadata().getBool("RecordNeedsRendering").value_or(false); }
+    void tapPicture()
+    {
+        ASSERT_TRUE(driver.tap(*editor->framePictureView()));
+        driver.wait(0.5);
+    }
+};
+
+TEST_F(FrameEditorActions, MergingBlendsTheTwoPicturesBeforeIntoTheStoredPictureWithoutTheEffect)
+{
+    openThreeColours();
+    goTo(2);
+    project->getMetaData()->set("RecordNeedsRendering", false);
+    tapPicture();
+    ASSERT_TRUE(editor->areSingleFrameControlsShown());
+    ASSERT_TRUE(driver.tap("Merge"));
+    driver.wait(0.5);
+    // Blue, then green at 0.2 over it, then red at 0.1: (0, 40, 160) then (20, 36, 144).
+    expectColourNear(*stored("frame", 2), {20, 36, 144, 255}, "the stored picture");
+    expectColourNear(*stored("thumb", 2), {20, 36, 144, 255}, "the thumbnail");
+    expectColourNear(*stored("preview", 2), {20, 36, 144, 255}, "the preview");
+    EXPECT_TRUE(needsRendering());
+    zt::ProjectModel reopened(project->getProjectPath());
+    EXPECT_TRUE(reopened.getMetaData()->getBool("RecordNeedsRendering").value_or(false)) << "saved";
+    EXPECT_FALSE(editor->areSingleFrameControlsShown()) << "the controls close";
+    EXPECT_EQ(editor->currentFrame(), 2);
+}
+
+TEST_F(FrameEditorActions, MergingTheFirstFrameKeepsItsOwnPicture)
+{
+    openThreeColours();
+    goTo(0);
+    editor->actionMergeImages();
+    driver.wait(0.5);
+    expectColourNear(*stored("frame", 0), {200, 0, 0, 255}, "no neighbours to blend");
+}
+
+TEST_F(FrameEditorActions, CancellingTheCropLeavesEveryFileAsItWas)
+{
+    openThreeColours();
+    goTo(1);
+    project->getMetaData()->set("RecordNeedsRendering", false);
+    const plat::Data picture = storedBytes("frame", 1);
+    const plat::Data thumbnail = storedBytes("thumb", 1);
+    tapPicture();
+    ASSERT_TRUE(driver.tap("Crop"));
+    driver.wait(FrameEditorViewController::kFullScreenSpringSeconds + 0.1);
+    auto cropper = std::dynamic_pointer_cast<zt::ImageEditor>(editor->presentedViewController());
+    ASSERT_NE(cropper, nullptr);
+    EXPECT_EQ(outlets().imageViewFrame->frame(), plat::makeRect(0, (320 - 568 * 0.5625) / 2, 568, 568 * 0.5625))
+        << "the picture grew to full width first";
+    cropper->cancelAction();
+    driver.wait(0.1);
+    EXPECT_EQ(editor->presentedViewController(), nullptr);
+    EXPECT_EQ(storedBytes("frame", 1), picture);
+    EXPECT_EQ(storedBytes("thumb", 1), thumbnail);
+    EXPECT_FALSE(needsRendering());
+    driver.wait(FrameEditorViewController::kShrinkBackSeconds);
+    EXPECT_EQ(outlets().imageViewFrame->frame(), outlets().imageViewForeground->frame()) << "it shrank back";
+    EXPECT_EQ(editor->currentFrame(), 1);
+}
+
+TEST_F(FrameEditorActions, ACroppedPictureIsStoredWithoutTheEffect)
+{
+    openThreeColours();
+    goTo(1);
+    project->getMetaData()->set("RecordNeedsRendering", false);
+    editor->actionImageEdit();
+    driver.wait(FrameEditorViewController::kFullScreenSpringSeconds + 0.1);
+    auto cropper = std::dynamic_pointer_cast<zt::ImageEditor>(editor->presentedViewController());
+    ASSERT_NE(cropper, nullptr);
+    cropper->doneAction();
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return editor->presentedViewController() == nullptr; }));
+    driver.wait(0.1);
+    EXPECT_TRUE(needsRendering()) << "the crop was stored";
+    expectColourNear(*stored("frame", 1), {0, 200, 0, 255}, "the stored picture keeps its colours");
+}
+
+TEST_F(FrameEditorActions, ThePlaceholderHasNothingToCrop)
+{
+    open(2);
+    goTo(2);
+    editor->actionImageEdit();
+    driver.wait(1);
+    EXPECT_EQ(editor->presentedViewController(), nullptr);
+}
+
+TEST_F(FrameEditorActions, PaintAndMaskSayTheyAreNotAvailableYetExceptWhilePlayingOrOnThePlaceholder)
+{
+    open(4);
+    goTo(4);
+    editor->actionDraw();
+    EXPECT_EQ(alertText(), "<no alert>") << "the placeholder";
+    goTo(1);
+    editor->playPreview();
+    editor->actionMask();
+    EXPECT_EQ(alertText(), "<no alert>") << "playing";
+    editor->stopPreview();
+    goTo(1);
+    tapPicture();
+    ASSERT_TRUE(driver.tap("Paint"));
+    EXPECT_EQ(alertText(), "Painter\nThis is not available yet.");
+}
+
+TEST_F(FrameEditorActions, ATapOnThePictureTogglesTheControlsOfPictureFramesOnly)
+{
+    open(3);
+    goTo(1);
+    tapPicture();
+    EXPECT_TRUE(editor->areSingleFrameControlsShown());
+    EXPECT_EQ(outlets().viewSingleFrameEditControls->alpha(), 1.0);
+    ASSERT_NE(editor->btnCloseModalController(), nullptr);
+    driver.tapAt({300, 20});  // on the picture, beside the controls
+    driver.wait(0.5);
+    EXPECT_FALSE(editor->areSingleFrameControlsShown());
+    EXPECT_EQ(outlets().viewSingleFrameEditControls->superview(), nullptr);
+    EXPECT_EQ(editor->btnCloseModalController(), nullptr);
+
+    goTo(3);
+    tapPicture();
+    EXPECT_FALSE(editor->areSingleFrameControlsShown()) << "the placeholder";
+    goTo(1);
+    editor->playPreview();
+    plat::TapGestureRecognizer tap;
+    editor->handleSingeTap(tap);
+    EXPECT_FALSE(editor->areSingleFrameControlsShown()) << "playing";
+}
+
+TEST_F(FrameEditorActions, PlaybackHidesTheControls)
+{
+    open(4);
+    goTo(0);
+    tapPicture();
+    ASSERT_TRUE(editor->areSingleFrameControlsShown());
+    editor->previewPlayerShowFrameAtIndex(*editor->previewPlayer(), 1);
+    driver.wait(0.5);
+    EXPECT_FALSE(editor->areSingleFrameControlsShown());
+}
+
+TEST_F(FrameEditorActions, ATapOnATitleCardAsksForTheLookSheet)
+{
+    auto made = makeProject(2);
+    made->getFrameList().insertFrame(zt::Frame(zt::FrameTypeTitle), 0);
+    open(made);
+    goTo(0);
+    tapPicture();
+    EXPECT_EQ(alertText(), "Movie Look\nThis is not available yet.");
+}
+
+TEST_F(FrameEditorActions, TheLookButtonSaysItIsNotAvailableYet)
+{
+    open(4);
+    ASSERT_TRUE(driver.tap("Movie Look"));
+    EXPECT_EQ(alertText(), "Movie Look\nThis is not available yet.");
+    closeAlert();
+    EXPECT_EQ(editor->outlineNavigationController(), nullptr);
+    EXPECT_TRUE(outlets().btnExplorer->isEnabled());
+}
+
+TEST_F(FrameEditorActions, ATapOnAThemeCardOpensItsEditorOnceAndFinishingClosesIt)
+{
+    auto made = makeProject(2);
+    made->getFrameList().insertFrame(zt::Frame(zt::FrameTypeThemeCard), 1);
+    ASSERT_TRUE(made->saveAllDataToDisk().ok());
+    open(made);
+    goTo(1);
+    tapPicture();
+    auto cards = editor->themeCardEditViewController();
+    ASSERT_NE(std::dynamic_pointer_cast<zt::ThemeCardEditViewController>(cards), nullptr);
+    EXPECT_EQ(cards->nibName(), "ThemeCardEditViewController");
+    editor->actionTextCardEdit();
+    EXPECT_EQ(editor->themeCardEditViewController(), cards) << "a double tap opens one editor";
+    EXPECT_EQ(cards->view()->superview(), editor->view());
+    EXPECT_FALSE(editor->areSingleFrameControlsShown()) << "a card has no picture controls";
+    post("ThemeCardEditFinishedNotification");
+    driver.wait(FrameEditorViewController::kCardEditorFadeSeconds + 0.1);
+    EXPECT_EQ(editor->themeCardEditViewController(), nullptr);
+    EXPECT_EQ(cards->view()->superview(), nullptr);
+}
+
+TEST_F(FrameEditorActions, TheSingleFrameButtonsShowTheirIcons)
+{
+    open(2);
+    EXPECT_EQ(outlets().btnImageEdit->imageForState(plat::ControlStateNormal),
+        plat::Image::imageNamed("frameedit_icon_crop"));
+    EXPECT_EQ(outlets().btnImagePaint->imageForState(plat::ControlStateNormal),
+        plat::Image::imageNamed("frameedit_icon_paint"));
+    EXPECT_EQ(outlets().btnImageMask->imageForState(plat::ControlStateNormal),
+        plat::Image::imageNamed("frameedit_icon_mask"));
+    EXPECT_EQ(outlets().btnImageMerge->imageForState(plat::ControlStateNormal),
+        plat::Image::imageNamed("frameedit_icon_merge"));
+}
+
+TEST_F(FrameEditorActions, TheHelpPagesOpenOverTheEditor)
+{
+    open(2);
+    editor->showInternalHelp();
+    driver.wait(1);
+    auto pages = std::dynamic_pointer_cast<plat::NavigationController>(editor->presentedViewController());
+    ASSERT_NE(pages, nullptr);
+    auto top = pages->topViewController();
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(top->nibName(), "InfoCenterHelpViewController");
+}
+
+TEST_F(FrameEditorActions, BackFromTheHelpPagesThePersonIsWhereTheyWere)
+{
+    auto made = makeProject(4);
+    made->getMetaData()->set("CurrentFrameIndex", 3);
+    open(made);
+    ASSERT_EQ(editor->currentFrame(), 3);
+    goTo(0);
+    editor->showInternalHelp();
+    driver.wait(1);
+    editor->dismissViewControllerAnimated(/*animated=*/false, nullptr);
+    driver.wait(1);
+    EXPECT_EQ(editor->currentFrame(), 0) << "not the stored place of the last opening";
+}
+
+TEST_F(FrameEditorActions, AnOrientationCorrectedRectangleIsAlwaysLandscape)
+{
+    EXPECT_EQ(FrameEditorViewController::getOrientationCorrectedRectFromRect(plat::makeRect(5, 6, 320, 568)),
+        plat::makeRect(5, 6, 568, 320));
+    EXPECT_EQ(FrameEditorViewController::getOrientationCorrectedRectFromRect(plat::makeRect(0, 0, 1024, 768)),
+        plat::makeRect(0, 0, 1024, 768));
+}
+
+TEST_F(FrameEditorActions, TheHelpButtonOpensTheOverlayAndASecondTapClosesIt)
+{
+    open(4);
+    ASSERT_TRUE(driver.tap("Help"));
+    auto help = editor->frameEditorHelp();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isShown());
+    EXPECT_TRUE(outlets().btnHelp->isSelected());
+    EXPECT_FALSE(help->helpItems().empty());
+    editor->actionHelp();
+    EXPECT_EQ(editor->frameEditorHelp(), nullptr);
+    EXPECT_FALSE(outlets().btnHelp->isSelected());
+    driver.wait(1);
+    ASSERT_NE(help->closeButton(), nullptr);
+    EXPECT_EQ(help->closeButton()->superview(), nullptr);
+    for (const auto& bubble : help->popovers())
+        EXPECT_EQ(bubble->superview(), nullptr);
+}
+
+TEST_F(FrameEditorActions, TheMediaMenuOpensOnceAndAChoiceClosesIt)
+{
+    open(4);
+    ASSERT_TRUE(driver.tap("Add Media"));
+    auto popover = editor->popoverController();
+    ASSERT_NE(popover, nullptr);
+    editor->actionMusic();
+    EXPECT_EQ(editor->popoverController(), popover) << "a double tap shows one menu";
+    driver.wait(0.5);
+    auto menu = std::dynamic_pointer_cast<zt::MediaSelectionViewController>(popover->contentViewController());
+    ASSERT_NE(menu, nullptr);
+    editor->mediaSelectionDidSelect(*menu, zt::MediaSelectionViewController::RowThemeCards);
+    EXPECT_EQ(editor->popoverController(), nullptr);
+    driver.wait(1);
+    auto gallery = std::dynamic_pointer_cast<plat::NavigationController>(editor->presentedViewController());
+    ASSERT_NE(gallery, nullptr) << "the theme-card gallery";
+    EXPECT_EQ(gallery->modalPresentationStyle(), plat::ModalPresentationStyle::FormSheet);
+    EXPECT_NE(std::dynamic_pointer_cast<zt::ThemeCardTableViewController>(gallery->topViewController()), nullptr);
+    editor->dismissViewControllerAnimated(/*animated=*/false, nullptr);
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Add Media"));
+    ASSERT_NE(editor->popoverController(), nullptr) << "the menu opens again once it is gone";
+    EXPECT_NE(editor->popoverController(), popover);
+}
+
+TEST_F(FrameEditorActions, TheMenusImagesAndSoundRowsOpenTheirPickersOverTheEditor)
+{
+    open(4);
+    for (const int64_t row :
+        {zt::MediaSelectionViewController::RowAddImages, zt::MediaSelectionViewController::RowAudio}) {
+        ASSERT_TRUE(driver.tap("Add Media"));
+        driver.wait(0.5);
+        auto popover = editor->popoverController();
+        ASSERT_NE(popover, nullptr);
+        auto menu = std::dynamic_pointer_cast<zt::MediaSelectionViewController>(popover->contentViewController());
+        ASSERT_NE(menu, nullptr);
+        editor->mediaSelectionDidSelect(*menu, row);
+        driver.wait(1);
+        EXPECT_EQ(editor->popoverController(), nullptr) << row;
+        ASSERT_NE(editor->presentedViewController(), nullptr) << "row " << row << " presents its picker";
+        editor->dismissViewControllerAnimated(/*animated=*/false, nullptr);
+        driver.wait(1);
+    }
+}
+
+TEST_F(FrameEditorActions, TheVoiceOverPanelOpenedTwiceShowsOnceAndATapBesideItClosesIt)
+{
+    open(4);
+    goTo(2);
+    ASSERT_TRUE(driver.tap("Voice-over"));
+    auto recorder = editor->audioRecorderView();
+    ASSERT_NE(recorder, nullptr);
+    editor->actionAudio();
+    EXPECT_EQ(editor->audioRecorderView(), recorder);
+    driver.wait(FrameEditorViewController::kRecorderSeconds);
+    int catchButtons = 0;
+    int panels = 0;
+    for (const auto& subview : editor->view()->subviews()) {
+        catchButtons += subview == editor->btnCloseModalController();
+        panels += subview == recorder->view();
+    }
+    EXPECT_EQ(catchButtons, 1);
+    EXPECT_EQ(panels, 1);
+    EXPECT_EQ(recorder->startRecordingAtFrame(), 2);
+    EXPECT_EQ(recorder->view()->frame().maxY(), 320) << "it slid up to the bottom edge";
+    EXPECT_FALSE(outlets().btnForward->isEnabled());
+
+    ASSERT_TRUE(driver.tap(*editor->btnCloseModalController()));
+    driver.wait(FrameEditorViewController::kRecorderSeconds + 0.1);
+    EXPECT_EQ(editor->audioRecorderView(), nullptr);
+    EXPECT_EQ(recorder->view()->superview(), nullptr);
+    EXPECT_TRUE(outlets().btnForward->isEnabled());
+    EXPECT_EQ(outlets().viewPlayerViewController->frame().maxY(), 320) << "the strip is back";
+}
+
+TEST_F(FrameEditorActions, ClosingWhilePanelsAnimateLeavesNothingBehind)
+{
+    open(4);
+    goTo(1);
+    post("ShowActivityNotification", plat::Dictionary {{"INFO", "Working"}});
+    tapPicture();
+    editor->showSingleFrameControls();  // fading out
+    editor->actionAudio();  // sliding in
+    std::weak_ptr<FrameEditorViewController> weakEditor = editor;
+    auto view = editor->view();
+    auto controls = outlets().viewSingleFrameEditControls;
+    editor->actionProjectExplorer();
+    EXPECT_EQ(editor->audioRecorderView(), nullptr);
+    EXPECT_EQ(editor->btnCloseModalController(), nullptr);
+    EXPECT_EQ(controls->superview(), nullptr);
+    driver.wait(FrameEditorViewController::kCloseFadeSeconds);
+    EXPECT_EQ(closing->closed, 1);
+    view->removeFromSuperview();
+    editor->removeFromParentViewController();
+    editor.reset();
+    driver.wait(30);  // every timer the screen had would have fired
+    EXPECT_TRUE(weakEditor.expired()) << "nothing keeps the screen";
+    for (const auto& subview : view->subviews()) {
+        EXPECT_EQ(std::dynamic_pointer_cast<plat::Button>(subview), nullptr) << "a catch button stayed";
+    }
+}
+
+TEST_F(FrameEditorActions, UndoTakesBackTheStripsDelete)
+{
+    open(4);
+    goTo(1);
+    const std::string deleted = *frames().getFrameIDAtIndex(1);
+    driver.tapAt({284, 259});  // the centred item of the strip
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Delete"));
+    driver.wait(1);
+    ASSERT_EQ(frames().count(), 4);
+    editor->actionUndoRedo();
+    driver.wait(1);
+    EXPECT_EQ(frames().count(), 5);
+    EXPECT_EQ(frames().getFrameIDAtIndex(1), deleted);
+}
+
+}  // namespace
