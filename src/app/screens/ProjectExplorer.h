@@ -8,10 +8,12 @@
 #include "platform/foundation/Result.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
+#include "share/InfoCenterViewController.h"
 #include "uikit/CarouselProtocols.h"
 
 namespace plat {
 class BarButtonItem;
+class PopoverController;
 class Image;
 class ImageView;
 class Label;
@@ -21,6 +23,8 @@ namespace zt {
 class Carousel;
 class Hudy;
 class MainViewControllerDelegate;
+class MovieExportType;
+class MovieRenderer;
 class ProjectModel;
 class TransparentToolbar;
 
@@ -34,7 +38,8 @@ class TransparentToolbar;
 class ProjectExplorer : public plat::ViewController,
                         public CarouselDataSource,
                         public CarouselDelegate,
-                        public plat::TextFieldDelegate {
+                        public plat::TextFieldDelegate,
+                        public InfoCenterDelegate {
 public:
     static constexpr double kItemWidthTablet = 504.0;
     static constexpr double kItemWidthPhone = 262.0;
@@ -124,6 +129,29 @@ public:
     void textFieldDidBeginEditing(plat::TextField& textField) override;
     void textFieldDidEndEditing(plat::TextField& textField) override;
 
+    // The toolbar's other actions and the checks on entry.
+    // Free bytes below this (25 units of 4 MiB) warn once a run.
+    static constexpr uint64_t kLowStorageBytes = uint64_t(25) << 22;
+    static bool isStorageNearlyFull(uint64_t freeBytes) { return (freeBytes >> 22) < 25; }
+    // The preview's size on this device.
+    static plat::Size previewSize();
+    void validateRestrictionsSettings();
+    void actionPlay();
+    void prepareMovieWithResolution(plat::Size size);
+    void checkStatusForExporter(const std::shared_ptr<MovieRenderer>& renderer);
+    void cancelMovieRenderer();
+    void playVideoInMovieView(const plat::URL& url);
+    void actionShare();
+    void actionHelp();
+    void infoCenterDidFinish(InfoCenterViewController& infoCenter) override;
+    void actionYoutubeGalery();
+    void openGalleryHandler();
+    const std::shared_ptr<MovieRenderer>& movieRenderer() const { return _movieRenderer; }
+    const std::shared_ptr<plat::ViewController>& renderProgressViewController() const
+    {
+        return _renderProgressViewController;
+    }
+
     void receiveProjectImportProcessorDidImportProject();
     void receiveDuplicateProjectNotification();
     void playFrameEditorToProjectExplorerAnimation();
@@ -140,6 +168,9 @@ private:
     double openScale() const;
     void addScaleAnimation(plat::View& view, double from, double to, double seconds);
     void fadeDetails(double alpha);
+    std::shared_ptr<MovieExportType> previewExportType(plat::Size size) const;
+    void checkLowStorage();
+    void showWelcome();
 
     Outlets _outlets;
     std::vector<std::shared_ptr<ProjectModel>> _projects;
@@ -154,6 +185,12 @@ private:
     std::shared_ptr<ProjectModel> _openingProject;
     bool _shouldDisplayPorjectScaleAnimation = false;
     std::weak_ptr<MainViewControllerDelegate> _delegate;
+    std::shared_ptr<MovieRenderer> _movieRenderer;
+    // The progress screen's navigation controller while one is shown.
+    std::shared_ptr<plat::ViewController> _renderProgressViewController;
+    std::shared_ptr<plat::PopoverController> _popover;
+    // The passcode screen while it is shown: asked for again meanwhile, it is not shown twice.
+    std::weak_ptr<plat::ViewController> _passCodeScreen;
 };
 
 }  // namespace zt

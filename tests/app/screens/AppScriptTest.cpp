@@ -109,7 +109,8 @@ TEST(AppScript, TheReadmesFirstExamplePhotographsTheFinishedStartScreen)
     std::ofstream(script) << firstReadmeScript(folder.path("start.png"));
     ASSERT_EQ(runApp(folder.path("device"), "tablet", script), 0);
     // The same first start, long after every start-up animation has ended.
-    std::ofstream(folder.path("later.txt")) << "wait 4\nscreenshot " << folder.path("later.png") << "\nquit\n";
+    std::ofstream(folder.path("later.txt"))
+        << "wait 2\ntap Get Started\nwait 2\nscreenshot " << folder.path("later.png") << "\nquit\n";
     ASSERT_EQ(runApp(folder.path("other-device"), "tablet", folder.path("later.txt")), 0);
     auto start = plat::Image::imageWithContentsOfFile(folder.path("start.png"));
     auto later = plat::Image::imageWithContentsOfFile(folder.path("later.png"));
@@ -127,6 +128,8 @@ TEST(AppScript, AScriptMakesAProjectAndPhotographsTheExplorer)
     addTestPatternCamera(device);
     std::ofstream(script) << "# a new project through the new-project slot, three pictures from the camera\n"
                              "wait 1.2\n"
+                             "tap Get Started\n"
+                             "wait 1\n"
                              "tapat 284 119\n"
                              "wait 0.6\n"
                           << captureLines(3)
@@ -166,7 +169,7 @@ TEST(AppScript, AScriptCapturesTenFramesFromTheVirtualCameraWithTheOnionSkinShow
 
     const std::string shot = folder.path("capture.png");
     std::string script = "# a new project, then ten pictures through the capture screen\n"
-                         "wait 1.2\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n";
+                         "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n";
     for (int i = 0; i < 10; ++i)
         script += "tap Take Picture\nwait 1.1\n";
     // The onion slider half-way down: the live picture at half strength over the last frames.
@@ -247,7 +250,7 @@ TEST(AppScript, AScriptCopiesAndPastesARangeInTheStripAndPlaysIt)
     const std::string script = folder.path("strip.txt");
     addTestPatternCamera(device);
     // After four frames the fourth is centred: item k sits at x 284 + (k - 3) x 90, y 259.
-    std::ofstream(script) << "wait 1.2\ntapat 284 119\nwait 0.6\n"
+    std::ofstream(script) << "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\n"
                           << captureLines(4)
                           << "wait 0.5\n"
                              "screenshot "
@@ -294,10 +297,11 @@ TEST(AppScript, AScriptToursTheEditorOnTheSampleProject)
         device + "/Microphone/Microphone.plist")
                     .ok());
     auto shot = [&](const char* name) { return "screenshot " + folder.path(name) + "\n"; };
-    std::string script = "wait 1.2\ntapat 434 119\nwait 1\ntapat 284 119\nwait 1.5\n" + shot("01-opened.png")
-        + "tap Next\nwait 0.5\n" + "tap Capture\nwait 1.5\ntap Take Picture\nwait 1.1\ntap Take Picture\nwait 1.1\n"
-        + shot("02-capturing.png") + "tap Done\nwait 1.5\n" + shot("03-captured.png") + "tapat 284 108\nwait 0.7\n"
-        + shot("04-controls.png") + "tap Merge\nwait 1\n" + shot("05-merged.png")
+    std::string script = "wait 1.2\ntap Get Started\nwait 1\ntapat 434 119\nwait 1\ntapat 284 119\nwait 1.5\n"
+        + shot("01-opened.png") + "tap Next\nwait 0.5\n"
+        + "tap Capture\nwait 1.5\ntap Take Picture\nwait 1.1\ntap Take Picture\nwait 1.1\n" + shot("02-capturing.png")
+        + "tap Done\nwait 1.5\n" + shot("03-captured.png") + "tapat 284 108\nwait 0.7\n" + shot("04-controls.png")
+        + "tap Merge\nwait 1\n" + shot("05-merged.png")
         + "tap First Frame\nwait 0.5\ntapat 284 108\nwait 0.7\ntap Crop\nwait 1\ntap Flip Horizontally\nwait 0.5\n"
         + shot("06-cropping.png") + "tap Done\nwait 2\n" + shot("07-cropped.png") + "tap Movie Look\nwait 1\n"
         + shot("08-look.png") + "tap OK\nwait 1\n" + "tap Voice-over\nwait 1\ntap Record\nwait 6\n"

@@ -70,6 +70,7 @@ protected:
 
 TEST_F(WelcomeScreens, TheWelcomeIsHandedOutOnceAndMarkedUnderTheBundleIdentifier)
 {
+    WelcomeMain::reset();
     EXPECT_EQ(WelcomeMain::storageKey(), "com.quorvane.zantrope.welcome");
     EXPECT_FALSE(WelcomeMain::getHasSeen());
     int shown = 0;
