@@ -364,3 +364,29 @@ TEST(AppCommandLine, ADeviceFolderThatCannotBeOneStopsTheRunBeforeAnythingIsWrit
     EXPECT_EQ(WEXITSTATUS(status), 2);
     EXPECT_FALSE(plat::fileExists(work + "/Documents"));
 }
+
+TEST(AppScript, AScriptWelcomesPreviewsTheSampleAsAMovieAndOpensTheExplorersScreens)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    auto shot = [&](const char* name) { return "screenshot " + folder.path(name) + "\n"; };
+    // The sample is rendered on the first Play (Ok), then played behind the curtains.
+    std::string script = "wait 1.2\n" + shot("welcome.png") + "tap Get Started\nwait 1\ntapat 434 119\nwait 1\n"
+        + "tap Play\nwait 0.5\ntap Ok\nwait 5\n" + shot("movie-early.png") + "wait 0.5\n" + shot("movie-later.png")
+        + "tapat 284 160\nwait 0.5\ntap Done\nwait 2\n" + "tap Share\nwait 1\n" + shot("share.png")
+        + "tap Cancel\nwait 1\ntap Help\nwait 1\n" + shot("info.png") + "tap Done\nwait 1\ntap Gallery\nwait 1\n"
+        + shot("gallery.png") + "quit\n";
+    std::ofstream(folder.path("preview.txt")) << script;
+    ASSERT_EQ(runApp(device, "phone", folder.path("preview.txt")), 0);
+    auto early = plat::Image::imageWithContentsOfFile(folder.path("movie-early.png"));
+    auto later = plat::Image::imageWithContentsOfFile(folder.path("movie-later.png"));
+    ASSERT_TRUE(early && later);
+    EXPECT_GT(differingPixels(*early, *later), 500) << "the movie moved on";
+    auto welcome = plat::Image::imageWithContentsOfFile(folder.path("welcome.png"));
+    ASSERT_TRUE(welcome);
+    EXPECT_GT(litShare(*welcome), 0.5) << "the welcome screen's gradient";
+
+    // The second start shows no welcome: the explorer's toolbar takes a tap at once.
+    std::ofstream(folder.path("again.txt")) << "wait 1.2\ntap Help\nwait 1\ntap Done\nwait 1\nquit\n";
+    EXPECT_EQ(runApp(device, "phone", folder.path("again.txt")), 0);
+}
