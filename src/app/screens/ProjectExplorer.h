@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/HelpManagerDelegate.h"
 #include "platform/foundation/Result.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
@@ -21,6 +22,7 @@ class Label;
 
 namespace zt {
 class Carousel;
+class HelpManager;
 class Hudy;
 class MainViewControllerDelegate;
 class MovieExportType;
@@ -39,7 +41,8 @@ class ProjectExplorer : public plat::ViewController,
                         public CarouselDataSource,
                         public CarouselDelegate,
                         public plat::TextFieldDelegate,
-                        public InfoCenterDelegate {
+                        public InfoCenterDelegate,
+                        public HelpManagerDelegate {
 public:
     static constexpr double kItemWidthTablet = 504.0;
     static constexpr double kItemWidthPhone = 262.0;
@@ -144,6 +147,7 @@ public:
     void actionShare();
     void actionHelp();
     void infoCenterDidFinish(InfoCenterViewController& infoCenter) override;
+    void helpManangerDidFinish(HelpManager& helpManager) override;
     void actionYoutubeGalery();
     void openGalleryHandler();
     const std::shared_ptr<MovieRenderer>& movieRenderer() const { return _movieRenderer; }
@@ -189,6 +193,7 @@ private:
     // The progress screen's navigation controller while one is shown.
     std::shared_ptr<plat::ViewController> _renderProgressViewController;
     std::shared_ptr<plat::PopoverController> _popover;
+    std::shared_ptr<HelpManager> _helpManager;
     // The passcode screen while it is shown: asked for again meanwhile, it is not shown twice.
     std::weak_ptr<plat::ViewController> _passCodeScreen;
 };

@@ -216,6 +216,11 @@ void ProjectExplorer::infoCenterDidFinish(InfoCenterViewController& infoCenter)
     infoCenter.dismissViewControllerAnimated(true, nullptr);
 }
 
+void ProjectExplorer::helpManangerDidFinish(HelpManager&)
+{
+    _helpManager.reset();
+}
+
 void ProjectExplorer::actionYoutubeGalery()
 {
     openGalleryHandler();

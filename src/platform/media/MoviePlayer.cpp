@@ -1,6 +1,7 @@
 #include "platform/media/MoviePlayer.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -123,16 +124,28 @@ void MoviePlayer::seekToTime(const MediaTime& time, const MediaTime&, const Medi
     seekToTime(time);
 }
 
-void MoviePlayer::startTimers()
+void MoviePlayer::scheduleNextPicture()
 {
+    // The next moment a picture of the movie's rate is due, in the direction of play.
+    const double frame = 1.0 / _decoder->frameRate();
+    const double position = positionSeconds() / frame;
+    constexpr double kOnABoundary = 1e-6;
+    const double next = _rate > 0 ? std::floor(position + kOnABoundary) + 1 : std::ceil(position - kOnABoundary) - 1;
+    const double wait = std::max(std::abs(next - position) * frame / std::abs(_rate), Timer::kMinimumIntervalSeconds);
     std::weak_ptr<MoviePlayer> weakSelf = weak_from_this();
     _frameTimer = Timer::scheduledTimerWithTimeInterval(
-        1.0 / (_decoder->frameRate() * std::abs(_rate)),
+        wait,
         [weakSelf] {
             if (auto self = weakSelf.lock())
                 self->tick();
         },
-        true);
+        false);
+}
+
+void MoviePlayer::startTimers()
+{
+    std::weak_ptr<MoviePlayer> weakSelf = weak_from_this();
+    scheduleNextPicture();
     // Where playing meets the end (or, backwards, the start), to the moment.
     double boundary = _rate > 0 ? _duration.seconds() : 0.0;
     double wait = std::max(0.0, (boundary - _anchor.seconds()) / _rate);
@@ -181,6 +194,8 @@ void MoviePlayer::stopTimers()
 void MoviePlayer::tick()
 {
     showPicture();
+    if (_rate != 0 && _status == Status::ReadyToPlay)
+        scheduleNextPicture();
 }
 
 void MoviePlayer::reachedBoundary()

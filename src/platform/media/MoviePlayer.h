@@ -92,6 +92,7 @@ private:
     double positionSeconds() const;
     void moveTo(const MediaTime& time);
     void startTimers();
+    void scheduleNextPicture();
     void stopTimers();
     void tick();
     void reachedBoundary();

@@ -188,8 +188,10 @@ TEST_F(ExplorerActions, AProjectWithoutAPreparedMovieAsksToRenderFirstAndCancelR
     ASSERT_TRUE(driver.tap("Play"));
     EXPECT_EQ(waitForAlert(), "Render Movie\nThe project needs to be rendered first. This may take a while.");
     EXPECT_EQ(shownAlert()->numberOfButtons(), 2);
+    driver.wait(0.5);
     ASSERT_TRUE(driver.tap("Cancel"));
     driver.wait(1);
+    EXPECT_EQ(shownAlert(), nullptr);
     EXPECT_EQ(explorer()->movieRenderer(), nullptr);
     EXPECT_EQ(presented(), nullptr);
 }
@@ -235,6 +237,42 @@ TEST_F(ExplorerActions, HelpOpensTheInfoCentreAndTheGalleryItsSidePanel)
     auto container = std::dynamic_pointer_cast<zt::SPSidePanelController>(presented());
     ASSERT_NE(container, nullptr);
     EXPECT_EQ(container->leftSize(), 568 - 95.0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ExplorerActions, OkRendersThePreviewAndPlaysItWhenDone)
+{
+    // The sample project of the first start has pictures to render.
+    launch();
+    settle();
+    carousel().scrollToItemAtIndex(1, /*animated=*/true);
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Play"));
+    waitForAlert();
+    driver.wait(0.5);
+    ASSERT_TRUE(driver.tap("Ok"));
+    driver.wait(0.5);
+    EXPECT_NE(explorer()->movieRenderer(), nullptr) << "rendering";
+    EXPECT_TRUE(plat::test::runMainLoopUntil(
+        [&] {
+            driver.wait(0.1);
+            return std::dynamic_pointer_cast<zt::QVMovieView>(presented()) != nullptr;
+        },
+        120))
+        << "the rendered preview plays";
+    EXPECT_EQ(explorer()->movieRenderer(), nullptr);
+    auto movieView = std::dynamic_pointer_cast<zt::QVMovieView>(presented());
+    ASSERT_NE(movieView, nullptr);
+    EXPECT_EQ(movieView->player()->status(), plat::MoviePlayer::Status::ReadyToPlay);
+    // Played again, the prepared movie needs no rendering.
+    movieView->actionHome();
+    driver.wait(2);
+    ASSERT_TRUE(driver.tap("Play"));
+    driver.wait(0.5);
+    EXPECT_NE(std::dynamic_pointer_cast<zt::QVMovieView>(presented()), nullptr);
 }
 
 }  // namespace

@@ -101,6 +101,16 @@ TEST_F(MoviePlayerTest, ShowsThePictureOfThePositionAsTheClockMovesAndAfterSeeks
     EXPECT_EQ(shownPicture(), 19);
 }
 
+TEST_F(MoviePlayerTest, FromBetweenTwoPicturesTheNextShowsWhenItIsDue)
+{
+    player->seekToTime(MediaTime::make(123, 100));
+    player->play();
+    clock.advance(0.065);
+    EXPECT_EQ(shownPicture(), 12);
+    clock.advance(0.01);
+    EXPECT_EQ(shownPicture(), 13) << "at 1.3 s, not a whole picture after playing began";
+}
+
 TEST_F(MoviePlayerTest, PlaysToTheEndThenPausesThereAndPostsTheEndOnce)
 {
     int ends = 0;
