@@ -178,11 +178,11 @@ void FeatureScreen::setContentInset(const plat::EdgeInsets& insets)
     contentInsetDidChange();
 }
 
-bool FeatureScreen::shouldUseLargeButton() const
+bool FeatureScreen::shouldUseLargeButton()
 {
     if (!isViewLoaded())
         return false;
-    plat::Rect frame = const_cast<FeatureScreen*>(this)->view()->frame();
+    plat::Rect frame = view()->frame();
     return frame.height() >= kLargeButtonMinimumHeight && frame.width() >= kLargeButtonMinimumWidth;
 }
 

@@ -69,7 +69,7 @@ public:
     // 1 (dark content) for a light colour, else 0.
     static unsigned appropriateStyleForBackgroundOfColor(const plat::Color& color);
     void reloadAutomaticStyle();
-    bool shouldUseLargeButton() const;
+    bool shouldUseLargeButton();
     void reloadButtonHeight();
     void didTapContinueButton();
 
@@ -99,6 +99,10 @@ private:
     plat::EdgeInsets _contentInset;
     double _barHeight = 0;  // the height the bar's constraints hold; 0 before
 };
+
+// The screen base goes by the names of both configurations.
+using WelcomeViewController = FeatureScreen;
+using QVWhatsNewViewController = FeatureScreen;
 
 // A feature row of either configuration (WelcomeFeatureCollectionViewCell,
 // QVWhatsNewFeatureCollectionViewCell): title, detail and icon, laid out as
@@ -164,6 +168,9 @@ public:
     void setFrame(plat::Rect frame) override;
     void determineScrollingAbility();
 };
+
+using WelcomeCollectionView = FeatureCollectionView;
+using QVCollectionView = FeatureCollectionView;
 
 // The feature list screen of either configuration.
 class FeatureListScreen : public FeatureScreen,
