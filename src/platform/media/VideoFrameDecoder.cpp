@@ -11,6 +11,8 @@ namespace {
 // A jump further ahead than this seeks instead of decoding every picture between.
 constexpr double kDecodeAheadSeconds = 2.0;
 constexpr double kDefaultFrameRate = 30.0;
+// Pictures the end of a movie may lack against its stated length before it counts as cut short.
+constexpr double kMissingPicturesAllowed = 3.0;
 // Positions are nanoseconds: a picture due within one starts there.
 constexpr double kSameMomentSeconds = 1e-9;
 
@@ -35,6 +37,7 @@ struct VideoFrameDecoder::Impl {
     double nextSeconds = 0;
     bool hasNext = false;
     double firstSeconds = 0;
+    double statedEndSeconds = 0;  // where the container says the pictures end; 0 when it does not
     bool inputEnded = false;  // the end of the file was sent to the decoder
     bool drained = false;  // and every picture has come out
 
@@ -98,7 +101,12 @@ struct VideoFrameDecoder::Impl {
         if (decoded.value()) {
             hasNext = true;
             nextSeconds = secondsOf(*next, hasCurrent ? currentSeconds : 0);
+            return {};
         }
+        // The pictures ran out well before the container says they end: the file was cut short.
+        if (hasCurrent && statedEndSeconds > 0
+            && currentSeconds + kMissingPicturesAllowed / frameRate < statedEndSeconds)
+            return error(kMediaErrorFileFailedToParse, "the pictures end early in");
         return {};
     }
 
@@ -181,6 +189,8 @@ Result<std::unique_ptr<VideoFrameDecoder>> VideoFrameDecoder::open(const std::st
     if (impl->timeBase.num <= 0 || impl->timeBase.den <= 0)
         return impl->error(kMediaErrorFileFailedToParse, "no time base in");
     impl->startTime = stream.start_time != AV_NOPTS_VALUE ? stream.start_time : 0;
+    if (stream.duration != AV_NOPTS_VALUE && stream.duration > 0)
+        impl->statedEndSeconds = static_cast<double>(stream.duration) * impl->timeBase.num / impl->timeBase.den;
     AVRational rate = stream.avg_frame_rate.num > 0 ? stream.avg_frame_rate : stream.r_frame_rate;
     if (rate.num > 0 && rate.den > 0 && av_q2d(rate) <= 1000)
         impl->frameRate = av_q2d(rate);

@@ -234,3 +234,35 @@ TEST_F(MoviePlayerFailureTest, ATruncatedMovieFailsWithoutACrash)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MoviePlayerFailureTest, AMovieCutShortBehindItsIndexFailsWhilePlayingWithTheFailureNotification)
+{
+    // The index first, so the file opens; its second half of pictures is gone.
+    auto made = plat::test::runFFmpeg(folder.path(),
+        {"-f", "lavfi", "-i", "testsrc2=size=160x96:rate=10:duration=4", "-c:v", "libx264", "-g", "5", "-pix_fmt",
+            "yuv420p", "-movflags", "+faststart", "whole.mov"});
+    ASSERT_EQ(made.exitCode, 0);
+    auto bytes = plat::readFile(folder.path("whole.mov"));
+    ASSERT_TRUE(bytes.ok());
+    ASSERT_TRUE(plat::writeFileAtomically(
+        folder.path("cut.mov"), plat::Data(bytes.value().begin(), bytes.value().begin() + bytes.value().size() / 2))
+                    .ok());
+    auto player = MoviePlayer::playerWithURL(plat::URL::fileURLWithPath(folder.path("cut.mov")));
+    ASSERT_EQ(player->status(), MoviePlayer::Status::ReadyToPlay);
+    int failures = 0;
+    auto token
+        = plat::NotificationCenter::defaultCenter().addObserver(plat::kPlayerItemFailedToPlayToEndTimeNotification,
+            player->currentItem().get(), [&](const auto&) { ++failures; });
+    player->play();
+    clock.advance(4.5);
+    plat::NotificationCenter::defaultCenter().removeObserver(token);
+    EXPECT_EQ(failures, 1);
+    EXPECT_EQ(player->status(), MoviePlayer::Status::Failed);
+    EXPECT_TRUE(player->error().has_value());
+    EXPECT_EQ(player->rate(), 0.0f);
+    EXPECT_LT(player->currentTime().seconds(), 3.0) << "stopped where the pictures broke off";
+}
+
+}  // namespace
