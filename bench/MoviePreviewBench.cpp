@@ -68,12 +68,15 @@ void PreviewPlayerOurs(benchmark::State& state)
         plat::test::ManualClockScope clock;
         auto player = plat::MoviePlayer::playerWithURL(plat::URL::fileURLWithPath(path));
         auto layer = plat::PlayerLayer::playerLayerWithPlayer(player);
-        const plat::Image* last = nullptr;
+        // Held, so that a new picture never takes the freed one's address.
+        std::shared_ptr<const plat::Image> last;
         player->play();
+        // Steps end half-way between pictures, so each new picture falls in a step of its own.
+        clock.advance(0.5 / kFramesPerSecond);
         while (player->rate() != 0) {
             clock.advance(1.0 / kFramesPerSecond);
-            if (layer->contents().get() != last) {
-                last = layer->contents().get();
+            if (layer->contents() != last) {
+                last = layer->contents();
                 ++shown;
             }
         }

@@ -266,3 +266,36 @@ TEST_F(MoviePlayerFailureTest, AMovieCutShortBehindItsIndexFailsWhilePlayingWith
 }
 
 }  // namespace
+
+namespace {
+
+// A movie of its own, as the failure tests make theirs.
+using MoviePlayerPacing = MoviePlayerFailureTest;
+
+TEST_F(MoviePlayerPacing, EveryPictureOfAThirtyPictureASecondMovieShowsInItsOwnStep)
+{
+    auto path = plat::test::makeTestMovie(folder.path(), "fast.mov", 1.0, 30, 160, 96);
+    ASSERT_FALSE(path.empty());
+    auto player = MoviePlayer::playerWithURL(plat::URL::fileURLWithPath(path));
+    ASSERT_EQ(player->status(), MoviePlayer::Status::ReadyToPlay);
+    int changes = 0;
+    player->addPictureObserver([&] { ++changes; });
+    player->play();
+    // Held, so that a new picture never takes the freed one's address.
+    std::shared_ptr<const plat::Image> last = player->currentPicture();
+    int steps = 0;
+    int stepsWithANewPicture = 0;
+    // Steps end half-way between pictures: a picture due at a step's very end may fall either side.
+    clock.advance(0.5 / 30);
+    for (; steps < 40 && player->rate() != 0; ++steps) {
+        clock.advance(1.0 / 30);
+        if (player->currentPicture() != last) {
+            last = player->currentPicture();
+            ++stepsWithANewPicture;
+        }
+    }
+    EXPECT_EQ(changes, 29) << "every picture after the first";
+    EXPECT_EQ(stepsWithANewPicture, 29) << steps << " steps";
+}
+
+}  // namespace
