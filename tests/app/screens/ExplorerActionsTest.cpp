@@ -276,3 +276,37 @@ TEST_F(ExplorerActions, OkRendersThePreviewAndPlaysItWhenDone)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ExplorerActions, ACancelledPreviewIsNeverPlayed)
+{
+    launch();
+    settle();
+    carousel().scrollToItemAtIndex(1, /*animated=*/true);
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Play"));
+    waitForAlert();
+    driver.wait(0.5);
+    ASSERT_TRUE(driver.tap("Ok"));
+    driver.wait(0.5);
+    auto renderer = explorer()->movieRenderer();
+    ASSERT_NE(renderer, nullptr);
+    explorer()->cancelMovieRenderer();
+    EXPECT_EQ(explorer()->movieRenderer(), nullptr);
+    // The render stops (or ends) on its queue; its completion finds nothing to do.
+    EXPECT_TRUE(plat::test::runMainLoopUntil([&] { return renderer->status() != 2; }, 120));
+    driver.wait(2);
+    EXPECT_EQ(presented(), nullptr) << "nothing played";
+}
+
+TEST_F(ExplorerActionsOnATablet, ShareShowsTheSheetInAPopoverFromTheShareButton)
+{
+    startWithProject();
+    ASSERT_TRUE(driver.tap("Share"));
+    driver.wait(1);
+    EXPECT_EQ(presented(), nullptr) << "not modal on a tablet";
+    EXPECT_NE(driver.findView("Duplicate"), nullptr);
+}
+
+}  // namespace
