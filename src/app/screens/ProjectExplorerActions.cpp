@@ -80,6 +80,10 @@ void ProjectExplorer::checkLowStorage()
 
 void ProjectExplorer::showWelcome()
 {
+    // Another screen (the passcode's) is up: the welcome waits for the next entry rather than being marked
+    // as shown while it cannot be.
+    if (presentedViewController())
+        return;
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
     WelcomeMain::handleWelcome([weakSelf](const plat::Dictionary& features) {
         auto self = weakSelf.lock();

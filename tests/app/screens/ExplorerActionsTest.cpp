@@ -310,3 +310,23 @@ TEST_F(ExplorerActionsOnATablet, ShareShowsTheSheetInAPopoverFromTheShareButton)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ExplorerActions, TheWelcomeWaitsForThePasscodeScreenToClose)
+{
+    zt::WelcomeMain::reset();
+    defaults().setBool(false, "isYoutubeGalleryEnabled");
+    launch();
+    settle();
+    ASSERT_NE(passCodeScreen(), nullptr);
+    EXPECT_FALSE(zt::WelcomeMain::getHasSeen());
+    ASSERT_TRUE(driver.tap("Done"));
+    driver.wait(1);
+    explorer()->viewDidAppear(false);
+    driver.wait(1);
+    EXPECT_NE(std::dynamic_pointer_cast<zt::WelcomeGridViewController>(presented()), nullptr);
+    EXPECT_TRUE(zt::WelcomeMain::getHasSeen());
+}
+
+}  // namespace
