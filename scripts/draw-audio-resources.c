@@ -6,33 +6,9 @@
 #include <stdio.h>
 #include <sys/stat.h>
 
+#include "draw-common.h"
+
 static const double accent_red = 212 / 255.0, accent_green = 3 / 255.0, accent_blue = 215 / 255.0;
-
-static cairo_t* begin(cairo_surface_t** surface, int width, int height)
-{
-    *surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    return cairo_create(*surface);
-}
-
-static int finish(cairo_surface_t* surface, cairo_t* cr, const char* path)
-{
-    cairo_destroy(cr);
-    cairo_status_t status = cairo_surface_write_to_png(surface, path);
-    cairo_surface_destroy(surface);
-    if (status != CAIRO_STATUS_SUCCESS)
-        fprintf(stderr, "cannot write %s\n", path);
-    return status == CAIRO_STATUS_SUCCESS ? 0 : 1;
-}
-
-static void rounded_rectangle(cairo_t* cr, double x, double y, double w, double h, double r)
-{
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-    cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-    cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr);
-}
 
 /* A trim handle, 25 x 75: a light grip bar with three ridges in its middle. */
 static int draw_trim_handle(const char* path)

@@ -6,6 +6,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "draw-common.h"
+
 enum icon {
     ICON_PROJECTS,
     ICON_VOICE,
@@ -23,16 +25,6 @@ enum icon {
     ICON_MASK,
     ICON_MERGE,
 };
-
-static void rounded_rectangle(cairo_t* cr, double x, double y, double w, double h, double r)
-{
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-    cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-    cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr);
-}
 
 static void triangle(cairo_t* cr, double x1, double y1, double x2, double y2, double x3, double y3)
 {

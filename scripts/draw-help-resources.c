@@ -11,21 +11,7 @@
 #include <math.h>
 #include <stdio.h>
 
-static cairo_t* begin(cairo_surface_t** surface, int width, int height)
-{
-    *surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    return cairo_create(*surface);
-}
-
-static int finish(cairo_surface_t* surface, cairo_t* cr, const char* path)
-{
-    cairo_destroy(cr);
-    cairo_status_t status = cairo_surface_write_to_png(surface, path);
-    cairo_surface_destroy(surface);
-    if (status != CAIRO_STATUS_SUCCESS)
-        fprintf(stderr, "cannot write %s\n", path);
-    return status == CAIRO_STATUS_SUCCESS ? 0 : 1;
-}
+#include "draw-common.h"
 
 /* A white ring with a soft glow, radius 36 within an 84-point square. */
 static int draw_circle(const char* path)

@@ -4,15 +4,7 @@
 #include <math.h>
 #include <stdio.h>
 
-static void rounded_rectangle(cairo_t* cr, double x, double y, double w, double h, double r)
-{
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-    cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-    cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr);
-}
+#include "draw-common.h"
 
 /* A camera body with lens and flash, centred at (cx, cy), width w. */
 static void camera(cairo_t* cr, double cx, double cy, double w, double red, double green, double blue)
@@ -112,19 +104,6 @@ static int draw_explorer_placeholder(const char* path)
 }
 
 /* Writes the surface as PNG and frees it with its context. */
-static int finish(cairo_surface_t* surface, cairo_t* cr, const char* path)
-{
-    cairo_destroy(cr);
-    cairo_status_t status = cairo_surface_write_to_png(surface, path);
-    cairo_surface_destroy(surface);
-    return status == CAIRO_STATUS_SUCCESS ? 0 : 1;
-}
-
-static cairo_t* begin(cairo_surface_t** surface, int width, int height)
-{
-    *surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    return cairo_create(*surface);
-}
 
 #define TINT_R (212 / 255.0)
 #define TINT_G (3 / 255.0)

@@ -13,10 +13,14 @@ cc -O2 -o "$build/draw-strip-resources" "$root/scripts/draw-strip-resources.c" $
 "$build/draw-strip-resources" "$root/resources"
 cc -O2 -o "$build/draw-audio-resources" "$root/scripts/draw-audio-resources.c" $(pkg-config --cflags --libs cairo) -lm
 "$build/draw-audio-resources" "$root/resources"
+cc -O2 -o "$build/draw-painter-resources" "$root/scripts/draw-painter-resources.c" $(pkg-config --cflags --libs cairo) -lm
+"$build/draw-painter-resources" "$root/resources"
 cc -O2 -o "$build/draw-editor-resources" "$root/scripts/draw-editor-resources.c" $(pkg-config --cflags --libs cairo) -lm
 "$build/draw-editor-resources" "$root/resources"
 cc -O2 -o "$build/draw-help-resources" "$root/scripts/draw-help-resources.c" $(pkg-config --cflags --libs cairo) -lm
 "$build/draw-help-resources" "$root/resources"
+cc -O2 -o "$build/draw-look-resources" "$root/scripts/draw-look-resources.c" $(pkg-config --cflags --libs cairo) -lm
+"$build/draw-look-resources" "$root/resources"
 cc -O2 -o "$build/draw-player-resources" "$root/scripts/draw-player-resources.c" $(pkg-config --cflags --libs cairo) -lm
 "$build/draw-player-resources" "$root/resources"
 bash "$root/scripts/draw-card-resources.sh"

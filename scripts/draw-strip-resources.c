@@ -5,29 +5,7 @@
 #include <math.h>
 #include <stdio.h>
 
-static cairo_t* begin(cairo_surface_t** surface, int width, int height)
-{
-    *surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    return cairo_create(*surface);
-}
-
-static int finish(cairo_surface_t* surface, cairo_t* cr, const char* path)
-{
-    cairo_destroy(cr);
-    cairo_status_t status = cairo_surface_write_to_png(surface, path);
-    cairo_surface_destroy(surface);
-    return status == CAIRO_STATUS_SUCCESS ? 0 : 1;
-}
-
-static void rounded_rectangle(cairo_t* cr, double x, double y, double w, double h, double r)
-{
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-    cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-    cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr);
-}
+#include "draw-common.h"
 
 /* An item past the end of the frame list: an empty slot. */
 static int draw_thumb_empty(const char* path)

@@ -97,7 +97,7 @@ public:
     float currentExposureTargetBias() const { return _currentExposureTargetBias; }
     // The source makes its own shutter sound.
     virtual bool hasShutterSound() const { return false; }
-    // Set when an initialisation fails; a later one does not clear it.
+    // Set when an initialisation fails; a later one clears it only where the source says so.
     const std::optional<plat::Error>& error() const { return _error; }
 
     virtual void setFocusMode(int64_t mode);
@@ -138,6 +138,7 @@ protected:
     }
     void setCurrentExposureTargetBias(float bias) { _currentExposureTargetBias = bias; }
     void setError(plat::Error error) { _error = std::move(error); }
+    void clearError() { _error.reset(); }
     // Hands the picture to the delegate on the calling thread.
     void deliverImage(std::shared_ptr<const plat::Image> image);
     // The delegate as it is now, for a thread that delivers later.

@@ -2,6 +2,7 @@
 
 #include "app/DataManager.h"
 #include "app/FilledText.h"
+#include "capture/CaptureDeviceControls.h"
 #include "capture/VideoPreview.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -22,19 +23,6 @@ namespace zt {
 namespace {
 
 constexpr const char* kNoCaptureDevice = "No capture device found.";
-
-plat::CaptureFocusMode focusModeOf(int64_t mode)
-{
-    return static_cast<plat::CaptureFocusMode>(mode);
-}
-plat::CaptureExposureMode exposureModeOf(int64_t mode)
-{
-    return static_cast<plat::CaptureExposureMode>(mode);
-}
-plat::CaptureWhiteBalanceMode whiteBalanceModeOf(int64_t mode)
-{
-    return static_cast<plat::CaptureWhiteBalanceMode>(mode);
-}
 
 // The frame's pixels without a copy: the picture keeps the camera's memory,
 // which no one writes once it is shared.
@@ -157,23 +145,17 @@ void CaptureLocalCamera::initCaptureDevice()
 
 bool CaptureLocalCamera::checkDeviceFocusModeSupport() const
 {
-    const auto& device = _captureInput->device();
-    return device->isFocusModeSupported(plat::CaptureFocusMode::Locked)
-        && device->isFocusModeSupported(plat::CaptureFocusMode::ContinuousAutoFocus);
+    return supportsFocusModes(*_captureInput->device());
 }
 
 bool CaptureLocalCamera::checkDeviceExposureModeSupport() const
 {
-    const auto& device = _captureInput->device();
-    return device->isExposureModeSupported(plat::CaptureExposureMode::Locked)
-        && device->isExposureModeSupported(plat::CaptureExposureMode::ContinuousAutoExposure);
+    return supportsExposureModes(*_captureInput->device());
 }
 
 bool CaptureLocalCamera::checkDeviceWhiteBalanceModeSupport() const
 {
-    const auto& device = _captureInput->device();
-    return device->isWhiteBalanceModeSupported(plat::CaptureWhiteBalanceMode::Locked)
-        && device->isWhiteBalanceModeSupported(plat::CaptureWhiteBalanceMode::ContinuousAutoWhiteBalance);
+    return supportsWhiteBalanceModes(*_captureInput->device());
 }
 
 void CaptureLocalCamera::checkDeviceCapabilities()
@@ -186,7 +168,7 @@ void CaptureLocalCamera::checkDeviceCapabilities()
     setPosition(static_cast<int64_t>(device->position()));
     setModes(static_cast<int64_t>(device->focusMode()), static_cast<int64_t>(device->exposureMode()),
         static_cast<int64_t>(device->whiteBalanceMode()));
-    if (device->maxExposureTargetBias() > device->minExposureTargetBias()) {
+    if (offersExposureTargetBias(*device)) {
         setExposureBiasRange(device->minExposureTargetBias(), device->maxExposureTargetBias());
         setCurrentExposureTargetBias(device->exposureTargetBias());
     } else {
@@ -198,53 +180,26 @@ void CaptureLocalCamera::checkDeviceCapabilities()
 
 void CaptureLocalCamera::setFocusMode(int64_t mode)
 {
-    if (!_captureInput)
-        return;
-    const auto& device = _captureInput->device();
-    if (device->isFocusModeSupported(focusModeOf(mode)) && device->focusMode() != focusModeOf(mode)
-        && device->lockForConfiguration(nullptr)) {
-        device->setFocusMode(focusModeOf(mode));
-        device->unlockForConfiguration();
-    }
-    setFocusModeValue(static_cast<int64_t>(device->focusMode()));
+    if (_captureInput)
+        setFocusModeValue(applyFocusMode(*_captureInput->device(), mode));
 }
 
 void CaptureLocalCamera::setExposureMode(int64_t mode)
 {
-    if (!_captureInput)
-        return;
-    const auto& device = _captureInput->device();
-    if (device->isExposureModeSupported(exposureModeOf(mode)) && device->exposureMode() != exposureModeOf(mode)
-        && device->lockForConfiguration(nullptr)) {
-        device->setExposureMode(exposureModeOf(mode));
-        device->unlockForConfiguration();
-    }
-    setExposureModeValue(static_cast<int64_t>(device->exposureMode()));
+    if (_captureInput)
+        setExposureModeValue(applyExposureMode(*_captureInput->device(), mode));
 }
 
 void CaptureLocalCamera::setWhiteBalanceMode(int64_t mode)
 {
-    if (!_captureInput)
-        return;
-    const auto& device = _captureInput->device();
-    if (device->isWhiteBalanceModeSupported(whiteBalanceModeOf(mode))
-        && device->whiteBalanceMode() != whiteBalanceModeOf(mode) && device->lockForConfiguration(nullptr)) {
-        device->setWhiteBalanceMode(whiteBalanceModeOf(mode));
-        device->unlockForConfiguration();
-    }
-    setWhiteBalanceModeValue(static_cast<int64_t>(device->whiteBalanceMode()));
+    if (_captureInput)
+        setWhiteBalanceModeValue(applyWhiteBalanceMode(*_captureInput->device(), mode));
 }
 
 void CaptureLocalCamera::changeExposureTargetBiasTo(float bias)
 {
-    if (!_captureInput)
-        return;
-    const auto& device = _captureInput->device();
-    if (!(device->maxExposureTargetBias() > device->minExposureTargetBias()) || !device->lockForConfiguration(nullptr))
-        return;
-    device->setExposureTargetBias(bias, nullptr);
-    setCurrentExposureTargetBias(device->exposureTargetBias());
-    device->unlockForConfiguration();
+    if (_captureInput && applyExposureTargetBias(*_captureInput->device(), bias))
+        setCurrentExposureTargetBias(_captureInput->device()->exposureTargetBias());
 }
 
 bool CaptureLocalCamera::focusAtPoint(plat::Point point)

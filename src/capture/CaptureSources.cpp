@@ -5,6 +5,7 @@
 #include "capture/Capture4KCamera.h"
 #include "capture/CaptureLocalCamera.h"
 #include "capture/CaptureRemoteCameraClient.h"
+#include "greenscreen/CaptureChromaKeyCamera.h"
 #include "platform/foundation/NotificationCenter.h"
 
 namespace zt {
@@ -27,8 +28,8 @@ CaptureSources::CaptureSources()
 void CaptureSources::checkLocalCaptureSources()
 {
     // Refilled in place, so that holders of the list see the new sources.
-    // The green-screen camera joins between these two once it exists.
-    *_sources = {std::make_shared<CaptureLocalCamera>(), std::make_shared<Capture4KCamera>()};
+    *_sources = {std::make_shared<CaptureLocalCamera>(), std::make_shared<CaptureChromaKeyCamera>(),
+        std::make_shared<Capture4KCamera>()};
     _remoteCameraBrowser = std::make_shared<CaptureRemoteCameraBrowser>();
     _remoteCameraBrowser->setDelegate(shared_from_this());
     _remoteCameraBrowser->startBonjourBrowser();

@@ -3,11 +3,11 @@
 #include "app/ProjectModel.h"
 #include "editor/ConfigurationCell.h"
 #include "editor/SpeedViewController.h"
-#include "editor/StripAppearance.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Switch.h"
+#include "uikit/AppTint.h"
 
 namespace zt {
 

@@ -5,12 +5,12 @@
 #include <limits>
 
 #include "app/FilledText.h"
-#include "editor/StripAppearance.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Slider.h"
+#include "uikit/AppTint.h"
 
 namespace zt {
 

@@ -1,16 +1,18 @@
 #include "editor/EditorLayouts.h"
 
 #include "editor/EffectSelectionViewController.h"
-#include "editor/HelpLayouts.h"
 #include "editor/QVImageEditorFrameView.h"
 #include "editor/QVImageEditorViewController.h"
+#include "editor/ThemeSettingsViewController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/LayoutRegistry.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Toolbar.h"
+#include "render/LookLayouts.h"
 #include "uikit/Carousel.h"
+#include "uikit/HelpLayouts.h"
 #include "uikit/UIImageResize.h"
 
 namespace zt {
@@ -110,6 +112,8 @@ void registerEditorLayouts()
     plat::LayoutRegistry::registerLayout("QVImageEditorViewController", buildImageEditor);
     plat::LayoutRegistry::registerLayout("EffectSelectionViewController", buildEffectChooser);
     detail::registerHelpLayouts();
+    registerLookLayouts();
+    registerThemeSettingsLayouts();
 }
 
 }  // namespace zt

@@ -4,11 +4,11 @@
 #include <string_view>
 
 #include "editor/FrameEditorHelpControls.h"
-#include "editor/HelpManager.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/View.h"
+#include "uikit/HelpManager.h"
 
 namespace zt {
 

@@ -3,7 +3,6 @@
 #include <initializer_list>
 
 #include "editor/FrameEditorViewController.h"
-#include "editor/StripAppearance.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
@@ -13,6 +12,7 @@
 #include "platform/ui/LayoutRegistry.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ScrollView.h"
+#include "uikit/AppTint.h"
 
 namespace zt {
 

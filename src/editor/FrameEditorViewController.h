@@ -7,14 +7,15 @@
 
 #include "audio/AudioRecorderViewController.h"
 #include "editor/FrameEditDelegate.h"
-#include "editor/HelpManagerDelegate.h"
 #include "editor/MediaSelectionViewController.h"
 #include "editor/PreviewPlayer.h"
+#include "painter/PainterViewController.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Geometry.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/ViewController.h"
 #include "uikit/BubblePopoverController.h"
+#include "uikit/HelpManagerDelegate.h"
 
 namespace plat {
 class Button;
@@ -64,6 +65,7 @@ class FrameEditorViewController : public plat::ViewController,
                                   public PreviewPlayerDelegate,
                                   public MediaSelectionDelegate,
                                   public HelpManagerDelegate,
+                                  public PainterViewDelegate,
                                   public BubblePopoverControllerDelegate {
 public:
     static constexpr const char* kPhoneLayout = "FrameEditorViewController";
@@ -320,8 +322,9 @@ public:
     void showHUD(const std::string& caption);
     void hideActivity();
     void handleSingeTap(plat::GestureRecognizer& recognizer);
-    // The painter's report that it saved the frame; it is then dismissed.
-    void paintViewDidFinish(const std::shared_ptr<plat::ViewController>& painter, int64_t frameIndex);
+    // PainterViewDelegate: the painter saved the frame; it is dismissed and
+    // the strip shows the frame's new picture.
+    void paintViewDidFinish(PainterViewController& painter, int64_t frameIndex) override;
 
     // AudioRecorderViewDelegate.
     void audioRecorderDidStartRecording(AudioRecorderViewController& recorder) override;

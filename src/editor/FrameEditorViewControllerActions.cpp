@@ -16,6 +16,7 @@
 #include "editor/ImageEditor.h"
 #include "editor/MediaSelectionViewController.h"
 #include "editor/PlayerViewController.h"
+#include "editor/ThemeSettingsViewController.h"
 #include "editor/TimelineViewController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -29,6 +30,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/UndoManager.h"
+#include "render/LookSheetPageViewController.h"
 #include "render/ThemeCardEditViewController.h"
 #include "uikit/AlertView.h"
 #include "uikit/QVNavigationController.h"
@@ -38,6 +40,7 @@ namespace zt {
 namespace {
 
 constexpr double kBestJPEGQuality = 1.0;
+constexpr int32_t kPainterOptionMasking = 1;
 constexpr const char* kErrorDomain = "FrameEditorViewController";
 constexpr int64_t kPictureNotStoredError = 1;
 constexpr const char* kThemeCardEditorPhoneLayout = "ThemeCardEditViewController";
@@ -91,12 +94,11 @@ void FrameEditorViewController::tellNotAvailableYet(const std::string& feature)
     alert->show();
 }
 
-void FrameEditorViewController::showThemeWithPageOpen(int64_t /*page*/)
+void FrameEditorViewController::showThemeWithPageOpen(int64_t page)
 {
-    // FIXME: the movie-look sheet (the look screens) is not built yet; until
-    // it is, its button says so. It will be made here with the page and
-    // handed to presentLookSheet.
-    tellNotAvailableYet("Movie Look");
+    auto settings = std::make_shared<ThemeSettingsViewController>("ThemeSettingsViewController", _project);
+    settings->setShowPageAtStart(static_cast<int32_t>(page));
+    presentLookSheet(settings);
 }
 
 void FrameEditorViewController::presentLookSheet(const std::shared_ptr<plat::ViewController>& sheet)
@@ -122,6 +124,16 @@ void FrameEditorViewController::presentLookSheet(const std::shared_ptr<plat::Vie
 
 void FrameEditorViewController::closeLookSheet()
 {
+    // The sheet's page closes it as its Done does, so that what was typed
+    // on it is kept; another sheet is simply taken away.
+    if (_outlineNavigationController) {
+        auto page
+            = std::dynamic_pointer_cast<LookSheetPageViewController>(_outlineNavigationController->topViewController());
+        if (page) {
+            page->actionDone();
+            return;
+        }
+    }
     receiveThemeDoneNotification(plat::Notification {"ThemeDoneNotification", this, {}});
 }
 
@@ -239,17 +251,18 @@ void FrameEditorViewController::actionMask()
     showPainterWithOption(1);
 }
 
-void FrameEditorViewController::showPainterWithOption(int32_t /*option*/)
+void FrameEditorViewController::showPainterWithOption(int32_t option)
 {
     if (isPlaying() || _currentFrame == frameList().getCaptureIndex())
         return;
-    // FIXME: the painter screen is not built yet; until it is, its buttons
-    // say so. It will pause the tablet's camera, be made here with the
-    // option and the current frame, and go to
-    // presentViewControllerFromFrameEditorWithZoomIn (paintViewDidFinish
-    // brings it back).
-    closeSingleFrameControls();
-    tellNotAvailableYet("Painter");
+    if (isTablet() && _captureViewController)
+        _captureViewController->pauseCameraCapture();  // resumed when the painter is dismissed
+    auto painter = std::make_shared<PainterViewController>(PainterViewController::kLayoutName, _project);
+    painter->setIsMasking(option == kPainterOptionMasking);
+    painter->setDelegate(std::static_pointer_cast<PainterViewDelegate>(sharedAs<FrameEditorViewController>()));
+    painter->setCurrentFrame(_currentFrame);
+    presentViewControllerFromFrameEditorWithZoomIn(painter);
+    showSingleFrameControls();
 }
 
 void FrameEditorViewController::actionTextCardEdit()

@@ -379,10 +379,12 @@ void FrameEditorViewController::handleSingeTap(plat::GestureRecognizer&)
     }
 }
 
-void FrameEditorViewController::paintViewDidFinish(
-    const std::shared_ptr<plat::ViewController>& painter, int64_t frameIndex)
+void FrameEditorViewController::paintViewDidFinish(PainterViewController& painter, int64_t frameIndex)
 {
-    dismissViewControllerFromFrameEditorWithZoomIn(painter, frameIndex);
+    // The painter wrote the frame's picture, preview and thumbnail.
+    _playerViewController->updateFrames();
+    _timeLineNeedsUpdate = true;
+    dismissViewControllerFromFrameEditorWithZoomIn(painter.sharedAs<plat::ViewController>(), frameIndex);
 }
 
 }  // namespace zt

@@ -5,13 +5,13 @@
 #include "editor/FrameEditorHelpControls.h"
 #include "editor/FrameEditorHelpItems.h"
 #include "editor/FrameEditorViewController.h"
-#include "editor/HelpManager.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/ScrollView.h"
 #include "share/InfoCenterHelpViewController.h"
+#include "uikit/HelpManager.h"
 
 namespace zt {
 

@@ -5,11 +5,11 @@
 #include "app/FormatterUtil.h"
 #include "app/FrameList.h"
 #include "app/ProjectModel.h"
-#include "editor/StripAppearance.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Slider.h"
+#include "uikit/AppTint.h"
 
 namespace zt {
 

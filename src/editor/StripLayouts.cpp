@@ -1,13 +1,13 @@
 #include "editor/StripLayouts.h"
 
 #include "editor/PlayerViewController.h"
-#include "editor/StripAppearance.h"
 #include "editor/TimelineViewController.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/LayoutRegistry.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ScrollView.h"
+#include "uikit/AppTint.h"
 #include "uikit/Carousel.h"
 
 namespace zt {

@@ -1,7 +1,5 @@
 #include "glimage/GLImageBulgeDistortionFilter.h"
 
-#include "glimage/GLProgram.h"
-
 namespace zt {
 
 namespace {
@@ -37,25 +35,8 @@ void main()
 }  // namespace
 
 GLImageBulgeDistortionFilter::GLImageBulgeDistortionFilter()
-    : GLImageCenterAndAspectFilter(kFragmentShaderString, "center", "aspectRatio")
+    : GLImageRadialDistortionFilter(kFragmentShaderString, 0.25)
 {
-    radiusUniform = filterProgram->uniformIndex("radius");
-    scaleUniform = filterProgram->uniformIndex("scale");
-    setRadius(0.25);
-    setScale(0.5);
-    setCenter({0.5, 0.5});
-}
-
-void GLImageBulgeDistortionFilter::setRadius(double newValue)
-{
-    _radius = newValue;
-    setFloat(float(newValue), radiusUniform, filterProgram);
-}
-
-void GLImageBulgeDistortionFilter::setScale(double newValue)
-{
-    _scale = newValue;
-    setFloat(float(newValue), scaleUniform, filterProgram);
 }
 
 }  // namespace zt

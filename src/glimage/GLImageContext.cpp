@@ -82,14 +82,17 @@ const std::vector<std::string>& extensionNames()
     return *names;
 }
 
-// Lets the blocks queued so far finish while the process exits. Registered
-// right after the first context is made, so after EGL registered its own
-// teardown: exit runs its handlers in reverse order, so this one runs
-// first. A block still running after EGL's display has gone cannot make the
-// context current and aborts the process.
+// Lets the blocks queued so far finish while the process exits, and turns
+// away what comes later. Registered right after the first context is made,
+// so after EGL registered its own teardown: exit runs its handlers in
+// reverse order, so this one runs first. A block running after EGL's
+// display has gone cannot make the context current and aborts the process;
+// other threads (a camera's, a movie's) may still hand over frames then.
 void finishQueuedWorkBeforeEGLGoes()
 {
-    auto& queue = GLImageContext::sharedContextQueue();
+    auto& context = GLImageContext::sharedImageProcessingContext();
+    context.closeForExit();
+    auto& queue = context.contextQueue();
     if (!queue.isCurrent())
         queue.sync([] {});
 }
@@ -98,21 +101,27 @@ void finishQueuedWorkBeforeEGLGoes()
 
 void runSynchronouslyOnContextQueue(const std::function<void()>& block)
 {
-    auto& queue = GLImageContext::sharedContextQueue();
+    auto& context = GLImageContext::sharedImageProcessingContext();
+    auto& queue = context.contextQueue();
     if (queue.isCurrent()) {
         block();
         return;
     }
+    if (context.isClosedForExit())
+        return;
     queue.sync([&block] { runAsContextQueueTurn(block); });
 }
 
 void runAsynchronouslyOnContextQueue(std::function<void()> block)
 {
-    auto& queue = GLImageContext::sharedContextQueue();
+    auto& context = GLImageContext::sharedImageProcessingContext();
+    auto& queue = context.contextQueue();
     if (queue.isCurrent()) {
         block();
         return;
     }
+    if (context.isClosedForExit())
+        return;
     queue.async([block = std::move(block)]() mutable { runQueuedContextQueueTurn(block); });
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -17,7 +18,8 @@ namespace zt {
 class GLProgram;
 
 // Runs block on the context queue and returns after it ran; inline when the
-// caller already runs there, so nested calls never deadlock. Every GL call of
+// caller already runs there, so nested calls never deadlock. Once the
+// process has begun to exit, blocks from outside the queue are dropped. Every GL call of
 // the pipeline goes through these two functions: a block that leaves the
 // queue gives the context back to whatever was current on its thread, since
 // the queue's blocks run on different threads and a context is current on
@@ -66,6 +68,11 @@ public:
         const std::string& vertexShaderString, const std::string& fragmentShaderString);
     const std::shared_ptr<GLProgram>& currentShaderProgram() const { return _currentShaderProgram; }
 
+    // Once the process has begun to exit and the queued work has finished,
+    // blocks from outside the queue are no longer run: EGL goes next.
+    void closeForExit() { _closedForExit = true; }
+    bool isClosedForExit() const { return _closedForExit.load(); }
+
     GLImageContext(const GLImageContext&) = delete;
     GLImageContext& operator=(const GLImageContext&) = delete;
 
@@ -78,6 +85,7 @@ private:
     std::shared_ptr<plat::GLSharegroup> _sharegroup;  // context queue
     std::shared_ptr<plat::GLContext> _context;  // context queue
     std::shared_ptr<GLProgram> _currentShaderProgram;  // context queue
+    std::atomic<bool> _closedForExit {false};
 };
 
 namespace detail {

@@ -51,6 +51,11 @@ public:
     virtual const float* textureCoordinatesForRotation(GLImageRotationMode rotationMode) const;
     static const float* filterTextureCoordinatesForRotation(GLImageRotationMode rotationMode);
     static const float* fullFrameVertices();
+    // Context queue. Looks up a program from the cache, linking it with the
+    // attributes when new; a link failure is fatal after its logs. Sinks
+    // and sources with programs of their own use it too.
+    static std::shared_ptr<GLProgram> linkedProgram(const std::string& vertexShaderString,
+        const std::string& fragmentShaderString, const std::vector<std::string>& attributes);
 
     virtual void setupFilterForSize(plat::Size filterFrameSize);
 
@@ -144,9 +149,6 @@ protected:
     // Subclasses that bind more attributes (a second input) name them all.
     GLImageFilter(const std::string& vertexShaderString, const std::string& fragmentShaderString,
         const std::vector<std::string>& attributes);
-    // Looks up a program from the cache, linking it with the attributes when new.
-    static std::shared_ptr<GLProgram> linkedProgram(const std::string& vertexShaderString,
-        const std::string& fragmentShaderString, const std::vector<std::string>& attributes);
     bool usesPixelBufferOutput() const;
     // Whether the framebuffer that holds the output exists, so that there is
     // something to read back.

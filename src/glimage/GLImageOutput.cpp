@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "glimage/GLImageContext.h"
+#include "glimage/GLImageMovieWriter.h"
 #include "glimage/GLImagePicture.h"
 #include "platform/foundation/Fatal.h"
 #include "platform/foundation/Log.h"
@@ -218,6 +219,22 @@ void GLImageOutput::textureNoLongerNeededForTarget(GLImageInput*)
         return;
     if (--outputTextureRetainCount == 0)
         cleanupOutputImage();
+}
+
+std::shared_ptr<GLImageMovieWriter> GLImageOutput::audioEncodingTarget() const
+{
+    std::lock_guard guard(_audioEncodingTargetLock);
+    return _audioEncodingTarget;
+}
+
+void GLImageOutput::setAudioEncodingTarget(std::shared_ptr<GLImageMovieWriter> newValue)
+{
+    {
+        std::lock_guard guard(_audioEncodingTargetLock);
+        _audioEncodingTarget = newValue;
+    }
+    if (newValue && !newValue->hasAudioTrack())
+        newValue->setHasAudioTrack(true);
 }
 
 void GLImageOutput::setTargetToIgnoreForUpdates(const std::shared_ptr<GLImageInput>& target)

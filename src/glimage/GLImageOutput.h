@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "glimage/GLImageInput.h"
@@ -11,6 +12,7 @@
 #include "platform/media/MediaTime.h"
 
 namespace zt {
+class GLImageMovieWriter;
 
 // GL enumerations for an output texture (GLenum values).
 struct GPUTextureOptions {
@@ -95,6 +97,11 @@ public:
     std::shared_ptr<const plat::Bitmap> newCGImageByFilteringImage(const plat::Image& imageToFilter);
     std::shared_ptr<plat::Image> imageByFilteringImage(const plat::Image& imageToFilter);
 
+    // The movie writer that records this source's sound (cameras and movies
+    // have sound); set, it is told that it has an audio track.
+    std::shared_ptr<GLImageMovieWriter> audioEncodingTarget() const;
+    virtual void setAudioEncodingTarget(std::shared_ptr<GLImageMovieWriter> newValue);
+
     bool shouldSmoothlyScaleOutput() const { return _shouldSmoothlyScaleOutput; }
     void setShouldSmoothlyScaleOutput(bool value) { _shouldSmoothlyScaleOutput = value; }
     virtual bool shouldIgnoreUpdatesToThisTarget() { return _shouldIgnoreUpdatesToThisTarget; }
@@ -133,6 +140,8 @@ protected:
     bool allTargetsWantMonochromeData = true;
 
 private:
+    mutable std::mutex _audioEncodingTargetLock;
+    std::shared_ptr<GLImageMovieWriter> _audioEncodingTarget;  // guarded by _audioEncodingTargetLock
     bool _shouldSmoothlyScaleOutput = false;
     bool _shouldIgnoreUpdatesToThisTarget = false;
     std::weak_ptr<GLImageInput> _targetToIgnoreForUpdates;

@@ -1,7 +1,5 @@
 #include "glimage/GLImagePinchDistortionFilter.h"
 
-#include "glimage/GLProgram.h"
-
 namespace zt {
 
 namespace {
@@ -36,25 +34,8 @@ void main()
 }  // namespace
 
 GLImagePinchDistortionFilter::GLImagePinchDistortionFilter()
-    : GLImageCenterAndAspectFilter(kFragmentShaderString, "center", "aspectRatio")
+    : GLImageRadialDistortionFilter(kFragmentShaderString, 1.0)
 {
-    radiusUniform = filterProgram->uniformIndex("radius");
-    scaleUniform = filterProgram->uniformIndex("scale");
-    setRadius(1.0);
-    setScale(0.5);
-    setCenter({0.5, 0.5});
-}
-
-void GLImagePinchDistortionFilter::setRadius(double newValue)
-{
-    _radius = newValue;
-    setFloat(float(newValue), radiusUniform, filterProgram);
-}
-
-void GLImagePinchDistortionFilter::setScale(double newValue)
-{
-    _scale = newValue;
-    setFloat(float(newValue), scaleUniform, filterProgram);
 }
 
 }  // namespace zt

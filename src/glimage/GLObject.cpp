@@ -16,8 +16,10 @@ template <GLObjectKind Kind> GLObject<Kind> GLObject<Kind>::generate()
     GLuint name = 0;
     if constexpr (Kind == GLObjectKind::Texture)
         glGenTextures(1, &name);
-    else
+    else if constexpr (Kind == GLObjectKind::Framebuffer)
         glGenFramebuffers(1, &name);
+    else
+        glGenRenderbuffers(1, &name);
     return GLObject(name);
 }
 
@@ -29,13 +31,16 @@ template <GLObjectKind Kind> void GLObject<Kind>::reset()
         GLImageContext::useImageProcessingContext();
         if constexpr (Kind == GLObjectKind::Texture)
             glDeleteTextures(1, &_name);
-        else
+        else if constexpr (Kind == GLObjectKind::Framebuffer)
             glDeleteFramebuffers(1, &_name);
+        else
+            glDeleteRenderbuffers(1, &_name);
     });
     _name = 0;
 }
 
 template class GLObject<GLObjectKind::Texture>;
 template class GLObject<GLObjectKind::Framebuffer>;
+template class GLObject<GLObjectKind::Renderbuffer>;
 
 }  // namespace zt

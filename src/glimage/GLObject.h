@@ -4,9 +4,9 @@
 
 namespace zt {
 
-enum class GLObjectKind { Texture, Framebuffer };
+enum class GLObjectKind { Texture, Framebuffer, Renderbuffer };
 
-// The name of one GL texture or framebuffer with a single owner: generated,
+// The name of one GL texture, framebuffer or renderbuffer with a single owner: generated,
 // used and deleted on the context queue with the pipeline's context
 // current. Deleting goes to the context queue itself (inline when already
 // there), so an owner may be let go on any thread. Empty (name 0) when
@@ -16,6 +16,8 @@ public:
     GLObject() = default;
     // Context queue.
     static GLObject generate();
+    // Takes over a name made elsewhere (a caller's texture): deleted with this.
+    static GLObject adopt(uint32_t name) { return GLObject(name); }
     ~GLObject() { reset(); }
     GLObject(GLObject&& other) noexcept
         : _name(std::exchange(other._name, 0))
@@ -47,8 +49,10 @@ private:
 
 using GLTexture = GLObject<GLObjectKind::Texture>;
 using GLFramebuffer = GLObject<GLObjectKind::Framebuffer>;
+using GLRenderbuffer = GLObject<GLObjectKind::Renderbuffer>;
 
 extern template class GLObject<GLObjectKind::Texture>;
 extern template class GLObject<GLObjectKind::Framebuffer>;
+extern template class GLObject<GLObjectKind::Renderbuffer>;
 
 }  // namespace zt

@@ -16,6 +16,17 @@
 namespace zt {
 
 namespace {
+// Dabs are premultiplied (the blending adds the tinted dab over what is
+// there), so a see-through colour tints them with its components times its
+// opacity: unmultiplied, a half-transparent colour would paint too bright.
+void setPremultipliedColor(double red, double green, double blue, double alpha)
+{
+    glColor4f(static_cast<GLfloat>(red * alpha), static_cast<GLfloat>(green * alpha),
+        static_cast<GLfloat>(blue * alpha), static_cast<GLfloat>(alpha));
+}
+}  // namespace
+
+namespace {
 constexpr float kEraserAlpha = 0.5f;
 constexpr float kFountainPenMinimumSize = 3.0f;
 constexpr int64_t kMaximumRecordedBrushSize = 99;
@@ -122,8 +133,7 @@ void PaintingView::changePainterBrush(std::shared_ptr<PainterBrush> brush)
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     const plat::Color color = _brush->color().value_or(plat::Color::clearColor());
-    glColor4f(static_cast<GLfloat>(color.red()), static_cast<GLfloat>(color.green()),
-        static_cast<GLfloat>(color.blue()), static_cast<GLfloat>(color.alpha()));
+    setPremultipliedColor(color.red(), color.green(), color.blue(), color.alpha());
     if (auto pixels = _brush->image()->bitmap())
         _pointSize = static_cast<float>(pixels->width() / 2);
 }
@@ -206,7 +216,7 @@ void PaintingView::replayBuffer()
             const bool usable = stroke->brushSize() >= 1 && stroke->brushSize() <= kMaximumRecordedBrushSize;
             _brush->setSize(usable ? stroke->brushSize() : _brush->defaultSize());
         }
-        glColor4f(stroke->red(), stroke->green(), stroke->blue(), stroke->alpha());
+        setPremultipliedColor(stroke->red(), stroke->green(), stroke->blue(), stroke->alpha());
         _sampler.setVelocities(stroke->velocities());
         for (const auto& window : stroke->points()) {
             _sampler.setPoints(window);

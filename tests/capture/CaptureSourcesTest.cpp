@@ -90,18 +90,21 @@ TEST_F(Sources, TheRegistryListsTheBuiltInCamerasInOrderAndKeepsItsList)
     auto sources = std::make_shared<zt::CaptureSources>();
     sources->checkLocalCaptureSources();
     auto list = sources->getAvailableCaptureSources();
-    ASSERT_EQ(list->size(), 2u);
+    ASSERT_EQ(list->size(), 3u);
     EXPECT_EQ((*list)[0]->captureSourceID(), "CaptureLocalCamera");
     EXPECT_EQ((*list)[0]->getCaptureSourceName(), "Camera");
     EXPECT_TRUE((*list)[0]->getIsZoomSupported());
-    EXPECT_EQ((*list)[1]->captureSourceID(), "CaptureLocalUHDTVCamera");
-    EXPECT_EQ((*list)[1]->getCaptureSourceName(), "UHDTV");
-    EXPECT_TRUE((*list)[1]->hasShutterSound());
+    EXPECT_EQ((*list)[1]->captureSourceID(), "CaptureChromaKeyCamera");
+    EXPECT_EQ((*list)[1]->getCaptureSourceName(), "Green Screen");
+    EXPECT_FALSE((*list)[1]->getIsZoomSupported());
+    EXPECT_EQ((*list)[2]->captureSourceID(), "CaptureLocalUHDTVCamera");
+    EXPECT_EQ((*list)[2]->getCaptureSourceName(), "UHDTV");
+    EXPECT_TRUE((*list)[2]->hasShutterSound());
     auto extra = std::make_shared<zt::SimulatorCamera>();
     sources->addCaptureSource(extra);
-    EXPECT_EQ(list->size(), 3u);  // holders see the change
+    EXPECT_EQ(list->size(), 4u);  // holders see the change
     sources->removeCaptureSource(extra);
-    EXPECT_EQ(list->size(), 2u);
+    EXPECT_EQ(list->size(), 3u);
     sources->checkLocalCaptureSources();
     EXPECT_EQ(sources->getAvailableCaptureSources(), list);
 }
@@ -243,14 +246,16 @@ protected:
 
 TEST_F(Chooser, ListsTheSourcesThenTheHelpRowAndMeasuresItselfOnce)
 {
-    // Two built-in sources here (the green-screen source is not part of this build): 3 rows of 44, less 2.
-    EXPECT_EQ(chooser->contentSizeForViewInPopover(), (plat::Size {200, 130}));
-    EXPECT_EQ(chooser->tableViewNumberOfRowsInSection(*chooser->tableView(), 0), 3);
+    // Three built-in sources: 4 rows of 44, less 2.
+    EXPECT_EQ(chooser->contentSizeForViewInPopover(), (plat::Size {200, 174}));
+    EXPECT_EQ(chooser->tableViewNumberOfRowsInSection(*chooser->tableView(), 0), 4);
     EXPECT_EQ(cell(0)->textLabel()->text(), "Camera");
-    EXPECT_EQ(cell(1)->textLabel()->text(), "UHDTV");
-    EXPECT_EQ(cell(2)->textLabel()->text(), "Remote Camera");
+    EXPECT_EQ(cell(1)->textLabel()->text(), "Green Screen");
+    EXPECT_EQ(cell(2)->textLabel()->text(), "UHDTV");
+    EXPECT_EQ(cell(3)->textLabel()->text(), "Remote Camera");
     EXPECT_EQ(cell(0)->imageView()->image()->renderingMode(), plat::ImageRenderingMode::AlwaysTemplate);
-    EXPECT_TRUE(cell(2)->imageView()->image());
+    EXPECT_TRUE(cell(1)->imageView()->image());
+    EXPECT_TRUE(cell(3)->imageView()->image());
     EXPECT_FALSE(chooser->tableView()->isScrollEnabled());
 }
 
@@ -259,15 +264,15 @@ TEST_F(Chooser, TheCheckMarkFollowsTheSettings)
     EXPECT_EQ(cell(0)->accessoryType(), plat::TableViewCellAccessoryType::Checkmark);
     EXPECT_EQ(cell(1)->accessoryType(), plat::TableViewCellAccessoryType::None);
     zt::DataManager::sharedDataManager().setCurrentCaptureSourceID("192.168.7.7");  // a remote camera that went
-    for (int64_t row = 0; row < 3; ++row)
+    for (int64_t row = 0; row < 4; ++row)
         EXPECT_EQ(cell(row)->accessoryType(), plat::TableViewCellAccessoryType::None) << row;
 }
 
 TEST_F(Chooser, ChoosingASourceStoresItBeforeTheDelegateHears)
 {
-    chooser->tableViewDidSelectRowAtIndexPath(*chooser->tableView(), {0, 1});
+    chooser->tableViewDidSelectRowAtIndexPath(*chooser->tableView(), {0, 2});
     ASSERT_EQ(chosen->sources.size(), 1u);
-    EXPECT_EQ(chosen->sources[0], (*sources->getAvailableCaptureSources())[1]);
+    EXPECT_EQ(chosen->sources[0], (*sources->getAvailableCaptureSources())[2]);
     EXPECT_EQ(chosen->settingAtCall, "CaptureLocalUHDTVCamera");
 }
 
@@ -276,7 +281,7 @@ TEST_F(Chooser, TheHelpRowAsksForTheRemoteCameraHelpPage)
     std::vector<std::string> pages;
     auto token = plat::NotificationCenter::defaultCenter().addObserver("ShowHelpPage", nullptr,
         [&](const plat::Notification& note) { pages.push_back(note.userInfo.getString("page").value_or("")); });
-    chooser->tableViewDidSelectRowAtIndexPath(*chooser->tableView(), {0, 2});
+    chooser->tableViewDidSelectRowAtIndexPath(*chooser->tableView(), {0, 3});
     EXPECT_EQ(pages, (std::vector<std::string> {"plovix-remotecamera"}));
     EXPECT_TRUE(chosen->sources.empty());
     EXPECT_EQ(zt::DataManager::sharedDataManager().currentCaptureSourceID(), "CaptureLocalCamera");
@@ -285,20 +290,20 @@ TEST_F(Chooser, TheHelpRowAsksForTheRemoteCameraHelpPage)
 TEST_F(Chooser, ARemoteCameraThatComesIsListedAtTheNextReload)
 {
     window->addSubview(chooser->view());
-    chooser->view()->setFrame(plat::makeRect(0, 0, 200, 130));
+    chooser->view()->setFrame(plat::makeRect(0, 0, 200, 174));
     clock.advance(0);
-    EXPECT_EQ(chooser->tableView()->numberOfRowsInSection(0), 3);
+    EXPECT_EQ(chooser->tableView()->numberOfRowsInSection(0), 4);
     plat::NetServiceRegistry::shared().announce(
         {"Garden", zt::CaptureRemoteCameraBrowser::kServiceType, "local.", "127.0.0.1", 8080, true});
     clock.advance(0);
-    EXPECT_EQ(chooser->tableView()->numberOfRowsInSection(0), 4);
-    EXPECT_EQ(chooser->contentSizeForViewInPopover(), (plat::Size {200, 130}));  // measured once
-    EXPECT_EQ(cell(2)->textLabel()->text(), "Garden");
+    EXPECT_EQ(chooser->tableView()->numberOfRowsInSection(0), 5);
+    EXPECT_EQ(chooser->contentSizeForViewInPopover(), (plat::Size {200, 174}));  // measured once
+    EXPECT_EQ(cell(3)->textLabel()->text(), "Garden");
 }
 
 TEST_F(Chooser, LooksAsItShould)
 {
-    auto backdrop = std::make_shared<plat::View>(plat::makeRect(0, 0, 200, 130));
+    auto backdrop = std::make_shared<plat::View>(plat::makeRect(0, 0, 200, 174));
     backdrop->setBackgroundColor(plat::Color::colorWithWhite(0.93, 1));
     window->addSubview(backdrop);
     backdrop->setTintColor(plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1));

@@ -59,8 +59,8 @@ TEST_F(RemoteCamera, ThePeerJoinsTheRegistryOncePerHostAndLeavesByItsName)
     peer.announce("Kitchen");
     clock.advance(0);
     const auto& list = *sources->getAvailableCaptureSources();
-    ASSERT_EQ(list.size(), 3u);
-    auto remote = std::dynamic_pointer_cast<zt::CaptureRemoteCameraClient>(list[2]);
+    ASSERT_EQ(list.size(), 4u);
+    auto remote = std::dynamic_pointer_cast<zt::CaptureRemoteCameraClient>(list[3]);
     ASSERT_TRUE(remote);
     EXPECT_EQ(remote->captureSourceID(), "127.0.0.1");
     EXPECT_EQ(remote->getCaptureSourceName(), "Kitchen");
@@ -70,12 +70,12 @@ TEST_F(RemoteCamera, ThePeerJoinsTheRegistryOncePerHostAndLeavesByItsName)
     RemoteCameraPeer sameHost;
     sameHost.announce("Garden");
     clock.advance(0);
-    EXPECT_EQ(list.size(), 3u);
+    EXPECT_EQ(list.size(), 4u);
     EXPECT_EQ(updates, 1);
 
     peer.withdraw();
     clock.advance(0);
-    EXPECT_EQ(list.size(), 2u);
+    EXPECT_EQ(list.size(), 3u);
     EXPECT_EQ(updates, 2);
 }
 
@@ -85,14 +85,14 @@ TEST_F(RemoteCamera, RemovingAPeerNamedLikeABuiltInSourceRemovesOnlyThePeer)
     sources->checkLocalCaptureSources();
     peer.announce("Camera", "localhost");  // the local camera's own name
     clock.advance(0);
-    ASSERT_EQ(sources->getAvailableCaptureSources()->size(), 3u);
+    ASSERT_EQ(sources->getAvailableCaptureSources()->size(), 4u);
     peer.withdraw();
     clock.advance(0);
     const auto& list = *sources->getAvailableCaptureSources();
-    ASSERT_EQ(list.size(), 2u);
+    ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[0]->captureSourceID(), "CaptureLocalCamera");
     sources->didRemoveRemoteDevice(*sources->remoteCameraBrowser(), "Camera");
-    EXPECT_EQ(list.size(), 2u);
+    EXPECT_EQ(list.size(), 3u);
 }
 
 TEST_F(RemoteCamera, AServiceThatNeverResolvesNeverBecomesASource)
@@ -102,7 +102,7 @@ TEST_F(RemoteCamera, AServiceThatNeverResolvesNeverBecomesASource)
     plat::NetServiceRegistry::shared().announce(
         {"Ghost", zt::CaptureRemoteCameraBrowser::kServiceType, "local.", "127.0.0.1", 9, /*resolvable=*/false});
     clock.advance(zt::CaptureRemoteCameraBrowser::kResolveTimeoutSeconds);
-    EXPECT_EQ(sources->getAvailableCaptureSources()->size(), 2u);
+    EXPECT_EQ(sources->getAvailableCaptureSources()->size(), 3u);
     EXPECT_EQ(sources->remoteCameraBrowser()->services().size(), 1u);
 }
 

@@ -1,6 +1,6 @@
 // The frame editor's toolbar and single-frame actions: merging and cropping
 // a frame (on its stored picture, whatever movie effect is chosen), the
-// painter and look buttons that are not available yet, the single-frame
+// painter, the look sheet, the single-frame
 // controls, the help overlay, the menus, and panels that a double tap or
 // closing the project could leave behind.
 #include "app/FilledText.h"
@@ -8,14 +8,19 @@
 #include "editor/FrameEditorHelp.h"
 #include "editor/FrameEditorTestSupport.h"
 #include "editor/ImageEditor.h"
+#include "editor/ThemeSettingsViewController.h"
+#include "painter/PainterViewController.h"
 #include "platform/foundation/Files.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/TapGestureRecognizer.h"
+#include "render/OutlineViewController.h"
 #include "render/ThemeCardEditViewController.h"
 #include "render/ThemeCardTableViewController.h"
 #include "support/RunLoopWaiting.h"
+#include "uikit/APInsetTextField.h"
 #include "uikit/BubblePopoverController.h"
+#include "uikit/HelpStateFile.h"
 #include "uikit/TipPopoverView.h"
 
 namespace {
@@ -140,21 +145,60 @@ TEST_F(FrameEditorActions, ThePlaceholderHasNothingToCrop)
     EXPECT_EQ(editor->presentedViewController(), nullptr);
 }
 
-TEST_F(FrameEditorActions, PaintAndMaskSayTheyAreNotAvailableYetExceptWhilePlayingOrOnThePlaceholder)
+TEST_F(FrameEditorActions, PaintAndMaskOpenThePainterExceptWhilePlayingOrOnThePlaceholder)
 {
+    ASSERT_TRUE(zt::HelpStateFile::recordShown("PaintColor").ok());
+    ASSERT_TRUE(zt::HelpStateFile::recordShown("Mask").ok());
     open(4);
     goTo(4);
     editor->actionDraw();
-    EXPECT_EQ(alertText(), "<no alert>") << "the placeholder";
+    driver.wait(1);
+    EXPECT_EQ(editor->presentedViewController(), nullptr) << "the placeholder";
     goTo(1);
     editor->playPreview();
     editor->actionMask();
-    EXPECT_EQ(alertText(), "<no alert>") << "playing";
+    driver.wait(1);
+    EXPECT_EQ(editor->presentedViewController(), nullptr) << "playing";
     editor->stopPreview();
     goTo(1);
     tapPicture();
     ASSERT_TRUE(driver.tap("Paint"));
-    EXPECT_EQ(alertText(), "Painter\nThis is not available yet.");
+    driver.wait(1);
+    auto painter = std::dynamic_pointer_cast<zt::PainterViewController>(editor->presentedViewController());
+    ASSERT_TRUE(painter);
+    EXPECT_FALSE(painter->isMasking());
+    EXPECT_EQ(painter->currentFrame(), 1);
+    EXPECT_EQ(alertText(), "<no alert>");
+
+    // A pen line across the middle, then back: the frame's pictures have it.
+    ASSERT_TRUE(driver.tap("Pen"));
+    driver.wait(1);
+    std::vector<plat::Point> line;
+    for (double x = 150; x <= 420; x += 3)
+        line.push_back(painter->drawingView()->convertPoint({x, 160}, nullptr));
+    driver.drag(line.front(), line.back(), 1.5);
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Back"));
+    driver.wait(1);
+    EXPECT_EQ(editor->presentedViewController(), nullptr);
+    auto painted = stored("frame", 1);
+    ASSERT_TRUE(painted);
+    expectColourNear(*painted, {228, 73, 19, 255}, "the painted frame");
+    auto thumb = stored("thumb", 1);
+    ASSERT_TRUE(thumb);
+    // The thumbnail is a JPEG of half quality: near, not exact.
+    EXPECT_LE(plat::test::componentDistance(plat::test::pixelAt(*thumb, 136, 76), Rgba {228, 73, 19, 255}), 24);
+    EXPECT_TRUE(needsRendering());
+
+    tapPicture();
+    ASSERT_TRUE(driver.tap("Mask"));
+    driver.wait(1);
+    painter = std::dynamic_pointer_cast<zt::PainterViewController>(editor->presentedViewController());
+    ASSERT_TRUE(painter);
+    EXPECT_TRUE(painter->isMasking());
+    ASSERT_TRUE(driver.tap("Back"));
+    driver.wait(1);
+    EXPECT_EQ(editor->presentedViewController(), nullptr);
 }
 
 TEST_F(FrameEditorActions, ATapOnThePictureTogglesTheControlsOfPictureFramesOnly)
@@ -192,24 +236,65 @@ TEST_F(FrameEditorActions, PlaybackHidesTheControls)
     EXPECT_FALSE(editor->areSingleFrameControlsShown());
 }
 
-TEST_F(FrameEditorActions, ATapOnATitleCardAsksForTheLookSheet)
+TEST_F(FrameEditorActions, ATapOnATitleCardOpensTheLookSheetOnItsOutline)
 {
     auto made = makeProject(2);
     made->getFrameList().insertFrame(zt::Frame(zt::FrameTypeTitle), 0);
     open(made);
     goTo(0);
     tapPicture();
-    EXPECT_EQ(alertText(), "Movie Look\nThis is not available yet.");
+    auto sheet = editor->outlineNavigationController();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_NE(std::dynamic_pointer_cast<zt::ThemeSettingsViewController>(sheet->viewControllers().front()), nullptr);
+    EXPECT_NE(std::dynamic_pointer_cast<zt::OutlineViewController>(sheet->topViewController()), nullptr);
 }
 
-TEST_F(FrameEditorActions, TheLookButtonSaysItIsNotAvailableYet)
+TEST_F(FrameEditorActions, TheLookButtonOpensTheLookSheetAndItsCatchButtonClosesIt)
 {
     open(4);
     ASSERT_TRUE(driver.tap("Movie Look"));
-    EXPECT_EQ(alertText(), "Movie Look\nThis is not available yet.");
-    closeAlert();
-    EXPECT_EQ(editor->outlineNavigationController(), nullptr);
+    driver.wait(1);
+    auto sheet = editor->outlineNavigationController();
+    ASSERT_NE(sheet, nullptr);
+    auto settings = std::dynamic_pointer_cast<zt::ThemeSettingsViewController>(sheet->topViewController());
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(settings->nibName(), "ThemeSettingsViewController");
+    EXPECT_EQ(sheet->view()->frame(), plat::makeRect(0, 150, 568, 170));
+    EXPECT_EQ(alertText(), "<no alert>");
+    EXPECT_FALSE(outlets().btnExplorer->isEnabled());
+
+    ASSERT_NE(editor->btnCloseModalController(), nullptr);
+    editor->btnCloseModalController()->sendActionsForControlEvents(plat::ControlEventTouchUpInside);
+    driver.wait(1);
+    EXPECT_EQ(sheet->view()->superview(), nullptr);
     EXPECT_TRUE(outlets().btnExplorer->isEnabled());
+}
+
+TEST_F(FrameEditorActions, ClosingTheLookSheetKeepsTheOutlineBeingTyped)
+{
+    open(4);
+    editor->showThemeWithPageOpen(1);
+    driver.wait(1);
+    auto sheet = editor->outlineNavigationController();
+    ASSERT_NE(sheet, nullptr);
+    auto outline = std::dynamic_pointer_cast<zt::OutlineViewController>(sheet->topViewController());
+    ASSERT_NE(outline, nullptr);
+    auto table = outline->tableView();
+    table->scrollToRowAtIndexPath({2, 0}, plat::TableViewScrollPosition::Middle, /*animated=*/false);
+    table->layoutIfNeeded();
+    auto studio = std::dynamic_pointer_cast<zt::APTextFieldCell>(table->cellForRowAtIndexPath({2, 0}));
+    ASSERT_NE(studio, nullptr);
+    ASSERT_TRUE(studio->rightTextField()->becomeFirstResponder());
+    driver.type("Owl Films");
+    driver.wait(1);
+    editor->btnCloseModalController()->sendActionsForControlEvents(plat::ControlEventTouchUpInside);
+    driver.wait(1);
+    EXPECT_EQ(sheet->view()->superview(), nullptr);
+    auto metadata = editor->project()->getMetaData();
+    ASSERT_TRUE(metadata);
+    auto stored = metadata->getDictionary("META_RECORD_OUTLINE_DATA");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->getString("META_RECORD_OUTLINE_STUDIO"), "Owl Films");
 }
 
 TEST_F(FrameEditorActions, ATapOnAThemeCardOpensItsEditorOnceAndFinishingClosesIt)
@@ -418,3 +503,25 @@ TEST_F(FrameEditorActions, UndoTakesBackTheStripsDelete)
 }
 
 }  // namespace
+
+namespace {
+class TabletFrameEditorActions : public zt::test::TabletFrameEditorScene { };
+}  // namespace
+
+TEST_F(TabletFrameEditorActions, ThePainterOpensAtOnceOverTheCaptureScreenAndComesBack)
+{
+    ASSERT_TRUE(zt::HelpStateFile::recordShown("PaintColor").ok());
+    open(3);
+    goTo(1);
+    editor->actionDraw();
+    // No zoom on a tablet: the painter is there at once, over the whole screen.
+    auto painter = std::dynamic_pointer_cast<zt::PainterViewController>(editor->presentedViewController());
+    ASSERT_TRUE(painter);
+    driver.wait(1);
+    EXPECT_EQ(painter->view()->frame(), plat::makeRect(0, 0, 1024, 768));
+    EXPECT_EQ(painter->paintMainView()->frame(), plat::makeRect(0, 96, 1024, 576));
+    ASSERT_TRUE(driver.tap("Back"));
+    driver.wait(1);
+    EXPECT_EQ(editor->presentedViewController(), nullptr);
+    EXPECT_EQ(editor->currentFrame(), 1);
+}

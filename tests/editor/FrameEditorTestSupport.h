@@ -20,7 +20,6 @@
 #include "editor/EditorLayouts.h"
 #include "editor/FrameEditorLayouts.h"
 #include "editor/FrameEditorViewController.h"
-#include "editor/HelpManager.h"
 #include "editor/PlayerViewController.h"
 #include "editor/StripLayouts.h"
 #include "editor/TimelineViewController.h"
@@ -40,6 +39,7 @@
 #include "support/Pixels.h"
 #include "support/TemporarySandbox.h"
 #include "support/VirtualCameras.h"
+#include "uikit/HelpManager.h"
 
 namespace zt::test {
 

@@ -4,9 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "editor/EditorTestSupport.h"
-#include "editor/HelpManager.h"
-#include "editor/HelpManagerDelegate.h"
-#include "editor/HelpStateFile.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/graphics/Image.h"
@@ -14,6 +11,9 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "support/FailingWrites.h"
+#include "uikit/HelpManager.h"
+#include "uikit/HelpManagerDelegate.h"
+#include "uikit/HelpStateFile.h"
 #include "uikit/VerticallyAlignedLabel.h"
 
 namespace {

@@ -6,10 +6,10 @@
 #include "editor/FrameEditorCoachMarks.h"
 #include "editor/FrameEditorHelp.h"
 #include "editor/FrameEditorHelpItems.h"
-#include "editor/HelpManager.h"
 #include "editor/HelpTestSupport.h"
 #include "platform/ui/ViewRendering.h"
 #include "platform/ui/testing/PictureComparison.h"
+#include "uikit/HelpManager.h"
 #include "uikit/TipPopoverView.h"
 #include "uikit/VerticallyAlignedLabel.h"
 

@@ -180,6 +180,34 @@ TEST(GLImageContextDeathTest, WorkQueuedAtExitFinishesBeforeEGLGoes)
     EXPECT_EXIT(exitWithGLWorkQueued(), ::testing::ExitedWithCode(0), "");
 }
 
+// Registered before the first context, so it runs after EGL's teardown:
+// a frame handed over then, as a camera's thread may still do, must not
+// reach GL. Exits 0 when the hand-over was turned away.
+void handOverGLWorkAfterEGLWent()
+{
+    zt::runAsynchronouslyOnContextQueue([] {
+        zt::GLImageContext::useImageProcessingContext();
+        glFinish();
+    });
+    zt::runSynchronouslyOnContextQueue([] { std::_Exit(4); });
+    // Straight through the queue: whatever was queued has run once this returns.
+    zt::GLImageContext::sharedContextQueue().sync([] {});
+    std::_Exit(0);
+}
+
+void exitWhileWorkKeepsComing()
+{
+    std::atexit(handOverGLWorkAfterEGLWent);
+    auto filter = std::make_shared<zt::GLImageFilter>();  // makes the context
+    std::exit(0);
+}
+
+TEST(GLImageContextDeathTest, WorkHandedOverAfterExitBeganIsTurnedAway)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(exitWhileWorkKeepsComing(), ::testing::ExitedWithCode(0), "");
+}
+
 TEST(GLProgram, KeepsOneLocationPerAttribute)
 {
     zt::runSynchronouslyOnContextQueue([] {

@@ -30,6 +30,24 @@ inline CaptureDeviceDescription testPatternCamera(
     return camera;
 }
 
+// The green-screen camera: a figure swaying before a lit green field.
+inline CaptureDeviceDescription greenScreenCamera(
+    CaptureDevicePosition position, int width = 1280, int height = 720, int frameRate = 30)
+{
+    CaptureDeviceDescription camera = testPatternCamera(position, width, height, frameRate);
+    camera.kind = CaptureDeviceKind::GreenScreen;
+    return camera;
+}
+
+// Where the green screen's picture always shows the figure's red body, and
+// where it always shows the field, in shares of the picture's width and height.
+struct PictureRegion {
+    double left, top, right, bottom;
+};
+inline constexpr PictureRegion kGreenScreenSubject {0.47, 0.33, 0.53, 0.57};
+inline constexpr PictureRegion kGreenScreenFieldLeft {0.05, 0.10, 0.25, 0.90};
+inline constexpr PictureRegion kGreenScreenFieldRight {0.75, 0.10, 0.95, 0.90};
+
 inline void setUpCameras(const std::vector<CaptureDeviceDescription>& cameras)
 {
     auto written = CaptureDeviceFolder::writeCameras(cameras);

@@ -8,6 +8,7 @@
 #include "editor/EditorLayouts.h"
 #include "editor/FrameEditorLayouts.h"
 #include "editor/StripLayouts.h"
+#include "greenscreen/GreenScreenLayouts.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/LayoutRegistry.h"
 #include "platform/ui/Screen.h"
@@ -59,6 +60,7 @@ void registerAppLayouts()
     registerAudioScreenLayouts();
     registerAudioPickerLayouts();
     registerCaptureLayouts();
+    registerGreenScreenLayouts();
     registerThemeCardLayouts();
 }
 

@@ -1,12 +1,15 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "editor/HelpManagerDelegate.h"
+#include "platform/foundation/Geometry.h"
 #include "platform/foundation/Result.h"
+#include "platform/foundation/URL.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
 #include "share/InfoCenterViewController.h"
@@ -28,6 +31,8 @@ class MainViewControllerDelegate;
 class MovieExportType;
 class MovieRenderer;
 class ProjectModel;
+class QVNavigationController;
+class RenderProgressViewController;
 class TransparentToolbar;
 
 // The start screen: every project of the projects list as an item of a
@@ -132,29 +137,39 @@ public:
     void textFieldDidBeginEditing(plat::TextField& textField) override;
     void textFieldDidEndEditing(plat::TextField& textField) override;
 
+    // The preview: plays the selected project's movie, rendering it first
+    // (after asking) with the progress screen.
+    void actionPlay();
+    void prepareMovieWithResolution(plat::Size size);
+    // Any export of the selected project (movie, GIF, single images, archive)
+    // with the progress screen: rendered on the renderer's queue, polled
+    // each second, the screen closed when done (then afterExport runs with
+    // the renderer, status finished), kept with the reason when it failed.
+    using AfterExport = std::function<void(MovieRenderer& renderer)>;
+    void prepareExportWithType(std::shared_ptr<MovieExportType> type, AfterExport afterExport);
+    void checkStatusForExporter(const std::shared_ptr<MovieRenderer>& renderer);
+    void cancelMovieRenderer();
+    // Hands a rendered movie to the movie player.
+    void playVideoInMovieView(const plat::URL& movieURL);
+    // The size the preview is rendered at on this device.
+    static plat::Size previewResolution();
+    const std::shared_ptr<RenderProgressViewController>& renderProgressViewController() const
+    {
+        return _renderProgressViewController;
+    }
+    const std::shared_ptr<MovieRenderer>& movieRenderer() const { return _movieRenderer; }
+
     // The toolbar's other actions and the checks on entry.
     // Free bytes below this (25 units of 4 MiB) warn once a run.
     static constexpr uint64_t kLowStorageBytes = uint64_t(25) << 22;
     static bool isStorageNearlyFull(uint64_t freeBytes) { return (freeBytes >> 22) < 25; }
-    // The preview's size on this device.
-    static plat::Size previewSize();
     void validateRestrictionsSettings();
-    void actionPlay();
-    void prepareMovieWithResolution(plat::Size size);
-    void checkStatusForExporter(const std::shared_ptr<MovieRenderer>& renderer);
-    void cancelMovieRenderer();
-    void playVideoInMovieView(const plat::URL& url);
     void actionShare();
     void actionHelp();
     void infoCenterDidFinish(InfoCenterViewController& infoCenter) override;
     void helpManangerDidFinish(HelpManager& helpManager) override;
     void actionYoutubeGalery();
     void openGalleryHandler();
-    const std::shared_ptr<MovieRenderer>& movieRenderer() const { return _movieRenderer; }
-    const std::shared_ptr<plat::ViewController>& renderProgressViewController() const
-    {
-        return _renderProgressViewController;
-    }
 
     void receiveProjectImportProcessorDidImportProject();
     void receiveDuplicateProjectNotification();
@@ -162,6 +177,8 @@ public:
 
 private:
     void askToDelete(std::shared_ptr<ProjectModel> project);
+    void finishExport(
+        MovieRenderer& renderer, const std::shared_ptr<RenderProgressViewController>& screen, AfterExport afterExport);
     void finishDuplicate(const std::shared_ptr<ProjectModel>& source, const plat::Result<std::string>& copied,
         const std::shared_ptr<Hudy>& display);
     static std::string shownNameOf(ProjectModel& project);
@@ -188,10 +205,10 @@ private:
     // The project tapped to open: the selection may move before it opens.
     std::shared_ptr<ProjectModel> _openingProject;
     bool _shouldDisplayPorjectScaleAnimation = false;
-    std::weak_ptr<MainViewControllerDelegate> _delegate;
     std::shared_ptr<MovieRenderer> _movieRenderer;
-    // The progress screen's navigation controller while one is shown.
-    std::shared_ptr<plat::ViewController> _renderProgressViewController;
+    std::shared_ptr<RenderProgressViewController> _renderProgressViewController;
+    std::shared_ptr<QVNavigationController> _renderProgressNavigation;
+    std::weak_ptr<MainViewControllerDelegate> _delegate;
     std::shared_ptr<plat::PopoverController> _popover;
     std::shared_ptr<HelpManager> _helpManager;
     // The passcode screen while it is shown: asked for again meanwhile, it is not shown twice.

@@ -24,7 +24,6 @@
 #include "share/GalleryScreens.h"
 #include "share/ShareServices.h"
 #include "uikit/AlertView.h"
-#include "uikit/QVMovieView.h"
 #include "uikit/QVNavigationController.h"
 #include "uikit/SPSidePanelController.h"
 
@@ -33,10 +32,6 @@ namespace zt {
 namespace {
 
 constexpr const char* kGalleryDefaultsKey = "isYoutubeGalleryEnabled";
-constexpr plat::Size kTabletRetinaPreviewSize {1920, 1080};
-constexpr plat::Size kTabletPreviewSize {1280, 720};
-constexpr plat::Size kPhonePreviewSize {960, 540};
-constexpr plat::Size kSmallPhonePreviewSize {640, 360};
 // The gallery's side panel leaves this much of the screen beside it.
 constexpr double kGalleryLedge = 95;
 constexpr double kGalleryListWidth = 320;
@@ -48,14 +43,6 @@ bool isTabletDevice()
 }
 
 }  // namespace
-
-plat::Size ProjectExplorer::previewSize()
-{
-    const auto& device = plat::Device::currentDevice();
-    if (device.isTablet())
-        return device.screenScale() > 1.0 ? kTabletRetinaPreviewSize : kTabletPreviewSize;
-    return MovieRenderer::isResolutionAvailable(kPhonePreviewSize) ? kPhonePreviewSize : kSmallPhonePreviewSize;
-}
 
 std::shared_ptr<MovieExportType> ProjectExplorer::previewExportType(plat::Size size) const
 {
@@ -139,46 +126,6 @@ void ProjectExplorer::validateRestrictionsSettings()
         _outlets.galleryBtn->setEnabled(settings.isYoutubeGalleryEnabled());
 }
 
-// The preview.
-
-void ProjectExplorer::actionPlay()
-{
-    if (!_selectedProject || !_selectedProject->getProjectPath())
-        return;
-    const plat::Size size = previewSize();
-    auto type = previewExportType(size);
-    auto renderer = MovieRendererSources(_selectedProject).getRendererForUTI(type->UTI());
-    if (renderer) {
-        if (auto movie = renderer->getPreparedMovieForExportType(*type)) {
-            playVideoInMovieView(*movie);
-            return;
-        }
-    }
-    std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
-    auto alert = std::make_shared<AlertView>(plat::localized("Render Movie"),
-        plat::localized("The project needs to be rendered first. This may take a while."));
-    alert->addButtonWithTitle(plat::localized("Ok"), [weakSelf, size](AlertView&, int64_t) {
-        if (auto self = weakSelf.lock())
-            self->prepareMovieWithResolution(size);
-    });
-    if (isTabletDevice()) {
-        alert->addButtonWithTitle(plat::localized("Optimized (Slower)"), [weakSelf, size](AlertView&, int64_t) {
-            // The screen's scale is read and, as before, not used: the same size renders.
-            (void)plat::Device::currentDevice().screenScale();
-            if (auto self = weakSelf.lock())
-                self->prepareMovieWithResolution(size);
-        });
-    }
-    alert->addButtonWithTitle(plat::localized("Cancel"), nullptr);
-    alert->show();
-}
-
-void ProjectExplorer::playVideoInMovieView(const plat::URL& url)
-{
-    auto movieView = std::make_shared<QVMovieView>("QVMovieView", url);
-    presentViewController(movieView, /*animated=*/true, nullptr);
-}
-
 // Share, help and gallery.
 
 void ProjectExplorer::actionShare()
@@ -187,7 +134,7 @@ void ProjectExplorer::actionShare()
         return;
     std::vector<std::any> items {_selectedProject};
     // The movie itself too, where one was prepared and still fits the project.
-    auto type = previewExportType(previewSize());
+    auto type = previewExportType(previewResolution());
     if (auto renderer = MovieRendererSources(_selectedProject).getRendererForUTI(type->UTI())) {
         if (auto movie = renderer->getPreparedMovieForExportType(*type))
             items.emplace_back(*movie);

@@ -137,9 +137,9 @@ std::shared_ptr<plat::View> buildExplorer(plat::ViewController& owner, const Exp
 
     if (auto* explorer = dynamic_cast<ProjectExplorer*>(&owner)) {
         outlets.editorBtn->setTarget(explorer, &ProjectExplorer::actionAddImagesToRecord);
+        outlets.playBtn->setTarget(explorer, &ProjectExplorer::actionPlay);
         outlets.addBtn->setTarget(explorer, &ProjectExplorer::actionDuplicate);
         outlets.trashBtn->setTarget(explorer, &ProjectExplorer::actionTrash);
-        outlets.playBtn->setTarget(explorer, &ProjectExplorer::actionPlay);
         outlets.shareBtn->setTarget(explorer, &ProjectExplorer::actionShare);
         outlets.btnInfo->setTarget(explorer, &ProjectExplorer::actionHelp);
         outlets.galleryBtn->setTarget(explorer, &ProjectExplorer::actionYoutubeGalery);

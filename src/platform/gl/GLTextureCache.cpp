@@ -2,6 +2,7 @@
 
 #include <GLES2/gl2.h>
 #include <GLES2/gl2ext.h>
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -41,6 +42,20 @@ struct GLTextureCacheState {
 namespace {
 
 constexpr size_t kBytesPerPixel = 4;
+
+// Bytes of one pixel as GL unpacks it from memory of these formats.
+size_t bytesPerPixelOf(uint32_t format)
+{
+    switch (format) {
+    case GL_LUMINANCE:
+    case GL_ALPHA:
+        return 1;
+    case GL_LUMINANCE_ALPHA:
+        return 2;
+    default:
+        return kBytesPerPixel;
+    }
+}
 // GL_UNPACK_ROW_LENGTH_EXT of GL_EXT_unpack_subimage (GL_UNPACK_ROW_LENGTH in OpenGL ES 3).
 constexpr GLenum kUnpackRowLength = 0x0CF2;
 
@@ -58,10 +73,12 @@ bool hasExtension(const char* name)
 uint32_t uploadTextureRows(TextureStorage storage, int32_t internalFormat, int width, int height, uint32_t format,
     uint32_t type, const uint8_t* bytes, size_t bytesPerRow)
 {
-    const size_t rowBytes = static_cast<size_t>(width) * kBytesPerPixel;
+    const size_t pixelBytes = bytesPerPixelOf(format);
+    const size_t rowBytes = static_cast<size_t>(width) * pixelBytes;
     GLint previousAlignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    // Rows of one- and two-byte pixels may end anywhere.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, pixelBytes == kBytesPerPixel ? 4 : 1);
     auto upload = [&](const uint8_t* rows) {
         if (storage == TextureStorage::Allocate)
             glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, type, rows);
@@ -71,8 +88,8 @@ uint32_t uploadTextureRows(TextureStorage storage, int32_t internalFormat, int w
     while (glGetError() != GL_NO_ERROR) { }
     if (bytesPerRow == rowBytes) {
         upload(bytes);
-    } else if (hasExtension("GL_EXT_unpack_subimage")) {
-        glPixelStorei(kUnpackRowLength, static_cast<GLint>(bytesPerRow / kBytesPerPixel));
+    } else if (bytesPerRow % pixelBytes == 0 && hasExtension("GL_EXT_unpack_subimage")) {
+        glPixelStorei(kUnpackRowLength, static_cast<GLint>(bytesPerRow / pixelBytes));
         upload(bytes);
         glPixelStorei(kUnpackRowLength, 0);
     } else {
@@ -202,9 +219,20 @@ Result<std::shared_ptr<GLCacheTexture>> GLTextureCache::createTextureFromImage(
     const std::shared_ptr<PixelBuffer>& buffer, uint32_t target, int32_t internalFormat, int width, int height,
     uint32_t format, uint32_t type, size_t planeIndex)
 {
-    if (!buffer || target != GL_TEXTURE_2D || planeIndex != 0)
-        return Error(kCVReturnErrorDomain, kCVReturnInvalidArgument, "a cache texture is plane 0 of a buffer, 2-D");
-    if (width != buffer->width() || height != buffer->height())
+    if (!buffer || target != GL_TEXTURE_2D || planeIndex >= std::max<size_t>(buffer->planeCount(), 1))
+        return Error(kCVReturnErrorDomain, kCVReturnInvalidArgument, "a cache texture is one plane of a buffer, 2-D");
+    const bool planar = buffer->planeCount() > 0;
+    // A plane's bytes per pixel decide the formats it can be read as.
+    const size_t planePixelBytes = planar ? (planeIndex == 0 ? 1 : 2) : detail::kBytesPerPixel;
+    if (detail::bytesPerPixelOf(format) != planePixelBytes)
+        return Error(kCVReturnErrorDomain, kCVReturnInvalidPixelFormat,
+            "GL format " + std::to_string(format) + " does not fit plane " + std::to_string(planeIndex)
+                + " of the pixel buffer");
+    // Integer halves of an odd-sized buffer's size leave out its last chroma column or row.
+    if (width <= 0 || height <= 0 || width > buffer->widthOfPlane(planeIndex)
+        || height > buffer->heightOfPlane(planeIndex))
+        return Error(kCVReturnErrorDomain, kCVReturnInvalidSize, "a cache texture fits within its plane");
+    if (!planar && (width != buffer->width() || height != buffer->height()))
         return Error(kCVReturnErrorDomain, kCVReturnInvalidSize, "a cache texture has its buffer's size");
     if (!_state->isContextCurrent())
         return Error(kCVReturnErrorDomain, kCVReturnInvalidArgument, "the texture cache's context is not current");
@@ -220,7 +248,7 @@ Result<std::shared_ptr<GLCacheTexture>> GLTextureCache::createTextureFromImage(
     // the buffer before brings its pixels into memory first).
     buffer->lockBaseAddress(PixelBufferLock::ReadOnly);
     const GLenum status = detail::uploadTextureRows(detail::TextureStorage::Allocate, internalFormat, width, height,
-        format, type, buffer->baseAddress(), buffer->bytesPerRow());
+        format, type, buffer->baseAddressOfPlane(planeIndex), buffer->bytesPerRowOfPlane(planeIndex));
     buffer->unlockBaseAddress(PixelBufferLock::ReadOnly);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTexture));
     if (status != GL_NO_ERROR) {
@@ -229,8 +257,12 @@ Result<std::shared_ptr<GLCacheTexture>> GLTextureCache::createTextureFromImage(
             "cannot make a texture of format " + std::to_string(format) + " from a pixel buffer (GL error "
                 + std::to_string(status) + ")");
     }
-    auto mirror = std::make_shared<detail::GLTextureMirror>(_state->context, name, width, height);
-    buffer->setMirror(mirror);
+    // Plane textures are read, never drawn into: nothing to bring back to memory.
+    std::shared_ptr<detail::GLTextureMirror> mirror;
+    if (!planar) {
+        mirror = std::make_shared<detail::GLTextureMirror>(_state->context, name, width, height);
+        buffer->setMirror(mirror);
+    }
     return std::shared_ptr<GLCacheTexture>(new GLCacheTexture(target, name, buffer, std::move(mirror), _state));
 }
 

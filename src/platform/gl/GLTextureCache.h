@@ -50,8 +50,12 @@ class GLTextureCache {
 public:
     static Result<std::shared_ptr<GLTextureCache>> create(std::shared_ptr<GLContext> context);
 
-    // A 2-D texture of the buffer (plane 0 of a 32BGRA buffer), filled from
-    // its memory. The context must be current. Errors carry kCVReturn codes.
+    // A 2-D texture of one plane of the buffer, filled from its memory:
+    // plane 0 of a 32-bit buffer (the whole picture, at its size), or of a
+    // YCbCr buffer plane 0 as GL_LUMINANCE and plane 1 as
+    // GL_LUMINANCE_ALPHA (Cb, Cr), at most the plane's size. Plane textures
+    // are not kept in step with the buffer: they are only read. The context
+    // must be current. Errors carry kCVReturn codes.
     Result<std::shared_ptr<GLCacheTexture>> createTextureFromImage(const std::shared_ptr<PixelBuffer>& buffer,
         uint32_t target, int32_t internalFormat, int width, int height, uint32_t format, uint32_t type,
         size_t planeIndex);

@@ -32,8 +32,9 @@ private:
     int _height;
 };
 
-// Fills the bound 2-D texture's level 0 (width x height) from 4-byte pixels
-// in rows bytesPerRow apart: allocated anew with internalFormat, or its
+// Fills the bound 2-D texture's level 0 (width x height) from pixels of
+// format (4 bytes, or 1 and 2 for luminance and luminance-alpha) in rows
+// bytesPerRow apart: allocated anew with internalFormat, or its
 // pixels replaced. Rows with padding go up through GL_EXT_unpack_subimage
 // where the context has it, else through a packed copy. Restores the unpack
 // settings. Returns GL's error.

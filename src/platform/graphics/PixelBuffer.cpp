@@ -1,5 +1,6 @@
 #include "platform/graphics/PixelBuffer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -35,11 +36,22 @@ std::shared_ptr<uint8_t> allocateMemory(size_t bytes)
     return std::shared_ptr<uint8_t>(memory, AlignedFree());
 }
 
+size_t paddedRow(size_t bytes)
+{
+    return (bytes + kRowAlignment - 1) / kRowAlignment * kRowAlignment;
+}
+
+// YCbCr black: no light, no colour.
+constexpr uint8_t kVideoRangeBlack = 16;
+constexpr uint8_t kFullRangeBlack = 0;
+constexpr uint8_t kNoChroma = 128;
+
 Result<void> checkFormatAndSize(int width, int height, uint32_t pixelFormatType)
 {
     if (!PixelBuffer::isSupportedPixelFormat(pixelFormatType))
         return Error(kCVReturnErrorDomain, kCVReturnInvalidPixelFormat,
-            "pixel buffers hold 32-bit ARGB or BGRA, not format " + std::to_string(pixelFormatType));
+            "pixel buffers hold 32-bit ARGB or BGRA or bi-planar 4:2:0 YCbCr, not format "
+                + std::to_string(pixelFormatType));
     if (!Bitmap::isAllowedSize(width, height))
         return Error(kCVReturnErrorDomain, kCVReturnInvalidSize,
             "no pixel buffer of " + std::to_string(width) + " x " + std::to_string(height) + " pixels");
@@ -56,13 +68,38 @@ Error outOfMemory(int width, int height)
 
 bool PixelBuffer::isSupportedPixelFormat(uint32_t pixelFormatType)
 {
-    return pixelFormatType == kPixelFormatType_32ARGB || pixelFormatType == kPixelFormatType_32BGRA;
+    return pixelFormatType == kPixelFormatType_32ARGB || pixelFormatType == kPixelFormatType_32BGRA
+        || isBiPlanarPixelFormat(pixelFormatType);
+}
+
+bool PixelBuffer::isBiPlanarPixelFormat(uint32_t pixelFormatType)
+{
+    return pixelFormatType == kPixelFormatType_420YpCbCr8BiPlanarVideoRange
+        || pixelFormatType == kPixelFormatType_420YpCbCr8BiPlanarFullRange;
 }
 
 size_t PixelBuffer::paddedBytesPerRow(int width)
 {
-    size_t bytes = static_cast<size_t>(width > 0 ? width : 0) * 4;
-    return (bytes + kRowAlignment - 1) / kRowAlignment * kRowAlignment;
+    return paddedRow(static_cast<size_t>(width > 0 ? width : 0) * 4);
+}
+
+PixelBuffer::Layout PixelBuffer::layoutFor(int width, int height, uint32_t pixelFormatType, size_t rows32Bit)
+{
+    Layout layout;
+    if (!isBiPlanarPixelFormat(pixelFormatType)) {
+        layout.planes[0] = {width, height, rows32Bit, 0};
+        layout.dataSize = rows32Bit * static_cast<size_t>(height);
+        return layout;
+    }
+    // Each chroma pair covers a 2 x 2 block; an odd last column or row has a pair of its own.
+    const int chromaWidth = (width + 1) / 2;
+    const int chromaHeight = (height + 1) / 2;
+    layout.planeCount = 2;
+    layout.planes[0] = {width, height, paddedRow(static_cast<size_t>(width)), 0};
+    const size_t lumaBytes = layout.planes[0].bytesPerRow * static_cast<size_t>(height);
+    layout.planes[1] = {chromaWidth, chromaHeight, paddedRow(static_cast<size_t>(chromaWidth) * 2), lumaBytes};
+    layout.dataSize = lumaBytes + layout.planes[1].bytesPerRow * static_cast<size_t>(chromaHeight);
+    return layout;
 }
 
 Result<std::shared_ptr<PixelBuffer>> PixelBuffer::create(int width, int height, uint32_t pixelFormatType)
@@ -71,10 +108,18 @@ Result<std::shared_ptr<PixelBuffer>> PixelBuffer::create(int width, int height, 
     if (!checked.ok())
         return checked.error();
     const size_t bytesPerRow = paddedBytesPerRow(width);
-    auto memory = allocateMemory(bytesPerRow * static_cast<size_t>(height));
+    const Layout layout = layoutFor(width, height, pixelFormatType, bytesPerRow);
+    auto memory = allocateMemory(layout.dataSize);
     if (!memory)
         return outOfMemory(width, height);
-    std::memset(memory.get(), 0, bytesPerRow * static_cast<size_t>(height));
+    if (layout.planeCount == 2) {
+        const uint8_t black
+            = pixelFormatType == kPixelFormatType_420YpCbCr8BiPlanarVideoRange ? kVideoRangeBlack : kFullRangeBlack;
+        std::memset(memory.get(), black, layout.planes[1].offset);
+        std::memset(memory.get() + layout.planes[1].offset, kNoChroma, layout.dataSize - layout.planes[1].offset);
+    } else {
+        std::memset(memory.get(), 0, layout.dataSize);
+    }
     return std::make_shared<PixelBuffer>(Passkey(), width, height, pixelFormatType, bytesPerRow, std::move(memory));
 }
 
@@ -84,6 +129,8 @@ Result<std::shared_ptr<PixelBuffer>> PixelBuffer::createWithBytes(int width, int
     auto checked = checkFormatAndSize(width, height, pixelFormatType);
     if (!checked.ok())
         return checked.error();
+    if (isBiPlanarPixelFormat(pixelFormatType))
+        return Error(kCVReturnErrorDomain, kCVReturnInvalidPixelFormat, "only 32-bit pixels are wrapped in place");
     if (!baseAddress || !owner || bytesPerRow < static_cast<size_t>(width) * 4 || bytesPerRow % 4 != 0)
         return Error(kCVReturnErrorDomain, kCVReturnInvalidArgument,
             "pixel rows of " + std::to_string(bytesPerRow) + " bytes cannot hold " + std::to_string(width) + " pixels");
@@ -97,9 +144,46 @@ PixelBuffer::PixelBuffer(
     : _width(width)
     , _height(height)
     , _pixelFormatType(pixelFormatType)
-    , _bytesPerRow(bytesPerRow)
     , _memory(std::move(memory))
 {
+    const Layout layout = layoutFor(width, height, pixelFormatType, bytesPerRow);
+    _planeCount = layout.planeCount;
+    _planes[0] = layout.planes[0];
+    _planes[1] = layout.planes[1];
+    _dataSize = layout.dataSize;
+}
+
+const PixelBuffer::Plane& PixelBuffer::plane(size_t planeIndex) const
+{
+    if (planeIndex >= std::max<size_t>(_planeCount, 1))
+        detail::fatal("PixelBuffer: no plane {} in a buffer of {} planes", planeIndex, _planeCount);
+    return _planes[planeIndex];
+}
+
+uint8_t* PixelBuffer::baseAddressOfPlane(size_t planeIndex)
+{
+    const size_t offset = plane(planeIndex).offset;
+    std::lock_guard guard(_lock);
+    return _locks > 0 ? _memory.get() + offset : nullptr;
+}
+
+const uint8_t* PixelBuffer::baseAddressOfPlane(size_t planeIndex) const
+{
+    const size_t offset = plane(planeIndex).offset;
+    std::lock_guard guard(_lock);
+    return _locks > 0 ? _memory.get() + offset : nullptr;
+}
+
+std::string PixelBuffer::yCbCrMatrix() const
+{
+    std::lock_guard guard(_lock);
+    return _yCbCrMatrix;
+}
+
+void PixelBuffer::setYCbCrMatrix(std::string matrix)
+{
+    std::lock_guard guard(_lock);
+    _yCbCrMatrix = std::move(matrix);
 }
 
 std::shared_ptr<uint8_t> PixelBuffer::copyOfMemoryLocked() const
@@ -127,7 +211,7 @@ void PixelBuffer::lockBaseAddress(PixelBufferLock lock)
         _shared.reset();
     }
     if (mirror)
-        mirror->copyIntoMemory(_memory.get(), _bytesPerRow);
+        mirror->copyIntoMemory(_memory.get(), bytesPerRow());
     ++_locks;
     if (lock == PixelBufferLock::ReadWrite)
         ++_readWriteLocks;
@@ -142,7 +226,7 @@ void PixelBuffer::unlockBaseAddress(PixelBufferLock lock)
     if (lock == PixelBufferLock::ReadWrite) {
         --_readWriteLocks;
         if (auto mirror = _mirror.lock())
-            mirror->copyFromMemory(_memory.get(), _bytesPerRow);
+            mirror->copyFromMemory(_memory.get(), bytesPerRow());
     }
     if (_locks == 0)
         _retired.clear();
@@ -224,6 +308,7 @@ Result<std::shared_ptr<PixelBufferPool>> PixelBufferPool::create(int width, int 
 Result<std::shared_ptr<PixelBuffer>> PixelBufferPool::createPixelBuffer()
 {
     const size_t bytesPerRow = PixelBuffer::paddedBytesPerRow(_width);
+    const size_t dataSize = PixelBuffer::layoutFor(_width, _height, _pixelFormatType, bytesPerRow).dataSize;
     uint8_t* memory = nullptr;
     {
         std::lock_guard lock(_shelf->lock);
@@ -233,7 +318,7 @@ Result<std::shared_ptr<PixelBuffer>> PixelBufferPool::createPixelBuffer()
         }
     }
     if (!memory)
-        memory = allocateAligned(bytesPerRow * static_cast<size_t>(_height));
+        memory = allocateAligned(dataSize);
     if (!memory)
         return outOfMemory(_width, _height);
     // Back on the shelf once the buffer and every picture sharing its pixels are gone.

@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/media/AssetReader.h"
+#include "platform/media/AssetWriterInputPixelBufferAdaptor.h"
 #include "platform/media/AudioStreamDecoder.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/LinearPCMFormat.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/SampleBuffer.h"
+#include "platform/media/VideoStreamDecoder.h"
 
 namespace plat {
 
@@ -186,6 +189,33 @@ private:
     bool _ended = false;
 };
 
+// Decodes pictures into pixel buffers of the settings' format.
+class AssetReaderTrackOutput::DecodedVideoReading final : public Reading {
+public:
+    DecodedVideoReading(std::unique_ptr<detail::VideoStreamDecoder> decoder, MediaTimeRange range)
+        : _decoder(std::move(decoder))
+        , _range(range)
+    {
+    }
+
+    Result<std::shared_ptr<const SampleBuffer>> next() override
+    {
+        auto picture = _decoder->next();
+        if (!picture.ok())
+            return picture.error();
+        if (!picture.value())
+            return std::shared_ptr<const SampleBuffer>();
+        const MediaTime time = picture.value()->presentationTime;
+        if (_range.end().isNumeric() && time >= _range.end())
+            return std::shared_ptr<const SampleBuffer>();
+        return SampleBuffer::createForImageBuffer(std::move(picture.value()->pixelBuffer), time);
+    }
+
+private:
+    std::unique_ptr<detail::VideoStreamDecoder> _decoder;
+    MediaTimeRange _range;
+};
+
 AssetReaderTrackOutput::AssetReaderTrackOutput(
     std::shared_ptr<AssetTrack> track, std::optional<Dictionary> outputSettings)
     : _track(std::move(track))
@@ -201,13 +231,29 @@ std::shared_ptr<AssetReaderTrackOutput> AssetReaderTrackOutput::assetReaderTrack
     return std::make_shared<AssetReaderTrackOutput>(std::move(track), std::move(outputSettings));
 }
 
+std::optional<uint32_t> AssetReaderTrackOutput::videoPixelFormat() const
+{
+    if (!_outputSettings)
+        return std::nullopt;
+    auto format = _outputSettings->getInt64(kPixelBufferPixelFormatTypeKey);
+    if (!format || *format < 0 || !PixelBuffer::isSupportedPixelFormat(static_cast<uint32_t>(*format)))
+        return std::nullopt;
+    return static_cast<uint32_t>(*format);
+}
+
 Result<void> AssetReaderTrackOutput::validate() const
 {
-    if (!_track || _track->mediaType() != kMediaTypeAudio)
-        return outputError("only audio tracks can be read");
+    if (!_track || (_track->mediaType() != kMediaTypeAudio && _track->mediaType() != kMediaTypeVideo))
+        return outputError("only audio and video tracks can be read");
     const auto& segments = _track->segments();
     if (segments.size() != 1 || segments.front().isEmpty())
         return outputError("only the track of a media file can be read");
+    if (_track->mediaType() == kMediaTypeVideo) {
+        // Pictures are handed out decoded, as 32-bit pixels or bi-planar YCbCr.
+        if (!videoPixelFormat())
+            return outputError("video is read as pixel buffers of 32-bit BGRA or ARGB pixels or 4:2:0 YCbCr planes");
+        return {};
+    }
     if (_outputSettings) {
         auto format = decodedFormatFor(*_track, _outputSettings);
         if (!format.ok())
@@ -224,7 +270,15 @@ Result<void> AssetReaderTrackOutput::prepare(
         return valid;
     const TrackSegment& segment = _track->segments().front();
     std::unique_ptr<Reading> reading;
-    if (_outputSettings) {
+    if (_track->mediaType() == kMediaTypeVideo) {
+        auto decoder = detail::VideoStreamDecoder::open(*segment.sourcePath, segment.streamIndex, *videoPixelFormat());
+        if (!decoder.ok())
+            return decoder.error();
+        auto sought = decoder.value()->seek(timeRange.start);
+        if (!sought.ok())
+            return sought.error();
+        reading = std::make_unique<DecodedVideoReading>(std::move(decoder).value(), timeRange);
+    } else if (_outputSettings) {
         AudioStreamBasicDescription format = decodedFormatFor(*_track, _outputSettings).value();
         int rate = static_cast<int>(format.sampleRate);
         auto decoder = detail::AudioStreamDecoder::open(

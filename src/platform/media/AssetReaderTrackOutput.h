@@ -9,7 +9,9 @@
 
 namespace plat {
 
-// Reads one audio track of a media file. With linear PCM settings the sound
+// Reads one track of a media file. Video is decoded into pixel buffers of
+// the settings' pixel format (kPixelBufferPixelFormatTypeKey: 32BGRA, 420v, 420f or
+// 32ARGB), one sample buffer a picture with its time. Audio: with linear PCM settings the sound
 // is decoded, at the track's own sample rate and channel count where the
 // settings say nothing (44.1 kHz or two channels where the track's own are
 // beyond what can be handed out). Without settings the samples come as
@@ -37,7 +39,10 @@ private:
     struct Reading;
     class DecodedReading;
     class StoredReading;
+    class DecodedVideoReading;
 
+    // The pixel format a video track is decoded into; none when the settings name none this can make.
+    std::optional<uint32_t> videoPixelFormat() const;
     Result<void> validate() const override;
     Result<void> prepare(const std::shared_ptr<AssetReader>& reader, const MediaTimeRange& timeRange) override;
 

@@ -26,15 +26,16 @@ struct FileTypeInfo {
     const char* fileType;
     const char* formatName;
     bool canHoldVideo;
+    bool canHoldAAC;
 };
 
 constexpr FileTypeInfo kFileTypes[] = {
-    {kFileTypeQuickTimeMovie, "mov", true},
-    {kFileTypeMPEG4, "mp4", true},
-    {kFileTypeAppleM4A, "ipod", false},
-    {kFileTypeCoreAudioFormat, "caf", false},
-    {kFileTypeWAVE, "wav", false},
-    {kFileTypeAIFF, "aiff", false},
+    {kFileTypeQuickTimeMovie, "mov", true, true},
+    {kFileTypeMPEG4, "mp4", true, true},
+    {kFileTypeAppleM4A, "ipod", false, true},
+    {kFileTypeCoreAudioFormat, "caf", false, true},
+    {kFileTypeWAVE, "wav", false, false},
+    {kFileTypeAIFF, "aiff", false, false},
 };
 
 const FileTypeInfo* fileTypeInfo(const std::string& fileType)
@@ -90,7 +91,9 @@ bool AssetWriter::canAddInput(const std::shared_ptr<AssetWriterInput>& input) co
     if (!input || status() != AssetWriterStatus::Unknown || input->isAttached())
         return false;
     const FileTypeInfo* info = fileTypeInfo(_outputFileType);
-    return input->mediaType() == kMediaTypeAudio || (input->mediaType() == kMediaTypeVideo && info->canHoldVideo);
+    if (input->mediaType() == kMediaTypeAudio)
+        return !input->encodesAAC() || info->canHoldAAC;
+    return input->mediaType() == kMediaTypeVideo && info->canHoldVideo;
 }
 
 void AssetWriter::addInput(const std::shared_ptr<AssetWriterInput>& input)
@@ -101,10 +104,25 @@ void AssetWriter::addInput(const std::shared_ptr<AssetWriterInput>& input)
     _inputs.push_back(input);
 }
 
+std::vector<std::pair<std::string, std::string>> AssetWriter::metadata() const
+{
+    std::lock_guard lock(_lock);
+    return _metadata;
+}
+
+void AssetWriter::setMetadata(std::vector<std::pair<std::string, std::string>> metadata)
+{
+    if (status() != AssetWriterStatus::Unknown)
+        return;
+    std::lock_guard lock(_lock);
+    _metadata = std::move(metadata);
+}
+
 bool AssetWriter::startWriting()
 {
     if (status() != AssetWriterStatus::Unknown)
         return false;
+    _muxer->setMetadata(metadata());
     auto opened = _muxer->open();
     if (!opened.ok()) {
         fail(opened.error());

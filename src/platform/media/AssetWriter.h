@@ -43,6 +43,11 @@ public:
     void addInput(const std::shared_ptr<AssetWriterInput>& input);
     const std::vector<std::shared_ptr<AssetWriterInput>>& inputs() const { return _inputs; }
 
+    // Before writing: the file's tags, as key and text (QuickTime's "title",
+    // "artist", "comment", "copyright", "date" and the like).
+    std::vector<std::pair<std::string, std::string>> metadata() const;
+    void setMetadata(std::vector<std::pair<std::string, std::string>> metadata);
+
     // Creates the file; false (status failed, with an error) when it cannot.
     bool startWriting();
     void startSessionAtSourceTime(const MediaTime& startTime);
@@ -84,6 +89,7 @@ private:
     std::optional<MediaTime> _sessionStart;  // guarded by _lock
     MediaTime _sessionEnd = MediaTime::invalid();  // guarded by _lock
     bool _finishing = false;  // guarded by _lock
+    std::vector<std::pair<std::string, std::string>> _metadata;  // guarded by _lock
 };
 
 }  // namespace plat

@@ -1,11 +1,13 @@
 #include "platform/media/AssetWriterInput.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/PixelBuffer.h"
+#include "platform/media/AACEncoder.h"
 #include "platform/media/AssetWriter.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/H264Encoder.h"
@@ -42,6 +44,49 @@ struct AssetWriterInput::VideoSettings {
     detail::H264Encoder::Settings encoder;
 };
 
+struct AssetWriterInput::AudioSettings {
+    detail::AACEncoder::Settings encoder;
+};
+
+namespace {
+
+constexpr int64_t kMaxAudioChannels = 8;
+constexpr int64_t kLowestAACRate = 8000;
+constexpr int64_t kHighestAACRate = 96000;
+
+// The channel count a channel-layout record names; none for a record too
+// short to hold a tag.
+std::optional<int64_t> channelsOfLayout(const Data& layout)
+{
+    if (layout.size() < 4)
+        return std::nullopt;
+    const uint32_t tag
+        = uint32_t(layout[0]) | uint32_t(layout[1]) << 8 | uint32_t(layout[2]) << 16 | uint32_t(layout[3]) << 24;
+    return int64_t(tag & 0xFFFF);
+}
+
+// AAC settings, or why they cannot be applied.
+std::optional<detail::AACEncoder::Settings> aacSettings(const Dictionary& settings)
+{
+    detail::AACEncoder::Settings aac;
+    // The rate may come as a real number (the hardware's rate often does).
+    const double rate = settings.getDouble(kSampleRateKey).value_or(44100);
+    const int64_t channels = settings.getInt64(kNumberOfChannelsKey).value_or(2);
+    if (!(rate >= kLowestAACRate && rate <= kHighestAACRate) || rate != std::floor(rate) || channels < 1
+        || channels > kMaxAudioChannels)
+        return std::nullopt;
+    if (auto layout = settings.getData(kChannelLayoutKey)) {
+        if (channelsOfLayout(*layout) != channels)
+            return std::nullopt;
+    }
+    aac.sampleRate = static_cast<int>(rate);
+    aac.channels = static_cast<int>(channels);
+    aac.bitRate = std::max<int64_t>(settings.getInt64(kEncoderBitRateKey).value_or(0), 0);
+    return aac;
+}
+
+}  // namespace
+
 AssetWriterInput::AssetWriterInput(std::string mediaType, std::optional<Dictionary> outputSettings)
     : _mediaType(std::move(mediaType))
     , _outputSettings(std::move(outputSettings))
@@ -55,11 +100,20 @@ std::shared_ptr<AssetWriterInput> AssetWriterInput::assetWriterInputWithMediaTyp
     const std::string& mediaType, std::optional<Dictionary> outputSettings)
 {
     if (mediaType == kMediaTypeAudio) {
-        if (outputSettings) {
-            plat::log("media: audio inputs write linear PCM as given; output settings are not supported");
+        if (!outputSettings)
+            return std::make_shared<AssetWriterInput>(mediaType, std::nullopt);
+        // Settings: AAC, at a rate and channel count the encoder takes.
+        auto format = outputSettings->getInt64(kFormatIDKey);
+        auto aac = aacSettings(*outputSettings);
+        if (format != static_cast<int64_t>(kAudioFormatMPEG4AAC) || !aac) {
+            plat::log("media: audio inputs write linear PCM as given, or encode AAC of 1 to 8 channels at 8 to "
+                      "96 kHz (with a channel layout of that many channels)");
             return nullptr;
         }
-        return std::make_shared<AssetWriterInput>(mediaType, std::nullopt);
+        auto input = std::make_shared<AssetWriterInput>(mediaType, outputSettings);
+        input->_audio = std::make_unique<AudioSettings>();
+        input->_audio->encoder = *aac;
+        return input;
     }
     if (mediaType != kMediaTypeVideo || !outputSettings) {
         plat::log("media: an asset writer input needs audio, or video with output settings");
@@ -96,12 +150,26 @@ void AssetWriterInput::attach(const std::shared_ptr<AssetWriter>& writer, int sl
         // The muxer of the movie formats wants the parameter sets in the header.
         _encoder = std::make_unique<detail::H264Encoder>(_video->encoder, detail::H264Encoder::ParameterSets::InHeader);
     }
+    if (_audio)
+        _aacEncoder = std::make_unique<detail::AACEncoder>(_audio->encoder);
 }
 
 MediaTime AssetWriterInput::appendedUntil() const
 {
     std::lock_guard lock(_lock);
     return _appendedUntil;
+}
+
+AffineTransform AssetWriterInput::transform() const
+{
+    std::lock_guard lock(_lock);
+    return _transform;
+}
+
+void AssetWriterInput::setTransform(const AffineTransform& transform)
+{
+    std::lock_guard lock(_lock);
+    _transform = transform;
 }
 
 bool AssetWriterInput::isReadyForMoreMediaData() const
@@ -123,8 +191,30 @@ void AssetWriterInput::requestMediaDataWhenReadyOnQueue(
     scheduleRequest(Wake::WhenReady);
 }
 
+bool AssetWriterInput::waitUntilReadyForMoreMediaData()
+{
+    std::unique_lock guard(_readinessLock);
+    while (true) {
+        const uint64_t seen = _readinessGeneration;
+        guard.unlock();
+        if (isReadyForMoreMediaData())
+            return true;
+        auto writer = _writer.lock();
+        if (_finished || !writer || writer->status() != AssetWriterStatus::Writing)
+            return false;
+        guard.lock();
+        _readinessChanged.wait(guard, [&] { return _readinessGeneration != seen; });
+    }
+}
+
 void AssetWriterInput::scheduleRequest(Wake wake)
 {
+    {
+        // Whatever made the writer look at its inputs may have made this one ready.
+        std::lock_guard guard(_readinessLock);
+        ++_readinessGeneration;
+    }
+    _readinessChanged.notify_all();
     bool evenWhenNotReady = wake == Wake::EvenWhenNotReady;
     if (!evenWhenNotReady && !isReadyForMoreMediaData())
         return;
@@ -168,6 +258,11 @@ void AssetWriterInput::markAsFinished()
 {
     if (_finished.exchange(true))
         return;
+    {
+        std::lock_guard guard(_readinessLock);
+        ++_readinessGeneration;
+    }
+    _readinessChanged.notify_all();
     {
         // The block often holds its owner, which holds this input: let it go.
         std::lock_guard lock(_lock);
@@ -255,8 +350,16 @@ void AssetWriterInput::encodePixelBuffer(const std::shared_ptr<PixelBuffer>& pix
         detail::CodecParametersPtr parameters(avcodec_parameters_alloc());
         if (opened.ok() && (!parameters || avcodec_parameters_from_context(parameters.get(), _encoder->context()) < 0))
             opened = inputError("cannot describe the video stream");
-        if (opened.ok())
+        if (opened.ok()) {
+            const AffineTransform t = transform();
+            if (!t.isIdentity()) {
+                auto fixed = [](double value, double unit) { return static_cast<int32_t>(std::lround(value * unit)); };
+                writer->muxer().setDisplayMatrix(_slot,
+                    {fixed(t.a, 65536), fixed(t.b, 65536), 0, fixed(t.c, 65536), fixed(t.d, 65536), 0,
+                        fixed(t.tx, 65536), fixed(t.ty, 65536), 1 << 30});
+            }
             opened = writer->muxer().setStreamParameters(_slot, *parameters, 1, timescale);
+        }
         if (!opened.ok()) {
             reportFailure(opened.error());
             return;
@@ -292,11 +395,37 @@ Result<void> AssetWriterInput::writeVideoPacket(AssetWriter& writer, detail::Enc
     return writer.muxer().writePacket(_slot, std::move(packet));
 }
 
+void AssetWriterInput::encodeSampleBuffer(AssetWriter& writer, const std::shared_ptr<const SampleBuffer>& sampleBuffer)
+{
+    if (!_aacEncoder->isOpen()) {
+        auto opened = _aacEncoder->open();
+        detail::CodecParametersPtr parameters(avcodec_parameters_alloc());
+        if (opened.ok()
+            && (!parameters || avcodec_parameters_from_context(parameters.get(), _aacEncoder->context()) < 0))
+            opened = inputError("cannot describe the audio stream");
+        if (opened.ok())
+            opened = writer.muxer().setStreamParameters(_slot, *parameters, 1, _audio->encoder.sampleRate);
+        if (!opened.ok()) {
+            reportFailure(opened.error());
+            return;
+        }
+    }
+    MediaTime time = sampleBuffer->presentationTimeStamp() - writer.sessionStart();
+    auto encoded = _aacEncoder->encode(*sampleBuffer, time,
+        [this, &writer](detail::EncodedPacket packet) { return writer.muxer().writePacket(_slot, std::move(packet)); });
+    if (!encoded.ok())
+        reportFailure(encoded.error());
+}
+
 void AssetWriterInput::writeSampleBuffer(const std::shared_ptr<const SampleBuffer>& sampleBuffer)
 {
     auto writer = _writer.lock();
     if (!writer || writer->status() != AssetWriterStatus::Writing)
         return;
+    if (_aacEncoder) {
+        encodeSampleBuffer(*writer, sampleBuffer);
+        return;
+    }
     const AudioStreamBasicDescription& format = sampleBuffer->audioStreamBasicDescription();
     int rate = static_cast<int>(format.sampleRate);
     if (!_audioFormat) {
@@ -359,6 +488,15 @@ void AssetWriterInput::flush(const MediaTime& sessionEnd)
         }
         auto flushed = _encoder->flush(
             [this, &writer](detail::EncodedPacket packet) { return writeVideoPacket(*writer, std::move(packet)); });
+        if (!flushed.ok()) {
+            reportFailure(flushed.error());
+            return;
+        }
+    }
+    if (_aacEncoder && _aacEncoder->isOpen()) {
+        auto flushed = _aacEncoder->flush([this, &writer](detail::EncodedPacket packet) {
+            return writer->muxer().writePacket(_slot, std::move(packet));
+        });
         if (!flushed.ok()) {
             reportFailure(flushed.error());
             return;

@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -11,11 +12,15 @@
 
 #include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
+#include "platform/graphics/AffineTransform.h"
 #include "platform/media/AssetTrack.h"
 #include "platform/media/H264Encoder.h"
 #include "platform/media/MediaTime.h"
 
 namespace plat {
+namespace detail {
+class AACEncoder;
+}
 class AssetWriter;
 class DispatchQueue;
 class PixelBuffer;
@@ -26,7 +31,8 @@ class SampleBuffer;
 // input is ready for more, and the block appends while isReadyForMoreMediaData
 // says so, then returns. Video inputs encode H.264 (settings: codec, width,
 // height, compression properties); audio inputs without settings write the
-// linear PCM they are given as it is. Appended media is encoded and written
+// linear PCM they are given as it is, and with AAC settings (format, sample
+// rate, channels, bit rate, channel layout) encode it as AAC. Appended media is encoded and written
 // on the input's own queue. Any thread.
 class AssetWriterInput : public std::enable_shared_from_this<AssetWriterInput> {
 public:
@@ -40,6 +46,10 @@ public:
     bool expectsMediaDataInRealTime() const { return _expectsMediaDataInRealTime; }
     void setExpectsMediaDataInRealTime(bool realTime) { _expectsMediaDataInRealTime = realTime; }
 
+    // Before writing: how players turn the pictures of a video input.
+    AffineTransform transform() const;
+    void setTransform(const AffineTransform& transform);
+
     bool isReadyForMoreMediaData() const;
     // The block is called on queue whenever the input is ready, until it is marked finished.
     void requestMediaDataWhenReadyOnQueue(std::shared_ptr<DispatchQueue> queue, std::function<void()> block);
@@ -48,6 +58,11 @@ public:
     bool appendSampleBuffer(const std::shared_ptr<const SampleBuffer>& sampleBuffer);
     // No more media will come.
     void markAsFinished();
+    // Blocks until the input takes more media, or never will (it is
+    // finished, or its writer writes no more): true when it takes more. For
+    // callers that append offline from a thread of their own instead of
+    // from a request block.
+    bool waitUntilReadyForMoreMediaData();
 
     AssetWriterInput(std::string mediaType, std::optional<Dictionary> outputSettings);
 
@@ -56,6 +71,8 @@ private:
     friend class AssetWriterInputPixelBufferAdaptor;
 
     struct VideoSettings;
+    struct AudioSettings;
+    bool encodesAAC() const { return _audio != nullptr; }
     // Video through the pixel-buffer adaptor.
     bool appendPixelBuffer(const std::shared_ptr<PixelBuffer>& pixelBuffer, const MediaTime& presentationTime);
     // Runs block on the input's queue, counting it as waiting media.
@@ -67,6 +84,7 @@ private:
     void encodePixelBuffer(const std::shared_ptr<PixelBuffer>& pixelBuffer, const MediaTime& time);
     Result<void> writeVideoPacket(AssetWriter& writer, detail::EncodedPacket packet);
     void writeSampleBuffer(const std::shared_ptr<const SampleBuffer>& sampleBuffer);
+    void encodeSampleBuffer(AssetWriter& writer, const std::shared_ptr<const SampleBuffer>& sampleBuffer);
     void flush(const MediaTime& sessionEnd);
     void reportFailure(const Error& error);
 
@@ -82,6 +100,7 @@ private:
     const std::string _mediaType;
     const std::optional<Dictionary> _outputSettings;
     std::unique_ptr<VideoSettings> _video;
+    std::unique_ptr<AudioSettings> _audio;
     std::atomic<bool> _expectsMediaDataInRealTime {false};
 
     std::weak_ptr<AssetWriter> _writer;
@@ -90,8 +109,13 @@ private:
     std::atomic<int64_t> _waiting {0};
     std::atomic<bool> _finished {false};
 
+    std::mutex _readinessLock;
+    std::condition_variable _readinessChanged;
+    uint64_t _readinessGeneration = 0;  // guarded by _readinessLock
+
     mutable std::mutex _lock;
     MediaTime _appendedUntil = MediaTime::invalid();  // guarded by _lock
+    AffineTransform _transform;  // guarded by _lock
     std::shared_ptr<DispatchQueue> _requestQueue;  // guarded by _lock
     std::function<void()> _requestBlock;  // guarded by _lock
     bool _requestScheduled = false;  // guarded by _lock
@@ -99,6 +123,7 @@ private:
 
     // Only on the work queue.
     std::unique_ptr<detail::H264Encoder> _encoder;
+    std::unique_ptr<detail::AACEncoder> _aacEncoder;
     int64_t _previousPts = 0;
     bool _hasPrevious = false;
     int64_t _lastDuration = 0;

@@ -27,13 +27,18 @@ struct H264Encoder::Impl {
             && converterHeight == buffer.height())
             return {};
         AVPixelFormat source = buffer.pixelFormatType() == kPixelFormatType_32BGRA ? AV_PIX_FMT_BGRA : AV_PIX_FMT_ARGB;
+        if (buffer.planeCount() == 2)
+            source = AV_PIX_FMT_NV12;
         converter.reset(sws_getContext(buffer.width(), buffer.height(), source, settings.width, settings.height,
             AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr));
         if (!converter)
             return mediaError(kMediaErrorUnknown, "cannot convert pictures for the H.264 encoder", {});
-        // Full-range RGB in, video-range BT.601 out, as the stream is tagged.
+        // Full-range RGB (or YCbCr of either range and matrix) in, video-range BT.601 out, as the stream is tagged.
         const int* coefficients = sws_getCoefficients(SWS_CS_ITU601);
-        sws_setColorspaceDetails(converter.get(), coefficients, 1, coefficients, 0, 0, 1 << 16, 1 << 16);
+        const bool sourceIs709 = buffer.yCbCrMatrix() == kCVImageBufferYCbCrMatrix_ITU_R_709_2;
+        const int sourceRange = buffer.pixelFormatType() == kPixelFormatType_420YpCbCr8BiPlanarVideoRange ? 0 : 1;
+        sws_setColorspaceDetails(converter.get(), sws_getCoefficients(sourceIs709 ? SWS_CS_ITU709 : SWS_CS_ITU601),
+            sourceRange, coefficients, 0, 0, 1 << 16, 1 << 16);
         converterFormat = buffer.pixelFormatType();
         converterWidth = buffer.width();
         converterHeight = buffer.height();
@@ -129,8 +134,10 @@ Result<void> H264Encoder::encode(PixelBuffer& buffer, int64_t pts, const PacketS
     if (writable < 0)
         return mediaError(kMediaErrorOutOfMemory, "cannot encode H.264", {}, writable);
     buffer.lockBaseAddress(PixelBufferLock::ReadOnly);
-    const uint8_t* sourcePlanes[] = {buffer.baseAddress()};
-    const int sourceStrides[] = {static_cast<int>(buffer.bytesPerRow())};
+    const bool planar = buffer.planeCount() == 2;
+    const uint8_t* sourcePlanes[] = {buffer.baseAddressOfPlane(0), planar ? buffer.baseAddressOfPlane(1) : nullptr};
+    const int sourceStrides[]
+        = {static_cast<int>(buffer.bytesPerRowOfPlane(0)), planar ? static_cast<int>(buffer.bytesPerRowOfPlane(1)) : 0};
     sws_scale(d.converter.get(), sourcePlanes, sourceStrides, 0, buffer.height(), d.picture->data, d.picture->linesize);
     buffer.unlockBaseAddress(PixelBufferLock::ReadOnly);
     d.picture->pts = pts;

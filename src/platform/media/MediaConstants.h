@@ -39,6 +39,9 @@ inline constexpr const char* kVideoProfileLevelH264HighAutoLevel = "H264_High_Au
 inline constexpr const char* kFormatIDKey = "AVFormatIDKey";
 inline constexpr const char* kSampleRateKey = "AVSampleRateKey";
 inline constexpr const char* kNumberOfChannelsKey = "AVNumberOfChannelsKey";
+inline constexpr const char* kEncoderBitRateKey = "AVEncoderBitRateKey";
+// Data: the platform's channel-layout record (a 32-bit tag first, little-endian).
+inline constexpr const char* kChannelLayoutKey = "AVChannelLayoutKey";
 inline constexpr const char* kLinearPCMBitDepthKey = "AVLinearPCMBitDepthKey";
 inline constexpr const char* kLinearPCMIsFloatKey = "AVLinearPCMIsFloatKey";
 inline constexpr const char* kLinearPCMIsBigEndianKey = "AVLinearPCMIsBigEndianKey";
@@ -55,6 +58,10 @@ inline constexpr uint32_t kVideoCodecTypeH264 = 0x61766331;  // 'avc1'
 inline constexpr uint32_t kVideoCodecTypeHEVC = 0x68766331;  // 'hvc1'
 inline constexpr uint32_t kVideoCodecTypeMPEG4Video = 0x6D703476;  // 'mp4v'
 inline constexpr uint32_t kVideoCodecTypeJPEG = 0x6A706567;  // 'jpeg'
+
+// Channel-layout tags: the layout in the high 16 bits, the channel count in the low.
+inline constexpr uint32_t kAudioChannelLayoutTag_Mono = (100u << 16) | 1;
+inline constexpr uint32_t kAudioChannelLayoutTag_Stereo = (101u << 16) | 2;
 
 // Linear PCM format flags.
 inline constexpr uint32_t kAudioFormatFlagIsFloat = 1u << 0;
@@ -84,6 +91,7 @@ inline constexpr int64_t kMediaErrorDiskFull = -11807;
 inline constexpr int64_t kMediaErrorFileAlreadyExists = -11823;
 inline constexpr int64_t kMediaErrorFileFormatNotRecognized = -11828;
 inline constexpr int64_t kMediaErrorFileFailedToParse = -11829;
+inline constexpr int64_t kMediaErrorDecoderNotFound = -11833;
 inline constexpr int64_t kMediaErrorEncoderNotFound = -11834;
 inline constexpr int64_t kMediaErrorOperationNotSupportedForAsset = -11838;
 inline constexpr int64_t kMediaErrorInvalidSourceMedia = -11835;

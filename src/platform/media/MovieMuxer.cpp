@@ -1,5 +1,8 @@
 #include "platform/media/MovieMuxer.h"
 
+#include <cstring>
+#include <optional>
+
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/MediaConstants.h"
 
@@ -20,6 +23,7 @@ void freeOutputContext(AVFormatContext* context)
 
 struct MovieMuxer::Slot {
     CodecParametersPtr parameters;
+    std::optional<std::array<int32_t, 9>> displayMatrix;
     AVRational timeBase {0, 1};
     int streamIndex = -1;
     bool finished = false;
@@ -73,6 +77,18 @@ Result<void> MovieMuxer::setStreamParameters(
     return writeHeaderIfReadyLocked();
 }
 
+void MovieMuxer::setDisplayMatrix(int slot, const std::array<int32_t, 9>& matrix)
+{
+    std::lock_guard lock(_lock);
+    _slots.at(static_cast<size_t>(slot)).displayMatrix = matrix;
+}
+
+void MovieMuxer::setMetadata(std::vector<std::pair<std::string, std::string>> metadata)
+{
+    std::lock_guard lock(_lock);
+    _metadata = std::move(metadata);
+}
+
 bool MovieMuxer::hasStreamParameters(int slot) const
 {
     std::lock_guard lock(_lock);
@@ -103,7 +119,15 @@ Result<void> MovieMuxer::writeHeaderIfReadyLocked()
         stream->codecpar->codec_tag = 0;  // the container chooses its own tag
         stream->time_base = slot.timeBase;
         slot.streamIndex = stream->index;
+        if (slot.displayMatrix) {
+            uint8_t* side = av_stream_new_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, sizeof(int32_t) * 9);
+            if (!side)
+                return mediaError(kMediaErrorOutOfMemory, "cannot add a stream to", _path);
+            std::memcpy(side, slot.displayMatrix->data(), sizeof(int32_t) * 9);
+        }
     }
+    for (const auto& [key, value] : _metadata)
+        av_dict_set(&_context->metadata, key.c_str(), value.c_str(), 0);
     int written = avformat_write_header(_context.get(), nullptr);
     if (written < 0)
         return mediaError(kMediaErrorUnknown, "cannot write the header of", _path, written);

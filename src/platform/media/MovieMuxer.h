@@ -1,5 +1,7 @@
 #pragma once
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -33,6 +35,11 @@ public:
     Result<void> setStreamParameters(
         int slot, const AVCodecParameters& parameters, int timeBaseNumerator, int timeBaseDenominator);
     bool hasStreamParameters(int slot) const;
+    // Before the header: how players turn the slot's pictures (QuickTime's
+    // display matrix, 16.16 fixed point with 2.30 in the last column).
+    void setDisplayMatrix(int slot, const std::array<int32_t, 9>& matrix);
+    // Before the header: the file's tags (title, artist, ...).
+    void setMetadata(std::vector<std::pair<std::string, std::string>> metadata);
     // A packet of the slot, its times in the slot's time base.
     Result<void> writePacket(int slot, EncodedPacket packet);
     // No more packets for the slot (a slot without a format is left out).
@@ -56,6 +63,7 @@ private:
     std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> _context;  // guarded by _lock
     std::vector<Slot> _slots;  // guarded by _lock
     std::vector<WaitingPacket> _waiting;  // guarded by _lock
+    std::vector<std::pair<std::string, std::string>> _metadata;  // guarded by _lock
     bool _headerWritten = false;  // guarded by _lock
     bool _closed = false;  // guarded by _lock
 };

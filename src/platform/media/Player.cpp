@@ -64,6 +64,7 @@ std::shared_ptr<Player> Player::playerWithPlayerItem(std::shared_ptr<PlayerItem>
     if (!item)
         item = PlayerItem::playerItemWithAsset(nullptr);
     auto player = std::make_shared<Player>(Passkey(), std::move(item));
+    player->_item->_player = player;
     std::weak_ptr<Player> weakPlayer = player;
     player->_stream->setEndHandler([weakPlayer](const std::optional<Error>& failure) {
         if (auto self = weakPlayer.lock())

@@ -42,18 +42,29 @@ void ViewHierarchy::attach(View& parent, const std::shared_ptr<View>& view, size
         index = std::min(index, subviews.size());
         subviews.insert(subviews.begin() + static_cast<std::ptrdiff_t>(index), view);
         view->_superview = parent.sharedAs<View>();
+        // In place before the callbacks: a parent that reorders its
+        // subviews in didAddSubview (to keep one in front) must find the
+        // layers in the subviews' order.
+        placeLayer(parent, *view, index);
         if (windowChanges)
             propagateDidMoveToWindow(*view);
         view->didMoveToSuperview();
         parent.didAddSubview(*view);
         if (!view->_tintColor)
             view->notifyTintColorChanged();
+        return;
     }
+    placeLayer(parent, *view, index);
+}
+
+void ViewHierarchy::placeLayer(View& parent, View& view, size_t index)
+{
     // The layer goes just below the layer of the subview that now follows it.
+    const auto& subviews = parent._subviews;
     if (index + 1 < subviews.size())
-        parent._layer->insertSublayerBelow(view->_layer, *subviews[index + 1]->_layer);
+        parent._layer->insertSublayerBelow(view._layer, *subviews[index + 1]->_layer);
     else
-        parent._layer->addSublayer(view->_layer);
+        parent._layer->addSublayer(view._layer);
 }
 
 void ViewHierarchy::detach(View& view)

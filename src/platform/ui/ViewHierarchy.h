@@ -17,6 +17,7 @@ namespace plat::detail {
 class ViewHierarchy {
 public:
     static void attach(View& parent, const std::shared_ptr<View>& view, size_t index);
+    static void placeLayer(View& parent, View& view, size_t index);
     static void remove(View& view);
     static void bringToFront(View& parent, const View& view);
     static void sendToBack(View& parent, const View& view);

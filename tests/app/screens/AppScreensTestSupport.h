@@ -21,7 +21,6 @@
 #include "app/screens/ZantropeAppDelegate.h"
 #include "diagnostics/CrashReportManager.h"
 #include "editor/FrameEditorViewController.h"
-#include "editor/HelpManager.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
@@ -36,6 +35,7 @@
 #include "support/TemporarySandbox.h"
 #include "support/VirtualCameras.h"
 #include "uikit/Carousel.h"
+#include "uikit/HelpManager.h"
 
 namespace zt::test {
 

@@ -100,6 +100,31 @@ int64_t differingPixels(const plat::Image& a, const plat::Image& b)
     return differing;
 }
 
+// The README's painter script (the lines between "cat > paint.txt" and
+// "END"), its screenshots going into folder.
+std::string readmePainterScript(const std::string& folder)
+{
+    std::ifstream readme(plat::test::sourcePath("README.md"));
+    std::string line;
+    std::string script;
+    bool inside = false;
+    while (std::getline(readme, line)) {
+        if (line.find("cat > paint.txt <<'END'") != std::string::npos) {
+            inside = true;
+            continue;
+        }
+        if (!inside)
+            continue;
+        line = line.substr(std::min(line.size(), size_t {4}));
+        if (line == "END")
+            break;
+        if (line.rfind("screenshot ", 0) == 0)
+            line = "screenshot " + folder + "/" + line.substr(std::string("screenshot ").size());
+        script += line + "\n";
+    }
+    return script;
+}
+
 }  // namespace
 
 TEST(AppScript, TheReadmesFirstExamplePhotographsTheFinishedStartScreen)
@@ -207,6 +232,74 @@ TEST(AppScript, AScriptCapturesTenFramesFromTheVirtualCameraWithTheOnionSkinShow
     (void)plat::copyItem(shot, ::testing::TempDir() + "capture-script.png", plat::ReplaceExisting::Yes);  // for a look
 }
 
+TEST(AppScript, AScriptCapturesKeyedFramesFromTheGreenScreenIntoAProject)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    ASSERT_TRUE(plat::createDirectory(device + "/Cameras", plat::IntermediateDirectories::Yes).ok());
+    plat::Dictionary camera;
+    camera.set("Kind", "GreenScreen");
+    camera.set("Position", "Back");
+    camera.set("Width", 1280);
+    camera.set("Height", 720);
+    camera.set("FrameRate", 25);
+    plat::Array cameras;
+    cameras.append(camera);
+    ASSERT_TRUE(plat::writePropertyListFile(cameras, device + "/Cameras/Cameras.plist").ok());
+
+    const std::string shot = folder.path("green.png");
+    // A new project, the green screen from the source chooser, three pictures, back to the editor.
+    std::string script = "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n"
+                         "tap Source\nwait 0.6\ntap Green Screen\nwait 1.5\n";
+    for (int i = 0; i < 3; ++i)
+        script += "tap Take Picture\nwait 1.1\n";
+    script += "tap Done\nwait 1\nscreenshot " + shot + "\nquit\n";
+    std::ofstream(folder.path("green.txt")) << script;
+    ASSERT_EQ(runApp(device, "phone", folder.path("green.txt")), 0);
+
+    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
+    ASSERT_GE(listed.count(), 1u);
+    const std::string made = listed.at(0).asString() ? std::string(listed.at(0).asString()->c_str()) : std::string();
+    auto names = plat::contentsOfDirectory(device + "/Documents/" + made);
+    ASSERT_TRUE(names.ok());
+    std::vector<std::string> pictures;
+    for (const std::string& name : names.value()) {
+        if (name.rfind("frame-", 0) == 0)
+            pictures.push_back(name);
+    }
+    ASSERT_EQ(pictures.size(), 3u);
+    // Each frame: the red figure in the middle, the default backdrop (a grey-blue wall) at the sides.
+    for (const std::string& name : pictures) {
+        SCOPED_TRACE(name);
+        auto frame = plat::Image::imageWithContentsOfFile(device + "/Documents/" + made + "/" + name);
+        ASSERT_TRUE(frame);
+        const auto& bitmap = *frame->bitmap();
+        auto middle = plat::test::pixelAt(bitmap, bitmap.width() / 2, bitmap.height() * 45 / 100);
+        EXPECT_GT(middle[0], 160);
+        EXPECT_LT(middle[1], 90);
+        for (int x : {bitmap.width() / 10, bitmap.width() * 9 / 10}) {
+            auto side = plat::test::pixelAt(bitmap, x, bitmap.height() / 2);
+            EXPECT_LT(std::abs(side[0] - side[2]) + std::abs(side[1] - side[2]), 90) << "a wall, not the green field";
+            EXPECT_LT(side[1], side[2] + 20);
+        }
+    }
+    // The editor shows the last one: red figure pixels on screen, no green field.
+    auto picture = plat::Image::imageWithContentsOfFile(shot);
+    ASSERT_TRUE(picture);
+    const auto& screen = *picture->bitmap();
+    int figure = 0, field = 0;
+    for (int y = 0; y < screen.height(); y += 2) {
+        for (int x = 0; x < screen.width(); x += 2) {
+            auto p = plat::test::pixelAt(screen, x, y);
+            figure += p[0] > 170 && p[1] < 80 && p[2] < 80;
+            field += p[1] > 120 && p[0] < 60 && p[2] < 100;
+        }
+    }
+    EXPECT_GT(figure, 500);
+    EXPECT_LT(field, 200);
+    (void)plat::copyItem(shot, ::testing::TempDir() + "green-screen-script.png", plat::ReplaceExisting::Yes);
+}
+
 TEST(AppScript, ASecondRunOnTheSameDeviceFindsItsProjects)
 {
     plat::test::TemporaryFolder folder;
@@ -284,7 +377,7 @@ TEST(AppScript, AScriptCopiesAndPastesARangeInTheStripAndPlaysIt)
 
 // The frame editor on the sample project, as a person takes it: open,
 // capture two pictures from the virtual camera, merge the last with the two
-// before it, crop (flip) the first, ask for the movie look, record a
+// before it, crop (flip) the first, open the look sheet and close it, record a
 // voice-over from the virtual microphone, play, zoom to the timeline and
 // back, and return to the explorer; a screenshot after each step.
 TEST(AppScript, AScriptToursTheEditorOnTheSampleProject)
@@ -304,7 +397,7 @@ TEST(AppScript, AScriptToursTheEditorOnTheSampleProject)
         + "tap Merge\nwait 1\n" + shot("05-merged.png")
         + "tap First Frame\nwait 0.5\ntapat 284 108\nwait 0.7\ntap Crop\nwait 1\ntap Flip Horizontally\nwait 0.5\n"
         + shot("06-cropping.png") + "tap Done\nwait 2\n" + shot("07-cropped.png") + "tap Movie Look\nwait 1\n"
-        + shot("08-look.png") + "tap OK\nwait 1\n" + "tap Voice-over\nwait 1\ntap Record\nwait 6\n"
+        + shot("08-look.png") + "tap Done\nwait 1\n" + "tap Voice-over\nwait 1\ntap Record\nwait 6\n"
         + shot("09-recording.png") + "tap Stop\nwait 2\n" + shot("10-voice.png")
         + "tap First Frame\nwait 0.5\ntap Play\nwait 1.2\n" + shot("11-playing.png") + "tap Stop\nwait 1\n"
         + "tapat 284 259\ntapat 284 259\nwait 1\n" + shot("12-timeline.png") + "tapat 284 230\ntapat 284 230\nwait 1\n"
@@ -389,4 +482,50 @@ TEST(AppScript, AScriptWelcomesPreviewsTheSampleAsAMovieAndOpensTheExplorersScre
     // The second start shows no welcome: the explorer's toolbar takes a tap at once.
     std::ofstream(folder.path("again.txt")) << "wait 1.2\ntap Help\nwait 1\ntap Done\nwait 1\nquit\n";
     EXPECT_EQ(runApp(device, "phone", folder.path("again.txt")), 0);
+}
+
+TEST(AppScript, TheReadmesPainterScriptPaintsTheFirstFrameForTheStripAndTheMovie)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    addTestPatternCamera(device);
+    const std::string script = readmePainterScript(folder.path(""));
+    ASSERT_NE(script.find("tap Paint"), std::string::npos);
+    std::ofstream(folder.path("paint.txt")) << script;
+    ASSERT_EQ(runApp(device, "phone", folder.path("paint.txt")), 0);
+    for (const char* shot : {"01-coach-mark.png", "02-picker.png", "03-second-picker.png", "04-layers.png",
+             "05-painted.png", "06-editor.png"})
+        EXPECT_TRUE(plat::Image::imageWithContentsOfFile(folder.path(shot))) << shot;
+
+    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
+    ASSERT_FALSE(listed.empty());
+    const std::string project = device + "/Documents/" + std::string(listed.at(0).asString()->c_str());
+    auto frames = plat::dictionaryWithContentsOfFile(project + "/frames.meta");
+    ASSERT_TRUE(frames);
+    auto first = frames->getArray("FRAMELIST_DATA").value_or(plat::Array());
+    ASSERT_EQ(first.count(), 3u);
+    const std::string id = *first.at(0).asDictionary()->getString("FRAME_ID");
+    // The picture the strip and the movie read has the pen's blue line
+    // (canvas 150 to 420 at y 150 of 568 x 319.5); the unpainted one has not.
+    auto painted = plat::Image::imageWithContentsOfFile(project + "/frame-" + id + ".jpg");
+    auto unpainted = plat::Image::imageWithContentsOfFile(project + "/canvas-" + id + ".jpg");
+    ASSERT_TRUE(painted && unpainted);
+    const int x = static_cast<int>(painted->bitmap()->width() * 285 / 568.0);
+    const int y = static_cast<int>(painted->bitmap()->height() * 150 / 319.5);
+    const auto line = plat::test::pixelAt(*painted, x, y);
+    EXPECT_GT(line[2], 150);
+    EXPECT_LT(line[1], 120);
+    EXPECT_GT(plat::test::componentDistance(line, plat::test::pixelAt(*unpainted, x, y)), 60);
+    // Two layers were kept, and the settings remember the fountain pen and its colour.
+    EXPECT_TRUE(plat::fileExists(project + "/canvas-" + id + ".layers"));
+    auto settings = plat::dictionaryWithContentsOfFile(device + "/Documents/.settings.plist");
+    ASSERT_TRUE(settings);
+    auto painter
+        = settings->getDictionary("METADATA").value_or(plat::Dictionary()).getDictionary("PAINTER_CONFIGURATION");
+    ASSERT_TRUE(painter);
+    EXPECT_EQ(painter->getInt64("PAINTER_TOOL"), 2);
+    auto toolColors = painter->getArray("PAINTER_TOOL_COLORS").value_or(plat::Array());
+    ASSERT_EQ(toolColors.count(), 3u);
+    EXPECT_EQ(toolColors.at(1).int64Value(), 0);
+    EXPECT_EQ(toolColors.at(2).int64Value(), 4);
 }

@@ -198,7 +198,7 @@ TEST_F(ExplorerActions, AProjectWithoutAPreparedMovieAsksToRenderFirstAndCancelR
 
 TEST_F(ExplorerActionsOnATablet, TheRenderPromptOffersTheOptimizedChoiceOnATablet)
 {
-    EXPECT_EQ(zt::ProjectExplorer::previewSize(), (plat::Size {1920, 1080}));
+    EXPECT_EQ(zt::ProjectExplorer::previewResolution(), (plat::Size {1920, 1080}));
     startWithProject();
     ASSERT_TRUE(driver.tap("Play"));
     waitForAlert();

@@ -245,3 +245,131 @@ TEST_F(GLTextureCacheTest, AReleasedTextureIsDeletedAtOnceWhereTheContextIsCurre
 }
 
 }  // namespace
+
+namespace {
+
+// Draws texture (nearest, one texel a pixel) into an RGBA texture and reads
+// that back: luminance textures cannot be framebuffer attachments themselves.
+std::vector<uint8_t> readThroughDrawing(GLuint texture, int width, int height)
+{
+    const char* vertexSource = "attribute vec2 position; varying vec2 coordinate;"
+                               "void main() { coordinate = position * 0.5 + 0.5; gl_Position = vec4(position, 0, 1); }";
+    const char* fragmentSource = "precision highp float; varying vec2 coordinate; uniform sampler2D picture;"
+                                 "void main() { gl_FragColor = texture2D(picture, coordinate); }";
+    auto compile = [](GLenum type, const char* source) {
+        GLuint shader = glCreateShader(type);
+        glShaderSource(shader, 1, &source, nullptr);
+        glCompileShader(shader);
+        return shader;
+    };
+    GLuint program = glCreateProgram();
+    GLuint vertexShader = compile(GL_VERTEX_SHADER, vertexSource);
+    GLuint fragmentShader = compile(GL_FRAGMENT_SHADER, fragmentSource);
+    glAttachShader(program, vertexShader);
+    glAttachShader(program, fragmentShader);
+    glBindAttribLocation(program, 0, "position");
+    glLinkProgram(program);
+    glUseProgram(program);
+
+    GLuint target = 0;
+    glGenTextures(1, &target);
+    glBindTexture(GL_TEXTURE_2D, target);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target, 0);
+    glViewport(0, 0, width, height);
+
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glUniform1i(glGetUniformLocation(program, "picture"), 0);
+    const GLfloat square[] = {-1, -1, 1, -1, -1, 1, 1, 1};
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, square);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    std::vector<uint8_t> pixels(size_t(width * height * 4));
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+
+    glDisableVertexAttribArray(0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &framebuffer);
+    glDeleteTextures(1, &target);
+    glDeleteProgram(program);
+    glDeleteShader(vertexShader);
+    glDeleteShader(fragmentShader);
+    return pixels;
+}
+
+}  // namespace
+
+TEST_F(GLTextureCacheTest, MakesLuminanceAndLuminanceAlphaTexturesOfTheTwoPlanesByTheirStrides)
+{
+    // 5 x 3: rows of 5 luminance bytes and of 3 chroma pairs, each padded to 64.
+    auto made = PixelBuffer::create(5, 3, plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange);
+    ASSERT_TRUE(made.ok());
+    auto buffer = made.value();
+    buffer->lockBaseAddress();
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x)
+            buffer->baseAddressOfPlane(0)[size_t(y) * buffer->bytesPerRowOfPlane(0) + size_t(x)] = uint8_t(10 * x + y);
+    }
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            uint8_t* pair = buffer->baseAddressOfPlane(1) + size_t(y) * buffer->bytesPerRowOfPlane(1) + size_t(x) * 2;
+            pair[0] = uint8_t(100 + 10 * x + y);
+            pair[1] = uint8_t(200 + 10 * x + y);
+        }
+    }
+    buffer->unlockBaseAddress();
+
+    auto luminance
+        = cache->createTextureFromImage(buffer, GL_TEXTURE_2D, GL_LUMINANCE, 5, 3, GL_LUMINANCE, GL_UNSIGNED_BYTE, 0);
+    ASSERT_TRUE(luminance.ok()) << luminance.error().description();
+    auto chrominance = cache->createTextureFromImage(
+        buffer, GL_TEXTURE_2D, GL_LUMINANCE_ALPHA, 3, 2, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, 1);
+    ASSERT_TRUE(chrominance.ok()) << chrominance.error().description();
+
+    auto lumaPixels = readThroughDrawing(luminance.value()->name(), 5, 3);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            const uint8_t* pixel = &lumaPixels[size_t(y * 5 + x) * 4];
+            EXPECT_EQ(pixel[0], 10 * x + y) << x << ", " << y;
+            EXPECT_EQ(pixel[2], 10 * x + y) << x << ", " << y;
+            EXPECT_EQ(pixel[3], 255);
+        }
+    }
+    auto chromaPixels = readThroughDrawing(chrominance.value()->name(), 3, 2);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            const uint8_t* pixel = &chromaPixels[size_t(y * 3 + x) * 4];
+            EXPECT_EQ(pixel[0], 100 + 10 * x + y) << x << ", " << y;
+            EXPECT_EQ(pixel[3], 200 + 10 * x + y) << x << ", " << y;
+        }
+    }
+}
+
+TEST_F(GLTextureCacheTest, APlaneIsReadOnlyInAFormatOfItsPixelSizeAndWithinItsSize)
+{
+    auto buffer = PixelBuffer::create(4, 4, plat::kPixelFormatType_420YpCbCr8BiPlanarVideoRange).value();
+    auto wrongFormat
+        = cache->createTextureFromImage(buffer, GL_TEXTURE_2D, GL_RGBA, 4, 4, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0);
+    ASSERT_FALSE(wrongFormat.ok());
+    EXPECT_EQ(wrongFormat.error().code(), plat::kCVReturnInvalidPixelFormat);
+    auto luminanceOfChroma
+        = cache->createTextureFromImage(buffer, GL_TEXTURE_2D, GL_LUMINANCE, 2, 2, GL_LUMINANCE, GL_UNSIGNED_BYTE, 1);
+    EXPECT_FALSE(luminanceOfChroma.ok());
+    auto tooLarge = cache->createTextureFromImage(
+        buffer, GL_TEXTURE_2D, GL_LUMINANCE_ALPHA, 3, 2, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, 1);
+    ASSERT_FALSE(tooLarge.ok());
+    EXPECT_EQ(tooLarge.error().code(), plat::kCVReturnInvalidSize);
+    auto noThirdPlane
+        = cache->createTextureFromImage(buffer, GL_TEXTURE_2D, GL_LUMINANCE, 1, 1, GL_LUMINANCE, GL_UNSIGNED_BYTE, 2);
+    EXPECT_FALSE(noThirdPlane.ok());
+    // A 32-bit buffer has its one plane only.
+    auto bgra = makeBuffer(2, 2);
+    EXPECT_FALSE(
+        cache->createTextureFromImage(bgra, GL_TEXTURE_2D, GL_RGBA, 2, 2, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 1).ok());
+}

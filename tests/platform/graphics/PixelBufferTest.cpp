@@ -38,7 +38,7 @@ uint8_t firstByte(PixelBuffer& buffer)
 
 TEST(PixelBuffer, RefusesOtherFormatsAndEmptyOrHugeSizes)
 {
-    auto yuv = PixelBuffer::create(4, 4, 0x34323076);  // '420v'
+    auto yuv = PixelBuffer::create(4, 4, 0x32767579);  // '2vuy', packed 4:2:2
     ASSERT_FALSE(yuv.ok());
     EXPECT_EQ(yuv.error().code(), plat::kCVReturnInvalidPixelFormat);
     for (auto [w, h] : {std::pair {0, 4}, {4, -1}, {40000, 2}, {10000, 10000}}) {
@@ -256,3 +256,81 @@ TEST(PixelBuffer, KeepsItsMirrorInStepAtTheFirstLockAndAfterEachWrite)
 }
 
 }  // namespace
+
+TEST(PixelBuffer, BiPlanarBuffersKeepLuminanceThenChromaPairsOfEachTwoByTwoBlock)
+{
+    auto video = makeBuffer(7, 5, plat::kPixelFormatType_420YpCbCr8BiPlanarVideoRange);
+    ASSERT_TRUE(video);
+    EXPECT_EQ(video->planeCount(), 2u);
+    EXPECT_EQ(video->widthOfPlane(0), 7);
+    EXPECT_EQ(video->heightOfPlane(0), 5);
+    // Odd sizes round the chroma halves up.
+    EXPECT_EQ(video->widthOfPlane(1), 4);
+    EXPECT_EQ(video->heightOfPlane(1), 3);
+    EXPECT_EQ(video->bytesPerRowOfPlane(0), 64u);
+    EXPECT_EQ(video->bytesPerRowOfPlane(1), 64u);
+    EXPECT_EQ(video->dataSize(), 64u * 5 + 64u * 3);
+    EXPECT_EQ(video->baseAddressOfPlane(1), nullptr);
+    video->lockBaseAddress(PixelBufferLock::ReadOnly);
+    EXPECT_EQ(video->baseAddressOfPlane(0), video->baseAddress());
+    EXPECT_EQ(video->baseAddressOfPlane(1), video->baseAddress() + 64 * 5);
+    // Made black: Y at video-range black, no colour.
+    EXPECT_EQ(video->baseAddressOfPlane(0)[64 * 4 + 6], 16);
+    EXPECT_EQ(video->baseAddressOfPlane(1)[64 * 2 + 7], 128);
+    video->unlockBaseAddress(PixelBufferLock::ReadOnly);
+
+    auto full = makeBuffer(2, 2, plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange);
+    ASSERT_TRUE(full);
+    full->lockBaseAddress(PixelBufferLock::ReadOnly);
+    EXPECT_EQ(full->baseAddressOfPlane(0)[1], 0);
+    EXPECT_EQ(full->baseAddressOfPlane(1)[1], 128);
+    full->unlockBaseAddress(PixelBufferLock::ReadOnly);
+    EXPECT_EQ(full->yCbCrMatrix(), "");
+    full->setYCbCrMatrix(plat::kCVImageBufferYCbCrMatrix_ITU_R_601_4);
+    EXPECT_EQ(full->yCbCrMatrix(), plat::kCVImageBufferYCbCrMatrix_ITU_R_601_4);
+
+    // A 32-bit buffer is not planar: plane 0 is the buffer itself.
+    auto bgra = makeBuffer(3, 2);
+    EXPECT_EQ(bgra->planeCount(), 0u);
+    EXPECT_EQ(bgra->widthOfPlane(0), 3);
+    EXPECT_EQ(bgra->bytesPerRowOfPlane(0), bgra->bytesPerRow());
+    EXPECT_FALSE(plat::bitmapSharingPixels(*full));
+}
+
+TEST(PixelBuffer, OnlyThirtyTwoBitPixelsAreWrappedInPlace)
+{
+    auto memory = std::make_shared<std::vector<uint8_t>>(64 * 8);
+    auto wrapped = PixelBuffer::createWithBytes(
+        4, 4, plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange, memory->data(), 64, memory);
+    ASSERT_FALSE(wrapped.ok());
+    EXPECT_EQ(wrapped.error().code(), plat::kCVReturnInvalidPixelFormat);
+}
+
+TEST(PixelBufferDeathTest, APlaneBeyondTheBuffersAborts)
+{
+    auto yuv = makeBuffer(4, 4, plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange);
+    EXPECT_DEATH(yuv->widthOfPlane(2), "no plane 2");
+    auto bgra = makeBuffer(4, 4);
+    EXPECT_DEATH(bgra->bytesPerRowOfPlane(1), "no plane 1");
+}
+
+TEST(PixelBufferPool, ReusesTheWholeMemoryOfBiPlanarBuffers)
+{
+    auto pool = PixelBufferPool::create(9, 7, plat::kPixelFormatType_420YpCbCr8BiPlanarVideoRange).value();
+    const uint8_t* firstMemory = nullptr;
+    {
+        auto buffer = pool->createPixelBuffer().value();
+        EXPECT_EQ(buffer->planeCount(), 2u);
+        EXPECT_EQ(buffer->widthOfPlane(1), 5);
+        EXPECT_EQ(buffer->heightOfPlane(1), 4);
+        buffer->lockBaseAddress();
+        firstMemory = buffer->baseAddress();
+        // The last chroma byte is within the memory (the address checker sees any overrun).
+        buffer->baseAddressOfPlane(1)[buffer->bytesPerRowOfPlane(1) * 3 + 9] = 1;
+        buffer->unlockBaseAddress();
+    }
+    auto again = pool->createPixelBuffer().value();
+    again->lockBaseAddress(PixelBufferLock::ReadOnly);
+    EXPECT_EQ(again->baseAddress(), firstMemory);
+    again->unlockBaseAddress(PixelBufferLock::ReadOnly);
+}

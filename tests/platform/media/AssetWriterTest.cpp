@@ -321,3 +321,60 @@ TEST(PixelBuffer, MemoryIsReachableOnlyWhileLockedAndPoolsReuseIt)
 }
 
 }  // namespace
+
+namespace {
+
+// Orange (255, 128, 0) as 4:2:0 planes of the format with its matrix attached.
+std::shared_ptr<plat::PixelBuffer> orangePlanes(uint32_t format, const char* matrix, uint8_t y, uint8_t cb, uint8_t cr)
+{
+    auto made = plat::PixelBuffer::create(kWidth, kHeight, format);
+    EXPECT_TRUE(made.ok());
+    auto buffer = made.value();
+    buffer->setYCbCrMatrix(matrix);
+    buffer->lockBaseAddress();
+    for (int row = 0; row < buffer->heightOfPlane(0); ++row)
+        std::memset(buffer->baseAddressOfPlane(0) + buffer->bytesPerRowOfPlane(0) * size_t(row), y, kWidth);
+    for (int row = 0; row < buffer->heightOfPlane(1); ++row) {
+        uint8_t* pairs = buffer->baseAddressOfPlane(1) + buffer->bytesPerRowOfPlane(1) * size_t(row);
+        for (int x = 0; x < buffer->widthOfPlane(1); ++x) {
+            pairs[x * 2] = cb;
+            pairs[x * 2 + 1] = cr;
+        }
+    }
+    buffer->unlockBaseAddress();
+    return buffer;
+}
+
+}  // namespace
+
+TEST_F(MovieWriting, PlanesOfEitherRangeAndMatrixAreEncodedAsTheColoursTheyHold)
+{
+    auto writer = makeWriter("planes.mov");
+    auto video
+        = plat::AssetWriterInput::assetWriterInputWithMediaType(plat::kMediaTypeVideo, videoSettings(kWidth, kHeight));
+    auto adaptor = plat::AssetWriterInputPixelBufferAdaptor::assetWriterInputPixelBufferAdaptorWithAssetWriterInput(
+        video, std::nullopt);
+    writer->addInput(video);
+    ASSERT_TRUE(writer->startWriting());
+    writer->startSessionAtSourceTime(MediaTime::zero());
+    ASSERT_TRUE(adaptor->appendPixelBuffer(orangePlanes(plat::kPixelFormatType_420YpCbCr8BiPlanarVideoRange,
+                                               plat::kCVImageBufferYCbCrMatrix_ITU_R_601_4, 146, 53, 193),
+        MediaTime::zero()));
+    ASSERT_TRUE(adaptor->appendPixelBuffer(orangePlanes(plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange,
+                                               plat::kCVImageBufferYCbCrMatrix_ITU_R_709_2, 146, 49, 197),
+        MediaTime::make(1, 5)));
+    video->markAsFinished();
+    plat::Semaphore finished;
+    writer->finishWritingWithCompletionHandler([&] { finished.signal(); });
+    ASSERT_TRUE(finished.wait(kGenerousTimeoutSeconds));
+    ASSERT_EQ(writer->status(), plat::AssetWriterStatus::Completed) << writer->error()->description();
+
+    auto frames = plat::test::decodeVideoWithFFmpeg(folder.path(), folder.path("planes.mov"), kWidth, kHeight);
+    ASSERT_EQ(frames.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        const uint8_t* centre = frames[i].data() + (static_cast<size_t>(kHeight / 2) * kWidth + kWidth / 2) * 3;
+        EXPECT_NEAR(centre[0], 255, 8) << i;
+        EXPECT_NEAR(centre[1], 128, 8) << i;
+        EXPECT_NEAR(centre[2], 0, 8) << i;
+    }
+}

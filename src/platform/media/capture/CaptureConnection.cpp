@@ -55,4 +55,32 @@ void CaptureConnection::adjustMirroringForFrontCamera(bool isFront)
         _mirrored = isFront;
 }
 
+MediaTime CaptureConnection::videoMinFrameDuration() const
+{
+    std::lock_guard guard(_lock);
+    return _minFrameDuration;
+}
+
+void CaptureConnection::setVideoMinFrameDuration(const MediaTime& duration)
+{
+    if (!_frameDurationsSupported)
+        return;
+    std::lock_guard guard(_lock);
+    _minFrameDuration = duration.isNumeric() && duration > MediaTime::zero() ? duration : MediaTime::invalid();
+}
+
+MediaTime CaptureConnection::videoMaxFrameDuration() const
+{
+    std::lock_guard guard(_lock);
+    return _maxFrameDuration;
+}
+
+void CaptureConnection::setVideoMaxFrameDuration(const MediaTime& duration)
+{
+    if (!_frameDurationsSupported)
+        return;
+    std::lock_guard guard(_lock);
+    _maxFrameDuration = duration.isNumeric() && duration > MediaTime::zero() ? duration : MediaTime::invalid();
+}
+
 }  // namespace plat

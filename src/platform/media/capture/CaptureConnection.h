@@ -1,6 +1,9 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+
+#include "platform/media/MediaTime.h"
 
 namespace plat {
 
@@ -43,11 +46,28 @@ public:
     // mirroring mirrors front cameras, as a mirror would.
     void adjustMirroringForFrontCamera(bool isFront);
 
+    // The shortest and longest time between two pictures of a video data
+    // output's connection; invalid (the default) leaves the camera's own
+    // rate. Pictures that come sooner than the shortest are left out; the
+    // longest is kept, since a camera makes no pictures on demand.
+    bool isVideoMinFrameDurationSupported() const { return _frameDurationsSupported; }
+    bool isVideoMaxFrameDurationSupported() const { return _frameDurationsSupported; }
+    MediaTime videoMinFrameDuration() const;
+    void setVideoMinFrameDuration(const MediaTime& duration);
+    MediaTime videoMaxFrameDuration() const;
+    void setVideoMaxFrameDuration(const MediaTime& duration);
+    // Set by the outputs whose pictures can be spaced.
+    void setFrameDurationsSupported(bool supported) { _frameDurationsSupported = supported; }
+
 private:
     const bool _orientationSupported;
     std::atomic<CaptureVideoOrientation> _orientation;
     std::atomic<bool> _mirrored {false};
     std::atomic<bool> _automaticMirroring {false};
+    std::atomic<bool> _frameDurationsSupported {false};
+    mutable std::mutex _lock;
+    MediaTime _minFrameDuration = MediaTime::invalid();  // guarded by _lock
+    MediaTime _maxFrameDuration = MediaTime::invalid();  // guarded by _lock
 };
 
 }  // namespace plat

@@ -46,6 +46,8 @@ std::string identifierFor(const CaptureDeviceDescription& description, size_t in
         return formatLine("virtual-test-pattern-{}", index);
     case CaptureDeviceKind::Pictures:
         return formatLine("virtual-pictures-{}", index);
+    case CaptureDeviceKind::GreenScreen:
+        return formatLine("virtual-green-screen-{}", index);
     }
     return formatLine("camera-{}", index);
 }
@@ -93,14 +95,27 @@ std::vector<std::shared_ptr<CaptureDevice>> CaptureDevice::devices()
         live[identifier] = device;
         devices.push_back(std::move(device));
     }
+    // The microphone after the cameras.
+    if (auto microphone = MicrophoneFolder::microphone(); microphone.kind != MicrophoneKind::None) {
+        const std::string identifier = "microphone";
+        auto existing = live.find(identifier);
+        std::shared_ptr<CaptureDevice> device = existing != live.end() ? existing->second.lock() : nullptr;
+        if (!device || device->microphoneDescription() != microphone) {
+            device = std::make_shared<CaptureDevice>(std::move(microphone), identifier);
+            live[identifier] = device;
+        }
+        devices.push_back(std::move(device));
+    }
     return devices;
 }
 
 std::vector<std::shared_ptr<CaptureDevice>> CaptureDevice::devicesWithMediaType(std::string_view mediaType)
 {
-    if (mediaType != kMediaTypeVideo)
+    if (mediaType != kMediaTypeVideo && mediaType != kMediaTypeAudio)
         return {};
-    return devices();
+    auto all = devices();
+    std::erase_if(all, [&](const std::shared_ptr<CaptureDevice>& device) { return !device->hasMediaType(mediaType); });
+    return all;
 }
 
 std::shared_ptr<CaptureDevice> CaptureDevice::defaultDeviceWithMediaType(std::string_view mediaType)
@@ -131,15 +146,31 @@ CaptureDevice::CaptureDevice(CaptureDeviceDescription description, std::string u
     _whiteBalanceMode = initialMode<CaptureWhiteBalanceMode>(_description.whiteBalanceModes);
 }
 
+CaptureDevice::CaptureDevice(MicrophoneDescription microphone, std::string uniqueID)
+    : _microphone(std::move(microphone))
+    , _uniqueID(std::move(uniqueID))
+{
+    _description.position = CaptureDevicePosition::Unspecified;
+    _description.focusModes = {};
+    _description.exposureModes = {};
+    _description.whiteBalanceModes = {};
+    _description.focusPointOfInterest = false;
+    _description.exposurePointOfInterest = false;
+    _description.exposureBias.reset();
+    _localizedName = "iPhone Microphone";
+}
+
 CaptureDevice::~CaptureDevice() = default;
 
 bool CaptureDevice::hasMediaType(std::string_view mediaType) const
 {
-    return mediaType == kMediaTypeVideo;
+    return mediaType == (_microphone ? kMediaTypeAudio : kMediaTypeVideo);
 }
 
 std::optional<Size> CaptureDevice::sizeForSessionPreset(std::string_view preset) const
 {
+    if (_microphone)
+        return std::nullopt;  // pictures are a camera's
     const Size largest {static_cast<double>(_description.width), static_cast<double>(_description.height)};
     if (preset == kCaptureSessionPresetPhoto)
         return largest;

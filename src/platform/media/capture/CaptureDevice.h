@@ -11,6 +11,7 @@
 #include "platform/foundation/Geometry.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/MediaTime.h"
+#include "platform/media/MicrophoneFolder.h"
 #include "platform/media/capture/CaptureDeviceFolder.h"
 
 namespace plat {
@@ -34,9 +35,11 @@ inline constexpr const char* kCaptureSessionPreset640x480 = "AVCaptureSessionPre
 // Errors of capture, in the platform's media domain (the device not being
 // connected is shared with the microphone, in MediaConstants.h).
 inline constexpr int64_t kMediaErrorDeviceIsNotAvailable = -11815;
+inline constexpr int64_t kMediaErrorApplicationIsNotAuthorizedToUseDevice = -11852;
 inline constexpr int64_t kMediaErrorDeviceLockedForConfigurationByAnotherProcess = -11817;
 
-// One camera of the device (CaptureDeviceFolder): where it faces, which
+// One camera of the device (CaptureDeviceFolder), or its microphone
+// (MicrophoneFolder). A camera tells where it faces, which
 // session presets it can deliver, and its focus, exposure and white-balance
 // modes, points of interest and exposure bias. Modes it lacks are reported
 // as unsupported, as the platform does. Changes need the configuration lock,
@@ -45,11 +48,13 @@ inline constexpr int64_t kMediaErrorDeviceLockedForConfigurationByAnotherProcess
 class CaptureDevice {
 public:
     static std::vector<std::shared_ptr<CaptureDevice>> devices();
-    // Cameras for kMediaTypeVideo; nothing for other media types.
+    // Cameras for kMediaTypeVideo, the microphone for kMediaTypeAudio.
     static std::vector<std::shared_ptr<CaptureDevice>> devicesWithMediaType(std::string_view mediaType);
     static std::shared_ptr<CaptureDevice> defaultDeviceWithMediaType(std::string_view mediaType);
 
     explicit CaptureDevice(CaptureDeviceDescription description, std::string uniqueID);
+    // The device's microphone (media type audio, no position, no modes).
+    CaptureDevice(MicrophoneDescription microphone, std::string uniqueID);
     ~CaptureDevice();
     CaptureDevice(const CaptureDevice&) = delete;
     CaptureDevice& operator=(const CaptureDevice&) = delete;
@@ -59,6 +64,8 @@ public:
     CaptureDevicePosition position() const { return _description.position; }
     bool hasMediaType(std::string_view mediaType) const;
     const CaptureDeviceDescription& description() const { return _description; }
+    // Set for the microphone only.
+    const std::optional<MicrophoneDescription>& microphoneDescription() const { return _microphone; }
 
     bool supportsAVCaptureSessionPreset(std::string_view preset) const;
     // The picture size the camera delivers under a preset it supports (the
@@ -104,6 +111,7 @@ private:
     void requireLock(const char* operation) const;
 
     CaptureDeviceDescription _description;
+    std::optional<MicrophoneDescription> _microphone;
     std::string _uniqueID;
     std::string _localizedName;
     std::unique_ptr<detail::Video4Linux2Controls> _controls;  // real cameras only

@@ -24,6 +24,7 @@ constexpr KindName kKindNames[] = {
     {CaptureDeviceKind::Video4Linux2, "Video4Linux2"},
     {CaptureDeviceKind::TestPattern, "TestPattern"},
     {CaptureDeviceKind::Pictures, "Pictures"},
+    {CaptureDeviceKind::GreenScreen, "GreenScreen"},
 };
 
 struct PositionName {

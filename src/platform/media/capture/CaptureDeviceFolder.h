@@ -12,10 +12,12 @@ namespace plat {
 enum class CaptureDevicePosition : int64_t { Unspecified = 0, Back = 1, Front = 2 };
 
 // What stands behind a camera: a Video4Linux2 device of the machine, or one
-// of the two virtual cameras, a generated moving test picture with a frame
-// counter or a folder of pictures played in a loop. All three are read
-// through libavdevice, so tests and a person's webcam share one code path.
-enum class CaptureDeviceKind { Video4Linux2, TestPattern, Pictures };
+// of the virtual cameras: a generated moving test picture with a frame
+// counter, a folder of pictures played in a loop, or a green screen (a
+// drawn figure swaying before an evenly lit green field with mild noise and
+// darker corners, for keying). All are read through libavdevice, so tests
+// and a person's webcam share one code path.
+enum class CaptureDeviceKind { Video4Linux2, TestPattern, Pictures, GreenScreen };
 
 // One camera as the device folder describes it. Modes use the platform's
 // numbers (0 locked, 1 once, 2 continuous); a mode left out of a list is

@@ -4,6 +4,7 @@ extern "C" {
 #include <libavdevice/avdevice.h>
 }
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -78,6 +79,51 @@ Result<std::string> picturesPattern(const std::string& folder)
     return escapedForGlob(folder) + (hasJPEG ? "/*.{jpg,jpeg,JPG,JPEG,Jpg,Jpeg}" : "/*.{png,PNG,Png}");
 }
 
+// One part of the green screen's figure, in shares of the figure's box.
+struct FigurePart {
+    double x, y, width, height;
+    const char* colour;
+};
+// Head, body, arms and legs in colours far from green and blue, so that
+// either key colour leaves the whole figure.
+constexpr FigurePart kFigureParts[] = {
+    {0.35, 0.00, 0.30, 0.20, "0xE8B48C"},
+    {0.20, 0.22, 0.60, 0.38, "0xC83030"},
+    {0.00, 0.24, 0.18, 0.32, "0xA82828"},
+    {0.82, 0.24, 0.18, 0.32, "0xA82828"},
+    {0.24, 0.61, 0.22, 0.39, "0x5A4632"},
+    {0.54, 0.61, 0.22, 0.39, "0x5A4632"},
+};
+// The figure's box in shares of the picture; it sways sideways by
+// kFigureSway of the width every kFigureSwayPeriodSeconds, so that its body
+// always covers the middle and the outer quarters always show the field.
+constexpr double kFigureLeft = 0.35, kFigureTop = 0.12, kFigureWidth = 0.30, kFigureHeight = 0.80;
+constexpr double kFigureSway = 0.05;
+constexpr int kFigureSwayPeriodSeconds = 4;
+
+// The green screen as a lavfi graph: the lit field (darker towards the
+// corners) made once and repeated with fresh grain in every picture, the
+// figure drawn once and laid over it at its place of the moment. Planar
+// and YUV formats: this FFmpeg's noise and box drawing crash on packed RGB.
+std::string greenScreenGraph(int width, int height, int frameRate)
+{
+    const int figureWidth = std::max(2, static_cast<int>(width * kFigureWidth));
+    const int figureHeight = std::max(2, static_cast<int>(height * kFigureHeight));
+    std::string figure
+        = formatLine("color=c=black@0:s={}x{}:r={},format=yuva444p", figureWidth, figureHeight, frameRate);
+    for (const FigurePart& part : kFigureParts) {
+        figure
+            += formatLine(",drawbox=x={}:y={}:w={}:h={}:c={}:t=fill:replace=1", static_cast<int>(part.x * figureWidth),
+                static_cast<int>(part.y * figureHeight), std::max(1, static_cast<int>(part.width * figureWidth)),
+                std::max(1, static_cast<int>(part.height * figureHeight)), part.colour);
+    }
+    return formatLine("color=c=0x1FA64A:s={}x{}:r={}:d=1,format=gbrp,vignette=angle=PI/8,loop=loop=-1:size=1,"
+                      "noise=alls=6:allf=t+u[field];{}[figure];"
+                      "[field][figure]overlay=x='W*{}+W*{}*sin(2*PI*t/{})':y={}:format=gbrp,format=bgra",
+        width, height, frameRate, figure, kFigureLeft, kFigureSway, kFigureSwayPeriodSeconds,
+        static_cast<int>(height * kFigureTop));
+}
+
 }  // namespace
 
 struct CaptureFrameReader::Impl {
@@ -138,6 +184,11 @@ Result<std::unique_ptr<CaptureFrameReader>> CaptureFrameReader::open(
         // Made at the size asked for, already in the buffer's byte order.
         url = formatLine("testsrc2=size={}x{}:rate={},format=bgra", width, height, camera.frameRate);
         impl->cameraName = "test pattern";
+        break;
+    case CaptureDeviceKind::GreenScreen:
+        inputFormat = av_find_input_format("lavfi");
+        url = greenScreenGraph(width, height, camera.frameRate);
+        impl->cameraName = "green screen";
         break;
     case CaptureDeviceKind::Pictures: {
         std::string folder = CaptureDeviceFolder::resolvedFolder(camera);

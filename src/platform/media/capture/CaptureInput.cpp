@@ -1,6 +1,8 @@
 #include "platform/media/capture/CaptureInput.h"
 
 #include "platform/media/MediaConstants.h"
+#include "platform/media/MicrophoneInput.h"
+#include "platform/media/capture/CaptureAudioEngine.h"
 #include "platform/media/capture/CaptureDevice.h"
 #include "platform/media/capture/CaptureFrameReader.h"
 
@@ -17,6 +19,19 @@ Result<std::shared_ptr<CaptureDeviceInput>> CaptureDeviceInput::deviceInputWithD
 {
     if (!device)
         return Error(kMediaErrorDomain, kMediaErrorDeviceNotConnected, "No capture device.");
+    if (const auto& microphone = device->microphoneDescription()) {
+        // The person's answer to the microphone question counts as on the platform.
+        if (MicrophoneFolder::recordPermission() == AudioSessionRecordPermission::Denied)
+            return Error(kMediaErrorDomain, kMediaErrorApplicationIsNotAuthorizedToUseDevice,
+                "The app may not use the microphone.");
+        auto probe = detail::MicrophoneInput::open(
+            *microphone, detail::CaptureAudioEngine::kSampleRate, detail::CaptureAudioEngine::kChannels);
+        if (!probe.ok())
+            return Error(kMediaErrorDomain, kMediaErrorDeviceNotConnected,
+                "The microphone \"" + device->localizedName() + "\" cannot be opened.", {},
+                std::make_shared<const Error>(probe.error()));
+        return std::make_shared<CaptureDeviceInput>(Passkey(), std::move(device));
+    }
     // The platform opens the camera here; so do we, and let go until a
     // session runs, so that a camera that cannot deliver fails now.
     const CaptureDeviceDescription& camera = device->description();
@@ -37,6 +52,8 @@ CaptureDeviceInput::CaptureDeviceInput(Passkey, std::shared_ptr<CaptureDevice> d
 
 std::vector<CaptureInputPort> CaptureDeviceInput::ports() const
 {
+    if (_device->microphoneDescription())
+        return {CaptureInputPort(kMediaTypeAudio, Size {})};
     return {CaptureInputPort(kMediaTypeVideo, _activePictureSize)};
 }
 

@@ -31,7 +31,7 @@ public:
     virtual std::vector<CaptureInputPort> ports() const = 0;
 };
 
-// A camera as a session's input. Making one checks that the camera can be
+// A camera or the microphone as a session's input. Making one checks that it can be
 // opened now; a camera that cannot be (missing, busy, a folder without
 // pictures) gives an error instead. Main thread.
 class CaptureDeviceInput : public CaptureInput {

@@ -15,7 +15,12 @@ std::vector<std::shared_ptr<CaptureConnection>> CaptureOutput::connections() con
 
 std::shared_ptr<CaptureConnection> CaptureOutput::connectionWithMediaType(std::string_view mediaType) const
 {
-    return mediaType == kMediaTypeVideo ? _connection : nullptr;
+    return mediaType == connectionMediaType() ? _connection : nullptr;
+}
+
+std::string_view CaptureOutput::connectionMediaType() const
+{
+    return kMediaTypeVideo;
 }
 
 void CaptureOutput::joinSession()
@@ -23,6 +28,7 @@ void CaptureOutput::joinSession()
     // A still output's connection starts upright in portrait, as the platform's.
     _connection = std::make_shared<CaptureConnection>(supportsVideoOrientation(),
         supportsVideoOrientation() ? CaptureVideoOrientation::Portrait : CaptureVideoOrientation::LandscapeRight);
+    _connection->setFrameDurationsSupported(supportsFrameDurations());
 }
 
 void CaptureOutput::leaveSession()

@@ -23,13 +23,18 @@ public:
     virtual ~CaptureOutput();
 
     std::vector<std::shared_ptr<CaptureConnection>> connections() const;
-    // The video connection while the output is in a session, else nullptr.
+    // The output's connection (video, or audio for sound) while it is in a
+    // session and the media type is its own, else nullptr.
     std::shared_ptr<CaptureConnection> connectionWithMediaType(std::string_view mediaType) const;
 
 protected:
     CaptureOutput() = default;
     // How the output's connection starts: whether it can turn pictures.
     virtual bool supportsVideoOrientation() const = 0;
+    // Whether the connection's frame durations space the pictures out.
+    virtual bool supportsFrameDurations() const { return false; }
+    // What the output's connection carries: the camera's pictures by default.
+    virtual std::string_view connectionMediaType() const;
     // A run of the session begins (main thread) and each of its pictures
     // arrives (the session's thread); after the stop nothing more comes.
     virtual void sessionDidStartRunning(uint64_t run) = 0;

@@ -6,6 +6,8 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/media/MediaConstants.h"
+#include "platform/media/capture/CaptureAudioDataOutput.h"
+#include "platform/media/capture/CaptureAudioEngine.h"
 #include "platform/media/capture/CaptureDevice.h"
 #include "platform/media/capture/CaptureEngine.h"
 #include "platform/media/capture/CaptureInput.h"
@@ -66,8 +68,19 @@ void CaptureSession::commitConfiguration()
 std::shared_ptr<CaptureDeviceInput> CaptureSession::cameraInput() const
 {
     for (const auto& input : _inputs) {
-        if (auto camera = std::dynamic_pointer_cast<CaptureDeviceInput>(input))
+        auto camera = std::dynamic_pointer_cast<CaptureDeviceInput>(input);
+        if (camera && camera->device()->hasMediaType(kMediaTypeVideo))
             return camera;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<CaptureDeviceInput> CaptureSession::microphoneInput() const
+{
+    for (const auto& input : _inputs) {
+        auto microphone = std::dynamic_pointer_cast<CaptureDeviceInput>(input);
+        if (microphone && microphone->device()->hasMediaType(kMediaTypeAudio))
+            return microphone;
     }
     return nullptr;
 }
@@ -96,10 +109,12 @@ bool CaptureSession::canAddInput(const std::shared_ptr<CaptureInput>& input) con
 {
     if (!input || std::find(_inputs.begin(), _inputs.end(), input) != _inputs.end())
         return false;
-    auto camera = std::dynamic_pointer_cast<CaptureDeviceInput>(input);
-    if (camera && cameraInput())
+    auto device = std::dynamic_pointer_cast<CaptureDeviceInput>(input);
+    if (device && device->device()->hasMediaType(kMediaTypeAudio))
+        return !microphoneInput();  // one microphone at a time
+    if (device && cameraInput())
         return false;  // one camera at a time
-    return !camera || camera->device()->supportsAVCaptureSessionPreset(_sessionPreset);
+    return !device || device->device()->supportsAVCaptureSessionPreset(_sessionPreset);
 }
 
 void CaptureSession::addInput(const std::shared_ptr<CaptureInput>& input)
@@ -123,7 +138,7 @@ void CaptureSession::removeInput(const std::shared_ptr<CaptureInput>& input)
 
 bool CaptureSession::canAddOutput(const std::shared_ptr<CaptureOutput>& output) const
 {
-    return output && !output->connectionWithMediaType(kMediaTypeVideo)
+    return output && output->connections().empty()
         && std::find(_outputs.begin(), _outputs.end(), output) == _outputs.end();
 }
 
@@ -209,6 +224,7 @@ void CaptureSession::stopRunning()
 
 void CaptureSession::startEngine()
 {
+    startAudioEngine();
     auto camera = cameraInput();
     if (!camera)
         return;  // running, without pictures
@@ -221,11 +237,9 @@ void CaptureSession::startEngine()
     setup.height = static_cast<int>(size->height);
     setup.outputs = _outputs;
     setup.previewLayers = _previewLayers;
-    setup.run = ++_lastRun;
+    setup.run = _lastRun;
     setup.session = weak_from_this();
     setup.capturedPictures = _capturedPictures;
-    for (const auto& output : _outputs)
-        output->sessionDidStartRunning(setup.run);
     auto engine = detail::CaptureEngine::start(std::move(setup));
     if (!engine.ok()) {
         engineFailed(_lastRun, engine.error());
@@ -234,11 +248,45 @@ void CaptureSession::startEngine()
     _engine = engine.value();
 }
 
+// Begins the run (every output hears of it) and, with a microphone and
+// outputs for its sound, starts the sound. The sound's times count from the
+// same moment as the pictures'.
+void CaptureSession::startAudioEngine()
+{
+    ++_lastRun;
+    for (const auto& output : _outputs)
+        output->sessionDidStartRunning(_lastRun);
+    auto microphone = microphoneInput();
+    if (!microphone)
+        return;
+    detail::CaptureAudioEngineSetup setup;
+    setup.microphone = *microphone->device()->microphoneDescription();
+    for (const auto& output : _outputs) {
+        if (auto sound = std::dynamic_pointer_cast<CaptureAudioDataOutput>(output))
+            setup.outputs.push_back(std::move(sound));
+    }
+    if (setup.outputs.empty())
+        return;
+    setup.run = _lastRun;
+    setup.session = weak_from_this();
+    auto engine = detail::CaptureAudioEngine::start(std::move(setup));
+    if (!engine.ok()) {
+        // The pictures go on without sound.
+        log("capture session: the microphone cannot be started: {}", engine.error().localizedDescription());
+        return;
+    }
+    _audioEngine = engine.value();
+}
+
 void CaptureSession::stopEngine()
 {
     if (_engine) {
         _engine->stop();
         _engine.reset();
+    }
+    if (_audioEngine) {
+        _audioEngine->stop();
+        _audioEngine.reset();
     }
     for (const auto& output : _outputs)
         output->sessionDidStopRunning();

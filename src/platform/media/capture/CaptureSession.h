@@ -14,16 +14,17 @@ class CaptureInput;
 class CaptureOutput;
 class CaptureVideoPreviewLayer;
 namespace detail {
+class CaptureAudioEngine;
 class CaptureEngine;
-}
+}  // namespace detail
 
 // Posted (on the main queue, object the session) when a running session
 // loses its camera; the session has stopped. userInfo {kCaptureSessionErrorKey: description}.
 inline constexpr const char* kCaptureSessionRuntimeErrorNotification = "AVCaptureSessionRuntimeErrorNotification";
 inline constexpr const char* kCaptureSessionErrorKey = "AVCaptureSessionErrorKey";
 
-// The platform's capture session: one camera input, outputs and preview
-// layers, a preset for the picture size. Changes between begin and commit
+// The platform's capture session: one camera input and one microphone
+// input, outputs and preview layers, a preset for the picture size. Changes between begin and commit
 // take effect together at the commit; a running session picks them up
 // there. A running session makes pictures at the camera's frame rate on
 // plat::Clock (a real camera at its own pace) on a queue of its own and
@@ -52,7 +53,7 @@ public:
     void setSessionPreset(const std::string& preset);
 
     const std::vector<std::shared_ptr<CaptureInput>>& inputs() const { return _inputs; }
-    // One camera at a time.
+    // One camera and one microphone at a time.
     bool canAddInput(const std::shared_ptr<CaptureInput>& input) const;
     void addInput(const std::shared_ptr<CaptureInput>& input);
     void removeInput(const std::shared_ptr<CaptureInput>& input);
@@ -80,6 +81,8 @@ private:
     void removePreviewLayer(const CaptureVideoPreviewLayer* layer);
 
     std::shared_ptr<CaptureDeviceInput> cameraInput() const;
+    std::shared_ptr<CaptureDeviceInput> microphoneInput() const;
+    void startAudioEngine();
     void configurationChanged();
     void startEngine();
     void stopEngine();
@@ -94,6 +97,7 @@ private:
     bool _running = false;
     uint64_t _lastRun = 0;
     std::shared_ptr<detail::CaptureEngine> _engine;
+    std::shared_ptr<detail::CaptureAudioEngine> _audioEngine;
     std::shared_ptr<std::atomic<uint64_t>> _capturedPictures;
 };
 

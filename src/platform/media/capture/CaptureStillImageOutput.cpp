@@ -7,6 +7,7 @@
 #include "platform/graphics/PixelBuffer.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/SampleBuffer.h"
+#include "platform/media/capture/CaptureVideoDataOutput.h"
 #include "platform/media/capture/CapturedFrame.h"
 
 namespace plat {
@@ -44,11 +45,28 @@ CaptureStillImageOutput::~CaptureStillImageOutput() = default;
 bool CaptureStillImageOutput::setOutputSettings(const Dictionary& settings)
 {
     auto codec = settings.getString(kVideoCodecKey);
+    auto format = settings.getInt64(kCVPixelBufferPixelFormatTypeKey);
+    if (format) {
+        // Uncompressed stills: the camera's own BGRA picture.
+        if (codec || *format != static_cast<int64_t>(kPixelFormatType_32BGRA))
+            return false;
+        std::lock_guard lock(_lock);
+        _outputSettings = settings.copy();
+        _uncompressed = true;
+        return true;
+    }
     if (codec && *codec != kVideoCodecJPEG)
         return false;
+    std::lock_guard lock(_lock);
     _outputSettings = settings.copy();
     _outputSettings.set(kVideoCodecKey, kVideoCodecJPEG);
+    _uncompressed = false;
     return true;
+}
+
+std::vector<uint32_t> CaptureStillImageOutput::availableImageDataCVPixelFormatTypes() const
+{
+    return {kPixelFormatType_32BGRA};
 }
 
 bool CaptureStillImageOutput::isCapturingStillImage() const
@@ -99,12 +117,28 @@ void CaptureStillImageOutput::fail(std::vector<Request> requests, const Error& e
 void CaptureStillImageOutput::receiveFrame(const detail::CapturedFrame& frame)
 {
     std::vector<Request> requests;
+    bool uncompressed = false;
     {
         std::lock_guard lock(_lock);
         if (_pending.empty() || frame.run != _run)
             return;
         requests.swap(_pending);
         ++_encoding;
+        uncompressed = _uncompressed;
+    }
+    if (uncompressed) {
+        // The camera's own picture, handed over as it is (it is never written again).
+        auto sampleBuffer = SampleBuffer::createForImageBuffer(frame.picture, frame.time);
+        auto self = std::static_pointer_cast<CaptureStillImageOutput>(shared_from_this());
+        _completionQueue->async([self, sampleBuffer, requests = std::move(requests)]() mutable {
+            for (Request& request : requests) {
+                if (request.handler)
+                    request.handler(sampleBuffer, std::nullopt);
+            }
+            std::lock_guard lock(self->_lock);
+            --self->_encoding;
+        });
+        return;
     }
     auto bitmap = pictureOf(*frame.picture);
     auto self = std::static_pointer_cast<CaptureStillImageOutput>(shared_from_this());

@@ -17,7 +17,8 @@ class SampleBuffer;
 inline constexpr const char* kVideoCodecJPEG = "jpeg";
 inline constexpr int64_t kMediaErrorSessionNotRunning = -11803;
 
-// Takes full-size still pictures of a running session as JPEG: the next
+// Takes full-size still pictures of a running session as JPEG (or, asked
+// for uncompressed ones, as the camera's BGRA pixel buffer): the next
 // picture after the request, at the session preset's size (the photo
 // preset: the camera's largest, at most 3840 x 2160), with the orientation
 // of the request's connection in its EXIF tag. Completion handlers run on
@@ -30,10 +31,12 @@ public:
     CaptureStillImageOutput();
     ~CaptureStillImageOutput() override;
 
-    // {kVideoCodecKey: "jpeg"}: the one format offered.
+    // {kVideoCodecKey: "jpeg"}, or uncompressed {kCVPixelBufferPixelFormatTypeKey: 32BGRA}.
     const Dictionary& outputSettings() const { return _outputSettings; }
-    // False (and unchanged) for settings asking for another codec.
+    // False (and unchanged) for settings asking for another codec or pixel format.
     bool setOutputSettings(const Dictionary& settings);
+    // The pixel formats of uncompressed stills: the camera's own BGRA.
+    std::vector<uint32_t> availableImageDataCVPixelFormatTypes() const;
 
     bool isCapturingStillImage() const;
     // Without a running session, or when the session stops first, the
@@ -60,6 +63,7 @@ private:
     std::vector<Request> _pending;  // guarded by _lock
     uint64_t _run = 0;  // guarded by _lock
     int _encoding = 0;  // guarded by _lock: stills taken and not yet handed over
+    bool _uncompressed = false;  // guarded by _lock
 };
 
 }  // namespace plat

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/foundation/Value.h"
+#include "platform/media/MediaTime.h"
 #include "platform/media/capture/CaptureOutput.h"
 
 namespace plat {
@@ -29,8 +30,9 @@ public:
         CaptureOutput& output, const std::shared_ptr<const SampleBuffer>& sampleBuffer, CaptureConnection& connection);
 };
 
-// Hands the session's pictures, as 32BGRA pixel buffers at most 1920 x 1080,
-// one at a time and in order to its delegate on a serial queue. With
+// Hands the session's pictures, as pixel buffers at most 1920 x 1080 of the
+// format the video settings ask for (32BGRA by default; 420v or 420f, made
+// from the camera's BGRA with the BT.601 matrix), one at a time and in order to its delegate on a serial queue. With
 // alwaysDiscardsLateVideoFrames (the default) a picture that comes while the
 // delegate is still busy with the previous one is dropped and reported as
 // dropped; otherwise a few wait. The delegate is not kept alive. Configure
@@ -51,15 +53,16 @@ public:
     bool alwaysDiscardsLateVideoFrames() const { return _discardsLate.load(); }
     void setAlwaysDiscardsLateVideoFrames(bool discards) { _discardsLate = discards; }
 
-    // {kCVPixelBufferPixelFormatTypeKey: 32BGRA}, the one format offered.
+    // {kCVPixelBufferPixelFormatTypeKey: the format}, 32BGRA unless set.
     const Dictionary& videoSettings() const { return _videoSettings; }
-    // False (and unchanged) for settings asking for another format.
+    // False (and unchanged) for settings asking for a format not offered.
     bool setVideoSettings(const Dictionary& settings);
     std::vector<uint32_t> availableVideoCVPixelFormatTypes() const;
 
 private:
     struct Delivery;
     bool supportsVideoOrientation() const override { return false; }
+    bool supportsFrameDurations() const override { return true; }
     void sessionDidStartRunning(uint64_t run) override;
     void receiveFrame(const detail::CapturedFrame& frame) override;
     void sessionDidStopRunning() override;
@@ -72,6 +75,7 @@ private:
     Dictionary _videoSettings;
     // Shared with the blocks on the delegate's queue, which may outlive us.
     std::shared_ptr<Delivery> _delivery;
+    MediaTime _lastDelivered = MediaTime::invalid();  // the session's thread
 };
 
 }  // namespace plat

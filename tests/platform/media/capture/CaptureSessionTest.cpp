@@ -22,9 +22,11 @@
 #include "platform/media/capture/CaptureVideoDataOutput.h"
 #include "platform/media/capture/CaptureVideoPreviewLayer.h"
 #include "support/ManualClockScope.h"
+#include "support/Pixels.h"
 #include "support/RunLoopWaiting.h"
 #include "support/TemporarySandbox.h"
 #include "support/VirtualCameras.h"
+#include "support/VirtualMicrophone.h"
 
 namespace {
 
@@ -112,6 +114,8 @@ TEST_F(CaptureSessionTest, TheDeviceFolderDecidesWhichCamerasExist)
     ASSERT_EQ(two.size(), 2u);
     EXPECT_EQ(two[0]->position(), CaptureDevicePosition::Front);
     EXPECT_EQ(plat::CaptureDevice::defaultDeviceWithMediaType(plat::kMediaTypeVideo), two[1]);
+    // A device without a microphone has no audio device (the machine's own would be listed otherwise).
+    plat::test::setUpMicrophone(plat::MicrophoneDescription {plat::MicrophoneKind::None, {}, {}, {}});
     EXPECT_TRUE(plat::CaptureDevice::devicesWithMediaType(plat::kMediaTypeAudio).empty());
     // Asking again while a camera is held gives the same camera object.
     EXPECT_EQ(plat::CaptureDevice::devices()[0], two[0]);
@@ -453,3 +457,93 @@ TEST_F(CaptureSessionTest, OneCameraAtATime)
 }
 
 }  // namespace
+
+namespace {
+
+// A camera showing one flat colour, 64 x 48 at 32 pictures a second.
+plat::CaptureDeviceDescription flatColourCamera(plat::test::Rgba colour)
+{
+    const std::string folder = plat::appendingPathComponent(plat::CaptureDeviceFolder::camerasFolder(), "flat");
+    EXPECT_TRUE(plat::createDirectory(folder, plat::IntermediateDirectories::Yes).ok());
+    auto image = plat::test::makeFlatImage(64, 48, colour);
+    auto png = image ? plat::PNGRepresentation(*image) : std::nullopt;
+    EXPECT_TRUE(png);
+    if (png) {
+        EXPECT_TRUE(plat::writeFileAtomically(plat::appendingPathComponent(folder, "0.png"), *png).ok());
+    }
+    plat::CaptureDeviceDescription camera;
+    camera.kind = plat::CaptureDeviceKind::Pictures;
+    camera.folder = "flat";
+    camera.width = 64;
+    camera.height = 48;
+    camera.frameRate = 32;
+    return camera;
+}
+
+struct YCbCr {
+    int y, cb, cr;
+};
+
+YCbCr sampleAt(plat::PixelBuffer& buffer, int x, int y)
+{
+    buffer.lockBaseAddress(plat::PixelBufferLock::ReadOnly);
+    const uint8_t* luma = buffer.baseAddressOfPlane(0) + buffer.bytesPerRowOfPlane(0) * size_t(y) + size_t(x);
+    const uint8_t* chroma
+        = buffer.baseAddressOfPlane(1) + buffer.bytesPerRowOfPlane(1) * size_t(y / 2) + size_t(x / 2) * 2;
+    YCbCr sample {luma[0], chroma[0], chroma[1]};
+    buffer.unlockBaseAddress(plat::PixelBufferLock::ReadOnly);
+    return sample;
+}
+
+}  // namespace
+
+TEST_F(CaptureSessionTest, AVideoDataOutputOffersPlanesAndBGRAAndRefusesOtherFormats)
+{
+    EXPECT_EQ(output->availableVideoCVPixelFormatTypes(),
+        (std::vector<uint32_t> {plat::kPixelFormatType_420YpCbCr8BiPlanarVideoRange,
+            plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange, plat::kPixelFormatType_32BGRA}));
+    EXPECT_FALSE(output->setVideoSettings(
+        plat::Dictionary {{plat::kCVPixelBufferPixelFormatTypeKey, int64_t {0x32767579}}}));  // '2vuy'
+    EXPECT_EQ(output->videoSettings().getInt64(plat::kCVPixelBufferPixelFormatTypeKey),
+        int64_t {plat::kPixelFormatType_32BGRA});
+    EXPECT_TRUE(output->setVideoSettings(plat::Dictionary {
+        {plat::kCVPixelBufferPixelFormatTypeKey, int64_t {plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange}}}));
+    EXPECT_EQ(output->videoSettings().getInt64(plat::kCVPixelBufferPixelFormatTypeKey),
+        int64_t {plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange});
+}
+
+TEST_F(CaptureSessionTest, PlanesComeInTheRangeAskedForWithTheBT601Matrix)
+{
+    // Orange: R 255, G 128, B 0. BT.601 full range: Y 151, Cb 43, Cr 202;
+    // video range: Y 146, Cb 53, Cr 193.
+    struct Case {
+        uint32_t format;
+        YCbCr expected;
+    };
+    for (const Case& c : {Case {plat::kPixelFormatType_420YpCbCr8BiPlanarFullRange, {151, 43, 202}},
+             Case {plat::kPixelFormatType_420YpCbCr8BiPlanarVideoRange, {146, 53, 193}}}) {
+        SCOPED_TRACE(c.format);
+        session = plat::CaptureSession::create();
+        output = std::make_shared<plat::CaptureVideoDataOutput>();
+        delegate = std::make_shared<RecordingSampleDelegate>();
+        ASSERT_TRUE(
+            output->setVideoSettings(plat::Dictionary {{plat::kCVPixelBufferPixelFormatTypeKey, int64_t {c.format}}}));
+        startSession(flatColourCamera({255, 128, 0, 255}), plat::kCaptureSessionPresetHigh);
+        advanceFramesOneByOne(1);
+        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return delegate->pictureCount() == 1; }));
+        auto picture = delegate->picture(0);
+        ASSERT_TRUE(picture);
+        std::shared_ptr<plat::PixelBuffer> pixels = picture->imageBuffer();
+        ASSERT_TRUE(pixels);
+        EXPECT_EQ(pixels->pixelFormatType(), c.format);
+        EXPECT_EQ(pixels->planeCount(), 2u);
+        EXPECT_EQ(pixels->yCbCrMatrix(), plat::kCVImageBufferYCbCrMatrix_ITU_R_601_4);
+        for (auto [x, y] : {std::pair {0, 0}, {63, 47}, {31, 20}}) {
+            const YCbCr got = sampleAt(*pixels, x, y);
+            EXPECT_NEAR(got.y, c.expected.y, 2) << x << ", " << y;
+            EXPECT_NEAR(got.cb, c.expected.cb, 2) << x << ", " << y;
+            EXPECT_NEAR(got.cr, c.expected.cr, 2) << x << ", " << y;
+        }
+        session->stopRunning();
+    }
+}

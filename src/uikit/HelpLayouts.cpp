@@ -1,13 +1,13 @@
-#include "editor/HelpLayouts.h"
+#include "uikit/HelpLayouts.h"
 
-#include "editor/HelpManager.h"
-#include "editor/StripAppearance.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/LayoutRegistry.h"
 #include "platform/ui/Screen.h"
+#include "uikit/AppTint.h"
+#include "uikit/HelpManager.h"
 #include "uikit/VerticallyAlignedLabel.h"
 
 namespace zt {

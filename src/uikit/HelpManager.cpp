@@ -1,7 +1,5 @@
-#include "editor/HelpManager.h"
+#include "uikit/HelpManager.h"
 
-#include "editor/HelpManagerDelegate.h"
-#include "editor/HelpStateFile.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
@@ -9,6 +7,8 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
+#include "uikit/HelpManagerDelegate.h"
+#include "uikit/HelpStateFile.h"
 #include "uikit/VerticallyAlignedLabel.h"
 
 namespace zt {

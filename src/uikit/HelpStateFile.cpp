@@ -1,4 +1,4 @@
-#include "editor/HelpStateFile.h"
+#include "uikit/HelpStateFile.h"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "editor/StripAppearance.h"
+#include "uikit/AppTint.h"
 
 #include "platform/ui/Device.h"
 

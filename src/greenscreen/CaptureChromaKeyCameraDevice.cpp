@@ -1,0 +1,171 @@
+// The green-screen source's camera controls: front and back, modes, focus
+// point, exposure bias and what the camera can do.
+#include <algorithm>
+
+#include "app/DataManager.h"
+#include "capture/CaptureDeviceControls.h"
+#include "glimage/GLImageVideoCamera.h"
+#include "glimage/GLImageView.h"
+#include "greenscreen/CaptureChromaKeyCamera.h"
+#include "platform/media/MediaConstants.h"
+#include "platform/media/capture/CaptureDevice.h"
+#include "platform/media/capture/CaptureInput.h"
+#include "platform/media/capture/CaptureSession.h"
+
+namespace zt {
+
+std::shared_ptr<plat::CaptureDevice> CaptureChromaKeyCamera::currentDevice() const
+{
+    return _videoCamera ? _videoCamera->inputCamera() : nullptr;
+}
+
+void CaptureChromaKeyCamera::switchCaptureDevice()
+{
+    if (!isMultipleCaptureDeviceAvaliable() || !_videoCamera)
+        return;
+    const auto& session = _videoCamera->captureSession();
+    session->beginConfiguration();
+    session->setSessionPreset(plat::kCaptureSessionPreset640x480);
+    session->commitConfiguration();
+    _videoCamera->rotateCamera();
+    const auto position = static_cast<int64_t>(_videoCamera->cameraPosition());
+    DataManager::sharedDataManager().setAvCaptureDevicePosition(position);
+    if (auto device = currentDevice()) {
+        session->beginConfiguration();
+        session->setSessionPreset(getPresetWithMaximumResoulutionFromCaptureDevice(*device));
+        session->commitConfiguration();
+    }
+    checkDeviceCapabilities();
+    if (auto listener = delegate())
+        listener->captureControllerDidSwitchCaptureDevicePosition(*this, position);
+}
+
+void CaptureChromaKeyCamera::setFocusMode(int64_t mode)
+{
+    if (auto device = currentDevice())
+        setFocusModeValue(applyFocusMode(*device, mode));
+}
+
+void CaptureChromaKeyCamera::setExposureMode(int64_t mode)
+{
+    if (auto device = currentDevice())
+        setExposureModeValue(applyExposureMode(*device, mode));
+}
+
+void CaptureChromaKeyCamera::setWhiteBalanceMode(int64_t mode)
+{
+    if (auto device = currentDevice())
+        setWhiteBalanceModeValue(applyWhiteBalanceMode(*device, mode));
+}
+
+void CaptureChromaKeyCamera::changeExposureTargetBiasTo(float bias)
+{
+    auto device = currentDevice();
+    if (device && applyExposureTargetBias(*device, bias))
+        setCurrentExposureTargetBias(device->exposureTargetBias());
+}
+
+bool CaptureChromaKeyCamera::focusAtPoint(plat::Point point)
+{
+    auto device = currentDevice();
+    if (!device || !device->isFocusPointOfInterestSupported()
+        || !device->isFocusModeSupported(plat::CaptureFocusMode::AutoFocus))
+        return true;
+    const plat::Point interest = convertToPointOfInterestFromViewCoordinates(point);
+    if (!device->lockForConfiguration(nullptr))
+        return false;
+    device->setFocusPointOfInterest(interest);
+    device->setFocusMode(plat::CaptureFocusMode::AutoFocus);
+    device->unlockForConfiguration();
+    return true;
+}
+
+plat::Point CaptureChromaKeyCamera::convertToPointOfInterestFromViewCoordinates(plat::Point point) const
+{
+    const plat::Point centre {0.5, 0.5};
+    if (!_videoCamera || !_viewCamera)
+        return centre;
+    const auto& inputs = _videoCamera->captureSession()->inputs();
+    if (inputs.empty())
+        return centre;
+    for (const plat::CaptureInputPort& port : inputs.back()->ports()) {
+        if (port.mediaType() != plat::kMediaTypeVideo)
+            continue;
+        // The picture is shown turned half round where the camera says so
+        // for this orientation: the back camera in landscape left, the
+        // front one in landscape right.
+        const bool back = _videoCamera->cameraPosition() == plat::CaptureDevicePosition::Back;
+        const auto orientation = _videoCamera->outputImageOrientation();
+        const bool turned = back ? orientation == GLImageInterfaceOrientation::LandscapeLeft
+                                 : orientation == GLImageInterfaceOrientation::LandscapeRight;
+        return pointOfInterest(point, _viewCamera->bounds().size, port.cleanAperture().size, turned);
+    }
+    return centre;
+}
+
+plat::Point CaptureChromaKeyCamera::pointOfInterest(
+    plat::Point point, plat::Size viewSize, plat::Size apertureSize, bool turnedHalfRound)
+{
+    // The source runs in landscape only, where the camera's picture lies as
+    // the view does: aspect fill scales it to cover the view and crops the
+    // middle, so the point is found in the whole picture's coordinates.
+    const double W = viewSize.width, H = viewSize.height;
+    const double aw = apertureSize.width, ah = apertureSize.height;
+    if (!(W > 0) || !(H > 0) || !(aw > 0) || !(ah > 0))
+        return {0.5, 0.5};
+    const double scale = std::max(W / aw, H / ah);
+    const double shownWidth = aw * scale, shownHeight = ah * scale;
+    const double x = std::clamp((point.x + (shownWidth - W) / 2) / shownWidth, 0.0, 1.0);
+    const double y = std::clamp((point.y + (shownHeight - H) / 2) / shownHeight, 0.0, 1.0);
+    return turnedHalfRound ? plat::Point {1 - x, 1 - y} : plat::Point {x, y};
+}
+
+bool CaptureChromaKeyCamera::checkDeviceFocusModeSupport() const
+{
+    auto device = currentDevice();
+    return device && supportsFocusModes(*device);
+}
+
+bool CaptureChromaKeyCamera::checkDeviceExposureModeSupport() const
+{
+    auto device = currentDevice();
+    return device && supportsExposureModes(*device);
+}
+
+bool CaptureChromaKeyCamera::checkDeviceWhiteBalanceModeSupport() const
+{
+    auto device = currentDevice();
+    return device && supportsWhiteBalanceModes(*device);
+}
+
+void CaptureChromaKeyCamera::checkDeviceCaptureResolution()
+{
+    auto device = currentDevice();
+    if (!device)
+        return;
+    if (device->supportsAVCaptureSessionPreset(plat::kCaptureSessionPreset1920x1080))
+        _captureResolution = {1920, 1080};
+    else if (device->supportsAVCaptureSessionPreset(plat::kCaptureSessionPreset1280x720))
+        _captureResolution = {1280, 720};
+    else
+        _captureResolution = {640, 480};
+}
+
+void CaptureChromaKeyCamera::checkDeviceCapabilities()
+{
+    auto device = currentDevice();
+    if (!device)
+        return;
+    checkDeviceCaptureResolution();
+    setModeSupport(
+        checkDeviceFocusModeSupport(), checkDeviceExposureModeSupport(), checkDeviceWhiteBalanceModeSupport());
+    setPosition(static_cast<int64_t>(device->position()));
+    setModes(static_cast<int64_t>(device->focusMode()), static_cast<int64_t>(device->exposureMode()),
+        static_cast<int64_t>(device->whiteBalanceMode()));
+    if (offersExposureTargetBias(*device)) {
+        setExposureBiasRange(device->minExposureTargetBias(), device->maxExposureTargetBias());
+        setCurrentExposureTargetBias(device->exposureTargetBias());
+    }
+}
+
+}  // namespace zt

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace zt {
+
+// Registers the green screen's layouts (the sensitivity panel).
+void registerGreenScreenLayouts();
+
+}  // namespace zt

@@ -1,0 +1,48 @@
+#include "painter/CPDefaultColorViewController.h"
+
+#include "painter/CPColorPicker.h"
+#include "painter/CPColorPickerAlphaSlider.h"
+#include "platform/ui/Application.h"
+
+namespace zt {
+
+CPDefaultColorViewController::CPDefaultColorViewController()
+{
+    setContentSizeForViewInPopover(kPopoverSize);
+}
+
+void CPDefaultColorViewController::loadView()
+{
+    auto root = std::make_shared<plat::View>(plat::makeRect(0, 0, kPopoverSize.width, kPopoverSize.height));
+    root->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
+    root->setBackgroundColor(plat::Color::clearColor());
+    setView(root);
+
+    _picker = CPColorPicker::initWithFrame(root->bounds());
+    _picker->setBackgroundColor(plat::Color::clearColor());
+    _picker->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
+    // Brushes paint see-through too, so the picker offers the opacity beside the brightness.
+    auto alpha = CPColorPickerAlphaSlider::initWithFrame(kAlphaSliderFrame);
+    alpha->addTarget(_picker.get(), &CPColorPicker::alphaChanged, plat::ControlEventValueChanged);
+    _picker->addSubview(alpha);
+    _picker->setAlphaSlider(alpha);
+    root->addSubview(_picker);
+    _picker->setSelectedColor(_selectedColor);
+    _picker->setOldColor(_selectedColor);
+    // Wired last, so that loading tells the delegate nothing.
+    _picker->addTarget(this, &CPDefaultColorViewController::pickerChanged, plat::ControlEventValueChanged);
+}
+
+void CPDefaultColorViewController::pickerChanged(CPColorPicker& picker)
+{
+    _selectedColor = picker.selectedColor();
+    if (auto delegate = _delegate.lock())
+        delegate->defaultColorController(*this, _selectedColor);
+}
+
+unsigned CPDefaultColorViewController::supportedInterfaceOrientations() const
+{
+    return plat::InterfaceOrientationMaskAll;
+}
+
+}  // namespace zt

@@ -1,0 +1,61 @@
+#include "render/ForegroundSelectViewController.h"
+
+#include <cstdio>
+
+#include "app/ProjectModel.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Paths.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/ImageRepresentation.h"
+#include "render/LookNotifications.h"
+#include "uikit/Carousel.h"
+
+namespace zt {
+
+ForegroundSelectViewController::ForegroundSelectViewController(std::shared_ptr<ProjectModel> project)
+    : LookChooserViewController("ForegroundSelectViewController", std::move(project), "META_RECORD_FOREGROUND")
+{
+    for (int number = kFirstPreviewNumber; number <= kLastPreviewNumber; ++number) {
+        char name[32];
+        std::snprintf(name, sizeof name, "foreground_%.2d.png", number);
+        if (plat::Bundle::mainBundle().pathForResource(name, ""))
+            _images.emplace_back(name);
+    }
+}
+
+std::string ForegroundSelectViewController::overlayNameForPreview(const std::string& preview)
+{
+    const std::string extension = plat::pathExtension(preview);
+    return plat::deletingPathExtension(preview) + "_bg." + extension;
+}
+
+std::shared_ptr<const plat::Image> ForegroundSelectViewController::previewPicture(int64_t index)
+{
+    if (index < 0 || index >= static_cast<int64_t>(_images.size()))
+        return nullptr;
+    return plat::Image::imageNamed(_images[static_cast<size_t>(index)]);
+}
+
+void ForegroundSelectViewController::carouselDidEndScrollingAnimation(Carousel& carousel)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    const int64_t index = carousel.currentItemIndex();
+    if (index == storedIndex() || index < 0 || index >= static_cast<int64_t>(_images.size()))
+        return;
+    // An entry without an overlay (the first, none) stores no picture; the
+    // readers show none while the index is 0.
+    auto overlay = plat::Image::imageNamed(overlayNameForPreview(_images[static_cast<size_t>(index)]));
+    if (overlay) {
+        auto data = plat::PNGRepresentation(*overlay);
+        if (!data || !project()->updateRegularFileWithContents(*data, kForegroundFile))
+            plat::log("foreground chooser: the overlay of {} is not stored", _images[static_cast<size_t>(index)]);
+    }
+    if (!storeIndex(index))
+        return;
+    plat::NotificationCenter::defaultCenter().post(ForegroundDidChangeNotification, this);
+}
+
+}  // namespace zt

@@ -1,0 +1,182 @@
+// A device script adds a theme card, gives a project its movie look through
+// the look sheet and exports the movie with the progress screen; the movie's
+// frames, decoded by ffmpeg, show what the sheet asked for.
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/graphics/Image.h"
+#include "support/MediaTools.h"
+#include "support/Pixels.h"
+#include "support/TemporarySandbox.h"
+
+namespace {
+
+int runApp(const std::string& device, const std::string& script)
+{
+    std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY ") + ZT_APP_BINARY + " --device " + device
+        + " --idiom phone --script " + script + " 2>/dev/null";
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void addTestPatternCamera(const std::string& device)
+{
+    ASSERT_TRUE(plat::createDirectory(device + "/Cameras", plat::IntermediateDirectories::Yes).ok());
+    plat::Dictionary camera;
+    camera.set("Kind", "TestPattern");
+    camera.set("Position", "Back");
+    camera.set("Width", 1280);
+    camera.set("Height", 720);
+    camera.set("FrameRate", 25);
+    plat::Array cameras;
+    cameras.append(camera);
+    ASSERT_TRUE(plat::writePropertyListFile(cameras, device + "/Cameras/Cameras.plist").ok());
+}
+
+// On a phone: the sheet lowered at y 150, its size button at (29, 171);
+// raised, the rows as the script's comments say.
+std::string lookScript(const std::string& progressShot, const std::string& sheetShot)
+{
+    std::string script = "# a new project of three pictures from the camera\n"
+                         "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n";
+    for (int i = 0; i < 3; ++i)
+        script += "tap Take Picture\nwait 1.1\n";
+    script += "tap Done\nwait 1\n"
+              "# a theme card at the first frame: \"The End\", the gallery's first\n"
+              "tap First Frame\nwait 0.5\ntap Add Media\nwait 1\ntap Theme Cards\nwait 1.5\ntapat 74 92\nwait 2\n"
+              "# the look sheet: theme 1 (the item right of the centred one), then raised\n"
+              "tap Movie Look\nwait 1\ntapat 415 279\nwait 3\ntapat 29 171\nwait 1\n"
+              "# the foreground two items on, then one more: the golden frame\n"
+              "tapat 546 303\nwait 1.5\ntapat 415 303\nwait 1.5\n"
+              "# scrolled to the fades, both on, then to the mask, on\n"
+              "drag 100 300 100 200\nwait 2\ntapat 527 156\nwait 0.5\ntapat 527 200\nwait 0.5\n"
+              "drag 100 300 100 150\nwait 2\ntapat 527 297\nwait 0.5\nscreenshot "
+        + sheetShot
+        + "\n"
+          "# the title on the outline page, kept by Done\n"
+          "tap Outline\nwait 1\ntapat 300 106\nwait 0.5\ntype : Kites\nwait 0.5\ntap Done\nwait 3\n"
+          "# the coach mark the longer film brings, then back to the explorer\n"
+          "tap Next\nwait 1\ntap Projects\nwait 1.5\n"
+          "# the preview: rendered first (Ok in the prompt) with the progress screen\n"
+          "tap Play\nwait 1\ntapat 217 203\nwait 0.6\nscreenshot "
+        + progressShot + "\nwait 8\nquit\n";
+    return script;
+}
+
+using Rgb = std::array<int, 3>;
+
+Rgb pixel(const std::vector<uint8_t>& frame, int width, int x, int y)
+{
+    const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3;
+    return {frame[at], frame[at + 1], frame[at + 2]};
+}
+
+bool isDark(Rgb colour, int limit)
+{
+    return colour[0] <= limit && colour[1] <= limit && colour[2] <= limit;
+}
+
+bool isGold(Rgb colour)
+{
+    return colour[0] > 150 && colour[0] > colour[2] + 60 && colour[1] > colour[2];
+}
+
+std::string describe(Rgb colour)
+{
+    return "(" + std::to_string(colour[0]) + ", " + std::to_string(colour[1]) + ", " + std::to_string(colour[2]) + ")";
+}
+
+TEST(LookScript, AScriptAddsAThemeCardGivesTheLookAndExportsTheMovieWithTheProgressScreen)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    addTestPatternCamera(device);
+    const std::string progressShot = folder.path("progress.png");
+    const std::string sheetShot = folder.path("sheet.png");
+    std::ofstream(folder.path("look.txt")) << lookScript(progressShot, sheetShot);
+    ASSERT_EQ(runApp(device, folder.path("look.txt")), 0);
+    if (const char* keep = std::getenv("ZT_KEEP_LOOK_SCRIPT_SHOTS")) {
+        (void)plat::copyItem(progressShot, std::string(keep) + "-progress.png", plat::ReplaceExisting::Yes);
+        (void)plat::copyItem(sheetShot, std::string(keep) + "-sheet.png", plat::ReplaceExisting::Yes);
+    }
+
+    // The project's look as the sheet stored it.
+    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
+    ASSERT_GE(listed.count(), 1u);
+    std::string made;
+    for (const plat::Value& entry : listed) {
+        made = entry.asString() ? std::string(entry.asString()->c_str()) : std::string();
+        break;  // the newest first
+    }
+    auto metadata = plat::dictionaryWithContentsOfFile(device + "/Documents/" + made + "/plovix.meta");
+    ASSERT_TRUE(metadata);
+    EXPECT_EQ(metadata->getInt64("META_RECORD_THEME"), 1);
+    EXPECT_EQ(metadata->getInt64("META_RECORD_FOREGROUND"), 3);
+    EXPECT_EQ(metadata->getBool("META_RECORD_THEME_FADE_IN"), true);
+    EXPECT_EQ(metadata->getBool("META_RECORD_THEME_FADE_OUT"), true);
+    EXPECT_EQ(metadata->getBool("META_RECORD_ASPECT_RATIO_MASK"), true);
+    EXPECT_EQ(metadata->getString("RecordName"), "My Plovix Movie: Kites");
+
+    // The progress screen: its dark rows under the bar.
+    auto progress = plat::Image::imageWithContentsOfFile(progressShot);
+    ASSERT_TRUE(progress);
+    auto below = plat::test::pixelAt(*progress, 40, 560);
+    EXPECT_NEAR(below[0], 51, 8) << "the text row's dark grey";
+    EXPECT_NEAR(below[2], 51, 8);
+
+    // The frame list: 20 title entries (4 s at 5 fps), the theme card held 5
+    // times (1 s), 3 pictures, the capture placeholder, 20 credits entries.
+    auto list = plat::dictionaryWithContentsOfFile(device + "/Documents/" + made + "/frames.meta");
+    ASSERT_TRUE(list);
+    const plat::Array entries = list->getArray("FRAMELIST_DATA").value_or(plat::Array());
+    ASSERT_EQ(entries.count(), 49u);
+    auto frameID = [&](size_t index) {
+        auto entry = entries.at(index).asDictionary();
+        return entry ? entry->getString("FRAME_ID").value_or(std::string()) : std::string();
+    };
+    EXPECT_EQ(frameID(0), "PLACEHOLDER_TITLE_SCREEN");
+    for (size_t index = 21; index < 25; ++index)
+        EXPECT_EQ(frameID(index), frameID(20)) << "the card's hold";
+    EXPECT_NE(frameID(25), frameID(20));
+    EXPECT_EQ(frameID(48), "PLACEHOLDER_CREDITS_SCREEN");
+
+    const std::string movie = device + "/Library/Caches/rendercache/" + made + "/My_Plovix_Movie_Kites.mov";
+    ASSERT_TRUE(plat::fileExists(movie)) << movie;
+    auto probe = plat::test::probeMedia(movie);
+    const auto video = probe.stream("video");
+    ASSERT_FALSE(video.empty());
+    const int width = std::atoi(video.at("width").c_str());
+    const int height = std::atoi(video.at("height").c_str());
+    ASSERT_GT(width, 0);
+    auto frames = plat::test::decodeVideoWithFFmpeg(folder.path(""), movie, width, height);
+    ASSERT_GE(frames.size(), 48u);
+
+    // Fades: black at both ends.
+    EXPECT_TRUE(isDark(pixel(frames.front(), width, width / 2, height / 2), 12));
+    EXPECT_TRUE(isDark(pixel(frames.back(), width, width / 2, height / 2), 24));
+    const int bar = (height - static_cast<int>(width / 2.35)) / 2;
+    // A title frame, the theme card, a picture and a credits frame after the fades: the mask's
+    // bars and the golden frame over each.
+    for (size_t index : {size_t(12), size_t(22), size_t(26), frames.size() - 13}) {
+        const auto& frame = frames[index];
+        EXPECT_TRUE(isDark(pixel(frame, width, width / 2, bar / 2), 12)) << index;
+        EXPECT_TRUE(isDark(pixel(frame, width, width / 2, height - bar / 2), 12)) << index;
+        const Rgb edge = pixel(frame, width, 4, height / 2);
+        EXPECT_TRUE(isGold(edge)) << index << " " << describe(edge);
+    }
+    // The theme card: "The End" on its dark brown.
+    const Rgb card = pixel(frames[22], width, width / 8, height / 2);
+    EXPECT_GT(card[0], card[2] + 15) << describe(card);
+    EXPECT_LT(card[0], 110) << describe(card);
+    // The title card: its curtain, dark red, where the picture has its test pattern.
+    const Rgb curtain = pixel(frames[12], width, width / 8, height / 2);
+    EXPECT_GT(curtain[0], curtain[1] + 30) << describe(curtain);
+    EXPECT_LT(curtain[0], 200) << describe(curtain);
+}
+
+}  // namespace

@@ -1,0 +1,494 @@
+#include "painter/PainterViewController.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "PainterScreenTestSupport.h"
+#include "painter/ColorPaletteViewController.h"
+#include "painter/PaintToolViewController.h"
+#include "painter/PainterBrush.h"
+#include "painter/PainterLayer.h"
+#include "painter/PainterLayerManager.h"
+#include "painter/PainterSettings.h"
+#include "painter/PaintingView.h"
+#include "painter/Stroke.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/testing/PictureComparison.h"
+#include "uikit/HelpManager.h"
+
+namespace {
+
+using plat::test::componentDistance;
+using plat::test::Rgba;
+
+const Rgba kRed {200, 40, 40, 255};
+const Rgba kBlue {40, 40, 200, 255};
+const Rgba kGreen {40, 200, 40, 255};
+const Rgba kPen {228, 73, 19, 255};  // palette colour 0
+
+class PainterScreen : public zt::test::PainterScreenTest {
+protected:
+    explicit PainterScreen(plat::UserInterfaceIdiom idiom = plat::UserInterfaceIdiom::Phone)
+        : PainterScreenTest(idiom)
+    {
+        makeProject({kRed, kBlue, kGreen});
+    }
+
+    void choosePen()
+    {
+        driver.wait(1);
+        ASSERT_TRUE(driver.tap("Pen"));
+    }
+    std::shared_ptr<zt::PaintingView> canvas() const
+    {
+        return std::dynamic_pointer_cast<zt::PaintingView>(painter->drawingView());
+    }
+    plat::Dictionary storedSettings() const
+    {
+        return zt::DataManager::sharedDataManager()
+            .objectForKey(zt::PainterSettings::kSettingsKey)
+            .asDictionary()
+            .value_or(plat::Dictionary());
+    }
+};
+
+class TabletPainterScreen : public PainterScreen {
+protected:
+    TabletPainterScreen()
+        : PainterScreen(plat::UserInterfaceIdiom::Pad)
+    {
+    }
+};
+
+}  // namespace
+
+TEST_F(PainterScreen, WithoutStoredSettingsTheBrushAndTheDefaultPaletteAreShown)
+{
+    openPainter(0);
+    EXPECT_EQ(painter->currentSelectedTool(), 0);
+    EXPECT_TRUE(painter->toolPalette()->btnBrush->isSelected());
+    EXPECT_EQ(painter->colorToolList(), (std::vector<int64_t> {0, 1, 2}));
+    const auto colors = painter->colorPalette()->getColors();
+    ASSERT_EQ(colors.size(), 9u);
+    EXPECT_EQ(colors[0], plat::Color::colorWithRed(228 / 255.0, 73 / 255.0, 19 / 255.0, 1));
+    EXPECT_EQ(colors[8], plat::Color::colorWithRed(138 / 255.0, 122 / 255.0, 86 / 255.0, 1));
+    const auto& brushes = painter->brushes();
+    EXPECT_EQ(brushes.at(zt::kBrushTypeBrush)->size(), 2);
+    EXPECT_EQ(brushes.at(zt::kBrushTypePen)->size(), 15);
+    EXPECT_EQ(brushes.at(zt::kBrushTypeFountainPen)->size(), 10);
+    EXPECT_EQ(brushes.at(zt::kBrushTypeEraser)->size(), 5);
+    // The canvas starts with the brush, in palette colour 2.
+    ASSERT_TRUE(canvas());
+    EXPECT_EQ(canvas()->brush(), brushes.at(zt::kBrushTypeBrush));
+    EXPECT_EQ(brushes.at(zt::kBrushTypeBrush)->color(), colors[2]);
+    // The 16:9 picture area over the whole width of the phone.
+    EXPECT_EQ(painter->paintMainView()->frame(), plat::makeRect(0, 0.25, 568, 319.5));
+    EXPECT_EQ(painter->toolPalette()->view()->center().y, 10.0);
+    EXPECT_EQ(painter->colorPalette()->view()->center().y, 320 - 40.0);
+}
+
+TEST_F(PainterScreen, TheFirstPaintingKeepsTheUnpaintedPictureAndIsNotMergedTwice)
+{
+    openPainter(1);
+    choosePen();
+    paintAcrossTheMiddle();
+    closePainter();
+    EXPECT_EQ(finish->finished, (std::vector<int64_t> {1}));
+    EXPECT_FALSE(root->presentedViewController());
+    ASSERT_TRUE(hasFile("canvas-F2.jpg"));
+    EXPECT_LE(componentDistance(middleOf("canvas-F2.jpg"), kBlue), 4);
+    const Rgba painted = middleOf("frame-F2.jpg");
+    EXPECT_LE(componentDistance(painted, kPen), 24);
+    EXPECT_EQ(strokesIn("canvas-F2.cnv"), 1u);
+    EXPECT_EQ(project->getMetaData()->getBool("RecordNeedsRendering"), true);
+    // The strip's pictures are made again from the painted one.
+    auto thumb = picture("thumb-F2.jpg");
+    ASSERT_TRUE(thumb);
+    EXPECT_LE(componentDistance(plat::test::pixelAt(*thumb, 136, 76), kPen), 40);
+
+    // Opened again: the unpainted picture behind, the stroke editable again.
+    openPainter(1);
+    ASSERT_TRUE(painter->bgImageView()->image());
+    EXPECT_LE(componentDistance(plat::test::pixelAt(*painter->bgImageView()->image(), 160, 90), kBlue), 4);
+    ASSERT_TRUE(canvas());
+    EXPECT_EQ(canvas()->strokeBuffer().size(), 1u);
+    closePainter();
+    // Saved again: the stroke is on the unpainted picture once, not on the painted one.
+    auto first = picture("canvas-F2.jpg");
+    auto again = picture("frame-F2.jpg");
+    ASSERT_TRUE(again);
+    EXPECT_LE(componentDistance(middleOf("frame-F2.jpg"), painted), 6);
+    // The soft edge of the line does not darken by a second coat.
+    const Rgba edgeBefore = plat::test::pixelAt(*again, 160, 83);
+    EXPECT_NE(edgeBefore, kBlue);
+}
+
+TEST_F(PainterScreen, AFrameWithoutStrokesGoesOnFromThePreviousFrame)
+{
+    openPainter(0);
+    choosePen();
+    paintAcrossTheMiddle();
+    closePainter();
+    openPainter(1);
+    ASSERT_TRUE(canvas());
+    EXPECT_EQ(canvas()->strokeBuffer().size(), 1u);
+    closePainter();
+    EXPECT_EQ(strokesIn("canvas-F2.cnv"), 1u);
+    EXPECT_LE(componentDistance(middleOf("frame-F2.jpg"), kPen), 24);
+    // The first frame has no previous one: it opens with its own strokes only.
+    EXPECT_EQ(strokesIn("canvas-F1.cnv"), 1u);
+}
+
+TEST_F(PainterScreen, ASaveBeforeTheStrokesArriveKeepsThem)
+{
+    openPainter(0);
+    choosePen();
+    paintAcrossTheMiddle();
+    closePainter();
+    painter = std::make_shared<zt::PainterViewController>(zt::PainterViewController::kLayoutName, project);
+    painter->setDelegate(finish);
+    painter->setCurrentFrame(0);
+    root->presentViewController(painter, false, nullptr);
+    driver.wait(0.1);
+    EXPECT_TRUE(painter->hasPendingStrokes());
+    painter->saveAndClose();
+    EXPECT_EQ(strokesIn("canvas-F1.cnv"), 1u);
+    EXPECT_LE(componentDistance(middleOf("frame-F1.jpg"), kPen), 24);
+    painter->saveAndClose();  // a second time changes nothing
+    EXPECT_EQ(finish->finished, (std::vector<int64_t> {0, 0}));
+}
+
+TEST_F(PainterScreen, GoingToTheBackgroundWritesWhatIsPainted)
+{
+    openPainter(2);
+    choosePen();
+    paintAcrossTheMiddle();
+    plat::NotificationCenter::defaultCenter().post(plat::ApplicationDidEnterBackgroundNotification);
+    EXPECT_LE(componentDistance(middleOf("frame-F3.jpg"), kPen), 24);
+    EXPECT_EQ(strokesIn("canvas-F3.cnv"), 1u);
+    EXPECT_TRUE(finish->finished.empty());
+    EXPECT_TRUE(root->presentedViewController());
+    // Back from the background and on: the save at the end has everything once.
+    paint({{150, 100}, {200, 100}, {250, 100}, {300, 100}});
+    closePainter();
+    EXPECT_EQ(strokesIn("canvas-F3.cnv"), 2u);
+    EXPECT_LE(componentDistance(middleOf("canvas-F3.jpg"), kGreen), 4);
+}
+
+TEST_F(PainterScreen, MaskingWritesOnlyTheFramesPictureOverThePreviousOne)
+{
+    openPainter(1, /*masking=*/true);
+    EXPECT_TRUE(painter->toolPalette()->btnBrush->isHidden());
+    EXPECT_TRUE(painter->toolPalette()->btnMove->isHidden());
+    EXPECT_TRUE(painter->toolPalette()->btnEraser->isSelected());
+    EXPECT_FALSE(painter->colorPalette()->btnHide()->isHidden());
+    EXPECT_TRUE(painter->colorPalette()->buttons()[0]->isHidden());
+    ASSERT_TRUE(painter->bgImageView()->image());  // the previous frame behind
+    EXPECT_LE(componentDistance(plat::test::pixelAt(*painter->bgImageView()->image(), 10, 10), kRed), 4);
+    for (int pass = 0; pass < 4; ++pass)
+        paintAcrossTheMiddle();
+    closePainter();
+    EXPECT_FALSE(hasFile("canvas-F2.jpg"));
+    EXPECT_FALSE(hasFile("canvas-F2.cnv"));
+    EXPECT_FALSE(hasFile("canvas-F2.layers"));
+    // Rubbed away in the middle, towards the red behind; untouched at the corner.
+    const Rgba middle = middleOf("frame-F2.jpg");
+    EXPECT_GT(middle[0], 120);
+    EXPECT_LT(middle[2], 120);
+    auto merged = picture("frame-F2.jpg");
+    ASSERT_TRUE(merged);
+    EXPECT_LE(componentDistance(plat::test::pixelAt(*merged, 10, 10), kBlue), 6);
+    EXPECT_EQ(merged->size(), (plat::Size {320, 180}));
+}
+
+TEST_F(PainterScreen, MaskingAPaintedFrameLeavesNoOlderPictureOrStrokesBehind)
+{
+    openPainter(1);
+    choosePen();
+    paintAcrossTheMiddle();
+    closePainter();
+    ASSERT_TRUE(hasFile("canvas-F2.layers"));
+    openPainter(1, /*masking=*/true);
+    paint({{20, 120}, {60, 120}, {100, 120}, {140, 120}});
+    closePainter();
+    // The unpainted picture is now the masked one; no stroke is left to paint it again.
+    auto frame = picture("frame-F2.jpg");
+    auto unpainted = picture("canvas-F2.jpg");
+    ASSERT_TRUE(frame && unpainted);
+    EXPECT_LE(componentDistance(plat::test::pixelAt(*frame, 160, 90), plat::test::pixelAt(*unpainted, 160, 90)), 4);
+    EXPECT_LE(componentDistance(middleOf("canvas-F2.jpg"), kPen), 24);
+    EXPECT_EQ(strokesIn("canvas-F2.cnv"), 0u);
+    EXPECT_TRUE(hasFile("canvas-F2.cnv"));
+    EXPECT_FALSE(hasFile("canvas-F2.layers"));
+    openPainter(1);
+    ASSERT_TRUE(canvas());
+    EXPECT_TRUE(canvas()->strokeBuffer().empty());
+    closePainter();
+    EXPECT_LE(componentDistance(middleOf("frame-F2.jpg"), kPen), 24);
+}
+
+TEST_F(PainterScreen, MaskingTheFirstFrameShowsBlackWhereItIsRubbedAway)
+{
+    openPainter(0, /*masking=*/true);
+    EXPECT_FALSE(painter->bgImageView()->image());
+    for (int pass = 0; pass < 4; ++pass)
+        paintAcrossTheMiddle();
+    closePainter();
+    const Rgba middle = middleOf("frame-F1.jpg");
+    EXPECT_LT(middle[0], 100);
+    auto merged = picture("frame-F1.jpg");
+    ASSERT_TRUE(merged);
+    EXPECT_EQ(merged->size(), (plat::Size {320, 180}));
+    EXPECT_LE(componentDistance(plat::test::pixelAt(*merged, 10, 10), kRed), 6);
+}
+
+TEST_F(PainterScreen, SettingsChangedInThePainterComeBackInTheNextRun)
+{
+    openPainter(0);
+    choosePen();
+    auto palette = painter->colorPalette();
+    const plat::Color chosen = plat::Color::colorWithRed(0.2, 0.4, 0.6, 0.5);
+    palette->setSelectedColorAtIndex(4);
+    palette->setColor(chosen, 4);
+    palette->popoverControllerDidDismissPopover(*std::make_shared<zt::BubblePopoverController>());
+    painter->brushes().at(zt::kBrushTypeFountainPen)->setSize(33);
+    closePainter();
+
+    // Another run: the settings file is read afresh.
+    zt::DataManager::sharedDataManager().resetToDefaultsForTesting();
+    EXPECT_TRUE(zt::DataManager::sharedDataManager().objectForKey(zt::PainterSettings::kSettingsKey).isNull());
+    zt::DataManager::loadState();
+    openPainter(1);
+    EXPECT_EQ(painter->currentSelectedTool(), 1);
+    EXPECT_TRUE(painter->toolPalette()->btnPen->isSelected());
+    EXPECT_EQ(painter->colorToolList(), (std::vector<int64_t> {0, 4, 2}));
+    const plat::Color stored = painter->colorPalette()->getColorAtIndex(4);
+    EXPECT_NEAR(stored.red(), 0.2, 1e-6);
+    EXPECT_NEAR(stored.blue(), 0.6, 1e-6);
+    EXPECT_NEAR(stored.alpha(), 0.5, 1e-6);
+    const auto& brushes = painter->brushes();
+    EXPECT_EQ(brushes.at(zt::kBrushTypePen)->color(), stored);
+    EXPECT_EQ(brushes.at(zt::kBrushTypeFountainPen)->size(), 33);
+    EXPECT_EQ(brushes.at(zt::kBrushTypePen)->size(), 15);
+    ASSERT_TRUE(canvas());
+    EXPECT_EQ(canvas()->brush(), brushes.at(zt::kBrushTypePen));
+}
+
+TEST_F(PainterScreen, UnusableStoredSettingsFallBackEntryByEntry)
+{
+    plat::Array colorList;
+    colorList.append(plat::Dictionary {{"red", 1.0}, {"green", 0.0}, {"blue", 0.0}, {"alpha", 1.0}});
+    colorList.append(plat::Dictionary {{"red", 2.0}, {"green", 0.0}, {"blue", 0.0}, {"alpha", 1.0}});
+    colorList.append(plat::Value("blue"));
+    zt::DataManager::sharedDataManager().setValue(
+        plat::Dictionary {{"PAINTER_TOOL", plat::Value(9)}, {"PAINTER_TOOL_COLORS", plat::Array {3, 42, "x"}},
+            {"PAINTER_TOOL_COLORLIST", colorList}, {"PAINTER_TOOL_SIZES", plat::Array {7, 0, 500, 12, 99, 99}}},
+        zt::PainterSettings::kSettingsKey);
+    openPainter(0);
+    EXPECT_EQ(painter->currentSelectedTool(), 0);
+    EXPECT_TRUE(painter->toolPalette()->btnBrush->isSelected());
+    EXPECT_EQ(painter->colorToolList(), (std::vector<int64_t> {3, 1, 2}));
+    const auto colors = painter->colorPalette()->getColors();
+    EXPECT_EQ(colors[0], plat::Color::colorWithRed(1, 0, 0, 1));
+    EXPECT_EQ(colors[1], zt::PainterSettings::defaultPalette()[1]);
+    EXPECT_EQ(colors[2], zt::PainterSettings::defaultPalette()[2]);
+    const auto& brushes = painter->brushes();
+    EXPECT_EQ(brushes.at(zt::kBrushTypeBrush)->size(), 7);
+    EXPECT_EQ(brushes.at(zt::kBrushTypePen)->size(), 15);
+    EXPECT_EQ(brushes.at(zt::kBrushTypeFountainPen)->size(), 10);
+    EXPECT_EQ(brushes.at(zt::kBrushTypeEraser)->size(), 12);
+    EXPECT_EQ(brushes.at(zt::kBrushTypeBrush)->color(), colors[3]);
+}
+
+TEST_F(PainterScreen, UnlistedToolCodesAndColoursForTheEraserChangeNothing)
+{
+    openPainter(0);
+    choosePen();
+    auto before = canvas()->brush();
+    painter->paintToolDidSelectTool(6);
+    painter->paintToolDidSelectTool(30);
+    painter->paintToolDidSelectTool(-1);
+    EXPECT_EQ(canvas()->brush(), before);
+    EXPECT_EQ(painter->currentSelectedTool(), 1);
+
+    painter->paintToolDidSelectTool(zt::kPaintToolEraser);
+    EXPECT_EQ(painter->currentSelectedTool(), 3);
+    const auto pen = painter->brushes().at(zt::kBrushTypePen)->color();
+    painter->colorPaleteDidSelectColor(plat::Color::greenColor(), 3);
+    EXPECT_EQ(painter->colorToolList(), (std::vector<int64_t> {0, 1, 2}));
+    EXPECT_EQ(painter->brushes().at(zt::kBrushTypeEraser)->color(), plat::Color::clearColor());
+    EXPECT_EQ(painter->brushes().at(zt::kBrushTypePen)->color(), pen);
+    // A pattern has no components to paint with.
+    painter->paintToolDidSelectTool(zt::kPaintToolPen);
+    painter->colorPaleteDidSelectColor(plat::Color::colorWithPatternImage(nullptr), 5);
+    EXPECT_EQ(painter->colorToolList(), (std::vector<int64_t> {0, 1, 2}));
+}
+
+TEST_F(PainterScreen, UndoALayerAndASeeThroughColourReachTheSavedPicture)
+{
+    openPainter(1);
+    choosePen();
+    paintAcrossTheMiddle();
+    paint({{150, 120}, {200, 120}, {250, 120}, {300, 120}});
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Undo"));
+    EXPECT_EQ(canvas()->strokeBuffer().size(), 1u);
+    // A new layer in front, painted in half-transparent green.
+    auto layers = painter->painterLayerManager();
+    ASSERT_TRUE(layers->addLayerAtIndex(0));
+    painter->colorPaleteDidSelectColor(plat::Color::colorWithRed(0, 1, 0, 0.5), 6);
+    paint({{200, 200}, {260, 200}, {320, 200}, {380, 200}, {440, 200}});
+    EXPECT_NEAR(canvas()->strokeBuffer().back()->alpha(), 0.5, 1e-6);
+    closePainter();
+    auto merged = picture("frame-F2.jpg");
+    ASSERT_TRUE(merged);
+    EXPECT_LE(componentDistance(middleOf("frame-F2.jpg"), kPen), 24);
+    // The undone stroke is not there (canvas 225, 120 in the picture of 320 x 180).
+    EXPECT_LE(componentDistance(plat::test::pixelAt(*merged, 127, 68), kBlue), 6);
+    // The green line of the front layer (canvas 320, 200); its dabs, each
+    // half transparent, cover each other many times along it.
+    const Rgba line = plat::test::pixelAt(*merged, 180, 113);
+    EXPECT_GT(line[1], 200);
+    EXPECT_LT(line[0], 60);
+    EXPECT_TRUE(hasFile("canvas-F2.layers"));
+}
+
+TEST_F(PainterScreen, ASwipeHidesAndShowsTheBarsOnAPhone)
+{
+    openPainter(0);
+    auto bar = painter->toolPalette()->view();
+    painter->handleSwipe(nullptr);
+    driver.wait(1);
+    EXPECT_EQ(bar->center().y, 50.0 - bar->frame().height());
+    EXPECT_EQ(painter->colorPalette()->view()->frame().minY(), 320);
+    EXPECT_EQ(painter->btnShow()->center().y, 320);
+    // Only its top half shows above the bottom edge.
+    driver.wait(1);
+    driver.tapAt({painter->btnShow()->center().x, 310});
+    driver.wait(1);
+    EXPECT_EQ(bar->center().y, 10.0);
+    EXPECT_EQ(painter->colorPalette()->view()->center().y, 280);
+}
+
+TEST_F(TabletPainterScreen, ASwipeLeavesTheBarsOnATablet)
+{
+    openPainter(0);
+    auto bar = painter->toolPalette()->view();
+    EXPECT_EQ(bar->frame(), plat::makeRect(0, 0, 1024, 96));
+    EXPECT_EQ(painter->colorPalette()->view()->frame(), plat::makeRect(0, 672, 1024, 96));
+    EXPECT_EQ(painter->paintMainView()->frame(), plat::makeRect(0, 96, 1024, 576));
+    painter->handleSwipe(nullptr);
+    driver.wait(1);
+    EXPECT_EQ(bar->frame(), plat::makeRect(0, 0, 1024, 96));
+}
+
+namespace {
+void expectScreenLike(plat::test::UIDriver& driver, const std::string& name)
+{
+    driver.wait(1);
+    auto shot = driver.screenshot();
+    ASSERT_TRUE(shot);
+    plat::test::TemporaryFolder output;
+    auto result = plat::test::compareWithReferencePicture(
+        *shot, plat::test::sourcePath("tests/data/painter/" + name), output.path());
+    EXPECT_TRUE(result.matches) << result.explanation;
+}
+}  // namespace
+
+TEST_F(PainterScreen, ThePainterLooksAsDrawn)
+{
+    openPainter(1);
+    choosePen();
+    paintAcrossTheMiddle();
+    expectScreenLike(driver, "painter_phone.png");
+    // The pen's sizes over the picture.
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Pen"));
+    expectScreenLike(driver, "painter_phone_sizes.png");
+}
+
+TEST_F(PainterScreen, ThePickerOverThePaletteLooksAsDrawn)
+{
+    openPainter(1);
+    choosePen();
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Colour 1"));  // the selected swatch: its picker
+    expectScreenLike(driver, "painter_phone_picker.png");
+}
+
+TEST_F(PainterScreen, MaskingLooksAsDrawn)
+{
+    openPainter(1, /*masking=*/true);
+    for (int pass = 0; pass < 3; ++pass)
+        paintAcrossTheMiddle();
+    expectScreenLike(driver, "painter_phone_masking.png");
+}
+
+TEST_F(TabletPainterScreen, ThePainterWithItsLayersLooksAsDrawn)
+{
+    openPainter(1);
+    choosePen();
+    paint({{300, 300}, {400, 280}, {500, 300}, {600, 280}, {700, 300}});
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Layers"));
+    expectScreenLike(driver, "painter_tablet_layers.png");
+}
+
+TEST_F(PainterScreen, TheFirstOpeningExplainsTheColoursOnce)
+{
+    std::error_code ignored;
+    std::filesystem::remove(zt::HelpStateFile::path(), ignored);
+    openPainter(0);
+    auto help = painter->helpManager();
+    ASSERT_TRUE(help);
+    EXPECT_EQ(help->name(), "PaintColor");
+    EXPECT_EQ(help->positionNextBtn(), zt::HelpManager::NextButtonTopRight);
+    EXPECT_EQ(help->positionLabel(), (plat::Point {384, 260}));
+    EXPECT_EQ(help->view()->superview(), painter->view());
+    ASSERT_TRUE(help->outlets().btnNext);
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap(*help->outlets().btnNext));
+    driver.wait(1);
+    EXPECT_FALSE(painter->helpManager());
+    closePainter();
+    openPainter(0);
+    EXPECT_FALSE(painter->helpManager());
+    closePainter();
+    openPainter(1, /*masking=*/true);
+    ASSERT_TRUE(painter->helpManager());
+    EXPECT_EQ(painter->helpManager()->name(), "Mask");
+    EXPECT_EQ(painter->helpManager()->positionLabel(), (plat::Point {384, 160}));
+}
+
+TEST_F(PainterScreen, AFrameOutsideTheListOpensEmptyAndStillCloses)
+{
+    openPainter(7);
+    EXPECT_FALSE(painter->bgImageView()->image());
+    paintAcrossTheMiddle();
+    closePainter();
+    EXPECT_EQ(finish->finished, (std::vector<int64_t> {7}));
+    EXPECT_FALSE(hasFile("canvas-F1.cnv"));
+    EXPECT_FALSE(hasFile("canvas-.cnv"));
+    // The settings are kept all the same.
+    EXPECT_FALSE(zt::DataManager::sharedDataManager().objectForKey(zt::PainterSettings::kSettingsKey).isNull());
+}
+
+TEST_F(PainterScreen, TheLayersButtonAddsALayerInFrontThatBecomesCurrent)
+{
+    openPainter(0);
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Layers"));
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("+"));
+    driver.wait(1);
+    auto layers = painter->painterLayerManager();
+    ASSERT_EQ(layers->layers().size(), 2u);
+    driver.tapAt({60, 200});  // beside the popover: it closes
+    driver.wait(1);
+    EXPECT_EQ(layers->indexOfActiveLayer(), 0);
+    EXPECT_EQ(layers->currentLayer()->name(), "Draw Layer 1");
+}
