@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "editor/HelpManagerDelegate.h"
 #include "platform/foundation/Geometry.h"
 #include "platform/foundation/Result.h"
 #include "platform/foundation/URL.h"
@@ -14,6 +13,7 @@
 #include "platform/ui/ViewController.h"
 #include "share/InfoCenterViewController.h"
 #include "uikit/CarouselProtocols.h"
+#include "uikit/HelpManagerDelegate.h"
 
 namespace plat {
 class BarButtonItem;

@@ -18,6 +18,7 @@
 #include "render/MovieExportType.h"
 #include "render/MovieRenderer.h"
 #include "render/MovieRendererSources.h"
+#include "render/RenderProgressViewController.h"
 #include "share/InfoCenterViewController.h"
 #include "uikit/QVMovieView.h"
 #include "uikit/SPSidePanelController.h"
@@ -263,7 +264,7 @@ TEST_F(ExplorerActions, OkRendersThePreviewAndPlaysItWhenDone)
         },
         120))
         << "the rendered preview plays";
-    EXPECT_EQ(explorer()->movieRenderer(), nullptr);
+    EXPECT_EQ(explorer()->renderProgressViewController(), nullptr) << "the progress screen closed first";
     auto movieView = std::dynamic_pointer_cast<zt::QVMovieView>(presented());
     ASSERT_NE(movieView, nullptr);
     EXPECT_EQ(movieView->player()->status(), plat::MoviePlayer::Status::ReadyToPlay);
@@ -290,10 +291,14 @@ TEST_F(ExplorerActions, ACancelledPreviewIsNeverPlayed)
     driver.wait(0.5);
     ASSERT_TRUE(driver.tap("Ok"));
     driver.wait(0.5);
+    auto progress = explorer()->renderProgressViewController();
+    ASSERT_NE(progress, nullptr) << "rendering behind the progress screen";
+    EXPECT_NE(std::dynamic_pointer_cast<plat::NavigationController>(presented()), nullptr);
     auto renderer = explorer()->movieRenderer();
     ASSERT_NE(renderer, nullptr);
-    explorer()->cancelMovieRenderer();
-    EXPECT_EQ(explorer()->movieRenderer(), nullptr);
+    progress->actionCancel();
+    driver.wait(1);
+    EXPECT_EQ(presented(), nullptr) << "the progress screen closed";
     // The render stops (or ends) on its queue; its completion finds nothing to do.
     EXPECT_TRUE(plat::test::runMainLoopUntil([&] { return renderer->status() != 2; }, 120));
     driver.wait(2);
