@@ -21,4 +21,6 @@ cc -O2 -o "$build/draw-help-resources" "$root/scripts/draw-help-resources.c" $(p
 "$build/draw-help-resources" "$root/resources"
 cc -O2 -o "$build/draw-look-resources" "$root/scripts/draw-look-resources.c" $(pkg-config --cflags --libs cairo) -lm
 "$build/draw-look-resources" "$root/resources"
+cc -O2 -o "$build/draw-player-resources" "$root/scripts/draw-player-resources.c" $(pkg-config --cflags --libs cairo) -lm
+"$build/draw-player-resources" "$root/resources"
 bash "$root/scripts/draw-card-resources.sh"

@@ -1,22 +1,22 @@
 #include "render/Check4KReady.h"
 
 #include <cstdlib>
-#include <sys/utsname.h>
+
+#include "platform/ui/Device.h"
+#include "uikit/UIDeviceHardware.h"
 
 namespace zt {
 
 namespace {
 
-// The device stand-in's system version.
-constexpr const char* kSystemVersion = "8.0";
 constexpr float kFirstSystemWith4K = 8.0f;
 
-struct DeviceFamily {
+struct FamilyWith4K {
     const char* name;
     float firstWith4K;  // the model number (before the comma) from which 4K renders
 };
 
-constexpr DeviceFamily kFamilies[] = {{"iPhone", 6.0f}, {"iPad", 4.0f}, {"iPod", 6.0f}};
+constexpr FamilyWith4K kFamilies[] = {{"iPhone", 6.0f}, {"iPad", 4.0f}, {"iPod", 6.0f}};
 
 // The number at the start of text, as the platform's float reading takes it:
 // "7,2" reads 7; no number reads 0.
@@ -29,15 +29,12 @@ float leadingNumber(const std::string& text)
 
 std::string Check4KReady::platform()
 {
-    struct utsname system { };
-    if (::uname(&system) != 0)
-        return std::string();
-    return system.machine;
+    return zt::platform(plat::Device::currentDevice());
 }
 
 std::string Check4KReady::systemVersion()
 {
-    return kSystemVersion;
+    return plat::Device::currentDevice().systemVersion();
 }
 
 bool Check4KReady::canRender4KResolution()
@@ -49,7 +46,7 @@ bool Check4KReady::canRender4KResolution(const std::string& platform, const std:
 {
     if (leadingNumber(systemVersion) < kFirstSystemWith4K)
         return false;
-    for (const DeviceFamily& family : kFamilies) {
+    for (const FamilyWith4K& family : kFamilies) {
         auto found = platform.find(family.name);
         if (found == std::string::npos)
             continue;

@@ -8,14 +8,13 @@ namespace zt {
 // system 8.0 or later. Any thread.
 class Check4KReady {
 public:
-    // The machine's "hw.machine" name, such as iPhone7,2. Linux has no such
-    // key; the machine type stands in, as the simulator reports its host's
-    // ("x86_64"), which renders no 4K.
+    // The device's machine identifier, such as iPhone7,2 (the device
+    // model's; the host's "x86_64" renders no 4K).
     static std::string platform();
     static bool canRender4KResolution();
     // The test on a given machine name and system version.
     static bool canRender4KResolution(const std::string& platform, const std::string& systemVersion);
-    // The version of the system we stand in for.
+    // The device's system version.
     static std::string systemVersion();
 };
 

@@ -6,6 +6,8 @@
 #include "platform/foundation/Sandbox.h"
 #include "platform/media/AssetExportSession.h"
 #include "platform/media/MediaConstants.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/testing/UIScope.h"
 #include "render/ApplicationIdleTimer.h"
 #include "render/Check4KReady.h"
 #include "support/MediaTools.h"
@@ -126,6 +128,25 @@ TEST(Check4KReady, NewerDevicesOnSystem8Render4K)
     EXPECT_FALSE(zt::Check4KReady::canRender4KResolution("x86_64", "8.0"));
     EXPECT_FALSE(zt::Check4KReady::platform().empty());
     EXPECT_FALSE(zt::Check4KReady::canRender4KResolution());
+}
+
+TEST(Check4KReady, ReadsTheDevicesMachineAndSystem)
+{
+    plat::test::UIScope ui;
+    auto useMachine = [](const std::string& machine) {
+        plat::Device device;
+        device.setMachine(machine);
+        plat::Device::setCurrentDevice(device);
+    };
+    useMachine("iPhone7,2");
+    EXPECT_EQ(zt::Check4KReady::platform(), "iPhone7,2");
+    EXPECT_TRUE(zt::Check4KReady::canRender4KResolution());
+    useMachine("iPhone5,1");
+    EXPECT_FALSE(zt::Check4KReady::canRender4KResolution());
+    plat::Device older(plat::UserInterfaceIdiom::Phone, "7.1");
+    older.setMachine("iPhone7,2");
+    plat::Device::setCurrentDevice(older);
+    EXPECT_FALSE(zt::Check4KReady::canRender4KResolution()) << "system 7";
 }
 
 TEST(PreparedMovies, AFolderHoldsOneWhenTheMovieAndTheProjectSaySo)

@@ -1,6 +1,7 @@
 #include "app/screens/AppLayouts.h"
 
 #include "app/screens/MainViewController.h"
+#include "app/screens/PassCodeViewController.h"
 #include "audio/AudioPickerLayouts.h"
 #include "audio/AudioScreenLayouts.h"
 #include "capture/CaptureLayouts.h"
@@ -13,6 +14,7 @@
 #include "platform/ui/Screen.h"
 #include "render/ThemeCardEditViewController.h"
 #include "share/ShareLayouts.h"
+#include "uikit/UIKitLayouts.h"
 
 namespace zt {
 
@@ -49,7 +51,9 @@ void registerAppLayouts()
     plat::LayoutRegistry::registerLayout("MainViewController_iPad", rootLayout(LaunchPicture::Shown));
     plat::LayoutRegistry::registerLayout("MainViewController_ios8", rootLayout(LaunchPicture::None));
     detail::registerProjectExplorerLayouts();
+    registerPassCodeLayout();
     registerShareLayouts();
+    registerUIKitLayouts();
     registerEditorLayouts();
     registerFrameEditorLayouts();
     registerStripLayouts();

@@ -114,6 +114,11 @@ void ProjectExplorer::viewDidLoad()
         if (auto self = weakSelf.lock())
             self->receiveDuplicateProjectNotification();
     });
+    center.addObserver(
+        this, plat::ApplicationDidBecomeActiveNotification, nullptr, [weakSelf](const plat::Notification&) {
+            if (auto self = weakSelf.lock())
+                self->validateRestrictionsSettings();
+        });
 }
 
 void ProjectExplorer::viewWillAppear(bool animated)
@@ -143,12 +148,15 @@ void ProjectExplorer::viewWillAppear(bool animated)
 void ProjectExplorer::viewDidAppear(bool animated)
 {
     plat::ViewController::viewDidAppear(animated);
+    validateRestrictionsSettings();
+    checkLowStorage();
     if (_shouldDisplayPorjectScaleAnimation) {
         _shouldDisplayPorjectScaleAnimation = false;
         playFrameEditorToProjectExplorerAnimation();
     }
     if (_outlets.toolBar)
         _outlets.toolBar->setAlpha(1.0);
+    showWelcome();
 }
 
 // The carousel.

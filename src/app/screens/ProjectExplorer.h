@@ -11,10 +11,13 @@
 #include "platform/foundation/URL.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
+#include "share/InfoCenterViewController.h"
 #include "uikit/CarouselProtocols.h"
+#include "uikit/HelpManagerDelegate.h"
 
 namespace plat {
 class BarButtonItem;
+class PopoverController;
 class Image;
 class ImageView;
 class Label;
@@ -22,6 +25,7 @@ class Label;
 
 namespace zt {
 class Carousel;
+class HelpManager;
 class Hudy;
 class MainViewControllerDelegate;
 class MovieExportType;
@@ -41,7 +45,9 @@ class TransparentToolbar;
 class ProjectExplorer : public plat::ViewController,
                         public CarouselDataSource,
                         public CarouselDelegate,
-                        public plat::TextFieldDelegate {
+                        public plat::TextFieldDelegate,
+                        public InfoCenterDelegate,
+                        public HelpManagerDelegate {
 public:
     static constexpr double kItemWidthTablet = 504.0;
     static constexpr double kItemWidthPhone = 262.0;
@@ -153,6 +159,18 @@ public:
     }
     const std::shared_ptr<MovieRenderer>& movieRenderer() const { return _movieRenderer; }
 
+    // The toolbar's other actions and the checks on entry.
+    // Free bytes below this (25 units of 4 MiB) warn once a run.
+    static constexpr uint64_t kLowStorageBytes = uint64_t(25) << 22;
+    static bool isStorageNearlyFull(uint64_t freeBytes) { return (freeBytes >> 22) < 25; }
+    void validateRestrictionsSettings();
+    void actionShare();
+    void actionHelp();
+    void infoCenterDidFinish(InfoCenterViewController& infoCenter) override;
+    void helpManangerDidFinish(HelpManager& helpManager) override;
+    void actionYoutubeGalery();
+    void openGalleryHandler();
+
     void receiveProjectImportProcessorDidImportProject();
     void receiveDuplicateProjectNotification();
     void playFrameEditorToProjectExplorerAnimation();
@@ -171,6 +189,9 @@ private:
     double openScale() const;
     void addScaleAnimation(plat::View& view, double from, double to, double seconds);
     void fadeDetails(double alpha);
+    std::shared_ptr<MovieExportType> previewExportType(plat::Size size) const;
+    void checkLowStorage();
+    void showWelcome();
 
     Outlets _outlets;
     std::vector<std::shared_ptr<ProjectModel>> _projects;
@@ -188,6 +209,10 @@ private:
     std::shared_ptr<RenderProgressViewController> _renderProgressViewController;
     std::shared_ptr<QVNavigationController> _renderProgressNavigation;
     std::weak_ptr<MainViewControllerDelegate> _delegate;
+    std::shared_ptr<plat::PopoverController> _popover;
+    std::shared_ptr<HelpManager> _helpManager;
+    // The passcode screen while it is shown: asked for again meanwhile, it is not shown twice.
+    std::weak_ptr<plat::ViewController> _passCodeScreen;
 };
 
 }  // namespace zt

@@ -140,6 +140,9 @@ std::shared_ptr<plat::View> buildExplorer(plat::ViewController& owner, const Exp
         outlets.playBtn->setTarget(explorer, &ProjectExplorer::actionPlay);
         outlets.addBtn->setTarget(explorer, &ProjectExplorer::actionDuplicate);
         outlets.trashBtn->setTarget(explorer, &ProjectExplorer::actionTrash);
+        outlets.shareBtn->setTarget(explorer, &ProjectExplorer::actionShare);
+        outlets.btnInfo->setTarget(explorer, &ProjectExplorer::actionHelp);
+        outlets.galleryBtn->setTarget(explorer, &ProjectExplorer::actionYoutubeGalery);
         auto shared = explorer->sharedAs<ProjectExplorer>();
         outlets.carousel->setDataSource(std::static_pointer_cast<CarouselDataSource>(shared));
         outlets.carousel->setDelegate(std::static_pointer_cast<CarouselDelegate>(shared));

@@ -16,6 +16,7 @@
 #include "render/MovieRendererSources.h"
 #include "render/RenderProgressViewController.h"
 #include "uikit/AlertView.h"
+#include "uikit/QVMovieView.h"
 #include "uikit/QVNavigationController.h"
 
 namespace zt {
@@ -26,13 +27,6 @@ constexpr double kStatusPollSeconds = 1.0;
 constexpr int64_t kStatusRunning = 2;
 constexpr int64_t kStatusFinished = 3;
 constexpr int64_t kStatusFailed = 4;
-constexpr const char* kQuickTimeMovieUTI = "com.apple.quicktime-movie";
-
-std::shared_ptr<MovieExportType> previewType(plat::Size size)
-{
-    return std::make_shared<MovieExportType>(
-        plat::localized("MoviePreview"), std::nullopt, size, kQuickTimeMovieUTI, "mov");
-}
 
 std::string failureText(const plat::Error& error)
 {
@@ -60,7 +54,7 @@ void ProjectExplorer::actionPlay()
     if (!_selectedProject)
         return;
     const plat::Size size = previewResolution();
-    auto type = previewType(size);
+    auto type = previewExportType(size);
     auto renderer = MovieRendererSources(_selectedProject).getRendererForUTI(type->UTI());
     if (!renderer)
         return;
@@ -85,7 +79,7 @@ void ProjectExplorer::actionPlay()
 void ProjectExplorer::prepareMovieWithResolution(plat::Size size)
 {
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
-    prepareExportWithType(previewType(size), [weakSelf](MovieRenderer&) {
+    prepareExportWithType(previewExportType(size), [weakSelf](MovieRenderer&) {
         // Now the prepared movie is there: played without asking.
         plat::DispatchQueue::mainQueue().async([weakSelf] {
             if (auto self = weakSelf.lock())
@@ -197,11 +191,7 @@ void ProjectExplorer::cancelMovieRenderer()
 
 void ProjectExplorer::playVideoInMovieView(const plat::URL& movieURL)
 {
-    // FIXME: the movie player screen is not built yet; until it is, the
-    // rendered movie is announced instead of played. It will be presented
-    // here with the movie's URL.
-    plat::log("explorer: the movie {} is ready to play", movieURL.absoluteString());
-    showAlert(plat::localized("Play"), plat::localized("This is not available yet."));
+    presentViewController(std::make_shared<QVMovieView>("QVMovieView", movieURL), /*animated=*/true, nullptr);
 }
 
 }  // namespace zt

@@ -1,5 +1,8 @@
 #include "platform/ui/Device.h"
 
+#include <fstream>
+#include <sys/utsname.h>
+
 #include <cctype>
 #include <vector>
 
@@ -43,6 +46,22 @@ std::vector<long long> versionParts(const std::string& text)
     return parts;
 }
 
+std::string hostMachine()
+{
+    struct utsname system { };
+    return ::uname(&system) == 0 ? std::string(system.machine) : std::string();
+}
+
+// The product name the firmware gives; the machine where there is none.
+std::string hostHardwareModel()
+{
+    std::ifstream file("/sys/devices/virtual/dmi/id/product_name");
+    std::string name;
+    if (file && std::getline(file, name) && !name.empty())
+        return name;
+    return hostMachine();
+}
+
 }  // namespace
 
 Device::Device(UserInterfaceIdiom idiom, std::string systemVersion)
@@ -50,6 +69,8 @@ Device::Device(UserInterfaceIdiom idiom, std::string systemVersion)
     , _systemVersion(std::move(systemVersion))
     , _model(idiom == UserInterfaceIdiom::Pad ? "iPad" : "iPhone")
     , _name(idiom == UserInterfaceIdiom::Pad ? "Zantrope Tablet" : "Zantrope Phone")
+    , _machine(hostMachine())
+    , _hardwareModel(hostHardwareModel())
 {
 }
 

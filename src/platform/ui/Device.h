@@ -31,6 +31,15 @@ public:
     const std::string& model() const { return _model; }
     const std::string& name() const { return _name; }
 
+    // The kernel's machine identifier ("hw.machine", such as iPhone7,2) and
+    // hardware model ("hw.model"). Here they are the host's, as the
+    // platform's simulator reports its host's ("x86_64"); tests and device
+    // scripts set a phone's.
+    const std::string& machine() const { return _machine; }
+    void setMachine(std::string machine) { _machine = std::move(machine); }
+    const std::string& hardwareModel() const { return _hardwareModel; }
+    void setHardwareModel(std::string model) { _hardwareModel = std::move(model); }
+
     // Screen in points, landscape, and its pixels per point.
     Size screenSize() const;
     double screenScale() const { return 2.0; }
@@ -60,6 +69,8 @@ private:
     std::string _systemVersion;
     std::string _model;
     std::string _name;
+    std::string _machine;
+    std::string _hardwareModel;
     bool _hasCamera = true;
 };
 

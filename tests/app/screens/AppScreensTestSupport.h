@@ -17,6 +17,7 @@
 #include "app/screens/AppLayouts.h"
 #include "app/screens/MainViewController.h"
 #include "app/screens/ProjectExplorer.h"
+#include "app/screens/WelcomeMain.h"
 #include "app/screens/ZantropeAppDelegate.h"
 #include "diagnostics/CrashReportManager.h"
 #include "editor/FrameEditorViewController.h"
@@ -45,6 +46,8 @@ protected:
     {
         registerAppLayouts();
         resetShared();
+        // The welcome screen would cover the explorer on the first start of every test; its own tests reset this.
+        WelcomeMain::setHasSeen(true);
     }
     ~AppScreens() override
     {

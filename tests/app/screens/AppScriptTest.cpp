@@ -136,7 +136,8 @@ TEST(AppScript, TheReadmesFirstExamplePhotographsTheFinishedStartScreen)
     std::ofstream(script) << firstReadmeScript(folder.path("start.png"));
     ASSERT_EQ(runApp(folder.path("device"), "tablet", script), 0);
     // The same first start, long after every start-up animation has ended.
-    std::ofstream(folder.path("later.txt")) << "wait 4\nscreenshot " << folder.path("later.png") << "\nquit\n";
+    std::ofstream(folder.path("later.txt"))
+        << "wait 2\ntap Get Started\nwait 2\nscreenshot " << folder.path("later.png") << "\nquit\n";
     ASSERT_EQ(runApp(folder.path("other-device"), "tablet", folder.path("later.txt")), 0);
     auto start = plat::Image::imageWithContentsOfFile(folder.path("start.png"));
     auto later = plat::Image::imageWithContentsOfFile(folder.path("later.png"));
@@ -154,6 +155,8 @@ TEST(AppScript, AScriptMakesAProjectAndPhotographsTheExplorer)
     addTestPatternCamera(device);
     std::ofstream(script) << "# a new project through the new-project slot, three pictures from the camera\n"
                              "wait 1.2\n"
+                             "tap Get Started\n"
+                             "wait 1\n"
                              "tapat 284 119\n"
                              "wait 0.6\n"
                           << captureLines(3)
@@ -193,7 +196,7 @@ TEST(AppScript, AScriptCapturesTenFramesFromTheVirtualCameraWithTheOnionSkinShow
 
     const std::string shot = folder.path("capture.png");
     std::string script = "# a new project, then ten pictures through the capture screen\n"
-                         "wait 1.2\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n";
+                         "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n";
     for (int i = 0; i < 10; ++i)
         script += "tap Take Picture\nwait 1.1\n";
     // The onion slider half-way down: the live picture at half strength over the last frames.
@@ -248,7 +251,7 @@ TEST(AppScript, AScriptCapturesKeyedFramesFromTheGreenScreenIntoAProject)
 
     const std::string shot = folder.path("green.png");
     // A new project, the green screen from the source chooser, three pictures, back to the editor.
-    std::string script = "wait 1.2\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n"
+    std::string script = "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n"
                          "tap Source\nwait 0.6\ntap Green Screen\nwait 1.5\n";
     for (int i = 0; i < 3; ++i)
         script += "tap Take Picture\nwait 1.1\n";
@@ -342,7 +345,7 @@ TEST(AppScript, AScriptCopiesAndPastesARangeInTheStripAndPlaysIt)
     const std::string script = folder.path("strip.txt");
     addTestPatternCamera(device);
     // After four frames the fourth is centred: item k sits at x 284 + (k - 3) x 90, y 259.
-    std::ofstream(script) << "wait 1.2\ntapat 284 119\nwait 0.6\n"
+    std::ofstream(script) << "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\n"
                           << captureLines(4)
                           << "wait 0.5\n"
                              "screenshot "
@@ -389,10 +392,11 @@ TEST(AppScript, AScriptToursTheEditorOnTheSampleProject)
         device + "/Microphone/Microphone.plist")
                     .ok());
     auto shot = [&](const char* name) { return "screenshot " + folder.path(name) + "\n"; };
-    std::string script = "wait 1.2\ntapat 434 119\nwait 1\ntapat 284 119\nwait 1.5\n" + shot("01-opened.png")
-        + "tap Next\nwait 0.5\n" + "tap Capture\nwait 1.5\ntap Take Picture\nwait 1.1\ntap Take Picture\nwait 1.1\n"
-        + shot("02-capturing.png") + "tap Done\nwait 1.5\n" + shot("03-captured.png") + "tapat 284 108\nwait 0.7\n"
-        + shot("04-controls.png") + "tap Merge\nwait 1\n" + shot("05-merged.png")
+    std::string script = "wait 1.2\ntap Get Started\nwait 1\ntapat 434 119\nwait 1\ntapat 284 119\nwait 1.5\n"
+        + shot("01-opened.png") + "tap Next\nwait 0.5\n"
+        + "tap Capture\nwait 1.5\ntap Take Picture\nwait 1.1\ntap Take Picture\nwait 1.1\n" + shot("02-capturing.png")
+        + "tap Done\nwait 1.5\n" + shot("03-captured.png") + "tapat 284 108\nwait 0.7\n" + shot("04-controls.png")
+        + "tap Merge\nwait 1\n" + shot("05-merged.png")
         + "tap First Frame\nwait 0.5\ntapat 284 108\nwait 0.7\ntap Crop\nwait 1\ntap Flip Horizontally\nwait 0.5\n"
         + shot("06-cropping.png") + "tap Done\nwait 2\n" + shot("07-cropped.png")
         + "tap Movie Look\nwait 1\n"
@@ -458,6 +462,32 @@ TEST(AppCommandLine, ADeviceFolderThatCannotBeOneStopsTheRunBeforeAnythingIsWrit
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 2);
     EXPECT_FALSE(plat::fileExists(work + "/Documents"));
+}
+
+TEST(AppScript, AScriptWelcomesPreviewsTheSampleAsAMovieAndOpensTheExplorersScreens)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    auto shot = [&](const char* name) { return "screenshot " + folder.path(name) + "\n"; };
+    // The sample is rendered on the first Play (Ok), then played behind the curtains.
+    std::string script = "wait 1.2\n" + shot("welcome.png") + "tap Get Started\nwait 1\ntapat 434 119\nwait 1\n"
+        + "tap Play\nwait 0.5\ntap Ok\nwait 5\n" + shot("movie-early.png") + "wait 0.5\n" + shot("movie-later.png")
+        + "tapat 284 160\nwait 0.5\ntap Done\nwait 2\n" + "tap Share\nwait 1\n" + shot("share.png")
+        + "tap Cancel\nwait 1\ntap Help\nwait 1\n" + shot("info.png") + "tap Done\nwait 1\ntap Gallery\nwait 1\n"
+        + shot("gallery.png") + "quit\n";
+    std::ofstream(folder.path("preview.txt")) << script;
+    ASSERT_EQ(runApp(device, "phone", folder.path("preview.txt")), 0);
+    auto early = plat::Image::imageWithContentsOfFile(folder.path("movie-early.png"));
+    auto later = plat::Image::imageWithContentsOfFile(folder.path("movie-later.png"));
+    ASSERT_TRUE(early && later);
+    EXPECT_GT(differingPixels(*early, *later), 500) << "the movie moved on";
+    auto welcome = plat::Image::imageWithContentsOfFile(folder.path("welcome.png"));
+    ASSERT_TRUE(welcome);
+    EXPECT_GT(litShare(*welcome), 0.5) << "the welcome screen's gradient";
+
+    // The second start shows no welcome: the explorer's toolbar takes a tap at once.
+    std::ofstream(folder.path("again.txt")) << "wait 1.2\ntap Help\nwait 1\ntap Done\nwait 1\nquit\n";
+    EXPECT_EQ(runApp(device, "phone", folder.path("again.txt")), 0);
 }
 
 TEST(AppScript, TheReadmesPainterScriptPaintsTheFirstFrameForTheStripAndTheMovie)

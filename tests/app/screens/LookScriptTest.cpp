@@ -43,7 +43,7 @@ void addTestPatternCamera(const std::string& device)
 std::string lookScript(const std::string& progressShot, const std::string& sheetShot)
 {
     std::string script = "# a new project of three pictures from the camera\n"
-                         "wait 1.2\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n";
+                         "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n";
     for (int i = 0; i < 3; ++i)
         script += "tap Take Picture\nwait 1.1\n";
     script += "tap Done\nwait 1\n"

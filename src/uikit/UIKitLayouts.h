@@ -1,0 +1,8 @@
+#pragma once
+
+namespace zt {
+
+// Registers the layouts of the kit's own screens: "QVMovieView".
+void registerUIKitLayouts();
+
+}  // namespace zt
