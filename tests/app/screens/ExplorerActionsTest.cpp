@@ -162,6 +162,25 @@ TEST_F(ExplorerActions, TheWelcomeScreenShowsOnTheFirstStartOnly)
     EXPECT_TRUE(zt::WelcomeMain::getHasSeen());
 }
 
+TEST_F(ExplorerActions, WhatsNewShowsOnceAfterAnUpdateAndNeverOnAFreshInstallation)
+{
+    zt::QVWhatsNew::setLastAppVersion(std::nullopt);
+    launch();
+    settle();
+    EXPECT_EQ(presented(), nullptr) << "a fresh installation";
+    EXPECT_EQ(zt::QVWhatsNew::lastAppVersion(), zt::QVWhatsNew::appVersion());
+
+    zt::QVWhatsNew::setLastAppVersion("0.1");
+    explorer()->viewDidAppear(false);
+    driver.wait(1);
+    EXPECT_NE(std::dynamic_pointer_cast<zt::QVWhatsNewGridViewController>(presented()), nullptr);
+    explorer()->dismissViewControllerAnimated(false, nullptr);
+    driver.wait(1);
+    explorer()->viewDidAppear(false);
+    driver.wait(1);
+    EXPECT_EQ(presented(), nullptr) << "once";
+}
+
 TEST_F(ExplorerActions, APreparedMoviePlaysAtOnceAndShowsDifferentPicturesOverTime)
 {
     startWithProject();
