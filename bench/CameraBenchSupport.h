@@ -17,6 +17,19 @@
 
 namespace zt::bench {
 
+// A virtual back camera of kind at width x height and frameRate.
+inline plat::CaptureDeviceDescription virtualBackCamera(
+    plat::CaptureDeviceKind kind, int width, int height, int frameRate)
+{
+    plat::CaptureDeviceDescription camera;
+    camera.kind = kind;
+    camera.width = width;
+    camera.height = height;
+    camera.frameRate = frameRate;
+    camera.position = plat::CaptureDevicePosition::Back;
+    return camera;
+}
+
 // A temporary sandbox (under /tmp, named by prefix) whose only camera is
 // camera, with a manual clock that nextFrame() moves on by one camera frame.
 class BenchCameraDevice {

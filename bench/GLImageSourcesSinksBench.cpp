@@ -68,22 +68,13 @@ constexpr size_t kFrameBytes = size_t(kWidth) * kHeight * 4;
 
 using SteadyClock = std::chrono::steady_clock;
 
-plat::CaptureDeviceDescription testPatternCamera()
-{
-    plat::CaptureDeviceDescription camera;
-    camera.kind = plat::CaptureDeviceKind::TestPattern;
-    camera.width = kWidth;
-    camera.height = kHeight;
-    camera.frameRate = kCameraRate;
-    camera.position = plat::CaptureDevicePosition::Back;
-    return camera;
-}
-
 // A temporary sandbox with one 1280 x 720 virtual camera on a manual clock.
 class BenchDevice : public zt::bench::BenchCameraDevice {
 public:
     BenchDevice()
-        : BenchCameraDevice(testPatternCamera(), "zt-glimage-bench")
+        : BenchCameraDevice(
+            zt::bench::virtualBackCamera(plat::CaptureDeviceKind::TestPattern, kWidth, kHeight, kCameraRate),
+            "zt-glimage-bench")
     {
     }
 };

@@ -52,22 +52,13 @@ constexpr int kCameraRate = 32;
 constexpr int kFrames = 300;
 constexpr const char* kBackdropName = "background_23_bg.jpg";
 
-plat::CaptureDeviceDescription greenScreenCamera()
-{
-    plat::CaptureDeviceDescription camera;
-    camera.kind = plat::CaptureDeviceKind::GreenScreen;
-    camera.width = kWidth;
-    camera.height = kHeight;
-    camera.frameRate = kCameraRate;
-    camera.position = plat::CaptureDevicePosition::Back;
-    return camera;
-}
-
 // A temporary sandbox with the green-screen camera on a manual clock.
 class BenchDevice : public zt::bench::BenchCameraDevice {
 public:
     BenchDevice()
-        : BenchCameraDevice(greenScreenCamera(), "zt-greenscreen-bench")
+        : BenchCameraDevice(
+            zt::bench::virtualBackCamera(plat::CaptureDeviceKind::GreenScreen, kWidth, kHeight, kCameraRate),
+            "zt-greenscreen-bench")
     {
     }
 };
@@ -134,7 +125,9 @@ private:
             std::abort();
         cameraFrames = folder + "/camera.bgra";
         backdrop = folder + "/backdrop.bgra";
-        auto reader = plat::detail::CaptureFrameReader::open(greenScreenCamera(), kWidth, kHeight);
+        auto reader = plat::detail::CaptureFrameReader::open(
+            zt::bench::virtualBackCamera(plat::CaptureDeviceKind::GreenScreen, kWidth, kHeight, kCameraRate), kWidth,
+            kHeight);
         FILE* frames = std::fopen(cameraFrames.c_str(), "wb");
         if (!reader.ok() || !frames)
             std::abort();
