@@ -103,23 +103,25 @@ constexpr int kFigureSwayPeriodSeconds = 4;
 
 // The green screen as a lavfi graph: the lit field (darker towards the
 // corners) made once and repeated with fresh grain in every picture, the
-// figure drawn once and laid over it at its place of the moment. Planar
-// and YUV formats: this FFmpeg's noise and box drawing crash on packed RGB.
+// figure drawn once and laid over it at its place of the moment. In 4:2:0
+// YCbCr, as a camera's sensor gives it: the grain and the overlay then
+// work on half the samples of planar RGB, and this FFmpeg's noise and box
+// drawing crash on packed RGB.
 std::string greenScreenGraph(int width, int height, int frameRate)
 {
     const int figureWidth = std::max(2, static_cast<int>(width * kFigureWidth));
     const int figureHeight = std::max(2, static_cast<int>(height * kFigureHeight));
     std::string figure
-        = formatLine("color=c=black@0:s={}x{}:r={},format=yuva444p", figureWidth, figureHeight, frameRate);
+        = formatLine("color=c=black@0:s={}x{}:r={},format=yuva420p", figureWidth, figureHeight, frameRate);
     for (const FigurePart& part : kFigureParts) {
         figure
             += formatLine(",drawbox=x={}:y={}:w={}:h={}:c={}:t=fill:replace=1", static_cast<int>(part.x * figureWidth),
                 static_cast<int>(part.y * figureHeight), std::max(1, static_cast<int>(part.width * figureWidth)),
                 std::max(1, static_cast<int>(part.height * figureHeight)), part.colour);
     }
-    return formatLine("color=c=0x1FA64A:s={}x{}:r={}:d=1,format=gbrp,vignette=angle=PI/8,loop=loop=-1:size=1,"
+    return formatLine("color=c=0x1FA64A:s={}x{}:r={}:d=1,format=yuv420p,vignette=angle=PI/8,loop=loop=-1:size=1,"
                       "noise=alls=6:allf=t+u[field];{}[figure];"
-                      "[field][figure]overlay=x='W*{}+W*{}*sin(2*PI*t/{})':y={}:format=gbrp,format=bgra",
+                      "[field][figure]overlay=x='W*{}+W*{}*sin(2*PI*t/{})':y={}:format=yuv420,format=bgra",
         width, height, frameRate, figure, kFigureLeft, kFigureSway, kFigureSwayPeriodSeconds,
         static_cast<int>(height * kFigureTop));
 }
