@@ -1,0 +1,157 @@
+#include "platform/media/BGRAToBiPlanar.h"
+
+#include <cmath>
+
+namespace plat::detail {
+
+namespace {
+
+constexpr int kShift = 14;
+constexpr int kOne = 1 << kShift;
+
+// Whole-number weights of B, G and R for one component, scaled by kOne, and
+// what is added before the shift (the offset and the rounding).
+struct Weights {
+    int32_t b, g, r, add;
+};
+
+struct Coefficients {
+    Weights luma;
+    Weights cb;  // for the sum of four pixels: two more bits of shift
+    Weights cr;
+};
+
+int32_t scaled(double value)
+{
+    return static_cast<int32_t>(std::lround(value * kOne));
+}
+
+// The weights of each row sum exactly to the range's span (luma) or to
+// nothing (chroma), so white is white and greys carry no colour.
+Coefficients coefficientsFor(YCbCrMatrix matrix, bool fullRange)
+{
+    const double kr = matrix == YCbCrMatrix::ITU601 ? 0.299 : 0.2126;
+    const double kb = matrix == YCbCrMatrix::ITU601 ? 0.114 : 0.0722;
+    const double lumaSpan = fullRange ? 1.0 : 219.0 / 255.0;
+    const double chromaSpan = fullRange ? 1.0 : 224.0 / 255.0;
+    const int32_t lumaOffset = fullRange ? 0 : 16;
+
+    Coefficients c {};
+    c.luma.r = scaled(kr * lumaSpan);
+    c.luma.b = scaled(kb * lumaSpan);
+    c.luma.g = scaled(lumaSpan) - c.luma.r - c.luma.b;
+    c.luma.add = (lumaOffset << kShift) + kOne / 2;
+
+    const double cbScale = chromaSpan * 0.5 / (1.0 - kb);
+    const double crScale = chromaSpan * 0.5 / (1.0 - kr);
+    c.cb.b = scaled(chromaSpan * 0.5);
+    c.cb.r = scaled(-kr * cbScale);
+    c.cb.g = -c.cb.b - c.cb.r;
+    c.cr.r = scaled(chromaSpan * 0.5);
+    c.cr.b = scaled(-kb * crScale);
+    c.cr.g = -c.cr.r - c.cr.b;
+    c.cb.add = c.cr.add = (128 << (kShift + 2)) + (1 << (kShift + 1));
+    return c;
+}
+
+uint8_t clampedByte(int32_t value)
+{
+    return static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
+}
+
+// Plain loops over whole numbers that the compiler turns into vectors;
+// built twice below, for SSE2 and for AVX2.
+[[gnu::always_inline]] inline void lumaRowPortably(
+    uint8_t* __restrict luma, const uint8_t* __restrict bgra, int width, const Weights& w)
+{
+    for (int x = 0; x < width; ++x) {
+        const uint8_t* pixel = bgra + 4 * x;
+        luma[x] = clampedByte((w.b * pixel[0] + w.g * pixel[1] + w.r * pixel[2] + w.add) >> kShift);
+    }
+}
+
+[[gnu::always_inline]] inline void chromaRowPortably(uint8_t* __restrict chroma, const uint8_t* __restrict top,
+    const uint8_t* __restrict bottom, int pairs, const Coefficients& c)
+{
+    for (int x = 0; x < pairs; ++x) {
+        const uint8_t* a = top + 8 * x;
+        const uint8_t* b = bottom + 8 * x;
+        const int32_t blue = a[0] + a[4] + b[0] + b[4];
+        const int32_t green = a[1] + a[5] + b[1] + b[5];
+        const int32_t red = a[2] + a[6] + b[2] + b[6];
+        chroma[2 * x] = clampedByte((c.cb.b * blue + c.cb.g * green + c.cb.r * red + c.cb.add) >> (kShift + 2));
+        chroma[2 * x + 1] = clampedByte((c.cr.b * blue + c.cr.g * green + c.cr.r * red + c.cr.add) >> (kShift + 2));
+    }
+}
+
+void lumaRowSSE2(uint8_t* __restrict luma, const uint8_t* __restrict bgra, int width, const Weights& w)
+{
+    lumaRowPortably(luma, bgra, width, w);
+}
+
+[[gnu::target("avx2")]] void lumaRowAVX2(
+    uint8_t* __restrict luma, const uint8_t* __restrict bgra, int width, const Weights& w)
+{
+    lumaRowPortably(luma, bgra, width, w);
+}
+
+void chromaRowSSE2(uint8_t* __restrict chroma, const uint8_t* __restrict top, const uint8_t* __restrict bottom,
+    int pairs, const Coefficients& c)
+{
+    chromaRowPortably(chroma, top, bottom, pairs, c);
+}
+
+[[gnu::target("avx2")]] void chromaRowAVX2(uint8_t* __restrict chroma, const uint8_t* __restrict top,
+    const uint8_t* __restrict bottom, int pairs, const Coefficients& c)
+{
+    chromaRowPortably(chroma, top, bottom, pairs, c);
+}
+
+struct RowFunctions {
+    void (*luma)(uint8_t*, const uint8_t*, int, const Weights&);
+    void (*chroma)(uint8_t*, const uint8_t*, const uint8_t*, int, const Coefficients&);
+};
+
+// Chosen on first use, not by an ifunc resolver (see Resample.cpp).
+const RowFunctions& rowFunctionsForThisProcessor()
+{
+    static const RowFunctions chosen = __builtin_cpu_supports("avx2") ? RowFunctions {lumaRowAVX2, chromaRowAVX2}
+                                                                      : RowFunctions {lumaRowSSE2, chromaRowSSE2};
+    return chosen;
+}
+
+// The chroma pair of an odd last column, its pixel counted twice.
+void lastChromaPair(uint8_t* chroma, const uint8_t* top, const uint8_t* bottom, const Coefficients& c)
+{
+    const int32_t blue = 2 * (top[0] + bottom[0]);
+    const int32_t green = 2 * (top[1] + bottom[1]);
+    const int32_t red = 2 * (top[2] + bottom[2]);
+    chroma[0] = clampedByte((c.cb.b * blue + c.cb.g * green + c.cb.r * red + c.cb.add) >> (kShift + 2));
+    chroma[1] = clampedByte((c.cr.b * blue + c.cr.g * green + c.cr.r * red + c.cr.add) >> (kShift + 2));
+}
+
+}  // namespace
+
+void convertBGRAToBiPlanar420(const uint8_t* bgra, size_t bgraStride, int width, int height,
+    const BiPlanarPlanes& target, YCbCrMatrix matrix, bool fullRange)
+{
+    if (width <= 0 || height <= 0)
+        return;
+    const Coefficients c = coefficientsFor(matrix, fullRange);
+    const RowFunctions& rows = rowFunctionsForThisProcessor();
+    const int pairs = width / 2;
+    for (int y = 0; y < height; y += 2) {
+        const uint8_t* top = bgra + bgraStride * static_cast<size_t>(y);
+        const bool hasBottom = y + 1 < height;
+        const uint8_t* bottom = hasBottom ? top + bgraStride : top;
+        rows.luma(target.luma + target.lumaStride * static_cast<size_t>(y), top, width, c.luma);
+        if (hasBottom)
+            rows.luma(target.luma + target.lumaStride * static_cast<size_t>(y + 1), bottom, width, c.luma);
+        uint8_t* chroma = target.chroma + target.chromaStride * static_cast<size_t>(y / 2);
+        rows.chroma(chroma, top, bottom, pairs, c);
+        if (width % 2 != 0)
+            lastChromaPair(chroma + 2 * pairs, top + 4 * (width - 1), bottom + 4 * (width - 1), c);
+    }
+}
+
+}  // namespace plat::detail
