@@ -369,15 +369,25 @@ bool GLImageFilter::usesPixelBufferOutput() const
 
 void GLImageFilter::createFilterFBOofSize(plat::Size currentFBOSize)
 {
+    makeFramebufferWithStorage(filterFramebuffer, currentFBOSize, [this] {
+        initializeOutputTextureIfNeeded();
+        return outputTexture.name();
+    });
+}
+
+void GLImageFilter::makeFramebufferWithStorage(
+    GLFramebuffer& framebuffer, plat::Size size, const std::function<uint32_t()>& plainTexture)
+{
     runSynchronouslyOnContextQueue([&] {
         GLImageContext::useImageProcessingContext();
         glActiveTexture(GL_TEXTURE1);
-        filterFramebuffer = GLFramebuffer::generate();
-        glBindFramebuffer(GL_FRAMEBUFFER, filterFramebuffer.name());
+        framebuffer = GLFramebuffer::generate();
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer.name());
         const auto& options = outputTextureOptions();
-        const int width = int(currentFBOSize.width);
-        const int height = int(currentFBOSize.height);
+        const int width = int(size.width);
+        const int height = int(size.height);
 
+        uint32_t storage = 0;
         if (usesPixelBufferOutput()) {
             auto cache = plat::GLTextureCache::create(GLImageContext::sharedImageProcessingContext().context());
             if (!cache.ok())
@@ -385,7 +395,7 @@ void GLImageFilter::createFilterFBOofSize(plat::Size currentFBOSize)
             filterTextureCache = cache.value();
             auto buffer = plat::PixelBuffer::create(width, height, plat::kPixelFormatType_32BGRA);
             if (!buffer.ok()) {
-                plat::log("FBO size: {}, {}", currentFBOSize.width, currentFBOSize.height);
+                plat::log("FBO size: {}, {}", size.width, size.height);
                 plat::detail::fatal("Error at CVPixelBufferCreate {}", buffer.error().code());
             }
             _renderTarget = buffer.value();
@@ -394,17 +404,17 @@ void GLImageFilter::createFilterFBOofSize(plat::Size currentFBOSize)
             if (!texture.ok())
                 plat::detail::fatal("Error at CVOpenGLESTextureCacheCreateTextureFromImage {}", texture.error().code());
             renderTexture = texture.value();
-            glBindTexture(renderTexture->target(), renderTexture->name());
+            storage = renderTexture->name();
+            glBindTexture(renderTexture->target(), storage);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GLint(options.wrapS));
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GLint(options.wrapT));
         } else {
-            initializeOutputTextureIfNeeded();
-            glBindTexture(GL_TEXTURE_2D, outputTexture.name());
+            storage = plainTexture();
+            glBindTexture(GL_TEXTURE_2D, storage);
             glTexImage2D(GL_TEXTURE_2D, 0, GLint(options.internalFormat), width, height, 0, emptyStorageFormat(options),
                 options.type, nullptr);
         }
-        glFramebufferTexture2D(
-            GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, GLImageFilter::textureForOutput(), 0);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, storage, 0);
         notifyTargetsAboutNewOutputTexture();
 
         const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);

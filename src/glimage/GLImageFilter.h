@@ -166,6 +166,11 @@ protected:
     static bool areThePassThroughSources(
         const std::string& vertexShaderString, const std::string& fragmentShaderString);
     bool usesPixelBufferOutput() const;
+    // Makes framebuffer at size (on the context queue) with its colour
+    // storage: a pixel buffer's texture when the output is read back
+    // through one, otherwise the texture plainTexture makes ready and names.
+    void makeFramebufferWithStorage(
+        GLFramebuffer& framebuffer, plat::Size size, const std::function<uint32_t()>& plainTexture);
     // Whether the framebuffer that holds the output exists, so that there is
     // something to read back.
     virtual bool hasOutputFramebuffer() const { return bool(filterFramebuffer); }

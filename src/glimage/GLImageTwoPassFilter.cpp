@@ -99,47 +99,9 @@ void GLImageTwoPassFilter::createFilterFBOofSize(plat::Size currentFBOSize)
 
 void GLImageTwoPassFilter::createSecondFilterFBOofSize(plat::Size currentFBOSize)
 {
-    runSynchronouslyOnContextQueue([&] {
-        GLImageContext::useImageProcessingContext();
-        glActiveTexture(GL_TEXTURE1);
-        secondFilterFramebuffer = GLFramebuffer::generate();
-        glBindFramebuffer(GL_FRAMEBUFFER, secondFilterFramebuffer.name());
-        const auto& options = outputTextureOptions();
-        const int width = int(currentFBOSize.width);
-        const int height = int(currentFBOSize.height);
-
-        if (usesPixelBufferOutput()) {
-            auto cache = plat::GLTextureCache::create(GLImageContext::sharedImageProcessingContext().context());
-            if (!cache.ok())
-                plat::detail::fatal("Error at CVOpenGLESTextureCacheCreate {}", cache.error().code());
-            filterTextureCache = cache.value();
-            auto buffer = plat::PixelBuffer::create(width, height, plat::kPixelFormatType_32BGRA);
-            if (!buffer.ok()) {
-                plat::log("FBO size: {}, {}", currentFBOSize.width, currentFBOSize.height);
-                plat::detail::fatal("Error at CVPixelBufferCreate {}", buffer.error().code());
-            }
-            _renderTarget = buffer.value();
-            auto texture = filterTextureCache->createTextureFromImage(_renderTarget, GL_TEXTURE_2D,
-                GLint(options.internalFormat), width, height, options.format, options.type, 0);
-            if (!texture.ok())
-                plat::detail::fatal("Error at CVOpenGLESTextureCacheCreateTextureFromImage {}", texture.error().code());
-            renderTexture = texture.value();
-            glBindTexture(renderTexture->target(), renderTexture->name());
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GLint(options.wrapS));
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GLint(options.wrapT));
-        } else {
-            initializeSecondOutputTextureIfNeeded();
-            glBindTexture(GL_TEXTURE_2D, secondFilterOutputTexture.name());
-            glTexImage2D(GL_TEXTURE_2D, 0, GLint(options.internalFormat), width, height, 0, emptyStorageFormat(options),
-                options.type, nullptr);
-        }
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, textureForOutput(), 0);
-        notifyTargetsAboutNewOutputTexture();
-
-        const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
-        if (status != GL_FRAMEBUFFER_COMPLETE)
-            plat::detail::fatal("Incomplete filter FBO: {}", status);
-        glBindTexture(GL_TEXTURE_2D, 0);
+    makeFramebufferWithStorage(secondFilterFramebuffer, currentFBOSize, [this] {
+        initializeSecondOutputTextureIfNeeded();
+        return secondFilterOutputTexture.name();
     });
 }
 
