@@ -25,8 +25,9 @@ public:
     static std::shared_ptr<CaptureSources> sharedInstance();
     CaptureSources();
 
-    // The list becomes new built-in sources (the local camera, then the 4K
-    // camera); a browser for remote cameras is made and started.
+    // The list becomes new built-in sources (the local camera, the green
+    // screen, then the 4K camera); a browser for remote cameras is made and
+    // started.
     void checkLocalCaptureSources();
     // The list itself, not a copy.
     const std::shared_ptr<CaptureSourceList>& getAvailableCaptureSources() const { return _sources; }
