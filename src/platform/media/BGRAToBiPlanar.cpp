@@ -59,6 +59,14 @@ uint8_t clampedByte(int32_t value)
     return static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
 }
 
+// One CbCr pair from the sums of B, G and R over four pixels.
+[[gnu::always_inline]] inline void storeChromaPair(
+    uint8_t* pair, int32_t blue, int32_t green, int32_t red, const Coefficients& c)
+{
+    pair[0] = clampedByte((c.cb.b * blue + c.cb.g * green + c.cb.r * red + c.cb.add) >> (kShift + 2));
+    pair[1] = clampedByte((c.cr.b * blue + c.cr.g * green + c.cr.r * red + c.cr.add) >> (kShift + 2));
+}
+
 // Plain loops over whole numbers that the compiler turns into vectors;
 // built twice below, for SSE2 and for AVX2.
 [[gnu::always_inline]] inline void lumaRowPortably(
@@ -79,8 +87,7 @@ uint8_t clampedByte(int32_t value)
         const int32_t blue = a[0] + a[4] + b[0] + b[4];
         const int32_t green = a[1] + a[5] + b[1] + b[5];
         const int32_t red = a[2] + a[6] + b[2] + b[6];
-        chroma[2 * x] = clampedByte((c.cb.b * blue + c.cb.g * green + c.cb.r * red + c.cb.add) >> (kShift + 2));
-        chroma[2 * x + 1] = clampedByte((c.cr.b * blue + c.cr.g * green + c.cr.r * red + c.cr.add) >> (kShift + 2));
+        storeChromaPair(chroma + 2 * x, blue, green, red, c);
     }
 }
 
@@ -123,11 +130,7 @@ const RowFunctions& rowFunctionsForThisProcessor()
 // The chroma pair of an odd last column, its pixel counted twice.
 void lastChromaPair(uint8_t* chroma, const uint8_t* top, const uint8_t* bottom, const Coefficients& c)
 {
-    const int32_t blue = 2 * (top[0] + bottom[0]);
-    const int32_t green = 2 * (top[1] + bottom[1]);
-    const int32_t red = 2 * (top[2] + bottom[2]);
-    chroma[0] = clampedByte((c.cb.b * blue + c.cb.g * green + c.cb.r * red + c.cb.add) >> (kShift + 2));
-    chroma[1] = clampedByte((c.cr.b * blue + c.cr.g * green + c.cr.r * red + c.cr.add) >> (kShift + 2));
+    storeChromaPair(chroma, 2 * (top[0] + bottom[0]), 2 * (top[1] + bottom[1]), 2 * (top[2] + bottom[2]), c);
 }
 
 }  // namespace

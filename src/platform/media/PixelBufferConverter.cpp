@@ -60,12 +60,28 @@ Error conversionError(const std::string& text)
     return Error(kCVReturnErrorDomain, kCVReturnError, text);
 }
 
+int sourceMatrixOf(const PictureInMemory& source)
+{
+    return source.colorspace == 0 ? SWS_CS_ITU601 : source.colorspace;
+}
+
+// A buffer's attachment names BT.601 or BT.709 only: YCbCr pictures are made
+// with BT.709 for any matrix other than BT.601.
+bool makesBT601(const PictureInMemory& source)
+{
+    return sourceMatrixOf(source) == SWS_CS_ITU601;
+}
+
+void tagMatrix(PixelBuffer& target, bool bt601)
+{
+    target.setYCbCrMatrix(bt601 ? kCVImageBufferYCbCrMatrix_ITU_R_601_4 : kCVImageBufferYCbCrMatrix_ITU_R_709_2);
+}
+
 // The camera's BGRA pictures into the bi-planar buffers of a video output,
 // at the same size: done by our own loops, several times quicker than
 // swscale's generic RGB input.
 bool convertedDirectly(const PictureInMemory& source, PixelBuffer& target)
 {
-    const int matrix = source.colorspace == 0 ? SWS_CS_ITU601 : source.colorspace;
     if (source.format != AV_PIX_FMT_BGRA || target.planeCount() != 2 || source.width != target.width()
         || source.height != target.height() || source.strides[0] < 4 * source.width)
         return false;
@@ -75,12 +91,12 @@ bool convertedDirectly(const PictureInMemory& source, PixelBuffer& target)
     planes.lumaStride = target.bytesPerRowOfPlane(0);
     planes.chroma = target.baseAddressOfPlane(1);
     planes.chromaStride = target.bytesPerRowOfPlane(1);
-    const bool bt601 = matrix == SWS_CS_ITU601;
+    const bool bt601 = makesBT601(source);
     convertBGRAToBiPlanar420(source.planes[0], static_cast<size_t>(source.strides[0]), source.width, source.height,
         planes, bt601 ? YCbCrMatrix::ITU601 : YCbCrMatrix::ITU709,
         target.pixelFormatType() != kPixelFormatType_420YpCbCr8BiPlanarVideoRange);
     target.unlockBaseAddress();
-    target.setYCbCrMatrix(bt601 ? kCVImageBufferYCbCrMatrix_ITU_R_601_4 : kCVImageBufferYCbCrMatrix_ITU_R_709_2);
+    tagMatrix(target, bt601);
     return true;
 }
 
@@ -109,9 +125,8 @@ Result<void> PixelBufferConverter::convert(const PictureInMemory& source, PixelB
     if (!_impl->scaler)
         return conversionError("cannot convert pictures of format " + std::to_string(source.format) + " to format "
             + std::to_string(target.pixelFormatType()));
-    const int sourceMatrix = source.colorspace == 0 ? SWS_CS_ITU601 : source.colorspace;
-    // A buffer's attachment names BT.601 or BT.709 only.
-    const int targetMatrix = sourceMatrix == SWS_CS_ITU601 ? SWS_CS_ITU601 : SWS_CS_ITU709;
+    const int sourceMatrix = sourceMatrixOf(source);
+    const int targetMatrix = makesBT601(source) ? SWS_CS_ITU601 : SWS_CS_ITU709;
     const bool targetFullRange = target.pixelFormatType() != kPixelFormatType_420YpCbCr8BiPlanarVideoRange;
     const AVPixFmtDescriptor* sourceDescription = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(source.format));
     const bool sourceIsRGB = sourceDescription && (sourceDescription->flags & AV_PIX_FMT_FLAG_RGB);
@@ -135,8 +150,7 @@ Result<void> PixelBufferConverter::convert(const PictureInMemory& source, PixelB
     if (rangeChangedAfter)
         changeRange(target, targetFullRange);
     if (target.planeCount() == 2)
-        target.setYCbCrMatrix(targetMatrix == SWS_CS_ITU601 ? kCVImageBufferYCbCrMatrix_ITU_R_601_4
-                                                            : kCVImageBufferYCbCrMatrix_ITU_R_709_2);
+        tagMatrix(target, targetMatrix == SWS_CS_ITU601);
     return {};
 }
 
