@@ -6,6 +6,7 @@
 
 #include "app/screens/AppLayouts.h"
 #include "app/screens/ZantropeAppDelegate.h"
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
@@ -20,6 +21,9 @@
 #include "uikit/UISidePanelItem.h"
 
 namespace {
+
+// Where a script's clock starts; any fixed moment makes runs repeat exactly.
+constexpr double kScriptStartUptimeSeconds = 1000;
 
 void printUsage()
 {
@@ -82,6 +86,11 @@ int main(int argc, char** argv)
             return 1;
         }
         options.headless = true;
+        // A script runs on a clock of its own: `wait 1` is one second of the
+        // app's time, and time moves on only once the work that fell due is
+        // done, so a run repeats exactly however busy the machine is.
+        plat::Clock::setCurrent(std::make_shared<plat::ManualClock>(
+            kScriptStartUptimeSeconds, plat::Date::now(), plat::ManualClock::BackgroundWork::SettlesBeforeTimeMoves));
         options.session = [commands = script.value()] {
             plat::scripting::UIDriver driver;
             driver.wait(0);

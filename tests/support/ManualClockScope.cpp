@@ -4,8 +4,9 @@
 
 namespace plat::test {
 
-ManualClockScope::ManualClockScope(double startUptimeSeconds, Date startDate)
-    : _clock(std::make_shared<ManualClock>(startUptimeSeconds, startDate))
+ManualClockScope::ManualClockScope(
+    double startUptimeSeconds, Date startDate, ManualClock::BackgroundWork backgroundWork)
+    : _clock(std::make_shared<ManualClock>(startUptimeSeconds, startDate, backgroundWork))
     , _previousClock(Clock::currentShared())
     , _previousMainThread(RunLoop::main().boundThread())
 {

@@ -16,7 +16,12 @@ public:
     // 2015-05-31 12:00:00 UTC, a fixed day for date arithmetic in tests.
     static constexpr Date kStartDate = Date::withTimeIntervalSinceReferenceDate(454766400);
 
-    explicit ManualClockScope(double startUptimeSeconds = kStartUptimeSeconds, Date startDate = kStartDate);
+    explicit ManualClockScope(double startUptimeSeconds = kStartUptimeSeconds, Date startDate = kStartDate,
+        ManualClock::BackgroundWork backgroundWork = ManualClock::BackgroundWork::RunsAlongside);
+    explicit ManualClockScope(ManualClock::BackgroundWork backgroundWork)
+        : ManualClockScope(kStartUptimeSeconds, kStartDate, backgroundWork)
+    {
+    }
     ~ManualClockScope();
     ManualClockScope(const ManualClockScope&) = delete;
     ManualClockScope& operator=(const ManualClockScope&) = delete;

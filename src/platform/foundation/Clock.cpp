@@ -73,9 +73,10 @@ Date SystemClock::date() const
     return Date::withTimeIntervalSince1970(static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9);
 }
 
-ManualClock::ManualClock(double startUptimeSeconds, Date startDate)
+ManualClock::ManualClock(double startUptimeSeconds, Date startDate, BackgroundWork backgroundWork)
     : _startUptime(startUptimeSeconds)
     , _startDate(startDate)
+    , _backgroundWork(backgroundWork)
     , _uptime(startUptimeSeconds)
 {
 }

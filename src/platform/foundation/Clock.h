@@ -37,13 +37,21 @@ public:
 // Reading the time is safe from any thread; advance() is for the main thread.
 class ManualClock final : public Clock {
 public:
-    ManualClock(double startUptimeSeconds, Date startDate);
+    // Whether time waits for the worker pool. Settled, the clock never moves
+    // on while a background queue still works on what fell due (a camera's
+    // picture, a render, a file written): the work is done at the moment it
+    // was due, however busy the machine is, so runs repeat exactly.
+    enum class BackgroundWork { RunsAlongside, SettlesBeforeTimeMoves };
+
+    ManualClock(
+        double startUptimeSeconds, Date startDate, BackgroundWork backgroundWork = BackgroundWork::RunsAlongside);
 
     double uptimeSeconds() const override;
     Date date() const override;
 
     // Must be the current clock; seconds must be zero or more.
     void advance(double seconds);
+    BackgroundWork backgroundWork() const { return _backgroundWork; }
 
 private:
     friend class RunLoop;
@@ -52,6 +60,7 @@ private:
 
     const double _startUptime;
     const Date _startDate;
+    const BackgroundWork _backgroundWork;
     std::atomic<double> _uptime;
 };
 

@@ -1,6 +1,7 @@
 #include "platform/foundation/RunLoop.h"
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <deque>
@@ -15,6 +16,8 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Deadlines.h"
 #include "platform/foundation/Fatal.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/ThreadPool.h"
 #include "platform/foundation/Timer.h"
 
 namespace plat {
@@ -23,6 +26,14 @@ namespace {
 
 constexpr uint64_t kNoSequenceLimit = std::numeric_limits<uint64_t>::max();
 constexpr double kForever = std::numeric_limits<double>::infinity();
+// How long settling waits for the pool before it says so in the log; it
+// keeps waiting, since moving on would make the run differ from the last.
+constexpr auto kQuietPoolReportInterval = std::chrono::seconds(30);
+
+bool settlesBackgroundWork(const ManualClock* clock)
+{
+    return clock && clock->backgroundWork() == ManualClock::BackgroundWork::SettlesBeforeTimeMoves;
+}
 
 // A timed item of the main run loop: a timer, or a block (a delayed perform
 // or a main-queue after() block).
@@ -264,6 +275,41 @@ void RunLoop::setWakeHandler(std::function<void()> handler)
     _impl->wakeHandler = std::move(handler);
 }
 
+void RunLoop::settle()
+{
+    requireMainThread("settle");
+    for (;;) {
+        drain();
+        if (awaitQuietPool())
+            return;
+    }
+}
+
+bool RunLoop::awaitQuietPool()
+{
+    auto& pool = detail::ThreadPool::shared();
+    // Listening first, then looking: a pool that goes quiet in between has
+    // bumped the generation before it is read.
+    pool.setQuiescenceHandler([this] { wake(); });
+    uint64_t generation = 0;
+    {
+        std::lock_guard lock(_impl->lock);
+        generation = _impl->generation;
+    }
+    if (pool.isQuiescent()) {
+        pool.setQuiescenceHandler(nullptr);
+        std::lock_guard lock(_impl->lock);
+        return _impl->blocks.empty();
+    }
+    {
+        std::unique_lock lock(_impl->lock);
+        while (!_impl->wakeUp.wait_for(lock, kQuietPoolReportInterval, [&] { return _impl->generation != generation; }))
+            log("run loop: still waiting for background work to finish before time moves on");
+    }
+    pool.setQuiescenceHandler(nullptr);
+    return false;
+}
+
 size_t RunLoop::runUntilUptime(double deadlineUptime, StopRequests stopRequests)
 {
     requireMainThread("runUntil");
@@ -284,6 +330,9 @@ size_t RunLoop::runUntilUptime(double deadlineUptime, StopRequests stopRequests)
             ++count;
             continue;
         }
+        // Work that fell due is finished before time moves on (or the run ends).
+        if (settlesBackgroundWork(manual) && !awaitQuietPool())
+            continue;
         if (now >= deadlineUptime)
             break;
         if (manual) {

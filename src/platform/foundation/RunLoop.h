@@ -46,6 +46,11 @@ public:
     // by the work it runs, with queued blocks running before each due item.
     // Only items due when it was called fire. Returns how many ran.
     size_t drain();
+    // Without moving the clock: runs what is ready, and waits (in real time)
+    // until the worker pool has nothing left to run and the main queue is
+    // empty. Work that waits for the clock or the main thread counts as done.
+    // A manual clock that settles background work does this before every step.
+    void settle();
     // Blocks until a main-queue block is queued (or stop() is called), or until
     // the real-time timeout passes; runs nothing and never moves the clock.
     // For waiting on work that other threads hand to the main queue. Returns
@@ -86,6 +91,7 @@ private:
     ~RunLoop();
 
     size_t runUntilUptime(double deadlineUptime, StopRequests stopRequests);
+    bool awaitQuietPool();
     bool runOneBlock();
     bool fireNextDue(double limitUptime, uint64_t sequenceLimit, bool manualClock);
     void waitForWork(double deadlineUptime);

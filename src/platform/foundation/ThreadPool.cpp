@@ -56,6 +56,31 @@ size_t ThreadPool::threadCount() const
     return _threads.size();
 }
 
+bool ThreadPool::isQuiescent() const
+{
+    std::lock_guard lock(_lock);
+    return isQuiescentLocked();
+}
+
+bool ThreadPool::isQuiescentLocked() const
+{
+    return queuedJobsLocked() == 0 && _threads.size() == _idle + _blocked;
+}
+
+void ThreadPool::setQuiescenceHandler(std::function<void()> handler)
+{
+    std::lock_guard lock(_handlerLock);
+    _hasQuiescenceHandler.store(static_cast<bool>(handler));
+    _quiescenceHandler = std::move(handler);
+}
+
+void ThreadPool::callQuiescenceHandler()
+{
+    std::lock_guard lock(_handlerLock);
+    if (_quiescenceHandler)
+        _quiescenceHandler();
+}
+
 size_t ThreadPool::queuedJobsLocked() const
 {
     size_t count = 0;
@@ -90,6 +115,11 @@ void ThreadPool::workerLoop()
         job = nullptr;  // the job's captures are released outside the lock
         lock.lock();
         ++_idle;
+        if (_hasQuiescenceHandler.load() && isQuiescentLocked()) {
+            lock.unlock();
+            callQuiescenceHandler();
+            lock.lock();
+        }
     }
 }
 
@@ -98,9 +128,16 @@ ThreadPool::BlockingScope::BlockingScope()
 {
     if (!_pool)
         return;
-    std::lock_guard lock(_pool->_lock);
-    ++_pool->_blocked;
-    _pool->startWorkerIfNeededLocked();
+    bool quiescent = false;
+    {
+        std::lock_guard lock(_pool->_lock);
+        ++_pool->_blocked;
+        _pool->startWorkerIfNeededLocked();
+        // Cheap when nobody listens, which is nearly always.
+        quiescent = _pool->_hasQuiescenceHandler.load() && _pool->isQuiescentLocked();
+    }
+    if (quiescent)
+        _pool->callQuiescenceHandler();
 }
 
 ThreadPool::BlockingScope::~BlockingScope()

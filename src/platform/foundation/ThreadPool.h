@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -36,6 +37,15 @@ public:
     void submit(size_t priority, std::function<void()> job);
     size_t threadCount() const;
 
+    // True when no job waits and every worker is idle or blocked in one of our
+    // own waits: whatever the blocked ones wait for must come from outside the
+    // pool (the main thread, the clock, the network).
+    bool isQuiescent() const;
+    // Called on a worker, outside the pool's lock, whenever the pool may have
+    // just become quiescent (a job ended, a worker began to wait). It must
+    // only signal. Empty removes it.
+    void setQuiescenceHandler(std::function<void()> handler);
+
     // Marks the calling worker as blocked for the scope's lifetime, letting
     // its pool start a replacement when queued jobs would otherwise wait.
     // Does nothing on threads that are not pool workers.
@@ -53,7 +63,9 @@ public:
 private:
     void workerLoop();
     size_t queuedJobsLocked() const;
+    bool isQuiescentLocked() const;
     void startWorkerIfNeededLocked();
+    void callQuiescenceHandler();
 
     const size_t _targetRunning;
     mutable std::mutex _lock;
@@ -63,6 +75,9 @@ private:
     size_t _idle = 0;  // guarded by _lock: workers not running a job
     size_t _blocked = 0;  // guarded by _lock: workers inside a BlockingScope
     bool _stopping = false;  // guarded by _lock
+    mutable std::mutex _handlerLock;
+    std::function<void()> _quiescenceHandler;  // guarded by _handlerLock
+    std::atomic<bool> _hasQuiescenceHandler {false};
 };
 
 }  // namespace plat::detail

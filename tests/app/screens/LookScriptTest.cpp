@@ -19,7 +19,7 @@ namespace {
 int runApp(const std::string& device, const std::string& script)
 {
     std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY ") + ZT_APP_BINARY + " --device " + device
-        + " --idiom phone --script " + script + " 2>/dev/null";
+        + " --idiom phone --script " + script + "";
     int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -63,7 +63,7 @@ std::string lookScript(const std::string& progressShot, const std::string& sheet
           "# the coach mark the longer film brings, then back to the explorer\n"
           "tap Next\nwait 1\ntap Projects\nwait 1.5\n"
           "# the preview: rendered first (Ok in the prompt) with the progress screen\n"
-          "tap Play\nwait 1\ntapat 217 203\nwait 0.6\nscreenshot "
+          "tap Play\nwait 1\ntapat 217 203\nwait 0.3\nscreenshot "
         + progressShot + "\nwait 8\nquit\n";
     return script;
 }

@@ -143,9 +143,13 @@ Result<void> DeviceScript::run(UIDriver& driver) const
     auto& app = Application::sharedApplication();
     for (const auto& c : _commands) {
         const auto& w = c.words;
+        // Every command meets the app at rest: what fell due is done.
+        settle();
+        if (c.verb == "tap" || c.verb == "tapat" || c.verb == "drag")
+            driver.waitForTouchableScreen();
         if (c.verb == "tap") {
-            if (!driver.tap(c.rest))
-                return failure(c, "no view on screen shows \"" + c.rest + "\"");
+            if (auto tapped = driver.tryTap(c.rest); !tapped.ok())
+                return failure(c, tapped.error().localizedDescription());
         } else if (c.verb == "tapat") {
             driver.tapAt({*number(w[0]), *number(w[1])});
         } else if (c.verb == "drag") {

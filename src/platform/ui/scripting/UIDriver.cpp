@@ -1,15 +1,18 @@
 #include "platform/ui/scripting/UIDriver.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Files.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/ImageRepresentation.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/Keyboard.h"
+#include "platform/ui/Layer.h"
 #include "platform/ui/TouchSynthesizer.h"
 #include "platform/ui/View.h"
 #include "platform/ui/ViewController.h"
@@ -44,6 +47,94 @@ std::shared_ptr<View> searchFrontFirst(
         if (auto found = searchFrontFirst(*it, matches))
             return found;
     return matches(*view) ? view : nullptr;
+}
+
+bool isSelfOrAncestor(const View* candidate, const View& view)
+{
+    for (const View* v = &view; v; v = v->superview().get())
+        if (v == candidate)
+            return true;
+    return false;
+}
+
+// True when a is drawn over b: a lies in a later branch below their nearest
+// common ancestor. Neither may contain the other.
+bool isDrawnOver(const View& a, const View& b)
+{
+    for (const View* aSide = &a; aSide->superview(); aSide = aSide->superview().get()) {
+        const View* common = aSide->superview().get();
+        const View* bSide = &b;
+        while (bSide && bSide->superview().get() != common)
+            bSide = bSide->superview().get();
+        if (!bSide)
+            continue;
+        const auto& siblings = common->subviews();
+        auto position = [&](const View* v) {
+            return std::find_if(siblings.begin(), siblings.end(), [v](const auto& s) { return s.get() == v; });
+        };
+        return position(aSide) > position(bSide);
+    }
+    return false;
+}
+
+double area(const Rect& rect)
+{
+    return rect.size.width * rect.size.height;
+}
+
+// A view drawn over another that belongs to the same element rather than
+// covering it: a sibling of about its size (a selection mark, a touch zone).
+// A cover (a coach mark, a popover's backdrop, a sheet) hangs higher up or
+// spans far more of the screen.
+bool isOverlayOfSameElement(const View& over, const View& view)
+{
+    auto container = view.superview();
+    if (!container || !isSelfOrAncestor(container.get(), over))
+        return false;
+    constexpr double kLargestOverlayAreaRatio = 2;
+    return area(over.convertRect(over.bounds(), nullptr))
+        <= kLargestOverlayAreaRatio * area(view.convertRect(view.bounds(), nullptr));
+}
+
+bool hasInteractionBlockingAnimations(const View& view)
+{
+    if (view.isHidden())
+        return false;
+    if (view.layer()->hasInteractionBlockingAnimations())
+        return true;
+    for (const auto& subview : view.subviews())
+        if (hasInteractionBlockingAnimations(*subview))
+            return true;
+    return false;
+}
+
+// "LabelView \"Next\" of CoachMarkViewController at (10, 20, 300, 40)": enough to find it.
+std::string describe(const View& view)
+{
+    std::string text = view.className();
+    for (const View* v = &view; v; v = v->superview().get()) {
+        if (!v->accessibilityLabel().empty()) {
+            text += (v == &view ? " \"" : " in \"") + v->accessibilityLabel() + "\"";
+            break;
+        }
+    }
+    for (const View* v = &view; v; v = v->superview().get()) {
+        if (auto controller = v->viewController()) {
+            text += " of " + controller->className();
+            break;
+        }
+    }
+    Rect frame = view.convertRect(view.bounds(), nullptr);
+    return text
+        + formatLine(" at ({}, {}, {}, {})", std::lround(frame.origin.x), std::lround(frame.origin.y),
+            std::lround(frame.size.width), std::lround(frame.size.height));
+}
+
+bool reportMissedTap(const Result<void>& tapped)
+{
+    if (!tapped.ok())
+        log("UIDriver: {}", tapped.error().localizedDescription());
+    return tapped.ok();
 }
 
 // Controllers on screen, front first: presented ones, then children, then the controller.
@@ -144,19 +235,56 @@ std::optional<Point> UIDriver::windowPointOf(const View& view) const
     return view.convertPoint({b.midX(), b.midY()}, nullptr);
 }
 
+void settle()
+{
+    RunLoop::main().settle();
+}
+
+void UIDriver::waitForTouchableScreen()
+{
+    auto win = window();
+    if (!win || !dynamic_cast<ManualClock*>(Clock::currentShared().get()))
+        return;
+    for (double waited = 0; waited < kLongestInteractionPauseSeconds && hasInteractionBlockingAnimations(*win);
+         waited += kStepSeconds)
+        passTime(kStepSeconds);
+}
+
 bool UIDriver::tap(const View& view)
 {
-    auto point = windowPointOf(view);
-    if (!point)
-        return false;
-    tapAt(*point);
-    return true;
+    return reportMissedTap(tryTap(view));
 }
 
 bool UIDriver::tap(const std::string& text)
 {
+    return reportMissedTap(tryTap(text));
+}
+
+Result<void> UIDriver::tryTap(const std::string& text)
+{
     auto view = findView(text);
-    return view && tap(*view);
+    if (!view)
+        return Error(UIDriver::kErrorDomain, UIDriver::kTapMissed, "no view on screen shows \"" + text + "\"");
+    return tryTap(*view);
+}
+
+Result<void> UIDriver::tryTap(const View& view)
+{
+    auto point = windowPointOf(view);
+    if (!point)
+        return Error(UIDriver::kErrorDomain, UIDriver::kTapMissed, describe(view) + " is not on screen");
+    // The touch goes where hit testing sends it: the view, a part of it, the
+    // container that handles touches for it, or (for a caption or picture
+    // that takes no touches) whatever lies under it. A view drawn over it is
+    // in the way.
+    auto hit = window()->hitTest(*point, nullptr);
+    if (!hit)
+        return Error(UIDriver::kErrorDomain, UIDriver::kTapMissed, describe(view) + " takes no touches");
+    if (!isSelfOrAncestor(&view, *hit) && !isSelfOrAncestor(hit.get(), view) && isDrawnOver(*hit, view)
+        && !isOverlayOfSameElement(*hit, view))
+        return Error(UIDriver::kErrorDomain, UIDriver::kTapMissed, describe(view) + " is covered by " + describe(*hit));
+    tapAt(*point);
+    return Result<void>::success();
 }
 
 void UIDriver::tapAt(Point locationInWindow)

@@ -22,6 +22,10 @@ Result<void> writeScreenshot(const Image& picture, const std::string& path);
 // main run loop runs for that long. Zero runs what is ready now.
 void passTime(double seconds);
 
+// Lets the app come to rest without moving the clock: main-queue work run,
+// background queues drained (see RunLoop::settle).
+void settle();
+
 // Drives the screens as a person would: finds views by what they show or
 // by outlet, taps, drags, pinches and types through the platform's event
 // path (hit testing, recognisers, controls, the keyboard), lets time pass,
@@ -32,6 +36,10 @@ public:
     // Steps of a drag or pinch come this often, as a screen refreshes.
     static constexpr double kStepSeconds = 1.0 / 60;
     static constexpr double kTapHoldSeconds = 0.05;
+    static constexpr double kLongestInteractionPauseSeconds = 2;
+    // Errors of domain "UIDriver": 1 a tap that could not land on its view.
+    static constexpr const char* kErrorDomain = "UIDriver";
+    static constexpr int64_t kTapMissed = 1;
 
     UIDriver() = default;
     explicit UIDriver(std::shared_ptr<Window> window);
@@ -49,9 +57,18 @@ public:
     // The first controller on screen of that class name, front first.
     std::shared_ptr<ViewController> findController(const std::string& className) const;
 
-    // Taps the middle of the view; false when it is not on screen.
+    // Taps the middle of the view; false when it is not on screen or another
+    // view covers its middle (the touch would land there instead).
     bool tap(const View& view);
     bool tap(const std::string& text);
+    // The same, saying why a tap could not land: no such view on screen, or
+    // which view is in the way.
+    Result<void> tryTap(const View& view);
+    Result<void> tryTap(const std::string& text);
+    // Before a touch: lets view animations that take no touches run to their
+    // end (up to kLongestInteractionPauseSeconds), as a person waits for a
+    // screen to stop moving. Manual clocks only.
+    void waitForTouchableScreen();
     void tapAt(Point locationInWindow);
     void doubleTapAt(Point locationInWindow);
     void drag(Point from, Point to, double seconds = 0.3);
