@@ -1,5 +1,6 @@
 #include "platform/foundation/DispatchGroup.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <vector>
@@ -16,6 +17,7 @@ struct DispatchGroup::State {
     std::condition_variable emptied;
     long count = 0;  // guarded by lock
     std::vector<std::function<void()>> notifications;  // guarded by lock: each hands a block to its queue
+    std::vector<detail::ThreadPool::Waiter*> waiters;  // guarded by lock: let go when the group empties
 
     void leave()
     {
@@ -27,6 +29,9 @@ struct DispatchGroup::State {
             if (--count > 0)
                 return;
             ready.swap(notifications);
+            for (auto* waiter : waiters)
+                waiter->grant();
+            waiters.clear();
             // Under the lock: a waiter may destroy the group as soon as it can return.
             emptied.notify_all();
         }
@@ -82,14 +87,23 @@ void DispatchGroup::notify(DispatchQueue& queue, std::function<void()> block)
 bool DispatchGroup::wait(double timeoutSeconds)
 {
     auto deadline = detail::realTimeDeadlineAfter(timeoutSeconds);
-    detail::ThreadPool::BlockingScope blocking;
     std::unique_lock lock(_state->lock);
-    auto isEmpty = [this] { return _state->count == 0; };
+    if (_state->count == 0)
+        return true;
+    if (deadline && std::chrono::steady_clock::now() >= *deadline)
+        return false;
+    detail::ThreadPool::Waiter waiter;  // ends before the lock is released
+    _state->waiters.push_back(&waiter);
+    // Granted when the group empties, even if it fills again before we wake.
+    auto isGranted = [&] { return waiter.isGranted(); };
     if (!deadline) {
-        _state->emptied.wait(lock, isEmpty);
+        _state->emptied.wait(lock, isGranted);
         return true;
     }
-    return _state->emptied.wait_until(lock, *deadline, isEmpty);
+    if (_state->emptied.wait_until(lock, *deadline, isGranted))
+        return true;
+    std::erase(_state->waiters, &waiter);
+    return false;
 }
 
 }  // namespace plat

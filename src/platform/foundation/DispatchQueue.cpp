@@ -39,21 +39,28 @@ struct SyncTurn {
     std::mutex lock;
     std::condition_variable grantedChanged;
     bool granted = false;  // guarded by lock
+    detail::ThreadPool::Waiter* waiter = nullptr;  // guarded by lock: set while the caller waits
 
     void grant()
     {
         {
             std::lock_guard guard(lock);
             granted = true;
+            if (waiter)
+                waiter->grant();
         }
         grantedChanged.notify_one();
     }
 
     void waitForGrant()
     {
-        detail::ThreadPool::BlockingScope blocking;
         std::unique_lock guard(lock);
+        if (granted)
+            return;
+        detail::ThreadPool::Waiter waiting;  // ends before the lock is released
+        waiter = &waiting;
         grantedChanged.wait(guard, [this] { return granted; });
+        waiter = nullptr;
     }
 };
 

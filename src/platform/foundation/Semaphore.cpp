@@ -1,7 +1,10 @@
 #include "platform/foundation/Semaphore.h"
 
+#include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
+#include <optional>
 
 #include "platform/foundation/Deadlines.h"
 #include "platform/foundation/Fatal.h"
@@ -11,8 +14,35 @@ namespace plat {
 
 struct Semaphore::State {
     std::mutex lock;
-    std::condition_variable signalled;
+    std::condition_variable granted;
     long value = 0;  // guarded by lock
+    // Guarded by lock: waiting threads, first come first served. A signal is
+    // handed to the first of them rather than counted, so that exactly that
+    // thread is known to be on its way.
+    std::deque<detail::ThreadPool::Waiter*> waiters;
+
+    // deadline: none for no time limit.
+    bool wait(std::optional<std::chrono::steady_clock::time_point> deadline)
+    {
+        std::unique_lock guard(lock);
+        if (value > 0) {
+            --value;
+            return true;
+        }
+        if (deadline && std::chrono::steady_clock::now() >= *deadline)
+            return false;
+        detail::ThreadPool::Waiter waiter;  // ends before the lock is released
+        waiters.push_back(&waiter);
+        auto isGranted = [&] { return waiter.isGranted(); };
+        if (!deadline) {
+            granted.wait(guard, isGranted);
+            return true;
+        }
+        if (granted.wait_until(guard, *deadline, isGranted))
+            return true;
+        std::erase(waiters, &waiter);
+        return false;
+    }
 };
 
 Semaphore::Semaphore(long value)
@@ -26,32 +56,24 @@ Semaphore::Semaphore(long value)
 void Semaphore::signal()
 {
     std::lock_guard lock(_state->lock);
-    ++_state->value;
+    if (_state->waiters.empty()) {
+        ++_state->value;
+        return;
+    }
+    _state->waiters.front()->grant();
+    _state->waiters.pop_front();
     // Under the lock: a waiter may destroy the semaphore as soon as it can return.
-    _state->signalled.notify_one();
+    _state->granted.notify_all();
 }
 
 void Semaphore::wait()
 {
-    detail::ThreadPool::BlockingScope blocking;
-    std::unique_lock lock(_state->lock);
-    _state->signalled.wait(lock, [this] { return _state->value > 0; });
-    --_state->value;
+    (void)_state->wait(std::nullopt);
 }
 
 bool Semaphore::wait(double timeoutSeconds)
 {
-    auto deadline = detail::realTimeDeadlineAfter(timeoutSeconds);
-    if (!deadline) {
-        wait();
-        return true;
-    }
-    detail::ThreadPool::BlockingScope blocking;
-    std::unique_lock lock(_state->lock);
-    if (!_state->signalled.wait_until(lock, *deadline, [this] { return _state->value > 0; }))
-        return false;
-    --_state->value;
-    return true;
+    return _state->wait(detail::realTimeDeadlineAfter(timeoutSeconds));
 }
 
 }  // namespace plat

@@ -123,29 +123,46 @@ void ThreadPool::workerLoop()
     }
 }
 
-ThreadPool::BlockingScope::BlockingScope()
-    : _pool(poolOfThisThread)
+void ThreadPool::beginBlocking()
 {
-    if (!_pool)
-        return;
     bool quiescent = false;
     {
-        std::lock_guard lock(_pool->_lock);
-        ++_pool->_blocked;
-        _pool->startWorkerIfNeededLocked();
+        std::lock_guard lock(_lock);
+        ++_blocked;
+        startWorkerIfNeededLocked();
         // Cheap when nobody listens, which is nearly always.
-        quiescent = _pool->_hasQuiescenceHandler.load() && _pool->isQuiescentLocked();
+        quiescent = _hasQuiescenceHandler.load() && isQuiescentLocked();
     }
     if (quiescent)
-        _pool->callQuiescenceHandler();
+        callQuiescenceHandler();
 }
 
-ThreadPool::BlockingScope::~BlockingScope()
+void ThreadPool::endBlocking()
 {
-    if (!_pool)
+    std::lock_guard lock(_lock);
+    --_blocked;
+}
+
+ThreadPool::Waiter::Waiter()
+    : _pool(poolOfThisThread)
+{
+    if (_pool)
+        _pool->beginBlocking();
+}
+
+ThreadPool::Waiter::~Waiter()
+{
+    if (!_granted && _pool)
+        _pool->endBlocking();  // gave up waiting
+}
+
+void ThreadPool::Waiter::grant()
+{
+    if (_granted)
         return;
-    std::lock_guard lock(_pool->_lock);
-    --_pool->_blocked;
+    _granted = true;
+    if (_pool)
+        _pool->endBlocking();
 }
 
 }  // namespace plat::detail

@@ -46,18 +46,27 @@ public:
     // only signal. Empty removes it.
     void setQuiescenceHandler(std::function<void()> handler);
 
-    // Marks the calling worker as blocked for the scope's lifetime, letting
-    // its pool start a replacement when queued jobs would otherwise wait.
-    // Does nothing on threads that are not pool workers.
-    class BlockingScope {
+    // A thread waiting in one of our waits (a semaphore, a group, a sync
+    // turn). While it waits, a pool worker counts as blocked, which lets its
+    // pool start a replacement when queued jobs would otherwise wait. The
+    // thread that lets it go calls grant(), under the waiting place's lock:
+    // from then on the worker counts as running, so the pool never looks
+    // quiescent between the release and the worker's return. Made and
+    // destroyed on the waiting thread, under the waiting place's lock; does
+    // nothing on threads that are not pool workers.
+    class Waiter {
     public:
-        BlockingScope();
-        ~BlockingScope();
-        BlockingScope(const BlockingScope&) = delete;
-        BlockingScope& operator=(const BlockingScope&) = delete;
+        Waiter();
+        ~Waiter();
+        Waiter(const Waiter&) = delete;
+        Waiter& operator=(const Waiter&) = delete;
+
+        void grant();
+        bool isGranted() const { return _granted; }
 
     private:
-        ThreadPool* _pool;
+        ThreadPool* const _pool;
+        bool _granted = false;
     };
 
 private:
@@ -66,6 +75,8 @@ private:
     bool isQuiescentLocked() const;
     void startWorkerIfNeededLocked();
     void callQuiescenceHandler();
+    void beginBlocking();
+    void endBlocking();
 
     const size_t _targetRunning;
     mutable std::mutex _lock;
@@ -73,7 +84,7 @@ private:
     std::array<std::deque<std::function<void()>>, kPriorityCount> _jobs;  // guarded by _lock
     std::vector<std::thread> _threads;  // guarded by _lock
     size_t _idle = 0;  // guarded by _lock: workers not running a job
-    size_t _blocked = 0;  // guarded by _lock: workers inside a BlockingScope
+    size_t _blocked = 0;  // guarded by _lock: workers waiting in a Waiter not yet granted
     bool _stopping = false;  // guarded by _lock
     mutable std::mutex _handlerLock;
     std::function<void()> _quiescenceHandler;  // guarded by _handlerLock

@@ -1,12 +1,16 @@
 #include "platform/foundation/Clock.h"
 
+#include <atomic>
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/foundation/DispatchGroup.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Semaphore.h"
 #include "platform/foundation/Timer.h"
 #include "support/ManualClockScope.h"
 
@@ -153,6 +157,44 @@ TEST_F(ManualClockTest, RunUntilStepsTheClockAndStopEndsRun)
 
     plat::RunLoop::main().runUntilDate(plat::Date::now().addingTimeInterval(5));
     EXPECT_DOUBLE_EQ(clock.uptimeSeconds(), 1015);
+}
+
+// Hands a chain of blocks through three background queues to the main queue,
+// which notes the clock's time: on a settling clock the chain ends before time
+// moves on, however long the machine takes.
+TEST(SettlingManualClock, BackgroundWorkThatFellDueEndsAtItsOwnMoment)
+{
+    plat::test::ManualClockScope clock(plat::ManualClock::BackgroundWork::SettlesBeforeTimeMoves);
+    std::vector<std::shared_ptr<plat::DispatchQueue>> queues {plat::DispatchQueue::create("test.settle.a"),
+        plat::DispatchQueue::create("test.settle.b"), plat::DispatchQueue::create("test.settle.c")};
+    std::vector<double> finishedAt;
+    std::function<void(int)> hop = [&](int left) {
+        if (left == 0) {
+            plat::DispatchQueue::mainQueue().async([&] { finishedAt.push_back(clock.uptimeSeconds()); });
+            return;
+        }
+        queues[static_cast<size_t>(left) % queues.size()]->async([&hop, left] { hop(left - 1); });
+    };
+    for (int i = 1; i <= 3; ++i)
+        queues[0]->after(0.1 * i, [&hop] { hop(60); });
+    // A worker that waits in our semaphore for a main-queue block due later
+    // counts as done, so time can move on to that block.
+    plat::Semaphore released;
+    plat::DispatchQueue::mainQueue().after(0.5, [released]() mutable { released.signal(); });
+    std::atomic<double> resumedAt = 0;
+    auto waiting = plat::DispatchQueue::create("test.settle.waiting");
+    waiting->async([released, &resumedAt]() mutable {
+        released.wait();
+        resumedAt = plat::Clock::current().uptimeSeconds();
+    });
+
+    clock.advance(1);
+
+    const double start = plat::test::ManualClockScope::kStartUptimeSeconds;
+    ASSERT_EQ(finishedAt.size(), 3u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_DOUBLE_EQ(finishedAt[static_cast<size_t>(i)], start + 0.1 * (i + 1));
+    EXPECT_DOUBLE_EQ(resumedAt.load(), start + 0.5);
 }
 
 TEST(ManualClockScope, DiscardsWhatATestLeftBehind)

@@ -68,4 +68,26 @@ TEST(ThreadPool, TakesTheMostUrgentQueuedJobFirst)
     EXPECT_EQ(order, (std::vector<size_t> {0, 1, 2, 3}));
 }
 
+TEST(ThreadPool, IsQuiescentOnlyWhileEveryWorkerIsIdleOrInOneOfOurWaits)
+{
+    plat::detail::ThreadPool pool(2);
+    EXPECT_TRUE(pool.isQuiescent());
+    plat::Semaphore wentQuiet;
+    pool.setQuiescenceHandler([wentQuiet]() mutable { wentQuiet.signal(); });
+    std::promise<void> gate;  // a wait the pool cannot see: the worker is busy
+    plat::Semaphore released;
+    pool.submit(1, [opened = gate.get_future().share(), released]() mutable {
+        opened.wait();
+        (void)released.wait(kGenerousTimeoutSeconds);
+    });
+    EXPECT_FALSE(pool.isQuiescent());
+    gate.set_value();
+    ASSERT_TRUE(wentQuiet.wait(kGenerousTimeoutSeconds)) << "waiting in our semaphore";
+    EXPECT_TRUE(pool.isQuiescent());
+    released.signal();
+    ASSERT_TRUE(wentQuiet.wait(kGenerousTimeoutSeconds)) << "finished";
+    EXPECT_TRUE(pool.isQuiescent());
+    pool.setQuiescenceHandler(nullptr);
+}
+
 }  // namespace

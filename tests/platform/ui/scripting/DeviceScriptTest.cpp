@@ -117,6 +117,31 @@ TEST_F(Scripts, ACommandThatFindsNothingStopsTheRun)
     EXPECT_EQ(target->presses, 0);
 }
 
+TEST_F(Scripts, ATapOnACoveredControlNamesTheCoverAndStopsTheRun)
+{
+    auto sheet = std::make_shared<plat::View>(plat::makeRect(0, 80, 320, 100));
+    sheet->setAccessibilityLabel("Sheet");
+    window->addSubview(sheet);
+    auto ran = run("tap Add frame\n");
+    ASSERT_FALSE(ran.ok());
+    EXPECT_EQ(ran.error().localizedDescription(),
+        "line 1 (tap): Button \"Add frame\" at (100, 100, 120, 44) is covered by View \"Sheet\" at (0, 80, 320, 100)");
+    EXPECT_EQ(target->presses, 0);
+}
+
+// A control on its way in takes no touches; the script waits for it to stop,
+// as a person would, instead of tapping what lies under it.
+TEST_F(Scripts, ATapWaitsForAControlThatIsStillMovingIn)
+{
+    auto button = window->subviews().front();
+    button->setFrame(plat::makeRect(400, 100, 120, 44));
+    plat::View::animateWithDuration(0.5, [&] { button->setFrame(plat::makeRect(100, 100, 120, 44)); });
+    const double start = clock.uptimeSeconds();
+    ASSERT_TRUE(run("tap Add frame\n").ok());
+    EXPECT_EQ(target->presses, 1);
+    EXPECT_GE(clock.uptimeSeconds() - start, 0.5);
+}
+
 TEST_F(Scripts, UnreadableFileIsAnError)
 {
     auto missing = plat::scripting::DeviceScript::load(folder.path("none.txt"));

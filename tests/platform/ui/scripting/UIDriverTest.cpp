@@ -1,5 +1,7 @@
 #include "platform/ui/scripting/UIDriver.h"
 
+#include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -109,4 +111,69 @@ TEST_F(Driving, PassingTimeMovesTheManualClock)
     double before = clock.uptimeSeconds();
     driver.wait(1.5);
     EXPECT_DOUBLE_EQ(clock.uptimeSeconds(), before + 1.5);
+}
+
+// A tap goes where a person's finger would: through a caption that takes no
+// touches to the button under it, to an overlay that belongs to the item it
+// lies on, but never to a control that another view covers.
+TEST_F(Driving, TapsLandOnlyWhereAFingerWould)
+{
+    struct Case {
+        const char* name;
+        std::function<void(plat::View& root)> add;
+        const char* tapped;
+        const char* refusal;  // empty when the tap lands
+        std::vector<std::string> log;
+    };
+    auto playButton = [](plat::View& root, plat::Rect frame, Screen& owner) {
+        auto button = plat::Button::buttonWithType(plat::ButtonType::Custom);
+        button->setFrame(frame);
+        button->addTarget(&owner, &Screen::play, plat::ControlEventTouchUpInside);
+        root.addSubview(button);
+    };
+    auto& owner = *screen;
+    const Case cases[] = {
+        {"a coach mark over the button",
+            [](plat::View& root) {
+                auto cover = std::make_shared<plat::View>(plat::makeRect(0, 0, 568, 320));
+                cover->setAccessibilityLabel("Coach mark");
+                root.addSubview(cover);
+            },
+            "Play",
+            "Button \"Play\" of Screen at (20, 20, 80, 40) is covered by View \"Coach mark\" of Screen at (0, 0, 568, "
+            "320)",
+            {}},
+        {"a caption in front of its button",
+            [&](plat::View& root) {
+                playButton(root, plat::makeRect(300, 20, 100, 60), owner);
+                auto caption = std::make_shared<plat::Label>(plat::makeRect(310, 50, 80, 20));
+                caption->setText("Loop");
+                caption->setUserInteractionEnabled(false);
+                root.addSubview(caption);
+            },
+            "Loop", "", {"play"}},
+        {"a touch zone the size of the picture it lies on",
+            [&](plat::View& root) {
+                auto picture = std::make_shared<plat::View>(plat::makeRect(300, 100, 70, 50));
+                picture->setAccessibilityLabel("Frame 1");
+                root.addSubview(picture);
+                playButton(root, plat::makeRect(300, 100, 70, 50), owner);
+            },
+            "Frame 1", "", {"play"}},
+    };
+    for (const auto& c : cases) {
+        auto root = screen->view();
+        auto before = root->subviews();
+        screen->log.clear();
+        c.add(*root);
+        auto tapped = driver.tryTap(c.tapped);
+        EXPECT_EQ(tapped.ok(), std::string(c.refusal).empty()) << c.name;
+        if (!tapped.ok()) {
+            EXPECT_EQ(tapped.error().localizedDescription(), c.refusal) << c.name;
+        }
+        EXPECT_EQ(screen->log, c.log) << c.name;
+        for (const auto& view : std::vector<std::shared_ptr<plat::View>>(root->subviews()))
+            if (std::find(before.begin(), before.end(), view) == before.end())
+                view->removeFromSuperview();
+    }
 }
