@@ -1,9 +1,11 @@
 #include "editor/EffectSelectionViewController.h"
 
+#include <iterator>
 #include <string>
 
 #include "app/ProjectModel.h"
 #include "editor/EditorNotifications.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -22,6 +24,17 @@ constexpr const char* kNeedsRenderingKey = "RecordNeedsRendering";
 std::shared_ptr<const plat::Image> effectPicture(int64_t index)
 {
     return plat::Image::imageNamed("edit_effect_" + std::to_string(index) + ".png");
+}
+
+// What each item does to the pictures, for its accessibility label: the
+// pictures show the effect, not its name.
+std::string effectName(int64_t index)
+{
+    static constexpr const char* kNames[]
+        = {"No Effect", "Grey Scale", "Sepia", "Posterize", "Colour Change", "Thermal", "X-Ray", "Dither"};
+    if (index < 0 || index >= static_cast<int64_t>(std::size(kNames)))
+        return {};
+    return plat::localized(kNames[index]);
 }
 
 }  // namespace
@@ -73,9 +86,11 @@ std::shared_ptr<plat::View> EffectSelectionViewController::carouselViewForItemAt
     auto picture = effectPicture(index);
     if (auto reused = std::dynamic_pointer_cast<plat::ImageView>(reusingView)) {
         reused->setImage(picture);
+        reused->setAccessibilityLabel(effectName(index));
         return reused;
     }
     auto itemView = std::make_shared<plat::ImageView>(picture);
+    itemView->setAccessibilityLabel(effectName(index));
     itemView->layer()->setDoubleSided(false);
     itemView->setContentMode(plat::ContentMode::ScaleAspectFill);
     return itemView;

@@ -1,6 +1,7 @@
 #include "render/ForegroundSelectViewController.h"
 
 #include <cstdio>
+#include <iterator>
 
 #include "app/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
@@ -15,14 +16,24 @@
 
 namespace zt {
 
+namespace {
+
+// The captions drawn into the previews, from foreground_20.png on.
+constexpr const char* kPreviewNames[] = {"None", "Vignette", "Film", "Frame", "Hearts", "Snow"};
+
+}  // namespace
+
 ForegroundSelectViewController::ForegroundSelectViewController(std::shared_ptr<ProjectModel> project)
     : LookChooserViewController("ForegroundSelectViewController", std::move(project), "META_RECORD_FOREGROUND")
 {
     for (int number = kFirstPreviewNumber; number <= kLastPreviewNumber; ++number) {
         char name[32];
         std::snprintf(name, sizeof name, "foreground_%.2d.png", number);
-        if (plat::Bundle::mainBundle().pathForResource(name, ""))
+        if (plat::Bundle::mainBundle().pathForResource(name, "")) {
             _images.emplace_back(name);
+            const auto position = static_cast<size_t>(number - kFirstPreviewNumber);
+            _names.emplace_back(position < std::size(kPreviewNames) ? kPreviewNames[position] : "");
+        }
     }
 }
 
@@ -30,6 +41,13 @@ std::string ForegroundSelectViewController::overlayNameForPreview(const std::str
 {
     const std::string extension = plat::pathExtension(preview);
     return plat::deletingPathExtension(preview) + "_bg." + extension;
+}
+
+std::string ForegroundSelectViewController::itemName(int64_t index) const
+{
+    if (index < 0 || index >= static_cast<int64_t>(_names.size()))
+        return {};
+    return plat::localized(_names[static_cast<size_t>(index)]);
 }
 
 std::shared_ptr<const plat::Image> ForegroundSelectViewController::previewPicture(int64_t index)

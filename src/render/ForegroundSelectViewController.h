@@ -29,9 +29,11 @@ public:
 
 protected:
     std::shared_ptr<const plat::Image> previewPicture(int64_t index) override;
+    std::string itemName(int64_t index) const override;
 
 private:
     std::vector<std::string> _images;
+    std::vector<std::string> _names;  // the previews' captions, in step with _images
 };
 
 }  // namespace zt

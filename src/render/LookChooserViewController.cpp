@@ -62,9 +62,11 @@ std::shared_ptr<plat::View> LookChooserViewController::carouselViewForItemAtInde
     if (auto reused = std::dynamic_pointer_cast<plat::ImageView>(reusingView)) {
         reused->setImage(picture);
         reused->setFrame(plat::makeRect(0, 0, kItemSize.width, kItemSize.height));
+        reused->setAccessibilityLabel(itemName(index));
         return reused;
     }
     auto itemView = std::make_shared<plat::ImageView>(picture);
+    itemView->setAccessibilityLabel(itemName(index));
     itemView->setFrame(plat::makeRect(0, 0, kItemSize.width, kItemSize.height));
     itemView->setContentMode(plat::ContentMode::ScaleAspectFill);
     itemView->layer()->setDoubleSided(false);

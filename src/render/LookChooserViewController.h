@@ -58,6 +58,9 @@ public:
 protected:
     // The preview picture of the item.
     virtual std::shared_ptr<const plat::Image> previewPicture(int64_t index) = 0;
+    // What the picture shows in words (its caption is drawn into it), for
+    // the item's accessibility label; empty when it has none.
+    virtual std::string itemName(int64_t index) const = 0;
     const std::string& key() const { return _key; }
     // Stores index under the key with RecordNeedsRendering and saves the
     // metadata; false (nothing stored) when the metadata cannot be read.

@@ -1,7 +1,9 @@
 #include "render/ThemeSelectViewController.h"
 
 #include <cstdio>
+#include <iterator>
 
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/ActivityIndicatorView.h"
@@ -12,6 +14,10 @@
 namespace zt {
 
 namespace {
+
+// The captions drawn into the themes' pictures, by theme number.
+constexpr const char* kThemeNames[]
+    = {"No Theme", "Curtain", "Sky", "Stars", "Paper", "Sunburst", "Chalk", "Neon", "Sunset"};
 
 std::string themePictureName(int64_t index)
 {
@@ -49,6 +55,13 @@ void ThemeSelectViewController::viewDidUnload()
 std::shared_ptr<const plat::Image> ThemeSelectViewController::previewPicture(int64_t index)
 {
     return plat::Image::imageNamed(themePictureName(index));
+}
+
+std::string ThemeSelectViewController::itemName(int64_t index) const
+{
+    if (index < 0 || index >= static_cast<int64_t>(std::size(kThemeNames)))
+        return {};
+    return plat::localized(kThemeNames[index]);
 }
 
 void ThemeSelectViewController::carouselDidEndScrollingAnimation(Carousel& carousel)

@@ -45,6 +45,14 @@ protected:
         driver.wait(1);  // never a double tap
         ASSERT_TRUE(driver.tap(*button));
     }
+    // A finger on a dimmed button, which the driver itself refuses to tap.
+    void press(const std::shared_ptr<plat::Button>& button)
+    {
+        driver.wait(1);
+        EXPECT_FALSE(driver.tap(*button)) << "disabled";
+        plat::Rect b = button->bounds();
+        driver.tapAt(button->convertPoint({b.midX(), b.midY()}, nullptr));
+    }
     std::shared_ptr<zt::PainterToolSizeViewController> sizePopover() const
     {
         auto popover = tools->popoverController();
@@ -188,7 +196,7 @@ TEST_F(ToolBar, ThePainterSetsColoursSelectionVisibilityAndEnabledStates)
     EXPECT_FALSE(tools->btnUndo->isEnabled());
     EXPECT_FALSE(tools->btnRedo->isEnabled());
     EXPECT_TRUE(tools->btnBrush->isEnabled());
-    tap(tools->btnUndo);
+    press(tools->btnUndo);
     EXPECT_TRUE(recorder->codes.empty());
     tools->enableTool(10, true);
     tap(tools->btnUndo);

@@ -46,13 +46,15 @@ std::string lookScript(const std::string& progressShot, const std::string& sheet
                          "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n";
     for (int i = 0; i < 3; ++i)
         script += "tap Take Picture\nwait 1.1\n";
-    script += "tap Done\nwait 1\n"
+    script += "# the interval a step longer, in its popover, closed by a tap beside it\n"
+              "tap Interval\nwait 1\ntap +\nwait 0.5\ntapat 100 100\nwait 1\n"
+              "tap Done\nwait 1\n"
               "# a theme card at the first frame: \"The End\", the gallery's first\n"
               "tap First Frame\nwait 0.5\ntap Add Media\nwait 1\ntap Theme Cards\nwait 1.5\ntapat 74 92\nwait 2\n"
-              "# the look sheet: theme 1 (the item right of the centred one), then raised\n"
-              "tap Movie Look\nwait 1\ntapat 415 279\nwait 3\ntapat 29 171\nwait 1\n"
-              "# the foreground two items on, then one more: the golden frame\n"
-              "tapat 546 303\nwait 1.5\ntapat 415 303\nwait 1.5\n"
+              "# the look sheet: the curtain theme, then raised\n"
+              "tap Movie Look\nwait 1\ntap Curtain\nwait 3\ntapat 29 171\nwait 1\n"
+              "# the foreground: the film strip on the right, then the golden frame beyond it\n"
+              "tap Film\nwait 1.5\ntap Frame\nwait 1.5\n"
               "# scrolled to the fades, both on, then to the mask, on\n"
               "drag 100 300 100 200\nwait 2\ntapat 527 156\nwait 0.5\ntapat 527 200\nwait 0.5\n"
               "drag 100 300 100 150\nwait 2\ntapat 527 297\nwait 0.5\nscreenshot "
@@ -121,6 +123,7 @@ TEST(LookScript, AScriptAddsAThemeCardGivesTheLookAndExportsTheMovieWithTheProgr
     EXPECT_EQ(metadata->getBool("META_RECORD_THEME_FADE_OUT"), true);
     EXPECT_EQ(metadata->getBool("META_RECORD_ASPECT_RATIO_MASK"), true);
     EXPECT_EQ(metadata->getString("RecordName"), "My Plovix Movie: Kites");
+    EXPECT_EQ(metadata->getInt64("CaptureTimerValue"), 35) << "30 and one step of 5";
 
     // The progress screen: its dark rows under the bar.
     auto progress = plat::Image::imageWithContentsOfFile(progressShot);

@@ -10,6 +10,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/ImageRepresentation.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Button.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/Layer.h"
@@ -31,6 +32,14 @@ constexpr double kVisibleAlpha = 0.01;
 bool isShown(const View& view)
 {
     return !view.isHidden() && view.alpha() > kVisibleAlpha;
+}
+
+// What a button shows in words, which a person taps even when the button's
+// accessibility label says it otherwise ("+" read as "Longer").
+std::string shownTitle(const View& view)
+{
+    auto* button = dynamic_cast<const Button*>(&view);
+    return button ? button->currentTitle() : std::string();
 }
 
 // Front to back: later subviews, and subviews before their superview. A
@@ -191,7 +200,9 @@ std::shared_ptr<View> UIDriver::findView(const std::string& text) const
     if (!win)
         return nullptr;
     return searchFrontFirst(win, [&](const View& view) {
-        return view.accessibilityLabel() == text || (!text.empty() && view.accessibilityIdentifier() == text);
+        const bool shows = view.accessibilityLabel() == text || (!text.empty() && shownTitle(view) == text)
+            || (!text.empty() && view.accessibilityIdentifier() == text);
+        return shows && windowPointOf(view);
     });
 }
 
@@ -232,7 +243,13 @@ std::optional<Point> UIDriver::windowPointOf(const View& view) const
         if (!isShown(*v))
             return std::nullopt;
     Rect b = view.bounds();
-    return view.convertPoint({b.midX(), b.midY()}, nullptr);
+    Point middle = view.convertPoint({b.midX(), b.midY()}, nullptr);
+    // Its middle must be where a person can see it: on the screen, and not
+    // cut away by a container that clips (a scrolled-off carousel item).
+    for (const View* v = view.superview().get(); v; v = v->superview().get())
+        if ((v->clipsToBounds() || v == win.get()) && !v->bounds().contains(v->convertPointFromView(middle, nullptr)))
+            return std::nullopt;
+    return middle;
 }
 
 void settle()
@@ -273,6 +290,9 @@ Result<void> UIDriver::tryTap(const View& view)
     auto point = windowPointOf(view);
     if (!point)
         return Error(UIDriver::kErrorDomain, UIDriver::kTapMissed, describe(view) + " is not on screen");
+    // A dimmed control takes the touch and does nothing with it.
+    if (auto* control = dynamic_cast<const Control*>(&view); control && !control->isEnabled())
+        return Error(UIDriver::kErrorDomain, UIDriver::kTapMissed, describe(view) + " is disabled");
     // The touch goes where hit testing sends it: the view, a part of it, the
     // container that handles touches for it, or (for a caption or picture
     // that takes no touches) whatever lies under it. A view drawn over it is

@@ -47,9 +47,10 @@ public:
     std::shared_ptr<Window> window() const;
 
     // The frontmost visible view whose accessibility label (a button's
-    // title, a label's text, a field's placeholder by default) or
-    // accessibility identifier is the text; a control counts as one view
-    // (its title label is part of it).
+    // title, a label's text, a field's placeholder by default), shown title
+    // (a button's, whatever its accessibility label) or accessibility
+    // identifier is the text; a control counts as one view (its title label
+    // is part of it).
     std::shared_ptr<View> findView(const std::string& text) const;
     // A view a layout connected under that outlet name, in any controller on
     // screen (root, children, presented), front first.
