@@ -6,6 +6,16 @@
 
 namespace plat::detail {
 
+namespace {
+
+// The threads share each picture's slices, and the look-ahead runs on one
+// thread in step with the pictures. With whole pictures in flight, or the
+// look-ahead on threads of its own, the rate control depends on which thread
+// finished first, so the same pictures gave another movie on a busy machine.
+constexpr const char* kThreading = "sliced-threads=1:sync-lookahead=0:lookahead-threads=1";
+
+}  // namespace
+
 void PacketDeleterForward::operator()(AVPacket* packet) const
 {
     av_packet_free(&packet);
@@ -107,6 +117,7 @@ Result<void> H264Encoder::open(int timeBaseNumerator, int timeBaseDenominator)
     if (d.settings.maxKeyFrameInterval > 0)
         codec->gop_size = static_cast<int>(d.settings.maxKeyFrameInterval);
     codec->thread_count = 0;  // as many as the machine has
+    av_opt_set(codec->priv_data, "x264-params", kThreading, 0);
     if (d.globalHeader)
         codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     av_opt_set(codec->priv_data, "profile", d.settings.profile.c_str(), 0);

@@ -1,10 +1,15 @@
 // The app binary driven by a device script, headless, as CI runs it.
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/wait.h>
+#include <thread>
+#include <vector>
 
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
@@ -551,4 +556,104 @@ TEST(AppScript, TheReadmesPainterScriptPaintsTheFirstFrameForTheStripAndTheMovie
     ASSERT_EQ(toolColors.count(), 3u);
     EXPECT_EQ(toolColors.at(1).int64Value(), 0);
     EXPECT_EQ(toolColors.at(2).int64Value(), 4);
+}
+
+namespace {
+
+// What a run left behind that must not depend on how busy the machine was:
+// the screenshots, and the made project's stored pictures in film order
+// (their names hold new identifiers each run) and its rendered movie.
+std::vector<std::pair<std::string, std::vector<uint8_t>>> runOutcome(
+    const std::string& folder, const std::string& device, const std::vector<std::string>& shots)
+{
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> outcome;
+    auto keep = [&](const std::string& what, const std::string& path) {
+        outcome.emplace_back(what, plat::readFile(path).valueOr(plat::Data()));
+    };
+    for (const auto& shot : shots)
+        keep(shot, folder + "/" + shot);
+    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
+    const std::string* made = listed.empty() ? nullptr : listed.at(0).asString();
+    if (!made)
+        return outcome;
+    const std::string project = device + "/Documents/" + *made;
+    auto frames = plat::dictionaryWithContentsOfFile(project + "/frames.meta");
+    for (const plat::Value& entry : frames ? frames->getArray("FRAMELIST_DATA").value_or(plat::Array()) : plat::Array())
+        if (auto record = entry.asDictionary())
+            for (const char* kind : {"frame-", "thumb-", "preview-"})
+                if (auto id = record->getString("FRAME_ID"); id && *id != "RESERVED_PLACEHOLDER_CAPTURE")
+                    keep(std::string(kind) + std::to_string(outcome.size()), project + "/" + kind + *id + ".jpg");
+    auto movies = plat::contentsOfDirectory(device + "/Library/Caches/rendercache/" + *made);
+    for (const std::string& name : movies.valueOr(std::vector<std::string>()))
+        keep(name, device + "/Library/Caches/rendercache/" + *made + "/" + name);
+    return outcome;
+}
+
+// Keeps every processor busy twice over while it lives.
+class MachineLoad {
+public:
+    MachineLoad()
+    {
+        for (unsigned i = 0; i < 2 * std::max(1u, std::thread::hardware_concurrency()); ++i)
+            _threads.emplace_back([this] {
+                uint64_t spin = 0;
+                while (!_stop.load(std::memory_order_relaxed))
+                    spin = spin * 6364136223846793005u + 1;
+                _sink += spin;
+            });
+    }
+    ~MachineLoad()
+    {
+        _stop = true;
+        for (auto& thread : _threads)
+            thread.join();
+    }
+
+private:
+    std::atomic<bool> _stop = false;
+    std::atomic<uint64_t> _sink = 0;
+    std::vector<std::thread> _threads;
+};
+
+}  // namespace
+
+// Plain waits, a camera whose every picture carries its frame number, a
+// countdown, playback and a render: the same files and screens whether the
+// machine is idle or busy, because the script's time waits for the app.
+TEST(AppScript, AScriptGivesTheSameFilesAndScreensOnAnIdleAndOnABusyMachine)
+{
+    plat::test::TemporaryFolder folder;
+    const std::vector<std::string> shots {"live.png", "editor.png", "playing.png", "progress.png", "movie.png"};
+    auto script = [](const std::string& into) {
+        return "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n"
+               "tap Take Picture\nwait 0.63\ntap Take Picture\nwait 1.1\ntap Take Picture\nwait 0.9\n"
+               "screenshot "
+            + into + "/live.png\ntap Done\nwait 1\nscreenshot " + into
+            + "/editor.png\n"
+              "tap Play\nwait 0.45\nscreenshot "
+            + into
+            + "/playing.png\ntap Stop\nwait 0.5\ntap Projects\nwait 1.2\ntap Play\nwait 1\ntap Ok\nwait 0.3\n"
+              "screenshot "
+            + into + "/progress.png\nwait 3.3\nscreenshot " + into + "/movie.png\nquit\n";
+    };
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> outcomes[2];
+    for (int run = 0; run < 2; ++run) {
+        const std::string into = folder.path("run" + std::to_string(run));
+        const std::string device = into + "/device";
+        ASSERT_TRUE(plat::createDirectory(into, plat::IntermediateDirectories::Yes).ok());
+        addTestPatternCamera(device);
+        std::ofstream(into + "/script.txt") << script(into);
+        std::optional<MachineLoad> load;
+        if (run == 1)
+            load.emplace();
+        ASSERT_EQ(runApp(device, "phone", into + "/script.txt"), 0);
+        load.reset();
+        outcomes[run] = runOutcome(into, device, shots);
+    }
+    ASSERT_EQ(outcomes[0].size(), outcomes[1].size());
+    EXPECT_GE(outcomes[0].size(), shots.size() + 3 * 3 + 1) << "five screens, three frames' pictures, a movie";
+    for (size_t i = 0; i < outcomes[0].size(); ++i) {
+        EXPECT_FALSE(outcomes[0][i].second.empty()) << outcomes[0][i].first;
+        EXPECT_TRUE(outcomes[0][i].second == outcomes[1][i].second) << outcomes[0][i].first << " differs";
+    }
 }
