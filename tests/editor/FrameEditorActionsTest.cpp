@@ -3,6 +3,7 @@
 // painter, the look sheet, the single-frame
 // controls, the help overlay, the menus, and panels that a double tap or
 // closing the project could leave behind.
+#include "app/AudioClip.h"
 #include "app/FilledText.h"
 #include "audio/AudioRecorderViewController.h"
 #include "editor/FrameEditorHelp.h"
@@ -17,6 +18,7 @@
 #include "render/OutlineViewController.h"
 #include "render/ThemeCardEditViewController.h"
 #include "render/ThemeCardTableViewController.h"
+#include "support/MediaTools.h"
 #include "support/RunLoopWaiting.h"
 #include "uikit/APInsetTextField.h"
 #include "uikit/BubblePopoverController.h"
@@ -31,6 +33,17 @@ using Rgba = plat::test::Rgba;
 
 class FrameEditorActions : public FrameEditorScene {
 protected:
+    // A tone of that many seconds, as a finished recording would leave it.
+    std::string voice(double seconds)
+    {
+        const std::string path = sandbox.path("tmp/voice-" + std::to_string(++madeVoices) + ".wav");
+        auto made = plat::test::runFFmpeg(sandbox.path("tmp"),
+            {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=" + std::to_string(seconds), "-c:a",
+                "pcm_s16le", path});
+        EXPECT_EQ(made.exitCode, 0) << made.output;
+        return path;
+    }
+    int madeVoices = 0;
     // Red, green and blue pictures, the chosen movie effect on.
     void openThreeColours()
     {
@@ -459,6 +472,41 @@ TEST_F(FrameEditorActions, TheVoiceOverPanelOpenedTwiceShowsOnceAndATapBesideItC
     EXPECT_EQ(outlets().viewPlayerViewController->frame().maxY(), 320) << "the strip is back";
 }
 
+TEST_F(FrameEditorActions, AVoiceOverLandsAtTheFrameWhereItsRecordingStarted)
+{
+    open(12);
+    goTo(7);
+    editor->actionAudio();
+    auto recorder = editor->audioRecorderView();
+    ASSERT_NE(recorder, nullptr);
+    driver.wait(0.5);
+    // The recorder's callbacks as it sends them; the movie plays on meanwhile.
+    editor->audioRecorderDidStartRecording(*recorder);
+    driver.wait(0.6);
+    EXPECT_GT(editor->currentFrame(), 7);
+    editor->audioRecorderDidStopRecording(*recorder, voice(1.0));
+    auto clip = editor->audioController()->getAudioClipForFrameAtIndex(7, int64_t {0});
+    ASSERT_NE(clip, nullptr);
+    EXPECT_EQ(clip->type(), zt::AudioClip::VoiceOver);
+    EXPECT_EQ(clip->startFrameIndex(), 7);
+    EXPECT_EQ(clip->linkToFrameUID(), frames().getFrameAtIndex(7)->UID());
+}
+
+TEST_F(FrameEditorActions, NoRoomForAVoiceOverOpensNoPanelAndLeavesTheToolbarEnabled)
+{
+    open(12);
+    goTo(7);
+    for (int track = 0; track < 2; ++track)
+        editor->audioController()->addAudioFromFile(voice(1.0), 7, std::nullopt, zt::AudioClip::SoundEffect);
+    editor->actionAudio();
+    EXPECT_EQ(editor->audioRecorderView(), nullptr);
+    EXPECT_EQ(alertText(), "Error\nToo many clips already exist at playhead.");
+    closeAlert();
+    for (const auto& button : {outlets().btnPlay, outlets().btnMore, outlets().btnExplorer, outlets().btnAudio,
+             outlets().btnCamera, outlets().btnForward})
+        EXPECT_TRUE(button->isEnabled()) << button->accessibilityLabel();
+}
+
 TEST_F(FrameEditorActions, ClosingWhilePanelsAnimateLeavesNothingBehind)
 {
     open(4);
@@ -474,7 +522,9 @@ TEST_F(FrameEditorActions, ClosingWhilePanelsAnimateLeavesNothingBehind)
     EXPECT_EQ(editor->audioRecorderView(), nullptr);
     EXPECT_EQ(editor->btnCloseModalController(), nullptr);
     EXPECT_EQ(controls->superview(), nullptr);
-    driver.wait(FrameEditorViewController::kCloseFadeSeconds);
+    driver.wait(0.24);
+    EXPECT_EQ(closing->closed, 0) << "the panels' animations do not cut the fade short";
+    driver.wait(0.02);
     EXPECT_EQ(closing->closed, 1);
     view->removeFromSuperview();
     editor->removeFromParentViewController();

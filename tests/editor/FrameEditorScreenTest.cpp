@@ -91,7 +91,10 @@ TEST_F(FrameEditor, ZoomingOutShowsTheTimelineAtTheStripsFrameAndBack)
     EXPECT_EQ(outlets().viewPlayerViewController->alpha(), 0.0);
     EXPECT_NE(outlets().viewTimelineViewController->layer()->animationForKey("ZoomIn"), nullptr);
     EXPECT_EQ(timeline().getCurrentFrame(), 2);
-    driver.wait(FrameEditorViewController::kZoomSeconds + 0.01);
+    driver.wait(0.29);
+    EXPECT_NE(outlets().viewTimelineViewController->layer()->animationForKey("ZoomIn"), nullptr)
+        << "the zoom takes 0.3 s";
+    driver.wait(0.02);
     EXPECT_EQ(outlets().viewTimelineViewController->layer()->animationForKey("ZoomIn"), nullptr)
         << "the scale is not kept";
 
@@ -156,7 +159,9 @@ TEST_F(FrameEditor, ClosingStoresTheThumbnailTheFrameAndTellsTheRootAfterTheFade
     ASSERT_TRUE(driver.tap("Projects"));
     EXPECT_EQ(closing->closed, 0) << "the look layers fade first";
     EXPECT_EQ(outlets().imageViewForeground->alpha(), 0.0);
-    driver.wait(FrameEditorViewController::kCloseFadeSeconds);
+    driver.wait(0.24);
+    EXPECT_EQ(closing->closed, 0) << "the fade takes a quarter of a second";
+    driver.wait(0.02);
     EXPECT_EQ(closing->closed, 1);
 
     zt::ProjectModel stored(project->getProjectPath());
@@ -169,24 +174,40 @@ TEST_F(FrameEditor, ClosingStoresTheThumbnailTheFrameAndTellsTheRootAfterTheFade
     EXPECT_EQ(closing->closed, 1) << "a second tap while it closes does nothing";
 }
 
-TEST_F(FrameEditor, TheThumbnailOfAProjectShownAtItsPlaceholderIsThePictureBefore)
+TEST_F(FrameEditor, ClosingAtThePlaceholderStoresThePictureBeforeItAsTheThumbnail)
 {
-    open(3);
-    goTo(3);
-    EXPECT_EQ(editor->linkThumbImageForProject(), *frames().getFrameIDAtIndex(2));
-}
-
-TEST_F(FrameEditor, APlaceholderFirstGivesTheLastEntryAsTheThumbnail)
-{
-    auto made = makeProject(3);
-    auto& list = made->getFrameList();
-    const zt::Frame placeholder = *list.getFrameAtIndex(list.getCaptureIndex());
-    list.removeFrameAtIndex(list.getCaptureIndex());
-    list.insertFrame(placeholder, 0);
-    ASSERT_TRUE(made->saveAllDataToDisk().ok());
-    open(made);
-    goTo(0);
-    EXPECT_EQ(editor->linkThumbImageForProject(), *list.getFrameIDAtIndex(3));
+    struct Case {
+        int pictures;
+        bool placeholderFirst;
+        int64_t shownAt;
+        std::optional<int64_t> thumbnailAt;  // none: no picture stands for the project
+    };
+    const Case cases[] = {
+        {1, false, 1, 0},
+        {3, false, 3, 2},
+        {3, false, 1, 1},
+        {3, true, 0, 3},
+        {0, false, 0, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        auto made = makeProject(c.pictures);
+        auto& list = made->getFrameList();
+        if (c.placeholderFirst) {
+            const zt::Frame placeholder = *list.getFrameAtIndex(list.getCaptureIndex());
+            list.removeFrameAtIndex(list.getCaptureIndex());
+            list.insertFrame(placeholder, 0);
+            ASSERT_TRUE(made->saveAllDataToDisk().ok());
+        }
+        open(made);
+        goTo(c.shownAt);
+        ASSERT_EQ(editor->currentFrame(), c.shownAt);
+        const std::string expected = c.thumbnailAt ? *frames().getFrameIDAtIndex(*c.thumbnailAt) : "";
+        close();
+        zt::ProjectModel stored(project->getProjectPath());
+        EXPECT_EQ(stored.getMetaData()->getString("META_RECORD_THUMB_FRAME_ID"), expected)
+            << c.pictures << " pictures shown at " << c.shownAt;
+        closing->closed = 0;
+    }
 }
 
 TEST_F(FrameEditor, OnlyTheTwoLandscapeOrientationsAreAccepted)

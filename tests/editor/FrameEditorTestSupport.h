@@ -123,7 +123,7 @@ protected:
         if (!editor || closing->closed > 0)
             return;
         editor->actionProjectExplorer();
-        driver.wait(FrameEditorViewController::kCloseFadeSeconds);
+        driver.wait(0.25);  // the closing fade
         editor->view()->removeFromSuperview();
         editor->removeFromParentViewController();
     }

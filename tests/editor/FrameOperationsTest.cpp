@@ -1,6 +1,8 @@
 // Capture here, hold, copy, delete with undo, and the export to the photo album.
 #include <filesystem>
+#include <functional>
 
+#include "app/AudioClip.h"
 #include "app/FramePasteboardRecord.h"
 #include "editor/DuplicateFramesView.h"
 #include "editor/StripTestSupport.h"
@@ -138,6 +140,81 @@ TEST_F(FrameOperations, AHoldLongerThanTheSliderReachesSurvivesOpeningAndClosing
     driver.tapAt({560, 310});
     driver.wait(1);
     EXPECT_EQ(project->getFrameList().count(), 41);
+}
+
+TEST_F(FrameOperations, AudioClipsKeepInStepWithHoldsDeletesAndPastes)
+{
+    // At 5 frames per second a 0.6 s clip sounds at three frames: "first"
+    // at A, B, B, "second" at C, D, E.
+    const std::string sound = tone("pop.wav", 0.6);
+    struct Clip {
+        int64_t startFrame;
+        double seconds;  // 0: the clip is gone
+    };
+    struct Case {
+        std::string edit;
+        std::function<void()> run;
+        Clip first, second;
+    };
+    const Case cases[] = {
+        {"hold B four times",
+            [&] {
+                tapItem(1);
+                strip->holdSelectedForTimes(4);
+            },
+            {0, 0.6}, {5, 0.6}},
+        // Cut to the two frames up to the next clip's start.
+        {"hold B once",
+            [&] {
+                tapItem(1);
+                strip->holdSelectedForTimes(1);
+            },
+            {0, 0.4}, {2, 0.6}},
+        {"delete one B",
+            [&] {
+                tapItem(2);
+                choose("Delete");
+            },
+            {0, 0.4}, {2, 0.6}},
+        {"delete C",
+            [&] {
+                tapItem(3);
+                choose("Delete");
+            },
+            {0, 0.6}, {0, 0}},
+        {"paste D before B",
+            [&] {
+                goTo(4);
+                tapItem(4);
+                choose("Copy");
+                goTo(1);
+                tapItem(1);
+                choose("Paste");
+                waitForPaste(9);
+            },
+            {0, 0.6}, {4, 0.6}},
+    };
+    for (const Case& c : cases) {
+        showStrip(makeProject({"A", "B", "B", "C", "D", "E", "F"}));
+        audio->addAudioFromFile(sound, 0, std::string("first"), zt::AudioClip::SoundEffect);
+        audio->addAudioFromFile(sound, 3, std::string("second"), zt::AudioClip::SoundEffect);
+        c.run();
+        for (const auto& [name, expected] : {std::pair {"first", c.first}, std::pair {"second", c.second}}) {
+            std::shared_ptr<zt::AudioClip> found;
+            for (const auto& track : audio->audioTracks())
+                for (const auto& clip : track)
+                    if (clip->name() == name)
+                        found = clip;
+            if (expected.seconds == 0) {
+                EXPECT_EQ(found, nullptr) << c.edit << ": " << name;
+                continue;
+            }
+            ASSERT_NE(found, nullptr) << c.edit << ": " << name;
+            EXPECT_EQ(found->startFrameIndex(), expected.startFrame) << c.edit << ": " << name;
+            EXPECT_NEAR(found->duration().seconds(), expected.seconds, 1e-3) << c.edit << ": " << name;
+        }
+        closeStrip();
+    }
 }
 
 TEST_F(FrameOperations, CopyWithoutASelectionPutsTheTappedFrameAndItsPicture)

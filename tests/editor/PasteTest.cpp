@@ -33,14 +33,6 @@ protected:
         choose("Copy");
         closeStrip();
     }
-    void closeStrip()
-    {
-        strip->viewWillClose();
-        strip->removeFromParentViewController();
-        strip->view()->removeFromSuperview();
-        picture->removeFromSuperview();
-        strip.reset();
-    }
     bool hasPicture(const std::string& frameID) const { return plat::fileExists(file("frame-" + frameID + ".jpg")); }
     plat::test::Rgba pictureColour(const std::string& frameID) const
     {

@@ -164,6 +164,15 @@ protected:
         driver.wait(0);
     }
 
+    void closeStrip()
+    {
+        strip->viewWillClose();
+        strip->removeFromParentViewController();
+        strip->view()->removeFromSuperview();
+        picture->removeFromSuperview();
+        strip.reset();
+    }
+
     Carousel& carousel() const { return *strip->outlets().carousel; }
     std::shared_ptr<plat::View> item(int64_t index) const { return carousel().itemViewAtIndex(index); }
     std::shared_ptr<plat::View> part(int64_t index, int64_t tag) const

@@ -130,14 +130,19 @@ TEST_F(Timeline, AViewNarrowerThanATileHasNoTilesAndShowsFrameZero)
     EXPECT_EQ(timeline->getCurrentFrame(), 6);
 }
 
-TEST_F(Timeline, TheFullPictureFollowsHalfASecondAfterThePreview)
+TEST_F(Timeline, TheFullPictureFollowsHalfASecondAfterThePreviewOnEveryScroll)
 {
     showTimeline(4, 440);
-    timeline->scrollToFrame(1);
-    ASSERT_NE(picture->image(), nullptr);
-    EXPECT_EQ(picture->image()->size(), (plat::Size {796, 448}));
-    clock.advance(1);
-    EXPECT_EQ(picture->image()->size(), (plat::Size {64, 36}));
+    for (int64_t frame : {1, 2}) {
+        timeline->scrollToFrame(frame);
+        ASSERT_NE(picture->image(), nullptr);
+        EXPECT_EQ(picture->image()->size(), (plat::Size {796, 448})) << "the preview of frame " << frame;
+        clock.advance(1);  // the deadline, then the next check of the half-second timer
+        EXPECT_EQ(picture->image()->size(), (plat::Size {64, 36})) << "the full picture of frame " << frame;
+        EXPECT_LE(plat::test::componentDistance(
+                      plat::test::pixelAt(*picture->image(), 30, 18), zt::test::colourFor("F" + std::to_string(frame))),
+            12);
+    }
     EXPECT_TRUE(editor->fullPictures.empty()) << "the timeline does not report it";
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "GLImageCameraTestSupport.h"
 #include "glimage/GLImageMovieWriter.h"
 #include "glimage/GLImageRawDataOutput.h"
@@ -181,6 +183,44 @@ TEST_F(GLImageVideoCameraTest, TheInterfaceOrientationTurnsThePicturesForEachCam
     camera->setHorizontallyMirrorFrontFacingCamera(true);
     camera->setOutputImageOrientation(GLImageInterfaceOrientation::PortraitUpsideDown);
     EXPECT_EQ(camera->outputRotationForTesting(), GLImageRotationMode::RotateRightFlipHorizontal);
+    camera->removeAllTargets();
+}
+
+// Rotation modes 0 none, 1 left, 2 right, 3 flip vertical, 4 flip horizontal,
+// 5 right and flip vertical, 6 right and flip horizontal, 7 half a turn.
+TEST_F(GLImageVideoCameraTest, EachCameraMirrorFlagAndOrientationTurnsThePicturesItsOwnWay)
+{
+    plat::test::setUpCameras({plat::test::testPatternCamera(CaptureDevicePosition::Front, 640, 480, kRate),
+        plat::test::testPatternCamera(CaptureDevicePosition::Back, 640, 480, kRate)});
+    struct Row {
+        CaptureDevicePosition position;
+        bool mirrored;
+        std::array<int, 4> rotations;  // portrait, upside down, landscape right, landscape left
+    };
+    const Row rows[] = {
+        {CaptureDevicePosition::Back, false, {2, 1, 0, 7}},
+        {CaptureDevicePosition::Back, true, {5, 7, 3, 4}},
+        {CaptureDevicePosition::Front, false, {2, 1, 7, 0}},
+        {CaptureDevicePosition::Front, true, {5, 6, 3, 4}},
+    };
+    auto camera = zt::GLImageVideoCamera::init();
+    ASSERT_TRUE(camera);
+    auto target = std::make_shared<CountingTarget>();
+    camera->addTarget(target);
+    for (const Row& row : rows) {
+        if (camera->cameraPosition() != row.position)
+            camera->rotateCamera();
+        ASSERT_EQ(camera->cameraPosition(), row.position);
+        // The other camera's flag is set the other way: only the one in use may count.
+        const bool back = row.position == CaptureDevicePosition::Back;
+        camera->setHorizontallyMirrorRearFacingCamera(back == row.mirrored);
+        camera->setHorizontallyMirrorFrontFacingCamera(back != row.mirrored);
+        for (int orientation = 1; orientation <= 4; ++orientation) {
+            camera->setOutputImageOrientation(static_cast<GLImageInterfaceOrientation>(orientation));
+            EXPECT_EQ(static_cast<int>(target->rotation), row.rotations[orientation - 1])
+                << (back ? "back" : "front") << (row.mirrored ? " mirrored" : "") << ", orientation " << orientation;
+        }
+    }
     camera->removeAllTargets();
 }
 

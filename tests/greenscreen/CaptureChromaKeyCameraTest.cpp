@@ -390,8 +390,14 @@ TEST_F(CaptureChromaKeyCameraTest, AutomaticDetectionFindsTheGreenAfterFiveSecon
         clock.advance(1.0 / kRate);
         ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return passCounter->frames.load() > before; }));
     }
+    // Just before the five seconds the picture is still only shown, not measured.
+    clock.advance(4.99 - 4.0 / kRate);
+    zt::runSynchronouslyOnContextQueue([] {});
+    plat::RunLoop::main().drain();
+    EXPECT_TRUE(source->isSampling());
+    EXPECT_TRUE(source->hudy());
     EXPECT_EQ(source->chromaColor(), plat::Color::colorWithRed(0, 0, 1, 1));
-    clock.advance(zt::CaptureChromaKeyCamera::kDetectionDelaySeconds);
+    clock.advance(0.02);
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return !source->isSampling(); }));
     EXPECT_FALSE(source->hudy());
     const plat::Color detected = source->chromaColor();
@@ -420,7 +426,7 @@ TEST_F(CaptureChromaKeyCameraTest, ATearDownDuringDetectionCancelsIt)
     plat::RunLoop::main().drain();
     source->stopCameraCapture();
     EXPECT_FALSE(source->isSampling());
-    clock.advance(zt::CaptureChromaKeyCamera::kDetectionDelaySeconds + 1);
+    clock.advance(6.0);  // past the five seconds the measurement would have waited
     plat::RunLoop::main().drain();
     EXPECT_FALSE(zt::ChromaKeyConfiguration::savedConfiguration(settings()).color);
     // Without a pass-through filter there is nothing to sample.

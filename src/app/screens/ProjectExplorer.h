@@ -162,7 +162,7 @@ public:
     // The toolbar's other actions and the checks on entry.
     // Free bytes below this (25 units of 4 MiB) warn once a run.
     static constexpr uint64_t kLowStorageBytes = uint64_t(25) << 22;
-    static bool isStorageNearlyFull(uint64_t freeBytes) { return (freeBytes >> 22) < 25; }
+    static bool isStorageNearlyFull(uint64_t freeBytes) { return freeBytes < kLowStorageBytes; }
     void validateRestrictionsSettings();
     void actionShare();
     void actionHelp();

@@ -135,6 +135,7 @@ Result<void> copyTree(const std::string& from, const std::string& to)
 std::mutex faultLock;
 detail::WriteFaultInjector faultInjector;  // guarded by faultLock
 detail::MoveFaultInjector moveFaultInjector;  // guarded by faultLock
+std::optional<uint64_t> freeSpaceOverride;  // guarded by faultLock
 
 detail::WriteFailurePoint injectedFailure(const std::string& path)
 {
@@ -554,6 +555,11 @@ Result<void> setPermissions(const std::string& path, uint32_t permissions)
 
 Result<uint64_t> freeSpace(const std::string& path)
 {
+    {
+        std::lock_guard lock(faultLock);
+        if (freeSpaceOverride)
+            return *freeSpaceOverride;
+    }
     struct statvfs info { };
     if (::statvfs(path.c_str(), &info) != 0)
         return Error::posix(errno, "read free space of", path);
@@ -570,6 +576,12 @@ void detail::setMoveFaultInjector(MoveFaultInjector injector)
 {
     std::lock_guard lock(faultLock);
     moveFaultInjector = std::move(injector);
+}
+
+void detail::setFreeSpaceOverride(std::optional<uint64_t> bytes)
+{
+    std::lock_guard lock(faultLock);
+    freeSpaceOverride = bytes;
 }
 
 }  // namespace plat

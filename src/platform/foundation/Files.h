@@ -132,6 +132,10 @@ void setWriteFaultInjector(WriteFaultInjector injector);
 enum class MoveFailurePoint { None, AcrossFileSystems, RemovingSource };
 using MoveFaultInjector = std::function<MoveFailurePoint(const std::string& from)>;
 void setMoveFaultInjector(MoveFaultInjector injector);
+
+// Makes freeSpace report this many bytes for every path, as on a nearly
+// full device; nullopt gives the file system's answer again. Only tests set one.
+void setFreeSpaceOverride(std::optional<uint64_t> bytes);
 }  // namespace detail
 
 }  // namespace plat

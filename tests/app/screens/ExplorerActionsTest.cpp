@@ -20,6 +20,7 @@
 #include "render/MovieRendererSources.h"
 #include "render/RenderProgressViewController.h"
 #include "share/InfoCenterViewController.h"
+#include "support/LimitedFreeSpace.h"
 #include "uikit/QVMovieView.h"
 #include "uikit/SPSidePanelController.h"
 
@@ -86,12 +87,32 @@ protected:
     }
 };
 
-TEST_F(ExplorerActions, StorageIsNearlyFullBelowTwentyFiveUnitsOfFourMebibytes)
+TEST_F(ExplorerActions, StorageNearlyFullWarnsBelowOneHundredMebibytesOncePerRun)
 {
-    EXPECT_TRUE(zt::ProjectExplorer::isStorageNearlyFull(104857599));
-    EXPECT_FALSE(zt::ProjectExplorer::isStorageNearlyFull(104857600));
-    EXPECT_TRUE(zt::ProjectExplorer::isStorageNearlyFull(0));
-    EXPECT_EQ(zt::ProjectExplorer::kLowStorageBytes, 104857600u);
+    // The warning's text, each time the explorer comes back from a project.
+    auto comeBackFromTheProject = [&] {
+        driver.tapAt({284, 119});  // the centred project
+        driver.wait(1);
+        EXPECT_TRUE(driver.tap("Projects"));
+        driver.wait(2);
+        auto alert = shownAlert();
+        if (!alert)
+            return std::string("<none>");
+        alert->dismissWithClickedButtonIndex(0, /*animated=*/false);
+        driver.wait(1);
+        return alert->title() + "\n" + alert->message();
+    };
+    std::optional<plat::test::LimitedFreeSpace> reported;
+    reported.emplace(104857600);
+    startWithProject();
+    EXPECT_EQ(shownAlert(), nullptr) << "exactly 100 MiB is enough";
+    reported.emplace(104857599);
+    EXPECT_EQ(comeBackFromTheProject(),
+        "Storage Nearly Full\nThere is almost no space left on this device. You cannot record new media until you "
+        "free some space.");
+    EXPECT_EQ(comeBackFromTheProject(), "<none>") << "once per run";
+    reported.emplace(0);
+    EXPECT_EQ(comeBackFromTheProject(), "<none>");
 }
 
 TEST_F(ExplorerActions, SwitchingTheGalleryOffAsksForANewPasscodeOnceAlsoWhenTheAppBecomesActive)

@@ -127,7 +127,7 @@ TEST_F(RootContainer, LeavingTheEditorBringsAFreshExplorerThatReadsTheListAgain)
     shown.reset();
     captureFrames(1);
     ASSERT_TRUE(driver.tap("Projects"));
-    driver.wait(zt::FrameEditorViewController::kCloseFadeSeconds);
+    driver.wait(0.25);  // the editor's closing fade
     ASSERT_NE(explorer(), nullptr);
     EXPECT_TRUE(first.expired());
     EXPECT_EQ(root()->viewFrameEditor(), nullptr);
