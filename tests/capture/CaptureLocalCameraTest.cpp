@@ -257,12 +257,18 @@ TEST_F(LocalCamera, EveryShutterPressEndsInAPictureOrAnErrorUnderLoad)
             [&] {
                 const size_t before = holding->pictureCount();
                 holding->holdNextHandOver();
-                camera->captureImage();
-                advanceFrames(1);
-                ASSERT_TRUE(holding->entered.wait(30));
-                camera->captureImage();
-                advanceFrames(6);
-                holding->release.signal();
+                {
+                    // Released however the block ends: a failure leaves no queue stuck.
+                    struct Release {
+                        plat::Semaphore semaphore;
+                        ~Release() { semaphore.signal(); }
+                    } release {holding->release};
+                    camera->captureImage();
+                    advanceFrames(1);
+                    ASSERT_TRUE(holding->entered.wait(30));
+                    camera->captureImage();
+                    advanceFrames(6);
+                }
                 advanceUntilAnswers(before + 2);
             },
             2},
