@@ -48,4 +48,30 @@ struct FFmpegInput {
 };
 void runFFmpegFilter(benchmark::State& state, const std::string& filterChain, const FFmpegInput* secondInput = nullptr);
 
+// How far apart two filters' pictures of the same frame may be, in 8-bit
+// levels of a colour component: the formulas of two implementations round
+// and approximate differently, but a filter doing other work (another
+// radius, no filtering at all) lands well beyond.
+struct FilterTolerance {
+    int mostLevelsApart = 0;  // in any one component of any pixel compared
+    double meanLevelsApart = 0;  // over every component of every pixel compared
+    // Pixels this close to an edge are left out: implementations reach
+    // beyond the picture differently (ours repeats the edge pixel).
+    int edgePixels = 0;
+};
+
+// The distinct frames through both sides, the pictures compared (colour
+// components; alpha is opaque on both); empty disagreement when they agree
+// within tolerance.
+struct FilterAgreement {
+    std::string disagreement;
+    int mostLevelsApart = 0;
+    double meanLevelsApart = 0;
+};
+FilterAgreement compareWithFFmpeg(
+    const std::shared_ptr<GLImageFilter>& filter, const std::string& filterChain, const FilterTolerance& tolerance);
+// Sets the reference's counters from the agreement, or fails the run when
+// the two sides disagree; false when failed.
+bool reportAgreement(benchmark::State& state, const FilterAgreement& agreement);
+
 }  // namespace zt::bench

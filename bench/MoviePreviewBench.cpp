@@ -2,7 +2,9 @@
 // sound (10 s at 30 pictures a second), stepped picture by picture on the
 // manual clock with a player layer showing every picture, against the
 // ffmpeg command decoding the same file to nothing ("ffmpeg -i movie -f null
-// -"); the ratio is printed at the end.
+// -"); the ratio is printed at the end. Ours counts the pictures its layer
+// is given, the one shown before playing included, and the run fails unless
+// it is every one of the movie's 300.
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <string>
@@ -68,20 +70,33 @@ void PreviewPlayerOurs(benchmark::State& state)
         plat::test::ManualClockScope clock;
         auto player = plat::MoviePlayer::playerWithURL(plat::URL::fileURLWithPath(path));
         auto layer = plat::PlayerLayer::playerLayerWithPlayer(player);
+        // Every picture the layer is given, the first (shown before playing) too.
+        int64_t pictures = layer->contents() ? 1 : 0;
         // Held, so that a new picture never takes the freed one's address.
-        std::shared_ptr<const plat::Image> last;
+        std::shared_ptr<const plat::Image> last = layer->contents();
+        auto counter = player->addPictureObserver([&] {
+            if (layer->contents() != last) {
+                last = layer->contents();
+                ++pictures;
+            }
+        });
         player->play();
         // Steps end half-way between pictures, so each new picture falls in a step of its own.
         clock.advance(0.5 / kFramesPerSecond);
-        while (player->rate() != 0) {
+        while (player->rate() != 0)
             clock.advance(1.0 / kFramesPerSecond);
-            if (layer->contents() != last) {
-                last = layer->contents();
-                ++shown;
-            }
-        }
-        if (player->status() != plat::MoviePlayer::Status::ReadyToPlay)
+        player->removePictureObserver(counter);
+        if (player->status() != plat::MoviePlayer::Status::ReadyToPlay) {
             state.SkipWithError("the movie did not play");
+            break;
+        }
+        if (pictures != kFramesPerSecond * kSeconds) {
+            state.SkipWithError(("the layer showed " + std::to_string(pictures) + " of the movie's "
+                + std::to_string(kFramesPerSecond * kSeconds) + " pictures")
+                                    .c_str());
+            break;
+        }
+        shown += pictures;
     }
     state.counters["pictures"] = benchmark::Counter(static_cast<double>(shown), benchmark::Counter::kAvgIterations);
 }

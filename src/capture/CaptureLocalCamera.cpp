@@ -373,24 +373,32 @@ void CaptureLocalCamera::sessionDidFail(const std::string& description)
         filledText(plat::localized("The camera stopped: %@"), {description.empty() ? "no reason given" : description}));
     setError(failure);
     setIsReadyToCapture(false);
-    if (_recordNextImage.exchange(false)) {
-        std::shared_ptr<CaptureControllerDelegate> waiting;
-        {
-            std::lock_guard lock(_recordLock);
-            waiting = _recordDelegate.lock();
-        }
-        if (waiting)
-            waiting->captureControllerDidTakeImage(*this, nullptr);
-        plat::releaseOnMainQueue(std::move(waiting));
-    }
+    giveUpWaitingPicture();
     if (auto listener = delegate())
         listener->captureControllerDidStopWithError(*this, failure);
+}
+
+void CaptureLocalCamera::giveUpWaitingPicture()
+{
+    if (!_recordNextImage.exchange(false))
+        return;
+    std::shared_ptr<CaptureControllerDelegate> waiting;
+    {
+        std::lock_guard lock(_recordLock);
+        waiting = _recordDelegate.lock();
+    }
+    if (waiting)
+        waiting->captureControllerDidTakeImage(*this, nullptr);
+    plat::releaseOnMainQueue(std::move(waiting));
 }
 
 void CaptureLocalCamera::stopCameraCapture()
 {
     _sessionErrorObserver = {};
     setIsReadyToCapture(false);
+    // A picture asked for and not yet taken is given up now: left waiting,
+    // the first frame after the next set-up would answer a press from before.
+    giveUpWaitingPicture();
     if (_captureSession)
         _captureSession->stopRunning();
     if (_previewLayer)

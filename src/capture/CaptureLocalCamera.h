@@ -83,6 +83,8 @@ private:
     // The session lost its camera: not ready, a waiting picture is given up
     // (nullptr), and the delegate hears why.
     void sessionDidFail(const std::string& description);
+    // A shutter press no frame will answer ends as a failed picture (nullptr).
+    void giveUpWaitingPicture();
 
     std::shared_ptr<plat::CaptureSession> _captureSession;
     std::shared_ptr<plat::CaptureDeviceInput> _captureInput;

@@ -2,10 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "CaptureSourceTestSupport.h"
 #include "capture/VideoPreview.h"
 #include "platform/foundation/Files.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Semaphore.h"
 #include "platform/graphics/ImageRepresentation.h"
 #include "platform/media/capture/CaptureConnection.h"
 #include "platform/media/capture/CaptureDevice.h"
@@ -43,6 +51,46 @@ plat::CaptureDeviceDescription halvesCamera(CaptureDevicePosition position)
     return camera;
 }
 
+// Keeps a serial queue busy, as a loaded machine would, until released.
+class HeldQueue {
+public:
+    explicit HeldQueue(plat::DispatchQueue& queue)
+    {
+        queue.async([held = _held, release = _release]() mutable {
+            held.signal();
+            release.wait();
+        });
+        EXPECT_TRUE(_held.wait(30)) << "the queue never came to the hold";
+    }
+    ~HeldQueue() { _release.signal(); }
+    HeldQueue(const HeldQueue&) = delete;
+    HeldQueue& operator=(const HeldQueue&) = delete;
+
+private:
+    plat::Semaphore _held;
+    plat::Semaphore _release;
+};
+
+// Records pictures; asked to, it keeps the next hand-over (on the camera's
+// queue) waiting until released, as the capture screen's store does.
+class HoldingDelegate : public zt::test::RecordingSourceDelegate {
+public:
+    void holdNextHandOver() { _holdNext = true; }
+    void captureControllerDidTakeImage(zt::CaptureController& source, std::shared_ptr<const plat::Image> image) override
+    {
+        if (_holdNext.exchange(false)) {
+            entered.signal();
+            release.wait();
+        }
+        RecordingSourceDelegate::captureControllerDidTakeImage(source, std::move(image));
+    }
+    plat::Semaphore entered;
+    plat::Semaphore release;
+
+private:
+    std::atomic<bool> _holdNext {false};
+};
+
 class LocalCamera : public zt::test::CaptureFixture {
 protected:
     // Moves the clock one frame at a time until the session has taken them.
@@ -54,6 +102,17 @@ protected:
             uint64_t before = session->capturedPictureCount();
             clock.advance(kFrame);
             ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return session->capturedPictureCount() > before; }));
+        }
+    }
+    // Frame by frame, each frame's hand-over finished before the next comes
+    // (a frame that finds the camera's queue busy is dropped as late), until
+    // the delegate has count answers; at most frames frames.
+    void advanceUntilAnswers(size_t count, int frames = 8)
+    {
+        auto queue = camera->videoDataOutput()->sampleBufferCallbackQueue();
+        for (int i = 0; i < frames && sourceDelegate->pictureCount() < count; ++i) {
+            advanceFrames(1);
+            queue->sync([] {});
         }
     }
     zt::DataManager& settings() { return zt::DataManager::sharedDataManager(); }
@@ -156,6 +215,99 @@ TEST_F(LocalCamera, TwoShutterPressesBeforeTheNextFrameGiveOnePictureOffTheMainT
     EXPECT_EQ(picture->size(), (plat::Size {1280, 720}));
     EXPECT_EQ(picture->imageOrientation(), plat::ImageOrientation::Up);
     EXPECT_FALSE(sourceDelegate->deliveredOnMainThread(0));
+}
+
+// A press ends in one answer from the delegate: a picture, or nullptr once
+// no frame can come. Each row presses under its own load.
+TEST_F(LocalCamera, EveryShutterPressEndsInAPictureOrAnErrorUnderLoad)
+{
+    plat::test::setUpCameras({testPatternCamera(CaptureDevicePosition::Back, 640, 480, 32)});
+    auto holding = std::make_shared<HoldingDelegate>();
+    sourceDelegate = holding;
+    activate(camera);
+    auto& cameraQueue = *camera->videoDataOutput()->sampleBufferCallbackQueue();
+    struct Row {
+        const char* load;
+        std::function<void()> pressUnderLoad;
+        size_t answers;
+    };
+    const std::vector<Row> rows = {
+        {"frames dropped as late behind a busy camera queue",
+            [&] {
+                HeldQueue busy(cameraQueue);
+                camera->captureImage();
+                advanceFrames(6);
+            },
+            1},
+        {"presses and frames racing, the queue busy at each press",
+            [&] {
+                for (int round = 0; round < 4; ++round) {
+                    const size_t before = holding->pictureCount();
+                    {
+                        HeldQueue busy(cameraQueue);
+                        advanceFrames(1);
+                        camera->captureImage();
+                        advanceFrames(2);
+                    }
+                    advanceUntilAnswers(before + 1);
+                }
+            },
+            4},
+        {"a press while the last picture is still being handed over",
+            [&] {
+                const size_t before = holding->pictureCount();
+                holding->holdNextHandOver();
+                {
+                    // Released however the block ends: a failure leaves no queue stuck.
+                    struct Release {
+                        plat::Semaphore semaphore;
+                        ~Release() { semaphore.signal(); }
+                    } release {holding->release};
+                    camera->captureImage();
+                    advanceFrames(1);
+                    ASSERT_TRUE(holding->entered.wait(30));
+                    camera->captureImage();
+                    advanceFrames(6);
+                }
+                advanceUntilAnswers(before + 2);
+            },
+            2},
+        {"the camera stopped with a press waiting",
+            [&] {
+                camera->captureImage();
+                camera->stopCameraCapture();
+            },
+            1},
+        {"the camera gone with a press waiting",
+            [&] {
+                activate(camera);
+                camera->captureImage();
+                auto session = camera->captureSession();
+                session->stopRunning();
+                plat::Dictionary report;
+                report.set(plat::kCaptureSessionErrorKey, "the device went away");
+                plat::NotificationCenter::defaultCenter().post(
+                    plat::kCaptureSessionRuntimeErrorNotification, session.get(), report);
+            },
+            1},
+    };
+    std::vector<std::string> answered;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.load);
+        const size_t before = holding->pictureCount();
+        row.pressUnderLoad();
+        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return holding->pictureCount() >= before + row.answers; }));
+        // No second answer to one press: nothing more comes once the queues are quiet.
+        if (camera->captureSession() && camera->captureSession()->isRunning())
+            advanceFrames(3);
+        plat::RunLoop::main().settle();
+        EXPECT_EQ(holding->pictureCount() - before, row.answers);
+        for (size_t i = before; i < holding->pictureCount(); ++i)
+            answered.push_back(holding->picture(i) ? "picture" : "error");
+    }
+    EXPECT_EQ(answered,
+        (std::vector<std::string> {
+            "picture", "picture", "picture", "picture", "picture", "picture", "picture", "error", "error"}));
 }
 
 TEST_F(LocalCamera, TheFrontCamerasPictureIsDrawnUprightInLandscapeRight)

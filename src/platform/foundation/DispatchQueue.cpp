@@ -348,12 +348,22 @@ void DispatchQueue::after(double delaySeconds, std::function<void()> block)
         submit(_impl, std::move(block), BlockKind::Plain);
         return;
     }
-    if (_impl->kind == Impl::Kind::Main) {
-        RunLoop::main().scheduleBlock(delaySeconds, nullptr, std::move(block));
+    afterUptime(Clock::current().uptimeSeconds() + delaySeconds, std::move(block));
+}
+
+void DispatchQueue::afterUptime(double dueUptimeSeconds, std::function<void()> block)
+{
+    requireBlock(block, "afterUptime");
+    auto clock = Clock::currentShared();
+    if (!(dueUptimeSeconds > clock->uptimeSeconds())) {
+        submit(_impl, std::move(block), BlockKind::Plain);
         return;
     }
-    auto clock = Clock::currentShared();
-    detail::AfterScheduler::shared().schedule(clock->uptimeSeconds() + delaySeconds,
+    if (_impl->kind == Impl::Kind::Main) {
+        RunLoop::main().scheduleBlockAt(dueUptimeSeconds, nullptr, std::move(block));
+        return;
+    }
+    detail::AfterScheduler::shared().schedule(dueUptimeSeconds,
         [queue = _impl, block = std::move(block)]() mutable { submit(queue, std::move(block), BlockKind::Plain); });
     // A main run loop waiting on a manual clock steps time to this block's moment.
     if (dynamic_cast<const ManualClock*>(clock.get()))

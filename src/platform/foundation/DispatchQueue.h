@@ -32,6 +32,11 @@ public:
     void sync(const std::function<void()>& block);
     // Hands block to the queue once delaySeconds have passed on plat::Clock.
     void after(double delaySeconds, std::function<void()> block);
+    // Hands block to the queue once plat::Clock reaches dueUptimeSeconds (at
+    // once when it has). For work paced by the clock from another thread: a
+    // delay is measured from its own reading of the clock, so a clock that
+    // moves on meanwhile would push the block back by as much.
+    void afterUptime(double dueUptimeSeconds, std::function<void()> block);
     // On a concurrent queue, block waits for the blocks before it and runs alone.
     void asyncBarrier(std::function<void()> block);
 

@@ -472,9 +472,13 @@ void RunLoop::enqueueBlock(std::function<void()> block)
 
 void RunLoop::scheduleBlock(double delaySeconds, const void* performTarget, std::function<void()> block)
 {
-    const double due = uptimeNow() + nonNegativeDelay(delaySeconds);
+    scheduleBlockAt(uptimeNow() + nonNegativeDelay(delaySeconds), performTarget, std::move(block));
+}
+
+void RunLoop::scheduleBlockAt(double dueUptimeSeconds, const void* performTarget, std::function<void()> block)
+{
     std::lock_guard lock(_impl->lock);
-    _impl->schedule.emplace(detail::ScheduleKey {due, detail::nextScheduleSequence()},
+    _impl->schedule.emplace(detail::ScheduleKey {dueUptimeSeconds, detail::nextScheduleSequence()},
         Scheduled {nullptr, std::move(block), performTarget});
     _impl->bumpLocked();
 }

@@ -100,6 +100,7 @@ private:
     // Used by DispatchQueue for the main queue.
     void enqueueBlock(std::function<void()> block);
     void scheduleBlock(double delaySeconds, const void* performTarget, std::function<void()> block);
+    void scheduleBlockAt(double dueUptimeSeconds, const void* performTarget, std::function<void()> block);
     void wake();
 
     // Used by Timer; the timer's schedule state is guarded by the run loop's lock.

@@ -109,6 +109,30 @@ TEST_F(ManualClockTest, HandsBackgroundAfterBlocksToTheirQueueExactlyWhenDue)
     EXPECT_TRUE(ranWhenDue);
 }
 
+// A moment worked out before the clock moved on keeps its place, as a
+// camera's tick scheduling the next while the main thread steps the clock
+// needs; one already past is handed over at once.
+TEST_F(ManualClockTest, ABlockForAMomentRunsThenThoughTheClockMovedOnBeforeItWasScheduled)
+{
+    auto queue = plat::DispatchQueue::create("test.moment");
+    std::vector<std::string> ran;  // touched on the serial queue only
+    auto seen = [&] {
+        std::vector<std::string> copy;
+        queue->sync([&] { copy = ran; });  // FIFO: a handed-over block would have run before this
+        return copy;
+    };
+    const double due = clock.uptimeSeconds() + 1;
+    clock.advance(0.5);
+    queue->afterUptime(due, [&] { ran.push_back("due"); });
+    queue->afterUptime(due - 1, [&] { ran.push_back("past"); });
+    EXPECT_EQ(seen(), (std::vector<std::string> {"past"}));
+
+    clock.advance(0.49);
+    EXPECT_EQ(seen(), (std::vector<std::string> {"past"}));
+    clock.advance(0.01);
+    EXPECT_EQ(seen(), (std::vector<std::string> {"past", "due"}));
+}
+
 TEST_F(ManualClockTest, InterleavesBackgroundHandOversWithMainTimers)
 {
     auto queue = plat::DispatchQueue::create("test.interleave");

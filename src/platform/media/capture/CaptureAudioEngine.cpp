@@ -87,8 +87,8 @@ void CaptureAudioEngine::scheduleTicksThrough(int64_t lastTick)
     for (; _nextTickToSchedule <= lastTick; ++_nextTickToSchedule) {
         const int64_t index = _nextTickToSchedule;
         const double due = _startUptime + double(index + 1) * bufferSeconds;
-        const double now = Clock::current().uptimeSeconds();
-        _queue->after(std::max(0.0, due - now - kTickToleranceSeconds), [weakSelf = weak_from_this(), index] {
+        // At its moment: the clock may move on while a tick schedules the next.
+        _queue->afterUptime(due - kTickToleranceSeconds, [weakSelf = weak_from_this(), index] {
             if (auto self = weakSelf.lock())
                 self->tick(index);
         });

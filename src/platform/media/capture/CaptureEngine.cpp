@@ -150,10 +150,10 @@ void CaptureEngine::scheduleTicksThrough(int64_t lastTick)
     for (; _nextTickToSchedule <= lastTick; ++_nextTickToSchedule) {
         const int64_t index = _nextTickToSchedule;
         const double due = _startUptime + static_cast<double>(index + 1) * interval;
-        // The clock is read right before each hand-over: after() measures the
-        // delay from its own reading.
-        const double now = Clock::current().uptimeSeconds();
-        _queue->after(std::max(0.0, due - now - kTickToleranceSeconds), [weakSelf = weak_from_this(), index] {
+        // At its moment, not after a delay: ticks schedule their successors
+        // while the clock may move on (a manual clock stepped by the main
+        // thread), and a delay would then land the tick a step late.
+        _queue->afterUptime(due - kTickToleranceSeconds, [weakSelf = weak_from_this(), index] {
             if (auto self = weakSelf.lock())
                 self->tick(index);
         });
