@@ -1,7 +1,9 @@
 #include "platform/foundation/DispatchGroup.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/foundation/Deadlines.h"
@@ -11,11 +13,23 @@
 
 namespace plat {
 
+namespace {
+
+// A thread waiting for the group to empty. The leave that empties it counts
+// the waiter as running at once (see BlockingScope::unblock).
+struct Waiter {
+    detail::ThreadPool::BlockingScope* blocking;
+    bool released = false;  // guarded by the group's lock
+};
+
+}  // namespace
+
 struct DispatchGroup::State {
     std::mutex lock;
     std::condition_variable emptied;
     long count = 0;  // guarded by lock
     std::vector<std::function<void()>> notifications;  // guarded by lock: each hands a block to its queue
+    std::vector<Waiter*> waiters;  // guarded by lock
 
     void leave()
     {
@@ -27,6 +41,11 @@ struct DispatchGroup::State {
             if (--count > 0)
                 return;
             ready.swap(notifications);
+            for (Waiter* waiter : waiters) {
+                waiter->released = true;
+                waiter->blocking->unblock();
+            }
+            waiters.clear();
             // Under the lock: a waiter may destroy the group as soon as it can return.
             emptied.notify_all();
         }
@@ -82,14 +101,22 @@ void DispatchGroup::notify(DispatchQueue& queue, std::function<void()> block)
 bool DispatchGroup::wait(double timeoutSeconds)
 {
     auto deadline = detail::realTimeDeadlineAfter(timeoutSeconds);
-    detail::ThreadPool::BlockingScope blocking;
+    // Counted blocked only once sure to wait, under the lock that leave() takes.
+    std::optional<detail::ThreadPool::BlockingScope> blocking;
     std::unique_lock lock(_state->lock);
-    auto isEmpty = [this] { return _state->count == 0; };
+    if (_state->count == 0)
+        return true;
+    Waiter self {&blocking.emplace()};
+    _state->waiters.push_back(&self);
+    auto isReleased = [&self] { return self.released; };
     if (!deadline) {
-        _state->emptied.wait(lock, isEmpty);
+        _state->emptied.wait(lock, isReleased);
         return true;
     }
-    return _state->emptied.wait_until(lock, *deadline, isEmpty);
+    if (_state->emptied.wait_until(lock, *deadline, isReleased))
+        return true;
+    _state->waiters.erase(std::find(_state->waiters.begin(), _state->waiters.end(), &self));
+    return false;
 }
 
 }  // namespace plat

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/foundation/AfterScheduler.h"
@@ -39,21 +40,31 @@ struct SyncTurn {
     std::mutex lock;
     std::condition_variable grantedChanged;
     bool granted = false;  // guarded by lock
+    // The caller's, while it waits: the grant counts it as running at once
+    // (see BlockingScope::unblock). Guarded by lock.
+    detail::ThreadPool::BlockingScope* waiting = nullptr;
 
     void grant()
     {
         {
             std::lock_guard guard(lock);
             granted = true;
+            if (waiting)
+                waiting->unblock();
         }
         grantedChanged.notify_one();
     }
 
     void waitForGrant()
     {
-        detail::ThreadPool::BlockingScope blocking;
+        // Counted blocked only once sure to wait, under the lock that grant() takes.
+        std::optional<detail::ThreadPool::BlockingScope> blocking;
         std::unique_lock guard(lock);
+        if (granted)
+            return;
+        waiting = &blocking.emplace();
         grantedChanged.wait(guard, [this] { return granted; });
+        waiting = nullptr;
     }
 };
 

@@ -1,7 +1,10 @@
 #include "platform/foundation/Semaphore.h"
 
+#include <algorithm>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
+#include <optional>
 
 #include "platform/foundation/Deadlines.h"
 #include "platform/foundation/Fatal.h"
@@ -9,10 +12,22 @@
 
 namespace plat {
 
+namespace {
+
+// A thread waiting for a signal. The signal goes to the longest waiter, and
+// the signaller counts it as running at once (see BlockingScope::unblock).
+struct Waiter {
+    detail::ThreadPool::BlockingScope* blocking;
+    bool granted = false;  // guarded by the semaphore's lock
+};
+
+}  // namespace
+
 struct Semaphore::State {
     std::mutex lock;
     std::condition_variable signalled;
-    long value = 0;  // guarded by lock
+    long value = 0;  // guarded by lock: signals nobody waited for
+    std::deque<Waiter*> waiters;  // guarded by lock: longest waiting first
 };
 
 Semaphore::Semaphore(long value)
@@ -26,17 +41,32 @@ Semaphore::Semaphore(long value)
 void Semaphore::signal()
 {
     std::lock_guard lock(_state->lock);
-    ++_state->value;
+    if (_state->waiters.empty()) {
+        ++_state->value;
+        return;
+    }
+    Waiter* waiter = _state->waiters.front();
+    _state->waiters.pop_front();
+    waiter->granted = true;
+    waiter->blocking->unblock();
     // Under the lock: a waiter may destroy the semaphore as soon as it can return.
-    _state->signalled.notify_one();
+    _state->signalled.notify_all();
 }
 
+// The worker counts as blocked only once it is sure to wait, under the
+// lock that signal() takes: counted a moment earlier, a signal that came
+// first would leave the pool looking quiescent while the worker runs on.
 void Semaphore::wait()
 {
-    detail::ThreadPool::BlockingScope blocking;
+    std::optional<detail::ThreadPool::BlockingScope> blocking;
     std::unique_lock lock(_state->lock);
-    _state->signalled.wait(lock, [this] { return _state->value > 0; });
-    --_state->value;
+    if (_state->value > 0) {
+        --_state->value;
+        return;
+    }
+    Waiter self {&blocking.emplace()};
+    _state->waiters.push_back(&self);
+    _state->signalled.wait(lock, [&self] { return self.granted; });
 }
 
 bool Semaphore::wait(double timeoutSeconds)
@@ -46,12 +76,18 @@ bool Semaphore::wait(double timeoutSeconds)
         wait();
         return true;
     }
-    detail::ThreadPool::BlockingScope blocking;
+    std::optional<detail::ThreadPool::BlockingScope> blocking;
     std::unique_lock lock(_state->lock);
-    if (!_state->signalled.wait_until(lock, *deadline, [this] { return _state->value > 0; }))
-        return false;
-    --_state->value;
-    return true;
+    if (_state->value > 0) {
+        --_state->value;
+        return true;
+    }
+    Waiter self {&blocking.emplace()};
+    _state->waiters.push_back(&self);
+    if (_state->signalled.wait_until(lock, *deadline, [&self] { return self.granted; }))
+        return true;
+    _state->waiters.erase(std::find(_state->waiters.begin(), _state->waiters.end(), &self));
+    return false;
 }
 
 }  // namespace plat

@@ -132,6 +132,7 @@ ThreadPool::BlockingScope::BlockingScope()
     {
         std::lock_guard lock(_pool->_lock);
         ++_pool->_blocked;
+        _counted = true;
         _pool->startWorkerIfNeededLocked();
         // Cheap when nobody listens, which is nearly always.
         quiescent = _pool->_hasQuiescenceHandler.load() && _pool->isQuiescentLocked();
@@ -142,9 +143,17 @@ ThreadPool::BlockingScope::BlockingScope()
 
 ThreadPool::BlockingScope::~BlockingScope()
 {
+    unblock();
+}
+
+void ThreadPool::BlockingScope::unblock()
+{
     if (!_pool)
         return;
     std::lock_guard lock(_pool->_lock);
+    if (!_counted)
+        return;
+    _counted = false;
     --_pool->_blocked;
 }
 

@@ -56,8 +56,14 @@ public:
         BlockingScope(const BlockingScope&) = delete;
         BlockingScope& operator=(const BlockingScope&) = delete;
 
+        // Counts the worker as running again from now on. Whoever wakes it
+        // calls this, so that the pool never looks quiescent between the
+        // wake-up and the moment the worker resumes. Once only; any thread.
+        void unblock();
+
     private:
         ThreadPool* _pool;
+        bool _counted = false;  // guarded by the pool's lock
     };
 
 private:
