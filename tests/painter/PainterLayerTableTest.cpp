@@ -107,11 +107,15 @@ TEST_F(LayerList, ALockedLayerCanBeNeitherExportedDuplicatedNorDeleted)
         EXPECT_TRUE(shown == buttons) << row << ": export " << shown.exportable << ", duplicate " << shown.duplicable
                                       << ", import " << shown.importable << ", delete " << shown.deletable;
     }
-    // The locked layer is selected: the bin does nothing.
-    driver.tap("Trash");
+    // The locked layer is selected: the bin does nothing; for the other it deletes.
+    ASSERT_TRUE(driver.tap("Trash"));
     driver.wait(1);
     EXPECT_EQ(manager->layers().size(), 2u);
-    EXPECT_EQ(rowName(1), "Layer");
+    ASSERT_TRUE(driver.tap("Draw Layer 1"));
+    ASSERT_TRUE(driver.tap("Trash"));
+    driver.wait(1);
+    ASSERT_EQ(manager->layers().size(), 1u);
+    EXPECT_EQ(rowName(0), "Layer");
 }
 
 TEST_F(LayerList, MovedRowsAndTheirSwitchesStayWithTheirLayers)

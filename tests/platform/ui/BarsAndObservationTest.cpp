@@ -140,6 +140,43 @@ TEST_F(Bars, AnImageItemIsFoundByItsAccessibilityLabelThroughItsChanges)
     EXPECT_FALSE(std::static_pointer_cast<plat::Control>(view)->isEnabled());
 }
 
+TEST_F(Bars, AnItemEnabledAfterItIsShownCanBeTappedInEitherBar)
+{
+    class Presses : public plat::Object {
+    public:
+        void pressed() { ++count; }
+        int count = 0;
+    };
+    for (const char* kind : {"toolbar", "navigation bar"}) {
+        SCOPED_TRACE(kind);
+        auto presses = std::make_shared<Presses>();
+        auto trash = std::make_shared<plat::BarButtonItem>(plat::BarButtonSystemItem::Trash);
+        trash->setTarget(presses.get(), &Presses::pressed);
+        trash->setEnabled(false);
+        std::shared_ptr<plat::View> bar;
+        if (std::string(kind) == "toolbar") {
+            auto toolbar = std::make_shared<plat::Toolbar>(plat::makeRect(0, 276, 568, 44));
+            toolbar->setItems({trash});
+            bar = toolbar;
+        } else {
+            auto navigationBar = std::make_shared<plat::NavigationBar>(plat::makeRect(0, 20, 568, 44));
+            auto item = std::make_shared<plat::NavigationItem>("Layers");
+            item->setLeftBarButtonItems({trash});
+            navigationBar->setItems({item});
+            bar = navigationBar;
+        }
+        window->addSubview(bar);
+        driver.wait(0);
+        ASSERT_TRUE(driver.tap("Trash"));
+        EXPECT_EQ(presses->count, 0);
+        trash->setEnabled(true);
+        driver.wait(0);
+        ASSERT_TRUE(driver.tap("Trash"));
+        EXPECT_EQ(presses->count, 1);
+        bar->removeFromSuperview();
+    }
+}
+
 TEST(KeyPaths, ObservingThroughAReplacedObjectFollowsTheNewOne)
 {
     plat::test::ManualClockScope clock;
