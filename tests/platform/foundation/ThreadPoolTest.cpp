@@ -78,13 +78,14 @@ TEST(ThreadPool, AWorkerWokenFromOurWaitsIsNotQuiescentUntilItsJobEnds)
 {
     for (const char* kind : {"semaphore", "group"}) {
         SCOPED_TRACE(kind);
-        plat::detail::ThreadPool pool(2);
         plat::Semaphore quiet;
-        pool.setQuiescenceHandler([quiet]() mutable { quiet.signal(); });
         plat::Semaphore go;
         plat::DispatchGroup group;
         group.enter();
         std::atomic<bool> done = false;
+        // Last, so that it goes first: its destructor waits for the job.
+        plat::detail::ThreadPool pool(2);
+        pool.setQuiescenceHandler([quiet]() mutable { quiet.signal(); });
         pool.submit(1, [&, go]() mutable {
             if (std::string(kind) == "semaphore")
                 go.wait();
