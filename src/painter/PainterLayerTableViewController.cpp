@@ -39,6 +39,8 @@ void PainterLayerTableViewController::viewDidLoad()
 {
     plat::TableViewController::viewDidLoad();
     tableView()->setEditing(true, /*animated=*/false);
+    // Rows stay draggable and can still be picked: the picked row's layer becomes current.
+    tableView()->setAllowsSelectionDuringEditing(true);
     tableView()->setRowHeight(PainterLayerTableCell::kHeight);
 
     _deleteBtn = std::make_shared<plat::BarButtonItem>(plat::BarButtonSystemItem::Trash);

@@ -1,8 +1,13 @@
 #include "audio/AudioPickerTestSupport.h"
+
+#include <cmath>
+
 #include "audio/MQAlbumTrackTableViewCell.h"
 #include "audio/MQAlbumViewController.h"
 #include "audio/MQExtensions.h"
 #include "audio/QVMediaPickerItem.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/library/MediaItem.h"
 #include "platform/library/MediaItemCollection.h"
 #include "platform/library/MediaQuery.h"
@@ -128,6 +133,41 @@ TEST_F(AudioPickerScreen, AnArtistOpensTheirAlbumsAndAnAlbumItsScreenWithHeader)
     expectPicture("picker_album");
 }
 
+TEST_F(AudioPickerScreen, TrackListsAlternateWhiteAndLightGreyRows)
+{
+    auto picker = openPicker(0);
+    std::shared_ptr<plat::TableViewController> effects = picker->soundEffectsViewController();
+    ASSERT_TRUE(driver.tap("Albums"));
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("After Hours"));
+    driver.wait(1);
+    auto album = std::dynamic_pointer_cast<plat::TableViewController>(selectedList(picker));
+    ASSERT_NE(std::dynamic_pointer_cast<zt::MQAlbumViewController>(album), nullptr);
+    // Every row of each list, as its data source makes it: even rows white, odd rows RGB(245, 245, 245).
+    const struct {
+        const char* list;
+        std::shared_ptr<plat::TableViewController> screen;
+        std::vector<int> greys;
+    } lists[] = {
+        {"sound effects", effects, {255, 245, 255, 245}},
+        {"album", album, {255, 245, 255, 245, 255, 245, 255}},
+    };
+    for (const auto& [list, screen, greys] : lists) {
+        auto& table = *screen->tableView();
+        ASSERT_EQ(screen->tableViewNumberOfRowsInSection(table, 0), static_cast<int64_t>(greys.size())) << list;
+        for (size_t row = 0; row < greys.size(); ++row) {
+            auto cell = screen->tableViewCellForRowAtIndexPath(table, {0, static_cast<int64_t>(row)});
+            ASSERT_TRUE(cell && cell->backgroundView()) << list << " row " << row;
+            const auto colour = cell->backgroundView()->backgroundColor();
+            ASSERT_TRUE(colour) << list << " row " << row;
+            const int expected = greys[row];
+            EXPECT_EQ(std::lround(colour->red() * 255), expected) << list << " row " << row;
+            EXPECT_EQ(std::lround(colour->green() * 255), expected) << list << " row " << row;
+            EXPECT_EQ(std::lround(colour->blue() * 255), expected) << list << " row " << row;
+        }
+    }
+}
+
 TEST_F(AudioPickerScreen, APreviewPlaysOnTheClockAndAPressOnThePlayingTrackStopsIt)
 {
     auto picker = openPicker(0);
@@ -206,6 +246,31 @@ TEST_F(AudioPickerScreen, ASongOverAMinuteBecomesTheMusicAndOneOfExactlyAMinuteA
     EXPECT_EQ(added[1]->type(), zt::AudioClip::SoundEffect);
     EXPECT_EQ(added[1]->totalDuration().seconds(), 60.0);
     EXPECT_EQ(added[1]->duration(), plat::MediaTime::make(19, 5)) << "cut to the 19 entries from frame 2 on";
+}
+
+TEST_F(AudioPickerScreen, ASongOfAMinuteWithoutRoomIsRefusedBeforeAnythingIsCopied)
+{
+    ASSERT_TRUE(addTone(4.0, 0));
+    ASSERT_TRUE(addTone(4.0, 0));
+    ASSERT_EQ(controller->audioTracks()[1].size(), 1u) << "both sound tracks full from frame 0";
+    const std::string folder = *project->getProjectPath();
+    auto filesInProject = [&] { return plat::contentsOfDirectory(folder).value(); };
+    const auto before = filesInProject();
+    std::vector<std::string> atRefusal;
+    auto refusal = plat::NotificationCenter::defaultCenter().addObserver(
+        zt::kShowErrorNotification, nullptr, [&](const plat::Notification&) { atRefusal = filesInProject(); });
+    auto picker = openPicker(0);
+    const size_t clipsBefore = added.size();
+    controller->mqMediaPicker(*picker, nullptr, songTitled("Sixty Seconds"));
+    driver.wait(1);
+    plat::RunLoop::main().settle();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].domain(), "AudioController");
+    EXPECT_EQ(errors[0].code(), 240);
+    EXPECT_EQ(atRefusal, before) << "refused with a copy of the song in the project";
+    EXPECT_EQ(filesInProject(), before);
+    EXPECT_TRUE(activities.empty()) << "nothing was imported";
+    EXPECT_EQ(added.size(), clipsBefore);
 }
 
 TEST_F(AudioPickerScreen, AProtectedOrVanishedSongShowsTheProtectedMusicAlertAndAddsNothing)

@@ -1,6 +1,7 @@
 #include "audio/AudioConfigurationViewController.h"
 
 #include <cmath>
+#include <functional>
 
 #include "AudioTestSupport.h"
 #include "audio/AudioScreenLayouts.h"
@@ -211,17 +212,42 @@ TEST_F(ClipEditor, ListeningPlaysTheTrimmedClipAloneAndLeavesItsPlaceInTheMovie)
     EXPECT_EQ(clip->timeRangeInMovie(), placed) << "the listening copy was placed, not the clip";
 }
 
-TEST_F(ClipEditor, MovingAHandleWhileListeningStops)
+TEST_F(ClipEditor, MovingAHandleOrTheVolumeWhileListeningStops)
 {
     auto clip = addTone(3.0, 2);
-    open(clip);
-    ASSERT_TRUE(driver.tap(*editor->btnPlay()));
-    ASSERT_TRUE(editor->isPlaying());
-    const double percent = (trim().bounds().width() - zt::QVTrimControl::kHandleWidth) / 100;
-    drag(inWindow(*trim().leftThumb()), percent, 15);
-    EXPECT_FALSE(editor->isPlaying());
-    EXPECT_FALSE(editor->btnPlay()->isSelected());
-    EXPECT_TRUE(editor->btnStop()->isHidden());
+    const struct {
+        const char* control;
+        std::function<void()> move;
+    } changes[] = {
+        {"left handle",
+            [&] {
+                const double percent = (trim().bounds().width() - zt::QVTrimControl::kHandleWidth) / 100;
+                drag(inWindow(*trim().leftThumb()), percent, 15);
+                EXPECT_GT(clip->start().seconds(), 0);
+            }},
+        {"volume",
+            [&] {
+                const plat::Slider& slider = *editor->sliderVolume();
+                const plat::Rect bounds = slider.bounds();
+                const plat::Rect thumb = slider.thumbRectForBounds(bounds, slider.trackRectForBounds(bounds), 1.0);
+                drag(slider.convertPoint({thumb.midX(), thumb.midY()}, nullptr), -2, 15);
+                EXPECT_LT(clip->volume(), 1.0f);
+            }},
+    };
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.control);
+        open(clip);
+        ASSERT_TRUE(driver.tap(*editor->btnPlay()));
+        clock.advance(0.2);
+        ASSERT_TRUE(editor->isPlaying());
+        change.move();
+        EXPECT_FALSE(editor->isPlaying());
+        EXPECT_FALSE(editor->btnPlay()->isSelected());
+        EXPECT_TRUE(editor->btnStop()->isHidden());
+        const double stoppedAt = static_cast<double>(heard.size()) / plat::AudioOutput::kSampleRate;
+        clock.advance(0.5);
+        EXPECT_LT(peak(stoppedAt + 0.01, stoppedAt + 0.5), 0.001) << "still heard";
+    }
 }
 
 TEST_F(ClipEditor, TheStopButtonEndsListening)

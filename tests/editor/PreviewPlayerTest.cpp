@@ -1,5 +1,6 @@
 #include "editor/PreviewPlayer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -249,6 +250,22 @@ TEST_F(PlaybackWithSound, TheSoundPlaysFromTheStartFrameAndStopsWithTheRun)
     clock.advance(2);
     EXPECT_EQ(frames->indexes(), (std::vector<int64_t> {4, 5, 6, 7, 8, 9}));
     EXPECT_FALSE(audio->getCurentTimeIndex().isValid()) << "stopped with the run";
+}
+
+TEST_F(PlaybackWithSound, EachLoopStartsTheSoundAgainFromTheLoopsFirstFrame)
+{
+    set("PlayAsLoop", true);
+    start();
+    // Ten frames at 5 a second: a pass lasts 2 s, so 0.3 s into each pass
+    // the sound is 0.3 s in again.
+    for (int pass = 1; pass <= 3; ++pass) {
+        clock.advance(pass == 1 ? 2.3 : 2.0);
+        auto time = audio->getCurentTimeIndex();
+        ASSERT_TRUE(time.isValid()) << "pass " << pass << ": no sound";
+        EXPECT_NEAR(time.seconds(), 0.3, 0.01) << "pass " << pass;
+    }
+    const auto shown = frames->indexes();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), 0), 4) << "the first and three loops";
 }
 
 TEST_F(PlaybackWithSound, AtHalfSpeedTheSoundKeepsMovieTimeAtHalfItsRate)

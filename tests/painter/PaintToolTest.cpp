@@ -50,8 +50,7 @@ protected:
     {
         driver.wait(1);
         EXPECT_FALSE(driver.tap(*button)) << "disabled";
-        plat::Rect b = button->bounds();
-        driver.tapAt(button->convertPoint({b.midX(), b.midY()}, nullptr));
+        driver.tapMiddleOf(*button);
     }
     std::shared_ptr<zt::PainterToolSizeViewController> sizePopover() const
     {

@@ -199,6 +199,37 @@ TEST_F(Layers, TheMergeDrawsShownLayersBackToFrontAtTheirOpacity)
     EXPECT_NEAR(half[2], 128, 2);
 }
 
+TEST_F(Layers, EachLayerShowsOnScreenAtItsOpacityWhetherCurrentOrNot)
+{
+    container->setBackgroundColor(plat::Color::whiteColor());
+    canvas->setBrushColorWithRed(0, 0, 1);
+    tapAt(50, 60);  // the back layer, which stops being current
+    manager->addLayerAtIndex(0);
+    canvas->setBrushColorWithRed(1, 0, 0);
+    tapAt(150, 60);  // the front layer, current
+    const struct {
+        const char* layer;
+        int64_t index;
+        plat::Point spot;
+        float opacity;
+        Rgba shown;  // over white
+    } cases[] = {
+        {"back, not current", 1, {50, 60}, 0.5f, {128, 128, 255, 255}},
+        {"front, current", 0, {150, 60}, 0.25f, {255, 191, 191, 255}},
+    };
+    for (const auto& c : cases)
+        manager->changeLayerOpacityAtIndex(c.index, c.opacity);
+    auto screen = driver.screenshot();
+    ASSERT_TRUE(screen);
+    const double scale = screen->scale();
+    for (const auto& c : cases) {
+        const plat::Point at = container->convertPoint(c.spot, nullptr);
+        const Rgba got = pixelAt(*screen, static_cast<int>(at.x * scale), static_cast<int>(at.y * scale));
+        for (size_t i = 0; i < 4; ++i)
+            EXPECT_NEAR(got[i], c.shown[i], 3) << c.layer << ", component " << i;
+    }
+}
+
 TEST_F(Layers, StrokesThatCannotBeReadLeaveTheCanvasEmptyAndSayWhy)
 {
     tapAt(50, 60);

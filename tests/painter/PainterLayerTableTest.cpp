@@ -84,6 +84,43 @@ TEST_F(LayerList, AddingAndDeletingChangeTheRowsAndTheLayersAlike)
     EXPECT_EQ(manager->layers().size(), 1u);
 }
 
+TEST_F(LayerList, ALockedLayerCanBeNeitherExportedDuplicatedNorDeleted)
+{
+    list->addLayer();
+    driver.wait(1);
+    manager->layers()[1]->setType(2);  // "Layer", behind
+    struct Buttons {
+        bool exportable, duplicable, importable, deletable;
+        bool operator==(const Buttons&) const = default;
+    };
+    const struct {
+        const char* row;
+        Buttons buttons;
+    } rows[] = {
+        {"Draw Layer 1", {true, true, true, true}},
+        {"Layer", {false, false, true, false}},
+    };
+    for (const auto& [row, buttons] : rows) {
+        ASSERT_TRUE(driver.tap(row)) << row;
+        const Buttons shown {list->_exportBtn->isEnabled(), list->_duplicateBtn->isEnabled(),
+            list->_importBtn->isEnabled(), list->_deleteBtn->isEnabled()};
+        EXPECT_TRUE(shown == buttons) << row << ": export " << shown.exportable << ", duplicate " << shown.duplicable
+                                      << ", import " << shown.importable << ", delete " << shown.deletable;
+    }
+    // The locked layer is selected: the bin is dimmed and does nothing; for the other it deletes.
+    auto bin = driver.findView("Trash");
+    ASSERT_TRUE(bin);
+    EXPECT_FALSE(driver.tap(*bin));
+    driver.tapMiddleOf(*bin);
+    driver.wait(1);
+    EXPECT_EQ(manager->layers().size(), 2u);
+    ASSERT_TRUE(driver.tap("Draw Layer 1"));
+    ASSERT_TRUE(driver.tap("Trash"));
+    driver.wait(1);
+    ASSERT_EQ(manager->layers().size(), 1u);
+    EXPECT_EQ(rowName(0), "Layer");
+}
+
 TEST_F(LayerList, MovedRowsAndTheirSwitchesStayWithTheirLayers)
 {
     list->addLayer();

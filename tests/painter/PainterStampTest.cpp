@@ -12,6 +12,7 @@
 #include "painter/Stroke.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/ImageView.h"
+#include "platform/ui/TouchSynthesizer.h"
 #include "platform/ui/ViewRendering.h"
 #include "support/Pixels.h"
 #include "support/RootScreenTest.h"
@@ -88,6 +89,38 @@ TEST_F(StampOverlay, DraggingTheStampMovesItAndItsHandlesFollow)
     EXPECT_NEAR(stamp->_viewLowerHandle->center().x, lowerMarker.x, 1e-6);
     EXPECT_NEAR(stamp->_viewLowerHandle->center().y, lowerMarker.y, 1e-6);
     EXPECT_EQ(recorder->finished, 0);
+}
+
+TEST_F(StampOverlay, APinchAndATurnScaleAndRotateTheStampByTheFingersOnly)
+{
+    const plat::Point centre = stamp->_viewStamp->center();
+    const plat::Point onScreen = stamp->view()->convertPoint(centre, nullptr);
+    driver.pinch(onScreen, 60, 120);  // twice as far apart
+    // Two fingers 100 apart turn an eighth of a turn clockwise about the centre.
+    plat::TouchSynthesizer touches(window);
+    auto at = [&](double radians, double side) {
+        return plat::Point {onScreen.x + side * 50 * std::cos(radians), onScreen.y + side * 50 * std::sin(radians)};
+    };
+    auto fingers = touches.touchesDown({at(0, 1), at(0, -1)});
+    constexpr int kSteps = 18;
+    for (int i = 1; i <= kSteps; ++i) {
+        clock.advance(1.0 / 60);
+        const double turned = std::numbers::pi / 4 * i / kSteps;
+        touches.moveTouches({{fingers[0], at(turned, 1)}, {fingers[1], at(turned, -1)}});
+    }
+    touches.liftTouches(fingers);
+    driver.wait(0);
+
+    // The upper marker, 60 above the middle of the 120-point stamp: twice as
+    // far, turned 45 degrees clockwise.
+    const double reach = 120 / std::numbers::sqrt2;
+    EXPECT_NEAR(stamp->_viewUpperHandle->center().x, centre.x + reach, 0.5);
+    EXPECT_NEAR(stamp->_viewUpperHandle->center().y, centre.y - reach, 0.5);
+    confirm();
+    ASSERT_EQ(recorder->finished, 1);
+    EXPECT_NEAR(recorder->rotation, 45, 0.1);
+    // A 240-point square turned 45 degrees spans its diagonal.
+    EXPECT_NEAR(recorder->size, 240 * std::numbers::sqrt2, 0.5);
 }
 
 TEST_F(StampOverlay, TheCanvasTurnsAConfirmedStampIntoAStroke)

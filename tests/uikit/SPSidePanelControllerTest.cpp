@@ -291,6 +291,32 @@ TEST_F(SidePanelSliding, ANewSizeSlidesAnOpenSideAndOnlyStoresAClosedOne)
     EXPECT_TRUE(container->isSideOpen(zt::SPSidePanelSideLeft));
 }
 
+TEST_F(SidePanelSliding, ANewSizeOfAnOpenSideSlidesForTheOpenOrTheCloseDuration)
+{
+    show();
+    container->setOpenSlideAnimationDuration(0.5);
+    container->setCloseSlideAnimationDuration(0.2);
+    container->openLeftViewAnimated(false);
+    clock.advance(0.01);
+    const struct {
+        double ledge;
+        double seconds;
+    } sizes[] = {
+        {100, 0.5},  // a wider ledge from 44: the open duration
+        {60, 0.2},  // a narrower one: the close duration
+    };
+    for (const auto& [ledge, seconds] : sizes) {
+        SCOPED_TRACE(ledge);
+        done.clear();
+        container->setLeftSize(ledge, recordCompletion(done));
+        clock.advance(seconds - 0.01);
+        EXPECT_TRUE(done.empty());
+        clock.advance(0.02);
+        EXPECT_EQ(done, (std::vector<std::string> {"done YES"}));
+        EXPECT_EQ(slidingFrame().origin.x, 568 - ledge);
+    }
+}
+
 TEST_F(SidePanelSliding, ABouncingOpenGoesPastAndComesBackInTheFactorsShares)
 {
     show();

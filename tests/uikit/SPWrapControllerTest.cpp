@@ -52,6 +52,36 @@ TEST_F(WrapController, AppearanceAndRotationReachTheWrappedControllerAfterTheBlo
     EXPECT_EQ(upright->supportedInterfaceOrientations(), plat::InterfaceOrientationMaskPortrait);
 }
 
+TEST_F(WrapController, ATurnOfTheDeviceReachesTheWrappedControllerOnce)
+{
+    class Turning : public Panel {
+    public:
+        using Panel::Panel;
+        void willRotateToInterfaceOrientation(plat::InterfaceOrientation to, double seconds) override
+        {
+            turns.push_back("willRotate " + std::to_string(static_cast<int>(to)) + " " + std::to_string(seconds));
+        }
+        void willAnimateRotationToInterfaceOrientation(plat::InterfaceOrientation to, double seconds) override
+        {
+            turns.push_back("willAnimate " + std::to_string(static_cast<int>(to)) + " " + std::to_string(seconds));
+        }
+        void didRotateFromInterfaceOrientation(plat::InterfaceOrientation from) override
+        {
+            turns.push_back("didRotate " + std::to_string(static_cast<int>(from)));
+        }
+        std::vector<std::string> turns;
+    };
+    auto inner = std::make_shared<Turning>("inner", log);
+    auto wrapper = SPWrapController::initWithViewController(inner);
+    window->setRootViewController(wrapper);
+    ASSERT_TRUE(
+        plat::Application::sharedApplication().rotateToInterfaceOrientation(plat::InterfaceOrientation::LandscapeLeft));
+    // Each callback once, with the wrapper's arguments: the wrapper forwards by hand, the platform does not.
+    const std::string seconds = std::to_string(0.4);
+    EXPECT_EQ(inner->turns,
+        (std::vector<std::string> {"willRotate 4 " + seconds, "willAnimate 4 " + seconds, "didRotate 3"}));
+}
+
 TEST_F(WrapController, TheWrappedControllerNavigatesThroughItsWrapper)
 {
     auto inner = panel("inner");

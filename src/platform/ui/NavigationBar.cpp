@@ -179,16 +179,23 @@ void NavigationBar::rebuild()
         addSubview(back);
         _back = back;
     }
-    for (const auto& item : top->leftBarButtonItems())
-        if (auto view = detail::makeBarItemView(item, kHeight)) {
-            addSubview(view);
-            _left.push_back(view);
-        }
-    for (const auto& item : top->rightBarButtonItems())
-        if (auto view = detail::makeBarItemView(item, kHeight)) {
-            addSubview(view);
-            _right.push_back(view);
-        }
+    auto showItems
+        = [&](const std::vector<std::shared_ptr<BarButtonItem>>& items, std::vector<std::shared_ptr<View>>& views) {
+              for (const auto& item : items) {
+                  if (auto view = detail::makeBarItemView(item, kHeight)) {
+                      addSubview(view);
+                      views.push_back(view);
+                  }
+                  // An item enabled after it was shown (a button that depends on a selection) must work.
+                  for (const char* key : {"title", "image", "enabled", "customView", "width", "tintColor"})
+                      _observations.push_back(item->addObserverForKey(key, [weakSelf](const PropertyChange&) {
+                          if (auto self = std::static_pointer_cast<NavigationBar>(weakSelf.lock()))
+                              self->rebuild();
+                      }));
+              }
+          };
+    showItems(top->leftBarButtonItems(), _left);
+    showItems(top->rightBarButtonItems(), _right);
     setNeedsLayout();
 }
 

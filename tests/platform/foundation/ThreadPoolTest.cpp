@@ -3,8 +3,10 @@
 #include <atomic>
 #include <future>
 #include <gtest/gtest.h>
+#include <string>
 #include <vector>
 
+#include "platform/foundation/DispatchGroup.h"
 #include "platform/foundation/Semaphore.h"
 
 namespace {
@@ -91,3 +93,38 @@ TEST(ThreadPool, IsQuiescentOnlyWhileEveryWorkerIsIdleOrInOneOfOurWaits)
 }
 
 }  // namespace
+
+// Time may move on once the pool is quiescent: a worker just woken from one
+// of our waits counts as running until its job is done.
+TEST(ThreadPool, AWorkerWokenFromOurWaitsIsNotQuiescentUntilItsJobEnds)
+{
+    for (const char* kind : {"semaphore", "group"}) {
+        SCOPED_TRACE(kind);
+        plat::Semaphore quiet;
+        plat::Semaphore go;
+        plat::DispatchGroup group;
+        group.enter();
+        std::atomic<bool> done = false;
+        // Last, so that it goes first: its destructor waits for the job.
+        plat::detail::ThreadPool pool(2);
+        pool.setQuiescenceHandler([quiet]() mutable { quiet.signal(); });
+        pool.submit(1, [&, go]() mutable {
+            if (std::string(kind) == "semaphore")
+                go.wait();
+            else
+                (void)group.wait(kGenerousTimeoutSeconds);
+            volatile double sum = 0;
+            for (int i = 0; i < 100000; ++i)
+                sum = sum + i;
+            done = true;
+        });
+        ASSERT_TRUE(quiet.wait(kGenerousTimeoutSeconds)) << "the worker waits";
+        ASSERT_TRUE(pool.isQuiescent());
+        if (std::string(kind) == "semaphore")
+            go.signal();
+        else
+            group.leave();
+        EXPECT_TRUE(!pool.isQuiescent() || done) << "quiescent while the woken job still runs";
+        pool.setQuiescenceHandler(nullptr);
+    }
+}

@@ -109,7 +109,7 @@ TEST_F(Bars, ATabBarSelectsByTapFollowsItsItemsAndSkipsDisabledOnes)
     EXPECT_FALSE(driver.tap("Recordings")) << "the driver refuses a dimmed item";
     auto dimmed = driver.findView("Recordings");
     ASSERT_TRUE(dimmed);
-    driver.tapAt(dimmed->convertPoint({dimmed->bounds().midX(), dimmed->bounds().midY()}, nullptr));
+    driver.tapMiddleOf(*dimmed);
     EXPECT_EQ(bar->selectedItem(), effects) << "a disabled item is not chosen";
     EXPECT_EQ(listener->log, (Log {"tab Sound Effects"}));
     more->setTitle("Others");
@@ -141,6 +141,46 @@ TEST_F(Bars, AnImageItemIsFoundByItsAccessibilityLabelThroughItsChanges)
     auto view = driver.findView("Delete");
     ASSERT_NE(view, nullptr);
     EXPECT_FALSE(std::static_pointer_cast<plat::Control>(view)->isEnabled());
+}
+
+TEST_F(Bars, AnItemEnabledAfterItIsShownCanBeTappedInEitherBar)
+{
+    class Presses : public plat::Object {
+    public:
+        void pressed() { ++count; }
+        int count = 0;
+    };
+    for (const char* kind : {"toolbar", "navigation bar"}) {
+        SCOPED_TRACE(kind);
+        auto presses = std::make_shared<Presses>();
+        auto trash = std::make_shared<plat::BarButtonItem>(plat::BarButtonSystemItem::Trash);
+        trash->setTarget(presses.get(), &Presses::pressed);
+        trash->setEnabled(false);
+        std::shared_ptr<plat::View> bar;
+        if (std::string(kind) == "toolbar") {
+            auto toolbar = std::make_shared<plat::Toolbar>(plat::makeRect(0, 276, 568, 44));
+            toolbar->setItems({trash});
+            bar = toolbar;
+        } else {
+            auto navigationBar = std::make_shared<plat::NavigationBar>(plat::makeRect(0, 20, 568, 44));
+            auto item = std::make_shared<plat::NavigationItem>("Layers");
+            item->setLeftBarButtonItems({trash});
+            navigationBar->setItems({item});
+            bar = navigationBar;
+        }
+        window->addSubview(bar);
+        driver.wait(0);
+        EXPECT_FALSE(driver.tap("Trash")) << "dimmed";
+        auto dimmed = driver.findView("Trash");
+        ASSERT_TRUE(dimmed);
+        driver.tapMiddleOf(*dimmed);
+        EXPECT_EQ(presses->count, 0);
+        trash->setEnabled(true);
+        driver.wait(0);
+        ASSERT_TRUE(driver.tap("Trash"));
+        EXPECT_EQ(presses->count, 1);
+        bar->removeFromSuperview();
+    }
 }
 
 TEST(KeyPaths, ObservingThroughAReplacedObjectFollowsTheNewOne)

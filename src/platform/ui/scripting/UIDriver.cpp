@@ -319,6 +319,12 @@ void UIDriver::tapAt(Point locationInWindow)
     passTime(0);
 }
 
+void UIDriver::tapMiddleOf(const View& view)
+{
+    Rect b = view.bounds();
+    tapAt(view.convertPoint({b.midX(), b.midY()}, nullptr));
+}
+
 void UIDriver::doubleTapAt(Point locationInWindow)
 {
     auto win = window();

@@ -71,6 +71,9 @@ public:
     // screen to stop moving. Manual clocks only.
     void waitForTouchableScreen();
     void tapAt(Point locationInWindow);
+    // A finger on the view's middle whatever lies there or however the view
+    // is set (dimmed, covered): for checking that such a tap does nothing.
+    void tapMiddleOf(const View& view);
     void doubleTapAt(Point locationInWindow);
     void drag(Point from, Point to, double seconds = 0.3);
     void pinch(Point center, double fromDistance, double toDistance, double seconds = 0.3);
