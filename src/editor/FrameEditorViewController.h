@@ -97,6 +97,8 @@ public:
     static constexpr double kClipEditorHeightTablet = 214;
     static constexpr double kSingleFrameControlsLift = 50;
     static constexpr double kFlyInSeconds = 0.5;
+    // How long the strip shows a new clip in its lane before the frames come back.
+    static constexpr double kAudioLaneShownSeconds = 1.5;
     static constexpr double kMaskFadeSeconds = 0.3;
     static constexpr double kCinemaRatio = 2.35;
     static constexpr double kOptionsWidth = 360.0;

@@ -289,11 +289,13 @@ void FrameEditorViewController::presentThemeCardEditor(const std::shared_ptr<pla
 
 void FrameEditorViewController::actionBackToFirstFrame()
 {
+    showThumbnailTimeLine();  // the jump is to a frame: its lane shows
     _playerViewController->scrollToFrame(0);
 }
 
 void FrameEditorViewController::actionGotoCaptureFrame()
 {
+    showThumbnailTimeLine();
     _playerViewController->scrollToFrame(frameList().getCaptureIndex());
 }
 

@@ -12,6 +12,7 @@
 #include "editor/FrameEditorViewController.h"
 #include "editor/PlayerViewController.h"
 #include "editor/TimelineViewController.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
@@ -146,10 +147,13 @@ void FrameEditorViewController::showAudioRecorder()
                 faded->setAlpha(0);
         moveTo(*panel, static_cast<double>(height) - panelHeight);
     }
+    // Up out of the recorder's way: on a tablet to just below the toolbar,
+    // which the strip must not cover.
+    const double top = tablet && _outlets.viewRightControls ? _outlets.viewRightControls->frame().maxY() : 0;
     for (const auto& container :
         {std::static_pointer_cast<plat::View>(_outlets.viewPlayerViewController), _outlets.viewTimelineViewController})
         if (container)
-            moveTo(*container, 0);
+            moveTo(*container, top);
     plat::View::commitAnimations();
 }
 
@@ -383,6 +387,12 @@ void FrameEditorViewController::flyInAudioClip(const AudioClip& clip)
         box->removeFromSuperview();
         if (auto self = weakSelf.lock(); self && !self->_isClosed)
             self->_playerViewController->updateFrames();
+        // The clip is seen in its lane; then the frames come back, which a
+        // person has no other way to know of than a swipe.
+        plat::DispatchQueue::mainQueue().after(kAudioLaneShownSeconds, [weakSelf] {
+            if (auto self = weakSelf.lock(); self && !self->_isClosed)
+                self->showThumbnailTimeLine();
+        });
     });
     box->layer()->addAnimation(*animation, kFlyInAnimationKey);
     plat::Transaction::commit();

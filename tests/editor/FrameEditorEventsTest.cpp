@@ -216,7 +216,11 @@ TEST_F(TabletFrameEditorEvents, TheTabletsRecorderRisesAboveTheBottomAndTheStrip
     driver.wait(FrameEditorViewController::kRecorderSeconds);
     const double height = recorder->view()->frame().height();
     EXPECT_EQ(recorder->view()->frame().minY(), 768 - height - 50);
-    EXPECT_EQ(outlets().viewPlayerViewController->frame().minY(), 0);
+    // Lifted out of the recorder's way, but not over the toolbar.
+    const double toolbarFoot = outlets().viewRightControls->frame().maxY();
+    EXPECT_GT(toolbarFoot, 0);
+    EXPECT_EQ(outlets().viewPlayerViewController->frame().minY(), toolbarFoot);
+    EXPECT_EQ(outlets().viewTimelineViewController->frame().minY(), toolbarFoot);
     editor->hideAudioRecorder();
     driver.wait(FrameEditorViewController::kRecorderSeconds + 0.1);
     EXPECT_EQ(editor->audioRecorderView(), nullptr);

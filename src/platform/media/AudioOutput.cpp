@@ -24,9 +24,11 @@ AudioOutput::~AudioOutput() = default;
 
 AudioOutput& AudioOutput::shared()
 {
-    // The sound device is closed (by its scope) before statics go.
-    static AudioOutput output;
-    return output;
+    // Never destroyed, like the run loop: players that end while the process
+    // exits (a movie still playing when the app quits) detach from it after
+    // the statics have gone. The sound device is closed by its scope before.
+    static AudioOutput* output = new AudioOutput();
+    return *output;
 }
 
 void AudioOutput::attach(const std::shared_ptr<detail::PlaybackStream>& stream)

@@ -450,6 +450,35 @@ TEST(AppScript, AScriptToursTheEditorOnTheSampleProject)
     EXPECT_GT(differingPixels(*merged, *captured), 1000);
 }
 
+// A project with a voice-over, previewed as a movie: the strip comes back
+// after the recording, and the movie's sound ends cleanly when the player
+// closes and when the app quits while it plays.
+TEST(AppScript, AMovieWithAVoiceOverClosesAndQuitsWhileItPlays)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    addTestPatternCamera(device);
+    ASSERT_TRUE(plat::createDirectory(device + "/Microphone", plat::IntermediateDirectories::Yes).ok());
+    ASSERT_TRUE(plat::writePropertyListFile(plat::Dictionary {{"Kind", "Signal"}, {"Signal", "sine=frequency=440"}},
+        device + "/Microphone/Microphone.plist")
+                    .ok());
+    const std::string shot = folder.path("after-voice.png");
+    std::ofstream(folder.path("voice.txt"))
+        << "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\n"
+        << captureLines(3)
+        << "tap First Frame\nwait 1\ntap Voice-over\nwait 1\ntap Record\nwait 5\ntap Stop\nwait 3\n"
+           "screenshot "
+        << shot
+        << "\ntap Projects\nwait 1.5\ntap Play\nwait 1\ntap Ok\nwait 4\n"
+           "# the controls shown by a tap, then Done while the movie plays; played again and left playing\n"
+           "tapat 284 160\nwait 0.5\ntap Done\nwait 2\ntap Play\nwait 3\nquit\n";
+    EXPECT_EQ(runApp(device, "phone", folder.path("voice.txt")), 0);
+    auto picture = plat::Image::imageWithContentsOfFile(shot);
+    ASSERT_TRUE(picture);
+    const auto thumbnail = plat::test::pixelAt(*picture, 568, 518);
+    EXPECT_GT(thumbnail[0] + thumbnail[1] + thumbnail[2], 200) << "the strip's frames are back";
+}
+
 TEST(AppCommandLine, ADeviceFolderThatCannotBeOneStopsTheRunBeforeAnythingIsWritten)
 {
     plat::test::TemporaryFolder folder;
