@@ -444,11 +444,33 @@ void ZantropeMovieRenderer::writeSound()
             checkStatus();
             return;
         }
-        if (!_audioWriterInput->appendSampleBuffer(sample))
+        if (!appendDelayedByOneFrame(sample))
             handleErrorDuringRendering();
         if (!_audioWriterInput->isReadyForMoreMediaData())
             return;
     }
+}
+
+// The first picture is written twice, so picture i shows from (i + 1)/fps
+// while the mix has its sound at i/fps: delayed by one frame, a voice-over is
+// heard with the picture it was recorded at, and the sound ends with the movie.
+bool ZantropeMovieRenderer::appendDelayedByOneFrame(const std::shared_ptr<const plat::SampleBuffer>& sample)
+{
+    const auto& format = sample->audioStreamBasicDescription();
+    if (!sample->isLinearPCM() || !(format.sampleRate > 0) || format.bytesPerFrame == 0)
+        return _audioWriterInput->appendSampleBuffer(sample);
+    const auto rate = static_cast<int32_t>(std::lround(format.sampleRate));
+    if (!_soundDelay) {
+        const int64_t frames = std::max<int64_t>(1, std::llround(format.sampleRate / _fps));
+        _soundDelay = plat::MediaTime::make(frames, rate);
+        auto silence = plat::SampleBuffer::createLinearPCM(
+            format, plat::MediaTime::zero(), frames, plat::Data(static_cast<size_t>(frames) * format.bytesPerFrame, 0));
+        if (!silence || !_audioWriterInput->appendSampleBuffer(silence))
+            return false;
+    }
+    auto delayed = plat::SampleBuffer::createLinearPCM(
+        format, sample->presentationTimeStamp() + *_soundDelay, sample->numSamples(), sample->dataBuffer());
+    return delayed && _audioWriterInput->appendSampleBuffer(delayed);
 }
 
 void ZantropeMovieRenderer::handleErrorDuringRendering()

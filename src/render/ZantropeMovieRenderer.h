@@ -2,10 +2,12 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/foundation/Geometry.h"
+#include "platform/media/MediaTime.h"
 #include "render/MovieRenderer.h"
 
 namespace plat {
@@ -18,6 +20,7 @@ class DispatchQueue;
 class Image;
 class PixelBuffer;
 class PixelBufferPool;
+class SampleBuffer;
 }  // namespace plat
 
 namespace zt {
@@ -83,6 +86,8 @@ public:
 private:
     void writePictures();
     void writeSound();
+    // The mix's sample one frame later, after a frame of silence before the first.
+    bool appendDelayedByOneFrame(const std::shared_ptr<const plat::SampleBuffer>& sample);
     RenderImageProducer& imageProducer();
     void failWithWriterError(const std::optional<plat::Error>& writerError);
     void finishWriting();
@@ -102,6 +107,7 @@ private:
     plat::Size _frameSize;
     int32_t _frameCounter = 0;  // on the video queue while writing
     std::atomic<bool> _audioWritingFinished {false};
+    std::optional<plat::MediaTime> _soundDelay;  // on the audio queue: set once the silence is written
     std::atomic<bool> _videoWritingFinished {false};
     std::atomic<bool> _writerClosed {false};
 };

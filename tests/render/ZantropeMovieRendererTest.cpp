@@ -85,8 +85,9 @@ TEST_F(MovieExport, ThreePicturesBecomeAnH264MovieWithTheMixedSound)
     EXPECT_NEAR(std::stod(video["duration"]), 0.8, 1e-6);
     auto sound = probe.stream("audio");
     EXPECT_EQ(sound["codec_name"], "pcm_s16le");
-    // The one-second clip is cut at the movie's end: 3 frames at 5 fps.
-    EXPECT_NEAR(std::stod(sound["duration"]), 0.6, 1e-6);
+    // As long as the movie: the sound starts with the first frame's picture,
+    // one frame in, and the one-second clip is cut at the movie's end.
+    EXPECT_NEAR(std::stod(sound["duration"]), 0.8, 1e-6);
 
     auto frames = plat::test::decodeVideoWithFFmpeg(plat::deletingLastPathComponent(path), path, 320, 180);
     ASSERT_EQ(frames.size(), 4u);
@@ -98,14 +99,36 @@ TEST_F(MovieExport, ThreePicturesBecomeAnH264MovieWithTheMixedSound)
     // The mono clip stays mono, at half its level.
     EXPECT_EQ(sound["channels"], "1");
     auto samples = plat::test::decodeAudioWithFFmpeg(plat::deletingLastPathComponent(path), path, 44100, 1);
-    EXPECT_EQ(samples.size(), 26460u);
-    EXPECT_NEAR(plat::test::peakLevel(samples, 44100, 1, 0, 0.6), 0.25, 0.01);
+    EXPECT_EQ(samples.size(), 35280u);
+    EXPECT_NEAR(plat::test::peakLevel(samples, 44100, 1, 0.2, 0.8), 0.25, 0.01);
 
     // The finished movie is noted in the project, on disk too.
     EXPECT_EQ(project->getMetaData()->getBool("RecordNeedsRendering"), false);
     auto stored = plat::dictionaryWithContentsOfFile(projectFile("plovix.meta"));
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->getBool("RecordNeedsRendering"), false);
+}
+
+// Lip sync: a sound placed at a frame is heard from the moment that frame's
+// picture shows, whichever frame it is.
+TEST_F(MovieExport, ASoundAtAFrameStartsWithThatFramesPicture)
+{
+    std::vector<zt::Frame> pictures;
+    for (const char* name : {"A", "B", "C", "D", "E"})
+        pictures.push_back(addFlatPicture(name, kRed));
+    for (int k : {0, 3}) {
+        addClip(pictures[static_cast<size_t>(k)], 0.4, 1.0f);
+        setMetadata("RecordNeedsRendering", true);
+        auto exporter = std::make_shared<zt::ZantropeMovieRenderer>(project);
+        ASSERT_TRUE(exportAndWait(*exporter, movieType({160, 90})));
+        const std::string path = exporter->exportURL()->path();
+        auto samples = plat::test::decodeAudioWithFFmpeg(plat::deletingLastPathComponent(path), path, 44100, 1);
+        auto heard = std::find_if(samples.begin(), samples.end(), [](int16_t s) { return std::abs(s) > 300; });
+        ASSERT_NE(heard, samples.end()) << k;
+        // Picture k shows from (k + 1) / 5 s: the first picture is shown twice.
+        const double onset = static_cast<double>(heard - samples.begin()) / 44100;
+        EXPECT_NEAR(onset, (k + 1) / 5.0, 0.001) << k;
+    }
 }
 
 TEST_F(MovieExport, DecodedPicturesMatchTheirSourceWithinCodingLoss)
