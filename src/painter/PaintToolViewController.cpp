@@ -48,13 +48,35 @@ std::shared_ptr<plat::Button> makeToolButton(plat::Rect frame, const std::string
     return button;
 }
 
+// The bar takes the touches on its dark band, so that no stroke starts
+// under it; below the band, where only the layers and stamp buttons float,
+// a touch beside them reaches the picture.
+class ToolBarView final : public plat::View {
+public:
+    using plat::View::View;
+    void setBand(std::shared_ptr<plat::View> band) { _band = std::move(band); }
+
+    std::shared_ptr<plat::View> hitTest(plat::Point point, const plat::Event* event) override
+    {
+        auto hit = plat::View::hitTest(point, event);
+        auto band = _band.lock();
+        if (hit.get() == this && band && point.y >= band->frame().maxY())
+            return nullptr;
+        return hit;
+    }
+
+private:
+    std::weak_ptr<plat::View> _band;
+};
+
 std::shared_ptr<plat::View> buildToolBar(plat::ViewController& owner)
 {
-    auto root = std::make_shared<plat::View>(plat::makeRect(0, 0, kBarWidth, kBarHeight));
+    auto root = std::make_shared<ToolBarView>(plat::makeRect(0, 0, kBarWidth, kBarHeight));
     root->setBackgroundColor(plat::Color::clearColor());
     // The dark band behind the row and its indicators only; layers and
     // stamp below it float over the picture on their own backgrounds.
     auto band = std::make_shared<plat::View>(plat::makeRect(0, 0, kBarWidth, kIndicatorY + kIndicatorHeight + 4));
+    root->setBand(band);
     band->setBackgroundColor(kBarColor);
     band->setUserInteractionEnabled(false);
     band->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleTopMargin);

@@ -492,3 +492,20 @@ TEST_F(PainterScreen, TheLayersButtonAddsALayerInFrontThatBecomesCurrent)
     EXPECT_EQ(layers->indexOfActiveLayer(), 0);
     EXPECT_EQ(layers->currentLayer()->name(), "Draw Layer 1");
 }
+
+// On a phone the bar's lower part holds only the layers and stamp buttons:
+// a stroke that starts beside them, just below the dark band, paints; one
+// that starts on the band does not.
+TEST_F(PainterScreen, AStrokeBelowTheBarPaintsAndOneOnItDoesNot)
+{
+    openPainter(1);
+    choosePen();
+    auto painted = canvas();
+    ASSERT_TRUE(painted);
+    const std::pair<double, size_t> starts[] = {{30, 0}, {60, 1}, {80, 2}};
+    for (const auto& [y, strokes] : starts) {
+        driver.drag({150, y}, {420, y});
+        driver.wait(0.5);
+        EXPECT_EQ(painted->strokeBuffer().size(), strokes) << "a stroke from y " << y;
+    }
+}
