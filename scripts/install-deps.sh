@@ -26,8 +26,8 @@ packages=(
     libavahi-client-dev avahi-daemon dbus
     # OpenGL ES on the CPU
     libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri
-    # desktop window for the app
-    libsdl2-dev
+    # desktop window for the app, and the virtual display its tests draw it on
+    libsdl2-dev xvfb xauth
     # independent readers used by tests, references used by benchmarks
     python3 python3-pil zip unzip ffmpeg rapidjson-dev
     # time zone data for date formatting (ICU's own copy of the rules is older)

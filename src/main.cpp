@@ -27,7 +27,7 @@ constexpr double kScriptStartUptimeSeconds = 1000;
 
 void printUsage()
 {
-    std::puts("usage: zantrope [--device DIR] [--idiom phone|tablet] [--script FILE]");
+    std::puts("usage: zantrope [--device DIR] [--idiom phone|tablet] [--script FILE [--window]]");
 }
 
 }  // namespace
@@ -38,6 +38,7 @@ int main(int argc, char** argv)
     std::string deviceFolder = plat::Sandbox::defaultRoot();
     plat::UserInterfaceIdiom idiom = plat::UserInterfaceIdiom::Phone;
     std::string scriptPath;
+    bool scriptInWindow = false;
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         if (argument == "--device" && i + 1 < argc) {
@@ -51,6 +52,8 @@ int main(int argc, char** argv)
             idiom = value == "tablet" ? plat::UserInterfaceIdiom::Pad : plat::UserInterfaceIdiom::Phone;
         } else if (argument == "--script" && i + 1 < argc) {
             scriptPath = argv[++i];
+        } else if (argument == "--window") {
+            scriptInWindow = true;
         } else if (argument == "--help" || argument == "-h") {
             printUsage();
             return 0;
@@ -60,7 +63,7 @@ int main(int argc, char** argv)
         }
     }
     // An empty name would make the working folder the device.
-    if (deviceFolder.empty()) {
+    if (deviceFolder.empty() || (scriptInWindow && scriptPath.empty())) {
         printUsage();
         return 2;
     }
@@ -91,10 +94,20 @@ int main(int argc, char** argv)
         // done, so a run repeats exactly however busy the machine is.
         plat::Clock::setCurrent(std::make_shared<plat::ManualClock>(
             kScriptStartUptimeSeconds, plat::Date::now(), plat::ManualClock::BackgroundWork::SettlesBeforeTimeMoves));
-        options.session = [commands = script.value()] {
+        options.session = [commands = script.value(), scriptInWindow] {
+            // With --window the screen is also drawn in a desktop window
+            // after every command; the script's clock stays its own.
+            std::function<void()> shown;
+            if (scriptInWindow) {
+                shown = plat::DesktopScreen::openPresenter();
+                if (!shown) {
+                    std::fprintf(stderr, "zantrope: cannot open a desktop window for the script\n");
+                    return 1;
+                }
+            }
             plat::scripting::UIDriver driver;
             driver.wait(0);
-            auto ran = commands.run(driver);
+            auto ran = commands.run(driver, shown);
             if (!ran.ok()) {
                 std::fprintf(stderr, "zantrope: %s\n", ran.error().localizedDescription().c_str());
                 return 1;

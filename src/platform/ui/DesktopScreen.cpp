@@ -99,6 +99,8 @@ public:
     DesktopSession& operator=(const DesktopSession&) = delete;
 
     int run(const std::atomic<bool>& quitRequested);
+    // Draws the key window as it is now, and lets the window system have its events.
+    void present();
 
 private:
     DesktopSession() = default;
@@ -131,6 +133,10 @@ std::unique_ptr<DesktopSession> DesktopSession::open()
 {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    // The screen is drawn on the processor already. Drawn through OpenGL,
+    // SDL would bind a GLX context to the main thread, where no EGL context
+    // (the painter's, the picture pipeline's) can then be made current.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         log("screen: cannot start SDL: {}", SDL_GetError());
         return nullptr;
@@ -146,7 +152,7 @@ std::unique_ptr<DesktopSession> DesktopSession::open()
         log("screen: cannot open a window: {}", SDL_GetError());
         return nullptr;
     }
-    session->_renderer.reset(SDL_CreateRenderer(session->_window.get(), -1, 0));
+    session->_renderer.reset(SDL_CreateRenderer(session->_window.get(), -1, SDL_RENDERER_SOFTWARE));
     if (!session->_renderer) {
         log("screen: cannot draw into the window: {}", SDL_GetError());
         return nullptr;
@@ -197,6 +203,12 @@ int DesktopSession::run(const std::atomic<bool>& quitRequested)
         waitAndHandleEvents(animating);
     }
     return 0;
+}
+
+void DesktopSession::present()
+{
+    presentIfChanged(/*animating=*/true);
+    SDL_PumpEvents();
 }
 
 void DesktopSession::presentIfChanged(bool animating)
@@ -323,6 +335,14 @@ int DesktopScreen::run(const std::atomic<bool>& quitRequested)
 {
     auto session = DesktopSession::open();
     return session ? session->run(quitRequested) : 1;
+}
+
+std::function<void()> DesktopScreen::openPresenter()
+{
+    std::shared_ptr<DesktopSession> session = DesktopSession::open();
+    if (!session)
+        return {};
+    return [session] { session->present(); };
 }
 
 }  // namespace plat

@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <functional>
 
 namespace plat {
 
@@ -17,6 +18,11 @@ public:
     static bool isAvailable();
     // Runs until the window is closed or quitRequested turns true; returns the exit code.
     static int run(const std::atomic<bool>& quitRequested);
+    // For a device script that drives the app: a window that shows the key
+    // window each time the returned function is called, and takes no input.
+    // The window closes when the last copy of the function goes. Empty when
+    // no window can be opened.
+    static std::function<void()> openPresenter();
 };
 
 }  // namespace plat

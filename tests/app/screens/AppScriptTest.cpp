@@ -525,6 +525,38 @@ TEST(AppScript, AScriptWelcomesPreviewsTheSampleAsAMovieAndOpensTheExplorersScre
     EXPECT_EQ(runApp(device, "phone", folder.path("again.txt")), 0);
 }
 
+// The README painter script run in the desktop window under a virtual
+// display: the window's drawing must not keep the painter's canvas from its
+// context, so the first frame is painted as it is headless.
+TEST(AppScript, TheReadmesPainterScriptPaintsInADesktopWindowToo)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    addTestPatternCamera(device);
+    std::ofstream(folder.path("paint.txt")) << readmePainterScript(folder.path(""));
+    const std::string errors = folder.path("errors.txt");
+    const std::string command = std::string("xvfb-run -a -s '-screen 0 1280x800x24' ") + ZT_APP_BINARY + " --device "
+        + device + " --idiom phone --script " + folder.path("paint.txt") + " --window 2>" + errors;
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << plat::readFile(errors).valueOr(plat::Data()).size();
+    const auto log = plat::readFile(errors).valueOr(plat::Data());
+    EXPECT_EQ(std::string(log.begin(), log.end()).find("cannot make a context current"), std::string::npos);
+
+    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
+    ASSERT_FALSE(listed.empty());
+    const std::string project = device + "/Documents/" + std::string(listed.at(0).asString()->c_str());
+    auto frames = plat::dictionaryWithContentsOfFile(project + "/frames.meta");
+    ASSERT_TRUE(frames);
+    const std::string id
+        = *frames->getArray("FRAMELIST_DATA").value_or(plat::Array()).at(0).asDictionary()->getString("FRAME_ID");
+    auto painted = plat::Image::imageWithContentsOfFile(project + "/frame-" + id + ".jpg");
+    ASSERT_TRUE(painted);
+    const auto line = plat::test::pixelAt(*painted, static_cast<int>(painted->bitmap()->width() * 285 / 568.0),
+        static_cast<int>(painted->bitmap()->height() * 150 / 319.5));
+    EXPECT_GT(line[2], 150) << "the pen's blue line";
+    EXPECT_LT(line[1], 120);
+}
+
 TEST(AppScript, TheReadmesPainterScriptPaintsTheFirstFrameForTheStripAndTheMovie)
 {
     plat::test::TemporaryFolder folder;

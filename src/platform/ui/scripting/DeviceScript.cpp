@@ -138,47 +138,56 @@ bool DeviceScript::endsWithQuit() const
     return !_commands.empty() && _commands.back().verb == "quit";
 }
 
-Result<void> DeviceScript::run(UIDriver& driver) const
+Result<void> DeviceScript::run(UIDriver& driver, const std::function<void()>& shown) const
+{
+    for (const auto& c : _commands) {
+        auto ran = runCommand(driver, c);
+        if (shown)
+            shown();
+        if (!ran.ok() || c.verb == "quit")
+            return ran;
+    }
+    return Result<void>::success();
+}
+
+Result<void> DeviceScript::runCommand(UIDriver& driver, const Command& c) const
 {
     auto& app = Application::sharedApplication();
-    for (const auto& c : _commands) {
-        const auto& w = c.words;
-        // Every command meets the app at rest: what fell due is done.
-        settle();
-        if (c.verb == "tap" || c.verb == "tapat" || c.verb == "drag")
-            driver.waitForTouchableScreen();
-        if (c.verb == "tap") {
-            if (auto tapped = driver.tryTap(c.rest); !tapped.ok())
-                return failure(c, tapped.error().localizedDescription());
-        } else if (c.verb == "tapat") {
-            driver.tapAt({*number(w[0]), *number(w[1])});
-        } else if (c.verb == "drag") {
-            driver.drag({*number(w[0]), *number(w[1])}, {*number(w[2]), *number(w[3])});
-        } else if (c.verb == "type") {
-            if (!driver.type(unescape(c.rest)))
-                return failure(c, "nothing on screen takes typing");
-        } else if (c.verb == "wait") {
-            driver.wait(*number(w[0]));
-        } else if (c.verb == "screenshot") {
-            auto picture = driver.screenshot();
-            if (!picture)
-                return failure(c, "no window to take a picture of");
-            if (auto written = writeScreenshot(*picture, c.rest); !written.ok())
-                return failure(c, written.error().localizedDescription());
-        } else if (c.verb == "openurl") {
-            auto url = URL::URLWithString(w[0]);
-            app.openURLFromApplication(*url, std::string(), Value());
-            driver.wait(0);
-        } else if (c.verb == "background") {
-            app.enterBackground();
-            driver.wait(0);
-        } else if (c.verb == "foreground") {
-            app.enterForeground();
-            driver.wait(0);
-        } else if (c.verb == "quit") {
-            app.terminate();
-            return Result<void>::success();
-        }
+    const auto& w = c.words;
+    // Every command meets the app at rest: what fell due is done.
+    settle();
+    if (c.verb == "tap" || c.verb == "tapat" || c.verb == "drag")
+        driver.waitForTouchableScreen();
+    if (c.verb == "tap") {
+        if (auto tapped = driver.tryTap(c.rest); !tapped.ok())
+            return failure(c, tapped.error().localizedDescription());
+    } else if (c.verb == "tapat") {
+        driver.tapAt({*number(w[0]), *number(w[1])});
+    } else if (c.verb == "drag") {
+        driver.drag({*number(w[0]), *number(w[1])}, {*number(w[2]), *number(w[3])});
+    } else if (c.verb == "type") {
+        if (!driver.type(unescape(c.rest)))
+            return failure(c, "nothing on screen takes typing");
+    } else if (c.verb == "wait") {
+        driver.wait(*number(w[0]));
+    } else if (c.verb == "screenshot") {
+        auto picture = driver.screenshot();
+        if (!picture)
+            return failure(c, "no window to take a picture of");
+        if (auto written = writeScreenshot(*picture, c.rest); !written.ok())
+            return failure(c, written.error().localizedDescription());
+    } else if (c.verb == "openurl") {
+        auto url = URL::URLWithString(w[0]);
+        app.openURLFromApplication(*url, std::string(), Value());
+        driver.wait(0);
+    } else if (c.verb == "background") {
+        app.enterBackground();
+        driver.wait(0);
+    } else if (c.verb == "foreground") {
+        app.enterForeground();
+        driver.wait(0);
+    } else if (c.verb == "quit") {
+        app.terminate();
     }
     return Result<void>::success();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,12 +41,15 @@ public:
     static Result<DeviceScript> load(const std::string& path);
 
     const std::vector<Command>& commands() const { return _commands; }
-    // Runs the commands in order; stops at the first that fails.
-    Result<void> run(UIDriver& driver) const;
+    // Runs the commands in order; stops at the first that fails. shown, when
+    // given, runs after every command (a desktop window showing the screen).
+    Result<void> run(UIDriver& driver, const std::function<void()>& shown = {}) const;
     // True when the script ended with quit.
     bool endsWithQuit() const;
 
 private:
+    Result<void> runCommand(UIDriver& driver, const Command& command) const;
+
     std::vector<Command> _commands;
 };
 
