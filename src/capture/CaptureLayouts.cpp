@@ -133,27 +133,30 @@ std::shared_ptr<plat::View> buildControlBar(plat::ViewController& owner, plat::R
     auto source = makeTextButton(plat::makeRect(left, kMargin, kBarButtonWidth, kBarButtonHeight), "Source");
     auto options = makeTextButton(
         plat::makeRect(left, 2 * kMargin + kBarButtonHeight, kBarButtonWidth, kBarButtonHeight), "Options");
+    // The shutter, the timer's switch and its settings move as one column:
+    // kept in the middle of a shorter bar (a tablet's capture area), each
+    // moved on its own they would close up and overlap.
+    const double columnHeight = kShutterSide + 2 * kMargin + 28 + kBarButtonHeight;
     const double shutterTop = (height - kShutterSide) / 2;
+    auto column = std::make_shared<plat::View>(plat::makeRect(0, shutterTop, kBarWidth, columnHeight));
+    column->setAutoresizingMask(kMiddle);
     auto shutter = plat::Button::buttonWithType(plat::ButtonType::Custom);
-    shutter->setFrame(plat::makeRect((kBarWidth - kShutterSide) / 2, shutterTop, kShutterSide, kShutterSide));
+    shutter->setFrame(plat::makeRect((kBarWidth - kShutterSide) / 2, 0, kShutterSide, kShutterSide));
     shutter->setImage(plat::Image::imageNamed("captureview_shutter.png"), plat::ControlStateNormal);
     shutter->setAccessibilityLabel(plat::localized("Take Picture"));
-    shutter->setAutoresizingMask(kMiddle);
 
     auto timerSwitch = std::make_shared<plat::Switch>(plat::makeRect(0, 0, 51, 31));
-    timerSwitch->setCenter({kBarWidth / 2, shutterTop + kShutterSide + kMargin + 14});
+    timerSwitch->setCenter({kBarWidth / 2, kShutterSide + kMargin + 14});
     timerSwitch->setAccessibilityLabel(plat::localized("Interval Timer"));
-    timerSwitch->setAutoresizingMask(kMiddle);
     auto interval = makeTextButton(
-        plat::makeRect(left - 4, shutterTop + kShutterSide + 2 * kMargin + 28, kBarButtonWidth + 8, kBarButtonHeight),
-        "Interval");
-    interval->setAutoresizingMask(kMiddle);
+        plat::makeRect(left - 4, kShutterSide + 2 * kMargin + 28, kBarButtonWidth + 8, kBarButtonHeight), "Interval");
+    for (const auto& view : std::initializer_list<std::shared_ptr<plat::View>> {shutter, timerSwitch, interval})
+        column->addSubview(view);
     auto home = makeTextButton(
         plat::makeRect(left, height - kMargin - kBarButtonHeight, kBarButtonWidth, kBarButtonHeight), "Done");
     home->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin);
 
-    for (const auto& view :
-        std::initializer_list<std::shared_ptr<plat::View>> {source, options, shutter, timerSwitch, interval, home})
+    for (const auto& view : std::initializer_list<std::shared_ptr<plat::View>> {source, options, column, home})
         bar->addSubview(view);
     owner.setOutlet("buttonCaptureSource", source);
     owner.setOutlet("buttonOptions", options);

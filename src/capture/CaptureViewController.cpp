@@ -381,14 +381,22 @@ void CaptureViewController::showLiveView()
 {
     if (_sliderOverlayControl->value() != 0.0)
         return;
-    _sliderOverlayControl->setValue(1.0);
-    applyOverlay(1.0);
+    // Back at the capture placeholder: the live picture as the person left it.
+    const double live = _overlayBeforeImageView.value_or(1.0);
+    _overlayBeforeImageView.reset();
+    _sliderOverlayControl->setValue(live);
+    applyOverlay(live);
 }
 
 void CaptureViewController::showImageView()
 {
-    if (_sliderOverlayControl->value() != 1.0)
+    const double live = _sliderOverlayControl->value();
+    if (live == 0.0)
         return;
+    // A frame is shown whole, whatever mix of live picture and frames the
+    // person chose for capturing: with the live picture over it, a tap on it
+    // would focus the camera instead of offering the frame's edits.
+    _overlayBeforeImageView = live;
     _sliderOverlayControl->setValue(0.0);
     applyOverlay(0.0);
 }
@@ -397,6 +405,8 @@ void CaptureViewController::disableControls(bool disabled)
 {
     _recordBtn->setEnabled(!disabled && !_pendingCaptureUptime);
     _buttonOptions->setEnabled(!disabled);
+    // The source too: no camera is chosen while the editor plays or records.
+    _buttonCaptureSource->setEnabled(!disabled);
     _switchTimer->setEnabled(!disabled);
     _btnTimerConfig->setEnabled(!disabled && !_switchTimer->isOn());
     if (disabled)

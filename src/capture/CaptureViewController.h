@@ -243,6 +243,8 @@ private:
     std::shared_ptr<plat::View> _viewGrid;
     std::shared_ptr<plat::View> _viewOverlayControls;
     std::shared_ptr<plat::Slider> _sliderOverlayControl;
+    // The slider's value before showImageView hid the live picture, for showLiveView.
+    std::optional<double> _overlayBeforeImageView;
     std::shared_ptr<plat::Label> _labelTimer;
     std::shared_ptr<plat::View> _viewFocusRect;
     std::shared_ptr<plat::View> _viewCaptureControls;

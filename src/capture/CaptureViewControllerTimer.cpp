@@ -170,9 +170,11 @@ void CaptureViewController::actionTimerConfiguration()
         = std::make_shared<TimerConfigurationViewController>(TimerConfigurationViewController::kLayoutName, _project);
     settings->setContentSizeForViewInPopover(kTimerSettingsSize);
     _popoverController = std::make_shared<BubblePopoverController>(settings);
+    // Beside the bar, pointing at the button: above it, the popover would
+    // lie over the shutter and the timer's switch.
     _popoverController->presentPopoverFromRect(
         _btnTimerConfig->superview()->convertRect(_btnTimerConfig->frame(), view().get()), *view(),
-        kBubbleArrowDirectionDown, /*animated=*/true);
+        kBubbleArrowDirectionRight, /*animated=*/true);
 }
 
 }  // namespace zt

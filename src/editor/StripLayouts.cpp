@@ -22,9 +22,13 @@ struct StripSizes {
     double height;
     double carouselHeight;  // an item's container
     double timelineHeight;
+    // The frame counter's top: above the thumbnails on a phone; on a tablet,
+    // whose thumbnails start at the strip's top, in the gap between them and
+    // the audio lanes, where it covers no thumbnail.
+    double counterTop;
 };
-constexpr StripSizes kPhone {171, 194, 60};
-constexpr StripSizes kTablet {242, 242, 70};
+constexpr StripSizes kPhone {171, 194, 60, 0};
+constexpr StripSizes kTablet {242, 242, 70, 79};
 constexpr plat::Size kCounterSize {72, 18};
 constexpr double kCounterMargin = 6;
 constexpr double kCounterFontSize = 12;
@@ -58,8 +62,8 @@ std::shared_ptr<plat::View> buildStrip(plat::ViewController& owner, const StripS
     outlets.carousel = std::make_shared<Carousel>(plat::makeRect(0, 0, width, sizes.carouselHeight));
     outlets.carousel->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
     root->addSubview(outlets.carousel);
-    outlets.viewFrameNumber = makeCounter(
-        plat::makeRect(width - kCounterSize.width - kCounterMargin, 0, kCounterSize.width, kCounterSize.height),
+    outlets.viewFrameNumber = makeCounter(plat::makeRect(width - kCounterSize.width - kCounterMargin, sizes.counterTop,
+                                              kCounterSize.width, kCounterSize.height),
         outlets.labelFrameNumber);
     outlets.viewFrameNumber->setAutoresizingMask(plat::ViewAutoresizingFlexibleLeftMargin);
     root->addSubview(outlets.viewFrameNumber);

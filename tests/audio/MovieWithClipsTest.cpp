@@ -45,34 +45,37 @@ protected:
 
 }  // namespace
 
+// Frame i's picture shows from (i + 1) / 5 s (the first picture is shown
+// twice), and so does the sound placed at frame i.
 TEST_F(MovieWithClips, TheMoviesSoundHoldsEveryClipAtItsPlace)
 {
-    ASSERT_EQ(addTone(0.6, 2, AudioClip::SoundEffect, std::nullopt, 440)->track(), 0);  // 0.4 s to 1.0 s
-    ASSERT_EQ(addTone(1.0, 10, AudioClip::SoundEffect, std::nullopt, 880)->track(), 0);  // 2.0 s to 3.0 s
+    ASSERT_EQ(addTone(0.6, 2, AudioClip::SoundEffect, std::nullopt, 440)->track(), 0);  // 0.6 s to 1.2 s
+    ASSERT_EQ(addTone(1.0, 10, AudioClip::SoundEffect, std::nullopt, 880)->track(), 0);  // 2.2 s to 3.2 s
     auto voice = addFile(tone("record-2015-06-01-12-00-00.caf", 1.0, 660, "pcm_s16be"), 3, AudioClip::VoiceOver);
-    ASSERT_EQ(voice->track(), 1);  // 0.6 s to 1.6 s
+    ASSERT_EQ(voice->track(), 1);  // 0.8 s to 1.8 s
     ASSERT_TRUE(addFile(tone("music.wav", 10.0, 220), 0, AudioClip::Music));  // cut at the movie's end
 
     std::map<std::string, std::string> stream;
     auto samples = exportSound(&stream);
-    EXPECT_NEAR(std::stod(stream["duration"]), 4.0, 1e-6);
-    EXPECT_EQ(samples.size(), 4u * kRate);
+    EXPECT_NEAR(std::stod(stream["duration"]), 4.2, 1e-6);
+    EXPECT_EQ(samples.size(), 42u * kRate / 10);
 
     struct Stretch {
         double from, to;
-        bool a440, b880, voice660;
+        bool music220, a440, b880, voice660;
     };
     const Stretch stretches[] = {
-        {0.05, 0.35, false, false, false},
-        {0.45, 0.55, true, false, false},
-        {0.65, 0.95, true, false, true},
-        {1.1, 1.5, false, false, true},
-        {2.1, 2.9, false, true, false},
-        {3.1, 3.9, false, false, false},
+        {0.02, 0.18, false, false, false, false},
+        {0.25, 0.55, true, false, false, false},
+        {0.65, 0.75, true, true, false, false},
+        {0.85, 1.15, true, true, false, true},
+        {1.3, 1.7, true, false, false, true},
+        {2.3, 3.1, true, false, true, false},
+        {3.3, 4.1, true, false, false, false},
     };
     for (const Stretch& s : stretches) {
         SCOPED_TRACE(std::to_string(s.from) + " s");
-        EXPECT_NEAR(levelOf(samples, 220, s.from, s.to), kToneLevel, 0.01);  // the music throughout
+        EXPECT_NEAR(levelOf(samples, 220, s.from, s.to), s.music220 ? kToneLevel : 0, 0.01);
         EXPECT_NEAR(levelOf(samples, 440, s.from, s.to), s.a440 ? kToneLevel : 0, 0.01);
         EXPECT_NEAR(levelOf(samples, 880, s.from, s.to), s.b880 ? kToneLevel : 0, 0.01);
         EXPECT_NEAR(levelOf(samples, 660, s.from, s.to), s.voice660 ? kToneLevel : 0, 0.01);
@@ -84,11 +87,11 @@ TEST_F(MovieWithClips, ARemovedRecordingIsGoneFromTheNextMovie)
     addFile(tone("record-2015-06-01-12-00-00.caf", 1.0, 660, "pcm_s16be"), 3, AudioClip::VoiceOver);
     addTone(0.6, 12, AudioClip::SoundEffect, std::nullopt, 440);
     auto before = exportSound();
-    EXPECT_NEAR(levelOf(before, 660, 0.7, 1.5), kToneLevel, 0.01);
+    EXPECT_NEAR(levelOf(before, 660, 0.9, 1.7), kToneLevel, 0.01);
     EXPECT_FALSE(needsRendering());
     controller->removeAudioFile("record-2015-06-01-12-00-00.caf");
     EXPECT_TRUE(needsRendering());
     auto after = exportSound();
-    EXPECT_NEAR(levelOf(after, 660, 0.7, 1.5), 0, 0.01);
-    EXPECT_NEAR(levelOf(after, 440, 2.5, 2.9), kToneLevel, 0.01);
+    EXPECT_NEAR(levelOf(after, 660, 0.9, 1.7), 0, 0.01);
+    EXPECT_NEAR(levelOf(after, 440, 2.7, 3.1), kToneLevel, 0.01);
 }

@@ -355,15 +355,17 @@ TEST_F(CaptureScreen, TheCameraStopsInTheBackgroundAndComesBackWithTheApp)
     ASSERT_TRUE(takePicture());
 }
 
-TEST_F(CaptureScreen, ShowLiveAndImageViewOnlyActAtTheEnds)
+TEST_F(CaptureScreen, AFrameIsShownWholeAndTheLivePictureComesBackAsTheSliderWas)
 {
     showScreen();
     auto overlay = outlet<plat::Slider>("sliderOverlayControl");
     overlay->setValue(0.4);
     screen->showLiveView();
-    EXPECT_DOUBLE_EQ(overlay->value(), 0.4);
+    EXPECT_DOUBLE_EQ(overlay->value(), 0.4) << "already live";
     screen->showImageView();
-    EXPECT_DOUBLE_EQ(overlay->value(), 0.4);
+    EXPECT_EQ(overlay->value(), 0.0) << "the frame whole";
+    screen->showLiveView();
+    EXPECT_DOUBLE_EQ(overlay->value(), 0.4) << "the person's mix again";
     overlay->setValue(1.0);
     screen->showImageView();
     EXPECT_EQ(overlay->value(), 0.0);
@@ -375,15 +377,14 @@ TEST_F(CaptureScreen, ShowLiveAndImageViewOnlyActAtTheEnds)
 TEST_F(CaptureScreen, DisabledControlsRefuseTheShutterAndOptions)
 {
     showScreen();
+    const char* controls[] = {"recordBtn", "buttonOptions", "buttonCaptureSource", "switchTimer", "btnTimerConfig"};
     screen->disableControls(true);
-    EXPECT_FALSE(shutter()->isEnabled());
-    EXPECT_FALSE(outlet<plat::Button>("buttonOptions")->isEnabled());
-    EXPECT_FALSE(outlet<plat::Switch>("switchTimer")->isEnabled());
-    EXPECT_FALSE(outlet<plat::Button>("btnTimerConfig")->isEnabled());
+    for (const char* name : controls)
+        EXPECT_FALSE(outlet<plat::Control>(name)->isEnabled()) << name;
     EXPECT_TRUE(outlet<plat::View>("viewCaptureControls")->isHidden());
     screen->disableControls(false);
-    EXPECT_TRUE(shutter()->isEnabled());
-    EXPECT_TRUE(outlet<plat::Button>("buttonOptions")->isEnabled());
+    for (const char* name : controls)
+        EXPECT_TRUE(outlet<plat::Control>(name)->isEnabled()) << name;
 }
 
 }  // namespace
