@@ -2,22 +2,31 @@
 // model, beside a bare libxml2 parse of the same bytes into a tree. The
 // ratio of the two is printed at the end.
 //
-// Then feeds of 10,000 to 400,000 small entries, to show that time and
+// Then feeds of 1,000 to 50,000 small entries, to show that time and
 // memory grow with the input and no faster: each run reports its time per
 // entry and the most heap it held at once, in all and per input byte. The
 // heap is counted here: every C++ allocation of the program and every one
 // of libxml2.
+//
+// Last, the most memory a feed of 1, 7 (the largest parsed), 16 and 63 MiB
+// can take, ordinary and of the densest markup a hostile server could
+// send, each parsed in a child process: its counted heap and the growth of
+// its resident set (the kernel's high-water mark), which includes what the
+// allocator keeps besides.
 #include <algorithm>
 #include <atomic>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <libxml/parser.h>
 #include <malloc.h>
 #include <map>
 #include <new>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "BenchRatio.h"
 #include "platform/foundation/Value.h"
@@ -227,19 +236,23 @@ BENCHMARK(ObjectModelParse)->Unit(benchmark::kMillisecond);
 
 const zt::bench::Comparison kModelAgainstBareParse("ObjectModelParse", "BareLibxml2Parse", zt::bench::Measure::CpuTime);
 
-// About 127 bytes an entry: 400,000 of them stay under the service's 64 MiB
-// reply cap.
+std::string smallEntry(int index)
+{
+    std::string number = std::to_string(index);
+    return "<entry><id>tag:youtube.com,2008:video:v" + number + "</id><title>Clay " + number
+        + "</title><link rel='alternate' href='https://youtu.be/v" + number + "'/></entry>\n";
+}
+
+// About 130 bytes an entry: 50,000 of them stay under the 7 MiB a reply
+// may have.
 std::string smallFeedText(int entries)
 {
     std::string feed = "<?xml version='1.0' encoding='UTF-8'?>\n"
                        "<feed xmlns='http://www.w3.org/2005/Atom' xmlns:gd='http://schemas.google.com/g/2005'>"
                        "<id>tag:youtube.com,2008:videos</id><title>Many small videos</title>\n";
     feed.reserve(static_cast<size_t>(entries) * 128);
-    for (int i = 0; i < entries; ++i) {
-        std::string number = std::to_string(i);
-        feed += "<entry><id>tag:youtube.com,2008:video:v" + number + "</id><title>Clay " + number
-            + "</title><link rel='alternate' href='https://youtu.be/v" + number + "'/></entry>\n";
-    }
+    for (int i = 0; i < entries; ++i)
+        feed += smallEntry(i);
     return feed + "</feed>\n";
 }
 
@@ -301,11 +314,106 @@ void ObjectModelParseEmptyEntries(benchmark::State& state)
 
 BENCHMARK(ObjectModelParseEmptyEntries)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
-BENCHMARK(BareLibxml2ParseSmallEntries)->Arg(10'000)->Arg(100'000)->Arg(400'000)->Unit(benchmark::kMillisecond);
-BENCHMARK(ObjectModelParseSmallEntries)->Arg(10'000)->Arg(100'000)->Arg(400'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BareLibxml2ParseSmallEntries)->Arg(1'000)->Arg(10'000)->Arg(50'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(ObjectModelParseSmallEntries)->Arg(1'000)->Arg(10'000)->Arg(50'000)->Unit(benchmark::kMillisecond);
 
 const zt::bench::Comparison kSmallEntriesAgainstBareParse(
     "ObjectModelParseSmallEntries", "BareLibxml2ParseSmallEntries", zt::bench::Measure::CpuTime);
+
+enum class FeedShape { Ordinary, Densest };
+
+// A feed of about the size: small entries, or text and an element the model
+// does not know in turn, two nodes every five bytes, the most memory per
+// input byte of the shapes tried (entries, unknown elements, comments,
+// processing instructions, attributes, links, namespace declarations).
+std::string feedOfSize(FeedShape shape, size_t bytes)
+{
+    std::string feed = "<feed xmlns='http://www.w3.org/2005/Atom'>";
+    const std::string_view closing = "</feed>";
+    feed.reserve(bytes);
+    for (int index = 0;; ++index) {
+        std::string part = shape == FeedShape::Ordinary ? smallEntry(index) : "x<a/>";
+        if (feed.size() + part.size() + closing.size() > bytes)
+            break;
+        feed += part;
+    }
+    return feed.append(closing);
+}
+
+// A line of /proc/self/status ("VmRSS", "VmHWM") in bytes.
+int64_t processStatusBytes(const std::string& key)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(key + ":", 0) == 0)
+            return std::atoll(line.c_str() + key.size() + 1) * 1024;
+    }
+    return -1;
+}
+
+struct ParsePeak {
+    int64_t heapBytes = -1;
+    int64_t residentBytes = -1;
+    bool parsed = false;
+};
+
+// Parses in a child, so that each parse starts from a fresh high-water mark
+// and the allocator's leftovers of one size do not serve the next.
+ParsePeak parsePeakInChild(const plat::Data& data)
+{
+    int channel[2];
+    if (::pipe(channel) != 0)
+        std::abort();
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        // Free memory the parent left resident would hide the parse's own.
+        ::malloc_trim(0);
+        std::ofstream("/proc/self/clear_refs") << "5";  // the high-water mark starts from now
+        ParsePeak peak;
+        const int64_t residentBefore = processStatusBytes("VmRSS");
+        peak.heapBytes = peakHeapBytesDuring([&] {
+            auto feed = zt::VSFeedBase::feedWithXMLData<zt::VSFeedYouTubeVideo>(data);
+            peak.parsed = feed != nullptr;
+        });
+        peak.residentBytes = processStatusBytes("VmHWM") - residentBefore;
+        bool sent = ::write(channel[1], &peak, sizeof peak) == static_cast<ssize_t>(sizeof peak);
+        ::_exit(sent ? 0 : 1);
+    }
+    ::close(channel[1]);
+    ParsePeak peak;
+    if (child < 0 || ::read(channel[0], &peak, sizeof peak) != static_cast<ssize_t>(sizeof peak))
+        peak = ParsePeak();
+    ::close(channel[0]);
+    if (child > 0)
+        ::waitpid(child, nullptr, 0);
+    return peak;
+}
+
+void FeedPeakMemory(benchmark::State& state)
+{
+    const auto shape = static_cast<FeedShape>(state.range(0));
+    const std::string text = feedOfSize(shape, static_cast<size_t>(state.range(1)) << 20);
+    const plat::Data data(text.begin(), text.end());
+    ParsePeak peak;
+    for (auto _ : state)
+        peak = parsePeakInChild(data);
+    if (peak.heapBytes < 0)
+        state.SkipWithError("the child did not report");
+    state.SetLabel(
+        std::string(shape == FeedShape::Ordinary ? "ordinary" : "densest") + (peak.parsed ? ", parsed" : ", refused"));
+    state.counters["input_MiB"] = static_cast<double>(text.size()) / (1 << 20);
+    state.counters["peak_heap_MiB"] = static_cast<double>(peak.heapBytes) / (1 << 20);
+    state.counters["peak_rss_MiB"] = static_cast<double>(peak.residentBytes) / (1 << 20);
+    state.counters["rss_per_input_byte"] = static_cast<double>(peak.residentBytes) / static_cast<double>(text.size());
+}
+
+BENCHMARK(FeedPeakMemory)
+    ->ArgsProduct({{static_cast<int>(FeedShape::Ordinary), static_cast<int>(FeedShape::Densest)}, {1, 7, 16, 63}})
+    ->ArgNames({"shape", "MiB"})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/ZipEndRecord.h"
 #include "app/ZipEntryDecoder.h"
 #include "app/ZipEntryName.h"
 #include "platform/foundation/FileDescriptor.h"
@@ -225,11 +226,15 @@ plat::Result<void> Unpacker::run()
     struct stat archive { };
     if (!_archiveFile.isValid() || ::fstat(_archiveFile.get(), &archive) != 0 || !S_ISREG(archive.st_mode))
         return zipArchiveError(QVZipArchive::kErrorFailedToOpenZipFile, "failed to open zip file", _path);
+    const auto totalBytes = static_cast<uint64_t>(archive.st_size);
+    if (isEndRecordCutShort(_archiveFile.get(), totalBytes)) {
+        return zipArchiveError(
+            QVZipArchive::kErrorFailedToOpenZipFile, "failed to open zip file: its end record is cut short", _path);
+    }
     UnzipHandle zip(unzOpen64(_path.c_str()));
     if (!zip)
         return zipArchiveError(QVZipArchive::kErrorFailedToOpenZipFile, "failed to open zip file", _path);
     _zip = zip.get();
-    const auto totalBytes = static_cast<uint64_t>(archive.st_size);
     unz_global_info64 global {};
     if (unzGetGlobalInfo64(_zip, &global) != UNZ_OK)
         return zipArchiveError(QVZipArchive::kErrorFailedToOpenZipFile, "failed to open zip file", _path);

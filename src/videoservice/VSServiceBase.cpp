@@ -385,6 +385,8 @@ VSServiceTicketPtr VSServiceBase::fetchObjectWithURL(const std::optional<plat::U
         }
     }
 
+    // A reply beyond what the parser takes is refused as it comes, not held first.
+    fetcher->setMaximumDownloadLength(kVSXMLMaxDocumentBytes);
     if (cookieStorageMethod_ >= 0)
         fetcher->setCookieStorageMethod(cookieStorageMethod_);
     fetcher->setRetryEnabled(ticket->isRetryEnabled());

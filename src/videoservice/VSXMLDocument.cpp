@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/foundation/Log.h"
 #include "videoservice/XMLDetail.h"
 
 namespace zt {
@@ -31,6 +32,11 @@ VSXMLDocument::~VSXMLDocument() = default;
 
 plat::Result<std::shared_ptr<VSXMLDocument>> VSXMLDocument::parse(const char* bytes, size_t length)
 {
+    if (length > kVSXMLMaxDocumentBytes) {
+        return plat::Error(kVSXMLErrorDomain, -1,
+            plat::formatLine("The XML document of {} bytes is larger than the {} bytes a document may have.", length,
+                kVSXMLMaxDocumentBytes));
+    }
     xmlDocPtr document = parseXMLDocument(bytes, length);
     if (document == nullptr)
         return plat::Error(kVSXMLErrorDomain, -1, "The data is not a well-formed XML document.");

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -26,6 +27,14 @@ using VSXMLNodeList = std::vector<VSXMLNodePtr>;
 using VSXMLNamespaceMap = std::map<std::string, std::string>;
 
 inline constexpr const char* kVSXMLErrorDomain = "com.google.VSXMLErrorDomain";
+
+// The largest document parsed. A parsed feed keeps its libxml2 tree, the
+// wrappers of the nodes the model holds and the objects made from them:
+// about 30 bytes of memory per input byte for an ordinary feed, and up to
+// 140 for the densest markup (a node every two or three bytes, where
+// libxml2's tree alone takes 50). This bounds what a hostile reply can take
+// to about 1 GB; the service's replies are a few hundred kilobytes.
+inline constexpr size_t kVSXMLMaxDocumentBytes = size_t(7) << 20;
 
 // A wrapper of one libxml2 node. A wrapper made by consuming a node owns it;
 // one made by borrowing does not, but every wrapper keeps the tree its node

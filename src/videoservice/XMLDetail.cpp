@@ -3,12 +3,11 @@
 #include <libxml/parser.h>
 #include <mutex>
 
+#include "videoservice/VSXMLNode.h"
+
 namespace zt::detail {
 
 namespace {
-// Replies of the video service are a few megabytes at most; anything far
-// beyond is refused before libxml2 sees it.
-constexpr size_t kMaxDocumentBytes = 64u * 1024u * 1024u;
 // CDATA as text (XML_PARSE_NOCDATA), blank text dropped (XML_PARSE_NOBLANKS),
 // never the network. Entities are not substituted, no DTD is loaded, and
 // XML_PARSE_HUGE stays off so that libxml2 keeps its depth and size limits.
@@ -117,7 +116,7 @@ void initializeXMLParser()
 xmlDocPtr parseXMLDocument(const char* bytes, size_t length)
 {
     initializeXMLParser();
-    if (bytes == nullptr || length == 0 || length > kMaxDocumentBytes)
+    if (bytes == nullptr || length == 0 || length > kVSXMLMaxDocumentBytes)
         return nullptr;
     xmlParserCtxtPtr context = xmlNewParserCtxt();
     if (context == nullptr)

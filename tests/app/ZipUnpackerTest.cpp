@@ -199,9 +199,14 @@ with zipfile.ZipFile('whole.zip', 'w', zipfile.ZIP_DEFLATED) as z:
 data = open('whole.zip', 'rb').read()
 open('half.zip', 'wb').write(data[:len(data) // 2])
 open('tail.zip', 'wb').write(data[:-10])
+# The end record cut inside its comment length, as Info-ZIP and python refuse it.
+open('short-1.zip', 'wb').write(data[:-1])
+open('short-2.zip', 'wb').write(data[:-2])
 )"));
     EXPECT_EQ(unzip("half.zip"), zt::QVZipArchive::kErrorFailedToOpenZipFile);
     EXPECT_NE(unzip("tail.zip"), 0);
+    EXPECT_EQ(unzip("short-1.zip"), zt::QVZipArchive::kErrorFailedToOpenZipFile);
+    EXPECT_EQ(unzip("short-2.zip"), zt::QVZipArchive::kErrorFailedToOpenZipFile);
     EXPECT_EQ(destinationContents(), std::vector<std::string> {});
 }
 

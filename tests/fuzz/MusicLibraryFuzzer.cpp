@@ -44,12 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             __builtin_trap();
     std::string path = writeInput(data, size);
     auto tags = plat::detail::readMediaFileTags(path);
-    if (tags.ok()) {
-        (void)plat::detail::hasEncryptedSound(path);
-        if (tags.value().artworkStreamIndex >= 0) {
-            if (auto picture = plat::detail::readAttachedPicture(path, tags.value().artworkStreamIndex))
-                (void)plat::Image::imageWithData(*picture);
-        }
+    if (tags.ok() && tags.value().artworkStreamIndex >= 0) {
+        if (auto picture = plat::detail::readAttachedPicture(path, tags.value().artworkStreamIndex))
+            (void)plat::Image::imageWithData(*picture);
     }
     return 0;
 }

@@ -280,6 +280,14 @@ HTTPTestReply FakeVideoService::answer(const HTTPTestRequest& request)
         return HTTPTestReply::withBody(200, serverErrorXML(), kAtomType);
     if (path == "/feeds/api/empty")
         return HTTPTestReply::withBody(200, "", kAtomType);
+    if (path == "/feeds/api/oversized") {
+        // Declares one byte more than the 7 MiB a reply may have, sends a little, and closes.
+        std::string start = feedHead("video");
+        auto reply = HTTPTestReply::withBody(200, start, kAtomType);
+        reply.delivery = HTTPTestReply::Delivery::Truncated;
+        reply.truncatedExtra = 7340033 - start.size();
+        return reply;
+    }
     if (path == "/feeds/api/teapot")
         return HTTPTestReply::withBody(418, "short and stout", "text/plain");
     if (path == "/feeds/api/stall") {

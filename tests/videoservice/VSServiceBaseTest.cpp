@@ -5,6 +5,7 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Text.h"
+#include "platform/net/URLError.h"
 #include "support/HTTPTestServer.h"
 #include "videoservice/VSEntryBase.h"
 #include "videoservice/VSFeedBase.h"
@@ -319,6 +320,15 @@ TEST_F(ServiceEngine, MalformedXMLIsTheParsersError)
     EXPECT_EQ(call.error->domain(), kVSXMLErrorDomain);
     EXPECT_EQ(call.ticket->fetchError()->domain(), kVSXMLErrorDomain);
     EXPECT_FALSE(call.ticket->fetchedObject());
+}
+
+TEST_F(ServiceEngine, ReplyLargerThanTheParserTakesIsNotDownloaded)
+{
+    fetchFeed("/feeds/api/oversized");
+    const auto& call = onlyCall();
+    EXPECT_FALSE(call.object);
+    ASSERT_TRUE(call.error);
+    EXPECT_EQ(call.error->code(), plat::kURLErrorDataLengthExceedsMaximum);
 }
 
 TEST_F(ServiceEngine, JSONReplyIsTheParsersError)

@@ -90,6 +90,18 @@ TEST(VSXMLNodeParsing, AbsurdNestingIsAnError)
     EXPECT_FALSE(VSXMLDocument::initWithXMLString(text).ok());
 }
 
+TEST(VSXMLNodeParsing, DocumentsAboveSevenMebibytesAreRefusedUnread)
+{
+    // A parsed feed costs up to 140 bytes of memory per input byte: 7 MiB
+    // (7,340,032 bytes) keeps a hostile one near 1 GB.
+    auto documentOfSize = [](size_t bytes) { return "<a>" + std::string(bytes - 7, 'x') + "</a>"; };
+    EXPECT_TRUE(VSXMLDocument::initWithXMLString(documentOfSize(7340032)).ok());
+    auto refused = VSXMLDocument::initWithXMLString(documentOfSize(7340033));
+    ASSERT_FALSE(refused.ok());
+    EXPECT_NE(refused.error().localizedDescription().find("7340032"), std::string::npos)
+        << refused.error().localizedDescription();
+}
+
 TEST(VSXMLNodeXPath, DetachedSubtreeIsQueriedThroughATemporaryDocument)
 {
     auto element = VSXMLElement::elementWithXMLString("<a><b>1</b><b>2</b></a>").value();

@@ -302,8 +302,9 @@ std::optional<Data> dataFromBase64XMLText(std::string_view text)
         }
     }
     // A last group of two or three digits carries one or two bytes; its
-    // padding may be left out, but not be wrong.
-    if (digits == 1 || (padding > 0 && digits + padding != 4))
+    // padding may be left out, but not be wrong, and padding after a whole
+    // group ("====", "QUJD====") pads nothing.
+    if (digits == 1 || (padding > 0 && (digits == 0 || digits + padding != 4)))
         return std::nullopt;
     if (digits == 2) {
         bytes.push_back(static_cast<uint8_t>(group >> 4));

@@ -148,29 +148,52 @@ double durationOf(AVFormatContext& context, int audioIndex)
     return 0;
 }
 
-bool isMovieFamily(const AVFormatContext& context)
-{
-    return context.iformat && context.iformat->name && std::string(context.iformat->name).starts_with("mov,");
-}
+enum class FirstSound { Decodes, Encrypted, NotReached, Undecodable };
 
-// Encrypted MPEG-4 sound says so on its packets only, so the first packet is
-// looked at; other containers carry no encryption that FFmpeg reads.
-bool firstSoundPacketIsEncrypted(AVFormatContext& context, int audioIndex)
+// Whether FFmpeg decodes the first packet of the sound. Noise under a sound
+// file's name often opens, by its name alone, and states a stream and even a
+// length; only decoding shows that there is no sound. Encrypted sound (a
+// protected purchase) says so on its packets and is not decoded. A file
+// whose first packets all belong to other streams is given the benefit of
+// the doubt. On Undecodable, ffmpegCode holds FFmpeg's reason.
+FirstSound decodeFirstSoundPacket(AVFormatContext& context, int audioIndex, const AVCodec& codec, int& ffmpegCode)
 {
     PacketPtr packet(av_packet_alloc());
-    if (!packet)
-        return false;
-    constexpr int kMostPacketsToLook = 8;
-    for (int read = 0; read < kMostPacketsToLook; ++read) {
-        if (av_read_frame(&context, packet.get()) < 0)
-            return false;
-        bool ours = packet->stream_index == audioIndex;
-        bool encrypted = ours && av_packet_get_side_data(packet.get(), AV_PKT_DATA_ENCRYPTION_INFO, nullptr);
-        av_packet_unref(packet.get());
-        if (ours)
-            return encrypted;
+    FramePtr frame(av_frame_alloc());
+    if (!packet || !frame) {
+        ffmpegCode = AVERROR(ENOMEM);
+        return FirstSound::Undecodable;
     }
-    return false;
+    constexpr int kMostPacketsToLook = 32;
+    for (int read = 0; read < kMostPacketsToLook; ++read) {
+        if (int got = av_read_frame(&context, packet.get()); got < 0) {
+            ffmpegCode = got;
+            return FirstSound::Undecodable;
+        }
+        if (packet->stream_index != audioIndex) {
+            av_packet_unref(packet.get());
+            continue;
+        }
+        if (av_packet_get_side_data(packet.get(), AV_PKT_DATA_ENCRYPTION_INFO, nullptr))
+            return FirstSound::Encrypted;
+        CodecContextPtr decoder(avcodec_alloc_context3(&codec));
+        if (!decoder) {
+            ffmpegCode = AVERROR(ENOMEM);
+            return FirstSound::Undecodable;
+        }
+        // One thread: a threaded decoder reports a packet's damage only later.
+        decoder->thread_count = 1;
+        ffmpegCode = avcodec_parameters_to_context(decoder.get(), context.streams[audioIndex]->codecpar);
+        if (ffmpegCode >= 0)
+            ffmpegCode = avcodec_open2(decoder.get(), &codec, nullptr);
+        if (ffmpegCode >= 0)
+            ffmpegCode = avcodec_send_packet(decoder.get(), packet.get());
+        if (ffmpegCode >= 0)
+            ffmpegCode = avcodec_receive_frame(decoder.get(), frame.get());
+        // Some decoders (Vorbis) give their first samples only with the second packet.
+        return ffmpegCode >= 0 || ffmpegCode == AVERROR(EAGAIN) ? FirstSound::Decodes : FirstSound::Undecodable;
+    }
+    return FirstSound::NotReached;
 }
 
 }  // namespace
@@ -235,25 +258,28 @@ Result<MediaFileTags> readMediaFileTags(const std::string& path)
         tags.trackCount = leadingNumber(values[Field::TrackTotal]);
     tags.discNumber = leadingNumber(values[Field::Disc]);
     tags.year = yearOf(values[Field::Date]);
-    bool decodable = avcodec_find_decoder(audio.codecpar->codec_id) != nullptr;
     tags.playbackDuration = durationOf(context, audioIndex);
-    tags.isProtected = !decodable;
-    tags.mayHoldEncryptedSound = isMovieFamily(context);
-    return tags;
-}
-
-bool hasEncryptedSound(const std::string& path)
-{
-    auto opened = openMediaFileHeaders(path);
-    if (!opened.ok())
-        return false;
-    AVFormatContext& context = *opened.value();
-    for (unsigned i = 0; i < context.nb_streams; ++i) {
-        const AVStream* stream = context.streams[i];
-        if (stream->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
-            return firstSoundPacketIsEncrypted(context, static_cast<int>(i));
+    // Sound of a codec nothing here decodes is a song that cannot play, as
+    // protected sound is; it stays in the library.
+    const AVCodec* codec = avcodec_find_decoder(audio.codecpar->codec_id);
+    if (!codec) {
+        tags.isProtected = true;
+        return tags;
     }
-    return false;
+    int ffmpegCode = 0;
+    switch (decodeFirstSoundPacket(context, audioIndex, *codec, ffmpegCode)) {
+    case FirstSound::Decodes:
+    case FirstSound::NotReached:
+        break;
+    case FirstSound::Encrypted:
+        tags.isProtected = true;
+        break;
+    case FirstSound::Undecodable:
+        return ffmpegCode == AVERROR_EOF
+            ? mediaError(kMediaErrorFileFailedToParse, "no sound packet in", path)
+            : mediaError(kMediaErrorFileFailedToParse, "cannot decode the sound of", path, ffmpegCode);
+    }
+    return tags;
 }
 
 std::optional<Data> readAttachedPicture(const std::string& path, int streamIndex)

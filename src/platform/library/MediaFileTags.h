@@ -9,8 +9,9 @@
 namespace plat::detail {
 
 // What the music library knows of one audio file, read through FFmpeg's
-// metadata (container and audio stream tags, as FFmpeg names them) without
-// decoding any sound. Empty strings and zero numbers mean "not tagged".
+// metadata (container and audio stream tags, as FFmpeg names them); of the
+// sound only the first packet is decoded. Empty strings and zero numbers
+// mean "not tagged".
 struct MediaFileTags {
     std::string title;
     std::string artist;
@@ -25,21 +26,15 @@ struct MediaFileTags {
     double playbackDuration = 0;  // seconds
     // The stream of the attached picture (cover art), or -1 for none.
     int artworkStreamIndex = -1;
-    // No sound can be had from the file: its sound is of a codec nothing
-    // here decodes.
+    // No sound can be had from the file: its sound is encrypted (protected
+    // purchases), or of a codec nothing here decodes.
     bool isProtected = false;
-    // The container (MPEG-4) may hold encrypted sound, which shows on its
-    // packets only: hasEncryptedSound tells, when asked.
-    bool mayHoldEncryptedSound = false;
 };
 
-// Reads the tags of the audio file. A file FFmpeg cannot open, or one
-// without a sound stream, is an error. Any thread.
+// Reads the tags of the audio file. A file FFmpeg cannot open, one without a
+// sound stream, and one whose first sound packet FFmpeg cannot decode are
+// errors. Any thread.
 Result<MediaFileTags> readMediaFileTags(const std::string& path);
-
-// Whether the file's sound is encrypted (protected purchases): its first
-// sound packet says so. False when the file cannot be read. Any thread.
-bool hasEncryptedSound(const std::string& path);
 
 // The encoded attached picture of the stream (JPEG or PNG bytes as the file
 // keeps them), or none when the file or stream no longer holds one. Any thread.

@@ -50,14 +50,6 @@ std::optional<Date> MediaItem::releaseDate() const
     return Date::withTimeIntervalSince1970(static_cast<double>(daysToNewYear(*_tags.year)) * kSecondsPerDay);
 }
 
-bool MediaItem::isProtected() const
-{
-    std::call_once(_protectionChecked, [this] {
-        _protected = _tags.isProtected || (_tags.mayHoldEncryptedSound && detail::hasEncryptedSound(_path));
-    });
-    return _protected;
-}
-
 std::optional<URL> MediaItem::assetURL() const
 {
     if (isProtected())

@@ -1,7 +1,6 @@
 #pragma once
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
@@ -68,8 +67,8 @@ public:
     Value valueForProperty(const std::string& property) const;
 
     // No sound can be had from the file (encrypted, or of a codec nothing
-    // here decodes). Found out when first asked (the file is opened then).
-    bool isProtected() const;
+    // here decodes).
+    bool isProtected() const { return _tags.isProtected; }
 
     // Where the song's file lies.
     const std::string& path() const { return _path; }
@@ -81,8 +80,6 @@ private:
     detail::MediaFileTags _tags;
     std::string _title;
     std::shared_ptr<MediaItemArtwork> _artwork;
-    mutable std::once_flag _protectionChecked;
-    mutable bool _protected = false;  // written once under _protectionChecked
 };
 
 }  // namespace plat

@@ -516,8 +516,10 @@ TEST(PropertyListXML, ReadsDataOnlyWhenItIsBase64)
     EXPECT_EQ(readXMLValue("<data>QUI=</data>"), Value(Data {'A', 'B'}));
     EXPECT_EQ(readXMLValue("<data/>"), Value(Data {}));
     // Python's reader skips what is not base 64 and reads the first two of
-    // these as empty and "A"; they are damage all the same.
-    for (std::string_view text : {"!!!!****", "QQ==QQ==", "Q", "QQ=", "QQ===", "QUJD=", "A-B_", "QUJD\x01"}) {
+    // these as empty and "A"; they are damage all the same. Padding belongs
+    // only after a short last group.
+    for (std::string_view text :
+        {"!!!!****", "QQ==QQ==", "Q", "QQ=", "QQ===", "QUJD=", "A-B_", "QUJD\x01", "====", "QUJD====", "QUJD=="}) {
         SCOPED_TRACE(text);
         expectXMLRefused("<data>" + std::string(text) + "</data>");
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 #include "platform/foundation/Files.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -16,6 +17,7 @@
 #include "platform/library/MediaPlaylist.h"
 #include "platform/library/MediaQuery.h"
 #include "support/ManualClockScope.h"
+#include "support/MediaTools.h"
 #include "support/MusicLibraryFiles.h"
 #include "support/RunLoopWaiting.h"
 #include "support/TemporarySandbox.h"
@@ -271,4 +273,42 @@ TEST(MusicLibraryIndex, AnUnchangedFolderIsNotReadAgainAndIdentifiersStay)
         second->items.begin(), second->items.end(), [](const auto& item) { return item->title() == "Golf"; });
     ASSERT_NE(golf, second->items.end());
     EXPECT_EQ(*golf, first->items.front()) << "the unchanged song is taken over, not opened again";
+}
+
+TEST(MusicLibraryIndex, FilesWhoseFirstSoundCannotBeDecodedAreLeftOutWithALogLine)
+{
+    plat::test::TemporaryFolder folder;
+    // Sound of every kind the library takes stays in, Vorbis included, whose
+    // first packet gives no samples yet.
+    auto made = plat::test::runFFmpeg(folder.path(),
+        {"-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-c:a", "flac", "good.flac", "-c:a", "libvorbis",
+            "good.ogg", "-c:a", "libopus", "good.opus", "-c:a", "pcm_s16le", "good.wav", "-c:a", "pcm_s16be",
+            "good.aiff", "-c:a", "alac", "good.caf", "-c:a", "aac", "good.aac"});
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+    // Noise named as sound: FFmpeg opens most of it by its name alone.
+    std::vector<std::string> damaged = {"zeros.flac"};
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("zeros.flac"), std::string(5000, '\0')).ok());
+    std::mt19937 noise(46);
+    for (int i = 0; i < 8; ++i) {
+        for (std::string extension : {"flac", "aac"}) {
+            std::string bytes(5000, '\0');
+            for (char& byte : bytes)
+                byte = static_cast<char>(noise());
+            std::string name = "noise-" + std::to_string(i) + "." + extension;
+            ASSERT_TRUE(plat::writeFileAtomically(folder.path(name), bytes).ok());
+            damaged.push_back(name);
+        }
+    }
+    testing::internal::CaptureStderr();
+    auto index = plat::detail::readMediaLibraryIndex(folder.path(), nullptr, 1);
+    std::string log = testing::internal::GetCapturedStderr();
+    std::vector<std::string> listed;
+    for (const auto& item : index->items)
+        listed.push_back(plat::lastPathComponent(item->path()));
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed,
+        (std::vector<std::string> {
+            "good.aac", "good.aiff", "good.caf", "good.flac", "good.ogg", "good.opus", "good.wav"}));
+    for (const std::string& name : damaged)
+        EXPECT_NE(log.find("music library: left out " + folder.path(name)), std::string::npos) << name;
 }
