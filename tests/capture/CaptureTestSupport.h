@@ -74,9 +74,13 @@ protected:
     }
     std::string folder() const { return *project->getProjectPath(); }
     std::string pathOf(const std::string& name) const { return plat::appendingPathComponent(folder(), name); }
+    // Sees each frame as soon as it arrives; the long guard only ends a hang:
+    // a sanitizer build on a loaded machine needs more than the usual half
+    // minute to store twenty large photos.
     bool waitForFrames(size_t count)
     {
-        return plat::test::runMainLoopUntil([&] { return addedFrameIDs.size() >= count; });
+        constexpr double kHangGuardSeconds = 300;
+        return plat::test::runMainLoopUntil([&] { return addedFrameIDs.size() >= count; }, kHangGuardSeconds);
     }
 
     plat::PhotoLibrary library = plat::PhotoLibrary::forCurrentSandbox();

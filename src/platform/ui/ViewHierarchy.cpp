@@ -39,6 +39,8 @@ void ViewHierarchy::attach(View& parent, const std::shared_ptr<View>& view, size
             propagateWillMoveToWindow(*view, newWindow.get(), *view);
         if (oldSuper)
             detach(*view);
+        if (windowChanges && oldWindow)
+            removeAnimationsOfLayerTree(*view->_layer);
         index = std::min(index, subviews.size());
         subviews.insert(subviews.begin() + static_cast<std::ptrdiff_t>(index), view);
         view->_superview = parent.sharedAs<View>();
@@ -97,8 +99,10 @@ void ViewHierarchy::remove(View& view)
             responder->resignFirstResponder();
     }
     detach(view);
-    if (hadWindow)
+    if (hadWindow) {
+        removeAnimationsOfLayerTree(*view._layer);
         propagateDidMoveToWindow(view);
+    }
     view.didMoveToSuperview();
 }
 
@@ -124,6 +128,14 @@ void ViewHierarchy::sendToBack(View& parent, const View& view)
     subviews.erase(it);
     subviews.insert(subviews.begin(), moved);
     parent._layer->insertSublayer(moved->_layer, 0);
+}
+
+void ViewHierarchy::removeAnimationsOfLayerTree(Layer& root)
+{
+    root.removeAllAnimations();
+    auto sublayers = root.sublayers();
+    for (const auto& sublayer : sublayers)
+        removeAnimationsOfLayerTree(*sublayer);
 }
 
 void ViewHierarchy::propagateWillMoveToWindow(View& view, Window* newWindow, const View& movingRoot)

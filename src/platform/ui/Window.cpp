@@ -8,6 +8,7 @@
 #include "platform/ui/TouchDispatcher.h"
 #include "platform/ui/UndoManager.h"
 #include "platform/ui/ViewController.h"
+#include "platform/ui/ViewHierarchy.h"
 
 namespace plat {
 
@@ -23,7 +24,12 @@ Window::Window(Rect frame)
     layer()->setHidden(true);
 }
 
-Window::~Window() = default;
+Window::~Window()
+{
+    // Completion blocks of animations still running may hold views of this
+    // tree; removing the animations releases them.
+    detail::ViewHierarchy::removeAnimationsOfLayerTree(*layer());
+}
 
 void Window::makeKeyAndVisible()
 {

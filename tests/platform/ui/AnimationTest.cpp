@@ -8,6 +8,7 @@
 #include "platform/ui/Layer.h"
 #include "platform/ui/Transaction.h"
 #include "platform/ui/View.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
 
@@ -134,6 +135,36 @@ TEST_F(Animations, RemovingTheAnimationsCompletesUnfinished)
     EXPECT_EQ(log, (std::vector<std::string> {"interrupted"}));
     clock.advance(1);
     EXPECT_EQ(log.size(), 1u);
+}
+
+// The completion holds its view, and the view's layer holds the animation:
+// unless leaving the window removes the animation, neither is ever freed.
+TEST_F(Animations, AViewLeavingItsWindowMidAnimationCompletesUnfinishedAndIsFreed)
+{
+    enum class Teardown { RemoveFromWindow, ReleaseWindow };
+    for (auto teardown : {Teardown::RemoveFromWindow, Teardown::ReleaseWindow}) {
+        SCOPED_TRACE(teardown == Teardown::RemoveFromWindow ? "removed from the window" : "window released");
+        auto window = std::make_shared<plat::Window>(plat::makeRect(0, 0, 100, 100));
+        auto parent = std::make_shared<plat::View>(plat::makeRect(0, 0, 50, 50));
+        auto view = std::make_shared<plat::View>(plat::makeRect(0, 0, 10, 10));
+        window->addSubview(parent);
+        parent->addSubview(view);
+        plat::View::animateWithDuration(
+            1, [&] { view->setAlpha(0); },
+            [view, this](bool finished) { log.push_back(finished ? "finished" : "interrupted"); });
+        std::weak_ptr<plat::View> watched = view;
+        view.reset();
+        clock.advance(0.5);
+        if (teardown == Teardown::RemoveFromWindow)
+            parent->removeFromSuperview();
+        else
+            window.reset();
+        parent.reset();
+        clock.advance(0);
+        EXPECT_EQ(log, (std::vector<std::string> {"interrupted"}));
+        EXPECT_TRUE(watched.expired());
+        log.clear();
+    }
 }
 
 TEST_F(Animations, SpringEndsOnItsTargetAtTheDuration)
