@@ -1,5 +1,6 @@
 // The app binary driven by a device script, headless, as CI runs it.
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
@@ -716,5 +717,141 @@ TEST(AppScript, AScriptGivesTheSameFilesAndScreensOnAnIdleAndOnABusyMachine)
     for (size_t i = 0; i < outcomes[0].size(); ++i) {
         EXPECT_FALSE(outcomes[0][i].second.empty()) << outcomes[0][i].first;
         EXPECT_TRUE(outcomes[0][i].second == outcomes[1][i].second) << outcomes[0][i].first << " differs";
+    }
+}
+
+namespace {
+
+// A whole movie as a person makes one: five pictures from the camera, one
+// merged with those before it (phone), a pen stroke on the first, a
+// voice-over from there, the curtain theme with a title, the sepia effect,
+// then the movie rendered, played, and the app quit while it plays.
+std::string wholeMovieScript(const std::string& idiom)
+{
+    const bool tablet = idiom == "tablet";
+    std::string script = tablet ? "wait 1.2\ntap Get Started\nwait 1\ntapat 512 319\nwait 1.5\n"
+                                : "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n";
+    for (int i = 0; i < 5; ++i)
+        script += "tap Take Picture\nwait 1.1\n";
+    script += tablet ? "tap First Frame\nwait 1\ntapat 400 300\nwait 0.7\n"
+                     : "tap Done\nwait 1.5\ntapat 284 108\nwait 0.7\ntap Merge\nwait 1\n"
+                       "tap First Frame\nwait 1\ntapat 284 108\nwait 0.7\n";
+    script += "tap Paint\nwait 1.5\ntap Next\nwait 1\ntap Pen\nwait 0.5\n";
+    script += tablet ? "drag 300 380 700 380\n" : "drag 150 160 420 160\n";
+    script += "wait 0.5\ntap Back\nwait 2\n"
+              "tap Voice-over\nwait 1\ntap Record\nwait 8\ntap Stop\nwait 3\n"
+              "tap Movie Look\nwait 1\ntap Curtain\nwait 3\n";
+    script += tablet ? "tapat 28 497\nwait 1\n" : "tapat 29 171\nwait 1\ndrag 100 300 100 150\nwait 2\n";
+    script += "tap Sepia\nwait 2\ntap Outline\nwait 1\n";
+    script += tablet ? "tapat 600 105\n" : "tapat 300 106\n";
+    script += "wait 0.5\ntype : Kites\nwait 0.5\ntap Done\nwait 3\ntap Next\nwait 1\ntap Projects\nwait 1.5\n"
+              "tap Play\nwait 1\ntap Ok\nwait 8\nquit\n";
+    return script;
+}
+
+void addSineMicrophone(const std::string& device)
+{
+    ASSERT_TRUE(plat::createDirectory(device + "/Microphone", plat::IntermediateDirectories::Yes).ok());
+    ASSERT_TRUE(plat::writePropertyListFile(plat::Dictionary {{"Kind", "Signal"}, {"Signal", "sine=frequency=440"}},
+        device + "/Microphone/Microphone.plist")
+                    .ok());
+}
+
+// The movie has what the script made: every frame (the first picture twice),
+// the voice heard from its frame's picture on, the stroke, the effect.
+void expectTheWholeMovie(const std::string& folder, const std::string& device)
+{
+    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
+    ASSERT_FALSE(listed.empty());
+    const std::string project = device + "/Documents/" + std::string(listed.at(0).asString()->c_str());
+    auto metadata = plat::dictionaryWithContentsOfFile(project + "/plovix.meta");
+    ASSERT_TRUE(metadata);
+    EXPECT_EQ(metadata->getInt64("META_RECORD_THEME"), 1);
+    EXPECT_EQ(metadata->getInt64("RecordMovieFilter"), 2);
+    EXPECT_EQ(metadata->getString("RecordName"), "My Plovix Movie: Kites");
+    auto voices = metadata->getDictionary("RecordMetaAudio").value_or(plat::Dictionary()).getArray("TRACK_0");
+    ASSERT_TRUE(voices && voices->count() == 1u);
+    const std::string anchor = voices->at(0).asDictionary()->getString("RecordAudioLinkToFrame").value_or("");
+    auto frames = plat::dictionaryWithContentsOfFile(project + "/frames.meta");
+    ASSERT_TRUE(frames);
+    const plat::Array entries = frames->getArray("FRAMELIST_DATA").value_or(plat::Array());
+    ASSERT_EQ(entries.count(), 46u) << "20 title entries, 5 pictures, the placeholder, 20 credits";
+    size_t voiceFrame = entries.count();
+    for (size_t i = 0; i < entries.count(); ++i)
+        if (entries.at(i).asDictionary()->getString("UID") == anchor)
+            voiceFrame = i;
+    ASSERT_EQ(voiceFrame, 20u) << "the first picture, after the title";
+
+    std::string movie;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(device + "/Library/Caches/rendercache"))
+        if (entry.path().extension() == ".mov")
+            movie = entry.path().string();
+    ASSERT_FALSE(movie.empty()) << "no rendered movie";
+    auto probe = plat::test::probeMedia(movie, plat::test::FrameCount::ByDecoding);
+    const auto video = probe.stream("video");
+    ASSERT_FALSE(video.empty());
+    EXPECT_EQ(video.at("nb_read_frames"), "46") << "45 frames, the first picture twice";
+    ASSERT_FALSE(probe.stream("audio").empty());
+
+    // The voice starts with its picture, which shows from (20 + 1) / 5 s.
+    auto sound = plat::test::decodeAudioWithFFmpeg(folder, movie, 44100, 1);
+    auto heard = std::find_if(sound.begin(), sound.end(), [](int16_t s) { return std::abs(s) > 300; });
+    ASSERT_NE(heard, sound.end());
+    EXPECT_NEAR(static_cast<double>(heard - sound.begin()) / 44100, 21 / 5.0, 0.001);
+
+    // The painted first picture (movie picture 21) has a line of one colour
+    // across the stripes that the next picture shows; both are sepia.
+    const int width = std::atoi(video.at("width").c_str());
+    const int height = std::atoi(video.at("height").c_str());
+    auto pictures = plat::test::decodeVideoWithFFmpeg(folder, movie, width, height);
+    ASSERT_EQ(pictures.size(), 46u);
+    auto at = [&](size_t picture, double x, double y) {
+        const size_t i = 3 * (size_t(y * height) * size_t(width) + size_t(x * width));
+        const uint8_t* p = pictures[picture].data() + i;
+        return std::array<int, 3> {p[0], p[1], p[2]};
+    };
+    auto spread = [&](size_t picture) {
+        int low = 255, high = 0;
+        for (double x = 0.32; x <= 0.66; x += 0.02) {
+            const auto p = at(picture, x, 0.5);
+            low = std::min(low, p[0]);
+            high = std::max(high, p[0]);
+        }
+        return high - low;
+    };
+    EXPECT_LT(spread(21), 20) << "the stroke";
+    EXPECT_GT(spread(22), 60) << "the stripes of the unpainted picture";
+    for (double x : {0.1, 0.3, 0.5, 0.7, 0.9}) {
+        const auto p = at(22, x, 0.3);
+        EXPECT_TRUE(p[0] + 8 >= p[1] && p[1] + 8 >= p[2])
+            << "sepia at " << x << ": " << p[0] << " " << p[1] << " " << p[2];
+    }
+}
+
+}  // namespace
+
+TEST(AppScript, AWholeMovieIsMadeOnAPhoneAndATabletAndPaintedInADesktopWindow)
+{
+    struct Run {
+        const char* idiom;
+        bool window;
+    };
+    for (const Run& run : {Run {"phone", false}, Run {"tablet", false}, Run {"phone", true}}) {
+        SCOPED_TRACE(std::string(run.idiom) + (run.window ? " in a window" : ""));
+        plat::test::TemporaryFolder folder;
+        const std::string device = folder.path("device");
+        addTestPatternCamera(device);
+        addSineMicrophone(device);
+        std::ofstream(folder.path("movie.txt")) << wholeMovieScript(run.idiom);
+        if (run.window) {
+            const std::string command = std::string("xvfb-run -a -s '-screen 0 1280x800x24' ") + ZT_APP_BINARY
+                + " --device " + device + " --idiom " + run.idiom + " --script " + folder.path("movie.txt")
+                + " --window";
+            const int status = std::system(command.c_str());
+            ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        } else {
+            ASSERT_EQ(runApp(device, run.idiom, folder.path("movie.txt")), 0);
+        }
+        expectTheWholeMovie(folder.path(""), device);
     }
 }
