@@ -244,3 +244,51 @@ TEST_F(WebViewTest, CentredBlocksInlineStylesAndFontsMatchTheirPicture)
         *shown, plat::test::sourcePath("tests/data/ui/web/centred-page.png"), output.path());
     EXPECT_TRUE(comparison.matches) << comparison.explanation;
 }
+
+TEST_F(WebViewTest, LetterSpacingWidensTextAsABrowserDoes)
+{
+    // Courier's letters are 0.6 em wide: 24 px at 40 px, so four of them take 96 px
+    // plus the spacing after each, the last one included.
+    struct Case {
+        const char* style;  // of the block; the letters are in a span of their own
+        const char* spanStyle;
+        int pictureLeft;  // where the picture after the letters starts
+        std::optional<int> inkShift;  // how much further right the last letter is drawn
+    };
+    const Case cases[] = {
+        {"", "", 96, 0},
+        {"letter-spacing: 5px", "", 116, 15},
+        {"letter-spacing: 0.25em", "", 136, 30},
+        {"letter-spacing: 3pt", "", 112, 12},
+        {"letter-spacing: 5px", "letter-spacing: normal", 96, 0},
+        {"letter-spacing: -2px", "", 88, -6},
+        // Inherited as a length: 10 px, whatever the span's size.
+        {"letter-spacing: 0.25em", "font-size: 20px", 88, std::nullopt},
+    };
+    webView->setFrame(makeRect(0, 0, 300, 60));
+    makeClear();
+    int plainInkRight = 0;
+    for (const Case& c : cases) {
+        delegate->calls.clear();
+        load(std::string("<html><body style='margin:0'><p style='margin:0; font: 40px Courier; ") + c.style
+            + "'><span style='" + c.spanStyle + "'>MMMM</span><img src='green.png' width='10' height='10'></p>"
+            + "</body></html>");
+        auto shown = picture();
+        ASSERT_TRUE(shown);
+        int greenLeft = -1, inkRight = -1;
+        for (int x = 0; x < 300; ++x)
+            for (int y = 0; y < 60; ++y) {
+                Rgba pixel = pixelAt(*shown, x, y);
+                if (isGreen(pixel) && greenLeft < 0)
+                    greenLeft = x;
+                if (!isGreen(pixel) && pixel[3] > 128)
+                    inkRight = x;
+            }
+        EXPECT_EQ(greenLeft, c.pictureLeft) << c.style << " / " << c.spanStyle;
+        if (&c == &cases[0]) {
+            plainInkRight = inkRight;
+        } else if (c.inkShift) {
+            EXPECT_NEAR(inkRight - plainInkRight, *c.inkShift, 1) << c.style << " / " << c.spanStyle;
+        }
+    }
+}
