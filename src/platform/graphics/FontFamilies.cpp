@@ -7,6 +7,15 @@ namespace plat::detail {
 
 namespace {
 
+std::string withoutSpaces(const std::string& text)
+{
+    std::string kept;
+    for (char c : text)
+        if (c != ' ')
+            kept += c;
+    return kept;
+}
+
 bool isBreakAfterFamily(char c)
 {
     return c == ' ' || c == '-';
@@ -16,11 +25,7 @@ bool isBreakAfterFamily(char c)
 // its spaces left out as in face names), or 0 when name does not begin with it.
 size_t familyPrefixLength(const std::string& name, const char* family)
 {
-    std::string spaceless;
-    for (const char* c = family; *c; ++c)
-        if (*c != ' ')
-            spaceless += *c;
-    for (const std::string& prefix : {std::string(family), spaceless}) {
+    for (const std::string& prefix : {std::string(family), withoutSpaces(family)}) {
         if (name.size() < prefix.size() || !sameFontName(name.substr(0, prefix.size()), prefix.c_str()))
             continue;
         if (name.size() == prefix.size() || isBreakAfterFamily(name[prefix.size()]))
@@ -75,6 +80,15 @@ bool sameFontName(const std::string& name, const char* other)
         if (std::tolower(static_cast<unsigned char>(name[i])) != std::tolower(static_cast<unsigned char>(other[i])))
             return false;
     return i == name.size() && !other[i];
+}
+
+const FontFamilyRecord* familyNamed(const std::string& name)
+{
+    const std::string wanted = withoutSpaces(name);
+    for (const auto& family : deviceFontFamilies())
+        if (sameFontName(wanted, withoutSpaces(family.name).c_str()))
+            return &family;
+    return nullptr;
 }
 
 const FontFamilyRecord* familyOfFontName(const std::string& name)

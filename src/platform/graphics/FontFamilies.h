@@ -26,6 +26,9 @@ const std::vector<FontFamilyRecord>& deviceFontFamilies();
 // Font names match without regard to case.
 bool sameFontName(const std::string& name, const char* other);
 
+// The family called name, spaces aside ("Courier New", "CourierNew"); null when none is.
+const FontFamilyRecord* familyNamed(const std::string& name);
+
 // The family of a face name ("Georgia-Bold"), a family name ("Marker Felt"),
 // or a family name followed by a style ("Courier New Bold", "HelveticaNeue-Medium");
 // the longest family name wins. Null for a name of no family here.

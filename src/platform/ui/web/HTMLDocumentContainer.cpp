@@ -7,9 +7,9 @@
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Color.h"
+#include "platform/graphics/FontFamilies.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
-#include "platform/ui/FontCatalog.h"
 #include "platform/ui/web/LetterSpacing.h"
 
 namespace plat::detail {
@@ -100,8 +100,9 @@ std::string deviceFamilyOf(const std::string& faceNames)
             return "Courier";
         if (lower == "sans-serif" || lower == "cursive" || lower == "fantasy")
             return "Helvetica";
-        if (!family.empty() && !FontCatalog::fontNamesForFamilyName(family).empty())
-            return family;
+        // litehtml's font shorthand drops the spaces inside a family's name.
+        if (const FontFamilyRecord* record = familyNamed(family))
+            return record->name;
     }
     return kDefaultFontFamily;
 }
@@ -175,7 +176,8 @@ int HTMLDocumentContainer::text_width(const litehtml::tchar_t* text, litehtml::u
     const FontEntry* entry = fontFor(hFont);
     if (!entry || !text || !*text)
         return 0;
-    return static_cast<int>(std::ceil(sizeOfSpacedText(text, entry->font, entry->letterSpacing).width));
+    // Nearest, not up: a line's words are measured one by one and their errors should not add up.
+    return static_cast<int>(std::lround(sizeOfSpacedText(text, entry->font, entry->letterSpacing).width));
 }
 
 template <typename Draw> void HTMLDocumentContainer::drawClipped(Draw&& draw)

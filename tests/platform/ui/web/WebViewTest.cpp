@@ -292,3 +292,43 @@ TEST_F(WebViewTest, LetterSpacingWidensTextAsABrowserDoes)
         }
     }
 }
+
+TEST_F(WebViewTest, LinesAndFamilyListsAreLaidOutAsABrowserLaysThemOut)
+{
+    // What a browser here measures for the same blocks: the height of one
+    // line at the font's normal line height, and the width of the text.
+    struct Case {
+        const char* style;
+        const char* text;
+        int lineHeight;
+        double width;
+    };
+    const Case cases[] = {
+        {"font: 40px Georgia, C059, serif", "MMMM", 48, 151.05},
+        {"font: 40px Helvetica, 'Liberation Sans', sans-serif", "Mg", 45, 0},
+        {"font: 40px 'Courier New', 'Liberation Mono', monospace", "MMMM", 45, 96.02},
+        {"font: 24px Helvetica, 'Liberation Sans', sans-serif; letter-spacing: 2px", "A FILM BY", 28, 132.70},
+        // A family the device lacks gives way to the next in the list.
+        {"font: 40px Gelasio, 'Courier New'", "MMMM", 45, 96.02},
+    };
+    webView->setFrame(makeRect(0, 0, 400, 100));
+    makeClear();
+    for (const Case& c : cases) {
+        delegate->calls.clear();
+        load(std::string("<html><body style='margin:0'><div style=\"") + c.style + "\"><span>" + c.text
+            + "</span><img src='green.png' width='1' height='1'></div></body></html>");
+        EXPECT_EQ(webView->contentSize().height, c.lineHeight) << c.style;
+        if (c.width == 0)
+            continue;
+        auto shown = picture();
+        ASSERT_TRUE(shown);
+        int greenLeft = -1;
+        for (int x = 0; x < 400 && greenLeft < 0; ++x)
+            for (int y = 0; y < 100 && greenLeft < 0; ++y)
+                if (isGreen(pixelAt(*shown, x, y)))
+                    greenLeft = x;
+        // Words and spaces are measured apart, so a kerning pair across a
+        // space (A and space) and the rounding of each word cost a pixel or two.
+        EXPECT_NEAR(greenLeft, c.width, 3) << c.style;
+    }
+}
