@@ -27,7 +27,7 @@ FontDescriptionPtr describe(const Font& font)
     pango_font_description_set_family(description.get(), font.familyName().c_str());
     // Absolute: one point of the platform is one unit of user space, whatever pango's resolution.
     pango_font_description_set_absolute_size(description.get(), font.pointSize() * PANGO_SCALE);
-    // DejaVu Sans has an extra-light face (weight 200); the light names take it.
+    // The light names ask for weight 200: DejaVu Sans has that face; other families give their nearest.
     PangoWeight weight = font.weight() == Font::Weight::Bold ? PANGO_WEIGHT_BOLD
         : font.weight() == Font::Weight::Light               ? PANGO_WEIGHT_ULTRALIGHT
                                                              : PANGO_WEIGHT_NORMAL;

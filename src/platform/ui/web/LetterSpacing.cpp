@@ -1,7 +1,11 @@
 #include "platform/ui/web/LetterSpacing.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace plat::detail {
 
@@ -10,6 +14,7 @@ namespace {
 // Not a family anyone names: a CSS identifier may not start with "-" and a digit.
 constexpr const char* kSpacingItem = "-0-letter-spacing-";
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
+constexpr double kMaxLetterSpacing = 1000;  // CSS pixels
 
 std::string trimmed(const std::string& text)
 {
@@ -29,7 +34,7 @@ std::string withSpacingItem(const std::string& families, double letterSpacing)
 }
 
 // The element's own letter-spacing in CSS pixels, or the inherited one.
-double letterSpacingOf(litehtml::element& element, litehtml::document& document, double inherited)
+double declaredLetterSpacing(litehtml::element& element, litehtml::document& document, double inherited)
 {
     const char* declared = element.get_style_property("letter-spacing", /*inherited=*/false, nullptr);
     if (!declared)
@@ -58,32 +63,43 @@ double letterSpacingOf(litehtml::element& element, litehtml::document& document,
     }
 }
 
-void carry(const litehtml::element::ptr& element, litehtml::document& document, const std::string& defaultFamily,
-    double inherited)
+// A page is outside input: no spacing that overflows the layout's integers.
+double bounded(double spacing)
 {
-    // Text runs take their parent's font, and measure themselves with it when their styles are parsed.
-    if (!std::dynamic_pointer_cast<litehtml::html_tag>(element)) {
-        element->parse_styles(/*is_reparse=*/true);
-        return;
-    }
-    double spacing = letterSpacingOf(*element, document, inherited);
-    std::string family = element->get_style_property("font-family", /*inherited=*/true, defaultFamily.c_str());
+    return std::isfinite(spacing) ? std::clamp(spacing, -kMaxLetterSpacing, kMaxLetterSpacing) : 0;
+}
+
+void setSpacingInFontFamily(litehtml::element& element, const std::string& defaultFamily, double spacing)
+{
+    std::string family = element.get_style_property("font-family", /*inherited=*/true, defaultFamily.c_str());
     std::string wanted = withSpacingItem(takeLetterSpacing(family).families, spacing);
     if (wanted != family)
-        element->add_style("font-family: " + wanted, "");
-    element->init_font();
-    for (size_t i = 0; i < element->get_children_count(); ++i)
-        carry(element->get_child(static_cast<int>(i)), document, defaultFamily, spacing);
+        element.add_style("font-family: " + wanted, "");
+    element.init_font();
 }
 
 }  // namespace
 
 void carryLetterSpacingIntoFonts(litehtml::document& document, const std::string& defaultFamily)
 {
-    litehtml::element::ptr root = document.root();
-    if (!root)
-        return;
-    carry(root, document, defaultFamily, 0);
+    // Parents before their children, which inherit their font-family; a
+    // list rather than recursion, for pages nested deep.
+    std::vector<std::pair<litehtml::element::ptr, double>> pending;
+    if (litehtml::element::ptr root = document.root())
+        pending.emplace_back(root, 0);
+    while (!pending.empty()) {
+        auto [element, inherited] = std::move(pending.back());
+        pending.pop_back();
+        // Text runs take their parent's font, and measure themselves with it when their styles are parsed.
+        if (!std::dynamic_pointer_cast<litehtml::html_tag>(element)) {
+            element->parse_styles(/*is_reparse=*/true);
+            continue;
+        }
+        double spacing = bounded(declaredLetterSpacing(*element, document, inherited));
+        setSpacingInFontFamily(*element, defaultFamily, spacing);
+        for (size_t i = 0; i < element->get_children_count(); ++i)
+            pending.emplace_back(element->get_child(static_cast<int>(i)), spacing);
+    }
 }
 
 SpacedFamilies takeLetterSpacing(const std::string& fontFamily)
@@ -92,8 +108,8 @@ SpacedFamilies takeLetterSpacing(const std::string& fontFamily)
     if (item == std::string::npos)
         return {fontFamily, 0};
     SpacedFamilies spaced;
-    spaced.letterSpacing
-        = std::strtod(fontFamily.c_str() + item + std::char_traits<char>::length(kSpacingItem), nullptr);
+    const char* number = fontFamily.c_str() + item + std::char_traits<char>::length(kSpacingItem);
+    spaced.letterSpacing = bounded(std::strtod(number, nullptr));
     size_t comma = fontFamily.rfind(',', item);
     spaced.families = trimmed(fontFamily.substr(0, comma == std::string::npos ? 0 : comma));
     return spaced;
