@@ -13,7 +13,10 @@ packages=(
     zlib1g-dev libminizip-dev libxml2-dev libprotobuf-c-dev protobuf-c-compiler
     # pictures and text
     libjpeg62-turbo-dev libpng-dev libgif-dev libimagequant-dev
-    libcairo2-dev libpango1.0-dev fonts-dejavu-core
+    libcairo2-dev libpango1.0-dev
+    # the families that draw the device's fonts (src/platform/graphics/FontFamilies.cpp): DejaVu
+    # with its light and oblique faces, the metric-compatible Liberation and URW faces, a casual hand
+    fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fonts-urw-base35 fonts-comic-neue
     # the web view's HTML and CSS layout
     liblitehtml-dev
     # movies and sound

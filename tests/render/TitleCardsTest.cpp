@@ -73,18 +73,32 @@ TEST_F(CardRendering, StoresTheCardAsFullPicturePreviewAndThumbnail)
     EXPECT_EQ(finished.count, 1);  // captured once
 }
 
-TEST_F(CardRendering, TheTitleCardMatchesItsPicture)
+TEST_F(CardRendering, TheTitleAndCreditsCardsMatchTheirPictures)
 {
+    // A serif title card with its spaced studio line, and a sans-serif
+    // credits card whose spaced, upper-case roles are drawn as a browser does.
+    struct Case {
+        const char* page;
+        const char* background;
+        const char* reference;
+    };
+    const Case cases[] = {
+        {"theme_title_08.html", "theme_bg_08.jpg", "tests/data/render/title-card-08.png"},
+        {"theme_credits_03.html", "theme_bg_03.jpg", "tests/data/render/credits-card-03.png"},
+    };
     project->getMetaData()->set("RecordName", std::string("The Big Pie"));
-    renderer->renderContent("theme_title_08.html", {800, 600}, "CARD", zt::getPlaceholderOutline(*project),
-        zt::bundlePicture("theme_bg_08.jpg"));
-    ASSERT_TRUE(finished.waitForCount(1));
-    auto preview = projectPicture("preview-CARD.jpg");
-    ASSERT_TRUE(preview);
-    plat::test::TemporaryFolder output;
-    auto comparison = plat::test::compareWithReferencePicture(
-        *preview, plat::test::sourcePath("tests/data/render/title-card-08.png"), output.path());
-    EXPECT_TRUE(comparison.matches) << comparison.explanation;
+    int rendered = 0;
+    for (const Case& c : cases) {
+        renderer->renderContent(
+            c.page, {800, 600}, "CARD", zt::getPlaceholderOutline(*project), zt::bundlePicture(c.background));
+        ASSERT_TRUE(finished.waitForCount(++rendered)) << c.page;
+        auto preview = projectPicture("preview-CARD.jpg");
+        ASSERT_TRUE(preview) << c.page;
+        plat::test::TemporaryFolder output;
+        auto comparison
+            = plat::test::compareWithReferencePicture(*preview, plat::test::sourcePath(c.reference), output.path());
+        EXPECT_TRUE(comparison.matches) << c.page << ": " << comparison.explanation;
+    }
 }
 
 TEST_F(CardRendering, MarkupInATitleShowsAsTextAndLoadsNothing)

@@ -1,8 +1,10 @@
 #include "platform/graphics/Font.h"
 
+#include <algorithm>
 #include <cmath>
 #include <pango/pangocairo.h>
 
+#include "platform/graphics/FontFamilies.h"
 #include "platform/graphics/TextLayout.h"
 
 namespace plat {
@@ -43,12 +45,16 @@ Font Font::italicSystemFontOfSize(double pointSize)
 Font Font::fontWithName(const std::string& fontName, double pointSize)
 {
     std::string family = "DejaVu Sans";
-    if (contains(fontName, "Courier") || contains(fontName, "Mono") || contains(fontName, "Menlo"))
+    if (const detail::FontFamilyRecord* record = detail::familyOfFontName(fontName))
+        family = record->standIn;
+    else if (contains(fontName, "Courier") || contains(fontName, "Mono") || contains(fontName, "Menlo"))
         family = "DejaVu Sans Mono";
     else if (contains(fontName, "Times") || contains(fontName, "Georgia") || contains(fontName, "Serif"))
         family = "DejaVu Serif";
     Weight weight = Weight::Regular;
-    if (contains(fontName, "Bold") || contains(fontName, "Heavy") || contains(fontName, "Black"))
+    // Marker Felt's wide face is its heavy one.
+    if (contains(fontName, "Bold") || contains(fontName, "Heavy") || contains(fontName, "Black")
+        || contains(fontName, "Wide"))
         weight = Weight::Bold;
     else if (contains(fontName, "Light") || contains(fontName, "Thin") || contains(fontName, "light"))
         weight = Weight::Light;
@@ -77,6 +83,12 @@ double Font::lineHeight() const
     return metrics.ascender + metrics.descender;
 }
 
+double Font::leading() const
+{
+    auto metrics = detail::fontMetrics(*this);
+    return std::max(0.0, metrics.lineSpacing - metrics.ascender - metrics.descender);
+}
+
 Size sizeWithFont(const std::string& text, const Font& font)
 {
     return sizeWithFont(text, font, {0, 0}, LineBreakMode::Clipping);
@@ -89,6 +101,19 @@ Size sizeWithFont(const std::string& text, const Font& font, Size constrainedSiz
     detail::configureLayout(layout.get(), text, font, constrainedSize, lineBreakMode, TextAlignment::Left);
     Size size = detail::layoutSize(layout.get());
     return {std::ceil(size.width), std::ceil(size.height)};
+}
+
+Size sizeOfSpacedText(const std::string& text, const Font& font, double letterSpacing)
+{
+    if (text.empty())
+        return sizeWithFont(text, font);
+    detail::PangoContextPtr context = detail::makeMeasuringContext();
+    detail::PangoLayoutPtr layout(pango_layout_new(context.get()));
+    detail::configureLayout(
+        layout.get(), text, font, {0, 0}, LineBreakMode::Clipping, TextAlignment::Left, letterSpacing);
+    // Pango puts the room only between letters; a page puts it after the last one too.
+    Size size = detail::layoutSize(layout.get());
+    return {std::ceil(size.width + letterSpacing), std::ceil(size.height)};
 }
 
 }  // namespace plat

@@ -5,12 +5,13 @@
 
 namespace plat {
 
-// A font as the platform names one, drawn with the DejaVu families: names
-// with "Courier" or "Mono" take DejaVu Sans Mono, "Times", "Georgia" or
-// "Serif" take DejaVu Serif, everything else DejaVu Sans; "Bold" and
-// "Italic"/"Oblique" in the name choose the style, "Light", "Thin" and
-// "Ultralight" the light face. Sizes are in points.
-// Any thread (value type).
+// A font as the platform names one, drawn by an installed family of the
+// same kind: the device's families by their stand-ins (FontFamilies.h),
+// other names by DejaVu ("Courier", "Mono" or "Menlo" in the name: DejaVu
+// Sans Mono; "Times", "Georgia" or "Serif": DejaVu Serif; else DejaVu Sans),
+// the system fonts by DejaVu Sans. "Bold" and "Italic"/"Oblique" in the
+// name choose the style, "Light", "Thin" and "Ultralight" the light face.
+// Sizes are in points. Any thread (value type).
 class Font {
 public:
     enum class Weight { Regular, Bold, Light };
@@ -22,7 +23,7 @@ public:
     static Font fontWithName(const std::string& fontName, double pointSize);
 
     const std::string& fontName() const { return _fontName; }
-    // The DejaVu family that draws it.
+    // The installed family that draws it.
     const std::string& familyName() const { return _familyName; }
     double pointSize() const { return _pointSize; }
     Weight weight() const { return _weight; }
@@ -33,6 +34,8 @@ public:
     double ascender() const;
     double descender() const;  // negative, below the baseline
     double lineHeight() const;
+    // The room the font's designer puts between lines, beyond the line height.
+    double leading() const;
 
     friend bool operator==(const Font&, const Font&) = default;
 
@@ -63,5 +66,8 @@ enum class TextAlignment : int { Left = 0, Center = 1, Right = 2 };
 // height of 0 or less means unlimited), in points, rounded up as the platform does.
 Size sizeWithFont(const std::string& text, const Font& font);
 Size sizeWithFont(const std::string& text, const Font& font, Size constrainedSize, LineBreakMode lineBreakMode);
+// One line with letterSpacing points added after every character, the last
+// one included, as a web page spaces letters; rounded up.
+Size sizeOfSpacedText(const std::string& text, const Font& font, double letterSpacing);
 
 }  // namespace plat

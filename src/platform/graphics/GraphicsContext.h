@@ -149,6 +149,9 @@ public:
         const std::string& text, Rect rect, const Font& font, LineBreakMode lineBreakMode, TextAlignment alignment);
     // One line from point (the top left of the line).
     Size drawText(const std::string& text, Point point, const Font& font);
+    // One line from point with letterSpacing points after every character
+    // (sizeOfSpacedText).
+    Size drawSpacedText(const std::string& text, Point point, const Font& font, double letterSpacing);
 
     // A copy of the pixels as an image of the context's scale.
     std::shared_ptr<Image> makeImage() const;

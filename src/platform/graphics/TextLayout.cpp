@@ -1,5 +1,9 @@
 #include "platform/graphics/TextLayout.h"
 
+#include <cmath>
+
+#include "platform/graphics/FontFamilies.h"
+
 namespace plat::detail {
 
 namespace {
@@ -8,6 +12,10 @@ struct FontDescriptionDeleter {
     void operator()(PangoFontDescription* description) const { pango_font_description_free(description); }
 };
 using FontDescriptionPtr = std::unique_ptr<PangoFontDescription, FontDescriptionDeleter>;
+
+struct AttributeListDeleter {
+    void operator()(PangoAttrList* attributes) const { pango_attr_list_unref(attributes); }
+};
 
 struct FontMetricsDeleter {
     void operator()(PangoFontMetrics* metrics) const { pango_font_metrics_unref(metrics); }
@@ -19,7 +27,7 @@ FontDescriptionPtr describe(const Font& font)
     pango_font_description_set_family(description.get(), font.familyName().c_str());
     // Absolute: one point of the platform is one unit of user space, whatever pango's resolution.
     pango_font_description_set_absolute_size(description.get(), font.pointSize() * PANGO_SCALE);
-    // DejaVu Sans has an extra-light face (weight 200); the light names take it.
+    // The light names ask for weight 200: DejaVu Sans has that face; other families give their nearest.
     PangoWeight weight = font.weight() == Font::Weight::Bold ? PANGO_WEIGHT_BOLD
         : font.weight() == Font::Weight::Light               ? PANGO_WEIGHT_ULTRALIGHT
                                                              : PANGO_WEIGHT_NORMAL;
@@ -55,15 +63,23 @@ FontMetrics fontMetrics(const Font& font)
     std::unique_ptr<PangoFontMetrics, FontMetricsDeleter> metrics(
         pango_context_get_metrics(context.get(), description.get(), nullptr));
     return {static_cast<double>(pango_font_metrics_get_ascent(metrics.get())) / PANGO_SCALE,
-        static_cast<double>(pango_font_metrics_get_descent(metrics.get())) / PANGO_SCALE};
+        static_cast<double>(pango_font_metrics_get_descent(metrics.get())) / PANGO_SCALE,
+        static_cast<double>(pango_font_metrics_get_height(metrics.get())) / PANGO_SCALE};
 }
 
 void configureLayout(PangoLayout* layout, const std::string& text, const Font& font, Size constrainedSize,
-    LineBreakMode lineBreakMode, TextAlignment alignment)
+    LineBreakMode lineBreakMode, TextAlignment alignment, double letterSpacing)
 {
     auto description = describe(font);
     pango_layout_set_font_description(layout, description.get());
     pango_layout_set_text(layout, text.c_str(), static_cast<int>(text.size()));
+    if (letterSpacing != 0) {
+        // Pango adds the room between letters only: the first letter stays at the line's start.
+        std::unique_ptr<PangoAttrList, AttributeListDeleter> attributes(pango_attr_list_new());
+        pango_attr_list_insert(attributes.get(),
+            pango_attr_letter_spacing_new(static_cast<int>(std::lround(letterSpacing * PANGO_SCALE))));
+        pango_layout_set_attributes(layout, attributes.get());
+    }
     bool limitedWidth = constrainedSize.width > 0;
     bool wraps = lineBreakMode == LineBreakMode::WordWrapping || lineBreakMode == LineBreakMode::CharWrapping
         || lineBreakMode == LineBreakMode::TruncatingHead || lineBreakMode == LineBreakMode::TruncatingTail
@@ -85,6 +101,23 @@ void configureLayout(PangoLayout* layout, const std::string& text, const Font& f
         alignment == TextAlignment::Center      ? PANGO_ALIGN_CENTER
             : alignment == TextAlignment::Right ? PANGO_ALIGN_RIGHT
                                                 : PANGO_ALIGN_LEFT);
+}
+
+DrawingFace drawingFaceOf(const Font& font)
+{
+    PangoContextPtr context = makeMeasuringContext();
+    auto description = describe(font);
+    PangoFont* loaded = pango_context_load_font(context.get(), description.get());
+    if (!loaded)
+        return {};
+    DrawingFace face;
+    FontDescriptionPtr loadedDescription(pango_font_describe(loaded));
+    if (const char* family = pango_font_description_get_family(loadedDescription.get()))
+        face.family = family;
+    if (PangoFontFace* fontFace = pango_font_get_face(loaded))
+        face.monospace = pango_font_family_is_monospace(pango_font_face_get_family(fontFace));
+    g_object_unref(loaded);
+    return face;
 }
 
 Size layoutSize(PangoLayout* layout)

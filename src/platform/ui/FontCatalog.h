@@ -10,9 +10,10 @@ namespace plat {
 // The fonts "installed" on the device: the families the app names
 // (Helvetica, Helvetica Neue, Avenir, Avenir Next, Arial, Courier, Courier
 // New, Georgia, Times New Roman, Menlo, Marker Felt, Chalkduster), each
-// face drawn by the DejaVu face of its kind with that face's real metrics.
-// A name that is neither a face nor a family here gives none, as the
-// platform's look-up does; names match without regard to case. Any thread.
+// drawn by an installed family of its kind with that family's real metrics
+// (detail::deviceFontFamilies). A name that is neither a face nor a family
+// here gives none, as the platform's look-up does; names match without
+// regard to case. Any thread.
 class FontCatalog {
 public:
     static std::optional<Font> fontWithName(const std::string& name, double pointSize);

@@ -242,7 +242,7 @@ TEST(TextMeasure, LongerTextIsWiderAndNarrowRoomWrapsIt)
     EXPECT_GE(wrapped.height, 2 * shortText.height - 1);
     EXPECT_GT(font.lineHeight(), 16);
     EXPECT_LT(font.descender(), 0);
-    EXPECT_EQ(plat::Font::fontWithName("Courier-Bold", 9).familyName(), "DejaVu Sans Mono");
+    EXPECT_EQ(plat::Font::fontWithName("Courier-Bold", 9).familyName(), "Nimbus Mono PS");
     EXPECT_EQ(plat::Font::fontWithName("Courier-Bold", 9).weight(), plat::Font::Weight::Bold);
 }
 

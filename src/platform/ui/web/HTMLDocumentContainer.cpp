@@ -7,8 +7,10 @@
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Color.h"
+#include "platform/graphics/FontFamilies.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/web/LetterSpacing.h"
 
 namespace plat::detail {
 
@@ -52,6 +54,7 @@ a { color: #0000ee; text-decoration: underline; }
 namespace {
 
 constexpr int kDefaultFontSize = 16;
+constexpr const char* kDefaultFontFamily = "Helvetica";
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
 
 Color colorOf(const litehtml::web_color& color)
@@ -74,20 +77,40 @@ std::string trimmed(std::string text)
     return text;
 }
 
-// The platform name whose DejaVu face stands in for the first family of a
-// CSS font-family list; the generic families by their usual faces.
+std::string lowercased(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+// The device's family for a CSS font-family list, as a browser on the
+// device picks it: the first family the device has, or the generic
+// families by their usual faces; none of them, the default.
+std::string deviceFamilyOf(const std::string& faceNames)
+{
+    size_t start = 0;
+    while (start <= faceNames.size()) {
+        size_t end = std::min(faceNames.find(',', start), faceNames.size());
+        std::string family = trimmed(faceNames.substr(start, end - start));
+        start = end + 1;
+        std::string lower = lowercased(family);
+        if (lower == "serif")
+            return "Times New Roman";
+        if (lower == "monospace")
+            return "Courier";
+        if (lower == "sans-serif" || lower == "cursive" || lower == "fantasy")
+            return "Helvetica";
+        // litehtml's font shorthand drops the spaces inside a family's name.
+        if (const FontFamilyRecord* record = familyNamed(family))
+            return record->name;
+    }
+    return kDefaultFontFamily;
+}
+
+// A name whose family and style words the font stand-in reads ("Georgia Bold Italic").
 std::string platformFontName(const std::string& faceNames, int weight, litehtml::font_style style)
 {
-    std::string family = trimmed(faceNames.substr(0, faceNames.find(',')));
-    std::string lower = family;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (lower == "serif")
-        family = "Times";
-    else if (lower == "monospace")
-        family = "Courier";
-    else if (lower == "sans-serif" || lower == "cursive" || lower == "fantasy" || lower.empty())
-        family = "Helvetica";
-    std::string name = family;
+    std::string name = deviceFamilyOf(faceNames);
     if (weight >= 600)
         name += " Bold";
     else if (weight <= 300)
@@ -116,11 +139,18 @@ HTMLDocumentContainer::HTMLDocumentContainer(WebResourceLocator locator, std::op
 litehtml::uint_ptr HTMLDocumentContainer::create_font(const litehtml::tchar_t* faceName, int size, int weight,
     litehtml::font_style italic, unsigned int decoration, litehtml::font_metrics* fm)
 {
-    Font font = Font::fontWithName(platformFontName(faceName ? faceName : "", weight, italic), size);
-    FontEntry entry {font, decoration, font.ascender()};
+    SpacedFamilies families = takeLetterSpacing(faceName ? faceName : "");
+    Font font = Font::fontWithName(platformFontName(families.families, weight, italic), size);
+    // A browser's normal line height holds the font's leading, half above
+    // the letters and half below.
+    const int ascent = static_cast<int>(std::lround(font.ascender()));
+    const int descent = static_cast<int>(std::lround(-font.descender()));
+    const int leading = static_cast<int>(std::lround(font.leading()));
+    const int ascentWithLeading = ascent + leading / 2;
+    FontEntry entry {font, decoration, double(ascentWithLeading), families.letterSpacing};
     if (fm) {
-        fm->ascent = static_cast<int>(std::lround(font.ascender()));
-        fm->descent = static_cast<int>(std::lround(-font.descender()));
+        fm->ascent = ascentWithLeading;
+        fm->descent = descent + (leading - leading / 2);
         fm->height = fm->ascent + fm->descent;
         fm->x_height = static_cast<int>(std::lround(size * 0.52));
         fm->draw_spaces = decoration != litehtml::font_decoration_none;
@@ -146,7 +176,8 @@ int HTMLDocumentContainer::text_width(const litehtml::tchar_t* text, litehtml::u
     const FontEntry* entry = fontFor(hFont);
     if (!entry || !text || !*text)
         return 0;
-    return static_cast<int>(std::ceil(sizeWithFont(text, entry->font).width));
+    // Nearest, not up: a line's words are measured one by one and their errors should not add up.
+    return static_cast<int>(std::lround(sizeOfSpacedText(text, entry->font, entry->letterSpacing).width));
 }
 
 template <typename Draw> void HTMLDocumentContainer::drawClipped(Draw&& draw)
@@ -168,13 +199,15 @@ void HTMLDocumentContainer::draw_text(litehtml::uint_ptr, const litehtml::tchar_
         return;
     drawClipped([&](GraphicsContext& context) {
         context.setFillColor(colorOf(color));
-        Size used = context.drawText(text, Point {double(pos.x), double(pos.y)}, entry->font);
+        // The baseline lies the ascent (with half the leading) below the top of the text's box.
+        Point origin {double(pos.x), pos.y + entry->ascent - entry->font.ascender()};
+        Size used = context.drawSpacedText(text, origin, entry->font, entry->letterSpacing);
         double baseline = pos.y + entry->ascent;
         double thickness = std::max(1.0, entry->font.pointSize() / 16);
         if (entry->decoration & litehtml::font_decoration_underline)
             context.fillRect(makeRect(pos.x, baseline + thickness * 1.5, used.width, thickness));
         if (entry->decoration & litehtml::font_decoration_linethrough)
-            context.fillRect(makeRect(pos.x, baseline - entry->ascent * 0.3, used.width, thickness));
+            context.fillRect(makeRect(pos.x, baseline - entry->font.ascender() * 0.3, used.width, thickness));
         if (entry->decoration & litehtml::font_decoration_overline)
             context.fillRect(makeRect(pos.x, pos.y, used.width, thickness));
     });
@@ -192,7 +225,7 @@ int HTMLDocumentContainer::get_default_font_size() const
 
 const litehtml::tchar_t* HTMLDocumentContainer::get_default_font_name() const
 {
-    return "Helvetica";
+    return kDefaultFontFamily;
 }
 
 void HTMLDocumentContainer::draw_list_marker(litehtml::uint_ptr, const litehtml::list_marker& marker)

@@ -71,7 +71,8 @@ private:
     struct FontEntry {
         Font font;
         unsigned decoration = 0;
-        double ascent = 0;
+        double ascent = 0;  // from the top of the text's box to its baseline
+        double letterSpacing = 0;  // CSS pixels after every character
     };
 
     const FontEntry* fontFor(litehtml::uint_ptr hFont) const;

@@ -9,6 +9,7 @@
 #include "platform/graphics/Color.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/web/HTMLDocumentContainer.h"
+#include "platform/ui/web/LetterSpacing.h"
 
 namespace plat {
 
@@ -108,6 +109,7 @@ void WebView::performLoad(uint64_t loadNumber)
         failLoad(Error(kErrorDomain, kErrorCannotParseResponse, "The page could not be read as HTML."));
         return;
     }
+    detail::carryLetterSpacingIntoFonts(*page->document, page->container.get_default_font_name());
     _page = std::move(page);
     _laidOutWidth = -1;
     layoutSubviews();

@@ -244,3 +244,91 @@ TEST_F(WebViewTest, CentredBlocksInlineStylesAndFontsMatchTheirPicture)
         *shown, plat::test::sourcePath("tests/data/ui/web/centred-page.png"), output.path());
     EXPECT_TRUE(comparison.matches) << comparison.explanation;
 }
+
+TEST_F(WebViewTest, LetterSpacingWidensTextAsABrowserDoes)
+{
+    // Courier's letters are 0.6 em wide: 24 px at 40 px, so four of them take 96 px
+    // plus the spacing after each, the last one included.
+    struct Case {
+        const char* style;  // of the block; the letters are in a span of their own
+        const char* spanStyle;
+        int pictureLeft;  // where the picture after the letters starts
+        std::optional<int> inkShift;  // how much further right the last letter is drawn
+    };
+    const Case cases[] = {
+        {"", "", 96, 0},
+        {"letter-spacing: 5px", "", 116, 15},
+        {"letter-spacing: 0.25em", "", 136, 30},
+        {"letter-spacing: 3pt", "", 112, 12},
+        {"letter-spacing: 5px", "letter-spacing: normal", 96, 0},
+        {"letter-spacing: -2px", "", 88, -6},
+        // Inherited as a length: 10 px, whatever the span's size.
+        {"letter-spacing: 0.25em", "font-size: 20px", 88, std::nullopt},
+    };
+    webView->setFrame(makeRect(0, 0, 300, 60));
+    makeClear();
+    int plainInkRight = 0;
+    for (const Case& c : cases) {
+        delegate->calls.clear();
+        load(std::string("<html><body style='margin:0'><p style='margin:0; font: 40px Courier; ") + c.style
+            + "'><span style='" + c.spanStyle + "'>MMMM</span><img src='green.png' width='10' height='10'></p>"
+            + "</body></html>");
+        auto shown = picture();
+        ASSERT_TRUE(shown);
+        int greenLeft = -1, inkRight = -1;
+        for (int x = 0; x < 300; ++x)
+            for (int y = 0; y < 60; ++y) {
+                Rgba pixel = pixelAt(*shown, x, y);
+                if (isGreen(pixel) && greenLeft < 0)
+                    greenLeft = x;
+                if (!isGreen(pixel) && pixel[3] > 128)
+                    inkRight = x;
+            }
+        EXPECT_EQ(greenLeft, c.pictureLeft) << c.style << " / " << c.spanStyle;
+        if (&c == &cases[0]) {
+            plainInkRight = inkRight;
+        } else if (c.inkShift) {
+            EXPECT_NEAR(inkRight - plainInkRight, *c.inkShift, 1) << c.style << " / " << c.spanStyle;
+        }
+    }
+}
+
+TEST_F(WebViewTest, LinesAndFamilyListsAreLaidOutAsABrowserLaysThemOut)
+{
+    // What a browser here measures for the same blocks: the height of one
+    // line at the font's normal line height, and the width of the text.
+    struct Case {
+        const char* style;
+        const char* text;
+        int lineHeight;
+        double width;
+    };
+    const Case cases[] = {
+        {"font: 40px Georgia, C059, serif", "MMMM", 48, 151.05},
+        {"font: 40px Helvetica, 'Liberation Sans', sans-serif", "Mg", 45, 0},
+        {"font: 40px 'Courier New', 'Liberation Mono', monospace", "MMMM", 45, 96.02},
+        {"font: 24px Helvetica, 'Liberation Sans', sans-serif; letter-spacing: 2px", "A FILM BY", 28, 132.70},
+        // A family the device lacks gives way to the next in the list.
+        {"font: 40px Gelasio, 'Courier New'", "MMMM", 45, 96.02},
+    };
+    webView->setFrame(makeRect(0, 0, 400, 100));
+    makeClear();
+    for (const Case& c : cases) {
+        delegate->calls.clear();
+        load(std::string("<html><body style='margin:0'><div style=\"") + c.style + "\"><span>" + c.text
+            + "</span><img src='green.png' width='1' height='1'></div></body></html>");
+        EXPECT_EQ(webView->contentSize().height, c.lineHeight) << c.style;
+        if (c.width == 0)
+            continue;
+        auto shown = picture();
+        ASSERT_TRUE(shown);
+        int greenLeft = -1;
+        for (int x = 0; x < 400 && greenLeft < 0; ++x)
+            for (int y = 0; y < 100 && greenLeft < 0; ++y)
+                if (isGreen(pixelAt(*shown, x, y)))
+                    greenLeft = x;
+        // Words and spaces are measured apart, so a kerning pair across a
+        // space (A and space) and the rounding of each word cost a pixel or two.
+        EXPECT_NEAR(greenLeft, c.width, 3) << c.style;
+    }
+}
