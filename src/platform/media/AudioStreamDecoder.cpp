@@ -19,6 +19,9 @@ namespace {
 
 constexpr int kMaxChannels = 64;
 constexpr int kMaxSampleRate = 768000;
+// No real sound is recorded slower; a damaged file claiming a rate of a few
+// hertz would otherwise be stretched into gigabytes of resampled silence.
+constexpr int kMinSampleRate = 4000;
 // Closer than this to the start, a seek is not worth it: decoding and dropping is exact.
 constexpr double kShortestSeekSeconds = 1.0;
 
@@ -132,7 +135,7 @@ struct AudioStreamDecoder::Impl {
 
     Result<void> convert(const AVFrame& input)
     {
-        if (input.sample_rate <= 0 || input.sample_rate > kMaxSampleRate || input.ch_layout.nb_channels <= 0
+        if (input.sample_rate < kMinSampleRate || input.sample_rate > kMaxSampleRate || input.ch_layout.nb_channels <= 0
             || input.ch_layout.nb_channels > kMaxChannels || input.nb_samples <= 0)
             return {};  // a damaged frame is left out
         auto configured = configureResampler(input);

@@ -203,3 +203,33 @@ TEST_F(TrackOutput, OnlyAFilesAudioTracksCanBeRead)
         plat::AssetReaderTrackOutput::assetReaderTrackOutputWithTrack(sine->tracks().front(),
             plat::Dictionary {{plat::kFormatIDKey, static_cast<int64_t>(plat::kAudioFormatMPEG4AAC)}})));
 }
+
+TEST_F(TrackOutput, AFileClaimingARateOfAFewHertzReadsAsNothingInsteadOfStretchingIntoGigabytes)
+{
+    // A wave header saying 2 samples a second before 4,000 samples: resampled
+    // to 44.1 kHz that would be 88 million samples.
+    constexpr uint32_t kRate = 2;
+    constexpr uint32_t kSamples = 4000;
+    std::string wave = "RIFF";
+    auto put32 = [&](uint32_t v) { wave.append(reinterpret_cast<const char*>(&v), 4); };
+    auto put16 = [&](uint16_t v) { wave.append(reinterpret_cast<const char*>(&v), 2); };
+    put32(36 + kSamples * 2);
+    wave += "WAVEfmt ";
+    put32(16);
+    put16(1);  // PCM
+    put16(1);  // mono
+    put32(kRate);
+    put32(kRate * 2);
+    put16(2);
+    put16(16);
+    wave += "data";
+    put32(kSamples * 2);
+    for (uint32_t i = 0; i < kSamples; ++i)
+        put16(static_cast<uint16_t>(i * 37));
+    std::string path = plat::appendingPathComponent(folder.path(), "slow.wav");
+    ASSERT_TRUE(plat::writeFileAtomically(path, wave).ok());
+    Read read = readTrack(path,
+        plat::Dictionary {{plat::kFormatIDKey, static_cast<int64_t>(plat::kAudioFormatLinearPCM)},
+            {plat::kLinearPCMBitDepthKey, int64_t {16}}, {plat::kSampleRateKey, 44100.0}});
+    EXPECT_EQ(read.frames, 0);
+}
