@@ -319,7 +319,7 @@ bool AssetWriterInput::appendSampleBuffer(const std::shared_ptr<const SampleBuff
 {
     auto writer = _writer.lock();
     if (!writer || writer->status() != AssetWriterStatus::Writing || _finished || _mediaType != kMediaTypeAudio
-        || !sampleBuffer)
+        || !sampleBuffer || !sampleBuffer->isValid())
         return false;
     MediaTime time = sampleBuffer->presentationTimeStamp() - writer->sessionStart();
     if (time < MediaTime::zero())
