@@ -1,5 +1,7 @@
 #include "capture/CaptureDeviceControls.h"
 
+#include <algorithm>
+
 #include "platform/media/capture/CaptureDevice.h"
 
 namespace zt {
@@ -66,6 +68,26 @@ bool supportsWhiteBalanceModes(const plat::CaptureDevice& device)
 {
     return device.isWhiteBalanceModeSupported(plat::CaptureWhiteBalanceMode::Locked)
         && device.isWhiteBalanceModeSupported(plat::CaptureWhiteBalanceMode::ContinuousAutoWhiteBalance);
+}
+
+plat::Point pointOfInterestUnderTap(plat::Point tap, const ShownPicture& shown)
+{
+    const double viewWidth = shown.viewSize.width, viewHeight = shown.viewSize.height;
+    const double pictureWidth = shown.pictureSize.width, pictureHeight = shown.pictureSize.height;
+    if (!(viewWidth > 0) || !(viewHeight > 0) || !(pictureWidth > 0) || !(pictureHeight > 0))
+        return {0.5, 0.5};
+    // Aspect fill: the whole picture at the scale that covers the view, its middle under the view.
+    const double scale = std::max(viewWidth / pictureWidth, viewHeight / pictureHeight);
+    const double shownWidth = pictureWidth * scale, shownHeight = pictureHeight * scale;
+    double x = std::clamp((tap.x + (shownWidth - viewWidth) / 2) / shownWidth, 0.0, 1.0);
+    double y = std::clamp((tap.y + (shownHeight - viewHeight) / 2) / shownHeight, 0.0, 1.0);
+    if (shown.mirrored)
+        x = 1 - x;
+    if (shown.turnedHalfRound) {
+        x = 1 - x;
+        y = 1 - y;
+    }
+    return {x, y};
 }
 
 }  // namespace zt

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/foundation/Geometry.h"
+
 namespace plat {
 class CaptureDevice;
 }
@@ -22,5 +24,19 @@ bool applyExposureTargetBias(plat::CaptureDevice& device, float bias);
 bool supportsFocusModes(const plat::CaptureDevice& device);
 bool supportsExposureModes(const plat::CaptureDevice& device);
 bool supportsWhiteBalanceModes(const plat::CaptureDevice& device);
+
+// How a source shows its camera's picture on the landscape screen: scaled
+// to cover its view with the middle kept, and turned half round or mirrored
+// left to right as the interface and the camera make it.
+struct ShownPicture {
+    plat::Size viewSize;
+    plat::Size pictureSize;  // the camera's own picture, lying as the landscape view does
+    bool turnedHalfRound = false;
+    bool mirrored = false;
+};
+// The camera's point of interest (0 to 1 across its own picture, from the
+// top left) under a tap in the view; the middle when the view or the
+// picture is empty. Any thread.
+plat::Point pointOfInterestUnderTap(plat::Point tap, const ShownPicture& shown);
 
 }  // namespace zt

@@ -224,26 +224,15 @@ plat::Point CaptureLocalCamera::convertToPointOfInterestFromViewCoordinates(plat
     const plat::Point centre {0.5, 0.5};
     if (!_previewView || !_captureInput)
         return centre;
-    const plat::Size frame = _previewView->frame().size;
-    const double W = frame.width;
-    const double H = frame.height;
-    double x = point.x;
-    const double y = point.y;
-    if (_previewLayer && _previewLayer->connection()->isVideoMirrored())
-        x = W - x;
+    // The preview shows the camera's picture as its connection says: turned
+    // half round in landscape left, mirrored for a camera facing the user.
+    const auto connection = _previewLayer ? _previewLayer->connection() : nullptr;
+    const bool turned = connection && connection->videoOrientation() == plat::CaptureVideoOrientation::LandscapeLeft;
+    const bool mirrored = connection && connection->isVideoMirrored();
     for (const plat::CaptureInputPort& port : _captureInput->ports()) {
-        if (port.mediaType() != plat::kMediaTypeVideo)
-            continue;
-        const double a = port.cleanAperture().size.width;
-        const double b = port.cleanAperture().size.height;
-        if (W <= 0 || H <= 0 || a <= 0 || b <= 0)
-            return centre;
-        if (W / H > b / a) {
-            const double s = a * W / b;
-            return {(y + (s - H) / 2) / s, (W - x) / W};
-        }
-        const double s = b * H / a;
-        return {y / H, 1 - (x + (s - W) / 2) / s};
+        if (port.mediaType() == plat::kMediaTypeVideo)
+            return pointOfInterestUnderTap(
+                point, ShownPicture {_previewView->frame().size, port.cleanAperture().size, turned, mirrored});
     }
     return centre;
 }

@@ -113,7 +113,10 @@ public:
     virtual plat::Size rotatedSize(plat::Size sizeToRotate, int64_t textureIndex);
     static plat::Point rotatedPoint(plat::Point pointToRotate, GLImageRotationMode rotation);
 
-    void setBackgroundColorRed(float redComponent, float greenComponent, float blueComponent, float alphaComponent);
+    // The colour the output is cleared to before drawing; a filter that
+    // draws its own background takes it instead.
+    virtual void setBackgroundColorRed(
+        float redComponent, float greenComponent, float blueComponent, float alphaComponent);
 
     void forceProcessingAtSize(plat::Size frameSize) override;
     void forceProcessingAtSizeRespectingAspectRatio(plat::Size frameSize) override;

@@ -11,7 +11,8 @@ public:
     GLImageHistogramGenerator();  // transparent background
 
     // The colour behind the bars (a uniform of the shader, not the clear colour).
-    void setBackgroundColorRed(float redComponent, float greenComponent, float blueComponent, float alphaComponent);
+    void setBackgroundColorRed(
+        float redComponent, float greenComponent, float blueComponent, float alphaComponent) override;
 
 private:
     int32_t backgroundColorUniform = -1;

@@ -27,6 +27,7 @@ constexpr const char* kMovieWritingQueueLabel = "com.lanternfield.GLImage.movieW
 constexpr const char* kAudioReadingQueueLabel = "com.lanternfield.GLImage.audioReadingQueue";
 constexpr const char* kVideoReadingQueueLabel = "com.lanternfield.GLImage.videoReadingQueue";
 constexpr int64_t kDefaultAudioBitRate = 64000;
+constexpr int64_t kMovieFragmentIntervalMilliseconds = 1000;
 
 // Samples the input with red and blue swapped: a framebuffer read as RGBA
 // then yields the BGRA bytes the writer's pixel buffers hold.
@@ -116,6 +117,8 @@ void GLImageMovieWriter::initializeMovieWithOutputSettings(std::optional<plat::D
         _failure = failure;
         return;
     }
+    // A recording cut short by a crash or a full disk plays up to its last whole second.
+    _assetWriter->setMovieFragmentInterval(plat::MediaTime::make(kMovieFragmentIntervalMilliseconds, 1000));
     plat::Dictionary settings;
     if (outputSettings) {
         if (!outputSettings->contains(plat::kVideoCodecKey) || !outputSettings->contains(plat::kVideoWidthKey)
@@ -441,6 +444,7 @@ void GLImageMovieWriter::processAudioBuffer(const std::shared_ptr<const plat::Sa
     startSessionIfNeeded(time, hasAudioCallback);
     if (!assetWriterAudioInput->isReadyForMoreMediaData() && _encodingLiveVideo) {
         plat::log("1: Had to drop an audio frame: {} s", time.seconds());
+        invalidateIfAsked(*audioBuffer);
         return;
     }
     {
@@ -458,12 +462,18 @@ void GLImageMovieWriter::appendSound(const std::shared_ptr<const plat::SampleBuf
 {
     const bool ready = assetWriterAudioInput->isReadyForMoreMediaData()
         || (!_encodingLiveVideo && waitUntilReady(*assetWriterAudioInput));
-    if (!ready) {
+    if (!ready)
         plat::log("2: Had to drop an audio frame {} s", sound->presentationTimeStamp().seconds());
-        return;
-    }
-    if (!assetWriterAudioInput->appendSampleBuffer(sound))
+    else if (!assetWriterAudioInput->appendSampleBuffer(sound))
         plat::log("Problem appending audio buffer at time: {} s", sound->presentationTimeStamp().seconds());
+    invalidateIfAsked(*sound);
+}
+
+void GLImageMovieWriter::invalidateIfAsked(const plat::SampleBuffer& sound) const
+{
+    // A source that hands out its buffers without copying them learns this way that they are used up.
+    if (_shouldInvalidateAudioSampleWhenDone)
+        sound.invalidate();
 }
 
 void GLImageMovieWriter::enableSynchronizationCallbacks()

@@ -109,6 +109,7 @@ public:
 
     bool shouldPassthroughAudio() const { return _shouldPassthroughAudio; }
     void setShouldPassthroughAudio(bool value) { _shouldPassthroughAudio = value; }
+    // Sound buffers are invalidated once written (or dropped).
     bool shouldInvalidateAudioSampleWhenDone() const { return _shouldInvalidateAudioSampleWhenDone; }
     void setShouldInvalidateAudioSampleWhenDone(bool value) { _shouldInvalidateAudioSampleWhenDone = value; }
     bool encodingLiveVideo() const { return _encodingLiveVideo.load(); }
@@ -141,6 +142,8 @@ private:
     bool waitUntilReady(plat::AssetWriterInput& input);
     void appendFrame(std::shared_ptr<plat::PixelBuffer> pixelBuffer, const plat::MediaTime& frameTime);
     void appendSound(const std::shared_ptr<const plat::SampleBuffer>& sound);
+    // Once the sound was written or dropped.
+    void invalidateIfAsked(const plat::SampleBuffer& sound) const;
     void requestVideoFromCallback();
     // The reader has no more frames: the video input is done.
     void finishVideoFromCallback();

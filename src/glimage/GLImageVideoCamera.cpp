@@ -250,14 +250,15 @@ void GLImageVideoCamera::setFrameRate(int32_t frameRate)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     _frameRate = frameRate;
-    // The stand-in's cameras space their pictures on the connection.
+    // Invalid: the camera's own pace. Every camera here takes active frame
+    // durations, so the connections' (for cameras that do not) stay unset.
     const plat::MediaTime duration = frameRate > 0 ? plat::MediaTime::make(1, frameRate) : plat::MediaTime::invalid();
-    for (const auto& connection : videoOutput->connections()) {
-        if (connection->isVideoMinFrameDurationSupported())
-            connection->setVideoMinFrameDuration(duration);
-        if (connection->isVideoMaxFrameDurationSupported())
-            connection->setVideoMaxFrameDuration(duration);
-    }
+    std::optional<plat::Error> error;
+    if (!_inputCamera->lockForConfiguration(&error))
+        return;  // a camera that refuses keeps its pace
+    _inputCamera->setActiveVideoMinFrameDuration(duration);
+    _inputCamera->setActiveVideoMaxFrameDuration(duration);
+    _inputCamera->unlockForConfiguration();
 }
 
 std::shared_ptr<plat::CaptureConnection> GLImageVideoCamera::videoCaptureConnection() const

@@ -95,10 +95,6 @@ public:
     bool checkDeviceWhiteBalanceModeSupport() const;
     // A point of the live view (aspect fill) as the camera's point of interest.
     plat::Point convertToPointOfInterestFromViewCoordinates(plat::Point point) const;
-    // The same for a view of viewSize over a camera delivering apertureSize,
-    // the picture shown turned half round or not. (0.5, 0.5) when a size is empty.
-    static plat::Point pointOfInterest(
-        plat::Point point, plat::Size viewSize, plat::Size apertureSize, bool turnedHalfRound);
 
     const std::shared_ptr<GLImageVideoCamera>& videoCamera() const { return _videoCamera; }
     const std::shared_ptr<GLImageView>& viewCamera() const { return _viewCamera; }

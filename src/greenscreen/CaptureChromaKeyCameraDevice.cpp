@@ -98,26 +98,10 @@ plat::Point CaptureChromaKeyCamera::convertToPointOfInterestFromViewCoordinates(
         const auto orientation = _videoCamera->outputImageOrientation();
         const bool turned = back ? orientation == GLImageInterfaceOrientation::LandscapeLeft
                                  : orientation == GLImageInterfaceOrientation::LandscapeRight;
-        return pointOfInterest(point, _viewCamera->bounds().size, port.cleanAperture().size, turned);
+        return pointOfInterestUnderTap(
+            point, ShownPicture {_viewCamera->bounds().size, port.cleanAperture().size, turned, /*mirrored=*/false});
     }
     return centre;
-}
-
-plat::Point CaptureChromaKeyCamera::pointOfInterest(
-    plat::Point point, plat::Size viewSize, plat::Size apertureSize, bool turnedHalfRound)
-{
-    // The source runs in landscape only, where the camera's picture lies as
-    // the view does: aspect fill scales it to cover the view and crops the
-    // middle, so the point is found in the whole picture's coordinates.
-    const double W = viewSize.width, H = viewSize.height;
-    const double aw = apertureSize.width, ah = apertureSize.height;
-    if (!(W > 0) || !(H > 0) || !(aw > 0) || !(ah > 0))
-        return {0.5, 0.5};
-    const double scale = std::max(W / aw, H / ah);
-    const double shownWidth = aw * scale, shownHeight = ah * scale;
-    const double x = std::clamp((point.x + (shownWidth - W) / 2) / shownWidth, 0.0, 1.0);
-    const double y = std::clamp((point.y + (shownHeight - H) / 2) / shownHeight, 0.0, 1.0);
-    return turnedHalfRound ? plat::Point {1 - x, 1 - y} : plat::Point {x, y};
 }
 
 bool CaptureChromaKeyCamera::checkDeviceFocusModeSupport() const

@@ -22,6 +22,7 @@
 #include "platform/media/capture/CaptureVideoPreviewLayer.h"
 #include "platform/ui/Application.h"
 #include "support/Pixels.h"
+#include "support/TapsToFocus.h"
 
 namespace {
 
@@ -378,9 +379,7 @@ TEST_F(LocalCamera, TapToFocusSetsThePointOfInterestAndFocusesOnce)
     const auto& device = camera->captureInput()->device();
     EXPECT_EQ(device->focusMode(), plat::CaptureFocusMode::AutoFocus);
     EXPECT_EQ(device->exposureTargetBias(), 0.0f);
-    // The preview is 568 x 320 over a 1920 x 1080 aperture: s = 1920 * 568 / 1080.
-    const double s = 1920.0 * 568 / 1080;
-    EXPECT_NEAR(device->focusPointOfInterest().x, (160 + (s - 320) / 2) / s, 1e-9);
+    EXPECT_NEAR(device->focusPointOfInterest().x, 0.5, 1e-9);
     EXPECT_NEAR(device->focusPointOfInterest().y, 0.5, 1e-9);
     EXPECT_EQ(camera->focusMode(), 2);  // the source's own mode is not updated here
 
@@ -390,6 +389,33 @@ TEST_F(LocalCamera, TapToFocusSetsThePointOfInterestAndFocusesOnce)
     plat::test::setUpCameras({noPoint});
     activate(camera);
     EXPECT_FALSE(camera->focusAtPoint({10, 10}));
+}
+
+TEST_F(LocalCamera, ATapFocusesWhereThePreviewShowsThePicture)
+{
+    plat::test::setUpCameras({testPatternCamera(CaptureDevicePosition::Back, 640, 480, 32)});
+    activate(camera);
+    const auto& device = camera->captureInput()->device();
+    for (const auto& row : plat::test::kTapsToFocus) {
+        camera->previewView()->setOrientation(row.landscapeLeft ? plat::CaptureVideoOrientation::LandscapeLeft
+                                                                : plat::CaptureVideoOrientation::LandscapeRight);
+        ASSERT_TRUE(camera->focusAtPoint(row.tap));
+        EXPECT_NEAR(device->focusPointOfInterest().x, row.pointOfInterest.x, plat::test::kPointOfInterestTolerance)
+            << row.tap.x << ", " << row.tap.y << (row.landscapeLeft ? " turned" : "");
+        EXPECT_NEAR(device->focusPointOfInterest().y, row.pointOfInterest.y, plat::test::kPointOfInterestTolerance)
+            << row.tap.x << ", " << row.tap.y << (row.landscapeLeft ? " turned" : "");
+    }
+    // The front camera's preview is mirrored: a tap a quarter in from the
+    // left is on the picture's right.
+    camera->stopCameraCapture();
+    plat::test::setUpCameras({testPatternCamera(CaptureDevicePosition::Front, 640, 480, 32)});
+    activate(camera);
+    clock.advance(kFrame);
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return camera->previewLayer()->connection()->isVideoMirrored(); }));
+    camera->previewView()->setOrientation(plat::CaptureVideoOrientation::LandscapeRight);
+    ASSERT_TRUE(camera->focusAtPoint({142, 0}));
+    EXPECT_NEAR(camera->captureInput()->device()->focusPointOfInterest().x, 0.75, 1e-4);
+    EXPECT_NEAR(camera->captureInput()->device()->focusPointOfInterest().y, 0.1244, 1e-4);
 }
 
 TEST_F(LocalCamera, AStoppedSourceCanBeSetUpAgain)

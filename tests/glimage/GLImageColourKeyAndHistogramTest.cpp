@@ -227,7 +227,8 @@ TEST(GLImageHistogramGenerator, LightsEachColumnUpToItsBins)
     // A histogram: bin x holds red x/255, green the reverse, blue 0; drawn 32 high.
     auto histogram = zt::test::makePicture(256, 3, [](int x, int) { return Colour {x / 255.0, 1 - x / 255.0, 0, 1}; });
     auto generator = std::make_shared<zt::GLImageHistogramGenerator>();
-    generator->setBackgroundColorRed(0.1f, 0.2f, 0.3f, 1.0f);
+    // Set through the base, as code that holds any filter does.
+    static_cast<zt::GLImageFilter&>(*generator).setBackgroundColorRed(0.1f, 0.2f, 0.3f, 1.0f);
     generator->forceProcessingAtSize({256, 32});
     auto source = std::make_shared<zt::GLImagePicture>(*histogram);
     source->addTarget(generator);

@@ -192,6 +192,67 @@ TEST(GLImageMovieWriter, SoundGivenBecomesAnAACTrackBesideThePictures)
     EXPECT_NEAR(std::stod(audio["duration"]), 1.0, 0.05);
 }
 
+// What a crash leaves: the file as it is on disk while the writer still
+// holds it, never finished.
+TEST(GLImageMovieWriter, ARecordingCutShortPlaysUpToItsLastWholeSecond)
+{
+    plat::test::TemporaryFolder folder;
+    auto writer = zt::GLImageMovieWriter::initWithMovieURL(
+        plat::URL::fileURLWithPath(folder.path("cut.mov")), {kWidth, kHeight}, plat::kFileTypeQuickTimeMovie, kOffline);
+    ColourSource source;
+    source.input->addTarget(writer);
+    writer->startRecording();
+    // Twelve seconds at ten pictures a second. An append returns once the
+    // writer holds at most two pictures, and the encoder keeps under fifty
+    // to look ahead: the pictures of the first five seconds and more are in
+    // the file.
+    constexpr int kPictures = 120;
+    for (int i = 0; i < kPictures; ++i)
+        source.send(kColours[i % 4], MediaTime::make(i, 10));
+    auto onDisk = plat::readFile(folder.path("cut.mov"));
+    ASSERT_TRUE(onDisk.ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("crashed.mov"), onDisk.value()).ok());
+    auto crashed = plat::test::probeMedia(folder.path("crashed.mov"), plat::test::FrameCount::ByDecoding);
+    ASSERT_EQ(crashed.exitCode, 0) << crashed.output;
+    EXPECT_GE(std::stoi(crashed.stream("video")["nb_read_frames"]), 50);
+
+    // Finished, the movie in fragments holds every picture.
+    finish(*writer);
+    auto whole = plat::test::probeMedia(folder.path("cut.mov"), plat::test::FrameCount::ByDecoding);
+    ASSERT_EQ(whole.exitCode, 0) << whole.output;
+    EXPECT_EQ(whole.stream("video")["nb_read_frames"], std::to_string(kPictures));
+    EXPECT_NEAR(std::stod(whole.format["duration"]), 12.0, 0.01);
+}
+
+TEST(GLImageMovieWriter, SoundIsInvalidatedOnceWrittenWhenAsked)
+{
+    plat::AudioStreamBasicDescription mono16 {44100, plat::kAudioFormatLinearPCM,
+        plat::kAudioFormatFlagIsSignedInteger | plat::kAudioFormatFlagIsPacked, 2, 1, 2, 1, 16};
+    for (bool invalidate : {false, true}) {
+        plat::test::TemporaryFolder folder;
+        auto writer = zt::GLImageMovieWriter::initWithMovieURL(plat::URL::fileURLWithPath(folder.path("sound.mov")),
+            {kWidth, kHeight}, plat::kFileTypeQuickTimeMovie, kOffline);
+        writer->setHasAudioTrack(true);
+        writer->setShouldInvalidateAudioSampleWhenDone(invalidate);
+        ColourSource source;
+        source.input->addTarget(writer);
+        writer->startRecording();
+        std::vector<std::shared_ptr<const plat::SampleBuffer>> given;
+        for (int i = 0; i < 5; ++i) {
+            source.send(kColours[i % 4], MediaTime::make(i, 10));
+            given.push_back(plat::SampleBuffer::createLinearPCM(
+                mono16, MediaTime::make(i * 4410, 44100), 4410, plat::Data(4410 * 2, 0x10)));
+            writer->processAudioBuffer(given.back());
+        }
+        finish(*writer);
+        for (const auto& buffer : given)
+            EXPECT_EQ(buffer->isValid(), !invalidate);
+        // Invalidated after it was taken in: the sound is in the movie all the same.
+        auto probe = plat::test::probeMedia(folder.path("sound.mov"));
+        EXPECT_NEAR(std::stod(probe.stream("audio")["duration"]), 0.5, 0.05) << invalidate;
+    }
+}
+
 TEST(GLImageMovieWriter, AWriterThatCannotBeMadeReportsItsFailureOnceAndRecordsNothing)
 {
     plat::test::TemporaryFolder folder;

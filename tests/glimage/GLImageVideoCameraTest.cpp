@@ -127,27 +127,45 @@ TEST_F(GLImageVideoCameraTest, APausedCameraTellsItsDelegateButNoTarget)
     camera->removeAllTargets();
 }
 
-TEST_F(GLImageVideoCameraTest, ALowerFrameRateLeavesPicturesOut)
+TEST_F(GLImageVideoCameraTest, AFrameRateSetsTheCamerasPaceAndZeroGivesItsOwnBack)
 {
     zt::test::setUpColourCamera({{0, 255, 0, 255}}, 160, 120, kRate);
     auto camera = zt::GLImageVideoCamera::init();
     auto target = std::make_shared<CountingTarget>();
     camera->addTarget(target);
+    camera->startCameraCapture();
     camera->setFrameRate(8);
     EXPECT_EQ(camera->frameRate(), 8);
-    camera->startCameraCapture();
-    for (int i = 0; i < 8; ++i) {
-        clock.advance(1.0 / kRate);
+    const auto& device = camera->inputCamera();
+    EXPECT_EQ(device->activeVideoMinFrameDuration(), plat::MediaTime::make(1, 8));
+    EXPECT_EQ(device->activeVideoMaxFrameDuration(), plat::MediaTime::make(1, 8));
+    // The running camera takes the new pace: eight pictures a second, not 32.
+    for (int i = 0; i < 4; ++i) {
+        clock.advance(1.0 / 8);
+        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return target->count() == size_t(i + 1); }));
         zt::test::drainContextQueue();
-        ASSERT_TRUE(plat::test::runMainLoopUntil(
-            [&] { return camera->captureSession()->capturedPictureCount() >= uint64_t(i + 1); }));
     }
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return target->count() == 2; }));
-    auto times = target->times();
-    EXPECT_EQ(times[0], plat::MediaTime::make(0, kRate));
-    EXPECT_EQ(times[1], plat::MediaTime::make(4, kRate));
+    EXPECT_EQ(camera->captureSession()->capturedPictureCount(), 4u);
+    EXPECT_EQ(target->times().back(), plat::MediaTime::make(3, 8));
+
+    camera->setFrameRate(0);
+    EXPECT_FALSE(device->activeVideoMinFrameDuration().isValid());
+    EXPECT_FALSE(device->activeVideoMaxFrameDuration().isValid());
+    advanceOneFrame(*target);
+    EXPECT_EQ(target->times().back(), plat::MediaTime::make(0, kRate));
+    // Faster than the camera can go: refused.
+    camera->setFrameRate(2 * kRate);
+    EXPECT_FALSE(device->activeVideoMinFrameDuration().isValid());
     camera->stopCameraCapture();
     camera->removeAllTargets();
+
+    // A camera that refuses the configuration lock keeps its pace.
+    auto refusing = plat::test::testPatternCamera(CaptureDevicePosition::Back, 640, 480, kRate);
+    refusing.configurationLockFails = true;
+    plat::test::setUpCameras({refusing});
+    auto locked = zt::GLImageVideoCamera::init();
+    locked->setFrameRate(8);
+    EXPECT_FALSE(locked->inputCamera()->activeVideoMinFrameDuration().isValid());
 }
 
 TEST_F(GLImageVideoCameraTest, TheInterfaceOrientationTurnsThePicturesForEachCamera)

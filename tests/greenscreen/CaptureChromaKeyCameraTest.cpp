@@ -9,6 +9,7 @@
 #include "app/Frame.h"
 #include "app/ImageProducer.h"
 #include "capture/APAlbumPickerController.h"
+#include "capture/CaptureDeviceControls.h"
 #include "capture/CaptureSources.h"
 #include "glimage/GLImageBrightnessFilter.h"
 #include "glimage/GLImageChromaKeyBlendFilter.h"
@@ -24,6 +25,7 @@
 #include "platform/graphics/ImageRepresentation.h"
 #include "platform/library/Asset.h"
 #include "platform/library/PhotoLibrary.h"
+#include "platform/media/capture/CaptureDevice.h"
 #include "platform/media/capture/CaptureDeviceFolder.h"
 #include "platform/media/capture/CaptureSession.h"
 #include "platform/net/ServiceDiscovery.h"
@@ -31,6 +33,7 @@
 #include "platform/ui/NavigationController.h"
 #include "support/Pixels.h"
 #include "support/RunLoopWaiting.h"
+#include "support/TapsToFocus.h"
 #include "support/VirtualCameras.h"
 #include "uikit/BubblePopoverController.h"
 #include "uikit/Hudy.h"
@@ -537,31 +540,30 @@ TEST_F(CaptureChromaKeyCameraTest, TheConfigurationButtonOpensThePopoverAtTheFil
     EXPECT_FALSE(source->popoverController());
 }
 
-TEST(ChromaKeyPointOfInterest, MapsTheAspectFilledViewOntoTheWholePicture)
+TEST_F(CaptureChromaKeyCameraTest, ATapFocusesWhereTheLiveViewShowsThePicture)
 {
-    // A 640 x 360 view over a 1280 x 720 picture: the same shape, nothing cropped.
-    auto centre = CaptureChromaKeyCamera::pointOfInterest({320, 180}, {640, 360}, {1280, 720}, false);
-    EXPECT_DOUBLE_EQ(centre.x, 0.5);
-    EXPECT_DOUBLE_EQ(centre.y, 0.5);
-    auto corner = CaptureChromaKeyCamera::pointOfInterest({0, 0}, {640, 360}, {1280, 720}, false);
-    EXPECT_DOUBLE_EQ(corner.x, 0.0);
-    EXPECT_DOUBLE_EQ(corner.y, 0.0);
-    // A 4:3 view over 16:9 crops the sides: the view's left edge is an eighth in.
-    auto left = CaptureChromaKeyCamera::pointOfInterest({0, 240}, {640, 480}, {1280, 720}, false);
-    EXPECT_DOUBLE_EQ(left.x, 0.125);
-    EXPECT_DOUBLE_EQ(left.y, 0.5);
-    // Shown turned half round, the corners swap.
-    auto turned = CaptureChromaKeyCamera::pointOfInterest({0, 0}, {640, 360}, {1280, 720}, true);
-    EXPECT_DOUBLE_EQ(turned.x, 1.0);
-    EXPECT_DOUBLE_EQ(turned.y, 1.0);
+    plat::test::setUpCameras({plat::test::greenScreenCamera(CaptureDevicePosition::Back, 640, 480, kRate)});
+    setUpSource();
+    ASSERT_EQ(source->viewCamera()->bounds().size, plat::Size(568, 320));
+    const auto& device = source->videoCamera()->inputCamera();
+    for (const auto& row : plat::test::kTapsToFocus) {
+        source->videoCamera()->setOutputImageOrientation(row.landscapeLeft
+                ? zt::GLImageInterfaceOrientation::LandscapeLeft
+                : zt::GLImageInterfaceOrientation::LandscapeRight);
+        ASSERT_TRUE(source->focusAtPoint(row.tap));
+        EXPECT_NEAR(device->focusPointOfInterest().x, row.pointOfInterest.x, plat::test::kPointOfInterestTolerance)
+            << row.tap.x << ", " << row.tap.y << (row.landscapeLeft ? " turned" : "");
+        EXPECT_NEAR(device->focusPointOfInterest().y, row.pointOfInterest.y, plat::test::kPointOfInterestTolerance)
+            << row.tap.x << ", " << row.tap.y << (row.landscapeLeft ? " turned" : "");
+    }
 }
 
-TEST(ChromaKeyPointOfInterest, AnEmptyViewOrPictureGivesTheMiddle)
+TEST(PointOfInterestUnderTap, AnEmptyViewOrPictureGivesTheMiddle)
 {
-    for (auto [view, aperture] : {std::pair {plat::Size {0, 320}, plat::Size {1280, 720}},
+    for (auto [view, picture] : {std::pair {plat::Size {0, 320}, plat::Size {1280, 720}},
              std::pair {plat::Size {568, 0}, plat::Size {1280, 720}}, std::pair {plat::Size {568, 320}, plat::Size {}},
              std::pair {plat::Size {568, 320}, plat::Size {1280, 0}}}) {
-        auto point = CaptureChromaKeyCamera::pointOfInterest({10, 10}, view, aperture, false);
+        auto point = zt::pointOfInterestUnderTap({10, 10}, zt::ShownPicture {view, picture});
         EXPECT_EQ(point.x, 0.5);
         EXPECT_EQ(point.y, 0.5);
     }

@@ -1,6 +1,7 @@
 #include "platform/media/AssetWriter.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unistd.h>
 
 #include "platform/foundation/DispatchGroup.h"
@@ -118,11 +119,29 @@ void AssetWriter::setMetadata(std::vector<std::pair<std::string, std::string>> m
     _metadata = std::move(metadata);
 }
 
+MediaTime AssetWriter::movieFragmentInterval() const
+{
+    std::lock_guard lock(_lock);
+    return _movieFragmentInterval;
+}
+
+void AssetWriter::setMovieFragmentInterval(const MediaTime& interval)
+{
+    if (status() != AssetWriterStatus::Unknown)
+        return;
+    std::lock_guard lock(_lock);
+    _movieFragmentInterval = interval.isNumeric() && interval > MediaTime::zero() ? interval : MediaTime::invalid();
+}
+
 bool AssetWriter::startWriting()
 {
     if (status() != AssetWriterStatus::Unknown)
         return false;
     _muxer->setMetadata(metadata());
+    const FileTypeInfo* info = fileTypeInfo(_outputFileType);
+    const MediaTime fragment = movieFragmentInterval();
+    if (fragment.isValid() && info->canHoldVideo)
+        _muxer->setFragmentDuration(static_cast<int64_t>(std::llround(fragment.seconds() * 1e6)));
     auto opened = _muxer->open();
     if (!opened.ok()) {
         fail(opened.error());

@@ -48,6 +48,13 @@ public:
     std::vector<std::pair<std::string, std::string>> metadata() const;
     void setMetadata(std::vector<std::pair<std::string, std::string>> metadata);
 
+    // Before writing: a movie (QuickTime or MPEG-4) written in fragments of
+    // about this length, so that a file cut short (a crash, a full disk)
+    // plays up to its last whole fragment. Invalid, the default: one index
+    // written when the file is finished.
+    MediaTime movieFragmentInterval() const;
+    void setMovieFragmentInterval(const MediaTime& interval);
+
     // Creates the file; false (status failed, with an error) when it cannot.
     bool startWriting();
     void startSessionAtSourceTime(const MediaTime& startTime);
@@ -90,6 +97,7 @@ private:
     MediaTime _sessionEnd = MediaTime::invalid();  // guarded by _lock
     bool _finishing = false;  // guarded by _lock
     std::vector<std::pair<std::string, std::string>> _metadata;  // guarded by _lock
+    MediaTime _movieFragmentInterval = MediaTime::invalid();  // guarded by _lock
 };
 
 }  // namespace plat

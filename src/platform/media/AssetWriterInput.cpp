@@ -319,7 +319,7 @@ bool AssetWriterInput::appendSampleBuffer(const std::shared_ptr<const SampleBuff
 {
     auto writer = _writer.lock();
     if (!writer || writer->status() != AssetWriterStatus::Writing || _finished || _mediaType != kMediaTypeAudio
-        || !sampleBuffer)
+        || !sampleBuffer || !sampleBuffer->isValid())
         return false;
     MediaTime time = sampleBuffer->presentationTimeStamp() - writer->sessionStart();
     if (time < MediaTime::zero())
@@ -346,7 +346,8 @@ void AssetWriterInput::encodePixelBuffer(const std::shared_ptr<PixelBuffer>& pix
         int32_t timescale = time.timescale > 1 && time.timescale <= kFallbackVideoTimescale ? time.timescale
             : time.timescale == 1                                                           ? kMovieTimescale
                                                                                             : kFallbackVideoTimescale;
-        auto opened = _encoder->open(1, timescale);
+        auto opened = _encoder->open(1, timescale,
+            _expectsMediaDataInRealTime ? detail::H264Encoder::Pace::RealTime : detail::H264Encoder::Pace::Offline);
         detail::CodecParametersPtr parameters(avcodec_parameters_alloc());
         if (opened.ok() && (!parameters || avcodec_parameters_from_context(parameters.get(), _encoder->context()) < 0))
             opened = inputError("cannot describe the video stream");

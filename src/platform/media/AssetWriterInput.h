@@ -54,7 +54,8 @@ public:
     // The block is called on queue whenever the input is ready, until it is marked finished.
     void requestMediaDataWhenReadyOnQueue(std::shared_ptr<DispatchQueue> queue, std::function<void()> block);
     // Audio: interleaved linear PCM, one format for the whole track. False
-    // once the writer has failed or the input is finished.
+    // once the writer has failed or the input is finished, and for a buffer
+    // that was invalidated.
     bool appendSampleBuffer(const std::shared_ptr<const SampleBuffer>& sampleBuffer);
     // No more media will come.
     void markAsFinished();

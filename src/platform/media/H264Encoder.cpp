@@ -1,5 +1,7 @@
 #include "platform/media/H264Encoder.h"
 
+#include <algorithm>
+
 #include "platform/graphics/PixelBuffer.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/MediaConstants.h"
@@ -8,13 +10,96 @@ namespace plat::detail {
 
 namespace {
 
-// The threads share each picture's slices, and the look-ahead runs on one
-// thread in step with the pictures. With whole pictures in flight, or the
-// look-ahead on threads of its own, the rate control depends on which thread
-// finished first, so the same pictures gave another movie on a busy machine.
-constexpr const char* kThreading = "sliced-threads=1:sync-lookahead=0:lookahead-threads=1";
+// Pictures that come live have their slices shared by the machine's
+// threads, with the look-ahead in step. Such a stream still depends on which
+// thread finished first (on a busy machine the same pictures give another
+// stream, the more so with a buffer to keep to), so pictures written offline
+// are encoded on one thread: the same pictures then give the same movie on
+// an idle and a busy machine.
+constexpr const char* kRealTimeThreading = "sliced-threads=1:sync-lookahead=0:lookahead-threads=1";
+
+// The limits of the H.264 levels: macroblocks per second and per picture,
+// and the peak rate (kbit/s) and buffer (kbit) of the Baseline and Main
+// profiles; High allows a quarter more of both.
+struct Level {
+    int idc;
+    int64_t macroblocksPerSecond;
+    int64_t frameMacroblocks;
+    int64_t maxBitRateKbps;
+    int64_t maxBufferKbits;
+};
+constexpr Level kLevels[] = {
+    {10, 1485, 99, 64, 175},
+    {11, 3000, 396, 192, 500},
+    {12, 6000, 396, 384, 1000},
+    {13, 11880, 396, 768, 2000},
+    {20, 11880, 396, 2000, 2000},
+    {21, 19800, 792, 4000, 4000},
+    {22, 20250, 1620, 4000, 4000},
+    {30, 40500, 1620, 10000, 10000},
+    {31, 108000, 3600, 14000, 14000},
+    {32, 216000, 5120, 20000, 20000},
+    {40, 245760, 8192, 20000, 25000},
+    {41, 245760, 8192, 50000, 62500},
+    {42, 522240, 8704, 50000, 62500},
+    {50, 589824, 22080, 135000, 135000},
+    {51, 983040, 36864, 240000, 240000},
+    {52, 2073600, 36864, 240000, 240000},
+    {60, 4177920, 139264, 240000, 240000},
+    {61, 8355840, 139264, 480000, 480000},
+    {62, 16711680, 139264, 800000, 800000},
+};
+
+// The peak rate is at most this many times the average, and the buffer
+// holds at most this many seconds of it: with more, the first pictures
+// spend the movie's bits before the rate control has seen what follows,
+// and a short movie comes out far above its rate.
+constexpr int64_t kMaxPeakToAverage = 2;
+constexpr double kMaxBufferSeconds = 1.0;
+// The buffer starts half full: what the rate control may spend beyond the
+// rate at the start is a large part of a short movie.
+constexpr double kInitialBufferFullness = 0.5;
+// Time bases finer than this many ticks a second say nothing of the picture rate.
+constexpr double kHighestFrameRate = 240;
 
 }  // namespace
+
+H264RateLimits h264RateLimits(
+    int width, int height, double framesPerSecond, int64_t averageBitRate, const std::string& profile)
+{
+    const int64_t columns = (width + 15) / 16;
+    const int64_t rows = (height + 15) / 16;
+    const int64_t macroblocks = columns * rows;
+    const int64_t bitsPerKbit = profile == "high" ? 1250 : 1000;
+    const Level* chosen = nullptr;
+    for (const Level& level : kLevels) {
+        const bool picturesFit = macroblocks <= level.frameMacroblocks
+            && columns * columns <= 8 * level.frameMacroblocks && rows * rows <= 8 * level.frameMacroblocks;
+        const bool rateFits = !(framesPerSecond > 0)
+            || static_cast<double>(macroblocks) * framesPerSecond <= static_cast<double>(level.macroblocksPerSecond);
+        if (picturesFit && rateFits && level.maxBitRateKbps * bitsPerKbit >= averageBitRate) {
+            chosen = &level;
+            break;
+        }
+    }
+    H264RateLimits limits;
+    const auto bufferForAverage = static_cast<int64_t>(static_cast<double>(averageBitRate) * kMaxBufferSeconds);
+    if (!chosen) {
+        if (averageBitRate > 0) {
+            limits.maxBitRate = kMaxPeakToAverage * averageBitRate;
+            limits.bufferSize = bufferForAverage;
+        }
+        return limits;
+    }
+    limits.level = chosen->idc;
+    limits.maxBitRate = chosen->maxBitRateKbps * bitsPerKbit;
+    limits.bufferSize = chosen->maxBufferKbits * bitsPerKbit;
+    if (averageBitRate > 0) {
+        limits.maxBitRate = std::min(limits.maxBitRate, kMaxPeakToAverage * averageBitRate);
+        limits.bufferSize = std::min(limits.bufferSize, bufferForAverage);
+    }
+    return limits;
+}
 
 void PacketDeleterForward::operator()(AVPacket* packet) const
 {
@@ -92,7 +177,7 @@ const AVCodecContext* H264Encoder::context() const
     return _impl->codec.get();
 }
 
-Result<void> H264Encoder::open(int timeBaseNumerator, int timeBaseDenominator)
+Result<void> H264Encoder::open(int timeBaseNumerator, int timeBaseDenominator, Pace pace)
 {
     configureFFmpegLogging();
     Impl& d = *_impl;
@@ -112,12 +197,23 @@ Result<void> H264Encoder::open(int timeBaseNumerator, int timeBaseDenominator)
     codec->color_trc = AVCOL_TRC_SMPTE170M;
     if (d.settings.averageBitRate > 0)
         codec->bit_rate = d.settings.averageBitRate;
+    const double ticksPerSecond = static_cast<double>(timeBaseDenominator) / std::max(timeBaseNumerator, 1);
+    const H264RateLimits limits = h264RateLimits(d.settings.width, d.settings.height,
+        ticksPerSecond <= kHighestFrameRate ? ticksPerSecond : 0, d.settings.averageBitRate, d.settings.profile);
+    // libx264 takes kbit/s and kbit, and picks the lowest level these fit.
+    codec->rc_max_rate = limits.maxBitRate;
+    codec->rc_buffer_size = static_cast<int>(std::min<int64_t>(limits.bufferSize, INT32_MAX));
+    codec->rc_initial_buffer_occupancy = static_cast<int>(codec->rc_buffer_size * kInitialBufferFullness);
     if (!d.settings.allowFrameReordering)
         codec->max_b_frames = 0;
     if (d.settings.maxKeyFrameInterval > 0)
         codec->gop_size = static_cast<int>(d.settings.maxKeyFrameInterval);
-    codec->thread_count = 0;  // as many as the machine has
-    av_opt_set(codec->priv_data, "x264-params", kThreading, 0);
+    if (pace == Pace::RealTime) {
+        codec->thread_count = 0;  // as many as the machine has
+        av_opt_set(codec->priv_data, "x264-params", kRealTimeThreading, 0);
+    } else {
+        codec->thread_count = 1;
+    }
     if (d.globalHeader)
         codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     av_opt_set(codec->priv_data, "profile", d.settings.profile.c_str(), 0);

@@ -21,9 +21,23 @@ struct PacketDeleterForward {
 using EncodedPacket = std::unique_ptr<AVPacket, PacketDeleterForward>;
 using PacketSink = std::function<Result<void>(EncodedPacket)>;
 
+// The peak rate and buffer the encoder's rate control keeps to (bits per
+// second and bits), within the limits of the lowest H.264 level that holds
+// the pictures, their rate and the asked average rate.
+struct H264RateLimits {
+    int level = 0;  // level_idc (31 for level 3.1); 0 when no level holds the stream
+    int64_t maxBitRate = 0;
+    int64_t bufferSize = 0;
+};
+// framesPerSecond 0 when unknown; averageBitRate 0 when the encoder chooses.
+H264RateLimits h264RateLimits(
+    int width, int height, double framesPerSecond, int64_t averageBitRate, const std::string& profile);
+
 // H.264 through libx264: 32-bit pixel buffers converted to 4:2:0 (BT.601,
-// video range) and encoded at an average bit rate. Opened with the time base
-// of the first picture's times. One thread at a time.
+// video range) and encoded at an average bit rate (else at a constant
+// quality), in one pass whose rate control keeps to the peak rate and buffer
+// of h264RateLimits. Opened with the time base of the first picture's times.
+// One thread at a time.
 class H264Encoder {
 public:
     struct Settings {
@@ -42,8 +56,11 @@ public:
     H264Encoder(const H264Encoder&) = delete;
     H264Encoder& operator=(const H264Encoder&) = delete;
 
+    // Offline: one thread, so that the same pictures always give the same
+    // stream. RealTime: every thread of the machine, to keep up with a camera.
+    enum class Pace { Offline, RealTime };
     // timeBase as numerator and denominator.
-    Result<void> open(int timeBaseNumerator, int timeBaseDenominator);
+    Result<void> open(int timeBaseNumerator, int timeBaseDenominator, Pace pace);
     bool isOpen() const;
     // Valid once open: the stream's codec parameters come from it.
     const AVCodecContext* context() const;

@@ -1,5 +1,6 @@
 #include "platform/media/MovieMuxer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -89,6 +90,12 @@ void MovieMuxer::setMetadata(std::vector<std::pair<std::string, std::string>> me
     _metadata = std::move(metadata);
 }
 
+void MovieMuxer::setFragmentDuration(int64_t microseconds)
+{
+    std::lock_guard lock(_lock);
+    _fragmentMicroseconds = std::max<int64_t>(microseconds, 0);
+}
+
 bool MovieMuxer::hasStreamParameters(int slot) const
 {
     std::lock_guard lock(_lock);
@@ -128,7 +135,18 @@ Result<void> MovieMuxer::writeHeaderIfReadyLocked()
     }
     for (const auto& [key, value] : _metadata)
         av_dict_set(&_context->metadata, key.c_str(), value.c_str(), 0);
-    int written = avformat_write_header(_context.get(), nullptr);
+    AVDictionary* options = nullptr;
+    if (_fragmentMicroseconds > 0) {
+        av_dict_set_int(&options, "frag_duration", _fragmentMicroseconds, 0);
+        // Fragments carry no edit list: reordered pictures keep their first
+        // at time 0 with offsets below zero instead.
+        av_dict_set(&options, "movflags", "+negative_cts_offsets", 0);
+        // A fragment is held in memory until it is whole, then written out
+        // at once, so that what is on disk is always whole fragments.
+        _context->flush_packets = 1;
+    }
+    int written = avformat_write_header(_context.get(), &options);
+    av_dict_free(&options);
     if (written < 0)
         return mediaError(kMediaErrorUnknown, "cannot write the header of", _path, written);
     _headerWritten = true;

@@ -40,6 +40,11 @@ public:
     void setDisplayMatrix(int slot, const std::array<int32_t, 9>& matrix);
     // Before the header: the file's tags (title, artist, ...).
     void setMetadata(std::vector<std::pair<std::string, std::string>> metadata);
+    // Before the header: a movie written in fragments of about this many
+    // microseconds, each complete in the file once the next begins, so that
+    // a file cut short plays up to its last whole fragment; 0 (the default)
+    // writes one index at the end.
+    void setFragmentDuration(int64_t microseconds);
     // A packet of the slot, its times in the slot's time base.
     Result<void> writePacket(int slot, EncodedPacket packet);
     // No more packets for the slot (a slot without a format is left out).
@@ -64,6 +69,7 @@ private:
     std::vector<Slot> _slots;  // guarded by _lock
     std::vector<WaitingPacket> _waiting;  // guarded by _lock
     std::vector<std::pair<std::string, std::string>> _metadata;  // guarded by _lock
+    int64_t _fragmentMicroseconds = 0;  // guarded by _lock
     bool _headerWritten = false;  // guarded by _lock
     bool _closed = false;  // guarded by _lock
 };

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -14,7 +15,8 @@ class PixelBuffer;
 // asset reader decodes them and an audio writer input takes them, or stored
 // (compressed) packets as a track output hands them out without settings.
 // Or one video picture with its time: a pixel buffer from a camera's video
-// output, or a still's JPEG bytes. Any thread (immutable).
+// output, or a still's JPEG bytes. Any thread (immutable, but for the mark
+// that whoever was handed it is done with it).
 class SampleBuffer {
 public:
     // nullptr unless format is interleaved linear PCM, the time is numeric,
@@ -44,6 +46,11 @@ public:
     // True when dataBuffer() holds a JPEG picture.
     bool isJPEG() const { return _isJPEG; }
 
+    // Marks the buffer used up: writers refuse it from then on. Its contents
+    // stay readable for those who already took it in.
+    void invalidate() const { _valid = false; }
+    bool isValid() const { return _valid.load(); }
+
     SampleBuffer(const AudioStreamBasicDescription& format, const MediaTime& presentationTimeStamp, int64_t numSamples,
         Data bytes);
 
@@ -54,6 +61,7 @@ private:
     Data _bytes;
     std::shared_ptr<PixelBuffer> _imageBuffer;
     bool _isJPEG = false;
+    mutable std::atomic<bool> _valid {true};
 };
 
 }  // namespace plat

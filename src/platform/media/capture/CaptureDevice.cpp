@@ -1,6 +1,7 @@
 #include "platform/media/capture/CaptureDevice.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <mutex>
 
@@ -8,6 +9,7 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Fatal.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/capture/Video4Linux2.h"
 
@@ -314,6 +316,49 @@ void CaptureDevice::setWhiteBalanceMode(CaptureWhiteBalanceMode mode)
     if (_controls && !_controls->setWhiteBalanceMode(static_cast<int64_t>(mode)))
         return;
     _whiteBalanceMode = mode;
+}
+
+namespace {
+
+// Invalid, or a positive number of seconds.
+MediaTime validDuration(const MediaTime& duration)
+{
+    return duration.isNumeric() && duration > MediaTime::zero() ? duration : MediaTime::invalid();
+}
+
+}  // namespace
+
+void CaptureDevice::setActiveVideoMinFrameDuration(const MediaTime& duration)
+{
+    requireLock("setActiveVideoMinFrameDuration");
+    const MediaTime shortest = validDuration(duration);
+    if (shortest.isValid() && _description.frameRate > 0
+        && shortest < MediaTime::make(1, static_cast<int32_t>(_description.frameRate))) {
+        log("camera {}: {} s between pictures is faster than its {} pictures a second", _uniqueID, shortest.seconds(),
+            _description.frameRate);
+        return;
+    }
+    if (shortest == _activeVideoMinFrameDuration)
+        return;
+    const int before = activeFrameRate();
+    _activeVideoMinFrameDuration = shortest;
+    if (activeFrameRate() != before)
+        NotificationCenter::defaultCenter().post(kCaptureDeviceActiveFrameRateDidChangeNotification, this);
+}
+
+void CaptureDevice::setActiveVideoMaxFrameDuration(const MediaTime& duration)
+{
+    requireLock("setActiveVideoMaxFrameDuration");
+    _activeVideoMaxFrameDuration = validDuration(duration);
+}
+
+int CaptureDevice::activeFrameRate() const
+{
+    const int own = _description.frameRate;
+    if (!_activeVideoMinFrameDuration.isValid())
+        return own;
+    const auto rate = static_cast<int>(std::lround(1.0 / _activeVideoMinFrameDuration.seconds()));
+    return std::clamp(rate, 1, std::max(own, 1));
 }
 
 }  // namespace plat

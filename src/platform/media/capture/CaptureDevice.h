@@ -103,6 +103,20 @@ public:
     // taken with it.
     void setExposureTargetBias(float bias, std::function<void(MediaTime syncTime)> handler);
 
+    // The shortest and the longest time between two pictures while a
+    // session runs the camera; invalid (the default) for the camera's own
+    // rate. A shortest time below the camera's own interval is refused with
+    // a log line. A running session takes the new pace at once (its outputs
+    // see a new run). Setting needs the configuration lock.
+    MediaTime activeVideoMinFrameDuration() const { return _activeVideoMinFrameDuration; }
+    void setActiveVideoMinFrameDuration(const MediaTime& duration);
+    MediaTime activeVideoMaxFrameDuration() const { return _activeVideoMaxFrameDuration; }
+    void setActiveVideoMaxFrameDuration(const MediaTime& duration);
+    // Pictures a second while a session runs the camera: its own rate, or
+    // as many as the shortest active time allows. A camera makes no pictures
+    // on demand, so the longest time is kept by any rate.
+    int activeFrameRate() const;
+
     bool isWhiteBalanceModeSupported(CaptureWhiteBalanceMode mode) const;
     CaptureWhiteBalanceMode whiteBalanceMode() const { return _whiteBalanceMode; }
     void setWhiteBalanceMode(CaptureWhiteBalanceMode mode);
@@ -122,6 +136,12 @@ private:
     Point _focusPointOfInterest {0.5, 0.5};
     Point _exposurePointOfInterest {0.5, 0.5};
     float _exposureTargetBias = 0;
+    MediaTime _activeVideoMinFrameDuration = MediaTime::invalid();
+    MediaTime _activeVideoMaxFrameDuration = MediaTime::invalid();
 };
+
+// Posted on the main thread, object the camera, when the rate its active frame durations allow changes.
+inline constexpr const char* kCaptureDeviceActiveFrameRateDidChangeNotification
+    = "plat.CaptureDeviceActiveFrameRateDidChange";
 
 }  // namespace plat

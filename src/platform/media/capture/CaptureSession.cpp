@@ -231,8 +231,16 @@ void CaptureSession::startEngine()
     auto size = camera->device()->sizeForSessionPreset(_sessionPreset);
     if (!size)
         return;
+    // The camera's pace is its own, or what its active frame durations allow;
+    // a change of it starts the run again at the new pace.
+    NotificationCenter::defaultCenter().addObserver(this, kCaptureDeviceActiveFrameRateDidChangeNotification,
+        camera->device().get(), [weakSelf = weak_from_this()](const Notification&) {
+            if (auto self = weakSelf.lock(); self && self->_running)
+                self->configurationChanged();
+        });
     detail::CaptureEngineSetup setup;
     setup.camera = camera->device()->description();
+    setup.camera.frameRate = camera->device()->activeFrameRate();
     setup.width = static_cast<int>(size->width);
     setup.height = static_cast<int>(size->height);
     setup.outputs = _outputs;
@@ -280,6 +288,7 @@ void CaptureSession::startAudioEngine()
 
 void CaptureSession::stopEngine()
 {
+    NotificationCenter::defaultCenter().removeObserver(this, kCaptureDeviceActiveFrameRateDidChangeNotification);
     if (_engine) {
         _engine->stop();
         _engine.reset();
