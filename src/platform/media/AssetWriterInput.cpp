@@ -346,8 +346,7 @@ void AssetWriterInput::encodePixelBuffer(const std::shared_ptr<PixelBuffer>& pix
         int32_t timescale = time.timescale > 1 && time.timescale <= kFallbackVideoTimescale ? time.timescale
             : time.timescale == 1                                                           ? kMovieTimescale
                                                                                             : kFallbackVideoTimescale;
-        auto opened = _encoder->open(1, timescale,
-            _expectsMediaDataInRealTime ? detail::H264Encoder::Pace::RealTime : detail::H264Encoder::Pace::Offline);
+        auto opened = _encoder->open(1, timescale);
         detail::CodecParametersPtr parameters(avcodec_parameters_alloc());
         if (opened.ok() && (!parameters || avcodec_parameters_from_context(parameters.get(), _encoder->context()) < 0))
             opened = inputError("cannot describe the video stream");

@@ -10,13 +10,12 @@ namespace plat::detail {
 
 namespace {
 
-// Pictures that come live have their slices shared by the machine's
-// threads, with the look-ahead in step. Such a stream still depends on which
-// thread finished first (on a busy machine the same pictures give another
-// stream, the more so with a buffer to keep to), so pictures written offline
-// are encoded on one thread: the same pictures then give the same movie on
-// an idle and a busy machine.
-constexpr const char* kRealTimeThreading = "sliced-threads=1:sync-lookahead=0:lookahead-threads=1";
+// The threads share each picture's slices, with the look-ahead in step: each
+// picture is whole before the next starts, so the rate control acts from the
+// first picture, and the stream does not depend on which thread finished
+// first. libx264's macroblock tree reads memory it never wrote, so with it
+// the same pictures gave another stream from one run to the next.
+constexpr const char* kEncoderParameters = "sliced-threads=1:sync-lookahead=0:lookahead-threads=1:mbtree=0";
 
 // The limits of the H.264 levels: macroblocks per second and per picture,
 // and the peak rate (kbit/s) and buffer (kbit) of the Baseline and Main
@@ -177,7 +176,7 @@ const AVCodecContext* H264Encoder::context() const
     return _impl->codec.get();
 }
 
-Result<void> H264Encoder::open(int timeBaseNumerator, int timeBaseDenominator, Pace pace)
+Result<void> H264Encoder::open(int timeBaseNumerator, int timeBaseDenominator)
 {
     configureFFmpegLogging();
     Impl& d = *_impl;
@@ -208,12 +207,8 @@ Result<void> H264Encoder::open(int timeBaseNumerator, int timeBaseDenominator, P
         codec->max_b_frames = 0;
     if (d.settings.maxKeyFrameInterval > 0)
         codec->gop_size = static_cast<int>(d.settings.maxKeyFrameInterval);
-    if (pace == Pace::RealTime) {
-        codec->thread_count = 0;  // as many as the machine has
-        av_opt_set(codec->priv_data, "x264-params", kRealTimeThreading, 0);
-    } else {
-        codec->thread_count = 1;
-    }
+    codec->thread_count = 0;  // as many as the machine has
+    av_opt_set(codec->priv_data, "x264-params", kEncoderParameters, 0);
     if (d.globalHeader)
         codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     av_opt_set(codec->priv_data, "profile", d.settings.profile.c_str(), 0);

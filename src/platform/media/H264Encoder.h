@@ -56,11 +56,8 @@ public:
     H264Encoder(const H264Encoder&) = delete;
     H264Encoder& operator=(const H264Encoder&) = delete;
 
-    // Offline: one thread, so that the same pictures always give the same
-    // stream. RealTime: every thread of the machine, to keep up with a camera.
-    enum class Pace { Offline, RealTime };
     // timeBase as numerator and denominator.
-    Result<void> open(int timeBaseNumerator, int timeBaseDenominator, Pace pace);
+    Result<void> open(int timeBaseNumerator, int timeBaseDenominator);
     bool isOpen() const;
     // Valid once open: the stream's codec parameters come from it.
     const AVCodecContext* context() const;
