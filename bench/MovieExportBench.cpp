@@ -2,20 +2,30 @@
 // command a user would run on the same JPEG files for the same result. After
 // the runs the medians are compared (ours / ffmpeg).
 //
-// Movie (MovieExportOurs / MovieExportFFmpeg): a 300-frame project at 5
-// frames per second, at 1280 x 720 and at 1920 x 1080, into a QuickTime
+// Movie (MovieExportOurs / MovieExportFFmpeg): projects of 300 and 60 frames
+// at 5 frames per second, at 1280 x 720 and at 1920 x 1080, the short one
+// also with fresh grain on every picture as a camera gives, into a QuickTime
 // movie. The same work on both sides: the same full-size JPEG files are
 // decoded and encoded by libx264 through libavcodec with the same settings
-// (High profile, no B-frames, the export's average bit rate, x264's default
-// preset, as many threads as the machine has sharing each picture's slices
-// with the look-ahead in step, 4:2:0 video range), and both
-// movies hold the same 301 pictures, since ours shows the first picture
-// twice: the sequence ffmpeg reads names the first file twice. Both decode
-// the next pictures while libx264's threads encode earlier ones. Before
-// timing, ffprobe reads both movies and they must agree in frame count,
-// size, profile and B-frames. Beside the time, the processor seconds of
-// each side are compared: on a machine shared with other work the time
-// follows its load, the processor seconds much less.
+// (High profile, no B-frames, x264's default preset, as many threads as the
+// machine has sharing each picture's slices with the look-ahead in step and
+// no macroblock tree, the export's average bit rate in one pass with the
+// peak rate and buffer our encoder takes for it, 4:2:0 video range), and both movies hold the same
+// pictures plus one, since ours shows the first picture twice: the sequence
+// ffmpeg reads names the first file twice. Both decode the next pictures
+// while libx264 encodes earlier ones. Before timing, ffprobe reads both
+// movies and they must agree in frame count, size, profile and B-frames.
+// Beside the time, the processor seconds of each side are compared: on a
+// machine shared with other work the time follows its load, the processor
+// seconds much less.
+//
+// Before timing, the quality of our movie is measured once and shown as
+// counters of MovieExportOurs: its video's bits against the asked rate over
+// the whole movie (rate_ratio) and over the first second (first_s_ratio),
+// its SSIM against the JPEG pictures (ssim), that of ffmpeg's one pass with
+// the same settings (ssim_1pass) and that of ffmpeg's two-pass encode at our
+// movie's video rate with libx264's defaults (ssim_2pass), and the file's size against the size
+// estimate the export shows (size_to_estimate).
 //
 // GIF (GifExportOurs / GifExportFFmpeg): 50 frames into a 640 x 360 GIF, both
 // from the same preview files, each picture scaled to fill and cropped,
@@ -47,13 +57,13 @@
 #include "platform/foundation/UniformTypeIdentifiers.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageRepresentation.h"
+#include "platform/media/H264Encoder.h"
 #include "platform/media/MediaConstants.h"
 #include "render/AnimatedGifRenderer.h"
 #include "render/ZantropeMovieRenderer.h"
 
 namespace {
 
-constexpr int kMovieFrames = 300;
 constexpr int kGifFrames = 50;
 constexpr int kFramesPerSecond = 5;
 
@@ -64,25 +74,27 @@ struct MovieSize {
     int height;
     const char* title;
     const char* preset;
-    const char* bitRate;  // the export's, by its height
+    int64_t bitRate;  // the export's, by its height
 };
 
 MovieSize movieSize(int64_t height)
 {
     if (height == 1080)
-        return {1920, 1080, "HD - 1080p", plat::kAssetExportPreset1920x1080, "10000000"};
-    return {1280, 720, "HD - 720p", plat::kAssetExportPreset1280x720, "7500000"};
+        return {1920, 1080, "HD - 1080p", plat::kAssetExportPreset1920x1080, 10000000};
+    return {1280, 720, "HD - 720p", plat::kAssetExportPreset1280x720, 7500000};
 }
 
 // A textured scene larger than a frame: each frame shows a shifted window
-// of it with a box moving across, as a camera panning over a set would.
+// of it with a box moving across, as a camera panning over a set would; with
+// grain, each frame also gets noise of its own, as a camera's sensor adds.
 class Scene {
 public:
-    Scene(int width, int height, int frames)
+    Scene(int width, int height, int frames, int frameGrain)
         : _frameWidth(width)
         , _frameHeight(height)
         , _width(width + 2 * frames)
         , _height(height + frames / 2)
+        , _grain(frameGrain)
         , _pixels(static_cast<size_t>(_width) * static_cast<size_t>(_height) * 4)
     {
         uint32_t noise = 12345;
@@ -122,16 +134,32 @@ public:
             int boxLeft = (index * 9) % (_frameWidth - boxWidth);
             if (y >= boxTop && y < boxBottom)
                 std::memset(row + boxLeft * 4, 230, static_cast<size_t>(boxWidth) * 4);
+            addGrain(row, index, y);
         }
         bitmap->setOpaque(true);
         return plat::Image::imageWithBitmap(bitmap);
     }
 
 private:
+    void addGrain(uint8_t* row, int index, int y) const
+    {
+        if (_grain <= 0)
+            return;
+        uint32_t noise = static_cast<uint32_t>(index * 7919 + y) * 2654435761u;
+        for (int x = 0; x < _frameWidth * 4; ++x) {
+            if (x % 4 == 3)
+                continue;
+            noise = noise * 1664525u + 1013904223u;
+            int value = row[x] + static_cast<int>((noise >> 24) % static_cast<uint32_t>(2 * _grain + 1)) - _grain;
+            row[x] = static_cast<uint8_t>(std::clamp(value, 0, 255));
+        }
+    }
+
     int _frameWidth;
     int _frameHeight;
     int _width;
     int _height;
+    int _grain;
     std::vector<uint8_t> _pixels;
 };
 
@@ -168,7 +196,7 @@ private:
 // ffmpeg. Made once per kind and kept for every repetition.
 struct BenchProject {
     enum class Pictures { FullOnly, WithPreviews };
-    BenchProject(const std::string& name, int width, int height, int frames, Pictures pictures)
+    BenchProject(const std::string& name, int width, int height, int frames, Pictures pictures, int grain = 0)
     {
         bool withPreviews = pictures == Pictures::WithPreviews;
         const std::string& root = BenchSandbox::shared().root();
@@ -177,7 +205,7 @@ struct BenchProject {
         sequence = plat::appendingPathComponent(root, "sequence-" + name);
         output = plat::appendingPathComponent(root, "reference-" + name);
         (void)plat::createDirectory(sequence, plat::IntermediateDirectories::No);
-        Scene scene(width, height, frames);
+        Scene scene(width, height, frames, grain);
         auto& list = project->getFrameList();
         int named = 0;
         for (int i = 0; i < frames; ++i) {
@@ -215,14 +243,30 @@ struct BenchProject {
     std::string output;  // ffmpeg's file, without its extension
 };
 
-BenchProject& movieProject(int64_t height)
+// A movie of the benchmark: its height, frames and the grain of its pictures.
+struct MovieCase {
+    int64_t height;
+    int64_t frames;
+    int64_t grain;
+    explicit MovieCase(const benchmark::State& state)
+        : height(state.range(0))
+        , frames(state.range(1))
+        , grain(state.range(2))
+    {
+    }
+    friend auto operator<=>(const MovieCase&, const MovieCase&) = default;
+};
+
+BenchProject& movieProject(const MovieCase& movie)
 {
-    static std::map<int64_t, std::unique_ptr<BenchProject>> projects;
-    auto& project = projects[height];
+    static std::map<MovieCase, std::unique_ptr<BenchProject>> projects;
+    auto& project = projects[movie];
     if (!project) {
-        MovieSize size = movieSize(height);
-        project = std::make_unique<BenchProject>(
-            "movie-" + std::to_string(height), size.width, size.height, kMovieFrames, BenchProject::Pictures::FullOnly);
+        MovieSize size = movieSize(movie.height);
+        project = std::make_unique<BenchProject>("movie-" + std::to_string(movie.height) + "-"
+                + std::to_string(movie.frames) + "-" + std::to_string(movie.grain),
+            size.width, size.height, static_cast<int>(movie.frames), BenchProject::Pictures::FullOnly,
+            static_cast<int>(movie.grain));
     }
     return *project;
 }
@@ -282,13 +326,26 @@ std::string quoted(const std::string& path)
     return "'" + path + "'";
 }
 
+// Our encoder's settings for the movie, at a bit rate, as ffmpeg's options.
+std::string x264Options(const MovieSize& size, int64_t bitRate)
+{
+    auto limits = plat::detail::h264RateLimits(size.width, size.height, kFramesPerSecond, bitRate, "high");
+    return " -c:v libx264 -profile:v high -bf 0 -x264-params "
+           "sliced-threads=1:sync-lookahead=0:lookahead-threads=1:mbtree=0 -b:v "
+        + std::to_string(bitRate) + " -maxrate " + std::to_string(limits.maxBitRate) + " -bufsize "
+        + std::to_string(limits.bufferSize) + " -rc_init_occupancy " + std::to_string(limits.bufferSize / 2)
+        + " -pix_fmt yuv420p ";
+}
+
+std::string ffmpegInput(const BenchProject& bench)
+{
+    return " -framerate " + std::to_string(kFramesPerSecond) + " -i " + quoted(bench.sequence + "/%04d.jpg");
+}
+
 std::string ffmpegMovieCommand(const BenchProject& bench, const MovieSize& size)
 {
-    return "ffmpeg -hide_banner -nostdin -v error -y -framerate " + std::to_string(kFramesPerSecond) + " -i "
-        + quoted(bench.sequence + "/%04d.jpg")
-        + " -an -c:v libx264 -profile:v high -bf 0 -x264-params sliced-threads=1:sync-lookahead=0:lookahead-threads=1 "
-          "-b:v "
-        + size.bitRate + " -pix_fmt yuv420p " + quoted(bench.output + ".mov");
+    return "ffmpeg -hide_banner -nostdin -v error -y" + ffmpegInput(bench) + " -an" + x264Options(size, size.bitRate)
+        + quoted(bench.output + ".mov");
 }
 
 std::string ffmpegGifCommand(const BenchProject& bench)
@@ -300,20 +357,106 @@ std::string ffmpegGifCommand(const BenchProject& bench)
         + quoted(bench.output + ".gif");
 }
 
+// What a command writes (stderr too), or empty when it fails.
+std::string commandOutput(const std::string& command)
+{
+    std::string output;
+    if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            output += buffer;
+        if (::pclose(pipe) != 0)
+            output.clear();
+    }
+    return output;
+}
+
 // What ffprobe says of a movie's video: frames, size, profile and B-frames.
 std::string describeMovie(const std::string& path)
 {
-    std::string command = "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
-                          "stream=nb_read_frames,width,height,profile,has_b_frames -of csv=p=0 "
-        + quoted(path);
-    std::string description;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            description += buffer;
-        ::pclose(pipe);
+    return commandOutput("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                         "stream=nb_read_frames,width,height,profile,has_b_frames -of csv=p=0 "
+        + quoted(path));
+}
+
+// The bits of a movie's video in all and in its first second.
+std::pair<double, double> videoBits(const std::string& path)
+{
+    std::string packets = commandOutput("ffprobe -v error -select_streams v:0 -show_entries packet=pts_time,size -of "
+                                        "csv=p=0 "
+        + quoted(path));
+    double all = 0;
+    double firstSecond = 0;
+    double seconds = 0;
+    long bytes = 0;
+    for (const char* line = packets.c_str(); std::sscanf(line, "%lf,%ld", &seconds, &bytes) == 2;) {
+        all += 8.0 * static_cast<double>(bytes);
+        if (seconds < 1.0)
+            firstSecond += 8.0 * static_cast<double>(bytes);
+        line = std::strchr(line, '\n');
+        if (!line)
+            break;
+        ++line;
     }
-    return description;
+    return {all, firstSecond};
+}
+
+// The SSIM of a movie's pictures against the project's JPEG pictures, or -1.
+double ssimAgainstPictures(const BenchProject& bench, const std::string& movie)
+{
+    std::string output = commandOutput(
+        "ffmpeg -hide_banner -nostdin -i " + quoted(movie) + ffmpegInput(bench) + " -lavfi '[0:v][1:v]ssim' -f null -");
+    auto all = output.rfind("All:");
+    return all == std::string::npos ? -1 : std::atof(output.c_str() + all + 4);
+}
+
+struct MovieQuality {
+    double rateRatio = 0;
+    double firstSecondRatio = 0;
+    double ssim = 0;
+    double ssimOnePass = 0;
+    double ssimTwoPass = 0;
+    double sizeToEstimate = 0;
+};
+
+std::map<MovieCase, MovieQuality>& movieQualities()
+{
+    static std::map<MovieCase, MovieQuality> qualities;
+    return qualities;
+}
+
+// Ours beside ffmpeg's one pass and its two passes at our movie's video rate.
+MovieQuality measureQuality(BenchProject& bench, const MovieSize& size, const std::string& ours, const MovieCase& movie,
+    const zt::MovieExportType& type, zt::MovieRenderer& renderer)
+{
+    MovieQuality quality;
+    const double seconds = static_cast<double>(movie.frames + 1) / kFramesPerSecond;
+    auto [bits, firstSecondBits] = videoBits(ours);
+    quality.rateRatio = bits / seconds / static_cast<double>(size.bitRate);
+    quality.firstSecondRatio = firstSecondBits / static_cast<double>(size.bitRate);
+    quality.ssim = ssimAgainstPictures(bench, ours);
+    quality.ssimOnePass = ssimAgainstPictures(bench, bench.output + ".mov");
+    const auto ourRate = static_cast<int64_t>(bits / seconds);
+    const std::string passLog = bench.output + "-pass";
+    const std::string twoPass = bench.output + "-2pass.mov";
+    // ffmpeg's own two passes, with libx264's defaults (frame threads, the macroblock tree).
+    const std::string common = "ffmpeg -hide_banner -nostdin -v error -y" + ffmpegInput(bench)
+        + " -an -c:v libx264 -profile:v high -bf 0 -pix_fmt yuv420p -b:v " + std::to_string(ourRate) + " -passlogfile "
+        + quoted(passLog);
+    if (std::system((common + " -pass 1 -f null -").c_str()) != 0
+        || std::system((common + " -pass 2 " + quoted(twoPass)).c_str()) != 0)
+        quality.ssimTwoPass = -1;
+    else
+        quality.ssimTwoPass = ssimAgainstPictures(bench, twoPass);
+    const double estimate = 1024.0 * static_cast<double>(renderer.getEstimatedFileSizeAfterExportforType(type));
+    auto attributes = plat::attributesOfItem(ours);
+    quality.sizeToEstimate = attributes.ok() ? static_cast<double>(attributes.value().size) / estimate : -1;
+    std::fprintf(stderr,
+        "%dp, %lld frames, grain %lld: video %.3f of the asked rate (first second %.3f); SSIM ours %.4f, ffmpeg one "
+        "pass %.4f, two passes at our rate %.4f; file %.2f times the estimate\n",
+        size.height, static_cast<long long>(movie.frames), static_cast<long long>(movie.grain), quality.rateRatio,
+        quality.firstSecondRatio, quality.ssim, quality.ssimOnePass, quality.ssimTwoPass, quality.sizeToEstimate);
+    return quality;
 }
 
 std::shared_ptr<zt::MovieExportType> movieType(const MovieSize& size)
@@ -324,14 +467,15 @@ std::shared_ptr<zt::MovieExportType> movieType(const MovieSize& size)
 }
 
 // Both sides' movies once, before anything is timed: they must agree.
-bool moviesAgree(BenchProject& bench, const MovieSize& size, benchmark::State& state)
+bool moviesAgree(BenchProject& bench, const MovieSize& size, const MovieCase& movie, benchmark::State& state)
 {
-    static std::map<int, bool> checked;
-    if (checked[size.height])
+    static std::map<MovieCase, bool> checked;
+    if (checked[movie])
         return true;
     auto renderer = std::make_shared<zt::ZantropeMovieRenderer>(bench.project);
     std::string ours;
-    if (!timeExport(*renderer, movieType(size), &ours) || !timeCommand(ffmpegMovieCommand(bench, size))) {
+    auto type = movieType(size);
+    if (!timeExport(*renderer, type, &ours) || !timeCommand(ffmpegMovieCommand(bench, size))) {
         state.SkipWithError("an export failed");
         return false;
     }
@@ -341,15 +485,17 @@ bool moviesAgree(BenchProject& bench, const MovieSize& size, benchmark::State& s
         state.SkipWithError(("the two movies differ: ours " + mine + ", ffmpeg's " + theirs).c_str());
         return false;
     }
-    checked[size.height] = true;
+    movieQualities()[movie] = measureQuality(bench, size, ours, movie, *type, *renderer);
+    checked[movie] = true;
     return true;
 }
 
 void MovieExportOurs(benchmark::State& state)
 {
-    MovieSize size = movieSize(state.range(0));
-    BenchProject& bench = movieProject(state.range(0));
-    if (!moviesAgree(bench, size, state))
+    const MovieCase movie(state);
+    MovieSize size = movieSize(movie.height);
+    BenchProject& bench = movieProject(movie);
+    if (!moviesAgree(bench, size, movie, state))
         return;
     const double processorBefore = processorSeconds(RUSAGE_SELF);
     for (auto _ : state) {
@@ -362,13 +508,21 @@ void MovieExportOurs(benchmark::State& state)
         state.SetIterationTime(*seconds);
     }
     state.counters["processor_s"] = processorSeconds(RUSAGE_SELF) - processorBefore;
+    const MovieQuality& quality = movieQualities()[movie];
+    state.counters["rate_ratio"] = quality.rateRatio;
+    state.counters["first_s_ratio"] = quality.firstSecondRatio;
+    state.counters["ssim"] = quality.ssim;
+    state.counters["ssim_1pass"] = quality.ssimOnePass;
+    state.counters["ssim_2pass"] = quality.ssimTwoPass;
+    state.counters["size_to_estimate"] = quality.sizeToEstimate;
 }
 
 void MovieExportFFmpeg(benchmark::State& state)
 {
-    MovieSize size = movieSize(state.range(0));
-    BenchProject& bench = movieProject(state.range(0));
-    if (!moviesAgree(bench, size, state))
+    const MovieCase movie(state);
+    MovieSize size = movieSize(movie.height);
+    BenchProject& bench = movieProject(movie);
+    if (!moviesAgree(bench, size, movie, state))
         return;
     std::string command = ffmpegMovieCommand(bench, size);
     const double processorBefore = processorSeconds(RUSAGE_CHILDREN);
@@ -422,16 +576,21 @@ const zt::bench::Comparison kGif("GifExportOurs", "GifExportFFmpeg");
 }  // namespace
 
 // Each repetition is one export; the order of the repetitions is shuffled.
+// Height, frames and grain.
 BENCHMARK(MovieExportOurs)
-    ->Arg(720)
-    ->Arg(1080)
+    ->Args({720, 300, 0})
+    ->Args({1080, 300, 0})
+    ->Args({720, 60, 0})
+    ->Args({720, 60, 6})
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(1)
     ->Repetitions(5);
 BENCHMARK(MovieExportFFmpeg)
-    ->Arg(720)
-    ->Arg(1080)
+    ->Args({720, 300, 0})
+    ->Args({1080, 300, 0})
+    ->Args({720, 60, 0})
+    ->Args({720, 60, 6})
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(1)
