@@ -7,8 +7,7 @@
 // also with fresh grain on every picture as a camera gives, into a QuickTime
 // movie. The same work on both sides: the same full-size JPEG files are
 // decoded and encoded by libx264 through libavcodec with the same settings
-// (High profile, no B-frames, x264's default preset, as many threads as the
-// machine has sharing each picture's slices with the look-ahead in step and
+// (High profile, no B-frames, x264's default preset, four frame threads and
 // no macroblock tree, the export's average bit rate in one pass with the
 // peak rate and buffer our encoder takes for it, 4:2:0 video range), and both movies hold the same
 // pictures plus one, since ours shows the first picture twice: the sequence
@@ -330,11 +329,9 @@ std::string quoted(const std::string& path)
 std::string x264Options(const MovieSize& size, int64_t bitRate)
 {
     auto limits = plat::detail::h264RateLimits(size.width, size.height, kFramesPerSecond, bitRate, "high");
-    return " -c:v libx264 -profile:v high -bf 0 -x264-params "
-           "sliced-threads=1:sync-lookahead=0:lookahead-threads=1:mbtree=0 -b:v "
-        + std::to_string(bitRate) + " -maxrate " + std::to_string(limits.maxBitRate) + " -bufsize "
-        + std::to_string(limits.bufferSize) + " -rc_init_occupancy " + std::to_string(limits.bufferSize / 2)
-        + " -pix_fmt yuv420p ";
+    return " -c:v libx264 -profile:v high -bf 0 -threads 4 -x264-params mbtree=0 -b:v " + std::to_string(bitRate)
+        + " -maxrate " + std::to_string(limits.maxBitRate) + " -bufsize " + std::to_string(limits.bufferSize)
+        + " -rc_init_occupancy " + std::to_string(limits.bufferSize / 2) + " -pix_fmt yuv420p ";
 }
 
 std::string ffmpegInput(const BenchProject& bench)

@@ -10,12 +10,15 @@ namespace plat::detail {
 
 namespace {
 
-// The threads share each picture's slices, with the look-ahead in step: each
-// picture is whole before the next starts, so the rate control acts from the
-// first picture, and the stream does not depend on which thread finished
-// first. libx264's macroblock tree reads memory it never wrote, so with it
-// the same pictures gave another stream from one run to the next.
-constexpr const char* kEncoderParameters = "sliced-threads=1:sync-lookahead=0:lookahead-threads=1:mbtree=0";
+// Four pictures in flight on threads of their own: enough to keep several
+// cores busy, few enough that the rate control sees the first pictures'
+// sizes within the first second. A fixed count keeps the stream the same on
+// every machine; sharing slices between threads instead made the rate
+// control depend on which slice finished first. libx264's macroblock tree
+// reads memory it never wrote, so with it the same pictures gave another
+// stream from one run to the next.
+constexpr int kEncoderThreads = 4;
+constexpr const char* kEncoderParameters = "mbtree=0";
 
 // The limits of the H.264 levels: macroblocks per second and per picture,
 // and the peak rate (kbit/s) and buffer (kbit) of the Baseline and Main
@@ -207,7 +210,7 @@ Result<void> H264Encoder::open(int timeBaseNumerator, int timeBaseDenominator)
         codec->max_b_frames = 0;
     if (d.settings.maxKeyFrameInterval > 0)
         codec->gop_size = static_cast<int>(d.settings.maxKeyFrameInterval);
-    codec->thread_count = 0;  // as many as the machine has
+    codec->thread_count = kEncoderThreads;
     av_opt_set(codec->priv_data, "x264-params", kEncoderParameters, 0);
     if (d.globalHeader)
         codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
