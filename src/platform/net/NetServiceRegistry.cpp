@@ -42,6 +42,16 @@ void NetServiceRegistry::announce(Record record)
         notify(record, true);
 }
 
+std::optional<NetServiceRegistry::Record> NetServiceRegistry::findHost(const std::string& hostName) const
+{
+    std::lock_guard lock(_lock);
+    auto known = std::find_if(_records.begin(), _records.end(),
+        [&](const Record& record) { return detail::sameHostName(record.hostName, hostName); });
+    if (known == _records.end())
+        return std::nullopt;
+    return *known;
+}
+
 void NetServiceRegistry::withdraw(const std::string& name, const std::string& type, const std::string& domain)
 {
     const detail::ServiceIdentity wanted {name, type, domain};

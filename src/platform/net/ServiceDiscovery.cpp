@@ -83,6 +83,17 @@ public:
         return std::make_unique<Nothing>();
     }
 
+    std::unique_ptr<detail::DiscoveryActivity> resolveHostName(
+        const std::string& hostName, HostResolveCallback onResolved, FailureCallback onFailure) override
+    {
+        auto record = NetServiceRegistry::shared().findHost(hostName);
+        if (!record)
+            onFailure(kNetServicesNotFoundError);
+        else if (record->resolvable)
+            onResolved(record->address);
+        return std::make_unique<Nothing>();
+    }
+
     std::unique_ptr<detail::DiscoveryActivity> publish(const detail::ServiceIdentity& service,
         const std::string& hostName, int64_t port, PublishCallback onPublished, FailureCallback onFailure) override
     {
@@ -133,6 +144,24 @@ bool sameTypeAndDomain(
 {
     return equalIgnoringCase(normalizedServiceType(typeA), normalizedServiceType(typeB))
         && equalIgnoringCase(normalizedServiceDomain(domainA), normalizedServiceDomain(domainB));
+}
+
+bool isLocalDomainHostName(std::string_view hostName)
+{
+    if (hostName.ends_with('.'))
+        hostName.remove_suffix(1);
+    constexpr std::string_view kLocalDomain = ".local";
+    return hostName.size() > kLocalDomain.size()
+        && equalIgnoringCase(hostName.substr(hostName.size() - kLocalDomain.size()), kLocalDomain);
+}
+
+bool sameHostName(std::string_view a, std::string_view b)
+{
+    if (a.ends_with('.'))
+        a.remove_suffix(1);
+    if (b.ends_with('.'))
+        b.remove_suffix(1);
+    return equalIgnoringCase(a, b);
 }
 
 bool sameService(const ServiceIdentity& a, const ServiceIdentity& b)
