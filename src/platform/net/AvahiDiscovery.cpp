@@ -352,8 +352,9 @@ void AvahiDiscovery::State::clientChanged(AvahiClient* client, AvahiClientState 
 
 std::shared_ptr<AvahiDiscovery> AvahiDiscovery::shared()
 {
-    static const auto discovery = std::make_shared<AvahiDiscovery>(Passkey());
-    return discovery;
+    // Never destroyed: the network thread may look a host up while the process exits.
+    static const auto* discovery = new std::shared_ptr<AvahiDiscovery>(std::make_shared<AvahiDiscovery>(Passkey()));
+    return *discovery;
 }
 
 AvahiDiscovery::AvahiDiscovery(Passkey)

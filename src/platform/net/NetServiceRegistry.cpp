@@ -17,8 +17,9 @@ detail::ServiceIdentity identityOf(const NetServiceRegistry::Record& record)
 
 NetServiceRegistry& NetServiceRegistry::shared()
 {
-    static NetServiceRegistry registry;
-    return registry;
+    // Never destroyed: the network thread may look a host up while the process exits.
+    static auto* registry = new NetServiceRegistry();
+    return *registry;
 }
 
 void NetServiceRegistry::announce(Record record)

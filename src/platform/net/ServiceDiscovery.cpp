@@ -171,10 +171,11 @@ bool sameService(const ServiceIdentity& a, const ServiceIdentity& b)
 
 std::shared_ptr<DiscoveryBackend> currentDiscoveryBackend()
 {
-    static const std::shared_ptr<DiscoveryBackend> inProcess = std::make_shared<InProcessDiscovery>();
+    // Never destroyed: the network thread may look a host up while the process exits.
+    static const auto* inProcess = new std::shared_ptr<DiscoveryBackend>(std::make_shared<InProcessDiscovery>());
     switch (ServiceDiscovery::backend()) {
     case ServiceDiscoveryBackend::InProcess:
-        return inProcess;
+        return *inProcess;
     case ServiceDiscoveryBackend::Avahi:
         return AvahiDiscovery::shared();
     case ServiceDiscoveryBackend::Automatic:
@@ -183,7 +184,7 @@ std::shared_ptr<DiscoveryBackend> currentDiscoveryBackend()
     std::shared_ptr<AvahiDiscovery> avahi = AvahiDiscovery::shared();
     if (avahi->isReachable())
         return avahi;
-    return inProcess;
+    return *inProcess;
 }
 
 }  // namespace plat::detail
