@@ -3,10 +3,12 @@
 #include <avahi-client/client.h>
 #include <avahi-client/lookup.h>
 #include <avahi-client/publish.h>
+#include <avahi-common/address.h>
 #include <avahi-common/error.h>
 #include <avahi-common/thread-watch.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <map>
 
@@ -47,6 +49,20 @@ public:
 private:
     AvahiThreadedPoll* _poll;
 };
+
+// A numeric address for a connection; a link-local IPv6 address only means
+// something with the interface it was found on.
+std::string connectableAddress(const AvahiAddress& address, AvahiIfIndex interface)
+{
+    char text[AVAHI_ADDRESS_STR_MAX];
+    if (!avahi_address_snprint(text, sizeof text, &address))
+        return {};
+    std::string result(text);
+    const uint8_t* bytes = address.data.ipv6.address;
+    if (address.proto == AVAHI_PROTO_INET6 && bytes[0] == 0xfe && (bytes[1] & 0xc0) == 0x80 && interface >= 0)
+        result += "%" + std::to_string(interface);
+    return result;
+}
 
 class NoActivity final : public DiscoveryActivity { };
 
@@ -176,6 +192,93 @@ private:
     bool _answered = false;  // on the poll's thread
 };
 
+// Asks for the host's IPv4 and IPv6 addresses at once and answers with the
+// IPv4 one, or with the IPv6 one once IPv4 has none: a host with both is
+// reached as most of the local network reaches it, and one with IPv6 only
+// is still found.
+class AvahiDiscovery::HostResolve final : public DiscoveryActivity {
+public:
+    HostResolve(std::shared_ptr<State> state, HostResolveCallback onResolved, FailureCallback onFailure)
+        : _state(std::move(state))
+        , _onResolved(std::move(onResolved))
+        , _onFailure(std::move(onFailure))
+    {
+    }
+    ~HostResolve() override
+    {
+        PollLock lock(_state->poll);
+        for (Lookup& lookup : _lookups) {
+            if (lookup.resolver)
+                avahi_host_name_resolver_free(lookup.resolver);
+        }
+    }
+    // Under the poll's lock; false when neither lookup could start.
+    bool start(AvahiClient* client, const std::string& hostName)
+    {
+        const std::string name = withoutFinalDot(hostName);
+        for (Lookup& lookup : _lookups) {
+            lookup.resolver = avahi_host_name_resolver_new(client, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, name.c_str(),
+                lookup.protocol, static_cast<AvahiLookupFlags>(0), resolved, this);
+            if (!lookup.resolver)
+                lookup.outcome = Outcome::Failed;
+        }
+        return std::ranges::any_of(_lookups, [](const Lookup& lookup) { return lookup.resolver != nullptr; });
+    }
+
+private:
+    enum class Outcome { Pending, Found, Failed };
+    struct Lookup {
+        AvahiProtocol protocol;
+        AvahiHostNameResolver* resolver = nullptr;
+        Outcome outcome = Outcome::Pending;
+        std::string address;
+    };
+
+    static void resolved(AvahiHostNameResolver* resolver, AvahiIfIndex interface, AvahiProtocol,
+        AvahiResolverEvent event, const char*, const AvahiAddress* address, AvahiLookupResultFlags, void* userdata)
+    {
+        auto* self = static_cast<HostResolve*>(userdata);
+        auto lookup = std::ranges::find(self->_lookups, resolver, &Lookup::resolver);
+        if (self->_answered || lookup == self->_lookups.end() || lookup->outcome != Outcome::Pending)
+            return;
+        if (event == AVAHI_RESOLVER_FOUND && address) {
+            lookup->address = connectableAddress(*address, interface);
+            lookup->outcome = lookup->address.empty() ? Outcome::Failed : Outcome::Found;
+        } else {
+            lookup->outcome = Outcome::Failed;
+            if (avahi_client_errno(avahi_host_name_resolver_get_client(resolver)) == AVAHI_ERR_TIMEOUT)
+                self->_timedOut = true;
+        }
+        self->answerWhenDecided();
+    }
+
+    void answerWhenDecided()
+    {
+        const Lookup& ipv4 = _lookups[0];
+        const Lookup& ipv6 = _lookups[1];
+        if (ipv4.outcome == Outcome::Pending)
+            return;
+        if (ipv4.outcome == Outcome::Found || ipv6.outcome != Outcome::Pending) {
+            _answered = true;
+            if (ipv4.outcome == Outcome::Found)
+                _onResolved(ipv4.address);
+            else if (ipv6.outcome == Outcome::Found)
+                _onResolved(ipv6.address);
+            else
+                _onFailure(_timedOut ? kNetServicesTimeoutError : kNetServicesNotFoundError);
+        }
+    }
+
+    std::shared_ptr<State> _state;
+    HostResolveCallback _onResolved;
+    FailureCallback _onFailure;
+    // On the poll's thread once started: IPv4 first, as it is preferred.
+    std::array<Lookup, 2> _lookups {Lookup {AVAHI_PROTO_INET, nullptr, Outcome::Pending, {}},
+        Lookup {AVAHI_PROTO_INET6, nullptr, Outcome::Pending, {}}};
+    bool _answered = false;
+    bool _timedOut = false;
+};
+
 class AvahiDiscovery::Publication final : public DiscoveryActivity {
 public:
     Publication(std::shared_ptr<State> state, ServiceIdentity service, std::string hostName, int64_t port,
@@ -249,8 +352,9 @@ void AvahiDiscovery::State::clientChanged(AvahiClient* client, AvahiClientState 
 
 std::shared_ptr<AvahiDiscovery> AvahiDiscovery::shared()
 {
-    static const auto discovery = std::make_shared<AvahiDiscovery>(Passkey());
-    return discovery;
+    // Never destroyed: the network thread may look a host up while the process exits.
+    static const auto* discovery = new std::shared_ptr<AvahiDiscovery>(std::make_shared<AvahiDiscovery>(Passkey()));
+    return *discovery;
 }
 
 AvahiDiscovery::AvahiDiscovery(Passkey)
@@ -313,6 +417,22 @@ std::unique_ptr<DiscoveryActivity> AvahiDiscovery::resolve(
     auto activity = std::make_unique<Resolve>(_state, std::move(onResolved), onFailure);
     PollLock lock(_state->poll);
     if (!activity->start(_state->client, service)) {
+        onFailure(kNetServicesBadArgumentError);
+        return std::make_unique<NoActivity>();
+    }
+    return activity;
+}
+
+std::unique_ptr<DiscoveryActivity> AvahiDiscovery::resolveHostName(
+    const std::string& hostName, HostResolveCallback onResolved, FailureCallback onFailure)
+{
+    if (!isReachable()) {
+        onFailure(kNetServicesUnknownError);
+        return std::make_unique<NoActivity>();
+    }
+    auto activity = std::make_unique<HostResolve>(_state, std::move(onResolved), onFailure);
+    PollLock lock(_state->poll);
+    if (!activity->start(_state->client, hostName)) {
         onFailure(kNetServicesBadArgumentError);
         return std::make_unique<NoActivity>();
     }

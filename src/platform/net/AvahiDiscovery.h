@@ -30,6 +30,8 @@ public:
         BrowseCallback onChange, FailureCallback onFailure) override;
     std::unique_ptr<DiscoveryActivity> resolve(
         const ServiceIdentity& service, ResolveCallback onResolved, FailureCallback onFailure) override;
+    std::unique_ptr<DiscoveryActivity> resolveHostName(
+        const std::string& hostName, HostResolveCallback onResolved, FailureCallback onFailure) override;
     std::unique_ptr<DiscoveryActivity> publish(const ServiceIdentity& service, const std::string& hostName,
         int64_t port, PublishCallback onPublished, FailureCallback onFailure) override;
 
@@ -37,9 +39,11 @@ private:
     struct State;
     class Browse;
     class Resolve;
+    class HostResolve;
     class Publication;
     friend class Browse;
     friend class Resolve;
+    friend class HostResolve;
     friend class Publication;
 
     std::shared_ptr<State> _state;

@@ -18,6 +18,7 @@
 #include "platform/foundation/Threads.h"
 #include "platform/net/InputStream.h"
 #include "platform/net/ResponseHeadParser.h"
+#include "platform/net/ServiceDiscovery.h"
 #include "platform/net/URLError.h"
 
 namespace plat::detail {
@@ -49,6 +50,7 @@ struct Transfer {
     std::shared_ptr<TransferSink> sink;
     CurlEasyPtr easy;
     CurlSlistPtr headerList;
+    CurlSlistPtr connectToList;
     ResponseHeadParser head;
     size_t bodyOffset = 0;
     int64_t bodyBytesRead = 0;  // body bytes handed to curl, without chunk framing
@@ -57,6 +59,8 @@ struct Transfer {
     bool headDelivered = false;
     int64_t lastReportedSent = -1;
     std::optional<Error> abortError;  // our own reason for stopping the transfer
+    std::unique_ptr<DiscoveryActivity> hostLookup;  // while the local host name is being found
+    std::string connectToAddress;  // found for the local host name
     std::array<char, CURL_ERROR_SIZE> errorBuffer {};
 
     int64_t expectedBodyLength() const
@@ -153,6 +157,16 @@ bool isSafeHeaderText(const std::string& text)
     return text.find_first_of("\r\n") == std::string::npos && text.find('\0') == std::string::npos;
 }
 
+// "HOST:PORT:CONNECT-TO-HOST:CONNECT-TO-PORT" with HOST and PORT left out:
+// the handle only ever loads its one URL, so it matches whatever form of
+// the name (final dot or not) curl compares.
+std::string connectToEntry(const std::string& address)
+{
+    if (address.find(':') != std::string::npos)
+        return "::[" + address + "]:";
+    return "::" + address + ":";
+}
+
 Error errorForCode(CURLcode code, const Transfer& transfer)
 {
     std::string detail = transfer.errorBuffer[0] ? transfer.errorBuffer.data() : curl_easy_strerror(code);
@@ -213,13 +227,19 @@ struct CurlEngine::Impl {
     struct Resume {
         uint64_t id;
     };
-    using Command = std::variant<Start, Cancel, Resume>;
+    struct HostFound {
+        uint64_t id;
+        std::optional<std::string> address;  // empty: not found
+        int64_t failureCode = 0;
+    };
+    using Command = std::variant<Start, Cancel, Resume, HostFound>;
 
     CurlMultiPtr multi;
     std::mutex lock;
     std::vector<Command> commands;  // guarded by lock
     uint64_t nextId = 1;  // guarded by lock
     std::map<uint64_t, std::unique_ptr<Transfer>> transfers;  // worker thread only
+    std::map<uint64_t, std::unique_ptr<Transfer>> findingHosts;  // worker thread only
     std::thread worker;
     std::atomic<bool> stopping {false};
     Semaphore stopped;  // signalled as the worker leaves its loop
@@ -274,6 +294,54 @@ struct CurlEngine::Impl {
         transfer->id = start.id;
         transfer->request = std::move(start.request);
         transfer->sink = std::move(start.sink);
+        if (!transfer->request.localHostName.empty()) {
+            findHost(std::move(transfer));
+            return;
+        }
+        launch(std::move(transfer));
+    }
+
+    // The answer comes on discovery's thread (or at once) and is handed back
+    // to this one; the activity is ended here, never from its own callback.
+    void findHost(std::unique_ptr<Transfer> transfer)
+    {
+        const uint64_t id = transfer->id;
+        const std::string hostName = transfer->request.localHostName;
+        Transfer& waiting = *findingHosts.emplace(id, std::move(transfer)).first->second;
+        waiting.hostLookup = currentDiscoveryBackend()->resolveHostName(
+            hostName,
+            [this, id](const std::string& address) {
+                post(HostFound {id, address});
+            },
+            [this, id](int64_t code) {
+                post(HostFound {id, std::nullopt, code});
+            });
+    }
+
+    void handle(HostFound& found)
+    {
+        auto it = findingHosts.find(found.id);
+        if (it == findingHosts.end())
+            return;  // cancelled meanwhile
+        std::unique_ptr<Transfer> transfer = std::move(it->second);
+        findingHosts.erase(it);
+        transfer->hostLookup.reset();
+        if (!found.address) {
+            transfer->sink->transferFinished(
+                makeURLError(kURLErrorCannotFindHost,
+                    "A server with the specified hostname could not be found. (service discovery did not find "
+                        + transfer->request.localHostName + ": error " + std::to_string(found.failureCode) + ")",
+                    transfer->request.url),
+                false);
+            return;
+        }
+        transfer->connectToAddress = std::move(*found.address);
+        transfer->sink->transferResolvedHost();
+        launch(std::move(transfer));
+    }
+
+    void launch(std::unique_ptr<Transfer> transfer)
+    {
         if (!configure(*transfer)) {
             auto error = transfer->abortError.value_or(
                 makeURLError(kURLErrorUnknown, "The transfer could not be set up.", transfer->request.url));
@@ -286,6 +354,7 @@ struct CurlEngine::Impl {
 
     void handle(const Cancel& cancel)
     {
+        findingHosts.erase(cancel.id);
         auto it = transfers.find(cancel.id);
         if (it == transfers.end())
             return;
@@ -358,6 +427,14 @@ struct CurlEngine::Impl {
             append("Expect:");  // no 100-continue round trip, as the platform sends bodies at once
         transfer.headerList.reset(list);
         curl_easy_setopt(easy, CURLOPT_HTTPHEADER, list);
+
+        if (!transfer.connectToAddress.empty()) {
+            // The Host field and the server's certificate still go by the name.
+            transfer.connectToList.reset(curl_slist_append(nullptr, connectToEntry(transfer.connectToAddress).c_str()));
+            if (!transfer.connectToList)
+                return false;
+            curl_easy_setopt(easy, CURLOPT_CONNECT_TO, transfer.connectToList.get());
+        }
         return true;
     }
 

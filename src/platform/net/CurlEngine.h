@@ -24,6 +24,9 @@ struct TransferRequest {
     std::shared_ptr<InputStream> bodyStream;
     std::optional<int64_t> bodyStreamLength;  // from the request's "Content-Length"
     bool allowUntrustedServer = false;
+    // The URL's host when the local domain's service discovery is to find
+    // it ("camera.local."); empty: the system's resolver.
+    std::string localHostName;
 };
 
 // Told of a transfer's progress on the engine's thread. After cancel() the
@@ -35,6 +38,9 @@ public:
         = 0;
     virtual void transferReceivedData(const uint8_t* bytes, size_t length) = 0;
     virtual void transferSentBody(int64_t totalSent, int64_t totalExpected) = 0;
+    // Service discovery found the request's local host name; the transfer
+    // goes on to connect.
+    virtual void transferResolvedHost() { }
     // Exactly once for a transfer that was not cancelled; no error on success.
     virtual void transferFinished(std::optional<Error> error, bool certificateUntrusted) = 0;
     // Bytes handed over but not yet consumed; above the engine's limit the
@@ -44,9 +50,10 @@ public:
 
 // Runs every HTTP transfer of the process on one worker thread, over
 // libcurl's multi interface; the thread waits in curl_multi_poll and is woken
-// for new work. Never destroyed, like the dispatch pool; its thread stops
-// while the process exits, before libcurl's TLS library frees its state.
-// Any thread.
+// for new work. A host of the local domain is first looked up through
+// service discovery without holding up the thread, and the transfer then
+// connects to the address found while its requests still name the host. Never destroyed, like the dispatch pool; its
+// thread stops while the process exits, before libcurl's TLS library frees its state. Any thread.
 class CurlEngine {
 public:
     // Bytes handed to a sink and not yet consumed before its transfer pauses.

@@ -17,8 +17,9 @@ detail::ServiceIdentity identityOf(const NetServiceRegistry::Record& record)
 
 NetServiceRegistry& NetServiceRegistry::shared()
 {
-    static NetServiceRegistry registry;
-    return registry;
+    // Never destroyed: the network thread may look a host up while the process exits.
+    static auto* registry = new NetServiceRegistry();
+    return *registry;
 }
 
 void NetServiceRegistry::announce(Record record)
@@ -40,6 +41,16 @@ void NetServiceRegistry::announce(Record record)
     // A replaced service keeps its listing; only resolving sees the change.
     if (!replaced)
         notify(record, true);
+}
+
+std::optional<NetServiceRegistry::Record> NetServiceRegistry::findHost(const std::string& hostName) const
+{
+    std::lock_guard lock(_lock);
+    auto known = std::find_if(_records.begin(), _records.end(),
+        [&](const Record& record) { return detail::sameHostName(record.hostName, hostName); });
+    if (known == _records.end())
+        return std::nullopt;
+    return *known;
 }
 
 void NetServiceRegistry::withdraw(const std::string& name, const std::string& type, const std::string& domain)

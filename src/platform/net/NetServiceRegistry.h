@@ -24,6 +24,10 @@ public:
         std::string hostName;
         int64_t port = 0;
         bool resolvable = true;
+        // Where a connection to hostName goes when that is a name of the
+        // local domain ("camera.local."): services of this process are on
+        // this machine.
+        std::string address = "127.0.0.1";
     };
     using Listener = std::function<void(const Record& record, bool added)>;
 
@@ -35,6 +39,8 @@ public:
     void withdraw(const std::string& name, const std::string& type, const std::string& domain = "local.");
     std::vector<Record> services() const;
     std::optional<Record> find(const std::string& name, const std::string& type, const std::string& domain) const;
+    // A service on that host (compared without regard to case or a final dot).
+    std::optional<Record> findHost(const std::string& hostName) const;
     // For test isolation: forgets every service (listeners hear of none of it).
     void removeAllForTesting();
 

@@ -83,6 +83,17 @@ public:
         return std::make_unique<Nothing>();
     }
 
+    std::unique_ptr<detail::DiscoveryActivity> resolveHostName(
+        const std::string& hostName, HostResolveCallback onResolved, FailureCallback onFailure) override
+    {
+        auto record = NetServiceRegistry::shared().findHost(hostName);
+        if (!record)
+            onFailure(kNetServicesNotFoundError);
+        else if (record->resolvable)
+            onResolved(record->address);
+        return std::make_unique<Nothing>();
+    }
+
     std::unique_ptr<detail::DiscoveryActivity> publish(const detail::ServiceIdentity& service,
         const std::string& hostName, int64_t port, PublishCallback onPublished, FailureCallback onFailure) override
     {
@@ -135,6 +146,24 @@ bool sameTypeAndDomain(
         && equalIgnoringCase(normalizedServiceDomain(domainA), normalizedServiceDomain(domainB));
 }
 
+bool isLocalDomainHostName(std::string_view hostName)
+{
+    if (hostName.ends_with('.'))
+        hostName.remove_suffix(1);
+    constexpr std::string_view kLocalDomain = ".local";
+    return hostName.size() > kLocalDomain.size()
+        && equalIgnoringCase(hostName.substr(hostName.size() - kLocalDomain.size()), kLocalDomain);
+}
+
+bool sameHostName(std::string_view a, std::string_view b)
+{
+    if (a.ends_with('.'))
+        a.remove_suffix(1);
+    if (b.ends_with('.'))
+        b.remove_suffix(1);
+    return equalIgnoringCase(a, b);
+}
+
 bool sameService(const ServiceIdentity& a, const ServiceIdentity& b)
 {
     return equalIgnoringCase(a.name, b.name) && sameTypeAndDomain(a.type, a.domain, b.type, b.domain);
@@ -142,10 +171,11 @@ bool sameService(const ServiceIdentity& a, const ServiceIdentity& b)
 
 std::shared_ptr<DiscoveryBackend> currentDiscoveryBackend()
 {
-    static const std::shared_ptr<DiscoveryBackend> inProcess = std::make_shared<InProcessDiscovery>();
+    // Never destroyed: the network thread may look a host up while the process exits.
+    static const auto* inProcess = new std::shared_ptr<DiscoveryBackend>(std::make_shared<InProcessDiscovery>());
     switch (ServiceDiscovery::backend()) {
     case ServiceDiscoveryBackend::InProcess:
-        return inProcess;
+        return *inProcess;
     case ServiceDiscoveryBackend::Avahi:
         return AvahiDiscovery::shared();
     case ServiceDiscoveryBackend::Automatic:
@@ -154,7 +184,7 @@ std::shared_ptr<DiscoveryBackend> currentDiscoveryBackend()
     std::shared_ptr<AvahiDiscovery> avahi = AvahiDiscovery::shared();
     if (avahi->isReachable())
         return avahi;
-    return inProcess;
+    return *inProcess;
 }
 
 }  // namespace plat::detail

@@ -54,6 +54,11 @@ std::string normalizedServiceDomain(std::string_view domain);
 bool sameService(const ServiceIdentity& a, const ServiceIdentity& b);
 bool sameTypeAndDomain(
     std::string_view typeA, std::string_view domainA, std::string_view typeB, std::string_view domainB);
+// Whether a host name is in multicast DNS's own domain ("camera.local",
+// "camera.local."), which only service discovery can answer for.
+bool isLocalDomainHostName(std::string_view hostName);
+// Host names compare as DNS does: without regard to case or a final dot.
+bool sameHostName(std::string_view a, std::string_view b);
 
 struct ResolvedService {
     std::string hostName;
@@ -74,6 +79,9 @@ public:
     using FailureCallback = std::function<void(int64_t code)>;
     using ResolveCallback = std::function<void(const ResolvedService& resolved)>;
     using PublishCallback = std::function<void()>;
+    // A numeric address: IPv4 dotted, or IPv6 with a link-local address's
+    // interface index after a '%' ("fe80::1%2").
+    using HostResolveCallback = std::function<void(const std::string& address)>;
 
     virtual ~DiscoveryBackend() = default;
     virtual std::unique_ptr<DiscoveryActivity> browse(
@@ -83,6 +91,11 @@ public:
     // time-out ends the wait.
     virtual std::unique_ptr<DiscoveryActivity> resolve(
         const ServiceIdentity& service, ResolveCallback onResolved, FailureCallback onFailure)
+        = 0;
+    // One address of a host of the local domain, IPv4 when it has both. A
+    // host that has gone may never answer: the caller's time-out ends the wait.
+    virtual std::unique_ptr<DiscoveryActivity> resolveHostName(
+        const std::string& hostName, HostResolveCallback onResolved, FailureCallback onFailure)
         = 0;
     // An empty hostName publishes on this machine's name.
     virtual std::unique_ptr<DiscoveryActivity> publish(const ServiceIdentity& service, const std::string& hostName,

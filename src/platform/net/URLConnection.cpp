@@ -10,6 +10,7 @@
 #include "platform/net/HTTPAuthenticationScheme.h"
 #include "platform/net/HTTPCookieStorage.h"
 #include "platform/net/InputStream.h"
+#include "platform/net/ServiceDiscovery.h"
 #include "platform/net/URLError.h"
 
 namespace plat {
@@ -150,6 +151,11 @@ public:
     {
         post([error, certificateUntrusted](
                  URLConnection& c, uint64_t g) { c.handleFinished(g, error, certificateUntrusted); });
+    }
+
+    void transferResolvedHost() override
+    {
+        post([](URLConnection& c, uint64_t g) { c.handleHostFound(g); });
     }
 
     int64_t pendingBytes() const override { return _pending.load(); }
@@ -376,6 +382,11 @@ void URLConnection::beginTransfer()
             transfer.bodyStreamLength = parseHeaderInteger(*length);
     }
     transfer.allowUntrustedServer = _allowUntrusted;
+    // The local domain is multicast DNS's alone, and the system's resolver
+    // often cannot ask it (no mDNS module in its configuration).
+    _findingHost = detail::isLocalDomainHostName(url->host());
+    if (_findingHost)
+        transfer.localHostName = url->host();
     if (_currentRequest.HTTPShouldHandleCookies() && !transfer.headers.contains("Cookie")) {
         auto cookies = HTTPCookieStorage::sharedHTTPCookieStorage().cookiesForURL(*url);
         if (auto value = HTTPCookie::requestHeaderFieldsWithCookies(cookies).value("Cookie"))
@@ -427,8 +438,23 @@ void URLConnection::checkTimeout()
         scheduleTimeoutCheck(timeout - idle);
         return;
     }
+    if (_findingHost) {
+        fail(makeURLError(kURLErrorCannotFindHost,
+            "A server with the specified hostname could not be found. (no answer for " + _currentRequest.url()->host()
+                + " on the local network)",
+            _currentRequest.url()->absoluteString()));
+        return;
+    }
     fail(makeURLError(kURLErrorTimedOut, "The request timed out.",
         _currentRequest.url() ? _currentRequest.url()->absoluteString() : std::string()));
+}
+
+void URLConnection::handleHostFound(uint64_t generation)
+{
+    if (generation != _generation || _phase != Phase::Loading)
+        return;
+    _findingHost = false;
+    touch();
 }
 
 void URLConnection::handleHead(uint64_t generation, int64_t statusCode, std::string httpVersion, HTTPHeaders headers)

@@ -54,7 +54,8 @@ public:
 // trust), keeps and sends cookies of the shared cookie storage when the
 // request asks for that, uses the shared URL cache by the request's policy
 // and fails after the request's time-out without progress, measured on
-// plat::Clock. The transfer runs on the network thread; the delegate hears
+// plat::Clock (as a host not found while service discovery still looks for
+// a host of the local domain). The transfer runs on the network thread; the delegate hears
 // of it on the main run loop unless a delegate queue is set. The connection
 // keeps itself and its delegate alive until it finishes, fails or is cancelled.
 // Create, start and cancel on the main thread (or the delegate queue).
@@ -110,6 +111,7 @@ private:
     void startOnQueue();
     bool serveFromCache();
     void beginTransfer();
+    void handleHostFound(uint64_t generation);
     void handleHead(uint64_t generation, int64_t statusCode, std::string httpVersion, HTTPHeaders headers);
     void handleData(uint64_t generation, Data data);
     void handleSent(uint64_t generation, int64_t totalSent, int64_t totalExpected);
@@ -160,6 +162,7 @@ private:
     Data _cacheBody;
 
     double _lastActivityUptime = 0;
+    bool _findingHost = false;  // the transfer waits for service discovery to find its host
     bool _timeoutCheckScheduled = false;
 };
 

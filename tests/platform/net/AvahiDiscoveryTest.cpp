@@ -25,6 +25,9 @@
 #include "platform/net/NetService.h"
 #include "platform/net/NetServiceBrowser.h"
 #include "platform/net/ServiceDiscovery.h"
+#include "platform/net/URLConnection.h"
+#include "platform/net/URLError.h"
+#include "support/HTTPTestServer.h"
 #include "support/ManualClockScope.h"
 #include "support/RunLoopWaiting.h"
 #include "support/TemporarySandbox.h"
@@ -250,7 +253,34 @@ public:
     int64_t failure = 0;
 };
 
-TEST(AvahiDiscovery, AServicePublishedOnLoopbackIsBrowsedAndResolved)
+class Loading : public plat::URLConnectionDelegate {
+public:
+    void didReceiveData(plat::URLConnection&, const plat::Data& data) override
+    {
+        body.append(data.begin(), data.end());
+    }
+    void didFinishLoading(plat::URLConnection&) override { done = true; }
+    void didFailWithError(plat::URLConnection&, const plat::Error& e) override
+    {
+        error = e;
+        done = true;
+    }
+    std::string body;
+    std::optional<plat::Error> error;
+    bool done = false;
+};
+
+std::shared_ptr<Loading> load(const std::string& url)
+{
+    auto loading = std::make_shared<Loading>();
+    plat::URLConnection::connectionWithRequest(plat::URLRequest(plat::URL::URLWithString(url)), loading);
+    EXPECT_TRUE(plat::test::runMainLoopUntil([&] { return loading->done; }));
+    return loading;
+}
+
+// One daemon for the whole test: the message bus's address is read once a
+// process, so a second bus on another socket would never be reached.
+TEST(AvahiDiscovery, AServicePublishedOnLoopbackIsBrowsedResolvedAndLoadedByItsHostName)
 {
     plat::test::TemporaryFolder folder;
     LoopbackAvahi daemons;
@@ -258,9 +288,11 @@ TEST(AvahiDiscovery, AServicePublishedOnLoopbackIsBrowsedAndResolved)
         GTEST_SKIP() << "no Avahi daemon for this test: " << *reason;
     plat::test::ManualClockScope clock;
     plat::ServiceDiscovery::setBackend(plat::ServiceDiscoveryBackend::Avahi);
+    plat::test::HTTPTestServer server(
+        [](const plat::test::HTTPTestRequest&) { return plat::test::HTTPTestReply::withBody(200, "frame"); });
 
     auto serving = std::make_shared<Serving>();
-    auto published = std::make_shared<plat::NetService>("local.", kType, "Zantrope Test Camera", 48080);
+    auto published = std::make_shared<plat::NetService>("local.", kType, "Zantrope Test Camera", server.port());
     published->setDelegate(serving);
     published->publish();
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return serving->published || serving->failure != 0; }))
@@ -284,9 +316,23 @@ TEST(AvahiDiscovery, AServicePublishedOnLoopbackIsBrowsedAndResolved)
     found->resolveWithTimeout(30.0);
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return resolving->resolved || resolving->failure != 0; }));
     ASSERT_TRUE(resolving->resolved) << "resolving failed with " << resolving->failure;
-    EXPECT_EQ(found->port(), 48080);
-    ASSERT_TRUE(found->hostName());
-    EXPECT_TRUE(found->hostName()->ends_with(".local.")) << *found->hostName();
+    EXPECT_EQ(found->port(), server.port());
+    const std::string hostName = found->hostName().value_or("");
+    ASSERT_TRUE(hostName.ends_with(".local.")) << hostName;
+
+    // As a remote camera is reached: by the host name its service resolved
+    // to, found through Avahi too (the system's resolver has no multicast DNS here).
+    const std::string port = std::to_string(server.port());
+    auto loaded = load("http://" + hostName + ":" + port + "/");
+    ASSERT_FALSE(loaded->error) << loaded->error->localizedDescription() << "\n" << daemons.daemonTranscript();
+    EXPECT_EQ(loaded->body, "frame");
+    ASSERT_EQ(server.requestCount(), 1u);
+    EXPECT_EQ(server.requests()[0].header("Host").value_or(""), hostName + ":" + port);
+    // The daemon gives up on a name nobody answers for after a few seconds.
+    auto unknown = load("http://zantrope-nobody-here.local.:" + port + "/");
+    ASSERT_TRUE(unknown->error);
+    EXPECT_EQ(unknown->error->code(), plat::kURLErrorCannotFindHost);
+    EXPECT_EQ(server.requestCount(), 1u);
 
     published->stop();
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return !browsing->removed.empty(); }));

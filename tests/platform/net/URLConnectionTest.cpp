@@ -6,6 +6,8 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/net/HTTPCookieStorage.h"
 #include "platform/net/InputStream.h"
+#include "platform/net/NetServiceRegistry.h"
+#include "platform/net/ServiceDiscovery.h"
 #include "platform/net/URLCache.h"
 #include "platform/net/URLConnection.h"
 #include "platform/net/URLError.h"
@@ -410,4 +412,81 @@ TEST_F(URLConnectionTest, CancelledConnectionSaysNothingMore)
     server.release();
     clock.advance(120);
     EXPECT_TRUE(delegate->events.empty());
+}
+
+// Hosts of the local domain are found through service discovery (here the
+// in-process registry, as on a machine without an Avahi daemon), never
+// through the system's resolver, which has no multicast DNS here.
+class LocalHostNameLoading : public URLConnectionTest {
+protected:
+    LocalHostNameLoading()
+    {
+        plat::ServiceDiscovery::setBackend(plat::ServiceDiscoveryBackend::InProcess);
+        plat::NetServiceRegistry::shared().removeAllForTesting();
+    }
+    ~LocalHostNameLoading() override
+    {
+        plat::NetServiceRegistry::shared().removeAllForTesting();
+        plat::ServiceDiscovery::setBackend(plat::ServiceDiscoveryBackend::Automatic);
+    }
+    static void announceCamera(const std::string& hostName, int port, bool resolvable)
+    {
+        plat::NetServiceRegistry::shared().announce(
+            {"Camera", "_QUORVANE_REMOTE_CAMERA._tcp.", "local.", hostName, port, resolvable});
+    }
+};
+
+TEST_F(LocalHostNameLoading, ALocalHostIsReachedAtItsDiscoveredAddressUnderItsOwnName)
+{
+    HTTPTestServer server([](const HTTPTestRequest&) { return HTTPTestReply::withBody(200, "frame"); });
+    announceCamera("zantrope-camera.local.", server.port(), /*resolvable=*/true);
+    const std::string port = std::to_string(server.port());
+    struct Case {
+        std::string url;
+        std::optional<int64_t> failure;
+        std::string hostField;  // what the server hears the request was for, without the port
+    };
+    const Case cases[] = {
+        {"http://zantrope-camera.local.:" + port + "/", std::nullopt, "zantrope-camera.local."},
+        {"http://Zantrope-Camera.local:" + port + "/", std::nullopt, "Zantrope-Camera.local"},
+        {"http://nobody-here.local.:" + port + "/", plat::kURLErrorCannotFindHost, ""},
+        {server.localhostURL("/"), std::nullopt, "localhost"},  // not in the local domain: the system's resolver
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url);
+        const size_t before = server.requestCount();
+        auto delegate = load(c.url);
+        if (c.failure) {
+            ASSERT_TRUE(delegate->error);
+            EXPECT_EQ(delegate->error->code(), *c.failure);
+            EXPECT_EQ(server.requestCount(), before);
+            continue;
+        }
+        ASSERT_FALSE(delegate->error) << delegate->error->localizedDescription();
+        EXPECT_EQ(delegate->body, "frame");
+        EXPECT_EQ(server.requests().back().header("Host").value_or(""), c.hostField + ":" + port);
+    }
+}
+
+TEST_F(LocalHostNameLoading, ALocalHostThatNeverAnswersIsNotFoundAfterTheRequestsTimeout)
+{
+    announceCamera("gone-camera.local.", 8080, /*resolvable=*/false);
+    plat::URLRequest request(plat::URL::URLWithString("http://gone-camera.local.:8080/"));
+    request.setTimeoutInterval(10);
+    auto delegate = std::make_shared<RecordingDelegate>();
+    auto connection = plat::URLConnection::connectionWithRequest(request, delegate);
+    clock.advance(9.9);
+    EXPECT_FALSE(delegate->done);
+    clock.advance(0.1);
+    ASSERT_TRUE(delegate->error);
+    EXPECT_EQ(delegate->error->code(), plat::kURLErrorCannotFindHost);
+}
+
+TEST(LocalDomainHostName, OnlyNamesUnderLocalAreTheLocalDomains)
+{
+    const std::pair<const char*, bool> cases[] = {{"camera.local", true}, {"camera.local.", true},
+        {"CAMERA.LOCAL", true}, {"a.b.local", true}, {"local", false}, {".local", false}, {"local.", false},
+        {"mylocal", false}, {"camera.local.example.com", false}, {"localhost", false}, {"127.0.0.1", false}};
+    for (const auto& [host, local] : cases)
+        EXPECT_EQ(plat::detail::isLocalDomainHostName(host), local) << host;
 }
