@@ -178,6 +178,7 @@ def main(argv):
         return includes[path]
 
     problems = []
+    checked = 0
     for name in sorted(targets):
         allowed = usable(name)
         # A header whose source the target compiles itself is its own too.
@@ -188,6 +189,7 @@ def main(argv):
             path = pending.pop()
             for number, written, header in includes_of(path):
                 owner = answered.get(header)
+                checked += owner is not None
                 if owner is None or owner == name or os.path.splitext(header)[0] in compiled:
                     if header not in seen:
                         seen.add(header)
@@ -202,11 +204,14 @@ def main(argv):
     for component in strongly_connected(graph):
         problems.append(f"these libraries link each other: {', '.join(component)}")
 
+    if checked == 0:
+        problems.append("no include of a library header found: the manifest or the sources are not what they seem")
     for problem in problems:
         print(problem)
     if problems:
         print(f"{len(problems)} layer problem(s)")
         return 1
+    print(f"layers kept: {checked} includes of library headers in {len(targets)} targets")
     return 0
 
 
