@@ -79,7 +79,7 @@ private:
 
 TEST_F(Startup, TheAppOffersTheGreenScreenSecondAmongTheCaptureSources)
 {
-    zt::CaptureSources::setProvidedSources({});  // what the fixture gave, as the process entry does
+    zt::CaptureSources::setProvidedSources({});  // undo the fixture's call: the sources come from the app alone
     zt::registerAppCaptureSources();
     zt::registerAppCaptureSources();  // again: still one green screen
     auto registry = std::make_shared<zt::CaptureSources>();
