@@ -18,6 +18,7 @@
 #include "app/ImageProducer.h"
 #include "app/ProjectModel.h"
 #include "app/ProjectsList.h"
+#include "app/screens/AppCaptureSources.h"
 #include "app/screens/AppLayouts.h"
 #include "app/screens/MainViewController.h"
 #include "app/screens/ProjectExplorer.h"
@@ -102,6 +103,7 @@ void StartupToExplorer(benchmark::State& state)
 {
     plat::Device::setCurrentDevice(plat::Device(plat::UserInterfaceIdiom::Phone));
     zt::registerAppLayouts();
+    zt::registerAppCaptureSources();
     Device device(static_cast<int>(state.range(0)));
     auto& app = plat::Application::sharedApplication();
     size_t shown = 0;

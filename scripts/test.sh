@@ -4,6 +4,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --preset default
+# The layers first: an include of a library its target does not link, or two
+# libraries linking each other, fails here in a second rather than after the
+# build (ctest checks again, as layers.includes).
+python3 scripts/check-layers.py build/default/zt-layers.json
 cmake --build --preset default
 ctest --preset default --parallel "$(nproc)"
 # The readers of outside input again, built by clang with libFuzzer and the

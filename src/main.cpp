@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "app/screens/AppCaptureSources.h"
 #include "app/screens/AppLayouts.h"
 #include "app/screens/ZantropeAppDelegate.h"
 #include "platform/foundation/Clock.h"
@@ -116,6 +117,7 @@ int main(int argc, char** argv)
         };
     }
     zt::registerAppLayouts();
+    zt::registerAppCaptureSources();
     // Before any screen exists: every controller finds its container and wrapper.
     zt::loadUISidePanelItem();
     zt::loadWrapControllerItem();

@@ -5,10 +5,24 @@
 #include "capture/Capture4KCamera.h"
 #include "capture/CaptureLocalCamera.h"
 #include "capture/CaptureRemoteCameraClient.h"
-#include "greenscreen/CaptureChromaKeyCamera.h"
 #include "platform/foundation/NotificationCenter.h"
 
 namespace zt {
+
+namespace {
+
+std::vector<CaptureSources::SourceMaker>& providedSources()
+{
+    static std::vector<CaptureSources::SourceMaker> makers;
+    return makers;
+}
+
+}  // namespace
+
+void CaptureSources::setProvidedSources(std::vector<SourceMaker> makers)
+{
+    providedSources() = std::move(makers);
+}
 
 std::shared_ptr<CaptureSources> CaptureSources::sharedInstance()
 {
@@ -27,9 +41,14 @@ CaptureSources::CaptureSources()
 
 void CaptureSources::checkLocalCaptureSources()
 {
+    CaptureSourceList made {std::make_shared<CaptureLocalCamera>()};
+    for (const SourceMaker& make : providedSources()) {
+        if (auto source = make())
+            made.push_back(std::move(source));
+    }
+    made.push_back(std::make_shared<Capture4KCamera>());
     // Refilled in place, so that holders of the list see the new sources.
-    *_sources = {std::make_shared<CaptureLocalCamera>(), std::make_shared<CaptureChromaKeyCamera>(),
-        std::make_shared<Capture4KCamera>()};
+    *_sources = std::move(made);
     _remoteCameraBrowser = std::make_shared<CaptureRemoteCameraBrowser>();
     _remoteCameraBrowser->setDelegate(shared_from_this());
     _remoteCameraBrowser->startBonjourBrowser();

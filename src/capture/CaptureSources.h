@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,15 +19,24 @@ using CaptureSourceList = std::vector<std::shared_ptr<CaptureController>>;
 
 // The process's capture sources: the built-in cameras, made once and used
 // again each time they are chosen, and the remote cameras the network
-// browser finds, one per host. Main thread.
+// browser finds, one per host. Built-in sources of the libraries that build
+// on this one come from the app's top through setProvidedSources. Main
+// thread.
 class CaptureSources : public CaptureRemoteCameraBrowserDelegate, public std::enable_shared_from_this<CaptureSources> {
 public:
+    using SourceMaker = std::function<std::shared_ptr<CaptureController>()>;
+
     // The one registry, made (with checkLocalCaptureSources) on first use.
     static std::shared_ptr<CaptureSources> sharedInstance();
     CaptureSources();
 
-    // The list becomes new built-in sources (the local camera, the green
-    // screen, then the 4K camera); a browser for remote cameras is made and
+    // The makers of the built-in sources that libraries above this one
+    // provide, in the order offered; set before the registry's first use.
+    // Setting them again replaces them.
+    static void setProvidedSources(std::vector<SourceMaker> makers);
+
+    // The list becomes new built-in sources (the local camera, the provided
+    // sources, then the 4K camera); a browser for remote cameras is made and
     // started.
     void checkLocalCaptureSources();
     // The list itself, not a copy.

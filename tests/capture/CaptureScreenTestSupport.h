@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CaptureSourceTestSupport.h"
 #include "app/DataManager.h"
 #include "app/Frame.h"
 #include "app/ImageProducer.h"
@@ -87,6 +88,7 @@ protected:
         // The process's registry starts afresh, with new built-in sources and
         // a browser that hears no other test's remote cameras.
         plat::ServiceDiscovery::setBackend(plat::ServiceDiscoveryBackend::Avahi);
+        provideAppCaptureSources();
         CaptureSources::sharedInstance()->checkLocalCaptureSources();
         plat::SystemVolume::shared().setOutputVolume(0.5);
         registerCaptureLayouts();

@@ -16,6 +16,8 @@
 #include "app/ProjectModel.h"
 #include "app/ProjectsList.h"
 #include "capture/CaptureController.h"
+#include "capture/CaptureSources.h"
+#include "greenscreen/CaptureChromaKeyCamera.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Image.h"
@@ -135,12 +137,21 @@ private:
     std::unique_ptr<ImageProducer> _producer;
 };
 
+// The built-in sources the app's top gives the registry: the green screen,
+// which builds on capture.
+inline void provideAppCaptureSources()
+{
+    CaptureSources::setProvidedSources({[] { return std::make_shared<CaptureChromaKeyCamera>(); }});
+}
+
 // A fresh device: sandbox, manual clock, toolkit, settings, an empty
-// in-process discovery registry, and a phone window with the source's area.
+// in-process discovery registry, the app's built-in capture sources, and a
+// phone window with the source's area.
 class CaptureFixture : public ::testing::Test {
 protected:
     CaptureFixture()
     {
+        provideAppCaptureSources();
         DataManager::sharedDataManager().resetToDefaultsForTesting();
         plat::ServiceDiscovery::setBackend(plat::ServiceDiscoveryBackend::InProcess);
         plat::NetServiceRegistry::shared().removeAllForTesting();

@@ -10,6 +10,7 @@
 #include "app/ImageProducer.h"
 #include "capture/APAlbumPickerController.h"
 #include "capture/CaptureDeviceControls.h"
+#include "capture/CaptureSourceTestSupport.h"
 #include "capture/CaptureSources.h"
 #include "glimage/GLImageBrightnessFilter.h"
 #include "glimage/GLImageChromaKeyBlendFilter.h"
@@ -573,6 +574,7 @@ TEST(ChromaKeyRegistry, TheGreenScreenIsSecondAmongTheSources)
 {
     plat::test::TemporarySandbox sandbox;
     plat::ServiceDiscovery::setBackend(plat::ServiceDiscoveryBackend::Avahi);
+    zt::test::provideAppCaptureSources();
     auto registry = zt::CaptureSources::sharedInstance();
     registry->checkLocalCaptureSources();
     const auto& sources = *registry->getAvailableCaptureSources();

@@ -1,8 +1,9 @@
 #pragma once
 // A fresh device for each test of the app's screens: its own sandbox, the
-// manual clock, the toolkit reset, the app's layouts, the shared settings
-// and crash reporter back at their defaults, and helpers that make project
-// folders and archives the way the app writes them.
+// manual clock, the toolkit reset, the app's layouts and capture sources,
+// the shared settings and crash reporter back at their defaults, and
+// helpers that make project folders and archives the way the app writes
+// them.
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "app/ProjectModel.h"
 #include "app/ProjectsList.h"
 #include "app/QVZipArchive.h"
+#include "app/screens/AppCaptureSources.h"
 #include "app/screens/AppLayouts.h"
 #include "app/screens/MainViewController.h"
 #include "app/screens/ProjectExplorer.h"
@@ -45,6 +47,7 @@ protected:
         : ui(idiom)
     {
         registerAppLayouts();
+        registerAppCaptureSources();
         resetShared();
         // The welcome screen would cover the explorer on the first start of every test; its own tests reset this.
         WelcomeMain::setHasSeen(true);

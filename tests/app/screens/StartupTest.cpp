@@ -4,10 +4,13 @@
 #include <unistd.h>
 
 #include "app/ImageProducer.h"
+#include "app/screens/AppCaptureSources.h"
 #include "app/screens/AppScreensTestSupport.h"
 #include "app/screens/StartupFiles.h"
 #include "app/screens/UntitledAppDelegate.h"
 #include "audio/AudioController.h"
+#include "capture/CaptureController.h"
+#include "capture/CaptureSources.h"
 #include "dropbox/DBSession.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -73,6 +76,20 @@ private:
 };
 
 }  // namespace
+
+TEST_F(Startup, TheAppOffersTheGreenScreenSecondAmongTheCaptureSources)
+{
+    zt::CaptureSources::setProvidedSources({});  // undo the fixture's call: the sources come from the app alone
+    zt::registerAppCaptureSources();
+    zt::registerAppCaptureSources();  // again: still one green screen
+    auto registry = std::make_shared<zt::CaptureSources>();
+    registry->checkLocalCaptureSources();
+    std::vector<std::string> offered;
+    for (const auto& source : *registry->getAvailableCaptureSources())
+        offered.push_back(source->captureSourceID());
+    EXPECT_EQ(offered,
+        (std::vector<std::string> {"CaptureLocalCamera", "CaptureChromaKeyCamera", "CaptureLocalUHDTVCamera"}));
+}
 
 TEST_F(Startup, AFirstStartInstallsTheSampleProjectAndShowsIt)
 {
