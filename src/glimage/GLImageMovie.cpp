@@ -106,11 +106,6 @@ GLImageMovie::~GLImageMovie()
         teardown();
     else
         plat::DispatchQueue::mainQueue().async(std::move(teardown));
-    runSynchronouslyOnContextQueue([this] {
-        GLImageContext::useImageProcessingContext();
-        pictureTextures.frameDone();
-        yuvConversion.destroyFramebuffer();
-    });
 }
 
 void GLImageMovie::textureCacheSetup()
@@ -118,10 +113,7 @@ void GLImageMovie::textureCacheSetup()
     // The texture cache is made with the first frame; the base's own
     // texture stays for the upload path until a YUV picture's framebuffer
     // makes it anew.
-    runSynchronouslyOnContextQueue([this] {
-        GLImageContext::useImageProcessingContext();
-        yuvConversion.setUp();
-    });
+    setUpPictureConversion();
 }
 
 std::shared_ptr<const plat::Asset> GLImageMovie::asset() const
@@ -409,11 +401,6 @@ bool GLImageMovie::readNextAudioSampleFromOutput(const std::shared_ptr<plat::Ass
     return false;
 }
 
-uint32_t GLImageMovie::textureForOutput()
-{
-    return _frameTexture ? _frameTexture : GLImageOutput::textureForOutput();
-}
-
 void GLImageMovie::processMovieFrame(const std::shared_ptr<const plat::SampleBuffer>& movieSampleBuffer)
 {
     if (!movieSampleBuffer || !movieSampleBuffer->imageBuffer())
@@ -432,96 +419,25 @@ void GLImageMovie::processMovieFrame(
         std::weak_ptr<GLImageTextureDelegate> self = weak_from_this();
         auto targets = _targets;
         auto indices = targetTextureIndices;
-        if (GLImageContext::supportsFastTextureUpload() && movieFrame->planeCount() > 0) {
-            _preferredConversion = detail::conversionForBuffer(*movieFrame);
-            movieFrame->lockBaseAddress(plat::PixelBufferLock::ReadOnly);
-            // Either side changing calls for a framebuffer of the new size.
-            if (yuvConversion.takeBufferSize(bufferWidth, bufferHeight)) {
-                destroyYUVConversionFBO();
-                createYUVConversionFBO();
-            }
-            const auto planes = pictureTextures.texturesForBiPlanarBuffer(movieFrame);
-            luminanceTexture = planes.luminance;
-            chrominanceTexture = planes.chrominance;
-            if (!allTargetsWantMonochromeData)
-                convertYUVToRGBOutput();
+        handOverPicture(movieFrame, "Movie", [&](PictureUpload upload) {
             for (size_t i = 0; i < targets.size(); ++i) {
                 if (!hasTargetAt(targets[i], indices[i]))
                     continue;
                 targets[i]->setInputSize({double(bufferWidth), double(bufferHeight)}, indices[i]);
-                // Monochrome targets read the luminance plane as it is.
-                const bool monochrome = targets[i]->wantsMonochromeInput() && luminanceTexture != 0;
-                targets[i]->setCurrentlyReceivingMonochromeInput(monochrome);
-                targets[i]->setInputTexture(monochrome ? luminanceTexture : outputTexture.name(), indices[i]);
-                targets[i]->setTextureDelegate(self, indices[i]);
+                if (upload == PictureUpload::Textures) {
+                    // Monochrome targets read a YUV picture's luminance plane as it is.
+                    const bool monochrome = targets[i]->wantsMonochromeInput() && luminanceTexture() != 0;
+                    targets[i]->setCurrentlyReceivingMonochromeInput(monochrome);
+                    targets[i]->setInputTexture(monochrome ? luminanceTexture() : textureForOutput(), indices[i]);
+                    targets[i]->setTextureDelegate(self, indices[i]);
+                } else {
+                    targets[i]->setInputTexture(outputTexture.name(), indices[i]);
+                }
                 targets[i]->newFrameReadyAtTime(currentSampleTime, indices[i]);
             }
-            movieFrame->unlockBaseAddress(plat::PixelBufferLock::ReadOnly);
-            luminanceTexture = 0;
-            chrominanceTexture = 0;
-            pictureTextures.frameDone();
-        } else if (GLImageContext::supportsFastTextureUpload()) {
-            auto texture = pictureTextures.textureForBGRABuffer(movieFrame);
-            if (!texture.ok()) {
-                plat::log(
-                    "Movie CVOpenGLESTextureCacheCreateTextureFromImage failed (error: {})", texture.error().code());
-                plat::detail::fatal("Camera failure");
-            }
-            _frameTexture = texture.value();
-            for (size_t i = 0; i < targets.size(); ++i) {
-                if (!hasTargetAt(targets[i], indices[i]))
-                    continue;
-                targets[i]->setInputSize({double(bufferWidth), double(bufferHeight)}, indices[i]);
-                targets[i]->setCurrentlyReceivingMonochromeInput(false);
-                targets[i]->setInputTexture(_frameTexture, indices[i]);
-                targets[i]->setTextureDelegate(self, indices[i]);
-                targets[i]->newFrameReadyAtTime(currentSampleTime, indices[i]);
-            }
-            _frameTexture = 0;
-            pictureTextures.frameDone();
-        } else {
-            // The picture's rows may be padded: the upload takes them by their stride.
-            initializeOutputTextureIfNeeded();
-            detail::uploadPixelBuffer(*movieFrame, outputTexture.name(), outputTextureOptions());
-            for (size_t i = 0; i < targets.size(); ++i) {
-                if (!hasTargetAt(targets[i], indices[i]))
-                    continue;
-                targets[i]->setInputSize({double(bufferWidth), double(bufferHeight)}, indices[i]);
-                targets[i]->setInputTexture(outputTexture.name(), indices[i]);
-                targets[i]->newFrameReadyAtTime(currentSampleTime, indices[i]);
-            }
-        }
+        });
         if (_runBenchmark)
             plat::log("Current frame time : {} ms", (plat::Clock::current().uptimeSeconds() - startTime) * 1000.0);
-    });
-}
-
-void GLImageMovie::convertYUVToRGBOutput()
-{
-    setYUVConversionFBO();
-    yuvConversion.draw(luminanceTexture, chrominanceTexture, _preferredConversion);
-}
-
-void GLImageMovie::setYUVConversionFBO()
-{
-    if (!yuvConversion.hasFramebuffer())
-        createYUVConversionFBO();
-    yuvConversion.bindFramebuffer();
-}
-
-void GLImageMovie::createYUVConversionFBO()
-{
-    initializeOutputTextureIfNeeded();
-    yuvConversion.createFramebuffer(outputTexture.name());
-    notifyTargetsAboutNewOutputTexture();
-}
-
-void GLImageMovie::destroyYUVConversionFBO()
-{
-    runSynchronouslyOnContextQueue([this] {
-        GLImageContext::useImageProcessingContext();
-        yuvConversion.destroyFramebuffer();
-        outputTexture.reset();
     });
 }
 

@@ -4,9 +4,7 @@
 #include <mutex>
 #include <optional>
 
-#include "glimage/GLImageOutput.h"
-#include "glimage/GLImagePixelBufferTextures.h"
-#include "glimage/GLImageYUVConversion.h"
+#include "glimage/GLImagePixelBufferOutput.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/URL.h"
 #include "platform/media/AssetForward.h"
@@ -45,7 +43,7 @@ public:
 // is read on the context queue (a file) or on the caller's thread (an
 // asset); a player item's frames are pulled by a display timer on the main
 // thread. GL work runs on the context queue.
-class GLImageMovie : public GLImageOutput, public plat::PlayerItemOutputPullDelegate {
+class GLImageMovie : public GLImagePixelBufferOutput, public plat::PlayerItemOutputPullDelegate {
 public:
     static std::shared_ptr<GLImageMovie> initWithURL(const plat::URL& url);
     static std::shared_ptr<GLImageMovie> initWithAsset(std::shared_ptr<const plat::Asset> asset);
@@ -71,12 +69,6 @@ public:
     void processMovieFrame(const std::shared_ptr<const plat::SampleBuffer>& movieSampleBuffer);
     void processMovieFrame(
         const std::shared_ptr<plat::PixelBuffer>& movieFrame, const plat::MediaTime& currentSampleTime);
-    // The YUV planes of the current picture into the output texture, through
-    // a framebuffer at the picture's size. Context queue.
-    void convertYUVToRGBOutput();
-    void setYUVConversionFBO();
-    void createYUVConversionFBO();
-    void destroyYUVConversionFBO();
     void outputMediaDataWillChange(plat::PlayerItemVideoOutput& sender) override;
     void displayLinkCallback(plat::DisplayLink& sender);
 
@@ -95,8 +87,6 @@ public:
     bool videoEncodingIsFinished() const { return _videoEncodingIsFinished.load(); }
     // Why the movie could not be read, once it could not.
     std::optional<plat::Error> error() const;
-
-    uint32_t textureForOutput() override;
 
     struct Passkey {
         explicit Passkey() = default;
@@ -135,15 +125,6 @@ private:
     // The reading thread.
     plat::MediaTime previousFrameTime = plat::MediaTime::zero();
     double previousActualFrameTime = 0;
-
-    // Context queue.
-    detail::GLImagePixelBufferTextures pictureTextures;
-    uint32_t _frameTexture = 0;
-    // The current YUV picture's plane textures, 0 outside its processing.
-    uint32_t luminanceTexture = 0;
-    uint32_t chrominanceTexture = 0;
-    detail::GLImageYUVConversion yuvConversion;
-    detail::GLImageYUVConversionChoice _preferredConversion;
 
     std::atomic<bool> keepLooping {false};
     // Counts the ends, so that work queued for a run that has ended is dropped.

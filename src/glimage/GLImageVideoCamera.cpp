@@ -90,10 +90,7 @@ std::shared_ptr<GLImageVideoCamera> GLImageVideoCamera::selfAsCamera()
 bool GLImageVideoCamera::setUp(const std::string& sessionPreset, plat::CaptureDevicePosition cameraPosition)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
-    runSynchronouslyOnContextQueue([this] {
-        GLImageContext::useImageProcessingContext();
-        yuvConversion.setUp();
-    });
+    setUpPictureConversion();
 
     _inputCamera = cameraAt(cameraPosition);
     if (!_inputCamera)
@@ -173,11 +170,6 @@ GLImageVideoCamera::~GLImageVideoCamera()
         teardown();
     else
         plat::DispatchQueue::mainQueue().async(std::move(teardown));
-    runSynchronouslyOnContextQueue([this] {
-        GLImageContext::useImageProcessingContext();
-        pictureTextures.frameDone();
-        yuvConversion.destroyFramebuffer();
-    });
 }
 
 void GLImageVideoCamera::startCameraCapture()
@@ -456,11 +448,6 @@ void GLImageVideoCamera::processAudioSampleBuffer(const std::shared_ptr<const pl
         target->processAudioBuffer(sampleBuffer);
 }
 
-uint32_t GLImageVideoCamera::textureForOutput()
-{
-    return _frameTexture ? _frameTexture : GLImageOutput::textureForOutput();
-}
-
 void GLImageVideoCamera::processVideoSampleBuffer(const std::shared_ptr<const plat::SampleBuffer>& sampleBuffer)
 {
     if (capturePaused)
@@ -474,37 +461,11 @@ void GLImageVideoCamera::processVideoSampleBuffer(const std::shared_ptr<const pl
     const plat::MediaTime currentTime = sampleBuffer->presentationTimeStamp();
     GLImageContext::useImageProcessingContext();
 
-    if (GLImageContext::supportsFastTextureUpload() && pixelBuffer->planeCount() > 0) {
-        _preferredConversion = detail::conversionForBuffer(*pixelBuffer);
-        pixelBuffer->lockBaseAddress(plat::PixelBufferLock::ReadOnly);
-        // Either side changing calls for a framebuffer of the new size.
-        if (yuvConversion.takeBufferSize(bufferWidth, bufferHeight)) {
-            destroyYUVConversionFBO();
-            createYUVConversionFBO();
+    handOverPicture(pixelBuffer, "Camera", [&](PictureUpload upload) {
+        if (upload == PictureUpload::Textures) {
+            updateTargetsForVideoCameraUsingCacheTextureAtWidth(bufferWidth, bufferHeight, currentTime);
+            return;
         }
-        const auto planes = pictureTextures.texturesForBiPlanarBuffer(pixelBuffer);
-        luminanceTexture = planes.luminance;
-        chrominanceTexture = planes.chrominance;
-        if (!allTargetsWantMonochromeData)
-            convertYUVToRGBOutput();
-        updateTargetsForVideoCameraUsingCacheTextureAtWidth(bufferWidth, bufferHeight, currentTime);
-        pixelBuffer->unlockBaseAddress(plat::PixelBufferLock::ReadOnly);
-        luminanceTexture = 0;
-        chrominanceTexture = 0;
-        pictureTextures.frameDone();
-    } else if (GLImageContext::supportsFastTextureUpload()) {
-        auto texture = pictureTextures.textureForBGRABuffer(pixelBuffer);
-        if (!texture.ok()) {
-            plat::log("Camera CVOpenGLESTextureCacheCreateTextureFromImage failed (error: {})", texture.error().code());
-            plat::detail::fatal("Camera failure");
-        }
-        _frameTexture = texture.value();
-        updateTargetsForVideoCameraUsingCacheTextureAtWidth(bufferWidth, bufferHeight, currentTime);
-        _frameTexture = 0;
-        pictureTextures.frameDone();
-    } else {
-        initializeOutputTextureIfNeeded();
-        detail::uploadPixelBuffer(*pixelBuffer, outputTexture.name(), outputTextureOptions());
         auto ignored = targetToIgnoreForUpdates();
         auto targets = _targets;
         auto indices = targetTextureIndices;
@@ -514,7 +475,7 @@ void GLImageVideoCamera::processVideoSampleBuffer(const std::shared_ptr<const pl
             targets[i]->setInputSize({double(bufferWidth), double(bufferHeight)}, indices[i]);
             targets[i]->newFrameReadyAtTime(currentTime, indices[i]);
         }
-    }
+    });
 
     if (_runBenchmark) {
         ++numberOfFramesCaptured;
@@ -546,48 +507,18 @@ void GLImageVideoCamera::updateTargetsForVideoCameraUsingCacheTextureAtWidth(
         }
         targets[i]->setInputSize({double(bufferWidth), double(bufferHeight)}, indices[i]);
         // Monochrome targets read a YUV picture's luminance plane as it is.
-        const bool monochrome = targets[i]->wantsMonochromeInput() && captureAsYUV && luminanceTexture != 0;
+        const bool monochrome = targets[i]->wantsMonochromeInput() && captureAsYUV && luminanceTexture() != 0;
         targets[i]->setCurrentlyReceivingMonochromeInput(monochrome);
-        targets[i]->setInputTexture(monochrome ? luminanceTexture : textureForOutput(), indices[i]);
+        targets[i]->setInputTexture(monochrome ? luminanceTexture() : textureForOutput(), indices[i]);
         targets[i]->newFrameReadyAtTime(currentTime, indices[i]);
     }
-}
-
-void GLImageVideoCamera::convertYUVToRGBOutput()
-{
-    setYUVConversionFBO();
-    yuvConversion.draw(luminanceTexture, chrominanceTexture, _preferredConversion);
-}
-
-void GLImageVideoCamera::setYUVConversionFBO()
-{
-    if (!yuvConversion.hasFramebuffer())
-        createYUVConversionFBO();
-    yuvConversion.bindFramebuffer();
-}
-
-void GLImageVideoCamera::createYUVConversionFBO()
-{
-    initializeOutputTextureIfNeeded();
-    yuvConversion.createFramebuffer(outputTexture.name());
-    ++_yuvConversionFramebuffersMade;
-    notifyTargetsAboutNewOutputTexture();
-}
-
-void GLImageVideoCamera::destroyYUVConversionFBO()
-{
-    runSynchronouslyOnContextQueue([this] {
-        GLImageContext::useImageProcessingContext();
-        yuvConversion.destroyFramebuffer();
-        outputTexture.reset();
-    });
 }
 
 plat::Size GLImageVideoCamera::yuvConversionFramebufferSizeForTesting() const
 {
     plat::Size size;
     runSynchronouslyOnContextQueue([&] {
-        size = {double(yuvConversion.imageBufferWidth()), double(yuvConversion.imageBufferHeight())};
+        size = {double(yuvConversion().imageBufferWidth()), double(yuvConversion().imageBufferHeight())};
     });
     return size;
 }
@@ -595,7 +526,7 @@ plat::Size GLImageVideoCamera::yuvConversionFramebufferSizeForTesting() const
 int GLImageVideoCamera::yuvConversionFramebuffersMadeForTesting() const
 {
     int made = 0;
-    runSynchronouslyOnContextQueue([&] { made = _yuvConversionFramebuffersMade; });
+    runSynchronouslyOnContextQueue([&] { made = yuvConversionFramebuffersMade(); });
     return made;
 }
 

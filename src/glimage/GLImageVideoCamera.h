@@ -4,9 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "glimage/GLImageOutput.h"
-#include "glimage/GLImagePixelBufferTextures.h"
-#include "glimage/GLImageYUVConversion.h"
+#include "glimage/GLImagePixelBufferOutput.h"
 #include "platform/foundation/Semaphore.h"
 #include "platform/media/capture/CaptureAudioDataOutput.h"
 #include "platform/media/capture/CaptureDeviceFolder.h"
@@ -46,7 +44,7 @@ enum class GLImageInterfaceOrientation : int64_t {
 // time: pictures that come meanwhile are dropped at the capture queue.
 // Session and configuration on the main thread; pictures arrive on the
 // capture queues; GL work on the context queue.
-class GLImageVideoCamera : public GLImageOutput,
+class GLImageVideoCamera : public GLImagePixelBufferOutput,
                            public plat::CaptureVideoDataOutputSampleBufferDelegate,
                            public plat::CaptureAudioDataOutputSampleBufferDelegate {
 public:
@@ -105,12 +103,6 @@ public:
     void processAudioSampleBuffer(const std::shared_ptr<const plat::SampleBuffer>& sampleBuffer);
     void updateTargetsForVideoCameraUsingCacheTextureAtWidth(
         int bufferWidth, int bufferHeight, const plat::MediaTime& currentTime);
-    // The YUV planes of the current picture into the output texture, through
-    // a framebuffer at the picture's size. Context queue.
-    void convertYUVToRGBOutput();
-    void setYUVConversionFBO();
-    void createYUVConversionFBO();
-    void destroyYUVConversionFBO();
 
     GLImageRotationMode outputRotationForTesting() const;
     // The conversion framebuffer's size (0 x 0 before the first YUV picture) and
@@ -119,7 +111,6 @@ public:
     int yuvConversionFramebuffersMadeForTesting() const;
     // Whether pictures are taken as YUV planes (else as BGRA).
     bool capturesAsYUV() const { return captureAsYUV; }
-    uint32_t textureForOutput() override;
 
     struct Passkey {
         explicit Passkey() = default;
@@ -161,14 +152,6 @@ private:
 
     // Context queue.
     GLImageRotationMode outputRotation = GLImageRotationMode::NoRotation;
-    detail::GLImagePixelBufferTextures pictureTextures;
-    uint32_t _frameTexture = 0;  // the picture's texture while it is sent
-    // The current YUV picture's plane textures, 0 outside its processing.
-    uint32_t luminanceTexture = 0;
-    uint32_t chrominanceTexture = 0;
-    detail::GLImageYUVConversion yuvConversion;
-    detail::GLImageYUVConversionChoice _preferredConversion;
-    int _yuvConversionFramebuffersMade = 0;
     uint64_t numberOfFramesCaptured = 0;
     double totalFrameTimeDuringCapture = 0;
     GLImageInterfaceOrientation _outputImageOrientation = GLImageInterfaceOrientation::Unknown;

@@ -140,7 +140,7 @@ void MaskingView::drawFromBuffer(bool replaying)
         _surface->makeCurrent();
         _surface->bindFramebuffer();
     }
-    if (auto samples = _sampler.calculateSmoothLinePoints()) {
+    if (auto samples = _recorder.sampler().calculateSmoothLinePoints()) {
         // Texture 0 has no picture, so the dabs are plain squares.
         glBindTexture(GL_TEXTURE_2D, 0);
         glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_ALPHA);
@@ -164,13 +164,13 @@ void MaskingView::replayBuffer()
     _surface->clear();
     drawBack(/*replaying=*/true);
     for (const auto& stroke : _strokeBuffer) {
-        _sampler.setVelocities(stroke->velocities());
+        _recorder.sampler().setVelocities(stroke->velocities());
         for (const auto& window : stroke->points()) {
-            _sampler.setPoints(window);
+            _recorder.sampler().setPoints(window);
             drawFromBuffer(/*replaying=*/true);
         }
     }
-    _sampler.reset();
+    _recorder.sampler().reset();
     _surface->present();
 }
 
@@ -227,11 +227,6 @@ plat::Result<void> MaskingView::loadBufferData(const plat::Data& data)
     return plat::Result<void>::success();
 }
 
-plat::Point MaskingView::canvasPosition(plat::Point viewPosition) const
-{
-    return {viewPosition.x, bounds().size.height - viewPosition.y};
-}
-
 std::shared_ptr<Stroke> MaskingView::newStroke() const
 {
     auto stroke = std::make_shared<Stroke>();
@@ -243,48 +238,13 @@ std::shared_ptr<Stroke> MaskingView::newStroke() const
 
 void MaskingView::handleSingleTap(plat::TapGestureRecognizer& recognizer)
 {
-    const plat::Point p = canvasPosition(recognizer.locationInView(this));
-    _sampler.tapAt(p, kTapWidth);
-    auto stroke = newStroke();
-    stroke->addWindow(_sampler.points());
-    stroke->setVelocities(_sampler.velocities());
-    _strokeBuffer.push_back(std::move(stroke));
-    drawFromBuffer(/*replaying=*/false);
+    _recorder.recordTap(
+        detail::StrokeGestureRecorder::canvasPosition(*this, recognizer.locationInView(this)), kTapWidth, newStroke());
 }
 
 void MaskingView::handlePanGesture(plat::PanGestureRecognizer& recognizer)
 {
-    const plat::Point position = canvasPosition(recognizer.locationInView(this));
-    const plat::Point velocity = recognizer.velocityInView(this);
-    switch (recognizer.state()) {
-    case plat::GestureRecognizerState::Began: {
-        _stroke = newStroke();
-        _sampler.beginAt(position, velocity);
-        break;
-    }
-    case plat::GestureRecognizerState::Changed:
-        if (!_stroke || !_sampler.continueTo(position, velocity))
-            return;
-        _stroke->addWindow(_sampler.points());
-        drawFromBuffer(/*replaying=*/false);
-        break;
-    case plat::GestureRecognizerState::Ended:
-    case plat::GestureRecognizerState::Cancelled:
-        finishStroke(position, velocity);
-        break;
-    default:
-        break;
-    }
-}
-
-void MaskingView::finishStroke(plat::Point position, plat::Point velocity)
-{
-    if (!_stroke)
-        return;
-    _sampler.endAt(position, velocity);
-    _stroke->setVelocities(_sampler.velocities());
-    _strokeBuffer.push_back(std::move(_stroke));
-    _stroke = nullptr;
+    _recorder.followPan(recognizer, *this, [this] { return newStroke(); });
 }
 
 }  // namespace zt

@@ -4,7 +4,7 @@
 
 #include "painter/PaintingCanvasView.h"
 #include "painter/StrokeArchive.h"
-#include "painter/StrokeSampler.h"
+#include "painter/StrokeGestureRecorder.h"
 #include "platform/graphics/Color.h"
 
 namespace plat {
@@ -66,8 +66,6 @@ private:
     bool createFramebuffer();
     void drawFromBuffer(bool replaying);
     std::shared_ptr<Stroke> newStroke() const;
-    plat::Point canvasPosition(plat::Point viewPosition) const;
-    void finishStroke(plat::Point position, plat::Point velocity);
 
     std::unique_ptr<detail::CanvasSurface> _surface;
     std::shared_ptr<const plat::Image> _bgImage;
@@ -75,8 +73,9 @@ private:
     plat::Color _brushColor = plat::Color::colorWithRed(0, 0, 0, 0);
     StrokeList _strokeBuffer;
     StrokeList _redoBuffer;
-    std::shared_ptr<Stroke> _stroke;
-    StrokeSampler _sampler;
+    // Masking strokes leave the redo list as it is.
+    detail::StrokeGestureRecorder _recorder {[this] { drawFromBuffer(/*replaying=*/false); },
+        [this](std::shared_ptr<Stroke> stroke) { _strokeBuffer.push_back(std::move(stroke)); }};
 };
 
 }  // namespace zt

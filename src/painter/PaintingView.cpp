@@ -172,7 +172,7 @@ void PaintingView::drawFromBuffer(bool replaying, plat::Point offset)
         _surface->makeCurrent();
         _surface->bindFramebuffer();
     }
-    if (auto samples = _sampler.calculateSmoothLinePoints()) {
+    if (auto samples = _recorder.sampler().calculateSmoothLinePoints()) {
         if (_brush && _brush->type() == kBrushTypeEraser) {
             glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_ALPHA);
             glColor4f(0, 0, 0, kEraserAlpha);
@@ -217,14 +217,14 @@ void PaintingView::replayBuffer()
             _brush->setSize(usable ? stroke->brushSize() : _brush->defaultSize());
         }
         setPremultipliedColor(stroke->red(), stroke->green(), stroke->blue(), stroke->alpha());
-        _sampler.setVelocities(stroke->velocities());
+        _recorder.sampler().setVelocities(stroke->velocities());
         for (const auto& window : stroke->points()) {
-            _sampler.setPoints(window);
+            _recorder.sampler().setPoints(window);
             drawFromBuffer(/*replaying=*/true, stroke->offset());
         }
     }
     _surface->present();
-    _sampler.reset();
+    _recorder.sampler().reset();
 
     changePainterBrush(rememberedBrush);
     for (const auto& [type, brush] : brushes())

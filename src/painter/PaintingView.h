@@ -7,7 +7,7 @@
 #include "painter/PainterStampDelegate.h"
 #include "painter/PaintingCanvasView.h"
 #include "painter/StrokeArchive.h"
-#include "painter/StrokeSampler.h"
+#include "painter/StrokeGestureRecorder.h"
 
 namespace plat {
 class PanGestureRecognizer;
@@ -73,12 +73,10 @@ private:
     bool createFramebuffer();
     void drawFromBuffer(bool replaying, plat::Point offset = {});
     float pointSizeFor(const LinePoint& sample) const;
-    plat::Point canvasPosition(plat::Point viewPosition) const;
     void appendStroke(std::shared_ptr<Stroke> stroke);
     void shiftStrokes(plat::Point byCanvasOffset);
     void handleMoveGesture(plat::PanGestureRecognizer& recognizer);
     void finishMove();
-    void finishStroke(plat::Point position, plat::Point velocity);
 
     std::unique_ptr<detail::CanvasSurface> _surface;
     bool _surfaceFailed = false;  // reported once
@@ -87,8 +85,8 @@ private:
     std::shared_ptr<PainterBrush> _brush;
     StrokeList _strokeBuffer;
     StrokeList _redoBuffer;
-    std::shared_ptr<Stroke> _stroke;  // being recorded
-    StrokeSampler _sampler;
+    detail::StrokeGestureRecorder _recorder {[this] { drawFromBuffer(/*replaying=*/false); },
+        [this](std::shared_ptr<Stroke> stroke) { appendStroke(std::move(stroke)); }};
     plat::Point _movePrevPoint;
     plat::Point _moveOrigCanvasCenter;
     bool _moving = false;

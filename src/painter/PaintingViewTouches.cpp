@@ -46,29 +46,20 @@ void PaintingView::didMoveToSuperview()
         addGestureRecognizer(_panGestureRecognizer);
 }
 
-plat::Point PaintingView::canvasPosition(plat::Point viewPosition) const
-{
-    return {viewPosition.x, bounds().size.height - viewPosition.y};
-}
-
 void PaintingView::handleSingleTap(plat::TapGestureRecognizer& recognizer)
 {
     // The move brush draws nothing: a tap while it is chosen would record a
     // stroke that no replay draws.
     if (_brush && _brush->type() == kBrushTypeMove)
         return;
-    addStrokeWithPosition(canvasPosition(recognizer.locationInView(this)), kTapWidth, 0, _brush);
+    addStrokeWithPosition(
+        detail::StrokeGestureRecorder::canvasPosition(*this, recognizer.locationInView(this)), kTapWidth, 0, _brush);
 }
 
 void PaintingView::addStrokeWithPosition(
     plat::Point position, double size, double /*angle*/, std::shared_ptr<PainterBrush> brush)
 {
-    _sampler.tapAt(position, size);
-    auto stroke = newStrokeFor(brush);
-    stroke->addWindow(_sampler.points());
-    stroke->setVelocities(_sampler.velocities());
-    appendStroke(std::move(stroke));
-    drawFromBuffer(/*replaying=*/false);
+    _recorder.recordTap(position, size, newStrokeFor(brush));
 }
 
 void PaintingView::handlePanGesture(plat::PanGestureRecognizer& recognizer)
@@ -77,41 +68,7 @@ void PaintingView::handlePanGesture(plat::PanGestureRecognizer& recognizer)
         handleMoveGesture(recognizer);
         return;
     }
-    const plat::Point position = canvasPosition(recognizer.locationInView(this));
-    const plat::Point velocity = recognizer.velocityInView(this);
-    switch (recognizer.state()) {
-    case plat::GestureRecognizerState::Began: {
-        _stroke = newStrokeFor(_brush);
-        _sampler.beginAt(position, velocity);
-        break;
-    }
-    case plat::GestureRecognizerState::Changed: {
-        if (!_stroke || !_sampler.continueTo(position, velocity))
-            return;
-        // The window is copied before drawing trims the buffer.
-        _stroke->addWindow(_sampler.points());
-        drawFromBuffer(/*replaying=*/false);
-        break;
-    }
-    case plat::GestureRecognizerState::Ended:
-    case plat::GestureRecognizerState::Cancelled:
-        // A cancelled stroke's dabs are on the surface already: it is kept
-        // like a finished one, so the surface and the list agree.
-        finishStroke(position, velocity);
-        break;
-    default:
-        break;
-    }
-}
-
-void PaintingView::finishStroke(plat::Point position, plat::Point velocity)
-{
-    if (!_stroke)
-        return;
-    _sampler.endAt(position, velocity);
-    _stroke->setVelocities(_sampler.velocities());
-    appendStroke(std::move(_stroke));
-    _stroke = nullptr;
+    _recorder.followPan(recognizer, *this, [this] { return newStrokeFor(_brush); });
 }
 
 void PaintingView::handleMoveGesture(plat::PanGestureRecognizer& recognizer)

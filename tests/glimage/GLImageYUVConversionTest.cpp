@@ -241,6 +241,32 @@ TEST_F(GLImageYUVConversionTest, MonochromeTargetsReadTheLuminancePlaneAsItIs)
     grey->removeAllTargets();
 }
 
+TEST_F(GLImageYUVConversionTest, AMoviesBGRAPictureReachesItsTargetsInItsOwnTexture)
+{
+    auto movie = zt::GLImageMovie::initWithURL(plat::URL::fileURLWithPath("/nonexistent.mov"));
+    auto made = PixelBuffer::create(3, 2, plat::kPixelFormatType_32BGRA);
+    ASSERT_TRUE(made.ok());
+    auto picture = made.value();
+    picture->lockBaseAddress();
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            uint8_t* p = picture->baseAddress() + size_t(y) * picture->bytesPerRow() + size_t(x) * 4;
+            p[0] = uint8_t(40 * x);  // blue
+            p[1] = uint8_t(80 * y);  // green
+            p[2] = 200;
+            p[3] = 255;
+        }
+    }
+    picture->unlockBaseAddress();
+    KeptFrames frames({3, 2});
+    movie->addTarget(frames.output);
+    movie->processMovieFrame(picture, MediaTime::make(1, 30));
+    movie->removeAllTargets();
+    ASSERT_EQ(frames.count(), 1u);
+    EXPECT_EQ(frames.last()[5], (zt::GLImageByteColorVector {200, 80, 80, 255}));
+    EXPECT_EQ(frames.last()[1], (zt::GLImageByteColorVector {200, 0, 40, 255}));
+}
+
 TEST_F(GLImageYUVConversionTest, TheCamerasConversionFramebufferFollowsAChangeOfEitherSide)
 {
     zt::test::setUpColourCamera({{0, 0, 255, 255}}, 64, 48, 32);

@@ -50,7 +50,9 @@ protected:
     }
 
     plat::Point windowPoint(plat::Point inCanvas) const { return canvas->convertPoint(inCanvas, nullptr); }
-    void dragCanvas(const std::vector<plat::Point>& points)
+    // Cancel: the system takes the finger instead of it being lifted.
+    enum class DragEnd { Lift, Cancel };
+    void dragCanvas(const std::vector<plat::Point>& points, DragEnd end = DragEnd::Lift)
     {
         plat::TouchSynthesizer touches(window);
         auto touch = touches.touchDown(windowPoint(points.front()));
@@ -59,7 +61,10 @@ protected:
             touches.moveTouch(touch, windowPoint(points[i]));
         }
         driver.wait(plat::test::UIDriver::kStepSeconds);
-        touches.liftTouch(touch);
+        if (end == DragEnd::Cancel)
+            touches.cancelAllTouches();
+        else
+            touches.liftTouch(touch);
         driver.wait(0);
     }
     void expectPictureLike(const CairoStrokePainter& reference, const std::string& name)
@@ -195,4 +200,17 @@ TEST_F(MaskingCanvas, TheMergeShowsThePreviousFrameWhereTheCurrentOneWasRubbedAw
     merged = manager.mergeDownAllLayer();
     EXPECT_EQ(pixelAt(*merged, 150, kHeight - 30), (Rgba {20, 200, 40, 255}));
     EXPECT_EQ(pixelAt(*merged, 20, 20), (Rgba {255, 0, 0, 255}));
+}
+
+TEST_F(MaskingCanvas, ACancelledDragIsKeptAsDrawnAndKeepsTheRedoList)
+{
+    driver.tapAt(windowPoint({180, 100}));
+    canvas->undo();
+    dragCanvas({{20, 90}, {60, 72}, {100, 64}, {140, 72}}, DragEnd::Cancel);
+    ASSERT_EQ(canvas->strokeBuffer().size(), 1u);
+    EXPECT_EQ(canvas->strokeBuffer()[0]->points().size(), 2u);  // the pan begins at the first move
+    EXPECT_TRUE(canvas->canRedo());
+    EXPECT_EQ(pixelAt(*canvas->createImage(), 60, 72)[3], 0);
+    canvas->replayBuffer();
+    EXPECT_EQ(pixelAt(*canvas->createImage(), 60, 72)[3], 0);
 }

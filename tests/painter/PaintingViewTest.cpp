@@ -34,7 +34,9 @@ protected:
     void tapCanvas(plat::Point inCanvas) { driver.tapAt(windowPoint(inCanvas)); }
     // A finger drawn through the points, one touch event per point, a
     // screen refresh apart.
-    void dragCanvas(const std::vector<plat::Point>& points)
+    // Cancel: the system takes the finger instead of it being lifted.
+    enum class DragEnd { Lift, Cancel };
+    void dragCanvas(const std::vector<plat::Point>& points, DragEnd end = DragEnd::Lift)
     {
         plat::TouchSynthesizer touches(window);
         auto touch = touches.touchDown(windowPoint(points.front()));
@@ -43,7 +45,10 @@ protected:
             touches.moveTouch(touch, windowPoint(points[i]));
         }
         driver.wait(plat::test::UIDriver::kStepSeconds);
-        touches.liftTouch(touch);
+        if (end == DragEnd::Cancel)
+            touches.cancelAllTouches();
+        else
+            touches.liftTouch(touch);
         driver.wait(0);
     }
     // The canvas's picture must match cairo's drawing of the same samples.
@@ -371,4 +376,18 @@ TEST_F(PaintingCanvas, AnEmptyCanvasHasNoSurfaceUntilItGetsASize)
     driver.wait(0);
     ASSERT_TRUE(empty->hasSurface());
     EXPECT_EQ(pixelAt(*empty->createImage(), 10, 20)[3], 255);
+}
+
+TEST_F(PaintingCanvas, ACancelledDragIsKeptAsDrawnAndEmptiesTheRedoList)
+{
+    canvas->changeBrush(zt::kBrushTypePen);
+    tapCanvas({200, 130});
+    canvas->undo();
+    dragCanvas({{20, 100}, {60, 80}, {100, 70}, {140, 75}}, DragEnd::Cancel);
+    ASSERT_EQ(canvas->strokeBuffer().size(), 1u);
+    EXPECT_EQ(canvas->strokeBuffer()[0]->points().size(), 2u);  // the pan begins at the first move
+    EXPECT_FALSE(canvas->canRedo());
+    EXPECT_EQ(pixelAt(*canvas->createImage(), 60, 80)[3], 255);
+    canvas->replayBuffer();
+    EXPECT_EQ(pixelAt(*canvas->createImage(), 60, 80)[3], 255);
 }

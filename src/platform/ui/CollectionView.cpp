@@ -7,6 +7,7 @@
 #include "platform/ui/LayoutRegistry.h"
 #include "platform/ui/TableUpdates.h"
 #include "platform/ui/ViewController.h"
+#include "platform/ui/VisibleCells.h"
 
 namespace plat {
 
@@ -334,34 +335,24 @@ void CollectionView::tile(Rect visible)
 std::vector<std::shared_ptr<CollectionViewCell>> CollectionView::visibleCells()
 {
     layoutIfNeeded();
-    std::vector<std::shared_ptr<CollectionViewCell>> list;
-    for (const auto& [path, cell] : _visibleCells)
-        list.push_back(cell);
-    return list;
+    return detail::cellsInPathOrder(_visibleCells);
 }
 
 std::vector<IndexPath> CollectionView::indexPathsForVisibleItems()
 {
     layoutIfNeeded();
-    std::vector<IndexPath> list;
-    for (const auto& [path, cell] : _visibleCells)
-        list.push_back(path);
-    return list;
+    return detail::indexPathsInOrder(_visibleCells);
 }
 
 std::shared_ptr<CollectionViewCell> CollectionView::cellForItemAtIndexPath(IndexPath path)
 {
     layoutIfNeeded();
-    auto it = _visibleCells.find(path);
-    return it == _visibleCells.end() ? nullptr : it->second;
+    return detail::visibleCellAt(_visibleCells, path);
 }
 
 std::optional<IndexPath> CollectionView::indexPathForCell(const CollectionViewCell& cell)
 {
-    for (const auto& [path, visible] : _visibleCells)
-        if (visible.get() == &cell)
-            return path;
-    return std::nullopt;
+    return detail::indexPathOfVisibleCell(_visibleCells, cell);
 }
 
 std::optional<IndexPath> CollectionView::indexPathForItemAtPoint(Point point)

@@ -13,6 +13,7 @@
 #include "platform/ui/TableUpdates.h"
 #include "platform/ui/TableViewHeaderFooterView.h"
 #include "platform/ui/ViewController.h"
+#include "platform/ui/VisibleCells.h"
 
 namespace plat {
 
@@ -378,35 +379,25 @@ std::vector<IndexPath> TableView::indexPathsForRowsInRect(Rect rect)
 
 std::optional<IndexPath> TableView::indexPathForCell(const TableViewCell& cell)
 {
-    for (const auto& [path, visible] : _visibleCells)
-        if (visible.get() == &cell)
-            return path;
-    return std::nullopt;
+    return detail::indexPathOfVisibleCell(_visibleCells, cell);
 }
 
 std::shared_ptr<TableViewCell> TableView::cellForRowAtIndexPath(IndexPath path)
 {
     layoutIfNeeded();
-    auto it = _visibleCells.find(path);
-    return it == _visibleCells.end() ? nullptr : it->second;
+    return detail::visibleCellAt(_visibleCells, path);
 }
 
 std::vector<std::shared_ptr<TableViewCell>> TableView::visibleCells()
 {
     layoutIfNeeded();
-    std::vector<std::shared_ptr<TableViewCell>> cells;
-    for (const auto& [path, cell] : _visibleCells)
-        cells.push_back(cell);
-    return cells;
+    return detail::cellsInPathOrder(_visibleCells);
 }
 
 std::vector<IndexPath> TableView::indexPathsForVisibleRows()
 {
     layoutIfNeeded();
-    std::vector<IndexPath> paths;
-    for (const auto& [path, cell] : _visibleCells)
-        paths.push_back(path);
-    return paths;
+    return detail::indexPathsInOrder(_visibleCells);
 }
 
 std::shared_ptr<View> TableView::headerViewForSection(int64_t section)

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <pango/pango.h>
-#include <vector>
 
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/GraphicsContext.h"
@@ -12,56 +10,13 @@
 
 namespace plat {
 
-int64_t detail::lastCharacterLength(std::string_view text)
-{
-    if (text.empty())
-        return 0;
-    // Pango knows where the caret may stand between grapheme clusters.
-    auto characters = static_cast<int>(g_utf8_strlen(text.data(), static_cast<gssize>(text.size())));
-    std::vector<PangoLogAttr> attributes(static_cast<size_t>(characters) + 1);
-    pango_get_log_attrs(text.data(), static_cast<int>(text.size()), -1, pango_language_get_default(), attributes.data(),
-        static_cast<int>(attributes.size()));
-    int start = characters - 1;
-    while (start > 0 && !attributes[static_cast<size_t>(start)].is_cursor_position)
-        --start;
-    const char* from = g_utf8_offset_to_pointer(text.data(), start);
-    return lengthInUtf16(text.substr(static_cast<size_t>(from - text.data())));
-}
-
 namespace {
 
 constexpr double kTextInset = 7;
 constexpr double kCaretWidth = 2;
 const Color kPlaceholderColor = Color::colorWithWhite(0.7, 1);
 
-// Whether index falls between the two halves of a surrogate pair.
-bool splitsPair(const std::u16string& units, int64_t index)
-{
-    if (index <= 0 || index >= static_cast<int64_t>(units.size()))
-        return false;
-    char16_t before = units[static_cast<size_t>(index - 1)], after = units[static_cast<size_t>(index)];
-    return before >= 0xD800 && before <= 0xDBFF && after >= 0xDC00 && after <= 0xDFFF;
-}
-
 }  // namespace
-
-Range detail::selectionWithinText(const std::string& text, Range range)
-{
-    std::u16string units = utf16FromUtf8(text);
-    int64_t length = static_cast<int64_t>(units.size());
-    range.location = std::clamp<int64_t>(range.location, 0, length);
-    range.length = std::clamp<int64_t>(range.length, 0, length - range.location);
-    // Never half an emoji: typing there would break it into two replacement characters.
-    int64_t end = range.end();
-    if (splitsPair(units, range.location))
-        --range.location;
-    if (range.length == 0)
-        end = range.location;
-    else if (splitsPair(units, end))
-        ++end;
-    range.length = end - range.location;
-    return range;
-}
 
 TextField::TextField()
     : TextField(Rect {})
@@ -81,8 +36,7 @@ void TextField::post(const char* name)
 
 void TextField::setText(std::string text)
 {
-    _text = std::move(text);
-    _selection = {lengthInUtf16(_text), 0};
+    _edited.setText(std::move(text));
     setNeedsDisplay();
 }
 
@@ -124,7 +78,7 @@ void TextField::setSecureTextEntry(bool secure)
 
 void TextField::setSelectedRange(Range range)
 {
-    _selection = detail::selectionWithinText(_text, range);
+    _edited.select(range);
 }
 
 bool TextField::replace(Range range, const std::string& text)
@@ -133,8 +87,7 @@ bool TextField::replace(Range range, const std::string& text)
     if (auto delegate = _delegate.lock();
         delegate && !delegate->textFieldShouldChangeCharactersInRangeReplacementString(*this, range, text))
         return false;
-    _text = substringToIndex(_text, range.location) + text + substringFromIndex(_text, range.end());
-    _selection = {range.location + lengthInUtf16(text), 0};
+    _edited.replace(range, text);
     setNeedsDisplay();
     sendActionsForControlEvents(ControlEventEditingChanged);
     post(TextFieldTextDidChangeNotification);
@@ -155,27 +108,20 @@ void TextField::insertText(const std::string& text)
             resignFirstResponder();
         return;
     }
-    replace(_selection, text);
+    replace(_edited.selection(), text);
 }
 
 void TextField::deleteBackward()
 {
-    Range range = _selection;
-    if (range.length == 0) {
-        if (range.location == 0)
-            return;
-        int64_t step = detail::lastCharacterLength(substringToIndex(_text, range.location));
-        range = {range.location - step, step};
-    }
-    replace(range, "");
+    if (auto range = _edited.rangeToDeleteBackward())
+        replace(*range, "");
 }
 
 bool TextField::clearText()
 {
     if (auto delegate = _delegate.lock(); delegate && !delegate->textFieldShouldClear(*this))
         return false;
-    _text.clear();
-    _selection = {};
+    _edited.setText("");
     setNeedsDisplay();
     if (_editing) {
         sendActionsForControlEvents(ControlEventEditingChanged);
@@ -197,8 +143,8 @@ bool TextField::becomeFirstResponder()
         return false;
     _editing = true;
     if (_clearsOnBeginEditing)
-        _text.clear();
-    _selection = {lengthInUtf16(_text), 0};
+        _edited.setText("");
+    _edited.moveCaretToEnd();
     setNeedsDisplay();
     Keyboard::shared().textInputBecameFirstResponder();
     if (auto delegate = _delegate.lock())
@@ -241,7 +187,7 @@ Rect TextField::textRectForBounds(Rect bounds) const
 Size TextField::sizeThatFits(Size size) const
 {
     double inset = _borderStyle == TextBorderStyle::None ? 0 : kTextInset;
-    Size text = sizeWithFont(_text.empty() ? _placeholder : _text, _font);
+    Size text = sizeWithFont(_edited.text().empty() ? _placeholder : _edited.text(), _font);
     return {std::max(size.width, text.width + 2 * inset), std::ceil(_font.lineHeight()) + 2 * inset};
 }
 
@@ -272,10 +218,10 @@ void TextField::drawRect(GraphicsContext& context, Rect)
         break;
     }
     Rect area = textRectForBounds(b);
-    std::string shown = _text;
+    std::string shown = _edited.text();
     if (_secure) {
         shown.clear();
-        for (int64_t i = 0; i < lengthInUtf16(_text); ++i)
+        for (int64_t i = 0; i < lengthInUtf16(_edited.text()); ++i)
             shown += "\u2022";
     }
     bool placeholder = shown.empty() && !_placeholder.empty();

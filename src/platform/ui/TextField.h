@@ -5,18 +5,11 @@
 #include "platform/foundation/Text.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/Control.h"
+#include "platform/ui/EditedText.h"
 #include "platform/ui/KeyInput.h"
 
 namespace plat {
 
-namespace detail {
-// The UTF-16 length of the last character of text as a reader sees it: a
-// flag, an emoji with its tone or an accented letter is one character.
-int64_t lastCharacterLength(std::string_view text);
-// range clamped to text (UTF-16 units) and never splitting an emoji's two
-// halves: an empty range moves to the emoji's start, others widen around it.
-Range selectionWithinText(const std::string& text, Range range);
-}  // namespace detail
 class TextField;
 
 enum class TextBorderStyle : int { None = 0, Line = 1, Bezel = 2, RoundedRect = 3 };
@@ -55,7 +48,7 @@ public:
     TextField();
     explicit TextField(Rect frame);
 
-    const std::string& text() const { return _text; }
+    const std::string& text() const { return _edited.text(); }
     // Programmatic: no delegate question, no events.
     void setText(std::string text);
     const std::string& placeholder() const { return _placeholder; }
@@ -82,13 +75,13 @@ public:
     void setDelegate(std::weak_ptr<TextFieldDelegate> delegate) { _delegate = std::move(delegate); }
 
     bool isEditing() const { return _editing; }
-    Range selectedRange() const { return _selection; }
+    Range selectedRange() const { return _edited.selection(); }
     void setSelectedRange(Range range);
     // Empties the field as its clear button does, if the delegate agrees.
     bool clearText();
 
     // Key input.
-    bool hasText() const override { return !_text.empty(); }
+    bool hasText() const override { return !_edited.text().empty(); }
     void insertText(const std::string& text) override;
     void deleteBackward() override;
 
@@ -107,7 +100,7 @@ private:
     bool replace(Range range, const std::string& text);
     void post(const char* name);
 
-    std::string _text;
+    detail::EditedText _edited;
     std::string _placeholder;
     Font _font = Font::systemFontOfSize(17);
     Color _textColor = Color::blackColor();
@@ -120,7 +113,6 @@ private:
     ReturnKeyType _returnKeyType = ReturnKeyType::Default;
     std::weak_ptr<TextFieldDelegate> _delegate;
     bool _editing = false;
-    Range _selection;
 };
 
 }  // namespace plat

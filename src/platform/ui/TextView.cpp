@@ -6,7 +6,6 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/Keyboard.h"
-#include "platform/ui/TextField.h"
 
 namespace plat {
 
@@ -29,8 +28,7 @@ void TextView::post(const char* name)
 
 void TextView::setText(std::string text)
 {
-    _text = std::move(text);
-    _selection = {lengthInUtf16(_text), 0};
+    _edited.setText(std::move(text));
     setNeedsDisplay();
 }
 
@@ -67,7 +65,7 @@ void TextView::setTextContainerInset(EdgeInsets inset)
 
 void TextView::setSelectedRange(Range range)
 {
-    _selection = detail::selectionWithinText(_text, range);
+    _edited.select(range);
     if (auto delegate = _delegate.lock())
         delegate->textViewDidChangeSelection(*this);
 }
@@ -78,8 +76,7 @@ void TextView::replace(Range range, const std::string& text)
     if (auto delegate = _delegate.lock();
         delegate && !delegate->textViewShouldChangeTextInRangeReplacementText(*this, range, text))
         return;
-    _text = substringToIndex(_text, range.location) + text + substringFromIndex(_text, range.end());
-    _selection = {range.location + lengthInUtf16(text), 0};
+    _edited.replace(range, text);
     setNeedsDisplay();
     if (auto delegate = _delegate.lock())
         delegate->textViewDidChange(*this);
@@ -89,21 +86,15 @@ void TextView::replace(Range range, const std::string& text)
 void TextView::insertText(const std::string& text)
 {
     if (_editable)
-        replace(_selection, text);
+        replace(_edited.selection(), text);
 }
 
 void TextView::deleteBackward()
 {
     if (!_editable)
         return;
-    Range range = _selection;
-    if (range.length == 0) {
-        if (range.location == 0)
-            return;
-        int64_t step = detail::lastCharacterLength(substringToIndex(_text, range.location));
-        range = {range.location - step, step};
-    }
-    replace(range, "");
+    if (auto range = _edited.rangeToDeleteBackward())
+        replace(*range, "");
 }
 
 bool TextView::becomeFirstResponder()
@@ -118,7 +109,7 @@ bool TextView::becomeFirstResponder()
     if (!View::becomeFirstResponder())
         return false;
     _editing = true;
-    _selection = {lengthInUtf16(_text), 0};
+    _edited.moveCaretToEnd();
     Keyboard::shared().textInputBecameFirstResponder();
     if (auto delegate = _delegate.lock())
         delegate->textViewDidBeginEditing(*this);
@@ -154,8 +145,8 @@ Size TextView::sizeThatFits(Size size) const
 {
     double width = size.width > 0 ? size.width : bounds().width();
     double textWidth = std::max(1.0, width - _inset.left - _inset.right - 2 * kLineFragmentPadding);
-    Size text
-        = sizeWithFont(_text.empty() ? std::string(" ") : _text, _font, {textWidth, 0}, LineBreakMode::WordWrapping);
+    Size text = sizeWithFont(
+        _edited.text().empty() ? std::string(" ") : _edited.text(), _font, {textWidth, 0}, LineBreakMode::WordWrapping);
     return {width, std::ceil(text.height + _inset.top + _inset.bottom)};
 }
 
@@ -166,7 +157,7 @@ void TextView::drawRect(GraphicsContext& context, Rect)
         {std::max(0.0, b.width() - _inset.left - _inset.right - 2 * kLineFragmentPadding),
             std::max(0.0, b.height() - _inset.top - _inset.bottom)}};
     context.setFillColor(_textColor);
-    context.drawText(_text, area, _font, LineBreakMode::WordWrapping, _alignment);
+    context.drawText(_edited.text(), area, _font, LineBreakMode::WordWrapping, _alignment);
 }
 
 }  // namespace plat

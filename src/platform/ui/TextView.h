@@ -5,6 +5,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/graphics/EdgeInsets.h"
 #include "platform/graphics/Font.h"
+#include "platform/ui/EditedText.h"
 #include "platform/ui/KeyInput.h"
 #include "platform/ui/View.h"
 
@@ -41,7 +42,7 @@ public:
     TextView();
     explicit TextView(Rect frame);
 
-    const std::string& text() const { return _text; }
+    const std::string& text() const { return _edited.text(); }
     // Virtual, so that views that show a placeholder hear of it.
     virtual void setText(std::string text);
     const Font& font() const { return _font; }
@@ -62,10 +63,10 @@ public:
     void setDelegate(std::weak_ptr<TextViewDelegate> delegate) { _delegate = std::move(delegate); }
 
     bool isEditing() const { return _editing; }
-    Range selectedRange() const { return _selection; }
+    Range selectedRange() const { return _edited.selection(); }
     void setSelectedRange(Range range);
 
-    bool hasText() const override { return !_text.empty(); }
+    bool hasText() const override { return !_edited.text().empty(); }
     void insertText(const std::string& text) override;
     void deleteBackward() override;
 
@@ -80,7 +81,7 @@ private:
     void replace(Range range, const std::string& text);
     void post(const char* name);
 
-    std::string _text;
+    detail::EditedText _edited;
     Font _font = Font::systemFontOfSize(12);
     Color _textColor = Color::blackColor();
     TextAlignment _alignment = TextAlignment::Left;
@@ -90,7 +91,6 @@ private:
     ReturnKeyType _returnKeyType = ReturnKeyType::Default;
     std::weak_ptr<TextViewDelegate> _delegate;
     bool _editing = false;
-    Range _selection;
 };
 
 }  // namespace plat

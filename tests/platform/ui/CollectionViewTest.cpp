@@ -313,3 +313,13 @@ TEST_F(Collections, ADelegateLookingAtTheItemsWhileCellsGoSeesThemConsistently)
     ASSERT_NE(cell, nullptr);
     EXPECT_EQ(cell->label->text(), "Item 14");
 }
+
+TEST_F(Collections, AShownCellGivesItsIndexPathBackAndAnyOtherCellNone)
+{
+    show({named(9)});
+    auto cell = collection->cellForItemAtIndexPath({0, 4});
+    ASSERT_TRUE(cell);
+    EXPECT_EQ(collection->indexPathForCell(*cell), (plat::IndexPath {0, 4}));
+    Tile stranger;
+    EXPECT_EQ(collection->indexPathForCell(stranger), std::nullopt);
+}

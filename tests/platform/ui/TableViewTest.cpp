@@ -569,3 +569,13 @@ TEST_F(Tables, ADelegateLookingAtTheRowsWhileAReloadRecyclesCellsSeesThemConsist
     EXPECT_EQ(table->numberOfRowsInSection(0), 19);
     EXPECT_EQ(shownTexts().front(), "Row 5");
 }
+
+TEST_F(Tables, AShownCellGivesItsIndexPathBackAndAnyOtherCellNone)
+{
+    show({numbered("Row", 6)});
+    auto cell = table->cellForRowAtIndexPath({0, 3});
+    ASSERT_TRUE(cell);
+    EXPECT_EQ(table->indexPathForCell(*cell), (plat::IndexPath {0, 3}));
+    auto stranger = std::make_shared<plat::TableViewCell>(plat::TableViewCellStyle::Default, "stranger");
+    EXPECT_EQ(table->indexPathForCell(*stranger), std::nullopt);
+}

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
@@ -239,4 +240,42 @@ TEST_F(TextInput, BackspaceRemovesAWholeFlagOrToneModifiedEmoji)
     textView->setText("b" + france);
     textView->deleteBackward();
     EXPECT_EQ(textView->text(), "b");
+}
+
+TEST_F(TextInput, BackspaceTakesTheSelectionAndAtTheStartNothingInFieldAndView)
+{
+    auto textView = std::make_shared<plat::TextView>(plat::makeRect(10, 100, 300, 100));
+    struct Case {
+        std::function<void(plat::Range)> select;
+        std::function<void()> backspace;
+        std::function<std::string()> text;
+        std::function<plat::Range()> selection;
+    };
+    for (const Case& edited :
+        {Case {[&](plat::Range r) { field->setSelectedRange(r); }, [&] { field->deleteBackward(); },
+             [&] { return field->text(); }, [&] { return field->selectedRange(); }},
+            Case {[&](plat::Range r) { textView->setSelectedRange(r); }, [&] { textView->deleteBackward(); },
+                [&] { return textView->text(); }, [&] { return textView->selectedRange(); }}}) {
+        field->setText("abcd");
+        textView->setText("abcd");
+        edited.select({1, 2});
+        edited.backspace();
+        EXPECT_EQ(edited.text(), "ad");
+        EXPECT_EQ(edited.selection(), (plat::Range {1, 0}));
+        edited.select({0, 0});
+        edited.backspace();
+        EXPECT_EQ(edited.text(), "ad");
+    }
+    EXPECT_EQ(delegate->ranges, (std::vector<plat::Range> {{1, 2}})) << "a backspace at the start asks nothing";
+}
+
+TEST_F(TextInput, AFieldThatClearsOnBeginEditingStartsEmptyWithTheCaretAtZero)
+{
+    field->setText("old");
+    field->setClearsOnBeginEditing(true);
+    ASSERT_TRUE(field->becomeFirstResponder());
+    EXPECT_EQ(field->text(), "");
+    EXPECT_EQ(field->selectedRange(), (plat::Range {0, 0}));
+    field->insertText("n");
+    EXPECT_EQ(field->text(), "n");
 }
