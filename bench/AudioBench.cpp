@@ -11,12 +11,12 @@
 #include <string>
 #include <unistd.h>
 
-#include "app/AudioClip.h"
-#include "app/DataManager.h"
-#include "app/Frame.h"
-#include "app/ProjectModel.h"
-#include "app/ProjectsList.h"
 #include "audio/AudioWaveformGenerator.h"
+#include "document/AudioClip.h"
+#include "document/DataManager.h"
+#include "document/Frame.h"
+#include "document/ProjectModel.h"
+#include "document/ProjectsList.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"

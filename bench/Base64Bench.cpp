@@ -3,7 +3,7 @@
 #include <openssl/evp.h>
 
 #include "BenchRatio.h"
-#include "app/Base64.h"
+#include "document/Base64.h"
 
 namespace {
 

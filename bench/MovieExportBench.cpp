@@ -43,11 +43,11 @@
 #include <unistd.h>
 
 #include "BenchRatio.h"
-#include "app/DataManager.h"
-#include "app/Frame.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
-#include "app/ProjectsList.h"
+#include "document/DataManager.h"
+#include "document/Frame.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
+#include "document/ProjectsList.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"

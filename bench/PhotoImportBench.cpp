@@ -19,9 +19,9 @@
 
 #include "BenchRatio.h"
 #include "PhotoLikePicture.h"
-#include "app/ProjectModel.h"
-#include "app/ProjectsList.h"
 #include "capture/CaptureImportController.h"
+#include "document/ProjectModel.h"
+#include "document/ProjectsList.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/NotificationCenter.h"

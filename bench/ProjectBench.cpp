@@ -5,9 +5,9 @@
 #include <plist/plist.h>
 
 #include "BenchRatio.h"
-#include "app/DataManager.h"
-#include "app/ProjectDataWrapper.h"
-#include "app/ProjectsList.h"
+#include "document/DataManager.h"
+#include "document/ProjectDataWrapper.h"
+#include "document/ProjectsList.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "BenchRatio.h"
-#include "app/QVZipArchive.h"
+#include "document/QVZipArchive.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 

@@ -6,20 +6,20 @@
 #include <memory>
 #include <string>
 
+#include "effects/ColorChangeFilter.h"
+#include "effects/DitherFilter.h"
+#include "effects/GrayscaleFilter.h"
+#include "effects/PosterizeFilter.h"
+#include "effects/SepiaFilter.h"
+#include "effects/ThermalFilter.h"
+#include "effects/UIImageFilter.h"
+#include "effects/XRayFilter.h"
 #include "platform/foundation/Files.h"
 #include "platform/graphics/Gradient.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageRepresentation.h"
 #include "platform/graphics/Path.h"
-#include "render/effects/ColorChangeFilter.h"
-#include "render/effects/DitherFilter.h"
-#include "render/effects/GrayscaleFilter.h"
-#include "render/effects/PosterizeFilter.h"
-#include "render/effects/SepiaFilter.h"
-#include "render/effects/ThermalFilter.h"
-#include "render/effects/UIImageFilter.h"
-#include "render/effects/XRayFilter.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <numbers>
 #include <string>
 
-#include "app/Frame.h"
-#include "app/FrameList.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
-#include "app/QVZipArchive.h"
+#include "document/Frame.h"
+#include "document/FrameList.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
+#include "document/QVZipArchive.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Sandbox.h"

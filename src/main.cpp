@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "app/screens/AppCaptureSources.h"
-#include "app/screens/AppLayouts.h"
-#include "app/screens/ZantropeAppDelegate.h"
+#include "app/AppCaptureSources.h"
+#include "app/AppLayouts.h"
+#include "app/ZantropeAppDelegate.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"

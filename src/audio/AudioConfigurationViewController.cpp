@@ -1,9 +1,9 @@
 #include "audio/AudioConfigurationViewController.h"
 
-#include "app/AudioClip.h"
-#include "app/ProjectModel.h"
 #include "audio/AudioController.h"
 #include "audio/AudioWaveformGenerator.h"
+#include "document/AudioClip.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/ErrorObject.h"

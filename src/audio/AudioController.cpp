@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "app/AudioClip.h"
-#include "app/FormatterUtil.h"
-#include "app/ProjectModel.h"
 #include "audio/ProjectSoundFiles.h"
 #include "audio/SoundFileInspection.h"
+#include "document/AudioClip.h"
+#include "document/FormatterUtil.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/ErrorObject.h"

@@ -1,12 +1,12 @@
 #include <filesystem>
 
-#include "app/AudioClip.h"
-#include "app/ProjectModel.h"
 #include "audio/AudioController.h"
 #include "audio/AudioExporter.h"
 #include "audio/MQExtensions.h"
 #include "audio/ProjectSoundFiles.h"
 #include "audio/QVMediaPickerItem.h"
+#include "document/AudioClip.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/ErrorObject.h"

@@ -1,8 +1,8 @@
 #include <algorithm>
 
-#include "app/AudioClip.h"
-#include "app/ProjectModel.h"
 #include "audio/AudioController.h"
+#include "document/AudioClip.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 
 // Where the tracks have room for a clip, and which clips sound at a frame.

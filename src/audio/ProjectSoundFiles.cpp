@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "app/ProjectModel.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"

@@ -1,7 +1,7 @@
 #include "audio/QVMediaPickerController.h"
 
-#include "app/ProjectModel.h"
 #include "audio/QVMediaPickerItem.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 

@@ -1,7 +1,7 @@
-#include "app/FormatterUtil.h"
 #include "audio/AudioController.h"
 #include "audio/QVMediaPickerItem.h"
 #include "audio/QVMediaQueryViewController.h"
+#include "document/FormatterUtil.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DateFormatter.h"
 #include "platform/foundation/Files.h"

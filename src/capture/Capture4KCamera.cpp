@@ -1,6 +1,6 @@
 #include "capture/Capture4KCamera.h"
 
-#include "app/DataManager.h"
+#include "document/DataManager.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"

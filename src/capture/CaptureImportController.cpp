@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/Frame.h"
-#include "app/FrameFiles.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
 #include "capture/APAlbumPickerController.h"
+#include "document/Frame.h"
+#include "document/FrameFiles.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"

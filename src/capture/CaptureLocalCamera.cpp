@@ -1,9 +1,9 @@
 #include "capture/CaptureLocalCamera.h"
 
-#include "app/DataManager.h"
-#include "app/FilledText.h"
 #include "capture/CaptureDeviceControls.h"
 #include "capture/VideoPreview.h"
+#include "document/DataManager.h"
+#include "document/FilledText.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/graphics/Bitmap.h"

@@ -1,7 +1,7 @@
 #include "capture/CaptureSourceSelectionView.h"
 
-#include "app/DataManager.h"
 #include "capture/CaptureController.h"
+#include "document/DataManager.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/ImageView.h"

@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-#include "app/DataManager.h"
-#include "app/Frame.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
 #include "capture/CaptureSources.h"
+#include "document/DataManager.h"
+#include "document/Frame.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/DispatchQueue.h"

@@ -3,10 +3,10 @@
 // the camera switch, digital zoom and tap to focus with exposure bias.
 #include <cmath>
 
-#include "app/DataManager.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
 #include "capture/CaptureViewController.h"
+#include "document/DataManager.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/NotificationCenter.h"

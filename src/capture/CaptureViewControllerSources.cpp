@@ -1,8 +1,8 @@
 // The capture screen's sources: choosing one, switching to it, handing it
 // the saved modes, the source chooser and what the sources report.
-#include "app/DataManager.h"
 #include "capture/CaptureSources.h"
 #include "capture/CaptureViewController.h"
+#include "document/DataManager.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/Button.h"

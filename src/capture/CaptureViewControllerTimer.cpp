@@ -1,11 +1,11 @@
 // The capture screen's volume-button shutter and interval timer.
 #include <cmath>
 
-#include "app/DataManager.h"
-#include "app/ProjectModel.h"
 #include "capture/CaptureLayouts.h"
 #include "capture/CaptureViewController.h"
 #include "capture/TimerConfigurationViewController.h"
+#include "document/DataManager.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"

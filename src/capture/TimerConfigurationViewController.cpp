@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/FilledText.h"
-#include "app/ProjectModel.h"
+#include "document/FilledText.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/Label.h"

@@ -1,6 +1,6 @@
 #include "editor/ConfigurationViewController.h"
 
-#include "app/ProjectModel.h"
+#include "document/ProjectModel.h"
 #include "editor/ConfigurationCell.h"
 #include "editor/SpeedViewController.h"
 #include "platform/foundation/Bundle.h"

@@ -1,7 +1,7 @@
 #include "editor/DeletedFramesStash.h"
 
-#include "app/FileUtil.h"
-#include "app/FrameFiles.h"
+#include "document/FileUtil.h"
+#include "document/FrameFiles.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"

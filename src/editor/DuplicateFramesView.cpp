@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/FilledText.h"
+#include "document/FilledText.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/Button.h"

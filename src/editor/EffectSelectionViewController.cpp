@@ -3,7 +3,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/ProjectModel.h"
+#include "document/ProjectModel.h"
 #include "editor/EditorNotifications.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"

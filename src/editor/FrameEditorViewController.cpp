@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/FrameList.h"
-#include "app/ImageProducer.h"
-#include "app/MainViewControllerDelegate.h"
-#include "app/ProjectModel.h"
 #include "audio/AudioController.h"
 #include "capture/CaptureViewController.h"
+#include "document/FrameList.h"
+#include "document/ImageProducer.h"
+#include "document/MainViewControllerDelegate.h"
+#include "document/ProjectModel.h"
 #include "editor/PlayerViewController.h"
 #include "editor/TimelineViewController.h"
 #include "platform/foundation/Bundle.h"

@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/FilledText.h"
-#include "app/Frame.h"
-#include "app/FrameList.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
 #include "capture/CaptureViewController.h"
+#include "document/FilledText.h"
+#include "document/Frame.h"
+#include "document/FrameList.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
 #include "editor/ConfigurationViewController.h"
 #include "editor/FrameEditorViewController.h"
 #include "editor/ImageEditor.h"

@@ -1,13 +1,13 @@
 // What the frame editor does when the other subsystems tell it something:
 // the notification handlers, the look overlays, the preview player's and
 // the add-media menu's calls and the options popover's close.
-#include "app/AudioClip.h"
-#include "app/Frame.h"
-#include "app/FrameList.h"
-#include "app/ProjectModel.h"
 #include "audio/AudioController.h"
 #include "capture/CaptureImportController.h"
 #include "capture/CaptureViewController.h"
+#include "document/AudioClip.h"
+#include "document/Frame.h"
+#include "document/FrameList.h"
+#include "document/ProjectModel.h"
 #include "editor/FrameEditorViewController.h"
 #include "editor/PlayerViewController.h"
 #include "editor/TimelineViewController.h"

@@ -4,11 +4,11 @@
 // and what closing the project takes down.
 #include <algorithm>
 
-#include "app/AudioClip.h"
-#include "app/ProjectModel.h"
 #include "audio/AudioConfigurationViewController.h"
 #include "audio/AudioController.h"
 #include "capture/CaptureViewController.h"
+#include "document/AudioClip.h"
+#include "document/ProjectModel.h"
 #include "editor/FrameEditorViewController.h"
 #include "editor/PlayerViewController.h"
 #include "editor/TimelineViewController.h"

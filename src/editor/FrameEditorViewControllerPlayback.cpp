@@ -1,10 +1,10 @@
 // The frame editor's zoom between strip and timeline, the delegate calls
 // of the strip and the timeline, preview playback, and the zoomed
 // presentation of single-frame editors (the crop editor, the painter).
-#include "app/FrameList.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
 #include "capture/CaptureViewController.h"
+#include "document/FrameList.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
 #include "editor/FrameEditorViewController.h"
 #include "editor/PlayerViewController.h"
 #include "editor/TimelineViewController.h"

@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/FrameFiles.h"
+#include "document/FrameFiles.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"

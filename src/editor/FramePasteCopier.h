@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Frame.h"
+#include "document/Frame.h"
 
 namespace zt {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/FramePasteboardRecord.h"
+#include "document/FramePasteboardRecord.h"
 #include "platform/foundation/Result.h"
 
 namespace plat {

@@ -1,6 +1,6 @@
 #include "editor/MediaSelectionViewController.h"
 
-#include "app/ProjectModel.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/ImageView.h"

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "app/AudioClip.h"
-#include "app/Frame.h"
-#include "app/FrameList.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
 #include "audio/AudioController.h"
+#include "document/AudioClip.h"
+#include "document/Frame.h"
+#include "document/FrameList.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
 #include "editor/FrameEditDelegate.h"
 #include "editor/FramePasteboard.h"
 #include "editor/PhotoRollExport.h"

@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Frame.h"
-#include "app/FrameList.h"
+#include "document/Frame.h"
+#include "document/FrameList.h"
 #include "editor/DuplicateFramesView.h"
 #include "editor/FramePasteboard.h"
 #include "editor/PlayerViewController.h"

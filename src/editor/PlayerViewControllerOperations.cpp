@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <set>
 
-#include "app/FilledText.h"
-#include "app/Frame.h"
-#include "app/FrameList.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
 #include "audio/AudioController.h"
+#include "document/FilledText.h"
+#include "document/Frame.h"
+#include "document/FrameList.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
 #include "editor/DeletedFramesStash.h"
 #include "editor/FrameEditDelegate.h"
 #include "editor/FramePasteboard.h"

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <map>
 
-#include "app/FileUtil.h"
-#include "app/FilledText.h"
-#include "app/Frame.h"
-#include "app/FrameFiles.h"
-#include "app/FrameList.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
 #include "audio/AudioController.h"
+#include "document/FileUtil.h"
+#include "document/FilledText.h"
+#include "document/Frame.h"
+#include "document/FrameFiles.h"
+#include "document/FrameList.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
 #include "editor/FramePasteCopier.h"
 #include "editor/FramePasteboard.h"
 #include "editor/PlayerViewController.h"

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/FrameList.h"
-#include "app/ProjectModel.h"
 #include "audio/AudioController.h"
+#include "document/FrameList.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/DispatchQueue.h"
 

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "app/FormatterUtil.h"
-#include "app/FrameList.h"
-#include "app/ProjectModel.h"
+#include "document/FormatterUtil.h"
+#include "document/FrameList.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/Label.h"

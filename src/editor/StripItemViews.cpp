@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "app/AudioClip.h"
-#include "app/FrameList.h"
+#include "document/AudioClip.h"
+#include "document/FrameList.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"

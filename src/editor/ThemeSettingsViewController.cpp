@@ -1,7 +1,7 @@
 #include "editor/ThemeSettingsViewController.h"
 
-#include "app/ProjectModel.h"
 #include "capture/APAlbumPickerController.h"
+#include "document/ProjectModel.h"
 #include "editor/ConfigurationCell.h"
 #include "editor/EffectSelectionViewController.h"
 #include "platform/foundation/Bundle.h"

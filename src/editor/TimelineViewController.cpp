@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/FrameList.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
+#include "document/FrameList.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
 #include "editor/FrameEditDelegate.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/DispatchQueue.h"

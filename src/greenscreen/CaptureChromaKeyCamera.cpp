@@ -3,7 +3,7 @@
 // files of their own.
 #include "greenscreen/CaptureChromaKeyCamera.h"
 
-#include "app/DataManager.h"
+#include "document/DataManager.h"
 #include "glimage/GLImageBrightnessFilter.h"
 #include "glimage/GLImageChromaKeyBlendFilter.h"
 #include "glimage/GLImagePicture.h"

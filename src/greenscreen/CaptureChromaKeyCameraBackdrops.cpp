@@ -1,8 +1,8 @@
 // The green-screen source's backdrops: a photo of the library, a theme
 // picture or the project's last frame.
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
 #include "capture/APAlbumPickerController.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
 #include "glimage/GLImageVideoCamera.h"
 #include "greenscreen/CaptureChromaKeyCamera.h"
 #include "greenscreen/ChromaKeyBackdrop.h"

@@ -2,8 +2,8 @@
 // point, exposure bias and what the camera can do.
 #include <algorithm>
 
-#include "app/DataManager.h"
 #include "capture/CaptureDeviceControls.h"
+#include "document/DataManager.h"
 #include "glimage/GLImageVideoCamera.h"
 #include "glimage/GLImageView.h"
 #include "greenscreen/CaptureChromaKeyCamera.h"

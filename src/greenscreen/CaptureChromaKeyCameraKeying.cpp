@@ -1,6 +1,6 @@
 // The green-screen source's key colour and sensitivity: fixed colours, the
 // colour measured from the live picture, and their saving.
-#include "app/DataManager.h"
+#include "document/DataManager.h"
 #include "glimage/GLImageAverageColor.h"
 #include "glimage/GLImageBrightnessFilter.h"
 #include "glimage/GLImageChromaKeyBlendFilter.h"

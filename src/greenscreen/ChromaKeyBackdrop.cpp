@@ -1,6 +1,6 @@
 #include "greenscreen/ChromaKeyBackdrop.h"
 
-#include "app/ProjectModel.h"
+#include "document/ProjectModel.h"
 #include "glimage/GLImageChromaKeyBlendFilter.h"
 #include "glimage/GLImagePicture.h"
 #include "platform/foundation/Log.h"

@@ -1,7 +1,7 @@
 #include "greenscreen/ChromaKeyConfiguration.h"
 
-#include "app/DataManager.h"
-#include "app/FileUtil.h"
+#include "document/DataManager.h"
+#include "document/FileUtil.h"
 #include "platform/foundation/Value.h"
 
 namespace zt {

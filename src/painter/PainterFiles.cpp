@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "app/ProjectDataWrapper.h"
+#include "document/ProjectDataWrapper.h"
 #include "painter/PainterLayer.h"
 #include "painter/StrokeArchive.h"
 #include "platform/foundation/KeyedArchive.h"

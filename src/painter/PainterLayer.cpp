@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/FileUtil.h"
+#include "document/FileUtil.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/UUID.h"
 

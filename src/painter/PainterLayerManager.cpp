@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/ProjectModel.h"
+#include "document/ProjectModel.h"
 #include "painter/PainterLayer.h"
 #include "painter/PaintingCanvasView.h"
 #include "platform/foundation/Bundle.h"

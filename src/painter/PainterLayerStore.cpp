@@ -2,8 +2,8 @@
 // picture, their reading back, and their copy for a duplicated frame.
 #include <cmath>
 
-#include "app/FileUtil.h"
-#include "app/ProjectModel.h"
+#include "document/FileUtil.h"
+#include "document/ProjectModel.h"
 #include "painter/PainterFiles.h"
 #include "painter/PainterLayer.h"
 #include "painter/PainterLayerManager.h"

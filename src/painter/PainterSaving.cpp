@@ -1,9 +1,9 @@
 // The painter screen's writing: the frame's painter files and picture, the
 // preview and thumbnail, the settings and the project's rendering mark.
-#include "app/DataManager.h"
-#include "app/FrameList.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
+#include "document/DataManager.h"
+#include "document/FrameList.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
 #include "painter/PainterBrush.h"
 #include "painter/PainterFiles.h"
 #include "painter/PainterLayerManager.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/FileUtil.h"
+#include "document/FileUtil.h"
 #include "platform/foundation/Log.h"
 
 namespace zt {

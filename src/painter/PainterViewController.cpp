@@ -1,9 +1,9 @@
 #include "painter/PainterViewController.h"
 
-#include "app/DataManager.h"
-#include "app/FrameList.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
+#include "document/DataManager.h"
+#include "document/FrameList.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
 #include "painter/MaskingView.h"
 #include "painter/PainterBrush.h"
 #include "painter/PainterFiles.h"

@@ -1,6 +1,6 @@
 #include "render/AnimatedGifRenderer.h"
 
-#include "app/ProjectModel.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/UniformTypeIdentifiers.h"
 #include "platform/graphics/Image.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <iterator>
 
-#include "app/ProjectModel.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"

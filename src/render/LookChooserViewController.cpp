@@ -1,6 +1,6 @@
 #include "render/LookChooserViewController.h"
 
-#include "app/ProjectModel.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"

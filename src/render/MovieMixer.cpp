@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/AudioClip.h"
-#include "app/ProjectModel.h"
+#include "document/AudioClip.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/media/Asset.h"

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/FileUtil.h"
-#include "app/ProjectModel.h"
+#include "document/FileUtil.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"

@@ -1,6 +1,6 @@
 #include "render/OutlinePlaceholders.h"
 
-#include "app/ProjectDataWrapper.h"
+#include "document/ProjectDataWrapper.h"
 #include "platform/foundation/Bundle.h"
 
 namespace zt {

@@ -1,8 +1,8 @@
 #include "render/ProjectExportRenderer.h"
 
-#include "app/FileUtil.h"
-#include "app/ProjectModel.h"
-#include "app/QVZipArchive.h"
+#include "document/FileUtil.h"
+#include "document/ProjectModel.h"
+#include "document/QVZipArchive.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"

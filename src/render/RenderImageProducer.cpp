@@ -1,7 +1,7 @@
 #include "render/RenderImageProducer.h"
 
-#include "app/Frame.h"
-#include "app/ProjectModel.h"
+#include "document/Frame.h"
+#include "document/ProjectModel.h"
 #include "platform/graphics/Image.h"
 #include "uikit/UIImageResize.h"
 

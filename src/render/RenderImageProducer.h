@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/ImageProducer.h"
+#include "document/ImageProducer.h"
 #include "platform/foundation/Geometry.h"
 
 namespace plat {

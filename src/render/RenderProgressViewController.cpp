@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/graphics/Image.h"

@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "app/FileUtil.h"
-#include "app/ProjectModel.h"
+#include "document/FileUtil.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"

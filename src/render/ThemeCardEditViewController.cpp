@@ -1,7 +1,7 @@
 #include "render/ThemeCardEditViewController.h"
 
-#include "app/FrameMeta.h"
-#include "app/ProjectModel.h"
+#include "document/FrameMeta.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"

@@ -2,7 +2,7 @@
 #include <memory>
 #include <string>
 
-#include "app/Frame.h"
+#include "document/Frame.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/TextView.h"
 #include "platform/ui/ViewController.h"

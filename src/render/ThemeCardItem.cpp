@@ -1,6 +1,6 @@
 #include "render/ThemeCardItem.h"
 
-#include "app/Frame.h"
+#include "document/Frame.h"
 #include "render/ThemeCardPages.h"
 
 namespace zt {

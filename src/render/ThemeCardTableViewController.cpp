@@ -1,8 +1,8 @@
 #include "render/ThemeCardTableViewController.h"
 
-#include "app/FrameMeta.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
+#include "document/FrameMeta.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"

@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/Frame.h"
+#include "document/Frame.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/TableViewController.h"
 #include "render/ThemeCardItem.h"

@@ -1,8 +1,8 @@
 #include "render/ThemeMovieHandler.h"
 
-#include "app/Frame.h"
-#include "app/FrameList.h"
-#include "app/ProjectModel.h"
+#include "document/Frame.h"
+#include "document/FrameList.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/AudioClip.h"
-#include "app/FileUtil.h"
-#include "app/ProjectModel.h"
+#include "document/AudioClip.h"
+#include "document/FileUtil.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/ProjectModel.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Image.h"

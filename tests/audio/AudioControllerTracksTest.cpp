@@ -1,5 +1,5 @@
 #include "AudioTestSupport.h"
-#include "app/FrameList.h"
+#include "document/FrameList.h"
 #include "platform/foundation/Files.h"
 
 namespace {

@@ -4,8 +4,8 @@
 // the controller posts.
 #include <gtest/gtest.h>
 
-#include "app/AudioClip.h"
 #include "audio/AudioController.h"
+#include "document/AudioClip.h"
 #include "platform/foundation/ErrorObject.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "render/RenderTestSupport.h"

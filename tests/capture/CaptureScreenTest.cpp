@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "CaptureScreenTestSupport.h"
-#include "app/FrameFiles.h"
 #include "capture/Capture4KCamera.h"
 #include "capture/SimulatorCamera.h"
+#include "document/FrameFiles.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/media/capture/CaptureDevice.h"
 #include "platform/media/capture/CaptureInput.h"

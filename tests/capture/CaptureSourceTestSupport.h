@@ -9,14 +9,14 @@
 #include <mutex>
 #include <vector>
 
-#include "app/DataManager.h"
-#include "app/Frame.h"
-#include "app/FrameList.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
-#include "app/ProjectsList.h"
 #include "capture/CaptureController.h"
 #include "capture/CaptureSources.h"
+#include "document/DataManager.h"
+#include "document/Frame.h"
+#include "document/FrameList.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
+#include "document/ProjectsList.h"
 #include "greenscreen/CaptureChromaKeyCamera.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/NotificationCenter.h"

@@ -4,11 +4,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/DataManager.h"
-#include "app/Frame.h"
-#include "app/ProjectModel.h"
-#include "app/ProjectsList.h"
 #include "capture/CaptureImportController.h"
+#include "document/DataManager.h"
+#include "document/Frame.h"
+#include "document/ProjectModel.h"
+#include "document/ProjectsList.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"

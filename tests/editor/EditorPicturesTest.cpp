@@ -4,8 +4,8 @@
 // a missing part fails the comparison.
 #include <gtest/gtest.h>
 
-#include "app/Frame.h"
-#include "app/ProjectModel.h"
+#include "document/Frame.h"
+#include "document/ProjectModel.h"
 #include "editor/EditorTestSupport.h"
 #include "editor/EffectSelectionViewController.h"
 #include "editor/ImageEditor.h"

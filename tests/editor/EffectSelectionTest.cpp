@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ProjectModel.h"
+#include "document/ProjectModel.h"
 #include "editor/EditorNotifications.h"
 #include "editor/EditorTestSupport.h"
 #include "platform/foundation/Files.h"

@@ -3,9 +3,9 @@
 // painter, the look sheet, the single-frame
 // controls, the help overlay, the menus, and panels that a double tap or
 // closing the project could leave behind.
-#include "app/AudioClip.h"
-#include "app/FilledText.h"
 #include "audio/AudioRecorderViewController.h"
+#include "document/AudioClip.h"
+#include "document/FilledText.h"
 #include "editor/FrameEditorHelp.h"
 #include "editor/FrameEditorTestSupport.h"
 #include "editor/ImageEditor.h"

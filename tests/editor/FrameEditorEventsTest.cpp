@@ -2,8 +2,8 @@
 // and the panels it hosts: each notification's reaction, payloads that are
 // missing or of the wrong kind, the clip editor, the fly-in of a new clip,
 // the heads-up display and the look overlays.
-#include "app/AudioClip.h"
 #include "audio/AudioController.h"
+#include "document/AudioClip.h"
 #include "editor/FrameEditorHelp.h"
 #include "editor/FrameEditorTestSupport.h"
 #include "platform/foundation/ErrorObject.h"

@@ -1,7 +1,7 @@
 // The frame editor's states: the controls by frame count, opening, the zoom
 // between strip and timeline, playback and closing, on a phone and a tablet.
-#include "app/AudioClip.h"
 #include "capture/CaptureViewController.h"
+#include "document/AudioClip.h"
 #include "editor/FrameEditorTestSupport.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Layer.h"

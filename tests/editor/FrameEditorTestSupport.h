@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "app/DataManager.h"
-#include "app/Frame.h"
-#include "app/FrameList.h"
-#include "app/ImageProducer.h"
-#include "app/MainViewControllerDelegate.h"
-#include "app/ProjectModel.h"
-#include "app/ProjectsList.h"
 #include "audio/AudioPickerLayouts.h"
 #include "audio/AudioScreenLayouts.h"
 #include "capture/CaptureLayouts.h"
+#include "document/DataManager.h"
+#include "document/Frame.h"
+#include "document/FrameList.h"
+#include "document/ImageProducer.h"
+#include "document/MainViewControllerDelegate.h"
+#include "document/ProjectModel.h"
+#include "document/ProjectsList.h"
 #include "editor/EditorLayouts.h"
 #include "editor/FrameEditorLayouts.h"
 #include "editor/FrameEditorViewController.h"

@@ -2,8 +2,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/AudioClip.h"
-#include "app/FramePasteboardRecord.h"
+#include "document/AudioClip.h"
+#include "document/FramePasteboardRecord.h"
 #include "editor/DuplicateFramesView.h"
 #include "editor/StripTestSupport.h"
 #include "platform/graphics/Image.h"

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Frame.h"
-#include "app/ProjectModel.h"
+#include "document/Frame.h"
+#include "document/ProjectModel.h"
 #include "editor/EditorTestSupport.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"

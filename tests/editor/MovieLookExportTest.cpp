@@ -3,11 +3,11 @@
 // chosen, then the movie rendered and its frames decoded by ffmpeg.
 #include <gtest/gtest.h>
 
-#include "app/DataManager.h"
-#include "app/Frame.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
-#include "app/ProjectsList.h"
+#include "document/DataManager.h"
+#include "document/Frame.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
+#include "document/ProjectsList.h"
 #include "editor/ConfigurationCell.h"
 #include "editor/EditorTestSupport.h"
 #include "editor/StripLayouts.h"

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "app/FileUtil.h"
-#include "app/FramePasteboardRecord.h"
+#include "document/FileUtil.h"
+#include "document/FramePasteboardRecord.h"
 #include "editor/StripTestSupport.h"
 #include "platform/graphics/Image.h"
 #include "render/MovieRenderer.h"

@@ -1,6 +1,6 @@
 #include "editor/PlayerViewController.h"
 
-#include "app/AudioClip.h"
+#include "document/AudioClip.h"
 #include "editor/StripItemViews.h"
 #include "editor/StripTestSupport.h"
 #include "platform/ui/GestureRecognizer.h"

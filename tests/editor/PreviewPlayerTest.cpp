@@ -4,12 +4,12 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "app/AudioClip.h"
-#include "app/Frame.h"
-#include "app/FrameList.h"
-#include "app/ProjectModel.h"
-#include "app/ProjectsList.h"
 #include "audio/AudioController.h"
+#include "document/AudioClip.h"
+#include "document/Frame.h"
+#include "document/FrameList.h"
+#include "document/ProjectModel.h"
+#include "document/ProjectsList.h"
 #include "support/ManualClockScope.h"
 #include "support/MediaTools.h"
 #include "support/TemporarySandbox.h"

@@ -1,7 +1,7 @@
 // The strip and the playback options as the screen shows them.
 #include <cstdlib>
 
-#include "app/AudioClip.h"
+#include "document/AudioClip.h"
 #include "editor/ConfigurationCell.h"
 #include "editor/ConfigurationViewController.h"
 #include "editor/StripTestSupport.h"

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "app/DataManager.h"
-#include "app/Frame.h"
-#include "app/FrameList.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
-#include "app/ProjectsList.h"
 #include "audio/AudioController.h"
+#include "document/DataManager.h"
+#include "document/Frame.h"
+#include "document/FrameList.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
+#include "document/ProjectsList.h"
 #include "editor/FrameEditDelegate.h"
 #include "editor/PlayerViewController.h"
 #include "editor/StripLayouts.h"

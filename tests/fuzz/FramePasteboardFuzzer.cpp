@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "app/FramePasteboardRecord.h"
+#include "document/FramePasteboardRecord.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/ReadableListElements.h"
+#include "document/ReadableListElements.h"
 #include "platform/foundation/PropertyList.h"
 
 // Reads any bytes as a damaged list, both as a projects list (the root

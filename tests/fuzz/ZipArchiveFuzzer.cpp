@@ -4,7 +4,7 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "app/QVZipArchive.h"
+#include "document/QVZipArchive.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 

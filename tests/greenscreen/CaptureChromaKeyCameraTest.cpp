@@ -5,13 +5,13 @@
 #include <atomic>
 
 #include "GreenScreenTestSupport.h"
-#include "app/DataManager.h"
-#include "app/Frame.h"
-#include "app/ImageProducer.h"
 #include "capture/APAlbumPickerController.h"
 #include "capture/CaptureDeviceControls.h"
 #include "capture/CaptureSourceTestSupport.h"
 #include "capture/CaptureSources.h"
+#include "document/DataManager.h"
+#include "document/Frame.h"
+#include "document/ImageProducer.h"
 #include "glimage/GLImageBrightnessFilter.h"
 #include "glimage/GLImageChromaKeyBlendFilter.h"
 #include "glimage/GLImageContext.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ProjectModel.h"
+#include "document/ProjectModel.h"
 #include "glimage/GLImageChromaKeyBlendFilter.h"
 #include "glimage/GLImagePicture.h"
 #include "platform/foundation/Files.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/DataManager.h"
+#include "document/DataManager.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/PropertyList.h"
 #include "support/TemporarySandbox.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ProjectModel.h"
+#include "document/ProjectModel.h"
 #include "glimage/GLImageInput.h"
 #include "greenscreen/ChromaKeyConfigurationDelegate.h"
 #include "greenscreen/GreenScreenLayouts.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "PainterTestSupport.h"
-#include "app/ProjectModel.h"
+#include "document/ProjectModel.h"
 #include "painter/PainterLayerManager.h"
 #include "painter/Stroke.h"
 #include "painter/StrokeArchive.h"

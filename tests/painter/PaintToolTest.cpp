@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "PainterTestSupport.h"
-#include "app/ProjectModel.h"
+#include "document/ProjectModel.h"
 #include "painter/PainterBrush.h"
 #include "painter/PainterLayerManager.h"
 #include "painter/PainterLayerTableViewController.h"

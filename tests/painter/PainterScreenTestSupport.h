@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/DataManager.h"
-#include "app/Frame.h"
-#include "app/FrameList.h"
-#include "app/ImageProducer.h"
-#include "app/ProjectModel.h"
+#include "document/DataManager.h"
+#include "document/Frame.h"
+#include "document/FrameList.h"
+#include "document/ImageProducer.h"
+#include "document/ProjectModel.h"
 #include "painter/PainterFiles.h"
 #include "painter/PainterViewController.h"
 #include "painter/PaintingCanvasView.h"

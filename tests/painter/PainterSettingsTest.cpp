@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 
-#include "app/FileUtil.h"
+#include "document/FileUtil.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "render/MovieMixer.h"
 
 #include "RenderTestSupport.h"
-#include "app/AudioClip.h"
+#include "document/AudioClip.h"
 #include "platform/media/AudioMix.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/MutableComposition.h"

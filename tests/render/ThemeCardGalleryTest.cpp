@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TitleCardsTestSupport.h"
-#include "app/FrameMeta.h"
+#include "document/FrameMeta.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"

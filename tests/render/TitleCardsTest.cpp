@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TitleCardsTestSupport.h"
-#include "app/FrameMeta.h"
+#include "document/FrameMeta.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/testing/PictureComparison.h"
 #include "platform/ui/web/WebView.h"

@@ -5,7 +5,7 @@
 #include <sys/resource.h>
 
 #include "RenderTestSupport.h"
-#include "app/AudioClip.h"
+#include "document/AudioClip.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Sandbox.h"
 #include "platform/foundation/UniformTypeIdentifiers.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/ProjectModel.h"
+#include "document/ProjectModel.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/ActivityViewController.h"
 #include "platform/ui/Label.h"

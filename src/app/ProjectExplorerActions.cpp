@@ -1,0 +1,218 @@
+// The project explorer's other toolbar actions (the preview movie, the
+// share sheet, the info centre and the gallery) and the checks each time it
+// comes into view: the gallery restriction with the parental passcode, the
+// low-storage warning and the welcome screen.
+#include "app/FeatureScreens.h"
+#include "app/PassCodeViewController.h"
+#include "app/ProjectExplorer.h"
+#include "app/WelcomeMain.h"
+#include "document/DataManager.h"
+#include "document/FileUtil.h"
+#include "document/ProjectModel.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/UniformTypeIdentifiers.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/ActivityViewController.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/PopoverController.h"
+#include "render/MovieExportType.h"
+#include "render/MovieRenderer.h"
+#include "render/MovieRendererSources.h"
+#include "share/GalleryScreens.h"
+#include "share/ShareServices.h"
+#include "uikit/AlertView.h"
+#include "uikit/QVNavigationController.h"
+#include "uikit/SPSidePanelController.h"
+
+namespace zt {
+
+namespace {
+
+constexpr const char* kGalleryDefaultsKey = "isYoutubeGalleryEnabled";
+// The gallery's side panel leaves this much of the screen beside it.
+constexpr double kGalleryLedge = 95;
+constexpr double kGalleryListWidth = 320;
+constexpr double kGalleryGap = 2;
+
+bool isTabletDevice()
+{
+    return plat::Device::currentDevice().isTablet();
+}
+
+}  // namespace
+
+std::shared_ptr<MovieExportType> ProjectExplorer::previewExportType(plat::Size size) const
+{
+    return std::make_shared<MovieExportType>(
+        plat::localized("MoviePreview"), std::nullopt, size, plat::kUTTypeQuickTimeMovie, "mov");
+}
+
+// Screen entry.
+
+void ProjectExplorer::checkLowStorage()
+{
+    auto& settings = DataManager::sharedDataManager();
+    if (settings.isLowSpaceWarningShown() || !isStorageNearlyFull(FileUtil::freeDiskspace()))
+        return;
+    settings.setIsLowSpaceWarningShown(true);
+    auto alert = std::make_shared<AlertView>(plat::localized("Storage Nearly Full"),
+        plat::localized("There is almost no space left on this device. You cannot record new media until you free "
+                        "some space."));
+    alert->addButtonWithTitle(plat::localized("Dismiss"), nullptr);
+    alert->show();
+}
+
+void ProjectExplorer::showWelcome()
+{
+    // Another screen (the passcode's) is up: the welcome waits for the next entry rather than being marked
+    // as shown while it cannot be.
+    if (presentedViewController())
+        return;
+    std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
+    bool welcomed = false;
+    WelcomeMain::handleWelcome([weakSelf, &welcomed](const plat::Dictionary& features) {
+        auto self = weakSelf.lock();
+        if (!self)
+            return;
+        welcomed = true;
+        auto welcome = std::make_shared<WelcomeGridViewController>(features);
+        welcome->setBackgroundGradientTopColor(plat::Color::colorWithHue(0.77, 0.77, 0.76, 1.0));
+        welcome->setBackgroundGradientBottomColor(plat::Color::colorWithHue(0.78, 0.6, 0.95, 1.0));
+        self->presentViewController(welcome, /*animated=*/true, nullptr);
+    });
+    if (welcomed)
+        return;
+    // After an update: what the versions since the last run brought (nothing on a fresh installation).
+    QVWhatsNew::handleWhatsNew([weakSelf](const plat::Dictionary& versions) {
+        if (auto self = weakSelf.lock())
+            self->presentViewController(std::make_shared<QVWhatsNewGridViewController>(versions), true, nullptr);
+    });
+}
+
+void ProjectExplorer::validateRestrictionsSettings()
+{
+    auto& settings = DataManager::sharedDataManager();
+    auto& defaults = plat::UserDefaults::standardUserDefaults();
+    const plat::Value wanted = defaults.objectForKey(kGalleryDefaultsKey);
+    if (!wanted.isNull() && defaults.boolForKey(kGalleryDefaultsKey) != settings.isYoutubeGalleryEnabled()) {
+        // Asked for again (the app became active) while the screen is up: that one answers.
+        auto shown = _passCodeScreen.lock();
+        if (!shown || !shown->presentingViewController()) {
+            auto passCode = std::make_shared<PassCodeViewController>("PassCodeViewController");
+            auto navigation = std::make_shared<QVNavigationController>(passCode);
+            navigation->setModalPresentationStyle(plat::ModalPresentationStyle::FormSheet);
+            std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
+            std::weak_ptr<plat::ViewController> weakNavigation = navigation;
+            passCode->setCompletionHandler([weakSelf, weakNavigation](bool success) {
+                auto self = weakSelf.lock();
+                if (!self)
+                    return;
+                auto& data = DataManager::sharedDataManager();
+                auto& userDefaults = plat::UserDefaults::standardUserDefaults();
+                if (success) {
+                    data.setIsYoutubeGalleryEnabled(userDefaults.boolForKey(kGalleryDefaultsKey));
+                    if (data.isYoutubeGalleryEnabled())
+                        data.setPassCode(std::nullopt);
+                    DataManager::saveState();
+                } else {
+                    userDefaults.setBool(data.isYoutubeGalleryEnabled(), kGalleryDefaultsKey);
+                    userDefaults.synchronize();
+                }
+                if (self->_outlets.galleryBtn)
+                    self->_outlets.galleryBtn->setEnabled(data.isYoutubeGalleryEnabled());
+                if (auto screen = weakNavigation.lock())
+                    screen->dismissViewControllerAnimated(true, nullptr);
+                self->_passCodeScreen.reset();
+            });
+            _passCodeScreen = navigation;
+            presentViewController(navigation, /*animated=*/true, nullptr);
+        }
+    }
+    if (_outlets.galleryBtn)
+        _outlets.galleryBtn->setEnabled(settings.isYoutubeGalleryEnabled());
+}
+
+// Share, help and gallery.
+
+void ProjectExplorer::actionShare()
+{
+    if (!_selectedProject || !_selectedProject->getProjectPath())
+        return;
+    std::vector<std::any> items {_selectedProject};
+    // The movie itself too, where one was prepared and still fits the project.
+    auto type = previewExportType(previewResolution());
+    if (auto renderer = MovieRendererSources(_selectedProject).getRendererForUTI(type->UTI())) {
+        if (auto movie = renderer->getPreparedMovieForExportType(*type))
+            items.emplace_back(*movie);
+    }
+    auto sheet = std::make_shared<plat::ActivityViewController>(items, ShareServices().getAvailableShareServices());
+    sheet->setExcludedActivityTypes({plat::ActivityTypePostToFacebook, plat::ActivityTypePostToTwitter,
+        plat::ActivityTypePostToWeibo, plat::ActivityTypeMessage, plat::ActivityTypeMail, plat::ActivityTypePrint,
+        plat::ActivityTypeCopyToPasteboard, plat::ActivityTypeAssignToContact, plat::ActivityTypeSaveToCameraRoll});
+    if (isTabletDevice() && _outlets.shareBtn) {
+        if (_popover)
+            _popover->dismissPopoverAnimated(false);
+        _popover = std::make_shared<plat::PopoverController>(sheet);
+        _popover->presentPopoverFromBarButtonItem(*_outlets.shareBtn, plat::PopoverArrowDirectionDown, true);
+    } else {
+        presentViewController(sheet, /*animated=*/true, nullptr);
+    }
+}
+
+void ProjectExplorer::actionHelp()
+{
+    auto infoCenter = std::make_shared<InfoCenterViewController>("InfoCenterViewController");
+    infoCenter->setDelegate(sharedAs<ProjectExplorer>());
+    if (isTabletDevice())
+        infoCenter->setModalPresentationStyle(plat::ModalPresentationStyle::FormSheet);
+    presentViewController(infoCenter, /*animated=*/true, nullptr);
+}
+
+void ProjectExplorer::infoCenterDidFinish(InfoCenterViewController& infoCenter)
+{
+    infoCenter.dismissViewControllerAnimated(true, nullptr);
+}
+
+void ProjectExplorer::helpManangerDidFinish(HelpManager&)
+{
+    _helpManager.reset();
+}
+
+void ProjectExplorer::actionYoutubeGalery()
+{
+    openGalleryHandler();
+}
+
+void ProjectExplorer::openGalleryHandler()
+{
+    auto side = std::make_shared<GallerySideViewController>("GallerySideViewController");
+    auto list = std::make_shared<GaleryVideoTableViewController>("GaleryVideoTableViewController");
+    std::shared_ptr<SPSidePanelController> container;
+    const plat::Rect bounds = view()->bounds();
+    if (isTabletDevice()) {
+        auto web = std::make_shared<GalleryWebViewController>("GalleryWebViewController_iPad");
+        list->setGalleryWebViewController(web);
+        auto split = std::make_shared<GallerySplitViewController>();
+        split->view()->setFrame(bounds);
+        list->view()->setFrame(plat::makeRect(0, 0, kGalleryListWidth, bounds.height()));
+        web->view()->setFrame(
+            plat::makeRect(kGalleryListWidth + kGalleryGap, 0, bounds.width() - kGalleryListWidth, bounds.height()));
+        split->setLeftController(list);
+        split->setRightController(web);
+        auto navigation = std::make_shared<plat::NavigationController>(split);
+        container = SPSidePanelController::initWithCenterViewControllerLeftViewControllerRightViewController(
+            navigation, side, nullptr);
+        split->setDeckController(container);
+    } else {
+        auto navigation = std::make_shared<plat::NavigationController>(list);
+        container = SPSidePanelController::initWithCenterViewControllerLeftViewController(navigation, side);
+    }
+    presentViewController(container, /*animated=*/true, nullptr);
+    list->setDeckController(container);
+    container->setLeftSize(bounds.width() - kGalleryLedge);
+}
+
+}  // namespace zt

@@ -1,0 +1,197 @@
+// The explorer's preview and exports: a movie of the selected project played
+// once rendered, and any export rendered with the progress screen.
+#include <cstdio>
+
+#include "app/AppAlerts.h"
+#include "app/ProjectExplorer.h"
+#include "document/ProjectModel.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/Screen.h"
+#include "render/MovieExportType.h"
+#include "render/MovieRenderer.h"
+#include "render/MovieRendererSources.h"
+#include "render/RenderProgressViewController.h"
+#include "uikit/AlertView.h"
+#include "uikit/QVMovieView.h"
+#include "uikit/QVNavigationController.h"
+
+namespace zt {
+
+namespace {
+
+constexpr double kStatusPollSeconds = 1.0;
+constexpr int64_t kStatusRunning = 2;
+constexpr int64_t kStatusFinished = 3;
+constexpr int64_t kStatusFailed = 4;
+
+std::string failureText(const plat::Error& error)
+{
+    char code[32];
+    std::snprintf(code, sizeof code, "%lld", static_cast<long long>(error.code()));
+    const std::string reason = error.localizedDescription() + " - [" + error.domain() + "-" + code + "]";
+    const std::string format = plat::localized("The project could not be prepared because an error occurred. - (%@)");
+    const size_t slot = format.find("%@");
+    return slot == std::string::npos ? format + " " + reason
+                                     : format.substr(0, slot) + reason + format.substr(slot + 2);
+}
+
+}  // namespace
+
+plat::Size ProjectExplorer::previewResolution()
+{
+    if (plat::Device::currentDevice().isTablet())
+        return plat::Screen::mainScreen().scale() > 1.0 ? plat::Size {1920, 1080} : plat::Size {1280, 720};
+    return MovieRenderer::isResolutionAvailable({960, 540}) ? plat::Size {960, 540} : plat::Size {640, 360};
+}
+
+void ProjectExplorer::actionPlay()
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    if (!_selectedProject)
+        return;
+    const plat::Size size = previewResolution();
+    auto type = previewExportType(size);
+    auto renderer = MovieRendererSources(_selectedProject).getRendererForUTI(type->UTI());
+    if (!renderer)
+        return;
+    if (auto movie = renderer->getPreparedMovieForExportType(*type)) {
+        playVideoInMovieView(*movie);
+        return;
+    }
+    std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
+    auto alert = std::make_shared<AlertView>(plat::localized("Render Movie"),
+        plat::localized("The project needs to be rendered first. This may take a while."));
+    auto prepare = [weakSelf, size](AlertView&, int64_t) {
+        if (auto self = weakSelf.lock())
+            self->prepareMovieWithResolution(size);
+    };
+    alert->addButtonWithTitle(plat::localized("Ok"), prepare);
+    if (plat::Device::currentDevice().isTablet())
+        alert->addButtonWithTitle(plat::localized("Optimized (Slower)"), prepare);
+    alert->addButtonWithTitle(plat::localized("Cancel"), {});
+    alert->show();
+}
+
+void ProjectExplorer::prepareMovieWithResolution(plat::Size size)
+{
+    std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
+    prepareExportWithType(previewExportType(size), [weakSelf](MovieRenderer&) {
+        // Now the prepared movie is there: played without asking.
+        plat::DispatchQueue::mainQueue().async([weakSelf] {
+            if (auto self = weakSelf.lock())
+                self->actionPlay();
+        });
+    });
+}
+
+void ProjectExplorer::prepareExportWithType(std::shared_ptr<MovieExportType> type, AfterExport afterExport)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    if (!_selectedProject || !type || !checkIfProjectNeedsConversionAnConvertIt())
+        return;
+    auto project = _selectedProject;
+    _renderProgressViewController
+        = std::make_shared<RenderProgressViewController>("RenderProgressViewController", project);
+    _renderProgressNavigation = std::make_shared<QVNavigationController>(_renderProgressViewController);
+    _renderProgressNavigation->setModalPresentationStyle(plat::ModalPresentationStyle::FormSheet);
+    std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
+    std::weak_ptr<RenderProgressViewController> weakScreen = _renderProgressViewController;
+    presentViewController(_renderProgressNavigation, /*animated=*/true,
+        [weakSelf, weakScreen, project, type, afterExport = std::move(afterExport)]() mutable {
+            auto self = weakSelf.lock();
+            auto screen = weakScreen.lock();
+            if (!self || !screen || screen != self->_renderProgressViewController)
+                return;  // cancelled or replaced meanwhile
+            screen->showInfo(plat::localized("Please wait while your video is being prepared."));
+            auto renderer = MovieRendererSources(project).getRendererForUTI(type->UTI());
+            if (!renderer) {
+                screen->showError(plat::localized("This kind of export is not available."));
+                return;
+            }
+            self->_movieRenderer = renderer;
+            screen->setCancelHandler([weakSelf] {
+                if (auto owner = weakSelf.lock())
+                    owner->cancelMovieRenderer();
+            });
+            std::weak_ptr<MovieRenderer> weakRenderer = renderer;
+            renderer->exportProjectWithExportType(
+                type, [weakSelf, weakScreen, weakRenderer, afterExport = std::move(afterExport)]() mutable {
+                    auto owner = weakSelf.lock();
+                    auto exported = weakRenderer.lock();
+                    if (!owner || !exported)
+                        return;
+                    owner->finishExport(*exported, weakScreen.lock(), std::move(afterExport));
+                });
+            plat::RunLoop::main().performAfterDelay(self.get(), kStatusPollSeconds, [weakSelf, weakRenderer] {
+                if (auto owner = weakSelf.lock())
+                    owner->checkStatusForExporter(weakRenderer.lock());
+            });
+        });
+}
+
+void ProjectExplorer::finishExport(
+    MovieRenderer& renderer, const std::shared_ptr<RenderProgressViewController>& screen, AfterExport afterExport)
+{
+    const int64_t status = renderer.status();
+    if (status == kStatusFailed) {
+        // The screen stays with the reason until the person cancels it.
+        if (screen && screen == _renderProgressViewController) {
+            auto error = renderer.error();
+            screen->showInfo(
+                failureText(error ? *error : plat::Error("Render", status, plat::localized("The export failed."))));
+        }
+        return;
+    }
+    std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
+    auto keptRenderer = renderer.shared_from_this();
+    plat::DispatchQueue::mainQueue().async(
+        [weakSelf, screen, status, keptRenderer, afterExport = std::move(afterExport)]() mutable {
+            auto self = weakSelf.lock();
+            // A cancelled preparation took its screen away: nothing more.
+            if (!self || !screen || screen != self->_renderProgressViewController)
+                return;
+            self->_renderProgressNavigation->dismissViewControllerAnimated(
+                /*animated=*/true, [status, keptRenderer, afterExport = std::move(afterExport)] {
+                    if (status == kStatusFinished && afterExport)
+                        afterExport(*keptRenderer);
+                });
+            self->_renderProgressViewController.reset();
+            self->_renderProgressNavigation.reset();
+        });
+}
+
+void ProjectExplorer::checkStatusForExporter(const std::shared_ptr<MovieRenderer>& renderer)
+{
+    if (!renderer || renderer->status() != kStatusRunning)
+        return;
+    if (_renderProgressViewController)
+        _renderProgressViewController->setProgress(renderer->progress());
+    std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
+    std::weak_ptr<MovieRenderer> weakRenderer = renderer;
+    plat::RunLoop::main().performAfterDelay(this, kStatusPollSeconds, [weakSelf, weakRenderer] {
+        if (auto self = weakSelf.lock())
+            self->checkStatusForExporter(weakRenderer.lock());
+    });
+}
+
+void ProjectExplorer::cancelMovieRenderer()
+{
+    if (_movieRenderer)
+        _movieRenderer->cancelExport();
+    if (_renderProgressNavigation) {
+        _renderProgressNavigation->dismissViewControllerAnimated(/*animated=*/true, nullptr);
+        _renderProgressNavigation.reset();
+        _renderProgressViewController.reset();
+    }
+}
+
+void ProjectExplorer::playVideoInMovieView(const plat::URL& movieURL)
+{
+    presentViewController(std::make_shared<QVMovieView>("QVMovieView", movieURL), /*animated=*/true, nullptr);
+}
+
+}  // namespace zt

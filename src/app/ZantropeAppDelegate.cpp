@@ -1,0 +1,248 @@
+#include "app/ZantropeAppDelegate.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+
+#include "audio/AudioController.h"
+#include "document/FailureReason.h"
+#include "document/FilledText.h"
+#include "document/ProjectImportProcessor.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Sandbox.h"
+#include "platform/foundation/URL.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/TypeIdentifiers.h"
+
+namespace zt {
+
+namespace {
+
+constexpr const char* kInboxFolderName = "Import";
+// Where archives that could not be imported wait for the person, out of the next start's way.
+constexpr const char* kNotImportedFolderName = "Not Imported";
+constexpr const char* kDidImportProjectNotification = "PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT";
+constexpr int kMaxNameAttempts = 1000;
+
+std::shared_ptr<plat::AlertView> makeMessage(const std::string& message, std::optional<std::string> button = {})
+{
+    return std::make_shared<plat::AlertView>(
+        "", message, std::weak_ptr<plat::AlertViewDelegate>(), std::move(button), std::vector<std::string> {});
+}
+
+// What happened to the archives, as the message says it: the count, then
+// each archive that failed with the reason.
+std::string importMessage(size_t archives, const std::vector<ZantropeAppDelegate::FailedImport>& failures)
+{
+    const size_t imported = archives - failures.size();
+    if (failures.empty()) {
+        return archives == 1
+            ? plat::localized("Project successfully imported.")
+            : filledText(plat::localized("%d projects successfully imported."), {std::to_string(archives)});
+    }
+    std::string message;
+    if (imported > 0) {
+        message = filledText(
+            plat::localized("%d of %d projects imported."), {std::to_string(imported), std::to_string(archives)});
+    } else {
+        message = archives == 1
+            ? plat::localized("The project could not be imported.")
+            : filledText(plat::localized("None of the %d projects could be imported."), {std::to_string(archives)});
+    }
+    size_t setAside = 0;
+    for (const auto& failure : failures) {
+        message += "\n" + filledText(plat::localized("“%@”: %@"), {failure.fileName, failure.reason});
+        setAside += failure.setAside ? 1 : 0;
+    }
+    if (setAside == 1) {
+        message
+            += "\n" + plat::localized("The archive that could not be imported is kept in the folder “Not Imported”.");
+    } else if (setAside > 1) {
+        message += "\n"
+            + filledText(
+                plat::localized("The %d archives that could not be imported are kept in the folder “Not Imported”."),
+                {std::to_string(setAside)});
+    }
+    return message;
+}
+
+}  // namespace
+
+ZantropeAppDelegate::~ZantropeAppDelegate()
+{
+    plat::RunLoop::main().cancelPreviousPerformRequests(this);
+}
+
+std::string ZantropeAppDelegate::inboxPath()
+{
+    return plat::appendingPathComponent(plat::Sandbox::current()->documentsDirectory(), kInboxFolderName);
+}
+
+bool ZantropeAppDelegate::applicationDidFinishLaunchingWithOptions(
+    plat::Application& application, const plat::Dictionary& launchOptions)
+{
+    createInboxFolder();
+    importProjectsFromInbox();
+    AudioController::createSharedAudioInboxFolder();
+    return UntitledAppDelegate::applicationDidFinishLaunchingWithOptions(application, launchOptions);
+}
+
+void ZantropeAppDelegate::createInboxFolder()
+{
+    // A folder already there is left as it is.
+    auto created = plat::createDirectory(inboxPath(), plat::IntermediateDirectories::Yes);
+    if (!created.ok())
+        plat::log("start-up: {}", created.error().localizedDescription());
+}
+
+void ZantropeAppDelegate::importProjectsFromInbox()
+{
+    auto listed = plat::contentsOfDirectory(inboxPath());
+    if (!listed.ok())
+        return;
+    std::vector<std::string> archives;
+    for (const std::string& name : listed.value())
+        if (name.ends_with(kInboxFileSuffix))
+            archives.push_back(plat::appendingPathComponent(inboxPath(), name));
+    if (archives.empty())
+        return;
+
+    auto alert = makeMessage(plat::localized("Import."));
+    // The window comes with the base start-up, after this: show the message on the next turn.
+    plat::DispatchQueue::mainQueue().async([alert] { alert->show(); });
+    std::weak_ptr<UntitledAppDelegate> weakSelf = weak_from_this();
+    plat::DispatchQueue::globalQueue().async([weakSelf, alert, archives]() mutable {
+        ProjectImportProcessor processor;
+        std::vector<FailedImport> failures;
+        for (const std::string& archive : archives) {
+            std::optional<plat::Error> error;
+            if (processor.importProjectAtPath(archive, &error))
+                continue;
+            FailedImport failure {plat::lastPathComponent(archive),
+                error ? failureReason(*error) : plat::localized("The archive cannot be read."), false};
+            auto moved = setAsideArchive(archive);
+            if (moved.ok())
+                failure.setAside = true;
+            else
+                plat::log("start-up: {} stays in the inbox: {}", archive, moved.error().localizedDescription());
+            failures.push_back(std::move(failure));
+        }
+        plat::DispatchQueue::mainQueue().sync([&] {
+            // The alert is a view: its last reference must go on the main thread.
+            auto message = std::move(alert);
+            auto self = std::static_pointer_cast<ZantropeAppDelegate>(weakSelf.lock());
+            message->setMessage(importMessage(archives.size(), failures));
+            if (failures.size() < archives.size())
+                plat::NotificationCenter::defaultCenter().post(kDidImportProjectNotification, self.get());
+            if (!failures.empty())
+                message->addButtonWithTitle(plat::localized("OK"));  // names and reasons take a while to read
+            else if (self)
+                self->dismissAfterMessageTime(message);
+        });
+    });
+}
+
+std::string ZantropeAppDelegate::notImportedPath()
+{
+    return plat::appendingPathComponent(plat::Sandbox::current()->documentsDirectory(), kNotImportedFolderName);
+}
+
+plat::Result<std::string> ZantropeAppDelegate::setAsideArchive(const std::string& archive)
+{
+    const std::string folder = notImportedPath();
+    auto created = plat::createDirectory(folder, plat::IntermediateDirectories::Yes);
+    if (!created.ok())
+        return created.error();
+    // An archive of the same name set aside before stays: this one gets " 2", " 3"...
+    const std::string name = plat::lastPathComponent(archive);
+    const std::string stem = plat::deletingPathExtension(name);
+    const std::string extension = plat::pathExtension(name);
+    for (int attempt = 1; attempt <= kMaxNameAttempts; ++attempt) {
+        std::string candidate
+            = attempt == 1 ? name : stem + " " + std::to_string(attempt) + (extension.empty() ? "" : "." + extension);
+        std::string destination = plat::appendingPathComponent(folder, candidate);
+        if (plat::fileExists(destination))
+            continue;
+        auto moved = plat::moveItem(archive, destination);
+        if (moved.ok())
+            return destination;
+        if (moved.error().domain() != plat::kPOSIXErrorDomain || moved.error().code() != EEXIST)
+            return moved.error();
+    }
+    return plat::Error::posix(EEXIST, "set aside", archive);
+}
+
+void ZantropeAppDelegate::dismissAfterMessageTime(std::shared_ptr<plat::AlertView> alert)
+{
+    std::weak_ptr<UntitledAppDelegate> weakSelf = weak_from_this();
+    plat::RunLoop::main().performAfterDelay(this, kMessageSeconds, [weakSelf, alert] {
+        if (auto self = std::static_pointer_cast<ZantropeAppDelegate>(weakSelf.lock()))
+            self->dismissAlertView(alert);
+    });
+}
+
+void ZantropeAppDelegate::dismissAlertView(const std::shared_ptr<plat::AlertView>& alert)
+{
+    alert->dismissWithClickedButtonIndex(0, /*animated=*/true);
+}
+
+bool ZantropeAppDelegate::applicationOpenURLSourceApplicationAnnotation(plat::Application& application,
+    const plat::URL& url, const std::string& sourceApplication, const plat::Value& annotation)
+{
+    const std::string type
+        = plat::UTTypeCreatePreferredIdentifierForTag(plat::kUTTagClassFilenameExtension, url.pathExtension());
+    if (plat::UTTypeEqual(type, kArchiveType))
+        return importArchiveAtURL(url);
+    if (plat::UTTypeConformsTo(type, plat::kUTTypeAudio)) {
+        importAudioFileAtURL(url);
+        return true;
+    }
+    return UntitledAppDelegate::applicationOpenURLSourceApplicationAnnotation(
+        application, url, sourceApplication, annotation);
+}
+
+bool ZantropeAppDelegate::importArchiveAtURL(const plat::URL& url)
+{
+    auto alert = makeMessage(plat::localized("Import."));
+    alert->show();
+    std::weak_ptr<UntitledAppDelegate> weakSelf = weak_from_this();
+    const std::string fileName = plat::lastPathComponent(url.path());
+    ProjectImportProcessor().importProjectAtUrl(
+        url, [weakSelf, alert, fileName](bool imported, const std::optional<plat::Error>& error) mutable {
+            // Called on the global queue.
+            plat::DispatchQueue::mainQueue().sync([&] {
+                // The alert is a view: its last reference must go on the main thread.
+                auto message = std::move(alert);
+                auto self = std::static_pointer_cast<ZantropeAppDelegate>(weakSelf.lock());
+                if (imported) {
+                    message->setMessage(plat::localized("Project successfully imported."));
+                    plat::NotificationCenter::defaultCenter().post(kDidImportProjectNotification, self.get());
+                    if (self)
+                        self->dismissAfterMessageTime(message);
+                    return;
+                }
+                message->setMessage(plat::localized("There was a problem copying the project. Please try again.") + "\n"
+                    + filledText(plat::localized("“%@”: %@"),
+                        {fileName, error ? failureReason(*error) : plat::localized("The archive cannot be read.")}));
+                message->addButtonWithTitle(plat::localized("OK"));
+            });
+        });
+    return true;
+}
+
+void ZantropeAppDelegate::importAudioFileAtURL(const plat::URL& url)
+{
+    bool imported = AudioController::importAudioFromFileURL(url);
+    auto alert
+        = makeMessage(plat::localized(imported ? "Audio file imported." : "The audio file could not be imported."),
+            plat::localized("OK"));
+    alert->show();
+}
+
+}  // namespace zt

@@ -1,0 +1,58 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "app/UntitledAppDelegate.h"
+#include "platform/foundation/Result.h"
+
+namespace plat {
+class AlertView;
+}
+
+namespace zt {
+
+// The delegate the app runs with. Before the base start-up it imports the
+// project archives waiting in the inbox Documents/"Import" and makes the
+// shared audio inbox; files opened from other apps are imported as projects
+// (archives) or into the audio inbox (audio) before the base's Dropbox
+// handling. Imports run on the default global queue; what they report is
+// shown on the main queue, for 3 s. Main thread.
+class ZantropeAppDelegate : public UntitledAppDelegate {
+public:
+    static constexpr const char* kArchiveType = "com.quorvane.zantrope.archive";
+    static constexpr const char* kInboxFileSuffix = "zantropemobile";
+    static constexpr double kMessageSeconds = 3.0;
+
+    ~ZantropeAppDelegate() override;
+
+    bool applicationDidFinishLaunchingWithOptions(
+        plat::Application& application, const plat::Dictionary& launchOptions) override;
+    bool applicationOpenURLSourceApplicationAnnotation(plat::Application& application, const plat::URL& url,
+        const std::string& sourceApplication, const plat::Value& annotation) override;
+
+    // An inbox archive that could not be imported, and why; set aside when it
+    // was moved out of the inbox into notImportedPath().
+    struct FailedImport {
+        std::string fileName;
+        std::string reason;
+        bool setAside = false;
+    };
+
+    static std::string inboxPath();
+    // Documents/"Not Imported": archives that could not be imported wait
+    // there for the person, and the next start does not try them again.
+    static std::string notImportedPath();
+    // Moves the archive there (" 2", " 3"... when the name is taken); its new path.
+    static plat::Result<std::string> setAsideArchive(const std::string& archive);
+    void createInboxFolder();
+    void importProjectsFromInbox();
+    // Dismisses the alert with button index 0, animated.
+    void dismissAlertView(const std::shared_ptr<plat::AlertView>& alert);
+
+private:
+    bool importArchiveAtURL(const plat::URL& url);
+    void importAudioFileAtURL(const plat::URL& url);
+    void dismissAfterMessageTime(std::shared_ptr<plat::AlertView> alert);
+};
+
+}  // namespace zt

@@ -1,0 +1,191 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#include "app/AppScreensTestSupport.h"
+#include "app/ProjectExplorer.h"
+#include "document/ImageProducer.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/graphics/Image.h"
+#include "platform/media/Asset.h"
+#include "platform/media/MoviePlayer.h"
+#include "platform/media/PlayerItem.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/NavigationItem.h"
+#include "platform/ui/ProgressView.h"
+#include "render/MovieExportType.h"
+#include "render/MovieRenderer.h"
+#include "render/RenderProgressViewController.h"
+#include "support/Pixels.h"
+#include "support/RunLoopWaiting.h"
+#include "uikit/QVMovieView.h"
+#include "uikit/QVNavigationController.h"
+#include "uikit/VerticallyAlignedLabel.h"
+
+namespace {
+
+using zt::test::AppScreens;
+
+const std::string kProject = ".plovix-2015-05-01-10-00-00";
+
+// A started app whose explorer has one project of six coloured pictures selected.
+class ExplorerExport : public AppScreens {
+protected:
+    void SetUp() override
+    {
+        auto project = makeProject(kProject, 0, plat::Dictionary {{"RecordName", "Kite"}, {"RecordFPS", int64_t(6)}});
+        zt::ImageProducer producer(project);
+        auto& list = project->getFrameList();
+        for (int i = 0; i < 6; ++i) {
+            zt::Frame frame(zt::FrameTypePicture);
+            plat::test::Rgba colour {40 * i, 200 - 30 * i, 90, 255};
+            ASSERT_TRUE(producer.storeImage(*plat::test::makeFlatImage(320, 180, colour), frame.frameID()));
+            list.insertFrame(frame, list.getCaptureIndex());
+        }
+        ASSERT_TRUE(project->saveAllDataToDisk().ok());
+        ASSERT_TRUE(zt::ProjectsList::replace({kProject}));
+        plat::Dictionary settings {{"version", 4.0}, {"lastSelection", int64_t(1)}};
+        ASSERT_TRUE(
+            plat::writePropertyListFile(settings, zt::DataManager::settingsFilePath(), plat::PropertyListFormat::XML)
+                .ok());
+        launch();
+        settle();
+        ASSERT_TRUE(explorer()->selectedProject());
+    }
+    std::shared_ptr<zt::RenderProgressViewController> progressScreen() const
+    {
+        return explorer()->renderProgressViewController();
+    }
+    // Lets the render run, its polls come and its completion arrive.
+    bool waitUntil(const std::function<bool()>& done)
+    {
+        for (int step = 0; step < 600 && !done(); ++step) {
+            driver.wait(0.5);
+            plat::test::runMainLoopUntil(done, 0.2);
+        }
+        return done();
+    }
+    std::string infoText() const
+    {
+        auto screen = progressScreen();
+        return screen && screen->infoLabel() ? screen->infoLabel()->text() : std::string();
+    }
+    std::shared_ptr<zt::MovieExportType> typeFor(const std::string& UTI, const std::string& extension) const
+    {
+        return std::make_shared<zt::MovieExportType>("Test", std::nullopt, plat::Size {0, 0}, UTI, extension);
+    }
+};
+
+TEST_F(ExplorerExport, PlayRendersAMovieWithTheProgressScreenAndThenPlaysIt)
+{
+    ASSERT_TRUE(driver.tap("Play"));
+    EXPECT_EQ(waitForAlert(), "Render Movie\nThe project needs to be rendered first. This may take a while.");
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Ok"));
+    driver.wait(1);
+    auto screen = progressScreen();
+    ASSERT_TRUE(screen);
+    auto sheet = std::dynamic_pointer_cast<zt::QVNavigationController>(explorer()->presentedViewController());
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->modalPresentationStyle(), plat::ModalPresentationStyle::FormSheet);
+    EXPECT_EQ(sheet->topViewController(), screen);
+    EXPECT_EQ(infoText(), "Please wait while your video is being prepared.");
+    auto cancel = screen->navigationItem()->leftBarButtonItem();
+    ASSERT_TRUE(cancel);
+    EXPECT_EQ(cancel->systemItem(), plat::BarButtonSystemItem::Cancel);
+
+    auto playing = [&] { return std::dynamic_pointer_cast<zt::QVMovieView>(explorer()->presentedViewController()); };
+    ASSERT_TRUE(waitUntil([&] { return playing() != nullptr; }));
+    EXPECT_FALSE(progressScreen());
+    auto renderer = explorer()->movieRenderer();
+    ASSERT_TRUE(renderer);
+    EXPECT_EQ(renderer->status(), 3);
+    ASSERT_TRUE(renderer->exportURL());
+    EXPECT_TRUE(plat::fileExists(renderer->exportURL()->path()));
+    EXPECT_EQ(playing()->player()->currentItem()->asset()->duration().isNumeric(), true);
+
+    // Rendered and unchanged since: played at once.
+    playing()->actionHome();
+    driver.wait(2);
+    EXPECT_FALSE(explorer()->presentedViewController());
+    ASSERT_TRUE(driver.tap("Play"));
+    driver.wait(0.5);
+    EXPECT_FALSE(shownAlert());
+    EXPECT_TRUE(playing());
+}
+
+TEST_F(ExplorerExport, CancelDuringTheRenderClosesTheScreenAndPlaysNothing)
+{
+    // The first picture is a pipe: the render waits in it until the test lets it go on.
+    auto project = explorer()->selectedProject();
+    const std::string first = plat::appendingPathComponent(
+        *project->getProjectPath(), "frame-" + *project->getFrameList().getFrameIDAtIndex(0) + ".jpg");
+    ASSERT_TRUE(plat::removeItem(first).ok());
+    ASSERT_EQ(::mkfifo(first.c_str(), 0644), 0);
+    explorer()->prepareMovieWithResolution({640, 360});
+    driver.wait(1);
+    auto screen = progressScreen();
+    ASSERT_TRUE(screen);
+    screen->navigationItem()->leftBarButtonItem()->sendAction();
+    // Detached: opening the pipe for writing waits for its reader, then ends its picture.
+    std::thread([first] {
+        int fd = ::open(first.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd >= 0)
+            ::close(fd);
+    }).detach();
+    driver.wait(1);
+    EXPECT_FALSE(explorer()->presentedViewController());
+    EXPECT_FALSE(progressScreen());
+    auto renderer = explorer()->movieRenderer();
+    ASSERT_TRUE(renderer);
+    ASSERT_TRUE(waitUntil([&] { return renderer->status() != 2; }));
+    driver.wait(2);
+    EXPECT_FALSE(shownAlert()) << "nothing is played";
+}
+
+TEST_F(ExplorerExport, TheGIFImagesAndArchiveExportsRunWithTheProgressScreen)
+{
+    const std::pair<std::string, std::string> types[] = {{"com.compuserve.gif", "gif"},
+        {"com.quorvane.plovix.all-images", "export"}, {"com.quorvane.plovix.archive", "zantropemobile"}};
+    for (const auto& [UTI, extension] : types) {
+        std::shared_ptr<zt::MovieRenderer> finished;
+        explorer()->prepareExportWithType(
+            typeFor(UTI, extension), [&](zt::MovieRenderer& renderer) { finished = renderer.shared_from_this(); });
+        EXPECT_TRUE(progressScreen()) << UTI;
+        EXPECT_TRUE(std::dynamic_pointer_cast<zt::QVNavigationController>(explorer()->presentedViewController()))
+            << UTI;
+        ASSERT_TRUE(waitUntil([&] { return finished != nullptr; })) << UTI;
+        EXPECT_FALSE(explorer()->presentedViewController()) << UTI;
+        EXPECT_EQ(finished->status(), 3) << UTI;
+        ASSERT_TRUE(finished->exportURL()) << UTI;
+        const std::string path = finished->exportURL()->path();
+        EXPECT_EQ(plat::pathExtension(path), extension);
+        EXPECT_TRUE(plat::fileExists(path)) << path;
+    }
+}
+
+TEST_F(ExplorerExport, AFailedRenderKeepsTheScreenWithTheReason)
+{
+    // The render cache cannot be a folder: the movie cannot be written.
+    const std::string cache = caches("rendercache");
+    ASSERT_TRUE(plat::writeFileAtomically(cache, plat::Data {'x'}).ok());
+    explorer()->prepareMovieWithResolution({640, 360});
+    ASSERT_TRUE(waitUntil([&] {
+        auto renderer = explorer()->movieRenderer();
+        return renderer && renderer->status() == 4;
+    }));
+    driver.wait(2);
+    ASSERT_TRUE(progressScreen()) << "stays until cancelled";
+    EXPECT_EQ(infoText().rfind("The project could not be prepared because an error occurred. - (", 0), 0u)
+        << infoText();
+    EXPECT_NE(infoText().find(" - ["), std::string::npos) << infoText();
+    progressScreen()->navigationItem()->leftBarButtonItem()->sendAction();
+    driver.wait(1);
+    EXPECT_FALSE(explorer()->presentedViewController());
+}
+
+}  // namespace

@@ -1,0 +1,517 @@
+#include <csignal>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/AppCaptureSources.h"
+#include "app/AppScreensTestSupport.h"
+#include "app/StartupFiles.h"
+#include "app/UntitledAppDelegate.h"
+#include "audio/AudioController.h"
+#include "capture/CaptureController.h"
+#include "capture/CaptureSources.h"
+#include "document/ImageProducer.h"
+#include "dropbox/DBSession.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/StringsFile.h"
+#include "platform/foundation/URL.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/Layer.h"
+
+namespace {
+
+using zt::test::AppScreens;
+
+const std::string kIntroduction = ".plovix-introduction";
+
+class Startup : public AppScreens {
+protected:
+    plat::UserDefaults& defaults() { return plat::UserDefaults::standardUserDefaults(); }
+    void writeSettings(const plat::Dictionary& settings)
+    {
+        ASSERT_TRUE(
+            plat::writePropertyListFile(settings, zt::DataManager::settingsFilePath(), plat::PropertyListFormat::XML)
+                .ok());
+    }
+    std::optional<plat::Dictionary> storedSettings()
+    {
+        return plat::dictionaryWithContentsOfFile(zt::DataManager::settingsFilePath());
+    }
+    // Makes the previous run a crashed one, as its signal handler would have.
+    void leaveCrashReport()
+    {
+        ASSERT_TRUE(
+            plat::createDirectory(zt::CrashReportManager::crashReportsDirectory(), plat::IntermediateDirectories::Yes)
+                .ok());
+        zt::CrashReport report;
+        report.signalNumber = SIGSEGV;
+        ASSERT_TRUE(plat::writeFileAtomically(zt::CrashReportManager::liveReportPath(), report.encode()).ok());
+    }
+    int posts(const char* name)
+    {
+        auto found = _posted.find(name);
+        return found == _posted.end() ? 0 : found->second;
+    }
+    void watch(const char* name)
+    {
+        _tokens.push_back(plat::NotificationCenter::defaultCenter().addObserver(
+            name, nullptr, [this, name](const plat::Notification& note) {
+                ++_posted[name];
+                lastUserInfo = note.userInfo;
+            }));
+    }
+    bool waitForMessage(const std::string& text)
+    {
+        return plat::test::runMainLoopUntil([&] { return driver.findView(text) != nullptr; }, 30);
+    }
+
+    plat::Dictionary lastUserInfo;
+
+private:
+    std::map<std::string, int> _posted;
+    std::vector<plat::ObserverToken> _tokens;
+};
+
+}  // namespace
+
+TEST_F(Startup, TheAppOffersTheGreenScreenSecondAmongTheCaptureSources)
+{
+    zt::CaptureSources::setProvidedSources({});  // undo the fixture's call: the sources come from the app alone
+    zt::registerAppCaptureSources();
+    zt::registerAppCaptureSources();  // again: still one green screen
+    auto registry = std::make_shared<zt::CaptureSources>();
+    registry->checkLocalCaptureSources();
+    std::vector<std::string> offered;
+    for (const auto& source : *registry->getAvailableCaptureSources())
+        offered.push_back(source->captureSourceID());
+    EXPECT_EQ(offered,
+        (std::vector<std::string> {"CaptureLocalCamera", "CaptureChromaKeyCamera", "CaptureLocalUHDTVCamera"}));
+}
+
+TEST_F(Startup, AFirstStartInstallsTheSampleProjectAndShowsIt)
+{
+    launch();
+    EXPECT_TRUE(plat::fileExists(caches(kIntroduction) + "/plovix.meta"));
+    EXPECT_TRUE(plat::fileExists(caches(kIntroduction) + "/frames.meta"));
+    EXPECT_EQ(listed(), std::vector<std::string> {kIntroduction});
+    EXPECT_EQ(zt::DataManager::sharedDataManager().version(), 4.0);
+    EXPECT_EQ(storedSettings()->getDouble("version"), 4.0);
+    ASSERT_NE(explorer(), nullptr);
+    EXPECT_EQ(carousel().numberOfItems(), 2);
+    EXPECT_EQ(explorer()->projects()[1]->getMetaData()->getString("RecordName"), "Bouncing Ball");
+    EXPECT_EQ(explorer()->projects()[1]->getFrameList().count(), 16);
+    zt::ImageProducer pictures(explorer()->projects()[1]);
+    for (int64_t frame = 0; frame < 15; ++frame) {
+        auto full = pictures.getImageForFrameAtIndex(frame);
+        ASSERT_NE(full, nullptr) << frame;
+        EXPECT_EQ(full->size(), (plat::Size {960, 540}));
+        EXPECT_NE(pictures.getThumbnailImageForFrameAtIndex(frame), nullptr) << frame;
+    }
+    EXPECT_TRUE(plat::isDirectory(documents("Import")));
+    EXPECT_TRUE(plat::isDirectory(documents("shared-audio")));
+    EXPECT_EQ(defaults().stringForKey("version_preference"), "1.0 (1)");
+}
+
+TEST_F(Startup, ASampleThatFailsToUnpackLeavesNothingAndIsTriedAgain)
+{
+    // The sample archive with one byte of its middle entry's data spoiled:
+    // the entries before it unpack, then its check fails.
+    auto good = plat::Bundle::mainBundle().pathForResource("sample", "zip");
+    ASSERT_TRUE(good);
+    auto bytes = plat::readFile(*good).value();
+    bytes[bytes.size() / 2] ^= 0xFF;
+    const std::string damaged = documents("damaged-sample.zip");
+    ASSERT_TRUE(plat::writeFileAtomically(damaged, bytes).ok());
+
+    EXPECT_FALSE(zt::detail::installSampleProjectFromArchive(damaged));
+    EXPECT_FALSE(plat::fileExists(caches(kIntroduction)));
+    EXPECT_FALSE(plat::fileExists(caches(kIntroduction + ".unpacking")));
+
+    EXPECT_TRUE(zt::detail::installSampleProjectFromArchive(*good));
+    EXPECT_TRUE(plat::fileExists(caches(kIntroduction) + "/frames.meta"));
+    EXPECT_FALSE(plat::fileExists(caches(kIntroduction + ".unpacking")));
+}
+
+TEST_F(Startup, TheFirstListHoldsTheSampleThenEveryProjectFolderNewestFirst)
+{
+    makeProject(".plovix-2015-05-01-10-00-00", 1);
+    makeProject(".plovix-2015-05-03-10-00-00", 1);
+    makeProject("plovix-2015-05-02-10-00-00", 1);  // not a project folder name
+    std::ofstream(documents(".plovix-2015-05-04-10-00-00")) << "a file, not a folder";
+    launch();
+    EXPECT_EQ(listed(),
+        (std::vector<std::string> {kIntroduction, ".plovix-2015-05-03-10-00-00", ".plovix-2015-05-01-10-00-00"}));
+    EXPECT_EQ(zt::UntitledAppDelegate::searchForFiles(),
+        (std::vector<std::string> {".plovix-2015-05-01-10-00-00", ".plovix-2015-05-03-10-00-00"}));
+}
+
+TEST_F(Startup, ALaterStartNeitherReinstallsTheSampleNorRewritesAReadableList)
+{
+    writeSettings(plat::Dictionary {{"version", 4.0}});
+    ASSERT_TRUE(zt::ProjectsList::replace({".plovix-2015-05-01-10-00-00"}));
+    makeProject(".plovix-2015-05-01-10-00-00", 2);
+    makeProject(".plovix-2015-05-09-10-00-00", 2);  // not listed: the list stays as it is
+    launch();
+    EXPECT_FALSE(plat::fileExists(caches(kIntroduction)));
+    EXPECT_EQ(listed(), std::vector<std::string> {".plovix-2015-05-01-10-00-00"});
+    EXPECT_EQ(carousel().numberOfItems(), 2);
+}
+
+TEST_F(Startup, AListLostAfterTheUpgradeIsMadeAgainFromTheFolders)
+{
+    writeSettings(plat::Dictionary {{"version", 4.0}});
+    makeProject(".plovix-2015-05-01-10-00-00", 2);
+    makeProject(".plovix-2015-05-09-10-00-00", 2);
+    launch();
+    EXPECT_FALSE(plat::fileExists(caches(kIntroduction))) << "the sample was deleted: it stays deleted";
+    EXPECT_EQ(listed(), (std::vector<std::string> {".plovix-2015-05-09-10-00-00", ".plovix-2015-05-01-10-00-00"}));
+    EXPECT_EQ(carousel().numberOfItems(), 3);
+}
+
+TEST_F(Startup, ADamagedListIsKeptAsideAndMadeAgainWithTheSampleWhenItsFolderIsThere)
+{
+    writeSettings(plat::Dictionary {{"version", 4.0}});
+    ASSERT_TRUE(plat::createDirectory(caches(kIntroduction), plat::IntermediateDirectories::Yes).ok());
+    makeProject(".plovix-2015-05-01-10-00-00", 2);
+    ASSERT_TRUE(plat::writeFileAtomically(zt::ProjectsList::path(), std::string("<plist><dict>")).ok());
+    launch();
+    EXPECT_EQ(listed(), (std::vector<std::string> {".plovix-2015-05-01-10-00-00", kIntroduction}))
+        << "nothing could be read: newest first, and the sample, listed at the first start, last";
+    EXPECT_TRUE(plat::fileExists(zt::ProjectsList::path() + ".damaged"));
+}
+
+TEST_F(Startup, ADamagedListKeepsTheOrderOfWhatCanStillBeRead)
+{
+    writeSettings(plat::Dictionary {{"version", 4.0}});
+    ASSERT_TRUE(plat::createDirectory(caches(kIntroduction), plat::IntermediateDirectories::Yes).ok());
+    // A person's order: not by date, the sample last.
+    const std::vector<std::string> order {".plovix-2015-05-01-10-00-00", ".plovix-2015-05-03-10-00-00",
+        ".plovix-2015-05-02-10-00-00", ".plovix-2015-05-02-10-00-00-2", kIntroduction};
+    for (size_t i = 0; i + 1 < order.size(); ++i)
+        makeProject(order[i], 1);
+    makeProject(".plovix-2015-05-02-10-00-00-10", 1);  // made since, then the list was cut
+    ASSERT_TRUE(zt::ProjectsList::replace(order));
+    auto whole = plat::readFile(zt::ProjectsList::path()).value();
+    std::string text(whole.begin(), whole.end());
+    // Cut inside the fourth name: three are readable.
+    text.resize(text.find(order[3]) + 10);
+    ASSERT_TRUE(plat::writeFileAtomically(zt::ProjectsList::path(), std::string_view(text)).ok());
+    launch();
+    EXPECT_EQ(listed(),
+        (std::vector<std::string> {
+            order[0], order[1], order[2], ".plovix-2015-05-02-10-00-00-10", order[3], kIntroduction}))
+        << "what was read keeps its place; the rest follows newest first (\"-10\" came after \"-2\"), then the sample";
+}
+
+TEST_F(Startup, AResetRequestDeletesTheSettingsButKeepsTheParentalControls)
+{
+    writeSettings(plat::Dictionary {
+        {"version", 4.0}, {"passCode", "2468"}, {"isYoutubeGalleryEnabled", false}, {"_isGridEnabled", true}});
+    defaults().setBool(true, "isResetSettings");
+    launch();
+    auto& settings = zt::DataManager::sharedDataManager();
+    EXPECT_FALSE(settings.isGridEnabled()) << "defaults apply";
+    EXPECT_EQ(settings.passCode(), "2468");
+    EXPECT_FALSE(settings.isYoutubeGalleryEnabled());
+    EXPECT_EQ(settings.version(), 4.0) << "the reset counts as a first start";
+    EXPECT_FALSE(defaults().boolForKey("isResetSettings"));
+    EXPECT_EQ(defaults().objectForKey("isResetSettings").type(), plat::Value::Type::Boolean) << "stored as NO";
+}
+
+TEST_F(Startup, AfterACrashTheSettingsAreResetKeepingTheParentalControlsAndNoRatingPromptStarts)
+{
+    writeSettings(plat::Dictionary {
+        {"version", 4.0}, {"passCode", "1357"}, {"isYoutubeGalleryEnabled", false}, {"_isGUISoundEnabled", false}});
+    leaveCrashReport();
+    launch();
+    auto& settings = zt::DataManager::sharedDataManager();
+    EXPECT_TRUE(zt::CrashReportManager::sharedCrashReportManager().didCrashInLastSession());
+    EXPECT_TRUE(settings.isGUISoundEnabled()) << "defaults apply";
+    EXPECT_EQ(settings.passCode(), "1357");
+    EXPECT_FALSE(settings.isYoutubeGalleryEnabled()) << "a crash must not switch the gallery back on";
+    EXPECT_TRUE(defaults().objectForKey("kRatePromptUseCount").isNull());
+}
+
+TEST_F(Startup, AnOrdinaryStartCountsAUseForTheRatingPrompt)
+{
+    launch();
+    EXPECT_EQ(defaults().integerForKey("kRatePromptUseCount"), 1);
+    EXPECT_FALSE(zt::CrashReportManager::sharedCrashReportManager().didCrashInLastSession());
+    EXPECT_EQ(zt::CrashReportManager::sharedCrashReportManager().submissionURL(),
+        "https://crashreports.quorvane.com/crashreporter3/crash_v300.php");
+}
+
+TEST_F(Startup, TheRootContainerAndTheWindowLookAsTheAppWants)
+{
+    launch();
+    auto window = delegate->window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isKeyWindow());
+    EXPECT_EQ(window->rootViewController(), root());
+    EXPECT_EQ(root()->nibName(), "MainViewController_ios8");
+    EXPECT_EQ(window->backgroundColor(), plat::Color::blackColor());
+    EXPECT_EQ(window->tintColor(), plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1));
+    EXPECT_TRUE(window->layer()->masksToBounds());
+    EXPECT_EQ(window->layer()->cornerRadius(), 5.0);
+}
+
+TEST_F(Startup, OlderSystemsGetTheRootLayoutOfTheirDevice)
+{
+    plat::Device::setCurrentDevice(plat::Device(plat::UserInterfaceIdiom::Phone, "7.1"));
+    launch();
+    EXPECT_EQ(root()->nibName(), "MainViewController");
+    plat::Application::sharedApplication().resetForTesting();
+    plat::Device::setCurrentDevice(plat::Device(plat::UserInterfaceIdiom::Pad, "7.1"));
+    launch();
+    EXPECT_EQ(root()->nibName(), "MainViewController_iPad");
+}
+
+TEST_F(Startup, TheLifecycleEventsSaveTheSettings)
+{
+    launch();
+    auto& settings = zt::DataManager::sharedDataManager();
+    settings.setIsGridEnabled(true);
+    app.resignActive();
+    EXPECT_EQ(storedSettings()->getBool("_isGridEnabled"), true);
+    settings.setIsGridEnabled(false);
+    app.becomeActive();
+    app.enterBackground();
+    EXPECT_EQ(storedSettings()->getBool("_isGridEnabled"), false);
+    settings.setOverlaySetting(0.25f);
+    app.enterForeground();
+    app.terminate();
+    EXPECT_EQ(storedSettings()->getDouble("_overlaySetting"), 0.25);
+}
+
+TEST_F(Startup, TheInboxArchivesAreImportedAndListedFirst)
+{
+    writeSettings(plat::Dictionary {{"version", 4.0}});
+    ASSERT_TRUE(plat::createDirectory(caches(kIntroduction), plat::IntermediateDirectories::Yes).ok());
+    ASSERT_TRUE(zt::ProjectsList::replace({kIntroduction}));
+    ASSERT_TRUE(plat::createDirectory(documents("Import"), plat::IntermediateDirectories::Yes).ok());
+    makeArchive(documents("Import/Holiday.zantropemobile"), ".plovix-2015-01-01-00-00-00", 3);
+    std::ofstream(documents("Import/notes.txt")) << "not an archive";
+    watch("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT");
+    launch();
+    ASSERT_TRUE(waitForMessage("Project successfully imported."));
+    EXPECT_EQ(posts("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT"), 1);
+    EXPECT_FALSE(plat::fileExists(documents("Import/Holiday.zantropemobile"))) << "an imported archive goes";
+    EXPECT_TRUE(plat::fileExists(documents("Import/notes.txt")));
+    settle();
+    ASSERT_EQ(listed().size(), 2u);
+    EXPECT_EQ(listed()[1], kIntroduction) << "the imported project comes first";
+    ASSERT_EQ(explorer()->projects().size(), 3u);
+    EXPECT_EQ(explorer()->projects()[1]->getMetaData()->getString("RecordName"), ".plovix-2015-01-01-00-00-00");
+    EXPECT_EQ(explorer()->projects()[1]->getFrameList().count(), 4);
+    driver.wait(zt::ZantropeAppDelegate::kMessageSeconds);
+    EXPECT_EQ(driver.findView("Project successfully imported."), nullptr) << "the message goes after 3 s";
+}
+
+TEST_F(Startup, AnInboxArchiveThatFailsIsNamedWithTheReasonAndKeptOutOfTheNextStartsWay)
+{
+    ASSERT_TRUE(plat::createDirectory(documents("Import"), plat::IntermediateDirectories::Yes).ok());
+    std::ofstream(documents("Import/Broken.zantropemobile")) << "PK but not really a zip";
+    watch("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT");
+    launch();
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return shownAlert() && shownAlert()->message() != "Import."; }, 30));
+    const std::string message = shownAlert()->message();
+    EXPECT_TRUE(message.starts_with("The project could not be imported.\n“Broken.zantropemobile”: ")) << message;
+    EXPECT_TRUE(message.ends_with("\nThe archive that could not be imported is kept in the folder “Not Imported”."))
+        << message;
+    EXPECT_EQ(posts("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT"), 0);
+    EXPECT_FALSE(plat::fileExists(documents("Import/Broken.zantropemobile")));
+    EXPECT_TRUE(plat::fileExists(documents("Not Imported/Broken.zantropemobile"))) << "the person's only copy stays";
+    EXPECT_EQ(listed(), std::vector<std::string> {kIntroduction});
+    driver.wait(zt::ZantropeAppDelegate::kMessageSeconds);
+    ASSERT_NE(shownAlert(), nullptr) << "a message that names files stays until it is read";
+    ASSERT_TRUE(driver.tap("OK"));
+    driver.wait(1);
+    EXPECT_EQ(shownAlert(), nullptr);
+
+    // The next start does not try it again; one of the same name failing later is kept beside it.
+    app.resetForTesting();
+    std::ofstream(documents("Import/Broken.zantropemobile")) << "damaged again";
+    launch();
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return shownAlert() && shownAlert()->message() != "Import."; }, 30));
+    EXPECT_TRUE(plat::fileExists(documents("Not Imported/Broken 2.zantropemobile")));
+}
+
+TEST_F(Startup, SomeInboxArchivesFailingSaysHowManyWereImportedAndNamesTheOthers)
+{
+    ASSERT_TRUE(plat::createDirectory(documents("Import"), plat::IntermediateDirectories::Yes).ok());
+    makeArchive(documents("Import/a.zantropemobile"), ".plovix-2015-01-01-00-00-00", 1);
+    makeArchive(documents("Import/b.zantropemobile"), ".plovix-2015-01-02-00-00-00", 1);
+    std::ofstream(documents("Import/c.zantropemobile")) << "damaged";
+    launch();
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return shownAlert() && shownAlert()->message() != "Import."; }, 30));
+    const std::string message = shownAlert()->message();
+    EXPECT_TRUE(message.starts_with("2 of 3 projects imported.\n“c.zantropemobile”: ")) << message;
+    EXPECT_EQ(message.find("a.zantropemobile"), std::string::npos) << message;
+}
+
+TEST_F(Startup, NoneOfSeveralArchivesImportedReadsAsSuch)
+{
+    ASSERT_TRUE(plat::createDirectory(documents("Import"), plat::IntermediateDirectories::Yes).ok());
+    for (const char* name : {"a", "b", "c"})
+        std::ofstream(documents("Import/" + std::string(name) + ".zantropemobile")) << "damaged";
+    launch();
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return shownAlert() && shownAlert()->message() != "Import."; }, 30));
+    const std::string message = shownAlert()->message();
+    EXPECT_TRUE(message.starts_with("None of the 3 projects could be imported.\n“a.zantropemobile”: ")) << message;
+    EXPECT_NE(message.find("\n“c.zantropemobile”: "), std::string::npos) << message;
+    EXPECT_TRUE(message.ends_with("The 3 archives that could not be imported are kept in the folder “Not Imported”."))
+        << message;
+    EXPECT_EQ(plat::contentsOfDirectory(documents("Import")).value(), std::vector<std::string> {});
+}
+
+TEST_F(Startup, AnInboxWithoutArchivesShowsNoMessage)
+{
+    ASSERT_TRUE(plat::createDirectory(documents("Import"), plat::IntermediateDirectories::Yes).ok());
+    std::ofstream(documents("Import/readme.txt")) << "nothing to import";
+    launch();
+    settle();
+    EXPECT_EQ(driver.findView("Import."), nullptr);
+}
+
+TEST_F(Startup, AnOpenedArchiveIsImportedWhateverTheCaseOfItsExtension)
+{
+    launch();
+    settle();
+    makeArchive(sandbox.path("Inbox.ZANTROPEMOBILE"), ".plovix-2015-02-02-00-00-00", 2);
+    watch("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT");
+    EXPECT_TRUE(app.openURLFromApplication(
+        plat::URL::fileURLWithPath(sandbox.path("Inbox.ZANTROPEMOBILE")), "com.example.mail", plat::Value()));
+    ASSERT_TRUE(waitForMessage("Project successfully imported."));
+    EXPECT_EQ(posts("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT"), 1);
+    driver.wait(1);
+    EXPECT_EQ(explorer()->projects().size(), 3u) << "the explorer shows it";
+}
+
+TEST_F(Startup, ArchivesAndSoundsOpenedFromAnotherAppsFolderAreImportedAndThatAppKeepsItsFiles)
+{
+    launch();
+    settle();
+    plat::test::TemporaryFolder otherApp;
+    const std::string archive = otherApp.path("Shared.zantropemobile");
+    makeArchive(archive, ".plovix-2015-02-02-00-00-00", 2);
+    ASSERT_TRUE(plat::writeFileAtomically(otherApp.path("theme.mp3"), std::string_view("ID3")).ok());
+
+    EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(archive), "com.example.mail", plat::Value()));
+    ASSERT_TRUE(waitForMessage("Project successfully imported."));
+    EXPECT_EQ(listed().size(), 2u);
+    EXPECT_TRUE(plat::fileExists(archive));
+    driver.wait(5);
+
+    EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(otherApp.path("theme.mp3")), "", plat::Value()));
+    driver.wait(0);
+    EXPECT_NE(driver.findView("Audio file imported."), nullptr);
+    EXPECT_TRUE(plat::fileExists(zt::AudioController::sharedAudioInboxPath() + "/theme.mp3"));
+    EXPECT_TRUE(plat::fileExists(otherApp.path("theme.mp3")));
+}
+
+TEST_F(Startup, AnOpenedArchiveThatFailsLeavesTheListAlone)
+{
+    launch();
+    settle();
+    std::ofstream(sandbox.path("bad.zantropemobile")) << "not a zip";
+    EXPECT_TRUE(
+        app.openURLFromApplication(plat::URL::fileURLWithPath(sandbox.path("bad.zantropemobile")), "", plat::Value()));
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return shownAlert() && shownAlert()->message() != "Import."; }, 30));
+    const std::string message = shownAlert()->message();
+    EXPECT_TRUE(
+        message.starts_with("There was a problem copying the project. Please try again.\n“bad.zantropemobile”: "))
+        << message;
+    EXPECT_EQ(listed(), std::vector<std::string> {kIntroduction});
+}
+
+TEST_F(Startup, AnOpenedSoundGoesToTheAudioInboxAndTheMessageSaysWhatHappened)
+{
+    launch();
+    settle();
+    std::ofstream(sandbox.path("theme.mp3")) << "ID3";
+    EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(sandbox.path("theme.mp3")), "", plat::Value()));
+    driver.wait(0);
+    EXPECT_NE(driver.findView("Audio file imported."), nullptr);
+    EXPECT_TRUE(plat::fileExists(zt::AudioController::sharedAudioInboxPath() + "/theme.mp3"));
+    ASSERT_TRUE(driver.tap("OK"));
+    driver.wait(1);
+
+    // Another sound of the same name is kept beside the first.
+    std::ofstream(sandbox.path("theme.mp3")) << "the same name again";
+    EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(sandbox.path("theme.mp3")), "", plat::Value()));
+    driver.wait(0);
+    EXPECT_NE(driver.findView("Audio file imported."), nullptr);
+    EXPECT_TRUE(plat::fileExists(zt::AudioController::sharedAudioInboxPath() + "/theme-2.mp3"));
+    ASSERT_TRUE(driver.tap("OK"));
+    driver.wait(1);
+
+    // A file that is gone by the time it is opened cannot be imported.
+    EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(sandbox.path("gone.mp3")), "", plat::Value()));
+    driver.wait(0);
+    EXPECT_NE(driver.findView("The audio file could not be imported."), nullptr);
+}
+
+TEST_F(Startup, ADropboxLinkAnswerIsCompletedAndAnnounced)
+{
+    launch();
+    auto session = zt::DBSession::sharedSession();
+    std::string nonce = session->beginLinking();
+    watch("DropboxLoginNotification");
+    auto answer = plat::URL::URLWithString(
+        "db-qz7rk2mvn4x8wte://1/connect?oauth_token=t&oauth_token_secret=s&uid=77&state=" + nonce);
+    EXPECT_TRUE(app.openURLFromApplication(*answer, "com.getdropbox.Dropbox", plat::Value()));
+    EXPECT_EQ(posts("DropboxLoginNotification"), 1);
+    EXPECT_EQ(lastUserInfo.getBool("DropboxLoginNotification"), true);
+    session->unlinkAll();
+}
+
+TEST_F(Startup, AnyOtherURLIsRefusedAndAnnouncesNothing)
+{
+    launch();
+    watch("DropboxLoginNotification");
+    watch("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT");
+    EXPECT_FALSE(
+        app.openURLFromApplication(*plat::URL::URLWithString("https://example.com/page.html"), "", plat::Value()));
+    EXPECT_FALSE(app.openURLFromApplication(plat::URL::fileURLWithPath(sandbox.path("notes.txt")), "", plat::Value()));
+    EXPECT_EQ(posts("DropboxLoginNotification"), 0);
+    EXPECT_EQ(posts("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT"), 0);
+}
+
+TEST_F(Startup, AURLInTheLaunchOptionsIsOpenedAtLaunch)
+{
+    makeArchive(sandbox.path("Launch.zantropemobile"), ".plovix-2015-03-03-00-00-00", 1);
+    launch(plat::Dictionary {{plat::ApplicationLaunchOptionsURLKey,
+        plat::URL::fileURLWithPath(sandbox.path("Launch.zantropemobile")).absoluteString()}});
+    ASSERT_TRUE(waitForMessage("Project successfully imported."));
+    auto names = listed();
+    ASSERT_EQ(names.size(), 2u) << "listed once, however start-up and the import met";
+    EXPECT_NE(names[0], names[1]);
+}
+
+TEST(AppBundle, TheStringTableHoldsTheTextsOfTheScreens)
+{
+    auto path = plat::Bundle::mainBundle().pathForResource("Localizable", "strings", "en.lproj");
+    ASSERT_TRUE(path);
+    auto bytes = plat::readFile(*path);
+    ASSERT_TRUE(bytes.ok());
+    auto table = plat::parseStringsFile(
+        std::string_view(reinterpret_cast<const char*>(bytes.value().data()), bytes.value().size()));
+    ASSERT_TRUE(table.ok()) << table.error().localizedDescription();
+    for (const char* text : {"Import.", "Project successfully imported.", "Tap + to start a new project",
+             "Do you really want to delete your project? This cannot be undone!", "Audio file imported.",
+             "The audio file could not be imported.", "Remind me later", "The project could not be renamed.",
+             "The project could not be duplicated.", "The project could not be deleted.",
+             "The frame could not be added.", "None of the %d projects could be imported.", "Project Repaired"})
+        EXPECT_EQ(table.value().count(text), 1u) << text;
+}
+
+TEST(AppBundle, TheItunesIdentifierIsInThePropertyListNamedAfterTheBundle)
+{
+    auto& bundle = plat::Bundle::mainBundle();
+    auto path = bundle.pathForResource(bundle.bundleIdentifier(), "plist");
+    ASSERT_TRUE(path);
+    EXPECT_EQ(plat::dictionaryWithContentsOfFile(*path)->getInt64("itunes_id"), 964321587);
+}
