@@ -338,6 +338,72 @@ static int draw_share_icon_duplicate(const char* path)
     return finish(surface, cr, path);
 }
 
+/* The other share targets: a tinted tile with a white sign. */
+enum share_icon { SHARE_PHOTO_ALBUM, SHARE_FILE_SHARING, SHARE_OPEN_IN };
+
+static int draw_share_icon(const char* path, enum share_icon kind)
+{
+    const int size = 60;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, size, size);
+    rounded_rectangle(cr, 0, 0, size, size, 12);
+    cairo_set_source_rgb(cr, TINT_R, TINT_G, TINT_B);
+    cairo_fill(cr);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_set_line_width(cr, 3);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    switch (kind) {
+    case SHARE_PHOTO_ALBUM:
+        /* A photo: a frame with a sun over two hills. */
+        rounded_rectangle(cr, 12, 16, 36, 28, 3);
+        cairo_stroke(cr);
+        cairo_arc(cr, 39, 24, 3.5, 0, 2 * M_PI);
+        cairo_fill(cr);
+        cairo_move_to(cr, 14, 42);
+        cairo_line_to(cr, 25, 28);
+        cairo_line_to(cr, 33, 37);
+        cairo_line_to(cr, 38, 32);
+        cairo_line_to(cr, 46, 42);
+        cairo_close_path(cr);
+        cairo_fill(cr);
+        break;
+    case SHARE_FILE_SHARING:
+        /* A folder with an arrow going in. */
+        cairo_move_to(cr, 11, 20);
+        cairo_line_to(cr, 24, 20);
+        cairo_line_to(cr, 28, 24);
+        cairo_line_to(cr, 49, 24);
+        cairo_line_to(cr, 49, 46);
+        cairo_line_to(cr, 11, 46);
+        cairo_close_path(cr);
+        cairo_stroke(cr);
+        cairo_move_to(cr, 30, 28);
+        cairo_line_to(cr, 30, 41);
+        cairo_move_to(cr, 24, 35);
+        cairo_line_to(cr, 30, 41);
+        cairo_line_to(cr, 36, 35);
+        cairo_stroke(cr);
+        break;
+    case SHARE_OPEN_IN:
+        /* A box with an arrow leaving it. */
+        cairo_move_to(cr, 27, 16);
+        cairo_line_to(cr, 14, 16);
+        cairo_line_to(cr, 14, 46);
+        cairo_line_to(cr, 44, 46);
+        cairo_line_to(cr, 44, 33);
+        cairo_stroke(cr);
+        cairo_move_to(cr, 26, 34);
+        cairo_line_to(cr, 46, 14);
+        cairo_move_to(cr, 34, 14);
+        cairo_line_to(cr, 46, 14);
+        cairo_line_to(cr, 46, 26);
+        cairo_stroke(cr);
+        break;
+    }
+    return finish(surface, cr, path);
+}
+
 /* The capture source chooser's icons: white shapes on transparent, drawn
  * in the tint colour as templates. */
 enum capture_icon { CAPTURE_CAMERA, CAPTURE_4K, CAPTURE_REMOTE, CAPTURE_REMOTE_APP };
@@ -859,6 +925,9 @@ int main(int argc, char** argv)
     failures += draw_icon(OUT("explorer_icon_edit_ios7.png"), ICON_EDIT, 28);
     failures += draw_icon(OUT("explorer_icon_trash_ios7.png"), ICON_TRASH, 28);
     failures += draw_share_icon_duplicate(OUT("share_icon_duplicate.png"));
+    failures += draw_share_icon(OUT("share_icon_photoroll.png"), SHARE_PHOTO_ALBUM);
+    failures += draw_share_icon(OUT("share_icon_filesharing.png"), SHARE_FILE_SHARING);
+    failures += draw_share_icon(OUT("share_icon_openin.png"), SHARE_OPEN_IN);
     failures += draw_launch(OUT("default-568h.png"), 320, 568);
     failures += draw_launch(OUT("default.png"), 320, 480);
     failures += draw_launch(OUT("IpadLaunchImage-LandscapeLeft.png"), 1024, 768);

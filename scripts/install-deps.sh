@@ -32,7 +32,7 @@ packages=(
     # desktop window for the app, and the virtual display its tests draw it on
     libsdl2-dev xvfb xauth
     # independent readers used by tests, references used by benchmarks
-    python3 python3-pil zip unzip ffmpeg rapidjson-dev
+    python3 python3-pil zip unzip ffmpeg gifsicle rapidjson-dev
     # time zone data for date formatting (ICU's own copy of the rules is older)
     tzdata
 )

@@ -11,6 +11,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
+#include "share/ConnectHandler.h"
 #include "share/InfoCenterViewController.h"
 #include "uikit/CarouselProtocols.h"
 #include "uikit/HelpManagerDelegate.h"
@@ -147,6 +148,9 @@ public:
     // the renderer, status finished), kept with the reason when it failed.
     using AfterExport = std::function<void(MovieRenderer& renderer)>;
     void prepareExportWithType(std::shared_ptr<MovieExportType> type, AfterExport afterExport);
+    // The same for a share target: once finished, the screen stays and goes
+    // to handOff with the renderer, with a block that closes it.
+    void prepareExportWithType(std::shared_ptr<MovieExportType> type, ShareHandOff handOff);
     void checkStatusForExporter(const std::shared_ptr<MovieRenderer>& renderer);
     void cancelMovieRenderer();
     // Hands a rendered movie to the movie player.
@@ -177,8 +181,10 @@ public:
 
 private:
     void askToDelete(std::shared_ptr<ProjectModel> project);
-    void finishExport(
-        MovieRenderer& renderer, const std::shared_ptr<RenderProgressViewController>& screen, AfterExport afterExport);
+    void startExport(std::shared_ptr<MovieExportType> type, AfterExport afterExport, ShareHandOff handOff);
+    void finishExport(MovieRenderer& renderer, const std::shared_ptr<RenderProgressViewController>& screen,
+        AfterExport afterExport, ShareHandOff handOff);
+    void closeRenderProgressScreen(const std::shared_ptr<RenderProgressViewController>& screen);
     void finishDuplicate(const std::shared_ptr<ProjectModel>& source, const plat::Result<std::string>& copied,
         const std::shared_ptr<Hudy>& display);
     static std::string shownNameOf(ProjectModel& project);

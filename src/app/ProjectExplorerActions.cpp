@@ -141,14 +141,15 @@ void ProjectExplorer::actionShare()
 {
     if (!_selectedProject || !_selectedProject->getProjectPath())
         return;
+    // One item, the project: each target renders what it takes from it.
     std::vector<std::any> items {_selectedProject};
-    // The movie itself too, where one was prepared and still fits the project.
-    auto type = previewExportType(previewResolution());
-    if (auto renderer = MovieRendererSources(_selectedProject).getRendererForUTI(type->UTI())) {
-        if (auto movie = renderer->getPreparedMovieForExportType(*type))
-            items.emplace_back(*movie);
-    }
-    auto sheet = std::make_shared<plat::ActivityViewController>(items, ShareServices().getAvailableShareServices());
+    // The share targets render through the same path as the preview, with its progress screen.
+    std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
+    ShareServices services([weakSelf](std::shared_ptr<MovieExportType> type, ShareHandOff handOff) {
+        if (auto self = weakSelf.lock())
+            self->prepareExportWithType(std::move(type), std::move(handOff));
+    });
+    auto sheet = std::make_shared<plat::ActivityViewController>(items, services.getAvailableShareServices());
     sheet->setExcludedActivityTypes({plat::ActivityTypePostToFacebook, plat::ActivityTypePostToTwitter,
         plat::ActivityTypePostToWeibo, plat::ActivityTypeMessage, plat::ActivityTypeMail, plat::ActivityTypePrint,
         plat::ActivityTypeCopyToPasteboard, plat::ActivityTypeAssignToContact, plat::ActivityTypeSaveToCameraRoll});

@@ -90,6 +90,16 @@ void ProjectExplorer::prepareMovieWithResolution(plat::Size size)
 
 void ProjectExplorer::prepareExportWithType(std::shared_ptr<MovieExportType> type, AfterExport afterExport)
 {
+    startExport(std::move(type), std::move(afterExport), nullptr);
+}
+
+void ProjectExplorer::prepareExportWithType(std::shared_ptr<MovieExportType> type, ShareHandOff handOff)
+{
+    startExport(std::move(type), nullptr, std::move(handOff));
+}
+
+void ProjectExplorer::startExport(std::shared_ptr<MovieExportType> type, AfterExport afterExport, ShareHandOff handOff)
+{
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (!_selectedProject || !type || !checkIfProjectNeedsConversionAnConvertIt())
         return;
@@ -101,7 +111,8 @@ void ProjectExplorer::prepareExportWithType(std::shared_ptr<MovieExportType> typ
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
     std::weak_ptr<RenderProgressViewController> weakScreen = _renderProgressViewController;
     presentViewController(_renderProgressNavigation, /*animated=*/true,
-        [weakSelf, weakScreen, project, type, afterExport = std::move(afterExport)]() mutable {
+        [weakSelf, weakScreen, project, type, afterExport = std::move(afterExport),
+            handOff = std::move(handOff)]() mutable {
             auto self = weakSelf.lock();
             auto screen = weakScreen.lock();
             if (!self || !screen || screen != self->_renderProgressViewController)
@@ -118,13 +129,14 @@ void ProjectExplorer::prepareExportWithType(std::shared_ptr<MovieExportType> typ
                     owner->cancelMovieRenderer();
             });
             std::weak_ptr<MovieRenderer> weakRenderer = renderer;
-            renderer->exportProjectWithExportType(
-                type, [weakSelf, weakScreen, weakRenderer, afterExport = std::move(afterExport)]() mutable {
+            renderer->exportProjectWithExportType(type,
+                [weakSelf, weakScreen, weakRenderer, afterExport = std::move(afterExport),
+                    handOff = std::move(handOff)]() mutable {
                     auto owner = weakSelf.lock();
                     auto exported = weakRenderer.lock();
                     if (!owner || !exported)
                         return;
-                    owner->finishExport(*exported, weakScreen.lock(), std::move(afterExport));
+                    owner->finishExport(*exported, weakScreen.lock(), std::move(afterExport), std::move(handOff));
                 });
             plat::RunLoop::main().performAfterDelay(self.get(), kStatusPollSeconds, [weakSelf, weakRenderer] {
                 if (auto owner = weakSelf.lock())
@@ -133,8 +145,8 @@ void ProjectExplorer::prepareExportWithType(std::shared_ptr<MovieExportType> typ
         });
 }
 
-void ProjectExplorer::finishExport(
-    MovieRenderer& renderer, const std::shared_ptr<RenderProgressViewController>& screen, AfterExport afterExport)
+void ProjectExplorer::finishExport(MovieRenderer& renderer, const std::shared_ptr<RenderProgressViewController>& screen,
+    AfterExport afterExport, ShareHandOff handOff)
 {
     const int64_t status = renderer.status();
     if (status == kStatusFailed) {
@@ -149,11 +161,20 @@ void ProjectExplorer::finishExport(
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
     auto keptRenderer = renderer.shared_from_this();
     plat::DispatchQueue::mainQueue().async(
-        [weakSelf, screen, status, keptRenderer, afterExport = std::move(afterExport)]() mutable {
+        [weakSelf, screen, status, keptRenderer, afterExport = std::move(afterExport),
+            handOff = std::move(handOff)]() mutable {
             auto self = weakSelf.lock();
             // A cancelled preparation took its screen away: nothing more.
             if (!self || !screen || screen != self->_renderProgressViewController)
                 return;
+            if (status == kStatusFinished && handOff) {
+                // The share target works on under the same screen, which it closes.
+                handOff(*keptRenderer, screen, [weakSelf, screen] {
+                    if (auto owner = weakSelf.lock())
+                        owner->closeRenderProgressScreen(screen);
+                });
+                return;
+            }
             self->_renderProgressNavigation->dismissViewControllerAnimated(
                 /*animated=*/true, [status, keptRenderer, afterExport = std::move(afterExport)] {
                     if (status == kStatusFinished && afterExport)
@@ -162,6 +183,15 @@ void ProjectExplorer::finishExport(
             self->_renderProgressViewController.reset();
             self->_renderProgressNavigation.reset();
         });
+}
+
+void ProjectExplorer::closeRenderProgressScreen(const std::shared_ptr<RenderProgressViewController>& screen)
+{
+    if (!screen || screen != _renderProgressViewController)
+        return;
+    _renderProgressNavigation->dismissViewControllerAnimated(/*animated=*/true, nullptr);
+    _renderProgressViewController.reset();
+    _renderProgressNavigation.reset();
 }
 
 void ProjectExplorer::checkStatusForExporter(const std::shared_ptr<MovieRenderer>& renderer)

@@ -859,3 +859,149 @@ TEST(AppScript, AWholeMovieIsMadeOnAPhoneAndATabletAndPaintedInADesktopWindow)
         expectTheWholeMovie(folder.path(""), device);
     }
 }
+
+namespace {
+
+// Script lines that share the centred project through a target as one
+// export type (a row of the form; rows below the fifth are dragged into view).
+std::string shareLines(const std::string& target, const std::string& type, bool scroll)
+{
+    return "tap Share\nwait 1\ntap " + target + "\nwait 1\n" + (scroll ? "drag 284 280 284 60\nwait 1\n" : "") + "tap "
+        + type + "\nwait 0.5\ntap Export\nwait 3\ntap Done\nwait 1\n";
+}
+
+// Pictures in the folder as gifsicle counts them, and whether they loop for ever.
+std::pair<int, bool> gifInfo(const std::string& path)
+{
+    const std::string command = "gifsicle --info '" + path + "' 2>&1";
+    std::string text;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            text.append(buffer, got);
+        ::pclose(pipe);
+    }
+    const size_t images = text.find(" images");
+    size_t start = images;
+    while (start > 0 && std::isdigit(static_cast<unsigned char>(text[start - 1])))
+        --start;
+    const int count = images == std::string::npos ? 0 : std::atoi(text.substr(start, images - start).c_str());
+    return {count, text.find("loop forever") != std::string::npos};
+}
+
+}  // namespace
+
+TEST(AppScript, TheSampleIsSharedThroughEveryTargetAsEveryTypeAndItsArchiveImportsOnAnotherDevice)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    const std::string bin = folder.path("bin");
+    ASSERT_TRUE(plat::createDirectory(bin, plat::IntermediateDirectories::No).ok());
+    std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" << bin << "/opened'\n";
+    ASSERT_TRUE(plat::setPermissions(bin + "/xdg-open", 0755).ok());
+    std::string script = "wait 1.2\ntap Get Started\nwait 1\ntapat 434 119\nwait 1\ntap Share\nwait 1\n"
+        + std::string("screenshot ") + folder.path("sheet.png") + "\ntap File Sharing\nwait 1\nscreenshot "
+        + folder.path("form.png") + "\ntap Cancel\nwait 1\n";
+    script += shareLines("File Sharing", "Medium - 360p", false) + shareLines("File Sharing", "Animated GIF", true)
+        + shareLines("File Sharing", "Export All Images", true) + shareLines("File Sharing", "Export Project", true)
+        + shareLines("Photo Album", "Medium - 360p", false) + shareLines("Photo Album", "Export All Images", true)
+        + shareLines("Open In", "Animated GIF", true) + "quit\n";
+    std::ofstream(folder.path("share.txt")) << script;
+    const char* path = std::getenv("PATH");
+    ASSERT_EQ(runApp(device, "phone", folder.path("share.txt"),
+                  "DISPLAY=:98 PATH=" + bin + ":" + std::string(path ? path : "/usr/bin:/bin")),
+        0);
+
+    const std::string documents = device + "/Documents/";
+    const std::string name = "Bouncing_Ball";
+    // The sample's movie frames: its frame list less the capture placeholder.
+    std::string project;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(device + "/Library/Caches"))
+        if (entry.path().filename() == "frames.meta")
+            project = entry.path().parent_path().string();
+    ASSERT_FALSE(project.empty());
+    auto frames = plat::dictionaryWithContentsOfFile(project + "/frames.meta");
+    ASSERT_TRUE(frames);
+    const size_t movieFrames = frames->getArray("FRAMELIST_DATA").value_or(plat::Array()).count() - 1;
+    ASSERT_GT(movieFrames, 1u);
+
+    auto probe = plat::test::probeMedia(documents + name + ".mov", plat::test::FrameCount::ByDecoding);
+    ASSERT_FALSE(probe.stream("video").empty()) << probe.output;
+    // The movie shows its first picture twice, as the whole-movie script finds.
+    EXPECT_EQ(probe.stream("video").at("nb_read_frames"), std::to_string(movieFrames + 1));
+    EXPECT_EQ(probe.stream("video").at("width"), "640");
+    auto metadata = plat::dictionaryWithContentsOfFile(project + "/plovix.meta");
+    const bool hasSound = metadata && metadata->getDictionary("RecordMetaAudio");
+    EXPECT_EQ(!probe.stream("audio").empty(), hasSound);
+
+    const auto [gifPictures, loops] = gifInfo(documents + name + ".gif");
+    EXPECT_EQ(gifPictures, static_cast<int>(std::min<size_t>(movieFrames, 50)));
+    EXPECT_TRUE(loops);
+
+    auto images = plat::contentsOfDirectory(documents + name + ".export");
+    ASSERT_TRUE(images.ok());
+    ASSERT_EQ(images.value().size(), movieFrames);
+    EXPECT_EQ(images.value().front(), "frame-00000.jpg");
+    EXPECT_EQ(images.value().back(),
+        "frame-" + std::string(5 - std::to_string(movieFrames - 1).size(), '0') + std::to_string(movieFrames - 1)
+            + ".jpg");
+    // Each picture is the movie's at that place (one later in the movie): nearer to it than to the one after.
+    auto pictures = plat::test::decodeVideoWithFFmpeg(folder.path(""), documents + name + ".mov", 640, 360);
+    ASSERT_EQ(pictures.size(), movieFrames + 1);
+    auto distance = [&](const plat::Image& picture, size_t frame) {
+        int64_t sum = 0;
+        for (int y = 10; y < 360; y += 20)
+            for (int x = 10; x < 640; x += 20) {
+                auto p = plat::test::pixelAt(
+                    picture, x * picture.bitmap()->width() / 640, y * picture.bitmap()->height() / 360);
+                const uint8_t* q = pictures[frame].data() + 3 * (size_t(y) * 640 + size_t(x));
+                sum += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]);
+            }
+        return sum;
+    };
+    for (size_t i = 0; i + 1 < movieFrames; i += 5) {
+        auto picture = plat::Image::imageWithContentsOfFile(documents + name + ".export/" + images.value()[i]);
+        ASSERT_TRUE(picture);
+        EXPECT_LT(distance(*picture, i + 1), distance(*picture, i + 2)) << images.value()[i];
+    }
+
+    // The photo album: the movie and every picture, in the saved photos and the app's album.
+    for (const std::string album : {"Camera Roll", "Zantrope"}) {
+        auto saved = plat::contentsOfDirectory(device + "/PhotoLibrary/" + album);
+        ASSERT_TRUE(saved.ok()) << album;
+        EXPECT_EQ(std::count_if(saved.value().begin(), saved.value().end(),
+                      [](const std::string& file) { return plat::pathExtension(file) == "MOV"; }),
+            1);
+        EXPECT_EQ(std::count_if(saved.value().begin(), saved.value().end(),
+                      [](const std::string& file) { return plat::pathExtension(file) == "JPG"; }),
+            static_cast<long>(movieFrames));
+    }
+    // Open-in handed the GIF to the desktop's opener.
+    auto opened = plat::readFile(bin + "/opened");
+    ASSERT_TRUE(opened.ok());
+    EXPECT_NE(std::string(opened.value().begin(), opened.value().end()).find(".gif\n"), std::string::npos);
+    // Nothing half-written was left where the person looks.
+    const auto shared = plat::contentsOfDirectory(documents);
+    ASSERT_TRUE(shared.ok());
+    for (const std::string& file : shared.value())
+        EXPECT_EQ(file.rfind(".tmp-", 0), std::string::npos) << file;
+
+    // The archive, put into another device's inbox, is imported at its start with the same frames.
+    const std::string other = folder.path("other");
+    ASSERT_TRUE(plat::createDirectory(other + "/Documents/Import", plat::IntermediateDirectories::Yes).ok());
+    ASSERT_TRUE(plat::copyItem(documents + name + ".zantropemobile",
+        other + "/Documents/Import/" + name + ".zantropemobile", plat::ReplaceExisting::No)
+                    .ok());
+    std::ofstream(folder.path("import.txt")) << "wait 5\nquit\n";
+    ASSERT_EQ(runApp(other, "phone", folder.path("import.txt")), 0);
+    size_t imported = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(other + "/Documents")) {
+        auto list = plat::dictionaryWithContentsOfFile(entry.path().string() + "/frames.meta");
+        if (entry.path().filename().string().rfind(".plovix", 0) == 0 && list) {
+            ++imported;
+            EXPECT_EQ(list->getArray("FRAMELIST_DATA").value_or(plat::Array()).count(), movieFrames + 1);
+        }
+    }
+    EXPECT_EQ(imported, 1u);
+}

@@ -471,6 +471,34 @@ Result<void> copyItem(const std::string& from, const std::string& to, ReplaceExi
     return copyTree(from, destination);
 }
 
+Result<void> copyFileAtomically(
+    const std::string& from, const std::string& to, const std::function<bool()>& isCancelled)
+{
+    FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (source.get() < 0)
+        return Error::posix(errno, "copy", from);
+    auto writer = AtomicFileWriter::create(to);
+    if (!writer.ok())
+        return writer.error();
+    std::vector<uint8_t> piece(size_t(1) << 20);
+    for (;;) {
+        // A writer dropped before commit removes its temporary file.
+        if (isCancelled && isCancelled())
+            return Error::posix(ECANCELED, "copy", to);
+        const ssize_t got = ::read(source.get(), piece.data(), piece.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return Error::posix(errno, "read", from);
+        if (got == 0)
+            break;
+        auto appended = writer.value()->append(piece.data(), static_cast<size_t>(got));
+        if (!appended.ok())
+            return appended;
+    }
+    return writer.value()->commit();
+}
+
 Result<MovedItem> moveItem(const std::string& from, const std::string& to)
 {
     if (isInjectedReadOnly(from) || isInjectedReadOnly(to))

@@ -89,6 +89,12 @@ Result<void> removeItemIfExists(const std::string& path);
 // Copies a file or a folder tree; an existing destination fails with EEXIST
 // unless replace is Yes.
 Result<void> copyItem(const std::string& from, const std::string& to, ReplaceExisting replace);
+// Copies one file so that it appears at `to` whole or not at all, as
+// writeFileAtomically writes (a temporary file beside it, flushed, then
+// renamed over it). isCancelled is asked between pieces: a copy given up
+// fails with ECANCELED and leaves nothing behind.
+Result<void> copyFileAtomically(
+    const std::string& from, const std::string& to, const std::function<bool()>& isCancelled = {});
 
 // How a move that succeeded ended. Within one file system the item is
 // renamed; across file systems it is copied and then the original removed.

@@ -159,4 +159,27 @@ void AssetsLibrary::writeImageToSavedPhotosAlbum(
     });
 }
 
+void AssetsLibrary::writeVideoAtPathToSavedPhotosAlbum(const URL& videoPathURL, WriteCompletionBlock completionBlock)
+{
+    run([path = videoPathURL.path(), completionBlock = std::move(completionBlock)](
+            const PhotoLibrary& library) -> std::function<void()> {
+        std::optional<URL> url;
+        std::optional<Error> error;
+        if (auto refused = library.accessError()) {
+            error = *refused;
+        } else {
+            PhotoLibrary writable = library;
+            auto saved = writable.saveVideo(path);
+            if (saved.ok())
+                url = assetURLFor(saved.value());
+            else
+                error = platformError(saved.error());
+        }
+        return [completionBlock, url, error] {
+            if (completionBlock)
+                completionBlock(url, error);
+        };
+    });
+}
+
 }  // namespace plat

@@ -51,6 +51,8 @@ public:
     // The stored pixels with their orientation, as a JPEG in the saved photos.
     void writeImageToSavedPhotosAlbum(
         std::shared_ptr<const Bitmap> image, ImageOrientation orientation, WriteCompletionBlock completionBlock);
+    // A copy of the movie file in the saved photos.
+    void writeVideoAtPathToSavedPhotosAlbum(const URL& videoPathURL, WriteCompletionBlock completionBlock);
 
 private:
     // Runs work on the background queue and hands its answer to the main

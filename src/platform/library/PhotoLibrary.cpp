@@ -371,6 +371,31 @@ Result<PhotoAsset> PhotoLibrary::saveImage(const Image& image, const std::string
     return Error(kAssetsLibraryErrorDomain, kAssetsLibraryWriteFailedError, "the album " + albumFolder + " is full");
 }
 
+Result<PhotoAsset> PhotoLibrary::saveVideo(const std::string& moviePath, const std::string& albumFolder)
+{
+    if (assetTypeOf(moviePath) != AssetType::Video)
+        return Error(kAssetsLibraryErrorDomain, kAssetsLibraryWriteFailedError, moviePath + " is not a movie");
+    auto album = addAlbum(albumFolder);
+    if (!album.ok())
+        return album.error();
+    for (int number = 1; number <= kMaximumPhotoNumber; ++number) {
+        char picture[32];
+        char name[32];
+        std::snprintf(picture, sizeof picture, "IMG_%04d.JPG", number);
+        std::snprintf(name, sizeof name, "IMG_%04d.MOV", number);
+        std::string path = appendingPathComponent(album.value().path, name);
+        if (fileExists(path) || fileExists(appendingPathComponent(album.value().path, picture)))
+            continue;
+        auto copied = copyFileAtomically(moviePath, path);
+        if (!copied.ok())
+            return writeError("cannot write " + path, copied.error());
+        auto attributes = attributesOfItem(path);
+        Date created = attributes.ok() ? attributes.value().modificationDate : Date::now();
+        return PhotoAsset {path, name, albumFolder, created, AssetType::Video};
+    }
+    return Error(kAssetsLibraryErrorDomain, kAssetsLibraryWriteFailedError, "the album " + albumFolder + " is full");
+}
+
 // Pictures
 
 std::shared_ptr<Image> PhotoLibrary::fullResolutionImage(const PhotoAsset& asset)

@@ -107,6 +107,10 @@ public:
     // made on first use, and returns the new asset. The picture's
     // orientation goes into the file's EXIF tag.
     Result<PhotoAsset> saveImage(const Image& image, const std::string& albumFolder = kSavedPhotosAlbumName);
+    // Copies the movie (QuickTime or MPEG-4) into the album, made on first
+    // use, as "IMG_0001.MOV" and up (numbers shared with the pictures); the
+    // file appears whole or not at all.
+    Result<PhotoAsset> saveVideo(const std::string& moviePath, const std::string& albumFolder = kSavedPhotosAlbumName);
 
     // nullptr for a movie or a file that does not decode.
     static std::shared_ptr<Image> fullResolutionImage(const PhotoAsset& asset);

@@ -23,7 +23,8 @@ namespace {
 constexpr double kMargin = 12;
 constexpr double kCancelHeight = 44;
 constexpr double kIconSize = 50;
-constexpr double kPopoverWidth = 340;
+// Four buttons to a row, with their margins.
+constexpr double kPopoverWidth = kMargin + 4 * (ActivityViewController::kButtonSize + kMargin);
 
 // One activity: its picture (or a rounded tile with its initial) over its title.
 class ActivityButton : public Control {

@@ -1,0 +1,165 @@
+#include "share/FileSharingConnectHandler.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/Sandbox.h"
+#include "platform/foundation/UniformTypeIdentifiers.h"
+#include "platform/graphics/Image.h"
+#include "render/ProjectExportRenderer.h"
+#include "render/SingleImagesExportRenderer.h"
+#include "share/ShareServices.h"
+
+namespace zt {
+
+namespace {
+
+constexpr int kMaximumNameNumber = 9999;
+constexpr int64_t kCopyFailedError = 1;
+constexpr int64_t kNoNameLeftError = 2;
+
+using Progress = std::function<void(float)>;
+
+// Copies the folder's files (it holds no folders) into a hidden folder
+// beside destination, then renames that into place.
+plat::Result<void> copyFolderAside(const std::string& from, const std::string& destination,
+    const std::function<bool()>& isCancelled, const Progress& progress)
+{
+    auto names = plat::contentsOfDirectory(from);
+    if (!names.ok())
+        return names.error();
+    std::string aside = plat::appendingPathComponent(plat::deletingLastPathComponent(destination), ".tmp-share-XXXXXX");
+    if (!::mkdtemp(aside.data()))
+        return plat::Error::posix(errno, "make a folder for", destination);
+    auto copyAll = [&]() -> plat::Result<void> {
+        const auto& files = names.value();
+        for (size_t i = 0; i < files.size(); ++i) {
+            auto copied = plat::copyFileAtomically(plat::appendingPathComponent(from, files[i]),
+                plat::appendingPathComponent(aside, files[i]), isCancelled);
+            if (!copied.ok())
+                return copied;
+            progress(static_cast<float>(i + 1) / static_cast<float>(files.size()));
+        }
+        auto moved = plat::moveItem(aside, destination);
+        if (!moved.ok())
+            return moved.error();
+        return plat::Result<void>::success();
+    };
+    auto copied = copyAll();
+    if (!copied.ok())
+        (void)plat::removeItemIfExists(aside);
+    return copied;
+}
+
+}  // namespace
+
+std::string detail::unusedNameInFolder(const std::string& folder, const std::string& name)
+{
+    if (!plat::fileExists(plat::appendingPathComponent(folder, name)))
+        return name;
+    const std::string extension = plat::pathExtension(name);
+    const std::string base = plat::deletingPathExtension(name);
+    for (int number = 2; number <= kMaximumNameNumber; ++number) {
+        std::string candidate = base + " " + std::to_string(number);
+        if (!extension.empty())
+            candidate = plat::appendingPathExtension(candidate, extension);
+        if (!plat::fileExists(plat::appendingPathComponent(folder, candidate)))
+            return candidate;
+    }
+    return {};
+}
+
+FileSharingConnectHandler::FileSharingConnectHandler(ShareExporter exporter)
+    : ConnectHandler(std::move(exporter))
+    , _queue(plat::DispatchQueue::create(kQueueLabel))
+{
+}
+
+std::string FileSharingConnectHandler::activityType() const
+{
+    return UIActivityTypeShareToiTunes;
+}
+
+std::string FileSharingConnectHandler::activityTitle() const
+{
+    return plat::localized("File Sharing");
+}
+
+std::shared_ptr<const plat::Image> FileSharingConnectHandler::activityImage() const
+{
+    return plat::Image::imageNamed("share_icon_filesharing");
+}
+
+std::vector<std::string> FileSharingConnectHandler::supportedUTIs() const
+{
+    return {
+        plat::kUTTypeQuickTimeMovie, plat::kUTTypeGIF, SingleImagesExportRenderer::kUTI, ProjectExportRenderer::kUTI};
+}
+
+void FileSharingConnectHandler::uploadDataAtURL(
+    const plat::URL& url, const std::string&, const std::string&, const std::string&)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    _cancelled = std::make_shared<std::atomic<bool>>(false);
+    const std::string documents = plat::Sandbox::current()->documentsDirectory();
+    _queue->async([weakSelf = weak_from_this(), cancelled = _cancelled, from = url.path(), documents] {
+        // Heard on the main queue while the handler lives, and not after a cancel.
+        auto report = [&](std::function<void(FileSharingConnectHandler&)> deliver) {
+            plat::DispatchQueue::mainQueue().async([weakSelf, cancelled, deliver = std::move(deliver)] {
+                if (cancelled->load())
+                    return;
+                if (auto self = std::static_pointer_cast<FileSharingConnectHandler>(weakSelf.lock()))
+                    deliver(*self);
+            });
+        };
+        auto isCancelled = [cancelled] { return cancelled->load(); };
+        const std::string name = detail::unusedNameInFolder(documents, plat::lastPathComponent(from));
+        if (name.empty()) {
+            report([](FileSharingConnectHandler& self) {
+                self.reportFailure(plat::Error(
+                    kErrorDomain, kNoNameLeftError, plat::localized("Documents holds too many exports of this name.")));
+            });
+            return;
+        }
+        const std::string destination = plat::appendingPathComponent(documents, name);
+        auto created = plat::createDirectory(documents, plat::IntermediateDirectories::Yes);
+        plat::Result<void> copied = created;
+        if (copied.ok()) {
+            if (plat::isDirectory(from)) {
+                copied = copyFolderAside(from, destination, isCancelled, [&](float progress) {
+                    report([progress](FileSharingConnectHandler& self) { self.reportProgress(progress); });
+                });
+            } else {
+                copied = plat::copyFileAtomically(from, destination, isCancelled);
+            }
+        }
+        if (!copied.ok()) {
+            report([failure = copied.error()](FileSharingConnectHandler& self) {
+                self.reportFailure(plat::Error(kErrorDomain, kCopyFailedError,
+                    plat::localized("The export could not be saved in Documents:") + " "
+                        + failure.localizedDescription(),
+                    {}, std::make_shared<const plat::Error>(failure)));
+            });
+            return;
+        }
+        report([destination](
+                   FileSharingConnectHandler& self) { self.reportArrival(plat::URL::fileURLWithPath(destination)); });
+    });
+}
+
+void FileSharingConnectHandler::cancel()
+{
+    _cancelled->store(true);
+}
+
+std::string FileSharingConnectHandler::completionText(const std::optional<plat::URL>& url) const
+{
+    const std::string name = url ? plat::lastPathComponent(url->path()) : std::string();
+    return plat::localized("Saved in Documents as") + " \"" + name + "\".";
+}
+
+}  // namespace zt

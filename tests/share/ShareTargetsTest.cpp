@@ -1,0 +1,253 @@
+// The share targets take a finished export and put it where the person looks.
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "document/Frame.h"
+#include "document/FrameList.h"
+#include "document/ProjectModel.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/Sandbox.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/ImageRepresentation.h"
+#include "platform/library/PhotoLibrary.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/testing/PictureComparison.h"
+#include "render/MovieExportType.h"
+#include "share/FileSharingConnectHandler.h"
+#include "share/OpenInConnectHandler.h"
+#include "share/PhotoAlbumConnectHandler.h"
+#include "share/ShareConfigurationViewController.h"
+#include "support/Pixels.h"
+#include "support/RootScreenTest.h"
+#include "support/RunLoopWaiting.h"
+#include "support/TemporarySandbox.h"
+
+namespace {
+
+// Hears what a target reports.
+class Listener : public zt::ConnectHandlerDelegate {
+public:
+    void didFail(zt::ConnectHandler&, const plat::Error& error) override { failure = error; }
+    void didUploadVideo(zt::ConnectHandler&, const std::optional<plat::URL>& url) override
+    {
+        arrived = true;
+        where = url;
+    }
+    bool done() const { return arrived || failure.has_value(); }
+    bool arrived = false;
+    std::optional<plat::URL> where;
+    std::optional<plat::Error> failure;
+};
+
+class ShareTargets : public plat::test::RootScreenTest {
+protected:
+    ShareTargets()
+    {
+        EXPECT_TRUE(plat::createDirectory(exports, plat::IntermediateDirectories::Yes).ok());
+        EXPECT_TRUE(plat::writeFileAtomically(movie, makeBytes(3 << 20)).ok());
+        EXPECT_TRUE(plat::createDirectory(images, plat::IntermediateDirectories::No).ok());
+        for (int i = 0; i < 3; ++i) {
+            auto picture = plat::test::makeFlatImage(64, 36, {60 * i, 200 - 60 * i, 90, 255});
+            EXPECT_TRUE(plat::writeFileAtomically(
+                images + "/frame-0000" + std::to_string(i) + ".jpg", *plat::JPEGRepresentation(*picture, 1.0))
+                            .ok());
+        }
+    }
+    ~ShareTargets() override { plat::detail::setWriteFaultInjector({}); }
+
+    static std::string makeBytes(size_t count)
+    {
+        std::string bytes(count, '\0');
+        for (size_t i = 0; i < count; ++i)
+            bytes[i] = static_cast<char>(i * 7919 % 251);
+        return bytes;
+    }
+    // Hands the file to the target and lets it finish.
+    std::shared_ptr<Listener> share(zt::ConnectHandler& handler, const std::string& path, const std::string& UTI)
+    {
+        auto listener = std::make_shared<Listener>();
+        handler.setDelegate(listener);
+        handler.uploadDataAtURL(plat::URL::fileURLWithPath(path), "Kites", "", UTI);
+        plat::test::runMainLoopUntil([&] { return listener->done(); }, 20);
+        return listener;
+    }
+    // Every name in Documents, hidden ones included.
+    std::vector<std::string> documentNames() const
+    {
+        return plat::contentsOfDirectory(sandbox.documents()).valueOr(std::vector<std::string>());
+    }
+
+    zt::ShareExporter exporter = [](std::shared_ptr<zt::MovieExportType>, zt::ShareHandOff) {};
+    std::string exports = plat::Sandbox::current()->cachesDirectory() + "/rendercache/.plovix-1";
+    std::string movie = exports + "/Kites.mov";
+    std::string images = exports + "/Kites.export";
+};
+
+TEST_F(ShareTargets, FileSharingCopiesEachExportWholeUnderAFreeName)
+{
+    auto handler = std::make_shared<zt::FileSharingConnectHandler>(exporter);
+    struct Case {
+        std::string from;
+        std::string arrivesAs;
+    };
+    for (const Case& c : {Case {movie, "Kites.mov"}, Case {movie, "Kites 2.mov"}, Case {images, "Kites.export"},
+             Case {images, "Kites 2.export"}}) {
+        auto heard = share(*handler, c.from, "any");
+        ASSERT_TRUE(heard->arrived) << c.arrivesAs << ": " << (heard->failure ? heard->failure->description() : "");
+        const std::string arrived = sandbox.documents() + "/" + c.arrivesAs;
+        ASSERT_TRUE(heard->where);
+        EXPECT_EQ(heard->where->path(), arrived);
+        if (plat::isDirectory(c.from)) {
+            EXPECT_EQ(plat::contentsOfDirectory(arrived).value(), plat::contentsOfDirectory(c.from).value());
+            EXPECT_EQ(plat::readFile(arrived + "/frame-00002.jpg").value(),
+                plat::readFile(c.from + "/frame-00002.jpg").value());
+        } else {
+            EXPECT_EQ(plat::readFile(arrived).value(), plat::readFile(c.from).value());
+        }
+    }
+    EXPECT_EQ(
+        documentNames(), (std::vector<std::string> {"Kites 2.export", "Kites 2.mov", "Kites.export", "Kites.mov"}))
+        << "nothing hidden left beside them";
+}
+
+TEST_F(ShareTargets, AFullDiskOrACancelLeavesNothingInDocuments)
+{
+    plat::detail::setWriteFaultInjector([](const std::string& path) {
+        return path.find("/Documents/") != std::string::npos ? plat::detail::WriteFailurePoint::AfterHalfTheBytes
+                                                             : plat::detail::WriteFailurePoint::None;
+    });
+    auto handler = std::make_shared<zt::FileSharingConnectHandler>(exporter);
+    for (const std::string& from : {movie, images}) {
+        auto heard = share(*handler, from, "any");
+        ASSERT_TRUE(heard->failure) << from;
+        EXPECT_FALSE(heard->arrived);
+        EXPECT_NE(heard->failure->localizedDescription().find("The export could not be saved in Documents:"),
+            std::string::npos);
+        EXPECT_NE(heard->failure->localizedDescription().find("No space left on device"), std::string::npos)
+            << heard->failure->localizedDescription();
+        EXPECT_TRUE(documentNames().empty()) << from;
+    }
+    plat::detail::setWriteFaultInjector({});
+
+    // Cancelled before its queue starts: no report, no file. The next share,
+    // on the same serial queue, runs after it.
+    auto listener = std::make_shared<Listener>();
+    handler->setDelegate(listener);
+    handler->uploadDataAtURL(plat::URL::fileURLWithPath(movie), "Kites", "", "any");
+    handler->cancel();
+    auto next = share(*handler, images, "any");
+    ASSERT_TRUE(next->arrived);
+    EXPECT_FALSE(listener->done());
+    EXPECT_EQ(documentNames(), (std::vector<std::string> {"Kites.export"}));
+}
+
+TEST_F(ShareTargets, ThePhotoAlbumGetsTheMovieOrTheImagesInOrderInTheSavedPhotosAndTheAppsAlbum)
+{
+    auto handler = std::make_shared<zt::PhotoAlbumConnectHandler>(exporter);
+    EXPECT_EQ(zt::PhotoAlbumConnectHandler::albumName(), "Zantrope");
+    auto heard = share(*handler, images, "com.quorvane.plovix.all-images");
+    ASSERT_TRUE(heard->arrived) << (heard->failure ? heard->failure->description() : "");
+    heard = share(*handler, movie, "com.apple.quicktime-movie");
+    ASSERT_TRUE(heard->arrived) << (heard->failure ? heard->failure->description() : "");
+    plat::PhotoLibrary library = plat::PhotoLibrary::forCurrentSandbox();
+    for (const std::string album : {"Camera Roll", "Zantrope"}) {
+        auto assets = library.assetsInAlbum(album);
+        ASSERT_TRUE(assets.ok()) << album;
+        std::vector<std::string> names;
+        for (const auto& asset : assets.value())
+            names.push_back(asset.fileName);
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string> {"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.JPG", "IMG_0004.MOV"}))
+            << album;
+        // The second picture is the second frame.
+        auto second = plat::Image::imageWithContentsOfFile(library.root() + "/" + album + "/IMG_0002.JPG");
+        ASSERT_TRUE(second);
+        EXPECT_LE(plat::test::componentDistance(plat::test::pixelAt(*second, 32, 18), {60, 140, 90, 255}), 12);
+        auto copied = plat::readFile(library.root() + "/" + album + "/IMG_0004.MOV");
+        ASSERT_TRUE(copied.ok()) << copied.error().description();
+        EXPECT_EQ(copied.value(), plat::readFile(movie).value());
+    }
+
+    // Refused access: the reason, and nothing saved.
+    ASSERT_TRUE(library.setAuthorizationStatus(plat::AuthorizationStatus::Denied).ok());
+    heard = share(*handler, movie, "com.apple.quicktime-movie");
+    ASSERT_TRUE(heard->failure);
+    EXPECT_EQ(heard->failure->code(), -3311);
+    ASSERT_TRUE(library.setAuthorizationStatus(plat::AuthorizationStatus::Authorized).ok());
+    EXPECT_EQ(library.assetsInAlbum("Camera Roll").value().size(), 4u);
+}
+
+TEST_F(ShareTargets, OpenInHandsTheFileToTheDesktopsOpenerOrSaysThereIsNone)
+{
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* path = std::getenv("PATH");
+    const std::string saved[] = {display ? display : "", wayland ? wayland : "", path ? path : ""};
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    auto handler = std::make_shared<zt::OpenInConnectHandler>(exporter);
+    auto heard = share(*handler, movie, "com.apple.quicktime-movie");
+    ASSERT_TRUE(heard->failure);
+    EXPECT_EQ(heard->failure->localizedDescription(),
+        "No desktop is running here, so no other program can open the export. It is at " + movie);
+
+    // A desktop whose opener notes what it was given; then one whose opener fails.
+    const std::string bin = sandbox.path("bin");
+    ASSERT_TRUE(plat::createDirectory(bin, plat::IntermediateDirectories::No).ok());
+    const std::string opener = bin + "/xdg-open";
+    for (int exitCode : {0, 4}) {
+        std::ofstream(opener) << "#!/bin/sh\nprintf '%s|' \"$@\" > '" << bin << "/opened'\nexit " << exitCode << "\n";
+        ASSERT_TRUE(plat::setPermissions(opener, 0755).ok());
+        ::setenv("DISPLAY", ":99", 1);
+        ::setenv("PATH", (bin + ":" + saved[2]).c_str(), 1);
+        heard = share(*handler, movie, "com.apple.quicktime-movie");
+        const plat::Data opened = plat::readFile(bin + "/opened").valueOr(plat::Data());
+        EXPECT_EQ(std::string(opened.begin(), opened.end()), movie + "|");
+        EXPECT_EQ(heard->arrived, exitCode == 0);
+        EXPECT_EQ(heard->failure.has_value(), exitCode != 0);
+    }
+    for (auto [name, value] : {std::pair {"DISPLAY", saved[0]}, {"WAYLAND_DISPLAY", saved[1]}, {"PATH", saved[2]}})
+        value.empty() ? ::unsetenv(name) : ::setenv(name, value.c_str(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ShareTargets, TheFormListsTheTargetsExportTypesWithTheirEstimatesAndPreselects720p)
+{
+    // 11 frame-list entries at 5 fps: 10 movie frames, 2 s.
+    auto project = std::make_shared<zt::ProjectModel>(sandbox.documents() + "/.plovix-2015-06-01-12-00-00");
+    auto& list = project->getFrameList();
+    for (int i = 0; i < 10; ++i)
+        list.insertFrame(zt::Frame(zt::FrameTypePicture), list.getCaptureIndex());
+    project->getMetaData()->set("RecordFPS", int64_t(5));
+    auto handler = std::make_shared<zt::FileSharingConnectHandler>(exporter);
+    auto form = std::make_shared<zt::ShareConfigurationViewController>(project, handler);
+    std::vector<std::string> titles;
+    for (const auto& type : form->exportTypes())
+        titles.push_back(type->title());
+    ASSERT_GE(titles.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(titles.end() - 3, titles.end()),
+        (std::vector<std::string> {"Animated GIF", "Export All Images", "Export Project"}));
+    const auto& bytes = form->estimatedBytes();
+    EXPECT_EQ(bytes[size_t(form->selectedIndex())], uint64_t(1458) * 1024) << titles[size_t(form->selectedIndex())];
+    EXPECT_EQ(bytes[bytes.size() - 3], uint64_t(3712) * 1024);
+    EXPECT_EQ(bytes[bytes.size() - 1], uint64_t(212 + 11 * 1250) * 1024);
+    EXPECT_EQ(zt::formattedFileSize(uint64_t(1458) * 1024), "1.5 MB");
+    EXPECT_EQ(zt::formattedFileSize(999999), "1000 KB");
+
+    root->presentViewController(std::make_shared<plat::NavigationController>(form), /*animated=*/true, nullptr);
+    driver.wait(1);
+    plat::test::TemporaryFolder output;
+    auto picture = driver.screenshot();
+    ASSERT_TRUE(picture);
+    auto compared = plat::test::compareWithReferencePicture(
+        *picture, plat::test::sourcePath("tests/data/share/share-form-phone.png"), output.path());
+    EXPECT_TRUE(compared.matches) << compared.explanation;
+}
+
+}  // namespace
