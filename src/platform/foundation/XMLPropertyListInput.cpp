@@ -1,6 +1,7 @@
 #include "platform/foundation/XMLPropertyListInput.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/foundation/PropertyListDetail.h"
 
@@ -21,7 +22,7 @@ bool isRawControl(char c)
 // Where a document type found at `at` ends, by the rules our reader has
 // always used: quotes with either mark, and an internal subset whose
 // comments and instructions may hold "]" and ">". npos when unterminated.
-size_t endOfDocumentType(std::string_view text, size_t at)
+size_t endOfDocumentType(std::string_view text, size_t at, bool& hasSubset)
 {
     bool inSubset = false;
     for (at += 2; at < text.size();) {
@@ -43,6 +44,7 @@ size_t endOfDocumentType(std::string_view text, size_t at)
             at = end + 2;
         } else if (c == '[' || c == ']') {
             inSubset = c == '[';
+            hasSubset = true;
             ++at;
         } else if (!inSubset && c == '>') {
             return at + 1;
@@ -59,10 +61,18 @@ XMLPropertyListInput::XMLPropertyListInput(const Data& data)
     : _original(reinterpret_cast<const char*>(data.data()), data.size())
 {
     blankDocumentType();
-    bool hasRawCharacters
-        = std::any_of(bytes().begin(), bytes().end(), [](char c) { return c == '\r' || isRawControl(c); });
-    if (hasRawCharacters)
+    // Controls make libxml2 fail, and only then are they looked for; a
+    // carriage return it would take, so it is looked for first.
+    if (std::memchr(_original.data(), '\r', _original.size()) != nullptr)
         keepRawCharactersInText();
+}
+
+bool XMLPropertyListInput::keepRawControls()
+{
+    if (_keepsRawCharacters || std::none_of(_original.begin(), _original.end(), isRawControl))
+        return false;
+    keepRawCharactersInText();
+    return true;
 }
 
 void XMLPropertyListInput::blankDocumentType()
@@ -88,9 +98,12 @@ void XMLPropertyListInput::blankDocumentType()
             return;
         at = end + (rest[1] == '!' ? 3 : 2);
     }
-    size_t end = endOfDocumentType(text, at);
+    bool hasSubset = false;
+    size_t end = endOfDocumentType(text, at, hasSubset);
     if (end == std::string_view::npos)
         end = text.size();  // nothing after it could be a list
+    else if (!hasSubset)
+        return;  // a name and an identifier: libxml2 reads it and loads nothing
     _rewritten.assign(text);
     std::replace_if(
         _rewritten.begin() + static_cast<ptrdiff_t>(at), _rewritten.begin() + static_cast<ptrdiff_t>(end),
@@ -169,6 +182,7 @@ void XMLPropertyListInput::keepRawCharactersInText()
     }
     _rewritten = std::move(out);
     _isRewritten = true;
+    _keepsRawCharacters = true;
 }
 
 size_t XMLPropertyListInput::restoreRawCharacters(std::string& text) const

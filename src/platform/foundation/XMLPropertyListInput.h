@@ -10,7 +10,7 @@ namespace plat::detail {
 // The bytes of an XML property list as libxml2 is given them. Mostly the
 // list's own bytes; rewritten where the list relies on what our reader has
 // always taken and XML does not:
-// - The document type, with any internal subset, is blanked out (its line
+// - A document type with an internal subset is blanked out (its line
 //   ends kept, so libxml2's line numbers stay right): lists name no entities
 //   of their own, so no declaration ever reaches libxml2 and nothing can
 //   expand, and subsets that are not XML ('[ "]>" ]') are skipped as before.
@@ -24,6 +24,10 @@ class XMLPropertyListInput {
 public:
     // data must outlive this.
     explicit XMLPropertyListInput(const Data& data);
+
+    // Rewrites the text for raw controls too, when the list has any and
+    // they were not kept yet: false when there is nothing to rewrite.
+    bool keepRawControls();
 
     std::string_view bytes() const { return _isRewritten ? std::string_view(_rewritten) : _original; }
     // Puts the raw controls back in the text of one element; returns how
@@ -41,6 +45,7 @@ private:
     std::string_view _original;
     std::string _rewritten;
     bool _isRewritten = false;
+    bool _keepsRawCharacters = false;
     size_t _standIns = 0;
 };
 

@@ -61,7 +61,7 @@ bool isContainer(ElementKind kind)
 bool isAllXMLWhitespace(std::string_view text)
 {
     for (char c : text) {
-        if (!isXMLWhitespace(c))
+        if (c != ' ' && c != '\n' && c != '\t' && c != '\r')
             return false;
     }
     return true;
@@ -98,14 +98,18 @@ public:
         handler.ignorableWhitespace = characters;
         handler.cdataBlock = characters;
         handler.serror = recordXMLError;
+        handler.reference = unknownEntity;
         std::string_view bytes = _text.bytes();
+        // libxml2 copies the bytes: it reads past the end of its buffer to the
+        // NUL it keeps there, which outside bytes do not have.
         std::unique_ptr<xmlParserCtxt, ParserContextDeleter> context(
             xmlCreateMemoryParserCtxt(bytes.data(), static_cast<int>(bytes.size())));
         if (!context)
             return propertyListReadError("XML property list: libxml2 cannot start a parser");
-        _context = context.get();
-        context->sax = &handler;  // the deleter puts libxml2's own back before freeing
+        xmlFree(context->sax);
+        context->sax = &handler;  // the deleter takes it out again before freeing
         context->userData = this;
+        _context = context.get();
         xmlCtxtUseOptions(context.get(), kParseOptions);
         xmlParseDocument(context.get());
         if (_failure.empty() && (!context->wellFormed || !_hasRoot))
@@ -138,6 +142,9 @@ private:
             message.pop_back();
         readerOf(context).failAt(error->line, message);
     }
+
+    // Only the predefined entities are known: lists declare none.
+    static void unknownEntity(void* context, const xmlChar*) { readerOf(context).fail("unknown entity"); }
 
     static void startElement(void* context, const xmlChar* localName, const xmlChar* prefix, const xmlChar*, int,
         const xmlChar**, int, int, const xmlChar**)
@@ -381,8 +388,13 @@ Result<Value> readXMLPropertyList(const Data& data)
 {
     if (std::memchr(data.data(), 0, data.size()) != nullptr)
         return propertyListReadError("XML property list: contains a NUL byte");
-    XMLPropertyListInput text(data);
-    return XMLPropertyListReader(text).read();
+    XMLPropertyListInput input(data);
+    auto value = XMLPropertyListReader(input).read();
+    // libxml2 refuses raw controls; lists that have them are read again
+    // with them kept aside.
+    if (!value.ok() && input.keepRawControls())
+        return XMLPropertyListReader(input).read();
+    return value;
 }
 
 }  // namespace plat::detail
