@@ -28,30 +28,47 @@ constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NO
 
 enum class ElementKind { Plist, Dict, Array, Key, String, Integer, Real, Date, Data, True, False, Unknown };
 
-ElementKind kindOfElement(const xmlChar* prefix, const xmlChar* localName)
-{
-    if (prefix != nullptr)
-        return ElementKind::Unknown;
-    std::string_view name(reinterpret_cast<const char*>(localName));
-    static constexpr std::pair<std::string_view, ElementKind> kKinds[] = {
-        {"key", ElementKind::Key},
-        {"string", ElementKind::String},
-        {"integer", ElementKind::Integer},
-        {"dict", ElementKind::Dict},
-        {"array", ElementKind::Array},
-        {"real", ElementKind::Real},
-        {"true", ElementKind::True},
-        {"false", ElementKind::False},
-        {"date", ElementKind::Date},
-        {"data", ElementKind::Data},
-        {"plist", ElementKind::Plist},
-    };
-    for (const auto& [text, kind] : kKinds) {
-        if (name == text)
-            return kind;
+constexpr std::pair<std::string_view, ElementKind> kElementNames[] = {
+    {"key", ElementKind::Key},
+    {"string", ElementKind::String},
+    {"integer", ElementKind::Integer},
+    {"dict", ElementKind::Dict},
+    {"array", ElementKind::Array},
+    {"real", ElementKind::Real},
+    {"true", ElementKind::True},
+    {"false", ElementKind::False},
+    {"date", ElementKind::Date},
+    {"data", ElementKind::Data},
+    {"plist", ElementKind::Plist},
+};
+
+// libxml2 gives element names from the parser's dictionary, one copy of
+// each: looked up there once, names are told apart by address.
+class ElementNames {
+public:
+    explicit ElementNames(xmlDictPtr dictionary)
+    {
+        for (size_t i = 0; i < std::size(kElementNames); ++i) {
+            const auto& name = kElementNames[i].first;
+            _interned[i] = xmlDictLookup(
+                dictionary, reinterpret_cast<const xmlChar*>(name.data()), static_cast<int>(name.size()));
+        }
     }
-    return ElementKind::Unknown;
-}
+
+    ElementKind kindOf(const xmlChar* prefix, const xmlChar* localName) const
+    {
+        if (prefix != nullptr)
+            return ElementKind::Unknown;
+        for (size_t i = 0; i < std::size(kElementNames); ++i) {
+            if (localName == _interned[i])
+                return kElementNames[i].second;
+        }
+        return ElementKind::Unknown;
+    }
+
+private:
+    const xmlChar* _interned[std::size(kElementNames)] {};
+};
 
 bool isContainer(ElementKind kind)
 {
@@ -110,6 +127,10 @@ public:
         context->sax = &handler;  // the deleter takes it out again before freeing
         context->userData = this;
         _context = context.get();
+        if (context->dict == nullptr)
+            return propertyListReadError("XML property list: libxml2 cannot start a parser");
+        ElementNames names(context->dict);
+        _names = &names;
         xmlCtxtUseOptions(context.get(), kParseOptions);
         xmlParseDocument(context.get());
         if (_failure.empty() && (!context->wellFormed || !_hasRoot))
@@ -149,7 +170,8 @@ private:
     static void startElement(void* context, const xmlChar* localName, const xmlChar* prefix, const xmlChar*, int,
         const xmlChar**, int, int, const xmlChar**)
     {
-        readerOf(context).openElement(kindOfElement(prefix, localName));
+        XMLPropertyListReader& reader = readerOf(context);
+        reader.openElement(reader._names->kindOf(prefix, localName));
     }
 
     static void endElement(void* context, const xmlChar*, const xmlChar*, const xmlChar*)
@@ -371,6 +393,7 @@ private:
 
     const XMLPropertyListInput& _text;
     xmlParserCtxt* _context = nullptr;
+    const ElementNames* _names = nullptr;  // for the parse only
     std::vector<OpenElement> _stack;
     size_t _depth = 0;
     int _containerDepth = 0;
