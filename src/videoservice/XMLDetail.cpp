@@ -1,8 +1,8 @@
 #include "videoservice/XMLDetail.h"
 
 #include <libxml/parser.h>
-#include <mutex>
 
+#include "platform/foundation/XMLParser.h"
 #include "videoservice/VSXMLNode.h"
 
 namespace zt::detail {
@@ -14,8 +14,6 @@ namespace {
 // A bad reply is an error of ours, not lines on standard error.
 constexpr int kParseOptions
     = XML_PARSE_NOCDATA | XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-
-void silenceLibxmlErrors(void*, const char*, ...) { }
 
 // A document type is refused: no reply of the service has one, and it is
 // where entity declarations (and their expansion tricks) would come from.
@@ -106,11 +104,7 @@ std::shared_ptr<XMLTreeAnchor> anchorForNode(xmlNodePtr node)
 
 void initializeXMLParser()
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        xmlInitParser();
-        xmlSetGenericErrorFunc(nullptr, silenceLibxmlErrors);
-    });
+    plat::detail::initializeXMLParser();
 }
 
 xmlDocPtr parseXMLDocument(const char* bytes, size_t length)

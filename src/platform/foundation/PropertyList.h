@@ -14,8 +14,9 @@ inline constexpr int64_t kPropertyListReadCorruptError = 3840;
 inline constexpr int64_t kPropertyListReadUnknownVersionError = 3841;
 inline constexpr int64_t kPropertyListWriteInvalidError = 3852;
 
-// Reading and writing property lists: XML version 1.0 and binary, both by
-// our own readers and writers. Any thread.
+// Reading and writing property lists: XML version 1.0 and binary, by our own
+// readers and writers; the XML syntax itself is libxml2's, without network,
+// entity declarations or DTD loading. Any thread.
 //
 // Integers are signed 64-bit, or unsigned 64-bit past INT64_MAX, and read
 // exactly; an integer outside both ranges is an error, as is any value whose

@@ -43,8 +43,8 @@ Error propertyListReadError(const std::string& description);
 // and reference, refuses cycles and nesting past the limit.
 Result<Value> readBinaryPropertyList(const Data& data);
 
-// Our own reader of XML lists: values strictly of their element's type,
-// nesting and value count within the limits.
+// The reader of XML lists: the XML through libxml2's SAX interface, values
+// strictly of their element's type, nesting and value count within the limits.
 Result<Value> readXMLPropertyList(const Data& data);
 
 // The writers. XML refuses strings holding characters XML 1.0 does not

@@ -1,574 +1,408 @@
-#include <algorithm>
 #include <cstring>
+#include <libxml/SAX2.h>
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/foundation/PropertyListDetail.h"
+#include "platform/foundation/XMLParser.h"
+#include "platform/foundation/XMLPropertyListInput.h"
 
-// Our own reader of XML property lists: the document's prolog (declaration,
-// comments, instructions, a document type with an internal subset), then
-// one <plist> element holding one value, or a bare value. Values are read
-// strictly: an integer, real, date or data element whose text is not
-// exactly of its type is an error, never a plausible wrong value.
-//
-// Two leniencies are kept on purpose, as the platform's reader has them and
-// older lists depend on them: raw control characters in text are read (our
-// earlier writer put them in unescaped), and line ends in text are kept as
-// written rather than normalised.
+// XML property lists through libxml2's SAX interface: the XML itself
+// (references, CDATA, comments, the declaration and its encoding) is
+// libxml2's, hardened as for the feeds: no network, no entity substitution,
+// no DTD loading, XML_PARSE_HUGE off. The elements are ours: one <plist>
+// element holding one value, or a bare value, and values read strictly: an
+// integer, real, date or data element whose text is not exactly of its type
+// is an error, never a plausible wrong value.
 namespace plat::detail {
 
 namespace {
 
-bool isNameCharacter(char c)
+// Entities are never substituted; NOERROR and NOWARNING keep libxml2's own
+// reports off standard error (they come to recordXMLError instead).
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+
+enum class ElementKind { Plist, Dict, Array, Key, String, Integer, Real, Date, Data, True, False, Unknown };
+
+constexpr std::pair<std::string_view, ElementKind> kElementNames[] = {
+    {"key", ElementKind::Key},
+    {"string", ElementKind::String},
+    {"integer", ElementKind::Integer},
+    {"dict", ElementKind::Dict},
+    {"array", ElementKind::Array},
+    {"real", ElementKind::Real},
+    {"true", ElementKind::True},
+    {"false", ElementKind::False},
+    {"date", ElementKind::Date},
+    {"data", ElementKind::Data},
+    {"plist", ElementKind::Plist},
+};
+
+// libxml2 gives element names from the parser's dictionary, one copy of
+// each: looked up there once, names are told apart by address.
+class ElementNames {
+public:
+    explicit ElementNames(xmlDictPtr dictionary)
+    {
+        for (size_t i = 0; i < std::size(kElementNames); ++i) {
+            const auto& name = kElementNames[i].first;
+            _interned[i] = xmlDictLookup(
+                dictionary, reinterpret_cast<const xmlChar*>(name.data()), static_cast<int>(name.size()));
+        }
+    }
+
+    ElementKind kindOf(const xmlChar* prefix, const xmlChar* localName) const
+    {
+        if (prefix != nullptr)
+            return ElementKind::Unknown;
+        for (size_t i = 0; i < std::size(kElementNames); ++i) {
+            if (localName == _interned[i])
+                return kElementNames[i].second;
+        }
+        return ElementKind::Unknown;
+    }
+
+private:
+    const xmlChar* _interned[std::size(kElementNames)] {};
+};
+
+bool isContainer(ElementKind kind)
 {
-    return !isXMLWhitespace(c) && c != '/' && c != '>' && c != '<' && c != '=' && c != '"' && c != '\'';
+    return kind == ElementKind::Plist || kind == ElementKind::Dict || kind == ElementKind::Array;
 }
 
-// The UTF-8 form of a character reference; false for code points XML does
-// not allow (NUL, most controls, surrogates, U+FFFE, U+FFFF, past Unicode).
-bool appendCharacterReference(uint32_t codePoint, std::string& out)
+bool isAllXMLWhitespace(std::string_view text)
 {
-    bool allowed = codePoint == 0x9 || codePoint == 0xA || codePoint == 0xD
-        || (codePoint >= 0x20 && codePoint <= 0xD7FF) || (codePoint >= 0xE000 && codePoint <= 0xFFFD)
-        || (codePoint >= 0x10000 && codePoint <= 0x10FFFF);
-    if (!allowed)
-        return false;
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    for (char c : text) {
+        if (c != ' ' && c != '\n' && c != '\t' && c != '\r')
+            return false;
     }
     return true;
 }
 
-enum class ElementKind { Plist, Dict, Array, Key, String, Integer, Real, Date, Data, True, False, Unknown };
-
-ElementKind kindOfElement(std::string_view name)
-{
-    static constexpr std::pair<std::string_view, ElementKind> kKinds[] = {
-        {"plist", ElementKind::Plist},
-        {"dict", ElementKind::Dict},
-        {"array", ElementKind::Array},
-        {"key", ElementKind::Key},
-        {"string", ElementKind::String},
-        {"integer", ElementKind::Integer},
-        {"real", ElementKind::Real},
-        {"date", ElementKind::Date},
-        {"data", ElementKind::Data},
-        {"true", ElementKind::True},
-        {"false", ElementKind::False},
-    };
-    for (const auto& [text, kind] : kKinds) {
-        if (name == text)
-            return kind;
-    }
-    return ElementKind::Unknown;
-}
-
-struct StartTag {
-    std::string_view name;
+// One element being read. Slots of the stack are reused, so their strings
+// and vectors keep their capacity from one element to the next.
+struct OpenElement {
     ElementKind kind = ElementKind::Unknown;
-    bool isEmpty = false;  // <name/>
+    std::string text;  // text elements and keys
+    std::vector<Value> values;  // arrays
+    Dictionary dictionary;
+    std::string key;  // dictionaries: the key waiting for its value
+    bool hasKey = false;
+    Value value;  // the plist element's one value
+    bool hasValue = false;
 };
 
 class XMLPropertyListReader {
 public:
-    explicit XMLPropertyListReader(const Data& data)
-        : _text(reinterpret_cast<const char*>(data.data()), data.size())
+    explicit XMLPropertyListReader(const XMLPropertyListInput& text)
+        : _text(text)
     {
     }
 
     Result<Value> read()
     {
-        if (_text.starts_with("\xEF\xBB\xBF"))
-            _at = 3;
-        Value root = readDocument();
-        if (_failure) {
-            size_t line = 1 + static_cast<size_t>(std::count(_text.begin(), _text.begin() + _failureAt, '\n'));
+        initializeXMLParser();
+        xmlSAXHandler handler {};
+        handler.initialized = XML_SAX2_MAGIC;
+        handler.startElementNs = startElement;
+        handler.endElementNs = endElement;
+        handler.characters = characters;
+        handler.ignorableWhitespace = characters;
+        handler.cdataBlock = characters;
+        handler.serror = recordXMLError;
+        handler.reference = unknownEntity;
+        std::string_view bytes = _text.bytes();
+        // libxml2 copies the bytes: it reads past the end of its buffer to the
+        // NUL it keeps there, which outside bytes do not have.
+        std::unique_ptr<xmlParserCtxt, ParserContextDeleter> context(
+            xmlCreateMemoryParserCtxt(bytes.data(), static_cast<int>(bytes.size())));
+        if (!context)
+            return propertyListReadError("XML property list: libxml2 cannot start a parser");
+        xmlFree(context->sax);
+        context->sax = &handler;  // the deleter takes it out again before freeing
+        context->userData = this;
+        _context = context.get();
+        if (context->dict == nullptr)
+            return propertyListReadError("XML property list: libxml2 cannot start a parser");
+        ElementNames names(context->dict);
+        _names = &names;
+        xmlCtxtUseOptions(context.get(), kParseOptions);
+        xmlParseDocument(context.get());
+        if (_failure.empty() && (!context->wellFormed || !_hasRoot))
+            failAt(xmlSAX2GetLineNumber(_context), "not a well-formed XML document");
+        if (_failure.empty() && _restoredCharacters != _text.standInCount())
+            failAt(1, "text holds a private-use character that stands in for raw control characters");
+        if (!_failure.empty())
             return propertyListReadError(
-                "XML property list: " + std::string(_failure) + " (line " + std::to_string(line) + ")");
-        }
-        return root;
+                "XML property list: " + _failure + " (line " + std::to_string(_failureLine) + ")");
+        return std::move(_root);
     }
 
 private:
-    Value fail(const char* reason)
-    {
-        if (!_failure) {
-            _failure = reason;
-            _failureAt = std::min(_at, _text.size());
+    struct ParserContextDeleter {
+        void operator()(xmlParserCtxt* context) const
+        {
+            context->sax = nullptr;
+            xmlFreeParserCtxt(context);
         }
-        return {};
+    };
+
+    static XMLPropertyListReader& readerOf(void* context) { return *static_cast<XMLPropertyListReader*>(context); }
+
+    static void recordXMLError(void* context, xmlErrorPtr error)
+    {
+        if (error == nullptr || error->level < XML_ERR_ERROR)
+            return;
+        std::string message = error->message != nullptr ? error->message : "malformed XML";
+        while (!message.empty() && isXMLWhitespace(message.back()))
+            message.pop_back();
+        readerOf(context).failAt(error->line, message);
     }
 
-    bool failed() const { return _failure != nullptr; }
-    bool atEnd() const { return _at >= _text.size(); }
-    bool lookingAt(std::string_view prefix) const
+    // Only the predefined entities are known: lists declare none.
+    static void unknownEntity(void* context, const xmlChar*) { readerOf(context).fail("unknown entity"); }
+
+    static void startElement(void* context, const xmlChar* localName, const xmlChar* prefix, const xmlChar*, int,
+        const xmlChar**, int, int, const xmlChar**)
     {
-        return _text.substr(std::min(_at, _text.size())).starts_with(prefix);
+        XMLPropertyListReader& reader = readerOf(context);
+        reader.openElement(reader._names->kindOf(prefix, localName));
     }
 
-    void skipWhitespace()
+    static void endElement(void* context, const xmlChar*, const xmlChar*, const xmlChar*)
     {
-        while (!atEnd() && isXMLWhitespace(_text[_at]))
-            ++_at;
+        readerOf(context).closeElement();
     }
 
-    // Moves past the first terminator at least `from` bytes on.
-    bool skipPast(size_t from, std::string_view terminator, const char* unterminated)
+    static void characters(void* context, const xmlChar* text, int length)
     {
-        size_t end = _text.find(terminator, _at + from);
-        if (end == std::string_view::npos) {
-            fail(unterminated);
-            return false;
-        }
-        _at = end + terminator.size();
-        return true;
+        readerOf(context).addText(std::string_view(reinterpret_cast<const char*>(text), static_cast<size_t>(length)));
     }
 
-    bool skipComment() { return skipPast(4, "-->", "unterminated comment"); }
-    bool skipInstruction() { return skipPast(2, "?>", "unterminated processing instruction"); }
-
-    // A quoted literal, with either quote.
-    bool skipQuoted()
+    void failAt(int line, std::string reason)
     {
-        char quote = _text[_at];
-        size_t end = _text.find(quote, _at + 1);
-        if (end == std::string_view::npos) {
-            fail("unterminated quoted value");
-            return false;
-        }
-        _at = end + 1;
-        return true;
+        if (!_failure.empty())
+            return;
+        _failure = std::move(reason);
+        _failureLine = line;
+        xmlStopParser(_context);
     }
 
-    // <!DOCTYPE name ... [internal subset]>. The subset's declarations are
-    // skipped, not used: lists name no entities of their own.
-    bool skipDocumentType()
+    void fail(const char* reason) { failAt(xmlSAX2GetLineNumber(_context), reason); }
+
+    bool failed() const { return !_failure.empty(); }
+
+    OpenElement& push(ElementKind kind)
     {
-        _at += 2;
-        bool inSubset = false;
-        while (!atEnd()) {
-            char c = _text[_at];
-            if (c == '"' || c == '\'') {
-                if (!skipQuoted())
-                    return false;
-            } else if (inSubset && lookingAt("<!--")) {
-                if (!skipComment())
-                    return false;
-            } else if (inSubset && lookingAt("<?")) {
-                if (!skipInstruction())
-                    return false;
-            } else if (!inSubset && c == '[') {
-                inSubset = true;
-                ++_at;
-            } else if (inSubset && c == ']') {
-                inSubset = false;
-                ++_at;
-            } else if (!inSubset && c == '>') {
-                ++_at;
-                return true;
-            } else {
-                ++_at;
-            }
-        }
-        fail("unterminated document type");
-        return false;
+        if (_depth == _stack.size())
+            _stack.emplace_back();
+        OpenElement& element = _stack[_depth++];
+        element.kind = kind;
+        element.text.clear();
+        element.hasKey = false;
+        element.hasValue = false;
+        return element;
     }
 
-    // White space, comments and instructions: what may stand between
-    // elements. Stops at the next element or anything else.
-    bool skipMisc()
+    void openElement(ElementKind kind)
     {
-        for (;;) {
-            skipWhitespace();
-            if (lookingAt("<!--")) {
-                if (!skipComment())
-                    return false;
-            } else if (lookingAt("<?")) {
-                if (!skipInstruction())
-                    return false;
-            } else {
-                return true;
-            }
+        if (failed())
+            return;
+        if (_depth == 0) {
+            if (kind == ElementKind::Plist)
+                push(kind);
+            else
+                openValue(kind);
+            return;
         }
-    }
-
-    // At "<name": the tag up to its ">", attributes skipped.
-    bool readStartTag(StartTag& tag)
-    {
-        size_t nameStart = ++_at;
-        while (!atEnd() && isNameCharacter(_text[_at]))
-            ++_at;
-        tag.name = _text.substr(nameStart, _at - nameStart);
-        if (tag.name.empty()) {
-            fail("malformed tag");
-            return false;
-        }
-        tag.kind = kindOfElement(tag.name);
-        for (;;) {
-            skipWhitespace();
-            if (atEnd())
-                break;
-            char c = _text[_at];
-            if (c == '>') {
-                ++_at;
-                return true;
-            }
-            if (c == '/' && lookingAt("/>")) {
-                _at += 2;
-                tag.isEmpty = true;
-                return true;
-            }
-            // An attribute: name = "value".
-            size_t attributeStart = _at;
-            while (!atEnd() && isNameCharacter(_text[_at]))
-                ++_at;
-            skipWhitespace();
-            if (_at == attributeStart || atEnd() || _text[_at] != '=') {
-                fail("malformed attribute");
-                return false;
-            }
-            ++_at;
-            skipWhitespace();
-            if (atEnd() || (_text[_at] != '"' && _text[_at] != '\'')) {
-                fail("malformed attribute");
-                return false;
-            }
-            if (!skipQuoted())
-                return false;
-        }
-        fail("unterminated tag");
-        return false;
-    }
-
-    // At "</": the end tag of the element named name.
-    bool readEndTag(std::string_view name)
-    {
-        _at += 2;
-        if (!lookingAt(name)) {
-            fail("end tag does not match its element");
-            return false;
-        }
-        _at += name.size();
-        skipWhitespace();
-        if (atEnd() || _text[_at] != '>') {
-            fail("end tag does not match its element");
-            return false;
-        }
-        ++_at;
-        return true;
-    }
-
-    // After a start tag: the element's text up to its end tag, with
-    // references resolved, CDATA sections taken as they stand and comments
-    // and instructions left out. Elements inside are an error.
-    bool readText(std::string_view name, std::string& out)
-    {
-        for (;;) {
-            size_t special = _text.find_first_of("<&", _at);
-            if (special == std::string_view::npos) {
-                fail("unterminated element");
-                return false;
-            }
-            out.append(_text.substr(_at, special - _at));
-            _at = special;
-            if (_text[_at] == '&') {
-                if (!readReference(out))
-                    return false;
-            } else if (lookingAt("</")) {
-                return readEndTag(name);
-            } else if (lookingAt("<![CDATA[")) {
-                size_t end = _text.find("]]>", _at + 9);
-                if (end == std::string_view::npos) {
-                    fail("unterminated CDATA section");
-                    return false;
-                }
-                out.append(_text.substr(_at + 9, end - _at - 9));
-                _at = end + 3;
-            } else if (lookingAt("<!--")) {
-                if (!skipComment())
-                    return false;
-            } else if (lookingAt("<?")) {
-                if (!skipInstruction())
-                    return false;
-            } else {
-                fail("element inside a text element");
-                return false;
-            }
-        }
-    }
-
-    // At "&": a predefined entity or a character reference.
-    bool readReference(std::string& out)
-    {
-        size_t end = _text.find(';', _at);
-        constexpr size_t kLongestReference = 12;  // "&#x0010FFFF;" and some leading zeros
-        if (end == std::string_view::npos || end - _at > kLongestReference) {
-            fail("malformed reference");
-            return false;
-        }
-        std::string_view reference = _text.substr(_at + 1, end - _at - 1);
-        static constexpr std::pair<std::string_view, char> kEntities[]
-            = {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}};
-        for (const auto& [entity, character] : kEntities) {
-            if (reference == entity) {
-                out += character;
-                _at = end + 1;
-                return true;
-            }
-        }
-        if (reference.size() < 2 || reference[0] != '#') {
-            fail("unknown entity");
-            return false;
-        }
-        bool hex = reference[1] == 'x';
-        std::string_view digits = reference.substr(hex ? 2 : 1);
-        uint32_t codePoint = 0;
-        bool valid = !digits.empty();
-        for (char c : digits) {
-            int digit = -1;
-            if (c >= '0' && c <= '9')
-                digit = c - '0';
-            else if (hex && c >= 'a' && c <= 'f')
-                digit = c - 'a' + 10;
-            else if (hex && c >= 'A' && c <= 'F')
-                digit = c - 'A' + 10;
-            if (digit < 0 || codePoint > 0x10FFFF) {
-                valid = false;
-                break;
-            }
-            codePoint = codePoint * (hex ? 16 : 10) + static_cast<uint32_t>(digit);
-        }
-        if (!valid || !appendCharacterReference(codePoint, out)) {
-            fail("character reference to a character XML does not allow");
-            return false;
-        }
-        _at = end + 1;
-        return true;
-    }
-
-    Value readDocument()
-    {
-        // The prolog: declaration, comments, instructions, one document type.
-        bool sawDocumentType = false;
-        for (;;) {
-            if (!skipMisc())
-                return {};
-            if (lookingAt("<!DOCTYPE") && !sawDocumentType) {
-                sawDocumentType = true;
-                if (!skipDocumentType())
-                    return {};
-                continue;
-            }
-            break;
-        }
-        if (atEnd() || _text[_at] != '<' || lookingAt("</") || lookingAt("<!"))
-            return fail("no root element");
-        StartTag tag;
-        if (!readStartTag(tag))
-            return {};
-        Value root;
-        if (tag.kind == ElementKind::Plist) {
-            if (tag.isEmpty)
-                return fail("the plist element holds no value");
-            if (!skipMisc())
-                return {};
-            if (lookingAt("</"))
-                return fail("the plist element holds no value");
-            root = readValueElement(0);
-            if (failed() || !skipMisc())
-                return {};
-            if (!lookingAt("</"))
+        OpenElement& parent = _stack[_depth - 1];
+        switch (parent.kind) {
+        case ElementKind::Plist:
+            if (parent.hasValue)
                 return fail("the plist element holds more than one value");
-            if (!readEndTag(tag.name))
-                return {};
-        } else {
-            root = readValue(tag, 0);
-            if (failed())
-                return {};
+            return openValue(kind);
+        case ElementKind::Array:
+            return openValue(kind);
+        case ElementKind::Dict:
+            if (!parent.hasKey) {
+                if (kind != ElementKind::Key)
+                    return fail("a value without a key");
+                push(kind);
+                return;
+            }
+            if (kind == ElementKind::Key)
+                return fail("a key without a value");
+            return openValue(kind);
+        default:
+            return fail("element inside a text element");
         }
-        if (!skipMisc())
-            return {};
-        if (!atEnd())
-            return fail("content after the root element");
-        return root;
     }
 
-    // At "<" where a value must start.
-    Value readValueElement(int depth)
-    {
-        if (atEnd() || _text[_at] != '<' || lookingAt("</") || lookingAt("<!"))
-            return fail("expected a value element");
-        StartTag tag;
-        if (!readStartTag(tag))
-            return {};
-        return readValue(tag, depth);
-    }
-
-    Value readValue(const StartTag& tag, int depth)
+    void openValue(ElementKind kind)
     {
         if (++_valueCount > kMaxPropertyListValues)
             return fail("too many values");
-        switch (tag.kind) {
+        switch (kind) {
         case ElementKind::Dict:
-            return readDictionary(tag, depth + 1);
+            if (++_containerDepth > kMaxPropertyListDepth)
+                return fail("nested too deeply");
+            push(kind).dictionary = Dictionary();
+            return;
         case ElementKind::Array:
-            return readArray(tag, depth + 1);
-        case ElementKind::String:
-            return readString(tag);
-        case ElementKind::Integer:
-        case ElementKind::Real:
-        case ElementKind::Date:
-        case ElementKind::Data:
-        case ElementKind::True:
-        case ElementKind::False:
-            return readScalar(tag);
+            if (++_containerDepth > kMaxPropertyListDepth)
+                return fail("nested too deeply");
+            push(kind).values.clear();
+            return;
         case ElementKind::Key:
             return fail("a key outside a dictionary");
         case ElementKind::Plist:
             return fail("a plist element inside the list");
         case ElementKind::Unknown:
-            break;
+            return fail("unknown element");
+        default:
+            push(kind);
+            return;
         }
-        return fail("unknown element");
     }
 
-    Value readString(const StartTag& tag)
+    void addText(std::string_view text)
     {
-        std::string text;
-        if (!tag.isEmpty && !readText(tag.name, text))
-            return {};
-        if (!isValidUtf8(text))
-            return fail("string is not UTF-8");
-        return Value(std::move(text));
+        if (failed() || _depth == 0)
+            return;
+        OpenElement& element = _stack[_depth - 1];
+        if (!isContainer(element.kind)) {
+            element.text.append(text);
+            return;
+        }
+        if (isAllXMLWhitespace(text))
+            return;
+        if (element.kind != ElementKind::Plist)
+            return fail("text between the elements of a container");
+        fail(element.hasValue ? "the plist element holds more than one value" : "expected a value element");
     }
 
-    Value readScalar(const StartTag& tag)
+    void closeElement()
     {
-        std::string text;
-        if (!tag.isEmpty && !readText(tag.name, text))
-            return {};
-        switch (tag.kind) {
+        if (failed() || _depth == 0)
+            return;
+        OpenElement& element = _stack[--_depth];
+        switch (element.kind) {
+        case ElementKind::Plist:
+            if (!element.hasValue)
+                return fail("the plist element holds no value");
+            _root = std::move(element.value);
+            _hasRoot = true;
+            return;
+        case ElementKind::Dict:
+            --_containerDepth;
+            if (element.hasKey)
+                return fail("a key without a value");
+            return closeValue(std::move(element.dictionary));
+        case ElementKind::Array:
+            --_containerDepth;
+            return closeValue(Value(Array(std::move(element.values))));
+        case ElementKind::Key: {
+            _restoredCharacters += _text.restoreRawCharacters(element.text);
+            if (!isValidUtf8(element.text))
+                return fail("key is not UTF-8");
+            OpenElement& dictionary = _stack[_depth - 1];
+            std::swap(dictionary.key, element.text);
+            dictionary.hasKey = true;
+            return;
+        }
+        default:
+            _restoredCharacters += _text.restoreRawCharacters(element.text);
+            if (auto value = scalarOf(element))
+                return closeValue(std::move(*value));
+            return;
+        }
+    }
+
+    std::optional<Value> scalarOf(OpenElement& element)
+    {
+        const std::string& text = element.text;
+        switch (element.kind) {
+        case ElementKind::String:
+            if (!isValidUtf8(text)) {
+                fail("string is not UTF-8");
+                return std::nullopt;
+            }
+            return Value(std::move(element.text));
         case ElementKind::Integer:
             if (auto integer = integerFromXMLText(text))
                 return *integer;
-            return fail("not an integer of 64 bits, signed or unsigned");
+            fail("not an integer of 64 bits, signed or unsigned");
+            return std::nullopt;
         case ElementKind::Real:
             if (auto real = realFromXMLText(text))
                 return *real;
-            return fail("not a real number");
+            fail("not a real number");
+            return std::nullopt;
         case ElementKind::Date:
             if (auto date = dateFromXMLText(text))
                 return *date;
-            return fail("not a date of the form YYYY-MM-DDTHH:MM:SSZ");
+            fail("not a date of the form YYYY-MM-DDTHH:MM:SSZ");
+            return std::nullopt;
         case ElementKind::Data:
             if (auto bytes = dataFromBase64XMLText(text))
                 return std::move(*bytes);
-            return fail("data is not base 64");
+            fail("data is not base 64");
+            return std::nullopt;
         case ElementKind::True:
         case ElementKind::False:
-            if (!trimmedXMLWhitespace(text).empty())
-                return fail("text inside a boolean");
-            return Value(tag.kind == ElementKind::True);
-        default:
-            return fail("unknown element");
-        }
-    }
-
-    // After a container's start tag: misc, then either its end tag (true)
-    // or the start of an element (false).
-    bool atContainerEnd(const StartTag& tag, bool& ended)
-    {
-        if (!skipMisc())
-            return false;
-        if (atEnd()) {
-            fail("unterminated container");
-            return false;
-        }
-        if (_text[_at] != '<') {
-            fail("text between the elements of a container");
-            return false;
-        }
-        ended = lookingAt("</");
-        return !ended || readEndTag(tag.name);
-    }
-
-    Value readArray(const StartTag& tag, int depth)
-    {
-        if (depth > kMaxPropertyListDepth)
-            return fail("nested too deeply");
-        std::vector<Value> values;
-        if (!tag.isEmpty) {
-            for (;;) {
-                bool ended = false;
-                if (!atContainerEnd(tag, ended))
-                    return {};
-                if (ended)
-                    break;
-                values.push_back(readValueElement(depth));
-                if (failed())
-                    return {};
+            if (!trimmedXMLWhitespace(text).empty()) {
+                fail("text inside a boolean");
+                return std::nullopt;
             }
+            return Value(element.kind == ElementKind::True);
+        default:
+            fail("unknown element");
+            return std::nullopt;
         }
-        return Value(Array(std::move(values)));
     }
 
-    Value readDictionary(const StartTag& tag, int depth)
+    void closeValue(Value value)
     {
-        if (depth > kMaxPropertyListDepth)
-            return fail("nested too deeply");
-        Dictionary dictionary;
-        if (tag.isEmpty)
-            return dictionary;
-        for (;;) {
-            bool ended = false;
-            if (!atContainerEnd(tag, ended))
-                return {};
-            if (ended)
-                break;
-            StartTag keyTag;
-            if (lookingAt("<!"))
-                return fail("expected a key");
-            if (!readStartTag(keyTag))
-                return {};
-            if (keyTag.kind != ElementKind::Key)
-                return fail("a value without a key");
-            std::string key;
-            if (!keyTag.isEmpty && !readText(keyTag.name, key))
-                return {};
-            if (!isValidUtf8(key))
-                return fail("key is not UTF-8");
-            if (!atContainerEnd(tag, ended))
-                return {};
-            if (ended)
-                return fail("a key without a value");
-            if (lookingAt("<key") && (_at + 4 >= _text.size() || !isNameCharacter(_text[_at + 4])))
-                return fail("a key without a value");
-            Value value = readValueElement(depth);
-            if (failed())
-                return {};
-            // A repeated key: the last one counts, as on the platform.
-            dictionary.set(std::move(key), std::move(value));
+        if (_depth == 0) {
+            _root = std::move(value);
+            _hasRoot = true;
+            return;
         }
-        return dictionary;
+        OpenElement& parent = _stack[_depth - 1];
+        switch (parent.kind) {
+        case ElementKind::Array:
+            parent.values.push_back(std::move(value));
+            return;
+        case ElementKind::Dict:
+            // A repeated key: the last one counts, as on the platform.
+            parent.dictionary.set(std::move(parent.key), std::move(value));
+            parent.key.clear();
+            parent.hasKey = false;
+            return;
+        default:  // the plist element
+            parent.value = std::move(value);
+            parent.hasValue = true;
+            return;
+        }
     }
 
-    std::string_view _text;
-    size_t _at = 0;
+    const XMLPropertyListInput& _text;
+    xmlParserCtxt* _context = nullptr;
+    const ElementNames* _names = nullptr;  // for the parse only
+    std::vector<OpenElement> _stack;
+    size_t _depth = 0;
+    int _containerDepth = 0;
     size_t _valueCount = 0;
-    const char* _failure = nullptr;
-    size_t _failureAt = 0;
+    Value _root;
+    bool _hasRoot = false;
+    size_t _restoredCharacters = 0;
+    std::string _failure;
+    int _failureLine = 0;
 };
 
 }  // namespace
@@ -577,7 +411,13 @@ Result<Value> readXMLPropertyList(const Data& data)
 {
     if (std::memchr(data.data(), 0, data.size()) != nullptr)
         return propertyListReadError("XML property list: contains a NUL byte");
-    return XMLPropertyListReader(data).read();
+    XMLPropertyListInput input(data);
+    auto value = XMLPropertyListReader(input).read();
+    // libxml2 refuses raw controls; lists that have them are read again
+    // with them kept aside.
+    if (!value.ok() && input.keepRawControls())
+        return XMLPropertyListReader(input).read();
+    return value;
 }
 
 }  // namespace plat::detail

@@ -665,6 +665,56 @@ TEST(PropertyListXML, ReadsDeclarationsQuotesAndInstructions)
     }
 }
 
+TEST(PropertyListXML, DocumentTypesDeclareNothingAndRawTextIsKeptInAnyMarkup)
+{
+    // A thousand-fold entity nest (a billion "a" if expanded) and entity
+    // declarations of any kind are never used.
+    std::string laughs = "<!DOCTYPE plist [<!ENTITY a \"aaaaaaaaaa\">";
+    for (char name = 'b'; name <= 'j'; ++name) {
+        std::string previous = "&" + std::string(1, static_cast<char>(name - 1)) + ";";
+        laughs += "<!ENTITY " + std::string(1, name) + " \"";
+        for (int i = 0; i < 10; ++i)
+            laughs += previous;
+        laughs += "\">";
+    }
+    laughs += "]>";
+    for (const std::string& refused : std::vector<std::string> {laughs + "<plist><string>&j;</string></plist>",
+             "<!DOCTYPE plist [<!ENTITY e \"x\">]><plist><string>&e;</string></plist>",
+             "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"x.dtd\"><plist><string>&e;</string></plist>",
+             "<!DOCTYPE plist SYSTEM \"file:///etc/passwd\"><plist><string>&passwd;</string></plist>"}) {
+        auto read = PropertyListSerialization::propertyListWithData(bytesOf(refused));
+        ASSERT_FALSE(read.ok()) << refused.substr(0, 48);
+        EXPECT_EQ(read.error().code(), plat::kPropertyListReadCorruptError);
+    }
+    auto declared = PropertyListSerialization::propertyListWithData(
+        bytesOf(laughs + "<plist><array><string>&amp;</string></array></plist>"));
+    ASSERT_TRUE(declared.ok()) << declared.error().description();
+    EXPECT_EQ(declared.value(), Value(Array {"&"}));
+
+    // Line ends written as CR LF everywhere, raw controls in text, in a
+    // section, a comment and an attribute, and a declared encoding.
+    const std::pair<std::string_view, Value> cases[] = {
+        {"<?xml version=\"1.0\"?>\r\n<plist\r\nversion=\"1.0\">\r\n<dict>\r\n\t<key>a\r\nb</key>\r\n"
+         "\t<string>\x01\r</string>\r\n</dict>\r\n</plist>\r\n",
+            Dictionary {{"a\r\nb", "\x01\r"}}},
+        {"<plist a=\"\x02\"><!-- \x03 --><array><string><![CDATA[\x04\r\n<]]>\x1F</string><string/></array></plist>",
+            Array {"\x04\r\n<\x1F", ""}},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><plist><string>caf\xE9</string></plist>",
+            Value("caf\xC3\xA9")},
+        // The stand-in of a control, where the list holds no raw control, is a character like any other.
+        {"<plist><string>\xF4\x8F\xBC\x81</string></plist>", Value("\xF4\x8F\xBC\x81")},
+    };
+    for (const auto& [text, expected] : cases) {
+        auto read = PropertyListSerialization::propertyListWithData(bytesOf(text));
+        ASSERT_TRUE(read.ok()) << text << ": " << read.error().description();
+        EXPECT_EQ(read.value(), expected) << text;
+    }
+    // Beside raw controls it could not be told from one, and is refused.
+    EXPECT_FALSE(PropertyListSerialization::propertyListWithData(
+        bytesOf("<plist><array><string>\x01</string><string>\xF4\x8F\xBC\x81</string></array></plist>"))
+                     .ok());
+}
+
 TEST(PropertyListXML, RefusesDamagedText)
 {
     for (std::string_view bad : {
