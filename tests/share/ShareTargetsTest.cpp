@@ -1,5 +1,6 @@
 // The share targets take a finished export and put it where the person looks.
 #include <algorithm>
+#include <any>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -14,7 +15,9 @@
 #include "platform/graphics/ImageRepresentation.h"
 #include "platform/library/PhotoLibrary.h"
 #include "platform/ui/NavigationController.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/testing/PictureComparison.h"
+#include "platform/ui/testing/UIScope.h"
 #include "render/MovieExportType.h"
 #include "share/FileSharingConnectHandler.h"
 #include "share/OpenInConnectHandler.h"
@@ -240,14 +243,29 @@ TEST_F(ShareTargets, TheFormListsTheTargetsExportTypesWithTheirEstimatesAndPrese
     EXPECT_EQ(zt::formattedFileSize(uint64_t(1458) * 1024), "1.5 MB");
     EXPECT_EQ(zt::formattedFileSize(999999), "1000 KB");
 
-    root->presentViewController(std::make_shared<plat::NavigationController>(form), /*animated=*/true, nullptr);
-    driver.wait(1);
-    plat::test::TemporaryFolder output;
-    auto picture = driver.screenshot();
-    ASSERT_TRUE(picture);
-    auto compared = plat::test::compareWithReferencePicture(
-        *picture, plat::test::sourcePath("tests/data/share/share-form-phone.png"), output.path());
-    EXPECT_TRUE(compared.matches) << compared.explanation;
+    // The form as the share sheet brings it: full screen on a phone, a form sheet on a tablet.
+    handler->prepareWithActivityItems({std::any(project)});
+    const std::pair<plat::UserInterfaceIdiom, const char*> looks[]
+        = {{plat::UserInterfaceIdiom::Phone, "share-form-phone.png"},
+            {plat::UserInterfaceIdiom::Pad, "share-form-tablet.png"}};
+    for (const auto& [idiom, reference] : looks) {
+        plat::test::UIScope device(idiom);
+        auto screen = std::make_shared<plat::Window>();
+        auto under = std::make_shared<plat::ViewController>();
+        screen->setRootViewController(under);
+        screen->makeKeyAndVisible();
+        auto presented = handler->activityViewController();
+        ASSERT_TRUE(presented);
+        under->presentViewController(presented, /*animated=*/true, nullptr);
+        plat::test::UIDriver looking(screen);
+        looking.wait(1);
+        plat::test::TemporaryFolder output;
+        auto picture = looking.screenshot();
+        ASSERT_TRUE(picture);
+        auto compared = plat::test::compareWithReferencePicture(
+            *picture, plat::test::sourcePath(std::string("tests/data/share/") + reference), output.path());
+        EXPECT_TRUE(compared.matches) << reference << ": " << compared.explanation;
+    }
 }
 
 }  // namespace
