@@ -890,43 +890,19 @@ std::pair<int, bool> gifInfo(const std::string& path)
     return {count, text.find("loop forever") != std::string::npos};
 }
 
-}  // namespace
-
-TEST(AppScript, TheSampleIsSharedThroughEveryTargetAsEveryTypeAndItsArchiveImportsOnAnotherDevice)
+// One project's exports in Documents against its frame list: the movie
+// (every frame, the first twice; sound when it has a voice), the looping GIF
+// and the pictures in order. movieFrames: its frames, the placeholder left out.
+void expectTheExports(
+    const std::string& work, const std::string& project, const std::string& exported, size_t& movieFrames)
 {
-    plat::test::TemporaryFolder folder;
-    const std::string device = folder.path("device");
-    const std::string bin = folder.path("bin");
-    ASSERT_TRUE(plat::createDirectory(bin, plat::IntermediateDirectories::No).ok());
-    std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" << bin << "/opened'\n";
-    ASSERT_TRUE(plat::setPermissions(bin + "/xdg-open", 0755).ok());
-    std::string script = "wait 1.2\ntap Get Started\nwait 1\ntapat 434 119\nwait 1\ntap Share\nwait 1\n"
-        + std::string("screenshot ") + folder.path("sheet.png") + "\ntap File Sharing\nwait 1\nscreenshot "
-        + folder.path("form.png") + "\ntap Cancel\nwait 1\n";
-    script += shareLines("File Sharing", "Medium - 360p", false) + shareLines("File Sharing", "Animated GIF", true)
-        + shareLines("File Sharing", "Export All Images", true) + shareLines("File Sharing", "Export Project", true)
-        + shareLines("Photo Album", "Medium - 360p", false) + shareLines("Photo Album", "Export All Images", true)
-        + shareLines("Open In", "Animated GIF", true) + "quit\n";
-    std::ofstream(folder.path("share.txt")) << script;
-    const char* path = std::getenv("PATH");
-    ASSERT_EQ(runApp(device, "phone", folder.path("share.txt"),
-                  "DISPLAY=:98 PATH=" + bin + ":" + std::string(path ? path : "/usr/bin:/bin")),
-        0);
-
-    const std::string documents = device + "/Documents/";
-    const std::string name = "Bouncing_Ball";
-    // The sample's movie frames: its frame list less the capture placeholder.
-    std::string project;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(device + "/Library/Caches"))
-        if (entry.path().filename() == "frames.meta")
-            project = entry.path().parent_path().string();
-    ASSERT_FALSE(project.empty());
+    SCOPED_TRACE(exported);
     auto frames = plat::dictionaryWithContentsOfFile(project + "/frames.meta");
     ASSERT_TRUE(frames);
-    const size_t movieFrames = frames->getArray("FRAMELIST_DATA").value_or(plat::Array()).count() - 1;
+    movieFrames = frames->getArray("FRAMELIST_DATA").value_or(plat::Array()).count() - 1;
     ASSERT_GT(movieFrames, 1u);
 
-    auto probe = plat::test::probeMedia(documents + name + ".mov", plat::test::FrameCount::ByDecoding);
+    auto probe = plat::test::probeMedia(exported + ".mov", plat::test::FrameCount::ByDecoding);
     ASSERT_FALSE(probe.stream("video").empty()) << probe.output;
     // The movie shows its first picture twice, as the whole-movie script finds.
     EXPECT_EQ(probe.stream("video").at("nb_read_frames"), std::to_string(movieFrames + 1));
@@ -935,11 +911,11 @@ TEST(AppScript, TheSampleIsSharedThroughEveryTargetAsEveryTypeAndItsArchiveImpor
     const bool hasSound = metadata && metadata->getDictionary("RecordMetaAudio");
     EXPECT_EQ(!probe.stream("audio").empty(), hasSound);
 
-    const auto [gifPictures, loops] = gifInfo(documents + name + ".gif");
+    const auto [gifPictures, loops] = gifInfo(exported + ".gif");
     EXPECT_EQ(gifPictures, static_cast<int>(std::min<size_t>(movieFrames, 50)));
     EXPECT_TRUE(loops);
 
-    auto images = plat::contentsOfDirectory(documents + name + ".export");
+    auto images = plat::contentsOfDirectory(exported + ".export");
     ASSERT_TRUE(images.ok());
     ASSERT_EQ(images.value().size(), movieFrames);
     EXPECT_EQ(images.value().front(), "frame-00000.jpg");
@@ -947,7 +923,7 @@ TEST(AppScript, TheSampleIsSharedThroughEveryTargetAsEveryTypeAndItsArchiveImpor
         "frame-" + std::string(5 - std::to_string(movieFrames - 1).size(), '0') + std::to_string(movieFrames - 1)
             + ".jpg");
     // Each picture is the movie's at that place (one later in the movie): nearer to it than to the one after.
-    auto pictures = plat::test::decodeVideoWithFFmpeg(folder.path(""), documents + name + ".mov", 640, 360);
+    auto pictures = plat::test::decodeVideoWithFFmpeg(work, exported + ".mov", 640, 360);
     ASSERT_EQ(pictures.size(), movieFrames + 1);
     auto distance = [&](const plat::Image& picture, size_t frame) {
         int64_t sum = 0;
@@ -960,48 +936,100 @@ TEST(AppScript, TheSampleIsSharedThroughEveryTargetAsEveryTypeAndItsArchiveImpor
             }
         return sum;
     };
-    for (size_t i = 0; i + 1 < movieFrames; i += 5) {
-        auto picture = plat::Image::imageWithContentsOfFile(documents + name + ".export/" + images.value()[i]);
+    for (size_t i = 0; i + 1 < movieFrames; i += std::max<size_t>(1, movieFrames / 5)) {
+        auto picture = plat::Image::imageWithContentsOfFile(exported + ".export/" + images.value()[i]);
         ASSERT_TRUE(picture);
         EXPECT_LT(distance(*picture, i + 1), distance(*picture, i + 2)) << images.value()[i];
     }
+}
 
-    // The photo album: the movie and every picture, in the saved photos and the app's album.
+// Script lines that share the centred project through every target and export type.
+std::string shareThroughEveryTarget()
+{
+    return shareLines("File Sharing", "Medium - 360p", false) + shareLines("File Sharing", "Animated GIF", true)
+        + shareLines("File Sharing", "Export All Images", true) + shareLines("File Sharing", "Export Project", true)
+        + shareLines("Photo Album", "Medium - 360p", false) + shareLines("Photo Album", "Export All Images", true)
+        + shareLines("Open In", "Animated GIF", true);
+}
+
+}  // namespace
+
+// A project captured from the camera with a voice-over, and then the sample,
+// each shared through every target as every type.
+TEST(AppScript, TheSampleAndACapturedProjectAreSharedThroughEveryTargetAsEveryTypeAndImportOnAnotherDevice)
+{
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    addTestPatternCamera(device);
+    addSineMicrophone(device);
+    const std::string bin = folder.path("bin");
+    ASSERT_TRUE(plat::createDirectory(bin, plat::IntermediateDirectories::No).ok());
+    std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" << bin << "/opened'\n";
+    ASSERT_TRUE(plat::setPermissions(bin + "/xdg-open", 0755).ok());
+    // The captured project comes back centred in the explorer, the sample to its right.
+    std::string script = "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\n" + captureLines(4)
+        + "tap First Frame\nwait 1\ntap Voice-over\nwait 1\ntap Record\nwait 6\ntap Stop\nwait 3\n"
+          "tap Projects\nwait 1.5\n"
+        + shareThroughEveryTarget() + "tapat 434 119\nwait 1\ntap Share\nwait 1\n" + std::string("screenshot ")
+        + folder.path("sheet.png") + "\ntap File Sharing\nwait 1\nscreenshot " + folder.path("form.png")
+        + "\ntap Cancel\nwait 1\n" + shareThroughEveryTarget() + "quit\n";
+    std::ofstream(folder.path("share.txt")) << script;
+    const char* path = std::getenv("PATH");
+    ASSERT_EQ(runApp(device, "phone", folder.path("share.txt"),
+                  "DISPLAY=:98 PATH=" + bin + ":" + std::string(path ? path : "/usr/bin:/bin")),
+        0);
+
+    const std::string documents = device + "/Documents/";
+    auto listed = plat::arrayWithContentsOfFile(documents + ".projects.plist").value_or(plat::Array());
+    ASSERT_EQ(listed.count(), 2u);
+    const std::string captured = documents + std::string(listed.at(0).asString()->c_str());
+    const std::string sample = device + "/Library/Caches/.plovix-introduction";
+    const std::string names[] = {"My_Plovix_Movie", "Bouncing_Ball"};
+    size_t movieFrames[2] = {0, 0};
+    ASSERT_NO_FATAL_FAILURE(expectTheExports(folder.path(""), captured, documents + names[0], movieFrames[0]));
+    ASSERT_NO_FATAL_FAILURE(expectTheExports(folder.path(""), sample, documents + names[1], movieFrames[1]));
+    EXPECT_EQ(movieFrames[0], 4u) << "the four pictures taken";
+    EXPECT_TRUE(plat::dictionaryWithContentsOfFile(captured + "/plovix.meta")->getDictionary("RecordMetaAudio"))
+        << "the voice-over, so the movie was checked for sound";
+
+    // The photo album: both movies and every picture, in the saved photos and the app's album.
     for (const std::string album : {"Camera Roll", "Zantrope"}) {
         auto saved = plat::contentsOfDirectory(device + "/PhotoLibrary/" + album);
         ASSERT_TRUE(saved.ok()) << album;
         EXPECT_EQ(std::count_if(saved.value().begin(), saved.value().end(),
                       [](const std::string& file) { return plat::pathExtension(file) == "MOV"; }),
-            1);
+            2);
         EXPECT_EQ(std::count_if(saved.value().begin(), saved.value().end(),
                       [](const std::string& file) { return plat::pathExtension(file) == "JPG"; }),
-            static_cast<long>(movieFrames));
+            static_cast<long>(movieFrames[0] + movieFrames[1]));
     }
-    // Open-in handed the GIF to the desktop's opener.
+    // Open-in handed each GIF to the desktop's opener.
     auto opened = plat::readFile(bin + "/opened");
     ASSERT_TRUE(opened.ok());
-    EXPECT_NE(std::string(opened.value().begin(), opened.value().end()).find(".gif\n"), std::string::npos);
+    const std::string openedText(opened.value().begin(), opened.value().end());
+    for (const std::string& name : names)
+        EXPECT_NE(openedText.find(name + ".gif\n"), std::string::npos) << name;
     // Nothing half-written was left where the person looks.
     const auto shared = plat::contentsOfDirectory(documents);
     ASSERT_TRUE(shared.ok());
     for (const std::string& file : shared.value())
         EXPECT_EQ(file.rfind(".tmp-", 0), std::string::npos) << file;
 
-    // The archive, put into another device's inbox, is imported at its start with the same frames.
+    // The archives, put into another device's inbox, are imported at its start with the same frames.
     const std::string other = folder.path("other");
     ASSERT_TRUE(plat::createDirectory(other + "/Documents/Import", plat::IntermediateDirectories::Yes).ok());
-    ASSERT_TRUE(plat::copyItem(documents + name + ".zantropemobile",
-        other + "/Documents/Import/" + name + ".zantropemobile", plat::ReplaceExisting::No)
-                    .ok());
+    for (const std::string& name : names)
+        ASSERT_TRUE(plat::copyItem(documents + name + ".zantropemobile",
+            other + "/Documents/Import/" + name + ".zantropemobile", plat::ReplaceExisting::No)
+                        .ok());
     std::ofstream(folder.path("import.txt")) << "wait 5\nquit\n";
     ASSERT_EQ(runApp(other, "phone", folder.path("import.txt")), 0);
-    size_t imported = 0;
+    std::vector<size_t> imported;
     for (const auto& entry : std::filesystem::directory_iterator(other + "/Documents")) {
         auto list = plat::dictionaryWithContentsOfFile(entry.path().string() + "/frames.meta");
-        if (entry.path().filename().string().rfind(".plovix", 0) == 0 && list) {
-            ++imported;
-            EXPECT_EQ(list->getArray("FRAMELIST_DATA").value_or(plat::Array()).count(), movieFrames + 1);
-        }
+        if (entry.path().filename().string().rfind(".plovix", 0) == 0 && list)
+            imported.push_back(list->getArray("FRAMELIST_DATA").value_or(plat::Array()).count());
     }
-    EXPECT_EQ(imported, 1u);
+    std::sort(imported.begin(), imported.end());
+    EXPECT_EQ(imported, (std::vector<size_t> {movieFrames[0] + 1, movieFrames[1] + 1}));
 }

@@ -1,8 +1,13 @@
 // The share targets take a finished export and put it where the person looks.
 #include <algorithm>
+#include <any>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 #include "document/Frame.h"
 #include "document/FrameList.h"
@@ -14,7 +19,9 @@
 #include "platform/graphics/ImageRepresentation.h"
 #include "platform/library/PhotoLibrary.h"
 #include "platform/ui/NavigationController.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/testing/PictureComparison.h"
+#include "platform/ui/testing/UIScope.h"
 #include "render/MovieExportType.h"
 #include "share/FileSharingConnectHandler.h"
 #include "share/OpenInConnectHandler.h"
@@ -144,6 +151,42 @@ TEST_F(ShareTargets, AFullDiskOrACancelLeavesNothingInDocuments)
     EXPECT_EQ(documentNames(), (std::vector<std::string> {"Kites.export"}));
 }
 
+// A real full disk: Documents on a 1 MB tmpfs in a namespace of our own.
+// The test runs itself again under `unshare -rm`, where it may mount.
+TEST_F(ShareTargets, OnARealFullDiskFileSharingReportsTheErrorAndLeavesNothing)
+{
+    if (!std::getenv("ZT_SHARE_ON_A_TINY_DISK")) {
+        if (std::system("unshare -rm true 2>/dev/null") != 0)
+            GTEST_SKIP() << "unshare -rm is not permitted here, so no tmpfs can be mounted without root";
+        const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::string command = "ZT_SHARE_ON_A_TINY_DISK=1 unshare -rm '" + self
+            + "' --gtest_filter=" + test->test_suite_name() + "." + test->name();
+        EXPECT_EQ(std::system(command.c_str()), 0) << "the run on the tiny disk failed";
+        return;
+    }
+    const std::string documents = sandbox.documents();
+    ASSERT_EQ(::mount("none", documents.c_str(), "tmpfs", 0, "size=1m"), 0) << std::strerror(errno);
+    struct Unmount {
+        std::string at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount {documents};
+    // A folder whose first picture fits and whose second does not.
+    const std::string folder = exports + "/Big.export";
+    ASSERT_TRUE(plat::createDirectory(folder, plat::IntermediateDirectories::No).ok());
+    ASSERT_TRUE(
+        plat::copyItem(images + "/frame-00000.jpg", folder + "/frame-00000.jpg", plat::ReplaceExisting::No).ok());
+    ASSERT_TRUE(plat::copyItem(movie, folder + "/frame-00001.jpg", plat::ReplaceExisting::No).ok());
+    auto handler = std::make_shared<zt::FileSharingConnectHandler>(exporter);
+    for (const std::string& from : {movie, folder}) {
+        auto heard = share(*handler, from, "any");
+        ASSERT_TRUE(heard->failure) << from;
+        EXPECT_NE(heard->failure->localizedDescription().find("No space left on device"), std::string::npos)
+            << heard->failure->localizedDescription();
+        EXPECT_TRUE(documentNames().empty()) << from;
+    }
+}
+
 TEST_F(ShareTargets, ThePhotoAlbumGetsTheMovieOrTheImagesInOrderInTheSavedPhotosAndTheAppsAlbum)
 {
     auto handler = std::make_shared<zt::PhotoAlbumConnectHandler>(exporter);
@@ -240,14 +283,29 @@ TEST_F(ShareTargets, TheFormListsTheTargetsExportTypesWithTheirEstimatesAndPrese
     EXPECT_EQ(zt::formattedFileSize(uint64_t(1458) * 1024), "1.5 MB");
     EXPECT_EQ(zt::formattedFileSize(999999), "1000 KB");
 
-    root->presentViewController(std::make_shared<plat::NavigationController>(form), /*animated=*/true, nullptr);
-    driver.wait(1);
-    plat::test::TemporaryFolder output;
-    auto picture = driver.screenshot();
-    ASSERT_TRUE(picture);
-    auto compared = plat::test::compareWithReferencePicture(
-        *picture, plat::test::sourcePath("tests/data/share/share-form-phone.png"), output.path());
-    EXPECT_TRUE(compared.matches) << compared.explanation;
+    // The form as the share sheet brings it: full screen on a phone, a form sheet on a tablet.
+    handler->prepareWithActivityItems({std::any(project)});
+    const std::pair<plat::UserInterfaceIdiom, const char*> looks[]
+        = {{plat::UserInterfaceIdiom::Phone, "share-form-phone.png"},
+            {plat::UserInterfaceIdiom::Pad, "share-form-tablet.png"}};
+    for (const auto& [idiom, reference] : looks) {
+        plat::test::UIScope device(idiom);
+        auto screen = std::make_shared<plat::Window>();
+        auto under = std::make_shared<plat::ViewController>();
+        screen->setRootViewController(under);
+        screen->makeKeyAndVisible();
+        auto presented = handler->activityViewController();
+        ASSERT_TRUE(presented);
+        under->presentViewController(presented, /*animated=*/true, nullptr);
+        plat::test::UIDriver looking(screen);
+        looking.wait(1);
+        plat::test::TemporaryFolder output;
+        auto picture = looking.screenshot();
+        ASSERT_TRUE(picture);
+        auto compared = plat::test::compareWithReferencePicture(
+            *picture, plat::test::sourcePath(std::string("tests/data/share/") + reference), output.path());
+        EXPECT_TRUE(compared.matches) << reference << ": " << compared.explanation;
+    }
 }
 
 }  // namespace
