@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "AppProcess.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
@@ -23,15 +24,8 @@
 
 namespace {
 
-// environment: more NAME=value words for the app's environment.
-int runApp(
-    const std::string& device, const std::string& idiom, const std::string& script, const std::string& environment = "")
-{
-    std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY ") + environment + " " + ZT_APP_BINARY
-        + " --device " + device + " --idiom " + idiom + " --script " + script + "";
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using zt::test::addTestPatternCamera;
+using zt::test::runApp;
 
 // Share of the picture's pixels that are not near black: the explorer's
 // backdrop, items and toolbar light most of the screen.
@@ -45,21 +39,6 @@ double litShare(const plat::Image& picture)
             lit += p[0] + p[1] + p[2] > 60;
         }
     return static_cast<double>(lit) / ((bitmap.height() / 4.0) * (bitmap.width() / 4.0));
-}
-
-// The device's camera: a moving test picture (the device folder's Cameras.plist).
-void addTestPatternCamera(const std::string& device)
-{
-    ASSERT_TRUE(plat::createDirectory(device + "/Cameras", plat::IntermediateDirectories::Yes).ok());
-    plat::Dictionary camera;
-    camera.set("Kind", "TestPattern");
-    camera.set("Position", "Back");
-    camera.set("Width", 1280);
-    camera.set("Height", 720);
-    camera.set("FrameRate", 25);
-    plat::Array cameras;
-    cameras.append(camera);
-    ASSERT_TRUE(plat::writePropertyListFile(cameras, device + "/Cameras/Cameras.plist").ok());
 }
 
 // Script lines that open the capture screen from the editor, take `count`

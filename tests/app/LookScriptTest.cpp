@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
+#include "AppProcess.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
@@ -16,27 +16,7 @@
 
 namespace {
 
-int runApp(const std::string& device, const std::string& script)
-{
-    std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY ") + ZT_APP_BINARY + " --device " + device
-        + " --idiom phone --script " + script + "";
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-void addTestPatternCamera(const std::string& device)
-{
-    ASSERT_TRUE(plat::createDirectory(device + "/Cameras", plat::IntermediateDirectories::Yes).ok());
-    plat::Dictionary camera;
-    camera.set("Kind", "TestPattern");
-    camera.set("Position", "Back");
-    camera.set("Width", 1280);
-    camera.set("Height", 720);
-    camera.set("FrameRate", 25);
-    plat::Array cameras;
-    cameras.append(camera);
-    ASSERT_TRUE(plat::writePropertyListFile(cameras, device + "/Cameras/Cameras.plist").ok());
-}
+using zt::test::addTestPatternCamera;
 
 // On a phone: the sheet lowered at y 150, its size button at (29, 171);
 // raised, the rows as the script's comments say.
@@ -101,7 +81,7 @@ TEST(LookScript, AScriptAddsAThemeCardGivesTheLookAndExportsTheMovieWithTheProgr
     const std::string progressShot = folder.path("progress.png");
     const std::string sheetShot = folder.path("sheet.png");
     std::ofstream(folder.path("look.txt")) << lookScript(progressShot, sheetShot);
-    ASSERT_EQ(runApp(device, folder.path("look.txt")), 0);
+    ASSERT_EQ(zt::test::runApp(device, "phone", folder.path("look.txt")), 0);
     if (const char* keep = std::getenv("ZT_KEEP_LOOK_SCRIPT_SHOTS")) {
         (void)plat::copyItem(progressShot, std::string(keep) + "-progress.png", plat::ReplaceExisting::Yes);
         (void)plat::copyItem(sheetShot, std::string(keep) + "-sheet.png", plat::ReplaceExisting::Yes);

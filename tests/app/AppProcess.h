@@ -1,0 +1,39 @@
+#pragma once
+// Running the app's own binary on a device folder, as the device-script tests do.
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+
+#include "platform/foundation/Files.h"
+#include "platform/foundation/PropertyList.h"
+
+namespace zt::test {
+
+// Runs a device script headless and gives the app's exit status (-1 when it
+// did not exit). environment: more NAME=value words for the app's environment.
+inline int runApp(
+    const std::string& device, const std::string& idiom, const std::string& script, const std::string& environment = "")
+{
+    std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY ") + environment + " " + ZT_APP_BINARY
+        + " --device " + device + " --idiom " + idiom + " --script " + script;
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The device's camera: a moving test picture (the device folder's Cameras.plist).
+inline void addTestPatternCamera(const std::string& device)
+{
+    ASSERT_TRUE(plat::createDirectory(device + "/Cameras", plat::IntermediateDirectories::Yes).ok());
+    plat::Dictionary camera;
+    camera.set("Kind", "TestPattern");
+    camera.set("Position", "Back");
+    camera.set("Width", 1280);
+    camera.set("Height", 720);
+    camera.set("FrameRate", 25);
+    plat::Array cameras;
+    cameras.append(camera);
+    ASSERT_TRUE(plat::writePropertyListFile(cameras, device + "/Cameras/Cameras.plist").ok());
+}
+
+}  // namespace zt::test
