@@ -1,6 +1,7 @@
 // The share targets take a finished export and put it where the person looks.
 #include <algorithm>
 #include <any>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
+#include "platform/foundation/Semaphore.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageRepresentation.h"
 #include "platform/library/PhotoLibrary.h"
@@ -139,13 +141,24 @@ TEST_F(ShareTargets, AFullDiskOrACancelLeavesNothingInDocuments)
     }
     plat::detail::setWriteFaultInjector({});
 
-    // Cancelled before its queue starts: no report, no file. The next share,
-    // on the same serial queue, runs after it.
+    // Cancelled before the copy writes a byte (its first write waits for the
+    // cancel): no report, no file. The next share, on the same serial queue,
+    // runs after it.
+    plat::Semaphore cancelled;
+    std::atomic<bool> held = false;
+    plat::detail::setWriteFaultInjector([&](const std::string& path) {
+        if (path.find("/Documents/") != std::string::npos && !held.exchange(true)) {
+            EXPECT_TRUE(cancelled.wait(60));
+        }
+        return plat::detail::WriteFailurePoint::None;
+    });
     auto listener = std::make_shared<Listener>();
     handler->setDelegate(listener);
     handler->uploadDataAtURL(plat::URL::fileURLWithPath(movie), "Kites", "", "any");
     handler->cancel();
+    cancelled.signal();
     auto next = share(*handler, images, "any");
+    plat::detail::setWriteFaultInjector({});
     ASSERT_TRUE(next->arrived);
     EXPECT_FALSE(listener->done());
     EXPECT_EQ(documentNames(), (std::vector<std::string> {"Kites.export"}));
