@@ -1,8 +1,10 @@
 #include "glimage/GLImageContext.h"
 
 #include <GLES2/gl2.h>
+#include <GLES2/gl2ext.h>
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <sstream>
 #include <vector>
@@ -95,6 +97,21 @@ void finishQueuedWorkBeforeEGLGoes()
     auto& queue = context.contextQueue();
     if (!queue.isCurrent())
         queue.sync([] {});
+}
+
+// The driver registers exit handlers of its own the first time a picture is
+// uploaded (its format tables), and a handler registered later runs earlier:
+// one tiny upload before ours is registered lets ours run first, while the
+// tables are still there for the work it finishes.
+void warmUpDriverBeforeExitHandler()
+{
+    const uint8_t pixel[4] = {0, 0, 0, 255};
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE, pixel);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDeleteTextures(1, &texture);
 }
 
 }  // namespace
@@ -236,11 +253,12 @@ const std::shared_ptr<plat::GLContext>& GLImageContext::context()
 {
     if (!_context) {
         createContext();
-        if (std::atexit(finishQueuedWorkBeforeEGLGoes) != 0)
-            plat::log("GLImageContext: cannot finish queued GL work at exit");
         if (!plat::GLContext::setCurrentContext(_context))
             plat::detail::fatal("GLImageContext: cannot make the new context current");
         glDisable(GL_DEPTH_TEST);
+        warmUpDriverBeforeExitHandler();
+        if (std::atexit(finishQueuedWorkBeforeEGLGoes) != 0)
+            plat::log("GLImageContext: cannot finish queued GL work at exit");
     }
     return _context;
 }
