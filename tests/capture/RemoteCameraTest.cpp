@@ -19,6 +19,10 @@ namespace {
 using zt::test::RemoteCameraPeer;
 using Behaviour = RemoteCameraPeer::Behaviour;
 
+// A failed preview is tried again a second later; eleven in a row end readiness.
+constexpr double kRetrySeconds = 1.0;
+constexpr int kFailuresThatEndReadiness = 11;
+
 class RemoteCamera : public zt::test::CaptureFixture {
 protected:
     std::shared_ptr<zt::CaptureRemoteCameraClient> clientFor(const std::string& name = "Kitchen")
@@ -217,23 +221,22 @@ TEST_F(RemoteCamera, AVanishedPeerEndsReadinessAfterElevenFailedPreviewsAndStore
     sourceDelegate = storing;
     auto client = connectedClient();
     peer.vanish();
-    for (int failures = 1; failures <= zt::CaptureRemoteCameraClient::kMaxFailedPreviews; ++failures) {
+    for (int failures = 1; failures <= kFailuresThatEndReadiness; ++failures) {
         if (failures > 1)
-            clock.advance(zt::CaptureRemoteCameraClient::kRetrySeconds);
+            clock.advance(kRetrySeconds);
         ASSERT_TRUE(plat::test::runMainLoopUntil([&] {
             return client->heartbeatCounter() == failures || !client->isReadyToCapture();
         })) << failures;
-        EXPECT_EQ(client->isReadyToCapture(), failures < zt::CaptureRemoteCameraClient::kMaxFailedPreviews);
+        EXPECT_EQ(client->isReadyToCapture(), failures < kFailuresThatEndReadiness);
     }
     EXPECT_FALSE(client->isReadyToCapture());
     EXPECT_EQ(client->heartbeatCounter(), 0);
     EXPECT_EQ(storing->stopErrors, (std::vector<int64_t> {zt::CaptureRemoteCameraClient::kErrorNoAnswer}));
     // Still silent after the next eleven: it was told once.
-    constexpr int kMax = zt::CaptureRemoteCameraClient::kMaxFailedPreviews;
-    for (int failures = 1; failures <= kMax; ++failures) {
-        clock.advance(zt::CaptureRemoteCameraClient::kRetrySeconds);
+    for (int failures = 1; failures <= kFailuresThatEndReadiness; ++failures) {
+        clock.advance(kRetrySeconds);
         ASSERT_TRUE(plat::test::runMainLoopUntil([&] {
-            return client->heartbeatCounter() == (failures < kMax ? failures : 0);
+            return client->heartbeatCounter() == (failures < kFailuresThatEndReadiness ? failures : 0);
         })) << failures;
     }
     EXPECT_EQ(storing->stopErrors.size(), 1u);
@@ -251,9 +254,9 @@ TEST_F(RemoteCamera, APeerThatComesBackIsConnectedAgainByItsFirstPreview)
 {
     auto client = connectedClient();
     peer.setBehaviourFor("preview", Behaviour::Garbage);  // pictures that do not decode count as failures
-    for (int failures = 1; failures <= zt::CaptureRemoteCameraClient::kMaxFailedPreviews; ++failures) {
+    for (int failures = 1; failures <= kFailuresThatEndReadiness; ++failures) {
         if (failures > 1)
-            clock.advance(zt::CaptureRemoteCameraClient::kRetrySeconds);
+            clock.advance(kRetrySeconds);
         ASSERT_TRUE(plat::test::runMainLoopUntil([&] {
             return peer.countOf("preview") > 0
                 && (client->heartbeatCounter() == failures || !client->isReadyToCapture());
@@ -263,7 +266,7 @@ TEST_F(RemoteCamera, APeerThatComesBackIsConnectedAgainByItsFirstPreview)
     EXPECT_EQ(client->imageView()->image()->size(), (plat::Size {320, 180}));  // the last good picture stays
     peer.setBehaviour(Behaviour::Normal);
     const size_t statusRequests = peer.countOf("status");
-    clock.advance(zt::CaptureRemoteCameraClient::kRetrySeconds);
+    clock.advance(kRetrySeconds);
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return client->isReadyToCapture(); }));
     EXPECT_EQ(peer.countOf("status"), statusRequests + 1);
     EXPECT_EQ(sourceDelegate->initPositions.size(), 2u);
@@ -342,15 +345,22 @@ TEST_F(RemoteCamera, PausingStopsTheRequestsAndResumingRestartsThemWithinASecond
 {
     auto client = connectedClient();
     client->pauseCameraCapture();
-    clock.advance(0.5);
+    // A paused loop sleeps on the clock between looks instead of asking
+    // (a running one asks again as soon as a picture is shown).
+    auto sleepsOnTheClock = [] {
+        plat::RunLoop::main().settle();
+        return plat::RunLoop::main().nextWorkUptime() <= plat::Clock::current().uptimeSeconds() + kRetrySeconds;
+    };
+    ASSERT_TRUE(plat::test::runMainLoopUntil(sleepsOnTheClock));
     const size_t paused = peer.countOf("preview");
-    clock.advance(5);
-    clock.advance(0);
-    EXPECT_LE(peer.countOf("preview"), paused + 1);  // one may have been under way
-    const size_t before = peer.countOf("preview");
+    for (int second = 0; second < 5; ++second) {
+        clock.advance(kRetrySeconds);
+        ASSERT_TRUE(plat::test::runMainLoopUntil(sleepsOnTheClock));
+    }
+    EXPECT_EQ(peer.countOf("preview"), paused);
     client->resumeCameraCapture();
-    clock.advance(zt::CaptureRemoteCameraClient::kRetrySeconds);
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return peer.countOf("preview") > before; }));
+    clock.advance(kRetrySeconds);
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return peer.countOf("preview") > paused; }));
     client->stopCameraCapture();
 }
 

@@ -269,13 +269,25 @@ void HTTPTestServer::acceptLoop()
         int socket = ::accept4(_listenSocket, nullptr, nullptr, SOCK_CLOEXEC);
         if (socket < 0)
             continue;
-        std::lock_guard guard(_lock);
-        if (_stopping) {
-            ::close(socket);
-            return;
+        std::vector<std::thread> ended;
+        {
+            std::lock_guard guard(_lock);
+            if (_stopping) {
+                ::close(socket);
+                return;
+            }
+            for (auto id : _endedConnections) {
+                auto thread = std::find_if(_connectionThreads.begin(), _connectionThreads.end(),
+                    [id](const std::thread& candidate) { return candidate.get_id() == id; });
+                ended.push_back(std::move(*thread));
+                _connectionThreads.erase(thread);
+            }
+            _endedConnections.clear();
+            _openSockets.push_back(socket);
+            _connectionThreads.emplace_back([this, socket] { serve(socket); });
         }
-        _openSockets.push_back(socket);
-        _connectionThreads.emplace_back([this, socket] { serve(socket); });
+        for (auto& thread : ended)
+            thread.join();
     }
 }
 
@@ -354,6 +366,7 @@ void HTTPTestServer::serve(int socket)
     std::erase(_openSockets, socket);
     ::shutdown(socket, SHUT_RDWR);
     ::close(socket);
+    _endedConnections.push_back(std::this_thread::get_id());
 }
 
 }  // namespace plat::test

@@ -91,6 +91,9 @@ private:
     std::vector<HTTPTestRequest> _requests;  // guarded by _lock
     std::vector<int> _openSockets;  // guarded by _lock
     std::vector<std::thread> _connectionThreads;  // guarded by _lock
+    // Connections served to the end, whose threads the accept loop joins, so
+    // a client asking without pause does not pile up ended threads.
+    std::vector<std::thread::id> _endedConnections;  // guarded by _lock
 };
 
 }  // namespace plat::test
