@@ -2,6 +2,7 @@
 // Running the app's own binary on a device folder, as the device-script tests do.
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <sys/wait.h>
 
@@ -21,12 +22,13 @@ inline int runApp(
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// The device's camera: a moving test picture (the device folder's Cameras.plist).
-inline void addTestPatternCamera(const std::string& device)
+// The device's back camera (the device folder's Cameras.plist), by kind:
+// "TestPattern" a moving test picture, "GreenScreen" one to key.
+inline void addVirtualCamera(const std::string& device, const std::string& kind)
 {
     ASSERT_TRUE(plat::createDirectory(device + "/Cameras", plat::IntermediateDirectories::Yes).ok());
     plat::Dictionary camera;
-    camera.set("Kind", "TestPattern");
+    camera.set("Kind", kind);
     camera.set("Position", "Back");
     camera.set("Width", 1280);
     camera.set("Height", 720);
@@ -34,6 +36,20 @@ inline void addTestPatternCamera(const std::string& device)
     plat::Array cameras;
     cameras.append(camera);
     ASSERT_TRUE(plat::writePropertyListFile(cameras, device + "/Cameras/Cameras.plist").ok());
+}
+
+inline void addTestPatternCamera(const std::string& device)
+{
+    addVirtualCamera(device, "TestPattern");
+}
+
+// The name of the newest project listed on the device (its folder in
+// Documents and in the render cache), or none.
+inline std::optional<std::string> newestProjectName(const std::string& device)
+{
+    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
+    const std::string* name = listed.empty() ? nullptr : listed.at(0).asString();
+    return name ? std::optional<std::string>(*name) : std::nullopt;
 }
 
 }  // namespace zt::test

@@ -25,6 +25,8 @@
 namespace {
 
 using zt::test::addTestPatternCamera;
+using zt::test::addVirtualCamera;
+using zt::test::newestProjectName;
 using zt::test::runApp;
 
 // Share of the picture's pixels that are not near black: the explorer's
@@ -191,13 +193,8 @@ TEST(AppScript, AScriptCapturesTenFramesFromTheVirtualCameraWithTheOnionSkinShow
     std::ofstream(folder.path("capture.txt")) << script;
     ASSERT_EQ(runApp(device, "phone", folder.path("capture.txt")), 0);
 
-    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
-    ASSERT_EQ(listed.count(), 2u);
-    std::string made;
-    for (const plat::Value& entry : listed) {
-        made = entry.asString() ? std::string(entry.asString()->c_str()) : std::string();
-        break;  // the newest first
-    }
+    ASSERT_EQ(plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array()).count(), 2u);
+    const std::string made = newestProjectName(device).value_or("");
     auto frames = plat::dictionaryWithContentsOfFile(device + "/Documents/" + made + "/frames.meta");
     ASSERT_TRUE(frames);
     EXPECT_EQ(frames->getArray("FRAMELIST_DATA").value_or(plat::Array()).count(), 11u)
@@ -225,16 +222,7 @@ TEST(AppScript, AScriptCapturesKeyedFramesFromTheGreenScreenIntoAProject)
 {
     plat::test::TemporaryFolder folder;
     const std::string device = folder.path("device");
-    ASSERT_TRUE(plat::createDirectory(device + "/Cameras", plat::IntermediateDirectories::Yes).ok());
-    plat::Dictionary camera;
-    camera.set("Kind", "GreenScreen");
-    camera.set("Position", "Back");
-    camera.set("Width", 1280);
-    camera.set("Height", 720);
-    camera.set("FrameRate", 25);
-    plat::Array cameras;
-    cameras.append(camera);
-    ASSERT_TRUE(plat::writePropertyListFile(cameras, device + "/Cameras/Cameras.plist").ok());
+    addVirtualCamera(device, "GreenScreen");
 
     const std::string shot = folder.path("green.png");
     // A new project, the green screen from the source chooser, three pictures, back to the editor.
@@ -246,9 +234,8 @@ TEST(AppScript, AScriptCapturesKeyedFramesFromTheGreenScreenIntoAProject)
     std::ofstream(folder.path("green.txt")) << script;
     ASSERT_EQ(runApp(device, "phone", folder.path("green.txt")), 0);
 
-    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
-    ASSERT_GE(listed.count(), 1u);
-    const std::string made = listed.at(0).asString() ? std::string(listed.at(0).asString()->c_str()) : std::string();
+    const std::string made = newestProjectName(device).value_or("");
+    ASSERT_FALSE(made.empty());
     auto names = plat::contentsOfDirectory(device + "/Documents/" + made);
     ASSERT_TRUE(names.ok());
     std::vector<std::string> pictures;
@@ -310,12 +297,10 @@ namespace {
 // The entries of the only project made on the device, or none.
 size_t madeProjectEntries(const std::string& device)
 {
-    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
-    const std::string* name = listed.empty() ? nullptr : listed.at(0).asString();
-    if (!name)
+    auto made = newestProjectName(device);
+    if (!made)
         return 0;
-    const std::string made = *name;
-    auto frames = plat::dictionaryWithContentsOfFile(device + "/Documents/" + made + "/frames.meta");
+    auto frames = plat::dictionaryWithContentsOfFile(device + "/Documents/" + *made + "/frames.meta");
     return frames ? frames->getArray("FRAMELIST_DATA").value_or(plat::Array()).count() : 0;
 }
 
@@ -524,9 +509,9 @@ TEST(AppScript, TheReadmesPainterScriptPaintsInADesktopWindowToo)
     const auto log = plat::readFile(errors).valueOr(plat::Data());
     EXPECT_EQ(std::string(log.begin(), log.end()).find("cannot make a context current"), std::string::npos);
 
-    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
-    ASSERT_FALSE(listed.empty());
-    const std::string project = device + "/Documents/" + std::string(listed.at(0).asString()->c_str());
+    const auto made = newestProjectName(device);
+    ASSERT_TRUE(made);
+    const std::string project = device + "/Documents/" + *made;
     auto frames = plat::dictionaryWithContentsOfFile(project + "/frames.meta");
     ASSERT_TRUE(frames);
     const std::string id
@@ -552,9 +537,9 @@ TEST(AppScript, TheReadmesPainterScriptPaintsTheFirstFrameForTheStripAndTheMovie
              "05-painted.png", "06-editor.png", "07-movie.png"})
         EXPECT_TRUE(plat::Image::imageWithContentsOfFile(folder.path(shot))) << shot;
 
-    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
-    ASSERT_FALSE(listed.empty());
-    const std::string project = device + "/Documents/" + std::string(listed.at(0).asString()->c_str());
+    const auto made = newestProjectName(device);
+    ASSERT_TRUE(made);
+    const std::string project = device + "/Documents/" + *made;
     auto frames = plat::dictionaryWithContentsOfFile(project + "/frames.meta");
     ASSERT_TRUE(frames);
     auto first = frames->getArray("FRAMELIST_DATA").value_or(plat::Array());
@@ -615,8 +600,7 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> runOutcome(
     };
     for (const auto& shot : shots)
         keep(shot, folder + "/" + shot);
-    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
-    const std::string* made = listed.empty() ? nullptr : listed.at(0).asString();
+    const auto made = newestProjectName(device);
     if (!made)
         return outcome;
     const std::string project = device + "/Documents/" + *made;
@@ -744,9 +728,9 @@ void addSineMicrophone(const std::string& device)
 // the voice heard from its frame's picture on, the stroke, the effect.
 void expectTheWholeMovie(const std::string& folder, const std::string& device)
 {
-    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
-    ASSERT_FALSE(listed.empty());
-    const std::string project = device + "/Documents/" + std::string(listed.at(0).asString()->c_str());
+    const auto made = newestProjectName(device);
+    ASSERT_TRUE(made);
+    const std::string project = device + "/Documents/" + *made;
     auto metadata = plat::dictionaryWithContentsOfFile(project + "/plovix.meta");
     ASSERT_TRUE(metadata);
     EXPECT_EQ(metadata->getInt64("META_RECORD_THEME"), 1);
@@ -959,9 +943,8 @@ TEST(AppScript, TheSampleAndACapturedProjectAreSharedThroughEveryTargetAsEveryTy
         0);
 
     const std::string documents = device + "/Documents/";
-    auto listed = plat::arrayWithContentsOfFile(documents + ".projects.plist").value_or(plat::Array());
-    ASSERT_EQ(listed.count(), 2u);
-    const std::string captured = documents + std::string(listed.at(0).asString()->c_str());
+    ASSERT_EQ(plat::arrayWithContentsOfFile(documents + ".projects.plist").value_or(plat::Array()).count(), 2u);
+    const std::string captured = documents + newestProjectName(device).value_or("");
     const std::string sample = device + "/Library/Caches/.plovix-introduction";
     const std::string names[] = {"My_Plovix_Movie", "Bouncing_Ball"};
     size_t movieFrames[2] = {0, 0};

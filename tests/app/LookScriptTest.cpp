@@ -17,6 +17,7 @@
 namespace {
 
 using zt::test::addTestPatternCamera;
+using zt::test::newestProjectName;
 
 // On a phone: the sheet lowered at y 150, its size button at (29, 171);
 // raised, the rows as the script's comments say.
@@ -88,13 +89,8 @@ TEST(LookScript, AScriptAddsAThemeCardGivesTheLookAndExportsTheMovieWithTheProgr
     }
 
     // The project's look as the sheet stored it.
-    auto listed = plat::arrayWithContentsOfFile(device + "/Documents/.projects.plist").value_or(plat::Array());
-    ASSERT_GE(listed.count(), 1u);
-    std::string made;
-    for (const plat::Value& entry : listed) {
-        made = entry.asString() ? std::string(entry.asString()->c_str()) : std::string();
-        break;  // the newest first
-    }
+    const std::string made = newestProjectName(device).value_or("");
+    ASSERT_FALSE(made.empty());
     auto metadata = plat::dictionaryWithContentsOfFile(device + "/Documents/" + made + "/plovix.meta");
     ASSERT_TRUE(metadata);
     EXPECT_EQ(metadata->getInt64("META_RECORD_THEME"), 1);
