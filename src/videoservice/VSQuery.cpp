@@ -266,7 +266,8 @@ std::optional<plat::URL> VSQuery::URL() const
 std::string VSQuery::description() const
 {
     auto url = URL();
-    return "VSQuery " + identityOf(this) + ": {" + (url ? url->absoluteString() : std::string("(null)")) + "}";
+    return std::string(className()) + " " + identityOf(this) + ": {"
+        + (url ? url->absoluteString() : std::string("(null)")) + "}";
 }
 
 }  // namespace zt

@@ -142,7 +142,14 @@ public:
     // The parameters, case-insensitively sorted by name, encoded, joined by "&".
     std::string queryParamString() const;
     std::optional<plat::URL> URL() const;
+    // "<class> <address>: {<URL>}", the class being the object's own.
     std::string description() const;
+
+protected:
+    virtual const char* className() const
+    {
+        return "VSQuery";
+    }
 
 private:
     plat::URL _feedURL;
@@ -171,6 +178,9 @@ public:
     VS_BOOL_PARAMETER(shouldInline, setShouldInline, "inline")
     VS_TEXT_PARAMETER(uploader, setUploader, "uploader")
     VS_TEXT_PARAMETER(safeSearch, setSafeSearch, "safeSearch")
+
+protected:
+    const char* className() const override { return "VSQueryYouTube"; }
 };
 
 #undef VS_TEXT_PARAMETER

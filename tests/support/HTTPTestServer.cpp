@@ -173,20 +173,32 @@ HTTPTestReply& HTTPTestReply::header(std::string name, std::string value)
     return *this;
 }
 
-HTTPTestServer::HTTPTestServer(Handler handler)
+HTTPTestServer::HTTPTestServer(Handler handler, Loopback loopback)
     : _handler(std::move(handler))
+    , _loopback(loopback)
 {
-    _listenSocket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (_listenSocket < 0 || ::bind(_listenSocket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
+    sockaddr_storage address {};
+    socklen_t length = 0;
+    if (loopback == Loopback::IPv6) {
+        auto& v6 = reinterpret_cast<sockaddr_in6&>(address);
+        v6.sin6_family = AF_INET6;
+        v6.sin6_addr = in6addr_loopback;
+        length = sizeof v6;
+    } else {
+        auto& v4 = reinterpret_cast<sockaddr_in&>(address);
+        v4.sin_family = AF_INET;
+        v4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        length = sizeof v4;
+    }
+    _listenSocket = ::socket(address.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (_listenSocket < 0 || ::bind(_listenSocket, reinterpret_cast<sockaddr*>(&address), length) != 0
         || ::listen(_listenSocket, 64) != 0
         || ::getsockname(_listenSocket, reinterpret_cast<sockaddr*>(&address), &length) != 0
         || ::pipe2(_stopPipe, O_CLOEXEC) != 0)
-        throw std::runtime_error("HTTPTestServer: cannot listen on 127.0.0.1");
-    _port = ntohs(address.sin_port);
+        throw std::runtime_error(loopback == Loopback::IPv6 ? "HTTPTestServer: cannot listen on ::1"
+                                                            : "HTTPTestServer: cannot listen on 127.0.0.1");
+    _port = ntohs(loopback == Loopback::IPv6 ? reinterpret_cast<sockaddr_in6&>(address).sin6_port
+                                             : reinterpret_cast<sockaddr_in&>(address).sin_port);
     _acceptThread = std::thread([this] { acceptLoop(); });
 }
 
@@ -217,7 +229,8 @@ HTTPTestServer::~HTTPTestServer()
 
 std::string HTTPTestServer::url(const std::string& path) const
 {
-    return "http://127.0.0.1:" + std::to_string(_port) + path;
+    const char* host = _loopback == Loopback::IPv6 ? "[::1]" : "127.0.0.1";
+    return "http://" + std::string(host) + ":" + std::to_string(_port) + path;
 }
 
 std::string HTTPTestServer::localhostURL(const std::string& path) const

@@ -46,7 +46,7 @@ struct HTTPTestReply {
     HTTPTestReply& header(std::string name, std::string value);
 };
 
-// A threaded HTTP/1.1 server on 127.0.0.1 with an ephemeral port. Each
+// A threaded HTTP/1.1 server on 127.0.0.1 (or ::1) with an ephemeral port. Each
 // request is answered by the handler on its connection's thread (so handlers
 // must be thread-safe); every request is recorded, and the main queue is
 // woken so that tests waiting on the main loop see it. Stops, closing every
@@ -55,13 +55,15 @@ class HTTPTestServer {
 public:
     using Handler = std::function<HTTPTestReply(const HTTPTestRequest&)>;
 
-    explicit HTTPTestServer(Handler handler);
+    enum class Loopback { IPv4, IPv6 };
+
+    explicit HTTPTestServer(Handler handler, Loopback loopback = Loopback::IPv4);
     ~HTTPTestServer();
     HTTPTestServer(const HTTPTestServer&) = delete;
     HTTPTestServer& operator=(const HTTPTestServer&) = delete;
 
     int port() const { return _port; }
-    // "http://127.0.0.1:<port>" followed by the path.
+    // "http://127.0.0.1:<port>" (or "http://[::1]:<port>") followed by the path.
     std::string url(const std::string& path = "/") const;
     // The same server under the name "localhost": another host for cookies and credentials.
     std::string localhostURL(const std::string& path = "/") const;
@@ -78,6 +80,7 @@ private:
     void serve(int socket);
 
     Handler _handler;
+    Loopback _loopback;
     int _listenSocket = -1;
     int _stopPipe[2] = {-1, -1};
     int _port = 0;

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <gtest/gtest.h>
 
 #include "platform/foundation/Files.h"
@@ -36,6 +37,18 @@ TEST(VSQueryURL, GalleryQueryHasTheFilterPathAndSortedParameters)
     EXPECT_TRUE(textOf(query).ends_with("?max-results=50&orderby=published&safeSearch=strict&start-index=1"));
 }
 
+TEST(VSQueryURL, DescriptionNamesTheQuerysOwnClassAndItsURL)
+{
+    VSQuery plain(url("http://e.com/f"));
+    VSQueryYouTube youTube(url("http://e.com/f"));
+    const std::pair<const VSQuery*, std::string> cases[] = {{&plain, "VSQuery"}, {&youTube, "VSQueryYouTube"}};
+    for (const auto& [query, className] : cases) {
+        char address[32];
+        std::snprintf(address, sizeof address, "%p", static_cast<const void*>(query));
+        EXPECT_EQ(query->description(), className + " " + address + ": {http://e.com/f}");
+    }
+}
+
 TEST(VSQueryURL, BareFeedURLAndExistingQueries)
 {
     EXPECT_EQ(textOf(VSQuery(url("http://example.com/feed"))), "http://example.com/feed");
@@ -71,6 +84,14 @@ TEST(VSQueryFilters, SeparateFiltersAreSegmentsAndOneFilterIsAlternatives)
     VSCategoryFilter copy(*either);
     EXPECT_NE(copy.categories().front(), either->categories().front());
     EXPECT_EQ(copy.stringValue(), either->stringValue());
+}
+
+TEST(VSQueryParameters, NamesSortWithoutRegardToCase)
+{
+    VSQuery query(url("http://e.com/f"));
+    for (const char* name : {"b", "Zoom", "apple", "Mid"})
+        query.addCustomParameterWithName(name, std::string("1"));
+    EXPECT_EQ(query.queryParamString(), "apple=1&b=1&Mid=1&Zoom=1");
 }
 
 TEST(VSQueryParameters, IndexesBeyondThirtyTwoBitsAreWrittenAndReadInFull)

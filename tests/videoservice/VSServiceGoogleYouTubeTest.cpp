@@ -158,6 +158,18 @@ TEST_F(YouTubeService, MovieUploadSignsInPostsTheEntryAndSendsTheMovieInChunks)
     EXPECT_EQ(delegate->progress.back().first, delegate->progress.back().second);
 }
 
+TEST_F(YouTubeService, AChunkSizeUnderFiftyThousandBytesIsRaisedToIt)
+{
+    service->setServiceUploadChunkSize(10'000);
+    const std::string movie = movieBytes(120'000);
+    upload(uploadEntry(movie));
+    ASSERT_TRUE(waitForCalls(1));
+    ASSERT_FALSE(delegate->calls.front().error) << delegate->calls.front().error->description();
+    EXPECT_EQ(fake.uploadRanges(),
+        (std::vector<std::string> {"bytes 0-49999/120000", "bytes 50000-99999/120000", "bytes 100000-119999/120000"}));
+    EXPECT_EQ(fake.storedUpload(), movie);
+}
+
 TEST_F(YouTubeService, InterruptedChunkIsResumedFromWhatTheServerHolds)
 {
     fake.dropUploadChunk(2);

@@ -46,6 +46,8 @@ public:
                 reply.delivery = HTTPTestReply::Delivery::StallBeforeHead;
                 return reply;
             }
+            if (refusedChunk && ranges.size() == refusedChunk->first)
+                return HTTPTestReply::withBody(refusedChunk->second, "refused");
             if (dropChunk && ranges.size() == *dropChunk) {
                 stored += request.body.substr(0, request.body.size() / 2);
                 HTTPTestReply reply;
@@ -80,6 +82,7 @@ public:
     std::vector<std::string> ranges;
     std::optional<size_t> dropChunk;
     std::optional<size_t> stallChunk;  // never answered: still in flight when the test acts
+    std::optional<std::pair<size_t, int>> refusedChunk;  // which chunk is answered with which status
     std::optional<std::string> fixedRange;
     HTTPTestServer server;
 };
@@ -168,6 +171,19 @@ TEST_F(UploadFetcher, RangeBeyondTheEndFailsCleanly)
     EXPECT_EQ(outcome->error->code(), zt::kWSHTTPFetcherErrorChunkUploadFailed);
     EXPECT_TRUE(fetcher->locationURL());
     EXPECT_EQ(upload.rangesSent().size(), 1u);
+}
+
+TEST_F(UploadFetcher, ChunkRefusedWithAnotherStatusEndsWithItAndKeepsTheUploadURL)
+{
+    upload.refusedChunk = {2, 403};
+    auto fetcher = uploadOf(media(300'000), 100'000);
+    auto outcome = fetch(fetcher);
+    ASSERT_TRUE(outcome->error);
+    EXPECT_EQ(outcome->error->domain(), zt::kWSHTTPFetcherStatusDomain);
+    EXPECT_EQ(outcome->error->code(), 403);
+    EXPECT_EQ(outcome->text(), "refused");
+    ASSERT_TRUE(fetcher->locationURL()) << "the upload can be restarted from it";
+    EXPECT_EQ(fetcher->locationURL()->absoluteString(), upload.server.url("/session"));
 }
 
 TEST_F(UploadFetcher, RangeAtTheEndWithoutAnAnswerFailsInsteadOfLooping)

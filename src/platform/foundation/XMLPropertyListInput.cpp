@@ -55,7 +55,85 @@ size_t endOfDocumentType(std::string_view text, size_t at, bool& hasSubset)
     return std::string_view::npos;
 }
 
+bool equalIgnoringASCIICase(std::string_view a, std::string_view b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        return lower(x) == lower(y);
+    });
+}
+
+// Names as libxml2 takes them, each keeping ASCII bytes as themselves.
+bool isReadableEncoding(std::string_view name)
+{
+    static constexpr std::string_view kNames[] = {"UTF-8", "UTF8", "UTF-16", "UTF16", "US-ASCII", "ASCII", "ISO-8859-1",
+        "ISO-8859-2", "ISO-8859-3", "ISO-8859-4", "ISO-8859-5", "ISO-8859-6", "ISO-8859-7", "ISO-8859-8", "ISO-8859-9",
+        "ISO-8859-10", "ISO-8859-11", "ISO-8859-13", "ISO-8859-14", "ISO-8859-15", "ISO-8859-16", "windows-1250",
+        "windows-1251", "windows-1252", "windows-1253", "windows-1254", "windows-1255", "windows-1256", "windows-1257",
+        "windows-1258", "KOI8-R", "KOI8-U", "EUC-JP", "EUC-KR"};
+    return std::any_of(std::begin(kNames), std::end(kNames),
+        [&](std::string_view known) { return equalIgnoringASCIICase(name, known); });
+}
+
+// EncName: a letter, then letters, digits, '.', '_' and '-'.
+bool isEncodingName(std::string_view name)
+{
+    auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    return !name.empty() && isLetter(name[0]) && std::all_of(name.begin(), name.end(), [&](char c) {
+        return isLetter(c) || (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';
+    });
+}
+
 }  // namespace
+
+std::optional<std::string> reasonToRefuseDeclaredEncoding(std::string_view text)
+{
+    constexpr size_t kLongestNameShown = 40;
+    size_t at = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    // libxml2 takes the declaration only at the very start (after white
+    // space it is an error); one after white space is judged all the same.
+    while (at < text.size() && isXMLWhitespace(text[at]))
+        ++at;
+    if (!text.substr(at).starts_with("<?xml") || at + 5 >= text.size() || !isXMLWhitespace(text[at + 5]))
+        return std::nullopt;  // no declaration: UTF-8
+    // Pseudo-attributes up to "?>". libxml2 switches to the encoding as soon
+    // as it has read its name, so what follows may be in it: anything this
+    // does not take for a pseudo-attribute before the name is refused.
+    at += 5;
+    for (;;) {
+        while (at < text.size() && isXMLWhitespace(text[at]))
+            ++at;
+        if (text.substr(at).starts_with("?>"))
+            return std::nullopt;
+        size_t nameEnd = at;
+        while (nameEnd < text.size() && ((text[nameEnd] >= 'a' && text[nameEnd] <= 'z') || text[nameEnd] == '_'))
+            ++nameEnd;
+        const std::string_view name = text.substr(at, nameEnd - at);
+        at = nameEnd;
+        while (at < text.size() && isXMLWhitespace(text[at]))
+            ++at;
+        if (name.empty() || at >= text.size() || text[at] != '=')
+            return "the XML declaration is malformed";
+        ++at;
+        while (at < text.size() && isXMLWhitespace(text[at]))
+            ++at;
+        if (at >= text.size() || (text[at] != '"' && text[at] != '\''))
+            return "the XML declaration is malformed";
+        const size_t valueEnd = text.find(text[at], at + 1);
+        if (valueEnd == std::string_view::npos)
+            return "the XML declaration is malformed";
+        const std::string_view value = text.substr(at + 1, valueEnd - at - 1);
+        at = valueEnd + 1;
+        if (name != "encoding")
+            continue;
+        if (isReadableEncoding(value))
+            return std::nullopt;
+        if (!isEncodingName(value) || value.size() > kLongestNameShown)
+            return "the XML declaration names no encoding";
+        return "the encoding " + std::string(value)
+            + " is not read (UTF-8, UTF-16 and the encodings that keep ASCII as it is are)";
+    }
+}
 
 XMLPropertyListInput::XMLPropertyListInput(const Data& data)
     : _original(reinterpret_cast<const char*>(data.data()), data.size())

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,15 @@ namespace plat::detail {
 //   becomes "&#13;", a control a private-use stand-in that
 //   restoreRawCharacters turns back. In comments, instructions and
 //   attribute values, which are dropped, a control becomes a space.
+// Why the encoding the XML declaration names cannot be read, or nothing
+// when it can. libxml2 decodes the text with that encoding, while the
+// document type is blanked out of the bytes: only encodings in which every
+// ASCII byte stands for itself (UTF-8 and the 8-bit ones) let the one see
+// what the other reads. UTF-16 is left to libxml2: text really in UTF-16
+// holds NUL bytes and is refused before this, and 8-bit text labelled
+// UTF-16 libxml2 refuses itself.
+std::optional<std::string> reasonToRefuseDeclaredEncoding(std::string_view text);
+
 class XMLPropertyListInput {
 public:
     // data must outlive this.

@@ -148,6 +148,13 @@ private:
         void operator()(xmlParserCtxt* context) const
         {
             context->sax = nullptr;
+            // A parse that stops early can leave a document behind (libxml2
+            // keeps declared entities in one even for SAX); freeing the
+            // context does not free it.
+            if (context->myDoc != nullptr) {
+                xmlFreeDoc(context->myDoc);
+                context->myDoc = nullptr;
+            }
             xmlFreeParserCtxt(context);
         }
     };
@@ -411,6 +418,9 @@ Result<Value> readXMLPropertyList(const Data& data)
 {
     if (std::memchr(data.data(), 0, data.size()) != nullptr)
         return propertyListReadError("XML property list: contains a NUL byte");
+    if (auto reason
+        = reasonToRefuseDeclaredEncoding(std::string_view(reinterpret_cast<const char*>(data.data()), data.size())))
+        return propertyListReadError("XML property list: " + *reason);
     XMLPropertyListInput input(data);
     auto value = XMLPropertyListReader(input).read();
     // libxml2 refuses raw controls; lists that have them are read again

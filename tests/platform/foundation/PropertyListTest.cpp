@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <limits>
+#include <malloc.h>
 #include <unistd.h>
 
 #include "platform/foundation/Files.h"
@@ -665,6 +666,18 @@ TEST(PropertyListXML, ReadsDeclarationsQuotesAndInstructions)
     }
 }
 
+// In UTF-7 "+ADw-" is "<": a scan of the bytes finds no document type,
+// while a parser reading UTF-7 finds one whose subset declares `entities`
+// entities of a kilobyte each and then breaks off.
+std::string listHidingItsSubsetInUtf7(int entities)
+{
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-7\"?>\n+ADw-!DOCTYPE plist [\n";
+    const std::string value(1000, 'x');
+    for (int i = 0; i < entities; ++i)
+        text += "<!ENTITY e" + std::to_string(i) + " \"" + value + "\">\n";
+    return text + "<!ENTITY>]><plist><true/></plist>";
+}
+
 TEST(PropertyListXML, DocumentTypesDeclareNothingAndRawTextIsKeptInAnyMarkup)
 {
     // A thousand-fold entity nest (a billion "a" if expanded) and entity
@@ -686,6 +699,24 @@ TEST(PropertyListXML, DocumentTypesDeclareNothingAndRawTextIsKeptInAnyMarkup)
         ASSERT_FALSE(read.ok()) << refused.substr(0, 48);
         EXPECT_EQ(read.error().code(), plat::kPropertyListReadCorruptError);
     }
+    // Encodings in which the document type would not be found in the bytes
+    // are refused before the parser sees any of it.
+    const std::pair<std::string, std::string_view> hiddenByTheirEncoding[] = {
+        {listHidingItsSubsetInUtf7(2), "the encoding UTF-7 is not read"},
+        {"<?xml version=\"1.0\" encoding=\"utf-7\"?><plist><true/></plist>", "the encoding utf-7 is not read"},
+        {" <?xml version=\"1.0\" encoding = 'UTF-7'?><plist><true/></plist>", "the encoding UTF-7 is not read"},
+        {"<?xml encoding=\"UTF-7\" version=\"1.0\"?><plist><true/></plist>", "the encoding UTF-7 is not read"},
+        {"<?xml version=\"1.0\" encoding=\"IBM037\"?><plist><true/></plist>", "the encoding IBM037 is not read"},
+        {"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><plist><true/></plist>", "the encoding Shift_JIS is not read"},
+        {"<?xml version=\"1.0\" encoding=UTF-7?><plist><true/></plist>", "the XML declaration is malformed"},
+        {"<?xml version=\"1.0\" encoding=\"+ADw-\"?><plist><true/></plist>", "the XML declaration names no encoding"},
+    };
+    for (const auto& [list, reason] : hiddenByTheirEncoding) {
+        auto read = PropertyListSerialization::propertyListWithData(bytesOf(list));
+        ASSERT_FALSE(read.ok()) << list.substr(0, 48);
+        EXPECT_NE(read.error().localizedDescription().find(reason), std::string::npos)
+            << read.error().localizedDescription();
+    }
     auto declared = PropertyListSerialization::propertyListWithData(
         bytesOf(laughs + "<plist><array><string>&amp;</string></array></plist>"));
     ASSERT_TRUE(declared.ok()) << declared.error().description();
@@ -701,6 +732,9 @@ TEST(PropertyListXML, DocumentTypesDeclareNothingAndRawTextIsKeptInAnyMarkup)
             Array {"\x04\r\n<\x1F", ""}},
         {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><plist><string>caf\xE9</string></plist>",
             Value("caf\xC3\xA9")},
+        {"<?xml version='1.0' encoding='windows-1252'?><!DOCTYPE plist [<!ENTITY e \"x\">]><plist><string>\x80"
+         "</string></plist>",
+            Value("\xE2\x82\xAC")},
         // The stand-in of a control, where the list holds no raw control, is a character like any other.
         {"<plist><string>\xF4\x8F\xBC\x81</string></plist>", Value("\xF4\x8F\xBC\x81")},
     };
@@ -713,6 +747,25 @@ TEST(PropertyListXML, DocumentTypesDeclareNothingAndRawTextIsKeptInAnyMarkup)
     EXPECT_FALSE(PropertyListSerialization::propertyListWithData(
         bytesOf("<plist><array><string>\x01</string><string>\xF4\x8F\xBC\x81</string></array></plist>"))
                      .ok());
+}
+
+TEST(PropertyListXML, AListWhoseEncodingHidesItsSubsetIsRefusedAndLeavesNothingBehind)
+{
+    const Data list = bytesOf(listHidingItsSubsetInUtf7(1000));
+    const auto heapInUse = [] {
+        const struct mallinfo2 heap = ::mallinfo2();
+        return heap.uordblks + heap.hblkhd;
+    };
+    const size_t before = heapInUse();
+    for (int i = 0; i < 50; ++i) {
+        auto read = PropertyListSerialization::propertyListWithData(list);
+        ASSERT_FALSE(read.ok());
+        EXPECT_NE(read.error().localizedDescription().find("the encoding UTF-7 is not read"), std::string::npos)
+            << read.error().localizedDescription();
+    }
+    // A leak of the declared entities would be over a megabyte a read. Under
+    // the leak checker the heap is not glibc's; the checker judges at exit.
+    EXPECT_LT(heapInUse(), before + (1u << 20));
 }
 
 TEST(PropertyListXML, RefusesDamagedText)

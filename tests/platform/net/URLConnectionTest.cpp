@@ -438,33 +438,45 @@ protected:
 
 TEST_F(LocalHostNameLoading, ALocalHostIsReachedAtItsDiscoveredAddressUnderItsOwnName)
 {
-    HTTPTestServer server([](const HTTPTestRequest&) { return HTTPTestReply::withBody(200, "frame"); });
+    auto frame = [](const HTTPTestRequest&) { return HTTPTestReply::withBody(200, "frame"); };
+    HTTPTestServer server(frame);
+    HTTPTestServer v6Server(frame, HTTPTestServer::Loopback::IPv6);
     announceCamera("zantrope-camera.local.", server.port(), /*resolvable=*/true);
+    // A host found only at an IPv6 address.
+    plat::NetServiceRegistry::shared().announce(
+        {"V6 Camera", "_QUORVANE_REMOTE_CAMERA._tcp.", "local.", "v6-camera.local.", v6Server.port(), true, "::1"});
     const std::string port = std::to_string(server.port());
+    const std::string v6Port = std::to_string(v6Server.port());
     struct Case {
         std::string url;
-        std::optional<int64_t> failure;
+        const HTTPTestServer* answering;  // null: the request fails
         std::string hostField;  // what the server hears the request was for, without the port
+        std::string failure;  // the reason the error gives
     };
     const Case cases[] = {
-        {"http://zantrope-camera.local.:" + port + "/", std::nullopt, "zantrope-camera.local."},
-        {"http://Zantrope-Camera.local:" + port + "/", std::nullopt, "Zantrope-Camera.local"},
-        {"http://nobody-here.local.:" + port + "/", plat::kURLErrorCannotFindHost, ""},
-        {server.localhostURL("/"), std::nullopt, "localhost"},  // not in the local domain: the system's resolver
+        {"http://zantrope-camera.local.:" + port + "/", &server, "zantrope-camera.local.", ""},
+        {"http://Zantrope-Camera.local:" + port + "/", &server, "Zantrope-Camera.local", ""},
+        {"http://v6-camera.local:" + v6Port + "/", &v6Server, "v6-camera.local", ""},
+        {"http://nobody-here.local.:" + port + "/", nullptr, "",
+            "(service discovery did not find nobody-here.local.: error -72002)"},
+        {server.localhostURL("/"), &server, "localhost", ""},  // not in the local domain: the system's resolver
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.url);
-        const size_t before = server.requestCount();
+        const size_t before = server.requestCount() + v6Server.requestCount();
         auto delegate = load(c.url);
-        if (c.failure) {
+        if (!c.answering) {
             ASSERT_TRUE(delegate->error);
-            EXPECT_EQ(delegate->error->code(), *c.failure);
-            EXPECT_EQ(server.requestCount(), before);
+            EXPECT_EQ(delegate->error->code(), plat::kURLErrorCannotFindHost);
+            EXPECT_NE(delegate->error->localizedDescription().find(c.failure), std::string::npos)
+                << delegate->error->localizedDescription();
+            EXPECT_EQ(server.requestCount() + v6Server.requestCount(), before);
             continue;
         }
         ASSERT_FALSE(delegate->error) << delegate->error->localizedDescription();
         EXPECT_EQ(delegate->body, "frame");
-        EXPECT_EQ(server.requests().back().header("Host").value_or(""), c.hostField + ":" + port);
+        const std::string heardPort = c.answering == &v6Server ? v6Port : port;
+        EXPECT_EQ(c.answering->requests().back().header("Host").value_or(""), c.hostField + ":" + heardPort);
     }
 }
 
