@@ -417,9 +417,9 @@ TEST(AppScript, AScriptToursTheEditorOnTheSampleProject)
     EXPECT_GT(differingPixels(*merged, *captured), 1000);
 }
 
-// A project with a voice-over, previewed as a movie: the strip comes back
-// after the recording, and the movie's sound ends cleanly when the player
-// closes and when the app quits while it plays.
+// A project with a voice-over, previewed as a movie: the strip's frames
+// come back after the recording at a jump, and the movie's sound ends
+// cleanly when the player closes and when the app quits while it plays.
 TEST(AppScript, AMovieWithAVoiceOverClosesAndQuitsWhileItPlays)
 {
     plat::test::TemporaryFolder folder;
@@ -434,7 +434,7 @@ TEST(AppScript, AMovieWithAVoiceOverClosesAndQuitsWhileItPlays)
         << "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\n"
         << captureLines(3)
         << "tap First Frame\nwait 1\ntap Voice-over\nwait 1\ntap Record\nwait 5\ntap Stop\nwait 3\n"
-           "screenshot "
+           "tap First Frame\nwait 1\nscreenshot "
         << shot
         << "\ntap Projects\nwait 1.5\ntap Play\nwait 1\ntap Ok\nwait 4\n"
            "# the controls shown by a tap, then Done while the movie plays; played again and left playing\n"
