@@ -24,6 +24,7 @@
 
 namespace {
 
+using zt::test::addSineMicrophone;
 using zt::test::addTestPatternCamera;
 using zt::test::addVirtualCamera;
 using zt::test::newestProjectName;
@@ -714,14 +715,6 @@ std::string wholeMovieScript(const std::string& idiom)
     script += "wait 0.5\ntype : Kites\nwait 0.5\ntap Done\nwait 3\ntap Next\nwait 1\ntap Projects\nwait 1.5\n"
               "tap Play\nwait 1\ntap Ok\nwait 8\nquit\n";
     return script;
-}
-
-void addSineMicrophone(const std::string& device)
-{
-    ASSERT_TRUE(plat::createDirectory(device + "/Microphone", plat::IntermediateDirectories::Yes).ok());
-    ASSERT_TRUE(plat::writePropertyListFile(plat::Dictionary {{"Kind", "Signal"}, {"Signal", "sine=frequency=440"}},
-        device + "/Microphone/Microphone.plist")
-                    .ok());
 }
 
 // The movie has what the script made: every frame (the first picture twice),
