@@ -404,6 +404,14 @@ void FeatureListScreen::setFeatures(const plat::Dictionary& features)
     if (configuration() == FeatureConfiguration::Welcome) {
         if (auto rows = this->features().getArray("Features"))
             _allFeatures = rows->copy();
+        // A tablet's sheet grows to show the header and every row above the
+        // button bar (it stays as high as the screen allows); a phone's
+        // screen scrolls them.
+        const auto rowCount = static_cast<double>(_allFeatures.count());
+        const double list
+            = kWelcomeHeaderHeight + rowCount * kWelcomeRowHeight + std::max(0.0, rowCount - 1) * kLineSpacing;
+        const plat::Size sheet = kFormSheetSize;
+        setPreferredContentSize({sheet.width, std::max(sheet.height, list + kLargeButtonBarHeightWelcome)});
     } else {
         std::vector<std::string> versions = this->features().keys();
         std::sort(versions.begin(), versions.end(),
@@ -423,7 +431,7 @@ void FeatureListScreen::viewDidLoad()
 {
     FeatureScreen::viewDidLoad();
     _flowLayout = std::make_shared<plat::CollectionViewFlowLayout>();
-    _flowLayout->setMinimumLineSpacing(2.0);
+    _flowLayout->setMinimumLineSpacing(kLineSpacing);
     _flowLayout->setMinimumInteritemSpacing(0.0);
     _flowLayout->setHeaderReferenceSize({0, 0});
     _flowLayout->setFooterReferenceSize({0, 0});

@@ -178,6 +178,7 @@ class FeatureListScreen : public FeatureScreen,
                           public plat::CollectionViewDelegateFlowLayout {
 public:
     static constexpr double kWelcomeRowHeight = 108;
+    static constexpr double kLineSpacing = 2.0;
     static constexpr plat::Size kGridItemSize {270, 187};
     static constexpr plat::Size kListItemSize {320, 108};
     static constexpr double kWelcomeHeaderHeight = 360;

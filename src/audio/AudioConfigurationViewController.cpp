@@ -22,6 +22,8 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Layer.h"
+#include "platform/ui/NavigationBar.h"
+#include "platform/ui/NavigationController.h"
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Slider.h"
@@ -117,6 +119,9 @@ void AudioConfigurationViewController::viewDidLoad()
 void AudioConfigurationViewController::viewWillAppear(bool animated)
 {
     plat::ViewController::viewWillAppear(animated);
+    // The white close arrow and title read on the panel's dark bar.
+    if (auto navigation = navigationController())
+        navigation->navigationBar()->setBarStyle(plat::BarStyle::Black);
     // Built once: the screen may appear again after something covered it.
     if (_trimControl || !_viewTrimm)
         return;
@@ -137,6 +142,7 @@ void AudioConfigurationViewController::buildWaveformArea()
     const plat::Rect area = _viewTrimm->bounds();
     _waveformView = std::make_shared<plat::ImageView>(plat::makeRect(0, 0, area.width(), area.height()));
     _waveformView->setContentMode(plat::ContentMode::ScaleToFill);
+    _waveformView->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
     _viewTrimm->addSubview(_waveformView);
     _viewTrimm->setClipsToBounds(true);
     makeBorderForView(*_viewTrimm, plat::Color::darkGrayColor());
@@ -197,6 +203,8 @@ void AudioConfigurationViewController::buildTrimControl()
                                                     area.width() + 2 * kTrimControlOutset, kTrimControlHeight),
         static_cast<float>(length), static_cast<float>(maxSelectable), static_cast<float>(left),
         static_cast<float>(right));
+    // The panel may still take its width from the screen after this.
+    _trimControl->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
     _trimControl->setDelegate(
         std::static_pointer_cast<QVTrimControlDelegate>(sharedAs<AudioConfigurationViewController>()));
     view()->addSubview(_trimControl);

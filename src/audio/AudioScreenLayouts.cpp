@@ -5,6 +5,7 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/LayoutRegistry.h"
+#include "platform/ui/Screen.h"
 #include "platform/ui/Slider.h"
 #include "platform/ui/ViewController.h"
 #include "uikit/QVBarGauge.h"
@@ -20,11 +21,14 @@ constexpr double kPanelWidth = 300;
 constexpr double kPanelHeight = 140;
 constexpr double kPanelCornerRadius = 10;
 constexpr double kButtonHeight = 32;
-constexpr double kEditorWidth = 480;
-constexpr double kEditorHeight = 230;
-constexpr double kWaveformTop = 40;
+constexpr double kEditorHeight = 158;
+constexpr double kWaveformTop = 12;
 constexpr double kWaveformInset = 30;
 constexpr double kWaveformHeight = 50;
+constexpr double kTrimControlHeight = 75;
+constexpr double kRowGap = 12;
+constexpr double kPlayButtonWidth = 80;
+constexpr double kVolumeLabelWidth = 60;
 
 std::shared_ptr<plat::Button> makeButton(plat::Rect frame, const std::string& title)
 {
@@ -76,32 +80,47 @@ std::shared_ptr<plat::View> buildRecorderPanel(plat::ViewController& owner)
     return root;
 }
 
+// The clip editor fills the panel below its navigation bar: 158 points on a
+// phone, 170 on a tablet. The waveform, with the trim control's handles
+// reaching 25 points below it, spans the width; under it one row holds
+// Play (and Stop while the clip plays) and the volume.
 std::shared_ptr<plat::View> buildClipEditor(plat::ViewController& owner)
 {
-    auto root = std::make_shared<plat::View>(plat::makeRect(0, 0, kEditorWidth, kEditorHeight));
+    // As wide as the screen from the start: the waveform is drawn for the
+    // width its area has when the editor appears.
+    const double width = plat::Screen::mainScreen().bounds().width();
+    auto root = std::make_shared<plat::View>(plat::makeRect(0, 0, width, kEditorHeight));
     root->setBackgroundColor(kEditorColor);
     root->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
 
     auto trim = std::make_shared<plat::View>(
-        plat::makeRect(kWaveformInset, kWaveformTop, kEditorWidth - 2 * kWaveformInset, kWaveformHeight));
+        plat::makeRect(kWaveformInset, kWaveformTop, width - 2 * kWaveformInset, kWaveformHeight));
+    trim->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
     root->addSubview(trim);
 
-    auto volumeLabel = std::make_shared<plat::Label>(plat::makeRect(kWaveformInset, 132, 80, 30));
+    constexpr double kRowTop = kWaveformTop + kTrimControlHeight + kRowGap;
+    auto play = makeButton(plat::makeRect(kWaveformInset, kRowTop, kPlayButtonWidth, kButtonHeight), "Play");
+    play->setTitle(plat::localized("Playing"), plat::ControlStateSelected);
+    root->addSubview(play);
+    auto stop = makeButton(
+        plat::makeRect(kWaveformInset + kPlayButtonWidth + kRowGap, kRowTop, kPlayButtonWidth, kButtonHeight), "Stop");
+    root->addSubview(stop);
+
+    constexpr double kVolumeLeft = kWaveformInset + 2 * (kPlayButtonWidth + kRowGap) + kRowGap;
+    auto volumeLabel
+        = std::make_shared<plat::Label>(plat::makeRect(kVolumeLeft, kRowTop, kVolumeLabelWidth, kButtonHeight));
     volumeLabel->setText(plat::localized("Volume"));
     volumeLabel->setTextColor(plat::Color::lightGrayColor());
     volumeLabel->setFont(plat::Font::systemFontOfSize(15));
     root->addSubview(volumeLabel);
+    constexpr double kSliderLeft = kVolumeLeft + kVolumeLabelWidth + kRowGap;
     auto volume = std::make_shared<plat::Slider>(
-        plat::makeRect(kWaveformInset + 90, 132, kEditorWidth - 2 * kWaveformInset - 90, 30));
+        plat::makeRect(kSliderLeft, kRowTop, width - kWaveformInset - kSliderLeft, kButtonHeight));
+    volume->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
     volume->setMinimumValue(0);
     volume->setMaximumValue(1);
+    volume->setAccessibilityLabel(plat::localized("Volume"));
     root->addSubview(volume);
-
-    auto play = makeButton(plat::makeRect(kWaveformInset, 178, 90, kButtonHeight), "Play");
-    play->setTitle(plat::localized("Playing"), plat::ControlStateSelected);
-    root->addSubview(play);
-    auto stop = makeButton(plat::makeRect(kWaveformInset + 100, 178, 90, kButtonHeight), "Stop");
-    root->addSubview(stop);
 
     owner.setOutlet("viewTrimm", trim);
     owner.setOutlet("sliderVolume", volume);

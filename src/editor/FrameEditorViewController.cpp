@@ -108,9 +108,10 @@ void FrameEditorViewController::makeNavigators()
     addChildViewController(_playerViewController);
     auto strip = _playerViewController->view();
     if (auto container = _outlets.viewPlayerViewController) {
-        // Two lanes, thumbnails above and audio below, each the container's height.
+        // Two lanes, thumbnails above and audio below: the strip's own height
+        // brings its audio lanes whole into the container at its foot.
         const plat::Rect bounds = container->bounds();
-        strip->setFrame(plat::makeRect(0, 0, bounds.width(), 2 * bounds.height()));
+        strip->setFrame(plat::makeRect(0, 0, bounds.width(), std::max(strip->frame().height(), bounds.height())));
         container->addSubview(strip);
         container->setContentSize(strip->frame().size);
         container->setPagingEnabled(true);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "audio/AudioRecorderViewController.h"
 #include "editor/FrameEditDelegate.h"
@@ -97,8 +98,6 @@ public:
     static constexpr double kClipEditorHeightTablet = 214;
     static constexpr double kSingleFrameControlsLift = 50;
     static constexpr double kFlyInSeconds = 0.5;
-    // How long the strip shows a new clip in its lane before the frames come back.
-    static constexpr double kAudioLaneShownSeconds = 1.5;
     static constexpr double kMaskFadeSeconds = 0.3;
     static constexpr double kCinemaRatio = 2.35;
     static constexpr double kOptionsWidth = 360.0;
@@ -312,6 +311,8 @@ public:
     // Panels (FrameEditorViewControllerPanels.cpp).
     void showAudioRecorder();
     void hideAudioRecorder();
+    // The views the recorder's panel fades out while it is up.
+    std::vector<std::shared_ptr<plat::View>> fadedByRecorder() const;
     void showAudioControllerForClip(const std::shared_ptr<AudioClip>& clip);
     void hideAudioController();
     void showSingleFrameControls();

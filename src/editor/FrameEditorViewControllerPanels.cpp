@@ -12,7 +12,6 @@
 #include "editor/FrameEditorViewController.h"
 #include "editor/PlayerViewController.h"
 #include "editor/TimelineViewController.h"
-#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
@@ -138,23 +137,33 @@ void FrameEditorViewController::showAudioRecorder()
     plat::View::setAnimationDuration(kRecorderSeconds);
     setToolbarEnabled(false, WithJumps::Yes);
     disableCaptureControls(true);
+    for (const auto& faded : fadedByRecorder())
+        faded->setAlpha(0);
     if (tablet) {
+        // The strip stays at its place under the panel, faded as on a
+        // phone: lifted, it would lie over the picture and the capture
+        // screen's controls.
         moveTo(*panel, static_cast<double>(height) - panelHeight - kRecorderTabletMargin);
     } else {
-        for (const auto& faded : {_outlets.viewLeftControls, _outlets.viewRightControls, _playerViewController->view(),
-                 _timelineViewController->view()})
-            if (faded)
-                faded->setAlpha(0);
         moveTo(*panel, static_cast<double>(height) - panelHeight);
+        for (const auto& container : {std::static_pointer_cast<plat::View>(_outlets.viewPlayerViewController),
+                 _outlets.viewTimelineViewController})
+            if (container)
+                moveTo(*container, 0);
     }
-    // Up out of the recorder's way: on a tablet to just below the toolbar,
-    // which the strip must not cover.
-    const double top = tablet && _outlets.viewRightControls ? _outlets.viewRightControls->frame().maxY() : 0;
-    for (const auto& container :
-        {std::static_pointer_cast<plat::View>(_outlets.viewPlayerViewController), _outlets.viewTimelineViewController})
-        if (container)
-            moveTo(*container, top);
     plat::View::commitAnimations();
+}
+
+std::vector<std::shared_ptr<plat::View>> FrameEditorViewController::fadedByRecorder() const
+{
+    // The strip and the timeline on both; a phone's two button columns,
+    // and a tablet's jump buttons, which the panel lies over.
+    std::vector<std::shared_ptr<plat::View>> faded {_playerViewController->view(), _timelineViewController->view()};
+    faded.push_back(_outlets.viewLeftControls);
+    if (!isTablet())
+        faded.push_back(_outlets.viewRightControls);
+    std::erase(faded, nullptr);
+    return faded;
 }
 
 void FrameEditorViewController::hideAudioRecorder()
@@ -176,6 +185,8 @@ void FrameEditorViewController::hideAudioRecorder()
             moveTo(*panel, bottom);
             auto strip = _outlets.viewPlayerViewController;
             auto timeline = _outlets.viewTimelineViewController;
+            for (const auto& shown : fadedByRecorder())
+                shown->setAlpha(1.0);
             if (tablet) {
                 if (strip)
                     moveTo(*strip, kStripTopTablet);
@@ -183,10 +194,6 @@ void FrameEditorViewController::hideAudioRecorder()
                     moveTo(*timeline, kTimelineTopTablet);
                 return;
             }
-            for (const auto& shown : {_outlets.viewLeftControls, _outlets.viewRightControls,
-                     _playerViewController->view(), _timelineViewController->view()})
-                if (shown)
-                    shown->setAlpha(1.0);
             if (strip)
                 moveTo(*strip, static_cast<double>(height) - strip->frame().height());
             if (timeline)
@@ -383,16 +390,12 @@ void FrameEditorViewController::flyInAudioClip(const AudioClip& clip)
     std::weak_ptr<FrameEditorViewController> weakSelf = sharedAs<FrameEditorViewController>();
     plat::Transaction::begin();
     plat::Transaction::setAnimationDuration(kFlyInSeconds);
+    // The lanes stay in view, the new clip's to be tapped; a swipe down, a
+    // jump button or a new frame brings the frames back.
     plat::Transaction::setCompletionBlock([weakSelf, box] {
         box->removeFromSuperview();
         if (auto self = weakSelf.lock(); self && !self->_isClosed)
             self->_playerViewController->updateFrames();
-        // The clip is seen in its lane; then the frames come back, which a
-        // person has no other way to know of than a swipe.
-        plat::DispatchQueue::mainQueue().after(kAudioLaneShownSeconds, [weakSelf] {
-            if (auto self = weakSelf.lock(); self && !self->_isClosed)
-                self->showThumbnailTimeLine();
-        });
     });
     box->layer()->addAnimation(*animation, kFlyInAnimationKey);
     plat::Transaction::commit();

@@ -1,15 +1,20 @@
 // Layouts of the small panels: the hold panel, the playback options' cell
 // and the frame-rate panel.
+#include <algorithm>
+
 #include "editor/ConfigurationCell.h"
 #include "editor/ConfigurationViewController.h"
 #include "editor/DuplicateFramesView.h"
 #include "editor/SpeedViewController.h"
 #include "editor/StripLayouts.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/Layer.h"
 #include "platform/ui/LayoutRegistry.h"
 #include "platform/ui/Slider.h"
 #include "platform/ui/Switch.h"
+#include "uikit/AppTint.h"
 
 namespace zt {
 
@@ -22,6 +27,12 @@ constexpr double kHoldMaximum = 24;
 constexpr double kSpeedMinimum = 1;
 constexpr double kSpeedMaximum = 30;
 constexpr double kStepButtonSide = 32;
+constexpr double kHoldStepSide = 26;
+constexpr double kStepTitleSize = 18;
+constexpr double kStepBorderWidth = 1.5;
+// Between a step button and the slider: the slider's filled track starts there.
+constexpr double kStepGap = 14;
+constexpr const char* kMinusSign = "\u2212";
 constexpr double kMargin = 8;
 constexpr double kTextSize = 13;
 constexpr double kCellWidth = 320;
@@ -29,12 +40,19 @@ constexpr double kCellWidth = 320;
 const plat::Color kTextColor = plat::Color::colorWithWhite(0.1, 1);
 const plat::Color kDetailColor = plat::Color::colorWithWhite(0.35, 1);
 
-std::shared_ptr<plat::Button> makeStepButton(const std::string& title, plat::Rect frame)
+// A round button with a minus or a plus of one size: a bare hyphen beside
+// the slider's filled track read as a second minus.
+std::shared_ptr<plat::Button> makeStepButton(const std::string& title, plat::Rect frame, const std::string& name)
 {
     auto button = plat::Button::buttonWithType(plat::ButtonType::System);
     button->setTitle(title, plat::ControlStateNormal);
-    button->titleLabel()->setFont(plat::Font::boldSystemFontOfSize(20));
+    button->titleLabel()->setFont(plat::Font::boldSystemFontOfSize(kStepTitleSize));
     button->setFrame(frame);
+    button->layer()->setCornerRadius(std::min(frame.width(), frame.height()) / 2);
+    button->layer()->setBorderWidth(kStepBorderWidth);
+    button->setTintColor(appTintColor());
+    button->layer()->setBorderColor(appTintColor());
+    button->setAccessibilityLabel(plat::localized(name));
     return button;
 }
 
@@ -57,14 +75,17 @@ std::shared_ptr<plat::View> buildHoldPanel(plat::ViewController& owner)
         = makeLabel(plat::makeRect(kMargin, 2, size.width - 2 * kMargin, 18), plat::Color::darkGrayColor());
     outlets.infoLabel->setTextAlignment(plat::TextAlignment::Center);
     root->addSubview(outlets.infoLabel);
-    auto minus = makeStepButton("-", plat::makeRect(kMargin, 20, kStepButtonSide, 26));
+    // Two step buttons with the slider between them, clear of both.
+    auto minus = makeStepButton(kMinusSign, plat::makeRect(kMargin, 20, kHoldStepSide, kHoldStepSide), "Fewer");
     root->addSubview(minus);
-    outlets.sliderTimer = std::make_shared<plat::Slider>(
-        plat::makeRect(kMargin + kStepButtonSide + 4, 20, size.width - 2 * (kMargin + kStepButtonSide + 4), 26));
+    const double sliderLeft = kMargin + kHoldStepSide + kStepGap;
+    outlets.sliderTimer
+        = std::make_shared<plat::Slider>(plat::makeRect(sliderLeft, 20, size.width - 2 * sliderLeft, kHoldStepSide));
     outlets.sliderTimer->setMinimumValue(kHoldMinimum);
     outlets.sliderTimer->setMaximumValue(kHoldMaximum);
     root->addSubview(outlets.sliderTimer);
-    auto plus = makeStepButton("+", plat::makeRect(size.width - kMargin - kStepButtonSide, 20, kStepButtonSide, 26));
+    auto plus = makeStepButton(
+        "+", plat::makeRect(size.width - kMargin - kHoldStepSide, 20, kHoldStepSide, kHoldStepSide), "More");
     root->addSubview(plus);
     outlets.btnDublicate = plat::Button::buttonWithType(plat::ButtonType::System);
     outlets.btnDublicate->setFrame(plat::makeRect(kMargin, 46, size.width - 2 * kMargin, 22));
@@ -117,14 +138,16 @@ std::shared_ptr<plat::View> buildSpeedPanel(plat::ViewController& owner)
     root->addSubview(outlets.labelTitle);
     outlets.labelValue = makeLabel(plat::makeRect(15, 20, kCellWidth - 30, 18), kDetailColor);
     root->addSubview(outlets.labelValue);
-    auto minus = makeStepButton("-", plat::makeRect(kMargin, 40, kStepButtonSide, 30));
+    auto minus = makeStepButton(kMinusSign, plat::makeRect(kMargin, 39, kStepButtonSide, kStepButtonSide), "Slower");
     root->addSubview(minus);
-    outlets.sliderSpeed = std::make_shared<plat::Slider>(
-        plat::makeRect(kMargin + kStepButtonSide + 4, 40, kCellWidth - 2 * (kMargin + kStepButtonSide + 4), 30));
+    const double sliderLeft = kMargin + kStepButtonSide + kStepGap;
+    outlets.sliderSpeed
+        = std::make_shared<plat::Slider>(plat::makeRect(sliderLeft, 40, kCellWidth - 2 * sliderLeft, 30));
     outlets.sliderSpeed->setMinimumValue(kSpeedMinimum);
     outlets.sliderSpeed->setMaximumValue(kSpeedMaximum);
     root->addSubview(outlets.sliderSpeed);
-    auto plus = makeStepButton("+", plat::makeRect(kCellWidth - kMargin - kStepButtonSide, 40, kStepButtonSide, 30));
+    auto plus = makeStepButton(
+        "+", plat::makeRect(kCellWidth - kMargin - kStepButtonSide, 39, kStepButtonSide, kStepButtonSide), "Faster");
     root->addSubview(plus);
 
     owner.setOutlet("labelTitle", outlets.labelTitle);

@@ -15,10 +15,10 @@ namespace zt {
 namespace {
 
 struct StripSizes {
-    // The strip shows an item from its top to the bar of its last audio
-    // lane. Its frame menu opens above the item in a bubble 129 points
-    // high, which a phone's 300 points below the status bar only hold when
-    // the rest of the item (the last lane's name) hangs below the strip.
+    // The editor's container shows the strip a page at a time: the
+    // thumbnails at its top, and, scrolled to its foot, the three audio
+    // lanes (95 to 185 points down an item on a phone, 135 to 225 on a
+    // tablet), whole and clear of the container's edges.
     double height;
     double carouselHeight;  // an item's container
     double timelineHeight;
@@ -27,7 +27,7 @@ struct StripSizes {
     // the audio lanes, where it covers no thumbnail.
     double counterTop;
 };
-constexpr StripSizes kPhone {171, 194, 60, 0};
+constexpr StripSizes kPhone {192, 194, 60, 0};
 constexpr StripSizes kTablet {242, 242, 70, 79};
 constexpr plat::Size kCounterSize {72, 18};
 constexpr double kCounterMargin = 6;

@@ -1,5 +1,6 @@
 #include "render/RenderProgressViewController.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "document/ImageProducer.h"
@@ -25,6 +26,8 @@ const plat::Color kProgressColour
     = plat::Color::colorWithRed(0.8313725490196079, 0.011764705882352941, 0.8431372549019608, 1.0);
 constexpr double kBarInset = 20;
 constexpr double kBarHeight = 15;
+// The band at the panel's foot kept for the bar: its 20 points and a gap of 10.
+constexpr double kBarBandHeight = 30;
 constexpr double kInfoFontSize = 15;
 constexpr int kInfoLines = 4;
 constexpr unsigned kFlexibleSize = plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight;
@@ -230,11 +233,20 @@ void RenderProgressViewController::updatePictures()
     addPicture(picture);
 }
 
+plat::Rect RenderProgressViewController::pictureArea() const
+{
+    // The picture whole (a title card's first line is its top) above the
+    // bar, which lies 20 points above the panel's foot, with a gap.
+    const plat::Rect panel = _progressPanel->frame();
+    return plat::makeRect(panel.minX(), panel.minY(), panel.width(), std::max(0.0, panel.height() - kBarBandHeight));
+}
+
 void RenderProgressViewController::addPicture(const std::shared_ptr<const plat::Image>& picture)
 {
     auto pictureView = std::make_shared<plat::ImageView>(picture);
-    pictureView->setContentMode(plat::ContentMode::ScaleAspectFill);
-    pictureView->setFrame(_progressPanel->frame());
+    pictureView->setContentMode(plat::ContentMode::ScaleAspectFit);
+    pictureView->setFrame(pictureArea());
+    pictureView->setAutoresizingMask(kFlexibleSize);
     pictureView->setAlpha(0);
     _progressPanel->addSubview(pictureView);
     plat::View::beginAnimations(kAnimationName, plat::Value());
@@ -249,8 +261,9 @@ void RenderProgressViewController::showThumbImage(const std::shared_ptr<const pl
         return;
     auto pictureView = std::make_shared<plat::ImageView>(_progressPanel->bounds());
     pictureView->setImage(picture);
-    pictureView->setFrame(_progressPanel->frame());
-    pictureView->setContentMode(plat::ContentMode::ScaleAspectFill);
+    pictureView->setFrame(pictureArea());
+    pictureView->setAutoresizingMask(kFlexibleSize);
+    pictureView->setContentMode(plat::ContentMode::ScaleAspectFit);
     pictureView->setAlpha(0);
     _progressPanel->addSubview(pictureView);
     plat::View::beginAnimations(kAnimationName, plat::Value());

@@ -77,6 +77,7 @@ private:
     // On appearing: the stored text, then a picture update.
     void showAppearanceWork();
     void updatePictures();
+    plat::Rect pictureArea() const;
     void addPicture(const std::shared_ptr<const plat::Image>& picture);
     void makeProgressRow(plat::TableViewCell& cell);
     void makeInfoRow(plat::TableViewCell& cell);

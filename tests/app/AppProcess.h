@@ -43,6 +43,15 @@ inline void addTestPatternCamera(const std::string& device)
     addVirtualCamera(device, "TestPattern");
 }
 
+// The device's microphone (the device folder's Microphone.plist): a 440 Hz sine.
+inline void addSineMicrophone(const std::string& device)
+{
+    ASSERT_TRUE(plat::createDirectory(device + "/Microphone", plat::IntermediateDirectories::Yes).ok());
+    ASSERT_TRUE(plat::writePropertyListFile(plat::Dictionary {{"Kind", "Signal"}, {"Signal", "sine=frequency=440"}},
+        device + "/Microphone/Microphone.plist")
+                    .ok());
+}
+
 // The name of the newest project listed on the device (its folder in
 // Documents and in the render cache), or none.
 inline std::optional<std::string> newestProjectName(const std::string& device)

@@ -24,6 +24,7 @@
 
 namespace {
 
+using zt::test::addSineMicrophone;
 using zt::test::addTestPatternCamera;
 using zt::test::addVirtualCamera;
 using zt::test::newestProjectName;
@@ -417,9 +418,9 @@ TEST(AppScript, AScriptToursTheEditorOnTheSampleProject)
     EXPECT_GT(differingPixels(*merged, *captured), 1000);
 }
 
-// A project with a voice-over, previewed as a movie: the strip comes back
-// after the recording, and the movie's sound ends cleanly when the player
-// closes and when the app quits while it plays.
+// A project with a voice-over, previewed as a movie: the strip's frames
+// come back after the recording at a jump, and the movie's sound ends
+// cleanly when the player closes and when the app quits while it plays.
 TEST(AppScript, AMovieWithAVoiceOverClosesAndQuitsWhileItPlays)
 {
     plat::test::TemporaryFolder folder;
@@ -434,7 +435,7 @@ TEST(AppScript, AMovieWithAVoiceOverClosesAndQuitsWhileItPlays)
         << "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\n"
         << captureLines(3)
         << "tap First Frame\nwait 1\ntap Voice-over\nwait 1\ntap Record\nwait 5\ntap Stop\nwait 3\n"
-           "screenshot "
+           "tap First Frame\nwait 1\nscreenshot "
         << shot
         << "\ntap Projects\nwait 1.5\ntap Play\nwait 1\ntap Ok\nwait 4\n"
            "# the controls shown by a tap, then Done while the movie plays; played again and left playing\n"
@@ -714,14 +715,6 @@ std::string wholeMovieScript(const std::string& idiom)
     script += "wait 0.5\ntype : Kites\nwait 0.5\ntap Done\nwait 3\ntap Next\nwait 1\ntap Projects\nwait 1.5\n"
               "tap Play\nwait 1\ntap Ok\nwait 8\nquit\n";
     return script;
-}
-
-void addSineMicrophone(const std::string& device)
-{
-    ASSERT_TRUE(plat::createDirectory(device + "/Microphone", plat::IntermediateDirectories::Yes).ok());
-    ASSERT_TRUE(plat::writePropertyListFile(plat::Dictionary {{"Kind", "Signal"}, {"Signal", "sine=frequency=440"}},
-        device + "/Microphone/Microphone.plist")
-                    .ok());
 }
 
 // The movie has what the script made: every frame (the first picture twice),

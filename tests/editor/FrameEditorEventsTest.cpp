@@ -6,6 +6,8 @@
 #include "document/AudioClip.h"
 #include "editor/FrameEditorHelp.h"
 #include "editor/FrameEditorTestSupport.h"
+#include "editor/PlayerViewController.h"
+#include "editor/StripItemViews.h"
 #include "platform/foundation/ErrorObject.h"
 #include "platform/graphics/ImageRepresentation.h"
 #include "platform/graphics/Path.h"
@@ -15,6 +17,7 @@
 #include "platform/ui/NavigationController.h"
 #include "support/MediaTools.h"
 #include "support/RunLoopWaiting.h"
+#include "uikit/Carousel.h"
 #include "uikit/Hudy.h"
 #include <thread>
 
@@ -207,7 +210,7 @@ TEST_F(TabletFrameEditorEvents, TheTabletsClipEditorIs214PointsHigh)
     EXPECT_EQ(editor->audioConfigurationController()->view()->frame(), plat::makeRect(0, 768 - 214, 1024, 214));
 }
 
-TEST_F(TabletFrameEditorEvents, TheTabletsRecorderRisesAboveTheBottomAndTheStripGoesBackToItsPlace)
+TEST_F(TabletFrameEditorEvents, TheTabletsRecorderRisesAboveTheBottomOverTheFadedStrip)
 {
     open(4);
     editor->actionAudio();
@@ -216,16 +219,18 @@ TEST_F(TabletFrameEditorEvents, TheTabletsRecorderRisesAboveTheBottomAndTheStrip
     driver.wait(FrameEditorViewController::kRecorderSeconds);
     const double height = recorder->view()->frame().height();
     EXPECT_EQ(recorder->view()->frame().minY(), 768 - height - 50);
-    // Lifted out of the recorder's way, but not over the toolbar.
-    const double toolbarFoot = outlets().viewRightControls->frame().maxY();
-    EXPECT_GT(toolbarFoot, 0);
-    EXPECT_EQ(outlets().viewPlayerViewController->frame().minY(), toolbarFoot);
-    EXPECT_EQ(outlets().viewTimelineViewController->frame().minY(), toolbarFoot);
+    // Under the panel, faded, rather than lifted over the picture and the capture screen's controls.
+    EXPECT_EQ(outlets().viewPlayerViewController->frame().minY(), 632);
+    EXPECT_EQ(outlets().viewTimelineViewController->frame().minY(), 647);
+    EXPECT_EQ(editor->playerViewController()->view()->alpha(), 0);
+    EXPECT_EQ(outlets().viewLeftControls->alpha(), 0) << "the jump buttons under the panel";
     editor->hideAudioRecorder();
     driver.wait(FrameEditorViewController::kRecorderSeconds + 0.1);
     EXPECT_EQ(editor->audioRecorderView(), nullptr);
     EXPECT_EQ(outlets().viewPlayerViewController->frame().minY(), 632);
     EXPECT_EQ(outlets().viewTimelineViewController->frame().minY(), 647);
+    EXPECT_EQ(editor->playerViewController()->view()->alpha(), 1);
+    EXPECT_EQ(outlets().viewLeftControls->alpha(), 1);
 }
 
 TEST_F(FrameEditorEvents, ANewSoundFliesFromTheBoxToItsLaneThenTheBoxGoes)
@@ -257,6 +262,45 @@ TEST_F(FrameEditorEvents, ANewSoundFliesFromTheBoxToItsLaneThenTheBoxGoes)
     driver.wait(FrameEditorViewController::kFlyInSeconds + 0.1);
     EXPECT_EQ(box->superview(), nullptr);
     plat::NotificationCenter::defaultCenter().removeObserver(token);
+}
+
+namespace {
+
+// Each lane of the item lies whole in the strip's place on the screen.
+void expectLanesWhole(const plat::View& container, plat::View& item, const plat::Window& window)
+{
+    const plat::Rect shown = container.convertRect(container.bounds(), nullptr);
+    for (int64_t track = 0; track < 3; ++track) {
+        auto lane = item.viewWithTag(zt::detail::kFirstLaneTag + track);
+        ASSERT_NE(lane, nullptr);
+        const plat::Rect onScreen = lane->convertRect(lane->bounds(), nullptr);
+        EXPECT_TRUE(onScreen.minY() >= shown.minY() && onScreen.maxY() <= shown.maxY()
+            && shown.maxY() <= window.bounds().maxY())
+            << "track " << track << " at " << plat::stringFromRect(onScreen) << " in " << plat::stringFromRect(shown);
+    }
+}
+
+}  // namespace
+
+// A new sound lands with the strip on its sound page, and the page stays.
+TEST_F(FrameEditorEvents, ANewSoundLandsOnTheStripsSoundPageWithEveryLaneWhole)
+{
+    open(4);
+    post("AudioControllerAddAudioNotification", clipPayload(zt::AudioClip::Music, 2, "Song"));
+    driver.wait(8);
+    auto item = editor->playerViewController()->outlets().carousel->itemViewAtIndex(1);
+    ASSERT_NE(item, nullptr);
+    expectLanesWhole(*outlets().viewPlayerViewController, *item, *window);
+}
+
+TEST_F(TabletFrameEditorEvents, ANewSoundLandsOnTheStripsSoundPageWithEveryLaneWhole)
+{
+    open(4);
+    post("AudioControllerAddAudioNotification", clipPayload(zt::AudioClip::Music, 2, "Song"));
+    driver.wait(8);
+    auto item = editor->playerViewController()->outlets().carousel->itemViewAtIndex(1);
+    ASSERT_NE(item, nullptr);
+    expectLanesWhole(*outlets().viewPlayerViewController, *item, *window);
 }
 
 TEST_F(FrameEditorEvents, TheCinemaMaskFollowsTheLook)

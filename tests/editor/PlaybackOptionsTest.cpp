@@ -115,8 +115,8 @@ TEST_F(PlaybackOptions, TheHoldPanelsLabelAndButtonFollowTheSlider)
     EXPECT_EQ(panel->outlets().infoLabel->text(), "Hold 3 times");
     ASSERT_TRUE(driver.tap("+"));
     EXPECT_EQ(panel->outlets().btnDublicate->titleForState(plat::ControlStateNormal), "Hold 4 times");
-    ASSERT_TRUE(driver.tap("-"));
-    ASSERT_TRUE(driver.tap("-"));
+    ASSERT_TRUE(driver.tap("\u2212"));
+    ASSERT_TRUE(driver.tap("Fewer"));
     ASSERT_TRUE(driver.tap("Hold 2 times"));
     EXPECT_EQ(applied, 2);
     panel->outlets().sliderTimer->setValue(0);

@@ -82,7 +82,7 @@ TEST_F(ProgressScreen, APanelOf600By150FitsFiveThresholdsAndShowsOnePicturePerUp
     ASSERT_EQ(shown.size(), 1u);
     expectColour(*shown[0], kRed, "frame 0");
     EXPECT_EQ(shown[0]->alpha(), 1.0) << "fading in";
-    EXPECT_EQ(shown[0]->contentMode(), plat::ContentMode::ScaleAspectFill);
+    EXPECT_EQ(shown[0]->contentMode(), plat::ContentMode::ScaleAspectFit) << "the whole picture";
 
     screen->setProgress(0.45f);
     shown = pictures();
@@ -233,6 +233,9 @@ TEST_F(ProgressScreen, LooksLikeItsPictureOnAPhone)
     show();
     screen->setProgress(0.45f);
     expectWindowLooksLike("render-progress-phone.png");
+    const plat::Rect picture = pictures().back()->convertRect(pictures().back()->bounds(), nullptr);
+    const plat::Rect bar = screen->progressBar()->convertRect(screen->progressBar()->bounds(), nullptr);
+    EXPECT_LT(picture.maxY(), bar.minY()) << "the bar lies below the picture, not across it";
     expectMissing(*screen->progressBar(), "render-progress-phone.png", "the bar");
     expectMissing(*screen->infoLabel(), "render-progress-phone.png", "the text");
     expectMissing(*pictures().back(), "render-progress-phone.png", "the picture");

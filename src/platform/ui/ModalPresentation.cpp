@@ -60,7 +60,8 @@ void ModalPresentation::present(ViewController& requester, std::shared_ptr<ViewC
 
     Rect target = window->bounds();
     if (!covers) {
-        Size size = ViewController::kFormSheetSize;
+        const Size preferred = controller->preferredContentSize();
+        Size size = preferred.width > 0 && preferred.height > 0 ? preferred : ViewController::kFormSheetSize;
         size.width = std::min(size.width, target.width());
         size.height = std::min(size.height, target.height());
         target = {{(target.width() - size.width) / 2, (target.height() - size.height) / 2}, size};

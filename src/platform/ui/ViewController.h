@@ -135,6 +135,10 @@ public:
     // The size a popover gives this controller's view (the platform's default 320 x 1100).
     Size contentSizeForViewInPopover() const { return _contentSizeForViewInPopover; }
     void setContentSizeForViewInPopover(Size size) { _contentSizeForViewInPopover = size; }
+    // The size the controller would have as a form sheet on a tablet; none
+    // (zero) gives the platform's, kFormSheetSize. The screen bounds it.
+    Size preferredContentSize() const { return _preferredContentSize; }
+    void setPreferredContentSize(Size size) { _preferredContentSize = size; }
 
     // Navigation, through the interception points.
     std::shared_ptr<NavigationController> navigationController();
@@ -208,6 +212,7 @@ private:
     ModalPresentationStyle _presentationStyle = ModalPresentationStyle::FullScreen;
     ModalTransitionStyle _transitionStyle = ModalTransitionStyle::CoverVertical;
     Size _contentSizeForViewInPopover {320, 1100};
+    Size _preferredContentSize;
     std::shared_ptr<NavigationItem> _navigationItem;
     std::vector<std::shared_ptr<BarButtonItem>> _toolbarItems;
     std::shared_ptr<TabBarItem> _tabBarItem;

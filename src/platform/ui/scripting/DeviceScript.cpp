@@ -8,6 +8,8 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/URL.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/scripting/LayoutCheck.h"
 #include "platform/ui/scripting/UIDriver.h"
 
 namespace plat::scripting {
@@ -30,6 +32,7 @@ constexpr Shape kShapes[] = {
     {"type", 1, -1},
     {"wait", 1, 1},
     {"screenshot", 1, -1},
+    {"checklayout", 0, 0},
     {"openurl", 1, 1},
     {"background", 0, 0},
     {"foreground", 0, 0},
@@ -156,7 +159,7 @@ Result<void> DeviceScript::runCommand(UIDriver& driver, const Command& c) const
     const auto& w = c.words;
     // Every command meets the app at rest: what fell due is done.
     settle();
-    if (c.verb == "tap" || c.verb == "tapat" || c.verb == "drag")
+    if (c.verb == "tap" || c.verb == "tapat" || c.verb == "drag" || c.verb == "checklayout")
         driver.waitForTouchableScreen();
     if (c.verb == "tap") {
         if (auto tapped = driver.tryTap(c.rest); !tapped.ok())
@@ -176,6 +179,15 @@ Result<void> DeviceScript::runCommand(UIDriver& driver, const Command& c) const
             return failure(c, "no window to take a picture of");
         if (auto written = writeScreenshot(*picture, c.rest); !written.ok())
             return failure(c, written.error().localizedDescription());
+    } else if (c.verb == "checklayout") {
+        auto window = driver.window();
+        if (!window)
+            return failure(c, "no window to look at");
+        std::string found;
+        for (const std::string& fault : layoutFaults(*window))
+            found += (found.empty() ? "" : "; ") + fault;
+        if (!found.empty())
+            return failure(c, found);
     } else if (c.verb == "openurl") {
         auto url = URL::URLWithString(w[0]);
         app.openURLFromApplication(*url, std::string(), Value());

@@ -16,6 +16,7 @@ class UIDriver;
 //   type TEXT            types the rest of the line ("\n" return, "\b" backspace, "\\" a backslash)
 //   wait SECONDS         lets the app run
 //   screenshot FILE      writes the screen as PNG (relative to the working folder)
+//   checklayout          fails when a control or text on screen is cut off or covered (see layoutFaults)
 //   openurl URL          another app hands the URL over
 //   background           the home button: resign active, enter background
 //   foreground           back from the background

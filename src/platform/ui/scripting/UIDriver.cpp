@@ -19,20 +19,17 @@
 #include "platform/ui/ViewController.h"
 #include "platform/ui/ViewRendering.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/scripting/ViewDescription.h"
 
 namespace plat::scripting {
 
 namespace {
 
+using detail::describe;
+using detail::isShown;
+
 // The platform file manager's code for a write that failed for no reason of its own.
 constexpr int64_t kFileWriteUnknownError = 512;
-// Views this faint are not on screen for a person.
-constexpr double kVisibleAlpha = 0.01;
-
-bool isShown(const View& view)
-{
-    return !view.isHidden() && view.alpha() > kVisibleAlpha;
-}
 
 // What a button shows in words, which a person taps even when the button's
 // accessibility label says it otherwise ("+" read as "Longer").
@@ -115,28 +112,6 @@ bool hasInteractionBlockingAnimations(const View& view)
         if (hasInteractionBlockingAnimations(*subview))
             return true;
     return false;
-}
-
-// "LabelView \"Next\" of CoachMarkViewController at (10, 20, 300, 40)": enough to find it.
-std::string describe(const View& view)
-{
-    std::string text = view.className();
-    for (const View* v = &view; v; v = v->superview().get()) {
-        if (!v->accessibilityLabel().empty()) {
-            text += (v == &view ? " \"" : " in \"") + v->accessibilityLabel() + "\"";
-            break;
-        }
-    }
-    for (const View* v = &view; v; v = v->superview().get()) {
-        if (auto controller = v->viewController()) {
-            text += " of " + controller->className();
-            break;
-        }
-    }
-    Rect frame = view.convertRect(view.bounds(), nullptr);
-    return text
-        + formatLine(" at ({}, {}, {}, {})", std::lround(frame.origin.x), std::lround(frame.origin.y),
-            std::lround(frame.size.width), std::lround(frame.size.height));
 }
 
 bool reportMissedTap(const Result<void>& tapped)

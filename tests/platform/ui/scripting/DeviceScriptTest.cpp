@@ -129,6 +129,16 @@ TEST_F(Scripts, ATapOnACoveredControlNamesTheCoverAndStopsTheRun)
     EXPECT_EQ(target->presses, 0);
 }
 
+TEST_F(Scripts, ALayoutCheckPassesASoundScreenAndStopsAtAControlOffIt)
+{
+    ASSERT_TRUE(run("checklayout\n").ok());
+    window->subviews().front()->setFrame(plat::makeRect(500, 100, 120, 44));
+    auto ran = run("wait 0.1\nchecklayout\n");
+    ASSERT_FALSE(ran.ok());
+    EXPECT_EQ(ran.error().localizedDescription(),
+        "line 2 (checklayout): Button \"Add frame\" at (500, 100, 120, 44) is cut off by the screen's edge");
+}
+
 // A control on its way in takes no touches; the script waits for it to stop,
 // as a person would, instead of tapping what lies under it.
 TEST_F(Scripts, ATapWaitsForAControlThatIsStillMovingIn)
