@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -68,6 +69,18 @@ int main(int argc, char** argv)
         printUsage();
         return 2;
     }
+    // Paths the app stores (the pasteboard's project location among them)
+    // must not depend on the folder it was started in.
+    std::error_code absoluteError;
+    std::filesystem::path absoluteFolder = std::filesystem::absolute(deviceFolder, absoluteError);
+    if (absoluteError) {
+        std::fprintf(stderr, "zantrope: cannot use %s as the device folder: %s\n", deviceFolder.c_str(),
+            absoluteError.message().c_str());
+        return 1;
+    }
+    deviceFolder = absoluteFolder.lexically_normal().string();
+    if (deviceFolder.size() > 1 && deviceFolder.back() == '/')
+        deviceFolder.pop_back();
     auto sandbox = std::make_shared<plat::Sandbox>(deviceFolder);
     // Without its folders nothing the person makes could be kept: stop rather than run on.
     for (const std::string& folder : {sandbox->documentsDirectory(), sandbox->cachesDirectory(),

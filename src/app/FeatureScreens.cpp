@@ -6,6 +6,7 @@
 #include "app/WelcomeMain.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
@@ -220,7 +221,13 @@ void FeatureScreen::viewWillLayoutSubviews()
 
 void FeatureScreen::didTapContinueButton()
 {
-    dismissViewControllerAnimated(true, nullptr);
+    if (_configuration != FeatureConfiguration::Welcome) {
+        dismissViewControllerAnimated(true, nullptr);
+        return;
+    }
+    // What waited for the welcome to close (a message of the first start) comes in front only now.
+    dismissViewControllerAnimated(
+        true, [] { plat::NotificationCenter::defaultCenter().post(WelcomeMain::kDidCloseNotification); });
 }
 
 bool FeatureScreen::shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation orientation) const

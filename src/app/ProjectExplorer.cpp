@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/AppAlerts.h"
 #include "document/DataManager.h"
+#include "document/FailureAlerts.h"
 #include "document/FailureReason.h"
 #include "document/FilledText.h"
 #include "document/FormatterUtil.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "app/AppAlerts.h"
 #include "app/ProjectExplorer.h"
+#include "document/FailureAlerts.h"
 #include "document/FileUtil.h"
 #include "document/ProjectDataWrapper.h"
 #include "document/ProjectModel.h"

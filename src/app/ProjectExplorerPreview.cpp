@@ -2,8 +2,8 @@
 // once rendered, and any export rendered with the progress screen.
 #include <cstdio>
 
-#include "app/AppAlerts.h"
 #include "app/ProjectExplorer.h"
+#include "document/FailureAlerts.h"
 #include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"

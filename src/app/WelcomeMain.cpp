@@ -36,6 +36,12 @@ void WelcomeMain::handleWelcome(const std::function<void(const plat::Dictionary&
         show(*list);
 }
 
+bool WelcomeMain::isDue()
+{
+    auto list = features();
+    return list && !list->empty() && !getHasSeen();
+}
+
 std::optional<plat::Dictionary> WelcomeMain::features()
 {
     return bundleDictionary("Welcome");

@@ -11,9 +11,14 @@ namespace zt {
 // its show-once flag in the user defaults. Main thread.
 class WelcomeMain {
 public:
+    // Posted on the main thread once the welcome screen has closed.
+    static constexpr const char* kDidCloseNotification = "WelcomeDidCloseNotification";
+
     // Calls show with the list when it holds something and the welcome was
     // never handled; in every case marks it handled.
     static void handleWelcome(const std::function<void(const plat::Dictionary& features)>& show);
+    // Whether handleWelcome would show the welcome now.
+    static bool isDue();
     static bool getHasSeen();
     static void setHasSeen(bool seen);
     // The bundle identifier followed by ".welcome".

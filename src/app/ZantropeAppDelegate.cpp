@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 
+#include "app/WelcomeMain.h"
 #include "audio/AudioController.h"
 #include "document/FailureReason.h"
 #include "document/FilledText.h"
@@ -114,9 +115,12 @@ void ZantropeAppDelegate::importProjectsFromInbox()
         return;
 
     auto alert = makeMessage(plat::localized("Import."));
-    // The window comes with the base start-up, after this: show the message on the next turn.
-    plat::DispatchQueue::mainQueue().async([alert] { alert->show(); });
     std::weak_ptr<UntitledAppDelegate> weakSelf = weak_from_this();
+    // The window comes with the base start-up, after this: show the message on the next turn.
+    plat::DispatchQueue::mainQueue().async([weakSelf, alert] {
+        if (auto self = std::static_pointer_cast<ZantropeAppDelegate>(weakSelf.lock()))
+            self->showInboxMessage(alert);
+    });
     plat::DispatchQueue::globalQueue().async([weakSelf, alert, archives]() mutable {
         ProjectImportProcessor processor;
         std::vector<FailedImport> failures;
@@ -178,8 +182,36 @@ plat::Result<std::string> ZantropeAppDelegate::setAsideArchive(const std::string
     return plat::Error::posix(EEXIST, "set aside", archive);
 }
 
+void ZantropeAppDelegate::showInboxMessage(const std::shared_ptr<plat::AlertView>& alert)
+{
+    if (!WelcomeMain::isDue()) {
+        alert->show();
+        return;
+    }
+    _messageAfterWelcome = alert;
+    std::weak_ptr<UntitledAppDelegate> weakSelf = weak_from_this();
+    _welcomeObserver = plat::NotificationCenter::defaultCenter().addObserver(
+        WelcomeMain::kDidCloseNotification, nullptr, [weakSelf](const plat::Notification&) {
+            auto self = std::static_pointer_cast<ZantropeAppDelegate>(weakSelf.lock());
+            if (!self || !self->_messageAfterWelcome)
+                return;
+            auto message = std::move(self->_messageAfterWelcome);
+            self->_messageAfterWelcome.reset();
+            message->show();
+            if (self->_dismissAfterWelcome)
+                self->dismissAfterMessageTime(message);
+            self->_dismissAfterWelcome = false;
+            self->_welcomeObserver = {};  // last: it owns this callback
+        });
+}
+
 void ZantropeAppDelegate::dismissAfterMessageTime(std::shared_ptr<plat::AlertView> alert)
 {
+    if (alert == _messageAfterWelcome) {
+        // Not shown yet: its 3 s start when it shows.
+        _dismissAfterWelcome = true;
+        return;
+    }
     std::weak_ptr<UntitledAppDelegate> weakSelf = weak_from_this();
     plat::RunLoop::main().performAfterDelay(this, kMessageSeconds, [weakSelf, alert] {
         if (auto self = std::static_pointer_cast<ZantropeAppDelegate>(weakSelf.lock()))

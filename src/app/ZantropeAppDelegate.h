@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/UntitledAppDelegate.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Result.h"
 
 namespace plat {
@@ -53,6 +54,13 @@ private:
     bool importArchiveAtURL(const plat::URL& url);
     void importAudioFileAtURL(const plat::URL& url);
     void dismissAfterMessageTime(std::shared_ptr<plat::AlertView> alert);
+    // Shows the inbox message, or, while the first start's welcome screen
+    // is still to come (it would cover the message), once it has closed.
+    void showInboxMessage(const std::shared_ptr<plat::AlertView>& alert);
+
+    std::shared_ptr<plat::AlertView> _messageAfterWelcome;
+    bool _dismissAfterWelcome = false;  // the message waiting for the welcome goes 3 s after it shows
+    plat::ObserverToken _welcomeObserver;
 };
 
 }  // namespace zt

@@ -6,7 +6,6 @@
 #include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
-#include "platform/foundation/ErrorObject.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
@@ -212,15 +211,11 @@ void AudioConfigurationViewController::buildTrimControl()
 
 void AudioConfigurationViewController::markForRendering()
 {
-    auto metadata = _project->getMetaData();
-    if (!metadata)
-        return;
-    metadata->set(kNeedsRenderingKey, true);
-    if (auto saved = _project->saveMetaDataToDisk(); !saved.ok()) {
-        plat::log("clip editor: {}", saved.error().description());
-        plat::NotificationCenter::defaultCenter().post(kShowErrorNotification, this,
-            plat::Dictionary {{kErrorKey, std::make_shared<plat::ErrorObject>(saved.error())}});
-    }
+    // The clip itself is stored, or refused with the reason, at Done: a
+    // mark that cannot be stored meanwhile is taken back and not told on
+    // every move of a slider.
+    if (auto marked = _project->changeMetaData({{kNeedsRenderingKey, true}}); !marked.ok())
+        plat::log("clip editor: the movie is not marked for rendering: {}", marked.error().description());
 }
 
 void AudioConfigurationViewController::trimControl(QVTrimControl&, double leftValue, double rightValue)

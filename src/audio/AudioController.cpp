@@ -5,6 +5,7 @@
 #include "audio/ProjectSoundFiles.h"
 #include "audio/SoundFileInspection.h"
 #include "document/AudioClip.h"
+#include "document/FailureReason.h"
 #include "document/FormatterUtil.h"
 #include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
@@ -122,14 +123,14 @@ bool AudioController::isClipValid(const AudioClip& clip) const
     return clip.startFrameIndex() <= clip.endFrameIndex();
 }
 
-void AudioController::saveAudioData()
+bool AudioController::saveAudioData()
+{
+    return storeTracks(MarkForRendering::No, WhenNotStored::TakeBackAndTell);
+}
+
+bool AudioController::storeTracks(MarkForRendering mark, WhenNotStored whenNotStored)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
-    auto metadata = _project->getMetaData();
-    if (!metadata) {
-        plat::log("audio: the project's metadata cannot be read; the clips are not saved");
-        return;
-    }
     plat::Dictionary audio;
     for (int64_t track = 0; track < kTrackCount; ++track) {
         plat::Array records;
@@ -137,22 +138,33 @@ void AudioController::saveAudioData()
             records.append(clip->encode());
         audio.set(trackKey(track), std::move(records));
     }
-    metadata->set(kAudioMetaKey, std::move(audio));
-    if (auto saved = _project->saveMetaDataToDisk(); !saved.ok())
-        plat::log("audio: the clips are not saved: {}", saved.error().localizedDescription());
-}
-
-void AudioController::setNeedsRendering()
-{
-    if (auto metadata = _project->getMetaData())
-        metadata->set(kNeedsRenderingKey, true);
-}
-
-void AudioController::storeAndMarkForRendering()
-{
+    // A re-fit that changed nothing has nothing to store (and nothing to refuse).
+    auto metadata = _project->getMetaData();
+    if (metadata && metadata->get(kAudioMetaKey) == plat::Value(audio)
+        && (mark == MarkForRendering::No || metadata->getBool(kNeedsRenderingKey).value_or(false)))
+        return true;
+    ProjectModel::MetaDataChange change {{kAudioMetaKey, std::move(audio)}};
     // One save holds both: the tracks and the note that the movie must be made again.
-    setNeedsRendering();
-    saveAudioData();
+    if (mark == MarkForRendering::Yes)
+        change.emplace_back(kNeedsRenderingKey, true);
+    auto stored = _project->changeMetaData(change);
+    if (stored.ok())
+        return true;
+    if (whenNotStored == WhenNotStored::Log) {
+        plat::log("audio: the fitted clips are not stored: {}", stored.error().description());
+        return false;
+    }
+    // Only stored sound is shown and played: the tracks go back to the metadata, which went back itself.
+    loadAudioForProject();
+    updateAudioPlayer();
+    postError(errorWithCause(
+        kErrorDomain, kNotStoredError, plat::localized("The sound could not be saved."), stored.error()));
+    return false;
+}
+
+bool AudioController::storeAndMarkForRendering()
+{
+    return storeTracks(MarkForRendering::Yes, WhenNotStored::TakeBackAndTell);
 }
 
 void AudioController::postError(const plat::Error& error)
@@ -178,7 +190,8 @@ std::shared_ptr<AudioClip> AudioController::prepareAudioClipWithFile(
         return nullptr;
     auto placed = ProjectSoundFiles::placeInProjectFolder(*_project, path);
     if (!placed.ok()) {
-        postError(placed.error());
+        postError(errorWithCause(
+            kErrorDomain, kNotStoredError, plat::localized("The sound could not be added."), placed.error()));
         return nullptr;
     }
     const std::string& fileName = placed.value();
@@ -215,7 +228,8 @@ std::shared_ptr<AudioClip> AudioController::prepareAudioClipForBackgroundMusicWi
     // The file is expected in the project folder already; one from elsewhere is copied in.
     auto placed = ProjectSoundFiles::placeInProjectFolder(*_project, path);
     if (!placed.ok()) {
-        postError(placed.error());
+        postError(errorWithCause(
+            kErrorDomain, kNotStoredError, plat::localized("The sound could not be added."), placed.error()));
         return nullptr;
     }
     auto clip = std::make_shared<AudioClip>();
@@ -229,15 +243,10 @@ std::shared_ptr<AudioClip> AudioController::prepareAudioClipForBackgroundMusicWi
     clip->setIsOn(true);
     clip->setLinkToPosition(0);
     clip->setTrack(kMusicTrack);
-    // The old music goes only now, and its file only when no clip (the new one included) uses it.
-    Track old = std::move(_audioTracks[kMusicTrack]);
+    // The old music goes only now; its file once the new music is stored (addAudioFromFile).
     _audioTracks[kMusicTrack].clear();
     _musicMixer->calculateAudioClipTimeRangeInMovieForClip(*clip);
     _audioTracks[kMusicTrack].push_back(clip);
-    for (const auto& previous : old) {
-        if (auto file = fileNameOf(*previous))
-            deleteFileIfUnused(*file);
-    }
     return clip;
 }
 
@@ -247,11 +256,25 @@ void AudioController::addAudioFromFile(
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (!path)
         return;
+    std::vector<std::string> filesBefore;
+    for (const Track& track : _audioTracks)
+        for (const auto& clip : track)
+            if (auto file = fileNameOf(*clip))
+                filesBefore.push_back(*file);
     auto clip = type == AudioClip::Music ? prepareAudioClipForBackgroundMusicWithFile(*path, name)
                                          : prepareAudioClipWithFile(*path, frameIndex, name, type);
     if (!clip)
         return;
-    storeAndMarkForRendering();
+    if (!storeAndMarkForRendering()) {
+        // The sound copied in for the clip goes with it, unless a stored clip plays it.
+        if (auto file = fileNameOf(*clip);
+            file && std::find(filesBefore.begin(), filesBefore.end(), *file) == filesBefore.end())
+            deleteFileIfUnused(*file);
+        return;
+    }
+    // Files only the replaced music played go once the new music is stored.
+    for (const std::string& file : filesBefore)
+        deleteFileIfUnused(file);
     updateAudioPlayer();
     plat::NotificationCenter::defaultCenter().post(
         kAudioControllerAddAudioNotification, this, plat::Dictionary {{kClipKey, clip}});
@@ -284,8 +307,8 @@ void AudioController::updateAudioClip(std::shared_ptr<AudioClip> clip)
         }
     }
     _musicMixer->calculateAudioClipTimeRangeInMovieForClip(*clip);
-    saveAudioData();
-    updateAudioPlayer();
+    if (saveAudioData())
+        updateAudioPlayer();
 }
 
 void AudioController::deleteFileIfUnused(const std::string& name)
@@ -294,23 +317,26 @@ void AudioController::deleteFileIfUnused(const std::string& name)
         ProjectSoundFiles::removeSoundFile(*_project, name);
 }
 
-void AudioController::removeAudioClip(std::shared_ptr<AudioClip> clip)
+bool AudioController::removeAudioClip(std::shared_ptr<AudioClip> clip)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (!clip)
-        return;
+        return false;
     bool removed = false;
     for (Track& track : _audioTracks)
         removed = std::erase(track, clip) > 0 || removed;
     if (!removed)
-        return;
+        return false;
+    // The file goes only once no stored clip names it.
+    if (!storeAndMarkForRendering())
+        return false;
     // Recordings keep their file for the recordings list.
     if (clip->type() != AudioClip::VoiceOver) {
         if (auto file = fileNameOf(*clip))
             deleteFileIfUnused(*file);
     }
-    storeAndMarkForRendering();
     updateAudioPlayer();
+    return true;
 }
 
 void AudioController::removeAudioFile(const std::string& name)
@@ -318,7 +344,9 @@ void AudioController::removeAudioFile(const std::string& name)
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     for (Track& track : _audioTracks)
         std::erase_if(track, [&](const auto& clip) { return usesFile(*clip, name); });
-    storeAndMarkForRendering();
+    // The file stays while a stored clip names it.
+    if (!storeAndMarkForRendering())
+        return;
     ProjectSoundFiles::removeSoundFile(*_project, name);
     // The player must not go on playing the removed clips.
     updateAudioPlayer();
@@ -352,7 +380,8 @@ void AudioController::recalculateAudioClipDurations()
         }
     }
     for (const auto& clip : orphans)
-        removeAudioClip(clip);
+        for (Track& track : _audioTracks)
+            std::erase(track, clip);
     for (int64_t track = 0; track < kMusicTrack; ++track) {
         const Track& clips = _audioTracks[static_cast<size_t>(track)];
         for (const auto& clip : clips) {
@@ -366,7 +395,20 @@ void AudioController::recalculateAudioClipDurations()
         }
     }
     _isAudioMixChanged = true;
-    saveAudioData();
+    // The fit follows from the frames, which were stored: opening the
+    // project fits the stored clips the same way, so a fit that cannot be
+    // stored stays in memory and is only logged.
+    if (!storeTracks(orphans.empty() ? MarkForRendering::No : MarkForRendering::Yes, WhenNotStored::Log))
+        return;
+    // Recordings keep their file for the recordings list; other files go once no stored clip names them.
+    for (const auto& clip : orphans) {
+        if (clip->type() == AudioClip::VoiceOver)
+            continue;
+        if (auto file = fileNameOf(*clip))
+            deleteFileIfUnused(*file);
+    }
+    if (!orphans.empty())
+        updateAudioPlayer();
 }
 
 void AudioController::updateAudioPlayer()

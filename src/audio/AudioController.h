@@ -48,8 +48,10 @@ public:
     // Rebuilds the tracks from the metadata, leaving out clips that cannot
     // play (their frame is gone, no length, broken times).
     void loadAudioForProject();
-    // Writes the tracks into the metadata and saves it.
-    void saveAudioData();
+    // Writes the tracks into the metadata and saves it. When it cannot be
+    // saved the tracks (and the player) go back to what is stored, the
+    // person hears why, and the result is false.
+    bool saveAudioData();
     // A new player over the mix of all three tracks.
     void updateAudioPlayer();
     void playAtTimeIndex(float seconds, float rate);
@@ -93,7 +95,9 @@ public:
     // the removal take the clip by value: the caller's pointer may be the very
     // entry of a track that they take it from.
     void updateAudioClip(std::shared_ptr<AudioClip> clip);
-    void removeAudioClip(std::shared_ptr<AudioClip> clip);
+    // False when nothing was removed: the clip is not in a track, or the
+    // removal could not be stored (then the person was told).
+    bool removeAudioClip(std::shared_ptr<AudioClip> clip);
     // Removes every clip of the file, then the file (a recording deleted from the list).
     void removeAudioFile(const std::string& name);
     bool isAudioFileStillInUse(const std::string& name) const;
@@ -158,6 +162,7 @@ public:
 
     static constexpr const char* kErrorDomain = "AudioController";
     static constexpr int64_t kNotAFileError = 1;
+    static constexpr int64_t kNotStoredError = 2;
     static constexpr int64_t kNoRoomError = 240;
     // Longer picks become the background music.
     static constexpr double kLongestSoundSeconds = 60;
@@ -167,8 +172,13 @@ private:
     plat::MediaTime frames(int64_t count) const;
     int64_t anchorIndexOf(const AudioClip& clip) const;
     bool anotherClipPlaysAt(int64_t frameIndex, const Track& track, const AudioClip& clip) const;
-    void storeAndMarkForRendering();
-    void setNeedsRendering();
+    enum class MarkForRendering { No, Yes };
+    // A change the person made is taken back and told; a fit that follows
+    // from stored frames is only logged.
+    enum class WhenNotStored { TakeBackAndTell, Log };
+    bool storeTracks(MarkForRendering mark, WhenNotStored whenNotStored);
+    // False (the change taken back, the person told) when the tracks cannot be stored.
+    bool storeAndMarkForRendering();
     void postError(const plat::Error& error);
     void deleteFileIfUnused(const std::string& name);
     void presentPicker(plat::ViewController& presenter, std::shared_ptr<MQMediaPickerController> picker);

@@ -1,5 +1,6 @@
 #include "audio/AudioRecorderViewController.h"
 
+#include "document/FailureReason.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DateFormatter.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -388,8 +389,8 @@ void AudioRecorderViewController::reportFailedRecording(const plat::Error& error
     discardRecording();
     letThePlayersBeHeard();
     showReady();
-    auto alert = std::make_shared<AlertView>(
-        plat::localized("The voice-over could not be recorded."), error.localizedDescription());
+    auto alert
+        = std::make_shared<AlertView>(plat::localized("The voice-over could not be recorded."), failureReason(error));
     alert->addButtonWithTitle(plat::localized("Dismiss"), nullptr);
     alert->show();
     // A delegate that started the movie for the recording hears it is over, without a file.

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "capture/APAlbumPickerController.h"
+#include "document/FailureReason.h"
 #include "document/Frame.h"
 #include "document/FrameFiles.h"
 #include "document/ImageProducer.h"
@@ -53,8 +54,10 @@ void removeFrameFiles(const std::string& folder, const std::string& frameID)
 // turned upright, capped, and stored as a new frame's three files. None
 // when the picture cannot be read or its files cannot all be written; then
 // nothing of it stays in the project folder.
-std::optional<Frame> storePictureAsFrame(
-    const plat::Asset& asset, ImageProducer& producer, const std::string& folder, int32_t maxResolution)
+// Stores the photo as a frame's files; none when the photo cannot be read,
+// or (storeError set) when its files cannot be written.
+std::optional<Frame> storePictureAsFrame(const plat::Asset& asset, ImageProducer& producer, const std::string& folder,
+    int32_t maxResolution, std::optional<plat::Error>* storeError)
 {
     std::string name = asset.photoAsset().fileName;
     auto representation = asset.defaultRepresentation();
@@ -76,7 +79,7 @@ std::optional<Frame> storePictureAsFrame(
         return std::nullopt;
     }
     Frame frame(FrameTypePicture);
-    if (!producer.storeImage(*upright, frame.frameID())) {
+    if (!producer.storeImage(*upright, frame.frameID(), storeError)) {
         // Files that were written before the failure would belong to no frame.
         removeFrameFiles(folder, frame.frameID());
         plat::log("photo import: the frame files of {} could not be stored; skipped", name);
@@ -98,6 +101,7 @@ struct CaptureImportController::Run {
     // Main queue only.
     size_t finished = 0;
     size_t failed = 0;
+    std::optional<plat::Error> firstStoreError;  // why a picture could not be kept, when a write failed
     std::optional<std::string> previousUID;
 };
 
@@ -144,7 +148,7 @@ void CaptureImportController::importAssets(
         if (!made.ok() || !_project->getProjectPath()) {
             plat::log("photo import: the project has no folder to import into: {}",
                 made.ok() ? std::string("none was made") : made.error().localizedDescription());
-            showSkipped(assets.size(), assets.size());
+            showSkipped(assets.size(), assets.size(), made.ok() ? std::nullopt : std::optional(made.error()));
             return;
         }
     }
@@ -175,8 +179,11 @@ void CaptureImportController::importOnQueue(std::shared_ptr<CaptureImportControl
         ImageProducer producer(self->_project);
         for (const auto& asset : run->assets) {
             // One picture at a time: its pixels are gone before the next is decoded.
-            auto frame = storePictureAsFrame(*asset, producer, run->folder, run->maxResolution);
-            plat::DispatchQueue::mainQueue().async([self, run, frame = std::move(frame)] {
+            std::optional<plat::Error> storeError;
+            auto frame = storePictureAsFrame(*asset, producer, run->folder, run->maxResolution, &storeError);
+            plat::DispatchQueue::mainQueue().async([self, run, frame = std::move(frame), storeError] {
+                if (storeError && !run->firstStoreError)
+                    run->firstStoreError = storeError;
                 if (!frame || !self->insertStoredFrame(*run, *frame))
                     ++run->failed;
                 self->pictureFinished(*run);
@@ -213,6 +220,8 @@ bool CaptureImportController::insertStoredFrame(Run& run, const Frame& frame)
         if (metadata)
             metadata->set("RecordNeedsRendering", renderingBefore);
         removeFrameFiles(run.folder, frame.frameID());
+        if (!run.firstStoreError)
+            run.firstStoreError = saved.error();
         return false;
     }
     run.previousUID = frame.UID();
@@ -234,13 +243,17 @@ void CaptureImportController::pictureFinished(Run& run)
             _hud->setProgress(progress);
     }
     if (run.finished == picked && run.failed > 0)
-        showSkipped(run.failed, picked);
+        showSkipped(run.failed, picked, run.firstStoreError);
 }
 
-void CaptureImportController::showSkipped(size_t skipped, size_t picked)
+void CaptureImportController::showSkipped(size_t skipped, size_t picked, const std::optional<plat::Error>& storeError)
 {
     plat::log("photo import: {} of {} pictures skipped", skipped, picked);
-    auto alert = std::make_shared<AlertView>(plat::localized("Photo import"), skippedMessage(skipped, picked));
+    std::string message = skippedMessage(skipped, picked);
+    // Pictures that could be read but not kept: the person hears why.
+    if (storeError)
+        message += "\n" + failureReason(*storeError);
+    auto alert = std::make_shared<AlertView>(plat::localized("Photo import"), message);
     alert->addButtonWithTitle(plat::localized("OK"), nullptr);
     alert->show();
 }

@@ -1,8 +1,11 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/foundation/Error.h"
 
 namespace plat {
 class Asset;
@@ -59,7 +62,7 @@ private:
     // False when the project could not be saved with the frame; then it is taken out again.
     bool insertStoredFrame(Run& run, const Frame& frame);
     void pictureFinished(Run& run);
-    static void showSkipped(size_t skipped, size_t picked);
+    static void showSkipped(size_t skipped, size_t picked, const std::optional<plat::Error>& storeError);
 
     std::shared_ptr<ProjectModel> _project;
     std::shared_ptr<Hudy> _hud;

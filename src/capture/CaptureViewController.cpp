@@ -4,6 +4,7 @@
 
 #include "capture/CaptureSources.h"
 #include "document/DataManager.h"
+#include "document/FailureReason.h"
 #include "document/Frame.h"
 #include "document/ImageProducer.h"
 #include "document/ProjectModel.h"
@@ -337,6 +338,12 @@ void CaptureViewController::showError(const std::optional<plat::Error>& error)
         return;
     std::string message
         = error->userInfo().getString(plat::kLocalizedFailureReasonErrorKey).value_or(error->localizedDescription());
+    // A store that failed says why, in the system's words.
+    if (const auto& cause = error->underlyingError()) {
+        const std::string reason = failureReason(*cause);
+        if (message.find(reason) == std::string::npos)
+            message += "\n" + reason;
+    }
     auto alert = std::make_shared<AlertView>(plat::localized("Error"), message);
     alert->addButtonWithTitle(plat::localized("Dismiss"), nullptr);
     if (error->code() == kCameraNotAuthorizedError && plat::isOpenSettingsURLAvailable()) {

@@ -168,8 +168,9 @@ public:
     void volumeChanged(const plat::Notification& notification);
     void onCaptureImageTimer();
 
-    // The error a failed frame write reports, by the free space left.
-    static plat::Error storeFailureError(uint64_t freeBytes);
+    // The error a failed frame write reports, by the free space left; it
+    // wraps the write's own error (cause), which the alert gives as the reason.
+    static plat::Error storeFailureError(uint64_t freeBytes, const std::optional<plat::Error>& cause = std::nullopt);
     // The zoom's centre cut, scaled back to the picture's size without
     // interpolation; the picture itself at scale 1 or below. Any thread.
     static std::shared_ptr<const plat::Image> zoomedPicture(

@@ -7,6 +7,7 @@
 #include "capture/CaptureImportController.h"
 #include "capture/CaptureViewController.h"
 #include "document/DataManager.h"
+#include "document/FailureReason.h"
 #include "document/FileUtil.h"
 #include "document/FilledText.h"
 #include "document/FormatterUtil.h"
@@ -91,15 +92,17 @@ void CaptureViewController::captureImage(const std::shared_ptr<const plat::Image
     _viewCameraContainer->setAlpha(0);
 }
 
-plat::Error CaptureViewController::storeFailureError(uint64_t freeBytes)
+plat::Error CaptureViewController::storeFailureError(uint64_t freeBytes, const std::optional<plat::Error>& cause)
 {
     if (freeBytes >= kLowSpaceBytes)
-        return plat::Error(kErrorDomain, kUnknownStoreError,
+        return errorWithCause(kErrorDomain, kUnknownStoreError,
             filledText(plat::localized("Ups. An unknown error occured. (%@-%d)"),
-                {kErrorDomain, std::to_string(kUnknownStoreError)}));
-    return plat::Error(kErrorDomain, kNoSpaceStoreError,
+                {kErrorDomain, std::to_string(kUnknownStoreError)}),
+            cause);
+    return errorWithCause(kErrorDomain, kNoSpaceStoreError,
         plat::localized("There is almost no space left on this device. You cannot record new media until you free "
-                        "some space."));
+                        "some space."),
+        cause);
 }
 
 std::optional<Frame> CaptureViewController::storeImageOperation(const plat::Image& picture)
@@ -120,7 +123,7 @@ std::optional<Frame> CaptureViewController::storeImageOperation(const plat::Imag
         plat::log("capture screen: the picture could not be stored: {}",
             failure ? failure->description() : std::string("no reason given"));
         dropFiles();  // a thumbnail written before the failure would belong to no frame
-        showError(storeFailureError(FileUtil::freeDiskspace()));
+        showError(storeFailureError(FileUtil::freeDiskspace(), failure));
         return std::nullopt;
     }
     FrameList& list = _project->getFrameList();
@@ -148,7 +151,7 @@ std::optional<Frame> CaptureViewController::storeImageOperation(const plat::Imag
         for (size_t i = 0; i < before.size(); ++i)
             metadata->set(changedKeys[i], before[i]);
         dropFiles();
-        showError(saved.error());
+        showError(storeFailureError(FileUtil::freeDiskspace(), saved.error()));
         return std::nullopt;
     }
     updateInfoScreen();

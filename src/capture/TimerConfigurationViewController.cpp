@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "document/FailureAlerts.h"
 #include "document/FilledText.h"
 #include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
@@ -39,9 +40,18 @@ void TimerConfigurationViewController::updateLabels()
         plat::log("timer settings: the project's metadata cannot be read; the interval is not stored");
         return;
     }
-    metadata->set(kCaptureTimerValueKey, seconds);
-    if (auto saved = _project->saveMetaDataToDisk(); !saved.ok())
-        plat::log("timer settings: the interval could not be saved: {}", saved.error().description());
+    const auto storedSeconds = metadata->get(kCaptureTimerValueKey).int64Value();
+    auto stored = _project->changeMetaData({{kCaptureTimerValueKey, seconds}});
+    if (stored.ok())
+        return;
+    plat::log("timer settings: the interval could not be saved: {}", stored.error().description());
+    // Opening the screen stores the interval it shows again: nothing the person chose is lost then.
+    const int64_t shownBefore = storedSeconds.value_or(0) == 0 ? kDefaultSeconds : *storedSeconds;
+    if (shownBefore == seconds)
+        return;
+    _sliderTimer->setValue(static_cast<double>(shownBefore));
+    _labelValue->setText(filledText(plat::localized("%d seconds"), {std::to_string(shownBefore)}));
+    showFailureAlert(plat::localized("The interval could not be saved."), stored.error());
 }
 
 void TimerConfigurationViewController::actionSliderValueChanged()

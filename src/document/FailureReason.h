@@ -1,16 +1,21 @@
 #pragma once
+#include <cstdint>
+#include <optional>
 #include <string>
 
-namespace plat {
-class Error;
-}
+#include "platform/foundation/Error.h"
 
 namespace zt {
 
 // Why something failed, in words for the person using the app: the
 // system's own text for a file-system error ("Read-only file system", "No
 // space left on device"), without the paths and operations that the log
-// keeps; else the error's description. Any thread.
+// keeps; else the error's description. Of an error that wraps another,
+// the innermost one's. Any thread.
 std::string failureReason(const plat::Error& error);
+
+// An error that tells what did not happen (text) and wraps why (cause, when
+// known) as its underlying error.
+plat::Error errorWithCause(std::string domain, int64_t code, std::string text, const std::optional<plat::Error>& cause);
 
 }  // namespace zt

@@ -18,18 +18,23 @@ FrameMeta::FrameMeta(std::string frameID, std::string projectPath)
         _metadata = *stored;
 }
 
-bool FrameMeta::saveMetaData() const
+bool FrameMeta::saveMetaData(std::optional<plat::Error>* error) const
 {
     if (_metadata.empty())
         return true;
     if (!isValidFrameID(_frameID)) {
         plat::log("frame metadata: refused the frame id \"{}\"", _frameID);
+        if (error)
+            *error = plat::Error("FrameMeta", 1, "\"" + _frameID + "\" cannot name a file.");
         return false;
     }
     auto written = plat::writePropertyListFile(_metadata,
         plat::appendingPathComponent(_projectPath, fileNameForFrameID(_frameID)), plat::PropertyListFormat::XML);
-    if (!written.ok())
+    if (!written.ok()) {
         plat::log("frame metadata: {}", written.error().localizedDescription());
+        if (error)
+            *error = written.error();
+    }
     return written.ok();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
+#include <optional>
 #include <string>
 
+#include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 
 namespace zt {
@@ -21,8 +23,8 @@ public:
     void setValue(const plat::Value& value, const std::string& key) { _metadata.set(key, value); }
 
     // An empty dictionary writes nothing and succeeds; otherwise the file is
-    // written atomically as an XML property list.
-    bool saveMetaData() const;
+    // written atomically as an XML property list. error (when given) says why it failed.
+    bool saveMetaData(std::optional<plat::Error>* error = nullptr) const;
 
     static std::string fileNameForFrameID(const std::string& frameID) { return "meta-" + frameID + ".meta"; }
 

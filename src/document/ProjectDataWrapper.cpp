@@ -256,14 +256,49 @@ plat::Result<void> ProjectDataWrapper::writeFile(const plat::Data& data, const s
     return written;
 }
 
-bool ProjectDataWrapper::updateRegularFileWithContents(const plat::Data& data, const std::string& preferredFilename)
+plat::Result<void> ProjectDataWrapper::changeMetaData(const MetaDataChange& values)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
-    if (!plat::isPlainFileName(preferredFilename) || _readOnlySnapshot)
+    auto metadata = getMetaData();
+    if (!metadata) {
+        // An unreadable file is never overwritten.
+        return plat::Error(kErrorDomain, kUnreadableMetaDataError, "The project's details cannot be read.");
+    }
+    MetaDataChange before;
+    before.reserve(values.size());
+    for (const auto& [key, value] : values) {
+        before.emplace_back(key, metadata->get(key));
+        metadata->set(key, value);
+    }
+    auto saved = saveMetaDataToDisk();
+    if (!saved.ok()) {
+        // Back in reverse order: a key given twice gets its first value back.
+        for (auto entry = before.rbegin(); entry != before.rend(); ++entry)
+            metadata->set(entry->first, entry->second);
+    }
+    return saved;
+}
+
+bool ProjectDataWrapper::updateRegularFileWithContents(
+    const plat::Data& data, const std::string& preferredFilename, std::optional<plat::Error>* error)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    auto fail = [error](plat::Error failure) {
+        if (error)
+            *error = std::move(failure);
         return false;
-    if (!_projectPath && !createFilePathForProject().ok())
-        return false;
-    return writeFile(data, preferredFilename).ok();
+    };
+    if (!plat::isPlainFileName(preferredFilename))
+        return fail(
+            plat::Error(kErrorDomain, kRefusedFileNameError, "\"" + preferredFilename + "\" cannot name a file."));
+    if (_readOnlySnapshot)
+        return fail(plat::Error(kErrorDomain, kReadOnlySnapshotError, "A read-only copy of a project is never saved."));
+    if (!_projectPath) {
+        if (auto created = createFilePathForProject(); !created.ok())
+            return fail(created.error());
+    }
+    auto written = writeFile(data, preferredFilename);
+    return written.ok() || fail(written.error());
 }
 
 std::optional<plat::Data> ProjectDataWrapper::fileDataForFileWithPreferredFilename(
@@ -278,14 +313,19 @@ std::optional<plat::Data> ProjectDataWrapper::fileDataForFileWithPreferredFilena
     return std::move(bytes).value();
 }
 
-bool ProjectDataWrapper::removeRegularFileWithPreferredFilename(const std::string& preferredFilename)
+bool ProjectDataWrapper::removeRegularFileWithPreferredFilename(
+    const std::string& preferredFilename, std::optional<plat::Error>* error)
 {
-    if (!plat::isPlainFileName(preferredFilename) || _readOnlySnapshot)
+    if (!plat::isPlainFileName(preferredFilename) || _readOnlySnapshot) {
+        if (error)
+            *error = plat::Error(kErrorDomain, _readOnlySnapshot ? kReadOnlySnapshotError : kRefusedFileNameError,
+                "\"" + preferredFilename + "\" cannot be removed here.");
         return false;
+    }
     auto path = pathForFile(preferredFilename);
     if (!path)
         return true;  // no folder: nothing to remove
-    return FileUtil::removeItemAtPath(*path);
+    return FileUtil::removeItemAtPath(*path, error);
 }
 
 bool ProjectDataWrapper::cloneFileWithPreferredFilename(const std::string& source, const std::string& destination)

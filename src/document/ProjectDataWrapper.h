@@ -4,6 +4,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "document/FrameList.h"
 #include "document/FrameListRepair.h"
@@ -53,12 +55,21 @@ public:
     plat::Result<void> saveFramelistToDisk();
     plat::Result<void> saveAllDataToDisk();
 
+    // Sets each value in the metadata (a null value removes its key) and
+    // saves it. When it cannot be saved the metadata gets back exactly what
+    // it had, and the error says why.
+    using MetaDataChange = std::vector<std::pair<std::string, plat::Value>>;
+    plat::Result<void> changeMetaData(const MetaDataChange& values);
+
     // Writes a file of the folder atomically, making the folder first when
-    // there is none. Names must be plain file names.
-    bool updateRegularFileWithContents(const plat::Data& data, const std::string& preferredFilename);
+    // there is none. Names must be plain file names. error (when given) says
+    // why it failed.
+    bool updateRegularFileWithContents(
+        const plat::Data& data, const std::string& preferredFilename, std::optional<plat::Error>* error = nullptr);
     std::optional<plat::Data> fileDataForFileWithPreferredFilename(const std::string& preferredFilename) const;
     // A missing file counts as removed; a folder is refused.
-    bool removeRegularFileWithPreferredFilename(const std::string& preferredFilename);
+    bool removeRegularFileWithPreferredFilename(
+        const std::string& preferredFilename, std::optional<plat::Error>* error = nullptr);
     // Fails when the destination exists.
     bool cloneFileWithPreferredFilename(const std::string& source, const std::string& destination);
 

@@ -5,6 +5,7 @@
 #include "document/ProjectsList.h"
 #include "document/QVZipArchive.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
@@ -51,7 +52,8 @@ bool ProjectImportProcessor::importProjectAtPath(const std::string& path, std::o
             plat::log("project import: cannot remove {}: {}", destination, removeError->localizedDescription());
         return fail(error, *unzipError);
     }
-    if (!ProjectsList::insertProjectName(name))
+    // A fresh device has no list yet: start-up makes it from the folders, this one among them.
+    if (!ProjectsList::insertProjectName(name) && plat::fileExists(ProjectsList::path()))
         plat::log("project import: the projects list cannot be read; {} is not listed", name);
     // The project is in; an archive left behind would be imported again at the next start.
     std::optional<plat::Error> removeError;

@@ -1,5 +1,6 @@
 #include "editor/ConfigurationViewController.h"
 
+#include "document/FailureAlerts.h"
 #include "document/ProjectModel.h"
 #include "editor/ConfigurationCell.h"
 #include "editor/SpeedViewController.h"
@@ -101,15 +102,15 @@ std::shared_ptr<plat::TableViewCell> ConfigurationViewController::tableViewCellF
     return cell;
 }
 
-void ConfigurationViewController::storeSwitch(const plat::Switch& sender, const char* key)
+void ConfigurationViewController::storeSwitch(plat::Switch& sender, const char* key)
 {
-    auto metadata = _project->getMetaData();
-    if (!metadata)
+    auto stored = _project->changeMetaData({{key, sender.isOn()}});
+    if (stored.ok())
         return;
-    metadata->set(key, sender.isOn());
-    // The switch holds for the open project either way.
-    if (auto saved = _project->saveMetaDataToDisk(); !saved.ok())
-        plat::log("playback options: {} is not stored: {}", key, saved.error().localizedDescription());
+    // Only a stored option is shown: the switch goes back and the person hears why.
+    plat::log("playback options: {} is not stored: {}", key, stored.error().description());
+    sender.setOn(!sender.isOn(), /*animated=*/true);
+    showFailureAlert(plat::localized("The setting could not be saved."), stored.error());
 }
 
 void ConfigurationViewController::actionPlayLastFramesOnly(plat::Switch& sender)

@@ -48,7 +48,7 @@ public:
     void actionSwitchChanged(plat::Control& sender);
 
 private:
-    void storeSwitch(const plat::Switch& sender, const char* key);
+    void storeSwitch(plat::Switch& sender, const char* key);
 
     std::shared_ptr<ProjectModel> _project;
     std::shared_ptr<plat::TableView> _tableView;

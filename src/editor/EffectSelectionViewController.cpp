@@ -3,6 +3,7 @@
 #include <iterator>
 #include <string>
 
+#include "document/FailureAlerts.h"
 #include "document/ProjectModel.h"
 #include "editor/EditorNotifications.h"
 #include "platform/foundation/Bundle.h"
@@ -123,17 +124,20 @@ void EffectSelectionViewController::carouselDidEndScrollingAnimation(Carousel& c
     _touchedSinceLastScroll = false;
     if (!chosen)
         return;
-    auto metadata = _project ? _project->getMetaData() : std::nullopt;
-    if (!metadata) {
-        // An unreadable metadata file is never overwritten; nothing changed, so nothing is told.
-        plat::log("effect chooser: the project's metadata cannot be read; the effect stays");
+    if (!_project)
+        return;
+    auto stored
+        = _project->changeMetaData({{kMovieFilterKey, carousel.currentItemIndex()}, {kNeedsRenderingKey, true}});
+    if (!stored.ok()) {
+        // Only a stored effect is shown: the row goes back to it and the person hears why.
+        plat::log("effect chooser: the effect is not stored: {}", stored.error().description());
+        auto metadata = _project->getMetaData();
+        carousel.scrollToItemAtIndex(
+            metadata ? metadata->getInt64(kMovieFilterKey).value_or(0) : 0, /*animated=*/false);
+        _touchedSinceLastScroll = false;
+        showFailureAlert(plat::localized("The effect could not be saved."), stored.error());
         return;
     }
-    metadata->set(kMovieFilterKey, carousel.currentItemIndex());
-    metadata->set(kNeedsRenderingKey, true);
-    // The effect holds for the open project either way: the frame editor is told.
-    if (auto saved = _project->saveMetaDataToDisk(); !saved.ok())
-        plat::log("effect chooser: the effect is not stored: {}", saved.error().localizedDescription());
     plat::NotificationCenter::defaultCenter().post(MovieEffectDidChangeNotification, this);
 }
 

@@ -5,6 +5,7 @@
 
 #include "audio/AudioController.h"
 #include "capture/CaptureViewController.h"
+#include "document/FailureReason.h"
 #include "document/FrameList.h"
 #include "document/ImageProducer.h"
 #include "document/MainViewControllerDelegate.h"
@@ -374,8 +375,9 @@ void FrameEditorViewController::actionProjectExplorer()
         metadata->set("CurrentFrameIndex", _currentFrame);
     }
     if (auto saved = _project->saveAllDataToDisk(); !saved.ok()) {
-        // The person is told; what they see in the explorer is what was stored before.
-        showError(saved.error());
+        // The person is told why, in the system's words; what they see in the explorer is what was stored before.
+        showError(errorWithCause(
+            "FrameEditorViewController", 2, plat::localized("The project could not be saved."), saved.error()));
     }
     std::weak_ptr<FrameEditorViewController> weakSelf = keepAlive;
     plat::View::animateWithDuration(

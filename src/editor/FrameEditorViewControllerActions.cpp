@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "capture/CaptureViewController.h"
+#include "document/FailureReason.h"
 #include "document/FilledText.h"
 #include "document/Frame.h"
 #include "document/FrameList.h"
@@ -174,16 +175,23 @@ bool FrameEditorViewController::storeEditedPicture(int64_t index, const plat::Im
         plat::log("frame editor: no picture to store for frame {}", index);
         return false;
     }
-    if (!_project->updateRegularFileWithContents(*data, "frame-" + *frameID + ".jpg")) {
-        showError(plat::Error(kErrorDomain, kPictureNotStoredError,
-            plat::localized("The edited picture could not be stored. The frame keeps its picture.")));
+    const std::string fileName = "frame-" + *frameID + ".jpg";
+    const auto previous = _project->fileDataForFileWithPreferredFilename(fileName);
+    const std::string notStored
+        = plat::localized("The edited picture could not be stored. The frame keeps its picture.");
+    std::optional<plat::Error> failure;
+    if (!_project->updateRegularFileWithContents(*data, fileName, &failure)) {
+        showError(errorWithCause(kErrorDomain, kPictureNotStoredError, notStored, failure));
+        return false;
+    }
+    if (auto marked = _project->changeMetaData({{"RecordNeedsRendering", true}}); !marked.ok()) {
+        // A new picture in a movie not marked to be made again would never show in it: the old one comes back.
+        if (previous && !_project->updateRegularFileWithContents(*previous, fileName))
+            plat::log("frame editor: the picture of frame {} could not be put back", index);
+        showError(errorWithCause(kErrorDomain, kPictureNotStoredError, notStored, marked.error()));
         return false;
     }
     ImageProducer(_project).createThumbNailAndPreviewForFrameAtIndex(index);
-    if (auto metadata = _project->getMetaData())
-        metadata->set("RecordNeedsRendering", true);
-    if (auto saved = _project->saveMetaDataToDisk(); !saved.ok())
-        showError(saved.error());
     // The strip's item and the timeline's tile show the new thumbnail too.
     _playerViewController->updateFrames();
     _timeLineNeedsUpdate = true;
@@ -313,6 +321,12 @@ std::string FrameEditorViewController::errorMessage(const plat::Error& error)
     if (message.empty())
         message = filledText(
             plat::localized("Ups. An unknown error occured. (%@-%d)"), {error.domain(), std::to_string(error.code())});
+    // What the person asked for is named above; why it failed is the wrapped error's.
+    if (const auto& cause = error.underlyingError()) {
+        const std::string reason = failureReason(*cause);
+        if (message.find(reason) == std::string::npos)
+            message += "\n" + reason;
+    }
     return message;
 }
 

@@ -1,5 +1,6 @@
 #include "editor/FramePasteCopier.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -12,7 +13,7 @@
 
 namespace zt {
 
-std::optional<std::string> FramePasteCopier::copyFrame(
+std::optional<FramePasteCopier::Failure> FramePasteCopier::copyFrame(
     const std::string& sourceFolder, const std::string& destinationFolder, const Item& item)
 {
     auto copied = FrameFiles::copyFilesOfFrame(sourceFolder, destinationFolder, item.frameID, item.newFrameID);
@@ -25,7 +26,16 @@ std::optional<std::string> FramePasteCopier::copyFrame(
     auto removed = FrameFiles::deleteFilesOfFrame(destinationFolder, item.newFrameID);
     if (!removed.ok())
         plat::log("paste: files of a frame that did not come stay: {}", removed.failureDescription());
-    return copied.ok() ? "its picture is gone from " + sourceFolder : copied.failureDescription();
+    // A picture gone from its project is missing; one that is there but could
+    // not be copied (the destination cannot be written) failed for a reason.
+    if (copied.ok()
+        || !plat::fileExists(plat::appendingPathComponent(sourceFolder, FrameFiles::pictureFileName(item.frameID))))
+        return Failure {item.frameID, "its picture is gone from " + sourceFolder, std::nullopt};
+    const std::string picture = FrameFiles::pictureFileName(item.frameID);
+    auto failed = std::find_if(copied.failures.begin(), copied.failures.end(),
+        [&](const FrameFilesReport::Failure& failure) { return failure.fileName == picture; });
+    return Failure {item.frameID, copied.failureDescription(),
+        (failed != copied.failures.end() ? failed : copied.failures.begin())->error};
 }
 
 void FramePasteCopier::start(std::string sourceFolder, std::string destinationFolder, std::vector<Item> items,
@@ -37,14 +47,14 @@ void FramePasteCopier::start(std::string sourceFolder, std::string destinationFo
                    items = std::move(items), frameHandler, onFinish = std::move(onFinish)]() mutable {
             std::vector<Failure> failures;
             // The entries of a hold share one new id: its files are copied once.
-            std::map<std::string, std::optional<std::string>> copied;
+            std::map<std::string, std::optional<Failure>> copied;
             for (const Item& item : items) {
                 auto [done, first] = copied.try_emplace(item.newFrameID);
                 if (first)
                     done->second = copyFrame(sourceFolder, destinationFolder, item);
                 if (const auto& failure = done->second) {
-                    plat::log("paste: frame {} skipped: {}", item.frameID, *failure);
-                    failures.push_back({item.frameID, *failure});
+                    plat::log("paste: frame {} skipped: {}", item.frameID, failure->reason);
+                    failures.push_back({item.frameID, failure->reason, failure->error});
                     continue;
                 }
                 plat::DispatchQueue::mainQueue().async(

@@ -1,10 +1,12 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "document/Frame.h"
+#include "platform/foundation/Error.h"
 
 namespace zt {
 
@@ -24,6 +26,8 @@ public:
     struct Failure {
         std::string frameID;
         std::string reason;
+        // Why the picture could not be copied; none when the source has no picture.
+        std::optional<plat::Error> error;
     };
     // A new frame of the item's type and new id (with a new UID); main queue.
     using FrameHandler = std::function<void(Frame frame)>;
@@ -33,8 +37,8 @@ public:
     static void start(std::string sourceFolder, std::string destinationFolder, std::vector<Item> items,
         FrameHandler onFrame, FinishHandler onFinish);
 
-    // Copies one frame's files; an error when its picture is not among them.
-    static std::optional<std::string> copyFrame(
+    // Copies one frame's files; a failure when its picture is not among them.
+    static std::optional<Failure> copyFrame(
         const std::string& sourceFolder, const std::string& destinationFolder, const Item& item);
 };
 

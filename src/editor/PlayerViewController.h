@@ -191,7 +191,8 @@ private:
     // False, with the user told, when the picture could not become a saved frame.
     bool pasteImage(const plat::Image& image, int64_t index);
     void insertPastedFrame(const Frame& frame, int64_t index);
-    void finishPaste(int64_t pastedCount, int64_t requestedCount, std::vector<std::string> skipped);
+    void finishPaste(int64_t pastedCount, int64_t requestedCount, std::vector<std::string> skipped,
+        const std::optional<plat::Error>& cause);
     void playTrashSound();
 
     std::shared_ptr<ProjectModel> _project;

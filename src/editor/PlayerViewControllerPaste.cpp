@@ -4,6 +4,7 @@
 #include <map>
 
 #include "audio/AudioController.h"
+#include "document/FailureReason.h"
 #include "document/FileUtil.h"
 #include "document/FilledText.h"
 #include "document/Frame.h"
@@ -42,8 +43,10 @@ bool PlayerViewController::pasteImage(const plat::Image& image, int64_t index)
     const int32_t cap = longest >= 1 ? longest : std::max(bitmap->width(), bitmap->height());
     auto upright = scaledAndRotatedImageWithMaxResolution(image, cap);
     Frame frame(FrameTypePicture);
-    if (!upright || !_imageProducer || !_imageProducer->storeImage(*upright, frame.frameID())) {
-        postError(plat::Error(kErrorDomain, kPasteSkippedError, plat::localized("The picture could not be pasted.")));
+    std::optional<plat::Error> failure;
+    if (!upright || !_imageProducer || !_imageProducer->storeImage(*upright, frame.frameID(), &failure)) {
+        postError(errorWithCause(
+            kErrorDomain, kPasteSkippedError, plat::localized("The picture could not be pasted."), failure));
         return false;
     }
     frameList().insertFrame(frame, index);
@@ -78,7 +81,7 @@ void PlayerViewController::pasteSelected(PasteOrder order)
         if (!image)
             return;
         if (pasteImage(*image, at))
-            finishPaste(1, 1, {});
+            finishPaste(1, 1, {}, std::nullopt);
         return;
     }
     auto record = _pasteBoard->frames();
@@ -145,8 +148,12 @@ void PlayerViewController::pasteSelected(PasteOrder order)
         },
         [weakSelf, project, pasted, requested, busy](std::vector<FramePasteCopier::Failure> failures) {
             std::vector<std::string> skipped;
-            for (const auto& failure : failures)
+            std::optional<plat::Error> cause;
+            for (const auto& failure : failures) {
                 skipped.push_back(failure.frameID);
+                if (!cause)
+                    cause = failure.error;
+            }
             auto self = weakSelf.lock();
             if (!self) {
                 // The editor closed meanwhile: the frames that arrived are kept all the same.
@@ -158,7 +165,7 @@ void PlayerViewController::pasteSelected(PasteOrder order)
             }
             if (busy)
                 self->post(kHideActivityNotification);
-            self->finishPaste(*pasted, requested, std::move(skipped));
+            self->finishPaste(*pasted, requested, std::move(skipped), cause);
         });
 }
 
@@ -172,7 +179,8 @@ void PlayerViewController::insertPastedFrame(const Frame& frame, int64_t index)
     writeCounter();
 }
 
-void PlayerViewController::finishPaste(int64_t pastedCount, int64_t requestedCount, std::vector<std::string> skipped)
+void PlayerViewController::finishPaste(int64_t pastedCount, int64_t requestedCount, std::vector<std::string> skipped,
+    const std::optional<plat::Error>& cause)
 {
     if (pastedCount > 0) {
         if (auto audio = audioController())
@@ -188,14 +196,23 @@ void PlayerViewController::finishPaste(int64_t pastedCount, int64_t requestedCou
     }
     if (skipped.empty())
         return;
-    std::string text = requestedCount == 1
-        ? plat::localized("The frame could not be pasted: its picture is missing.")
-        : filledText(plat::localized("%d of %d frames could not be pasted: their pictures are missing."),
-            {std::to_string(skipped.size()), std::to_string(requestedCount)});
+    // A picture that is there but could not be copied (the device cannot be written) is not "missing".
+    std::string text;
+    if (cause) {
+        text = requestedCount == 1 ? plat::localized("The frame could not be pasted.")
+                                   : filledText(plat::localized("%d of %d frames could not be pasted."),
+                                       {std::to_string(skipped.size()), std::to_string(requestedCount)});
+    } else {
+        text = requestedCount == 1
+            ? plat::localized("The frame could not be pasted: its picture is missing.")
+            : filledText(plat::localized("%d of %d frames could not be pasted: their pictures are missing."),
+                {std::to_string(skipped.size()), std::to_string(requestedCount)});
+    }
     plat::Array ids;
     for (const std::string& id : skipped)
         ids.append(id);
-    postError(plat::Error(kErrorDomain, kPasteSkippedError, text, plat::Dictionary {{"FRAME_IDS", ids}}));
+    postError(plat::Error(kErrorDomain, kPasteSkippedError, text, plat::Dictionary {{"FRAME_IDS", ids}},
+        cause ? std::make_shared<const plat::Error>(*cause) : nullptr));
 }
 
 }  // namespace zt

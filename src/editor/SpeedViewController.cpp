@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "document/FailureAlerts.h"
 #include "document/FormatterUtil.h"
 #include "document/FrameList.h"
 #include "document/ProjectModel.h"
@@ -47,20 +48,33 @@ void SpeedViewController::updateValues()
         plat::log("speed panel: a rate of {} cannot be stored", framesPerSecond);
         return;
     }
+    showDuration(framesPerSecond);
+    auto metadata = _project->getMetaData();
+    if (!metadata)
+        return;
+    const double storedRate = metadata->getDouble("RecordFPS").value_or(0);
+    const double rate = static_cast<float>(framesPerSecond);
+    auto stored = _project->changeMetaData({{"RecordFPS", rate}, {"RecordNeedsRendering", true}});
+    if (stored.ok())
+        return;
+    plat::log("speed panel: the frame rate is not stored: {}", stored.error().description());
+    // Opening the panel stores the rate it shows again: nothing the person chose is lost then.
+    if (storedRate == rate)
+        return;
+    _outlets.sliderSpeed->setValue(storedRate);
+    if (storedRate > 0)
+        showDuration(storedRate);
+    showFailureAlert(plat::localized("The speed could not be saved."), stored.error());
+}
+
+void SpeedViewController::showDuration(double framesPerSecond)
+{
     const auto frames = static_cast<double>(_project->getFrameList().count());
     const auto seconds = static_cast<int64_t>(frames / framesPerSecond);
     if (_outlets.labelValue) {
         _outlets.labelValue->setText(plat::formatLine("{} {} {} FPS", getFormatedDuration(seconds),
             plat::localized("at"), static_cast<int64_t>(framesPerSecond)));
     }
-    auto metadata = _project->getMetaData();
-    if (!metadata)
-        return;
-    metadata->set("RecordFPS", static_cast<double>(static_cast<float>(framesPerSecond)));
-    metadata->set("RecordNeedsRendering", true);
-    // The rate holds for the open project either way.
-    if (auto saved = _project->saveMetaDataToDisk(); !saved.ok())
-        plat::log("speed panel: the frame rate is not stored: {}", saved.error().localizedDescription());
 }
 
 void SpeedViewController::actionValueChanged(plat::Control&)

@@ -42,6 +42,7 @@ public:
 
 private:
     void stepBy(double framesPerSecond);
+    void showDuration(double framesPerSecond);
 
     std::shared_ptr<ProjectModel> _project;
     Outlets _outlets;

@@ -1,6 +1,7 @@
 #include "editor/ThemeSettingsViewController.h"
 
 #include "capture/APAlbumPickerController.h"
+#include "document/FailureAlerts.h"
 #include "document/ProjectModel.h"
 #include "editor/ConfigurationCell.h"
 #include "editor/EffectSelectionViewController.h"
@@ -176,31 +177,27 @@ std::shared_ptr<plat::TableViewCell> ThemeSettingsViewController::tableViewCellF
     return cell;
 }
 
-bool ThemeSettingsViewController::markNeedsRendering()
+plat::Result<void> ThemeSettingsViewController::markNeedsRendering()
 {
-    auto metadata = _project ? _project->getMetaData() : std::nullopt;
-    if (!metadata) {
-        plat::log("look sheet: the project's metadata cannot be read; nothing is stored");
-        return false;
-    }
-    metadata->set(kNeedsRenderingKey, true);
-    if (auto saved = _project->saveMetaDataToDisk(); !saved.ok())
-        plat::log("look sheet: the metadata is not stored: {}", saved.error().localizedDescription());
-    return true;
+    if (!_project)
+        return plat::Error("ThemeSettingsViewController", 1, "There is no project.");
+    return _project->changeMetaData({{kNeedsRenderingKey, true}});
 }
 
-void ThemeSettingsViewController::storeSwitch(const plat::Switch& sender, const char* key, const char* notification)
+void ThemeSettingsViewController::storeSwitch(plat::Switch& sender, const char* key, const char* notification)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
-    auto metadata = _project ? _project->getMetaData() : std::nullopt;
-    if (!metadata) {
-        plat::log("look sheet: the project's metadata cannot be read; {} is not stored", key);
+    ProjectModel::MetaDataChange change {{key, sender.isOn()}, {kNeedsRenderingKey, true}};
+    if (std::string_view(key) == kMaskKey)
+        change.emplace_back(kMaskFormatKey, kMaskFormat);
+    auto stored = _project ? _project->changeMetaData(change)
+                           : plat::Result<void>(plat::Error("ThemeSettingsViewController", 1, "There is no project."));
+    if (!stored.ok()) {
+        plat::log("look sheet: {} is not stored: {}", key, stored.error().description());
+        sender.setOn(!sender.isOn(), /*animated=*/true);
+        showFailureAlert(plat::localized("The setting could not be saved."), stored.error());
         return;
     }
-    metadata->set(key, sender.isOn());
-    if (std::string_view(key) == kMaskKey)
-        metadata->set(kMaskFormatKey, kMaskFormat);
-    markNeedsRendering();
     plat::NotificationCenter::defaultCenter().post(notification, this);
 }
 
@@ -226,10 +223,14 @@ void ThemeSettingsViewController::actionMask(plat::Switch& sender)
 
 void ThemeSettingsViewController::actionImportBackground(plat::Switch& sender)
 {
-    if (sender.isOn())
+    if (sender.isOn()) {
         importImageAsThemeBackground();
-    else
-        markNeedsRendering();
+        return;
+    }
+    if (auto marked = markNeedsRendering(); !marked.ok()) {
+        sender.setOn(true, /*animated=*/true);
+        showFailureAlert(plat::localized("The setting could not be saved."), marked.error());
+    }
 }
 
 void ThemeSettingsViewController::actionUpload()
@@ -272,6 +273,8 @@ void ThemeSettingsViewController::importAsset(const std::shared_ptr<plat::Asset>
         auto made = _project->createFilePathForProject();
         if (!made.ok() || !_project->getProjectPath()) {
             plat::log("look sheet: the project has no folder for its background");
+            if (!made.ok())
+                showFailureAlert(plat::localized("The picture could not be saved."), made.error());
             return;
         }
     }
@@ -287,14 +290,20 @@ void ThemeSettingsViewController::importAsset(const std::shared_ptr<plat::Asset>
             upright = scaledAndRotatedImageWithMaxResolution(picture, kBackgroundMaxResolution);
         }
         auto data = upright ? plat::JPEGRepresentation(*upright, 1.0) : std::nullopt;
-        bool written = data && plat::writeFileAtomically(path, *data).ok();
-        if (!written)
+        auto written = data ? plat::writeFileAtomically(path, *data)
+                            : plat::Result<void>(plat::Error("ThemeSettingsViewController", 2,
+                                plat::localized("The chosen picture cannot be read.")));
+        if (!written.ok())
             plat::log("look sheet: the chosen picture could not be stored as {}", kBackgroundFile);
         plat::DispatchQueue::mainQueue().async([weakSelf, written] {
             auto self = weakSelf.lock();
-            if (!self || !written)
+            if (!self)
                 return;
-            self->markNeedsRendering();
+            auto marked = written.ok() ? self->markNeedsRendering() : written;
+            if (!marked.ok()) {
+                showFailureAlert(plat::localized("The picture could not be saved."), marked.error());
+                return;
+            }
             plat::NotificationCenter::defaultCenter().post(ThemeDidChangeNotification, self.get());
         });
     });

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/foundation/Result.h"
 #include "render/LookSheetPageViewController.h"
 
 namespace plat {
@@ -72,8 +73,10 @@ public:
     std::shared_ptr<plat::View> tableViewViewForHeaderInSection(plat::TableView&, int64_t section) override;
 
 private:
-    void storeSwitch(const plat::Switch& sender, const char* key, const char* notification);
-    bool markNeedsRendering();
+    // Stores the switch's state; when it cannot be stored the switch goes
+    // back and the person hears why.
+    void storeSwitch(plat::Switch& sender, const char* key, const char* notification);
+    plat::Result<void> markNeedsRendering();
     void importAsset(const std::shared_ptr<plat::Asset>& asset);
 
     std::shared_ptr<ProjectModel> _project;

@@ -2,6 +2,7 @@
 // picture, their reading back, and their copy for a duplicated frame.
 #include <cmath>
 
+#include "document/FailureReason.h"
 #include "document/FileUtil.h"
 #include "document/ProjectModel.h"
 #include "painter/PainterFiles.h"
@@ -51,27 +52,28 @@ plat::Result<void> PainterLayerManager::storeLayersForFrameID(const std::string&
     saveLayer(*_currentLayer);
     showLayerViews();
     std::vector<plat::Dictionary> stored;
+    std::optional<plat::Error> cause;
     for (const auto& layer : _layers) {
         if (!layer->canStored())
             continue;
         if (layer->bufferData()
             && !_project->updateRegularFileWithContents(
-                *layer->bufferData(), PainterFiles::layerStrokesFileName(frameID, layer->UUID())))
-            return plat::Error("PainterLayerManager", 2, "cannot write the strokes of a layer");
+                *layer->bufferData(), PainterFiles::layerStrokesFileName(frameID, layer->UUID()), &cause))
+            return errorWithCause("PainterLayerManager", 2, "cannot write the strokes of a layer", cause);
         if (auto picture = pictureOf(*layer)) {
             auto png = plat::PNGRepresentation(*picture);
             if (!png
                 || !_project->updateRegularFileWithContents(
-                    *png, PainterFiles::layerPictureFileName(frameID, layer->UUID())))
-                return plat::Error("PainterLayerManager", 2, "cannot write the picture of a layer");
+                    *png, PainterFiles::layerPictureFileName(frameID, layer->UUID()), &cause))
+                return errorWithCause("PainterLayerManager", 2, "cannot write the picture of a layer", cause);
         }
         stored.push_back(layer->encode());
     }
     auto archived = PainterLayerArchive::archivedDataWithLayers(stored);
     if (!archived.ok())
         return archived.error();
-    if (!_project->updateRegularFileWithContents(archived.value(), PainterFiles::layersFileName(frameID)))
-        return plat::Error("PainterLayerManager", 2, "cannot write the layer list");
+    if (!_project->updateRegularFileWithContents(archived.value(), PainterFiles::layersFileName(frameID), &cause))
+        return errorWithCause("PainterLayerManager", 2, "cannot write the layer list", cause);
     return plat::Result<void>::success();
 }
 

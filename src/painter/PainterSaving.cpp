@@ -1,6 +1,9 @@
 // The painter screen's writing: the frame's painter files and picture, the
 // preview and thumbnail, the settings and the project's rendering mark.
 #include "document/DataManager.h"
+#include "document/FailureAlerts.h"
+#include "document/FailureReason.h"
+#include "document/FrameFilesSnapshot.h"
 #include "document/FrameList.h"
 #include "document/ImageProducer.h"
 #include "document/ProjectModel.h"
@@ -11,6 +14,7 @@
 #include "painter/PainterViewController.h"
 #include "painter/Stroke.h"
 #include "painter/StrokeArchive.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Image.h"
@@ -27,10 +31,21 @@ std::string framePictureFileName(const std::string& frameID)
     return "frame-" + frameID + ".jpg";
 }
 
-void writeOrLog(ProjectModel& project, const plat::Data& data, const std::string& fileName)
+plat::Result<void> writeFile(ProjectModel& project, const plat::Data& data, const std::string& fileName)
 {
-    if (!project.updateRegularFileWithContents(data, fileName))
-        plat::log("painter: cannot write {}", fileName);
+    std::optional<plat::Error> failure;
+    if (project.updateRegularFileWithContents(data, fileName, &failure))
+        return plat::Result<void>::success();
+    plat::log("painter: cannot write {}", fileName);
+    return errorWithCause("PainterViewController", 1, "cannot write " + fileName, failure);
+}
+
+plat::Result<void> removeFile(ProjectModel& project, const std::string& fileName)
+{
+    std::optional<plat::Error> failure;
+    if (project.removeRegularFileWithPreferredFilename(fileName, &failure))
+        return plat::Result<void>::success();
+    return errorWithCause("PainterViewController", 1, "cannot remove " + fileName, failure);
 }
 }  // namespace
 
@@ -40,8 +55,10 @@ void PainterViewController::observeBackground()
     plat::NotificationCenter::defaultCenter().addObserver(
         this, plat::ApplicationDidEnterBackgroundNotification, nullptr, [weakSelf](const plat::Notification&) {
             // The app may never come back: what is painted so far is written now.
-            if (auto self = weakSelf.lock(); self && !self->_closed)
-                self->storePainting();
+            if (auto self = weakSelf.lock(); self && !self->_closed) {
+                if (auto stored = self->storePainting(); !stored.ok())
+                    plat::log("painter: the painting is not stored: {}", stored.error().description());
+            }
         });
 }
 
@@ -50,56 +67,92 @@ void PainterViewController::saveAndClose()
     if (_closed)
         return;  // the back button is disabled after one tap; a second call changes nothing
     _closed = true;
-    storePainting();
+    auto self = sharedAs<PainterViewController>();
+    auto stored = storePainting();
+    if (!stored.ok()) {
+        // The frame stays as it was on disk, and the editor shows it so; the person hears why.
+        plat::log("painter: the painting is not stored: {}", stored.error().description());
+        showFailureAlert(
+            plat::localized(_isMasking ? "The mask could not be saved." : "The painting could not be saved."),
+            stored.error());
+    }
     if (auto delegate = _delegate.lock())
         delegate->paintViewDidFinish(*this, _currentFrame);
 }
 
-void PainterViewController::storePainting()
+plat::Result<void> PainterViewController::storePainting()
 {
     // Strokes still waiting for their delay are the frame's too.
     if (hasPendingStrokes())
         loadPendingStrokes();
-    auto frame = _project->getFrameList().getFrameAtIndex(_currentFrame);
-    if (frame && _painterLayerManager) {
-        const std::string frameID = frame->frameID();
-        const auto strokes = _painterLayerManager->encodeLayerInformation();
-        const auto merged = _painterLayerManager->mergeDownAllLayer();
-        if (!_isMasking)
-            storePaintModeFiles(frameID, strokes);
-        if (merged) {
-            if (auto jpeg = plat::JPEGRepresentation(*merged, kMergedPictureQuality))
-                writeOrLog(*_project, *jpeg, framePictureFileName(frameID));
-            else
-                plat::log("painter: the picture of frame {} cannot be encoded", frameID);
-            if (_isMasking)
-                refreshPainterFilesAfterMasking(frameID, *merged);
-        }
-        ImageProducer(_project).createThumbNailAndPreviewForFrameAtIndex(_currentFrame);
-    }
+    // The tools and colours are the painter's own, not the project's: they are kept whatever becomes of the frame.
     storeSettings();
-    if (auto metadata = _project->getMetaData()) {
-        metadata->set("RecordNeedsRendering", true);
-        auto saved = _project->saveMetaDataToDisk();
-        if (!saved.ok())
-            plat::log("painter: cannot save the project's metadata: {}", saved.error().localizedDescription());
+    auto frame = _project->getFrameList().getFrameAtIndex(_currentFrame);
+    const auto& folder = _project->getProjectPath();
+    if (!frame || !_painterLayerManager || !folder)
+        return plat::Result<void>::success();
+    const std::string frameID = frame->frameID();
+    // A frame is written whole or not at all: what was written before a failure is put back.
+    auto before = FrameFilesSnapshot::take(*folder, frameID);
+    if (!before.ok())
+        return before.error();
+    auto stored = storeFrameFiles(frameID);
+    if (stored.ok())
+        stored = _project->changeMetaData({{"RecordNeedsRendering", true}});
+    if (!stored.ok()) {
+        auto restored = before.value().restore();
+        if (!restored.ok())
+            plat::log("painter: frame {} is not put back whole: {}", frameID, restored.failureDescription());
     }
+    return stored;
 }
 
-void PainterViewController::storePaintModeFiles(const std::string& frameID, const std::optional<plat::Data>& strokes)
+plat::Result<void> PainterViewController::storeFrameFiles(const std::string& frameID)
 {
-    if (strokes)
-        writeOrLog(*_project, *strokes, PainterFiles::canvasFileName(frameID));
+    const auto strokes = _painterLayerManager->encodeLayerInformation();
+    const auto merged = _painterLayerManager->mergeDownAllLayer();
+    if (!_isMasking) {
+        if (auto stored = storePaintModeFiles(frameID, strokes); !stored.ok())
+            return stored;
+    }
+    if (merged) {
+        auto jpeg = plat::JPEGRepresentation(*merged, kMergedPictureQuality);
+        if (!jpeg)
+            return plat::Error("PainterViewController", 1, "the picture of frame " + frameID + " cannot be encoded");
+        if (auto written = writeFile(*_project, *jpeg, framePictureFileName(frameID)); !written.ok())
+            return written;
+        if (_isMasking) {
+            if (auto refreshed = refreshPainterFilesAfterMasking(frameID, *merged); !refreshed.ok())
+                return refreshed;
+        }
+    }
+    ImageProducer(_project).createThumbNailAndPreviewForFrameAtIndex(_currentFrame);
+    return plat::Result<void>::success();
+}
+
+plat::Result<void> PainterViewController::storePaintModeFiles(
+    const std::string& frameID, const std::optional<plat::Data>& strokes)
+{
+    if (strokes) {
+        if (auto written = writeFile(*_project, *strokes, PainterFiles::canvasFileName(frameID)); !written.ok())
+            return written;
+    }
     // The unpainted picture, kept once before the first painting is merged
-    // into the frame's picture (the copy fails harmlessly when it exists).
-    _project->cloneFileWithPreferredFilename(
-        framePictureFileName(frameID), PainterFiles::unpaintedPictureFileName(frameID));
+    // into the frame's picture. It is copied only when missing, so a failed
+    // copy is a failure to keep it.
+    const std::string unpainted = PainterFiles::unpaintedPictureFileName(frameID);
+    if (!_project->fileDataForFileWithPreferredFilename(unpainted)
+        && !_project->cloneFileWithPreferredFilename(framePictureFileName(frameID), unpainted)
+        && _project->fileDataForFileWithPreferredFilename(framePictureFileName(frameID)))
+        return plat::Error("PainterViewController", 1, "cannot keep the unpainted picture of frame " + frameID);
     auto stored = _painterLayerManager->storeLayersForFrameID(frameID);
     if (!stored.ok())
         plat::log("painter: the layers of frame {} are not stored: {}", frameID, stored.error().localizedDescription());
+    return stored;
 }
 
-void PainterViewController::refreshPainterFilesAfterMasking(const std::string& frameID, const plat::Image& merged)
+plat::Result<void> PainterViewController::refreshPainterFilesAfterMasking(
+    const std::string& frameID, const plat::Image& merged)
 {
     // The masked picture has the painting in it: the frame's earlier
     // unpainted picture and strokes no longer match it, and painting again
@@ -114,22 +167,24 @@ void PainterViewController::refreshPainterFilesAfterMasking(const std::string& f
         if (auto entries = PainterLayerArchive::layersWithData(*list); entries.ok()) {
             for (const auto& entry : entries.value()) {
                 const std::string layerID = entry.getString("UUID").value_or("");
-                _project->removeRegularFileWithPreferredFilename(PainterFiles::layerPictureFileName(frameID, layerID));
-                _project->removeRegularFileWithPreferredFilename(PainterFiles::layerStrokesFileName(frameID, layerID));
+                for (const std::string& name : {PainterFiles::layerPictureFileName(frameID, layerID),
+                         PainterFiles::layerStrokesFileName(frameID, layerID)}) {
+                    if (auto removed = removeFile(*_project, name); !removed.ok())
+                        return removed;
+                }
             }
         }
-        _project->removeRegularFileWithPreferredFilename(layers);
+        if (auto removed = removeFile(*_project, layers); !removed.ok())
+            return removed;
     }
     if (!painted)
-        return;
-    if (auto jpeg = plat::JPEGRepresentation(merged, kMergedPictureQuality))
-        writeOrLog(*_project, *jpeg, unpainted);
-    else
-        _project->removeRegularFileWithPreferredFilename(unpainted);
-    if (auto empty = StrokeArchive::archivedDataWithStrokes({}); empty.ok())
-        writeOrLog(*_project, empty.value(), strokes);
-    else
-        _project->removeRegularFileWithPreferredFilename(strokes);
+        return plat::Result<void>::success();
+    auto jpeg = plat::JPEGRepresentation(merged, kMergedPictureQuality);
+    auto written = jpeg ? writeFile(*_project, *jpeg, unpainted) : removeFile(*_project, unpainted);
+    if (!written.ok())
+        return written;
+    auto empty = StrokeArchive::archivedDataWithStrokes({});
+    return empty.ok() ? writeFile(*_project, empty.value(), strokes) : removeFile(*_project, strokes);
 }
 
 void PainterViewController::storeSettings()

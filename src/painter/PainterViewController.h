@@ -8,6 +8,7 @@
 #include "painter/ColorPaletteViewController.h"
 #include "painter/PaintToolViewController.h"
 #include "painter/PaintingCanvasView.h"
+#include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
 #include "platform/ui/ViewController.h"
 #include "uikit/HelpManagerDelegate.h"
@@ -41,7 +42,8 @@ public:
 // previous frame behind it. The tool bar slides in at the top and the
 // palette at the bottom. Leaving always saves: the frame's painter files
 // and merged picture, its preview and thumbnail, the painter settings, and
-// the project marked for rendering; then the delegate is told. The work is
+// the project marked for rendering; then the delegate is told. A frame that
+// cannot be written whole is put back as it was and the person told why. The work is
 // also written when the app goes to the background, so nothing painted is
 // lost if it never comes back. Main queue.
 class PainterViewController : public plat::ViewController,
@@ -122,10 +124,12 @@ private:
     plat::Size screenSize() const;
     std::shared_ptr<PainterBrush> brushForTool(int64_t tool) const;
 
-    // Writing, in PainterSaving.cpp.
-    void storePainting();
-    void storePaintModeFiles(const std::string& frameID, const std::optional<plat::Data>& strokes);
-    void refreshPainterFilesAfterMasking(const std::string& frameID, const plat::Image& merged);
+    // Writing, in PainterSaving.cpp. Each gives the first write that failed;
+    // storePainting then puts the frame's files back as they were.
+    plat::Result<void> storePainting();
+    plat::Result<void> storeFrameFiles(const std::string& frameID);
+    plat::Result<void> storePaintModeFiles(const std::string& frameID, const std::optional<plat::Data>& strokes);
+    plat::Result<void> refreshPainterFilesAfterMasking(const std::string& frameID, const plat::Image& merged);
     void storeSettings();
     void observeBackground();
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iterator>
 
+#include "document/FailureReason.h"
 #include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -66,14 +67,33 @@ void ForegroundSelectViewController::carouselDidEndScrollingAnimation(Carousel& 
     // An entry without an overlay (the first, none) stores no picture; the
     // readers show none while the index is 0.
     auto overlay = plat::Image::imageNamed(overlayNameForPreview(_images[static_cast<size_t>(index)]));
+    const auto previous = project()->fileDataForFileWithPreferredFilename(kForegroundFile);
     if (overlay) {
         auto data = plat::PNGRepresentation(*overlay);
-        if (!data || !project()->updateRegularFileWithContents(*data, kForegroundFile))
+        std::optional<plat::Error> failure;
+        if (!data || !project()->updateRegularFileWithContents(*data, kForegroundFile, &failure)) {
             plat::log("foreground chooser: the overlay of {} is not stored", _images[static_cast<size_t>(index)]);
+            refuseChoice(errorWithCause(
+                "ForegroundSelectViewController", 1, "The picture of the foreground cannot be stored.", failure));
+            return;
+        }
     }
-    if (!storeIndex(index))
+    if (!storeIndex(index)) {
+        // The stored choice keeps its own overlay.
+        if (overlay) {
+            const bool putBack = previous ? project()->updateRegularFileWithContents(*previous, kForegroundFile)
+                                          : project()->removeRegularFileWithPreferredFilename(kForegroundFile);
+            if (!putBack)
+                plat::log("foreground chooser: the overlay of the stored choice is not put back");
+        }
         return;
+    }
     plat::NotificationCenter::defaultCenter().post(ForegroundDidChangeNotification, this);
+}
+
+std::string ForegroundSelectViewController::notStoredTitle() const
+{
+    return plat::localized("The foreground could not be saved.");
 }
 
 }  // namespace zt

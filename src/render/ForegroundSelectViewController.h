@@ -30,6 +30,7 @@ public:
 protected:
     std::shared_ptr<const plat::Image> previewPicture(int64_t index) override;
     std::string itemName(int64_t index) const override;
+    std::string notStoredTitle() const override;
 
 private:
     std::vector<std::string> _images;

@@ -1,5 +1,6 @@
 #include "render/LookChooserViewController.h"
 
+#include "document/FailureAlerts.h"
 #include "document/ProjectModel.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
@@ -84,18 +85,20 @@ std::optional<double> LookChooserViewController::carouselValueForOptionWithDefau
 bool LookChooserViewController::storeIndex(int64_t index)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
-    auto metadata = _project ? _project->getMetaData() : std::nullopt;
-    if (!metadata) {
-        // An unreadable metadata file is never overwritten.
-        plat::log("look chooser: the project's metadata cannot be read; {} stays", _key);
-        return false;
-    }
-    metadata->set(_key, index);
-    metadata->set("RecordNeedsRendering", true);
-    // The choice holds for the open project either way.
-    if (auto saved = _project->saveMetaDataToDisk(); !saved.ok())
-        plat::log("look chooser: {} is not stored: {}", _key, saved.error().localizedDescription());
-    return true;
+    auto stored = _project ? _project->changeMetaData({{_key, index}, {"RecordNeedsRendering", true}})
+                           : plat::Result<void>(plat::Error("LookChooserViewController", 1, "There is no project."));
+    if (stored.ok())
+        return true;
+    plat::log("look chooser: {} is not stored: {}", _key, stored.error().description());
+    refuseChoice(stored.error());
+    return false;
+}
+
+void LookChooserViewController::refuseChoice(const plat::Error& error)
+{
+    if (_carousel)
+        _carousel->scrollToItemAtIndex(storedIndex(), /*animated=*/false);
+    showFailureAlert(notStoredTitle(), error);
 }
 
 }  // namespace zt

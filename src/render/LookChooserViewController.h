@@ -9,6 +9,7 @@
 
 namespace plat {
 class ActivityIndicatorView;
+class Error;
 class Image;
 }  // namespace plat
 
@@ -63,8 +64,13 @@ protected:
     virtual std::string itemName(int64_t index) const = 0;
     const std::string& key() const { return _key; }
     // Stores index under the key with RecordNeedsRendering and saves the
-    // metadata; false (nothing stored) when the metadata cannot be read.
+    // metadata; false (nothing stored, the person told why, the row back on
+    // the stored choice) when it cannot be saved.
     bool storeIndex(int64_t index);
+    // Tells the person why the choice was not kept and shows the stored one again.
+    void refuseChoice(const plat::Error& error);
+    // What the alert of a choice that was not kept says first.
+    virtual std::string notStoredTitle() const = 0;
 
 private:
     std::shared_ptr<ProjectModel> _project;

@@ -1,5 +1,6 @@
 #include "render/OutlineViewController.h"
 
+#include "document/FailureAlerts.h"
 #include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -245,17 +246,18 @@ void OutlineViewController::saveDataAndFinish()
             outline.set(_metadataIds[section][row], value.empty() ? _placeholders[section][row] : value);
         }
     }
-    auto metadata = _project ? _project->getMetaData() : std::nullopt;
-    if (!metadata) {
-        // An unreadable metadata file is never overwritten; the texts stay in the form.
-        plat::log("outline: the project's metadata cannot be read; the outline is not stored");
+    if (!_project)
+        return;
+    auto stored = _project->changeMetaData(
+        {{kRecordNameKey, _values[0][0]}, {kOutlineKey, outline}, {"RecordNeedsRendering", true}});
+    if (!stored.ok()) {
+        // The cards keep the stored texts; the form keeps what was typed, and
+        // the next edit tries again (closing the sheet now tells nothing twice).
+        plat::log("outline: the outline is not stored: {}", stored.error().description());
+        _isOutlineChanged = false;
+        showFailureAlert(plat::localized("The texts could not be saved."), stored.error());
         return;
     }
-    metadata->set(kRecordNameKey, _values[0][0]);
-    metadata->set(kOutlineKey, outline);
-    metadata->set("RecordNeedsRendering", true);
-    if (auto saved = _project->saveMetaDataToDisk(); !saved.ok())
-        plat::log("outline: the outline is not stored: {}", saved.error().localizedDescription());
     plat::Dictionary payload;
     payload.set(OutlineLastCardUsedKey, static_cast<int64_t>(_lastCardUsed));
     plat::NotificationCenter::defaultCenter().post(OutlineHasChangedNotification, this, payload);

@@ -1,5 +1,6 @@
 #include "render/ThemeCardEditViewController.h"
 
+#include "document/FailureAlerts.h"
 #include "document/FrameMeta.h"
 #include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
@@ -125,15 +126,27 @@ void ThemeCardEditViewController::renderNewCard()
         return;
     }
     FrameMeta meta(_frame.frameID(), *folder);
+    const plat::Dictionary before = data.deepCopy();
     data.set(kCardTextKey, text);
     meta.setValue(data, kCardDataKey);
-    if (!meta.saveMetaData())
+    std::optional<plat::Error> failure;
+    if (!meta.saveMetaData(&failure)) {
+        // The card keeps its stored text and picture; the person hears why.
         plat::log("cards: cannot save the text of card {}", _frame.frameID());
+        showFailureAlert(plat::localized("The text could not be saved."),
+            failure.value_or(plat::Error("ThemeCardEditViewController", 1, "The card's text cannot be stored.")));
+        finish();
+        return;
+    }
     // The movie shows the card's new picture only when it is made again.
-    if (auto metadata = _project->getMetaData()) {
-        metadata->set("RecordNeedsRendering", true);
-        if (auto saved = _project->saveMetaDataToDisk(); !saved.ok())
-            plat::log("cards: cannot save the metadata: {}", saved.error().localizedDescription());
+    if (auto marked = _project->changeMetaData({{"RecordNeedsRendering", true}}); !marked.ok()) {
+        plat::log("cards: cannot save the metadata: {}", marked.error().localizedDescription());
+        meta.setValue(before, kCardDataKey);
+        if (!meta.saveMetaData())
+            plat::log("cards: the text of card {} is not put back", _frame.frameID());
+        showFailureAlert(plat::localized("The text could not be saved."), marked.error());
+        finish();
+        return;
     }
     const int card = static_cast<int>(data.getInt64(kCardIDKey).value_or(0));
     _webRenderer = std::make_shared<WebRenderer>(_project);

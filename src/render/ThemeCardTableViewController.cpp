@@ -1,5 +1,7 @@
 #include "render/ThemeCardTableViewController.h"
 
+#include "document/FailureAlerts.h"
+#include "document/FrameFiles.h"
 #include "document/FrameMeta.h"
 #include "document/ImageProducer.h"
 #include "document/ProjectModel.h"
@@ -132,6 +134,7 @@ void ThemeCardTableViewController::insertThemeCardWithThemaCardIndex(int64_t ind
             plat::log("cards: no folder for the card: {}", made.error().localizedDescription());
             if (_hud)
                 _hud->dismiss();
+            showFailureAlert(plat::localized("The card could not be added."), made.error());
             return;
         }
     }
@@ -143,32 +146,66 @@ void ThemeCardTableViewController::insertThemeCardWithThemaCardIndex(int64_t ind
     std::weak_ptr<ThemeCardTableViewController> weakSelf = sharedAs<ThemeCardTableViewController>();
     plat::DispatchQueue::globalQueue().async([weakSelf, project, folder, item, frame] {
         // Files only here: the pictures and the card's own metadata file.
+        std::optional<plat::Error> failure;
         if (auto picture = bundlePicture(item.bgImagePath)) {
             ImageProducer producer(project);
-            if (!producer.storeImage(*picture, frame.frameID()))
+            if (!producer.storeImage(*picture, frame.frameID(), &failure))
                 plat::log("cards: cannot store the pictures of card {}", item.themeID);
         } else {
             plat::log("cards: no picture {} for card {}", item.bgImagePath, item.themeID);
         }
-        if (item.frameType == FrameTypeThemeCard) {
+        if (!failure && item.frameType == FrameTypeThemeCard) {
             FrameMeta meta(frame.frameID(), folder);
             meta.setValue(plat::Dictionary {{"THEME_CARD_ID", plat::Value(int64_t {item.themeID})},
                               {"THEME_CARD_TEXT", plat::Value(plat::localized("Tap to edit."))}},
                 "THEME_CARD_DATA");
-            if (!meta.saveMetaData())
+            if (!meta.saveMetaData(&failure))
                 plat::log("cards: cannot save the metadata of card {}", frame.frameID());
         }
-        plat::DispatchQueue::mainQueue().async([weakSelf, item, frame] {
-            if (auto self = weakSelf.lock())
+        plat::DispatchQueue::mainQueue().async([weakSelf, item, frame, failure] {
+            auto self = weakSelf.lock();
+            if (!self)
+                return;
+            if (failure)
+                self->refuseCard(frame, *failure);
+            else
                 self->insertStoredCard(item, frame);
         });
     });
 }
 
+void ThemeCardTableViewController::refuseCard(const Frame& frame, const plat::Error& error)
+{
+    if (const auto& folder = _project->getProjectPath()) {
+        auto removed = FrameFiles::deleteFilesOfFrame(*folder, frame.frameID());
+        if (!removed.ok())
+            plat::log("cards: files of a card that was not added stay: {}", removed.failureDescription());
+    }
+    _inserting = false;
+    if (_hud)
+        _hud->dismiss();
+    showFailureAlert(plat::localized("The card could not be added."), error);
+}
+
 void ThemeCardTableViewController::insertStoredCard(const ThemeCardItem& item, const Frame& frame)
 {
     FrameList& frames = _project->getFrameList();
+    const FrameList before = frames;
     frames.insertFrame(frame, frames.frameIndexAtPlayhead());
+    frames.setHoldForFrame(frame, _project->recordFPS());
+    auto metadata = _project->getMetaData();
+    const plat::Value neededRendering = metadata ? metadata->get("RecordNeedsRendering") : plat::Value();
+    if (metadata)
+        metadata->set("RecordNeedsRendering", true);
+    if (auto saved = _project->saveAllDataToDisk(); !saved.ok()) {
+        // Only a stored card joins the movie.
+        plat::log("cards: cannot save the project: {}", saved.error().localizedDescription());
+        frames = before;
+        if (metadata)
+            metadata->set("RecordNeedsRendering", neededRendering);
+        refuseCard(frame, saved.error());
+        return;
+    }
     _frame = frame;
     if (item.frameType == FrameTypeThemeCard) {
         _webRenderer = std::make_shared<WebRenderer>(_project);
@@ -182,11 +219,6 @@ void ThemeCardTableViewController::insertStoredCard(const ThemeCardItem& item, c
         _webRenderer->renderContent(themeCardPageName(item.themeID), kRequestedSize, frame.frameID(),
             themeCardReplacements(plat::localized("Tap to edit.")), bundlePicture(item.bgImagePath));
     }
-    frames.setHoldForFrame(frame, _project->recordFPS());
-    if (auto metadata = _project->getMetaData())
-        metadata->set("RecordNeedsRendering", true);
-    if (auto saved = _project->saveAllDataToDisk(); !saved.ok())
-        plat::log("cards: cannot save the project: {}", saved.error().localizedDescription());
     if (item.frameType != FrameTypeThemeCard) {
         auto keepAlive = sharedAs<ThemeCardTableViewController>();
         dismissViewControllerAnimated(true, nullptr);

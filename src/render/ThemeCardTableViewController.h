@@ -10,6 +10,7 @@
 
 namespace plat {
 class Button;
+class Error;
 class Image;
 }  // namespace plat
 
@@ -56,6 +57,8 @@ public:
 
 private:
     void insertStoredCard(const ThemeCardItem& item, const Frame& frame);
+    // The card was not stored: its files go, and the person hears why.
+    void refuseCard(const Frame& frame, const plat::Error& error);
     void announceFrame();
 
     std::shared_ptr<ProjectModel> _project;

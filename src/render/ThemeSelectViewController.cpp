@@ -64,6 +64,11 @@ std::string ThemeSelectViewController::itemName(int64_t index) const
     return plat::localized(kThemeNames[index]);
 }
 
+std::string ThemeSelectViewController::notStoredTitle() const
+{
+    return plat::localized("The theme could not be saved.");
+}
+
 void ThemeSelectViewController::carouselDidEndScrollingAnimation(Carousel& carousel)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());

@@ -32,6 +32,7 @@ public:
 protected:
     std::shared_ptr<const plat::Image> previewPicture(int64_t index) override;
     std::string itemName(int64_t index) const override;
+    std::string notStoredTitle() const override;
 
 private:
     void setBusy(bool busy);

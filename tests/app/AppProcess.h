@@ -12,12 +12,14 @@
 namespace zt::test {
 
 // Runs a device script headless and gives the app's exit status (-1 when it
-// did not exit). environment: more NAME=value words for the app's environment.
-inline int runApp(
-    const std::string& device, const std::string& idiom, const std::string& script, const std::string& environment = "")
+// did not exit). environment: more NAME=value words for the app's environment;
+// workingFolder: where it runs (relative paths are taken from there).
+inline int runApp(const std::string& device, const std::string& idiom, const std::string& script,
+    const std::string& environment = "", const std::string& workingFolder = "")
 {
-    std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY ") + environment + " " + ZT_APP_BINARY
-        + " --device " + device + " --idiom " + idiom + " --script " + script;
+    std::string command = (workingFolder.empty() ? std::string() : "cd '" + workingFolder + "' && ")
+        + "env -u DISPLAY -u WAYLAND_DISPLAY " + environment + " " + ZT_APP_BINARY + " --device " + device + " --idiom "
+        + idiom + " --script " + script;
     int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

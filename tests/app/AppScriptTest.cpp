@@ -311,6 +311,9 @@ size_t madeProjectEntries(const std::string& device)
 // last three selected, copied and pasted before the capture placeholder,
 // played; then a second run of the app pastes them again from the
 // pasteboard the first one left in the device folder.
+// The device folder given as a relative path, as the README allows: the
+// frames on the pasteboard name their project by an absolute path, so they
+// paste in this run and in the next.
 TEST(AppScript, AScriptCopiesAndPastesARangeInTheStripAndPlaysIt)
 {
     plat::test::TemporaryFolder folder;
@@ -332,7 +335,7 @@ TEST(AppScript, AScriptCopiesAndPastesARangeInTheStripAndPlaysIt)
                           << "\n"
                              "tap Play\nwait 0.5\nscreenshot "
                           << folder.path("playing.png") << "\ntap Stop\nwait 0.5\ntap Projects\nwait 1.2\nquit\n";
-    ASSERT_EQ(runApp(device, "phone", script), 0);
+    ASSERT_EQ(runApp("device", "phone", script, "", folder.path()), 0);
     EXPECT_EQ(madeProjectEntries(device), 8u) << "four frames, three pasted, the placeholder";
     // The strip's thumbnails light the band below the picture; playing, the timeline's tiles do.
     const std::pair<const char*, int> bands[] = {{"added.png", 518}, {"pasted.png", 518}, {"playing.png", 477}};
@@ -347,7 +350,7 @@ TEST(AppScript, AScriptCopiesAndPastesARangeInTheStripAndPlaysIt)
     // Opening the longer film brings a coach mark over the editor.
     std::ofstream(again) << "wait 1.2\ntapat 284 119\nwait 1\ntapat 374 259\nwait 0.7\ntap Paste\nwait 1\n"
                             "tap Next\nwait 1\ntap Projects\nwait 1.2\nquit\n";
-    ASSERT_EQ(runApp(device, "phone", again), 0);
+    ASSERT_EQ(runApp("./device", "phone", again, "", folder.path()), 0);
     EXPECT_EQ(madeProjectEntries(device), 11u) << "the second run pasted the three frames again";
 }
 

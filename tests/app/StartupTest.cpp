@@ -7,6 +7,7 @@
 #include "app/AppScreensTestSupport.h"
 #include "app/StartupFiles.h"
 #include "app/UntitledAppDelegate.h"
+#include "app/WelcomeMain.h"
 #include "audio/AudioController.h"
 #include "capture/CaptureController.h"
 #include "capture/CaptureSources.h"
@@ -19,6 +20,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/Button.h"
 #include "platform/ui/Layer.h"
 
 namespace {
@@ -365,6 +367,51 @@ TEST_F(Startup, NoneOfSeveralArchivesImportedReadsAsSuch)
     EXPECT_TRUE(message.ends_with("The 3 archives that could not be imported are kept in the folder “Not Imported”."))
         << message;
     EXPECT_EQ(plat::contentsOfDirectory(documents("Import")).value(), std::vector<std::string> {});
+}
+
+// The first start's welcome screen would cover a message shown before it:
+// the message comes once the welcome has closed, and eight failures still
+// leave it, and its OK button, inside the phone's screen.
+TEST_F(Startup, ArchivesFailingAtTheFirstStartAreToldAfterTheWelcomeInAMessageInsideTheScreen)
+{
+    zt::WelcomeMain::setHasSeen(false);
+    ASSERT_TRUE(plat::createDirectory(documents("Import"), plat::IntermediateDirectories::Yes).ok());
+    for (int i = 1; i <= 8; ++i)
+        std::ofstream(documents("Import/Holiday film number " + std::to_string(i) + ".zantropemobile")) << "damaged";
+    launch();
+    settle();
+    ASSERT_TRUE(plat::test::runMainLoopUntil(
+        [&] { return plat::contentsOfDirectory(documents("Not Imported")).valueOr({}).size() == 8; }, 30));
+    driver.wait(1);
+    ASSERT_NE(driver.findView("Get Started"), nullptr) << "the welcome comes first";
+    EXPECT_EQ(shownAlert(), nullptr) << "the message waits for the welcome";
+
+    ASSERT_TRUE(driver.tap("Get Started"));
+    const std::string message = waitForAlert();
+    EXPECT_TRUE(
+        message.starts_with("\nNone of the 8 projects could be imported.\n“Holiday film number 1.zantropemobile”: "))
+        << message;
+    EXPECT_TRUE(message.ends_with("The 8 archives that could not be imported are kept in the folder “Not Imported”."))
+        << message;
+    driver.wait(1);  // fully shown
+    auto alert = shownAlert();
+    ASSERT_NE(alert, nullptr);
+    const plat::Rect screen = app.keyWindow()->bounds();
+    auto onScreen = [&](const plat::View& view) {
+        const plat::Rect shown = view.convertRect(view.bounds(), nullptr);
+        return shown.minX() >= screen.minX() && shown.minY() >= screen.minY() && shown.maxX() <= screen.maxX()
+            && shown.maxY() <= screen.maxY();
+    };
+    EXPECT_TRUE(onScreen(*alert)) << "the message lies inside the screen";
+    std::shared_ptr<plat::Button> ok;
+    for (const auto& view : alert->subviews())
+        if (auto button = std::dynamic_pointer_cast<plat::Button>(view); button && button->titleForState(0) == "OK")
+            ok = button;
+    ASSERT_NE(ok, nullptr);
+    EXPECT_TRUE(onScreen(*ok)) << "OK lies inside the screen";
+    ASSERT_TRUE(driver.tap(*ok)) << "and nothing covers it";
+    driver.wait(1);
+    EXPECT_EQ(shownAlert(), nullptr);
 }
 
 TEST_F(Startup, AnInboxWithoutArchivesShowsNoMessage)

@@ -190,7 +190,7 @@ TEST_F(PhotoImportScene, AFrameWhoseFilesFailToStoreIsNotInsertedAndLeavesNothin
         picked.push_back(addPhoto(*plat::test::makeFlatImage(64, 48, colour)));
     importer->importAssets(picked, root);
     bool alerted = plat::test::runMainLoopUntil(
-        [&] { return driver.findView("1 of 3 photos could not be imported.") != nullptr; });
+        [&] { return driver.findView("1 of 3 photos could not be imported.\nInput/output error.") != nullptr; });
     plat::detail::setWriteFaultInjector({});
     ASSERT_TRUE(alerted);
     ASSERT_EQ(addedFrameIDs.size(), 2u);
@@ -288,7 +288,7 @@ TEST_F(PhotoImportScene, APictureIsTakenOutAgainWhenTheProjectCannotBeSavedWithI
         plat::test::FailingWrites failing("frames.meta", plat::detail::WriteFailurePoint::BeforeRename);
         importer->importAssets(picked, root);
         ASSERT_TRUE(plat::test::runMainLoopUntil(
-            [&] { return driver.findView("2 of 2 photos could not be imported.") != nullptr; }));
+            [&] { return driver.findView("2 of 2 photos could not be imported.\nInput/output error.") != nullptr; }));
     }
     EXPECT_TRUE(addedFrameIDs.empty()) << "no frame was announced";
     EXPECT_EQ(frameIDs(), before);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "document/FrameFilesSnapshot.h"
 #include "platform/foundation/Files.h"
 #include "support/FailingWrites.h"
 #include "support/TemporarySandbox.h"
@@ -111,3 +112,23 @@ TEST_F(FrameFilesOnDisk, AFileThatCannotBeRemovedIsNamedAndTheOthersStillGo)
 }
 
 }  // namespace
+
+TEST_F(FrameFilesOnDisk, ASnapshotPutsTheFramesFilesBackAsTheyWereAndLeavesTheOthers)
+{
+    auto snapshot = zt::FrameFilesSnapshot::take(folder.path("a"), "F1");
+    ASSERT_TRUE(snapshot.ok());
+    // A change of the frame that got half way: one file rewritten, one removed, one new; another frame's too.
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("a/frame-F1.jpg"), std::string_view("painted")).ok());
+    ASSERT_TRUE(plat::removeItem(folder.path("a/thumb-F1.jpg")).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("a/canvas-F1.cnv"), std::string_view("strokes")).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("a/frame-F10.jpg"), std::string_view("other")).ok());
+    auto restored = snapshot.value().restore();
+    EXPECT_TRUE(restored.ok()) << restored.failureDescription();
+    EXPECT_EQ(names("a"),
+        (std::vector<std::string> {"canvas-F1-" + kLayer + ".png", "frame-F1.jpg", "frame-F10.jpg", "frames.meta",
+            "plovix.meta", "thumb-F1.jpg"}));
+    for (const std::string name : {"frame-F1.jpg", "thumb-F1.jpg", "frame-F10.jpg"}) {
+        auto bytes = plat::readFile(folder.path("a/" + name)).value();
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), name == "frame-F10.jpg" ? "other" : name) << name;
+    }
+}

@@ -308,6 +308,29 @@ TEST_F(ProjectFolder, SavesIntoAFolderThatCannotBeWrittenReportWhy)
     EXPECT_FALSE(project.updateRegularFileWithContents(plat::Data {1}, "thumb.jpg"));
 }
 
+TEST_F(ProjectFolder, AMetadataChangeThatCannotBeStoredPutsBackExactlyWhatItChanged)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    addPicture(project, "A");
+    project.getMetaData()->set("PlayAsLoop", true);
+    ASSERT_TRUE(project.saveAllDataToDisk().ok());
+    const plat::Dictionary before = project.getMetaData()->deepCopy();
+    const zt::ProjectDataWrapper::MetaDataChange change {
+        {"RecordName", "Renamed"}, {"META_RECORD_THEME", 3}, {"PlayAsLoop", nullptr}, {"RecordName", "Twice"}};
+    {
+        plat::test::FailingWrites readOnly(*project.getProjectPath(), plat::detail::WriteFailurePoint::ReadOnly);
+        auto refused = project.changeMetaData(change);
+        ASSERT_FALSE(refused.ok());
+        EXPECT_EQ(refused.error().code(), EROFS);
+        EXPECT_EQ(*project.getMetaData(), before) << "a key added goes, one removed or changed comes back";
+    }
+    ASSERT_TRUE(project.changeMetaData(change).ok());
+    zt::ProjectDataWrapper stored(project.getProjectPath());
+    EXPECT_EQ(stored.getMetaData()->getString("RecordName"), "Twice");
+    EXPECT_EQ(stored.getMetaData()->getInt64("META_RECORD_THEME"), 3);
+    EXPECT_FALSE(stored.getMetaData()->contains("PlayAsLoop"));
+}
+
 TEST_F(ProjectFolder, ADamagedFrameListThatCannotBeKeptIsNotReplacedAndTheSaveSaysSo)
 {
     zt::ProjectDataWrapper project(std::nullopt);

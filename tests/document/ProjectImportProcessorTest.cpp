@@ -107,13 +107,23 @@ TEST_F(ProjectImport, AFileThatIsNotAnArchiveFailsAndIsKept)
     EXPECT_EQ(readText(inbox("broken.zantropemobile")), "not a zip archive");
 }
 
+// A fresh device has no list yet (start-up makes it from the folders): that
+// is not an error; a list that cannot be read is.
 TEST_F(ProjectImport, WithoutAProjectsListTheProjectIsUnpackedButNotListed)
 {
     std::string archive = makeProjectArchive("movie.zantropemobile", "one");
+    ::testing::internal::CaptureStderr();
     EXPECT_TRUE(processor.importProjectAtPath(archive));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr().find("cannot be read"), std::string::npos);
     EXPECT_EQ(readText(documents(std::string(kFolderName) + "/id.txt")), "one");
     EXPECT_FALSE(plat::fileExists(zt::ProjectsList::path()));
     EXPECT_FALSE(plat::fileExists(archive));
+
+    writeText(zt::ProjectsList::path(), "not a list");
+    archive = makeProjectArchive("again.zantropemobile", "two");
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(processor.importProjectAtPath(archive));
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("the projects list cannot be read"), std::string::npos);
 }
 
 TEST_F(ProjectImport, AnArchiveThatFailsHalfWayLeavesNoFolder)

@@ -29,6 +29,7 @@
 #include "share/OpenInConnectHandler.h"
 #include "share/PhotoAlbumConnectHandler.h"
 #include "share/ShareConfigurationViewController.h"
+#include "support/MountNamespace.h"
 #include "support/Pixels.h"
 #include "support/RootScreenTest.h"
 #include "support/RunLoopWaiting.h"
@@ -165,19 +166,13 @@ TEST_F(ShareTargets, AFullDiskOrACancelLeavesNothingInDocuments)
 }
 
 // A real full disk: Documents on a 1 MB tmpfs in a namespace of our own.
-// The test runs itself again under `unshare -rm`, where it may mount.
 TEST_F(ShareTargets, OnARealFullDiskFileSharingReportsTheErrorAndLeavesNothing)
 {
-    if (!std::getenv("ZT_SHARE_ON_A_TINY_DISK")) {
-        if (std::system("unshare -rm true 2>/dev/null") != 0)
-            GTEST_SKIP() << "unshare -rm is not permitted here, so no tmpfs can be mounted without root";
-        const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        const std::string command = "ZT_SHARE_ON_A_TINY_DISK=1 unshare -rm '" + self
-            + "' --gtest_filter=" + test->test_suite_name() + "." + test->name();
-        EXPECT_EQ(std::system(command.c_str()), 0) << "the run on the tiny disk failed";
+    const auto run = plat::test::runInOwnMountNamespace();
+    if (run == plat::test::MountNamespaceRun::NotPermitted)
+        GTEST_SKIP() << "unshare -rm is not permitted here, so no tmpfs can be mounted without root";
+    if (run == plat::test::MountNamespaceRun::Elsewhere)
         return;
-    }
     const std::string documents = sandbox.documents();
     ASSERT_EQ(::mount("none", documents.c_str(), "tmpfs", 0, "size=1m"), 0) << std::strerror(errno);
     struct Unmount {

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <limits>
+#include <memory>
 #include <mutex>
 
 #include "platform/foundation/Log.h"
@@ -15,6 +16,8 @@ namespace {
 // hidden in a playlist) and only in the container formats we read.
 constexpr const char* kAllowedProtocols = "file";
 constexpr const char* kAllowedFormats = "mov,mp3,aac,wav,w64,aiff,caf,flac,ogg,matroska,avi";
+// FFmpeg's own error codes are tags far below minus this; an errno is not.
+constexpr int kLargestErrno = 4096;
 
 void forwardLogLine(void* context, int level, const char* format, va_list arguments)
 {
@@ -58,7 +61,12 @@ Error mediaError(int64_t code, const std::string& operation, const std::string& 
     Dictionary userInfo;
     if (!path.empty())
         userInfo.set(kFilePathErrorKey, path);
-    return Error(kMediaErrorDomain, code, std::move(text), std::move(userInfo));
+    // A failure of the file system (AVERROR of an errno) keeps the system's
+    // error underneath, as the platform's media errors do.
+    std::shared_ptr<const Error> underlying;
+    if (ffmpegCode < 0 && -ffmpegCode < kLargestErrno)
+        underlying = std::make_shared<const Error>(Error::posix(-ffmpegCode, operation, path));
+    return Error(kMediaErrorDomain, code, std::move(text), std::move(userInfo), std::move(underlying));
 }
 
 Result<InputFormatContextPtr> openMediaFileHeaders(const std::string& path)

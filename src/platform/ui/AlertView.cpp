@@ -10,12 +10,19 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/ModalOverlay.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/ScrollView.h"
 
 namespace plat {
 
 namespace {
 
 constexpr double kPadding = 16;
+constexpr double kTitleToMessage = 4;
+// Kept free between the alert and the screen's edges.
+constexpr double kScreenMargin = 10;
+// A scrolling message still shows this much.
+constexpr double kMinimumMessageHeight = 32;
 constexpr double kCornerRadius = 13;
 constexpr double kDimmingAlpha = 0.4;
 constexpr double kAppearingScale = 1.2;
@@ -50,6 +57,7 @@ AlertView::AlertView(std::string title, std::string message, std::weak_ptr<Alert
     , _delegate(std::move(delegate))
     , _titleLabel(std::make_shared<Label>())
     , _messageLabel(std::make_shared<Label>())
+    , _messageScroller(std::make_shared<ScrollView>())
 {
     setBackgroundColor(Color::clearColor());
     if (cancelButtonTitle) {
@@ -67,6 +75,9 @@ AlertView::AlertView(std::string title, std::string message, std::weak_ptr<Alert
     }
     _titleLabel->setText(_title);
     _messageLabel->setText(_message);
+    _messageScroller->setClipsToBounds(true);
+    _messageScroller->setShowsHorizontalScrollIndicator(false);
+    _messageScroller->addSubview(_messageLabel);
 }
 
 AlertView::~AlertView() = default;
@@ -75,14 +86,14 @@ void AlertView::setTitle(std::string title)
 {
     _title = std::move(title);
     _titleLabel->setText(_title);
-    setNeedsLayout();
+    fitToText();
 }
 
 void AlertView::setMessage(std::string message)
 {
     _message = std::move(message);
     _messageLabel->setText(_message);
-    setNeedsLayout();
+    fitToText();
 }
 
 int64_t AlertView::addButtonWithTitle(std::string title)
@@ -120,23 +131,59 @@ bool AlertView::buttonsSideBySide() const
     return _buttonTitles.size() == 2;
 }
 
+double AlertView::buttonsHeight() const
+{
+    if (_buttonTitles.empty())
+        return 0;
+    return buttonsSideBySide() ? kButtonHeight : kButtonHeight * static_cast<double>(_buttonTitles.size());
+}
+
+double AlertView::titleHeight() const
+{
+    return _title.empty() ? 0 : _titleLabel->sizeThatFits({kWidth - 2 * kPadding, 0}).height;
+}
+
+double AlertView::naturalMessageHeight() const
+{
+    return _message.empty() ? 0 : _messageLabel->sizeThatFits({kWidth - 2 * kPadding, 0}).height;
+}
+
+double AlertView::shownMessageHeight() const
+{
+    const double natural = naturalMessageHeight();
+    if (natural == 0)
+        return 0;
+    auto area = superview();
+    const double screenHeight = area ? area->bounds().height() : Screen::mainScreen().bounds().height();
+    const double room
+        = screenHeight - 2 * kScreenMargin - buttonsHeight() - 2 * kPadding - titleHeight() - kTitleToMessage;
+    return std::floor(std::clamp(room, std::min(natural, kMinimumMessageHeight), natural));
+}
+
 double AlertView::textHeight() const
 {
-    double width = kWidth - 2 * kPadding;
-    double height = kPadding;
-    if (!_title.empty())
-        height += _titleLabel->sizeThatFits({width, 0}).height;
+    double height = kPadding + titleHeight();
     if (!_message.empty())
-        height += 4 + _messageLabel->sizeThatFits({width, 0}).height;
+        height += kTitleToMessage + shownMessageHeight();
     return height + kPadding;
 }
 
 Size AlertView::sizeThatFits(Size) const
 {
-    double buttons = _buttonTitles.empty() ? 0
-        : buttonsSideBySide()              ? kButtonHeight
-                                           : kButtonHeight * static_cast<double>(_buttonTitles.size());
-    return {kWidth, std::ceil(textHeight() + buttons)};
+    return {kWidth, std::ceil(textHeight() + buttonsHeight())};
+}
+
+void AlertView::fitToText()
+{
+    if (!_visible) {
+        setNeedsLayout();
+        return;
+    }
+    Point center = this->center();
+    setBounds({{0, 0}, sizeThatFits({})});
+    setCenter(center);
+    setNeedsLayout();
+    setNeedsDisplay();
 }
 
 void AlertView::rebuildButtons()
@@ -154,30 +201,27 @@ void AlertView::rebuildButtons()
         addSubview(button);
         _buttons.push_back(button);
     }
-    Size size = sizeThatFits({});
-    Point center = this->center();
-    setBounds({{0, 0}, size});
-    setCenter(center);
-    setNeedsLayout();
-    setNeedsDisplay();
+    fitToText();
 }
 
 void AlertView::layoutSubviews()
 {
     if (_titleLabel->superview().get() != this)
         addSubview(_titleLabel);
-    if (_messageLabel->superview().get() != this)
-        addSubview(_messageLabel);
+    if (_messageScroller->superview().get() != this)
+        addSubview(_messageScroller);
     Rect b = bounds();
     double width = b.width() - 2 * kPadding;
     double y = kPadding;
-    double titleHeight = _title.empty() ? 0 : _titleLabel->sizeThatFits({width, 0}).height;
-    _titleLabel->setFrame(makeRect(kPadding, y, width, titleHeight));
-    y += titleHeight;
+    double title = titleHeight();
+    _titleLabel->setFrame(makeRect(kPadding, y, width, title));
+    y += title;
     if (!_message.empty())
-        y += 4;
-    double messageHeight = _message.empty() ? 0 : _messageLabel->sizeThatFits({width, 0}).height;
-    _messageLabel->setFrame(makeRect(kPadding, y, width, messageHeight));
+        y += kTitleToMessage;
+    const double message = naturalMessageHeight();
+    _messageScroller->setFrame(makeRect(kPadding, y, width, shownMessageHeight()));
+    _messageScroller->setContentSize({width, message});
+    _messageLabel->setFrame(makeRect(0, 0, width, message));
     double top = textHeight();
     if (buttonsSideBySide()) {
         // Cancel on the left.

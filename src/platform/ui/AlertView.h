@@ -11,6 +11,7 @@ namespace plat {
 class AlertView;
 class Button;
 class Label;
+class ScrollView;
 namespace detail {
 class ModalOverlay;
 }
@@ -36,7 +37,8 @@ public:
 // cancel button given at creation is 0); two buttons sit side by side
 // (cancel on the left), more are stacked (cancel last). A tap on a button
 // tells the delegate it was clicked, then the alert fades away (will and
-// did dismiss). Without buttons only code dismisses it. The window's view
+// did dismiss). Without buttons only code dismisses it. A message too long
+// for the screen scrolls, so the alert and its buttons stay inside it. The window's view
 // tree keeps a shown alert alive, so callers may let go of it.
 // Subclasses may draw their own panel (drawRect). Main thread.
 class AlertView : public View {
@@ -81,7 +83,14 @@ private:
     void buttonTapped(int64_t index);
     void rebuildButtons();
     bool buttonsSideBySide() const;
+    double buttonsHeight() const;
+    double titleHeight() const;
+    double naturalMessageHeight() const;
+    // The height of the message as shown: all of it, or what leaves the
+    // alert inside the screen, the rest scrolled to.
+    double shownMessageHeight() const;
     double textHeight() const;
+    void fitToText();
 
     std::string _title;
     std::string _message;
@@ -90,6 +99,7 @@ private:
     int64_t _cancelButtonIndex = -1;
     std::shared_ptr<Label> _titleLabel;
     std::shared_ptr<Label> _messageLabel;
+    std::shared_ptr<ScrollView> _messageScroller;
     std::vector<std::shared_ptr<Button>> _buttons;
     // The overlay in the window holds the shown alert; the alert only points back.
     std::weak_ptr<detail::ModalOverlay> _overlay;

@@ -7,6 +7,7 @@
 #include "platform/ui/ActionSheet.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/ScrollView.h"
 #include "platform/ui/Toolbar.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/testing/TabletToolbarScene.h"
@@ -214,4 +215,61 @@ TEST_F(Alerts, OnATabletASheetFromABarItemShowsInAPopoverWithoutCancel)
     here.wait(1);
     EXPECT_EQ(listener->log, (Log {"sheet clicked 1", "sheet did dismiss 1"}));
     EXPECT_EQ(here.findView("popover"), nullptr);
+}
+
+// However long the message, and also when it grows after the alert shows (a
+// message that says how some work went), the alert and its buttons stay
+// inside the screen; a message too long for it scrolls.
+TEST_F(Alerts, AnyMessageLeavesTheAlertAndItsButtonsInsideTheScreen)
+{
+    struct Case {
+        int lines;
+        std::vector<std::string> buttons;
+        bool givenAfterShowing;
+        bool scrolls;
+    };
+    const Case cases[] = {
+        {1, {"OK"}, false, false},
+        {4, {"Delete", "No"}, false, false},
+        {40, {"OK"}, false, true},
+        {40, {"One", "Two", "Three"}, false, true},
+        {40, {"OK"}, true, true},
+    };
+    const plat::Rect screen = window->bounds();
+    auto inside = [&](const plat::View& view) {
+        const plat::Rect shown = view.convertRect(view.bounds(), nullptr);
+        return shown.minX() >= screen.minX() && shown.minY() >= screen.minY() && shown.maxX() <= screen.maxX()
+            && shown.maxY() <= screen.maxY();
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.lines) + " lines, " + std::to_string(c.buttons.size()) + " buttons");
+        std::string message = "Line 1";
+        for (int line = 2; line <= c.lines; ++line)
+            message += "\nLine " + std::to_string(line);
+        auto alert = std::make_shared<plat::AlertView>("Title", c.givenAfterShowing ? "Working." : message, listener,
+            std::nullopt, c.givenAfterShowing ? std::vector<std::string> {} : c.buttons);
+        alert->show();
+        if (c.givenAfterShowing) {
+            alert->setMessage(message);
+            for (const std::string& title : c.buttons)
+                alert->addButtonWithTitle(title);
+        }
+        driver.wait(plat::AlertView::kPresentSeconds);
+        EXPECT_TRUE(inside(*alert));
+        std::shared_ptr<plat::ScrollView> scroller;
+        for (const auto& view : alert->subviews())
+            if (auto found = std::dynamic_pointer_cast<plat::ScrollView>(view))
+                scroller = found;
+        ASSERT_NE(scroller, nullptr);
+        EXPECT_EQ(scroller->contentSize().height > scroller->bounds().height(), c.scrolls);
+        for (const std::string& title : c.buttons) {
+            auto button = driver.findView(title);
+            ASSERT_NE(button, nullptr) << title;
+            EXPECT_TRUE(inside(*button)) << title;
+        }
+        auto tapped = driver.tryTap(c.buttons.back());
+        EXPECT_TRUE(tapped.ok()) << tapped.error().localizedDescription();
+        driver.wait(plat::AlertView::kDismissSeconds);
+        EXPECT_FALSE(alert->isVisible());
+    }
 }

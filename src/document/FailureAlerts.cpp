@@ -1,4 +1,4 @@
-#include "app/AppAlerts.h"
+#include "document/FailureAlerts.h"
 
 #include <memory>
 #include <vector>

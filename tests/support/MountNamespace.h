@@ -1,0 +1,82 @@
+#pragma once
+// Real file-system faults without root: the test runs again in a user and
+// mount namespace of its own (`unshare -rm`), where it may mount a small
+// tmpfs (a full disk) or bind a folder read-only (a device folder that cannot
+// be written; the kernel refuses the namespace's root too).
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
+
+namespace plat::test {
+
+enum class MountNamespaceRun {
+    Here,  // this run is inside the namespace: the test goes on
+    Elsewhere,  // the test ran again inside one, and its failure became this run's: return
+    NotPermitted  // the machine permits no such namespace: skip
+};
+
+inline MountNamespaceRun runInOwnMountNamespace()
+{
+    constexpr const char* kMarker = "ZT_TEST_IN_OWN_MOUNT_NAMESPACE";
+    if (std::getenv(kMarker))
+        return MountNamespaceRun::Here;
+    if (std::system("unshare -rm true 2>/dev/null") != 0)
+        return MountNamespaceRun::NotPermitted;
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string command = std::string(kMarker) + "=1 unshare -rm '" + self
+        + "' --gtest_filter=" + test->test_suite_name() + "." + test->name();
+    EXPECT_EQ(std::system(command.c_str()), 0) << "the run in its own mount namespace failed";
+    return MountNamespaceRun::Elsewhere;
+}
+
+// The folder bound read-only over itself while in scope (inside the
+// namespace of runInOwnMountNamespace). ok() says whether it worked, and
+// error() why not.
+class ReadOnlyBindMount {
+public:
+    explicit ReadOnlyBindMount(std::string folder)
+        : _folder(std::move(folder))
+    {
+        if (::mount(_folder.c_str(), _folder.c_str(), nullptr, MS_BIND | MS_REC, nullptr) != 0) {
+            _error = std::string("bind: ") + std::strerror(errno);
+            return;
+        }
+        _bound = true;
+        // A remount in a user namespace must keep the flags the outer mount locked.
+        struct statvfs facts { };
+        unsigned long kept = 0;
+        if (::statvfs(_folder.c_str(), &facts) == 0) {
+            kept |= (facts.f_flag & ST_NOSUID) ? MS_NOSUID : 0;
+            kept |= (facts.f_flag & ST_NODEV) ? MS_NODEV : 0;
+            kept |= (facts.f_flag & ST_NOEXEC) ? MS_NOEXEC : 0;
+            kept |= (facts.f_flag & ST_NOATIME) ? MS_NOATIME : 0;
+            kept |= (facts.f_flag & ST_NODIRATIME) ? MS_NODIRATIME : 0;
+            kept |= (facts.f_flag & ST_RELATIME) ? MS_RELATIME : 0;
+        }
+        if (::mount(nullptr, _folder.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY | kept, nullptr) != 0)
+            _error = std::string("read-only remount: ") + std::strerror(errno);
+    }
+    ~ReadOnlyBindMount()
+    {
+        if (_bound)
+            ::umount2(_folder.c_str(), MNT_DETACH);
+    }
+    ReadOnlyBindMount(const ReadOnlyBindMount&) = delete;
+    ReadOnlyBindMount& operator=(const ReadOnlyBindMount&) = delete;
+
+    bool ok() const { return _bound && _error.empty(); }
+    const std::string& error() const { return _error; }
+
+private:
+    std::string _folder;
+    bool _bound = false;
+    std::string _error;
+};
+
+}  // namespace plat::test
