@@ -94,15 +94,12 @@ protected:
         driver.wait(HelpManager::kFadeSeconds);
         EXPECT_EQ(editor()->helpManager(), nullptr);
     }
-    // Lets the virtual camera make pictures, a frame at a time, until done().
+    // Lets the virtual camera make pictures, a frame at a time, each frame's
+    // work finished before the next comes, until done().
     bool runCameraUntil(const std::function<bool()>& done, int maximumFrames = 100)
     {
         constexpr double kCameraFrameSeconds = 1.0 / 25;
-        for (int i = 0; i < maximumFrames && !done(); ++i) {
-            driver.wait(kCameraFrameSeconds);
-            plat::test::runMainLoopUntil(done, 0.05);
-        }
-        return done();
+        return done() || plat::test::advanceClockUntil(clock.clock(), kCameraFrameSeconds, done, maximumFrames);
     }
     // Opens the phone's capture screen from the editor.
     void openCaptureScreen()

@@ -147,14 +147,11 @@ protected:
     }
     std::shared_ptr<plat::Button> shutter() const { return outlet<plat::Button>("recordBtn"); }
 
-    // Lets the local camera make pictures until `done`, a frame at a time.
+    // Lets the local camera make pictures until `done`, a frame at a time,
+    // each frame's work finished before the next comes.
     bool runCameraUntil(const std::function<bool()>& done, int maximumFrames = 64)
     {
-        for (int i = 0; i < maximumFrames && !done(); ++i) {
-            clock.advance(kCameraFrame);
-            plat::test::runMainLoopUntil([&] { return done(); }, 0.05);
-        }
-        return done();
+        return done() || plat::test::advanceClockUntil(clock.clock(), kCameraFrame, done, maximumFrames);
     }
     // Presses the shutter and waits until the picture is in the project.
     bool takePicture()

@@ -29,11 +29,13 @@ protected:
             camera->removeAllTargets();
         }
     }
-    // Lets the camera take its next picture, which a capture asked for is made from.
+    // Lets the camera take pictures until done, the capture's work finished
+    // (its still output free for the next one). A capture is made from the
+    // next picture.
     void waitFor(const std::atomic<bool>& done)
     {
-        clock.advance(1.0 / kRate);
-        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return done.load(); }));
+        ASSERT_TRUE(plat::test::advanceClockUntil(
+            clock.clock(), 1.0 / kRate, [&] { return done.load(); }, 1));
     }
     static void expectSepiaRed(const plat::Image& image)
     {
@@ -117,11 +119,11 @@ TEST_F(GLImageStillCameraTest, ACaptureWhileTheStillOutputIsBusyGetsItsErrorAndT
     waitFor(done);
     ASSERT_TRUE(secondError);
     EXPECT_EQ(secondError->code(), zt::kMediaErrorMaximumStillImageCaptureRequestsExceeded);
-    // The frame semaphore was given back: live pictures reach the filter again.
+    // The frame semaphore was given back: the next live picture reaches the filter.
     auto counter = std::make_shared<zt::test::CountingTarget>();
     sepia->addTarget(counter);
-    clock.advance(1.0 / kRate);
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return counter->count() >= 1; }));
+    ASSERT_TRUE(plat::test::advanceClockUntil(
+        clock.clock(), 1.0 / kRate, [&] { return counter->count() >= 1; }, 1));
     sepia->removeAllTargets();
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/RunLoop.h"
 
 namespace plat::test {
@@ -29,6 +30,18 @@ bool runMainLoopUntil(const std::function<bool()>& done, double timeoutSeconds)
             return false;
         (void)RunLoop::main().waitForQueuedBlocks(std::min(remaining, kLookAgainSeconds));
     }
+}
+
+bool advanceClockUntil(ManualClock& clock, double stepSeconds, const std::function<bool()>& done, int maximumSteps)
+{
+    RunLoop::main().settle();
+    for (int step = 0; step < maximumSteps; ++step) {
+        clock.advance(stepSeconds);
+        RunLoop::main().settle();
+        if (done())
+            return true;
+    }
+    return false;
 }
 
 }  // namespace plat::test

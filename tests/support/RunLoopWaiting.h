@@ -1,6 +1,10 @@
 #pragma once
 #include <functional>
 
+namespace plat {
+class ManualClock;
+}
+
 namespace plat::test {
 
 // Runs the main queue's work (without moving the clock) until done() answers
@@ -10,5 +14,14 @@ namespace plat::test {
 // another thread changes without posting anything is seen promptly too.
 // For network replies and background queues.
 bool runMainLoopUntil(const std::function<bool()>& done, double timeoutSeconds = 30);
+
+// Moves the manual clock on by stepSeconds, at least once and at most
+// maximumSteps times, until done() answers true; false when the steps did not
+// bring it. The background work is let finish (RunLoop::settle) before the
+// first step and after each one, before done() is asked: however slow the
+// machine, a camera picture never comes while the one before it is still in
+// flight, and a picture dropped all the same is followed by the next step's
+// instead of being waited for in vain.
+bool advanceClockUntil(ManualClock& clock, double stepSeconds, const std::function<bool()>& done, int maximumSteps);
 
 }  // namespace plat::test

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Timer.h"
 #include "support/ManualClockScope.h"
 #include "support/RunLoopWaiting.h"
 
@@ -65,4 +66,43 @@ TEST(RunLoopWaiting, RunsBlocksOtherThreadsHandToTheMainQueueAndGivesUpAtTheDead
     plat::DispatchQueue::globalQueue().async([&] { plat::DispatchQueue::mainQueue().async([&] { ran = true; }); });
     EXPECT_TRUE(plat::test::runMainLoopUntil([&] { return ran.load(); }));
     EXPECT_FALSE(plat::test::runMainLoopUntil([] { return false; }, 0.01));
+}
+
+// A camera on the clock: each tick hands a picture to a background queue,
+// except the first, which it drops.
+TEST(AdvanceClockUntil, StepsPastAStepThatBroughtNothingAndStopsAtTheFirstPictureOnceItsWorkIsDone)
+{
+    plat::test::ManualClockScope clock;
+    auto camera = plat::DispatchQueue::create("test.camera");
+    std::atomic<int> pictures {0};
+    int ticks = 0;
+    auto timer = plat::Timer::scheduledTimerWithTimeInterval(
+        0.25,
+        [&] {
+            if (++ticks > 1)
+                camera->async([&] { ++pictures; });
+        },
+        /*repeats=*/true);
+    const double start = clock.uptimeSeconds();
+    // Only a wait that lets each step's work finish sees exactly one picture.
+    EXPECT_TRUE(plat::test::advanceClockUntil(
+        clock.clock(), 0.25, [&] { return pictures.load() == 1; }, 8));
+    EXPECT_EQ(clock.uptimeSeconds() - start, 0.5);
+    timer->invalidate();
+    camera->sync([] {});  // nothing left to count into a counter gone out of scope
+}
+
+TEST(AdvanceClockUntil, StepsAtLeastOnceAndAtMostItsLimit)
+{
+    plat::test::ManualClockScope clock;
+    int ticks = 0;
+    auto timer = plat::Timer::scheduledTimerWithTimeInterval(
+        0.25, [&] { ++ticks; }, /*repeats=*/true);
+    EXPECT_TRUE(plat::test::advanceClockUntil(
+        clock.clock(), 0.25, [] { return true; }, 3));
+    EXPECT_EQ(ticks, 1);
+    EXPECT_FALSE(plat::test::advanceClockUntil(
+        clock.clock(), 0.25, [] { return false; }, 3));
+    EXPECT_EQ(ticks, 4);
+    timer->invalidate();
 }
