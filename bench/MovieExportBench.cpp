@@ -7,12 +7,13 @@
 // also with fresh grain on every picture as a camera gives, into a QuickTime
 // movie. The same work on both sides: the same full-size JPEG files are
 // decoded and encoded by libx264 through libavcodec with the same settings
-// (High profile, no B-frames, x264's default preset, four frame threads and
-// no macroblock tree, the export's average bit rate in one pass with the
-// peak rate and buffer our encoder takes for it, 4:2:0 video range), and both movies hold the same
-// pictures plus one, since ours shows the first picture twice: the sequence
-// ffmpeg reads names the first file twice. Both decode the next pictures
-// while libx264 encodes earlier ones. Before timing, ffprobe reads both
+// (High profile, no B-frames, x264's default preset, one thread, the same
+// routines on every processor and no macroblock tree, the export's average
+// bit rate in one pass with the peak rate and buffer our encoder takes for
+// it, 4:2:0 video range), and both movies hold the same pictures plus one,
+// since ours shows the first picture twice: the sequence ffmpeg reads names
+// the first file twice. Both decode the next pictures while libx264 encodes
+// earlier ones. Before timing, ffprobe reads both
 // movies and they must agree in frame count, size, profile and B-frames.
 // Beside the time, the processor seconds of each side are compared: on a
 // machine shared with other work the time follows its load, the processor
@@ -329,9 +330,10 @@ std::string quoted(const std::string& path)
 std::string x264Options(const MovieSize& size, int64_t bitRate)
 {
     auto limits = plat::detail::h264RateLimits(size.width, size.height, kFramesPerSecond, bitRate, "high");
-    return " -c:v libx264 -profile:v high -bf 0 -threads 4 -x264-params mbtree=0 -b:v " + std::to_string(bitRate)
-        + " -maxrate " + std::to_string(limits.maxBitRate) + " -bufsize " + std::to_string(limits.bufferSize)
-        + " -rc_init_occupancy " + std::to_string(limits.bufferSize / 2) + " -pix_fmt yuv420p ";
+    return " -c:v libx264 -profile:v high -bf 0 -threads 1 -x264-params cpu-independent=1:mbtree=0 -b:v "
+        + std::to_string(bitRate) + " -maxrate " + std::to_string(limits.maxBitRate) + " -bufsize "
+        + std::to_string(limits.bufferSize) + " -rc_init_occupancy " + std::to_string(limits.bufferSize / 2)
+        + " -pix_fmt yuv420p ";
 }
 
 std::string ffmpegInput(const BenchProject& bench)

@@ -10,15 +10,17 @@ namespace plat::detail {
 
 namespace {
 
-// Four pictures in flight on threads of their own: enough to keep several
-// cores busy, few enough that the rate control sees the first pictures'
-// sizes within the first second. A fixed count keeps the stream the same on
-// every machine; sharing slices between threads instead made the rate
-// control depend on which slice finished first. libx264's macroblock tree
-// reads memory it never wrote, so with it the same pictures gave another
-// stream from one run to the next.
-constexpr int kEncoderThreads = 4;
-constexpr const char* kEncoderParameters = "mbtree=0";
+// libx264 runs on one thread, with the same routines on every processor,
+// so that the stream depends only on the pictures and the settings (for one
+// build of libx264). With a buffer to keep to, its threads (each on a
+// picture or on a slice of one) let the rate control depend on how far the
+// others had got: the same pictures gave another stream from one run to the
+// next. With the routines each processor runs fastest, a processor with
+// fewer instructions gave another stream.
+// The macroblock tree stays off: with it a held picture sharpened many
+// times more slowly.
+constexpr int kEncoderThreads = 1;
+constexpr const char* kEncoderParameters = "cpu-independent=1:mbtree=0";
 
 // The limits of the H.264 levels: macroblocks per second and per picture,
 // and the peak rate (kbit/s) and buffer (kbit) of the Baseline and Main

@@ -37,7 +37,8 @@ H264RateLimits h264RateLimits(
 // video range) and encoded at an average bit rate (else at a constant
 // quality), in one pass whose rate control keeps to the peak rate and buffer
 // of h264RateLimits. Opened with the time base of the first picture's times.
-// One thread at a time.
+// The same pictures and settings give the same stream on every processor
+// and however busy the machine is. One thread at a time.
 class H264Encoder {
 public:
     struct Settings {
