@@ -41,7 +41,10 @@ inline constexpr uint64_t kUnknownEstimatedFileSize = 9223372036854775807ULL;
 // reads a snapshot of the project taken when it starts, so the project may
 // go on changing on the main queue; changes the export makes to the project
 // are handed to the main queue. Status and progress are atomics, written on
-// the renderer's queues and read anywhere.
+// the renderer's queues and read anywhere. Every export is made under a
+// temporary name beside its file (or folder) and replaces the last one only
+// when whole and flushed: a failed or cancelled export leaves the last one
+// as it was, and nothing half-written.
 class MovieRenderer : public std::enable_shared_from_this<MovieRenderer> {
 public:
     explicit MovieRenderer(std::shared_ptr<ProjectModel> project);  // initWithProject:

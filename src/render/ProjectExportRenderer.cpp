@@ -1,6 +1,5 @@
 #include "render/ProjectExportRenderer.h"
 
-#include "document/FileUtil.h"
 #include "document/ProjectModel.h"
 #include "document/QVZipArchive.h"
 #include "platform/foundation/Bundle.h"

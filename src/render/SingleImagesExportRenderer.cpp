@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "document/FileUtil.h"
 #include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Files.h"
