@@ -50,6 +50,7 @@ constexpr const char* kTinyDiskVariable = "ZT_EXPORT_FAULTS_ON_A_TINY_DISK";
 constexpr const char* kChildVariable = "ZT_EXPORT_FAULTS_CHILD";
 
 enum class Fault { FullDisk, Cancel, Kill };
+const char* const kFaultNames[] = {"full disk", "cancel", "kill"};
 enum class Cancelling { No, AtOnce };
 
 struct ExportKind {
@@ -322,7 +323,7 @@ TEST_F(ExportFaults, EveryTypeKeepsTheLastWholeExportThroughAFullDiskACancelAndA
         addFrame();
 
         for (Fault fault : {Fault::FullDisk, Fault::Cancel, Fault::Kill}) {
-            SCOPED_TRACE(static_cast<int>(fault));
+            SCOPED_TRACE(kFaultNames[static_cast<int>(fault)]);
             if (fault == Fault::FullDisk && !onTinyDisk)
                 continue;
             std::string last = fingerprint(exported);
@@ -375,7 +376,10 @@ TEST_F(ExportFaults, EveryTypeKeepsTheLastWholeExportThroughAFullDiskACancelAndA
     ASSERT_TRUE(plat::writeFileAtomically(documents + "/.tmp-notes", std::string("mine")).ok());
     ASSERT_TRUE(plat::writeFileAtomically(documents + "/tmp-AbC123", std::string("mine")).ok());
     ASSERT_TRUE(plat::writeFileAtomically(device + "/tmp/deleted-frames-1", std::string("stash")).ok());
-    const auto before = documentNames();
+    // A shared folder as earlier versions built it.
+    const std::string oldShare = documents + "/.tmp-share-x7Yq2Z";
+    ASSERT_TRUE(plat::createDirectory(oldShare, plat::IntermediateDirectories::No).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(oldShare + "/frame-00000.jpg", std::string("part")).ok());
     std::vector<std::string> lastPrints;
     for (const auto& exported : lastExports)
         lastPrints.push_back(fingerprint(exported));
@@ -386,6 +390,7 @@ TEST_F(ExportFaults, EveryTypeKeepsTheLastWholeExportThroughAFullDiskACancelAndA
 
     EXPECT_EQ(temporariesBelow(device), std::vector<std::string> {});
     EXPECT_EQ(plat::contentsOfDirectory(device + "/tmp").value(), std::vector<std::string> {});
+    EXPECT_FALSE(plat::fileExists(oldShare));
     for (const char* mine : {"/.tmp-notes", "/tmp-AbC123"})
         EXPECT_TRUE(plat::fileExists(documents + mine)) << mine;
     for (size_t k = 0; k < lastExports.size(); ++k)
