@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 
+#include "app/LeftoverTemporaries.h"
 #include "app/WelcomeMain.h"
 #include "audio/AudioController.h"
 #include "document/FailureReason.h"
@@ -88,6 +89,8 @@ std::string ZantropeAppDelegate::inboxPath()
 bool ZantropeAppDelegate::applicationDidFinishLaunchingWithOptions(
     plat::Application& application, const plat::Dictionary& launchOptions)
 {
+    // Before anything writes: what a killed run left half-made goes first.
+    removeLeftoverTemporaries();
     createInboxFolder();
     importProjectsFromInbox();
     AudioController::createSharedAudioInboxFolder();

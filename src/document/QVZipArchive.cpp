@@ -57,6 +57,34 @@ plat::Date modificationDate(const struct stat& info)
         static_cast<double>(info.st_mtim.tv_sec) + static_cast<double>(info.st_mtim.tv_nsec) / 1e9);
 }
 
+// A write of the archive that minizip gave up on. ZIP_ERRNO means the
+// system refused it, and errno, read right after the call, says why (a full
+// disk): that reason is kept beneath the error.
+struct ZipCallResult {
+    int result;
+    int savedErrno;
+};
+
+template <typename Call> ZipCallResult callZip(Call&& call)
+{
+    errno = 0;
+    int result = call();
+    return {result, errno};
+}
+
+// operation: writing the archive, or packing one of its entries.
+plat::Error zipWriteError(
+    const ZipCallResult& failed, const std::string& text, const std::string& path, const char* operation)
+{
+    if (failed.result != ZIP_ERRNO || failed.savedErrno == 0)
+        return detail::zipArchiveError(QVZipArchive::kErrorFailedToWriteZipFile, text, path);
+    auto reason = plat::Error::posix(failed.savedErrno, operation, path);
+    plat::Dictionary userInfo;
+    userInfo.set(plat::kFilePathErrorKey, path);
+    return plat::Error(QVZipArchive::kErrorDomain, QVZipArchive::kErrorFailedToWriteZipFile,
+        text + ": " + reason.localizedDescription(), std::move(userInfo), std::make_shared<const plat::Error>(reason));
+}
+
 // A half-made archive must not pass for a whole one.
 bool discardArchive(QVZipArchive& archive, const std::string& path)
 {
@@ -106,13 +134,13 @@ bool QVZipArchive::Impl::writeEntry(const std::string& name, const QVZipFileInfo
     entryInfo.external_fa = info.externalAttributes;
     uLong flags = isAscii(name) ? 0 : kUtf8NamesFlag;
     int zip64 = size >= kZip64Threshold ? 1 : 0;
-    if (zipOpenNewFileInZip4_64(zip, name.c_str(), &entryInfo, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+    auto opened = callZip([&] {
+        return zipOpenNewFileInZip4_64(zip, name.c_str(), &entryInfo, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
             Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, kVersionMadeByUnix,
-            flags, zip64)
-        != ZIP_OK) {
-        return report(error,
-            detail::zipArchiveError(kErrorFailedToWriteZipFile, "failed to add file to zip file: " + name, name));
-    }
+            flags, zip64);
+    });
+    if (opened.result != ZIP_OK)
+        return report(error, zipWriteError(opened, "failed to add file to zip file: " + name, name, "pack"));
     buffer.resize(kPackBufferBytes);
     for (;;) {
         auto got = read(buffer.data(), buffer.size());
@@ -123,13 +151,16 @@ bool QVZipArchive::Impl::writeEntry(const std::string& name, const QVZipFileInfo
         }
         if (got.value() == 0)
             break;
-        if (zipWriteInFileInZip(zip, buffer.data(), static_cast<unsigned>(got.value())) != ZIP_OK) {
+        auto written
+            = callZip([&] { return zipWriteInFileInZip(zip, buffer.data(), static_cast<unsigned>(got.value())); });
+        if (written.result != ZIP_OK) {
             (void)zipCloseFileInZip(zip);
-            return report(error, detail::zipArchiveError(kErrorFailedToWriteZipFile, "failed to write zip file", name));
+            return report(error, zipWriteError(written, "failed to write zip file", name, "pack"));
         }
     }
-    if (zipCloseFileInZip(zip) != ZIP_OK)
-        return report(error, detail::zipArchiveError(kErrorFailedToWriteZipFile, "failed to write zip file", name));
+    auto closed = callZip([&] { return zipCloseFileInZip(zip); });
+    if (closed.result != ZIP_OK)
+        return report(error, zipWriteError(closed, "failed to write zip file", name, "pack"));
     return true;
 }
 
@@ -219,10 +250,10 @@ bool QVZipArchive::close(std::optional<plat::Error>* error)
 {
     if (!_impl->zip)
         return true;
-    int closed = zipClose(_impl->zip, nullptr);
+    auto closed = callZip([&] { return zipClose(_impl->zip, nullptr); });
     _impl->zip = nullptr;
-    if (closed != ZIP_OK)
-        return report(error, detail::zipArchiveError(kErrorFailedToWriteZipFile, "failed to write zip file", _path));
+    if (closed.result != ZIP_OK)
+        return report(error, zipWriteError(closed, "failed to write zip file", _path, "write"));
     return true;
 }
 

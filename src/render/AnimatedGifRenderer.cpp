@@ -104,12 +104,17 @@ void AnimatedGifRenderer::renderMovie()
         if (status() == MovieRendererStatusCancelled)
             break;
     }
-    destination->setProperties(fileProperties);
-    bool written = destination->finalize();
+    // A cancelled export writes nothing: the last GIF stays as it was.
     if (status() == MovieRendererStatusCancelled)
-        return;  // what was added so far is the (shorter) GIF
-    if (!written || added == 0) {
+        return;
+    if (added == 0) {
         fail(plat::Error(kErrorDomain, kWriteErrorCode, "Error writing animated GIF."));
+        return;
+    }
+    destination->setProperties(fileProperties);
+    // The GIF is written aside and replaces the last one only when whole.
+    if (!destination->finalize()) {
+        fail(writeError(kErrorDomain, kWriteErrorCode, "Error writing animated GIF.", destination->error()));
         return;
     }
     setStatusUnlessCancelled(MovieRendererStatusCompleted);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "document/FailureReason.h"
 #include "document/FileUtil.h"
 #include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
@@ -217,6 +218,22 @@ void MovieRenderer::fail(plat::Error error)
     setStatus(MovieRendererStatusFailed);
 }
 
+plat::Error MovieRenderer::writeError(
+    std::string domain, int64_t code, const std::string& message, const std::optional<plat::Error>& reason)
+{
+    if (!reason)
+        return plat::Error(std::move(domain), code, message);
+    // The system's reason, wherever in the chain it is; a library's own text stays beneath only.
+    std::string text = message;
+    for (const plat::Error* cause = &*reason; cause; cause = cause->underlyingError().get()) {
+        if (cause->domain() == plat::kPOSIXErrorDomain) {
+            text += " " + failureReason(*cause);
+            break;
+        }
+    }
+    return plat::Error(std::move(domain), code, text, {}, std::make_shared<const plat::Error>(*reason));
+}
+
 void MovieRenderer::setStatusUnlessCancelled(int64_t status)
 {
     int64_t current = _status.load();
@@ -235,10 +252,15 @@ void MovieRenderer::setExportURL(std::optional<plat::URL> url)
     _exportURL = std::move(url);
 }
 
+std::string MovieRenderer::renderCacheDirectory()
+{
+    return plat::appendingPathComponent(plat::Sandbox::current()->cachesDirectory(), kRenderCacheFolder);
+}
+
 plat::URL MovieRenderer::getExportURLForExportType(const MovieExportType& type)
 {
     ProjectModel& source = *projectForReading();
-    std::string folder = plat::appendingPathComponent(plat::Sandbox::current()->cachesDirectory(), kRenderCacheFolder);
+    std::string folder = renderCacheDirectory();
     if (const auto& projectPath = source.getProjectPath())
         folder = plat::appendingPathComponent(folder, plat::lastPathComponent(*projectPath));
     if (!plat::isDirectory(folder)) {

@@ -41,7 +41,10 @@ inline constexpr uint64_t kUnknownEstimatedFileSize = 9223372036854775807ULL;
 // reads a snapshot of the project taken when it starts, so the project may
 // go on changing on the main queue; changes the export makes to the project
 // are handed to the main queue. Status and progress are atomics, written on
-// the renderer's queues and read anywhere.
+// the renderer's queues and read anywhere. Every export is made under a
+// temporary name beside its file (or folder) and replaces the last one only
+// when whole and flushed: a failed or cancelled export leaves the last one
+// as it was, and nothing half-written.
 class MovieRenderer : public std::enable_shared_from_this<MovieRenderer> {
 public:
     explicit MovieRenderer(std::shared_ptr<ProjectModel> project);  // initWithProject:
@@ -73,6 +76,8 @@ public:
     // Whether folderPath holds "plovix.mov" prepared at the size (-1 x -1: any size).
     static bool isVideoAtPath(const std::string& folderPath, plat::Size resolution);
     static std::optional<std::string> getAVAssetExportPresetForSize(plat::Size size);
+    // Caches/"rendercache": one folder of exports per project.
+    static std::string renderCacheDirectory();
     // Caches/"rendercache"/<project folder name>/<title>.<extension>; the folder
     // is made when missing. The title is "RecordName" cleaned for a file name,
     // or the localized "My Plovix Movie" when that leaves nothing.
@@ -94,6 +99,11 @@ protected:
     void setError(plat::Error error);
     // Status 4 with the error.
     void fail(plat::Error error);
+    // The error of an export that could not be written: the message, with
+    // the system's reason added when the failure has one ("No space left on
+    // device."), and the failure kept beneath it.
+    static plat::Error writeError(
+        std::string domain, int64_t code, const std::string& message, const std::optional<plat::Error>& reason);
 
     // The project the export reads: the snapshot taken when it started. A
     // renderMovie called without an export takes it then, on the main queue.

@@ -1,6 +1,5 @@
 #include "render/ProjectExportRenderer.h"
 
-#include "document/FileUtil.h"
 #include "document/ProjectModel.h"
 #include "document/QVZipArchive.h"
 #include "platform/foundation/Bundle.h"
@@ -16,12 +15,6 @@ constexpr uint64_t kBaseKib = 212;
 constexpr uint64_t kKibPerEntry = 1250;
 constexpr float kListedProgress = 0.2f;
 constexpr float kCollectedProgress = 0.3f;
-
-plat::Error archivingError()
-{
-    return plat::Error(
-        ProjectExportRenderer::kErrorDomain, ProjectExportRenderer::kArchivingErrorCode, "Error archiving files.");
-}
 
 }  // namespace
 
@@ -59,11 +52,10 @@ void ProjectExportRenderer::renderMovie()
     auto type = exportType();
     plat::URL url = getExportURLForExportType(type ? *type : *getSupportedExportTypes().front());
     setExportURL(url);
-    std::string archivePath = url.path();
-    std::optional<plat::Error> removeError;
-    if (!FileUtil::removeItemAtPath(archivePath, &removeError))
-        plat::log("project export: cannot remove the earlier {}: {}", archivePath,
-            removeError ? removeError->localizedDescription() : std::string("it is a folder"));
+    const std::string archivePath = url.path();
+    auto archivingError = [](const std::optional<plat::Error>& reason) {
+        return writeError(kErrorDomain, kArchivingErrorCode, "Error archiving files.", reason);
+    };
 
     const auto& projectPath = renderProject()->getProjectPath();
     auto names = projectPath
@@ -72,7 +64,7 @@ void ProjectExportRenderer::renderMovie()
     if (!names.ok()) {
         // An archive of nothing would pass for a project: it fails instead.
         plat::log("project export: {}", names.error().localizedDescription());
-        fail(archivingError());
+        fail(archivingError(std::nullopt));
         return;
     }
     setProgress(kListedProgress);
@@ -84,19 +76,24 @@ void ProjectExportRenderer::renderMovie()
             files.push_back(std::move(path));
     }
     setProgress(kCollectedProgress);
+    // Zipped beside the last archive, which it replaces only when whole.
+    const std::string building = plat::temporaryPathBeside(archivePath);
     std::optional<plat::Error> error;
-    if (!QVZipArchive::createZipFileAtPath(archivePath, files, &error)) {
+    if (!QVZipArchive::createZipFileAtPath(building, files, &error)) {
         // Any file that could not be added fails the whole archive, which is removed.
         plat::log("project export: {}", error ? error->localizedDescription() : std::string("cannot archive"));
-        fail(archivingError());
+        fail(archivingError(error));
         return;
     }
     setProgress(1.0f);
     if (status() == MovieRendererStatusCancelled) {
-        std::optional<plat::Error> cancelError;
-        if (!FileUtil::removeItemAtPath(archivePath, &cancelError))
-            plat::log("project export: cannot remove the cancelled {}: {}", archivePath,
-                cancelError ? cancelError->localizedDescription() : std::string("it is a folder"));
+        if (auto removed = plat::removeItemIfExists(building); !removed.ok())
+            plat::log("project export: {}", removed.error().localizedDescription());
+        return;
+    }
+    if (auto replaced = plat::replaceItemWithItemBuiltAside(building, archivePath); !replaced.ok()) {
+        plat::log("project export: {}", replaced.error().localizedDescription());
+        fail(archivingError(replaced.error()));
         return;
     }
     setStatus(MovieRendererStatusCompleted);

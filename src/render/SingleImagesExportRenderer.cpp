@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "document/FileUtil.h"
 #include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Files.h"
@@ -27,17 +26,25 @@ struct FileCloser {
 };
 
 // The picture as a JPEG file, streamed as it is encoded (not atomically: the
-// folder is the export, and a failed export is removed with it).
+// folder is built aside and replaces the last export only when whole).
 plat::Result<void> writeJPEGFile(const plat::Image& picture, const std::string& path)
 {
     std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
     if (!file)
         return plat::Error::posix(errno, "create", path);
-    bool encoded = plat::writeJPEGRepresentation(picture, kFullQuality,
-        [&file](const uint8_t* bytes, size_t length) { return std::fwrite(bytes, 1, length, file.get()) == length; });
-    int flushError = std::fflush(file.get()) == 0 ? 0 : errno;
-    if (!encoded || flushError != 0)
-        return plat::Error::posix(flushError != 0 ? flushError : EIO, "write", path);
+    // The first failed write's errno says why (a full disk); later calls would overwrite it.
+    int failedWith = 0;
+    bool encoded = plat::writeJPEGRepresentation(picture, kFullQuality, [&](const uint8_t* bytes, size_t length) {
+        if (std::fwrite(bytes, 1, length, file.get()) == length)
+            return true;
+        if (failedWith == 0)
+            failedWith = errno != 0 ? errno : EIO;
+        return false;
+    });
+    if (failedWith == 0 && std::fflush(file.get()) != 0)
+        failedWith = errno;
+    if (!encoded || failedWith != 0)
+        return plat::Error::posix(failedWith != 0 ? failedWith : EIO, "write", path);
     if (std::fclose(file.release()) != 0)
         return plat::Error::posix(errno, "write", path);
     return {};
@@ -90,34 +97,46 @@ void SingleImagesExportRenderer::renderMovie()
     auto type = exportType();
     plat::URL url = getExportURLForExportType(type ? *type : *getSupportedExportTypes().front());
     setExportURL(url);
-    std::string folder = url.path();
-    // Pictures of an earlier export must not mix with these.
-    auto cleared = plat::removeItemIfExists(folder);
-    auto created = cleared.ok() ? plat::createDirectory(folder, plat::IntermediateDirectories::Yes) : cleared;
-    if (!created.ok()) {
-        plat::log("images export: {}", created.error().localizedDescription());
-        fail(plat::Error(kErrorDomain, kWriteErrorCode, "Error writing images.", {},
-            std::make_shared<const plat::Error>(created.error())));
+    const std::string folder = url.path();
+    // The pictures go into a folder beside the last export, which stays until they are all written.
+    auto aside = plat::createTemporaryFolderBeside(folder);
+    if (!aside.ok()) {
+        plat::log("images export: {}", aside.error().localizedDescription());
+        fail(writeError(kErrorDomain, kWriteErrorCode, "Error writing images.", aside.error()));
         return;
     }
+    const std::string building = aside.value();
+    auto discardPictures = [&] {
+        if (auto removed = plat::removeItemIfExists(building); !removed.ok())
+            plat::log("images export: {}", removed.error().localizedDescription());
+    };
     int64_t written = 0;
     for (int64_t i = 0; i < frames; ++i) {
         // A missing picture leaves a gap in the numbers.
         if (auto picture = _imageProducer->getImageForRenderingAtIndex(i, plat::Size {0, 0})) {
-            auto stored = writeJPEGFile(*picture, plat::appendingPathComponent(folder, pictureFileName(i)));
+            auto stored = writeJPEGFile(*picture, plat::appendingPathComponent(building, pictureFileName(i)));
             if (!stored.ok()) {
                 plat::log("images export: {}", stored.error().localizedDescription());
-                fail(plat::Error(kErrorDomain, kWriteErrorCode, "Error writing images."));
+                discardPictures();
+                fail(writeError(kErrorDomain, kWriteErrorCode, "Error writing images.", stored.error()));
                 return;
             }
             ++written;
         }
-        if (status() == MovieRendererStatusCancelled)
+        if (status() == MovieRendererStatusCancelled) {
+            discardPictures();
             return;
+        }
         setProgress(static_cast<float>(i) / static_cast<float>(frames));
     }
     if (written == 0) {
+        discardPictures();
         fail(plat::Error(kErrorDomain, kWriteErrorCode, "Error writing images."));
+        return;
+    }
+    if (auto replaced = plat::replaceItemWithItemBuiltAside(building, folder); !replaced.ok()) {
+        plat::log("images export: {}", replaced.error().localizedDescription());
+        fail(writeError(kErrorDomain, kWriteErrorCode, "Error writing images.", replaced.error()));
         return;
     }
     setStatusUnlessCancelled(MovieRendererStatusCompleted);

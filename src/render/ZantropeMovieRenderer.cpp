@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "document/AudioClip.h"
-#include "document/FileUtil.h"
 #include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UniformTypeIdentifiers.h"
 #include "platform/graphics/Bitmap.h"
@@ -213,7 +213,9 @@ void ZantropeMovieRenderer::renderMovie()
     _frameSize = {std::trunc(type->size().width), std::trunc(type->size().height)};
     plat::URL url = getExportURLForExportType(*type);
     setExportURL(url);
-    if (!openWriterAt(url, _frameSize)) {
+    _unfinishedPath = plat::temporaryPathBeside(url.path());
+    if (!openWriterAt(plat::URL::fileURLWithPath(_unfinishedPath), _frameSize)) {
+        removeUnfinishedMovie();
         // Without a writer nothing would ever end the export: it ends here.
         finishExport(CompletionThread::CallingThread);
         return;
@@ -236,10 +238,8 @@ void ZantropeMovieRenderer::failWithWriterError(const std::optional<plat::Error>
 
 bool ZantropeMovieRenderer::openWriterAt(const plat::URL& url, plat::Size frameSize)
 {
+    // The last movie is not removed first: it stays until the new one is whole.
     std::optional<plat::Error> error;
-    if (!FileUtil::removeItemAtURL(url, &error) && error)
-        plat::log("movie: cannot remove the earlier {}: {}", url.path(), error->localizedDescription());
-    error.reset();
     _writer = plat::AssetWriter::assetWriterWithURL(url, plat::kFileTypeQuickTimeMovie, &error);
     if (!_writer) {
         failWithWriterError(error);
@@ -504,6 +504,7 @@ void ZantropeMovieRenderer::closeWriter()
         _audioReader->cancelReading();
     if (_writer && _writer->status() == plat::AssetWriterStatus::Writing)
         _writer->cancelWriting();
+    removeUnfinishedMovie();
     // A writer that failed by itself leaves its inputs waiting, and their request blocks hold this renderer.
     for (const auto& input : {_videoWriterInput, _audioWriterInput}) {
         if (input)
@@ -516,6 +517,13 @@ void ZantropeMovieRenderer::finishWriting()
 {
     if (_writer->status() != plat::AssetWriterStatus::Completed) {
         failWithWriterError(_writer->error());
+        removeUnfinishedMovie();
+        finishExport(CompletionThread::MainQueue);
+        return;
+    }
+    // Only a whole movie, flushed to disk, takes the place of the last one.
+    if (auto replaced = plat::replaceItemWithItemBuiltAside(_unfinishedPath, exportURL()->path()); !replaced.ok()) {
+        failWithWriterError(replaced.error());
         finishExport(CompletionThread::MainQueue);
         return;
     }
@@ -531,6 +539,14 @@ void ZantropeMovieRenderer::finishWriting()
             }
             self->finishExport(CompletionThread::CallingThread);
         });
+}
+
+void ZantropeMovieRenderer::removeUnfinishedMovie()
+{
+    if (_unfinishedPath.empty())
+        return;
+    if (auto removed = plat::removeItemIfExists(_unfinishedPath); !removed.ok())
+        plat::log("movie: cannot remove the unfinished movie: {}", removed.error().localizedDescription());
 }
 
 std::optional<plat::URL> ZantropeMovieRenderer::getPreparedMovieForExportType(const MovieExportType& type)

@@ -46,7 +46,9 @@ public:
     // frame index is not after its last.
     bool isClipValid(const AudioClip& clip);
     // Creates the writer with both inputs and starts it; false (with the
-    // error set) when the writer cannot be made or started.
+    // error set) when the writer cannot be made or started. The export
+    // writes at a fresh temporary name beside its file, which the finished
+    // movie then replaces: a failed or cancelled export leaves the last one.
     bool openWriterAt(const plat::URL& url, plat::Size frameSize);
     bool setupAssetWriterAudioInput();
     bool setupAssetWriterVideoInputWithVideoSize(plat::Size size);
@@ -91,6 +93,7 @@ private:
     RenderImageProducer& imageProducer();
     void failWithWriterError(const std::optional<plat::Error>& writerError);
     void finishWriting();
+    void removeUnfinishedMovie();
 
     std::shared_ptr<plat::AssetWriter> _writer;
     std::shared_ptr<plat::AssetWriterInput> _videoWriterInput;
@@ -105,6 +108,7 @@ private:
     int64_t _totalFrames = 0;
     int64_t _fps = 0;
     plat::Size _frameSize;
+    std::string _unfinishedPath;  // set before the writer's queues start
     int32_t _frameCounter = 0;  // on the video queue while writing
     std::atomic<bool> _audioWritingFinished {false};
     std::optional<plat::MediaTime> _soundDelay;  // on the audio queue: set once the silence is written

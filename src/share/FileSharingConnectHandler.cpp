@@ -1,11 +1,9 @@
 #include "share/FileSharingConnectHandler.h"
 
-#include <cerrno>
-#include <cstdlib>
-
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
 #include "platform/foundation/UniformTypeIdentifiers.h"
@@ -25,33 +23,37 @@ constexpr int64_t kNoNameLeftError = 2;
 using Progress = std::function<void(float)>;
 
 // Copies the folder's files (it holds no folders) into a hidden folder
-// beside destination, then renames that into place.
+// beside destination, then renames that into place. The folder and its
+// files get the modes of anything the person saves.
 plat::Result<void> copyFolderAside(const std::string& from, const std::string& destination,
     const std::function<bool()>& isCancelled, const Progress& progress)
 {
     auto names = plat::contentsOfDirectory(from);
     if (!names.ok())
         return names.error();
-    std::string aside = plat::appendingPathComponent(plat::deletingLastPathComponent(destination), ".tmp-share-XXXXXX");
-    if (!::mkdtemp(aside.data()))
-        return plat::Error::posix(errno, "make a folder for", destination);
+    auto aside = plat::createTemporaryFolderBeside(destination);
+    if (!aside.ok())
+        return aside.error();
     auto copyAll = [&]() -> plat::Result<void> {
         const auto& files = names.value();
         for (size_t i = 0; i < files.size(); ++i) {
             auto copied = plat::copyFileAtomically(plat::appendingPathComponent(from, files[i]),
-                plat::appendingPathComponent(aside, files[i]), isCancelled);
+                plat::appendingPathComponent(aside.value(), files[i]), isCancelled);
             if (!copied.ok())
                 return copied;
             progress(static_cast<float>(i + 1) / static_cast<float>(files.size()));
         }
-        auto moved = plat::moveItem(aside, destination);
+        // A move, not a replace: whatever took the name meanwhile is the person's.
+        auto moved = plat::moveItem(aside.value(), destination);
         if (!moved.ok())
             return moved.error();
         return plat::Result<void>::success();
     };
     auto copied = copyAll();
-    if (!copied.ok())
-        (void)plat::removeItemIfExists(aside);
+    if (!copied.ok()) {
+        if (auto removed = plat::removeItemIfExists(aside.value()); !removed.ok())
+            plat::log("file sharing: {}", removed.error().localizedDescription());
+    }
     return copied;
 }
 

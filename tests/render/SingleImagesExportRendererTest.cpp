@@ -108,23 +108,33 @@ TEST_F(ImagesExport, AFolderThatCannotBeWrittenFailsTheExport)
     EXPECT_EQ(renderer->error()->underlyingError()->code(), ENOTDIR);
 }
 
-TEST_F(ImagesExport, CancellingKeepsThePicturesWrittenSoFar)
+TEST_F(ImagesExport, CancellingLeavesTheLastPicturesAsTheyWere)
 {
     addFlatPicture("A", kRed);
     addFlatPicture("B", kGreen);
+    ASSERT_TRUE(exportAndWait(*renderer, imagesType()));
+    const std::string folder = renderer->exportURL()->path();
+    const auto lastB = plat::readFile(folder + "/frame-00001.jpg").value();
     addFlatPicture("C", kBlue);
+    ASSERT_TRUE(producer.storeImage(*plat::test::makeFlatImage(320, 180, kRed), "B"));
     auto bytes = plat::readFile(projectFile("frame-B.jpg")).value();
     blockReadingOf("frame-B.jpg");
+    auto cancelled = std::make_shared<zt::SingleImagesExportRenderer>(project);
     bool waiting = false;
-    renderer->exportProjectWithExportType(imagesType(), [this, &waiting] {
+    completions = 0;
+    cancelled->exportProjectWithExportType(imagesType(), [this, &waiting] {
         ++completions;
         if (waiting)
             plat::RunLoop::main().stop();
     });
-    EXPECT_TRUE(whenBlockedFileIsRead(bytes, [this] { renderer->cancelExport(); }));
+    EXPECT_TRUE(whenBlockedFileIsRead(bytes, [&] { cancelled->cancelExport(); }));
     ASSERT_TRUE(waitForCompletion(waiting));
-    EXPECT_EQ(renderer->status(), zt::MovieRendererStatusCancelled);
+    EXPECT_EQ(cancelled->status(), zt::MovieRendererStatusCancelled);
     EXPECT_EQ(exportedFiles(), (std::vector<std::string> {"frame-00000.jpg", "frame-00001.jpg"}));
+    EXPECT_EQ(plat::readFile(folder + "/frame-00001.jpg").value(), lastB);
+    EXPECT_EQ(plat::contentsOfDirectory(plat::deletingLastPathComponent(folder)).value(),
+        std::vector<std::string> {plat::lastPathComponent(folder)})
+        << "the pictures written before the cancel are gone";
 }
 
 TEST_F(ImagesExport, TheEstimateCountsEveryEntry)

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 #include "document/Frame.h"
 #include "document/FrameList.h"
@@ -98,6 +99,11 @@ protected:
 
 TEST_F(ShareTargets, FileSharingCopiesEachExportWholeUnderAFreeName)
 {
+    // What is shared takes the modes of anything the person saves.
+    struct UmaskScope {
+        mode_t old = ::umask(027);
+        ~UmaskScope() { ::umask(old); }
+    } strictMask;
     auto handler = std::make_shared<zt::FileSharingConnectHandler>(exporter);
     struct Case {
         std::string from;
@@ -110,7 +116,9 @@ TEST_F(ShareTargets, FileSharingCopiesEachExportWholeUnderAFreeName)
         const std::string arrived = sandbox.documents() + "/" + c.arrivesAs;
         ASSERT_TRUE(heard->where);
         EXPECT_EQ(heard->where->path(), arrived);
+        EXPECT_EQ(plat::attributesOfItem(arrived).value().permissions, plat::isDirectory(c.from) ? 0750u : 0640u);
         if (plat::isDirectory(c.from)) {
+            EXPECT_EQ(plat::attributesOfItem(arrived + "/frame-00002.jpg").value().permissions, 0640u);
             EXPECT_EQ(plat::contentsOfDirectory(arrived).value(), plat::contentsOfDirectory(c.from).value());
             EXPECT_EQ(plat::readFile(arrived + "/frame-00002.jpg").value(),
                 plat::readFile(c.from + "/frame-00002.jpg").value());

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
 #include <mutex>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -129,6 +133,89 @@ Result<void> copyTree(const std::string& from, const std::string& to)
         if (!copied.ok())
             return copied;
     }
+    return Result<void>::success();
+}
+
+// The modes programs ask for when they create a file or a folder; the umask takes away from them.
+constexpr mode_t kNewFileModes = 0666;
+constexpr mode_t kNewFolderModes = 0777;
+constexpr std::string_view kTemporaryPrefix = ".tmp-";
+constexpr size_t kTemporarySuffixLength = 6;
+constexpr std::string_view kTemporaryNameLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr int kTemporaryNameAttempts = 100;
+
+// The process's umask, read without setting it: umask() itself would change
+// it for every thread for a moment.
+mode_t currentUmask()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0)
+            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8) & 0777);
+    }
+    return 022;  // kernels before 4.7 do not tell; this is the usual mask
+}
+
+std::string temporaryName()
+{
+    std::string name(kTemporaryPrefix);
+    for (size_t i = 0; i < kTemporarySuffixLength; ++i)
+        name += kTemporaryNameLetters[::arc4random_uniform(static_cast<uint32_t>(kTemporaryNameLetters.size()))];
+    return name;
+}
+
+// Makes what was written at path safe on disk: a file's bytes, or a
+// folder's names and every file in it, at any depth.
+Result<void> flushItem(const std::string& path)
+{
+    struct stat info { };
+    if (::lstat(path.c_str(), &info) != 0)
+        return Error::posix(errno, "flush", path);
+    // Links, pipes and the like hold no bytes of their own (and opening a pipe would wait).
+    if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        return Result<void>::success();
+    if (S_ISDIR(info.st_mode)) {
+        auto names = contentsOfDirectory(path);
+        if (!names.ok())
+            return names.error();
+        for (const std::string& name : names.value()) {
+            if (auto flushed = flushItem(appendingPathComponent(path, name)); !flushed.ok())
+                return flushed;
+        }
+    }
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | (S_ISDIR(info.st_mode) ? O_DIRECTORY : 0)));
+    if (!fd.isValid())
+        return Error::posix(errno, "flush", path);
+    if (::fsync(fd.get()) != 0)
+        return Error::posix(errno, "flush", path);
+    return Result<void>::success();
+}
+
+// Renames from over to where a folder is involved: rename() replaces only
+// an empty folder, so the two are swapped and the old item, now under the
+// temporary name, is removed.
+Result<void> swapInPlace(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE) != 0) {
+        if (errno != EINVAL && errno != ENOSYS)
+            return Error::posix(errno, "replace", to);
+        // A file system that cannot swap: the old item steps aside first, and back when the new cannot follow.
+        const std::string old = temporaryPathBeside(to);
+        if (::rename(to.c_str(), old.c_str()) != 0)
+            return Error::posix(errno, "replace", to);
+        if (::rename(from.c_str(), to.c_str()) != 0) {
+            int error = errno;
+            if (::rename(old.c_str(), to.c_str()) != 0)
+                log("files: cannot put {} back in place; it is at {}: {}", to, old, std::strerror(errno));
+            return Error::posix(error, "replace", to);
+        }
+        if (auto removed = removeTree(old); !removed.ok())
+            log("files: the replaced {} stays as {}: {}", to, old, removed.error().localizedDescription());
+        return Result<void>::success();
+    }
+    if (auto removed = removeTree(from); !removed.ok())
+        log("files: the replaced {} stays as {}: {}", to, from, removed.error().localizedDescription());
     return Result<void>::success();
 }
 
@@ -333,12 +420,14 @@ void AtomicFileWriter::discard()
     _fd = -1;
 }
 
-Result<std::unique_ptr<AtomicFileWriter>> AtomicFileWriter::create(const std::string& path)
+Result<std::unique_ptr<AtomicFileWriter>> AtomicFileWriter::create(
+    const std::string& path, std::optional<uint32_t> newFilePermissions)
 {
     if (isInjectedReadOnly(path))
         return Error::posix(EROFS, "create temporary file for", path);
     struct stat existing { };
-    mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+    mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
+                                                       : static_cast<mode_t>(newFilePermissions.value_or(0644) & 07777);
     std::string folder = deletingLastPathComponent(path);
     std::string temporaryPath = appendingPathComponent(folder.empty() ? "." : folder, ".tmp-XXXXXX");
     int fd = ::mkostemp(temporaryPath.data(), O_CLOEXEC);
@@ -477,7 +566,7 @@ Result<void> copyFileAtomically(
     FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     if (source.get() < 0)
         return Error::posix(errno, "copy", from);
-    auto writer = AtomicFileWriter::create(to);
+    auto writer = AtomicFileWriter::create(to, kNewFileModes & ~currentUmask());
     if (!writer.ok())
         return writer.error();
     std::vector<uint8_t> piece(size_t(1) << 20);
@@ -526,6 +615,71 @@ Result<MovedItem> moveItem(const std::string& from, const std::string& to)
     if (!removed.ok())
         return MovedItem {removed.error()};
     return MovedItem {};
+}
+
+std::string temporaryPathBeside(const std::string& path)
+{
+    const std::string folder = deletingLastPathComponent(path);
+    std::string candidate;
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        candidate = appendingPathComponent(folder.empty() ? "." : folder, temporaryName());
+        struct stat info { };
+        if (::lstat(candidate.c_str(), &info) != 0)
+            break;
+    }
+    return candidate;
+}
+
+Result<std::string> createTemporaryFolderBeside(const std::string& path)
+{
+    if (isInjectedReadOnly(path))
+        return Error::posix(EROFS, "create a folder for", path);
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        std::string candidate = temporaryPathBeside(path);
+        // mkdir, unlike mkdtemp, leaves the modes to the umask, as for any folder the person makes.
+        if (::mkdir(candidate.c_str(), kNewFolderModes) == 0)
+            return candidate;
+        if (errno != EEXIST)
+            return Error::posix(errno, "create a folder for", path);
+    }
+    return Error::posix(EEXIST, "create a folder for", path);
+}
+
+Result<void> replaceItemWithItemBuiltAside(const std::string& temporaryPath, const std::string& path)
+{
+    auto discard = [&](Error error) -> Result<void> {
+        if (auto removed = removeTree(temporaryPath); !removed.ok())
+            log("files: cannot remove the unfinished {}: {}", temporaryPath, removed.error().localizedDescription());
+        return error;
+    };
+    detail::WriteFailurePoint injected = injectedFailure(path);
+    if (injected == detail::WriteFailurePoint::ReadOnly)
+        return discard(Error::posix(EROFS, "replace", path));
+    if (auto flushed = flushItem(temporaryPath); !flushed.ok())
+        return discard(flushed.error());
+    if (injected == detail::WriteFailurePoint::BeforeRename)
+        return discard(Error::posix(EIO, "replace (injected)", path));
+    struct stat built { };
+    struct stat existing { };
+    const bool hasExisting = ::lstat(path.c_str(), &existing) == 0;
+    const bool isFolderInvolved = (::lstat(temporaryPath.c_str(), &built) == 0 && S_ISDIR(built.st_mode))
+        || (hasExisting && S_ISDIR(existing.st_mode));
+    // Rename last: a crash before this line leaves the previous item whole.
+    if (hasExisting && isFolderInvolved) {
+        if (auto swapped = swapInPlace(temporaryPath, path); !swapped.ok())
+            return discard(swapped.error());
+    } else if (::rename(temporaryPath.c_str(), path.c_str()) != 0) {
+        return discard(Error::posix(errno, "replace", path));
+    }
+    return flushFolderOf(path, injected);
+}
+
+bool isTemporaryItemName(std::string_view name)
+{
+    if (!name.starts_with(kTemporaryPrefix) || name.size() != kTemporaryPrefix.size() + kTemporarySuffixLength)
+        return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(kTemporaryPrefix.size()), name.end(),
+        [](char c) { return kTemporaryNameLetters.find(c) != std::string_view::npos; });
 }
 
 Result<std::vector<std::string>> contentsOfDirectory(const std::string& path)

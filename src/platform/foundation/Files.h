@@ -54,8 +54,10 @@ Result<void> writeFileAtomically(const std::string& path, std::string_view bytes
 // One thread at a time.
 class AtomicFileWriter {
 public:
-    // The folder must exist; an existing file keeps its permissions.
-    static Result<std::unique_ptr<AtomicFileWriter>> create(const std::string& path);
+    // The folder must exist; an existing file keeps its permissions, a new
+    // one gets 0644, or newFilePermissions when given.
+    static Result<std::unique_ptr<AtomicFileWriter>> create(
+        const std::string& path, std::optional<uint32_t> newFilePermissions = std::nullopt);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -92,7 +94,9 @@ Result<void> copyItem(const std::string& from, const std::string& to, ReplaceExi
 // Copies one file so that it appears at `to` whole or not at all, as
 // writeFileAtomically writes (a temporary file beside it, flushed, then
 // renamed over it). isCancelled is asked between pieces: a copy given up
-// fails with ECANCELED and leaves nothing behind.
+// fails with ECANCELED and leaves nothing behind. A new file gets the modes
+// any program gives a new file (0666 less the umask), as a copy made by
+// hand would.
 Result<void> copyFileAtomically(
     const std::string& from, const std::string& to, const std::function<bool()>& isCancelled = {});
 
@@ -108,6 +112,26 @@ struct MovedItem {
 // An existing destination fails with EEXIST. Any other failure leaves the
 // source as it was and nothing at the destination.
 Result<MovedItem> moveItem(const std::string& from, const std::string& to);
+
+// Items built aside. Whatever a person or a later run reads is made under
+// a hidden temporary name beside its place and then put in place whole. A
+// run that is killed leaves such names behind, and only such names:
+// isTemporaryItemName tells them from a person's files.
+
+// A free hidden name beside path (".tmp-" and six letters or digits) for an
+// item that a writer of its own creates there; nothing is created.
+std::string temporaryPathBeside(const std::string& path);
+// A new empty folder under a temporary name beside path, with the modes of
+// any new folder (0777 less the umask).
+Result<std::string> createTemporaryFolderBeside(const std::string& path);
+// Puts the item built at temporaryPath (a file, or a folder of files) in
+// place of path: flushes it to disk, renames it over path (a file or a whole
+// folder there is replaced) and flushes the folder. On failure the temporary
+// item is removed and whatever was at path stays as it was.
+Result<void> replaceItemWithItemBuiltAside(const std::string& temporaryPath, const std::string& path);
+// Whether name is one of the temporary names the writes, copies and items
+// built aside make.
+bool isTemporaryItemName(std::string_view name);
 
 // Names directly in the folder (no "." or ".."), sorted by byte value.
 Result<std::vector<std::string>> contentsOfDirectory(const std::string& path);

@@ -102,10 +102,22 @@ int writeToData(GifFileType* file, const GifByteType* bytes, int length)
     return length;
 }
 
+// giflib's output: the file, and the first failure to write it, whose
+// reason (a full disk) giflib's own codes do not carry.
+struct GIFOutput {
+    AtomicFileWriter& writer;
+    std::optional<Error> failure;
+};
+
 int writeToFile(GifFileType* file, const GifByteType* bytes, int length)
 {
-    auto* writer = static_cast<AtomicFileWriter*>(file->UserData);
-    return writer->append(bytes, static_cast<size_t>(length)).ok() ? length : 0;
+    auto* output = static_cast<GIFOutput*>(file->UserData);
+    auto appended = output->writer.append(bytes, static_cast<size_t>(length));
+    if (appended.ok())
+        return length;
+    if (!output->failure)
+        output->failure = appended.error();
+    return 0;
 }
 
 int colourMapSize(int colours)
@@ -258,13 +270,15 @@ Result<void> GIFFrameQueue::writeFile(const std::string& path, std::optional<int
     if (!created.ok())
         return created.error();
     AtomicFileWriter& writer = *created.value();
+    GIFOutput output {writer, std::nullopt};
+    auto writeFailure = [&] { return output.failure.value_or(gifError("cannot write " + path)); };
     int error = 0;
-    GifFilePtr gif(EGifOpen(&writer, writeToFile, &error));
+    GifFilePtr gif(EGifOpen(&output, writeToFile, &error));
     if (!gif)
         return gifError(giflibText(error));
     EGifSetGifVersion(gif.get(), true);
     if (EGifPutScreenDesc(gif.get(), _screenWidth, _screenHeight, 8, 0, nullptr) == GIF_ERROR)
-        return gifError("cannot write " + path);
+        return writeFailure();
     if (loopCount) {
         // The NETSCAPE2.0 application extension: sub-block 1 holds the loop count.
         uint16_t loops = static_cast<uint16_t>(std::clamp<int64_t>(*loopCount, 0, 0xFFFF));
@@ -274,7 +288,7 @@ Result<void> GIFFrameQueue::writeFile(const std::string& path, std::optional<int
             || EGifPutExtensionBlock(gif.get(), sizeof application, application) == GIF_ERROR
             || EGifPutExtensionBlock(gif.get(), sizeof loopBlock, loopBlock) == GIF_ERROR
             || EGifPutExtensionTrailer(gif.get()) == GIF_ERROR)
-            return gifError("cannot write " + path);
+            return writeFailure();
     }
     for (const auto& frame : _frames) {
         auto appended = writer.append(frame->bytes->data(), frame->bytes->size());
@@ -283,7 +297,7 @@ Result<void> GIFFrameQueue::writeFile(const std::string& path, std::optional<int
     }
     GifFileType* closing = gif.release();
     if (EGifCloseFile(closing, &error) == GIF_ERROR)
-        return gifError("cannot finish " + path + ": " + giflibText(error));
+        return output.failure.value_or(gifError("cannot finish " + path + ": " + giflibText(error)));
     return writer.commit();
 }
 

@@ -70,6 +70,7 @@ bool ImageDestination::finalize()
     auto written = _frames->writeFile(_path, _loopCount);
     if (!written.ok()) {
         plat::log("image destination: cannot write {}: {}", _path, written.error().localizedDescription());
+        _error = written.error();
         return false;
     }
     return true;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/foundation/Error.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/Value.h"
 
@@ -40,8 +41,12 @@ public:
     // beyond the count are left out (with a log line), as on the platform.
     void addImage(std::shared_ptr<const Image> image, const std::optional<Dictionary>& properties);
     // False when no picture was added, a picture could not be compressed or
-    // the file could not be written; then no file is left at the URL. Once only.
+    // the file could not be written; then the file at the URL is as it was
+    // before. Once only. A destination dropped without it writes nothing.
     bool finalize();
+    // Why finalize failed (the system's reason for a file that could not be
+    // written, such as a full disk), when it did.
+    std::optional<Error> error() const { return _error; }
 
     ImageDestination(std::string path, size_t count);
 
@@ -51,6 +56,7 @@ private:
     size_t _added = 0;
     bool _finalized = false;
     std::optional<int64_t> _loopCount;
+    std::optional<Error> _error;
     std::unique_ptr<detail::GIFFrameQueue> _frames;
 };
 

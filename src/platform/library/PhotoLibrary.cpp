@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <optional>
+#include <set>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,6 +95,53 @@ std::string numberedFileName(const std::string& fileName, int number)
     std::string extension = pathExtension(fileName);
     std::string stem = extension.empty() ? fileName : fileName.substr(0, fileName.size() - extension.size() - 1);
     return stem + "-" + std::to_string(number) + (extension.empty() ? "" : "." + extension);
+}
+
+std::string photoFileName(int number, const char* extension)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "IMG_%04d.%s", number, extension);
+    return name;
+}
+
+// The number of a name "IMG_0001" and up, whatever its extension.
+std::optional<int> photoNumber(const std::string& name)
+{
+    constexpr std::string_view prefix = "IMG_";
+    constexpr size_t digits = 4;
+    if (name.size() < prefix.size() + digits + 1 || name.compare(0, prefix.size(), prefix) != 0
+        || name[prefix.size() + digits] != '.')
+        return std::nullopt;
+    int number = 0;
+    for (size_t i = prefix.size(); i < prefix.size() + digits; ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return std::nullopt;
+        number = number * 10 + (name[i] - '0');
+    }
+    return number;
+}
+
+// Pictures and movies take their numbers from one counter, as the device's
+// saved photos do: the next number is one above the highest in the album,
+// and a number that names a file of either kind is never given again.
+Result<int> nextPhotoNumber(const std::string& albumPath, const std::string& albumFolder)
+{
+    auto names = contentsOfDirectory(albumPath);
+    if (!names.ok())
+        return names.error();
+    std::set<int> taken;
+    for (const std::string& name : names.value()) {
+        if (auto number = photoNumber(name))
+            taken.insert(*number);
+    }
+    const int highest = taken.empty() ? 0 : *taken.rbegin();
+    // Past the last number the counter starts again at the first that is free.
+    for (int step = 1; step <= kMaximumPhotoNumber; ++step) {
+        int number = (highest + step - 1) % kMaximumPhotoNumber + 1;
+        if (!taken.contains(number))
+            return number;
+    }
+    return Error(kAssetsLibraryErrorDomain, kAssetsLibraryWriteFailedError, "the album " + albumFolder + " is full");
 }
 
 }  // namespace
@@ -355,20 +405,17 @@ Result<PhotoAsset> PhotoLibrary::saveImage(const Image& image, const std::string
     if (!jpeg)
         return Error(
             kAssetsLibraryErrorDomain, kAssetsLibraryWriteFailedError, "cannot encode the picture for " + albumFolder);
-    for (int number = 1; number <= kMaximumPhotoNumber; ++number) {
-        char name[32];
-        std::snprintf(name, sizeof name, "IMG_%04d.JPG", number);
-        std::string path = appendingPathComponent(album.value().path, name);
-        if (fileExists(path))
-            continue;
-        auto written = writeFileAtomically(path, *jpeg);
-        if (!written.ok())
-            return writeError("cannot write " + path, written.error());
-        auto attributes = attributesOfItem(path);
-        Date created = attributes.ok() ? attributes.value().modificationDate : Date::now();
-        return PhotoAsset {path, name, albumFolder, created, AssetType::Photo};
-    }
-    return Error(kAssetsLibraryErrorDomain, kAssetsLibraryWriteFailedError, "the album " + albumFolder + " is full");
+    auto number = nextPhotoNumber(album.value().path, albumFolder);
+    if (!number.ok())
+        return number.error();
+    const std::string name = photoFileName(number.value(), "JPG");
+    const std::string path = appendingPathComponent(album.value().path, name);
+    auto written = writeFileAtomically(path, *jpeg);
+    if (!written.ok())
+        return writeError("cannot write " + path, written.error());
+    auto attributes = attributesOfItem(path);
+    Date created = attributes.ok() ? attributes.value().modificationDate : Date::now();
+    return PhotoAsset {path, name, albumFolder, created, AssetType::Photo};
 }
 
 Result<PhotoAsset> PhotoLibrary::saveVideo(const std::string& moviePath, const std::string& albumFolder)
@@ -378,22 +425,17 @@ Result<PhotoAsset> PhotoLibrary::saveVideo(const std::string& moviePath, const s
     auto album = addAlbum(albumFolder);
     if (!album.ok())
         return album.error();
-    for (int number = 1; number <= kMaximumPhotoNumber; ++number) {
-        char picture[32];
-        char name[32];
-        std::snprintf(picture, sizeof picture, "IMG_%04d.JPG", number);
-        std::snprintf(name, sizeof name, "IMG_%04d.MOV", number);
-        std::string path = appendingPathComponent(album.value().path, name);
-        if (fileExists(path) || fileExists(appendingPathComponent(album.value().path, picture)))
-            continue;
-        auto copied = copyFileAtomically(moviePath, path);
-        if (!copied.ok())
-            return writeError("cannot write " + path, copied.error());
-        auto attributes = attributesOfItem(path);
-        Date created = attributes.ok() ? attributes.value().modificationDate : Date::now();
-        return PhotoAsset {path, name, albumFolder, created, AssetType::Video};
-    }
-    return Error(kAssetsLibraryErrorDomain, kAssetsLibraryWriteFailedError, "the album " + albumFolder + " is full");
+    auto number = nextPhotoNumber(album.value().path, albumFolder);
+    if (!number.ok())
+        return number.error();
+    const std::string name = photoFileName(number.value(), "MOV");
+    const std::string path = appendingPathComponent(album.value().path, name);
+    auto copied = copyFileAtomically(moviePath, path);
+    if (!copied.ok())
+        return writeError("cannot write " + path, copied.error());
+    auto attributes = attributesOfItem(path);
+    Date created = attributes.ok() ? attributes.value().modificationDate : Date::now();
+    return PhotoAsset {path, name, albumFolder, created, AssetType::Video};
 }
 
 // Pictures

@@ -103,12 +103,13 @@ public:
     // holds already is left as it is.
     Result<PhotoAsset> addAssetToAlbum(const PhotoAsset& asset, const std::string& albumFolder);
 
-    // Writes the picture as a JPEG ("IMG_0001.JPG" and up) into the album,
-    // made on first use, and returns the new asset. The picture's
-    // orientation goes into the file's EXIF tag.
+    // Writes the picture as a JPEG ("IMG_0001.JPG" and up, numbered on from
+    // the album's highest picture or movie) into the album, made on first
+    // use, and returns the new asset. The picture's orientation goes into the
+    // file's EXIF tag.
     Result<PhotoAsset> saveImage(const Image& image, const std::string& albumFolder = kSavedPhotosAlbumName);
     // Copies the movie (QuickTime or MPEG-4) into the album, made on first
-    // use, as "IMG_0001.MOV" and up (numbers shared with the pictures); the
+    // use, as "IMG_0001.MOV" and up (one counter with the pictures); the
     // file appears whole or not at all.
     Result<PhotoAsset> saveVideo(const std::string& moviePath, const std::string& albumFolder = kSavedPhotosAlbumName);
 

@@ -65,16 +65,19 @@ void Label::setFont(const Font& font)
     changed();
 }
 
+// A colour does not change the text's size: only the drawing is redone, so a
+// superview that recolours its labels while it lays them out (a dark alert
+// panel) does not ask for its layout again and again.
 void Label::setTextColor(const Color& color)
 {
     _textColor = color;
-    changed();
+    setNeedsDisplay();
 }
 
 void Label::setHighlightedTextColor(std::optional<Color> color)
 {
     _highlightedTextColor = std::move(color);
-    changed();
+    setNeedsDisplay();
 }
 
 void Label::setHighlighted(bool highlighted)

@@ -93,6 +93,90 @@ TEST_F(Files, AtomicWriteFlushesTheFolderAfterTheRenameAndSaysWhenThatFails)
     EXPECT_EQ(names(), std::vector<std::string> {"projects.plist"});
 }
 
+// An item built aside replaces what was at its place whole, or, when that
+// fails, leaves it as it was; either way no temporary name remains.
+TEST_F(Files, AnItemBuiltAsideReplacesWhatWasThereWholeOrNotAtAll)
+{
+    using Point = plat::detail::WriteFailurePoint;
+    enum class Kind { None, File, Folder };
+    struct Case {
+        Kind before;
+        Kind built;
+        Point failure;
+        const char* after;
+    };
+    const std::string item = folder.path("export");
+    auto make = [&](const std::string& path, Kind kind, const std::string& text) {
+        if (kind == Kind::File) {
+            ASSERT_TRUE(plat::writeFileAtomically(path, text).ok());
+        } else if (kind == Kind::Folder) {
+            ASSERT_TRUE(plat::createDirectory(path, plat::IntermediateDirectories::No).ok());
+            ASSERT_TRUE(plat::writeFileAtomically(path + "/" + text + ".jpg", text).ok());
+        }
+    };
+    // "file old", or "folder" and the names in it.
+    auto describe = [&]() -> std::string {
+        if (!plat::fileExists(item))
+            return "nothing";
+        if (!plat::isDirectory(item))
+            return "file " + text(item);
+        std::string described = "folder";
+        auto listed = plat::contentsOfDirectory(item);
+        for (const auto& name : listed.value())
+            described += " " + name;
+        return described;
+    };
+    for (const Case& c : {
+             Case {Kind::None, Kind::File, Point::None, "file new"},
+             Case {Kind::File, Kind::File, Point::None, "file new"},
+             Case {Kind::None, Kind::Folder, Point::None, "folder new.jpg"},
+             Case {Kind::Folder, Kind::Folder, Point::None, "folder new.jpg"},
+             Case {Kind::File, Kind::Folder, Point::None, "folder new.jpg"},
+             Case {Kind::Folder, Kind::File, Point::None, "file new"},
+             Case {Kind::File, Kind::File, Point::BeforeRename, "file old"},
+             Case {Kind::Folder, Kind::Folder, Point::BeforeRename, "folder old.jpg"},
+             Case {Kind::Folder, Kind::Folder, Point::ReadOnly, "folder old.jpg"},
+         }) {
+        ASSERT_TRUE(plat::removeItemIfExists(item).ok());
+        make(item, c.before, "old");
+        std::string built = c.built == Kind::Folder ? plat::createTemporaryFolderBeside(item).value()
+                                                    : plat::temporaryPathBeside(item);
+        if (c.built == Kind::Folder)
+            ASSERT_TRUE(plat::writeFileAtomically(built + "/new.jpg", std::string("new")).ok());
+        else
+            make(built, Kind::File, "new");
+        plat::test::FailingWrites failing("export", c.failure);
+        auto replaced = plat::replaceItemWithItemBuiltAside(built, item);
+        EXPECT_EQ(replaced.ok(), c.failure == Point::None) << c.after;
+        EXPECT_EQ(describe(), c.after);
+        EXPECT_EQ(names(), std::vector<std::string> {"export"}) << c.after << ": nothing left aside";
+    }
+}
+
+TEST_F(Files, SharedCopiesTakeTheUmasksModesAndTemporaryNamesAreKnown)
+{
+    struct UmaskScope {
+        mode_t old = ::umask(027);
+        ~UmaskScope() { ::umask(old); }
+    } strictMask;
+    auto made = plat::createTemporaryFolderBeside(folder.path("Pictures.export"));
+    ASSERT_TRUE(made.ok());
+    EXPECT_EQ(plat::attributesOfItem(made.value()).value().permissions, 0750u);
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("from"), std::string("picture")).ok());
+    ASSERT_TRUE(plat::copyFileAtomically(folder.path("from"), folder.path("copy")).ok());
+    EXPECT_EQ(plat::attributesOfItem(folder.path("copy")).value().permissions, 0640u);
+    ASSERT_TRUE(plat::setPermissions(folder.path("copy"), 0604).ok());
+    ASSERT_TRUE(plat::copyFileAtomically(folder.path("from"), folder.path("copy")).ok());
+    EXPECT_EQ(plat::attributesOfItem(folder.path("copy")).value().permissions, 0604u)
+        << "a replaced file keeps its own";
+
+    EXPECT_TRUE(plat::isTemporaryItemName(plat::lastPathComponent(made.value())));
+    EXPECT_TRUE(plat::isTemporaryItemName(plat::lastPathComponent(plat::temporaryPathBeside(folder.path("a.gif")))));
+    for (const char* name : {".tmp-", ".tmp-AbC12", ".tmp-AbC1234", ".tmp-AbC12!", "tmp-AbC123", ".tmp-share-AbC123",
+             ".tmp-AbC12.jpg", "Holiday.tmp-AbC123"})
+        EXPECT_FALSE(plat::isTemporaryItemName(name)) << name;
+}
+
 TEST_F(Files, AFolderMadeReadOnlyRefusesEveryChangeAndKeepsItsContents)
 {
     ASSERT_TRUE(plat::createDirectory(folder.path("ro/sub"), plat::IntermediateDirectories::Yes).ok());

@@ -85,6 +85,21 @@ TEST_F(PhotoLibraryFolder, SavedPicturesAreNumberedAndReadBack)
     EXPECT_EQ(thumbnail->size(), (plat::Size {16, 12}));
 }
 
+TEST_F(PhotoLibraryFolder, PicturesAndMoviesTakeTheirNumbersFromOneCounter)
+{
+    auto picture = plat::test::makeFlatImage(16, 12, {0, 0, 255, 255});
+    const std::string movie = sandbox.path("clip.mov");
+    ASSERT_TRUE(plat::writeFileAtomically(movie, std::string("movie")).ok());
+    auto savePicture = [&] { return library.saveImage(*picture).value().fileName; };
+    auto saveMovie = [&] { return library.saveVideo(movie).value().fileName; };
+    EXPECT_EQ(saveMovie(), "IMG_0001.MOV");
+    EXPECT_EQ(savePicture(), "IMG_0002.JPG");
+    EXPECT_EQ(saveMovie(), "IMG_0003.MOV");
+    // The counter goes on from the highest number: a gap is not filled again.
+    ASSERT_TRUE(plat::removeItem(library.root() + "/Camera Roll/IMG_0002.JPG").ok());
+    EXPECT_EQ(savePicture(), "IMG_0004.JPG");
+}
+
 TEST_F(PhotoLibraryFolder, ADamagedPictureDecodesToNothing)
 {
     ASSERT_TRUE(plat::createDirectory(library.root() + "/Camera Roll", plat::IntermediateDirectories::Yes).ok());

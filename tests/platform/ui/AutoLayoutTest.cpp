@@ -6,6 +6,7 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/Layer.h"
 #include "platform/ui/LinearSolver.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/Toolbar.h"
@@ -182,6 +183,24 @@ TEST_F(AutoLayout, AWrappingLabelIsAsHighAsItsTextAtTheWidthItGets)
     double expected = label->sizeThatFits({280, 0}).height;
     EXPECT_GT(expected, label->font().lineHeight() * 2);
     EXPECT_EQ(label->frame(), plat::makeRect(20, 10, 280, expected));
+}
+
+TEST_F(AutoLayout, ALabelsTextAsksForLayoutAndItsColourDoesNot)
+{
+    auto label = constrained<plat::Label>(root);
+    root->addConstraints(format("H:|-20-[label]", {{"label", label}}));
+    root->addConstraints(format("V:|-10-[label]", {{"label", label}}));
+    struct Change {
+        std::function<void()> make;
+        bool asksForLayout;
+    };
+    for (const Change& change : {Change {[&] { label->setText("Storage Nearly Full"); }, true},
+             Change {[&] { label->setTextColor(plat::Color::whiteColor()); }, false},
+             Change {[&] { label->setHighlightedTextColor(plat::Color::redColor()); }, false}}) {
+        root->layoutIfNeeded();
+        change.make();
+        EXPECT_EQ(root->layer()->needsLayout(), change.asksForLayout);
+    }
 }
 
 TEST_F(AutoLayout, ViewsThatTranslateTheirFrameStayPutAndAnchorOthers)

@@ -1,0 +1,65 @@
+#include "app/LeftoverTemporaries.h"
+
+#include <string>
+#include <string_view>
+
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/Sandbox.h"
+#include "render/MovieRenderer.h"
+
+namespace zt {
+
+namespace {
+
+// Earlier versions built shared folders under this name; a person names nothing so.
+constexpr std::string_view kOldShareFolderPrefix = ".tmp-share-";
+
+bool isLeftoverName(std::string_view name)
+{
+    if (plat::isTemporaryItemName(name))
+        return true;
+    // ".tmp-share-" and the six letters or digits mkdtemp gave.
+    return name.starts_with(kOldShareFolderPrefix)
+        && plat::isTemporaryItemName(std::string(".tmp-") + std::string(name.substr(kOldShareFolderPrefix.size())));
+}
+
+void removeLeftover(const std::string& path)
+{
+    if (auto removed = plat::removeItem(path); !removed.ok())
+        plat::log("start-up: cannot remove a leftover: {}", removed.error().localizedDescription());
+    else
+        plat::log("start-up: removed the leftover {}", path);
+}
+
+// Removes the folder's leftovers; with Depth::Folders also those in each folder inside.
+enum class Depth { Folder, Folders };
+void removeLeftoversIn(const std::string& folder, Depth depth)
+{
+    auto names = plat::contentsOfDirectory(folder);
+    if (!names.ok())
+        return;  // no such folder yet: nothing was left there
+    for (const std::string& name : names.value()) {
+        const std::string path = plat::appendingPathComponent(folder, name);
+        if (isLeftoverName(name))
+            removeLeftover(path);
+        else if (depth == Depth::Folders && plat::isDirectory(path))
+            removeLeftoversIn(path, Depth::Folder);
+    }
+}
+
+}  // namespace
+
+void removeLeftoverTemporaries()
+{
+    auto sandbox = plat::Sandbox::current();
+    removeLeftoversIn(sandbox->documentsDirectory(), Depth::Folder);
+    removeLeftoversIn(MovieRenderer::renderCacheDirectory(), Depth::Folders);
+    // The tmp folder holds only what a run needs while it lasts.
+    auto temporary = plat::contentsOfDirectory(sandbox->temporaryDirectory());
+    for (const std::string& name : temporary.valueOr(std::vector<std::string>()))
+        removeLeftover(plat::appendingPathComponent(sandbox->temporaryDirectory(), name));
+}
+
+}  // namespace zt

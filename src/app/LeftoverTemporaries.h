@@ -1,0 +1,12 @@
+#pragma once
+
+namespace zt {
+
+// Removes what a run that was killed left half-made: the items that shares
+// build beside their place in Documents, the renderers' unfinished exports
+// in the render cache, and everything in the app's tmp folder. Only names
+// the app makes are touched, never a person's files. At start, on the main
+// thread, before anything else writes.
+void removeLeftoverTemporaries();
+
+}  // namespace zt
