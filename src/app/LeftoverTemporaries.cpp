@@ -54,7 +54,8 @@ void removeLeftoversIn(const std::string& folder, Depth depth)
 void removeLeftoverTemporaries()
 {
     auto sandbox = plat::Sandbox::current();
-    removeLeftoversIn(sandbox->documentsDirectory(), Depth::Folder);
+    // Project folders too: a save cut short leaves its temporary beside the file.
+    removeLeftoversIn(sandbox->documentsDirectory(), Depth::Folders);
     removeLeftoversIn(MovieRenderer::renderCacheDirectory(), Depth::Folders);
     // The tmp folder holds only what a run needs while it lasts.
     auto temporary = plat::contentsOfDirectory(sandbox->temporaryDirectory());

@@ -380,6 +380,8 @@ TEST_F(ExportFaults, EveryTypeKeepsTheLastWholeExportThroughAFullDiskACancelAndA
     const std::string oldShare = documents + "/.tmp-share-x7Yq2Z";
     ASSERT_TRUE(plat::createDirectory(oldShare, plat::IntermediateDirectories::No).ok());
     ASSERT_TRUE(plat::writeFileAtomically(oldShare + "/frame-00000.jpg", std::string("part")).ok());
+    // A save of the project cut short; an archive export would pack it.
+    ASSERT_TRUE(plat::writeFileAtomically(*project->getProjectPath() + "/.tmp-Q1w2E3", std::string("half")).ok());
     std::vector<std::string> lastPrints;
     for (const auto& exported : lastExports)
         lastPrints.push_back(fingerprint(exported));
