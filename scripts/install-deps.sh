@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     # toolchain
-    build-essential cmake ninja-build ccache pkg-config clang clang-format
+    build-essential cmake ninja-build ccache pkg-config clang clang-format lld
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     # foundation (ICU: dates, calendars and their localized names)
     libplist-dev uuid-dev libssl-dev libicu-dev

@@ -111,7 +111,10 @@ int main(int argc, char** argv)
     metadata->set("META_RECORD_THUMB_FRAME_ID", thumbnailFrame);
     metadata->set("CurrentFrameIndex", static_cast<int64_t>(kFrames));
     metadata->set("RecordNeedsRendering", true);
-    project->saveAllDataToDisk();
+    if (auto saved = project->saveAllDataToDisk(); !saved.ok()) {
+        std::fprintf(stderr, "%s\n", saved.error().localizedDescription().c_str());
+        return 1;
+    }
 
     const std::string folder = *project->getProjectPath();
     auto names = plat::contentsOfDirectory(folder);

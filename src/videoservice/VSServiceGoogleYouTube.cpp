@@ -9,16 +9,25 @@ namespace zt {
 namespace {
 constexpr const char* kDataAPIHost = "gdata.youtube.com";
 constexpr const char* kUploadHost = "uploads.gdata.youtube.com";
+
+// Appended, not joined with "+": gcc 12 takes the temporaries of such a
+// chain for an overflow of the first one (-Warray-bounds).
+std::string httpsURL(const char* host, const char* path)
+{
+    std::string url("https://");
+    url.append(host).append(path);
+    return url;
+}
 }  // namespace
 
 std::string VSServiceGoogleYouTube::youTubeServiceRootURLString()
 {
-    return std::string("https://") + kDataAPIHost + "/feeds/";
+    return httpsURL(kDataAPIHost, "/feeds/");
 }
 
 std::string VSServiceGoogleYouTube::serviceUploadRootURLString()
 {
-    return std::string("https://") + kUploadHost + "/resumable/feeds/";
+    return httpsURL(kUploadHost, "/resumable/feeds/");
 }
 
 std::optional<std::string> VSServiceGoogleYouTube::serviceRootURLString() const

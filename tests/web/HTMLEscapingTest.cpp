@@ -64,8 +64,10 @@ TEST(HTMLUnescaping, WhatIsNotAReferenceStays)
     EXPECT_EQ(zt::ws_stringByUnescapingFromHTML("&#55357;&#xDE00;"), "&#55357;&#xDE00;");
     // A reference ends at the first ";" before the next "&".
     EXPECT_EQ(zt::ws_stringByUnescapingFromHTML("&lt&gt;"), "&lt>");
-    const std::string ampersands(100000, '&');
-    EXPECT_EQ(zt::ws_stringByUnescapingFromHTML(ampersands + "lt;"), std::string(99999, '&') + "<");
+    std::string ampersands(100000, '&');
+    std::string unescaped(99999, '&');
+    unescaped += "<";
+    EXPECT_EQ(zt::ws_stringByUnescapingFromHTML(ampersands.append("lt;")), unescaped);
 }
 
 TEST(HTMLEscaping, RoundTripsThroughUnescaping)

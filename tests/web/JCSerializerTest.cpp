@@ -33,8 +33,9 @@ TEST(JCSerializerStrings, EscapesQuotesBackslashesAndControlBytes)
     EXPECT_EQ(writtenString("a/b"), R"("a/b")");
     EXPECT_EQ(writtenString("a/b", zt::JCSerializeEscapeSlash), R"("a\/b")");
     // Long enough for the block-at-a-time path, with escapes at its edges.
-    const std::string longText = std::string(40, 'x') + "\"" + std::string(15, 'y') + "\n";
-    EXPECT_EQ(writtenString(longText), "\"" + std::string(40, 'x') + "\\\"" + std::string(15, 'y') + "\\n\"");
+    const std::string longText = std::string(40, 'x').append("\"").append(15, 'y').append("\n");
+    const std::string escaped = std::string("\"").append(40, 'x').append("\\\"").append(15, 'y').append("\\n\"");
+    EXPECT_EQ(writtenString(longText), escaped);
 }
 
 TEST(JCSerializerStrings, NonAsciiIsCopiedOrEscaped)

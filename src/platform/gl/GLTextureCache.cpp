@@ -6,6 +6,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -64,8 +65,15 @@ bool hasExtension(const char* name)
     const auto* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     if (!list)
         return false;
-    const std::string padded = std::string(" ") + list + " ";
-    return padded.find(std::string(" ") + name + " ") != std::string::npos;
+    // Whole names only: one extension's name may begin another's.
+    const std::string_view names(list);
+    const std::string_view wanted(name);
+    for (size_t at = names.find(wanted); at != std::string_view::npos; at = names.find(wanted, at + 1)) {
+        const size_t end = at + wanted.size();
+        if ((at == 0 || names[at - 1] == ' ') && (end == names.size() || names[end] == ' '))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace

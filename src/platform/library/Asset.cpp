@@ -32,8 +32,11 @@ std::optional<Data> readPicture(const PhotoAsset& asset)
 
 URL assetURLFor(const PhotoAsset& asset)
 {
-    std::string text = std::string(kAssetScheme) + "://" + kAssetHost + "/" + percentEncode(asset.albumFolder) + "/"
-        + percentEncode(asset.fileName);
+    // Appended one part at a time: gcc 12 takes the chain of temporaries
+    // that "+" builds for an overflow of the first one (-Warray-bounds).
+    std::string text(kAssetScheme);
+    text.append("://").append(kAssetHost).append("/");
+    text.append(percentEncode(asset.albumFolder)).append("/").append(percentEncode(asset.fileName));
     // Every part is percent-encoded, so the text always parses.
     return *URL::URLWithString(text);
 }

@@ -185,12 +185,12 @@ public:
         }
         _lock = ::open(kLockFile, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (_lock < 0 || ::flock(_lock, LOCK_EX) != 0)
-            return std::string("cannot take ") + kLockFile;
+            return "cannot take " + std::string(kLockFile);
         if (processIsAlive(kAvahiPidFile))
             return "an Avahi daemon of this machine is running; the test leaves it alone";
 
         const std::string busPath = plat::appendingPathComponent(folder, "system_bus_socket");
-        if (auto failed = _bus.spawn({kDBusDaemon, std::string("--config-file=") + kDBusSystemConfig,
+        if (auto failed = _bus.spawn({kDBusDaemon, "--config-file=" + std::string(kDBusSystemConfig),
                 "--address=unix:path=" + busPath, "--nopidfile", "--nofork", "--print-address=1"}))
             return failed;
         if (!_bus.waitForLine("unix:path="))

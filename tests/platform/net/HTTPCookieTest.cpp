@@ -83,7 +83,9 @@ TEST(SetCookie, MalformedPairsAreRejected)
 {
     EXPECT_FALSE(HTTPCookie::cookieFromSetCookieValue("novalue", url("http://example.com/"), kNow));
     EXPECT_FALSE(HTTPCookie::cookieFromSetCookieValue("=1", url("http://example.com/"), kNow));
-    EXPECT_FALSE(HTTPCookie::cookieFromSetCookieValue(std::string(9000, 'a') + "=1", url("http://example.com/"), kNow));
+    std::string longName(9000, 'a');
+    longName += "=1";
+    EXPECT_FALSE(HTTPCookie::cookieFromSetCookieValue(longName, url("http://example.com/"), kNow));
 }
 
 TEST(SetCookie, MaxAgeWinsOverExpires)

@@ -159,14 +159,22 @@ TEST_F(Scripts, UnreadableFileIsAnError)
     EXPECT_EQ(missing.error().code(), plat::scripting::DeviceScript::kUnreadable);
 }
 
+// The app with a device folder in the test's folder, running a script.
+std::string appCommand(const plat::test::TemporaryFolder& folder, const std::string& script)
+{
+    std::string command(ZT_APP_BINARY);
+    command.append(" --device ").append(folder.path("device")).append(" --script ").append(script);
+    return command;
+}
+
 TEST(AppBinary, ScriptedRunIsHeadlessAndWritesTheScreenshot)
 {
     plat::test::TemporaryFolder folder;
     std::string script = folder.path("run.txt");
     std::string shot = folder.path("shot.png");
     std::ofstream(script) << "wait 0.1\nscreenshot " << shot << "\nquit\n";
-    std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY ") + ZT_APP_BINARY + " --device "
-        + folder.path("device") + " --idiom tablet --script " + script + " 2>/dev/null";
+    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " + appCommand(folder, script) + " --idiom tablet";
+    command += " 2>/dev/null";
     int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
@@ -181,8 +189,7 @@ TEST(AppBinary, BrokenScriptFailsBeforeLaunch)
     plat::test::TemporaryFolder folder;
     std::string script = folder.path("run.txt");
     std::ofstream(script) << "fly away\n";
-    std::string command
-        = std::string(ZT_APP_BINARY) + " --device " + folder.path("device") + " --script " + script + " 2>/dev/null";
+    std::string command = appCommand(folder, script) + " 2>/dev/null";
     int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
