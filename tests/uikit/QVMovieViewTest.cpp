@@ -58,7 +58,8 @@ protected:
 TEST_F(MovieViewScreen, TheCurtainsOpenOverTwoSecondsAndThenTheMoviePlays)
 {
     ASSERT_FALSE(moviePath.empty());
-    auto movieView = std::make_shared<QVMovieView>("QVMovieView", plat::URL::fileURLWithPath(moviePath), true);
+    auto movieView
+        = std::make_shared<QVMovieView>("QVMovieView", plat::URL::fileURLWithPath(moviePath), /*showCurtains=*/true);
     root->presentViewController(movieView, /*animated=*/true, nullptr);
     driver.wait(0.35);  // the presentation's transition
     ASSERT_TRUE(movieView->isVisible()) << "the curtains begin to open";
