@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <sstream>
+#include <unistd.h>
 #include <vector>
 
 #include "glimage/GLProgram.h"
@@ -99,6 +100,32 @@ void finishQueuedWorkBeforeEGLGoes()
         queue.sync([] {});
 }
 
+// The exit handler alone comes too late: the driver's compiler registers
+// handlers of its own as it first compiles a shader, after ours, and those
+// run first and tear down what a queued draw still needs. exit() destroys
+// the exiting thread's thread-locals before it runs any handler, so the
+// initial thread's one finishes the queued work while every library is
+// still whole. The handler stays for an exit from another thread.
+class FinishQueuedWorkWhenTheInitialThreadExits {
+public:
+    FinishQueuedWorkWhenTheInitialThreadExits()
+        : _isInitialThread(::gettid() == ::getpid())
+    {
+    }
+    ~FinishQueuedWorkWhenTheInitialThreadExits()
+    {
+        // Other threads end while the process goes on.
+        if (_isInitialThread)
+            finishQueuedWorkBeforeEGLGoes();
+    }
+    // Makes the calling thread's one, whose destructor runs when the thread ends.
+    void arm() const { }
+
+private:
+    const bool _isInitialThread;
+};
+thread_local FinishQueuedWorkWhenTheInitialThreadExits finishWhenTheInitialThreadExits;
+
 // The driver registers exit handlers of its own the first time a picture is
 // uploaded (its format tables), and a handler registered later runs earlier:
 // one tiny upload before ours is registered lets ours run first, while the
@@ -118,6 +145,7 @@ void warmUpDriverBeforeExitHandler()
 
 void runSynchronouslyOnContextQueue(const std::function<void()>& block)
 {
+    finishWhenTheInitialThreadExits.arm();
     auto& context = GLImageContext::sharedImageProcessingContext();
     auto& queue = context.contextQueue();
     if (queue.isCurrent()) {
@@ -131,6 +159,7 @@ void runSynchronouslyOnContextQueue(const std::function<void()>& block)
 
 void runAsynchronouslyOnContextQueue(std::function<void()> block)
 {
+    finishWhenTheInitialThreadExits.arm();
     auto& context = GLImageContext::sharedImageProcessingContext();
     auto& queue = context.contextQueue();
     if (queue.isCurrent()) {

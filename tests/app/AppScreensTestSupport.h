@@ -25,6 +25,7 @@
 #include "editor/FrameEditorViewController.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Sandbox.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
@@ -91,7 +92,7 @@ protected:
         auto coachMark = editor()->helpManager();
         ASSERT_NE(coachMark, nullptr);
         ASSERT_TRUE(driver.tap(*coachMark->outlets().btnNext));
-        driver.wait(HelpManager::kFadeSeconds);
+        driver.wait(0.25);  // it fades out
         EXPECT_EQ(editor()->helpManager(), nullptr);
     }
     // Lets the virtual camera make pictures, a frame at a time, each frame's
@@ -145,21 +146,19 @@ protected:
         return found;
     }
     // Waits for an alert on screen, letting the app's time pass (a sheet
-    // fades first) and its queues work, and gives its title and message, one
-    // a line. wanted tells the awaited alert from one already there.
+    // fades first) and its queues finish their work at every step, and gives
+    // its title and message, one a line. wanted tells the awaited alert from
+    // one already there.
     std::string waitForAlert(const std::function<bool(const plat::AlertView&)>& wanted = {})
     {
-        constexpr int kSteps = 300;
-        constexpr double kStepSeconds = 0.1;
         auto found = [&] {
             auto alert = shownAlert();
             return alert && (!wanted || wanted(*alert)) ? alert : nullptr;
         };
-        for (int step = 0; step < kSteps && !found(); ++step) {
-            driver.wait(kStepSeconds);
-            if (plat::test::runMainLoopUntil([&] { return found() != nullptr; }, kStepSeconds))
-                break;
-        }
+        plat::RunLoop::main().settle();
+        if (!found())
+            (void)plat::test::advanceClockUntil(
+                clock.clock(), 0.1, [&] { return found() != nullptr; }, 300);
         std::shared_ptr<plat::AlertView> alert = found();
         EXPECT_NE(alert, nullptr) << "no alert came";
         return alert ? alert->title() + "\n" + alert->message() : std::string("<no alert>");

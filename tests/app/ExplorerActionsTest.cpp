@@ -58,7 +58,7 @@ protected:
     void enter(const std::string& digits)
     {
         ASSERT_TRUE(driver.type(digits));
-        driver.wait(zt::PassCodeViewController::kCheckDelaySeconds + 0.01);
+        driver.wait(0.31);  // the check runs 0.3 s after the fourth digit
     }
     // The preview movie as the renderer would have left it.
     void prepareMovie(plat::Size size)
@@ -211,7 +211,7 @@ TEST_F(ExplorerActions, APreparedMoviePlaysAtOnceAndShowsDifferentPicturesOverTi
     auto movieView = std::dynamic_pointer_cast<zt::QVMovieView>(presented());
     ASSERT_NE(movieView, nullptr) << "no prompt";
     ASSERT_EQ(movieView->player()->status(), plat::MoviePlayer::Status::ReadyToPlay);
-    driver.wait(zt::QVMovieView::kOpenCurtainSeconds + 0.2);
+    driver.wait(2.2);  // the curtains open over 2.0 s
     auto early = plat::snapshotWindow(*app.keyWindow(), 1);
     driver.wait(1.0);
     auto later = plat::snapshotWindow(*app.keyWindow(), 1);

@@ -10,6 +10,7 @@
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
 #include "platform/media/Asset.h"
 #include "platform/media/MoviePlayer.h"
@@ -60,14 +61,12 @@ protected:
     {
         return explorer()->renderProgressViewController();
     }
-    // Lets the render run, its polls come and its completion arrive.
+    // Lets the render run, its polls come and its completion arrive: up to
+    // five minutes of the app's time, the queues' work done at every step.
     bool waitUntil(const std::function<bool()>& done)
     {
-        for (int step = 0; step < 600 && !done(); ++step) {
-            driver.wait(0.5);
-            plat::test::runMainLoopUntil(done, 0.2);
-        }
-        return done();
+        plat::RunLoop::main().settle();
+        return done() || plat::test::advanceClockUntil(clock.clock(), 0.5, done, 600);
     }
     std::string infoText() const
     {

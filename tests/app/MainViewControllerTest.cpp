@@ -102,7 +102,9 @@ TEST_F(RootContainer, OpeningZoomsTheItemAndHidesTheToolbarFirst)
     driver.wait(2);
     driver.tapAt({284, 119});
     EXPECT_FALSE(explorer()->outlets().viewWait->isHidden()) << "busy until it opens";
-    driver.wait(zt::ProjectExplorer::kOpenDelaySeconds);
+    driver.wait(0.19);
+    EXPECT_EQ(explorer()->outlets().toolBar->alpha(), 1.0) << "it opens 0.2 s after the tap";
+    driver.wait(0.02);
     auto explorerNow = explorer();
     ASSERT_NE(explorerNow, nullptr) << "the move takes 0.3 s";
     auto item = explorerNow->selectedCarouselView();

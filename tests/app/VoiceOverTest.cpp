@@ -102,7 +102,7 @@ protected:
         ASSERT_TRUE(driver.tap("Voice-over"));
         auto panel = editor()->audioRecorderView();
         ASSERT_NE(panel, nullptr);
-        driver.wait(zt::FrameEditorViewController::kRecorderSeconds);
+        driver.wait(0.5);  // the panel rises over 0.5 s
         EXPECT_EQ(panel->startRecordingAtFrame(), kVoiceFrame);
         ASSERT_TRUE(panel->btnAudioStartRecord()->isEnabled());
         ASSERT_TRUE(driver.tap(*panel->btnAudioStartRecord()));
@@ -116,7 +116,7 @@ protected:
         driver.wait(3.0 - 0.55 - UIDriver::kTapHoldSeconds);
         ASSERT_TRUE(driver.tap(*panel->btnAudioStartRecord()));
         EXPECT_FALSE(editor()->previewPlayer()->isPlaying());
-        driver.wait(zt::FrameEditorViewController::kRecorderSeconds);
+        driver.wait(0.5);  // the panel goes down over 0.5 s
         EXPECT_EQ(editor()->audioRecorderView(), nullptr) << "the panel closes with the recording";
         driver.wait(1);  // the new clip flies to its lane
     }
@@ -285,7 +285,7 @@ TEST_F(VoiceOver, ATapBesideThePanelWhileRecordingDoesNothing)
     ASSERT_TRUE(driver.tap("Voice-over"));
     auto panel = editor()->audioRecorderView();
     ASSERT_NE(panel, nullptr);
-    driver.wait(zt::FrameEditorViewController::kRecorderSeconds);
+    driver.wait(0.5);  // the panel rises over 0.5 s
     ASSERT_TRUE(driver.tap(*panel->btnAudioStartRecord()));
     driver.wait(5.0);  // the countdown, then the recording
     ASSERT_TRUE(panel->audioRecorder()->isRecording());
@@ -294,7 +294,7 @@ TEST_F(VoiceOver, ATapBesideThePanelWhileRecordingDoesNothing)
     EXPECT_EQ(editor()->audioRecorderView(), panel);
     EXPECT_TRUE(panel->audioRecorder()->isRecording());
     ASSERT_TRUE(driver.tap("Cancel"));
-    driver.wait(zt::FrameEditorViewController::kRecorderSeconds + 0.1);
+    driver.wait(0.6);  // the panel goes down over 0.5 s
     EXPECT_EQ(editor()->audioRecorderView(), nullptr);
     EXPECT_EQ(voiceClip(), nullptr) << "a cancelled recording adds nothing";
     EXPECT_TRUE(editor()->outlets().btnPlay->isEnabled());

@@ -163,8 +163,9 @@ protected:
         }
         return runCameraUntil([&] { return announcedFrames.size() > before; });
     }
-    // Lets the still display end, so the shutter works again.
-    void endStill() { clock.advance(CaptureViewController::kLoopSeconds); }
+    // Lets the still display end at the loop timer's next tick (one a second),
+    // so the shutter works again.
+    void endStill() { clock.advance(1.0); }
 
     std::vector<std::string> frameIDs() const
     {

@@ -51,7 +51,7 @@ protected:
         return ring ? ring->progress() : -1.0f;
     }
     // One tick of the loop timer.
-    void tick() { clock.advance(CaptureViewController::kLoopSeconds); }
+    void tick() { clock.advance(1.0); }
 
     std::shared_ptr<zt::SimulatorCamera> source = std::make_shared<zt::SimulatorCamera>();
 };

@@ -117,7 +117,9 @@ TEST_F(FrameEditorActions, CancellingTheCropLeavesEveryFileAsItWas)
     const plat::Data thumbnail = storedBytes("thumb", 1);
     tapPicture();
     ASSERT_TRUE(driver.tap("Crop"));
-    driver.wait(FrameEditorViewController::kFullScreenSpringSeconds + 0.1);
+    driver.wait(0.29);
+    EXPECT_EQ(editor->presentedViewController(), nullptr) << "the picture grows for 0.3 s first";
+    driver.wait(0.02);
     auto cropper = std::dynamic_pointer_cast<zt::ImageEditor>(editor->presentedViewController());
     ASSERT_NE(cropper, nullptr);
     EXPECT_EQ(outlets().imageViewFrame->frame(), plat::makeRect(0, (320 - 568 * 0.5625) / 2, 568, 568 * 0.5625))
@@ -128,7 +130,7 @@ TEST_F(FrameEditorActions, CancellingTheCropLeavesEveryFileAsItWas)
     EXPECT_EQ(storedBytes("frame", 1), picture);
     EXPECT_EQ(storedBytes("thumb", 1), thumbnail);
     EXPECT_FALSE(needsRendering());
-    driver.wait(FrameEditorViewController::kShrinkBackSeconds);
+    driver.wait(1.0);  // shrinks back over 1.0 s
     EXPECT_EQ(outlets().imageViewFrame->frame(), outlets().imageViewForeground->frame()) << "it shrank back";
     EXPECT_EQ(editor->currentFrame(), 1);
 }
@@ -139,7 +141,7 @@ TEST_F(FrameEditorActions, ACroppedPictureIsStoredWithoutTheEffect)
     goTo(1);
     project->getMetaData()->set("RecordNeedsRendering", false);
     editor->actionImageEdit();
-    driver.wait(FrameEditorViewController::kFullScreenSpringSeconds + 0.1);
+    driver.wait(0.4);  // the picture grows for 0.3 s, then the editor comes
     auto cropper = std::dynamic_pointer_cast<zt::ImageEditor>(editor->presentedViewController());
     ASSERT_NE(cropper, nullptr);
     cropper->doneAction();
@@ -326,7 +328,7 @@ TEST_F(FrameEditorActions, ATapOnAThemeCardOpensItsEditorOnceAndFinishingClosesI
     EXPECT_EQ(cards->view()->superview(), editor->view());
     EXPECT_FALSE(editor->areSingleFrameControlsShown()) << "a card has no picture controls";
     post("ThemeCardEditFinishedNotification");
-    driver.wait(FrameEditorViewController::kCardEditorFadeSeconds + 0.1);
+    driver.wait(0.35);  // fades out over 0.25 s
     EXPECT_EQ(editor->themeCardEditViewController(), nullptr);
     EXPECT_EQ(cards->view()->superview(), nullptr);
 }
@@ -451,7 +453,7 @@ TEST_F(FrameEditorActions, TheVoiceOverPanelOpenedTwiceShowsOnceAndATapBesideItC
     ASSERT_NE(recorder, nullptr);
     editor->actionAudio();
     EXPECT_EQ(editor->audioRecorderView(), recorder);
-    driver.wait(FrameEditorViewController::kRecorderSeconds);
+    driver.wait(0.5);  // rises over 0.5 s
     int catchButtons = 0;
     int panels = 0;
     for (const auto& subview : editor->view()->subviews()) {
@@ -465,7 +467,7 @@ TEST_F(FrameEditorActions, TheVoiceOverPanelOpenedTwiceShowsOnceAndATapBesideItC
     EXPECT_FALSE(outlets().btnForward->isEnabled());
 
     ASSERT_TRUE(driver.tap(*editor->btnCloseModalController()));
-    driver.wait(FrameEditorViewController::kRecorderSeconds + 0.1);
+    driver.wait(0.6);  // goes down over 0.5 s
     EXPECT_EQ(editor->audioRecorderView(), nullptr);
     EXPECT_EQ(recorder->view()->superview(), nullptr);
     EXPECT_TRUE(outlets().btnForward->isEnabled());

@@ -14,7 +14,7 @@ protected:
     {
         ASSERT_NE(editor->helpManager(), nullptr);
         ASSERT_TRUE(driver.tap(*editor->helpManager()->outlets().btnNext));
-        driver.wait(zt::HelpManager::kFadeSeconds);
+        driver.wait(0.25);  // fades out over 0.25 s
         EXPECT_EQ(editor->helpManager(), nullptr);
     }
     // Leaves the editor and opens it again on the same project.

@@ -177,7 +177,7 @@ TEST_F(FrameEditorEvents, TheClipEditorOpensOnceAndDoneClosesItAndEnablesTheTool
     ASSERT_NE(panel, nullptr);
     post("ShowAudioControllerNotification", clipPayload(zt::AudioClip::VoiceOver, 0, "Again"));
     EXPECT_EQ(editor->audioConfigurationController(), panel) << "a second request is ignored";
-    driver.wait(FrameEditorViewController::kPanelSpringSeconds);
+    driver.wait(0.25);  // springs in over 0.25 s
     EXPECT_EQ(panel->view()->frame(), plat::makeRect(0, 320 - 202, 568, 202));
     EXPECT_FALSE(outlets().btnPlay->isEnabled());
     EXPECT_FALSE(outlets().btnHelp->isEnabled());
@@ -186,7 +186,9 @@ TEST_F(FrameEditorEvents, TheClipEditorOpensOnceAndDoneClosesItAndEnablesTheTool
     post("AudioControllerDoneNotification");
     EXPECT_EQ(editor->btnCloseModalController(), nullptr);
     EXPECT_TRUE(outlets().btnPlay->isEnabled());
-    driver.wait(FrameEditorViewController::kPanelSpringSeconds);
+    driver.wait(0.24);
+    EXPECT_EQ(editor->audioConfigurationController(), panel) << "springs out over 0.25 s";
+    driver.wait(0.02);
     EXPECT_EQ(editor->audioConfigurationController(), nullptr);
     EXPECT_EQ(panel->view()->superview(), nullptr);
 }
@@ -216,7 +218,7 @@ TEST_F(TabletFrameEditorEvents, TheTabletsRecorderRisesAboveTheBottomOverTheFade
     editor->actionAudio();
     auto recorder = editor->audioRecorderView();
     ASSERT_NE(recorder, nullptr);
-    driver.wait(FrameEditorViewController::kRecorderSeconds);
+    driver.wait(0.5);  // rises over 0.5 s
     const double height = recorder->view()->frame().height();
     EXPECT_EQ(recorder->view()->frame().minY(), 768 - height - 50);
     // Under the panel, faded, rather than lifted over the picture and the capture screen's controls.
@@ -225,7 +227,9 @@ TEST_F(TabletFrameEditorEvents, TheTabletsRecorderRisesAboveTheBottomOverTheFade
     EXPECT_EQ(editor->playerViewController()->view()->alpha(), 0);
     EXPECT_EQ(outlets().viewLeftControls->alpha(), 0) << "the jump buttons under the panel";
     editor->hideAudioRecorder();
-    driver.wait(FrameEditorViewController::kRecorderSeconds + 0.1);
+    driver.wait(0.49);
+    EXPECT_EQ(editor->audioRecorderView(), recorder) << "goes down over 0.5 s";
+    driver.wait(0.02);
     EXPECT_EQ(editor->audioRecorderView(), nullptr);
     EXPECT_EQ(outlets().viewPlayerViewController->frame().minY(), 632);
     EXPECT_EQ(outlets().viewTimelineViewController->frame().minY(), 647);
@@ -259,7 +263,9 @@ TEST_F(FrameEditorEvents, ANewSoundFliesFromTheBoxToItsLaneThenTheBoxGoes)
     EXPECT_EQ(animation->path()->currentPoint(), (plat::Point {305, 272}));
     auto bar = box->subviews().at(0);
     EXPECT_EQ(bar->backgroundColor(), plat::Color::colorWithRed(142 / 255.0, 68 / 255.0, 173 / 255.0, 1));
-    driver.wait(FrameEditorViewController::kFlyInSeconds + 0.1);
+    driver.wait(0.49);
+    EXPECT_NE(box->superview(), nullptr) << "flies for 0.5 s";
+    driver.wait(0.02);
     EXPECT_EQ(box->superview(), nullptr);
     plat::NotificationCenter::defaultCenter().removeObserver(token);
 }
@@ -311,12 +317,13 @@ TEST_F(FrameEditorEvents, TheCinemaMaskFollowsTheLook)
     project->getMetaData()->set("META_RECORD_ASPECT_RATIO_MASK", true);
     post("AspectRatioMaskDidChangeNotification");
     EXPECT_FALSE(mask->isHidden());
-    driver.wait(FrameEditorViewController::kMaskFadeSeconds);
+    driver.wait(0.3);  // fades in over 0.3 s
     EXPECT_EQ(mask->alpha(), 1.0);
     project->getMetaData()->set("META_RECORD_ASPECT_RATIO_MASK", false);
     post("AspectRatioMaskDidChangeNotification");
-    EXPECT_FALSE(mask->isHidden()) << "it fades out first";
-    driver.wait(FrameEditorViewController::kMaskFadeSeconds + 0.01);
+    driver.wait(0.29);
+    EXPECT_FALSE(mask->isHidden()) << "it fades out over 0.3 s first";
+    driver.wait(0.02);
     EXPECT_TRUE(mask->isHidden());
 }
 
@@ -408,7 +415,7 @@ TEST_F(FrameEditorEvents, ALookSheetSlidesUpOverACatchButtonAndThemeDoneSlidesIt
     auto navigation = editor->outlineNavigationController();
     ASSERT_NE(navigation, nullptr);
     EXPECT_EQ(navigation->topViewController(), sheet) << "the first sheet stays the only one";
-    driver.wait(FrameEditorViewController::kLookSheetSeconds);
+    driver.wait(0.25);  // slides up over 0.25 s
     EXPECT_EQ(navigation->view()->frame(), plat::makeRect(0, 150, 568, 170));
     EXPECT_FALSE(outlets().btnExplorer->isEnabled());
     ASSERT_NE(editor->btnCloseModalController(), nullptr);
@@ -416,7 +423,9 @@ TEST_F(FrameEditorEvents, ALookSheetSlidesUpOverACatchButtonAndThemeDoneSlidesIt
     post("ThemeDoneNotification");
     EXPECT_EQ(editor->btnCloseModalController(), nullptr);
     EXPECT_FALSE(outlets().btnExplorer->isEnabled()) << "the toolbar waits for the sheet to be gone";
-    driver.wait(FrameEditorViewController::kLookSheetSeconds + 0.01);
+    driver.wait(0.24);
+    EXPECT_NE(navigation->view()->superview(), nullptr) << "slides away over 0.25 s";
+    driver.wait(0.02);
     EXPECT_EQ(navigation->view()->superview(), nullptr);
     EXPECT_TRUE(outlets().btnExplorer->isEnabled());
     EXPECT_TRUE(editor->timeLineNeedsUpdateFlag());
@@ -438,10 +447,12 @@ TEST_F(FrameEditorEvents, ACardEditorFadesInAndFinishingFadesItOut)
     editor->presentThemeCardEditor(cards);
     EXPECT_EQ(cards->view()->superview(), editor->view());
     EXPECT_EQ(cards->view()->frame(), editor->view()->bounds()) << "a phone's fills the screen";
-    driver.wait(FrameEditorViewController::kCardEditorFadeSeconds);
+    driver.wait(0.25);  // fades in over 0.25 s
     EXPECT_EQ(cards->view()->alpha(), 1.0);
     post("ThemeCardEditFinishedNotification");
-    driver.wait(FrameEditorViewController::kCardEditorFadeSeconds + 0.01);
+    driver.wait(0.24);
+    EXPECT_NE(cards->view()->superview(), nullptr) << "fades out over 0.25 s";
+    driver.wait(0.02);
     EXPECT_EQ(cards->view()->superview(), nullptr);
     EXPECT_EQ(editor->themeCardEditViewController(), nullptr);
 }

@@ -48,7 +48,7 @@ protected:
         host->addSubview(coachMark->view());
         coachMark->show();
         // Touches pass it by while it fades in.
-        driver.wait(HelpManager::kFadeSeconds);
+        driver.wait(0.25);
         return coachMark;
     }
 
@@ -72,7 +72,7 @@ TEST_F(CoachMark, IsShownUntilNextAndThenNeverAgainInThisOrALaterRun)
     ASSERT_TRUE(coachMark);
     EXPECT_FALSE(plat::fileExists(HelpStateFile::path())) << "nothing is recorded by showing";
     ASSERT_TRUE(driver.tap(*coachMark->outlets().btnNext));
-    driver.wait(HelpManager::kFadeSeconds);
+    driver.wait(0.25);  // the fade out
 
     EXPECT_EQ(storedState(), (plat::Dictionary {{"Timeline", plat::Value(true)}}));
     EXPECT_FALSE(HelpManager::initWithName("Timeline"));
@@ -105,7 +105,7 @@ TEST_F(CoachMark, RecordingKeepsTheOtherNamesAndWhatTheyHold)
     auto coachMark = present("Media");
     ASSERT_TRUE(coachMark);
     driver.tap(*coachMark->outlets().btnNext);
-    driver.wait(HelpManager::kFadeSeconds);
+    driver.wait(0.25);  // the fade out
     EXPECT_EQ(storedState(),
         (plat::Dictionary {{"Mask", plat::Value(true)}, {"Speed", plat::Value(false)}, {"Media", plat::Value(true)}}));
 }
@@ -117,7 +117,7 @@ TEST_F(CoachMark, ADamagedFileReadsAsNothingShownAndIsKeptBesideTheNewOne)
     auto coachMark = present("Timeline");
     ASSERT_TRUE(coachMark) << "a file that cannot be read counts as empty";
     driver.tap(*coachMark->outlets().btnNext);
-    driver.wait(HelpManager::kFadeSeconds);
+    driver.wait(0.25);  // the fade out
 
     EXPECT_EQ(storedState(), (plat::Dictionary {{"Timeline", plat::Value(true)}}));
     auto kept = plat::readFile(HelpStateFile::path() + HelpStateFile::kDamagedSuffix);
@@ -132,7 +132,7 @@ TEST_F(CoachMark, AFileWhoseRootIsNotADictionaryIsDamagedToo)
     auto coachMark = present("Timeline");
     ASSERT_TRUE(coachMark);
     driver.tap(*coachMark->outlets().btnNext);
-    driver.wait(HelpManager::kFadeSeconds);
+    driver.wait(0.25);  // the fade out
     EXPECT_EQ(storedState(), (plat::Dictionary {{"Timeline", plat::Value(true)}}));
     EXPECT_TRUE(plat::fileExists(HelpStateFile::path() + HelpStateFile::kDamagedSuffix));
 }
@@ -143,7 +143,7 @@ TEST_F(CoachMark, AStateFileThatCannotBeWrittenStillLetsTheCoachMarkGo)
     auto coachMark = present("Speed");
     ASSERT_TRUE(coachMark);
     driver.tap(*coachMark->outlets().btnNext);
-    driver.wait(HelpManager::kFadeSeconds);
+    driver.wait(0.25);  // the fade out
     EXPECT_FALSE(coachMark->view()->superview());
     EXPECT_EQ(delegate->finished, (std::vector<std::string> {"Speed"}));
     EXPECT_FALSE(plat::fileExists(HelpStateFile::path()));
@@ -168,11 +168,11 @@ TEST_F(CoachMark, NextFadesOutAndOnlyThenRecordsRemovesAndTellsTheDelegate)
     driver.tap(*coachMark->outlets().btnNext);
     EXPECT_TRUE(coachMark->isRemoving());
     EXPECT_DOUBLE_EQ(coachMark->view()->alpha(), 0.0);
-    clock.advance(HelpManager::kFadeSeconds - 0.01);
+    clock.advance(0.24);
     EXPECT_TRUE(delegate->finished.empty());
-    EXPECT_EQ(coachMark->view()->superview(), host) << "still fading";
+    EXPECT_EQ(coachMark->view()->superview(), host) << "still fading: it takes 0.25 s";
     EXPECT_FALSE(plat::fileExists(HelpStateFile::path()));
-    clock.advance(0.01);
+    clock.advance(0.02);
     EXPECT_EQ(delegate->finished, (std::vector<std::string> {"CopyPaste"}));
     EXPECT_FALSE(coachMark->view()->superview());
     EXPECT_TRUE(plat::fileExists(HelpStateFile::path()));
@@ -201,7 +201,7 @@ TEST_F(CoachMark, FinishesWhenItsOwnerLetsGoDuringTheFade)
         watched = coachMark;
         coachMark->outlets().btnNext->sendActionsForControlEvents(plat::ControlEventTouchUpInside);
     }
-    driver.wait(HelpManager::kFadeSeconds);
+    driver.wait(0.25);  // the fade out
     EXPECT_EQ(delegate->finished, (std::vector<std::string> {"Mask"}));
     EXPECT_TRUE(host->subviews().empty());
     EXPECT_FALSE(HelpManager::initWithName("Mask"));

@@ -30,7 +30,7 @@ protected:
         : screen(*window)
     {
         coachMark = zt::showFrameEditorCoachMark(16, screen.controls, {});
-        driver.wait(zt::HelpManager::kFadeSeconds);
+        driver.wait(0.25);  // fully shown
     }
 
     zt::test::StandInEditorScreen screen;

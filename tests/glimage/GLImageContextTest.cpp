@@ -138,24 +138,38 @@ TEST(GLImageContextDeathTest, FirstQueriesFromTheQueueAndAnotherThreadAtOnceBoth
     }
 }
 
-// Exit handlers run in reverse order of registration; these two bracket
-// EGL's teardown, which registers when the first context is made.
+// exit() destroys the exiting thread's thread-locals, then runs the exit
+// handlers in reverse order of registration.
 std::atomic<bool> gQueuedWorkFinished = false;
+std::atomic<bool> gQueuedWorkFinishedBeforeALaterHandler = false;
 plat::Semaphore gReleaseQueuedWork;
 
-void releaseQueuedWork()
+// Made on the main thread after the pipeline's first use there, so it is
+// the first to go when the process begins to exit.
+struct ReleaseQueuedWorkWhenExitBegins {
+    ~ReleaseQueuedWorkWhenExitBegins() { gReleaseQueuedWork.signal(); }
+    void arm() const { }
+};
+thread_local ReleaseQueuedWorkWhenExitBegins releaseQueuedWorkWhenExitBegins;
+
+// Registered after the first context was made, as the driver registers its
+// own when it first compiles a shader: it runs before EGL's teardown and may
+// take down what a draw needs, so the queued work must be done by then.
+void noteWhetherTheQueuedWorkFinished()
 {
-    gReleaseQueuedWork.signal();
+    gQueuedWorkFinishedBeforeALaterHandler = gQueuedWorkFinished.load();
 }
 
+// Registered before the first context, so it runs after EGL's teardown.
 void exitTellingWhetherTheQueuedWorkFinished()
 {
-    std::_Exit(gQueuedWorkFinished ? 0 : 3);
+    std::_Exit(gQueuedWorkFinishedBeforeALaterHandler ? 0 : 3);
 }
 
 // In a fresh process: queues a render and a read-back that may start only
 // once the process has begun to exit, then exits. Exits 0 when the work
-// ran whole before the last exit handler, 3 when it had not finished.
+// ran whole before an exit handler registered after the context ran, 3
+// when it had not finished.
 void exitWithGLWorkQueued()
 {
     std::atexit(exitTellingWhetherTheQueuedWorkFinished);
@@ -163,7 +177,8 @@ void exitWithGLWorkQueued()
     auto filter = std::make_shared<zt::GLImageFilter>();  // makes the context
     auto picture = std::make_shared<zt::GLImagePicture>(*input);
     picture->addTarget(filter);
-    std::atexit(releaseQueuedWork);
+    std::atexit(noteWhetherTheQueuedWorkFinished);
+    releaseQueuedWorkWhenExitBegins.arm();
     zt::runAsynchronouslyOnContextQueue([picture, filter, release = gReleaseQueuedWork]() mutable {
         if (!release.wait(20.0))
             std::_Exit(2);

@@ -58,17 +58,23 @@ protected:
 TEST_F(MovieViewScreen, TheCurtainsOpenOverTwoSecondsAndThenTheMoviePlays)
 {
     ASSERT_FALSE(moviePath.empty());
-    auto movieView = present(moviePath);
+    auto movieView
+        = std::make_shared<QVMovieView>("QVMovieView", plat::URL::fileURLWithPath(moviePath), /*showCurtains=*/true);
+    root->presentViewController(movieView, /*animated=*/true, nullptr);
+    driver.wait(0.35);  // the presentation's transition
+    ASSERT_TRUE(movieView->isVisible()) << "the curtains begin to open";
     EXPECT_EQ(movieView->outlets().viewLandscapeControls->alpha(), 0.0);
+    driver.wait(1.95);
     EXPECT_FALSE(movieView->isCurtainOpen());
     EXPECT_EQ(player(*movieView).rate(), 0.0f);
-    driver.wait(QVMovieView::kOpenCurtainSeconds);
+    driver.wait(0.1);
     EXPECT_TRUE(movieView->isCurtainOpen());
     EXPECT_EQ(player(*movieView).rate(), 1.0f);
     EXPECT_EQ(movieView->outlets().viewLandscapeCurtainLeft->frame(), plat::makeRect(-100, 0, 100, 320));
     EXPECT_EQ(movieView->outlets().viewLandscapeCurtainRight->frame(), plat::makeRect(568, 0, 100, 320));
     EXPECT_EQ(movieView->outlets().btnPlayPause->image(), plat::Image::imageNamed("movieplayer_btn_play_selected"));
 
+    driver.wait(0.1);
     const plat::Image* early = shownPicture(*movieView);
     driver.wait(1.0);
     EXPECT_NE(shownPicture(*movieView), early) << "a later picture";
@@ -80,7 +86,7 @@ TEST_F(MovieViewScreen, TheCurtainsOpenOverTwoSecondsAndThenTheMoviePlays)
 TEST_F(MovieViewScreen, ThePlayingScreenWithItsControlsMatchesItsPicture)
 {
     auto movieView = present(moviePath);
-    driver.wait(QVMovieView::kOpenCurtainSeconds + 0.5);
+    driver.wait(2.5);  // the curtains open over 2.0 s
     ASSERT_TRUE(driver.tap(*movieView->outlets().playbackView));
     driver.wait(0.3);
     player(*movieView).pause();
@@ -178,7 +184,7 @@ TEST_F(MovieViewScreen, AfterAScrubTheScrubberAndLabelsFollowPlaybackAgain)
 TEST_F(MovieViewScreen, HomeDisablesItselfClosesTheCurtainsAndLeavesASecondLater)
 {
     auto movieView = present(moviePath);
-    driver.wait(QVMovieView::kOpenCurtainSeconds + 1.0);
+    driver.wait(3.0);  // the curtains open over 2.0 s
     auto done = movieView->outlets().btnDone;
     done->sendAction();
     EXPECT_FALSE(done->isEnabled());

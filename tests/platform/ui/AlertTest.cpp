@@ -73,12 +73,16 @@ TEST_F(Alerts, TappingAButtonClicksItThenTheAlertGoes)
     alert->show();
     alert.reset();  // the screen keeps a shown alert
     EXPECT_EQ(listener->log, (Log {"will present"}));
-    driver.wait(plat::AlertView::kPresentSeconds);
+    driver.wait(0.19);
+    EXPECT_EQ(listener->log, (Log {"will present"})) << "it comes in over 0.2 s";
+    driver.wait(0.02);
     EXPECT_EQ(listener->log, (Log {"will present", "did present"}));
     EXPECT_NE(driver.findView("Do you really want to delete your project?"), nullptr);
     ASSERT_TRUE(driver.tap("No"));
     EXPECT_EQ(listener->log.back(), "will dismiss 1");
-    driver.wait(plat::AlertView::kDismissSeconds);
+    driver.wait(0.19);
+    EXPECT_EQ(listener->log.back(), "will dismiss 1") << "it goes over 0.2 s";
+    driver.wait(0.02);
     EXPECT_EQ(listener->log, (Log {"will present", "did present", "clicked 1", "will dismiss 1", "did dismiss 1"}));
     EXPECT_EQ(driver.findView("Warning"), nullptr);
     EXPECT_TRUE(window->subviews().empty());
@@ -172,7 +176,7 @@ TEST_F(Alerts, SheetButtonsGoDestructiveFirstAndCancelLast)
     EXPECT_EQ(sheet->cancelButtonIndex(), 3);
     EXPECT_EQ(sheet->firstOtherButtonIndex(), 1);
     sheet->showInView(*window);
-    driver.wait(plat::ActionSheet::kSlideSeconds);
+    driver.wait(0.3);  // it slides up
     auto cancel = driver.findView("Cancel");
     ASSERT_NE(cancel, nullptr);
     EXPECT_GT(cancel->convertRect(cancel->bounds(), nullptr).minY(),
@@ -254,7 +258,7 @@ TEST_F(Alerts, AnyMessageLeavesTheAlertAndItsButtonsInsideTheScreen)
             for (const std::string& title : c.buttons)
                 alert->addButtonWithTitle(title);
         }
-        driver.wait(plat::AlertView::kPresentSeconds);
+        driver.wait(0.2);  // it comes in
         EXPECT_TRUE(inside(*alert));
         std::shared_ptr<plat::ScrollView> scroller;
         for (const auto& view : alert->subviews())
@@ -269,7 +273,7 @@ TEST_F(Alerts, AnyMessageLeavesTheAlertAndItsButtonsInsideTheScreen)
         }
         auto tapped = driver.tryTap(c.buttons.back());
         EXPECT_TRUE(tapped.ok()) << tapped.error().localizedDescription();
-        driver.wait(plat::AlertView::kDismissSeconds);
+        driver.wait(0.2);  // it goes
         EXPECT_FALSE(alert->isVisible());
     }
 }

@@ -200,7 +200,9 @@ TEST_F(Collections, BatchedChangesAnimateAndThenComplete)
     EXPECT_FALSE(done);
     auto moving = collection->cellForItemAtIndexPath({0, 2});
     EXPECT_EQ(std::static_pointer_cast<Tile>(moving)->label->text(), "Item 1");
-    driver.wait(plat::CollectionView::kUpdateSeconds);
+    driver.wait(0.29);
+    EXPECT_FALSE(done) << "the update takes 0.3 s";
+    driver.wait(0.02);
     EXPECT_TRUE(done);
     EXPECT_EQ(moving->frame(), plat::makeRect(220, 0, 100, 50));
     EXPECT_EQ(collection->visibleCells().size(), 4u);

@@ -80,7 +80,9 @@ TEST_F(Navigation, PushingSlidesInWithThePlatformsCallbacks)
     EXPECT_EQ(log, (Log {"second willMove parent", "root willDisappear", "second willAppear animated"}));
     EXPECT_TRUE(second->view()->layer()->hasAnimations()) << "still sliding in";
     log.clear();
-    driver.wait(plat::ViewController::kTransitionSeconds);
+    driver.wait(0.34);
+    EXPECT_TRUE(log.empty()) << "the slide takes 0.35 s";
+    driver.wait(0.02);
     EXPECT_EQ(log, (Log {"second didAppear", "root didDisappear", "second didMove parent"}));
     EXPECT_EQ(navigation->topViewController(), second);
     EXPECT_EQ(second->navigationController(), navigation);
@@ -316,7 +318,7 @@ TEST_F(Navigation, APushDuringAnotherSlideEndsWhenItsOwnSlideEnds)
     navigation->pushViewController(third, /*animated=*/true);
     log.clear();
     // The first slide's end comes while the second slide still runs.
-    driver.wait(plat::ViewController::kTransitionSeconds - 0.05);
+    driver.wait(0.3);  // the first slide of 0.35 s ends
     EXPECT_EQ(log, Log {}) << "the third screen is still sliding in";
     EXPECT_FALSE(third->isVisible());
     driver.wait(0.1);

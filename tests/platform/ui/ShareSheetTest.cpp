@@ -303,7 +303,7 @@ TEST_F(Sharing, APopoverShownAgainWhileItFadesAwayStaysShown)
     popover->presentPopoverFromRect(anchor->bounds(), *anchor, plat::PopoverArrowDirectionAny, false);
     bool firstGone = false;
     popover->dismissPopoverAnimated(true, [&] { firstGone = true; });
-    driver.wait(plat::PopoverController::kFadeSeconds / 2);
+    driver.wait(0.1);  // half of the 0.2 s fade
     popover->presentPopoverFromRect(anchor->bounds(), *anchor, plat::PopoverArrowDirectionAny, false);
     EXPECT_TRUE(firstGone) << "the earlier dismissal ends before the popover shows again";
     driver.wait(1);

@@ -254,7 +254,7 @@ TEST_F(Tables, EditingModeDeletesARowAfterConfirmation)
     ASSERT_TRUE(driver.tap("Delete"));
     EXPECT_EQ(rows->log, (std::vector<std::string> {"delete Row 2"}));
     EXPECT_EQ(table->numberOfRowsInSection(0), 5);
-    driver.wait(plat::TableView::kRowAnimationSeconds);
+    driver.wait(0.3);  // the rows move
     EXPECT_EQ(shownTexts(), (std::vector<std::string> {"Row 0", "Row 1", "Row 3", "Row 4", "Row 5"}));
     EXPECT_EQ(table->cellForRowAtIndexPath({0, 2})->frame().minY(), 88) << "the rows below moved up";
     EXPECT_FALSE(cell->isDescendantOfView(*table) && !cell->isHidden()) << "the deleted row's cell went";
@@ -267,7 +267,7 @@ TEST_F(Tables, AnInsertControlInsertsAtOnce)
     driver.wait(0);
     ASSERT_TRUE(driver.tap("Insert Row 0"));
     EXPECT_EQ(rows->log, (std::vector<std::string> {"insert at 0"}));
-    driver.wait(plat::TableView::kRowAnimationSeconds);
+    driver.wait(0.3);  // the rows move
     EXPECT_EQ(shownTexts(), (std::vector<std::string> {"New", "Row 0", "Row 1", "Row 2"}));
 }
 

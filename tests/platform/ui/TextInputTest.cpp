@@ -95,7 +95,9 @@ TEST_F(TextInput, TapStartsEditingAndTheKeyboardShows)
     EXPECT_TRUE(field->isFirstResponder());
     EXPECT_EQ(delegate->log, (std::vector<std::string> {"began"}));
     EXPECT_EQ(notes, (std::vector<std::string> {plat::KeyboardWillShowNotification}));
-    clock.advance(plat::Keyboard::kAnimationSeconds);
+    clock.advance(0.24);
+    EXPECT_EQ(notes.back(), plat::KeyboardWillShowNotification) << "the keyboard rises over 0.25 s";
+    clock.advance(0.02);
     EXPECT_EQ(notes.back(), plat::KeyboardDidShowNotification);
     EXPECT_EQ(plat::Keyboard::shared().frame(), plat::makeRect(0, 320 - 162, 568, 162));
 }
@@ -129,7 +131,9 @@ TEST_F(TextInput, ReturnAsksTheDelegateWhichEndsEditing)
     EXPECT_FALSE(field->isEditing());
     clock.advance(0);
     EXPECT_EQ(notes.back(), plat::KeyboardWillHideNotification);
-    clock.advance(plat::Keyboard::kAnimationSeconds);
+    clock.advance(0.24);
+    EXPECT_EQ(notes.back(), plat::KeyboardWillHideNotification) << "the keyboard goes down over 0.25 s";
+    clock.advance(0.02);
     EXPECT_EQ(notes.back(), plat::KeyboardDidHideNotification);
 }
 

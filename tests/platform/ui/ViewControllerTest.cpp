@@ -178,7 +178,9 @@ TEST_F(Controllers, FullScreenPresentationInThePlatformsOrder)
     EXPECT_EQ(root->presentedViewController(), presented);
     EXPECT_EQ(presented->presentingViewController(), root);
     log.clear();
-    clock.advance(plat::ViewController::kTransitionSeconds);
+    clock.advance(0.34);
+    EXPECT_TRUE(log.empty()) << "the transition takes 0.35 s";
+    clock.advance(0.02);
     EXPECT_EQ(log, (Log {"modal didAppear", "root didDisappear", "completion"}));
     EXPECT_FALSE(root->view()->window()) << "the covered view leaves the window";
     EXPECT_EQ(presented->view()->frame(), window->bounds());
@@ -186,7 +188,9 @@ TEST_F(Controllers, FullScreenPresentationInThePlatformsOrder)
     log.clear();
     presented->dismissViewControllerAnimated(/*animated=*/true, [&] { log.push_back("dismissed"); });
     EXPECT_EQ(log, (Log {"modal willDisappear", "root willAppear animated"}));
-    clock.advance(plat::ViewController::kTransitionSeconds);
+    clock.advance(0.34);
+    EXPECT_EQ(log, (Log {"modal willDisappear", "root willAppear animated"})) << "the transition takes 0.35 s";
+    clock.advance(0.02);
     EXPECT_EQ(log,
         (Log {"modal willDisappear", "root willAppear animated", "root didAppear", "modal didDisappear", "dismissed"}));
     EXPECT_FALSE(root->presentedViewController());
@@ -261,14 +265,14 @@ TEST_F(Controllers, DismissingWhilePresentationRunsIsRefusedAndThePresenterStays
     clock.advance(0.1);
     bool dismissed = false;
     presented->dismissViewControllerAnimated(/*animated=*/true, [&] { dismissed = true; });
-    clock.advance(plat::ViewController::kTransitionSeconds * 2);
+    clock.advance(0.7);  // twice the transition
     EXPECT_FALSE(dismissed);
     EXPECT_EQ(root->presentedViewController(), presented);
     EXPECT_EQ(presented->view()->window(), window);
     EXPECT_TRUE(presented->isVisible());
 
     presented->dismissViewControllerAnimated(/*animated=*/true, [&] { dismissed = true; });
-    clock.advance(plat::ViewController::kTransitionSeconds);
+    clock.advance(0.35);  // the transition
     EXPECT_TRUE(dismissed);
     EXPECT_FALSE(root->presentedViewController());
     EXPECT_EQ(root->view()->window(), window) << "the presenter is back on screen";
