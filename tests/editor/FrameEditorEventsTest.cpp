@@ -27,9 +27,6 @@ using zt::FrameEditorViewController;
 using zt::test::FrameEditorScene;
 using zt::test::TabletFrameEditorScene;
 
-class FrameEditorEvents : public FrameEditorScene { };
-class TabletFrameEditorEvents : public TabletFrameEditorScene { };
-
 const char* const kObservedNames[] = {"AddFrameNotification", "GotoCaptureFrameNotification",
     "MovieEffectDidChangeNotification", "OutlineHasChangedNotification", "ThemeDoneNotification",
     "ThemeDidChangeNotification", "ThemeRenderingFinishedNotification", "ThemeShowTitleNotification",
@@ -46,6 +43,36 @@ plat::Dictionary clipPayload(int type, int64_t track, const std::string& name)
     clip->setName(name);
     return plat::Dictionary {{zt::kClipKey, clip}};
 }
+
+// Each lane of the item lies whole in the strip's place on the screen.
+void expectLanesWhole(const plat::View& container, plat::View& item, const plat::Window& window)
+{
+    const plat::Rect shown = container.convertRect(container.bounds(), nullptr);
+    for (int64_t track = 0; track < 3; ++track) {
+        auto lane = item.viewWithTag(zt::detail::kFirstLaneTag + track);
+        ASSERT_NE(lane, nullptr);
+        const plat::Rect onScreen = lane->convertRect(lane->bounds(), nullptr);
+        EXPECT_TRUE(onScreen.minY() >= shown.minY() && onScreen.maxY() <= shown.maxY()
+            && shown.maxY() <= window.bounds().maxY())
+            << "track " << track << " at " << plat::stringFromRect(onScreen) << " in " << plat::stringFromRect(shown);
+    }
+}
+
+template <class Scene> class EditorEventsOn : public Scene {
+protected:
+    // A new sound lands with the strip on its sound page, and the page stays.
+    void addASoundAndExpectEveryLaneWhole()
+    {
+        this->open(4);
+        this->post("AudioControllerAddAudioNotification", clipPayload(zt::AudioClip::Music, 2, "Song"));
+        this->driver.wait(8);
+        auto item = this->editor->playerViewController()->outlets().carousel->itemViewAtIndex(1);
+        ASSERT_NE(item, nullptr);
+        expectLanesWhole(*this->outlets().viewPlayerViewController, *item, *this->window);
+    }
+};
+class FrameEditorEvents : public EditorEventsOn<FrameEditorScene> { };
+class TabletFrameEditorEvents : public EditorEventsOn<TabletFrameEditorScene> { };
 
 TEST_F(FrameEditorEvents, NotificationsWithoutTheirPayloadOrWithTheWrongKindAreIgnored)
 {
@@ -270,43 +297,14 @@ TEST_F(FrameEditorEvents, ANewSoundFliesFromTheBoxToItsLaneThenTheBoxGoes)
     plat::NotificationCenter::defaultCenter().removeObserver(token);
 }
 
-namespace {
-
-// Each lane of the item lies whole in the strip's place on the screen.
-void expectLanesWhole(const plat::View& container, plat::View& item, const plat::Window& window)
-{
-    const plat::Rect shown = container.convertRect(container.bounds(), nullptr);
-    for (int64_t track = 0; track < 3; ++track) {
-        auto lane = item.viewWithTag(zt::detail::kFirstLaneTag + track);
-        ASSERT_NE(lane, nullptr);
-        const plat::Rect onScreen = lane->convertRect(lane->bounds(), nullptr);
-        EXPECT_TRUE(onScreen.minY() >= shown.minY() && onScreen.maxY() <= shown.maxY()
-            && shown.maxY() <= window.bounds().maxY())
-            << "track " << track << " at " << plat::stringFromRect(onScreen) << " in " << plat::stringFromRect(shown);
-    }
-}
-
-}  // namespace
-
-// A new sound lands with the strip on its sound page, and the page stays.
 TEST_F(FrameEditorEvents, ANewSoundLandsOnTheStripsSoundPageWithEveryLaneWhole)
 {
-    open(4);
-    post("AudioControllerAddAudioNotification", clipPayload(zt::AudioClip::Music, 2, "Song"));
-    driver.wait(8);
-    auto item = editor->playerViewController()->outlets().carousel->itemViewAtIndex(1);
-    ASSERT_NE(item, nullptr);
-    expectLanesWhole(*outlets().viewPlayerViewController, *item, *window);
+    addASoundAndExpectEveryLaneWhole();
 }
 
 TEST_F(TabletFrameEditorEvents, ANewSoundLandsOnTheStripsSoundPageWithEveryLaneWhole)
 {
-    open(4);
-    post("AudioControllerAddAudioNotification", clipPayload(zt::AudioClip::Music, 2, "Song"));
-    driver.wait(8);
-    auto item = editor->playerViewController()->outlets().carousel->itemViewAtIndex(1);
-    ASSERT_NE(item, nullptr);
-    expectLanesWhole(*outlets().viewPlayerViewController, *item, *window);
+    addASoundAndExpectEveryLaneWhole();
 }
 
 TEST_F(FrameEditorEvents, TheCinemaMaskFollowsTheLook)
