@@ -6,6 +6,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/ProgressView.h"
+#include "platform/ui/scripting/LayoutCheck.h"
 #include "uikit/QVNavigationController.h"
 #include "uikit/VerticallyAlignedLabel.h"
 
@@ -239,6 +240,7 @@ TEST_F(ProgressScreen, LooksLikeItsPictureOnAPhone)
     expectMissing(*screen->progressBar(), "render-progress-phone.png", "the bar");
     expectMissing(*screen->infoLabel(), "render-progress-phone.png", "the text");
     expectMissing(*pictures().back(), "render-progress-phone.png", "the picture");
+    EXPECT_EQ(plat::scripting::layoutFaults(*window), std::vector<std::string> {});
 }
 
 class TabletProgressScreen : public zt::test::LookScreen {
@@ -255,7 +257,10 @@ TEST_F(TabletProgressScreen, RowsAreTallerAndPicturesComeByFourThresholds)
     ASSERT_TRUE(project->saveAllDataToDisk().ok());
     auto screen = std::make_shared<RenderProgressViewController>("RenderProgressViewController", project);
     window->setRootViewController(std::make_shared<zt::QVNavigationController>(screen));
+    screen->showInfo("Please wait while your video is being prepared.");
+    screen->setCancelHandler([] {});
     driver.wait(0);
+    EXPECT_EQ(plat::scripting::layoutFaults(*window), std::vector<std::string> {});
     auto table = screen->tableView();
     EXPECT_EQ(table->rectForRowAtIndexPath({0, 0}).height(), 300);
     EXPECT_EQ(table->rectForRowAtIndexPath({1, 0}).height(), 200);
