@@ -75,7 +75,7 @@ std::shared_ptr<zt::MovieExportType> typeOf(const ExportKind& kind)
 std::shared_ptr<plat::Image> grainyPicture(int seed)
 {
     return plat::test::makeImage(320, 180, [seed](int x, int y) {
-        uint32_t h = static_cast<uint32_t>(x * 73856093 ^ y * 19349663 ^ seed * 83492791);
+        uint32_t h = uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u ^ uint32_t(seed) * 83492791u;
         h ^= h >> 13;
         h *= 0x5bd1e995u;
         return plat::test::Rgba {int(h & 255), int((h >> 8) & 255), int((h >> 16) & 255), 255};
