@@ -1,9 +1,13 @@
 #pragma once
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace plat {
 class View;
-}
+class ViewController;
+class Window;
+}  // namespace plat
 
 namespace plat::scripting::detail {
 
@@ -12,5 +16,9 @@ bool isShown(const View& view);
 
 // "LabelView \"Next\" of CoachMarkViewController at (10, 20, 300, 40)": enough to find it.
 std::string describe(const View& view);
+
+// The controllers on the window's screen, front first: presented ones, then
+// children, then their parent.
+std::vector<std::shared_ptr<ViewController>> controllersOnScreen(const Window& window);
 
 }  // namespace plat::scripting::detail

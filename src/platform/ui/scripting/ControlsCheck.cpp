@@ -1,0 +1,527 @@
+#include "platform/ui/scripting/ControlsCheck.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <memory>
+
+#include "platform/foundation/Log.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/ActionSheet.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Control.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/SegmentedControl.h"
+#include "platform/ui/Slider.h"
+#include "platform/ui/Switch.h"
+#include "platform/ui/TableView.h"
+#include "platform/ui/TableViewCell.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/ViewRendering.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/scripting/UIDriver.h"
+#include "platform/ui/scripting/ViewDescription.h"
+
+namespace plat::scripting {
+
+namespace {
+
+using detail::controllersOnScreen;
+using detail::describe;
+using detail::isShown;
+
+// The screen is compared at one pixel a point: a pixel counts as changed
+// past this difference in a channel, and a tap as seen when more pixels
+// than these changed where nothing moves by itself.
+constexpr double kPixelsPerPoint = 1;
+constexpr int kChannelTolerance = 24;
+constexpr int64_t kSeenPixels = 8;
+// What moves by itself (a live camera picture, a caret, a clock) is found by
+// watching the untouched screen this many times, kSettleSeconds apart.
+constexpr int kNoiseLooks = 3;
+// Touches beside a popover tried before giving up on closing what appeared.
+constexpr int kMostTouchesBeside = 3;
+// A screen whose controls keep coming back under new names stops here.
+constexpr int kMostProbes = 120;
+// A grid of this many points a side is searched for a spot to touch beside.
+constexpr int kBesideGrid = 16;
+// A slider is dragged this share of its track from where its thumb is.
+constexpr double kSliderDragShare = 0.25;
+constexpr double kSliderDragSeconds = 0.2;
+
+template <typename T> bool holds(const std::vector<std::weak_ptr<T>>& list, const T* item)
+{
+    return std::any_of(list.begin(), list.end(), [item](const auto& weak) { return weak.lock().get() == item; });
+}
+
+template <typename T> std::vector<std::weak_ptr<T>> weakened(const std::vector<std::shared_ptr<T>>& list)
+{
+    return {list.begin(), list.end()};
+}
+
+Rect windowFrameOf(const View& view)
+{
+    return view.convertRect(view.bounds(), nullptr);
+}
+
+bool isSelectableRow(const View& view)
+{
+    auto* cell = dynamic_cast<const TableViewCell*>(&view);
+    if (!cell || cell->selectionStyle() == TableViewCellSelectionStyle::None)
+        return false;
+    for (auto v = view.superview(); v; v = v->superview())
+        if (auto* table = dynamic_cast<const TableView*>(v.get()))
+            return table->allowsSelection();
+    return false;
+}
+
+// Enabled controls and selectable rows that take touches, back to front.
+void collectTappable(const std::shared_ptr<View>& view, std::vector<std::shared_ptr<View>>& out)
+{
+    if (!isShown(*view) || !view->isUserInteractionEnabled())
+        return;
+    if (auto* control = dynamic_cast<const Control*>(view.get())) {
+        if (control->isEnabled())
+            out.push_back(view);
+        return;
+    }
+    if (isSelectableRow(*view))
+        out.push_back(view);
+    for (const auto& subview : view->subviews())
+        collectTappable(subview, out);
+}
+
+std::string firstText(const View& view)
+{
+    if (auto* label = dynamic_cast<const Label*>(&view); label && isShown(*label) && !label->text().empty())
+        return label->text();
+    for (const auto& subview : view.subviews())
+        if (auto text = firstText(*subview); !text.empty())
+            return text;
+    return {};
+}
+
+// What a person or a script calls the control: its accessibility label, the
+// title it shows, its identifier, the outlet it fills, the text it shows,
+// or at least its kind and place.
+std::string nameOf(const View& view, const Window& window)
+{
+    if (!view.accessibilityLabel().empty())
+        return view.accessibilityLabel();
+    if (auto* button = dynamic_cast<const Button*>(&view); button && !button->currentTitle().empty())
+        return button->currentTitle();
+    if (!view.accessibilityIdentifier().empty())
+        return view.accessibilityIdentifier();
+    for (const auto& controller : controllersOnScreen(window))
+        for (const std::string& outlet : controller->outletNames())
+            if (controller->outlet(outlet).get() == &view)
+                return outlet;
+    if (auto text = firstText(view); !text.empty())
+        return text;
+    return describe(view);
+}
+
+// What the control shows of its own state.
+std::string ownState(const View& view)
+{
+    std::string state;
+    if (auto* control = dynamic_cast<const Control*>(&view))
+        state += formatLine("selected {} enabled {}", control->isSelected(), control->isEnabled());
+    if (auto* button = dynamic_cast<const Button*>(&view))
+        state += " title " + button->currentTitle();
+    if (auto* toggle = dynamic_cast<const Switch*>(&view))
+        state += formatLine(" on {}", toggle->isOn());
+    if (auto* slider = dynamic_cast<const Slider*>(&view))
+        state += formatLine(" value {}", slider->value());
+    if (auto* segments = dynamic_cast<const SegmentedControl*>(&view))
+        state += formatLine(" segment {}", segments->selectedSegmentIndex());
+    if (auto* cell = dynamic_cast<const TableViewCell*>(&view))
+        state += formatLine(" row selected {}", cell->isSelected());
+    return state;
+}
+
+// Views over the whole screen that take touches: screens, and what catches
+// touches beside a popover, a sheet or an alert.
+void collectCatchers(const std::shared_ptr<View>& view, Rect screen, std::vector<std::shared_ptr<View>>& out)
+{
+    if (!isShown(*view) || !view->isUserInteractionEnabled())
+        return;
+    const Rect frame = windowFrameOf(*view);
+    if (frame.minX() <= screen.minX() && frame.minY() <= screen.minY() && frame.maxX() >= screen.maxX()
+        && frame.maxY() >= screen.maxY())
+        out.push_back(view);
+    for (const auto& subview : view->subviews())
+        collectCatchers(subview, screen, out);
+}
+
+void collectAlerts(const std::shared_ptr<View>& view, std::vector<std::shared_ptr<View>>& out)
+{
+    auto* alert = dynamic_cast<const AlertView*>(view.get());
+    auto* sheet = dynamic_cast<const ActionSheet*>(view.get());
+    if ((alert && alert->isVisible()) || (sheet && sheet->isVisible()))
+        out.push_back(view);
+    for (const auto& subview : view->subviews())
+        collectAlerts(subview, out);
+}
+
+// What a person could tell apart on the screen besides its picture.
+struct Scene {
+    std::vector<std::weak_ptr<ViewController>> controllers;
+    std::map<const NavigationController*, size_t> stackSizes;
+    std::vector<std::weak_ptr<View>> catchers;
+    std::vector<std::weak_ptr<View>> alerts;
+    std::weak_ptr<Responder> firstResponder;
+};
+
+Scene sceneOf(Window& window)
+{
+    Scene scene;
+    const auto controllers = controllersOnScreen(window);
+    scene.controllers = weakened(controllers);
+    for (const auto& controller : controllers)
+        if (auto* navigation = dynamic_cast<const NavigationController*>(controller.get()))
+            scene.stackSizes[navigation] = navigation->viewControllers().size();
+    std::vector<std::shared_ptr<View>> views;
+    collectCatchers(window.sharedAs<View>(), window.bounds(), views);
+    scene.catchers = weakened(views);
+    views.clear();
+    collectAlerts(window.sharedAs<View>(), views);
+    scene.alerts = weakened(views);
+    scene.firstResponder = window.firstResponder();
+    return scene;
+}
+
+// True when the app shows the same kind of screen: controllers of the same
+// classes, as deep in their navigation, nothing more in front of them, no
+// text being typed anew. Kinds, not the very objects: the way back may make
+// the screen afresh.
+bool isSameScreen(const Scene& a, const Scene& b)
+{
+    auto kinds = [](const Scene& scene) {
+        std::vector<std::string> names;
+        for (const auto& weak : scene.controllers)
+            names.push_back(weak.lock() ? weak.lock()->className() : std::string("gone"));
+        std::vector<size_t> depths;
+        for (const auto& weak : scene.controllers)
+            if (auto size = scene.stackSizes.find(dynamic_cast<const NavigationController*>(weak.lock().get()));
+                size != scene.stackSizes.end())
+                depths.push_back(size->second);
+        return std::make_pair(names, depths);
+    };
+    auto shown = [](const auto& list) {
+        return std::count_if(list.begin(), list.end(), [](const auto& weak) { return !weak.expired(); });
+    };
+    return kinds(a) == kinds(b) && shown(a.catchers) == shown(b.catchers) && shown(a.alerts) == shown(b.alerts)
+        && (a.firstResponder.lock() == nullptr) == (b.firstResponder.lock() == nullptr);
+}
+
+// Pixels (one a point) that differ between two pictures of the screen.
+class PixelMask {
+public:
+    PixelMask() = default;
+    PixelMask(const Image& a, const Image& b)
+    {
+        const Bitmap& first = *a.bitmap();
+        const Bitmap& second = *b.bitmap();
+        _width = std::min(first.width(), second.width());
+        _height = std::min(first.height(), second.height());
+        _set.assign(static_cast<size_t>(_width) * static_cast<size_t>(_height), false);
+        for (int y = 0; y < _height; ++y) {
+            const uint8_t* p = first.row(y);
+            const uint8_t* q = second.row(y);
+            for (int x = 0; x < _width; ++x)
+                _set[index(x, y)] = std::abs(p[4 * x] - q[4 * x]) > kChannelTolerance
+                    || std::abs(p[4 * x + 1] - q[4 * x + 1]) > kChannelTolerance
+                    || std::abs(p[4 * x + 2] - q[4 * x + 2]) > kChannelTolerance;
+        }
+    }
+
+    // Adds another's pixels and their neighbours (what moves blurs its edges).
+    void addGrown(const PixelMask& other)
+    {
+        if (_set.empty()) {
+            _width = other._width;
+            _height = other._height;
+            _set.assign(other._set.size(), false);
+        }
+        for (int y = 0; y < std::min(_height, other._height); ++y)
+            for (int x = 0; x < std::min(_width, other._width); ++x)
+                if (other._set[other.index(x, y)])
+                    for (int dy = -1; dy <= 1; ++dy)
+                        for (int dx = -1; dx <= 1; ++dx)
+                            if (x + dx >= 0 && x + dx < _width && y + dy >= 0 && y + dy < _height)
+                                _set[index(x + dx, y + dy)] = true;
+    }
+
+    // Set pixels here that the other leaves unset.
+    int64_t countOutside(const PixelMask& other) const
+    {
+        int64_t count = 0;
+        for (int y = 0; y < _height; ++y)
+            for (int x = 0; x < _width; ++x)
+                count
+                    += _set[index(x, y)] && (x >= other._width || y >= other._height || !other._set[other.index(x, y)]);
+        return count;
+    }
+
+private:
+    size_t index(int x, int y) const { return static_cast<size_t>(y) * static_cast<size_t>(_width) + x; }
+
+    int _width = 0;
+    int _height = 0;
+    std::vector<bool> _set;
+};
+
+std::shared_ptr<Image> pictureOf(Window& window)
+{
+    return snapshotWindow(window, kPixelsPerPoint);
+}
+
+}  // namespace
+
+ControlsCheck::ControlsCheck(
+    UIDriver& driver, std::string screen, std::vector<std::string> leftOut, std::function<Result<void>()> comeBack)
+    : _driver(driver)
+    , _screen(std::move(screen))
+    , _leftOut(std::move(leftOut))
+    , _comeBack(std::move(comeBack))
+{
+}
+
+namespace {
+
+// Lets a tap's outcome show: the time it takes, then the app at rest.
+void letSettle(UIDriver& driver)
+{
+    driver.wait(ControlsCheck::kSettleSeconds);
+    settle();
+    driver.waitForTouchableScreen();
+}
+
+bool isLeftOut(const std::string& name, const std::vector<std::string>& leftOut)
+{
+    return std::any_of(leftOut.begin(), leftOut.end(), [&](const std::string& pattern) {
+        // "Hold *" leaves out every name that starts "Hold ".
+        if (!pattern.empty() && pattern.back() == '*')
+            return name.compare(0, pattern.size() - 1, pattern, 0, pattern.size() - 1) == 0;
+        return name == pattern;
+    });
+}
+
+// The control's parts a finger goes for: a slider's thumb dragged along its
+// track, a segment other than the chosen one, else the middle.
+void touchControl(UIDriver& driver, const View& view, Point middle)
+{
+    if (auto* slider = dynamic_cast<const Slider*>(&view)) {
+        const Rect bounds = slider->bounds();
+        const Rect track = slider->trackRectForBounds(bounds);
+        const Rect thumb = slider->thumbRectForBounds(bounds, track, slider->value());
+        const double range = slider->maximumValue() - slider->minimumValue();
+        const bool roomOnTheRight = range <= 0 || (slider->value() - slider->minimumValue()) / range < 0.5;
+        const double step = (roomOnTheRight ? 1 : -1) * kSliderDragShare * track.size.width;
+        const Point from = view.convertPoint({thumb.midX(), thumb.midY()}, nullptr);
+        driver.drag(from, {from.x + step, from.y}, kSliderDragSeconds);
+        return;
+    }
+    if (auto* segments = dynamic_cast<const SegmentedControl*>(&view)) {
+        for (size_t segment = 0; segment < segments->numberOfSegments(); ++segment) {
+            if (static_cast<int64_t>(segment) == segments->selectedSegmentIndex())
+                continue;
+            const Rect frame = segments->frameOfSegment(segment);
+            driver.tapAt(view.convertPoint({frame.midX(), frame.midY()}, nullptr));
+            return;
+        }
+    }
+    driver.tapAt(middle);
+}
+
+struct Tappable {
+    std::shared_ptr<View> view;
+    std::string name;
+    std::string key;  // kind, name and, for a repeated name, which one
+};
+
+std::vector<Tappable> tappableControls(UIDriver& driver, Window& window)
+{
+    window.layoutIfNeeded();
+    std::vector<std::shared_ptr<View>> views;
+    collectTappable(window.sharedAs<View>(), views);
+    std::vector<Tappable> found;
+    std::map<std::string, int> seen;
+    for (const auto& view : views) {
+        if (!driver.touchPoint(*view).ok())
+            continue;
+        std::string name = nameOf(*view, window);
+        std::string key = view->className() + " " + name;
+        if (int repeat = seen[key]++; repeat > 0)
+            key += formatLine(" #{}", repeat + 1);
+        found.push_back({view, std::move(name), std::move(key)});
+    }
+    return found;
+}
+
+// A point where a touch lands on the view itself and on nothing it holds:
+// beside a popover or sheet, on what catches such touches.
+std::optional<Point> pointBeside(Window& window, const View& catcher)
+{
+    const Rect screen = window.bounds();
+    for (int row = 0; row < kBesideGrid; ++row)
+        for (int column = 0; column < kBesideGrid; ++column) {
+            const Point point {screen.minX() + (column + 0.5) * screen.size.width / kBesideGrid,
+                screen.minY() + (row + 0.5) * screen.size.height / kBesideGrid};
+            if (window.hitTest(point, nullptr).get() == &catcher)
+                return point;
+        }
+    return std::nullopt;
+}
+
+// Puts away, without animation, what the tap brought that was not on the
+// screen before: text editing, alerts and sheets, presented and pushed
+// screens, popovers (by a touch beside them).
+void dismissWhatAppeared(UIDriver& driver, Window& window, const Scene& before)
+{
+    View::performWithoutAnimation([&] {
+        if (auto responder = window.firstResponder(); responder && responder != before.firstResponder.lock())
+            window.endEditing(/*force=*/true);
+        std::vector<std::shared_ptr<View>> alerts;
+        collectAlerts(window.sharedAs<View>(), alerts);
+        for (const auto& view : alerts) {
+            if (holds(before.alerts, view.get()))
+                continue;
+            if (auto alert = std::dynamic_pointer_cast<AlertView>(view))
+                alert->cancelBySystem();
+            else if (auto sheet = std::dynamic_pointer_cast<ActionSheet>(view))
+                sheet->cancelBySystem();
+        }
+        for (const auto& controller : controllersOnScreen(window)) {
+            auto presenter = controller->presentingViewController();
+            if (presenter && !holds(before.controllers, controller.get()) && holds(before.controllers, presenter.get())
+                && presenter->presentedViewController() == controller)
+                presenter->dismissViewControllerAnimated(/*animated=*/false, {});
+        }
+        for (const auto& controller : controllersOnScreen(window)) {
+            auto navigation = std::dynamic_pointer_cast<NavigationController>(controller);
+            auto size = navigation ? before.stackSizes.find(navigation.get()) : before.stackSizes.end();
+            if (size != before.stackSizes.end() && navigation->viewControllers().size() > size->second)
+                navigation->popToViewController(navigation->viewControllers()[size->second - 1], /*animated=*/false);
+        }
+    });
+    driver.wait(0);
+    settle();
+    for (int touch = 0; touch < kMostTouchesBeside; ++touch) {
+        std::vector<std::shared_ptr<View>> catchers;
+        collectCatchers(window.sharedAs<View>(), window.bounds(), catchers);
+        std::shared_ptr<View> newest;
+        for (const auto& catcher : catchers)
+            if (!holds(before.catchers, catcher.get()))
+                newest = catcher;
+        if (!newest)
+            return;
+        auto point = pointBeside(window, *newest);
+        if (!point)
+            return;
+        driver.tapAt(*point);
+        letSettle(driver);
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> ControlsCheck::run()
+{
+    _probed.clear();
+    std::vector<std::string> faults;
+    auto window = _driver.window();
+    if (!window)
+        return {"on \"" + _screen + "\": no window to look at"};
+    auto fault = [&](const Tappable& control, const std::string& what) {
+        std::string named = describe(*control.view);
+        if (named.find("\"" + control.name + "\"") == std::string::npos)
+            named += " (" + control.name + ")";
+        faults.push_back("on \"" + _screen + "\": " + named + " " + what);
+    };
+
+    settle();
+    _driver.waitForTouchableScreen();
+    // What moves by itself is no sign of a tap.
+    PixelMask moving;
+    auto previous = pictureOf(*window);
+    for (int look = 1; look < kNoiseLooks && previous; ++look) {
+        _driver.wait(kSettleSeconds);
+        auto next = pictureOf(*window);
+        if (!next)
+            break;
+        moving.addGrown(PixelMask(*previous, *next));
+        previous = next;
+    }
+
+    std::vector<std::string> done;
+    for (int probe = 0; probe < kMostProbes; ++probe) {
+        settle();
+        _driver.waitForTouchableScreen();
+        const auto controls = tappableControls(_driver, *window);
+        auto next = std::find_if(controls.begin(), controls.end(), [&](const Tappable& control) {
+            return std::find(done.begin(), done.end(), control.key) == done.end() && !isLeftOut(control.name, _leftOut);
+        });
+        if (next == controls.end())
+            break;
+        const Tappable control = *next;
+        done.push_back(control.key);
+        _probed.push_back(control.name);
+
+        const Scene before = sceneOf(*window);
+        const std::string stateBefore = ownState(*control.view);
+        std::vector<std::string> keysBefore;
+        for (const auto& c : controls)
+            keysBefore.push_back(c.key);
+        auto pictureBefore = pictureOf(*window);
+        auto point = _driver.touchPoint(*control.view);
+        if (!point.ok() || !pictureBefore) {
+            fault(control, "cannot be touched");
+            continue;
+        }
+        touchControl(_driver, *control.view, point.value());
+        letSettle(_driver);
+
+        const Scene after = sceneOf(*window);
+        std::vector<std::string> keysAfter;
+        for (const auto& c : tappableControls(_driver, *window))
+            keysAfter.push_back(c.key);
+        auto pictureAfter = pictureOf(*window);
+        const bool changedPicture
+            = pictureAfter && PixelMask(*pictureBefore, *pictureAfter).countOutside(moving) > kSeenPixels;
+        const bool seen = changedPicture || !isSameScreen(before, after) || ownState(*control.view) != stateBefore
+            || keysAfter != keysBefore;
+        if (!seen)
+            fault(control, "does nothing a person sees");
+
+        if (isSameScreen(before, sceneOf(*window)))
+            continue;
+        dismissWhatAppeared(_driver, *window, before);
+        // A control that turned into another (Play into Stop) turns back.
+        if (!isSameScreen(before, sceneOf(*window)) && control.view->window() == window
+            && _driver.touchPoint(*control.view).ok()) {
+            _driver.tap(*control.view);
+            letSettle(_driver);
+        }
+        if (!isSameScreen(before, sceneOf(*window)) && _comeBack) {
+            if (auto back = _comeBack(); !back.ok()) {
+                fault(control, "left the screen, and the way back failed: " + back.error().localizedDescription());
+                break;
+            }
+            settle();
+            _driver.waitForTouchableScreen();
+        }
+        if (!isSameScreen(before, sceneOf(*window))) {
+            fault(control, "left the screen, and it did not come back");
+            break;
+        }
+    }
+    log("checkcontrols \"{}\": {} controls tapped", _screen, _probed.size());
+    return faults;
+}
+
+}  // namespace plat::scripting
