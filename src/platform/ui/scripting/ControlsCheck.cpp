@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <string_view>
 
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Bitmap.h"
@@ -31,7 +32,9 @@ namespace {
 
 using detail::controllersOnScreen;
 using detail::describe;
+using detail::drawsWithin;
 using detail::isShown;
+using detail::windowFrameOf;
 
 // The screen is compared at one pixel a point: a pixel counts as changed
 // past this difference in a channel, and a tap as seen when more pixels
@@ -48,6 +51,8 @@ constexpr int kMostTouchesBeside = 3;
 constexpr int kMostProbes = 120;
 // A grid of this many points a side is searched for a spot to touch beside.
 constexpr int kBesideGrid = 16;
+// The buttons that close a presented screen, as a person looks for them.
+constexpr const char* kClosingTitles[] = {"Done", "Cancel", "Close", "Back"};
 // A slider is dragged this share of its track from where its thumb is.
 constexpr double kSliderDragShare = 0.25;
 constexpr double kSliderDragSeconds = 0.2;
@@ -60,11 +65,6 @@ template <typename T> bool holds(const std::vector<std::weak_ptr<T>>& list, cons
 template <typename T> std::vector<std::weak_ptr<T>> weakened(const std::vector<std::shared_ptr<T>>& list)
 {
     return {list.begin(), list.end()};
-}
-
-Rect windowFrameOf(const View& view)
-{
-    return view.convertRect(view.bounds(), nullptr);
 }
 
 bool isSelectableRow(const View& view)
@@ -84,7 +84,8 @@ void collectTappable(const std::shared_ptr<View>& view, std::vector<std::shared_
     if (!isShown(*view) || !view->isUserInteractionEnabled())
         return;
     if (auto* control = dynamic_cast<const Control*>(view.get())) {
-        if (control->isEnabled())
+        // A clear touch zone (a panel's catch button) is no control a person sees.
+        if (control->isEnabled() && drawsWithin(*control, windowFrameOf(*control)))
             out.push_back(view);
         return;
     }
@@ -115,12 +116,29 @@ std::string nameOf(const View& view, const Window& window)
         return button->currentTitle();
     if (!view.accessibilityIdentifier().empty())
         return view.accessibilityIdentifier();
-    for (const auto& controller : controllersOnScreen(window))
+    // The controllers on screen and the one whose view holds it (a popover's content is no child).
+    auto controllers = controllersOnScreen(window);
+    for (const View* v = &view; v; v = v->superview().get())
+        if (auto owner = v->viewController()) {
+            controllers.push_back(owner);
+            break;
+        }
+    for (const auto& controller : controllers)
         for (const std::string& outlet : controller->outletNames())
             if (controller->outlet(outlet).get() == &view)
                 return outlet;
     if (auto text = firstText(view); !text.empty())
         return text;
+    // A picture button captioned by the one label beside it.
+    if (auto holder = view.superview()) {
+        std::vector<std::string> captions;
+        for (const auto& sibling : holder->subviews())
+            if (auto* label = dynamic_cast<const Label*>(sibling.get());
+                label && isShown(*label) && !label->text().empty())
+                captions.push_back(label->text());
+        if (captions.size() == 1)
+            return captions.front();
+    }
     return describe(view);
 }
 
@@ -174,6 +192,11 @@ struct Scene {
     std::vector<std::weak_ptr<View>> catchers;
     std::vector<std::weak_ptr<View>> alerts;
     std::weak_ptr<Responder> firstResponder;
+    // What kind of screen the app shows: controllers of which classes, how
+    // deep in their navigation, which views over the whole screen, alerts in
+    // front, text being typed. Kinds, not the very objects: the way back may
+    // make the screen afresh.
+    std::string kind;
 };
 
 Scene sceneOf(Window& window)
@@ -181,41 +204,32 @@ Scene sceneOf(Window& window)
     Scene scene;
     const auto controllers = controllersOnScreen(window);
     scene.controllers = weakened(controllers);
-    for (const auto& controller : controllers)
-        if (auto* navigation = dynamic_cast<const NavigationController*>(controller.get()))
+    for (const auto& controller : controllers) {
+        scene.kind += (scene.kind.empty() ? "" : ", ") + controller->className();
+        if (auto* navigation = dynamic_cast<const NavigationController*>(controller.get())) {
             scene.stackSizes[navigation] = navigation->viewControllers().size();
+            scene.kind += formatLine(" {} deep", navigation->viewControllers().size());
+        }
+    }
     std::vector<std::shared_ptr<View>> views;
     collectCatchers(window.sharedAs<View>(), window.bounds(), views);
     scene.catchers = weakened(views);
+    // Counted, not named: a picture's view may change its kind (a camera's
+    // preview for a keyed one) on the same screen.
+    scene.kind += formatLine("; {} views across the screen", views.size());
     views.clear();
     collectAlerts(window.sharedAs<View>(), views);
     scene.alerts = weakened(views);
+    scene.kind += formatLine("; {} alerts", views.size());
     scene.firstResponder = window.firstResponder();
+    if (window.firstResponder())
+        scene.kind += "; typing";
     return scene;
 }
 
-// True when the app shows the same kind of screen: controllers of the same
-// classes, as deep in their navigation, nothing more in front of them, no
-// text being typed anew. Kinds, not the very objects: the way back may make
-// the screen afresh.
 bool isSameScreen(const Scene& a, const Scene& b)
 {
-    auto kinds = [](const Scene& scene) {
-        std::vector<std::string> names;
-        for (const auto& weak : scene.controllers)
-            names.push_back(weak.lock() ? weak.lock()->className() : std::string("gone"));
-        std::vector<size_t> depths;
-        for (const auto& weak : scene.controllers)
-            if (auto size = scene.stackSizes.find(dynamic_cast<const NavigationController*>(weak.lock().get()));
-                size != scene.stackSizes.end())
-                depths.push_back(size->second);
-        return std::make_pair(names, depths);
-    };
-    auto shown = [](const auto& list) {
-        return std::count_if(list.begin(), list.end(), [](const auto& weak) { return !weak.expired(); });
-    };
-    return kinds(a) == kinds(b) && shown(a.catchers) == shown(b.catchers) && shown(a.alerts) == shown(b.alerts)
-        && (a.firstResponder.lock() == nullptr) == (b.firstResponder.lock() == nullptr);
+    return a.kind == b.kind;
 }
 
 // Pixels (one a point) that differ between two pictures of the screen.
@@ -304,10 +318,14 @@ void letSettle(UIDriver& driver)
 bool isLeftOut(const std::string& name, const std::vector<std::string>& leftOut)
 {
     return std::any_of(leftOut.begin(), leftOut.end(), [&](const std::string& pattern) {
-        // "Hold *" leaves out every name that starts "Hold ".
-        if (!pattern.empty() && pattern.back() == '*')
-            return name.compare(0, pattern.size() - 1, pattern, 0, pattern.size() - 1) == 0;
-        return name == pattern;
+        // "Hold * times" leaves out every name that starts "Hold " and ends " times".
+        const size_t star = pattern.find('*');
+        if (star == std::string::npos)
+            return name == pattern;
+        const std::string_view head(pattern.data(), star);
+        const std::string_view tail(pattern.data() + star + 1, pattern.size() - star - 1);
+        return name.size() >= head.size() + tail.size() && std::string_view(name).substr(0, head.size()) == head
+            && std::string_view(name).substr(name.size() - tail.size()) == tail;
     });
 }
 
@@ -342,6 +360,7 @@ struct Tappable {
     std::shared_ptr<View> view;
     std::string name;
     std::string key;  // kind, name and, for a repeated name, which one
+    std::string description;  // as found, for messages
 };
 
 std::vector<Tappable> tappableControls(UIDriver& driver, Window& window)
@@ -352,13 +371,22 @@ std::vector<Tappable> tappableControls(UIDriver& driver, Window& window)
     std::vector<Tappable> found;
     std::map<std::string, int> seen;
     for (const auto& view : views) {
-        if (!driver.touchPoint(*view).ok())
+        auto point = driver.touchPoint(*view);
+        if (!point.ok())
+            continue;
+        // A control under another of the same item (a picture button under
+        // the item's touch zone) is tapped through that one.
+        auto hit = window.hitTest(point.value(), nullptr);
+        bool ownTouch = false;
+        for (auto v = hit; v && !ownTouch; v = v->superview())
+            ownTouch = v == view;
+        if (!ownTouch && std::find(views.begin(), views.end(), hit) != views.end())
             continue;
         std::string name = nameOf(*view, window);
         std::string key = view->className() + " " + name;
         if (int repeat = seen[key]++; repeat > 0)
             key += formatLine(" #{}", repeat + 1);
-        found.push_back({view, std::move(name), std::move(key)});
+        found.push_back({view, std::move(name), std::move(key), describe(*view)});
     }
     return found;
 }
@@ -378,11 +406,33 @@ std::optional<Point> pointBeside(Window& window, const View& catcher)
     return std::nullopt;
 }
 
+// Closes a screen presented over the one checked as a person does, by its
+// own button, so that its owner hears of it: true when one was tapped.
+bool closePresentedByItsButton(UIDriver& driver, Window& window, const Scene& before)
+{
+    for (const auto& controller : controllersOnScreen(window)) {
+        auto presenter = controller->presentingViewController();
+        if (!presenter || holds(before.controllers, controller.get()) || !controller->isViewLoaded())
+            continue;
+        std::vector<std::shared_ptr<View>> controls;
+        collectTappable(controller->view(), controls);
+        for (const char* closer : kClosingTitles)
+            for (const auto& control : controls)
+                if (nameOf(*control, window) == closer && driver.touchPoint(*control).ok()) {
+                    driver.tap(*control);
+                    letSettle(driver);
+                    return true;
+                }
+    }
+    return false;
+}
+
 // Puts away, without animation, what the tap brought that was not on the
 // screen before: text editing, alerts and sheets, presented and pushed
 // screens, popovers (by a touch beside them).
 void dismissWhatAppeared(UIDriver& driver, Window& window, const Scene& before)
 {
+    for (int closed = 0; closed < kMostTouchesBeside && closePresentedByItsButton(driver, window, before); ++closed) { }
     View::performWithoutAnimation([&] {
         if (auto responder = window.firstResponder(); responder && responder != before.firstResponder.lock())
             window.endEditing(/*force=*/true);
@@ -438,7 +488,7 @@ std::vector<std::string> ControlsCheck::run()
     if (!window)
         return {"on \"" + _screen + "\": no window to look at"};
     auto fault = [&](const Tappable& control, const std::string& what) {
-        std::string named = describe(*control.view);
+        std::string named = control.description;
         if (named.find("\"" + control.name + "\"") == std::string::npos)
             named += " (" + control.name + ")";
         faults.push_back("on \"" + _screen + "\": " + named + " " + what);
@@ -459,6 +509,8 @@ std::vector<std::string> ControlsCheck::run()
     }
 
     std::vector<std::string> done;
+    std::vector<Tappable> firstSeen = tappableControls(_driver, *window);
+    bool stopped = false;
     for (int probe = 0; probe < kMostProbes; ++probe) {
         settle();
         _driver.waitForTouchableScreen();
@@ -510,17 +562,28 @@ std::vector<std::string> ControlsCheck::run()
         if (!isSameScreen(before, sceneOf(*window)) && _comeBack) {
             if (auto back = _comeBack(); !back.ok()) {
                 fault(control, "left the screen, and the way back failed: " + back.error().localizedDescription());
+                stopped = true;
                 break;
             }
             settle();
             _driver.waitForTouchableScreen();
         }
-        if (!isSameScreen(before, sceneOf(*window))) {
-            fault(control, "left the screen, and it did not come back");
+        if (const Scene now = sceneOf(*window); !isSameScreen(before, now)) {
+            fault(control,
+                "left the screen, and it did not come back (it shows " + now.kind + " instead of " + before.kind + ")");
+            stopped = true;
             break;
         }
     }
-    log("checkcontrols \"{}\": {} controls tapped", _screen, _probed.size());
+    // A control the screen showed and that was gone before its turn was never tried.
+    for (const Tappable& control : firstSeen)
+        if (!stopped && std::find(done.begin(), done.end(), control.key) == done.end()
+            && !isLeftOut(control.name, _leftOut))
+            fault(control, "was gone before its turn (the controls before it changed the screen)");
+    std::string names;
+    for (const std::string& name : _probed)
+        names += (names.empty() ? "" : ", ") + name;
+    log("checkcontrols \"{}\": tapped {}", _screen, names.empty() ? std::string("nothing") : names);
     return faults;
 }
 

@@ -20,7 +20,7 @@ class UIDriver;
 //   checkcontrols SCREEN [| except NAME; NAME...] [| back COMMAND; COMMAND...]
 //                        taps every control on screen in turn and fails naming the screen and each
 //                        control that did nothing a person sees (see ControlsCheck); except leaves
-//                        controls out by name ("Hold *": every name starting "Hold "), back gives the
+//                        controls out by name ("Hold * times": a star stands for any text), back gives the
 //                        commands that reach the screen again after a control took the app elsewhere
 //   openurl URL          another app hands the URL over
 //   background           the home button: resign active, enter background
