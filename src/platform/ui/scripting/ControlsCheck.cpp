@@ -56,6 +56,7 @@ constexpr const char* kClosingTitles[] = {"Done", "Cancel", "Close", "Back"};
 // A slider is dragged this share of its track from where its thumb is.
 constexpr double kSliderDragShare = 0.25;
 constexpr double kSliderDragSeconds = 0.2;
+constexpr double kShortestDragPoints = 20;
 
 template <typename T> bool holds(const std::vector<std::weak_ptr<T>>& list, const T* item)
 {
@@ -296,12 +297,9 @@ std::shared_ptr<Image> pictureOf(Window& window)
 
 }  // namespace
 
-ControlsCheck::ControlsCheck(
-    UIDriver& driver, std::string screen, std::vector<std::string> leftOut, std::function<Result<void>()> comeBack)
+ControlsCheck::ControlsCheck(UIDriver& driver, Plan plan)
     : _driver(driver)
-    , _screen(std::move(screen))
-    , _leftOut(std::move(leftOut))
-    , _comeBack(std::move(comeBack))
+    , _plan(std::move(plan))
 {
 }
 
@@ -354,6 +352,14 @@ void touchControl(UIDriver& driver, const View& view, Point middle)
         }
     }
     driver.tapAt(middle);
+}
+
+// A finger dragged along the control from its middle, as a person tries a
+// band or a handle that a tap leaves alone.
+void dragAlong(UIDriver& driver, const View& view, Point middle)
+{
+    const double step = std::max(kShortestDragPoints, windowFrameOf(view).size.width * kSliderDragShare);
+    driver.drag(middle, {middle.x + step, middle.y}, kSliderDragSeconds);
 }
 
 struct Tappable {
@@ -486,12 +492,15 @@ std::vector<std::string> ControlsCheck::run()
     std::vector<std::string> faults;
     auto window = _driver.window();
     if (!window)
-        return {"on \"" + _screen + "\": no window to look at"};
+        return {"on \"" + _plan.screen + "\": no window to look at"};
     auto fault = [&](const Tappable& control, const std::string& what) {
         std::string named = control.description;
         if (named.find("\"" + control.name + "\"") == std::string::npos)
             named += " (" + control.name + ")";
-        faults.push_back("on \"" + _screen + "\": " + named + " " + what);
+        faults.push_back("on \"" + _plan.screen + "\": " + named + " " + what);
+    };
+    auto isLast = [&](const std::string& name) {
+        return std::find(_plan.last.begin(), _plan.last.end(), name) != _plan.last.end();
     };
 
     settle();
@@ -509,20 +518,29 @@ std::vector<std::string> ControlsCheck::run()
     }
 
     std::vector<std::string> done;
-    std::vector<Tappable> firstSeen = tappableControls(_driver, *window);
+    const std::vector<Tappable> firstSeen = tappableControls(_driver, *window);
+    auto isPending = [&](const Tappable& control) {
+        return std::find(done.begin(), done.end(), control.key) == done.end()
+            && !isLeftOut(control.name, _plan.leftOut);
+    };
     bool stopped = false;
-    for (int probe = 0; probe < kMostProbes; ++probe) {
+    for (int probe = 0; probe < kMostProbes && !stopped; ++probe) {
         settle();
         _driver.waitForTouchableScreen();
         const auto controls = tappableControls(_driver, *window);
-        auto next = std::find_if(controls.begin(), controls.end(), [&](const Tappable& control) {
-            return std::find(done.begin(), done.end(), control.key) == done.end() && !isLeftOut(control.name, _leftOut);
-        });
+        auto next = std::find_if(controls.begin(), controls.end(),
+            [&](const Tappable& control) { return isPending(control) && !isLast(control.name); });
+        for (auto name = _plan.last.begin(); next == controls.end() && name != _plan.last.end(); ++name)
+            next = std::find_if(controls.begin(), controls.end(),
+                [&](const Tappable& control) { return isPending(control) && control.name == *name; });
         if (next == controls.end())
             break;
         const Tappable control = *next;
         done.push_back(control.key);
         _probed.push_back(control.name);
+        const bool finalProbe = isLast(control.name)
+            && std::none_of(controls.begin(), controls.end(),
+                [&](const Tappable& other) { return isPending(other) && isLast(other.name); });
 
         const Scene before = sceneOf(*window);
         const std::string stateBefore = ownState(*control.view);
@@ -535,22 +553,28 @@ std::vector<std::string> ControlsCheck::run()
             fault(control, "cannot be touched");
             continue;
         }
+        auto seenSince = [&] {
+            std::vector<std::string> keysAfter;
+            for (const auto& c : tappableControls(_driver, *window))
+                keysAfter.push_back(c.key);
+            auto pictureAfter = pictureOf(*window);
+            return (pictureAfter && PixelMask(*pictureBefore, *pictureAfter).countOutside(moving) > kSeenPixels)
+                || !isSameScreen(before, sceneOf(*window)) || ownState(*control.view) != stateBefore
+                || keysAfter != keysBefore;
+        };
         touchControl(_driver, *control.view, point.value());
         letSettle(_driver);
-
-        const Scene after = sceneOf(*window);
-        std::vector<std::string> keysAfter;
-        for (const auto& c : tappableControls(_driver, *window))
-            keysAfter.push_back(c.key);
-        auto pictureAfter = pictureOf(*window);
-        const bool changedPicture
-            = pictureAfter && PixelMask(*pictureBefore, *pictureAfter).countOutside(moving) > kSeenPixels;
-        const bool seen = changedPicture || !isSameScreen(before, after) || ownState(*control.view) != stateBefore
-            || keysAfter != keysBefore;
+        bool seen = seenSince();
+        if (!seen && !dynamic_cast<const Slider*>(control.view.get())
+            && !dynamic_cast<const SegmentedControl*>(control.view.get()) && _driver.touchPoint(*control.view).ok()) {
+            dragAlong(_driver, *control.view, point.value());
+            letSettle(_driver);
+            seen = seenSince();
+        }
         if (!seen)
             fault(control, "does nothing a person sees");
 
-        if (isSameScreen(before, sceneOf(*window)))
+        if (finalProbe || isSameScreen(before, sceneOf(*window)))
             continue;
         dismissWhatAppeared(_driver, *window, before);
         // A control that turned into another (Play into Stop) turns back.
@@ -559,11 +583,11 @@ std::vector<std::string> ControlsCheck::run()
             _driver.tap(*control.view);
             letSettle(_driver);
         }
-        if (!isSameScreen(before, sceneOf(*window)) && _comeBack) {
-            if (auto back = _comeBack(); !back.ok()) {
+        if (!isSameScreen(before, sceneOf(*window)) && _plan.comeBack) {
+            if (auto back = _plan.comeBack(); !back.ok()) {
                 fault(control, "left the screen, and the way back failed: " + back.error().localizedDescription());
                 stopped = true;
-                break;
+                continue;
             }
             settle();
             _driver.waitForTouchableScreen();
@@ -572,18 +596,16 @@ std::vector<std::string> ControlsCheck::run()
             fault(control,
                 "left the screen, and it did not come back (it shows " + now.kind + " instead of " + before.kind + ")");
             stopped = true;
-            break;
         }
     }
     // A control the screen showed and that was gone before its turn was never tried.
     for (const Tappable& control : firstSeen)
-        if (!stopped && std::find(done.begin(), done.end(), control.key) == done.end()
-            && !isLeftOut(control.name, _leftOut))
+        if (!stopped && isPending(control))
             fault(control, "was gone before its turn (the controls before it changed the screen)");
     std::string names;
     for (const std::string& name : _probed)
         names += (names.empty() ? "" : ", ") + name;
-    log("checkcontrols \"{}\": tapped {}", _screen, names.empty() ? std::string("nothing") : names);
+    log("checkcontrols \"{}\": tapped {}", _plan.screen, names.empty() ? std::string("nothing") : names);
     return faults;
 }
 

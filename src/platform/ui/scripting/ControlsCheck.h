@@ -18,15 +18,26 @@ class UIDriver;
 // tap the screen is put back: what appeared is dismissed without animation,
 // a pushed screen popped, a popover closed by a touch beside it, a control
 // that changed its look tapped again, and when the screen is still not the
-// one checked, comeBack runs (the script lines that reach it again). Main
-// thread, manual clock.
+// one checked, the plan's way back runs (the script lines that reach it
+// again). A control that a tap leaves alone but that follows a finger (a
+// trim band) is dragged as well. Main thread, manual clock.
 class ControlsCheck {
 public:
     // The time a tap is given to show its outcome, in the app's time.
     static constexpr double kSettleSeconds = 0.5;
 
-    ControlsCheck(
-        UIDriver& driver, std::string screen, std::vector<std::string> leftOut, std::function<Result<void>()> comeBack);
+    struct Plan {
+        std::string screen;  // its name, for the messages
+        // Names of controls not tapped ("Hold * times": a star stands for any text).
+        std::vector<std::string> leftOut;
+        // Names of controls tapped after all others, in this order; the
+        // last of them may take the app elsewhere for good.
+        std::vector<std::string> last;
+        // Brings the app back to the screen; none: a control that leaves it fails.
+        std::function<Result<void>()> comeBack;
+    };
+
+    ControlsCheck(UIDriver& driver, Plan plan);
 
     // One line a control that did nothing, or that took the app away from
     // the screen for good (the check stops there). Each names the control
@@ -37,9 +48,7 @@ public:
 
 private:
     UIDriver& _driver;
-    std::string _screen;
-    std::vector<std::string> _leftOut;
-    std::function<Result<void>()> _comeBack;
+    Plan _plan;
     std::vector<std::string> _probed;
 };
 

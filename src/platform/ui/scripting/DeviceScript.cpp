@@ -93,7 +93,8 @@ std::vector<std::string> split(const std::string& text, char separator)
     return parts;
 }
 
-// "SCREEN | except A; B | back tap X; wait 1" into the command's screen, left-out names and way back.
+// "SCREEN | except A; B | last C | back tap X; wait 1" into the command's screen, names left out and
+// tapped last, and way back.
 Result<void> parseControlsCheck(DeviceScript::Command& command)
 {
     const auto parts = split(command.rest, '|');
@@ -105,10 +106,10 @@ Result<void> parseControlsCheck(DeviceScript::Command& command)
         const size_t space = part.find(' ');
         const std::string word = part.substr(0, space);
         const std::string list = space == std::string::npos ? std::string() : part.substr(space + 1);
-        if (word == "except") {
+        if (word == "except" || word == "last") {
             for (const std::string& name : split(list, ';'))
                 if (!name.empty())
-                    command.leftOut.push_back(name);
+                    (word == "except" ? command.leftOut : command.last).push_back(name);
         } else if (word == "back") {
             std::string lines;
             for (const std::string& line : split(list, ';'))
@@ -123,7 +124,8 @@ Result<void> parseControlsCheck(DeviceScript::Command& command)
                 command.comeBack.back().line = command.line;
             }
         } else {
-            return syntaxError(command.line, "checkcontrols takes \"except\" and \"back\", not \"" + word + "\"");
+            return syntaxError(
+                command.line, "checkcontrols takes \"except\", \"last\" and \"back\", not \"" + word + "\"");
         }
     }
     return Result<void>::success();
@@ -248,7 +250,7 @@ Result<void> DeviceScript::runCommand(UIDriver& driver, const Command& c) const
                         return ran;
                 return Result<void>::success();
             };
-        ControlsCheck check(driver, c.screen, c.leftOut, comeBack);
+        ControlsCheck check(driver, {c.screen, c.leftOut, c.last, comeBack});
         std::string found;
         for (const std::string& fault : check.run())
             found += (found.empty() ? "" : "; ") + fault;

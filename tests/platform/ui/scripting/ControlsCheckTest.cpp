@@ -33,6 +33,7 @@ public:
         presentViewController(sheet, /*animated=*/true, {});
     }
     void leave() { view()->window()->setRootViewController(elsewhere); }
+    void slide() { _tally->setText("slid"); }
 
     void loadView() override
     {
@@ -70,6 +71,12 @@ public:
         segments->setSelectedSegmentIndex(0);
         segments->setAccessibilityLabel("Speed");
         root->addSubview(segments);
+        // Follows a finger and ignores a tap, as a trim band does.
+        auto band = std::make_shared<plat::Control>(plat::makeRect(10, 165, 200, 24));
+        band->setBackgroundColor(plat::Color::colorWithWhite(0.6, 1));
+        band->setAccessibilityLabel("Band");
+        band->addTarget(this, &Screen::slide, plat::ControlEventTouchDragInside);
+        root->addSubview(band);
         setView(root);
     }
 
@@ -111,11 +118,12 @@ protected:
 
 TEST_F(ControlsCheck, NamesTheDeadControlAndTheScreenAndProbesEveryOther)
 {
-    plat::scripting::ControlsCheck probe(driver, "tiny", {"Leave"}, {});
+    plat::scripting::ControlsCheck probe(driver, {"tiny", {"Leave"}, {}, {}});
     const auto faults = probe.run();
     ASSERT_EQ(faults.size(), 1u);
     EXPECT_EQ(faults[0], "on \"tiny\": Button \"Nothing\" of Screen at (110, 20, 90, 40) does nothing a person sees");
-    EXPECT_EQ(probe.probed(), (std::vector<std::string> {"Count", "Nothing", "Sheet", "Loop", "Volume", "Speed"}));
+    EXPECT_EQ(
+        probe.probed(), (std::vector<std::string> {"Count", "Nothing", "Sheet", "Loop", "Volume", "Speed", "Band"}));
     // What the sheet brought was put away.
     EXPECT_EQ(screen->presentedViewController(), nullptr);
 }
@@ -145,8 +153,11 @@ TEST_F(ControlsCheck, PassesWhenTheDeadControlIsLeftOutAndTheWayBackIsGiven)
     EXPECT_EQ(window->rootViewController(), screen);
 }
 
-TEST_F(ControlsCheck, AControlThatLeavesTheScreenWithNoWayBackStopsTheCheck)
+TEST_F(ControlsCheck, AControlThatLeavesTheScreenWithNoWayBackStopsTheCheckUnlessItIsTappedLast)
 {
+    EXPECT_EQ(check("checkcontrols tiny | except Nothing | last Leave"), "");
+    EXPECT_EQ(window->rootViewController(), screen->elsewhere);
+    window->setRootViewController(screen);
     EXPECT_EQ(check("checkcontrols tiny | except Nothing"),
         "line 1 (checkcontrols): on \"tiny\": Button \"Leave\" of Screen at (310, 20, 90, 40) left the screen, and it "
         "did "
