@@ -12,12 +12,16 @@
 #include "platform/ui/ActionSheet.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/CollectionView.h"
+#include "platform/ui/CollectionViewCell.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/SegmentedControl.h"
 #include "platform/ui/Slider.h"
 #include "platform/ui/Switch.h"
+#include "platform/ui/TabBar.h"
+#include "platform/ui/TabBarController.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/TableViewCell.h"
 #include "platform/ui/ViewController.h"
@@ -42,6 +46,8 @@ using detail::windowFrameOf;
 constexpr double kPixelsPerPoint = 1;
 constexpr int kChannelTolerance = 24;
 constexpr int64_t kSeenPixels = 8;
+// A brief answer to a tap is looked for this long after it.
+constexpr double kGlanceSeconds = 0.1;
 // What moves by itself (a live camera picture, a caret, a clock) is found by
 // watching the untouched screen this many times, kSettleSeconds apart.
 constexpr int kNoiseLooks = 3;
@@ -71,11 +77,25 @@ template <typename T> std::vector<std::weak_ptr<T>> weakened(const std::vector<s
 bool isSelectableRow(const View& view)
 {
     auto* cell = dynamic_cast<const TableViewCell*>(&view);
-    if (!cell || cell->selectionStyle() == TableViewCellSelectionStyle::None)
+    auto* item = dynamic_cast<const CollectionViewCell*>(&view);
+    if ((!cell && !item) || (cell && cell->selectionStyle() == TableViewCellSelectionStyle::None))
         return false;
-    for (auto v = view.superview(); v; v = v->superview())
+    for (auto v = view.superview(); v; v = v->superview()) {
         if (auto* table = dynamic_cast<const TableView*>(v.get()))
-            return table->allowsSelection();
+            return cell && table->allowsSelection();
+        if (auto* collection = dynamic_cast<const CollectionView*>(v.get()))
+            return item && collection->allowsSelection();
+    }
+    return false;
+}
+
+bool isChosenTab(const Control& control)
+{
+    if (!control.isSelected())
+        return false;
+    for (auto v = control.superview(); v; v = v->superview())
+        if (dynamic_cast<const TabBar*>(v.get()))
+            return true;
     return false;
 }
 
@@ -85,8 +105,9 @@ void collectTappable(const std::shared_ptr<View>& view, std::vector<std::shared_
     if (!isShown(*view) || !view->isUserInteractionEnabled())
         return;
     if (auto* control = dynamic_cast<const Control*>(view.get())) {
-        // A clear touch zone (a panel's catch button) is no control a person sees.
-        if (control->isEnabled() && drawsWithin(*control, windowFrameOf(*control)))
+        // A clear touch zone (a panel's catch button) is no control a person
+        // sees; the chosen tab is where the person is already.
+        if (control->isEnabled() && drawsWithin(*control, windowFrameOf(*control)) && !isChosenTab(*control))
             out.push_back(view);
         return;
     }
@@ -106,6 +127,30 @@ std::string firstText(const View& view)
     return {};
 }
 
+// Navigations whose views are on screen: how deep they are tells a push.
+// (Other controllers come and go as rows scroll into view.)
+void collectOwners(const View& view, std::vector<std::shared_ptr<ViewController>>& out)
+{
+    if (!isShown(view))
+        return;
+    if (auto owner = std::dynamic_pointer_cast<NavigationController>(view.viewController());
+        owner && std::find(out.begin(), out.end(), owner) == out.end())
+        out.push_back(owner);
+    for (const auto& subview : view.subviews())
+        collectOwners(*subview, out);
+}
+
+// The controllers on screen, and navigations whose views were placed on it
+// without containment (a sheet's navigation over its screen).
+std::vector<std::shared_ptr<ViewController>> controllersShown(const Window& window)
+{
+    auto controllers = controllersOnScreen(window);
+    collectOwners(window, controllers);
+    return controllers;
+}
+
+bool hasName(const View& view, const Window& window);
+
 // What a person or a script calls the control: its accessibility label, the
 // title it shows, its identifier, the outlet it fills, the text it shows,
 // or at least its kind and place.
@@ -118,7 +163,7 @@ std::string nameOf(const View& view, const Window& window)
     if (!view.accessibilityIdentifier().empty())
         return view.accessibilityIdentifier();
     // The controllers on screen and the one whose view holds it (a popover's content is no child).
-    auto controllers = controllersOnScreen(window);
+    auto controllers = controllersShown(window);
     for (const View* v = &view; v; v = v->superview().get())
         if (auto owner = v->viewController()) {
             controllers.push_back(owner);
@@ -143,6 +188,11 @@ std::string nameOf(const View& view, const Window& window)
     return describe(view);
 }
 
+bool hasName(const View& view, const Window& window)
+{
+    return nameOf(view, window) != describe(view);
+}
+
 // What the control shows of its own state.
 std::string ownState(const View& view)
 {
@@ -159,18 +209,20 @@ std::string ownState(const View& view)
         state += formatLine(" segment {}", segments->selectedSegmentIndex());
     if (auto* cell = dynamic_cast<const TableViewCell*>(&view))
         state += formatLine(" row selected {}", cell->isSelected());
+    if (auto* item = dynamic_cast<const CollectionViewCell*>(&view))
+        state += formatLine(" item selected {}", item->isSelected());
     return state;
 }
 
-// Views over the whole screen that take touches: screens, and what catches
-// touches beside a popover, a sheet or an alert.
+// Views over the whole screen that take touches and belong to no screen of
+// their own: what catches touches beside a popover, a sheet or an alert.
 void collectCatchers(const std::shared_ptr<View>& view, Rect screen, std::vector<std::shared_ptr<View>>& out)
 {
     if (!isShown(*view) || !view->isUserInteractionEnabled())
         return;
     const Rect frame = windowFrameOf(*view);
     if (frame.minX() <= screen.minX() && frame.minY() <= screen.minY() && frame.maxX() >= screen.maxX()
-        && frame.maxY() >= screen.maxY())
+        && frame.maxY() >= screen.maxY() && !view->viewController() && !dynamic_cast<const Window*>(view.get()))
         out.push_back(view);
     for (const auto& subview : view->subviews())
         collectCatchers(subview, screen, out);
@@ -203,9 +255,16 @@ struct Scene {
 Scene sceneOf(Window& window)
 {
     Scene scene;
-    const auto controllers = controllersOnScreen(window);
+    const auto controllers = controllersShown(window);
     scene.controllers = weakened(controllers);
     for (const auto& controller : controllers) {
+        // A tab's screen is part of its tab bar's: switching tabs stays on the screen.
+        bool inTab = false;
+        for (auto parent = controller->parentViewController(); parent && !inTab;
+             parent = parent->parentViewController())
+            inTab = dynamic_cast<const TabBarController*>(parent.get()) != nullptr;
+        if (inTab)
+            continue;
         scene.kind += (scene.kind.empty() ? "" : ", ") + controller->className();
         if (auto* navigation = dynamic_cast<const NavigationController*>(controller.get())) {
             scene.stackSizes[navigation] = navigation->viewControllers().size();
@@ -358,7 +417,11 @@ void touchControl(UIDriver& driver, const View& view, Point middle)
 // band or a handle that a tap leaves alone.
 void dragAlong(UIDriver& driver, const View& view, Point middle)
 {
-    const double step = std::max(kShortestDragPoints, windowFrameOf(view).size.width * kSliderDragShare);
+    // Towards the side with more room in what holds it.
+    const auto holder = view.superview();
+    const bool roomOnTheRight = !holder || middle.x <= windowFrameOf(*holder).midX();
+    const double step
+        = (roomOnTheRight ? 1 : -1) * std::max(kShortestDragPoints, windowFrameOf(view).size.width * kSliderDragShare);
     driver.drag(middle, {middle.x + step, middle.y}, kSliderDragSeconds);
 }
 
@@ -389,7 +452,8 @@ std::vector<Tappable> tappableControls(UIDriver& driver, Window& window)
         if (!ownTouch && std::find(views.begin(), views.end(), hit) != views.end())
             continue;
         std::string name = nameOf(*view, window);
-        std::string key = view->className() + " " + name;
+        // An unnamed control is known by its kind and order, not by where it is (a band moves).
+        std::string key = view->className() + " " + (hasName(*view, window) ? name : std::string("(unnamed)"));
         if (int repeat = seen[key]++; repeat > 0)
             key += formatLine(" #{}", repeat + 1);
         found.push_back({view, std::move(name), std::move(key), describe(*view)});
@@ -458,7 +522,7 @@ void dismissWhatAppeared(UIDriver& driver, Window& window, const Scene& before)
                 && presenter->presentedViewController() == controller)
                 presenter->dismissViewControllerAnimated(/*animated=*/false, {});
         }
-        for (const auto& controller : controllersOnScreen(window)) {
+        for (const auto& controller : controllersShown(window)) {
             auto navigation = std::dynamic_pointer_cast<NavigationController>(controller);
             auto size = navigation ? before.stackSizes.find(navigation.get()) : before.stackSizes.end();
             if (size != before.stackSizes.end() && navigation->viewControllers().size() > size->second)
@@ -563,8 +627,11 @@ std::vector<std::string> ControlsCheck::run()
                 || keysAfter != keysBefore;
         };
         touchControl(_driver, *control.view, point.value());
-        letSettle(_driver);
+        // A glance first: some answers are brief (a short sound's play button).
+        _driver.wait(kGlanceSeconds);
         bool seen = seenSince();
+        letSettle(_driver);
+        seen = seen || seenSince();
         if (!seen && !dynamic_cast<const Slider*>(control.view.get())
             && !dynamic_cast<const SegmentedControl*>(control.view.get()) && _driver.touchPoint(*control.view).ok()) {
             dragAlong(_driver, *control.view, point.value());
@@ -574,7 +641,9 @@ std::vector<std::string> ControlsCheck::run()
         if (!seen)
             fault(control, "does nothing a person sees");
 
-        if (finalProbe || isSameScreen(before, sceneOf(*window)))
+        if (finalProbe)
+            break;
+        if (isSameScreen(before, sceneOf(*window)))
             continue;
         dismissWhatAppeared(_driver, *window, before);
         // A control that turned into another (Play into Stop) turns back.
@@ -584,8 +653,11 @@ std::vector<std::string> ControlsCheck::run()
             letSettle(_driver);
         }
         if (!isSameScreen(before, sceneOf(*window)) && _plan.comeBack) {
+            const Scene away = sceneOf(*window);
             if (auto back = _plan.comeBack(); !back.ok()) {
-                fault(control, "left the screen, and the way back failed: " + back.error().localizedDescription());
+                fault(control,
+                    "left the screen (it showed " + away.kind + " instead of " + before.kind
+                        + "), and the way back failed: " + back.error().localizedDescription());
                 stopped = true;
                 continue;
             }
