@@ -102,9 +102,12 @@ void PainterLayerTableViewController::updateButtonStates(int64_t row)
     if (!_layerManager || row < 0 || row >= static_cast<int64_t>(_layerManager->layers().size()))
         return;
     const auto& layer = *_layerManager->layers()[static_cast<size_t>(row)];
-    _exportBtn->setEnabled(layer.canStored());
-    _duplicateBtn->setEnabled(layer.canStored());
-    _importBtn->setEnabled(true);
+    // Import, export and duplicate have no action of their own (lockLayer
+    // and duplicateLayer do nothing): dimmed, a person sees they do not
+    // respond, instead of buttons that take a tap and do nothing.
+    _exportBtn->setEnabled(false);
+    _duplicateBtn->setEnabled(false);
+    _importBtn->setEnabled(false);
     _deleteBtn->setEnabled(layer.canDeleted());
     _sliderOpacity->setValue(layer.obacity());
 }

@@ -99,6 +99,13 @@ bool isChosenTab(const Control& control)
     return false;
 }
 
+bool isChosenRow(const View& view)
+{
+    auto* cell = dynamic_cast<const TableViewCell*>(&view);
+    auto* item = dynamic_cast<const CollectionViewCell*>(&view);
+    return (cell && cell->isSelected()) || (item && item->isSelected());
+}
+
 // Enabled controls and selectable rows that take touches, back to front.
 void collectTappable(const std::shared_ptr<View>& view, std::vector<std::shared_ptr<View>>& out)
 {
@@ -111,7 +118,8 @@ void collectTappable(const std::shared_ptr<View>& view, std::vector<std::shared_
             out.push_back(view);
         return;
     }
-    if (isSelectableRow(*view))
+    // A chosen row is where the person is already, as a chosen tab is.
+    if (isSelectableRow(*view) && !isChosenRow(*view))
         out.push_back(view);
     for (const auto& subview : view->subviews())
         collectTappable(subview, out);
@@ -372,18 +380,22 @@ void letSettle(UIDriver& driver)
     driver.waitForTouchableScreen();
 }
 
-bool isLeftOut(const std::string& name, const std::vector<std::string>& leftOut)
+// "Hold * times" names every control whose name starts "Hold " and ends " times".
+bool matches(const std::string& name, const std::string& pattern)
 {
-    return std::any_of(leftOut.begin(), leftOut.end(), [&](const std::string& pattern) {
-        // "Hold * times" leaves out every name that starts "Hold " and ends " times".
-        const size_t star = pattern.find('*');
-        if (star == std::string::npos)
-            return name == pattern;
-        const std::string_view head(pattern.data(), star);
-        const std::string_view tail(pattern.data() + star + 1, pattern.size() - star - 1);
-        return name.size() >= head.size() + tail.size() && std::string_view(name).substr(0, head.size()) == head
-            && std::string_view(name).substr(name.size() - tail.size()) == tail;
-    });
+    const size_t star = pattern.find('*');
+    if (star == std::string::npos)
+        return name == pattern;
+    const std::string_view head(pattern.data(), star);
+    const std::string_view tail(pattern.data() + star + 1, pattern.size() - star - 1);
+    return name.size() >= head.size() + tail.size() && std::string_view(name).substr(0, head.size()) == head
+        && std::string_view(name).substr(name.size() - tail.size()) == tail;
+}
+
+bool matchesAny(const std::string& name, const std::vector<std::string>& patterns)
+{
+    return std::any_of(
+        patterns.begin(), patterns.end(), [&](const std::string& pattern) { return matches(name, pattern); });
 }
 
 // The control's parts a finger goes for: a slider's thumb dragged along its
@@ -417,11 +429,18 @@ void touchControl(UIDriver& driver, const View& view, Point middle)
 // band or a handle that a tap leaves alone.
 void dragAlong(UIDriver& driver, const View& view, Point middle)
 {
-    // Towards the side with more room in what holds it.
+    // Along its longer side (a band across, a row's reorder grip down),
+    // towards the side with more room in what holds it.
+    const Rect frame = windowFrameOf(view);
     const auto holder = view.superview();
-    const bool roomOnTheRight = !holder || middle.x <= windowFrameOf(*holder).midX();
+    const Rect room = holder ? windowFrameOf(*holder) : frame;
+    if (frame.size.height > frame.size.width) {
+        const double step = (middle.y <= room.midY() ? 1 : -1) * std::max(kShortestDragPoints, frame.size.height);
+        driver.drag(middle, {middle.x, middle.y + step}, kSliderDragSeconds);
+        return;
+    }
     const double step
-        = (roomOnTheRight ? 1 : -1) * std::max(kShortestDragPoints, windowFrameOf(view).size.width * kSliderDragShare);
+        = (middle.x <= room.midX() ? 1 : -1) * std::max(kShortestDragPoints, frame.size.width * kSliderDragShare);
     driver.drag(middle, {middle.x + step, middle.y}, kSliderDragSeconds);
 }
 
@@ -563,9 +582,7 @@ std::vector<std::string> ControlsCheck::run()
             named += " (" + control.name + ")";
         faults.push_back("on \"" + _plan.screen + "\": " + named + " " + what);
     };
-    auto isLast = [&](const std::string& name) {
-        return std::find(_plan.last.begin(), _plan.last.end(), name) != _plan.last.end();
-    };
+    auto isLast = [&](const std::string& name) { return matchesAny(name, _plan.last); };
 
     settle();
     _driver.waitForTouchableScreen();
@@ -585,7 +602,7 @@ std::vector<std::string> ControlsCheck::run()
     const std::vector<Tappable> firstSeen = tappableControls(_driver, *window);
     auto isPending = [&](const Tappable& control) {
         return std::find(done.begin(), done.end(), control.key) == done.end()
-            && !isLeftOut(control.name, _plan.leftOut);
+            && !matchesAny(control.name, _plan.leftOut);
     };
     bool stopped = false;
     for (int probe = 0; probe < kMostProbes && !stopped; ++probe) {
@@ -596,7 +613,7 @@ std::vector<std::string> ControlsCheck::run()
             [&](const Tappable& control) { return isPending(control) && !isLast(control.name); });
         for (auto name = _plan.last.begin(); next == controls.end() && name != _plan.last.end(); ++name)
             next = std::find_if(controls.begin(), controls.end(),
-                [&](const Tappable& control) { return isPending(control) && control.name == *name; });
+                [&](const Tappable& control) { return isPending(control) && matches(control.name, *name); });
         if (next == controls.end())
             break;
         const Tappable control = *next;

@@ -30,8 +30,8 @@ public:
         std::string screen;  // its name, for the messages
         // Names of controls not tapped ("Hold * times": a star stands for any text).
         std::vector<std::string> leftOut;
-        // Names of controls tapped after all others, in this order; the
-        // last of them may take the app elsewhere for good.
+        // Names of controls tapped after all others, in this order (stars
+        // as above); the last of them may take the app elsewhere for good.
         std::vector<std::string> last;
         // Brings the app back to the screen; none: a control that leaves it fails.
         std::function<Result<void>()> comeBack;
