@@ -66,7 +66,7 @@ std::vector<Screen> phoneScreens()
         {"editor", "tapat 300 60\nwait 1\n" + takePictures(3) + "tap Done\nwait 1.5\ndrag 200 259 380 259\nwait 1\n",
             "| back tapat 284 119; wait 1.5"},
         // Hold turns the menu into the hold panel, the next screen.
-        {"frame-menu", openMenu + "\n", "| except Hold | back " + openMenu},
+        {"frame-menu", "tap Capture Frame\nwait 1\ntapat 194 259\nwait 0.7\n", "| except Hold | back " + openMenu},
         // Its button applies the count and closes the panel.
         {"hold", "tap Hold\nwait 1\n", "| last Hold * times | back " + openMenu + "; tap Hold; wait 1"},
         {"speed", "tap Next\nwait 1\ntap Playback Options\nwait 1\n", "| back tap Playback Options; wait 1"},
@@ -79,33 +79,36 @@ std::vector<Screen> phoneScreens()
         {"look", "tap Movie Look\nwait 1\n", "| except Theme | back tap Movie Look; wait 1"},
         {"look-lower", "tapat 29 171\nwait 1\ndrag 100 300 100 150\nwait 2\n",
             "| except Theme | back tap Movie Look; wait 1; tapat 29 171; wait 1; drag 100 300 100 150; wait 2"},
-        {"outline", "tap Outline\nwait 1\n",
-            "| except Outline | back tap Movie Look; wait 1; tapat 29 171; wait 1; tap Outline; wait 1"},
-        {"add-media", "tap Done\nwait 1\ntap Add Media\nwait 1\n", "| back tap Add Media; wait 1"},
+        {"outline", "tap Outline\nwait 1\n", "| except Outline | last Done | back tap Outline; wait 1"},
+        {"add-media", "tap Add Media\nwait 1\n", "| back tap Add Media; wait 1"},
         {"theme-cards", "tap Theme Cards\nwait 1.5\n", "| back tap Add Media; wait 1; tap Theme Cards; wait 1.5"},
         {"image-import", "tap Cancel\nwait 1\ntap Add Media\nwait 1\ntap Add Images\nwait 1.5\n",
             "| back tap Add Media; wait 1; tap Add Images; wait 1.5"},
-        {"sound-pickers", "tap Cancel\nwait 1\ntap Add Media\nwait 1\ntap Audio and Music\nwait 1.5\n",
+        {"image-pictures", "tap Camera Roll\nwait 1\n", "| last Done | back tap Camera Roll; wait 1"},
+        {"sound-pickers", "tap Add Media\nwait 1\ntap Audio and Music\nwait 1.5\n",
             "| back tap Add Media; wait 1; tap Audio and Music; wait 1.5"},
         // Paint opens the painter, the next screens.
         {"frame-edit",
             "tap Cancel\nwait 1\ntap Capture Frame\nwait 1\ndrag 200 259 290 259\nwait 1\ntapat 284 108\nwait 0.7\n",
             "| except Paint | back tapat 284 108; wait 0.7"},
+        // A line painted, so that Undo and then Redo have something to do;
+        // Layers opens the next screen.
+        {"painter", "tap Paint\nwait 1.5\ntap Next\nwait 1\ndrag 150 150 420 150\nwait 0.5\n",
+            "| except Layers | back tapat 284 108; wait 0.7; tap Paint; wait 1.5"},
         // Two layers, so that the rows' grips can move them.
-        {"layers",
-            "tap Paint\nwait 1.5\ntap Next\nwait 1\ndrag 150 150 420 150\nwait 0.5\ntap Layers\nwait 1\ntap +\nwait "
-            "1\n",
-            "| back tap Layers; wait 1"},
-        {"painter", "tapat 450 200\nwait 1\n", "| last Back | back tapat 284 108; wait 0.7; tap Paint; wait 1.5"},
+        {"layers", "tap Layers\nwait 1\ntap +\nwait 1\n", "| back tap Layers; wait 1"},
         // The explorer with the sample film in the middle; Edit opens it.
-        {"explorer", "tap Projects\nwait 1.5\ntapat 434 119\nwait 1\n", "| back tap Projects; wait 1.5"},
+        {"explorer", "tapat 100 200\nwait 1\ntap Back\nwait 2\ntap Projects\nwait 1.5\ntapat 434 119\nwait 1\n",
+            "| back tap Next; wait 1; tap Projects; wait 1.5"},
         {"help", "tap Help\nwait 1\n", "| last Done"},
         {"help-page", "tap Help\nwait 1\ntap Help\nwait 1\n", "| last Done"},
         {"gallery", "tap Done\nwait 1\ntap Gallery\nwait 1\n", "| last Done"},
-        // Cancel stops the render; Done closes the player.
-        {"render-progress", "tap Play\nwait 1\ntap Ok\nwait 0.3\n", "| last Cancel"},
-        {"player", "tap Play\nwait 1\ntap Ok\nwait 5\ntapat 284 160\nwait 0.5\n", "| last Done"},
-        {"share", "tap Share\nwait 1\n", "| back tap Share; wait 1"},
+        // The render runs in the script's time at once, so the progress
+        // screen is seen on its way in, before its Cancel comes; the movie
+        // then plays by itself. Done closes the player.
+        {"render-progress", "tap Play\nwait 1\ntap Ok\nwait 0.3\n", ""},
+        {"player", "wait 5\ntapat 284 160\nwait 0.5\n", "| last Done"},
+        {"share", "wait 2\ntap Share\nwait 1\n", "| back tap Share; wait 1"},
         {"photo-album", "tap Photo Album\nwait 1\n", "| back tap Share; wait 1; tap Photo Album; wait 1"},
         {"file-sharing", "tap Cancel\nwait 1\ntap Share\nwait 1\ntap File Sharing\nwait 1\n",
             "| back tap Share; wait 1; tap File Sharing; wait 1"},
