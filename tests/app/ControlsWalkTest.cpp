@@ -4,6 +4,7 @@
 // (checkcontrols); a control that does nothing a person sees fails the walk
 // with its name and the screen's. The device has a camera, a microphone, a
 // photo library and a music library, as a person's would.
+#include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
@@ -117,6 +118,60 @@ std::vector<Screen> phoneScreens()
     };
 }
 
+std::vector<Screen> tabletScreens()
+{
+    const std::string openMenu = "tap Capture Frame; wait 1; tapat 382 670; wait 0.7";
+    return {
+        {"welcome", "wait 1.2\n", "| last Get Started"},
+        {"explorer-new", "wait 1\n", ""},
+        {"empty-editor", "tapat 512 319\nwait 1.5\n",
+            "| except First Frame; Capture Frame; Take Picture | back tapat 512 319; wait 1.5"},
+        // On a tablet the capture screen is part of the editor.
+        {"editor", takePictures(5) + "drag 300 670 560 670\nwait 1\n",
+            "| except Take Picture | back tapat 512 319; wait 1.5"},
+        {"capture-options", "tap Options\nwait 1\n",
+            "| except Take Picture | back tapat 512 319; wait 1.5; tap Options; wait 1"},
+        {"capture-source", "tap Options\nwait 1\ntap Source\nwait 1\n", "| back tap Source; wait 1"},
+        {"capture-interval", "tap Camera\nwait 1.5\ntap Interval\nwait 1\n", "| back tap Interval; wait 1"},
+        {"frame-menu", "tapat 300 300\nwait 1\ntap Capture Frame\nwait 1\ntapat 382 670\nwait 0.7\n",
+            "| except Hold | back " + openMenu},
+        {"hold", "tap Hold\nwait 1\n", "| last Hold * times | back " + openMenu + "; tap Hold; wait 1"},
+        {"speed", "tap Next\nwait 1\ntap Playback Options\nwait 1\n", "| back tap Playback Options; wait 1"},
+        {"voice-over", "tapat 300 300\nwait 1\ntap First Frame\nwait 1\ntap Voice-over\nwait 1\n",
+            "| last Record | back tap Voice-over; wait 1"},
+        {"recording", "wait 6\n", "| back tap Voice-over; wait 1; tap Record; wait 6"},
+        {"clip-editor", "tap Stop\nwait 1\ntapat 492 678\nwait 1\n", "| last Trash | back tapat 492 678; wait 1"},
+        // Raised, the sheet shows its fades and mask too.
+        {"look", "tap Movie Look\nwait 1\n", "| except Theme | back tap Movie Look; wait 1"},
+        {"outline", "tap Outline\nwait 1\n", "| except Outline | last Done | back tap Outline; wait 1"},
+        {"add-media", "tap Add Media\nwait 1\n", "| back tap Add Media; wait 1"},
+        {"theme-cards", "tap Theme Cards\nwait 1.5\n", "| back tap Add Media; wait 1; tap Theme Cards; wait 1.5"},
+        {"image-import", "tap Cancel\nwait 1\ntap Add Media\nwait 1\ntap Add Images\nwait 1.5\n",
+            "| back tap Add Media; wait 1; tap Add Images; wait 1.5"},
+        {"image-pictures", "tap Camera Roll\nwait 1\n", "| last Done | back tap Camera Roll; wait 1"},
+        {"sound-pickers", "tap Add Media\nwait 1\ntap Audio and Music\nwait 1.5\n",
+            "| back tap Add Media; wait 1; tap Audio and Music; wait 1.5"},
+        {"frame-edit", "tap Cancel\nwait 1\ntap First Frame\nwait 1\ntapat 512 300\nwait 0.7\n",
+            "| except Paint | back tapat 512 300; wait 0.7"},
+        {"painter", "tap Paint\nwait 1.5\ntap Next\nwait 1\ndrag 300 300 700 300\nwait 0.5\n",
+            "| except Layers | back tapat 512 300; wait 0.7; tap Paint; wait 1.5"},
+        {"layers", "tap Layers\nwait 1\ntap +\nwait 1\n", "| back tap Layers; wait 1"},
+        {"explorer", "tapat 100 400\nwait 1\ntap Back\nwait 2\ntap Projects\nwait 1.5\ntapat 900 319\nwait 1\n",
+            "| back tap Next; wait 1; tap Projects; wait 1.5"},
+        {"help", "tap Help\nwait 1\n", "| last Done"},
+        {"help-page", "tap Help\nwait 1\ntap Help\nwait 1\n", "| last Done"},
+        {"gallery", "tap Done\nwait 1\ntap Gallery\nwait 1\n", "| last Done"},
+        {"render-progress", "tap Play\nwait 1\ntap Ok\nwait 0.3\n", ""},
+        {"player", "wait 5\ntapat 512 384\nwait 0.5\n", "| last Done"},
+        {"share", "wait 2\ntap Share\nwait 1\n", "| back tap Share; wait 1"},
+        {"photo-album", "tap Photo Album\nwait 1\n", "| back tap Share; wait 1; tap Photo Album; wait 1"},
+        {"file-sharing", "tap Cancel\nwait 1\ntap Share\nwait 1\ntap File Sharing\nwait 1\n",
+            "| back tap Share; wait 1; tap File Sharing; wait 1"},
+        {"open-in", "tap Cancel\nwait 1\ntap Share\nwait 1\ntap Open In\nwait 1\n",
+            "| back tap Share; wait 1; tap Open In; wait 1"},
+    };
+}
+
 std::string walkScript(const std::vector<Screen>& screens, const std::string& shots)
 {
     std::string script;
@@ -158,7 +213,9 @@ TEST(ControlsWalk, EveryControlOnEveryScreenOfAPhoneAndATabletDoesSomethingAPers
         const char* idiom;
         std::vector<Screen> screens;
     };
-    for (const Run& run : {Run {"phone", phoneScreens()}}) {
+    for (const Run& run : {Run {"phone", phoneScreens()}, Run {"tablet", tabletScreens()}}) {
+        if (const char* only = std::getenv("ZT_WALK_IDIOM"); only && std::string(only) != run.idiom)
+            continue;
         SCOPED_TRACE(run.idiom);
         plat::test::TemporaryFolder folder;
         const std::string device = folder.path("device");

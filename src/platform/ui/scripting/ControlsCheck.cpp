@@ -64,6 +64,7 @@ constexpr const char* kClosingTitles[] = {"Done", "Cancel", "Close", "Back"};
 constexpr double kSliderDragShare = 0.25;
 constexpr double kSliderDragSeconds = 0.2;
 constexpr double kShortestDragPoints = 20;
+constexpr double kRowDragShare = 1.5;
 
 template <typename T> bool holds(const std::vector<std::weak_ptr<T>>& list, const T* item)
 {
@@ -410,8 +411,9 @@ void touchControl(UIDriver& driver, const View& view, Point middle)
         const double range = slider->maximumValue() - slider->minimumValue();
         const bool roomOnTheRight = range <= 0 || (slider->value() - slider->minimumValue()) / range < 0.5;
         const double step = (roomOnTheRight ? 1 : -1) * kSliderDragShare * track.size.width;
+        // Along the track in the slider's own terms: an upright slider is a turned one.
         const Point from = view.convertPoint({thumb.midX(), thumb.midY()}, nullptr);
-        driver.drag(from, {from.x + step, from.y}, kSliderDragSeconds);
+        driver.drag(from, view.convertPoint({thumb.midX() + step, thumb.midY()}, nullptr), kSliderDragSeconds);
         return;
     }
     if (auto* segments = dynamic_cast<const SegmentedControl*>(&view)) {
@@ -427,11 +429,13 @@ void touchControl(UIDriver& driver, const View& view, Point middle)
 }
 
 // A finger dragged along the control from its middle, as a person tries a
-// band or a handle that a tap leaves alone.
-void dragAlong(UIDriver& driver, const View& view, Point middle)
+// band or a handle that a tap leaves alone: along its longer side (a band
+// across, a row's grip down), first towards the side with more room in
+// what holds it, then (Direction::Back) the other way.
+enum class Direction { Out, Back };
+
+void dragAlong(UIDriver& driver, const View& view, Point middle, Direction direction)
 {
-    // Along its longer side (a band across, a row's reorder grip down),
-    // towards the side with more room in what holds it.
     const Rect frame = windowFrameOf(view);
     // The room is the list a row's grip moves in, else what holds the control.
     auto holder = view.superview();
@@ -441,13 +445,16 @@ void dragAlong(UIDriver& driver, const View& view, Point middle)
             break;
         }
     const Rect room = holder ? windowFrameOf(*holder) : frame;
+    const double turn = direction == Direction::Out ? 1 : -1;
     if (frame.size.height > frame.size.width) {
-        const double step = (middle.y <= room.midY() ? 1 : -1) * std::max(kShortestDragPoints, frame.size.height);
+        // Past the middle of the next row: a row's grip moves it one place.
+        const double step = turn * (middle.y <= room.midY() ? 1 : -1)
+            * std::max(kShortestDragPoints, kRowDragShare * frame.size.height);
         driver.drag(middle, {middle.x, middle.y + step}, kSliderDragSeconds);
         return;
     }
-    const double step
-        = (middle.x <= room.midX() ? 1 : -1) * std::max(kShortestDragPoints, frame.size.width * kSliderDragShare);
+    const double step = turn * (middle.x <= room.midX() ? 1 : -1)
+        * std::max(kShortestDragPoints, frame.size.width * kSliderDragShare);
     driver.drag(middle, {middle.x + step, middle.y}, kSliderDragSeconds);
 }
 
@@ -661,9 +668,13 @@ std::vector<std::string> ControlsCheck::run()
         seen = seen || seenSince();
         if (!seen && !dynamic_cast<const Slider*>(control.view.get())
             && !dynamic_cast<const SegmentedControl*>(control.view.get()) && _driver.touchPoint(*control.view).ok()) {
-            dragAlong(_driver, *control.view, point.value());
-            letSettle(_driver);
-            seen = seenSince();
+            for (Direction direction : {Direction::Out, Direction::Back}) {
+                if (seen || !_driver.touchPoint(*control.view).ok())
+                    break;
+                dragAlong(_driver, *control.view, point.value(), direction);
+                letSettle(_driver);
+                seen = seenSince();
+            }
         }
         if (!seen)
             fault(control, "does nothing a person sees");
