@@ -192,6 +192,15 @@ Result<void> flushItem(const std::string& path)
     return Result<void>::success();
 }
 
+// The injected failure stands for a disk that cannot take the bytes when
+// they are flushed.
+Result<void> flushBuiltItem(const std::string& path, detail::WriteFailurePoint injected)
+{
+    if (injected == detail::WriteFailurePoint::FlushingItem)
+        return Error::posix(EIO, "flush (injected)", path);
+    return flushItem(path);
+}
+
 // Renames from over to where a folder is involved: rename() replaces only
 // an empty folder, so the two are swapped and the old item, now under the
 // temporary name, is removed.
@@ -655,7 +664,7 @@ Result<void> replaceItemWithItemBuiltAside(const std::string& temporaryPath, con
     detail::WriteFailurePoint injected = injectedFailure(path);
     if (injected == detail::WriteFailurePoint::ReadOnly)
         return discard(Error::posix(EROFS, "replace", path));
-    if (auto flushed = flushItem(temporaryPath); !flushed.ok())
+    if (auto flushed = flushBuiltItem(temporaryPath, injected); !flushed.ok())
         return discard(flushed.error());
     if (injected == detail::WriteFailurePoint::BeforeRename)
         return discard(Error::posix(EIO, "replace (injected)", path));
