@@ -228,6 +228,18 @@ Result<void> swapInPlace(const std::string& from, const std::string& to)
     return Result<void>::success();
 }
 
+// rename() that refuses an item at to in the same step (EEXIST), so that
+// nothing made there after a check is replaced; where the file system
+// cannot, the caller's check before it is the guard.
+int renameWithoutReplacing(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return -1;
+    return ::rename(from.c_str(), to.c_str());
+}
+
 std::mutex faultLock;
 detail::WriteFaultInjector faultInjector;  // guarded by faultLock
 detail::MoveFaultInjector moveFaultInjector;  // guarded by faultLock
@@ -605,7 +617,7 @@ Result<MovedItem> moveItem(const std::string& from, const std::string& to)
     if (::lstat(to.c_str(), &info) == 0)
         return Error::posix(EEXIST, "move to", to);
     detail::MoveFailurePoint injected = injectedMoveFailure(from);
-    if (injected == detail::MoveFailurePoint::None && ::rename(from.c_str(), to.c_str()) == 0)
+    if (injected == detail::MoveFailurePoint::None && renameWithoutReplacing(from, to) == 0)
         return MovedItem {};
     int renameError = injected == detail::MoveFailurePoint::None ? errno : EXDEV;
     if (renameError != EXDEV)
