@@ -1,6 +1,8 @@
 #include "painter/PainterViewController.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "PainterScreenTestSupport.h"
@@ -14,10 +16,12 @@
 #include "painter/Stroke.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/testing/PictureComparison.h"
+#include "support/FailingWrites.h"
 #include "uikit/HelpManager.h"
 
 namespace {
@@ -229,6 +233,73 @@ TEST_F(PainterScreen, MaskingAPaintedFrameLeavesNoOlderPictureOrStrokesBehind)
     EXPECT_TRUE(canvas()->strokeBuffer().empty());
     closePainter();
     EXPECT_LE(componentDistance(middleOf("frame-F2.jpg"), kPen), 24);
+}
+
+// A phone's canvas is 319.5 points high; its layer pictures are 319 pixels.
+TEST_F(PainterScreen, ALayerPictureIsReadBackInsteadOfBeingKeptAsideAsDamaged)
+{
+    openPainter(1);
+    choosePen();
+    paintAcrossTheMiddle();
+    closePainter();
+    openPainter(1);
+    closePainter();
+    const auto names = plat::contentsOfDirectory(*project->getProjectPath());
+    EXPECT_EQ(std::count_if(names.value().begin(), names.value().end(),
+                  [](const std::string& name) { return name.ends_with(".damaged"); }),
+        0);
+}
+
+// The frame's files are written, then the project's details cannot be: the
+// frame's picture, strokes and layers are put back as they were, for a
+// painting and for a mask alike.
+TEST_F(PainterScreen, ASaveThatFailsAfterTheFramesFilesPutsThemBack)
+{
+    // Each file's name and a digest of its bytes.
+    auto projectFiles = [&] {
+        std::vector<std::string> files;
+        const std::string folder = *project->getProjectPath();
+        const auto names = plat::contentsOfDirectory(folder);
+        for (const std::string& name : names.value()) {
+            const plat::Data bytes = plat::readFile(folder + "/" + name).value();
+            const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            files.push_back(name + " " + std::to_string(std::hash<std::string_view> {}(text)));
+        }
+        return files;
+    };
+    auto dismissAlert = [&] {
+        std::shared_ptr<plat::AlertView> shown;
+        std::function<void(const std::shared_ptr<plat::View>&)> search = [&](const std::shared_ptr<plat::View>& view) {
+            if (auto alert = std::dynamic_pointer_cast<plat::AlertView>(view); alert && alert->isVisible())
+                shown = alert;
+            for (const auto& subview : view->subviews())
+                search(subview);
+        };
+        search(window);
+        ASSERT_TRUE(shown) << "the person hears that the save failed";
+        shown->dismissWithClickedButtonIndex(0, /*animated=*/false);
+        driver.wait(0.5);
+    };
+    openPainter(1);
+    choosePen();
+    paintAcrossTheMiddle();
+    closePainter();
+    ASSERT_TRUE(hasFile("canvas-F2.layers"));
+    const auto before = projectFiles();
+    struct Case {
+        const char* what;
+        bool masking;
+    };
+    for (const Case& c : {Case {"painting", false}, Case {"mask", true}}) {
+        openPainter(1, c.masking);
+        paint({{20, 120}, {60, 120}, {100, 120}, {140, 120}});
+        {
+            plat::test::FailingWrites failing("plovix.meta", plat::detail::WriteFailurePoint::BeforeRename);
+            closePainter();
+        }
+        EXPECT_EQ(projectFiles(), before) << c.what;
+        dismissAlert();
+    }
 }
 
 TEST_F(PainterScreen, MaskingTheFirstFrameShowsBlackWhereItIsRubbedAway)
