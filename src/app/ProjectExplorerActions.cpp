@@ -72,23 +72,14 @@ void ProjectExplorer::showWelcome()
     if (presentedViewController())
         return;
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
-    bool welcomed = false;
-    WelcomeMain::handleWelcome([weakSelf, &welcomed](const plat::Dictionary& features) {
+    WelcomeMain::handleWelcome([weakSelf](const plat::Dictionary& features) {
         auto self = weakSelf.lock();
         if (!self)
             return;
-        welcomed = true;
         auto welcome = std::make_shared<WelcomeGridViewController>(features);
         welcome->setBackgroundGradientTopColor(plat::Color::colorWithHue(0.77, 0.77, 0.76, 1.0));
         welcome->setBackgroundGradientBottomColor(plat::Color::colorWithHue(0.78, 0.6, 0.95, 1.0));
         self->presentViewController(welcome, /*animated=*/true, nullptr);
-    });
-    if (welcomed)
-        return;
-    // After an update: what the versions since the last run brought (nothing on a fresh installation).
-    QVWhatsNew::handleWhatsNew([weakSelf](const plat::Dictionary& versions) {
-        if (auto self = weakSelf.lock())
-            self->presentViewController(std::make_shared<QVWhatsNewGridViewController>(versions), true, nullptr);
     });
 }
 

@@ -7,6 +7,7 @@
 #include "audio/QVMediaPickerItem.h"
 #include "platform/foundation/Fatal.h"
 #include "platform/foundation/Files.h"
+#include "platform/foundation/LocalizedComparison.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/BarButtonItem.h"
@@ -24,16 +25,6 @@ constexpr const char* kTrackCellIdentifier = "AlbumTrackCell";
 constexpr const char* kTrackCellLayout = "MQAlbumTrackTableViewCell";
 const plat::Color kOddRowColor = plat::Color::colorWithRed(245 / 255.0, 245 / 255.0, 245 / 255.0, 1);
 const plat::Color kSeparatorColor = plat::Color::colorWithRed(236 / 255.0, 236 / 255.0, 236 / 255.0, 1);
-
-// The platform's case-insensitive comparison, on the letters it folds alike here.
-bool titleComesFirst(const std::shared_ptr<QVMediaPickerItem>& a, const std::shared_ptr<QVMediaPickerItem>& b)
-{
-    auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
-    const std::string& left = a->title();
-    const std::string& right = b->title();
-    return std::lexicographical_compare(left.begin(), left.end(), right.begin(), right.end(),
-        [&](char x, char y) { return fold(static_cast<unsigned char>(x)) < fold(static_cast<unsigned char>(y)); });
-}
 
 }  // namespace
 
@@ -69,7 +60,9 @@ void QVMediaQueryViewController::updateLibraryFromFolderAtPath(const std::option
                     plat::URL::fileURLWithPath(plat::appendingPathComponent(*folder, name))))
                 items.push_back(std::move(item));
         }
-    std::stable_sort(items.begin(), items.end(), titleComesFirst);
+    const plat::LocalizedCaseInsensitiveComparison titleOrder;
+    std::stable_sort(items.begin(), items.end(),
+        [&titleOrder](const auto& a, const auto& b) { return titleOrder(a->title(), b->title()); });
     _mediaItems = std::move(items);
 }
 

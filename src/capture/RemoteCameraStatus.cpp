@@ -10,13 +10,14 @@ namespace zt {
 namespace {
 
 // A whole number within the range, written as a JSON number (not a
-// boolean, not text). A real such as 2.0 counts as the whole number it is.
+// boolean, not text). A real such as 2.0 counts as the whole number it is;
+// absent is 0, so a peer that leaves out one mode keeps the others.
 std::optional<int64_t> wholeNumber(
     const plat::Dictionary& dictionary, std::string_view key, int64_t lowest, int64_t highest)
 {
     const plat::Value* value = dictionary.find(key);
     if (!value)
-        return std::nullopt;
+        return 0;
     std::optional<int64_t> number;
     if (value->isInteger()) {
         number = value->int64Value();

@@ -51,8 +51,9 @@ std::optional<std::string> QVKeychainUtils::getPasswordForUsername(
     }
     plat::Data data;
     status = keychain.copyData(query, &data);
-    if (status == plat::errSecItemNotFound) {
-        // The item vanished between the two look-ups.
+    // Vanished between the two look-ups, or found without a password (none
+    // can be stored empty): unreadable, so that a store replaces it.
+    if (status == plat::errSecItemNotFound || (status == plat::errSecSuccess && data.empty())) {
         setError(error, keychainError(kQVKeychainUnreadablePasswordError));
         return std::nullopt;
     }

@@ -16,12 +16,14 @@ std::shared_ptr<GLImageOutput> GLImageFilterGroup::filterAtIndex(size_t filterIn
 
 void GLImageFilterGroup::addTarget(const std::shared_ptr<GLImageInput>& newTarget, int64_t textureLocation)
 {
-    _terminalFilter->addTarget(newTarget, textureLocation);
+    if (_terminalFilter)
+        _terminalFilter->addTarget(newTarget, textureLocation);
 }
 
 void GLImageFilterGroup::removeTarget(const std::shared_ptr<GLImageInput>& targetToRemove)
 {
-    _terminalFilter->removeTarget(targetToRemove);
+    if (_terminalFilter)
+        _terminalFilter->removeTarget(targetToRemove);
 }
 
 void GLImageFilterGroup::removeAllTargets()
@@ -32,28 +34,32 @@ void GLImageFilterGroup::removeAllTargets()
 
 void GLImageFilterGroup::setTargetToIgnoreForUpdates(const std::shared_ptr<GLImageInput>& target)
 {
-    _terminalFilter->setTargetToIgnoreForUpdates(target);
+    if (_terminalFilter)
+        _terminalFilter->setTargetToIgnoreForUpdates(target);
 }
 
 GLImageFrameProcessingBlock GLImageFilterGroup::frameProcessingCompletionBlock() const
 {
-    return _terminalFilter->frameProcessingCompletionBlock();
+    return _terminalFilter ? _terminalFilter->frameProcessingCompletionBlock() : GLImageFrameProcessingBlock {};
 }
 
 void GLImageFilterGroup::setFrameProcessingCompletionBlock(GLImageFrameProcessingBlock block)
 {
-    _terminalFilter->setFrameProcessingCompletionBlock(std::move(block));
+    if (_terminalFilter)
+        _terminalFilter->setFrameProcessingCompletionBlock(std::move(block));
 }
 
 void GLImageFilterGroup::prepareForImageCapture()
 {
-    _terminalFilter->prepareForImageCapture();
+    if (_terminalFilter)
+        _terminalFilter->prepareForImageCapture();
 }
 
 std::shared_ptr<const plat::Bitmap> GLImageFilterGroup::newCGImageFromCurrentlyProcessedOutputWithOrientation(
     plat::ImageOrientation imageOrientation)
 {
-    return _terminalFilter->newCGImageFromCurrentlyProcessedOutputWithOrientation(imageOrientation);
+    return _terminalFilter ? _terminalFilter->newCGImageFromCurrentlyProcessedOutputWithOrientation(imageOrientation)
+                           : nullptr;
 }
 
 void GLImageFilterGroup::forceProcessingAtSize(plat::Size frameSize)

@@ -33,7 +33,7 @@ public:
         _inputFilterToIgnoreForUpdates = std::move(filter);
     }
 
-    // Forwarded to the terminal filter.
+    // Forwarded to the terminal filter; without one they do nothing.
     using GLImageOutput::addTarget;
     void addTarget(const std::shared_ptr<GLImageInput>& newTarget, int64_t textureLocation) override;
     void removeTarget(const std::shared_ptr<GLImageInput>& targetToRemove) override;

@@ -52,7 +52,7 @@ struct GLImageHarrisCornerDetectionFilter::CornerExtraction {
     void extract(GLImageFilter& suppression, const plat::MediaTime& frameTime)
     {
         const plat::Size size = detail::readFilterOutput(
-            suppression, rawImagePixels, "The output texture internal format for this filter must be GL_RGBA.");
+            suppression, rawImagePixels, "The output texture format for this filter must be GL_RGBA.");
         const auto startTime = std::chrono::steady_clock::now();
         uint64_t numberOfCorners = 0;
         if (size.width > 0 && size.height > 0) {

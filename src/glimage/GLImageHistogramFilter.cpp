@@ -12,8 +12,9 @@ namespace zt {
 
 namespace {
 
-// Each point lands in the middle of its bin: value v at pixel column v of
-// the 256-wide target, not on the edge between two columns.
+// Each point lands in the middle of its bin, not on the edge between two
+// columns: value v at pixel column floor(v) of the 256-wide target, so a
+// fractional luminance counts in the bin of its whole part.
 std::string histogramVertexShader(const char* value, const char* colorFactor)
 {
     return std::string(R"(
@@ -27,7 +28,7 @@ void main()
         + value + R"(;
     colorFactor = )"
         + colorFactor + R"(;
-    gl_Position = vec4(-1.0 + (value + 0.5) * 0.0078125, 0.0, 0.0, 1.0);
+    gl_Position = vec4(-1.0 + (floor(value) + 0.5) * 0.0078125, 0.0, 0.0, 1.0);
     gl_PointSize = 1.0;
 }
 )";

@@ -28,7 +28,7 @@ struct GLImageHoughTransformLineDetector::LineExtraction {
     void extract(GLImageFilter& suppression, const plat::MediaTime& frameTime)
     {
         const plat::Size size = detail::readFilterOutput(
-            suppression, rawImagePixels, "The output texture internal format for this filter must be GL_RGBA.");
+            suppression, rawImagePixels, "The output texture format for this filter must be GL_RGBA.");
         uint64_t numberOfLines = 0;
         if (size.width > 0 && size.height > 0) {
             detail::forEachLitPixel(

@@ -133,8 +133,7 @@ bool GLImageParallelCoordinateLineTransformFilter::readInputPixels(size_t width,
 
 void GLImageParallelCoordinateLineTransformFilter::renderToTextureWithVertices(const float*, const float*, uint32_t)
 {
-    requireRGBAByteOutput(
-        outputTextureOptions(), "The output texture internal format for this filter must be GL_RGBA.");
+    requireRGBAByteOutput(outputTextureOptions(), "The output texture format for this filter must be GL_RGBA.");
     if (_preventRendering)
         return;
 

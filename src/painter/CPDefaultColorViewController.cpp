@@ -1,7 +1,6 @@
 #include "painter/CPDefaultColorViewController.h"
 
 #include "painter/CPColorPicker.h"
-#include "painter/CPColorPickerAlphaSlider.h"
 #include "platform/ui/Application.h"
 
 namespace zt {
@@ -21,11 +20,6 @@ void CPDefaultColorViewController::loadView()
     _picker = CPColorPicker::initWithFrame(root->bounds());
     _picker->setBackgroundColor(plat::Color::clearColor());
     _picker->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
-    // Brushes paint see-through too, so the picker offers the opacity beside the brightness.
-    auto alpha = CPColorPickerAlphaSlider::initWithFrame(kAlphaSliderFrame);
-    alpha->addTarget(_picker.get(), &CPColorPicker::alphaChanged, plat::ControlEventValueChanged);
-    _picker->addSubview(alpha);
-    _picker->setAlphaSlider(alpha);
     root->addSubview(_picker);
     _picker->setSelectedColor(_selectedColor);
     _picker->setOldColor(_selectedColor);

@@ -14,14 +14,13 @@ public:
     virtual void defaultColorController(CPDefaultColorViewController& controller, const plat::Color& color) = 0;
 };
 
-// The colour picker in a popover: wheel, brightness and opacity, every
-// change handed to the delegate at once (there is no confirm step). The
+// The colour picker in a popover: wheel and brightness, every change
+// handed to the delegate at once (there is no confirm step). The
 // caller sets the colour before the view loads; loading tells the delegate
 // nothing. Main queue.
 class CPDefaultColorViewController : public plat::ViewController {
 public:
     static constexpr plat::Size kPopoverSize {250, 180};
-    static constexpr plat::Rect kAlphaSliderFrame {{218, 5}, {30, 180}};
 
     CPDefaultColorViewController();
 

@@ -204,9 +204,9 @@ void MaskingView::erase()
 
 std::shared_ptr<plat::Image> MaskingView::createImage()
 {
-    const plat::Rect f = frame();
+    const plat::Size size = pictureSize();
     if (_surface && _surface->makeCurrent())
-        return _surface->createImage(static_cast<int>(f.size.width), static_cast<int>(f.size.height));
+        return _surface->createImage(static_cast<int>(size.width), static_cast<int>(size.height));
     return nullptr;
 }
 

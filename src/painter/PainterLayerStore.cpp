@@ -83,7 +83,7 @@ std::shared_ptr<const plat::Image> PainterLayerManager::readLayerPicture(const s
     if (!data)
         return nullptr;
     auto picture = plat::Image::imageWithData(*data);
-    const plat::Size expected = _paintingCanvas ? _paintingCanvas->frame().size : plat::Size {};
+    const plat::Size expected = _paintingCanvas ? _paintingCanvas->pictureSize() : plat::Size {};
     const bool fits = picture && (!_paintingCanvas || picture->size() == expected);
     if (!fits) {
         plat::log("painter: the layer picture {} is {}; it is kept aside", fileName,

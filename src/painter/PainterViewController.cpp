@@ -257,7 +257,7 @@ void PainterViewController::applyStoredSettings()
     if (settings.sizes)
         for (size_t index = 0; index < settings.sizes->size(); ++index)
             _brushes[kToolBrushTypes[index]]->setSize((*settings.sizes)[index]);
-    // The canvas's own brush may be one of those just recoloured: it takes the colour (and opacity) again.
+    // The canvas's own brush may be one of those just recoloured: it takes the colour again.
     if (settings.tool && _drawingView)
         _drawingView->changeBrush(static_cast<int32_t>(kToolBrushTypes[*settings.tool]));
 }
@@ -488,14 +488,6 @@ void PainterViewController::actionShow()
         });
 }
 
-std::shared_ptr<PainterBrush> PainterViewController::brushForTool(int64_t tool) const
-{
-    if (tool < 0 || tool >= PainterSettings::kToolCount)
-        return nullptr;
-    auto found = _brushes.find(kToolBrushTypes[tool]);
-    return found == _brushes.end() ? nullptr : found->second;
-}
-
 void PainterViewController::paintToolDidSelectTool(int64_t code)
 {
     switch (code) {
@@ -535,14 +527,6 @@ void PainterViewController::colorPaleteDidSelectColor(const plat::Color& color, 
         return;
     if (_drawingView)
         _drawingView->setBrushColorWithRed(red(color), green(color), blue(color));
-    if (auto brush = brushForTool(_currentSelectedTool); brush && alpha(color) < 1) {
-        // The canvas takes the components; the brush also keeps the opacity
-        // picked, and the canvas takes the brush again to paint with it.
-        brush->setColor(plat::Color::colorWithRed(red(color), green(color), blue(color), alpha(color)));
-        auto painting = std::dynamic_pointer_cast<PaintingView>(_drawingView);
-        if (painting && painting->brush() == brush)
-            painting->changeBrush(static_cast<int32_t>(brush->type()));
-    }
     if (static_cast<size_t>(_currentSelectedTool) < _colorToolList.size())
         _colorToolList[static_cast<size_t>(_currentSelectedTool)] = index;
     _toolPalette->setColor(color, _currentSelectedTool);

@@ -124,7 +124,6 @@ private:
     void moveShowButtonToBottom();
     bool isTablet() const;
     plat::Size screenSize() const;
-    std::shared_ptr<PainterBrush> brushForTool(int64_t tool) const;
 
     // Writing, in PainterSaving.cpp. Each gives the first write that failed;
     // storePainting then puts the frame's files back as they were.

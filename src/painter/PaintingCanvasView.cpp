@@ -1,5 +1,7 @@
 #include "painter/PaintingCanvasView.h"
 
+#include <cmath>
+
 #include "platform/ui/EAGLLayer.h"
 
 namespace zt {
@@ -27,5 +29,11 @@ PaintingCanvasView::PaintingCanvasView(plat::Rect frame)
 }
 
 PaintingCanvasView::~PaintingCanvasView() = default;
+
+plat::Size PaintingCanvasView::pictureSize() const
+{
+    const plat::Size size = frame().size;
+    return {std::trunc(size.width), std::trunc(size.height)};
+}
 
 }  // namespace zt

@@ -34,6 +34,9 @@ public:
     virtual void setBrushColorWithRed(double /*red*/, double /*green*/, double /*blue*/) { }
     virtual void changeBrush(int32_t /*type*/) { }
     virtual std::shared_ptr<plat::Image> createImage() { return nullptr; }
+    // The size of createImage's pictures: whole pixels, without the fraction
+    // of a point that a canvas may have (319.5 high on a phone).
+    plat::Size pictureSize() const;
     virtual void replayBuffer() { }
     virtual void undo() { }
     virtual void redo() { }

@@ -285,9 +285,9 @@ void PaintingView::appendStroke(std::shared_ptr<Stroke> stroke)
 
 std::shared_ptr<plat::Image> PaintingView::createImage()
 {
-    const plat::Rect f = frame();
-    const int width = static_cast<int>(f.size.width);
-    const int height = static_cast<int>(f.size.height);
+    const plat::Size size = pictureSize();
+    const int width = static_cast<int>(size.width);
+    const int height = static_cast<int>(size.height);
     if (_surface && _surface->makeCurrent())
         return _surface->createImage(width, height);
     auto empty = plat::Bitmap::allocateCleared(width, height, plat::PixelOrder::RGBA);

@@ -57,6 +57,22 @@ plat::Result<void> copyFolderAside(const std::string& from, const std::string& d
     return copied;
 }
 
+// Copies the file under a hidden name beside destination, then moves it
+// into place; like a folder, it never replaces what took the name meanwhile.
+plat::Result<void> copyFileAside(
+    const std::string& from, const std::string& destination, const std::function<bool()>& isCancelled)
+{
+    const std::string aside = plat::temporaryPathBeside(destination);
+    if (auto copied = plat::copyFileAtomically(from, aside, isCancelled); !copied.ok())
+        return copied;
+    auto moved = plat::moveItem(aside, destination);
+    if (moved.ok())
+        return plat::Result<void>::success();
+    if (auto removed = plat::removeItemIfExists(aside); !removed.ok())
+        plat::log("file sharing: {}", removed.error().localizedDescription());
+    return moved.error();
+}
+
 }  // namespace
 
 std::string detail::unusedNameInFolder(const std::string& folder, const std::string& name)
@@ -136,7 +152,7 @@ void FileSharingConnectHandler::uploadDataAtURL(
                     report([progress](FileSharingConnectHandler& self) { self.reportProgress(progress); });
                 });
             } else {
-                copied = plat::copyFileAtomically(from, destination, isCancelled);
+                copied = copyFileAside(from, destination, isCancelled);
             }
         }
         if (!copied.ok()) {

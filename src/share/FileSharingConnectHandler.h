@@ -14,9 +14,10 @@ namespace zt {
 // archive) copied into Documents, the folder a computer sees. The copy is
 // made under a hidden temporary name beside it and renamed when whole, so
 // a failure or a cancel leaves nothing there; a name that is taken gets
-// " 2", " 3"... before its extension. Documents/"Import" stays the inbox of
-// archives to import and is never written here. Main thread; the copy runs
-// on the target's serial queue.
+// " 2", " 3"... before its extension, and an item that takes the name while
+// the copy runs is left as it is: the share fails. Documents/"Import" stays
+// the inbox of archives to import and is never written here. Main thread;
+// the copy runs on the target's serial queue.
 class FileSharingConnectHandler : public ConnectHandler {
 public:
     static constexpr const char* kErrorDomain = "FileSharingConnectHandler";

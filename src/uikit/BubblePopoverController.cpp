@@ -24,6 +24,28 @@ constexpr unsigned kBubbleAutoresizing
 
 }  // namespace
 
+// Hears the end of one fade and hands it on while that fade is still the
+// controller's running one.
+class BubblePopoverController::Fade : public plat::ViewAnimationDelegate {
+public:
+    explicit Fade(std::weak_ptr<BubblePopoverController> controller)
+        : _controller(std::move(controller))
+    {
+    }
+
+    void animationDidStop(const std::string& animationID, bool finished, const plat::Value& context) override
+    {
+        auto controller = _controller.lock();
+        if (!controller || controller->_runningFade.get() != this)
+            return;
+        controller->_runningFade.reset();  // this object lives on in the caller's reference
+        controller->animationDidStop(animationID, finished, context);
+    }
+
+private:
+    std::weak_ptr<BubblePopoverController> _controller;
+};
+
 BubblePopoverController::BubblePopoverController() = default;
 
 BubblePopoverController::BubblePopoverController(std::shared_ptr<plat::ViewController> contentViewController)
@@ -148,11 +170,16 @@ void BubblePopoverController::presentPopoverFromRect(
         return;
     }
     container->setAlpha(0);
-    _fadingView = container;
-    plat::View::beginAnimations(kFadeInAnimation, plat::Value());
+    beginFade(kFadeInAnimation, plat::Value(), 1);
+}
+
+void BubblePopoverController::beginFade(const char* animationID, plat::Value context, double toAlpha)
+{
+    _runningFade = std::make_shared<Fade>(sharedAs<BubblePopoverController>());
+    plat::View::beginAnimations(animationID, std::move(context));
     plat::View::setAnimationDuration(kFadeSeconds);
-    plat::View::setAnimationDelegate(std::weak_ptr<plat::ViewAnimationDelegate>(self));
-    container->setAlpha(1);
+    plat::View::setAnimationDelegate(std::weak_ptr<plat::ViewAnimationDelegate>(_runningFade));
+    _view->setAlpha(toAlpha);
     plat::View::commitAnimations();
 }
 
@@ -181,19 +208,15 @@ void BubblePopoverController::dismissPopoverAnimated(bool animated, bool userIni
     _popoverVisible = false;
     _view->resignFirstResponder();
     if (!animated) {
-        _fadingView.reset();
+        _runningFade.reset();
         if (_contentViewController)
             _contentViewController->endAppearanceTransition();
         removeFromScreen();
         return;
     }
     _view->setUserInteractionEnabled(false);
-    _fadingView = _view;
-    plat::View::beginAnimations(kFadeOutAnimation, plat::Value(userInitiated));
-    plat::View::setAnimationDuration(kFadeSeconds);
-    plat::View::setAnimationDelegate(std::weak_ptr<plat::ViewAnimationDelegate>(sharedAs<BubblePopoverController>()));
-    _view->setAlpha(0);
-    plat::View::commitAnimations();
+    // Replaces a fade-in still running: only this fade's end takes the bubble away.
+    beginFade(kFadeOutAnimation, plat::Value(userInitiated), 0);
 }
 
 void BubblePopoverController::removeFromScreen()
@@ -210,10 +233,8 @@ void BubblePopoverController::removeFromScreen()
 
 void BubblePopoverController::animationDidStop(const std::string& animationID, bool, const plat::Value& context)
 {
-    auto fading = _fadingView.lock();
-    if (!fading || fading != _view)
+    if (!_view)
         return;
-    _fadingView.reset();
     auto self = sharedAs<BubblePopoverController>();
     if (animationID == kFadeInAnimation) {
         _view->setUserInteractionEnabled(true);
@@ -270,7 +291,7 @@ void BubblePopoverController::updateContentViewController(std::shared_ptr<plat::
     container->setAutoresizingMask(kBubbleAutoresizing);
     setView(container);
     _savedContainerView = container;
-    _fadingView.reset();
+    _runningFade.reset();
     updateBackgroundPassthroughViews();
 
     _contentViewController->beginAppearanceTransition(/*isAppearing=*/true, /*animated=*/false);

@@ -42,9 +42,7 @@ public:
 // it; the bubble fades in and out over kFadeSeconds; a shown popover can
 // take other content in the same bubble. The content hears the appearance
 // callbacks but is not made a child controller. Main thread.
-class BubblePopoverController : public plat::Object,
-                                public BubbleTouchableViewDelegate,
-                                public plat::ViewAnimationDelegate {
+class BubblePopoverController : public plat::Object, public BubbleTouchableViewDelegate {
 public:
     static constexpr double kFadeSeconds = 0.25;
     static constexpr double kReplaceSeconds = 0.3;
@@ -102,10 +100,15 @@ public:
     void repositionPopoverFromRect(
         plat::Rect rect, const plat::View& view, BubblePopoverArrowDirection permittedArrowDirections);
 
-    void animationDidStop(const std::string& animationID, bool finished, const plat::Value& context) override;
     void viewWasTouched(BubbleTouchableView& view) override;
 
 private:
+    class Fade;
+
+    // The end of the running fade; the ends of fades that a later one
+    // replaced never arrive here.
+    void animationDidStop(const std::string& animationID, bool finished, const plat::Value& context);
+    void beginFade(const char* animationID, plat::Value context, double toAlpha);
     // The key window's first subview, else the key window: the background view goes there.
     static std::shared_ptr<plat::View> keyView();
     static plat::Rect displayAreaForView(const plat::View& view);
@@ -131,9 +134,10 @@ private:
     plat::Rect _anchorRect;
     std::weak_ptr<const plat::View> _rootView;
     std::weak_ptr<BubblePopoverContainerView> _savedContainerView;
-    // The bubble whose fade is running: a fade that ends after a newer
-    // presentation or dismissal took its place has nothing left to finish.
-    std::weak_ptr<BubblePopoverContainerView> _fadingView;
+    // The animation delegate of the running fade. A newer presentation,
+    // dismissal or content replacement drops it, so that the end of a fade
+    // it replaced (a fade-in cut short by a fade-out, say) finishes nothing.
+    std::shared_ptr<Fade> _runningFade;
 };
 
 // Where a bar shows the item, in the view's coordinates (zero when no bar shows it).

@@ -367,13 +367,10 @@ void SPSidePanelController::setSize(double size, uint32_t side, Completion compl
         return;
     if (!std::isfinite(size)) {
         plat::log("SPSidePanelController: size {} for side {} ignored", size, side);
-        if (completion)
-            completion(*this, false);
         return;
     }
     const double oldLedge = _ledge[side];
     const double newLedge = std::max(sizeAsLedge(size, side), 0.0);
-    bool animating = false;
     if (_viewFirstAppeared && slidingControllerView()
         && positionOfSlidingView(orientationOfSide(side)) - offsetForLedge(oldLedge, side) == 0
         && newLedge != oldLedge) {
@@ -393,12 +390,9 @@ void SPSidePanelController::setSize(double size, uint32_t side, Completion compl
                 if (self && completion)
                     completion(*self, finished);
             });
-        animating = true;
     }
+    // The completion belongs to the slide: without one it is not called.
     setLedgeValue(newLedge, side);
-    // Nothing to slide: the ledge is stored, which is all the caller waits for.
-    if (!animating && completion)
-        completion(*this, true);
 }
 
 void SPSidePanelController::setLedgeValue(double ledge, uint32_t side)

@@ -250,8 +250,9 @@ public:
     double ledgeAsSize(double ledge, uint32_t mode, uint32_t side) const;
     double ledgeAsSize(double ledge, uint32_t side) const { return ledgeAsSize(ledge, _sizeMode, side); }
     double sizeForSide(uint32_t side) const;
-    // A size with NaN or an infinity is refused (the completion hears NO);
-    // the ledge it makes is kept within [0, the extent].
+    // A size with NaN or an infinity is refused; the ledge it makes is kept
+    // within [0, the extent]. The completion runs at the end of the slide of
+    // an exactly open side, and only then.
     void setSize(double size, uint32_t side, Completion completion);
     // Capped by the maximum, offered to the delegates, stored.
     void setLedgeValue(double ledge, uint32_t side);

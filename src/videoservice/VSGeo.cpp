@@ -159,7 +159,9 @@ void VSGeoRSSPoint::initWithXMLElement(const VSXMLElementPtr& element, const VSO
 VSXMLElementPtr VSGeoRSSPoint::XMLElement() const
 {
     auto element = XMLElementWithExtensionsAndDefaultName("georss:point");
-    if (element && !values().empty())
+    // Only a latitude and longitude pair is written: other counts of values
+    // leave the element without coordinates.
+    if (element && isPoint())
         element->addStringValue(coordinateString());
     return element;
 }
@@ -189,9 +191,8 @@ VSXMLElementPtr VSGeoRSSWhere::XMLElement() const
     if (element == nullptr)
         return nullptr;
     auto point = VSXMLNode::elementWithName("gml:Point");
-    std::string coordinates = coordinateString();
-    if (!coordinates.empty())
-        point->addChild(*VSXMLNode::elementWithName("gml:pos", coordinates));
+    if (isPoint())
+        point->addChild(*VSXMLNode::elementWithName("gml:pos", coordinateString()));
     element->addChild(*point);
     return element;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 
 namespace zt {
@@ -257,7 +258,10 @@ void WIWebImageManager::imageDownloaderDidFinishWithImage(
     }
     if (!(options & WIOptionRetryFailed))
         failedURLs.insert(downloader.url().absoluteString());
-    answerFailure(requests, downloader.undecodedImageError());
+    // The askers hear of it with no error, as of any download that brought
+    // no picture; the reason goes to the console.
+    plat::log("web image: {}", downloader.undecodedImageError().localizedDescription());
+    answerFailure(requests, std::nullopt);
 }
 
 void WIWebImageManager::imageDownloaderDidFailWithError(

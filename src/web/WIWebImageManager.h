@@ -73,8 +73,8 @@ private:
 // What a request's asker hears, on the main queue. All optional. The user
 // info is the request's own, null when none was given. Failures come with
 // the download's error: the server's status (kURLErrorDomain, the status as
-// the code), the connection's error, or why the bytes are not a picture; a
-// URL that cannot be loaded at all fails without one.
+// the code) or the connection's error; bytes that are not a picture and a
+// URL that cannot be loaded at all fail without one.
 class WIWebImageManagerDelegate {
 public:
     virtual ~WIWebImageManagerDelegate() = default;

@@ -81,17 +81,25 @@ uint32_t WSMIMEDocument::random()
     return static_cast<uint32_t>(generator());
 }
 
+bool WSMIMEDocument::isFoundInAnyPart(const std::string& boundary) const
+{
+    const auto* bytes = reinterpret_cast<const uint8_t*>(boundary.data());
+    return std::any_of(
+        parts_.begin(), parts_.end(), [&](const auto& part) { return part->containsBytes(bytes, boundary.size()); });
+}
+
 std::string WSMIMEDocument::uniqueBoundary()
 {
+    const std::string plain = "END_OF_PART";
+    if (!isFoundInAnyPart(plain))
+        return plain;
+    // A part that holds the plain boundary would end early at its reader.
     for (;;) {
         char suffix[9];
         std::snprintf(suffix, sizeof suffix, "%08x", random());
-        std::string boundary = std::string("END_OF_PART_") + suffix;
-        const auto* bytes = reinterpret_cast<const uint8_t*>(boundary.data());
-        bool collides = std::any_of(parts_.begin(), parts_.end(),
-            [&](const auto& part) { return part->containsBytes(bytes, boundary.size()); });
-        if (!collides)
-            return boundary;
+        std::string varied = plain + "_" + suffix;
+        if (!isFoundInAnyPart(varied))
+            return varied;
     }
 }
 

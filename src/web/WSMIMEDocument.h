@@ -33,8 +33,8 @@ private:
 };
 
 // Assembles a multipart body from parts and hands it out as one stream with
-// its length and boundary. The boundary is random and occurs in no part, so
-// a reader can always tell the parts apart. One thread at a time.
+// its length and boundary. The boundary occurs in no part, so a reader can
+// always tell the parts apart. One thread at a time.
 class WSMIMEDocument {
 public:
     static std::shared_ptr<WSMIMEDocument> MIMEDocument();
@@ -43,7 +43,8 @@ public:
     void addPartWithHeaders(const std::map<std::string, std::string>& headers, plat::Data body);
     // Fills whichever of the three it is given.
     void generateInputStream(std::shared_ptr<plat::InputStream>* stream, uint64_t* length, std::string* boundary);
-    // "END_OF_PART_" and eight hexadecimal digits, found in no part.
+    // "END_OF_PART"; where a part holds that, "END_OF_PART_" and eight
+    // hexadecimal digits found in no part.
     std::string uniqueBoundary();
     // With a seed, random() gives the seed and counts up from it (for tests);
     // 0 returns to fresh random numbers.
@@ -53,6 +54,8 @@ public:
     const std::vector<std::shared_ptr<WSMIMEPart>>& parts() const { return parts_; }
 
 private:
+    bool isFoundInAnyPart(const std::string& boundary) const;
+
     std::vector<std::shared_ptr<WSMIMEPart>> parts_;
     uint64_t length_ = 0;
     uint32_t randomSeed_ = 0;

@@ -383,6 +383,34 @@ TEST(RemoteCameraStatus, AWellFormedStatusIsRead)
     EXPECT_FALSE(status->whiteBalanceModeLocked);  // missing reads as NO
 }
 
+TEST(RemoteCameraStatus, AMissingPositionOrModeReadsAsZeroAndKeepsTheCapabilities)
+{
+    struct Case {
+        const char* missing;
+        int64_t zt::RemoteCameraStatus::*field;
+    };
+    const Case cases[] = {
+        {"AVCaptureDevicePosition", &zt::RemoteCameraStatus::position},
+        {"AVCaptureFocusMode", &zt::RemoteCameraStatus::focusMode},
+        {"AVCaptureExposureMode", &zt::RemoteCameraStatus::exposureMode},
+        {"AVCaptureWhiteBalanceMode", &zt::RemoteCameraStatus::whiteBalanceMode},
+    };
+    for (const Case& entry : cases) {
+        SCOPED_TRACE(entry.missing);
+        plat::Dictionary reply;
+        for (const char* key :
+            {"AVCaptureDevicePosition", "AVCaptureFocusMode", "AVCaptureExposureMode", "AVCaptureWhiteBalanceMode"}) {
+            if (std::string_view(key) != entry.missing)
+                reply.set(key, plat::Value(int64_t {2}));
+        }
+        reply.set("AVCaptureWhiteBalanceModeLocked", plat::Value(true));
+        auto status = zt::RemoteCameraStatus::fromDictionary(reply);
+        ASSERT_TRUE(status);
+        EXPECT_EQ((*status).*entry.field, 0);
+        EXPECT_TRUE(status->whiteBalanceModeLocked);
+    }
+}
+
 TEST(RemoteCameraStatus, RepliesOfTheWrongShapeAreRefused)
 {
     const std::string modes = R"("AVCaptureFocusMode": 0, "AVCaptureExposureMode": 2, "AVCaptureWhiteBalanceMode": 1)";
@@ -391,7 +419,6 @@ TEST(RemoteCameraStatus, RepliesOfTheWrongShapeAreRefused)
     EXPECT_FALSE(zt::RemoteCameraStatus::fromReply("{\"AVCaptureDevicePosition\": true, " + modes + "}"));
     EXPECT_FALSE(zt::RemoteCameraStatus::fromReply("{\"AVCaptureDevicePosition\": 7, " + modes + "}"));
     EXPECT_FALSE(zt::RemoteCameraStatus::fromReply("{\"AVCaptureDevicePosition\": 1.5, " + modes + "}"));
-    EXPECT_FALSE(zt::RemoteCameraStatus::fromReply("{" + modes + "}"));  // no position
     EXPECT_FALSE(zt::RemoteCameraStatus::fromReply(
         "{\"AVCaptureDevicePosition\": 1, " + modes + ", \"AVCaptureFocusModeLocked\": \"yes\"}"));
     EXPECT_FALSE(zt::RemoteCameraStatus::fromReply("[1, 2, 3]"));

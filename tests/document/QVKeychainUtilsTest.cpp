@@ -1,10 +1,12 @@
 #include "document/QVKeychainUtils.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Sandbox.h"
 #include "platform/security/Keychain.h"
+#include "support/MountNamespace.h"
 #include "support/TemporarySandbox.h"
 
 namespace {
@@ -104,6 +106,52 @@ TEST_F(KeychainLogins, ADamagedStoreReadsAsNoLoginAndSaysSoInTheLog)
     EXPECT_FALSE(zt::QVKeychainUtils::getPasswordForUsername("alice", kService, &error).has_value());
     std::string logged = testing::internal::GetCapturedStderr();
     EXPECT_NE(logged.find("is damaged"), std::string::npos) << logged;
+}
+
+TEST_F(KeychainLogins, AnItemWithoutAPasswordIsUnreadableAndAStoreReplacesIt)
+{
+    ASSERT_EQ(
+        plat::Keychain::forCurrentSandbox().add({kService, "alice", kService}, plat::Data()), plat::errSecSuccess);
+    EXPECT_FALSE(zt::QVKeychainUtils::getPasswordForUsername("alice", kService, &error).has_value());
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->code(), -1999);
+    // Even with updating off: the unreadable item is deleted and the login stored anew.
+    EXPECT_TRUE(zt::QVKeychainUtils::storeUsername("alice", "pw", kService, false, &error));
+    EXPECT_FALSE(error.has_value());
+    EXPECT_EQ(zt::QVKeychainUtils::getPasswordForUsername("alice", kService, &error), "pw");
+}
+
+TEST_F(KeychainLogins, WritesThatFailGiveNoWithTheKeychainsStatus)
+{
+    const auto run = plat::test::runInOwnMountNamespace();
+    if (run == plat::test::MountNamespaceRun::NotPermitted)
+        GTEST_SKIP() << "unshare -rm is not permitted here, so no folder can be bound read-only without root";
+    if (run == plat::test::MountNamespaceRun::Elsewhere)
+        return;
+    ASSERT_TRUE(zt::QVKeychainUtils::storeUsername("alice", "old", kService, false));
+    ASSERT_EQ(
+        plat::Keychain::forCurrentSandbox().add({kService, "empty", kService}, plat::Data()), plat::errSecSuccess);
+    plat::test::ReadOnlyBindMount readOnly(sandbox.sandbox().libraryDirectory() + "/Keychains");
+    ASSERT_TRUE(readOnly.ok()) << readOnly.error();
+    const struct {
+        const char* what;
+        std::function<bool(std::optional<plat::Error>*)> change;
+    } changes[] = {
+        {"delete", [](auto* e) { return zt::QVKeychainUtils::deleteItemForUsername("alice", kService, e); }},
+        {"delete of an unreadable item before a store",
+            [](auto* e) { return zt::QVKeychainUtils::storeUsername("empty", "pw", kService, false, e); }},
+        {"update", [](auto* e) { return zt::QVKeychainUtils::storeUsername("alice", "new", kService, true, e); }},
+        {"add", [](auto* e) { return zt::QVKeychainUtils::storeUsername("bob", "pw", kService, false, e); }},
+    };
+    for (const auto& [what, change] : changes) {
+        SCOPED_TRACE(what);
+        error.reset();
+        EXPECT_FALSE(change(&error));
+        const plat::Error reported = error.value_or(plat::Error("none", 0, "no error"));
+        EXPECT_EQ(reported.domain(), zt::kQVKeychainUtilsErrorDomain);
+        EXPECT_EQ(reported.code(), -36);  // the keychain's input/output error
+    }
+    EXPECT_EQ(zt::QVKeychainUtils::getPasswordForUsername("alice", kService), "old");
 }
 
 TEST_F(KeychainLogins, AStoreThatCannotBeReadIsAnErrorInTheLogToo)

@@ -23,6 +23,7 @@
 #include "render/OutlineViewController.h"
 #include "render/ThemeCardEditViewController.h"
 #include "render/ThemeCardTableViewController.h"
+#include "support/FailingWrites.h"
 #include "support/Idioms.h"
 #include "support/MediaTools.h"
 #include "support/RunLoopWaiting.h"
@@ -610,6 +611,17 @@ TEST_F(FrameEditorActions, ClosingWhilePanelsAnimateLeavesNothingBehind)
     for (const auto& subview : view->subviews()) {
         EXPECT_EQ(std::dynamic_pointer_cast<plat::Button>(subview), nullptr) << "a catch button stayed";
     }
+}
+
+TEST_F(FrameEditorActions, LeavingWhenTheProjectCannotBeSavedSaysWhyInTheSystemsWords)
+{
+    open(2);
+    {
+        plat::test::FailingWrites readOnly("plovix.meta", plat::detail::WriteFailurePoint::ReadOnly);
+        close();
+    }
+    EXPECT_EQ(closing->closed, 1) << "the person still leaves";
+    EXPECT_EQ(alertText(), "Error\nThe project could not be saved.\nRead-only file system.");
 }
 
 TEST_F(FrameEditorActions, UndoTakesBackTheStripsDelete)

@@ -193,6 +193,29 @@ TEST(GLImageHistogramFilter, CountsEachChannelOrLuminanceIntoItsBins)
     EXPECT_EQ(bin(*green, 100, 0), 0);
 }
 
+TEST(GLImageHistogramFilter, AFractionalLuminanceCountsInTheBinOfItsWholePart)
+{
+    struct Case {
+        int red, green, blue;
+        int bin;  // the whole part of 0.2125 r + 0.7154 g + 0.0721 b
+    };
+    const Case cases[] = {
+        {0, 100, 0, 71},  // 71.54
+        {255, 255, 0, 236},  // 236.6145
+        {255, 0, 0, 54},  // 54.1875
+    };
+    for (const Case& entry : cases) {
+        SCOPED_TRACE(entry.bin);
+        auto picture = zt::test::makePicture(4, 4, [&](int, int) {
+            return Colour {entry.red / 255.0, entry.green / 255.0, entry.blue / 255.0, 1};
+        });
+        auto luminance = histogramOf(zt::GLImageHistogramType::Luminance, *picture, 1);
+        ASSERT_TRUE(luminance);
+        EXPECT_EQ(bin(*luminance, entry.bin, 0), 16);
+        EXPECT_EQ(bin(*luminance, entry.bin + 1, 0), 0);
+    }
+}
+
 TEST(GLImageHistogramFilter, CountsOnePixelInTheFactorAndTakesAFactorOfZeroAsOne)
 {
     auto grey = zt::test::makePicture(64, 64, [](int, int) { return Colour {0.5, 0.5, 0.5, 1}; });

@@ -174,6 +174,17 @@ TEST(GLImageCornerDetectors, ReportAtMost511CornersAndOnlyWhatTheyStored)
     EXPECT_FLOAT_EQ(last.y, 36.0f / 40);
 }
 
+TEST(GLImageCornerDetectorsDeathTest, AnOutputThatIsNotRGBAIsRefusedWithItsMessage)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto options = zt::defaultTextureOptions();
+    options.internalFormat = 0x1909;  // GL_LUMINANCE
+    auto detector = std::make_shared<zt::GLImageHarrisCornerDetectionFilter>();
+    detector->terminalFilter()->setOutputTextureOptions(options);
+    EXPECT_DEATH(detector->extractCornerLocationsFromImageAtFrameTime(plat::MediaTime::make(1, 30)),
+        "The output texture format for this filter must be GL_RGBA\\.");
+}
+
 TEST(GLImageThresholdedNonMaximumSuppressionFilter, ReadsAPackedCountAcrossTheColourChannels)
 {
     // (1, 0, 0) packs 1/256.

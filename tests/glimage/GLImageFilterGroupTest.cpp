@@ -50,6 +50,20 @@ TEST(GLImageFilterGroup, AttachesTargetsToItsTerminalFilter)
     EXPECT_TRUE(group->terminalFilter()->targets().empty());
 }
 
+TEST(GLImageFilterGroup, WithoutATerminalFilterTargetOperationsDoNothing)
+{
+    auto group = std::make_shared<zt::GLImageFilterGroup>();
+    auto target = std::make_shared<RecordingTarget>();
+    group->addTarget(target);
+    group->setTargetToIgnoreForUpdates(target);
+    group->removeTarget(target);
+    group->setFrameProcessingCompletionBlock([](zt::GLImageOutput&, const plat::MediaTime&) {});
+    group->prepareForImageCapture();
+    EXPECT_FALSE(group->frameProcessingCompletionBlock());
+    EXPECT_FALSE(group->newCGImageFromCurrentlyProcessedOutputWithOrientation(plat::ImageOrientation::Up));
+    EXPECT_TRUE(group->targets().empty());
+}
+
 TEST(GLImageFilterGroup, TellsItsSourceItIsDoneOnlyAfterEveryInitialFilter)
 {
     auto group = std::make_shared<zt::GLImageFilterGroup>();

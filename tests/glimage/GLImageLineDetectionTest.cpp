@@ -232,6 +232,20 @@ std::vector<std::vector<int>> litRowsByColumn(const plat::Image& image)
     return rows;
 }
 
+TEST(GLImageLineDetectionDeathTest, AnOutputThatIsNotRGBAIsRefusedWithItsMessage)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto options = zt::defaultTextureOptions();
+    options.internalFormat = 0x1909;  // GL_LUMINANCE
+    const char* const message = "The output texture format for this filter must be GL_RGBA\\.";
+    auto transform = std::make_shared<zt::GLImageParallelCoordinateLineTransformFilter>();
+    transform->setOutputTextureOptions(options);
+    EXPECT_DEATH(transform->renderToTextureWithVertices(nullptr, nullptr, 0), message);
+    auto detector = std::make_shared<zt::GLImageHoughTransformLineDetector>();
+    detector->terminalFilter()->setOutputTextureOptions(options);
+    EXPECT_DEATH(detector->extractLineParametersFromImageAtFrameTime(plat::MediaTime::make(1, 30)), message);
+}
+
 TEST(GLImageLineGenerator, DrawsSlopesAndVerticalLinesAcrossTheFrame)
 {
     auto generator = std::make_shared<zt::GLImageLineGenerator>();

@@ -239,7 +239,11 @@ TEST_F(Picker, ThePopoverControllerTellsItsDelegateOfChangesButNotOfLoading)
     driver.wait(0);
     EXPECT_TRUE(recorder->colors.empty());
     EXPECT_EQ(controller->picker()->oldColor(), controller->selectedColor());
-    EXPECT_DOUBLE_EQ(controller->picker()->alphaSlider()->value(), 1.0);
+    // The palette's colours are opaque: no opacity slider in its picker.
+    EXPECT_FALSE(controller->picker()->alphaSlider());
+    const auto& members = controller->picker()->subviews();
+    EXPECT_TRUE(std::none_of(members.begin(), members.end(),
+        [](const auto& view) { return std::dynamic_pointer_cast<zt::CPColorPickerAlphaSlider>(view) != nullptr; }));
     controller->picker()->brightnessSlider()->mapPointToValue({19, 90});
     ASSERT_EQ(recorder->colors.size(), 1u);
     EXPECT_EQ(recorder->colors[0], controller->selectedColor());

@@ -1,9 +1,16 @@
 #include "render/AnimatedGifRenderer.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <sstream>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
 
 #include "RenderTestSupport.h"
+#include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/UniformTypeIdentifiers.h"
+#include "support/MountNamespace.h"
 #include "support/Pillow.h"
 
 namespace {
@@ -167,6 +174,36 @@ TEST_F(GifExport, CancellingLeavesTheLastGifAsItWas)
     EXPECT_EQ(plat::readFile(path).value(), last);
     EXPECT_EQ(plat::contentsOfDirectory(plat::deletingLastPathComponent(path)).value(),
         std::vector<std::string> {plat::lastPathComponent(path)});
+}
+
+// A real disk without a byte of room: the render cache on a full tmpfs in a
+// namespace of our own, where the GIF's very first write fails.
+TEST_F(GifExport, ADiskWithNoRoomAtAllFailsWithTheSystemsReason)
+{
+    const auto run = plat::test::runInOwnMountNamespace();
+    if (run == plat::test::MountNamespaceRun::NotPermitted)
+        GTEST_SKIP() << "unshare -rm is not permitted here, so no tmpfs can be mounted without root";
+    if (run == plat::test::MountNamespaceRun::Elsewhere)
+        return;
+    addFrames(3);
+    const std::string cache = zt::MovieRenderer::renderCacheDirectory();
+    ASSERT_TRUE(plat::createDirectory(cache, plat::IntermediateDirectories::Yes).ok());
+    ASSERT_EQ(::mount("none", cache.c_str(), "tmpfs", 0, "size=1m"), 0) << std::strerror(errno);
+    struct Unmount {
+        std::string at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount {cache};
+    struct statvfs disk { };
+    ASSERT_EQ(::statvfs(cache.c_str(), &disk), 0);
+    plat::FileDescriptor filler(::open((cache + "/filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+    ASSERT_EQ(::posix_fallocate(filler.get(), 0, static_cast<off_t>(disk.f_bavail * disk.f_frsize)), 0);
+    ASSERT_EQ(::statvfs(cache.c_str(), &disk), 0);
+    ASSERT_EQ(disk.f_bavail, 0u);
+
+    ASSERT_TRUE(exportAndWait(*renderer, gifType()));
+    EXPECT_EQ(renderer->status(), zt::MovieRendererStatusFailed);
+    ASSERT_TRUE(renderer->error());
+    EXPECT_EQ(renderer->error()->localizedDescription(), "Error writing animated GIF. No space left on device.");
 }
 
 TEST_F(GifExport, TheEstimateCountsEveryEntry)

@@ -5,15 +5,19 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 #include "document/Frame.h"
 #include "document/FrameList.h"
 #include "document/ProjectModel.h"
+#include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
@@ -171,6 +175,50 @@ TEST_F(ShareTargets, AFullDiskOrACancelLeavesNothingInDocuments)
     ASSERT_TRUE(next->arrived);
     EXPECT_FALSE(listener->done());
     EXPECT_EQ(documentNames(), (std::vector<std::string> {"Kites.export"}));
+}
+
+// The export is read from a pipe that gives its bytes only after someone
+// has made an item of the same name in Documents: whatever took the name
+// while the copy ran stays theirs, the share fails and leaves nothing aside.
+TEST_F(ShareTargets, FileSharingNeverReplacesWhatTookTheNameWhileItCopied)
+{
+    const std::string pond = exports + "/Pond.export";
+    ASSERT_TRUE(plat::createDirectory(pond, plat::IntermediateDirectories::No).ok());
+    ASSERT_TRUE(plat::copyItem(images + "/frame-00000.jpg", pond + "/frame-00000.jpg", plat::ReplaceExisting::No).ok());
+    struct Case {
+        std::string from;
+        std::string pipe;
+    };
+    auto handler = std::make_shared<zt::FileSharingConnectHandler>(exporter);
+    for (const Case& c :
+        {Case {exports + "/Pond.mov", exports + "/Pond.mov"}, Case {pond, pond + "/frame-00001.jpg"}}) {
+        const std::string name = plat::lastPathComponent(c.from);
+        ASSERT_EQ(::mkfifo(c.pipe.c_str(), 0644), 0) << std::strerror(errno);
+        plat::Semaphore readerCame;
+        plat::Semaphore nameTaken;
+        // Detached: a reader that never comes leaves the thread waiting, not the test.
+        std::thread([pipe = c.pipe, readerCame, nameTaken]() mutable {
+            // Opening a pipe for writing waits for its reader.
+            plat::FileDescriptor fd(::open(pipe.c_str(), O_WRONLY | O_CLOEXEC));
+            readerCame.signal();
+            if (nameTaken.wait(60))
+                (void)!::write(fd.get(), "pond", 4);
+        }).detach();
+        auto listener = std::make_shared<Listener>();
+        handler->setDelegate(listener);
+        handler->uploadDataAtURL(plat::URL::fileURLWithPath(c.from), "Pond", "", "any");
+        ASSERT_TRUE(readerCame.wait(60)) << name;
+        ASSERT_TRUE(plat::writeFileAtomically(sandbox.documents() + "/" + name, std::string("mine")).ok());
+        nameTaken.signal();
+        plat::test::runMainLoopUntil([&] { return listener->done(); }, 20);
+
+        ASSERT_TRUE(listener->failure) << name;
+        EXPECT_NE(listener->failure->localizedDescription().find("File exists"), std::string::npos)
+            << listener->failure->localizedDescription();
+        EXPECT_EQ(plat::readFile(sandbox.documents() + "/" + name).value(), plat::Data({'m', 'i', 'n', 'e'})) << name;
+        EXPECT_EQ(documentNames(), std::vector<std::string> {name}) << "nothing hidden left beside it";
+        ASSERT_TRUE(plat::removeItem(sandbox.documents() + "/" + name).ok());
+    }
 }
 
 // A real full disk: Documents on a 1 MB tmpfs in a namespace of our own.

@@ -465,6 +465,32 @@ TEST_F(BubblePopover, AFadeThatEndsAfterANewerPresentationLeavesItAlone)
     EXPECT_EQ(popover->view()->superview(), popover->backgroundView());
 }
 
+TEST_F(BubblePopover, ADismissalDuringTheFadeInEndsWithItsOwnFade)
+{
+    present();
+    clock.advance(0.1);
+    popover->dismissPopoverAnimated(true);
+    clock.advance(0.2);  // past the end of the fade-in
+    EXPECT_FALSE(popover->isPopoverVisible());
+    clock.advance(0.1);
+    EXPECT_FALSE(popover->view());
+    EXPECT_FALSE(popover->backgroundView());
+    EXPECT_EQ(screen->subviews().size(), 1u);
+    driver.tapAt(windowPoint(*control, {20, 20}));
+    EXPECT_EQ(controlTaps->taps, 1) << "the next touch reaches the screen";
+}
+
+TEST_F(BubblePopover, AFadeInCutShortByANewPresentationDoesNotFinishTheNewOne)
+{
+    present();
+    clock.advance(0.1);
+    present();
+    clock.advance(0.1);
+    EXPECT_FALSE(popover->isPopoverVisible()) << "the new bubble is still fading in";
+    clock.advance(0.2);
+    EXPECT_TRUE(popover->isPopoverVisible());
+}
+
 // The bubble's picture over a screen; each part (body, arrow, caption) must show.
 class BubblePopoverPicture : public BubblePopover {
 protected:

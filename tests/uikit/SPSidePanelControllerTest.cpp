@@ -55,7 +55,7 @@ TEST_F(SidePanelModel, TheBounceFactorIsClampedAndDurationsRefuseNonsense)
     EXPECT_EQ(container->closeSlideAnimationDuration(), 0.3);
 }
 
-TEST_F(SidePanelModel, BadSizesAreRefusedOrClampedAndTheCompletionHears)
+TEST_F(SidePanelModel, BadSizesAreRefusedOrClampedAndWithoutASlideNoCompletionRuns)
 {
     std::vector<std::string> done;
     container->setLeftSize(NAN, recordCompletion(done));
@@ -64,7 +64,7 @@ TEST_F(SidePanelModel, BadSizesAreRefusedOrClampedAndTheCompletionHears)
     EXPECT_EQ(container->leftLedgeSize(), 0.0);
     container->setMaxSize(INFINITY);
     EXPECT_EQ(container->maxSize(), 0.0);
-    EXPECT_EQ(done, (std::vector<std::string> {"done NO", "done YES"}));
+    EXPECT_TRUE(done.empty());
 }
 
 TEST_F(SidePanelModel, SidesAndControllersMapBothWays)

@@ -396,6 +396,20 @@ TEST(VSGeoParsing, W3CPointNeedsBothCoordinatesAndWhereWritesOnePos)
     EXPECT_EQ(points.value().front()->stringValue(), "45.5 -73.25");
 }
 
+TEST(VSGeoWriting, ALocationThatIsNotAPointWritesNoCoordinates)
+{
+    const std::vector<std::shared_ptr<VSGeo>> locations {VSGeo::geoWithLatitude<VSGeoRSSPoint>(1, 2),
+        VSGeo::geoWithLatitude<VSGeoRSSWhere>(1, 2), VSGeo::geoWithLatitude<VSGeoW3CPoint>(1, 2)};
+    for (const auto& geo : locations) {
+        geo->setValues({11.5, 22.5, 33.5, 44.5});
+        const std::string xml = xmlOf(*geo);
+        SCOPED_TRACE(xml);
+        EXPECT_EQ(xml.find("11.5"), std::string::npos);
+        EXPECT_EQ(xml.find("44.5"), std::string::npos);
+        EXPECT_EQ(xml.find("pos"), std::string::npos);
+    }
+}
+
 TEST(VSGeoLocationDeathTest, BareGeoIsAProgrammingError)
 {
     auto entry = VSEntryBase::entry();

@@ -192,6 +192,15 @@ Result<void> flushItem(const std::string& path)
     return Result<void>::success();
 }
 
+// The injected failure stands for a disk that cannot take the bytes when
+// they are flushed.
+Result<void> flushBuiltItem(const std::string& path, detail::WriteFailurePoint injected)
+{
+    if (injected == detail::WriteFailurePoint::FlushingItem)
+        return Error::posix(EIO, "flush (injected)", path);
+    return flushItem(path);
+}
+
 // Renames from over to where a folder is involved: rename() replaces only
 // an empty folder, so the two are swapped and the old item, now under the
 // temporary name, is removed.
@@ -217,6 +226,18 @@ Result<void> swapInPlace(const std::string& from, const std::string& to)
     if (auto removed = removeTree(from); !removed.ok())
         log("files: the replaced {} stays as {}: {}", to, from, removed.error().localizedDescription());
     return Result<void>::success();
+}
+
+// rename() that refuses an item at to in the same step (EEXIST), so that
+// nothing made there after a check is replaced; where the file system
+// cannot, the caller's check before it is the guard.
+int renameWithoutReplacing(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return -1;
+    return ::rename(from.c_str(), to.c_str());
 }
 
 std::mutex faultLock;
@@ -596,7 +617,7 @@ Result<MovedItem> moveItem(const std::string& from, const std::string& to)
     if (::lstat(to.c_str(), &info) == 0)
         return Error::posix(EEXIST, "move to", to);
     detail::MoveFailurePoint injected = injectedMoveFailure(from);
-    if (injected == detail::MoveFailurePoint::None && ::rename(from.c_str(), to.c_str()) == 0)
+    if (injected == detail::MoveFailurePoint::None && renameWithoutReplacing(from, to) == 0)
         return MovedItem {};
     int renameError = injected == detail::MoveFailurePoint::None ? errno : EXDEV;
     if (renameError != EXDEV)
@@ -655,7 +676,7 @@ Result<void> replaceItemWithItemBuiltAside(const std::string& temporaryPath, con
     detail::WriteFailurePoint injected = injectedFailure(path);
     if (injected == detail::WriteFailurePoint::ReadOnly)
         return discard(Error::posix(EROFS, "replace", path));
-    if (auto flushed = flushItem(temporaryPath); !flushed.ok())
+    if (auto flushed = flushBuiltItem(temporaryPath, injected); !flushed.ok())
         return discard(flushed.error());
     if (injected == detail::WriteFailurePoint::BeforeRename)
         return discard(Error::posix(EIO, "replace (injected)", path));

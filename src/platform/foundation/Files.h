@@ -146,12 +146,21 @@ Result<uint64_t> freeSpace(const std::string& path);
 
 namespace detail {
 // Where an atomic write can be made to fail, for tests that prove an
-// interrupted save leaves the previous file whole. FlushingFolder fails the
-// flush of the folder after the rename. ReadOnly makes the path behave as on
-// a read-only file system, whoever the process runs as: every change fails
-// with EROFS (atomic writes, new folders, copies and moves to it, removals,
-// permission changes) and nothing is changed.
-enum class WriteFailurePoint { None, BeforeWriting, AfterHalfTheBytes, BeforeRename, FlushingFolder, ReadOnly };
+// interrupted save leaves the previous file whole. FlushingItem fails the
+// flush of an item built aside, before it is put in place. FlushingFolder
+// fails the flush of the folder after the rename. ReadOnly makes the path
+// behave as on a read-only file system, whoever the process runs as: every
+// change fails with EROFS (atomic writes, new folders, copies and moves to
+// it, removals, permission changes) and nothing is changed.
+enum class WriteFailurePoint {
+    None,
+    BeforeWriting,
+    AfterHalfTheBytes,
+    FlushingItem,
+    BeforeRename,
+    FlushingFolder,
+    ReadOnly
+};
 using WriteFaultInjector = std::function<WriteFailurePoint(const std::string& path)>;
 // Installs the injector for every atomic write of the process; an empty
 // function removes it. Only tests install one.

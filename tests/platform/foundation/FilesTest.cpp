@@ -135,6 +135,8 @@ TEST_F(Files, AnItemBuiltAsideReplacesWhatWasThereWholeOrNotAtAll)
              Case {Kind::Folder, Kind::File, Point::None, "file new"},
              Case {Kind::File, Kind::File, Point::BeforeRename, "file old"},
              Case {Kind::Folder, Kind::Folder, Point::BeforeRename, "folder old.jpg"},
+             Case {Kind::File, Kind::File, Point::FlushingItem, "file old"},
+             Case {Kind::Folder, Kind::Folder, Point::FlushingItem, "folder old.jpg"},
              Case {Kind::Folder, Kind::Folder, Point::ReadOnly, "folder old.jpg"},
          }) {
         ASSERT_TRUE(plat::removeItemIfExists(item).ok());
@@ -150,6 +152,24 @@ TEST_F(Files, AnItemBuiltAsideReplacesWhatWasThereWholeOrNotAtAll)
         EXPECT_EQ(replaced.ok(), c.failure == Point::None) << c.after;
         EXPECT_EQ(describe(), c.after);
         EXPECT_EQ(names(), std::vector<std::string> {"export"}) << c.after << ": nothing left aside";
+    }
+}
+
+// A rename that the file system itself refuses: a name longer than a
+// folder entry may be.
+TEST_F(Files, AnItemBuiltAsideWhoseRenameIsRefusedLeavesNothingAside)
+{
+    enum class Built { File, Folder };
+    const std::string item = folder.path(std::string(260, 'n'));  // past the 255 bytes of a name
+    for (Built kind : {Built::File, Built::Folder}) {
+        const bool isFolder = kind == Built::Folder;
+        std::string built
+            = isFolder ? plat::createTemporaryFolderBeside(item).value() : plat::temporaryPathBeside(item);
+        ASSERT_TRUE(plat::writeFileAtomically(isFolder ? built + "/new.jpg" : built, std::string("new")).ok());
+        auto replaced = plat::replaceItemWithItemBuiltAside(built, item);
+        ASSERT_FALSE(replaced.ok());
+        EXPECT_EQ(replaced.error().code(), ENAMETOOLONG);
+        EXPECT_EQ(names(), std::vector<std::string> {}) << (isFolder ? "folder" : "file");
     }
 }
 

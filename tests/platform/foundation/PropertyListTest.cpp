@@ -749,6 +749,32 @@ TEST(PropertyListXML, DocumentTypesDeclareNothingAndRawTextIsKeptInAnyMarkup)
                      .ok());
 }
 
+// Encoding names are not case-sensitive: lists written by other tools say
+// "utf-8" as often as "UTF-8".
+TEST(PropertyListXML, ReadsDeclaredEncodingsWrittenInAnyCase)
+{
+    struct Declared {
+        std::string_view encoding;
+        std::string_view bytes;
+        std::string_view read;
+    };
+    for (const Declared& c : {
+             Declared {"utf-8", "caf\xC3\xA9", "caf\xC3\xA9"},
+             Declared {"Utf-8", "caf\xC3\xA9", "caf\xC3\xA9"},
+             Declared {"utf8", "caf\xC3\xA9", "caf\xC3\xA9"},
+             Declared {"us-ascii", "cafe", "cafe"},
+             Declared {"iso-8859-1", "caf\xE9", "caf\xC3\xA9"},
+             Declared {"Iso-8859-15", "\xA4", "\xE2\x82\xAC"},
+             Declared {"WINDOWS-1252", "\x80", "\xE2\x82\xAC"},
+         }) {
+        const std::string list = "<?xml version=\"1.0\" encoding=\"" + std::string(c.encoding)
+            + "\"?>\n<plist version=\"1.0\"><string>" + std::string(c.bytes) + "</string></plist>\n";
+        auto read = PropertyListSerialization::propertyListWithData(bytesOf(list));
+        ASSERT_TRUE(read.ok()) << c.encoding << ": " << read.error().description();
+        EXPECT_EQ(read.value(), Value(std::string(c.read))) << c.encoding;
+    }
+}
+
 TEST(PropertyListXML, AListWhoseEncodingHidesItsSubsetIsRefusedAndLeavesNothingBehind)
 {
     const Data list = bytesOf(listHidingItsSubsetInUtf7(1000));

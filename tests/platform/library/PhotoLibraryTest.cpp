@@ -100,6 +100,26 @@ TEST_F(PhotoLibraryFolder, PicturesAndMoviesTakeTheirNumbersFromOneCounter)
     EXPECT_EQ(savePicture(), "IMG_0004.JPG");
 }
 
+// Past IMG_9999 the counter starts again from the first number, and takes
+// only numbers that no file of either kind has.
+TEST_F(PhotoLibraryFolder, PastTheLastNumberTheCounterTakesOnlyFreeNumbers)
+{
+    const std::string roll = library.root() + "/Camera Roll";
+    ASSERT_TRUE(plat::createDirectory(roll, plat::IntermediateDirectories::Yes).ok());
+    const std::vector<std::string> kept {"IMG_0001.JPG", "IMG_0002.MOV", "IMG_0004.PNG", "IMG_9998.JPG"};
+    for (const std::string& name : kept)
+        ASSERT_TRUE(plat::writeFileAtomically(roll + "/" + name, name).ok());
+    auto picture = plat::test::makeFlatImage(16, 12, {0, 0, 255, 255});
+    const std::string movie = sandbox.path("clip.mov");
+    ASSERT_TRUE(plat::writeFileAtomically(movie, std::string("movie")).ok());
+    auto savePicture = [&] { return library.saveImage(*picture).value().fileName; };
+    auto saveMovie = [&] { return library.saveVideo(movie).value().fileName; };
+    const std::vector<std::string> saved {savePicture(), saveMovie(), savePicture(), saveMovie()};
+    EXPECT_EQ(saved, (std::vector<std::string> {"IMG_9999.JPG", "IMG_0003.MOV", "IMG_0005.JPG", "IMG_0006.MOV"}));
+    for (const std::string& name : kept)
+        EXPECT_EQ(plat::readFile(roll + "/" + name).value(), plat::Data(name.begin(), name.end())) << name;
+}
+
 TEST_F(PhotoLibraryFolder, ADamagedPictureDecodesToNothing)
 {
     ASSERT_TRUE(plat::createDirectory(library.root() + "/Camera Roll", plat::IntermediateDirectories::Yes).ok());
