@@ -28,6 +28,9 @@
 #include "platform/ui/ViewController.h"
 #include "platform/ui/ViewRendering.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/scripting/PixelMask.h"
+#include "platform/ui/scripting/ScreenScene.h"
+#include "platform/ui/scripting/TappableControls.h"
 #include "platform/ui/scripting/UIDriver.h"
 #include "platform/ui/scripting/ViewDescription.h"
 
@@ -35,17 +38,25 @@ namespace plat::scripting {
 
 namespace {
 
+using detail::collectAlerts;
+using detail::collectCatchers;
 using detail::controllersOnScreen;
+using detail::controllersShown;
 using detail::describe;
-using detail::drawsWithin;
-using detail::isShown;
+using detail::holds;
+using detail::isSameScreen;
+using detail::nameOf;
+using detail::ownState;
+using detail::PixelMask;
+using detail::Scene;
+using detail::sceneOf;
+using detail::Tappable;
+using detail::tappableControls;
 using detail::windowFrameOf;
 
-// The screen is compared at one pixel a point: a pixel counts as changed
-// past this difference in a channel, and a tap as seen when more pixels
-// than these changed where nothing moves by itself.
+// The screen is compared at one pixel a point, and a tap seen when more
+// pixels than these changed where nothing moves by itself.
 constexpr double kPixelsPerPoint = 1;
-constexpr int kChannelTolerance = 24;
 constexpr int64_t kSeenPixels = 8;
 // A brief answer to a tap is looked for this long after it.
 constexpr double kGlanceSeconds = 0.1;
@@ -65,299 +76,6 @@ constexpr double kSliderDragShare = 0.25;
 constexpr double kSliderDragSeconds = 0.2;
 constexpr double kShortestDragPoints = 20;
 constexpr double kRowDragShare = 1.5;
-
-template <typename T> bool holds(const std::vector<std::weak_ptr<T>>& list, const T* item)
-{
-    return std::any_of(list.begin(), list.end(), [item](const auto& weak) { return weak.lock().get() == item; });
-}
-
-template <typename T> std::vector<std::weak_ptr<T>> weakened(const std::vector<std::shared_ptr<T>>& list)
-{
-    return {list.begin(), list.end()};
-}
-
-bool isSelectableRow(const View& view)
-{
-    auto* cell = dynamic_cast<const TableViewCell*>(&view);
-    auto* item = dynamic_cast<const CollectionViewCell*>(&view);
-    if ((!cell && !item) || (cell && cell->selectionStyle() == TableViewCellSelectionStyle::None))
-        return false;
-    for (auto v = view.superview(); v; v = v->superview()) {
-        if (auto* table = dynamic_cast<const TableView*>(v.get()))
-            return cell && table->allowsSelection();
-        if (auto* collection = dynamic_cast<const CollectionView*>(v.get()))
-            return item && collection->allowsSelection();
-    }
-    return false;
-}
-
-bool isChosenTab(const Control& control)
-{
-    if (!control.isSelected())
-        return false;
-    for (auto v = control.superview(); v; v = v->superview())
-        if (dynamic_cast<const TabBar*>(v.get()))
-            return true;
-    return false;
-}
-
-bool isChosenRow(const View& view)
-{
-    auto* cell = dynamic_cast<const TableViewCell*>(&view);
-    auto* item = dynamic_cast<const CollectionViewCell*>(&view);
-    return (cell && cell->isSelected()) || (item && item->isSelected());
-}
-
-// Enabled controls and selectable rows that take touches, back to front.
-void collectTappable(const std::shared_ptr<View>& view, std::vector<std::shared_ptr<View>>& out)
-{
-    if (!isShown(*view) || !view->isUserInteractionEnabled())
-        return;
-    if (auto* control = dynamic_cast<const Control*>(view.get())) {
-        // A clear touch zone (a panel's catch button) is no control a person
-        // sees; the chosen tab is where the person is already.
-        if (control->isEnabled() && drawsWithin(*control, windowFrameOf(*control)) && !isChosenTab(*control))
-            out.push_back(view);
-        return;
-    }
-    // A chosen row is where the person is already, as a chosen tab is.
-    if (isSelectableRow(*view) && !isChosenRow(*view))
-        out.push_back(view);
-    for (const auto& subview : view->subviews())
-        collectTappable(subview, out);
-}
-
-std::string firstText(const View& view)
-{
-    if (auto* label = dynamic_cast<const Label*>(&view); label && isShown(*label) && !label->text().empty())
-        return label->text();
-    for (const auto& subview : view.subviews())
-        if (auto text = firstText(*subview); !text.empty())
-            return text;
-    return {};
-}
-
-// Navigations whose views are on screen: how deep they are tells a push.
-// (Other controllers come and go as rows scroll into view.)
-void collectOwners(const View& view, std::vector<std::shared_ptr<ViewController>>& out)
-{
-    if (!isShown(view))
-        return;
-    if (auto owner = std::dynamic_pointer_cast<NavigationController>(view.viewController());
-        owner && std::find(out.begin(), out.end(), owner) == out.end())
-        out.push_back(owner);
-    for (const auto& subview : view.subviews())
-        collectOwners(*subview, out);
-}
-
-// The controllers on screen, and navigations whose views were placed on it
-// without containment (a sheet's navigation over its screen).
-std::vector<std::shared_ptr<ViewController>> controllersShown(const Window& window)
-{
-    auto controllers = controllersOnScreen(window);
-    collectOwners(window, controllers);
-    return controllers;
-}
-
-bool hasName(const View& view, const Window& window);
-
-// What a person or a script calls the control: its accessibility label, the
-// title it shows, its identifier, the outlet it fills, the text it shows,
-// or at least its kind and place.
-std::string nameOf(const View& view, const Window& window)
-{
-    if (!view.accessibilityLabel().empty())
-        return view.accessibilityLabel();
-    if (auto* button = dynamic_cast<const Button*>(&view); button && !button->currentTitle().empty())
-        return button->currentTitle();
-    if (!view.accessibilityIdentifier().empty())
-        return view.accessibilityIdentifier();
-    // The controllers on screen and the one whose view holds it (a popover's content is no child).
-    auto controllers = controllersShown(window);
-    for (const View* v = &view; v; v = v->superview().get())
-        if (auto owner = v->viewController()) {
-            controllers.push_back(owner);
-            break;
-        }
-    for (const auto& controller : controllers)
-        for (const std::string& outlet : controller->outletNames())
-            if (controller->outlet(outlet).get() == &view)
-                return outlet;
-    if (auto text = firstText(view); !text.empty())
-        return text;
-    // A picture button captioned by the one label beside it.
-    if (auto holder = view.superview()) {
-        std::vector<std::string> captions;
-        for (const auto& sibling : holder->subviews())
-            if (auto* label = dynamic_cast<const Label*>(sibling.get());
-                label && isShown(*label) && !label->text().empty())
-                captions.push_back(label->text());
-        if (captions.size() == 1)
-            return captions.front();
-    }
-    return describe(view);
-}
-
-bool hasName(const View& view, const Window& window)
-{
-    return nameOf(view, window) != describe(view);
-}
-
-// What the control shows of its own state.
-std::string ownState(const View& view)
-{
-    std::string state;
-    if (auto* control = dynamic_cast<const Control*>(&view))
-        state += formatLine("selected {} enabled {}", control->isSelected(), control->isEnabled());
-    if (auto* button = dynamic_cast<const Button*>(&view))
-        state += " title " + button->currentTitle();
-    if (auto* toggle = dynamic_cast<const Switch*>(&view))
-        state += formatLine(" on {}", toggle->isOn());
-    if (auto* slider = dynamic_cast<const Slider*>(&view))
-        state += formatLine(" value {}", slider->value());
-    if (auto* segments = dynamic_cast<const SegmentedControl*>(&view))
-        state += formatLine(" segment {}", segments->selectedSegmentIndex());
-    if (auto* cell = dynamic_cast<const TableViewCell*>(&view))
-        state += formatLine(" row selected {}", cell->isSelected());
-    if (auto* item = dynamic_cast<const CollectionViewCell*>(&view))
-        state += formatLine(" item selected {}", item->isSelected());
-    return state;
-}
-
-// Views over the whole screen that take touches and belong to no screen of
-// their own: what catches touches beside a popover, a sheet or an alert.
-void collectCatchers(const std::shared_ptr<View>& view, Rect screen, std::vector<std::shared_ptr<View>>& out)
-{
-    if (!isShown(*view) || !view->isUserInteractionEnabled())
-        return;
-    const Rect frame = windowFrameOf(*view);
-    if (frame.minX() <= screen.minX() && frame.minY() <= screen.minY() && frame.maxX() >= screen.maxX()
-        && frame.maxY() >= screen.maxY() && !view->viewController() && !dynamic_cast<const Window*>(view.get()))
-        out.push_back(view);
-    for (const auto& subview : view->subviews())
-        collectCatchers(subview, screen, out);
-}
-
-void collectAlerts(const std::shared_ptr<View>& view, std::vector<std::shared_ptr<View>>& out)
-{
-    auto* alert = dynamic_cast<const AlertView*>(view.get());
-    auto* sheet = dynamic_cast<const ActionSheet*>(view.get());
-    if ((alert && alert->isVisible()) || (sheet && sheet->isVisible()))
-        out.push_back(view);
-    for (const auto& subview : view->subviews())
-        collectAlerts(subview, out);
-}
-
-// What a person could tell apart on the screen besides its picture.
-struct Scene {
-    std::vector<std::weak_ptr<ViewController>> controllers;
-    std::map<const NavigationController*, size_t> stackSizes;
-    std::vector<std::weak_ptr<View>> catchers;
-    std::vector<std::weak_ptr<View>> alerts;
-    std::weak_ptr<Responder> firstResponder;
-    // What kind of screen the app shows: controllers of which classes, how
-    // deep in their navigation, which views over the whole screen, alerts in
-    // front, text being typed. Kinds, not the very objects: the way back may
-    // make the screen afresh.
-    std::string kind;
-};
-
-Scene sceneOf(Window& window)
-{
-    Scene scene;
-    const auto controllers = controllersShown(window);
-    scene.controllers = weakened(controllers);
-    for (const auto& controller : controllers) {
-        // A tab's screen is part of its tab bar's: switching tabs stays on the screen.
-        bool inTab = false;
-        for (auto parent = controller->parentViewController(); parent && !inTab;
-             parent = parent->parentViewController())
-            inTab = dynamic_cast<const TabBarController*>(parent.get()) != nullptr;
-        if (inTab)
-            continue;
-        scene.kind += (scene.kind.empty() ? "" : ", ") + controller->className();
-        if (auto* navigation = dynamic_cast<const NavigationController*>(controller.get())) {
-            scene.stackSizes[navigation] = navigation->viewControllers().size();
-            scene.kind += formatLine(" {} deep", navigation->viewControllers().size());
-        }
-    }
-    std::vector<std::shared_ptr<View>> views;
-    collectCatchers(window.sharedAs<View>(), window.bounds(), views);
-    scene.catchers = weakened(views);
-    // Counted, not named: a picture's view may change its kind (a camera's
-    // preview for a keyed one) on the same screen.
-    scene.kind += formatLine("; {} views across the screen", views.size());
-    views.clear();
-    collectAlerts(window.sharedAs<View>(), views);
-    scene.alerts = weakened(views);
-    scene.kind += formatLine("; {} alerts", views.size());
-    scene.firstResponder = window.firstResponder();
-    if (window.firstResponder())
-        scene.kind += "; typing";
-    return scene;
-}
-
-bool isSameScreen(const Scene& a, const Scene& b)
-{
-    return a.kind == b.kind;
-}
-
-// Pixels (one a point) that differ between two pictures of the screen.
-class PixelMask {
-public:
-    PixelMask() = default;
-    PixelMask(const Image& a, const Image& b)
-    {
-        const Bitmap& first = *a.bitmap();
-        const Bitmap& second = *b.bitmap();
-        _width = std::min(first.width(), second.width());
-        _height = std::min(first.height(), second.height());
-        _set.assign(static_cast<size_t>(_width) * static_cast<size_t>(_height), false);
-        for (int y = 0; y < _height; ++y) {
-            const uint8_t* p = first.row(y);
-            const uint8_t* q = second.row(y);
-            for (int x = 0; x < _width; ++x)
-                _set[index(x, y)] = std::abs(p[4 * x] - q[4 * x]) > kChannelTolerance
-                    || std::abs(p[4 * x + 1] - q[4 * x + 1]) > kChannelTolerance
-                    || std::abs(p[4 * x + 2] - q[4 * x + 2]) > kChannelTolerance;
-        }
-    }
-
-    // Adds another's pixels and their neighbours (what moves blurs its edges).
-    void addGrown(const PixelMask& other)
-    {
-        if (_set.empty()) {
-            _width = other._width;
-            _height = other._height;
-            _set.assign(other._set.size(), false);
-        }
-        for (int y = 0; y < std::min(_height, other._height); ++y)
-            for (int x = 0; x < std::min(_width, other._width); ++x)
-                if (other._set[other.index(x, y)])
-                    for (int dy = -1; dy <= 1; ++dy)
-                        for (int dx = -1; dx <= 1; ++dx)
-                            if (x + dx >= 0 && x + dx < _width && y + dy >= 0 && y + dy < _height)
-                                _set[index(x + dx, y + dy)] = true;
-    }
-
-    // Set pixels here that the other leaves unset.
-    int64_t countOutside(const PixelMask& other) const
-    {
-        int64_t count = 0;
-        for (int y = 0; y < _height; ++y)
-            for (int x = 0; x < _width; ++x)
-                count
-                    += _set[index(x, y)] && (x >= other._width || y >= other._height || !other._set[other.index(x, y)]);
-        return count;
-    }
-
-private:
-    size_t index(int x, int y) const { return static_cast<size_t>(y) * static_cast<size_t>(_width) + x; }
-
-    int _width = 0;
-    int _height = 0;
-    std::vector<bool> _set;
-};
 
 std::shared_ptr<Image> pictureOf(Window& window)
 {
@@ -458,42 +176,6 @@ void dragAlong(UIDriver& driver, const View& view, Point middle, Direction direc
     driver.drag(middle, {middle.x + step, middle.y}, kSliderDragSeconds);
 }
 
-struct Tappable {
-    std::shared_ptr<View> view;
-    std::string name;
-    std::string key;  // kind, name and, for a repeated name, which one
-    std::string description;  // as found, for messages
-};
-
-std::vector<Tappable> tappableControls(UIDriver& driver, Window& window)
-{
-    window.layoutIfNeeded();
-    std::vector<std::shared_ptr<View>> views;
-    collectTappable(window.sharedAs<View>(), views);
-    std::vector<Tappable> found;
-    std::map<std::string, int> seen;
-    for (const auto& view : views) {
-        auto point = driver.touchPoint(*view);
-        if (!point.ok())
-            continue;
-        // A control under another of the same item (a picture button under
-        // the item's touch zone) is tapped through that one.
-        auto hit = window.hitTest(point.value(), nullptr);
-        bool ownTouch = false;
-        for (auto v = hit; v && !ownTouch; v = v->superview())
-            ownTouch = v == view;
-        if (!ownTouch && std::find(views.begin(), views.end(), hit) != views.end())
-            continue;
-        std::string name = nameOf(*view, window);
-        // An unnamed control is known by its kind and order, not by where it is (a band moves).
-        std::string key = view->className() + " " + (hasName(*view, window) ? name : std::string("(unnamed)"));
-        if (int repeat = seen[key]++; repeat > 0)
-            key += formatLine(" #{}", repeat + 1);
-        found.push_back({view, std::move(name), std::move(key), describe(*view)});
-    }
-    return found;
-}
-
 // A point where a touch lands on the view itself and on nothing it holds:
 // beside a popover or sheet, on what catches such touches.
 std::optional<Point> pointBeside(Window& window, const View& catcher)
@@ -517,15 +199,19 @@ bool closePresentedByItsButton(UIDriver& driver, Window& window, const Scene& be
         auto presenter = controller->presentingViewController();
         if (!presenter || holds(before.controllers, controller.get()) || !controller->isViewLoaded())
             continue;
-        std::vector<std::shared_ptr<View>> controls;
-        collectTappable(controller->view(), controls);
+        const auto shown = controller->view();
+        const auto controls = tappableControls(driver, window);
         for (const char* closer : kClosingTitles)
-            for (const auto& control : controls)
-                if (nameOf(*control, window) == closer && driver.touchPoint(*control).ok()) {
-                    driver.tap(*control);
+            for (const Tappable& control : controls) {
+                bool inside = false;
+                for (const View* v = control.view.get(); v && !inside; v = v->superview().get())
+                    inside = v == shown.get();
+                if (inside && control.name == closer) {
+                    driver.tap(*control.view);
                     letSettle(driver);
                     return true;
                 }
+            }
     }
     return false;
 }
