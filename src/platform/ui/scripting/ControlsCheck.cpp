@@ -278,7 +278,7 @@ std::vector<std::string> ControlsCheck::run()
         return {"on \"" + _plan.screen + "\": no window to look at"};
     auto fault = [&](const Tappable& control, const std::string& what) {
         std::string named = control.description;
-        if (named.find("\"" + control.name + "\"") == std::string::npos)
+        if (control.name != control.description && named.find("\"" + control.name + "\"") == std::string::npos)
             named += " (" + control.name + ")";
         faults.push_back("on \"" + _plan.screen + "\": " + named + " " + what);
     };

@@ -25,6 +25,9 @@ namespace plat::scripting::detail {
 
 namespace {
 
+// An item captioned by one label holds at most a picture button and a touch zone.
+constexpr int kMostControlsOfAnItem = 2;
+
 bool isSelectableRow(const View& view)
 {
     auto* cell = dynamic_cast<const TableViewCell*>(&view);
@@ -109,14 +112,18 @@ std::string nameOf(const View& view, const Window& window)
                 return outlet;
     if (auto text = firstText(view); !text.empty())
         return text;
-    // A picture button captioned by the one label beside it.
+    // A picture button captioned by the one label beside it, in an item of
+    // its own (a grid menu's picture, its touch zone and its title).
     if (auto holder = view.superview()) {
         std::vector<std::string> captions;
-        for (const auto& sibling : holder->subviews())
+        int controls = 0;
+        for (const auto& sibling : holder->subviews()) {
+            controls += dynamic_cast<const Control*>(sibling.get()) != nullptr;
             if (auto* label = dynamic_cast<const Label*>(sibling.get());
                 label && isShown(*label) && !label->text().empty())
                 captions.push_back(label->text());
-        if (captions.size() == 1)
+        }
+        if (captions.size() == 1 && controls <= kMostControlsOfAnItem)
             return captions.front();
     }
     return describe(view);
