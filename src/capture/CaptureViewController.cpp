@@ -386,6 +386,10 @@ void CaptureViewController::playSound(const std::shared_ptr<plat::AudioPlayer>& 
 
 void CaptureViewController::showLiveView()
 {
+    // The editor's strip has just put the placeholder's picture, which is
+    // none, into the front onion view: the frames before the placeholder go
+    // back under the live picture, as on a capture screen of its own.
+    updateOnionSkinning();
     if (_sliderOverlayControl->value() != 0.0)
         return;
     // Back at the capture placeholder: the live picture as the person left it.

@@ -29,11 +29,17 @@ const plat::Color kHintColor = plat::Color::colorWithWhite(0.92, 1);
 constexpr double kPhoneContainerHeight = 104;
 constexpr double kPhoneSideWidth = 92;
 constexpr int kPhoneRows = 5;
-// The tablet: a toolbar along the top, the capture screen below it, the strip at the bottom.
+// The tablet: the capture screen at the top, the toolbar below it and the
+// strip at the bottom. The toolbar's popovers open upwards from it, over the
+// capture screen, so the bar must leave them room above.
 constexpr double kTabletBarHeight = 56;
 constexpr double kTabletButtonSide = 56;
 constexpr double kTabletContainerHeight = 134;
-constexpr plat::Rect kTabletJumps {{416, 574}, {100, 30}};
+constexpr plat::Size kTabletJumps {100, 30};
+constexpr double kTabletJumpsX = 416;
+// Play right of the jump buttons, far enough that the help overlay's
+// bubbles for the two do not meet.
+constexpr double kTabletPlayX = 600;
 constexpr plat::Size kSingleFrameButton {56, 56};
 constexpr double kSingleFrameMargin = 6;
 
@@ -239,7 +245,8 @@ std::shared_ptr<plat::View> buildPhoneEditor(plat::ViewController& owner)
     column(outlets.viewLeftControls, {buttons.explorer, buttons.audio, buttons.music, buttons.theme, buttons.backward});
     column(outlets.viewRightControls, {buttons.camera, buttons.play, buttons.more, buttons.help, buttons.forward});
 
-    outlets.viewEmptyHelp = makeEmptyHint(plat::makeRect(picture.maxX() - 190, 12, 180, 70), outlets);
+    // Low enough that the turned label's corner stays on the screen.
+    outlets.viewEmptyHelp = makeEmptyHint(plat::makeRect(picture.maxX() - 190, 26, 180, 70), outlets);
     outlets.viewSingleFrameEditControls = makeSingleFrameControls(outlets);
 
     outlets.viewPlayerViewController
@@ -255,9 +262,9 @@ std::shared_ptr<plat::View> buildPhoneEditor(plat::ViewController& owner)
     return root;
 }
 
-// A tablet: the toolbar along the top, the capture screen (whose live
-// picture and onion skin are the big picture) below it with the jump
-// buttons at its foot, and the strip (or timeline) at the bottom.
+// A tablet: the capture screen (whose live picture and onion skin are the
+// big picture) at the top, the toolbar with the jump buttons in its middle
+// below it, and the strip (or timeline) at the bottom.
 std::shared_ptr<plat::View> buildTabletEditor(plat::ViewController& owner)
 {
     const plat::Rect screen = plat::Screen::mainScreen().bounds();
@@ -265,7 +272,8 @@ std::shared_ptr<plat::View> buildTabletEditor(plat::ViewController& owner)
     root->setBackgroundColor(plat::Color::blackColor());
     root->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
     const double stripTop = FrameEditorViewController::kStripTopTablet;
-    const plat::Rect picture = plat::makeRect(0, kTabletBarHeight, screen.width(), stripTop - kTabletBarHeight);
+    const double barTop = stripTop - kTabletBarHeight;
+    const plat::Rect picture = plat::makeRect(0, 0, screen.width(), barTop);
 
     Editor::Outlets outlets;
     outlets.viewSeperator = std::make_shared<plat::View>(picture);
@@ -279,35 +287,40 @@ std::shared_ptr<plat::View> buildTabletEditor(plat::ViewController& owner)
     outlets.viewFade = makeFade(picture);
     outlets.viewAspectRatioMask = makeMask(picture, outlets);
 
-    // One bar from the left edge: the buttons' frames are screen points.
+    // One bar across the screen: the buttons' x are screen points.
     Buttons buttons;
-    outlets.viewRightControls = std::make_shared<plat::View>(plat::makeRect(0, 0, screen.width(), kTabletBarHeight));
+    outlets.viewRightControls
+        = std::make_shared<plat::View>(plat::makeRect(0, barTop, screen.width(), kTabletBarHeight));
     outlets.viewRightControlsBg = makePanelBackground(outlets.viewRightControls->bounds());
     outlets.viewRightControls->addSubview(outlets.viewRightControlsBg);
     auto place = [&](const std::shared_ptr<plat::Button>& button, double x) {
         button->setFrame(plat::makeRect(x, 0, kTabletButtonSide, kTabletBarHeight));
         outlets.viewRightControls->addSubview(button);
     };
-    place(buttons.explorer, 8);
-    place(buttons.help, 72);
-    double x = screen.width() - 8 - 5 * (kTabletButtonSide + 8);
-    for (const auto& button : {buttons.audio, buttons.music, buttons.theme, buttons.more, buttons.play}) {
+    // From the left: the tools, then the jump buttons and Play. The right
+    // end stays clear: the help overlay's bubbles for the capture screen's
+    // settings and timer point there.
+    double x = 8;
+    for (const auto& button :
+        {buttons.explorer, buttons.help, buttons.audio, buttons.music, buttons.theme, buttons.more}) {
         place(button, x);
         x += kTabletButtonSide + 8;
     }
+    place(buttons.play, kTabletPlayX);
     // The capture screen is always at hand on a tablet.
     buttons.camera->setFrame(plat::makeRect(0, 0, 0, 0));
     buttons.camera->setHidden(true);
     outlets.viewRightControls->addSubview(buttons.camera);
 
-    outlets.viewLeftControls = std::make_shared<plat::View>(kTabletJumps);
+    outlets.viewLeftControls = std::make_shared<plat::View>(plat::makeRect(
+        kTabletJumpsX, barTop + (kTabletBarHeight - kTabletJumps.height) / 2, kTabletJumps.width, kTabletJumps.height));
     outlets.viewLeftControlsBg = makePanelBackground(outlets.viewLeftControls->bounds());
-    outlets.viewLeftControlsBg->setBackgroundColor(plat::Color::colorWithWhite(0, 0.45));
-    outlets.viewLeftControlsBg->layer()->setCornerRadius(kTabletJumps.height() / 2);
+    outlets.viewLeftControlsBg->setBackgroundColor(plat::Color::colorWithWhite(1, 0.12));
+    outlets.viewLeftControlsBg->layer()->setCornerRadius(kTabletJumps.height / 2);
     outlets.viewLeftControls->addSubview(outlets.viewLeftControlsBg);
-    const double half = kTabletJumps.width() / 2;
-    buttons.backward->setFrame(plat::makeRect(0, 0, half, kTabletJumps.height()));
-    buttons.forward->setFrame(plat::makeRect(half, 0, half, kTabletJumps.height()));
+    const double half = kTabletJumps.width / 2;
+    buttons.backward->setFrame(plat::makeRect(0, 0, half, kTabletJumps.height));
+    buttons.forward->setFrame(plat::makeRect(half, 0, half, kTabletJumps.height));
     outlets.viewLeftControls->addSubview(buttons.backward);
     outlets.viewLeftControls->addSubview(buttons.forward);
 

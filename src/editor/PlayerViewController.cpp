@@ -236,8 +236,12 @@ void PlayerViewController::loadFullPictureIfDue()
     _isFullResolutionImageShown = true;
     const int64_t index = _previewCurrentFrame;
     auto preview = _imageViewPreview.lock();
-    if (preview && _imageProducer && _outlets.carousel && _outlets.carousel->currentItemIndex() == index)
-        preview->setImage(_imageProducer->getImageForFrameAtIndex(index));
+    if (preview && _imageProducer && _outlets.carousel && _outlets.carousel->currentItemIndex() == index) {
+        // A frame without a full picture (the capture placeholder) keeps what
+        // the picture view shows: on a tablet that is the capture screen's onion skin.
+        if (auto full = _imageProducer->getImageForFrameAtIndex(index))
+            preview->setImage(std::move(full));
+    }
     if (auto delegate = _frameEditDelegate.lock())
         delegate->didLoadFullResolutionImageForFrameAtIndex(index);
 }

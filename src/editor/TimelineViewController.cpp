@@ -188,7 +188,10 @@ void TimelineViewController::loadFullPictureIfDue()
     auto preview = _imageViewPreview.lock();
     if (!preview || !_imageProducer)
         return;
-    preview->setImage(_imageProducer->getImageForFrameAtIndex(_previewCurrentFrame));
+    // A frame without a full picture (the capture placeholder) keeps what
+    // the picture view shows: on a tablet that is the capture screen's onion skin.
+    if (auto full = _imageProducer->getImageForFrameAtIndex(_previewCurrentFrame))
+        preview->setImage(std::move(full));
 }
 
 }  // namespace zt

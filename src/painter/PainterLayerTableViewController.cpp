@@ -22,6 +22,15 @@ namespace zt {
 namespace {
 constexpr double kSelectionDelaySeconds = 0.3;
 constexpr double kSliderMargin = 30;
+constexpr double kSliderHeight = 30;
+
+// The icons are drawn white, for the dark tool bar; on the popover's light
+// bars they take the tint, as the system items beside them do.
+std::shared_ptr<plat::Image> barIcon(const char* name)
+{
+    auto icon = plat::Image::imageNamed(name);
+    return icon ? icon->imageWithRenderingMode(plat::ImageRenderingMode::AlwaysTemplate) : nullptr;
+}
 }  // namespace
 
 PainterLayerTableViewController::PainterLayerTableViewController()
@@ -45,24 +54,24 @@ void PainterLayerTableViewController::viewDidLoad()
 
     _deleteBtn = std::make_shared<plat::BarButtonItem>(plat::BarButtonSystemItem::Trash);
     _deleteBtn->setTarget(this, &PainterLayerTableViewController::deleteLayer);
-    _importBtn = std::make_shared<plat::BarButtonItem>(
-        plat::Image::imageNamed("painter_btn_import"), plat::BarButtonItemStyle::Plain);
+    _importBtn = std::make_shared<plat::BarButtonItem>(barIcon("painter_btn_import"), plat::BarButtonItemStyle::Plain);
     _importBtn->setTarget(this, &PainterLayerTableViewController::lockLayer);
-    _exportBtn = std::make_shared<plat::BarButtonItem>(
-        plat::Image::imageNamed("painter_btn_export"), plat::BarButtonItemStyle::Plain);
+    _exportBtn = std::make_shared<plat::BarButtonItem>(barIcon("painter_btn_export"), plat::BarButtonItemStyle::Plain);
     _exportBtn->setTarget(this, &PainterLayerTableViewController::lockLayer);
     auto add = std::make_shared<plat::BarButtonItem>(plat::BarButtonSystemItem::Add);
     add->setTarget(this, &PainterLayerTableViewController::addLayer);
-    _duplicateBtn = std::make_shared<plat::BarButtonItem>(
-        plat::Image::imageNamed("painter_btn_duplicate"), plat::BarButtonItemStyle::Plain);
+    _duplicateBtn
+        = std::make_shared<plat::BarButtonItem>(barIcon("painter_btn_duplicate"), plat::BarButtonItemStyle::Plain);
     _duplicateBtn->setTarget(this, &PainterLayerTableViewController::duplicateLayer);
     auto space = std::make_shared<plat::BarButtonItem>(plat::BarButtonSystemItem::FlexibleSpace);
     for (const auto& item : {_importBtn, _exportBtn, _duplicateBtn, _deleteBtn})
         item->setEnabled(false);
     navigationItem()->setLeftBarButtonItems({add, _duplicateBtn, _importBtn, _exportBtn, space, _deleteBtn});
 
-    _sliderOpacity
-        = std::make_shared<plat::Slider>(plat::makeRect(0, 0, view()->frame().size.width - kSliderMargin, 30));
+    // As wide as the popover allows: the view's own frame is still the
+    // screen's here, which would push the knob out of the popover.
+    _sliderOpacity = std::make_shared<plat::Slider>(
+        plat::makeRect(0, 0, contentSizeForViewInPopover().width - kSliderMargin, kSliderHeight));
     _sliderOpacity->setMinimumValue(0.0);
     _sliderOpacity->setMaximumValue(1.0);
     _sliderOpacity->addTarget(

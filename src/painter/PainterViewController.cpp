@@ -60,6 +60,8 @@ std::shared_ptr<plat::View> buildPainter(plat::ViewController& owner)
     show->setContentVerticalAlignment(plat::ControlContentVerticalAlignment::Top);
     show->setBackgroundColor(plat::Color::colorWithWhite(0.12, 0.85));
     show->layer()->setCornerRadius(8);
+    // It waits beyond the bottom edge, out of reach, until the bars go.
+    show->setHidden(true);
     root->addSubview(show);
     owner.setOutlet("_paintMainView", canvasArea);
     owner.setOutlet("_bgImageView", background);
@@ -416,6 +418,7 @@ void PainterViewController::showBars()
 void PainterViewController::moveShowButtonToBottom()
 {
     const plat::Rect r = getOrientationCorrectedRectFromRect(plat::Screen::mainScreen().bounds());
+    _btnShow->setHidden(false);
     _btnShow->setCenter({_btnShow->center().x, r.height()});
 }
 
@@ -464,7 +467,11 @@ void PainterViewController::actionShow()
             showBars();
             _btnShow->setCenter({_btnShow->center().x, view()->frame().size.width + kShowButtonOffscreenMargin});
         },
-        nullptr);
+        [weakButton = std::weak_ptr<plat::Button>(_btnShow)](bool) {
+            // Beyond the edge again: out of reach until the bars go once more.
+            if (auto button = weakButton.lock())
+                button->setHidden(true);
+        });
 }
 
 void PainterViewController::paintToolDidSelectTool(int64_t code)

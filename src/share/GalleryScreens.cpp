@@ -2,11 +2,16 @@
 
 #include "platform/foundation/Bundle.h"
 #include "platform/ui/BarButtonItem.h"
+#include "platform/ui/Label.h"
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
 
 namespace zt {
+
+namespace {
+constexpr double kEmptyMessageMargin = 20;
+}  // namespace
 
 GallerySideViewController::GallerySideViewController(std::string nibName)
     : plat::ViewController(std::move(nibName))
@@ -32,6 +37,32 @@ void GaleryVideoTableViewController::viewDidLoad()
     navigationItem()->setLeftBarButtonItem(done);
 }
 
+void GaleryVideoTableViewController::viewWillAppear(bool animated)
+{
+    plat::TableViewController::viewWillAppear(animated);
+    updateEmptyMessage();
+}
+
+void GaleryVideoTableViewController::updateEmptyMessage()
+{
+    auto table = tableView();
+    if (table->numberOfSections() > 0 && table->numberOfRowsInSection(0) > 0) {
+        table->setBackgroundView(nullptr);
+        return;
+    }
+    auto background = std::make_shared<plat::View>(table->bounds());
+    auto message = std::make_shared<plat::Label>(plat::makeRect(kEmptyMessageMargin, kEmptyMessageMargin,
+        table->bounds().width() - 2 * kEmptyMessageMargin, table->bounds().height() / 2));
+    message->setText(plat::localized("The video service cannot be reached, so the gallery has no movies to show."));
+    message->setTextColor(plat::Color::darkGrayColor());
+    message->setFont(plat::Font::systemFontOfSize(17));
+    message->setTextAlignment(plat::TextAlignment::Center);
+    message->setNumberOfLines(0);
+    message->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
+    background->addSubview(message);
+    table->setBackgroundView(background);
+}
+
 void GaleryVideoTableViewController::actionDone()
 {
     // The deck is what was presented; without one, whatever presented the list goes.
@@ -54,6 +85,13 @@ void GallerySplitViewController::loadView()
 void GallerySplitViewController::setLeftController(std::shared_ptr<plat::ViewController> controller)
 {
     replaceChild(_left, std::move(controller));
+    if (!_left)
+        return;
+    _left->view();  // its items are set as its view loads
+    const auto& items = *_left->navigationItem();
+    navigationItem()->setTitle(items.title());
+    navigationItem()->setLeftBarButtonItems(items.leftBarButtonItems());
+    navigationItem()->setRightBarButtonItems(items.rightBarButtonItems());
 }
 
 void GallerySplitViewController::setRightController(std::shared_ptr<plat::ViewController> controller)

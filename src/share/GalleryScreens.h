@@ -24,7 +24,9 @@ public:
 
 // The list of the gallery's videos (layout "GaleryVideoTableViewController").
 // Its Done button closes the gallery: the container it was told of (the
-// deck), or itself when there is none. Main thread.
+// deck), or itself when there is none. While it has no videos (the video
+// service, whose feed would fill it, cannot be reached) it says so over the
+// empty table. Main thread.
 class GaleryVideoTableViewController : public plat::TableViewController {
 public:
     explicit GaleryVideoTableViewController(std::string nibName);  // initWithNibName:bundle:
@@ -36,15 +38,20 @@ public:
     void setDeckController(std::weak_ptr<plat::ViewController> deck) { _deck = std::move(deck); }
 
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
     void actionDone();
 
 private:
+    void updateEmptyMessage();
+
     std::shared_ptr<GalleryWebViewController> _web;
     std::weak_ptr<plat::ViewController> _deck;
 };
 
 // The tablet's split screen: the left controller's view and the right
-// controller's view side by side, as children. Main thread.
+// controller's view side by side, as children. Its navigation bar shows the
+// left controller's title and buttons (the list's Done), since the list is
+// not on the navigation stack itself. Main thread.
 class GallerySplitViewController : public plat::ViewController {
 public:
     GallerySplitViewController() = default;

@@ -14,12 +14,14 @@
 #include "platform/ui/ActivityViewController.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/NavigationController.h"
+#include "platform/ui/Screen.h"
 #include "platform/ui/ViewRendering.h"
 #include "render/MovieExportType.h"
 #include "render/MovieRenderer.h"
 #include "render/MovieRendererSources.h"
 #include "render/RenderProgressViewController.h"
 #include "share/InfoCenterViewController.h"
+#include "support/Idioms.h"
 #include "support/LimitedFreeSpace.h"
 #include "uikit/QVMovieView.h"
 #include "uikit/SPSidePanelController.h"
@@ -256,7 +258,17 @@ TEST_F(ExplorerActions, ShareOffersTheProjectOnTheShareSheetWithoutTheExcludedTy
     EXPECT_EQ(presented(), nullptr);
 }
 
-TEST_F(ExplorerActions, HelpOpensTheInfoCentreAndTheGalleryItsSidePanel)
+// The info centre and the gallery on a phone and on a tablet: each can be
+// left with its Done, and the gallery says why its list is empty.
+class ExplorerHelpAndGallery : public ExplorerActions, public ::testing::WithParamInterface<plat::UserInterfaceIdiom> {
+protected:
+    ExplorerHelpAndGallery()
+        : ExplorerActions(GetParam())
+    {
+    }
+};
+
+TEST_P(ExplorerHelpAndGallery, HelpOpensTheInfoCentreAndTheGalleryItsSidePanelAndEachClosesWithDone)
 {
     startWithProject();
     ASSERT_TRUE(driver.tap("Help"));
@@ -270,8 +282,14 @@ TEST_F(ExplorerActions, HelpOpensTheInfoCentreAndTheGalleryItsSidePanel)
     driver.wait(1);
     auto container = std::dynamic_pointer_cast<zt::SPSidePanelController>(presented());
     ASSERT_NE(container, nullptr);
-    EXPECT_EQ(container->leftSize(), 568 - 95.0);
+    EXPECT_EQ(container->leftSize(), plat::Screen::mainScreen().bounds().width() - 95.0);
+    EXPECT_NE(driver.findView("The video service cannot be reached, so the gallery has no movies to show."), nullptr);
+    ASSERT_TRUE(driver.tap("Done"));
+    driver.wait(1);
+    EXPECT_EQ(presented(), nullptr) << "the gallery is left";
 }
+
+INSTANTIATE_TEST_SUITE_P(Idioms, ExplorerHelpAndGallery, plat::test::bothIdioms(), plat::test::idiomName);
 
 }  // namespace
 

@@ -2,7 +2,8 @@
 // comes up by a device script (checklayout: every control and text inside
 // the screen, none covered), in one run of the app per idiom. Along the way
 // a voice-over is recorded and reached through its lane in the strip: on the
-// phone it is trimmed, on the tablet trimmed and then removed.
+// phone it is trimmed, on the tablet trimmed and then removed; then the
+// toolbar's popovers, the look sheet, the painter's layers and the gallery.
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
@@ -48,13 +49,50 @@ const std::vector<Screen> kVoiceOver {
     {"clip-playing", "tap Play\nwait 0.5\n"},
 };
 
+// After the voice-over: the toolbar's popovers, the look sheet, the painter
+// with its layers, and the gallery, which its Done leaves for the explorer
+// (whose Help then opens the info centre).
+std::vector<Screen> phoneToolScreens()
+{
+    return {
+        {"options", "tap Playback Options\nwait 1\n"},
+        {"media", "tapat 40 300\nwait 1\ntap Add Media\nwait 1\n"},
+        {"look-scrolled",
+            "tapat 500 300\nwait 1\ntap Movie Look\nwait 1\ntapat 29 172\nwait 1\n"
+            "drag 284 250 284 60\nwait 1\n"},
+        {"painter",
+            "tap Done\nwait 1\ntap First Frame\nwait 1\ntapat 284 108\nwait 0.7\ntap Paint\nwait 1.5\n"
+            "tap Next\nwait 1\n"},
+        {"layers", "tap Layers\nwait 1\n"},
+        {"gallery", "tapat 60 200\nwait 1\ntap Back\nwait 2\ntap Projects\nwait 1.5\ntap Gallery\nwait 1.5\n"},
+        {"gallery-closed", "tap Done\nwait 1.5\ntap Help\nwait 1\n"},
+    };
+}
+
+std::vector<Screen> tabletToolScreens()
+{
+    return {
+        {"options", "tap Playback Options\nwait 1\n"},
+        {"media", "tapat 300 300\nwait 1\ntap Add Media\nwait 1\n"},
+        {"look", "tapat 300 300\nwait 1\ntap Movie Look\nwait 1\n"},
+        {"painter",
+            "tap Done\nwait 1\ntap First Frame\nwait 1\ntapat 400 300\nwait 0.7\ntap Paint\nwait 1.5\n"
+            "tap Next\nwait 1\n"},
+        {"layers", "tap Layers\nwait 1\n"},
+        {"gallery", "tapat 500 400\nwait 1\ntap Back\nwait 2\ntap Projects\nwait 1.5\ntap Gallery\nwait 1.5\n"},
+        {"gallery-closed", "tap Done\nwait 1.5\ntap Help\nwait 1\n"},
+    };
+}
+
 std::vector<Screen> phoneScreens()
 {
     std::vector<Screen> screens {
         {"welcome", "wait 1.2\n"},
-        {"capture", "tap Get Started\nwait 1\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n" + takePictures(5)},
+        {"empty-project", "tap Get Started\nwait 1\ntapat 284 119\nwait 1\n"},
+        {"capture", "tap Capture\nwait 1.5\n" + takePictures(5)},
         {"editor", "tap Done\nwait 1.5\n"},
-        {"frame-menu", "tapat 284 259\nwait 0.7\n"},
+        {"help", "tap Help\nwait 1\n"},
+        {"frame-menu", "tapat 284 150\nwait 1\ntapat 284 259\nwait 0.7\n"},
         {"hold", "tap Hold\nwait 1\n"},
         {"hold-stepped", "tap +\nwait 0.3\ntap +\nwait 0.3\ntap \u2212\nwait 0.3\n"},
         {"hold-applied", "tap Hold 2 times\nwait 1\n"},
@@ -62,6 +100,8 @@ std::vector<Screen> phoneScreens()
     screens.insert(screens.end(), kVoiceOver.begin(), kVoiceOver.end());
     // The left handle dragged a fifth of the way in; Done keeps the trim.
     screens.push_back({"clip-closed", "tap Stop\nwait 0.3\ndrag 32 210 130 210\nwait 0.5\ntap Done\nwait 1\n"});
+    const std::vector<Screen> tools = phoneToolScreens();
+    screens.insert(screens.end(), tools.begin(), tools.end());
     return screens;
 }
 
@@ -69,8 +109,10 @@ std::vector<Screen> tabletScreens()
 {
     std::vector<Screen> screens {
         {"welcome", "wait 1.2\n"},
-        {"editor", "tap Get Started\nwait 1\ntapat 512 319\nwait 1.5\n" + takePictures(5)},
-        {"frame-menu", "tapat 382 670\nwait 0.7\n"},
+        {"empty-project", "tap Get Started\nwait 1\ntapat 512 319\nwait 1.5\n"},
+        {"editor", takePictures(5)},
+        {"help", "tap Help\nwait 1\n"},
+        {"frame-menu", "tapat 512 300\nwait 1\ntapat 382 670\nwait 0.7\n"},
         {"hold", "tap Hold\nwait 1\n"},
         {"hold-closed", "tap Hold 1 times\nwait 1\n"},
     };
@@ -78,6 +120,8 @@ std::vector<Screen> tabletScreens()
     screens.push_back({"clip-trimmed", "tap Stop\nwait 0.3\ndrag 32 647 300 647\nwait 0.5\n"});
     screens.push_back({"clip-again", "tap Done\nwait 1\ntap 00:01\nwait 1\n"});
     screens.push_back({"clip-removed", "tap Trash\nwait 1\n"});
+    const std::vector<Screen> tools = tabletToolScreens();
+    screens.insert(screens.end(), tools.begin(), tools.end());
     return screens;
 }
 

@@ -18,6 +18,7 @@
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/TabBarItem.h"
 #include "platform/ui/TableView.h"
+#include "support/Idioms.h"
 
 namespace {
 
@@ -41,12 +42,29 @@ std::shared_ptr<const plat::MediaItem> songTitled(const std::string& title)
 
 }  // namespace
 
-TEST_F(AudioPickerScreen, ThePickerOpensOnSoundEffectsWithTheAppsTabsBeforeTheLibrarys)
+namespace {
+// The picker's form sheet on a phone (the whole screen) and on a tablet (a sheet in the middle).
+class AudioPickerSheet : public AudioPickerScreen, public ::testing::WithParamInterface<plat::UserInterfaceIdiom> {
+protected:
+    AudioPickerSheet()
+        : AudioPickerScreen(GetParam())
+    {
+    }
+};
+}  // namespace
+
+TEST_P(AudioPickerSheet, OpensOnSoundEffectsWithTheAppsTabsBeforeTheLibrarys)
 {
     auto picker = openPicker(3);
     ASSERT_NE(picker, nullptr);
     EXPECT_EQ(root->presentedViewController(), picker->viewController());
     EXPECT_EQ(picker->viewController()->modalPresentationStyle(), plat::ModalPresentationStyle::FormSheet);
+    auto sheet = picker->viewController()->view();
+    const plat::Rect shown = sheet->convertRect(sheet->bounds(), nullptr);
+    const plat::Rect screen = window->bounds();
+    EXPECT_TRUE(shown.minX() >= screen.minX() && shown.minY() >= screen.minY() && shown.maxX() <= screen.maxX()
+        && shown.maxY() <= screen.maxY())
+        << "the sheet lies on the screen";
     EXPECT_EQ(controller->addAudioToFrame(), 3);
     EXPECT_EQ(tabTitles(*picker->tabBarController()),
         (std::vector<std::string> {
@@ -58,8 +76,10 @@ TEST_F(AudioPickerScreen, ThePickerOpensOnSoundEffectsWithTheAppsTabsBeforeTheLi
     EXPECT_EQ(effects->mediaItems()[3]->title(), "Whoosh");
     EXPECT_NE(driver.findView("1."), nullptr);
     EXPECT_NE(driver.findView("0:01"), nullptr) << "the bell lasts 1.5 s";
-    expectPicture("picker_sound_effects");
+    expectPicture(GetParam() == plat::UserInterfaceIdiom::Pad ? "picker_sound_effects_tablet" : "picker_sound_effects");
 }
+
+INSTANTIATE_TEST_SUITE_P(Idioms, AudioPickerSheet, plat::test::bothIdioms(), plat::test::idiomName);
 
 TEST_F(AudioPickerScreen, EveryLibraryTabListsItsCollectionsAndTheSongsComeInLetterSections)
 {

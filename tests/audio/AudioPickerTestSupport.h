@@ -1,5 +1,5 @@
 #pragma once
-// The audio controller's project on a phone's screen, with the generated
+// The audio controller's project on a phone's (or a tablet's) screen, with the generated
 // music library as the device's, the pickers' layouts, and the alerts and
 // activity messages the controller shows.
 #include "audio/AudioPickerLayouts.h"
@@ -22,6 +22,10 @@ namespace zt::test {
 
 class AudioPickerScreen : public AudioProject {
 protected:
+    explicit AudioPickerScreen(plat::UserInterfaceIdiom idiom = plat::UserInterfaceIdiom::Phone)
+        : ui(idiom)
+    {
+    }
     void SetUp() override
     {
         AudioProject::SetUp();

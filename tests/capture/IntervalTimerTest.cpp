@@ -12,6 +12,7 @@
 #include "platform/ui/ViewRendering.h"
 #include "platform/ui/testing/PictureComparison.h"
 #include "share/InfoCenterHelpViewController.h"
+#include "support/Idioms.h"
 #include "uikit/BubblePopoverController.h"
 #include "uikit/QVCircularProgressView.h"
 
@@ -210,7 +211,17 @@ TEST_F(IntervalTimer, ASourceThatIsNotReadyTurnsTheSwitchBackOff)
     EXPECT_TRUE(driver.findView("No capture device found."));
 }
 
-TEST_F(IntervalTimer, TheSettingsOpenInAPopoverWhileTheTimerIsOff)
+// The settings' popover on a phone and on a tablet: the bubble has room
+// above the button and its controls answer.
+class IntervalSettings : public IntervalTimer, public ::testing::WithParamInterface<plat::UserInterfaceIdiom> {
+protected:
+    IntervalSettings()
+        : IntervalTimer(GetParam())
+    {
+    }
+};
+
+TEST_P(IntervalSettings, OpenInAPopoverWhileTheTimerIsOff)
 {
     showWithTestSource(10);
     ASSERT_TRUE(driver.tap("Interval"));
@@ -220,11 +231,14 @@ TEST_F(IntervalTimer, TheSettingsOpenInAPopoverWhileTheTimerIsOff)
         screen->popoverController()->contentViewController());
     ASSERT_TRUE(settings);
     EXPECT_EQ(settings->contentSizeForViewInPopover(), (plat::Size {320, 70}));
+    EXPECT_EQ(settings->view()->frame().size, (plat::Size {320, 70})) << "shown whole";
     EXPECT_TRUE(driver.findView("10 seconds"));
     ASSERT_TRUE(driver.tap("Longer"));
     EXPECT_TRUE(driver.findView("15 seconds"));
     EXPECT_EQ(project->getMetaData()->get("CaptureTimerValue").int64Value(), 15);
 }
+
+INSTANTIATE_TEST_SUITE_P(Idioms, IntervalSettings, plat::test::bothIdioms(), plat::test::idiomName);
 
 // Volume buttons
 

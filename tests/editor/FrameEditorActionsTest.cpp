@@ -6,6 +6,8 @@
 #include "audio/AudioRecorderViewController.h"
 #include "document/AudioClip.h"
 #include "document/FilledText.h"
+#include "editor/ConfigurationCell.h"
+#include "editor/ConfigurationViewController.h"
 #include "editor/FrameEditorHelp.h"
 #include "editor/FrameEditorTestSupport.h"
 #include "editor/ImageEditor.h"
@@ -13,15 +15,20 @@
 #include "painter/PainterViewController.h"
 #include "platform/foundation/Files.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Label.h"
 #include "platform/ui/NavigationController.h"
+#include "platform/ui/Switch.h"
 #include "platform/ui/TapGestureRecognizer.h"
 #include "render/OutlineViewController.h"
 #include "render/ThemeCardEditViewController.h"
 #include "render/ThemeCardTableViewController.h"
 #include "support/FailingWrites.h"
+#include "support/Idioms.h"
 #include "support/MediaTools.h"
 #include "support/RunLoopWaiting.h"
 #include "uikit/APInsetTextField.h"
+#include "uikit/BubblePopoverContainerView.h"
 #include "uikit/BubblePopoverController.h"
 #include "uikit/HelpStateFile.h"
 #include "uikit/TipPopoverView.h"
@@ -34,6 +41,10 @@ using Rgba = plat::test::Rgba;
 
 class FrameEditorActions : public FrameEditorScene {
 protected:
+    explicit FrameEditorActions(plat::UserInterfaceIdiom idiom = plat::UserInterfaceIdiom::Phone)
+        : FrameEditorScene(idiom)
+    {
+    }
     // A tone of that many seconds, as a finished recording would leave it.
     std::string voice(double seconds)
     {
@@ -400,7 +411,38 @@ TEST_F(FrameEditorActions, TheHelpButtonOpensTheOverlayAndASecondTapClosesIt)
         EXPECT_EQ(bubble->superview(), nullptr);
 }
 
-TEST_F(FrameEditorActions, TheMediaMenuOpensOnceAndAChoiceClosesIt)
+// The toolbar's popovers on a phone and on a tablet, each row reached by a
+// tap as a person reaches it: the bubble must have room on its side.
+class ToolbarPopovers : public FrameEditorActions, public ::testing::WithParamInterface<plat::UserInterfaceIdiom> {
+protected:
+    ToolbarPopovers()
+        : FrameEditorActions(GetParam())
+    {
+        // The tablet's embedded capture screen gets a camera.
+        plat::test::setUpCameras({plat::test::testPatternCamera(plat::CaptureDevicePosition::Back, 640, 360, 10)});
+        // As the project explorer leaves it: the popovers may use the whole screen.
+        plat::Application::sharedApplication().setStatusBarHidden(true);
+    }
+    // The open popover's content, shown whole on the screen at the size it asked for.
+    template <typename Content> std::shared_ptr<Content> shownContent()
+    {
+        auto popover = editor->popoverController();
+        auto bubble = popover ? std::dynamic_pointer_cast<zt::BubblePopoverContainerView>(popover->view()) : nullptr;
+        if (!bubble || !bubble->contentView()) {
+            ADD_FAILURE() << "no popover on screen";
+            return nullptr;
+        }
+        const plat::Rect content = bubble->contentView()->convertRect(bubble->contentView()->bounds(), nullptr);
+        EXPECT_EQ(content.size, popover->popoverContentSize());
+        const plat::Rect screen = window->bounds();
+        EXPECT_TRUE(content.minX() >= screen.minX() && content.minY() >= screen.minY()
+            && content.maxX() <= screen.maxX() && content.maxY() <= screen.maxY())
+            << "the content lies on the screen";
+        return std::dynamic_pointer_cast<Content>(popover->contentViewController());
+    }
+};
+
+TEST_P(ToolbarPopovers, TheMediaMenuOpensOnceAndAChoiceClosesIt)
 {
     open(4);
     ASSERT_TRUE(driver.tap("Add Media"));
@@ -409,9 +451,8 @@ TEST_F(FrameEditorActions, TheMediaMenuOpensOnceAndAChoiceClosesIt)
     editor->actionMusic();
     EXPECT_EQ(editor->popoverController(), popover) << "a double tap shows one menu";
     driver.wait(0.5);
-    auto menu = std::dynamic_pointer_cast<zt::MediaSelectionViewController>(popover->contentViewController());
-    ASSERT_NE(menu, nullptr);
-    editor->mediaSelectionDidSelect(*menu, zt::MediaSelectionViewController::RowThemeCards);
+    ASSERT_NE(shownContent<zt::MediaSelectionViewController>(), nullptr);
+    ASSERT_TRUE(driver.tap("Theme Cards"));
     EXPECT_EQ(editor->popoverController(), nullptr);
     driver.wait(1);
     auto gallery = std::dynamic_pointer_cast<plat::NavigationController>(editor->presentedViewController());
@@ -425,25 +466,50 @@ TEST_F(FrameEditorActions, TheMediaMenuOpensOnceAndAChoiceClosesIt)
     EXPECT_NE(editor->popoverController(), popover);
 }
 
-TEST_F(FrameEditorActions, TheMenusImagesAndSoundRowsOpenTheirPickersOverTheEditor)
+TEST_P(ToolbarPopovers, TheMenusImagesAndSoundRowsOpenTheirPickersOverTheEditor)
 {
     open(4);
-    for (const int64_t row :
-        {zt::MediaSelectionViewController::RowAddImages, zt::MediaSelectionViewController::RowAudio}) {
+    for (const char* row : {"Add Images", "Audio and Music"}) {
+        SCOPED_TRACE(row);
         ASSERT_TRUE(driver.tap("Add Media"));
         driver.wait(0.5);
-        auto popover = editor->popoverController();
-        ASSERT_NE(popover, nullptr);
-        auto menu = std::dynamic_pointer_cast<zt::MediaSelectionViewController>(popover->contentViewController());
-        ASSERT_NE(menu, nullptr);
-        editor->mediaSelectionDidSelect(*menu, row);
+        ASSERT_NE(shownContent<zt::MediaSelectionViewController>(), nullptr);
+        ASSERT_TRUE(driver.tap(row));
         driver.wait(1);
-        EXPECT_EQ(editor->popoverController(), nullptr) << row;
-        ASSERT_NE(editor->presentedViewController(), nullptr) << "row " << row << " presents its picker";
+        EXPECT_EQ(editor->popoverController(), nullptr);
+        ASSERT_NE(editor->presentedViewController(), nullptr) << "its picker";
         editor->dismissViewControllerAnimated(/*animated=*/false, nullptr);
         driver.wait(1);
     }
 }
+
+TEST_P(ToolbarPopovers, TheOptionsOpenOnceAndTheirLoopSwitchAndSpeedButtonsStoreAtOnce)
+{
+    open(4);
+    project->getMetaData()->set("RecordFPS", 5);
+    ASSERT_TRUE(driver.tap("Playback Options"));
+    driver.wait(1);
+    auto popover = editor->popoverController();
+    ASSERT_NE(popover, nullptr);
+    EXPECT_EQ(editor->fps(), 5);
+    editor->actionMore();
+    EXPECT_EQ(editor->popoverController(), popover) << "a second tap opens no second popover";
+    auto options = shownContent<zt::ConfigurationViewController>();
+    ASSERT_NE(options, nullptr);
+    auto loop = std::dynamic_pointer_cast<zt::ConfigurationCell>(
+        options->tableView()->cellForRowAtIndexPath(plat::IndexPath::indexPathForRow(1, 0)));
+    ASSERT_NE(loop, nullptr);
+    ASSERT_EQ(loop->labelTitle()->text(), "Play as loop");
+    ASSERT_TRUE(driver.tap(*loop->switchOnOff()));
+    driver.wait(0.5);
+    ASSERT_TRUE(driver.tap("Faster"));
+    driver.wait(0.5);
+    zt::ProjectModel stored(project->getProjectPath());
+    EXPECT_EQ(stored.getMetaData()->getBool("PlayAsLoop"), false);
+    EXPECT_EQ(stored.getMetaData()->get("RecordFPS").int64Value(), 6);
+}
+
+INSTANTIATE_TEST_SUITE_P(Idioms, ToolbarPopovers, plat::test::bothIdioms(), plat::test::idiomName);
 
 TEST_F(FrameEditorActions, TheVoiceOverPanelOpenedTwiceShowsOnceAndATapBesideItClosesIt)
 {

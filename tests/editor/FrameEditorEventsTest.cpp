@@ -485,19 +485,6 @@ TEST_F(FrameEditorEvents, RegisteringAgainRunsEachHandlerOncePerPosting)
     editor->addNotifications();
 }
 
-TEST_F(FrameEditorEvents, TheOptionsPopoverOpensOnceAndRemembersTheFrameRate)
-{
-    open(4);
-    project->getMetaData()->set("RecordFPS", 5);
-    ASSERT_TRUE(driver.tap("Playback Options"));
-    driver.wait(1);
-    auto popover = editor->popoverController();
-    ASSERT_NE(popover, nullptr);
-    EXPECT_EQ(editor->fps(), 5);
-    editor->actionMore();
-    EXPECT_EQ(editor->popoverController(), popover) << "a second tap opens no second popover";
-}
-
 class FrameEditorFrameRate : public FrameEditorEvents {
 protected:
     // Ten pictures at five a second, a one-second voice at frame 4 (0.8 s in);

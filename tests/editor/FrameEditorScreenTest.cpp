@@ -5,6 +5,7 @@
 #include "editor/FrameEditorTestSupport.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Layer.h"
+#include "platform/ui/Slider.h"
 
 namespace {
 
@@ -242,6 +243,33 @@ TEST_F(TabletFrameEditor, EmbedsTheCaptureScreenAndOpensOnThePlaceholderWithItsL
     EXPECT_EQ(editor->framePictureView(), capture->viewOnionFront());
     EXPECT_EQ(editor->nibName(), "FrameEditorViewController_iPad");
     EXPECT_TRUE(capture->outlet("buttonHome")->isHidden()) << "the editor's Projects button leaves both";
+}
+
+// On the placeholder the embedded capture screen's overlay slider, dragged
+// down, shows the frame before the placeholder where the live picture was,
+// and keeps showing it once the strip has loaded its full pictures.
+TEST_F(TabletFrameEditor, TheOverlaySliderDraggedDownShowsTheFrameBeforeThePlaceholder)
+{
+    const plat::test::Rgba red {200, 40, 40, 255};
+    const plat::test::Rgba blue {40, 40, 200, 255};
+    open(makeProject(std::vector<plat::test::Rgba> {red, blue}));
+    ASSERT_EQ(editor->currentFrame(), 2) << "on the placeholder, the live picture";
+    auto slider
+        = std::dynamic_pointer_cast<plat::Slider>(editor->captureViewController()->outlet("sliderOverlayControl"));
+    ASSERT_NE(slider, nullptr);
+    ASSERT_EQ(slider->value(), 1.0);
+    // Upright, its top end is the live picture: the thumb taken to the bottom end.
+    const plat::Rect track = slider->convertRect(slider->bounds(), nullptr);
+    driver.drag({track.midX(), track.minY() + 12}, {track.midX(), track.maxY() + 20});
+    driver.wait(1);
+    ASSERT_EQ(slider->value(), 0.0);
+    auto shown = driver.screenshot();
+    ASSERT_NE(shown, nullptr);
+    const plat::Rect picture = outlets().viewCaptureView->frame();
+    const double scale = shown->scale();
+    const auto seen = plat::test::pixelAt(
+        *shown, static_cast<int>(picture.midX() * scale), static_cast<int>(picture.midY() * scale));
+    EXPECT_LE(plat::test::componentDistance(seen, blue), 24) << "the frame before the placeholder";
 }
 
 TEST_F(TabletFrameEditor, PlayingDisablesTheCaptureScreensControls)

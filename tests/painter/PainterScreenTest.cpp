@@ -11,6 +11,7 @@
 #include "painter/PainterBrush.h"
 #include "painter/PainterLayer.h"
 #include "painter/PainterLayerManager.h"
+#include "painter/PainterLayerTableViewController.h"
 #include "painter/PainterSettings.h"
 #include "painter/PaintingView.h"
 #include "painter/Stroke.h"
@@ -18,10 +19,14 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
+#include "platform/ui/Slider.h"
 #include "platform/ui/testing/PictureComparison.h"
 #include "support/FailingWrites.h"
+#include "support/Idioms.h"
+#include "uikit/BubblePopoverController.h"
 #include "uikit/HelpManager.h"
 
 namespace {
@@ -431,18 +436,21 @@ TEST_F(PainterScreen, UndoALayerAndAPaletteColourReachTheSavedPicture)
 TEST_F(PainterScreen, ASwipeHidesAndShowsTheBarsOnAPhone)
 {
     openPainter(0);
+    EXPECT_TRUE(painter->btnShow()->isHidden()) << "out of reach beyond the edge while the bars show";
     auto bar = painter->toolPalette()->view();
     painter->handleSwipe(nullptr);
     driver.wait(1);
     EXPECT_EQ(bar->center().y, 50.0 - bar->frame().height());
     EXPECT_EQ(painter->colorPalette()->view()->frame().minY(), 320);
     EXPECT_EQ(painter->btnShow()->center().y, 320);
+    EXPECT_FALSE(painter->btnShow()->isHidden());
     // Only its top half shows above the bottom edge.
     driver.wait(1);
     driver.tapAt({painter->btnShow()->center().x, 310});
     driver.wait(1);
     EXPECT_EQ(bar->center().y, 10.0);
     EXPECT_EQ(painter->colorPalette()->view()->center().y, 280);
+    EXPECT_TRUE(painter->btnShow()->isHidden()) << "gone beyond the edge again";
 }
 
 TEST_F(TabletPainterScreen, ASwipeLeavesTheBarsOnATablet)
@@ -470,26 +478,81 @@ void expectScreenLike(plat::test::UIDriver& driver, const std::string& name)
 }
 }  // namespace
 
-TEST_F(PainterScreen, ThePainterLooksAsDrawn)
+// The painter and its popovers on a phone and on a tablet.
+class PainterLooks : public PainterScreen, public ::testing::WithParamInterface<plat::UserInterfaceIdiom> {
+protected:
+    PainterLooks()
+        : PainterScreen(GetParam())
+    {
+    }
+    static std::string reference(const std::string& what)
+    {
+        return std::string("painter_") + (GetParam() == plat::UserInterfaceIdiom::Pad ? "tablet" : "phone") + what
+            + ".png";
+    }
+};
+
+TEST_P(PainterLooks, WithAStrokeAndThePensSizes)
 {
     openPainter(1);
     choosePen();
     paintAcrossTheMiddle();
-    expectScreenLike(driver, "painter_phone.png");
+    expectScreenLike(driver, reference(""));
     // The pen's sizes over the picture.
     driver.wait(1);
     ASSERT_TRUE(driver.tap("Pen"));
-    expectScreenLike(driver, "painter_phone_sizes.png");
+    expectScreenLike(driver, reference("_sizes"));
 }
 
-TEST_F(PainterScreen, ThePickerOverThePaletteLooksAsDrawn)
+TEST_P(PainterLooks, WithThePickerOverThePalette)
 {
     openPainter(1);
     choosePen();
     driver.wait(1);
     ASSERT_TRUE(driver.tap("Colour 1"));  // the selected swatch: its picker
-    expectScreenLike(driver, "painter_phone_picker.png");
+    expectScreenLike(driver, reference("_picker"));
 }
+
+// The opacity slider lies inside its popover, and the tool icons stand out
+// from the bars they are on.
+TEST_P(PainterLooks, WithItsLayersAndTheirWholeSlider)
+{
+    openPainter(1);
+    choosePen();
+    paint({{300, 200}, {340, 190}, {380, 200}, {420, 190}});
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Layers"));
+    driver.wait(1);
+    auto popover = painter->toolPalette()->popoverController();
+    ASSERT_TRUE(popover && popover->view());
+    auto list = painter->toolPalette()->painterLayerTableViewController();
+    ASSERT_TRUE(list && list->_sliderOpacity);
+    const plat::Rect bubble = popover->view()->convertRect(popover->view()->bounds(), nullptr);
+    const plat::Rect slider = list->_sliderOpacity->convertRect(list->_sliderOpacity->bounds(), nullptr);
+    EXPECT_TRUE(slider.minX() >= bubble.minX() && slider.maxX() <= bubble.maxX()) << "the knob can be reached";
+    auto shown = driver.screenshot();
+    ASSERT_TRUE(shown);
+    const double scale = shown->scale();
+    for (const auto& item : {list->_duplicateBtn, list->_importBtn, list->_exportBtn}) {
+        auto button = std::dynamic_pointer_cast<plat::Button>(item->view());
+        ASSERT_TRUE(button && button->imageView());
+        const auto& icon = button->imageView();
+        const plat::Rect frame = icon->convertRect(icon->bounds(), nullptr);
+        // The bar beside the icon, half a point to its left.
+        const Rgba bar = plat::test::pixelAt(
+            *shown, static_cast<int>((frame.minX() - 0.5) * scale), static_cast<int>(frame.midY() * scale));
+        int strongest = 0;
+        for (double y = frame.minY(); y < frame.maxY(); y += 0.5)
+            for (double x = frame.minX(); x < frame.maxX(); x += 0.5)
+                strongest = std::max(strongest,
+                    componentDistance(
+                        plat::test::pixelAt(*shown, static_cast<int>(x * scale), static_cast<int>(y * scale)), bar));
+        EXPECT_GT(strongest, 150) << "an icon that stands out from its bar, at " << frame.minX();
+    }
+    expectScreenLike(driver, reference("_layers"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Idioms, PainterLooks, plat::test::bothIdioms(), plat::test::idiomName);
 
 TEST_F(PainterScreen, MaskingLooksAsDrawn)
 {
@@ -497,16 +560,6 @@ TEST_F(PainterScreen, MaskingLooksAsDrawn)
     for (int pass = 0; pass < 3; ++pass)
         paintAcrossTheMiddle();
     expectScreenLike(driver, "painter_phone_masking.png");
-}
-
-TEST_F(TabletPainterScreen, ThePainterWithItsLayersLooksAsDrawn)
-{
-    openPainter(1);
-    choosePen();
-    paint({{300, 300}, {400, 280}, {500, 300}, {600, 280}, {700, 300}});
-    driver.wait(1);
-    ASSERT_TRUE(driver.tap("Layers"));
-    expectScreenLike(driver, "painter_tablet_layers.png");
 }
 
 TEST_F(PainterScreen, TheFirstOpeningExplainsTheColoursOnce)

@@ -14,6 +14,7 @@
 #include "platform/ui/Layer.h"
 #include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/ScrollView.h"
+#include "platform/ui/TableView.h"
 #include "platform/ui/ViewRendering.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/scripting/ViewDescription.h"
@@ -156,6 +157,20 @@ bool isLayerBoundary(const View& view, Rect screen)
     return isShown(view) && view.isUserInteractionEnabled() && liesWithin(screen, windowFrameOf(view));
 }
 
+// True when view is the section header that a plain table holding the
+// element keeps at its top: the rows of the section pass under it as the
+// table scrolls, so a row there is scrolled out of view, not covered.
+bool isPinnedHeaderOver(const std::shared_ptr<View>& view, const View& element)
+{
+    auto table = std::dynamic_pointer_cast<TableView>(view->superview());
+    if (!table || table->style() != TableViewStyle::Plain || !element.isDescendantOfView(*table))
+        return false;
+    for (int64_t section = 0; section < table->numberOfSections(); ++section)
+        if (table->headerViewForSection(section) == view)
+            return true;
+    return false;
+}
+
 // The views drawn after the element in its layer of the screen, in drawing
 // order: the later siblings of the element and of each of its ancestors, up
 // to the first layer boundary.
@@ -284,7 +299,7 @@ std::vector<std::string> layoutFaults(Window& window)
             continue;
         std::vector<std::shared_ptr<View>> covers;
         for (const auto& view : drawnAfterInLayer(*element, screen))
-            if (drawsWithin(*view, seen.visible))
+            if (drawsWithin(*view, seen.visible) && !isPinnedHeaderOver(view, *element))
                 covers.push_back(view);
         if (covers.empty())
             continue;

@@ -8,6 +8,8 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/ScrollView.h"
+#include "platform/ui/TableView.h"
+#include "platform/ui/TableViewCell.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/testing/UIScope.h"
@@ -48,6 +50,29 @@ std::shared_ptr<plat::Button> catchButton()
     return made;
 }
 
+// Two sections of six rows, each section under a white header with its
+// title, for a plain table (which keeps the top section's header pinned).
+class SectionedRows : public plat::TableViewDataSource, public plat::TableViewDelegate {
+public:
+    int64_t numberOfSectionsInTableView(plat::TableView&) override { return 2; }
+    int64_t tableViewNumberOfRowsInSection(plat::TableView&, int64_t) override { return 6; }
+    std::shared_ptr<plat::TableViewCell> tableViewCellForRowAtIndexPath(plat::TableView&, plat::IndexPath path) override
+    {
+        auto cell = std::make_shared<plat::TableViewCell>(plat::TableViewCellStyle::Default, "Row");
+        cell->textLabel()->setText("Row " + std::to_string(path.section) + "." + std::to_string(path.row));
+        return cell;
+    }
+    std::optional<double> tableViewHeightForHeaderInSection(plat::TableView&, int64_t) override { return 40; }
+    std::shared_ptr<plat::View> tableViewViewForHeaderInSection(plat::TableView&, int64_t section) override
+    {
+        auto header = panel(plat::makeRect(0, 0, 300, 40), plat::Color::whiteColor());
+        auto title = label("Section " + std::to_string(section), plat::makeRect(20, 0, 200, 30));
+        title->setTextColor(plat::Color::blackColor());
+        header->addSubview(title);
+        return header;
+    }
+};
+
 class LayoutCheck : public ::testing::Test {
 protected:
     LayoutCheck()
@@ -74,6 +99,7 @@ TEST_F(LayoutCheck, FindsControlsAndTextsCutOffOrCoveredAndNothingElse)
         std::function<void(plat::View& root)> build;
         const char* fault;  // empty when the screen is sound
     };
+    auto rows = std::make_shared<SectionedRows>();
     const Case cases[] = {
         {"a button and a caption in the open",
             [](plat::View& root) {
@@ -109,6 +135,17 @@ TEST_F(LayoutCheck, FindsControlsAndTextsCutOffOrCoveredAndNothingElse)
                 list->setContentSize({300, 400});
                 list->addSubview(label("Share", plat::makeRect(10, 90, 200, 20)));
                 root.addSubview(list);
+            },
+            ""},
+        {"a row of a list scrolled under the section header it keeps at its top",
+            [rows](plat::View& root) {
+                auto list
+                    = std::make_shared<plat::TableView>(plat::makeRect(0, 0, 300, 200), plat::TableViewStyle::Plain);
+                list->setDataSource(rows);
+                list->setDelegate(rows);
+                root.addSubview(list);
+                list->reloadData();
+                list->setContentOffset({0, 30});
             },
             ""},
         {"a translucent bar over a caption",
