@@ -533,6 +533,7 @@ TEST_F(ReadOnlyMountedDevice, EveryKindOfChangeIsRefusedWithItsReasonAndTheFolde
         change.ask();
         EXPECT_EQ(waitForAlert(), change.told);
         driver.wait(1);  // it takes touches once it is fully shown
+        EXPECT_GE(shownAlertMessageContrast(), 4.5) << "the message can be read";
         auto closed = driver.tryTap(change.closedBy);
         ASSERT_TRUE(closed.ok()) << "the alert is in front, not covered: " << closed.error().localizedDescription();
         driver.wait(1);
