@@ -120,7 +120,11 @@ void ProjectExplorer::startExport(std::shared_ptr<MovieExportType> type, AfterEx
             screen->showInfo(plat::localized("Please wait while your video is being prepared."));
             auto renderer = MovieRendererSources(project).getRendererForUTI(type->UTI());
             if (!renderer) {
-                screen->showError(plat::localized("This kind of export is not available."));
+                screen->showFinished(plat::localized("This kind of export is not available."),
+                    RenderProgressViewController::Outcome::Failed, [weakSelf, weakScreen] {
+                        if (auto owner = weakSelf.lock())
+                            owner->closeRenderProgressScreen(weakScreen.lock());
+                    });
                 return;
             }
             self->_movieRenderer = renderer;
@@ -150,11 +154,17 @@ void ProjectExplorer::finishExport(MovieRenderer& renderer, const std::shared_pt
 {
     const int64_t status = renderer.status();
     if (status == kStatusFailed) {
-        // The screen stays with the reason until the person cancels it.
+        // The screen stays with the reason until the person closes it: nothing is left to cancel.
         if (screen && screen == _renderProgressViewController) {
             auto error = renderer.error();
-            screen->showInfo(
-                failureText(error ? *error : plat::Error("Render", status, plat::localized("The export failed."))));
+            std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
+            std::weak_ptr<RenderProgressViewController> weakScreen = screen;
+            screen->showFinished(
+                failureText(error ? *error : plat::Error("Render", status, plat::localized("The export failed."))),
+                RenderProgressViewController::Outcome::Failed, [weakSelf, weakScreen] {
+                    if (auto owner = weakSelf.lock())
+                        owner->closeRenderProgressScreen(weakScreen.lock());
+                });
         }
         return;
     }

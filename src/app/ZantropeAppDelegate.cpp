@@ -74,6 +74,13 @@ std::string importMessage(size_t archives, const std::vector<ZantropeAppDelegate
     return message;
 }
 
+// An archive opened from another app that did not become a project, and why.
+std::string openedArchiveFailureMessage(const std::string& fileName, const std::string& reason)
+{
+    return plat::localized("There was a problem copying the project. Please try again.") + "\n"
+        + filledText(plat::localized("“%@”: %@"), {fileName, reason});
+}
+
 }  // namespace
 
 ZantropeAppDelegate::~ZantropeAppDelegate()
@@ -262,13 +269,30 @@ bool ZantropeAppDelegate::importArchiveAtURL(const plat::URL& url)
                         self->dismissAfterMessageTime(message);
                     return;
                 }
-                message->setMessage(plat::localized("There was a problem copying the project. Please try again.") + "\n"
-                    + filledText(plat::localized("“%@”: %@"),
-                        {fileName, error ? failureReason(*error) : plat::localized("The archive cannot be read.")}));
+                message->setMessage(openedArchiveFailureMessage(
+                    fileName, error ? failureReason(*error) : plat::localized("The archive cannot be read.")));
                 message->addButtonWithTitle(plat::localized("OK"));
             });
         });
     return true;
+}
+
+void ZantropeAppDelegate::applicationDidFailToReceiveURL(
+    plat::Application&, const plat::URL& url, const plat::Error& error)
+{
+    // Only what this app would have imported is its to report.
+    const std::string type
+        = plat::UTTypeCreatePreferredIdentifierForTag(plat::kUTTagClassFilenameExtension, url.pathExtension());
+    const std::string fileName = plat::lastPathComponent(url.path());
+    std::string message;
+    if (plat::UTTypeEqual(type, kArchiveType))
+        message = openedArchiveFailureMessage(fileName, failureReason(error));
+    else if (plat::UTTypeConformsTo(type, plat::kUTTypeAudio))
+        message = plat::localized("The audio file could not be imported.") + "\n"
+            + filledText(plat::localized("“%@”: %@"), {fileName, failureReason(error)});
+    else
+        return;
+    makeMessage(message, plat::localized("OK"))->show();
 }
 
 void ZantropeAppDelegate::importAudioFileAtURL(const plat::URL& url)

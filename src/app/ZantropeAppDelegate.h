@@ -30,6 +30,9 @@ public:
         plat::Application& application, const plat::Dictionary& launchOptions) override;
     bool applicationOpenURLSourceApplicationAnnotation(plat::Application& application, const plat::URL& url,
         const std::string& sourceApplication, const plat::Value& annotation) override;
+    // A project archive or audio file that could not even be handed over: the person hears why.
+    void applicationDidFailToReceiveURL(
+        plat::Application& application, const plat::URL& url, const plat::Error& error) override;
 
     // An inbox archive that could not be imported, and why; set aside when it
     // was moved out of the inbox into notImportedPath().

@@ -283,6 +283,11 @@ void AudioRecorderViewController::actionStartRecord(plat::Button&)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     if (!_isAudioRecording) {
+        // A recording that could not be kept is refused now, not after the countdown.
+        if (auto problem = recordingCannotBeStored()) {
+            reportFailedRecording(*problem);
+            return;
+        }
         _isAudioRecording = true;
         if (_btnAudioStartRecord)
             _btnAudioStartRecord->setTitle(plat::localized("Stop"), plat::ControlStateNormal);
@@ -316,6 +321,20 @@ void AudioRecorderViewController::actionStartRecord(plat::Button&)
     stopLevelLoop();
     if (auto delegate = lockedDelegate())
         delegate->audioRecorderDidStopRecording(*this, file);
+}
+
+std::optional<plat::Error> AudioRecorderViewController::recordingCannotBeStored()
+{
+    if (!_audioRecorder)
+        return _recorderFailure.value_or(
+            plat::Error(kErrorDomain, kNoRecorderError, plat::localized("There is no recorder.")));
+    // Opens the recording's file, as the countdown's recorder will.
+    if (!_audioRecorder->prepareToRecord())
+        return _audioRecorder->lastError().value_or(
+            plat::Error(kErrorDomain, kNoRecorderError, plat::localized("There is no recorder.")));
+    if (auto delegate = lockedDelegate())
+        return delegate->audioRecorderCannotStoreRecording(*this);
+    return std::nullopt;
 }
 
 void AudioRecorderViewController::showReady()

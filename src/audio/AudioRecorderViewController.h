@@ -28,6 +28,12 @@ public:
     virtual void audioRecorderDidStopRecording(AudioRecorderViewController& recorder, const std::string& file) = 0;
     // The panel should close without a recording.
     virtual void audioRecorderDidCancelRecording(AudioRecorderViewController& recorder) = 0;
+    // Asked at the press of Record, before the countdown: why a recording
+    // could not be kept where the delegate puts it; none when it can.
+    virtual std::optional<plat::Error> audioRecorderCannotStoreRecording(AudioRecorderViewController&)
+    {
+        return std::nullopt;
+    }
 };
 
 // The voice-over recorder panel (the layout "AudioRecorderViewController"):
@@ -94,6 +100,9 @@ private:
     void discardRecording();
     // Stops everything the panel runs; it is closing.
     void close();
+    // Why a recording could not be stored, from its file in the temporary
+    // folder to its place in the project; none when it can.
+    std::optional<plat::Error> recordingCannotBeStored();
     // Reports a recording that could not be made and removes what it left.
     void reportFailedRecording(const plat::Error& error);
     std::shared_ptr<AudioRecorderViewDelegate> lockedDelegate() const { return _delegate.lock(); }

@@ -60,8 +60,12 @@ void APAlbumPickerController::viewDidLoad()
             plat::AssetsGroupAll,
             [weakSelf](const std::shared_ptr<plat::AssetsGroup>& group, bool&) {
                 auto self = weakSelf.lock();
-                if (self && group)
+                if (!self)
+                    return;
+                if (group)
                     self->groupFound(group);
+                else
+                    self->groupsEnumerated();
             },
             [weakSelf](const plat::Error& error) {
                 if (auto self = weakSelf.lock())
@@ -78,6 +82,21 @@ void APAlbumPickerController::groupFound(const std::shared_ptr<plat::AssetsGroup
         return static_cast<uint32_t>(a->type()) > static_cast<uint32_t>(b->type());
     });
     tableView()->reloadData();
+}
+
+void APAlbumPickerController::groupsEnumerated()
+{
+    int64_t pictures = 0;
+    for (const auto& group : _assetGroups)
+        pictures += group->numberOfAssets();
+    if (pictures > 0)
+        return;
+    // An empty list would leave the person guessing.
+    plat::log("photo picker: the photo library holds no {}", _isVideoPicker ? "videos" : "photos");
+    auto alert = std::make_shared<AlertView>(
+        APImagePickerBundle::localizedString("TitleKey"), plat::localized("There are no photos in the photo library."));
+    alert->addButtonWithTitle(plat::localized("Dismiss"), nullptr);
+    alert->show();
 }
 
 void APAlbumPickerController::showAccessFailure(const plat::Error& error)

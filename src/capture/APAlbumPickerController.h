@@ -64,6 +64,8 @@ public:
 
 private:
     void groupFound(const std::shared_ptr<plat::AssetsGroup>& group);
+    // Every album is listed: one without a picture in any is told.
+    void groupsEnumerated();
     void showAccessFailure(const plat::Error& error);
 
     bool _multiSelection = false;

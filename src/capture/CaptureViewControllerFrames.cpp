@@ -94,11 +94,14 @@ void CaptureViewController::captureImage(const std::shared_ptr<const plat::Image
 
 plat::Error CaptureViewController::storeFailureError(uint64_t freeBytes, const std::optional<plat::Error>& cause)
 {
-    if (freeBytes >= kLowSpaceBytes)
-        return errorWithCause(kErrorDomain, kUnknownStoreError,
-            filledText(plat::localized("Ups. An unknown error occured. (%@-%d)"),
-                {kErrorDomain, std::to_string(kUnknownStoreError)}),
-            cause);
+    if (freeBytes >= kLowSpaceBytes) {
+        // The system's reason leads where there is one: the error is then not unknown.
+        const std::string text = cause ? filledText(plat::localized("%@ The picture could not be stored. (%@-%d)"),
+                                     {failureReason(*cause), kErrorDomain, std::to_string(kUnknownStoreError)})
+                                       : filledText(plat::localized("Ups. An unknown error occured. (%@-%d)"),
+                                           {kErrorDomain, std::to_string(kUnknownStoreError)});
+        return errorWithCause(kErrorDomain, kUnknownStoreError, text, cause);
+    }
     return errorWithCause(kErrorDomain, kNoSpaceStoreError,
         plat::localized("There is almost no space left on this device. You cannot record new media until you free "
                         "some space."),

@@ -4,6 +4,7 @@
 #include "document/ProjectDataWrapper.h"
 #include "document/ProjectsList.h"
 #include "document/QVZipArchive.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
@@ -17,6 +18,9 @@ namespace {
 
 constexpr const char* kImportErrorDomain = "ProjectImportProcessorErrorDomain";
 constexpr int64_t kNotAFileURLError = 1;
+constexpr int64_t kNoProjectError = 2;
+// What makes an unpacked folder a project: its frame list.
+constexpr const char* kFrameListFileName = "frames.meta";
 
 bool fail(std::optional<plat::Error>* error, plat::Error failure)
 {
@@ -44,14 +48,21 @@ bool ProjectImportProcessor::importProjectAtPath(const std::string& path, std::o
     std::string destination = plat::appendingPathComponent(plat::Sandbox::current()->documentsDirectory(), name);
     plat::log("Decompress data from:{} to :{}", path, destination);
 
-    std::optional<plat::Error> unzipError;
-    if (!QVZipArchive::unzipFileAtPath(path, destination, Overwrite::Yes, std::nullopt, &unzipError)) {
+    auto giveUp = [&](plat::Error failure) {
         // No half-made project stays behind; the archive stays for another try.
         std::optional<plat::Error> removeError;
         if (!FileUtil::removeFolderAtPath(destination, &removeError))
             plat::log("project import: cannot remove {}: {}", destination, removeError->localizedDescription());
-        return fail(error, *unzipError);
-    }
+        return fail(error, std::move(failure));
+    };
+    std::optional<plat::Error> unzipError;
+    if (!QVZipArchive::unzipFileAtPath(path, destination, Overwrite::Yes, std::nullopt, &unzipError))
+        return giveUp(*unzipError);
+    // A zip of anything else would show as an empty project: it is refused like a damaged archive.
+    const std::string frameList = plat::appendingPathComponent(destination, kFrameListFileName);
+    if (!plat::fileExists(frameList) || plat::isDirectory(frameList))
+        return giveUp(
+            plat::Error(kImportErrorDomain, kNoProjectError, plat::localized("The archive holds no project.")));
     // A fresh device has no list yet: start-up makes it from the folders, this one among them.
     if (!ProjectsList::insertProjectName(name) && plat::fileExists(ProjectsList::path()))
         plat::log("project import: the projects list cannot be read; {} is not listed", name);

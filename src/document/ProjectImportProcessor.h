@@ -17,7 +17,8 @@ namespace zt {
 // projects list only, never on an open project's model. No state; any thread.
 class ProjectImportProcessor {
 public:
-    // Synchronous on the calling thread. Only a whole import is kept: on
+    // Synchronous on the calling thread. An archive without a frame list
+    // ("frames.meta") holds no project and fails. Only a whole import is kept: on
     // failure the new folder is removed, the list is unchanged and the
     // archive (perhaps the user's only copy) stays. With no readable projects
     // list the project is unpacked and kept but not listed.

@@ -37,6 +37,9 @@ constexpr double kTabletButtonSide = 56;
 constexpr double kTabletContainerHeight = 134;
 constexpr plat::Size kTabletJumps {100, 30};
 constexpr double kTabletJumpsX = 416;
+// Play right of the jump buttons, far enough that the help overlay's
+// bubbles for the two do not meet.
+constexpr double kTabletPlayX = 600;
 constexpr plat::Size kSingleFrameButton {56, 56};
 constexpr double kSingleFrameMargin = 6;
 
@@ -294,13 +297,16 @@ std::shared_ptr<plat::View> buildTabletEditor(plat::ViewController& owner)
         button->setFrame(plat::makeRect(x, 0, kTabletButtonSide, kTabletBarHeight));
         outlets.viewRightControls->addSubview(button);
     };
-    place(buttons.explorer, 8);
-    place(buttons.help, 72);
-    double x = screen.width() - 8 - 5 * (kTabletButtonSide + 8);
-    for (const auto& button : {buttons.audio, buttons.music, buttons.theme, buttons.more, buttons.play}) {
+    // From the left: the tools, then the jump buttons and Play. The right
+    // end stays clear: the help overlay's bubbles for the capture screen's
+    // settings and timer point there.
+    double x = 8;
+    for (const auto& button :
+        {buttons.explorer, buttons.help, buttons.audio, buttons.music, buttons.theme, buttons.more}) {
         place(button, x);
         x += kTabletButtonSide + 8;
     }
+    place(buttons.play, kTabletPlayX);
     // The capture screen is always at hand on a tablet.
     buttons.camera->setFrame(plat::makeRect(0, 0, 0, 0));
     buttons.camera->setHidden(true);

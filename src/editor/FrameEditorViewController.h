@@ -333,6 +333,7 @@ public:
     void audioRecorderDidStartRecording(AudioRecorderViewController& recorder) override;
     void audioRecorderDidStopRecording(AudioRecorderViewController& recorder, const std::string& file) override;
     void audioRecorderDidCancelRecording(AudioRecorderViewController& recorder) override;
+    std::optional<plat::Error> audioRecorderCannotStoreRecording(AudioRecorderViewController& recorder) override;
     // PreviewPlayerDelegate.
     void previewPlayerShowFrameAtIndex(PreviewPlayer& player, int64_t index) override;
     void previewPlayerDidStopPlay(PreviewPlayer& player) override;

@@ -336,8 +336,9 @@ void FrameEditorViewController::showError(const std::optional<plat::Error>& erro
         return;
     std::string message = errorMessage(*error);
     plat::DispatchQueue::mainQueue().async([message = std::move(message)] {
+        // Nothing is left to cancel: the person can only take note.
         auto alert = std::make_shared<plat::AlertView>(plat::localized("Error"), message,
-            std::weak_ptr<plat::AlertViewDelegate>(), plat::localized("Cancel"), std::vector<std::string> {});
+            std::weak_ptr<plat::AlertViewDelegate>(), plat::localized("OK"), std::vector<std::string> {});
         alert->show();
     });
 }

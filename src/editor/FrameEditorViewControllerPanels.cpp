@@ -231,6 +231,21 @@ void FrameEditorViewController::audioRecorderDidStopRecording(
     addRecordingToProject(frame, file);
 }
 
+std::optional<plat::Error> FrameEditorViewController::audioRecorderCannotStoreRecording(AudioRecorderViewController&)
+{
+    const auto& folder = _project->getProjectPath();
+    if (!folder)
+        return std::nullopt;
+    // The recording is copied into the project's folder: something made
+    // there and taken away again shows that it can be.
+    auto probe = plat::createTemporaryFolderBeside(plat::appendingPathComponent(*folder, "record"));
+    if (!probe.ok())
+        return probe.error();
+    if (auto removed = plat::removeItem(probe.value()); !removed.ok())
+        plat::log("frame editor: {} stays: {}", probe.value(), removed.error().localizedDescription());
+    return std::nullopt;
+}
+
 void FrameEditorViewController::addRecordingToProject(int64_t frame, const std::string& file)
 {
     _audioController->addAudioFromFile(file, frame, std::nullopt, AudioClip::VoiceOver);

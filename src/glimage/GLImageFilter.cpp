@@ -576,8 +576,7 @@ std::shared_ptr<const plat::Bitmap> GLImageFilter::newCGImageFromCurrentlyProces
     // format option only describes uploads (BGRA by default).
     const auto& options = outputTextureOptions();
     if (options.internalFormat != GL_RGBA)
-        plat::detail::fatal("For conversion to a CGImage the output texture internal format for this filter must be "
-                            "GL_RGBA.");
+        plat::detail::fatal("For conversion to a CGImage the output texture format for this filter must be GL_RGBA.");
     if (options.type != GL_UNSIGNED_BYTE)
         plat::detail::fatal("For conversion to a CGImage the type of the output texture of this filter must be "
                             "GL_UNSIGNED_BYTE.");

@@ -24,6 +24,8 @@ namespace {
 const plat::Color kBackground = plat::Color::colorWithWhite(0.2, 1.0);
 const plat::Color kProgressColour
     = plat::Color::colorWithRed(0.8313725490196079, 0.011764705882352941, 0.8431372549019608, 1.0);
+// Red light enough to read on the dark screen (5.5:1).
+const plat::Color kErrorTextColour = plat::Color::colorWithRed(1.0, 140.0 / 255, 130.0 / 255, 1.0);
 constexpr double kBarInset = 20;
 constexpr double kBarHeight = 15;
 // The band at the panel's foot kept for the bar: its 20 points and a gap of 10.
@@ -155,6 +157,7 @@ void RenderProgressViewController::makeProgressRow(plat::TableViewCell& cell)
         _progressBar->setFrame(plat::makeRect(
             area.minX() + kBarInset, area.height() - kBarInset, area.width() - 2 * kBarInset, kBarHeight));
         _progressBar->setProgress(_progress);
+        _progressBar->setHidden(_finishedWithoutResult);
         content->addSubview(_progressBar);
     }
 }
@@ -279,7 +282,25 @@ void RenderProgressViewController::showInfo(const std::string& text)
 
 void RenderProgressViewController::showError(const std::string& text)
 {
-    showText(text, plat::Color::redColor());
+    showText(text, kErrorTextColour);
+}
+
+void RenderProgressViewController::showFinished(const std::string& text, Outcome outcome, Handler done)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    if (outcome == Outcome::Succeeded) {
+        setProgress(1);
+        showInfo(text);
+    } else {
+        // Nothing was made: a bar that stopped short would say something still runs.
+        _finishedWithoutResult = true;
+        if (_progressBar)
+            _progressBar->setHidden(true);
+        showError(text);
+    }
+    // Nothing is left to cancel.
+    setCancelHandler(nullptr);
+    setDoneHandler(std::move(done));
 }
 
 void RenderProgressViewController::showText(const std::string& text, const plat::Color& color)

@@ -42,10 +42,14 @@ public:
     void showInfo(const std::string& text);
     void showError(const std::string& text);
     void showText(const std::string& text, const plat::Color& color);
+    enum class Outcome { Succeeded, Failed };
+    // The work is over: the text tells how it ended (a failure without the
+    // bar), and the only button is Done, which runs done.
+    using Handler = std::function<void()>;
+    void showFinished(const std::string& text, Outcome outcome, Handler done);
     // Fades one picture into the panel.
     void showThumbImage(const std::shared_ptr<const plat::Image>& picture);
 
-    using Handler = std::function<void()>;
     const Handler& cancelHandler() const { return _cancelHandler; }
     void setCancelHandler(Handler handler);
     const Handler& doneHandler() const { return _doneHandler; }
@@ -98,6 +102,7 @@ private:
     float _progress = 0;
     Handler _cancelHandler;
     Handler _doneHandler;
+    bool _finishedWithoutResult = false;
 };
 
 }  // namespace zt

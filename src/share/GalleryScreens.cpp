@@ -63,14 +63,6 @@ void GaleryVideoTableViewController::updateEmptyMessage()
     table->setBackgroundView(background);
 }
 
-std::shared_ptr<plat::Label> GaleryVideoTableViewController::emptyMessage()
-{
-    auto background = isViewLoaded() ? tableView()->backgroundView() : nullptr;
-    if (!background || background->subviews().empty())
-        return nullptr;
-    return std::dynamic_pointer_cast<plat::Label>(background->subviews().front());
-}
-
 void GaleryVideoTableViewController::actionDone()
 {
     // The deck is what was presented; without one, whatever presented the list goes.

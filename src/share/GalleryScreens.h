@@ -8,10 +8,6 @@
 #include "platform/ui/TableViewController.h"
 #include "platform/ui/ViewController.h"
 
-namespace plat {
-class Label;
-}
-
 namespace zt {
 
 // The gallery's side panel (layout "GallerySideViewController"). Main thread.
@@ -44,8 +40,6 @@ public:
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
     void actionDone();
-    // The text over the empty table; none while the list has videos.
-    std::shared_ptr<plat::Label> emptyMessage();
 
 private:
     void updateEmptyMessage();

@@ -44,19 +44,16 @@ public:
         _finished = true;
         // The screen stays with the reason until the person closes it.
         if (auto screen = _screen.lock())
-            screen->showError(error.localizedDescription());
+            screen->showFinished(error.localizedDescription(), RenderProgressViewController::Outcome::Failed,
+                [self = shared_from_this()] { self->close(); });
     }
 
     void didUploadVideo(ConnectHandler& handler, const std::optional<plat::URL>& url) override
     {
         _finished = true;
-        auto screen = _screen.lock();
-        if (!screen)
-            return;
-        screen->setProgress(1);
-        screen->showInfo(handler.completionText(url));
-        screen->setCancelHandler(nullptr);
-        screen->setDoneHandler([self = shared_from_this()] { self->close(); });
+        if (auto screen = _screen.lock())
+            screen->showFinished(handler.completionText(url), RenderProgressViewController::Outcome::Succeeded,
+                [self = shared_from_this()] { self->close(); });
     }
 
     void uploadProgress(ConnectHandler&, float progress) override

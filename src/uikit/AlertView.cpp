@@ -251,12 +251,20 @@ void AlertView::removeStockBackground()
 
 void AlertView::useLightText()
 {
-    // The drawn panel is dark: its texts and buttons are light.
-    for (const auto& subview : subviews()) {
+    // The drawn panel is dark: its texts and buttons are light, the message
+    // too, which sits in its own scrolling view.
+    lightenTextsIn(*this);
+}
+
+void AlertView::lightenTextsIn(plat::View& view)
+{
+    for (const auto& subview : view.subviews()) {
         if (auto label = std::dynamic_pointer_cast<plat::Label>(subview))
             label->setTextColor(plat::Color::whiteColor());
         else if (auto button = std::dynamic_pointer_cast<plat::Button>(subview))
             button->setTitleColor(plat::Color::whiteColor(), plat::ControlStateNormal);
+        else
+            lightenTextsIn(*subview);
     }
 }
 

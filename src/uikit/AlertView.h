@@ -68,6 +68,7 @@ private:
     void runBlock(const ButtonBlock& block, int64_t index);
     void removeStockBackground();
     void useLightText();
+    static void lightenTextsIn(plat::View& view);
 
     // The platform alert holds its delegate weakly; the alert owns the
     // responder that forwards to it, so the responder never outlives it.

@@ -30,12 +30,14 @@
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/testing/UIDriver.h"
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
 #include "support/RunLoopWaiting.h"
 #include "support/TemporarySandbox.h"
+#include "support/TextContrast.h"
 #include "support/VirtualCameras.h"
 #include "uikit/Carousel.h"
 #include "uikit/HelpManager.h"
@@ -144,6 +146,25 @@ protected:
         if (auto window = app.keyWindow())
             search(window);
         return found;
+    }
+    // How the shown alert's message stands out from the panel behind it, as
+    // the screen shows it (0 without an alert or a message).
+    double shownAlertMessageContrast() const
+    {
+        auto alert = shownAlert();
+        auto window = app.keyWindow();
+        if (!alert || !window)
+            return 0;
+        std::shared_ptr<plat::Label> message;
+        std::function<void(const std::shared_ptr<plat::View>&)> search = [&](const std::shared_ptr<plat::View>& view) {
+            if (auto label = std::dynamic_pointer_cast<plat::Label>(view); label && label->text() == alert->message())
+                message = label;
+            for (const auto& subview : view->subviews())
+                search(subview);
+        };
+        search(alert);
+        constexpr double kScreenScale = 2;
+        return message ? plat::test::measureTextContrast(*window, *message, kScreenScale).ratio : 0;
     }
     // Waits for an alert on screen, letting the app's time pass (a sheet
     // fades first) and its queues finish their work at every step, and gives

@@ -178,11 +178,16 @@ TEST_F(ExplorerExport, AFailedRenderKeepsTheScreenWithTheReason)
         return renderer && renderer->status() == 4;
     }));
     driver.wait(2);
-    ASSERT_TRUE(progressScreen()) << "stays until cancelled";
+    ASSERT_TRUE(progressScreen()) << "stays until closed";
     EXPECT_EQ(infoText().rfind("The project could not be prepared because an error occurred. - (", 0), 0u)
         << infoText();
     EXPECT_NE(infoText().find(" - ["), std::string::npos) << infoText();
-    progressScreen()->navigationItem()->leftBarButtonItem()->sendAction();
+    EXPECT_TRUE(progressScreen()->progressBar()->isHidden()) << "no empty bar on a screen whose work is over";
+    EXPECT_FALSE(progressScreen()->navigationItem()->leftBarButtonItem()) << "nothing is left to cancel";
+    auto done = progressScreen()->navigationItem()->rightBarButtonItem();
+    ASSERT_TRUE(done);
+    EXPECT_EQ(done->systemItem(), plat::BarButtonSystemItem::Done);
+    done->sendAction();
     driver.wait(1);
     EXPECT_FALSE(explorer()->presentedViewController());
 }

@@ -133,7 +133,8 @@ TEST_F(ReadOnlyDevice, ANewProjectThatCannotBeStoredIsToldAndShowsNoFrame)
     ASSERT_TRUE(driver.tap("Capture"));
     driver.wait(1.5);
     ASSERT_TRUE(driver.tap("Take Picture"));
-    EXPECT_EQ(waitForAlert(), "Error\nUps. An unknown error occured. (CaptureViewController-636)\n" + kReadOnly);
+    EXPECT_EQ(
+        waitForAlert(), "Error\nRead-only file system. The picture could not be stored. (CaptureViewController-636)");
     driver.wait(1);
     ASSERT_TRUE(driver.tap("Dismiss"));
     driver.wait(1);
@@ -171,7 +172,7 @@ TEST_F(UnwritableFrameList, AFrameWhoseListCannotBeSavedIsTakenBackAndItsPicture
         plat::test::FailingWrites failing("frames.meta", plat::detail::WriteFailurePoint::BeforeRename);
         ASSERT_TRUE(driver.tap("Take Picture"));
         const std::string told = waitForAlert();
-        EXPECT_EQ(told, "Error\nUps. An unknown error occured. (CaptureViewController-636)\nInput/output error.");
+        EXPECT_EQ(told, "Error\nInput/output error. The picture could not be stored. (CaptureViewController-636)");
     }
     driver.wait(1);
     ASSERT_TRUE(driver.tap("Dismiss"));
@@ -351,6 +352,10 @@ TEST_F(ReadOnlyMountedDevice, EveryKindOfChangeIsRefusedWithItsReasonAndTheFolde
     if (run == plat::test::MountNamespaceRun::Elsewhere)
         return;
     makeProjectWithPicturesAndSound();
+    // Another app's project archive, handed over while the device cannot be written.
+    plat::test::TemporaryFolder otherApp;
+    const std::string archive = otherApp.path("Owls.zantropemobile");
+    makeArchive(archive, ".plovix-2015-05-02-10-00-00", 1);
     useTestCamera();
     plat::AudioSession::sharedInstance().resetForTesting();
     plat::test::useSignalMicrophone("sine=frequency=440");
@@ -377,13 +382,18 @@ TEST_F(ReadOnlyMountedDevice, EveryKindOfChangeIsRefusedWithItsReasonAndTheFolde
     };
     const std::string error = std::string("Error\n");
     const Change changes[] = {
+        {"a project archive opened from another app",
+            [&] { EXPECT_FALSE(app.openURLFromApplication(plat::URL::fileURLWithPath(archive), "", plat::Value())); },
+            "\nThere was a problem copying the project. Please try again.\n“Owls.zantropemobile”: "
+                + std::string(kReason),
+            "OK", [&] { EXPECT_TRUE(plat::fileExists(archive)) << "the other app keeps its file"; }},
         {"a picture taken",
             [&] {
                 ASSERT_TRUE(driver.tap("Capture"));
                 driver.wait(1.5);
                 ASSERT_TRUE(driver.tap("Take Picture"));
             },
-            error + "Ups. An unknown error occured. (CaptureViewController-636)\n" + kReason, "Dismiss",
+            error + kReason + " The picture could not be stored. (CaptureViewController-636)", "Dismiss",
             [&] {
                 ASSERT_TRUE(driver.tap("Done"));
                 driver.wait(1);
@@ -397,7 +407,7 @@ TEST_F(ReadOnlyMountedDevice, EveryKindOfChangeIsRefusedWithItsReasonAndTheFolde
                 driver.wait(0.7);
                 ASSERT_TRUE(driver.tap("Delete"));
             },
-            error + "The change could not be saved.\n" + kReason, "Cancel",
+            error + "The change could not be saved.\n" + kReason, "OK",
             [&] {
                 EXPECT_EQ(frameCount(), frames);
                 EXPECT_EQ(strip().outlets().carousel->numberOfItems(), frames);
@@ -419,7 +429,7 @@ TEST_F(ReadOnlyMountedDevice, EveryKindOfChangeIsRefusedWithItsReasonAndTheFolde
                 volume.sendActionsForControlEvents(plat::ControlEventValueChanged);
                 ASSERT_TRUE(driver.tap("Done"));
             },
-            error + "The sound could not be saved.\n" + kReason, "Cancel",
+            error + "The sound could not be saved.\n" + kReason, "OK",
             [&] {
                 auto clip = storedClip();
                 ASSERT_NE(clip, nullptr);
@@ -433,7 +443,7 @@ TEST_F(ReadOnlyMountedDevice, EveryKindOfChangeIsRefusedWithItsReasonAndTheFolde
                 driver.wait(1);
                 ASSERT_TRUE(driver.tap("Trash"));
             },
-            error + "The sound could not be saved.\n" + kReason, "Cancel",
+            error + "The sound could not be saved.\n" + kReason, "OK",
             [&] {
                 driver.wait(1);
                 EXPECT_NE(storedClip(), nullptr) << "the sound stays";
@@ -445,8 +455,12 @@ TEST_F(ReadOnlyMountedDevice, EveryKindOfChangeIsRefusedWithItsReasonAndTheFolde
                 driver.wait(1);
                 ASSERT_TRUE(driver.tap("Voice-over"));
                 driver.wait(1);
-                ASSERT_NE(editor()->audioRecorderView(), nullptr);
-                ASSERT_TRUE(driver.tap(*editor()->audioRecorderView()->btnAudioStartRecord()));
+                auto panel = editor()->audioRecorderView();
+                ASSERT_NE(panel, nullptr);
+                ASSERT_TRUE(driver.tap(*panel->btnAudioStartRecord()));
+                // Refused at the press: no countdown runs first.
+                EXPECT_NE(shownAlert(), nullptr) << "refused at once";
+                EXPECT_EQ(panel->labelAudioRecordInfo()->text(), "Ready to Record") << "no countdown began";
             },
             std::string("The voice-over could not be recorded.\n") + kReason, "Dismiss",
             [&] {
@@ -519,6 +533,7 @@ TEST_F(ReadOnlyMountedDevice, EveryKindOfChangeIsRefusedWithItsReasonAndTheFolde
         change.ask();
         EXPECT_EQ(waitForAlert(), change.told);
         driver.wait(1);  // it takes touches once it is fully shown
+        EXPECT_GE(shownAlertMessageContrast(), 4.5) << "the message can be read";
         auto closed = driver.tryTap(change.closedBy);
         ASSERT_TRUE(closed.ok()) << "the alert is in front, not covered: " << closed.error().localizedDescription();
         driver.wait(1);

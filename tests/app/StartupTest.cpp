@@ -348,11 +348,17 @@ TEST_F(Startup, SomeInboxArchivesFailingSaysHowManyWereImportedAndNamesTheOthers
     makeArchive(documents("Import/a.zantropemobile"), ".plovix-2015-01-01-00-00-00", 1);
     makeArchive(documents("Import/b.zantropemobile"), ".plovix-2015-01-02-00-00-00", 1);
     std::ofstream(documents("Import/c.zantropemobile")) << "damaged";
+    // A whole zip, but of a note, not of a project: refused like a damaged one.
+    std::ofstream(sandbox.path("note.txt")) << "not a project";
+    ASSERT_TRUE(
+        zt::QVZipArchive::createZipFileAtPath(documents("Import/d.zantropemobile"), {sandbox.path("note.txt")}));
     launch();
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return shownAlert() && shownAlert()->message() != "Import."; }, 30));
     const std::string message = shownAlert()->message();
-    EXPECT_TRUE(message.starts_with("2 of 3 projects imported.\n“c.zantropemobile”: ")) << message;
+    EXPECT_TRUE(message.starts_with("2 of 4 projects imported.\n“c.zantropemobile”: ")) << message;
+    EXPECT_NE(message.find("\n“d.zantropemobile”: The archive holds no project.\n"), std::string::npos) << message;
     EXPECT_EQ(message.find("a.zantropemobile"), std::string::npos) << message;
+    EXPECT_TRUE(plat::fileExists(documents("Not Imported/d.zantropemobile")));
 }
 
 TEST_F(Startup, NoneOfSeveralArchivesImportedReadsAsSuch)

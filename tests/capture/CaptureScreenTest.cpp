@@ -1,6 +1,8 @@
 #include "capture/CaptureViewController.h"
 
+#include <cerrno>
 #include <gtest/gtest.h>
+#include <utility>
 
 #include "CaptureScreenTestSupport.h"
 #include "capture/Capture4KCamera.h"
@@ -136,11 +138,24 @@ TEST_F(CaptureScreen, AFailedWriteIsBlamedOnTheFullDeviceOnlyBelowAHundredMebiby
     auto plenty = CaptureViewController::storeFailureError(104857600);
     EXPECT_EQ(plenty.domain(), "CaptureViewController");
     EXPECT_EQ(plenty.code(), 636);
-    EXPECT_EQ(plenty.localizedDescription(), "Ups. An unknown error occured. (CaptureViewController-636)");
+    EXPECT_EQ(plenty.localizedDescription(), "Oops. An unexpected error occurred. (CaptureViewController-636)");
     auto full = CaptureViewController::storeFailureError(104857599);
     EXPECT_EQ(full.code(), 623);
     EXPECT_EQ(full.localizedDescription(),
         "There is almost no space left on this device. You cannot record new media until you free some space.");
+}
+
+TEST_F(CaptureScreen, AFailedWriteWhoseCauseIsKnownLeadsWithIt)
+{
+    const std::pair<int, const char*> causes[] = {
+        {EROFS, "Read-only file system. The picture could not be stored. (CaptureViewController-636)"},
+        {EIO, "Input/output error. The picture could not be stored. (CaptureViewController-636)"},
+    };
+    for (const auto& [code, told] : causes) {
+        auto error = CaptureViewController::storeFailureError(104857600, plat::Error::posix(code, "write", "/x/y.jpg"));
+        EXPECT_EQ(error.code(), 636);
+        EXPECT_EQ(error.localizedDescription(), told);
+    }
 }
 
 TEST_F(CaptureScreen, APictureAfterHomeIsNeitherShownNorStoredAndTheScreenLeaves)

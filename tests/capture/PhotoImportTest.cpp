@@ -241,6 +241,19 @@ TEST_F(PhotoImportScene, WithoutASettingsLinkTheAlertSaysWhereToAllowAccess)
     EXPECT_EQ(driver.findView(message), nullptr);
 }
 
+TEST_F(PhotoImportScene, AnEmptyPhotoLibraryIsSaidToBeEmpty)
+{
+    importer->showImagePickerWithController(root);
+    driver.wait(1);
+    const std::string message = "There are no photos in the photo library.";
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return driver.findView(message) != nullptr; }));
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Dismiss"));
+    driver.wait(1);
+    EXPECT_EQ(driver.findView(message), nullptr);
+    EXPECT_EQ(project->getFrameList().count(), 11);
+}
+
 TEST_F(PhotoImportScene, PhotosPickedOnTheScreensComeInTheOrderTheyWereMarked)
 {
     for (auto colour : {plat::test::Rgba {200, 0, 0, 255}, {0, 200, 0, 255}, {0, 0, 200, 255}})

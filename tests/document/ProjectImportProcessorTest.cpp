@@ -107,6 +107,38 @@ TEST_F(ProjectImport, AFileThatIsNotAnArchiveFailsAndIsKept)
     EXPECT_EQ(readText(inbox("broken.zantropemobile")), "not a zip archive");
 }
 
+TEST_F(ProjectImport, AZipWithoutAFrameListHoldsNoProjectFailsAndIsKept)
+{
+    struct Contents {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> files;
+    };
+    const Contents zips[] = {
+        {"one text file", {{"notes.txt", "not a project"}}},
+        {"pictures and metadata without the frame list",
+            {{"plovix.meta", "<plist version=\"1.0\"><dict/></plist>"}, {"frame-F1.jpg", "f"}}},
+    };
+    for (const Contents& zip : zips) {
+        SCOPED_TRACE(zip.what);
+        ASSERT_TRUE(zt::ProjectsList::replace({}));
+        std::vector<std::string> files;
+        for (const auto& [name, contents] : zip.files) {
+            files.push_back(sandbox.path("work/" + name));
+            writeText(files.back(), contents);
+        }
+        const std::string archive = inbox("notes.zantropemobile");
+        ASSERT_TRUE(zt::QVZipArchive::createZipFileAtPath(archive, files));
+
+        std::optional<plat::Error> error;
+        EXPECT_FALSE(processor.importProjectAtPath(archive, &error));
+        EXPECT_EQ(error ? error->localizedDescription() : "<none>", "The archive holds no project.");
+        EXPECT_EQ(projectFolders(), std::vector<std::string> {});
+        EXPECT_EQ(zt::ProjectsList::projectNames(), std::vector<std::string> {});
+        EXPECT_TRUE(plat::fileExists(archive));
+        ASSERT_TRUE(plat::removeItem(archive).ok());
+    }
+}
+
 // A fresh device has no list yet (start-up makes it from the folders): that
 // is not an error; a list that cannot be read is.
 TEST_F(ProjectImport, WithoutAProjectsListTheProjectIsUnpackedButNotListed)

@@ -190,7 +190,7 @@ TEST_F(FrameEditorEvents, AnErrorWithoutTextNamesItsDomainAndCode)
 {
     open(2);
     editor->showError(plat::Error("Somewhere", 42, ""));
-    EXPECT_EQ(alertText(), "Error\nUps. An unknown error occured. (Somewhere-42)");
+    EXPECT_EQ(alertText(), "Error\nOops. An unexpected error occurred. (Somewhere-42)");
     closeAlert();
     editor->showError(std::nullopt);
     EXPECT_EQ(alertText(), "<no alert>");

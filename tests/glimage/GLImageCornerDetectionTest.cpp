@@ -5,6 +5,7 @@
 #include "GLImageTestSupport.h"
 #include "glimage/GLImageContext.h"
 #include "glimage/GLImageCrosshairGenerator.h"
+#include "glimage/GLImageFilter.h"
 #include "glimage/GLImageHarrisCornerDetectionFilter.h"
 #include "glimage/GLImageNobleCornerDetectionFilter.h"
 #include "glimage/GLImagePicture.h"
@@ -183,6 +184,17 @@ TEST(GLImageCornerDetectorsDeathTest, AnOutputThatIsNotRGBAIsRefusedWithItsMessa
     detector->terminalFilter()->setOutputTextureOptions(options);
     EXPECT_DEATH(detector->extractCornerLocationsFromImageAtFrameTime(plat::MediaTime::make(1, 30)),
         "The output texture format for this filter must be GL_RGBA\\.");
+}
+
+TEST(GLImageCornerDetectorsDeathTest, AFilterReadBackFromAnOutputThatIsNotRGBAIsRefusedWithItsMessage)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto options = zt::defaultTextureOptions();
+    options.internalFormat = 0x1909;  // GL_LUMINANCE
+    auto filter = std::make_shared<zt::GLImageFilter>();
+    filter->setOutputTextureOptions(options);
+    EXPECT_DEATH(filter->newCGImageFromCurrentlyProcessedOutputWithOrientation(plat::ImageOrientation::Up),
+        "For conversion to a CGImage the output texture format for this filter must be GL_RGBA\\.");
 }
 
 TEST(GLImageThresholdedNonMaximumSuppressionFilter, ReadsAPackedCountAcrossTheColourChannels)

@@ -173,7 +173,8 @@ TEST_F(ProgressScreen, ATextFadesOutThenInWithItsColour)
     EXPECT_EQ(screen->infoLabel()->alpha(), 0.0);
     driver.wait(1);
     EXPECT_EQ(screen->infoLabel()->text(), "Failed");
-    EXPECT_EQ(screen->infoLabel()->textColor(), plat::Color::redColor());
+    EXPECT_EQ(screen->infoLabel()->textColor(), plat::Color::colorWithRed(1.0, 140.0 / 255, 130.0 / 255, 1.0))
+        << "a red light enough to read on the dark screen";
     EXPECT_EQ(screen->infoLabel()->alpha(), 1.0);
 }
 
@@ -209,6 +210,39 @@ TEST_F(ProgressScreen, DoneRunsItsHandlerOnceAndNoHandlerNoButton)
     EXPECT_EQ(dones, 1);
     screen->setDoneHandler(nullptr);
     EXPECT_FALSE(screen->navigationItem()->rightBarButtonItem());
+}
+
+TEST_F(ProgressScreen, FinishedWorkShowsItsResultAndOnlyDone)
+{
+    struct Ending {
+        RenderProgressViewController::Outcome outcome;
+        const char* text;
+        bool barShown;
+    };
+    const Ending endings[] = {
+        {RenderProgressViewController::Outcome::Succeeded, "Handed on.", true},
+        {RenderProgressViewController::Outcome::Failed, "No program could open it.", false},
+    };
+    for (const Ending& ending : endings) {
+        SCOPED_TRACE(ending.text);
+        screen = std::make_shared<RenderProgressViewController>("RenderProgressViewController", project);
+        navigation = std::make_shared<zt::QVNavigationController>(screen);
+        show();
+        screen->setCancelHandler([] {});
+        screen->setProgress(0.3f);
+        int dones = 0;
+        screen->showFinished(ending.text, ending.outcome, [&] { ++dones; });
+        driver.wait(1);
+        EXPECT_EQ(screen->infoLabel()->text(), ending.text);
+        EXPECT_EQ(!screen->progressBar()->isHidden() && screen->progressBar()->progress() == 1.0f, ending.barShown)
+            << "a full bar for a result, none for a failure";
+        EXPECT_FALSE(screen->navigationItem()->leftBarButtonItem()) << "nothing is left to cancel";
+        auto done = screen->navigationItem()->rightBarButtonItem();
+        ASSERT_TRUE(done);
+        EXPECT_EQ(done->systemItem(), plat::BarButtonSystemItem::Done);
+        done->sendAction();
+        EXPECT_EQ(dones, 1);
+    }
 }
 
 TEST_F(ProgressScreen, TurnsOnlyToLandscape)

@@ -1,7 +1,9 @@
 #include "uikit/AlertView.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/graphics/GraphicsContext.h"
@@ -10,10 +12,13 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/ViewRendering.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/testing/PictureComparison.h"
 #include "platform/ui/testing/UIDriver.h"
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
 #include "support/Pixels.h"
+#include "support/TemporarySandbox.h"
+#include "support/TextContrast.h"
 
 namespace {
 
@@ -195,4 +200,124 @@ TEST_F(BlockAlerts, EachLayoutPassRemovesOneStockBackgroundPicture)
     EXPECT_EQ(tagged->superview(), alert);
     alert->layoutSubviews();
     EXPECT_EQ(another->superview(), nullptr);
+}
+
+namespace {
+
+enum class Panel { Dark, Light };
+enum class Behind { LightPicture, DarkPicture };
+
+// The alerts a person meets on a device that cannot be written, and the
+// everyday ones, in the panels they come in: the app's own dark panel and
+// the platform's light one.
+struct ShownAlert {
+    const char* shownBy;
+    Panel panel;
+    const char* title;
+    const char* message;
+};
+
+const ShownAlert kAlerts[] = {
+    {"the explorer's render prompt", Panel::Dark, "Render Movie",
+        "The project needs to be rendered first. This may take a while."},
+    {"the start-up storage warning", Panel::Dark, "Storage Nearly Full",
+        "There is almost no space left on this device. You cannot record new media until you free some space."},
+    {"the capture error", Panel::Dark, "Error",
+        "Read-only file system. The picture could not be stored. (CaptureViewController-636)"},
+    {"the voice-over error", Panel::Dark, "The voice-over could not be recorded.", "Read-only file system."},
+    {"the import message", Panel::Light, "",
+        "There was a problem copying the project. Please try again.\n“Owls.zantropemobile”: Read-only file system."},
+    {"a failure alert", Panel::Light, "The project could not be deleted.", "Read-only file system."},
+};
+
+std::shared_ptr<plat::Label> labelShowing(const std::shared_ptr<plat::View>& view, const std::string& text)
+{
+    if (auto label = std::dynamic_pointer_cast<plat::Label>(view); label && label->text() == text)
+        return label;
+    for (const auto& subview : view->subviews())
+        if (auto found = labelShowing(subview, text))
+            return found;
+    return nullptr;
+}
+
+// A picture that fills the screen behind the alert: light paper with grey
+// strokes, or a dark scene with bright ones, so what shows through is not flat.
+std::shared_ptr<plat::Image> pictureBehind(Behind behind, plat::Size size)
+{
+    const bool light = behind == Behind::LightPicture;
+    return plat::test::makeImage(static_cast<int>(size.width), static_cast<int>(size.height), [light](int x, int y) {
+        const bool stroke = (x / 7 + y / 5) % 6 == 0;
+        const int base = light ? 250 : 12;
+        const int mark = light ? 150 : 200;
+        const int value = stroke ? mark : base;
+        return plat::test::Rgba {value, value, std::min(255, value + 5), 255};
+    });
+}
+
+struct AlertOverAPicture {
+    AlertOverAPicture(plat::UserInterfaceIdiom idiom, Behind behind, const ShownAlert& shown)
+        : ui(idiom)
+    {
+        auto backdrop = std::make_shared<plat::ImageView>(pictureBehind(behind, window->bounds().size));
+        backdrop->setFrame(window->bounds());
+        window->addSubview(backdrop);
+        window->makeKeyAndVisible();
+        if (shown.panel == Panel::Dark) {
+            auto dark = std::make_shared<zt::AlertView>(shown.title, shown.message);
+            dark->addButtonWithTitle("OK", {});
+            alert = dark;
+        } else {
+            alert = std::make_shared<plat::AlertView>(shown.title, shown.message,
+                std::weak_ptr<plat::AlertViewDelegate>(), std::string("OK"), std::vector<std::string> {});
+        }
+        alert->show();
+        driver.wait(1);
+    }
+
+    plat::test::ManualClockScope clock;
+    plat::test::UIScope ui;
+    std::shared_ptr<plat::Window> window = std::make_shared<plat::Window>();
+    plat::test::UIDriver driver {window};
+    std::shared_ptr<plat::AlertView> alert;
+};
+
+constexpr double kScreenScale = 2;
+
+}  // namespace
+
+TEST(AlertMessageContrast, EveryAlertsMessageStandsOutFromItsPanelOnBothIdiomsOverLightAndDarkPictures)
+{
+    for (auto idiom : {plat::UserInterfaceIdiom::Phone, plat::UserInterfaceIdiom::Pad}) {
+        for (auto behind : {Behind::LightPicture, Behind::DarkPicture}) {
+            for (const ShownAlert& shown : kAlerts) {
+                SCOPED_TRACE(std::string(shown.shownBy)
+                    + (idiom == plat::UserInterfaceIdiom::Pad ? ", tablet" : ", phone")
+                    + (behind == Behind::LightPicture ? ", over a light picture" : ", over a dark picture"));
+                AlertOverAPicture scene(idiom, behind, shown);
+                auto message = labelShowing(scene.alert, shown.message);
+                ASSERT_NE(message, nullptr);
+                const auto contrast = plat::test::measureTextContrast(*scene.window, *message, kScreenScale);
+                // 4.5:1, the usual least contrast for text of this size.
+                EXPECT_GE(contrast.ratio, 4.5)
+                    << "text luminance " << contrast.textLuminance << " on " << contrast.backgroundLuminance << " over "
+                    << contrast.strokePixels << " stroke pixels";
+            }
+        }
+    }
+}
+
+TEST(AlertMessageContrast, TheDarkAlertOverALightPictureLooksAsItsReferenceOnBothIdioms)
+{
+    const std::pair<plat::UserInterfaceIdiom, const char*> looks[]
+        = {{plat::UserInterfaceIdiom::Phone, "alert-dark-phone.png"},
+            {plat::UserInterfaceIdiom::Pad, "alert-dark-tablet.png"}};
+    for (const auto& [idiom, reference] : looks) {
+        AlertOverAPicture scene(idiom, Behind::LightPicture, kAlerts[0]);
+        plat::test::TemporaryFolder output;
+        auto picture = scene.driver.screenshot();
+        ASSERT_TRUE(picture);
+        auto compared = plat::test::compareWithReferencePicture(
+            *picture, plat::test::sourcePath(std::string("tests/data/uikit/") + reference), output.path());
+        EXPECT_TRUE(compared.matches) << reference << ": " << compared.explanation;
+    }
 }

@@ -1,6 +1,7 @@
 #include "platform/ui/Application.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 
@@ -50,8 +51,8 @@ bool isInside(const std::string& path, const std::string& folder)
 // Documents/Inbox, so the app may move or delete what it gets while the
 // other app keeps its own. A name already in the inbox gets "-1", "-2"...
 // Files of the app's own sandbox, and what is not a plain file, come as they
-// are. Nothing when the copy cannot be made.
-std::optional<URL> handedOverURL(const URL& url)
+// are. Why not when the copy cannot be made.
+Result<URL> handedOverURL(const URL& url)
 {
     if (!url.isFileURL())
         return url;
@@ -64,7 +65,7 @@ std::optional<URL> handedOverURL(const URL& url)
     const std::string inbox = appendingPathComponent(sandbox->documentsDirectory(), "Inbox");
     if (auto created = createDirectory(inbox, IntermediateDirectories::Yes); !created.ok()) {
         log("application: cannot hand over {}: {}", source, created.error().localizedDescription());
-        return std::nullopt;
+        return created.error();
     }
     const std::string name = lastPathComponent(source);
     const std::string stem = deletingPathExtension(name);
@@ -78,10 +79,10 @@ std::optional<URL> handedOverURL(const URL& url)
         if (copied.ok())
             return URL::fileURLWithPath(destination);
         log("application: cannot hand over {}: {}", source, copied.error().localizedDescription());
-        return std::nullopt;
+        return copied.error();
     }
     log("application: cannot hand over {}: the inbox has no free name", source);
-    return std::nullopt;
+    return Error::posix(EEXIST, "hand over", source);
 }
 
 unsigned orientationMaskFromNames(const Value& list)
@@ -207,9 +208,12 @@ bool Application::openURLFromApplication(const URL& url, const std::string& sour
     if (!delegate)
         return false;
     auto handedOver = handedOverURL(url);
-    if (!handedOver)
+    if (!handedOver.ok()) {
+        delegate->applicationDidFailToReceiveURL(*this, url, handedOver.error());
         return false;
-    return delegate->applicationOpenURLSourceApplicationAnnotation(*this, *handedOver, sourceApplication, annotation);
+    }
+    return delegate->applicationOpenURLSourceApplicationAnnotation(
+        *this, handedOver.value(), sourceApplication, annotation);
 }
 
 BackgroundTaskIdentifier Application::beginBackgroundTaskWithExpirationHandler(std::function<void()> handler)

@@ -2,6 +2,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/foundation/Error.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/Value.h"
 
@@ -34,6 +35,10 @@ public:
     {
         return false;
     }
+    // A file another app handed over that the system could not copy into
+    // the app's inbox (a full or read-only device): the app is not asked to
+    // open it, and may tell the person why.
+    virtual void applicationDidFailToReceiveURL(Application&, const URL& /*url*/, const Error& /*error*/) { }
     // The delegate's window, as the platform's window property.
     virtual std::shared_ptr<Window> window() const { return nullptr; }
 };
