@@ -444,6 +444,8 @@ void FeatureListScreen::viewDidLoad()
     _flowLayout->setFooterReferenceSize({0, 0});
     _collectionView = std::make_shared<FeatureCollectionView>(contentView()->bounds(), _flowLayout);
     _collectionView->setTranslatesAutoresizingMaskIntoConstraints(false);
+    // The features are read, not chosen: a tap on one does nothing, so it takes no selection.
+    _collectionView->setAllowsSelection(false);
     contentView()->addSubview(_collectionView);
     add(*contentView(), constraintsToFillToSuperview(_collectionView));
     auto self = std::static_pointer_cast<FeatureListScreen>(shared_from_this());

@@ -39,7 +39,7 @@ void DuplicateFramesView::viewDidLoad()
             _outlets.sliderTimer->setMaximumValue(start);
         _outlets.sliderTimer->setValue(start);
     }
-    updateLabels();
+    showValue();
 }
 
 int32_t DuplicateFramesView::chosenTimes() const
@@ -58,9 +58,21 @@ void DuplicateFramesView::updateLabels()
         _outlets.btnDublicate->setTitle(text, plat::ControlStateNormal);
 }
 
-void DuplicateFramesView::actionSliderValueChanged(plat::Control&)
+void DuplicateFramesView::showValue()
 {
     updateLabels();
+    if (!_outlets.sliderTimer)
+        return;
+    const double value = _outlets.sliderTimer->value();
+    if (_outlets.btnMinus)
+        _outlets.btnMinus->setEnabled(value > _outlets.sliderTimer->minimumValue());
+    if (_outlets.btnPlus)
+        _outlets.btnPlus->setEnabled(value < _outlets.sliderTimer->maximumValue());
+}
+
+void DuplicateFramesView::actionSliderValueChanged(plat::Control&)
+{
+    showValue();
 }
 
 void DuplicateFramesView::stepBy(double times)
@@ -68,7 +80,7 @@ void DuplicateFramesView::stepBy(double times)
     if (!_outlets.sliderTimer)
         return;
     _outlets.sliderTimer->setValue(_outlets.sliderTimer->value() + times);
-    updateLabels();
+    showValue();
 }
 
 void DuplicateFramesView::actionPlus(plat::Control&)

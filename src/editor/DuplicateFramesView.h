@@ -29,6 +29,9 @@ public:
         std::shared_ptr<plat::Slider> sliderTimer;
         std::shared_ptr<plat::Label> infoLabel;
         std::shared_ptr<plat::Button> btnDublicate;
+        // The step buttons, dimmed at the slider's ends where they would do nothing.
+        std::shared_ptr<plat::Button> btnMinus;
+        std::shared_ptr<plat::Button> btnPlus;
     };
     void setOutlets(Outlets outlets) { _outlets = std::move(outlets); }
     const Outlets& outlets() const { return _outlets; }
@@ -48,6 +51,8 @@ public:
 private:
     void stepBy(double times);
     void callHandler();
+    // The labels and the step buttons for the slider's value.
+    void showValue();
 
     int64_t _startValue;
     std::function<void(int32_t)> _handler;

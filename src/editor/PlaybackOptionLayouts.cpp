@@ -99,6 +99,8 @@ std::shared_ptr<plat::View> buildHoldPanel(plat::ViewController& owner)
             panel, &DuplicateFramesView::actionSliderValueChanged, plat::ControlEventValueChanged);
         minus->addTarget(panel, &DuplicateFramesView::actionMinus, plat::ControlEventTouchUpInside);
         plus->addTarget(panel, &DuplicateFramesView::actionPlus, plat::ControlEventTouchUpInside);
+        outlets.btnMinus = minus;
+        outlets.btnPlus = plus;
         outlets.btnDublicate->addTarget(panel, &DuplicateFramesView::actionDuplicate, plat::ControlEventTouchUpInside);
         panel->setOutlets(std::move(outlets));
     }

@@ -181,6 +181,7 @@ void MaskingView::undo()
     _redoBuffer.push_back(_strokeBuffer.back());
     _strokeBuffer.pop_back();
     replayBuffer();
+    historyChanged();
 }
 
 void MaskingView::redo()
@@ -190,6 +191,7 @@ void MaskingView::redo()
     _strokeBuffer.push_back(_redoBuffer.back());
     _redoBuffer.pop_back();
     replayBuffer();
+    historyChanged();
 }
 
 void MaskingView::erase()
@@ -197,6 +199,7 @@ void MaskingView::erase()
     if (_surface)
         _surface->clearAndPresent();
     _strokeBuffer.clear();
+    historyChanged();
 }
 
 std::shared_ptr<plat::Image> MaskingView::createImage()
@@ -224,6 +227,7 @@ plat::Result<void> MaskingView::loadBufferData(const plat::Data& data)
         return strokes.error();
     _strokeBuffer = std::move(strokes.value());
     replayBuffer();
+    historyChanged();
     return plat::Result<void>::success();
 }
 

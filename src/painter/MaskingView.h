@@ -75,7 +75,10 @@ private:
     StrokeList _redoBuffer;
     // Masking strokes leave the redo list as it is.
     detail::StrokeGestureRecorder _recorder {[this] { drawFromBuffer(/*replaying=*/false); },
-        [this](std::shared_ptr<Stroke> stroke) { _strokeBuffer.push_back(std::move(stroke)); }};
+        [this](std::shared_ptr<Stroke> stroke) {
+            _strokeBuffer.push_back(std::move(stroke));
+            historyChanged();
+        }};
 };
 
 }  // namespace zt

@@ -31,6 +31,8 @@ constexpr double kIndicatorInset = 5;
 const plat::Color kBarColor = plat::Color::colorWithWhite(0.12, 0.85);
 const plat::Color kSelectedColor = plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 0.55);
 
+constexpr double kDimmedTitleAlpha = 0.35;
+
 std::shared_ptr<plat::Button> makeToolButton(plat::Rect frame, const std::string& title, int64_t tag)
 {
     auto button = plat::Button::buttonWithType(plat::ButtonType::Custom);
@@ -38,6 +40,8 @@ std::shared_ptr<plat::Button> makeToolButton(plat::Rect frame, const std::string
     button->setTitle(plat::localized(title), plat::ControlStateNormal);
     button->setTitleColor(plat::Color::whiteColor(), plat::ControlStateNormal);
     button->setTitleColor(plat::Color::whiteColor(), plat::ControlStateSelected);
+    // Undo and Redo with nothing to undo or redo look dimmed.
+    button->setTitleColor(plat::Color::colorWithWhite(1, kDimmedTitleAlpha), plat::ControlStateDisabled);
     button->titleLabel()->setFont(plat::Font::systemFontOfSize(13));
     // "Fountain Pen" in a phone's slot of 71 points: a little smaller rather than cut.
     button->titleLabel()->setAdjustsFontSizeToFitWidth(true);

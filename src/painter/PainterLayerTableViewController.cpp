@@ -3,6 +3,7 @@
 #include "painter/PainterLayer.h"
 #include "painter/PainterLayerManager.h"
 #include "painter/PainterLayerTableCell.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
@@ -56,13 +57,17 @@ void PainterLayerTableViewController::viewDidLoad()
     _deleteBtn->setTarget(this, &PainterLayerTableViewController::deleteLayer);
     _importBtn = std::make_shared<plat::BarButtonItem>(barIcon("painter_btn_import"), plat::BarButtonItemStyle::Plain);
     _importBtn->setTarget(this, &PainterLayerTableViewController::lockLayer);
+    // Picture-only items: their names for accessibility and the device scripts.
+    _importBtn->setAccessibilityLabel(plat::localized("Import"));
     _exportBtn = std::make_shared<plat::BarButtonItem>(barIcon("painter_btn_export"), plat::BarButtonItemStyle::Plain);
     _exportBtn->setTarget(this, &PainterLayerTableViewController::lockLayer);
+    _exportBtn->setAccessibilityLabel(plat::localized("Export"));
     auto add = std::make_shared<plat::BarButtonItem>(plat::BarButtonSystemItem::Add);
     add->setTarget(this, &PainterLayerTableViewController::addLayer);
     _duplicateBtn
         = std::make_shared<plat::BarButtonItem>(barIcon("painter_btn_duplicate"), plat::BarButtonItemStyle::Plain);
     _duplicateBtn->setTarget(this, &PainterLayerTableViewController::duplicateLayer);
+    _duplicateBtn->setAccessibilityLabel(plat::localized("Duplicate"));
     auto space = std::make_shared<plat::BarButtonItem>(plat::BarButtonSystemItem::FlexibleSpace);
     for (const auto& item : {_importBtn, _exportBtn, _duplicateBtn, _deleteBtn})
         item->setEnabled(false);

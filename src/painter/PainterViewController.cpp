@@ -164,7 +164,20 @@ void PainterViewController::setUpCanvas()
         return;
     }
     _drawingView->setUserInteractionEnabled(true);
+    std::weak_ptr<PainterViewController> weakSelf = sharedAs<PainterViewController>();
+    _drawingView->setHistoryChangedHandler([weakSelf] {
+        if (auto self = weakSelf.lock())
+            self->showUndoRedo();
+    });
     _paintMainView->addSubview(_drawingView);
+}
+
+void PainterViewController::showUndoRedo()
+{
+    if (!_toolPalette)
+        return;
+    _toolPalette->enableTool(kPaintToolUndo, _drawingView && _drawingView->canUndo());
+    _toolPalette->enableTool(kPaintToolRedo, _drawingView && _drawingView->canRedo());
 }
 
 void PainterViewController::setUpBars()
@@ -179,6 +192,7 @@ void PainterViewController::setUpBars()
     view()->addSubview(bar);
     _toolPalette->didMoveToParentViewController(this);
     _toolPalette->setDelegate(std::static_pointer_cast<PaintToolDelegate>(sharedAs<PainterViewController>()));
+    showUndoRedo();
 
     _colorPalette = std::make_shared<ColorPaletteViewController>();
     addChildViewController(_colorPalette);

@@ -108,6 +108,8 @@ public:
 
 private:
     void setUpCanvas();
+    // Undo and Redo dimmed while there is nothing to undo or redo.
+    void showUndoRedo();
     void setUpBars();
     void setUpBrushes();
     void setUpLayers();

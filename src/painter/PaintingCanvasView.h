@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -46,13 +47,22 @@ public:
     // Empty or unreadable data leaves the canvas as it was and says so.
     virtual plat::Result<void> loadBufferData(const plat::Data& /*data*/) { return plat::Result<void>(); }
     virtual void setBackgroundImage(std::shared_ptr<const plat::Image> /*image*/) { }
+    // Told whenever the undo or the redo list may have changed: a stroke,
+    // an undo, a redo, an erase, a load (the painter dims Undo and Redo).
+    void setHistoryChangedHandler(std::function<void()> handler) { _historyChanged = std::move(handler); }
 
 protected:
     explicit PaintingCanvasView(plat::Rect frame);
     const std::shared_ptr<plat::EAGLLayer>& eaglLayer() const { return _eaglLayer; }
+    void historyChanged() const
+    {
+        if (_historyChanged)
+            _historyChanged();
+    }
 
 private:
     std::shared_ptr<plat::EAGLLayer> _eaglLayer;
+    std::function<void()> _historyChanged;
     PainterBrushes _brushes;
 };
 

@@ -237,6 +237,7 @@ void PaintingView::erase()
     if (_surface)
         _surface->clearAndPresent();
     _strokeBuffer.clear();
+    historyChanged();
 }
 
 void PaintingView::shiftStrokes(plat::Point by)
@@ -257,6 +258,7 @@ void PaintingView::undo()
     _redoBuffer.push_back(stroke);
     _strokeBuffer.pop_back();
     replayBuffer();
+    historyChanged();
 }
 
 void PaintingView::redo()
@@ -271,12 +273,14 @@ void PaintingView::redo()
     _redoBuffer.pop_back();
     _strokeBuffer.push_back(stroke);
     replayBuffer();
+    historyChanged();
 }
 
 void PaintingView::appendStroke(std::shared_ptr<Stroke> stroke)
 {
     _strokeBuffer.push_back(std::move(stroke));
     _redoBuffer.clear();
+    historyChanged();
 }
 
 std::shared_ptr<plat::Image> PaintingView::createImage()
@@ -307,6 +311,7 @@ plat::Result<void> PaintingView::loadBufferData(const plat::Data& data)
         return strokes.error();
     _strokeBuffer = std::move(strokes.value());
     replayBuffer();
+    historyChanged();
     return plat::Result<void>::success();
 }
 

@@ -9,6 +9,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/scripting/ControlsCheck.h"
 #include "platform/ui/scripting/LayoutCheck.h"
 #include "platform/ui/scripting/UIDriver.h"
 
@@ -33,6 +34,7 @@ constexpr Shape kShapes[] = {
     {"wait", 1, 1},
     {"screenshot", 1, -1},
     {"checklayout", 0, 0},
+    {"checkcontrols", 1, -1},
     {"openurl", 1, 1},
     {"background", 0, 0},
     {"foreground", 0, 0},
@@ -82,6 +84,53 @@ std::string trimmed(const std::string& text)
     return text.substr(start, end - start + 1);
 }
 
+std::vector<std::string> split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, separator);)
+        parts.push_back(trimmed(part));
+    return parts;
+}
+
+// "SCREEN | except A; B | last C | back tap X; wait 1" into the command's screen, names left out and
+// tapped last, and way back.
+Result<void> parseControlsCheck(DeviceScript::Command& command)
+{
+    const auto parts = split(command.rest, '|');
+    command.screen = parts.empty() ? std::string() : parts.front();
+    if (command.screen.empty())
+        return syntaxError(command.line, "checkcontrols names the screen");
+    for (size_t i = 1; i < parts.size(); ++i) {
+        const std::string& part = parts[i];
+        const size_t space = part.find(' ');
+        const std::string word = part.substr(0, space);
+        const std::string list = space == std::string::npos ? std::string() : part.substr(space + 1);
+        if (word == "except" || word == "last") {
+            for (const std::string& name : split(list, ';'))
+                if (!name.empty())
+                    (word == "except" ? command.leftOut : command.last).push_back(name);
+        } else if (word == "back") {
+            std::string lines;
+            for (const std::string& line : split(list, ';'))
+                lines += line + "\n";
+            auto back = DeviceScript::parse(lines);
+            if (!back.ok())
+                return syntaxError(command.line, "the way back: " + back.error().localizedDescription());
+            for (const auto& step : back.value().commands()) {
+                if (step.verb == "checkcontrols" || step.verb == "quit")
+                    return syntaxError(command.line, "the way back cannot " + step.verb);
+                command.comeBack.push_back(step);
+                command.comeBack.back().line = command.line;
+            }
+        } else {
+            return syntaxError(
+                command.line, "checkcontrols takes \"except\", \"last\" and \"back\", not \"" + word + "\"");
+        }
+    }
+    return Result<void>::success();
+}
+
 }  // namespace
 
 Result<DeviceScript> DeviceScript::parse(const std::string& text)
@@ -122,6 +171,9 @@ Result<DeviceScript> DeviceScript::parse(const std::string& text)
             return syntaxError(lineNumber, "a wait runs from 0 to 3600 seconds");
         if (command.verb == "openurl" && !URL::URLWithString(command.words[0]))
             return syntaxError(lineNumber, "\"" + command.words[0] + "\" is not a URL");
+        if (command.verb == "checkcontrols")
+            if (auto checked = parseControlsCheck(command); !checked.ok())
+                return checked.error();
         script._commands.push_back(std::move(command));
     }
     return script;
@@ -159,7 +211,8 @@ Result<void> DeviceScript::runCommand(UIDriver& driver, const Command& c) const
     const auto& w = c.words;
     // Every command meets the app at rest: what fell due is done.
     settle();
-    if (c.verb == "tap" || c.verb == "tapat" || c.verb == "drag" || c.verb == "checklayout")
+    if (c.verb == "tap" || c.verb == "tapat" || c.verb == "drag" || c.verb == "checklayout"
+        || c.verb == "checkcontrols")
         driver.waitForTouchableScreen();
     if (c.verb == "tap") {
         if (auto tapped = driver.tryTap(c.rest); !tapped.ok())
@@ -185,6 +238,21 @@ Result<void> DeviceScript::runCommand(UIDriver& driver, const Command& c) const
             return failure(c, "no window to look at");
         std::string found;
         for (const std::string& fault : layoutFaults(*window))
+            found += (found.empty() ? "" : "; ") + fault;
+        if (!found.empty())
+            return failure(c, found);
+    } else if (c.verb == "checkcontrols") {
+        std::function<Result<void>()> comeBack;
+        if (!c.comeBack.empty())
+            comeBack = [&]() -> Result<void> {
+                for (const Command& step : c.comeBack)
+                    if (auto ran = runCommand(driver, step); !ran.ok())
+                        return ran;
+                return Result<void>::success();
+            };
+        ControlsCheck check(driver, {c.screen, c.leftOut, c.last, comeBack});
+        std::string found;
+        for (const std::string& fault : check.run())
             found += (found.empty() ? "" : "; ") + fault;
         if (!found.empty())
             return failure(c, found);

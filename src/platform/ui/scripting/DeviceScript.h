@@ -17,6 +17,12 @@ class UIDriver;
 //   wait SECONDS         lets the app run
 //   screenshot FILE      writes the screen as PNG (relative to the working folder)
 //   checklayout          fails when a control or text on screen is cut off or covered (see layoutFaults)
+//   checkcontrols SCREEN [| except NAME; ...] [| last NAME; ...] [| back COMMAND; ...]
+//                        taps every control on screen in turn and fails naming the screen and each
+//                        control that did nothing a person sees (see ControlsCheck); except leaves
+//                        controls out by name ("Hold * times": a star stands for any text), last taps
+//                        those after all others (the final one may leave the screen for good), back
+//                        gives the commands that reach the screen again after a control left it
 //   openurl URL          another app hands the URL over
 //   background           the home button: resign active, enter background
 //   foreground           back from the background
@@ -29,6 +35,11 @@ public:
         std::string verb;
         std::vector<std::string> words;  // split arguments
         std::string rest;  // the text after the verb (for type)
+        // checkcontrols: the screen's name, the controls left out and tapped last, the way back.
+        std::string screen;
+        std::vector<std::string> leftOut;
+        std::vector<std::string> last;
+        std::vector<Command> comeBack;
     };
 
     // Errors of domain "DeviceScript": 1 unreadable file, 2 syntax, 3 a command that failed.

@@ -24,12 +24,14 @@ namespace plat::scripting {
 namespace {
 
 using detail::describe;
+using detail::drawsItself;
+using detail::drawsWithin;
+using detail::intersection;
 using detail::isShown;
+using detail::windowFrameOf;
 
 // Laid-out frames land on fractions of a point; this much past an edge is not a cut.
 constexpr double kEdgeTolerancePoints = 0.5;
-// A colour this faint draws nothing a person sees.
-constexpr double kDrawnAlpha = 0.01;
 // The covered check draws the screen at one pixel a point and compares it,
 // where the control draws, with a drawing without the views in front: a
 // pixel counts as changed past this difference in a channel (edges blend),
@@ -41,32 +43,11 @@ constexpr int kCoveredPixels = 4;
 constexpr int kOwnAlpha = 64;
 constexpr double kCoveredShare = 0.02;
 
-Rect windowFrameOf(const View& view)
-{
-    return view.convertRect(view.bounds(), nullptr);
-}
-
-Rect intersection(Rect a, Rect b)
-{
-    const double left = std::max(a.minX(), b.minX());
-    const double top = std::max(a.minY(), b.minY());
-    const double right = std::min(a.maxX(), b.maxX());
-    const double bottom = std::min(a.maxY(), b.maxY());
-    if (right <= left || bottom <= top)
-        return {};
-    return makeRect(left, top, right - left, bottom - top);
-}
-
 // True when inner, give or take the tolerance, lies inside outer.
 bool liesWithin(Rect inner, Rect outer)
 {
     return inner.minX() >= outer.minX() - kEdgeTolerancePoints && inner.minY() >= outer.minY() - kEdgeTolerancePoints
         && inner.maxX() <= outer.maxX() + kEdgeTolerancePoints && inner.maxY() <= outer.maxY() + kEdgeTolerancePoints;
-}
-
-bool hasColour(const std::optional<Color>& colour)
-{
-    return colour && colour->alpha() > kDrawnAlpha;
 }
 
 bool isText(const View& view)
@@ -98,39 +79,6 @@ bool followsDrags(const View& view)
         return true;
     for (const auto& recognizer : view.gestureRecognizers())
         if (dynamic_cast<const PanGestureRecognizer*>(recognizer.get()) && recognizer->isEnabled())
-            return true;
-    return false;
-}
-
-// True when the view draws something itself (not counting its subviews).
-bool drawsItself(const View& view)
-{
-    const Layer& layer = *view.layer();
-    if (hasColour(view.backgroundColor()) || hasColour(layer.backgroundColor()) || layer.borderWidth() > 0
-        || layer.contents())
-        return true;
-    if (auto* label = dynamic_cast<const Label*>(&view))
-        return !label->text().empty();
-    if (auto* picture = dynamic_cast<const ImageView*>(&view))
-        return picture->image() != nullptr;
-    // Layers of its own (gauges, shapes) draw too.
-    return view.drawsLayerContent(layer) || layer.sublayers().size() > view.subviews().size();
-}
-
-// True when the view or a view inside it draws within area (window points).
-bool drawsWithin(const View& view, Rect area)
-{
-    if (!isShown(view))
-        return false;
-    const Rect frame = windowFrameOf(view);
-    if (drawsItself(view) && !intersection(frame, area).isEmpty())
-        return true;
-    if (view.clipsToBounds())
-        area = intersection(area, frame);
-    if (area.isEmpty())
-        return false;
-    for (const auto& subview : view.subviews())
-        if (drawsWithin(*subview, area))
             return true;
     return false;
 }

@@ -121,21 +121,6 @@ bool reportMissedTap(const Result<void>& tapped)
     return tapped.ok();
 }
 
-// Controllers on screen, front first: presented ones, then children, then the controller.
-void collectControllers(
-    const std::shared_ptr<ViewController>& controller, std::vector<std::shared_ptr<ViewController>>& out)
-{
-    if (!controller)
-        return;
-    if (auto presented = controller->presentedViewController();
-        presented && presented->presentingViewController() == controller)
-        collectControllers(presented, out);
-    const auto& children = controller->childViewControllers();
-    for (auto it = children.rbegin(); it != children.rend(); ++it)
-        collectControllers(*it, out);
-    out.push_back(controller);
-}
-
 }  // namespace
 
 Result<void> writeScreenshot(const Image& picture, const std::string& path)
@@ -186,9 +171,7 @@ std::shared_ptr<View> UIDriver::findOutlet(const std::string& name) const
     auto win = window();
     if (!win)
         return nullptr;
-    std::vector<std::shared_ptr<ViewController>> controllers;
-    collectControllers(win->rootViewController(), controllers);
-    for (const auto& controller : controllers)
+    for (const auto& controller : detail::controllersOnScreen(*win))
         if (auto view = controller->outlet(name))
             return view;
     return nullptr;
@@ -199,9 +182,7 @@ std::shared_ptr<ViewController> UIDriver::findController(const std::string& clas
     auto win = window();
     if (!win)
         return nullptr;
-    std::vector<std::shared_ptr<ViewController>> controllers;
-    collectControllers(win->rootViewController(), controllers);
-    for (const auto& controller : controllers)
+    for (const auto& controller : detail::controllersOnScreen(*win))
         if (controller->className() == className)
             return controller;
     return nullptr;
@@ -262,6 +243,15 @@ Result<void> UIDriver::tryTap(const std::string& text)
 
 Result<void> UIDriver::tryTap(const View& view)
 {
+    auto point = touchPoint(view);
+    if (!point.ok())
+        return point.error();
+    tapAt(point.value());
+    return Result<void>::success();
+}
+
+Result<Point> UIDriver::touchPoint(const View& view) const
+{
     auto point = windowPointOf(view);
     if (!point)
         return Error(UIDriver::kErrorDomain, UIDriver::kTapMissed, describe(view) + " is not on screen");
@@ -278,8 +268,7 @@ Result<void> UIDriver::tryTap(const View& view)
     if (!isSelfOrAncestor(&view, *hit) && !isSelfOrAncestor(hit.get(), view) && isDrawnOver(*hit, view)
         && !isOverlayOfSameElement(*hit, view))
         return Error(UIDriver::kErrorDomain, UIDriver::kTapMissed, describe(view) + " is covered by " + describe(*hit));
-    tapAt(*point);
-    return Result<void>::success();
+    return *point;
 }
 
 void UIDriver::tapAt(Point locationInWindow)

@@ -66,6 +66,9 @@ public:
     // which view is in the way.
     Result<void> tryTap(const View& view);
     Result<void> tryTap(const std::string& text);
+    // Where a finger lands to tap the view (its middle), or why it cannot:
+    // not on screen, disabled, taking no touches, or covered.
+    Result<Point> touchPoint(const View& view) const;
     // Before a touch: lets view animations that take no touches run to their
     // end (up to kLongestInteractionPauseSeconds), as a person waits for a
     // screen to stop moving. Manual clocks only.

@@ -1,0 +1,234 @@
+// A walk through every screen a person reaches, on a phone and on a tablet,
+// one run of the app per idiom: at each screen the layout is checked
+// (checklayout) and every enabled control on it is tapped once
+// (checkcontrols); a control that does nothing a person sees fails the walk
+// with its name and the screen's. The device has a camera, a microphone, a
+// photo library and a music library, as a person's would.
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "AppProcess.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/PropertyList.h"
+#include "support/MediaTools.h"
+#include "support/MusicLibraryFiles.h"
+#include "support/TemporarySandbox.h"
+
+namespace {
+
+using zt::test::addSineMicrophone;
+using zt::test::addTestPatternCamera;
+using zt::test::runApp;
+
+struct Screen {
+    const char* name;  // its screenshot's name, and the screen's in a failure
+    std::string reach;  // the script lines from the screen before
+    // What checkcontrols is told: "| except" controls left out and "| last"
+    // controls tapped after the others, each for the reason given beside
+    // it, and "| back" the lines that reach the screen again when a control
+    // took the app elsewhere.
+    std::string check;
+};
+
+std::string takePictures(int count)
+{
+    std::string lines;
+    for (int i = 0; i < count; ++i)
+        lines += "tap Take Picture\nwait 1.1\n";
+    return lines;
+}
+
+// Reasons that come back on several screens:
+// - "Take Picture" is tapped by the walk's own steps, each adding a frame.
+// - The title of the look sheet's page shown ("Theme", "Outline") names the
+//   page the person is on, as a chosen tab does; the other page's title
+//   switches and is tapped.
+// - A control that leaves the screen for the walk's next screen is tapped last.
+// - The layer list's Duplicate, Import and Export have no action yet (their
+//   handlers do nothing): left out until they do.
+
+std::vector<Screen> phoneScreens()
+{
+    const std::string openMenu = "tap Capture Frame; wait 1; tapat 194 259; wait 0.7";
+    return {
+        {"welcome", "wait 1.2\n", "| last Get Started"},
+        {"explorer-new", "wait 1\n", ""},
+        // With no pictures there is nowhere to jump: the jump buttons are
+        // tapped on the editor with frames.
+        {"empty-editor", "tapat 284 119\nwait 0.6\n",
+            "| except First Frame; Capture Frame | back tapat 284 119; wait 0.6"},
+        {"capture", "tap Capture\nwait 1.5\n" + takePictures(2), "| except Take Picture | back tap Capture; wait 1.5"},
+        {"capture-options", "tap Options\nwait 1\n",
+            "| except Take Picture | back tap Capture; wait 1.5; tap Options; wait 1"},
+        {"capture-source", "tap Options\nwait 1\ntap Source\nwait 1\n", "| back tap Source; wait 1"},
+        {"capture-interval", "tap Camera\nwait 1.5\ntap Interval\nwait 1\n", "| back tap Interval; wait 1"},
+        // The current frame in the middle of the film, so that both jumps go somewhere.
+        {"editor", "tapat 300 60\nwait 1\n" + takePictures(3) + "tap Done\nwait 1.5\ndrag 200 259 380 259\nwait 1\n",
+            "| back tapat 284 119; wait 1.5"},
+        // Hold turns the menu into the hold panel, the next screen.
+        {"frame-menu", "tap Capture Frame\nwait 1\ntapat 194 259\nwait 0.7\n", "| except Hold | back " + openMenu},
+        // Its button applies the count and closes the panel.
+        {"hold", "tap Hold\nwait 1\n", "| last Hold * times | back " + openMenu + "; tap Hold; wait 1"},
+        {"speed", "tap Next\nwait 1\ntap Playback Options\nwait 1\n", "| back tap Playback Options; wait 1"},
+        // Record starts the recording, the next screen.
+        {"voice-over", "tapat 540 300\nwait 1\ntap First Frame\nwait 1\ntap Voice-over\nwait 1\n",
+            "| last Record | back tap Voice-over; wait 1"},
+        {"recording", "wait 6\n", "| back tap Voice-over; wait 1; tap Record; wait 6"},
+        // The bin removes the clip.
+        {"clip-editor", "tap Stop\nwait 1\ntapat 400 229\nwait 1\n", "| last Trash | back tapat 400 229; wait 1"},
+        {"look", "tap Movie Look\nwait 1\n", "| except Theme | back tap Movie Look; wait 1"},
+        {"look-lower", "tapat 29 171\nwait 1\ndrag 100 300 100 150\nwait 2\n",
+            "| except Theme | back tap Movie Look; wait 1; tapat 29 171; wait 1; drag 100 300 100 150; wait 2"},
+        {"outline", "tap Outline\nwait 1\n", "| except Outline | last Done | back tap Outline; wait 1"},
+        {"add-media", "tap Add Media\nwait 1\n", "| back tap Add Media; wait 1"},
+        {"theme-cards", "tap Theme Cards\nwait 1.5\n", "| back tap Add Media; wait 1; tap Theme Cards; wait 1.5"},
+        {"image-import", "tap Cancel\nwait 1\ntap Add Media\nwait 1\ntap Add Images\nwait 1.5\n",
+            "| back tap Add Media; wait 1; tap Add Images; wait 1.5"},
+        {"image-pictures", "tap Camera Roll\nwait 1\n", "| last Done | back tap Camera Roll; wait 1"},
+        {"sound-pickers", "tap Add Media\nwait 1\ntap Audio and Music\nwait 1.5\n",
+            "| back tap Add Media; wait 1; tap Audio and Music; wait 1.5"},
+        // Paint opens the painter, the next screens.
+        {"frame-edit",
+            "tap Cancel\nwait 1\ntap Capture Frame\nwait 1\ndrag 200 259 290 259\nwait 1\ntapat 284 108\nwait 0.7\n",
+            "| except Paint | back tapat 284 108; wait 0.7"},
+        // A line painted, so that Undo and then Redo have something to do;
+        // Layers opens the next screen.
+        {"painter", "tap Paint\nwait 1.5\ntap Next\nwait 1\ndrag 150 150 420 150\nwait 0.5\n",
+            "| except Layers | back tapat 284 108; wait 0.7; tap Paint; wait 1.5"},
+        // Two layers, so that the rows' grips can move them.
+        {"layers", "tap Layers\nwait 1\ntap +\nwait 1\n",
+            "| except Duplicate; Import; Export | back tap Layers; wait 1"},
+        // The explorer with the sample film in the middle; Edit opens it.
+        {"explorer", "tapat 100 200\nwait 1\ntap Back\nwait 2\ntap Projects\nwait 1.5\ntapat 434 119\nwait 1\n",
+            "| back tap Next; wait 1; tap Projects; wait 1.5"},
+        {"help", "tap Help\nwait 1\n", "| last Done"},
+        {"help-page", "tap Help\nwait 1\ntap Help\nwait 1\n", "| last Done"},
+        {"gallery", "tap Done\nwait 1\ntap Gallery\nwait 1\n", "| last Done"},
+        // The render runs in the script's time at once, so the progress
+        // screen is seen on its way in, before its Cancel comes; the movie
+        // then plays by itself. Done closes the player.
+        {"render-progress", "tap Play\nwait 1\ntap Ok\nwait 0.3\n", ""},
+        {"player", "wait 5\ntapat 284 160\nwait 0.5\n", "| last Done"},
+        {"share", "wait 2\ntap Share\nwait 1\n", "| back tap Share; wait 1"},
+        {"photo-album", "tap Photo Album\nwait 1\n", "| back tap Share; wait 1; tap Photo Album; wait 1"},
+        {"file-sharing", "tap Cancel\nwait 1\ntap Share\nwait 1\ntap File Sharing\nwait 1\n",
+            "| back tap Share; wait 1; tap File Sharing; wait 1"},
+        {"open-in", "tap Cancel\nwait 1\ntap Share\nwait 1\ntap Open In\nwait 1\n",
+            "| back tap Share; wait 1; tap Open In; wait 1"},
+    };
+}
+
+std::vector<Screen> tabletScreens()
+{
+    const std::string openMenu = "tap Capture Frame; wait 1; tapat 382 670; wait 0.7";
+    return {
+        {"welcome", "wait 1.2\n", "| last Get Started"},
+        {"explorer-new", "wait 1\n", ""},
+        {"empty-editor", "tapat 512 319\nwait 1.5\n",
+            "| except First Frame; Capture Frame; Take Picture | back tapat 512 319; wait 1.5"},
+        // On a tablet the capture screen is part of the editor.
+        {"editor", takePictures(5) + "drag 300 670 560 670\nwait 1\n",
+            "| except Take Picture | back tapat 512 319; wait 1.5"},
+        {"capture-options", "tap Options\nwait 1\n",
+            "| except Take Picture | back tapat 512 319; wait 1.5; tap Options; wait 1"},
+        {"capture-source", "tap Options\nwait 1\ntap Source\nwait 1\n", "| back tap Source; wait 1"},
+        {"capture-interval", "tap Camera\nwait 1.5\ntap Interval\nwait 1\n", "| back tap Interval; wait 1"},
+        {"frame-menu", "tapat 300 300\nwait 1\ntap Capture Frame\nwait 1\ntapat 382 670\nwait 0.7\n",
+            "| except Hold | back " + openMenu},
+        {"hold", "tap Hold\nwait 1\n", "| last Hold * times | back " + openMenu + "; tap Hold; wait 1"},
+        {"speed", "tap Next\nwait 1\ntap Playback Options\nwait 1\n", "| back tap Playback Options; wait 1"},
+        {"voice-over", "tapat 300 300\nwait 1\ntap First Frame\nwait 1\ntap Voice-over\nwait 1\n",
+            "| last Record | back tap Voice-over; wait 1"},
+        {"recording", "wait 6\n", "| back tap Voice-over; wait 1; tap Record; wait 6"},
+        {"clip-editor", "tap Stop\nwait 1\ntapat 492 678\nwait 1\n", "| last Trash | back tapat 492 678; wait 1"},
+        // Raised, the sheet shows its fades and mask too.
+        {"look", "tap Movie Look\nwait 1\n", "| except Theme | back tap Movie Look; wait 1"},
+        {"outline", "tap Outline\nwait 1\n", "| except Outline | last Done | back tap Outline; wait 1"},
+        {"add-media", "tap Add Media\nwait 1\n", "| back tap Add Media; wait 1"},
+        {"theme-cards", "tap Theme Cards\nwait 1.5\n", "| back tap Add Media; wait 1; tap Theme Cards; wait 1.5"},
+        {"image-import", "tap Cancel\nwait 1\ntap Add Media\nwait 1\ntap Add Images\nwait 1.5\n",
+            "| back tap Add Media; wait 1; tap Add Images; wait 1.5"},
+        {"image-pictures", "tap Camera Roll\nwait 1\n", "| last Done | back tap Camera Roll; wait 1"},
+        {"sound-pickers", "tap Add Media\nwait 1\ntap Audio and Music\nwait 1.5\n",
+            "| back tap Add Media; wait 1; tap Audio and Music; wait 1.5"},
+        {"frame-edit", "tap Cancel\nwait 1\ntap First Frame\nwait 1\ntapat 512 300\nwait 0.7\n",
+            "| except Paint | back tapat 512 300; wait 0.7"},
+        {"painter", "tap Paint\nwait 1.5\ntap Next\nwait 1\ndrag 300 300 700 300\nwait 0.5\n",
+            "| except Layers | back tapat 512 300; wait 0.7; tap Paint; wait 1.5"},
+        {"layers", "tap Layers\nwait 1\ntap +\nwait 1\n",
+            "| except Duplicate; Import; Export | back tap Layers; wait 1"},
+        {"explorer", "tapat 100 400\nwait 1\ntap Back\nwait 2\ntap Projects\nwait 1.5\ntapat 900 319\nwait 1\n",
+            "| back tap Next; wait 1; tap Projects; wait 1.5"},
+        {"help", "tap Help\nwait 1\n", "| last Done"},
+        {"help-page", "tap Help\nwait 1\ntap Help\nwait 1\n", "| last Done"},
+        {"gallery", "tap Done\nwait 1\ntap Gallery\nwait 1\n", "| last Done"},
+        {"render-progress", "tap Play\nwait 1\ntap Ok\nwait 0.3\n", ""},
+        {"player", "wait 5\ntapat 512 384\nwait 0.5\n", "| last Done"},
+        {"share", "wait 2\ntap Share\nwait 1\n", "| back tap Share; wait 1"},
+        {"photo-album", "tap Photo Album\nwait 1\n", "| back tap Share; wait 1; tap Photo Album; wait 1"},
+        {"file-sharing", "tap Cancel\nwait 1\ntap Share\nwait 1\ntap File Sharing\nwait 1\n",
+            "| back tap Share; wait 1; tap File Sharing; wait 1"},
+        {"open-in", "tap Cancel\nwait 1\ntap Share\nwait 1\ntap Open In\nwait 1\n",
+            "| back tap Share; wait 1; tap Open In; wait 1"},
+    };
+}
+
+std::string walkScript(const std::vector<Screen>& screens, const std::string& shots)
+{
+    std::string script;
+    for (const Screen& screen : screens)
+        script += screen.reach + "screenshot " + shots + screen.name + ".png\nchecklayout\ncheckcontrols " + screen.name
+            + " " + screen.check + "\n";
+    return script + "quit\n";
+}
+
+// Two pictures in the device's photo library and a song in its music library.
+void addLibraries(const std::string& device, const std::string& work)
+{
+    const std::string roll = device + "/PhotoLibrary/Camera Roll";
+    ASSERT_TRUE(plat::createDirectory(roll, plat::IntermediateDirectories::Yes).ok());
+    for (const char* name : {"beach.jpg", "garden.jpg"})
+        ASSERT_EQ(plat::test::runFFmpeg(
+                      work, {"-f", "lavfi", "-i", "testsrc=size=640x480", "-frames:v", "1", roll + "/" + name})
+                      .exitCode,
+            0);
+    const std::string music = device + "/Music";
+    ASSERT_TRUE(plat::createDirectory(music, plat::IntermediateDirectories::Yes).ok());
+    plat::test::GeneratedSong song;
+    song.file = "Morning.mp3";
+    song.title = "Morning";
+    song.artist = "The Walkers";
+    song.album = "Steps";
+    ASSERT_TRUE(plat::test::GeneratedMusicLibrary::writeSong(music, song));
+    ASSERT_TRUE(plat::createDirectory(device + "/MusicLibrary", plat::IntermediateDirectories::Yes).ok());
+    ASSERT_TRUE(
+        plat::writePropertyListFile(plat::Dictionary {{"Folder", music}}, device + "/MusicLibrary/MusicLibrary.plist")
+            .ok());
+}
+
+}  // namespace
+
+TEST(ControlsWalk, EveryControlOnEveryScreenOfAPhoneAndATabletDoesSomethingAPersonSees)
+{
+    struct Run {
+        const char* idiom;
+        std::vector<Screen> screens;
+    };
+    for (const Run& run : {Run {"phone", phoneScreens()}, Run {"tablet", tabletScreens()}}) {
+        SCOPED_TRACE(run.idiom);
+        plat::test::TemporaryFolder folder;
+        const std::string device = folder.path("device");
+        addTestPatternCamera(device);
+        addSineMicrophone(device);
+        addLibraries(device, folder.path(""));
+        const std::string shots = ::testing::TempDir() + "walk-" + run.idiom + "/";
+        ASSERT_TRUE(plat::createDirectory(shots, plat::IntermediateDirectories::Yes).ok());
+        std::ofstream(folder.path("walk.txt")) << walkScript(run.screens, shots);
+        // A dead control, or a screen laid out wrong, stops the run naming it.
+        ASSERT_EQ(runApp(device, run.idiom, folder.path("walk.txt")), 0);
+        for (const Screen& screen : run.screens)
+            EXPECT_TRUE(plat::fileExists(shots + screen.name + ".png")) << screen.name;
+    }
+}

@@ -1,0 +1,178 @@
+#include "platform/ui/scripting/ControlsCheck.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/SegmentedControl.h"
+#include "platform/ui/Slider.h"
+#include "platform/ui/Switch.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/scripting/DeviceScript.h"
+#include "platform/ui/scripting/UIDriver.h"
+#include "platform/ui/testing/UIScope.h"
+#include "support/ManualClockScope.h"
+
+namespace {
+
+// A screen of one control of each kind, one of them dead, one that opens a
+// sheet, one that takes the app to another screen.
+class Screen : public plat::ViewController {
+public:
+    void count()
+    {
+        ++_counted;
+        _tally->setText(std::to_string(_counted) + " counted");
+    }
+    void openSheet()
+    {
+        auto sheet = std::make_shared<plat::ViewController>();
+        sheet->view()->setBackgroundColor(plat::Color::colorWithRed(0.2, 0.3, 0.8, 1));
+        presentViewController(sheet, /*animated=*/true, {});
+    }
+    void leave() { view()->window()->setRootViewController(elsewhere); }
+    void slide() { _tally->setText("slid"); }
+
+    void loadView() override
+    {
+        auto root = std::make_shared<plat::View>(plat::makeRect(0, 0, 568, 320));
+        root->setBackgroundColor(plat::Color::colorWithWhite(1, 1));
+        // A clear touch zone draws nothing: no control a person sees.
+        auto zone = plat::Button::buttonWithType(plat::ButtonType::Custom);
+        zone->setFrame(plat::makeRect(0, 200, 568, 120));
+        root->addSubview(zone);
+        auto button = [&](const std::string& title, double x, void (Screen::*action)()) {
+            auto made = plat::Button::buttonWithType(plat::ButtonType::System);
+            made->setTitle(title, plat::ControlStateNormal);
+            made->setFrame(plat::makeRect(x, 20, 90, 40));
+            if (action)
+                made->addTarget(this, action, plat::ControlEventTouchUpInside);
+            root->addSubview(made);
+            return made;
+        };
+        button("Count", 10, &Screen::count);
+        button("Nothing", 110, nullptr);
+        button("Sheet", 210, &Screen::openSheet);
+        button("Leave", 310, &Screen::leave);
+        button("Dimmed", 410, nullptr)->setEnabled(false);
+        _tally = std::make_shared<plat::Label>(plat::makeRect(10, 70, 200, 30));
+        root->addSubview(_tally);
+        auto toggle = std::make_shared<plat::Switch>();
+        toggle->setFrame(plat::makeRect(10, 120, 51, 31));
+        toggle->setAccessibilityLabel("Loop");
+        root->addSubview(toggle);
+        auto slider = std::make_shared<plat::Slider>(plat::makeRect(100, 120, 200, 34));
+        slider->setAccessibilityLabel("Volume");
+        root->addSubview(slider);
+        auto segments = std::make_shared<plat::SegmentedControl>(std::vector<std::string> {"Slow", "Fast"});
+        segments->setFrame(plat::makeRect(320, 120, 200, 30));
+        segments->setSelectedSegmentIndex(0);
+        segments->setAccessibilityLabel("Speed");
+        root->addSubview(segments);
+        // Follows a finger and ignores a tap, as a trim band does.
+        auto band = std::make_shared<plat::Control>(plat::makeRect(10, 165, 200, 24));
+        band->setBackgroundColor(plat::Color::colorWithWhite(0.6, 1));
+        band->setAccessibilityLabel("Band");
+        band->addTarget(this, &Screen::slide, plat::ControlEventTouchDragInside);
+        root->addSubview(band);
+        setView(root);
+    }
+
+    std::shared_ptr<plat::ViewController> elsewhere = std::make_shared<plat::ViewController>();
+
+private:
+    std::shared_ptr<plat::Label> _tally;
+    int _counted = 0;
+};
+
+class ControlsCheck : public ::testing::Test {
+protected:
+    ControlsCheck()
+    {
+        window->setRootViewController(screen);
+        window->makeKeyAndVisible();
+        driver.wait(0);
+    }
+
+    // The failure of a one-line script, or "" when it passed.
+    std::string check(const std::string& line)
+    {
+        auto script = plat::scripting::DeviceScript::parse(line + "\n");
+        EXPECT_TRUE(script.ok()) << script.error().localizedDescription();
+        if (!script.ok())
+            return "<unparsed>";
+        auto ran = script.value().run(driver);
+        return ran.ok() ? std::string() : ran.error().localizedDescription();
+    }
+
+    plat::test::ManualClockScope clock;
+    plat::test::UIScope ui;
+    std::shared_ptr<plat::Window> window = std::make_shared<plat::Window>();
+    std::shared_ptr<Screen> screen = std::make_shared<Screen>();
+    plat::scripting::UIDriver driver;
+};
+
+}  // namespace
+
+TEST_F(ControlsCheck, NamesTheDeadControlAndTheScreenAndProbesEveryOther)
+{
+    plat::scripting::ControlsCheck probe(driver, {"tiny", {"Leave"}, {}, {}});
+    const auto faults = probe.run();
+    ASSERT_EQ(faults.size(), 1u);
+    EXPECT_EQ(faults[0], "on \"tiny\": Button \"Nothing\" of Screen at (110, 20, 90, 40) does nothing a person sees");
+    EXPECT_EQ(
+        probe.probed(), (std::vector<std::string> {"Count", "Nothing", "Sheet", "Loop", "Volume", "Speed", "Band"}));
+    // What the sheet brought was put away.
+    EXPECT_EQ(screen->presentedViewController(), nullptr);
+}
+
+TEST_F(ControlsCheck, PassesWhenTheDeadControlIsLeftOutAndTheWayBackIsGiven)
+{
+    auto back = plat::Button::buttonWithType(plat::ButtonType::System);
+    back->setTitle("Back", plat::ControlStateNormal);
+    back->setFrame(plat::makeRect(10, 10, 80, 40));
+    screen->elsewhere->view()->addSubview(back);
+    // The way back is the script's: here a root put back by the test's Back button.
+    class Returner : public plat::Object {
+    public:
+        Returner(std::shared_ptr<plat::Window> w, std::shared_ptr<Screen> s)
+            : window(std::move(w))
+            , screen(std::move(s))
+        {
+        }
+        void goBack() { window->setRootViewController(screen); }
+        std::shared_ptr<plat::Window> window;
+        std::shared_ptr<Screen> screen;
+    };
+    auto returner = std::make_shared<Returner>(window, screen);
+    back->addTarget(returner.get(), &Returner::goBack, plat::ControlEventTouchUpInside);
+
+    EXPECT_EQ(check("checkcontrols tiny | except Nothing | back tap Back; wait 0.5"), "");
+    EXPECT_EQ(window->rootViewController(), screen);
+}
+
+TEST_F(ControlsCheck, AControlThatLeavesTheScreenWithNoWayBackStopsTheCheckUnlessItIsTappedLast)
+{
+    EXPECT_EQ(check("checkcontrols tiny | except Nothing | last Leave"), "");
+    EXPECT_EQ(window->rootViewController(), screen->elsewhere);
+    window->setRootViewController(screen);
+    EXPECT_EQ(check("checkcontrols tiny | except Nothing"),
+        "line 1 (checkcontrols): on \"tiny\": Button \"Leave\" of Screen at (310, 20, 90, 40) left the screen, and it "
+        "did "
+        "not come back (it shows ViewController; 0 views across the screen; 0 alerts instead of Screen; 0 views across "
+        "the screen; 0 alerts)");
+}
+
+TEST_F(ControlsCheck, ItsLineIsCheckedBeforeTheRun)
+{
+    EXPECT_FALSE(plat::scripting::DeviceScript::parse("checkcontrols\n").ok());
+    EXPECT_FALSE(plat::scripting::DeviceScript::parse("checkcontrols tiny | skip Nothing\n").ok());
+    EXPECT_FALSE(plat::scripting::DeviceScript::parse("checkcontrols tiny | back fly away\n").ok());
+    EXPECT_FALSE(plat::scripting::DeviceScript::parse("checkcontrols tiny | back quit\n").ok());
+    auto parsed = plat::scripting::DeviceScript::parse("checkcontrols the editor | except Hold *; Take Picture\n");
+    ASSERT_TRUE(parsed.ok());
+    EXPECT_EQ(parsed.value().commands()[0].screen, "the editor");
+    EXPECT_EQ(parsed.value().commands()[0].leftOut, (std::vector<std::string> {"Hold *", "Take Picture"}));
+}
