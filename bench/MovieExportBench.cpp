@@ -8,9 +8,10 @@
 // picture as a camera gives, into a QuickTime movie. The same work on both
 // sides: the same full-size JPEG files are decoded and encoded by libx264
 // through libavcodec with the same settings (High profile, no B-frames,
-// x264's default preset and threads, no macroblock tree, the export's average
-// bit rate in one pass with the peak rate and buffer our encoder takes for
-// it, 4:2:0 video range), and both movies hold the same pictures plus one,
+// x264's default preset and frame threads, no macroblock tree, the export's
+// average bit rate in one pass with the peak rate and buffer our encoder
+// takes for it, 4:2:0 video range; ffmpeg takes as many threads as libx264
+// chooses, ours at most six), and both movies hold the same pictures plus one,
 // since ours shows the first picture twice: the sequence ffmpeg reads names
 // the first file twice. Both decode the next pictures while libx264 encodes
 // earlier ones. The command a person would type takes ffmpeg's default
