@@ -23,9 +23,9 @@ struct ReleasedTexture {
 };
 
 // A camera hands over a new buffer every frame: allocating a texture for
-// each (the driver clears new storage, the system maps fresh pages) cost as
-// much as filling it. The last few released textures are kept for buffers
-// of their shape; older ones are deleted.
+// each made the driver clear the new storage before the upload filled it,
+// as much work again as the upload. The last few released textures are
+// kept for buffers of their shape; older ones are deleted.
 constexpr size_t kKeptReleasedTextures = 2;
 enum class KeepReleased { Latest, None };
 
