@@ -2,18 +2,21 @@
 // command a user would run on the same JPEG files for the same result. After
 // the runs the medians are compared (ours / ffmpeg).
 //
-// Movie (MovieExportOurs / MovieExportFFmpeg): projects of 300 and 60 frames
-// at 5 frames per second, at 1280 x 720 and at 1920 x 1080, the short one
-// also with fresh grain on every picture as a camera gives, into a QuickTime
-// movie. The same work on both sides: the same full-size JPEG files are
-// decoded and encoded by libx264 through libavcodec with the same settings
-// (High profile, no B-frames, x264's default preset, one thread, the same
-// routines on every processor and no macroblock tree, the export's average
-// bit rate in one pass with the peak rate and buffer our encoder takes for
-// it, 4:2:0 video range), and both movies hold the same pictures plus one,
+// Movie (MovieExportOurs / MovieExportFFmpeg, and MovieExportFFmpegOneThread
+// beside them): projects of 300 and 60 frames at 5 frames per second, at
+// 1280 x 720 and at 1920 x 1080, the short one also with fresh grain on every
+// picture as a camera gives, into a QuickTime movie. The same work on both
+// sides: the same full-size JPEG files are decoded and encoded by libx264
+// through libavcodec with the same settings (High profile, no B-frames,
+// x264's default preset and frame threads, no macroblock tree, the export's
+// average bit rate in one pass with the peak rate and buffer our encoder
+// takes for it, 4:2:0 video range; ffmpeg takes as many threads as libx264
+// chooses, ours at most six), and both movies hold the same pictures plus one,
 // since ours shows the first picture twice: the sequence ffmpeg reads names
 // the first file twice. Both decode the next pictures while libx264 encodes
-// earlier ones. Before timing, ffprobe reads both
+// earlier ones. The command a person would type takes ffmpeg's default
+// threads; the same command on one thread is timed beside it, as the export
+// once ran its encoder. Before timing, ffprobe reads both
 // movies and they must agree in frame count, size, profile and B-frames.
 // Beside the time, the processor seconds of each side are compared: on a
 // machine shared with other work the time follows its load, the processor
@@ -326,14 +329,17 @@ std::string quoted(const std::string& path)
     return "'" + path + "'";
 }
 
+// ffmpeg's encoder threads: its default (as many as libx264 chooses), or one.
+enum class EncoderThreads { Default, One };
+
 // Our encoder's settings for the movie, at a bit rate, as ffmpeg's options.
-std::string x264Options(const MovieSize& size, int64_t bitRate)
+std::string x264Options(const MovieSize& size, int64_t bitRate, EncoderThreads threads)
 {
     auto limits = plat::detail::h264RateLimits(size.width, size.height, kFramesPerSecond, bitRate, "high");
-    return " -c:v libx264 -profile:v high -bf 0 -threads 1 -x264-params cpu-independent=1:mbtree=0 -b:v "
-        + std::to_string(bitRate) + " -maxrate " + std::to_string(limits.maxBitRate) + " -bufsize "
-        + std::to_string(limits.bufferSize) + " -rc_init_occupancy " + std::to_string(limits.bufferSize / 2)
-        + " -pix_fmt yuv420p ";
+    return std::string(" -c:v libx264 -profile:v high -bf 0") + (threads == EncoderThreads::One ? " -threads 1" : "")
+        + " -x264-params mbtree=0 -b:v " + std::to_string(bitRate) + " -maxrate " + std::to_string(limits.maxBitRate)
+        + " -bufsize " + std::to_string(limits.bufferSize) + " -rc_init_occupancy "
+        + std::to_string(limits.bufferSize / 2) + " -pix_fmt yuv420p ";
 }
 
 std::string ffmpegInput(const BenchProject& bench)
@@ -341,10 +347,11 @@ std::string ffmpegInput(const BenchProject& bench)
     return " -framerate " + std::to_string(kFramesPerSecond) + " -i " + quoted(bench.sequence + "/%04d.jpg");
 }
 
-std::string ffmpegMovieCommand(const BenchProject& bench, const MovieSize& size)
+std::string ffmpegMovieCommand(
+    const BenchProject& bench, const MovieSize& size, EncoderThreads threads = EncoderThreads::Default)
 {
-    return "ffmpeg -hide_banner -nostdin -v error -y" + ffmpegInput(bench) + " -an" + x264Options(size, size.bitRate)
-        + quoted(bench.output + ".mov");
+    return "ffmpeg -hide_banner -nostdin -v error -y" + ffmpegInput(bench) + " -an"
+        + x264Options(size, size.bitRate, threads) + quoted(bench.output + ".mov");
 }
 
 std::string ffmpegGifCommand(const BenchProject& bench)
@@ -516,14 +523,14 @@ void MovieExportOurs(benchmark::State& state)
     state.counters["size_to_estimate"] = quality.sizeToEstimate;
 }
 
-void MovieExportFFmpeg(benchmark::State& state)
+void timeFFmpegMovie(benchmark::State& state, EncoderThreads threads)
 {
     const MovieCase movie(state);
     MovieSize size = movieSize(movie.height);
     BenchProject& bench = movieProject(movie);
     if (!moviesAgree(bench, size, movie, state))
         return;
-    std::string command = ffmpegMovieCommand(bench, size);
+    std::string command = ffmpegMovieCommand(bench, size, threads);
     const double processorBefore = processorSeconds(RUSAGE_CHILDREN);
     for (auto _ : state) {
         auto seconds = timeCommand(command);
@@ -534,6 +541,16 @@ void MovieExportFFmpeg(benchmark::State& state)
         state.SetIterationTime(*seconds);
     }
     state.counters["processor_s"] = processorSeconds(RUSAGE_CHILDREN) - processorBefore;
+}
+
+void MovieExportFFmpeg(benchmark::State& state)
+{
+    timeFFmpegMovie(state, EncoderThreads::Default);
+}
+
+void MovieExportFFmpegOneThread(benchmark::State& state)
+{
+    timeFFmpegMovie(state, EncoderThreads::One);
 }
 
 void GifExportOurs(benchmark::State& state)
@@ -570,6 +587,9 @@ const zt::bench::Comparison kMovie("MovieExportOurs", "MovieExportFFmpeg");
 // The same work on a shared machine: the processor seconds of all threads
 // (ours) and of the ffmpeg process, which other load disturbs less than time.
 const zt::bench::Comparison kMovieProcessor("MovieExportOurs", "MovieExportFFmpeg", "processor_s");
+// Beside them, the same command with the encoder on one thread.
+const zt::bench::Comparison kMovieOneThread("MovieExportOurs", "MovieExportFFmpegOneThread");
+const zt::bench::Comparison kMovieOneThreadProcessor("MovieExportOurs", "MovieExportFFmpegOneThread", "processor_s");
 const zt::bench::Comparison kGif("GifExportOurs", "GifExportFFmpeg");
 
 }  // namespace
@@ -586,6 +606,15 @@ BENCHMARK(MovieExportOurs)
     ->Iterations(1)
     ->Repetitions(5);
 BENCHMARK(MovieExportFFmpeg)
+    ->Args({720, 300, 0})
+    ->Args({1080, 300, 0})
+    ->Args({720, 60, 0})
+    ->Args({720, 60, 6})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(5);
+BENCHMARK(MovieExportFFmpegOneThread)
     ->Args({720, 300, 0})
     ->Args({1080, 300, 0})
     ->Args({720, 60, 0})

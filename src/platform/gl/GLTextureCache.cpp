@@ -17,10 +17,23 @@ namespace plat {
 
 namespace detail {
 
+struct ReleasedTexture {
+    uint32_t name;
+    TextureShape shape;
+};
+
+// A camera hands over a new buffer every frame: allocating a texture for
+// each made the driver clear the new storage before the upload filled it,
+// as much work again as the upload. The last few released textures are
+// kept for buffers of their shape; older ones are deleted.
+constexpr size_t kKeptReleasedTextures = 2;
+enum class KeepReleased { Latest, None };
+
 struct GLTextureCacheState {
     std::shared_ptr<GLContext> context;
     std::mutex lock;
-    std::vector<uint32_t> releasedTextures;  // guarded by lock
+    std::vector<ReleasedTexture> releasedTextures;  // guarded by lock, the latest last
+    bool keepsReleasedTextures = true;  // guarded by lock; off once the cache is gone
 
     bool isContextCurrent() const
     {
@@ -28,15 +41,34 @@ struct GLTextureCacheState {
         return current && current->sharesObjectsWith(*context);
     }
 
-    void deleteReleasedTextures()
+    // Deletes released textures beyond those kept for reuse (all of them once the cache is gone).
+    void deleteReleasedTextures(KeepReleased keep = KeepReleased::Latest)
     {
         std::vector<uint32_t> names;
         {
             std::lock_guard guard(lock);
-            names.swap(releasedTextures);
+            const size_t kept = keepsReleasedTextures && keep == KeepReleased::Latest ? kKeptReleasedTextures : 0;
+            while (releasedTextures.size() > kept) {
+                names.push_back(releasedTextures.front().name);
+                releasedTextures.erase(releasedTextures.begin());
+            }
         }
         if (!names.empty())
             glDeleteTextures(static_cast<GLsizei>(names.size()), names.data());
+    }
+
+    // A released texture of this shape, taken out of the kept ones; 0 when there is none.
+    uint32_t takeReleasedTexture(const TextureShape& shape)
+    {
+        std::lock_guard guard(lock);
+        for (auto it = releasedTextures.rbegin(); it != releasedTextures.rend(); ++it) {
+            if (it->shape == shape) {
+                const uint32_t name = it->name;
+                releasedTextures.erase(std::next(it).base());
+                return name;
+            }
+        }
+        return 0;
     }
 };
 
@@ -182,10 +214,12 @@ void GLTextureMirror::copyFromMemory(const uint8_t* bgra, size_t bytesPerRow)
 
 }  // namespace detail
 
-GLCacheTexture::GLCacheTexture(uint32_t target, uint32_t name, std::shared_ptr<PixelBuffer> buffer,
-    std::shared_ptr<detail::GLTextureMirror> mirror, std::shared_ptr<detail::GLTextureCacheState> cache)
+GLCacheTexture::GLCacheTexture(uint32_t target, uint32_t name, const detail::TextureShape& shape,
+    std::shared_ptr<PixelBuffer> buffer, std::shared_ptr<detail::GLTextureMirror> mirror,
+    std::shared_ptr<detail::GLTextureCacheState> cache)
     : _target(target)
     , _name(name)
+    , _shape(shape)
     , _buffer(std::move(buffer))
     , _mirror(std::move(mirror))
     , _cache(std::move(cache))
@@ -196,7 +230,7 @@ GLCacheTexture::~GLCacheTexture()
 {
     {
         std::lock_guard guard(_cache->lock);
-        _cache->releasedTextures.push_back(_name);
+        _cache->releasedTextures.push_back({_name, _shape});
     }
     if (_cache->isContextCurrent())
         _cache->deleteReleasedTextures();
@@ -210,6 +244,10 @@ GLTextureCache::GLTextureCache(std::shared_ptr<detail::GLTextureCacheState> stat
 GLTextureCache::~GLTextureCache()
 {
     // Textures still held by cache textures are deleted when those go.
+    {
+        std::lock_guard guard(_state->lock);
+        _state->keepsReleasedTextures = false;
+    }
     if (_state->isContextCurrent())
         _state->deleteReleasedTextures();
 }
@@ -245,18 +283,28 @@ Result<std::shared_ptr<GLCacheTexture>> GLTextureCache::createTextureFromImage(
     if (!_state->isContextCurrent())
         return Error(kCVReturnErrorDomain, kCVReturnInvalidArgument, "the texture cache's context is not current");
 
+    const detail::TextureShape shape {internalFormat, width, height, format, type};
+    GLuint name = _state->takeReleasedTexture(shape);
+    const auto storage = name != 0 ? detail::TextureStorage::Replace : detail::TextureStorage::Allocate;
+    if (name == 0) {
+        // Buffers of another shape now: what was kept would only hold memory.
+        _state->deleteReleasedTextures(detail::KeepReleased::None);
+        glGenTextures(1, &name);
+    }
+    // Asked after the deleting: binding a deleted name again would make a new texture of it.
     GLint previousTexture = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTexture);
-    GLuint name = 0;
-    glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
+    // A kept texture starts over as a new one would: its last user may have changed these.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     // A read-only lock: filled from memory as it stands (a texture made from
     // the buffer before brings its pixels into memory first).
     buffer->lockBaseAddress(PixelBufferLock::ReadOnly);
-    const GLenum status = detail::uploadTextureRows(detail::TextureStorage::Allocate, internalFormat, width, height,
-        format, type, buffer->baseAddressOfPlane(planeIndex), buffer->bytesPerRowOfPlane(planeIndex));
+    const GLenum status = detail::uploadTextureRows(storage, internalFormat, width, height, format, type,
+        buffer->baseAddressOfPlane(planeIndex), buffer->bytesPerRowOfPlane(planeIndex));
     buffer->unlockBaseAddress(PixelBufferLock::ReadOnly);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTexture));
     if (status != GL_NO_ERROR) {
@@ -271,7 +319,7 @@ Result<std::shared_ptr<GLCacheTexture>> GLTextureCache::createTextureFromImage(
         mirror = std::make_shared<detail::GLTextureMirror>(_state->context, name, width, height);
         buffer->setMirror(mirror);
     }
-    return std::shared_ptr<GLCacheTexture>(new GLCacheTexture(target, name, buffer, std::move(mirror), _state));
+    return std::shared_ptr<GLCacheTexture>(new GLCacheTexture(target, name, shape, buffer, std::move(mirror), _state));
 }
 
 void GLTextureCache::flush()

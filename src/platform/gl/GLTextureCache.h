@@ -12,11 +12,23 @@ class GLContext;
 namespace detail {
 struct GLTextureCacheState;
 class GLTextureMirror;
+
+// What a cache texture was allocated as: a released texture of the same
+// shape takes another buffer's pixels in place.
+struct TextureShape {
+    int32_t internalFormat;
+    int width;
+    int height;
+    uint32_t format;
+    uint32_t type;
+    friend bool operator==(const TextureShape&, const TextureShape&) = default;
+};
 }  // namespace detail
 
 // A texture made from a pixel buffer by a texture cache. It keeps the buffer
-// alive; its GL texture goes back to the cache when it is released and is
-// deleted at once on a thread where the context is current, else at the
+// alive; its GL texture goes back to the cache when it is released, which
+// keeps the last few for buffers of the same size and formats and deletes
+// the others at once on a thread where the context is current, else at the
 // cache's next flush. Any thread.
 class GLCacheTexture {
 public:
@@ -29,11 +41,13 @@ public:
 
 private:
     friend class GLTextureCache;
-    GLCacheTexture(uint32_t target, uint32_t name, std::shared_ptr<PixelBuffer> buffer,
-        std::shared_ptr<detail::GLTextureMirror> mirror, std::shared_ptr<detail::GLTextureCacheState> cache);
+    GLCacheTexture(uint32_t target, uint32_t name, const detail::TextureShape& shape,
+        std::shared_ptr<PixelBuffer> buffer, std::shared_ptr<detail::GLTextureMirror> mirror,
+        std::shared_ptr<detail::GLTextureCacheState> cache);
 
     uint32_t _target;
     uint32_t _name;
+    detail::TextureShape _shape;
     std::shared_ptr<PixelBuffer> _buffer;
     std::shared_ptr<detail::GLTextureMirror> _mirror;
     std::shared_ptr<detail::GLTextureCacheState> _cache;
@@ -60,7 +74,8 @@ public:
         uint32_t target, int32_t internalFormat, int width, int height, uint32_t format, uint32_t type,
         size_t planeIndex);
 
-    // Deletes the textures of released cache textures (the context must be current).
+    // Deletes the textures of released cache textures beyond the few kept
+    // for reuse (the context must be current).
     void flush();
 
     ~GLTextureCache();

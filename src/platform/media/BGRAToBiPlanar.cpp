@@ -67,51 +67,66 @@ uint8_t clampedByte(int32_t value)
     pair[1] = clampedByte((c.cr.b * blue + c.cr.g * green + c.cr.r * red + c.cr.add) >> (kShift + 2));
 }
 
+// Where blue, green and red sit in a pixel's four bytes.
+struct BGRAOrder {
+    static constexpr int kBlue = 0, kGreen = 1, kRed = 2;
+};
+struct ARGBOrder {
+    static constexpr int kBlue = 3, kGreen = 2, kRed = 1;
+};
+
 // Plain loops over whole numbers that the compiler turns into vectors;
-// built twice below, for SSE2 and for AVX2.
+// built twice below for each byte order, for SSE2 and for AVX2.
+template <typename Order>
 [[gnu::always_inline]] inline void lumaRowPortably(
-    uint8_t* __restrict luma, const uint8_t* __restrict bgra, int width, const Weights& w)
+    uint8_t* __restrict luma, const uint8_t* __restrict pixels, int width, const Weights& w)
 {
     for (int x = 0; x < width; ++x) {
-        const uint8_t* pixel = bgra + 4 * x;
-        luma[x] = clampedByte((w.b * pixel[0] + w.g * pixel[1] + w.r * pixel[2] + w.add) >> kShift);
+        const uint8_t* pixel = pixels + 4 * x;
+        luma[x] = clampedByte(
+            (w.b * pixel[Order::kBlue] + w.g * pixel[Order::kGreen] + w.r * pixel[Order::kRed] + w.add) >> kShift);
     }
 }
 
+template <typename Order>
 [[gnu::always_inline]] inline void chromaRowPortably(uint8_t* __restrict chroma, const uint8_t* __restrict top,
     const uint8_t* __restrict bottom, int pairs, const Coefficients& c)
 {
     for (int x = 0; x < pairs; ++x) {
         const uint8_t* a = top + 8 * x;
         const uint8_t* b = bottom + 8 * x;
-        const int32_t blue = a[0] + a[4] + b[0] + b[4];
-        const int32_t green = a[1] + a[5] + b[1] + b[5];
-        const int32_t red = a[2] + a[6] + b[2] + b[6];
+        const int32_t blue = a[Order::kBlue] + a[Order::kBlue + 4] + b[Order::kBlue] + b[Order::kBlue + 4];
+        const int32_t green = a[Order::kGreen] + a[Order::kGreen + 4] + b[Order::kGreen] + b[Order::kGreen + 4];
+        const int32_t red = a[Order::kRed] + a[Order::kRed + 4] + b[Order::kRed] + b[Order::kRed + 4];
         storeChromaPair(chroma + 2 * x, blue, green, red, c);
     }
 }
 
-void lumaRowSSE2(uint8_t* __restrict luma, const uint8_t* __restrict bgra, int width, const Weights& w)
+template <typename Order>
+void lumaRowSSE2(uint8_t* __restrict luma, const uint8_t* __restrict pixels, int width, const Weights& w)
 {
-    lumaRowPortably(luma, bgra, width, w);
+    lumaRowPortably<Order>(luma, pixels, width, w);
 }
 
+template <typename Order>
 [[gnu::target("avx2")]] void lumaRowAVX2(
-    uint8_t* __restrict luma, const uint8_t* __restrict bgra, int width, const Weights& w)
+    uint8_t* __restrict luma, const uint8_t* __restrict pixels, int width, const Weights& w)
 {
-    lumaRowPortably(luma, bgra, width, w);
+    lumaRowPortably<Order>(luma, pixels, width, w);
 }
 
+template <typename Order>
 void chromaRowSSE2(uint8_t* __restrict chroma, const uint8_t* __restrict top, const uint8_t* __restrict bottom,
     int pairs, const Coefficients& c)
 {
-    chromaRowPortably(chroma, top, bottom, pairs, c);
+    chromaRowPortably<Order>(chroma, top, bottom, pairs, c);
 }
 
+template <typename Order>
 [[gnu::target("avx2")]] void chromaRowAVX2(uint8_t* __restrict chroma, const uint8_t* __restrict top,
     const uint8_t* __restrict bottom, int pairs, const Coefficients& c)
 {
-    chromaRowPortably(chroma, top, bottom, pairs, c);
+    chromaRowPortably<Order>(chroma, top, bottom, pairs, c);
 }
 
 struct RowFunctions {
@@ -120,17 +135,43 @@ struct RowFunctions {
 };
 
 // Chosen on first use, not by an ifunc resolver (see Resample.cpp).
-const RowFunctions& rowFunctionsForThisProcessor()
+template <typename Order> const RowFunctions& rowFunctionsForThisProcessor()
 {
-    static const RowFunctions chosen = __builtin_cpu_supports("avx2") ? RowFunctions {lumaRowAVX2, chromaRowAVX2}
-                                                                      : RowFunctions {lumaRowSSE2, chromaRowSSE2};
+    static const RowFunctions chosen = __builtin_cpu_supports("avx2")
+        ? RowFunctions {lumaRowAVX2<Order>, chromaRowAVX2<Order>}
+        : RowFunctions {lumaRowSSE2<Order>, chromaRowSSE2<Order>};
     return chosen;
 }
 
 // The chroma pair of an odd last column, its pixel counted twice.
+template <typename Order>
 void lastChromaPair(uint8_t* chroma, const uint8_t* top, const uint8_t* bottom, const Coefficients& c)
 {
-    storeChromaPair(chroma, 2 * (top[0] + bottom[0]), 2 * (top[1] + bottom[1]), 2 * (top[2] + bottom[2]), c);
+    storeChromaPair(chroma, 2 * (top[Order::kBlue] + bottom[Order::kBlue]),
+        2 * (top[Order::kGreen] + bottom[Order::kGreen]), 2 * (top[Order::kRed] + bottom[Order::kRed]), c);
+}
+
+template <typename Order>
+void convertToBiPlanar420(const uint8_t* pixels, size_t stride, int width, int height, const BiPlanarPlanes& target,
+    YCbCrMatrix matrix, bool fullRange)
+{
+    if (width <= 0 || height <= 0)
+        return;
+    const Coefficients c = coefficientsFor(matrix, fullRange);
+    const RowFunctions& rows = rowFunctionsForThisProcessor<Order>();
+    const int pairs = width / 2;
+    for (int y = 0; y < height; y += 2) {
+        const uint8_t* top = pixels + stride * static_cast<size_t>(y);
+        const bool hasBottom = y + 1 < height;
+        const uint8_t* bottom = hasBottom ? top + stride : top;
+        rows.luma(target.luma + target.lumaStride * static_cast<size_t>(y), top, width, c.luma);
+        if (hasBottom)
+            rows.luma(target.luma + target.lumaStride * static_cast<size_t>(y + 1), bottom, width, c.luma);
+        uint8_t* chroma = target.chroma + target.chromaStride * static_cast<size_t>(y / 2);
+        rows.chroma(chroma, top, bottom, pairs, c);
+        if (width % 2 != 0)
+            lastChromaPair<Order>(chroma + 2 * pairs, top + 4 * (width - 1), bottom + 4 * (width - 1), c);
+    }
 }
 
 }  // namespace
@@ -138,23 +179,13 @@ void lastChromaPair(uint8_t* chroma, const uint8_t* top, const uint8_t* bottom, 
 void convertBGRAToBiPlanar420(const uint8_t* bgra, size_t bgraStride, int width, int height,
     const BiPlanarPlanes& target, YCbCrMatrix matrix, bool fullRange)
 {
-    if (width <= 0 || height <= 0)
-        return;
-    const Coefficients c = coefficientsFor(matrix, fullRange);
-    const RowFunctions& rows = rowFunctionsForThisProcessor();
-    const int pairs = width / 2;
-    for (int y = 0; y < height; y += 2) {
-        const uint8_t* top = bgra + bgraStride * static_cast<size_t>(y);
-        const bool hasBottom = y + 1 < height;
-        const uint8_t* bottom = hasBottom ? top + bgraStride : top;
-        rows.luma(target.luma + target.lumaStride * static_cast<size_t>(y), top, width, c.luma);
-        if (hasBottom)
-            rows.luma(target.luma + target.lumaStride * static_cast<size_t>(y + 1), bottom, width, c.luma);
-        uint8_t* chroma = target.chroma + target.chromaStride * static_cast<size_t>(y / 2);
-        rows.chroma(chroma, top, bottom, pairs, c);
-        if (width % 2 != 0)
-            lastChromaPair(chroma + 2 * pairs, top + 4 * (width - 1), bottom + 4 * (width - 1), c);
-    }
+    convertToBiPlanar420<BGRAOrder>(bgra, bgraStride, width, height, target, matrix, fullRange);
+}
+
+void convertARGBToBiPlanar420(const uint8_t* argb, size_t argbStride, int width, int height,
+    const BiPlanarPlanes& target, YCbCrMatrix matrix, bool fullRange)
+{
+    convertToBiPlanar420<ARGBOrder>(argb, argbStride, width, height, target, matrix, fullRange);
 }
 
 }  // namespace plat::detail

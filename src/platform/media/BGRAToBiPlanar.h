@@ -22,5 +22,9 @@ enum class YCbCrMatrix { ITU601, ITU709 };
 // RGB input for the camera's pictures.
 void convertBGRAToBiPlanar420(const uint8_t* bgra, size_t bgraStride, int width, int height,
     const BiPlanarPlanes& target, YCbCrMatrix matrix, bool fullRange);
+// The same for 32-bit ARGB pictures (alpha first in memory), as the movie
+// export hands its pictures to the H.264 encoder.
+void convertARGBToBiPlanar420(const uint8_t* argb, size_t argbStride, int width, int height,
+    const BiPlanarPlanes& target, YCbCrMatrix matrix, bool fullRange);
 
 }  // namespace plat::detail

@@ -37,8 +37,9 @@ H264RateLimits h264RateLimits(
 // video range) and encoded at an average bit rate (else at a constant
 // quality), in one pass whose rate control keeps to the peak rate and buffer
 // of h264RateLimits. Opened with the time base of the first picture's times.
-// The same pictures and settings give the same stream on every processor
-// and however busy the machine is. One thread at a time.
+// The encoder's own threads (up to six) encode several pictures at once:
+// the same pictures give the same pictures within coding loss, not the same
+// bytes. Called from one thread at a time.
 class H264Encoder {
 public:
     struct Settings {

@@ -224,24 +224,82 @@ TEST_F(GLTextureCacheTest, RefusesWhereItsContextIsNotCurrentOrTheSizeDiffers)
     EXPECT_EQ(offThread.error().code(), plat::kCVReturnInvalidArgument);
 }
 
-TEST_F(GLTextureCacheTest, AReleasedTextureIsDeletedAtOnceWhereTheContextIsCurrentElseAtTheNextFlush)
+// A camera's frames: each buffer's texture is let go before the next
+// frame's is made. The released texture takes the next buffer of its size
+// and formats in place, with that buffer's pixels and a new texture's
+// filtering; one of another shape is made anew and what was kept goes.
+TEST_F(GLTextureCacheTest, AReleasedTextureTakesTheNextBufferOfItsShapeAndGoesForAnother)
+{
+    auto filled = [&](int width, int height, uint8_t blue) {
+        auto buffer = makeBuffer(width, height);
+        buffer->lockBaseAddress(PixelBufferLock::ReadWrite);
+        for (int y = 0; y < height; ++y) {
+            uint8_t* row = buffer->baseAddress() + buffer->bytesPerRow() * size_t(y);
+            for (int x = 0; x < width; ++x)
+                std::copy_n(std::array<uint8_t, 4> {blue, 20, 30, 255}.begin(), 4, row + 4 * x);
+        }
+        buffer->unlockBaseAddress(PixelBufferLock::ReadWrite);
+        return buffer;
+    };
+    auto first = cache->createTextureFromImage(
+        filled(2, 2, 10), GL_TEXTURE_2D, GL_RGBA, 2, 2, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0);
+    ASSERT_TRUE(first.ok());
+    const GLuint firstName = first.value()->name();
+    glBindTexture(GL_TEXTURE_2D, firstName);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    first = plat::Error("test", 0, "released");
+
+    auto second = cache->createTextureFromImage(
+        filled(2, 2, 90), GL_TEXTURE_2D, GL_RGBA, 2, 2, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0);
+    ASSERT_TRUE(second.ok());
+    EXPECT_EQ(second.value()->name(), firstName);
+    EXPECT_EQ(readTexture(firstName, 2, 2)[2], 90);
+    GLint minFilter = 0;
+    glBindTexture(GL_TEXTURE_2D, firstName);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    EXPECT_EQ(minFilter, GL_LINEAR);
+    second = plat::Error("test", 0, "released");
+
+    auto larger = cache->createTextureFromImage(
+        filled(4, 2, 50), GL_TEXTURE_2D, GL_RGBA, 4, 2, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0);
+    ASSERT_TRUE(larger.ok());
+    EXPECT_NE(larger.value()->name(), firstName);
+    EXPECT_EQ(glIsTexture(firstName), GL_FALSE);
+    EXPECT_EQ(readTexture(larger.value()->name(), 4, 2)[2], 50);
+}
+
+// Released textures beyond the latest two are deleted at once where the
+// context is current, else at the next flush; the cache's end deletes all.
+TEST_F(GLTextureCacheTest, ReleasedTexturesBeyondTheLatestTwoAreDeletedAndTheCachesEndDeletesAll)
 {
     auto buffer = makeBuffer(2, 2);
-    auto first = cache->createTextureFromImage(buffer, GL_TEXTURE_2D, GL_RGBA, 2, 2, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0);
-    ASSERT_TRUE(first.ok());
-    GLuint firstName = first.value()->name();
-    first = plat::Error("test", 0, "released");
-    EXPECT_EQ(glIsTexture(firstName), GL_FALSE);
+    std::vector<std::shared_ptr<plat::GLCacheTexture>> textures;
+    std::vector<GLuint> names;
+    for (int i = 0; i < 4; ++i) {
+        auto made
+            = cache->createTextureFromImage(buffer, GL_TEXTURE_2D, GL_RGBA, 2, 2, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0);
+        ASSERT_TRUE(made.ok());
+        textures.push_back(made.value());
+        names.push_back(made.value()->name());
+    }
+    textures[0].reset();
+    textures[1].reset();
+    textures[2].reset();
+    EXPECT_EQ(glIsTexture(names[0]), GL_FALSE);
+    EXPECT_EQ(glIsTexture(names[1]), GL_TRUE);
+    EXPECT_EQ(glIsTexture(names[2]), GL_TRUE);
 
-    auto second = cache->createTextureFromImage(buffer, GL_TEXTURE_2D, GL_RGBA, 2, 2, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0);
-    ASSERT_TRUE(second.ok());
-    GLuint secondName = second.value()->name();
     ASSERT_TRUE(GLContext::setCurrentContext(nullptr));
-    second = plat::Error("test", 0, "released off the GL thread");
+    textures[3].reset();
     ASSERT_TRUE(GLContext::setCurrentContext(context));
-    EXPECT_EQ(glIsTexture(secondName), GL_TRUE);
+    EXPECT_EQ(glIsTexture(names[1]), GL_TRUE);
     cache->flush();
-    EXPECT_EQ(glIsTexture(secondName), GL_FALSE);
+    EXPECT_EQ(glIsTexture(names[1]), GL_FALSE);
+    EXPECT_EQ(glIsTexture(names[3]), GL_TRUE);
+
+    cache.reset();
+    EXPECT_EQ(glIsTexture(names[2]), GL_FALSE);
+    EXPECT_EQ(glIsTexture(names[3]), GL_FALSE);
 }
 
 }  // namespace

@@ -108,6 +108,33 @@ TEST(BGRAToBiPlanar, EverySampleIsWithinOneStepOfTheExactConversion)
     }
 }
 
+// The movie export's ARGB pictures (alpha first in memory) give what the
+// same pixels give as BGRA, sample for sample, odd sizes and vector tails too.
+TEST(BGRAToBiPlanar, ARGBPicturesGiveWhatTheSamePixelsGiveAsBGRA)
+{
+    for (auto [width, height] : {std::pair {64, 8}, std::pair {37, 23}, std::pair {1, 1}}) {
+        const Picture bgra(width, height, 4);
+        std::vector<uint8_t> argb(bgra.bytes.size());
+        for (size_t i = 0; i + 3 < bgra.bytes.size(); i += 4) {
+            argb[i] = bgra.bytes[i + 3];
+            argb[i + 1] = bgra.bytes[i + 2];
+            argb[i + 2] = bgra.bytes[i + 1];
+            argb[i + 3] = bgra.bytes[i];
+        }
+        const int chromaWidth = (width + 1) / 2, chromaHeight = (height + 1) / 2;
+        auto convert = [&](auto converter, const std::vector<uint8_t>& pixels) {
+            std::vector<uint8_t> planes(size_t(width * height + 2 * chromaWidth * chromaHeight));
+            converter(pixels.data(), bgra.stride, width, height,
+                BiPlanarPlanes {planes.data(), size_t(width), planes.data() + width * height, size_t(2 * chromaWidth)},
+                YCbCrMatrix::ITU601, false);
+            return planes;
+        };
+        EXPECT_EQ(convert(plat::detail::convertARGBToBiPlanar420, argb),
+            convert(plat::detail::convertBGRAToBiPlanar420, bgra.bytes))
+            << width << "x" << height;
+    }
+}
+
 TEST(BGRAToBiPlanar, WhiteBlackAndGreyLandExactlyOnTheRange)
 {
     struct Case {
