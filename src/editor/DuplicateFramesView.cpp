@@ -9,6 +9,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/Layer.h"
 #include "platform/ui/Slider.h"
 #include "uikit/AppTint.h"
 
@@ -58,16 +59,28 @@ void DuplicateFramesView::updateLabels()
         _outlets.btnDublicate->setTitle(text, plat::ControlStateNormal);
 }
 
+namespace {
+
+// A step button's ring is drawn by its layer, which does not dim with its
+// title: it takes the title's colour for the state.
+void showStepEnabled(plat::Button* button, bool enabled)
+{
+    if (!button)
+        return;
+    button->setEnabled(enabled);
+    button->layer()->setBorderColor(button->currentTitleColor());
+}
+
+}  // namespace
+
 void DuplicateFramesView::showValue()
 {
     updateLabels();
     if (!_outlets.sliderTimer)
         return;
     const double value = _outlets.sliderTimer->value();
-    if (_outlets.btnMinus)
-        _outlets.btnMinus->setEnabled(value > _outlets.sliderTimer->minimumValue());
-    if (_outlets.btnPlus)
-        _outlets.btnPlus->setEnabled(value < _outlets.sliderTimer->maximumValue());
+    showStepEnabled(_outlets.btnMinus.get(), value > _outlets.sliderTimer->minimumValue());
+    showStepEnabled(_outlets.btnPlus.get(), value < _outlets.sliderTimer->maximumValue());
 }
 
 void DuplicateFramesView::actionSliderValueChanged(plat::Control&)

@@ -5,8 +5,10 @@
 #include "editor/SpeedViewController.h"
 #include "editor/StripTestSupport.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/Layer.h"
 #include "platform/ui/Slider.h"
 #include "platform/ui/Switch.h"
+#include "uikit/AppTint.h"
 
 namespace {
 
@@ -122,6 +124,20 @@ TEST_F(PlaybackOptions, TheHoldPanelsLabelAndButtonFollowTheSlider)
     panel->outlets().sliderTimer->setValue(0);
     panel->closeHandler();
     EXPECT_EQ(applied, 1) << "never below one";
+}
+
+TEST_F(PlaybackOptions, AtTheEndOfItsRangeAHoldStepButtonIsDimmedRingAndAll)
+{
+    auto panel = std::make_shared<zt::DuplicateFramesView>(1, [](int32_t) {});
+    root->addChildViewController(panel);
+    root->view()->addSubview(panel->view());
+    driver.wait(0);
+    const plat::Button& fewer = *panel->outlets().btnMinus;
+    EXPECT_FALSE(fewer.isEnabled());
+    EXPECT_NE(fewer.layer()->borderColor(), zt::appTintColor()) << "the ring dims with its sign";
+    ASSERT_TRUE(driver.tap("More"));
+    EXPECT_TRUE(fewer.isEnabled());
+    EXPECT_EQ(fewer.layer()->borderColor(), zt::appTintColor());
 }
 
 }  // namespace
