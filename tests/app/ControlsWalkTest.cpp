@@ -12,6 +12,7 @@
 #include "AppProcess.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/PropertyList.h"
+#include "support/Idioms.h"
 #include "support/MediaTools.h"
 #include "support/MusicLibraryFiles.h"
 #include "support/TemporarySandbox.h"
@@ -210,25 +211,26 @@ void addLibraries(const std::string& device, const std::string& work)
 
 }  // namespace
 
-TEST(ControlsWalk, EveryControlOnEveryScreenOfAPhoneAndATabletDoesSomethingAPersonSees)
+// One run of the app per idiom, as separate tests so that they run side by side.
+class ControlsWalk : public ::testing::TestWithParam<plat::UserInterfaceIdiom> { };
+
+TEST_P(ControlsWalk, EveryControlOnEveryScreenDoesSomethingAPersonSees)
 {
-    struct Run {
-        const char* idiom;
-        std::vector<Screen> screens;
-    };
-    for (const Run& run : {Run {"phone", phoneScreens()}, Run {"tablet", tabletScreens()}}) {
-        SCOPED_TRACE(run.idiom);
-        plat::test::TemporaryFolder folder;
-        const std::string device = folder.path("device");
-        addTestPatternCamera(device);
-        addSineMicrophone(device);
-        addLibraries(device, folder.path(""));
-        const std::string shots = ::testing::TempDir() + "walk-" + run.idiom + "/";
-        ASSERT_TRUE(plat::createDirectory(shots, plat::IntermediateDirectories::Yes).ok());
-        std::ofstream(folder.path("walk.txt")) << walkScript(run.screens, shots);
-        // A dead control, or a screen laid out wrong, stops the run naming it.
-        ASSERT_EQ(runApp(device, run.idiom, folder.path("walk.txt")), 0);
-        for (const Screen& screen : run.screens)
-            EXPECT_TRUE(plat::fileExists(shots + screen.name + ".png")) << screen.name;
-    }
+    const bool tablet = GetParam() == plat::UserInterfaceIdiom::Pad;
+    const char* idiom = tablet ? "tablet" : "phone";
+    const std::vector<Screen> screens = tablet ? tabletScreens() : phoneScreens();
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    addTestPatternCamera(device);
+    addSineMicrophone(device);
+    addLibraries(device, folder.path(""));
+    const std::string shots = ::testing::TempDir() + "walk-" + idiom + "/";
+    ASSERT_TRUE(plat::createDirectory(shots, plat::IntermediateDirectories::Yes).ok());
+    std::ofstream(folder.path("walk.txt")) << walkScript(screens, shots);
+    // A dead control, or a screen laid out wrong, stops the run naming it.
+    ASSERT_EQ(runApp(device, idiom, folder.path("walk.txt")), 0);
+    for (const Screen& screen : screens)
+        EXPECT_TRUE(plat::fileExists(shots + screen.name + ".png")) << screen.name;
 }
+
+INSTANTIATE_TEST_SUITE_P(Idioms, ControlsWalk, plat::test::bothIdioms(), plat::test::idiomName);
