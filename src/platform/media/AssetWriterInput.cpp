@@ -346,6 +346,9 @@ void AssetWriterInput::encodePixelBuffer(const std::shared_ptr<PixelBuffer>& pix
         int32_t timescale = time.timescale > 1 && time.timescale <= kFallbackVideoTimescale ? time.timescale
             : time.timescale == 1                                                           ? kMovieTimescale
                                                                                             : kFallbackVideoTimescale;
+        const MediaTime duration = writer->overallDurationHint();
+        if (duration.isNumeric())
+            _encoder->setExpectedSeconds(duration.seconds());
         auto opened = _encoder->open(1, timescale);
         detail::CodecParametersPtr parameters(avcodec_parameters_alloc());
         if (opened.ok() && (!parameters || avcodec_parameters_from_context(parameters.get(), _encoder->context()) < 0))

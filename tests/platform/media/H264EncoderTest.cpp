@@ -109,24 +109,43 @@ struct EncodedStream {
     std::vector<int64_t> packetBytes;
 };
 
+// How a test has the encoder spend its threads; the defaults are the encoder's own choice.
+struct EncodingPlan {
+    plat::detail::H264EncoderThreads threads;
+    double expectedSeconds = 0;
+    int64_t maxKeyFrameInterval = 0;
+};
+
+using PictureSource = std::function<std::shared_ptr<plat::PixelBuffer>(int)>;
+
 // The pictures encoded as the movie export asks (H.264 High, no reordering,
 // an average rate), 12 a second, with the parameter sets in the stream.
-EncodedStream encodePictures(
-    int width, int height, int64_t averageBitRate, const std::vector<std::shared_ptr<plat::PixelBuffer>>& pictures)
+EncodedStream encodePictures(int width, int height, int64_t averageBitRate, int count, const PictureSource& picture,
+    const EncodingPlan& plan = {})
 {
     EncodedStream stream;
     plat::detail::H264Encoder encoder(
-        {width, height, averageBitRate, false, 0, "high"}, plat::detail::H264Encoder::ParameterSets::InStream);
+        {width, height, averageBitRate, false, plan.maxKeyFrameInterval, "high", plan.threads},
+        plat::detail::H264Encoder::ParameterSets::InStream);
+    encoder.setExpectedSeconds(plan.expectedSeconds);
     EXPECT_TRUE(encoder.open(1, 12).ok());
     auto keep = [&](plat::detail::EncodedPacket packet) -> plat::Result<void> {
         stream.bytes.insert(stream.bytes.end(), packet->data, packet->data + packet->size);
         stream.packetBytes.push_back(packet->size);
         return {};
     };
-    for (size_t i = 0; i < pictures.size(); ++i)
-        EXPECT_TRUE(encoder.encode(*pictures[i], static_cast<int64_t>(i), keep).ok());
+    for (int i = 0; i < count; ++i)
+        EXPECT_TRUE(encoder.encode(*picture(i), static_cast<int64_t>(i), keep).ok());
     EXPECT_TRUE(encoder.flush(keep).ok());
     return stream;
+}
+
+EncodedStream encodePictures(int width, int height, int64_t averageBitRate,
+    const std::vector<std::shared_ptr<plat::PixelBuffer>>& pictures, const EncodingPlan& plan = {})
+{
+    return encodePictures(
+        width, height, averageBitRate, static_cast<int>(pictures.size()), [&](int i) { return pictures[size_t(i)]; },
+        plan);
 }
 
 std::vector<std::shared_ptr<plat::PixelBuffer>> grainyPictures(int width, int height, int count)
@@ -308,8 +327,8 @@ double meanDifference(const std::vector<uint8_t>& decoded, plat::PixelBuffer& so
 
 // The encoder's threads make the bytes differ from run to run; what each run
 // gives is the pictures, every one in its place, within coding loss: on one
-// processor and on all of them, and with fresh heap memory filled with other
-// bytes (pictures' memory too: it comes from the heap rather than straight
+// processor and on all of them, across a joint to more threads, and with
+// fresh heap memory filled with other bytes (pictures' memory too: it comes from the heap rather than straight
 // from the system, which would give it zeroed). A picture missing, repeated
 // or out of place is closer to another source than to its own.
 TEST(H264Encoding, TheDecodedPicturesAreTheSourcesInOrderOnAnyProcessorsAndHeap)
@@ -327,8 +346,13 @@ TEST(H264Encoding, TheDecodedPicturesAreTheSourcesInOrderOnAnyProcessorsAndHeap)
     struct Run {
         bool oneProcessor;
         int heapFilling;  // 0 leaves fresh memory as malloc gives it
+        EncodingPlan plan;
     };
-    const Run runs[] = {{false, 0}, {true, 0xa5}, {false, 0x5a}};
+    // The last two hand over to a second encoder after a second, the very
+    // last with every picture a key picture: then the first encoder's last
+    // key picture is encoded again by the second.
+    const Run runs[] = {{false, 0, {}}, {true, 0xa5, {}}, {false, 0x5a, {}}, {false, 0, {{1, 4, 1.0}, 60, 0}},
+        {false, 0, {{1, 4, 13.0 / 12}, 60, 1}}};
     constexpr int kLargestHeapBlock = 32 << 20;
     mallopt(M_MMAP_THRESHOLD, kLargestHeapBlock);
     plat::test::TemporaryFolder folder;
@@ -344,7 +368,7 @@ TEST(H264Encoding, TheDecodedPicturesAreTheSourcesInOrderOnAnyProcessorsAndHeap)
             }
             ASSERT_EQ(sched_setaffinity(0, sizeof processors, &processors), 0);
             mallopt(M_PERTURB, run.heapFilling);
-            stream = encodePictures(kWidth, kHeight, 1000000, pictures);
+            stream = encodePictures(kWidth, kHeight, 1000000, pictures, run.plan);
             mallopt(M_PERTURB, 0);
         });
         encoding.join();
@@ -400,4 +424,97 @@ TEST(H264Encoding, AHeldPictureSharpensToItsSourceWithinASecond)
     last->unlockBaseAddress(plat::PixelBufferLock::ReadOnly);
     held->unlockBaseAddress(plat::PixelBufferLock::ReadOnly);
     EXPECT_LE(squares / (kWidth * kHeight), 0.5);
+}
+
+namespace {
+
+// The decoder's buffer that starts half full and fills at the peak rate,
+// 12 pictures a second: the first picture at which it runs dry, or -1.
+int firstPictureRunningDry(const EncodedStream& stream, double bufferBits, double peakBitRate)
+{
+    double fullness = 0.5 * bufferBits;
+    for (size_t i = 0; i < stream.packetBytes.size(); ++i) {
+        fullness -= 8.0 * static_cast<double>(stream.packetBytes[i]);
+        if (fullness < 0)
+            return static_cast<int>(i);
+        fullness = std::min(bufferBits, fullness + peakBitRate / 12);
+    }
+    return -1;
+}
+
+double bitsPerSecond(const EncodedStream& stream, double seconds)
+{
+    double bits = 0;
+    for (int64_t bytes : stream.packetBytes)
+        bits += 8.0 * static_cast<double>(bytes);
+    return bits / seconds;
+}
+
+}  // namespace
+
+// A long stream is encoded on two threads for its first second and on eight
+// after it. Calm pictures fill the buffer, grain from a little before the
+// joint drains it: the encoder after the joint starts from the buffer as
+// the decoder has it, so at 360p (1 Mbit at 2 Mbit/s) it never runs dry.
+TEST(H264Encoding, TheStreamFitsTheBufferAcrossTheJointToMoreThreads)
+{
+    constexpr int kPictures = 30;
+    const auto calm = movingPictures(640, 360, kPictures);
+    const EncodingPlan plan {{2, 8, 1.0}, 60, 0};
+    auto stream = encodePictures(
+        640, 360, 1000000, kPictures, [&](int i) { return i < 9 ? calm[size_t(i)] : grainyPicture(640, 360, i); },
+        plan);
+    ASSERT_EQ(stream.packetBytes.size(), size_t(kPictures));
+    EXPECT_EQ(firstPictureRunningDry(stream, 1000000, 2000000), -1);
+}
+
+// Asked for more threads after its first two seconds, the encoder of a
+// three-second stream keeps to the threads it started with: a fresh encoder
+// for the last second would spend on it what the buffer and peak allow.
+TEST(H264Encoding, AShortStreamKeepsItsRateWithMoreThreadsAtHand)
+{
+    constexpr int kPictures = 36;
+    const EncodingPlan plan {{6, 12, 2.0}, 3, 0};
+    auto stream = encodePictures(
+        640, 360, 1000000, kPictures, [](int i) { return grainyPicture(640, 360, i); }, plan);
+    EXPECT_NEAR(bitsPerSecond(stream, 3) / 1000000, 1.0, 0.15);
+}
+
+// Twelve seconds, more threads from the third: the rest makes up for what
+// the wider encoder spends on its first pictures, and the stream holds its
+// rate within a few per cent.
+TEST(H264Encoding, ALongStreamHoldsItsRateAcrossTheJoint)
+{
+    constexpr int kPictures = 144;
+    const EncodingPlan plan {{6, 12, 2.0}, 12, 0};
+    auto stream = encodePictures(
+        640, 360, 1000000, kPictures, [](int i) { return grainyPicture(640, 360, i); }, plan);
+    ASSERT_EQ(stream.packetBytes.size(), size_t(kPictures));
+    EXPECT_NEAR(bitsPerSecond(stream, 12) / 1000000, 1.0, 0.05);
+    EXPECT_EQ(firstPictureRunningDry(stream, 1000000, 2000000), -1);
+}
+
+// Key pictures next to each other must carry different identifiers; each
+// encoder numbers its own from the same start. Every picture a key picture
+// and the first encoder ending on its thirteenth (numbered as the second
+// encoder's first would be): the identifiers still alternate.
+TEST(H264Encoding, NeighbouringKeyPicturesAcrossTheJointHaveDifferentIdentifiers)
+{
+    constexpr int kPictures = 16;
+    const EncodingPlan plan {{1, 4, 13.0 / 12}, 60, 1};
+    auto stream = encodePictures(640, 360, 1000000, movingPictures(640, 360, kPictures), plan);
+    plat::test::TemporaryFolder folder;
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("keys.h264"), stream.bytes).ok());
+    auto trace = plat::test::runCommand(folder.path(),
+        {"ffmpeg", "-v", "trace", "-i", "keys.h264", "-c", "copy", "-bsf:v", "trace_headers", "-f", "null", "-"});
+    std::vector<int> identifiers;
+    std::istringstream lines(trace.output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.find("trace_headers") != std::string::npos && line.find(" idr_pic_id ") != std::string::npos)
+            identifiers.push_back(std::stoi(line.substr(line.rfind('=') + 1)));
+    }
+    ASSERT_EQ(identifiers.size(), size_t(kPictures));
+    for (size_t i = 1; i < identifiers.size(); ++i)
+        EXPECT_NE(identifiers[i], identifiers[i - 1]) << "pictures " << i - 1 << " and " << i;
 }
