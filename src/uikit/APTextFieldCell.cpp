@@ -81,8 +81,8 @@ void APTextFieldCell::layoutSubviews()
 {
     plat::TableViewCell::layoutSubviews();
     // The parts join here: a view takes subviews only once it is shared.
-    for (const std::shared_ptr<plat::View>& part : {std::shared_ptr<plat::View>(_leftLabel),
-             std::shared_ptr<plat::View>(_rightTextField)})
+    for (const std::shared_ptr<plat::View>& part :
+        {std::shared_ptr<plat::View>(_leftLabel), std::shared_ptr<plat::View>(_rightTextField)})
         if (part->superview().get() != this)
             addSubview(part);
     const plat::Rect r = contentView()->frame();
