@@ -592,36 +592,24 @@ const zt::bench::Comparison kMovieOneThread("MovieExportOurs", "MovieExportFFmpe
 const zt::bench::Comparison kMovieOneThreadProcessor("MovieExportOurs", "MovieExportFFmpegOneThread", "processor_s");
 const zt::bench::Comparison kGif("GifExportOurs", "GifExportFFmpeg");
 
+// Height, frames and grain; each repetition is one export.
+void movieCases(benchmark::internal::Benchmark* cases)
+{
+    cases->Args({720, 300, 0})
+        ->Args({1080, 300, 0})
+        ->Args({720, 60, 0})
+        ->Args({720, 60, 6})
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(1)
+        ->Repetitions(5);
+}
+
 }  // namespace
 
-// Each repetition is one export; the order of the repetitions is shuffled.
-// Height, frames and grain.
-BENCHMARK(MovieExportOurs)
-    ->Args({720, 300, 0})
-    ->Args({1080, 300, 0})
-    ->Args({720, 60, 0})
-    ->Args({720, 60, 6})
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Repetitions(5);
-BENCHMARK(MovieExportFFmpeg)
-    ->Args({720, 300, 0})
-    ->Args({1080, 300, 0})
-    ->Args({720, 60, 0})
-    ->Args({720, 60, 6})
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Repetitions(5);
-BENCHMARK(MovieExportFFmpegOneThread)
-    ->Args({720, 300, 0})
-    ->Args({1080, 300, 0})
-    ->Args({720, 60, 0})
-    ->Args({720, 60, 6})
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Repetitions(5);
+// The order of the repetitions is shuffled.
+BENCHMARK(MovieExportOurs)->Apply(movieCases);
+BENCHMARK(MovieExportFFmpeg)->Apply(movieCases);
+BENCHMARK(MovieExportFFmpegOneThread)->Apply(movieCases);
 BENCHMARK(GifExportOurs)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5);
 BENCHMARK(GifExportFFmpeg)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5);
