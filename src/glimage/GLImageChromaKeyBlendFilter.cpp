@@ -1,6 +1,7 @@
 #include "glimage/GLImageChromaKeyBlendFilter.h"
 
 #include <GLES3/gl3.h>
+// The extension header after the core one, which defines its types.
 #include <GLES2/gl2ext.h>
 #include <algorithm>
 
@@ -120,8 +121,8 @@ GLImageChromaKeyBlendFilter::GLImageChromaKeyBlendFilter()
         GLImageContext::useImageProcessingContext();
         if (!GLImageContext::deviceSupportsFramebufferReads())
             return;
-        _inPlaceProgram = linkedProgram(
-            kChromaKeyBlendVertexShaderString, kChromaKeyInPlaceFragmentShaderString, kBlendAttributes);
+        _inPlaceProgram
+            = linkedProgram(kChromaKeyBlendVertexShaderString, kChromaKeyInPlaceFragmentShaderString, kBlendAttributes);
         _inPlacePositionAttribute = int32_t(_inPlaceProgram->attributeIndex("position"));
         _inPlaceBackdropCoordinateAttribute = int32_t(_inPlaceProgram->attributeIndex("inputTextureCoordinate2"));
         _inPlaceBackdropUniform = _inPlaceProgram->uniformIndex("inputImageTexture2");
@@ -208,8 +209,8 @@ bool GLImageChromaKeyBlendFilter::picturePlacesPixelForPixel(const float* vertic
     return _inPlaceProgram && !usesPixelBufferOutput() && inputRotation == GLImageRotationMode::NoRotation
         && std::equal(fullFrame, fullFrame + 8, vertices) && _picture->planeCount() == 0
         && _picture->pixelFormatType() == plat::kPixelFormatType_32BGRA && _picture->bytesPerRow() % 4 == 0
-        && options.internalFormat == GL_RGBA && options.type == GL_UNSIGNED_BYTE
-        && int(size.width) == _picture->width() && int(size.height) == _picture->height();
+        && options.internalFormat == GL_RGBA && options.type == GL_UNSIGNED_BYTE && int(size.width) == _picture->width()
+        && int(size.height) == _picture->height();
 }
 
 void GLImageChromaKeyBlendFilter::keyPictureInPlace()
@@ -233,8 +234,7 @@ void GLImageChromaKeyBlendFilter::keyPictureInPlace()
     glVertexAttribPointer(GLuint(_inPlacePositionAttribute), 2, GL_FLOAT, GL_FALSE, 0, fullFrameVertices());
     glVertexAttribPointer(GLuint(filterTextureCoordinateAttribute), 2, GL_FLOAT, GL_FALSE, 0,
         textureCoordinatesForRotation(GLImageRotationMode::NoRotation));
-    glVertexAttribPointer(
-        GLuint(_inPlaceBackdropCoordinateAttribute), 2, GL_FLOAT, GL_FALSE, 0, backdropCoordinates);
+    glVertexAttribPointer(GLuint(_inPlaceBackdropCoordinateAttribute), 2, GL_FLOAT, GL_FALSE, 0, backdropCoordinates);
     GLImageNearestSampling nearestSampling;
     if (readsInputsOnlyAtTheirCoordinates && nearestSamplingAllowed)
         nearestSampling.readNearestWherePixelForPixel(kBackdropUnit, fullFrameVertices(), backdropCoordinates);
@@ -250,8 +250,8 @@ void GLImageChromaKeyBlendFilter::uploadPictureInto(uint32_t texture, bool asTex
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, GLint(_picture->bytesPerRow() / 4));
     if (asTexture) {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE,
-            _picture->baseAddress());
+        glTexImage2D(
+            GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE, _picture->baseAddress());
     } else {
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, _picture->baseAddress());
     }
