@@ -4,8 +4,9 @@
 // threads, all cores), on the same 300 frames.
 //
 // Both sides do the same work. Each camera frame comes from CPU memory (ours:
-// written into a pixel buffer that the texture cache then makes a texture
-// of, one upload, as a camera delivering BGRA frames feeds the pipeline;
+// written into a pixel buffer that is handed to the blend as a camera
+// delivering BGRA frames hands it, one upload, into the blend's output where
+// the driver reads framebuffers in shaders, else through the texture cache;
 // ffmpeg: read from a file that sits in the page cache). The backdrop is
 // decoded once and reused (ours: the picture's texture; ffmpeg: the loop
 // filter repeats its one frame). Keying and blending happen in packed 8-bit
@@ -169,12 +170,16 @@ public:
             _cameraBuffer->lockBaseAddress(plat::PixelBufferLock::ReadWrite);
             std::memcpy(_cameraBuffer->baseAddress(), _frames[size_t(i % kDistinctFrames)].data(), kFrameBytes);
             _cameraBuffer->unlockBaseAddress(plat::PixelBufferLock::ReadWrite);
-            _cameraTexture = _cache
-                                 ->createTextureFromImage(_cameraBuffer, GL_TEXTURE_2D, GL_RGBA, kWidth, kHeight,
-                                     GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0)
-                                 .value();
-            _blend->setInputTexture(_cameraTexture->name(), 0);
             _blend->setInputSize({double(kWidth), double(kHeight)}, 0);
+            if (_blend->takesPictures(0)) {
+                _blend->setInputPicture(_cameraBuffer, 0);
+            } else {
+                _cameraTexture = _cache
+                                     ->createTextureFromImage(_cameraBuffer, GL_TEXTURE_2D, GL_RGBA, kWidth, kHeight,
+                                         GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0)
+                                     .value();
+                _blend->setInputTexture(_cameraTexture->name(), 0);
+            }
             _blend->newFrameReadyAtTime(plat::MediaTime::make(i, 30), 0);
         });
         return _blend->newCGImageFromCurrentlyProcessedOutputWithOrientation(plat::ImageOrientation::Up);

@@ -5,6 +5,10 @@
 #include "platform/foundation/Geometry.h"
 #include "platform/media/MediaTime.h"
 
+namespace plat {
+class PixelBuffer;
+}
+
 namespace zt {
 class GLImageInput;
 
@@ -49,6 +53,12 @@ public:
     virtual void conserveMemoryForNextFrame() = 0;
     virtual bool wantsMonochromeInput() = 0;
     virtual void setCurrentlyReceivingMonochromeInput(bool newValue) = 0;
+    // A target that uploads a source's pictures itself takes them at that
+    // input as pixel buffers, in place of a texture: the source then calls
+    // setInputPicture instead of setInputTexture, and makes no texture of
+    // the picture for it.
+    virtual bool takesPictures(int64_t /*textureIndex*/) { return false; }
+    virtual void setInputPicture(std::shared_ptr<plat::PixelBuffer> /*picture*/, int64_t /*textureIndex*/) { }
 };
 
 }  // namespace zt

@@ -26,6 +26,15 @@ void GLImagePixelBufferOutput::setUpPictureConversion()
 
 uint32_t GLImagePixelBufferOutput::textureForOutput()
 {
+    if (_framePicture && !_frameTexture) {
+        auto texture = _pictureTextures.textureForBGRABuffer(_framePicture);
+        if (!texture.ok()) {
+            plat::log("{} CVOpenGLESTextureCacheCreateTextureFromImage failed (error: {})", _frameSourceName,
+                texture.error().code());
+            plat::detail::fatal("Camera failure");
+        }
+        _frameTexture = texture.value();
+    }
     return _frameTexture ? _frameTexture : GLImageOutput::textureForOutput();
 }
 
@@ -51,14 +60,10 @@ void GLImagePixelBufferOutput::handOverPicture(const std::shared_ptr<plat::Pixel
         _chrominanceTexture = 0;
         _pictureTextures.frameDone();
     } else if (GLImageContext::supportsFastTextureUpload()) {
-        auto texture = _pictureTextures.textureForBGRABuffer(picture);
-        if (!texture.ok()) {
-            plat::log("{} CVOpenGLESTextureCacheCreateTextureFromImage failed (error: {})", sourceName,
-                texture.error().code());
-            plat::detail::fatal("Camera failure");
-        }
-        _frameTexture = texture.value();
+        _framePicture = picture;
+        _frameSourceName = sourceName;
         sendToTargets(PictureUpload::Textures);
+        _framePicture.reset();
         _frameTexture = 0;
         _pictureTextures.frameDone();
     } else {

@@ -23,7 +23,8 @@ class GLImagePixelBufferOutput : public GLImageOutput {
 public:
     ~GLImagePixelBufferOutput() override;
 
-    // The BGRA picture's texture while it is sent, else the output texture.
+    // The BGRA picture's texture while it is sent (made when first asked
+    // for: targets that take pictures need none), else the output texture.
     uint32_t textureForOutput() override;
     // The YUV planes of the current picture into the output texture, through
     // a framebuffer at the picture's size. Context queue.
@@ -49,6 +50,9 @@ protected:
     // picture's textures back. sourceName names the source in the log.
     void handOverPicture(const std::shared_ptr<plat::PixelBuffer>& picture, const char* sourceName,
         const SendPictureToTargets& sendToTargets);
+    // The BGRA picture while it is sent, for targets that take pictures;
+    // null outside its hand-over and for YUV pictures.
+    const std::shared_ptr<plat::PixelBuffer>& framePicture() const { return _framePicture; }
     // The current YUV picture's luminance texture, 0 outside its hand-over.
     uint32_t luminanceTexture() const { return _luminanceTexture; }
     const detail::GLImageYUVConversion& yuvConversion() const { return _yuvConversion; }
@@ -57,6 +61,8 @@ protected:
 private:
     detail::GLImagePixelBufferTextures _pictureTextures;
     uint32_t _frameTexture = 0;  // the BGRA picture's texture while it is sent
+    std::shared_ptr<plat::PixelBuffer> _framePicture;
+    const char* _frameSourceName = "";
     uint32_t _luminanceTexture = 0;
     uint32_t _chrominanceTexture = 0;
     detail::GLImageYUVConversion _yuvConversion;

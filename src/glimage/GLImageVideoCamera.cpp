@@ -509,7 +509,10 @@ void GLImageVideoCamera::updateTargetsForVideoCameraUsingCacheTextureAtWidth(
         // Monochrome targets read a YUV picture's luminance plane as it is.
         const bool monochrome = targets[i]->wantsMonochromeInput() && captureAsYUV && luminanceTexture() != 0;
         targets[i]->setCurrentlyReceivingMonochromeInput(monochrome);
-        targets[i]->setInputTexture(monochrome ? luminanceTexture() : textureForOutput(), indices[i]);
+        if (!monochrome && framePicture() && targets[i]->takesPictures(indices[i]))
+            targets[i]->setInputPicture(framePicture(), indices[i]);
+        else
+            targets[i]->setInputTexture(monochrome ? luminanceTexture() : textureForOutput(), indices[i]);
         targets[i]->newFrameReadyAtTime(currentTime, indices[i]);
     }
 }

@@ -1,10 +1,15 @@
+#include <cmath>
 #include <gtest/gtest.h>
 #include <random>
 
 #include "GLImageTestSupport.h"
 #include "glimage/GLImageChromaKeyBlendFilter.h"
+#include "glimage/GLImageContext.h"
 #include "glimage/GLImageDissolveBlendFilter.h"
 #include "glimage/GLImageMultiplyBlendFilter.h"
+#include "glimage/GLImagePicture.h"
+#include "platform/graphics/PixelBuffer.h"
+#include "platform/graphics/PixelFormat.h"
 
 namespace {
 
@@ -243,3 +248,90 @@ TEST(GLImageChromaKeyBlendFilter, StretchesABackdropOfAnotherSizeWithLinearFilte
 }
 
 }  // namespace
+
+// A camera's BGRA picture handed over as a pixel buffer (rows padded) gives
+// the pixels the same picture gives as a texture: keyed where it is uploaded
+// when it lies pixel for pixel in the output, else through a texture.
+TEST(GLImageChromaKeyBlendFilter, KeysACameraPictureAsItKeysThePictureAsATexture)
+{
+    constexpr int kWidth = 13;
+    constexpr int kHeight = 6;
+    auto camera = zt::test::makePicture(kWidth, kHeight, [](int x, int y) {
+        return Colour {0.05 * y, 0.3 + 0.05 * x, 0.6 - 0.08 * y, 1.0};
+    });
+    auto back = zt::test::makePicture(kWidth, kHeight, [](int x, int y) {
+        return Colour {0.9, 0.07 * x, 0.1 * y, 1.0};
+    });
+    auto buffer = plat::PixelBuffer::create(kWidth, kHeight, plat::kPixelFormatType_32BGRA).value();
+    ASSERT_GT(buffer->bytesPerRow(), size_t(kWidth) * 4);
+    buffer->lockBaseAddress(plat::PixelBufferLock::ReadWrite);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const auto c = zt::test::colourAt(*camera->bitmap(), x, y);
+            uint8_t* pixel = buffer->baseAddress() + size_t(y) * buffer->bytesPerRow() + size_t(x) * 4;
+            for (int i = 0; i < 3; ++i)
+                pixel[2 - i] = uint8_t(std::lround(c[size_t(i)] * 255));
+            pixel[3] = 255;
+        }
+    }
+    buffer->unlockBaseAddress(plat::PixelBufferLock::ReadWrite);
+
+    struct Case {
+        const char* name;
+        zt::GLImageRotationMode rotation;
+        plat::Size forcedSize;  // none when empty
+        bool inPlace;
+    };
+    const Case cases[] = {
+        {"as it lies", zt::GLImageRotationMode::NoRotation, {}, true},
+        {"turned", zt::GLImageRotationMode::Rotate180, {}, false},
+        {"drawn smaller", zt::GLImageRotationMode::NoRotation, {7, 4}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto prepared = [&] {
+            auto filter = std::make_shared<zt::GLImageChromaKeyBlendFilter>();
+            filter->setThresholdSensitivity(0.3f);
+            filter->setSmoothing(0.3f);
+            if (c.forcedSize.width > 0)
+                filter->forceProcessingAtSize(c.forcedSize);
+            return filter;
+        };
+        auto reference = prepared();
+        auto cameraPicture = std::make_shared<zt::GLImagePicture>(*camera);
+        auto backPicture = std::make_shared<zt::GLImagePicture>(*back);
+        cameraPicture->addTarget(reference, 0);
+        backPicture->addTarget(reference, 1);
+        zt::runSynchronouslyOnContextQueue([&] { reference->setInputRotation(c.rotation, 0); });
+        backPicture->processImage();
+        cameraPicture->processImage();
+        auto expected = reference->newCGImageFromCurrentlyProcessedOutputWithOrientation(plat::ImageOrientation::Up);
+
+        auto filter = prepared();
+        ASSERT_TRUE(filter->takesPictures(0));
+        EXPECT_FALSE(filter->takesPictures(1));
+        auto backdrop = std::make_shared<zt::GLImagePicture>(*back);
+        backdrop->addTarget(filter, 1);
+        backdrop->processImage();
+        zt::runSynchronouslyOnContextQueue([&] {
+            zt::GLImageContext::useImageProcessingContext();
+            filter->setInputRotation(c.rotation, 0);
+            filter->setInputSize({double(kWidth), double(kHeight)}, 0);
+            filter->setInputPicture(buffer, 0);
+            filter->newFrameReadyAtTime(plat::MediaTime::make(1, 30), 0);
+        });
+        auto keyed = filter->newCGImageFromCurrentlyProcessedOutputWithOrientation(plat::ImageOrientation::Up);
+        EXPECT_EQ(filter->keyedLastFrameInPlace(), c.inPlace);
+        ASSERT_TRUE(expected && keyed);
+        ASSERT_EQ(keyed->width(), expected->width());
+        ASSERT_EQ(keyed->height(), expected->height());
+        int apart = 0;
+        for (int y = 0; y < keyed->height(); ++y)
+            for (int x = 0; x < keyed->width() * 4; ++x)
+                apart = std::max(apart, std::abs(keyed->row(y)[x] - expected->row(y)[x]));
+        EXPECT_LE(apart, 1);
+        cameraPicture->removeAllTargets();
+        backPicture->removeAllTargets();
+        backdrop->removeAllTargets();
+    }
+}
