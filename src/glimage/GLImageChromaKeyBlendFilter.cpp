@@ -4,6 +4,9 @@
 // The extension header after the core one, which defines its types.
 #include <GLES2/gl2ext.h>
 #include <algorithm>
+#include <cstring>
+#include <string>
+#include <string_view>
 
 #include "glimage/GLImageContext.h"
 #include "glimage/GLImageNearestSampling.h"
@@ -46,8 +49,33 @@ void main()
 }
 )";
 
-// Distance in the Cr-Cb plane of a Y'CbCr space, the luma left out.
-const char* const kChromaKeyBlendFragmentShaderString = R"(
+// Distance in the Cr-Cb plane of a Y'CbCr space, the luma left out; both
+// programs key with it.
+const char* const kKeyedOverBackdropFunction = R"(
+vec4 keyedOverBackdrop(vec4 textureColor, vec4 textureColor2, vec4 keyChromaAndEdge)
+{
+    float Y = 0.2989 * textureColor.r + 0.5866 * textureColor.g + 0.1145 * textureColor.b;
+    float Cr = 0.7132 * (textureColor.r - Y);
+    float Cb = 0.5647 * (textureColor.b - Y);
+
+    float blendValue = 1.0 - smoothstep(keyChromaAndEdge.z, keyChromaAndEdge.w,
+        distance(vec2(Cr, Cb), keyChromaAndEdge.xy));
+    return mix(textureColor, textureColor2, blendValue);
+}
+)";
+
+// The declarations, the keying function and main().
+std::string keyingShader(std::string_view declarations, std::string_view main)
+{
+    std::string shader;
+    shader.reserve(declarations.size() + std::strlen(kKeyedOverBackdropFunction) + main.size());
+    shader.append(declarations).append(kKeyedOverBackdropFunction).append(main);
+    return shader;
+}
+
+std::string blendFragmentShaderString()
+{
+    return keyingShader(R"(
 precision highp float;
 
 varying highp vec2 textureCoordinate;
@@ -56,21 +84,15 @@ varying highp vec4 keyChromaAndEdge;
 
 uniform sampler2D inputImageTexture;
 uniform sampler2D inputImageTexture2;
-
+)",
+        R"(
 void main()
 {
-    vec4 textureColor = texture2D(inputImageTexture, textureCoordinate);
-    vec4 textureColor2 = texture2D(inputImageTexture2, textureCoordinate2);
-
-    float Y = 0.2989 * textureColor.r + 0.5866 * textureColor.g + 0.1145 * textureColor.b;
-    float Cr = 0.7132 * (textureColor.r - Y);
-    float Cb = 0.5647 * (textureColor.b - Y);
-
-    float blendValue = 1.0 - smoothstep(keyChromaAndEdge.z, keyChromaAndEdge.w,
-        distance(vec2(Cr, Cb), keyChromaAndEdge.xy));
-    gl_FragColor = mix(textureColor, textureColor2, blendValue);
+    gl_FragColor = keyedOverBackdrop(texture2D(inputImageTexture, textureCoordinate),
+        texture2D(inputImageTexture2, textureCoordinate2), keyChromaAndEdge);
 }
-)";
+)");
+}
 
 // The same blend with the camera's pixel read from the framebuffer, where
 // its picture was uploaded: llvmpipe gathers every texture read from
@@ -78,7 +100,9 @@ void main()
 // draw writes anyway. The output stores RGBA and the picture's BGRA bytes
 // went in as they are (a copy, not a swizzle of every pixel), so the pixel
 // is read back turned.
-const char* const kChromaKeyInPlaceFragmentShaderString = R"(
+std::string inPlaceFragmentShaderString()
+{
+    return keyingShader(R"(
 #extension GL_EXT_shader_framebuffer_fetch : require
 precision highp float;
 
@@ -86,29 +110,22 @@ varying highp vec2 textureCoordinate2;
 varying highp vec4 keyChromaAndEdge;
 
 uniform sampler2D inputImageTexture2;
-
+)",
+        R"(
 void main()
 {
-    vec4 textureColor = gl_LastFragData[0].bgra;
-    vec4 textureColor2 = texture2D(inputImageTexture2, textureCoordinate2);
-
-    float Y = 0.2989 * textureColor.r + 0.5866 * textureColor.g + 0.1145 * textureColor.b;
-    float Cr = 0.7132 * (textureColor.r - Y);
-    float Cb = 0.5647 * (textureColor.b - Y);
-
-    float blendValue = 1.0 - smoothstep(keyChromaAndEdge.z, keyChromaAndEdge.w,
-        distance(vec2(Cr, Cb), keyChromaAndEdge.xy));
-    gl_FragColor = mix(textureColor, textureColor2, blendValue);
+    gl_FragColor = keyedOverBackdrop(
+        gl_LastFragData[0].bgra, texture2D(inputImageTexture2, textureCoordinate2), keyChromaAndEdge);
 }
-)";
+)");
+}
 
-const std::vector<std::string> kBlendAttributes = {"position", "inputTextureCoordinate", "inputTextureCoordinate2"};
 constexpr int kBackdropUnit = 3;
 
 }  // namespace
 
 GLImageChromaKeyBlendFilter::GLImageChromaKeyBlendFilter()
-    : GLImageTwoInputFilter(kChromaKeyBlendVertexShaderString, kChromaKeyBlendFragmentShaderString)
+    : GLImageTwoInputFilter(kChromaKeyBlendVertexShaderString, blendFragmentShaderString())
 {
     thresholdSensitivityUniform = filterProgram->uniformIndex("thresholdSensitivity");
     smoothingUniform = filterProgram->uniformIndex("smoothing");
@@ -121,8 +138,8 @@ GLImageChromaKeyBlendFilter::GLImageChromaKeyBlendFilter()
         GLImageContext::useImageProcessingContext();
         if (!GLImageContext::deviceSupportsFramebufferReads())
             return;
-        _inPlaceProgram
-            = linkedProgram(kChromaKeyBlendVertexShaderString, kChromaKeyInPlaceFragmentShaderString, kBlendAttributes);
+        _inPlaceProgram = linkedProgram(
+            kChromaKeyBlendVertexShaderString, inPlaceFragmentShaderString(), kGLImageTwoInputFilterAttributes);
         _inPlacePositionAttribute = int32_t(_inPlaceProgram->attributeIndex("position"));
         _inPlaceBackdropCoordinateAttribute = int32_t(_inPlaceProgram->attributeIndex("inputTextureCoordinate2"));
         _inPlaceBackdropUniform = _inPlaceProgram->uniformIndex("inputImageTexture2");

@@ -24,11 +24,8 @@ void main()
 }
 )";
 
-namespace {
-
-const std::vector<std::string> kTwoInputAttributes = {"position", "inputTextureCoordinate", "inputTextureCoordinate2"};
-
-}  // namespace
+const std::vector<std::string> kGLImageTwoInputFilterAttributes
+    = {"position", "inputTextureCoordinate", "inputTextureCoordinate2"};
 
 GLImageTwoInputFilter::GLImageTwoInputFilter(const std::string& fragmentShaderString)
     : GLImageTwoInputFilter(kGLImageTwoInputTextureVertexShaderString, fragmentShaderString)
@@ -37,7 +34,7 @@ GLImageTwoInputFilter::GLImageTwoInputFilter(const std::string& fragmentShaderSt
 
 GLImageTwoInputFilter::GLImageTwoInputFilter(
     const std::string& vertexShaderString, const std::string& fragmentShaderString)
-    : GLImageTwoInputFilter(vertexShaderString, fragmentShaderString, kTwoInputAttributes)
+    : GLImageTwoInputFilter(vertexShaderString, fragmentShaderString, kGLImageTwoInputFilterAttributes)
 {
 }
 

@@ -4,6 +4,8 @@
 namespace zt {
 
 extern const char* const kGLImageTwoInputTextureVertexShaderString;
+// The attributes two-input programs bind, in location order.
+extern const std::vector<std::string> kGLImageTwoInputFilterAttributes;
 
 // A filter of two inputs. It renders when both inputs delivered a frame
 // since the last render, or at once when a moving input delivers a frame
