@@ -184,13 +184,11 @@ bool createProjectsListIfUnreadable(IntroductionEntry introduction)
             if (plat::isDirectory(ProjectsList::folderPathForName(name)) || (name == intro && introductionShown))
                 list(name);
         }
-        std::string aside = path + ".damaged";
-        removeOrLog(aside);
-        auto moved = plat::moveItem(path, aside);
-        if (!moved.ok())
-            plat::log("start-up: cannot set the damaged projects list aside: {}", moved.error().localizedDescription());
+        auto aside = plat::moveDamagedFileAside(path);
+        if (!aside.ok())
+            plat::log("start-up: cannot set the damaged projects list aside: {}", aside.error().localizedDescription());
         else
-            plat::log("start-up: the projects list was unreadable; kept as {}", aside);
+            plat::log("start-up: the projects list was unreadable; kept as {}", aside.value());
     }
     // A new list (the first start) names the sample first. In a damaged one
     // the sample, listed at the first start, comes after every project made

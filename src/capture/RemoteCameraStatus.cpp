@@ -9,29 +9,39 @@ namespace zt {
 
 namespace {
 
-// A whole number within the range, written as a JSON number (not a
-// boolean, not text). A real such as 2.0 counts as the whole number it is;
-// absent is 0, so a peer that leaves out one mode keeps the others.
+// A value missing from the reply, or out of its range (a mode that a newer
+// peer has and this app does not know), reads as 0 or NO, so that the rest of
+// the status is kept; a value of the wrong type (text, a boolean for a
+// number, a fraction) refuses the status: none.
+constexpr int64_t kMissingNumber = 0;
+
+// A whole number written as a JSON number; a real such as 2.0 counts as the
+// whole number it is.
 std::optional<int64_t> wholeNumber(
     const plat::Dictionary& dictionary, std::string_view key, int64_t lowest, int64_t highest)
 {
     const plat::Value* value = dictionary.find(key);
     if (!value)
-        return 0;
+        return kMissingNumber;
     std::optional<int64_t> number;
     if (value->isInteger()) {
         number = value->int64Value();
     } else if (value->isReal()) {
         double real = value->doubleValue().value_or(NAN);
-        if (std::isfinite(real) && std::trunc(real) == real && std::fabs(real) < 1e15)
-            number = static_cast<int64_t>(real);
+        if (!std::isfinite(real) || std::trunc(real) != real)
+            return std::nullopt;
+        if (std::fabs(real) >= 1e15)
+            return kMissingNumber;  // whole, and out of any range
+        number = static_cast<int64_t>(real);
     }
-    if (!number || *number < lowest || *number > highest)
+    if (!number)
         return std::nullopt;
+    if (*number < lowest || *number > highest)
+        return kMissingNumber;
     return number;
 }
 
-// A JSON boolean, or the numbers 0 and 1 as some servers write them; absent is NO.
+// A JSON boolean, or the numbers 0 and 1 as some servers write them.
 std::optional<bool> flag(const plat::Dictionary& dictionary, std::string_view key)
 {
     const plat::Value* value = dictionary.find(key);
@@ -39,11 +49,8 @@ std::optional<bool> flag(const plat::Dictionary& dictionary, std::string_view ke
         return false;
     if (value->isBoolean())
         return value->boolValue();
-    if (value->isInteger()) {
-        int64_t number = value->int64Value().value_or(-1);
-        if (number == 0 || number == 1)
-            return number == 1;
-    }
+    if (value->isInteger())
+        return value->int64Value().value_or(0) == 1;  // another number is out of range: NO
     return std::nullopt;
 }
 

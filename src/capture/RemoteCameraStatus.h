@@ -10,8 +10,9 @@ namespace zt {
 // The status a remote camera answers with: its camera position, its three
 // modes, whether it can switch cameras, and which locked and continuous
 // modes it supports. Read from outside input: a reply that is not a JSON
-// object, or holds a value of the wrong type or out of range, is refused as
-// a whole; a missing key reads as 0 or NO.
+// object, or holds a value of the wrong type, is refused as a whole; a
+// missing key, or a value out of its range (a mode of a newer peer), reads
+// as 0 or NO and the rest is kept.
 struct RemoteCameraStatus {
     int64_t position = 0;
     int64_t focusMode = 0;

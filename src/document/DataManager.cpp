@@ -1,5 +1,8 @@
 #include "document/DataManager.h"
 
+#include <cerrno>
+
+#include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
@@ -62,15 +65,30 @@ void DataManager::loadState()
         return;
     auto stored = plat::readPropertyListFile(path);
     if (!stored.ok()) {
-        plat::log("settings: cannot read {}: {}", path, stored.error().localizedDescription());
+        const plat::Error& error = stored.error();
+        plat::log("settings: cannot read {}: {}", path, error.localizedDescription());
+        // A file that cannot be opened or read now may be read later; one that was read is damaged.
+        if (error.domain() != plat::kPOSIXErrorDomain || error.code() == EFBIG)
+            keepDamagedSettingsAside(path);
         return;
     }
     auto dictionary = stored.value().asDictionary();
     if (!dictionary) {
         plat::log("settings: {} holds a {}, not a dictionary", path, plat::typeName(stored.value().type()));
+        keepDamagedSettingsAside(path);
         return;
     }
     manager.apply(*dictionary);
+}
+
+void DataManager::keepDamagedSettingsAside(const std::string& path)
+{
+    // The next save writes the defaults: what could not be read is kept beside them, not overwritten.
+    auto aside = plat::moveDamagedFileAside(path);
+    if (aside.ok())
+        plat::log("settings: the unreadable settings are kept as {}; the defaults apply", aside.value());
+    else
+        plat::log("settings: cannot set the unreadable settings aside: {}", aside.error().localizedDescription());
 }
 
 void DataManager::apply(const plat::Dictionary& stored)

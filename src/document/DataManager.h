@@ -22,7 +22,8 @@ public:
 
     // Reads the settings file into the instance: keys present (and of the
     // right type) replace the current values, absent ones keep them. A missing
-    // or unreadable file leaves everything as it is.
+    // or unreadable file leaves everything as it is; an unreadable one is
+    // moved aside to ".settings.plist.damaged" before anything replaces it.
     static void loadState();
     // Writes every setting to the settings file atomically. A failed write is
     // logged, not reported.
@@ -70,6 +71,7 @@ public:
 private:
     DataManager() = default;
     void apply(const plat::Dictionary& stored);
+    static void keepDamagedSettingsAside(const std::string& path);
     plat::Dictionary encode() const;
 
     static std::mutex& classLock();

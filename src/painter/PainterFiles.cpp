@@ -39,10 +39,22 @@ std::string PainterFiles::layerStrokesFileName(const std::string& frameID, const
     return "canvas-" + frameID + "-" + layerID + ".cnv";
 }
 
+namespace {
+std::string damagedCopyName(const std::string& fileName, int copy)
+{
+    return fileName + ".damaged" + (copy == 1 ? "" : "-" + std::to_string(copy));
+}
+}  // namespace
+
+bool PainterFiles::wasKeptAside(const ProjectDataWrapper& project, const std::string& fileName)
+{
+    return project.fileDataForFileWithPreferredFilename(damagedCopyName(fileName, 1)).has_value();
+}
+
 bool PainterFiles::keepDamagedFileAside(ProjectDataWrapper& project, const std::string& fileName)
 {
     for (int copy = 1; copy <= kMostDamagedCopies; ++copy) {
-        const std::string aside = fileName + ".damaged" + (copy == 1 ? "" : "-" + std::to_string(copy));
+        const std::string aside = damagedCopyName(fileName, copy);
         if (project.fileDataForFileWithPreferredFilename(aside))
             continue;
         if (!project.cloneFileWithPreferredFilename(fileName, aside))

@@ -81,11 +81,17 @@ public:
 
     // Writes the frame's layer list and each storable layer's strokes and picture.
     plat::Result<void> storeLayersForFrameID(const std::string& frameID);
-    // Reads the frame's layers back: what can be read is used, a damaged
-    // list, stroke file or picture (wrong size included) is kept aside and
-    // the layer goes on without it (its picture redrawn from its strokes).
+    // Reads the frame's layers back, whole or not at all: a damaged list or
+    // strokes file is kept aside, and it, an empty list or a layer without
+    // its strokes file fails and changes nothing. A damaged picture (wrong
+    // size included) is kept aside and drawn again from the layer's strokes.
     // The first layer becomes current. No list: nothing changes.
     plat::Result<void> loadLayersForFrameID(const std::string& frameID);
+    // Whether any layer holds a stroke (one undone does not count).
+    bool hasStrokes() const;
+
+    static constexpr const char* kErrorDomain = "PainterLayerManager";
+    static constexpr int64_t kMissingStrokesError = 3;
 
 private:
     std::shared_ptr<PainterLayer> makeLayerNamed(std::string name);

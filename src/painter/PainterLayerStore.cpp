@@ -9,6 +9,7 @@
 #include "painter/PainterLayer.h"
 #include "painter/PainterLayerManager.h"
 #include "painter/PaintingCanvasView.h"
+#include "painter/StrokeArchive.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageRepresentation.h"
@@ -120,24 +121,29 @@ plat::Result<void> PainterLayerManager::loadLayersForFrameID(const std::string& 
         return plat::Error(PainterLayer::kErrorDomain, PainterLayer::kNotALayer, "the layer list holds no layer");
     }
 
+    // Every layer's strokes are read before anything changes: a layer
+    // without them would show empty, and the next save would keep it so.
     std::vector<std::shared_ptr<PainterLayer>> loaded;
-    plat::Result<void> outcome = plat::Result<void>::success();
     for (const auto& dictionary : dictionaries.value()) {
         if (loaded.size() >= kMaximumLayers)
             break;
         auto layer = PainterLayer::initWithDict(dictionary).value();
-        auto strokes
-            = PainterFiles::readStrokeArchive(*_project, PainterFiles::layerStrokesFileName(frameID, layer->UUID()));
-        if (strokes.ok())
-            layer->setBufferData(strokes.value());
-        else
-            outcome = strokes.error();
+        const std::string strokesName = PainterFiles::layerStrokesFileName(frameID, layer->UUID());
+        auto strokes = PainterFiles::readStrokeArchive(*_project, strokesName);
+        if (!strokes.ok())
+            return strokes.error();
+        if (!strokes.value())
+            return plat::Error(
+                kErrorDomain, kMissingStrokesError, "the strokes of a layer are missing: " + strokesName);
+        layer->setBufferData(strokes.value());
+        loaded.push_back(std::move(layer));
+    }
+    for (const auto& layer : loaded) {
         auto picture = readLayerPicture(PainterFiles::layerPictureFileName(frameID, layer->UUID()));
         if (!picture)
             picture = drawStrokesOfLayer(*layer);
         if (picture)
             showPicture(*layer, picture);
-        loaded.push_back(std::move(layer));
     }
 
     for (const auto& layer : _layers)
@@ -146,7 +152,22 @@ plat::Result<void> PainterLayerManager::loadLayersForFrameID(const std::string& 
     _layers = std::move(loaded);
     _currentLayer = _layers.front();
     restoreLayer(*_currentLayer);
-    return outcome;
+    return plat::Result<void>::success();
+}
+
+bool PainterLayerManager::hasStrokes() const
+{
+    for (const auto& layer : _layers) {
+        if (layer == _currentLayer) {
+            if (_paintingCanvas && _paintingCanvas->canUndo())
+                return true;
+        } else if (layer->bufferData()) {
+            auto strokes = StrokeArchive::strokesWithData(*layer->bufferData());
+            if (strokes.ok() && !strokes.value().empty())
+                return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace zt

@@ -92,6 +92,11 @@ plat::Result<void> PainterViewController::storePainting()
     if (!frame || !_painterLayerManager || !folder)
         return plat::Result<void>::success();
     const std::string frameID = frame->frameID();
+    // A painting that could not be read back lives on in the frame's
+    // pictures only: they stay byte for byte as they are unless something is
+    // painted over them.
+    if (_paintingUnread && !_painterLayerManager->hasStrokes())
+        return plat::Result<void>::success();
     // A frame is written whole or not at all: what was written before a failure is put back.
     auto before = FrameFilesSnapshot::take(*folder, frameID);
     if (!before.ok())
@@ -103,7 +108,11 @@ plat::Result<void> PainterViewController::storePainting()
         auto restored = before.value().restore();
         if (!restored.ok())
             plat::log("painter: frame {} is not put back whole: {}", frameID, restored.failureDescription());
+        return stored;
     }
+    // The picture painted on is the frame's unpainted one now.
+    _paintingUnread = false;
+    _paintedOnPicture.reset();
     return stored;
 }
 
@@ -139,9 +148,17 @@ plat::Result<void> PainterViewController::storePaintModeFiles(
     }
     // The unpainted picture, kept once before the first painting is merged
     // into the frame's picture. It is copied only when missing, so a failed
-    // copy is a failure to keep it.
+    // copy is a failure to keep it. Over a painting that could not be read
+    // back, the frame's picture with that painting in it is painted on, and
+    // becomes the unpainted picture, so that the next opening shows the
+    // painting once, under what is painted now.
     const std::string unpainted = PainterFiles::unpaintedPictureFileName(frameID);
-    if (!_project->fileDataForFileWithPreferredFilename(unpainted)
+    if (_paintingUnread) {
+        if (_paintedOnPicture) {
+            if (auto written = writeFile(*_project, *_paintedOnPicture, unpainted); !written.ok())
+                return written;
+        }
+    } else if (!_project->fileDataForFileWithPreferredFilename(unpainted)
         && !_project->cloneFileWithPreferredFilename(framePictureFileName(frameID), unpainted)
         && _project->fileDataForFileWithPreferredFilename(framePictureFileName(frameID)))
         return plat::Error("PainterViewController", 1, "cannot keep the unpainted picture of frame " + frameID);

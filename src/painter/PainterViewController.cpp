@@ -1,6 +1,8 @@
 #include "painter/PainterViewController.h"
 
 #include "document/DataManager.h"
+#include "document/FailureAlerts.h"
+#include "document/FrameFiles.h"
 #include "document/FrameList.h"
 #include "document/ImageProducer.h"
 #include "document/ProjectModel.h"
@@ -308,12 +310,20 @@ void PainterViewController::setUpPaintPictures()
         return;
 
     // A frame painted in layers comes back in its layers; else its own
-    // strokes, else the previous frame's, to go on from them.
-    if (_project->fileDataForFileWithPreferredFilename(PainterFiles::layersFileName(*frameID))) {
+    // strokes, else the previous frame's, to go on from them. Its own that
+    // cannot be read, now or when they were kept aside as damaged before,
+    // are not replaced by the previous frame's.
+    const std::string layers = PainterFiles::layersFileName(*frameID);
+    const std::string ownStrokes = PainterFiles::canvasFileName(*frameID);
+    if (_project->fileDataForFileWithPreferredFilename(layers)) {
         _pendingLayers = true;
+    } else if (PainterFiles::wasKeptAside(*_project, layers)) {
+        paintingCannotBeRead();
     } else {
-        auto strokes = PainterFiles::readStrokeArchive(*_project, PainterFiles::canvasFileName(*frameID));
-        if (strokes.ok() && strokes.value()) {
+        auto strokes = PainterFiles::readStrokeArchive(*_project, ownStrokes);
+        if (!strokes.ok() || (!strokes.value() && PainterFiles::wasKeptAside(*_project, ownStrokes))) {
+            paintingCannotBeRead();
+        } else if (strokes.value()) {
             _pendingStrokes = strokes.value();
         } else if (auto previousID = _project->getFrameList().getFrameIDAtIndex(_currentFrame - 1)) {
             auto previous = PainterFiles::readStrokeArchive(*_project, PainterFiles::canvasFileName(*previousID));
@@ -333,9 +343,12 @@ void PainterViewController::loadPendingStrokes()
         auto frameID = _project->getFrameList().getFrameIDAtIndex(_currentFrame);
         if (frameID) {
             auto loaded = _painterLayerManager->loadLayersForFrameID(*frameID);
-            if (!loaded.ok())
-                plat::log("painter: some layers of frame {} could not be read: {}", *frameID,
+            if (!loaded.ok()) {
+                plat::log("painter: the layers of frame {} could not be read: {}", *frameID,
                     loaded.error().localizedDescription());
+                paintingCannotBeRead();
+                tellPaintingCannotBeRead();
+            }
         }
     }
     if (_pendingStrokes) {
@@ -345,6 +358,32 @@ void PainterViewController::loadPendingStrokes()
         if (!decoded.ok())
             plat::log("painter: the stored strokes cannot be read: {}", decoded.error().localizedDescription());
     }
+}
+
+void PainterViewController::paintingCannotBeRead()
+{
+    // The frame's picture still shows the painting: it becomes the picture
+    // painted on, so that nothing painted before is lost.
+    _paintingUnread = true;
+    auto frameID = _project->getFrameList().getFrameIDAtIndex(_currentFrame);
+    auto bytes = frameID ? _project->fileDataForFileWithPreferredFilename(FrameFiles::pictureFileName(*frameID))
+                         : std::nullopt;
+    auto picture = bytes ? plat::Image::imageWithData(*bytes) : nullptr;
+    if (!picture)
+        return;
+    _bgImageView->setImage(picture);
+    _painterLayerManager->setImageBackground(picture);
+    _paintedOnPicture = std::move(bytes);
+}
+
+void PainterViewController::tellPaintingCannotBeRead()
+{
+    if (!_paintingUnread || _paintingUnreadTold)
+        return;
+    _paintingUnreadTold = true;
+    showAlert(plat::localized("The painting's layers could not be read."),
+        plat::localized("The frame keeps its picture with the painting in it, but its strokes can no longer be "
+                        "changed. What you paint now goes over the picture."));
 }
 
 void PainterViewController::addSwipeRecognizer(plat::View& target)
@@ -360,6 +399,7 @@ void PainterViewController::addSwipeRecognizer(plat::View& target)
 void PainterViewController::viewDidAppear(bool animated)
 {
     plat::ViewController::viewDidAppear(animated);
+    tellPaintingCannotBeRead();
     const plat::Rect r = getOrientationCorrectedRectFromRect(view()->frame());
     const float w = static_cast<float>(r.width());
     const float h = w * kPictureAspect;

@@ -45,7 +45,9 @@ public:
 // the project marked for rendering; then the delegate is told. A frame that
 // cannot be written whole is put back as it was and the person told why. The work is
 // also written when the app goes to the background, so nothing painted is
-// lost if it never comes back. Main queue.
+// lost if it never comes back. A painting whose files cannot be read back
+// is told; its frame's pictures, which still show it, are left as they are
+// unless something is painted, which then goes over them. Main queue.
 class PainterViewController : public plat::ViewController,
                               public ColorPaletteDelegate,
                               public PaintToolDelegate,
@@ -117,6 +119,12 @@ private:
     void setUpMaskingPictures();
     void setUpPaintPictures();
     void loadPendingStrokes();
+    // The frame's stored painting cannot be read back: its picture, which
+    // still shows it, is painted on instead, and left as it is unless
+    // something is painted.
+    void paintingCannotBeRead();
+    // Says so, once, while the screen is shown.
+    void tellPaintingCannotBeRead();
     void addSwipeRecognizer(plat::View& view);
     void swiped(plat::SwipeGestureRecognizer& recognizer);
     void showBars();
@@ -156,6 +164,9 @@ private:
     // Strokes read at set-up, decoded after the delay (or by an earlier save).
     std::optional<plat::Data> _pendingStrokes;
     bool _pendingLayers = false;
+    bool _paintingUnread = false;  // set by paintingCannotBeRead until the frame is stored
+    std::optional<plat::Data> _paintedOnPicture;  // then the frame picture's bytes, when they show
+    bool _paintingUnreadTold = false;
     bool _closed = false;
 };
 

@@ -69,13 +69,10 @@ plat::Result<void> HelpStateFile::recordShown(const std::string& name)
     StoredRecords stored = readRecords(file);
     if (stored.state == StoredState::Damaged) {
         // Keep what could not be read: the new file holds only this name.
-        const std::string aside = file + kDamagedSuffix;
-        if (auto removed = plat::removeItemIfExists(aside); !removed.ok())
-            return removed.error();
-        auto moved = plat::moveItem(file, aside);
-        if (!moved.ok())
-            return moved.error();
-        plat::log("help: {} could not be read ({}); kept as {}", file, stored.problem, aside);
+        auto aside = plat::moveDamagedFileAside(file);
+        if (!aside.ok())
+            return aside.error();
+        plat::log("help: {} could not be read ({}); kept as {}", file, stored.problem, aside.value());
     }
     stored.records.set(name, true);
     return plat::writePropertyListFile(plat::Value(stored.records), file, plat::PropertyListFormat::XML);

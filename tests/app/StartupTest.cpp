@@ -173,6 +173,24 @@ TEST_F(Startup, AListLostAfterTheUpgradeIsMadeAgainFromTheFolders)
     EXPECT_EQ(carousel().numberOfItems(), 3);
 }
 
+// Settings cut short (a full disk, a crash while writing): the app starts
+// with the defaults and keeps the damaged file beside the new one.
+TEST_F(Startup, DamagedSettingsAreKeptAsideAndTheAppStartsWithTheDefaults)
+{
+    writeSettings(plat::Dictionary {{"version", 4.0}, {"lastSelection", 1}, {"_isGridEnabled", true}});
+    auto whole = plat::readFile(zt::DataManager::settingsFilePath()).value();
+    const std::string cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
+    ASSERT_TRUE(plat::writeFileAtomically(zt::DataManager::settingsFilePath(), cut).ok());
+    makeProject(".plovix-2015-05-01-10-00-00", 1);
+    ASSERT_TRUE(zt::ProjectsList::replace({".plovix-2015-05-01-10-00-00"}));
+    launch();
+    auto kept = plat::readFile(zt::DataManager::settingsFilePath() + ".damaged");
+    ASSERT_TRUE(kept.ok());
+    EXPECT_EQ(std::string(kept.value().begin(), kept.value().end()), cut);
+    EXPECT_FALSE(zt::DataManager::sharedDataManager().isGridEnabled());
+    EXPECT_EQ(storedSettings()->getBool("_isGridEnabled"), false) << "the new file holds the defaults";
+}
+
 TEST_F(Startup, ADamagedListIsKeptAsideAndMadeAgainWithTheSampleWhenItsFolderIsThere)
 {
     writeSettings(plat::Dictionary {{"version", 4.0}});

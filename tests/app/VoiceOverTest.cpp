@@ -20,6 +20,7 @@
 #include "render/MovieExportType.h"
 #include "render/ZantropeMovieRenderer.h"
 #include "support/MediaTools.h"
+#include "support/MountNamespace.h"
 #include "support/Pixels.h"
 #include "support/VirtualMicrophone.h"
 #include "uikit/QVBarGauge.h"
@@ -298,4 +299,28 @@ TEST_F(VoiceOver, ATapBesideThePanelWhileRecordingDoesNothing)
     EXPECT_EQ(editor()->audioRecorderView(), nullptr);
     EXPECT_EQ(voiceClip(), nullptr) << "a cancelled recording adds nothing";
     EXPECT_TRUE(editor()->outlets().btnPlay->isEnabled());
+}
+
+// The recording's file can be made in the temporary folder, but the project
+// it is copied into cannot be written (bound read-only in a mount namespace
+// of the test's own): Record is refused at once, with the reason, before any
+// countdown or recording.
+TEST_F(VoiceOver, AProjectFolderThatCannotBeWrittenRefusesRecordAtOnce)
+{
+    const auto run = plat::test::runInOwnMountNamespace();
+    if (run == plat::test::MountNamespaceRun::NotPermitted)
+        GTEST_SKIP() << "unshare -rm is not permitted here, so no folder can be bound read-only without root";
+    if (run == plat::test::MountNamespaceRun::Elsewhere)
+        return;
+    plat::test::ReadOnlyBindMount readOnly(*editor()->project()->getProjectPath());
+    ASSERT_TRUE(readOnly.ok()) << readOnly.error();
+    strip().scrollToFrame(kVoiceFrame);
+    ASSERT_TRUE(driver.tap("Voice-over"));
+    auto panel = editor()->audioRecorderView();
+    ASSERT_NE(panel, nullptr);
+    driver.wait(0.5);  // the panel rises over 0.5 s
+    ASSERT_TRUE(driver.tap(*panel->btnAudioStartRecord()));
+    EXPECT_NE(shownAlert(), nullptr) << "refused at the press";
+    EXPECT_EQ(panel->labelAudioRecordInfo()->text(), "Ready to Record") << "no countdown began";
+    EXPECT_EQ(waitForAlert(), "The voice-over could not be recorded.\nRead-only file system.");
 }

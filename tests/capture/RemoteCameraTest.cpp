@@ -411,13 +411,46 @@ TEST(RemoteCameraStatus, AMissingPositionOrModeReadsAsZeroAndKeepsTheCapabilitie
     }
 }
 
+// A newer peer may send a mode this app does not know: that one value reads
+// as missing, and the status keeps every other value and capability.
+TEST(RemoteCameraStatus, AValueOutOfItsRangeReadsAsMissingAndKeepsTheRest)
+{
+    struct Case {
+        const char* key;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"AVCaptureDevicePosition", "7"},
+        {"AVCaptureDevicePosition", "-1"},
+        {"AVCaptureFocusMode", "3"},
+        {"AVCaptureExposureMode", "4"},
+        {"AVCaptureWhiteBalanceMode", "4"},
+        {"AVCaptureWhiteBalanceMode", "1e20"},
+        {"AVCaptureFocusModeLocked", "2"},
+    };
+    const std::vector<std::string> keys {"AVCaptureDevicePosition", "AVCaptureFocusMode", "AVCaptureExposureMode",
+        "AVCaptureWhiteBalanceMode", "AVCaptureFocusModeLocked"};
+    for (const Case& entry : cases) {
+        SCOPED_TRACE(std::string(entry.key) + " " + entry.value);
+        std::string reply = R"({"AVCaptureExposureModeContinuousAutoExposure": true)";
+        for (const std::string& key : keys)
+            reply += ", \"" + key + "\": " + (key == entry.key ? entry.value : "1");
+        auto status = zt::RemoteCameraStatus::fromReply(reply + "}");
+        ASSERT_TRUE(status);
+        const int64_t read[] = {status->position, status->focusMode, status->exposureMode, status->whiteBalanceMode,
+            int64_t(status->focusModeLocked)};
+        for (size_t i = 0; i < keys.size(); ++i)
+            EXPECT_EQ(read[i], keys[i] == entry.key ? 0 : 1) << keys[i];
+        EXPECT_TRUE(status->exposureModeContinuousAutoExposure);
+    }
+}
+
 TEST(RemoteCameraStatus, RepliesOfTheWrongShapeAreRefused)
 {
     const std::string modes = R"("AVCaptureFocusMode": 0, "AVCaptureExposureMode": 2, "AVCaptureWhiteBalanceMode": 1)";
     EXPECT_TRUE(zt::RemoteCameraStatus::fromReply("{\"AVCaptureDevicePosition\": 1, " + modes + "}"));
     EXPECT_FALSE(zt::RemoteCameraStatus::fromReply("{\"AVCaptureDevicePosition\": \"1\", " + modes + "}"));
     EXPECT_FALSE(zt::RemoteCameraStatus::fromReply("{\"AVCaptureDevicePosition\": true, " + modes + "}"));
-    EXPECT_FALSE(zt::RemoteCameraStatus::fromReply("{\"AVCaptureDevicePosition\": 7, " + modes + "}"));
     EXPECT_FALSE(zt::RemoteCameraStatus::fromReply("{\"AVCaptureDevicePosition\": 1.5, " + modes + "}"));
     EXPECT_FALSE(zt::RemoteCameraStatus::fromReply(
         "{\"AVCaptureDevicePosition\": 1, " + modes + ", \"AVCaptureFocusModeLocked\": \"yes\"}"));

@@ -165,14 +165,20 @@ TEST_F(DataManagerSettings, ValuesOfTheWrongTypeAreIgnored)
     expectDefaults();
 }
 
-TEST_F(DataManagerSettings, DamagedFilesLeaveTheDefaults)
+// The next save writes the defaults; the damaged file is kept beside them.
+TEST_F(DataManagerSettings, DamagedFilesLeaveTheDefaultsAndAreKeptAside)
 {
+    const std::string aside = zt::DataManager::settingsFilePath() + ".damaged";
     for (std::string damaged :
         {plistWith("<dict><key>_isGridEnabled</key><true/>"), std::string("bplist00\x01\x02", 10),
             plistWith("<array><true/></array>"), std::string(), std::string("\x00\xff garbage", 10)}) {
         writeSettings(damaged);
         zt::DataManager::loadState();
         expectDefaults();
+        zt::DataManager::saveState();
+        auto kept = plat::readFile(aside);
+        ASSERT_TRUE(kept.ok());
+        EXPECT_EQ(std::string(kept.value().begin(), kept.value().end()), damaged);
     }
 }
 

@@ -128,16 +128,30 @@ TEST_F(PlaybackOptions, TheHoldPanelsLabelAndButtonFollowTheSlider)
 
 TEST_F(PlaybackOptions, AtTheEndOfItsRangeAHoldStepButtonIsDimmedRingAndAll)
 {
-    auto panel = std::make_shared<zt::DuplicateFramesView>(1, [](int32_t) {});
-    root->addChildViewController(panel);
-    root->view()->addSubview(panel->view());
-    driver.wait(0);
-    const plat::Button& fewer = *panel->outlets().btnMinus;
-    EXPECT_FALSE(fewer.isEnabled());
-    EXPECT_NE(fewer.layer()->borderColor(), zt::appTintColor()) << "the ring dims with its sign";
-    ASSERT_TRUE(driver.tap("More"));
-    EXPECT_TRUE(fewer.isEnabled());
-    EXPECT_EQ(fewer.layer()->borderColor(), zt::appTintColor());
+    struct End {
+        int64_t startValue;
+        std::shared_ptr<plat::Button> zt::DuplicateFramesView::Outlets::*dimmed;
+        const char* otherWay;
+    };
+    const End ends[] = {
+        {1, &zt::DuplicateFramesView::Outlets::btnMinus, "More"},
+        {24, &zt::DuplicateFramesView::Outlets::btnPlus, "Fewer"},
+    };
+    for (const End& end : ends) {
+        SCOPED_TRACE(end.startValue);
+        auto panel = std::make_shared<zt::DuplicateFramesView>(end.startValue, [](int32_t) {});
+        root->addChildViewController(panel);
+        root->view()->addSubview(panel->view());
+        driver.wait(0);
+        const plat::Button& dimmed = *(panel->outlets().*end.dimmed);
+        EXPECT_FALSE(dimmed.isEnabled());
+        EXPECT_NE(dimmed.layer()->borderColor(), zt::appTintColor()) << "the ring dims with its sign";
+        ASSERT_TRUE(driver.tap(end.otherWay));
+        EXPECT_TRUE(dimmed.isEnabled());
+        EXPECT_EQ(dimmed.layer()->borderColor(), zt::appTintColor());
+        panel->view()->removeFromSuperview();
+        panel->removeFromParentViewController();
+    }
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // The remote camera's replies on any bytes: the first byte picks the kind
 // (odd, as 's': a status reply; even, as 'p': a picture reply), the rest is
-// the reply. A status that is taken (a missing key reads as 0) must hold
-// values in the protocol's ranges; a picture that decodes must be within the
-// bitmap limits.
+// the reply. A status that is taken (a missing key, or one out of its range,
+// reads as 0) must hold values in the protocol's ranges; a picture that
+// decodes must be within the bitmap limits.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>

@@ -335,3 +335,49 @@ TEST(GLImageChromaKeyBlendFilter, KeysACameraPictureAsItKeysThePictureAsATexture
         backdrop->removeAllTargets();
     }
 }
+
+// A camera that stops handing over its pictures (a filter put between it and
+// the blend, say) and a texture takes their place: the blend keys the new
+// texture, not the last picture it was given.
+TEST(GLImageChromaKeyBlendFilter, FollowsATextureThatTakesThePlaceOfCameraPictures)
+{
+    constexpr int kWidth = 4;
+    constexpr int kHeight = 2;
+    auto buffer = plat::PixelBuffer::create(kWidth, kHeight, plat::kPixelFormatType_32BGRA).value();
+    buffer->lockBaseAddress(plat::PixelBufferLock::ReadWrite);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            uint8_t* pixel = buffer->baseAddress() + size_t(y) * buffer->bytesPerRow() + size_t(x) * 4;
+            const uint8_t red[] = {0, 0, 255, 255};  // BGRA
+            std::copy(std::begin(red), std::end(red), pixel);
+        }
+    }
+    buffer->unlockBaseAddress(plat::PixelBufferLock::ReadWrite);
+    auto white = zt::test::makePicture(kWidth, kHeight, [](int, int) { return Colour {1, 1, 1, 1}; });
+    auto blue = zt::test::makePicture(kWidth, kHeight, [](int, int) { return Colour {0, 0, 1, 1}; });
+
+    auto filter = std::make_shared<zt::GLImageChromaKeyBlendFilter>();
+    ASSERT_TRUE(filter->takesPictures(0));
+    auto backdrop = std::make_shared<zt::GLImagePicture>(*white);
+    backdrop->addTarget(filter, 1);
+    backdrop->processImage();
+    zt::runSynchronouslyOnContextQueue([&] {
+        zt::GLImageContext::useImageProcessingContext();
+        filter->setInputSize({double(kWidth), double(kHeight)}, 0);
+        filter->setInputPicture(buffer, 0);
+        filter->newFrameReadyAtTime(plat::MediaTime::make(1, 30), 0);
+    });
+    auto first = filter->newCGImageFromCurrentlyProcessedOutputWithOrientation(plat::ImageOrientation::Up);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(plat::test::pixelAt(*first, 1, 1), (plat::test::Rgba {255, 0, 0, 255}));
+
+    auto texture = std::make_shared<zt::GLImagePicture>(*blue);
+    texture->addTarget(filter, 0);
+    backdrop->processImage();
+    texture->processImage();
+    auto second = filter->newCGImageFromCurrentlyProcessedOutputWithOrientation(plat::ImageOrientation::Up);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(plat::test::pixelAt(*second, 1, 1), (plat::test::Rgba {0, 0, 255, 255}));
+    texture->removeAllTargets();
+    backdrop->removeAllTargets();
+}

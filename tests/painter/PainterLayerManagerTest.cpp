@@ -296,30 +296,60 @@ TEST_F(Layers, LayerIdentifiersThatAreNotUUIDsAreRefused)
     EXPECT_EQ(manager->layers().size(), 1u);
 }
 
-TEST_F(Layers, ALayerWithADamagedFileGoesOnWithWhatCanBeRead)
+TEST_F(Layers, ALayerPictureThatCannotBeReadIsDrawnAgainFromItsStrokes)
 {
     tapAt(50, 60);
     manager->addLayerAtIndex(0);
     tapAt(150, 60);
     ASSERT_TRUE(manager->storeLayersForFrameID(kFrame).ok());
-    const std::string frontID = manager->layers()[0]->UUID();
     const std::string backID = manager->layers()[1]->UUID();
-    // The back layer's picture has the wrong size; the front layer's strokes are damaged.
+    // The back layer's picture has the wrong size.
     auto small = plat::test::makeImage(20, 10, [](int, int) { return Rgba {0, 0, 0, 255}; });
     writeFile(zt::PainterFiles::layerPictureFileName(kFrame, backID), *plat::PNGRepresentation(*small));
-    writeFile(zt::PainterFiles::layerStrokesFileName(kFrame, frontID), plat::Data {9, 9, 9});
 
     auto reopened = makeManager();
     manager.reset();
-    EXPECT_FALSE(reopened->loadLayersForFrameID(kFrame).ok());
+    EXPECT_TRUE(reopened->loadLayersForFrameID(kFrame).ok());
     ASSERT_EQ(reopened->layers().size(), 2u);
     EXPECT_TRUE(hasFile(zt::PainterFiles::layerPictureFileName(kFrame, backID) + ".damaged"));
-    EXPECT_TRUE(hasFile(zt::PainterFiles::layerStrokesFileName(kFrame, frontID) + ".damaged"));
-    // The back layer's picture is drawn again from its strokes.
     auto backPicture = reopened->layers()[1]->viewImage()->image();
     EXPECT_EQ(backPicture->bitmap()->width(), kWidth);
     EXPECT_EQ(pixelAt(*backPicture, 50, 60)[3], 255);
-    EXPECT_FALSE(canvas->canUndo());
+    EXPECT_EQ(canvas->strokeBuffer().size(), 1u) << "the front layer's strokes, editable";
+}
+
+// A layer's strokes are its painting: without them the layers are not taken
+// back at all, and the manager keeps its one empty layer.
+TEST_F(Layers, ALayerWhoseStrokesCannotBeReadLeavesTheLayersAsTheyWere)
+{
+    struct Fault {
+        const char* what;
+        std::optional<plat::Data> strokes;  // none: the file is missing
+    };
+    const Fault faults[] = {{"damaged", plat::Data {9, 9, 9}}, {"missing", std::nullopt}};
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.what);
+        auto painted = makeManager();
+        tapAt(50, 60);
+        painted->addLayerAtIndex(0);
+        tapAt(150, 60);
+        ASSERT_TRUE(painted->storeLayersForFrameID(kFrame).ok());
+        const std::string strokes = zt::PainterFiles::layerStrokesFileName(kFrame, painted->layers()[1]->UUID());
+        painted.reset();
+        canvas->erase();
+        if (fault.strokes)
+            writeFile(strokes, *fault.strokes);
+        else
+            ASSERT_TRUE(project->removeRegularFileWithPreferredFilename(strokes));
+
+        auto reopened = makeManager();
+        const size_t shown = container->subviews().size();
+        EXPECT_FALSE(reopened->loadLayersForFrameID(kFrame).ok());
+        EXPECT_EQ(reopened->layers().size(), 1u);
+        EXPECT_FALSE(reopened->hasStrokes());
+        EXPECT_EQ(container->subviews().size(), shown) << "no picture of a layer is shown";
+        EXPECT_EQ(hasFile(strokes + ".damaged"), fault.strokes.has_value());
+    }
 }
 
 TEST_F(Layers, ADuplicatedFrameGetsCopiesUnderNewLayerIdentifiers)

@@ -1,6 +1,7 @@
 #pragma once
 // A project of flat-coloured frames and a painter screen presented over a
 // plain root screen on it, with a finger to paint and the files to read.
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -16,6 +17,7 @@
 #include "painter/PaintingCanvasView.h"
 #include "painter/StrokeArchive.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/AlertView.h"
 #include "platform/ui/TouchSynthesizer.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
@@ -134,6 +136,30 @@ protected:
     {
         auto shown = picture(fileName);
         return shown ? plat::test::pixelAt(*shown, kFrameWidth / 2, kFrameHeight / 2) : plat::test::Rgba {};
+    }
+
+    // The alert on screen, if any.
+    std::shared_ptr<plat::AlertView> shownAlert() const
+    {
+        std::shared_ptr<plat::AlertView> shown;
+        std::function<void(const std::shared_ptr<plat::View>&)> search = [&](const std::shared_ptr<plat::View>& view) {
+            if (auto alert = std::dynamic_pointer_cast<plat::AlertView>(view); alert && alert->isVisible())
+                shown = alert;
+            for (const auto& subview : view->subviews())
+                search(subview);
+        };
+        search(window);
+        return shown;
+    }
+    // "title\nmessage" of the alert on screen, which its OK then closes; "<no alert>" without one.
+    std::string closeAlert()
+    {
+        auto alert = shownAlert();
+        if (!alert)
+            return "<no alert>";
+        alert->dismissWithClickedButtonIndex(0, /*animated=*/false);
+        driver.wait(0.5);
+        return alert->title() + "\n" + alert->message();
     }
 
     plat::test::TemporarySandbox sandbox;

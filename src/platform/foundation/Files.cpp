@@ -638,6 +638,16 @@ Result<MovedItem> moveItem(const std::string& from, const std::string& to)
     return MovedItem {};
 }
 
+Result<std::string> moveDamagedFileAside(const std::string& path)
+{
+    std::string aside = path + ".damaged";
+    if (auto removed = removeItemIfExists(aside); !removed.ok())
+        return removed.error();
+    if (auto moved = moveItem(path, aside); !moved.ok())
+        return moved.error();
+    return aside;
+}
+
 std::string temporaryPathBeside(const std::string& path)
 {
     const std::string folder = deletingLastPathComponent(path);

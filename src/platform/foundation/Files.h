@@ -112,6 +112,10 @@ struct MovedItem {
 // An existing destination fails with EEXIST. Any other failure leaves the
 // source as it was and nothing at the destination.
 Result<MovedItem> moveItem(const std::string& from, const std::string& to);
+// Moves a file that cannot be read to "<path>.damaged" (an earlier one kept
+// there is replaced), so that a new file can take its place without the old
+// one being lost unseen. Gives the path it is kept under.
+Result<std::string> moveDamagedFileAside(const std::string& path);
 
 // Items built aside. Whatever a person or a later run reads is made under
 // a hidden temporary name beside its place and then put in place whole. A

@@ -76,14 +76,12 @@ OSStatus writeStore(const std::string& path, const Store& store)
         return errSecIO;
     if (store.damaged && fileExists(path)) {
         // Keep what could not be read; a new store starts beside it.
-        std::string aside = path + ".damaged";
-        if (auto removed = removeItemIfExists(aside); !removed.ok())
-            log("keychain: {}", removed.error().localizedDescription());
-        if (auto moved = moveItem(path, aside); !moved.ok()) {
-            log("keychain: cannot set the damaged store aside: {}", moved.error().localizedDescription());
+        auto aside = moveDamagedFileAside(path);
+        if (!aside.ok()) {
+            log("keychain: cannot set the damaged store aside: {}", aside.error().localizedDescription());
             return errSecIO;
         }
-        log("keychain: set aside the damaged store {}", aside);
+        log("keychain: set aside the damaged store {}", aside.value());
     }
     Array entries;
     for (const Item& item : store.items) {

@@ -1,0 +1,125 @@
+// A painted frame whose painter files are damaged: the painter cannot take
+// the painting back and says so; the frame's pictures, which still show it,
+// stay as they are unless something is painted, and what is painted then
+// goes over them.
+#include <gtest/gtest.h>
+
+#include "PainterScreenTestSupport.h"
+#include "painter/PaintToolViewController.h"
+#include "painter/PainterLayerManager.h"
+#include "painter/PaintingView.h"
+
+namespace {
+
+using plat::test::componentDistance;
+using plat::test::Rgba;
+
+const Rgba kRed {200, 40, 40, 255};
+const Rgba kBlue {40, 40, 200, 255};
+const Rgba kGreen {40, 200, 40, 255};
+const Rgba kPen {228, 73, 19, 255};  // palette colour 0
+const std::string kUnreadable = "The painting's layers could not be read.\n"
+                                "The frame keeps its picture with the painting in it, but its strokes can no longer "
+                                "be changed. What you paint now goes over the picture.";
+
+class UnreadablePainting : public zt::test::PainterScreenTest {
+protected:
+    UnreadablePainting() { makeProject({kRed, kBlue, kGreen}); }
+
+    // The frame with a stroke of the pen across its middle.
+    void paintFrame(int64_t frame)
+    {
+        openPainter(frame);
+        painter->paintToolDidSelectTool(zt::kPaintToolPen);
+        paintAcrossTheMiddle();
+        closePainter();
+    }
+    void cutFile(const std::string& name, size_t size)
+    {
+        auto bytes = project->fileDataForFileWithPreferredFilename(name);
+        ASSERT_TRUE(bytes && bytes->size() > size) << name;
+        bytes->resize(size);
+        ASSERT_TRUE(project->updateRegularFileWithContents(*bytes, name));
+    }
+    std::string frontLayerID(const std::string& frameID) const
+    {
+        auto list = project->fileDataForFileWithPreferredFilename(zt::PainterFiles::layersFileName(frameID));
+        auto layers = list ? zt::PainterLayerArchive::layersWithData(*list) : plat::Error("test", 1, "no list");
+        return layers.ok() && !layers.value().empty() ? layers.value()[0].getString("UUID").value_or("") : "";
+    }
+    // The bytes of the frame's picture, preview and thumbnail.
+    std::vector<plat::Data> pictures(const std::string& frameID) const
+    {
+        std::vector<plat::Data> bytes;
+        for (const std::string kind : {"frame-", "preview-", "thumb-"})
+            bytes.push_back(
+                project->fileDataForFileWithPreferredFilename(kind + frameID + ".jpg").value_or(plat::Data {}));
+        return bytes;
+    }
+};
+
+}  // namespace
+
+// Opened twice: the damaged file is kept aside the first time, and the
+// painting is no more readable the second.
+TEST_F(UnreadablePainting, BackLeavesTheFramesPicturesAsTheyAreAndThePersonIsTold)
+{
+    struct Damage {
+        const char* what;
+        int64_t frame;
+        std::function<void(const std::string& frameID)> make;
+    };
+    const Damage damages[] = {
+        {"its layer list cut short", 0,
+            [&](const std::string& id) { cutFile(zt::PainterFiles::layersFileName(id), 200); }},
+        {"a layer's strokes cut short", 1,
+            [&](const std::string& id) {
+                cutFile(zt::PainterFiles::layerStrokesFileName(id, frontLayerID(id)), 3000);
+            }},
+        {"the strokes of a frame without layers cut short", 2,
+            [&](const std::string& id) {
+                ASSERT_TRUE(project->removeRegularFileWithPreferredFilename(zt::PainterFiles::layersFileName(id)));
+                cutFile(zt::PainterFiles::canvasFileName(id), 200);
+            }},
+    };
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.what);
+        paintFrame(damage.frame);
+        const std::string id = *project->getFrameList().getFrameIDAtIndex(damage.frame);
+        damage.make(id);
+        const auto before = pictures(id);
+        for (int opening = 1; opening <= 2; ++opening) {
+            openPainter(damage.frame);
+            EXPECT_EQ(closeAlert(), kUnreadable) << "opening " << opening;
+            closePainter();
+            EXPECT_TRUE(pictures(id) == before) << "opening " << opening;
+        }
+    }
+}
+
+// Nothing painted before is lost: the frame's picture, which still shows it,
+// is painted on, and becomes the picture the next opening paints on.
+TEST_F(UnreadablePainting, WhatIsPaintedThenGoesOverThePictureThatShowsThePainting)
+{
+    paintFrame(1);
+    cutFile(zt::PainterFiles::layersFileName("F2"), 200);
+    openPainter(1);
+    EXPECT_EQ(closeAlert(), kUnreadable);
+    paint({{60, 60}, {100, 60}, {140, 60}, {180, 60}, {220, 60}});
+    closePainter();
+    // The canvas's (140, 60) is the picture's (79, 34) on a phone.
+    auto painted = picture("frame-F2.jpg");
+    ASSERT_TRUE(painted);
+    EXPECT_LE(componentDistance(middleOf("frame-F2.jpg"), kPen), 24) << "the first painting";
+    EXPECT_GT(componentDistance(plat::test::pixelAt(*painted, 79, 34), kBlue), 100) << "the second";
+    EXPECT_LE(componentDistance(middleOf("canvas-F2.jpg"), kPen), 24) << "painted on from now on";
+
+    openPainter(1);
+    EXPECT_EQ(closeAlert(), "<no alert>");
+    auto canvas = std::dynamic_pointer_cast<zt::PaintingView>(painter->drawingView());
+    ASSERT_TRUE(canvas);
+    EXPECT_EQ(canvas->strokeBuffer().size(), 1u) << "the second painting, to change";
+    closePainter();
+    EXPECT_LE(componentDistance(middleOf("frame-F2.jpg"), kPen), 24);
+    EXPECT_GT(componentDistance(plat::test::pixelAt(*picture("frame-F2.jpg"), 79, 34), kBlue), 100);
+}
