@@ -32,10 +32,22 @@ constexpr const char* kNotImportedFolderName = "Not Imported";
 constexpr const char* kDidImportProjectNotification = "PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT";
 constexpr int kMaxNameAttempts = 1000;
 
-std::shared_ptr<plat::AlertView> makeMessage(const std::string& message, std::optional<std::string> button = {})
+// The system's copy of a file another app handed over; what lies elsewhere is the person's to keep where it is.
+bool isHandedOverCopy(const std::string& path)
 {
-    return std::make_shared<plat::AlertView>(
-        "", message, std::weak_ptr<plat::AlertViewDelegate>(), std::move(button), std::vector<std::string> {});
+    return plat::deletingLastPathComponent(path) == plat::Sandbox::current()->inboxDirectory();
+}
+
+// Moves a handed-over copy that was not taken out of the inbox, beside the
+// archives that could not be imported; true when it is there.
+bool setAsideHandedOverCopy(const std::string& path)
+{
+    if (!isHandedOverCopy(path) || !plat::fileExists(path))
+        return false;
+    auto moved = ZantropeAppDelegate::setAsideArchive(path);
+    if (!moved.ok())
+        plat::log("open: {} stays in the inbox: {}", path, moved.error().localizedDescription());
+    return moved.ok();
 }
 
 // What happened to the archives, as the message says it: the count, then
@@ -74,11 +86,32 @@ std::string importMessage(size_t archives, const std::vector<ZantropeAppDelegate
     return message;
 }
 
-// An archive opened from another app that did not become a project, and why.
-std::string openedArchiveFailureMessage(const std::string& fileName, const std::string& reason)
+// A file that another app could not hand over (the other app still has it), and why.
+std::string handOverFailureMessage(const std::string& fileName, const std::string& reason)
 {
     return plat::localized("There was a problem copying the project. Please try again.") + "\n"
         + filledText(plat::localized("“%@”: %@"), {fileName, reason});
+}
+
+// A file opened from another app that was not imported: what, why, and where it is kept.
+std::string refusalMessage(
+    const std::string& headline, const std::string& fileName, const std::string& reason, bool setAside)
+{
+    std::string message = headline + "\n" + filledText(plat::localized("“%@”: %@"), {fileName, reason});
+    if (setAside)
+        message += "\n" + plat::localized("The file is kept in the folder “Not Imported”.");
+    return message;
+}
+
+std::string fileFailureMessage(const std::string& fileName, bool setAside)
+{
+    return refusalMessage(plat::localized("The file could not be imported."), fileName,
+        plat::localized("Only projects and sound files can be imported."), setAside);
+}
+
+std::string audioFailureMessage(const std::string& fileName, const std::string& reason, bool setAside)
+{
+    return refusalMessage(plat::localized("The audio file could not be imported."), fileName, reason, setAside);
 }
 
 }  // namespace
@@ -192,6 +225,13 @@ plat::Result<std::string> ZantropeAppDelegate::setAsideArchive(const std::string
     return plat::Error::posix(EEXIST, "set aside", archive);
 }
 
+std::shared_ptr<plat::AlertView> ZantropeAppDelegate::makeMessage(
+    const std::string& message, std::optional<std::string> button)
+{
+    std::weak_ptr<plat::AlertViewDelegate> delegate = std::static_pointer_cast<ZantropeAppDelegate>(shared_from_this());
+    return std::make_shared<plat::AlertView>("", message, delegate, std::move(button), std::vector<std::string> {});
+}
+
 void ZantropeAppDelegate::showInboxMessage(const std::shared_ptr<plat::AlertView>& alert)
 {
     if (!WelcomeMain::isDue()) {
@@ -208,18 +248,27 @@ void ZantropeAppDelegate::showInboxMessage(const std::shared_ptr<plat::AlertView
             auto message = std::move(self->_messageAfterWelcome);
             self->_messageAfterWelcome.reset();
             message->show();
-            if (self->_dismissAfterWelcome)
-                self->dismissAfterMessageTime(message);
-            self->_dismissAfterWelcome = false;
             self->_welcomeObserver = {};  // last: it owns this callback
         });
 }
 
+void ZantropeAppDelegate::willPresentAlertView(plat::AlertView& alert)
+{
+    auto waiting = std::find_if(_dismissWhenShown.begin(), _dismissWhenShown.end(),
+        [&](const std::weak_ptr<plat::AlertView>& message) { return message.lock().get() == &alert; });
+    if (waiting == _dismissWhenShown.end())
+        return;
+    _dismissWhenShown.erase(waiting);
+    dismissAfterMessageTime(alert.sharedAs<plat::AlertView>());
+}
+
 void ZantropeAppDelegate::dismissAfterMessageTime(std::shared_ptr<plat::AlertView> alert)
 {
-    if (alert == _messageAfterWelcome) {
-        // Not shown yet: its 3 s start when it shows.
-        _dismissAfterWelcome = true;
+    if (!alert->isVisible()) {
+        // Not shown yet (it waits behind another alert, or for the welcome): its 3 s start when it shows.
+        std::erase_if(
+            _dismissWhenShown, [](const std::weak_ptr<plat::AlertView>& message) { return message.expired(); });
+        _dismissWhenShown.push_back(alert);
         return;
     }
     std::weak_ptr<UntitledAppDelegate> weakSelf = weak_from_this();
@@ -245,8 +294,18 @@ bool ZantropeAppDelegate::applicationOpenURLSourceApplicationAnnotation(plat::Ap
         importAudioFileAtURL(url);
         return true;
     }
-    return UntitledAppDelegate::applicationOpenURLSourceApplicationAnnotation(
-        application, url, sourceApplication, annotation);
+    if (UntitledAppDelegate::applicationOpenURLSourceApplicationAnnotation(
+            application, url, sourceApplication, annotation))
+        return true;
+    if (url.isFileURL())
+        refuseFileAtURL(url);
+    return false;
+}
+
+void ZantropeAppDelegate::refuseFileAtURL(const plat::URL& url)
+{
+    const bool setAside = setAsideHandedOverCopy(url.path());
+    makeMessage(fileFailureMessage(plat::lastPathComponent(url.path()), setAside), plat::localized("OK"))->show();
 }
 
 bool ZantropeAppDelegate::importArchiveAtURL(const plat::URL& url)
@@ -255,9 +314,10 @@ bool ZantropeAppDelegate::importArchiveAtURL(const plat::URL& url)
     alert->show();
     std::weak_ptr<UntitledAppDelegate> weakSelf = weak_from_this();
     const std::string fileName = plat::lastPathComponent(url.path());
-    ProjectImportProcessor().importProjectAtUrl(
-        url, [weakSelf, alert, fileName](bool imported, const std::optional<plat::Error>& error) mutable {
-            // Called on the global queue.
+    ProjectImportProcessor().importProjectAtUrl(url,
+        [weakSelf, alert, fileName, path = url.path()](bool imported, const std::optional<plat::Error>& error) mutable {
+            // Called on the global queue. A refused archive goes where the start-up puts those it refuses.
+            const bool setAside = !imported && setAsideHandedOverCopy(path);
             plat::DispatchQueue::mainQueue().sync([&] {
                 // The alert is a view: its last reference must go on the main thread.
                 auto message = std::move(alert);
@@ -269,9 +329,10 @@ bool ZantropeAppDelegate::importArchiveAtURL(const plat::URL& url)
                         self->dismissAfterMessageTime(message);
                     return;
                 }
-                message->setMessage(openedArchiveFailureMessage(
-                    fileName, error ? failureReason(*error) : plat::localized("The archive cannot be read.")));
-                message->addButtonWithTitle(plat::localized("OK"));
+                const FailedImport failure {
+                    fileName, error ? failureReason(*error) : plat::localized("The archive cannot be read."), setAside};
+                message->setMessage(importMessage(1, {failure}));
+                message->addButtonWithTitle(plat::localized("OK"));  // names and reasons take a while to read
             });
         });
     return true;
@@ -280,16 +341,17 @@ bool ZantropeAppDelegate::importArchiveAtURL(const plat::URL& url)
 void ZantropeAppDelegate::applicationDidFailToReceiveURL(
     plat::Application&, const plat::URL& url, const plat::Error& error)
 {
-    // Only what this app would have imported is its to report.
+    // The other app still has its file: a project or sound may be tried again, anything else is not taken.
     const std::string type
         = plat::UTTypeCreatePreferredIdentifierForTag(plat::kUTTagClassFilenameExtension, url.pathExtension());
     const std::string fileName = plat::lastPathComponent(url.path());
     std::string message;
     if (plat::UTTypeEqual(type, kArchiveType))
-        message = openedArchiveFailureMessage(fileName, failureReason(error));
+        message = handOverFailureMessage(fileName, failureReason(error));
     else if (plat::UTTypeConformsTo(type, plat::kUTTypeAudio))
-        message = plat::localized("The audio file could not be imported.") + "\n"
-            + filledText(plat::localized("“%@”: %@"), {fileName, failureReason(error)});
+        message = audioFailureMessage(fileName, failureReason(error), /*setAside=*/false);
+    else if (url.isFileURL())
+        message = fileFailureMessage(fileName, /*setAside=*/false);
     else
         return;
     makeMessage(message, plat::localized("OK"))->show();
@@ -297,11 +359,16 @@ void ZantropeAppDelegate::applicationDidFailToReceiveURL(
 
 void ZantropeAppDelegate::importAudioFileAtURL(const plat::URL& url)
 {
-    bool imported = AudioController::importAudioFromFileURL(url);
-    auto alert
-        = makeMessage(plat::localized(imported ? "Audio file imported." : "The audio file could not be imported."),
-            plat::localized("OK"));
-    alert->show();
+    std::optional<plat::Error> error;
+    if (AudioController::importAudioFromFileURL(url, &error)) {
+        makeMessage(plat::localized("Audio file imported."), plat::localized("OK"))->show();
+        return;
+    }
+    const bool setAside = setAsideHandedOverCopy(url.path());
+    makeMessage(audioFailureMessage(plat::lastPathComponent(url.path()),
+                    error ? failureReason(*error) : plat::localized("The file cannot be read."), setAside),
+        plat::localized("OK"))
+        ->show();
 }
 
 }  // namespace zt

@@ -1,14 +1,13 @@
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/UntitledAppDelegate.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Result.h"
-
-namespace plat {
-class AlertView;
-}
+#include "platform/ui/AlertView.h"
 
 namespace zt {
 
@@ -16,9 +15,11 @@ namespace zt {
 // project archives waiting in the inbox Documents/"Import" and makes the
 // shared audio inbox; files opened from other apps are imported as projects
 // (archives) or into the audio inbox (audio) before the base's Dropbox
-// handling. Imports run on the default global queue; what they report is
-// shown on the main queue, for 3 s. Main thread.
-class ZantropeAppDelegate : public UntitledAppDelegate {
+// handling. A file opened from another app that is not taken is refused
+// with the reason, and the system's copy of it is kept with the refused
+// archives. Imports run on the default global queue; what they report is
+// shown on the main queue, for 3 s from when it shows. Main thread.
+class ZantropeAppDelegate : public UntitledAppDelegate, public plat::AlertViewDelegate {
 public:
     static constexpr const char* kArchiveType = "com.quorvane.zantrope.archive";
     static constexpr const char* kInboxFileSuffix = "zantropemobile";
@@ -30,7 +31,7 @@ public:
         plat::Application& application, const plat::Dictionary& launchOptions) override;
     bool applicationOpenURLSourceApplicationAnnotation(plat::Application& application, const plat::URL& url,
         const std::string& sourceApplication, const plat::Value& annotation) override;
-    // A project archive or audio file that could not even be handed over: the person hears why.
+    // A file that could not even be handed over: the person hears why.
     void applicationDidFailToReceiveURL(
         plat::Application& application, const plat::URL& url, const plat::Error& error) override;
 
@@ -53,16 +54,24 @@ public:
     // Dismisses the alert with button index 0, animated.
     void dismissAlertView(const std::shared_ptr<plat::AlertView>& alert);
 
+    // A message that waited (behind another alert, or for the welcome) starts its time as it shows.
+    void willPresentAlertView(plat::AlertView& alert) override;
+
 private:
+    std::shared_ptr<plat::AlertView> makeMessage(const std::string& message, std::optional<std::string> button = {});
     bool importArchiveAtURL(const plat::URL& url);
     void importAudioFileAtURL(const plat::URL& url);
+    // A file of a kind this app does not take: the person hears so, and
+    // the system's copy goes out of the inbox.
+    void refuseFileAtURL(const plat::URL& url);
     void dismissAfterMessageTime(std::shared_ptr<plat::AlertView> alert);
     // Shows the inbox message, or, while the first start's welcome screen
     // is still to come (it would cover the message), once it has closed.
     void showInboxMessage(const std::shared_ptr<plat::AlertView>& alert);
 
     std::shared_ptr<plat::AlertView> _messageAfterWelcome;
-    bool _dismissAfterWelcome = false;  // the message waiting for the welcome goes 3 s after it shows
+    // Messages that go by themselves once they have shown for their time.
+    std::vector<std::weak_ptr<plat::AlertView>> _dismissWhenShown;
     plat::ObserverToken _welcomeObserver;
 };
 

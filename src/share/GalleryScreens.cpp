@@ -53,7 +53,7 @@ void GaleryVideoTableViewController::updateEmptyMessage()
     auto background = std::make_shared<plat::View>(table->bounds());
     auto message = std::make_shared<plat::Label>(plat::makeRect(kEmptyMessageMargin, kEmptyMessageMargin,
         table->bounds().width() - 2 * kEmptyMessageMargin, table->bounds().height() / 2));
-    message->setText(plat::localized("The video service cannot be reached, so the gallery has no movies to show."));
+    message->setText(plat::localized("The gallery has no movies to show."));
     message->setTextColor(plat::Color::darkGrayColor());
     message->setFont(plat::Font::systemFontOfSize(17));
     message->setTextAlignment(plat::TextAlignment::Center);

@@ -24,9 +24,9 @@ public:
 
 // The list of the gallery's videos (layout "GaleryVideoTableViewController").
 // Its Done button closes the gallery: the container it was told of (the
-// deck), or itself when there is none. While it has no videos (the video
-// service, whose feed would fill it, cannot be reached) it says so over the
-// empty table. Main thread.
+// deck), or itself when there is none. While it has no videos it says so
+// over the empty table, and no more: nothing here asked the video service
+// why. Main thread.
 class GaleryVideoTableViewController : public plat::TableViewController {
 public:
     explicit GaleryVideoTableViewController(std::string nibName);  // initWithNibName:bundle:

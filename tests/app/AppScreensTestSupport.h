@@ -133,19 +133,25 @@ protected:
     std::shared_ptr<ProjectExplorer> explorer() const { return root()->viewExplorer(); }
     Carousel& carousel() const { return *explorer()->outlets().carousel; }
 
-    // The frontmost alert on screen, or none.
-    std::shared_ptr<plat::AlertView> shownAlert() const
+    // The alerts on screen, the frontmost last.
+    std::vector<std::shared_ptr<plat::AlertView>> shownAlerts() const
     {
-        std::shared_ptr<plat::AlertView> found;
+        std::vector<std::shared_ptr<plat::AlertView>> found;
         std::function<void(const std::shared_ptr<plat::View>&)> search = [&](const std::shared_ptr<plat::View>& view) {
             if (auto alert = std::dynamic_pointer_cast<plat::AlertView>(view); alert && alert->isVisible())
-                found = alert;
+                found.push_back(alert);
             for (const auto& subview : view->subviews())
                 search(subview);
         };
         if (auto window = app.keyWindow())
             search(window);
         return found;
+    }
+    // The frontmost alert on screen, or none.
+    std::shared_ptr<plat::AlertView> shownAlert() const
+    {
+        auto found = shownAlerts();
+        return found.empty() ? nullptr : found.back();
     }
     // How the shown alert's message stands out from the panel behind it, as
     // the screen shows it (0 without an alert or a message).

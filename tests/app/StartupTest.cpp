@@ -22,6 +22,8 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Layer.h"
+#include "support/Idioms.h"
+#include "support/LimitedFreeSpace.h"
 
 namespace {
 
@@ -493,9 +495,7 @@ TEST_F(Startup, AnOpenedArchiveThatFailsLeavesTheListAlone)
         app.openURLFromApplication(plat::URL::fileURLWithPath(sandbox.path("bad.zantropemobile")), "", plat::Value()));
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return shownAlert() && shownAlert()->message() != "Import."; }, 30));
     const std::string message = shownAlert()->message();
-    EXPECT_TRUE(
-        message.starts_with("There was a problem copying the project. Please try again.\n“bad.zantropemobile”: "))
-        << message;
+    EXPECT_TRUE(message.starts_with("The project could not be imported.\n“bad.zantropemobile”: ")) << message;
     EXPECT_EQ(listed(), std::vector<std::string> {kIntroduction});
 }
 
@@ -505,7 +505,7 @@ TEST_F(Startup, AnOpenedSoundGoesToTheAudioInboxAndTheMessageSaysWhatHappened)
     settle();
     std::ofstream(sandbox.path("theme.mp3")) << "ID3";
     EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(sandbox.path("theme.mp3")), "", plat::Value()));
-    driver.wait(0);
+    driver.wait(0.5);  // it comes in; a touch meanwhile goes past it
     EXPECT_NE(driver.findView("Audio file imported."), nullptr);
     EXPECT_TRUE(plat::fileExists(zt::AudioController::sharedAudioInboxPath() + "/theme.mp3"));
     ASSERT_TRUE(driver.tap("OK"));
@@ -514,7 +514,7 @@ TEST_F(Startup, AnOpenedSoundGoesToTheAudioInboxAndTheMessageSaysWhatHappened)
     // Another sound of the same name is kept beside the first.
     std::ofstream(sandbox.path("theme.mp3")) << "the same name again";
     EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(sandbox.path("theme.mp3")), "", plat::Value()));
-    driver.wait(0);
+    driver.wait(0.5);  // it comes in; a touch meanwhile goes past it
     EXPECT_NE(driver.findView("Audio file imported."), nullptr);
     EXPECT_TRUE(plat::fileExists(zt::AudioController::sharedAudioInboxPath() + "/theme-2.mp3"));
     ASSERT_TRUE(driver.tap("OK"));
@@ -522,8 +522,72 @@ TEST_F(Startup, AnOpenedSoundGoesToTheAudioInboxAndTheMessageSaysWhatHappened)
 
     // A file that is gone by the time it is opened cannot be imported.
     EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(sandbox.path("gone.mp3")), "", plat::Value()));
-    driver.wait(0);
-    EXPECT_NE(driver.findView("The audio file could not be imported."), nullptr);
+    const std::string message = waitForAlert();
+    EXPECT_TRUE(message.starts_with("\nThe audio file could not be imported.\n“gone.mp3”: ")) << message;
+}
+
+// A file another app hands over that is not taken is refused with the
+// reason, and the system's copy of it goes out of the inbox into "Not
+// Imported", as the start-up does with archives; the other app keeps its own.
+TEST_F(Startup, AHandedOverFileThatIsNotTakenIsRefusedWithTheReasonAndKeptInNotImported)
+{
+    struct Case {
+        const char* name;
+        bool audioInboxBlocked;  // a file where the sound's folder should be
+        const char* messageStart;
+        const char* messageEnd;
+    };
+    const Case cases[] = {
+        {"Broken.zantropemobile", false, "The project could not be imported.\n“Broken.zantropemobile”: ",
+            "\nThe archive that could not be imported is kept in the folder “Not Imported”."},
+        {"notes.txt", false,
+            "The file could not be imported.\n“notes.txt”: Only projects and sound files can be imported.",
+            "\nThe file is kept in the folder “Not Imported”."},
+        {"theme.mp3", true,
+            "The audio file could not be imported.\n“theme.mp3”: ", "\nThe file is kept in the folder “Not Imported”."},
+    };
+    launch();
+    settle();
+    plat::test::TemporaryFolder otherApp;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.audioInboxBlocked) {
+            ASSERT_TRUE(plat::removeItemIfExists(zt::AudioController::sharedAudioInboxPath()).ok());
+            std::ofstream(zt::AudioController::sharedAudioInboxPath()) << "in the way";
+        }
+        std::ofstream(otherApp.path(c.name)) << "not what its name says";
+        app.openURLFromApplication(
+            plat::URL::fileURLWithPath(otherApp.path(c.name)), "com.example.mail", plat::Value());
+        const std::string message
+            = waitForAlert([](const plat::AlertView& alert) { return alert.message() != "Import."; });
+        EXPECT_TRUE(message.starts_with(std::string("\n") + c.messageStart) && message.ends_with(c.messageEnd))
+            << message;
+        EXPECT_TRUE(plat::contentsOfDirectory(documents("Inbox")).value().empty()
+            && plat::fileExists(documents("Not Imported/" + std::string(c.name)))
+            && plat::fileExists(otherApp.path(c.name)));
+        driver.wait(0.5);  // it has come in
+        ASSERT_TRUE(driver.tap("OK"));
+        driver.wait(1);
+    }
+}
+
+// A message that waits behind another shows for its whole time once its turn comes.
+TEST_F(Startup, AMessageThatWaitedBehindAnotherShowsForItsWholeTime)
+{
+    launch();
+    settle();
+    std::ofstream(sandbox.path("theme.mp3")) << "ID3";
+    EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(sandbox.path("theme.mp3")), "", plat::Value()));
+    makeArchive(sandbox.path("Shared.zantropemobile"), ".plovix-2015-02-02-00-00-00", 2);
+    watch("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT");
+    EXPECT_TRUE(app.openURLFromApplication(
+        plat::URL::fileURLWithPath(sandbox.path("Shared.zantropemobile")), "", plat::Value()));
+    ASSERT_TRUE(
+        plat::test::runMainLoopUntil([&] { return posts("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT") == 1; }, 30));
+    driver.wait(5);  // longer than a message's 3 s
+    ASSERT_TRUE(driver.tap("OK"));
+    driver.wait(2.9);  // 0.2 s of going, then the next shows
+    EXPECT_NE(driver.findView("Project successfully imported."), nullptr);
 }
 
 TEST_F(Startup, ADropboxLinkAnswerIsCompletedAndAnnounced)
@@ -563,6 +627,77 @@ TEST_F(Startup, AURLInTheLaunchOptionsIsOpenedAtLaunch)
     EXPECT_NE(names[0], names[1]);
 }
 
+namespace {
+
+// Messages that meet at start-up, on a phone and on a tablet.
+class MessagesInTurn : public AppScreens, public ::testing::WithParamInterface<plat::UserInterfaceIdiom> {
+protected:
+    MessagesInTurn()
+        : AppScreens(GetParam())
+    {
+    }
+
+    // The first line of each alert as it comes, each answered with its
+    // first button; alerts on screen together are noted as such.
+    std::vector<std::string> answerAlertsInTurn()
+    {
+        constexpr int kMostAlerts = 4;
+        std::vector<std::string> seen;
+        for (int turn = 0; turn < kMostAlerts; ++turn) {
+            driver.wait(1);
+            const auto alerts = shownAlerts();
+            if (alerts.empty())
+                break;
+            if (alerts.size() > 1)
+                seen.push_back(std::to_string(alerts.size()) + " at once");
+            const auto& front = alerts.back();
+            const std::string& text = front->title().empty() ? front->message() : front->title();
+            seen.push_back(text.substr(0, text.find('\n')));
+            if (!driver.tap(front->buttonTitleAtIndex(0)))
+                break;
+        }
+        return seen;
+    }
+};
+
+}  // namespace
+
+// A warning at start-up, or the message of a sound opened from another app,
+// meets the report of an archive that failed: each shows alone, in turn.
+TEST_P(MessagesInTurn, AWarningOrASoundsMessageShowsAfterAnImportFailureNotOverIt)
+{
+    struct Case {
+        const char* other;
+        bool lowStorage;
+        bool soundOpened;
+    };
+    const Case cases[] = {{"Storage Nearly Full", true, false}, {"Audio file imported.", false, true}};
+    plat::test::TemporaryFolder otherApp;
+    size_t setAside = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.other);
+        std::optional<plat::test::LimitedFreeSpace> lowStorage;
+        if (c.lowStorage)
+            lowStorage.emplace(1 << 20);
+        ASSERT_TRUE(plat::createDirectory(documents("Import"), plat::IntermediateDirectories::Yes).ok());
+        std::ofstream(documents("Import/Broken.zantropemobile")) << "not a zip";
+        launch();
+        settle();
+        if (c.soundOpened) {
+            std::ofstream(otherApp.path("theme.mp3")) << "ID3";
+            app.openURLFromApplication(plat::URL::fileURLWithPath(otherApp.path("theme.mp3")), "", plat::Value());
+        }
+        ASSERT_TRUE(plat::test::runMainLoopUntil(
+            [&] { return plat::contentsOfDirectory(documents("Not Imported")).valueOr({}).size() > setAside; }, 30));
+        ++setAside;
+        EXPECT_EQ(answerAlertsInTurn(), (std::vector<std::string> {"The project could not be imported.", c.other}));
+        app.resetForTesting();
+        resetShared();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Idioms, MessagesInTurn, plat::test::bothIdioms(), plat::test::idiomName);
+
 TEST(AppBundle, TheStringTableHoldsTheTextsOfTheScreens)
 {
     auto path = plat::Bundle::mainBundle().pathForResource("Localizable", "strings", "en.lproj");
@@ -576,7 +711,9 @@ TEST(AppBundle, TheStringTableHoldsTheTextsOfTheScreens)
              "Do you really want to delete your project? This cannot be undone!", "Audio file imported.",
              "The audio file could not be imported.", "Remind me later", "The project could not be renamed.",
              "The project could not be duplicated.", "The project could not be deleted.",
-             "The frame could not be added.", "None of the %d projects could be imported.", "Project Repaired"})
+             "The frame could not be added.", "None of the %d projects could be imported.", "Project Repaired",
+             "The file could not be imported.", "Only projects and sound files can be imported.",
+             "The file is kept in the folder “Not Imported”.", "The gallery has no movies to show."})
         EXPECT_EQ(table.value().count(text), 1u) << text;
 }
 

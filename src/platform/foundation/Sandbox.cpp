@@ -31,6 +31,10 @@ std::string Sandbox::documentsDirectory() const
 {
     return appendingPathComponent(_root, "Documents");
 }
+std::string Sandbox::inboxDirectory() const
+{
+    return appendingPathComponent(documentsDirectory(), "Inbox");
+}
 std::string Sandbox::libraryDirectory() const
 {
     return appendingPathComponent(_root, "Library");

@@ -15,6 +15,8 @@ public:
 
     const std::string& root() const { return _root; }
     std::string documentsDirectory() const;
+    // Documents/Inbox: where the system puts the copies of files other apps hand over.
+    std::string inboxDirectory() const;
     std::string libraryDirectory() const;
     std::string cachesDirectory() const;
     std::string preferencesDirectory() const;

@@ -6,12 +6,14 @@
 #include "platform/foundation/Log.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Path.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/ModalOverlay.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ScrollView.h"
+#include "platform/ui/Window.h"
 
 namespace plat {
 
@@ -263,14 +265,34 @@ void AlertView::drawRect(GraphicsContext& context, Rect)
 
 void AlertView::show()
 {
-    if (_visible)
+    if (_visible || isWaiting())
         return;
-    auto self = sharedAs<AlertView>();
-    auto overlay = detail::ModalOverlay::showInKeyWindow(kDimmingAlpha);
-    if (!overlay) {
+    auto window = Application::sharedApplication().keyWindow();
+    if (!window) {
         log("AlertView: no key window to show \"{}\" in", _title);
         return;
     }
+    _window = window;
+    window->alertQueue().enqueue(sharedAs<AlertView>());
+    presentNextAlert(*window);
+}
+
+bool AlertView::isWaiting() const
+{
+    auto window = _window.lock();
+    return window && !_visible && window->alertQueue().isWaiting(*this);
+}
+
+void AlertView::presentNextAlert(Window& window)
+{
+    if (auto next = window.alertQueue().takeNextWhenNoneShown())
+        next->present(window);
+}
+
+void AlertView::present(Window& window)
+{
+    auto self = sharedAs<AlertView>();
+    auto overlay = detail::ModalOverlay::showInWindow(window, kDimmingAlpha);
     if (auto delegate = _delegate.lock())
         delegate->willPresentAlertView(*this);
     _overlay = overlay;
@@ -314,6 +336,16 @@ void AlertView::buttonTapped(int64_t index)
 
 void AlertView::dismissWithClickedButtonIndex(int64_t buttonIndex, bool animated)
 {
+    if (isWaiting()) {
+        // Never shown: it leaves the line, and whoever waits for it to go hears that it went.
+        auto self = sharedAs<AlertView>();
+        _window.lock()->alertQueue().withdraw(*this);
+        if (auto delegate = _delegate.lock())
+            delegate->alertViewWillDismissWithButtonIndex(*this, buttonIndex);
+        if (auto delegate = _delegate.lock())
+            delegate->alertViewDidDismissWithButtonIndex(*this, buttonIndex);
+        return;
+    }
     if (!_visible || _dismissing)
         return;
     auto self = sharedAs<AlertView>();
@@ -330,6 +362,8 @@ void AlertView::dismissWithClickedButtonIndex(int64_t buttonIndex, bool animated
         self->_dismissing = false;
         if (auto delegate = self->_delegate.lock())
             delegate->alertViewDidDismissWithButtonIndex(*self, buttonIndex);
+        if (auto window = self->_window.lock())
+            presentNextAlert(*window);
     };
     if (!animated) {
         finish(true);

@@ -12,6 +12,7 @@ class AlertView;
 class Button;
 class Label;
 class ScrollView;
+class Window;
 namespace detail {
 class ModalOverlay;
 }
@@ -38,8 +39,11 @@ public:
 // (cancel on the left), more are stacked (cancel last). A tap on a button
 // tells the delegate it was clicked, then the alert fades away (will and
 // did dismiss). Without buttons only code dismisses it. A message too long
-// for the screen scrolls, so the alert and its buttons stay inside it. The window's view
-// tree keeps a shown alert alive, so callers may let go of it.
+// for the screen scrolls, so the alert and its buttons stay inside it. One
+// alert shows at a time: one asked for while another is up waits, not
+// visible, until the alerts before it have gone (dismissing it by code
+// meanwhile takes it out of the line). The window keeps a shown or waiting
+// alert alive, so callers may let go of it.
 // Subclasses may draw their own panel (drawRect). Main thread.
 class AlertView : public View {
 public:
@@ -81,6 +85,10 @@ public:
 private:
     friend class AlertButton;
     void buttonTapped(int64_t index);
+    // Shows the window's next waiting alert once none is shown.
+    static void presentNextAlert(Window& window);
+    void present(Window& window);
+    bool isWaiting() const;
     void rebuildButtons();
     bool buttonsSideBySide() const;
     double buttonsHeight() const;
@@ -103,6 +111,8 @@ private:
     std::vector<std::shared_ptr<Button>> _buttons;
     // The overlay in the window holds the shown alert; the alert only points back.
     std::weak_ptr<detail::ModalOverlay> _overlay;
+    // The window it is shown in or waits for.
+    std::weak_ptr<Window> _window;
     bool _visible = false;
     bool _dismissing = false;
 };

@@ -62,7 +62,7 @@ Result<URL> handedOverURL(const URL& url)
     if (!attributes.ok() || attributes.value().isDirectory || attributes.value().isSymbolicLink
         || isInside(source, sandbox->root()))
         return url;
-    const std::string inbox = appendingPathComponent(sandbox->documentsDirectory(), "Inbox");
+    const std::string inbox = sandbox->inboxDirectory();
     if (auto created = createDirectory(inbox, IntermediateDirectories::Yes); !created.ok()) {
         log("application: cannot hand over {}: {}", source, created.error().localizedDescription());
         return created.error();

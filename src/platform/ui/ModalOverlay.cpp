@@ -10,10 +10,15 @@ std::shared_ptr<ModalOverlay> ModalOverlay::showInKeyWindow(double dimmingAlpha)
     auto window = Application::sharedApplication().keyWindow();
     if (!window)
         return nullptr;
-    auto overlay = std::make_shared<ModalOverlay>(window->bounds());
+    return showInWindow(*window, dimmingAlpha);
+}
+
+std::shared_ptr<ModalOverlay> ModalOverlay::showInWindow(Window& window, double dimmingAlpha)
+{
+    auto overlay = std::make_shared<ModalOverlay>(window.bounds());
     overlay->setAutoresizingMask(ViewAutoresizingFlexibleWidth | ViewAutoresizingFlexibleHeight);
     overlay->setBackgroundColor(Color::colorWithWhite(0, dimmingAlpha));
-    window->addSubview(overlay);
+    window.addSubview(overlay);
     return overlay;
 }
 

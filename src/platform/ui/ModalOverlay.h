@@ -20,6 +20,8 @@ class ModalOverlay : public View {
 public:
     // In front of everything in the key window; nullptr without a key window.
     static std::shared_ptr<ModalOverlay> showInKeyWindow(double dimmingAlpha);
+    // In front of everything in the given window.
+    static std::shared_ptr<ModalOverlay> showInWindow(Window& window, double dimmingAlpha);
 
     explicit ModalOverlay(Rect frame);
 

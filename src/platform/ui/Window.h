@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 
+#include "platform/ui/AlertQueue.h"
 #include "platform/ui/View.h"
 
 namespace plat {
@@ -38,6 +39,8 @@ public:
     std::shared_ptr<Responder> nextResponder() const override;
     // The window's own, made on first use.
     std::shared_ptr<UndoManager> undoManager() const override;
+    // The alerts shown in this window, one at a time.
+    detail::AlertQueue& alertQueue() { return _alertQueue; }
 
 private:
     void changeVisibility(bool visible);
@@ -46,6 +49,7 @@ private:
     std::weak_ptr<Responder> _firstResponder;
     double _windowLevel = 0;
     mutable std::shared_ptr<UndoManager> _undoManager;
+    detail::AlertQueue _alertQueue;
 };
 
 }  // namespace plat

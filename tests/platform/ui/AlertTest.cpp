@@ -1,5 +1,6 @@
 #include "platform/ui/AlertView.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "platform/ui/testing/TabletToolbarScene.h"
 #include "platform/ui/testing/UIDriver.h"
 #include "platform/ui/testing/UIScope.h"
+#include "support/Idioms.h"
 #include "support/ManualClockScope.h"
 
 namespace {
@@ -277,3 +279,83 @@ TEST_F(Alerts, AnyMessageLeavesTheAlertAndItsButtonsInsideTheScreen)
         EXPECT_FALSE(alert->isVisible());
     }
 }
+
+namespace {
+
+// Alerts asked for at once, on a phone and on a tablet.
+class AlertsInTurn : public ::testing::TestWithParam<plat::UserInterfaceIdiom> {
+protected:
+    AlertsInTurn()
+    {
+        window->makeKeyAndVisible();
+        driver.wait(0);
+    }
+
+    // The messages of the alerts the window shows, front last.
+    std::vector<std::string> shownMessages() const
+    {
+        std::vector<std::string> shown;
+        std::function<void(const plat::View&)> search = [&](const plat::View& view) {
+            if (auto* alert = dynamic_cast<const plat::AlertView*>(&view); alert && alert->isVisible())
+                shown.push_back(alert->message());
+            for (const auto& subview : view.subviews())
+                search(*subview);
+        };
+        search(*window);
+        return shown;
+    }
+
+    plat::test::ManualClockScope clock;
+    plat::test::UIScope ui {GetParam()};
+    std::shared_ptr<plat::Window> window = std::make_shared<plat::Window>();
+    plat::test::UIDriver driver;
+};
+
+}  // namespace
+
+// As a warning at start-up meets an import's report: the first shows alone,
+// the second once the first has gone, as the system shows them.
+TEST_P(AlertsInTurn, TwoAlertsAskedForAtOnceShowOneAfterTheOther)
+{
+    auto listener = std::make_shared<Listener>();
+    auto first = std::make_shared<plat::AlertView>("Storage Nearly Full", "There is almost no space left.", listener,
+        std::string("Dismiss"), std::vector<std::string> {});
+    auto second = std::make_shared<plat::AlertView>(
+        "", "The project could not be imported.", listener, std::string("OK"), std::vector<std::string> {});
+    first->show();
+    second->show();
+    first.reset();  // the window keeps both
+    second.reset();
+    driver.wait(1);
+    EXPECT_EQ(shownMessages(), std::vector<std::string> {"There is almost no space left."});
+    ASSERT_TRUE(driver.tap("Dismiss"));
+    driver.wait(1);
+    EXPECT_EQ(shownMessages(), std::vector<std::string> {"The project could not be imported."});
+    ASSERT_TRUE(driver.tap("OK"));
+    driver.wait(1);
+    EXPECT_TRUE(window->subviews().empty());
+    EXPECT_EQ(listener->log,
+        (Log {"will present", "did present", "clicked 0", "will dismiss 0", "did dismiss 0", "will present",
+            "did present", "clicked 0", "will dismiss 0", "did dismiss 0"}));
+}
+
+// A message that goes by itself may go before its turn: it never shows, and
+// whoever waits for it hears that it went.
+TEST_P(AlertsInTurn, AWaitingAlertDismissedByCodeLeavesTheLineWithoutShowing)
+{
+    auto shown = std::make_shared<plat::AlertView>("", "Audio file imported.", std::weak_ptr<plat::AlertViewDelegate>(),
+        std::string("OK"), std::vector<std::string> {});
+    auto waitingListener = std::make_shared<Listener>();
+    auto waiting
+        = std::make_shared<plat::AlertView>("", "Import.", waitingListener, std::nullopt, std::vector<std::string> {});
+    shown->show();
+    waiting->show();
+    driver.wait(1);
+    waiting->dismissWithClickedButtonIndex(0, /*animated=*/true);
+    ASSERT_TRUE(driver.tap("OK"));
+    driver.wait(1);
+    EXPECT_TRUE(window->subviews().empty());
+    EXPECT_EQ(waitingListener->log, (Log {"will dismiss 0", "did dismiss 0"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Idioms, AlertsInTurn, plat::test::bothIdioms(), plat::test::idiomName);

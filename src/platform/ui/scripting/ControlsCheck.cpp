@@ -65,6 +65,8 @@ constexpr double kGlanceSeconds = 0.1;
 constexpr int kNoiseLooks = 3;
 // Touches beside a popover tried before giving up on closing what appeared.
 constexpr int kMostTouchesBeside = 3;
+// Alerts one tap may bring, shown one after another.
+constexpr int kMostAlertsInTurn = 8;
 // A screen whose controls keep coming back under new names stops here.
 constexpr int kMostProbes = 120;
 // A grid of this many points a side is searched for a spot to touch beside.
@@ -225,15 +227,24 @@ void dismissWhatAppeared(UIDriver& driver, Window& window, const Scene& before)
     View::performWithoutAnimation([&] {
         if (auto responder = window.firstResponder(); responder && responder != before.firstResponder.lock())
             window.endEditing(/*force=*/true);
-        std::vector<std::shared_ptr<View>> alerts;
-        collectAlerts(window.sharedAs<View>(), alerts);
-        for (const auto& view : alerts) {
-            if (holds(before.alerts, view.get()))
-                continue;
-            if (auto alert = std::dynamic_pointer_cast<AlertView>(view))
-                alert->cancelBySystem();
-            else if (auto sheet = std::dynamic_pointer_cast<ActionSheet>(view))
-                sheet->cancelBySystem();
+        // An alert that waited behind another shows as that one goes: each goes in turn, once.
+        std::vector<std::shared_ptr<View>> cancelled;
+        for (int round = 0; round < kMostAlertsInTurn; ++round) {
+            std::vector<std::shared_ptr<View>> alerts;
+            collectAlerts(window.sharedAs<View>(), alerts);
+            const size_t cancelledBefore = cancelled.size();
+            for (const auto& view : alerts) {
+                if (holds(before.alerts, view.get())
+                    || std::find(cancelled.begin(), cancelled.end(), view) != cancelled.end())
+                    continue;
+                cancelled.push_back(view);
+                if (auto alert = std::dynamic_pointer_cast<AlertView>(view))
+                    alert->cancelBySystem();
+                else if (auto sheet = std::dynamic_pointer_cast<ActionSheet>(view))
+                    sheet->cancelBySystem();
+            }
+            if (cancelled.size() == cancelledBefore)
+                break;
         }
         for (const auto& controller : controllersOnScreen(window)) {
             auto presenter = controller->presentingViewController();
