@@ -15,6 +15,7 @@ namespace {
 constexpr double kHeaderHeight = 90;
 constexpr double kBoxSide = 50;
 constexpr double kBoxGap = 16;
+constexpr double kBoxesBelowHeader = 30;
 constexpr unsigned kStayCentred = plat::ViewAutoresizingFlexibleLeftMargin | plat::ViewAutoresizingFlexibleRightMargin;
 
 std::shared_ptr<plat::TextField> digitBox(plat::Rect frame, int index)
@@ -26,7 +27,6 @@ std::shared_ptr<plat::TextField> digitBox(plat::Rect frame, int index)
     box->setTextAlignment(plat::TextAlignment::Center);
     box->setFont(plat::Font::boldSystemFontOfSize(28));
     box->setUserInteractionEnabled(false);
-    box->setAutoresizingMask(kStayCentred);
     box->setAccessibilityLabel("Digit " + std::to_string(index + 1));
     return box;
 }
@@ -53,13 +53,19 @@ std::shared_ptr<plat::View> buildPassCode(plat::ViewController& owner)
     outlets.statusLabel->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
     root->addSubview(outlets.statusLabel);
 
+    // One row that stays centred as a whole: boxes centred each on their own
+    // would close up as the screen narrows into a sheet, their margins
+    // shrinking in proportion.
     const double rowWidth = 4 * kBoxSide + 3 * kBoxGap;
-    const double left = (width - rowWidth) / 2;
-    const double top = kHeaderHeight + 30;
+    auto row = std::make_shared<plat::View>(
+        plat::makeRect((width - rowWidth) / 2, kHeaderHeight + kBoxesBelowHeader, rowWidth, kBoxSide));
+    row->setBackgroundColor(plat::Color::clearColor());
+    row->setAutoresizingMask(kStayCentred);
+    root->addSubview(row);
     std::shared_ptr<plat::TextField> boxes[4];
     for (int index = 0; index < 4; ++index) {
-        boxes[index] = digitBox(plat::makeRect(left + index * (kBoxSide + kBoxGap), top, kBoxSide, kBoxSide), index);
-        root->addSubview(boxes[index]);
+        boxes[index] = digitBox(plat::makeRect(index * (kBoxSide + kBoxGap), 0, kBoxSide, kBoxSide), index);
+        row->addSubview(boxes[index]);
     }
     outlets.firstField = boxes[0];
     outlets.secondField = boxes[1];

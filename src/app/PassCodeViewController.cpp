@@ -48,6 +48,10 @@ void PassCodeViewController::viewDidLoad()
         });
     _passcodeField->setKeyboardType(plat::KeyboardType::NumberPad);
     _passcodeField->setKeyboardAppearance(plat::KeyboardAppearance::Dark);
+    // The digit boxes show what it holds: on a device the keyboard lies over
+    // it, here nothing does, so it is not seen at all (no text, no caret, no
+    // touches), yet takes the typing.
+    _passcodeField->setAlpha(0);
     view()->addSubview(_passcodeField);
 
     auto doneButton = std::make_shared<plat::BarButtonItem>(plat::BarButtonSystemItem::Done);

@@ -14,7 +14,8 @@ namespace zt {
 
 namespace {
 
-const plat::Color kPanelColor = plat::Color::colorWithWhite(0.1, 0.92);
+// Opaque: the toolbar and the picture behind would read as part of the panel.
+const plat::Color kPanelColor = plat::Color::colorWithWhite(0.1, 1);
 const plat::Color kEditorColor = plat::Color::colorWithWhite(0.15, 1);
 constexpr double kMargin = 20;
 constexpr double kPanelWidth = 300;

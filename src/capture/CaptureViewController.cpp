@@ -367,6 +367,7 @@ void CaptureViewController::showMessageInHUD(const std::string& text)
 
 void CaptureViewController::showHelpPage(const std::string& page)
 {
+    closePopover();
     auto help = std::make_shared<InfoCenterHelpViewController>(kHelpPageLayout);
     help->setSubpage(page);
     auto navigation = std::make_shared<plat::NavigationController>(help);

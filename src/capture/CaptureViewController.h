@@ -198,7 +198,10 @@ private:
     void observeApplication();
     void enterBackground();
     void enterForeground();
+    // Closes the source chooser (its help row's sheet opens without it) first.
     void showHelpPage(const std::string& page);
+    // The source chooser, the options or the timer's settings.
+    void closePopover();
     void playSound(const std::shared_ptr<plat::AudioPlayer>& player);
     bool isTablet() const;
 

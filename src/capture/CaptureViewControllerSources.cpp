@@ -101,11 +101,16 @@ void CaptureViewController::restoreCaptureSourceConfiguration()
 void CaptureViewController::captureSourceSelection(
     CaptureSourceSelectionView&, std::shared_ptr<CaptureController> source)
 {
+    closePopover();
+    switchCaptureSource(source);
+}
+
+void CaptureViewController::closePopover()
+{
     if (_popoverController) {
         _popoverController->dismissPopoverAnimated(/*animated=*/true);
         _popoverController.reset();
     }
-    switchCaptureSource(source);
 }
 
 void CaptureViewController::actionCaptureSource()

@@ -26,7 +26,13 @@ constexpr double kHoldMaximum = 24;
 // Frames per second the speed slider offers.
 constexpr double kSpeedMinimum = 1;
 constexpr double kSpeedMaximum = 30;
-constexpr double kStepButtonSide = 32;
+// The options' popover is 200 points high and shows the first 68 of the
+// frame-rate row's 74.
+constexpr double kSpeedVisibleHeight = 68;
+constexpr double kSpeedBottomMargin = 3;
+constexpr double kSpeedStepSide = 30;
+// In line with the titles and the switches of the rows above.
+constexpr double kSpeedSideMargin = 15;
 constexpr double kHoldStepSide = 26;
 constexpr double kStepTitleSize = 18;
 constexpr double kStepBorderWidth = 1.5;
@@ -136,20 +142,29 @@ std::shared_ptr<plat::View> buildSpeedPanel(plat::ViewController& owner)
     root->setBackgroundColor(plat::Color::clearColor());
     root->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
     SpeedViewController::Outlets outlets;
-    outlets.labelTitle = makeLabel(plat::makeRect(15, 2, kCellWidth - 30, 18), kTextColor);
+    outlets.labelTitle = makeLabel(plat::makeRect(15, 1, kCellWidth - 30, 17), kTextColor);
+    outlets.labelTitle->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
     root->addSubview(outlets.labelTitle);
-    outlets.labelValue = makeLabel(plat::makeRect(15, 20, kCellWidth - 30, 18), kDetailColor);
+    outlets.labelValue = makeLabel(plat::makeRect(15, 18, kCellWidth - 30, 16), kDetailColor);
+    outlets.labelValue->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
     root->addSubview(outlets.labelValue);
-    auto minus = makeStepButton(kMinusSign, plat::makeRect(kMargin, 39, kStepButtonSide, kStepButtonSide), "Slower");
+    // The row is taller than what the popover shows of it: the step row ends
+    // above the popover's bottom edge.
+    const double stepTop = kSpeedVisibleHeight - kSpeedBottomMargin - kSpeedStepSide;
+    auto minus = makeStepButton(
+        kMinusSign, plat::makeRect(kSpeedSideMargin, stepTop, kSpeedStepSide, kSpeedStepSide), "Slower");
     root->addSubview(minus);
-    const double sliderLeft = kMargin + kStepButtonSide + kStepGap;
-    outlets.sliderSpeed
-        = std::make_shared<plat::Slider>(plat::makeRect(sliderLeft, 40, kCellWidth - 2 * sliderLeft, 30));
+    const double sliderLeft = kSpeedSideMargin + kSpeedStepSide + kStepGap;
+    outlets.sliderSpeed = std::make_shared<plat::Slider>(
+        plat::makeRect(sliderLeft, stepTop, kCellWidth - 2 * sliderLeft, kSpeedStepSide));
     outlets.sliderSpeed->setMinimumValue(kSpeedMinimum);
     outlets.sliderSpeed->setMaximumValue(kSpeedMaximum);
+    outlets.sliderSpeed->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
     root->addSubview(outlets.sliderSpeed);
-    auto plus = makeStepButton(
-        "+", plat::makeRect(kCellWidth - kMargin - kStepButtonSide, 39, kStepButtonSide, kStepButtonSide), "Faster");
+    auto plus = makeStepButton("+",
+        plat::makeRect(kCellWidth - kSpeedSideMargin - kSpeedStepSide, stepTop, kSpeedStepSide, kSpeedStepSide),
+        "Faster");
+    plus->setAutoresizingMask(plat::ViewAutoresizingFlexibleLeftMargin);
     root->addSubview(plus);
 
     owner.setOutlet("labelTitle", outlets.labelTitle);

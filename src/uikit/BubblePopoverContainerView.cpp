@@ -15,7 +15,9 @@ constexpr double kBackgroundMargin = 6.0;
 constexpr int64_t kBackgroundCapSize = 15;
 constexpr double kContentMargin = 2.0;
 constexpr double kArrowMargin = 1.0;
-constexpr double kDrawingAlpha = 0.9;
+// Opaque: without the platform's blur behind the bubble, anything that
+// showed through (toolbar icons beside a menu's own) would read as content.
+constexpr double kDrawingAlpha = 1.0;
 
 double finiteOrZero(double value)
 {

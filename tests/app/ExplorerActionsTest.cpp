@@ -16,6 +16,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ViewRendering.h"
+#include "platform/ui/testing/PictureComparison.h"
 #include "render/MovieExportType.h"
 #include "render/MovieRenderer.h"
 #include "render/MovieRendererSources.h"
@@ -290,6 +291,48 @@ TEST_P(ExplorerHelpAndGallery, HelpOpensTheInfoCentreAndTheGalleryItsSidePanelAn
 }
 
 INSTANTIATE_TEST_SUITE_P(Idioms, ExplorerHelpAndGallery, plat::test::bothIdioms(), plat::test::idiomName);
+
+// The explorer's sheets as a person sees them on a phone and on a tablet.
+class ExplorerSheetPictures : public ExplorerActions, public ::testing::WithParamInterface<plat::UserInterfaceIdiom> {
+protected:
+    ExplorerSheetPictures()
+        : ExplorerActions(GetParam())
+    {
+    }
+    plat::test::PictureComparison compareScreen(const std::string& name)
+    {
+        auto picture = plat::snapshotWindow(*app.keyWindow(), 1);
+        if (!picture)
+            return {};
+        const std::string idiom = GetParam() == plat::UserInterfaceIdiom::Pad ? "tablet" : "phone";
+        return plat::test::compareWithReferencePicture(
+            *picture, plat::test::sourcePath("tests/data/app/" + name + "_" + idiom + ".png"), output.path());
+    }
+};
+
+// The sheet's cards over the explorer, dimmed (in a popover on a tablet).
+TEST_P(ExplorerSheetPictures, TheShareSheetLiesOverTheDimmedExplorer)
+{
+    startWithProject();
+    ASSERT_TRUE(driver.tap("Share"));
+    driver.wait(1);
+    auto result = compareScreen("share_sheet");
+    EXPECT_TRUE(result.matches) << result.explanation;
+}
+
+// Four boxes of one size, and nothing else below them.
+TEST_P(ExplorerSheetPictures, ThePasscodeScreenShowsItsFourBoxesAlike)
+{
+    defaults().setBool(false, "isYoutubeGalleryEnabled");
+    startWithProject();
+    ASSERT_NE(passCodeScreen(), nullptr);
+    ASSERT_TRUE(driver.type("47"));
+    driver.wait(1);
+    auto result = compareScreen("passcode");
+    EXPECT_TRUE(result.matches) << result.explanation;
+}
+
+INSTANTIATE_TEST_SUITE_P(Idioms, ExplorerSheetPictures, plat::test::bothIdioms(), plat::test::idiomName);
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // A device script adds a theme card, gives a project its movie look through
 // the look sheet and exports the movie with the progress screen; the movie's
-// frames, decoded by ffmpeg, show what the sheet asked for.
+// frames, decoded by ffmpeg, show what the sheet asked for. On either
+// device a title card opens the sheet on its outline, uncovered.
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -156,6 +157,36 @@ TEST(LookScript, AScriptAddsAThemeCardGivesTheLookAndExportsTheMovieWithTheProgr
     const Rgb curtain = pixel(frames[12], width, width / 8, height / 2);
     EXPECT_GT(curtain[0], curtain[1] + 30) << describe(curtain);
     EXPECT_LT(curtain[0], 200) << describe(curtain);
+}
+
+// A tap on the title card's picture opens the sheet on its outline: every
+// caption and field of it in view, nothing of the settings page over them.
+std::string titleCardScript(const std::string& idiom)
+{
+    const bool tablet = idiom == "tablet";
+    std::string script = "wait 1.2\ntap Get Started\nwait 1\n";
+    script += tablet ? "tapat 512 319\nwait 1.5\n" : "tapat 284 119\nwait 1\ntap Capture\nwait 1.5\n";
+    script += "tap Take Picture\nwait 1.1\ntap Take Picture\nwait 1.1\n";
+    if (!tablet)
+        script += "tap Done\nwait 1.5\n";
+    script += "tap Movie Look\nwait 1\ntap Sky\nwait 3\ntap Done\nwait 1\n"
+              "# the coach mark the longer film brings\n"
+              "tap Next\nwait 1\ntap First Frame\nwait 1\n";
+    script += tablet ? "tapat 512 300\n" : "tapat 284 108\n";
+    // The caption is there to tap only on the outline, and only uncovered.
+    return script + "wait 1\nchecklayout\ntap Movie Name:\nwait 0.5\nquit\n";
+}
+
+TEST(LookScript, TheSheetOpenedFromATitleCardShowsItsOutlineUncovered)
+{
+    for (const std::string idiom : {"phone", "tablet"}) {
+        SCOPED_TRACE(idiom);
+        plat::test::TemporaryFolder folder;
+        const std::string device = folder.path("device");
+        addTestPatternCamera(device);
+        std::ofstream(folder.path("card.txt")) << titleCardScript(idiom);
+        EXPECT_EQ(zt::test::runApp(device, idiom, folder.path("card.txt")), 0);
+    }
 }
 
 }  // namespace

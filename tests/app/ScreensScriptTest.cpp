@@ -183,3 +183,21 @@ TEST(ScreensScript, EveryScreenOnAPhoneAndATabletIsInsideTheScreenAndUncovered)
         EXPECT_GT(duration, 0.1);
     }
 }
+
+// The parental passcode, asked for at start when the device's settings page
+// turned the gallery off: its four boxes and nothing else, on either device.
+TEST(ScreensScript, TheParentalPasscodeIsInsideTheScreenAndUncovered)
+{
+    for (const std::string idiom : {"phone", "tablet"}) {
+        SCOPED_TRACE(idiom);
+        plat::test::TemporaryFolder folder;
+        const std::string device = folder.path("device");
+        ASSERT_TRUE(plat::createDirectory(device + "/Library/Preferences", plat::IntermediateDirectories::Yes).ok());
+        ASSERT_TRUE(plat::writePropertyListFile(plat::Dictionary {{"isYoutubeGalleryEnabled", false}},
+            device + "/Library/Preferences/com.quorvane.zantrope.plist")
+                        .ok());
+        std::ofstream(folder.path("passcode.txt"))
+            << "wait 1.5\ntype 47\nwait 0.5\nchecklayout\ntap Done\nwait 1\nquit\n";
+        EXPECT_EQ(runApp(device, idiom, folder.path("passcode.txt")), 0);
+    }
+}

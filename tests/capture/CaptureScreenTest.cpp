@@ -14,8 +14,12 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/ViewRendering.h"
 #include "platform/ui/testing/PictureComparison.h"
 #include "support/FailingWrites.h"
+#include "support/Idioms.h"
+#include "uikit/BubblePopoverContainerView.h"
 #include "uikit/Hudy.h"
 
 namespace {
@@ -405,5 +409,64 @@ TEST_F(CaptureScreen, DisabledControlsRefuseTheShutterAndOptions)
     for (const char* name : controls)
         EXPECT_TRUE(outlet<plat::Control>(name)->isEnabled()) << name;
 }
+
+}  // namespace
+
+namespace {
+
+// The source chooser on a phone's and a tablet's capture screen.
+class SourceChooser : public zt::test::CaptureScreenScene,
+                      public ::testing::WithParamInterface<plat::UserInterfaceIdiom> {
+protected:
+    SourceChooser()
+        : CaptureScreenScene(GetParam())
+    {
+    }
+    bool tablet() const { return GetParam() == plat::UserInterfaceIdiom::Pad; }
+    // Bubbles on screen, closing ones included.
+    int bubblesShown() const
+    {
+        int found = 0;
+        std::function<void(const plat::View&)> search = [&](const plat::View& view) {
+            found += dynamic_cast<const zt::BubblePopoverContainerView*>(&view) != nullptr;
+            for (const auto& subview : view.subviews())
+                search(*subview);
+        };
+        search(*window);
+        return found;
+    }
+};
+
+TEST_P(SourceChooser, TheRemoteCameraRowClosesTheChooserAndItsSheetLeavesTheScreenAsItWas)
+{
+    plat::test::setUpCameras({zt::test::pictureCamera("sky", *zt::test::landscapePicture(1280, 720))});
+    showScreen(tablet() ? CaptureViewController::kTabletLayout : CaptureViewController::kPhoneLayout);
+    clock.advance(1);
+    ASSERT_TRUE(driver.tap("Source"));
+    driver.wait(1);
+    ASSERT_EQ(bubblesShown(), 1);
+    ASSERT_TRUE(driver.tap("Remote Camera"));
+    driver.wait(1);
+    EXPECT_EQ(screen->popoverController(), nullptr);
+    EXPECT_EQ(bubblesShown(), 0) << "the chooser closes as the sheet opens";
+    auto sheet = std::dynamic_pointer_cast<plat::NavigationController>(screen->presentedViewController());
+    ASSERT_NE(sheet, nullptr) << "the remote camera's help page";
+    ASSERT_TRUE(driver.tap("Done"));
+    driver.wait(1);
+    EXPECT_EQ(screen->presentedViewController(), nullptr);
+    EXPECT_EQ(bubblesShown(), 0);
+    // The live picture comes at the camera's own pace: the controls and
+    // whatever lies over them are compared.
+    outlet<plat::View>("viewCamera")->setHidden(true);
+    auto picture = plat::snapshotWindow(*window, 1);
+    ASSERT_NE(picture, nullptr);
+    auto comparison = plat::test::compareWithReferencePicture(*picture,
+        plat::test::sourcePath(
+            std::string("tests/data/capture/capture_after_remote_help_") + (tablet() ? "tablet" : "phone") + ".png"),
+        sandbox.path("pictures"));
+    EXPECT_TRUE(comparison.matches) << comparison.explanation;
+}
+
+INSTANTIATE_TEST_SUITE_P(Idioms, SourceChooser, plat::test::bothIdioms(), plat::test::idiomName);
 
 }  // namespace

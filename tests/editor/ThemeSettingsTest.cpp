@@ -1,5 +1,7 @@
 #include "editor/ThemeSettingsViewController.h"
 
+#include <cstdlib>
+
 #include "capture/APAlbumPickerController.h"
 #include "document/DataManager.h"
 #include "document/Frame.h"
@@ -30,7 +32,9 @@
 #include "render/LookNotifications.h"
 #include "render/OutlineViewController.h"
 #include "render/ThemeSelectViewController.h"
+#include "support/Idioms.h"
 #include "support/RunLoopWaiting.h"
+#include "uikit/APTextFieldCell.h"
 #include "uikit/QVNavigationController.h"
 
 namespace {
@@ -348,5 +352,63 @@ TEST_F(TabletThemeSettings, TheSheetRisesToTheFullTabletAndComesBackTo476)
     driver.wait(1);
     EXPECT_EQ(sheet->view()->frame(), plat::makeRect(0, 476, 1024, 292));
 }
+
+// Opened on its outline (a tap on a title card), lowered as the frame
+// editor places the sheet on either device.
+class OutlineAtStart : public ThemeSettings, public ::testing::WithParamInterface<plat::UserInterfaceIdiom> {
+protected:
+    OutlineAtStart()
+        : ThemeSettings(GetParam())
+    {
+    }
+    void showOnTheOutline()
+    {
+        const bool tablet = GetParam() == plat::UserInterfaceIdiom::Pad;
+        settings = std::make_shared<ThemeSettingsViewController>("ThemeSettingsViewController", project);
+        settings->setShowPageAtStart(1);
+        sheet = std::make_shared<zt::QVNavigationController>(settings);
+        // As the editor brings it: from below the screen, 170 high, up to its place.
+        const plat::Rect screen = window->bounds();
+        const double top = tablet ? 476 : 150;
+        sheet->view()->setFrame(plat::makeRect(0, screen.height(), screen.width(), 170));
+        window->addSubview(sheet->view());
+        auto sheetView = sheet->view();
+        plat::View::animateWithDuration(
+            0.25, [&] { sheetView->setFrame(plat::makeRect(0, top, screen.width(), screen.height() - top)); });
+        driver.wait(1);
+    }
+    plat::test::PictureComparison compare()
+    {
+        auto picture = plat::snapshotWindow(*window, 1);
+        if (!picture)
+            return {};
+        const std::string name = GetParam() == plat::UserInterfaceIdiom::Pad ? "tablet" : "phone";
+        return plat::test::compareWithReferencePicture(*picture,
+            plat::test::sourcePath("tests/data/editor/look-outline-" + name + ".png"), sandbox.path("pictures"));
+    }
+};
+
+TEST_P(OutlineAtStart, ShowsTheOutlineAloneWithEveryFieldUncovered)
+{
+    showOnTheOutline();
+    auto result = compare();
+    EXPECT_TRUE(result.matches) << result.explanation;
+}
+
+TEST_P(OutlineAtStart, AMissingCaptionFailsTheComparison)
+{
+    if (const char* update = std::getenv("ZT_UPDATE_REFERENCE_PICTURES"); update && std::string(update) == "1")
+        GTEST_SKIP() << "it would write the reference";
+    showOnTheOutline();
+    auto outline = std::dynamic_pointer_cast<zt::OutlineViewController>(sheet->topViewController());
+    ASSERT_TRUE(outline);
+    auto cell = std::dynamic_pointer_cast<zt::APTextFieldCell>(
+        outline->tableView()->cellForRowAtIndexPath(plat::IndexPath::indexPathForRow(0, 0)));
+    ASSERT_TRUE(cell);
+    cell->leftLabel()->setHidden(true);
+    EXPECT_FALSE(compare().matches) << "without \"Movie Name:\"";
+}
+
+INSTANTIATE_TEST_SUITE_P(BothIdioms, OutlineAtStart, plat::test::bothIdioms(), plat::test::idiomName);
 
 }  // namespace

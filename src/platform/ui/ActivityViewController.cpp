@@ -11,9 +11,11 @@
 #include "platform/ui/Control.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/Layer.h"
 #include "platform/ui/PopoverController.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/SystemActivities.h"
+#include "platform/ui/Touch.h"
 #include "platform/ui/Window.h"
 
 namespace plat {
@@ -23,6 +25,11 @@ namespace {
 constexpr double kMargin = 12;
 constexpr double kCancelHeight = 44;
 constexpr double kIconSize = 50;
+// Over the screen: the dimming behind the sheet, and its two cards (the
+// activities and Cancel) inset from the screen's edges.
+constexpr double kDimmingAlpha = 0.4;
+constexpr double kCardInset = 8;
+constexpr double kCardCornerRadius = 12;
 // Four buttons to a row, with their margins.
 constexpr double kPopoverWidth = kMargin + 4 * (ActivityViewController::kButtonSize + kMargin);
 
@@ -101,6 +108,34 @@ private:
     std::weak_ptr<ActivityViewController> _sheet;
 };
 
+// The sheet's view over the screen: a touch that ends on it, beside the
+// cards, cancels as the sheet's Cancel does.
+class SheetBackground : public View {
+public:
+    SheetBackground(Rect frame, std::weak_ptr<ActivityViewController> sheet)
+        : View(frame)
+        , _sheet(std::move(sheet))
+    {
+    }
+    void touchesBegan(const TouchSet&, const Event&) override { }
+    void touchesMoved(const TouchSet&, const Event&) override { }
+    void touchesEnded(const TouchSet& touches, const Event&) override
+    {
+        auto sheet = _sheet.lock();
+        if (!sheet || !sheet->presentingViewController() || touches.empty())
+            return;
+        const Point point = touches.front()->locationInView(this);
+        for (const auto& card : subviews())
+            if (card->frame().contains(point))
+                return;
+        sheet->cancel();
+    }
+    void touchesCancelled(const TouchSet&, const Event&) override { }
+
+private:
+    std::weak_ptr<ActivityViewController> _sheet;
+};
+
 // The controller at the front of the key window, which presents an activity's screen.
 std::shared_ptr<ViewController> frontController()
 {
@@ -119,6 +154,8 @@ ActivityViewController::ActivityViewController(
     , _applicationActivities(std::move(applicationActivities))
     , _systemActivities(detail::makeSystemActivities())
 {
+    // Presented, the sheet rises over the dimmed screen, which stays in sight.
+    setModalPresentationStyle(ModalPresentationStyle::OverFullScreen);
 }
 
 ActivityViewController::~ActivityViewController() = default;
@@ -143,12 +180,13 @@ std::vector<std::shared_ptr<Activity>> ActivityViewController::activities()
 
 void ActivityViewController::loadView()
 {
-    auto root = std::make_shared<View>(Screen::mainScreen().applicationFrame());
+    auto self = std::static_pointer_cast<ActivityViewController>(shared_from_this());
+    auto root = std::make_shared<SheetBackground>(Screen::mainScreen().applicationFrame(), self);
     root->setBackgroundColor(Color::whiteColor());
     setView(root);
     _panel = std::make_shared<View>();
+    _panel->setBackgroundColor(Color::whiteColor());
     root->addSubview(_panel);
-    auto self = std::static_pointer_cast<ActivityViewController>(shared_from_this());
     for (const auto& activity : activities()) {
         auto button = std::make_shared<ActivityButton>(activity, self);
         _panel->addSubview(button);
@@ -158,6 +196,7 @@ void ActivityViewController::loadView()
     // A button takes its title only once it is shared.
     cancel->setTitle("Cancel", ControlStateNormal);
     cancel->titleLabel()->setFont(Font::boldSystemFontOfSize(18));
+    cancel->setBackgroundColor(Color::whiteColor());
     root->addSubview(cancel);
     _cancelButton = cancel;
     // Four to a row in a popover.
@@ -167,20 +206,34 @@ void ActivityViewController::loadView()
 
 void ActivityViewController::viewWillLayoutSubviews()
 {
-    Rect b = view()->bounds();
-    double columns = std::max(1.0, std::floor((b.width() - kMargin) / (kButtonSize + kMargin)));
+    // Presented, the sheet is two cards at the bottom of the dimmed screen;
+    // in a popover it fills the popover.
+    const bool overScreen = presentingViewController() != nullptr;
+    view()->setBackgroundColor(overScreen ? Color::colorWithWhite(0, kDimmingAlpha) : Color::whiteColor());
+    for (const auto& card : {_panel, _cancelButton})
+        card->layer()->setCornerRadius(overScreen ? kCardCornerRadius : 0);
+    const double inset = overScreen ? kCardInset : 0;
+    const Rect b = view()->bounds();
+    const Rect area = makeRect(b.minX() + inset, b.minY() + inset, b.width() - 2 * inset, b.height() - 2 * inset);
+    double columns = std::max(1.0, std::floor((area.width() - kMargin) / (kButtonSize + kMargin)));
     double rows = std::ceil(static_cast<double>(_buttons.size()) / columns);
     double panelHeight = kMargin + rows * (kButtonSize + kMargin);
-    double top = std::max(0.0, b.height() - panelHeight - kCancelHeight - kMargin);
-    _panel->setFrame(makeRect(0, top, b.width(), panelHeight));
+    const double gap = overScreen ? kCardInset : kMargin;
+    double top = std::max(area.minY(), area.maxY() - panelHeight - kCancelHeight - gap);
+    _panel->setFrame(makeRect(area.minX(), top, area.width(), panelHeight));
     for (size_t i = 0; i < _buttons.size(); ++i) {
         double column = std::fmod(static_cast<double>(i), columns);
         double row = std::floor(static_cast<double>(i) / columns);
         _buttons[i]->setFrame(makeRect(kMargin + column * (kButtonSize + kMargin),
             kMargin + row * (kButtonSize + kMargin), kButtonSize, kButtonSize));
     }
-    _cancelButton->setFrame(
-        makeRect(kMargin, b.height() - kCancelHeight - kMargin / 2, b.width() - 2 * kMargin, kCancelHeight));
+    // Over the screen Cancel is a card as wide as the grid's; in a popover a
+    // line of its own under the grid.
+    if (overScreen)
+        _cancelButton->setFrame(makeRect(area.minX(), area.maxY() - kCancelHeight, area.width(), kCancelHeight));
+    else
+        _cancelButton->setFrame(
+            makeRect(kMargin, b.maxY() - kCancelHeight - kMargin / 2, b.width() - 2 * kMargin, kCancelHeight));
 }
 
 void ActivityViewController::takeSheetAway(std::function<void()> then)

@@ -14,7 +14,8 @@ namespace plat {
 // The platform's share sheet: offers the application activities that can
 // handle its items, then the system's own (see SystemActivities) less the
 // excluded types, as buttons in a grid with a Cancel button. Presented
-// modally or in a popover. Choosing an activity prepares it, takes the
+// modally (over the screen, dimmed, which stays in sight; a touch beside
+// the sheet cancels) or in a popover. Choosing an activity prepares it, takes the
 // sheet away, then presents the activity's screen (from whoever presented
 // the sheet, or from the front of the key window when a popover showed it)
 // or performs it; when the activity finishes (its screen is dismissed

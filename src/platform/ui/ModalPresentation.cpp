@@ -59,7 +59,8 @@ void ModalPresentation::present(ViewController& requester, std::shared_ptr<ViewC
     bool covers = controller->coversPresenter();
 
     Rect target = window->bounds();
-    if (!covers) {
+    const bool overScreen = controller->_presentationStyle == ModalPresentationStyle::OverFullScreen;
+    if (!covers && !overScreen) {
         const Size preferred = controller->preferredContentSize();
         Size size = preferred.width > 0 && preferred.height > 0 ? preferred : ViewController::kFormSheetSize;
         size.width = std::min(size.width, target.width());
@@ -76,8 +77,9 @@ void ModalPresentation::present(ViewController& requester, std::shared_ptr<ViewC
 
     ++controller->_hierarchyAppearanceSuppressed;
     view->setFrame(target);
-    view->setAutoresizingMask(covers ? ViewAutoresizingFlexibleWidth | ViewAutoresizingFlexibleHeight
-                                     : ViewAutoresizingFlexibleLeftMargin | ViewAutoresizingFlexibleRightMargin
+    view->setAutoresizingMask(covers || overScreen
+            ? ViewAutoresizingFlexibleWidth | ViewAutoresizingFlexibleHeight
+            : ViewAutoresizingFlexibleLeftMargin | ViewAutoresizingFlexibleRightMargin
                 | ViewAutoresizingFlexibleTopMargin | ViewAutoresizingFlexibleBottomMargin);
     if (controller->_dimmingView)
         window->addSubview(controller->_dimmingView);

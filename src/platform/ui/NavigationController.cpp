@@ -84,10 +84,16 @@ void NavigationController::loadView()
             controller->didMoveToParentViewController(this);
         }
     }
-    if (auto top = topViewController())
-        container->addSubview(top->view());
     container->addSubview(_navigationBar);
     container->addSubview(_toolbar);
+    // Loading the top's view may push another controller (a screen that
+    // opens on a deeper page): that push places its own view, and the one
+    // that loaded stays out of sight beneath it in the stack.
+    if (auto top = topViewController()) {
+        auto topView = top->view();
+        if (topViewController() == top)
+            container->insertSubviewBelowSubview(topView, *_navigationBar);
+    }
     updateBars();
 }
 

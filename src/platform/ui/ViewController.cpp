@@ -273,6 +273,8 @@ void ViewController::presentViewController(
 
 bool ViewController::coversPresenter() const
 {
+    if (_presentationStyle == ModalPresentationStyle::OverFullScreen)
+        return false;
     bool sheet = _presentationStyle == ModalPresentationStyle::FormSheet
         || _presentationStyle == ModalPresentationStyle::PageSheet;
     return !(sheet && Device::currentDevice().isTablet());

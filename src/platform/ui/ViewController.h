@@ -24,7 +24,16 @@ class ViewHierarchy;
 
 // How a presented controller covers its presenter, with the platform's
 // numbers. A phone shows sheets full screen, as the platform adapts them.
-enum class ModalPresentationStyle : int { FullScreen = 0, PageSheet = 1, FormSheet = 2, CurrentContext = 3 };
+// Over full screen, the presented view fills the screen and the presenter's
+// stays in the window beneath it (whatever the presented view does not
+// paint shows it).
+enum class ModalPresentationStyle : int {
+    FullScreen = 0,
+    PageSheet = 1,
+    FormSheet = 2,
+    CurrentContext = 3,
+    OverFullScreen = 5
+};
 enum class ModalTransitionStyle : int { CoverVertical = 0, FlipHorizontal = 1, CrossDissolve = 2, PartialCurl = 3 };
 
 // What the platform's layout guides measure: how far the bars above (the

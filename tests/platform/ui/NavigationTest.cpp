@@ -325,3 +325,41 @@ TEST_F(Navigation, APushDuringAnotherSlideEndsWhenItsOwnSlideEnds)
     EXPECT_EQ(log, (Log {"third didAppear", "second didDisappear", "third didMove parent"}));
     EXPECT_TRUE(third->isVisible());
 }
+
+namespace {
+
+// A screen that opens on a deeper page: it pushes that page as its view loads.
+class OpensDeeper : public Screen {
+public:
+    OpensDeeper(Log& log, std::shared_ptr<plat::ViewController> deeper)
+        : Screen("opener", log)
+        , _deeper(std::move(deeper))
+    {
+    }
+    void viewDidLoad() override
+    {
+        Screen::viewDidLoad();
+        navigationController()->pushViewController(_deeper, /*animated=*/false);
+    }
+
+private:
+    std::shared_ptr<plat::ViewController> _deeper;
+};
+
+}  // namespace
+
+TEST_F(Navigation, APushWhileTheRootLoadsShowsOnlyThePushedScreen)
+{
+    auto deeper = std::make_shared<Screen>("deeper", log);
+    auto opener = std::make_shared<OpensDeeper>(log, deeper);
+    auto navigation = std::make_shared<plat::NavigationController>(opener);
+    window->setRootViewController(navigation);
+    window->makeKeyAndVisible();
+    driver.wait(0);
+    EXPECT_EQ(navigation->topViewController(), deeper);
+    EXPECT_EQ(deeper->view()->superview(), navigation->view());
+    EXPECT_EQ(opener->view()->superview(), nullptr) << "the opener's page stays out of sight beneath";
+    EXPECT_TRUE(deeper->isVisible());
+    EXPECT_EQ(deeper->view()->frame(), plat::makeRect(0, 64, 568, 256)) << "between the bars";
+    EXPECT_EQ(navigation->navigationBar()->backItem()->title(), "opener");
+}

@@ -12,6 +12,7 @@
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/PopoverController.h"
 #include "platform/ui/Toolbar.h"
+#include "platform/ui/ViewRendering.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/testing/TabletToolbarScene.h"
 #include "platform/ui/testing/UIDriver.h"
@@ -157,6 +158,34 @@ TEST_F(Sharing, CancelReportsNoActivity)
     ASSERT_TRUE(driver.tap("Cancel"));
     driver.wait(1);
     EXPECT_EQ(log, (Log {"done none"}));
+}
+
+TEST_F(Sharing, PresentedTheSheetLiesOverTheDimmedScreenAndATouchBesideItCancels)
+{
+    showRoot();
+    root->view()->setBackgroundColor(plat::Color::colorWithRed(1, 0, 0, 1));
+    auto sheet = makeSheet({std::string("project-3")});
+    root->presentViewController(sheet, /*animated=*/true, nullptr);
+    driver.wait(1);
+    EXPECT_EQ(root->view()->window(), window) << "the screen stays beneath the sheet";
+    auto screen = plat::snapshotWindow(*window, 1);
+    ASSERT_NE(screen, nullptr);
+    // Above the sheet's cards: the red screen dimmed to 60 %.
+    const auto above = plat::test::pixelAt(*screen, 284, 40);
+    EXPECT_NEAR(above[0], 153, 3);
+    EXPECT_NEAR(above[1], 0, 3);
+    ASSERT_TRUE(driver.tap("Dropbox"));  // an activity still works from the card
+    driver.wait(1);
+    EXPECT_EQ(log, (Log {"prepare project-3", "perform", "done UIActivityTypeShareToDropBox completed"}));
+
+    log.clear();
+    auto second = makeSheet({std::string("project-4")});
+    root->presentViewController(second, /*animated=*/false, nullptr);
+    driver.wait(0);
+    driver.tapAt({284, 40});
+    driver.wait(1);
+    EXPECT_EQ(log, (Log {"done none"}));
+    EXPECT_EQ(root->presentedViewController(), nullptr);
 }
 
 TEST_F(Sharing, InAPopoverCopyPutsThePictureOnThePasteboard)
