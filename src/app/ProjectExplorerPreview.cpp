@@ -154,17 +154,11 @@ void ProjectExplorer::finishExport(MovieRenderer& renderer, const std::shared_pt
 {
     const int64_t status = renderer.status();
     if (status == kStatusFailed) {
-        // The screen stays with the reason until the person closes it: nothing is left to cancel.
+        // The screen stays with the reason until the person cancels it: its Cancel closes it.
         if (screen && screen == _renderProgressViewController) {
             auto error = renderer.error();
-            std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
-            std::weak_ptr<RenderProgressViewController> weakScreen = screen;
-            screen->showFinished(
-                failureText(error ? *error : plat::Error("Render", status, plat::localized("The export failed."))),
-                RenderProgressViewController::Outcome::Failed, [weakSelf, weakScreen] {
-                    if (auto owner = weakSelf.lock())
-                        owner->closeRenderProgressScreen(weakScreen.lock());
-                });
+            screen->showFailed(
+                failureText(error ? *error : plat::Error("Render", status, plat::localized("The export failed."))));
         }
         return;
     }
