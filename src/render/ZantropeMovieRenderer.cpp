@@ -39,6 +39,7 @@ constexpr const char* kVideoQueueLabel = "assetVideoWriterQueue";
 constexpr const char* kUHDPreset = "AVAssetExportPreset3840x2160";
 constexpr const char* kMovieExtension = "mov";
 constexpr const char* kAppendFailedMessage = "Error while appending sample buffer.";
+constexpr const char* kMovieNotWrittenMessage = "The movie could not be written.";
 constexpr int kTrackCount = 3;
 
 struct SizeEstimate {
@@ -232,8 +233,13 @@ void ZantropeMovieRenderer::renderMovie()
 
 void ZantropeMovieRenderer::failWithWriterError(const std::optional<plat::Error>& writerError)
 {
-    std::string message = writerError ? writerError->localizedDescription() : plat::localized(kAppendFailedMessage);
-    fail(plat::Error(kWriterErrorDomain, kWriterErrorCode, message));
+    if (!writerError) {
+        fail(plat::Error(kWriterErrorDomain, kWriterErrorCode, plat::localized(kAppendFailedMessage)));
+        return;
+    }
+    // The writer names the movie's temporary file: the log keeps it, the person gets the system's reason.
+    plat::log("movie: {}", writerError->localizedDescription());
+    fail(writeError(kWriterErrorDomain, kWriterErrorCode, plat::localized(kMovieNotWrittenMessage), writerError));
 }
 
 bool ZantropeMovieRenderer::openWriterAt(const plat::URL& url, plat::Size frameSize)
