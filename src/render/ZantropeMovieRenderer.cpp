@@ -407,6 +407,9 @@ void ZantropeMovieRenderer::writePictures()
     }
     while (true) {
         auto picture = imageProducer().getImageForRenderingAtIndex(_frameCounter, _frameSize);
+        // The frame stays in the film, black, so that the sound keeps its place.
+        if (!picture)
+            noteUnreadableFrame(_frameCounter);
         setProgress(_totalFrames < 1 ? 0.0f : static_cast<float>(_frameCounter) / static_cast<float>(_totalFrames));
         picture = applyPostRenderStep(std::move(picture), _frameCounter);
         auto buffer = pixelBufferFromCGImage(picture.get());
@@ -541,12 +544,20 @@ void ZantropeMovieRenderer::finishWriting()
         [self = std::static_pointer_cast<ZantropeMovieRenderer>(shared_from_this())] {
             if (auto metadata = self->project()->getMetaData()) {
                 metadata->set("RecordNeedsRendering", false);
-                // The movie is there all the same; the next look at the project renders it again.
-                if (auto saved = self->project()->saveMetaDataToDisk(); !saved.ok())
+                // The movie is there all the same; a project read again from its folder renders it again.
+                if (auto saved = self->project()->saveMetaDataToDisk(); !saved.ok()) {
                     plat::log("movie: cannot note the finished movie: {}", saved.error().localizedDescription());
+                    self->_noteError = saved.error();
+                }
             }
             self->finishExport(CompletionThread::CallingThread);
         });
+}
+
+std::optional<plat::Error> ZantropeMovieRenderer::noteError() const
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    return _noteError;
 }
 
 void ZantropeMovieRenderer::removeUnfinishedMovie()

@@ -21,6 +21,7 @@
 #include "render/MovieExportType.h"
 #include "render/MovieRenderer.h"
 #include "render/RenderProgressViewController.h"
+#include "support/DamagedFiles.h"
 #include "support/Pixels.h"
 #include "support/RunLoopWaiting.h"
 #include "uikit/QVMovieView.h"
@@ -189,6 +190,30 @@ TEST_F(ExplorerExport, AFailedRenderKeepsTheScreenWithTheReason)
     driver.wait(1);
     EXPECT_FALSE(explorer()->presentedViewController());
     EXPECT_FALSE(progressScreen());
+}
+
+TEST_F(ExplorerExport, DamagedPicturesAreNamedWhenTheRenderEndsAndTheMovieStillPlays)
+{
+    auto project = explorer()->selectedProject();
+    const std::pair<int64_t, void (*)(const std::string&)> damages[]
+        = {{1, plat::test::writeRandomBytes}, {3, plat::test::cutInHalf}};
+    for (const auto& [index, damage] : damages) {
+        const std::string id = *project->getFrameList().getFrameIDAtIndex(index);
+        for (const char* kind : {"frame-", "preview-", "thumb-"})
+            damage(plat::appendingPathComponent(*project->getProjectPath(), kind + id + ".jpg"));
+    }
+    ASSERT_TRUE(driver.tap("Play"));
+    (void)waitForAlert();
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Ok"));
+    EXPECT_EQ(waitForAlert([](const plat::AlertView& alert) { return alert.title() != "Render Movie"; }),
+        "Some frames could not be read.\nThe pictures of frames 2 and 4 are damaged or missing. The export was made "
+        "without them.");
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("OK"));
+    ASSERT_TRUE(waitUntil([&] {
+        return std::dynamic_pointer_cast<zt::QVMovieView>(explorer()->presentedViewController()) != nullptr;
+    })) << "the movie is made and plays";
 }
 
 }  // namespace
