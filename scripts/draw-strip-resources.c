@@ -22,6 +22,49 @@ static int draw_thumb_empty(const char* path)
     return finish(surface, cr, path);
 }
 
+/* A frame whose picture cannot be read: the empty slot's ground with a
+ * cracked picture in amber, so that it is not taken for an empty slot. */
+static int draw_thumb_unreadable(const char* path)
+{
+    const int width = 272, height = 153;
+    cairo_surface_t* surface;
+    cairo_t* cr = begin(&surface, width, height);
+    cairo_set_source_rgb(cr, 0.10, 0.10, 0.11);
+    cairo_paint(cr);
+    const double amber[3] = {1.0, 0.72, 0.22};
+    cairo_set_source_rgba(cr, amber[0], amber[1], amber[2], 0.55);
+    cairo_set_line_width(cr, 3);
+    rounded_rectangle(cr, 8.5, 8.5, width - 17, height - 17, 10);
+    cairo_stroke(cr);
+    /* The picture: a frame with a sun and two hills, 112 x 76, centred. */
+    const double x = (width - 112) / 2.0, y = (height - 76) / 2.0;
+    cairo_set_source_rgb(cr, amber[0], amber[1], amber[2]);
+    cairo_set_line_width(cr, 6);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    rounded_rectangle(cr, x, y, 112, 76, 8);
+    cairo_stroke(cr);
+    cairo_arc(cr, x + 30, y + 24, 9, 0, 2 * M_PI);
+    cairo_fill(cr);
+    cairo_move_to(cr, x + 8, y + 68);
+    cairo_line_to(cr, x + 42, y + 34);
+    cairo_line_to(cr, x + 64, y + 56);
+    cairo_line_to(cr, x + 78, y + 42);
+    cairo_line_to(cr, x + 104, y + 68);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    /* The crack, in the ground's colour, through the whole picture. */
+    cairo_set_source_rgb(cr, 0.10, 0.10, 0.11);
+    cairo_set_line_width(cr, 7);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_move_to(cr, x + 70, y - 6);
+    cairo_line_to(cr, x + 56, y + 22);
+    cairo_line_to(cr, x + 72, y + 40);
+    cairo_line_to(cr, x + 54, y + 60);
+    cairo_line_to(cr, x + 62, y + 82);
+    cairo_stroke(cr);
+    return finish(surface, cr, path);
+}
+
 /* Frame-menu icons: white shapes on transparent, drawn as template pictures
  * (the menu tints them). The 80-point canvas matches the item's picture
  * button; the shape keeps to the upper part, above the item's title. */
@@ -177,6 +220,7 @@ int main(int argc, char** argv)
     int failures = 0;
 #define OUT(name) (snprintf(path, sizeof path, "%s/%s", argv[1], name), path)
     failures += draw_thumb_empty(OUT("thumb_empty.png"));
+    failures += draw_thumb_unreadable(OUT("thumb_unreadable.png"));
     failures += draw_menu_icon(OUT("thumbmenu_icon_capture.png"), MENU_CAPTURE);
     failures += draw_menu_icon(OUT("thumbmenu_icon_hold.png"), MENU_HOLD);
     failures += draw_menu_icon(OUT("thumbmenu_icon_select_between.png"), MENU_SELECT);

@@ -1,7 +1,9 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -184,7 +186,16 @@ private:
     void startExport(std::shared_ptr<MovieExportType> type, AfterExport afterExport, ShareHandOff handOff);
     void finishExport(MovieRenderer& renderer, const std::shared_ptr<RenderProgressViewController>& screen,
         AfterExport afterExport, ShareHandOff handOff);
+    // An alert naming the frames whose pictures the export could not read, then then (at once when none).
+    static void tellUnreadableFrames(const MovieRenderer& renderer, std::function<void()> then);
+    // After a finished (or cancelled) export: the share target, or the screen closed and afterExport.
+    void continueAfterExport(int64_t status, const std::shared_ptr<MovieRenderer>& renderer,
+        const std::shared_ptr<RenderProgressViewController>& screen, AfterExport afterExport, ShareHandOff handOff);
     void closeRenderProgressScreen(const std::shared_ptr<RenderProgressViewController>& screen);
+    // A preview whose project could not note it: told why, kept for this
+    // screen's Play, then played.
+    void keepUnnotedMovie(const std::string& projectPath, MovieRenderer& renderer, const plat::Error& why);
+    std::optional<plat::URL> unnotedPreparedMovie(const MovieExportType& type);
     void finishDuplicate(const std::shared_ptr<ProjectModel>& source, const plat::Result<std::string>& copied,
         const std::shared_ptr<Hudy>& display);
     static std::string shownNameOf(ProjectModel& project);
@@ -214,6 +225,9 @@ private:
     std::shared_ptr<MovieRenderer> _movieRenderer;
     std::shared_ptr<RenderProgressViewController> _renderProgressViewController;
     std::shared_ptr<QVNavigationController> _renderProgressNavigation;
+    // Previews rendered on this screen whose projects could not note them,
+    // by project folder: their renderers still know them as prepared.
+    std::map<std::string, std::shared_ptr<MovieRenderer>> _unnotedMovies;
     std::weak_ptr<MainViewControllerDelegate> _delegate;
     std::shared_ptr<plat::PopoverController> _popover;
     std::shared_ptr<HelpManager> _helpManager;

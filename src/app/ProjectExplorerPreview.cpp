@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "app/ProjectExplorer.h"
+#include "app/UnreadableFramesMessage.h"
 #include "document/FailureAlerts.h"
+#include "document/FailureReason.h"
 #include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -58,7 +60,10 @@ void ProjectExplorer::actionPlay()
     auto renderer = MovieRendererSources(_selectedProject).getRendererForUTI(type->UTI());
     if (!renderer)
         return;
-    if (auto movie = renderer->getPreparedMovieForExportType(*type)) {
+    auto movie = renderer->getPreparedMovieForExportType(*type);
+    if (!movie)
+        movie = unnotedPreparedMovie(*type);
+    if (movie) {
         playVideoInMovieView(*movie);
         return;
     }
@@ -79,13 +84,48 @@ void ProjectExplorer::actionPlay()
 void ProjectExplorer::prepareMovieWithResolution(plat::Size size)
 {
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
-    prepareExportWithType(previewExportType(size), [weakSelf](MovieRenderer&) {
+    const std::optional<std::string> projectPath = _selectedProject ? _selectedProject->getProjectPath() : std::nullopt;
+    prepareExportWithType(previewExportType(size), [weakSelf, projectPath](MovieRenderer& renderer) {
+        auto self = weakSelf.lock();
+        if (!self)
+            return;
+        if (auto unnoted = renderer.noteError(); unnoted && projectPath) {
+            self->keepUnnotedMovie(*projectPath, renderer, *unnoted);
+            return;
+        }
         // Now the prepared movie is there: played without asking.
         plat::DispatchQueue::mainQueue().async([weakSelf] {
-            if (auto self = weakSelf.lock())
-                self->actionPlay();
+            if (auto owner = weakSelf.lock())
+                owner->actionPlay();
         });
     });
+}
+
+void ProjectExplorer::keepUnnotedMovie(const std::string& projectPath, MovieRenderer& renderer, const plat::Error& why)
+{
+    // The project read again from its folder still asks for a render: the
+    // renderer, whose project noted the movie in memory, answers for it.
+    _unnotedMovies[projectPath] = renderer.shared_from_this();
+    std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
+    auto alert = std::make_shared<AlertView>(plat::localized("The movie could not be noted in the project."),
+        failureReason(why) + " " + plat::localized("It plays now, but it will have to be rendered again."));
+    alert->addButtonWithTitle(plat::localized("OK"), [weakSelf](AlertView&, int64_t) {
+        if (auto self = weakSelf.lock())
+            self->actionPlay();
+    });
+    alert->show();
+}
+
+std::optional<plat::URL> ProjectExplorer::unnotedPreparedMovie(const MovieExportType& type)
+{
+    const auto projectPath = _selectedProject ? _selectedProject->getProjectPath() : std::nullopt;
+    auto kept = projectPath ? _unnotedMovies.find(*projectPath) : _unnotedMovies.end();
+    if (kept == _unnotedMovies.end())
+        return std::nullopt;
+    auto movie = kept->second->getPreparedMovieForExportType(type);
+    if (!movie)
+        _unnotedMovies.erase(kept);
+    return movie;
 }
 
 void ProjectExplorer::prepareExportWithType(std::shared_ptr<MovieExportType> type, AfterExport afterExport)
@@ -154,45 +194,70 @@ void ProjectExplorer::finishExport(MovieRenderer& renderer, const std::shared_pt
 {
     const int64_t status = renderer.status();
     if (status == kStatusFailed) {
-        // The screen stays with the reason until the person closes it: nothing is left to cancel.
+        // The screen stays with the reason until the person cancels it: its Cancel closes it.
         if (screen && screen == _renderProgressViewController) {
             auto error = renderer.error();
-            std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
-            std::weak_ptr<RenderProgressViewController> weakScreen = screen;
-            screen->showFinished(
-                failureText(error ? *error : plat::Error("Render", status, plat::localized("The export failed."))),
-                RenderProgressViewController::Outcome::Failed, [weakSelf, weakScreen] {
-                    if (auto owner = weakSelf.lock())
-                        owner->closeRenderProgressScreen(weakScreen.lock());
-                });
+            screen->showFailed(
+                failureText(error ? *error : plat::Error("Render", status, plat::localized("The export failed."))));
         }
         return;
     }
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
     auto keptRenderer = renderer.shared_from_this();
-    plat::DispatchQueue::mainQueue().async(
-        [weakSelf, screen, status, keptRenderer, afterExport = std::move(afterExport),
-            handOff = std::move(handOff)]() mutable {
-            auto self = weakSelf.lock();
-            // A cancelled preparation took its screen away: nothing more.
-            if (!self || !screen || screen != self->_renderProgressViewController)
-                return;
-            if (status == kStatusFinished && handOff) {
-                // The share target works on under the same screen, which it closes.
-                handOff(*keptRenderer, screen, [weakSelf, screen] {
-                    if (auto owner = weakSelf.lock())
-                        owner->closeRenderProgressScreen(screen);
-                });
-                return;
-            }
-            self->_renderProgressNavigation->dismissViewControllerAnimated(
-                /*animated=*/true, [status, keptRenderer, afterExport = std::move(afterExport)] {
-                    if (status == kStatusFinished && afterExport)
-                        afterExport(*keptRenderer);
-                });
-            self->_renderProgressViewController.reset();
-            self->_renderProgressNavigation.reset();
+    plat::DispatchQueue::mainQueue().async([weakSelf, screen, status, keptRenderer,
+                                               afterExport = std::move(afterExport),
+                                               handOff = std::move(handOff)]() mutable {
+        auto self = weakSelf.lock();
+        // A cancelled preparation took its screen away: nothing more.
+        if (!self || !screen || screen != self->_renderProgressViewController)
+            return;
+        // The rest waits until the person has read which frames the export left out.
+        std::function<void()> goOn = [weakSelf, status, keptRenderer, screen, afterExport = std::move(afterExport),
+                                         handOff = std::move(handOff)]() mutable {
+            auto owner = weakSelf.lock();
+            if (owner && screen == owner->_renderProgressViewController)
+                owner->continueAfterExport(status, keptRenderer, screen, std::move(afterExport), std::move(handOff));
+        };
+        if (status == kStatusFinished)
+            tellUnreadableFrames(*keptRenderer, std::move(goOn));
+        else
+            goOn();
+    });
+}
+
+void ProjectExplorer::tellUnreadableFrames(const MovieRenderer& renderer, std::function<void()> then)
+{
+    const auto unreadable = renderer.unreadableFrames();
+    if (unreadable.empty()) {
+        then();
+        return;
+    }
+    // Told once, over the screen of the render that met them.
+    auto alert = std::make_shared<AlertView>(
+        plat::localized("Some frames could not be read."), unreadableFramesMessage(unreadable));
+    alert->addButtonWithTitle(plat::localized("OK"), [then = std::move(then)](AlertView&, int64_t) { then(); });
+    alert->show();
+}
+
+void ProjectExplorer::continueAfterExport(int64_t status, const std::shared_ptr<MovieRenderer>& renderer,
+    const std::shared_ptr<RenderProgressViewController>& screen, AfterExport afterExport, ShareHandOff handOff)
+{
+    std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
+    if (status == kStatusFinished && handOff) {
+        // The share target works on under the same screen, which it closes.
+        handOff(*renderer, screen, [weakSelf, screen] {
+            if (auto owner = weakSelf.lock())
+                owner->closeRenderProgressScreen(screen);
         });
+        return;
+    }
+    _renderProgressNavigation->dismissViewControllerAnimated(
+        /*animated=*/true, [status, renderer, afterExport = std::move(afterExport)] {
+            if (status == kStatusFinished && afterExport)
+                afterExport(*renderer);
+        });
+    _renderProgressViewController.reset();
+    _renderProgressNavigation.reset();
 }
 
 void ProjectExplorer::closeRenderProgressScreen(const std::shared_ptr<RenderProgressViewController>& screen)

@@ -10,6 +10,7 @@
 #include "editor/FrameEditDelegate.h"
 #include "editor/MediaSelectionViewController.h"
 #include "editor/PreviewPlayer.h"
+#include "editor/UnreadablePictureNote.h"
 #include "painter/PainterViewController.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Geometry.h"
@@ -226,7 +227,9 @@ public:
     void currentFrameUpdate(int64_t index) override;
     void userStartScrolling() override;
     void timeLineNeedsUpdate() override;
-    void didLoadFullResolutionImageForFrameAtIndex(int64_t) override { }
+    void didLoadFullResolutionImageForFrameAtIndex(int64_t index) override;
+    // The note over the picture when the current frame's picture cannot be read (none until one was met).
+    const std::shared_ptr<plat::Label>& unreadablePictureNote() const { return _unreadablePictureNote.label(); }
 
     // Preview.
     void actionPlayPreview();
@@ -353,6 +356,8 @@ private:
     void makeNavigators();
     void makeAudioAndPreview();
     void setUpEmptyHint();
+    // Says so over the picture when it shows nothing for a frame that has a picture.
+    void updateUnreadablePictureNote(int64_t index);
     void attachSingleTap();
     int64_t frameToShowOnAppearance();
     // The ten (withJumps) or eight toolbar buttons on or off.
@@ -394,6 +399,7 @@ private:
     int32_t _currentFrameEditorState = kZoomedIn;
     int32_t _oldFrameEditorState = kZoomedIn;
     int64_t _currentFrame = 0;
+    UnreadablePictureNote _unreadablePictureNote;
     bool _timeLineNeedsUpdate = false;
     bool _isHelpShownThisTime = false;
     std::shared_ptr<plat::NavigationController> _outlineNavigationController;

@@ -2,6 +2,7 @@
 // of the strip and the timeline, preview playback, and the zoomed
 // presentation of single-frame editors (the crop editor, the painter).
 #include "capture/CaptureViewController.h"
+#include "document/Frame.h"
 #include "document/FrameList.h"
 #include "document/ImageProducer.h"
 #include "document/ProjectModel.h"
@@ -99,6 +100,23 @@ void FrameEditorViewController::currentFrameUpdate(int64_t index)
     }
     if (_outlets.viewFade)
         _outlets.viewFade->setAlpha(imageProducer().calculateAlphaForFadeforFrameAtIndex(index));
+    updateUnreadablePictureNote(index);
+}
+
+void FrameEditorViewController::didLoadFullResolutionImageForFrameAtIndex(int64_t index)
+{
+    // The full picture may show where the preview could not be read.
+    if (index == _currentFrame)
+        updateUnreadablePictureNote(index);
+}
+
+void FrameEditorViewController::updateUnreadablePictureNote(int64_t index)
+{
+    auto picture = framePictureView();
+    auto frame = frameList().getFrameAtIndex(index);
+    // The strip and the timeline have just put the frame's picture there; only the placeholder has none.
+    const bool unreadable = picture && frame && frame->type() != FrameTypeCapturePlaceholder && !picture->image();
+    _unreadablePictureNote.update(picture, unreadable);
 }
 
 void FrameEditorViewController::userStartScrolling()

@@ -150,10 +150,8 @@ void PlayerViewController::fillItemView(plat::View& item, int64_t index)
     for (const auto& part : std::vector<std::shared_ptr<plat::View>>(item.subviews())) {
         switch (part->tag()) {
         case detail::kThumbnailTag:
-            if (auto thumbnail = std::dynamic_pointer_cast<plat::ImageView>(part)) {
-                auto picture = _imageProducer->getThumbnailImageForFrameAtIndex(index);
-                thumbnail->setImage(picture ? picture : plat::Image::imageNamed("thumb_empty.png"));
-            }
+            if (auto thumbnail = std::dynamic_pointer_cast<plat::ImageView>(part))
+                detail::showFrameTile(*thumbnail, detail::frameTileAtIndex(*_imageProducer, index));
             break;
         case detail::kSelectionTag:
             part->setHidden(true);

@@ -5,6 +5,9 @@
 
 #include "document/AudioClip.h"
 #include "document/FrameList.h"
+#include "document/ImageProducer.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/graphics/Image.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
@@ -94,6 +97,21 @@ HoldPosition holdPositionAtIndex(const FrameList& list, int64_t index)
     if (before)
         return HoldPosition::End;
     return HoldPosition::None;
+}
+
+FrameTile frameTileAtIndex(ImageProducer& producer, int64_t index)
+{
+    // Every entry has a thumbnail (the capture placeholder's is the camera's):
+    // none means its file is damaged or gone.
+    if (auto picture = producer.getThumbnailImageForFrameAtIndex(index))
+        return {std::move(picture), false};
+    return {plat::Image::imageNamed("thumb_unreadable.png"), true};
+}
+
+void showFrameTile(plat::ImageView& view, const FrameTile& tile)
+{
+    view.setImage(tile.picture);
+    view.setAccessibilityLabel(tile.isUnreadable ? plat::localized("Picture cannot be read") : std::string());
 }
 
 std::shared_ptr<plat::View> makeItemContainer(const StripItemGeometry& geometry)

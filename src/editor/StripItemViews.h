@@ -6,6 +6,7 @@
 #include "platform/foundation/Geometry.h"
 
 namespace plat {
+class Image;
 class ImageView;
 class View;
 }  // namespace plat
@@ -13,6 +14,7 @@ class View;
 namespace zt {
 class AudioClip;
 class FrameList;
+class ImageProducer;
 
 namespace detail {
 
@@ -46,6 +48,17 @@ struct StripItemGeometry {
 enum class HoldPosition { None, Start, Middle, End };
 // Where the entry stands in its run of equal FRAME_IDs.
 HoldPosition holdPositionAtIndex(const FrameList& list, int64_t index);
+
+// What a tile of the strip or the timeline shows for the frame at index:
+// its thumbnail, or (for a frame whose thumbnail cannot be read) a cracked
+// picture, not to be taken for an empty slot, and a label saying so.
+struct FrameTile {
+    std::shared_ptr<plat::Image> picture;
+    bool isUnreadable = false;
+};
+FrameTile frameTileAtIndex(ImageProducer& producer, int64_t index);
+// Shows the tile in the view, its label included.
+void showFrameTile(plat::ImageView& view, const FrameTile& tile);
 
 std::shared_ptr<plat::View> makeItemContainer(const StripItemGeometry& geometry);
 std::shared_ptr<plat::ImageView> makeThumbnailView(const StripItemGeometry& geometry);

@@ -7,6 +7,7 @@
 #include "document/ImageProducer.h"
 #include "document/ProjectModel.h"
 #include "editor/FrameEditDelegate.h"
+#include "editor/StripItemViews.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
@@ -108,7 +109,7 @@ void TimelineViewController::updateClip()
             tile->setContentMode(plat::ContentMode::ScaleAspectFill);
             tile->setClipsToBounds(true);
             const auto frameIndex = static_cast<int64_t>(step * static_cast<float>(i));
-            tile->setImage(_imageProducer->getThumbnailImageForFrameAtIndex(frameIndex));
+            detail::showFrameTile(*tile, detail::frameTileAtIndex(*_imageProducer, frameIndex));
             _outlets.viewClip->addSubview(tile);
             _tiles.push_back(std::move(tile));
         }

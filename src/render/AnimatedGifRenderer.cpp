@@ -99,6 +99,8 @@ void AnimatedGifRenderer::renderMovie()
         if (auto picture = _imageProducer->getImageForRenderingAtIndex(index, kGifSize)) {
             destination->addImage(std::move(picture), pictureProperties);
             ++added;
+        } else {
+            noteUnreadableFrame(index);
         }
         setProgress(static_cast<float>(k) / static_cast<float>(_totalFrames));
         if (status() == MovieRendererStatusCancelled)

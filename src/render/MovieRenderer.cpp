@@ -135,6 +135,7 @@ void MovieRenderer::beginExport(std::shared_ptr<MovieExportType> type, std::func
     _exportType = std::move(type);
     _completionHandler = std::move(completionHandler);
     _snapshot = std::move(snapshot);
+    _unreadableFrames.clear();
     _completionPending = true;
     // Rendering from here on, so that a cancel before the work begins is not lost.
     _status = MovieRendererStatusRendering;
@@ -216,6 +217,30 @@ void MovieRenderer::fail(plat::Error error)
 {
     setError(std::move(error));
     setStatus(MovieRendererStatusFailed);
+}
+
+void MovieRenderer::noteUnreadableFrame(int64_t renderIndex)
+{
+    plat::log("render: the picture of movie frame {} cannot be read", renderIndex + 1);
+    std::lock_guard lock(_lock);
+    _unreadableFrames.push_back(renderIndex + 1);
+}
+
+std::vector<int64_t> MovieRenderer::unreadableFrames() const
+{
+    std::vector<int64_t> positions;
+    {
+        std::lock_guard lock(_lock);
+        positions = _unreadableFrames;
+    }
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    return positions;
+}
+
+std::optional<plat::Error> MovieRenderer::noteError() const
+{
+    return std::nullopt;
 }
 
 plat::Error MovieRenderer::writeError(

@@ -88,6 +88,12 @@ public:
     int64_t status() const { return _status.load(); }
     float progress() const { return _progress.load(); }
     std::optional<plat::Error> error() const;
+    // The frames of the last export whose pictures could not be read (so the
+    // export shows none of them), by their position in the film from 1, ascending.
+    std::vector<int64_t> unreadableFrames() const;
+    // Why the project could not note the movie the last export finished; the
+    // movie is whole all the same. None in the base.
+    virtual std::optional<plat::Error> noteError() const;
     std::optional<plat::URL> exportURL() const;
     void setExportURL(std::optional<plat::URL> url);
 
@@ -99,6 +105,8 @@ protected:
     void setError(plat::Error error);
     // Status 4 with the error.
     void fail(plat::Error error);
+    // The picture of the frame at the render index could not be read. Any thread.
+    void noteUnreadableFrame(int64_t renderIndex);
     // The error of an export that could not be written: the message, with
     // the system's reason added when the failure has one ("No space left on
     // device."), and the failure kept beneath it.
@@ -129,6 +137,7 @@ private:
     std::atomic<bool> _completionPending {false};
     mutable std::mutex _lock;
     std::optional<plat::Error> _error;  // guarded by _lock
+    std::vector<int64_t> _unreadableFrames;  // guarded by _lock
     std::optional<plat::URL> _exportURL;  // guarded by _lock
     std::shared_ptr<MovieExportType> _exportType;  // guarded by _lock
     std::function<void()> _completionHandler;  // guarded by _lock

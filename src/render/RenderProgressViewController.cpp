@@ -292,15 +292,21 @@ void RenderProgressViewController::showFinished(const std::string& text, Outcome
         setProgress(1);
         showInfo(text);
     } else {
-        // Nothing was made: a bar that stopped short would say something still runs.
-        _finishedWithoutResult = true;
-        if (_progressBar)
-            _progressBar->setHidden(true);
-        showError(text);
+        showFailed(text);
     }
     // Nothing is left to cancel.
     setCancelHandler(nullptr);
     setDoneHandler(std::move(done));
+}
+
+void RenderProgressViewController::showFailed(const std::string& text)
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    // Nothing was made: a bar that stopped short would say something still runs.
+    _finishedWithoutResult = true;
+    if (_progressBar)
+        _progressBar->setHidden(true);
+    showError(text);
 }
 
 void RenderProgressViewController::showText(const std::string& text, const plat::Color& color)

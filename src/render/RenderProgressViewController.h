@@ -42,6 +42,9 @@ public:
     void showInfo(const std::string& text);
     void showError(const std::string& text);
     void showText(const std::string& text, const plat::Color& color);
+    // The work failed: the text in the error colour and no bar; the buttons
+    // stay as they are (a Cancel given before still closes the screen).
+    void showFailed(const std::string& text);
     enum class Outcome { Succeeded, Failed };
     // The work is over: the text tells how it ended (a failure without the
     // bar), and the only button is Done, which runs done.

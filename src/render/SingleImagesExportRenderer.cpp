@@ -122,6 +122,8 @@ void SingleImagesExportRenderer::renderMovie()
                 return;
             }
             ++written;
+        } else {
+            noteUnreadableFrame(i);
         }
         if (status() == MovieRendererStatusCancelled) {
             discardPictures();

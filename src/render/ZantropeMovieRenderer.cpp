@@ -39,6 +39,7 @@ constexpr const char* kVideoQueueLabel = "assetVideoWriterQueue";
 constexpr const char* kUHDPreset = "AVAssetExportPreset3840x2160";
 constexpr const char* kMovieExtension = "mov";
 constexpr const char* kAppendFailedMessage = "Error while appending sample buffer.";
+constexpr const char* kMovieNotWrittenMessage = "The movie could not be written.";
 constexpr int kTrackCount = 3;
 
 struct SizeEstimate {
@@ -232,8 +233,13 @@ void ZantropeMovieRenderer::renderMovie()
 
 void ZantropeMovieRenderer::failWithWriterError(const std::optional<plat::Error>& writerError)
 {
-    std::string message = writerError ? writerError->localizedDescription() : plat::localized(kAppendFailedMessage);
-    fail(plat::Error(kWriterErrorDomain, kWriterErrorCode, message));
+    if (!writerError) {
+        fail(plat::Error(kWriterErrorDomain, kWriterErrorCode, plat::localized(kAppendFailedMessage)));
+        return;
+    }
+    // The writer names the movie's temporary file: the log keeps it, the person gets the system's reason.
+    plat::log("movie: {}", writerError->localizedDescription());
+    fail(writeError(kWriterErrorDomain, kWriterErrorCode, plat::localized(kMovieNotWrittenMessage), writerError));
 }
 
 bool ZantropeMovieRenderer::openWriterAt(const plat::URL& url, plat::Size frameSize)
@@ -401,6 +407,9 @@ void ZantropeMovieRenderer::writePictures()
     }
     while (true) {
         auto picture = imageProducer().getImageForRenderingAtIndex(_frameCounter, _frameSize);
+        // The frame stays in the film, black, so that the sound keeps its place.
+        if (!picture)
+            noteUnreadableFrame(_frameCounter);
         setProgress(_totalFrames < 1 ? 0.0f : static_cast<float>(_frameCounter) / static_cast<float>(_totalFrames));
         picture = applyPostRenderStep(std::move(picture), _frameCounter);
         auto buffer = pixelBufferFromCGImage(picture.get());
@@ -535,12 +544,20 @@ void ZantropeMovieRenderer::finishWriting()
         [self = std::static_pointer_cast<ZantropeMovieRenderer>(shared_from_this())] {
             if (auto metadata = self->project()->getMetaData()) {
                 metadata->set("RecordNeedsRendering", false);
-                // The movie is there all the same; the next look at the project renders it again.
-                if (auto saved = self->project()->saveMetaDataToDisk(); !saved.ok())
+                // The movie is there all the same; a project read again from its folder renders it again.
+                if (auto saved = self->project()->saveMetaDataToDisk(); !saved.ok()) {
                     plat::log("movie: cannot note the finished movie: {}", saved.error().localizedDescription());
+                    self->_noteError = saved.error();
+                }
             }
             self->finishExport(CompletionThread::CallingThread);
         });
+}
+
+std::optional<plat::Error> ZantropeMovieRenderer::noteError() const
+{
+    plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    return _noteError;
 }
 
 void ZantropeMovieRenderer::removeUnfinishedMovie()

@@ -35,7 +35,8 @@ class RenderImageProducer;
 // "assetAudioWriterQueue", and the export ends when both are written. The
 // completion runs once, on the main queue (at once on the calling thread
 // when the export cannot begin). After a finished movie the project's
-// "RecordNeedsRendering" is set to NO and saved, on the main queue.
+// "RecordNeedsRendering" is set to NO and saved, on the main queue; a save
+// that fails leaves the movie whole and is kept as noteError.
 class ZantropeMovieRenderer : public MovieRenderer {
 public:
     explicit ZantropeMovieRenderer(std::shared_ptr<ProjectModel> project);
@@ -77,6 +78,8 @@ public:
     // The last movie of the type when it plays as it is and the project has
     // not changed since ("RecordNeedsRendering" NO). Main queue.
     std::optional<plat::URL> getPreparedMovieForExportType(const MovieExportType& type) override;
+    // Why the finished movie could not be noted in the project's folder. Main queue.
+    std::optional<plat::Error> noteError() const override;
 
     static constexpr const char* kErrorDomain = "MovieRenderer";
     static constexpr int64_t kNoFramesErrorCode = 238;
@@ -114,6 +117,7 @@ private:
     std::optional<plat::MediaTime> _soundDelay;  // on the audio queue: set once the silence is written
     std::atomic<bool> _videoWritingFinished {false};
     std::atomic<bool> _writerClosed {false};
+    std::optional<plat::Error> _noteError;  // main queue
 };
 
 namespace detail {

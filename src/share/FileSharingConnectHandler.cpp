@@ -1,5 +1,6 @@
 #include "share/FileSharingConnectHandler.h"
 
+#include "document/FailureReason.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
@@ -156,11 +157,12 @@ void FileSharingConnectHandler::uploadDataAtURL(
             }
         }
         if (!copied.ok()) {
+            // The failure names the hidden copy being built: the log keeps it, the person gets the reason.
+            plat::log("file sharing: {}", copied.error().localizedDescription());
             report([failure = copied.error()](FileSharingConnectHandler& self) {
                 self.reportFailure(plat::Error(kErrorDomain, kCopyFailedError,
-                    plat::localized("The export could not be saved in Documents:") + " "
-                        + failure.localizedDescription(),
-                    {}, std::make_shared<const plat::Error>(failure)));
+                    plat::localized("The export could not be saved in Documents:") + " " + failureReason(failure), {},
+                    std::make_shared<const plat::Error>(failure)));
             });
             return;
         }

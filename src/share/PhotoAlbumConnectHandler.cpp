@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "document/FailureReason.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UniformTypeIdentifiers.h"
 #include "platform/graphics/Image.h"
@@ -137,8 +139,9 @@ void PhotoAlbumConnectHandler::savePicture(size_t index)
 void PhotoAlbumConnectHandler::fail(const plat::Error& error)
 {
     _busy = false;
+    plat::log("photo album: {}", error.localizedDescription());
     reportFailure(plat::Error(kErrorDomain, error.code(),
-        plat::localized("The export could not be saved to the photo album:") + " " + error.localizedDescription(), {},
+        plat::localized("The export could not be saved to the photo album:") + " " + failureReason(error), {},
         std::make_shared<const plat::Error>(error)));
 }
 

@@ -21,6 +21,7 @@
 #include "render/MovieExportType.h"
 #include "render/MovieRenderer.h"
 #include "render/RenderProgressViewController.h"
+#include "support/DamagedFiles.h"
 #include "support/Pixels.h"
 #include "support/RunLoopWaiting.h"
 #include "uikit/QVMovieView.h"
@@ -178,18 +179,41 @@ TEST_F(ExplorerExport, AFailedRenderKeepsTheScreenWithTheReason)
         return renderer && renderer->status() == 4;
     }));
     driver.wait(2);
-    ASSERT_TRUE(progressScreen()) << "stays until closed";
+    ASSERT_TRUE(progressScreen()) << "stays until cancelled";
     EXPECT_EQ(infoText().rfind("The project could not be prepared because an error occurred. - (", 0), 0u)
         << infoText();
     EXPECT_NE(infoText().find(" - ["), std::string::npos) << infoText();
     EXPECT_TRUE(progressScreen()->progressBar()->isHidden()) << "no empty bar on a screen whose work is over";
-    EXPECT_FALSE(progressScreen()->navigationItem()->leftBarButtonItem()) << "nothing is left to cancel";
-    auto done = progressScreen()->navigationItem()->rightBarButtonItem();
-    ASSERT_TRUE(done);
-    EXPECT_EQ(done->systemItem(), plat::BarButtonSystemItem::Done);
-    done->sendAction();
+    EXPECT_FALSE(progressScreen()->navigationItem()->rightBarButtonItem()) << "no Done beside the Cancel";
+    // The Cancel it was given closes it.
+    ASSERT_TRUE(driver.tap("Cancel"));
     driver.wait(1);
     EXPECT_FALSE(explorer()->presentedViewController());
+    EXPECT_FALSE(progressScreen());
+}
+
+TEST_F(ExplorerExport, DamagedPicturesAreNamedWhenTheRenderEndsAndTheMovieStillPlays)
+{
+    auto project = explorer()->selectedProject();
+    const std::pair<int64_t, void (*)(const std::string&)> damages[]
+        = {{1, plat::test::writeRandomBytes}, {3, plat::test::cutInHalf}};
+    for (const auto& [index, damage] : damages) {
+        const std::string id = *project->getFrameList().getFrameIDAtIndex(index);
+        for (const char* kind : {"frame-", "preview-", "thumb-"})
+            damage(plat::appendingPathComponent(*project->getProjectPath(), kind + id + ".jpg"));
+    }
+    ASSERT_TRUE(driver.tap("Play"));
+    (void)waitForAlert();
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Ok"));
+    EXPECT_EQ(waitForAlert([](const plat::AlertView& alert) { return alert.title() != "Render Movie"; }),
+        "Some frames could not be read.\nThe pictures of frames 2 and 4 are damaged or missing. The export was made "
+        "without them.");
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("OK"));
+    ASSERT_TRUE(waitUntil([&] {
+        return std::dynamic_pointer_cast<zt::QVMovieView>(explorer()->presentedViewController()) != nullptr;
+    })) << "the movie is made and plays";
 }
 
 }  // namespace

@@ -27,14 +27,17 @@
 #include "render/ForegroundSelectViewController.h"
 #include "render/OutlineViewController.h"
 #include "render/ThemeSelectViewController.h"
+#include "share/FileSharingConnectHandler.h"
 #include "support/FailingWrites.h"
 #include "support/LimitedFreeSpace.h"
 #include "support/MountNamespace.h"
 #include "support/Pixels.h"
+#include "support/RunLoopWaiting.h"
 #include "support/VirtualMicrophone.h"
 #include "uikit/APInsetTextField.h"
 #include "uikit/APTextFieldCell.h"
 #include "uikit/Carousel.h"
+#include "uikit/QVMovieView.h"
 
 namespace {
 
@@ -541,4 +544,100 @@ TEST_F(ReadOnlyMountedDevice, EveryKindOfChangeIsRefusedWithItsReasonAndTheFolde
         change.expectNothingApplied();
     }
     EXPECT_EQ(listingWithContents(sandbox.root()), before) << "nothing in the device folder changed";
+}
+
+namespace {
+
+// A device whose Documents folder cannot be written, bound read-only in a
+// mount namespace of the test's own; the caches can. The explorer shows a
+// project of three pictures whose movie needs rendering.
+class ReadOnlyDocuments : public AppScreens {
+protected:
+    void makeProjectNeedingARender()
+    {
+        ASSERT_TRUE(plat::writePropertyListFile(plat::Dictionary {{"version", 4.0}, {"lastSelection", 1}},
+            zt::DataManager::settingsFilePath(), plat::PropertyListFormat::XML)
+                        .ok());
+        auto project
+            = makeProject(kProject, 0, plat::Dictionary {{"RecordName", "Kept"}, {"RecordNeedsRendering", true}});
+        zt::ImageProducer producer(project);
+        auto& list = project->getFrameList();
+        for (int i = 0; i < 3; ++i) {
+            zt::Frame frame(zt::FrameTypePicture);
+            ASSERT_TRUE(producer.storeImage(
+                *plat::test::makeFlatImage(320, 180, plat::test::Rgba {60 * i, 90, 200 - 50 * i, 255}),
+                frame.frameID()));
+            list.insertFrame(frame, list.getCaptureIndex());
+        }
+        ASSERT_TRUE(project->saveAllDataToDisk().ok());
+        ASSERT_TRUE(zt::ProjectsList::replace({kProject}));
+    }
+    std::shared_ptr<zt::QVMovieView> playing() const
+    {
+        return std::dynamic_pointer_cast<zt::QVMovieView>(explorer()->presentedViewController());
+    }
+    // Lets the render and its completion run: up to a minute of the app's time.
+    bool waitUntil(const std::function<bool()>& done)
+    {
+        plat::RunLoop::main().settle();
+        return done() || plat::test::advanceClockUntil(clock.clock(), 0.5, done, 120);
+    }
+};
+
+}  // namespace
+
+TEST_F(ReadOnlyDocuments, APreviewTheProjectCannotNoteIsToldOnceThenPlaysWithoutAnotherRender)
+{
+    const auto run = plat::test::runInOwnMountNamespace();
+    if (run == plat::test::MountNamespaceRun::NotPermitted)
+        GTEST_SKIP() << "unshare -rm is not permitted here, so no folder can be bound read-only without root";
+    if (run == plat::test::MountNamespaceRun::Elsewhere)
+        return;
+    makeProjectNeedingARender();
+    plat::test::ReadOnlyBindMount readOnly(documents());
+    ASSERT_TRUE(readOnly.ok()) << readOnly.error();
+    launch();
+    settle();
+    ASSERT_TRUE(driver.tap("Play"));
+    EXPECT_EQ(waitForAlert(), "Render Movie\nThe project needs to be rendered first. This may take a while.");
+    auto prompt = shownAlert();
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Ok"));
+    EXPECT_EQ(waitForAlert([&](const plat::AlertView& alert) { return &alert != prompt.get(); }),
+        "The movie could not be noted in the project.\n" + kReadOnly
+            + " It plays now, but it will have to be rendered again.");
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("OK"));
+    ASSERT_TRUE(waitUntil([&] { return playing() != nullptr; })) << "the movie that was made plays";
+
+    playing()->actionHome();
+    driver.wait(2);
+    ASSERT_TRUE(driver.tap("Play"));
+    driver.wait(0.5);
+    EXPECT_EQ(shownAlert(), nullptr) << "not asked to render again";
+    EXPECT_NE(playing(), nullptr);
+}
+
+TEST_F(ReadOnlyDocuments, AnExportCopiedIntoDocumentsIsRefusedWithTheSystemsReasonAlone)
+{
+    const auto run = plat::test::runInOwnMountNamespace();
+    if (run == plat::test::MountNamespaceRun::NotPermitted)
+        GTEST_SKIP() << "unshare -rm is not permitted here, so no folder can be bound read-only without root";
+    if (run == plat::test::MountNamespaceRun::Elsewhere)
+        return;
+    const std::string movie = caches("Kept.mov");
+    ASSERT_TRUE(plat::writeFileAtomically(movie, std::string("a movie")).ok());
+    plat::test::ReadOnlyBindMount readOnly(documents());
+    ASSERT_TRUE(readOnly.ok()) << readOnly.error();
+    auto handler = std::make_shared<zt::FileSharingConnectHandler>(
+        [](std::shared_ptr<zt::MovieExportType>, zt::ShareHandOff) {});
+    struct Listener : zt::ConnectHandlerDelegate {
+        void didFail(zt::ConnectHandler&, const plat::Error& error) override { failure = error; }
+        std::optional<plat::Error> failure;
+    };
+    auto listener = std::make_shared<Listener>();
+    handler->setDelegate(listener);
+    handler->uploadDataAtURL(plat::URL::fileURLWithPath(movie), "", "", "");
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return listener->failure.has_value(); }, 60));
+    EXPECT_EQ(listener->failure->localizedDescription(), "The export could not be saved in Documents: " + kReadOnly);
 }

@@ -1,0 +1,14 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zt {
+
+// What the person is told after an export that could not read some of its
+// frames' pictures: the frames by their position in the film (ascending,
+// from 1), three or more neighbours joined into a run ("2–4"), the first ones
+// named and the rest counted. Any thread.
+std::string unreadableFramesMessage(const std::vector<int64_t>& positions);
+
+}  // namespace zt
