@@ -48,9 +48,11 @@ constexpr double kTimerCircleSide = 40;
 // origin, above the editor's toolbar: its controls have fixed places in
 // screen points, which the editor's help bubbles point at. The options and
 // the interval timer go into the editor's toolbar, at its right end.
-constexpr double kTabletBarLeft = 948;
-constexpr double kTabletShutterTop = 353;
-constexpr plat::Rect kTabletOverlayControls {{kMargin, 289}, {kSliderThickness, 240}};
+// The shutter over (948, 353) to (1008, 413), in a bar a little wider than
+// a phone's; the onion skin's slider ending at x 50, in the middle of 263 to 555.
+constexpr double kTabletBarLeft = 940;
+constexpr plat::Point kTabletShutterOrigin {948, 353};
+constexpr plat::Rect kTabletOverlayControls {{20, 289}, {kSliderThickness, 240}};
 // Options over x 786 to 841, the timer's switch and settings over 850 to 955.
 constexpr plat::Rect kTabletToolbarControls {{781, 577}, {174, 44}};
 constexpr double kTabletOptionsWidth = 65;
@@ -244,7 +246,7 @@ TabletControls buildTabletControlBar(plat::ViewController& owner, plat::Rect bou
     const double left = (width - kBarButtonWidth) / 2;
     BarControls controls = makeBarControls(owner, left);
     controls.shutter->setFrame(
-        plat::makeRect((width - kShutterSide) / 2, kTabletShutterTop, kShutterSide, kShutterSide));
+        plat::makeRect(kTabletShutterOrigin.x - kTabletBarLeft, kTabletShutterOrigin.y, kShutterSide, kShutterSide));
     controls.shutter->setAutoresizingMask(kKeepsTop);
     controls.home->setFrame(
         plat::makeRect(left, bounds.height() - kMargin - kBarButtonHeight, kBarButtonWidth, kBarButtonHeight));
@@ -377,8 +379,8 @@ std::shared_ptr<plat::View> buildCaptureView(plat::ViewController& owner, Idiom 
     const double countdownLeft = full.width() - barWidth - kMargin - kTimerCircleSide;
     auto countdown = tablet
         ? buildTimerCountdown(owner,
-            plat::makeRect(countdownLeft, kTabletShutterTop + (kShutterSide - kTimerCircleSide) / 2, kTimerCircleSide,
-                kTimerCircleSide),
+            plat::makeRect(countdownLeft, kTabletShutterOrigin.y + (kShutterSide - kTimerCircleSide) / 2,
+                kTimerCircleSide, kTimerCircleSide),
             kKeepsTop | plat::ViewAutoresizingFlexibleLeftMargin)
         : buildTimerCountdown(owner,
             plat::makeRect(countdownLeft, (full.height() - kTimerCircleSide) / 2, kTimerCircleSide, kTimerCircleSide),
