@@ -261,8 +261,9 @@ TabletControls buildTabletControlBar(plat::ViewController& owner, plat::Rect bou
     controls.timerSwitch->setFrame(plat::makeRect(kTabletSwitchLeft, (groupHeight - 31) / 2, 51, 31));
     controls.interval->setFrame(plat::makeRect(kTabletIntervalLeft, (groupHeight - kBarButtonHeight) / 2,
         kTabletToolbarControls.width() - kTabletIntervalLeft, kBarButtonHeight));
+    // The settings before the switch that disables them while the timer runs.
     for (const auto& view :
-        std::initializer_list<std::shared_ptr<plat::View>> {controls.options, controls.timerSwitch, controls.interval})
+        std::initializer_list<std::shared_ptr<plat::View>> {controls.options, controls.interval, controls.timerSwitch})
         group->addSubview(view);
     owner.setOutlet("toolbarCaptureControls", bar);
     owner.setOutlet(CaptureViewController::kToolbarControlsOutlet, group);

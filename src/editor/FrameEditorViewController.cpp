@@ -155,7 +155,11 @@ void FrameEditorViewController::getCaptureViewController()
     auto controls = _captureViewController->outlet(CaptureViewController::kToolbarControlsOutlet);
     if (controls && _outlets.viewRightControls) {
         const plat::Rect placed = _captureViewController->view()->convertRect(controls->frame(), view().get());
-        _outlets.viewRightControls->addSubview(controls);
+        // First among the toolbar's controls, as they were the capture screen's.
+        if (_outlets.viewRightControlsBg)
+            _outlets.viewRightControls->insertSubviewAboveSubview(controls, *_outlets.viewRightControlsBg);
+        else
+            _outlets.viewRightControls->insertSubview(controls, 0);
         controls->setFrame(view()->convertRect(placed, _outlets.viewRightControls.get()));
     }
     _playerViewController->setImageViewPreview(_captureViewController->viewOnionFront());

@@ -269,11 +269,16 @@ void TipPopoverView::dismissPopoverAnimated(bool animated)
 
 plat::Rect TipPopoverView::arrowRect()
 {
-    const plat::Rect f = frame();
-    const double base = arrow()->size().width;
-    const double height = arrow()->size().height;
-    const double offset = arrow()->offset();
-    switch (arrow()->direction()) {
+    arrow();
+    return arrowRectIn(frame());
+}
+
+plat::Rect TipPopoverView::arrowRectIn(plat::Rect f) const
+{
+    const double base = _arrow->size().width;
+    const double height = _arrow->size().height;
+    const double offset = _arrow->offset();
+    switch (_arrow->direction()) {
     case TipPopoverArrowDirectionUp:
         return plat::makeRect(f.midX() - base / 2 + offset, f.minY() + _edgeInsets.top - height, base, height);
     case TipPopoverArrowDirectionDown:
@@ -285,6 +290,14 @@ plat::Rect TipPopoverView::arrowRect()
     default:
         return {};
     }
+}
+
+bool TipPopoverView::pointInside(plat::Point point, const plat::Event*) const
+{
+    const plat::Rect body = plat::insetRect(bounds(), _edgeInsets);
+    if (body.contains(point))
+        return true;
+    return _arrow && arrowRectIn(bounds()).contains(point);
 }
 
 void TipPopoverView::layoutSubviews()

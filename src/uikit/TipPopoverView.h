@@ -77,8 +77,13 @@ public:
     plat::Rect arrowRect();
 
     void layoutSubviews() override;
+    // Only the drawn bubble, its body and its arrow, takes a touch: a touch
+    // on the see-through margin around it is beside it.
+    bool pointInside(plat::Point point, const plat::Event* event) const override;
 
 private:
+    // The arrow's triangle for the bubble at that frame, in the frame's coordinates.
+    plat::Rect arrowRectIn(plat::Rect frame) const;
     // The frame for the target point at that size, before pulling.
     plat::Rect frameForRect(plat::Rect rect, plat::Size size, unsigned direction, double arrowOffset);
     // Moves the frame inside the bounds and adds to the arrow offset what

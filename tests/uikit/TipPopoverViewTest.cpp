@@ -127,6 +127,26 @@ TEST_F(TipPopover, APlacementIsWherePresentingPutsTheBubbleAndChangesNothing)
     EXPECT_EQ(tip->arrow()->offset(), placement.arrowOffset);
 }
 
+TEST_F(TipPopover, OnlyTheDrawnBubbleTakesATouchNotTheMarginAroundIt)
+{
+    // Below the target at (220, 110): the frame 130 to 310 across and 110 to
+    // 200 down, its body 140 to 300 and 130 to 190, the arrow above the body.
+    tip->presentFromRect(makeRect(200, 100, 40, 20), host, zt::TipPopoverArrowDirectionUp, false);
+    tip->layoutIfNeeded();
+    const std::pair<plat::Point, bool> touches[] = {
+        {{220, 160}, true},  // the body's middle
+        {{141, 131}, true},  // just inside the body's corner
+        {{220, 125}, true},  // the arrow
+        {{135, 160}, false},  // the see-through margin on the left
+        {{220, 195}, false},  // and below
+        {{150, 120}, false},  // beside the arrow
+    };
+    for (const auto& [point, taken] : touches) {
+        auto hit = window->hitTest(point, nullptr);
+        EXPECT_EQ(hit && (hit == tip || hit->isDescendantOfView(*tip)), taken) << point.x << ", " << point.y;
+    }
+}
+
 TEST_F(TipPopover, FadesInAndOutAndReportsEachOnlyWhenDone)
 {
     tip->presentFromRect(makeRect(200, 100, 40, 20), host, zt::TipPopoverArrowDirectionDown, true);
