@@ -22,6 +22,7 @@ constexpr double kPanelWidth = 300;
 constexpr double kPanelHeight = 140;
 constexpr double kPanelCornerRadius = 10;
 constexpr double kButtonHeight = 32;
+constexpr double kButtonFontSize = 15;
 constexpr double kEditorHeight = 158;
 constexpr double kWaveformTop = 12;
 constexpr double kWaveformInset = 30;
@@ -68,6 +69,10 @@ std::shared_ptr<plat::View> buildRecorderPanel(plat::ViewController& owner)
 
     const double buttonWidth = (width - 10) / 2;
     auto record = makeButton(plat::makeRect(kMargin, 96, buttonWidth, kButtonHeight), "Record");
+    // Its title is in the app's tint, which reads only on black (4.8 to 1),
+    // and in bold, strokes wide enough to show their colour.
+    record->setBackgroundColor(plat::Color::blackColor());
+    record->titleLabel()->setFont(plat::Font::boldSystemFontOfSize(kButtonFontSize));
     record->setEnabled(false);  // until the microphone may be used
     root->addSubview(record);
     auto cancel = makeButton(plat::makeRect(kMargin + buttonWidth + 10, 96, buttonWidth, kButtonHeight), "Cancel");

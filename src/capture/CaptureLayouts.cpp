@@ -15,30 +15,55 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/Slider.h"
 #include "platform/ui/Switch.h"
+#include "uikit/AppTint.h"
 #include "uikit/QVCircularProgressView.h"
 
 namespace zt {
 
 namespace {
 
+enum class Idiom { Phone, Tablet };
+
 constexpr unsigned kFlexibleSize = plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight;
-const plat::Color kAppTint = plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1);
-const plat::Color kBarColor = plat::Color::colorWithWhite(0, 0.45);
+// Dark enough that white text on the bars and panels reads over a white
+// camera picture too (5.7 to 1).
+const plat::Color kBarColor = plat::Color::colorWithWhite(0, 0.6);
+// The frame counter's plate, for its grey title.
+const plat::Color kInfoColor = plat::Color::colorWithWhite(0, 0.72);
 const plat::Color kFocusColor = plat::Color::colorWithRed(1, 0.85, 0.1, 1);
 
-constexpr double kBarWidth = 72;
+constexpr double kPhoneBarWidth = 72;
 constexpr double kPanelHeight = 52;
 constexpr double kShutterSide = 60;
 constexpr double kBarButtonWidth = 56;
 constexpr double kBarButtonHeight = 36;
 constexpr double kMargin = 8;
-constexpr double kOverlayLength = 200;
+constexpr double kOverlayLength = 200;  // a phone's
 constexpr double kSliderThickness = 30;
 constexpr double kZoomSliderWidth = 260;
 constexpr double kExposureSliderWidth = 140;
 constexpr double kTimerCircleSide = 40;
 
-// A text button: white, the app's colour when selected, grey when disabled.
+// The tablet's capture screen lies in the frame editor, at the screen's
+// origin, above the editor's toolbar: its controls have fixed places in
+// screen points, which the editor's help bubbles point at. The options and
+// the interval timer go into the editor's toolbar, at its right end.
+// The shutter over (948, 353) to (1008, 413), in a bar a little wider than
+// a phone's; the onion skin's slider ending at x 50, in the middle of 263 to 555.
+constexpr double kTabletBarLeft = 940;
+constexpr plat::Point kTabletShutterOrigin {948, 353};
+constexpr plat::Rect kTabletOverlayControls {{20, 289}, {kSliderThickness, 240}};
+// Options over x 786 to 841, the timer's switch and settings over 850 to 955.
+constexpr plat::Rect kTabletToolbarControls {{781, 577}, {174, 44}};
+constexpr double kTabletOptionsWidth = 65;
+constexpr double kTabletSwitchLeft = 64;
+constexpr double kTabletIntervalLeft = 112;
+
+constexpr unsigned kKeepsTop = plat::ViewAutoresizingFlexibleBottomMargin;
+constexpr unsigned kKeepsMiddle = plat::ViewAutoresizingFlexibleTopMargin | plat::ViewAutoresizingFlexibleBottomMargin;
+
+// A text button: white, white on a plate of the app's colour when selected
+// (the plate keeps it readable over any camera picture), grey when disabled.
 std::shared_ptr<plat::Button> makeTextButton(
     plat::Rect frame, const std::string& title, const std::string& selectedTitle = {})
 {
@@ -48,7 +73,8 @@ std::shared_ptr<plat::Button> makeTextButton(
     if (!selectedTitle.empty())
         button->setTitle(plat::localized(selectedTitle), plat::ControlStateSelected);
     button->setTitleColor(plat::Color::whiteColor(), plat::ControlStateNormal);
-    button->setTitleColor(kAppTint, plat::ControlStateSelected);
+    button->setTitleColor(plat::Color::whiteColor(), plat::ControlStateSelected);
+    button->setBackgroundImage(appTintPlateImage(), plat::ControlStateSelected);
     button->setTitleColor(plat::Color::colorWithWhite(0.55, 1), plat::ControlStateDisabled);
     button->titleLabel()->setFont(plat::Font::boldSystemFontOfSize(13));
     return button;
@@ -59,7 +85,7 @@ std::shared_ptr<plat::Slider> makeSlider(plat::Rect frame, double minimum, doubl
     auto slider = std::make_shared<plat::Slider>(frame);
     slider->setMinimumValue(minimum);
     slider->setMaximumValue(maximum);
-    slider->setMinimumTrackTintColor(kAppTint);
+    slider->setMinimumTrackTintColor(appTintColor());
     return slider;
 }
 
@@ -118,71 +144,137 @@ std::shared_ptr<plat::View> buildOptionsPanel(plat::ViewController& owner, doubl
     return panel;
 }
 
-// The bar along the right edge: the source chooser and the options at the
-// top, the shutter in the middle with the timer's countdown beside it, the
-// timer's switch and settings below, and Home at the bottom.
-std::shared_ptr<plat::View> buildControlBar(plat::ViewController& owner, plat::Rect bounds)
+// The controls the bar and (on a tablet) the editor's toolbar hold, made
+// and connected to the screen.
+struct BarControls {
+    std::shared_ptr<plat::Button> source;
+    std::shared_ptr<plat::Button> options;
+    std::shared_ptr<plat::Button> shutter;
+    std::shared_ptr<plat::Switch> timerSwitch;
+    std::shared_ptr<plat::Button> interval;
+    std::shared_ptr<plat::Button> home;
+};
+
+BarControls makeBarControls(plat::ViewController& owner, double left)
 {
-    const double height = bounds.height();
-    auto bar = std::make_shared<plat::View>(plat::makeRect(bounds.width() - kBarWidth, 0, kBarWidth, height));
+    BarControls controls;
+    controls.source = makeTextButton(plat::makeRect(left, kMargin, kBarButtonWidth, kBarButtonHeight), "Source");
+    controls.options = makeTextButton(
+        plat::makeRect(left, 2 * kMargin + kBarButtonHeight, kBarButtonWidth, kBarButtonHeight), "Options");
+    controls.shutter = plat::Button::buttonWithType(plat::ButtonType::Custom);
+    controls.shutter->setFrame(plat::makeRect(0, 0, kShutterSide, kShutterSide));
+    controls.shutter->setImage(plat::Image::imageNamed("captureview_shutter.png"), plat::ControlStateNormal);
+    controls.shutter->setAccessibilityLabel(plat::localized("Take Picture"));
+    controls.timerSwitch = std::make_shared<plat::Switch>(plat::makeRect(0, 0, 51, 31));
+    controls.timerSwitch->setAccessibilityLabel(plat::localized("Interval Timer"));
+    controls.interval = makeTextButton(plat::makeRect(0, 0, kBarButtonWidth + 8, kBarButtonHeight), "Interval");
+    controls.home = makeTextButton(plat::makeRect(left, 0, kBarButtonWidth, kBarButtonHeight), "Done");
+
+    owner.setOutlet("buttonCaptureSource", controls.source);
+    owner.setOutlet("buttonOptions", controls.options);
+    owner.setOutlet("recordBtn", controls.shutter);
+    owner.setOutlet("switchTimer", controls.timerSwitch);
+    owner.setOutlet("btnTimerConfig", controls.interval);
+    owner.setOutlet("buttonHome", controls.home);
+    if (auto* screen = dynamic_cast<CaptureViewController*>(&owner)) {
+        constexpr auto kTap = plat::ControlEventTouchUpInside;
+        controls.source->addTarget(screen, &CaptureViewController::actionCaptureSource, kTap);
+        controls.options->addTarget(screen, &CaptureViewController::actionCameraControls, kTap);
+        controls.shutter->addTarget(screen, &CaptureViewController::actionPauseRecord, kTap);
+        controls.timerSwitch->addTarget(screen, &CaptureViewController::actionTimer, plat::ControlEventValueChanged);
+        controls.interval->addTarget(screen, &CaptureViewController::actionTimerConfiguration, kTap);
+        controls.home->addTarget(screen, &CaptureViewController::actionHome, kTap);
+    }
+    return controls;
+}
+
+std::shared_ptr<plat::View> makeBar(plat::Rect frame)
+{
+    auto bar = std::make_shared<plat::View>(frame);
     bar->setBackgroundColor(kBarColor);
     bar->setAutoresizingMask(plat::ViewAutoresizingFlexibleLeftMargin | plat::ViewAutoresizingFlexibleHeight);
-    const double left = (kBarWidth - kBarButtonWidth) / 2;
-    constexpr unsigned kMiddle = plat::ViewAutoresizingFlexibleTopMargin | plat::ViewAutoresizingFlexibleBottomMargin;
-
-    auto source = makeTextButton(plat::makeRect(left, kMargin, kBarButtonWidth, kBarButtonHeight), "Source");
-    auto options = makeTextButton(
-        plat::makeRect(left, 2 * kMargin + kBarButtonHeight, kBarButtonWidth, kBarButtonHeight), "Options");
-    // The shutter, the timer's switch and its settings move as one column:
-    // kept in the middle of a shorter bar (a tablet's capture area), each
-    // moved on its own they would close up and overlap.
-    const double columnHeight = kShutterSide + 2 * kMargin + 28 + kBarButtonHeight;
-    const double shutterTop = (height - kShutterSide) / 2;
-    auto column = std::make_shared<plat::View>(plat::makeRect(0, shutterTop, kBarWidth, columnHeight));
-    column->setAutoresizingMask(kMiddle);
-    auto shutter = plat::Button::buttonWithType(plat::ButtonType::Custom);
-    shutter->setFrame(plat::makeRect((kBarWidth - kShutterSide) / 2, 0, kShutterSide, kShutterSide));
-    shutter->setImage(plat::Image::imageNamed("captureview_shutter.png"), plat::ControlStateNormal);
-    shutter->setAccessibilityLabel(plat::localized("Take Picture"));
-
-    auto timerSwitch = std::make_shared<plat::Switch>(plat::makeRect(0, 0, 51, 31));
-    timerSwitch->setCenter({kBarWidth / 2, kShutterSide + kMargin + 14});
-    timerSwitch->setAccessibilityLabel(plat::localized("Interval Timer"));
-    auto interval = makeTextButton(
-        plat::makeRect(left - 4, kShutterSide + 2 * kMargin + 28, kBarButtonWidth + 8, kBarButtonHeight), "Interval");
-    for (const auto& view : std::initializer_list<std::shared_ptr<plat::View>> {shutter, timerSwitch, interval})
-        column->addSubview(view);
-    auto home = makeTextButton(
-        plat::makeRect(left, height - kMargin - kBarButtonHeight, kBarButtonWidth, kBarButtonHeight), "Done");
-    home->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin);
-
-    for (const auto& view : std::initializer_list<std::shared_ptr<plat::View>> {source, options, column, home})
-        bar->addSubview(view);
-    owner.setOutlet("buttonCaptureSource", source);
-    owner.setOutlet("buttonOptions", options);
-    owner.setOutlet("recordBtn", shutter);
-    owner.setOutlet("switchTimer", timerSwitch);
-    owner.setOutlet("btnTimerConfig", interval);
-    owner.setOutlet("buttonHome", home);
-    if (auto* screen = dynamic_cast<CaptureViewController*>(&owner)) {
-        source->addTarget(screen, &CaptureViewController::actionCaptureSource, plat::ControlEventTouchUpInside);
-        options->addTarget(screen, &CaptureViewController::actionCameraControls, plat::ControlEventTouchUpInside);
-        shutter->addTarget(screen, &CaptureViewController::actionPauseRecord, plat::ControlEventTouchUpInside);
-        timerSwitch->addTarget(screen, &CaptureViewController::actionTimer, plat::ControlEventValueChanged);
-        interval->addTarget(screen, &CaptureViewController::actionTimerConfiguration, plat::ControlEventTouchUpInside);
-        home->addTarget(screen, &CaptureViewController::actionHome, plat::ControlEventTouchUpInside);
-    }
     return bar;
 }
 
-// The countdown beside the shutter: a ring that fills, the seconds left inside.
-std::shared_ptr<plat::View> buildTimerCountdown(plat::ViewController& owner, plat::Rect bounds)
+// A phone's bar along the right edge: the source chooser and the options at
+// the top, the shutter in the middle, the timer's switch and settings below
+// it, and Home at the bottom.
+std::shared_ptr<plat::View> buildPhoneControlBar(plat::ViewController& owner, plat::Rect bounds)
 {
-    auto progress = std::make_shared<QVCircularProgressView>(
-        plat::makeRect(bounds.width() - kBarWidth - kMargin - kTimerCircleSide,
-            (bounds.height() - kTimerCircleSide) / 2, kTimerCircleSide, kTimerCircleSide));
-    progress->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin | plat::ViewAutoresizingFlexibleBottomMargin
-        | plat::ViewAutoresizingFlexibleLeftMargin);
+    const double height = bounds.height();
+    auto bar = makeBar(plat::makeRect(bounds.width() - kPhoneBarWidth, 0, kPhoneBarWidth, height));
+    const double left = (kPhoneBarWidth - kBarButtonWidth) / 2;
+    BarControls controls = makeBarControls(owner, left);
+
+    // The shutter, the timer's switch and its settings move as one column:
+    // each moved on its own they would close up and overlap.
+    const double columnHeight = kShutterSide + 2 * kMargin + 28 + kBarButtonHeight;
+    const double shutterTop = (height - kShutterSide) / 2;
+    auto column = std::make_shared<plat::View>(plat::makeRect(0, shutterTop, kPhoneBarWidth, columnHeight));
+    column->setAutoresizingMask(kKeepsMiddle);
+    controls.shutter->setCenter({kPhoneBarWidth / 2, kShutterSide / 2});
+    controls.timerSwitch->setCenter({kPhoneBarWidth / 2, kShutterSide + kMargin + 14});
+    controls.interval->setFrame(
+        plat::makeRect(left - 4, kShutterSide + 2 * kMargin + 28, kBarButtonWidth + 8, kBarButtonHeight));
+    for (const auto& view :
+        std::initializer_list<std::shared_ptr<plat::View>> {controls.shutter, controls.timerSwitch, controls.interval})
+        column->addSubview(view);
+    controls.home->setFrame(
+        plat::makeRect(left, height - kMargin - kBarButtonHeight, kBarButtonWidth, kBarButtonHeight));
+    controls.home->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin);
+
+    for (const auto& view :
+        std::initializer_list<std::shared_ptr<plat::View>> {controls.source, controls.options, column, controls.home})
+        bar->addSubview(view);
+    owner.setOutlet("toolbarCaptureControls", bar);
+    return bar;
+}
+
+// A tablet's bar: the source chooser at the top and the shutter at its
+// fixed place (Home is there for the layout, the editor hides it). The
+// options and the timer form a group of their own, at their place in the
+// editor's toolbar below the screen: the editor takes it into its toolbar.
+struct TabletControls {
+    std::shared_ptr<plat::View> bar;
+    std::shared_ptr<plat::View> toolbarControls;
+};
+
+TabletControls buildTabletControlBar(plat::ViewController& owner, plat::Rect bounds)
+{
+    const double width = bounds.width() - kTabletBarLeft;
+    auto bar = makeBar(plat::makeRect(kTabletBarLeft, 0, width, bounds.height()));
+    const double left = (width - kBarButtonWidth) / 2;
+    BarControls controls = makeBarControls(owner, left);
+    controls.shutter->setFrame(
+        plat::makeRect(kTabletShutterOrigin.x - kTabletBarLeft, kTabletShutterOrigin.y, kShutterSide, kShutterSide));
+    controls.shutter->setAutoresizingMask(kKeepsTop);
+    controls.home->setFrame(
+        plat::makeRect(left, bounds.height() - kMargin - kBarButtonHeight, kBarButtonWidth, kBarButtonHeight));
+    controls.home->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin);
+    for (const auto& view :
+        std::initializer_list<std::shared_ptr<plat::View>> {controls.source, controls.shutter, controls.home})
+        bar->addSubview(view);
+
+    auto group = std::make_shared<plat::View>(kTabletToolbarControls);
+    const double groupHeight = kTabletToolbarControls.height();
+    controls.options->setFrame(plat::makeRect(0, 0, kTabletOptionsWidth, groupHeight));
+    controls.timerSwitch->setFrame(plat::makeRect(kTabletSwitchLeft, (groupHeight - 31) / 2, 51, 31));
+    controls.interval->setFrame(plat::makeRect(kTabletIntervalLeft, (groupHeight - kBarButtonHeight) / 2,
+        kTabletToolbarControls.width() - kTabletIntervalLeft, kBarButtonHeight));
+    // The settings before the switch that disables them while the timer runs.
+    for (const auto& view :
+        std::initializer_list<std::shared_ptr<plat::View>> {controls.options, controls.interval, controls.timerSwitch})
+        group->addSubview(view);
+    owner.setOutlet("toolbarCaptureControls", bar);
+    owner.setOutlet(CaptureViewController::kToolbarControlsOutlet, group);
+    return {bar, group};
+}
+
+// The countdown beside the shutter: a ring that fills, the seconds left inside.
+std::shared_ptr<plat::View> buildTimerCountdown(plat::ViewController& owner, plat::Rect frame, unsigned autoresizing)
+{
+    auto progress = std::make_shared<QVCircularProgressView>(frame);
+    progress->setAutoresizingMask(autoresizing);
     progress->setUserInteractionEnabled(false);
     auto countdown = std::make_shared<plat::Label>(progress->bounds());
     countdown->setTextAlignment(plat::TextAlignment::Center);
@@ -198,13 +290,13 @@ std::shared_ptr<plat::View> buildTimerCountdown(plat::ViewController& owner, pla
 std::shared_ptr<plat::View> buildFrameInfo(plat::ViewController& owner, plat::Rect bounds)
 {
     auto info = std::make_shared<plat::View>(plat::makeRect(kMargin, bounds.height() - kMargin - 30, 150, 30));
-    info->setBackgroundColor(kBarColor);
+    info->setBackgroundColor(kInfoColor);
     info->layer()->setCornerRadius(6);
     info->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin);
     auto title = std::make_shared<plat::Label>(plat::makeRect(6, 0, 44, 30));
     title->setText(plat::localized("Frame"));
     title->setFont(plat::Font::systemFontOfSize(11));
-    title->setTextColor(plat::Color::lightGrayColor());
+    title->setTextColor(plat::Color::colorWithWhite(0.8, 1));
     auto counter = std::make_shared<plat::Label>(plat::makeRect(48, 0, 98, 30));
     counter->setFont(plat::Font::boldSystemFontOfSize(14));
     counter->setTextColor(plat::Color::whiteColor());
@@ -221,8 +313,9 @@ std::shared_ptr<plat::View> buildFrameInfo(plat::ViewController& owner, plat::Re
     return info;
 }
 
-std::shared_ptr<plat::View> buildCaptureView(plat::ViewController& owner)
+std::shared_ptr<plat::View> buildCaptureView(plat::ViewController& owner, Idiom idiom)
 {
+    const bool tablet = idiom == Idiom::Tablet;
     const plat::Rect bounds = plat::Screen::mainScreen().bounds();
     auto root = std::make_shared<plat::View>(bounds);
     root->setBackgroundColor(plat::Color::blackColor());
@@ -257,18 +350,20 @@ std::shared_ptr<plat::View> buildCaptureView(plat::ViewController& owner)
     focus->layer()->setBorderWidth(1.5);
     focus->setUserInteractionEnabled(false);
 
-    auto overlayControls = std::make_shared<plat::View>(
-        plat::makeRect(kMargin, (full.height() - kOverlayLength) / 2, kSliderThickness, kOverlayLength));
-    overlayControls->setAutoresizingMask(
-        plat::ViewAutoresizingFlexibleTopMargin | plat::ViewAutoresizingFlexibleBottomMargin);
+    auto overlayControls = std::make_shared<plat::View>(tablet
+            ? kTabletOverlayControls
+            : plat::makeRect(kMargin, (full.height() - kOverlayLength) / 2, kSliderThickness, kOverlayLength));
+    overlayControls->setAutoresizingMask(tablet ? kKeepsTop : kKeepsMiddle);
     // Laid across; the screen turns it upright about its centre.
-    auto overlay = makeSlider(plat::makeRect((kSliderThickness - kOverlayLength) / 2,
-                                  (kOverlayLength - kSliderThickness) / 2, kOverlayLength, kSliderThickness),
+    const double overlayLength = overlayControls->frame().height();
+    auto overlay = makeSlider(plat::makeRect((kSliderThickness - overlayLength) / 2,
+                                  (overlayLength - kSliderThickness) / 2, overlayLength, kSliderThickness),
         0.0, 1.0);
     overlay->setAccessibilityLabel(plat::localized("Onion Skin"));
     overlayControls->addSubview(overlay);
 
-    auto zoom = makeSlider(plat::makeRect((full.width() - kBarWidth - kZoomSliderWidth) / 2,
+    const double barWidth = tablet ? full.width() - kTabletBarLeft : kPhoneBarWidth;
+    auto zoom = makeSlider(plat::makeRect((full.width() - barWidth - kZoomSliderWidth) / 2,
                                full.height() - kMargin - kSliderThickness, kZoomSliderWidth, kSliderThickness),
         CaptureViewController::kMinimumZoomScale, CaptureViewController::kMaximumZoomScale);
     zoom->setAccessibilityLabel(plat::localized("Zoom"));
@@ -277,14 +372,29 @@ std::shared_ptr<plat::View> buildCaptureView(plat::ViewController& owner)
     auto bias = makeSlider(plat::makeRect(0, 0, kExposureSliderWidth, kSliderThickness), 0, 0);
     bias->setAccessibilityLabel(plat::localized("Exposure"));
 
-    auto bar = buildControlBar(owner, full);
-    auto countdown = buildTimerCountdown(owner, full);
-    auto panel = buildOptionsPanel(owner, full.width() - kBarWidth);
+    TabletControls tabletControls;
+    if (tablet)
+        tabletControls = buildTabletControlBar(owner, full);
+    auto bar = tablet ? tabletControls.bar : buildPhoneControlBar(owner, full);
+    // Beside the shutter.
+    const double countdownLeft = full.width() - barWidth - kMargin - kTimerCircleSide;
+    auto countdown = tablet
+        ? buildTimerCountdown(owner,
+            plat::makeRect(countdownLeft, kTabletShutterOrigin.y + (kShutterSide - kTimerCircleSide) / 2,
+                kTimerCircleSide, kTimerCircleSide),
+            kKeepsTop | plat::ViewAutoresizingFlexibleLeftMargin)
+        : buildTimerCountdown(owner,
+            plat::makeRect(countdownLeft, (full.height() - kTimerCircleSide) / 2, kTimerCircleSide, kTimerCircleSide),
+            kKeepsMiddle | plat::ViewAutoresizingFlexibleLeftMargin);
+    auto panel = buildOptionsPanel(owner, full.width() - barWidth);
     auto info = buildFrameInfo(owner, full);
 
     for (const auto& view : std::initializer_list<std::shared_ptr<plat::View>> {onionBack, onionFront, container, grid,
              foreground, mask, fade, focus, overlayControls, info, zoom, bias, countdown, bar, panel})
         root->addSubview(view);
+    // Below the screen's own area until the editor takes it into its toolbar.
+    if (tabletControls.toolbarControls)
+        root->addSubview(tabletControls.toolbarControls);
 
     owner.setOutlet("viewOnionBack", onionBack);
     owner.setOutlet("viewOnionFront", onionFront);
@@ -299,7 +409,6 @@ std::shared_ptr<plat::View> buildCaptureView(plat::ViewController& owner)
     owner.setOutlet("sliderOverlayControl", overlay);
     owner.setOutlet("_sliderZoom", zoom);
     owner.setOutlet("_sliderExposureBias", bias);
-    owner.setOutlet("toolbarCaptureControls", bar);
     owner.setOutlet("viewCaptureControls", panel);
     owner.setOutlet("_viewFrameInfo", info);
     if (auto* screen = dynamic_cast<CaptureViewController*>(&owner)) {
@@ -364,8 +473,10 @@ std::shared_ptr<plat::View> buildTimerConfiguration(plat::ViewController& owner)
 
 void registerCaptureLayouts()
 {
-    plat::LayoutRegistry::registerLayout(CaptureViewController::kPhoneLayout, buildCaptureView);
-    plat::LayoutRegistry::registerLayout(CaptureViewController::kTabletLayout, buildCaptureView);
+    plat::LayoutRegistry::registerLayout(CaptureViewController::kPhoneLayout,
+        [](plat::ViewController& owner) { return buildCaptureView(owner, Idiom::Phone); });
+    plat::LayoutRegistry::registerLayout(CaptureViewController::kTabletLayout,
+        [](plat::ViewController& owner) { return buildCaptureView(owner, Idiom::Tablet); });
     plat::LayoutRegistry::registerLayout(TimerConfigurationViewController::kLayoutName, buildTimerConfiguration);
 }
 

@@ -32,6 +32,7 @@
 #include "platform/ui/TapGestureRecognizer.h"
 #include "share/InfoCenterHelpViewController.h"
 #include "uikit/AlertView.h"
+#include "uikit/AppTint.h"
 #include "uikit/BubblePopoverController.h"
 #include "uikit/Hudy.h"
 #include "uikit/QVCircularProgressView.h"
@@ -241,7 +242,7 @@ void CaptureViewController::initController()
     _switchTimer->setTransform(plat::AffineTransform::makeScale(0.8, 0.8));
     if (isTablet()) {
         _switchTimer->setTintColor(plat::Color::colorWithWhite(1, 1));
-        _switchTimer->setOnTintColor(plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1));
+        _switchTimer->setOnTintColor(appTintColor());
     } else {
         _switchTimer->setTintColor(plat::Color::colorWithWhite(1, 0.5));
         _switchTimer->setOnTintColor(plat::Color::colorWithWhite(1, 0.5));

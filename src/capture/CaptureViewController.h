@@ -53,6 +53,10 @@ class CaptureViewController : public plat::ViewController,
 public:
     static constexpr const char* kPhoneLayout = "CaptureView_568";
     static constexpr const char* kTabletLayout = "CaptureView-iPad";
+    // The tablet layout's options and interval timer: a group placed in
+    // screen points where the frame editor's toolbar lies, which the editor
+    // takes into its toolbar.
+    static constexpr const char* kToolbarControlsOutlet = "viewToolbarControls";
     static constexpr const char* kGotoCaptureFrameNotification = "GotoCaptureFrameNotification";
     static constexpr const char* kFramesDeletedNotification = "PLAYERVIEWCONTROLLER_FRAMES_DELETED";
     static constexpr const char* kErrorDomain = "CaptureViewController";

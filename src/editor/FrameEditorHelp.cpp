@@ -1,5 +1,9 @@
 #include "editor/FrameEditorHelp.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "editor/HelpBubbleArrangement.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -99,34 +103,47 @@ std::shared_ptr<TipPopoverView> FrameEditorHelp::makeShortBubble(size_t index, S
     const auto& content = bubble->contentView();
     const double width = bubbleWidth();
     const double textWidth = plat::sizeWithFont(item.text, bubbleSystemFont()).width;
-    double contentWidth = textWidth;
-    double rightInset = 0;
-    if (textWidth > kLongTextFactor * width || item.block) {
-        auto button = plat::Button::buttonWithType(plat::ButtonType::Custom);
-        button->setFrame(plat::makeRect(0, 0, width, kBubbleHeight));
-        button->setTag(static_cast<int64_t>(index));
-        button->addTarget(this, &FrameEditorHelp::actionHelpBtn, plat::ControlEventTouchUpInside);
-        content->addSubview(button);
-        auto more = std::make_shared<plat::ImageView>(plat::Image::imageNamed(kMoreImageName));
-        more->setFrame({{width - kMoreImageWidth, 0}, more->frame().size});
-        content->addSubview(more);
-        contentWidth = width;
-        rightInset = kMoreImageWidth;
-    }
+    const bool hasButton = textWidth > kLongTextFactor * width || item.block;
     const plat::Font font = use == ShortBubbleUse::FirstShowing
         ? plat::Font::fontWithName(kShortTextFontName, kFontSize)
         : bubbleSystemFont();
-    content->addSubview(makeBubbleLabel(
-        item.text, plat::makeRect(kLabelInset, 0, contentWidth - rightInset, kBubbleHeight), font, kShortLines));
-    if (use == ShortBubbleUse::AfterExtended) {
-        // Once opened, a bubble can always be opened again.
+    // The whole text, never cut short: the bubble is as tall as its lines,
+    // so that bubbles of one line leave room between the controls they stand
+    // beside, and a long text widens its bubble (up to the extended
+    // bubble's width) rather than stand in a narrow column of many lines.
+    const double rightInset = hasButton ? kMoreImageWidth : 0;
+    double contentWidth = hasButton ? width : textWidth;
+    auto wrappedHeight = [&] {
+        return plat::sizeWithFont(
+            item.text, font, {contentWidth - rightInset, kUnlimitedTextHeight}, plat::LineBreakMode::WordWrapping)
+            .height;
+    };
+    // Half a line spare: wrapped lines stand a little further apart than the font says.
+    const double mostHeight = (kMostShortLines + 0.5) * font.lineHeight();
+    while (wrappedHeight() > mostHeight && contentWidth < kExtendedTextLimit.width)
+        contentWidth = std::min(contentWidth + kWideningStep, kExtendedTextLimit.width);
+    const double labelWidth = contentWidth - rightInset;
+    const double height = std::ceil(wrappedHeight()) + 2 * kTextMargin;
+
+    auto addButton = [&](double buttonWidth) {
         auto button = plat::Button::buttonWithType(plat::ButtonType::Custom);
-        button->setFrame(plat::makeRect(0, 0, contentWidth, kBubbleHeight));
+        button->setFrame(plat::makeRect(0, 0, buttonWidth, height));
         button->setTag(static_cast<int64_t>(index));
         button->addTarget(this, &FrameEditorHelp::actionHelpBtn, plat::ControlEventTouchUpInside);
         content->addSubview(button);
+    };
+    if (hasButton) {
+        addButton(contentWidth);
+        auto more = std::make_shared<plat::ImageView>(plat::Image::imageNamed(kMoreImageName));
+        const plat::Size moreSize = more->frame().size;
+        more->setFrame({{contentWidth - kMoreImageWidth, (height - moreSize.height) / 2}, moreSize});
+        content->addSubview(more);
     }
-    bubble->setContentSize({contentWidth + 2 * kLabelInset, kBubbleHeight});
+    content->addSubview(makeBubbleLabel(item.text, plat::makeRect(kLabelInset, 0, labelWidth, height), font, 0));
+    // Once opened, a bubble can always be opened again.
+    if (use == ShortBubbleUse::AfterExtended)
+        addButton(contentWidth);
+    bubble->setContentSize({contentWidth + 2 * kLabelInset, height});
     return bubble;
 }
 
@@ -163,18 +180,38 @@ void FrameEditorHelp::showHelpInView(const std::shared_ptr<plat::View>& view)
     _isShown = true;
     _helpView = view;
     _popovers.clear();
+    _spots.clear();
     _closeButton = plat::Button::buttonWithType(plat::ButtonType::Custom);
     // Over the whole view, in its own coordinates.
     _closeButton->setFrame(view->bounds());
     _closeButton->addTarget(this, &FrameEditorHelp::actionClose, plat::ControlEventTouchUpInside);
     view->addSubview(_closeButton);
 
+    // Each bubble next to what it explains, clear of the screen's texts and
+    // of the bubbles placed before it: first those that stand where they
+    // are told (no arrow), then the others in order.
+    std::vector<std::shared_ptr<TipPopoverView>> bubbles;
+    std::vector<HelpBubbleArrangement::Choice> choices(_helpItems.size());
+    for (size_t index = 0; index < _helpItems.size(); ++index)
+        bubbles.push_back(makeShortBubble(index, ShortBubbleUse::FirstShowing));
+    HelpBubbleArrangement arrangement(*view);
+    for (const bool fixed : {true, false}) {
+        for (size_t index = 0; index < _helpItems.size(); ++index) {
+            const unsigned direction = arrowDirectionFor(_helpItems[index]);
+            const bool hasArrow = direction == TipPopoverArrowDirectionUp || direction == TipPopoverArrowDirectionDown
+                || direction == TipPopoverArrowDirectionLeft || direction == TipPopoverArrowDirectionRight;
+            if (hasArrow != fixed)
+                choices[index] = arrangement.place(*bubbles[index], _helpItems[index].rect, direction);
+        }
+    }
     for (size_t index = 0; index < _helpItems.size(); ++index) {
-        const FrameEditorHelpItem& item = _helpItems[index];
-        auto bubble = makeShortBubble(index, ShortBubbleUse::FirstShowing);
-        bubble->backgroundHelper()->setFillColor(item.color.value_or(defaultBubbleColor()));
-        bubble->presentFromRect(item.rect, view, arrowDirectionFor(item), /*animated=*/true);
+        const auto& bubble = bubbles[index];
+        const HelpBubbleArrangement::Choice& choice = choices[index];
+        bubble->backgroundHelper()->setFillColor(_helpItems[index].color.value_or(defaultBubbleColor()));
+        bubble->arrow()->setOffset(choice.arrowOffset);
+        bubble->presentFromRect(choice.spot, view, choice.direction, /*animated=*/true);
         _popovers.push_back(bubble);
+        _spots.push_back(choice.spot);
     }
 }
 
@@ -192,7 +229,7 @@ void FrameEditorHelp::replaceBubble(size_t index, const std::shared_ptr<TipPopov
 {
     const std::shared_ptr<TipPopoverView> shown = _popovers[index];
     bubble->backgroundHelper()->setFillColor(shown->backgroundHelper()->fillColor());
-    bubble->presentFromRect(_helpItems[index].rect, _helpView, shown->arrow()->direction(), /*animated=*/true);
+    bubble->presentFromRect(_spots[index], _helpView, shown->arrow()->direction(), /*animated=*/true);
     shown->dismissPopoverAnimated(/*animated=*/false);
     _popovers[index] = bubble;
 }

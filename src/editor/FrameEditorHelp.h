@@ -47,14 +47,18 @@ class FrameEditorHelp : public plat::Object {
 public:
     static constexpr double kBubbleWidthTablet = 200.0;
     static constexpr double kBubbleWidthPhone = 150.0;
-    static constexpr double kBubbleHeight = 40.0;
+    // Above and below a bubble's text.
+    static constexpr double kTextMargin = 8.0;
+    // A long text widens its bubble by steps until it takes no more lines.
+    static constexpr int kMostShortLines = 3;
+    static constexpr double kWideningStep = 10.0;
     static constexpr double kFontSize = 12.0;
     // A text wider than this many bubble widths on one line gets the button form.
     static constexpr double kLongTextFactor = 1.85;
     static constexpr double kMoreImageWidth = 25.0;
     static constexpr double kLabelInset = 5.0;
     static constexpr plat::Size kExtendedTextLimit {300.0, 200.0};
-    static constexpr int kShortLines = 2;
+    static constexpr double kUnlimitedTextHeight = 10000;
     static constexpr int kExtendedLines = 10;
     static plat::Color defaultBubbleColor();
 
@@ -104,6 +108,8 @@ private:
     void replaceBubble(size_t index, const std::shared_ptr<TipPopoverView>& bubble);
 
     std::vector<std::shared_ptr<TipPopoverView>> _popovers;
+    // Where each bubble's arrow points, index-aligned with the items once shown.
+    std::vector<plat::Rect> _spots;
     std::shared_ptr<plat::View> _helpView;
     std::vector<FrameEditorHelpItem> _helpItems;
     std::shared_ptr<plat::Button> _closeButton;

@@ -298,8 +298,8 @@ std::shared_ptr<plat::View> buildTabletEditor(plat::ViewController& owner)
         outlets.viewRightControls->addSubview(button);
     };
     // From the left: the tools, then the jump buttons and Play. The right
-    // end stays clear: the help overlay's bubbles for the capture screen's
-    // settings and timer point there.
+    // end is left to the capture screen's options and interval timer, which
+    // the editor takes into the bar from the capture screen's layout.
     double x = 8;
     for (const auto& button :
         {buttons.explorer, buttons.help, buttons.audio, buttons.music, buttons.theme, buttons.more}) {

@@ -150,6 +150,18 @@ void FrameEditorViewController::getCaptureViewController()
     // Projects button closes both.
     if (auto home = _captureViewController->outlet("buttonHome"))
         home->setHidden(true);
+    // Its options and interval timer sit at the right end of the toolbar,
+    // where its layout placed them in screen points.
+    auto controls = _captureViewController->outlet(CaptureViewController::kToolbarControlsOutlet);
+    if (controls && _outlets.viewRightControls) {
+        const plat::Rect placed = _captureViewController->view()->convertRect(controls->frame(), view().get());
+        // First among the toolbar's controls, as they were the capture screen's.
+        if (_outlets.viewRightControlsBg)
+            _outlets.viewRightControls->insertSubviewAboveSubview(controls, *_outlets.viewRightControlsBg);
+        else
+            _outlets.viewRightControls->insertSubview(controls, 0);
+        controls->setFrame(view()->convertRect(placed, _outlets.viewRightControls.get()));
+    }
     _playerViewController->setImageViewPreview(_captureViewController->viewOnionFront());
     _timelineViewController->setImageViewPreview(_captureViewController->viewOnionFront());
     _outlets.viewFade = _captureViewController->viewFade();

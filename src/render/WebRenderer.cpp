@@ -34,6 +34,30 @@ plat::Dictionary creditWords()
     return words;
 }
 
+std::string filledCardPage(const std::string& pagePath, const plat::Dictionary& texts)
+{
+    plat::Dictionary replacements = texts.copy();
+    for (const auto& [key, value] : creditWords())
+        replacements.set(key, value);
+    return DynamicPageReplacer::processFileAtPath(pagePath, replacements);
+}
+
+CardCanvas makeCardCanvas(std::shared_ptr<const plat::Image> background)
+{
+    const plat::Rect frame {{0, 0}, WebRenderer::kRenderSize};
+    CardCanvas canvas;
+    canvas.page = std::make_shared<plat::WebView>(frame);
+    canvas.page->setBackgroundColor(plat::Color::clearColor());
+    canvas.page->setOpaque(false);
+    // The card is captured at one pixel a point: a page drawn at the screen's
+    // scale would be four times the pixels, only to be scaled down again.
+    canvas.page->setContentScaleFactor(1);
+    canvas.picture = std::make_shared<plat::ImageView>(frame);
+    canvas.picture->setImage(std::move(background));
+    canvas.picture->addSubview(canvas.page);
+    return canvas;
+}
+
 WebRenderer::WebRenderer(std::shared_ptr<ProjectModel> project)
     : _project(std::move(project))
 {
@@ -49,26 +73,15 @@ void WebRenderer::renderContent(const std::string& pagePath, plat::Size, const s
     const plat::Dictionary& dictonary, std::shared_ptr<const plat::Image> backgroundImage)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
-    const plat::Rect frame {{0, 0}, kRenderSize};
     if (_webView)
         _webView->setDelegate({});  // the render it replaces ends unseen
-    _webView = std::make_shared<plat::WebView>(frame);
+    CardCanvas canvas = makeCardCanvas(std::move(backgroundImage));
+    _webView = std::move(canvas.page);
+    _backgroundImageView = std::move(canvas.picture);
     _webView->setDelegate(weak_from_this());
-    _webView->setBackgroundColor(plat::Color::clearColor());
-    _webView->setOpaque(false);
-    // The card is captured at one pixel a point: a page drawn at the screen's
-    // scale would be four times the pixels, only to be scaled down again.
-    _webView->setContentScaleFactor(1);
-    _backgroundImageView = std::make_shared<plat::ImageView>(frame);
-    _backgroundImageView->addSubview(_webView);
-
-    plat::Dictionary replacements = dictonary.copy();
-    for (const auto& [key, value] : creditWords())
-        replacements.set(key, value);
-    _backgroundImageView->setImage(std::move(backgroundImage));
-    std::string page = DynamicPageReplacer::processFileAtPath(pagePath, replacements);
     _imageID = imageID;
-    _webView->loadHTMLString(std::move(page), plat::WebResourceLocator(_webView->resourceFolder()).folderURL());
+    _webView->loadHTMLString(
+        filledCardPage(pagePath, dictonary), plat::WebResourceLocator(_webView->resourceFolder()).folderURL());
 }
 
 bool WebRenderer::webViewShouldStartLoadWithRequest(plat::WebView&, const plat::URL&, plat::WebViewNavigationType)

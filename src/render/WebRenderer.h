@@ -60,4 +60,17 @@ private:
 // The nine credit words every card page may hold, each with its localized text.
 plat::Dictionary creditWords();
 
+// The page a card is drawn from: the bundle's page at pagePath with its
+// texts and the credit words filled in; empty when the page cannot be read.
+std::string filledCardPage(const std::string& pagePath, const plat::Dictionary& texts);
+
+// The views a card is drawn with: its background picture at the card's size
+// and, over it, a see-through web view to load the page into, drawn at one
+// pixel a point.
+struct CardCanvas {
+    std::shared_ptr<plat::ImageView> picture;
+    std::shared_ptr<plat::WebView> page;
+};
+CardCanvas makeCardCanvas(std::shared_ptr<const plat::Image> background);
+
 }  // namespace zt

@@ -107,16 +107,16 @@ void TipPopoverView::setSuggestedEdgeInsets(plat::EdgeInsets insets)
         std::max(insets.right, 0.0)};
 }
 
-plat::Rect TipPopoverView::frameForRect(plat::Rect rect, plat::Size size)
+plat::Rect TipPopoverView::frameForRect(plat::Rect rect, plat::Size size, unsigned direction, double arrowOffset)
 {
     // A rectangle one point wide (or high) is a line: its x (or y) is the target.
     const double x = rect.width() == 1 ? rect.minX() : rect.midX();
     const double y = rect.height() == 1 ? rect.minY() : rect.midY();
     const double w = size.width;
     const double h = size.height;
-    const double shift = arrow()->offset() + arrow()->cornerOffset();
+    const double shift = arrowOffset + arrow()->cornerOffset();
     plat::Point origin;
-    switch (arrow()->direction()) {
+    switch (direction) {
     case TipPopoverArrowDirectionUp:
         origin = {x - (w / 2 + shift), y};
         break;
@@ -136,7 +136,8 @@ plat::Rect TipPopoverView::frameForRect(plat::Rect rect, plat::Size size)
     return detail::rectIntegral({origin, size});
 }
 
-plat::Rect TipPopoverView::pullIntoBounds(plat::Rect frame, plat::Rect bounds, double& arrowOffset)
+plat::Rect TipPopoverView::pullIntoBounds(
+    plat::Rect frame, plat::Rect bounds, unsigned direction, plat::EdgeInsets insets, double& arrowOffset)
 {
     double horizontalSign = 1;
     double verticalSign = 1;
@@ -144,16 +145,17 @@ plat::Rect TipPopoverView::pullIntoBounds(plat::Rect frame, plat::Rect bounds, d
     const double dy = pullAlongAxis(frame.minY(), frame.height(), bounds.minY(), bounds.height(), verticalSign);
     const plat::Rect pulled = detail::rectOffset(frame, dx, dy);
 
-    const unsigned direction = arrow()->direction();
     const double r = backgroundHelper()->cornerRadius();
     double limit = 0;
-    arrowOffset = 0;
+    // The pull adds to the offset the frame was placed with.
     if (direction == TipPopoverArrowDirectionUp || direction == TipPopoverArrowDirectionDown) {
-        arrowOffset = horizontalSign * std::fabs(dx);
-        limit = (frame.width() - _edgeInsets.left - _edgeInsets.right - 2 * r) * 0.5 - r;
+        arrowOffset += horizontalSign * std::fabs(dx);
+        limit = (frame.width() - insets.left - insets.right - 2 * r) * 0.5 - r;
     } else if (direction == TipPopoverArrowDirectionLeft || direction == TipPopoverArrowDirectionRight) {
-        arrowOffset = verticalSign * std::fabs(dy);
-        limit = (frame.height() - _edgeInsets.top - _edgeInsets.bottom - 2 * r) * 0.5 - r;
+        arrowOffset += verticalSign * std::fabs(dy);
+        limit = (frame.height() - insets.top - insets.bottom - 2 * r) * 0.5 - r;
+    } else {
+        arrowOffset = 0;
     }
     // A body too small for its corners leaves the arrow in the middle
     // rather than flipping it past the other side.
@@ -161,6 +163,25 @@ plat::Rect TipPopoverView::pullIntoBounds(plat::Rect frame, plat::Rect bounds, d
     if (std::fabs(std::trunc(arrowOffset)) > limit)
         arrowOffset = std::copysign(limit, arrowOffset);
     return pulled;
+}
+
+TipPopoverView::Placement TipPopoverView::placementForRect(
+    plat::Rect rect, plat::Rect hostBounds, unsigned direction, double arrowOffset)
+{
+    TipPopoverArrow sided = *arrow();
+    sided.setDirection(direction);
+    Placement placement;
+    placement.direction = sided.direction();
+    placement.edgeInsets = sided.adjustedEdgeInsetsForEdgeInsets(_suggestedEdgeInsets);
+    const plat::EdgeInsets& insets = placement.edgeInsets;
+    const plat::Size size {
+        _contentSize.width + insets.left + insets.right, _contentSize.height + insets.top + insets.bottom};
+    placement.arrowOffset = arrowOffset;
+    placement.frame = frameForRect(rect, size, placement.direction, arrowOffset);
+    if (_adjustPositionInSuperviewEnabled)
+        placement.frame
+            = pullIntoBounds(placement.frame, hostBounds, placement.direction, insets, placement.arrowOffset);
+    return placement;
 }
 
 void TipPopoverView::presentFromRect(
@@ -171,16 +192,11 @@ void TipPopoverView::presentFromRect(
             "TipPopoverView: nothing to present at (host {}, rect {})", host != nullptr, plat::stringFromRect(rect));
         return;
     }
+    const Placement placement = placementForRect(rect, host->bounds(), permittedArrowDirection, arrow()->offset());
     arrow()->setDirection(permittedArrowDirection);
-    _edgeInsets = arrow()->adjustedEdgeInsetsForEdgeInsets(_suggestedEdgeInsets);
-    const plat::Size size {_contentSize.width + _edgeInsets.left + _edgeInsets.right,
-        _contentSize.height + _edgeInsets.top + _edgeInsets.bottom};
-    plat::Rect frame = frameForRect(rect, size);
-    if (_adjustPositionInSuperviewEnabled) {
-        double arrowOffset = 0;
-        frame = pullIntoBounds(frame, host->bounds(), arrowOffset);
-        arrow()->setOffset(arrowOffset);
-    }
+    arrow()->setOffset(placement.arrowOffset);
+    _edgeInsets = placement.edgeInsets;
+    const plat::Rect frame = placement.frame;
     setFrame(frame);
     backgroundImageView()->setImage(backgroundHelper()->resizableBackgroundImageForSize(frame.size, _edgeInsets));
     setNeedsLayout();
@@ -214,11 +230,11 @@ void TipPopoverView::adjustPositionToRect(plat::Rect rect, bool animated)
 {
     if (!detail::isFiniteRect(rect))
         return;
-    plat::Rect frame = frameForRect(rect, bounds().size);
+    plat::Rect frame = frameForRect(rect, bounds().size, arrow()->direction(), arrow()->offset());
     if (_adjustPositionInSuperviewEnabled) {
         if (auto host = superview()) {
             double ignoredOffset = 0;
-            frame = pullIntoBounds(frame, host->bounds(), ignoredOffset);
+            frame = pullIntoBounds(frame, host->bounds(), arrow()->direction(), _edgeInsets, ignoredOffset);
         }
     }
     if (!animated) {
@@ -253,11 +269,16 @@ void TipPopoverView::dismissPopoverAnimated(bool animated)
 
 plat::Rect TipPopoverView::arrowRect()
 {
-    const plat::Rect f = frame();
-    const double base = arrow()->size().width;
-    const double height = arrow()->size().height;
-    const double offset = arrow()->offset();
-    switch (arrow()->direction()) {
+    arrow();
+    return arrowRectIn(frame());
+}
+
+plat::Rect TipPopoverView::arrowRectIn(plat::Rect f) const
+{
+    const double base = _arrow->size().width;
+    const double height = _arrow->size().height;
+    const double offset = _arrow->offset();
+    switch (_arrow->direction()) {
     case TipPopoverArrowDirectionUp:
         return plat::makeRect(f.midX() - base / 2 + offset, f.minY() + _edgeInsets.top - height, base, height);
     case TipPopoverArrowDirectionDown:
@@ -269,6 +290,14 @@ plat::Rect TipPopoverView::arrowRect()
     default:
         return {};
     }
+}
+
+bool TipPopoverView::pointInside(plat::Point point, const plat::Event*) const
+{
+    const plat::Rect body = plat::insetRect(bounds(), _edgeInsets);
+    if (body.contains(point))
+        return true;
+    return _arrow && arrowRectIn(bounds()).contains(point);
 }
 
 void TipPopoverView::layoutSubviews()

@@ -49,8 +49,23 @@ public:
     bool adjustPositionInSuperviewEnabled() const { return _adjustPositionInSuperviewEnabled; }
     void setAdjustPositionInSuperviewEnabled(bool enabled) { _adjustPositionInSuperviewEnabled = enabled; }
 
+    // Where presenting would put the bubble in a host of those bounds: the
+    // arrow on one side (a value other than the five directions counts as
+    // none) moved along it by arrowOffset from the middle, the target at the
+    // arrow; pulled inside the host when enabled, the offset then changed so
+    // that the arrow still points at the target as far as the body allows.
+    // Changes nothing.
+    struct Placement {
+        plat::Rect frame;
+        unsigned direction = TipPopoverArrowDirectionNone;
+        plat::EdgeInsets edgeInsets;
+        double arrowOffset = 0;
+    };
+    Placement placementForRect(plat::Rect rect, plat::Rect hostBounds, unsigned direction, double arrowOffset);
+
     // Shows the bubble in the host, its arrow (one direction value) at the
-    // target rectangle (host coordinates), pulled inside the host when enabled.
+    // target rectangle (host coordinates) with the arrow's present offset,
+    // pulled inside the host when enabled.
     void presentFromRect(
         plat::Rect rect, const std::shared_ptr<plat::View>& host, unsigned permittedArrowDirection, bool animated);
     // Points a shown bubble at a new rectangle, keeping its size.
@@ -62,12 +77,19 @@ public:
     plat::Rect arrowRect();
 
     void layoutSubviews() override;
+    // Only the drawn bubble, its body and its arrow, takes a touch: a touch
+    // on the see-through margin around it is beside it.
+    bool pointInside(plat::Point point, const plat::Event* event) const override;
 
 private:
-    // The frame for the target point at the current size and insets, before pulling.
-    plat::Rect frameForRect(plat::Rect rect, plat::Size size);
-    // Moves the frame inside the bounds; the arrow offset that keeps it on the target.
-    plat::Rect pullIntoBounds(plat::Rect frame, plat::Rect bounds, double& arrowOffset);
+    // The arrow's triangle for the bubble at that frame, in the frame's coordinates.
+    plat::Rect arrowRectIn(plat::Rect frame) const;
+    // The frame for the target point at that size, before pulling.
+    plat::Rect frameForRect(plat::Rect rect, plat::Size size, unsigned direction, double arrowOffset);
+    // Moves the frame inside the bounds and adds to the arrow offset what
+    // keeps the arrow on the target.
+    plat::Rect pullIntoBounds(
+        plat::Rect frame, plat::Rect bounds, unsigned direction, plat::EdgeInsets insets, double& arrowOffset);
 
     std::shared_ptr<plat::View> _contentView;
     std::shared_ptr<TipPopoverArrow> _arrow;

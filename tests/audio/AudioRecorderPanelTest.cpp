@@ -10,15 +10,18 @@
 #include "platform/foundation/Sandbox.h"
 #include "platform/media/AudioSession.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Slider.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/testing/UIDriver.h"
 #include "platform/ui/testing/UIScope.h"
 #include "support/DateTestSupport.h"
+#include "support/Idioms.h"
 #include "support/ManualClockScope.h"
 #include "support/MediaTools.h"
 #include "support/TemporarySandbox.h"
+#include "support/TextContrast.h"
 #include "support/VirtualMicrophone.h"
 #include "uikit/QVBarGauge.h"
 
@@ -342,3 +345,52 @@ TEST_F(RecorderPanel, APanelLetGoStopsItsLoopsAndLeavesNoFile)
     EXPECT_TRUE(recordingsInTemporaryFolder().empty());
     EXPECT_TRUE(events->files.empty());
 }
+
+namespace {
+
+// The panel over a frame of the film, on a phone and on a tablet: its
+// buttons' titles must read whatever the frame behind it.
+class RecorderPanelTitles : public ::testing::TestWithParam<plat::UserInterfaceIdiom> {
+protected:
+    plat::test::ManualClockScope clock;
+    plat::test::TemporarySandbox sandbox;
+    plat::test::UIScope ui {GetParam()};
+    std::shared_ptr<plat::Window> window = std::make_shared<plat::Window>();
+    std::shared_ptr<plat::ViewController> root = std::make_shared<plat::ViewController>();
+    UIDriver driver;
+};
+
+}  // namespace
+
+TEST_P(RecorderPanelTitles, RecordAndCancelReadOverALightAndADarkFrame)
+{
+    zt::registerAudioScreenLayouts();
+    plat::AudioSession::sharedInstance().resetForTesting();
+    plat::test::useSignalMicrophone(plat::test::sineAtAveragePower(-20));
+    window->setRootViewController(root);
+    window->makeKeyAndVisible();
+    auto frame = std::make_shared<plat::ImageView>(root->view()->bounds());
+    root->view()->addSubview(frame);
+    auto panel = std::make_shared<zt::AudioRecorderViewController>();
+    root->addChildViewController(panel);
+    root->view()->addSubview(panel->view());
+    panel->didMoveToParentViewController(root.get());
+    panel->view()->setCenter({root->view()->bounds().midX(), root->view()->bounds().midY()});
+    driver.wait(0);
+    ASSERT_TRUE(panel->btnAudioStartRecord()->isEnabled());
+
+    constexpr double kScreenScale = 2;
+    constexpr double kReadable = 4.5;  // the titles are 15 points: not large text
+    for (const plat::test::Rgba& behind : {plat::test::Rgba {250, 250, 250, 255}, plat::test::Rgba {8, 8, 8, 255}}) {
+        frame->setImage(plat::test::makeFlatImage(64, 36, behind));
+        for (const auto& button : {panel->btnAudioStartRecord(), panel->btnAudioCancel()}) {
+            const auto contrast = plat::test::measureTextContrast(*window, *button->titleLabel(), kScreenScale);
+            EXPECT_GE(contrast.ratio, kReadable)
+                << button->titleForState(plat::ControlStateNormal).value_or("") << " over a frame of " << behind[0];
+        }
+    }
+    panel->setDelegate({});
+    plat::AudioSession::sharedInstance().resetForTesting();
+}
+
+INSTANTIATE_TEST_SUITE_P(Idioms, RecorderPanelTitles, plat::test::bothIdioms(), plat::test::idiomName);

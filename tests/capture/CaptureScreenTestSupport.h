@@ -51,20 +51,7 @@ inline constexpr double kCameraFrame = 1.0 / kCameraFrameRate;
 inline plat::CaptureDeviceDescription pictureCamera(const std::string& folderName, const plat::Image& picture,
     plat::CaptureDevicePosition position = plat::CaptureDevicePosition::Back)
 {
-    const std::string folder = plat::appendingPathComponent(plat::CaptureDeviceFolder::camerasFolder(), folderName);
-    EXPECT_TRUE(plat::createDirectory(folder, plat::IntermediateDirectories::Yes).ok());
-    EXPECT_TRUE(plat::writeFileAtomically(
-        plat::appendingPathComponent(folder, "picture.png"), *plat::PNGRepresentation(picture))
-                    .ok());
-    plat::CaptureDeviceDescription camera;
-    camera.kind = plat::CaptureDeviceKind::Pictures;
-    camera.folder = folderName;
-    camera.position = position;
-    // Cameras deliver one of the session's sizes: the picture is scaled to it.
-    camera.width = std::max(1280, static_cast<int>(picture.size().width));
-    camera.height = std::max(720, static_cast<int>(picture.size().height));
-    camera.frameRate = kCameraFrameRate;
-    return camera;
+    return plat::test::pictureCamera(folderName, picture, position, kCameraFrameRate);
 }
 
 // Blue sky over green grass, a yellow sun on the left: the live picture.

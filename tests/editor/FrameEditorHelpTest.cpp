@@ -4,6 +4,8 @@
 // closing by a tap beside the bubbles.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "editor/FrameEditorHelp.h"
 #include "editor/FrameEditorHelpItems.h"
 #include "editor/HelpTestSupport.h"
@@ -24,6 +26,15 @@ using zt::FrameEditorHelp;
 using zt::TipPopoverView;
 
 constexpr double kTolerance = 0.01;
+constexpr double kTextMargin = 8;  // above and below a bubble's text
+
+// The height of the text wrapped within the width, in a bubble's font (the
+// light one of 12 points, or after an extended bubble the system's).
+double wrappedHeight(
+    const std::string& text, double width, const plat::Font& font = plat::Font::fontWithName("HelveticaNeue-Light", 12))
+{
+    return std::ceil(plat::sizeWithFont(text, font, {width, 10000}, plat::LineBreakMode::WordWrapping).height);
+}
 
 void expectRectNear(plat::Rect actual, plat::Rect expected, const std::string& what)
 {
@@ -122,7 +133,9 @@ TEST_F(HelpOverlay, ShowingPutsEveryBubbleAboveACloseButtonOverTheWholeView)
 {
     fillAndShow();
     ASSERT_EQ(help->popovers().size(), 9u);
-    EXPECT_EQ(shownArrows(), (std::vector<unsigned> {8, 8, 8, 8, 16, 16, 16, 4, 1}));
+    // The strip's bubble finds no room above the strip beside the others and
+    // points into it from below the strip's top edge.
+    EXPECT_EQ(shownArrows(), (std::vector<unsigned> {8, 8, 8, 8, 16, 16, 16, 2, 1}));
     const auto& subviews = screen.host->subviews();
     auto close = std::find(subviews.begin(), subviews.end(), help->closeButton());
     ASSERT_NE(close, subviews.end());
@@ -140,14 +153,29 @@ TEST_F(HelpOverlay, ShowingPutsEveryBubbleAboveACloseButtonOverTheWholeView)
 
 TEST_F(HelpOverlay, AnArrowLeftToChooseFollowsWhereTheSpotLies)
 {
-    help->addHelp("upper left", plat::makeRect(100, 50, 10, 10));
-    help->addHelp("upper right", plat::makeRect(400, 50, 10, 10));
-    help->addHelp("lower left", plat::makeRect(100, 200, 10, 10));
-    help->addHelp("lower right", plat::makeRect(400, 200, 10, 10));
-    help->addHelp("on the middle lines", plat::makeRect(284, 160, 10, 10));
-    help->addHelp("its own", plat::makeRect(400, 200, 10, 10), zt::TipPopoverArrowDirectionUp);
-    help->showHelpInView(screen.host);
-    EXPECT_EQ(shownArrows(), (std::vector<unsigned> {8, 16, 4, 4, 8, 2}));
+    // One bubble at a time, so that none makes room for another.
+    struct Case {
+        plat::Rect spot;
+        uint64_t asked;
+        unsigned shown;
+    };
+    const Case cases[] = {
+        {plat::makeRect(100, 50, 10, 10), 0, 8},  // upper left
+        {plat::makeRect(400, 50, 10, 10), 0, 16},  // upper right
+        {plat::makeRect(100, 200, 10, 10), 0, 4},  // lower left
+        {plat::makeRect(400, 200, 10, 10), 0, 4},  // lower right
+        {plat::makeRect(284, 160, 10, 10), 0, 8},  // on the middle lines
+        {plat::makeRect(400, 200, 10, 10), zt::TipPopoverArrowDirectionUp, 2},  // its own
+    };
+    for (const Case& c : cases) {
+        auto alone = std::make_shared<FrameEditorHelp>();
+        alone->addHelp("a spot", c.spot, c.asked);
+        alone->showHelpInView(screen.host);
+        ASSERT_EQ(alone->popovers().size(), 1u);
+        EXPECT_EQ(alone->popovers()[0]->arrow()->direction(), c.shown) << plat::stringFromRect(c.spot);
+        alone->dismissHelp();
+        driver.wait(1);
+    }
 }
 
 TEST_F(HelpOverlay, AShortTextMakesABubbleAsWideAsItsTextWithoutAButton)
@@ -156,13 +184,15 @@ TEST_F(HelpOverlay, AShortTextMakesABubbleAsWideAsItsTextWithoutAButton)
     help->showHelpInView(screen.host);
     auto& bubble = *help->popovers().front();
     const double textWidth = plat::sizeWithFont("Play movie preview.", plat::Font::systemFontOfSize(12)).width;
-    EXPECT_EQ(bubble.contentSize(), (plat::Size {textWidth + 10, 40}));
+    // As tall as its text.
+    const double height = wrappedHeight("Play movie preview.", textWidth) + 2 * kTextMargin;
+    EXPECT_EQ(bubble.contentSize(), (plat::Size {textWidth + 10, height}));
     EXPECT_TRUE(subviewsOf<plat::Button>(*bubble.contentView()).empty());
     auto label = labelOf(bubble);
     ASSERT_TRUE(label);
-    EXPECT_EQ(label->frame(), plat::makeRect(5, 0, textWidth, 40));
+    EXPECT_EQ(label->frame(), plat::makeRect(5, 0, textWidth, height));
     EXPECT_EQ(label->font(), plat::Font::fontWithName("HelveticaNeue-Light", 12));
-    EXPECT_EQ(label->numberOfLines(), 2);
+    EXPECT_EQ(label->numberOfLines(), 0) << "as many lines as the text takes";
     EXPECT_EQ(label->textColor(), plat::Color::whiteColor());
 }
 
@@ -173,18 +203,22 @@ TEST_F(HelpOverlay, ALongTextOrABlockMakesABubbleOfFullWidthWithAButtonAndTheMor
     help->addHelp(longText, plat::makeRect(100, 100, 1, 1));
     help->addHelp("short with a block", plat::makeRect(100, 150, 1, 1), 0, std::nullopt, [] {});
     help->showHelpInView(screen.host);
-    for (size_t index : {1u, 2u}) {
+    // The long text, too long for three lines at 150 points, widens its
+    // bubble by steps of 10 points until three lines hold it: at 230.
+    const std::pair<size_t, double> widths[] = {{1, 230}, {2, 150}};
+    for (const auto& [index, width] : widths) {
         auto& bubble = *help->popovers()[index];
-        EXPECT_EQ(bubble.contentSize(), (plat::Size {160, 40})) << index;
+        const double height = wrappedHeight(help->helpItems()[index].text, width - 25) + 2 * kTextMargin;
+        EXPECT_EQ(bubble.contentSize(), (plat::Size {width + 10, height})) << index;
         auto buttons = subviewsOf<plat::Button>(*bubble.contentView());
         ASSERT_EQ(buttons.size(), 1u) << index;
-        EXPECT_EQ(buttons[0]->frame(), plat::makeRect(0, 0, 150, 40));
+        EXPECT_EQ(buttons[0]->frame(), plat::makeRect(0, 0, width, height));
         EXPECT_EQ(buttons[0]->tag(), static_cast<int64_t>(index));
         auto marks = subviewsOf<plat::ImageView>(*bubble.contentView());
         ASSERT_EQ(marks.size(), 1u);
         EXPECT_EQ(marks[0]->image(), plat::Image::imageNamed("frameedit_help_more.png"));
-        EXPECT_EQ(marks[0]->frame().origin, (plat::Point {125, 0}));
-        EXPECT_EQ(labelOf(bubble)->frame(), plat::makeRect(5, 0, 125, 40));
+        EXPECT_EQ(marks[0]->frame().origin, (plat::Point {width - 25, (height - 40) / 2})) << "in the middle";
+        EXPECT_EQ(labelOf(bubble)->frame(), plat::makeRect(5, 0, width - 25, height));
     }
 }
 
@@ -213,9 +247,11 @@ TEST_F(HelpOverlay, ALongBubbleOpensInFullAndTurnsBackWhenTappedAgain)
     auto again = help->popovers()[player];
     ASSERT_NE(again, extended);
     EXPECT_FALSE(extended->superview());
-    EXPECT_EQ(again->contentSize(), (plat::Size {160, 40}));
+    // Three lines of the system font, the bubble widened to 230 points for them.
+    EXPECT_EQ(again->contentSize(),
+        (plat::Size {240, wrappedHeight(text, 205, plat::Font::systemFontOfSize(12)) + 2 * kTextMargin}));
     EXPECT_EQ(labelOf(*again)->font(), plat::Font::systemFontOfSize(12));
-    EXPECT_EQ(again->arrow()->direction(), zt::TipPopoverArrowDirectionDown);
+    EXPECT_EQ(again->arrow()->direction(), shortBubble->arrow()->direction());
     EXPECT_EQ(help->popovers().size(), 9u);
 }
 
@@ -231,10 +267,12 @@ TEST_F(HelpOverlay, AShortBubbleOnceOpenedAndClosedKeepsAButton)
 
     auto& closed = *help->popovers()[0];
     const double textWidth = plat::sizeWithFont("Add voice over.", plat::Font::systemFontOfSize(12)).width;
-    EXPECT_EQ(closed.contentSize(), (plat::Size {textWidth + 10, 40}));
+    const double height
+        = wrappedHeight("Add voice over.", textWidth, plat::Font::systemFontOfSize(12)) + 2 * kTextMargin;
+    EXPECT_EQ(closed.contentSize(), (plat::Size {textWidth + 10, height}));
     auto buttons = subviewsOf<plat::Button>(*closed.contentView());
     ASSERT_EQ(buttons.size(), 1u);
-    EXPECT_EQ(buttons[0]->frame(), plat::makeRect(0, 0, textWidth, 40));
+    EXPECT_EQ(buttons[0]->frame(), plat::makeRect(0, 0, textWidth, height));
     EXPECT_EQ(closed.contentView()->subviews().back(), buttons[0]) << "above the label";
     driver.wait(1);
     driver.tap(*buttons[0]);
@@ -355,8 +393,11 @@ TEST_F(TabletHelpOverlay, TheBubblesComeInOrderAtTheControlsAndTheEmbeddedCaptur
 TEST_F(TabletHelpOverlay, BubblesAreTwoHundredPointsWideWhenLong)
 {
     fillAndShow();
-    EXPECT_EQ(help->popovers()[1]->contentSize(), (plat::Size {210, 40})) << "the long text of the look buttons";
-    EXPECT_EQ(help->popovers()[11]->contentSize(), (plat::Size {210, 40}));
+    // The long text of the look buttons fits three lines of 175 points.
+    const std::string& look = help->helpItems()[1].text;
+    EXPECT_EQ(help->popovers()[1]->contentSize(), (plat::Size {210, wrappedHeight(look, 175) + 2 * kTextMargin}));
+    const std::string& more = help->helpItems()[11].text;
+    EXPECT_EQ(help->popovers()[11]->contentSize(), (plat::Size {210, wrappedHeight(more, 175) + 2 * kTextMargin}));
 }
 
 }  // namespace

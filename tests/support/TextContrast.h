@@ -42,29 +42,19 @@ struct TextContrast {
     double backgroundLuminance = 0;
 };
 
-// The contrast of the text that view draws against what lies behind it in
-// the window: the window is pictured with the view and with the view
-// hidden; where the two differ most are the cores of the text's strokes
-// (anti-aliased edges differ less and are left out), and the second
-// picture gives what is behind those same pixels, whatever the panel, the
-// dimming and the picture under them make of it. scale: pixels per point.
-inline TextContrast measureTextContrast(Window& window, View& view, double scale)
+// The contrast of the text that lies where two pictures of the same place
+// differ, one with the text and one without, within the pixels from (left,
+// top) up to (right, bottom): where the two differ most are the cores of the
+// text's strokes (anti-aliased edges differ less and are left out), and the
+// picture without the text gives what is behind those same pixels.
+inline TextContrast measureTextContrast(
+    const Bitmap& withText, const Bitmap& withoutText, int left, int top, int right, int bottom)
 {
     TextContrast measured;
-    auto shown = snapshotWindow(window, scale);
-    const bool wasHidden = view.isHidden();
-    view.setHidden(true);
-    auto behind = snapshotWindow(window, scale);
-    view.setHidden(wasHidden);
-    if (!shown || !behind)
-        return measured;
-    const Bitmap& withText = *shown->bitmap();
-    const Bitmap& withoutText = *behind->bitmap();
-    const Rect area = view.convertRect(view.bounds(), nullptr);
-    const int left = std::max(0, static_cast<int>(std::floor(area.minX() * scale)));
-    const int top = std::max(0, static_cast<int>(std::floor(area.minY() * scale)));
-    const int right = std::min(withText.width(), static_cast<int>(std::ceil(area.maxX() * scale)));
-    const int bottom = std::min(withText.height(), static_cast<int>(std::ceil(area.maxY() * scale)));
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min({right, withText.width(), withoutText.width()});
+    bottom = std::min({bottom, withText.height(), withoutText.height()});
     struct Sample {
         int difference;
         Rgba text;
@@ -98,6 +88,89 @@ inline TextContrast measureTextContrast(Window& window, View& view, double scale
     measured.backgroundLuminance = backgroundSum / static_cast<double>(measured.strokePixels);
     measured.ratio = contrastRatio(measured.textLuminance, measured.backgroundLuminance);
     return measured;
+}
+
+// The contrast of the text that view draws against what lies behind it in
+// the window: the window is pictured with the view and with the view
+// hidden, whatever the panel, the dimming and the picture under them make
+// of what is behind. scale: pixels per point.
+inline TextContrast measureTextContrast(Window& window, View& view, double scale)
+{
+    auto shown = snapshotWindow(window, scale);
+    const bool wasHidden = view.isHidden();
+    view.setHidden(true);
+    auto behind = snapshotWindow(window, scale);
+    view.setHidden(wasHidden);
+    if (!shown || !behind)
+        return {};
+    const Rect area = view.convertRect(view.bounds(), nullptr);
+    return measureTextContrast(*shown->bitmap(), *behind->bitmap(), static_cast<int>(std::floor(area.minX() * scale)),
+        static_cast<int>(std::floor(area.minY() * scale)), static_cast<int>(std::ceil(area.maxX() * scale)),
+        static_cast<int>(std::ceil(area.maxY() * scale)));
+}
+
+// A piece of text found where two pictures differ: a word or a few (a run
+// of a line's columns between gaps wider than a quarter of the line's
+// height), in pixels, with its own contrast.
+struct TextPiece {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    TextContrast contrast;
+};
+
+// Every piece of text that lies where the two pictures differ, top to
+// bottom and left to right: the lines are the runs of rows that differ,
+// each cut into pieces at its wide gaps, so that a word over a light part of
+// the picture is measured apart from one over a dark part.
+inline std::vector<TextPiece> measureTextPieces(const Bitmap& withText, const Bitmap& withoutText)
+{
+    const int width = std::min(withText.width(), withoutText.width());
+    const int height = std::min(withText.height(), withoutText.height());
+    auto differs = [&](int x, int y) { return pixelAt(withText, x, y) != pixelAt(withoutText, x, y); };
+    auto rowDiffers = [&](int y) {
+        for (int x = 0; x < width; ++x)
+            if (differs(x, y))
+                return true;
+        return false;
+    };
+    std::vector<TextPiece> pieces;
+    for (int y = 0; y < height;) {
+        if (!rowDiffers(y)) {
+            ++y;
+            continue;
+        }
+        const int top = y;
+        while (y < height && rowDiffers(y))
+            ++y;
+        const int bottom = y;
+        auto columnDiffers = [&](int x) {
+            for (int row = top; row < bottom; ++row)
+                if (differs(x, row))
+                    return true;
+            return false;
+        };
+        const int widestGap = std::max(1, (bottom - top) / 4);
+        int left = -1, gap = 0;
+        for (int x = 0; x <= width; ++x) {
+            const bool inText = x < width && columnDiffers(x);
+            if (inText) {
+                if (left < 0)
+                    left = x;
+                gap = 0;
+                continue;
+            }
+            if (left < 0)
+                continue;
+            if (++gap <= widestGap && x < width)
+                continue;
+            TextPiece piece {left, top, x - gap + 1, bottom, {}};
+            piece.contrast
+                = measureTextContrast(withText, withoutText, piece.left, piece.top, piece.right, piece.bottom);
+            pieces.push_back(piece);
+            left = -1;
+            gap = 0;
+        }
+    }
+    return pieces;
 }
 
 }  // namespace plat::test

@@ -4,12 +4,18 @@
 // that link the media stand-in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Paths.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/ImageRepresentation.h"
 #include "platform/graphics/PixelBuffer.h"
 #include "platform/media/SampleBuffer.h"
 #include "platform/media/capture/CaptureDeviceFolder.h"
@@ -26,6 +32,25 @@ inline CaptureDeviceDescription testPatternCamera(
     camera.position = position;
     camera.width = width;
     camera.height = height;
+    camera.frameRate = frameRate;
+    return camera;
+}
+
+// A camera over a folder of one picture (16:9), the folder below the
+// device's cameras folder. Cameras deliver one of the session's sizes: the
+// picture is scaled to it.
+inline CaptureDeviceDescription pictureCamera(const std::string& folderName, const Image& picture,
+    CaptureDevicePosition position = CaptureDevicePosition::Back, int frameRate = 30)
+{
+    const std::string folder = appendingPathComponent(CaptureDeviceFolder::camerasFolder(), folderName);
+    EXPECT_TRUE(createDirectory(folder, IntermediateDirectories::Yes).ok());
+    EXPECT_TRUE(writeFileAtomically(appendingPathComponent(folder, "picture.png"), *PNGRepresentation(picture)).ok());
+    CaptureDeviceDescription camera;
+    camera.kind = CaptureDeviceKind::Pictures;
+    camera.folder = folderName;
+    camera.position = position;
+    camera.width = std::max(1280, static_cast<int>(picture.size().width));
+    camera.height = std::max(720, static_cast<int>(picture.size().height));
     camera.frameRate = frameRate;
     return camera;
 }

@@ -93,6 +93,60 @@ TEST_F(TipPopover, ABubbleStickingOutIsPulledInAndItsArrowStillPointsAtTheTarget
     EXPECT_EQ(left->arrow()->offset(), -68);
 }
 
+TEST_F(TipPopover, AnArrowMovedAlongItsSideStillPointsAtTheTargetWhenThePullAddsToIt)
+{
+    // The arrow 40 points left of the body's middle: the body lies 40 points
+    // further right, 250 to 430, inside the host.
+    tip->arrow()->setOffset(-40);
+    tip->presentFromRect(makeRect(290, 100, 20, 20), host, zt::TipPopoverArrowDirectionUp, false);
+    EXPECT_EQ(tip->frame(), makeRect(250, 110, 180, 90));
+    EXPECT_EQ(tip->arrowRect().midX(), 300);
+
+    // Near the right edge the body would reach 630: the pull of 62 points
+    // adds to the -40, and the arrow stays on the target at x 500.
+    auto pulled = std::make_shared<TipPopoverView>();
+    pulled->arrow()->setOffset(-40);
+    pulled->presentFromRect(makeRect(490, 100, 20, 20), host, zt::TipPopoverArrowDirectionUp, false);
+    EXPECT_EQ(pulled->frame(), makeRect(388, 110, 180, 90));
+    EXPECT_EQ(pulled->arrow()->offset(), 22);
+    EXPECT_EQ(pulled->arrowRect().midX(), 500);
+}
+
+TEST_F(TipPopover, APlacementIsWherePresentingPutsTheBubbleAndChangesNothing)
+{
+    const auto placement
+        = tip->placementForRect(makeRect(498, 100, 20, 20), host->bounds(), zt::TipPopoverArrowDirectionUp, 0);
+    EXPECT_EQ(placement.frame, makeRect(388, 110, 180, 90));
+    EXPECT_EQ(placement.arrowOffset, 30);
+    EXPECT_EQ(placement.direction, zt::TipPopoverArrowDirectionUp);
+    EXPECT_EQ(placement.edgeInsets, (plat::EdgeInsets {20, 10, 10, 10}));
+    EXPECT_EQ(tip->arrow()->offset(), 0) << "nothing changed";
+    EXPECT_FALSE(tip->superview());
+    tip->presentFromRect(makeRect(498, 100, 20, 20), host, zt::TipPopoverArrowDirectionUp, false);
+    EXPECT_EQ(tip->frame(), placement.frame);
+    EXPECT_EQ(tip->arrow()->offset(), placement.arrowOffset);
+}
+
+TEST_F(TipPopover, OnlyTheDrawnBubbleTakesATouchNotTheMarginAroundIt)
+{
+    // Below the target at (220, 110): the frame 130 to 310 across and 110 to
+    // 200 down, its body 140 to 300 and 130 to 190, the arrow above the body.
+    tip->presentFromRect(makeRect(200, 100, 40, 20), host, zt::TipPopoverArrowDirectionUp, false);
+    tip->layoutIfNeeded();
+    const std::pair<plat::Point, bool> touches[] = {
+        {{220, 160}, true},  // the body's middle
+        {{141, 131}, true},  // just inside the body's corner
+        {{220, 125}, true},  // the arrow
+        {{135, 160}, false},  // the see-through margin on the left
+        {{220, 195}, false},  // and below
+        {{150, 120}, false},  // beside the arrow
+    };
+    for (const auto& [point, taken] : touches) {
+        auto hit = window->hitTest(point, nullptr);
+        EXPECT_EQ(hit && (hit == tip || hit->isDescendantOfView(*tip)), taken) << point.x << ", " << point.y;
+    }
+}
+
 TEST_F(TipPopover, FadesInAndOutAndReportsEachOnlyWhenDone)
 {
     tip->presentFromRect(makeRect(200, 100, 40, 20), host, zt::TipPopoverArrowDirectionDown, true);
