@@ -48,6 +48,7 @@ struct GraphicsContext::Impl {
     State state;
     std::vector<State> savedStates;
     std::shared_ptr<const Bitmap> patternPixels;  // behind the last pattern source set
+    std::function<void(const DrawnText&)> textsLeftOut;  // see leaveOutTexts
 
     cairo_operator_t op() const;
     // Sets the source to the colour with the context's alpha; false for a

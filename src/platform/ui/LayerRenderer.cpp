@@ -445,6 +445,23 @@ std::shared_ptr<Image> LayerRenderer::renderToImage(Layer& layer, double scale, 
 
 void LayerRenderer::drawBackingPicture(Layer& layer)
 {
+    drawBackingPicture(layer, {});
+}
+
+void LayerRenderer::redrawBackingPictures(Layer& root, const TextListener& textsLeftOut)
+{
+    if (root.isHidden() || root.opacity() < kInvisibleOpacity)
+        return;
+    LayerDelegate* delegate = root.activeDelegate();
+    if (delegate && delegate->drawsLayerContent(root))
+        drawBackingPicture(root, textsLeftOut);
+    const auto sublayers = root.sublayers();
+    for (const auto& sublayer : sublayers)
+        redrawBackingPictures(*sublayer, textsLeftOut);
+}
+
+void LayerRenderer::drawBackingPicture(Layer& layer, const TextListener& textsLeftOut)
+{
     Rect bounds = layer.bounds();
     double scale = layer.contentsScale();
     int width = static_cast<int>(std::ceil(bounds.width() * scale - 1e-6));
@@ -460,6 +477,13 @@ void LayerRenderer::drawBackingPicture(Layer& layer)
         return;
     }
     context->translateCTM(-bounds.minX(), -bounds.minY());
+    if (textsLeftOut)
+        context->leaveOutTexts([&](const DrawnText& text) {
+            const Rect pixels = text.pixelArea;
+            textsLeftOut(layer, text,
+                {{bounds.minX() + pixels.minX() / scale, bounds.minY() + pixels.minY() / scale},
+                    {pixels.width() / scale, pixels.height() / scale}});
+        });
     layer.drawInContext(*context);
     // The delegate may have learnt that it draws nothing after all: its contents stay as they are.
     LayerDelegate* delegate = layer.activeDelegate();

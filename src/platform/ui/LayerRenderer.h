@@ -1,9 +1,11 @@
 #pragma once
+#include <functional>
 #include <memory>
 
 #include "platform/foundation/Geometry.h"
 
 namespace plat {
+struct DrawnText;
 class GraphicsContext;
 class Image;
 class Layer;
@@ -27,6 +29,14 @@ public:
     static std::shared_ptr<Image> renderToImage(Layer& layer, double scale, bool opaque);
     // Redraws a layer's backing picture through its drawInContext into its contents.
     static void drawBackingPicture(Layer& layer);
+    // Redraws the backing pictures of the shown layers of the tree that draw
+    // one. With a listener their texts are left out, each handed to it
+    // instead with its area in the drawing layer's bounds coordinates.
+    using TextListener = std::function<void(Layer& layer, const DrawnText& text, Rect area)>;
+    static void redrawBackingPictures(Layer& root, const TextListener& textsLeftOut);
+
+private:
+    static void drawBackingPicture(Layer& layer, const TextListener& textsLeftOut);
 };
 
 }  // namespace plat::detail

@@ -1,6 +1,8 @@
 #include "platform/ui/ViewRendering.h"
 
+#include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/Layer.h"
 #include "platform/ui/LayerRenderer.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
@@ -19,6 +21,22 @@ std::shared_ptr<Image> renderViewToImage(View& view, double scale, bool opaque)
 std::shared_ptr<Image> snapshotWindow(Window& window, double scale)
 {
     return renderViewToImage(window, scale, /*opaque=*/true);
+}
+
+std::vector<TextOnScreen> leaveOutWindowTexts(Window& window)
+{
+    window.layoutIfNeeded();
+    Layer& root = *window.layer();
+    std::vector<TextOnScreen> texts;
+    detail::LayerRenderer::redrawBackingPictures(root, [&](Layer& layer, const DrawnText& text, Rect area) {
+        texts.push_back({text.text, text.font, text.color, layer.convertRect(area, &root), layer.sharedAs<Layer>()});
+    });
+    return texts;
+}
+
+void drawWindowTexts(Window& window)
+{
+    detail::LayerRenderer::redrawBackingPictures(*window.layer(), {});
 }
 
 }  // namespace plat

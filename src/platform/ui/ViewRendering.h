@@ -1,8 +1,15 @@
 #pragma once
 #include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Geometry.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Font.h"
 
 namespace plat {
 class Image;
+class Layer;
 class View;
 class Window;
 
@@ -14,5 +21,25 @@ class Window;
 std::shared_ptr<Image> renderViewToImage(View& view, double scale = 0, bool opaque = false);
 // The screen as the window shows it (black where the window shows nothing).
 std::shared_ptr<Image> snapshotWindow(Window& window, double scale = 0);
+
+}  // namespace plat
+
+namespace plat {
+
+// A text on the screen: its words, font and colour, the area its lines
+// cover in window points, and the layer whose drawing holds it.
+struct TextOnScreen {
+    std::string text;
+    Font font;
+    Color color;
+    Rect frame;
+    std::weak_ptr<Layer> layer;
+};
+
+// Redraws what the window's shown layers draw themselves, leaving out their
+// texts (so that a picture shows what lies behind them), and gives those
+// texts; drawWindowTexts draws them again. For checks of how texts read.
+std::vector<TextOnScreen> leaveOutWindowTexts(Window& window);
+void drawWindowTexts(Window& window);
 
 }  // namespace plat
