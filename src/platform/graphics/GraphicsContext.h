@@ -56,6 +56,8 @@ enum class ContextOpacity { Transparent, Opaque };
 // How text is painted, as the platform's text drawing modes (the ones with clipping are not offered).
 enum class TextDrawingMode : int { Fill = 0, Stroke = 1, FillStroke = 2, Invisible = 3 };
 
+enum class TextInk { AsAsked, LeftOut, Black, White };
+
 // A text a context was asked to draw: its words, font and colour, and the
 // area its lines cover (clipped to its rectangle) in the context's pixels.
 struct DrawnText {
@@ -162,10 +164,11 @@ public:
     // One line from point with letterSpacing points after every character
     // (sizeOfSpacedText).
     Size drawSpacedText(const std::string& text, Point point, const Font& font, double letterSpacing);
-    // From now on texts are laid out as ever but not drawn: each goes to the
-    // listener instead (a picture of what lies behind the texts, and where
-    // they are). Empty draws them again.
-    void leaveOutTexts(std::function<void(const DrawnText&)> listener);
+    // How texts are drawn from now on: as asked (the default), left out (a
+    // picture of what lies behind them), or all in black or all in white
+    // (pictures of their shapes alone). Texts not drawn as asked are laid
+    // out as ever and each goes to the listener too.
+    void setTextInk(TextInk ink, std::function<void(const DrawnText&)> listener = {});
 
     // A copy of the pixels as an image of the context's scale.
     std::shared_ptr<Image> makeImage() const;

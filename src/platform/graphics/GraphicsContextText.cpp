@@ -25,9 +25,9 @@ Rect deviceArea(cairo_t* c, Rect rect)
     return {{left, top}, {right - left, bottom - top}};
 }
 
-// Hands a text left out to the listener: where its glyphs would have gone.
-void reportLeftOutText(GraphicsContext::Impl& impl, PangoLayout* layout, const std::string& text, Point origin,
-    Rect clip, const Font& font)
+// Hands a text to the listener: where its glyphs go.
+void reportText(GraphicsContext::Impl& impl, PangoLayout* layout, const std::string& text, Point origin, Rect clip,
+    const Font& font)
 {
     PangoRectangle ink;
     pango_layout_get_pixel_extents(layout, &ink, nullptr);
@@ -42,7 +42,7 @@ void reportLeftOutText(GraphicsContext::Impl& impl, PangoLayout* layout, const s
     if (right <= left || bottom <= top)
         return;
     const Color& color = impl.state.textMode == TextDrawingMode::Stroke ? impl.state.stroke : impl.state.fill;
-    impl.textsLeftOut(
+    impl.textListener(
         DrawnText {text, font, color, deviceArea(impl.cr.get(), {{left, top}, {right - left, bottom - top}})});
 }
 
@@ -91,15 +91,24 @@ Size drawLaidOutText(GraphicsContext::Impl& impl, const std::string& text, Rect 
             x += rect.width() - used.width;
     }
     const TextDrawingMode mode = impl.state.textMode;
-    if (impl.textsLeftOut) {
-        if (mode != TextDrawingMode::Invisible)
-            reportLeftOutText(impl, layout.get(), text, {x, rect.minY()}, rect, font);
-    } else {
+    if (impl.textInk != TextInk::AsAsked && mode != TextDrawingMode::Invisible && impl.textListener)
+        reportText(impl, layout.get(), text, {x, rect.minY()}, rect, font);
+    if (impl.textInk != TextInk::LeftOut) {
         cairo_save(c);
         cairo_new_path(c);
         cairo_rectangle(c, rect.minX(), rect.minY(), rect.width(), rect.height());
         cairo_clip(c);
-        drawLayout(impl, layout.get(), {x, rect.minY()}, mode);
+        if (impl.textInk == TextInk::AsAsked) {
+            drawLayout(impl, layout.get(), {x, rect.minY()}, mode);
+        } else if (mode != TextDrawingMode::Invisible) {
+            // The shapes alone: one opaque ink for fill and outline.
+            const GraphicsContext::Impl::State asked = impl.state;
+            impl.state.fill = impl.state.stroke
+                = impl.textInk == TextInk::Black ? Color::blackColor() : Color::whiteColor();
+            impl.state.alpha = 1;
+            drawLayout(impl, layout.get(), {x, rect.minY()}, mode);
+            impl.state = asked;
+        }
         cairo_restore(c);
     }
     return {std::ceil(std::min(used.width, rect.width())), std::ceil(std::min(used.height, rect.height()))};
@@ -128,9 +137,10 @@ Size GraphicsContext::drawSpacedText(const std::string& text, Point point, const
     return {size.width, drawn.height};
 }
 
-void GraphicsContext::leaveOutTexts(std::function<void(const DrawnText&)> listener)
+void GraphicsContext::setTextInk(TextInk ink, std::function<void(const DrawnText&)> listener)
 {
-    _impl->textsLeftOut = std::move(listener);
+    _impl->textInk = ink;
+    _impl->textListener = std::move(listener);
 }
 
 }  // namespace plat

@@ -445,22 +445,22 @@ std::shared_ptr<Image> LayerRenderer::renderToImage(Layer& layer, double scale, 
 
 void LayerRenderer::drawBackingPicture(Layer& layer)
 {
-    drawBackingPicture(layer, {});
+    drawBackingPicture(layer, TextInk::AsAsked, {});
 }
 
-void LayerRenderer::redrawBackingPictures(Layer& root, const TextListener& textsLeftOut)
+void LayerRenderer::redrawBackingPictures(Layer& root, TextInk ink, const TextListener& listener)
 {
     if (root.isHidden() || root.opacity() < kInvisibleOpacity)
         return;
     LayerDelegate* delegate = root.activeDelegate();
     if (delegate && delegate->drawsLayerContent(root))
-        drawBackingPicture(root, textsLeftOut);
+        drawBackingPicture(root, ink, listener);
     const auto sublayers = root.sublayers();
     for (const auto& sublayer : sublayers)
-        redrawBackingPictures(*sublayer, textsLeftOut);
+        redrawBackingPictures(*sublayer, ink, listener);
 }
 
-void LayerRenderer::drawBackingPicture(Layer& layer, const TextListener& textsLeftOut)
+void LayerRenderer::drawBackingPicture(Layer& layer, TextInk ink, const TextListener& listener)
 {
     Rect bounds = layer.bounds();
     double scale = layer.contentsScale();
@@ -477,10 +477,12 @@ void LayerRenderer::drawBackingPicture(Layer& layer, const TextListener& textsLe
         return;
     }
     context->translateCTM(-bounds.minX(), -bounds.minY());
-    if (textsLeftOut)
-        context->leaveOutTexts([&](const DrawnText& text) {
+    if (ink != TextInk::AsAsked)
+        context->setTextInk(ink, [&](const DrawnText& text) {
+            if (!listener)
+                return;
             const Rect pixels = text.pixelArea;
-            textsLeftOut(layer, text,
+            listener(layer, text,
                 {{bounds.minX() + pixels.minX() / scale, bounds.minY() + pixels.minY() / scale},
                     {pixels.width() / scale, pixels.height() / scale}});
         });

@@ -6,6 +6,7 @@
 
 namespace plat {
 struct DrawnText;
+enum class TextInk;
 class GraphicsContext;
 class Image;
 class Layer;
@@ -30,13 +31,14 @@ public:
     // Redraws a layer's backing picture through its drawInContext into its contents.
     static void drawBackingPicture(Layer& layer);
     // Redraws the backing pictures of the shown layers of the tree that draw
-    // one. With a listener their texts are left out, each handed to it
-    // instead with its area in the drawing layer's bounds coordinates.
+    // one, with their texts in the ink given (see GraphicsContext::setTextInk);
+    // each text not drawn as asked goes to the listener, with its area in
+    // the drawing layer's bounds coordinates.
     using TextListener = std::function<void(Layer& layer, const DrawnText& text, Rect area)>;
-    static void redrawBackingPictures(Layer& root, const TextListener& textsLeftOut);
+    static void redrawBackingPictures(Layer& root, TextInk ink, const TextListener& listener);
 
 private:
-    static void drawBackingPicture(Layer& layer, const TextListener& textsLeftOut);
+    static void drawBackingPicture(Layer& layer, TextInk ink, const TextListener& listener);
 };
 
 }  // namespace plat::detail

@@ -23,20 +23,15 @@ std::shared_ptr<Image> snapshotWindow(Window& window, double scale)
     return renderViewToImage(window, scale, /*opaque=*/true);
 }
 
-std::vector<TextOnScreen> leaveOutWindowTexts(Window& window)
+std::vector<TextOnScreen> redrawWindowTexts(Window& window, TextInk ink)
 {
     window.layoutIfNeeded();
     Layer& root = *window.layer();
     std::vector<TextOnScreen> texts;
-    detail::LayerRenderer::redrawBackingPictures(root, [&](Layer& layer, const DrawnText& text, Rect area) {
+    detail::LayerRenderer::redrawBackingPictures(root, ink, [&](Layer& layer, const DrawnText& text, Rect area) {
         texts.push_back({text.text, text.font, text.color, layer.convertRect(area, &root), layer.sharedAs<Layer>()});
     });
     return texts;
-}
-
-void drawWindowTexts(Window& window)
-{
-    detail::LayerRenderer::redrawBackingPictures(*window.layer(), {});
 }
 
 }  // namespace plat

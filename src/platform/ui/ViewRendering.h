@@ -6,6 +6,7 @@
 #include "platform/foundation/Geometry.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
+#include "platform/graphics/GraphicsContext.h"
 
 namespace plat {
 class Image;
@@ -36,10 +37,11 @@ struct TextOnScreen {
     std::weak_ptr<Layer> layer;
 };
 
-// Redraws what the window's shown layers draw themselves, leaving out their
-// texts (so that a picture shows what lies behind them), and gives those
-// texts; drawWindowTexts draws them again. For checks of how texts read.
-std::vector<TextOnScreen> leaveOutWindowTexts(Window& window);
-void drawWindowTexts(Window& window);
+// Redraws what the window's shown layers draw themselves with their texts
+// in the ink given (left out, so that a picture shows what lies behind
+// them; or all black or all white, so that pictures show their shapes), and
+// gives those texts; TextInk::AsAsked draws them as they were. For checks
+// of how texts read.
+std::vector<TextOnScreen> redrawWindowTexts(Window& window, TextInk ink);
 
 }  // namespace plat
