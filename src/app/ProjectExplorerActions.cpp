@@ -26,6 +26,7 @@
 #include "uikit/AlertView.h"
 #include "uikit/QVNavigationController.h"
 #include "uikit/SPSidePanelController.h"
+#include "uikit/TintedNavigationController.h"
 
 namespace zt {
 
@@ -194,12 +195,12 @@ void ProjectExplorer::openGalleryHandler()
             plat::makeRect(kGalleryListWidth + kGalleryGap, 0, bounds.width() - kGalleryListWidth, bounds.height()));
         split->setLeftController(list);
         split->setRightController(web);
-        auto navigation = std::make_shared<plat::NavigationController>(split);
+        auto navigation = std::make_shared<TintedNavigationController>(split);
         container = SPSidePanelController::initWithCenterViewControllerLeftViewControllerRightViewController(
             navigation, side, nullptr);
         split->setDeckController(container);
     } else {
-        auto navigation = std::make_shared<plat::NavigationController>(list);
+        auto navigation = std::make_shared<TintedNavigationController>(list);
         container = SPSidePanelController::initWithCenterViewControllerLeftViewController(navigation, side);
     }
     presentViewController(container, /*animated=*/true, nullptr);

@@ -1,10 +1,24 @@
 #pragma once
 #include "platform/graphics/Color.h"
 
+namespace plat {
+class NavigationBar;
+}
+
 namespace zt {
 
 // The app's tint, RGB(212, 3, 215).
 plat::Color appTintColor();
+
+// Text in the tint stands out only about 4:1 from white and from near
+// black, too little for small text: text in it takes a darker shade on the
+// app's light bars and panels, RGB(170, 0, 173) (5.9:1 on a light bar, 4.8:1
+// on the light grey of a bubble), and a lighter one on its dark ones,
+// RGB(240, 112, 242) (5:1 on dark grey).
+plat::Color appTintForTextOnLightColor();
+plat::Color appTintForTextOnDarkColor();
+// Gives the bar's buttons the shade that reads on the bar, by its style.
+void tintBarButtonsForReading(plat::NavigationBar& bar);
 
 // Sliders and switches take the app's tint from system 5.0 on (foundation
 // version 881), where the platform lets controls be tinted. Main thread.

@@ -1,0 +1,14 @@
+#include "uikit/TintedNavigationController.h"
+
+#include "platform/ui/NavigationBar.h"
+#include "uikit/AppTint.h"
+
+namespace zt {
+
+void TintedNavigationController::viewDidLoad()
+{
+    plat::NavigationController::viewDidLoad();
+    tintBarButtonsForReading(*navigationBar());
+}
+
+}  // namespace zt

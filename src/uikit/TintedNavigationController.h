@@ -1,0 +1,17 @@
+#pragma once
+#include <memory>
+
+#include "platform/ui/NavigationController.h"
+
+namespace zt {
+
+// A navigation controller whose bar's buttons take the shade of the app's
+// tint that reads on the bar (see tintBarButtonsForReading). Main thread.
+class TintedNavigationController : public plat::NavigationController {
+public:
+    using plat::NavigationController::NavigationController;
+
+    void viewDidLoad() override;
+};
+
+}  // namespace zt
