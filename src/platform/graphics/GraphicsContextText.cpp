@@ -46,6 +46,14 @@ void reportText(GraphicsContext::Impl& impl, PangoLayout* layout, const std::str
         DrawnText {text, font, color, deviceArea(impl.cr.get(), {{left, top}, {right - left, bottom - top}})});
 }
 
+// True when the text as asked would draw nothing a person sees (a shadow
+// kept clear): it is no shape to ink.
+bool isClear(const GraphicsContext::Impl& impl, TextDrawingMode mode)
+{
+    const Color& color = mode == TextDrawingMode::Stroke ? impl.state.stroke : impl.state.fill;
+    return color.alpha() * impl.state.alpha <= 0 && !color.patternImage();
+}
+
 // Fills, strokes or both, as the mode says, in the current clip.
 void drawLayout(GraphicsContext::Impl& impl, PangoLayout* layout, Point origin, TextDrawingMode mode)
 {
@@ -100,7 +108,7 @@ Size drawLaidOutText(GraphicsContext::Impl& impl, const std::string& text, Rect 
         cairo_clip(c);
         if (impl.textInk == TextInk::AsAsked) {
             drawLayout(impl, layout.get(), {x, rect.minY()}, mode);
-        } else if (mode != TextDrawingMode::Invisible) {
+        } else if (mode != TextDrawingMode::Invisible && !isClear(impl, mode)) {
             // The shapes alone: one opaque ink for fill and outline.
             const GraphicsContext::Impl::State asked = impl.state;
             impl.state.fill = impl.state.stroke

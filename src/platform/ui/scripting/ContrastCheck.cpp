@@ -49,6 +49,9 @@ constexpr double kVisibleTextAlpha = 0.05;
 // the most covered pixel of their piece (anti-aliased edges blend with what
 // is behind, and would make thin strokes look fainter than their colour).
 constexpr double kCoreShare = 0.9;
+// Of the cores, those that differ from what is behind them at least this
+// share as much as the most different one.
+constexpr double kShowingShare = 0.5;
 // A piece of the text counts when it holds at least this share of the ink
 // of the busiest piece (less is the edge of a letter of the next piece), a
 // pixel covered at least this much, and this many core pixels.
@@ -220,6 +223,14 @@ std::optional<double> lowestContrast(const Image& withText, const Image& without
     for (const Piece& piece : pieces) {
         if (piece.ink < kPieceShare * busiest || piece.most < kLeastCoverage)
             continue;
+        // The strokes' cores, and of those, where the text shows most: a
+        // shadow drawn with the text, and lost in what is behind it, is no
+        // part of what reads (a dark one under pale text is).
+        int most = 0;
+        for (int y = piece.top; y < piece.bottom; ++y)
+            for (int x = piece.left; x < piece.right; ++x)
+                if (coverageAt(white, black, x, y) >= kCoreShare * piece.most)
+                    most = std::max(most, difference(shown.row(y) + 4 * x, behind.row(y) + 4 * x));
         double textSum = 0;
         double behindSum = 0;
         int64_t cores = 0;
@@ -227,7 +238,8 @@ std::optional<double> lowestContrast(const Image& withText, const Image& without
             const uint8_t* p = shown.row(y);
             const uint8_t* q = behind.row(y);
             for (int x = piece.left; x < piece.right; ++x) {
-                if (coverageAt(white, black, x, y) < kCoreShare * piece.most)
+                if (coverageAt(white, black, x, y) < kCoreShare * piece.most
+                    || difference(p + 4 * x, q + 4 * x) < kShowingShare * most)
                     continue;
                 textSum += luminanceAt(shown, p + 4 * x);
                 behindSum += luminanceAt(behind, q + 4 * x);
