@@ -22,8 +22,10 @@ plat::Color appTintForTextOnDarkColor()
 
 void tintBarButtonsForReading(plat::NavigationBar& bar)
 {
-    bar.setTintColor(
-        bar.barStyle() == plat::BarStyle::Black ? appTintForTextOnDarkColor() : appTintForTextOnLightColor());
+    const plat::Color shade
+        = bar.barStyle() == plat::BarStyle::Black ? appTintForTextOnDarkColor() : appTintForTextOnLightColor();
+    if (bar.tintColor() != shade)
+        bar.setTintColor(shade);
 }
 
 bool controlsTakeAppTint()

@@ -11,4 +11,10 @@ void TintedNavigationController::viewDidLoad()
     tintBarButtonsForReading(*navigationBar());
 }
 
+void TintedNavigationController::viewDidLayoutSubviews()
+{
+    plat::NavigationController::viewDidLayoutSubviews();
+    tintBarButtonsForReading(*navigationBar());
+}
+
 }  // namespace zt
