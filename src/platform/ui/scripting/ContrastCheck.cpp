@@ -9,6 +9,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/ColorContrast.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/CollectionViewCell.h"
 #include "platform/ui/Control.h"
@@ -147,25 +148,11 @@ bool isShownWithHolders(const View& view)
     return true;
 }
 
-double linearComponent(uint8_t component)
-{
-    const double s = component / 255.0;
-    return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-}
-
 // The relative luminance of a pixel of the screen's picture.
 double luminanceAt(const Bitmap& bitmap, const uint8_t* pixel)
 {
     const bool rgba = bitmap.order() == PixelOrder::RGBA;
-    const uint8_t red = pixel[rgba ? 0 : 2];
-    const uint8_t blue = pixel[rgba ? 2 : 0];
-    return 0.2126 * linearComponent(red) + 0.7152 * linearComponent(pixel[1]) + 0.0722 * linearComponent(blue);
-}
-
-double contrastRatio(double first, double second)
-{
-    const auto [darker, lighter] = std::minmax(first, second);
-    return (lighter + 0.05) / (darker + 0.05);
+    return relativeLuminance(pixel[rgba ? 0 : 2], pixel[1], pixel[rgba ? 2 : 0]);
 }
 
 int difference(const uint8_t* p, const uint8_t* q)
