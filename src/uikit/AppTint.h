@@ -10,11 +10,11 @@ namespace zt {
 // The app's tint, RGB(212, 3, 215).
 plat::Color appTintColor();
 
-// Text in the tint stands out only about 4:1 from white and from near
-// black, too little for small text: text in it takes a darker shade on the
-// app's light bars and panels, RGB(170, 0, 173) (5.9:1 on a light bar, 4.8:1
-// on the light grey of a bubble), and a lighter one on its dark ones,
-// RGB(240, 112, 242) (5:1 on dark grey).
+// Text in the tint stands out too little for small text: 4.1:1 on a light
+// bar, 3.4:1 on the light grey of a bubble, 2.9:1 on dark grey. Text in it
+// takes a darker shade on the app's light bars and panels, RGB(170, 0, 173)
+// (5.9:1 on a light bar, 4.8:1 on a bubble), and a lighter one on its dark
+// ones, RGB(240, 112, 242) (5:1 on dark grey).
 plat::Color appTintForTextOnLightColor();
 plat::Color appTintForTextOnDarkColor();
 // Gives the bar's buttons the shade that reads on the bar, by its style.
