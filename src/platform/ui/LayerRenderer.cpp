@@ -430,6 +430,12 @@ void LayerRenderer::renderInContext(Layer& layer, GraphicsContext& context)
 
 std::shared_ptr<Image> LayerRenderer::renderToImage(Layer& layer, double scale, bool opaque)
 {
+    return renderToImageWithin(layer, scale, opaque, {layer.bounds()});
+}
+
+std::shared_ptr<Image> LayerRenderer::renderToImageWithin(
+    Layer& layer, double scale, bool opaque, const std::vector<Rect>& areas)
+{
     Rect bounds = layer.bounds();
     int width = static_cast<int>(std::ceil(bounds.width() * scale - 1e-6));
     int height = static_cast<int>(std::ceil(bounds.height() * scale - 1e-6));
@@ -439,6 +445,13 @@ std::shared_ptr<Image> LayerRenderer::renderToImage(Layer& layer, double scale, 
         width, height, scale, opaque ? ContextOpacity::Opaque : ContextOpacity::Transparent);
     if (!context)
         return nullptr;
+    if (areas.size() != 1 || areas.front() != bounds) {
+        // One clip of all the areas: drawing elsewhere costs next to nothing.
+        context->beginPath();
+        for (const Rect& area : areas)
+            context->addRect(area);
+        context->clip();
+    }
     renderInContext(layer, *context);
     return context->takeImage();
 }

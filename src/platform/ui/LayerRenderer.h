@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/foundation/Geometry.h"
 
@@ -28,6 +29,10 @@ public:
     // A picture of the layer's bounds at scale pixels per point, on black
     // when opaque, else on transparent pixels. nullptr for empty bounds.
     static std::shared_ptr<Image> renderToImage(Layer& layer, double scale, bool opaque);
+    // The same, drawn only within the areas (the layer's coordinates);
+    // elsewhere it stays black or transparent.
+    static std::shared_ptr<Image> renderToImageWithin(
+        Layer& layer, double scale, bool opaque, const std::vector<Rect>& areas);
     // Redraws a layer's backing picture through its drawInContext into its contents.
     static void drawBackingPicture(Layer& layer);
     // Redraws the backing pictures of the shown layers of the tree that draw

@@ -23,6 +23,14 @@ std::shared_ptr<Image> snapshotWindow(Window& window, double scale)
     return renderViewToImage(window, scale, /*opaque=*/true);
 }
 
+std::shared_ptr<Image> snapshotWindowWithin(Window& window, double scale, const std::vector<Rect>& areas)
+{
+    if (scale <= 0)
+        scale = Screen::mainScreen().scale();
+    window.layoutIfNeeded();
+    return detail::LayerRenderer::renderToImageWithin(*window.layer(), scale, /*opaque=*/true, areas);
+}
+
 std::vector<TextOnScreen> redrawWindowTexts(Window& window, TextInk ink)
 {
     window.layoutIfNeeded();

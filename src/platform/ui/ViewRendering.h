@@ -22,6 +22,9 @@ class Window;
 std::shared_ptr<Image> renderViewToImage(View& view, double scale = 0, bool opaque = false);
 // The screen as the window shows it (black where the window shows nothing).
 std::shared_ptr<Image> snapshotWindow(Window& window, double scale = 0);
+// The same, drawn only within the areas (window points), black elsewhere: a
+// cheaper picture for a check that looks at parts of the screen.
+std::shared_ptr<Image> snapshotWindowWithin(Window& window, double scale, const std::vector<Rect>& areas);
 
 }  // namespace plat
 

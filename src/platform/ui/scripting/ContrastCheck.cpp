@@ -64,6 +64,8 @@ constexpr int64_t kLeastCorePixels = 4;
 constexpr double kSameTextPoints = 4;
 // Ratios closer than this are the same: the picture does not show behind the text.
 constexpr double kSameRatio = 0.01;
+// The pictures are drawn this far around the texts.
+constexpr double kAreaMarginPoints = 2;
 // Longer texts are cut to this many characters in messages.
 constexpr int64_t kQuotedCharacters = 40;
 
@@ -279,20 +281,28 @@ std::vector<std::string> contrastFaults(Window& window)
             backdrops.push_back(std::move(backdrop));
         }
     }
-    for (Backdrop& backdrop : backdrops) {
-        StandInPictures standIns(backdrop.standIns);
-        backdrop.withTexts = snapshotWindow(window, kPixelsPerPoint);
-    }
+    // Where the texts are, found by drawing the screen without them; the
+    // pictures are drawn there only (a screen drawn whole is slow).
     const auto runs = redrawWindowTexts(window, TextInk::LeftOut);
+    std::vector<Rect> areas;
+    for (const TextOnScreen& run : runs)
+        areas.push_back(makeRect(run.frame.minX() - kAreaMarginPoints, run.frame.minY() - kAreaMarginPoints,
+            run.frame.width() + 2 * kAreaMarginPoints, run.frame.height() + 2 * kAreaMarginPoints));
+    if (areas.empty())
+        return {};
     for (Backdrop& backdrop : backdrops) {
         StandInPictures standIns(backdrop.standIns);
-        backdrop.withoutTexts = snapshotWindow(window, kPixelsPerPoint);
+        backdrop.withoutTexts = snapshotWindowWithin(window, kPixelsPerPoint, areas);
     }
     (void)redrawWindowTexts(window, TextInk::White);
-    const auto whiteTexts = snapshotWindow(window, kPixelsPerPoint);
+    const auto whiteTexts = snapshotWindowWithin(window, kPixelsPerPoint, areas);
     (void)redrawWindowTexts(window, TextInk::Black);
-    const auto blackTexts = snapshotWindow(window, kPixelsPerPoint);
+    const auto blackTexts = snapshotWindowWithin(window, kPixelsPerPoint, areas);
     (void)redrawWindowTexts(window, TextInk::AsAsked);
+    for (Backdrop& backdrop : backdrops) {
+        StandInPictures standIns(backdrop.standIns);
+        backdrop.withTexts = snapshotWindowWithin(window, kPixelsPerPoint, areas);
+    }
     if (!whiteTexts || !blackTexts)
         return {"no picture of the screen to look at"};
 
