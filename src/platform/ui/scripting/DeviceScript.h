@@ -30,8 +30,9 @@ class UIDriver;
 //                        taps just those, back gives the commands that reach the screen again after a
 //                        control left it
 //                        The three checks name SCREEN in their messages. A fault whose message holds
-//                        a known TEXT is logged and does not fail (one being mended); a known TEXT
-//                        that no fault holds fails, so that the list is kept exact.
+//                        a known TEXT (a star stands for any text) is logged and does not fail (one
+//                        being mended); a known TEXT that no fault holds fails, so that the list is
+//                        kept exact.
 //   unhook NAME          removes every action of the control showing NAME, so that a check can be
 //                        shown a dead control
 //   openurl URL          another app hands the URL over
