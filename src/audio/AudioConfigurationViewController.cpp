@@ -27,6 +27,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/Slider.h"
 #include "render/MovieMixer.h"
+#include "uikit/AppTint.h"
 
 namespace zt {
 
@@ -118,9 +119,11 @@ void AudioConfigurationViewController::viewDidLoad()
 void AudioConfigurationViewController::viewWillAppear(bool animated)
 {
     plat::ViewController::viewWillAppear(animated);
-    // The white close arrow and title read on the panel's dark bar.
-    if (auto navigation = navigationController())
+    // The white close arrow and title, and Trash, read on the panel's dark bar.
+    if (auto navigation = navigationController()) {
         navigation->navigationBar()->setBarStyle(plat::BarStyle::Black);
+        tintBarButtonsForReading(*navigation->navigationBar());
+    }
     // Built once: the screen may appear again after something covered it.
     if (_trimControl || !_viewTrimm)
         return;

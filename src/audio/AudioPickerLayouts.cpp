@@ -9,6 +9,7 @@
 #include "platform/ui/LayoutRegistry.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/TableView.h"
+#include "uikit/TextColors.h"
 
 namespace zt {
 
@@ -60,10 +61,10 @@ std::shared_ptr<plat::View> buildAlbum(plat::ViewController& owner)
         plat::makeRect(textX, 14, textWidth, 22), plat::Font::boldSystemFontOfSize(17), plat::Color::blackColor());
     auto titleLabel = makeLabel(
         plat::makeRect(textX, 40, textWidth, 20), plat::Font::systemFontOfSize(15), plat::Color::darkGrayColor());
-    auto releasedLabel = makeLabel(
-        plat::makeRect(textX, 72, textWidth, 18), plat::Font::systemFontOfSize(13), plat::Color::grayColor());
-    auto countLabel = makeLabel(
-        plat::makeRect(textX, 94, textWidth, 18), plat::Font::systemFontOfSize(13), plat::Color::grayColor());
+    auto releasedLabel
+        = makeLabel(plat::makeRect(textX, 72, textWidth, 18), plat::Font::systemFontOfSize(13), secondaryTextColor());
+    auto countLabel
+        = makeLabel(plat::makeRect(textX, 94, textWidth, 18), plat::Font::systemFontOfSize(13), secondaryTextColor());
     for (const auto& label : {artistLabel, titleLabel, releasedLabel, countLabel})
         header->addSubview(label);
     table->setTableHeaderView(header);
@@ -83,7 +84,7 @@ std::shared_ptr<plat::View> buildTrackRow(plat::ViewController& owner)
     auto cell = std::make_shared<MQAlbumTrackTableViewCell>(plat::makeRect(0, 0, width, kRowHeight));
     auto number = std::make_shared<plat::Label>(plat::makeRect(kMargin, 0, 34, kRowHeight));
     number->setFont(plat::Font::systemFontOfSize(14));
-    number->setTextColor(plat::Color::grayColor());
+    number->setTextColor(secondaryTextColor());
     number->setAutoresizingMask(plat::ViewAutoresizingFlexibleRightMargin);
     auto play = plat::Button::buttonWithType(plat::ButtonType::Custom);
     play->setFrame(plat::makeRect(width - kRowHeight, 0, kRowHeight, kRowHeight));
@@ -93,7 +94,7 @@ std::shared_ptr<plat::View> buildTrackRow(plat::ViewController& owner)
     play->setAutoresizingMask(plat::ViewAutoresizingFlexibleLeftMargin);
     auto length = std::make_shared<plat::Label>(plat::makeRect(width - kRowHeight - 64, 0, 60, kRowHeight));
     length->setFont(plat::Font::systemFontOfSize(14));
-    length->setTextColor(plat::Color::grayColor());
+    length->setTextColor(secondaryTextColor());
     length->setTextAlignment(plat::TextAlignment::Right);
     length->setAutoresizingMask(plat::ViewAutoresizingFlexibleLeftMargin);
     const double nameX = kMargin + 34 + 6;

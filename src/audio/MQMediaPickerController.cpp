@@ -4,7 +4,9 @@
 #include "platform/graphics/Image.h"
 #include "platform/library/MediaQuery.h"
 #include "platform/ui/BarButtonItem.h"
+#include "platform/ui/TabBar.h"
 #include "platform/ui/TabBarItem.h"
+#include "uikit/AppTint.h"
 #include "uikit/QVNavigationController.h"
 
 namespace zt {
@@ -71,6 +73,8 @@ void MQMediaPickerController::setupViewControllers()
     };
     _tabBarController = std::make_shared<plat::TabBarController>();
     _tabBarController->setViewControllers(_libraryTabs);
+    // The chosen tab's title in the shade of the tint that reads on the bar.
+    _tabBarController->tabBar()->setTintColor(appTintForTextOnLightColor());
     _tabBarController->setDelegate(
         std::static_pointer_cast<plat::TabBarControllerDelegate>(sharedAs<MQMediaPickerController>()));
     updateTabBarControllerIndex();

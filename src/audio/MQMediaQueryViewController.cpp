@@ -15,6 +15,7 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/NavigationItem.h"
+#include "uikit/TextColors.h"
 
 namespace zt {
 
@@ -226,7 +227,7 @@ std::shared_ptr<plat::TableViewCell> MQMediaQueryViewController::tableViewCellFo
     cell->setUserInteractionEnabled(true);
     cell->textLabel()->setTextColor(plat::Color::blackColor());
     if (cell->detailTextLabel())
-        cell->detailTextLabel()->setTextColor(plat::Color::grayColor());
+        cell->detailTextLabel()->setTextColor(secondaryTextColor());
     cell->imageView()->setImage(nullptr);
     auto collection = collectionAt(path);
     auto item = collection ? collection->representativeItem() : nullptr;

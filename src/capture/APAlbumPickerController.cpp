@@ -19,6 +19,7 @@
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/TableView.h"
 #include "uikit/AlertView.h"
+#include "uikit/TextColors.h"
 
 namespace zt {
 
@@ -147,7 +148,7 @@ std::shared_ptr<plat::TableViewCell> APAlbumPickerController::tableViewCellForRo
     cell->textLabel()->setText(group->name());
     cell->detailTextLabel()->setText(APImagePickerBundle::localizedCount(
         _isVideoPicker ? "VideosCountKey" : "PhotosCountKey", group->numberOfAssets()));
-    cell->detailTextLabel()->setTextColor(plat::Color::grayColor());
+    cell->detailTextLabel()->setTextColor(secondaryTextColor());
     cell->imageView()->setImage(group->posterImage());
     cell->setAccessoryType(plat::TableViewCellAccessoryType::DisclosureIndicator);
     return cell;

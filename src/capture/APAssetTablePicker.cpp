@@ -15,6 +15,7 @@
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/Toolbar.h"
+#include "uikit/TextColors.h"
 
 namespace zt {
 
@@ -162,7 +163,7 @@ std::shared_ptr<plat::TableViewCell> APAssetTablePicker::tableViewCellForRowAtIn
             cell = std::make_shared<plat::TableViewCell>(plat::TableViewCellStyle::Default, kCountCellIdentifier);
             cell->setSelectionStyle(plat::TableViewCellSelectionStyle::None);
             cell->textLabel()->setTextAlignment(plat::TextAlignment::Center);
-            cell->textLabel()->setTextColor(plat::Color::grayColor());
+            cell->textLabel()->setTextColor(secondaryTextColor());
             cell->textLabel()->setFont(plat::Font::systemFontOfSize(kCountFontSize));
         }
         cell->textLabel()->setText(APImagePickerBundle::localizedCount(

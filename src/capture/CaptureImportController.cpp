@@ -20,6 +20,7 @@
 #include "render/MovieRenderer.h"
 #include "uikit/AlertView.h"
 #include "uikit/Hudy.h"
+#include "uikit/TintedNavigationController.h"
 #include "uikit/UIImageResize.h"
 
 namespace zt {
@@ -129,7 +130,7 @@ void CaptureImportController::showImagePickerWithController(const std::shared_pt
         screen->dismissViewControllerAnimated(/*animated=*/true, nullptr);
         self->importAssets(assets, screen);
     });
-    auto navigation = std::make_shared<plat::NavigationController>(picker);
+    auto navigation = std::make_shared<TintedNavigationController>(picker);
     navigation->setModalPresentationStyle(plat::ModalPresentationStyle::FormSheet);
     controller->presentViewController(navigation, /*animated=*/true, nullptr);
 }

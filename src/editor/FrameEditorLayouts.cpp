@@ -23,6 +23,9 @@ using Editor = FrameEditorViewController;
 const plat::Color kPanelColor = plat::Color::colorWithWhite(0.10, 1);
 const plat::Color kBackdropColor = plat::Color::colorWithWhite(0.05, 1);
 const plat::Color kHintColor = plat::Color::colorWithWhite(0.92, 1);
+constexpr double kHintShadeAlpha = 0.6;
+constexpr double kHintShadeCornerRadius = 12;
+constexpr double kHintShadeMargin = 12;
 
 // The phone's strip container shows one lane of the strip at a time, the
 // thumbnails or (scrolled down by its height) the audio lanes.
@@ -86,12 +89,17 @@ std::shared_ptr<plat::View> makeEmptyHint(plat::Rect frame, Editor::Outlets& out
 {
     auto hint = std::make_shared<plat::View>(frame);
     hint->setUserInteractionEnabled(false);
-    outlets.labelEmptyHelp = std::make_shared<plat::Label>(hint->bounds());
+    // Wider than the hint, so that its shade reaches past the ends of the longest line.
+    const plat::Rect box = hint->bounds();
+    outlets.labelEmptyHelp = std::make_shared<plat::Label>(
+        plat::makeRect(box.minX() - kHintShadeMargin, box.minY(), box.width() + 2 * kHintShadeMargin, box.height()));
     outlets.labelEmptyHelp->setFont(plat::Font::fontWithName("Chalkduster", Editor::kEmptyHintFontSize));
     outlets.labelEmptyHelp->setTextColor(kHintColor);
     outlets.labelEmptyHelp->setTextAlignment(plat::TextAlignment::Center);
     outlets.labelEmptyHelp->setNumberOfLines(0);
-    outlets.labelEmptyHelp->setBackgroundColor(plat::Color::clearColor());
+    // A shade behind the words keeps them readable over any picture the camera shows.
+    outlets.labelEmptyHelp->setBackgroundColor(plat::Color::colorWithWhite(0, kHintShadeAlpha));
+    outlets.labelEmptyHelp->layer()->setCornerRadius(kHintShadeCornerRadius);
     hint->addSubview(outlets.labelEmptyHelp);
     return hint;
 }

@@ -12,6 +12,7 @@
 #include "platform/ui/ScrollView.h"
 #include "share/InfoCenterHelpViewController.h"
 #include "uikit/HelpManager.h"
+#include "uikit/TintedNavigationController.h"
 
 namespace zt {
 
@@ -101,7 +102,7 @@ void FrameEditorViewController::closeHelpForClosing()
 void FrameEditorViewController::showInternalHelp()
 {
     auto pages = std::make_shared<InfoCenterHelpViewController>("InfoCenterHelpViewController");
-    auto navigation = std::make_shared<plat::NavigationController>(pages);
+    auto navigation = std::make_shared<TintedNavigationController>(pages);
     if (plat::Device::currentDevice().isTablet())
         navigation->setModalPresentationStyle(plat::ModalPresentationStyle::FormSheet);
     presentViewController(navigation, /*animated=*/true, nullptr);

@@ -26,6 +26,7 @@
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/Transaction.h"
 #include "uikit/Hudy.h"
+#include "uikit/TintedNavigationController.h"
 
 namespace zt {
 
@@ -271,7 +272,7 @@ void FrameEditorViewController::showAudioControllerForClip(const std::shared_ptr
     setToolbarEnabled(false, WithJumps::No);
     disableCaptureControls(true);
     _clipEditor = std::make_shared<AudioConfigurationViewController>(clip, _audioController, _project);
-    _audioConfigurationController = std::make_shared<plat::NavigationController>(_clipEditor);
+    _audioConfigurationController = std::make_shared<TintedNavigationController>(_clipEditor);
     auto catchButton = makeCatchButton();
     catchButton->addTarget(
         _clipEditor.get(), &AudioConfigurationViewController::actionDone, plat::ControlEventTouchUpInside);

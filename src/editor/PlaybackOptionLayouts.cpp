@@ -95,6 +95,8 @@ std::shared_ptr<plat::View> buildHoldPanel(plat::ViewController& owner)
     root->addSubview(plus);
     outlets.btnDublicate = plat::Button::buttonWithType(plat::ButtonType::System);
     outlets.btnDublicate->setFrame(plat::makeRect(kMargin, 46, size.width - 2 * kMargin, 22));
+    // Its title is text on the light bubble: the shade of the tint that reads there.
+    outlets.btnDublicate->setTintColor(appTintForTextOnLightColor());
     root->addSubview(outlets.btnDublicate);
 
     owner.setOutlet("sliderTimer", outlets.sliderTimer);

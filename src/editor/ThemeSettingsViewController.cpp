@@ -23,6 +23,7 @@
 #include "render/LookNotifications.h"
 #include "render/OutlineViewController.h"
 #include "render/ThemeSelectViewController.h"
+#include "uikit/TintedNavigationController.h"
 #include "uikit/UIImageResize.h"
 
 namespace zt {
@@ -259,7 +260,7 @@ void ThemeSettingsViewController::importImageAsThemeBackground()
             return;  // an empty pick changes nothing
         self->importAsset(assets.front());
     });
-    auto pickerNavigation = std::make_shared<plat::NavigationController>(picker);
+    auto pickerNavigation = std::make_shared<TintedNavigationController>(picker);
     pickerNavigation->setModalPresentationStyle(plat::ModalPresentationStyle::FormSheet);
     navigation->presentViewController(pickerNavigation, /*animated=*/true, nullptr);
 }

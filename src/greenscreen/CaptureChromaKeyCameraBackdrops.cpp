@@ -12,6 +12,7 @@
 #include "platform/library/Asset.h"
 #include "platform/ui/NavigationController.h"
 #include "uikit/BubblePopoverController.h"
+#include "uikit/TintedNavigationController.h"
 
 namespace zt {
 
@@ -44,7 +45,7 @@ void CaptureChromaKeyCamera::didSelectChangeBackDrop(plat::ViewController&)
             shown->dismissViewControllerAnimated(/*animated=*/true, nullptr);
         self->importPickedPhoto(assets.front());
     });
-    auto navigation = std::make_shared<plat::NavigationController>(picker);
+    auto navigation = std::make_shared<TintedNavigationController>(picker);
     navigation->setModalPresentationStyle(plat::ModalPresentationStyle::FormSheet);
     navigation->setModalTransitionStyle(plat::ModalTransitionStyle::CrossDissolve);
     presenter->presentViewController(navigation, /*animated=*/true, nullptr);

@@ -9,6 +9,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/TableViewCell.h"
 #include "uikit/BubblePopoverController.h"
+#include "uikit/TintedNavigationController.h"
 
 namespace zt {
 
@@ -37,7 +38,7 @@ std::shared_ptr<BubblePopoverController> ChromaKeyConfigurationViewController::p
     auto configuration = std::make_shared<ChromaKeyConfigurationViewController>();
     configuration->setCurrentChromaKeyTreshold(currentChromaKeyTreshold);
     configuration->setDelegate(std::move(delegate));
-    auto navigation = std::make_shared<plat::NavigationController>(configuration);
+    auto navigation = std::make_shared<TintedNavigationController>(configuration);
     // The popover takes its size from what it shows, the navigation
     // controller: the bar above the screen, and the screen tall enough for
     // its rows, since the list does not scroll and the sensitivity panel

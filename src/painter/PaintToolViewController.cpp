@@ -12,6 +12,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TableView.h"
+#include "uikit/TintedNavigationController.h"
 
 namespace zt {
 
@@ -363,7 +364,7 @@ void PaintToolViewController::showLayerControlFromButton(plat::Button& sender)
 {
     if (!_painterLayerTableViewController)
         return;
-    auto navigation = std::make_shared<plat::NavigationController>(_painterLayerTableViewController);
+    auto navigation = std::make_shared<TintedNavigationController>(_painterLayerTableViewController);
     if (_popoverController)
         _popoverController->dismissPopoverAnimated(/*animated=*/false);
     _popoverController = std::make_shared<BubblePopoverController>(navigation);

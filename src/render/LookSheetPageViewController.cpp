@@ -13,13 +13,13 @@
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/Screen.h"
 #include "render/LookNotifications.h"
+#include "uikit/AppTint.h"
 #include "uikit/UIImageResize.h"
 
 namespace zt {
 
 namespace {
 
-const plat::Color kAccent = plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1);
 constexpr double kButtonTop = 6;
 constexpr double kButtonHeight = 28;
 constexpr double kDividerMiddle = 20;
@@ -72,7 +72,8 @@ void LookSheetPageViewController::setUpSheetBar()
         auto button = plat::Button::buttonWithType(plat::ButtonType::Custom);
         button->setFrame(plat::makeRect(x, kButtonTop + d, buttonWidth, kButtonHeight));
         button->setTitle(plat::localized(title), plat::ControlStateNormal);
-        button->setTitleColor(current ? kAccent : plat::Color::blackColor(), plat::ControlStateNormal);
+        button->setTitleColor(
+            current ? appTintForTextOnLightColor() : plat::Color::blackColor(), plat::ControlStateNormal);
         button->titleLabel()->setFont(plat::Font::fontWithName("HelveticaNeue-Light", kTitleFontSize));
         titleBar->addSubview(button);
         return button;

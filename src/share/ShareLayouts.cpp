@@ -11,13 +11,13 @@
 #include "share/GalleryScreens.h"
 #include "share/InfoCenterHelpViewController.h"
 #include "share/InfoCenterViewController.h"
+#include "uikit/AppTint.h"
 
 namespace zt {
 
 namespace {
 
 const plat::Color kScreenBackground = plat::Color::colorWithRed(0.11, 0.11, 0.13, 1);
-const plat::Color kAppTint = plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1);
 constexpr unsigned kFlexibleSize = plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight;
 constexpr unsigned kStayCentred = plat::ViewAutoresizingFlexibleLeftMargin | plat::ViewAutoresizingFlexibleRightMargin
     | plat::ViewAutoresizingFlexibleWidth;
@@ -52,7 +52,7 @@ std::shared_ptr<plat::View> buildInfoCenter(plat::ViewController& owner)
     root->addSubview(version);
     auto help = plat::Button::buttonWithType(plat::ButtonType::System);
     help->setTitle(plat::localized("Help"), plat::ControlStateNormal);
-    help->setTitleColor(kAppTint, plat::ControlStateNormal);
+    help->setTitleColor(appTintForTextOnDarkColor(), plat::ControlStateNormal);
     help->setFrame(plat::makeRect(width / 2 - 100, 130, 200, 44));
     help->setAutoresizingMask(plat::ViewAutoresizingFlexibleLeftMargin | plat::ViewAutoresizingFlexibleRightMargin);
     root->addSubview(help);

@@ -5,6 +5,7 @@
 #include "platform/graphics/ImageContext.h"
 #include "platform/graphics/Path.h"
 #include "platform/ui/Device.h"
+#include "platform/ui/NavigationBar.h"
 
 namespace zt {
 
@@ -19,9 +20,27 @@ plat::Color appTintColor()
     return plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1);
 }
 
+plat::Color appTintForTextOnLightColor()
+{
+    return plat::Color::colorWithRed(170 / 255.0, 0, 173 / 255.0, 1);
+}
+
+plat::Color appTintForTextOnDarkColor()
+{
+    return plat::Color::colorWithRed(240 / 255.0, 112 / 255.0, 242 / 255.0, 1);
+}
+
+void tintBarButtonsForReading(plat::NavigationBar& bar)
+{
+    const plat::Color shade
+        = bar.barStyle() == plat::BarStyle::Black ? appTintForTextOnDarkColor() : appTintForTextOnLightColor();
+    if (bar.tintColor() != shade)
+        bar.setTintColor(shade);
+}
+
 plat::Color appTintFillColor()
 {
-    return plat::Color::colorWithRed(170 / 255.0, 2 / 255.0, 172 / 255.0, 1);
+    return appTintForTextOnLightColor();
 }
 
 std::shared_ptr<const plat::Image> appTintPlateImage()

@@ -15,6 +15,7 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/Slider.h"
 #include "uikit/AVPlayerDemoPlaybackView.h"
+#include "uikit/AppTint.h"
 
 namespace zt {
 
@@ -70,10 +71,11 @@ void QVMovieView::viewDidLoad()
     plat::ViewController::viewDidLoad();
     if (_outlets.scrubber)
         _outlets.scrubber->setMinimumTrackTintColor(kTint);
+    // The times are text on the dark bar: the shade of the tint that reads there.
     if (_outlets.labelCurrent)
-        _outlets.labelCurrent->setTextColor(kTint);
+        _outlets.labelCurrent->setTextColor(appTintForTextOnDarkColor());
     if (_outlets.labelEnd)
-        _outlets.labelEnd->setTextColor(kTint);
+        _outlets.labelEnd->setTextColor(appTintForTextOnDarkColor());
     if (!_showCurtains) {
         if (_outlets.viewLandscapeCurtainLeft)
             _outlets.viewLandscapeCurtainLeft->removeFromSuperview();

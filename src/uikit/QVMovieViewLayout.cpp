@@ -12,6 +12,7 @@
 #include "platform/ui/TapGestureRecognizer.h"
 #include "platform/ui/Toolbar.h"
 #include "uikit/AVPlayerDemoPlaybackView.h"
+#include "uikit/AppTint.h"
 #include "uikit/QVMovieView.h"
 #include "uikit/UIKitLayouts.h"
 
@@ -72,6 +73,8 @@ std::shared_ptr<plat::View> buildMovieView(plat::ViewController& owner)
 
     outlets.toolBar = std::make_shared<plat::Toolbar>(plat::makeRect(0, 0, width, plat::Toolbar::kHeight));
     outlets.toolBar->setBarStyle(plat::BarStyle::Black);
+    // The bars' titles read on them over any picture: the tint's light shade.
+    outlets.toolBar->setTintColor(appTintForTextOnDarkColor());
     outlets.toolBar->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
     outlets.btnDone = std::make_shared<plat::BarButtonItem>(plat::BarButtonSystemItem::Done);
     outlets.labelCurrent = timeLabel(plat::TextAlignment::Right);
@@ -87,6 +90,7 @@ std::shared_ptr<plat::View> buildMovieView(plat::ViewController& owner)
     outlets.toolBarLower = std::make_shared<plat::Toolbar>(
         plat::makeRect(0, height - plat::Toolbar::kHeight, width, plat::Toolbar::kHeight));
     outlets.toolBarLower->setBarStyle(plat::BarStyle::Black);
+    outlets.toolBarLower->setTintColor(appTintForTextOnDarkColor());
     outlets.toolBarLower->setAutoresizingMask(
         plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleTopMargin);
     outlets.btnRewind = std::make_shared<plat::BarButtonItem>(plat::BarButtonSystemItem::Rewind);

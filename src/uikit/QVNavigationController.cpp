@@ -13,7 +13,7 @@ unsigned QVNavigationController::supportedInterfaceOrientations() const
 {
     if (auto visible = visibleViewController())
         return visible->supportedInterfaceOrientations();
-    return plat::NavigationController::supportedInterfaceOrientations();
+    return TintedNavigationController::supportedInterfaceOrientations();
 }
 
 }  // namespace zt

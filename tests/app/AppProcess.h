@@ -54,6 +54,16 @@ inline void addSineMicrophone(const std::string& device)
                     .ok());
 }
 
+// The device's video encoder takes that many pictures a second of the app's
+// time (the device folder's Encoder.plist), as a slow device's does.
+inline void addSlowEncoder(const std::string& device, double framesPerSecond)
+{
+    ASSERT_TRUE(plat::createDirectory(device + "/Encoder", plat::IntermediateDirectories::Yes).ok());
+    ASSERT_TRUE(plat::writePropertyListFile(
+        plat::Dictionary {{"FramesPerSecond", framesPerSecond}}, device + "/Encoder/Encoder.plist")
+                    .ok());
+}
+
 // The name of the newest project listed on the device (its folder in
 // Documents and in the render cache), or none.
 inline std::optional<std::string> newestProjectName(const std::string& device)

@@ -129,7 +129,7 @@ std::string scriptOf(const std::vector<Screen>& screens, const std::string& shot
 {
     std::string script;
     for (const Screen& screen : screens)
-        script += screen.reach + "checklayout\nscreenshot " + shots + screen.name + ".png\n";
+        script += screen.reach + "checklayout " + screen.name + "\nscreenshot " + shots + screen.name + ".png\n";
     return script + "quit\n";
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/ColorContrast.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/View.h"
 #include "platform/ui/ViewRendering.h"
@@ -16,22 +17,10 @@
 
 namespace plat::test {
 
-// The relative luminance of an sRGB colour, 0 (black) to 1 (white), as the
-// usual rule for readable text (WCAG 2) defines it.
 inline double relativeLuminance(const Rgba& colour)
 {
-    auto linear = [](int component) {
-        const double s = component / 255.0;
-        return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(colour[0]) + 0.7152 * linear(colour[1]) + 0.0722 * linear(colour[2]);
-}
-
-// The contrast ratio of two luminances, 1 (none) to 21 (black on white).
-inline double contrastRatio(double first, double second)
-{
-    const auto [darker, lighter] = std::minmax(first, second);
-    return (lighter + 0.05) / (darker + 0.05);
+    return plat::relativeLuminance(
+        static_cast<uint8_t>(colour[0]), static_cast<uint8_t>(colour[1]), static_cast<uint8_t>(colour[2]));
 }
 
 struct TextContrast {

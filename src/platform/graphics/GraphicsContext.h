@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,6 +55,17 @@ enum class PathDrawingMode { Fill, EOFill, Stroke, FillStroke, EOFillStroke };
 enum class ContextOpacity { Transparent, Opaque };
 // How text is painted, as the platform's text drawing modes (the ones with clipping are not offered).
 enum class TextDrawingMode : int { Fill = 0, Stroke = 1, FillStroke = 2, Invisible = 3 };
+
+enum class TextInk { AsAsked, LeftOut, Black, White };
+
+// A text a context was asked to draw: its words, font and colour, and the
+// area its lines cover (clipped to its rectangle) in the context's pixels.
+struct DrawnText {
+    std::string text;
+    Font font;
+    Color color;
+    Rect pixelArea;
+};
 
 // A bitmap drawing context over cairo, with the platform's drawing model:
 // user space in points with the origin at the top left and y pointing down,
@@ -152,6 +164,11 @@ public:
     // One line from point with letterSpacing points after every character
     // (sizeOfSpacedText).
     Size drawSpacedText(const std::string& text, Point point, const Font& font, double letterSpacing);
+    // How texts are drawn from now on: as asked (the default), left out (a
+    // picture of what lies behind them), or all in black or all in white
+    // (pictures of their shapes alone). Texts not drawn as asked are laid
+    // out as ever and each goes to the listener too.
+    void setTextInk(TextInk ink, std::function<void(const DrawnText&)> listener = {});
 
     // A copy of the pixels as an image of the context's scale.
     std::shared_ptr<Image> makeImage() const;

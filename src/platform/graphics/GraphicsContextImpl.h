@@ -48,6 +48,8 @@ struct GraphicsContext::Impl {
     State state;
     std::vector<State> savedStates;
     std::shared_ptr<const Bitmap> patternPixels;  // behind the last pattern source set
+    TextInk textInk = TextInk::AsAsked;  // see setTextInk
+    std::function<void(const DrawnText&)> textListener;
 
     cairo_operator_t op() const;
     // Sets the source to the colour with the context's alpha; false for a

@@ -128,6 +128,7 @@ std::shared_ptr<Image> Image::imageNamed(const std::string& name)
         log("image: the resource {} cannot be decoded", name);
         return nullptr;
     }
+    image->_resourceName = name;
     loaded.emplace(name, image);
     return image;
 }

@@ -64,6 +64,10 @@ public:
     // size when views draw it larger, as the platform's cap insets.
     std::shared_ptr<Image> resizableImageWithCapInsets(EdgeInsets capInsets) const;
     const EdgeInsets& capInsets() const { return _capInsets; }
+    // The bundle resource imageNamed loaded it from, kept by the copies made
+    // above (the app's own art, as against a frame, a photo or a camera's
+    // picture); empty for other pictures.
+    const std::string& resourceName() const { return _resourceName; }
 
 private:
     std::shared_ptr<const Bitmap> _bitmap;
@@ -71,6 +75,7 @@ private:
     ImageOrientation _orientation;
     ImageRenderingMode _renderingMode;
     EdgeInsets _capInsets;
+    std::string _resourceName;
 };
 
 }  // namespace plat

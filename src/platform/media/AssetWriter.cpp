@@ -9,6 +9,7 @@
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/media/AssetWriterInput.h"
+#include "platform/media/EncoderFolder.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/MovieMuxer.h"
@@ -57,11 +58,22 @@ std::shared_ptr<AssetWriter> failCreation(std::optional<Error>* error, Error rea
 
 }  // namespace
 
+namespace {
+
+std::optional<double> secondsPerEncodedPicture()
+{
+    auto framesPerSecond = EncoderFolder::framesPerSecond();
+    return framesPerSecond ? std::optional<double>(1 / *framesPerSecond) : std::nullopt;
+}
+
+}  // namespace
+
 AssetWriter::AssetWriter(URL outputURL, std::string outputFileType, std::string formatName)
     : _outputURL(std::move(outputURL))
     , _outputFileType(std::move(outputFileType))
     , _muxer(std::make_unique<detail::MovieMuxer>(_outputURL.path(), std::move(formatName)))
     , _queue(DispatchQueue::create("plat.media.assetwriter"))
+    , _secondsPerPicture(secondsPerEncodedPicture())
 {
 }
 
@@ -211,6 +223,8 @@ std::optional<Error> AssetWriter::error() const
 bool AssetWriter::isInputReady(const AssetWriterInput& input) const
 {
     if (status() != AssetWriterStatus::Writing || !hasSessionStarted() || input.isMarkedFinished())
+        return false;
+    if (input.isPacedNow())
         return false;
     int64_t depth = input.mediaType() == kMediaTypeVideo ? kVideoQueueDepth : kAudioQueueDepth;
     if (input.waitingCount() >= depth)

@@ -89,11 +89,14 @@ private:
     MediaTime sessionEnd() const;
     bool hasSessionStarted() const;
     detail::MovieMuxer& muxer() { return *_muxer; }
+    // The time the device's encoder takes a picture (see EncoderFolder); none: no time at all.
+    std::optional<double> secondsPerPicture() const { return _secondsPerPicture; }
 
     const URL _outputURL;
     const std::string _outputFileType;
     std::unique_ptr<detail::MovieMuxer> _muxer;
     std::shared_ptr<DispatchQueue> _queue;
+    const std::optional<double> _secondsPerPicture;
     std::vector<std::shared_ptr<AssetWriterInput>> _inputs;  // fixed once writing starts
     std::atomic<AssetWriterStatus> _status {AssetWriterStatus::Unknown};
     mutable std::mutex _lock;

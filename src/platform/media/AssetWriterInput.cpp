@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/PixelBuffer.h"
@@ -311,8 +312,22 @@ bool AssetWriterInput::appendPixelBuffer(
     MediaTime time = presentationTime - writer->sessionStart();
     if (time < MediaTime::zero())
         return true;  // before the session: not part of the file
+    if (auto seconds = writer->secondsPerPicture()) {
+        // Not ready until the encoder has had its time; then the request block hears of it.
+        const double due = Clock::current().uptimeSeconds() + *seconds;
+        _pacedUntilUptime = due;
+        _workQueue->afterUptime(due, [weakSelf = weak_from_this()] {
+            if (auto self = weakSelf.lock())
+                self->scheduleRequest(Wake::WhenReady);
+        });
+    }
     enqueue([self = shared_from_this(), pixelBuffer, time] { self->encodePixelBuffer(pixelBuffer, time); }, time);
     return true;
+}
+
+bool AssetWriterInput::isPacedNow() const
+{
+    return Clock::current().uptimeSeconds() < _pacedUntilUptime.load();
 }
 
 bool AssetWriterInput::appendSampleBuffer(const std::shared_ptr<const SampleBuffer>& sampleBuffer)

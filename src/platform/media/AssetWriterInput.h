@@ -62,7 +62,9 @@ public:
     // Blocks until the input takes more media, or never will (it is
     // finished, or its writer writes no more): true when it takes more. For
     // callers that append offline from a thread of their own instead of
-    // from a request block.
+    // from a request block. (On a device whose encoder is slow, the wait
+    // lasts until the app's clock moves on: a script's manual clock does not
+    // move while a thread waits, so such callers are for the system clock.)
     bool waitUntilReadyForMoreMediaData();
 
     AssetWriterInput(std::string mediaType, std::optional<Dictionary> outputSettings);
@@ -93,6 +95,8 @@ private:
     void attach(const std::shared_ptr<AssetWriter>& writer, int slot);
     bool isAttached() const { return _slot >= 0; }
     int64_t waitingCount() const { return _waiting.load(); }
+    // True while the device's slow encoder still takes the last picture.
+    bool isPacedNow() const;
     bool isMarkedFinished() const { return _finished.load(); }
     // End of the media appended so far; invalid before the first append.
     MediaTime appendedUntil() const;
@@ -109,6 +113,8 @@ private:
     std::shared_ptr<DispatchQueue> _workQueue;
     std::atomic<int64_t> _waiting {0};
     std::atomic<bool> _finished {false};
+    // The uptime at which a slow encoder takes the next picture.
+    std::atomic<double> _pacedUntilUptime {0};
 
     std::mutex _readinessLock;
     std::condition_variable _readinessChanged;

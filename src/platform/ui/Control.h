@@ -81,6 +81,7 @@ public:
     {
         _actions.remove(target, action, events);
     }
+    // A null target removes every target's actions for the events, as on the platform.
     void removeTarget(const Object* target, uint64_t events) { _actions.removeTarget(target, events); }
     bool hasTarget(const Object* target) const { return _actions.hasTarget(target); }
     uint64_t allControlEventsForTarget(const Object* target) const { return _actions.eventsForTarget(target); }

@@ -430,6 +430,12 @@ void LayerRenderer::renderInContext(Layer& layer, GraphicsContext& context)
 
 std::shared_ptr<Image> LayerRenderer::renderToImage(Layer& layer, double scale, bool opaque)
 {
+    return renderToImageWithin(layer, scale, opaque, {layer.bounds()});
+}
+
+std::shared_ptr<Image> LayerRenderer::renderToImageWithin(
+    Layer& layer, double scale, bool opaque, const std::vector<Rect>& areas)
+{
     Rect bounds = layer.bounds();
     int width = static_cast<int>(std::ceil(bounds.width() * scale - 1e-6));
     int height = static_cast<int>(std::ceil(bounds.height() * scale - 1e-6));
@@ -439,11 +445,35 @@ std::shared_ptr<Image> LayerRenderer::renderToImage(Layer& layer, double scale, 
         width, height, scale, opaque ? ContextOpacity::Opaque : ContextOpacity::Transparent);
     if (!context)
         return nullptr;
+    if (areas.size() != 1 || areas.front() != bounds) {
+        // One clip of all the areas: drawing elsewhere costs next to nothing.
+        context->beginPath();
+        for (const Rect& area : areas)
+            context->addRect(area);
+        context->clip();
+    }
     renderInContext(layer, *context);
     return context->takeImage();
 }
 
 void LayerRenderer::drawBackingPicture(Layer& layer)
+{
+    drawBackingPicture(layer, TextInk::AsAsked, {});
+}
+
+void LayerRenderer::redrawBackingPictures(Layer& root, TextInk ink, const TextListener& listener)
+{
+    if (root.isHidden() || root.opacity() < kInvisibleOpacity)
+        return;
+    LayerDelegate* delegate = root.activeDelegate();
+    if (delegate && delegate->drawsLayerContent(root))
+        drawBackingPicture(root, ink, listener);
+    const auto sublayers = root.sublayers();
+    for (const auto& sublayer : sublayers)
+        redrawBackingPictures(*sublayer, ink, listener);
+}
+
+void LayerRenderer::drawBackingPicture(Layer& layer, TextInk ink, const TextListener& listener)
 {
     Rect bounds = layer.bounds();
     double scale = layer.contentsScale();
@@ -460,6 +490,15 @@ void LayerRenderer::drawBackingPicture(Layer& layer)
         return;
     }
     context->translateCTM(-bounds.minX(), -bounds.minY());
+    if (ink != TextInk::AsAsked)
+        context->setTextInk(ink, [&](const DrawnText& text) {
+            if (!listener)
+                return;
+            const Rect pixels = text.pixelArea;
+            listener(layer, text,
+                {{bounds.minX() + pixels.minX() / scale, bounds.minY() + pixels.minY() / scale},
+                    {pixels.width() / scale, pixels.height() / scale}});
+        });
     layer.drawInContext(*context);
     // The delegate may have learnt that it draws nothing after all: its contents stay as they are.
     LayerDelegate* delegate = layer.activeDelegate();

@@ -1,9 +1,13 @@
 #pragma once
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/foundation/Geometry.h"
 
 namespace plat {
+struct DrawnText;
+enum class TextInk;
 class GraphicsContext;
 class Image;
 class Layer;
@@ -25,8 +29,21 @@ public:
     // A picture of the layer's bounds at scale pixels per point, on black
     // when opaque, else on transparent pixels. nullptr for empty bounds.
     static std::shared_ptr<Image> renderToImage(Layer& layer, double scale, bool opaque);
+    // The same, drawn only within the areas (the layer's coordinates);
+    // elsewhere it stays black or transparent.
+    static std::shared_ptr<Image> renderToImageWithin(
+        Layer& layer, double scale, bool opaque, const std::vector<Rect>& areas);
     // Redraws a layer's backing picture through its drawInContext into its contents.
     static void drawBackingPicture(Layer& layer);
+    // Redraws the backing pictures of the shown layers of the tree that draw
+    // one, with their texts in the ink given (see GraphicsContext::setTextInk);
+    // each text not drawn as asked goes to the listener, with its area in
+    // the drawing layer's bounds coordinates.
+    using TextListener = std::function<void(Layer& layer, const DrawnText& text, Rect area)>;
+    static void redrawBackingPictures(Layer& root, TextInk ink, const TextListener& listener);
+
+private:
+    static void drawBackingPicture(Layer& layer, TextInk ink, const TextListener& listener);
 };
 
 }  // namespace plat::detail

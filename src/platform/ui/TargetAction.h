@@ -38,7 +38,8 @@ public:
         add(target, keyOf(action), events, [target, action](Sender&) { (target->*action)(); });
     }
 
-    // Removes the target's entries for those events (an empty action: any action).
+    // Removes the target's entries for those events (an empty action: any
+    // action; a null target: every target, as the platform does).
     template <typename T, typename Action> void remove(const T* target, Action action, uint64_t events)
     {
         removeEntries(target, keyOf(action), events);
@@ -117,7 +118,7 @@ private:
     void removeEntries(const Object* target, const std::string& actionKey, uint64_t events)
     {
         for (auto it = _entries.begin(); it != _entries.end();) {
-            if (it->target == target && (actionKey.empty() || it->actionKey == actionKey)) {
+            if ((!target || it->target == target) && (actionKey.empty() || it->actionKey == actionKey)) {
                 it->events &= ~events;
                 if (it->events == 0) {
                     it = _entries.erase(it);

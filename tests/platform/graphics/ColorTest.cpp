@@ -1,4 +1,5 @@
 #include "platform/graphics/Color.h"
+#include "platform/graphics/ColorContrast.h"
 
 #include <gtest/gtest.h>
 
@@ -78,3 +79,16 @@ TEST(Color, GreysAreMonochromeAndPatternsKeepTheirImage)
 }
 
 }  // namespace
+
+TEST(ColorContrast, MatchesTheReadableTextRulesWorkedValues)
+{
+    EXPECT_DOUBLE_EQ(plat::relativeLuminance(255, 255, 255), 1);
+    EXPECT_DOUBLE_EQ(plat::relativeLuminance(0, 0, 0), 0);
+    EXPECT_DOUBLE_EQ(plat::contrastRatio(0, 1), 21);
+    EXPECT_DOUBLE_EQ(plat::contrastRatio(1, 1), 1);
+    // #777777 on white: 4.48:1, just short of 4.5; #767676: 4.54:1.
+    EXPECT_NEAR(plat::contrastRatio(plat::relativeLuminance(0x77, 0x77, 0x77), 1), 4.48, 0.005);
+    EXPECT_NEAR(plat::contrastRatio(1, plat::relativeLuminance(0x76, 0x76, 0x76)), 4.54, 0.005);
+    // The app's tint on white.
+    EXPECT_NEAR(plat::contrastRatio(plat::relativeLuminance(212, 3, 215), 1), 4.38, 0.01);
+}

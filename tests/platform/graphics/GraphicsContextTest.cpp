@@ -3,6 +3,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <numbers>
+#include <vector>
 
 #include "platform/graphics/Gradient.h"
 #include "platform/graphics/Image.h"
@@ -175,6 +176,58 @@ TEST_F(Drawing, TextIsDrawnInsideItsRectangleInTheFillColour)
     }
     EXPECT_GT(inked, 100);
     EXPECT_EQ(inkedOutside, 0);
+}
+
+TEST_F(Drawing, TextsLeftOutOrInOneInkAreHandedOverWithWhereTheirGlyphsGo)
+{
+    struct Case {
+        plat::TextInk ink;
+        int inked;  // the pixels darker than the grey behind (-1: some), and lighter (-1: some)
+        int lightened;
+    };
+    const Case cases[] = {
+        {plat::TextInk::AsAsked, -1, 0},
+        {plat::TextInk::LeftOut, 0, 0},
+        {plat::TextInk::Black, -1, 0},
+        {plat::TextInk::White, 0, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.ink));
+        auto ctx = plat::GraphicsContext::bitmapContext(400, 120, 2, plat::ContextOpacity::Opaque);
+        ctx->setFillColor(plat::Color::colorWithWhite(0.5, 1));
+        ctx->fillRect(plat::makeRect(0, 0, 200, 60));
+        std::vector<plat::DrawnText> heard;
+        ctx->setTextInk(c.ink, [&](const plat::DrawnText& text) { heard.push_back(text); });
+        ctx->setFillColor(plat::Color::colorWithRed(0.2, 0.1, 0.1, 1));
+        ctx->drawText("Zantrope", plat::makeRect(10, 10, 180, 40), plat::Font::boldSystemFontOfSize(20),
+            plat::LineBreakMode::Clipping, plat::TextAlignment::Left);
+        auto image = ctx->makeImage();
+        int darker = 0, lighter = 0;
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 400; ++x) {
+                const int red = plat::test::pixelAt(*image, x, y)[0];
+                darker += red < 100;
+                lighter += red > 160;
+            }
+        EXPECT_EQ(c.inked == 0, darker == 0) << darker;
+        EXPECT_EQ(c.lightened == 0, lighter == 0) << lighter;
+        if (c.ink == plat::TextInk::AsAsked) {
+            EXPECT_TRUE(heard.empty());
+            continue;
+        }
+        ASSERT_EQ(heard.size(), 1u);
+        EXPECT_EQ(heard[0].text, "Zantrope");
+        EXPECT_EQ(heard[0].font.pointSize(), 20);
+        EXPECT_NEAR(heard[0].color.red(), 0.2, 1e-9);
+        // In the context's pixels (two a point): inside the rectangle, about a 20-point line high.
+        const plat::Rect area = heard[0].pixelArea;
+        EXPECT_GE(area.minX(), 20);
+        EXPECT_GE(area.minY(), 20);
+        EXPECT_LE(area.maxX(), 380);
+        EXPECT_LE(area.maxY(), 100);
+        EXPECT_GT(area.height(), 20);
+        EXPECT_GT(area.width(), 120);
+    }
 }
 
 TEST_F(Drawing, StrokedTextOutlinesTheGlyphsInTheStrokeColourAndLeavesTheirInsides)

@@ -106,6 +106,18 @@ TEST(Image, AResourceThatDoesNotExistGivesNoImage)
     EXPECT_FALSE(plat::Image::imageNamed("no_such_picture.png"));
 }
 
+TEST(Image, TheAppsArtKeepsTheNameOfItsResourceThroughItsCopiesAndOtherPicturesHaveNone)
+{
+    auto art = plat::Image::imageNamed("movieplayer_btn_loop.png");
+    ASSERT_TRUE(art);
+    EXPECT_EQ(art->resourceName(), "movieplayer_btn_loop.png");
+    EXPECT_EQ(art->resizableImageWithCapInsets({2, 2, 2, 2})->resourceName(), "movieplayer_btn_loop.png");
+    EXPECT_EQ(art->imageWithRenderingMode(plat::ImageRenderingMode::AlwaysTemplate)->resourceName(),
+        "movieplayer_btn_loop.png");
+    auto photo = plat::Image::imageWithBitmap(art->bitmap(), art->scale());
+    EXPECT_EQ(photo->resourceName(), "");
+}
+
 }  // namespace
 
 TEST(TurnedUpright, MovesEveryPixelWhereDrawingUprightPutsIt)

@@ -126,6 +126,22 @@ TEST_F(Controls, TargetsAreNotKeptAlive)
     EXPECT_TRUE(listener->events.empty());
 }
 
+TEST_F(Controls, RemovingTheActionsOfNoTargetRemovesEveryTargetsForThoseEvents)
+{
+    auto other = std::make_shared<Listener>();
+    auto button = plat::Button::buttonWithType(plat::ButtonType::System);
+    button->addTarget(listener.get(), &Listener::upInside, plat::ControlEventTouchUpInside);
+    button->addTarget(other.get(), &Listener::upInside, plat::ControlEventTouchUpInside);
+    button->addTarget(other.get(), &Listener::down, plat::ControlEventTouchDown);
+    button->removeTarget(nullptr, plat::ControlEventTouchUpInside);
+    button->sendActionsForControlEvents(plat::ControlEventTouchUpInside | plat::ControlEventTouchDown);
+    EXPECT_TRUE(listener->events.empty());
+    EXPECT_EQ(other->events, (std::vector<std::string> {"down"}));
+    button->removeTarget(nullptr, plat::ControlEventAllEvents);
+    button->sendActionsForControlEvents(plat::ControlEventAllEvents);
+    EXPECT_EQ(other->events, (std::vector<std::string> {"down"}));
+}
+
 TEST_F(Controls, SliderFollowsTheThumbAndReportsChanges)
 {
     auto slider = std::make_shared<plat::Slider>(plat::makeRect(0, 100, 228, 31));

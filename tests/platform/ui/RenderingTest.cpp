@@ -71,6 +71,21 @@ TEST_F(Rendering, BackgroundsAlphaAndOrderShowInThePicture)
     EXPECT_EQ(pixelAt(*picture, 35, 10), (Rgba {255, 255, 255, 255}));
 }
 
+TEST_F(Rendering, AWindowPicturedWithinAreasIsDrawnThereAndBlackElsewhere)
+{
+    auto window = std::make_shared<plat::Window>(makeRect(0, 0, 40, 20));
+    window->setBackgroundColor(Color::whiteColor());
+    window->addSubview(coloured(makeRect(0, 0, 20, 20), Color::blueColor()));
+    window->makeKeyAndVisible();
+    auto picture = plat::snapshotWindowWithin(*window, 2, {makeRect(5, 5, 5, 5), makeRect(30, 0, 10, 10)});
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->bitmap()->width(), 80);
+    EXPECT_EQ(pixelAt(*picture, 14, 14), (Rgba {0, 0, 255, 255}));
+    EXPECT_EQ(pixelAt(*picture, 70, 10), (Rgba {255, 255, 255, 255}));
+    EXPECT_EQ(pixelAt(*picture, 2, 2), (Rgba {0, 0, 0, 255}));
+    EXPECT_EQ(pixelAt(*picture, 70, 30), (Rgba {0, 0, 0, 255}));
+}
+
 TEST_F(Rendering, GroupOpacityDoesNotShowOverlapsInside)
 {
     auto root = coloured(makeRect(0, 0, 20, 20), Color::whiteColor());

@@ -28,6 +28,7 @@
 #include "platform/ui/ViewController.h"
 #include "platform/ui/ViewRendering.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/scripting/PictureStandIns.h"
 #include "platform/ui/scripting/PixelMask.h"
 #include "platform/ui/scripting/ScreenScene.h"
 #include "platform/ui/scripting/TappableControls.h"
@@ -38,11 +39,13 @@ namespace plat::scripting {
 
 namespace {
 
+using detail::changedPictures;
 using detail::collectAlerts;
 using detail::collectCatchers;
 using detail::controllersOnScreen;
 using detail::controllersShown;
 using detail::describe;
+using detail::givenPictures;
 using detail::holds;
 using detail::isSameScreen;
 using detail::nameOf;
@@ -50,6 +53,8 @@ using detail::ownState;
 using detail::PixelMask;
 using detail::Scene;
 using detail::sceneOf;
+using detail::ShownPicture;
+using detail::StandInPictures;
 using detail::Tappable;
 using detail::tappableControls;
 using detail::windowFrameOf;
@@ -79,8 +84,10 @@ constexpr double kSliderDragSeconds = 0.2;
 constexpr double kShortestDragPoints = 20;
 constexpr double kRowDragShare = 1.5;
 
-std::shared_ptr<Image> pictureOf(Window& window)
+// The screen with the given layers showing the pictures held.
+std::shared_ptr<Image> pictureOf(Window& window, const std::vector<ShownPicture>& held)
 {
+    StandInPictures still(held);
     return snapshotWindow(window, kPixelsPerPoint);
 }
 
@@ -297,23 +304,29 @@ std::vector<std::string> ControlsCheck::run()
 
     settle();
     _driver.waitForTouchableScreen();
-    // What moves by itself is no sign of a tap.
+    // What moves by itself is no sign of a tap. Pictures given to layers
+    // (a camera's) are held as first seen while the screen is watched; those
+    // that changed meanwhile stay held for the whole check, so that a moving
+    // picture hides no tap's outcome elsewhere; the rest that moved is left
+    // out where it moved.
+    const std::vector<ShownPicture> firstSeenPictures = givenPictures(*window);
     PixelMask moving;
-    auto previous = pictureOf(*window);
+    auto previous = pictureOf(*window, firstSeenPictures);
     for (int look = 1; look < kNoiseLooks && previous; ++look) {
         _driver.wait(kSettleSeconds);
-        auto next = pictureOf(*window);
+        auto next = pictureOf(*window, firstSeenPictures);
         if (!next)
             break;
         moving.addGrown(PixelMask(*previous, *next));
         previous = next;
     }
+    const std::vector<ShownPicture> held = changedPictures(firstSeenPictures, givenPictures(*window));
 
     std::vector<std::string> done;
     const std::vector<Tappable> firstSeen = tappableControls(_driver, *window);
     auto isPending = [&](const Tappable& control) {
         return std::find(done.begin(), done.end(), control.key) == done.end()
-            && !matchesAny(control.name, _plan.leftOut);
+            && !matchesAny(control.name, _plan.leftOut) && (_plan.only.empty() || matchesAny(control.name, _plan.only));
     };
     // A control that changed its name (Hold 1 times into Hold 2 times) is still the one tapped.
     std::vector<const View*> tappedViews;
@@ -342,7 +355,7 @@ std::vector<std::string> ControlsCheck::run()
         std::vector<std::string> keysBefore;
         for (const auto& c : controls)
             keysBefore.push_back(c.key);
-        auto pictureBefore = pictureOf(*window);
+        auto pictureBefore = pictureOf(*window, held);
         auto point = _driver.touchPoint(*control.view);
         if (!point.ok() || !pictureBefore) {
             fault(control, "cannot be touched");
@@ -352,7 +365,7 @@ std::vector<std::string> ControlsCheck::run()
             std::vector<std::string> keysAfter;
             for (const auto& c : tappableControls(_driver, *window))
                 keysAfter.push_back(c.key);
-            auto pictureAfter = pictureOf(*window);
+            auto pictureAfter = pictureOf(*window, held);
             return (pictureAfter && PixelMask(*pictureBefore, *pictureAfter).countOutside(moving) > kSeenPixels)
                 || !isSameScreen(before, sceneOf(*window)) || ownState(*control.view) != stateBefore
                 || keysAfter != keysBefore;

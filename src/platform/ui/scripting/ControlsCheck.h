@@ -13,7 +13,10 @@ class UIDriver;
 // table rows that take a selection: shown, and not covered) and tells which
 // did nothing a person sees: no screen, popover, sheet or alert came, the
 // control's own state stayed as it was, and the picture of the screen did
-// not change beyond what moves on it by itself. A slider is dragged a
+// not change beyond what moves on it by itself: a picture that changes by
+// itself (a live camera's, a playing movie's) is held still in the pictures
+// compared, and other motion (a caret, a clock) is left out where it shows.
+// A slider is dragged a
 // little, a segmented control tapped on a segment not chosen. After each
 // tap the screen is put back: what appeared is dismissed without animation,
 // a pushed screen popped, a popover closed by a touch beside it, a control
@@ -35,6 +38,8 @@ public:
         std::vector<std::string> last;
         // Brings the app back to the screen; none: a control that leaves it fails.
         std::function<Result<void>()> comeBack;
+        // When given, the only controls tapped (stars as above).
+        std::vector<std::string> only = {};
     };
 
     ControlsCheck(UIDriver& driver, Plan plan);

@@ -8,7 +8,9 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/URL.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Control.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/scripting/ContrastCheck.h"
 #include "platform/ui/scripting/ControlsCheck.h"
 #include "platform/ui/scripting/LayoutCheck.h"
 #include "platform/ui/scripting/UIDriver.h"
@@ -33,8 +35,10 @@ constexpr Shape kShapes[] = {
     {"type", 1, -1},
     {"wait", 1, 1},
     {"screenshot", 1, -1},
-    {"checklayout", 0, 0},
+    {"checklayout", 0, -1},
+    {"checkcontrast", 0, -1},
     {"checkcontrols", 1, -1},
+    {"unhook", 1, -1},
     {"openurl", 1, 1},
     {"background", 0, 0},
     {"foreground", 0, 0},
@@ -93,24 +97,36 @@ std::vector<std::string> split(const std::string& text, char separator)
     return parts;
 }
 
-// "SCREEN | except A; B | last C | back tap X; wait 1" into the command's screen, names left out and
-// tapped last, and way back.
-Result<void> parseControlsCheck(DeviceScript::Command& command)
+bool isCheck(const std::string& verb)
 {
+    return verb == "checklayout" || verb == "checkcontrast" || verb == "checkcontrols";
+}
+
+// "SCREEN | except A; B | last C | back tap X; wait 1 | known D" into the
+// command's screen, names left out, tapped last and tapped alone, way back
+// and faults known. Only checkcontrols taps, and it needs the screen's name.
+Result<void> parseCheck(DeviceScript::Command& command)
+{
+    const bool taps = command.verb == "checkcontrols";
     const auto parts = split(command.rest, '|');
     command.screen = parts.empty() ? std::string() : parts.front();
-    if (command.screen.empty())
+    if (taps && command.screen.empty())
         return syntaxError(command.line, "checkcontrols names the screen");
     for (size_t i = 1; i < parts.size(); ++i) {
         const std::string& part = parts[i];
         const size_t space = part.find(' ');
         const std::string word = part.substr(0, space);
         const std::string list = space == std::string::npos ? std::string() : part.substr(space + 1);
-        if (word == "except" || word == "last") {
+        if (taps && (word == "except" || word == "last" || word == "only")) {
+            auto& names = word == "except" ? command.leftOut : word == "last" ? command.last : command.only;
             for (const std::string& name : split(list, ';'))
                 if (!name.empty())
-                    (word == "except" ? command.leftOut : command.last).push_back(name);
-        } else if (word == "back") {
+                    names.push_back(name);
+        } else if (word == "known") {
+            for (const std::string& text : split(list, ';'))
+                if (!text.empty())
+                    command.known.push_back(text);
+        } else if (taps && word == "back") {
             std::string lines;
             for (const std::string& line : split(list, ';'))
                 lines += line + "\n";
@@ -118,17 +134,65 @@ Result<void> parseControlsCheck(DeviceScript::Command& command)
             if (!back.ok())
                 return syntaxError(command.line, "the way back: " + back.error().localizedDescription());
             for (const auto& step : back.value().commands()) {
-                if (step.verb == "checkcontrols" || step.verb == "quit")
+                if (isCheck(step.verb) || step.verb == "quit")
                     return syntaxError(command.line, "the way back cannot " + step.verb);
                 command.comeBack.push_back(step);
                 command.comeBack.back().line = command.line;
             }
         } else {
-            return syntaxError(
-                command.line, "checkcontrols takes \"except\", \"last\" and \"back\", not \"" + word + "\"");
+            return syntaxError(command.line,
+                command.verb
+                    + (taps ? " takes \"except\", \"last\", \"only\", \"back\" and \"known\", not \""
+                            : " takes \"known\", not \"")
+                    + word + "\"");
         }
     }
     return Result<void>::success();
+}
+
+// True when the message holds the text, in which a star stands for any text.
+bool holdsText(const std::string& message, const std::string& text)
+{
+    size_t from = 0;
+    for (const std::string& piece : split(text, '*')) {
+        const size_t found = message.find(piece, from);
+        if (found == std::string::npos)
+            return false;
+        from = found + piece.size();
+    }
+    return true;
+}
+
+// The faults that fail the check: those no known text stands for. Known
+// faults go to the log; a known text that stands for none fails too.
+std::vector<std::string> unknownFaults(const DeviceScript::Command& command, const std::vector<std::string>& faults)
+{
+    std::vector<std::string> failing;
+    std::vector<bool> used(command.known.size(), false);
+    for (const std::string& fault : faults) {
+        bool known = false;
+        for (size_t i = 0; i < command.known.size(); ++i)
+            if (holdsText(fault, command.known[i]))
+                known = used[i] = true;
+        if (known)
+            log("{}: known fault: {}", command.verb, fault);
+        else
+            failing.push_back(fault);
+    }
+    for (size_t i = 0; i < command.known.size(); ++i)
+        if (!used[i])
+            failing.push_back(
+                "the known fault \"" + command.known[i] + "\" is no longer found: it is mended, take it off the list");
+    return failing;
+}
+
+// The faults as one message, each naming the screen when the check was given its name.
+std::string joinedFaults(const std::string& screen, const std::vector<std::string>& faults)
+{
+    std::string found;
+    for (const std::string& fault : faults)
+        found += (found.empty() ? "" : "; ") + (screen.empty() ? fault : "on \"" + screen + "\": " + fault);
+    return found;
 }
 
 }  // namespace
@@ -171,8 +235,8 @@ Result<DeviceScript> DeviceScript::parse(const std::string& text)
             return syntaxError(lineNumber, "a wait runs from 0 to 3600 seconds");
         if (command.verb == "openurl" && !URL::URLWithString(command.words[0]))
             return syntaxError(lineNumber, "\"" + command.words[0] + "\" is not a URL");
-        if (command.verb == "checkcontrols")
-            if (auto checked = parseControlsCheck(command); !checked.ok())
+        if (isCheck(command.verb))
+            if (auto checked = parseCheck(command); !checked.ok())
                 return checked.error();
         script._commands.push_back(std::move(command));
     }
@@ -211,8 +275,7 @@ Result<void> DeviceScript::runCommand(UIDriver& driver, const Command& c) const
     const auto& w = c.words;
     // Every command meets the app at rest: what fell due is done.
     settle();
-    if (c.verb == "tap" || c.verb == "tapat" || c.verb == "drag" || c.verb == "checklayout"
-        || c.verb == "checkcontrols")
+    if (c.verb == "tap" || c.verb == "tapat" || c.verb == "drag" || isCheck(c.verb) || c.verb == "unhook")
         driver.waitForTouchableScreen();
     if (c.verb == "tap") {
         if (auto tapped = driver.tryTap(c.rest); !tapped.ok())
@@ -232,15 +295,14 @@ Result<void> DeviceScript::runCommand(UIDriver& driver, const Command& c) const
             return failure(c, "no window to take a picture of");
         if (auto written = writeScreenshot(*picture, c.rest); !written.ok())
             return failure(c, written.error().localizedDescription());
-    } else if (c.verb == "checklayout") {
+    } else if (c.verb == "checklayout" || c.verb == "checkcontrast") {
         auto window = driver.window();
         if (!window)
             return failure(c, "no window to look at");
-        std::string found;
-        for (const std::string& fault : layoutFaults(*window))
-            found += (found.empty() ? "" : "; ") + fault;
-        if (!found.empty())
+        const auto faults = c.verb == "checklayout" ? layoutFaults(*window) : contrastFaults(*window);
+        if (auto found = joinedFaults(c.screen, unknownFaults(c, faults)); !found.empty()) {
             return failure(c, found);
+        }
     } else if (c.verb == "checkcontrols") {
         std::function<Result<void>()> comeBack;
         if (!c.comeBack.empty())
@@ -250,12 +312,16 @@ Result<void> DeviceScript::runCommand(UIDriver& driver, const Command& c) const
                         return ran;
                 return Result<void>::success();
             };
-        ControlsCheck check(driver, {c.screen, c.leftOut, c.last, comeBack});
-        std::string found;
-        for (const std::string& fault : check.run())
-            found += (found.empty() ? "" : "; ") + fault;
-        if (!found.empty())
+        ControlsCheck check(driver, {c.screen, c.leftOut, c.last, comeBack, c.only});
+        // The check names the screen itself.
+        if (auto found = joinedFaults({}, unknownFaults(c, check.run())); !found.empty()) {
             return failure(c, found);
+        }
+    } else if (c.verb == "unhook") {
+        auto control = std::dynamic_pointer_cast<Control>(driver.findView(c.rest));
+        if (!control)
+            return failure(c, "no control shows \"" + c.rest + "\"");
+        control->removeTarget(nullptr, ControlEventAllEvents);
     } else if (c.verb == "openurl") {
         auto url = URL::URLWithString(w[0]);
         app.openURLFromApplication(*url, std::string(), Value());

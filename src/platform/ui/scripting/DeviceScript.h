@@ -16,13 +16,25 @@ class UIDriver;
 //   type TEXT            types the rest of the line ("\n" return, "\b" backspace, "\\" a backslash)
 //   wait SECONDS         lets the app run
 //   screenshot FILE      writes the screen as PNG (relative to the working folder)
-//   checklayout          fails when a control or text on screen is cut off or covered (see layoutFaults)
-//   checkcontrols SCREEN [| except NAME; ...] [| last NAME; ...] [| back COMMAND; ...]
+//   checklayout [SCREEN] [| known TEXT; ...]
+//                        fails when a control or text on screen is cut off or covered (see layoutFaults)
+//   checkcontrast [SCREEN] [| known TEXT; ...]
+//                        fails when a text on screen stands out too little from what is behind it
+//                        (see contrastFaults)
+//   checkcontrols SCREEN [| except NAME; ...] [| last NAME; ...] [| only NAME; ...] [| back COMMAND; ...]
+//                 [| known TEXT; ...]
 //                        taps every control on screen in turn and fails naming the screen and each
 //                        control that did nothing a person sees (see ControlsCheck); except leaves
 //                        controls out by name ("Hold * times": a star stands for any text), last taps
-//                        those after all others (the final one may leave the screen for good), back
-//                        gives the commands that reach the screen again after a control left it
+//                        those after all others (the final one may leave the screen for good), only
+//                        taps just those, back gives the commands that reach the screen again after a
+//                        control left it
+//                        The three checks name SCREEN in their messages. A fault whose message holds
+//                        a known TEXT (a star stands for any text) is logged and does not fail (one
+//                        being mended); a known TEXT that no fault holds fails, so that the list is
+//                        kept exact.
+//   unhook NAME          removes every action of the control showing NAME, so that a check can be
+//                        shown a dead control
 //   openurl URL          another app hands the URL over
 //   background           the home button: resign active, enter background
 //   foreground           back from the background
@@ -35,11 +47,14 @@ public:
         std::string verb;
         std::vector<std::string> words;  // split arguments
         std::string rest;  // the text after the verb (for type)
-        // checkcontrols: the screen's name, the controls left out and tapped last, the way back.
+        // checkcontrols: the screen's name, the controls left out, tapped last
+        // and tapped alone, the way back. The checks: the faults known.
         std::string screen;
         std::vector<std::string> leftOut;
         std::vector<std::string> last;
+        std::vector<std::string> only;
         std::vector<Command> comeBack;
+        std::vector<std::string> known;
     };
 
     // Errors of domain "DeviceScript": 1 unreadable file, 2 syntax, 3 a command that failed.

@@ -24,14 +24,15 @@ namespace plat::scripting {
 namespace {
 
 using detail::describe;
+using detail::drawnAfterInLayer;
 using detail::drawsItself;
 using detail::drawsWithin;
 using detail::intersection;
+using detail::isLayerBoundary;
 using detail::isShown;
+using detail::liesWithin;
 using detail::windowFrameOf;
 
-// Laid-out frames land on fractions of a point; this much past an edge is not a cut.
-constexpr double kEdgeTolerancePoints = 0.5;
 // The covered check draws the screen at one pixel a point and compares it,
 // where the control draws, with a drawing without the views in front: a
 // pixel counts as changed past this difference in a channel (edges blend),
@@ -42,13 +43,6 @@ constexpr int kCoveredPixels = 4;
 // The element's own pixels: where its drawing alone is at least this opaque.
 constexpr int kOwnAlpha = 64;
 constexpr double kCoveredShare = 0.02;
-
-// True when inner, give or take the tolerance, lies inside outer.
-bool liesWithin(Rect inner, Rect outer)
-{
-    return inner.minX() >= outer.minX() - kEdgeTolerancePoints && inner.minY() >= outer.minY() - kEdgeTolerancePoints
-        && inner.maxX() <= outer.maxX() + kEdgeTolerancePoints && inner.maxY() <= outer.maxY() + kEdgeTolerancePoints;
-}
 
 bool isText(const View& view)
 {
@@ -75,8 +69,6 @@ void collectElements(const std::shared_ptr<View>& view, std::vector<std::shared_
 // A person brings what such a view shows into view by dragging.
 bool followsDrags(const View& view)
 {
-    if (dynamic_cast<const ScrollView*>(&view))
-        return true;
     for (const auto& recognizer : view.gestureRecognizers())
         if (dynamic_cast<const PanGestureRecognizer*>(recognizer.get()) && recognizer->isEnabled())
             return true;
@@ -96,15 +88,6 @@ const View* frontmostDrawing(const View& view, Rect area)
     return drawsItself(view) && !intersection(windowFrameOf(view), area).isEmpty() ? &view : nullptr;
 }
 
-// True for a view across the whole screen that takes the touches meant for
-// what lies behind it: a panel's catch button, a sheet's dimming, a screen
-// presented over another. What is drawn after it is another layer of the
-// screen, shown over the one behind on purpose.
-bool isLayerBoundary(const View& view, Rect screen)
-{
-    return isShown(view) && view.isUserInteractionEnabled() && liesWithin(screen, windowFrameOf(view));
-}
-
 // True when view is the section header that a plain table holding the
 // element keeps at its top: the rows of the section pass under it as the
 // table scrolls, so a row there is scrolled out of view, not covered.
@@ -117,27 +100,6 @@ bool isPinnedHeaderOver(const std::shared_ptr<View>& view, const View& element)
         if (table->headerViewForSection(section) == view)
             return true;
     return false;
-}
-
-// The views drawn after the element in its layer of the screen, in drawing
-// order: the later siblings of the element and of each of its ancestors, up
-// to the first layer boundary.
-std::vector<std::shared_ptr<View>> drawnAfterInLayer(const View& element, Rect screen)
-{
-    std::vector<std::shared_ptr<View>> after;
-    const View* child = &element;
-    for (auto parent = element.superview(); parent; child = parent.get(), parent = parent->superview()) {
-        const auto& siblings = parent->subviews();
-        auto it = std::find_if(siblings.begin(), siblings.end(), [child](const auto& s) { return s.get() == child; });
-        if (it == siblings.end())
-            continue;
-        for (++it; it != siblings.end(); ++it) {
-            if (isLayerBoundary(**it, screen))
-                return after;
-            after.push_back(*it);
-        }
-    }
-    return after;
 }
 
 // The screen drawn with the given views hidden for the moment.
@@ -201,12 +163,44 @@ struct Visibility {
     bool dragged = false;  // inside a view that a drag moves
 };
 
+// True when scrolling brings the element whole into the scroll view's
+// sight: the view scrolls, and the element lies within its content (and the
+// room its insets leave around it). Content beyond stays cut for good.
+bool scrollsIntoView(const ScrollView& scrollView, const View& element)
+{
+    if (!scrollView.isScrollEnabled())
+        return false;
+    const Rect frame = element.convertRect(element.bounds(), &scrollView);
+    const Size content = scrollView.contentSize();
+    const EdgeInsets inset = scrollView.contentInset();
+    const Rect reachable = makeRect(-inset.left, -inset.top,
+        std::max(content.width, scrollView.bounds().width()) + inset.left + inset.right,
+        std::max(content.height, scrollView.bounds().height()) + inset.top + inset.bottom);
+    return liesWithin(frame, reachable);
+}
+
+// The part of the element that shows: a label without a background of its
+// own shows only its text (a list keeps its last row's line out of sight by
+// cutting the bottom of the row, under a label whose text stays whole).
+Rect shownFrameOf(const View& element)
+{
+    auto* label = dynamic_cast<const Label*>(&element);
+    const auto background = element.backgroundColor();
+    if (!label || (background && background->alpha() > 0))
+        return windowFrameOf(element);
+    return label->convertRect(label->textRectForBounds(label->bounds(), label->numberOfLines()), nullptr);
+}
+
 Visibility visibilityOf(const View& element, Window& window)
 {
-    Visibility seen {windowFrameOf(element)};
+    Visibility seen {shownFrameOf(element)};
     for (const View* v = element.superview().get(); v; v = v->superview().get()) {
-        // A scroll view's own edge cuts its content as scrolling leaves it.
-        seen.dragged = seen.dragged || followsDrags(*v);
+        // A scroll view's own edge cuts its content as scrolling leaves it,
+        // unless scrolling cannot bring the content back.
+        if (auto* scrollView = dynamic_cast<const ScrollView*>(v))
+            seen.dragged = seen.dragged || scrollsIntoView(*scrollView, element);
+        else
+            seen.dragged = seen.dragged || followsDrags(*v);
         if (!v->clipsToBounds() && v != &window)
             continue;
         const Rect clipped = intersection(seen.visible, windowFrameOf(*v));

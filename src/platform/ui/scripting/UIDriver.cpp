@@ -102,9 +102,11 @@ bool isOverlayOfSameElement(const View& over, const View& view)
         <= kLargestOverlayAreaRatio * area(view.convertRect(view.bounds(), nullptr));
 }
 
+// A view that takes no touches keeps none from anything while it moves
+// (a picture fading in over a panel), nor does what it holds.
 bool hasInteractionBlockingAnimations(const View& view)
 {
-    if (view.isHidden())
+    if (view.isHidden() || !view.isUserInteractionEnabled())
         return false;
     if (view.layer()->hasInteractionBlockingAnimations())
         return true;

@@ -115,6 +115,94 @@ bool drawsWithin(const View& view, Rect area)
     return false;
 }
 
+bool liesWithin(Rect inner, Rect outer)
+{
+    return inner.minX() >= outer.minX() - kEdgeTolerancePoints && inner.minY() >= outer.minY() - kEdgeTolerancePoints
+        && inner.maxX() <= outer.maxX() + kEdgeTolerancePoints && inner.maxY() <= outer.maxY() + kEdgeTolerancePoints;
+}
+
+bool isLayerBoundary(const View& view, Rect screen)
+{
+    return isShown(view) && view.isUserInteractionEnabled() && liesWithin(screen, windowFrameOf(view));
+}
+
+namespace {
+
+// Calls visit with each view drawn after the given one, in drawing order,
+// until visit returns false.
+template <typename Visit> void forEachDrawnAfter(const View& view, Visit visit)
+{
+    const View* child = &view;
+    for (auto parent = view.superview(); parent; child = parent.get(), parent = parent->superview()) {
+        const auto& siblings = parent->subviews();
+        auto it = std::find_if(siblings.begin(), siblings.end(), [child](const auto& s) { return s.get() == child; });
+        if (it == siblings.end())
+            continue;
+        for (++it; it != siblings.end(); ++it)
+            if (!visit(*it))
+                return;
+    }
+}
+
+}  // namespace
+
+std::vector<std::shared_ptr<View>> drawnAfterInLayer(const View& view, Rect screen)
+{
+    std::vector<std::shared_ptr<View>> after;
+    forEachDrawnAfter(view, [&](const std::shared_ptr<View>& later) {
+        if (isLayerBoundary(*later, screen))
+            return false;
+        after.push_back(later);
+        return true;
+    });
+    return after;
+}
+
+bool isBehindBackdrop(const View& view, Rect screen)
+{
+    bool behind = false;
+    forEachDrawnAfter(view, [&](const std::shared_ptr<View>& later) {
+        behind = isLayerBoundary(*later, screen);
+        return !behind;
+    });
+    return behind;
+}
+
+Rect visiblePartOf(const View& view)
+{
+    Rect visible = windowFrameOf(view);
+    for (auto holder = view.superview(); holder && !visible.isEmpty(); holder = holder->superview())
+        if (holder->clipsToBounds() || !holder->superview())
+            visible = intersection(visible, windowFrameOf(*holder));
+    return visible;
+}
+
+namespace {
+
+void collectViewLayers(const std::shared_ptr<View>& view, std::map<const Layer*, std::shared_ptr<View>>& out)
+{
+    out[view->layer().get()] = view;
+    for (const auto& subview : view->subviews())
+        collectViewLayers(subview, out);
+}
+
+}  // namespace
+
+std::map<const Layer*, std::shared_ptr<View>> viewsByLayer(Window& window)
+{
+    std::map<const Layer*, std::shared_ptr<View>> views;
+    collectViewLayers(window.sharedAs<View>(), views);
+    return views;
+}
+
+std::shared_ptr<View> viewHolding(const Layer& layer, const std::map<const Layer*, std::shared_ptr<View>>& views)
+{
+    for (const Layer* l = &layer; l; l = l->superlayer().get())
+        if (auto found = views.find(l); found != views.end())
+            return found->second;
+    return nullptr;
+}
+
 std::vector<std::shared_ptr<ViewController>> controllersOnScreen(const Window& window)
 {
     std::vector<std::shared_ptr<ViewController>> controllers;

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "platform/foundation/Timer.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/Layer.h"
 #include "platform/ui/SegmentedControl.h"
 #include "platform/ui/Slider.h"
 #include "platform/ui/Switch.h"
@@ -175,4 +179,72 @@ TEST_F(ControlsCheck, ItsLineIsCheckedBeforeTheRun)
     ASSERT_TRUE(parsed.ok());
     EXPECT_EQ(parsed.value().commands()[0].screen, "the editor");
     EXPECT_EQ(parsed.value().commands()[0].leftOut, (std::vector<std::string> {"Hold *", "Take Picture"}));
+}
+
+namespace {
+
+// A picture that moves by itself, as a live camera's does: a new one, a band
+// at another place, every tenth of a second, across the whole screen.
+class MovingPicture {
+public:
+    explicit MovingPicture(plat::View& root)
+    {
+        _view = std::make_shared<plat::View>(root.bounds());
+        _view->setUserInteractionEnabled(false);
+        root.insertSubview(_view, 0);
+        _timer = plat::Timer::scheduledTimerWithTimeInterval(
+            0.1, [this] { show(); }, /*repeats=*/true);
+        show();
+    }
+    ~MovingPicture() { _timer->invalidate(); }
+
+private:
+    void show()
+    {
+        auto bitmap = plat::Bitmap::allocate(142, 80, plat::PixelOrder::BGRA);
+        for (int y = 0; y < bitmap->height(); ++y)
+            for (int x = 0; x < bitmap->width(); ++x) {
+                uint8_t* pixel = bitmap->mutableRow(y) + 4 * x;
+                const bool band = (x + _step * 13) % 40 < 20;
+                pixel[0] = band ? 200 : 30;
+                pixel[1] = static_cast<uint8_t>((y * 3 + _step * 40) % 256);
+                pixel[2] = band ? 40 : 220;
+                pixel[3] = 255;
+            }
+        bitmap->setOpaque(true);
+        ++_step;
+        _view->layer()->setContents(plat::Image::imageWithBitmap(bitmap));
+    }
+
+    std::shared_ptr<plat::View> _view;
+    std::shared_ptr<plat::Timer> _timer;
+    int _step = 0;
+};
+
+}  // namespace
+
+TEST_F(ControlsCheck, NamesTheDeadControlOverAPictureThatMovesByItself)
+{
+    MovingPicture camera(*screen->view());
+    plat::scripting::ControlsCheck probe(driver, {"filming", {"Leave"}, {}, {}});
+    const auto faults = probe.run();
+    ASSERT_EQ(faults.size(), 1u);
+    EXPECT_EQ(
+        faults[0], "on \"filming\": Button \"Nothing\" of Screen at (110, 20, 90, 40) does nothing a person sees");
+}
+
+TEST_F(ControlsCheck, AScriptShowsItADeadControlByUnhookingIt)
+{
+    EXPECT_EQ(check("unhook Count"), "");
+    EXPECT_EQ(check("checkcontrols tiny | only Count"),
+        "line 1 (checkcontrols): on \"tiny\": Button \"Count\" of Screen at (10, 20, 90, 40) does nothing a person "
+        "sees");
+}
+
+TEST_F(ControlsCheck, AKnownFaultIsLoggedAndOneNoLongerFoundFails)
+{
+    EXPECT_EQ(check("checkcontrols tiny | only Nothing | known \"Nothing\"*does nothing a person sees"), "");
+    EXPECT_EQ(check("checkcontrols tiny | only Count | known \"Count\"*does nothing"),
+        "line 1 (checkcontrols): the known fault \"\"Count\"*does nothing\" is no longer found: it is mended, take "
+        "it off the list");
 }

@@ -10,6 +10,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/scripting/UIDriver.h"
 #include "platform/ui/testing/UIScope.h"
@@ -150,6 +151,62 @@ TEST_F(Scripts, ATapWaitsForAControlThatIsStillMovingIn)
     ASSERT_TRUE(run("tap Add frame\n").ok());
     EXPECT_EQ(target->presses, 1);
     EXPECT_GE(clock.uptimeSeconds() - start, 0.5);
+}
+
+// A picture fading in takes no touches, and keeps none from the button beside it.
+TEST_F(Scripts, ATapDoesNotWaitForAPictureThatTakesNoTouchesToStopMoving)
+{
+    auto picture = std::make_shared<plat::View>(plat::makeRect(0, 200, 100, 60));
+    picture->setBackgroundColor(plat::Color::whiteColor());
+    picture->setUserInteractionEnabled(false);
+    picture->setAlpha(0);
+    window->addSubview(picture);
+    plat::View::animateWithDuration(1.5, [&] { picture->setAlpha(1); });
+    const double start = clock.uptimeSeconds();
+    ASSERT_TRUE(run("tap Add frame\n").ok());
+    EXPECT_EQ(target->presses, 1);
+    EXPECT_LT(clock.uptimeSeconds() - start, 0.5);
+}
+
+TEST_F(Scripts, ChecksTakeAScreenNameAndKnownFaultsAndUnhookNamesAControl)
+{
+    auto parsed = plat::scripting::DeviceScript::parse(
+        "checklayout editor | known cut off\ncheckcontrast editor | known \"Options\"*stands out; \"AF\"\n"
+        "checkcontrols editor | only More; Fewer | known \"More\"*does nothing\nunhook Add frame\n");
+    ASSERT_TRUE(parsed.ok()) << parsed.error().localizedDescription();
+    const auto& commands = parsed.value().commands();
+    ASSERT_EQ(commands.size(), 4u);
+    EXPECT_EQ(commands[0].screen, "editor");
+    EXPECT_EQ(commands[0].known, (std::vector<std::string> {"cut off"}));
+    EXPECT_EQ(commands[1].known, (std::vector<std::string> {"\"Options\"*stands out", "\"AF\""}));
+    EXPECT_EQ(commands[2].only, (std::vector<std::string> {"More", "Fewer"}));
+    EXPECT_EQ(commands[3].rest, "Add frame");
+    EXPECT_FALSE(plat::scripting::DeviceScript::parse("checklayout editor | except Play\n").ok());
+    EXPECT_FALSE(plat::scripting::DeviceScript::parse("checkcontrast | only Play\n").ok());
+    EXPECT_FALSE(plat::scripting::DeviceScript::parse("unhook\n").ok());
+}
+
+TEST_F(Scripts, AnUnhookedButtonDoesNothingAndUnhookingWhatIsNoControlFails)
+{
+    ASSERT_TRUE(run("unhook Add frame\ntap Add frame\n").ok());
+    EXPECT_EQ(target->presses, 0);
+    auto caption = std::make_shared<plat::Label>(plat::makeRect(10, 10, 100, 20));
+    caption->setText("Loop");
+    window->addSubview(caption);
+    auto ran = run("unhook Loop\n");
+    ASSERT_FALSE(ran.ok());
+    EXPECT_EQ(ran.error().localizedDescription(), "line 1 (unhook): no control shows \"Loop\"");
+}
+
+TEST_F(Scripts, AKnownLayoutFaultPassesAndTheScreenIsNamed)
+{
+    window->subviews().front()->setFrame(plat::makeRect(500, 100, 120, 44));
+    EXPECT_TRUE(run("checklayout start | known \"Add frame\"*cut off\n").ok());
+    auto ran = run("checklayout start\n");
+    ASSERT_FALSE(ran.ok());
+    EXPECT_EQ(ran.error().localizedDescription(),
+        "line 1 (checklayout): on \"start\": Button \"Add frame\" at (500, "
+        "100, 120, 44) is cut off by the screen's edge");
 }
 
 TEST_F(Scripts, UnreadableFileIsAnError)

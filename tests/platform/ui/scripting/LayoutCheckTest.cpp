@@ -137,6 +137,31 @@ TEST_F(LayoutCheck, FindsControlsAndTextsCutOffOrCoveredAndNothingElse)
                 root.addSubview(list);
             },
             ""},
+        {"the last row of a list that does not scroll, cut by the list's end",
+            [](plat::View& root) {
+                auto list = std::make_shared<plat::ScrollView>(plat::makeRect(0, 100, 300, 100));
+                list->setContentSize({300, 110});
+                list->setScrollEnabled(false);
+                list->addSubview(button("Faster", plat::makeRect(10, 80, 100, 30)));
+                root.addSubview(list);
+            },
+            "Button \"Faster\" of ViewController at (10, 180, 100, 30) is cut off by ScrollView of ViewController"},
+        {"a row below the end of a list's content, where scrolling cannot bring it",
+            [](plat::View& root) {
+                auto list = std::make_shared<plat::ScrollView>(plat::makeRect(0, 100, 300, 100));
+                list->setContentSize({300, 100});
+                list->addSubview(button("Faster", plat::makeRect(10, 80, 100, 30)));
+                root.addSubview(list);
+            },
+            "Button \"Faster\" of ViewController at (10, 180, 100, 30) is cut off by ScrollView of ViewController"},
+        {"a caption whose frame reaches past a list's end while its text stays whole",
+            [](plat::View& root) {
+                auto list = std::make_shared<plat::ScrollView>(plat::makeRect(0, 100, 300, 100));
+                list->setScrollEnabled(false);
+                list->addSubview(label("Remote Camera", plat::makeRect(10, 64, 200, 44)));
+                root.addSubview(list);
+            },
+            ""},
         {"a row of a list scrolled under the section header it keeps at its top",
             [rows](plat::View& root) {
                 auto list
