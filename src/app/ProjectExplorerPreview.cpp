@@ -178,10 +178,13 @@ void ProjectExplorer::finishExport(MovieRenderer& renderer, const std::shared_pt
             if (!self || !screen || screen != self->_renderProgressViewController)
                 return;
             if (status == kStatusFinished && handOff) {
-                // The share target works on under the same screen, which it closes.
-                handOff(*keptRenderer, screen, [weakSelf, screen] {
+                // The share target works on under the same screen, which it
+                // closes: the screen keeps this block in its buttons, so the
+                // block points back to it weakly.
+                std::weak_ptr<RenderProgressViewController> weakScreen = screen;
+                handOff(*keptRenderer, screen, [weakSelf, weakScreen] {
                     if (auto owner = weakSelf.lock())
-                        owner->closeRenderProgressScreen(screen);
+                        owner->closeRenderProgressScreen(weakScreen.lock());
                 });
                 return;
             }

@@ -21,6 +21,7 @@ namespace plat {
 namespace {
 
 constexpr double kMargin = 12;
+constexpr const char* kSheetOfActivityScreenKey = "ActivityViewController.sheet";
 constexpr double kCancelHeight = 44;
 constexpr double kIconSize = 50;
 // Four buttons to a row, with their margins.
@@ -203,7 +204,8 @@ void ActivityViewController::chooseActivity(const std::shared_ptr<Activity>& act
     _busy = true;
     auto self = std::static_pointer_cast<ActivityViewController>(shared_from_this());
     activity->prepareWithActivityItems(_items);
-    // The sheet stays alive until the activity is done, whoever lets go of it meanwhile.
+    // Until the activity is done the sheet lives on, whoever lets go of it
+    // meanwhile: through the activity while it works without a screen...
     activity->_finished = [self, activity](bool completed) { self->activityFinished(activity, completed); };
     auto presenter = presentingViewController();
     if (!presenter)
@@ -213,6 +215,19 @@ void ActivityViewController::chooseActivity(const std::shared_ptr<Activity>& act
         auto screen = activity->activityViewController();
         auto from = self->_activityPresenter.lock();
         if (screen && from) {
+            // ...and through the activity's screen while that is shown, so
+            // that a screen taken away by anyone else frees the sheet, the
+            // activity and the screen together: the activity (which the
+            // screen may hold) reaches back to the sheet only weakly.
+            screen->associatedObjects().set(kSheetOfActivityScreenKey, self, AssociationPolicy::Retain);
+            std::weak_ptr<ActivityViewController> weakSheet = self;
+            std::weak_ptr<Activity> weakActivity = activity;
+            activity->_finished = [weakSheet, weakActivity](bool completed) {
+                auto sheet = weakSheet.lock();
+                auto finished = weakActivity.lock();
+                if (sheet && finished)
+                    sheet->activityFinished(finished, completed);
+            };
             self->_activityScreen = screen;
             from->presentViewController(screen, true, nullptr);
             return;
@@ -225,7 +240,8 @@ void ActivityViewController::activityFinished(const std::shared_ptr<Activity>& a
 {
     auto self = std::static_pointer_cast<ActivityViewController>(shared_from_this());
     std::string type = activity->activityType();
-    auto screen = std::move(_activityScreen);
+    auto screen = _activityScreen.lock();
+    _activityScreen.reset();
     if (screen && screen->presentingViewController()) {
         screen->dismissViewControllerAnimated(true, [self, type, completed] { self->report(type, completed); });
         return;
