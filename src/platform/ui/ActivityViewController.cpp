@@ -21,11 +21,12 @@ namespace plat {
 namespace {
 
 constexpr double kMargin = 12;
-constexpr const char* kSheetOfActivityScreenKey = "ActivityViewController.sheet";
 constexpr double kCancelHeight = 44;
 constexpr double kIconSize = 50;
 // Four buttons to a row, with their margins.
 constexpr double kPopoverWidth = kMargin + 4 * (ActivityViewController::kButtonSize + kMargin);
+// The associated object by which an activity's screen keeps the sheet.
+constexpr const char* kSheetOfActivityScreenKey = "ActivityViewController.sheet";
 
 // One activity: its picture (or a rounded tile with its initial) over its title.
 class ActivityButton : public Control {
