@@ -244,10 +244,13 @@ void ProjectExplorer::continueAfterExport(int64_t status, const std::shared_ptr<
 {
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
     if (status == kStatusFinished && handOff) {
-        // The share target works on under the same screen, which it closes.
-        handOff(*renderer, screen, [weakSelf, screen] {
+        // The share target works on under the same screen, which it
+        // closes: the screen keeps this block in its buttons, so the block
+        // points back to it weakly.
+        std::weak_ptr<RenderProgressViewController> weakScreen = screen;
+        handOff(*renderer, screen, [weakSelf, weakScreen] {
             if (auto owner = weakSelf.lock())
-                owner->closeRenderProgressScreen(screen);
+                owner->closeRenderProgressScreen(weakScreen.lock());
         });
         return;
     }

@@ -216,4 +216,22 @@ TEST_F(ExplorerExport, DamagedPicturesAreNamedWhenTheRenderEndsAndTheMovieStillP
     })) << "the movie is made and plays";
 }
 
+TEST_F(ExplorerExport, AShareScreenShowingItsOutcomeIsFreedWithTheApp)
+{
+    // As a share target does: the file has arrived, the screen says so, and its Done closes it.
+    std::weak_ptr<zt::RenderProgressViewController> shown;
+    explorer()->prepareExportWithType(typeFor("com.compuserve.gif", "gif"),
+        zt::ShareHandOff([&](zt::MovieRenderer&, const std::shared_ptr<zt::RenderProgressViewController>& screen,
+                             std::function<void()> close) {
+            shown = screen;
+            screen->showFinished("Arrived.", zt::RenderProgressViewController::Outcome::Succeeded, std::move(close));
+        }));
+    ASSERT_TRUE(waitUntil([&] { return !shown.expired(); }));
+    // The app ends with the screen up.
+    app.resetForTesting();
+    delegate.reset();
+    driver.wait(1);
+    EXPECT_TRUE(shown.expired());
+}
+
 }  // namespace

@@ -1,4 +1,9 @@
+#include <algorithm>
+#include <any>
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
+#include <vector>
 
 #include "document/ProjectModel.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -150,4 +155,31 @@ TEST_F(ShareScreens, TheDuplicateTargetIsOfferedForAProjectWithAFolderAndAsksFor
     driver.wait(1);
     EXPECT_EQ(requests, 1);
     EXPECT_EQ(completed, true);
+}
+
+TEST_F(ShareScreens, TheShareFormAndItsTargetsAreFreedWhenTheFormCloses)
+{
+    auto project = std::make_shared<zt::ProjectModel>(sandbox.documents() + "/.plovix-2015-06-01-12-00-00");
+    const std::pair<const char*, std::function<void()>> closings[] = {
+        {"its Cancel", [&] { ASSERT_TRUE(driver.tap("Cancel")); }},
+        {"the screen under it", [&] { root->dismissViewControllerAnimated(/*animated=*/true, nullptr); }},
+    };
+    // The sheet with the app's targets, shown; what it offers is held only by what shows it.
+    auto showSheet = [&] {
+        auto services = zt::ShareServices([](std::shared_ptr<zt::MovieExportType>, zt::ShareHandOff) {
+        }).getAvailableShareServices();
+        present(std::make_shared<plat::ActivityViewController>(std::vector<std::any> {project}, services));
+        return std::vector<std::weak_ptr<plat::Activity>>(services.begin(), services.end());
+    };
+    for (const auto& [closer, close] : closings) {
+        const auto targets = showSheet();
+        ASSERT_TRUE(driver.tap("File Sharing"));
+        driver.wait(1);
+        ASSERT_NE(driver.findView("Export as"), nullptr);
+        close();
+        driver.wait(1);
+        EXPECT_EQ(
+            std::count_if(targets.begin(), targets.end(), [](const auto& target) { return !target.expired(); }), 0)
+            << closer;
+    }
 }

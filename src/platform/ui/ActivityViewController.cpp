@@ -32,6 +32,8 @@ constexpr double kCardInset = 8;
 constexpr double kCardCornerRadius = 12;
 // Four buttons to a row, with their margins.
 constexpr double kPopoverWidth = kMargin + 4 * (ActivityViewController::kButtonSize + kMargin);
+// The associated object by which an activity's screen keeps the sheet.
+constexpr const char* kSheetOfActivityScreenKey = "ActivityViewController.sheet";
 
 // One activity: its picture (or a rounded tile with its initial) over its title.
 class ActivityButton : public Control {
@@ -256,7 +258,8 @@ void ActivityViewController::chooseActivity(const std::shared_ptr<Activity>& act
     _busy = true;
     auto self = std::static_pointer_cast<ActivityViewController>(shared_from_this());
     activity->prepareWithActivityItems(_items);
-    // The sheet stays alive until the activity is done, whoever lets go of it meanwhile.
+    // Until the activity is done the sheet lives on, whoever lets go of it
+    // meanwhile: through the activity while it works without a screen...
     activity->_finished = [self, activity](bool completed) { self->activityFinished(activity, completed); };
     auto presenter = presentingViewController();
     if (!presenter)
@@ -266,6 +269,19 @@ void ActivityViewController::chooseActivity(const std::shared_ptr<Activity>& act
         auto screen = activity->activityViewController();
         auto from = self->_activityPresenter.lock();
         if (screen && from) {
+            // ...and through the activity's screen while that is shown, so
+            // that a screen taken away by anyone else frees the sheet, the
+            // activity and the screen together: the activity (which the
+            // screen may hold) reaches back to the sheet only weakly.
+            screen->associatedObjects().set(kSheetOfActivityScreenKey, self, AssociationPolicy::Retain);
+            std::weak_ptr<ActivityViewController> weakSheet = self;
+            std::weak_ptr<Activity> weakActivity = activity;
+            activity->_finished = [weakSheet, weakActivity](bool completed) {
+                auto sheet = weakSheet.lock();
+                auto finished = weakActivity.lock();
+                if (sheet && finished)
+                    sheet->activityFinished(finished, completed);
+            };
             self->_activityScreen = screen;
             from->presentViewController(screen, true, nullptr);
             return;
@@ -278,7 +294,8 @@ void ActivityViewController::activityFinished(const std::shared_ptr<Activity>& a
 {
     auto self = std::static_pointer_cast<ActivityViewController>(shared_from_this());
     std::string type = activity->activityType();
-    auto screen = std::move(_activityScreen);
+    auto screen = _activityScreen.lock();
+    _activityScreen.reset();
     if (screen && screen->presentingViewController()) {
         screen->dismissViewControllerAnimated(true, [self, type, completed] { self->report(type, completed); });
         return;

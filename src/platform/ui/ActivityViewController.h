@@ -54,7 +54,7 @@ private:
     std::vector<std::shared_ptr<Activity>> _systemActivities;
     std::vector<std::string> _excluded;
     CompletionHandler _completion;
-    std::shared_ptr<ViewController> _activityScreen;
+    std::weak_ptr<ViewController> _activityScreen;  // it holds the sheet while shown
     std::weak_ptr<ViewController> _activityPresenter;
     std::shared_ptr<View> _panel;
     std::vector<std::shared_ptr<View>> _buttons;
