@@ -34,10 +34,10 @@ namespace {
 using plat::test::componentDistance;
 using plat::test::Rgba;
 
-const Rgba kRed {200, 40, 40, 255};
-const Rgba kBlue {40, 40, 200, 255};
-const Rgba kGreen {40, 200, 40, 255};
-const Rgba kPen {228, 73, 19, 255};  // palette colour 0
+using zt::test::kBlue;
+using zt::test::kGreen;
+using zt::test::kPen;
+using zt::test::kRed;
 
 class PainterScreen : public zt::test::PainterScreenTest {
 protected:

@@ -33,6 +33,10 @@ namespace zt::test {
 // Frames of 320 x 180 in one colour each.
 inline constexpr int kFrameWidth = 320;
 inline constexpr int kFrameHeight = 180;
+inline const plat::test::Rgba kRed {200, 40, 40, 255};
+inline const plat::test::Rgba kBlue {40, 40, 200, 255};
+inline const plat::test::Rgba kGreen {40, 200, 40, 255};
+inline const plat::test::Rgba kPen {228, 73, 19, 255};  // palette colour 0
 
 struct PainterFinishRecorder : PainterViewDelegate {
     void paintViewDidFinish(PainterViewController& painter, int64_t frame) override

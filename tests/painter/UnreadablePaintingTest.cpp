@@ -12,12 +12,11 @@
 namespace {
 
 using plat::test::componentDistance;
-using plat::test::Rgba;
 
-const Rgba kRed {200, 40, 40, 255};
-const Rgba kBlue {40, 40, 200, 255};
-const Rgba kGreen {40, 200, 40, 255};
-const Rgba kPen {228, 73, 19, 255};  // palette colour 0
+using zt::test::kBlue;
+using zt::test::kGreen;
+using zt::test::kPen;
+using zt::test::kRed;
 const std::string kUnreadable = "The painting's layers could not be read.\n"
                                 "The frame keeps its picture with the painting in it, but its strokes can no longer "
                                 "be changed. What you paint now goes over the picture.";
