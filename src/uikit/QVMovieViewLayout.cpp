@@ -73,6 +73,9 @@ std::shared_ptr<plat::View> buildMovieView(plat::ViewController& owner)
 
     outlets.toolBar = std::make_shared<plat::Toolbar>(plat::makeRect(0, 0, width, plat::Toolbar::kHeight));
     outlets.toolBar->setBarStyle(plat::BarStyle::Black);
+    // Opaque: the movie fills the screen behind the bars, and its own texts
+    // would show through beside theirs.
+    outlets.toolBar->setTranslucent(false);
     // The bars' titles read on them over any picture: the tint's light shade.
     outlets.toolBar->setTintColor(appTintForTextOnDarkColor());
     outlets.toolBar->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
@@ -90,6 +93,7 @@ std::shared_ptr<plat::View> buildMovieView(plat::ViewController& owner)
     outlets.toolBarLower = std::make_shared<plat::Toolbar>(
         plat::makeRect(0, height - plat::Toolbar::kHeight, width, plat::Toolbar::kHeight));
     outlets.toolBarLower->setBarStyle(plat::BarStyle::Black);
+    outlets.toolBarLower->setTranslucent(false);
     outlets.toolBarLower->setTintColor(appTintForTextOnDarkColor());
     outlets.toolBarLower->setAutoresizingMask(
         plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleTopMargin);

@@ -12,11 +12,13 @@
 namespace plat::test {
 
 // A fixture for screens presented over a plain root screen: a throw-away
-// device, the manual clock, a phone's key window showing `root`, a driver.
+// device, the manual clock, a phone's (or a tablet's) key window showing
+// `root`, a driver.
 // Header only: the test binaries that use it link the toolkit already.
 class RootScreenTest : public ::testing::Test {
 protected:
-    RootScreenTest()
+    explicit RootScreenTest(UserInterfaceIdiom idiom = UserInterfaceIdiom::Phone)
+        : ui(idiom)
     {
         window->setRootViewController(root);
         window->makeKeyAndVisible();

@@ -12,10 +12,13 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Slider.h"
+#include "platform/ui/Toolbar.h"
 #include "platform/ui/ViewRendering.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/testing/PictureComparison.h"
+#include "support/Idioms.h"
 #include "support/RootScreenTest.h"
+#include "support/SeeThrough.h"
 #include "uikit/AVPlayerDemoPlaybackView.h"
 #include "uikit/UIKitLayouts.h"
 
@@ -26,10 +29,11 @@ using zt::QVMovieView;
 
 constexpr double kMovieSeconds = 4.0;
 
-// A phone showing the movie player over a plain screen, with a four-second movie.
+// A phone (or a tablet) showing the movie player over a plain screen, with a four-second movie.
 class MovieViewScreen : public plat::test::RootScreenTest {
 protected:
-    MovieViewScreen()
+    explicit MovieViewScreen(plat::UserInterfaceIdiom idiom = plat::UserInterfaceIdiom::Phone)
+        : RootScreenTest(idiom)
     {
         zt::registerUIKitLayouts();
         moviePath = plat::test::makeTestMovie(folder.path(), "preview.mov", kMovieSeconds, 10, 320, 180);
@@ -99,6 +103,32 @@ TEST_F(MovieViewScreen, ThePlayingScreenWithItsControlsMatchesItsPicture)
         *picture, plat::test::sourcePath("tests/data/uikit/movie_view_playing.png"), output.path());
     EXPECT_TRUE(comparison.matches) << comparison.explanation;
 }
+
+class MovieViewBars : public MovieViewScreen, public ::testing::WithParamInterface<plat::UserInterfaceIdiom> {
+protected:
+    MovieViewBars()
+        : MovieViewScreen(GetParam())
+    {
+    }
+};
+
+// The bars' texts lie over the movie where it fills the screen: nothing of
+// the movie may show through beside them, or it reads as part of the bar.
+TEST_P(MovieViewBars, HideTheMovieBehindThem)
+{
+    auto movieView = present(moviePath);
+    driver.wait(2.5);  // the curtains open over 2.0 s
+    ASSERT_TRUE(driver.tap(*movieView->outlets().playbackView));
+    driver.wait(0.3);
+    player(*movieView).pause();
+    for (const auto& bar : {movieView->outlets().toolBar, movieView->outlets().toolBarLower}) {
+        ASSERT_NE(bar, nullptr);
+        const plat::Rect area = bar->convertRect(bar->bounds(), nullptr);
+        EXPECT_LE(plat::test::largestSeeThrough(*window, *bar, area), 2) << plat::stringFromRect(area);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Idioms, MovieViewBars, plat::test::bothIdioms(), plat::test::idiomName);
 
 TEST_F(MovieViewScreen, ControlsFadeOnTheFourthTickOfPlaybackButStayWhilePaused)
 {
