@@ -48,9 +48,10 @@ protected:
     }
 
     plat::MoviePlayer& player(const QVMovieView& movieView) { return *movieView.player(); }
-    const plat::Image* shownPicture(const QVMovieView& movieView)
+    // Held, so that a later picture cannot take the address of a freed one.
+    std::shared_ptr<const plat::Image> shownPicture(const QVMovieView& movieView)
     {
-        return movieView.outlets().playbackView->layer()->contents().get();
+        return movieView.outlets().playbackView->layer()->contents();
     }
 
     plat::test::ListeningSpeaker speaker;
@@ -79,7 +80,7 @@ TEST_F(MovieViewScreen, TheCurtainsOpenOverTwoSecondsAndThenTheMoviePlays)
     EXPECT_EQ(movieView->outlets().btnPlayPause->image(), plat::Image::imageNamed("movieplayer_btn_play_selected"));
 
     driver.wait(0.1);
-    const plat::Image* early = shownPicture(*movieView);
+    const auto early = shownPicture(*movieView);
     driver.wait(1.0);
     EXPECT_NE(shownPicture(*movieView), early) << "a later picture";
     EXPECT_NEAR(movieView->outlets().scrubber->value(), 1.0, 0.101);

@@ -31,7 +31,13 @@ ClockRegistry& registry()
 
 Clock& Clock::current()
 {
-    return *currentShared();
+    // The reference must outlive a clock replaced meanwhile on another
+    // thread (a test putting its manual clock away while a camera's tick
+    // still reads it): the calling thread keeps what it read until it reads
+    // again.
+    thread_local std::shared_ptr<Clock> lastRead;
+    lastRead = currentShared();
+    return *lastRead;
 }
 
 std::shared_ptr<Clock> Clock::currentShared()

@@ -18,7 +18,9 @@ public:
     // The calendar date now.
     virtual Date date() const = 0;
 
-    // The clock in use (the system clock unless another is installed).
+    // The clock in use (the system clock unless another is installed). The
+    // reference stays valid on the calling thread until its next call, even
+    // if the clock is replaced meanwhile.
     static Clock& current();
     static std::shared_ptr<Clock> currentShared();
     static void setCurrent(std::shared_ptr<Clock> clock);

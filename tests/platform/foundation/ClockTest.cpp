@@ -221,6 +221,21 @@ TEST(SettlingManualClock, BackgroundWorkThatFellDueEndsAtItsOwnMoment)
     EXPECT_DOUBLE_EQ(resumedAt.load(), start + 0.5);
 }
 
+// A thread (a camera's tick, say) may still read the clock it took while a
+// test puts that clock away: what it read stays valid until it reads again.
+TEST(ClockInUse, WhatAThreadReadOutlivesTheClockPutAwayMeanwhile)
+{
+    const plat::Clock* read = nullptr;
+    std::weak_ptr<plat::Clock> putAway;
+    {
+        plat::test::ManualClockScope scope(42);
+        putAway = plat::Clock::currentShared();
+        read = &plat::Clock::current();
+    }
+    ASSERT_FALSE(putAway.expired());
+    EXPECT_EQ(read->uptimeSeconds(), 42);
+}
+
 TEST(ManualClockScope, DiscardsWhatATestLeftBehind)
 {
     std::weak_ptr<plat::Timer> leftTimer;
