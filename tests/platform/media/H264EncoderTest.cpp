@@ -182,7 +182,6 @@ void onProcessors(const cpu_set_t& processors, const std::function<void()>& work
 void writeMovie(const std::string& path, int width, int height, int64_t averageBitRate, int pictures,
     const std::function<std::shared_ptr<plat::PixelBuffer>(int)>& picture, int32_t picturesPerSecond = 12)
 {
-    const int32_t kRate = picturesPerSecond;
     std::optional<plat::Error> error;
     auto writer = plat::AssetWriter::assetWriterWithURL(
         plat::URL::fileURLWithPath(path), plat::kFileTypeQuickTimeMovie, &error);
@@ -201,9 +200,9 @@ void writeMovie(const std::string& path, int width, int height, int64_t averageB
     writer->startSessionAtSourceTime(MediaTime::zero());
     for (int i = 0; i < pictures; ++i) {
         ASSERT_TRUE(video->waitUntilReadyForMoreMediaData());
-        ASSERT_TRUE(adaptor->appendPixelBuffer(picture(i), MediaTime::make(i, kRate)));
+        ASSERT_TRUE(adaptor->appendPixelBuffer(picture(i), MediaTime::make(i, picturesPerSecond)));
     }
-    writer->endSessionAtSourceTime(MediaTime::make(pictures, kRate));
+    writer->endSessionAtSourceTime(MediaTime::make(pictures, picturesPerSecond));
     plat::Semaphore finished;
     writer->finishWritingWithCompletionHandler([&] { finished.signal(); });
     ASSERT_TRUE(finished.wait(120));
@@ -399,7 +398,6 @@ TEST(H264Encoding, TheDecodedPicturesAreTheSourcesInOrderOnAnyProcessorsAndHeap)
     for (size_t r = 0; r < std::size(runs); ++r) {
         const Run& run = runs[r];
         EncodedStream stream;
-        // The encoder's own threads take this thread's processors.
         onProcessors(run.oneProcessor ? firstProcessors(1) : allowed, [&] {
             mallopt(M_PERTURB, run.heapFilling);
             stream = encodePictures(kWidth, kHeight, 1000000, pictures, run.maxKeyFrameInterval);
