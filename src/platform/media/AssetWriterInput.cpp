@@ -23,6 +23,8 @@ constexpr int kMaxVideoEdge = 8192;
 // Picture times in a timescale beyond this are kept in it rounded.
 constexpr int32_t kFallbackVideoTimescale = 90000;
 constexpr int32_t kMovieTimescale = 600;
+// The rate a lone picture is encoded at when the movie's end is not known.
+constexpr double kLonePicturesPerSecond = 1;
 
 Error inputError(const std::string& text)
 {
@@ -276,9 +278,7 @@ void AssetWriterInput::markAsFinished()
         // A lone picture lasts until the session's end, if that is known
         // yet; it goes now, so that the file's header waits no longer.
         if (self->_firstPicture && writer->status() == AssetWriterStatus::Writing) {
-            const MediaTime end = writer->sessionEnd();
-            auto started
-                = self->startVideo(*writer, end.isNumeric() ? end - writer->sessionStart() : MediaTime::invalid());
+            auto started = self->startVideo(*writer, writer->sessionEnd());
             if (!started.ok())
                 self->reportFailure(started.error());
         }
@@ -376,8 +376,10 @@ Result<void> AssetWriterInput::startVideo(AssetWriter& writer, const MediaTime& 
         : first.time.timescale == 1 ? kMovieTimescale
                                     : kFallbackVideoTimescale;
     const MediaTime pictureDuration = nextPictureTime.isNumeric() ? nextPictureTime - first.time : MediaTime::invalid();
-    const double picturesPerSecond
-        = pictureDuration.isNumeric() && pictureDuration > MediaTime::zero() ? 1.0 / pictureDuration.seconds() : 0;
+    // A lone picture whose end is not known yet stands for a second at least.
+    const double picturesPerSecond = pictureDuration.isNumeric() && pictureDuration > MediaTime::zero()
+        ? 1.0 / pictureDuration.seconds()
+        : kLonePicturesPerSecond;
     auto opened = _encoder->open(1, timescale, picturesPerSecond);
     if (!opened.ok())
         return opened;
