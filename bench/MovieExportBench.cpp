@@ -5,30 +5,33 @@
 // Movie (MovieExportOurs / MovieExportFFmpeg, and MovieExportFFmpegOneThread
 // beside them): projects of 300 and 60 frames at 5 frames per second, at
 // 1280 x 720 and at 1920 x 1080, the short one also with fresh grain on every
-// picture as a camera gives, into a QuickTime movie. The same work on both
-// sides: the same full-size JPEG files are decoded and encoded by libx264
-// through libavcodec with the same settings (High profile, no B-frames,
-// x264's default preset and frame threads, no macroblock tree, the export's
-// average bit rate in one pass with the peak rate and buffer our encoder
-// takes for it, 4:2:0 video range; ffmpeg takes as many threads as libx264
-// chooses, ours at most six), and both movies hold the same pictures plus one,
-// since ours shows the first picture twice: the sequence ffmpeg reads names
-// the first file twice. Both decode the next pictures while libx264 encodes
-// earlier ones. The command a person would type takes ffmpeg's default
-// threads; the same command on one thread is timed beside it, as the export
-// once ran its encoder. Before timing, ffprobe reads both
+// picture as a camera gives, and grainy projects at 1 frame a second (12 and
+// 60 s) and at 5 a second for 60 s, into a QuickTime movie. The same work on
+// both sides: the same full-size JPEG files are decoded and encoded by
+// libx264 through libavcodec with the same settings (High profile, no
+// B-frames, x264's default preset and frame threads, no macroblock tree, the
+// export's average bit rate in one pass with the peak rate and buffer our
+// encoder takes for it at the movie's picture rate, 4:2:0 video range; both
+// take as many threads as libx264 chooses), and both movies hold the same
+// pictures plus one, since ours shows the first picture twice: the sequence
+// ffmpeg reads names the first file twice. Both decode the next pictures
+// while libx264 encodes earlier ones. The command a person would type takes
+// ffmpeg's default threads; the same command on one thread is timed beside
+// it, as the export once ran its encoder. Before timing, ffprobe reads both
 // movies and they must agree in frame count, size, profile and B-frames.
 // Beside the time, the processor seconds of each side are compared: on a
 // machine shared with other work the time follows its load, the processor
 // seconds much less.
 //
-// Before timing, the quality of our movie is measured once and shown as
-// counters of MovieExportOurs: its video's bits against the asked rate over
-// the whole movie (rate_ratio) and over the first second (first_s_ratio),
-// its SSIM against the JPEG pictures (ssim), that of ffmpeg's one pass with
-// the same settings (ssim_1pass) and that of ffmpeg's two-pass encode at our
-// movie's video rate with libx264's defaults (ssim_2pass), and the file's size against the size
-// estimate the export shows (size_to_estimate).
+// Quality (MovieExportQuality), for those movies and for grainy ones at 12
+// and 30 frames a second (12 and 60 s) and of 4 s: each iteration makes our
+// movie and ffmpeg's (default threads, same settings) and measures both
+// against the asked rate over the whole movie (rate), over its first second
+// (first_s) and over its worst second (worst_s), and by SSIM against the
+// JPEG pictures, the smallest of any picture (ssim_min) and the mean
+// (ssim_mean); counters named ffmpeg_... are ffmpeg's. Our file's size
+// against the size estimate the export shows is size_to_estimate. A line
+// per movie sets ours beside ffmpeg's.
 //
 // GIF (GifExportOurs / GifExportFFmpeg): 50 frames into a 640 x 360 GIF, both
 // from the same preview files, each picture scaled to fill and cropped,
@@ -68,7 +71,7 @@
 namespace {
 
 constexpr int kGifFrames = 50;
-constexpr int kFramesPerSecond = 5;
+constexpr int kGifFramesPerSecond = 5;
 
 using Clock = std::chrono::steady_clock;
 
@@ -246,17 +249,22 @@ struct BenchProject {
     std::string output;  // ffmpeg's file, without its extension
 };
 
-// A movie of the benchmark: its height, frames and the grain of its pictures.
+// A movie of the benchmark: its height, frames, the grain of its pictures
+// and the frames a second.
 struct MovieCase {
     int64_t height;
     int64_t frames;
     int64_t grain;
+    int64_t framesPerSecond;
     explicit MovieCase(const benchmark::State& state)
         : height(state.range(0))
         , frames(state.range(1))
         , grain(state.range(2))
+        , framesPerSecond(state.range(3))
     {
     }
+    // Ours shows the first picture twice.
+    double seconds() const { return static_cast<double>(frames + 1) / static_cast<double>(framesPerSecond); }
     friend auto operator<=>(const MovieCase&, const MovieCase&) = default;
 };
 
@@ -267,9 +275,13 @@ BenchProject& movieProject(const MovieCase& movie)
     if (!project) {
         MovieSize size = movieSize(movie.height);
         project = std::make_unique<BenchProject>("movie-" + std::to_string(movie.height) + "-"
-                + std::to_string(movie.frames) + "-" + std::to_string(movie.grain),
+                + std::to_string(movie.frames) + "-" + std::to_string(movie.grain) + "-"
+                + std::to_string(movie.framesPerSecond),
             size.width, size.height, static_cast<int>(movie.frames), BenchProject::Pictures::FullOnly,
             static_cast<int>(movie.grain));
+        project->project->getMetaData()->set("RecordFPS", movie.framesPerSecond);
+        if (!project->project->saveMetaDataToDisk().ok())
+            std::abort();
     }
     return *project;
 }
@@ -333,30 +345,31 @@ std::string quoted(const std::string& path)
 enum class EncoderThreads { Default, One };
 
 // Our encoder's settings for the movie, at a bit rate, as ffmpeg's options.
-std::string x264Options(const MovieSize& size, int64_t bitRate, EncoderThreads threads)
+std::string x264Options(const MovieSize& size, const MovieCase& movie, int64_t bitRate, EncoderThreads threads)
 {
-    auto limits = plat::detail::h264RateLimits(size.width, size.height, kFramesPerSecond, bitRate, "high");
+    auto limits = plat::detail::h264RateLimits(
+        size.width, size.height, static_cast<double>(movie.framesPerSecond), bitRate, "high");
     return std::string(" -c:v libx264 -profile:v high -bf 0") + (threads == EncoderThreads::One ? " -threads 1" : "")
         + " -x264-params mbtree=0 -b:v " + std::to_string(bitRate) + " -maxrate " + std::to_string(limits.maxBitRate)
         + " -bufsize " + std::to_string(limits.bufferSize) + " -rc_init_occupancy "
         + std::to_string(limits.bufferSize / 2) + " -pix_fmt yuv420p ";
 }
 
-std::string ffmpegInput(const BenchProject& bench)
+std::string ffmpegInput(const BenchProject& bench, int64_t framesPerSecond)
 {
-    return " -framerate " + std::to_string(kFramesPerSecond) + " -i " + quoted(bench.sequence + "/%04d.jpg");
+    return " -framerate " + std::to_string(framesPerSecond) + " -i " + quoted(bench.sequence + "/%04d.jpg");
 }
 
-std::string ffmpegMovieCommand(
-    const BenchProject& bench, const MovieSize& size, EncoderThreads threads = EncoderThreads::Default)
+std::string ffmpegMovieCommand(const BenchProject& bench, const MovieSize& size, const MovieCase& movie,
+    EncoderThreads threads = EncoderThreads::Default)
 {
-    return "ffmpeg -hide_banner -nostdin -v error -y" + ffmpegInput(bench) + " -an"
-        + x264Options(size, size.bitRate, threads) + quoted(bench.output + ".mov");
+    return "ffmpeg -hide_banner -nostdin -v error -y" + ffmpegInput(bench, movie.framesPerSecond) + " -an"
+        + x264Options(size, movie, size.bitRate, threads) + quoted(bench.output + ".mov");
 }
 
 std::string ffmpegGifCommand(const BenchProject& bench)
 {
-    return "ffmpeg -hide_banner -nostdin -v error -y -framerate " + std::to_string(kFramesPerSecond) + " -i "
+    return "ffmpeg -hide_banner -nostdin -v error -y -framerate " + std::to_string(kGifFramesPerSecond) + " -i "
         + quoted(bench.sequence + "/%04d.jpg")
         + " -filter_complex 'scale=640:360:force_original_aspect_ratio=increase,crop=640:360,split[a][b];"
           "[a]palettegen=stats_mode=single[p];[b][p]paletteuse=new=1:dither=floyd_steinberg' -loop 0 "
@@ -385,84 +398,92 @@ std::string describeMovie(const std::string& path)
         + quoted(path));
 }
 
-// The bits of a movie's video in all and in its first second.
-std::pair<double, double> videoBits(const std::string& path)
+// The bits of a movie's video in all, in its first second and in its
+// worst (most costly) whole second.
+struct VideoBits {
+    double all = 0;
+    double firstSecond = 0;
+    double worstSecond = 0;
+};
+
+VideoBits videoBits(const std::string& path)
 {
     std::string packets = commandOutput("ffprobe -v error -select_streams v:0 -show_entries packet=pts_time,size -of "
                                         "csv=p=0 "
         + quoted(path));
-    double all = 0;
-    double firstSecond = 0;
+    VideoBits bits;
+    std::map<long, double> bySecond;
     double seconds = 0;
     long bytes = 0;
     for (const char* line = packets.c_str(); std::sscanf(line, "%lf,%ld", &seconds, &bytes) == 2;) {
-        all += 8.0 * static_cast<double>(bytes);
-        if (seconds < 1.0)
-            firstSecond += 8.0 * static_cast<double>(bytes);
+        bits.all += 8.0 * static_cast<double>(bytes);
+        bySecond[static_cast<long>(std::floor(seconds))] += 8.0 * static_cast<double>(bytes);
         line = std::strchr(line, '\n');
         if (!line)
             break;
         ++line;
     }
-    return {all, firstSecond};
+    bits.firstSecond = bySecond[0];
+    for (const auto& [second, secondBits] : bySecond)
+        bits.worstSecond = std::max(bits.worstSecond, secondBits);
+    return bits;
 }
 
-// The SSIM of a movie's pictures against the project's JPEG pictures, or -1.
-double ssimAgainstPictures(const BenchProject& bench, const std::string& movie)
-{
-    std::string output = commandOutput(
-        "ffmpeg -hide_banner -nostdin -i " + quoted(movie) + ffmpegInput(bench) + " -lavfi '[0:v][1:v]ssim' -f null -");
-    auto all = output.rfind("All:");
-    return all == std::string::npos ? -1 : std::atof(output.c_str() + all + 4);
-}
-
-struct MovieQuality {
-    double rateRatio = 0;
-    double firstSecondRatio = 0;
-    double ssim = 0;
-    double ssimOnePass = 0;
-    double ssimTwoPass = 0;
-    double sizeToEstimate = 0;
+struct Similarity {
+    double smallest = -1;
+    double mean = -1;
 };
 
-std::map<MovieCase, MovieQuality>& movieQualities()
+// The SSIM of each of a movie's pictures against the project's JPEG pictures.
+Similarity ssimAgainstPictures(const BenchProject& bench, const std::string& movie, int64_t framesPerSecond)
 {
-    static std::map<MovieCase, MovieQuality> qualities;
-    return qualities;
+    const std::string statistics = movie + ".ssim";
+    std::string output = commandOutput("ffmpeg -hide_banner -nostdin -i " + quoted(movie)
+        + ffmpegInput(bench, framesPerSecond) + " -lavfi '[0:v][1:v]ssim=stats_file=" + statistics + "' -f null -");
+    Similarity similarity;
+    if (output.empty())
+        return similarity;
+    FILE* file = std::fopen(statistics.c_str(), "r");
+    if (!file)
+        return similarity;
+    char line[256];
+    double sum = 0;
+    int pictures = 0;
+    while (std::fgets(line, sizeof line, file)) {
+        const char* all = std::strstr(line, "All:");
+        if (!all)
+            continue;
+        const double value = std::atof(all + 4);
+        similarity.smallest = pictures == 0 ? value : std::min(similarity.smallest, value);
+        sum += value;
+        ++pictures;
+    }
+    std::fclose(file);
+    std::remove(statistics.c_str());
+    if (pictures > 0)
+        similarity.mean = sum / pictures;
+    return similarity;
 }
 
-// Ours beside ffmpeg's one pass and its two passes at our movie's video rate.
-MovieQuality measureQuality(BenchProject& bench, const MovieSize& size, const std::string& ours, const MovieCase& movie,
-    const zt::MovieExportType& type, zt::MovieRenderer& renderer)
+// A movie's rate against the asked rate, and its pictures against the sources.
+struct MovieMeasures {
+    double rateRatio = 0;
+    double firstSecondRatio = 0;
+    double worstSecondRatio = 0;
+    Similarity ssim;
+};
+
+MovieMeasures measureMovie(
+    const BenchProject& bench, const MovieSize& size, const MovieCase& movie, const std::string& path)
 {
-    MovieQuality quality;
-    const double seconds = static_cast<double>(movie.frames + 1) / kFramesPerSecond;
-    auto [bits, firstSecondBits] = videoBits(ours);
-    quality.rateRatio = bits / seconds / static_cast<double>(size.bitRate);
-    quality.firstSecondRatio = firstSecondBits / static_cast<double>(size.bitRate);
-    quality.ssim = ssimAgainstPictures(bench, ours);
-    quality.ssimOnePass = ssimAgainstPictures(bench, bench.output + ".mov");
-    const auto ourRate = static_cast<int64_t>(bits / seconds);
-    const std::string passLog = bench.output + "-pass";
-    const std::string twoPass = bench.output + "-2pass.mov";
-    // ffmpeg's own two passes, with libx264's defaults (frame threads, the macroblock tree).
-    const std::string common = "ffmpeg -hide_banner -nostdin -v error -y" + ffmpegInput(bench)
-        + " -an -c:v libx264 -profile:v high -bf 0 -pix_fmt yuv420p -b:v " + std::to_string(ourRate) + " -passlogfile "
-        + quoted(passLog);
-    if (std::system((common + " -pass 1 -f null -").c_str()) != 0
-        || std::system((common + " -pass 2 " + quoted(twoPass)).c_str()) != 0)
-        quality.ssimTwoPass = -1;
-    else
-        quality.ssimTwoPass = ssimAgainstPictures(bench, twoPass);
-    const double estimate = 1024.0 * static_cast<double>(renderer.getEstimatedFileSizeAfterExportforType(type));
-    auto attributes = plat::attributesOfItem(ours);
-    quality.sizeToEstimate = attributes.ok() ? static_cast<double>(attributes.value().size) / estimate : -1;
-    std::fprintf(stderr,
-        "%dp, %lld frames, grain %lld: video %.3f of the asked rate (first second %.3f); SSIM ours %.4f, ffmpeg one "
-        "pass %.4f, two passes at our rate %.4f; file %.2f times the estimate\n",
-        size.height, static_cast<long long>(movie.frames), static_cast<long long>(movie.grain), quality.rateRatio,
-        quality.firstSecondRatio, quality.ssim, quality.ssimOnePass, quality.ssimTwoPass, quality.sizeToEstimate);
-    return quality;
+    MovieMeasures measures;
+    const VideoBits bits = videoBits(path);
+    const auto asked = static_cast<double>(size.bitRate);
+    measures.rateRatio = bits.all / movie.seconds() / asked;
+    measures.firstSecondRatio = bits.firstSecond / asked;
+    measures.worstSecondRatio = bits.worstSecond / asked;
+    measures.ssim = ssimAgainstPictures(bench, path, movie.framesPerSecond);
+    return measures;
 }
 
 std::shared_ptr<zt::MovieExportType> movieType(const MovieSize& size)
@@ -472,26 +493,34 @@ std::shared_ptr<zt::MovieExportType> movieType(const MovieSize& size)
         "mov");
 }
 
-// Both sides' movies once, before anything is timed: they must agree.
+// Both sides' movies (ffmpeg's with its default threads): they must agree.
+// Our movie's path, or empty when they do not.
+std::string makeBothMovies(BenchProject& bench, const MovieSize& size, const MovieCase& movie, benchmark::State& state,
+    zt::ZantropeMovieRenderer& renderer)
+{
+    std::string ours;
+    if (!timeExport(renderer, movieType(size), &ours) || !timeCommand(ffmpegMovieCommand(bench, size, movie))) {
+        state.SkipWithError("an export failed");
+        return {};
+    }
+    std::string mine = describeMovie(ours);
+    std::string theirs = describeMovie(bench.output + ".mov");
+    if (mine.empty() || mine != theirs) {
+        state.SkipWithError(("the two movies differ: ours " + mine + ", ffmpeg's " + theirs).c_str());
+        return {};
+    }
+    return ours;
+}
+
+// Once per movie, before anything is timed.
 bool moviesAgree(BenchProject& bench, const MovieSize& size, const MovieCase& movie, benchmark::State& state)
 {
     static std::map<MovieCase, bool> checked;
     if (checked[movie])
         return true;
     auto renderer = std::make_shared<zt::ZantropeMovieRenderer>(bench.project);
-    std::string ours;
-    auto type = movieType(size);
-    if (!timeExport(*renderer, type, &ours) || !timeCommand(ffmpegMovieCommand(bench, size))) {
-        state.SkipWithError("an export failed");
+    if (makeBothMovies(bench, size, movie, state, *renderer).empty())
         return false;
-    }
-    std::string mine = describeMovie(ours);
-    std::string theirs = describeMovie(bench.output + ".mov");
-    if (mine.empty() || mine != theirs) {
-        state.SkipWithError(("the two movies differ: ours " + mine + ", ffmpeg's " + theirs).c_str());
-        return false;
-    }
-    movieQualities()[movie] = measureQuality(bench, size, ours, movie, *type, *renderer);
     checked[movie] = true;
     return true;
 }
@@ -514,13 +543,6 @@ void MovieExportOurs(benchmark::State& state)
         state.SetIterationTime(*seconds);
     }
     state.counters["processor_s"] = processorSeconds(RUSAGE_SELF) - processorBefore;
-    const MovieQuality& quality = movieQualities()[movie];
-    state.counters["rate_ratio"] = quality.rateRatio;
-    state.counters["first_s_ratio"] = quality.firstSecondRatio;
-    state.counters["ssim"] = quality.ssim;
-    state.counters["ssim_1pass"] = quality.ssimOnePass;
-    state.counters["ssim_2pass"] = quality.ssimTwoPass;
-    state.counters["size_to_estimate"] = quality.sizeToEstimate;
 }
 
 void timeFFmpegMovie(benchmark::State& state, EncoderThreads threads)
@@ -530,7 +552,7 @@ void timeFFmpegMovie(benchmark::State& state, EncoderThreads threads)
     BenchProject& bench = movieProject(movie);
     if (!moviesAgree(bench, size, movie, state))
         return;
-    std::string command = ffmpegMovieCommand(bench, size, threads);
+    std::string command = ffmpegMovieCommand(bench, size, movie, threads);
     const double processorBefore = processorSeconds(RUSAGE_CHILDREN);
     for (auto _ : state) {
         auto seconds = timeCommand(command);
@@ -551,6 +573,51 @@ void MovieExportFFmpeg(benchmark::State& state)
 void MovieExportFFmpegOneThread(benchmark::State& state)
 {
     timeFFmpegMovie(state, EncoderThreads::One);
+}
+
+// Each iteration makes both movies afresh (the encoders' threads make them
+// differ a little from run to run) and measures them; the time is our export's.
+void MovieExportQuality(benchmark::State& state)
+{
+    const MovieCase movie(state);
+    MovieSize size = movieSize(movie.height);
+    BenchProject& bench = movieProject(movie);
+    MovieMeasures ours;
+    MovieMeasures theirs;
+    double sizeToEstimate = 0;
+    for (auto _ : state) {
+        auto renderer = std::make_shared<zt::ZantropeMovieRenderer>(bench.project);
+        auto start = Clock::now();
+        std::string path = makeBothMovies(bench, size, movie, state, *renderer);
+        if (path.empty())
+            return;
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        ours = measureMovie(bench, size, movie, path);
+        theirs = measureMovie(bench, size, movie, bench.output + ".mov");
+        const double estimate
+            = 1024.0 * static_cast<double>(renderer->getEstimatedFileSizeAfterExportforType(*movieType(size)));
+        auto attributes = plat::attributesOfItem(path);
+        sizeToEstimate = attributes.ok() ? static_cast<double>(attributes.value().size) / estimate : -1;
+    }
+    std::fprintf(stderr,
+        "%dp, %lld frames at %lld a second (%.1f s), grain %lld, ours / ffmpeg: rate %.3f / %.3f (%.3fx), "
+        "first second %.3f / %.3f, worst second %.3f / %.3f; SSIM smallest %.4f / %.4f (%+.4f), mean %.4f / %.4f\n",
+        size.height, static_cast<long long>(movie.frames), static_cast<long long>(movie.framesPerSecond),
+        movie.seconds(), static_cast<long long>(movie.grain), ours.rateRatio, theirs.rateRatio,
+        ours.rateRatio / theirs.rateRatio, ours.firstSecondRatio, theirs.firstSecondRatio, ours.worstSecondRatio,
+        theirs.worstSecondRatio, ours.ssim.smallest, theirs.ssim.smallest, ours.ssim.smallest - theirs.ssim.smallest,
+        ours.ssim.mean, theirs.ssim.mean);
+    state.counters["rate"] = ours.rateRatio;
+    state.counters["first_s"] = ours.firstSecondRatio;
+    state.counters["worst_s"] = ours.worstSecondRatio;
+    state.counters["ssim_min"] = ours.ssim.smallest;
+    state.counters["ssim_mean"] = ours.ssim.mean;
+    state.counters["ffmpeg_rate"] = theirs.rateRatio;
+    state.counters["ffmpeg_first_s"] = theirs.firstSecondRatio;
+    state.counters["ffmpeg_worst_s"] = theirs.worstSecondRatio;
+    state.counters["ffmpeg_ssim_min"] = theirs.ssim.smallest;
+    state.counters["ffmpeg_ssim_mean"] = theirs.ssim.mean;
+    state.counters["size_to_estimate"] = sizeToEstimate;
 }
 
 void GifExportOurs(benchmark::State& state)
@@ -592,24 +659,48 @@ const zt::bench::Comparison kMovieOneThread("MovieExportOurs", "MovieExportFFmpe
 const zt::bench::Comparison kMovieOneThreadProcessor("MovieExportOurs", "MovieExportFFmpegOneThread", "processor_s");
 const zt::bench::Comparison kGif("GifExportOurs", "GifExportFFmpeg");
 
-// Height, frames and grain; each repetition is one export.
-void movieCases(benchmark::internal::Benchmark* cases)
+// Height, frames, grain and frames a second.
+void timedMovies(benchmark::internal::Benchmark* cases)
 {
-    cases->Args({720, 300, 0})
-        ->Args({1080, 300, 0})
-        ->Args({720, 60, 0})
-        ->Args({720, 60, 6})
+    cases->Args({720, 300, 0, 5})
+        ->Args({1080, 300, 0, 5})
+        ->Args({720, 60, 0, 5})
+        ->Args({720, 60, 6, 5})
+        ->Args({720, 300, 6, 5})
+        ->Args({720, 12, 6, 1})
+        ->Args({720, 60, 6, 1});
+}
+
+// Each repetition is one export.
+void movieTimings(benchmark::internal::Benchmark* cases)
+{
+    timedMovies(cases);
+    cases->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5);
+}
+
+// The timed movies, and grainy ones at the other rates a person uses and of 4 s.
+void movieQualities(benchmark::internal::Benchmark* cases)
+{
+    timedMovies(cases);
+    cases->Args({720, 144, 6, 12})
+        ->Args({720, 720, 6, 12})
+        ->Args({720, 360, 6, 30})
+        ->Args({720, 1800, 6, 30})
+        ->Args({720, 20, 6, 5})
+        ->Args({720, 4, 6, 1})
+        ->Args({720, 48, 6, 12})
+        ->Args({720, 120, 6, 30})
         ->Unit(benchmark::kMillisecond)
         ->UseManualTime()
-        ->Iterations(1)
-        ->Repetitions(5);
+        ->Iterations(1);
 }
 
 }  // namespace
 
 // The order of the repetitions is shuffled.
-BENCHMARK(MovieExportOurs)->Apply(movieCases);
-BENCHMARK(MovieExportFFmpeg)->Apply(movieCases);
-BENCHMARK(MovieExportFFmpegOneThread)->Apply(movieCases);
+BENCHMARK(MovieExportOurs)->Apply(movieTimings);
+BENCHMARK(MovieExportFFmpeg)->Apply(movieTimings);
+BENCHMARK(MovieExportFFmpegOneThread)->Apply(movieTimings);
+BENCHMARK(MovieExportQuality)->Apply(movieQualities);
 BENCHMARK(GifExportOurs)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5);
 BENCHMARK(GifExportFFmpeg)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5);

@@ -251,8 +251,6 @@ bool ZantropeMovieRenderer::openWriterAt(const plat::URL& url, plat::Size frameS
         failWithWriterError(error);
         return false;
     }
-    // The first picture shows twice: the movie lasts one frame more than the project.
-    _writer->setOverallDurationHint(plat::MediaTime::make(_totalFrames + 1, static_cast<int32_t>(_fps)));
     if (!setupAssetWriterVideoInputWithVideoSize(frameSize)) {
         fail(plat::Error(kErrorDomain, kInvalidSizeErrorCode, "Not a valid movie size."));
         return false;

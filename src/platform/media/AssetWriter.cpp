@@ -145,20 +145,6 @@ void AssetWriter::setMovieFragmentInterval(const MediaTime& interval)
     _movieFragmentInterval = interval.isNumeric() && interval > MediaTime::zero() ? interval : MediaTime::invalid();
 }
 
-MediaTime AssetWriter::overallDurationHint() const
-{
-    std::lock_guard lock(_lock);
-    return _overallDurationHint;
-}
-
-void AssetWriter::setOverallDurationHint(const MediaTime& duration)
-{
-    if (status() != AssetWriterStatus::Unknown)
-        return;
-    std::lock_guard lock(_lock);
-    _overallDurationHint = duration.isNumeric() && duration > MediaTime::zero() ? duration : MediaTime::invalid();
-}
-
 bool AssetWriter::startWriting()
 {
     if (status() != AssetWriterStatus::Unknown)

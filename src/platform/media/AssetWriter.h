@@ -55,11 +55,6 @@ public:
     MediaTime movieFragmentInterval() const;
     void setMovieFragmentInterval(const MediaTime& interval);
 
-    // Before writing: how long the file will be. Invalid, the default, when
-    // not known. The video encoder spends more threads on a long movie.
-    MediaTime overallDurationHint() const;
-    void setOverallDurationHint(const MediaTime& duration);
-
     // Creates the file; false (status failed, with an error) when it cannot.
     bool startWriting();
     void startSessionAtSourceTime(const MediaTime& startTime);
@@ -106,7 +101,6 @@ private:
     bool _finishing = false;  // guarded by _lock
     std::vector<std::pair<std::string, std::string>> _metadata;  // guarded by _lock
     MediaTime _movieFragmentInterval = MediaTime::invalid();  // guarded by _lock
-    MediaTime _overallDurationHint = MediaTime::invalid();  // guarded by _lock
 };
 
 }  // namespace plat

@@ -24,6 +24,8 @@ constexpr int kMaxVideoEdge = 8192;
 // Picture times in a timescale beyond this are kept in it rounded.
 constexpr int32_t kFallbackVideoTimescale = 90000;
 constexpr int32_t kMovieTimescale = 600;
+// The rate a lone picture is encoded at when the movie's end is not known.
+constexpr double kLonePicturesPerSecond = 1;
 
 Error inputError(const std::string& text)
 {
@@ -274,6 +276,13 @@ void AssetWriterInput::markAsFinished()
     if (!writer)
         return;
     _workQueue->async([self = shared_from_this(), writer] {
+        // A lone picture lasts until the session's end, if that is known
+        // yet; it goes now, so that the file's header waits no longer.
+        if (self->_firstPicture && writer->status() == AssetWriterStatus::Writing) {
+            auto started = self->startVideo(*writer, writer->sessionEnd());
+            if (!started.ok())
+                self->reportFailure(started.error());
+        }
         // A track that never got media is left out of the file.
         if (!writer->muxer().hasStreamParameters(self->_slot)) {
             auto finished = writer->muxer().finishSlot(self->_slot);
@@ -355,50 +364,70 @@ void AssetWriterInput::encodePixelBuffer(const std::shared_ptr<PixelBuffer>& pix
     auto writer = _writer.lock();
     if (!writer || writer->status() != AssetWriterStatus::Writing)
         return;
+    Result<void> encoded;
     if (!_encoder->isOpen()) {
-        // The first picture's timescale is the track's, so times in it stay exact;
-        // one that says nothing (a time of 0 in whole seconds) gives the movie timescale.
-        int32_t timescale = time.timescale > 1 && time.timescale <= kFallbackVideoTimescale ? time.timescale
-            : time.timescale == 1                                                           ? kMovieTimescale
-                                                                                            : kFallbackVideoTimescale;
-        const MediaTime duration = writer->overallDurationHint();
-        if (duration.isNumeric())
-            _encoder->setExpectedSeconds(duration.seconds());
-        auto opened = _encoder->open(1, timescale);
-        detail::CodecParametersPtr parameters(avcodec_parameters_alloc());
-        if (opened.ok() && (!parameters || avcodec_parameters_from_context(parameters.get(), _encoder->context()) < 0))
-            opened = inputError("cannot describe the video stream");
-        if (opened.ok()) {
-            const AffineTransform t = transform();
-            if (!t.isIdentity()) {
-                auto fixed = [](double value, double unit) { return static_cast<int32_t>(std::lround(value * unit)); };
-                writer->muxer().setDisplayMatrix(_slot,
-                    {fixed(t.a, 65536), fixed(t.b, 65536), 0, fixed(t.c, 65536), fixed(t.d, 65536), 0,
-                        fixed(t.tx, 65536), fixed(t.ty, 65536), 1 << 30});
-            }
-            opened = writer->muxer().setStreamParameters(_slot, *parameters, 1, timescale);
-        }
-        if (!opened.ok()) {
-            reportFailure(opened.error());
+        // The encoder plans each picture's bits from the picture rate: the
+        // first picture waits for the second, whose time tells it.
+        if (!_firstPicture) {
+            _firstPicture = HeldPicture {pixelBuffer, time};
             return;
         }
+        encoded = startVideo(*writer, time);
     }
+    if (encoded.ok())
+        encoded = encodePicture(*writer, *pixelBuffer, time);
+    if (!encoded.ok())
+        reportFailure(encoded.error());
+}
+
+Result<void> AssetWriterInput::startVideo(AssetWriter& writer, const MediaTime& nextPictureTime)
+{
+    const HeldPicture first = std::move(*_firstPicture);
+    _firstPicture.reset();
+    // The first picture's timescale is the track's, so times in it stay exact;
+    // one that says nothing (a time of 0 in whole seconds) gives the movie timescale.
+    const int32_t timescale = first.time.timescale > 1 && first.time.timescale <= kFallbackVideoTimescale
+        ? first.time.timescale
+        : first.time.timescale == 1 ? kMovieTimescale
+                                    : kFallbackVideoTimescale;
+    const MediaTime pictureDuration = nextPictureTime.isNumeric() ? nextPictureTime - first.time : MediaTime::invalid();
+    // A lone picture whose end is not known yet stands for a second at least.
+    const double picturesPerSecond = pictureDuration.isNumeric() && pictureDuration > MediaTime::zero()
+        ? 1.0 / pictureDuration.seconds()
+        : kLonePicturesPerSecond;
+    auto opened = _encoder->open(1, timescale, picturesPerSecond);
+    if (!opened.ok())
+        return opened;
+    detail::CodecParametersPtr parameters(avcodec_parameters_alloc());
+    if (!parameters || avcodec_parameters_from_context(parameters.get(), _encoder->context()) < 0)
+        return inputError("cannot describe the video stream");
+    const AffineTransform t = transform();
+    if (!t.isIdentity()) {
+        auto fixed = [](double value, double unit) { return static_cast<int32_t>(std::lround(value * unit)); };
+        writer.muxer().setDisplayMatrix(_slot,
+            {fixed(t.a, 65536), fixed(t.b, 65536), 0, fixed(t.c, 65536), fixed(t.d, 65536), 0, fixed(t.tx, 65536),
+                fixed(t.ty, 65536), 1 << 30});
+    }
+    auto described = writer.muxer().setStreamParameters(_slot, *parameters, 1, timescale);
+    if (!described.ok())
+        return described;
+    return encodePicture(writer, *first.buffer, first.time);
+}
+
+Result<void> AssetWriterInput::encodePicture(AssetWriter& writer, PixelBuffer& pixelBuffer, const MediaTime& time)
+{
     const AVRational timeBase = _encoder->context()->time_base;
     int64_t pts = detail::streamTimeFromMediaTime(time, timeBase);
     if (_hasPrevious) {
-        if (pts <= _previousPts) {
-            reportFailure(inputError("picture times must increase"));
-            return;
-        }
+        if (pts <= _previousPts)
+            return inputError("picture times must increase");
         _lastDuration = pts - _previousPts;
         _durations.emplace_back(_previousPts, _lastDuration);
     }
     _previousPts = pts;
     _hasPrevious = true;
-    auto encoded = _encoder->encode(*pixelBuffer, pts,
-        [this, &writer](detail::EncodedPacket packet) { return writeVideoPacket(*writer, std::move(packet)); });
-    if (!encoded.ok())
-        reportFailure(encoded.error());
+    return _encoder->encode(pixelBuffer, pts,
+        [this, &writer](detail::EncodedPacket packet) { return writeVideoPacket(writer, std::move(packet)); });
 }
 
 Result<void> AssetWriterInput::writeVideoPacket(AssetWriter& writer, detail::EncodedPacket packet)

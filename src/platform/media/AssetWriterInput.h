@@ -85,6 +85,10 @@ private:
     void runRequestBlock();
     // On the input's queue.
     void encodePixelBuffer(const std::shared_ptr<PixelBuffer>& pixelBuffer, const MediaTime& time);
+    // Opens the encoder and the track with the rate the next picture's time
+    // tells (invalid when none comes), and encodes the held first picture.
+    Result<void> startVideo(AssetWriter& writer, const MediaTime& nextPictureTime);
+    Result<void> encodePicture(AssetWriter& writer, PixelBuffer& pixelBuffer, const MediaTime& time);
     Result<void> writeVideoPacket(AssetWriter& writer, detail::EncodedPacket packet);
     void writeSampleBuffer(const std::shared_ptr<const SampleBuffer>& sampleBuffer);
     void encodeSampleBuffer(AssetWriter& writer, const std::shared_ptr<const SampleBuffer>& sampleBuffer);
@@ -130,6 +134,11 @@ private:
 
     // Only on the work queue.
     std::unique_ptr<detail::H264Encoder> _encoder;
+    struct HeldPicture {
+        std::shared_ptr<PixelBuffer> buffer;
+        MediaTime time;
+    };
+    std::optional<HeldPicture> _firstPicture;  // until the encoder opens
     std::unique_ptr<detail::AACEncoder> _aacEncoder;
     int64_t _previousPts = 0;
     bool _hasPrevious = false;

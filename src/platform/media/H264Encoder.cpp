@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <optional>
-#include <sched.h>
 
 #include "platform/graphics/PixelBuffer.h"
 #include "platform/media/BGRAToBiPlanar.h"
@@ -14,31 +12,16 @@ namespace plat::detail {
 
 namespace {
 
-// libx264 encodes several pictures at once, each on a thread of its own,
-// and plans each picture's rate before the pictures still being encoded are
-// done: a fresh encoder plans its first pictures blind. With twelve threads
-// the first second of a grainy movie took 1.8 times its share and a held
-// picture ended its first second five times as far from its source (in
-// squared levels); with at most six both stay as with one thread. So the
-// start of the stream is encoded on at most six threads, and the rest, once
-// the rate control has learnt the pictures, by a second encoder on as many
-// threads as libx264 takes for these processors (one and a half for each).
-// The second begins with a key picture and with the decoder's buffer as full
-// as the first left it, so the stream keeps its level's buffer across the
-// joint. The rate control reads how far the other threads have got: the
-// same pictures give the same decoded pictures within coding loss, the asked
-// rate and the level's peak rate and buffer, but not the same bytes from one
-// run to the next. One thread gave the same bytes, at the price of waiting
-// twice as long on two processors and several times as long on more.
-constexpr int kMaxStartThreads = 6;
-// The start: the first second and a held picture in it are planned by the
-// narrow encoder, and what follows has a second of learnt pictures behind it.
-constexpr double kStartSeconds = 2.0;
-// The later encoder plans its own first pictures blind as well, and spends
-// up to what the buffer and peak rate allow on them: only a long enough
-// rest makes up for that within the movie's rate, and only there do the
-// threads save much time.
-constexpr double kLeastWideSeconds = 10.0;
+// libx264 encodes several pictures at once, each on a thread of its own, as
+// many as it takes for the processors of the thread that opens it (one and
+// a half for each), as under ffmpeg. The rate control reads how far the
+// other threads have got, so the same pictures give the same decoded
+// pictures within coding loss, the asked rate and the level's peak rate and
+// buffer, but not the same bytes from one run to the next. It plans each
+// picture before the ones still being encoded are done: with many threads
+// the first pictures are planned blind, and the first second of a grainy
+// movie may take up to twice its share, as it does under ffmpeg.
+constexpr int kLibraryThreadCount = 0;
 // The macroblock tree stays off: with it a held picture sharpened many
 // times more slowly.
 constexpr const char* kEncoderParameters = "mbtree=0";
@@ -88,43 +71,8 @@ constexpr double kInitialBufferFullness = 0.5;
 constexpr AVPixelFormat kPictureFormat = AV_PIX_FMT_NV12;
 // Time bases finer than this many ticks a second say nothing of the picture rate.
 constexpr double kHighestFrameRate = 240;
-
-int availableProcessors()
-{
-    cpu_set_t processors;
-    CPU_ZERO(&processors);
-    return sched_getaffinity(0, sizeof processors, &processors) == 0 ? std::max(CPU_COUNT(&processors), 1) : 1;
-}
-
-H264EncoderThreads resolvedThreads(const H264EncoderThreads& asked)
-{
-    const int ownChoice = std::max(availableProcessors() * 3 / 2, 1);
-    return {asked.start > 0 ? asked.start : std::min(ownChoice, kMaxStartThreads),
-        asked.later > 0 ? asked.later : ownChoice, asked.startSeconds > 0 ? asked.startSeconds : kStartSeconds};
-}
-
-// The decoder's buffer as libx264's rate control keeps it (in whole kbit and
-// kbit/s, as libavcodec hands them over): before each picture it holds at
-// least that picture's bits, and after it takes in one tick of the peak rate,
-// up to its size. A tick is the least a picture lasts, so the fill never
-// comes out above what the decoder has.
-class DecoderBuffer {
-public:
-    DecoderBuffer(int64_t bufferBits, int64_t peakBitRate, double ticksPerSecond, double initialFullness)
-        : _size(static_cast<double>(bufferBits / 1000 * 1000))
-        , _refill(static_cast<double>(peakBitRate / 1000 * 1000) / ticksPerSecond)
-        , _fill(_size * initialFullness)
-    {
-    }
-    void take(int64_t bytes) { _fill = std::min(_size, _fill - 8.0 * static_cast<double>(bytes) + _refill); }
-    // What the next encoder may start with, a little under the fill for libx264's rounding.
-    double fullness() const { return _size > 0 ? std::max(_fill - 0.001 * _size, 0.0) / _size : 0; }
-
-private:
-    double _size;
-    double _refill;
-    double _fill;
-};
+// The picture rate goes to libx264 as a fraction of terms up to this (30000/1001 for 29.97).
+constexpr int kLargestRateTerm = 100000;
 
 }  // namespace
 
@@ -172,14 +120,8 @@ void PacketDeleterForward::operator()(AVPacket* packet) const
 
 struct H264Encoder::Impl {
     Settings settings;
-    H264EncoderThreads threads;
     bool globalHeader = false;
     CodecContextPtr codec;
-    int timeBaseNumerator = 1;
-    int timeBaseDenominator = 1;
-    double expectedSeconds = 0;
-    std::optional<DecoderBuffer> decoderBuffer;  // once open, for a stream with a buffer
-    bool widened = false;  // the start is done and the later encoder took over
     FramePtr picture {av_frame_alloc()};
     FramePtr converted {av_frame_alloc()};  // swscale's planar 4:2:0, for other sources
     SwsContextPtr converter;
@@ -252,16 +194,8 @@ struct H264Encoder::Impl {
         }
     }
 
-    Result<void> deliver(EncodedPacket packet, const PacketSink& sink)
-    {
-        if (decoderBuffer)
-            decoderBuffer->take(packet->size);
-        return sink(std::move(packet));
-    }
-
-    // The packets ready, each one handed to the sink; the last one kept
-    // back in held when there is a place for it.
-    Result<void> drain(const PacketSink& sink, EncodedPacket* held = nullptr)
+    // The packets ready, each one handed to the sink.
+    Result<void> drain(const PacketSink& sink)
     {
         while (true) {
             EncodedPacket packet(av_packet_alloc());
@@ -272,18 +206,29 @@ struct H264Encoder::Impl {
                 return {};
             if (received < 0)
                 return mediaError(kMediaErrorUnknown, "cannot encode H.264", {}, received);
-            if (held) {
-                std::swap(*held, packet);
-                if (!packet)
-                    continue;
-            }
-            auto written = deliver(std::move(packet), sink);
+            auto written = sink(std::move(packet));
             if (!written.ok())
                 return written;
         }
     }
 
-    Result<CodecContextPtr> openCodec(int threadCount, double initialFullness) const
+    // The picture rate, when known, else the ticks of a time base coarse
+    // enough to be one; a time base finer than that says nothing of it.
+    static double picturesPerSecondOf(AVRational timeBase, double picturesPerSecond)
+    {
+        if (picturesPerSecond > 0)
+            return picturesPerSecond;
+        const double ticks = av_q2d(av_inv_q(timeBase));
+        return ticks <= kHighestFrameRate ? ticks : 0;
+    }
+
+    H264RateLimits rateLimits(double picturesPerSecond) const
+    {
+        return h264RateLimits(
+            settings.width, settings.height, picturesPerSecond, settings.averageBitRate, settings.profile);
+    }
+
+    Result<CodecContextPtr> openCodec(AVRational timeBase, double picturesPerSecond) const
     {
         const AVCodec* encoder = avcodec_find_encoder_by_name("libx264");
         if (!encoder)
@@ -294,23 +239,29 @@ struct H264Encoder::Impl {
         opened->width = settings.width;
         opened->height = settings.height;
         opened->pix_fmt = kPictureFormat;
-        opened->time_base = AVRational {timeBaseNumerator, timeBaseDenominator};
+        opened->time_base = timeBase;
+        // libx264 plans each picture's bits from the picture rate; without
+        // one it takes a tick of the time base for a picture (a six-hundredth
+        // of a second's bits for each picture of a 1/600 time base).
+        const double rate = picturesPerSecondOf(timeBase, picturesPerSecond);
+        if (rate > 0)
+            opened->framerate = av_d2q(rate, kLargestRateTerm);
         opened->color_range = AVCOL_RANGE_MPEG;
         opened->colorspace = AVCOL_SPC_SMPTE170M;
         opened->color_primaries = AVCOL_PRI_SMPTE170M;
         opened->color_trc = AVCOL_TRC_SMPTE170M;
         if (settings.averageBitRate > 0)
             opened->bit_rate = settings.averageBitRate;
-        const H264RateLimits limits = rateLimits();
+        const H264RateLimits limits = rateLimits(rate);
         // libx264 takes kbit/s and kbit, and picks the lowest level these fit.
         opened->rc_max_rate = limits.maxBitRate;
         opened->rc_buffer_size = static_cast<int>(std::min<int64_t>(limits.bufferSize, INT32_MAX));
-        opened->rc_initial_buffer_occupancy = static_cast<int>(opened->rc_buffer_size * initialFullness);
+        opened->rc_initial_buffer_occupancy = static_cast<int>(opened->rc_buffer_size * kInitialBufferFullness);
         if (!settings.allowFrameReordering)
             opened->max_b_frames = 0;
         if (settings.maxKeyFrameInterval > 0)
             opened->gop_size = static_cast<int>(settings.maxKeyFrameInterval);
-        opened->thread_count = threadCount;
+        opened->thread_count = kLibraryThreadCount;
         av_opt_set(opened->priv_data, "x264-params", kEncoderParameters, 0);
         if (globalHeader)
             opened->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -319,65 +270,6 @@ struct H264Encoder::Impl {
         if (result < 0)
             return mediaError(kMediaErrorUnknown, "cannot open the H.264 encoder", {}, result);
         return opened;
-    }
-
-    double ticksPerSecond() const { return static_cast<double>(timeBaseDenominator) / std::max(timeBaseNumerator, 1); }
-
-    H264RateLimits rateLimits() const
-    {
-        const double ticks = ticksPerSecond();
-        return h264RateLimits(settings.width, settings.height, ticks <= kHighestFrameRate ? ticks : 0,
-            settings.averageBitRate, settings.profile);
-    }
-
-    bool isTimeToWiden(int64_t pts) const
-    {
-        return !widened && threads.later > threads.start && expectedSeconds - threads.startSeconds >= kLeastWideSeconds
-            && static_cast<double>(pts) >= threads.startSeconds * ticksPerSecond();
-    }
-
-    // The start's encoder finishes its pictures and the later one takes
-    // over from the next, its buffer as full as the decoder's then is. Two
-    // key pictures in a row would share their identifier (each encoder
-    // numbers its own from the same start), so a key picture that ended the
-    // start is encoded again as the later encoder's first; the picture
-    // still holds it.
-    Result<void> widen(const PacketSink& sink)
-    {
-        widened = true;
-        int sent = avcodec_send_frame(codec.get(), nullptr);
-        if (sent < 0)
-            return mediaError(kMediaErrorUnknown, "cannot encode H.264", {}, sent);
-        EncodedPacket last;
-        auto drained = drain(sink, &last);
-        if (!drained.ok())
-            return drained;
-        const bool encodeLastAgain = last && (last->flags & AV_PKT_FLAG_KEY) && last->pts == picture->pts;
-        if (last && !encodeLastAgain) {
-            auto written = deliver(std::move(last), sink);
-            if (!written.ok())
-                return written;
-        }
-        const double fullness = decoderBuffer ? decoderBuffer->fullness() : kInitialBufferFullness;
-        auto later = openCodec(threads.later, fullness);
-        if (!later.ok())
-            return later.error();
-        // The stream's header holds the start's parameter sets: the later ones must be the same.
-        const bool sameParameterSets = later.value()->extradata_size == codec->extradata_size
-            && (codec->extradata_size == 0
-                || std::memcmp(later.value()->extradata, codec->extradata, codec->extradata_size) == 0);
-        if (!sameParameterSets) {
-            later = openCodec(threads.start, fullness);
-            if (!later.ok())
-                return later.error();
-        }
-        codec = std::move(later.value());
-        if (!encodeLastAgain)
-            return {};
-        sent = avcodec_send_frame(codec.get(), picture.get());
-        if (sent < 0)
-            return mediaError(kMediaErrorUnknown, "cannot encode H.264", {}, sent);
-        return drain(sink);
     }
 };
 
@@ -400,21 +292,13 @@ const AVCodecContext* H264Encoder::context() const
     return _impl->codec.get();
 }
 
-void H264Encoder::setExpectedSeconds(double seconds)
-{
-    _impl->expectedSeconds = seconds;
-}
-
-Result<void> H264Encoder::open(int timeBaseNumerator, int timeBaseDenominator)
+Result<void> H264Encoder::open(int timeBaseNumerator, int timeBaseDenominator, double picturesPerSecond)
 {
     configureFFmpegLogging();
     Impl& d = *_impl;
     if (!d.picture)
         return mediaError(kMediaErrorOutOfMemory, "cannot encode H.264", {});
-    d.timeBaseNumerator = timeBaseNumerator;
-    d.timeBaseDenominator = timeBaseDenominator;
-    d.threads = resolvedThreads(d.settings.threads);
-    auto opened = d.openCodec(d.threads.start, kInitialBufferFullness);
+    auto opened = d.openCodec(AVRational {timeBaseNumerator, timeBaseDenominator}, picturesPerSecond);
     if (!opened.ok())
         return opened.error();
     d.picture->format = kPictureFormat;
@@ -423,10 +307,6 @@ Result<void> H264Encoder::open(int timeBaseNumerator, int timeBaseDenominator)
     int allocated = av_frame_get_buffer(d.picture.get(), 0);
     if (allocated < 0)
         return mediaError(kMediaErrorOutOfMemory, "cannot encode H.264", {}, allocated);
-    const H264RateLimits limits = d.rateLimits();
-    if (limits.bufferSize > 0 && limits.maxBitRate > 0)
-        d.decoderBuffer.emplace(std::min<int64_t>(limits.bufferSize, INT32_MAX), limits.maxBitRate, d.ticksPerSecond(),
-            kInitialBufferFullness);
     d.codec = std::move(opened.value());
     return {};
 }
@@ -434,11 +314,6 @@ Result<void> H264Encoder::open(int timeBaseNumerator, int timeBaseDenominator)
 Result<void> H264Encoder::encode(PixelBuffer& buffer, int64_t pts, const PacketSink& sink)
 {
     Impl& d = *_impl;
-    if (d.isTimeToWiden(pts)) {
-        auto widened = d.widen(sink);
-        if (!widened.ok())
-            return widened;
-    }
     const bool direct
         = buffer.planeCount() != 2 && buffer.width() == d.settings.width && buffer.height() == d.settings.height;
     if (!direct) {

@@ -33,21 +33,13 @@ struct H264RateLimits {
 H264RateLimits h264RateLimits(
     int width, int height, double framesPerSecond, int64_t averageBitRate, const std::string& profile);
 
-// libx264's frame threads: a few while the start of the stream is encoded,
-// many after it. 0 for as many as the processors this thread may use call for.
-struct H264EncoderThreads {
-    int start = 0;
-    int later = 0;
-    double startSeconds = 0;  // of picture times; 0 for the encoder's choice
-};
-
 // H.264 through libx264: 32-bit pixel buffers converted to 4:2:0 (BT.601,
 // video range) and encoded at an average bit rate (else at a constant
 // quality), in one pass whose rate control keeps to the peak rate and buffer
-// of h264RateLimits. Opened with the time base of the first picture's times.
-// The encoder's own threads encode several pictures at once: the same
-// pictures give the same pictures within coding loss, not the same bytes.
-// Called from one thread at a time.
+// of h264RateLimits. Opened with the time base of the pictures' times and
+// their rate. libx264's own threads encode several pictures at once: the
+// same pictures give the same pictures within coding loss, not the same
+// bytes. Called from one thread at a time.
 class H264Encoder {
 public:
     struct Settings {
@@ -57,7 +49,6 @@ public:
         bool allowFrameReordering = true;
         int64_t maxKeyFrameInterval = 0;  // 0 for the encoder's choice
         std::string profile = "high";  // "baseline", "main" or "high"
-        H264EncoderThreads threads;
     };
 
     // Where the parameter sets go: in the stream, or in the container's header.
@@ -67,11 +58,10 @@ public:
     H264Encoder(const H264Encoder&) = delete;
     H264Encoder& operator=(const H264Encoder&) = delete;
 
-    // Before open: how long the stream will be, in seconds of picture
-    // times; 0, the default, when not known.
-    void setExpectedSeconds(double seconds);
-    // timeBase as numerator and denominator.
-    Result<void> open(int timeBaseNumerator, int timeBaseDenominator);
+    // timeBase as numerator and denominator. picturesPerSecond 0 when not
+    // known: a time base of at most 240 ticks a second is then taken for one
+    // picture a tick.
+    Result<void> open(int timeBaseNumerator, int timeBaseDenominator, double picturesPerSecond);
     bool isOpen() const;
     // Valid once open: the stream's codec parameters come from it.
     const AVCodecContext* context() const;

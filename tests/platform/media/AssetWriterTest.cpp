@@ -214,6 +214,46 @@ TEST_F(MovieWriting, AnInputMoreThanASecondAheadWaitsForTheOthers)
     writer->cancelWriting();
 }
 
+// The encoder waits for a second picture to learn the rate: a lone one is
+// written when its input is finished, lasting until the session's end,
+// beside the sound that goes on after it.
+TEST_F(MovieWriting, ALonePictureBesideLongerSoundBecomesAMovieOfThatPicture)
+{
+    auto writer = makeWriter("lone.mov");
+    auto video
+        = plat::AssetWriterInput::assetWriterInputWithMediaType(plat::kMediaTypeVideo, videoSettings(kWidth, kHeight));
+    auto audio = plat::AssetWriterInput::assetWriterInputWithMediaType(plat::kMediaTypeAudio, std::nullopt);
+    auto adaptor = plat::AssetWriterInputPixelBufferAdaptor::assetWriterInputPixelBufferAdaptorWithAssetWriterInput(
+        video, std::nullopt);
+    writer->addInput(video);
+    writer->addInput(audio);
+    ASSERT_TRUE(writer->startWriting());
+    writer->startSessionAtSourceTime(MediaTime::zero());
+    ASSERT_TRUE(adaptor->appendPixelBuffer(solidPicture({230, 30, 30}), MediaTime::zero()));
+    video->markAsFinished();
+    for (const auto& buffer : sineBuffers(2.0)) {
+        ASSERT_TRUE(audio->waitUntilReadyForMoreMediaData());
+        ASSERT_TRUE(audio->appendSampleBuffer(buffer));
+    }
+    writer->endSessionAtSourceTime(MediaTime::make(2, 1));
+    plat::Semaphore finished;
+    writer->finishWritingWithCompletionHandler([&] { finished.signal(); });
+    ASSERT_TRUE(finished.wait(kGenerousTimeoutSeconds));
+    ASSERT_EQ(writer->status(), plat::AssetWriterStatus::Completed) << writer->error()->description();
+
+    auto probe = plat::test::probeMedia(folder.path("lone.mov"), plat::test::FrameCount::ByDecoding);
+    ASSERT_EQ(probe.exitCode, 0) << probe.output;
+    EXPECT_EQ(probe.stream("video")["nb_read_frames"], "1");
+    EXPECT_NEAR(std::stod(probe.stream("video")["duration"]), 2.0, 1e-6);
+    EXPECT_NEAR(std::stod(probe.stream("audio")["duration"]), 2.0, 1e-6);
+    auto frames = plat::test::decodeVideoWithFFmpeg(folder.path(), folder.path("lone.mov"), kWidth, kHeight);
+    ASSERT_EQ(frames.size(), 1u);
+    const uint8_t* centre = frames[0].data() + (static_cast<size_t>(kHeight / 2) * kWidth + kWidth / 2) * 3;
+    EXPECT_NEAR(centre[0], 230, 8);
+    EXPECT_NEAR(centre[1], 30, 8);
+    EXPECT_NEAR(centre[2], 30, 8);
+}
+
 TEST_F(MovieWriting, WritersAreRefusedWhereTheyCannotWrite)
 {
     std::optional<plat::Error> error;
