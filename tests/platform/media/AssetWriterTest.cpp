@@ -91,6 +91,26 @@ protected:
         return made;
     }
 
+    // A writer with a picture input (through an adaptor) and a sound input added.
+    struct PicturesAndSound {
+        std::shared_ptr<plat::AssetWriter> writer;
+        std::shared_ptr<plat::AssetWriterInput> video;
+        std::shared_ptr<plat::AssetWriterInput> audio;
+        std::shared_ptr<plat::AssetWriterInputPixelBufferAdaptor> adaptor;
+    };
+    PicturesAndSound makePicturesAndSoundWriter(const std::string& name)
+    {
+        PicturesAndSound made {makeWriter(name),
+            plat::AssetWriterInput::assetWriterInputWithMediaType(
+                plat::kMediaTypeVideo, videoSettings(kWidth, kHeight)),
+            plat::AssetWriterInput::assetWriterInputWithMediaType(plat::kMediaTypeAudio, std::nullopt), nullptr};
+        made.adaptor = plat::AssetWriterInputPixelBufferAdaptor::assetWriterInputPixelBufferAdaptorWithAssetWriterInput(
+            made.video, std::nullopt);
+        made.writer->addInput(made.video);
+        made.writer->addInput(made.audio);
+        return made;
+    }
+
     plat::test::TemporaryFolder folder;
     std::shared_ptr<plat::DispatchQueue> videoQueue = plat::DispatchQueue::create("test.video");
     std::shared_ptr<plat::DispatchQueue> audioQueue = plat::DispatchQueue::create("test.audio");
@@ -188,14 +208,7 @@ TEST_F(MovieWriting, PicturesAndSoundBecomeAQuickTimeMovieThatFFmpegReads)
 
 TEST_F(MovieWriting, AnInputMoreThanASecondAheadWaitsForTheOthers)
 {
-    auto writer = makeWriter("interleaved.mov");
-    auto video
-        = plat::AssetWriterInput::assetWriterInputWithMediaType(plat::kMediaTypeVideo, videoSettings(kWidth, kHeight));
-    auto audio = plat::AssetWriterInput::assetWriterInputWithMediaType(plat::kMediaTypeAudio, std::nullopt);
-    auto adaptor = plat::AssetWriterInputPixelBufferAdaptor::assetWriterInputPixelBufferAdaptorWithAssetWriterInput(
-        video, std::nullopt);
-    writer->addInput(video);
-    writer->addInput(audio);
+    auto [writer, video, audio, adaptor] = makePicturesAndSoundWriter("interleaved.mov");
     EXPECT_FALSE(audio->isReadyForMoreMediaData());  // not writing yet
     ASSERT_TRUE(writer->startWriting());
     writer->startSessionAtSourceTime(MediaTime::zero());
@@ -219,14 +232,7 @@ TEST_F(MovieWriting, AnInputMoreThanASecondAheadWaitsForTheOthers)
 // beside the sound that goes on after it.
 TEST_F(MovieWriting, ALonePictureBesideLongerSoundBecomesAMovieOfThatPicture)
 {
-    auto writer = makeWriter("lone.mov");
-    auto video
-        = plat::AssetWriterInput::assetWriterInputWithMediaType(plat::kMediaTypeVideo, videoSettings(kWidth, kHeight));
-    auto audio = plat::AssetWriterInput::assetWriterInputWithMediaType(plat::kMediaTypeAudio, std::nullopt);
-    auto adaptor = plat::AssetWriterInputPixelBufferAdaptor::assetWriterInputPixelBufferAdaptorWithAssetWriterInput(
-        video, std::nullopt);
-    writer->addInput(video);
-    writer->addInput(audio);
+    auto [writer, video, audio, adaptor] = makePicturesAndSoundWriter("lone.mov");
     ASSERT_TRUE(writer->startWriting());
     writer->startSessionAtSourceTime(MediaTime::zero());
     ASSERT_TRUE(adaptor->appendPixelBuffer(solidPicture({230, 30, 30}), MediaTime::zero()));
