@@ -175,9 +175,11 @@ void APAlbumPickerController::tableViewDidSelectRowAtIndexPath(plat::TableView&,
 void APAlbumPickerController::makeMediaInfoWithAssets(const std::vector<std::shared_ptr<plat::Asset>>& assets)
 {
     auto self = sharedAs<APAlbumPickerController>();
-    plat::DispatchQueue::globalQueue(plat::DispatchQueue::Priority::Default).async([self, assets] {
+    // The picker goes on to the main queue with the copy: were it let go of
+    // here, after the caller closed it, its views would go on this thread.
+    plat::DispatchQueue::globalQueue(plat::DispatchQueue::Priority::Default).async([self, assets]() mutable {
         std::vector<std::shared_ptr<plat::Asset>> copy(assets.begin(), assets.end());
-        plat::DispatchQueue::mainQueue().async([self, copy = std::move(copy)] {
+        plat::DispatchQueue::mainQueue().async([self = std::move(self), copy = std::move(copy)] {
             if (auto finish = self->_didFinishPickMedia)
                 finish(copy);
         });
