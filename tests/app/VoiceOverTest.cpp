@@ -96,14 +96,22 @@ protected:
         return plat::appendingPathComponent(*editor()->project()->getProjectPath(), name);
     }
 
+    // Opens the voice-over panel at the voice frame and lets it rise: null when it does not open.
+    std::shared_ptr<zt::AudioRecorderViewController> openPanel()
+    {
+        strip().scrollToFrame(kVoiceFrame);
+        if (!driver.tap("Voice-over"))
+            return nullptr;
+        auto panel = editor()->audioRecorderView();
+        driver.wait(0.5);  // the panel rises over 0.5 s
+        return panel;
+    }
+
     // Records three seconds at the voice frame through the panel's buttons.
     void recordVoiceOver()
     {
-        strip().scrollToFrame(kVoiceFrame);
-        ASSERT_TRUE(driver.tap("Voice-over"));
-        auto panel = editor()->audioRecorderView();
+        auto panel = openPanel();
         ASSERT_NE(panel, nullptr);
-        driver.wait(0.5);  // the panel rises over 0.5 s
         EXPECT_EQ(panel->startRecordingAtFrame(), kVoiceFrame);
         ASSERT_TRUE(panel->btnAudioStartRecord()->isEnabled());
         ASSERT_TRUE(driver.tap(*panel->btnAudioStartRecord()));
@@ -282,11 +290,8 @@ TEST_F(VoiceOver, NoRoomAtTheFrameIsToldAndNoPanelOpens)
 
 TEST_F(VoiceOver, ATapBesideThePanelWhileRecordingDoesNothing)
 {
-    strip().scrollToFrame(kVoiceFrame);
-    ASSERT_TRUE(driver.tap("Voice-over"));
-    auto panel = editor()->audioRecorderView();
+    auto panel = openPanel();
     ASSERT_NE(panel, nullptr);
-    driver.wait(0.5);  // the panel rises over 0.5 s
     ASSERT_TRUE(driver.tap(*panel->btnAudioStartRecord()));
     driver.wait(5.0);  // the countdown, then the recording
     ASSERT_TRUE(panel->audioRecorder()->isRecording());
@@ -314,11 +319,8 @@ TEST_F(VoiceOver, AProjectFolderThatCannotBeWrittenRefusesRecordAtOnce)
         return;
     plat::test::ReadOnlyBindMount readOnly(*editor()->project()->getProjectPath());
     ASSERT_TRUE(readOnly.ok()) << readOnly.error();
-    strip().scrollToFrame(kVoiceFrame);
-    ASSERT_TRUE(driver.tap("Voice-over"));
-    auto panel = editor()->audioRecorderView();
+    auto panel = openPanel();
     ASSERT_NE(panel, nullptr);
-    driver.wait(0.5);  // the panel rises over 0.5 s
     ASSERT_TRUE(driver.tap(*panel->btnAudioStartRecord()));
     EXPECT_NE(shownAlert(), nullptr) << "refused at the press";
     EXPECT_EQ(panel->labelAudioRecordInfo()->text(), "Ready to Record") << "no countdown began";
