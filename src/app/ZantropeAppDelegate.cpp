@@ -259,7 +259,8 @@ void ZantropeAppDelegate::willPresentAlertView(plat::AlertView& alert)
     if (waiting == _dismissWhenShown.end())
         return;
     _dismissWhenShown.erase(waiting);
-    dismissAfterMessageTime(alert.sharedAs<plat::AlertView>());
+    // It counts as visible only once this returns: its time starts now, whatever isVisible says.
+    startMessageTime(alert.sharedAs<plat::AlertView>());
 }
 
 void ZantropeAppDelegate::dismissAfterMessageTime(std::shared_ptr<plat::AlertView> alert)
@@ -271,6 +272,11 @@ void ZantropeAppDelegate::dismissAfterMessageTime(std::shared_ptr<plat::AlertVie
         _dismissWhenShown.push_back(alert);
         return;
     }
+    startMessageTime(std::move(alert));
+}
+
+void ZantropeAppDelegate::startMessageTime(std::shared_ptr<plat::AlertView> alert)
+{
     std::weak_ptr<UntitledAppDelegate> weakSelf = weak_from_this();
     plat::RunLoop::main().performAfterDelay(this, kMessageSeconds, [weakSelf, alert] {
         if (auto self = std::static_pointer_cast<ZantropeAppDelegate>(weakSelf.lock()))

@@ -64,7 +64,9 @@ private:
     // A file of a kind this app does not take: the person hears so, and
     // the system's copy goes out of the inbox.
     void refuseFileAtURL(const plat::URL& url);
+    // Dismisses the message kMessageSeconds after it shows; one that is not on screen yet waits for its turn.
     void dismissAfterMessageTime(std::shared_ptr<plat::AlertView> alert);
+    void startMessageTime(std::shared_ptr<plat::AlertView> alert);
     // Shows the inbox message, or, while the first start's welcome screen
     // is still to come (it would cover the message), once it has closed.
     void showInboxMessage(const std::shared_ptr<plat::AlertView>& alert);

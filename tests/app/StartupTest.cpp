@@ -571,25 +571,6 @@ TEST_F(Startup, AHandedOverFileThatIsNotTakenIsRefusedWithTheReasonAndKeptInNotI
     }
 }
 
-// A message that waits behind another shows for its whole time once its turn comes.
-TEST_F(Startup, AMessageThatWaitedBehindAnotherShowsForItsWholeTime)
-{
-    launch();
-    settle();
-    std::ofstream(sandbox.path("theme.mp3")) << "ID3";
-    EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(sandbox.path("theme.mp3")), "", plat::Value()));
-    makeArchive(sandbox.path("Shared.zantropemobile"), ".plovix-2015-02-02-00-00-00", 2);
-    watch("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT");
-    EXPECT_TRUE(app.openURLFromApplication(
-        plat::URL::fileURLWithPath(sandbox.path("Shared.zantropemobile")), "", plat::Value()));
-    ASSERT_TRUE(
-        plat::test::runMainLoopUntil([&] { return posts("PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT") == 1; }, 30));
-    driver.wait(5);  // longer than a message's 3 s
-    ASSERT_TRUE(driver.tap("OK"));
-    driver.wait(2.9);  // 0.2 s of going, then the next shows
-    EXPECT_NE(driver.findView("Project successfully imported."), nullptr);
-}
-
 TEST_F(Startup, ADropboxLinkAnswerIsCompletedAndAnnounced)
 {
     launch();
@@ -691,6 +672,46 @@ TEST_P(MessagesInTurn, AWarningOrASoundsMessageShowsAfterAnImportFailureNotOverI
             [&] { return plat::contentsOfDirectory(documents("Not Imported")).valueOr({}).size() > setAside; }, 30));
         ++setAside;
         EXPECT_EQ(answerAlertsInTurn(), (std::vector<std::string> {"The project could not be imported.", c.other}));
+        app.resetForTesting();
+        resetShared();
+    }
+}
+
+// A timed message that had to wait, for the welcome of the first start or
+// behind another alert, stays its whole 3 s once shown, then leaves.
+TEST_P(MessagesInTurn, ATimedMessageThatWaitedLeavesThreeSecondsAfterItShows)
+{
+    const std::string imported = "Project successfully imported.";
+    for (const bool behindAnotherAlert : {false, true}) {
+        SCOPED_TRACE(behindAnotherAlert ? "behind another alert" : "after the welcome");
+        zt::WelcomeMain::setHasSeen(behindAnotherAlert);
+        plat::test::TemporaryFolder otherApp;
+        const std::string archive = behindAnotherAlert ? documents("Inbox/Shared.zantropemobile")
+                                                       : documents("Import/Holiday.zantropemobile");
+        if (behindAnotherAlert) {
+            launch();
+            settle();
+            std::ofstream(otherApp.path("theme.mp3")) << "ID3";
+            app.openURLFromApplication(plat::URL::fileURLWithPath(otherApp.path("theme.mp3")), "", plat::Value());
+            makeArchive(otherApp.path("Shared.zantropemobile"), ".plovix-2015-02-02-00-00-00", 2);
+            app.openURLFromApplication(
+                plat::URL::fileURLWithPath(otherApp.path("Shared.zantropemobile")), "", plat::Value());
+        } else {
+            ASSERT_TRUE(plat::createDirectory(documents("Import"), plat::IntermediateDirectories::Yes).ok());
+            makeArchive(archive, ".plovix-2015-01-01-00-00-00", 2);
+            launch();
+            settle();
+        }
+        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return !plat::fileExists(archive); }, 30)) << "imported";
+        driver.wait(5);  // longer than a message's 3 s
+        ASSERT_EQ(driver.findView(imported), nullptr) << "the message waits its turn";
+        ASSERT_TRUE(driver.tap(behindAnotherAlert ? "OK" : "Get Started"));
+        ASSERT_TRUE(plat::test::advanceClockUntil(
+            clock.clock(), 0.1, [&] { return driver.findView(imported) != nullptr; }, 20));
+        driver.wait(2.8);
+        EXPECT_NE(driver.findView(imported), nullptr) << "shown for its 3 s";
+        driver.wait(0.6);  // 3 s, then 0.2 s of going
+        EXPECT_EQ(driver.findView(imported), nullptr) << "and gone";
         app.resetForTesting();
         resetShared();
     }
