@@ -74,6 +74,32 @@ std::vector<int16_t> decodeAudioWithFFmpeg(const std::string& folder, const std:
     return samples;
 }
 
+H264Timing h264TimingWithFFmpeg(const std::string& folder, const std::string& path)
+{
+    ScriptOutput run = runCommand(folder,
+        {"ffmpeg", "-hide_banner", "-nostdin", "-v", "info", "-i", path, "-map", "0:v:0", "-c:v", "copy", "-bsf:v",
+            "trace_headers", "-f", "null", "-"});
+    // Lines such as "[trace_headers @ 0x...] 80   num_units_in_tick   000...1 = 1".
+    auto values = [&](const std::string& field) {
+        std::vector<int64_t> found;
+        for (size_t at = run.output.find(" " + field + " "); at != std::string::npos;
+             at = run.output.find(" " + field + " ", at + 1)) {
+            const size_t equals = run.output.find(" = ", at);
+            if (equals != std::string::npos)
+                found.push_back(std::stoll(run.output.substr(equals + 3)));
+        }
+        return found;
+    };
+    const auto units = values("num_units_in_tick");
+    const auto scales = values("time_scale");
+    auto allSame = [](const std::vector<int64_t>& found) {
+        return !found.empty() && std::all_of(found.begin(), found.end(), [&](int64_t v) { return v == found[0]; });
+    };
+    if (!allSame(units) || !allSame(scales))
+        return {};
+    return {units[0], scales[0]};
+}
+
 double peakLevel(const std::vector<int16_t>& samples, int rate, int channels, double fromSeconds, double toSeconds)
 {
     size_t from = static_cast<size_t>(fromSeconds * rate) * static_cast<size_t>(channels);

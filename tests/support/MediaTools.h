@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,21 @@ ScriptOutput runFFmpeg(const std::string& folder, const std::vector<std::string>
 // The first audio stream decoded by ffmpeg to interleaved 16-bit samples at
 // rate and channels; empty when ffmpeg fails.
 std::vector<int16_t> decodeAudioWithFFmpeg(const std::string& folder, const std::string& path, int rate, int channels);
+
+// The timing of the sequence parameter sets of an H.264 stream (a raw
+// stream, or a file's first video stream), as ffmpeg's header tracer reads
+// it: ticks of numUnitsInTick in timeScale units a second, two ticks a
+// picture. Zeros when ffmpeg finds none, or when the sets disagree.
+struct H264Timing {
+    int64_t numUnitsInTick = 0;
+    int64_t timeScale = 0;
+    bool operator==(const H264Timing&) const = default;
+};
+inline void PrintTo(const H264Timing& timing, std::ostream* out)
+{
+    *out << timing.numUnitsInTick << " units of " << timing.timeScale;
+}
+H264Timing h264TimingWithFFmpeg(const std::string& folder, const std::string& path);
 
 // The largest magnitude of the samples in [from, to) seconds, as a fraction of full scale.
 double peakLevel(const std::vector<int16_t>& samples, int rate, int channels, double fromSeconds, double toSeconds);

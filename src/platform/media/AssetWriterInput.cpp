@@ -279,7 +279,10 @@ void AssetWriterInput::markAsFinished()
         // A lone picture lasts until the session's end, if that is known
         // yet; it goes now, so that the file's header waits no longer.
         if (self->_firstPicture && writer->status() == AssetWriterStatus::Writing) {
-            auto started = self->startVideo(*writer, writer->sessionEnd());
+            // Picture times count from the session's start.
+            const MediaTime end = writer->sessionEnd();
+            auto started
+                = self->startVideo(*writer, end.isNumeric() ? end - writer->sessionStart() : MediaTime::invalid());
             if (!started.ok())
                 self->reportFailure(started.error());
         }
@@ -398,6 +401,8 @@ Result<void> AssetWriterInput::startVideo(AssetWriter& writer, const MediaTime& 
     auto opened = _encoder->open(1, timescale, picturesPerSecond);
     if (!opened.ok())
         return opened;
+    // A last picture whose end never comes lasts as long as it was planned for.
+    _lastDuration = std::max<int64_t>(std::lround(timescale / picturesPerSecond), 1);
     detail::CodecParametersPtr parameters(avcodec_parameters_alloc());
     if (!parameters || avcodec_parameters_from_context(parameters.get(), _encoder->context()) < 0)
         return inputError("cannot describe the video stream");

@@ -6,6 +6,7 @@
 #include "platform/graphics/PixelBuffer.h"
 #include "platform/media/BGRAToBiPlanar.h"
 #include "platform/media/FFmpegSupport.h"
+#include "platform/media/H264PictureTiming.h"
 #include "platform/media/MediaConstants.h"
 
 namespace plat::detail {
@@ -122,6 +123,7 @@ struct H264Encoder::Impl {
     Settings settings;
     bool globalHeader = false;
     CodecContextPtr codec;
+    PictureRate pictureRate;  // once open
     FramePtr picture {av_frame_alloc()};
     FramePtr converted {av_frame_alloc()};  // swscale's planar 4:2:0, for other sources
     SwsContextPtr converter;
@@ -206,20 +208,60 @@ struct H264Encoder::Impl {
                 return {};
             if (received < 0)
                 return mediaError(kMediaErrorUnknown, "cannot encode H.264", {}, received);
+            // libx264 repeats the parameter sets before each key picture.
+            if (!globalHeader && (packet->flags & AV_PKT_FLAG_KEY)) {
+                auto timed = withPictureRateInPacket(std::move(packet));
+                if (!timed.ok())
+                    return timed.error();
+                packet = std::move(timed.value());
+            }
             auto written = sink(std::move(packet));
             if (!written.ok())
                 return written;
         }
     }
 
+    Result<EncodedPacket> withPictureRateInPacket(EncodedPacket packet) const
+    {
+        auto timed = withPictureRate({packet->data, static_cast<size_t>(packet->size)}, pictureRate);
+        if (!timed.ok())
+            return timed.error();
+        EncodedPacket rewritten(av_packet_alloc());
+        if (!rewritten || av_new_packet(rewritten.get(), static_cast<int>(timed.value().size())) < 0
+            || av_packet_copy_props(rewritten.get(), packet.get()) < 0)
+            return mediaError(kMediaErrorOutOfMemory, "cannot encode H.264", {});
+        std::memcpy(rewritten->data, timed.value().data(), timed.value().size());
+        return rewritten;
+    }
+
+    // The parameter sets of the header with the picture rate in their timing.
+    static Result<void> setPictureRateInHeader(AVCodecContext& opened, PictureRate rate)
+    {
+        auto timed = withPictureRate({opened.extradata, static_cast<size_t>(opened.extradata_size)}, rate);
+        if (!timed.ok())
+            return timed.error();
+        const size_t size = timed.value().size();
+        auto* extradata = static_cast<uint8_t*>(av_mallocz(size + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (!extradata)
+            return mediaError(kMediaErrorOutOfMemory, "cannot encode H.264", {});
+        std::memcpy(extradata, timed.value().data(), size);
+        av_free(opened.extradata);
+        opened.extradata = extradata;
+        opened.extradata_size = static_cast<int>(size);
+        return {};
+    }
+
     // The picture rate, when known, else the ticks of a time base coarse
     // enough to be one; a time base finer than that says nothing of it.
-    static double picturesPerSecondOf(AVRational timeBase, double picturesPerSecond)
+    static Result<double> picturesPerSecondOf(AVRational timeBase, double picturesPerSecond)
     {
         if (picturesPerSecond > 0)
             return picturesPerSecond;
         const double ticks = av_q2d(av_inv_q(timeBase));
-        return ticks <= kHighestFrameRate ? ticks : 0;
+        if (ticks > kHighestFrameRate)
+            return mediaError(
+                kMediaErrorUnknown, "the H.264 encoder needs the picture rate of these picture times", {});
+        return ticks;
     }
 
     H264RateLimits rateLimits(double picturesPerSecond) const
@@ -228,7 +270,7 @@ struct H264Encoder::Impl {
             settings.width, settings.height, picturesPerSecond, settings.averageBitRate, settings.profile);
     }
 
-    Result<CodecContextPtr> openCodec(AVRational timeBase, double picturesPerSecond) const
+    Result<CodecContextPtr> openCodec(AVRational timeBase, PictureRate rate) const
     {
         const AVCodec* encoder = avcodec_find_encoder_by_name("libx264");
         if (!encoder)
@@ -241,18 +283,17 @@ struct H264Encoder::Impl {
         opened->pix_fmt = kPictureFormat;
         opened->time_base = timeBase;
         // libx264 plans each picture's bits from the picture rate; without
-        // one it takes a tick of the time base for a picture (a six-hundredth
-        // of a second's bits for each picture of a 1/600 time base).
-        const double rate = picturesPerSecondOf(timeBase, picturesPerSecond);
-        if (rate > 0)
-            opened->framerate = av_d2q(rate, kLargestRateTerm);
+        // one it would take a tick of the time base for a picture (a
+        // six-hundredth of a second's bits for each picture of a 1/600 time
+        // base).
+        opened->framerate = AVRational {static_cast<int>(rate.pictures), static_cast<int>(rate.seconds)};
         opened->color_range = AVCOL_RANGE_MPEG;
         opened->colorspace = AVCOL_SPC_SMPTE170M;
         opened->color_primaries = AVCOL_PRI_SMPTE170M;
         opened->color_trc = AVCOL_TRC_SMPTE170M;
         if (settings.averageBitRate > 0)
             opened->bit_rate = settings.averageBitRate;
-        const H264RateLimits limits = rateLimits(rate);
+        const H264RateLimits limits = rateLimits(av_q2d(opened->framerate));
         // libx264 takes kbit/s and kbit, and picks the lowest level these fit.
         opened->rc_max_rate = limits.maxBitRate;
         opened->rc_buffer_size = static_cast<int>(std::min<int64_t>(limits.bufferSize, INT32_MAX));
@@ -269,6 +310,13 @@ struct H264Encoder::Impl {
         int result = avcodec_open2(opened.get(), encoder, nullptr);
         if (result < 0)
             return mediaError(kMediaErrorUnknown, "cannot open the H.264 encoder", {}, result);
+        // libx264 writes the time base as the stream's own timing: a stream
+        // in 1/600 would read as 600 pictures a second once out of its container.
+        if (globalHeader) {
+            auto timed = setPictureRateInHeader(*opened, rate);
+            if (!timed.ok())
+                return timed.error();
+        }
         return opened;
     }
 };
@@ -298,7 +346,14 @@ Result<void> H264Encoder::open(int timeBaseNumerator, int timeBaseDenominator, d
     Impl& d = *_impl;
     if (!d.picture)
         return mediaError(kMediaErrorOutOfMemory, "cannot encode H.264", {});
-    auto opened = d.openCodec(AVRational {timeBaseNumerator, timeBaseDenominator}, picturesPerSecond);
+    const AVRational timeBase {timeBaseNumerator, timeBaseDenominator};
+    auto rate = Impl::picturesPerSecondOf(timeBase, picturesPerSecond);
+    if (!rate.ok())
+        return rate.error();
+    // A picture lasting longer than the fraction's terms allow gets the slowest rate they hold.
+    const AVRational fraction = av_d2q(rate.value(), kLargestRateTerm);
+    d.pictureRate = fraction.num > 0 ? PictureRate {fraction.num, fraction.den} : PictureRate {1, kLargestRateTerm};
+    auto opened = d.openCodec(timeBase, d.pictureRate);
     if (!opened.ok())
         return opened.error();
     d.picture->format = kPictureFormat;

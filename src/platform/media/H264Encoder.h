@@ -60,7 +60,8 @@ public:
 
     // timeBase as numerator and denominator. picturesPerSecond 0 when not
     // known: a time base of at most 240 ticks a second is then taken for one
-    // picture a tick.
+    // picture a tick, and a finer one is refused. The stream's own timing
+    // carries the picture rate, whatever the time base.
     Result<void> open(int timeBaseNumerator, int timeBaseDenominator, double picturesPerSecond);
     bool isOpen() const;
     // Valid once open: the stream's codec parameters come from it.

@@ -260,6 +260,103 @@ TEST_F(MovieWriting, ALonePictureBesideLongerSoundBecomesAMovieOfThatPicture)
     EXPECT_NEAR(centre[2], 30, 8);
 }
 
+// Pictures written with their times in a timescale, from the session's
+// start, into a movie of video alone; the session ends at end, if given.
+void writePictures(plat::AssetWriter& writer, plat::AssetWriterInputPixelBufferAdaptor& adaptor,
+    const std::vector<MediaTime>& times, std::optional<MediaTime> end)
+{
+    ASSERT_TRUE(writer.startWriting());
+    writer.startSessionAtSourceTime(times.front());
+    if (end)
+        writer.endSessionAtSourceTime(*end);
+    for (const MediaTime& time : times) {
+        ASSERT_TRUE(adaptor.assetWriterInput()->waitUntilReadyForMoreMediaData());
+        ASSERT_TRUE(adaptor.appendPixelBuffer(solidPicture({230, 30, 30}), time));
+    }
+    plat::Semaphore finished;
+    writer.finishWritingWithCompletionHandler([&] { finished.signal(); });
+    ASSERT_TRUE(finished.wait(kGenerousTimeoutSeconds));
+    ASSERT_EQ(writer.status(), plat::AssetWriterStatus::Completed) << writer.error()->description();
+}
+
+class PictureRates : public MovieWriting {
+protected:
+    std::string writeMovie(const std::string& name, const std::vector<MediaTime>& times, std::optional<MediaTime> end)
+    {
+        auto writer = makeWriter(name);
+        auto video = plat::AssetWriterInput::assetWriterInputWithMediaType(
+            plat::kMediaTypeVideo, videoSettings(kWidth, kHeight));
+        auto adaptor = plat::AssetWriterInputPixelBufferAdaptor::assetWriterInputPixelBufferAdaptorWithAssetWriterInput(
+            video, std::nullopt);
+        writer->addInput(video);
+        writePictures(*writer, *adaptor, times, end);
+        return folder.path(name);
+    }
+};
+
+// The stream's own timing gives the picture rate, as ffmpeg writes it, so
+// the video copied out of the movie plays at that rate; the movie keeps the
+// timescale of the picture times (whole seconds give 600), which the muxer
+// doubles up to at least 10000.
+TEST_F(PictureRates, TheStreamCarriesItsPictureRateWhateverTheMoviesTimescale)
+{
+    struct Row {
+        int32_t timescale;
+        int64_t ticksPerPicture;
+        plat::test::H264Timing timing;
+        const char* movieTimeBase;
+        const char* frameRate;
+    };
+    const Row rows[] = {
+        {1, 1, {1, 2}, "1/19200", "1/1"},
+        {5, 1, {1, 10}, "1/10240", "5/1"},
+        {30, 1, {1, 60}, "1/15360", "30/1"},
+        {600, 25, {1, 48}, "1/19200", "24/1"},
+        {600, 24, {1, 50}, "1/19200", "25/1"},
+        {30000, 1001, {1001, 60000}, "1/30000", "30000/1001"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.frameRate) + " a second");
+        const std::string name = std::to_string(row.timescale) + "-" + std::to_string(row.ticksPerPicture) + ".mov";
+        std::vector<MediaTime> times;
+        for (int64_t i = 0; i < 3; ++i)
+            times.push_back(MediaTime::make(i * row.ticksPerPicture, row.timescale));
+        const std::string path = writeMovie(name, times, MediaTime::make(3 * row.ticksPerPicture, row.timescale));
+        EXPECT_EQ(plat::test::h264TimingWithFFmpeg(folder.path(), path), row.timing);
+        auto video = plat::test::probeMedia(path).stream("video");
+        EXPECT_EQ(video["time_base"], row.movieTimeBase);
+        EXPECT_EQ(video["r_frame_rate"], row.frameRate);
+        EXPECT_NEAR(std::stod(video["duration"]), 3.0 * double(row.ticksPerPicture) / row.timescale, 1e-6);
+    }
+}
+
+// A lone picture is planned as lasting until the session's end, wherever
+// the session starts; with no end it stands for a second.
+TEST_F(PictureRates, ALonePictureIsPlannedForAsLongAsItLasts)
+{
+    struct Row {
+        const char* name;
+        MediaTime start;
+        std::optional<MediaTime> end;
+        plat::test::H264Timing timing;
+        double seconds;
+    };
+    const Row rows[] = {
+        {"two seconds", MediaTime::zero(), MediaTime::make(2, 1), {2, 2}, 2.0},
+        {"two seconds from ten", MediaTime::make(10, 1), MediaTime::make(12, 1), {2, 2}, 2.0},
+        {"a fifth of a second", MediaTime::zero(), MediaTime::make(1, 5), {1, 10}, 0.2},
+        {"no end", MediaTime::zero(), std::nullopt, {1, 2}, 1.0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string path = writeMovie(std::string(row.name) + ".mov", {row.start}, row.end);
+        EXPECT_EQ(plat::test::h264TimingWithFFmpeg(folder.path(), path), row.timing);
+        auto video = plat::test::probeMedia(path, plat::test::FrameCount::ByDecoding).stream("video");
+        EXPECT_EQ(video["nb_read_frames"], "1");
+        EXPECT_NEAR(std::stod(video["duration"]), row.seconds, 1e-6);
+    }
+}
+
 TEST_F(MovieWriting, WritersAreRefusedWhereTheyCannotWrite)
 {
     std::optional<plat::Error> error;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <malloc.h>
+#include <numeric>
 #include <sched.h>
 #include <sstream>
 #include <thread>
@@ -245,6 +246,49 @@ TEST(H264RateLimits, TheLowestLevelThatHoldsTheMovieBoundsPeakAndBuffer)
     }
 }
 
+// The stream's own timing carries the picture rate whatever the time base
+// of the picture times, in the parameter sets before each key picture; a
+// time base too fine to be a picture rate needs the rate.
+TEST(H264Encoding, TheStreamsTimingCarriesThePictureRate)
+{
+    struct Row {
+        int timeBaseNumerator, timeBaseDenominator;
+        double picturesPerSecond;
+        int64_t ticksPerPicture;
+        plat::test::H264Timing timing;  // none when the encoder is refused
+    };
+    const Row rows[] = {
+        {1, 600, 12, 50, {1, 24}},
+        {1, 12, 0, 1, {1, 24}},
+        {1001, 30000, 0, 1, {1001, 60000}},
+        {1, 90000, 30000.0 / 1001, 3003, {1001, 60000}},
+        {1, 600, 0, 20, {}},
+    };
+    plat::test::TemporaryFolder folder;
+    const auto picture = grainyPicture(64, 64, 0);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.timeBaseNumerator) + "/" + std::to_string(row.timeBaseDenominator));
+        plat::detail::H264Encoder encoder(
+            {64, 64, 100000, false, 2, "high"}, plat::detail::H264Encoder::ParameterSets::InStream);
+        const bool opened = encoder.open(row.timeBaseNumerator, row.timeBaseDenominator, row.picturesPerSecond).ok();
+        ASSERT_EQ(opened, row.timing.timeScale != 0);
+        if (!opened)
+            continue;
+        std::vector<uint8_t> stream;
+        auto keep = [&](plat::detail::EncodedPacket packet) -> plat::Result<void> {
+            stream.insert(stream.end(), packet->data, packet->data + packet->size);
+            return {};
+        };
+        // Key pictures at 0 and 2, each after the parameter sets.
+        for (int64_t i = 0; i < 3; ++i)
+            ASSERT_TRUE(encoder.encode(*picture, i * row.ticksPerPicture, keep).ok());
+        ASSERT_TRUE(encoder.flush(keep).ok());
+        ASSERT_TRUE(plat::writeFileAtomically(folder.path("timed.h264"), stream).ok());
+        EXPECT_EQ(plat::test::h264TimingWithFFmpeg(folder.path(), folder.path("timed.h264")), row.timing);
+        EXPECT_EQ(plat::test::decodeVideoWithFFmpeg(folder.path(), folder.path("timed.h264"), 64, 64).size(), 3u);
+    }
+}
+
 // A three-second 720p stream at the rate the movie export asks for 720p,
 // encoded on two processors (three of libx264's threads): it holds that
 // rate, the first second gets no more than its share and a half, and the
@@ -467,16 +511,17 @@ TEST(H264Encoding, AHeldPictureSharpensToItsSourceWithinASecond)
 
 namespace {
 
-// The decoder's buffer that starts half full and fills at the peak rate,
-// 12 pictures a second: the first picture at which it runs dry, or -1.
-int firstPictureRunningDry(const EncodedStream& stream, double bufferBits, double peakBitRate)
+// The decoder's buffer that starts half full and fills at the peak rate:
+// the first picture at which it runs dry, or -1.
+int firstPictureRunningDry(
+    const std::vector<int64_t>& packetBytes, double bufferBits, double peakBitRate, double picturesPerSecond = 12)
 {
     double fullness = 0.5 * bufferBits;
-    for (size_t i = 0; i < stream.packetBytes.size(); ++i) {
-        fullness -= 8.0 * static_cast<double>(stream.packetBytes[i]);
+    for (size_t i = 0; i < packetBytes.size(); ++i) {
+        fullness -= 8.0 * static_cast<double>(packetBytes[i]);
         if (fullness < 0)
             return static_cast<int>(i);
-        fullness = std::min(bufferBits, fullness + peakBitRate / 12);
+        fullness = std::min(bufferBits, fullness + peakBitRate / picturesPerSecond);
     }
     return -1;
 }
@@ -500,7 +545,7 @@ TEST(H264Encoding, TheStreamFitsTheBufferWhenGrainFollowsCalmPictures)
     auto stream = encodePictures(
         640, 360, 1000000, kPictures, [&](int i) { return i < 9 ? calm[size_t(i)] : grainyPicture(640, 360, i); });
     ASSERT_EQ(stream.packetBytes.size(), size_t(kPictures));
-    EXPECT_EQ(firstPictureRunningDry(stream, 1000000, 2000000), -1);
+    EXPECT_EQ(firstPictureRunningDry(stream.packetBytes, 1000000, 2000000), -1);
 }
 
 // Twelve seconds of grain on libx264's own threads: the stream holds its
@@ -511,5 +556,34 @@ TEST(H264Encoding, ALongStreamHoldsItsRate)
     auto stream = encodePictures(640, 360, 1000000, kPictures, [](int i) { return grainyPicture(640, 360, i); });
     ASSERT_EQ(stream.packetBytes.size(), size_t(kPictures));
     EXPECT_NEAR(bitsPerSecond(stream, 12) / 1000000, 1.0, 0.05);
-    EXPECT_EQ(firstPictureRunningDry(stream, 1000000, 2000000), -1);
+    EXPECT_EQ(firstPictureRunningDry(stream.packetBytes, 1000000, 2000000), -1);
+}
+
+// Each picture is planned for its share of the rate at the movie's own
+// picture rate: 3 s of grain at 180p and 250 kbit/s (a peak of 500 kbit/s
+// and a buffer of 250 kbit) hold the rate over the movie, and a decoder's
+// buffer that fills at the peak rate as the pictures come never runs dry.
+TEST(H264Encoding, AtFiveAndThirtyPicturesASecondEachPictureGetsItsShare)
+{
+    constexpr int kWidth = 320;
+    constexpr int kHeight = 180;
+    constexpr double kAskedBitRate = 250000;
+    constexpr int kSeconds = 3;
+    for (const int picturesPerSecond : {5, 30}) {
+        SCOPED_TRACE(std::to_string(picturesPerSecond) + " a second");
+        plat::test::TemporaryFolder folder;
+        const int pictures = kSeconds * picturesPerSecond;
+        ASSERT_NO_FATAL_FAILURE(writeMovie(
+            folder.path("grain.mov"), kWidth, kHeight, int64_t(kAskedBitRate), pictures,
+            [&](int i) { return grainyPicture(kWidth, kHeight, i); }, picturesPerSecond));
+        auto packets = videoPackets(folder.path("grain.mov"));
+        ASSERT_EQ(packets.size(), size_t(pictures));
+        std::vector<int64_t> packetBytes;
+        for (const Packet& packet : packets)
+            packetBytes.push_back(packet.bytes);
+        EXPECT_NEAR(8.0 * double(std::accumulate(packetBytes.begin(), packetBytes.end(), int64_t(0))) / kSeconds
+                / kAskedBitRate,
+            1.0, 0.15);
+        EXPECT_EQ(firstPictureRunningDry(packetBytes, 250000, 500000, picturesPerSecond), -1);
+    }
 }
