@@ -11,7 +11,7 @@
 namespace zt {
 
 namespace {
-constexpr int kMostDamagedCopies = 100;
+constexpr int kMostAsideCopies = 100;
 }
 
 std::string PainterFiles::canvasFileName(const std::string& frameID)
@@ -40,31 +40,47 @@ std::string PainterFiles::layerStrokesFileName(const std::string& frameID, const
 }
 
 namespace {
-std::string damagedCopyName(const std::string& fileName, int copy)
+constexpr const char* kDamagedSuffix = ".damaged";
+constexpr const char* kReplacedSuffix = ".replaced";
+
+std::string asideCopyName(const std::string& fileName, const char* suffix, int copy)
 {
-    return fileName + ".damaged" + (copy == 1 ? "" : "-" + std::to_string(copy));
+    return fileName + suffix + (copy == 1 ? "" : "-" + std::to_string(copy));
+}
+
+enum class KeepOriginal { No, Yes };
+
+// The first free numbered name takes a copy; a copy kept earlier is never written over.
+bool keepFileAside(ProjectDataWrapper& project, const std::string& fileName, const char* suffix, KeepOriginal keep)
+{
+    for (int copy = 1; copy <= kMostAsideCopies; ++copy) {
+        const std::string aside = asideCopyName(fileName, suffix, copy);
+        if (project.fileDataForFileWithPreferredFilename(aside))
+            continue;
+        if (!project.cloneFileWithPreferredFilename(fileName, aside))
+            break;
+        if (keep == KeepOriginal::No && !project.removeRegularFileWithPreferredFilename(fileName))
+            plat::log("painter: kept a copy of {}, but cannot remove it", fileName);
+        return true;
+    }
+    plat::log("painter: cannot keep {} aside", fileName);
+    return false;
 }
 }  // namespace
 
 bool PainterFiles::wasKeptAside(const ProjectDataWrapper& project, const std::string& fileName)
 {
-    return project.fileDataForFileWithPreferredFilename(damagedCopyName(fileName, 1)).has_value();
+    return project.fileDataForFileWithPreferredFilename(asideCopyName(fileName, kDamagedSuffix, 1)).has_value();
 }
 
 bool PainterFiles::keepDamagedFileAside(ProjectDataWrapper& project, const std::string& fileName)
 {
-    for (int copy = 1; copy <= kMostDamagedCopies; ++copy) {
-        const std::string aside = damagedCopyName(fileName, copy);
-        if (project.fileDataForFileWithPreferredFilename(aside))
-            continue;
-        if (!project.cloneFileWithPreferredFilename(fileName, aside))
-            break;
-        if (!project.removeRegularFileWithPreferredFilename(fileName))
-            plat::log("painter: kept a copy of the damaged {}, but cannot remove it", fileName);
-        return true;
-    }
-    plat::log("painter: cannot keep the damaged {} aside", fileName);
-    return false;
+    return keepFileAside(project, fileName, kDamagedSuffix, KeepOriginal::No);
+}
+
+bool PainterFiles::keepReplacedFileAside(ProjectDataWrapper& project, const std::string& fileName)
+{
+    return keepFileAside(project, fileName, kReplacedSuffix, KeepOriginal::Yes);
 }
 
 plat::Result<std::optional<plat::Data>> PainterFiles::readStrokeArchive(

@@ -29,6 +29,9 @@ public:
     // Moves the file to "<name>.damaged" ("<name>.damaged-2" and so on when
     // taken); false with a log line when it cannot.
     static bool keepDamagedFileAside(ProjectDataWrapper& project, const std::string& fileName);
+    // Copies a whole file that is about to be written over to
+    // "<name>.replaced", numbered alike; false with a log line when it cannot.
+    static bool keepReplacedFileAside(ProjectDataWrapper& project, const std::string& fileName);
     // Whether a damaged copy of the file was kept aside.
     static bool wasKeptAside(const ProjectDataWrapper& project, const std::string& fileName);
 };

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/Geometry.h"
 #include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
 
@@ -83,12 +84,27 @@ public:
     plat::Result<void> storeLayersForFrameID(const std::string& frameID);
     // Reads the frame's layers back, whole or not at all: a damaged list or
     // strokes file is kept aside, and it, an empty list or a layer without
-    // its strokes file fails and changes nothing. A damaged picture (wrong
-    // size included) is kept aside and drawn again from the layer's strokes.
-    // The first layer becomes current. No list: nothing changes.
+    // its strokes file fails and changes nothing. Layers painted on a canvas
+    // of another size (their pictures tell) have their strokes scaled to
+    // this one and their pictures drawn again; any other damaged picture
+    // (wrong size included) is kept aside and drawn again from the layer's
+    // strokes. The first layer becomes current. No list: nothing changes.
     plat::Result<void> loadLayersForFrameID(const std::string& frameID);
     // Whether any layer holds a stroke (one undone does not count).
     bool hasStrokes() const;
+    // Another frame's stroke file (the painting goes on from it), brought to
+    // this canvas when that frame's layer pictures show it was painted on a
+    // canvas of another size; as it is otherwise.
+    plat::Data fitStrokesOfFrame(const std::string& frameID, plat::Data strokes);
+
+    // What one layer stores: its dictionary form and its strokes.
+    struct LayerContent {
+        plat::Dictionary form;
+        std::optional<plat::Data> strokes;
+        friend bool operator==(const LayerContent&, const LayerContent&) = default;
+    };
+    // What the layers hold, front first; equal contents store the same files.
+    std::vector<LayerContent> contents();
 
     static constexpr const char* kErrorDomain = "PainterLayerManager";
     static constexpr int64_t kMissingStrokesError = 3;
@@ -100,7 +116,14 @@ private:
     void showPicture(PainterLayer& layer, std::shared_ptr<const plat::Image> picture);
     std::shared_ptr<const plat::Image> pictureOf(const PainterLayer& layer);
     bool isIndex(int64_t index) const { return index >= 0 && index < static_cast<int64_t>(_layers.size()); }
-    std::shared_ptr<const plat::Image> readLayerPicture(const std::string& fileName);
+    std::shared_ptr<const plat::Image> readLayerPicture(const std::string& fileName) const;
+    std::vector<std::shared_ptr<const plat::Image>> readLayerPictures(
+        const std::string& frameID, const std::vector<std::shared_ptr<PainterLayer>>& layers) const;
+    // The size of the canvas that layer pictures were painted on: this
+    // canvas's when one of them has it, else the first of its proportions.
+    std::optional<plat::Size> paintedCanvasSize(const std::vector<std::shared_ptr<const plat::Image>>& pictures) const;
+    // How much larger this canvas is than one of that size.
+    double scaleFromCanvasOfSize(const std::optional<plat::Size>& painted) const;
     std::shared_ptr<plat::Image> drawStrokesOfLayer(PainterLayer& layer);
 
     std::shared_ptr<ProjectModel> _project;

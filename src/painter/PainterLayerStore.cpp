@@ -10,6 +10,7 @@
 #include "painter/PainterLayerManager.h"
 #include "painter/PaintingCanvasView.h"
 #include "painter/StrokeArchive.h"
+#include "painter/StrokeScaling.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageRepresentation.h"
@@ -78,21 +79,65 @@ plat::Result<void> PainterLayerManager::storeLayersForFrameID(const std::string&
     return plat::Result<void>::success();
 }
 
-std::shared_ptr<const plat::Image> PainterLayerManager::readLayerPicture(const std::string& fileName)
+std::shared_ptr<const plat::Image> PainterLayerManager::readLayerPicture(const std::string& fileName) const
 {
     auto data = _project->fileDataForFileWithPreferredFilename(fileName);
-    if (!data)
-        return nullptr;
-    auto picture = plat::Image::imageWithData(*data);
-    const plat::Size expected = _paintingCanvas ? _paintingCanvas->pictureSize() : plat::Size {};
-    const bool fits = picture && (!_paintingCanvas || picture->size() == expected);
-    if (!fits) {
-        plat::log("painter: the layer picture {} is {}; it is kept aside", fileName,
-            picture ? "of another size" : "not a picture");
-        PainterFiles::keepDamagedFileAside(*_project, fileName);
-        return nullptr;
+    return data ? plat::Image::imageWithData(*data) : nullptr;
+}
+
+std::vector<std::shared_ptr<const plat::Image>> PainterLayerManager::readLayerPictures(
+    const std::string& frameID, const std::vector<std::shared_ptr<PainterLayer>>& layers) const
+{
+    std::vector<std::shared_ptr<const plat::Image>> pictures;
+    for (const auto& layer : layers)
+        pictures.push_back(readLayerPicture(PainterFiles::layerPictureFileName(frameID, layer->UUID())));
+    return pictures;
+}
+
+std::optional<plat::Size> PainterLayerManager::paintedCanvasSize(
+    const std::vector<std::shared_ptr<const plat::Image>>& pictures) const
+{
+    if (!_paintingCanvas)
+        return std::nullopt;
+    const plat::Size canvas = _paintingCanvas->pictureSize();
+    if (canvas.width <= 0 || canvas.height <= 0)
+        return std::nullopt;
+    for (const auto& picture : pictures)
+        if (picture && picture->size() == canvas)
+            return canvas;
+    // Every canvas has the screen's picture proportions; its height is cut to whole pixels.
+    for (const auto& picture : pictures) {
+        const plat::Size size = picture ? picture->size() : plat::Size {};
+        if (size.width > 0 && std::abs(size.height - size.width * canvas.height / canvas.width) <= 1)
+            return size;
     }
-    return picture;
+    return std::nullopt;
+}
+
+double PainterLayerManager::scaleFromCanvasOfSize(const std::optional<plat::Size>& painted) const
+{
+    if (!painted || !_paintingCanvas)
+        return 1;
+    return _paintingCanvas->pictureSize().width / painted->width;
+}
+
+plat::Data PainterLayerManager::fitStrokesOfFrame(const std::string& frameID, plat::Data strokes)
+{
+    // Without a readable layer list nothing tells the canvas they were painted on.
+    auto list = _project->fileDataForFileWithPreferredFilename(PainterFiles::layersFileName(frameID));
+    if (!list)
+        return strokes;
+    auto dictionaries = PainterLayerArchive::layersWithData(*list);
+    if (!dictionaries.ok())
+        return strokes;
+    std::vector<std::shared_ptr<PainterLayer>> layers;
+    for (const auto& dictionary : dictionaries.value())
+        layers.push_back(PainterLayer::initWithDict(dictionary).value());
+    const double scale = scaleFromCanvasOfSize(paintedCanvasSize(readLayerPictures(frameID, layers)));
+    if (scale == 1)
+        return strokes;
+    auto scaled = StrokeScaling::scaledArchive(strokes, scale);
+    return scaled.ok() ? std::move(scaled).value() : strokes;
 }
 
 std::shared_ptr<plat::Image> PainterLayerManager::drawStrokesOfLayer(PainterLayer& layer)
@@ -138,12 +183,38 @@ plat::Result<void> PainterLayerManager::loadLayersForFrameID(const std::string& 
         layer->setBufferData(strokes.value());
         loaded.push_back(std::move(layer));
     }
-    for (const auto& layer : loaded) {
-        auto picture = readLayerPicture(PainterFiles::layerPictureFileName(frameID, layer->UUID()));
+    // A painting made on a canvas of another size (another device's) comes
+    // back with its strokes where they were on it.
+    const auto pictures = readLayerPictures(frameID, loaded);
+    const auto painted = paintedCanvasSize(pictures);
+    if (const double scale = scaleFromCanvasOfSize(painted); scale != 1) {
+        for (const auto& layer : loaded) {
+            auto scaled = StrokeScaling::scaledArchive(*layer->bufferData(), scale);
+            if (!scaled.ok())
+                return scaled.error();
+            layer->setBufferData(std::move(scaled).value());
+        }
+    }
+    const plat::Size canvas = _paintingCanvas ? _paintingCanvas->pictureSize() : plat::Size {};
+    for (size_t index = 0; index < loaded.size(); ++index) {
+        auto& layer = *loaded[index];
+        auto picture = pictures[index];
+        // A picture of the painting's other canvas is drawn again at this
+        // one's size; any other that is not this canvas's is damaged.
+        if (!picture || (_paintingCanvas && picture->size() != canvas)) {
+            const std::string pictureName = PainterFiles::layerPictureFileName(frameID, layer.UUID());
+            const bool ofThePainting = picture && painted && picture->size() == *painted;
+            if (!ofThePainting && _project->fileDataForFileWithPreferredFilename(pictureName)) {
+                plat::log("painter: the layer picture {} is {}; it is kept aside", pictureName,
+                    picture ? "of another size" : "not a picture");
+                PainterFiles::keepDamagedFileAside(*_project, pictureName);
+            }
+            picture = nullptr;
+        }
         if (!picture)
-            picture = drawStrokesOfLayer(*layer);
+            picture = drawStrokesOfLayer(layer);
         if (picture)
-            showPicture(*layer, picture);
+            showPicture(layer, picture);
     }
 
     for (const auto& layer : _layers)
@@ -168,6 +239,16 @@ bool PainterLayerManager::hasStrokes() const
         }
     }
     return false;
+}
+
+std::vector<PainterLayerManager::LayerContent> PainterLayerManager::contents()
+{
+    std::vector<LayerContent> contents;
+    for (const auto& layer : _layers) {
+        const bool inCanvas = layer == _currentLayer && _paintingCanvas;
+        contents.push_back({layer->encode(), inCanvas ? _paintingCanvas->getBufferData() : layer->bufferData()});
+    }
+    return contents;
 }
 
 }  // namespace zt

@@ -97,6 +97,10 @@ plat::Result<void> PainterViewController::storePainting()
     // painted over them.
     if (_paintingUnread && !_painterLayerManager->hasStrokes())
         return plat::Result<void>::success();
+    // Nothing was changed since the frame's files were read or written: they
+    // stay byte for byte as they are (a picture encoded again never does).
+    if (_storedContents && *_storedContents == _painterLayerManager->contents())
+        return plat::Result<void>::success();
     // A frame is written whole or not at all: what was written before a failure is put back.
     auto before = FrameFilesSnapshot::take(*folder, frameID);
     if (!before.ok())
@@ -113,6 +117,7 @@ plat::Result<void> PainterViewController::storePainting()
     // The picture painted on is the frame's unpainted one now.
     _paintingUnread = false;
     _paintedOnPicture.reset();
+    _storedContents = _painterLayerManager->contents();
     return stored;
 }
 
@@ -142,6 +147,16 @@ plat::Result<void> PainterViewController::storeFrameFiles(const std::string& fra
 plat::Result<void> PainterViewController::storePaintModeFiles(
     const std::string& frameID, const std::optional<plat::Data>& strokes)
 {
+    // Painting over a painting that could not be read back writes over
+    // painter files that are the person's work: each is kept aside first.
+    if (_paintingUnread) {
+        for (const std::string& replaced : {PainterFiles::unpaintedPictureFileName(frameID),
+                 PainterFiles::canvasFileName(frameID), PainterFiles::layersFileName(frameID)}) {
+            if (_project->fileDataForFileWithPreferredFilename(replaced)
+                && !PainterFiles::keepReplacedFileAside(*_project, replaced))
+                return plat::Error("PainterViewController", 1, "cannot keep " + replaced + " aside");
+        }
+    }
     if (strokes) {
         if (auto written = writeFile(*_project, *strokes, PainterFiles::canvasFileName(frameID)); !written.ok())
             return written;

@@ -290,24 +290,42 @@ void PainterViewController::setUpMaskingPictures()
         previous = black.finish();
     }
     _painterLayerManager->setImageBackground(previous);
+    rememberStoredContents();
 }
 
 void PainterViewController::setUpPaintPictures()
 {
     _bgImageView->setContentMode(plat::ContentMode::ScaleAspectFill);
     auto frameID = _project->getFrameList().getFrameIDAtIndex(_currentFrame);
+    // The picture as it was before any painting. One that cannot be read,
+    // now or when it was kept aside as damaged before, leaves only the
+    // frame's picture, which has the strokes in it already.
     std::shared_ptr<plat::Image> picture;
-    if (frameID)
-        if (auto data
-            = _project->fileDataForFileWithPreferredFilename(PainterFiles::unpaintedPictureFileName(*frameID)))
+    bool unpaintedIsDamaged = false;
+    if (frameID) {
+        const std::string unpainted = PainterFiles::unpaintedPictureFileName(*frameID);
+        if (auto data = _project->fileDataForFileWithPreferredFilename(unpainted)) {
             picture = plat::Image::imageWithData(*data);
+            if (!picture) {
+                plat::log("painter: {} is not a picture; it is kept aside", unpainted);
+                PainterFiles::keepDamagedFileAside(*_project, unpainted);
+                unpaintedIsDamaged = true;
+            }
+        } else {
+            unpaintedIsDamaged = PainterFiles::wasKeptAside(*_project, unpainted);
+        }
+    }
     if (!picture)
         picture = _imageProducer->getOriginialImageForFrameAtIndex(_currentFrame);
     _bgImageView->setImage(picture);
     _bgImageView->setHidden(false);
     _painterLayerManager->setImageBackground(picture);
-    if (!frameID)
+    if (unpaintedIsDamaged)
+        paintingCannotBeRead(UnreadablePart::UnpaintedPicture);
+    if (!frameID || unpaintedIsDamaged) {
+        rememberStoredContents();
         return;
+    }
 
     // A frame painted in layers comes back in its layers; else its own
     // strokes, else the previous frame's, to go on from them. Its own that
@@ -318,21 +336,27 @@ void PainterViewController::setUpPaintPictures()
     if (_project->fileDataForFileWithPreferredFilename(layers)) {
         _pendingLayers = true;
     } else if (PainterFiles::wasKeptAside(*_project, layers)) {
-        paintingCannotBeRead();
+        paintingCannotBeRead(UnreadablePart::Strokes);
     } else {
         auto strokes = PainterFiles::readStrokeArchive(*_project, ownStrokes);
         if (!strokes.ok() || (!strokes.value() && PainterFiles::wasKeptAside(*_project, ownStrokes))) {
-            paintingCannotBeRead();
+            paintingCannotBeRead(UnreadablePart::Strokes);
         } else if (strokes.value()) {
             _pendingStrokes = strokes.value();
+            _pendingStrokesFrameID = *frameID;
         } else if (auto previousID = _project->getFrameList().getFrameIDAtIndex(_currentFrame - 1)) {
             auto previous = PainterFiles::readStrokeArchive(*_project, PainterFiles::canvasFileName(*previousID));
-            if (previous.ok() && previous.value())
+            if (previous.ok() && previous.value()) {
                 _pendingStrokes = previous.value();
+                _pendingStrokesFrameID = *previousID;
+                _showsTheFramesOwnPainting = false;
+            }
         }
     }
     if (hasPendingStrokes())
         plat::RunLoop::main().performAfterDelay(this, kStrokeLoadDelaySeconds, [this] { loadPendingStrokes(); });
+    else
+        rememberStoredContents();
 }
 
 void PainterViewController::loadPendingStrokes()
@@ -346,25 +370,33 @@ void PainterViewController::loadPendingStrokes()
             if (!loaded.ok()) {
                 plat::log("painter: the layers of frame {} could not be read: {}", *frameID,
                     loaded.error().localizedDescription());
-                paintingCannotBeRead();
+                paintingCannotBeRead(UnreadablePart::Strokes);
                 tellPaintingCannotBeRead();
             }
         }
     }
     if (_pendingStrokes) {
-        auto strokes = std::move(_pendingStrokes);
+        auto strokes = _painterLayerManager->fitStrokesOfFrame(_pendingStrokesFrameID, std::move(*_pendingStrokes));
         _pendingStrokes.reset();
         auto decoded = _painterLayerManager->decodeLayerInformationFromData(strokes);
         if (!decoded.ok())
             plat::log("painter: the stored strokes cannot be read: {}", decoded.error().localizedDescription());
     }
+    rememberStoredContents();
 }
 
-void PainterViewController::paintingCannotBeRead()
+void PainterViewController::rememberStoredContents()
+{
+    if (_showsTheFramesOwnPainting)
+        _storedContents = _painterLayerManager->contents();
+}
+
+void PainterViewController::paintingCannotBeRead(UnreadablePart part)
 {
     // The frame's picture still shows the painting: it becomes the picture
     // painted on, so that nothing painted before is lost.
     _paintingUnread = true;
+    _unreadablePart = part;
     auto frameID = _project->getFrameList().getFrameIDAtIndex(_currentFrame);
     auto bytes = frameID ? _project->fileDataForFileWithPreferredFilename(FrameFiles::pictureFileName(*frameID))
                          : std::nullopt;
@@ -381,7 +413,9 @@ void PainterViewController::tellPaintingCannotBeRead()
     if (!_paintingUnread || _paintingUnreadTold)
         return;
     _paintingUnreadTold = true;
-    showAlert(plat::localized("The painting's layers could not be read."),
+    showAlert(plat::localized(_unreadablePart == UnreadablePart::UnpaintedPicture
+                      ? "The picture under the painting could not be read."
+                      : "The painting's layers could not be read."),
         plat::localized("The frame keeps its picture with the painting in it, but its strokes can no longer be "
                         "changed. What you paint now goes over the picture."));
 }

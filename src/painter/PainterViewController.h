@@ -7,6 +7,7 @@
 
 #include "painter/ColorPaletteViewController.h"
 #include "painter/PaintToolViewController.h"
+#include "painter/PainterLayerManager.h"
 #include "painter/PaintingCanvasView.h"
 #include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
@@ -23,7 +24,6 @@ class SwipeGestureRecognizer;
 namespace zt {
 class HelpManager;
 class ImageProducer;
-class PainterLayerManager;
 class PainterLayerTableViewController;
 class PainterViewController;
 class ProjectModel;
@@ -42,12 +42,15 @@ public:
 // previous frame behind it. The tool bar slides in at the top and the
 // palette at the bottom. Leaving always saves: the frame's painter files
 // and merged picture, its preview and thumbnail, the painter settings, and
-// the project marked for rendering; then the delegate is told. A frame that
-// cannot be written whole is put back as it was and the person told why. The work is
-// also written when the app goes to the background, so nothing painted is
-// lost if it never comes back. A painting whose files cannot be read back
-// is told; its frame's pictures, which still show it, are left as they are
-// unless something is painted, which then goes over them. Main queue.
+// the project marked for rendering; then the delegate is told. Nothing is
+// written while the layers hold what the frame's files held when they were
+// read. A frame that cannot be written whole is put back as it was and the
+// person told why. The work is also written when the app goes to the
+// background, so nothing painted is lost if it never comes back. A painting
+// whose strokes or unpainted picture cannot be read back is told; its
+// frame's pictures, which still show it, are left as they are unless
+// something is painted, which then goes over them, the painter files it
+// replaces kept aside. Main queue.
 class PainterViewController : public plat::ViewController,
                               public ColorPaletteDelegate,
                               public PaintToolDelegate,
@@ -119,10 +122,13 @@ private:
     void setUpMaskingPictures();
     void setUpPaintPictures();
     void loadPendingStrokes();
+    // What the frame's files hold, once the painting shown is theirs.
+    void rememberStoredContents();
+    enum class UnreadablePart { Strokes, UnpaintedPicture };
     // The frame's stored painting cannot be read back: its picture, which
     // still shows it, is painted on instead, and left as it is unless
     // something is painted.
-    void paintingCannotBeRead();
+    void paintingCannotBeRead(UnreadablePart part);
     // Says so, once, while the screen is shown.
     void tellPaintingCannotBeRead();
     void addSwipeRecognizer(plat::View& view);
@@ -163,8 +169,15 @@ private:
     std::vector<std::shared_ptr<plat::SwipeGestureRecognizer>> _swipeRecognizers;
     // Strokes read at set-up, decoded after the delay (or by an earlier save).
     std::optional<plat::Data> _pendingStrokes;
+    std::string _pendingStrokesFrameID;  // whose layer pictures tell the canvas they were painted on
     bool _pendingLayers = false;
+    // The painting shown is what the frame's files hold (or none), not the
+    // previous frame's strokes to go on from.
+    bool _showsTheFramesOwnPainting = true;
+    // What the layers held when the frame's files were read or last written.
+    std::optional<std::vector<PainterLayerManager::LayerContent>> _storedContents;
     bool _paintingUnread = false;  // set by paintingCannotBeRead until the frame is stored
+    UnreadablePart _unreadablePart = UnreadablePart::Strokes;
     std::optional<plat::Data> _paintedOnPicture;  // then the frame picture's bytes, when they show
     bool _paintingUnreadTold = false;
     bool _closed = false;

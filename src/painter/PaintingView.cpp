@@ -29,7 +29,6 @@ void setPremultipliedColor(double red, double green, double blue, double alpha)
 namespace {
 constexpr float kEraserAlpha = 0.5f;
 constexpr float kFountainPenMinimumSize = 3.0f;
-constexpr int64_t kMaximumRecordedBrushSize = 99;
 }  // namespace
 
 PaintingView::PaintingView()
@@ -213,7 +212,8 @@ void PaintingView::replayBuffer()
             changeBrush(stroke->type());
         first = false;
         if (_brush && _brush->size() != stroke->brushSize()) {
-            const bool usable = stroke->brushSize() >= 1 && stroke->brushSize() <= kMaximumRecordedBrushSize;
+            const bool usable = stroke->brushSize() >= Stroke::kSmallestReplayedBrushSize
+                && stroke->brushSize() <= Stroke::kLargestReplayedBrushSize;
             _brush->setSize(usable ? stroke->brushSize() : _brush->defaultSize());
         }
         setPremultipliedColor(stroke->red(), stroke->green(), stroke->blue(), stroke->alpha());

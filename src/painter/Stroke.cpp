@@ -43,6 +43,12 @@ void Stroke::addWindow(PointWindow window)
     _windows.push_back(std::move(window));
 }
 
+void Stroke::setPoints(std::vector<PointWindow> windows)
+{
+    _moveDisplacement.reset();
+    _windows = std::move(windows);
+}
+
 void Stroke::setMoveDisplacement(LinePoint displacement)
 {
     _windows.clear();

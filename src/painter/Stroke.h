@@ -31,6 +31,9 @@ enum : int32_t {
 class Stroke : public plat::Coding {
 public:
     static constexpr const char* kClassName = "Stroke";
+    // A recorded brush size outside these is not replayed: the brush's default size is.
+    static constexpr int64_t kSmallestReplayedBrushSize = 1;
+    static constexpr int64_t kLargestReplayedBrushSize = 99;
 
     int32_t type() const { return _type; }
     void setType(int32_t type) { _type = type; }
@@ -43,6 +46,7 @@ public:
     // A drawing stroke's windows, in drawing order.
     const std::vector<PointWindow>& points() const { return _windows; }
     void addWindow(PointWindow window);
+    void setPoints(std::vector<PointWindow> windows);
     // A move stroke holds one sample instead of windows: its position is the
     // move's displacement in view points.
     const std::optional<LinePoint>& moveDisplacement() const { return _moveDisplacement; }

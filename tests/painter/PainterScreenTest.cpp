@@ -260,18 +260,6 @@ TEST_F(PainterScreen, ALayerPictureIsReadBackInsteadOfBeingKeptAsideAsDamaged)
 // painting and for a mask alike.
 TEST_F(PainterScreen, ASaveThatFailsAfterTheFramesFilesPutsThemBack)
 {
-    // Each file's name and a digest of its bytes.
-    auto projectFiles = [&] {
-        std::vector<std::string> files;
-        const std::string folder = *project->getProjectPath();
-        const auto names = plat::contentsOfDirectory(folder);
-        for (const std::string& name : names.value()) {
-            const plat::Data bytes = plat::readFile(folder + "/" + name).value();
-            const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-            files.push_back(name + " " + std::to_string(std::hash<std::string_view> {}(text)));
-        }
-        return files;
-    };
     auto dismissAlert = [&] { EXPECT_NE(closeAlert(), "<no alert>") << "the person hears that the save failed"; };
     openPainter(1);
     choosePen();

@@ -1,6 +1,7 @@
 #pragma once
 // A project of flat-coloured frames and a painter screen presented over a
 // plain root screen on it, with a finger to paint and the files to read.
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "painter/PainterViewController.h"
 #include "painter/PaintingCanvasView.h"
 #include "painter/StrokeArchive.h"
+#include "platform/foundation/Files.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/TouchSynthesizer.h"
@@ -92,6 +94,18 @@ protected:
         driver.wait(0.5);
     }
 
+    // The same device folder on the other kind of device: a new window on its screen.
+    void moveToDevice(plat::UserInterfaceIdiom idiom)
+    {
+        plat::Device::setCurrentDevice(plat::Device(idiom));
+        window->setHidden(true);
+        window = std::make_shared<plat::Window>();
+        root = std::make_shared<plat::ViewController>();
+        window->setRootViewController(root);
+        window->makeKeyAndVisible();
+        driver.wait(0);
+    }
+
     plat::Point windowPoint(plat::Point inCanvas) const
     {
         return painter->drawingView()->convertPoint(inCanvas, nullptr);
@@ -116,6 +130,31 @@ protected:
         for (double x = 150; x <= 420; x += 3)
             points.push_back({x, 160});
         paint(points);
+    }
+
+    // A slow horizontal line through the middle of the canvas, whatever its size.
+    void paintAcrossTheCanvasMiddle()
+    {
+        const plat::Size canvas = painter->drawingView()->bounds().size;
+        std::vector<plat::Point> points;
+        for (double x = canvas.width * 0.3; x <= canvas.width * 0.7; x += 3)
+            points.push_back({x, canvas.height / 2});
+        paint(points);
+    }
+
+    // Each file of the project folder with a digest of its bytes.
+    std::vector<std::string> projectFiles() const
+    {
+        std::vector<std::string> files;
+        const std::string folder = *project->getProjectPath();
+        const auto names = plat::contentsOfDirectory(folder);
+        for (const std::string& name : names.value()) {
+            const plat::Data bytes = plat::readFile(folder + "/" + name).value();
+            const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            files.push_back(name + " " + std::to_string(std::hash<std::string_view> {}(text)));
+        }
+        std::sort(files.begin(), files.end());
+        return files;
     }
 
     std::shared_ptr<plat::Image> picture(const std::string& fileName) const

@@ -1,0 +1,79 @@
+#include "painter/StrokeScaling.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "painter/Stroke.h"
+
+namespace zt {
+
+namespace {
+plat::Point scaled(plat::Point point, double factor)
+{
+    return {point.x * factor, point.y * factor};
+}
+
+// The dab of a brush and of the eraser is its size times the sample's width,
+// a pen's is its size, a fountain pen's its size less the width: each is
+// scaled through what can carry a fraction.
+struct DabScaling {
+    bool size = false;
+    bool width = false;
+};
+
+DabScaling dabScalingOf(int32_t type)
+{
+    switch (type) {
+    case kBrushTypeEraser:
+    case kBrushTypeBrush:
+        return {.size = false, .width = true};
+    case kBrushTypePen:
+        return {.size = true, .width = false};
+    case kBrushTypeFountainPen:
+        return {.size = true, .width = true};
+    default:
+        return {};
+    }
+}
+
+void scaleStroke(Stroke& stroke, double factor)
+{
+    stroke.setOffset(scaled(stroke.offset(), factor));
+    if (auto move = stroke.moveDisplacement()) {
+        stroke.setMoveDisplacement(LinePoint(scaled(move->pos(), factor), move->width()));
+        return;
+    }
+    const DabScaling dabs = dabScalingOf(stroke.type());
+    const double widthFactor = dabs.width ? factor : 1.0;
+    std::vector<PointWindow> windows = stroke.points();
+    for (auto& window : windows)
+        for (auto& sample : window)
+            sample = LinePoint(scaled(sample.pos(), factor), static_cast<float>(sample.width() * widthFactor));
+    stroke.setPoints(std::move(windows));
+    std::vector<float> velocities = stroke.velocities();
+    for (float& velocity : velocities)
+        velocity = static_cast<float>(velocity * widthFactor);
+    stroke.setVelocities(std::move(velocities));
+    const int64_t size = stroke.brushSize();
+    if (dabs.size && size >= Stroke::kSmallestReplayedBrushSize && size <= Stroke::kLargestReplayedBrushSize)
+        stroke.setBrushSize(std::clamp<int64_t>(std::llround(static_cast<double>(size) * factor),
+            Stroke::kSmallestReplayedBrushSize, Stroke::kLargestReplayedBrushSize));
+}
+}  // namespace
+
+void StrokeScaling::scaleStrokes(StrokeList& strokes, double factor)
+{
+    for (const auto& stroke : strokes)
+        scaleStroke(*stroke, factor);
+}
+
+plat::Result<plat::Data> StrokeScaling::scaledArchive(const plat::Data& archive, double factor)
+{
+    auto strokes = StrokeArchive::strokesWithData(archive);
+    if (!strokes.ok())
+        return strokes.error();
+    scaleStrokes(strokes.value(), factor);
+    return StrokeArchive::archivedDataWithStrokes(strokes.value());
+}
+
+}  // namespace zt
