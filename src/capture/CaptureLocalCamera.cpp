@@ -1,5 +1,7 @@
 #include "capture/CaptureLocalCamera.h"
 
+#include <optional>
+
 #include "capture/CaptureDeviceControls.h"
 #include "capture/VideoPreview.h"
 #include "document/DataManager.h"
@@ -12,6 +14,7 @@
 #include "platform/graphics/UprightPixels.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/SampleBuffer.h"
+#include "platform/media/capture/CaptureConnection.h"
 #include "platform/media/capture/CaptureDevice.h"
 #include "platform/media/capture/CaptureInput.h"
 #include "platform/media/capture/CaptureSession.h"
@@ -240,22 +243,32 @@ plat::Point CaptureLocalCamera::convertToPointOfInterestFromViewCoordinates(plat
 plat::ImageOrientation CaptureLocalCamera::getImageOrientation() const
 {
     const int64_t position = DataManager::sharedDataManager().avCaptureDevicePosition();
-    const bool back = position == kCapturePositionBack;
-    const bool front = position == kCapturePositionFront;
-    using plat::ImageOrientation;
+    std::optional<plat::CaptureVideoOrientation> shown;
     switch (plat::Application::sharedApplication().statusBarOrientation()) {
     case plat::InterfaceOrientation::Portrait:
-        return back ? ImageOrientation::Right : front ? ImageOrientation::LeftMirrored : ImageOrientation::Right;
+        shown = plat::CaptureVideoOrientation::Portrait;
+        break;
     case plat::InterfaceOrientation::PortraitUpsideDown:
-        return back ? ImageOrientation::Left : front ? ImageOrientation::RightMirrored : ImageOrientation::Right;
+        shown = plat::CaptureVideoOrientation::PortraitUpsideDown;
+        break;
     case plat::InterfaceOrientation::LandscapeRight:
-        return back ? ImageOrientation::Up : front ? ImageOrientation::DownMirrored : ImageOrientation::Right;
+        shown = plat::CaptureVideoOrientation::LandscapeRight;
+        break;
     case plat::InterfaceOrientation::LandscapeLeft:
-        return back ? ImageOrientation::Down : front ? ImageOrientation::UpMirrored : ImageOrientation::Right;
+        shown = plat::CaptureVideoOrientation::LandscapeLeft;
+        break;
     case plat::InterfaceOrientation::Unknown:
         break;
     }
-    return ImageOrientation::Right;
+    if (!shown || (position != kCapturePositionBack && position != kCapturePositionFront))
+        return plat::ImageOrientation::Right;
+    // Every camera delivers upright pixels, which the preview turns with the
+    // interface and mirrors for the camera facing the user: a picture stands
+    // as the preview shows its pixels, so the stored frame is what the live
+    // picture showed and the onion skin lies on it. (A phone's front sensor
+    // gives its pixels half-turned in landscape, so its pictures there are
+    // down mirrored in landscape right and up mirrored in landscape left.)
+    return plat::imageOrientationForVideo(*shown, position == kCapturePositionFront);
 }
 
 void CaptureLocalCamera::captureImage()

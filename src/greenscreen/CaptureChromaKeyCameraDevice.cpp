@@ -91,13 +91,9 @@ plat::Point CaptureChromaKeyCamera::convertToPointOfInterestFromViewCoordinates(
     for (const plat::CaptureInputPort& port : inputs.back()->ports()) {
         if (port.mediaType() != plat::kMediaTypeVideo)
             continue;
-        // The picture is shown turned half round where the camera says so
-        // for this orientation: the back camera in landscape left, the
-        // front one in landscape right.
-        const bool back = _videoCamera->cameraPosition() == plat::CaptureDevicePosition::Back;
-        const auto orientation = _videoCamera->outputImageOrientation();
-        const bool turned = back ? orientation == GLImageInterfaceOrientation::LandscapeLeft
-                                 : orientation == GLImageInterfaceOrientation::LandscapeRight;
+        // Either camera's picture is shown turned half round in landscape
+        // left: both deliver upright pixels.
+        const bool turned = _videoCamera->outputImageOrientation() == GLImageInterfaceOrientation::LandscapeLeft;
         return pointOfInterestUnderTap(
             point, ShownPicture {_viewCamera->bounds().size, port.cleanAperture().size, turned, /*mirrored=*/false});
     }
