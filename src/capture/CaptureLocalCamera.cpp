@@ -102,9 +102,11 @@ void CaptureLocalCamera::initCaptureDevice()
         device = devices.back();
         auto made = plat::CaptureDeviceInput::deviceInputWithDevice(device);
         if (!made.ok()) {
+            // Which camera, and underneath why the system could not open it.
             std::string description = made.error().localizedDescription();
             setError(plat::Error(kErrorDomain, kErrorFallbackDeviceUnavailable,
-                description.empty() ? plat::localized(kNoCaptureDevice) : description));
+                description.empty() ? plat::localized(kNoCaptureDevice) : description, {},
+                std::make_shared<const plat::Error>(made.error())));
             return;
         }
         input = made.value();
@@ -140,6 +142,9 @@ void CaptureLocalCamera::initCaptureDevice()
     _captureSession->startRunning();
     checkDeviceCapabilities();
     setCaptureSourceViewCamera(_previewView);
+    // An error of an earlier set-up or switch is over once this one works:
+    // kept, it would be shown again each time the camera is chosen.
+    clearError();
     setIsReadyToCapture(true);
     _lastSetUpSucceeded = true;
     if (auto listener = delegate())
@@ -342,7 +347,12 @@ void CaptureLocalCamera::switchCaptureDevice()
                 // The old camera goes back in, so the session keeps a picture.
                 _captureSession->addInput(previous);
                 _captureSession->commitConfiguration();
+                checkDeviceCapabilities();
                 reportSwitchFailure(made.error());
+                // Told as a finished switch back to the same camera as well,
+                // so that the screen's controls match the camera that stays.
+                if (auto listener = delegate())
+                    listener->captureControllerDidSwitchCaptureDevicePosition(*this, position());
                 return;
             }
             _captureInput = made.value();
@@ -357,16 +367,6 @@ void CaptureLocalCamera::switchCaptureDevice()
     if (auto listener = delegate())
         listener->captureControllerDidSwitchCaptureDevicePosition(
             *this, static_cast<int64_t>(_captureInput->device()->position()));
-}
-
-void CaptureLocalCamera::reportSwitchFailure(const plat::Error& failure)
-{
-    setError(failure);
-    checkDeviceCapabilities();
-    // Told as a finished switch back to the same camera, so that the screen's
-    // controls match the camera that stays.
-    if (auto listener = delegate())
-        listener->captureControllerDidSwitchCaptureDevicePosition(*this, position());
 }
 
 void CaptureLocalCamera::sessionDidFail(const std::string& description)

@@ -23,6 +23,23 @@ void CaptureChromaKeyCamera::switchCaptureDevice()
 {
     if (!isMultipleCaptureDeviceAvaliable() || !_videoCamera)
         return;
+    // The video camera gives up on a camera it cannot open without a word:
+    // try it here first, so that the person hears which camera and why.
+    const auto wanted = _videoCamera->cameraPosition() == plat::CaptureDevicePosition::Back
+        ? plat::CaptureDevicePosition::Front
+        : plat::CaptureDevicePosition::Back;
+    std::shared_ptr<plat::CaptureDevice> other;
+    for (const auto& device : plat::CaptureDevice::devicesWithMediaType(plat::kMediaTypeVideo)) {
+        if (device->position() == wanted)
+            other = device;
+    }
+    if (other) {
+        auto tried = plat::CaptureDeviceInput::deviceInputWithDevice(other);
+        if (!tried.ok()) {
+            reportSwitchFailure(tried.error());
+            return;
+        }
+    }
     const auto& session = _videoCamera->captureSession();
     session->beginConfiguration();
     session->setSessionPreset(plat::kCaptureSessionPreset640x480);
