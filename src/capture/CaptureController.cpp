@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/media/AssetExportSession.h"
 #include "platform/media/MediaConstants.h"
@@ -81,6 +82,14 @@ void CaptureController::deliverImage(std::shared_ptr<const plat::Image> image)
         listener->captureControllerDidTakeImage(*this, std::move(image));
         plat::releaseOnMainQueue(std::move(listener));
     }
+}
+
+void CaptureController::reportSwitchFailure(const plat::Error& failure)
+{
+    plat::log("capture source: the other camera cannot be opened: {}", failure.description());
+    setError(failure);
+    if (auto listener = delegate())
+        listener->captureControllerDidFailToSwitchCaptureDevice(*this, failure);
 }
 
 std::string CaptureController::getCaptureSourceName() const

@@ -48,6 +48,13 @@ public:
         (void)source;
         (void)error;
     }
+    // A front/back switch could not open the other camera: the camera in use
+    // goes on and error() says why. Main thread.
+    virtual void captureControllerDidFailToSwitchCaptureDevice(CaptureController& source, const plat::Error& error)
+    {
+        (void)source;
+        (void)error;
+    }
 };
 
 // Anything that shows a live picture and hands over one still picture on
@@ -139,6 +146,9 @@ protected:
     void setCurrentExposureTargetBias(float bias) { _currentExposureTargetBias = bias; }
     void setError(plat::Error error) { _error = std::move(error); }
     void clearError() { _error.reset(); }
+    // Keeps the error of a switch that could not open the other camera and
+    // tells the delegate.
+    void reportSwitchFailure(const plat::Error& failure);
     // Hands the picture to the delegate on the calling thread.
     void deliverImage(std::shared_ptr<const plat::Image> image);
     // The delegate as it is now, for a thread that delivers later.

@@ -1,5 +1,7 @@
 #include "capture/CaptureLocalCamera.h"
 
+#include <optional>
+
 #include "capture/CaptureDeviceControls.h"
 #include "capture/VideoPreview.h"
 #include "document/DataManager.h"
@@ -12,6 +14,7 @@
 #include "platform/graphics/UprightPixels.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/SampleBuffer.h"
+#include "platform/media/capture/CaptureConnection.h"
 #include "platform/media/capture/CaptureDevice.h"
 #include "platform/media/capture/CaptureInput.h"
 #include "platform/media/capture/CaptureSession.h"
@@ -99,9 +102,11 @@ void CaptureLocalCamera::initCaptureDevice()
         device = devices.back();
         auto made = plat::CaptureDeviceInput::deviceInputWithDevice(device);
         if (!made.ok()) {
+            // Which camera, and underneath why the system could not open it.
             std::string description = made.error().localizedDescription();
             setError(plat::Error(kErrorDomain, kErrorFallbackDeviceUnavailable,
-                description.empty() ? plat::localized(kNoCaptureDevice) : description));
+                description.empty() ? plat::localized(kNoCaptureDevice) : description, {},
+                std::make_shared<const plat::Error>(made.error())));
             return;
         }
         input = made.value();
@@ -137,6 +142,9 @@ void CaptureLocalCamera::initCaptureDevice()
     _captureSession->startRunning();
     checkDeviceCapabilities();
     setCaptureSourceViewCamera(_previewView);
+    // An error of an earlier set-up or switch is over once this one works:
+    // kept, it would be shown again each time the camera is chosen.
+    clearError();
     setIsReadyToCapture(true);
     _lastSetUpSucceeded = true;
     if (auto listener = delegate())
@@ -240,22 +248,32 @@ plat::Point CaptureLocalCamera::convertToPointOfInterestFromViewCoordinates(plat
 plat::ImageOrientation CaptureLocalCamera::getImageOrientation() const
 {
     const int64_t position = DataManager::sharedDataManager().avCaptureDevicePosition();
-    const bool back = position == kCapturePositionBack;
-    const bool front = position == kCapturePositionFront;
-    using plat::ImageOrientation;
+    std::optional<plat::CaptureVideoOrientation> shown;
     switch (plat::Application::sharedApplication().statusBarOrientation()) {
     case plat::InterfaceOrientation::Portrait:
-        return back ? ImageOrientation::Right : front ? ImageOrientation::LeftMirrored : ImageOrientation::Right;
+        shown = plat::CaptureVideoOrientation::Portrait;
+        break;
     case plat::InterfaceOrientation::PortraitUpsideDown:
-        return back ? ImageOrientation::Left : front ? ImageOrientation::RightMirrored : ImageOrientation::Right;
+        shown = plat::CaptureVideoOrientation::PortraitUpsideDown;
+        break;
     case plat::InterfaceOrientation::LandscapeRight:
-        return back ? ImageOrientation::Up : front ? ImageOrientation::DownMirrored : ImageOrientation::Right;
+        shown = plat::CaptureVideoOrientation::LandscapeRight;
+        break;
     case plat::InterfaceOrientation::LandscapeLeft:
-        return back ? ImageOrientation::Down : front ? ImageOrientation::UpMirrored : ImageOrientation::Right;
+        shown = plat::CaptureVideoOrientation::LandscapeLeft;
+        break;
     case plat::InterfaceOrientation::Unknown:
         break;
     }
-    return ImageOrientation::Right;
+    if (!shown || (position != kCapturePositionBack && position != kCapturePositionFront))
+        return plat::ImageOrientation::Right;
+    // Every camera delivers upright pixels, which the preview turns with the
+    // interface and mirrors for the camera facing the user: a picture stands
+    // as the preview shows its pixels, so the stored frame is what the live
+    // picture showed and the onion skin lies on it. (A phone's front sensor
+    // gives its pixels half-turned in landscape, so its pictures there are
+    // down mirrored in landscape right and up mirrored in landscape left.)
+    return plat::imageOrientationForVideo(*shown, position == kCapturePositionFront);
 }
 
 void CaptureLocalCamera::captureImage()
@@ -329,7 +347,12 @@ void CaptureLocalCamera::switchCaptureDevice()
                 // The old camera goes back in, so the session keeps a picture.
                 _captureSession->addInput(previous);
                 _captureSession->commitConfiguration();
+                checkDeviceCapabilities();
                 reportSwitchFailure(made.error());
+                // Told as a finished switch back to the same camera as well,
+                // so that the screen's controls match the camera that stays.
+                if (auto listener = delegate())
+                    listener->captureControllerDidSwitchCaptureDevicePosition(*this, position());
                 return;
             }
             _captureInput = made.value();
@@ -344,16 +367,6 @@ void CaptureLocalCamera::switchCaptureDevice()
     if (auto listener = delegate())
         listener->captureControllerDidSwitchCaptureDevicePosition(
             *this, static_cast<int64_t>(_captureInput->device()->position()));
-}
-
-void CaptureLocalCamera::reportSwitchFailure(const plat::Error& failure)
-{
-    setError(failure);
-    checkDeviceCapabilities();
-    // Told as a finished switch back to the same camera, so that the screen's
-    // controls match the camera that stays.
-    if (auto listener = delegate())
-        listener->captureControllerDidSwitchCaptureDevicePosition(*this, position());
 }
 
 void CaptureLocalCamera::sessionDidFail(const std::string& description)

@@ -79,7 +79,6 @@ protected:
     bool lastSetUpSucceeded() const { return _lastSetUpSucceeded; }
 
 private:
-    void reportSwitchFailure(const plat::Error& failure);
     // The session lost its camera: not ready, a waiting picture is given up
     // (nullptr), and the delegate hears why.
     void sessionDidFail(const std::string& description);

@@ -125,6 +125,7 @@ public:
     void captureControllerDidSwitchCaptureDevicePosition(CaptureController& source, int64_t position) override;
     void captureControllerDidTakeImage(CaptureController& source, std::shared_ptr<const plat::Image> image) override;
     void captureControllerDidStopWithError(CaptureController& source, const plat::Error& error) override;
+    void captureControllerDidFailToSwitchCaptureDevice(CaptureController& source, const plat::Error& error) override;
     // CaptureSourceSelectionDelegate.
     void captureSourceSelection(
         CaptureSourceSelectionView& chooser, std::shared_ptr<CaptureController> source) override;

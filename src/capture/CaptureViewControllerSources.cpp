@@ -168,4 +168,13 @@ void CaptureViewController::captureControllerDidStopWithError(CaptureController&
     showError(error);
 }
 
+void CaptureViewController::captureControllerDidFailToSwitchCaptureDevice(
+    CaptureController& source, const plat::Error& error)
+{
+    if (&source != _captureSource.get() || _isClosing)
+        return;
+    // The camera in use goes on; the person hears which camera failed and why.
+    showError(error);
+}
+
 }  // namespace zt

@@ -30,7 +30,11 @@ bool offers(const std::vector<uint32_t>& formats, uint32_t format)
     return std::find(formats.begin(), formats.end(), format) != formats.end();
 }
 
-// The turn of the camera's pictures for an interface orientation.
+// The turn of the camera's pictures for an interface orientation. Every
+// camera delivers upright pixels, so the front camera is turned as the back
+// one is; its mirror shows them mirrored left to right in landscape. (A
+// phone's front sensor gives its pixels half-turned in landscape and needs
+// the landscape turns the other way round.)
 std::optional<GLImageRotationMode> rotationFor(
     GLImageInterfaceOrientation orientation, bool back, bool mirrorBack, bool mirrorFront)
 {
@@ -41,9 +45,9 @@ std::optional<GLImageRotationMode> rotationFor(
     static constexpr R kBack[4] = {R::RotateRight, R::RotateLeft, R::NoRotation, R::Rotate180};
     static constexpr R kBackMirrored[4]
         = {R::RotateRightFlipVertical, R::Rotate180, R::FlipVertical, R::FlipHorizontal};
-    static constexpr R kFront[4] = {R::RotateRight, R::RotateLeft, R::Rotate180, R::NoRotation};
+    static constexpr R kFront[4] = {R::RotateRight, R::RotateLeft, R::NoRotation, R::Rotate180};
     static constexpr R kFrontMirrored[4]
-        = {R::RotateRightFlipVertical, R::RotateRightFlipHorizontal, R::FlipVertical, R::FlipHorizontal};
+        = {R::RotateRightFlipVertical, R::RotateRightFlipHorizontal, R::FlipHorizontal, R::FlipVertical};
     if (back)
         return mirrorBack ? kBackMirrored[column] : kBack[column];
     return mirrorFront ? kFrontMirrored[column] : kFront[column];

@@ -23,6 +23,23 @@ void CaptureChromaKeyCamera::switchCaptureDevice()
 {
     if (!isMultipleCaptureDeviceAvaliable() || !_videoCamera)
         return;
+    // The video camera gives up on a camera it cannot open without a word:
+    // try it here first, so that the person hears which camera and why.
+    const auto wanted = _videoCamera->cameraPosition() == plat::CaptureDevicePosition::Back
+        ? plat::CaptureDevicePosition::Front
+        : plat::CaptureDevicePosition::Back;
+    std::shared_ptr<plat::CaptureDevice> other;
+    for (const auto& device : plat::CaptureDevice::devicesWithMediaType(plat::kMediaTypeVideo)) {
+        if (device->position() == wanted)
+            other = device;
+    }
+    if (other) {
+        auto tried = plat::CaptureDeviceInput::deviceInputWithDevice(other);
+        if (!tried.ok()) {
+            reportSwitchFailure(tried.error());
+            return;
+        }
+    }
     const auto& session = _videoCamera->captureSession();
     session->beginConfiguration();
     session->setSessionPreset(plat::kCaptureSessionPreset640x480);
@@ -91,13 +108,9 @@ plat::Point CaptureChromaKeyCamera::convertToPointOfInterestFromViewCoordinates(
     for (const plat::CaptureInputPort& port : inputs.back()->ports()) {
         if (port.mediaType() != plat::kMediaTypeVideo)
             continue;
-        // The picture is shown turned half round where the camera says so
-        // for this orientation: the back camera in landscape left, the
-        // front one in landscape right.
-        const bool back = _videoCamera->cameraPosition() == plat::CaptureDevicePosition::Back;
-        const auto orientation = _videoCamera->outputImageOrientation();
-        const bool turned = back ? orientation == GLImageInterfaceOrientation::LandscapeLeft
-                                 : orientation == GLImageInterfaceOrientation::LandscapeRight;
+        // Either camera's picture is shown turned half round in landscape
+        // left: both deliver upright pixels.
+        const bool turned = _videoCamera->outputImageOrientation() == GLImageInterfaceOrientation::LandscapeLeft;
         return pointOfInterestUnderTap(
             point, ShownPicture {_viewCamera->bounds().size, port.cleanAperture().size, turned, /*mirrored=*/false});
     }

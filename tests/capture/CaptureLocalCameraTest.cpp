@@ -311,21 +311,48 @@ TEST_F(LocalCamera, EveryShutterPressEndsInAPictureOrAnErrorUnderLoad)
             "picture", "picture", "picture", "picture", "picture", "picture", "picture", "error", "error"}));
 }
 
-TEST_F(LocalCamera, TheFrontCamerasPictureIsDrawnUprightInLandscapeRight)
+// Cameras deliver upright pixels: a picture takes the orientation the
+// preview shows them with, mirrored for the front camera.
+TEST_F(LocalCamera, APictureStandsAsThePreviewShowsItInEitherLandscape)
 {
+    auto screen = std::make_shared<plat::ViewController>();
+    window->setRootViewController(screen);
+    using plat::ImageOrientation;
+    struct Row {
+        plat::InterfaceOrientation interface;
+        int64_t position;
+        ImageOrientation expected;
+    };
+    const Row rows[] = {
+        {plat::InterfaceOrientation::LandscapeRight, 1, ImageOrientation::Up},
+        {plat::InterfaceOrientation::LandscapeRight, 2, ImageOrientation::UpMirrored},
+        {plat::InterfaceOrientation::LandscapeRight, 0, ImageOrientation::Right},
+        {plat::InterfaceOrientation::LandscapeLeft, 1, ImageOrientation::Down},
+        {plat::InterfaceOrientation::LandscapeLeft, 2, ImageOrientation::DownMirrored},
+        {plat::InterfaceOrientation::LandscapeLeft, 0, ImageOrientation::Right},
+    };
+    auto& application = plat::Application::sharedApplication();
+    for (const Row& row : rows) {
+        (void)application.rotateToInterfaceOrientation(row.interface);  // false when it stands so already
+        ASSERT_EQ(application.statusBarOrientation(), row.interface);
+        settings().setAvCaptureDevicePosition(row.position);
+        EXPECT_EQ(camera->getImageOrientation(), row.expected)
+            << static_cast<int>(row.interface) << ", position " << row.position;
+    }
+    ASSERT_TRUE(application.rotateToInterfaceOrientation(plat::InterfaceOrientation::LandscapeRight));
+
+    // The front camera's picture keeps its top at the top.
     plat::test::setUpCameras({halvesCamera(CaptureDevicePosition::Front)});
     activate(camera);
-    EXPECT_EQ(camera->getImageOrientation(), plat::ImageOrientation::DownMirrored);
     camera->captureImage();
     advanceFrames(1);
     ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return sourceDelegate->pictureCount() == 1; }));
     auto picture = sourceDelegate->picture(0);
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->imageOrientation(), plat::ImageOrientation::Up);
-    // Turned half round about the horizontal axis: the blue half is now on top.
     const plat::Bitmap& pixels = *picture->bitmap();
-    EXPECT_GT(plat::test::pixelAt(pixels, 640, 100)[2], 200);
-    EXPECT_GT(plat::test::pixelAt(pixels, 640, 620)[0], 200);
+    EXPECT_GT(plat::test::pixelAt(pixels, 640, 100)[0], 200);
+    EXPECT_GT(plat::test::pixelAt(pixels, 640, 620)[2], 200);
 }
 
 TEST_F(LocalCamera, AShutterPressWhilePausedGivesTheFirstFrameAfterTheResume)

@@ -8,6 +8,7 @@
 #include "capture/Capture4KCamera.h"
 #include "capture/SimulatorCamera.h"
 #include "document/FrameFiles.h"
+#include "greenscreen/CaptureChromaKeyCamera.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/media/capture/CaptureDevice.h"
 #include "platform/media/capture/CaptureInput.h"
@@ -226,6 +227,75 @@ TEST_F(CaptureScreen, ASourceThatFailsToSetUpIsReportedAndStaysWithoutTapToFocus
     driver.wait(1);
     EXPECT_TRUE(driver.findView("Not allowed."));
     EXPECT_TRUE(announcedFrames.empty());
+}
+
+// A camera the system cannot open is named with the system's reason, at
+// set-up and at a switch to it; a failed switch leaves the other camera on.
+TEST_F(CaptureScreen, ACameraThatCannotBeOpenedIsNamedWithTheReason)
+{
+    plat::CaptureDeviceDescription broken;
+    broken.kind = plat::CaptureDeviceKind::Pictures;
+    broken.folder = "missing";
+    broken.width = 1280;
+    broken.height = 720;
+    const std::string reason = "No pictures in " + plat::CaptureDeviceFolder::resolvedFolder(broken) + ".";
+    auto brokenAt = [&](CaptureDevicePosition position) {
+        auto camera = broken;
+        camera.position = position;
+        return camera;
+    };
+    auto sky = zt::test::pictureCamera("sky", *zt::test::landscapePicture());
+    struct Row {
+        const char* what;
+        std::vector<plat::CaptureDeviceDescription> cameras;
+        const char* sourceID;
+        bool flip;
+        std::string message;
+    };
+    const Row rows[] = {
+        {"the only camera", {brokenAt(CaptureDevicePosition::Back)}, "CaptureLocalCamera", false,
+            "The camera \"Back Camera\" cannot be opened.\n" + reason},
+        {"a switch to the front camera", {sky, brokenAt(CaptureDevicePosition::Front)}, "CaptureLocalCamera", true,
+            "The camera \"Front Camera\" cannot be opened.\n" + reason},
+        {"the green screen's switch to the front camera",
+            {plat::test::greenScreenCamera(CaptureDevicePosition::Back, 640, 480, zt::test::kCameraFrameRate),
+                brokenAt(CaptureDevicePosition::Front)},
+            zt::CaptureChromaKeyCamera::kCaptureSourceID, true,
+            "The camera \"Front Camera\" cannot be opened.\n" + reason},
+    };
+    plat::test::setUpCameras({sky});
+    showScreen();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        plat::test::setUpCameras(row.cameras);
+        settings().setAvCaptureDevicePosition(1);
+        std::shared_ptr<zt::CaptureController> source;
+        for (const auto& candidate : *zt::CaptureSources::sharedInstance()->getAvailableCaptureSources()) {
+            if (candidate->captureSourceID() == row.sourceID)
+                source = candidate;
+        }
+        ASSERT_TRUE(source);
+        screen->switchCaptureSource(source);
+        if (row.flip) {
+            driver.wait(0);
+            EXPECT_FALSE(driver.findView("Error"));
+            screen->actionCaptureDevice();
+        }
+        driver.wait(0.5);
+        EXPECT_TRUE(driver.findView(row.message)) << row.message;
+        ASSERT_TRUE(driver.tap("Dismiss"));
+        driver.wait(0.5);
+        if (!row.flip)
+            continue;
+        // The back camera goes on, and chosen again it is fine.
+        EXPECT_EQ(source->position(), 1);
+        ASSERT_TRUE(runCameraUntil([&] { return source->isReadyToCapture(); }));
+        ASSERT_TRUE(takePicture());
+        endStill();
+        screen->switchCaptureSource(source);
+        driver.wait(0.5);
+        EXPECT_FALSE(driver.findView("Error"));
+    }
 }
 
 TEST_F(CaptureScreen, TheFrontBackSwitchTurnsToTheOtherCamera)

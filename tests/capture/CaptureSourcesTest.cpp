@@ -124,7 +124,7 @@ TEST_F(Sources, TheFourKCameraTakesAFullSizeStillWithTheOrientationAttached)
     ASSERT_TRUE(still);
     EXPECT_EQ(still->bitmap()->width(), 3840);
     EXPECT_EQ(still->bitmap()->height(), 2160);
-    EXPECT_EQ(still->imageOrientation(), plat::ImageOrientation::DownMirrored);
+    EXPECT_EQ(still->imageOrientation(), plat::ImageOrientation::UpMirrored);  // as the preview shows it
     EXPECT_EQ(still->scale(), 1.0);
     EXPECT_TRUE(camera->isReadyToCapture());
     EXPECT_FALSE(sourceDelegate->deliveredOnMainThread(0));

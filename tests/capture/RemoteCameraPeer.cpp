@@ -7,6 +7,7 @@
 #include "platform/graphics/ImageRepresentation.h"
 #include "platform/net/NetServiceRegistry.h"
 #include "support/Pixels.h"
+#include "support/QuadrantPictures.h"
 #include "web/LiteJsonCategories.h"
 
 namespace zt::test {
@@ -62,6 +63,7 @@ struct RemoteCameraPeer::State {
     int red = 200;
     int green = 40;
     int blue = 40;
+    bool quadrants = false;
 };
 
 RemoteCameraPeer::RemoteCameraPeer()
@@ -174,6 +176,18 @@ void RemoteCameraPeer::setPictureColour(int red, int green, int blue)
     _state->blue = blue;
 }
 
+void RemoteCameraPeer::setServesQuadrants(bool quadrants)
+{
+    std::lock_guard lock(_state->lock);
+    _state->quadrants = quadrants;
+}
+
+void RemoteCameraPeer::setPosition(int64_t position)
+{
+    std::lock_guard lock(_state->lock);
+    _state->position = position;
+}
+
 plat::test::HTTPTestReply RemoteCameraPeer::answer(const plat::test::HTTPTestRequest& request)
 {
     const std::string path = pathOf(request.target);
@@ -212,8 +226,13 @@ plat::test::HTTPTestReply RemoteCameraPeer::answer(const plat::test::HTTPTestReq
             height = static_cast<int>(std::atof(query.count("Height") ? query.at("Height").c_str() : "0"));
         }
         const plat::test::Rgba colour {state.red, state.green, state.blue, 255};
+        const bool quadrants = state.quadrants;
+        const auto orientation = state.position == 2 ? plat::ImageOrientation::Down : plat::ImageOrientation::Up;
         lock.unlock();
-        auto picture = plat::test::makeFlatImage(std::max(width, 16), std::max(height, 16), colour);
+        width = std::max(width, 16);
+        height = std::max(height, 16);
+        auto picture = quadrants ? plat::test::makeQuadrantPicture(width, height, orientation)
+                                 : plat::test::makeFlatImage(width, height, colour);
         auto jpeg = plat::JPEGRepresentation(*picture, 0.8);
         return plat::test::HTTPTestReply::withBody(200, std::string(jpeg->begin(), jpeg->end()), "image/jpeg");
     }

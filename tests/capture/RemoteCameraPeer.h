@@ -47,6 +47,12 @@ public:
 
     // The colour of the pictures it serves (red, green, blue).
     void setPictureColour(int red, int green, int blue);
+    // Serves the four quadrants of support/QuadrantPictures.h instead: from
+    // the back camera stored upright, from the front one stored half-turned
+    // with the orientation that stands them upright, as a phone's front
+    // camera stores its photos.
+    void setServesQuadrants(bool quadrants);
+    void setPosition(int64_t position);
 
 private:
     struct State;

@@ -193,13 +193,13 @@ TEST_F(GLImageVideoCameraTest, TheInterfaceOrientationTurnsThePicturesForEachCam
     auto camera = zt::GLImageVideoCamera::init();
     camera->addTarget(target);
     camera->setOutputImageOrientation(GLImageInterfaceOrientation::LandscapeRight);
+    camera->setHorizontallyMirrorFrontFacingCamera(true);
     EXPECT_EQ(camera->outputRotationForTesting(), GLImageRotationMode::NoRotation);
     camera->rotateCamera();
     EXPECT_EQ(camera->cameraPosition(), CaptureDevicePosition::Front);
     EXPECT_EQ(camera->inputCamera()->position(), CaptureDevicePosition::Front);
-    EXPECT_EQ(camera->outputRotationForTesting(), GLImageRotationMode::Rotate180);
-    EXPECT_EQ(target->rotation, GLImageRotationMode::Rotate180);
-    camera->setHorizontallyMirrorFrontFacingCamera(true);
+    EXPECT_EQ(camera->outputRotationForTesting(), GLImageRotationMode::FlipHorizontal);
+    EXPECT_EQ(target->rotation, GLImageRotationMode::FlipHorizontal);
     camera->setOutputImageOrientation(GLImageInterfaceOrientation::PortraitUpsideDown);
     EXPECT_EQ(camera->outputRotationForTesting(), GLImageRotationMode::RotateRightFlipHorizontal);
     camera->removeAllTargets();
@@ -219,8 +219,8 @@ TEST_F(GLImageVideoCameraTest, EachCameraMirrorFlagAndOrientationTurnsThePicture
     const Row rows[] = {
         {CaptureDevicePosition::Back, false, {2, 1, 0, 7}},
         {CaptureDevicePosition::Back, true, {5, 7, 3, 4}},
-        {CaptureDevicePosition::Front, false, {2, 1, 7, 0}},
-        {CaptureDevicePosition::Front, true, {5, 6, 3, 4}},
+        {CaptureDevicePosition::Front, false, {2, 1, 0, 7}},
+        {CaptureDevicePosition::Front, true, {5, 6, 4, 3}},
     };
     auto camera = zt::GLImageVideoCamera::init();
     ASSERT_TRUE(camera);

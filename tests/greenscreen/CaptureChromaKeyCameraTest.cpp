@@ -546,19 +546,23 @@ TEST_F(CaptureChromaKeyCameraTest, TheConfigurationButtonOpensThePopoverAtTheFil
 
 TEST_F(CaptureChromaKeyCameraTest, ATapFocusesWhereTheLiveViewShowsThePicture)
 {
-    plat::test::setUpCameras({plat::test::greenScreenCamera(CaptureDevicePosition::Back, 640, 480, kRate)});
-    setUpSource();
-    ASSERT_EQ(source->viewCamera()->bounds().size, plat::Size(568, 320));
-    const auto& device = source->videoCamera()->inputCamera();
-    for (const auto& row : plat::test::kTapsToFocus) {
-        source->videoCamera()->setOutputImageOrientation(row.landscapeLeft
-                ? zt::GLImageInterfaceOrientation::LandscapeLeft
-                : zt::GLImageInterfaceOrientation::LandscapeRight);
-        ASSERT_TRUE(source->focusAtPoint(row.tap));
-        EXPECT_NEAR(device->focusPointOfInterest().x, row.pointOfInterest.x, plat::test::kPointOfInterestTolerance)
-            << row.tap.x << ", " << row.tap.y << (row.landscapeLeft ? " turned" : "");
-        EXPECT_NEAR(device->focusPointOfInterest().y, row.pointOfInterest.y, plat::test::kPointOfInterestTolerance)
-            << row.tap.x << ", " << row.tap.y << (row.landscapeLeft ? " turned" : "");
+    for (auto position : {CaptureDevicePosition::Back, CaptureDevicePosition::Front}) {
+        SCOPED_TRACE(position == CaptureDevicePosition::Back ? "back" : "front");
+        plat::test::setUpCameras({plat::test::greenScreenCamera(position, 640, 480, kRate)});
+        setUpSource();
+        ASSERT_EQ(source->viewCamera()->bounds().size, plat::Size(568, 320));
+        const auto& device = source->videoCamera()->inputCamera();
+        for (const auto& row : plat::test::kTapsToFocus) {
+            source->videoCamera()->setOutputImageOrientation(row.landscapeLeft
+                    ? zt::GLImageInterfaceOrientation::LandscapeLeft
+                    : zt::GLImageInterfaceOrientation::LandscapeRight);
+            ASSERT_TRUE(source->focusAtPoint(row.tap));
+            EXPECT_NEAR(device->focusPointOfInterest().x, row.pointOfInterest.x, plat::test::kPointOfInterestTolerance)
+                << row.tap.x << ", " << row.tap.y << (row.landscapeLeft ? " turned" : "");
+            EXPECT_NEAR(device->focusPointOfInterest().y, row.pointOfInterest.y, plat::test::kPointOfInterestTolerance)
+                << row.tap.x << ", " << row.tap.y << (row.landscapeLeft ? " turned" : "");
+        }
+        source->stopCameraCapture();
     }
 }
 

@@ -62,9 +62,16 @@ bool hasExtension(const std::string& name, std::initializer_list<const char*> ex
     return false;
 }
 
-// One image2 stream has one codec: the folder's JPEG pictures, or its PNG
-// pictures when it has no JPEG ones.
-Result<std::string> picturesPattern(const std::string& folder)
+// The folder's JPEG pictures, or its PNG pictures when it has no JPEG ones,
+// as a glob pattern for the image2 reader and the codec that decodes them.
+// The reader guesses a codec from the pattern's extension only, which a
+// brace list of spellings does not give it: the codec is named instead.
+struct PicturesPattern {
+    std::string pattern;
+    AVCodecID codec = AV_CODEC_ID_NONE;
+};
+
+Result<PicturesPattern> picturesPattern(const std::string& folder)
 {
     auto names = contentsOfDirectory(folder);
     if (!names.ok())
@@ -76,7 +83,9 @@ Result<std::string> picturesPattern(const std::string& folder)
     }
     if (!hasJPEG && !hasPNG)
         return cameraError("no pictures in", folder);
-    return escapedForGlob(folder) + (hasJPEG ? "/*.{jpg,jpeg,JPG,JPEG,Jpg,Jpeg}" : "/*.{png,PNG,Png}");
+    if (hasJPEG)
+        return PicturesPattern {escapedForGlob(folder) + "/*.{jpg,jpeg,JPG,JPEG,Jpg,Jpeg}", AV_CODEC_ID_MJPEG};
+    return PicturesPattern {escapedForGlob(folder) + "/*.{png,PNG,Png}", AV_CODEC_ID_PNG};
 }
 
 // One part of the green screen's figure, in shares of the figure's box.
@@ -180,6 +189,7 @@ Result<std::unique_ptr<CaptureFrameReader>> CaptureFrameReader::open(
     const AVInputFormat* inputFormat = nullptr;
     std::string url;
     AVDictionary* rawOptions = nullptr;
+    AVCodecID forcedCodec = AV_CODEC_ID_NONE;
     switch (camera.kind) {
     case CaptureDeviceKind::TestPattern:
         inputFormat = av_find_input_format("lavfi");
@@ -198,7 +208,8 @@ Result<std::unique_ptr<CaptureFrameReader>> CaptureFrameReader::open(
         if (!pattern.ok())
             return pattern.error();
         inputFormat = av_find_input_format("image2");
-        url = pattern.value();
+        url = pattern.value().pattern;
+        forcedCodec = pattern.value().codec;
         av_dict_set(&rawOptions, "pattern_type", "glob", 0);
         av_dict_set(&rawOptions, "loop", "1", 0);
         av_dict_set(&rawOptions, "framerate", std::to_string(camera.frameRate).c_str(), 0);
@@ -223,6 +234,7 @@ Result<std::unique_ptr<CaptureFrameReader>> CaptureFrameReader::open(
             return AVERROR(ENOMEM);
         if (impl->live)
             raw->flags |= AVFMT_FLAG_NONBLOCK;  // a silent camera must not hold up a stop
+        raw->video_codec_id = forcedCodec;
         int opened = avformat_open_input(&raw, url.c_str(), inputFormat, openOptions);
         if (opened >= 0)
             impl->format.reset(raw);

@@ -334,41 +334,49 @@ TEST_F(CaptureSessionTest, APreviewShowsTheNewestPictureMirroredForTheFrontCamer
     EXPECT_TRUE(preview->connection()->isVideoMirrored());
 }
 
+// A folder of JPEG pictures plays as one of PNG pictures does.
 TEST_F(CaptureSessionTest, AFolderOfPicturesPlaysInALoop)
 {
-    const std::string folder = plat::appendingPathComponent(plat::CaptureDeviceFolder::camerasFolder(), "stills");
-    ASSERT_TRUE(plat::createDirectory(folder, plat::IntermediateDirectories::Yes).ok());
     const uint8_t colours[2][3] = {{255, 0, 0}, {0, 0, 255}};
-    for (int i = 0; i < 2; ++i) {
-        auto bitmap = plat::Bitmap::allocate(320, 240, plat::PixelOrder::RGBA);
-        for (int y = 0; y < 240; ++y) {
-            for (int x = 0; x < 320; ++x) {
-                uint8_t* p = bitmap->mutableRow(y) + x * 4;
-                p[0] = colours[i][0];
-                p[1] = colours[i][1];
-                p[2] = colours[i][2];
-                p[3] = 255;
-            }
+    for (const char* extension : {"png", "jpg"}) {
+        SCOPED_TRACE(extension);
+        const std::string folder = plat::appendingPathComponent(plat::CaptureDeviceFolder::camerasFolder(), extension);
+        ASSERT_TRUE(plat::createDirectory(folder, plat::IntermediateDirectories::Yes).ok());
+        for (int i = 0; i < 2; ++i) {
+            // Fine stripes, as a photo has detail: a large picture file.
+            auto picture = plat::test::makeImage(320, 240, [&](int x, int) {
+                const uint8_t shade = x % 2 ? 0 : 40;
+                return plat::test::Rgba {uint8_t(colours[i][0] - (colours[i][0] ? shade : 0)),
+                    uint8_t(colours[i][1] + shade), uint8_t(colours[i][2] - (colours[i][2] ? shade : 0)), 255};
+            });
+            auto encoded = std::string_view(extension) == "png" ? plat::PNGRepresentation(*picture)
+                                                                : plat::JPEGRepresentation(*picture, 0.9);
+            ASSERT_TRUE(encoded);
+            ASSERT_TRUE(plat::writeFileAtomically(
+                plat::appendingPathComponent(folder, plat::formatLine("{}.{}", i, extension)), *encoded)
+                            .ok());
         }
-        auto png = plat::PNGRepresentation(*plat::Image::imageWithBitmap(bitmap));
-        ASSERT_TRUE(png);
-        ASSERT_TRUE(
-            plat::writeFileAtomically(plat::appendingPathComponent(folder, plat::formatLine("{}.png", i)), *png).ok());
+        plat::CaptureDeviceDescription camera;
+        camera.kind = plat::CaptureDeviceKind::Pictures;
+        camera.folder = extension;
+        camera.width = 640;
+        camera.height = 480;
+        camera.frameRate = 32;
+        delegate = std::make_shared<RecordingSampleDelegate>();
+        session = plat::CaptureSession::create();
+        startSession(camera, plat::kCaptureSessionPreset640x480);
+        if (HasFatalFailure())
+            return;
+        advanceFramesOneByOne(3);
+        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return delegate->pictureCount() == 3; }));
+        auto red
+            = [&](size_t index) { return plat::test::pixelAt(*delegate->picture(index)->imageBuffer(), 320, 240)[2]; };
+        EXPECT_GT(red(0), 200);
+        EXPECT_LT(red(1), 50);
+        EXPECT_GT(red(2), 200);
+        EXPECT_EQ(delegate->picture(0)->imageBuffer()->width(), 640);
+        session->stopRunning();
     }
-    plat::CaptureDeviceDescription camera;
-    camera.kind = plat::CaptureDeviceKind::Pictures;
-    camera.folder = "stills";
-    camera.width = 640;
-    camera.height = 480;
-    camera.frameRate = 32;
-    startSession(camera, plat::kCaptureSessionPreset640x480);
-    advanceFramesOneByOne(3);
-    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return delegate->pictureCount() == 3; }));
-    auto red = [&](size_t index) { return plat::test::pixelAt(*delegate->picture(index)->imageBuffer(), 320, 240)[2]; };
-    EXPECT_GT(red(0), 200);
-    EXPECT_LT(red(1), 50);
-    EXPECT_GT(red(2), 200);
-    EXPECT_EQ(delegate->picture(0)->imageBuffer()->width(), 640);
 }
 
 // Keeps the first frame as a bitmap over the camera's own memory, and no
