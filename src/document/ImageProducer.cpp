@@ -140,9 +140,16 @@ bool ImageProducer::storeImage(const plat::Image& image, const std::string& fram
     // group waits for them before the writers or the image go away.
     constexpr int kNoFailure = 3;
     std::atomic<int> firstFailure = kNoFailure;
-    auto encodeInto = [&firstFailure, &files](int index) {
-        return [&firstFailure, &file = *files[index], index](const uint8_t* bytes, size_t length) {
-            return firstFailure.load(std::memory_order_relaxed) > index && file.append(bytes, length).ok();
+    // Why a file could not be written; each is set by its own task only.
+    std::optional<plat::Error> writeFailures[3];
+    auto keep = [&writeFailures](int index, plat::Result<void> written) {
+        if (!written.ok() && !writeFailures[index])
+            writeFailures[index] = written.error();
+        return written.ok();
+    };
+    auto encodeInto = [&firstFailure, &files, &keep](int index) {
+        return [&firstFailure, &file = *files[index], &keep, index](const uint8_t* bytes, size_t length) {
+            return firstFailure.load(std::memory_order_relaxed) > index && keep(index, file.append(bytes, length));
         };
     };
     bool made[3] = {};
@@ -154,22 +161,27 @@ bool ImageProducer::storeImage(const plat::Image& image, const std::string& fram
     plat::DispatchGroup encoding;
     auto& workers = plat::DispatchQueue::globalQueue(plat::DispatchQueue::Priority::High);
     encoding.async(workers, [&] {
-        settle(2, plat::writeJPEGRepresentation(image, kFullQuality, encodeInto(2)) && files[2]->flush().ok());
+        settle(2, plat::writeJPEGRepresentation(image, kFullQuality, encodeInto(2)) && keep(2, files[2]->flush()));
     });
     encoding.async(workers, [&] {
         auto scaled = imageByScalingAndCroppingForSize(image, kFramePreviewSize);
         settle(1,
-            scaled && plat::writeJPEGRepresentation(*scaled, kReducedQuality, encodeInto(1)) && files[1]->flush().ok());
+            scaled && plat::writeJPEGRepresentation(*scaled, kReducedQuality, encodeInto(1))
+                && keep(1, files[1]->flush()));
     });
     auto thumbnail = imageByScalingAndCroppingForSize(image, kFrameThumbnailSize);
     settle(0,
         thumbnail && plat::writeJPEGRepresentation(*thumbnail, kReducedQuality, encodeInto(0))
-            && files[0]->flush().ok());
+            && keep(0, files[0]->flush()));
     (void)encoding.wait(std::numeric_limits<double>::infinity());
     for (int i = 0; i < 3; ++i) {
-        if (!made[i])
-            return fail(
-                plat::Error(kImagesErrorDomain, kUnwrittenPictureError, "cannot make or write " + fileNames[i]));
+        if (!made[i]) {
+            // The log names the file; the person is told the system's reason only.
+            plat::log("images: cannot make or write {}", fileNames[i]);
+            return fail(writeFailures[i]
+                    ? *writeFailures[i]
+                    : plat::Error(kImagesErrorDomain, kUnwrittenPictureError, "The picture could not be encoded."));
+        }
         auto committed = files[i]->commit();
         if (!committed.ok())
             return fail(committed.error());
