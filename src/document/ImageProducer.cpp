@@ -199,10 +199,70 @@ void ImageProducer::createThumbNailAndPreviewForFrameAtIndex(int64_t index)
         plat::log("images: no picture to make a preview of for frame {}", *frameID);
         return;
     }
-    if (!storeThumbImage(*full, kFrameThumbnailSize, thumbnailFileName(*frameID)))
-        plat::log("images: cannot write the thumbnail of frame {}", *frameID);
-    if (!storeThumbImage(*full, kFramePreviewSize, previewFileName(*frameID)))
-        plat::log("images: cannot write the preview of frame {}", *frameID);
+    (void)remakeSmallPicture(*full, kFrameThumbnailSize, thumbnailFileName(*frameID));
+    (void)remakeSmallPicture(*full, kFramePreviewSize, previewFileName(*frameID));
+}
+
+std::shared_ptr<plat::Image> ImageProducer::remakeSmallPicture(
+    const plat::Image& full, plat::Size size, const std::string& fileName)
+{
+    auto scaled = imageByScalingAndCroppingForSize(full, size);
+    if (!scaled) {
+        plat::log("images: cannot scale a picture for {}", fileName);
+        return nullptr;
+    }
+    auto jpeg = plat::JPEGRepresentation(*scaled, kReducedQuality);
+    if (!jpeg || !_project->updateRegularFileWithContents(*jpeg, fileName))
+        plat::log("images: cannot write {}", fileName);
+    return scaled;
+}
+
+bool ImageProducer::canReadFramePictureAtIndex(int64_t index)
+{
+    auto frame = _project->getFrameList().getFrameAtIndex(index);
+    const auto& folder = _project->getProjectPath();
+    if (!frame || frame->type() == FrameTypeCapturePlaceholder || !folder || !isValidFrameID(frame->frameID()))
+        return false;
+    return _project->framePictureChecks().canReadPictureFile(
+        plat::appendingPathComponent(*folder, fullFileName(frame->frameID())));
+}
+
+std::shared_ptr<plat::Image> ImageProducer::getShownImageForFrameAtIndex(int64_t index, int sizeCode)
+{
+    auto frame = _project->getFrameList().getFrameAtIndex(index);
+    if (!frame)
+        return nullptr;
+    if (frame->type() == FrameTypeCapturePlaceholder)
+        return getImageForFrameAtIndex(index, sizeCode);
+    // Shown as the export will show it: a frame whose full picture is damaged
+    // is not shown whole because its small pictures are.
+    if (!canReadFramePictureAtIndex(index))
+        return nullptr;
+    if (auto shown = getImageForFrameAtIndex(index, sizeCode))
+        return shown;
+    if (sizeCode != kFrameImageSizeThumbnail && sizeCode != kFrameImageSizePreview)
+        return nullptr;
+    auto full = readFrameImage(fullFileName(frame->frameID()));
+    if (!full)
+        return nullptr;
+    // The other small picture is made again too when it does not read: the full picture is decoded once.
+    const std::string& id = frame->frameID();
+    const struct {
+        int sizeCode;
+        plat::Size size;
+        std::string fileName;
+    } smallPictures[] = {{kFrameImageSizeThumbnail, kFrameThumbnailSize, thumbnailFileName(id)},
+        {kFrameImageSizePreview, kFramePreviewSize, previewFileName(id)}};
+    std::shared_ptr<plat::Image> remade;
+    for (const auto& small : smallPictures) {
+        if (small.sizeCode != sizeCode && readFrameImage(small.fileName))
+            continue;
+        plat::log("images: {} is made again from the frame's picture", small.fileName);
+        auto made = remakeSmallPicture(*full, small.size, small.fileName);
+        if (small.sizeCode == sizeCode)
+            remade = std::move(made);
+    }
+    return remade ? applyMovieEffect(remade) : nullptr;
 }
 
 std::shared_ptr<plat::Image> ImageProducer::readFrameImage(const std::string& fileName)
