@@ -186,8 +186,9 @@ private:
     void startExport(std::shared_ptr<MovieExportType> type, AfterExport afterExport, ShareHandOff handOff);
     void finishExport(MovieRenderer& renderer, const std::shared_ptr<RenderProgressViewController>& screen,
         AfterExport afterExport, ShareHandOff handOff);
-    // An alert naming the frames whose pictures the export could not read, then then (at once when none).
-    static void tellUnreadableFrames(const MovieRenderer& renderer, std::function<void()> then);
+    // An alert naming the frames whose pictures and the sounds the export
+    // could not read, then then (at once when none).
+    static void tellUnreadableFramesAndSounds(const MovieRenderer& renderer, std::function<void()> then);
     // After a finished (or cancelled) export: the share target, or the screen closed and afterExport.
     void continueAfterExport(int64_t status, const std::shared_ptr<MovieRenderer>& renderer,
         const std::shared_ptr<RenderProgressViewController>& screen, AfterExport afterExport, ShareHandOff handOff);

@@ -211,7 +211,7 @@ void ProjectExplorer::finishExport(MovieRenderer& renderer, const std::shared_pt
         // A cancelled preparation took its screen away: nothing more.
         if (!self || !screen || screen != self->_renderProgressViewController)
             return;
-        // The rest waits until the person has read which frames the export left out.
+        // The rest waits until the person has read which frames and sounds the export could not read.
         std::function<void()> goOn = [weakSelf, status, keptRenderer, screen, afterExport = std::move(afterExport),
                                          handOff = std::move(handOff)]() mutable {
             auto owner = weakSelf.lock();
@@ -219,22 +219,33 @@ void ProjectExplorer::finishExport(MovieRenderer& renderer, const std::shared_pt
                 owner->continueAfterExport(status, keptRenderer, screen, std::move(afterExport), std::move(handOff));
         };
         if (status == kStatusFinished)
-            tellUnreadableFrames(*keptRenderer, std::move(goOn));
+            tellUnreadableFramesAndSounds(*keptRenderer, std::move(goOn));
         else
             goOn();
     });
 }
 
-void ProjectExplorer::tellUnreadableFrames(const MovieRenderer& renderer, std::function<void()> then)
+void ProjectExplorer::tellUnreadableFramesAndSounds(const MovieRenderer& renderer, std::function<void()> then)
 {
-    const auto unreadable = renderer.unreadableFrames();
-    if (unreadable.empty()) {
+    const auto frames = renderer.unreadableFrames();
+    const auto sounds = renderer.unreadableSounds();
+    if (frames.empty() && sounds.empty()) {
         then();
         return;
     }
+    std::string title;
+    std::string message;
+    if (!frames.empty()) {
+        title = plat::localized("Some frames could not be read.");
+        message = unreadableFramesMessage(frames, renderer.unreadablePictureFill());
+    }
+    if (!sounds.empty()) {
+        title = frames.empty() ? plat::localized("Some sounds could not be read.")
+                               : plat::localized("Some frames and sounds could not be read.");
+        message += (message.empty() ? "" : "\n") + unreadableSoundsMessage(sounds);
+    }
     // Told once, over the screen of the render that met them.
-    auto alert = std::make_shared<AlertView>(
-        plat::localized("Some frames could not be read."), unreadableFramesMessage(unreadable));
+    auto alert = std::make_shared<AlertView>(title, message);
     alert->addButtonWithTitle(plat::localized("OK"), [then = std::move(then)](AlertView&, int64_t) { then(); });
     alert->show();
 }

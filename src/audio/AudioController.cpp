@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "audio/ProjectSoundFiles.h"
-#include "audio/SoundFileInspection.h"
 #include "document/AudioClip.h"
 #include "document/FailureReason.h"
 #include "document/FormatterUtil.h"
 #include "document/ProjectModel.h"
+#include "document/SoundFileInspection.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/ErrorObject.h"

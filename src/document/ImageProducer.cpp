@@ -140,9 +140,16 @@ bool ImageProducer::storeImage(const plat::Image& image, const std::string& fram
     // group waits for them before the writers or the image go away.
     constexpr int kNoFailure = 3;
     std::atomic<int> firstFailure = kNoFailure;
-    auto encodeInto = [&firstFailure, &files](int index) {
-        return [&firstFailure, &file = *files[index], index](const uint8_t* bytes, size_t length) {
-            return firstFailure.load(std::memory_order_relaxed) > index && file.append(bytes, length).ok();
+    // Why a file could not be written; each is set by its own task only.
+    std::optional<plat::Error> writeFailures[3];
+    auto keep = [&writeFailures](int index, plat::Result<void> written) {
+        if (!written.ok() && !writeFailures[index])
+            writeFailures[index] = written.error();
+        return written.ok();
+    };
+    auto encodeInto = [&firstFailure, &files, &keep](int index) {
+        return [&firstFailure, &file = *files[index], &keep, index](const uint8_t* bytes, size_t length) {
+            return firstFailure.load(std::memory_order_relaxed) > index && keep(index, file.append(bytes, length));
         };
     };
     bool made[3] = {};
@@ -154,22 +161,27 @@ bool ImageProducer::storeImage(const plat::Image& image, const std::string& fram
     plat::DispatchGroup encoding;
     auto& workers = plat::DispatchQueue::globalQueue(plat::DispatchQueue::Priority::High);
     encoding.async(workers, [&] {
-        settle(2, plat::writeJPEGRepresentation(image, kFullQuality, encodeInto(2)) && files[2]->flush().ok());
+        settle(2, plat::writeJPEGRepresentation(image, kFullQuality, encodeInto(2)) && keep(2, files[2]->flush()));
     });
     encoding.async(workers, [&] {
         auto scaled = imageByScalingAndCroppingForSize(image, kFramePreviewSize);
         settle(1,
-            scaled && plat::writeJPEGRepresentation(*scaled, kReducedQuality, encodeInto(1)) && files[1]->flush().ok());
+            scaled && plat::writeJPEGRepresentation(*scaled, kReducedQuality, encodeInto(1))
+                && keep(1, files[1]->flush()));
     });
     auto thumbnail = imageByScalingAndCroppingForSize(image, kFrameThumbnailSize);
     settle(0,
         thumbnail && plat::writeJPEGRepresentation(*thumbnail, kReducedQuality, encodeInto(0))
-            && files[0]->flush().ok());
+            && keep(0, files[0]->flush()));
     (void)encoding.wait(std::numeric_limits<double>::infinity());
     for (int i = 0; i < 3; ++i) {
-        if (!made[i])
-            return fail(
-                plat::Error(kImagesErrorDomain, kUnwrittenPictureError, "cannot make or write " + fileNames[i]));
+        if (!made[i]) {
+            // The log names the file; the person is told the system's reason only.
+            plat::log("images: cannot make or write {}", fileNames[i]);
+            return fail(writeFailures[i]
+                    ? *writeFailures[i]
+                    : plat::Error(kImagesErrorDomain, kUnwrittenPictureError, "The picture could not be encoded."));
+        }
         auto committed = files[i]->commit();
         if (!committed.ok())
             return fail(committed.error());
@@ -187,10 +199,70 @@ void ImageProducer::createThumbNailAndPreviewForFrameAtIndex(int64_t index)
         plat::log("images: no picture to make a preview of for frame {}", *frameID);
         return;
     }
-    if (!storeThumbImage(*full, kFrameThumbnailSize, thumbnailFileName(*frameID)))
-        plat::log("images: cannot write the thumbnail of frame {}", *frameID);
-    if (!storeThumbImage(*full, kFramePreviewSize, previewFileName(*frameID)))
-        plat::log("images: cannot write the preview of frame {}", *frameID);
+    (void)remakeSmallPicture(*full, kFrameThumbnailSize, thumbnailFileName(*frameID));
+    (void)remakeSmallPicture(*full, kFramePreviewSize, previewFileName(*frameID));
+}
+
+std::shared_ptr<plat::Image> ImageProducer::remakeSmallPicture(
+    const plat::Image& full, plat::Size size, const std::string& fileName)
+{
+    auto scaled = imageByScalingAndCroppingForSize(full, size);
+    if (!scaled) {
+        plat::log("images: cannot scale a picture for {}", fileName);
+        return nullptr;
+    }
+    auto jpeg = plat::JPEGRepresentation(*scaled, kReducedQuality);
+    if (!jpeg || !_project->updateRegularFileWithContents(*jpeg, fileName))
+        plat::log("images: cannot write {}", fileName);
+    return scaled;
+}
+
+bool ImageProducer::canReadFramePictureAtIndex(int64_t index)
+{
+    auto frame = _project->getFrameList().getFrameAtIndex(index);
+    const auto& folder = _project->getProjectPath();
+    if (!frame || frame->type() == FrameTypeCapturePlaceholder || !folder || !isValidFrameID(frame->frameID()))
+        return false;
+    return _project->framePictureChecks().canReadPictureFile(
+        plat::appendingPathComponent(*folder, fullFileName(frame->frameID())));
+}
+
+std::shared_ptr<plat::Image> ImageProducer::getShownImageForFrameAtIndex(int64_t index, int sizeCode)
+{
+    auto frame = _project->getFrameList().getFrameAtIndex(index);
+    if (!frame)
+        return nullptr;
+    if (frame->type() == FrameTypeCapturePlaceholder)
+        return getImageForFrameAtIndex(index, sizeCode);
+    // Shown as the export will show it: a frame whose full picture is damaged
+    // is not shown whole because its small pictures are.
+    if (!canReadFramePictureAtIndex(index))
+        return nullptr;
+    if (auto shown = getImageForFrameAtIndex(index, sizeCode))
+        return shown;
+    if (sizeCode != kFrameImageSizeThumbnail && sizeCode != kFrameImageSizePreview)
+        return nullptr;
+    auto full = readFrameImage(fullFileName(frame->frameID()));
+    if (!full)
+        return nullptr;
+    // The other small picture is made again too when it does not read: the full picture is decoded once.
+    const std::string& id = frame->frameID();
+    const struct {
+        int sizeCode;
+        plat::Size size;
+        std::string fileName;
+    } smallPictures[] = {{kFrameImageSizeThumbnail, kFrameThumbnailSize, thumbnailFileName(id)},
+        {kFrameImageSizePreview, kFramePreviewSize, previewFileName(id)}};
+    std::shared_ptr<plat::Image> remade;
+    for (const auto& small : smallPictures) {
+        if (small.sizeCode != sizeCode && readFrameImage(small.fileName))
+            continue;
+        plat::log("images: {} is made again from the frame's picture", small.fileName);
+        auto made = remakeSmallPicture(*full, small.size, small.fileName);
+        if (small.sizeCode == sizeCode)
+            remade = std::move(made);
+    }
+    return remade ? applyMovieEffect(remade) : nullptr;
 }
 
 std::shared_ptr<plat::Image> ImageProducer::readFrameImage(const std::string& fileName)

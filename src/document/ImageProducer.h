@@ -46,6 +46,17 @@ public:
     // a merge, a crop or painting); failures are only logged.
     void createThumbNailAndPreviewForFrameAtIndex(int64_t index);
 
+    // Whether the full picture of the frame at index, the one exports are
+    // made of, can be read; the project remembers the answer while the file
+    // stays as it is. False for the capture placeholder, which has none.
+    bool canReadFramePictureAtIndex(int64_t index);
+    // The thumbnail or preview (size code) of the frame at index as the strip
+    // and the editor show it, with the colour effect: nullptr when the full
+    // picture cannot be read, for no export can show the frame; a small
+    // picture that is damaged or missing is made again from the full one and
+    // written back. The capture placeholder's as getImageForFrameAtIndex gives them.
+    std::shared_ptr<plat::Image> getShownImageForFrameAtIndex(int64_t index, int sizeCode);
+
     // The picture of a size code with the colour effect; the capture
     // placeholder's thumbnail is the camera picture of the app. nullptr for
     // an index outside the list, another size code or a missing file.
@@ -83,6 +94,10 @@ protected:
 
 private:
     std::shared_ptr<plat::Image> readFrameImage(const std::string& fileName);
+    // The full picture scaled and cropped to size, written as fileName; a
+    // failed write is only logged. nullptr when it cannot be scaled.
+    std::shared_ptr<plat::Image> remakeSmallPicture(
+        const plat::Image& full, plat::Size size, const std::string& fileName);
 
     std::shared_ptr<ProjectModel> _project;
     // The filter is made once per effect number and reused while it stays.

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "document/FramePictureChecks.h"
 #include "document/ProjectDataWrapper.h"
 #include "document/ProjectTrackModel.h"
 
@@ -34,11 +35,16 @@ public:
     // The copy never writes: its saves and file changes do nothing. Main queue.
     std::shared_ptr<ProjectModel> makeReadOnlySnapshot();
 
+    // What is known of whether the frames' full pictures can be read, for
+    // every screen that holds this handle. Any thread.
+    FramePictureChecks& framePictureChecks() const { return *_framePictureChecks; }
+
 private:
     void loadTracksIfNeeded();
 
     bool _tracksLoaded = false;
     std::map<int, std::vector<std::shared_ptr<ProjectTrackModel>>> _tracks;
+    const std::shared_ptr<FramePictureChecks> _framePictureChecks = std::make_shared<FramePictureChecks>();
 };
 
 }  // namespace zt

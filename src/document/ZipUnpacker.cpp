@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "document/FailureReason.h"
+#include "document/FileSizeText.h"
 #include "document/ZipEndRecord.h"
 #include "document/ZipEntryDecoder.h"
 #include "document/ZipEntryName.h"
@@ -328,12 +330,18 @@ plat::Result<void> Unpacker::checkFreeSpace(uint64_t declaredBytes) const
 {
     std::string folder = nearestExistingFolder(_destination);
     auto free = plat::freeSpace(folder);
-    if (!free.ok())
-        return zipArchiveError(QVZipArchive::kErrorNotEnoughSpace, free.error().localizedDescription(), _path);
-    if (declaredBytes > free.value() || free.value() - declaredBytes < kZipFreeSpaceReserveBytes) {
+    // The person reads these: the archive is named beside them, folders never are.
+    if (!free.ok()) {
+        plat::log("[QVZipArchive] Error: {}", free.error().localizedDescription());
         return zipArchiveError(QVZipArchive::kErrorNotEnoughSpace,
-            "not enough free space to unzip: " + std::to_string(declaredBytes) + " bytes needed, "
-                + std::to_string(free.value()) + " available in " + folder,
+            "The free space for unpacking this archive cannot be read: " + failureReason(free.error()), _path);
+    }
+    const uint64_t neededBytes = saturatingAdd(declaredBytes, kZipFreeSpaceReserveBytes);
+    if (neededBytes > free.value()) {
+        plat::log("[QVZipArchive] {} needs {} bytes in {}, {} are free", _path, neededBytes, folder, free.value());
+        return zipArchiveError(QVZipArchive::kErrorNotEnoughSpace,
+            "Not enough free space to unpack this archive: " + formattedFileSize(neededBytes) + " needed, "
+                + formattedFileSize(free.value()) + " available.",
             _path);
     }
     return plat::Result<void>::success();

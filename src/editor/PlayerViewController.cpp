@@ -216,7 +216,8 @@ void PlayerViewController::updateCurrentFrame(int64_t index)
     if (index < 0 || index > count)
         return;
     if (auto preview = _imageViewPreview.lock())
-        preview->setImage(_imageProducer ? _imageProducer->getPreviewImageForFrameAtIndex(index) : nullptr);
+        preview->setImage(
+            _imageProducer ? _imageProducer->getShownImageForFrameAtIndex(index, kFrameImageSizePreview) : nullptr);
     _isFullResolutionImageShown = false;
     _showFullResolutionAtTimeIndex = secondsSinceReferenceDate() + kFullPictureDelaySeconds;
     _previewCurrentFrame = index;

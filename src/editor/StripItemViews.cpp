@@ -102,8 +102,8 @@ HoldPosition holdPositionAtIndex(const FrameList& list, int64_t index)
 FrameTile frameTileAtIndex(ImageProducer& producer, int64_t index)
 {
     // Every entry has a thumbnail (the capture placeholder's is the camera's):
-    // none means its file is damaged or gone.
-    if (auto picture = producer.getThumbnailImageForFrameAtIndex(index))
+    // none means the frame's picture is damaged or gone, and no export can show it.
+    if (auto picture = producer.getShownImageForFrameAtIndex(index, kFrameImageSizeThumbnail))
         return {std::move(picture), false};
     return {plat::Image::imageNamed("thumb_unreadable.png"), true};
 }

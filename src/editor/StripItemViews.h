@@ -50,8 +50,9 @@ enum class HoldPosition { None, Start, Middle, End };
 HoldPosition holdPositionAtIndex(const FrameList& list, int64_t index);
 
 // What a tile of the strip or the timeline shows for the frame at index:
-// its thumbnail, or (for a frame whose thumbnail cannot be read) a cracked
-// picture, not to be taken for an empty slot, and a label saying so.
+// its thumbnail (made again when only it is damaged), or (for a frame whose
+// picture cannot be read, so that no export can show it) a cracked picture,
+// not to be taken for an empty slot, and a label saying so.
 struct FrameTile {
     std::shared_ptr<plat::Image> picture;
     bool isUnreadable = false;

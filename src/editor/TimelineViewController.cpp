@@ -171,7 +171,8 @@ void TimelineViewController::scrollViewDidScroll(plat::ScrollView& scrollView)
         return;
     _previewCurrentFrame = index;
     if (auto preview = _imageViewPreview.lock())
-        preview->setImage(_imageProducer ? _imageProducer->getPreviewImageForFrameAtIndex(index) : nullptr);
+        preview->setImage(
+            _imageProducer ? _imageProducer->getShownImageForFrameAtIndex(index, kFrameImageSizePreview) : nullptr);
     _isFullResolutionImageShown = false;
     _showFullResolutionAtTimeIndex = secondsSinceReferenceDate() + kFullPictureDelaySeconds;
     if (_outlets.labelFrameNumber)

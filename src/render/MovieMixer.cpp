@@ -4,6 +4,7 @@
 
 #include "document/AudioClip.h"
 #include "document/ProjectModel.h"
+#include "document/SoundFileInspection.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/media/Asset.h"
@@ -12,6 +13,14 @@
 #include "platform/media/MutableComposition.h"
 
 namespace zt {
+
+namespace {
+
+// How far a clip may run past the end of its file's sound: times stored at
+// another timescale than the file's round by less.
+constexpr double kSoundEndToleranceSeconds = 0.05;
+
+}  // namespace
 
 MovieMixer::MovieMixer(std::shared_ptr<ProjectModel> project)
     : _project(std::move(project))
@@ -22,6 +31,33 @@ bool MovieMixer::isValidTimeRange(const plat::MediaTimeRange& range)
 {
     return range.start.isValid() && range.duration.isValid() && range.duration.epoch == 0
         && range.duration >= plat::MediaTime::zero();
+}
+
+std::optional<std::string> MovieMixer::soundFilePathOfClip(const AudioClip& clip) const
+{
+    const auto& projectPath = _project->getProjectPath();
+    if (!clip.url() || !projectPath)
+        return std::nullopt;
+    return plat::appendingPathComponent(*projectPath, clip.url()->lastPathComponent());
+}
+
+bool MovieMixer::canReadSoundOfClip(const AudioClip& clip) const
+{
+    auto path = soundFilePathOfClip(clip);
+    if (!path)
+        return false;
+    auto facts = SoundFileInspection::inspect(*path);
+    if (!facts.ok()) {
+        plat::log("mixer: {}", facts.error().localizedDescription());
+        return false;
+    }
+    const double clipEnd = (clip.start() + clip.duration()).seconds();
+    if (clipEnd > facts.value().duration.seconds() + kSoundEndToleranceSeconds) {
+        plat::log(
+            "mixer: {} ends at {} s, before its clip does at {} s", *path, facts.value().duration.seconds(), clipEnd);
+        return false;
+    }
+    return true;
 }
 
 void MovieMixer::calculateAudioClipTimeRangeInMovieForClip(AudioClip& clip)
@@ -69,18 +105,16 @@ bool MovieMixer::prepareAVMutableCompositionWithMixWithAudioData(std::shared_ptr
     (void)error;
     auto made = plat::MutableComposition::composition();
     std::vector<std::shared_ptr<plat::AudioMixInputParameters>> parameters;
-    const auto& projectPath = _project->getProjectPath();
     for (const auto& list : clips) {
         auto track = made->addMutableTrackWithMediaType(plat::kMediaTypeAudio, plat::kTrackIDInvalid);
         for (const auto& clip : list) {
-            if (!clip->url() || !projectPath)
+            auto path = soundFilePathOfClip(*clip);
+            if (!path)
                 continue;
-            // Only the file name counts: the sound moves with its project folder.
-            std::string path = plat::appendingPathComponent(*projectPath, clip->url()->lastPathComponent());
             auto source = plat::MediaTimeRange::make(clip->start(), clip->duration());
             if (!clip->start().isValid() || !clip->duration().isValid() || !isValidTimeRange(clip->timeRangeInMovie()))
                 continue;
-            auto asset = plat::URLAsset::assetWithPath(path);
+            auto asset = plat::URLAsset::assetWithPath(*path);
             auto audioTracks = asset->tracksWithMediaType(plat::kMediaTypeAudio);
             if (audioTracks.empty())
                 continue;

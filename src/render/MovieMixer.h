@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/foundation/Error.h"
@@ -45,10 +46,18 @@ public:
     bool prepareAVMutableCompositionWithMixWithAudioData(std::shared_ptr<plat::MutableComposition>* composition,
         std::shared_ptr<plat::AudioMix>* audioMix, const ClipList& clips, std::optional<plat::Error>* error);
 
+    // Whether the clip's sound file is there and whole, and holds sound to
+    // the end of the clip's stretch: a damaged file would only leave silence.
+    bool canReadSoundOfClip(const AudioClip& clip) const;
+
     // Start and duration valid, duration of epoch 0 and not negative.
     static bool isValidTimeRange(const plat::MediaTimeRange& range);
 
 private:
+    // The clip's file in the project folder: only its name counts, so the
+    // sound moves with its folder.
+    std::optional<std::string> soundFilePathOfClip(const AudioClip& clip) const;
+
     std::shared_ptr<ProjectModel> _project;
 };
 

@@ -136,6 +136,7 @@ void MovieRenderer::beginExport(std::shared_ptr<MovieExportType> type, std::func
     _completionHandler = std::move(completionHandler);
     _snapshot = std::move(snapshot);
     _unreadableFrames.clear();
+    _unreadableSounds.clear();
     _completionPending = true;
     // Rendering from here on, so that a cancel before the work begins is not lost.
     _status = MovieRendererStatusRendering;
@@ -236,6 +237,25 @@ std::vector<int64_t> MovieRenderer::unreadableFrames() const
     std::sort(positions.begin(), positions.end());
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
     return positions;
+}
+
+UnreadablePictureFill MovieRenderer::unreadablePictureFill() const
+{
+    return UnreadablePictureFill::LeftOut;
+}
+
+void MovieRenderer::noteUnreadableSound(std::string name)
+{
+    plat::log("render: the sound \"{}\" cannot be read and is left out", name);
+    std::lock_guard lock(_lock);
+    if (std::find(_unreadableSounds.begin(), _unreadableSounds.end(), name) == _unreadableSounds.end())
+        _unreadableSounds.push_back(std::move(name));
+}
+
+std::vector<std::string> MovieRenderer::unreadableSounds() const
+{
+    std::lock_guard lock(_lock);
+    return _unreadableSounds;
 }
 
 std::optional<plat::Error> MovieRenderer::noteError() const

@@ -12,6 +12,7 @@
 #include "platform/foundation/Geometry.h"
 #include "platform/foundation/URL.h"
 #include "render/MovieExportType.h"
+#include "render/UnreadablePictureFill.h"
 
 namespace plat {
 class DispatchQueue;
@@ -91,6 +92,11 @@ public:
     // The frames of the last export whose pictures could not be read (so the
     // export shows none of them), by their position in the film from 1, ascending.
     std::vector<int64_t> unreadableFrames() const;
+    // What the export put in place of those frames; they are left out in the base.
+    virtual UnreadablePictureFill unreadablePictureFill() const;
+    // The sounds of the last export that could not be read and are not in
+    // it, by the names the audio lanes show, in track order, each name once.
+    std::vector<std::string> unreadableSounds() const;
     // Why the project could not note the movie the last export finished; the
     // movie is whole all the same. None in the base.
     virtual std::optional<plat::Error> noteError() const;
@@ -107,6 +113,8 @@ protected:
     void fail(plat::Error error);
     // The picture of the frame at the render index could not be read. Any thread.
     void noteUnreadableFrame(int64_t renderIndex);
+    // The sound of this name could not be read and is left out. Any thread.
+    void noteUnreadableSound(std::string name);
     // The error of an export that could not be written: the message, with
     // the system's reason added when the failure has one ("No space left on
     // device."), and the failure kept beneath it.
@@ -138,6 +146,7 @@ private:
     mutable std::mutex _lock;
     std::optional<plat::Error> _error;  // guarded by _lock
     std::vector<int64_t> _unreadableFrames;  // guarded by _lock
+    std::vector<std::string> _unreadableSounds;  // guarded by _lock
     std::optional<plat::URL> _exportURL;  // guarded by _lock
     std::shared_ptr<MovieExportType> _exportType;  // guarded by _lock
     std::function<void()> _completionHandler;  // guarded by _lock

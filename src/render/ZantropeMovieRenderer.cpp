@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "document/AudioClip.h"
+#include "document/FilledText.h"
 #include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -97,6 +98,14 @@ void copyRowAsARGB(const uint8_t* source, uint8_t* destination, int pixels, plat
     }
 }
 
+// The clip as its lane names it; a clip without a name by where it starts.
+std::string shownNameOfClip(const AudioClip& clip)
+{
+    if (clip.name() && !clip.name()->empty())
+        return *clip.name();
+    return filledText(plat::localized("Sound at frame %@"), {std::to_string(clip.startFrameIndex() + 1)});
+}
+
 }  // namespace
 
 namespace detail {
@@ -176,6 +185,11 @@ uint64_t ZantropeMovieRenderer::getEstimatedFileSizeAfterExportforType(const Mov
 {
     auto source = projectForReading();
     return detail::estimatedMovieFileSize(type.size(), source->getFrameList().count(), source->recordFPS());
+}
+
+UnreadablePictureFill ZantropeMovieRenderer::unreadablePictureFill() const
+{
+    return UnreadablePictureFill::Black;
 }
 
 void ZantropeMovieRenderer::cancelExport()
@@ -329,8 +343,14 @@ bool ZantropeMovieRenderer::setupAssetWriterAudioInput()
             auto clip = std::make_shared<AudioClip>(AudioClip::initClipWithMetaData(*record));
             clip->setTrack(track);
             mixer.calculateAudioClipTimeRangeInMovieForClip(*clip);
-            if (isClipValid(*clip))
-                tracks[static_cast<size_t>(track)].push_back(clip);
+            if (!isClipValid(*clip))
+                continue;
+            // A damaged sound would only be silence: it is left out, and named when the export ends.
+            if (!mixer.canReadSoundOfClip(*clip)) {
+                noteUnreadableSound(shownNameOfClip(*clip));
+                continue;
+            }
+            tracks[static_cast<size_t>(track)].push_back(clip);
         }
     }
     int64_t total = imageProducer().getNumberOfFramesForRendering();

@@ -30,7 +30,8 @@ class RenderImageProducer;
 // Writes the project as a QuickTime movie: H.264 pictures of the export
 // size, one per movie frame at the project's frame rate (the first picture
 // twice, at 0 and after one frame), and the mixed sound of the project's
-// clips as linear PCM. It starts on the calling (main) thread; the writer
+// clips as linear PCM (a clip whose sound file is damaged or missing is left
+// out and named in unreadableSounds). It starts on the calling (main) thread; the writer
 // then pulls pictures on "assetVideoWriterQueue" and sound on
 // "assetAudioWriterQueue", and the export ends when both are written. The
 // completion runs once, on the main queue (at once on the calling thread
@@ -78,6 +79,8 @@ public:
     // The last movie of the type when it plays as it is and the project has
     // not changed since ("RecordNeedsRendering" NO). Main queue.
     std::optional<plat::URL> getPreparedMovieForExportType(const MovieExportType& type) override;
+    // A frame whose picture cannot be read stays in the film, black, so that the sound keeps its place.
+    UnreadablePictureFill unreadablePictureFill() const override;
     // Why the finished movie could not be noted in the project's folder. Main queue.
     std::optional<plat::Error> noteError() const override;
 

@@ -1,7 +1,6 @@
 #include "share/ShareConfigurationViewController.h"
 
-#include <cstdio>
-
+#include "document/FileSizeText.h"
 #include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -27,18 +26,6 @@ constexpr uint64_t kBytesPerKiB = 1024;
 constexpr double kPreselectedMaximumWidth = 1280;
 
 }  // namespace
-
-std::string formattedFileSize(uint64_t bytes)
-{
-    char text[48];
-    if (bytes < 1000 * 1000)
-        std::snprintf(text, sizeof text, "%.0f KB", static_cast<double>(bytes) / 1000);
-    else if (bytes < uint64_t(1000) * 1000 * 1000)
-        std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1000 * 1000));
-    else
-        std::snprintf(text, sizeof text, "%.2f GB", static_cast<double>(bytes) / (1000.0 * 1000 * 1000));
-    return text;
-}
 
 ShareConfigurationViewController::ShareConfigurationViewController(
     std::shared_ptr<ProjectModel> project, std::shared_ptr<ConnectHandler> handler)

@@ -45,7 +45,4 @@ private:
     bool _closing = false;
 };
 
-// "12.3 MB", "640 KB": decimal units, as the platform counts file sizes.
-std::string formattedFileSize(uint64_t bytes);
-
 }  // namespace zt

@@ -6,6 +6,7 @@
 
 #include "app/AppScreensTestSupport.h"
 #include "app/ProjectExplorer.h"
+#include "document/AudioClip.h"
 #include "document/ImageProducer.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
@@ -192,7 +193,7 @@ TEST_F(ExplorerExport, AFailedRenderKeepsTheScreenWithTheReason)
     EXPECT_FALSE(progressScreen());
 }
 
-TEST_F(ExplorerExport, DamagedPicturesAreNamedWhenTheRenderEndsAndTheMovieStillPlays)
+TEST_F(ExplorerExport, DamagedPicturesAndSoundsAreNamedWhenTheRenderEndsAndTheMovieStillPlays)
 {
     auto project = explorer()->selectedProject();
     const std::pair<int64_t, void (*)(const std::string&)> damages[]
@@ -202,13 +203,27 @@ TEST_F(ExplorerExport, DamagedPicturesAreNamedWhenTheRenderEndsAndTheMovieStillP
         for (const char* kind : {"frame-", "preview-", "thumb-"})
             damage(plat::appendingPathComponent(*project->getProjectPath(), kind + id + ".jpg"));
     }
+    // A voice-over whose recording is noise.
+    const std::string recording = plat::appendingPathComponent(*project->getProjectPath(), "record-1.caf");
+    plat::test::writeRandomBytes(recording);
+    zt::AudioClip clip;
+    clip.setName("Hello there");
+    clip.setType(zt::AudioClip::VoiceOver);
+    clip.setUrl(plat::URL::fileURLWithPath(recording));
+    clip.setStart(plat::MediaTime::zero());
+    clip.setDuration(plat::MediaTime::make(1, 2));
+    clip.setVolume(1);
+    clip.setLinkToFrameUID(project->getFrameList().getFrameAtIndex(0)->UID());
+    project->getMetaData()->set("RecordMetaAudio", plat::Dictionary {{"TRACK_0", plat::Array {clip.encode()}}});
+    ASSERT_TRUE(project->saveMetaDataToDisk().ok());
     ASSERT_TRUE(driver.tap("Play"));
     (void)waitForAlert();
     driver.wait(1);
     ASSERT_TRUE(driver.tap("Ok"));
     EXPECT_EQ(waitForAlert([](const plat::AlertView& alert) { return alert.title() != "Render Movie"; }),
-        "Some frames could not be read.\nThe pictures of frames 2 and 4 are damaged or missing. The export was made "
-        "without them.");
+        "Some frames and sounds could not be read.\nThe pictures of frames 2 and 4 are damaged or missing. The movie "
+        "shows a black picture in their place.\nThe sound “Hello there” is damaged or missing. The movie was made "
+        "without it.");
     driver.wait(1);
     ASSERT_TRUE(driver.tap("OK"));
     ASSERT_TRUE(waitUntil([&] {

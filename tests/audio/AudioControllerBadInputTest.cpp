@@ -1,7 +1,7 @@
 #include <cstring>
 
 #include "AudioTestSupport.h"
-#include "audio/SoundFileInspection.h"
+#include "document/SoundFileInspection.h"
 #include "platform/foundation/Files.h"
 #include "platform/media/Asset.h"
 

@@ -20,6 +20,8 @@
 #include "platform/ui/testing/PictureComparison.h"
 #include "support/FailingWrites.h"
 #include "support/Idioms.h"
+#include "support/LimitedFreeSpace.h"
+#include "support/MountNamespace.h"
 #include "uikit/BubblePopoverContainerView.h"
 #include "uikit/Hudy.h"
 
@@ -161,6 +163,37 @@ TEST_F(CaptureScreen, AFailedWriteWhoseCauseIsKnownLeadsWithIt)
         EXPECT_EQ(error.code(), 636);
         EXPECT_EQ(error.localizedDescription(), told);
     }
+}
+
+// A real full disk: the project folder on a full tmpfs in a namespace of our
+// own. The person is told why, never the names of the app's own files.
+TEST_F(CaptureScreen, APictureOnAFullDiskIsToldWithTheSystemsReasonAlone)
+{
+    const auto run = plat::test::runInOwnMountNamespace();
+    if (run == plat::test::MountNamespaceRun::NotPermitted)
+        GTEST_SKIP() << "unshare -rm is not permitted here, so no tmpfs can be mounted without root";
+    if (run == plat::test::MountNamespaceRun::Elsewhere)
+        return;
+    plat::test::setUpCameras({zt::test::pictureCamera("sky", *zt::test::landscapePicture())});
+    showScreen();
+    plat::test::FullDisk full(*project->getProjectPath());
+    ASSERT_TRUE(full.ok()) << full.error();
+    const std::pair<uint64_t, const char*> cases[] = {
+        {104857600, "No space left on device. The picture could not be stored. (CaptureViewController-636)"},
+        {104857599,
+            "There is almost no space left on this device. You cannot record new media until you free some "
+            "space.\nNo space left on device."},
+    };
+    for (const auto& [freeBytes, told] : cases) {
+        plat::test::LimitedFreeSpace reported(freeBytes);
+        ASSERT_TRUE(driver.tap(*shutter()));
+        ASSERT_TRUE(runCameraUntil([&] { return screen->isImageShowing(); }));
+        driver.wait(0.5);
+        EXPECT_TRUE(driver.findView(told)) << told;
+        ASSERT_TRUE(driver.tap("Dismiss"));
+        endStill();
+    }
+    EXPECT_TRUE(announcedFrames.empty());
 }
 
 TEST_F(CaptureScreen, APictureAfterHomeIsNeitherShownNorStoredAndTheScreenLeaves)

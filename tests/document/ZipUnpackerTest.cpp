@@ -9,6 +9,7 @@
 #include "document/QVZipArchive.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
+#include "support/LimitedFreeSpace.h"
 #include "support/TemporarySandbox.h"
 
 namespace {
@@ -247,6 +248,33 @@ handmade_zip('many.zip', [{'name': b'part-%d.bin' % i, 'data': b'x', 'declared':
     EXPECT_EQ(unzip("huge.zip"), zt::QVZipArchive::kErrorNotEnoughSpace);
     // Eight times 2^58 passes 2^64: the sum must not wrap around.
     EXPECT_EQ(unzip("many.zip"), zt::QVZipArchive::kErrorNotEnoughSpace);
+    EXPECT_EQ(destinationContents(), std::vector<std::string> {});
+}
+
+TEST_F(HostileZip, TooLittleFreeSpaceIsToldInSizesAPersonReadsWithoutPaths)
+{
+    ASSERT_TRUE(makeArchive(R"(
+handmade_zip('big.zip', [{'name': b'frame-A.jpg', 'data': b'tiny', 'declared': 3226397369}])
+handmade_zip('small.zip', [{'name': b'frame-A.jpg', 'data': b'tiny', 'declared': 480000}])
+)"));
+    struct Case {
+        const char* archive;
+        uint64_t freeBytes;
+        const char* told;
+    };
+    // Unpacking leaves 32 MiB free: they count as needed.
+    const Case cases[] = {
+        {"big.zip", 303423488, "Not enough free space to unpack this archive: 3.26 GB needed, 303.4 MB available."},
+        {"small.zip", 20000, "Not enough free space to unpack this archive: 34.0 MB needed, 20 KB available."},
+    };
+    for (const Case& c : cases) {
+        plat::test::LimitedFreeSpace limited(c.freeBytes);
+        std::optional<plat::Error> error;
+        EXPECT_FALSE(zt::QVZipArchive::unzipFileAtPath(
+            work(c.archive), destination(), zt::Overwrite::Yes, std::nullopt, &error));
+        ASSERT_TRUE(error) << c.archive;
+        EXPECT_EQ(error->localizedDescription(), c.told);
+    }
     EXPECT_EQ(destinationContents(), std::vector<std::string> {});
 }
 

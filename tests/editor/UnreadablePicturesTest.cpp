@@ -1,9 +1,12 @@
 // Frames whose picture files are damaged: the strip and the timeline show a
-// cracked picture where their thumbnails were, and the editor's picture
-// says why it shows nothing, on a phone and a tablet.
+// cracked picture where their thumbnails were for every frame an export
+// cannot show, and the editor's picture says why it shows nothing, on a
+// phone and a tablet; a frame whose picture is whole gets its damaged small
+// pictures back.
 #include <functional>
 
 #include "editor/FrameEditorTestSupport.h"
+#include "platform/graphics/Image.h"
 #include "platform/ui/Label.h"
 #include "support/DamagedFiles.h"
 #include "uikit/Carousel.h"
@@ -17,18 +20,36 @@ const std::string kUnreadable = "Picture cannot be read";
 
 template <typename Scene> class UnreadablePicturesOn : public Scene {
 protected:
-    // Four pictures: every file of the second is random bytes, of the third a JPEG cut short.
+    // Five pictures: every file of the second is random bytes, of the third
+    // a JPEG cut short; only the full picture of the fourth is cut short, and
+    // only the thumbnail and preview of the fifth are random bytes.
     void openWithDamagedFrames()
     {
-        auto made = this->makeProject(4);
-        const std::pair<int64_t, void (*)(const std::string&)> damages[]
-            = {{1, plat::test::writeRandomBytes}, {2, plat::test::cutInHalf}};
-        for (const auto& [index, damage] : damages) {
+        auto made = this->makeProject(5);
+        struct Damage {
+            int64_t index;
+            void (*damage)(const std::string&);
+            std::vector<const char*> files;
+        };
+        const Damage damages[] = {{1, plat::test::writeRandomBytes, {"frame-", "preview-", "thumb-"}},
+            {2, plat::test::cutInHalf, {"frame-", "preview-", "thumb-"}}, {3, plat::test::cutInHalf, {"frame-"}},
+            {4, plat::test::writeRandomBytes, {"preview-", "thumb-"}}};
+        for (const auto& [index, damage, files] : damages) {
             const std::string id = *made->getFrameList().getFrameIDAtIndex(index);
-            for (const char* kind : {"frame-", "preview-", "thumb-"})
+            for (const char* kind : files)
                 damage(plat::appendingPathComponent(*made->getProjectPath(), kind + id + ".jpg"));
         }
         this->open(made);
+    }
+    bool smallPicturesDecodeAt(int64_t index)
+    {
+        const std::string id = *this->frames().getFrameIDAtIndex(index);
+        for (const char* kind : {"preview-", "thumb-"}) {
+            if (!plat::Image::imageWithContentsOfFile(
+                    plat::appendingPathComponent(*this->project->getProjectPath(), kind + id + ".jpg")))
+                return false;
+        }
+        return true;
     }
     // The accessibility label of each strip tile's thumbnail, in frame order.
     std::vector<std::string> stripTileLabels()
@@ -68,10 +89,12 @@ protected:
     void expectTheDamagedFramesTold()
     {
         openWithDamagedFrames();
-        EXPECT_EQ(stripTileLabels(), (std::vector<std::string> {"", kUnreadable, kUnreadable, "", ""}));
-        EXPECT_EQ(timelineTileLabels(), (std::vector<std::string> {"", kUnreadable, kUnreadable, "", ""}));
-        EXPECT_EQ((std::vector<bool> {noteShownAt(1), noteShownAt(0), noteShownAt(2), noteShownAt(3)}),
-            (std::vector<bool> {true, false, true, false}));
+        const std::vector<std::string> tiles {"", kUnreadable, kUnreadable, kUnreadable, "", ""};
+        EXPECT_EQ(stripTileLabels(), tiles);
+        EXPECT_EQ(timelineTileLabels(), tiles);
+        EXPECT_EQ((std::vector<bool> {noteShownAt(1), noteShownAt(0), noteShownAt(2), noteShownAt(3), noteShownAt(4)}),
+            (std::vector<bool> {true, false, true, true, false}));
+        EXPECT_TRUE(smallPicturesDecodeAt(4)) << "made again from the whole picture";
     }
 };
 

@@ -1,14 +1,8 @@
 #include "render/AnimatedGifRenderer.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <sstream>
-#include <sys/mount.h>
-#include <sys/statvfs.h>
 
 #include "RenderTestSupport.h"
-#include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/UniformTypeIdentifiers.h"
 #include "support/MountNamespace.h"
 #include "support/Pillow.h"
@@ -188,17 +182,8 @@ TEST_F(GifExport, ADiskWithNoRoomAtAllFailsWithTheSystemsReason)
     addFrames(3);
     const std::string cache = zt::MovieRenderer::renderCacheDirectory();
     ASSERT_TRUE(plat::createDirectory(cache, plat::IntermediateDirectories::Yes).ok());
-    ASSERT_EQ(::mount("none", cache.c_str(), "tmpfs", 0, "size=1m"), 0) << std::strerror(errno);
-    struct Unmount {
-        std::string at;
-        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
-    } unmount {cache};
-    struct statvfs disk { };
-    ASSERT_EQ(::statvfs(cache.c_str(), &disk), 0);
-    plat::FileDescriptor filler(::open((cache + "/filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
-    ASSERT_EQ(::posix_fallocate(filler.get(), 0, static_cast<off_t>(disk.f_bavail * disk.f_frsize)), 0);
-    ASSERT_EQ(::statvfs(cache.c_str(), &disk), 0);
-    ASSERT_EQ(disk.f_bavail, 0u);
+    plat::test::FullDisk full(cache);
+    ASSERT_TRUE(full.ok()) << full.error();
 
     ASSERT_TRUE(exportAndWait(*renderer, gifType()));
     EXPECT_EQ(renderer->status(), zt::MovieRendererStatusFailed);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 
 #include "RenderTestSupport.h"
@@ -12,6 +13,7 @@
 #include "platform/media/AssetExportSession.h"
 #include "platform/media/MediaConstants.h"
 #include "render/ApplicationIdleTimer.h"
+#include "support/DamagedFiles.h"
 #include "support/MediaTools.h"
 
 namespace {
@@ -33,15 +35,16 @@ Rgba decodedAt(const std::vector<uint8_t>& frame, int width, int x, int y)
 
 class MovieExport : public zt::test::RenderProject {
 protected:
-    // A 0.6 s sine placed on track 0 from the first frame, as the audio lanes store it.
-    void addClip(const zt::Frame& anchor, double seconds, float volume)
+    // A sine placed on track 0 from the anchor frame, as the audio lanes store it.
+    void addClip(const zt::Frame& anchor, double seconds, float volume, const std::string& name = "record-test.wav",
+        const std::string& codec = "pcm_s16le")
     {
-        std::string name = "record-test.wav";
         auto made = plat::test::runFFmpeg(*project->getProjectPath(),
-            {"-f", "lavfi", "-i", "aevalsrc=0.5*sin(2*PI*440*t):s=44100:d=" + std::to_string(seconds), "-c:a",
-                "pcm_s16le", projectFile(name)});
+            {"-y", "-f", "lavfi", "-i", "aevalsrc=0.5*sin(2*PI*440*t):s=44100:d=" + std::to_string(seconds), "-c:a",
+                codec, projectFile(name)});
         ASSERT_EQ(made.exitCode, 0) << made.output;
         zt::AudioClip clip;
+        clip.setName("Birdsong");
         clip.setUrl(plat::URL::fileURLWithPath(projectFile(name)));
         clip.setStart(plat::MediaTime::zero());
         clip.setDuration(plat::MediaTime::makeWithSeconds(seconds, 44100));
@@ -63,6 +66,7 @@ TEST_F(MovieExport, ThreePicturesBecomeAnH264MovieWithTheMixedSound)
     ASSERT_TRUE(exportAndWait(*renderer, movieType({320, 180})));
     EXPECT_EQ(completions, 1);
     ASSERT_EQ(renderer->status(), zt::MovieRendererStatusCompleted) << renderer->error()->description();
+    EXPECT_TRUE(renderer->unreadableSounds().empty());
     ASSERT_TRUE(renderer->exportURL());
     std::string path = renderer->exportURL()->path();
     EXPECT_EQ(plat::lastPathComponent(path), "Garden_take_2.mov");
@@ -208,6 +212,33 @@ TEST_F(MovieExport, AMissingPictureIsWrittenBlack)
     ASSERT_EQ(frames.size(), 4u);
     EXPECT_LE(plat::test::componentDistance(decodedAt(frames[2], 320, 160, 90), Rgba {0, 0, 0, 255}), 6);
     EXPECT_LE(plat::test::componentDistance(decodedAt(frames[3], 320, 160, 90), kBlue), 10);
+}
+
+TEST_F(MovieExport, ADamagedOrMissingSoundIsLeftOutAndNamed)
+{
+    auto a = addFlatPicture("A", kRed);
+    addFlatPicture("B", kGreen);
+    struct Case {
+        const char* damage;
+        std::function<void(const std::string&)> apply;
+        std::vector<std::string> named;
+    };
+    const Case cases[] = {
+        {"whole", [](const std::string&) {}, {}},
+        {"empty", [](const std::string& path) { ASSERT_TRUE(plat::writeFileAtomically(path, "").ok()); }, {"Birdsong"}},
+        {"cut short", plat::test::cutInHalf, {"Birdsong"}},
+        {"noise", plat::test::writeRandomBytes, {"Birdsong"}},
+        {"gone", [](const std::string& path) { ASSERT_TRUE(plat::removeItem(path).ok()); }, {"Birdsong"}},
+    };
+    for (const Case& c : cases) {
+        // A voice-over as the recorder writes it: Apple Lossless in a CAF file.
+        addClip(a, 0.4, 1.0f, "record-test.caf", "alac");
+        c.apply(projectFile("record-test.caf"));
+        auto exporter = std::make_shared<zt::ZantropeMovieRenderer>(project);
+        ASSERT_TRUE(exportAndWait(*exporter, movieType({160, 90}))) << c.damage;
+        EXPECT_EQ(exporter->status(), zt::MovieRendererStatusCompleted) << c.damage;
+        EXPECT_EQ(exporter->unreadableSounds(), c.named) << c.damage;
+    }
 }
 
 TEST_F(MovieExport, AnUnchangedProjectReusesItsMovie)

@@ -14,6 +14,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "document/FileSizeText.h"
 #include "document/Frame.h"
 #include "document/FrameList.h"
 #include "document/ProjectModel.h"

@@ -6,11 +6,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/mount.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace plat::test {
 
@@ -76,6 +78,52 @@ public:
 private:
     std::string _folder;
     bool _bound = false;
+    std::string _error;
+};
+
+// A small tmpfs over the folder while in scope (inside the namespace of
+// runInOwnMountNamespace), filled by one file so that not a byte is left:
+// what was in the folder is hidden meanwhile. ok() says whether it worked,
+// and error() why not.
+class FullDisk {
+public:
+    explicit FullDisk(std::string folder)
+        : _folder(std::move(folder))
+    {
+        if (::mount("none", _folder.c_str(), "tmpfs", 0, "size=1m") != 0) {
+            _error = std::string("tmpfs: ") + std::strerror(errno);
+            return;
+        }
+        _mounted = true;
+        struct statvfs disk { };
+        const std::string filler = _folder + "/filler";
+        const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        if (::statvfs(_folder.c_str(), &disk) != 0 || fd < 0) {
+            _error = std::string("filler: ") + std::strerror(errno);
+        } else {
+            const int filled = ::posix_fallocate(fd, 0, static_cast<off_t>(disk.f_bavail * disk.f_frsize));
+            if (filled != 0)
+                _error = std::string("fill: ") + std::strerror(filled);
+        }
+        if (fd >= 0)
+            ::close(fd);
+        if (_error.empty() && (::statvfs(_folder.c_str(), &disk) != 0 || disk.f_bavail != 0))
+            _error = "room is left on the tmpfs";
+    }
+    ~FullDisk()
+    {
+        if (_mounted)
+            ::umount2(_folder.c_str(), MNT_DETACH);
+    }
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+
+    bool ok() const { return _mounted && _error.empty(); }
+    const std::string& error() const { return _error; }
+
+private:
+    std::string _folder;
+    bool _mounted = false;
     std::string _error;
 };
 

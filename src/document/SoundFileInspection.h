@@ -7,7 +7,7 @@
 
 namespace zt {
 
-// What the audio subsystem knows of a sound file it takes in.
+// What is known of a sound file a project takes in or plays.
 struct SoundFileFacts {
     plat::MediaTime duration;
     double sampleRate = 0;
@@ -15,7 +15,8 @@ struct SoundFileFacts {
     uint32_t formatID = 0;  // the platform's four-character code of the codec
 };
 
-// Whether a sound file can be taken into a project: it must hold sound,
+// Whether a sound file can be taken into a project, and whether one there
+// can still be mixed into its movie: it must hold sound,
 // that sound must decode into what the speaker plays, and it must really
 // last as long as its header says (a truncated file, or one claiming hours
 // it does not hold, would make clips of silence). Errors are of the

@@ -1,4 +1,4 @@
-#include "audio/SoundFileInspection.h"
+#include "document/SoundFileInspection.h"
 
 #include <algorithm>
 #include <array>
