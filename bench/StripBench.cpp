@@ -87,8 +87,8 @@ struct BenchSandbox {
     std::shared_ptr<plat::Sandbox> sandbox;
 };
 
-// A long film whose frames all have their own thumbnail and preview files
-// (copies of one stored frame's: decoding costs the same for each).
+// A long film whose frames all have their own picture, thumbnail and preview
+// files (copies of one stored frame's: decoding costs the same for each).
 std::shared_ptr<zt::ProjectModel> makeLongFilm()
 {
     auto project = std::make_shared<zt::ProjectModel>(std::nullopt);
@@ -98,7 +98,8 @@ std::shared_ptr<zt::ProjectModel> makeLongFilm()
     const std::string folder = *project->getProjectPath();
     auto thumbnail = plat::readFile(plat::appendingPathComponent(folder, "thumb-first.jpg"));
     auto preview = plat::readFile(plat::appendingPathComponent(folder, "preview-first.jpg"));
-    if (!thumbnail.ok() || !preview.ok())
+    auto picture = plat::readFile(plat::appendingPathComponent(folder, "frame-first.jpg"));
+    if (!thumbnail.ok() || !preview.ok() || !picture.ok())
         std::abort();
     auto& list = project->getFrameList();
     for (int i = 0; i < kStripFrames; ++i) {
@@ -107,6 +108,8 @@ std::shared_ptr<zt::ProjectModel> makeLongFilm()
             plat::appendingPathComponent(folder, "thumb-" + frame.frameID() + ".jpg"), thumbnail.value());
         (void)plat::writeFileAtomically(
             plat::appendingPathComponent(folder, "preview-" + frame.frameID() + ".jpg"), preview.value());
+        (void)plat::writeFileAtomically(
+            plat::appendingPathComponent(folder, "frame-" + frame.frameID() + ".jpg"), picture.value());
         list.insertFrame(frame, list.getCaptureIndex());
     }
     if (!project->saveAllDataToDisk().ok())

@@ -21,11 +21,10 @@ bool FramePictureChecks::canReadPictureFile(const std::string& path)
         if (auto known = _verdicts.find(path); known != _verdicts.end() && known->second.state == state)
             return known->second.readable;
     }
-    // The smallest decode still reads every byte of the picture's data, so a
-    // damage that keeps a whole decode from succeeding keeps this one too.
-    constexpr int kSmallestDecode = 1;
-    auto bytes = plat::readFile(path);
-    const bool readable = bytes.ok() && plat::imageWithDataReducedTo(bytes.value(), kSmallestDecode);
+    // Decoding the picture to know would cost a strip scrolling through the
+    // film a decode per frame coming in; the header and end are what a
+    // file cut short, emptied or overwritten loses.
+    const bool readable = plat::pictureFileLooksWhole(path);
     if (!readable)
         plat::log("frames: the picture {} cannot be read", path);
     std::lock_guard lock(_lock);

@@ -7,8 +7,8 @@
 namespace zt {
 
 // Whether the full pictures of a project's frames (the pictures exports are
-// made of) can be read. A picture is decoded, at an eighth of its size, once
-// per state of its file: showing the frame again costs a file status only,
+// made of) can be read. A picture's file is looked at (a JPEG's header and
+// end, other pictures decoded) once per state of the file: showing the frame again costs a file status only,
 // and a file written anew is checked anew. Shared by the screens holding one
 // project handle. Any thread.
 class FramePictureChecks {

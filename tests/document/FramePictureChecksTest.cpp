@@ -13,6 +13,28 @@
 
 namespace {
 
+void cutOff(const std::string& file, int bytes)
+{
+    auto data = plat::readFile(file);
+    ASSERT_TRUE(data.ok());
+    data.value().resize(data.value().size() - static_cast<size_t>(bytes));
+    ASSERT_TRUE(plat::writeFileAtomically(file, data.value()).ok());
+}
+
+void append(const std::string& file, const std::string& bytes)
+{
+    auto data = plat::readFile(file);
+    ASSERT_TRUE(data.ok());
+    data.value().insert(data.value().end(), bytes.begin(), bytes.end());
+    ASSERT_TRUE(plat::writeFileAtomically(file, data.value()).ok());
+}
+
+void writePNG(const std::string& file)
+{
+    auto png = plat::PNGRepresentation(*plat::test::makeFlatImage(64, 36, {200, 40, 10, 255}));
+    ASSERT_TRUE(png && plat::writeFileAtomically(file, *png).ok());
+}
+
 class FramePictureCheck : public ::testing::Test {
 protected:
     // A 1280 x 720 picture at full quality, as a frame's picture is stored.
@@ -37,6 +59,9 @@ TEST_F(FramePictureCheck, OnlyAWholePictureReads)
     const Case cases[] = {
         {"whole", [](const std::string&) {}, true},
         {"cut short", plat::test::cutInHalf, false},
+        {"its end marker cut off", [](const std::string& file) { cutOff(file, 2); }, false},
+        {"bytes after its end", [](const std::string& file) { append(file, "\n\n"); }, true},
+        {"a whole PNG", [](const std::string& file) { writePNG(file); }, true},
         {"noise", plat::test::writeRandomBytes, false},
         {"empty", [](const std::string& file) { ASSERT_TRUE(plat::writeFileAtomically(file, "").ok()); }, false},
         {"gone", [](const std::string& file) { ASSERT_TRUE(plat::removeItem(file).ok()); }, false},
@@ -47,7 +72,7 @@ TEST_F(FramePictureCheck, OnlyAWholePictureReads)
     }
 }
 
-TEST_F(FramePictureCheck, APictureIsDecodedOncePerStateOfItsFile)
+TEST_F(FramePictureCheck, APictureIsLookedAtOncePerStateOfItsFile)
 {
     writeWholePicture();
     ASSERT_TRUE(checks.canReadPictureFile(path));

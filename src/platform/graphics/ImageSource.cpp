@@ -4,9 +4,11 @@
 #include <cerrno>
 #include <cmath>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/foundation/FileDescriptor.h"
+#include "platform/foundation/Files.h"
 #include "platform/graphics/ImageDecoding.h"
 #include "platform/graphics/Resample.h"
 
@@ -19,6 +21,9 @@ namespace {
 // what a JPEG's markers can hold before the pixels begin.
 constexpr size_t kFirstReadBytes = 64 * 1024;
 constexpr size_t kMaxHeaderBytes = 16 * 1024 * 1024;
+// Where a JPEG's end-of-picture marker is looked for: a writer may leave a
+// few bytes after it, and picture data never holds the marker's bytes.
+constexpr size_t kEndMarkerSearchBytes = 64;
 
 std::optional<ImageProperties> propertiesOf(const uint8_t* bytes, size_t length)
 {
@@ -56,7 +61,54 @@ std::optional<Data> readPrefix(int fd, size_t limit)
     return bytes;
 }
 
+std::optional<ImageProperties> propertiesOfOpenFile(int fd)
+{
+    for (size_t limit = kFirstReadBytes;; limit *= 4) {
+        auto bytes = readPrefix(fd, limit);
+        if (!bytes)
+            return std::nullopt;
+        if (auto properties = propertiesOf(bytes->data(), bytes->size()))
+            return properties;
+        // The whole file was read, or the header is longer than any real one.
+        if (bytes->size() < limit || limit >= kMaxHeaderBytes)
+            return std::nullopt;
+    }
+}
+
+bool endsWithJPEGEndMarker(int fd)
+{
+    struct stat info { };
+    if (::fstat(fd, &info) != 0 || info.st_size < 2)
+        return false;
+    const size_t tailLength = std::min(static_cast<size_t>(info.st_size), kEndMarkerSearchBytes);
+    Data tail(tailLength);
+    if (::pread(fd, tail.data(), tailLength, info.st_size - static_cast<off_t>(tailLength))
+        != static_cast<ssize_t>(tailLength))
+        return false;
+    for (size_t i = tailLength - 1; i > 0; --i)
+        if (tail[i - 1] == 0xFF && tail[i] == 0xD9)
+            return true;
+    return false;
+}
+
 }  // namespace
+
+bool pictureFileLooksWhole(const std::string& path)
+{
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.isValid())
+        return false;
+    auto start = readPrefix(file.get(), kFirstReadBytes);
+    if (!start)
+        return false;
+    if (!detail::looksLikeJPEG(start->data(), start->size())) {
+        auto whole = readFile(path);
+        return whole.ok() && Image::imageWithData(whole.value()) != nullptr;
+    }
+    auto properties = propertiesOfOpenFile(file.get());
+    return properties && Bitmap::isAllowedSize(properties->pixelWidth, properties->pixelHeight)
+        && endsWithJPEGEndMarker(file.get());
+}
 
 std::optional<ImageProperties> imagePropertiesOfData(const Data& data)
 {
@@ -68,16 +120,7 @@ std::optional<ImageProperties> imagePropertiesOfFile(const std::string& path)
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.isValid())
         return std::nullopt;
-    for (size_t limit = kFirstReadBytes;; limit *= 4) {
-        auto bytes = readPrefix(file.get(), limit);
-        if (!bytes)
-            return std::nullopt;
-        if (auto properties = propertiesOf(bytes->data(), bytes->size()))
-            return properties;
-        // The whole file was read, or the header is longer than any real one.
-        if (bytes->size() < limit || limit >= kMaxHeaderBytes)
-            return std::nullopt;
-    }
+    return propertiesOfOpenFile(file.get());
 }
 
 std::shared_ptr<Image> imageWithDataReducedTo(const Data& data, int minimumLongerSide)

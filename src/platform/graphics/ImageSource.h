@@ -24,6 +24,12 @@ std::optional<ImageProperties> imagePropertiesOfData(const Data& data);
 // Reads only as much of the file as its header needs. Any thread.
 std::optional<ImageProperties> imagePropertiesOfFile(const std::string& path);
 
+// Whether the file holds a whole picture, judged without decoding a JPEG's
+// picture data: its header reads, declares a size within the limits, and
+// the data ends with the end-of-picture marker, so a file cut short, emptied
+// or overwritten fails. Other pictures are decoded. Any thread.
+bool pictureFileLooksWhole(const std::string& path);
+
 // Decoded at the smallest size the format's decoder offers that keeps the
 // longer stored side at least minimumLongerSide: a JPEG at n/8 of its size,
 // other pictures whole. The stored orientation is kept; scale 1. nullptr
