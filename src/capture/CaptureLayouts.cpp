@@ -6,6 +6,7 @@
 #include "capture/CaptureViewController.h"
 #include "capture/TimerConfigurationViewController.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/graphics/EdgeInsets.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
@@ -43,6 +44,8 @@ constexpr double kSliderThickness = 30;
 constexpr double kZoomSliderWidth = 260;
 constexpr double kExposureSliderWidth = 140;
 constexpr double kTimerCircleSide = 40;
+// The countdown's ring, and a hair's breadth beside it.
+constexpr double kTimerRingWidth = 2;
 
 // The tablet's capture screen lies in the frame editor, at the screen's
 // origin, above the editor's toolbar: its controls have fixed places in
@@ -270,13 +273,18 @@ TabletControls buildTabletControlBar(plat::ViewController& owner, plat::Rect bou
     return {bar, group};
 }
 
-// The countdown beside the shutter: a ring that fills, the seconds left inside.
+// The countdown beside the shutter: a ring that fills, the seconds left
+// inside on a round plate of the bars' shade, so that they read over any
+// picture.
 std::shared_ptr<plat::View> buildTimerCountdown(plat::ViewController& owner, plat::Rect frame, unsigned autoresizing)
 {
     auto progress = std::make_shared<QVCircularProgressView>(frame);
     progress->setAutoresizingMask(autoresizing);
     progress->setUserInteractionEnabled(false);
-    auto countdown = std::make_shared<plat::Label>(progress->bounds());
+    auto countdown = std::make_shared<plat::Label>(
+        plat::insetRect(progress->bounds(), {kTimerRingWidth, kTimerRingWidth, kTimerRingWidth, kTimerRingWidth}));
+    countdown->setBackgroundColor(kBarColor);
+    countdown->layer()->setCornerRadius(countdown->bounds().width() / 2);
     countdown->setTextAlignment(plat::TextAlignment::Center);
     countdown->setTextColor(plat::Color::whiteColor());
     countdown->setFont(plat::Font::boldSystemFontOfSize(13));
