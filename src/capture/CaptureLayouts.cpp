@@ -52,10 +52,14 @@ constexpr double kTimerRingWidth = 2;
 // screen points, which the editor's help bubbles point at. The options and
 // the interval timer go into the editor's toolbar, at its right end.
 // The shutter over (948, 353) to (1008, 413), in a bar a little wider than
-// a phone's; the onion skin's slider ending at x 50, in the middle of 263 to 555.
+// a phone's; the onion skin's slider ending at x 50, in the middle of 263 to 555,
+// above the frame counter. The editor's panels (the clip editor, 214 points
+// high) rise over the screen's lowest 22 points: what sits at its bottom
+// keeps above them.
 constexpr double kTabletBarLeft = 940;
+constexpr double kTabletBottomMargin = 30;
 constexpr plat::Point kTabletShutterOrigin {948, 353};
-constexpr plat::Rect kTabletOverlayControls {{20, 289}, {kSliderThickness, 240}};
+constexpr plat::Rect kTabletOverlayControls {{20, 309}, {kSliderThickness, 200}};
 // Options over x 786 to 841, the timer's switch and settings over 850 to 955.
 constexpr plat::Rect kTabletToolbarControls {{781, 577}, {174, 44}};
 constexpr double kTabletOptionsWidth = 65;
@@ -295,9 +299,9 @@ std::shared_ptr<plat::View> buildTimerCountdown(plat::ViewController& owner, pla
 }
 
 // The frame position or movie length, in the lower left; a tap switches.
-std::shared_ptr<plat::View> buildFrameInfo(plat::ViewController& owner, plat::Rect bounds)
+std::shared_ptr<plat::View> buildFrameInfo(plat::ViewController& owner, plat::Rect bounds, double bottomMargin)
 {
-    auto info = std::make_shared<plat::View>(plat::makeRect(kMargin, bounds.height() - kMargin - 30, 150, 30));
+    auto info = std::make_shared<plat::View>(plat::makeRect(kMargin, bounds.height() - bottomMargin - 30, 150, 30));
     info->setBackgroundColor(kInfoColor);
     info->layer()->setCornerRadius(6);
     info->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin);
@@ -371,8 +375,9 @@ std::shared_ptr<plat::View> buildCaptureView(plat::ViewController& owner, Idiom 
     overlayControls->addSubview(overlay);
 
     const double barWidth = tablet ? full.width() - kTabletBarLeft : kPhoneBarWidth;
+    const double bottomMargin = tablet ? kTabletBottomMargin : kMargin;
     auto zoom = makeSlider(plat::makeRect((full.width() - barWidth - kZoomSliderWidth) / 2,
-                               full.height() - kMargin - kSliderThickness, kZoomSliderWidth, kSliderThickness),
+                               full.height() - bottomMargin - kSliderThickness, kZoomSliderWidth, kSliderThickness),
         CaptureViewController::kMinimumZoomScale, CaptureViewController::kMaximumZoomScale);
     zoom->setAccessibilityLabel(plat::localized("Zoom"));
     zoom->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin | plat::ViewAutoresizingFlexibleLeftMargin
@@ -395,7 +400,7 @@ std::shared_ptr<plat::View> buildCaptureView(plat::ViewController& owner, Idiom 
             plat::makeRect(countdownLeft, (full.height() - kTimerCircleSide) / 2, kTimerCircleSide, kTimerCircleSide),
             kKeepsMiddle | plat::ViewAutoresizingFlexibleLeftMargin);
     auto panel = buildOptionsPanel(owner, full.width() - barWidth);
-    auto info = buildFrameInfo(owner, full);
+    auto info = buildFrameInfo(owner, full, bottomMargin);
 
     for (const auto& view : std::initializer_list<std::shared_ptr<plat::View>> {onionBack, onionFront, container, grid,
              foreground, mask, fade, focus, overlayControls, info, zoom, bias, countdown, bar, panel})
