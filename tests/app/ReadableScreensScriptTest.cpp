@@ -26,19 +26,12 @@ namespace {
 using zt::test::addSineMicrophone;
 using zt::test::addTestPatternCamera;
 using zt::test::runApp;
+using zt::test::takePictures;
 
 struct Screen {
     const char* name;  // its screenshot's name, and the screen's in a failure
     std::string reach;  // the script lines from the screen before
 };
-
-std::string takePictures(int count)
-{
-    std::string lines;
-    for (int i = 0; i < count; ++i)
-        lines += "tap Take Picture\nwait 1.1\n";
-    return lines;
-}
 
 // Where the two devices differ: where to drag, tap beside or find a film.
 struct Places {
