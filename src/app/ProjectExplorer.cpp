@@ -26,6 +26,7 @@
 #include "platform/ui/Layer.h"
 #include "share/ShareNotifications.h"
 #include "uikit/Carousel.h"
+#include "uikit/MessageAlert.h"
 #include "uikit/TransparentToolbar.h"
 
 namespace zt {
@@ -442,10 +443,9 @@ bool ProjectExplorer::checkIfProjectNeedsConversionAnConvertIt()
     auto version = metadata ? metadata->getDouble("ProductVersion") : std::nullopt;
     if (version && *version >= kMinimumProductVersion)
         return true;
-    auto alert = std::make_shared<plat::AlertView>("",
-        plat::localized("This project cannot be read by this version of the app."),
-        std::weak_ptr<plat::AlertViewDelegate>(), plat::localized("OK"), std::vector<std::string> {});
-    alert->show();
+    makeMessageAlert(
+        "", plat::localized("This project cannot be read by this version of the app."), plat::localized("OK"))
+        ->show();
     return false;
 }
 

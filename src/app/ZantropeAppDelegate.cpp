@@ -21,6 +21,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/TypeIdentifiers.h"
+#include "uikit/MessageAlert.h"
 
 namespace zt {
 
@@ -229,7 +230,7 @@ std::shared_ptr<plat::AlertView> ZantropeAppDelegate::makeMessage(
     const std::string& message, std::optional<std::string> button)
 {
     std::weak_ptr<plat::AlertViewDelegate> delegate = std::static_pointer_cast<ZantropeAppDelegate>(shared_from_this());
-    return std::make_shared<plat::AlertView>("", message, delegate, std::move(button), std::vector<std::string> {});
+    return makeMessageAlert("", message, std::move(button), delegate);
 }
 
 void ZantropeAppDelegate::showInboxMessage(const std::shared_ptr<plat::AlertView>& alert)

@@ -20,6 +20,7 @@
 #include "platform/media/MediaConstants.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/ViewController.h"
+#include "uikit/MessageAlert.h"
 
 namespace zt {
 
@@ -77,11 +78,11 @@ void AudioController::mqMediaPickerDidCancel(MQMediaPickerController& picker)
 
 void AudioController::showProtectedMusicAlert()
 {
-    auto alert = std::make_shared<plat::AlertView>(plat::localized("Error"),
+    makeMessageAlert(plat::localized("Error"),
         plat::localized(
             "Access denied. This music is protected by a digital right management system and cannot be used."),
-        std::weak_ptr<plat::AlertViewDelegate>(), plat::localized("Dismiss"), std::vector<std::string>());
-    alert->show();
+        plat::localized("Dismiss"))
+        ->show();
 }
 
 void AudioController::mqMediaPicker(MQMediaPickerController& picker,

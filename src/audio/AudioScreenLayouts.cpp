@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Bundle.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/Device.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/LayoutRegistry.h"
@@ -18,7 +19,10 @@ namespace {
 const plat::Color kPanelColor = plat::Color::colorWithWhite(0.1, 1);
 const plat::Color kEditorColor = plat::Color::colorWithWhite(0.15, 1);
 constexpr double kMargin = 20;
-constexpr double kPanelWidth = 300;
+constexpr double kPanelWidthPhone = 300;
+// On a tablet the panel rises over the middle of the editor's toolbar: this
+// wide, its edges fall between the toolbar's buttons instead of across one.
+constexpr double kPanelWidthTablet = 384;
 constexpr double kPanelHeight = 140;
 constexpr double kPanelCornerRadius = 10;
 constexpr double kButtonHeight = 32;
@@ -46,10 +50,11 @@ std::shared_ptr<plat::Button> makeButton(plat::Rect frame, const std::string& ti
 // A dark rounded panel laid over the frame editor.
 std::shared_ptr<plat::View> buildRecorderPanel(plat::ViewController& owner)
 {
-    auto root = std::make_shared<plat::View>(plat::makeRect(0, 0, kPanelWidth, kPanelHeight));
+    const double panelWidth = plat::Device::currentDevice().isTablet() ? kPanelWidthTablet : kPanelWidthPhone;
+    auto root = std::make_shared<plat::View>(plat::makeRect(0, 0, panelWidth, kPanelHeight));
     root->setBackgroundColor(kPanelColor);
     root->layer()->setCornerRadius(kPanelCornerRadius);
-    const double width = kPanelWidth - 2 * kMargin;
+    const double width = panelWidth - 2 * kMargin;
 
     auto label = std::make_shared<plat::Label>(plat::makeRect(kMargin, 10, width, 24));
     label->setFont(plat::Font::boldSystemFontOfSize(17));

@@ -6,6 +6,7 @@
 #include "capture/CaptureViewController.h"
 #include "capture/TimerConfigurationViewController.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/graphics/EdgeInsets.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
@@ -43,16 +44,22 @@ constexpr double kSliderThickness = 30;
 constexpr double kZoomSliderWidth = 260;
 constexpr double kExposureSliderWidth = 140;
 constexpr double kTimerCircleSide = 40;
+// The countdown's ring, and a hair's breadth beside it.
+constexpr double kTimerRingWidth = 2;
 
 // The tablet's capture screen lies in the frame editor, at the screen's
 // origin, above the editor's toolbar: its controls have fixed places in
 // screen points, which the editor's help bubbles point at. The options and
 // the interval timer go into the editor's toolbar, at its right end.
 // The shutter over (948, 353) to (1008, 413), in a bar a little wider than
-// a phone's; the onion skin's slider ending at x 50, in the middle of 263 to 555.
+// a phone's; the onion skin's slider ending at x 50, in the middle of 263 to 555,
+// above the frame counter. The editor's panels (the clip editor, 214 points
+// high) rise over the screen's lowest 22 points: what sits at its bottom
+// keeps above them.
 constexpr double kTabletBarLeft = 940;
+constexpr double kTabletBottomMargin = 30;
 constexpr plat::Point kTabletShutterOrigin {948, 353};
-constexpr plat::Rect kTabletOverlayControls {{20, 289}, {kSliderThickness, 240}};
+constexpr plat::Rect kTabletOverlayControls {{20, 309}, {kSliderThickness, 200}};
 // Options over x 786 to 841, the timer's switch and settings over 850 to 955.
 constexpr plat::Rect kTabletToolbarControls {{781, 577}, {174, 44}};
 constexpr double kTabletOptionsWidth = 65;
@@ -270,13 +277,18 @@ TabletControls buildTabletControlBar(plat::ViewController& owner, plat::Rect bou
     return {bar, group};
 }
 
-// The countdown beside the shutter: a ring that fills, the seconds left inside.
+// The countdown beside the shutter: a ring that fills, the seconds left
+// inside on a round plate of the bars' shade, so that they read over any
+// picture.
 std::shared_ptr<plat::View> buildTimerCountdown(plat::ViewController& owner, plat::Rect frame, unsigned autoresizing)
 {
     auto progress = std::make_shared<QVCircularProgressView>(frame);
     progress->setAutoresizingMask(autoresizing);
     progress->setUserInteractionEnabled(false);
-    auto countdown = std::make_shared<plat::Label>(progress->bounds());
+    auto countdown = std::make_shared<plat::Label>(
+        plat::insetRect(progress->bounds(), {kTimerRingWidth, kTimerRingWidth, kTimerRingWidth, kTimerRingWidth}));
+    countdown->setBackgroundColor(kBarColor);
+    countdown->layer()->setCornerRadius(countdown->bounds().width() / 2);
     countdown->setTextAlignment(plat::TextAlignment::Center);
     countdown->setTextColor(plat::Color::whiteColor());
     countdown->setFont(plat::Font::boldSystemFontOfSize(13));
@@ -287,9 +299,9 @@ std::shared_ptr<plat::View> buildTimerCountdown(plat::ViewController& owner, pla
 }
 
 // The frame position or movie length, in the lower left; a tap switches.
-std::shared_ptr<plat::View> buildFrameInfo(plat::ViewController& owner, plat::Rect bounds)
+std::shared_ptr<plat::View> buildFrameInfo(plat::ViewController& owner, plat::Rect bounds, double bottomMargin)
 {
-    auto info = std::make_shared<plat::View>(plat::makeRect(kMargin, bounds.height() - kMargin - 30, 150, 30));
+    auto info = std::make_shared<plat::View>(plat::makeRect(kMargin, bounds.height() - bottomMargin - 30, 150, 30));
     info->setBackgroundColor(kInfoColor);
     info->layer()->setCornerRadius(6);
     info->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin);
@@ -363,8 +375,9 @@ std::shared_ptr<plat::View> buildCaptureView(plat::ViewController& owner, Idiom 
     overlayControls->addSubview(overlay);
 
     const double barWidth = tablet ? full.width() - kTabletBarLeft : kPhoneBarWidth;
+    const double bottomMargin = tablet ? kTabletBottomMargin : kMargin;
     auto zoom = makeSlider(plat::makeRect((full.width() - barWidth - kZoomSliderWidth) / 2,
-                               full.height() - kMargin - kSliderThickness, kZoomSliderWidth, kSliderThickness),
+                               full.height() - bottomMargin - kSliderThickness, kZoomSliderWidth, kSliderThickness),
         CaptureViewController::kMinimumZoomScale, CaptureViewController::kMaximumZoomScale);
     zoom->setAccessibilityLabel(plat::localized("Zoom"));
     zoom->setAutoresizingMask(plat::ViewAutoresizingFlexibleTopMargin | plat::ViewAutoresizingFlexibleLeftMargin
@@ -387,7 +400,7 @@ std::shared_ptr<plat::View> buildCaptureView(plat::ViewController& owner, Idiom 
             plat::makeRect(countdownLeft, (full.height() - kTimerCircleSide) / 2, kTimerCircleSide, kTimerCircleSide),
             kKeepsMiddle | plat::ViewAutoresizingFlexibleLeftMargin);
     auto panel = buildOptionsPanel(owner, full.width() - barWidth);
-    auto info = buildFrameInfo(owner, full);
+    auto info = buildFrameInfo(owner, full, bottomMargin);
 
     for (const auto& view : std::initializer_list<std::shared_ptr<plat::View>> {onionBack, onionFront, container, grid,
              foreground, mask, fade, focus, overlayControls, info, zoom, bias, countdown, bar, panel})

@@ -170,11 +170,13 @@ void CaptureViewController::actionTimerConfiguration()
         = std::make_shared<TimerConfigurationViewController>(TimerConfigurationViewController::kLayoutName, _project);
     settings->setContentSizeForViewInPopover(kTimerSettingsSize);
     _popoverController = std::make_shared<BubblePopoverController>(settings);
-    // Beside the bar, pointing at the button: above it, the popover would
-    // lie over the shutter and the timer's switch.
+    // On a phone beside the bar, pointing at the button: above it, the
+    // popover would lie over the shutter and the timer's switch. On a tablet
+    // above the button at the toolbar's end, over the picture: beside it,
+    // the popover would lie over the options and the timer's switch.
     _popoverController->presentPopoverFromRect(
         _btnTimerConfig->superview()->convertRect(_btnTimerConfig->frame(), view().get()), *view(),
-        kBubbleArrowDirectionRight, /*animated=*/true);
+        isTablet() ? kBubbleArrowDirectionDown : kBubbleArrowDirectionRight, /*animated=*/true);
 }
 
 }  // namespace zt

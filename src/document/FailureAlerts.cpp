@@ -1,13 +1,13 @@
 #include "document/FailureAlerts.h"
 
 #include <memory>
-#include <vector>
 
 #include "document/FailureReason.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Error.h"
 #include "platform/ui/AlertView.h"
+#include "uikit/MessageAlert.h"
 
 namespace zt {
 
@@ -19,9 +19,7 @@ void showFailureAlert(const std::string& whatFailed, const plat::Error& error)
 void showAlert(const std::string& title, const std::string& message)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
-    auto alert = std::make_shared<plat::AlertView>(
-        title, message, std::weak_ptr<plat::AlertViewDelegate>(), plat::localized("OK"), std::vector<std::string> {});
-    alert->show();
+    makeMessageAlert(title, message, plat::localized("OK"))->show();
 }
 
 }  // namespace zt

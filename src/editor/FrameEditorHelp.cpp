@@ -22,30 +22,24 @@ namespace zt {
 namespace {
 
 constexpr const char* kMoreImageName = "frameedit_help_more.png";
-constexpr const char* kShortTextFontName = "HelveticaNeue-Light";
+constexpr const char* kTextFontName = "HelveticaNeue-Light";
 
-std::shared_ptr<plat::Label> makeBubbleLabel(
-    const std::string& text, plat::Rect frame, const plat::Font& font, int numberOfLines)
+std::shared_ptr<plat::Label> makeBubbleLabel(const std::string& text, plat::Rect frame, const plat::Font& font)
 {
     auto label = std::make_shared<plat::Label>(frame);
     label->setText(text);
     label->setFont(font);
     label->setTextColor(plat::Color::whiteColor());
     label->setBackgroundColor(plat::Color::clearColor());
-    label->setNumberOfLines(numberOfLines);
+    label->setNumberOfLines(0);
     return label;
-}
-
-plat::Font bubbleSystemFont()
-{
-    return plat::Font::systemFontOfSize(FrameEditorHelp::kFontSize);
 }
 
 }  // namespace
 
 plat::Color FrameEditorHelp::defaultBubbleColor()
 {
-    return plat::Color::colorWithHue(0.75, 0.6f, 0.7f, 0.85f);
+    return plat::Color::colorWithHue(0.75, 0.6f, 0.7f, 1);
 }
 
 FrameEditorHelp::FrameEditorHelp() = default;
@@ -96,72 +90,46 @@ unsigned FrameEditorHelp::arrowDirectionFor(const FrameEditorHelpItem& item) con
     return direction;
 }
 
-std::shared_ptr<TipPopoverView> FrameEditorHelp::makeShortBubble(size_t index, ShortBubbleUse use)
+std::shared_ptr<TipPopoverView> FrameEditorHelp::makeBubble(size_t index)
 {
     const FrameEditorHelpItem& item = _helpItems[index];
     auto bubble = std::make_shared<TipPopoverView>();
     const auto& content = bubble->contentView();
-    const double width = bubbleWidth();
-    const double textWidth = plat::sizeWithFont(item.text, bubbleSystemFont()).width;
-    const bool hasButton = textWidth > kLongTextFactor * width || item.block;
-    const plat::Font font = use == ShortBubbleUse::FirstShowing
-        ? plat::Font::fontWithName(kShortTextFontName, kFontSize)
-        : bubbleSystemFont();
+    const bool leadsOn = static_cast<bool>(item.block);
+    const plat::Font font = plat::Font::fontWithName(kTextFontName, kFontSize);
     // The whole text, never cut short: the bubble is as tall as its lines,
     // so that bubbles of one line leave room between the controls they stand
-    // beside, and a long text widens its bubble (up to the extended
-    // bubble's width) rather than stand in a narrow column of many lines.
-    const double rightInset = hasButton ? kMoreImageWidth : 0;
-    double contentWidth = hasButton ? width : textWidth;
+    // beside, and a long text widens its bubble rather than stand in a narrow
+    // column of many lines.
+    const double markWidth = leadsOn ? kMoreImageWidth + kMarkGap : 0;
+    const double oneLine = plat::sizeWithFont(item.text, font).width;
+    double contentWidth = leadsOn || oneLine > kLongTextFactor * bubbleWidth() ? bubbleWidth() : oneLine;
     auto wrappedHeight = [&] {
         return plat::sizeWithFont(
-            item.text, font, {contentWidth - rightInset, kUnlimitedTextHeight}, plat::LineBreakMode::WordWrapping)
+            item.text, font, {contentWidth - markWidth, kUnlimitedTextHeight}, plat::LineBreakMode::WordWrapping)
             .height;
     };
     // Half a line spare: wrapped lines stand a little further apart than the font says.
-    const double mostHeight = (kMostShortLines + 0.5) * font.lineHeight();
-    while (wrappedHeight() > mostHeight && contentWidth < kExtendedTextLimit.width)
-        contentWidth = std::min(contentWidth + kWideningStep, kExtendedTextLimit.width);
-    const double labelWidth = contentWidth - rightInset;
+    const double mostHeight = (kMostLines + 0.5) * font.lineHeight();
+    while (wrappedHeight() > mostHeight && contentWidth < kWidestText)
+        contentWidth = std::min(contentWidth + kWideningStep, kWidestText);
     const double height = std::ceil(wrappedHeight()) + 2 * kTextMargin;
 
-    auto addButton = [&](double buttonWidth) {
+    if (leadsOn) {
         auto button = plat::Button::buttonWithType(plat::ButtonType::Custom);
-        button->setFrame(plat::makeRect(0, 0, buttonWidth, height));
+        button->setFrame(plat::makeRect(0, 0, contentWidth, height));
         button->setTag(static_cast<int64_t>(index));
         button->addTarget(this, &FrameEditorHelp::actionHelpBtn, plat::ControlEventTouchUpInside);
         content->addSubview(button);
-    };
-    if (hasButton) {
-        addButton(contentWidth);
         auto more = std::make_shared<plat::ImageView>(plat::Image::imageNamed(kMoreImageName));
         const plat::Size moreSize = more->frame().size;
         more->setFrame({{contentWidth - kMoreImageWidth, (height - moreSize.height) / 2}, moreSize});
         content->addSubview(more);
     }
-    content->addSubview(makeBubbleLabel(item.text, plat::makeRect(kLabelInset, 0, labelWidth, height), font, 0));
-    // Once opened, a bubble can always be opened again.
-    if (use == ShortBubbleUse::AfterExtended)
-        addButton(contentWidth);
+    // The label starts inset: its last letters end the mark's gap before the mark.
+    content->addSubview(
+        makeBubbleLabel(item.text, plat::makeRect(kLabelInset, 0, contentWidth - markWidth, height), font));
     bubble->setContentSize({contentWidth + 2 * kLabelInset, height});
-    return bubble;
-}
-
-std::shared_ptr<TipPopoverView> FrameEditorHelp::makeExtendedBubble(size_t index)
-{
-    const FrameEditorHelpItem& item = _helpItems[index];
-    auto bubble = std::make_shared<TipPopoverView>();
-    const auto& content = bubble->contentView();
-    const plat::Size text
-        = plat::sizeWithFont(item.text, bubbleSystemFont(), kExtendedTextLimit, plat::LineBreakMode::WordWrapping);
-    content->addSubview(makeBubbleLabel(item.text, plat::makeRect(kLabelInset, kLabelInset, text.width, text.height),
-        bubbleSystemFont(), kExtendedLines));
-    auto button = plat::Button::buttonWithType(plat::ButtonType::Custom);
-    button->setFrame(plat::makeRect(0, 0, text.width, text.height));
-    button->setTag(static_cast<int64_t>(index));
-    button->addTarget(this, &FrameEditorHelp::actionCloseExtendedHelp, plat::ControlEventTouchUpInside);
-    content->addSubview(button);
-    bubble->setContentSize({text.width + 2 * kLabelInset, text.height + 2 * kLabelInset});
     return bubble;
 }
 
@@ -180,7 +148,6 @@ void FrameEditorHelp::showHelpInView(const std::shared_ptr<plat::View>& view)
     _isShown = true;
     _helpView = view;
     _popovers.clear();
-    _spots.clear();
     _closeButton = plat::Button::buttonWithType(plat::ButtonType::Custom);
     // Over the whole view, in its own coordinates.
     _closeButton->setFrame(view->bounds());
@@ -193,7 +160,7 @@ void FrameEditorHelp::showHelpInView(const std::shared_ptr<plat::View>& view)
     std::vector<std::shared_ptr<TipPopoverView>> bubbles;
     std::vector<HelpBubbleArrangement::Choice> choices(_helpItems.size());
     for (size_t index = 0; index < _helpItems.size(); ++index)
-        bubbles.push_back(makeShortBubble(index, ShortBubbleUse::FirstShowing));
+        bubbles.push_back(makeBubble(index));
     HelpBubbleArrangement arrangement(*view);
     for (const bool fixed : {true, false}) {
         for (size_t index = 0; index < _helpItems.size(); ++index) {
@@ -211,7 +178,6 @@ void FrameEditorHelp::showHelpInView(const std::shared_ptr<plat::View>& view)
         bubble->arrow()->setOffset(choice.arrowOffset);
         bubble->presentFromRect(choice.spot, view, choice.direction, /*animated=*/true);
         _popovers.push_back(bubble);
-        _spots.push_back(choice.spot);
     }
 }
 
@@ -225,15 +191,6 @@ std::optional<size_t> FrameEditorHelp::indexOfButton(const plat::Button& button)
     return index;
 }
 
-void FrameEditorHelp::replaceBubble(size_t index, const std::shared_ptr<TipPopoverView>& bubble)
-{
-    const std::shared_ptr<TipPopoverView> shown = _popovers[index];
-    bubble->backgroundHelper()->setFillColor(shown->backgroundHelper()->fillColor());
-    bubble->presentFromRect(_spots[index], _helpView, shown->arrow()->direction(), /*animated=*/true);
-    shown->dismissPopoverAnimated(/*animated=*/false);
-    _popovers[index] = bubble;
-}
-
 void FrameEditorHelp::actionHelpBtn(plat::Button& button)
 {
     auto index = indexOfButton(button);
@@ -242,17 +199,7 @@ void FrameEditorHelp::actionHelpBtn(plat::Button& button)
     if (auto block = _helpItems[*index].block) {
         auto self = sharedAs<FrameEditorHelp>();
         block();
-        return;
     }
-    replaceBubble(*index, makeExtendedBubble(*index));
-}
-
-void FrameEditorHelp::actionCloseExtendedHelp(plat::Button& button)
-{
-    auto index = indexOfButton(button);
-    if (!index)
-        return;
-    replaceBubble(*index, makeShortBubble(*index, ShortBubbleUse::AfterExtended));
 }
 
 void FrameEditorHelp::actionClose(plat::Control&)

@@ -39,27 +39,30 @@ struct FrameEditorHelpItem {
 // The frame editor's help overlay: a speech bubble at each control with a
 // short text, over a close button that covers the view, so a tap beside
 // the bubbles closes the overlay (through FrameEditorHelpCloseNotification).
-// A bubble whose text is too long for it, or that has a block, carries a
-// button: the block runs, or the bubble opens into an extended bubble with
-// the whole text, which a tap turns back. Made afresh for each showing.
-// Main thread.
+// Every bubble shows its whole text, however long; one that has a block
+// carries a button and a mark that says it leads on, and a tap runs the
+// block. Made afresh for each showing. Main thread.
 class FrameEditorHelp : public plat::Object {
 public:
     static constexpr double kBubbleWidthTablet = 200.0;
     static constexpr double kBubbleWidthPhone = 150.0;
     // Above and below a bubble's text.
     static constexpr double kTextMargin = 8.0;
-    // A long text widens its bubble by steps until it takes no more lines.
-    static constexpr int kMostShortLines = 3;
-    static constexpr double kWideningStep = 10.0;
-    static constexpr double kFontSize = 12.0;
-    // A text wider than this many bubble widths on one line gets the button form.
+    // A text wider than this many bubble widths on one line is wrapped in a
+    // bubble of the bubble width, which it widens by steps, up to the
+    // widest, until it takes no more lines.
     static constexpr double kLongTextFactor = 1.85;
+    static constexpr int kMostLines = 3;
+    static constexpr double kWideningStep = 10.0;
+    static constexpr double kWidestText = 300.0;
+    static constexpr double kFontSize = 12.0;
     static constexpr double kMoreImageWidth = 25.0;
+    // Between the text and the mark of a bubble that leads on.
+    static constexpr double kMarkGap = 4.0;
     static constexpr double kLabelInset = 5.0;
-    static constexpr plat::Size kExtendedTextLimit {300.0, 200.0};
     static constexpr double kUnlimitedTextHeight = 10000;
-    static constexpr int kExtendedLines = 10;
+    // Opaque, so that neither the picture nor the toolbar's icons show
+    // through; white text reads on it at 6.1 to 1.
     static plat::Color defaultBubbleColor();
 
     FrameEditorHelp();
@@ -76,11 +79,8 @@ public:
     // Shows every item's bubble in the view, above a close button that
     // covers it. Shown already: nothing (the first showing stays the only one).
     void showHelpInView(const std::shared_ptr<plat::View>& view);
-    // A bubble's button (its tag is the item's index): runs the item's
-    // block, or opens the extended bubble.
+    // A bubble's button (its tag is the item's index): runs the item's block.
     void actionHelpBtn(plat::Button& button);
-    // The extended bubble's button: back to the short bubble, which now keeps a button.
-    void actionCloseExtendedHelp(plat::Button& button);
     // The close button: posts FrameEditorHelpCloseNotification.
     void actionClose(plat::Control& sender);
     // Takes the close button away and fades every bubble out. Taps on
@@ -95,21 +95,13 @@ public:
     bool isShown() const { return _isShown; }
 
 private:
-    enum class ShortBubbleUse { FirstShowing, AfterExtended };
-    // The bubble of an item in its short form; after the extended one it
-    // keeps a button whatever its length.
-    std::shared_ptr<TipPopoverView> makeShortBubble(size_t index, ShortBubbleUse use);
-    std::shared_ptr<TipPopoverView> makeExtendedBubble(size_t index);
+    std::shared_ptr<TipPopoverView> makeBubble(size_t index);
     double bubbleWidth() const;
     unsigned arrowDirectionFor(const FrameEditorHelpItem& item) const;
     // The item and bubble of a button's tag; nullopt when there are none (or the overlay closed).
     std::optional<size_t> indexOfButton(const plat::Button& button) const;
-    // Shows the bubble in place of the one at index, with that one's colour and arrow.
-    void replaceBubble(size_t index, const std::shared_ptr<TipPopoverView>& bubble);
 
     std::vector<std::shared_ptr<TipPopoverView>> _popovers;
-    // Where each bubble's arrow points, index-aligned with the items once shown.
-    std::vector<plat::Rect> _spots;
     std::shared_ptr<plat::View> _helpView;
     std::vector<FrameEditorHelpItem> _helpItems;
     std::shared_ptr<plat::Button> _closeButton;

@@ -316,6 +316,8 @@ public:
     void hideAudioRecorder();
     // The views the recorder's panel fades out while it is up.
     std::vector<std::shared_ptr<plat::View>> fadedByRecorder() const;
+    // The views the clip editor's panel fades out while it is up.
+    std::vector<std::shared_ptr<plat::View>> fadedByClipEditor() const;
     void showAudioControllerForClip(const std::shared_ptr<AudioClip>& clip);
     void hideAudioController();
     void showSingleFrameControls();

@@ -34,6 +34,7 @@
 #include "render/LookSheetPageViewController.h"
 #include "render/ThemeCardEditViewController.h"
 #include "uikit/AlertView.h"
+#include "uikit/MessageAlert.h"
 #include "uikit/QVNavigationController.h"
 
 namespace zt {
@@ -89,10 +90,8 @@ void FrameEditorViewController::actionTheme()
 
 void FrameEditorViewController::tellNotAvailableYet(const std::string& feature)
 {
-    auto alert
-        = std::make_shared<plat::AlertView>(plat::localized(feature), plat::localized("This is not available yet."),
-            std::weak_ptr<plat::AlertViewDelegate>(), plat::localized("OK"), std::vector<std::string> {});
-    alert->show();
+    makeMessageAlert(plat::localized(feature), plat::localized("This is not available yet."), plat::localized("OK"))
+        ->show();
 }
 
 void FrameEditorViewController::showThemeWithPageOpen(int64_t page)
@@ -337,9 +336,7 @@ void FrameEditorViewController::showError(const std::optional<plat::Error>& erro
     std::string message = errorMessage(*error);
     plat::DispatchQueue::mainQueue().async([message = std::move(message)] {
         // Nothing is left to cancel: the person can only take note.
-        auto alert = std::make_shared<plat::AlertView>(plat::localized("Error"), message,
-            std::weak_ptr<plat::AlertViewDelegate>(), plat::localized("OK"), std::vector<std::string> {});
-        alert->show();
+        makeMessageAlert(plat::localized("Error"), message, plat::localized("OK"))->show();
     });
 }
 

@@ -288,10 +288,24 @@ void FrameEditorViewController::showAudioControllerForClip(const std::shared_ptr
     _clipEditor->setPreviewPlayer(_previewPlayer);
     plat::View::animateWithDuration(
         kPanelSpringSeconds, 0, kSpringDamping, kSpringVelocity, 0,
-        [panel, bounds, panelHeight] {
+        [this, panel, bounds, panelHeight] {
             panel->setFrame(plat::makeRect(0, bounds.height() - panelHeight, bounds.width(), panelHeight));
+            for (const auto& faded : fadedByClipEditor())
+                faded->setAlpha(0);
         },
         nullptr);
+}
+
+std::vector<std::shared_ptr<plat::View>> FrameEditorViewController::fadedByClipEditor() const
+{
+    // A phone's button columns reach below the panel's top edge: faded, as
+    // for the recorder, rather than cut across. A tablet's toolbar lies
+    // wholly under the panel.
+    if (isTablet())
+        return {};
+    std::vector<std::shared_ptr<plat::View>> faded {_outlets.viewLeftControls, _outlets.viewRightControls};
+    std::erase(faded, nullptr);
+    return faded;
 }
 
 void FrameEditorViewController::hideAudioController()
@@ -309,8 +323,10 @@ void FrameEditorViewController::hideAudioController()
     std::weak_ptr<FrameEditorViewController> weakSelf = sharedAs<FrameEditorViewController>();
     plat::View::animateWithDuration(
         kPanelSpringSeconds, 0, kSpringDamping, kSpringVelocity, 0,
-        [panel, bounds, panelHeight] {
+        [this, panel, bounds, panelHeight] {
             panel->setFrame(plat::makeRect(0, bounds.height(), bounds.width(), panelHeight));
+            for (const auto& shown : fadedByClipEditor())
+                shown->setAlpha(1.0);
         },
         [weakSelf, navigation](bool) {
             navigation->view()->removeFromSuperview();

@@ -3,6 +3,7 @@
 #include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/graphics/Font.h"
+#include "platform/ui/Control.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/TableView.h"
@@ -77,8 +78,14 @@ std::shared_ptr<plat::TableViewCell> MediaSelectionViewController::tableViewCell
         const RowLook& look = kRows[path.row];
         cell->textLabel()->setText(plat::localized(look.text));
         cell->imageView()->setImage(tintedImageNamed(look.icon));
-        if (!isRowActive(path.row))
+        // An inactive row looks and acts disabled as a whole: its icon is
+        // dimmed as a disabled control's is, and it takes no touches (a tap
+        // falls to the table, which asks again whether the row is active).
+        const bool active = isRowActive(path.row);
+        if (!active)
             cell->textLabel()->setTextColor(plat::Color::lightGrayColor());
+        cell->imageView()->setAlpha(active ? 1 : plat::Control::kDisabledContentAlpha);
+        cell->setUserInteractionEnabled(active);
     }
     return cell;
 }

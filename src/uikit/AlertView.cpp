@@ -27,7 +27,9 @@ void applyDefaultColorsOnce()
     gStrokeColor = plat::Color::colorWithHue(0.625, 0, 0.8, 0.8);
 }
 
-constexpr double kPanelAlpha = 0.8;
+// Opaque: without the platform's blur behind the panel, a text of the
+// screen behind would run through the alert's own.
+constexpr double kPanelAlpha = 1.0;
 constexpr double kRimWidth = 2.0;
 // The gloss: an ellipse across the top of the panel, lit from above.
 constexpr double kGlossLeft = -130;

@@ -16,6 +16,7 @@
 #include "platform/ui/Slider.h"
 #include "uikit/AVPlayerDemoPlaybackView.h"
 #include "uikit/AppTint.h"
+#include "uikit/MessageAlert.h"
 
 namespace zt {
 
@@ -405,9 +406,7 @@ void QVMovieView::leave(bool reportFailure)
     loopTimer.reset();
     if (reportFailure) {
         std::string message = failure ? failure->localizedDescription() : std::string();
-        auto alert = std::make_shared<plat::AlertView>(plat::localized("The movie cannot be played."), message,
-            std::weak_ptr<plat::AlertViewDelegate>(), plat::localized("OK"), std::vector<std::string>());
-        alert->show();
+        makeMessageAlert(plat::localized("The movie cannot be played."), message, plat::localized("OK"))->show();
     }
     auto weakSelf = std::weak_ptr<QVMovieView>(std::static_pointer_cast<QVMovieView>(shared_from_this()));
     if (_showCurtains && !reportFailure) {

@@ -64,6 +64,15 @@ inline void addSlowEncoder(const std::string& device, double framesPerSecond)
                     .ok());
 }
 
+// Script lines that take that many pictures with the capture screen's shutter.
+inline std::string takePictures(int count)
+{
+    std::string lines;
+    for (int i = 0; i < count; ++i)
+        lines += "tap Take Picture\nwait 1.1\n";
+    return lines;
+}
+
 // The name of the newest project listed on the device (its folder in
 // Documents and in the render cache), or none.
 inline std::optional<std::string> newestProjectName(const std::string& device)

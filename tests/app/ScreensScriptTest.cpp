@@ -22,19 +22,12 @@ using zt::test::addSineMicrophone;
 using zt::test::addTestPatternCamera;
 using zt::test::newestProjectName;
 using zt::test::runApp;
+using zt::test::takePictures;
 
 struct Screen {
     const char* name;  // its screenshot's name
     std::string reach;  // the script lines from the screen before
 };
-
-std::string takePictures(int count)
-{
-    std::string lines;
-    for (int i = 0; i < count; ++i)
-        lines += "tap Take Picture\nwait 1.1\n";
-    return lines;
-}
 
 // The voice-over panel at the first frame, a recording, and the strip after
 // Stop at 1, 3 and 8 seconds, its lanes in view (the clip's name, 00:01,

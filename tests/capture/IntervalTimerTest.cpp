@@ -13,6 +13,7 @@
 #include "platform/ui/testing/PictureComparison.h"
 #include "share/InfoCenterHelpViewController.h"
 #include "support/Idioms.h"
+#include "uikit/BubblePopoverContainerView.h"
 #include "uikit/BubblePopoverController.h"
 #include "uikit/QVCircularProgressView.h"
 
@@ -236,6 +237,29 @@ TEST_P(IntervalSettings, OpenInAPopoverWhileTheTimerIsOff)
     ASSERT_TRUE(driver.tap("Longer"));
     EXPECT_TRUE(driver.findView("15 seconds"));
     EXPECT_EQ(project->getMetaData()->get("CaptureTimerValue").int64Value(), 15);
+}
+
+TEST_P(IntervalSettings, ThePopoverCoversNoneOfTheControlsBesideTheButton)
+{
+    // Each device's own layout: a tablet's puts the button at the end of the toolbar below the picture.
+    const bool tablet = GetParam() == plat::UserInterfaceIdiom::Pad;
+    project->getMetaData()->set("CaptureTimerValue", int64_t {10});
+    plat::test::setUpCameras({zt::test::pictureCamera("sky", *zt::test::landscapePicture())});
+    showScreen(tablet ? CaptureViewController::kTabletLayout : CaptureViewController::kPhoneLayout);
+    screen->switchCaptureSource(source);
+    ASSERT_TRUE(driver.tap("Interval"));
+    driver.wait(1);
+    ASSERT_TRUE(screen->popoverController() && screen->popoverController()->view());
+    const auto& content = screen->popoverController()->view()->contentView();
+    const plat::Rect shown = content->convertRect(content->bounds(), nullptr);
+    for (const char* name : {"buttonOptions", "switchTimer", "recordBtn", "buttonCaptureSource"}) {
+        auto control = outlet<plat::View>(name);
+        const plat::Rect place = control->convertRect(control->bounds(), nullptr);
+        const bool overlaps = shown.minX() < place.maxX() && place.minX() < shown.maxX() && shown.minY() < place.maxY()
+            && place.minY() < shown.maxY();
+        EXPECT_FALSE(overlaps) << name << " at " << plat::stringFromRect(place) << " lies under the popover at "
+                               << plat::stringFromRect(shown);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Idioms, IntervalSettings, plat::test::bothIdioms(), plat::test::idiomName);

@@ -3,6 +3,7 @@
 // missing or of the wrong kind, the clip editor, the fly-in of a new clip,
 // the heads-up display and the look overlays.
 #include "audio/AudioController.h"
+#include "audio/AudioRecorderViewController.h"
 #include "document/AudioClip.h"
 #include "editor/FrameEditorHelp.h"
 #include "editor/FrameEditorTestSupport.h"
@@ -12,7 +13,11 @@
 #include "platform/graphics/ImageRepresentation.h"
 #include "platform/graphics/Path.h"
 #include "platform/library/PhotoLibrary.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Control.h"
+#include "platform/ui/ImageView.h"
 #include "platform/ui/KeyframeAnimation.h"
+#include "platform/ui/Label.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/NavigationController.h"
 #include "support/MediaTools.h"
@@ -58,8 +63,88 @@ void expectLanesWhole(const plat::View& container, plat::View& item, const plat:
     }
 }
 
+// What a person sees of each control and text that the view holds (but
+// for those under `skipped`), neither hidden nor faded out: a button's icon
+// and title, another control whole, a label that shows a text; each with
+// the name of what it belongs to.
+struct SeenPart {
+    std::shared_ptr<plat::View> view;
+    std::string name;
+};
+
+void collectSeenParts(const std::shared_ptr<plat::View>& view, const std::vector<const plat::View*>& skipped,
+    std::vector<SeenPart>& parts)
+{
+    if (view->isHidden() || view->alpha() <= 0.01
+        || std::find(skipped.begin(), skipped.end(), view.get()) != skipped.end())
+        return;
+    if (auto button = std::dynamic_pointer_cast<plat::Button>(view)) {
+        const std::string name = button->accessibilityLabel();
+        if (button->imageView()->image())
+            parts.push_back({button->imageView(), name + " (its icon)"});
+        if (!button->titleLabel()->text().empty())
+            parts.push_back({button->titleLabel(), name + " (its title)"});
+        if (button->imageView()->image() || !button->titleLabel()->text().empty())
+            return;
+    }
+    auto label = std::dynamic_pointer_cast<plat::Label>(view);
+    if (std::dynamic_pointer_cast<plat::Control>(view) || (label && !label->text().empty())) {
+        parts.push_back({view, view->accessibilityLabel()});
+        return;
+    }
+    for (const auto& subview : view->subviews())
+        collectSeenParts(subview, skipped, parts);
+}
+
 template <class Scene> class EditorEventsOn : public Scene {
 protected:
+    // Whatever of the editor the panel lies over lies wholly under it: none
+    // of its controls or texts is cut across by the panel's edge.
+    void expectNothingCutAcrossBy(const plat::View& panel)
+    {
+        const plat::Rect covered = panel.convertRect(panel.bounds(), nullptr);
+        std::vector<SeenPart> parts;
+        collectSeenParts(this->editor->view(), {&panel, this->editor->btnCloseModalController().get()}, parts);
+        for (const auto& [part, name] : parts) {
+            const plat::Rect place = part->convertRect(part->bounds(), nullptr);
+            const bool meets = place.minX() < covered.maxX() && covered.minX() < place.maxX()
+                && place.minY() < covered.maxY() && covered.minY() < place.maxY();
+            const bool under = place.minX() >= covered.minX() && place.maxX() <= covered.maxX()
+                && place.minY() >= covered.minY() && place.maxY() <= covered.maxY();
+            EXPECT_TRUE(!meets || under) << name << " at " << plat::stringFromRect(place)
+                                         << " is cut across by the panel at " << plat::stringFromRect(covered);
+        }
+    }
+
+    void expectTheVoiceOverPanelAndTheClipEditorToCutNothingAcross()
+    {
+        this->open(4);
+        this->editor->actionAudio();
+        this->driver.wait(1);
+        auto recorder = this->editor->audioRecorderView();
+        ASSERT_NE(recorder, nullptr);
+        {
+            SCOPED_TRACE("the voice-over panel");
+            expectNothingCutAcrossBy(*recorder->view());
+        }
+        recorder->removeRecorderIfNotRecording();
+        this->driver.wait(1);
+        ASSERT_EQ(this->editor->audioRecorderView(), nullptr);
+        this->post("ShowAudioControllerNotification", clipPayload(zt::AudioClip::VoiceOver, 0, "Voice"));
+        this->driver.wait(1);
+        auto clipEditor = this->editor->audioConfigurationController();
+        ASSERT_NE(clipEditor, nullptr);
+        {
+            SCOPED_TRACE("the clip editor");
+            expectNothingCutAcrossBy(*clipEditor->view());
+        }
+        // Closed, it gives back what it faded.
+        this->post("AudioControllerDoneNotification");
+        this->driver.wait(1);
+        for (const auto& shown : {this->outlets().viewLeftControls, this->outlets().viewRightControls})
+            EXPECT_EQ(shown->alpha(), 1.0);
+    }
+
     // A new sound lands with the strip on its sound page, and the page stays.
     void addASoundAndExpectEveryLaneWhole()
     {
@@ -228,6 +313,16 @@ TEST_F(FrameEditorEvents, RemovingTheClipClosesTheClipEditorToo)
     post("AudioControllerRemoveClipNotification", clipPayload(zt::AudioClip::Music, 0, "Song"));
     driver.wait(1);
     EXPECT_EQ(editor->audioConfigurationController(), nullptr);
+}
+
+TEST_F(FrameEditorEvents, OnAPhoneTheVoiceOverPanelAndTheClipEditorCutNoControlOrTextAcross)
+{
+    expectTheVoiceOverPanelAndTheClipEditorToCutNothingAcross();
+}
+
+TEST_F(TabletFrameEditorEvents, OnATabletTheVoiceOverPanelAndTheClipEditorCutNoControlOrTextAcross)
+{
+    expectTheVoiceOverPanelAndTheClipEditorToCutNothingAcross();
 }
 
 TEST_F(TabletFrameEditorEvents, TheTabletsClipEditorIs214PointsHigh)

@@ -1,7 +1,7 @@
 // The frame editor's help overlay over a stand-in of its screen: the
-// bubbles in order at their controls, their arrows, short and button forms,
-// the extended bubble and back, the bubble that opens the help pages, and
-// closing by a tap beside the bubbles.
+// bubbles in order at their controls, their arrows, their sizes, the bubble
+// that opens the help pages, every bubble opaque and readable over a light
+// picture, and closing by a tap beside the bubbles.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,6 +16,8 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
+#include "support/SeeThrough.h"
+#include "support/TextContrast.h"
 #include "uikit/TipPopoverArrow.h"
 #include "uikit/TipPopoverBackgroundHelper.h"
 #include "uikit/TipPopoverView.h"
@@ -26,14 +28,21 @@ using zt::FrameEditorHelp;
 using zt::TipPopoverView;
 
 constexpr double kTolerance = 0.01;
+constexpr double kScreenScale = 2;
+// A level or two is rounding where a stretched picture is drawn at a fraction of a pixel.
+constexpr int kUnseen = 2;
+constexpr double kBubbleCornerRadius = 6;
 constexpr double kTextMargin = 8;  // above and below a bubble's text
 
-// The height of the text wrapped within the width, in a bubble's font (the
-// light one of 12 points, or after an extended bubble the system's).
-double wrappedHeight(
-    const std::string& text, double width, const plat::Font& font = plat::Font::fontWithName("HelveticaNeue-Light", 12))
+plat::Font bubbleFont()
 {
-    return std::ceil(plat::sizeWithFont(text, font, {width, 10000}, plat::LineBreakMode::WordWrapping).height);
+    return plat::Font::fontWithName("HelveticaNeue-Light", 12);
+}
+
+// The height of the text wrapped within the width, in a bubble's font.
+double wrappedHeight(const std::string& text, double width)
+{
+    return std::ceil(plat::sizeWithFont(text, bubbleFont(), {width, 10000}, plat::LineBreakMode::WordWrapping).height);
 }
 
 void expectRectNear(plat::Rect actual, plat::Rect expected, const std::string& what)
@@ -61,7 +70,7 @@ std::shared_ptr<plat::Label> labelOf(TipPopoverView& bubble)
 
 plat::Color moreHelpGreen()
 {
-    return plat::Color::colorWithHue(0.225, 0.6f, 0.7f, 0.85f);
+    return plat::Color::colorWithHue(0.225, 0.6f, 0.42f, 1);
 }
 
 class HelpOverlay : public zt::test::EditorScreens {
@@ -85,6 +94,30 @@ protected:
         for (const auto& item : help->helpItems())
             all.push_back(item.text);
         return all;
+    }
+
+    // Every bubble hides what lies behind it, and its text stands out from
+    // it by 4.5:1 at least with a light picture under the overlay.
+    void expectEveryBubbleOpaqueAndReadableOverALightPicture()
+    {
+        const plat::Color light = plat::Color::colorWithWhite(0.92, 1);
+        for (const auto& part : {screen.host, screen.leftPanel, screen.rightPanel, screen.controls.imageViewFrame,
+                 screen.controls.viewPlayerViewController})
+            part->setBackgroundColor(light);
+        fillAndShow();
+        ASSERT_EQ(help->popovers().size(), help->helpItems().size());
+        for (size_t i = 0; i < help->popovers().size(); ++i) {
+            auto& bubble = *help->popovers()[i];
+            const std::string& text = help->helpItems()[i].text;
+            // The body, clear of its rounded corners.
+            const auto& content = bubble.contentView();
+            const plat::Rect body = plat::insetRect(
+                content->convertRect(content->bounds(), nullptr), {0, kBubbleCornerRadius, 0, kBubbleCornerRadius});
+            EXPECT_LE(plat::test::largestSeeThrough(*window, bubble, body), kUnseen) << text;
+            const auto contrast = plat::test::measureTextContrast(*window, *labelOf(bubble), kScreenScale);
+            EXPECT_GE(contrast.ratio, 4.5)
+                << text << ": " << contrast.textLuminance << " on " << contrast.backgroundLuminance;
+        }
     }
 
     std::vector<unsigned> shownArrows() const
@@ -183,7 +216,7 @@ TEST_F(HelpOverlay, AShortTextMakesABubbleAsWideAsItsTextWithoutAButton)
     help->addHelp("Play movie preview.", plat::makeRect(300, 40, 40, 40));
     help->showHelpInView(screen.host);
     auto& bubble = *help->popovers().front();
-    const double textWidth = plat::sizeWithFont("Play movie preview.", plat::Font::systemFontOfSize(12)).width;
+    const double textWidth = plat::sizeWithFont("Play movie preview.", bubbleFont()).width;
     // As tall as its text.
     const double height = wrappedHeight("Play movie preview.", textWidth) + 2 * kTextMargin;
     EXPECT_EQ(bubble.contentSize(), (plat::Size {textWidth + 10, height}));
@@ -191,92 +224,50 @@ TEST_F(HelpOverlay, AShortTextMakesABubbleAsWideAsItsTextWithoutAButton)
     auto label = labelOf(bubble);
     ASSERT_TRUE(label);
     EXPECT_EQ(label->frame(), plat::makeRect(5, 0, textWidth, height));
-    EXPECT_EQ(label->font(), plat::Font::fontWithName("HelveticaNeue-Light", 12));
+    EXPECT_EQ(label->font(), bubbleFont());
     EXPECT_EQ(label->numberOfLines(), 0) << "as many lines as the text takes";
     EXPECT_EQ(label->textColor(), plat::Color::whiteColor());
 }
 
-TEST_F(HelpOverlay, ALongTextOrABlockMakesABubbleOfFullWidthWithAButtonAndTheMoreMark)
+TEST_F(HelpOverlay, ALongTextWidensItsBubbleAndABlockGivesItAButtonAndTheMarkBesideItsText)
 {
     const std::string longText(60, 'w');
-    help->addHelp("short", plat::makeRect(100, 40, 1, 1));
     help->addHelp(longText, plat::makeRect(100, 100, 1, 1));
     help->addHelp("short with a block", plat::makeRect(100, 150, 1, 1), 0, std::nullopt, [] {});
     help->showHelpInView(screen.host);
     // The long text, too long for three lines at 150 points, widens its
-    // bubble by steps of 10 points until three lines hold it: at 230.
-    const std::pair<size_t, double> widths[] = {{1, 230}, {2, 150}};
-    for (const auto& [index, width] : widths) {
-        auto& bubble = *help->popovers()[index];
-        const double height = wrappedHeight(help->helpItems()[index].text, width - 25) + 2 * kTextMargin;
-        EXPECT_EQ(bubble.contentSize(), (plat::Size {width + 10, height})) << index;
-        auto buttons = subviewsOf<plat::Button>(*bubble.contentView());
-        ASSERT_EQ(buttons.size(), 1u) << index;
-        EXPECT_EQ(buttons[0]->frame(), plat::makeRect(0, 0, width, height));
-        EXPECT_EQ(buttons[0]->tag(), static_cast<int64_t>(index));
-        auto marks = subviewsOf<plat::ImageView>(*bubble.contentView());
-        ASSERT_EQ(marks.size(), 1u);
-        EXPECT_EQ(marks[0]->image(), plat::Image::imageNamed("frameedit_help_more.png"));
-        EXPECT_EQ(marks[0]->frame().origin, (plat::Point {width - 25, (height - 40) / 2})) << "in the middle";
-        EXPECT_EQ(labelOf(bubble)->frame(), plat::makeRect(5, 0, width - 25, height));
-    }
+    // bubble by steps of 10 points until three lines hold it: at 210.
+    auto& wide = *help->popovers()[0];
+    EXPECT_EQ(wide.contentSize(), (plat::Size {220, wrappedHeight(longText, 210) + 2 * kTextMargin}));
+    EXPECT_TRUE(subviewsOf<plat::Button>(*wide.contentView()).empty()) << "its whole text shows: it opens nothing";
+    EXPECT_TRUE(subviewsOf<plat::ImageView>(*wide.contentView()).empty());
+
+    // The block's bubble is 150 wide; its text ends 4 points before the
+    // mark, which takes the last 25.
+    auto& leading = *help->popovers()[1];
+    const double height = wrappedHeight("short with a block", 121) + 2 * kTextMargin;
+    EXPECT_EQ(leading.contentSize(), (plat::Size {160, height}));
+    auto buttons = subviewsOf<plat::Button>(*leading.contentView());
+    ASSERT_EQ(buttons.size(), 1u);
+    EXPECT_EQ(buttons[0]->frame(), plat::makeRect(0, 0, 150, height));
+    EXPECT_EQ(buttons[0]->tag(), 1);
+    auto marks = subviewsOf<plat::ImageView>(*leading.contentView());
+    ASSERT_EQ(marks.size(), 1u);
+    EXPECT_EQ(marks[0]->image(), plat::Image::imageNamed("frameedit_help_more.png"));
+    EXPECT_EQ(marks[0]->frame().origin, (plat::Point {125, (height - 40) / 2})) << "in the middle";
+    EXPECT_EQ(labelOf(leading)->frame(), plat::makeRect(5, 0, 121, height));
 }
 
-TEST_F(HelpOverlay, ALongBubbleOpensInFullAndTurnsBackWhenTappedAgain)
+TEST_F(HelpOverlay, ATapOnABubbleThatExplainsChangesNothing)
 {
     fillAndShow();
+    const auto shown = help->popovers();
     const size_t player = 7;
-    auto shortBubble = help->popovers()[player];
-    ASSERT_TRUE(driver.tap(*subviewsOf<plat::Button>(*shortBubble->contentView()).front()));
-    driver.wait(1);  // it takes no touches while it fades in
-
-    auto extended = help->popovers()[player];
-    ASSERT_NE(extended, shortBubble);
-    EXPECT_FALSE(shortBubble->superview()) << "the short bubble goes at once";
-    EXPECT_EQ(extended->superview(), screen.host);
-    const std::string& text = help->helpItems()[player].text;
-    const plat::Size wrapped
-        = plat::sizeWithFont(text, plat::Font::systemFontOfSize(12), {300, 200}, plat::LineBreakMode::WordWrapping);
-    EXPECT_EQ(extended->contentSize(), (plat::Size {wrapped.width + 10, wrapped.height + 10}));
-    EXPECT_EQ(labelOf(*extended)->frame(), plat::makeRect(5, 5, wrapped.width, wrapped.height));
-    EXPECT_EQ(labelOf(*extended)->numberOfLines(), 10);
-    EXPECT_EQ(extended->arrow()->direction(), shortBubble->arrow()->direction());
-    EXPECT_EQ(extended->backgroundHelper()->fillColor(), shortBubble->backgroundHelper()->fillColor());
-
-    ASSERT_TRUE(driver.tap(*subviewsOf<plat::Button>(*extended->contentView()).front()));
-    auto again = help->popovers()[player];
-    ASSERT_NE(again, extended);
-    EXPECT_FALSE(extended->superview());
-    // Three lines of the system font, the bubble widened to 230 points for them.
-    EXPECT_EQ(again->contentSize(),
-        (plat::Size {240, wrappedHeight(text, 205, plat::Font::systemFontOfSize(12)) + 2 * kTextMargin}));
-    EXPECT_EQ(labelOf(*again)->font(), plat::Font::systemFontOfSize(12));
-    EXPECT_EQ(again->arrow()->direction(), shortBubble->arrow()->direction());
-    EXPECT_EQ(help->popovers().size(), 9u);
-}
-
-TEST_F(HelpOverlay, AShortBubbleOnceOpenedAndClosedKeepsAButton)
-{
-    help->addHelp("Add voice over.", plat::makeRect(8, 65, 60, 40));
-    help->showHelpInView(screen.host);
-    auto opener = plat::Button::buttonWithType(plat::ButtonType::Custom);
-    opener->setTag(0);
-    help->actionHelpBtn(*opener);
-    auto extended = help->popovers()[0];
-    help->actionCloseExtendedHelp(*subviewsOf<plat::Button>(*extended->contentView()).front());
-
-    auto& closed = *help->popovers()[0];
-    const double textWidth = plat::sizeWithFont("Add voice over.", plat::Font::systemFontOfSize(12)).width;
-    const double height
-        = wrappedHeight("Add voice over.", textWidth, plat::Font::systemFontOfSize(12)) + 2 * kTextMargin;
-    EXPECT_EQ(closed.contentSize(), (plat::Size {textWidth + 10, height}));
-    auto buttons = subviewsOf<plat::Button>(*closed.contentView());
-    ASSERT_EQ(buttons.size(), 1u);
-    EXPECT_EQ(buttons[0]->frame(), plat::makeRect(0, 0, textWidth, height));
-    EXPECT_EQ(closed.contentView()->subviews().back(), buttons[0]) << "above the label";
+    driver.tap(*shown[player]);
     driver.wait(1);
-    driver.tap(*buttons[0]);
-    EXPECT_NE(help->popovers()[0].get(), &closed) << "it opens again";
+    EXPECT_EQ(help->popovers(), shown) << "no bubble is put in place of another";
+    EXPECT_EQ(shown[player]->superview(), screen.host);
+    EXPECT_EQ(helpPagesOpened, 0);
 }
 
 TEST_F(HelpOverlay, TheMoreHelpBubbleOpensTheHelpPagesAfterTheTapAndNothingElse)
@@ -291,6 +282,11 @@ TEST_F(HelpOverlay, TheMoreHelpBubbleOpensTheHelpPagesAfterTheTapAndNothingElse)
     EXPECT_EQ(helpPagesOpened, 1);
     EXPECT_EQ(help->popovers().back(), bubble) << "no extended bubble";
     EXPECT_EQ(bubble->superview(), screen.host);
+}
+
+TEST_F(HelpOverlay, OnAPhoneEveryBubbleIsOpaqueAndReadsOverALightPicture)
+{
+    expectEveryBubbleOpaqueAndReadableOverALightPicture();
 }
 
 TEST_F(HelpOverlay, ATapBesideTheBubblesAsksForTheOverlayToClose)
@@ -315,9 +311,6 @@ TEST_F(HelpOverlay, DismissingTakesTheCloseButtonAwayAndFadesEveryBubbleOut)
     help->dismissHelp();
     EXPECT_FALSE(help->closeButton()->superview());
     // A tap on a bubble while it fades opens nothing and leaves nothing behind.
-    subviewsOf<plat::Button>(*bubbles[7]->contentView())
-        .front()
-        ->sendActionsForControlEvents(plat::ControlEventTouchUpInside);
     subviewsOf<plat::Button>(*bubbles[8]->contentView())
         .front()
         ->sendActionsForControlEvents(plat::ControlEventTouchUpInside);
@@ -390,14 +383,19 @@ TEST_F(TabletHelpOverlay, TheBubblesComeInOrderAtTheControlsAndTheEmbeddedCaptur
     EXPECT_EQ(items.back().color, moreHelpGreen());
 }
 
+TEST_F(TabletHelpOverlay, OnATabletEveryBubbleIsOpaqueAndReadsOverALightPicture)
+{
+    expectEveryBubbleOpaqueAndReadableOverALightPicture();
+}
+
 TEST_F(TabletHelpOverlay, BubblesAreTwoHundredPointsWideWhenLong)
 {
     fillAndShow();
-    // The long text of the look buttons fits three lines of 175 points.
+    // The long text of the look buttons fits three lines of 200 points.
     const std::string& look = help->helpItems()[1].text;
-    EXPECT_EQ(help->popovers()[1]->contentSize(), (plat::Size {210, wrappedHeight(look, 175) + 2 * kTextMargin}));
+    EXPECT_EQ(help->popovers()[1]->contentSize(), (plat::Size {210, wrappedHeight(look, 200) + 2 * kTextMargin}));
     const std::string& more = help->helpItems()[11].text;
-    EXPECT_EQ(help->popovers()[11]->contentSize(), (plat::Size {210, wrappedHeight(more, 175) + 2 * kTextMargin}));
+    EXPECT_EQ(help->popovers()[11]->contentSize(), (plat::Size {210, wrappedHeight(more, 171) + 2 * kTextMargin}));
 }
 
 }  // namespace

@@ -90,14 +90,6 @@ TEST_F(HelpOverlayPicture, AMissingBubbleFailsTheComparison)
     }
 }
 
-TEST_F(HelpOverlayPicture, TheExtendedBubbleShowsTheWholeText)
-{
-    driver.tap(*help->popovers()[7]);
-    driver.wait(1);
-    auto result = compare(*window, "help_overlay_phone_extended.png", output.path());
-    EXPECT_TRUE(result.matches) << result.explanation;
-}
-
 class TabletHelpOverlayPicture : public HelpOverlayPicture {
 protected:
     TabletHelpOverlayPicture()

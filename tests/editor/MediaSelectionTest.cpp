@@ -102,6 +102,26 @@ TEST_F(MediaMenu, AShortProjectGreysThemeCardsAndAudio)
     }
 }
 
+TEST_F(MediaMenu, AGreyedRowLooksAndActsDisabledAsAWholeAndBecomesActiveWhenShownAgain)
+{
+    makeProject(1);
+    show();
+    for (int64_t row = 0; row < 3; ++row) {
+        SCOPED_TRACE(row);
+        // Dimmed as a disabled control's picture is, to 0.35.
+        EXPECT_EQ(cell(row)->imageView()->alpha(), row == 0 ? 1.0 : 0.35);
+        EXPECT_EQ(cell(row)->isUserInteractionEnabled(), row == 0);
+    }
+    addPicture();
+    menu->tableView()->reloadData();
+    for (int64_t row = 0; row < 3; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(cell(row)->imageView()->alpha(), 1.0);
+        EXPECT_TRUE(cell(row)->isUserInteractionEnabled());
+        EXPECT_EQ(cell(row)->textLabel()->textColor(), plat::Color::blackColor());
+    }
+}
+
 TEST_F(MediaMenu, TappingAGreyedRowDoesNothingAndKeepsTheMenuOpen)
 {
     makeProject(1);

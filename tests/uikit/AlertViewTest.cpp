@@ -17,8 +17,10 @@
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
 #include "support/Pixels.h"
+#include "support/SeeThrough.h"
 #include "support/TemporarySandbox.h"
 #include "support/TextContrast.h"
+#include "uikit/MessageAlert.h"
 
 namespace {
 
@@ -172,7 +174,7 @@ TEST_F(BlockAlerts, ItDrawsADarkPanelWithALightRimAGlossOnTopAndLightTexts)
     const int w = picture->bitmap()->width(), h = picture->bitmap()->height();
     auto bottom = plat::test::pixelAt(*picture, w / 2, h - 8);
     EXPECT_LT(bottom[0], 40) << "the panel is dark";
-    EXPECT_NEAR(bottom[3], 204, 3) << "and drawn at 0.8";
+    EXPECT_EQ(bottom[3], 255) << "and opaque";
     auto rim = plat::test::pixelAt(*picture, 2, h / 2);
     EXPECT_GT(rim[0], 90) << "the rim is light";
     auto top = plat::test::pixelAt(*picture, w / 2 + 60, 5);
@@ -261,14 +263,15 @@ struct AlertOverAPicture {
         auto backdrop = std::make_shared<plat::ImageView>(pictureBehind(behind, window->bounds().size));
         backdrop->setFrame(window->bounds());
         window->addSubview(backdrop);
+        // As the app's window: buttons of the platform's alert take its tint.
+        window->setTintColor(plat::Color::colorWithRed(212 / 255.0, 3 / 255.0, 215 / 255.0, 1));
         window->makeKeyAndVisible();
         if (shown.panel == Panel::Dark) {
             auto dark = std::make_shared<zt::AlertView>(shown.title, shown.message);
             dark->addButtonWithTitle("OK", {});
             alert = dark;
         } else {
-            alert = std::make_shared<plat::AlertView>(shown.title, shown.message,
-                std::weak_ptr<plat::AlertViewDelegate>(), std::string("OK"), std::vector<std::string> {});
+            alert = zt::makeMessageAlert(shown.title, shown.message, std::string("OK"));
         }
         alert->show();
         driver.wait(1);
@@ -282,10 +285,16 @@ struct AlertOverAPicture {
 };
 
 constexpr double kScreenScale = 2;
+// Wider than either panel's rounded corners.
+constexpr double kCornerRoom = 16;
+// The dark panel is drawn with its rim two points inside its bounds.
+constexpr double kRimRoom = 4;
+// A level or two is rounding where a picture is drawn at a fraction of a pixel.
+constexpr int kUnseen = 2;
 
 }  // namespace
 
-TEST(AlertMessageContrast, EveryAlertsMessageStandsOutFromItsPanelOnBothIdiomsOverLightAndDarkPictures)
+TEST(AlertMessageContrast, EveryAlertsMessageAndButtonStandOutFromItsOpaquePanelOnBothIdiomsOverLightAndDarkPictures)
 {
     for (auto idiom : {plat::UserInterfaceIdiom::Phone, plat::UserInterfaceIdiom::Pad}) {
         for (auto behind : {Behind::LightPicture, Behind::DarkPicture}) {
@@ -294,13 +303,20 @@ TEST(AlertMessageContrast, EveryAlertsMessageStandsOutFromItsPanelOnBothIdiomsOv
                     + (idiom == plat::UserInterfaceIdiom::Pad ? ", tablet" : ", phone")
                     + (behind == Behind::LightPicture ? ", over a light picture" : ", over a dark picture"));
                 AlertOverAPicture scene(idiom, behind, shown);
-                auto message = labelShowing(scene.alert, shown.message);
-                ASSERT_NE(message, nullptr);
-                const auto contrast = plat::test::measureTextContrast(*scene.window, *message, kScreenScale);
-                // 4.5:1, the usual least contrast for text of this size.
-                EXPECT_GE(contrast.ratio, 4.5)
-                    << "text luminance " << contrast.textLuminance << " on " << contrast.backgroundLuminance << " over "
-                    << contrast.strokePixels << " stroke pixels";
+                for (const std::string text : {shown.message, "OK"}) {
+                    auto label = labelShowing(scene.alert, text);
+                    ASSERT_NE(label, nullptr) << text;
+                    const auto contrast = plat::test::measureTextContrast(*scene.window, *label, kScreenScale);
+                    // 4.5:1, the usual least contrast for text of this size.
+                    EXPECT_GE(contrast.ratio, 4.5)
+                        << text << ": text luminance " << contrast.textLuminance << " on "
+                        << contrast.backgroundLuminance << " over " << contrast.strokePixels << " stroke pixels";
+                }
+                // Nothing of the picture shows through the panel, clear of its rim and its rounded corners.
+                const plat::Rect panel = scene.alert->convertRect(scene.alert->bounds(), nullptr);
+                EXPECT_LE(plat::test::largestSeeThrough(*scene.window, *scene.alert,
+                              plat::insetRect(panel, {kRimRoom, kCornerRoom, kRimRoom, kCornerRoom})),
+                    kUnseen);
             }
         }
     }

@@ -29,6 +29,9 @@ constexpr double kCornerRadius = 13;
 constexpr double kDimmingAlpha = 0.4;
 constexpr double kAppearingScale = 1.2;
 const Color kSeparator = Color::colorWithWhite(0.78, 1);
+// Opaque: nothing behind is blurred, so any of it that showed would read as
+// part of the alert.
+const Color kPanelColor = Color::colorWithWhite(0.97, 1);
 
 }  // namespace
 
@@ -247,7 +250,7 @@ void AlertView::layoutSubviews()
 void AlertView::drawRect(GraphicsContext& context, Rect)
 {
     Rect b = bounds();
-    context.setFillColor(Color::colorWithWhite(0.97, 0.98));
+    context.setFillColor(kPanelColor);
     context.addPath(Path::pathWithRoundedRect(b, kCornerRadius));
     context.fillPath();
     context.setFillColor(kSeparator);
