@@ -187,6 +187,10 @@ std::optional<Size> CaptureDevice::sizeForSessionPreset(std::string_view preset)
         if (preset == entry.preset && entry.width <= _description.width && entry.height <= _description.height)
             return Size {static_cast<double>(entry.width), static_cast<double>(entry.height)};
     }
+    // Every camera takes the smallest preset, as a phone's cameras all do: a
+    // smaller one (a 640 x 360 webcam) gives its own pictures there.
+    if (preset == std::end(kVideoPresets)[-1].preset)
+        return largest;
     return std::nullopt;
 }
 

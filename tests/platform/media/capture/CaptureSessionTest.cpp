@@ -183,6 +183,20 @@ TEST_F(CaptureSessionTest, PresetsTheCameraCannotDeliverAreRefused)
     EXPECT_EQ(input.value()->ports()[0].cleanAperture(), plat::makeRect(0, 0, 640, 480));
 }
 
+// Every camera takes the smallest preset; one smaller than it gives its own pictures there.
+TEST_F(CaptureSessionTest, ACameraSmallerThanTheSmallestPresetOpensAtItsOwnSize)
+{
+    plat::test::setUpCameras({testPatternCamera(CaptureDevicePosition::Front, 640, 360)});
+    auto device = plat::CaptureDevice::defaultDeviceWithMediaType(plat::kMediaTypeVideo);
+    EXPECT_FALSE(device->supportsAVCaptureSessionPreset(plat::kCaptureSessionPreset1280x720));
+    session->setSessionPreset(plat::kCaptureSessionPreset640x480);
+    auto input = plat::CaptureDeviceInput::deviceInputWithDevice(device);
+    ASSERT_TRUE(input.ok());
+    ASSERT_TRUE(session->canAddInput(input.value()));
+    session->addInput(input.value());
+    EXPECT_EQ(input.value()->ports()[0].cleanAperture(), plat::makeRect(0, 0, 640, 360));
+}
+
 TEST_F(CaptureSessionTest, PicturesComeOnTheClockInOrderAsBGRA)
 {
     startSession();
