@@ -785,6 +785,11 @@ void detail::setWriteFaultInjector(WriteFaultInjector injector)
     faultInjector = std::move(injector);
 }
 
+detail::WriteFailurePoint detail::injectedWriteFailure(const std::string& path)
+{
+    return injectedFailure(path);
+}
+
 void detail::setMoveFaultInjector(MoveFaultInjector injector)
 {
     std::lock_guard lock(faultLock);

@@ -169,6 +169,9 @@ using WriteFaultInjector = std::function<WriteFailurePoint(const std::string& pa
 // Installs the injector for every atomic write of the process; an empty
 // function removes it. Only tests install one.
 void setWriteFaultInjector(WriteFaultInjector injector);
+// What the injector makes of a write to path (None without one), for
+// writers of their own that put files in place whole as the atomic writes do.
+WriteFailurePoint injectedWriteFailure(const std::string& path);
 
 // Moves can be made to take the way across file systems, and to fail to
 // remove the original after copying it.
