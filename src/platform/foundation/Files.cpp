@@ -638,14 +638,68 @@ Result<MovedItem> moveItem(const std::string& from, const std::string& to)
     return MovedItem {};
 }
 
+namespace {
+
+constexpr int kMostDamagedCopies = 1000;
+
+std::string damagedCopyPath(const std::string& path, int copy)
+{
+    return path + ".damaged" + (copy == 1 ? "" : "-" + std::to_string(copy));
+}
+
+// Puts the file at the first free name of its damaged copies; place fails
+// with EEXIST when another took that name meanwhile.
+Result<std::string> keepDamagedFileAside(
+    const std::string& path, const std::function<Result<void>(const std::string& aside)>& place)
+{
+    for (int copy = 1; copy <= kMostDamagedCopies; ++copy) {
+        std::string aside = damagedCopyPath(path, copy);
+        struct stat info { };
+        if (::lstat(aside.c_str(), &info) == 0)
+            continue;
+        auto placed = place(aside);
+        if (placed.ok())
+            return aside;
+        if (placed.error().domain() != kPOSIXErrorDomain || placed.error().code() != EEXIST)
+            return placed.error();
+    }
+    return Error::posix(EEXIST, "set aside", path);
+}
+
+}  // namespace
+
 Result<std::string> moveDamagedFileAside(const std::string& path)
 {
-    std::string aside = path + ".damaged";
-    if (auto removed = removeItemIfExists(aside); !removed.ok())
-        return removed.error();
-    if (auto moved = moveItem(path, aside); !moved.ok())
-        return moved.error();
-    return aside;
+    return keepDamagedFileAside(path, [&](const std::string& aside) -> Result<void> {
+        auto moved = moveItem(path, aside);
+        if (!moved.ok())
+            return moved.error();
+        return Result<void>::success();
+    });
+}
+
+Result<std::string> copyDamagedFileAside(const std::string& path)
+{
+    return keepDamagedFileAside(
+        path, [&](const std::string& aside) { return copyItem(path, aside, ReplaceExisting::No); });
+}
+
+bool isPassingReadFailure(const Error& error)
+{
+    if (error.domain() != kPOSIXErrorDomain)
+        return false;
+    switch (error.code()) {
+    case EMFILE:
+    case ENFILE:
+    case ENOMEM:
+    case ENOBUFS:
+    case EINTR:
+    case EAGAIN:
+    case EIO:
+        return true;
+    default:
+        return false;
+    }
 }
 
 std::string temporaryPathBeside(const std::string& path)

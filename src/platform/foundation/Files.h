@@ -112,10 +112,23 @@ struct MovedItem {
 // An existing destination fails with EEXIST. Any other failure leaves the
 // source as it was and nothing at the destination.
 Result<MovedItem> moveItem(const std::string& from, const std::string& to);
-// Moves a file that cannot be read to "<path>.damaged" (an earlier one kept
-// there is replaced), so that a new file can take its place without the old
-// one being lost unseen. Gives the path it is kept under.
+// Moves a file that cannot be read to "<path>.damaged", so that a new file
+// can take its place without the old one being lost unseen. Copies kept
+// there before stay: the next goes to "<path>.damaged-2", then "-3" and so
+// on. Gives the path it is kept under.
 Result<std::string> moveDamagedFileAside(const std::string& path);
+// The same, leaving the file in place: it is copied aside.
+Result<std::string> copyDamagedFileAside(const std::string& path);
+// A stored file that could not be read, why, and where it was moved aside
+// (none while it could not be), so that the person can be told.
+struct UnreadableStoredFile {
+    Error reason;
+    std::optional<std::string> keptAs;
+};
+// Whether a read failed for a reason that may pass (out of file descriptors
+// or memory, an interrupted call, an I/O error), not for one of the file's
+// own (its modes, a folder in its place, contents that cannot be read).
+bool isPassingReadFailure(const Error& error);
 
 // Items built aside. Whatever a person or a later run reads is made under
 // a hidden temporary name beside its place and then put in place whole. A

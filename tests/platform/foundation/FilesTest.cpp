@@ -366,6 +366,26 @@ TEST_F(Files, MoveRefusesToReplace)
     EXPECT_FALSE(plat::fileExists(folder.path("a")));
 }
 
+// A second damaged file of a name never takes the place of the first's copy.
+TEST_F(Files, EveryDamagedFileSetAsideIsKeptUnderANumberOfItsOwn)
+{
+    using SetAside = plat::Result<std::string> (*)(const std::string&);
+    const struct {
+        SetAside setAside;
+        const char* name;
+    } ways[] = {{plat::moveDamagedFileAside, "moved"}, {plat::copyDamagedFileAside, "copied"}};
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        const std::string path = folder.path(way.name);
+        for (const char* contents : {"first", "second", "third"}) {
+            ASSERT_TRUE(plat::writeFileAtomically(path, std::string_view(contents)).ok());
+            ASSERT_TRUE(way.setAside(path).ok());
+        }
+        EXPECT_EQ(text(path + ".damaged") + " " + text(path + ".damaged-2") + " " + text(path + ".damaged-3"),
+            "first second third");
+    }
+}
+
 TEST_F(Files, MoveAcrossFileSystemsCopiesTreesAndRemovesTheOriginal)
 {
     ASSERT_TRUE(plat::createDirectory(folder.path("tree/sub"), plat::IntermediateDirectories::Yes).ok());
