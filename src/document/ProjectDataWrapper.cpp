@@ -240,7 +240,7 @@ plat::Result<void> ProjectDataWrapper::writeFrameList()
         // The stored list could not be read whole: keep a copy beside the new
         // one. A copy, so that the list stays in place should the write fail.
         if (auto path = pathForFile(kFrameListFileName); path && plat::fileExists(*path)) {
-            auto aside = plat::copyDamagedFileAside(*path);
+            auto aside = plat::keepFileAside(*path, ".damaged", plat::KeepAside::Copying);
             if (!aside.ok()) {
                 plat::log("project: cannot keep the damaged frame list, so it is not replaced: {}",
                     aside.error().localizedDescription());
@@ -355,14 +355,15 @@ bool ProjectDataWrapper::cloneFileWithPreferredFilename(const std::string& sourc
     return copied.ok();
 }
 
-plat::Result<std::string> ProjectDataWrapper::keepDamagedFileAside(const std::string& preferredFilename)
+plat::Result<std::string> ProjectDataWrapper::keepFileAside(
+    const std::string& preferredFilename, std::string_view suffix, plat::KeepAside how)
 {
     if (_readOnlySnapshot)
         return plat::Error(kErrorDomain, kReadOnlySnapshotError, "A read-only copy of a project is never changed.");
     auto path = pathForFile(preferredFilename);
     if (!path)
         return plat::Error(kErrorDomain, kRefusedFileNameError, "\"" + preferredFilename + "\" cannot name a file.");
-    auto aside = plat::moveDamagedFileAside(*path);
+    auto aside = plat::keepFileAside(*path, suffix, how);
     if (!aside.ok())
         return aside.error();
     return plat::lastPathComponent(aside.value());

@@ -4,11 +4,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "document/FrameList.h"
 #include "document/FrameListRepair.h"
+#include "platform/foundation/Files.h"
 #include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
 
@@ -78,9 +80,10 @@ public:
         const std::string& preferredFilename, std::optional<plat::Error>* error = nullptr);
     // Fails when the destination exists.
     bool cloneFileWithPreferredFilename(const std::string& source, const std::string& destination);
-    // Moves a file of the folder that cannot be read aside, as
-    // plat::moveDamagedFileAside does; the name it is kept under.
-    plat::Result<std::string> keepDamagedFileAside(const std::string& preferredFilename);
+    // Keeps a file of the folder aside as plat::keepFileAside does; the name
+    // it is kept under.
+    plat::Result<std::string> keepFileAside(
+        const std::string& preferredFilename, std::string_view suffix, plat::KeepAside how);
 
     // The picture that stands for the project in the explorer: the folder's
     // "thumb.jpg", else the preview of the frame named by

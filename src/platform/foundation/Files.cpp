@@ -639,49 +639,34 @@ Result<MovedItem> moveItem(const std::string& from, const std::string& to)
 }
 
 namespace {
-
-constexpr int kMostDamagedCopies = 1000;
-
-std::string damagedCopyPath(const std::string& path, int copy)
-{
-    return path + ".damaged" + (copy == 1 ? "" : "-" + std::to_string(copy));
+constexpr int kMostAsideCopies = 1000;
 }
 
-// Puts the file at the first free name of its damaged copies; place fails
-// with EEXIST when another took that name meanwhile.
-Result<std::string> keepDamagedFileAside(
-    const std::string& path, const std::function<Result<void>(const std::string& aside)>& place)
+Result<std::string> keepFileAside(const std::string& path, std::string_view suffix, KeepAside how)
 {
-    for (int copy = 1; copy <= kMostDamagedCopies; ++copy) {
-        std::string aside = damagedCopyPath(path, copy);
+    for (int copy = 1; copy <= kMostAsideCopies; ++copy) {
+        const std::string aside = path + std::string(suffix) + (copy == 1 ? "" : "-" + std::to_string(copy));
         struct stat info { };
         if (::lstat(aside.c_str(), &info) == 0)
             continue;
-        auto placed = place(aside);
-        if (placed.ok())
+        // Neither way replaces: a copy another made meanwhile under the name sends this one to the next.
+        Result<void> kept = Result<void>::success();
+        if (how == KeepAside::Copying) {
+            kept = copyItem(path, aside, ReplaceExisting::No);
+        } else if (auto moved = moveItem(path, aside); !moved.ok()) {
+            kept = moved.error();
+        }
+        if (kept.ok())
             return aside;
-        if (placed.error().domain() != kPOSIXErrorDomain || placed.error().code() != EEXIST)
-            return placed.error();
+        if (kept.error().domain() != kPOSIXErrorDomain || kept.error().code() != EEXIST)
+            return kept.error();
     }
-    return Error::posix(EEXIST, "set aside", path);
+    return Error::posix(EEXIST, "keep aside", path);
 }
-
-}  // namespace
 
 Result<std::string> moveDamagedFileAside(const std::string& path)
 {
-    return keepDamagedFileAside(path, [&](const std::string& aside) -> Result<void> {
-        auto moved = moveItem(path, aside);
-        if (!moved.ok())
-            return moved.error();
-        return Result<void>::success();
-    });
-}
-
-Result<std::string> copyDamagedFileAside(const std::string& path)
-{
-    return keepDamagedFileAside(
-        path, [&](const std::string& aside) { return copyItem(path, aside, ReplaceExisting::No); });
+    return keepFileAside(path, ".damaged", KeepAside::Moving);
 }
 
 bool isPassingReadFailure(const Error& error)

@@ -112,13 +112,16 @@ struct MovedItem {
 // An existing destination fails with EEXIST. Any other failure leaves the
 // source as it was and nothing at the destination.
 Result<MovedItem> moveItem(const std::string& from, const std::string& to);
-// Moves a file that cannot be read to "<path>.damaged", so that a new file
-// can take its place without the old one being lost unseen. Copies kept
-// there before stay: the next goes to "<path>.damaged-2", then "-3" and so
-// on. Gives the path it is kept under.
+// How a file is kept aside: moved, to make way for a new one, or copied,
+// when it stays to be written over.
+enum class KeepAside { Moving, Copying };
+// Keeps the file beside itself as "<path><suffix>", so that nothing takes
+// its place unseen. Copies kept there before stay: the next goes to
+// "<path><suffix>-2", then "-3" and so on. Gives the path it is kept under.
+Result<std::string> keepFileAside(const std::string& path, std::string_view suffix, KeepAside how);
+// Moves a file that cannot be read aside as "<path>.damaged" (numbered as
+// keepFileAside numbers), so that a new file can take its place.
 Result<std::string> moveDamagedFileAside(const std::string& path);
-// The same, leaving the file in place: it is copied aside.
-Result<std::string> copyDamagedFileAside(const std::string& path);
 // A stored file that could not be read, why, and where it was moved aside
 // (none while it could not be), so that the person can be told.
 struct UnreadableStoredFile {

@@ -366,20 +366,15 @@ TEST_F(Files, MoveRefusesToReplace)
     EXPECT_FALSE(plat::fileExists(folder.path("a")));
 }
 
-// A second damaged file of a name never takes the place of the first's copy.
-TEST_F(Files, EveryDamagedFileSetAsideIsKeptUnderANumberOfItsOwn)
+// A second file kept aside under a name never takes the place of the first's copy.
+TEST_F(Files, EveryFileKeptAsideIsKeptUnderANumberOfItsOwn)
 {
-    using SetAside = plat::Result<std::string> (*)(const std::string&);
-    const struct {
-        SetAside setAside;
-        const char* name;
-    } ways[] = {{plat::moveDamagedFileAside, "moved"}, {plat::copyDamagedFileAside, "copied"}};
-    for (const auto& way : ways) {
-        SCOPED_TRACE(way.name);
-        const std::string path = folder.path(way.name);
+    for (plat::KeepAside how : {plat::KeepAside::Moving, plat::KeepAside::Copying}) {
+        SCOPED_TRACE(how == plat::KeepAside::Moving ? "moving" : "copying");
+        const std::string path = folder.path(how == plat::KeepAside::Moving ? "moved" : "copied");
         for (const char* contents : {"first", "second", "third"}) {
             ASSERT_TRUE(plat::writeFileAtomically(path, std::string_view(contents)).ok());
-            ASSERT_TRUE(way.setAside(path).ok());
+            ASSERT_TRUE(plat::keepFileAside(path, ".damaged", how).ok());
         }
         EXPECT_EQ(text(path + ".damaged") + " " + text(path + ".damaged-2") + " " + text(path + ".damaged-3"),
             "first second third");
