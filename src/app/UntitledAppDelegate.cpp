@@ -15,13 +15,13 @@
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "share/RatePrompt.h"
+#include "uikit/MessageAlert.h"
 
 namespace zt {
 
@@ -123,8 +123,8 @@ void UntitledAppDelegate::tellOfUnreadableSettings()
             + (file.keptAs ? filledText(plat::localized("The defaults apply; the unreadable file is kept as “%@”."),
                    {plat::lastPathComponent(*file.keptAs)})
                            : plat::localized("The defaults apply."));
-        _messagesAfterWelcome->show(std::make_shared<plat::AlertView>(plat::localized("Settings Reset"), message,
-            std::weak_ptr<plat::AlertViewDelegate>(), plat::localized("OK"), std::vector<std::string> {}));
+        _messagesAfterWelcome->show(
+            makeMessageAlert(plat::localized("Settings Reset"), message, plat::localized("OK")));
     };
     if (auto settings = DataManager::sharedDataManager().takeUnreadableSettings())
         tell(plat::localized("The settings could not be read: %@"), *settings);
