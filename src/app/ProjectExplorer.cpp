@@ -408,11 +408,13 @@ void ProjectExplorer::reportRepairOf(ProjectModel& project)
     auto repair = project.takeFrameListRepair();
     if (!repair)
         return;
-    std::string message = filledText(plat::localized("The frame list of “%@” was damaged. %d frames were recovered; "
-                                                     "the damaged list is kept in the project as frames.meta.damaged."),
-        {shownNameOf(project), std::to_string(repair->recoveredFrames())});
     // The repair is kept at once, so it is neither made nor told again.
-    if (auto saved = project.saveFramelistToDisk(); !saved.ok())
+    auto saved = project.saveFramelistToDisk();
+    std::string message = filledText(plat::localized("The frame list of “%@” was damaged. %d frames were recovered; "
+                                                     "the damaged list is kept in the project as %@."),
+        {shownNameOf(project), std::to_string(repair->recoveredFrames()),
+            project.frameListKeptAside().value_or(ProjectDataWrapper::kFrameListFileName)});
+    if (!saved.ok())
         message
             += " " + filledText(plat::localized("The repair could not be saved: %@"), {failureReason(saved.error())});
     showAlert(plat::localized("Project Repaired"), message);
@@ -422,7 +424,7 @@ void ProjectExplorer::reportRepairOf(ProjectModel& project)
 
 void ProjectExplorer::actionAddImagesToRecord()
 {
-    if (!checkIfProjectNeedsConversionAnConvertIt()) {
+    if (!checkIfProjectNeedsConversionAnConvertIt() || !checkIfFrameListCanBeRead()) {
         // A refused project leaves the carousel usable.
         _outlets.carousel->setUserInteractionEnabled(true);
         return;
@@ -446,6 +448,17 @@ bool ProjectExplorer::checkIfProjectNeedsConversionAnConvertIt()
     makeMessageAlert(
         "", plat::localized("This project cannot be read by this version of the app."), plat::localized("OK"))
         ->show();
+    return false;
+}
+
+bool ProjectExplorer::checkIfFrameListCanBeRead()
+{
+    auto error = _selectedProject ? _selectedProject->frameListReadError() : std::nullopt;
+    if (!error)
+        return true;
+    showAlert(plat::localized("The project could not be opened."),
+        filledText(plat::localized("The frame list of “%@” cannot be read: %@"),
+            {shownNameOf(*_selectedProject), failureReason(*error)}));
     return false;
 }
 

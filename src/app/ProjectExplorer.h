@@ -128,6 +128,8 @@ public:
     // Opening the centred project.
     void actionAddImagesToRecord();
     bool checkIfProjectNeedsConversionAnConvertIt();
+    // A project whose frame list cannot be read does not open: the person hears why.
+    bool checkIfFrameListCanBeRead();
     void openProject();
 
     void actionTrash();

@@ -22,7 +22,8 @@ std::vector<std::string> projectFolderNames();
 // When Documents/".projects.plist" cannot be read as a list of names, writes
 // one: the sample's entry first when its folder exists (or withIntroduction
 // says so), then every project folder found, newest first. A damaged file is
-// kept beside as ".projects.plist.damaged". True when a list was written.
+// kept beside as ".projects.plist.damaged" ("-2", "-3"... when taken). True
+// when a list was written.
 enum class IntroductionEntry { WhenItsFolderExists, Always };
 bool createProjectsListIfUnreadable(IntroductionEntry introduction);
 

@@ -1,13 +1,17 @@
 #include "app/UntitledAppDelegate.h"
 
 #include "app/MainViewController.h"
+#include "app/MessagesAfterWelcome.h"
 #include "app/StartupFiles.h"
 #include "document/DataManager.h"
+#include "document/FailureReason.h"
+#include "document/FilledText.h"
 #include "dropbox/DBSession.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UserDefaults.h"
@@ -17,6 +21,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "share/RatePrompt.h"
+#include "uikit/MessageAlert.h"
 
 namespace zt {
 
@@ -37,7 +42,11 @@ std::string rootLayoutName()
 
 }  // namespace
 
-UntitledAppDelegate::UntitledAppDelegate() = default;
+UntitledAppDelegate::UntitledAppDelegate()
+    : _messagesAfterWelcome(std::make_shared<MessagesAfterWelcome>())
+{
+}
+
 UntitledAppDelegate::~UntitledAppDelegate() = default;
 
 bool UntitledAppDelegate::applicationDidFinishLaunchingWithOptions(
@@ -84,6 +93,7 @@ void UntitledAppDelegate::loadApplication()
         defaults.setBool(false, kResetSettingsKey);
     }
     DataManager::loadState();
+    tellOfUnreadableSettings();
 
     auto& settings = DataManager::sharedDataManager();
     if (settings.version().value_or(0) < kDataVersionWithProjectsList) {
@@ -104,6 +114,22 @@ void UntitledAppDelegate::loadApplication()
     _window->setTintColor(kWindowTint);
     _window->layer()->setMasksToBounds(true);
     _window->layer()->setCornerRadius(kWindowCornerRadius);
+}
+
+void UntitledAppDelegate::tellOfUnreadableSettings()
+{
+    auto tell = [this](const std::string& whatCouldNotBeRead, const plat::UnreadableStoredFile& file) {
+        std::string message = filledText(whatCouldNotBeRead, {failureReason(file.reason)}) + " "
+            + (file.keptAs ? filledText(plat::localized("The defaults apply; the unreadable file is kept as “%@”."),
+                   {plat::lastPathComponent(*file.keptAs)})
+                           : plat::localized("The defaults apply."));
+        _messagesAfterWelcome->show(
+            makeMessageAlert(plat::localized("Settings Reset"), message, plat::localized("OK")));
+    };
+    if (auto settings = DataManager::sharedDataManager().takeUnreadableSettings())
+        tell(plat::localized("The settings could not be read: %@"), *settings);
+    if (auto preferences = plat::UserDefaults::standardUserDefaults().takeUnreadableFile())
+        tell(plat::localized("The app's preferences could not be read: %@"), *preferences);
 }
 
 void UntitledAppDelegate::startRatePrompt()

@@ -8,6 +8,7 @@
 
 namespace zt {
 class MainViewController;
+class MessagesAfterWelcome;
 
 // The application's base delegate: it builds the window and the root
 // container, queues the deferred start-up (loadApplication) for the first
@@ -47,11 +48,18 @@ public:
     // The project folders in Documents (names beginning with ".plovix-").
     static std::vector<std::string> searchForFiles();
 
+protected:
+    // Where start-up messages go, so that the first start's welcome does not cover them.
+    MessagesAfterWelcome& messagesAfterWelcome() { return *_messagesAfterWelcome; }
+
 private:
     void startRatePrompt();
+    // Settings files that could not be read were set aside and the defaults apply: the person hears so.
+    void tellOfUnreadableSettings();
 
     std::shared_ptr<plat::Window> _window;
     std::shared_ptr<MainViewController> _mainViewController;
+    std::shared_ptr<MessagesAfterWelcome> _messagesAfterWelcome;
 };
 
 }  // namespace zt

@@ -5,7 +5,7 @@
 #include <cerrno>
 
 #include "app/LeftoverTemporaries.h"
-#include "app/WelcomeMain.h"
+#include "app/MessagesAfterWelcome.h"
 #include "audio/AudioController.h"
 #include "document/FailureReason.h"
 #include "document/FilledText.h"
@@ -49,6 +49,17 @@ bool setAsideHandedOverCopy(const std::string& path)
     if (!moved.ok())
         plat::log("open: {} stays in the inbox: {}", path, moved.error().localizedDescription());
     return moved.ok();
+}
+
+// The type the platform gives a file by its name's extension.
+std::string typeOfFile(const std::string& path)
+{
+    return plat::UTTypeCreatePreferredIdentifierForTag(plat::kUTTagClassFilenameExtension, plat::pathExtension(path));
+}
+
+bool isProjectArchive(const std::string& path)
+{
+    return plat::UTTypeEqual(typeOfFile(path), ZantropeAppDelegate::kArchiveType);
 }
 
 // What happened to the archives, as the message says it: the count, then
@@ -146,6 +157,31 @@ void ZantropeAppDelegate::createInboxFolder()
         plat::log("start-up: {}", created.error().localizedDescription());
 }
 
+std::vector<std::string> ZantropeAppDelegate::takeHandedOverLeftovers()
+{
+    // Files another app handed over that a run ended before taking (killed while importing).
+    const std::string handedOver = plat::Sandbox::current()->inboxDirectory();
+    std::vector<std::string> archives;
+    for (const std::string& name : plat::contentsOfDirectory(handedOver).valueOr(std::vector<std::string>())) {
+        const std::string path = plat::appendingPathComponent(handedOver, name);
+        if (isProjectArchive(path)) {
+            archives.push_back(path);
+            continue;
+        }
+        const bool setAside = setAsideHandedOverCopy(path);
+        auto message = makeMessage(refusalMessage(plat::localized("The file could not be imported."), name,
+                                       plat::localized("The app closed before it was imported."), setAside),
+            plat::localized("OK"));
+        std::weak_ptr<UntitledAppDelegate> weakSelf = weak_from_this();
+        // The window comes with the base start-up, after this: show the message on the next turn.
+        plat::DispatchQueue::mainQueue().async([weakSelf, message] {
+            if (auto self = std::static_pointer_cast<ZantropeAppDelegate>(weakSelf.lock()))
+                self->messagesAfterWelcome().show(message);
+        });
+    }
+    return archives;
+}
+
 void ZantropeAppDelegate::importProjectsFromInbox()
 {
     auto listed = plat::contentsOfDirectory(inboxPath());
@@ -155,6 +191,8 @@ void ZantropeAppDelegate::importProjectsFromInbox()
     for (const std::string& name : listed.value())
         if (name.ends_with(kInboxFileSuffix))
             archives.push_back(plat::appendingPathComponent(inboxPath(), name));
+    for (std::string& leftover : takeHandedOverLeftovers())
+        archives.push_back(std::move(leftover));
     if (archives.empty())
         return;
 
@@ -235,22 +273,7 @@ std::shared_ptr<plat::AlertView> ZantropeAppDelegate::makeMessage(
 
 void ZantropeAppDelegate::showInboxMessage(const std::shared_ptr<plat::AlertView>& alert)
 {
-    if (!WelcomeMain::isDue()) {
-        alert->show();
-        return;
-    }
-    _messageAfterWelcome = alert;
-    std::weak_ptr<UntitledAppDelegate> weakSelf = weak_from_this();
-    _welcomeObserver = plat::NotificationCenter::defaultCenter().addObserver(
-        WelcomeMain::kDidCloseNotification, nullptr, [weakSelf](const plat::Notification&) {
-            auto self = std::static_pointer_cast<ZantropeAppDelegate>(weakSelf.lock());
-            if (!self || !self->_messageAfterWelcome)
-                return;
-            auto message = std::move(self->_messageAfterWelcome);
-            self->_messageAfterWelcome.reset();
-            message->show();
-            self->_welcomeObserver = {};  // last: it owns this callback
-        });
+    messagesAfterWelcome().show(alert);
 }
 
 void ZantropeAppDelegate::willPresentAlertView(plat::AlertView& alert)
@@ -293,8 +316,7 @@ void ZantropeAppDelegate::dismissAlertView(const std::shared_ptr<plat::AlertView
 bool ZantropeAppDelegate::applicationOpenURLSourceApplicationAnnotation(plat::Application& application,
     const plat::URL& url, const std::string& sourceApplication, const plat::Value& annotation)
 {
-    const std::string type
-        = plat::UTTypeCreatePreferredIdentifierForTag(plat::kUTTagClassFilenameExtension, url.pathExtension());
+    const std::string type = typeOfFile(url.path());
     if (plat::UTTypeEqual(type, kArchiveType))
         return importArchiveAtURL(url);
     if (plat::UTTypeConformsTo(type, plat::kUTTypeAudio)) {
@@ -349,8 +371,7 @@ void ZantropeAppDelegate::applicationDidFailToReceiveURL(
     plat::Application&, const plat::URL& url, const plat::Error& error)
 {
     // The other app still has its file: a project or sound may be tried again, anything else is not taken.
-    const std::string type
-        = plat::UTTypeCreatePreferredIdentifierForTag(plat::kUTTagClassFilenameExtension, url.pathExtension());
+    const std::string type = typeOfFile(url.path());
     const std::string fileName = plat::lastPathComponent(url.path());
     std::string message;
     if (plat::UTTypeEqual(type, kArchiveType))

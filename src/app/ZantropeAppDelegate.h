@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app/UntitledAppDelegate.h"
-#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Result.h"
 #include "platform/ui/AlertView.h"
 
@@ -50,6 +49,8 @@ public:
     // Moves the archive there (" 2", " 3"... when the name is taken); its new path.
     static plat::Result<std::string> setAsideArchive(const std::string& archive);
     void createInboxFolder();
+    // Imports the archives in the inbox, and those another app handed over
+    // (in Documents/Inbox) that an earlier run did not finish importing.
     void importProjectsFromInbox();
     // Dismisses the alert with button index 0, animated.
     void dismissAlertView(const std::shared_ptr<plat::AlertView>& alert);
@@ -59,6 +60,9 @@ public:
 
 private:
     std::shared_ptr<plat::AlertView> makeMessage(const std::string& message, std::optional<std::string> button = {});
+    // The handed-over archives a run left in Documents/Inbox; any other file
+    // left there goes to "Not Imported", and the person hears which and why.
+    std::vector<std::string> takeHandedOverLeftovers();
     bool importArchiveAtURL(const plat::URL& url);
     void importAudioFileAtURL(const plat::URL& url);
     // A file of a kind this app does not take: the person hears so, and
@@ -71,10 +75,8 @@ private:
     // is still to come (it would cover the message), once it has closed.
     void showInboxMessage(const std::shared_ptr<plat::AlertView>& alert);
 
-    std::shared_ptr<plat::AlertView> _messageAfterWelcome;
     // Messages that go by themselves once they have shown for their time.
     std::vector<std::weak_ptr<plat::AlertView>> _dismissWhenShown;
-    plat::ObserverToken _welcomeObserver;
 };
 
 }  // namespace zt

@@ -1,6 +1,6 @@
 #include "document/DataManager.h"
 
-#include <cerrno>
+#include <utility>
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
@@ -64,31 +64,40 @@ void DataManager::loadState()
     if (!plat::fileExists(path))
         return;
     auto stored = plat::readPropertyListFile(path);
-    if (!stored.ok()) {
-        const plat::Error& error = stored.error();
-        plat::log("settings: cannot read {}: {}", path, error.localizedDescription());
-        // A file that cannot be opened or read now may be read later; one that was read is damaged.
-        if (error.domain() != plat::kPOSIXErrorDomain || error.code() == EFBIG)
-            keepDamagedSettingsAside(path);
+    auto dictionary = stored.ok() ? stored.value().asDictionary() : std::nullopt;
+    if (dictionary) {
+        manager.apply(*dictionary);
         return;
     }
-    auto dictionary = stored.value().asDictionary();
-    if (!dictionary) {
-        plat::log("settings: {} holds a {}, not a dictionary", path, plat::typeName(stored.value().type()));
-        keepDamagedSettingsAside(path);
-        return;
-    }
-    manager.apply(*dictionary);
+    plat::Error reason = stored.ok()
+        ? plat::Error(plat::kCocoaErrorDomain, plat::kPropertyListReadCorruptError,
+            "It holds a " + std::string(plat::typeName(stored.value().type())) + ", not a dictionary of settings.")
+        : stored.error();
+    plat::log("settings: cannot read {}: {}", path, reason.localizedDescription());
+    // Whatever kept it from being read, it may hold what the person set: the defaults never replace it unseen.
+    manager._settings.unreadable = plat::UnreadableStoredFile {std::move(reason), std::nullopt};
+    manager._settings.isUnreadableFileInPlace = true;
+    manager.keepUnreadableSettingsAside(path);
 }
 
-void DataManager::keepDamagedSettingsAside(const std::string& path)
+bool DataManager::keepUnreadableSettingsAside(const std::string& path)
 {
-    // The next save writes the defaults: what could not be read is kept beside them, not overwritten.
     auto aside = plat::moveDamagedFileAside(path);
-    if (aside.ok())
-        plat::log("settings: the unreadable settings are kept as {}; the defaults apply", aside.value());
-    else
+    if (!aside.ok()) {
         plat::log("settings: cannot set the unreadable settings aside: {}", aside.error().localizedDescription());
+        return false;
+    }
+    plat::log("settings: the unreadable settings are kept as {}; the defaults apply", aside.value());
+    _settings.isUnreadableFileInPlace = false;
+    if (_settings.unreadable)
+        _settings.unreadable->keptAs = aside.value();
+    return true;
+}
+
+std::optional<plat::UnreadableStoredFile> DataManager::takeUnreadableSettings()
+{
+    std::lock_guard lock(classLock());
+    return std::exchange(_settings.unreadable, std::nullopt);
 }
 
 void DataManager::apply(const plat::Dictionary& stored)
@@ -151,6 +160,12 @@ void DataManager::saveState()
     DataManager& manager = sharedDataManager();
     std::lock_guard lock(classLock());
     std::string path = settingsFilePath();
+    if (manager._settings.isUnreadableFileInPlace && plat::fileExists(path)
+        && !manager.keepUnreadableSettingsAside(path)) {
+        plat::log("settings: not saved, so that the unreadable {} is not written over", path);
+        return;
+    }
+    manager._settings.isUnreadableFileInPlace = false;
     auto written = plat::writePropertyListFile(manager.encode(), path, plat::PropertyListFormat::XML);
     if (!written.ok())
         plat::log("settings: cannot write {}: {}", path, written.error().localizedDescription());

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/foundation/Files.h"
 #include "platform/foundation/Value.h"
 
 namespace zt {
@@ -22,12 +23,19 @@ public:
 
     // Reads the settings file into the instance: keys present (and of the
     // right type) replace the current values, absent ones keep them. A missing
-    // or unreadable file leaves everything as it is; an unreadable one is
-    // moved aside to ".settings.plist.damaged" before anything replaces it.
+    // file leaves everything as it is. One that cannot be read (damaged, or
+    // not to be opened) leaves the settings too, and is moved aside to
+    // ".settings.plist.damaged" ("-2", "-3"... when taken) before anything
+    // replaces it; takeUnreadableSettings then says so, once.
     static void loadState();
     // Writes every setting to the settings file atomically. A failed write is
-    // logged, not reported.
+    // logged, not reported. A file that could not be read is never written
+    // over: while it cannot be set aside, nothing is written.
     static void saveState();
+
+    // The settings file that could not be read at the last load, and where
+    // it is kept, once: the person is told that the settings were reset.
+    std::optional<plat::UnreadableStoredFile> takeUnreadableSettings();
 
     // The free dictionary; changes reach disk with the next saveState.
     plat::Value objectForKey(const std::string& key) const;
@@ -71,7 +79,8 @@ public:
 private:
     DataManager() = default;
     void apply(const plat::Dictionary& stored);
-    static void keepDamagedSettingsAside(const std::string& path);
+    // Under the class lock; false while the unreadable file stays in its place.
+    bool keepUnreadableSettingsAside(const std::string& path);
     plat::Dictionary encode() const;
 
     static std::mutex& classLock();
@@ -93,6 +102,8 @@ private:
         int64_t exposureMode = 2;  // continuous automatic
         float cameraEffectiveScale = 1.0f;
         bool isLowSpaceWarningShown = false;  // per run, never stored
+        std::optional<plat::UnreadableStoredFile> unreadable;  // per run, never stored
+        bool isUnreadableFileInPlace = false;  // per run: the file may not be written over
     };
     Settings _settings;
 };

@@ -26,8 +26,10 @@ constexpr const char* kErrorDomain = "ProjectDataWrapperErrorDomain";
 constexpr int64_t kReadOnlySnapshotError = 1;
 constexpr int64_t kUnreadableMetaDataError = 2;
 constexpr int64_t kRefusedFileNameError = 3;
+constexpr int64_t kUnreadableFrameListError = 4;
 constexpr int64_t kMaxProjectFileBytes = int64_t(1) << 30;
 constexpr int64_t kMaxMetaDataBytes = int64_t(64) << 20;
+constexpr int kMaxNameAttempts = 1000;
 
 std::string documentsPath(const std::string& name)
 {
@@ -107,11 +109,10 @@ FrameList& ProjectDataWrapper::getFrameList()
     }
     auto bytes = plat::readFile(*path, kMaxProjectFileBytes);
     if (!bytes.ok()) {
-        // Not the file's fault: nothing is repaired, and no save replaces it
-        // before a copy of it is kept.
+        // Nothing is known of its frames: nothing is repaired, and no save replaces it.
         plat::log("project: cannot read {}: {}", *path, bytes.error().localizedDescription());
         _frameList = std::make_unique<FrameList>();
-        _frameListDamaged = true;
+        _frameListReadError = bytes.error();
         return *_frameList;
     }
     _frameList = std::make_unique<FrameList>(bytes.value());
@@ -131,6 +132,12 @@ std::optional<FrameListRepair> ProjectDataWrapper::takeFrameListRepair()
     return std::exchange(_frameListRepair, std::nullopt);
 }
 
+std::optional<plat::Error> ProjectDataWrapper::frameListReadError()
+{
+    getFrameList();
+    return _frameListReadError;
+}
+
 void ProjectDataWrapper::copyForReading(ProjectDataWrapper& source)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
@@ -139,6 +146,7 @@ void ProjectDataWrapper::copyForReading(ProjectDataWrapper& source)
     _metadataUnreadable = source._metadataUnreadable;
     // Entries are never changed in place, so the copied list may share them.
     _frameList = std::make_unique<FrameList>(source.getFrameList());
+    _frameListReadError = source._frameListReadError;
     _readOnlySnapshot = true;
 }
 
@@ -223,18 +231,23 @@ plat::Result<void> ProjectDataWrapper::writeFrameList()
         plat::log("project: cannot encode the frame list: {}", bytes.error().localizedDescription());
         return bytes.error();
     }
+    if (_frameListReadError) {
+        // An empty list would take the place of every frame the file holds.
+        return plat::Error(kErrorDomain, kUnreadableFrameListError, "The project's frame list cannot be read.", {},
+            std::make_shared<const plat::Error>(*_frameListReadError));
+    }
     if (_frameListDamaged) {
         // The stored list could not be read whole: keep a copy beside the new
         // one. A copy, so that the list stays in place should the write fail.
         if (auto path = pathForFile(kFrameListFileName); path && plat::fileExists(*path)) {
-            std::string aside = *path + ".damaged";
-            auto copied = plat::copyItem(*path, aside, plat::ReplaceExisting::Yes);
-            if (!copied.ok()) {
+            auto aside = plat::keepFileAside(*path, ".damaged", plat::KeepAside::Copying);
+            if (!aside.ok()) {
                 plat::log("project: cannot keep the damaged frame list, so it is not replaced: {}",
-                    copied.error().localizedDescription());
-                return copied.error();
+                    aside.error().localizedDescription());
+                return aside.error();
             }
-            plat::log("project: kept the unreadable frame list as {}", aside);
+            plat::log("project: kept the unreadable frame list as {}", aside.value());
+            _frameListKeptAside = plat::lastPathComponent(aside.value());
         }
     }
     auto written = writeFile(bytes.value(), kFrameListFileName);
@@ -342,6 +355,20 @@ bool ProjectDataWrapper::cloneFileWithPreferredFilename(const std::string& sourc
     return copied.ok();
 }
 
+plat::Result<std::string> ProjectDataWrapper::keepFileAside(
+    const std::string& preferredFilename, std::string_view suffix, plat::KeepAside how)
+{
+    if (_readOnlySnapshot)
+        return plat::Error(kErrorDomain, kReadOnlySnapshotError, "A read-only copy of a project is never changed.");
+    auto path = pathForFile(preferredFilename);
+    if (!path)
+        return plat::Error(kErrorDomain, kRefusedFileNameError, "\"" + preferredFilename + "\" cannot name a file.");
+    auto aside = plat::keepFileAside(*path, suffix, how);
+    if (!aside.ok())
+        return aside.error();
+    return plat::lastPathComponent(aside.value());
+}
+
 std::shared_ptr<plat::Image> ProjectDataWrapper::getThumbImageForProject()
 {
     auto decoded = [this](const std::string& fileName) -> std::shared_ptr<plat::Image> {
@@ -378,8 +405,7 @@ plat::Result<std::string> ProjectDataWrapper::reserveProjectDir(const std::funct
 {
     // Making the folder is the reservation: a project made in the same
     // second on another queue finds the folder taken and gets the next suffix.
-    constexpr int kMaxAttempts = 1000;
-    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
         std::string name = makeName();
         auto made = plat::createDirectory(documentsPath(name), plat::IntermediateDirectories::No);
         if (made.ok())
@@ -388,6 +414,21 @@ plat::Result<std::string> ProjectDataWrapper::reserveProjectDir(const std::funct
             return made.error();
     }
     return plat::Error::posix(EEXIST, "create project folder", documentsPath(makeName()));
+}
+
+plat::Result<std::string> ProjectDataWrapper::moveProjectDirIntoPlace(
+    const std::string& builtFolder, const std::function<std::string()>& makeName)
+{
+    // The move never replaces: a folder made meanwhile under the name makes it ask again.
+    for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
+        std::string name = makeName();
+        auto moved = plat::moveItem(builtFolder, documentsPath(name));
+        if (moved.ok())
+            return name;
+        if (moved.error().domain() != plat::kPOSIXErrorDomain || moved.error().code() != EEXIST)
+            return moved.error();
+    }
+    return plat::Error::posix(EEXIST, "move project folder", builtFolder);
 }
 
 plat::Result<void> ProjectDataWrapper::createFilePathForProject()

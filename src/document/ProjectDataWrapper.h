@@ -4,11 +4,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "document/FrameList.h"
 #include "document/FrameListRepair.h"
+#include "platform/foundation/Files.h"
 #include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
 
@@ -42,11 +44,17 @@ public:
     // The frame list, loaded on first use ("frames.meta", or just the
     // placeholder). A "frames.meta" that cannot be read whole is repaired
     // (FrameListRepair); the damaged file stays until the next save keeps it
-    // beside as "frames.meta.damaged".
+    // beside as "frames.meta.damaged" ("-2", "-3"... when taken).
     FrameList& getFrameList();
     // What the repair of the loaded list recovered, once: whoever shows the
     // project tells the user and saves the repair.
     std::optional<FrameListRepair> takeFrameListRepair();
+    // Why "frames.meta" could not be read at all (its modes, a folder in its
+    // place), after loading the list. The list then holds only the
+    // placeholder, and it is never saved over the file.
+    std::optional<plat::Error> frameListReadError();
+    // The name the last save kept the damaged list under, if it kept one.
+    const std::optional<std::string>& frameListKeptAside() const { return _frameListKeptAside; }
 
     // Each reports what kept it from the disk; nothing to save (a project
     // without a folder and without frames) is success. A project without a
@@ -72,6 +80,10 @@ public:
         const std::string& preferredFilename, std::optional<plat::Error>* error = nullptr);
     // Fails when the destination exists.
     bool cloneFileWithPreferredFilename(const std::string& source, const std::string& destination);
+    // Keeps a file of the folder aside as plat::keepFileAside does; the name
+    // it is kept under.
+    plat::Result<std::string> keepFileAside(
+        const std::string& preferredFilename, std::string_view suffix, plat::KeepAside how);
 
     // The picture that stands for the project in the explorer: the folder's
     // "thumb.jpg", else the preview of the frame named by
@@ -90,6 +102,12 @@ public:
     // while the name is taken, and returns the name; the folder is the
     // reservation, so callers on other queues never share one. Any thread.
     static plat::Result<std::string> reserveProjectDir(const std::function<std::string()>& makeName);
+    // Puts a project folder built aside in Documents (under a temporary name,
+    // which a start removes should the run end first) in place whole, under
+    // a name made by makeName, asking again while the name is taken; the
+    // name. Any thread.
+    static plat::Result<std::string> moveProjectDirIntoPlace(
+        const std::string& builtFolder, const std::function<std::string()>& makeName);
     // Makes the folder (with a name no other project has), lists it first in
     // the projects list, selects it in the explorer, and saves everything.
     // A folder that cannot be made or filled is taken away again (and off
@@ -128,6 +146,8 @@ private:
     bool _metadataUnreadable = false;
     std::unique_ptr<FrameList> _frameList;
     bool _frameListDamaged = false;  // the stored list could not be read whole: keep a copy before replacing it
+    std::optional<plat::Error> _frameListReadError;  // the stored list could not be read at all
+    std::optional<std::string> _frameListKeptAside;
     std::optional<FrameListRepair> _frameListRepair;
     int64_t _usedStorageSpace = 0;
     bool _readOnlySnapshot = false;

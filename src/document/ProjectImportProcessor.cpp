@@ -39,30 +39,36 @@ std::string ProjectImportProcessor::createRecordName() const
 
 bool ProjectImportProcessor::importProjectAtPath(const std::string& path, std::optional<plat::Error>* error) const
 {
-    // The folder is made at once, so that imports in the same second (several
-    // archives in the inbox) never share a name.
-    auto reserved = ProjectDataWrapper::reserveProjectDir([this] { return createRecordName(); });
-    if (!reserved.ok())
-        return fail(error, reserved.error());
-    const std::string& name = reserved.value();
-    std::string destination = plat::appendingPathComponent(plat::Sandbox::current()->documentsDirectory(), name);
-    plat::log("Decompress data from:{} to :{}", path, destination);
+    // Unpacked under a temporary name and put in place whole: a run that ends
+    // meanwhile leaves only a temporary, which the next start removes, and
+    // the archive, which it imports again.
+    const std::string documents = plat::Sandbox::current()->documentsDirectory();
+    auto built = plat::createTemporaryFolderBeside(plat::appendingPathComponent(documents, kFrameListFileName));
+    if (!built.ok())
+        return fail(error, built.error());
+    const std::string& unpacked = built.value();
+    plat::log("Decompress data from:{} to :{}", path, unpacked);
 
     auto giveUp = [&](plat::Error failure) {
         // No half-made project stays behind; the archive stays for another try.
         std::optional<plat::Error> removeError;
-        if (!FileUtil::removeFolderAtPath(destination, &removeError))
-            plat::log("project import: cannot remove {}: {}", destination, removeError->localizedDescription());
+        if (!FileUtil::removeFolderAtPath(unpacked, &removeError))
+            plat::log("project import: cannot remove {}: {}", unpacked, removeError->localizedDescription());
         return fail(error, std::move(failure));
     };
     std::optional<plat::Error> unzipError;
-    if (!QVZipArchive::unzipFileAtPath(path, destination, Overwrite::Yes, std::nullopt, &unzipError))
+    if (!QVZipArchive::unzipFileAtPath(path, unpacked, Overwrite::Yes, std::nullopt, &unzipError))
         return giveUp(*unzipError);
     // A zip of anything else would show as an empty project: it is refused like a damaged archive.
-    const std::string frameList = plat::appendingPathComponent(destination, kFrameListFileName);
+    const std::string frameList = plat::appendingPathComponent(unpacked, kFrameListFileName);
     if (!plat::fileExists(frameList) || plat::isDirectory(frameList))
         return giveUp(
             plat::Error(kImportErrorDomain, kNoProjectError, plat::localized("The archive holds no project.")));
+    // Several archives imported in the same second never share a name.
+    auto placed = ProjectDataWrapper::moveProjectDirIntoPlace(unpacked, [this] { return createRecordName(); });
+    if (!placed.ok())
+        return giveUp(placed.error());
+    const std::string& name = placed.value();
     // A fresh device has no list yet: start-up makes it from the folders, this one among them.
     if (!ProjectsList::insertProjectName(name) && plat::fileExists(ProjectsList::path()))
         plat::log("project import: the projects list cannot be read; {} is not listed", name);

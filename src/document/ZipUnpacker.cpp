@@ -444,6 +444,15 @@ plat::Result<void> Unpacker::unpackFile(const Entry& entry, int folder)
     if (exists && (S_ISLNK(existing.st_mode) || S_ISDIR(existing.st_mode)))
         return fileSystemError(S_ISLNK(existing.st_mode) ? ELOOP : EISDIR, "create file", fullPath);
 
+    // Each file is put in place whole, so a write made to fail fails as an atomic write does.
+    switch (plat::detail::injectedWriteFailure(fullPath)) {
+    case plat::detail::WriteFailurePoint::None:
+        break;
+    case plat::detail::WriteFailurePoint::ReadOnly:
+        return fileSystemError(EROFS, "create file", fullPath);
+    default:
+        return fileSystemError(EIO, "write", fullPath);
+    }
     auto dataOffset = locateEntryData(entry);
     if (!dataOffset.ok())
         return dataOffset.error();

@@ -10,10 +10,6 @@
 
 namespace zt {
 
-namespace {
-constexpr int kMostAsideCopies = 100;
-}
-
 std::string PainterFiles::canvasFileName(const std::string& frameID)
 {
     return "canvas-" + frameID + ".cnv";
@@ -43,44 +39,31 @@ namespace {
 constexpr const char* kDamagedSuffix = ".damaged";
 constexpr const char* kReplacedSuffix = ".replaced";
 
-std::string asideCopyName(const std::string& fileName, const char* suffix, int copy)
+bool keepFileAside(ProjectDataWrapper& project, const std::string& fileName, const char* suffix, plat::KeepAside how)
 {
-    return fileName + suffix + (copy == 1 ? "" : "-" + std::to_string(copy));
-}
-
-enum class KeepOriginal { No, Yes };
-
-// The first free numbered name takes a copy; a copy kept earlier is never written over.
-bool keepFileAside(ProjectDataWrapper& project, const std::string& fileName, const char* suffix, KeepOriginal keep)
-{
-    for (int copy = 1; copy <= kMostAsideCopies; ++copy) {
-        const std::string aside = asideCopyName(fileName, suffix, copy);
-        if (project.fileDataForFileWithPreferredFilename(aside))
-            continue;
-        if (!project.cloneFileWithPreferredFilename(fileName, aside))
-            break;
-        if (keep == KeepOriginal::No && !project.removeRegularFileWithPreferredFilename(fileName))
-            plat::log("painter: kept a copy of {}, but cannot remove it", fileName);
-        return true;
+    auto aside = project.keepFileAside(fileName, suffix, how);
+    if (!aside.ok()) {
+        plat::log("painter: cannot keep {} aside: {}", fileName, aside.error().localizedDescription());
+        return false;
     }
-    plat::log("painter: cannot keep {} aside", fileName);
-    return false;
+    return true;
 }
 }  // namespace
 
 bool PainterFiles::wasKeptAside(const ProjectDataWrapper& project, const std::string& fileName)
 {
-    return project.fileDataForFileWithPreferredFilename(asideCopyName(fileName, kDamagedSuffix, 1)).has_value();
+    // The first copy is there whenever any was kept.
+    return project.fileDataForFileWithPreferredFilename(fileName + kDamagedSuffix).has_value();
 }
 
 bool PainterFiles::keepDamagedFileAside(ProjectDataWrapper& project, const std::string& fileName)
 {
-    return keepFileAside(project, fileName, kDamagedSuffix, KeepOriginal::No);
+    return keepFileAside(project, fileName, kDamagedSuffix, plat::KeepAside::Moving);
 }
 
 bool PainterFiles::keepReplacedFileAside(ProjectDataWrapper& project, const std::string& fileName)
 {
-    return keepFileAside(project, fileName, kReplacedSuffix, KeepOriginal::Yes);
+    return keepFileAside(project, fileName, kReplacedSuffix, plat::KeepAside::Copying);
 }
 
 plat::Result<std::optional<plat::Data>> PainterFiles::readStrokeArchive(

@@ -12,8 +12,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <iostream>
-#include <poll.h>
-#include <spawn.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,11 +31,10 @@
 #include "render/MovieRendererSources.h"
 #include "render/ZantropeMovieRenderer.h"
 #include "share/FileSharingConnectHandler.h"
+#include "support/KilledChild.h"
 #include "support/Pixels.h"
 #include "support/RunLoopWaiting.h"
 #include "support/TemporarySandbox.h"
-
-extern char** environ;
 
 namespace {
 
@@ -195,40 +192,8 @@ protected:
     // mid-way, then kills it there. True when it was killed mid-way.
     bool killChildMidWay(const std::string& role, const std::string& device)
     {
-        int ready[2];
-        EXPECT_EQ(::pipe(ready), 0);
-        // Only the write end goes to the child.
-        ::fcntl(ready[0], F_SETFD, FD_CLOEXEC);
-        const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::vector<std::string> words {
-            self, std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name()};
-        std::vector<std::string> environment;
-        for (char** entry = environ; *entry; ++entry)
-            environment.emplace_back(*entry);
-        environment.push_back(std::string(kChildVariable) + "=" + role + "\n" + device + "\n"
-            + *project->getProjectPath() + "\n" + std::to_string(ready[1]));
-        auto pointers = [](std::vector<std::string>& strings) {
-            std::vector<char*> out;
-            for (auto& s : strings)
-                out.push_back(s.data());
-            out.push_back(nullptr);
-            return out;
-        };
-        auto argv = pointers(words);
-        auto envp = pointers(environment);
-        pid_t child = 0;
-        EXPECT_EQ(::posix_spawn(&child, self.c_str(), nullptr, nullptr, argv.data(), envp.data()), 0);
-        ::close(ready[1]);
-        pollfd heard {ready[0], POLLIN, 0};
-        char byte = 0;
-        const bool midWay
-            = ::poll(&heard, 1, static_cast<int>(kTimeoutSeconds * 1000)) == 1 && ::read(ready[0], &byte, 1) == 1;
-        ::close(ready[0]);
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        return midWay && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        return plat::test::killChildOfThisTestWhenReady(
+            kChildVariable, role + "\n" + device + "\n" + *project->getProjectPath(), kTimeoutSeconds);
     }
 
     // The child: works on the parent's device and project, and once a
@@ -256,9 +221,7 @@ protected:
                 for (const std::string& found : temporariesBelow(area)) {
                     if (std::find(earlier.begin(), earlier.end(), found) != earlier.end())
                         continue;
-                    (void)!::write(ready, "k", 1);
-                    for (;;)
-                        ::pause();
+                    plat::test::waitToBeKilled(ready);
                 }
             }
             return plat::detail::WriteFailurePoint::None;

@@ -8,6 +8,7 @@
 #include "platform/ui/TextField.h"
 #include "platform/ui/testing/PictureComparison.h"
 #include "share/ShareNotifications.h"
+#include "support/UnreadableFile.h"
 #include "uikit/TransparentToolbar.h"
 
 namespace {
@@ -443,6 +444,43 @@ TEST_F(Explorer, AProjectWhoseFrameListWasCutIsRepairedAndThePersonIsTold)
     select(0);
     select(1);
     EXPECT_EQ(shownAlert(), nullptr) << "told once";
+}
+
+// A frame list that cannot be read would open as an empty project, and be
+// saved so: the project does not open, and the person hears which and why.
+TEST_F(Explorer, AProjectWhoseFrameListCannotBeReadSaysSoWhenOpenedAndKeepsItsList)
+{
+    enum class Fault { NoPermission, FolderInItsPlace };
+    for (Fault fault : {Fault::NoPermission, Fault::FolderInItsPlace}) {
+        SCOPED_TRACE(fault == Fault::NoPermission ? "no permission" : "a folder in its place");
+        makeProject(kFirst, 3, plat::Dictionary {{"RecordName", "Locked"}});
+        const std::string listPath = documents(kFirst) + "/frames.meta";
+        const auto stored = plat::readFile(listPath).value();
+        if (fault == Fault::FolderInItsPlace) {
+            ASSERT_TRUE(plat::removeItem(listPath).ok());
+            ASSERT_TRUE(plat::createDirectory(listPath, plat::IntermediateDirectories::No).ok());
+        }
+        prepareDevice({kFirst}, 1);
+        {
+            std::optional<plat::test::UnreadableFile> locked;
+            if (fault == Fault::NoPermission) {
+                ASSERT_TRUE(locked.emplace(listPath).applied());
+            }
+            start();
+            driver.tapAt({284, 119});  // the centred item
+            EXPECT_EQ(waitForAlert(),
+                std::string("The project could not be opened.\nThe frame list of “Locked” cannot be read: ")
+                    + (fault == Fault::NoPermission ? "Permission denied." : "Is a directory."));
+            EXPECT_EQ(root()->viewFrameEditor(), nullptr);
+            app.terminate();
+        }
+        if (fault == Fault::NoPermission) {
+            EXPECT_EQ(plat::readFile(listPath).value(), stored) << "never saved over";
+        }
+        app.resetForTesting();
+        resetShared();
+        ASSERT_TRUE(plat::removeItem(documents(kFirst)).ok());
+    }
 }
 
 TEST_F(Explorer, OnTheNewProjectSlotTheButtonsThatNeedAProjectAreDrawnDimmed)

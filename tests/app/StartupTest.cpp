@@ -24,6 +24,7 @@
 #include "platform/ui/Layer.h"
 #include "support/Idioms.h"
 #include "support/LimitedFreeSpace.h"
+#include "support/UnreadableFile.h"
 
 namespace {
 
@@ -191,6 +192,45 @@ TEST_F(Startup, DamagedSettingsAreKeptAsideAndTheAppStartsWithTheDefaults)
     EXPECT_EQ(std::string(kept.value().begin(), kept.value().end()), cut);
     EXPECT_FALSE(zt::DataManager::sharedDataManager().isGridEnabled());
     EXPECT_EQ(storedSettings()->getBool("_isGridEnabled"), false) << "the new file holds the defaults";
+}
+
+// Settings that cannot be opened may hold everything the person set: they
+// are kept aside, never written over, and the person hears that the
+// defaults apply.
+TEST_F(Startup, SettingsThatCannotBeOpenedAreKeptAsideAndThePersonIsTold)
+{
+    writeSettings(plat::Dictionary {{"version", 4.0}, {"passCode", "2468"}});
+    {
+        plat::test::UnreadableFile locked(zt::DataManager::settingsFilePath());
+        ASSERT_TRUE(locked.applied());
+        launch();
+    }
+    EXPECT_EQ(waitForAlert(),
+        "Settings Reset\nThe settings could not be read: Permission denied. The defaults apply; the unreadable file "
+        "is kept as “.settings.plist.damaged”.");
+    EXPECT_EQ(plat::dictionaryWithContentsOfFile(zt::DataManager::settingsFilePath() + ".damaged")
+                  .value_or(plat::Dictionary())
+                  .getString("passCode"),
+        "2468");
+}
+
+// Damaged preferences bring the welcome back; once it has closed, the person hears why.
+TEST_F(Startup, DamagedPreferencesAreKeptAsideAndToldAfterTheWelcome)
+{
+    const std::string preferences = sandbox.sandbox().preferencesDirectory() + "/com.quorvane.zantrope.plist";
+    ASSERT_TRUE(plat::writeFileAtomically(preferences, std::string_view("bplist00 damaged")).ok());
+    // Read again, as at the start of a new run.
+    plat::Sandbox::setCurrent(std::make_shared<plat::Sandbox>(sandbox.root()));
+    launch();
+    settle();
+    ASSERT_TRUE(driver.tap("Get Started"));
+    const std::string message = waitForAlert();
+    EXPECT_TRUE(message.starts_with("Settings Reset\nThe app's preferences could not be read: ")
+        && message.ends_with(
+            " The defaults apply; the unreadable file is kept as “com.quorvane.zantrope.plist.damaged”."))
+        << message;
+    EXPECT_EQ(
+        plat::readFile(preferences + ".damaged").valueOr(plat::Data()).size(), std::string("bplist00 damaged").size());
 }
 
 TEST_F(Startup, ADamagedListIsKeptAsideAndMadeAgainWithTheSampleWhenItsFolderIsThere)

@@ -6,6 +6,7 @@
 #include "platform/foundation/Files.h"
 #include "platform/foundation/PropertyList.h"
 #include "support/TemporarySandbox.h"
+#include "support/UnreadableFile.h"
 
 namespace {
 
@@ -165,20 +166,62 @@ TEST_F(DataManagerSettings, ValuesOfTheWrongTypeAreIgnored)
     expectDefaults();
 }
 
-// The next save writes the defaults; the damaged file is kept beside them.
+// The next save writes the defaults; each damaged file is kept beside them,
+// a later one beside the earlier.
 TEST_F(DataManagerSettings, DamagedFilesLeaveTheDefaultsAndAreKeptAside)
 {
-    const std::string aside = zt::DataManager::settingsFilePath() + ".damaged";
-    for (std::string damaged :
-        {plistWith("<dict><key>_isGridEnabled</key><true/>"), std::string("bplist00\x01\x02", 10),
-            plistWith("<array><true/></array>"), std::string(), std::string("\x00\xff garbage", 10)}) {
+    const std::string path = zt::DataManager::settingsFilePath();
+    const std::pair<std::string, std::string> cases[] = {
+        {plistWith("<dict><key>_isGridEnabled</key><true/>"), path + ".damaged"},
+        {std::string("bplist00\x01\x02", 10), path + ".damaged-2"},
+        {plistWith("<array><true/></array>"), path + ".damaged-3"},
+        {std::string(), path + ".damaged-4"},
+        {std::string("\x00\xff garbage", 10), path + ".damaged-5"},
+    };
+    for (const auto& [damaged, aside] : cases) {
         writeSettings(damaged);
         zt::DataManager::loadState();
         expectDefaults();
         zt::DataManager::saveState();
         auto kept = plat::readFile(aside);
-        ASSERT_TRUE(kept.ok());
+        ASSERT_TRUE(kept.ok()) << aside;
         EXPECT_EQ(std::string(kept.value().begin(), kept.value().end()), damaged);
+    }
+}
+
+// A file that cannot be opened may hold everything the person set: the
+// defaults never take its place unseen, and the person hears of it.
+TEST_F(DataManagerSettings, SettingsThatCannotBeOpenedAreKeptAsideAndTold)
+{
+    const std::string path = zt::DataManager::settingsFilePath();
+    const std::string settings = plistWith("<dict><key>passCode</key><string>2468</string></dict>");
+    enum class Fault { NoPermission, FolderInItsPlace };
+    for (Fault fault : {Fault::NoPermission, Fault::FolderInItsPlace}) {
+        SCOPED_TRACE(fault == Fault::NoPermission ? "no permission" : "a folder in its place");
+        ASSERT_TRUE(plat::removeItemIfExists(path).ok());
+        ASSERT_TRUE(plat::removeItemIfExists(path + ".damaged").ok());
+        if (fault == Fault::NoPermission) {
+            writeSettings(settings);
+            plat::test::UnreadableFile unreadable(path);
+            ASSERT_TRUE(unreadable.applied());
+            zt::DataManager::loadState();
+        } else {
+            ASSERT_TRUE(plat::createDirectory(path, plat::IntermediateDirectories::No).ok());
+            zt::DataManager::loadState();
+        }
+        expectDefaults();
+        zt::DataManager::saveState();
+        auto told = manager().takeUnreadableSettings();
+        ASSERT_TRUE(told.has_value());
+        EXPECT_EQ(told->keptAs, path + ".damaged");
+        if (fault == Fault::NoPermission) {
+            EXPECT_EQ(plat::dictionaryWithContentsOfFile(path + ".damaged")
+                          .value_or(plat::Dictionary())
+                          .getString("passCode"),
+                "2468");
+        } else {
+            EXPECT_TRUE(plat::isDirectory(path + ".damaged"));
+        }
     }
 }
 

@@ -638,14 +638,53 @@ Result<MovedItem> moveItem(const std::string& from, const std::string& to)
     return MovedItem {};
 }
 
+namespace {
+constexpr int kMostAsideCopies = 1000;
+}
+
+Result<std::string> keepFileAside(const std::string& path, std::string_view suffix, KeepAside how)
+{
+    for (int copy = 1; copy <= kMostAsideCopies; ++copy) {
+        const std::string aside = path + std::string(suffix) + (copy == 1 ? "" : "-" + std::to_string(copy));
+        struct stat info { };
+        if (::lstat(aside.c_str(), &info) == 0)
+            continue;
+        // Neither way replaces: a copy another made meanwhile under the name sends this one to the next.
+        Result<void> kept = Result<void>::success();
+        if (how == KeepAside::Copying) {
+            kept = copyItem(path, aside, ReplaceExisting::No);
+        } else if (auto moved = moveItem(path, aside); !moved.ok()) {
+            kept = moved.error();
+        }
+        if (kept.ok())
+            return aside;
+        if (kept.error().domain() != kPOSIXErrorDomain || kept.error().code() != EEXIST)
+            return kept.error();
+    }
+    return Error::posix(EEXIST, "keep aside", path);
+}
+
 Result<std::string> moveDamagedFileAside(const std::string& path)
 {
-    std::string aside = path + ".damaged";
-    if (auto removed = removeItemIfExists(aside); !removed.ok())
-        return removed.error();
-    if (auto moved = moveItem(path, aside); !moved.ok())
-        return moved.error();
-    return aside;
+    return keepFileAside(path, ".damaged", KeepAside::Moving);
+}
+
+bool isPassingReadFailure(const Error& error)
+{
+    if (error.domain() != kPOSIXErrorDomain)
+        return false;
+    switch (error.code()) {
+    case EMFILE:
+    case ENFILE:
+    case ENOMEM:
+    case ENOBUFS:
+    case EINTR:
+    case EAGAIN:
+    case EIO:
+        return true;
+    default:
+        return false;
+    }
 }
 
 std::string temporaryPathBeside(const std::string& path)
@@ -783,6 +822,11 @@ void detail::setWriteFaultInjector(WriteFaultInjector injector)
 {
     std::lock_guard lock(faultLock);
     faultInjector = std::move(injector);
+}
+
+detail::WriteFailurePoint detail::injectedWriteFailure(const std::string& path)
+{
+    return injectedFailure(path);
 }
 
 void detail::setMoveFaultInjector(MoveFaultInjector injector)

@@ -112,10 +112,26 @@ struct MovedItem {
 // An existing destination fails with EEXIST. Any other failure leaves the
 // source as it was and nothing at the destination.
 Result<MovedItem> moveItem(const std::string& from, const std::string& to);
-// Moves a file that cannot be read to "<path>.damaged" (an earlier one kept
-// there is replaced), so that a new file can take its place without the old
-// one being lost unseen. Gives the path it is kept under.
+// How a file is kept aside: moved, to make way for a new one, or copied,
+// when it stays to be written over.
+enum class KeepAside { Moving, Copying };
+// Keeps the file beside itself as "<path><suffix>", so that nothing takes
+// its place unseen. Copies kept there before stay: the next goes to
+// "<path><suffix>-2", then "-3" and so on. Gives the path it is kept under.
+Result<std::string> keepFileAside(const std::string& path, std::string_view suffix, KeepAside how);
+// Moves a file that cannot be read aside as "<path>.damaged" (numbered as
+// keepFileAside numbers), so that a new file can take its place.
 Result<std::string> moveDamagedFileAside(const std::string& path);
+// A stored file that could not be read, why, and where it was moved aside
+// (none while it could not be), so that the person can be told.
+struct UnreadableStoredFile {
+    Error reason;
+    std::optional<std::string> keptAs;
+};
+// Whether a read failed for a reason that may pass (out of file descriptors
+// or memory, an interrupted call, an I/O error), not for one of the file's
+// own (its modes, a folder in its place, contents that cannot be read).
+bool isPassingReadFailure(const Error& error);
 
 // Items built aside. Whatever a person or a later run reads is made under
 // a hidden temporary name beside its place and then put in place whole. A
@@ -169,6 +185,9 @@ using WriteFaultInjector = std::function<WriteFailurePoint(const std::string& pa
 // Installs the injector for every atomic write of the process; an empty
 // function removes it. Only tests install one.
 void setWriteFaultInjector(WriteFaultInjector injector);
+// What the injector makes of a write to path (None without one), for
+// writers of their own that put files in place whole as the atomic writes do.
+WriteFailurePoint injectedWriteFailure(const std::string& path);
 
 // Moves can be made to take the way across file systems, and to fail to
 // remove the original after copying it.

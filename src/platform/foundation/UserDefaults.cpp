@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
@@ -82,6 +83,8 @@ void UserDefaults::followCurrentSandbox()
     _values = Dictionary();
     _registered = Dictionary();
     _needsWrite = false;
+    _isUnreadableFileInPlace = false;
+    _unreadableFile.reset();
     readValuesFile();
 }
 
@@ -91,27 +94,41 @@ void UserDefaults::readValuesFile()
     if (!fileExists(_path))
         return;
     auto list = readPropertyListFile(_path);
-    if (!list.ok()) {
-        if (list.error().domain() == kPOSIXErrorDomain) {
-            // Not damaged, only not readable now (out of file descriptors, an
-            // I/O error): it may hold everything, so it is read again before
-            // anything is written over it.
+    auto dictionary = list.ok() ? list.value().asDictionary() : std::nullopt;
+    if (!dictionary) {
+        if (!list.ok() && isPassingReadFailure(list.error())) {
+            // It may hold everything: it is read again before anything is written over it.
             log("user defaults: cannot read {} for now: {}", _path, list.error().localizedDescription());
             _fileUnread = true;
             return;
         }
-        log("user defaults: ignoring unreadable {}: {}", _path, list.error().localizedDescription());
-        return;
-    }
-    auto dictionary = list.value().asDictionary();
-    if (!dictionary) {
-        log("user defaults: ignoring {}: its root is not a dictionary", _path);
+        Error reason = list.ok()
+            ? Error(kCocoaErrorDomain, kPropertyListReadCorruptError, "Its root is not a dictionary.")
+            : list.error();
+        log("user defaults: cannot read {}: {}; it is set aside before anything is stored", _path,
+            reason.localizedDescription());
+        _unreadableFile = UnreadableStoredFile {std::move(reason), std::nullopt};
+        _isUnreadableFileInPlace = true;
         return;
     }
     // What was set while the file could not be read goes over what it holds.
     for (const auto& [key, value] : _values)
         dictionary->set(key, value);
     _values = *dictionary;
+}
+
+bool UserDefaults::setUnreadableFileAside()
+{
+    auto aside = moveDamagedFileAside(_path);
+    if (!aside.ok()) {
+        log("user defaults: cannot set the unreadable {} aside: {}", _path, aside.error().localizedDescription());
+        return false;
+    }
+    log("user defaults: the unreadable file is kept as {}", aside.value());
+    _isUnreadableFileInPlace = false;
+    if (_unreadableFile)
+        _unreadableFile->keptAs = aside.value();
+    return true;
 }
 
 Value UserDefaults::lookUp(std::string_view key) const
@@ -125,10 +142,11 @@ Value UserDefaults::lookUp(std::string_view key) const
 
 bool UserDefaults::writeValues()
 {
-    if (_fileUnread) {
+    if (_fileUnread || (_isUnreadableFileInPlace && fileExists(_path) && !setUnreadableFileAside())) {
         _needsWrite = true;
         return false;
     }
+    _isUnreadableFileInPlace = false;
     auto folder = createDirectory(_sandbox->preferencesDirectory(), IntermediateDirectories::Yes);
     auto written = folder.ok() ? writePropertyListFile(_values, _path, PropertyListFormat::Binary) : folder;
     if (!written.ok()) {
@@ -264,6 +282,13 @@ bool UserDefaults::synchronize()
     std::lock_guard lock(_lock);
     followCurrentSandbox();
     return !_needsWrite || writeValues();
+}
+
+std::optional<UnreadableStoredFile> UserDefaults::takeUnreadableFile()
+{
+    std::lock_guard lock(_lock);
+    followCurrentSandbox();
+    return std::exchange(_unreadableFile, std::nullopt);
 }
 
 }  // namespace plat

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/foundation/Files.h"
 #include "platform/foundation/Value.h"
 
 namespace plat {
@@ -19,10 +20,13 @@ class Sandbox;
 //
 // Changes are written through: every set or remove writes the whole file
 // atomically before it returns. A write that fails is logged and kept in
-// memory; synchronize() tries it again. A file that is damaged or whose root
-// is not a dictionary reads as empty and is left as it is until something is
-// set; one that cannot be read for now is read again on the next call and
-// never written over before that. The standard instance follows Sandbox::current(): when the sandbox
+// memory; synchronize() tries it again. A file that cannot be read (damaged,
+// a root that is not a dictionary, its modes) reads as empty and is left as
+// it is until something is set, which first moves it aside (as
+// moveDamagedFileAside does; nothing is written while it cannot be);
+// takeUnreadableFile says so. One that cannot be read for now (out of file
+// descriptors) is read again on the next call and never written over before
+// that. The standard instance follows Sandbox::current(): when the sandbox
 // changes it reads the new sandbox's file and forgets registered defaults
 // (a new sandbox is a new device, whose app registers them again).
 // Values go in and come out as copies: changing a container afterwards
@@ -59,6 +63,9 @@ public:
     void registerDefaults(const Dictionary& defaults);
     // Writes what a failed write left behind; true when the file is up to date.
     bool synchronize();
+    // The file of the current sandbox that could not be read, once: the app
+    // tells the person that its preferences start again from nothing.
+    std::optional<UnreadableStoredFile> takeUnreadableFile();
 
     UserDefaults(const UserDefaults&) = delete;
     UserDefaults& operator=(const UserDefaults&) = delete;
@@ -72,6 +79,7 @@ private:
     // A failure is logged and the values stay marked for the next write
     // (synchronize reports it), so callers that cannot act may go on.
     bool writeValues();
+    bool setUnreadableFileAside();
 
     std::mutex _lock;
     std::shared_ptr<const Sandbox> _sandbox;  // guarded by _lock
@@ -80,6 +88,8 @@ private:
     Dictionary _registered;  // guarded by _lock
     bool _needsWrite = false;  // guarded by _lock
     bool _fileUnread = false;  // guarded by _lock: the file exists but could not be read yet
+    bool _isUnreadableFileInPlace = false;  // guarded by _lock: to be moved aside before any write
+    std::optional<UnreadableStoredFile> _unreadableFile;  // guarded by _lock
 };
 
 }  // namespace plat

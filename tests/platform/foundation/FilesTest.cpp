@@ -366,6 +366,21 @@ TEST_F(Files, MoveRefusesToReplace)
     EXPECT_FALSE(plat::fileExists(folder.path("a")));
 }
 
+// A second file kept aside under a name never takes the place of the first's copy.
+TEST_F(Files, EveryFileKeptAsideIsKeptUnderANumberOfItsOwn)
+{
+    for (plat::KeepAside how : {plat::KeepAside::Moving, plat::KeepAside::Copying}) {
+        SCOPED_TRACE(how == plat::KeepAside::Moving ? "moving" : "copying");
+        const std::string path = folder.path(how == plat::KeepAside::Moving ? "moved" : "copied");
+        for (const char* contents : {"first", "second", "third"}) {
+            ASSERT_TRUE(plat::writeFileAtomically(path, std::string_view(contents)).ok());
+            ASSERT_TRUE(plat::keepFileAside(path, ".damaged", how).ok());
+        }
+        EXPECT_EQ(text(path + ".damaged") + " " + text(path + ".damaged-2") + " " + text(path + ".damaged-3"),
+            "first second third");
+    }
+}
+
 TEST_F(Files, MoveAcrossFileSystemsCopiesTreesAndRemovesTheOriginal)
 {
     ASSERT_TRUE(plat::createDirectory(folder.path("tree/sub"), plat::IntermediateDirectories::Yes).ok());

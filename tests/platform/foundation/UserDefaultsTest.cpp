@@ -1,6 +1,7 @@
 #include "platform/foundation/UserDefaults.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "platform/foundation/Sandbox.h"
 #include "support/NoFreeFileDescriptors.h"
 #include "support/TemporarySandbox.h"
+#include "support/UnreadableFile.h"
 
 namespace {
 
@@ -133,16 +135,44 @@ TEST_F(UserDefaultsInSandbox, NullRemovesAndNonPropertyListsAreRefused)
     EXPECT_EQ(plat::dictionaryWithContentsOfFile(preferencesFile()), Dictionary {});
 }
 
-TEST_F(UserDefaultsInSandbox, ADamagedFileReadsEmptyAndIsKeptUntilSomethingIsSet)
+// A file that cannot be read reads as empty and stays as it is until
+// something is set; then it is kept aside, a later one beside the earlier,
+// and the app hears of it.
+TEST_F(UserDefaultsInSandbox, AFileThatCannotBeReadIsKeptAsideOnceSomethingIsSet)
 {
-    constexpr std::string_view kDamaged = "bplist00 damaged";
-    ASSERT_TRUE(plat::writeFileAtomically(preferencesFile(), kDamaged).ok());
-    reopenSandbox();
-    EXPECT_TRUE(defaults.objectForKey("anything").isNull());
-    EXPECT_TRUE(defaults.synchronize());
-    EXPECT_EQ(plat::readFile(preferencesFile()).value(), Data(kDamaged.begin(), kDamaged.end()));
-    defaults.setInteger(1, "fresh");
-    EXPECT_EQ(plat::dictionaryWithContentsOfFile(preferencesFile()), (Dictionary {{"fresh", 1}}));
+    struct Case {
+        std::string stored;
+        bool locked;  // its modes let nobody read it
+        std::string aside;
+    };
+    auto list = plat::PropertyListSerialization::dataWithPropertyList(
+        Dictionary {{"welcome seen", true}}, plat::PropertyListFormat::Binary);
+    ASSERT_TRUE(list.ok());
+    const Case cases[] = {
+        {"bplist00 damaged", false, preferencesFile() + ".damaged"},
+        {std::string(list.value().begin(), list.value().end()), true, preferencesFile() + ".damaged-2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.aside);
+        ASSERT_TRUE(plat::writeFileAtomically(preferencesFile(), c.stored).ok());
+        {
+            std::optional<plat::test::UnreadableFile> locked;
+            if (c.locked) {
+                ASSERT_TRUE(locked.emplace(preferencesFile()).applied());
+            }
+            reopenSandbox();
+            EXPECT_TRUE(defaults.objectForKey("welcome seen").isNull());
+            EXPECT_TRUE(defaults.synchronize());
+            EXPECT_EQ(plat::attributesOfItem(preferencesFile()).value().size, static_cast<int64_t>(c.stored.size()))
+                << "not written over";
+            defaults.setInteger(1, "fresh");
+        }
+        EXPECT_EQ(plat::dictionaryWithContentsOfFile(preferencesFile()), (Dictionary {{"fresh", 1}}));
+        EXPECT_EQ(plat::readFile(c.aside).value(), Data(c.stored.begin(), c.stored.end()));
+        auto told = defaults.takeUnreadableFile();
+        ASSERT_TRUE(told.has_value());
+        EXPECT_EQ(told->keptAs, c.aside);
+    }
 }
 
 TEST_F(UserDefaultsInSandbox, AFileWhoseRootIsNotADictionaryReadsEmpty)
