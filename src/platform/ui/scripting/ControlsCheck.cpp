@@ -101,12 +101,12 @@ bool isCalledAny(const Tappable& control, const std::vector<std::string>& patter
 }
 
 // What a control showed before a tap.
-struct Setting {
+struct ControlBefore {
     std::string state;
     std::string title;
 };
 
-Setting settingOf(const View& view)
+ControlBefore shownBefore(const View& view)
 {
     auto* button = dynamic_cast<const Button*>(&view);
     return {ownState(view), button ? button->currentTitle() : std::string()};
@@ -143,7 +143,7 @@ void touchControl(UIDriver& driver, const View& view, Point middle)
 // True when the tap left the control turned into another that a tap turns
 // back, so that what it started stops (a countdown, a sound): a switch
 // turned on or off, a button that shows another title (Play into Stop).
-bool isTurned(const View& view, const Setting& before)
+bool isTurned(const View& view, const ControlBefore& before)
 {
     if (dynamic_cast<const Switch*>(&view))
         return ownState(view) != before.state;
@@ -347,7 +347,7 @@ std::vector<std::string> ControlsCheck::run()
         const bool setting = isSettingControl(*control.view);
         View* leftOut = setting ? control.view.get() : nullptr;
         const Scene before = sceneOf(*window);
-        const Setting settingBefore = settingOf(*control.view);
+        const ControlBefore controlBefore = shownBefore(*control.view);
         std::vector<std::string> keysBefore;
         for (const auto& c : controls)
             keysBefore.push_back(c.key);
@@ -372,7 +372,7 @@ std::vector<std::string> ControlsCheck::run()
             hasSign = hasSign || !isSameScreen(before, sceneOf(*window)) || keysAfter != keysBefore
                 || motion.movies() != moviesBefore
                 || (setting ? motion.storedAnew(filesBefore, storedFiles())
-                            : ownState(*control.view) != settingBefore.state);
+                            : ownState(*control.view) != controlBefore.state);
             if (auto after = motion.picture(leftOut);
                 after && motion.changedPixels(*pictureBefore, *after) > kSeenPixels)
                 changedLooks.push_back(after);
@@ -412,7 +412,7 @@ std::vector<std::string> ControlsCheck::run()
             break;
         if (isSameScreen(before, sceneOf(*window))) {
             // Each tap starts from the screen as it was: what this one started stops.
-            if (isTurned(*control.view, settingBefore) && _driver.touchPoint(*control.view).ok()) {
+            if (isTurned(*control.view, controlBefore) && _driver.touchPoint(*control.view).ok()) {
                 _driver.tapAt(point.value());
                 letSettle(_driver);
                 if (!isSameScreen(before, sceneOf(*window)))
