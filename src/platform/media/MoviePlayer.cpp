@@ -77,7 +77,7 @@ double MoviePlayer::positionSeconds() const
 
 MediaTime MoviePlayer::currentTime() const
 {
-    if (_rate == 0)
+    if (_rate == 0 || _holds > 0)
         return _anchor;
     double moved = (uptime() - _anchorUptime) * _rate;
     MediaTime time = _anchor + MediaTime::makeWithSeconds(moved, kPositionTimescale);
@@ -99,10 +99,33 @@ void MoviePlayer::setRate(float rate)
     // A failed movie keeps its rate, as the platform's player does, but nothing moves.
     _rate = rate;
     stopTimers();
-    if (_status == Status::ReadyToPlay && _rate != 0)
+    if (isMoving())
         startTimers();
     syncSound();
     announceJump();
+}
+
+void MoviePlayer::beginHold()
+{
+    assertOnQueue(DispatchQueue::mainQueue());
+    if (_holds == 0) {
+        moveTo(currentTime());
+        stopTimers();
+    }
+    ++_holds;
+    syncSound();
+}
+
+void MoviePlayer::endHold()
+{
+    assertOnQueue(DispatchQueue::mainQueue());
+    if (_holds == 0 || --_holds > 0)
+        return;
+    // Play goes on from where it was held, from now.
+    moveTo(_anchor);
+    if (isMoving())
+        startTimers();
+    syncSound();
 }
 
 void MoviePlayer::seekToTime(const MediaTime& time)
@@ -112,7 +135,7 @@ void MoviePlayer::seekToTime(const MediaTime& time)
     if (_status != Status::ReadyToPlay)
         return;
     stopTimers();
-    if (_rate != 0)
+    if (isMoving())
         startTimers();
     showPicture();
     syncSound();
@@ -194,7 +217,7 @@ void MoviePlayer::stopTimers()
 void MoviePlayer::tick()
 {
     showPicture();
-    if (_rate != 0 && _status == Status::ReadyToPlay)
+    if (isMoving())
         scheduleNextPicture();
 }
 
@@ -248,7 +271,7 @@ void MoviePlayer::syncSound()
 {
     if (!_sound)
         return;
-    if (_status != Status::ReadyToPlay || _rate < kSlowestSoundRate || _rate > kFastestSoundRate) {
+    if (!isMoving() || _rate < kSlowestSoundRate || _rate > kFastestSoundRate) {
         _sound->pause();
         return;
     }
@@ -274,7 +297,7 @@ MoviePlayer::ObserverToken MoviePlayer::addPeriodicTimeObserverForInterval(
 {
     double seconds = interval.isNumeric() ? interval.seconds() : 0;
     _timeObservers.push_back({++_lastToken, std::max(seconds, Timer::kMinimumIntervalSeconds), std::move(block), {}});
-    if (_rate != 0 && _status == Status::ReadyToPlay) {
+    if (isMoving()) {
         stopTimers();
         moveTo(currentTime());
         startTimers();

@@ -46,6 +46,13 @@ public:
 
     float rate() const { return _rate; }
     void setRate(float rate);
+    // While held (holds nest), the position stays where it is whatever the
+    // rate, and no time passes for the observers: seeks and rate changes
+    // still take and are announced, and play moves on from there once the
+    // last hold ends. A check comparing pictures of the screen holds what
+    // plays by itself; no platform player has this.
+    void beginHold();
+    void endHold();
     void play() { setRate(1); }
     void pause() { setRate(0); }
 
@@ -90,6 +97,7 @@ private:
     };
 
     double positionSeconds() const;
+    bool isMoving() const { return _status == Status::ReadyToPlay && _rate != 0 && _holds == 0; }
     void moveTo(const MediaTime& time);
     void startTimers();
     void scheduleNextPicture();
@@ -108,6 +116,7 @@ private:
     std::optional<Error> _error;
     MediaTime _duration = MediaTime::zero();
     float _rate = 0;
+    int _holds = 0;
     bool _allowsExternalPlayback = true;
     // The position is _anchor at _anchorUptime, moving at _rate since.
     MediaTime _anchor = MediaTime::zero();

@@ -67,6 +67,8 @@ public:
         _actions.add(target, action, ~uint64_t(0));
     }
     bool hasAction() const { return !_actions.empty(); }
+    // As setting the platform item's action to none.
+    void removeAction() { _actions.removeAll(); }
     // What a tap on the item does.
     void sendAction();
 

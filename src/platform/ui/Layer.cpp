@@ -490,6 +490,11 @@ std::vector<std::string> Layer::animationKeys() const
     return keys;
 }
 
+bool Layer::hasRunningAnimations() const
+{
+    return std::any_of(_animations.begin(), _animations.end(), [](const auto& r) { return !r->stopped; });
+}
+
 bool Layer::hasInteractionBlockingAnimations() const
 {
     return std::any_of(

@@ -134,6 +134,8 @@ public:
     void removeAllAnimations();
     std::vector<std::string> animationKeys() const;
     bool hasAnimations() const { return !_animations.empty(); }
+    // True while an animation has not reached its end (one kept after its end shows it still).
+    bool hasRunningAnimations() const;
     // True while an animation that does not allow touches runs (view animations without that option).
     bool hasInteractionBlockingAnimations() const;
 

@@ -168,6 +168,38 @@ TEST_F(MoviePlayerTest, SoundPlaysAtNormalSpeedAndIsSilentWhenFastOrBackwards)
     EXPECT_LT(speaker.peak(backFrom + 0.03, speaker.seconds()), 0.01);
 }
 
+TEST_F(MoviePlayerTest, AHeldMovieStaysWhereItIsWhateverTheRateAndPlaysOnOnceLetGo)
+{
+    int ends = 0;
+    auto token = plat::NotificationCenter::defaultCenter().addObserver(
+        plat::kPlayerItemDidPlayToEndTimeNotification, player->currentItem().get(), [&](const auto&) { ++ends; });
+    player->play();
+    clock.advance(0.55);
+    player->beginHold();
+    player->beginHold();
+    double heldFrom = speaker.seconds();
+    clock.advance(3.0);
+    EXPECT_NEAR(player->currentTime().seconds(), 0.55, 1e-6);
+    EXPECT_EQ(shownPicture(), 5);
+    EXPECT_LT(speaker.peak(heldFrom + 0.03, speaker.seconds()), 0.01);
+    // Held, a seek and another rate still take.
+    player->seekToTime(MediaTime::make(123, 100));
+    player->setRate(-2.0f);
+    clock.advance(1.0);
+    EXPECT_EQ(shownPicture(), 12);
+    EXPECT_EQ(player->rate(), -2.0f);
+    player->endHold();
+    clock.advance(0.2);
+    EXPECT_NEAR(player->currentTime().seconds(), 1.23, 1e-6);
+    player->endHold();
+    clock.advance(0.2);
+    EXPECT_NEAR(player->currentTime().seconds(), 0.83, 1e-6);
+    clock.advance(1.0);
+    plat::NotificationCenter::defaultCenter().removeObserver(token);
+    EXPECT_EQ(player->currentTime(), MediaTime::zero());
+    EXPECT_EQ(ends, 0);
+}
+
 TEST_F(MoviePlayerTest, PeriodicObserverFollowsPlaybackAndJumpsButNotAPause)
 {
     std::vector<double> times;

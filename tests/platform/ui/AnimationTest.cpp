@@ -229,8 +229,11 @@ TEST_F(Animations, LayerAnimationKeptWithFillForwardsStaysAtItsEnd)
     scale->setRemovedOnCompletion(false);
     scale->setFillMode(plat::FillMode::Forwards);
     layer->addAnimation(*scale, "scale");
-    clock.advance(1);
+    clock.advance(0.2);
+    EXPECT_TRUE(layer->hasRunningAnimations());
+    clock.advance(0.8);
     ASSERT_TRUE(layer->animationForKey("scale"));
+    EXPECT_FALSE(layer->hasRunningAnimations()) << "kept, but at its end";
     EXPECT_NEAR(layer->presentationProperties().transform.m11, 1.2, 1e-12);
     EXPECT_EQ(layer->transform().m11, 1) << "the model keeps its own value";
 }

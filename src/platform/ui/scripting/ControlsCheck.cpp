@@ -1,13 +1,10 @@
 #include "platform/ui/scripting/ControlsCheck.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <map>
 #include <memory>
-#include <string_view>
+#include <set>
 
 #include "platform/foundation/Log.h"
-#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/ActionSheet.h"
 #include "platform/ui/AlertView.h"
@@ -26,11 +23,9 @@
 #include "platform/ui/TableView.h"
 #include "platform/ui/TableViewCell.h"
 #include "platform/ui/ViewController.h"
-#include "platform/ui/ViewRendering.h"
 #include "platform/ui/Window.h"
-#include "platform/ui/scripting/PictureStandIns.h"
-#include "platform/ui/scripting/PixelMask.h"
 #include "platform/ui/scripting/ScreenScene.h"
+#include "platform/ui/scripting/SelfMotion.h"
 #include "platform/ui/scripting/TappableControls.h"
 #include "platform/ui/scripting/UIDriver.h"
 #include "platform/ui/scripting/ViewDescription.h"
@@ -39,35 +34,32 @@ namespace plat::scripting {
 
 namespace {
 
-using detail::changedPictures;
 using detail::collectAlerts;
 using detail::collectCatchers;
+using detail::comeToRest;
 using detail::controllersOnScreen;
 using detail::controllersShown;
-using detail::describe;
-using detail::givenPictures;
 using detail::holds;
+using detail::isBarButton;
+using detail::isCalled;
 using detail::isSameScreen;
-using detail::nameOf;
+using detail::isSettingControl;
+using detail::matchesPattern;
 using detail::ownState;
 using detail::PixelMask;
 using detail::Scene;
 using detail::sceneOf;
-using detail::ShownPicture;
-using detail::StandInPictures;
+using detail::SelfMotion;
+using detail::StoredFiles;
+using detail::storedFiles;
 using detail::Tappable;
 using detail::tappableControls;
 using detail::windowFrameOf;
 
-// The screen is compared at one pixel a point, and a tap seen when more
-// pixels than these changed where nothing moves by itself.
-constexpr double kPixelsPerPoint = 1;
+// A tap is seen when more pixels than these changed where nothing moves by itself.
 constexpr int64_t kSeenPixels = 8;
 // A brief answer to a tap is looked for this long after it.
 constexpr double kGlanceSeconds = 0.1;
-// What moves by itself (a live camera picture, a caret, a clock) is found by
-// watching the untouched screen this many times, kSettleSeconds apart.
-constexpr int kNoiseLooks = 3;
 // Touches beside a popover tried before giving up on closing what appeared.
 constexpr int kMostTouchesBeside = 3;
 // Alerts one tap may bring, shown one after another.
@@ -83,13 +75,6 @@ constexpr double kSliderDragShare = 0.25;
 constexpr double kSliderDragSeconds = 0.2;
 constexpr double kShortestDragPoints = 20;
 constexpr double kRowDragShare = 1.5;
-
-// The screen with the given layers showing the pictures held.
-std::shared_ptr<Image> pictureOf(Window& window, const std::vector<ShownPicture>& held)
-{
-    StandInPictures still(held);
-    return snapshotWindow(window, kPixelsPerPoint);
-}
 
 }  // namespace
 
@@ -109,22 +94,22 @@ void letSettle(UIDriver& driver)
     driver.waitForTouchableScreen();
 }
 
-// "Hold * times" names every control whose name starts "Hold " and ends " times".
-bool matches(const std::string& name, const std::string& pattern)
-{
-    const size_t star = pattern.find('*');
-    if (star == std::string::npos)
-        return name == pattern;
-    const std::string_view head(pattern.data(), star);
-    const std::string_view tail(pattern.data() + star + 1, pattern.size() - star - 1);
-    return name.size() >= head.size() + tail.size() && std::string_view(name).substr(0, head.size()) == head
-        && std::string_view(name).substr(name.size() - tail.size()) == tail;
-}
-
-bool matchesAny(const std::string& name, const std::vector<std::string>& patterns)
+bool isCalledAny(const Tappable& control, const std::vector<std::string>& patterns)
 {
     return std::any_of(
-        patterns.begin(), patterns.end(), [&](const std::string& pattern) { return matches(name, pattern); });
+        patterns.begin(), patterns.end(), [&](const std::string& pattern) { return isCalled(control, pattern); });
+}
+
+// What a control showed before a tap.
+struct ControlBefore {
+    std::string state;
+    std::string title;
+};
+
+ControlBefore shownBefore(const View& view)
+{
+    auto* button = dynamic_cast<const Button*>(&view);
+    return {ownState(view), button ? button->currentTitle() : std::string()};
 }
 
 // The control's parts a finger goes for: a slider's thumb dragged along its
@@ -153,6 +138,17 @@ void touchControl(UIDriver& driver, const View& view, Point middle)
         }
     }
     driver.tapAt(middle);
+}
+
+// True when the tap left the control turned into another that a tap turns
+// back, so that what it started stops (a countdown, a sound): a switch
+// turned on or off, a button that shows another title (Play into Stop).
+bool isTurned(const View& view, const ControlBefore& before)
+{
+    if (dynamic_cast<const Switch*>(&view))
+        return ownState(view) != before.state;
+    auto* button = dynamic_cast<const Button*>(&view);
+    return button && button->currentTitle() != before.title;
 }
 
 // A finger dragged along the control from its middle, as a person tries a
@@ -300,99 +296,130 @@ std::vector<std::string> ControlsCheck::run()
             named += " (" + control.name + ")";
         faults.push_back("on \"" + _plan.screen + "\": " + named + " " + what);
     };
-    auto isLast = [&](const std::string& name) { return matchesAny(name, _plan.last); };
+    auto isLast = [&](const Tappable& control) { return isCalledAny(control, _plan.last); };
 
-    settle();
+    comeToRest(_driver, *window);
     _driver.waitForTouchableScreen();
-    // What moves by itself is no sign of a tap. Pictures given to layers
-    // (a camera's) are held as first seen while the screen is watched; those
-    // that changed meanwhile stay held for the whole check, so that a moving
-    // picture hides no tap's outcome elsewhere; the rest that moved is left
-    // out where it moved.
-    const std::vector<ShownPicture> firstSeenPictures = givenPictures(*window);
-    PixelMask moving;
-    auto previous = pictureOf(*window, firstSeenPictures);
-    for (int look = 1; look < kNoiseLooks && previous; ++look) {
-        _driver.wait(kSettleSeconds);
-        auto next = pictureOf(*window, firstSeenPictures);
-        if (!next)
-            break;
-        moving.addGrown(PixelMask(*previous, *next));
-        previous = next;
-    }
-    const std::vector<ShownPicture> held = changedPictures(firstSeenPictures, givenPictures(*window));
+    // What moves by itself is no sign of a tap.
+    SelfMotion motion(_driver, *window);
+    motion.watch();
 
     std::vector<std::string> done;
     const std::vector<Tappable> firstSeen = tappableControls(_driver, *window);
+    // The names of every control met, to tell a name in the plan that stands for none.
+    std::set<std::string> namesMet;
+    auto meet = [&](const std::vector<Tappable>& controls) {
+        for (const Tappable& control : controls) {
+            namesMet.insert(control.names.begin(), control.names.end());
+            namesMet.insert(control.name);
+        }
+    };
+    meet(firstSeen);
     auto isPending = [&](const Tappable& control) {
-        return std::find(done.begin(), done.end(), control.key) == done.end()
-            && !matchesAny(control.name, _plan.leftOut) && (_plan.only.empty() || matchesAny(control.name, _plan.only));
+        return std::find(done.begin(), done.end(), control.key) == done.end() && !isCalledAny(control, _plan.leftOut)
+            && (_plan.only.empty() || isCalledAny(control, _plan.only));
     };
     // A control that changed its name (Hold 1 times into Hold 2 times) is still the one tapped.
     std::vector<const View*> tappedViews;
     bool stopped = false;
     for (int probe = 0; probe < kMostProbes && !stopped; ++probe) {
-        settle();
+        // A screen at rest shows nothing changing but what a tap changes.
+        const bool atRest = comeToRest(_driver, *window) && !motion.movesByItself();
         _driver.waitForTouchableScreen();
         const auto controls = tappableControls(_driver, *window);
+        meet(controls);
         auto next = std::find_if(controls.begin(), controls.end(),
-            [&](const Tappable& control) { return isPending(control) && !isLast(control.name); });
+            [&](const Tappable& control) { return isPending(control) && !isLast(control); });
         for (auto name = _plan.last.begin(); next == controls.end() && name != _plan.last.end(); ++name)
             next = std::find_if(controls.begin(), controls.end(),
-                [&](const Tappable& control) { return isPending(control) && matches(control.name, *name); });
+                [&](const Tappable& control) { return isPending(control) && isCalled(control, *name); });
         if (next == controls.end())
             break;
         const Tappable control = *next;
         done.push_back(control.key);
         tappedViews.push_back(control.view.get());
         _probed.push_back(control.name);
-        const bool finalProbe = isLast(control.name)
+        const bool finalProbe = isLast(control)
             && std::none_of(controls.begin(), controls.end(),
-                [&](const Tappable& other) { return isPending(other) && isLast(other.name); });
+                [&](const Tappable& other) { return isPending(other) && isLast(other); });
 
+        // A setting control's own drawing is left out of the pictures compared.
+        const bool setting = isSettingControl(*control.view);
+        View* leftOut = setting ? control.view.get() : nullptr;
         const Scene before = sceneOf(*window);
-        const std::string stateBefore = ownState(*control.view);
+        const ControlBefore controlBefore = shownBefore(*control.view);
         std::vector<std::string> keysBefore;
         for (const auto& c : controls)
             keysBefore.push_back(c.key);
-        auto pictureBefore = pictureOf(*window, held);
+        const std::string moviesBefore = motion.movies();
+        const StoredFiles filesBefore = setting ? storedFiles() : StoredFiles();
+        auto pictureBefore = motion.picture(leftOut);
         auto point = _driver.touchPoint(*control.view);
         if (!point.ok() || !pictureBefore) {
             fault(control, "cannot be touched");
             continue;
         }
-        auto seenSince = [&] {
+        // Signs beside the picture: another screen, popover, sheet or alert;
+        // controls come or gone; a movie moved or playing otherwise; the
+        // control's own state, or for a setting control, what it stores.
+        bool hasSign = false;
+        // The pictures after the tap that differ where nothing moves by itself.
+        std::vector<std::shared_ptr<Image>> changedLooks;
+        auto look = [&] {
             std::vector<std::string> keysAfter;
             for (const auto& c : tappableControls(_driver, *window))
                 keysAfter.push_back(c.key);
-            auto pictureAfter = pictureOf(*window, held);
-            return (pictureAfter && PixelMask(*pictureBefore, *pictureAfter).countOutside(moving) > kSeenPixels)
-                || !isSameScreen(before, sceneOf(*window)) || ownState(*control.view) != stateBefore
-                || keysAfter != keysBefore;
+            hasSign = hasSign || !isSameScreen(before, sceneOf(*window)) || keysAfter != keysBefore
+                || motion.movies() != moviesBefore
+                || (setting ? motion.storedAnew(filesBefore, storedFiles())
+                            : ownState(*control.view) != controlBefore.state);
+            if (auto after = motion.picture(leftOut);
+                after && motion.changedPixels(*pictureBefore, *after) > kSeenPixels)
+                changedLooks.push_back(after);
+            return hasSign || !changedLooks.empty();
         };
         touchControl(_driver, *control.view, point.value());
         // A glance first: some answers are brief (a short sound's play button).
         _driver.wait(kGlanceSeconds);
-        bool seen = seenSince();
+        bool seen = look();
         letSettle(_driver);
-        seen = seen || seenSince();
+        seen = look() || seen;
         if (!seen && !dynamic_cast<const Slider*>(control.view.get())
-            && !dynamic_cast<const SegmentedControl*>(control.view.get()) && _driver.touchPoint(*control.view).ok()) {
+            && !dynamic_cast<const SegmentedControl*>(control.view.get()) && !isBarButton(*control.view)
+            && _driver.touchPoint(*control.view).ok()) {
             for (Direction direction : {Direction::Out, Direction::Back}) {
                 if (seen || !_driver.touchPoint(*control.view).ok())
                     break;
                 dragAlong(_driver, *control.view, point.value(), direction);
                 letSettle(_driver);
-                seen = seenSince();
+                seen = look();
             }
+        }
+        // Seen only in the picture of a screen that moves by itself: what
+        // changes there now and then (a picture that comes as a render goes
+        // on) is no sign either, so the untouched screen is looked at once
+        // more and what changes then is left out too.
+        if (seen && !hasSign && !atRest) {
+            const PixelMask meanwhile = motion.lookAgain();
+            seen = std::any_of(changedLooks.begin(), changedLooks.end(), [&](const std::shared_ptr<Image>& after) {
+                return motion.changedPixels(*pictureBefore, *after, meanwhile) > kSeenPixels;
+            });
         }
         if (!seen)
             fault(control, "does nothing a person sees");
 
         if (finalProbe)
             break;
-        if (isSameScreen(before, sceneOf(*window)))
+        if (isSameScreen(before, sceneOf(*window))) {
+            // Each tap starts from the screen as it was: what this one started stops.
+            if (isTurned(*control.view, controlBefore) && _driver.touchPoint(*control.view).ok()) {
+                _driver.tapAt(point.value());
+                letSettle(_driver);
+                if (!isSameScreen(before, sceneOf(*window)))
+                    dismissWhatAppeared(_driver, *window, before);
+            }
             continue;
+        }
         dismissWhatAppeared(_driver, *window, before);
         // A control that turned into another (Play into Stop) turns back.
         if (!isSameScreen(before, sceneOf(*window)) && control.view->window() == window
@@ -409,8 +436,11 @@ std::vector<std::string> ControlsCheck::run()
                 stopped = true;
                 continue;
             }
-            settle();
+            comeToRest(_driver, *window);
             _driver.waitForTouchableScreen();
+            // The screen came again made afresh: what moves on it is learnt again.
+            if (motion.lostMovingPictures())
+                motion.watch();
         }
         if (const Scene now = sceneOf(*window); !isSameScreen(before, now)) {
             fault(control,
@@ -423,6 +453,15 @@ std::vector<std::string> ControlsCheck::run()
         if (!stopped && isPending(control)
             && std::find(tappedViews.begin(), tappedViews.end(), control.view.get()) == tappedViews.end())
             fault(control, "was gone before its turn (the controls before it changed the screen)");
+    // A name in the plan that stands for no control would pass whatever the screen holds.
+    for (const auto& [patterns, part] :
+        {std::pair {&_plan.only, "only"}, {&_plan.leftOut, "except"}, {&_plan.last, "last"}})
+        for (const std::string& pattern : *patterns)
+            if (!stopped && std::none_of(namesMet.begin(), namesMet.end(), [&](const std::string& name) {
+                    return matchesPattern(name, pattern);
+                }))
+                faults.push_back("on \"" + _plan.screen + "\": no control a person can tap is called \"" + pattern
+                    + "\" (" + part + ")");
     std::string names;
     for (const std::string& name : _probed)
         names += (names.empty() ? "" : ", ") + name;

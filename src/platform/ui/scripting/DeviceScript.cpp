@@ -13,6 +13,7 @@
 #include "platform/ui/scripting/ContrastCheck.h"
 #include "platform/ui/scripting/ControlsCheck.h"
 #include "platform/ui/scripting/LayoutCheck.h"
+#include "platform/ui/scripting/TappableControls.h"
 #include "platform/ui/scripting/UIDriver.h"
 
 namespace plat::scripting {
@@ -318,10 +319,19 @@ Result<void> DeviceScript::runCommand(UIDriver& driver, const Command& c) const
             return failure(c, found);
         }
     } else if (c.verb == "unhook") {
-        auto control = std::dynamic_pointer_cast<Control>(driver.findView(c.rest));
-        if (!control)
-            return failure(c, "no control shows \"" + c.rest + "\"");
-        control->removeTarget(nullptr, ControlEventAllEvents);
+        auto window = driver.window();
+        if (!window)
+            return failure(c, "no window to look at");
+        // Named as checkcontrols names controls, so that a check finds the very control unhooked.
+        int unhooked = 0;
+        for (const auto& tappable : detail::tappableControls(driver, *window))
+            if (auto control = std::dynamic_pointer_cast<Control>(tappable.view);
+                control && detail::isCalled(tappable, c.rest)) {
+                detail::unhook(*control, *window);
+                ++unhooked;
+            }
+        if (unhooked == 0)
+            return failure(c, "no control a person can tap is called \"" + c.rest + "\"");
     } else if (c.verb == "openurl") {
         auto url = URL::URLWithString(w[0]);
         app.openURLFromApplication(*url, std::string(), Value());

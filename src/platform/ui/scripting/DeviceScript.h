@@ -33,8 +33,10 @@ class UIDriver;
 //                        a known TEXT (a star stands for any text) is logged and does not fail (one
 //                        being mended); a known TEXT that no fault holds fails, so that the list is
 //                        kept exact.
-//   unhook NAME          removes every action of the control showing NAME, so that a check can be
-//                        shown a dead control
+//                        Controls are called by their shown title or accessibility label (see namesOf),
+//                        in checkcontrols and unhook alike; a name that calls no control fails.
+//   unhook NAME          removes every action of each control called NAME (of its bar item too), so
+//                        that a check can be shown a dead control
 //   openurl URL          another app hands the URL over
 //   background           the home button: resign active, enter background
 //   foreground           back from the background

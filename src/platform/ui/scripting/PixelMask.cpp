@@ -1,12 +1,20 @@
 #include "platform/ui/scripting/PixelMask.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 
 namespace plat::scripting::detail {
+
+PixelMask::PixelMask(int width, int height)
+    : _width(std::max(0, width))
+    , _height(std::max(0, height))
+    , _set(static_cast<size_t>(_width) * static_cast<size_t>(_height), false)
+{
+}
 
 PixelMask::PixelMask(const Image& a, const Image& b)
 {
@@ -39,6 +47,37 @@ void PixelMask::addGrown(const PixelMask& other)
                     for (int dx = -1; dx <= 1; ++dx)
                         if (x + dx >= 0 && x + dx < _width && y + dy >= 0 && y + dy < _height)
                             _set[index(x + dx, y + dy)] = true;
+}
+
+template <typename Visit> void PixelMask::forEachWithin(Rect area, Visit visit) const
+{
+    const int left = std::max(0, static_cast<int>(std::floor(area.minX())));
+    const int top = std::max(0, static_cast<int>(std::floor(area.minY())));
+    const int right = std::min(_width, static_cast<int>(std::ceil(area.maxX())));
+    const int bottom = std::min(_height, static_cast<int>(std::ceil(area.maxY())));
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            visit(x, y);
+}
+
+void PixelMask::addArea(Rect area)
+{
+    forEachWithin(area, [&](int x, int y) { _set[index(x, y)] = true; });
+}
+
+int64_t PixelMask::countWithin(Rect area, const PixelMask& apartFrom) const
+{
+    int64_t count = 0;
+    forEachWithin(area, [&](int x, int y) {
+        count += _set[index(x, y)]
+            && (x >= apartFrom._width || y >= apartFrom._height || !apartFrom._set[apartFrom.index(x, y)]);
+    });
+    return count;
+}
+
+bool PixelMask::isClear() const
+{
+    return std::find(_set.begin(), _set.end(), true) == _set.end();
 }
 
 int64_t PixelMask::countOutside(const PixelMask& other) const

@@ -2,19 +2,24 @@
 
 #include <algorithm>
 #include <map>
+#include <string_view>
 
 #include "platform/foundation/Log.h"
+#include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/CollectionView.h"
 #include "platform/ui/CollectionViewCell.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/NavigationBar.h"
+#include "platform/ui/NavigationItem.h"
 #include "platform/ui/SegmentedControl.h"
 #include "platform/ui/Slider.h"
 #include "platform/ui/Switch.h"
 #include "platform/ui/TabBar.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/TableViewCell.h"
+#include "platform/ui/Toolbar.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/scripting/ScreenScene.h"
@@ -91,14 +96,19 @@ std::string firstText(const View& view)
 
 }  // namespace
 
-std::string nameOf(const View& view, const Window& window)
+std::vector<std::string> namesOf(const View& view, const Window& window)
 {
-    if (!view.accessibilityLabel().empty())
-        return view.accessibilityLabel();
-    if (auto* button = dynamic_cast<const Button*>(&view); button && !button->currentTitle().empty())
-        return button->currentTitle();
-    if (!view.accessibilityIdentifier().empty())
-        return view.accessibilityIdentifier();
+    std::vector<std::string> names;
+    auto add = [&](const std::string& name) {
+        if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end())
+            names.push_back(name);
+    };
+    add(view.accessibilityLabel());
+    if (auto* button = dynamic_cast<const Button*>(&view))
+        add(button->currentTitle());
+    add(view.accessibilityIdentifier());
+    if (!names.empty())
+        return names;
     // The controllers on screen and the one whose view holds it (a popover's content is no child).
     auto controllers = controllersShown(window);
     for (const View* v = &view; v; v = v->superview().get())
@@ -109,9 +119,9 @@ std::string nameOf(const View& view, const Window& window)
     for (const auto& controller : controllers)
         for (const std::string& outlet : controller->outletNames())
             if (controller->outlet(outlet).get() == &view)
-                return outlet;
+                return {outlet};
     if (auto text = firstText(view); !text.empty())
-        return text;
+        return {text};
     // A picture button captioned by the one label beside it, in an item of
     // its own (a grid menu's picture, its touch zone and its title).
     if (auto holder = view.superview()) {
@@ -124,9 +134,80 @@ std::string nameOf(const View& view, const Window& window)
                 captions.push_back(label->text());
         }
         if (captions.size() == 1 && controls <= kMostControlsOfAnItem)
-            return captions.front();
+            return captions;
     }
-    return describe(view);
+    return {};
+}
+
+std::string nameOf(const View& view, const Window& window)
+{
+    auto names = namesOf(view, window);
+    return names.empty() ? describe(view) : names.front();
+}
+
+bool matchesPattern(const std::string& name, const std::string& pattern)
+{
+    const size_t star = pattern.find('*');
+    if (star == std::string::npos)
+        return name == pattern;
+    const std::string_view head(pattern.data(), star);
+    const std::string_view tail(pattern.data() + star + 1, pattern.size() - star - 1);
+    return name.size() >= head.size() + tail.size() && std::string_view(name).substr(0, head.size()) == head
+        && std::string_view(name).substr(name.size() - tail.size()) == tail;
+}
+
+bool isCalled(const Tappable& control, const std::string& pattern)
+{
+    // One without a name is called by its kind and place.
+    if (control.names.empty())
+        return matchesPattern(control.name, pattern);
+    return std::any_of(control.names.begin(), control.names.end(),
+        [&](const std::string& name) { return matchesPattern(name, pattern); });
+}
+
+bool isSettingControl(const View& view)
+{
+    return dynamic_cast<const Switch*>(&view) || dynamic_cast<const Slider*>(&view)
+        || dynamic_cast<const SegmentedControl*>(&view);
+}
+
+bool isBarButton(const View& view)
+{
+    if (!dynamic_cast<const Button*>(&view))
+        return false;
+    for (auto v = view.superview(); v; v = v->superview())
+        if (dynamic_cast<const Toolbar*>(v.get()) || dynamic_cast<const NavigationBar*>(v.get()))
+            return true;
+    return false;
+}
+
+namespace {
+
+void unhookBarItems(const View& view, const View& control)
+{
+    auto unhookShowing = [&](const std::vector<std::shared_ptr<BarButtonItem>>& items) {
+        for (const auto& item : items)
+            if (item && item->view().get() == &control)
+                item->removeAction();
+    };
+    if (auto* toolbar = dynamic_cast<const Toolbar*>(&view))
+        unhookShowing(toolbar->items());
+    if (auto* bar = dynamic_cast<const NavigationBar*>(&view))
+        for (const auto& item : bar->items()) {
+            unhookShowing(item->leftBarButtonItems());
+            unhookShowing(item->rightBarButtonItems());
+            unhookShowing({item->backBarButtonItem()});
+        }
+    for (const auto& subview : view.subviews())
+        unhookBarItems(*subview, control);
+}
+
+}  // namespace
+
+void unhook(Control& control, Window& window)
+{
+    control.removeTarget(nullptr, ControlEventAllEvents);
+    unhookBarItems(window, control);
 }
 
 std::string ownState(const View& view)
@@ -149,15 +230,6 @@ std::string ownState(const View& view)
     return state;
 }
 
-namespace {
-
-bool hasName(const View& view, const Window& window)
-{
-    return nameOf(view, window) != describe(view);
-}
-
-}  // namespace
-
 std::vector<Tappable> tappableControls(UIDriver& driver, Window& window)
 {
     window.layoutIfNeeded();
@@ -177,12 +249,13 @@ std::vector<Tappable> tappableControls(UIDriver& driver, Window& window)
             ownTouch = v == view;
         if (!ownTouch && std::find(views.begin(), views.end(), hit) != views.end())
             continue;
-        std::string name = nameOf(*view, window);
+        std::vector<std::string> names = namesOf(*view, window);
+        std::string name = names.empty() ? describe(*view) : names.front();
         // An unnamed control is known by its kind and order, not by where it is (a band moves).
-        std::string key = view->className() + " " + (hasName(*view, window) ? name : std::string("(unnamed)"));
+        std::string key = view->className() + " " + (names.empty() ? std::string("(unnamed)") : name);
         if (int repeat = seen[key]++; repeat > 0)
             key += formatLine(" #{}", repeat + 1);
-        found.push_back({view, std::move(name), std::move(key), describe(*view)});
+        found.push_back({view, std::move(name), std::move(names), std::move(key), describe(*view)});
     }
     return found;
 }

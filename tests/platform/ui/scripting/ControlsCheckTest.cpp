@@ -4,11 +4,13 @@
 #include <string>
 
 #include "platform/foundation/Timer.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Layer.h"
+#include "platform/ui/ProgressView.h"
 #include "platform/ui/SegmentedControl.h"
 #include "platform/ui/Slider.h"
 #include "platform/ui/Switch.h"
@@ -18,6 +20,7 @@
 #include "platform/ui/scripting/UIDriver.h"
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
+#include "support/TemporarySandbox.h"
 
 namespace {
 
@@ -38,6 +41,13 @@ public:
     }
     void leave() { view()->window()->setRootViewController(elsewhere); }
     void slide() { _tally->setText("slid"); }
+    // Shows nothing: the setting is stored.
+    void storeLoop(plat::Switch& toggle) { plat::UserDefaults::standardUserDefaults().setBool(toggle.isOn(), "Loop"); }
+    void showVolume(plat::Slider& slider) { _tally->setText("volume " + std::to_string(slider.value())); }
+    void showSpeed(plat::SegmentedControl& segments)
+    {
+        _tally->setText(segments.selectedSegmentIndex() == 0 ? "slow" : "fast");
+    }
 
     void loadView() override
     {
@@ -66,14 +76,17 @@ public:
         auto toggle = std::make_shared<plat::Switch>();
         toggle->setFrame(plat::makeRect(10, 120, 51, 31));
         toggle->setAccessibilityLabel("Loop");
+        toggle->addTarget(this, &Screen::storeLoop, plat::ControlEventValueChanged);
         root->addSubview(toggle);
         auto slider = std::make_shared<plat::Slider>(plat::makeRect(100, 120, 200, 34));
         slider->setAccessibilityLabel("Volume");
+        slider->addTarget(this, &Screen::showVolume, plat::ControlEventValueChanged);
         root->addSubview(slider);
         auto segments = std::make_shared<plat::SegmentedControl>(std::vector<std::string> {"Slow", "Fast"});
         segments->setFrame(plat::makeRect(320, 120, 200, 30));
         segments->setSelectedSegmentIndex(0);
         segments->setAccessibilityLabel("Speed");
+        segments->addTarget(this, &Screen::showSpeed, plat::ControlEventValueChanged);
         root->addSubview(segments);
         // Follows a finger and ignores a tap, as a trim band does.
         auto band = std::make_shared<plat::Control>(plat::makeRect(10, 165, 200, 24));
@@ -112,6 +125,7 @@ protected:
     }
 
     plat::test::ManualClockScope clock;
+    plat::test::TemporarySandbox sandbox;
     plat::test::UIScope ui;
     std::shared_ptr<plat::Window> window = std::make_shared<plat::Window>();
     std::shared_ptr<Screen> screen = std::make_shared<Screen>();
@@ -247,4 +261,166 @@ TEST_F(ControlsCheck, AKnownFaultIsLoggedAndOneNoLongerFoundFails)
     EXPECT_EQ(check("checkcontrols tiny | only Count | known \"Count\"*does nothing"),
         "line 1 (checkcontrols): the known fault \"\"Count\"*does nothing\" is no longer found: it is mended, take "
         "it off the list");
+}
+
+TEST_F(ControlsCheck, ASettingControlCountsOnlyByWhatChangesBeyondItsOwnDrawing)
+{
+    // The switch stores its setting; the slider and the segments show theirs beside them.
+    EXPECT_EQ(check("checkcontrols tiny | only Loop; Volume; Speed"), "");
+    // Unhooked, each still moves its own knob, thumb or segment.
+    ASSERT_EQ(check("unhook Loop\nunhook Volume\nunhook Speed"), "");
+    plat::scripting::ControlsCheck probe(driver, {"tiny", {}, {}, {}, {"Loop", "Volume", "Speed"}});
+    const auto faults = probe.run();
+    ASSERT_EQ(faults.size(), 3u);
+    for (const std::string& fault : faults)
+        EXPECT_NE(fault.find("does nothing a person sees"), std::string::npos) << fault;
+}
+
+TEST_F(ControlsCheck, ScriptsCallAControlByItsTitleOrItsLabelAndANameOfNoControlFails)
+{
+    auto flip = plat::Button::buttonWithType(plat::ButtonType::System);
+    flip->setTitle("Flip", plat::ControlStateNormal);
+    flip->setAccessibilityLabel("Switch Camera");
+    flip->setFrame(plat::makeRect(410, 70, 90, 40));
+    flip->addTarget(screen.get(), &Screen::count, plat::ControlEventTouchUpInside);
+    screen->view()->addSubview(flip);
+    EXPECT_EQ(check("unhook Switch Camera\ncheckcontrols tiny | only Flip"),
+        "line 2 (checkcontrols): on \"tiny\": Button \"Switch Camera\" of Screen at (410, 70, 90, 40) does nothing a "
+        "person sees");
+    for (const std::string part : {"only", "except", "last"})
+        EXPECT_EQ(check("checkcontrols tiny | only Count | " + part + " Flop"),
+            "line 1 (checkcontrols): on \"tiny\": no control a person can tap is called \"Flop\" (" + part + ")");
+}
+
+namespace {
+
+// Work going on by itself, as a render's: a bar that fills a little every
+// tenth of a second, and now and then a picture that fades in.
+class RunningWork {
+public:
+    explicit RunningWork(plat::View& root)
+    {
+        _bar->setUserInteractionEnabled(false);
+        root.addSubview(_bar);
+        _pictures->setUserInteractionEnabled(false);
+        root.addSubview(_pictures);
+        _timer = plat::Timer::scheduledTimerWithTimeInterval(
+            0.1, [this] { step(); }, /*repeats=*/true);
+    }
+    ~RunningWork() { _timer->invalidate(); }
+
+private:
+    void step()
+    {
+        ++_steps;
+        _bar->setProgress(_steps / 200.0);
+        if (_steps % 13 != 0)
+            return;
+        auto picture = std::make_shared<plat::View>(_pictures->bounds());
+        picture->setBackgroundColor(plat::Color::colorWithRed((_steps % 3) / 2.0, 0.5, 1 - (_steps % 3) / 2.0, 1));
+        picture->setAlpha(0);
+        _pictures->addSubview(picture);
+        plat::View::animateWithDuration(1.0, [&] { picture->setAlpha(1); });
+    }
+
+    std::shared_ptr<plat::ProgressView> _bar = std::make_shared<plat::ProgressView>(plat::makeRect(10, 240, 300, 10));
+    std::shared_ptr<plat::View> _pictures = std::make_shared<plat::View>(plat::makeRect(330, 220, 160, 80));
+    std::shared_ptr<plat::Timer> _timer;
+    int _steps = 0;
+};
+
+}  // namespace
+
+TEST_F(ControlsCheck, NamesTheDeadControlBesideWorkThatShowsItsProgressByItself)
+{
+    RunningWork work(*screen->view());
+    plat::scripting::ControlsCheck probe(driver, {"rendering", {}, {}, {}, {"Count", "Nothing"}});
+    const auto faults = probe.run();
+    ASSERT_EQ(faults.size(), 1u);
+    EXPECT_EQ(
+        faults[0], "on \"rendering\": Button \"Nothing\" of Screen at (110, 20, 90, 40) does nothing a person sees");
+}
+
+namespace {
+
+// A switch that starts a countdown beside it, shown every half second while it is on.
+class Countdown : public plat::Object {
+public:
+    explicit Countdown(plat::View& root)
+    {
+        _toggle->setAccessibilityLabel("Timer");
+        _toggle->addTarget(this, &Countdown::toggled, plat::ControlEventValueChanged);
+        root.addSubview(_toggle);
+        root.addSubview(_shown);
+    }
+    ~Countdown()
+    {
+        if (_timer)
+            _timer->invalidate();
+    }
+    void toggled(plat::Switch& toggle)
+    {
+        if (_timer)
+            _timer->invalidate();
+        _timer = nullptr;
+        _shown->setText("");
+        if (!toggle.isOn())
+            return;
+        _timer = plat::Timer::scheduledTimerWithTimeInterval(
+            0.5, [this] { _shown->setText(std::to_string(--_left)); }, /*repeats=*/true);
+    }
+
+private:
+    std::shared_ptr<plat::Switch> _toggle = std::make_shared<plat::Switch>(plat::makeRect(330, 70, 51, 31));
+    std::shared_ptr<plat::Label> _shown = std::make_shared<plat::Label>(plat::makeRect(390, 70, 60, 30));
+    std::shared_ptr<plat::Timer> _timer;
+    int _left = 100;
+};
+
+}  // namespace
+
+TEST_F(ControlsCheck, EachTapStartsFromTheScreenAsItWasSoWhatASwitchStartedStops)
+{
+    auto countdown = std::make_shared<Countdown>(*screen->view());
+    auto later = plat::Button::buttonWithType(plat::ButtonType::System);
+    later->setTitle("Later", plat::ControlStateNormal);
+    later->setFrame(plat::makeRect(460, 70, 90, 40));
+    screen->view()->addSubview(later);
+    EXPECT_EQ(check("checkcontrols tiny | only Timer; Later"),
+        "line 1 (checkcontrols): on \"tiny\": Button \"Later\" of Screen at (460, 70, 90, 40) does nothing a person "
+        "sees");
+}
+
+TEST_F(ControlsCheck, AScreenTheWayBackMakesAfreshIsWatchedAgain)
+{
+    // The screen shows a live camera; the way back puts up a new screen of
+    // the same kind, with a camera picture of its own.
+    MovingPicture camera(*screen->view());
+    class Returner : public plat::Object {
+    public:
+        explicit Returner(std::shared_ptr<plat::Window> w)
+            : window(std::move(w))
+        {
+        }
+        void goBack()
+        {
+            fresh = std::make_shared<Screen>();
+            window->setRootViewController(fresh);
+            freshCamera = std::make_unique<MovingPicture>(*fresh->view());
+        }
+        std::shared_ptr<plat::Window> window;
+        std::shared_ptr<Screen> fresh;
+        std::unique_ptr<MovingPicture> freshCamera;
+    };
+    auto returner = std::make_shared<Returner>(window);
+    auto back = plat::Button::buttonWithType(plat::ButtonType::System);
+    back->setTitle("Back", plat::ControlStateNormal);
+    back->setFrame(plat::makeRect(10, 10, 80, 40));
+    back->addTarget(returner.get(), &Returner::goBack, plat::ControlEventTouchUpInside);
+    screen->elsewhere->view()->addSubview(back);
+
+    EXPECT_EQ(check("checkcontrols tiny | only Leave; Nothing | last Nothing | back tap Back; wait 0.5"),
+        "line 1 (checkcontrols): on \"tiny\": Button \"Nothing\" of Screen at (110, 20, 90, 40) does nothing a person "
+        "sees");
+    EXPECT_EQ(window->rootViewController(), returner->fresh);
 }

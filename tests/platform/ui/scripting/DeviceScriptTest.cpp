@@ -195,7 +195,7 @@ TEST_F(Scripts, AnUnhookedButtonDoesNothingAndUnhookingWhatIsNoControlFails)
     window->addSubview(caption);
     auto ran = run("unhook Loop\n");
     ASSERT_FALSE(ran.ok());
-    EXPECT_EQ(ran.error().localizedDescription(), "line 1 (unhook): no control shows \"Loop\"");
+    EXPECT_EQ(ran.error().localizedDescription(), "line 1 (unhook): no control a person can tap is called \"Loop\"");
 }
 
 TEST_F(Scripts, AKnownLayoutFaultPassesAndTheScreenIsNamed)
