@@ -82,15 +82,9 @@ void DataManager::loadState()
 
 bool DataManager::keepUnreadableSettingsAside(const std::string& path)
 {
-    auto aside = plat::moveDamagedFileAside(path);
-    if (!aside.ok()) {
-        plat::log("settings: cannot set the unreadable settings aside: {}", aside.error().localizedDescription());
+    if (!plat::moveUnreadableFileAside(path, _settings.unreadable))
         return false;
-    }
-    plat::log("settings: the unreadable settings are kept as {}; the defaults apply", aside.value());
     _settings.isUnreadableFileInPlace = false;
-    if (_settings.unreadable)
-        _settings.unreadable->keptAs = aside.value();
     return true;
 }
 

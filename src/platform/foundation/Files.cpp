@@ -669,6 +669,19 @@ Result<std::string> moveDamagedFileAside(const std::string& path)
     return keepFileAside(path, ".damaged", KeepAside::Moving);
 }
 
+bool moveUnreadableFileAside(const std::string& path, std::optional<UnreadableStoredFile>& file)
+{
+    auto aside = moveDamagedFileAside(path);
+    if (!aside.ok()) {
+        log("files: cannot set the unreadable {} aside: {}", path, aside.error().localizedDescription());
+        return false;
+    }
+    log("files: the unreadable {} is kept as {}", path, aside.value());
+    if (file)
+        file->keptAs = aside.value();
+    return true;
+}
+
 bool isPassingReadFailure(const Error& error)
 {
     if (error.domain() != kPOSIXErrorDomain)

@@ -128,6 +128,9 @@ struct UnreadableStoredFile {
     Error reason;
     std::optional<std::string> keptAs;
 };
+// Moves the unreadable file at path aside and notes where in file (when
+// there is one); false, with the reason logged, while it stays in place.
+bool moveUnreadableFileAside(const std::string& path, std::optional<UnreadableStoredFile>& file);
 // Whether a read failed for a reason that may pass (out of file descriptors
 // or memory, an interrupted call, an I/O error), not for one of the file's
 // own (its modes, a folder in its place, contents that cannot be read).

@@ -119,15 +119,9 @@ void UserDefaults::readValuesFile()
 
 bool UserDefaults::setUnreadableFileAside()
 {
-    auto aside = moveDamagedFileAside(_path);
-    if (!aside.ok()) {
-        log("user defaults: cannot set the unreadable {} aside: {}", _path, aside.error().localizedDescription());
+    if (!moveUnreadableFileAside(_path, _unreadableFile))
         return false;
-    }
-    log("user defaults: the unreadable file is kept as {}", aside.value());
     _isUnreadableFileInPlace = false;
-    if (_unreadableFile)
-        _unreadableFile->keptAs = aside.value();
     return true;
 }
 
