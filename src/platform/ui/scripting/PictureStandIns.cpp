@@ -17,8 +17,6 @@ namespace plat::scripting::detail {
 
 namespace {
 
-// Below this opacity a layer shows nothing.
-constexpr double kVisibleOpacity = 0.01;
 // Two pictures are compared on a grid of every this many pixels, and differ
 // where a channel differs by more than the tolerance (a picture encoded
 // again blurs a little).
@@ -31,7 +29,7 @@ constexpr uint8_t kOpaqueAlpha = 255;
 // only then.
 void displayWaiting(Layer& layer)
 {
-    if (layer.isHidden() || layer.opacity() < kVisibleOpacity)
+    if (!isShown(layer))
         return;
     layer.displayIfNeeded();
     for (const auto& sublayer : layer.sublayers())
@@ -41,7 +39,7 @@ void displayWaiting(Layer& layer)
 void collectGiven(const std::shared_ptr<Layer>& layer, const std::map<const Layer*, std::shared_ptr<View>>& views,
     std::vector<ShownPicture>& out)
 {
-    if (layer->isHidden() || layer->opacity() < kVisibleOpacity)
+    if (!isShown(*layer))
         return;
     if (layer->contents()) {
         auto owner = views.find(layer.get());

@@ -25,12 +25,10 @@ constexpr int kLooks = 3;
 // Animations are waited for in steps of this, up to the longest wait.
 constexpr double kAnimationStepSeconds = 0.1;
 constexpr double kLongestAnimationWaitSeconds = 2;
-// Below this opacity a layer shows nothing.
-constexpr double kShownOpacity = 0.01;
 
 bool isAnimating(const Layer& layer)
 {
-    if (layer.isHidden() || layer.opacity() < kShownOpacity)
+    if (!isShown(layer))
         return false;
     if (layer.hasRunningAnimations())
         return true;

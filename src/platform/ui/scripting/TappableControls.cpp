@@ -139,12 +139,6 @@ std::vector<std::string> namesOf(const View& view, const Window& window)
     return {};
 }
 
-std::string nameOf(const View& view, const Window& window)
-{
-    auto names = namesOf(view, window);
-    return names.empty() ? describe(view) : names.front();
-}
-
 bool matchesPattern(const std::string& name, const std::string& pattern)
 {
     const size_t star = pattern.find('*');

@@ -35,8 +35,6 @@ std::vector<Tappable> tappableControls(UIDriver& driver, Window& window);
 // fills, else the text it shows, else the caption beside it. Empty when it
 // has none.
 std::vector<std::string> namesOf(const View& view, const Window& window);
-// The first of its names, or at least its kind and place.
-std::string nameOf(const View& view, const Window& window);
 // True when the name is the pattern, in which a star stands for any text
 // ("Hold * times").
 bool matchesPattern(const std::string& name, const std::string& pattern);

@@ -47,6 +47,11 @@ bool isShown(const View& view)
     return !view.isHidden() && view.alpha() > kVisibleAlpha;
 }
 
+bool isShown(const Layer& layer)
+{
+    return !layer.isHidden() && layer.opacity() > kVisibleAlpha;
+}
+
 std::string describe(const View& view)
 {
     std::string text = view.className();

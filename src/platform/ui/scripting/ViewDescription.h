@@ -17,6 +17,7 @@ namespace plat::scripting::detail {
 
 // Views this faint, or hidden, are not on screen for a person.
 bool isShown(const View& view);
+bool isShown(const Layer& layer);
 
 // "LabelView \"Next\" of CoachMarkViewController at (10, 20, 300, 40)": enough to find it.
 std::string describe(const View& view);
