@@ -26,7 +26,6 @@
 #include "platform/ui/Layer.h"
 #include "share/ShareNotifications.h"
 #include "uikit/Carousel.h"
-#include "uikit/MessageAlert.h"
 #include "uikit/TransparentToolbar.h"
 
 namespace zt {
@@ -445,9 +444,7 @@ bool ProjectExplorer::checkIfProjectNeedsConversionAnConvertIt()
     auto version = metadata ? metadata->getDouble("ProductVersion") : std::nullopt;
     if (version && *version >= kMinimumProductVersion)
         return true;
-    makeMessageAlert(
-        "", plat::localized("This project cannot be read by this version of the app."), plat::localized("OK"))
-        ->show();
+    showAlert("", plat::localized("This project cannot be read by this version of the app."));
     return false;
 }
 

@@ -176,7 +176,7 @@ std::vector<std::string> ZantropeAppDelegate::takeHandedOverLeftovers()
         // The window comes with the base start-up, after this: show the message on the next turn.
         plat::DispatchQueue::mainQueue().async([weakSelf, message] {
             if (auto self = std::static_pointer_cast<ZantropeAppDelegate>(weakSelf.lock()))
-                self->messagesAfterWelcome().show(message);
+                self->showInboxMessage(message);
         });
     }
     return archives;

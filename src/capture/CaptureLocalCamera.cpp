@@ -5,6 +5,7 @@
 #include "capture/CaptureDeviceControls.h"
 #include "capture/VideoPreview.h"
 #include "document/DataManager.h"
+#include "document/FailureReason.h"
 #include "document/FilledText.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -104,9 +105,8 @@ void CaptureLocalCamera::initCaptureDevice()
         if (!made.ok()) {
             // Which camera, and underneath why the system could not open it.
             std::string description = made.error().localizedDescription();
-            setError(plat::Error(kErrorDomain, kErrorFallbackDeviceUnavailable,
-                description.empty() ? plat::localized(kNoCaptureDevice) : description, {},
-                std::make_shared<const plat::Error>(made.error())));
+            setError(errorWithCause(kErrorDomain, kErrorFallbackDeviceUnavailable,
+                description.empty() ? plat::localized(kNoCaptureDevice) : description, made.error()));
             return;
         }
         input = made.value();
