@@ -42,15 +42,14 @@ std::optional<GLImageRotationMode> rotationFor(
     const int column = static_cast<int>(orientation) - 1;
     if (column < 0 || column > 3)
         return std::nullopt;
-    static constexpr R kBack[4] = {R::RotateRight, R::RotateLeft, R::NoRotation, R::Rotate180};
+    static constexpr R kUnmirrored[4] = {R::RotateRight, R::RotateLeft, R::NoRotation, R::Rotate180};
     static constexpr R kBackMirrored[4]
         = {R::RotateRightFlipVertical, R::Rotate180, R::FlipVertical, R::FlipHorizontal};
-    static constexpr R kFront[4] = {R::RotateRight, R::RotateLeft, R::NoRotation, R::Rotate180};
     static constexpr R kFrontMirrored[4]
         = {R::RotateRightFlipVertical, R::RotateRightFlipHorizontal, R::FlipHorizontal, R::FlipVertical};
-    if (back)
-        return mirrorBack ? kBackMirrored[column] : kBack[column];
-    return mirrorFront ? kFrontMirrored[column] : kFront[column];
+    if (!(back ? mirrorBack : mirrorFront))
+        return kUnmirrored[column];
+    return back ? kBackMirrored[column] : kFrontMirrored[column];
 }
 
 // The last video device facing that way, as the platform's search finds it.
