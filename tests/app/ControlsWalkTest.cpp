@@ -27,8 +27,13 @@ using zt::test::addSlowEncoder;
 using zt::test::addTestPatternCamera;
 using zt::test::runApp;
 
-// The device's encoder is slow enough that a render lasts some seconds of the app's time.
-constexpr double kEncodedPicturesPerSecond = 1;
+// The device's encoder is slow enough that a render lasts some seconds of the
+// app's time. While the walk's render lasts, a picture every 0.65 s is
+// never written at the moment the progress screen looks at the render (once
+// a second from the render's start): two things due at one moment run in
+// either order, and the walk would see the progress move in one run and
+// stand still in another.
+constexpr double kEncodedPicturesPerSecond = 1 / 0.65;
 
 struct Screen {
     const char* name;  // its screenshot's name, and the screen's in a failure
