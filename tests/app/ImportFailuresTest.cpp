@@ -111,3 +111,27 @@ TEST_F(ImportFailures, AnArchiveThatFillsTheDiskSaysSoWithoutAPathAndLeavesNothi
         "\nThe archive that could not be imported is kept in the folder “Not Imported”.");
     EXPECT_EQ(temporariesInDocuments(), std::vector<std::string> {});
 }
+
+// A file handed over as a sound that holds none is refused where it
+// arrives, with the reason, and kept in "Not Imported"; the other app keeps its own.
+TEST_F(ImportFailures, AHandedOverSoundThatHoldsNoSoundIsRefusedAndKeptInNotImported)
+{
+    const std::pair<std::string, plat::Data> files[]
+        = {{"empty.mp3", {}}, {"notes.mp3", text("a shopping list, not a song")}, {"noise.mp3", noise(4096)}};
+    launch();
+    settle();
+    plat::test::TemporaryFolder otherApp;
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(plat::writeFileAtomically(otherApp.path(name), bytes).ok());
+        app.openURLFromApplication(plat::URL::fileURLWithPath(otherApp.path(name)), "com.example.mail", plat::Value());
+        EXPECT_EQ(waitForAlert(),
+            "\nThe audio file could not be imported.\n“" + name + "”: The file “" + name
+                + "” holds no sound.\nThe file is kept in the folder “Not Imported”.");
+        EXPECT_TRUE(plat::contentsOfDirectory(zt::AudioController::sharedAudioInboxPath()).value().empty()
+            && plat::fileExists(documents("Not Imported/" + name)) && plat::fileExists(otherApp.path(name)));
+        driver.wait(0.5);  // it has come in
+        ASSERT_TRUE(driver.tap("OK"));
+        driver.wait(1);
+    }
+}
