@@ -706,7 +706,7 @@ TEST_P(MessagesInTurn, AWarningOrASoundsMessageShowsAfterAnImportFailureNotOverI
         launch();
         settle();
         if (c.soundOpened) {
-            std::ofstream(otherApp.path("theme.mp3")) << "ID3";
+            ASSERT_TRUE(plat::writeFileAtomically(otherApp.path("theme.mp3"), plat::test::shortSound()).ok());
             app.openURLFromApplication(plat::URL::fileURLWithPath(otherApp.path("theme.mp3")), "", plat::Value());
         }
         ASSERT_TRUE(plat::test::runMainLoopUntil(
@@ -732,7 +732,7 @@ TEST_P(MessagesInTurn, ATimedMessageThatWaitedLeavesThreeSecondsAfterItShows)
         if (behindAnotherAlert) {
             launch();
             settle();
-            std::ofstream(otherApp.path("theme.mp3")) << "ID3";
+            ASSERT_TRUE(plat::writeFileAtomically(otherApp.path("theme.mp3"), plat::test::shortSound()).ok());
             app.openURLFromApplication(plat::URL::fileURLWithPath(otherApp.path("theme.mp3")), "", plat::Value());
             makeArchive(otherApp.path("Shared.zantropemobile"), ".plovix-2015-02-02-00-00-00", 2);
             app.openURLFromApplication(
