@@ -2,11 +2,13 @@
 
 namespace zt {
 
-// Removes what a run that was killed left half-made: the items that shares
-// build beside their place in Documents and saves beside a project's files, the renderers' unfinished exports
-// in the render cache, and everything in the app's tmp folder. Only names
-// the app makes are touched, never a person's files. At start, on the main
-// thread, before anything else writes.
+// Removes what a run that was killed left half-made: the items that
+// imports, duplicates and shares build beside their place in Documents,
+// files handed over on their way into the inbox, saves beside a project's
+// files, the renderers' unfinished exports in the render cache, and
+// everything in the app's tmp folder. Only names the app makes are touched,
+// never a person's files. At start, on the main thread, before anything
+// else writes.
 void removeLeftoverTemporaries();
 
 }  // namespace zt

@@ -4,9 +4,9 @@
 #include <cerrno>
 
 #include "app/ProjectExplorer.h"
+#include "app/ProjectFolderCopy.h"
 #include "document/FailureAlerts.h"
 #include "document/FileUtil.h"
-#include "document/ProjectDataWrapper.h"
 #include "document/ProjectModel.h"
 #include "document/ProjectsList.h"
 #include "platform/foundation/Bundle.h"
@@ -16,7 +16,6 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/foundation/Sandbox.h"
 #include "platform/ui/BarButtonItem.h"
 #include "uikit/ActionSheetBlocks.h"
 #include "uikit/AlertView.h"
@@ -33,37 +32,6 @@ constexpr const char* kProjectsAddedNotification = "PROJECTIMPORTPROCESSOR_DID_I
 constexpr const char* kErrorDomain = "ProjectExplorerErrorDomain";
 constexpr int64_t kNothingToDuplicateError = 1;
 constexpr int64_t kUnwrittenListError = 2;
-
-// Copies the folder's contents into a new project folder in Documents; the
-// new name, or why it could not be copied (nothing is left behind then).
-// Any thread: the new folder is reserved before anything is copied into it.
-plat::Result<std::string> copyProjectFolder(const std::string& source)
-{
-    auto entries = plat::contentsOfDirectory(source);
-    if (!entries.ok()) {
-        plat::log("explorer: cannot copy {}: {}", source, entries.error().localizedDescription());
-        return entries.error();
-    }
-    auto reserved = ProjectDataWrapper::reserveProjectDir(ProjectDataWrapper::createProjectDirName);
-    if (!reserved.ok()) {
-        plat::log("explorer: cannot copy {}: {}", source, reserved.error().localizedDescription());
-        return reserved.error();
-    }
-    const std::string destination
-        = plat::appendingPathComponent(plat::Sandbox::current()->documentsDirectory(), reserved.value());
-    for (const std::string& entry : entries.value()) {
-        auto copied = plat::copyItem(plat::appendingPathComponent(source, entry),
-            plat::appendingPathComponent(destination, entry), plat::ReplaceExisting::No);
-        if (!copied.ok()) {
-            plat::log("explorer: cannot copy {}: {}", source, copied.error().localizedDescription());
-            std::optional<plat::Error> removeError;
-            if (!FileUtil::removeFolderAtPath(destination, &removeError))
-                plat::log("explorer: cannot remove {}: {}", destination, removeError->localizedDescription());
-            return copied.error();
-        }
-    }
-    return reserved.value();
-}
 
 }  // namespace
 

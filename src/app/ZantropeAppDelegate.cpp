@@ -18,6 +18,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Sandbox.h"
+#include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/TypeIdentifiers.h"
@@ -62,6 +63,13 @@ bool isProjectArchive(const std::string& path)
     return plat::UTTypeEqual(typeOfFile(path), ZantropeAppDelegate::kArchiveType);
 }
 
+// A file that was not taken and why. Its name comes from outside: it shows
+// as text a person can read, and cuts nothing that follows it.
+std::string namedReason(const std::string& fileName, const std::string& reason)
+{
+    return filledText(plat::localized("“%@”: %@"), {plat::escapedForMessage(fileName), reason});
+}
+
 // What happened to the archives, as the message says it: the count, then
 // each archive that failed with the reason.
 std::string importMessage(size_t archives, const std::vector<ZantropeAppDelegate::FailedImport>& failures)
@@ -83,7 +91,7 @@ std::string importMessage(size_t archives, const std::vector<ZantropeAppDelegate
     }
     size_t setAside = 0;
     for (const auto& failure : failures) {
-        message += "\n" + filledText(plat::localized("“%@”: %@"), {failure.fileName, failure.reason});
+        message += "\n" + namedReason(failure.fileName, failure.reason);
         setAside += failure.setAside ? 1 : 0;
     }
     if (setAside == 1) {
@@ -102,14 +110,14 @@ std::string importMessage(size_t archives, const std::vector<ZantropeAppDelegate
 std::string handOverFailureMessage(const std::string& fileName, const std::string& reason)
 {
     return plat::localized("There was a problem copying the project. Please try again.") + "\n"
-        + filledText(plat::localized("“%@”: %@"), {fileName, reason});
+        + namedReason(fileName, reason);
 }
 
 // A file opened from another app that was not imported: what, why, and where it is kept.
 std::string refusalMessage(
     const std::string& headline, const std::string& fileName, const std::string& reason, bool setAside)
 {
-    std::string message = headline + "\n" + filledText(plat::localized("“%@”: %@"), {fileName, reason});
+    std::string message = headline + "\n" + namedReason(fileName, reason);
     if (setAside)
         message += "\n" + plat::localized("The file is kept in the folder “Not Imported”.");
     return message;

@@ -2,6 +2,7 @@
 
 #include "audio/AudioController.h"
 #include "audio/ProjectSoundFiles.h"
+#include "document/SoundFileInspection.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
@@ -51,6 +52,14 @@ bool AudioController::importAudioFromFileURL(const plat::URL& url, std::optional
         return fail(error, attributes.error());
     if (attributes.value().isDirectory || attributes.value().isSymbolicLink)
         return fail(error, plat::Error::posix(EISDIR, "import audio", source));
+    // Looked at as a sound where it arrives: one that holds none is refused
+    // now, with the reason, rather than listed at 0:00 and refused when chosen.
+    if (auto inspected = SoundFileInspection::inspect(source); !inspected.ok()) {
+        // The person reads the finding ("holds no sound"); the decoder's own reason behind it is for the log.
+        const plat::Error& finding = inspected.error();
+        plat::log("audio inbox: {}", finding.description());
+        return fail(error, plat::Error(finding.domain(), finding.code(), finding.localizedDescription()));
+    }
     // A name already in the inbox belongs to another sound: this one gets a new name beside it.
     std::string inbox = sharedAudioInboxPath();
     std::string destination = plat::appendingPathComponent(inbox, ProjectSoundFiles::availableName(inbox, name));

@@ -11,6 +11,7 @@
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/Text.h"
 #include "platform/media/Asset.h"
 #include "platform/media/AssetReader.h"
 #include "platform/media/AssetReaderTrackOutput.h"
@@ -42,7 +43,9 @@ plat::Error inspectionError(int64_t code, const std::string& format, const std::
     plat::Dictionary userInfo {{plat::kFilePathErrorKey, path}};
     if (cause)
         userInfo.set(plat::kLocalizedFailureReasonErrorKey, cause->localizedDescription());
-    std::string text = plat::formatLine(plat::localized(format), plat::lastPathComponent(path));
+    // The name comes from outside: it shows as text a person can read.
+    std::string text
+        = plat::formatLine(plat::localized(format), plat::escapedForMessage(plat::lastPathComponent(path)));
     return plat::Error(SoundFileInspection::kErrorDomain, code, text, std::move(userInfo),
         cause ? std::make_shared<const plat::Error>(*cause) : nullptr);
 }

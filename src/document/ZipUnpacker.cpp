@@ -169,10 +169,14 @@ std::string nearestExistingFolder(std::string path)
     return path;
 }
 
+plat::Error fileSystemError(const plat::Error& cause, const std::string& path)
+{
+    return zipArchiveError(QVZipArchive::kErrorFailedToCreateFile, cause.localizedDescription(), path, cause);
+}
+
 plat::Error fileSystemError(int errnoValue, const std::string& operation, const std::string& path)
 {
-    return zipArchiveError(QVZipArchive::kErrorFailedToCreateFile,
-        plat::Error::posix(errnoValue, operation, path).localizedDescription(), path);
+    return fileSystemError(plat::Error::posix(errnoValue, operation, path), path);
 }
 
 // One unpacking: the archive handle, the destination and the folders whose
@@ -192,9 +196,10 @@ public:
 
 private:
     bool hasPassword() const { return _options.password && !_options.password->empty(); }
-    plat::Error entryError(int64_t code, const std::string& text, const Entry& entry) const
+    plat::Error entryError(int64_t code, const std::string& text, const Entry& entry,
+        const std::optional<plat::Error>& cause = std::nullopt) const
     {
-        return zipArchiveError(code, text + ": " + plat::repairedUtf8(entry.name), _path);
+        return zipArchiveError(code, text + ": " + plat::escapedForMessage(entry.name), _path, cause);
     }
 
     plat::Result<Entry> readCurrentEntry();
@@ -352,7 +357,7 @@ plat::Result<void> Unpacker::unpackEntries(uint64_t totalFiles, uint64_t totalBy
     auto made = plat::createDirectory(_destination, plat::IntermediateDirectories::Yes);
     if (!made.ok()) {
         plat::log("[QVZipArchive] Error: {}", made.error().localizedDescription());
-        return zipArchiveError(QVZipArchive::kErrorFailedToCreateFile, made.error().localizedDescription(), _path);
+        return fileSystemError(made.error(), _path);
     }
     _destinationFolder = plat::FileDescriptor(::open(_destination.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!_destinationFolder.isValid())
@@ -542,8 +547,9 @@ plat::Result<void> Unpacker::copyEntryData(
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
+            const auto cause = plat::Error::posix(errno, "read", _path);
             return entryError(QVZipArchive::kErrorFailedToReadFile,
-                plat::Error::posix(errno, "read", _path).localizedDescription() + " of file in zip file", entry);
+                cause.localizedDescription() + " of file in zip file", entry, cause);
         }
         if (got == 0)
             break;  // the archive ends early: the decoder finds the data short
@@ -559,8 +565,8 @@ plat::Result<void> Unpacker::copyEntryData(
     case ZipDecodeStatus::Ok:
         return plat::Result<void>::success();
     case ZipDecodeStatus::SinkFailed:
-        return zipArchiveError(QVZipArchive::kErrorFailedToCreateFile,
-            writeError ? writeError->localizedDescription() : "write failed", fullPath);
+        return writeError ? fileSystemError(*writeError, fullPath)
+                          : zipArchiveError(QVZipArchive::kErrorFailedToCreateFile, "write failed", fullPath);
     case ZipDecodeStatus::WrongPassword:
         return entryError(QVZipArchive::kErrorWrongPassword, "wrong password for file in zip file", entry);
     case ZipDecodeStatus::LargerThanDeclared:
@@ -605,12 +611,14 @@ void Unpacker::restoreFolderDates() const
 
 }  // namespace
 
-plat::Error zipArchiveError(int64_t code, const std::string& description, const std::string& path)
+plat::Error zipArchiveError(
+    int64_t code, const std::string& description, const std::string& path, const std::optional<plat::Error>& cause)
 {
     plat::Dictionary userInfo;
     if (!path.empty())
         userInfo.set(plat::kFilePathErrorKey, path);
-    return plat::Error(QVZipArchive::kErrorDomain, code, description, std::move(userInfo));
+    return plat::Error(QVZipArchive::kErrorDomain, code, description, std::move(userInfo),
+        cause ? std::make_shared<const plat::Error>(*cause) : nullptr);
 }
 
 plat::Result<void> unzipArchive(const std::string& path, const std::string& destination, const UnzipOptions& options)

@@ -26,7 +26,10 @@ inline constexpr uint64_t kZipFreeSpaceReserveBytes = uint64_t(32) << 20;
 // bytes actually inflated must match the declared size and checksum.
 plat::Result<void> unzipArchive(const std::string& path, const std::string& destination, const UnzipOptions& options);
 
-// An error of QVZipArchive's domain naming the path it concerns.
-plat::Error zipArchiveError(int64_t code, const std::string& description, const std::string& path);
+// An error of QVZipArchive's domain naming the path it concerns, and
+// wrapping the system's error when one is the cause (the person is told
+// that one's reason, without the paths the description holds for the log).
+plat::Error zipArchiveError(int64_t code, const std::string& description, const std::string& path,
+    const std::optional<plat::Error>& cause = std::nullopt);
 
 }  // namespace zt::detail

@@ -25,6 +25,7 @@
 #include "support/Idioms.h"
 #include "support/LimitedFreeSpace.h"
 #include "support/UnreadableFile.h"
+#include "support/WaveFile.h"
 
 namespace {
 
@@ -511,7 +512,7 @@ TEST_F(Startup, ArchivesAndSoundsOpenedFromAnotherAppsFolderAreImportedAndThatAp
     plat::test::TemporaryFolder otherApp;
     const std::string archive = otherApp.path("Shared.zantropemobile");
     makeArchive(archive, ".plovix-2015-02-02-00-00-00", 2);
-    ASSERT_TRUE(plat::writeFileAtomically(otherApp.path("theme.mp3"), std::string_view("ID3")).ok());
+    ASSERT_TRUE(plat::writeFileAtomically(otherApp.path("theme.mp3"), plat::test::shortSound()).ok());
 
     EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(archive), "com.example.mail", plat::Value()));
     ASSERT_TRUE(waitForMessage("Project successfully imported."));
@@ -543,7 +544,7 @@ TEST_F(Startup, AnOpenedSoundGoesToTheAudioInboxAndTheMessageSaysWhatHappened)
 {
     launch();
     settle();
-    std::ofstream(sandbox.path("theme.mp3")) << "ID3";
+    ASSERT_TRUE(plat::writeFileAtomically(sandbox.path("theme.mp3"), plat::test::shortSound()).ok());
     EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(sandbox.path("theme.mp3")), "", plat::Value()));
     driver.wait(0.5);  // it comes in; a touch meanwhile goes past it
     EXPECT_NE(driver.findView("Audio file imported."), nullptr);
@@ -552,7 +553,7 @@ TEST_F(Startup, AnOpenedSoundGoesToTheAudioInboxAndTheMessageSaysWhatHappened)
     driver.wait(1);
 
     // Another sound of the same name is kept beside the first.
-    std::ofstream(sandbox.path("theme.mp3")) << "the same name again";
+    ASSERT_TRUE(plat::writeFileAtomically(sandbox.path("theme.mp3"), plat::test::shortSound()).ok());
     EXPECT_TRUE(app.openURLFromApplication(plat::URL::fileURLWithPath(sandbox.path("theme.mp3")), "", plat::Value()));
     driver.wait(0.5);  // it comes in; a touch meanwhile goes past it
     EXPECT_NE(driver.findView("Audio file imported."), nullptr);
@@ -705,7 +706,7 @@ TEST_P(MessagesInTurn, AWarningOrASoundsMessageShowsAfterAnImportFailureNotOverI
         launch();
         settle();
         if (c.soundOpened) {
-            std::ofstream(otherApp.path("theme.mp3")) << "ID3";
+            ASSERT_TRUE(plat::writeFileAtomically(otherApp.path("theme.mp3"), plat::test::shortSound()).ok());
             app.openURLFromApplication(plat::URL::fileURLWithPath(otherApp.path("theme.mp3")), "", plat::Value());
         }
         ASSERT_TRUE(plat::test::runMainLoopUntil(
@@ -731,7 +732,7 @@ TEST_P(MessagesInTurn, ATimedMessageThatWaitedLeavesThreeSecondsAfterItShows)
         if (behindAnotherAlert) {
             launch();
             settle();
-            std::ofstream(otherApp.path("theme.mp3")) << "ID3";
+            ASSERT_TRUE(plat::writeFileAtomically(otherApp.path("theme.mp3"), plat::test::shortSound()).ok());
             app.openURLFromApplication(plat::URL::fileURLWithPath(otherApp.path("theme.mp3")), "", plat::Value());
             makeArchive(otherApp.path("Shared.zantropemobile"), ".plovix-2015-02-02-00-00-00", 2);
             app.openURLFromApplication(

@@ -31,8 +31,10 @@ inline MountNamespaceRun runInOwnMountNamespace()
         return MountNamespaceRun::NotPermitted;
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::string command = std::string(kMarker) + "=1 unshare -rm '" + self
-        + "' --gtest_filter=" + test->test_suite_name() + "." + test->name();
+    // Appended piece by piece: gcc 12 mistakes a chain of + here for an overflow.
+    std::string command = kMarker;
+    command += "=1 unshare -rm '" + self + "' --gtest_filter=";
+    command += std::string(test->test_suite_name()) + "." + test->name();
     EXPECT_EQ(std::system(command.c_str()), 0) << "the run in its own mount namespace failed";
     return MountNamespaceRun::Elsewhere;
 }
@@ -78,6 +80,35 @@ public:
 private:
     std::string _folder;
     bool _bound = false;
+    std::string _error;
+};
+
+// A tmpfs of the size given ("512k", "2m") over the folder while in scope
+// (inside the namespace of runInOwnMountNamespace): a disk that fills as it
+// is written. What was in the folder is hidden meanwhile.
+class SmallDisk {
+public:
+    SmallDisk(std::string folder, const std::string& size)
+        : _folder(std::move(folder))
+    {
+        _mounted = ::mount("none", _folder.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
+        if (!_mounted)
+            _error = std::string("tmpfs: ") + std::strerror(errno);
+    }
+    ~SmallDisk()
+    {
+        if (_mounted)
+            ::umount2(_folder.c_str(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+
+    bool ok() const { return _mounted; }
+    const std::string& error() const { return _error; }
+
+private:
+    std::string _folder;
+    bool _mounted = false;
     std::string _error;
 };
 

@@ -165,6 +165,48 @@ std::string repairedUtf8(std::string_view text)
     return out;
 }
 
+std::string escapedForMessage(std::string_view name)
+{
+    constexpr char kHexDigits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(name.size());
+    size_t offset = 0;
+    while (offset < name.size()) {
+        const char32_t codePoint = decodeUtf8(name, offset);
+        const bool isControl = codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F);
+        const bool isSeparator = codePoint == 0x2028 || codePoint == 0x2029;
+        if (!isControl && !isSeparator) {
+            appendUtf8(out, codePoint);
+            continue;
+        }
+        switch (codePoint) {
+        case 0:
+            out += "\\0";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            if (codePoint <= 0xFF) {
+                out += "\\x";
+            } else {
+                out += "\\u";
+                out += kHexDigits[(codePoint >> 12) & 0xF];
+                out += kHexDigits[(codePoint >> 8) & 0xF];
+            }
+            out += kHexDigits[(codePoint >> 4) & 0xF];
+            out += kHexDigits[codePoint & 0xF];
+        }
+    }
+    return out;
+}
+
 int64_t lengthInUtf16(std::string_view text)
 {
     int64_t length = 0;

@@ -33,6 +33,12 @@ std::string utf8FromUtf16(std::u16string_view text);
 bool isValidUtf8(std::string_view text);
 // The text with every invalid byte replaced by U+FFFD.
 std::string repairedUtf8(std::string_view text);
+// A name from outside (a file's, an archive entry's) as it may stand in a
+// message: repaired as above, and every control character (NUL, line
+// breaks, tabs, escape, the line and paragraph separators) written as an
+// escape ("\0", "\n", "\t", "\x1B", "\u2028"), so that the name can be read
+// and neither cuts nor breaks the text around it.
+std::string escapedForMessage(std::string_view name);
 
 int64_t lengthInUtf16(std::string_view text);
 // The text of the UTF-16 range; a range beyond the end is clipped. A range

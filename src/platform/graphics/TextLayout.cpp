@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/foundation/Text.h"
 #include "platform/graphics/FontFamilies.h"
 
 namespace plat::detail {
@@ -72,7 +73,14 @@ void configureLayout(PangoLayout* layout, const std::string& text, const Font& f
 {
     auto description = describe(font);
     pango_layout_set_font_description(layout, description.get());
-    pango_layout_set_text(layout, text.c_str(), static_cast<int>(text.size()));
+    // Pango ends the text at a NUL whatever the length: one shows as U+FFFD
+    // instead, so that nothing after it is lost.
+    if (text.find('\0') == std::string::npos) {
+        pango_layout_set_text(layout, text.c_str(), static_cast<int>(text.size()));
+    } else {
+        const std::string shown = replacingOccurrences(text, std::string_view("\0", 1), "\xEF\xBF\xBD");
+        pango_layout_set_text(layout, shown.c_str(), static_cast<int>(shown.size()));
+    }
     if (letterSpacing != 0) {
         // Pango adds the room between letters only: the first letter stays at the line's start.
         std::unique_ptr<PangoAttrList, AttributeListDeleter> attributes(pango_attr_list_new());

@@ -75,7 +75,10 @@ Result<URL> handedOverURL(const URL& url)
         const std::string destination = appendingPathComponent(inbox, candidate);
         if (fileExists(destination))
             continue;
-        auto copied = copyItem(source, destination, ReplaceExisting::No);
+        // Copied aside and renamed whole: a run ended meanwhile leaves only a
+        // temporary, which the next start removes. Files are handed over one
+        // at a time on the main thread, so nothing takes the name meanwhile.
+        auto copied = copyFileAtomically(source, destination);
         if (copied.ok())
             return URL::fileURLWithPath(destination);
         log("application: cannot hand over {}: {}", source, copied.error().localizedDescription());

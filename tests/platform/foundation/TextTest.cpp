@@ -1,6 +1,8 @@
 #include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -47,6 +49,19 @@ TEST(Text, InvalidUtf8IsReplacedPerByte)
         "a\uFFFD"
         "b");
     EXPECT_EQ(plat::lengthInUtf16("\xC0\xAF"), 2);
+}
+
+TEST(Text, ANameInAMessageShowsItsControlCharactersAsEscapes)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {std::string("nul\0name", 8), "nul\\0name"},
+        {"two\nlines\r\tand\x1B[31m", "two\\nlines\\r\\tand\\x1B[31m"},
+        {"del\x7F c1\xC2\x85 sep\xE2\x80\xA8", "del\\x7F c1\\x85 sep\\u2028"},
+        {"bad\xFF byte", "bad\uFFFD byte"},
+        {"Grüße – 映画.zantropemobile", "Grüße – 映画.zantropemobile"},
+    };
+    for (const auto& [name, shown] : cases)
+        EXPECT_EQ(plat::escapedForMessage(name), shown);
 }
 
 TEST(Text, Utf16RoundTripAndLoneSurrogates)

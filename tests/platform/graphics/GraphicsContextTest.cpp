@@ -282,6 +282,15 @@ TEST_F(Drawing, AnArcContinuesTheSubpathItJoins)
     EXPECT_EQ(at(18, 18), kTransparent);
 }
 
+TEST(TextMeasure, ANulInTheTextCutsNothingThatFollows)
+{
+    plat::Font font = plat::Font::systemFontOfSize(16);
+    const std::string text("Frame\0by frame\nand the next line", 32);
+    plat::Size shown = plat::sizeWithFont(text, font);
+    EXPECT_GT(shown.width, plat::sizeWithFont("Frame by frame", font).width);
+    EXPECT_EQ(shown.height, plat::sizeWithFont("Frame\nand", font).height);
+}
+
 TEST(TextMeasure, LongerTextIsWiderAndNarrowRoomWrapsIt)
 {
     plat::Font font = plat::Font::systemFontOfSize(16);
