@@ -16,6 +16,7 @@
 #include "painter/PainterViewController.h"
 #include "platform/foundation/Files.h"
 #include "platform/graphics/Image.h"
+#include "platform/library/PhotoLibrary.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/Label.h"
@@ -760,3 +761,100 @@ TEST_F(TabletFrameEditorActions, ThePainterOpensAtOnceOverTheCaptureScreenAndCom
     EXPECT_EQ(editor->presentedViewController(), nullptr);
     EXPECT_EQ(editor->currentFrame(), 1);
 }
+
+namespace {
+
+class TabletCaptureCounter : public zt::test::TabletFrameEditorScene {
+protected:
+    std::string counterText() const
+    {
+        auto label = std::dynamic_pointer_cast<plat::Label>(driver.findOutlet("frameLabel"));
+        return label ? label->text() : "<no counter>";
+    }
+    // As the film grows, a coach mark comes now and then: the person reads it first.
+    void readAnyCoachMark()
+    {
+        while (auto coachMark = editor->helpManager()) {
+            ASSERT_TRUE(driver.tap(*coachMark->outlets().btnNext));
+            driver.wait(0.25);  // it fades out
+        }
+    }
+    // Taps the item's thumbnail, then a command of its menu.
+    void tapItemAndChoose(int64_t index, const std::string& command)
+    {
+        readAnyCoachMark();
+        goTo(index);
+        auto item = strip().outlets().carousel->itemViewAtIndex(index);
+        ASSERT_NE(item, nullptr);
+        ASSERT_TRUE(driver.tap(*item->subviews().front())) << "the thumbnail of " << index;
+        driver.wait(1);  // a second tap is waited out, then the menu fades in
+        ASSERT_TRUE(driver.tap(command)) << command;
+        driver.wait(1);
+    }
+    void addTwoPhotos()
+    {
+        auto library = plat::PhotoLibrary::forCurrentSandbox();
+        for (auto colour : {Rgba {200, 0, 0, 255}, Rgba {0, 0, 200, 255}})
+            ASSERT_TRUE(library.saveImage(*plat::test::makeFlatImage(64, 48, colour)).ok());
+        readAnyCoachMark();
+        for (const char* tap : {"Add Media", "Add Images", "Camera Roll", "IMG_0001.JPG", "IMG_0002.JPG", "Done"}) {
+            ASSERT_TRUE(plat::test::runMainLoopUntil([&] {
+                driver.wait(0.1);
+                return driver.findView(tap) != nullptr;
+            })) << tap;
+            ASSERT_TRUE(driver.tap(tap)) << tap;
+            driver.wait(1);
+        }
+        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return frames().count() == 13; }));
+        driver.wait(1);
+    }
+    void holdThreeTimes()
+    {
+        tapItemAndChoose(3, "Hold");
+        for (const char* tap : {"More", "More", "Hold 3 times"}) {
+            ASSERT_TRUE(driver.tap(tap)) << tap;
+            driver.wait(0.5);
+        }
+    }
+    void chooseATheme()
+    {
+        readAnyCoachMark();
+        for (const char* tap : {"Movie Look", "Sky", "Done"}) {
+            ASSERT_TRUE(driver.tap(tap)) << tap;
+            driver.wait(3);
+        }
+    }
+    void pasteThree()
+    {
+        tapItemAndChoose(6, "Select");
+        tapItemAndChoose(8, "Copy");
+        tapItemAndChoose(9, "Paste");
+        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return frames().count() == 18; }));
+        driver.wait(1);
+    }
+};
+
+// Ten pictures and the capture placeholder; the capture screen beside the
+// editor counts every change of the frames, not only its own pictures.
+TEST_F(TabletCaptureCounter, FollowsPhotosAddedAHoldAndAPaste)
+{
+    open(10);
+    ASSERT_EQ(counterText(), "0011 / 0011");
+    const struct {
+        const char* step;
+        std::function<void()> run;
+        const char* counter;
+    } steps[] = {
+        {"two photos added", [this] { addTwoPhotos(); }, "0013 / 0013"},
+        {"a frame held three times", [this] { holdThreeTimes(); }, "0015 / 0015"},
+        {"three frames pasted", [this] { pasteThree(); }, "0018 / 0018"},
+        // Four seconds of title before the frames and of credits after them, at five frames a second.
+        {"a theme chosen", [this] { chooseATheme(); }, "0038 / 0058"},
+    };
+    for (const auto& [step, run, counter] : steps) {
+        run();
+        EXPECT_EQ(counterText(), counter) << step;
+    }
+}
+
+}  // namespace
