@@ -771,14 +771,6 @@ protected:
         auto label = std::dynamic_pointer_cast<plat::Label>(driver.findOutlet("frameLabel"));
         return label ? label->text() : "<no counter>";
     }
-    // As the film grows, a coach mark comes now and then: the person reads it first.
-    void readAnyCoachMark()
-    {
-        while (auto coachMark = editor->helpManager()) {
-            ASSERT_TRUE(driver.tap(*coachMark->outlets().btnNext));
-            driver.wait(0.25);  // it fades out
-        }
-    }
     // Taps the item's thumbnail, then a command of its menu.
     void tapItemAndChoose(int64_t index, const std::string& command)
     {
@@ -856,5 +848,91 @@ TEST_F(TabletCaptureCounter, FollowsPhotosAddedAHoldAndAPaste)
         EXPECT_EQ(counterText(), counter) << step;
     }
 }
+
+}  // namespace
+
+namespace {
+
+class RenamedTitle : public FrameEditorActions, public ::testing::WithParamInterface<plat::UserInterfaceIdiom> {
+protected:
+    RenamedTitle()
+        : FrameEditorActions(GetParam())
+    {
+        // The tablet's embedded capture screen gets a camera.
+        plat::test::setUpCameras({plat::test::testPatternCamera(plat::CaptureDevicePosition::Back, 640, 360, 10)});
+    }
+    void tapAndWait(const std::string& text, double seconds)
+    {
+        readAnyCoachMark();
+        ASSERT_TRUE(driver.tap(text)) << text;
+        driver.wait(seconds);
+    }
+    // The strip's tiles of title and credits entries in view; each counted
+    // when it shows, drawn, something else than its card's thumbnail as the
+    // card's file holds it now.
+    std::pair<int, int> cardTilesAndStaleOnes()
+    {
+        int tiles = 0;
+        int stale = 0;
+        auto& carousel = *strip().outlets().carousel;
+        for (int64_t index : carousel.indexesForVisibleItems()) {
+            auto frame = frames().getFrameAtIndex(index);
+            if (!frame || (frame->type() != zt::FrameTypeTitle && frame->type() != zt::FrameTypeCredits))
+                continue;
+            auto tile = std::dynamic_pointer_cast<plat::ImageView>(carousel.itemViewAtIndex(index)->subviews().front());
+            if (!tile)
+                continue;
+            auto card = std::make_shared<plat::ImageView>(tile->bounds());
+            card->setContentMode(tile->contentMode());
+            card->setClipsToBounds(true);
+            card->setImage(plat::Image::imageWithContentsOfFile(file("thumb-" + frame->frameID() + ".jpg")));
+            constexpr double kScreenScale = 2;
+            auto shown = plat::renderViewToImage(*tile, kScreenScale);
+            auto expected = plat::renderViewToImage(*card, kScreenScale);
+            ++tiles;
+            stale += plat::test::differingPixels(*shown, *expected, 24) > 0;
+        }
+        return {tiles, stale};
+    }
+};
+
+// The movie's name changed on the outline: once the cards are drawn again,
+// the strip's title and credits tiles show them, without a jump to the
+// first frame or a project opened again.
+TEST_P(RenamedTitle, TheStripsCardTilesShowTheNewName)
+{
+    open(3);
+    tapAndWait("Movie Look", 1);
+    tapAndWait("Sky", 3);
+    tapAndWait("Outline", 1);
+    auto sheet = editor->outlineNavigationController();
+    ASSERT_NE(sheet, nullptr);
+    auto outline = std::dynamic_pointer_cast<zt::OutlineViewController>(sheet->topViewController());
+    ASSERT_NE(outline, nullptr);
+    auto name = std::dynamic_pointer_cast<zt::APTextFieldCell>(outline->tableView()->cellForRowAtIndexPath({0, 0}));
+    ASSERT_NE(name, nullptr);
+    ASSERT_TRUE(driver.tap(*name->rightTextField()));
+    ASSERT_TRUE(driver.type(" of Kites"));
+    tapAndWait("Done", 0);
+    const struct {
+        const char* moment;
+        std::function<void()> reach;
+    } moments[] = {
+        {"10 s after Done", [this] { driver.wait(10); }},
+        {"after Play and Stop",
+            [this] {
+                tapAndWait("Play", 2);
+                tapAndWait("Stop", 1);
+            }},
+    };
+    for (const auto& [moment, reach] : moments) {
+        reach();
+        const auto [tiles, stale] = cardTilesAndStaleOnes();
+        EXPECT_TRUE(tiles > 0 && stale == 0)
+            << moment << ": " << stale << " of " << tiles << " tiles show the old cards";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Idioms, RenamedTitle, plat::test::bothIdioms(), plat::test::idiomName);
 
 }  // namespace
