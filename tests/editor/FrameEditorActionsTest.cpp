@@ -821,7 +821,9 @@ protected:
         tapItemAndChoose(6, "Select");
         tapItemAndChoose(8, "Copy");
         tapItemAndChoose(9, "Paste");
-        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return frames().count() == 18; }));
+        // The paste is done when its frames are saved, after the last one's files came.
+        ASSERT_TRUE(plat::test::runMainLoopUntil(
+            [&] { return zt::ProjectModel(project->getProjectPath()).getFrameList().count() == 18; }));
         driver.wait(1);
     }
 };
