@@ -72,8 +72,15 @@ void MainViewController::showProjectExplorerFromDefault()
 
 void MainViewController::showProjectExplorerWithFade(ExplorerFade fade, ExplorerScaleAnimation scale)
 {
+    showProjectExplorer(fade, scale, std::nullopt);
+}
+
+void MainViewController::showProjectExplorer(
+    ExplorerFade fade, ExplorerScaleAnimation scale, std::optional<std::string> projectPathToCentre)
+{
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     auto explorer = std::make_shared<ProjectExplorer>(isTablet() ? "ProjectExplorer_iPad" : "ProjectExplorer");
+    explorer->setProjectPathToCentre(std::move(projectPathToCentre));
     auto explorerView = explorer->view();
     explorerView->setFrame(getOrientationCorrectedRectFromRect(view()->frame()));
     if (fade == ExplorerFade::Yes)
@@ -120,9 +127,13 @@ void MainViewController::didFinishProjectExplorer(plat::ViewController&, std::sh
     showFrameEditorWithProject(std::move(project));
 }
 
-void MainViewController::didFinishFrameEditor(plat::ViewController&)
+void MainViewController::didFinishFrameEditor(plat::ViewController& editor)
 {
-    showProjectExplorerWithFade(ExplorerFade::No, ExplorerScaleAnimation::Yes);
+    // The project just edited comes back centred, though an import meanwhile moved it in the list.
+    auto* frameEditor = dynamic_cast<FrameEditorViewController*>(&editor);
+    auto project = frameEditor ? frameEditor->project() : nullptr;
+    showProjectExplorer(
+        ExplorerFade::No, ExplorerScaleAnimation::Yes, project ? project->getProjectPath() : std::nullopt);
 }
 
 }  // namespace zt

@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "document/MainViewControllerDelegate.h"
@@ -48,6 +49,9 @@ public:
 
 private:
     void setUpLaunchPicture();
+    // The explorer, with the project in that folder centred when there is one.
+    void showProjectExplorer(
+        ExplorerFade fade, ExplorerScaleAnimation scale, std::optional<std::string> projectPathToCentre);
     void removeChild(std::shared_ptr<plat::ViewController>& child);
 
     std::shared_ptr<plat::ImageView> _imageView;  // outlet, may be absent

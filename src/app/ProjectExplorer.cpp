@@ -135,10 +135,8 @@ void ProjectExplorer::viewWillAppear(bool animated)
         }
     }
     carousel->reloadData();
-    int64_t start = 0;
-    if (auto last = DataManager::sharedDataManager().lastSelection();
-        last && static_cast<uint64_t>(*last) < _projects.size())
-        start = *last;
+    const int64_t start = startIndex();
+    _projectPathToCentre.reset();
     carousel->scrollToItemAtIndex(start, /*animated=*/start == 0);
     updateCurrentProjectView(start);
     if (_outlets.viewWait)
@@ -262,6 +260,19 @@ int64_t ProjectExplorer::indexOfProject(const ProjectModel* project) const
         if (_projects[i].get() == project)
             return static_cast<int64_t>(i);
     return plat::kNotFound;
+}
+
+int64_t ProjectExplorer::startIndex() const
+{
+    if (_projectPathToCentre) {
+        for (size_t i = 1; i < _projects.size(); ++i)
+            if (_projects[i]->getProjectPath() == _projectPathToCentre)
+                return static_cast<int64_t>(i);
+    }
+    if (auto last = DataManager::sharedDataManager().lastSelection();
+        last && static_cast<uint64_t>(*last) < _projects.size())
+        return *last;
+    return 0;
 }
 
 void ProjectExplorer::fadeDetails(double alpha)
@@ -508,6 +519,9 @@ void ProjectExplorer::playFrameEditorToProjectExplorerAnimation()
 
 void ProjectExplorer::receiveProjectImportProcessorDidImportProject()
 {
+    // The imported project comes first in the list: the one the person had centred stays centred.
+    if (hasFolder(_selectedProject))
+        _projectPathToCentre = _selectedProject->getProjectPath();
     viewWillAppear(/*animated=*/false);
 }
 

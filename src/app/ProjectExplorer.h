@@ -97,6 +97,9 @@ public:
     void setDelegate(std::weak_ptr<MainViewControllerDelegate> delegate) { _delegate = std::move(delegate); }
     bool shouldDisplayPorjectScaleAnimation() const { return _shouldDisplayPorjectScaleAnimation; }
     void setShouldDisplayPorjectScaleAnimation(bool display) { _shouldDisplayPorjectScaleAnimation = display; }
+    // The project in that folder comes centred when the list is next read
+    // (the one just edited), wherever it stands in the list then.
+    void setProjectPathToCentre(std::optional<std::string> path) { _projectPathToCentre = std::move(path); }
 
     // Index 0 is the new-project slot (a project without a folder).
     const std::vector<std::shared_ptr<ProjectModel>>& projects() const { return _projects; }
@@ -195,10 +198,13 @@ private:
     void continueAfterExport(int64_t status, const std::shared_ptr<MovieRenderer>& renderer,
         const std::shared_ptr<RenderProgressViewController>& screen, AfterExport afterExport, ShareHandOff handOff);
     void closeRenderProgressScreen(const std::shared_ptr<RenderProgressViewController>& screen);
+    // Plays the project's preview, or asks to render it first.
+    void playPreviewOfProject(const std::shared_ptr<ProjectModel>& project);
     // A preview whose project could not note it: told why, kept for this
     // screen's Play, then played.
-    void keepUnnotedMovie(const std::string& projectPath, MovieRenderer& renderer, const plat::Error& why);
-    std::optional<plat::URL> unnotedPreparedMovie(const MovieExportType& type);
+    void keepUnnotedMovie(
+        const std::shared_ptr<ProjectModel>& project, MovieRenderer& renderer, const plat::Error& why);
+    std::optional<plat::URL> unnotedPreparedMovie(const ProjectModel& project, const MovieExportType& type);
     void finishDuplicate(const std::shared_ptr<ProjectModel>& source, const plat::Result<std::string>& copied,
         const std::shared_ptr<Hudy>& display);
     static std::string shownNameOf(ProjectModel& project);
@@ -206,6 +212,8 @@ private:
     // Tells of a frame list that was repaired as the project was read, and keeps the repair.
     void reportRepairOf(ProjectModel& project);
     int64_t indexOfProject(const ProjectModel* project) const;
+    // Where the list read anew starts: the project to centre, else the last selection.
+    int64_t startIndex() const;
     double openScale() const;
     void addScaleAnimation(plat::View& view, double from, double to, double seconds);
     void fadeDetails(double alpha);
@@ -224,6 +232,9 @@ private:
     std::shared_ptr<ProjectModel> _renamedProject;
     // The project tapped to open: the selection may move before it opens.
     std::shared_ptr<ProjectModel> _openingProject;
+    // By folder: an import read while it was edited or played puts another
+    // project at its place in the list.
+    std::optional<std::string> _projectPathToCentre;
     bool _shouldDisplayPorjectScaleAnimation = false;
     std::shared_ptr<MovieRenderer> _movieRenderer;
     std::shared_ptr<RenderProgressViewController> _renderProgressViewController;

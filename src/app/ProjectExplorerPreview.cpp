@@ -52,17 +52,22 @@ plat::Size ProjectExplorer::previewResolution()
 
 void ProjectExplorer::actionPlay()
 {
+    playPreviewOfProject(_selectedProject);
+}
+
+void ProjectExplorer::playPreviewOfProject(const std::shared_ptr<ProjectModel>& project)
+{
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
-    if (!_selectedProject)
+    if (!project)
         return;
     const plat::Size size = previewResolution();
     auto type = previewExportType(size);
-    auto renderer = MovieRendererSources(_selectedProject).getRendererForUTI(type->UTI());
+    auto renderer = MovieRendererSources(project).getRendererForUTI(type->UTI());
     if (!renderer)
         return;
     auto movie = renderer->getPreparedMovieForExportType(*type);
     if (!movie)
-        movie = unnotedPreparedMovie(*type);
+        movie = unnotedPreparedMovie(*project, *type);
     if (movie) {
         playVideoInMovieView(*movie);
         return;
@@ -84,41 +89,43 @@ void ProjectExplorer::actionPlay()
 void ProjectExplorer::prepareMovieWithResolution(plat::Size size)
 {
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
-    const std::optional<std::string> projectPath = _selectedProject ? _selectedProject->getProjectPath() : std::nullopt;
-    prepareExportWithType(previewExportType(size), [weakSelf, projectPath](MovieRenderer& renderer) {
+    // The project rendered is the one played when done, wherever the list has moved meanwhile (an import).
+    auto project = _selectedProject;
+    prepareExportWithType(previewExportType(size), [weakSelf, project](MovieRenderer& renderer) {
         auto self = weakSelf.lock();
         if (!self)
             return;
-        if (auto unnoted = renderer.noteError(); unnoted && projectPath) {
-            self->keepUnnotedMovie(*projectPath, renderer, *unnoted);
+        if (auto unnoted = renderer.noteError(); unnoted && project && project->getProjectPath()) {
+            self->keepUnnotedMovie(project, renderer, *unnoted);
             return;
         }
         // Now the prepared movie is there: played without asking.
-        plat::DispatchQueue::mainQueue().async([weakSelf] {
+        plat::DispatchQueue::mainQueue().async([weakSelf, project] {
             if (auto owner = weakSelf.lock())
-                owner->actionPlay();
+                owner->playPreviewOfProject(project);
         });
     });
 }
 
-void ProjectExplorer::keepUnnotedMovie(const std::string& projectPath, MovieRenderer& renderer, const plat::Error& why)
+void ProjectExplorer::keepUnnotedMovie(
+    const std::shared_ptr<ProjectModel>& project, MovieRenderer& renderer, const plat::Error& why)
 {
     // The project read again from its folder still asks for a render: the
     // renderer, whose project noted the movie in memory, answers for it.
-    _unnotedMovies[projectPath] = renderer.shared_from_this();
+    _unnotedMovies[*project->getProjectPath()] = renderer.shared_from_this();
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
     auto alert = std::make_shared<AlertView>(plat::localized("The movie could not be noted in the project."),
         failureReason(why) + " " + plat::localized("It plays now, but it will have to be rendered again."));
-    alert->addButtonWithTitle(plat::localized("OK"), [weakSelf](AlertView&, int64_t) {
+    alert->addButtonWithTitle(plat::localized("OK"), [weakSelf, project](AlertView&, int64_t) {
         if (auto self = weakSelf.lock())
-            self->actionPlay();
+            self->playPreviewOfProject(project);
     });
     alert->show();
 }
 
-std::optional<plat::URL> ProjectExplorer::unnotedPreparedMovie(const MovieExportType& type)
+std::optional<plat::URL> ProjectExplorer::unnotedPreparedMovie(const ProjectModel& project, const MovieExportType& type)
 {
-    const auto projectPath = _selectedProject ? _selectedProject->getProjectPath() : std::nullopt;
+    const auto projectPath = project.getProjectPath();
     auto kept = projectPath ? _unnotedMovies.find(*projectPath) : _unnotedMovies.end();
     if (kept == _unnotedMovies.end())
         return std::nullopt;

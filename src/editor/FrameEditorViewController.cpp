@@ -361,6 +361,7 @@ void FrameEditorViewController::updateGUI()
             button->setEnabled(playable);
     if (_outlets.viewEmptyHelp)
         _outlets.viewEmptyHelp->setHidden(count >= 2);
+    updateCaptureFrameCounter();
     showCoachMarkForFrameCount(count);
 }
 

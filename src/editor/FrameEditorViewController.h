@@ -367,6 +367,8 @@ private:
     void setToolbarEnabled(bool enabled, WithJumps jumps);
     void setPlaybackLockedButtonsEnabled(bool enabled);
     void disableCaptureControls(bool disabled);
+    // The capture screen beside the editor shows where the next picture goes: it follows every change of the frames.
+    void updateCaptureFrameCounter();
     void scaleContainer(plat::View& container, double from, double to);
     // Runs block on the main queue while the screen lives and is open.
     void onMainQueue(std::function<void(FrameEditorViewController&)> block);

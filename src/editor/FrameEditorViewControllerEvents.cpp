@@ -196,6 +196,10 @@ void FrameEditorViewController::receiveThemeDidChangeNotification(const plat::No
 
 void FrameEditorViewController::receiveThemeRenderingFinishedNotification(const plat::Notification&)
 {
+    // The strip was shown again when the sheet closed, before the cards were
+    // drawn anew: their tiles are read again from the new card pictures.
+    _playerViewController->updateFrames();
+    _timeLineNeedsUpdate = true;
     const int64_t index = _themeLastUsedCard != 0 ? frameList().findFirstOccurrenceOfFrameWithType(FrameTypeCredits)
                                                   : frameList().findLastOccurrenceOfFrameWithType(FrameTypeTitle);
     if (index != plat::kNotFound)

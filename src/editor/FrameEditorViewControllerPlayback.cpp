@@ -160,6 +160,12 @@ void FrameEditorViewController::disableCaptureControls(bool disabled)
         _captureViewController->disableControls(disabled);
 }
 
+void FrameEditorViewController::updateCaptureFrameCounter()
+{
+    if (_captureViewController)
+        _captureViewController->updateInfoScreen();
+}
+
 void FrameEditorViewController::playPreview()
 {
     if (_outlets.btnPlay) {

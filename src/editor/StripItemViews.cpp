@@ -76,7 +76,11 @@ std::shared_ptr<plat::View> subviewWithTag(const plat::View& view, int64_t tag)
 StripItemGeometry StripItemGeometry::forDevice()
 {
     if (plat::Device::currentDevice().isTablet()) {
-        return {130, plat::makeRect(0, 0, 105, 242), plat::makeRect(0, 0, 105, 75), plat::makeRect(0, 100, 130, 125),
+        // The item is as wide as its slot in the carousel, the thumbnail in
+        // its middle: the sound lanes span the whole slot, and a touch lands
+        // only inside the item, so a narrower item would leave a dead stretch
+        // of every band between two thumbnails.
+        return {130, plat::makeRect(0, 0, 130, 242), plat::makeRect(12.5, 0, 105, 75), plat::makeRect(0, 100, 130, 125),
             35, 20, 120, 115, 120, 125};
     }
     return {90, plat::makeRect(0, 18, 90, 194), plat::makeRect(10, 18, 70, 50), plat::makeRect(0, 95, 90, 90), 0, 12,

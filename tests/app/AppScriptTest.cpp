@@ -75,23 +75,6 @@ std::string firstReadmeScript(const std::string& shot)
     return {};
 }
 
-// Pixels whose colour differs by more than a little between the two pictures.
-int64_t differingPixels(const plat::Image& a, const plat::Image& b)
-{
-    int64_t differing = 0;
-    for (int y = 0; y < a.bitmap()->height(); ++y)
-        for (int x = 0; x < a.bitmap()->width(); ++x) {
-            auto p = plat::test::pixelAt(a, x, y);
-            auto q = plat::test::pixelAt(b, x, y);
-            for (int c = 0; c < 3; ++c)
-                if (std::abs(p[c] - q[c]) > 24) {
-                    ++differing;
-                    break;
-                }
-        }
-    return differing;
-}
-
 // The README's painter script (the lines between "cat > paint.txt" and
 // "END"), its screenshots going into folder.
 std::string readmePainterScript(const std::string& folder)
@@ -133,7 +116,8 @@ TEST(AppScript, TheReadmesFirstExamplePhotographsTheFinishedStartScreen)
     auto later = plat::Image::imageWithContentsOfFile(folder.path("later.png"));
     ASSERT_TRUE(start && later);
     ASSERT_EQ(start->bitmap()->width(), later->bitmap()->width());
-    EXPECT_LT(differingPixels(*start, *later), 200) << "the example waits until the explorer has faded in";
+    EXPECT_LT(plat::test::differingPixels(*start, *later, 24), 200)
+        << "the example waits until the explorer has faded in";
 }
 
 TEST(AppScript, AScriptMakesAProjectAndPhotographsTheExplorer)
@@ -418,7 +402,7 @@ TEST(AppScript, AScriptToursTheEditorOnTheSampleProject)
     auto merged = plat::Image::imageWithContentsOfFile(folder.path("05-merged.png"));
     auto captured = plat::Image::imageWithContentsOfFile(folder.path("03-captured.png"));
     ASSERT_TRUE(merged && captured);
-    EXPECT_GT(differingPixels(*merged, *captured), 1000);
+    EXPECT_GT(plat::test::differingPixels(*merged, *captured, 24), 1000);
 }
 
 // A project with a voice-over, previewed as a movie: the strip's frames
@@ -486,7 +470,7 @@ TEST(AppScript, AScriptWelcomesPreviewsTheSampleAsAMovieAndOpensTheExplorersScre
     auto early = plat::Image::imageWithContentsOfFile(folder.path("movie-early.png"));
     auto later = plat::Image::imageWithContentsOfFile(folder.path("movie-later.png"));
     ASSERT_TRUE(early && later);
-    EXPECT_GT(differingPixels(*early, *later), 500) << "the movie moved on";
+    EXPECT_GT(plat::test::differingPixels(*early, *later, 24), 500) << "the movie moved on";
     auto welcome = plat::Image::imageWithContentsOfFile(folder.path("welcome.png"));
     ASSERT_TRUE(welcome);
     EXPECT_GT(litShare(*welcome), 0.5) << "the welcome screen's gradient";

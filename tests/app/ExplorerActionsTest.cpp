@@ -4,11 +4,13 @@
 #include "app/FeatureScreens.h"
 #include "app/PassCodeViewController.h"
 #include "app/WelcomeMain.h"
+#include "document/ImageProducer.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UniformTypeIdentifiers.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
+#include "platform/media/EncoderFolder.h"
 #include "platform/media/MediaTestFiles.h"
 #include "platform/media/MoviePlayer.h"
 #include "platform/ui/ActivityViewController.h"
@@ -427,5 +429,89 @@ TEST_F(ExplorerActions, TheWelcomeWaitsForThePasscodeScreenToClose)
     EXPECT_NE(std::dynamic_pointer_cast<zt::WelcomeGridViewController>(presented()), nullptr);
     EXPECT_TRUE(zt::WelcomeMain::getHasSeen());
 }
+
+}  // namespace
+
+namespace {
+
+class ImportDuringAPreview : public ExplorerActions, public ::testing::WithParamInterface<plat::UserInterfaceIdiom> {
+protected:
+    ImportDuringAPreview()
+        : ExplorerActions(GetParam())
+    {
+        useTestCamera();  // the tablet's editor holds the capture screen
+    }
+    // The selected project, with ten pictures to render.
+    void startWithPictures()
+    {
+        startWithProject();
+        zt::ImageProducer producer(project);
+        for (const zt::Frame& frame : project->getFrameList()) {
+            if (frame.type() != zt::FrameTypePicture)
+                continue;
+            ASSERT_TRUE(producer.storeImage(*plat::test::makeFlatImage(320, 180, {30, 90, 200, 255}), frame.frameID()));
+        }
+    }
+    // The import's message, shown with the notice that reads the list again.
+    bool importedMessageCame()
+    {
+        return plat::test::runMainLoopUntil(
+            [&] { return driver.findView("Project successfully imported.") != nullptr; });
+    }
+};
+
+// Play, Ok, and an archive handed over while the movie is rendered: the
+// movie of the project played comes, without a prompt for the imported one,
+// and that project stays centred.
+TEST_P(ImportDuringAPreview, PlaysTheProjectAskedForAndKeepsItCentred)
+{
+    ASSERT_NO_FATAL_FAILURE(startWithPictures());
+    // Two pictures a second of the app's time: the render lasts beyond the import.
+    ASSERT_TRUE(plat::EncoderFolder::writeFramesPerSecond(2).ok());
+    ASSERT_TRUE(driver.tap("Play"));
+    waitForAlert();
+    driver.wait(0.5);
+    ASSERT_TRUE(driver.tap("Ok"));
+    driver.wait(0.5);
+    auto renderer = explorer()->movieRenderer();
+    ASSERT_TRUE(renderer && renderer->status() == 2) << "rendering";
+
+    makeArchive(output.path("Shared.zantropemobile"), ".plovix-2015-02-02-00-00-00", 2);
+    ASSERT_TRUE(app.openURLFromApplication(
+        plat::URL::fileURLWithPath(output.path("Shared.zantropemobile")), "com.example.mail", plat::Value()));
+    ASSERT_TRUE(importedMessageCame());
+    ASSERT_EQ(renderer->status(), 2) << "the import came during the render";
+    auto renderPrompt = [&] {
+        auto alert = shownAlert();
+        return alert && alert->title() == "Render Movie";
+    };
+    ASSERT_TRUE(plat::test::advanceClockUntil(
+        clock.clock(), 0.1,
+        [&] { return std::dynamic_pointer_cast<zt::QVMovieView>(presented()) != nullptr || renderPrompt(); }, 600));
+    driver.wait(0.5);
+    EXPECT_TRUE(std::dynamic_pointer_cast<zt::QVMovieView>(presented()) && !renderPrompt()) << "plays without a prompt";
+    EXPECT_EQ(explorer()->selectedProject()->getProjectPath(), project->getProjectPath()) << "centred";
+}
+
+// An archive handed over while the project is edited: back in the
+// explorer, the edited project is centred, not the imported one at its old place.
+TEST_P(ImportDuringAPreview, AnImportWhileEditingKeepsTheEditedProjectCentred)
+{
+    ASSERT_NO_FATAL_FAILURE(startWithPictures());
+    ASSERT_TRUE(driver.tap(*carousel().currentItemView()));
+    driver.wait(2);
+    ASSERT_NE(editor(), nullptr);
+    makeArchive(output.path("Shared.zantropemobile"), ".plovix-2015-02-02-00-00-00", 2);
+    ASSERT_TRUE(app.openURLFromApplication(
+        plat::URL::fileURLWithPath(output.path("Shared.zantropemobile")), "com.example.mail", plat::Value()));
+    ASSERT_TRUE(importedMessageCame());
+    driver.wait(3.5);  // the message goes
+    ASSERT_TRUE(driver.tap("Projects"));
+    driver.wait(2);
+    ASSERT_NE(explorer(), nullptr);
+    EXPECT_EQ(explorer()->selectedProject()->getProjectPath(), project->getProjectPath());
+}
+
+INSTANTIATE_TEST_SUITE_P(Idioms, ImportDuringAPreview, plat::test::bothIdioms(), plat::test::idiomName);
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "painter/PainterViewController.h"
 #include "platform/foundation/Files.h"
 #include "platform/graphics/Image.h"
+#include "platform/library/PhotoLibrary.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/Label.h"
@@ -760,3 +761,180 @@ TEST_F(TabletFrameEditorActions, ThePainterOpensAtOnceOverTheCaptureScreenAndCom
     EXPECT_EQ(editor->presentedViewController(), nullptr);
     EXPECT_EQ(editor->currentFrame(), 1);
 }
+
+namespace {
+
+class TabletCaptureCounter : public zt::test::TabletFrameEditorScene {
+protected:
+    std::string counterText() const
+    {
+        auto label = std::dynamic_pointer_cast<plat::Label>(driver.findOutlet("frameLabel"));
+        return label ? label->text() : "<no counter>";
+    }
+    // Taps the item's thumbnail, then a command of its menu.
+    void tapItemAndChoose(int64_t index, const std::string& command)
+    {
+        readAnyCoachMark();
+        goTo(index);
+        auto item = strip().outlets().carousel->itemViewAtIndex(index);
+        ASSERT_NE(item, nullptr);
+        ASSERT_TRUE(driver.tap(*item->subviews().front())) << "the thumbnail of " << index;
+        driver.wait(1);  // a second tap is waited out, then the menu fades in
+        ASSERT_TRUE(driver.tap(command)) << command;
+        driver.wait(1);
+    }
+    void addTwoPhotos()
+    {
+        auto library = plat::PhotoLibrary::forCurrentSandbox();
+        for (auto colour : {Rgba {200, 0, 0, 255}, Rgba {0, 0, 200, 255}})
+            ASSERT_TRUE(library.saveImage(*plat::test::makeFlatImage(64, 48, colour)).ok());
+        readAnyCoachMark();
+        for (const char* tap : {"Add Media", "Add Images", "Camera Roll", "IMG_0001.JPG", "IMG_0002.JPG", "Done"}) {
+            ASSERT_TRUE(plat::test::runMainLoopUntil([&] {
+                driver.wait(0.1);
+                return driver.findView(tap) != nullptr;
+            })) << tap;
+            ASSERT_TRUE(driver.tap(tap)) << tap;
+            driver.wait(1);
+        }
+        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return frames().count() == 13; }));
+        driver.wait(1);
+    }
+    void holdThreeTimes()
+    {
+        tapItemAndChoose(3, "Hold");
+        for (const char* tap : {"More", "More", "Hold 3 times"}) {
+            ASSERT_TRUE(driver.tap(tap)) << tap;
+            driver.wait(0.5);
+        }
+    }
+    void chooseATheme()
+    {
+        readAnyCoachMark();
+        for (const char* tap : {"Movie Look", "Sky", "Done"}) {
+            ASSERT_TRUE(driver.tap(tap)) << tap;
+            driver.wait(3);
+        }
+    }
+    void pasteThree()
+    {
+        tapItemAndChoose(6, "Select");
+        tapItemAndChoose(8, "Copy");
+        tapItemAndChoose(9, "Paste");
+        // The paste is done when its frames are saved, after the last one's files came.
+        ASSERT_TRUE(plat::test::runMainLoopUntil(
+            [&] { return zt::ProjectModel(project->getProjectPath()).getFrameList().count() == 18; }));
+        driver.wait(1);
+    }
+};
+
+// Ten pictures and the capture placeholder; the capture screen beside the
+// editor counts every change of the frames, not only its own pictures.
+TEST_F(TabletCaptureCounter, FollowsPhotosAddedAHoldAndAPaste)
+{
+    open(10);
+    ASSERT_EQ(counterText(), "0011 / 0011");
+    const struct {
+        const char* step;
+        std::function<void()> run;
+        const char* counter;
+    } steps[] = {
+        {"two photos added", [this] { addTwoPhotos(); }, "0013 / 0013"},
+        {"a frame held three times", [this] { holdThreeTimes(); }, "0015 / 0015"},
+        {"three frames pasted", [this] { pasteThree(); }, "0018 / 0018"},
+        // Four seconds of title before the frames and of credits after them, at five frames a second.
+        {"a theme chosen", [this] { chooseATheme(); }, "0038 / 0058"},
+    };
+    for (const auto& [step, run, counter] : steps) {
+        run();
+        EXPECT_EQ(counterText(), counter) << step;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+class RenamedTitle : public FrameEditorActions, public ::testing::WithParamInterface<plat::UserInterfaceIdiom> {
+protected:
+    RenamedTitle()
+        : FrameEditorActions(GetParam())
+    {
+        // The tablet's embedded capture screen gets a camera.
+        plat::test::setUpCameras({plat::test::testPatternCamera(plat::CaptureDevicePosition::Back, 640, 360, 10)});
+    }
+    void tapAndWait(const std::string& text, double seconds)
+    {
+        readAnyCoachMark();
+        ASSERT_TRUE(driver.tap(text)) << text;
+        driver.wait(seconds);
+    }
+    // The strip's tiles of title and credits entries in view; each counted
+    // when it shows, drawn, something else than its card's thumbnail as the
+    // card's file holds it now.
+    std::pair<int, int> cardTilesAndStaleOnes()
+    {
+        int tiles = 0;
+        int stale = 0;
+        auto& carousel = *strip().outlets().carousel;
+        for (int64_t index : carousel.indexesForVisibleItems()) {
+            auto frame = frames().getFrameAtIndex(index);
+            if (!frame || (frame->type() != zt::FrameTypeTitle && frame->type() != zt::FrameTypeCredits))
+                continue;
+            auto tile = std::dynamic_pointer_cast<plat::ImageView>(carousel.itemViewAtIndex(index)->subviews().front());
+            if (!tile)
+                continue;
+            auto card = std::make_shared<plat::ImageView>(tile->bounds());
+            card->setContentMode(tile->contentMode());
+            card->setClipsToBounds(true);
+            card->setImage(plat::Image::imageWithContentsOfFile(file("thumb-" + frame->frameID() + ".jpg")));
+            constexpr double kScreenScale = 2;
+            auto shown = plat::renderViewToImage(*tile, kScreenScale);
+            auto expected = plat::renderViewToImage(*card, kScreenScale);
+            ++tiles;
+            stale += plat::test::differingPixels(*shown, *expected, 24) > 0;
+        }
+        return {tiles, stale};
+    }
+};
+
+// The movie's name changed on the outline: once the cards are drawn again,
+// the strip's title and credits tiles show them, without a jump to the
+// first frame or a project opened again.
+TEST_P(RenamedTitle, TheStripsCardTilesShowTheNewName)
+{
+    open(3);
+    tapAndWait("Movie Look", 1);
+    tapAndWait("Sky", 3);
+    tapAndWait("Outline", 1);
+    auto sheet = editor->outlineNavigationController();
+    ASSERT_NE(sheet, nullptr);
+    auto outline = std::dynamic_pointer_cast<zt::OutlineViewController>(sheet->topViewController());
+    ASSERT_NE(outline, nullptr);
+    auto name = std::dynamic_pointer_cast<zt::APTextFieldCell>(outline->tableView()->cellForRowAtIndexPath({0, 0}));
+    ASSERT_NE(name, nullptr);
+    ASSERT_TRUE(driver.tap(*name->rightTextField()));
+    ASSERT_TRUE(driver.type(" of Kites"));
+    tapAndWait("Done", 0);
+    const struct {
+        const char* moment;
+        std::function<void()> reach;
+    } moments[] = {
+        {"10 s after Done", [this] { driver.wait(10); }},
+        {"after Play and Stop",
+            [this] {
+                tapAndWait("Play", 2);
+                tapAndWait("Stop", 1);
+            }},
+    };
+    for (const auto& [moment, reach] : moments) {
+        reach();
+        const auto [tiles, stale] = cardTilesAndStaleOnes();
+        EXPECT_TRUE(tiles > 0 && stale == 0)
+            << moment << ": " << stale << " of " << tiles << " tiles show the old cards";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Idioms, RenamedTitle, plat::test::bothIdioms(), plat::test::idiomName);
+
+}  // namespace

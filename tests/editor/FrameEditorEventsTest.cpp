@@ -2,6 +2,7 @@
 // and the panels it hosts: each notification's reaction, payloads that are
 // missing or of the wrong kind, the clip editor, the fly-in of a new clip,
 // the heads-up display and the look overlays.
+#include "audio/AudioConfigurationViewController.h"
 #include "audio/AudioController.h"
 #include "audio/AudioRecorderViewController.h"
 #include "document/AudioClip.h"
@@ -143,6 +144,45 @@ protected:
         this->driver.wait(1);
         for (const auto& shown : {this->outlets().viewLeftControls, this->outlets().viewRightControls})
             EXPECT_EQ(shown->alpha(), 1.0);
+    }
+
+    // A song under six pictures: wherever its band is drawn along one item
+    // of the strip, a tap there opens the clip editor on the song.
+    void expectEveryPointOfASongsBandToOpenIt()
+    {
+        this->open(6);
+        const std::string song = this->sandbox.path("tmp/song.wav");
+        auto made = plat::test::runFFmpeg(this->sandbox.path("tmp"),
+            {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=5", "-c:a", "pcm_s16le", song});
+        ASSERT_EQ(made.exitCode, 0) << made.output;
+        this->editor->audioController()->addAudioFromFile(song, 0, std::string("Song"), zt::AudioClip::Music);
+        this->driver.wait(2);
+        this->goTo(2);
+        auto item = this->strip().outlets().carousel->itemViewAtIndex(3);
+        ASSERT_NE(item, nullptr);
+        // The song runs through item 3: its band there is one item wide.
+        auto band = item->viewWithTag(zt::detail::kFirstLaneTag + 2)->viewWithTag(zt::detail::kLaneBarTag);
+        const plat::Rect drawn = band->convertRect(band->bounds(), nullptr);
+        const plat::test::Rgba songBlue {52, 152, 219, 255};
+        for (double share : {0.02, 0.3, 0.5, 0.7, 0.8, 0.9, 0.98}) {
+            const plat::Point point {drawn.minX() + share * drawn.width(), drawn.midY()};
+            SCOPED_TRACE(plat::stringFromPoint(point));
+            this->editor->showAudioTimeLine();
+            this->driver.wait(1);
+            constexpr int kScreenScale = 2;
+            EXPECT_LE(plat::test::componentDistance(
+                          plat::test::pixelAt(*this->driver.screenshot(), static_cast<int>(point.x * kScreenScale),
+                              static_cast<int>(point.y * kScreenScale)),
+                          songBlue),
+                8)
+                << "the band is drawn there";
+            this->driver.tapAt(point);
+            this->driver.wait(1);
+            auto clipEditor = this->editor->clipEditor();
+            EXPECT_TRUE(clipEditor && clipEditor->audioClip()->name() == "Song");
+            this->post("AudioControllerDoneNotification");
+            this->driver.wait(1);
+        }
     }
 
     // A new sound lands with the strip on its sound page, and the page stays.
@@ -323,6 +363,16 @@ TEST_F(FrameEditorEvents, OnAPhoneTheVoiceOverPanelAndTheClipEditorCutNoControlO
 TEST_F(TabletFrameEditorEvents, OnATabletTheVoiceOverPanelAndTheClipEditorCutNoControlOrTextAcross)
 {
     expectTheVoiceOverPanelAndTheClipEditorToCutNothingAcross();
+}
+
+TEST_F(FrameEditorEvents, OnAPhoneATapAnywhereOnASongsBandOpensTheClipEditor)
+{
+    expectEveryPointOfASongsBandToOpenIt();
+}
+
+TEST_F(TabletFrameEditorEvents, OnATabletATapAnywhereOnASongsBandOpensTheClipEditor)
+{
+    expectEveryPointOfASongsBandToOpenIt();
 }
 
 TEST_F(TabletFrameEditorEvents, TheTabletsClipEditorIs214PointsHigh)

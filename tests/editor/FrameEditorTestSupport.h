@@ -144,6 +144,15 @@ protected:
         driver.wait(0);
     }
 
+    // As the film grows, a coach mark comes now and then: the person reads it first.
+    void readAnyCoachMark()
+    {
+        while (auto coachMark = editor->helpManager()) {
+            ASSERT_TRUE(driver.tap(*coachMark->outlets().btnNext));
+            driver.wait(0.25);  // it fades out
+        }
+    }
+
     std::shared_ptr<plat::AlertView> shownAlert() const
     {
         std::shared_ptr<plat::AlertView> found;

@@ -68,4 +68,14 @@ inline int componentDistance(const Rgba& a, const Rgba& b)
     return largest;
 }
 
+// Pixels of two pictures of one size whose colours lie more than tolerance apart in some component.
+inline int64_t differingPixels(const Image& a, const Image& b, int tolerance)
+{
+    int64_t differing = 0;
+    for (int y = 0; y < a.bitmap()->height(); ++y)
+        for (int x = 0; x < a.bitmap()->width(); ++x)
+            differing += componentDistance(pixelAt(a, x, y), pixelAt(b, x, y)) > tolerance;
+    return differing;
+}
+
 }  // namespace plat::test

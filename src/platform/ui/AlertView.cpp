@@ -227,6 +227,10 @@ void AlertView::layoutSubviews()
     _messageScroller->setFrame(makeRect(kPadding, y, width, shownMessageHeight()));
     _messageScroller->setContentSize({width, message});
     _messageLabel->setFrame(makeRect(0, 0, width, message));
+    // The buttons are made when the alert is presented: one laid out while
+    // it waits for its turn (its text changed) has none to place yet.
+    if (_buttons.size() != _buttonTitles.size())
+        return;
     double top = textHeight();
     if (buttonsSideBySide()) {
         // Cancel on the left.

@@ -358,4 +358,24 @@ TEST_P(AlertsInTurn, AWaitingAlertDismissedByCodeLeavesTheLineWithoutShowing)
     EXPECT_EQ(waitingListener->log, (Log {"will dismiss 0", "did dismiss 0"}));
 }
 
+// An alert of two buttons asked for while an import's message shows, its
+// text changed as it waits: it shows with both buttons once the message goes.
+TEST_P(AlertsInTurn, AWaitingAlertWhoseTextChangesShowsWithItsButtonsInItsTurn)
+{
+    auto message = std::make_shared<plat::AlertView>(
+        "", "Import.", std::weak_ptr<plat::AlertViewDelegate>(), std::nullopt, std::vector<std::string> {});
+    auto listener = std::make_shared<Listener>();
+    auto waiting = std::make_shared<plat::AlertView>(
+        "Render Movie", "", listener, std::string("Cancel"), std::vector<std::string> {"Ok"});
+    message->show();
+    waiting->show();
+    waiting->setMessage("The project needs to be rendered first.");
+    driver.wait(1);
+    message->dismissWithClickedButtonIndex(0, /*animated=*/false);
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Ok"));
+    driver.wait(1);
+    EXPECT_EQ(listener->log, (Log {"will present", "did present", "clicked 1", "will dismiss 1", "did dismiss 1"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Idioms, AlertsInTurn, plat::test::bothIdioms(), plat::test::idiomName);
