@@ -124,13 +124,19 @@ private:
     void loadPendingStrokes();
     // What the frame's files hold, once the painting shown is theirs.
     void rememberStoredContents();
-    enum class UnreadablePart { Strokes, UnpaintedPicture };
+    enum class UnreadablePart { Strokes, UnpaintedPicture, CanvasSize };
     // The frame's stored painting cannot be read back: its picture, which
     // still shows it, is painted on instead, and left as it is unless
     // something is painted.
     void paintingCannotBeRead(UnreadablePart part);
     // Says so, once, while the screen is shown.
     void tellPaintingCannotBeRead();
+    // The stored strokes on this canvas: the frame's layers, or its own or
+    // the previous frame's strokes.
+    void loadPendingLayers();
+    void loadPendingStrokeFile();
+    // Layer pictures that could not be read were kept aside: says so.
+    void tellLayerPicturesKeptAside(size_t count);
     void addSwipeRecognizer(plat::View& view);
     void swiped(plat::SwipeGestureRecognizer& recognizer);
     void showBars();
