@@ -4,7 +4,8 @@ namespace zt {
 
 // Removes what a run that was killed left half-made: the items that shares
 // build beside their place in Documents and saves beside a project's files, the renderers' unfinished exports
-// in the render cache, and everything in the app's tmp folder. Only names
+// in the render cache, and everything in the app's tmp folder; a frame
+// whose change was cut short gets its files back as they were. Only names
 // the app makes are touched, never a person's files. At start, on the main
 // thread, before anything else writes.
 void removeLeftoverTemporaries();
