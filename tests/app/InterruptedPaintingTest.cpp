@@ -11,7 +11,6 @@
 #include "app/AppScreensTestSupport.h"
 #include "document/ImageProducer.h"
 #include "editor/PlayerViewController.h"
-#include "painter/PainterFiles.h"
 #include "painter/StrokeArchive.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Text.h"
@@ -103,7 +102,7 @@ protected:
         }
         return false;
     }
-    // What the project folder holds besides the projects' own files.
+    // The hidden items in the project folder: what a save keeps or builds beside its files.
     std::vector<std::string> leftovers() const
     {
         std::vector<std::string> found;
