@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "document/FrameFilesSnapshot.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
@@ -54,6 +55,13 @@ void removeLeftoversIn(const std::string& folder, Depth depth)
 void removeLeftoverTemporaries()
 {
     auto sandbox = plat::Sandbox::current();
+    // A frame's change cut short (a painting's strokes written, its
+    // pictures not) is undone whole, before its temporaries go.
+    for (const std::string& name : plat::contentsOfDirectory(sandbox->documentsDirectory()).valueOr({})) {
+        const std::string path = plat::appendingPathComponent(sandbox->documentsDirectory(), name);
+        if (plat::isDirectory(path))
+            FrameFilesSnapshot::restoreUnfinishedChanges(path);
+    }
     // Project folders too: a save cut short leaves its temporary beside the file.
     removeLeftoversIn(sandbox->documentsDirectory(), Depth::Folders);
     removeLeftoversIn(MovieRenderer::renderCacheDirectory(), Depth::Folders);

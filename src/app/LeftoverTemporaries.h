@@ -6,7 +6,8 @@ namespace zt {
 // imports, duplicates and shares build beside their place in Documents,
 // files handed over on their way into the inbox, saves beside a project's
 // files, the renderers' unfinished exports in the render cache, and
-// everything in the app's tmp folder. Only names the app makes are touched,
+// everything in the app's tmp folder; a frame whose change was cut short
+// gets its files back as they were. Only names the app makes are touched,
 // never a person's files. At start, on the main thread, before anything
 // else writes.
 void removeLeftoverTemporaries();

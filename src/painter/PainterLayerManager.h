@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "painter/StrokeScaling.h"
 #include "platform/foundation/Geometry.h"
 #include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
@@ -85,17 +86,22 @@ public:
     // Reads the frame's layers back, whole or not at all: a damaged list or
     // strokes file is kept aside, and it, an empty list or a layer without
     // its strokes file fails and changes nothing. Layers painted on a canvas
-    // of another size (their pictures tell) have their strokes scaled to
-    // this one and their pictures drawn again; any other damaged picture
-    // (wrong size included) is kept aside and drawn again from the layer's
-    // strokes. The first layer becomes current. No list: nothing changes.
-    plat::Result<void> loadLayersForFrameID(const std::string& frameID);
+    // of another size (their strokes tell, or in files of earlier versions
+    // their pictures) have their strokes scaled to this one and their
+    // pictures drawn again; strokes whose canvas nothing tells fail with
+    // StrokeScaling's kUnknownCanvasSize and change nothing. Any other
+    // damaged picture (wrong size included) is kept aside and drawn again
+    // from the layer's strokes; the names of those kept aside. The first
+    // layer becomes current. No list: nothing changes.
+    plat::Result<std::vector<std::string>> loadLayersForFrameID(const std::string& frameID);
     // Whether any layer holds a stroke (one undone does not count).
     bool hasStrokes() const;
-    // Another frame's stroke file (the painting goes on from it), brought to
-    // this canvas when that frame's layer pictures show it was painted on a
-    // canvas of another size; as it is otherwise.
-    plat::Data fitStrokesOfFrame(const std::string& frameID, plat::Data strokes);
+    // A frame's stroke file ("canvas-%@.cnv": its own, or another's that
+    // the painting goes on from) brought to this canvas from the one it was
+    // painted on, as the archive tells, or in files of earlier versions that
+    // frame's layer pictures; failing with StrokeScaling's
+    // kUnknownCanvasSize when nothing tells.
+    plat::Result<plat::Data> fitStrokesOfFrame(const std::string& frameID, const plat::Data& strokes);
 
     // What one layer stores: its dictionary form and its strokes.
     struct LayerContent {
@@ -122,8 +128,10 @@ private:
     // The size of the canvas that layer pictures were painted on: this
     // canvas's when one of them has it, else the first of its proportions.
     std::optional<plat::Size> paintedCanvasSize(const std::vector<std::shared_ptr<const plat::Image>>& pictures) const;
-    // How much larger this canvas is than one of that size.
-    double scaleFromCanvasOfSize(const std::optional<plat::Size>& painted) const;
+    // A stroke archive brought to this canvas (StrokeScaling::fittedArchive);
+    // as it is without a canvas.
+    plat::Result<StrokeScaling::FittedArchive> fitToCanvas(
+        const plat::Data& strokes, std::optional<plat::Size> picturesCanvas) const;
     std::shared_ptr<plat::Image> drawStrokesOfLayer(PainterLayer& layer);
 
     std::shared_ptr<ProjectModel> _project;

@@ -114,30 +114,28 @@ std::optional<plat::Size> PainterLayerManager::paintedCanvasSize(
     return std::nullopt;
 }
 
-double PainterLayerManager::scaleFromCanvasOfSize(const std::optional<plat::Size>& painted) const
+plat::Result<StrokeScaling::FittedArchive> PainterLayerManager::fitToCanvas(
+    const plat::Data& strokes, std::optional<plat::Size> picturesCanvas) const
 {
-    if (!painted || !_paintingCanvas)
-        return 1;
-    return _paintingCanvas->pictureSize().width / painted->width;
+    const plat::Size canvas = _paintingCanvas ? _paintingCanvas->pictureSize() : plat::Size {};
+    if (canvas.width <= 0)
+        return StrokeScaling::FittedArchive {strokes, picturesCanvas};
+    return StrokeScaling::fittedArchive(strokes, canvas, picturesCanvas);
 }
 
-plat::Data PainterLayerManager::fitStrokesOfFrame(const std::string& frameID, plat::Data strokes)
+plat::Result<plat::Data> PainterLayerManager::fitStrokesOfFrame(const std::string& frameID, const plat::Data& strokes)
 {
-    // Without a readable layer list nothing tells the canvas they were painted on.
-    auto list = _project->fileDataForFileWithPreferredFilename(PainterFiles::layersFileName(frameID));
-    if (!list)
-        return strokes;
-    auto dictionaries = PainterLayerArchive::layersWithData(*list);
-    if (!dictionaries.ok())
-        return strokes;
+    // Archives of earlier versions do not tell their canvas; that frame's layer pictures may.
     std::vector<std::shared_ptr<PainterLayer>> layers;
-    for (const auto& dictionary : dictionaries.value())
-        layers.push_back(PainterLayer::initWithDict(dictionary).value());
-    const double scale = scaleFromCanvasOfSize(paintedCanvasSize(readLayerPictures(frameID, layers)));
-    if (scale == 1)
-        return strokes;
-    auto scaled = StrokeScaling::scaledArchive(strokes, scale);
-    return scaled.ok() ? std::move(scaled).value() : strokes;
+    if (auto list = _project->fileDataForFileWithPreferredFilename(PainterFiles::layersFileName(frameID))) {
+        if (auto dictionaries = PainterLayerArchive::layersWithData(*list); dictionaries.ok())
+            for (const auto& dictionary : dictionaries.value())
+                layers.push_back(PainterLayer::initWithDict(dictionary).value());
+    }
+    auto fitted = fitToCanvas(strokes, paintedCanvasSize(readLayerPictures(frameID, layers)));
+    if (!fitted.ok())
+        return fitted.error();
+    return std::move(fitted.value().archive);
 }
 
 std::shared_ptr<plat::Image> PainterLayerManager::drawStrokesOfLayer(PainterLayer& layer)
@@ -152,12 +150,12 @@ std::shared_ptr<plat::Image> PainterLayerManager::drawStrokesOfLayer(PainterLaye
     return picture;
 }
 
-plat::Result<void> PainterLayerManager::loadLayersForFrameID(const std::string& frameID)
+plat::Result<std::vector<std::string>> PainterLayerManager::loadLayersForFrameID(const std::string& frameID)
 {
     const std::string listName = PainterFiles::layersFileName(frameID);
     auto data = _project->fileDataForFileWithPreferredFilename(listName);
     if (!data)
-        return plat::Result<void>::success();
+        return std::vector<std::string>();
     auto dictionaries = PainterLayerArchive::layersWithData(*data);
     if (!dictionaries.ok() || dictionaries.value().empty()) {
         PainterFiles::keepDamagedFileAside(*_project, listName);
@@ -184,18 +182,20 @@ plat::Result<void> PainterLayerManager::loadLayersForFrameID(const std::string& 
         loaded.push_back(std::move(layer));
     }
     // A painting made on a canvas of another size (another device's) comes
-    // back with its strokes where they were on it.
+    // back with its strokes where they were on it. Archives of earlier
+    // versions do not tell their canvas; the layer pictures may.
     const auto pictures = readLayerPictures(frameID, loaded);
-    const auto painted = paintedCanvasSize(pictures);
-    if (const double scale = scaleFromCanvasOfSize(painted); scale != 1) {
-        for (const auto& layer : loaded) {
-            auto scaled = StrokeScaling::scaledArchive(*layer->bufferData(), scale);
-            if (!scaled.ok())
-                return scaled.error();
-            layer->setBufferData(std::move(scaled).value());
-        }
+    const auto picturesCanvas = paintedCanvasSize(pictures);
+    std::vector<std::optional<plat::Size>> paintedOn;
+    for (const auto& layer : loaded) {
+        auto fitted = fitToCanvas(*layer->bufferData(), picturesCanvas);
+        if (!fitted.ok())
+            return fitted.error();
+        layer->setBufferData(std::move(fitted.value().archive));
+        paintedOn.push_back(fitted.value().paintedOn);
     }
     const plat::Size canvas = _paintingCanvas ? _paintingCanvas->pictureSize() : plat::Size {};
+    std::vector<std::string> damagedPictures;
     for (size_t index = 0; index < loaded.size(); ++index) {
         auto& layer = *loaded[index];
         auto picture = pictures[index];
@@ -203,11 +203,12 @@ plat::Result<void> PainterLayerManager::loadLayersForFrameID(const std::string& 
         // one's size; any other that is not this canvas's is damaged.
         if (!picture || (_paintingCanvas && picture->size() != canvas)) {
             const std::string pictureName = PainterFiles::layerPictureFileName(frameID, layer.UUID());
-            const bool ofThePainting = picture && painted && picture->size() == *painted;
+            const bool ofThePainting = picture && paintedOn[index] && picture->size() == *paintedOn[index];
             if (!ofThePainting && _project->fileDataForFileWithPreferredFilename(pictureName)) {
                 plat::log("painter: the layer picture {} is {}; it is kept aside", pictureName,
                     picture ? "of another size" : "not a picture");
-                PainterFiles::keepDamagedFileAside(*_project, pictureName);
+                if (PainterFiles::keepDamagedFileAside(*_project, pictureName))
+                    damagedPictures.push_back(pictureName);
             }
             picture = nullptr;
         }
@@ -223,7 +224,7 @@ plat::Result<void> PainterLayerManager::loadLayersForFrameID(const std::string& 
     _layers = std::move(loaded);
     _currentLayer = _layers.front();
     restoreLayer(*_currentLayer);
-    return plat::Result<void>::success();
+    return damagedPictures;
 }
 
 bool PainterLayerManager::hasStrokes() const

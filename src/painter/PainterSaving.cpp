@@ -101,7 +101,9 @@ plat::Result<void> PainterViewController::storePainting()
     // stay byte for byte as they are (a picture encoded again never does).
     if (_storedContents && *_storedContents == _painterLayerManager->contents())
         return plat::Result<void>::success();
-    // A frame is written whole or not at all: what was written before a failure is put back.
+    // A frame is written whole or not at all: what was written before a
+    // failure is put back, and what a run killed on the way wrote is put
+    // back by the next start.
     auto before = FrameFilesSnapshot::take(*folder, frameID);
     if (!before.ok())
         return before.error();
@@ -114,6 +116,7 @@ plat::Result<void> PainterViewController::storePainting()
             plat::log("painter: frame {} is not put back whole: {}", frameID, restored.failureDescription());
         return stored;
     }
+    before.value().release();
     // The picture painted on is the frame's unpainted one now.
     _paintingUnread = false;
     _paintedOnPicture.reset();

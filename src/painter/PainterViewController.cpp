@@ -14,6 +14,7 @@
 #include "painter/PainterSettings.h"
 #include "painter/PaintingView.h"
 #include "painter/Stroke.h"
+#include "painter/StrokeScaling.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -364,25 +365,57 @@ void PainterViewController::loadPendingStrokes()
     plat::RunLoop::main().cancelPreviousPerformRequests(this);
     if (_pendingLayers) {
         _pendingLayers = false;
-        auto frameID = _project->getFrameList().getFrameIDAtIndex(_currentFrame);
-        if (frameID) {
-            auto loaded = _painterLayerManager->loadLayersForFrameID(*frameID);
-            if (!loaded.ok()) {
-                plat::log("painter: the layers of frame {} could not be read: {}", *frameID,
-                    loaded.error().localizedDescription());
-                paintingCannotBeRead(UnreadablePart::Strokes);
-                tellPaintingCannotBeRead();
-            }
-        }
+        loadPendingLayers();
     }
-    if (_pendingStrokes) {
-        auto strokes = _painterLayerManager->fitStrokesOfFrame(_pendingStrokesFrameID, std::move(*_pendingStrokes));
-        _pendingStrokes.reset();
-        auto decoded = _painterLayerManager->decodeLayerInformationFromData(strokes);
-        if (!decoded.ok())
-            plat::log("painter: the stored strokes cannot be read: {}", decoded.error().localizedDescription());
-    }
+    if (_pendingStrokes)
+        loadPendingStrokeFile();
     rememberStoredContents();
+}
+
+namespace {
+bool isUnknownCanvasSize(const plat::Error& error)
+{
+    return error.domain() == StrokeScaling::kErrorDomain && error.code() == StrokeScaling::kUnknownCanvasSize;
+}
+}  // namespace
+
+void PainterViewController::loadPendingLayers()
+{
+    auto frameID = _project->getFrameList().getFrameIDAtIndex(_currentFrame);
+    if (!frameID)
+        return;
+    auto loaded = _painterLayerManager->loadLayersForFrameID(*frameID);
+    if (!loaded.ok()) {
+        plat::log(
+            "painter: the layers of frame {} could not be read: {}", *frameID, loaded.error().localizedDescription());
+        paintingCannotBeRead(
+            isUnknownCanvasSize(loaded.error()) ? UnreadablePart::CanvasSize : UnreadablePart::Strokes);
+        tellPaintingCannotBeRead();
+    } else if (!loaded.value().empty()) {
+        tellLayerPicturesKeptAside(loaded.value().size());
+    }
+}
+
+void PainterViewController::loadPendingStrokeFile()
+{
+    auto fitted = _painterLayerManager->fitStrokesOfFrame(_pendingStrokesFrameID, *_pendingStrokes);
+    _pendingStrokes.reset();
+    if (!fitted.ok()) {
+        plat::log("painter: the strokes of frame {} are not shown: {}", _pendingStrokesFrameID,
+            fitted.error().localizedDescription());
+        if (_showsTheFramesOwnPainting) {
+            paintingCannotBeRead(
+                isUnknownCanvasSize(fitted.error()) ? UnreadablePart::CanvasSize : UnreadablePart::Strokes);
+            tellPaintingCannotBeRead();
+        }
+        // Without the previous frame's strokes to go on from, the canvas
+        // shows the frame's own painting: none.
+        _showsTheFramesOwnPainting = true;
+        return;
+    }
+    auto decoded = _painterLayerManager->decodeLayerInformationFromData(fitted.value());
+    if (!decoded.ok())
+        plat::log("painter: the stored strokes cannot be read: {}", decoded.error().localizedDescription());
 }
 
 void PainterViewController::rememberStoredContents()
@@ -413,11 +446,24 @@ void PainterViewController::tellPaintingCannotBeRead()
     if (!_paintingUnread || _paintingUnreadTold)
         return;
     _paintingUnreadTold = true;
-    showAlert(plat::localized(_unreadablePart == UnreadablePart::UnpaintedPicture
-                      ? "The picture under the painting could not be read."
-                      : "The painting's layers could not be read."),
+    const char* title = "The painting's layers could not be read.";
+    if (_unreadablePart == UnreadablePart::UnpaintedPicture)
+        title = "The picture under the painting could not be read.";
+    else if (_unreadablePart == UnreadablePart::CanvasSize)
+        title = "The size this painting was made at is not known.";
+    showAlert(plat::localized(title),
         plat::localized("The frame keeps its picture with the painting in it, but its strokes can no longer be "
                         "changed. What you paint now goes over the picture."));
+}
+
+void PainterViewController::tellLayerPicturesKeptAside(size_t count)
+{
+    if (count == 1)
+        showAlert(plat::localized("A layer's picture could not be read."),
+            plat::localized("It is kept aside, and the layer is drawn again from its strokes."));
+    else
+        showAlert(plat::localized("Some layers' pictures could not be read."),
+            plat::localized("They are kept aside, and the layers are drawn again from their strokes."));
 }
 
 void PainterViewController::addSwipeRecognizer(plat::View& target)

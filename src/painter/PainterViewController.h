@@ -47,7 +47,8 @@ public:
 // read. A frame that cannot be written whole is put back as it was and the
 // person told why. The work is also written when the app goes to the
 // background, so nothing painted is lost if it never comes back. A painting
-// whose strokes or unpainted picture cannot be read back is told; its
+// whose strokes or unpainted picture cannot be read back, or whose strokes
+// do not tell the size of the canvas they were painted on, is told; its
 // frame's pictures, which still show it, are left as they are unless
 // something is painted, which then goes over them, the painter files it
 // replaces kept aside. Main queue.
@@ -124,13 +125,19 @@ private:
     void loadPendingStrokes();
     // What the frame's files hold, once the painting shown is theirs.
     void rememberStoredContents();
-    enum class UnreadablePart { Strokes, UnpaintedPicture };
+    enum class UnreadablePart { Strokes, UnpaintedPicture, CanvasSize };
     // The frame's stored painting cannot be read back: its picture, which
     // still shows it, is painted on instead, and left as it is unless
     // something is painted.
     void paintingCannotBeRead(UnreadablePart part);
     // Says so, once, while the screen is shown.
     void tellPaintingCannotBeRead();
+    // The stored strokes on this canvas: the frame's layers, or its own or
+    // the previous frame's strokes.
+    void loadPendingLayers();
+    void loadPendingStrokeFile();
+    // Layer pictures that could not be read were kept aside: says so.
+    void tellLayerPicturesKeptAside(size_t count);
     void addSwipeRecognizer(plat::View& view);
     void swiped(plat::SwipeGestureRecognizer& recognizer);
     void showBars();

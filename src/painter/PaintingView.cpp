@@ -296,7 +296,12 @@ std::shared_ptr<plat::Image> PaintingView::createImage()
 
 std::optional<plat::Data> PaintingView::getBufferData()
 {
-    auto data = StrokeArchive::archivedDataWithStrokes(_strokeBuffer);
+    // Where the strokes belong on a canvas of another size goes with them;
+    // no strokes belong anywhere.
+    const plat::Size canvas = pictureSize();
+    const bool hasSize = !_strokeBuffer.empty() && canvas.width > 0 && canvas.height > 0;
+    auto data = StrokeArchive::archivedDataWithStrokes(
+        _strokeBuffer, hasSize ? std::optional<plat::Size>(canvas) : std::nullopt);
     if (!data.ok()) {
         plat::log("PaintingView: cannot archive the strokes: {}", data.error().description());
         return std::nullopt;

@@ -35,6 +35,14 @@ bool isFinite(plat::Point point)
     return std::isfinite(point.x) && std::isfinite(point.y);
 }
 
+// No screen is larger, in points, on either side.
+constexpr double kLargestCanvasEdge = 16384;
+
+bool isCanvasSize(plat::Size size)
+{
+    return size.width >= 1 && size.width <= kLargestCanvasEdge && size.height >= 1 && size.height <= kLargestCanvasEdge;
+}
+
 std::shared_ptr<plat::Coding> decodeLinePoint(plat::KeyedUnarchiver& coder)
 {
     const LinePoint point = LinePoint::initWithCoder(coder);
@@ -129,21 +137,43 @@ std::shared_ptr<plat::Coding> decodeStroke(plat::KeyedUnarchiver& coder)
 
 }  // namespace
 
-plat::Result<plat::Data> StrokeArchive::archivedDataWithStrokes(const StrokeList& strokes)
+plat::Result<plat::Data> StrokeArchive::archivedDataWithStrokes(
+    const StrokeList& strokes, std::optional<plat::Size> canvasSize)
 {
     plat::Array root;
     for (const auto& stroke : strokes)
         root.append(plat::Value(stroke));
-    return plat::KeyedArchiver::archivedDataWithRootObject(plat::Value(root));
+    if (!canvasSize)
+        return plat::KeyedArchiver::archivedDataWithRootObject(plat::Value(root));
+    return plat::KeyedArchiver::archivedDataWithRootObject(
+        plat::Value(root), [&](plat::KeyedArchiver& coder) { coder.encodeSize(*canvasSize, kCanvasSizeKey); });
 }
 
 plat::Result<StrokeList> StrokeArchive::strokesWithData(const plat::Data& data)
+{
+    auto painted = paintedStrokesWithData(data);
+    if (!painted.ok())
+        return painted.error();
+    return std::move(painted.value().strokes);
+}
+
+plat::Result<StrokeArchive::PaintedStrokes> StrokeArchive::paintedStrokesWithData(const plat::Data& data)
 {
     static const plat::ClassTable classes {
         {Stroke::kClassName, &decodeStroke},
         {LinePoint::kClassName, &decodeLinePoint},
     };
-    auto root = plat::KeyedUnarchiver::unarchiveObjectWithData(data, classes);
+    std::optional<plat::Size> canvasSize;
+    auto root = plat::KeyedUnarchiver::unarchiveObjectWithData(data, classes, [&](plat::KeyedUnarchiver& coder) {
+        if (!coder.containsValueForKey(kCanvasSizeKey))
+            return;
+        const plat::Size size = coder.decodeSizeForKey(kCanvasSizeKey);
+        if (!isCanvasSize(size)) {
+            coder.failWithError(shapeError("the canvas size is not the size of a canvas"));
+            return;
+        }
+        canvasSize = size;
+    });
     if (!root.ok())
         return plat::Error(
             kErrorDomain, kNotAStrokeArchive, "not a painter canvas archive: " + root.error().localizedDescription());
@@ -163,7 +193,7 @@ plat::Result<StrokeList> StrokeArchive::strokesWithData(const plat::Data& data)
             stroke = std::make_shared<Stroke>(*stroke);
         strokes.push_back(std::move(stroke));
     }
-    return strokes;
+    return PaintedStrokes {std::move(strokes), canvasSize};
 }
 
 }  // namespace zt

@@ -1,7 +1,9 @@
 #pragma once
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "platform/foundation/Geometry.h"
 #include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
 
@@ -16,14 +18,25 @@ using StrokeList = std::vector<std::shared_ptr<Stroke>>;
 // "Stroke" and "LinePoint" records besides lists and numbers, a stroke's
 // points either windows of samples or one sample (a move), velocities
 // numbers, every number finite. Anything else fails the whole archive with
-// an error of domain "Stroke". Any thread.
+// an error of domain "Stroke". Positions are in the pixels of the canvas the
+// strokes were painted on, whose size the archive keeps beside its root
+// ("canvasSize"), where readers of the stroke list alone never look;
+// archives of earlier versions do not have it. Any thread.
 class StrokeArchive {
 public:
     static constexpr const char* kErrorDomain = "Stroke";
     static constexpr int64_t kNotAStrokeArchive = 1;
+    static constexpr const char* kCanvasSizeKey = "canvasSize";
 
-    static plat::Result<plat::Data> archivedDataWithStrokes(const StrokeList& strokes);
+    struct PaintedStrokes {
+        StrokeList strokes;
+        std::optional<plat::Size> canvasSize;  // none in archives that do not tell it
+    };
+
+    static plat::Result<plat::Data> archivedDataWithStrokes(
+        const StrokeList& strokes, std::optional<plat::Size> canvasSize = std::nullopt);
     static plat::Result<StrokeList> strokesWithData(const plat::Data& data);
+    static plat::Result<PaintedStrokes> paintedStrokesWithData(const plat::Data& data);
 };
 
 }  // namespace zt

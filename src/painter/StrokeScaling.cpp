@@ -67,13 +67,23 @@ void StrokeScaling::scaleStrokes(StrokeList& strokes, double factor)
         scaleStroke(*stroke, factor);
 }
 
-plat::Result<plat::Data> StrokeScaling::scaledArchive(const plat::Data& archive, double factor)
+plat::Result<StrokeScaling::FittedArchive> StrokeScaling::fittedArchive(
+    const plat::Data& archive, plat::Size canvasSize, std::optional<plat::Size> paintedOn)
 {
-    auto strokes = StrokeArchive::strokesWithData(archive);
-    if (!strokes.ok())
-        return strokes.error();
-    scaleStrokes(strokes.value(), factor);
-    return StrokeArchive::archivedDataWithStrokes(strokes.value());
+    auto painted = StrokeArchive::paintedStrokesWithData(archive);
+    if (!painted.ok())
+        return painted.error();
+    if (painted.value().canvasSize)
+        paintedOn = painted.value().canvasSize;
+    if (painted.value().strokes.empty() || (paintedOn && paintedOn->width == canvasSize.width))
+        return FittedArchive {archive, paintedOn};
+    if (!paintedOn)
+        return plat::Error(kErrorDomain, kUnknownCanvasSize, "the strokes do not tell the canvas they were painted on");
+    scaleStrokes(painted.value().strokes, canvasSize.width / paintedOn->width);
+    auto scaled = StrokeArchive::archivedDataWithStrokes(painted.value().strokes, canvasSize);
+    if (!scaled.ok())
+        return scaled.error();
+    return FittedArchive {std::move(scaled).value(), paintedOn};
 }
 
 }  // namespace zt

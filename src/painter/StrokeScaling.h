@@ -1,4 +1,6 @@
 #pragma once
+#include <optional>
+
 #include "painter/StrokeArchive.h"
 #include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
@@ -12,9 +14,22 @@ namespace zt {
 // have the same proportions, so one ratio serves both axes. Any thread.
 class StrokeScaling {
 public:
+    static constexpr const char* kErrorDomain = "StrokeScaling";
+    static constexpr int64_t kUnknownCanvasSize = 1;
+
+    struct FittedArchive {
+        plat::Data archive;  // the bytes given when nothing had to change
+        std::optional<plat::Size> paintedOn;
+    };
+
     static void scaleStrokes(StrokeList& strokes, double factor);
-    // The archive with its strokes scaled; an archive that cannot be read fails.
-    static plat::Result<plat::Data> scaledArchive(const plat::Data& archive, double factor);
+    // The archive's strokes brought to a canvas of canvasSize from the one
+    // they were painted on: the canvas the archive records, else paintedOn
+    // (what another record of the painting tells). Strokes painted on a
+    // canvas that neither tells fail with kUnknownCanvasSize: nothing says
+    // where they belong. An archive that cannot be read fails.
+    static plat::Result<FittedArchive> fittedArchive(
+        const plat::Data& archive, plat::Size canvasSize, std::optional<plat::Size> paintedOn);
 };
 
 }  // namespace zt

@@ -132,3 +132,17 @@ TEST_F(FrameFilesOnDisk, ASnapshotPutsTheFramesFilesBackAsTheyWereAndLeavesTheOt
         EXPECT_EQ(std::string(bytes.begin(), bytes.end()), name == "frame-F10.jpg" ? "other" : name) << name;
     }
 }
+
+TEST_F(FrameFilesOnDisk, ASnapshotLetGoKeepsTheChangeAndNothingBesideIt)
+{
+    auto snapshot = zt::FrameFilesSnapshot::take(folder.path("a"), "F1");
+    ASSERT_TRUE(snapshot.ok());
+    ASSERT_TRUE(plat::writeFileAtomically(folder.path("a/frame-F1.jpg"), std::string_view("painted")).ok());
+    ASSERT_TRUE(plat::removeItem(folder.path("a/thumb-F1.jpg")).ok());
+    snapshot.value().release();
+    EXPECT_EQ(names("a"),
+        (std::vector<std::string> {
+            "canvas-F1-" + kLayer + ".png", "frame-F1.jpg", "frame-F10.jpg", "frames.meta", "plovix.meta"}));
+    auto bytes = plat::readFile(folder.path("a/frame-F1.jpg")).value();
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "painted");
+}

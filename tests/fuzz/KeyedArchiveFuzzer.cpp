@@ -93,19 +93,28 @@ std::shared_ptr<plat::Coding> decodeStroke(plat::KeyedUnarchiver& coder)
 
 }  // namespace
 
-// Decodes any bytes as a keyed archive; whatever decodes must archive again
-// and that archive must decode.
+// Decodes any bytes as a keyed archive, with what lies beside its root;
+// whatever decodes must archive again and that archive must decode.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     static const plat::ClassTable classes {{"LinePoint", &decodePoint}, {"Stroke", &decodeStroke}};
     plat::Data data(bytes, bytes + size);
-    auto value = plat::KeyedUnarchiver::unarchiveObjectWithData(data, classes);
+    plat::Size canvasSize;
+    plat::Value beside;
+    auto readBesideRoot = [&](plat::KeyedUnarchiver& coder) {
+        canvasSize = coder.decodeSizeForKey("canvasSize");
+        beside = coder.decodeObjectForKey("beside");
+    };
+    auto value = plat::KeyedUnarchiver::unarchiveObjectWithData(data, classes, readBesideRoot);
     if (!value.ok())
         return 0;
-    auto archived = plat::KeyedArchiver::archivedDataWithRootObject(value.value());
+    auto archived = plat::KeyedArchiver::archivedDataWithRootObject(value.value(), [&](plat::KeyedArchiver& coder) {
+        coder.encodeSize(canvasSize, "canvasSize");
+        coder.encodeObject(beside, "beside");
+    });
     if (!archived.ok())
         return 0;
-    auto again = plat::KeyedUnarchiver::unarchiveObjectWithData(archived.value(), classes);
+    auto again = plat::KeyedUnarchiver::unarchiveObjectWithData(archived.value(), classes, readBesideRoot);
     if (!again.ok()) {
         std::fprintf(stderr, "archived a value that does not decode: %s\n", again.error().description().c_str());
         std::abort();

@@ -142,6 +142,14 @@ protected:
         paint(points);
     }
 
+    // What the canvas shows at its middle.
+    plat::test::Rgba middleOfTheCanvas() const
+    {
+        auto shown = painter->drawingView()->createImage();
+        const plat::Size size = shown->size();
+        return plat::test::pixelAt(*shown, static_cast<int>(size.width / 2), static_cast<int>(size.height / 2));
+    }
+
     // Each file of the project folder with a digest of its bytes.
     std::vector<std::string> projectFiles() const
     {
@@ -173,6 +181,13 @@ protected:
             return 0;
         auto strokes = StrokeArchive::strokesWithData(*data);
         return strokes.ok() ? strokes.value().size() : 0;
+    }
+    // The identifier of the frame's front layer in its layer list; empty without one.
+    std::string frontLayerID(const std::string& frameID) const
+    {
+        auto list = project->fileDataForFileWithPreferredFilename(PainterFiles::layersFileName(frameID));
+        auto layers = list ? PainterLayerArchive::layersWithData(*list) : plat::Error("test", 1, "no list");
+        return layers.ok() && !layers.value().empty() ? layers.value()[0].getString("UUID").value_or("") : "";
     }
     // The middle of the frame's picture, where paintAcrossTheMiddle passes.
     plat::test::Rgba middleOf(const std::string& fileName) const

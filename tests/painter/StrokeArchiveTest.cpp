@@ -166,6 +166,49 @@ TEST(StrokeArchive, ArchivesOfOtherShapesOrClassesAreRefused)
     }
 }
 
+// The size of the canvas the strokes were painted on sits beside the list;
+// a value there that is not a canvas's size makes the archive as damaged as
+// a bad stroke.
+TEST(StrokeArchive, TheCanvasSizeSitsBesideTheStrokeList)
+{
+    auto sized = StrokeArchive::archivedDataWithStrokes({drawnStroke()}, plat::Size {568, 319});
+    ASSERT_TRUE(sized.ok());
+    auto forged = [](const std::function<void(plat::KeyedArchiver&)>& encode) {
+        return plat::KeyedArchiver::archivedDataWithRootObject(plat::Value(plat::Array {}), encode).value();
+    };
+    struct Case {
+        const char* what;
+        plat::Data archive;
+        const char* read;
+    };
+    const Case cases[] = {
+        {"a phone's canvas", sized.value(), "1 stroke on {568, 319}"},
+        {"an archive of earlier versions", StrokeArchive::archivedDataWithStrokes({drawnStroke()}).value(),
+            "1 stroke on no known canvas"},
+        {"no width", forged([](plat::KeyedArchiver& coder) {
+             coder.encodeSize({0, 576}, "canvasSize");
+         }),
+            "refused"},
+        {"beyond any screen", forged([](plat::KeyedArchiver& coder) {
+             coder.encodeSize({1e9, 576}, "canvasSize");
+         }),
+            "refused"},
+        {"not a number", forged([](plat::KeyedArchiver& coder) {
+             coder.encodeSize({NAN, 576}, "canvasSize");
+         }),
+            "refused"},
+        {"a number", forged([](plat::KeyedArchiver& coder) { coder.encodeInt32(1024, "canvasSize"); }), "refused"},
+    };
+    for (const Case& c : cases) {
+        auto painted = StrokeArchive::paintedStrokesWithData(c.archive);
+        std::string read = "refused";
+        if (painted.ok())
+            read = std::to_string(painted.value().strokes.size()) + " stroke on "
+                + (painted.value().canvasSize ? plat::stringFromSize(*painted.value().canvasSize) : "no known canvas");
+        EXPECT_EQ(read, c.read) << c.what;
+    }
+}
+
 TEST(StrokeArchive, SamplesThatAreNotFiniteAreRefused)
 {
     auto stroke = drawnStroke();

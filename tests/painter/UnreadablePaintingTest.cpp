@@ -51,12 +51,6 @@ protected:
     {
         return project->fileDataForFileWithPreferredFilename(name).value_or(plat::Data {});
     }
-    std::string frontLayerID(const std::string& frameID) const
-    {
-        auto list = project->fileDataForFileWithPreferredFilename(zt::PainterFiles::layersFileName(frameID));
-        auto layers = list ? zt::PainterLayerArchive::layersWithData(*list) : plat::Error("test", 1, "no list");
-        return layers.ok() && !layers.value().empty() ? layers.value()[0].getString("UUID").value_or("") : "";
-    }
     // The bytes of the frame's picture, preview and thumbnail.
     std::vector<plat::Data> pictures(const std::string& frameID) const
     {

@@ -33,12 +33,6 @@ protected:
         paintAcrossTheCanvasMiddle();
         closePainter();
     }
-    plat::test::Rgba middleOfTheCanvas() const
-    {
-        auto shown = painter->drawingView()->createImage();
-        const plat::Size size = shown->size();
-        return plat::test::pixelAt(*shown, static_cast<int>(size.width / 2), static_cast<int>(size.height / 2));
-    }
 };
 
 }  // namespace

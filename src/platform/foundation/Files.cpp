@@ -581,6 +581,19 @@ Result<void> copyItem(const std::string& from, const std::string& to, ReplaceExi
     return copyTree(from, destination);
 }
 
+Result<void> linkOrCopyFile(const std::string& from, const std::string& to)
+{
+    if (isInjectedReadOnly(to))
+        return Error::posix(EROFS, "link to", to);
+    if (::link(from.c_str(), to.c_str()) == 0)
+        return Result<void>::success();
+    const int failure = errno;
+    // Another file system, one without links, or a file with as many names as it may have: a copy serves.
+    if (failure != EXDEV && failure != EPERM && failure != EOPNOTSUPP && failure != EMLINK)
+        return Error::posix(failure, "link", to);
+    return copyItem(from, to, ReplaceExisting::No);
+}
+
 Result<void> copyFileAtomically(
     const std::string& from, const std::string& to, const std::function<bool()>& isCancelled)
 {

@@ -91,6 +91,12 @@ Result<void> removeItemIfExists(const std::string& path);
 // Copies a file or a folder tree; an existing destination fails with EEXIST
 // unless replace is Yes.
 Result<void> copyItem(const std::string& from, const std::string& to, ReplaceExisting replace);
+// Gives the file at `from` a second name, `to`, that shares its bytes (a
+// hard link: nothing is copied, and a file later written whole in place of
+// either name leaves the other as it was); where the file system has no
+// such names for it, `to` becomes a copy. An existing destination fails
+// with EEXIST.
+Result<void> linkOrCopyFile(const std::string& from, const std::string& to);
 // Copies one file so that it appears at `to` whole or not at all, as
 // writeFileAtomically writes (a temporary file beside it, flushed, then
 // renamed over it). isCancelled is asked between pieces: a copy given up

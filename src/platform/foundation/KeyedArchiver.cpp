@@ -28,14 +28,26 @@ KeyedArchiver::KeyedArchiver()
 
 Result<Data> KeyedArchiver::archivedDataWithRootObject(const Value& root)
 {
+    return archivedDataWithRootObject(root, nullptr);
+}
+
+Result<Data> KeyedArchiver::archivedDataWithRootObject(
+    const Value& root, const std::function<void(KeyedArchiver&)>& encodeBesideRoot)
+{
     KeyedArchiver archiver;
     uint64_t rootUID = archiver.encodeValue(root);
+    Dictionary top {{std::string(detail::kRootKey), detail::makeUIDReference(rootUID)}};
+    if (encodeBesideRoot) {
+        archiver._objectsBeingEncoded.push_back(top);
+        encodeBesideRoot(archiver);
+        archiver._objectsBeingEncoded.pop_back();
+    }
     if (archiver._error)
         return *archiver._error;
     Dictionary archive {
         {std::string(detail::kArchiverKey), std::string(detail::kArchiverName)},
         {std::string(detail::kVersionKey), detail::kArchiveVersion},
-        {std::string(detail::kTopKey), Dictionary {{std::string(detail::kRootKey), detail::makeUIDReference(rootUID)}}},
+        {std::string(detail::kTopKey), top},
         {std::string(detail::kObjectsKey), archiver._objects},
     };
     auto data

@@ -27,6 +27,12 @@ namespace plat {
 class KeyedArchiver {
 public:
     static Result<Data> archivedDataWithRootObject(const Value& root);
+    // The same with more entries beside the root in "$top", which
+    // encodeBesideRoot writes with the encode operations, as the platform's
+    // archiver does for keys encoded at its top level. Readers that ask for
+    // the root alone pass them by.
+    static Result<Data> archivedDataWithRootObject(
+        const Value& root, const std::function<void(KeyedArchiver&)>& encodeBesideRoot);
 
     // For Coding::encodeWithCoder: entries of the object being encoded. A key
     // encoded twice keeps the last value.

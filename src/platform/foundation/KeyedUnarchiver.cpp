@@ -29,6 +29,12 @@ KeyedUnarchiver::KeyedUnarchiver(Array objects, const ClassTable& classes)
 
 Result<Value> KeyedUnarchiver::unarchiveObjectWithData(const Data& data, const ClassTable& classes)
 {
+    return unarchiveObjectWithData(data, classes, nullptr);
+}
+
+Result<Value> KeyedUnarchiver::unarchiveObjectWithData(
+    const Data& data, const ClassTable& classes, const std::function<void(KeyedUnarchiver&)>& decodeBesideRoot)
+{
     auto list = PropertyListSerialization::propertyListWithData(data);
     if (!list.ok())
         return corruptArchive(list.error().localizedDescription());
@@ -52,6 +58,11 @@ Result<Value> KeyedUnarchiver::unarchiveObjectWithData(const Data& data, const C
 
     KeyedUnarchiver unarchiver(*objects, classes);
     Value root = unarchiver.decodeReference(*rootUID);
+    if (decodeBesideRoot && !unarchiver._error) {
+        unarchiver._objectsBeingDecoded.push_back(*top);
+        decodeBesideRoot(unarchiver);
+        unarchiver._objectsBeingDecoded.pop_back();
+    }
     if (unarchiver._error)
         return *unarchiver._error;
     return root;

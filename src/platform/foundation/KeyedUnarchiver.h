@@ -36,6 +36,10 @@ using ClassTable = std::map<std::string, ClassFactory, std::less<>>;
 class KeyedUnarchiver {
 public:
     static Result<Value> unarchiveObjectWithData(const Data& data, const ClassTable& classes = {});
+    // The same, and then decodeBesideRoot reads the entries beside the root
+    // in "$top" with the decode operations (failWithError fails the archive).
+    static Result<Value> unarchiveObjectWithData(
+        const Data& data, const ClassTable& classes, const std::function<void(KeyedUnarchiver&)>& decodeBesideRoot);
 
     // For class factories: entries of the object being decoded. An absent
     // key, or a value of the wrong type, gives null or zero. Numbers of any

@@ -379,19 +379,12 @@ Result<PhotoAsset> PhotoLibrary::addAssetToAlbum(const PhotoAsset& asset, const 
         std::string path = appendingPathComponent(album.value().path, name);
         if (isSameFile(source.value().path, path))
             return assetInAlbum(albumFolder, name);
-        if (::link(source.value().path.c_str(), path.c_str()) == 0)
+        auto filed = linkOrCopyFile(source.value().path, path);
+        if (filed.ok())
             return assetInAlbum(albumFolder, name);
-        int failure = errno;
-        if (failure == EEXIST)
+        if (filed.error().domain() == kPOSIXErrorDomain && filed.error().code() == EEXIST)
             continue;
-        if (failure != EXDEV && failure != EPERM)
-            return writeError(
-                "cannot file " + asset.fileName + " in " + albumFolder, Error::posix(failure, "link", path));
-        // Another file system, or one without links: a copy serves.
-        auto copied = copyItem(source.value().path, path, ReplaceExisting::No);
-        if (!copied.ok())
-            return writeError("cannot file " + asset.fileName + " in " + albumFolder, copied.error());
-        return assetInAlbum(albumFolder, name);
+        return writeError("cannot file " + asset.fileName + " in " + albumFolder, filed.error());
     }
     return Error(kAssetsLibraryErrorDomain, kAssetsLibraryWriteFailedError, "the album " + albumFolder + " is full");
 }

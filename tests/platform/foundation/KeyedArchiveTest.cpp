@@ -535,4 +535,37 @@ TEST(KeyedArchive, AFactoryCanFailTheArchive)
     EXPECT_EQ(decoded.error().code(), 17);
 }
 
+// What an archiver encodes at its top level sits beside the root, shared
+// objects and all; a reader of the root alone passes it by.
+TEST(KeyedArchive, EntriesBesideTheRootComeBackToWhoAsksForThem)
+{
+    auto anchor = std::make_shared<LinePoint>(Point {1, 2}, 3.0f);
+    auto data = KeyedArchiver::archivedDataWithRootObject(Array {Value(anchor)}, [&](KeyedArchiver& coder) {
+        coder.encodeSize({568, 319}, "canvasSize");
+        coder.encodeObject(Value(anchor), "anchor");
+    });
+    ASSERT_TRUE(data.ok());
+    auto list = plat::PropertyListSerialization::propertyListWithData(data.value());
+    ASSERT_TRUE(list.ok());
+    auto top = list.value().asDictionary()->getDictionary("$top");
+    ASSERT_TRUE(top);
+    EXPECT_EQ(top->getString("canvasSize"), "{568, 319}");
+
+    EXPECT_EQ(KeyedUnarchiver::unarchiveObjectWithData(data.value(), kDrawingClasses).value().asArray()->count(), 1u);
+    plat::Size size;
+    Value sharedAnchor;
+    auto root = KeyedUnarchiver::unarchiveObjectWithData(data.value(), kDrawingClasses, [&](KeyedUnarchiver& coder) {
+        size = coder.decodeSizeForKey("canvasSize");
+        sharedAnchor = coder.decodeObjectForKey("anchor");
+    });
+    ASSERT_TRUE(root.ok());
+    EXPECT_EQ(size, (plat::Size {568, 319}));
+    EXPECT_EQ(sharedAnchor.asObject(), root.value().asArray()->at(0).asObject());
+
+    auto refused = KeyedUnarchiver::unarchiveObjectWithData(data.value(), kDrawingClasses,
+        [](KeyedUnarchiver& coder) { coder.failWithError(plat::Error("Drawing", 18, "no canvas")); });
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().code(), 18);
+}
+
 }  // namespace

@@ -1,0 +1,131 @@
+// A painting opened on the other kind of device from the one it was made
+// on, stored as a killed save, a damaged picture, earlier versions or older
+// archives leave it: its strokes come back where they were wherever its
+// files tell the canvas they were painted on; where nothing tells it, the
+// person hears so and no file changes.
+#include <gtest/gtest.h>
+
+#include "PainterScreenTestSupport.h"
+#include "painter/PaintToolViewController.h"
+#include "painter/PaintingView.h"
+
+namespace {
+
+using plat::UserInterfaceIdiom;
+using plat::test::componentDistance;
+
+using zt::test::kBlue;
+using zt::test::kRed;
+
+constexpr UserInterfaceIdiom kPhone = UserInterfaceIdiom::Phone;
+constexpr UserInterfaceIdiom kTablet = UserInterfaceIdiom::Pad;
+
+const std::string kPictureKeptAside = "A layer's picture could not be read.\n"
+                                      "It is kept aside, and the layer is drawn again from its strokes.";
+const std::string kSizeUnknown = "The size this painting was made at is not known.\n"
+                                 "The frame keeps its picture with the painting in it, but its strokes can no "
+                                 "longer be changed. What you paint now goes over the picture.";
+
+enum class Stored { StrokesFileOnly, UnreadableLayerPicture, EarlierStrokesFileOnly, EarlierLayersUnreadablePicture };
+
+class PaintingAtItsOwnSize : public zt::test::PainterScreenTest {
+protected:
+    // Frame "F1" painted in layers, then its files left as the form has them.
+    void storePainting(Stored form)
+    {
+        const std::string layer = frontLayerID("F1");
+        const std::string strokes = zt::PainterFiles::canvasFileName("F1");
+        const std::string layerStrokes = zt::PainterFiles::layerStrokesFileName("F1", layer);
+        const std::string layerPicture = zt::PainterFiles::layerPictureFileName("F1", layer);
+        const bool earlier = form == Stored::EarlierStrokesFileOnly || form == Stored::EarlierLayersUnreadablePicture;
+        if (form == Stored::StrokesFileOnly || form == Stored::EarlierStrokesFileOnly) {
+            for (const std::string& name : {zt::PainterFiles::layersFileName("F1"), layerStrokes, layerPicture})
+                ASSERT_TRUE(project->removeRegularFileWithPreferredFilename(name)) << name;
+        } else {
+            const std::string text = "not a picture";
+            ASSERT_TRUE(project->updateRegularFileWithContents(plat::Data(text.begin(), text.end()), layerPicture));
+        }
+        if (!earlier)
+            return;
+        // Earlier versions kept the strokes alone, without their canvas.
+        for (const std::string& name : {strokes, layerStrokes}) {
+            auto bytes = project->fileDataForFileWithPreferredFilename(name);
+            if (!bytes)
+                continue;
+            auto list = zt::StrokeArchive::strokesWithData(*bytes);
+            ASSERT_TRUE(list.ok()) << name;
+            ASSERT_TRUE(project->updateRegularFileWithContents(
+                zt::StrokeArchive::archivedDataWithStrokes(list.value()).value(), name));
+        }
+    }
+    // The files as projectFiles() lists them, one renamed.
+    static std::vector<std::string> renamed(
+        std::vector<std::string> files, const std::string& from, const std::string& to)
+    {
+        for (std::string& file : files)
+            if (file.starts_with(from + " "))
+                file = to + file.substr(from.size());
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+};
+
+}  // namespace
+
+TEST_F(PaintingAtItsOwnSize, TheStrokesComeBackWhereTheyWereOrThePersonHearsWhyNot)
+{
+    struct Case {
+        const char* what;
+        UserInterfaceIdiom made;
+        UserInterfaceIdiom opened;
+        Stored stored;
+        const std::string& told;
+    };
+    const std::string none = "<no alert>";
+    const Case cases[] = {
+        {"phone-made, strokes file only, on a tablet", kPhone, kTablet, Stored::StrokesFileOnly, none},
+        {"tablet-made, strokes file only, on a phone", kTablet, kPhone, Stored::StrokesFileOnly, none},
+        {"phone-made, layer picture unreadable, on a tablet", kPhone, kTablet, Stored::UnreadableLayerPicture,
+            kPictureKeptAside},
+        {"tablet-made, layer picture unreadable, on a phone", kTablet, kPhone, Stored::UnreadableLayerPicture,
+            kPictureKeptAside},
+        {"phone-made strokes file of earlier versions, on a tablet", kPhone, kTablet, Stored::EarlierStrokesFileOnly,
+            kSizeUnknown},
+        {"tablet-made layers of earlier versions, picture unreadable, on a phone", kTablet, kPhone,
+            Stored::EarlierLayersUnreadablePicture, kSizeUnknown},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        moveToDevice(c.made);
+        makeProject({kBlue, kRed});
+        openPainter(0);
+        painter->paintToolDidSelectTool(zt::kPaintToolPen);
+        paintAcrossTheCanvasMiddle();
+        closePainter();
+        const std::string layerPicture = zt::PainterFiles::layerPictureFileName("F1", frontLayerID("F1"));
+        storePainting(c.stored);
+        auto expected = projectFiles();
+        if (c.stored == Stored::UnreadableLayerPicture)
+            expected = renamed(expected, layerPicture, layerPicture + ".damaged");
+
+        moveToDevice(c.opened);
+        openPainter(0);
+        EXPECT_EQ(closeAlert(), c.told);
+        if (&c.told != &kSizeUnknown) {
+            EXPECT_GE(middleOfTheCanvas()[3], 200) << "the strokes where they were";
+        } else {
+            auto canvas = std::dynamic_pointer_cast<zt::PaintingView>(painter->drawingView());
+            ASSERT_TRUE(canvas);
+            EXPECT_TRUE(canvas->strokeBuffer().empty()) << "no stroke where it may not belong";
+        }
+        closePainter();
+        EXPECT_EQ(projectFiles(), expected) << "nothing done";
+
+        // One stroke more, at the side: the first stays where it was.
+        openPainter(0);
+        closeAlert();
+        paint({{20, 100}, {40, 100}, {60, 100}, {80, 100}});
+        closePainter();
+        EXPECT_GT(componentDistance(middleOf("frame-F1.jpg"), kBlue), 100) << "the first stroke in the frame";
+    }
+}
