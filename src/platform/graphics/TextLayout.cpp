@@ -117,7 +117,7 @@ double widthOfText(PangoLayout* layout, const char* text, TextRun part)
 // in the text: a file name such as “com.quorvane.zantrope.plist.damaged”
 // would read "dam-aged". Such a run breaks between its parts instead; only
 // a part wider than a line is cut inside, and no hyphen is ever added.
-void breakCutRunsBetweenParts(PangoLayout* layout, PangoAttrList* attributes, double width)
+void breakCutRunsBetweenParts(PangoLayout* layout, double width)
 {
     const std::vector<TextRun> runs = cutRuns(layout);
     if (runs.empty())
@@ -130,14 +130,17 @@ void breakCutRunsBetweenParts(PangoLayout* layout, PangoAttrList* attributes, do
                 wholeParts.push_back(part);
         }
     }
+    // A copy: given back the list it holds, changed in place, pango would see no change and keep its lines.
+    PangoAttrList* held = pango_layout_get_attributes(layout);
+    AttributeListPtr attributes(held ? pango_attr_list_copy(held) : pango_attr_list_new());
     for (const TextRun& part : wholeParts) {
         PangoAttribute* whole = pango_attr_allow_breaks_new(FALSE);
         whole->start_index = static_cast<guint>(byteIndexOf(text, part.startOffset));
         whole->end_index = static_cast<guint>(byteIndexOf(text, part.endOffset));
-        pango_attr_list_insert(attributes, whole);
+        pango_attr_list_insert(attributes.get(), whole);
     }
-    pango_attr_list_insert(attributes, pango_attr_insert_hyphens_new(FALSE));
-    pango_layout_set_attributes(layout, attributes);
+    pango_attr_list_insert(attributes.get(), pango_attr_insert_hyphens_new(FALSE));
+    pango_layout_set_attributes(layout, attributes.get());
 }
 
 }  // namespace
@@ -176,9 +179,9 @@ void configureLayout(PangoLayout* layout, const std::string& text, const Font& f
     auto description = describe(font);
     pango_layout_set_font_description(layout, description.get());
     pango_layout_set_text(layout, text.c_str(), static_cast<int>(text.size()));
-    AttributeListPtr attributes(pango_attr_list_new());
     if (letterSpacing != 0) {
         // Pango adds the room between letters only: the first letter stays at the line's start.
+        AttributeListPtr attributes(pango_attr_list_new());
         pango_attr_list_insert(attributes.get(),
             pango_attr_letter_spacing_new(static_cast<int>(std::lround(letterSpacing * PANGO_SCALE))));
         pango_layout_set_attributes(layout, attributes.get());
@@ -205,7 +208,7 @@ void configureLayout(PangoLayout* layout, const std::string& text, const Font& f
             : alignment == TextAlignment::Right ? PANGO_ALIGN_RIGHT
                                                 : PANGO_ALIGN_LEFT);
     if (limitedWidth && wraps && lineBreakMode != LineBreakMode::CharWrapping)
-        breakCutRunsBetweenParts(layout, attributes.get(), constrainedSize.width);
+        breakCutRunsBetweenParts(layout, constrainedSize.width);
 }
 
 DrawingFace drawingFaceOf(const Font& font)
