@@ -9,6 +9,7 @@
 #include "document/FormatterUtil.h"
 #include "document/MainViewControllerDelegate.h"
 #include "document/ProjectModel.h"
+#include "document/ProjectTexts.h"
 #include "document/ProjectsList.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -324,13 +325,6 @@ void ProjectExplorer::hideCurrentSelectedViewAndInfo()
         addScaleAnimation(*view, kCarouselMaximumScale, 1.0, kDeselectSeconds);
 }
 
-std::string ProjectExplorer::shownNameOf(ProjectModel& project)
-{
-    auto metadata = project.getMetaData();
-    auto name = metadata ? metadata->getString("RecordName") : std::nullopt;
-    return name ? *name : plat::localized("My Plovix Movie");
-}
-
 void ProjectExplorer::setMetaDescription()
 {
     if (!hasFolder(_selectedProject))
@@ -461,12 +455,10 @@ bool ProjectExplorer::checkIfProjectNeedsConversionAnConvertIt()
 
 bool ProjectExplorer::checkIfFrameListCanBeRead()
 {
-    auto error = _selectedProject ? _selectedProject->frameListReadError() : std::nullopt;
-    if (!error)
+    auto why = _selectedProject ? unreadableFrameListText(*_selectedProject) : std::nullopt;
+    if (!why)
         return true;
-    showAlert(plat::localized("The project could not be opened."),
-        filledText(plat::localized("The frame list of “%@” cannot be read: %@"),
-            {shownNameOf(*_selectedProject), failureReason(*error)}));
+    showAlert(plat::localized("The project could not be opened."), *why);
     return false;
 }
 

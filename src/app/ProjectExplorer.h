@@ -207,7 +207,6 @@ private:
     std::optional<plat::URL> unnotedPreparedMovie(const ProjectModel& project, const MovieExportType& type);
     void finishDuplicate(const std::shared_ptr<ProjectModel>& source, const plat::Result<std::string>& copied,
         const std::shared_ptr<Hudy>& display);
-    static std::string shownNameOf(ProjectModel& project);
     void showNameAgain(ProjectModel& project);
     // Tells of a frame list that was repaired as the project was read, and keeps the repair.
     void reportRepairOf(ProjectModel& project);

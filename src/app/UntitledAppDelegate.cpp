@@ -119,7 +119,7 @@ void UntitledAppDelegate::loadApplication()
 void UntitledAppDelegate::tellOfUnreadableSettings()
 {
     auto tell = [this](const std::string& whatCouldNotBeRead, const plat::UnreadableStoredFile& file) {
-        std::string message = filledText(whatCouldNotBeRead, {failureReason(file.reason)}) + " "
+        std::string message = filledText(whatCouldNotBeRead, {unreadableFileReason(file.reason)}) + " "
             + (file.keptAs ? filledText(plat::localized("The defaults apply; the unreadable file is kept as “%@”."),
                    {plat::lastPathComponent(*file.keptAs)})
                            : plat::localized("The defaults apply."));

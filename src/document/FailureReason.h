@@ -14,6 +14,12 @@ namespace zt {
 // the innermost one's. Any thread.
 std::string failureReason(const plat::Error& error);
 
+// Why a stored file could not be read, in words for the person and without
+// its path: "the file cannot be opened (permission denied)." when the system
+// refused it, else "the file is damaged." (its contents are not what they
+// should be). Any thread.
+std::string unreadableFileReason(const plat::Error& error);
+
 // An error that tells what did not happen (text) and wraps why (cause, when
 // known) as its underlying error.
 plat::Error errorWithCause(std::string domain, int64_t code, std::string text, const std::optional<plat::Error>& cause);

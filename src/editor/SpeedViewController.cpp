@@ -26,12 +26,21 @@ void SpeedViewController::viewDidLoad()
     if (_outlets.labelTitle)
         _outlets.labelTitle->setText(plat::localized("Movie Speed (frames/sec.)"));
     if (_outlets.sliderSpeed) {
-        auto metadata = _project->getMetaData();
-        _outlets.sliderSpeed->setValue(metadata ? metadata->getDouble("RecordFPS").value_or(0) : 0);
+        _outlets.sliderSpeed->setValue(storedRate().value_or(static_cast<double>(_project->recordFPS())));
         if (controlsTakeAppTint())
             _outlets.sliderSpeed->setMinimumTrackTintColor(appTintColor());
+        // Opening shows the rate and stores nothing: a project only looked at stays as it was.
+        if (_outlets.sliderSpeed->value() > 0)
+            showDuration(_outlets.sliderSpeed->value());
     }
-    updateValues();
+}
+
+std::optional<double> SpeedViewController::storedRate() const
+{
+    // A missing or damaged rate plays at the default: the panel shows that one.
+    auto metadata = _project->getMetaData();
+    auto rate = metadata ? metadata->getDouble("RecordFPS") : std::nullopt;
+    return rate && *rate >= 1 ? rate : std::nullopt;
 }
 
 std::string SpeedViewController::getFormatedDuration(int64_t seconds)
@@ -49,21 +58,18 @@ void SpeedViewController::updateValues()
         return;
     }
     showDuration(framesPerSecond);
-    auto metadata = _project->getMetaData();
-    if (!metadata)
-        return;
-    const double storedRate = metadata->getDouble("RecordFPS").value_or(0);
-    const double rate = static_cast<float>(framesPerSecond);
+    // Whole frames per second, as the label shows them and the player and renderers read them.
+    const auto rate = static_cast<int64_t>(framesPerSecond);
+    const std::optional<double> before = storedRate();
+    if (before && *before == static_cast<double>(rate))
+        return;  // the same rate: the movie needs no new render
     auto stored = _project->changeMetaData({{"RecordFPS", rate}, {"RecordNeedsRendering", true}});
     if (stored.ok())
         return;
     plat::log("speed panel: the frame rate is not stored: {}", stored.error().description());
-    // Opening the panel stores the rate it shows again: nothing the person chose is lost then.
-    if (storedRate == rate)
-        return;
-    _outlets.sliderSpeed->setValue(storedRate);
-    if (storedRate > 0)
-        showDuration(storedRate);
+    const double shown = before.value_or(static_cast<double>(_project->recordFPS()));
+    _outlets.sliderSpeed->setValue(shown);
+    showDuration(shown);
     showFailureAlert(plat::localized("The speed could not be saved."), stored.error());
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/ui/ViewController.h"
@@ -14,9 +15,9 @@ namespace zt {
 class ProjectModel;
 
 // The frame-rate panel of the playback options: a slider with plus and
-// minus buttons, and the movie's length at that rate. Every change (and
-// the panel's opening) stores "RecordFPS", marks the movie for rendering
-// and saves the metadata. Main thread.
+// minus buttons, and the movie's length at that rate. A change of the rate
+// stores "RecordFPS" (an integer), marks the movie for rendering and saves
+// the metadata; opening the panel stores nothing. Main thread.
 class SpeedViewController : public plat::ViewController {
 public:
     explicit SpeedViewController(std::shared_ptr<ProjectModel> project);  // initWithProject:
@@ -43,6 +44,8 @@ public:
 private:
     void stepBy(double framesPerSecond);
     void showDuration(double framesPerSecond);
+    // "RecordFPS" as stored, when it is a rate the movie plays at (1 or more).
+    std::optional<double> storedRate() const;
 
     std::shared_ptr<ProjectModel> _project;
     Outlets _outlets;

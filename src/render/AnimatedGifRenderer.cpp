@@ -67,7 +67,7 @@ void AnimatedGifRenderer::renderMovie()
         _imageProducer = std::make_shared<RenderImageProducer>(renderProject());
     int64_t frames = _imageProducer->getNumberOfFramesForRendering();
     if (frames < 1) {
-        fail(plat::Error(kErrorDomain, kNoFramesErrorCode, "No frames found in project."));
+        fail(noFramesError(kErrorDomain, kNoFramesErrorCode));
         return;
     }
     // Beyond 50 pictures, every stride-th movie frame (in single precision, as stored) is taken.

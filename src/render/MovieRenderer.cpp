@@ -5,6 +5,7 @@
 #include "document/FailureReason.h"
 #include "document/FileUtil.h"
 #include "document/ProjectModel.h"
+#include "document/ProjectTexts.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
@@ -218,6 +219,13 @@ void MovieRenderer::fail(plat::Error error)
 {
     setError(std::move(error));
     setStatus(MovieRendererStatusFailed);
+}
+
+plat::Error MovieRenderer::noFramesError(std::string domain, int64_t code)
+{
+    // A list that cannot be read leaves the project without frames: the person hears which list and why.
+    auto why = unreadableFrameListText(*renderProject());
+    return plat::Error(std::move(domain), code, why.value_or("No frames found in project."));
 }
 
 void MovieRenderer::noteUnreadableFrame(int64_t renderIndex)

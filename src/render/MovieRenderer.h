@@ -111,6 +111,9 @@ protected:
     void setError(plat::Error error);
     // Status 4 with the error.
     void fail(plat::Error error);
+    // The refusal of an export without frames: "No frames found in project.",
+    // or, when the frame list cannot be read, which list and why. The render's queue.
+    plat::Error noFramesError(std::string domain, int64_t code);
     // The picture of the frame at the render index could not be read. Any thread.
     void noteUnreadableFrame(int64_t renderIndex);
     // The sound of this name could not be read and is left out. Any thread.

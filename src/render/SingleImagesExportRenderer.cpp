@@ -91,7 +91,7 @@ void SingleImagesExportRenderer::renderMovie()
         _imageProducer = std::make_shared<RenderImageProducer>(renderProject());
     int64_t frames = _imageProducer->getNumberOfFramesForRendering();
     if (frames < 1) {
-        fail(plat::Error(kErrorDomain, kNoFramesErrorCode, "No frames found in project."));
+        fail(noFramesError(kErrorDomain, kNoFramesErrorCode));
         return;
     }
     auto type = exportType();

@@ -215,7 +215,7 @@ void ZantropeMovieRenderer::renderMovie()
     auto type = exportType();
     std::optional<plat::Error> refusal;
     if (_totalFrames <= 0)
-        refusal = plat::Error(kErrorDomain, kNoFramesErrorCode, "No frames found in project.");
+        refusal = noFramesError(kErrorDomain, kNoFramesErrorCode);
     else if (!type)
         refusal = plat::Error(kErrorDomain, kNoExportTypeErrorCode, "No export type found in project.");
     else if (std::trunc(type->size().width) == 0 || std::trunc(type->size().height) == 0)

@@ -2,6 +2,7 @@
 
 #include "document/FileSizeText.h"
 #include "document/ProjectModel.h"
+#include "document/ProjectTexts.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/ui/BarButtonItem.h"
@@ -32,7 +33,11 @@ ShareConfigurationViewController::ShareConfigurationViewController(
     : plat::TableViewController(plat::TableViewStyle::Grouped)
     , _project(std::move(project))
     , _handler(std::move(handler))
+    , _refusal(unreadableFrameListText(*_project))
 {
+    // Nothing can be made of a project whose frames are not known: no type, no size, but why.
+    if (_refusal)
+        return;
     MovieRendererSources sources(_project);
     _exportTypes = sources.getMovieExportTypesForUTIItems(_handler->supportedUTIs());
     for (const auto& type : _exportTypes) {
@@ -89,11 +94,15 @@ std::shared_ptr<plat::TableViewCell> ShareConfigurationViewController::tableView
 
 std::optional<std::string> ShareConfigurationViewController::tableViewTitleForHeaderInSection(plat::TableView&, int64_t)
 {
+    if (_refusal)
+        return std::nullopt;  // nothing to choose
     return plat::localized("Export as");
 }
 
 std::optional<std::string> ShareConfigurationViewController::tableViewTitleForFooterInSection(plat::TableView&, int64_t)
 {
+    if (_refusal)
+        return _refusal;
     if (_exportTypes.empty())
         return plat::localized("This project cannot be exported for this target.");
     const auto& bytes = _estimatedBytes[static_cast<size_t>(_selectedIndex)];

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,9 @@ class ProjectModel;
 // type identifiers the target takes, each with its estimated size, one of
 // them chosen (a checkmark). "Export" closes the form and has the chosen
 // type rendered and handed to the target; Cancel closes it and the share is
-// over. Shown in a navigation controller. Main thread.
+// over. A project that cannot be exported at all (its frame list cannot be
+// read) gets no types, and the form says why. Shown in a navigation
+// controller. Main thread.
 class ShareConfigurationViewController : public plat::TableViewController {
 public:
     ShareConfigurationViewController(std::shared_ptr<ProjectModel> project, std::shared_ptr<ConnectHandler> handler);
@@ -39,6 +42,7 @@ public:
 private:
     std::shared_ptr<ProjectModel> _project;
     std::shared_ptr<ConnectHandler> _handler;
+    std::optional<std::string> _refusal;  // why nothing can be exported
     std::vector<std::shared_ptr<MovieExportType>> _exportTypes;
     std::vector<std::optional<uint64_t>> _estimatedBytes;
     int64_t _selectedIndex = 0;

@@ -75,6 +75,34 @@ protected:
         auto screen = progressScreen();
         return screen && screen->infoLabel() ? screen->infoLabel()->text() : std::string();
     }
+    // A voice-over of the selected project whose recording is noise, at its first frame.
+    void addVoiceOverOfNoise(const std::string& name)
+    {
+        auto project = explorer()->selectedProject();
+        const std::string recording = plat::appendingPathComponent(*project->getProjectPath(), "record-1.caf");
+        plat::test::writeRandomBytes(recording);
+        zt::AudioClip clip;
+        clip.setName(name);
+        clip.setType(zt::AudioClip::VoiceOver);
+        clip.setUrl(plat::URL::fileURLWithPath(recording));
+        clip.setStart(plat::MediaTime::zero());
+        clip.setDuration(plat::MediaTime::make(1, 2));
+        clip.setVolume(1);
+        clip.setLinkToFrameUID(project->getFrameList().getFrameAtIndex(0)->UID());
+        project->getMetaData()->set("RecordMetaAudio", plat::Dictionary {{"TRACK_0", plat::Array {clip.encode()}}});
+        ASSERT_TRUE(project->saveMetaDataToDisk().ok());
+    }
+    // Play, then Ok to the render, and the alert that comes when it ends.
+    std::string renderAndReadTheAlert()
+    {
+        if (!driver.tap("Play"))
+            return "<no Play>";
+        (void)waitForAlert();
+        driver.wait(1);
+        if (!driver.tap("Ok"))
+            return "<no Ok>";
+        return waitForAlert([](const plat::AlertView& alert) { return alert.title() != "Render Movie"; });
+    }
     std::shared_ptr<zt::MovieExportType> typeFor(const std::string& UTI, const std::string& extension) const
     {
         return std::make_shared<zt::MovieExportType>("Test", std::nullopt, plat::Size {0, 0}, UTI, extension);
@@ -203,24 +231,8 @@ TEST_F(ExplorerExport, DamagedPicturesAndSoundsAreNamedWhenTheRenderEndsAndTheMo
         for (const char* kind : {"frame-", "preview-", "thumb-"})
             damage(plat::appendingPathComponent(*project->getProjectPath(), kind + id + ".jpg"));
     }
-    // A voice-over whose recording is noise.
-    const std::string recording = plat::appendingPathComponent(*project->getProjectPath(), "record-1.caf");
-    plat::test::writeRandomBytes(recording);
-    zt::AudioClip clip;
-    clip.setName("Hello there");
-    clip.setType(zt::AudioClip::VoiceOver);
-    clip.setUrl(plat::URL::fileURLWithPath(recording));
-    clip.setStart(plat::MediaTime::zero());
-    clip.setDuration(plat::MediaTime::make(1, 2));
-    clip.setVolume(1);
-    clip.setLinkToFrameUID(project->getFrameList().getFrameAtIndex(0)->UID());
-    project->getMetaData()->set("RecordMetaAudio", plat::Dictionary {{"TRACK_0", plat::Array {clip.encode()}}});
-    ASSERT_TRUE(project->saveMetaDataToDisk().ok());
-    ASSERT_TRUE(driver.tap("Play"));
-    (void)waitForAlert();
-    driver.wait(1);
-    ASSERT_TRUE(driver.tap("Ok"));
-    EXPECT_EQ(waitForAlert([](const plat::AlertView& alert) { return alert.title() != "Render Movie"; }),
+    addVoiceOverOfNoise("Hello there");
+    EXPECT_EQ(renderAndReadTheAlert(),
         "Some frames and sounds could not be read.\nThe pictures of frames 2 and 4 are damaged or missing. The movie "
         "shows a black picture in their place.\nThe sound “Hello there” is damaged or missing. The movie was made "
         "without it.");
@@ -229,6 +241,14 @@ TEST_F(ExplorerExport, DamagedPicturesAndSoundsAreNamedWhenTheRenderEndsAndTheMo
     ASSERT_TRUE(waitUntil([&] {
         return std::dynamic_pointer_cast<zt::QVMovieView>(explorer()->presentedViewController()) != nullptr;
     })) << "the movie is made and plays";
+}
+
+TEST_F(ExplorerExport, AnUnreadableVoiceOverAloneIsNamedWhenTheRenderEnds)
+{
+    addVoiceOverOfNoise("Hello there");
+    EXPECT_EQ(renderAndReadTheAlert(),
+        "Some sounds could not be read.\nThe sound “Hello there” is damaged or missing. The movie was made without "
+        "it.");
 }
 
 TEST_F(ExplorerExport, AShareScreenShowingItsOutcomeIsFreedWithTheApp)

@@ -7,7 +7,9 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/testing/PictureComparison.h"
+#include "render/RenderProgressViewController.h"
 #include "share/ShareNotifications.h"
+#include "uikit/VerticallyAlignedLabel.h"
 #include "support/UnreadableFile.h"
 #include "uikit/TransparentToolbar.h"
 
@@ -481,6 +483,26 @@ TEST_F(Explorer, AProjectWhoseFrameListCannotBeReadSaysSoWhenOpenedAndKeepsItsLi
         resetShared();
         ASSERT_TRUE(plat::removeItem(documents(kFirst)).ok());
     }
+}
+
+// Played, such a project is not prepared either, and the screen names the list.
+TEST_F(Explorer, PlayingAProjectWhoseFrameListCannotBeReadNamesTheListOnTheProgressScreen)
+{
+    makeProject(kFirst, 3, plat::Dictionary {{"RecordName", "Locked"}});
+    prepareDevice({kFirst}, 1);
+    plat::test::UnreadableFile locked(documents(kFirst) + "/frames.meta");
+    ASSERT_TRUE(locked.applied());
+    start();
+    ASSERT_TRUE(driver.tap("Play"));
+    EXPECT_EQ(waitForAlert(), "Render Movie\nThe project needs to be rendered first. This may take a while.");
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("Ok"));
+    driver.wait(2);
+    auto screen = explorer()->renderProgressViewController();
+    ASSERT_TRUE(screen);
+    EXPECT_EQ(screen->infoLabel()->text(),
+        "The project could not be prepared because an error occurred. - (The frame list of “Locked” cannot be read: "
+        "Permission denied. - [MovieRenderer-238])");
 }
 
 TEST_F(Explorer, OnTheNewProjectSlotTheButtonsThatNeedAProjectAreDrawnDimmed)

@@ -22,6 +22,8 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Layer.h"
+#include "platform/ui/ViewRendering.h"
+#include "platform/ui/testing/PictureComparison.h"
 #include "support/Idioms.h"
 #include "support/LimitedFreeSpace.h"
 #include "support/UnreadableFile.h"
@@ -207,8 +209,8 @@ TEST_F(Startup, SettingsThatCannotBeOpenedAreKeptAsideAndThePersonIsTold)
         launch();
     }
     EXPECT_EQ(waitForAlert(),
-        "Settings Reset\nThe settings could not be read: Permission denied. The defaults apply; the unreadable file "
-        "is kept as “.settings.plist.damaged”.");
+        "Settings Reset\nThe settings could not be read: the file cannot be opened (permission denied). The defaults "
+        "apply; the unreadable file is kept as “.settings.plist.damaged”.");
     EXPECT_EQ(plat::dictionaryWithContentsOfFile(zt::DataManager::settingsFilePath() + ".damaged")
                   .value_or(plat::Dictionary())
                   .getString("passCode"),
@@ -756,6 +758,39 @@ TEST_P(MessagesInTurn, ATimedMessageThatWaitedLeavesThreeSecondsAfterItShows)
         app.resetForTesting();
         resetShared();
     }
+}
+
+// Settings and preferences both damaged at the first start: once the
+// welcome has closed, each is told in turn, by name and without a path, and
+// a name a line cannot hold breaks between its parts.
+TEST_P(MessagesInTurn, DamagedSettingsAndPreferencesAreEachToldAfterTheWelcome)
+{
+    ASSERT_TRUE(
+        plat::writeFileAtomically(zt::DataManager::settingsFilePath(), std::string_view("<plist><dict><key>v")).ok());
+    const std::string preferences = sandbox.sandbox().preferencesDirectory() + "/com.quorvane.zantrope.plist";
+    ASSERT_TRUE(plat::writeFileAtomically(preferences, std::string_view("bplist00 damaged")).ok());
+    plat::Sandbox::setCurrent(std::make_shared<plat::Sandbox>(sandbox.root()));  // read again, as at a new run
+    launch();
+    settle();
+    ASSERT_TRUE(driver.tap("Get Started"));
+    EXPECT_EQ(waitForAlert(),
+        "Settings Reset\nThe settings could not be read: the file is damaged. The defaults apply; the unreadable file "
+        "is kept as “.settings.plist.damaged”.");
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("OK"));
+    EXPECT_EQ(waitForAlert([](const plat::AlertView& alert) {
+        return alert.message().find("preferences") != std::string::npos;
+    }),
+        "Settings Reset\nThe app's preferences could not be read: the file is damaged. The defaults apply; the "
+        "unreadable file is kept as “com.quorvane.zantrope.plist.damaged”.");
+    driver.wait(1);
+    auto picture = plat::renderViewToImage(*shownAlert(), 2);
+    ASSERT_NE(picture, nullptr);
+    plat::test::TemporaryFolder output;
+    const std::string name = GetParam() == plat::UserInterfaceIdiom::Pad ? "tablet" : "phone";
+    auto comparison = plat::test::compareWithReferencePicture(
+        *picture, plat::test::sourcePath("tests/data/app/preferences_reset_" + name + ".png"), output.path());
+    EXPECT_TRUE(comparison.matches) << comparison.explanation;
 }
 
 INSTANTIATE_TEST_SUITE_P(Idioms, MessagesInTurn, plat::test::bothIdioms(), plat::test::idiomName);

@@ -17,6 +17,7 @@
 #include "support/DateTestSupport.h"
 #include "support/FailingWrites.h"
 #include "support/TemporarySandbox.h"
+#include "support/UnreadableFile.h"
 
 namespace {
 
@@ -218,6 +219,29 @@ TEST_F(ProjectFolder, ADamagedFrameListIsKeptBesideTheNewOne)
     EXPECT_TRUE(reopened.saveAllDataToDisk().ok());
     EXPECT_EQ(text(plat::readFile(listPath + ".damaged").value()), "damaged");
     EXPECT_EQ(zt::ProjectDataWrapper(project.getProjectPath()).getFrameList().count(), 2);
+}
+
+// Nothing is known of the frames of a list that cannot be opened: the empty
+// list in its place is never saved over it, whichever save is asked for.
+TEST_F(ProjectFolder, AFrameListThatCannotBeOpenedIsNeverSavedOver)
+{
+    zt::ProjectDataWrapper project(std::nullopt);
+    addPicture(project, "A");
+    addPicture(project, "B");
+    ASSERT_TRUE(project.saveAllDataToDisk().ok());
+    const std::string listPath = *project.getProjectPath() + "/frames.meta";
+    const plat::Data stored = plat::readFile(listPath).value();
+    using Save = plat::Result<void> (zt::ProjectDataWrapper::*)();
+    for (Save save : {&zt::ProjectDataWrapper::saveFramelistToDisk, &zt::ProjectDataWrapper::saveAllDataToDisk}) {
+        zt::ProjectDataWrapper reopened(project.getProjectPath());
+        {
+            plat::test::UnreadableFile locked(listPath);
+            ASSERT_TRUE(locked.applied());
+            ASSERT_EQ(reopened.getFrameList().count(), 1);
+            EXPECT_FALSE((reopened.*save)().ok());
+        }
+        EXPECT_EQ(plat::readFile(listPath).value(), stored);
+    }
 }
 
 TEST_F(ProjectFolder, AFailedSaveLeavesThePreviousFilesWhole)

@@ -517,6 +517,22 @@ TEST_P(ToolbarPopovers, TheOptionsOpenOnceAndTheirLoopSwitchAndSpeedButtonsStore
     EXPECT_EQ(stored.getMetaData()->get("RecordFPS").int64Value(), 6);
 }
 
+TEST_P(ToolbarPopovers, TheOptionsOpenedAndClosedUntouchedLeaveTheMetadataFileAsItWas)
+{
+    open(4);
+    project->getMetaData()->set("RecordFPS", int64_t(5));
+    project->getMetaData()->set("RecordNeedsRendering", false);
+    ASSERT_TRUE(project->saveMetaDataToDisk().ok());
+    const plat::Data before = plat::readFile(file("plovix.meta")).valueOr(plat::Data());
+    ASSERT_TRUE(driver.tap("Playback Options"));
+    driver.wait(1);
+    ASSERT_NE(shownContent<zt::ConfigurationViewController>(), nullptr);
+    driver.tapAt({20, 160});  // beside the bubble
+    driver.wait(1);
+    ASSERT_FALSE(editor->popoverController()->isPopoverVisible());
+    EXPECT_EQ(plat::readFile(file("plovix.meta")).valueOr(plat::Data()), before);
+}
+
 // Every control and caption of the view's tree that shows, with its frame on the screen.
 void collectShownParts(const std::shared_ptr<plat::View>& view, std::vector<std::shared_ptr<plat::View>>& parts)
 {

@@ -236,9 +236,10 @@ TEST_F(HelpOverlay, ALongTextWidensItsBubbleAndABlockGivesItAButtonAndTheMarkBes
     help->addHelp("short with a block", plat::makeRect(100, 150, 1, 1), 0, std::nullopt, [] {});
     help->showHelpInView(screen.host);
     // The long text, too long for three lines at 150 points, widens its
-    // bubble by steps of 10 points until three lines hold it: at 210.
+    // bubble by steps of 10 points until three lines hold it (cut where a
+    // line ends, with nothing added): at 200.
     auto& wide = *help->popovers()[0];
-    EXPECT_EQ(wide.contentSize(), (plat::Size {220, wrappedHeight(longText, 210) + 2 * kTextMargin}));
+    EXPECT_EQ(wide.contentSize(), (plat::Size {210, wrappedHeight(longText, 200) + 2 * kTextMargin}));
     EXPECT_TRUE(subviewsOf<plat::Button>(*wide.contentView()).empty()) << "its whole text shows: it opens nothing";
     EXPECT_TRUE(subviewsOf<plat::ImageView>(*wide.contentView()).empty());
 

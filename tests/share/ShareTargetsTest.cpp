@@ -26,7 +26,10 @@
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageRepresentation.h"
 #include "platform/library/PhotoLibrary.h"
+#include "platform/ui/BarButtonItem.h"
 #include "platform/ui/NavigationController.h"
+#include "platform/ui/NavigationItem.h"
+#include "platform/ui/TableView.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/testing/PictureComparison.h"
 #include "platform/ui/testing/UIScope.h"
@@ -40,6 +43,7 @@
 #include "support/RootScreenTest.h"
 #include "support/RunLoopWaiting.h"
 #include "support/TemporarySandbox.h"
+#include "support/UnreadableFile.h"
 
 namespace {
 
@@ -368,6 +372,54 @@ TEST_F(ShareTargets, TheFormListsTheTargetsExportTypesWithTheirEstimatesAndPrese
         under->presentViewController(presented, /*animated=*/true, nullptr);
         plat::test::UIDriver looking(screen);
         looking.wait(1);
+        plat::test::TemporaryFolder output;
+        auto picture = looking.screenshot();
+        ASSERT_TRUE(picture);
+        auto compared = plat::test::compareWithReferencePicture(
+            *picture, plat::test::sourcePath(std::string("tests/data/share/") + reference), output.path());
+        EXPECT_TRUE(compared.matches) << reference << ": " << compared.explanation;
+    }
+}
+
+// A project whose frame list cannot be read can be made into nothing: the
+// form offers no type and no size, and says why.
+TEST_F(ShareTargets, TheFormOfAProjectWhoseFrameListCannotBeReadSaysWhyAndOffersNothing)
+{
+    const std::string folder = sandbox.documents() + "/.plovix-2015-06-01-12-00-00";
+    ASSERT_TRUE(plat::createDirectory(folder, plat::IntermediateDirectories::No).ok());
+    auto project = std::make_shared<zt::ProjectModel>(folder);
+    auto& list = project->getFrameList();
+    for (int i = 0; i < 10; ++i)
+        list.insertFrame(zt::Frame(zt::FrameTypePicture), list.getCaptureIndex());
+    project->getMetaData()->set("RecordName", "Kite");
+    ASSERT_TRUE(project->saveAllDataToDisk().ok());
+    plat::test::UnreadableFile locked(folder + "/frames.meta");
+    ASSERT_TRUE(locked.applied());
+    project = std::make_shared<zt::ProjectModel>(folder);
+    auto handler = std::make_shared<zt::OpenInConnectHandler>(exporter);
+    handler->prepareWithActivityItems({std::any(project)});
+    const std::pair<plat::UserInterfaceIdiom, const char*> looks[]
+        = {{plat::UserInterfaceIdiom::Phone, "share-form-unreadable-list-phone.png"},
+            {plat::UserInterfaceIdiom::Pad, "share-form-unreadable-list-tablet.png"}};
+    for (const auto& [idiom, reference] : looks) {
+        plat::test::UIScope device(idiom);
+        auto screen = std::make_shared<plat::Window>();
+        auto under = std::make_shared<plat::ViewController>();
+        screen->setRootViewController(under);
+        screen->makeKeyAndVisible();
+        auto presented = std::dynamic_pointer_cast<plat::NavigationController>(handler->activityViewController());
+        ASSERT_TRUE(presented);
+        auto form = std::dynamic_pointer_cast<zt::ShareConfigurationViewController>(presented->topViewController());
+        ASSERT_TRUE(form);
+        under->presentViewController(presented, /*animated=*/true, nullptr);
+        plat::test::UIDriver looking(screen);
+        looking.wait(1);
+        EXPECT_TRUE(form->exportTypes().empty());
+        EXPECT_EQ(form->tableViewTitleForFooterInSection(*form->tableView(), 0),
+            "The frame list of “Kite” cannot be read: Permission denied.");
+        auto exportButton = form->navigationItem()->rightBarButtonItem();
+        ASSERT_TRUE(exportButton);
+        EXPECT_FALSE(exportButton->isEnabled()) << "no Export";
         plat::test::TemporaryFolder output;
         auto picture = looking.screenshot();
         ASSERT_TRUE(picture);

@@ -308,6 +308,40 @@ TEST(TextMeasure, LongerTextIsWiderAndNarrowRoomWrapsIt)
     EXPECT_EQ(plat::Font::fontWithName("Courier-Bold", 9).weight(), plat::Font::Weight::Bold);
 }
 
+// Text wrapped into a width is drawn as the lines given: where a line breaks,
+// and that nothing is added there (no hyphen).
+TEST(TextWrapping, ARunWiderThanALineBreaksBetweenItsPartsAndOnlyAWordWiderThanALineIsCut)
+{
+    struct Case {
+        const char* text;
+        double width;
+        const char* lines;
+    };
+    const Case cases[] = {
+        {"the unreadable file is kept as “com.quorvane.zantrope.plist.damaged”.", 238,
+            "the unreadable file is kept as\n“com.quorvane.zantrope.plist.\ndamaged”."},
+        {"A Supercalifragilisticexpialidocious day", 100, "A\nSupercalifragili\nsticexpialidoci\nous day"},
+    };
+    const plat::Font font = plat::Font::systemFontOfSize(13);
+    auto draw = [&](const std::string& text, double width) {
+        auto context = plat::GraphicsContext::bitmapContext(260, 100, 1, plat::ContextOpacity::Transparent);
+        context->drawText(
+            text, plat::makeRect(0, 0, width, 100), font, plat::LineBreakMode::WordWrapping, plat::TextAlignment::Left);
+        return context->takeImage();
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto wrapped = draw(c.text, c.width);
+        auto given = draw(c.lines, 260);
+        int differing = 0;
+        for (int y = 0; y < 100; ++y) {
+            for (int x = 0; x < 260; ++x)
+                differing += plat::test::pixelAt(*wrapped, x, y) != plat::test::pixelAt(*given, x, y);
+        }
+        EXPECT_EQ(differing, 0);
+    }
+}
+
 TEST(GraphicsContextLifetime, TakenPixelsEndTheDrawing)
 {
     auto context = plat::GraphicsContext::bitmapContext(4, 4, 1, plat::ContextOpacity::Transparent);
