@@ -135,6 +135,28 @@ std::string greenScreenGraph(int width, int height, int frameRate)
         static_cast<int>(height * kFigureTop));
 }
 
+// Cuts the decoded picture to the shape of width x height about its middle,
+// as a phone's capture preset fills its pictures: a camera or a folder
+// picture of another shape is cut, never stretched. The cut is made on
+// even pixels, so that subsampled colour stays with its pixels.
+bool cropToShape(AVFrame& frame, int width, int height)
+{
+    const int64_t sourceWidth = frame.width;
+    const int64_t sourceHeight = frame.height;
+    if (sourceWidth * height > sourceHeight * width) {
+        const int64_t kept = (sourceHeight * width + height / 2) / height;
+        const int64_t left = ((sourceWidth - kept) / 2) & ~int64_t {1};
+        frame.crop_left = static_cast<size_t>(left);
+        frame.crop_right = static_cast<size_t>(sourceWidth - kept - left);
+    } else if (sourceWidth * height < sourceHeight * width) {
+        const int64_t kept = (sourceWidth * height + width / 2) / width;
+        const int64_t top = ((sourceHeight - kept) / 2) & ~int64_t {1};
+        frame.crop_top = static_cast<size_t>(top);
+        frame.crop_bottom = static_cast<size_t>(sourceHeight - kept - top);
+    }
+    return av_frame_apply_cropping(&frame, AV_FRAME_CROP_UNALIGNED) >= 0;
+}
+
 }  // namespace
 
 struct CaptureFrameReader::Impl {
@@ -331,6 +353,10 @@ CaptureFrameReader::Frame CaptureFrameReader::Impl::convert()
     if (!buffer.ok()) {
         av_frame_unref(&frame);
         return {Status::Failed, nullptr, buffer.error()};
+    }
+    if (!cropToShape(frame, width, height)) {
+        av_frame_unref(&frame);
+        return {Status::Failed, nullptr, cameraError("cannot cut a picture to the camera's shape of", cameraName)};
     }
     PixelBuffer& pixels = *buffer.value();
     pixels.lockBaseAddress();
