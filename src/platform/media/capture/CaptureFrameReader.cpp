@@ -15,6 +15,7 @@ extern "C" {
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/capture/CaptureDevice.h"
+#include "platform/media/capture/Video4Linux2.h"
 
 namespace plat::detail {
 
@@ -239,6 +240,10 @@ Result<std::unique_ptr<CaptureFrameReader>> CaptureFrameReader::open(
         break;
     }
     case CaptureDeviceKind::Video4Linux2:
+        // A listed device that is not there says so in its own words,
+        // rather than as whatever the reader makes of the path.
+        if (auto described = describeVideo4Linux2(camera); !described.ok())
+            return described.error();
         inputFormat = av_find_input_format("video4linux2");
         url = camera.devicePath;
         av_dict_set(&rawOptions, "video_size", formatLine("{}x{}", width, height).c_str(), 0);
