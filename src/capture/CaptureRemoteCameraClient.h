@@ -69,7 +69,7 @@ private:
     struct Loop;
     static void previewRound(const std::shared_ptr<Loop>& loop);
     void showPreview(std::shared_ptr<plat::Image> picture);
-    // A control request on the main thread: the reply, or none on an error.
+    // A control request on the main thread: the reply, or why none came.
     plat::Result<plat::Data> sendControlRequest(const std::string& path, const std::string& query = {});
     void takeStatus(const plat::Data& reply);
     void sendModeRequest(const std::string& path, const char* key, int64_t mode);
