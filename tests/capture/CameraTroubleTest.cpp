@@ -68,7 +68,7 @@ protected:
     void pressShutter()
     {
         ASSERT_TRUE(driver.tap(*shutter()));
-        plat::test::runMainLoopUntil([&] { return screen->isImageShowing(); }, 10);
+        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return screen->isImageShowing(); }));
         driver.wait(0.1);
     }
     std::string hudCaption() const { return screen->messageDisplay() ? screen->messageDisplay()->caption() : ""; }
