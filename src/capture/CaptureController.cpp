@@ -84,6 +84,12 @@ void CaptureController::deliverImage(std::shared_ptr<const plat::Image> image)
     }
 }
 
+const std::optional<plat::Error>& CaptureController::captureFailure() const
+{
+    static const std::optional<plat::Error> unknown;
+    return unknown;
+}
+
 void CaptureController::reportSwitchFailure(const plat::Error& failure)
 {
     plat::log("capture source: the other camera cannot be opened: {}", failure.description());

@@ -106,6 +106,9 @@ public:
     virtual bool hasShutterSound() const { return false; }
     // Set when an initialisation fails; a later one clears it only where the source says so.
     const std::optional<plat::Error>& error() const { return _error; }
+    // Why the last picture asked for came as none, where the source can
+    // tell; set before the receiver hears of the picture. Main thread.
+    virtual const std::optional<plat::Error>& captureFailure() const;
 
     virtual void setFocusMode(int64_t mode);
     virtual void setExposureMode(int64_t mode);

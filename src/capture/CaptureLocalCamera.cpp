@@ -38,6 +38,27 @@ std::shared_ptr<plat::Bitmap> frameBitmap(plat::PixelBuffer& pixels)
     return bitmap;
 }
 
+// The camera at the stored position first, then the others from the last,
+// which is the one taken when no camera is at the stored position.
+std::vector<std::shared_ptr<plat::CaptureDevice>> devicesInTurn(
+    const std::vector<std::shared_ptr<plat::CaptureDevice>>& devices, int64_t storedPosition)
+{
+    std::vector<std::shared_ptr<plat::CaptureDevice>> inTurn;
+    if (devices.size() >= 2) {
+        for (const auto& device : devices) {
+            if (static_cast<int64_t>(device->position()) == storedPosition) {
+                inTurn.push_back(device);
+                break;
+            }
+        }
+    }
+    for (auto device = devices.rbegin(); device != devices.rend(); ++device) {
+        if (inTurn.empty() || *device != inTurn.front())
+            inTurn.push_back(*device);
+    }
+    return inTurn;
+}
+
 }  // namespace
 
 CaptureLocalCamera::CaptureLocalCamera()
@@ -81,35 +102,37 @@ void CaptureLocalCamera::initCaptureDevice()
         setError(plat::Error(kErrorDomain, kErrorNoCaptureDevice, plat::localized(kNoCaptureDevice)));
         return;
     }
+    setIsMultipleCaptureDeviceAvaliable(devices.size() >= 2);
+    // A camera that cannot be opened gives way to one that can: the person
+    // hears which one failed and goes on with the other.
     std::shared_ptr<plat::CaptureDevice> device;
     std::shared_ptr<plat::CaptureDeviceInput> input;
-    if (devices.size() >= 2) {
-        setIsMultipleCaptureDeviceAvaliable(true);
-        for (const auto& candidate : devices) {
-            if (static_cast<int64_t>(candidate->position()) != settings.avCaptureDevicePosition())
-                continue;
-            auto made = plat::CaptureDeviceInput::deviceInputWithDevice(candidate);
-            if (!made.ok()) {
-                setError(made.error());
-                return;
-            }
+    std::optional<plat::Error> firstFailure;
+    bool firstTriedIsTheStoredOne = false;
+    const auto inTurn = devicesInTurn(devices, settings.avCaptureDevicePosition());
+    for (const auto& candidate : inTurn) {
+        auto made = plat::CaptureDeviceInput::deviceInputWithDevice(candidate);
+        if (made.ok()) {
             device = candidate;
             input = made.value();
             break;
         }
+        if (!firstFailure) {
+            firstFailure = made.error();
+            firstTriedIsTheStoredOne = devices.size() >= 2
+                && static_cast<int64_t>(candidate->position()) == settings.avCaptureDevicePosition();
+        }
     }
     if (!input) {
-        // One camera, or none where the settings point: the last one.
-        device = devices.back();
-        auto made = plat::CaptureDeviceInput::deviceInputWithDevice(device);
-        if (!made.ok()) {
-            // Which camera, and underneath why the system could not open it.
-            std::string description = made.error().localizedDescription();
-            setError(errorWithCause(kErrorDomain, kErrorFallbackDeviceUnavailable,
-                description.empty() ? plat::localized(kNoCaptureDevice) : description, made.error()));
+        if (firstTriedIsTheStoredOne) {
+            setError(*firstFailure);
             return;
         }
-        input = made.value();
+        // Which camera, and underneath why the system could not open it.
+        std::string description = firstFailure->localizedDescription();
+        setError(errorWithCause(kErrorDomain, kErrorFallbackDeviceUnavailable,
+            description.empty() ? plat::localized(kNoCaptureDevice) : description, firstFailure));
+        return;
     }
     settings.setAvCaptureDevicePosition(static_cast<int64_t>(device->position()));
     _captureInput = input;
@@ -149,6 +172,14 @@ void CaptureLocalCamera::initCaptureDevice()
     _lastSetUpSucceeded = true;
     if (auto listener = delegate())
         listener->captureControllerDidInitCaptureDeviceWithPositon(*this, static_cast<int64_t>(device->position()));
+    if (firstFailure) {
+        // Told as a failed switch: the camera in use goes on, and the person
+        // hears which one could not be opened, why, and which one shows.
+        reportSwitchFailure(errorWithCause(kErrorDomain, kErrorOtherDeviceUsed,
+            firstFailure->localizedDescription() + "\n" + failureReason(*firstFailure) + "\n"
+                + filledText(plat::localized("The camera \"%@\" is used instead."), {device->localizedName()}),
+            firstFailure));
+    }
 }
 
 bool CaptureLocalCamera::checkDeviceFocusModeSupport() const

@@ -32,6 +32,8 @@ public:
     static constexpr int64_t kErrorFallbackDeviceUnavailable = 119;
     // The running camera went away (a webcam unplugged).
     static constexpr int64_t kErrorCameraStopped = 120;
+    // The camera at the stored position could not be opened; another one is in use.
+    static constexpr int64_t kErrorOtherDeviceUsed = 121;
 
     CaptureLocalCamera();
     ~CaptureLocalCamera() override;

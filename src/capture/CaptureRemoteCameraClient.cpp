@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "capture/RemoteCameraRequest.h"
+#include "document/FailureReason.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
@@ -31,6 +32,13 @@ std::string decimal(double value)
 std::string textOf(const plat::Data& data)
 {
     return std::string(data.begin(), data.end());
+}
+
+// Why the camera gives no status or picture; cause: the request's own error.
+plat::Error noAnswerError(const std::optional<plat::Error>& cause)
+{
+    return errorWithCause(CaptureRemoteCameraClient::kErrorDomain, CaptureRemoteCameraClient::kErrorNoAnswer,
+        plat::localized("The remote camera does not answer."), cause);
 }
 
 }  // namespace
@@ -99,22 +107,20 @@ void CaptureRemoteCameraClient::initCaptureDevice()
     initConnection();
 }
 
-std::optional<plat::Data> CaptureRemoteCameraClient::sendControlRequest(
+plat::Result<plat::Data> CaptureRemoteCameraClient::sendControlRequest(
     const std::string& path, const std::string& query)
 {
     if (!_remoteCameraURL)
-        return std::nullopt;
+        return plat::Error(kErrorDomain, kErrorNoAnswer, "no address for the remote camera");
     auto url = RemoteCameraRequest::requestURL(*_remoteCameraURL, path, query);
     if (!url)
-        return std::nullopt;
+        return plat::Error(kErrorDomain, kErrorNoAnswer, "no request address for " + path);
     auto reply = RemoteCameraRequest::get(
         *url, RemoteCameraRequest::kControlTimeoutSeconds, RemoteCameraRequest::kMaxStatusBytes);
-    if (!reply.ok()) {
+    if (!reply.ok())
         plat::log(
             "remote camera {}: {} failed: {}", getCaptureSourceName(), path, reply.error().localizedDescription());
-        return std::nullopt;
-    }
-    return std::move(reply).value();
+    return reply;
 }
 
 void CaptureRemoteCameraClient::takeStatus(const plat::Data& reply)
@@ -138,10 +144,15 @@ void CaptureRemoteCameraClient::checkDeviceCapabilities()
 void CaptureRemoteCameraClient::initConnection()
 {
     auto reply = sendControlRequest("status");
-    if (!reply)
-        return;  // not ready, no preview, no callback
-    takeStatus(*reply);
+    if (!reply.ok()) {
+        // Not ready, no preview, no callback: the error says why, to the
+        // screen that chose the camera and to a shutter press.
+        setError(noAnswerError(reply.error()));
+        return;
+    }
+    takeStatus(reply.value());
     checkDeviceCapabilities();
+    clearError();
     setIsReadyToCapture(true);
     _loop->stopped = false;
     liveImageRunLoop();
@@ -155,10 +166,11 @@ void CaptureRemoteCameraClient::restartConnection()
     setIsReadyToCapture(false);
     if (_loop)
         _loop->heartbeat = 0;
-    // The user hears once that the camera went away; it comes back by itself when it answers again.
+    // Kept for the shutter, which says it again; the user hears once that
+    // the camera went away, and it comes back by itself when it answers again.
+    setError(noAnswerError(std::nullopt));
     if (auto listener = delegate(); listener && wasReady)
-        listener->captureControllerDidStopWithError(
-            *this, plat::Error(kErrorDomain, kErrorNoAnswer, plat::localized("The remote camera does not answer.")));
+        listener->captureControllerDidStopWithError(*this, *error());
 }
 
 void CaptureRemoteCameraClient::liveImageRunLoop()
@@ -235,19 +247,29 @@ void CaptureRemoteCameraClient::captureImage()
     std::weak_ptr<CaptureControllerDelegate> receiver = delegateReference();
     backgroundQueue().async([self = sharedAs<CaptureRemoteCameraClient>(), receiver, hud, url]() mutable {
         std::shared_ptr<plat::Image> picture;
+        std::optional<plat::Error> failure;
         if (url) {
             auto reply = RemoteCameraRequest::get(
                 *url, RemoteCameraRequest::kPictureTimeoutSeconds, RemoteCameraRequest::kMaxCaptureBytes);
             auto decoded = reply.ok() ? RemoteCameraRequest::decodePicture(reply.value())
                                       : plat::Result<std::shared_ptr<plat::Image>>(reply.error());
-            if (decoded.ok())
+            if (decoded.ok()) {
                 picture = decoded.value();
-            else
+            } else {
                 plat::log("remote camera {}: no picture: {}", self->getCaptureSourceName(),
                     decoded.error().localizedDescription());
+                failure = reply.ok() ? errorWithCause(kErrorDomain, kErrorUnreadablePicture,
+                              plat::localized("The remote camera's picture cannot be read."), decoded.error())
+                                     : noAnswerError(reply.error());
+            }
         }
-        // The display and the source belong to the main thread: let go of them there.
-        plat::DispatchQueue::mainQueue().async([hud = std::move(hud)] { hud->dismiss(); });
+        // The display and the source belong to the main thread: let go of
+        // them there. The reason goes in the same block, which the main
+        // queue runs before a receiver's hop there with the picture.
+        plat::DispatchQueue::mainQueue().async([hud = std::move(hud), self, failure] {
+            hud->dismiss();
+            self->_captureFailure = failure;
+        });
         if (auto listener = receiver.lock()) {
             listener->captureControllerDidTakeImage(*self, std::move(picture));
             plat::releaseOnMainQueue(std::move(listener));
@@ -260,9 +282,9 @@ void CaptureRemoteCameraClient::switchCaptureDevice()
 {
     if (_remoteCameraURL) {
         auto reply = sendControlRequest("switchcamera");
-        if (!reply)
+        if (!reply.ok())
             return;  // no callback
-        takeStatus(*reply);
+        takeStatus(reply.value());
         checkDeviceCapabilities();
     }
     if (auto listener = delegate())
@@ -274,9 +296,9 @@ void CaptureRemoteCameraClient::sendModeRequest(const std::string& path, const c
     if (!_remoteCameraURL)
         return;
     auto reply = sendControlRequest(path, std::string(key) + "=" + std::to_string(mode));
-    if (!reply)
+    if (!reply.ok())
         return;
-    takeStatus(*reply);
+    takeStatus(reply.value());
     checkDeviceCapabilities();
 }
 
@@ -306,9 +328,9 @@ bool CaptureRemoteCameraClient::focusAtPoint(plat::Point point)
         return false;  // no place to measure the point against
     auto reply = sendControlRequest(
         "focusatpoint", "X=" + decimal(point.x / size.width) + "&Y=" + decimal(point.y / size.height));
-    if (!reply)
+    if (!reply.ok())
         return false;
-    takeStatus(*reply);  // the capabilities are not read again here
+    takeStatus(reply.value());  // the capabilities are not read again here
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include "capture/CaptureController.h"
 #include "capture/RemoteCameraStatus.h"
+#include "platform/foundation/Result.h"
 #include "platform/foundation/URL.h"
 
 namespace plat {
@@ -30,6 +31,8 @@ public:
     // Told to the delegate when a connected camera stops answering.
     static constexpr const char* kErrorDomain = "CaptureRemoteCameraClient";
     static constexpr int64_t kErrorNoAnswer = 1;
+    // A captured picture that does not decode.
+    static constexpr int64_t kErrorUnreadablePicture = 2;
 
     // initWithRemoteURL:andName: the base URL of the service (none: a source
     // that does nothing remote) and its name.
@@ -48,6 +51,7 @@ public:
     void captureImage() override;
     std::string getCaptureSourceName() const override;
     std::shared_ptr<plat::Image> getCaptureSourceMenuIcon() const override;
+    const std::optional<plat::Error>& captureFailure() const override { return _captureFailure; }
 
     void initConnection();
     void restartConnection();
@@ -65,8 +69,8 @@ private:
     struct Loop;
     static void previewRound(const std::shared_ptr<Loop>& loop);
     void showPreview(std::shared_ptr<plat::Image> picture);
-    // A control request on the main thread: the reply, or none on an error.
-    std::optional<plat::Data> sendControlRequest(const std::string& path, const std::string& query = {});
+    // A control request on the main thread: the reply, or why none came.
+    plat::Result<plat::Data> sendControlRequest(const std::string& path, const std::string& query = {});
     void takeStatus(const plat::Data& reply);
     void sendModeRequest(const std::string& path, const char* key, int64_t mode);
 
@@ -76,6 +80,7 @@ private:
     std::shared_ptr<plat::ImageView> _imageView;
     plat::Size _imageCaptureSize;
     std::shared_ptr<Loop> _loop;  // shared with the background tasks
+    std::optional<plat::Error> _captureFailure;
 };
 
 }  // namespace zt

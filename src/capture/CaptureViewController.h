@@ -193,7 +193,8 @@ private:
     void countDownIntervalTimer();
     void hideIdleSliders();
     void giveUpPendingCapture();
-    void reportFailedCapture();
+    // The reason the source gave, or that no picture came.
+    void reportFailedCapture(const std::optional<plat::Error>& reason);
     void toggleMode(int64_t (CaptureController::*current)() const, void (CaptureController::*set)(int64_t),
         void (DataManager::*store)(int64_t), const std::shared_ptr<plat::Button>& button, const char* enabledMessage,
         const char* disabledMessage);

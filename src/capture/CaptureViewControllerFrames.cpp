@@ -64,8 +64,10 @@ void CaptureViewController::captureControllerDidTakeImage(
         self->captureImage(picture);
         if (picture)
             self->storeImageOperation(*picture);
+        else if (from == self->_captureSource.get())
+            self->reportFailedCapture(self->_captureSource->captureFailure());
         else
-            self->reportFailedCapture();
+            self->reportFailedCapture(std::nullopt);
     };
     // The source waits until the picture is in the project, so it cannot
     // hand over the next one before.
@@ -75,9 +77,9 @@ void CaptureViewController::captureControllerDidTakeImage(
         plat::DispatchQueue::mainQueue().sync(handOver);
 }
 
-void CaptureViewController::reportFailedCapture()
+void CaptureViewController::reportFailedCapture(const std::optional<plat::Error>& reason)
 {
-    showMessageInHUD(plat::localized("The picture could not be taken."));
+    showMessageInHUD(reason ? reason->localizedDescription() : plat::localized("The picture could not be taken."));
 }
 
 void CaptureViewController::captureImage(const std::shared_ptr<const plat::Image>& picture)
@@ -197,7 +199,7 @@ void CaptureViewController::giveUpPendingCapture()
     plat::log("capture screen: no picture came {} s after the shutter", kCaptureTimeoutSeconds);
     _pendingCaptureUptime.reset();
     _recordBtn->setEnabled(!_isControllsDisabled);
-    reportFailedCapture();
+    reportFailedCapture(std::nullopt);
 }
 
 // Information display

@@ -323,14 +323,15 @@ TEST_F(RemoteCamera, AGarbledStatusIsNotTrustedAndLeavesTheControlsAsTheyWere)
     EXPECT_FALSE(client->remoteCameraStatus());
 }
 
-TEST_F(RemoteCamera, AStatusThatFailsAtSetUpLeavesTheSourceSilent)
+TEST_F(RemoteCamera, AStatusThatFailsAtSetUpLeavesTheSourceNotReadyWithTheReason)
 {
     peer.vanish();
     auto client = clientFor();
     activate(client);
     EXPECT_FALSE(client->isReadyToCapture());
     EXPECT_TRUE(sourceDelegate->initPositions.empty());
-    EXPECT_FALSE(client->error());
+    ASSERT_TRUE(client->error());
+    EXPECT_EQ(client->error()->localizedDescription(), "The remote camera does not answer.");
     clock.advance(5);
     EXPECT_EQ(client->imageView()->image(), nullptr);
 }

@@ -10,6 +10,7 @@
 #include "audio/AudioPickerLayouts.h"
 #include "audio/AudioScreenLayouts.h"
 #include "capture/CaptureLayouts.h"
+#include "capture/CaptureViewController.h"
 #include "document/DataManager.h"
 #include "document/Frame.h"
 #include "document/FrameList.h"
@@ -117,11 +118,17 @@ protected:
         driver.wait(1);
     }
     void open(int pictures) { open(makeProject(pictures)); }
-    // Leaves the editor (if still open) and lets its fade end.
+    // Leaves the editor (if still open) and lets its fade end. A phone's
+    // capture screen over the editor is left first, as its Done leaves it:
+    // its camera stops on the test's clock instead of running on after it.
     void close()
     {
         if (!editor || closing->closed > 0)
             return;
+        if (auto capture = std::dynamic_pointer_cast<CaptureViewController>(editor->presentedViewController())) {
+            capture->finishUpAndExit();
+            driver.wait(1);  // the dismissal
+        }
         editor->actionProjectExplorer();
         driver.wait(0.25);  // the closing fade
         editor->view()->removeFromSuperview();

@@ -186,14 +186,15 @@ std::vector<CaptureDeviceDescription> CaptureDeviceFolder::cameras()
             log("cameras: entry {} of {} is not a usable camera; left out", index, path);
             continue;
         }
-        // A real camera answers for its own sizes and modes.
+        // A real camera answers for its own sizes and modes. One that is not
+        // there stays listed as the list has it: opening it then names the
+        // camera and says why it cannot be used.
         if (camera->kind == CaptureDeviceKind::Video4Linux2) {
-            std::string devicePath = camera->devicePath;
-            camera = detail::describeVideo4Linux2(std::move(*camera));
-            if (!camera) {
-                log("cameras: {} is not a video capture device; left out", devicePath);
-                continue;
-            }
+            auto described = detail::describeVideo4Linux2(*camera);
+            if (described.ok())
+                camera = std::move(described).value();
+            else
+                log("cameras: {}", described.error().localizedDescription());
         }
         cameras.push_back(std::move(*camera));
     }

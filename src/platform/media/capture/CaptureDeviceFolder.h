@@ -61,7 +61,8 @@ public:
 
     // The cameras in the device's order. Entries of the file that cannot be
     // used (an unknown kind, a size beyond the limits) are left out with a
-    // log line; an unreadable file gives no cameras.
+    // log line; an unreadable file gives no cameras. A listed Video4Linux2
+    // device that is not there stays, so that opening it says why it fails.
     static std::vector<CaptureDeviceDescription> cameras();
     // Replaces the list (an empty list: a device without cameras).
     static Result<void> writeCameras(const std::vector<CaptureDeviceDescription>& cameras);

@@ -15,6 +15,7 @@ extern "C" {
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/capture/CaptureDevice.h"
+#include "platform/media/capture/Video4Linux2.h"
 
 namespace plat::detail {
 
@@ -135,6 +136,28 @@ std::string greenScreenGraph(int width, int height, int frameRate)
         static_cast<int>(height * kFigureTop));
 }
 
+// Cuts the decoded picture to the shape of width x height about its middle,
+// as a phone's capture preset fills its pictures: a camera or a folder
+// picture of another shape is cut, never stretched. The cut is made on
+// even pixels, so that subsampled colour stays with its pixels.
+bool cropToShape(AVFrame& frame, int width, int height)
+{
+    const int64_t sourceWidth = frame.width;
+    const int64_t sourceHeight = frame.height;
+    if (sourceWidth * height > sourceHeight * width) {
+        const int64_t kept = (sourceHeight * width + height / 2) / height;
+        const int64_t left = ((sourceWidth - kept) / 2) & ~int64_t {1};
+        frame.crop_left = static_cast<size_t>(left);
+        frame.crop_right = static_cast<size_t>(sourceWidth - kept - left);
+    } else if (sourceWidth * height < sourceHeight * width) {
+        const int64_t kept = (sourceWidth * height + width / 2) / width;
+        const int64_t top = ((sourceHeight - kept) / 2) & ~int64_t {1};
+        frame.crop_top = static_cast<size_t>(top);
+        frame.crop_bottom = static_cast<size_t>(sourceHeight - kept - top);
+    }
+    return av_frame_apply_cropping(&frame, AV_FRAME_CROP_UNALIGNED) >= 0;
+}
+
 }  // namespace
 
 struct CaptureFrameReader::Impl {
@@ -217,6 +240,10 @@ Result<std::unique_ptr<CaptureFrameReader>> CaptureFrameReader::open(
         break;
     }
     case CaptureDeviceKind::Video4Linux2:
+        // A listed device that is not there says so in its own words,
+        // rather than as whatever the reader makes of the path.
+        if (auto described = describeVideo4Linux2(camera); !described.ok())
+            return described.error();
         inputFormat = av_find_input_format("video4linux2");
         url = camera.devicePath;
         av_dict_set(&rawOptions, "video_size", formatLine("{}x{}", width, height).c_str(), 0);
@@ -331,6 +358,10 @@ CaptureFrameReader::Frame CaptureFrameReader::Impl::convert()
     if (!buffer.ok()) {
         av_frame_unref(&frame);
         return {Status::Failed, nullptr, buffer.error()};
+    }
+    if (!cropToShape(frame, width, height)) {
+        av_frame_unref(&frame);
+        return {Status::Failed, nullptr, cameraError("cannot cut a picture to the camera's shape of", cameraName)};
     }
     PixelBuffer& pixels = *buffer.value();
     pixels.lockBaseAddress();

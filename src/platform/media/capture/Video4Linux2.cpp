@@ -7,11 +7,13 @@
 #include <fcntl.h>
 #include <linux/videodev2.h>
 #include <sys/ioctl.h>
+#include <system_error>
 
 #include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
+#include "platform/media/MediaConstants.h"
 
 namespace plat::detail {
 
@@ -90,14 +92,19 @@ std::pair<int, int> largestSize(int fd)
 
 }  // namespace
 
-std::optional<CaptureDeviceDescription> describeVideo4Linux2(CaptureDeviceDescription description)
+Result<CaptureDeviceDescription> describeVideo4Linux2(CaptureDeviceDescription description)
 {
+    // The path leads the text: it is what a person looks for on the machine.
+    const std::string notACamera = description.devicePath + " is not a video capture device";
     FileDescriptor device = openDevice(description.devicePath);
-    if (!device.isValid())
-        return std::nullopt;
+    if (!device.isValid()) {
+        const int failure = errno;
+        return Error(kMediaErrorDomain, kMediaErrorDeviceNotConnected,
+            notACamera + ": " + std::error_code(failure, std::generic_category()).message());
+    }
     std::string card;
     if (!capturesVideo(device.get(), &card))
-        return std::nullopt;
+        return Error(kMediaErrorDomain, kMediaErrorDeviceNotConnected, notACamera);
     description.kind = CaptureDeviceKind::Video4Linux2;
     if (description.name.empty())
         description.name = card;
@@ -141,8 +148,8 @@ std::vector<CaptureDeviceDescription> video4Linux2Cameras()
         CaptureDeviceDescription description;
         description.devicePath = appendingPathComponent("/dev", name);
         description.position = CaptureDevicePosition::Front;
-        if (auto camera = describeVideo4Linux2(std::move(description)))
-            cameras.push_back(std::move(*camera));
+        if (auto camera = describeVideo4Linux2(std::move(description)); camera.ok())
+            cameras.push_back(std::move(camera).value());
     }
     return cameras;
 }

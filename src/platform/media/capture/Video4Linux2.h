@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/Result.h"
 #include "platform/media/capture/CaptureDeviceFolder.h"
 
 // The machine's real cameras through the Video4Linux2 interface: which
@@ -17,8 +18,8 @@ namespace plat::detail {
 std::vector<CaptureDeviceDescription> video4Linux2Cameras();
 
 // The device's capabilities filled into the description (size, modes, bias);
-// none when the path is not a video capture device.
-std::optional<CaptureDeviceDescription> describeVideo4Linux2(CaptureDeviceDescription description);
+// an error naming the path when it is not a video capture device.
+Result<CaptureDeviceDescription> describeVideo4Linux2(CaptureDeviceDescription description);
 
 // Sets the controls of a real camera. Each call opens the device briefly:
 // the capture itself runs through libavdevice. False when the device

@@ -1,0 +1,157 @@
+// A camera that cannot be used is named on the capture screen with the
+// reason, a camera that works is offered instead, and a shutter press that
+// takes no picture says why; on a phone and on a tablet.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "CaptureScreenTestSupport.h"
+#include "RemoteCameraPeer.h"
+#include "capture/CaptureRemoteCameraClient.h"
+#include "platform/foundation/Files.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/ImageView.h"
+#include "support/Idioms.h"
+#include "uikit/Hudy.h"
+
+namespace {
+
+using plat::CaptureDevicePosition;
+
+class CameraTrouble : public zt::test::CaptureScreenScene,
+                      public ::testing::WithParamInterface<plat::UserInterfaceIdiom> {
+protected:
+    CameraTrouble()
+        : CaptureScreenScene(GetParam())
+    {
+    }
+    void showScreenOfIdiom()
+    {
+        showScreen(GetParam() == plat::UserInterfaceIdiom::Pad ? zt::CaptureViewController::kTabletLayout
+                                                               : zt::CaptureViewController::kPhoneLayout);
+    }
+    // The message of the alert on screen, closed with its Dismiss; "<no alert>" without one.
+    std::string dismissedAlert()
+    {
+        driver.wait(0.5);
+        std::shared_ptr<plat::AlertView> shown;
+        std::function<void(const std::shared_ptr<plat::View>&)> search = [&](const std::shared_ptr<plat::View>& view) {
+            if (auto alert = std::dynamic_pointer_cast<plat::AlertView>(view); alert && alert->isVisible())
+                shown = alert;
+            for (const auto& subview : view->subviews())
+                search(subview);
+        };
+        search(window);
+        if (!shown)
+            return "<no alert>";
+        EXPECT_TRUE(driver.tap("Dismiss"));
+        driver.wait(0.5);
+        return shown->message();
+    }
+    plat::CaptureDeviceDescription frontTestPattern() const
+    {
+        return plat::test::testPatternCamera(CaptureDevicePosition::Front, 1280, 720, zt::test::kCameraFrameRate);
+    }
+    // Remote cameras announced on the network from now on join the registry.
+    void listenForRemoteCameras()
+    {
+        plat::ServiceDiscovery::setBackend(plat::ServiceDiscoveryBackend::InProcess);
+        plat::NetServiceRegistry::shared().removeAllForTesting();
+        zt::CaptureSources::sharedInstance()->checkLocalCaptureSources();
+    }
+    void chooseSource(const std::string& name)
+    {
+        ASSERT_TRUE(driver.tap("Source"));
+        driver.wait(1);
+        ASSERT_TRUE(driver.tap(name));
+    }
+    void pressShutter()
+    {
+        ASSERT_TRUE(driver.tap(*shutter()));
+        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return screen->isImageShowing(); }));
+        driver.wait(0.1);
+    }
+    std::string hudCaption() const { return screen->messageDisplay() ? screen->messageDisplay()->caption() : ""; }
+};
+
+TEST_P(CameraTrouble, ABackCameraThatCannotBeOpenedGivesWayToTheFrontOneAndIsNamed)
+{
+    plat::CaptureDeviceDescription broken;
+    broken.kind = plat::CaptureDeviceKind::Pictures;
+    broken.folder = "missing";
+    broken.position = CaptureDevicePosition::Back;
+    plat::test::setUpCameras({broken, frontTestPattern()});
+    showScreenOfIdiom();
+    EXPECT_EQ(dismissedAlert(),
+        "The camera \"Back Camera\" cannot be opened.\nNo pictures in "
+            + plat::CaptureDeviceFolder::resolvedFolder(broken) + ".\nThe camera \"Front Camera\" is used instead.");
+    EXPECT_FALSE(outlet<plat::View>("capturedeviseBtn")->isHidden()) << "Flip";
+    EXPECT_FALSE(outlet<plat::View>("buttonFocus")->isHidden()) << "AF";
+    ASSERT_TRUE(takePicture());
+    endStill();
+    // Chosen again, the camera that works comes at once.
+    chooseSource("Camera");
+    EXPECT_EQ(dismissedAlert(), "<no alert>");
+    ASSERT_TRUE(takePicture());
+    EXPECT_EQ(announcedFrames.size(), 2u);
+}
+
+TEST_P(CameraTrouble, AListedVideo4Linux2CameraThatIsNotThereIsNamedWithTheReason)
+{
+    const std::pair<const char*, const char*> devices[] = {
+        {"/dev/video9", "/dev/video9 is not a video capture device: No such file or directory."},
+        {"/dev/null", "/dev/null is not a video capture device."},
+    };
+    if (plat::fileExists("/dev/video9"))
+        GTEST_SKIP() << "this machine has a /dev/video9";
+    for (const auto& [path, reason] : devices) {
+        SCOPED_TRACE(path);
+        plat::CaptureDeviceDescription listed;
+        listed.kind = plat::CaptureDeviceKind::Video4Linux2;
+        listed.devicePath = path;
+        plat::test::setUpCameras({listed});
+        if (!screen)
+            showScreenOfIdiom();
+        else
+            screen->switchCaptureSource(screen->captureSource());
+        EXPECT_EQ(dismissedAlert(), std::string("The camera \"Back Camera\" cannot be opened.\n") + reason);
+    }
+}
+
+TEST_P(CameraTrouble, ARemoteCameraWithNothingListeningSaysSoWhenChosenAndAtTheShutter)
+{
+    plat::test::setUpCameras({frontTestPattern()});
+    showScreenOfIdiom();
+    listenForRemoteCameras();
+    zt::test::RemoteCameraPeer peer;
+    peer.announce("Kitchen");
+    peer.vanish();
+    clock.advance(0);
+    chooseSource("Kitchen");
+    const std::string told = dismissedAlert();
+    EXPECT_EQ(told.substr(0, told.find('\n')), "The remote camera does not answer.");
+    ASSERT_TRUE(driver.tap(*shutter()));
+    EXPECT_EQ(dismissedAlert(), told);
+    EXPECT_TRUE(announcedFrames.empty());
+}
+
+TEST_P(CameraTrouble, ARemoteCameraThatDropsSaysWhyAtEachShutterPressBeforeItIsGivenUp)
+{
+    plat::test::setUpCameras({frontTestPattern()});
+    showScreenOfIdiom();
+    zt::test::RemoteCameraPeer peer;
+    auto remote = std::make_shared<zt::CaptureRemoteCameraClient>(plat::URL::URLWithString(peer.baseURL()), "Peer");
+    screen->switchCaptureSource(remote);
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return remote->imageView()->image() != nullptr; }));
+    peer.vanish();
+    for (int press = 0; press < 2; ++press) {
+        pressShutter();
+        EXPECT_EQ(hudCaption(), "The remote camera does not answer.") << "press " << press;
+        endStill();
+    }
+    EXPECT_TRUE(announcedFrames.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Idioms, CameraTrouble, plat::test::bothIdioms(), plat::test::idiomName);
+
+}  // namespace
