@@ -26,6 +26,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/scripting/ScreenScene.h"
 #include "platform/ui/scripting/SelfMotion.h"
+#include "platform/ui/scripting/StartedWork.h"
 #include "platform/ui/scripting/TappableControls.h"
 #include "platform/ui/scripting/UIDriver.h"
 #include "platform/ui/scripting/ViewDescription.h"
@@ -50,6 +51,7 @@ using detail::PixelMask;
 using detail::Scene;
 using detail::sceneOf;
 using detail::SelfMotion;
+using detail::StartedWork;
 using detail::StoredFiles;
 using detail::storedFiles;
 using detail::Tappable;
@@ -322,7 +324,10 @@ std::vector<std::string> ControlsCheck::run()
     // A control that changed its name (Hold 1 times into Hold 2 times) is still the one tapped.
     std::vector<const View*> tappedViews;
     bool stopped = false;
+    // What the last tap set going that ends by itself ends before the next.
+    StartedWork started;
     for (int probe = 0; probe < kMostProbes && !stopped; ++probe) {
+        started.letEnd(_driver);
         // A screen at rest shows nothing changing but what a tap changes.
         const bool atRest = comeToRest(_driver, *window) && !motion.movesByItself();
         _driver.waitForTouchableScreen();
@@ -352,6 +357,7 @@ std::vector<std::string> ControlsCheck::run()
         for (const auto& c : controls)
             keysBefore.push_back(c.key);
         const std::string moviesBefore = motion.movies();
+        const std::string shapesBefore = motion.heldPictureShapes();
         const StoredFiles filesBefore = setting ? storedFiles() : StoredFiles();
         auto pictureBefore = motion.picture(leftOut);
         auto point = _driver.touchPoint(*control.view);
@@ -370,7 +376,7 @@ std::vector<std::string> ControlsCheck::run()
             for (const auto& c : tappableControls(_driver, *window))
                 keysAfter.push_back(c.key);
             hasSign = hasSign || !isSameScreen(before, sceneOf(*window)) || keysAfter != keysBefore
-                || motion.movies() != moviesBefore
+                || motion.movies() != moviesBefore || motion.heldPictureShapes() != shapesBefore
                 || (setting ? motion.storedAnew(filesBefore, storedFiles())
                             : ownState(*control.view) != controlBefore.state);
             if (auto after = motion.picture(leftOut);
@@ -378,7 +384,7 @@ std::vector<std::string> ControlsCheck::run()
                 changedLooks.push_back(after);
             return hasSign || !changedLooks.empty();
         };
-        touchControl(_driver, *control.view, point.value());
+        started.note([&] { touchControl(_driver, *control.view, point.value()); });
         // A glance first: some answers are brief (a short sound's play button).
         _driver.wait(kGlanceSeconds);
         bool seen = look();
@@ -390,7 +396,7 @@ std::vector<std::string> ControlsCheck::run()
             for (Direction direction : {Direction::Out, Direction::Back}) {
                 if (seen || !_driver.touchPoint(*control.view).ok())
                     break;
-                dragAlong(_driver, *control.view, point.value(), direction);
+                started.note([&] { dragAlong(_driver, *control.view, point.value(), direction); });
                 letSettle(_driver);
                 seen = look();
             }
@@ -413,18 +419,18 @@ std::vector<std::string> ControlsCheck::run()
         if (isSameScreen(before, sceneOf(*window))) {
             // Each tap starts from the screen as it was: what this one started stops.
             if (isTurned(*control.view, controlBefore) && _driver.touchPoint(*control.view).ok()) {
-                _driver.tapAt(point.value());
+                started.note([&] { _driver.tapAt(point.value()); });
                 letSettle(_driver);
                 if (!isSameScreen(before, sceneOf(*window)))
-                    dismissWhatAppeared(_driver, *window, before);
+                    started.note([&] { dismissWhatAppeared(_driver, *window, before); });
             }
             continue;
         }
-        dismissWhatAppeared(_driver, *window, before);
+        started.note([&] { dismissWhatAppeared(_driver, *window, before); });
         // A control that turned into another (Play into Stop) turns back.
         if (!isSameScreen(before, sceneOf(*window)) && control.view->window() == window
             && _driver.touchPoint(*control.view).ok()) {
-            _driver.tap(*control.view);
+            started.note([&] { _driver.tap(*control.view); });
             letSettle(_driver);
         }
         if (!isSameScreen(before, sceneOf(*window)) && _plan.comeBack) {
