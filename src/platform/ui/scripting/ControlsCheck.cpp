@@ -296,7 +296,10 @@ std::vector<std::string> ControlsCheck::run()
         std::string named = control.description;
         if (control.name != control.description && named.find("\"" + control.name + "\"") == std::string::npos)
             named += " (" + control.name + ")";
-        faults.push_back("on \"" + _plan.screen + "\": " + named + " " + what);
+        // A control tapped in several turns is named once.
+        const std::string line = "on \"" + _plan.screen + "\": " + named + " " + what;
+        if (std::find(faults.begin(), faults.end(), line) == faults.end())
+            faults.push_back(line);
     };
     auto isLast = [&](const Tappable& control) { return isCalledAny(control, _plan.last); };
 
@@ -317,9 +320,24 @@ std::vector<std::string> ControlsCheck::run()
         }
     };
     meet(firstSeen);
+    auto isAllowed = [&](const Tappable& control) {
+        return !isCalledAny(control, _plan.leftOut) && (_plan.only.empty() || isCalledAny(control, _plan.only));
+    };
     auto isPending = [&](const Tappable& control) {
-        return std::find(done.begin(), done.end(), control.key) == done.end() && !isCalledAny(control, _plan.leftOut)
-            && (_plan.only.empty() || isCalledAny(control, _plan.only));
+        return std::find(done.begin(), done.end(), control.key) == done.end() && isAllowed(control);
+    };
+    // The controls tapped last go in turns, one a name of the plan's list,
+    // and a name given again taps its control again: one check tries a
+    // control after each of several others.
+    size_t turn = 0;
+    std::vector<std::string> doneInTurn;
+    auto isDueInTurn = [&](const Tappable& control) {
+        if (turn >= _plan.last.size() || !isCalled(control, _plan.last[turn])
+            || std::find(doneInTurn.begin(), doneInTurn.end(), control.key) != doneInTurn.end())
+            return false;
+        const auto turnStart = _plan.last.begin() + static_cast<std::ptrdiff_t>(turn);
+        const bool again = std::find(_plan.last.begin(), turnStart, _plan.last[turn]) != turnStart;
+        return again ? isAllowed(control) : isPending(control);
     };
     // A control that changed its name (Hold 1 times into Hold 2 times) is still the one tapped.
     std::vector<const View*> tappedViews;
@@ -335,18 +353,24 @@ std::vector<std::string> ControlsCheck::run()
         meet(controls);
         auto next = std::find_if(controls.begin(), controls.end(),
             [&](const Tappable& control) { return isPending(control) && !isLast(control); });
-        for (auto name = _plan.last.begin(); next == controls.end() && name != _plan.last.end(); ++name)
-            next = std::find_if(controls.begin(), controls.end(),
-                [&](const Tappable& control) { return isPending(control) && isCalled(control, *name); });
+        while (next == controls.end() && turn < _plan.last.size()) {
+            next = std::find_if(controls.begin(), controls.end(), isDueInTurn);
+            if (next == controls.end()) {
+                ++turn;
+                doneInTurn.clear();
+            }
+        }
         if (next == controls.end())
             break;
         const Tappable control = *next;
+        const bool inTurn = isDueInTurn(control);
+        if (inTurn)
+            doneInTurn.push_back(control.key);
         done.push_back(control.key);
         tappedViews.push_back(control.view.get());
         _probed.push_back(control.name);
-        const bool finalProbe = isLast(control)
-            && std::none_of(controls.begin(), controls.end(),
-                [&](const Tappable& other) { return isPending(other) && isLast(other); });
+        const bool finalProbe
+            = inTurn && turn + 1 == _plan.last.size() && std::none_of(controls.begin(), controls.end(), isDueInTurn);
 
         // A setting control's own drawing is left out of the pictures compared.
         const bool setting = isSettingControl(*control.view);

@@ -42,7 +42,8 @@ public:
         // Names of controls not tapped ("Hold * times": a star stands for any text).
         std::vector<std::string> leftOut;
         // Names of controls tapped after all others, in this order (stars
-        // as above); the last of them may take the app elsewhere for good.
+        // as above); a name given again taps its control again; the last of
+        // them may take the app elsewhere for good.
         std::vector<std::string> last;
         // Brings the app back to the screen; none: a control that leaves it fails.
         std::function<Result<void>()> comeBack;
