@@ -27,6 +27,7 @@
 #include "platform/ui/scripting/ScreenScene.h"
 #include "platform/ui/scripting/SelfMotion.h"
 #include "platform/ui/scripting/StartedWork.h"
+#include "platform/ui/scripting/TapOrder.h"
 #include "platform/ui/scripting/TappableControls.h"
 #include "platform/ui/scripting/UIDriver.h"
 #include "platform/ui/scripting/ViewDescription.h"
@@ -54,6 +55,7 @@ using detail::SelfMotion;
 using detail::StartedWork;
 using detail::StoredFiles;
 using detail::storedFiles;
+using detail::TapOrder;
 using detail::Tappable;
 using detail::tappableControls;
 using detail::windowFrameOf;
@@ -94,12 +96,6 @@ void letSettle(UIDriver& driver)
     driver.wait(ControlsCheck::kSettleSeconds);
     settle();
     driver.waitForTouchableScreen();
-}
-
-bool isCalledAny(const Tappable& control, const std::vector<std::string>& patterns)
-{
-    return std::any_of(
-        patterns.begin(), patterns.end(), [&](const std::string& pattern) { return isCalled(control, pattern); });
 }
 
 // What a control showed before a tap.
@@ -301,7 +297,6 @@ std::vector<std::string> ControlsCheck::run()
         if (std::find(faults.begin(), faults.end(), line) == faults.end())
             faults.push_back(line);
     };
-    auto isLast = [&](const Tappable& control) { return isCalledAny(control, _plan.last); };
 
     comeToRest(_driver, *window);
     _driver.waitForTouchableScreen();
@@ -309,7 +304,7 @@ std::vector<std::string> ControlsCheck::run()
     SelfMotion motion(_driver, *window);
     motion.watch();
 
-    std::vector<std::string> done;
+    TapOrder order(_plan.leftOut, _plan.last, _plan.only);
     const std::vector<Tappable> firstSeen = tappableControls(_driver, *window);
     // The names of every control met, to tell a name in the plan that stands for none.
     std::set<std::string> namesMet;
@@ -320,25 +315,6 @@ std::vector<std::string> ControlsCheck::run()
         }
     };
     meet(firstSeen);
-    auto isAllowed = [&](const Tappable& control) {
-        return !isCalledAny(control, _plan.leftOut) && (_plan.only.empty() || isCalledAny(control, _plan.only));
-    };
-    auto isPending = [&](const Tappable& control) {
-        return std::find(done.begin(), done.end(), control.key) == done.end() && isAllowed(control);
-    };
-    // The controls tapped last go in turns, one a name of the plan's list,
-    // and a name given again taps its control again: one check tries a
-    // control after each of several others.
-    size_t turn = 0;
-    std::vector<std::string> doneInTurn;
-    auto isDueInTurn = [&](const Tappable& control) {
-        if (turn >= _plan.last.size() || !isCalled(control, _plan.last[turn])
-            || std::find(doneInTurn.begin(), doneInTurn.end(), control.key) != doneInTurn.end())
-            return false;
-        const auto turnStart = _plan.last.begin() + static_cast<std::ptrdiff_t>(turn);
-        const bool again = std::find(_plan.last.begin(), turnStart, _plan.last[turn]) != turnStart;
-        return again ? isAllowed(control) : isPending(control);
-    };
     // A control that changed its name (Hold 1 times into Hold 2 times) is still the one tapped.
     std::vector<const View*> tappedViews;
     bool stopped = false;
@@ -351,26 +327,13 @@ std::vector<std::string> ControlsCheck::run()
         _driver.waitForTouchableScreen();
         const auto controls = tappableControls(_driver, *window);
         meet(controls);
-        auto next = std::find_if(controls.begin(), controls.end(),
-            [&](const Tappable& control) { return isPending(control) && !isLast(control); });
-        while (next == controls.end() && turn < _plan.last.size()) {
-            next = std::find_if(controls.begin(), controls.end(), isDueInTurn);
-            if (next == controls.end()) {
-                ++turn;
-                doneInTurn.clear();
-            }
-        }
-        if (next == controls.end())
+        auto next = order.next(controls);
+        if (!next)
             break;
-        const Tappable control = *next;
-        const bool inTurn = isDueInTurn(control);
-        if (inTurn)
-            doneInTurn.push_back(control.key);
-        done.push_back(control.key);
+        const Tappable control = next->control;
+        const bool finalProbe = next->isFinal;
         tappedViews.push_back(control.view.get());
         _probed.push_back(control.name);
-        const bool finalProbe
-            = inTurn && turn + 1 == _plan.last.size() && std::none_of(controls.begin(), controls.end(), isDueInTurn);
 
         // A setting control's own drawing is left out of the pictures compared.
         const bool setting = isSettingControl(*control.view);
@@ -480,7 +443,7 @@ std::vector<std::string> ControlsCheck::run()
     }
     // A control the screen showed and that was gone before its turn was never tried.
     for (const Tappable& control : firstSeen)
-        if (!stopped && isPending(control)
+        if (!stopped && order.isPending(control)
             && std::find(tappedViews.begin(), tappedViews.end(), control.view.get()) == tappedViews.end())
             fault(control, "was gone before its turn (the controls before it changed the screen)");
     // A name in the plan that stands for no control would pass whatever the screen holds.
