@@ -28,9 +28,8 @@ class UIDriver;
 //                        controls out by name ("Hold * times": a star stands for any text), last taps
 //                        those after all others in turn (a name given again is tapped again, so that a
 //                        control is tried right after each of several; the final one may leave the
-//                        screen for good), only
-//                        taps just those, back gives the commands that reach the screen again after a
-//                        control left it
+//                        screen for good), only taps just those, back gives the commands that reach the
+//                        screen again after a control left it
 //                        The three checks name SCREEN in their messages. A fault whose message holds
 //                        a known TEXT (a star stands for any text) is logged and does not fail (one
 //                        being mended); a known TEXT that no fault holds fails, so that the list is
