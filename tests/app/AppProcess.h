@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 
 #include "platform/foundation/Files.h"
 #include "platform/foundation/PropertyList.h"
@@ -24,20 +25,30 @@ inline int runApp(const std::string& device, const std::string& idiom, const std
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// The device's back camera (the device folder's Cameras.plist), by kind:
-// "TestPattern" a moving test picture, "GreenScreen" one to key.
-inline void addVirtualCamera(const std::string& device, const std::string& kind)
+// The device's cameras (the device folder's Cameras.plist), one of a kind
+// at each position ("Back", "Front"): "TestPattern" a moving test picture,
+// "GreenScreen" one to key.
+inline void addVirtualCameras(
+    const std::string& device, const std::string& kind, const std::vector<std::string>& positions)
 {
     ASSERT_TRUE(plat::createDirectory(device + "/Cameras", plat::IntermediateDirectories::Yes).ok());
-    plat::Dictionary camera;
-    camera.set("Kind", kind);
-    camera.set("Position", "Back");
-    camera.set("Width", 1280);
-    camera.set("Height", 720);
-    camera.set("FrameRate", 25);
     plat::Array cameras;
-    cameras.append(camera);
+    for (const std::string& position : positions) {
+        plat::Dictionary camera;
+        camera.set("Kind", kind);
+        camera.set("Position", position);
+        camera.set("Width", 1280);
+        camera.set("Height", 720);
+        camera.set("FrameRate", 25);
+        cameras.append(camera);
+    }
     ASSERT_TRUE(plat::writePropertyListFile(cameras, device + "/Cameras/Cameras.plist").ok());
+}
+
+// The device's back camera, by kind (as above).
+inline void addVirtualCamera(const std::string& device, const std::string& kind)
+{
+    addVirtualCameras(device, kind, {"Back"});
 }
 
 inline void addTestPatternCamera(const std::string& device)

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -199,15 +200,45 @@ std::vector<Screen> tabletScreens()
 // Controls made dead on a screen of the walk. Each is unhooked as the screen
 // comes and again at the end of its way back (which may make the screen
 // afresh), so that the check taps it dead in its turn, after whatever the
-// walk tapped before it, and the check is told to name it. then: lines run
-// after the screen's checks; nextReach: the way on to the next screen in
-// place of the usual one, when the dead control keeps the app from it.
+// walk tapped before it, and the check is told to name it. after: the
+// screen's controls that set something going (a switch and its timer, a
+// message that goes a moment later, a playing movie); before the screen's
+// check, one check taps each dead control right after each of them, while
+// they are live (one of them planted too is made dead after that check, and
+// tried after the others in a check of its own). then: lines run after the
+// screen's checks; nextReach: the way on to the next screen in place of the
+// usual one, when the dead control keeps the app from it.
 struct Plant {
     const char* screen;
     std::vector<std::string> controls;
+    std::vector<std::string> after = {};
     std::string then = "";
     std::string nextReach = "";
 };
+
+std::string deadIsKnown(const std::vector<std::string>& controls)
+{
+    std::string known;
+    for (const std::string& control : controls)
+        known += (known.empty() ? " | known " : "; ") + ("\"" + control + "\"*does nothing a person sees");
+    return known;
+}
+
+// A check that taps each dead control right after each of the live ones.
+std::string deadAfterEachLive(
+    const std::string& screen, const std::vector<std::string>& live, const std::vector<std::string>& dead)
+{
+    std::string only;
+    std::string last;
+    for (const std::string& name : live)
+        only += (only.empty() ? "" : "; ") + name;
+    for (const std::string& name : dead)
+        only += "; " + name;
+    for (const std::string& before : live)
+        for (const std::string& name : dead)
+            last += (last.empty() ? "" : "; ") + before + "; " + name;
+    return "checkcontrols " + screen + " | only " + only + " | last " + last + deadIsKnown(dead) + "\n";
+}
 
 // The walk's dead controls, named where they can be told from what moves by
 // itself only when held still or left out: over a live camera, after the
@@ -217,19 +248,23 @@ struct Plant {
 std::vector<Plant> plants(bool tablet)
 {
     const std::string showPlayer = tablet ? "tapat 512 384\nwait 0.5\n" : "tapat 284 160\nwait 0.5\n";
+    const std::vector<std::string> optionsStarters = {"Interval Timer", "Sound", "AF", "AE", "AWB"};
     return {
-        {"empty-editor", {"Add Media"}},
-        {"capture-options", {"Grid", "Interval Timer", "Onion Skin"},
+        // On a tablet the empty editor shows the capture screen, its options closed.
+        {"empty-editor", {"Add Media"},
+            tablet ? std::vector<std::string> {"Interval Timer"} : std::vector<std::string> {}},
+        {"capture-options", {"Grid", "Interval Timer", "Onion Skin"}, optionsStarters,
             "checkcontrols capture-options | only Flip | known no control a person can tap is called \"Flip\"\n"},
         {"hold", {"More"}},
         // The render runs to its end, and its movie plays.
-        {"render-progress", {"Cancel"}, "", "wait 30\n" + showPlayer},
+        {"render-progress", {"Cancel"}, {}, "", "wait 30\n" + showPlayer},
         // Dead controls in a row leave the player idle long enough for its
         // controls to fade: Reverse, next to Rewind, is made dead in a
         // second showing of the movie.
-        {"player", {"Rewind", "Fast Forward"},
-            "wait 2\ntap Play\nwait 30\n" + showPlayer
-                + "unhook Reverse\ncheckcontrols player | last Done | known \"Reverse\"*does nothing a person sees\n"},
+        {"player", {"Rewind", "Fast Forward"}, {"Play", "Reverse"},
+            "wait 2\ntap Play\nwait 30\n" + showPlayer + "unhook Reverse\n"
+                + deadAfterEachLive("player", {"Play", "Rewind", "Fast Forward"}, {"Reverse"})
+                + "checkcontrols player | last Done | known \"Reverse\"*does nothing a person sees\n"},
     };
 }
 
@@ -242,15 +277,28 @@ std::vector<Screen> withPlants(std::vector<Screen> screens, const std::vector<Pl
             ADD_FAILURE() << "no screen " << plant.screen;
             continue;
         }
-        std::string known;
-        for (const std::string& control : plant.controls) {
-            screen->reach += "unhook " + control + "\n";
+        auto isStarter = [&](const std::string& control) {
+            return std::find(plant.after.begin(), plant.after.end(), control) != plant.after.end();
+        };
+        std::vector<std::string> dead;
+        for (const std::string& control : plant.controls)
+            if (!isStarter(control)) {
+                screen->reach += "unhook " + control + "\n";
+                dead.push_back(control);
+            }
+        std::vector<std::string> live = plant.after;
+        if (!live.empty() && !dead.empty())
+            screen->reach += deadAfterEachLive(plant.screen, live, dead);
+        for (const std::string& control : plant.controls)
+            if (isStarter(control)) {
+                live.erase(std::find(live.begin(), live.end(), control));
+                screen->reach += "unhook " + control + "\n" + deadAfterEachLive(plant.screen, live, {control});
+            }
+        for (const std::string& control : plant.controls)
             if (const size_t back = screen->check.find("| back "); back != std::string::npos)
                 screen->check.insert(
                     std::min(screen->check.find(" |", back + 1), screen->check.size()), "; unhook " + control);
-            known += (known.empty() ? " | known " : "; ") + ("\"" + control + "\"*does nothing a person sees");
-        }
-        screen->check += known + "\n" + plant.then;
+        screen->check += deadIsKnown(plant.controls) + "\n" + plant.then;
         if (!plant.nextReach.empty() && screen + 1 != screens.end())
             (screen + 1)->reach = plant.nextReach;
     }
@@ -341,3 +389,81 @@ TEST_P(ControlsWalk, NamesEveryDeadControlPlantedOnItsScreens)
 }
 
 INSTANTIATE_TEST_SUITE_P(Idioms, ControlsWalk, plat::test::bothIdioms(), plat::test::idiomName);
+
+namespace {
+
+// A dead control after others that set something going, and a camera
+// switch, each in a run of the app of its own on the idiom named, with one
+// or two cameras (a test picture at each position given). The check is told
+// the dead control as its one known fault, so a run passes only when the
+// check names it and nothing else.
+struct TappedBefore {
+    const char* name;
+    plat::UserInterfaceIdiom idiom;
+    std::vector<std::string> cameras;
+    std::string script;
+};
+
+void PrintTo(const TappedBefore& run, std::ostream* out)
+{
+    *out << run.name;
+}
+
+const std::string kPhoneCaptureOptions
+    = "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\ntap Options\nwait 1\n";
+const std::string kPhoneBack = " | back tap Capture; wait 1.5; tap Options; wait 1";
+const std::string kTabletEmptyEditor = "wait 1.2\ntap Get Started\nwait 1\ntapat 512 319\nwait 1.5\n";
+const std::string kTabletCaptureOptions = kTabletEmptyEditor + "tap Options\nwait 1\n";
+const std::string kTabletBack = " | back tapat 512 319; wait 1.5; tap Options; wait 1";
+
+std::vector<TappedBefore> tappedBefore()
+{
+    const auto phone = plat::UserInterfaceIdiom::Phone;
+    const auto tablet = plat::UserInterfaceIdiom::Pad;
+    const std::vector<std::string> oneCamera = {"Back"};
+    const std::vector<std::string> twoCameras = {"Back", "Front"};
+    // Every control of the options, a dead Flip last: on the phone the
+    // options' order puts AWB, whose message goes a second later, right
+    // before it; on the tablet the plan does. With no frames yet the
+    // tablet's jumps go nowhere.
+    const std::string deadFlip = "unhook Flip\ncheckcontrols capture-options | except Take Picture";
+    const std::string flipIsKnown = "; unhook Flip" + deadIsKnown({"Switch Camera"}) + "\n";
+    return {
+        {"PhoneGridAfterIntervalTimer", phone, oneCamera,
+            kPhoneCaptureOptions
+                + "unhook Grid\ncheckcontrols capture-options | only Interval Timer; Sound; AF; AE; AWB; Grid"
+                + deadIsKnown({"Grid"}) + "\n"},
+        {"PhoneGridLastOfAll", phone, oneCamera,
+            kPhoneCaptureOptions + "unhook Grid\ncheckcontrols capture-options | except Take Picture | last Grid"
+                + kPhoneBack + "; unhook Grid" + deadIsKnown({"Grid"}) + "\n"},
+        {"TabletAddMediaAfterIntervalTimer", tablet, oneCamera,
+            kTabletEmptyEditor + "unhook Add Media\ncheckcontrols empty-editor | only Interval Timer; Add Media"
+                + deadIsKnown({"Add Media"}) + "\n"},
+        {"PhoneDeadFlipLastOfAll", phone, twoCameras,
+            kPhoneCaptureOptions + deadFlip + " | last Flip" + kPhoneBack + flipIsKnown},
+        {"TabletDeadFlipLastOfAll", tablet, twoCameras,
+            kTabletCaptureOptions + deadFlip + "; First Frame; Capture Frame | last AWB; Flip" + kTabletBack
+                + flipIsKnown},
+        {"PhoneLiveFlipAlone", phone, twoCameras, kPhoneCaptureOptions + "checkcontrols capture-options | only Flip\n"},
+        {"TabletLiveFlipAlone", tablet, twoCameras,
+            kTabletCaptureOptions + "checkcontrols capture-options | only Flip\n"},
+    };
+}
+
+}  // namespace
+
+class ControlsWalkAfterOtherTaps : public ::testing::TestWithParam<TappedBefore> { };
+
+TEST_P(ControlsWalkAfterOtherTaps, NamesWhatIsDeadAndNothingElse)
+{
+    const TappedBefore& run = GetParam();
+    plat::test::TemporaryFolder folder;
+    const std::string device = folder.path("device");
+    zt::test::addVirtualCameras(device, "TestPattern", run.cameras);
+    std::ofstream(folder.path("walk.txt")) << run.script << "quit\n";
+    EXPECT_EQ(
+        runApp(device, run.idiom == plat::UserInterfaceIdiom::Pad ? "tablet" : "phone", folder.path("walk.txt")), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, ControlsWalkAfterOtherTaps, ::testing::ValuesIn(tappedBefore()),
+    [](const ::testing::TestParamInfo<TappedBefore>& tried) { return std::string(tried.param.name); });

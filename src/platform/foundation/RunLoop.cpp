@@ -269,6 +269,25 @@ double RunLoop::nextWorkUptime() const
     return next;
 }
 
+std::vector<RunLoop::OneShotWork> RunLoop::oneShotWorkDueBy(double limitUptime) const
+{
+    requireMainThread("oneShotWorkDueBy");
+    std::vector<OneShotWork> work;
+    std::lock_guard lock(_impl->lock);
+    for (const auto& [key, item] : _impl->schedule) {
+        if (key.dueUptime > limitUptime)
+            break;  // the schedule runs earliest first
+        if (!item.timer || !item.timer->_repeats)
+            work.push_back({key.dueUptime, key.sequence});
+    }
+    return work;
+}
+
+uint64_t RunLoop::scheduleMark()
+{
+    return detail::peekScheduleSequence();
+}
+
 void RunLoop::setWakeHandler(std::function<void()> handler)
 {
     std::lock_guard lock(_impl->lock);

@@ -1,8 +1,10 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "platform/foundation/Date.h"
 
@@ -71,6 +73,19 @@ public:
     // the uptime at which the main run loop next has work, now when blocks
     // are queued, infinity when nothing is scheduled. Main thread.
     double nextWorkUptime() const;
+
+    // Main-thread work now waiting that runs once (a delayed perform, a
+    // one-shot timer, a main-queue after() block), with the mark it was
+    // scheduled at: by its moment what it stands for has ended, unless it
+    // sets more going. Repeating timers never end and are left out.
+    struct OneShotWork {
+        double dueUptime = 0;
+        uint64_t mark = 0;
+    };
+    // Such work due by the limit, earliest first. Main thread.
+    std::vector<OneShotWork> oneShotWorkDueBy(double limitUptime) const;
+    // Work scheduled from now on (by any queue) has a mark at least this. Any thread.
+    static uint64_t scheduleMark();
     // Called from any thread whenever work arrives or a wait must end; it
     // runs under the run loop's lock, so it must only signal (no run loop
     // calls). Empty removes it.

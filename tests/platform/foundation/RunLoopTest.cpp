@@ -2,11 +2,14 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <gtest/gtest.h>
+#include <utility>
 #include <vector>
 
 #include "platform/foundation/DispatchGroup.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Timer.h"
 #include "support/ManualClockScope.h"
 
 namespace {
@@ -107,6 +110,28 @@ TEST_F(RunLoopTest, NextWorkIsTheEarliestDueItemOrNowWhenBlocksWait)
     EXPECT_DOUBLE_EQ(loop.nextWorkUptime(), start + 1.5);
     plat::DispatchQueue::mainQueue().async([] {});
     EXPECT_DOUBLE_EQ(loop.nextWorkUptime(), start);
+}
+
+TEST_F(RunLoopTest, OneShotWorkIsListedWithItsMarkAndRepeatingTimersAreNot)
+{
+    const double start = clock.uptimeSeconds();
+    const uint64_t before = plat::RunLoop::scheduleMark();
+    auto ticking = plat::Timer::scheduledTimerWithTimeInterval(
+        0.5, [] {}, /*repeats=*/true);
+    auto once = plat::Timer::scheduledTimerWithTimeInterval(
+        2, [] {}, /*repeats=*/false);
+    loop.performAfterDelay(this, 1, [] {});
+    const uint64_t between = plat::RunLoop::scheduleMark();
+    plat::DispatchQueue::mainQueue().after(0.25, [] {});
+    loop.performAfterDelay(this, 4, [] {});  // beyond the limit
+    std::vector<std::pair<double, bool>> listed;  // when due, and whether scheduled before the mark between
+    for (const auto& work : loop.oneShotWorkDueBy(start + 3)) {
+        EXPECT_GE(work.mark, before);
+        listed.emplace_back(work.dueUptime - start, work.mark < between);
+    }
+    EXPECT_EQ(listed, (std::vector<std::pair<double, bool>> {{0.25, false}, {1, true}, {2, true}}));
+    ticking->invalidate();
+    once->invalidate();
 }
 
 TEST_F(RunLoopTest, WakeHandlerHearsOfWorkPostedFromAnotherThread)

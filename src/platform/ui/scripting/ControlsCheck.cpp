@@ -26,6 +26,8 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/scripting/ScreenScene.h"
 #include "platform/ui/scripting/SelfMotion.h"
+#include "platform/ui/scripting/StartedWork.h"
+#include "platform/ui/scripting/TapOrder.h"
 #include "platform/ui/scripting/TappableControls.h"
 #include "platform/ui/scripting/UIDriver.h"
 #include "platform/ui/scripting/ViewDescription.h"
@@ -50,8 +52,10 @@ using detail::PixelMask;
 using detail::Scene;
 using detail::sceneOf;
 using detail::SelfMotion;
+using detail::StartedWork;
 using detail::StoredFiles;
 using detail::storedFiles;
+using detail::TapOrder;
 using detail::Tappable;
 using detail::tappableControls;
 using detail::windowFrameOf;
@@ -92,12 +96,6 @@ void letSettle(UIDriver& driver)
     driver.wait(ControlsCheck::kSettleSeconds);
     settle();
     driver.waitForTouchableScreen();
-}
-
-bool isCalledAny(const Tappable& control, const std::vector<std::string>& patterns)
-{
-    return std::any_of(
-        patterns.begin(), patterns.end(), [&](const std::string& pattern) { return isCalled(control, pattern); });
 }
 
 // What a control showed before a tap.
@@ -294,9 +292,11 @@ std::vector<std::string> ControlsCheck::run()
         std::string named = control.description;
         if (control.name != control.description && named.find("\"" + control.name + "\"") == std::string::npos)
             named += " (" + control.name + ")";
-        faults.push_back("on \"" + _plan.screen + "\": " + named + " " + what);
+        // A control tapped in several turns is named once.
+        const std::string line = "on \"" + _plan.screen + "\": " + named + " " + what;
+        if (std::find(faults.begin(), faults.end(), line) == faults.end())
+            faults.push_back(line);
     };
-    auto isLast = [&](const Tappable& control) { return isCalledAny(control, _plan.last); };
 
     comeToRest(_driver, *window);
     _driver.waitForTouchableScreen();
@@ -304,7 +304,7 @@ std::vector<std::string> ControlsCheck::run()
     SelfMotion motion(_driver, *window);
     motion.watch();
 
-    std::vector<std::string> done;
+    TapOrder order(_plan.leftOut, _plan.last, _plan.only);
     const std::vector<Tappable> firstSeen = tappableControls(_driver, *window);
     // The names of every control met, to tell a name in the plan that stands for none.
     std::set<std::string> namesMet;
@@ -315,33 +315,25 @@ std::vector<std::string> ControlsCheck::run()
         }
     };
     meet(firstSeen);
-    auto isPending = [&](const Tappable& control) {
-        return std::find(done.begin(), done.end(), control.key) == done.end() && !isCalledAny(control, _plan.leftOut)
-            && (_plan.only.empty() || isCalledAny(control, _plan.only));
-    };
     // A control that changed its name (Hold 1 times into Hold 2 times) is still the one tapped.
     std::vector<const View*> tappedViews;
     bool stopped = false;
+    // What the last tap set going that ends by itself ends before the next.
+    StartedWork started;
     for (int probe = 0; probe < kMostProbes && !stopped; ++probe) {
+        started.letEnd(_driver);
         // A screen at rest shows nothing changing but what a tap changes.
         const bool atRest = comeToRest(_driver, *window) && !motion.movesByItself();
         _driver.waitForTouchableScreen();
         const auto controls = tappableControls(_driver, *window);
         meet(controls);
-        auto next = std::find_if(controls.begin(), controls.end(),
-            [&](const Tappable& control) { return isPending(control) && !isLast(control); });
-        for (auto name = _plan.last.begin(); next == controls.end() && name != _plan.last.end(); ++name)
-            next = std::find_if(controls.begin(), controls.end(),
-                [&](const Tappable& control) { return isPending(control) && isCalled(control, *name); });
-        if (next == controls.end())
+        auto next = order.next(controls);
+        if (!next)
             break;
-        const Tappable control = *next;
-        done.push_back(control.key);
+        const Tappable control = next->control;
+        const bool finalProbe = next->isFinal;
         tappedViews.push_back(control.view.get());
         _probed.push_back(control.name);
-        const bool finalProbe = isLast(control)
-            && std::none_of(controls.begin(), controls.end(),
-                [&](const Tappable& other) { return isPending(other) && isLast(other); });
 
         // A setting control's own drawing is left out of the pictures compared.
         const bool setting = isSettingControl(*control.view);
@@ -352,6 +344,7 @@ std::vector<std::string> ControlsCheck::run()
         for (const auto& c : controls)
             keysBefore.push_back(c.key);
         const std::string moviesBefore = motion.movies();
+        const std::string shapesBefore = motion.heldPictureShapes();
         const StoredFiles filesBefore = setting ? storedFiles() : StoredFiles();
         auto pictureBefore = motion.picture(leftOut);
         auto point = _driver.touchPoint(*control.view);
@@ -370,7 +363,7 @@ std::vector<std::string> ControlsCheck::run()
             for (const auto& c : tappableControls(_driver, *window))
                 keysAfter.push_back(c.key);
             hasSign = hasSign || !isSameScreen(before, sceneOf(*window)) || keysAfter != keysBefore
-                || motion.movies() != moviesBefore
+                || motion.movies() != moviesBefore || motion.heldPictureShapes() != shapesBefore
                 || (setting ? motion.storedAnew(filesBefore, storedFiles())
                             : ownState(*control.view) != controlBefore.state);
             if (auto after = motion.picture(leftOut);
@@ -378,7 +371,7 @@ std::vector<std::string> ControlsCheck::run()
                 changedLooks.push_back(after);
             return hasSign || !changedLooks.empty();
         };
-        touchControl(_driver, *control.view, point.value());
+        started.note([&] { touchControl(_driver, *control.view, point.value()); });
         // A glance first: some answers are brief (a short sound's play button).
         _driver.wait(kGlanceSeconds);
         bool seen = look();
@@ -390,7 +383,7 @@ std::vector<std::string> ControlsCheck::run()
             for (Direction direction : {Direction::Out, Direction::Back}) {
                 if (seen || !_driver.touchPoint(*control.view).ok())
                     break;
-                dragAlong(_driver, *control.view, point.value(), direction);
+                started.note([&] { dragAlong(_driver, *control.view, point.value(), direction); });
                 letSettle(_driver);
                 seen = look();
             }
@@ -413,18 +406,18 @@ std::vector<std::string> ControlsCheck::run()
         if (isSameScreen(before, sceneOf(*window))) {
             // Each tap starts from the screen as it was: what this one started stops.
             if (isTurned(*control.view, controlBefore) && _driver.touchPoint(*control.view).ok()) {
-                _driver.tapAt(point.value());
+                started.note([&] { _driver.tapAt(point.value()); });
                 letSettle(_driver);
                 if (!isSameScreen(before, sceneOf(*window)))
-                    dismissWhatAppeared(_driver, *window, before);
+                    started.note([&] { dismissWhatAppeared(_driver, *window, before); });
             }
             continue;
         }
-        dismissWhatAppeared(_driver, *window, before);
+        started.note([&] { dismissWhatAppeared(_driver, *window, before); });
         // A control that turned into another (Play into Stop) turns back.
         if (!isSameScreen(before, sceneOf(*window)) && control.view->window() == window
             && _driver.touchPoint(*control.view).ok()) {
-            _driver.tap(*control.view);
+            started.note([&] { _driver.tap(*control.view); });
             letSettle(_driver);
         }
         if (!isSameScreen(before, sceneOf(*window)) && _plan.comeBack) {
@@ -450,7 +443,7 @@ std::vector<std::string> ControlsCheck::run()
     }
     // A control the screen showed and that was gone before its turn was never tried.
     for (const Tappable& control : firstSeen)
-        if (!stopped && isPending(control)
+        if (!stopped && order.isPending(control)
             && std::find(tappedViews.begin(), tappedViews.end(), control.view.get()) == tappedViews.end())
             fault(control, "was gone before its turn (the controls before it changed the screen)");
     // A name in the plan that stands for no control would pass whatever the screen holds.

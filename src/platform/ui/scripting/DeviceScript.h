@@ -26,9 +26,10 @@ class UIDriver;
 //                        taps every control on screen in turn and fails naming the screen and each
 //                        control that did nothing a person sees (see ControlsCheck); except leaves
 //                        controls out by name ("Hold * times": a star stands for any text), last taps
-//                        those after all others (the final one may leave the screen for good), only
-//                        taps just those, back gives the commands that reach the screen again after a
-//                        control left it
+//                        those after all others in turn (a name given again is tapped again, so that a
+//                        control is tried right after each of several; the final one may leave the
+//                        screen for good), only taps just those, back gives the commands that reach the
+//                        screen again after a control left it
 //                        The three checks name SCREEN in their messages. A fault whose message holds
 //                        a known TEXT (a star stands for any text) is logged and does not fail (one
 //                        being mended); a known TEXT that no fault holds fails, so that the list is

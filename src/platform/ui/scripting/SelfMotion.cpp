@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Sandbox.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/View.h"
@@ -188,6 +190,21 @@ void SelfMotion::leaveOutMovingViews(const View& view, const PixelMask& changed,
     if (changedWithin > 0
         && (area(pixels) <= kMovingViewShare * screenArea || changedWithin >= kMovingViewShare * area(pixels)))
         views.addArea(pixels);
+}
+
+std::string SelfMotion::heldPictureShapes() const
+{
+    std::string shapes;
+    for (const ShownPicture& held : _held) {
+        const auto shown = held.layer->contents();
+        if (!shown || !shown->bitmap() || !isShown(*held.layer)) {
+            shapes += "none; ";
+            continue;
+        }
+        shapes += formatLine("{}x{} turned {}; ", shown->bitmap()->width(), shown->bitmap()->height(),
+            static_cast<int>(shown->imageOrientation()));
+    }
+    return shapes;
 }
 
 std::shared_ptr<Image> SelfMotion::picture(View* leftOut) const

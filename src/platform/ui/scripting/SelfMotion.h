@@ -71,6 +71,10 @@ public:
     int64_t changedPixels(const Image& before, const Image& after, const PixelMask& alsoMoving = {}) const;
     // What the movies held are doing (see HeldMovies::state).
     std::string movies() const { return _movies.state(); }
+    // How the moving pictures held still are shown now: each one's size and
+    // which way it is turned. Held, another camera's picture would look the
+    // same; a camera switched to the other side turns it the other way.
+    std::string heldPictureShapes() const;
     // True when a file was stored anew, one that does not change by itself.
     bool storedAnew(const StoredFiles& before, const StoredFiles& after) const;
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Bitmap.h"
@@ -211,6 +213,8 @@ public:
         show();
     }
     ~MovingPicture() { _timer->invalidate(); }
+    // As a camera switched to the other side: its pictures come mirrored.
+    void mirror() { _orientation = plat::ImageOrientation::UpMirrored; }
 
 private:
     void show()
@@ -227,12 +231,13 @@ private:
             }
         bitmap->setOpaque(true);
         ++_step;
-        _view->layer()->setContents(plat::Image::imageWithBitmap(bitmap));
+        _view->layer()->setContents(std::make_shared<plat::Image>(bitmap, 1, _orientation));
     }
 
     std::shared_ptr<plat::View> _view;
     std::shared_ptr<plat::Timer> _timer;
     int _step = 0;
+    plat::ImageOrientation _orientation = plat::ImageOrientation::Up;
 };
 
 }  // namespace
@@ -423,4 +428,106 @@ TEST_F(ControlsCheck, AScreenTheWayBackMakesAfreshIsWatchedAgain)
         "line 1 (checkcontrols): on \"tiny\": Button \"Nothing\" of Screen at (110, 20, 90, 40) does nothing a person "
         "sees");
     EXPECT_EQ(window->rootViewController(), returner->fresh);
+}
+
+TEST_F(ControlsCheck, AControlThatOnlyTurnsAPictureHeldStillCountsAndUnhookedItIsNamed)
+{
+    MovingPicture camera(*screen->view());
+    class Switcher : public plat::Object {
+    public:
+        explicit Switcher(MovingPicture& picture)
+            : camera(picture)
+        {
+        }
+        void flip() { camera.mirror(); }
+        MovingPicture& camera;
+    };
+    auto switcher = std::make_shared<Switcher>(camera);
+    auto flip = plat::Button::buttonWithType(plat::ButtonType::System);
+    flip->setTitle("Flip", plat::ControlStateNormal);
+    flip->setFrame(plat::makeRect(410, 70, 90, 40));
+    flip->addTarget(switcher.get(), &Switcher::flip, plat::ControlEventTouchUpInside);
+    screen->view()->addSubview(flip);
+    EXPECT_EQ(check("checkcontrols filming | only Flip"), "");
+    EXPECT_EQ(check("unhook Flip\ncheckcontrols filming | only Flip"),
+        "line 2 (checkcontrols): on \"filming\": Button \"Flip\" of Screen at (410, 70, 90, 40) does nothing a person "
+        "sees");
+}
+
+namespace {
+
+// Controls that say what they did in a message that goes a second later, as
+// a heads-up display does: a switch at once, a button from a block it queues.
+class Announcer : public plat::Object {
+public:
+    explicit Announcer(plat::View& root)
+    {
+        _toggle->setAccessibilityLabel("Announce");
+        _toggle->addTarget(this, &Announcer::toggled, plat::ControlEventValueChanged);
+        root.addSubview(_toggle);
+        _sound->setTitle("Sound", plat::ControlStateNormal);
+        _sound->setFrame(plat::makeRect(250, 160, 90, 40));
+        _sound->addTarget(this, &Announcer::sound, plat::ControlEventTouchUpInside);
+        root.addSubview(_sound);
+        _message->setUserInteractionEnabled(false);
+        _message->setBackgroundColor(plat::Color::colorWithWhite(0.2, 1));
+        _message->setTextColor(plat::Color::colorWithWhite(1, 1));
+        _message->setHidden(true);
+        root.addSubview(_message);
+    }
+    ~Announcer() { plat::RunLoop::main().cancelPreviousPerformRequests(this); }
+    void toggled(plat::Switch& toggle) { say(toggle.isOn() ? "Announcing" : "Quiet"); }
+    void sound()
+    {
+        _sound->setSelected(!_sound->isSelected());
+        std::weak_ptr<Announcer> weakSelf = sharedAs<Announcer>();
+        plat::DispatchQueue::mainQueue().async([weakSelf] {
+            if (auto self = weakSelf.lock())
+                self->say("Sound changed");
+        });
+    }
+
+private:
+    void say(const std::string& text)
+    {
+        _message->setText(text);
+        _message->setHidden(false);
+        plat::RunLoop::main().cancelPreviousPerformRequests(this);
+        plat::RunLoop::main().performAfterDelay(this, 1, [this] { _message->setHidden(true); });
+    }
+
+    std::shared_ptr<plat::Switch> _toggle = std::make_shared<plat::Switch>(plat::makeRect(330, 70, 51, 31));
+    std::shared_ptr<plat::Button> _sound = plat::Button::buttonWithType(plat::ButtonType::System);
+    std::shared_ptr<plat::Label> _message = std::make_shared<plat::Label>(plat::makeRect(200, 240, 160, 40));
+};
+
+}  // namespace
+
+// What a tap set going that ends a moment later (its message going) is no
+// sign of the next tap: the dead Later is named whatever came before it,
+// and one check tries it after each of the others when its name is given
+// again in the last list.
+TEST_F(ControlsCheck, ADeadControlIsNamedAfterAControlWhoseMessageGoesAMomentLater)
+{
+    auto announcer = std::make_shared<Announcer>(*screen->view());
+    auto later = plat::Button::buttonWithType(plat::ButtonType::System);
+    later->setTitle("Later", plat::ControlStateNormal);
+    later->setFrame(plat::makeRect(460, 70, 90, 40));
+    screen->view()->addSubview(later);
+    const std::string dead = "on \"tiny\": Button \"Later\" of Screen at (460, 70, 90, 40) does nothing a person sees";
+    const struct {
+        std::vector<std::string> only;
+        std::vector<std::string> last;
+        std::vector<std::string> probed;
+    } cases[] = {
+        {{"Announce", "Later"}, {}, {"Announce", "Later"}},
+        {{"Sound", "Later"}, {}, {"Sound", "Later"}},
+        {{"Announce", "Sound", "Later"}, {"Announce", "Later", "Sound", "Later"},
+            {"Announce", "Later", "Sound", "Later"}},
+    };
+    for (const auto& c : cases) {
+        plat::scripting::ControlsCheck probe(driver, {"tiny", {}, c.last, {}, c.only});
+        EXPECT_EQ(probe.run(), std::vector<std::string> {dead}) << c.only.front();
+        EXPECT_EQ(probe.probed(), c.probed);
+    }
 }
