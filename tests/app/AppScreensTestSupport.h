@@ -36,6 +36,7 @@
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
 #include "support/RunLoopWaiting.h"
+#include "support/ShownAlerts.h"
 #include "support/TemporarySandbox.h"
 #include "support/TextContrast.h"
 #include "support/VirtualCameras.h"
@@ -136,16 +137,7 @@ protected:
     // The alerts on screen, the frontmost last.
     std::vector<std::shared_ptr<plat::AlertView>> shownAlerts() const
     {
-        std::vector<std::shared_ptr<plat::AlertView>> found;
-        std::function<void(const std::shared_ptr<plat::View>&)> search = [&](const std::shared_ptr<plat::View>& view) {
-            if (auto alert = std::dynamic_pointer_cast<plat::AlertView>(view); alert && alert->isVisible())
-                found.push_back(alert);
-            for (const auto& subview : view->subviews())
-                search(subview);
-        };
-        if (auto window = app.keyWindow())
-            search(window);
-        return found;
+        return plat::test::shownAlertsIn(app.keyWindow());
     }
     // The frontmost alert on screen, or none.
     std::shared_ptr<plat::AlertView> shownAlert() const

@@ -12,6 +12,7 @@
 #include "platform/ui/AlertView.h"
 #include "platform/ui/ImageView.h"
 #include "support/Idioms.h"
+#include "support/ShownAlerts.h"
 #include "uikit/Hudy.h"
 
 namespace {
@@ -34,14 +35,7 @@ protected:
     std::string dismissedAlert()
     {
         driver.wait(0.5);
-        std::shared_ptr<plat::AlertView> shown;
-        std::function<void(const std::shared_ptr<plat::View>&)> search = [&](const std::shared_ptr<plat::View>& view) {
-            if (auto alert = std::dynamic_pointer_cast<plat::AlertView>(view); alert && alert->isVisible())
-                shown = alert;
-            for (const auto& subview : view->subviews())
-                search(subview);
-        };
-        search(window);
+        auto shown = plat::test::shownAlertIn(window);
         if (!shown)
             return "<no alert>";
         EXPECT_TRUE(driver.tap("Dismiss"));

@@ -38,6 +38,7 @@
 #include "share/ShareLayouts.h"
 #include "support/ManualClockScope.h"
 #include "support/Pixels.h"
+#include "support/ShownAlerts.h"
 #include "support/TemporarySandbox.h"
 #include "support/VirtualCameras.h"
 #include "uikit/HelpManager.h"
@@ -160,18 +161,7 @@ protected:
         }
     }
 
-    std::shared_ptr<plat::AlertView> shownAlert() const
-    {
-        std::shared_ptr<plat::AlertView> found;
-        std::function<void(const std::shared_ptr<plat::View>&)> search = [&](const std::shared_ptr<plat::View>& view) {
-            if (auto alert = std::dynamic_pointer_cast<plat::AlertView>(view); alert && alert->isVisible())
-                found = alert;
-            for (const auto& subview : view->subviews())
-                search(subview);
-        };
-        search(window);
-        return found;
-    }
+    std::shared_ptr<plat::AlertView> shownAlert() const { return plat::test::shownAlertIn(window); }
     // "title\nmessage" of the alert on screen, or "<no alert>".
     std::string alertText()
     {

@@ -27,6 +27,7 @@
 #include "platform/ui/testing/UIScope.h"
 #include "support/ManualClockScope.h"
 #include "support/Pixels.h"
+#include "support/ShownAlerts.h"
 #include "support/TemporarySandbox.h"
 #include "uikit/HelpStateFile.h"
 
@@ -197,18 +198,7 @@ protected:
     }
 
     // The alert on screen, if any.
-    std::shared_ptr<plat::AlertView> shownAlert() const
-    {
-        std::shared_ptr<plat::AlertView> shown;
-        std::function<void(const std::shared_ptr<plat::View>&)> search = [&](const std::shared_ptr<plat::View>& view) {
-            if (auto alert = std::dynamic_pointer_cast<plat::AlertView>(view); alert && alert->isVisible())
-                shown = alert;
-            for (const auto& subview : view->subviews())
-                search(subview);
-        };
-        search(window);
-        return shown;
-    }
+    std::shared_ptr<plat::AlertView> shownAlert() const { return plat::test::shownAlertIn(window); }
     // "title\nmessage" of the alert on screen, which its OK then closes; "<no alert>" without one.
     std::string closeAlert()
     {
