@@ -382,7 +382,8 @@ TEST_F(ShareTargets, TheFormListsTheTargetsExportTypesWithTheirEstimatesAndPrese
 }
 
 // A project whose frame list cannot be read can be made into nothing: the
-// form offers no type and no size, and says why.
+// form offers no type and no size, and says why, on as many lines as that
+// takes.
 TEST_F(ShareTargets, TheFormOfAProjectWhoseFrameListCannotBeReadSaysWhyAndOffersNothing)
 {
     const std::string folder = sandbox.documents() + "/.plovix-2015-06-01-12-00-00";
@@ -391,7 +392,7 @@ TEST_F(ShareTargets, TheFormOfAProjectWhoseFrameListCannotBeReadSaysWhyAndOffers
     auto& list = project->getFrameList();
     for (int i = 0; i < 10; ++i)
         list.insertFrame(zt::Frame(zt::FrameTypePicture), list.getCaptureIndex());
-    project->getMetaData()->set("RecordName", "Kite");
+    project->getMetaData()->set("RecordName", "My Plovix Movie of Kites");
     ASSERT_TRUE(project->saveAllDataToDisk().ok());
     plat::test::UnreadableFile locked(folder + "/frames.meta");
     ASSERT_TRUE(locked.applied());
@@ -416,7 +417,7 @@ TEST_F(ShareTargets, TheFormOfAProjectWhoseFrameListCannotBeReadSaysWhyAndOffers
         looking.wait(1);
         EXPECT_TRUE(form->exportTypes().empty());
         EXPECT_EQ(form->tableViewTitleForFooterInSection(*form->tableView(), 0),
-            "The frame list of “Kite” cannot be read: Permission denied.");
+            "The frame list of “My Plovix Movie of Kites” cannot be read: Permission denied.");
         auto exportButton = form->navigationItem()->rightBarButtonItem();
         ASSERT_TRUE(exportButton);
         EXPECT_FALSE(exportButton->isEnabled()) << "no Export";

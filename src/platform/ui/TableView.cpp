@@ -26,6 +26,23 @@ constexpr double kGroupedSectionGap = 10;
 constexpr const char* kTitleViewIdentifier = "\x01title";  // headers made for titles
 const Color kGroupedBackground = Color::colorWithRed(0.937, 0.937, 0.957, 1);
 
+// How much taller than one line a title shown in a header or footer view
+// of the table's width is: 0 for one line, and before the table has a width.
+double extraTitleLinesHeight(const std::string& title, double tableWidth)
+{
+    const double textWidth = tableWidth - 2 * TableViewHeaderFooterView::kTextInset;
+    if (textWidth <= 0)
+        return 0;
+    Label measuring;
+    measuring.setFont(TableViewHeaderFooterView::titleFont());
+    measuring.setNumberOfLines(0);
+    measuring.setText(title);
+    const double whole = measuring.sizeThatFits({textWidth, 1e6}).height;
+    measuring.setText("X");
+    const double oneLine = measuring.sizeThatFits({textWidth, 1e6}).height;
+    return std::max(0.0, std::ceil(whole - oneLine));
+}
+
 }  // namespace
 
 TableView::TableView(Rect frame, TableViewStyle style)
@@ -262,6 +279,7 @@ void TableView::rebuildGeometry()
     auto source = _dataSource.lock();
     auto delegate = _delegate.lock();
     _geometry->reset(_tableHeaderView ? _tableHeaderView->frame().height() : 0);
+    _titlesMeasuredAtWidth.reset();
     int64_t sections = source ? std::max<int64_t>(0, source->numberOfSectionsInTableView(*this)) : 0;
     bool grouped = _style == TableViewStyle::Grouped;
     for (int64_t s = 0; s < sections; ++s) {
@@ -278,15 +296,21 @@ void TableView::rebuildGeometry()
             if (varies)
                 heights = std::move(asked);
         }
-        auto measure = [&](std::optional<double> asked, bool hasTitle, double standard) {
+        auto measure = [&](std::optional<double> asked, const std::optional<std::string>& title, double standard) {
             if (asked)
                 return *asked;
-            return hasTitle ? standard : (grouped ? kGroupedSectionGap : 0.0);
+            if (!title)
+                return grouped ? kGroupedSectionGap : 0.0;
+            if (!grouped)
+                return standard;
+            // A grouped table's title takes the lines it needs, as the platform's do.
+            _titlesMeasuredAtWidth = bounds().width();
+            return standard + extraTitleLinesHeight(*title, bounds().width());
         };
         double header = measure(delegate ? delegate->tableViewHeightForHeaderInSection(*this, s) : std::nullopt,
-            source->tableViewTitleForHeaderInSection(*this, s).has_value(), _sectionHeaderHeight);
+            source->tableViewTitleForHeaderInSection(*this, s), _sectionHeaderHeight);
         double footer = measure(delegate ? delegate->tableViewHeightForFooterInSection(*this, s) : std::nullopt,
-            source->tableViewTitleForFooterInSection(*this, s).has_value(), _sectionFooterHeight);
+            source->tableViewTitleForFooterInSection(*this, s), _sectionFooterHeight);
         _geometry->addSection(header, footer, rows, _rowHeight, std::move(heights));
     }
     _geometry->finish(_tableFooterView ? _tableFooterView->frame().height() : 0);
@@ -464,9 +488,12 @@ void TableView::layoutSubviews()
     if (_tiling)
         return;
     _tiling = true;
+    Rect visible = bounds();
+    // Titles that wrap take another height at another width.
+    if (_titlesMeasuredAtWidth && *_titlesMeasuredAtWidth != visible.width())
+        _needsReload = true;
     if (_needsReload)
         rebuildGeometry();
-    Rect visible = bounds();
     Size content {visible.width(), _geometry->contentHeight()};
     if (content != contentSize())
         setContentSize(content);
@@ -570,6 +597,7 @@ std::shared_ptr<View> TableView::supplementaryView(int64_t section, bool header)
     if (!title)
         return nullptr;
     auto view = dequeueReusableHeaderFooterViewWithIdentifier(kTitleViewIdentifier);
+    view->textLabel()->setNumberOfLines(_style == TableViewStyle::Grouped ? 0 : 1);
     view->textLabel()->setText(*title);
     view->setNeedsLayout();
     return view;

@@ -282,6 +282,7 @@ private:
 
     std::unique_ptr<detail::TableGeometry> _geometry;
     bool _needsReload = true;
+    std::optional<double> _titlesMeasuredAtWidth;  // the width titles were wrapped at, when any was
     std::map<IndexPath, std::shared_ptr<TableViewCell>> _visibleCells;
     std::map<int64_t, std::shared_ptr<View>> _visibleHeaders;
     std::map<int64_t, std::shared_ptr<View>> _visibleFooters;

@@ -6,11 +6,10 @@
 
 namespace plat {
 
-namespace {
-
-constexpr double kTextInset = 15;
-
-}  // namespace
+Font TableViewHeaderFooterView::titleFont()
+{
+    return Font::boldSystemFontOfSize(14);
+}
 
 TableViewHeaderFooterView::TableViewHeaderFooterView(std::string reuseIdentifier)
     : View(makeRect(0, 0, 320, 22))
@@ -20,7 +19,7 @@ TableViewHeaderFooterView::TableViewHeaderFooterView(std::string reuseIdentifier
     , _backgroundView(std::make_shared<View>())
 {
     _backgroundView->setBackgroundColor(Color::colorWithWhite(0.97, 1));
-    _textLabel->setFont(Font::boldSystemFontOfSize(14));
+    _textLabel->setFont(titleFont());
     _textLabel->setTextColor(Color::colorWithWhite(0.3, 1));
 }
 

@@ -5,6 +5,7 @@
 #include "platform/ui/View.h"
 
 namespace plat {
+class Font;
 class Label;
 
 // The platform's reusable section header or footer of a table: a content
@@ -13,6 +14,10 @@ class Label;
 // its own.
 class TableViewHeaderFooterView : public View {
 public:
+    // The title's room at either side, and its font.
+    static constexpr double kTextInset = 15;
+    static Font titleFont();
+
     explicit TableViewHeaderFooterView(std::string reuseIdentifier);
     ~TableViewHeaderFooterView() override;
 

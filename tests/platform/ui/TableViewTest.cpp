@@ -481,6 +481,13 @@ public:
     int shown = 0;
 };
 
+// One section whose footer says more than a line of a narrow table holds.
+class LongFooter : public Rows {
+public:
+    std::optional<std::string> tableViewTitleForFooterInSection(plat::TableView&, int64_t) override { return footer; }
+    const std::string footer = "The frame list of “My Plovix Movie of Kites” cannot be read: Permission denied.";
+};
+
 }  // namespace
 
 TEST(TableSections, DelegateViewsHeightsAndFootersAndTheDetailButton)
@@ -510,6 +517,31 @@ TEST(TableSections, DelegateViewsHeightsAndFootersAndTheDetailButton)
     ASSERT_TRUE(driver.tap(*details));
     EXPECT_EQ(sections->log, (std::vector<std::string> {"details 0"}));
     EXPECT_FALSE(table->indexPathForSelectedRow()) << "the button does not select the row";
+}
+
+// A grouped table's footer title that is too long for one line takes the
+// lines it needs, and again when the table's width changes.
+TEST(TableSections, AGroupedTitleTooLongForOneLineTakesTheLinesItNeeds)
+{
+    plat::test::ManualClockScope clock;
+    plat::test::UIScope ui;
+    auto window = std::make_shared<plat::Window>();
+    auto table = std::make_shared<plat::TableView>(plat::makeRect(0, 0, 320, 300), plat::TableViewStyle::Grouped);
+    auto rows = std::make_shared<LongFooter>();
+    rows->sections = {numbered("Row", 1)};
+    table->setDataSource(rows);
+    window->addSubview(table);
+    window->makeKeyAndVisible();
+    plat::test::UIDriver driver;
+    driver.wait(0);
+    const double narrow = table->rectForFooterInSection(0).height();
+    EXPECT_GT(narrow, 28 + 14) << "more than one line of 14 points";
+    auto footer = driver.findView(rows->footer);
+    ASSERT_NE(footer, nullptr);
+    EXPECT_GE(footer->frame().height(), narrow) << "the whole text shows";
+    table->setFrame(plat::makeRect(0, 0, 2000, 300));
+    table->layoutIfNeeded();
+    EXPECT_EQ(table->rectForFooterInSection(0).height(), 28) << "one line again";
 }
 
 TEST_F(Tables, MultipleSelectionTogglesRows)
