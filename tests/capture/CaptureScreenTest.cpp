@@ -271,7 +271,7 @@ TEST_F(CaptureScreen, ACameraThatCannotBeOpenedIsNamedWithTheReason)
     broken.folder = "missing";
     broken.width = 1280;
     broken.height = 720;
-    const std::string reason = "No pictures in " + plat::CaptureDeviceFolder::resolvedFolder(broken) + ".";
+    const std::string reason = "No pictures in the folder “missing”.";
     auto brokenAt = [&](CaptureDevicePosition position) {
         auto camera = broken;
         camera.position = position;

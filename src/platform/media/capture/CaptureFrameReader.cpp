@@ -72,18 +72,27 @@ struct PicturesPattern {
     AVCodecID codec = AV_CODEC_ID_NONE;
 };
 
-Result<PicturesPattern> picturesPattern(const std::string& folder)
+// Named as the list of cameras names it (below Cameras unless absolute):
+// the person who set the camera up knows it by that name.
+Error noPicturesError(const std::string& folder, const std::string& listedFolder)
+{
+    Dictionary userInfo {{kFilePathErrorKey, folder}};
+    return Error(kMediaErrorDomain, kMediaErrorDeviceNotConnected,
+        formatLine("no pictures in the folder “{}”", listedFolder), std::move(userInfo));
+}
+
+Result<PicturesPattern> picturesPattern(const std::string& folder, const std::string& listedFolder)
 {
     auto names = contentsOfDirectory(folder);
     if (!names.ok())
-        return cameraError("no pictures in", folder);
+        return noPicturesError(folder, listedFolder);
     bool hasJPEG = false, hasPNG = false;
     for (const std::string& name : names.value()) {
         hasJPEG = hasJPEG || hasExtension(name, {"jpg", "jpeg"});
         hasPNG = hasPNG || hasExtension(name, {"png"});
     }
     if (!hasJPEG && !hasPNG)
-        return cameraError("no pictures in", folder);
+        return noPicturesError(folder, listedFolder);
     if (hasJPEG)
         return PicturesPattern {escapedForGlob(folder) + "/*.{jpg,jpeg,JPG,JPEG,Jpg,Jpeg}", AV_CODEC_ID_MJPEG};
     return PicturesPattern {escapedForGlob(folder) + "/*.{png,PNG,Png}", AV_CODEC_ID_PNG};
@@ -227,7 +236,7 @@ Result<std::unique_ptr<CaptureFrameReader>> CaptureFrameReader::open(
         break;
     case CaptureDeviceKind::Pictures: {
         std::string folder = CaptureDeviceFolder::resolvedFolder(camera);
-        auto pattern = picturesPattern(folder);
+        auto pattern = picturesPattern(folder, camera.folder);
         if (!pattern.ok())
             return pattern.error();
         inputFormat = av_find_input_format("image2");
