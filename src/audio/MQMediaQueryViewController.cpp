@@ -227,7 +227,7 @@ std::shared_ptr<plat::TableViewCell> MQMediaQueryViewController::tableViewCellFo
     cell->setUserInteractionEnabled(true);
     cell->textLabel()->setTextColor(plat::Color::blackColor());
     if (cell->detailTextLabel())
-        cell->detailTextLabel()->setTextColor(secondaryTextColor());
+        cell->detailTextLabel()->setTextColor(subtitleTextColor());
     cell->imageView()->setImage(nullptr);
     auto collection = collectionAt(path);
     auto item = collection ? collection->representativeItem() : nullptr;

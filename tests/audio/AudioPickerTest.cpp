@@ -19,6 +19,7 @@
 #include "platform/ui/TabBarItem.h"
 #include "platform/ui/TableView.h"
 #include "support/Idioms.h"
+#include "support/TextContrast.h"
 
 namespace {
 
@@ -651,6 +652,31 @@ TEST_P(MusicPickerNames, TheUnknownArtistOpensTheAlbumsOfSongsWithoutAnArtist)
     EXPECT_EQ(album->title(), "Unknown Artist");
     EXPECT_NE(driver.findView("Unknown Album"), nullptr) << "the album's name in its header";
     EXPECT_NE(driver.findView("Plain"), nullptr);
+}
+
+TEST_P(MusicPickerNames, EveryNameAndSubtitleOfTheListsStandsOutFromTheRow)
+{
+    constexpr double kScreenScale = 2;
+    constexpr double kReadable = 4.5;  // no text of the rows is large
+    for (const char* tab : {"Songs", "Artists", "Albums"}) {
+        auto list = showTab(tab);
+        ASSERT_NE(list, nullptr) << tab;
+        auto table = list->itemTableView();
+        const plat::Rect shown = table->convertRect(table->bounds(), nullptr);
+        for (const auto& cell : table->visibleCells()) {
+            for (const auto& label : {cell->textLabel(), cell->detailTextLabel()}) {
+                if (!label || label->isHidden() || label->text().empty())
+                    continue;
+                const plat::Rect area = label->convertRect(label->bounds(), nullptr);
+                if (area.maxY() > shown.maxY())
+                    continue;  // partly below the list's end
+                // Word by word: a lone dash reads worse than the words around it.
+                for (const auto& piece : plat::test::measureTextPieces(*window, *label, kScreenScale))
+                    EXPECT_GE(piece.contrast.ratio, kReadable)
+                        << tab << ": " << label->text() << " at " << piece.left << ", " << piece.top;
+            }
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Idioms, MusicPickerNames, plat::test::bothIdioms(), plat::test::idiomName);
