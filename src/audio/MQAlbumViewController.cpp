@@ -112,11 +112,11 @@ void MQAlbumViewController::updateUI()
     auto item = _albumCollection ? _albumCollection->representativeItem() : nullptr;
     if (!item)
         return;
-    setTitle(zt::artist(*item));
+    setTitle(zt::artistShown(*item));
     if (auto label = _albumArtistLabel.lock())
-        label->setText(zt::artist(*item));
+        label->setText(zt::artistShown(*item));
     if (auto label = _albumTitleLabel.lock())
-        label->setText(zt::albumTitle(*item));
+        label->setText(zt::albumTitleShown(*item));
     if (auto imageView = _albumArtImageView.lock()) {
         plat::Size size = imageView->bounds().size;
         auto art = zt::artworkWithSize(

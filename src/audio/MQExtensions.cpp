@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/foundation/Bundle.h"
 #include "platform/library/MediaItemArtwork.h"
 #include "platform/library/MediaItemCollection.h"
 #include "platform/library/MediaPlaylist.h"
@@ -166,6 +167,33 @@ bool hasNoPlayableItems(const plat::MediaItemCollection& collection)
         if (existsInLibrary(*item) && !assetHasBeenDeleted(*item))
             return false;
     return true;
+}
+
+std::string artistShown(const plat::MediaItem& item)
+{
+    std::string shown = artist(item);
+    return shown.empty() ? plat::localized("Unknown Artist") : shown;
+}
+
+std::string albumTitleShown(const plat::MediaItem& item)
+{
+    std::string shown = albumTitle(item);
+    return shown.empty() ? plat::localized("Unknown Album") : shown;
+}
+
+std::string albumByline(const plat::MediaItem& item)
+{
+    std::string by = albumArtist(item);
+    return by.empty() ? artist(item) : by;
+}
+
+std::string songSubtitle(const plat::MediaItem& item)
+{
+    std::string album = albumTitle(item);
+    std::string by = albumByline(item);
+    if (album.empty() || by.empty())
+        return album + by;
+    return album + " - " + by;
 }
 
 plat::MediaEntityPersistentID persistentID(const plat::MediaPlaylist& playlist)

@@ -47,6 +47,20 @@ bool hasNoPlayableItems(const plat::MediaItemCollection& collection);
 plat::MediaEntityPersistentID persistentID(const plat::MediaPlaylist& playlist);
 std::string name(const plat::MediaPlaylist& playlist);
 
+// Names as the lists and the album screen show them, where a song may lack
+// the tag: a row or a screen is never titled with nothing, and a subtitle
+// never shows a separator with nothing on one side.
+// The artist, else "Unknown Artist".
+std::string artistShown(const plat::MediaItem& item);
+// The album's title, else "Unknown Album".
+std::string albumTitleShown(const plat::MediaItem& item);
+// Whose album it is: the album artist, else the song's artist (songs of one
+// performer rarely carry an album artist); empty without either.
+std::string albumByline(const plat::MediaItem& item);
+// "Album - Artist" of albumTitle and albumByline, or the one that is there;
+// empty without either.
+std::string songSubtitle(const plat::MediaItem& item);
+
 // A playing time as the lists show it: "0:07" below a minute, "2:05" below
 // an hour, "1:02:05" beyond; parts of a second are dropped, and a time that
 // is negative or not a number shows as "0:00".

@@ -227,7 +227,7 @@ std::shared_ptr<plat::TableViewCell> MQMediaQueryViewController::tableViewCellFo
     cell->setUserInteractionEnabled(true);
     cell->textLabel()->setTextColor(plat::Color::blackColor());
     if (cell->detailTextLabel())
-        cell->detailTextLabel()->setTextColor(secondaryTextColor());
+        cell->detailTextLabel()->setTextColor(subtitleTextColor());
     cell->imageView()->setImage(nullptr);
     auto collection = collectionAt(path);
     auto item = collection ? collection->representativeItem() : nullptr;
@@ -242,11 +242,11 @@ std::shared_ptr<plat::TableViewCell> MQMediaQueryViewController::tableViewCellFo
         break;
     }
     case MQMediaQueryTypeArtists:
-        cell->textLabel()->setText(item ? zt::artist(*item) : std::string());
+        cell->textLabel()->setText(item ? zt::artistShown(*item) : std::string());
         break;
     case MQMediaQueryTypeSongs:
         cell->textLabel()->setText(item ? zt::title(*item) : std::string());
-        cell->detailTextLabel()->setText(item ? zt::albumTitle(*item) + " - " + zt::albumArtist(*item) : std::string());
+        cell->detailTextLabel()->setText(item ? zt::songSubtitle(*item) : std::string());
         if (item && !_allowsSelectionOfNonPlayableItem && !zt::isPlayable(*item)) {
             cell->textLabel()->setTextColor(plat::Color::lightGrayColor());
             cell->detailTextLabel()->setTextColor(plat::Color::lightGrayColor());
@@ -254,8 +254,8 @@ std::shared_ptr<plat::TableViewCell> MQMediaQueryViewController::tableViewCellFo
         }
         break;
     default: {
-        cell->textLabel()->setText(item ? zt::albumTitle(*item) : std::string());
-        cell->detailTextLabel()->setText(item ? zt::albumArtist(*item) : std::string());
+        cell->textLabel()->setText(item ? zt::albumTitleShown(*item) : std::string());
+        cell->detailTextLabel()->setText(item ? zt::albumByline(*item) : std::string());
         auto art = item ? zt::artworkWithSize(*item, {kArtworkPixels, kArtworkPixels}) : nullptr;
         cell->imageView()->setImage(art ? art : plat::Image::imageNamed("AlbumArtPlaceholder.png"));
         break;
@@ -297,10 +297,12 @@ void MQMediaQueryViewController::tableViewDidSelectRowAtIndexPath(plat::TableVie
     case MQMediaQueryTypeArtists: {
         if (!item)
             return;
-        auto query = std::make_shared<plat::MediaQuery>(std::vector {
-            plat::MediaPropertyPredicate::predicateWithValue(zt::artist(*item), plat::kMediaItemPropertyArtist)});
+        // The songs without an artist are those with no value to equal.
+        const std::string artist = zt::artist(*item);
+        auto query = std::make_shared<plat::MediaQuery>(std::vector {plat::MediaPropertyPredicate::predicateWithValue(
+            artist.empty() ? plat::Value() : plat::Value(artist), plat::kMediaItemPropertyArtist)});
         query->setGroupingType(plat::MediaGrouping::Album);
-        pushList(MQMediaQueryTypeAlbums, zt::artist(*item), std::move(query));
+        pushList(MQMediaQueryTypeAlbums, zt::artistShown(*item), std::move(query));
         return;
     }
     case MQMediaQueryTypeSongs: {

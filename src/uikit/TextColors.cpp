@@ -7,4 +7,9 @@ plat::Color secondaryTextColor()
     return plat::Color::colorWithWhite(0.4, 1);
 }
 
+plat::Color subtitleTextColor()
+{
+    return plat::Color::colorWithWhite(0.33, 1);
+}
+
 }  // namespace zt

@@ -9,4 +9,10 @@ namespace zt {
 // alternate rows).
 plat::Color secondaryTextColor();
 
+// The small subtitle under a row's title (11 points): darker than
+// secondaryTextColor, because the thinnest strokes of text that small (the
+// dash between an album and its artist) come out lighter than their
+// colour; 5:1 even for the dash.
+plat::Color subtitleTextColor();
+
 }  // namespace zt

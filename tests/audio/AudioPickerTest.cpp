@@ -19,6 +19,7 @@
 #include "platform/ui/TabBarItem.h"
 #include "platform/ui/TableView.h"
 #include "support/Idioms.h"
+#include "support/TextContrast.h"
 
 namespace {
 
@@ -541,3 +542,141 @@ TEST_F(AudioPickerScreen, ASongOfAFormatThatCannotBeCopiedReportsTheExportersErr
     EXPECT_EQ(errors[0].code(), 69);
     EXPECT_TRUE(added.empty());
 }
+
+namespace {
+
+// A library of its own whose songs carry some, all or none of the artist and album tags.
+class MusicPickerNames : public AudioPickerScreen, public ::testing::WithParamInterface<plat::UserInterfaceIdiom> {
+protected:
+    MusicPickerNames()
+        : AudioPickerScreen(GetParam())
+    {
+    }
+    void SetUp() override
+    {
+        AudioPickerScreen::SetUp();
+        const std::string folder = sandbox.path("tagged");
+        for (const auto& song : kSongs) {
+            plat::test::GeneratedSong tagged;
+            tagged.file = song.file;
+            tagged.title = song.title;
+            tagged.artist = song.artist;
+            tagged.album = song.album;
+            tagged.albumArtist = song.albumArtist;
+            ASSERT_TRUE(plat::test::GeneratedMusicLibrary::writeSong(folder, tagged)) << song.file;
+        }
+        plat::test::useMusicLibraryFolder(folder);
+    }
+
+    // The library tab's list, shown.
+    std::shared_ptr<zt::MQMediaQueryViewController> showTab(const char* tab)
+    {
+        if (!picker)
+            picker = openPicker(0);
+        EXPECT_TRUE(driver.tap(tab)) << tab;
+        driver.wait(1);
+        return std::dynamic_pointer_cast<zt::MQMediaQueryViewController>(selectedList(picker));
+    }
+    // The title and subtitle of every row, as the list makes them.
+    static std::vector<std::pair<std::string, std::string>> rowTexts(zt::MQMediaQueryViewController& list)
+    {
+        std::vector<std::pair<std::string, std::string>> texts;
+        auto& table = *list.itemTableView();
+        for (int64_t row = 0; row < list.tableViewNumberOfRowsInSection(table, 0); ++row) {
+            auto cell = list.tableViewCellForRowAtIndexPath(table, {0, row});
+            auto detail = cell->detailTextLabel();
+            texts.emplace_back(cell->textLabel()->text(), detail && !detail->isHidden() ? detail->text() : "");
+        }
+        return texts;
+    }
+
+    struct Song {
+        const char* file;
+        const char* title;
+        const char* artist;
+        const char* album;
+        const char* albumArtist;
+    };
+    static constexpr Song kSongs[] = {
+        {"kites.m4a", "Kites", "Ann", "Paper", "Ann & Co"},
+        {"tide.mp3", "Tide", "Ann", "Shore", ""},
+        {"drift.wav", "Drift", "Helper", "", ""},
+        {"moss.mp3", "Moss", "", "Lichen", "Fern"},
+        {"echo.m4a", "Echo", "", "Caves", ""},
+        {"plain.mp3", "Plain", "", "", ""},
+    };
+    std::shared_ptr<zt::QVMediaPickerController> picker;
+};
+
+}  // namespace
+
+TEST_P(MusicPickerNames, ASongsSubtitleIsItsAlbumAndArtistOrWhatItHasOfThem)
+{
+    auto songs = showTab("Songs");
+    ASSERT_NE(songs, nullptr);
+    EXPECT_EQ(rowTexts(*songs),
+        (std::vector<std::pair<std::string, std::string>> {
+            {"Drift", "Helper"},  // WAVE, artist only
+            {"Echo", "Caves"}, {"Kites", "Paper - Ann & Co"},  // the album's own artist before the song's
+            {"Moss", "Lichen - Fern"}, {"Plain", ""}, {"Tide", "Shore - Ann"},  // no album artist: the song's
+        }));
+}
+
+TEST_P(MusicPickerNames, SongsWithoutAnArtistOrAlbumAreListedAsUnknown)
+{
+    auto artists = showTab("Artists");
+    ASSERT_NE(artists, nullptr);
+    using Rows = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(rowTexts(*artists), (Rows {{"Ann", ""}, {"Helper", ""}, {"Unknown Artist", ""}}));
+    auto albums = showTab("Albums");
+    ASSERT_NE(albums, nullptr);
+    EXPECT_EQ(rowTexts(*albums),
+        (Rows {{"Caves", ""}, {"Lichen", "Fern"}, {"Paper", "Ann & Co"}, {"Shore", "Ann"}, {"Unknown Album", ""},
+            {"Unknown Album", "Helper"}}));
+}
+
+TEST_P(MusicPickerNames, TheUnknownArtistOpensTheAlbumsOfSongsWithoutAnArtist)
+{
+    ASSERT_NE(showTab("Artists"), nullptr);
+    ASSERT_TRUE(driver.tap("Unknown Artist"));
+    driver.wait(1);
+    auto albums = std::dynamic_pointer_cast<zt::MQMediaQueryViewController>(selectedList(picker));
+    ASSERT_NE(albums, nullptr);
+    EXPECT_EQ(albums->title(), "Unknown Artist");
+    EXPECT_EQ(rowTexts(*albums),
+        (std::vector<std::pair<std::string, std::string>> {{"Caves", ""}, {"Lichen", "Fern"}, {"Unknown Album", ""}}));
+    ASSERT_TRUE(driver.tap("Unknown Album"));
+    driver.wait(1);
+    auto album = std::dynamic_pointer_cast<zt::MQAlbumViewController>(selectedList(picker));
+    ASSERT_NE(album, nullptr);
+    EXPECT_EQ(album->title(), "Unknown Artist");
+    EXPECT_NE(driver.findView("Unknown Album"), nullptr) << "the album's name in its header";
+    EXPECT_NE(driver.findView("Plain"), nullptr);
+}
+
+TEST_P(MusicPickerNames, EveryNameAndSubtitleOfTheListsStandsOutFromTheRow)
+{
+    constexpr double kScreenScale = 2;
+    constexpr double kReadable = 4.5;  // no text of the rows is large
+    for (const char* tab : {"Songs", "Artists", "Albums"}) {
+        auto list = showTab(tab);
+        ASSERT_NE(list, nullptr) << tab;
+        auto table = list->itemTableView();
+        const plat::Rect shown = table->convertRect(table->bounds(), nullptr);
+        for (const auto& cell : table->visibleCells()) {
+            for (const auto& label : {cell->textLabel(), cell->detailTextLabel()}) {
+                if (!label || label->isHidden() || label->text().empty())
+                    continue;
+                const plat::Rect area = label->convertRect(label->bounds(), nullptr);
+                if (area.maxY() > shown.maxY())
+                    continue;  // partly below the list's end
+                // Word by word: a lone dash reads worse than the words around it.
+                for (const auto& piece : plat::test::measureTextPieces(*window, *label, kScreenScale))
+                    EXPECT_GE(piece.contrast.ratio, kReadable)
+                        << tab << ": " << label->text() << " at " << piece.left << ", " << piece.top;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Idioms, MusicPickerNames, plat::test::bothIdioms(), plat::test::idiomName);

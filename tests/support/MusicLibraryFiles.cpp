@@ -80,8 +80,9 @@ bool GeneratedMusicLibrary::writeSong(const std::string& folder, const Generated
             {"-f", "lavfi", "-i", "color=c=" + *song.coverColour + ":s=120x120:d=1", "-map", "0:a", "-map", "1:v",
                 "-frames:v", "1", "-c:v", "png", "-disposition:v", "attached_pic"});
     }
-    bool mp3 = pathExtension(path) == "mp3";
-    arguments.insert(arguments.end(), {"-c:a", mp3 ? "libmp3lame" : "aac", "-b:a", "48k", "-ac", "1"});
+    const std::string extension = pathExtension(path);
+    const char* codec = extension == "mp3" ? "libmp3lame" : extension == "wav" ? "pcm_s16le" : "aac";
+    arguments.insert(arguments.end(), {"-c:a", codec, "-b:a", "48k", "-ac", "1"});
     auto tag = [&](const std::string& key, const std::string& value) {
         if (!value.empty())
             arguments.insert(arguments.end(), {"-metadata", key + "=" + value});

@@ -39,7 +39,8 @@ public:
 
     // Makes the current device folder's music library this one (its settings file names the folder).
     void useInCurrentSandbox() const;
-    // Writes a tagged song with ffmpeg; false when ffmpeg fails.
+    // Writes a tagged song with ffmpeg (MP3, WAVE, else AAC, by the file's
+    // extension); false when ffmpeg fails.
     static bool writeSong(const std::string& folder, const GeneratedSong& song);
 
     GeneratedMusicLibrary();

@@ -162,4 +162,19 @@ inline std::vector<TextPiece> measureTextPieces(const Bitmap& withText, const Bi
     return pieces;
 }
 
+// Every piece of the text that view draws, measured against what lies
+// behind it in the window, as measureTextContrast pictures it. scale: pixels
+// per point.
+inline std::vector<TextPiece> measureTextPieces(Window& window, View& view, double scale)
+{
+    auto shown = snapshotWindow(window, scale);
+    const bool wasHidden = view.isHidden();
+    view.setHidden(true);
+    auto behind = snapshotWindow(window, scale);
+    view.setHidden(wasHidden);
+    if (!shown || !behind)
+        return {};
+    return measureTextPieces(*shown->bitmap(), *behind->bitmap());
+}
+
 }  // namespace plat::test

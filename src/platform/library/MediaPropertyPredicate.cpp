@@ -47,7 +47,7 @@ bool MediaPropertyPredicate::matchesItem(const MediaItem& item) const
         return false;
     Value own = item.valueForProperty(_property);
     if (own.isNull())
-        return false;
+        return _comparison == MediaPredicateComparison::EqualTo && _value.isNull();
     if (_comparison == MediaPredicateComparison::Contains) {
         auto text = own.asString();
         auto part = _value.asString();

@@ -11,8 +11,9 @@ enum class MediaPredicateComparison : int { EqualTo = 0, Contains = 1 };
 
 // A filter of a media query: a property of the songs (kMediaItemProperty...)
 // or the playlist a song is on (kMediaPlaylistPropertyPersistentID), equal to
-// or containing a value. Strings contain without regard to case. Any thread
-// (immutable).
+// or containing a value. Strings contain without regard to case; equal to
+// no value (null) finds the songs without that tag, such as those of no
+// artist. Any thread (immutable).
 class MediaPropertyPredicate {
 public:
     static MediaPropertyPredicate predicateWithValue(

@@ -171,6 +171,23 @@ TEST_F(MusicLibrary, AnArtistsQueryAndAFilteredQueryGroupByAlbum)
     EXPECT_EQ(contains.items().size(), 9u);
 }
 
+TEST_F(MusicLibrary, EqualToNoValueFindsTheSongsWithoutThatTag)
+{
+    const struct {
+        const char* property;
+        plat::MediaPredicateComparison comparison;
+        std::vector<std::string> titles;
+    } cases[] = {
+        {plat::kMediaItemPropertyArtist, plat::MediaPredicateComparison::EqualTo, {"untitled-demo"}},
+        {plat::kMediaItemPropertyAlbumTitle, plat::MediaPredicateComparison::EqualTo, {"Locked Song", "untitled-demo"}},
+        {plat::kMediaItemPropertyArtist, plat::MediaPredicateComparison::Contains, {}},
+    };
+    for (const auto& [property, comparison, titles] : cases) {
+        MediaQuery query({MediaPropertyPredicate::predicateWithValue(plat::Value(), property, comparison)});
+        EXPECT_EQ(titlesOf(query.items()), titles) << property << " " << static_cast<int>(comparison);
+    }
+}
+
 TEST_F(MusicLibrary, PlaylistsKeepTheirOrderAndListOnlySongsOfTheLibrary)
 {
     auto playlists = MediaQuery::playlistsQuery()->collections();
