@@ -79,17 +79,29 @@ inline TextContrast measureTextContrast(
     return measured;
 }
 
-// The contrast of the text that view draws against what lies behind it in
-// the window: the window is pictured with the view and with the view
-// hidden, whatever the panel, the dimming and the picture under them make
-// of what is behind. scale: pixels per point.
-inline TextContrast measureTextContrast(Window& window, View& view, double scale)
+// The window pictured with the view and with the view hidden: what the
+// view draws, and whatever the panel, the dimming and the picture under it
+// make of what is behind. Either is none when the window cannot be drawn.
+struct WithAndWithoutView {
+    std::shared_ptr<Image> shown;
+    std::shared_ptr<Image> behind;
+};
+inline WithAndWithoutView pictureWithAndWithout(Window& window, View& view, double scale)
 {
-    auto shown = snapshotWindow(window, scale);
+    WithAndWithoutView pictures;
+    pictures.shown = snapshotWindow(window, scale);
     const bool wasHidden = view.isHidden();
     view.setHidden(true);
-    auto behind = snapshotWindow(window, scale);
+    pictures.behind = snapshotWindow(window, scale);
     view.setHidden(wasHidden);
+    return pictures;
+}
+
+// The contrast of the text that view draws against what lies behind it in
+// the window. scale: pixels per point.
+inline TextContrast measureTextContrast(Window& window, View& view, double scale)
+{
+    auto [shown, behind] = pictureWithAndWithout(window, view, scale);
     if (!shown || !behind)
         return {};
     const Rect area = view.convertRect(view.bounds(), nullptr);
@@ -167,11 +179,7 @@ inline std::vector<TextPiece> measureTextPieces(const Bitmap& withText, const Bi
 // per point.
 inline std::vector<TextPiece> measureTextPieces(Window& window, View& view, double scale)
 {
-    auto shown = snapshotWindow(window, scale);
-    const bool wasHidden = view.isHidden();
-    view.setHidden(true);
-    auto behind = snapshotWindow(window, scale);
-    view.setHidden(wasHidden);
+    auto [shown, behind] = pictureWithAndWithout(window, view, scale);
     if (!shown || !behind)
         return {};
     return measureTextPieces(*shown->bitmap(), *behind->bitmap());
