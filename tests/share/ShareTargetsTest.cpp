@@ -85,6 +85,36 @@ protected:
             bytes[i] = static_cast<char>(i * 7919 % 251);
         return bytes;
     }
+    // The handler's form on a screen of the idiom, as the share sheet brings
+    // it (full screen on a phone, a form sheet on a tablet), and a picture of it.
+    struct ShownForm {
+        std::shared_ptr<plat::ViewController> presented;
+        std::shared_ptr<plat::Image> picture;
+    };
+    static ShownForm showForm(zt::ConnectHandler& handler, plat::UserInterfaceIdiom idiom)
+    {
+        plat::test::UIScope device(idiom);
+        auto screen = std::make_shared<plat::Window>();
+        auto under = std::make_shared<plat::ViewController>();
+        screen->setRootViewController(under);
+        screen->makeKeyAndVisible();
+        ShownForm shown {handler.activityViewController(), nullptr};
+        if (!shown.presented)
+            return shown;
+        under->presentViewController(shown.presented, /*animated=*/true, nullptr);
+        plat::test::UIDriver looking(screen);
+        looking.wait(1);
+        shown.picture = looking.screenshot();
+        return shown;
+    }
+    static void expectLooksLike(const std::shared_ptr<plat::Image>& picture, const std::string& reference)
+    {
+        ASSERT_TRUE(picture);
+        plat::test::TemporaryFolder output;
+        auto compared = plat::test::compareWithReferencePicture(
+            *picture, plat::test::sourcePath("tests/data/share/" + reference), output.path());
+        EXPECT_TRUE(compared.matches) << reference << ": " << compared.explanation;
+    }
     // Hands the file to the target and lets it finish.
     std::shared_ptr<Listener> share(zt::ConnectHandler& handler, const std::string& path, const std::string& UTI)
     {
@@ -362,22 +392,9 @@ TEST_F(ShareTargets, TheFormListsTheTargetsExportTypesWithTheirEstimatesAndPrese
         = {{plat::UserInterfaceIdiom::Phone, "share-form-phone.png"},
             {plat::UserInterfaceIdiom::Pad, "share-form-tablet.png"}};
     for (const auto& [idiom, reference] : looks) {
-        plat::test::UIScope device(idiom);
-        auto screen = std::make_shared<plat::Window>();
-        auto under = std::make_shared<plat::ViewController>();
-        screen->setRootViewController(under);
-        screen->makeKeyAndVisible();
-        auto presented = handler->activityViewController();
-        ASSERT_TRUE(presented);
-        under->presentViewController(presented, /*animated=*/true, nullptr);
-        plat::test::UIDriver looking(screen);
-        looking.wait(1);
-        plat::test::TemporaryFolder output;
-        auto picture = looking.screenshot();
-        ASSERT_TRUE(picture);
-        auto compared = plat::test::compareWithReferencePicture(
-            *picture, plat::test::sourcePath(std::string("tests/data/share/") + reference), output.path());
-        EXPECT_TRUE(compared.matches) << reference << ": " << compared.explanation;
+        auto shown = showForm(*handler, idiom);
+        ASSERT_TRUE(shown.presented);
+        expectLooksLike(shown.picture, reference);
     }
 }
 
@@ -403,30 +420,18 @@ TEST_F(ShareTargets, TheFormOfAProjectWhoseFrameListCannotBeReadSaysWhyAndOffers
         = {{plat::UserInterfaceIdiom::Phone, "share-form-unreadable-list-phone.png"},
             {plat::UserInterfaceIdiom::Pad, "share-form-unreadable-list-tablet.png"}};
     for (const auto& [idiom, reference] : looks) {
-        plat::test::UIScope device(idiom);
-        auto screen = std::make_shared<plat::Window>();
-        auto under = std::make_shared<plat::ViewController>();
-        screen->setRootViewController(under);
-        screen->makeKeyAndVisible();
-        auto presented = std::dynamic_pointer_cast<plat::NavigationController>(handler->activityViewController());
+        auto shown = showForm(*handler, idiom);
+        auto presented = std::dynamic_pointer_cast<plat::NavigationController>(shown.presented);
         ASSERT_TRUE(presented);
         auto form = std::dynamic_pointer_cast<zt::ShareConfigurationViewController>(presented->topViewController());
         ASSERT_TRUE(form);
-        under->presentViewController(presented, /*animated=*/true, nullptr);
-        plat::test::UIDriver looking(screen);
-        looking.wait(1);
         EXPECT_TRUE(form->exportTypes().empty());
         EXPECT_EQ(form->tableViewTitleForFooterInSection(*form->tableView(), 0),
             "The frame list of “My Plovix Movie of Kites” cannot be read: Permission denied.");
         auto exportButton = form->navigationItem()->rightBarButtonItem();
         ASSERT_TRUE(exportButton);
         EXPECT_FALSE(exportButton->isEnabled()) << "no Export";
-        plat::test::TemporaryFolder output;
-        auto picture = looking.screenshot();
-        ASSERT_TRUE(picture);
-        auto compared = plat::test::compareWithReferencePicture(
-            *picture, plat::test::sourcePath(std::string("tests/data/share/") + reference), output.path());
-        EXPECT_TRUE(compared.matches) << reference << ": " << compared.explanation;
+        expectLooksLike(shown.picture, reference);
     }
 }
 
