@@ -78,6 +78,22 @@ protected:
     }
     // Lets the fade-in and the first details appear.
     void settle() { driver.wait(2); }
+    // Opens the project centred in the explorer and reads past its coach
+    // mark, if one shows.
+    void openCentredProject()
+    {
+        driver.tapAt({284, 119});
+        driver.wait(1);
+        ASSERT_NE(editor(), nullptr);
+        tapNextWhenShown();
+    }
+    void tapNextWhenShown()
+    {
+        if (driver.findView("Next")) {
+            ASSERT_TRUE(driver.tap("Next"));
+            driver.wait(1);
+        }
+    }
 
     std::shared_ptr<MainViewController> root() const { return delegate->mainViewController(); }
     std::shared_ptr<FrameEditorViewController> editor() const

@@ -63,10 +63,7 @@ protected:
         });
         launch();
         settle();
-        driver.tapAt({284, 119});
-        driver.wait(1);
-        ASSERT_NE(editor(), nullptr);
-        tapNextWhenShown();
+        ASSERT_NO_FATAL_FAILURE(openCentredProject());
         editor()->playerViewController()->scrollToFrame(kPaintedFrame);
         driver.wait(1);
         driver.tapAt({284, 108});
@@ -79,13 +76,6 @@ protected:
         ASSERT_TRUE(driver.tap("Back"));
         driver.wait(1);
         ADD_FAILURE() << "the save ended without being killed";
-    }
-    void tapNextWhenShown()
-    {
-        if (driver.findView("Next")) {
-            ASSERT_TRUE(driver.tap("Next"));
-            driver.wait(1);
-        }
     }
 
     std::string projectFile(const std::string& name) const { return documents(kProject) + "/" + name; }

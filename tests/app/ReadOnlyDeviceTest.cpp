@@ -299,13 +299,6 @@ protected:
                 return settings;
         return nullptr;
     }
-    void tapNextWhenShown()
-    {
-        if (driver.findView("Next")) {
-            ASSERT_TRUE(driver.tap("Next"));
-            driver.wait(1);
-        }
-    }
     void openPainter(const char* button)
     {
         strip().scrollToFrame(2);
@@ -369,10 +362,7 @@ TEST_F(ReadOnlyMountedDevice, EveryKindOfChangeIsRefusedWithItsReasonAndTheFolde
     plat::test::LimitedFreeSpace room(int64_t(1) << 30);
     launch();
     settle();
-    driver.tapAt({284, 119});
-    driver.wait(1);
-    ASSERT_NE(editor(), nullptr);
-    tapNextWhenShown();
+    ASSERT_NO_FATAL_FAILURE(openCentredProject());
     const int64_t frames = frameCount();
     ASSERT_EQ(frames, 5) << "four pictures and the capture placeholder";
 
