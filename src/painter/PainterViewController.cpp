@@ -87,6 +87,13 @@ std::shared_ptr<PainterBrush> makeBrush(
 
 // The brush type that each drawing tool selects.
 constexpr int64_t kToolBrushTypes[] = {kBrushTypeBrush, kBrushTypePen, kBrushTypeFountainPen, kBrushTypeEraser};
+
+// Nothing tells the size of the canvas the strokes were painted on.
+bool isUnknownCanvasSize(const plat::Error& error)
+{
+    return error.domain() == StrokeScaling::kErrorDomain && error.code() == StrokeScaling::kUnknownCanvasSize;
+}
+
 }  // namespace
 
 void registerPainterLayout()
@@ -371,13 +378,6 @@ void PainterViewController::loadPendingStrokes()
         loadPendingStrokeFile();
     rememberStoredContents();
 }
-
-namespace {
-bool isUnknownCanvasSize(const plat::Error& error)
-{
-    return error.domain() == StrokeScaling::kErrorDomain && error.code() == StrokeScaling::kUnknownCanvasSize;
-}
-}  // namespace
 
 void PainterViewController::loadPendingLayers()
 {
