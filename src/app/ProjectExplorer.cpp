@@ -135,6 +135,14 @@ void ProjectExplorer::viewWillAppear(bool animated)
             _knownProjectNames.insert(name);
         }
     }
+    // A name being typed goes on for its project as read again, so that no
+    // older reading of the project is left to save the old name over it.
+    if (hasFolder(_renamedProject)) {
+        auto same = std::find_if(_projects.begin(), _projects.end(),
+            [&](const auto& project) { return project->getProjectPath() == _renamedProject->getProjectPath(); });
+        if (same != _projects.end())
+            _renamedProject = *same;
+    }
     carousel->reloadData();
     const int64_t start = startIndex();
     _projectPathToCentre.reset();
@@ -288,11 +296,12 @@ void ProjectExplorer::fadeDetails(double alpha)
 
 void ProjectExplorer::updateCurrentProjectView(int64_t index)
 {
+    const bool isValid = index >= 0 && static_cast<size_t>(index) < _projects.size();
     // A name being typed belongs to the project shown so far: it is stored
     // before the field shows another's.
-    if (_outlets.textFieldName && _outlets.textFieldName->isEditing())
+    if (isNameBeingTyped() && !(isValid && _projects[static_cast<size_t>(index)] == _renamedProject))
         _outlets.textFieldName->resignFirstResponder();
-    if (index < 0 || static_cast<size_t>(index) >= _projects.size())
+    if (!isValid)
         return;
     if (index == 0)
         fadeDetails(0);
@@ -331,7 +340,8 @@ void ProjectExplorer::setMetaDescription()
         return;
     ProjectModel& project = *_selectedProject;
     plat::Dictionary metadata = project.getMetaData().value_or(plat::Dictionary());
-    if (_outlets.textFieldName)
+    // What the person is typing stays until the edit ends.
+    if (_outlets.textFieldName && !isNameBeingTyped())
         _outlets.textFieldName->setText(shownNameOf(project));
 
     std::string dateText;
@@ -370,6 +380,11 @@ bool ProjectExplorer::textFieldShouldReturn(plat::TextField& textField)
 {
     textField.resignFirstResponder();
     return false;
+}
+
+bool ProjectExplorer::isNameBeingTyped() const
+{
+    return _outlets.textFieldName && _outlets.textFieldName->isEditing();
 }
 
 void ProjectExplorer::textFieldDidBeginEditing(plat::TextField&)

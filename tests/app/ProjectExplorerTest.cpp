@@ -9,9 +9,10 @@
 #include "platform/ui/testing/PictureComparison.h"
 #include "render/RenderProgressViewController.h"
 #include "share/ShareNotifications.h"
-#include "uikit/VerticallyAlignedLabel.h"
+#include "support/Idioms.h"
 #include "support/UnreadableFile.h"
 #include "uikit/TransparentToolbar.h"
+#include "uikit/VerticallyAlignedLabel.h"
 
 namespace {
 
@@ -23,6 +24,10 @@ const std::string kSecond = ".plovix-2015-05-02-10-00-00";
 
 class Explorer : public AppScreens {
 protected:
+    explicit Explorer(plat::UserInterfaceIdiom idiom = plat::UserInterfaceIdiom::Phone)
+        : AppScreens(idiom)
+    {
+    }
     // A device that has started before: settings of the current data
     // version, the given folders listed in that order.
     void prepareDevice(const std::vector<std::string>& listedNames, std::optional<int64_t> lastSelection = {})
@@ -518,3 +523,59 @@ TEST_F(Explorer, OnTheNewProjectSlotTheButtonsThatNeedAProjectAreDrawnDimmed)
         *picture, plat::test::sourcePath("tests/data/app/explorer_new_project_slot.png"), output.path());
     EXPECT_TRUE(result.matches) << result.explanation;
 }
+
+namespace {
+
+// An archive another app hands over while the person works in the explorer,
+// on a phone and on a tablet.
+class ExplorerDuringAHandOver : public Explorer, public ::testing::WithParamInterface<plat::UserInterfaceIdiom> {
+protected:
+    ExplorerDuringAHandOver()
+        : Explorer(GetParam())
+    {
+        useTestCamera();  // the tablet's editor holds the capture screen
+        makeProject(kFirst, 1, plat::Dictionary {{"RecordName", "Old"}});
+        makeProject(kSecond, 1);
+        makeProject(kThird, 1);
+        prepareDevice({kFirst, kSecond, kThird}, 1);
+        start();
+    }
+    // Hands the archive of a project over and lets the main queue run,
+    // without moving the clock, until the explorer has read the list again.
+    void handOverAnArchive()
+    {
+        makeArchive(output.path("Shared.zantropemobile"), ".plovix-2015-06-01-10-00-00", 1);
+        ASSERT_TRUE(app.openURLFromApplication(
+            plat::URL::fileURLWithPath(output.path("Shared.zantropemobile")), "com.example.mail", plat::Value()));
+        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return explorer()->projects().size() == 5; }));
+    }
+    const std::string kThird = ".plovix-2015-05-03-10-00-00";
+    plat::test::TemporaryFolder output;
+};
+
+}  // namespace
+
+TEST_P(ExplorerDuringAHandOver, ANameBeingTypedIsKeptAndStoredWhenTheEditEnds)
+{
+    ASSERT_TRUE(driver.tap(*outlets().textFieldName));
+    ASSERT_TRUE(driver.type("\b\b\bTyped Name"));
+    ASSERT_NO_FATAL_FAILURE(handOverAnArchive());
+    driver.wait(4);  // the message goes, the details come again
+    EXPECT_EQ(outlets().textFieldName->text(), "Typed Name");
+    driver.type("\n");
+    // Opened and left, the project is saved.
+    ASSERT_TRUE(driver.tap(*carousel().currentItemView()));
+    driver.wait(2);
+    tapNextWhenShown();
+    ASSERT_TRUE(driver.tap("Projects"));
+    driver.wait(2);
+    EXPECT_EQ(
+        plat::dictionaryWithContentsOfFile(documents(kFirst) + "/plovix.meta")->getString("RecordName"), "Typed Name");
+    app.terminate();
+    app.resetForTesting();
+    resetShared();
+    start();
+    EXPECT_EQ(outlets().textFieldName->text(), "Typed Name");
+}
+
+INSTANTIATE_TEST_SUITE_P(Idioms, ExplorerDuringAHandOver, plat::test::bothIdioms(), plat::test::idiomName);
