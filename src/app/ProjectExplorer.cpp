@@ -125,6 +125,15 @@ void ProjectExplorer::viewDidLoad()
 void ProjectExplorer::viewWillAppear(bool animated)
 {
     plat::ViewController::viewWillAppear(animated);
+    const int64_t start = readProjectsList();
+    _outlets.carousel->scrollToItemAtIndex(start, /*animated=*/start == 0);
+    updateCurrentProjectView(start);
+    if (_outlets.viewWait)
+        _outlets.viewWait->setHidden(true);
+}
+
+int64_t ProjectExplorer::readProjectsList()
+{
     auto& carousel = _outlets.carousel;
     carousel->setUserInteractionEnabled(true);
     _projects.assign(1, std::make_shared<ProjectModel>(std::nullopt));
@@ -146,10 +155,7 @@ void ProjectExplorer::viewWillAppear(bool animated)
     carousel->reloadData();
     const int64_t start = startIndex();
     _projectPathToCentre.reset();
-    carousel->scrollToItemAtIndex(start, /*animated=*/start == 0);
-    updateCurrentProjectView(start);
-    if (_outlets.viewWait)
-        _outlets.viewWait->setHidden(true);
+    return start;
 }
 
 void ProjectExplorer::viewDidAppear(bool animated)
@@ -526,10 +532,32 @@ void ProjectExplorer::playFrameEditorToProjectExplorerAnimation()
 
 void ProjectExplorer::receiveProjectImportProcessorDidImportProject()
 {
-    // The imported project comes first in the list: the one the person had centred stays centred.
-    if (hasFolder(_selectedProject))
-        _projectPathToCentre = _selectedProject->getProjectPath();
-    viewWillAppear(/*animated=*/false);
+    Carousel& carousel = *_outlets.carousel;
+    // A row still moving (after a tap on another item, a swipe) stays with
+    // the project the person moved it to, not the one it left.
+    const bool isMoving = carousel.scrolling() || carousel.decelerating() || carousel.dragging();
+    const int64_t resting = carousel.restingItemIndex();
+    const auto chosen = isMoving && static_cast<size_t>(resting) < _projects.size()
+        ? _projects[static_cast<size_t>(resting)]
+        : _selectedProject;
+    // The imported project comes first in the list: the one chosen stays
+    // centred, and so does the new-project slot, which stays first.
+    if (hasFolder(chosen))
+        _projectPathToCentre = chosen->getProjectPath();
+    else
+        DataManager::sharedDataManager().setLastSelection(0);
+    if (!isMoving) {
+        viewWillAppear(/*animated=*/false);
+        return;
+    }
+    const double offsetFromResting = carousel.scrollOffset() - static_cast<double>(resting);
+    const int64_t start = readProjectsList();
+    // The row keeps its place beside the chosen project and goes on to its
+    // rest; a finger holding it moves it on itself.
+    carousel.setScrollOffset(static_cast<double>(start) + offsetFromResting);
+    if (!carousel.dragging())
+        carousel.scrollToItemAtIndex(start, /*animated=*/true);
+    updateCurrentProjectView(start);
 }
 
 void ProjectExplorer::receiveDuplicateProjectNotification()
