@@ -125,6 +125,15 @@ void ProjectExplorer::viewDidLoad()
 void ProjectExplorer::viewWillAppear(bool animated)
 {
     plat::ViewController::viewWillAppear(animated);
+    const int64_t start = readProjectsList();
+    _outlets.carousel->scrollToItemAtIndex(start, /*animated=*/start == 0);
+    updateCurrentProjectView(start);
+    if (_outlets.viewWait)
+        _outlets.viewWait->setHidden(true);
+}
+
+int64_t ProjectExplorer::readProjectsList()
+{
     auto& carousel = _outlets.carousel;
     carousel->setUserInteractionEnabled(true);
     _projects.assign(1, std::make_shared<ProjectModel>(std::nullopt));
@@ -135,13 +144,18 @@ void ProjectExplorer::viewWillAppear(bool animated)
             _knownProjectNames.insert(name);
         }
     }
+    // A name being typed goes on for its project as read again, so that no
+    // older reading of the project is left to save the old name over it.
+    if (hasFolder(_renamedProject)) {
+        auto same = std::find_if(_projects.begin(), _projects.end(),
+            [&](const auto& project) { return project->getProjectPath() == _renamedProject->getProjectPath(); });
+        if (same != _projects.end())
+            _renamedProject = *same;
+    }
     carousel->reloadData();
     const int64_t start = startIndex();
     _projectPathToCentre.reset();
-    carousel->scrollToItemAtIndex(start, /*animated=*/start == 0);
-    updateCurrentProjectView(start);
-    if (_outlets.viewWait)
-        _outlets.viewWait->setHidden(true);
+    return start;
 }
 
 void ProjectExplorer::viewDidAppear(bool animated)
@@ -288,11 +302,12 @@ void ProjectExplorer::fadeDetails(double alpha)
 
 void ProjectExplorer::updateCurrentProjectView(int64_t index)
 {
+    const bool isValid = index >= 0 && static_cast<size_t>(index) < _projects.size();
     // A name being typed belongs to the project shown so far: it is stored
     // before the field shows another's.
-    if (_outlets.textFieldName && _outlets.textFieldName->isEditing())
+    if (isNameBeingTyped() && !(isValid && _projects[static_cast<size_t>(index)] == _renamedProject))
         _outlets.textFieldName->resignFirstResponder();
-    if (index < 0 || static_cast<size_t>(index) >= _projects.size())
+    if (!isValid)
         return;
     if (index == 0)
         fadeDetails(0);
@@ -331,7 +346,8 @@ void ProjectExplorer::setMetaDescription()
         return;
     ProjectModel& project = *_selectedProject;
     plat::Dictionary metadata = project.getMetaData().value_or(plat::Dictionary());
-    if (_outlets.textFieldName)
+    // What the person is typing stays until the edit ends.
+    if (_outlets.textFieldName && !isNameBeingTyped())
         _outlets.textFieldName->setText(shownNameOf(project));
 
     std::string dateText;
@@ -370,6 +386,11 @@ bool ProjectExplorer::textFieldShouldReturn(plat::TextField& textField)
 {
     textField.resignFirstResponder();
     return false;
+}
+
+bool ProjectExplorer::isNameBeingTyped() const
+{
+    return _outlets.textFieldName && _outlets.textFieldName->isEditing();
 }
 
 void ProjectExplorer::textFieldDidBeginEditing(plat::TextField&)
@@ -511,10 +532,32 @@ void ProjectExplorer::playFrameEditorToProjectExplorerAnimation()
 
 void ProjectExplorer::receiveProjectImportProcessorDidImportProject()
 {
-    // The imported project comes first in the list: the one the person had centred stays centred.
-    if (hasFolder(_selectedProject))
-        _projectPathToCentre = _selectedProject->getProjectPath();
-    viewWillAppear(/*animated=*/false);
+    Carousel& carousel = *_outlets.carousel;
+    // A row still moving (after a tap on another item, a swipe) stays with
+    // the project the person moved it to, not the one it left.
+    const bool isMoving = carousel.scrolling() || carousel.decelerating() || carousel.dragging();
+    const int64_t resting = carousel.restingItemIndex();
+    const auto chosen = isMoving && static_cast<size_t>(resting) < _projects.size()
+        ? _projects[static_cast<size_t>(resting)]
+        : _selectedProject;
+    // The imported project comes first in the list: the one chosen stays
+    // centred, and so does the new-project slot, which stays first.
+    if (hasFolder(chosen))
+        _projectPathToCentre = chosen->getProjectPath();
+    else
+        DataManager::sharedDataManager().setLastSelection(0);
+    if (!isMoving) {
+        viewWillAppear(/*animated=*/false);
+        return;
+    }
+    const double offsetFromResting = carousel.scrollOffset() - static_cast<double>(resting);
+    const int64_t start = readProjectsList();
+    // The row keeps its place beside the chosen project and goes on to its
+    // rest; a finger holding it moves it on itself.
+    carousel.setScrollOffset(static_cast<double>(start) + offsetFromResting);
+    if (!carousel.dragging())
+        carousel.scrollToItemAtIndex(start, /*animated=*/true);
+    updateCurrentProjectView(start);
 }
 
 void ProjectExplorer::receiveDuplicateProjectNotification()

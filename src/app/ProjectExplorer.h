@@ -208,9 +208,12 @@ private:
     void finishDuplicate(const std::shared_ptr<ProjectModel>& source, const plat::Result<std::string>& copied,
         const std::shared_ptr<Hudy>& display);
     void showNameAgain(ProjectModel& project);
+    bool isNameBeingTyped() const;
     // Tells of a frame list that was repaired as the project was read, and keeps the repair.
     void reportRepairOf(ProjectModel& project);
     int64_t indexOfProject(const ProjectModel* project) const;
+    // Reads the projects list into the carousel; gives where it starts.
+    int64_t readProjectsList();
     // Where the list read anew starts: the project to centre, else the last selection.
     int64_t startIndex() const;
     double openScale() const;

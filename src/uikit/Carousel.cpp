@@ -252,6 +252,14 @@ int64_t Carousel::currentItemIndex() const
     return clampedIndex(detail::roundedOffset(_scrollOffset));
 }
 
+int64_t Carousel::restingItemIndex() const
+{
+    // A fling may end past either end of the row; the snap after it comes back to the nearest item.
+    if (_scrolling || _decelerating)
+        return clampedIndex(detail::roundedOffset(_endOffset));
+    return currentItemIndex();
+}
+
 void Carousel::setCurrentItemIndex(int64_t index)
 {
     setScrollOffset(static_cast<double>(index));

@@ -119,6 +119,9 @@ public:
     void setScrollOffset(double offset);
     int64_t currentItemIndex() const;
     void setCurrentItemIndex(int64_t index);
+    // The item the row comes to rest on: where the animated scroll or the
+    // fling under way ends, else the current item.
+    int64_t restingItemIndex() const;
     std::shared_ptr<plat::View> currentItemView() const;
     std::shared_ptr<plat::View> itemViewAtIndex(int64_t index) const;
     // plat::kNotFound for a view that is not loaded.

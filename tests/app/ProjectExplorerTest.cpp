@@ -6,12 +6,15 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/TextField.h"
+#include "platform/ui/TouchSynthesizer.h"
 #include "platform/ui/testing/PictureComparison.h"
+#include "render/MovieRenderer.h"
 #include "render/RenderProgressViewController.h"
 #include "share/ShareNotifications.h"
-#include "uikit/VerticallyAlignedLabel.h"
+#include "support/Idioms.h"
 #include "support/UnreadableFile.h"
 #include "uikit/TransparentToolbar.h"
+#include "uikit/VerticallyAlignedLabel.h"
 
 namespace {
 
@@ -23,6 +26,10 @@ const std::string kSecond = ".plovix-2015-05-02-10-00-00";
 
 class Explorer : public AppScreens {
 protected:
+    explicit Explorer(plat::UserInterfaceIdiom idiom = plat::UserInterfaceIdiom::Phone)
+        : AppScreens(idiom)
+    {
+    }
     // A device that has started before: settings of the current data
     // version, the given folders listed in that order.
     void prepareDevice(const std::vector<std::string>& listedNames, std::optional<int64_t> lastSelection = {})
@@ -518,3 +525,117 @@ TEST_F(Explorer, OnTheNewProjectSlotTheButtonsThatNeedAProjectAreDrawnDimmed)
         *picture, plat::test::sourcePath("tests/data/app/explorer_new_project_slot.png"), output.path());
     EXPECT_TRUE(result.matches) << result.explanation;
 }
+
+namespace {
+
+// An archive another app hands over while the person works in the explorer,
+// on a phone and on a tablet.
+class ExplorerDuringAHandOver : public Explorer, public ::testing::WithParamInterface<plat::UserInterfaceIdiom> {
+protected:
+    ExplorerDuringAHandOver()
+        : Explorer(GetParam())
+    {
+        useTestCamera();  // the tablet's editor holds the capture screen
+        makeProject(kFirst, 1, plat::Dictionary {{"RecordName", "Old"}});
+        makeProject(kSecond, 1);
+        makeProject(kThird, 1);
+        prepareDevice({kFirst, kSecond, kThird}, 1);
+        start();
+    }
+    plat::Point middleOfItem(int64_t index) const
+    {
+        auto item = carousel().itemViewAtIndex(index);
+        return item->convertPoint({item->bounds().midX(), item->bounds().midY()}, nullptr);
+    }
+    // Hands the archive of a project over and lets the main queue run,
+    // without moving the clock, until the explorer has read the list again.
+    void handOverAnArchive()
+    {
+        makeArchive(output.path("Shared.zantropemobile"), ".plovix-2015-06-01-10-00-00", 1);
+        ASSERT_TRUE(app.openURLFromApplication(
+            plat::URL::fileURLWithPath(output.path("Shared.zantropemobile")), "com.example.mail", plat::Value()));
+        ASSERT_TRUE(plat::test::runMainLoopUntil([&] { return explorer()->projects().size() == 5; }));
+    }
+    // Once the row is at rest: the project in the middle, and the one Play renders.
+    void expectCentredAndRendered(const std::string& name)
+    {
+        driver.wait(4);  // the message goes
+        EXPECT_EQ(explorer()->projects().at(static_cast<size_t>(carousel().currentItemIndex()))->getProjectPath(),
+            documents(name));
+        ASSERT_TRUE(driver.tap("Play"));
+        EXPECT_EQ(waitForAlert(), "Render Movie\nThe project needs to be rendered first. This may take a while.");
+        driver.wait(0.5);
+        ASSERT_TRUE(driver.tap("Ok"));
+        driver.wait(1);
+        auto renderer = explorer()->movieRenderer();
+        ASSERT_TRUE(renderer && renderer->exportURL());
+        EXPECT_EQ(plat::lastPathComponent(plat::deletingLastPathComponent(renderer->exportURL()->path())), name);
+        ASSERT_TRUE(driver.tap("Cancel"));
+    }
+
+    const std::string kThird = ".plovix-2015-05-03-10-00-00";
+    plat::test::TemporaryFolder output;
+};
+
+}  // namespace
+
+TEST_P(ExplorerDuringAHandOver, ANameBeingTypedIsKeptAndStoredWhenTheEditEnds)
+{
+    ASSERT_TRUE(driver.tap(*outlets().textFieldName));
+    ASSERT_TRUE(driver.type("\b\b\bTyped Name"));
+    ASSERT_NO_FATAL_FAILURE(handOverAnArchive());
+    driver.wait(4);  // the message goes, the details come again
+    EXPECT_EQ(outlets().textFieldName->text(), "Typed Name");
+    driver.type("\n");
+    // Opened and left, the project is saved.
+    ASSERT_TRUE(driver.tap(*carousel().currentItemView()));
+    driver.wait(2);
+    tapNextWhenShown();
+    ASSERT_TRUE(driver.tap("Projects"));
+    driver.wait(2);
+    EXPECT_EQ(
+        plat::dictionaryWithContentsOfFile(documents(kFirst) + "/plovix.meta")->getString("RecordName"), "Typed Name");
+    app.terminate();
+    app.resetForTesting();
+    resetShared();
+    start();
+    EXPECT_EQ(outlets().textFieldName->text(), "Typed Name");
+}
+
+TEST_P(ExplorerDuringAHandOver, ATappedItemStillMovingToTheMiddleStaysChosen)
+{
+    ASSERT_TRUE(driver.tap(*carousel().itemViewAtIndex(2)));
+    driver.wait(0.1);
+    ASSERT_TRUE(carousel().scrolling());
+    ASSERT_NO_FATAL_FAILURE(handOverAnArchive());
+    expectCentredAndRendered(kSecond);
+}
+
+TEST_P(ExplorerDuringAHandOver, ASwipedRowStillMovingStaysOnTheProjectItMovesTo)
+{
+    const plat::Point from = middleOfItem(1);
+    driver.drag(from, {from.x - 300, from.y}, 0.2);  // a fling two items on
+    driver.wait(0.3);
+    ASSERT_TRUE(carousel().decelerating());
+    ASSERT_NO_FATAL_FAILURE(handOverAnArchive());
+    expectCentredAndRendered(kThird);
+}
+
+TEST_P(ExplorerDuringAHandOver, ARowHeldByAFingerStaysUnderIt)
+{
+    const plat::Point from = middleOfItem(1);
+    const plat::Point to {from.x - 0.6 * carousel().itemWidth(), from.y};  // past half an item
+    plat::TouchSynthesizer touches(app.keyWindow());
+    auto finger = touches.touchDown(from);
+    for (int step = 1; step <= 10; ++step) {
+        driver.wait(1.0 / 60);
+        touches.moveTouch(finger, {from.x + (to.x - from.x) * step / 10, from.y});
+    }
+    ASSERT_NO_FATAL_FAILURE(handOverAnArchive());
+    driver.wait(0.5);
+    touches.moveTouch(finger, to);
+    touches.liftTouch(finger);
+    expectCentredAndRendered(kSecond);
+}
+
+INSTANTIATE_TEST_SUITE_P(Idioms, ExplorerDuringAHandOver, plat::test::bothIdioms(), plat::test::idiomName);
