@@ -173,3 +173,21 @@ TEST_F(ImportFailures, NamesOfArchivesAndHandedOverFilesShowTheirControlAndDirec
     }
 }
 
+// The archive itself would fit: what it needs and the 32 MiB that unpacking
+// leaves free are told apart.
+TEST_F(ImportFailures, AnArchiveRefusedForTheFreeSpaceKeptSaysWhatItNeedsAndWhatIsKeptFree)
+{
+    launch();
+    settle();
+    plat::test::TemporaryFolder otherApp;
+    makeArchive(otherApp.path("Small.zantropemobile"),
+        {{"frames.meta", text("frames")}, {"plovix.meta", text("<plist/>")}, {"frame-A.jpg", noise(700000)},
+            {"frame-B.jpg", plat::Data(149986)}});
+    plat::test::LimitedFreeSpace nearlyFull(19400000);
+    app.openURLFromApplication(
+        plat::URL::fileURLWithPath(otherApp.path("Small.zantropemobile")), "com.example.mail", plat::Value());
+    EXPECT_EQ(importMessage(),
+        "\nThe project could not be imported.\n“Small.zantropemobile”: Not enough free space to unpack this archive: "
+        "850 KB needed and 33.6 MB kept free, 19.4 MB available."
+        "\nThe archive that could not be imported is kept in the folder “Not Imported”.");
+}
