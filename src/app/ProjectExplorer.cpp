@@ -437,7 +437,7 @@ void ProjectExplorer::reportRepairOf(ProjectModel& project)
     auto saved = project.saveFramelistToDisk();
     std::string message = filledText(plat::localized("The frame list of “%@” was damaged. %d frames were recovered; "
                                                      "the damaged list is kept in the project as %@."),
-        {shownNameOf(project), std::to_string(repair->recoveredFrames()),
+        {nameInMessage(project), std::to_string(repair->recoveredFrames()),
             project.frameListKeptAside().value_or(ProjectDataWrapper::kFrameListFileName)});
     if (!saved.ok())
         message

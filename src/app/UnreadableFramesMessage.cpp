@@ -5,6 +5,7 @@
 
 #include "document/FilledText.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Text.h"
 
 namespace zt {
 
@@ -82,7 +83,7 @@ std::string unreadableSoundsMessage(const std::vector<std::string>& names)
 {
     std::vector<Item> items;
     for (const std::string& name : names)
-        items.push_back({"“" + name + "”", 1});
+        items.push_back({"“" + plat::escapedForMessage(name) + "”", 1});  // a file's name or a song's title
     return filledText(names.size() == 1
             ? plat::localized("The sound %@ is damaged or missing. The movie was made without it.")
             : plat::localized("The sounds %@ are damaged or missing. The movie was made without them."),

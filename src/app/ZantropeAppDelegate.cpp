@@ -324,10 +324,9 @@ void ZantropeAppDelegate::dismissAlertView(const std::shared_ptr<plat::AlertView
 bool ZantropeAppDelegate::applicationOpenURLSourceApplicationAnnotation(plat::Application& application,
     const plat::URL& url, const std::string& sourceApplication, const plat::Value& annotation)
 {
-    const std::string type = typeOfFile(url.path());
-    if (plat::UTTypeEqual(type, kArchiveType))
+    if (isProjectArchive(url.path()))
         return importArchiveAtURL(url);
-    if (plat::UTTypeConformsTo(type, plat::kUTTypeAudio)) {
+    if (AudioController::isAudioFileAtURL(url)) {
         importAudioFileAtURL(url);
         return true;
     }
@@ -379,12 +378,11 @@ void ZantropeAppDelegate::applicationDidFailToReceiveURL(
     plat::Application&, const plat::URL& url, const plat::Error& error)
 {
     // The other app still has its file: a project or sound may be tried again, anything else is not taken.
-    const std::string type = typeOfFile(url.path());
     const std::string fileName = plat::lastPathComponent(url.path());
     std::string message;
-    if (plat::UTTypeEqual(type, kArchiveType))
+    if (isProjectArchive(url.path()))
         message = handOverFailureMessage(fileName, failureReason(error));
-    else if (plat::UTTypeConformsTo(type, plat::kUTTypeAudio))
+    else if (AudioController::isAudioFileAtURL(url))
         message = audioFailureMessage(fileName, failureReason(error), /*setAside=*/false);
     else if (url.isFileURL())
         message = fileFailureMessage(fileName, /*setAside=*/false);

@@ -13,8 +13,8 @@ namespace zt {
 // The delegate the app runs with. Before the base start-up it imports the
 // project archives waiting in the inbox Documents/"Import" and makes the
 // shared audio inbox; files opened from other apps are imported as projects
-// (archives) or into the audio inbox (audio) before the base's Dropbox
-// handling. A file opened from another app that is not taken is refused
+// (archives) or into the audio inbox (sounds, by their type or by what they
+// hold) before the base's Dropbox handling. A file opened from another app that is not taken is refused
 // with the reason, and the system's copy of it is kept with the refused
 // archives. Imports run on the default global queue; what they report is
 // shown on the main queue, for 3 s from when it shows. Main thread.

@@ -159,6 +159,10 @@ public:
     // "name-3.ext"... when that is taken. False, with an error, when the URL
     // is not a plain file or the move fails; the file then stays where it was.
     static bool importAudioFromFileURL(const plat::URL& url, std::optional<plat::Error>* error = nullptr);
+    // Whether the URL names a sound: its name's type is audio, or it is a
+    // file in which FFmpeg finds sound and no pictures, whatever its name
+    // (FLAC, Ogg, Opus, AC-3, a ringtone). Any thread.
+    static bool isAudioFileAtURL(const plat::URL& url);
 
     static constexpr const char* kErrorDomain = "AudioController";
     static constexpr int64_t kNotAFileError = 1;

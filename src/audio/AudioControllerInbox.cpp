@@ -2,6 +2,7 @@
 
 #include "audio/AudioController.h"
 #include "audio/ProjectSoundFiles.h"
+#include "audio/QVMediaQueryViewController.h"
 #include "document/SoundFileInspection.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
@@ -36,6 +37,13 @@ void AudioController::createSharedAudioInboxFolder()
     auto created = plat::createDirectory(sharedAudioInboxPath(), plat::IntermediateDirectories::Yes);
     if (!created.ok())
         plat::log("audio inbox: {}", created.error().localizedDescription());
+}
+
+bool AudioController::isAudioFileAtURL(const plat::URL& url)
+{
+    if (QVMediaQueryViewController::isAudioFile(url.path()))
+        return true;
+    return url.isFileURL() && ProjectSoundFiles::isSoundFile(url.path());
 }
 
 bool AudioController::importAudioFromFileURL(const plat::URL& url, std::optional<plat::Error>* error)

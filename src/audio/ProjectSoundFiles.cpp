@@ -76,7 +76,10 @@ bool ProjectSoundFiles::haveSameContents(const std::string& first, const std::st
 
 bool ProjectSoundFiles::isSoundFile(const std::string& path)
 {
-    return !plat::URLAsset::assetWithPath(path)->tracksWithMediaType(plat::kMediaTypeAudio).empty();
+    // A cover picture is not a track; a movie's pictures are.
+    auto asset = plat::URLAsset::assetWithPath(path);
+    return !asset->tracksWithMediaType(plat::kMediaTypeAudio).empty()
+        && asset->tracksWithMediaType(plat::kMediaTypeVideo).empty();
 }
 
 std::string ProjectSoundFiles::availableName(

@@ -31,6 +31,7 @@ public:
         const std::string& folder, const std::string& name, const std::string& sameAs = std::string());
 
     static bool haveSameContents(const std::string& first, const std::string& second);
+    // FFmpeg finds sound in the file, and no pictures (a movie is not a sound file).
     static bool isSoundFile(const std::string& path);
 };
 

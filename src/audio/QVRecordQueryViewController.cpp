@@ -67,7 +67,8 @@ void QVRecordQueryViewController::updateLibraryFromFolderAtPath(const std::optio
             candidates.push_back(plat::appendingPathComponent(inbox, name));
     std::vector<std::shared_ptr<QVMediaPickerItem>> items;
     for (const auto& path : candidates) {
-        if (!isAudioFile(path))
+        // The inbox's sounds came in by what they hold, whatever their names say.
+        if (!AudioController::isAudioFileAtURL(plat::URL::fileURLWithPath(path)))
             continue;
         auto item = QVMediaPickerItem::initWithURL(
             plat::URL::fileURLWithPath(path), titleForRecording(plat::lastPathComponent(path)));

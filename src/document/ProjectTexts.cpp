@@ -4,6 +4,7 @@
 #include "document/FilledText.h"
 #include "document/ProjectDataWrapper.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Text.h"
 
 namespace zt {
 
@@ -14,13 +15,18 @@ std::string shownNameOf(ProjectDataWrapper& project)
     return name ? *name : plat::localized("My Plovix Movie");
 }
 
+std::string nameInMessage(ProjectDataWrapper& project)
+{
+    return plat::escapedForMessage(shownNameOf(project));
+}
+
 std::optional<std::string> unreadableFrameListText(ProjectDataWrapper& project)
 {
     auto error = project.frameListReadError();
     if (!error)
         return std::nullopt;
     return filledText(
-        plat::localized("The frame list of “%@” cannot be read: %@"), {shownNameOf(project), failureReason(*error)});
+        plat::localized("The frame list of “%@” cannot be read: %@"), {nameInMessage(project), failureReason(*error)});
 }
 
 }  // namespace zt

@@ -23,8 +23,9 @@ namespace zt {
 namespace {
 
 // The stretch at the stated end that must hold some sound: wide enough for
-// the encoder padding by which compressed files miss their stated length,
-// and for lengths estimated from a bit rate (MP3 files without a table).
+// the encoder padding by which compressed files miss their stated length.
+// A file that states no length lasts as long as its packets (the asset
+// reads it through), so it is never found short of an estimate.
 constexpr double kEndStretchSeconds = 0.25;
 constexpr double kEndStretchShare = 0.1;
 // RIFF (WAVE) and FORM (AIFF) files state their length in their first bytes.

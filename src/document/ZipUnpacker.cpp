@@ -344,9 +344,12 @@ plat::Result<void> Unpacker::checkFreeSpace(uint64_t declaredBytes) const
     const uint64_t neededBytes = saturatingAdd(declaredBytes, kZipFreeSpaceReserveBytes);
     if (neededBytes > free.value()) {
         plat::log("[QVZipArchive] {} needs {} bytes in {}, {} are free", _path, neededBytes, folder, free.value());
+        // What the archive takes and the reserve are told apart: a small
+        // archive refused on a nearly full disk is refused for the reserve.
         return zipArchiveError(QVZipArchive::kErrorNotEnoughSpace,
-            "Not enough free space to unpack this archive: " + formattedFileSize(neededBytes) + " needed, "
-                + formattedFileSize(free.value()) + " available.",
+            "Not enough free space to unpack this archive: " + formattedFileSize(declaredBytes) + " needed and "
+                + formattedFileSize(kZipFreeSpaceReserveBytes) + " kept free, " + formattedFileSize(free.value())
+                + " available.",
             _path);
     }
     return plat::Result<void>::success();

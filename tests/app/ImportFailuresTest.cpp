@@ -135,3 +135,59 @@ TEST_F(ImportFailures, AHandedOverSoundThatHoldsNoSoundIsRefusedAndKeptInNotImpo
         driver.wait(1);
     }
 }
+
+// Names from outside show their control characters and the marks that set
+// the reading direction as escapes, so that none turns the rest of the
+// message around; the archives' at start-up and those handed over alike.
+TEST_F(ImportFailures, NamesOfArchivesAndHandedOverFilesShowTheirControlAndDirectionMarksEscaped)
+{
+    std::ofstream(documents("Import/23-rlo \u202Egnp.exe.zantropemobile")) << "damaged";
+    launch();
+    EXPECT_EQ(importMessage(),
+        "\nThe project could not be imported.\n“23-rlo \\u202Egnp.exe.zantropemobile”: Failed to open zip file."
+        "\nThe archive that could not be imported is kept in the folder “Not Imported”.");
+    driver.wait(0.5);
+    ASSERT_TRUE(driver.tap("OK"));
+    driver.wait(1);
+
+    const std::pair<std::string, std::string> handedOver[] = {
+        {"bad \u202Eevil.mp3",
+            "The audio file could not be imported.\n“bad \\u202Eevil.mp3”: The file “bad \\u202Eevil.mp3” holds no "
+            "sound.\nThe file is kept in the folder “Not Imported”."},
+        {"\u2066left\u2069 \u2067right\u2068 \u200E\u200F\x1B.txt",
+            "The file could not be imported.\n“\\u2066left\\u2069 \\u2067right\\u2068 \\u200E\\u200F\\x1B.txt”: Only "
+            "projects and sound files can be imported.\nThe file is kept in the folder “Not Imported”."},
+        {"\u202Aold\u202B\u202C\u202D \u061C\n.zantropemobile",
+            "The project could not be imported.\n“\\u202Aold\\u202B\\u202C\\u202D \\u061C\\n.zantropemobile”: Failed "
+            "to open zip file.\nThe archive that could not be imported is kept in the folder “Not Imported”."},
+    };
+    plat::test::TemporaryFolder otherApp;
+    for (const auto& [name, told] : handedOver) {
+        SCOPED_TRACE(told);
+        std::ofstream(otherApp.path(name)) << "not what its name says";
+        app.openURLFromApplication(plat::URL::fileURLWithPath(otherApp.path(name)), "com.example.mail", plat::Value());
+        EXPECT_EQ(waitForAlert([](const plat::AlertView& alert) { return alert.message() != "Import."; }), "\n" + told);
+        driver.wait(0.5);
+        ASSERT_TRUE(driver.tap("OK"));
+        driver.wait(1);
+    }
+}
+
+// The archive itself would fit: what it needs and the 32 MiB that unpacking
+// leaves free are told apart.
+TEST_F(ImportFailures, AnArchiveRefusedForTheFreeSpaceKeptSaysWhatItNeedsAndWhatIsKeptFree)
+{
+    launch();
+    settle();
+    plat::test::TemporaryFolder otherApp;
+    makeArchive(otherApp.path("Small.zantropemobile"),
+        {{"frames.meta", text("frames")}, {"plovix.meta", text("<plist/>")}, {"frame-A.jpg", noise(700000)},
+            {"frame-B.jpg", plat::Data(149986)}});
+    plat::test::LimitedFreeSpace nearlyFull(19400000);
+    app.openURLFromApplication(
+        plat::URL::fileURLWithPath(otherApp.path("Small.zantropemobile")), "com.example.mail", plat::Value());
+    EXPECT_EQ(importMessage(),
+        "\nThe project could not be imported.\n“Small.zantropemobile”: Not enough free space to unpack this archive: "
+        "850 KB needed and 33.6 MB kept free, 19.4 MB available."
+        "\nThe archive that could not be imported is kept in the folder “Not Imported”.");
+}

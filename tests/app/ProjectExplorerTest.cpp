@@ -61,6 +61,23 @@ protected:
         carousel().scrollToItemAtIndex(index, /*animated=*/true);
         driver.wait(1);
     }
+    // A project whose frame list lost its second half; every frame has its
+    // picture, as the app stores them.
+    void makeCutProject(const std::string& folder, int pictures, const std::string& recordName)
+    {
+        auto project = makeProject(folder, pictures, plat::Dictionary {{"RecordName", recordName}});
+        for (const zt::Frame& frame : project->getFrameList()) {
+            if (frame.type() == zt::FrameTypePicture) {
+                ASSERT_TRUE(
+                    project->updateRegularFileWithContents(plat::Data {1}, "frame-" + frame.frameID() + ".jpg"));
+            }
+        }
+        const std::string listPath = documents(folder) + "/frames.meta";
+        auto whole = plat::readFile(listPath).value();
+        ASSERT_TRUE(plat::writeFileAtomically(
+            listPath, plat::Data(whole.begin(), whole.begin() + static_cast<long>(whole.size() / 2)))
+                        .ok());
+    }
 };
 
 }  // namespace
@@ -426,18 +443,8 @@ TEST_F(Explorer, AnImportEndingWhileAProjectOpensOpensTheTappedProject)
 
 TEST_F(Explorer, AProjectWhoseFrameListWasCutIsRepairedAndThePersonIsTold)
 {
-    auto project = makeProject(kFirst, 6, plat::Dictionary {{"RecordName", "Cut"}});
-    // Every frame has its picture, as the app stores them.
-    for (const zt::Frame& frame : project->getFrameList()) {
-        if (frame.type() == zt::FrameTypePicture) {
-            ASSERT_TRUE(project->updateRegularFileWithContents(plat::Data {1}, "frame-" + frame.frameID() + ".jpg"));
-        }
-    }
+    makeCutProject(kFirst, 6, "Cut");
     const std::string listPath = documents(kFirst) + "/frames.meta";
-    auto whole = plat::readFile(listPath).value();
-    ASSERT_TRUE(plat::writeFileAtomically(
-        listPath, plat::Data(whole.begin(), whole.begin() + static_cast<long>(whole.size() / 2)))
-                    .ok());
     prepareDevice({kFirst}, 1);
     start();
     EXPECT_EQ(waitForAlert(),
@@ -453,6 +460,29 @@ TEST_F(Explorer, AProjectWhoseFrameListWasCutIsRepairedAndThePersonIsTold)
     select(0);
     select(1);
     EXPECT_EQ(shownAlert(), nullptr) << "told once";
+}
+
+// A name typed on this device or brought by an archive shows its direction
+// marks escaped, so that it cannot turn the rest of the message around.
+TEST_F(Explorer, AProjectsNameShowsItsDirectionMarksEscapedInMessages)
+{
+    makeCutProject(kFirst, 6, "Kite \u202Eetik");
+    makeProject(kSecond, 1, plat::Dictionary {{"RecordName", "\u2067Locked\u2069 \u200F"}});
+    ASSERT_TRUE(plat::removeItem(documents(kSecond) + "/frames.meta").ok());
+    ASSERT_TRUE(plat::createDirectory(documents(kSecond) + "/frames.meta", plat::IntermediateDirectories::No).ok());
+    prepareDevice({kFirst, kSecond}, 1);
+    start();
+    EXPECT_EQ(waitForAlert(),
+        "Project Repaired\nThe frame list of “Kite \\u202Eetik” was damaged. 6 frames were recovered; the damaged "
+        "list is kept in the project as frames.meta.damaged.");
+    driver.wait(1);
+    ASSERT_TRUE(driver.tap("OK"));
+    driver.wait(1);
+    select(2);
+    driver.tapAt({284, 119});  // the centred item
+    EXPECT_EQ(waitForAlert(),
+        "The project could not be opened.\nThe frame list of “\\u2067Locked\\u2069 \\u200F” cannot be read: Is a "
+        "directory.");
 }
 
 // A frame list that cannot be read would open as an empty project, and be

@@ -43,6 +43,7 @@ TEST(UnreadableFramesMessage, NamesTheSoundsAMovieWasMadeWithout)
     };
     const Case cases[] = {
         {{"Birdsong"}, "The sound “Birdsong” is damaged or missing. The movie was made without it."},
+        {{"bad \u202Eevil"}, "The sound “bad \\u202Eevil” is damaged or missing. The movie was made without it."},
         {{"Birdsong", "00:04"},
             "The sounds “Birdsong” and “00:04” are damaged or missing. The movie was made without them."},
         {{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"},

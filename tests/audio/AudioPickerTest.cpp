@@ -1,5 +1,6 @@
 #include "audio/AudioPickerTestSupport.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "audio/MQAlbumTrackTableViewCell.h"
@@ -11,6 +12,7 @@
 #include "platform/library/MediaItem.h"
 #include "platform/library/MediaItemCollection.h"
 #include "platform/library/MediaQuery.h"
+#include "platform/media/AudioOutput.h"
 #include "platform/media/AudioPlayer.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
@@ -18,6 +20,7 @@
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/TabBarItem.h"
 #include "platform/ui/TableView.h"
+#include "render/ZantropeMovieRenderer.h"
 #include "support/Idioms.h"
 #include "support/TextContrast.h"
 
@@ -432,6 +435,64 @@ TEST_F(RecordingsList, DeletingARecordingRemovesItAndItsClipsButAnInboxRowOnlyTh
     EXPECT_TRUE(controller->audioTracks()[0].empty() && controller->audioTracks()[1].empty());
     EXPECT_EQ(table->numberOfRowsInSection(0), 0);
     EXPECT_TRUE(list->mediaItems().empty());
+}
+
+// The inbox takes any sound FFmpeg reads; each is listed, picked at its
+// frame, heard where it was placed as the project plays and in its movie.
+TEST_F(RecordingsList, SoundsOfEveryKindInTheInboxAreListedPlayedAndMixedIntoTheMovie)
+{
+    struct Kind {
+        const char* name;
+        std::vector<std::string> encoding;  // ffmpeg's output options
+    };
+    const Kind kinds[] = {{"FLAC.flac", {"-c:a", "flac"}}, {"Ogg.ogg", {"-c:a", "libvorbis"}},
+        {"Opus.opus", {"-c:a", "libopus"}}, {"MP2.mp2", {"-c:a", "mp2"}}, {"AC-3.ac3", {"-c:a", "ac3"}},
+        {"Ringtone.m4r", {"-c:a", "aac", "-f", "ipod"}}};
+    for (const Kind& kind : kinds) {
+        std::vector<std::string> arguments {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=0.4"};
+        arguments.insert(arguments.end(), kind.encoding.begin(), kind.encoding.end());
+        arguments.push_back(kind.name);
+        auto made = plat::test::runFFmpeg(sounds.path(), arguments);
+        ASSERT_EQ(made.exitCode, 0) << made.output;
+        ASSERT_TRUE(zt::AudioController::importAudioFromFileURL(plat::URL::fileURLWithPath(sounds.path(kind.name))));
+    }
+    constexpr int64_t kFramesApart = 3;  // 0.6 s at 5 frames a second
+    for (size_t i = 0; i < std::size(kinds); ++i) {
+        auto picker = openPicker(kFramesApart * static_cast<int64_t>(i));
+        ASSERT_TRUE(driver.tap("Recordings"));
+        driver.wait(1);
+        auto list = picker->projectAudioViewController();
+        const auto& items = list->mediaItems();
+        const std::string title = plat::deletingPathExtension(kinds[i].name);
+        auto row = std::find_if(items.begin(), items.end(), [&](const auto& item) { return item->title() == title; });
+        ASSERT_NE(row, items.end()) << title << " is not listed";
+        list->tableViewDidSelectRowAtIndexPath(*list->tableView(), {0, row - items.begin()});
+        driver.wait(1);
+    }
+    ASSERT_EQ(added.size(), std::size(kinds));
+
+    std::vector<int16_t> played;
+    plat::AudioOutput::shared().setMonitor([&played](const float* samples, int64_t count) {
+        for (int64_t i = 0; i < count; ++i)
+            played.push_back(static_cast<int16_t>(samples[i * plat::AudioOutput::kChannels] * 32767));
+    });
+    controller->playAtTimeIndex(0, 1);
+    clock.advance(3.6);
+    controller->stop();
+    plat::AudioOutput::shared().setMonitor({});
+    auto renderer = std::make_shared<zt::ZantropeMovieRenderer>(project);
+    bool finished = false;
+    renderer->exportProjectWithExportType(zt::test::movieType({320, 180}), [&finished] { finished = true; });
+    ASSERT_TRUE(plat::test::runMainLoopUntil([&finished] { return finished; }));
+    ASSERT_TRUE(renderer->exportURL());
+    const auto movie = plat::test::decodeAudioWithFFmpeg(sounds.path(), renderer->exportURL()->path(), 44100, 1);
+    for (size_t i = 0; i < std::size(kinds); ++i) {
+        SCOPED_TRACE(kinds[i].name);
+        const double start = 0.6 * static_cast<double>(i);
+        EXPECT_GT(plat::test::peakLevel(played, 44100, 1, start + 0.1, start + 0.3), 0.1);
+        // The movie shows the first picture twice: the sound of frame i starts a frame later.
+        EXPECT_GT(plat::test::peakLevel(movie, 44100, 1, start + 0.3, start + 0.5), 0.1);
+    }
 }
 
 TEST(AudioPickerTexts, PlayingTimesDropPartsOfASecond)

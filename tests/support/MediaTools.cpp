@@ -57,6 +57,15 @@ ScriptOutput runFFmpeg(const std::string& folder, const std::vector<std::string>
     return runCommand(folder, command);
 }
 
+ScriptOutput makeMP3WithoutLengthHeader(const std::string& folder, const std::string& name, double noiseSeconds)
+{
+    return runFFmpeg(folder,
+        {"-f", "lavfi", "-i", "anullsrc=r=44100:cl=stereo:d=0.5", "-f", "lavfi", "-i",
+            "anoisesrc=color=pink:amplitude=0.3:d=" + std::to_string(noiseSeconds), "-filter_complex",
+            "[1]aformat=channel_layouts=stereo[n];[0][n]concat=n=2:v=0:a=1", "-c:a", "libmp3lame", "-q:a", "2",
+            "-write_xing", "0", name});
+}
+
 std::vector<int16_t> decodeAudioWithFFmpeg(const std::string& folder, const std::string& path, int rate, int channels)
 {
     std::string raw = appendingPathComponent(folder, "decoded.raw");

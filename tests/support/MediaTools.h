@@ -28,6 +28,12 @@ MediaProbe probeMedia(const std::string& path, FrameCount frameCount = FrameCoun
 // Runs ffmpeg quietly (errors only) with the arguments, in folder.
 ScriptOutput runFFmpeg(const std::string& folder, const std::vector<std::string>& arguments);
 
+// An MP3 at a variable bit rate without the header that states its length:
+// half a second of silence, then noiseSeconds of pink noise, so that a
+// length estimated from the first frames' bit rate is too long. Its name is
+// taken in folder; ffmpeg's result.
+ScriptOutput makeMP3WithoutLengthHeader(const std::string& folder, const std::string& name, double noiseSeconds);
+
 // The first audio stream decoded by ffmpeg to interleaved 16-bit samples at
 // rate and channels; empty when ffmpeg fails.
 std::vector<int16_t> decodeAudioWithFFmpeg(const std::string& folder, const std::string& path, int rate, int channels);

@@ -12,6 +12,14 @@ namespace {
 
 constexpr char32_t kReplacementCharacter = 0xFFFD;
 
+// Marks and embeddings that turn the reading direction of what follows
+// them, up to the end of the line or paragraph.
+bool isDirectionControl(char32_t codePoint)
+{
+    return codePoint == 0x061C || codePoint == 0x200E || codePoint == 0x200F
+        || (codePoint >= 0x202A && codePoint <= 0x202E) || (codePoint >= 0x2066 && codePoint <= 0x2069);
+}
+
 // Decodes one code point at offset and advances it; invalid or truncated
 // sequences, overlong forms and surrogates give U+FFFD and consume one byte.
 char32_t decodeUtf8(std::string_view text, size_t& offset)
@@ -175,7 +183,7 @@ std::string escapedForMessage(std::string_view name)
         const char32_t codePoint = decodeUtf8(name, offset);
         const bool isControl = codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F);
         const bool isSeparator = codePoint == 0x2028 || codePoint == 0x2029;
-        if (!isControl && !isSeparator) {
+        if (!isControl && !isSeparator && !isDirectionControl(codePoint)) {
             appendUtf8(out, codePoint);
             continue;
         }

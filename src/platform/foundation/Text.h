@@ -35,9 +35,10 @@ bool isValidUtf8(std::string_view text);
 std::string repairedUtf8(std::string_view text);
 // A name from outside (a file's, an archive entry's) as it may stand in a
 // message: repaired as above, and every control character (NUL, line
-// breaks, tabs, escape, the line and paragraph separators) written as an
-// escape ("\0", "\n", "\t", "\x1B", "\u2028"), so that the name can be read
-// and neither cuts nor breaks the text around it.
+// breaks, tabs, escape, the line and paragraph separators, the marks and
+// embeddings that set the reading direction) written as an escape ("\0",
+// "\n", "\t", "\x1B", "\u2028", "\u202E"), so that the name can be read and
+// neither cuts, breaks nor turns the text around it.
 std::string escapedForMessage(std::string_view name);
 
 int64_t lengthInUtf16(std::string_view text);

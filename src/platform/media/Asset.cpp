@@ -57,12 +57,48 @@ MediaTime streamDuration(const AVFormatContext& context, AVStream* stream, int32
     return MediaTime::zero();
 }
 
+bool isPicturesStream(const AVStream& stream)
+{
+    return stream.codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !(stream.disposition & AV_DISPOSITION_ATTACHED_PIC);
+}
+
+// A sound file whose container states no length (an MP3 without a header
+// that counts its frames, raw AC-3 or MP2) has only an estimate from the bit
+// rate of its first frames, which a variable rate puts off by any amount.
+// Such a file is read through once, as the platform does for precise
+// timing, and each stream lasts to the end of its last packet. The packets
+// that finding the streams read are handed out again first, so reading
+// starts at the beginning.
+void measureEstimatedDurations(AVFormatContext& context)
+{
+    if (context.duration_estimation_method != AVFMT_DURATION_FROM_BITRATE)
+        return;
+    for (unsigned i = 0; i < context.nb_streams; ++i)
+        if (isPicturesStream(*context.streams[i]))
+            return;  // a movie's length is not worth reading it all
+    std::vector<int64_t> ends(context.nb_streams, 0);
+    detail::PacketPtr packet {av_packet_alloc()};
+    while (av_read_frame(&context, packet.get()) >= 0) {
+        const auto index = static_cast<size_t>(packet->stream_index);
+        const AVStream* stream = index < ends.size() ? context.streams[index] : nullptr;
+        const int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (stream && stamp != AV_NOPTS_VALUE) {
+            const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+            ends[index] = std::max(ends[index], stamp - start + std::max<int64_t>(packet->duration, 0));
+        }
+        av_packet_unref(packet.get());
+    }
+    for (unsigned i = 0; i < context.nb_streams; ++i)
+        if (ends[i] > 0)
+            context.streams[i]->duration = ends[i];
+}
+
 std::shared_ptr<AssetTrack> makeTrack(const AVFormatContext& context, int index, const std::string& path)
 {
     AVStream* stream = context.streams[index];
     const AVCodecParameters* parameters = stream->codecpar;
     bool isAudio = parameters->codec_type == AVMEDIA_TYPE_AUDIO;
-    bool isVideo = parameters->codec_type == AVMEDIA_TYPE_VIDEO && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC);
+    bool isVideo = isPicturesStream(*stream);
     if (!isAudio && !isVideo)
         return nullptr;  // cover pictures, subtitles, data
     AssetTrack::Properties properties;
@@ -157,7 +193,8 @@ void URLAsset::load()
         _error = opened.error();
         return;
     }
-    const AVFormatContext& context = *opened.value();
+    AVFormatContext& context = *opened.value();
+    measureEstimatedDurations(context);
     for (unsigned i = 0; i < context.nb_streams; ++i) {
         if (auto track = makeTrack(context, static_cast<int>(i), path))
             _tracks.push_back(std::move(track));

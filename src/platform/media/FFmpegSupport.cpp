@@ -15,7 +15,7 @@ namespace {
 // Media files are opened from the file system only (never a network address
 // hidden in a playlist) and only in the container formats we read.
 constexpr const char* kAllowedProtocols = "file";
-constexpr const char* kAllowedFormats = "mov,mp3,aac,wav,w64,aiff,caf,flac,ogg,matroska,avi";
+constexpr const char* kAllowedFormats = "mov,mp3,aac,ac3,wav,w64,aiff,caf,flac,ogg,matroska,avi";
 // FFmpeg's own error codes are tags far below minus this; an errno is not.
 constexpr int kLargestErrno = 4096;
 

@@ -58,6 +58,8 @@ TEST(Text, ANameInAMessageShowsItsControlCharactersAsEscapes)
         {"two\nlines\r\tand\x1B[31m", "two\\nlines\\r\\tand\\x1B[31m"},
         {"del\x7F c1\xC2\x85 sep\xE2\x80\xA8", "del\\x7F c1\\x85 sep\\u2028"},
         {"bad\xFF byte", "bad\uFFFD byte"},
+        {"\u202Eevil\u202C \u2066\u2067\u2068\u2069 \u200E\u200F \u202A\u202B\u202D \u061C",
+            "\\u202Eevil\\u202C \\u2066\\u2067\\u2068\\u2069 \\u200E\\u200F \\u202A\\u202B\\u202D \\u061C"},
         {"Grüße – 映画.zantropemobile", "Grüße – 映画.zantropemobile"},
     };
     for (const auto& [name, shown] : cases)

@@ -48,6 +48,15 @@ TEST_F(FileAssets, AnAACFileNamesItsCodec)
     EXPECT_NEAR(asset->duration().seconds(), 1.0, 0.05);
 }
 
+// Its first frames of silence are small: a length guessed from their bit rate is 4.2 s.
+TEST_F(FileAssets, AnMP3ThatStatesNoLengthLastsAsLongAsItsSound)
+{
+    auto made = plat::test::makeMP3WithoutLengthHeader(folder.path(), "song-vbr.mp3", 3);
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+    auto asset = plat::URLAsset::assetWithPath(folder.path("song-vbr.mp3"));
+    EXPECT_NEAR(asset->duration().seconds(), 3.5, 0.05);
+}
+
 TEST_F(FileAssets, AMovieTellsItsSizeAndFrameDuration)
 {
     std::string path = folder.path("clip.mov");
