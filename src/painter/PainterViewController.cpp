@@ -146,6 +146,7 @@ void PainterViewController::viewDidLoad()
     setUpCanvas();
     setUpBars();
     setUpBrushes();
+    // The colours the brushes were just given: what a save stores unless a tool takes another.
     _colorToolList.assign(PainterSettings::kDefaultToolColors.begin(), PainterSettings::kDefaultToolColors.end());
     _toolPalette->setSelectedTool(0);
     setUpLayers();
@@ -221,11 +222,13 @@ void PainterViewController::setUpBars()
 
 void PainterViewController::setUpBrushes()
 {
-    auto colorAt = [this](int64_t index) { return std::optional(_colorPalette->getColorAtIndex(index)); };
+    auto colorOfTool = [this](size_t tool) {
+        return std::optional(_colorPalette->getColorAtIndex(PainterSettings::kDefaultToolColors[tool]));
+    };
     // Made in this order, as the canvas expects to meet them.
-    _brushes[kBrushTypePen] = makeBrush(kBrushTypePen, 15, "Brush.png", colorAt(0));
-    _brushes[kBrushTypeFountainPen] = makeBrush(kBrushTypeFountainPen, 10, "Brush.png", colorAt(1));
-    _brushes[kBrushTypeBrush] = makeBrush(kBrushTypeBrush, 2, "Particle_test.png", colorAt(2));
+    _brushes[kBrushTypePen] = makeBrush(kBrushTypePen, 15, "Brush.png", colorOfTool(1));
+    _brushes[kBrushTypeFountainPen] = makeBrush(kBrushTypeFountainPen, 10, "Brush.png", colorOfTool(2));
+    _brushes[kBrushTypeBrush] = makeBrush(kBrushTypeBrush, 2, "Particle_test.png", colorOfTool(0));
     _brushes[kBrushTypeEraser] = makeBrush(kBrushTypeEraser, 5, nullptr, plat::Color::clearColor());
     _brushes[kBrushTypeMove] = makeBrush(kBrushTypeMove, 0, nullptr, std::nullopt);
     if (_drawingView)
