@@ -7,6 +7,7 @@
 
 #include "PainterScreenTestSupport.h"
 #include "painter/PaintToolViewController.h"
+#include "painter/PainterBrush.h"
 #include "painter/PaintingView.h"
 
 namespace {
@@ -127,5 +128,66 @@ TEST_F(PaintingAtItsOwnSize, TheStrokesComeBackWhereTheyWereOrThePersonHearsWhyN
         paint({{20, 100}, {40, 100}, {60, 100}, {80, 100}});
         closePainter();
         EXPECT_GT(componentDistance(middleOf("frame-F1.jpg"), kBlue), 100) << "the first stroke in the frame";
+    }
+}
+
+namespace {
+// Pixels of the canvas that a line painted at y from x 300 to 700 covers.
+int64_t coveredAround(const plat::Image& canvas, int y)
+{
+    int64_t covered = 0;
+    for (int row = y - 40; row <= y + 40; ++row)
+        for (int x = 250; x <= 750; ++x)
+            covered += plat::test::pixelAt(canvas, x, row)[3] > 0;
+    return covered;
+}
+}  // namespace
+
+// A tablet painting saved on a phone, with a stroke added there, and opened
+// on the tablet again, twice over: each line is as wide as it was painted.
+TEST_F(PaintingAtItsOwnSize, StrokeWidthsSurviveTripsToThePhoneAndBack)
+{
+    struct Line {
+        int64_t tool;
+        int64_t brushType;
+        int64_t size;
+        int y;
+    };
+    const Line lines[] = {{zt::kPaintToolPen, zt::kBrushTypePen, 1, 100},
+        {zt::kPaintToolPen, zt::kBrushTypePen, 3, 220}, {zt::kPaintToolPen, zt::kBrushTypePen, 10, 340},
+        {zt::kPaintToolFountainPen, zt::kBrushTypeFountainPen, 10, 460}};
+    const auto widths = [&] {
+        auto shown = painter->drawingView()->createImage();
+        std::vector<int64_t> covered;
+        for (const Line& line : lines)
+            covered.push_back(coveredAround(*shown, line.y));
+        return covered;
+    };
+    moveToDevice(kTablet);
+    makeProject({kBlue, kRed});
+    openPainter(0);
+    for (const Line& line : lines) {
+        painter->paintToolDidSelectTool(line.tool);
+        painter->brushes().at(line.brushType)->setSize(line.size);
+        std::vector<plat::Point> points;
+        for (double x = 300; x <= 700; x += 3)
+            points.push_back({x, static_cast<double>(line.y)});
+        paint(points);
+    }
+    const std::vector<int64_t> painted = widths();
+    closePainter();
+    for (double trip : {0.0, 1.0}) {
+        SCOPED_TRACE(trip);
+        moveToDevice(kPhone);
+        openPainter(0);
+        paint({{20 + 30 * trip, 150}, {40 + 30 * trip, 150}, {60 + 30 * trip, 150}});
+        closePainter();
+        moveToDevice(kTablet);
+        openPainter(0);
+        const std::vector<int64_t> back = widths();
+        for (size_t index = 0; index < painted.size(); ++index)
+            EXPECT_NEAR(back[index], painted[index], painted[index] * 0.01)
+                << "size " << lines[index].size << " of brush " << lines[index].brushType;
+        closePainter();
     }
 }
