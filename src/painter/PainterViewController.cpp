@@ -12,6 +12,7 @@
 #include "painter/PainterLayerManager.h"
 #include "painter/PainterLayerTableViewController.h"
 #include "painter/PainterSettings.h"
+#include "painter/PaintingArea.h"
 #include "painter/PaintingView.h"
 #include "painter/Stroke.h"
 #include "painter/StrokeScaling.h"
@@ -42,7 +43,6 @@ constexpr double kHiddenToolBarCentreBase = 50.0;
 constexpr double kShowButtonWidth = 72;
 constexpr double kShowButtonHeight = 44;
 constexpr double kShowButtonOffscreenMargin = 50;
-constexpr float kPictureAspect = 0.5625f;  // 16:9
 
 std::shared_ptr<plat::View> buildPainter(plat::ViewController& owner)
 {
@@ -87,12 +87,6 @@ std::shared_ptr<PainterBrush> makeBrush(
 
 // The brush type that each drawing tool selects.
 constexpr int64_t kToolBrushTypes[] = {kBrushTypeBrush, kBrushTypePen, kBrushTypeFountainPen, kBrushTypeEraser};
-
-// Nothing tells the size of the canvas the strokes were painted on.
-bool isUnknownCanvasSize(const plat::Error& error)
-{
-    return error.domain() == StrokeScaling::kErrorDomain && error.code() == StrokeScaling::kUnknownCanvasSize;
-}
 
 }  // namespace
 
@@ -392,7 +386,7 @@ void PainterViewController::loadPendingLayers()
         plat::log(
             "painter: the layers of frame {} could not be read: {}", *frameID, loaded.error().localizedDescription());
         paintingCannotBeRead(
-            isUnknownCanvasSize(loaded.error()) ? UnreadablePart::CanvasSize : UnreadablePart::Strokes);
+            StrokeScaling::isUnknownCanvasSize(loaded.error()) ? UnreadablePart::CanvasSize : UnreadablePart::Strokes);
         tellPaintingCannotBeRead();
     } else if (!loaded.value().empty()) {
         tellLayerPicturesKeptAside(loaded.value().size());
@@ -407,8 +401,8 @@ void PainterViewController::loadPendingStrokeFile()
         plat::log("painter: the strokes of frame {} are not shown: {}", _pendingStrokesFrameID,
             fitted.error().localizedDescription());
         if (_showsTheFramesOwnPainting) {
-            paintingCannotBeRead(
-                isUnknownCanvasSize(fitted.error()) ? UnreadablePart::CanvasSize : UnreadablePart::Strokes);
+            paintingCannotBeRead(StrokeScaling::isUnknownCanvasSize(fitted.error()) ? UnreadablePart::CanvasSize
+                                                                                    : UnreadablePart::Strokes);
             tellPaintingCannotBeRead();
         }
         // Without the previous frame's strokes to go on from, the canvas
@@ -484,8 +478,9 @@ void PainterViewController::viewDidAppear(bool animated)
     plat::ViewController::viewDidAppear(animated);
     tellPaintingCannotBeRead();
     const plat::Rect r = getOrientationCorrectedRectFromRect(view()->frame());
-    const float w = static_cast<float>(r.width());
-    const float h = w * kPictureAspect;
+    const plat::Size area = PaintingArea::sizeOnScreen(r.size);
+    const float w = static_cast<float>(area.width);
+    const float h = static_cast<float>(area.height);
     const float y = (static_cast<float>(r.height()) - h) * 0.5f;
     const plat::Rect pictureArea = plat::makeRect(0, y, w, h);
     _bgImageView->setFrame(pictureArea);

@@ -24,6 +24,8 @@ public:
         std::optional<plat::Size> paintedOn;
     };
 
+    // Whether the error says that nothing tells the canvas the strokes were painted on.
+    static bool isUnknownCanvasSize(const plat::Error& error);
     static void scaleStrokes(StrokeList& strokes, double factor);
     // The archive's strokes brought to a canvas of canvasSize from the one
     // they were painted on: the canvas the archive records, else paintedOn

@@ -27,7 +27,13 @@ const std::string kSizeUnknown = "The size this painting was made at is not know
                                  "The frame keeps its picture with the painting in it, but its strokes can no "
                                  "longer be changed. What you paint now goes over the picture.";
 
-enum class Stored { StrokesFileOnly, UnreadableLayerPicture, EarlierStrokesFileOnly, EarlierLayersUnreadablePicture };
+enum class Stored {
+    StrokesFileOnly,
+    UnreadableLayerPicture,
+    EarlierStrokesFileOnly,
+    EarlierLayersUnreadablePicture,
+    EarlierStrokesFileWithoutUnpaintedPicture,
+};
 
 class PaintingAtItsOwnSize : public zt::test::PainterScreenTest {
 protected:
@@ -38,8 +44,14 @@ protected:
         const std::string strokes = zt::PainterFiles::canvasFileName("F1");
         const std::string layerStrokes = zt::PainterFiles::layerStrokesFileName("F1", layer);
         const std::string layerPicture = zt::PainterFiles::layerPictureFileName("F1", layer);
-        const bool earlier = form == Stored::EarlierStrokesFileOnly || form == Stored::EarlierLayersUnreadablePicture;
-        if (form == Stored::StrokesFileOnly || form == Stored::EarlierStrokesFileOnly) {
+        const bool earlier = form != Stored::StrokesFileOnly && form != Stored::UnreadableLayerPicture;
+        const bool withoutLayers
+            = form != Stored::UnreadableLayerPicture && form != Stored::EarlierLayersUnreadablePicture;
+        if (form == Stored::EarlierStrokesFileWithoutUnpaintedPicture) {
+            ASSERT_TRUE(
+                project->removeRegularFileWithPreferredFilename(zt::PainterFiles::unpaintedPictureFileName("F1")));
+        }
+        if (withoutLayers) {
             for (const std::string& name : {zt::PainterFiles::layersFileName("F1"), layerStrokes, layerPicture})
                 ASSERT_TRUE(project->removeRegularFileWithPreferredFilename(name)) << name;
         } else {
@@ -91,9 +103,11 @@ TEST_F(PaintingAtItsOwnSize, TheStrokesComeBackWhereTheyWereOrThePersonHearsWhyN
         {"tablet-made, layer picture unreadable, on a phone", kTablet, kPhone, Stored::UnreadableLayerPicture,
             kPictureKeptAside},
         {"phone-made strokes file of earlier versions, on a tablet", kPhone, kTablet, Stored::EarlierStrokesFileOnly,
-            kSizeUnknown},
+            none},
         {"tablet-made layers of earlier versions, picture unreadable, on a phone", kTablet, kPhone,
-            Stored::EarlierLayersUnreadablePicture, kSizeUnknown},
+            Stored::EarlierLayersUnreadablePicture, kPictureKeptAside},
+        {"phone-made strokes file of earlier versions without its unpainted picture, on a tablet", kPhone, kTablet,
+            Stored::EarlierStrokesFileWithoutUnpaintedPicture, kSizeUnknown},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -106,7 +120,7 @@ TEST_F(PaintingAtItsOwnSize, TheStrokesComeBackWhereTheyWereOrThePersonHearsWhyN
         const std::string layerPicture = zt::PainterFiles::layerPictureFileName("F1", frontLayerID("F1"));
         storePainting(c.stored);
         auto expected = projectFiles();
-        if (c.stored == Stored::UnreadableLayerPicture)
+        if (c.stored == Stored::UnreadableLayerPicture || c.stored == Stored::EarlierLayersUnreadablePicture)
             expected = renamed(expected, layerPicture, layerPicture + ".damaged");
 
         moveToDevice(c.opened);
@@ -188,6 +202,45 @@ TEST_F(PaintingAtItsOwnSize, StrokeWidthsSurviveTripsToThePhoneAndBack)
         for (size_t index = 0; index < painted.size(); ++index)
             EXPECT_NEAR(back[index], painted[index], painted[index] * 0.01)
                 << "size " << lines[index].size << " of brush " << lines[index].brushType;
+        closePainter();
+    }
+}
+
+// A painting as earlier versions and other devices store it: the frame's
+// strokes without their canvas, its unpainted and its painted picture. It
+// opens with its strokes where they were on either kind of device, Undo
+// takes them back, and the next frame goes on from them.
+TEST_F(PaintingAtItsOwnSize, AStrokesFileWithoutItsCanvasOpensFromTheFramesPictures)
+{
+    const std::pair<UserInterfaceIdiom, UserInterfaceIdiom> trips[]
+        = {{kTablet, kTablet}, {kPhone, kPhone}, {kTablet, kPhone}, {kPhone, kTablet}};
+    for (const auto& [made, opened] : trips) {
+        SCOPED_TRACE(
+            std::string(made == kTablet ? "tablet" : "phone") + " to " + (opened == kTablet ? "tablet" : "phone"));
+        moveToDevice(made);
+        makeProject({kBlue, kRed});
+        openPainter(0);
+        painter->paintToolDidSelectTool(zt::kPaintToolPen);
+        paintAcrossTheCanvasMiddle();
+        auto asPainted = painter->drawingView()->createImage();
+        closePainter();
+        storePainting(Stored::EarlierStrokesFileOnly);
+
+        moveToDevice(opened);
+        openPainter(1);
+        EXPECT_EQ(closeAlert(), "<no alert>");
+        EXPECT_GE(middleOfTheCanvas()[3], 200) << "the next frame goes on from the painting";
+        closePainter();
+        EXPECT_EQ(strokesIn(zt::PainterFiles::canvasFileName("F2")), 1u);
+
+        openPainter(0);
+        EXPECT_EQ(closeAlert(), "<no alert>");
+        if (made == opened) {
+            EXPECT_EQ(plat::test::differingPixels(*painter->drawingView()->createImage(), *asPainted, 0), 0);
+        }
+        EXPECT_GE(middleOfTheCanvas()[3], 200) << "the strokes where they were";
+        ASSERT_TRUE(driver.tap("Undo"));
+        EXPECT_EQ(middleOfTheCanvas()[3], 0) << "undone";
         closePainter();
     }
 }
