@@ -87,7 +87,8 @@ public:
     // strokes file is kept aside, and it, an empty list or a layer without
     // its strokes file fails and changes nothing. Layers painted on a canvas
     // of another size (their strokes tell, or in files of earlier versions
-    // their pictures) have their strokes scaled to this one and their
+    // their pictures, else the frame's painted picture against its unpainted
+    // one) have their strokes scaled to this one and their
     // pictures drawn again; strokes whose canvas nothing tells fail with
     // StrokeScaling's kUnknownCanvasSize and change nothing. Any other
     // damaged picture (wrong size included) is kept aside and drawn again
@@ -98,8 +99,9 @@ public:
     bool hasStrokes() const;
     // A frame's stroke file ("canvas-%@.cnv": its own, or another's that
     // the painting goes on from) brought to this canvas from the one it was
-    // painted on, as the archive tells, or in files of earlier versions that
-    // frame's layer pictures; failing with StrokeScaling's
+    // painted on, as the archive tells, or in files of earlier versions and
+    // other devices that frame's layer pictures or else its painted picture
+    // against its unpainted one; failing with StrokeScaling's
     // kUnknownCanvasSize when nothing tells.
     plat::Result<plat::Data> fitStrokesOfFrame(const std::string& frameID, const plat::Data& strokes);
 
@@ -122,7 +124,7 @@ private:
     void showPicture(PainterLayer& layer, std::shared_ptr<const plat::Image> picture);
     std::shared_ptr<const plat::Image> pictureOf(const PainterLayer& layer);
     bool isIndex(int64_t index) const { return index >= 0 && index < static_cast<int64_t>(_layers.size()); }
-    std::shared_ptr<const plat::Image> readLayerPicture(const std::string& fileName) const;
+    std::shared_ptr<const plat::Image> readPicture(const std::string& fileName) const;
     std::vector<std::shared_ptr<const plat::Image>> readLayerPictures(
         const std::string& frameID, const std::vector<std::shared_ptr<PainterLayer>>& layers) const;
     // The size of the canvas that layer pictures were painted on: this
@@ -132,6 +134,14 @@ private:
     // as it is without a canvas.
     plat::Result<StrokeScaling::FittedArchive> fitToCanvas(
         const plat::Data& strokes, std::optional<plat::Size> picturesCanvas) const;
+    // The frame's stroke archives brought to this canvas, as fitToCanvas;
+    // those that nothing else tells the canvas of, from the one the frame's
+    // painted picture against its unpainted one tells.
+    plat::Result<std::vector<StrokeScaling::FittedArchive>> fitArchivesOfFrame(const std::string& frameID,
+        const std::vector<plat::Data>& archives, std::optional<plat::Size> picturesCanvas) const;
+    // The canvas the frame's painted picture against its unpainted one tells the strokes were painted on.
+    std::optional<plat::Size> canvasOfFramePictures(
+        const std::string& frameID, const std::vector<plat::Data>& archives) const;
     std::shared_ptr<plat::Image> drawStrokesOfLayer(PainterLayer& layer);
 
     std::shared_ptr<ProjectModel> _project;

@@ -4,12 +4,15 @@
 
 #include "document/FailureReason.h"
 #include "document/FileUtil.h"
+#include "document/FrameFiles.h"
 #include "document/ProjectModel.h"
 #include "painter/PainterFiles.h"
 #include "painter/PainterLayer.h"
 #include "painter/PainterLayerManager.h"
+#include "painter/PaintingArea.h"
 #include "painter/PaintingCanvasView.h"
 #include "painter/StrokeArchive.h"
+#include "painter/StrokeCanvasFinder.h"
 #include "painter/StrokeScaling.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
@@ -79,7 +82,7 @@ plat::Result<void> PainterLayerManager::storeLayersForFrameID(const std::string&
     return plat::Result<void>::success();
 }
 
-std::shared_ptr<const plat::Image> PainterLayerManager::readLayerPicture(const std::string& fileName) const
+std::shared_ptr<const plat::Image> PainterLayerManager::readPicture(const std::string& fileName) const
 {
     auto data = _project->fileDataForFileWithPreferredFilename(fileName);
     return data ? plat::Image::imageWithData(*data) : nullptr;
@@ -90,7 +93,7 @@ std::vector<std::shared_ptr<const plat::Image>> PainterLayerManager::readLayerPi
 {
     std::vector<std::shared_ptr<const plat::Image>> pictures;
     for (const auto& layer : layers)
-        pictures.push_back(readLayerPicture(PainterFiles::layerPictureFileName(frameID, layer->UUID())));
+        pictures.push_back(readPicture(PainterFiles::layerPictureFileName(frameID, layer->UUID())));
     return pictures;
 }
 
@@ -123,6 +126,45 @@ plat::Result<StrokeScaling::FittedArchive> PainterLayerManager::fitToCanvas(
     return StrokeScaling::fittedArchive(strokes, canvas, picturesCanvas);
 }
 
+plat::Result<std::vector<StrokeScaling::FittedArchive>> PainterLayerManager::fitArchivesOfFrame(
+    const std::string& frameID, const std::vector<plat::Data>& archives, std::optional<plat::Size> picturesCanvas) const
+{
+    std::vector<StrokeScaling::FittedArchive> fitted;
+    std::optional<plat::Size> framePicturesCanvas;
+    bool framePicturesAsked = false;
+    for (const plat::Data& archive : archives) {
+        auto one = fitToCanvas(archive, picturesCanvas);
+        if (!one.ok() && StrokeScaling::isUnknownCanvasSize(one.error())) {
+            // Archives of earlier versions and of other devices do not tell their canvas.
+            if (!framePicturesAsked)
+                framePicturesCanvas = canvasOfFramePictures(frameID, archives);
+            framePicturesAsked = true;
+            if (framePicturesCanvas)
+                one = fitToCanvas(archive, framePicturesCanvas);
+        }
+        if (!one.ok())
+            return one.error();
+        fitted.push_back(std::move(one.value()));
+    }
+    return fitted;
+}
+
+std::optional<plat::Size> PainterLayerManager::canvasOfFramePictures(
+    const std::string& frameID, const std::vector<plat::Data>& archives) const
+{
+    auto unpainted = readPicture(PainterFiles::unpaintedPictureFileName(frameID));
+    auto painted = readPicture(FrameFiles::pictureFileName(frameID));
+    if (!unpainted || !painted)
+        return std::nullopt;
+    StrokeList strokes;
+    for (const plat::Data& archive : archives) {
+        auto some = StrokeArchive::strokesWithData(archive);
+        if (some.ok())
+            strokes.insert(strokes.end(), some.value().begin(), some.value().end());
+    }
+    return StrokeCanvasFinder::canvasOfStrokes(strokes, *unpainted, *painted, PaintingArea::canvasSizesOfDevices());
+}
+
 plat::Result<plat::Data> PainterLayerManager::fitStrokesOfFrame(const std::string& frameID, const plat::Data& strokes)
 {
     // Archives of earlier versions do not tell their canvas; that frame's layer pictures may.
@@ -132,10 +174,10 @@ plat::Result<plat::Data> PainterLayerManager::fitStrokesOfFrame(const std::strin
             for (const auto& dictionary : dictionaries.value())
                 layers.push_back(PainterLayer::initWithDict(dictionary).value());
     }
-    auto fitted = fitToCanvas(strokes, paintedCanvasSize(readLayerPictures(frameID, layers)));
+    auto fitted = fitArchivesOfFrame(frameID, {strokes}, paintedCanvasSize(readLayerPictures(frameID, layers)));
     if (!fitted.ok())
         return fitted.error();
-    return std::move(fitted.value().archive);
+    return std::move(fitted.value().front().archive);
 }
 
 std::shared_ptr<plat::Image> PainterLayerManager::drawStrokesOfLayer(PainterLayer& layer)
@@ -183,16 +225,19 @@ plat::Result<std::vector<std::string>> PainterLayerManager::loadLayersForFrameID
     }
     // A painting made on a canvas of another size (another device's) comes
     // back with its strokes where they were on it. Archives of earlier
-    // versions do not tell their canvas; the layer pictures may.
+    // versions do not tell their canvas; the layer pictures, or the frame's,
+    // may.
     const auto pictures = readLayerPictures(frameID, loaded);
-    const auto picturesCanvas = paintedCanvasSize(pictures);
+    std::vector<plat::Data> archives;
+    for (const auto& layer : loaded)
+        archives.push_back(*layer->bufferData());
+    auto fitted = fitArchivesOfFrame(frameID, archives, paintedCanvasSize(pictures));
+    if (!fitted.ok())
+        return fitted.error();
     std::vector<std::optional<plat::Size>> paintedOn;
-    for (const auto& layer : loaded) {
-        auto fitted = fitToCanvas(*layer->bufferData(), picturesCanvas);
-        if (!fitted.ok())
-            return fitted.error();
-        layer->setBufferData(std::move(fitted.value().archive));
-        paintedOn.push_back(fitted.value().paintedOn);
+    for (size_t index = 0; index < loaded.size(); ++index) {
+        loaded[index]->setBufferData(std::move(fitted.value()[index].archive));
+        paintedOn.push_back(fitted.value()[index].paintedOn);
     }
     const plat::Size canvas = _paintingCanvas ? _paintingCanvas->pictureSize() : plat::Size {};
     std::vector<std::string> damagedPictures;

@@ -27,7 +27,9 @@ struct PainterSettings {
     using ToolColors = std::array<int64_t, kColorToolCount>;
     using Palette = std::array<plat::Color, kPaletteCount>;
     using Sizes = std::array<int64_t, kToolCount>;
-    static constexpr ToolColors kDefaultToolColors {0, 1, 2};
+    // The palette colour each tool shows at first: the brush colour 2, the
+    // pen 0, the fountain pen 1.
+    static constexpr ToolColors kDefaultToolColors {2, 0, 1};
     // Brushes 200, 300, 400 and 100, in that order.
     static constexpr Sizes kDefaultSizes {2, 15, 10, 5};
 

@@ -12,6 +12,7 @@
 #include "painter/PainterLayerManager.h"
 #include "painter/PainterLayerTableViewController.h"
 #include "painter/PainterSettings.h"
+#include "painter/PaintingArea.h"
 #include "painter/PaintingView.h"
 #include "painter/Stroke.h"
 #include "painter/StrokeScaling.h"
@@ -42,7 +43,6 @@ constexpr double kHiddenToolBarCentreBase = 50.0;
 constexpr double kShowButtonWidth = 72;
 constexpr double kShowButtonHeight = 44;
 constexpr double kShowButtonOffscreenMargin = 50;
-constexpr float kPictureAspect = 0.5625f;  // 16:9
 
 std::shared_ptr<plat::View> buildPainter(plat::ViewController& owner)
 {
@@ -87,12 +87,6 @@ std::shared_ptr<PainterBrush> makeBrush(
 
 // The brush type that each drawing tool selects.
 constexpr int64_t kToolBrushTypes[] = {kBrushTypeBrush, kBrushTypePen, kBrushTypeFountainPen, kBrushTypeEraser};
-
-// Nothing tells the size of the canvas the strokes were painted on.
-bool isUnknownCanvasSize(const plat::Error& error)
-{
-    return error.domain() == StrokeScaling::kErrorDomain && error.code() == StrokeScaling::kUnknownCanvasSize;
-}
 
 }  // namespace
 
@@ -146,6 +140,7 @@ void PainterViewController::viewDidLoad()
     setUpCanvas();
     setUpBars();
     setUpBrushes();
+    // The colours the brushes were just given: what a save stores unless a tool takes another.
     _colorToolList.assign(PainterSettings::kDefaultToolColors.begin(), PainterSettings::kDefaultToolColors.end());
     _toolPalette->setSelectedTool(0);
     setUpLayers();
@@ -221,11 +216,13 @@ void PainterViewController::setUpBars()
 
 void PainterViewController::setUpBrushes()
 {
-    auto colorAt = [this](int64_t index) { return std::optional(_colorPalette->getColorAtIndex(index)); };
+    auto colorOfTool = [this](size_t tool) {
+        return std::optional(_colorPalette->getColorAtIndex(PainterSettings::kDefaultToolColors[tool]));
+    };
     // Made in this order, as the canvas expects to meet them.
-    _brushes[kBrushTypePen] = makeBrush(kBrushTypePen, 15, "Brush.png", colorAt(0));
-    _brushes[kBrushTypeFountainPen] = makeBrush(kBrushTypeFountainPen, 10, "Brush.png", colorAt(1));
-    _brushes[kBrushTypeBrush] = makeBrush(kBrushTypeBrush, 2, "Particle_test.png", colorAt(2));
+    _brushes[kBrushTypePen] = makeBrush(kBrushTypePen, 15, "Brush.png", colorOfTool(1));
+    _brushes[kBrushTypeFountainPen] = makeBrush(kBrushTypeFountainPen, 10, "Brush.png", colorOfTool(2));
+    _brushes[kBrushTypeBrush] = makeBrush(kBrushTypeBrush, 2, "Particle_test.png", colorOfTool(0));
     _brushes[kBrushTypeEraser] = makeBrush(kBrushTypeEraser, 5, nullptr, plat::Color::clearColor());
     _brushes[kBrushTypeMove] = makeBrush(kBrushTypeMove, 0, nullptr, std::nullopt);
     if (_drawingView)
@@ -389,7 +386,7 @@ void PainterViewController::loadPendingLayers()
         plat::log(
             "painter: the layers of frame {} could not be read: {}", *frameID, loaded.error().localizedDescription());
         paintingCannotBeRead(
-            isUnknownCanvasSize(loaded.error()) ? UnreadablePart::CanvasSize : UnreadablePart::Strokes);
+            StrokeScaling::isUnknownCanvasSize(loaded.error()) ? UnreadablePart::CanvasSize : UnreadablePart::Strokes);
         tellPaintingCannotBeRead();
     } else if (!loaded.value().empty()) {
         tellLayerPicturesKeptAside(loaded.value().size());
@@ -404,8 +401,8 @@ void PainterViewController::loadPendingStrokeFile()
         plat::log("painter: the strokes of frame {} are not shown: {}", _pendingStrokesFrameID,
             fitted.error().localizedDescription());
         if (_showsTheFramesOwnPainting) {
-            paintingCannotBeRead(
-                isUnknownCanvasSize(fitted.error()) ? UnreadablePart::CanvasSize : UnreadablePart::Strokes);
+            paintingCannotBeRead(StrokeScaling::isUnknownCanvasSize(fitted.error()) ? UnreadablePart::CanvasSize
+                                                                                    : UnreadablePart::Strokes);
             tellPaintingCannotBeRead();
         }
         // Without the previous frame's strokes to go on from, the canvas
@@ -481,8 +478,9 @@ void PainterViewController::viewDidAppear(bool animated)
     plat::ViewController::viewDidAppear(animated);
     tellPaintingCannotBeRead();
     const plat::Rect r = getOrientationCorrectedRectFromRect(view()->frame());
-    const float w = static_cast<float>(r.width());
-    const float h = w * kPictureAspect;
+    const plat::Size area = PaintingArea::sizeOnScreen(r.size);
+    const float w = static_cast<float>(area.width);
+    const float h = static_cast<float>(area.height);
     const float y = (static_cast<float>(r.height()) - h) * 0.5f;
     const plat::Rect pictureArea = plat::makeRect(0, y, w, h);
     _bgImageView->setFrame(pictureArea);

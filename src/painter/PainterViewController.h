@@ -47,8 +47,8 @@ public:
 // read. A frame that cannot be written whole is put back as it was and the
 // person told why. The work is also written when the app goes to the
 // background, so nothing painted is lost if it never comes back. A painting
-// whose strokes or unpainted picture cannot be read back, or whose strokes
-// do not tell the size of the canvas they were painted on, is told; its
+// whose strokes or unpainted picture cannot be read back, or whose canvas
+// size neither its strokes nor its pictures tell, is told; its
 // frame's pictures, which still show it, are left as they are unless
 // something is painted, which then goes over them, the painter files it
 // replaces kept aside. Main queue.

@@ -80,6 +80,8 @@ void Stroke::encodeWithCoder(plat::KeyedArchiver& coder) const
     coder.encodeFloat(_alpha, "alpha");
     coder.encodeInt64(_brushSize, "brushSize");
     coder.encodePoint(_offset, "offset");
+    if (_exactBrushSize)
+        coder.encodeDouble(*_exactBrushSize, kExactBrushSizeKey);
 }
 
 }  // namespace zt

@@ -56,6 +56,14 @@ public:
     void setVelocities(std::vector<float> velocities) { _velocities = std::move(velocities); }
     int64_t brushSize() const { return _brushSize; }
     void setBrushSize(int64_t size) { _brushSize = size; }
+    // A stroke fitted to a canvas of another size draws at a whole brush
+    // size; the size with its fraction is kept beside it ("exactBrushSize",
+    // which readers of brushSize alone pass by), so that fitting it back
+    // gives the size it was painted at, however often it travels. None
+    // while the size is whole.
+    static constexpr const char* kExactBrushSizeKey = "exactBrushSize";
+    std::optional<double> exactBrushSize() const { return _exactBrushSize; }
+    void setExactBrushSize(std::optional<double> size) { _exactBrushSize = size; }
     plat::Point offset() const { return _offset; }
     void setOffset(plat::Point offset) { _offset = offset; }
     // Neither is set by a canvas nor archived.
@@ -77,6 +85,7 @@ private:
     std::optional<LinePoint> _moveDisplacement;
     std::vector<float> _velocities;
     int64_t _brushSize = 0;
+    std::optional<double> _exactBrushSize;
     plat::Point _offset;
     int64_t _angle = 0;
     std::string _image;

@@ -132,6 +132,14 @@ std::shared_ptr<plat::Coding> decodeStroke(plat::KeyedUnarchiver& coder)
         coder.failWithError(shapeError("a stroke's colour or offset is not a finite number"));
         return nullptr;
     }
+    if (coder.containsValueForKey(Stroke::kExactBrushSizeKey)) {
+        const double exact = coder.decodeDoubleForKey(Stroke::kExactBrushSizeKey);
+        if (!(exact > 0 && exact < kLargestCanvasEdge)) {  // NaN fails too
+            coder.failWithError(shapeError("a stroke's exact brush size is not the size of a brush"));
+            return nullptr;
+        }
+        stroke->setExactBrushSize(exact);
+    }
     return stroke;
 }
 

@@ -55,11 +55,25 @@ void scaleStroke(Stroke& stroke, double factor)
         velocity = static_cast<float>(velocity * widthFactor);
     stroke.setVelocities(std::move(velocities));
     const int64_t size = stroke.brushSize();
-    if (dabs.size && size >= Stroke::kSmallestReplayedBrushSize && size <= Stroke::kLargestReplayedBrushSize)
-        stroke.setBrushSize(std::clamp<int64_t>(std::llround(static_cast<double>(size) * factor),
-            Stroke::kSmallestReplayedBrushSize, Stroke::kLargestReplayedBrushSize));
+    if (!dabs.size || size < Stroke::kSmallestReplayedBrushSize || size > Stroke::kLargestReplayedBrushSize)
+        return;
+    // From the size with its fraction, so that a trip there and back gives the size painted.
+    const double exact = stroke.exactBrushSize().value_or(static_cast<double>(size)) * factor;
+    const int64_t whole = std::llround(exact);
+    stroke.setBrushSize(
+        std::clamp<int64_t>(whole, Stroke::kSmallestReplayedBrushSize, Stroke::kLargestReplayedBrushSize));
+    // Back at a whole size (on the canvas it was painted on) it keeps no fraction.
+    constexpr double kWholeSizeTolerance = 1e-6;
+    const bool isWhole
+        = std::abs(exact - static_cast<double>(whole)) < kWholeSizeTolerance && whole == stroke.brushSize();
+    stroke.setExactBrushSize(isWhole ? std::nullopt : std::optional<double>(exact));
 }
 }  // namespace
+
+bool StrokeScaling::isUnknownCanvasSize(const plat::Error& error)
+{
+    return error.domain() == kErrorDomain && error.code() == kUnknownCanvasSize;
+}
 
 void StrokeScaling::scaleStrokes(StrokeList& strokes, double factor)
 {

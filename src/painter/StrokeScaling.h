@@ -10,8 +10,10 @@ namespace zt {
 // Strokes painted on a canvas of another size (a phone's painting opened on
 // a tablet, and back), brought to this canvas: every position, offset and
 // move grows or shrinks by the ratio of the two canvases' widths, and so do
-// the dabs, as far as a whole brush size allows. The painter's canvases all
-// have the same proportions, so one ratio serves both axes. Any thread.
+// the dabs, as far as a whole brush size allows; the stroke keeps the size
+// with its fraction, so that it comes back at the size it was painted at.
+// The painter's canvases all have the same proportions, so one ratio serves
+// both axes. Any thread.
 class StrokeScaling {
 public:
     static constexpr const char* kErrorDomain = "StrokeScaling";
@@ -22,6 +24,8 @@ public:
         std::optional<plat::Size> paintedOn;
     };
 
+    // Whether the error says that nothing tells the canvas the strokes were painted on.
+    static bool isUnknownCanvasSize(const plat::Error& error);
     static void scaleStrokes(StrokeList& strokes, double factor);
     // The archive's strokes brought to a canvas of canvasSize from the one
     // they were painted on: the canvas the archive records, else paintedOn

@@ -80,7 +80,7 @@ TEST_F(PainterScreen, WithoutStoredSettingsTheBrushAndTheDefaultPaletteAreShown)
     openPainter(0);
     EXPECT_EQ(painter->currentSelectedTool(), 0);
     EXPECT_TRUE(painter->toolPalette()->btnBrush->isSelected());
-    EXPECT_EQ(painter->colorToolList(), (std::vector<int64_t> {0, 1, 2}));
+    EXPECT_EQ(painter->colorToolList(), (std::vector<int64_t> {2, 0, 1}));
     const auto colors = painter->colorPalette()->getColors();
     ASSERT_EQ(colors.size(), 9u);
     EXPECT_EQ(colors[0], plat::Color::colorWithRed(228 / 255.0, 73 / 255.0, 19 / 255.0, 1));
@@ -317,7 +317,7 @@ TEST_F(PainterScreen, SettingsChangedInThePainterComeBackInTheNextRun)
     openPainter(1);
     EXPECT_EQ(painter->currentSelectedTool(), 1);
     EXPECT_TRUE(painter->toolPalette()->btnPen->isSelected());
-    EXPECT_EQ(painter->colorToolList(), (std::vector<int64_t> {0, 4, 2}));
+    EXPECT_EQ(painter->colorToolList(), (std::vector<int64_t> {2, 4, 1}));
     const plat::Color stored = painter->colorPalette()->getColorAtIndex(4);
     EXPECT_NEAR(stored.red(), 0.2, 1e-6);
     EXPECT_NEAR(stored.blue(), 0.6, 1e-6);
@@ -328,6 +328,39 @@ TEST_F(PainterScreen, SettingsChangedInThePainterComeBackInTheNextRun)
     EXPECT_EQ(brushes.at(zt::kBrushTypePen)->size(), 15);
     ASSERT_TRUE(canvas());
     EXPECT_EQ(canvas()->brush(), brushes.at(zt::kBrushTypePen));
+}
+
+// Brush teal, pen orange, fountain pen yellow on a fresh device, in the tool
+// bar, in the brushes and in what the brush paints; and so again after one
+// stroke, Back and another opening.
+TEST_F(PainterScreen, EachToolKeepsItsColourInTheNextSession)
+{
+    const auto rgb = [](const std::optional<plat::Color>& color) {
+        if (!color)
+            return std::string("none");
+        const auto byte = [](double component) { return std::to_string(std::lround(component * 255)); };
+        return byte(color->red()) + "," + byte(color->green()) + "," + byte(color->blue());
+    };
+    const std::string shown = "40,127,136 228,73,19 253,182,50";
+    for (int64_t session = 0; session < 2; ++session) {
+        SCOPED_TRACE(session);
+        openPainter(session);
+        auto bar = painter->toolPalette();
+        EXPECT_EQ(rgb(bar->viewToolColorBrush->backgroundColor()) + " " + rgb(bar->viewToolColorPen->backgroundColor())
+                + " " + rgb(bar->viewToolColorFountainPen->backgroundColor()),
+            shown);
+        const auto& brushes = painter->brushes();
+        EXPECT_EQ(rgb(brushes.at(zt::kBrushTypeBrush)->color()) + " " + rgb(brushes.at(zt::kBrushTypePen)->color())
+                + " " + rgb(brushes.at(zt::kBrushTypeFountainPen)->color()),
+            shown);
+        paintAcrossTheMiddle();
+        ASSERT_TRUE(canvas() && !canvas()->strokeBuffer().empty());
+        const auto& stroke = *canvas()->strokeBuffer().back();
+        EXPECT_EQ(rgb(plat::Color::colorWithRed(stroke.red(), stroke.green(), stroke.blue(), 1)), "40,127,136");
+        closePainter();
+    }
+    EXPECT_EQ(plat::Value(storedSettings().getArray("PAINTER_TOOL_COLORS").value_or(plat::Array {})).debugDescription(),
+        plat::Value(plat::Array {2, 0, 1}).debugDescription());
 }
 
 TEST_F(PainterScreen, UnusableStoredSettingsFallBackEntryByEntry)
@@ -343,7 +376,7 @@ TEST_F(PainterScreen, UnusableStoredSettingsFallBackEntryByEntry)
     openPainter(0);
     EXPECT_EQ(painter->currentSelectedTool(), 0);
     EXPECT_TRUE(painter->toolPalette()->btnBrush->isSelected());
-    EXPECT_EQ(painter->colorToolList(), (std::vector<int64_t> {3, 1, 2}));
+    EXPECT_EQ(painter->colorToolList(), (std::vector<int64_t> {3, 0, 1}));
     const auto colors = painter->colorPalette()->getColors();
     EXPECT_EQ(colors[0], plat::Color::colorWithRed(1, 0, 0, 1));
     EXPECT_EQ(colors[1], zt::PainterSettings::defaultPalette()[1]);
@@ -371,13 +404,13 @@ TEST_F(PainterScreen, UnlistedToolCodesAndColoursForTheEraserChangeNothing)
     EXPECT_EQ(painter->currentSelectedTool(), 3);
     const auto pen = painter->brushes().at(zt::kBrushTypePen)->color();
     painter->colorPaleteDidSelectColor(plat::Color::greenColor(), 3);
-    EXPECT_EQ(painter->colorToolList(), (std::vector<int64_t> {0, 1, 2}));
+    EXPECT_EQ(painter->colorToolList(), (std::vector<int64_t> {2, 0, 1}));
     EXPECT_EQ(painter->brushes().at(zt::kBrushTypeEraser)->color(), plat::Color::clearColor());
     EXPECT_EQ(painter->brushes().at(zt::kBrushTypePen)->color(), pen);
     // A pattern has no components to paint with.
     painter->paintToolDidSelectTool(zt::kPaintToolPen);
     painter->colorPaleteDidSelectColor(plat::Color::colorWithPatternImage(nullptr), 5);
-    EXPECT_EQ(painter->colorToolList(), (std::vector<int64_t> {0, 1, 2}));
+    EXPECT_EQ(painter->colorToolList(), (std::vector<int64_t> {2, 0, 1}));
 }
 
 TEST_F(PainterScreen, UndoALayerAndAPaletteColourReachTheSavedPicture)

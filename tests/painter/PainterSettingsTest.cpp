@@ -67,7 +67,7 @@ TEST(PainterSettings, ShortLongAndDamagedListsKeepWhatIsUsable)
             plat::Array {colour(0, 0, 0, 1), colour(0.5, -0.1, 0, 1), colour(0, 0, 0, std::nan("")),
                 plat::Dictionary {{"red", 1.0}, {"green", 1.0}, {"blue", 1.0}}, plat::Value(7)}},
     });
-    EXPECT_EQ(settings.toolColors, (PainterSettings::ToolColors {8, 1, 2}));
+    EXPECT_EQ(settings.toolColors, (PainterSettings::ToolColors {8, 0, 1}));
     // More than four sizes: the first four.
     EXPECT_EQ(settings.sizes, (PainterSettings::Sizes {3, 4, 5, 6}));
     ASSERT_TRUE(settings.palette);
@@ -90,6 +90,6 @@ TEST(PainterSettings, SizesAndPaletteIndexesStayInTheirRanges)
         {"PAINTER_TOOL_COLORS", plat::Array {9, -1, 4}},
         {"PAINTER_TOOL_SIZES", plat::Array {0, 51, 1, 50}},
     });
-    EXPECT_EQ(settings.toolColors, (PainterSettings::ToolColors {0, 1, 4}));
+    EXPECT_EQ(settings.toolColors, (PainterSettings::ToolColors {2, 0, 4}));
     EXPECT_EQ(settings.sizes, (PainterSettings::Sizes {2, 15, 1, 50}));
 }

@@ -217,6 +217,20 @@ TEST(StrokeArchive, SamplesThatAreNotFiniteAreRefused)
     EXPECT_FALSE(strokes.ok());
 }
 
+TEST(StrokeArchive, AnExactBrushSizeComesBackAndOneThatIsNoSizeIsRefused)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    for (double exact : {1.6640625, 0.0, -3.0, std::nan(""), inf}) {
+        auto stroke = drawnStroke();
+        stroke->setExactBrushSize(exact);
+        auto strokes = StrokeArchive::strokesWithData(StrokeArchive::archivedDataWithStrokes({stroke}).value());
+        const std::string read = !strokes.ok()     ? "refused"
+            : strokes.value()[0]->exactBrushSize() ? std::to_string(*strokes.value()[0]->exactBrushSize())
+                                                   : "none";
+        EXPECT_EQ(read, exact == 1.6640625 ? "1.664062" : "refused") << exact;
+    }
+}
+
 TEST(StrokeArchive, AStrokeListedTwiceBecomesTwoStrokes)
 {
     auto stroke = drawnStroke();
