@@ -1,5 +1,6 @@
 #include "render/MovieMixer.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "document/AudioClip.h"
@@ -19,6 +20,32 @@ namespace {
 // How far a clip may run past the end of its file's sound: times stored at
 // another timescale than the file's round by less.
 constexpr double kSoundEndToleranceSeconds = 0.05;
+
+// The clips by their start in the movie; clips that start together keep
+// their order. The list itself stays as it is stored.
+std::vector<std::shared_ptr<AudioClip>> inMovieOrder(const std::vector<std::shared_ptr<AudioClip>>& clips)
+{
+    std::vector<std::shared_ptr<AudioClip>> ordered = clips;
+    std::stable_sort(ordered.begin(), ordered.end(),
+        [](const auto& a, const auto& b) { return a->timeRangeInMovie().start < b->timeRangeInMovie().start; });
+    return ordered;
+}
+
+std::shared_ptr<plat::CompositionTrack> addAudioTrack(plat::MutableComposition& composition)
+{
+    return composition.addMutableTrackWithMediaType(plat::kMediaTypeAudio, plat::kTrackIDInvalid);
+}
+
+// The first of the lane's tracks with nothing at or after the time, else a new one.
+std::shared_ptr<plat::CompositionTrack> laneTrackSilentFrom(std::vector<std::shared_ptr<plat::CompositionTrack>>& lane,
+    plat::MutableComposition& composition, const plat::MediaTime& time)
+{
+    for (const auto& track : lane) {
+        if (track->timeRange().end() <= time)
+            return track;
+    }
+    return lane.emplace_back(addAudioTrack(composition));
+}
 
 }  // namespace
 
@@ -106,8 +133,12 @@ bool MovieMixer::prepareAVMutableCompositionWithMixWithAudioData(std::shared_ptr
     auto made = plat::MutableComposition::composition();
     std::vector<std::shared_ptr<plat::AudioMixInputParameters>> parameters;
     for (const auto& list : clips) {
-        auto track = made->addMutableTrackWithMediaType(plat::kMediaTypeAudio, plat::kTrackIDInvalid);
-        for (const auto& clip : list) {
+        // An insert moves whatever lies at or after its time on the track, so
+        // a lane's clips go in by their start in the movie, each after the
+        // ones before it. A clip that starts while another of its lane still
+        // sounds gets a track of its own: both are heard whole at their places.
+        std::vector<std::shared_ptr<plat::CompositionTrack>> lane {addAudioTrack(*made)};
+        for (const auto& clip : inMovieOrder(list)) {
             auto path = soundFilePathOfClip(*clip);
             if (!path)
                 continue;
@@ -118,12 +149,14 @@ bool MovieMixer::prepareAVMutableCompositionWithMixWithAudioData(std::shared_ptr
             auto audioTracks = asset->tracksWithMediaType(plat::kMediaTypeAudio);
             if (audioTracks.empty())
                 continue;
-            auto inserted = track->insertTimeRange(source, *audioTracks.front(), clip->timeRangeInMovie().start);
+            const plat::MediaTime at = clip->timeRangeInMovie().start;
+            auto track = laneTrackSilentFrom(lane, *made, at);
+            auto inserted = track->insertTimeRange(source, *audioTracks.front(), at);
             if (!inserted.ok())
                 plat::log("mixer: a clip leaves a gap: {}", inserted.error().localizedDescription());
             auto volume = plat::AudioMixInputParameters::audioMixInputParameters();
             volume->setTrackID(track->trackID());
-            volume->setVolume(clip->volume(), clip->timeRangeInMovie().start);
+            volume->setVolume(clip->volume(), at);
             parameters.push_back(std::move(volume));
         }
     }

@@ -40,9 +40,10 @@ public:
         std::optional<plat::Error>* error);
     // Builds from the clips as they are: one composition track per track
     // list (empty lists too), each usable clip's sound inserted at its place
-    // in the movie with a volume record for its track from its start.
-    // Unusable clips and unreadable files only leave silence. Always true;
-    // error is never set.
+    // in the movie, whatever the list's order, with a volume record for its
+    // track from its start. Clips of one list that overlap each get a track
+    // of their own, so every clip is heard whole. Unusable clips and
+    // unreadable files only leave silence. Always true; error is never set.
     bool prepareAVMutableCompositionWithMixWithAudioData(std::shared_ptr<plat::MutableComposition>* composition,
         std::shared_ptr<plat::AudioMix>* audioMix, const ClipList& clips, std::optional<plat::Error>* error);
 

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "AudioTestSupport.h"
@@ -109,3 +110,46 @@ TEST_F(PlaybackOfTheMix, TheMusicPlaysUnderTheClipsFromTheStart)
     clock.advance(0.5);
     EXPECT_NEAR(pitch(0.05, 0.45), 220, 6);
 }
+
+namespace {
+
+class PreviewOfOneLane : public PlaybackOfTheMix, public ::testing::WithParamInterface<const char*> { };
+
+}  // namespace
+
+// The preview plays frame i from i / 5 s. Three sounds that fit one after
+// another on lane 0, added in the order their letters give, must each play
+// at its frame: none pushed later by one added before it.
+TEST_P(PreviewOfOneLane, EachSoundPlaysWithItsFrameAndNoneLater)
+{
+    struct Sound {
+        char name;
+        double seconds;
+        int64_t frame;
+        int frequency;
+    };
+    const Sound lane[] = {{'A', 0.6, 2, 440}, {'B', 1.0, 10, 880}, {'C', 1.0, 17, 660}};
+    for (char name : std::string(GetParam())) {
+        const Sound& sound
+            = *std::find_if(std::begin(lane), std::end(lane), [name](const Sound& s) { return s.name == name; });
+        auto clip = addTone(sound.seconds, sound.frame, AudioClip::SoundEffect, std::nullopt, sound.frequency);
+        ASSERT_TRUE(clip && clip->track() == 0) << name;
+    }
+    controller->playAtTimeIndex(0.0f, 1.0f);
+    clock.advance(4.6);
+    // C is cut to the room up to the capture placeholder: it plays to 4.2 s.
+    struct Stretch {
+        double from, to, frequency;
+    };
+    const Stretch stretches[] = {{0.02, 0.38, 0}, {0.42, 0.98, 440}, {1.02, 1.98, 0}, {2.02, 2.98, 880},
+        {3.02, 3.38, 0}, {3.42, 4.18, 660}, {4.22, 4.58, 0}};
+    for (const Stretch& s : stretches) {
+        SCOPED_TRACE(std::to_string(s.from) + " s");
+        if (s.frequency == 0)
+            EXPECT_LT(peak(s.from, s.to), 0.001);
+        else
+            EXPECT_NEAR(pitch(s.from, s.to), s.frequency, 8);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AddedInOrder, PreviewOfOneLane, ::testing::Values("CBA", "ACB", "BAC"));

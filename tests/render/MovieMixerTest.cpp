@@ -123,4 +123,55 @@ TEST_F(ClipPlacing, EveryTrackListGetsATrackAndEveryClipAVolumeRecord)
     EXPECT_FLOAT_EQ(volumes[1].volume, 0.8f);
 }
 
+// Where each track's sound lies: (start, end) in seconds of every stretch that is not silence.
+std::vector<std::vector<std::pair<double, double>>> soundsOf(const plat::MutableComposition& composition)
+{
+    std::vector<std::vector<std::pair<double, double>>> tracks;
+    for (const auto& track : composition.tracks()) {
+        tracks.emplace_back();
+        for (const auto& segment : track->segments())
+            if (!segment.isEmpty())
+                tracks.back().emplace_back(segment.target.start.seconds(), segment.target.end().seconds());
+    }
+    return tracks;
+}
+
+using Sounds = std::vector<std::vector<std::pair<double, double>>>;
+
+// An insert moves what lies later on its track: a clip listed before an
+// earlier one of its lane must keep its place, and the list its order.
+TEST_F(ClipPlacing, AClipListedBeforeAnEarlierOneOfItsLaneKeepsItsPlace)
+{
+    makeSound("sound.wav", 1.0);
+    auto late = clip(std::nullopt, 7, 1.0);
+    auto early = clip(std::nullopt, 0, 1.0);
+    zt::MovieMixer::ClipList tracks {{late, early}};
+    std::shared_ptr<plat::MutableComposition> composition;
+    ASSERT_TRUE(mixer.prepareAVMutableComposition(&composition, nullptr, tracks, MediaTime::make(2, 1), nullptr));
+    EXPECT_EQ(soundsOf(*composition), (Sounds {{{0.0, 1.0}, {1.4, 2.0}}}));
+    EXPECT_EQ(composition->duration(), MediaTime::make(2, 1));
+    EXPECT_EQ(tracks[0], (std::vector {late, early}));
+}
+
+// Clips of one lane that overlap (stored so by an older version, say) are
+// both heard whole at their places, each at its own volume.
+TEST_F(ClipPlacing, OverlappingClipsOfALaneAreBothHeardWhole)
+{
+    makeSound("sound.wav", 1.0);
+    zt::MovieMixer::ClipList tracks {{clip(std::nullopt, 3, 1.0, "sound.wav", 0.8f),
+        clip(std::nullopt, 0, 1.0, "sound.wav", 0.3f), clip(std::nullopt, 5, 0.4, "sound.wav", 0.5f)}};
+    std::shared_ptr<plat::MutableComposition> composition;
+    std::shared_ptr<plat::AudioMix> mix;
+    ASSERT_TRUE(mixer.prepareAVMutableComposition(&composition, &mix, tracks, MediaTime::make(3, 1), nullptr));
+    const Sounds sounds = soundsOf(*composition);
+    EXPECT_EQ(sounds, (Sounds {{{0.0, 1.0}, {1.0, 1.4}}, {{0.6, 1.6}}}));
+    ASSERT_EQ(sounds.size(), 2u);
+    const float volumes[] = {0.3f, 0.8f};
+    for (size_t t = 0; t < 2; ++t) {
+        auto points = mix->volumePointsForTrackID(composition->tracks()[t]->trackID());
+        ASSERT_FALSE(points.empty());
+        EXPECT_FLOAT_EQ(points.front().volume, volumes[t]) << t;
+    }
+}
+
 }  // namespace
