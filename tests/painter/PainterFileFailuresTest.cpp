@@ -1,11 +1,14 @@
-// Painter files that cannot be opened, met for real: a file of modes 000
-// for a process without the rights to pass over them.
+// Painter files that cannot be opened and a disk that fills during a save,
+// met for real: a file of modes 000 for a process without the rights to
+// pass over them, and a small tmpfs that is all but full.
 #include <gtest/gtest.h>
 
 #include "PainterScreenTestSupport.h"
 #include "painter/PaintToolViewController.h"
 #include "painter/PaintingView.h"
+#include "platform/graphics/ImageRepresentation.h"
 #include "support/Idioms.h"
+#include "support/MountNamespace.h"
 #include "support/UnreadableFile.h"
 
 namespace {
@@ -108,6 +111,31 @@ TEST_P(PainterFileFailures, ASaveReplacesFilesThatCannotBeOpened)
         EXPECT_EQ(closeAlert(), "<no alert>") << "the save";
         EXPECT_TRUE(picture(file));
     }
+}
+
+// A first painting copies the frame's picture, here one of a photograph's
+// detail, as its unpainted picture: the copy is the first to meet the full disk.
+TEST_P(PainterFileFailures, ASaveOnANearlyFullDiskSaysWhyInWords)
+{
+    const auto run = plat::test::runInOwnMountNamespace();
+    if (run == plat::test::MountNamespaceRun::NotPermitted)
+        GTEST_SKIP() << "unshare -rm is not permitted here, so no small disk can be mounted without root";
+    if (run == plat::test::MountNamespaceRun::Elsewhere)
+        return;
+    plat::test::SmallDisk disk(sandbox.documents(), "4m");
+    ASSERT_TRUE(disk.ok()) << disk.error();
+    ASSERT_TRUE(zt::HelpStateFile::recordShown("PaintColor").ok());
+    makeProject({zt::test::kRed});
+    auto detail = plat::test::makeImage(1280, 720, [](int x, int y) {
+        const uint32_t noise = (static_cast<uint32_t>(x) * 2654435761u) ^ (static_cast<uint32_t>(y) * 40503u);
+        return plat::test::Rgba {
+            static_cast<uint8_t>(noise), static_cast<uint8_t>(noise >> 8), static_cast<uint8_t>(noise >> 16), 255};
+    });
+    ASSERT_TRUE(project->updateRegularFileWithContents(*plat::JPEGRepresentation(*detail, 1.0), "frame-F1.jpg"));
+    plat::test::FilledDisk filled(sandbox.documents(), 100 * 1024);
+    ASSERT_TRUE(filled.ok()) << filled.error();
+    paintFrame(0);
+    EXPECT_EQ(closeAlert(), "The painting could not be saved.\nNo space left on device.");
 }
 
 INSTANTIATE_TEST_SUITE_P(Idioms, PainterFileFailures, plat::test::bothIdioms(), plat::test::idiomName);
