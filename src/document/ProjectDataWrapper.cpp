@@ -46,6 +46,14 @@ std::string timestampName()
     return std::string(kFolderPrefix) + "-" + formatter.stringFromDate(plat::Date::now());
 }
 
+// False, with why in error when the caller asked.
+bool failWith(std::optional<plat::Error>* error, plat::Error failure)
+{
+    if (error)
+        *error = std::move(failure);
+    return false;
+}
+
 }  // namespace
 
 ProjectDataWrapper::ProjectDataWrapper(std::optional<std::string> projectPath)
@@ -296,33 +304,33 @@ bool ProjectDataWrapper::updateRegularFileWithContents(
     const plat::Data& data, const std::string& preferredFilename, std::optional<plat::Error>* error)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
-    auto fail = [error](plat::Error failure) {
-        if (error)
-            *error = std::move(failure);
-        return false;
-    };
     if (!plat::isPlainFileName(preferredFilename))
-        return fail(
+        return failWith(error,
             plat::Error(kErrorDomain, kRefusedFileNameError, "\"" + preferredFilename + "\" cannot name a file."));
     if (_readOnlySnapshot)
-        return fail(plat::Error(kErrorDomain, kReadOnlySnapshotError, "A read-only copy of a project is never saved."));
+        return failWith(
+            error, plat::Error(kErrorDomain, kReadOnlySnapshotError, "A read-only copy of a project is never saved."));
     if (!_projectPath) {
         if (auto created = createFilePathForProject(); !created.ok())
-            return fail(created.error());
+            return failWith(error, created.error());
     }
     auto written = writeFile(data, preferredFilename);
-    return written.ok() || fail(written.error());
+    return written.ok() || failWith(error, written.error());
 }
 
 std::optional<plat::Data> ProjectDataWrapper::fileDataForFileWithPreferredFilename(
-    const std::string& preferredFilename) const
+    const std::string& preferredFilename, std::optional<plat::Error>* error) const
 {
     auto path = pathForFile(preferredFilename);
     if (!path)
         return std::nullopt;
     auto bytes = plat::readFile(*path, kMaxProjectFileBytes);
-    if (!bytes.ok())
+    if (!bytes.ok()) {
+        const bool missing = bytes.error().domain() == plat::kPOSIXErrorDomain && bytes.error().code() == ENOENT;
+        if (error && !missing)
+            *error = bytes.error();
         return std::nullopt;
+    }
     return std::move(bytes).value();
 }
 
@@ -341,18 +349,24 @@ bool ProjectDataWrapper::removeRegularFileWithPreferredFilename(
     return FileUtil::removeItemAtPath(*path, error);
 }
 
-bool ProjectDataWrapper::cloneFileWithPreferredFilename(const std::string& source, const std::string& destination)
+bool ProjectDataWrapper::cloneFileWithPreferredFilename(
+    const std::string& source, const std::string& destination, std::optional<plat::Error>* error)
 {
     if (_readOnlySnapshot)
-        return false;
+        return failWith(error,
+            plat::Error(kErrorDomain, kReadOnlySnapshotError, "A read-only copy of a project is never changed."));
     auto from = pathForFile(source);
     auto to = pathForFile(destination);
     if (!from || !to)
-        return false;
+        return failWith(error,
+            plat::Error(kErrorDomain, kRefusedFileNameError,
+                "\"" + (from ? destination : source) + "\" cannot name a file of the project."));
     auto copied = plat::copyItem(*from, *to, plat::ReplaceExisting::No);
-    if (!copied.ok())
+    if (!copied.ok()) {
         plat::log("project: cannot copy {} to {}: {}", source, destination, copied.error().localizedDescription());
-    return copied.ok();
+        return failWith(error, copied.error());
+    }
+    return true;
 }
 
 plat::Result<std::string> ProjectDataWrapper::keepFileAside(

@@ -74,12 +74,17 @@ public:
     // why it failed.
     bool updateRegularFileWithContents(
         const plat::Data& data, const std::string& preferredFilename, std::optional<plat::Error>* error = nullptr);
-    std::optional<plat::Data> fileDataForFileWithPreferredFilename(const std::string& preferredFilename) const;
+    // None when the file is missing or cannot be read; error (when given)
+    // then says why one that is there could not be read, and stays empty
+    // for one that is missing.
+    std::optional<plat::Data> fileDataForFileWithPreferredFilename(
+        const std::string& preferredFilename, std::optional<plat::Error>* error = nullptr) const;
     // A missing file counts as removed; a folder is refused.
     bool removeRegularFileWithPreferredFilename(
         const std::string& preferredFilename, std::optional<plat::Error>* error = nullptr);
-    // Fails when the destination exists.
-    bool cloneFileWithPreferredFilename(const std::string& source, const std::string& destination);
+    // Fails when the destination exists; error (when given) says why it failed.
+    bool cloneFileWithPreferredFilename(
+        const std::string& source, const std::string& destination, std::optional<plat::Error>* error = nullptr);
     // Keeps a file of the folder aside as plat::keepFileAside does; the name
     // it is kept under.
     plat::Result<std::string> keepFileAside(

@@ -2,9 +2,11 @@
 
 #include <set>
 
+#include "document/FailureReason.h"
 #include "document/ProjectDataWrapper.h"
 #include "painter/PainterLayer.h"
 #include "painter/StrokeArchive.h"
+#include "platform/foundation/Files.h"
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/Log.h"
 
@@ -38,6 +40,8 @@ std::string PainterFiles::layerStrokesFileName(const std::string& frameID, const
 namespace {
 constexpr const char* kDamagedSuffix = ".damaged";
 constexpr const char* kReplacedSuffix = ".replaced";
+constexpr const char* kErrorDomain = "PainterFiles";
+constexpr int64_t kNotKeptAside = 1;
 
 bool keepFileAside(ProjectDataWrapper& project, const std::string& fileName, const char* suffix, plat::KeepAside how)
 {
@@ -66,19 +70,40 @@ bool PainterFiles::keepReplacedFileAside(ProjectDataWrapper& project, const std:
     return keepFileAside(project, fileName, kReplacedSuffix, plat::KeepAside::Copying);
 }
 
+plat::Result<std::optional<plat::Data>> PainterFiles::readFile(
+    ProjectDataWrapper& project, const std::string& fileName, const Check& check)
+{
+    std::optional<plat::Error> unreadable;
+    auto data = project.fileDataForFileWithPreferredFilename(fileName, &unreadable);
+    if (!data && !unreadable)
+        return std::optional<plat::Data>();
+    auto checked = !data ? plat::Result<void>(*unreadable) : check ? check(*data) : plat::Result<void>::success();
+    if (checked.ok())
+        return std::optional<plat::Data>(std::move(*data));
+    if (plat::isPassingReadFailure(checked.error())) {
+        plat::log("painter: {} cannot be read for now: {}", fileName, checked.error().localizedDescription());
+        return checked.error();
+    }
+    plat::log("painter: {} cannot be read ({}); it is kept aside", fileName, checked.error().localizedDescription());
+    if (!keepDamagedFileAside(project, fileName))
+        return errorWithCause(kErrorDomain, kNotKeptAside, fileName + " cannot be read and stays", checked.error());
+    return checked.error();
+}
+
+bool PainterFiles::wasKeptAsideFor(const plat::Error& error)
+{
+    return !plat::isPassingReadFailure(error) && !(error.domain() == kErrorDomain && error.code() == kNotKeptAside);
+}
+
 plat::Result<std::optional<plat::Data>> PainterFiles::readStrokeArchive(
     ProjectDataWrapper& project, const std::string& fileName)
 {
-    auto data = project.fileDataForFileWithPreferredFilename(fileName);
-    if (!data)
-        return std::optional<plat::Data>();
-    auto strokes = StrokeArchive::strokesWithData(*data);
-    if (!strokes.ok()) {
-        plat::log("painter: {} is damaged ({}); it is kept aside", fileName, strokes.error().localizedDescription());
-        keepDamagedFileAside(project, fileName);
-        return strokes.error();
-    }
-    return std::optional<plat::Data>(std::move(*data));
+    return readFile(project, fileName, [](const plat::Data& data) -> plat::Result<void> {
+        auto strokes = StrokeArchive::strokesWithData(data);
+        if (!strokes.ok())
+            return strokes.error();
+        return plat::Result<void>::success();
+    });
 }
 
 plat::Result<plat::Data> PainterLayerArchive::archivedDataWithLayers(const std::vector<plat::Dictionary>& layers)

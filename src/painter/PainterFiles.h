@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,9 +12,9 @@ class ProjectDataWrapper;
 
 // The painter's files in a project folder, by frame identifier (and layer
 // identifier), and the reading of the archives among them: project files
-// are outside input, so a file that cannot be read as what it should be is
-// kept aside under a ".damaged" name (never overwritten by the next save)
-// and reported. Main queue (the project's).
+// are outside input, so a file that cannot be opened, or read as what it
+// should be, is kept aside under a ".damaged" name (never overwritten by the
+// next save) and reported. Main queue (the project's).
 class PainterFiles {
 public:
     static std::string canvasFileName(const std::string& frameID);  // "canvas-%@.cnv"
@@ -22,8 +23,18 @@ public:
     static std::string layerPictureFileName(const std::string& frameID, const std::string& layerID);
     static std::string layerStrokesFileName(const std::string& frameID, const std::string& layerID);
 
-    // A stroke archive file: none when it is missing; its bytes when they
-    // read as a painter canvas archive; else kept aside and an error.
+    // A painter file read whole: none when it is missing; its bytes when
+    // they can be read and pass check (when given). One that is there but
+    // cannot be opened or read (its modes, a folder in its place) or fails
+    // the check is kept aside as damaged, unless what kept it from being
+    // read may pass (no descriptors left, an I/O error); the error says why.
+    using Check = std::function<plat::Result<void>(const plat::Data&)>;
+    static plat::Result<std::optional<plat::Data>> readFile(
+        ProjectDataWrapper& project, const std::string& fileName, const Check& check = {});
+    // Whether readFile kept the file aside when it gave this error.
+    static bool wasKeptAsideFor(const plat::Error& error);
+    // A stroke archive file, read as readFile reads: its bytes when they
+    // read as a painter canvas archive.
     static plat::Result<std::optional<plat::Data>> readStrokeArchive(
         ProjectDataWrapper& project, const std::string& fileName);
     // Moves the file to "<name>.damaged" ("<name>.damaged-2" and so on when

@@ -194,22 +194,27 @@ std::shared_ptr<plat::Image> PainterLayerManager::drawStrokesOfLayer(PainterLaye
 
 plat::Result<std::vector<std::string>> PainterLayerManager::loadLayersForFrameID(const std::string& frameID)
 {
-    const std::string listName = PainterFiles::layersFileName(frameID);
-    auto data = _project->fileDataForFileWithPreferredFilename(listName);
-    if (!data)
+    std::vector<plat::Dictionary> dictionaries;
+    auto list = PainterFiles::readFile(*_project, PainterFiles::layersFileName(frameID),
+        [&dictionaries](const plat::Data& data) -> plat::Result<void> {
+            auto read = PainterLayerArchive::layersWithData(data);
+            if (!read.ok())
+                return read.error();
+            if (read.value().empty())
+                return plat::Error(
+                    PainterLayer::kErrorDomain, PainterLayer::kNotALayer, "the layer list holds no layer");
+            dictionaries = std::move(read.value());
+            return plat::Result<void>::success();
+        });
+    if (!list.ok())
+        return list.error();
+    if (!list.value())
         return std::vector<std::string>();
-    auto dictionaries = PainterLayerArchive::layersWithData(*data);
-    if (!dictionaries.ok() || dictionaries.value().empty()) {
-        PainterFiles::keepDamagedFileAside(*_project, listName);
-        if (!dictionaries.ok())
-            return dictionaries.error();
-        return plat::Error(PainterLayer::kErrorDomain, PainterLayer::kNotALayer, "the layer list holds no layer");
-    }
 
     // Every layer's strokes are read before anything changes: a layer
     // without them would show empty, and the next save would keep it so.
     std::vector<std::shared_ptr<PainterLayer>> loaded;
-    for (const auto& dictionary : dictionaries.value()) {
+    for (const auto& dictionary : dictionaries) {
         if (loaded.size() >= kMaximumLayers)
             break;
         auto layer = PainterLayer::initWithDict(dictionary).value();
@@ -249,10 +254,13 @@ plat::Result<std::vector<std::string>> PainterLayerManager::loadLayersForFrameID
         if (!picture || (_paintingCanvas && picture->size() != canvas)) {
             const std::string pictureName = PainterFiles::layerPictureFileName(frameID, layer.UUID());
             const bool ofThePainting = picture && paintedOn[index] && picture->size() == *paintedOn[index];
-            if (!ofThePainting && _project->fileDataForFileWithPreferredFilename(pictureName)) {
-                plat::log("painter: the layer picture {} is {}; it is kept aside", pictureName,
-                    picture ? "of another size" : "not a picture");
-                if (PainterFiles::keepDamagedFileAside(*_project, pictureName))
+            if (!ofThePainting) {
+                // Whatever is there, opened or not, is no picture of this canvas.
+                auto there = PainterFiles::readFile(*_project, pictureName, [&picture](const plat::Data&) {
+                    return plat::Error(PainterLayer::kErrorDomain, PainterLayer::kNotALayer,
+                        picture ? "a layer picture of another size" : "not a picture");
+                });
+                if (!there.ok() && PainterFiles::wasKeptAsideFor(there.error()))
                     damagedPictures.push_back(pictureName);
             }
             picture = nullptr;

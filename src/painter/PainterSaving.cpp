@@ -176,10 +176,11 @@ plat::Result<void> PainterViewController::storePaintModeFiles(
             if (auto written = writeFile(*_project, *_paintedOnPicture, unpainted); !written.ok())
                 return written;
         }
-    } else if (!_project->fileDataForFileWithPreferredFilename(unpainted)
-        && !_project->cloneFileWithPreferredFilename(framePictureFileName(frameID), unpainted)
-        && _project->fileDataForFileWithPreferredFilename(framePictureFileName(frameID)))
-        return plat::Error("PainterViewController", 1, "cannot keep the unpainted picture of frame " + frameID);
+    } else if (std::optional<plat::Error> failure; !_project->fileDataForFileWithPreferredFilename(unpainted)
+               && !_project->cloneFileWithPreferredFilename(framePictureFileName(frameID), unpainted, &failure)
+               && _project->fileDataForFileWithPreferredFilename(framePictureFileName(frameID)))
+        return errorWithCause(
+            "PainterViewController", 1, "cannot keep the unpainted picture of frame " + frameID, failure);
     auto stored = _painterLayerManager->storeLayersForFrameID(frameID);
     if (!stored.ok())
         plat::log("painter: the layers of frame {} are not stored: {}", frameID, stored.error().localizedDescription());

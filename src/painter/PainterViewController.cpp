@@ -85,6 +85,8 @@ std::shared_ptr<PainterBrush> makeBrush(
     return brush;
 }
 
+constexpr int64_t kNotAPictureError = 2;
+
 // The brush type that each drawing tool selects.
 constexpr int64_t kToolBrushTypes[] = {kBrushTypeBrush, kBrushTypePen, kBrushTypeFountainPen, kBrushTypeEraser};
 
@@ -309,16 +311,14 @@ void PainterViewController::setUpPaintPictures()
     bool unpaintedIsDamaged = false;
     if (frameID) {
         const std::string unpainted = PainterFiles::unpaintedPictureFileName(*frameID);
-        if (auto data = _project->fileDataForFileWithPreferredFilename(unpainted)) {
-            picture = plat::Image::imageWithData(*data);
-            if (!picture) {
-                plat::log("painter: {} is not a picture; it is kept aside", unpainted);
-                PainterFiles::keepDamagedFileAside(*_project, unpainted);
-                unpaintedIsDamaged = true;
-            }
-        } else {
-            unpaintedIsDamaged = PainterFiles::wasKeptAside(*_project, unpainted);
-        }
+        auto read
+            = PainterFiles::readFile(*_project, unpainted, [&picture](const plat::Data& data) -> plat::Result<void> {
+                  picture = plat::Image::imageWithData(data);
+                  if (!picture)
+                      return plat::Error("PainterViewController", kNotAPictureError, "not a picture");
+                  return plat::Result<void>::success();
+              });
+        unpaintedIsDamaged = !read.ok() || (!read.value() && PainterFiles::wasKeptAside(*_project, unpainted));
     }
     if (!picture)
         picture = _imageProducer->getOriginialImageForFrameAtIndex(_currentFrame);
@@ -338,9 +338,14 @@ void PainterViewController::setUpPaintPictures()
     // are not replaced by the previous frame's.
     const std::string layers = PainterFiles::layersFileName(*frameID);
     const std::string ownStrokes = PainterFiles::canvasFileName(*frameID);
-    if (_project->fileDataForFileWithPreferredFilename(layers)) {
+    auto list = PainterFiles::readFile(*_project, layers);
+    if (list.ok() && list.value()) {
         _pendingLayers = true;
-    } else if (PainterFiles::wasKeptAside(*_project, layers)) {
+        // The layers hold the frame's own strokes too: their file is read
+        // only so that one that cannot be is kept aside, not written over unseen.
+        auto strokes = PainterFiles::readStrokeArchive(*_project, ownStrokes);
+        _strokesFileKeptAside = !strokes.ok() && PainterFiles::wasKeptAsideFor(strokes.error());
+    } else if (!list.ok() || PainterFiles::wasKeptAside(*_project, layers)) {
         paintingCannotBeRead(UnreadablePart::Strokes);
     } else {
         auto strokes = PainterFiles::readStrokeArchive(*_project, ownStrokes);
@@ -390,6 +395,9 @@ void PainterViewController::loadPendingLayers()
         tellPaintingCannotBeRead();
     } else if (!loaded.value().empty()) {
         tellLayerPicturesKeptAside(loaded.value().size());
+    } else if (_strokesFileKeptAside) {
+        showAlert(plat::localized("A file of the painting could not be read."),
+            plat::localized("It is kept aside, and the painting is read from its layers."));
     }
 }
 

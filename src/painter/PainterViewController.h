@@ -178,6 +178,7 @@ private:
     std::optional<plat::Data> _pendingStrokes;
     std::string _pendingStrokesFrameID;  // whose layer pictures tell the canvas they were painted on
     bool _pendingLayers = false;
+    bool _strokesFileKeptAside = false;  // beside the layers, told once they are read
     // The painting shown is what the frame's files hold (or none), not the
     // previous frame's strokes to go on from.
     bool _showsTheFramesOwnPainting = true;

@@ -4,11 +4,13 @@
 // tmpfs (a full disk) or bind a folder read-only (a device folder that cannot
 // be written; the kernel refuses the namespace's root too).
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <sys/mount.h>
 #include <sys/statvfs.h>
@@ -112,50 +114,69 @@ private:
     std::string _error;
 };
 
+// One file in the folder that takes all the room left on the disk that
+// holds it but roomLeftBytes, while in scope (a disk a person has all but
+// filled). ok() says whether it worked, and error() why not.
+class FilledDisk {
+public:
+    FilledDisk(const std::string& folder, uint64_t roomLeftBytes)
+        : _filler(folder + "/filler")
+    {
+        struct statvfs disk { };
+        if (::statvfs(folder.c_str(), &disk) != 0) {
+            _error = std::string("statvfs: ") + std::strerror(errno);
+            return;
+        }
+        const uint64_t room = disk.f_bavail * disk.f_frsize;
+        if (room < roomLeftBytes) {
+            _error = "less room than that is left";
+            return;
+        }
+        const int fd = ::open(_filler.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            _error = std::string("filler: ") + std::strerror(errno);
+            return;
+        }
+        const int filled = ::posix_fallocate(fd, 0, static_cast<off_t>(room - roomLeftBytes));
+        ::close(fd);
+        if (filled != 0)
+            _error = std::string("fill: ") + std::strerror(filled);
+        else if (::statvfs(folder.c_str(), &disk) != 0 || disk.f_bavail * disk.f_frsize > roomLeftBytes)
+            _error = "more room is left on the disk";
+    }
+    ~FilledDisk() { ::unlink(_filler.c_str()); }
+    FilledDisk(const FilledDisk&) = delete;
+    FilledDisk& operator=(const FilledDisk&) = delete;
+
+    bool ok() const { return _error.empty(); }
+    const std::string& error() const { return _error; }
+
+private:
+    std::string _filler;
+    std::string _error;
+};
+
 // A small tmpfs over the folder while in scope (inside the namespace of
 // runInOwnMountNamespace), filled by one file so that not a byte is left:
 // what was in the folder is hidden meanwhile. ok() says whether it worked,
 // and error() why not.
 class FullDisk {
 public:
-    explicit FullDisk(std::string folder)
-        : _folder(std::move(folder))
+    explicit FullDisk(const std::string& folder)
+        : _disk(folder, "1m")
     {
-        if (::mount("none", _folder.c_str(), "tmpfs", 0, "size=1m") != 0) {
-            _error = std::string("tmpfs: ") + std::strerror(errno);
-            return;
-        }
-        _mounted = true;
-        struct statvfs disk { };
-        const std::string filler = _folder + "/filler";
-        const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-        if (::statvfs(_folder.c_str(), &disk) != 0 || fd < 0) {
-            _error = std::string("filler: ") + std::strerror(errno);
-        } else {
-            const int filled = ::posix_fallocate(fd, 0, static_cast<off_t>(disk.f_bavail * disk.f_frsize));
-            if (filled != 0)
-                _error = std::string("fill: ") + std::strerror(filled);
-        }
-        if (fd >= 0)
-            ::close(fd);
-        if (_error.empty() && (::statvfs(_folder.c_str(), &disk) != 0 || disk.f_bavail != 0))
-            _error = "room is left on the tmpfs";
-    }
-    ~FullDisk()
-    {
-        if (_mounted)
-            ::umount2(_folder.c_str(), MNT_DETACH);
+        if (_disk.ok())
+            _filled.emplace(folder, 0);
     }
     FullDisk(const FullDisk&) = delete;
     FullDisk& operator=(const FullDisk&) = delete;
 
-    bool ok() const { return _mounted && _error.empty(); }
-    const std::string& error() const { return _error; }
+    bool ok() const { return _filled && _filled->ok(); }
+    const std::string& error() const { return _filled ? _filled->error() : _disk.error(); }
 
 private:
-    std::string _folder;
-    bool _mounted = false;
-    std::string _error;
+    SmallDisk _disk;
+    std::optional<FilledDisk> _filled;  // emptied before the disk goes
 };
 
 }  // namespace plat::test

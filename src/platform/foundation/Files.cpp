@@ -185,11 +185,33 @@ Result<void> flushItem(const std::string& path)
         }
     }
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | (S_ISDIR(info.st_mode) ? O_DIRECTORY : 0)));
+    if (!fd.isValid() && (errno == EACCES || errno == EPERM) && S_ISREG(info.st_mode)) {
+        // A file whose modes shut out even its owner (a second name of one
+        // kept as it was) cannot be opened to flush it alone: the file
+        // system that holds it is flushed whole instead.
+        const std::string folder = deletingLastPathComponent(path);
+        FileDescriptor holder(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!holder.isValid() || ::syncfs(holder.get()) != 0)
+            return Error::posix(errno, "flush", path);
+        return Result<void>::success();
+    }
     if (!fd.isValid())
         return Error::posix(errno, "flush", path);
     if (::fsync(fd.get()) != 0)
         return Error::posix(errno, "flush", path);
     return Result<void>::success();
+}
+
+// The permissions of a file written in place of the one at path: the
+// replaced file's, but never fewer than its owner's reading and writing,
+// so that what is written can be read back (a file of modes 000 would
+// pass them on to every file written over it). A new file gets newFile.
+mode_t permissionsForReplacing(const std::string& path, mode_t newFile)
+{
+    struct stat existing { };
+    if (::stat(path.c_str(), &existing) != 0)
+        return newFile;
+    return (existing.st_mode & 07777) | S_IRUSR | S_IWUSR;
 }
 
 // The injected failure stands for a disk that cannot take the bytes when
@@ -363,10 +385,7 @@ Result<void> writeFileAtomically(const std::string& path, const Data& bytes)
 
 Result<void> writeFileAtomically(const std::string& path, std::string_view bytes)
 {
-    // Keep the permissions of the file we replace; new files get the usual 0644.
-    struct stat existing { };
-    mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
-    return writeFileAtomically(path, bytes, mode);
+    return writeFileAtomically(path, bytes, permissionsForReplacing(path, 0644));
 }
 
 Result<void> writeFileAtomically(const std::string& path, std::string_view bytes, uint32_t permissions)
@@ -446,9 +465,7 @@ Result<std::unique_ptr<AtomicFileWriter>> AtomicFileWriter::create(
 {
     if (isInjectedReadOnly(path))
         return Error::posix(EROFS, "create temporary file for", path);
-    struct stat existing { };
-    mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
-                                                       : static_cast<mode_t>(newFilePermissions.value_or(0644) & 07777);
+    const mode_t mode = permissionsForReplacing(path, static_cast<mode_t>(newFilePermissions.value_or(0644) & 07777));
     std::string folder = deletingLastPathComponent(path);
     std::string temporaryPath = appendingPathComponent(folder.empty() ? "." : folder, ".tmp-XXXXXX");
     int fd = ::mkostemp(temporaryPath.data(), O_CLOEXEC);

@@ -38,7 +38,9 @@ Result<Data> readFile(const std::string& path, int64_t maxBytes);
 // flushed to disk, then renamed over the destination, and the folder flushed
 // so that the rename itself survives a power cut. The folder must exist.
 // When only that last flush fails, the error says so: the new contents are
-// in place but may not be on disk yet.
+// in place but may not be on disk yet. The file keeps the permissions of
+// the one it replaces, with its owner's reading and writing at least (so
+// that it can be read back); a new one gets 0644.
 Result<void> writeFileAtomically(const std::string& path, std::string_view bytes);
 Result<void> writeFileAtomically(const std::string& path, const Data& bytes);
 // The same with the file's permission bits given (both for a new file and a
@@ -54,8 +56,9 @@ Result<void> writeFileAtomically(const std::string& path, std::string_view bytes
 // One thread at a time.
 class AtomicFileWriter {
 public:
-    // The folder must exist; an existing file keeps its permissions, a new
-    // one gets 0644, or newFilePermissions when given.
+    // The folder must exist; an existing file keeps its permissions (with
+    // its owner's reading and writing at least), a new one gets 0644, or
+    // newFilePermissions when given.
     static Result<std::unique_ptr<AtomicFileWriter>> create(
         const std::string& path, std::optional<uint32_t> newFilePermissions = std::nullopt);
     ~AtomicFileWriter();

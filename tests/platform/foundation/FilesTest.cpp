@@ -55,13 +55,22 @@ TEST_F(Files, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporaryFiles)
     EXPECT_EQ(names.value(), std::vector<std::string> {"settings.plist"});
 }
 
+// With its owner's reading and writing at least: a file that cannot be read
+// back would pass that on to every file written over it.
 TEST_F(Files, AtomicWriteKeepsThePermissionsOfTheReplacedFile)
 {
+    const std::pair<uint32_t, uint32_t> cases[] = {{0600, 0600}, {0640, 0640}, {0, 0600}, {0444, 0644}};
     std::string path = folder.path("secret");
     ASSERT_TRUE(plat::writeFileAtomically(path, std::string_view("a")).ok());
-    ASSERT_TRUE(plat::setPermissions(path, 0600).ok());
-    ASSERT_TRUE(plat::writeFileAtomically(path, std::string_view("b")).ok());
-    EXPECT_EQ(plat::attributesOfItem(path).value().permissions, 0600u);
+    for (const auto& [replaced, written] : cases) {
+        ASSERT_TRUE(plat::setPermissions(path, replaced).ok());
+        ASSERT_TRUE(plat::writeFileAtomically(path, std::string_view("b")).ok());
+        EXPECT_EQ(plat::attributesOfItem(path).value().permissions, written) << std::oct << replaced;
+        ASSERT_TRUE(plat::setPermissions(path, replaced).ok());
+        auto writer = plat::AtomicFileWriter::create(path);
+        ASSERT_TRUE(writer.ok() && writer.value()->commit().ok());
+        EXPECT_EQ(plat::attributesOfItem(path).value().permissions, written) << std::oct << replaced << " in pieces";
+    }
 }
 
 TEST_F(Files, AnInterruptedWriteLeavesThePreviousFileWhole)

@@ -1,0 +1,141 @@
+// Painter files that cannot be opened and a disk that fills during a save,
+// met for real: a file of modes 000 for a process without the rights to
+// pass over them, and a small tmpfs that is all but full.
+#include <gtest/gtest.h>
+
+#include "PainterScreenTestSupport.h"
+#include "painter/PaintToolViewController.h"
+#include "painter/PaintingView.h"
+#include "platform/graphics/ImageRepresentation.h"
+#include "support/Idioms.h"
+#include "support/MountNamespace.h"
+#include "support/UnreadableFile.h"
+
+namespace {
+
+using plat::UserInterfaceIdiom;
+
+class PainterFileFailures : public zt::test::PainterScreenTest,
+                            public ::testing::WithParamInterface<UserInterfaceIdiom> {
+protected:
+    PainterFileFailures()
+        : PainterScreenTest(GetParam())
+    {
+    }
+
+    // The frame with a stroke of the pen across the middle of the canvas.
+    void paintFrame(int64_t frame)
+    {
+        openPainter(frame);
+        painter->paintToolDidSelectTool(zt::kPaintToolPen);
+        paintAcrossTheCanvasMiddle();
+        closePainter();
+    }
+    // A stroke along the top of the canvas, away from the one across the middle.
+    void paintAlongTheTop()
+    {
+        const plat::Size canvas = painter->drawingView()->bounds().size;
+        std::vector<plat::Point> points;
+        for (double x = canvas.width * 0.3; x <= canvas.width * 0.7; x += 6)
+            points.push_back({x, canvas.height * 0.2});
+        paint(points);
+    }
+    size_t strokesOnTheCanvas() const
+    {
+        auto canvas = std::dynamic_pointer_cast<zt::PaintingView>(painter->drawingView());
+        return canvas ? canvas->strokeBuffer().size() : 0;
+    }
+    std::string pathOf(const std::string& fileName) const { return *project->getProjectPath() + "/" + fileName; }
+};
+
+}  // namespace
+
+// Each file is set aside at the opening as a damaged one is, the painting
+// comes back as far as the other files hold it, and what is painted then is
+// saved and opens again.
+TEST_P(PainterFileFailures, AFileThatCannotBeOpenedIsSetAsideToldAndTheNextSaveOpensAgain)
+{
+    makeProject({zt::test::kRed, zt::test::kBlue, zt::test::kGreen, zt::test::kRed});
+    const std::string paintingUnread = "\nThe frame keeps its picture with the painting in it, but its strokes can "
+                                       "no longer be changed. What you paint now goes over the picture.";
+    struct Case {
+        const char* what;
+        int64_t frame;
+        std::function<std::string(const std::string& frameID)> file;
+        std::string told;
+        size_t strokesLater;  // on the canvas at the later opening
+    };
+    const Case cases[] = {
+        {"a layer's picture", 3,
+            [&](const std::string& id) { return zt::PainterFiles::layerPictureFileName(id, frontLayerID(id)); },
+            "A layer's picture could not be read.\nIt is kept aside, and the layer is drawn again from its strokes.",
+            2},
+        {"the strokes", 2, zt::PainterFiles::canvasFileName,
+            "A file of the painting could not be read.\nIt is kept aside, and the painting is read from its layers.",
+            2},
+        {"the unpainted picture", 1, zt::PainterFiles::unpaintedPictureFileName,
+            "The picture under the painting could not be read." + paintingUnread, 1},
+        {"the layer list", 0, zt::PainterFiles::layersFileName,
+            "The painting's layers could not be read." + paintingUnread, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        paintFrame(c.frame);
+        const std::string file = c.file(*project->getFrameList().getFrameIDAtIndex(c.frame));
+        plat::test::UnreadableFile locked(pathOf(file));
+        ASSERT_TRUE(locked.applied());
+        openPainter(c.frame);
+        EXPECT_EQ(closeAlert(), c.told);
+        EXPECT_TRUE(plat::fileExists(pathOf(file + ".damaged")));
+        paintAlongTheTop();
+        closePainter();
+        EXPECT_EQ(closeAlert(), "<no alert>") << "the save";
+        openPainter(c.frame);
+        EXPECT_EQ(closeAlert(), "<no alert>") << "the later opening";
+        EXPECT_EQ(strokesOnTheCanvas(), c.strokesLater);
+        closePainter();
+    }
+}
+
+// The frame's preview and thumbnail are written anew by every save without
+// being read: ones that cannot be opened are replaced by ones that can.
+TEST_P(PainterFileFailures, ASaveReplacesFilesThatCannotBeOpened)
+{
+    makeProject({zt::test::kRed, zt::test::kBlue});
+    const std::pair<int64_t, std::string> cases[] = {{0, "preview-F1.jpg"}, {1, "thumb-F2.jpg"}};
+    for (const auto& [frame, file] : cases) {
+        SCOPED_TRACE(file);
+        plat::test::UnreadableFile locked(pathOf(file));
+        ASSERT_TRUE(locked.applied());
+        paintFrame(frame);
+        EXPECT_EQ(closeAlert(), "<no alert>") << "the save";
+        EXPECT_TRUE(picture(file));
+    }
+}
+
+// A first painting copies the frame's picture, here one of a photograph's
+// detail, as its unpainted picture: the copy is the first to meet the full disk.
+TEST_P(PainterFileFailures, ASaveOnANearlyFullDiskSaysWhyInWords)
+{
+    const auto run = plat::test::runInOwnMountNamespace();
+    if (run == plat::test::MountNamespaceRun::NotPermitted)
+        GTEST_SKIP() << "unshare -rm is not permitted here, so no small disk can be mounted without root";
+    if (run == plat::test::MountNamespaceRun::Elsewhere)
+        return;
+    plat::test::SmallDisk disk(sandbox.documents(), "4m");
+    ASSERT_TRUE(disk.ok()) << disk.error();
+    ASSERT_TRUE(zt::HelpStateFile::recordShown("PaintColor").ok());
+    makeProject({zt::test::kRed});
+    auto detail = plat::test::makeImage(1280, 720, [](int x, int y) {
+        const uint32_t noise = (static_cast<uint32_t>(x) * 2654435761u) ^ (static_cast<uint32_t>(y) * 40503u);
+        return plat::test::Rgba {
+            static_cast<uint8_t>(noise), static_cast<uint8_t>(noise >> 8), static_cast<uint8_t>(noise >> 16), 255};
+    });
+    ASSERT_TRUE(project->updateRegularFileWithContents(*plat::JPEGRepresentation(*detail, 1.0), "frame-F1.jpg"));
+    plat::test::FilledDisk filled(sandbox.documents(), 100 * 1024);
+    ASSERT_TRUE(filled.ok()) << filled.error();
+    paintFrame(0);
+    EXPECT_EQ(closeAlert(), "The painting could not be saved.\nNo space left on device.");
+}
+
+INSTANTIATE_TEST_SUITE_P(Idioms, PainterFileFailures, plat::test::bothIdioms(), plat::test::idiomName);
