@@ -89,20 +89,32 @@ void ProjectExplorer::deleteProject(const std::shared_ptr<ProjectModel>& project
     }
     if (index == plat::kNotFound || index == 0)
         return;
+    // Out of its place first, under a hidden name that the next start
+    // removes: a run killed before the removal ends leaves no unlisted project.
+    auto aside = plat::moveItemAsideForRemoval(path);
+    if (!aside.ok() && !aside.error().isPOSIXError(ENOENT)) {
+        showFailureAlert(plat::localized("The project could not be deleted."), aside.error());
+        return;
+    }
     auto removedProject = _projects[static_cast<size_t>(index)];
     _projects.erase(_projects.begin() + index);
     std::optional<plat::Error> error;
     if (!updateProjectListFile(&error)) {
         // Off the list is what keeps a project away: without that nothing is deleted.
         _projects.insert(_projects.begin() + index, removedProject);
+        if (aside.ok()) {
+            if (auto back = plat::moveItem(aside.value(), path); !back.ok())
+                plat::log("explorer: cannot put {} back from {}: {}", path, aside.value(),
+                    back.error().localizedDescription());
+        }
         showFailureAlert(plat::localized("The project could not be deleted."),
             error.value_or(plat::Error(kErrorDomain, kUnwrittenListError, "The list of projects cannot be written.")));
         return;
     }
-    if (!FileUtil::removeFolderAtPath(path, &error)) {
-        // It is off the list, so it no longer shows; what is left of it stays on the device.
-        plat::log("explorer: cannot remove {}: {}", path, error ? error->localizedDescription() : "");
-        if (error && !(error->domain() == plat::kPOSIXErrorDomain && error->code() == ENOENT))
+    if (aside.ok() && !FileUtil::removeFolderAtPath(aside.value(), &error)) {
+        // It is off the list, so it no longer shows; the next start removes what is left of it.
+        plat::log("explorer: cannot remove {}: {}", aside.value(), error ? error->localizedDescription() : "");
+        if (error)
             showFailureAlert(plat::localized("Some of the project's files could not be deleted."), *error);
     }
     auto& carousel = _outlets.carousel;

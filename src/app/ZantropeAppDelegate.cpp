@@ -10,6 +10,7 @@
 #include "document/FailureReason.h"
 #include "document/FilledText.h"
 #include "document/ProjectImportProcessor.h"
+#include "document/ProjectsList.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
@@ -149,8 +150,10 @@ std::string ZantropeAppDelegate::inboxPath()
 bool ZantropeAppDelegate::applicationDidFinishLaunchingWithOptions(
     plat::Application& application, const plat::Dictionary& launchOptions)
 {
-    // Before anything writes: what a killed run left half-made goes first.
+    // Before anything writes: what a killed run left half-made goes first,
+    // and the list names no folder it was deleting.
     removeLeftoverTemporaries();
+    ProjectsList::removeNamesOfMissingFolders();
     createInboxFolder();
     importProjectsFromInbox();
     AudioController::createSharedAudioInboxFolder();
