@@ -7,6 +7,7 @@
 #include "app/ProjectFolderCopy.h"
 #include "document/FailureAlerts.h"
 #include "document/FileUtil.h"
+#include "document/ProjectArrival.h"
 #include "document/ProjectModel.h"
 #include "document/ProjectsList.h"
 #include "platform/foundation/Bundle.h"
@@ -171,10 +172,12 @@ void ProjectExplorer::actionDuplicate()
                             at = i;
                     names.insert(at, copied.value());
                 });
-                if (listed)
+                if (listed) {
+                    ProjectArrival::finishArrival(copied.value());
                     plat::NotificationCenter::defaultCenter().post(kProjectsAddedNotification);
-                else
+                } else {
                     plat::log("explorer: the copy {} of {} could not be listed", copied.value(), sourcePath);
+                }
             } else {
                 plat::log("explorer: {} was not duplicated: {}", sourcePath, copied.error().localizedDescription());
             }
@@ -210,6 +213,7 @@ void ProjectExplorer::finishDuplicate(const std::shared_ptr<ProjectModel>& sourc
             error.value_or(plat::Error(kErrorDomain, kUnwrittenListError, "The list of projects cannot be written.")));
         return;
     }
+    ProjectArrival::finishArrival(copyName);
     auto& carousel = _outlets.carousel;
     carousel->insertItemAtIndex(index, /*animated=*/true);
     _selectedProject = _projects[static_cast<size_t>(index)];

@@ -9,6 +9,7 @@
 #include "audio/AudioController.h"
 #include "document/FailureReason.h"
 #include "document/FilledText.h"
+#include "document/ProjectArrival.h"
 #include "document/ProjectImportProcessor.h"
 #include "document/ProjectsList.h"
 #include "platform/foundation/Bundle.h"
@@ -151,8 +152,9 @@ bool ZantropeAppDelegate::applicationDidFinishLaunchingWithOptions(
     plat::Application& application, const plat::Dictionary& launchOptions)
 {
     // Before anything writes: what a killed run left half-made goes first,
-    // and the list names no folder it was deleting.
+    // and what it left half-listed is listed or taken off the list.
     removeLeftoverTemporaries();
+    ProjectArrival::finishArrivalsCutShort();
     ProjectsList::removeNamesOfMissingFolders();
     createInboxFolder();
     importProjectsFromInbox();

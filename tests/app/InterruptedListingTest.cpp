@@ -43,6 +43,11 @@ const Case kCases[] = {
     {"DeleteOnceUnlisted", Change::Delete, Kill::AfterTheListWrite, "Kept, listed; "},
     {"DeletePartWayThroughTheRemoval", Change::DeleteCutShort, Kill::AfterTheListWrite, "Kept, listed; "},
     {"DeleteOfTheSampleOnceUnlisted", Change::DeleteSample, Kill::AfterTheListWrite, "Kept, listed; "},
+    {"DuplicateInPlace", Change::Duplicate, Kill::AtTheListWrite, "Kept, listed; Kept, listed; "},
+    {"HandOverInPlace", Change::HandOver, Kill::AtTheListWrite, "Holiday, listed; Kept, listed; "},
+    {"ImportInPlace", Change::Import, Kill::AtTheListWrite, "Holiday, listed; Kept, listed; "},
+    {"HandOverListed", Change::HandOver, Kill::AfterTheListWrite, "Holiday, listed; Kept, listed; "},
+    {"ImportListed", Change::Import, Kill::AfterTheListWrite, "Holiday, listed; Kept, listed; "},
 };
 
 void PrintTo(const Case& kase, std::ostream* out)
