@@ -9,6 +9,7 @@
 #include "document/FileUtil.h"
 #include "document/ProjectArrival.h"
 #include "document/ProjectModel.h"
+#include "document/ProjectTexts.h"
 #include "document/ProjectsList.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -138,6 +139,11 @@ void ProjectExplorer::actionDuplicate()
         showFailureAlert(plat::localized("The project could not be duplicated."),
             plat::Error(
                 kErrorDomain, kNothingToDuplicateError, plat::localized("Choose a project to duplicate first.")));
+        return;
+    }
+    if (auto why = unreadableFrameListText(*_selectedProject)) {
+        // Its copy would be a project that cannot be opened either.
+        showAlert(plat::localized("The project could not be duplicated."), *why);
         return;
     }
     // Each duplicate has its own display: another may start before this one ends.
