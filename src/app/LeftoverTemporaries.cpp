@@ -65,6 +65,8 @@ void removeLeftoverTemporaries()
     // Project folders too: a save cut short leaves its temporary beside the file.
     removeLeftoversIn(sandbox->documentsDirectory(), Depth::Folders);
     removeLeftoversIn(MovieRenderer::renderCacheDirectory(), Depth::Folders);
+    // The sample project is deleted from there.
+    removeLeftoversIn(sandbox->cachesDirectory(), Depth::Folder);
     // The tmp folder holds only what a run needs while it lasts.
     auto temporary = plat::contentsOfDirectory(sandbox->temporaryDirectory());
     for (const std::string& name : temporary.valueOr(std::vector<std::string>()))

@@ -5,7 +5,8 @@ namespace zt {
 // Removes what a run that was killed left half-made: the items that
 // imports, duplicates and shares build beside their place in Documents,
 // files handed over on their way into the inbox, saves beside a project's
-// files, the renderers' unfinished exports in the render cache, and
+// files, projects being deleted (the sample's in Caches), the renderers'
+// unfinished exports in the render cache, and
 // everything in the app's tmp folder; a frame whose change was cut short
 // gets its files back as they were. Only names the app makes are touched,
 // never a person's files. At start, on the main thread, before anything

@@ -7,7 +7,9 @@
 #include "app/ProjectFolderCopy.h"
 #include "document/FailureAlerts.h"
 #include "document/FileUtil.h"
+#include "document/ProjectArrival.h"
 #include "document/ProjectModel.h"
+#include "document/ProjectTexts.h"
 #include "document/ProjectsList.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -89,20 +91,32 @@ void ProjectExplorer::deleteProject(const std::shared_ptr<ProjectModel>& project
     }
     if (index == plat::kNotFound || index == 0)
         return;
+    // Out of its place first, under a hidden name that the next start
+    // removes: a run killed before the removal ends leaves no unlisted project.
+    auto aside = plat::moveItemAsideForRemoval(path);
+    if (!aside.ok() && !aside.error().isPOSIXError(ENOENT)) {
+        showFailureAlert(plat::localized("The project could not be deleted."), aside.error());
+        return;
+    }
     auto removedProject = _projects[static_cast<size_t>(index)];
     _projects.erase(_projects.begin() + index);
     std::optional<plat::Error> error;
     if (!updateProjectListFile(&error)) {
         // Off the list is what keeps a project away: without that nothing is deleted.
         _projects.insert(_projects.begin() + index, removedProject);
+        if (aside.ok()) {
+            if (auto back = plat::moveItem(aside.value(), path); !back.ok())
+                plat::log("explorer: cannot put {} back from {}: {}", path, aside.value(),
+                    back.error().localizedDescription());
+        }
         showFailureAlert(plat::localized("The project could not be deleted."),
             error.value_or(plat::Error(kErrorDomain, kUnwrittenListError, "The list of projects cannot be written.")));
         return;
     }
-    if (!FileUtil::removeFolderAtPath(path, &error)) {
-        // It is off the list, so it no longer shows; what is left of it stays on the device.
-        plat::log("explorer: cannot remove {}: {}", path, error ? error->localizedDescription() : "");
-        if (error && !(error->domain() == plat::kPOSIXErrorDomain && error->code() == ENOENT))
+    if (aside.ok() && !FileUtil::removeFolderAtPath(aside.value(), &error)) {
+        // It is off the list, so it no longer shows; the next start removes what is left of it.
+        plat::log("explorer: cannot remove {}: {}", aside.value(), error ? error->localizedDescription() : "");
+        if (error)
             showFailureAlert(plat::localized("Some of the project's files could not be deleted."), *error);
     }
     auto& carousel = _outlets.carousel;
@@ -125,6 +139,11 @@ void ProjectExplorer::actionDuplicate()
         showFailureAlert(plat::localized("The project could not be duplicated."),
             plat::Error(
                 kErrorDomain, kNothingToDuplicateError, plat::localized("Choose a project to duplicate first.")));
+        return;
+    }
+    if (auto why = unreadableFrameListText(*_selectedProject)) {
+        // Its copy would be a project that cannot be opened either.
+        showAlert(plat::localized("The project could not be duplicated."), *why);
         return;
     }
     // Each duplicate has its own display: another may start before this one ends.
@@ -159,10 +178,12 @@ void ProjectExplorer::actionDuplicate()
                             at = i;
                     names.insert(at, copied.value());
                 });
-                if (listed)
+                if (listed) {
+                    ProjectArrival::finishArrival(copied.value());
                     plat::NotificationCenter::defaultCenter().post(kProjectsAddedNotification);
-                else
+                } else {
                     plat::log("explorer: the copy {} of {} could not be listed", copied.value(), sourcePath);
+                }
             } else {
                 plat::log("explorer: {} was not duplicated: {}", sourcePath, copied.error().localizedDescription());
             }
@@ -198,6 +219,7 @@ void ProjectExplorer::finishDuplicate(const std::shared_ptr<ProjectModel>& sourc
             error.value_or(plat::Error(kErrorDomain, kUnwrittenListError, "The list of projects cannot be written.")));
         return;
     }
+    ProjectArrival::finishArrival(copyName);
     auto& carousel = _outlets.carousel;
     carousel->insertItemAtIndex(index, /*animated=*/true);
     _selectedProject = _projects[static_cast<size_t>(index)];

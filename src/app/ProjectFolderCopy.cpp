@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "document/FileUtil.h"
+#include "document/ProjectArrival.h"
 #include "document/ProjectDataWrapper.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
@@ -39,7 +40,7 @@ plat::Result<std::string> copyProjectFolder(const std::string& source)
             return giveUp(copied.error());
     }
     // Named only now, so that a copy in the same second as another project gets a name of its own.
-    auto placed = ProjectDataWrapper::moveProjectDirIntoPlace(building, ProjectDataWrapper::createProjectDirName);
+    auto placed = ProjectArrival::placeProjectDir(building, ProjectDataWrapper::createProjectDirName);
     if (!placed.ok())
         return giveUp(placed.error());
     return placed.value();

@@ -9,7 +9,9 @@
 #include "audio/AudioController.h"
 #include "document/FailureReason.h"
 #include "document/FilledText.h"
+#include "document/ProjectArrival.h"
 #include "document/ProjectImportProcessor.h"
+#include "document/ProjectsList.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
@@ -149,8 +151,11 @@ std::string ZantropeAppDelegate::inboxPath()
 bool ZantropeAppDelegate::applicationDidFinishLaunchingWithOptions(
     plat::Application& application, const plat::Dictionary& launchOptions)
 {
-    // Before anything writes: what a killed run left half-made goes first.
+    // Before anything writes: what a killed run left half-made goes first,
+    // and what it left half-listed is listed or taken off the list.
     removeLeftoverTemporaries();
+    ProjectArrival::finishArrivalsCutShort();
+    ProjectsList::removeNamesOfMissingFolders();
     createInboxFolder();
     importProjectsFromInbox();
     AudioController::createSharedAudioInboxFolder();

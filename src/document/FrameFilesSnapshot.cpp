@@ -38,11 +38,10 @@ std::optional<std::string> frameOfKeptFolder(std::string_view name)
 // temporary that the start removes, never half a snapshot to put back.
 plat::Result<void> dropKeptFolder(const std::string& path)
 {
-    const std::string leaving = plat::temporaryPathBeside(path);
-    auto moved = plat::moveItem(path, leaving);
-    if (!moved.ok())
-        return moved.error();
-    return plat::removeItem(leaving);
+    auto leaving = plat::moveItemAsideForRemoval(path);
+    if (!leaving.ok())
+        return leaving.error();
+    return plat::removeItem(leaving.value());
 }
 
 bool haveSameBytes(const std::string& a, const std::string& b)

@@ -1,8 +1,8 @@
 #include "document/ProjectImportProcessor.h"
 
 #include "document/FileUtil.h"
+#include "document/ProjectArrival.h"
 #include "document/ProjectDataWrapper.h"
-#include "document/ProjectsList.h"
 #include "document/QVZipArchive.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -64,19 +64,22 @@ bool ProjectImportProcessor::importProjectAtPath(const std::string& path, std::o
     if (!plat::fileExists(frameList) || plat::isDirectory(frameList))
         return giveUp(
             plat::Error(kImportErrorDomain, kNoProjectError, plat::localized("The archive holds no project.")));
-    // Several archives imported in the same second never share a name.
-    auto placed = ProjectDataWrapper::moveProjectDirIntoPlace(unpacked, [this] { return createRecordName(); });
+    // Several archives imported in the same second never share a name. Until
+    // it is listed and the archive gone, a run that ends leaves both to the
+    // next start to finish, never to import again.
+    auto placed = ProjectArrival::placeProjectDir(
+        unpacked, [this] { return createRecordName(); }, path);
     if (!placed.ok())
         return giveUp(placed.error());
     const std::string& name = placed.value();
-    // A fresh device has no list yet: start-up makes it from the folders, this one among them.
-    if (!ProjectsList::insertProjectName(name) && plat::fileExists(ProjectsList::path()))
-        plat::log("project import: the projects list cannot be read; {} is not listed", name);
+    const bool listed = ProjectArrival::listArrival(name);
     // The project is in; an archive left behind would be imported again at the next start.
     std::optional<plat::Error> removeError;
     if (!FileUtil::removeItemAtPath(path, &removeError))
         plat::log("project import: cannot remove the imported archive {}: {}", path,
             removeError ? removeError->localizedDescription() : std::string("it is a folder"));
+    if (listed)
+        ProjectArrival::finishArrival(name);
     return true;
 }
 

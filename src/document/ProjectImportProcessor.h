@@ -21,7 +21,9 @@ public:
     // ("frames.meta") holds no project and fails. Only a whole import is kept: on
     // failure the new folder is removed, the list is unchanged and the
     // archive (perhaps the user's only copy) stays. With no readable projects
-    // list the project is unpacked and kept but not listed.
+    // list the project is unpacked and kept but not listed. A run that ends
+    // once the folder is in place is finished by the next start
+    // (ProjectArrival): listed, the archive removed, never imported twice.
     bool importProjectAtPath(const std::string& path, std::optional<plat::Error>* error = nullptr) const;
     // importProjectAtPath on the default global queue; completion (when
     // given) runs there too, not on the main queue, with why it failed.

@@ -1,7 +1,9 @@
 #include "document/ProjectsList.h"
 
+#include <cerrno>
 #include <mutex>
 
+#include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
@@ -28,6 +30,16 @@ bool writeList(const plat::Array& names, std::optional<plat::Error>* error)
             *error = written.error();
     }
     return written.ok();
+}
+
+// Only a Documents folder that is surely not there: one that cannot be
+// looked at, and the sample, which Caches may lose, stay listed.
+bool isMissingFolder(const std::string& name)
+{
+    if (!plat::isPlainFileName(name) || name == ProjectsList::introductionName())
+        return false;
+    auto attributes = plat::attributesOfItem(ProjectsList::folderPathForName(name));
+    return !attributes.ok() && attributes.error().isPOSIXError(ENOENT);
 }
 
 }  // namespace
@@ -86,6 +98,24 @@ bool ProjectsList::insertProjectName(const std::string& name)
                 return;
         names.insert(0, name);
     });
+}
+
+void ProjectsList::removeNamesOfMissingFolders()
+{
+    std::lock_guard lock(listLock());
+    auto names = plat::arrayWithContentsOfFile(path());
+    if (!names)
+        return;
+    plat::Array kept;
+    for (const plat::Value& entry : *names) {
+        if (const std::string* name = entry.asString(); name && isMissingFolder(*name)) {
+            plat::log("projects list: {} has no folder; taken off the list", *name);
+            continue;
+        }
+        kept.append(entry);
+    }
+    if (kept.count() != names->count())
+        writeList(kept, nullptr);
 }
 
 bool ProjectsList::replace(const std::vector<std::string>& names, std::optional<plat::Error>* error)

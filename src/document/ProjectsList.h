@@ -42,6 +42,10 @@ public:
     // Lists the name first; a name listed already (start-up may have found
     // the folder while it was being made) stays where it is.
     static bool insertProjectName(const std::string& name);
+    // Takes off the list the names of Documents folders that are not there
+    // (a run killed as it deleted one, between the folder and the list);
+    // the sample's entry stays. Writes only when one goes.
+    static void removeNamesOfMissingFolders();
 };
 
 }  // namespace zt

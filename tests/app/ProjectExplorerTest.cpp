@@ -78,6 +78,39 @@ protected:
             listPath, plat::Data(whole.begin(), whole.begin() + static_cast<long>(whole.size() / 2)))
                         .ok());
     }
+    // Starts with the project "Locked" selected, its frame list without
+    // permissions, then with a folder in its place, and tries what the
+    // person does with the reason the system gives; the list stays as it was.
+    void forEachUnreadableFrameList(const std::function<void(const std::string& reason)>& tryIt)
+    {
+        enum class Fault { NoPermission, FolderInItsPlace };
+        for (Fault fault : {Fault::NoPermission, Fault::FolderInItsPlace}) {
+            SCOPED_TRACE(fault == Fault::NoPermission ? "no permission" : "a folder in its place");
+            makeProject(kFirst, 3, plat::Dictionary {{"RecordName", "Locked"}});
+            const std::string listPath = documents(kFirst) + "/frames.meta";
+            const auto stored = plat::readFile(listPath).value();
+            if (fault == Fault::FolderInItsPlace) {
+                ASSERT_TRUE(plat::removeItem(listPath).ok());
+                ASSERT_TRUE(plat::createDirectory(listPath, plat::IntermediateDirectories::No).ok());
+            }
+            prepareDevice({kFirst}, 1);
+            {
+                std::optional<plat::test::UnreadableFile> locked;
+                if (fault == Fault::NoPermission) {
+                    ASSERT_TRUE(locked.emplace(listPath).applied());
+                }
+                start();
+                tryIt(fault == Fault::NoPermission ? "Permission denied." : "Is a directory.");
+                app.terminate();
+            }
+            if (fault == Fault::NoPermission) {
+                EXPECT_EQ(plat::readFile(listPath).value(), stored) << "never saved over";
+            }
+            app.resetForTesting();
+            resetShared();
+            ASSERT_TRUE(plat::removeItem(documents(kFirst)).ok());
+        }
+    }
 };
 
 }  // namespace
@@ -489,37 +522,29 @@ TEST_F(Explorer, AProjectsNameShowsItsDirectionMarksEscapedInMessages)
 // saved so: the project does not open, and the person hears which and why.
 TEST_F(Explorer, AProjectWhoseFrameListCannotBeReadSaysSoWhenOpenedAndKeepsItsList)
 {
-    enum class Fault { NoPermission, FolderInItsPlace };
-    for (Fault fault : {Fault::NoPermission, Fault::FolderInItsPlace}) {
-        SCOPED_TRACE(fault == Fault::NoPermission ? "no permission" : "a folder in its place");
-        makeProject(kFirst, 3, plat::Dictionary {{"RecordName", "Locked"}});
-        const std::string listPath = documents(kFirst) + "/frames.meta";
-        const auto stored = plat::readFile(listPath).value();
-        if (fault == Fault::FolderInItsPlace) {
-            ASSERT_TRUE(plat::removeItem(listPath).ok());
-            ASSERT_TRUE(plat::createDirectory(listPath, plat::IntermediateDirectories::No).ok());
-        }
-        prepareDevice({kFirst}, 1);
-        {
-            std::optional<plat::test::UnreadableFile> locked;
-            if (fault == Fault::NoPermission) {
-                ASSERT_TRUE(locked.emplace(listPath).applied());
-            }
-            start();
-            driver.tapAt({284, 119});  // the centred item
-            EXPECT_EQ(waitForAlert(),
-                std::string("The project could not be opened.\nThe frame list of “Locked” cannot be read: ")
-                    + (fault == Fault::NoPermission ? "Permission denied." : "Is a directory."));
-            EXPECT_EQ(root()->viewFrameEditor(), nullptr);
-            app.terminate();
-        }
-        if (fault == Fault::NoPermission) {
-            EXPECT_EQ(plat::readFile(listPath).value(), stored) << "never saved over";
-        }
-        app.resetForTesting();
-        resetShared();
-        ASSERT_TRUE(plat::removeItem(documents(kFirst)).ok());
-    }
+    forEachUnreadableFrameList([&](const std::string& reason) {
+        driver.tapAt({284, 119});  // the centred item
+        EXPECT_EQ(
+            waitForAlert(), "The project could not be opened.\nThe frame list of “Locked” cannot be read: " + reason);
+        EXPECT_EQ(root()->viewFrameEditor(), nullptr);
+    });
+}
+
+// Nor is it duplicated: the copy would be a project that cannot be opened.
+TEST_F(Explorer, DuplicatingAProjectWhoseFrameListCannotBeReadIsRefusedAndNamesTheList)
+{
+    forEachUnreadableFrameList([&](const std::string& reason) {
+        ASSERT_TRUE(driver.tap("Duplicate"));
+        EXPECT_EQ(waitForAlert(),
+            "The project could not be duplicated.\nThe frame list of “Locked” cannot be read: " + reason);
+        EXPECT_EQ(listed(), std::vector<std::string> {kFirst});
+        const auto names = plat::contentsOfDirectory(documents()).value();
+        EXPECT_EQ(
+            std::count_if(names.begin(), names.end(),
+                [](const std::string& name) { return name.starts_with(".plovix-") || name.starts_with(".tmp-"); }),
+            1)
+            << "nothing copied";
+    });
 }
 
 // Played, such a project is not prepared either, and the screen names the list.

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "ZipTestSupport.h"
+#include "document/ProjectArrival.h"
 #include "document/ProjectsList.h"
 #include "document/QVZipArchive.h"
 #include "platform/foundation/DispatchGroup.h"
@@ -237,6 +238,31 @@ TEST_F(ProjectImport, ImportsInTheSameSecondGetFoldersOfTheirOwnAndAllAreListed)
         ids.push_back(readText(documents(folder + "/id.txt")));
     std::sort(ids.begin(), ids.end());
     EXPECT_EQ(ids, (std::vector<std::string> {"0", "1", "2", "3"}));
+}
+
+// Runs ended once the projects were in place: the start lists them and
+// removes their archives, but not another file put under an archive's name since.
+TEST_F(ProjectImport, TheStartFinishesImportsCutShortAndKeepsAFileThatTookAnArchivesName)
+{
+    ASSERT_TRUE(zt::ProjectsList::replace({}));
+    const std::vector<std::string> archives {
+        makeProjectArchive("same.zantropemobile", "one"), makeProjectArchive("replaced.zantropemobile", "two")};
+    std::vector<std::string> placed;
+    for (const std::string& archive : archives) {
+        auto folder = plat::createTemporaryFolderBeside(documents("built"));
+        ASSERT_TRUE(folder.ok());
+        auto name = zt::ProjectArrival::placeProjectDir(
+            folder.value(), [&] { return processor.createRecordName(); }, archive);
+        ASSERT_TRUE(name.ok());
+        placed.insert(placed.begin(), name.value());
+    }
+    writeText(archives[1], "another");
+    zt::ProjectArrival::finishArrivalsCutShort();
+    EXPECT_EQ(zt::ProjectsList::projectNames(), placed);
+    EXPECT_FALSE(plat::fileExists(archives[0]));
+    EXPECT_EQ(readText(archives[1]), "another");
+    for (const std::string& name : placed)
+        EXPECT_FALSE(plat::fileExists(documents(name + "/.arriving")));
 }
 
 TEST_F(ProjectImport, URLsThatAreNotFilesCompleteWithFailure)

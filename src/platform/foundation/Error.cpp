@@ -19,6 +19,11 @@ std::string Error::description() const
     return _domain + " (" + std::to_string(_code) + "): " + _localizedDescription;
 }
 
+bool Error::isPOSIXError(int errnoValue) const
+{
+    return _domain == kPOSIXErrorDomain && _code == errnoValue;
+}
+
 Error Error::posix(int errnoValue, const std::string& operation, const std::string& path)
 {
     std::string text = operation;

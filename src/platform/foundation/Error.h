@@ -27,6 +27,8 @@ public:
 
     // An error of the POSIX domain from an errno value, naming the operation and path.
     static Error posix(int errnoValue, const std::string& operation, const std::string& path = {});
+    // Whether this is that errno value's error of the POSIX domain.
+    bool isPOSIXError(int errnoValue) const;
 
 private:
     std::string _domain;

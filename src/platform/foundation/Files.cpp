@@ -787,6 +787,15 @@ Result<void> replaceItemWithItemBuiltAside(const std::string& temporaryPath, con
     return flushFolderOf(path, injected);
 }
 
+Result<std::string> moveItemAsideForRemoval(const std::string& path)
+{
+    const std::string aside = temporaryPathBeside(path);
+    auto moved = moveItem(path, aside);
+    if (!moved.ok())
+        return moved.error();
+    return aside;
+}
+
 bool isTemporaryItemName(std::string_view name)
 {
     if (!name.starts_with(kTemporaryPrefix) || name.size() != kTemporaryPrefix.size() + kTemporarySuffixLength)
@@ -836,6 +845,7 @@ Result<FileAttributes> attributesOfItem(const std::string& path)
     attributes.modificationDate = Date::withTimeIntervalSince1970(
         static_cast<double>(info.st_mtim.tv_sec) + static_cast<double>(info.st_mtim.tv_nsec) / 1e9);
     attributes.permissions = info.st_mode & 07777;
+    attributes.fileNumber = static_cast<uint64_t>(info.st_ino);
     return attributes;
 }
 

@@ -24,6 +24,9 @@ struct FileAttributes {
     int64_t size = 0;  // bytes; 0 for folders
     Date modificationDate;
     uint32_t permissions = 0;  // mode bits 07777
+    // The item's number on its file system: a file put in the place of
+    // another under the same name has another.
+    uint64_t fileNumber = 0;
 };
 
 bool fileExists(const std::string& path);
@@ -161,6 +164,10 @@ Result<std::string> createTemporaryFolderBeside(const std::string& path);
 // folder there is replaced) and flushes the folder. On failure the temporary
 // item is removed and whatever was at path stays as it was.
 Result<void> replaceItemWithItemBuiltAside(const std::string& temporaryPath, const std::string& path);
+// The first step of removing an item that must not be found half removed:
+// moves it to a free temporary name beside it, which a run killed during
+// the removal leaves for the next start to remove. Gives that name's path.
+Result<std::string> moveItemAsideForRemoval(const std::string& path);
 // Whether name is one of the temporary names the writes, copies and items
 // built aside make.
 bool isTemporaryItemName(std::string_view name);
