@@ -195,6 +195,35 @@ TEST_P(CameraTrouble, ADamagedPictureAmongGoodOnesIsSkippedAndLoggedOnce)
     EXPECT_LT(lineCount(::testing::internal::GetCapturedStderr()), 8u);
 }
 
+TEST_P(CameraTrouble, WhenNoCameraWorksEachIsNamed)
+{
+    auto back = folderCamera("pics", CaptureDevicePosition::Back);
+    writePicture("pics/p0.jpg", {200, 30, 30, 255});
+    plat::test::writeRandomBytes(cameraFile("pics/p0.jpg"));
+    plat::test::setUpCameras({back, folderCamera("gone", CaptureDevicePosition::Front)});
+    startFromTheBack();
+    EXPECT_EQ(dismissedAlert(),
+        "The camera \"Back Camera\" cannot be opened.\nNo picture in the folder “pics” can be shown: “p0.jpg” is "
+        "damaged.\nThe camera \"Front Camera\" cannot be opened.\nNo pictures in the folder “gone”.\nNo camera works.");
+    EXPECT_FALSE(screen->captureSource()->isReadyToCapture());
+}
+
+// The green screen, too, goes on with the front camera when the back one broke since the last start.
+TEST_P(CameraTrouble, TheGreenScreenGivesWayToTheFrontCameraWhenTheBackOneCannotBeOpened)
+{
+    plat::test::setUpCameras({folderCamera("gone", CaptureDevicePosition::Back),
+        plat::test::greenScreenCamera(CaptureDevicePosition::Front, 1280, 720, zt::test::kCameraFrameRate)});
+    settings().setCurrentCaptureSourceID(zt::CaptureChromaKeyCamera::kCaptureSourceID);
+    startFromTheBack();
+    EXPECT_EQ(dismissedAlert(),
+        "The camera \"Back Camera\" cannot be opened.\nNo pictures in the folder “gone”.\nThe camera \"Front "
+        "Camera\" is used instead.");
+    EXPECT_FALSE(outlet<plat::View>("capturedeviseBtn")->isHidden()) << "Flip";
+    ASSERT_TRUE(runCameraUntil([&] { return screen->captureSource()->isReadyToCapture(); }));
+    ASSERT_TRUE(takePicture());
+    EXPECT_EQ(settings().avCaptureDevicePosition(), zt::kCapturePositionFront);
+}
+
 TEST_P(CameraTrouble, AListedVideo4Linux2CameraThatIsNotThereIsNamedWithTheReason)
 {
     const std::pair<const char*, const char*> devices[] = {
