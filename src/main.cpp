@@ -1,3 +1,4 @@
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -108,7 +109,7 @@ int main(int argc, char** argv)
         // done, so a run repeats exactly however busy the machine is.
         plat::Clock::setCurrent(std::make_shared<plat::ManualClock>(
             kScriptStartUptimeSeconds, plat::Date::now(), plat::ManualClock::BackgroundWork::SettlesBeforeTimeMoves));
-        options.session = [commands = script.value(), scriptInWindow] {
+        options.session = [commands = script.value(), scriptInWindow](const std::atomic<bool>& quitRequested) {
             // With --window the screen is also drawn in a desktop window
             // after every command; the script's clock stays its own.
             std::function<void()> shown;
@@ -121,7 +122,7 @@ int main(int argc, char** argv)
             }
             plat::scripting::UIDriver driver;
             driver.wait(0);
-            auto ran = commands.run(driver, shown);
+            auto ran = commands.run(driver, shown, [&quitRequested] { return quitRequested.load(); });
             if (!ran.ok()) {
                 std::fprintf(stderr, "zantrope: %s\n", ran.error().localizedDescription().c_str());
                 return 1;

@@ -92,10 +92,15 @@ const std::optional<plat::Error>& CaptureController::captureFailure() const
 
 void CaptureController::reportSwitchFailure(const plat::Error& failure)
 {
-    plat::log("capture source: the other camera cannot be opened: {}", failure.description());
     setError(failure);
+    reportOtherCameraUsed(failure);
+}
+
+void CaptureController::reportOtherCameraUsed(const plat::Error& notice)
+{
+    plat::log("capture source: a camera cannot be opened: {}", notice.description());
     if (auto listener = delegate())
-        listener->captureControllerDidFailToSwitchCaptureDevice(*this, failure);
+        listener->captureControllerDidFailToSwitchCaptureDevice(*this, notice);
 }
 
 std::string CaptureController::getCaptureSourceName() const

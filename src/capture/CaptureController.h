@@ -152,6 +152,10 @@ protected:
     // Keeps the error of a switch that could not open the other camera and
     // tells the delegate.
     void reportSwitchFailure(const plat::Error& failure);
+    // Tells the delegate, as a failed switch, that a set-up went on with
+    // another camera than the one it tried first. The set-up worked, so
+    // nothing is kept as error(): the shutter has nothing to say again.
+    void reportOtherCameraUsed(const plat::Error& notice);
     // Hands the picture to the delegate on the calling thread.
     void deliverImage(std::shared_ptr<const plat::Image> image);
     // The delegate as it is now, for a thread that delivers later.

@@ -1,11 +1,9 @@
 #include "capture/CaptureLocalCamera.h"
 
-#include <optional>
-
+#include "capture/CaptureDeviceChoice.h"
 #include "capture/CaptureDeviceControls.h"
 #include "capture/VideoPreview.h"
 #include "document/DataManager.h"
-#include "document/FailureReason.h"
 #include "document/FilledText.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -105,37 +103,14 @@ void CaptureLocalCamera::initCaptureDevice()
     setIsMultipleCaptureDeviceAvaliable(devices.size() >= 2);
     // A camera that cannot be opened gives way to one that can: the person
     // hears which one failed and goes on with the other.
-    std::shared_ptr<plat::CaptureDevice> device;
-    std::shared_ptr<plat::CaptureDeviceInput> input;
-    std::optional<plat::Error> firstFailure;
-    bool firstTriedIsTheStoredOne = false;
-    const auto inTurn = devicesInTurn(devices, settings.avCaptureDevicePosition());
-    for (const auto& candidate : inTurn) {
-        auto made = plat::CaptureDeviceInput::deviceInputWithDevice(candidate);
-        if (made.ok()) {
-            device = candidate;
-            input = made.value();
-            break;
-        }
-        if (!firstFailure) {
-            firstFailure = made.error();
-            firstTriedIsTheStoredOne = devices.size() >= 2
-                && static_cast<int64_t>(candidate->position()) == settings.avCaptureDevicePosition();
-        }
-    }
-    if (!input) {
-        if (firstTriedIsTheStoredOne) {
-            setError(*firstFailure);
-            return;
-        }
-        // Which camera, and underneath why the system could not open it.
-        std::string description = firstFailure->localizedDescription();
-        setError(errorWithCause(kErrorDomain, kErrorFallbackDeviceUnavailable,
-            description.empty() ? plat::localized(kNoCaptureDevice) : description, firstFailure));
+    const OpenedCamera opened = openFirstCameraThatWorks(devicesInTurn(devices, settings.avCaptureDevicePosition()));
+    if (!opened.input) {
+        setError(noCameraWorksError(opened, kErrorDomain, kErrorFallbackDeviceUnavailable));
         return;
     }
+    const auto& device = opened.device;
     settings.setAvCaptureDevicePosition(static_cast<int64_t>(device->position()));
-    _captureInput = input;
+    _captureInput = opened.input;
 
     _videoOutput = std::make_shared<plat::CaptureVideoDataOutput>();
     _videoOutput->setAlwaysDiscardsLateVideoFrames(true);
@@ -172,13 +147,10 @@ void CaptureLocalCamera::initCaptureDevice()
     _lastSetUpSucceeded = true;
     if (auto listener = delegate())
         listener->captureControllerDidInitCaptureDeviceWithPositon(*this, static_cast<int64_t>(device->position()));
-    if (firstFailure) {
+    if (!opened.failures.empty()) {
         // Told as a failed switch: the camera in use goes on, and the person
         // hears which one could not be opened, why, and which one shows.
-        reportSwitchFailure(errorWithCause(kErrorDomain, kErrorOtherDeviceUsed,
-            firstFailure->localizedDescription() + "\n" + failureReason(*firstFailure) + "\n"
-                + filledText(plat::localized("The camera \"%@\" is used instead."), {device->localizedName()}),
-            firstFailure));
+        reportOtherCameraUsed(otherCameraUsedError(opened, kErrorDomain, kErrorOtherDeviceUsed));
     }
 }
 

@@ -3,6 +3,9 @@
 // files of their own.
 #include "greenscreen/CaptureChromaKeyCamera.h"
 
+#include <algorithm>
+
+#include "capture/CaptureDeviceChoice.h"
 #include "document/DataManager.h"
 #include "glimage/GLImageBrightnessFilter.h"
 #include "glimage/GLImageChromaKeyBlendFilter.h"
@@ -79,20 +82,24 @@ void CaptureChromaKeyCamera::didRotateFromInterfaceOrientation(plat::InterfaceOr
             cameraOrientationFor(plat::Application::sharedApplication().statusBarOrientation()));
 }
 
-std::shared_ptr<plat::CaptureDevice> CaptureChromaKeyCamera::chooseDevice(
+std::vector<std::shared_ptr<plat::CaptureDevice>> CaptureChromaKeyCamera::devicesInTurn(
     const std::vector<std::shared_ptr<plat::CaptureDevice>>& devices) const
 {
-    if (devices.size() == 1)
-        return devices.front();
     const int64_t saved = DataManager::sharedDataManager().avCaptureDevicePosition();
-    for (const auto& device : devices) {
-        if (static_cast<int64_t>(device->position()) == saved)
-            return device;
-    }
+    auto stored = std::find_if(devices.begin(), devices.end(),
+        [saved](const auto& device) { return static_cast<int64_t>(device->position()) == saved; });
     // The settings may name a camera this device lacks (another machine's
-    // settings, a camera unplugged): the other camera, rather than none.
-    plat::log("green screen: no camera at position {}; the first camera is used", saved);
-    return devices.front();
+    // settings, a camera unplugged): the others in turn, rather than none.
+    if (devices.size() > 1 && stored == devices.end())
+        plat::log("green screen: no camera at position {}; the others are tried in turn", saved);
+    std::vector<std::shared_ptr<plat::CaptureDevice>> inTurn;
+    if (stored != devices.end())
+        inTurn.push_back(*stored);
+    for (const auto& device : devices) {
+        if (stored == devices.end() || device != *stored)
+            inTurn.push_back(device);
+    }
+    return inTurn;
 }
 
 void CaptureChromaKeyCamera::initCaptureDevice()
@@ -113,15 +120,15 @@ void CaptureChromaKeyCamera::initCaptureDevice()
     _viewCamera->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth | plat::ViewAutoresizingFlexibleHeight);
     view()->addSubview(_viewCamera);
 
-    auto device = chooseDevice(devices);
-    {
-        // Only a test: the video camera opens the camera for itself.
-        auto tried = plat::CaptureDeviceInput::deviceInputWithDevice(device);
-        if (!tried.ok()) {
-            setError(tried.error());
-            return;
-        }
+    // Only a test: the video camera opens the camera for itself. A camera
+    // that cannot be opened gives way to one that can, as the device's
+    // camera source does.
+    const OpenedCamera opened = openFirstCameraThatWorks(devicesInTurn(devices));
+    if (!opened.device) {
+        setError(noCameraWorksError(opened, kErrorDomain, kErrorFallbackDeviceUnavailable));
+        return;
     }
+    const auto& device = opened.device;
     _videoCamera = GLImageVideoCamera::initWithSessionPreset(
         getPresetWithMaximumResoulutionFromCaptureDevice(*device), device->position());
     if (!_videoCamera) {
@@ -150,12 +157,19 @@ void CaptureChromaKeyCamera::initCaptureDevice()
     // An error of an earlier set-up is over once this one works.
     clearError();
     setIsReadyToCapture(true);
+    // Kept for the next set-up, as a switch is.
+    DataManager::sharedDataManager().setAvCaptureDevicePosition(static_cast<int64_t>(_videoCamera->cameraPosition()));
     if (auto listener = delegate())
         listener->captureControllerDidInitCaptureDeviceWithPositon(
             *this, static_cast<int64_t>(_videoCamera->cameraPosition()));
 
     restoreConfiguration();
     addConfigurationButton();
+    if (!opened.failures.empty()) {
+        // The camera in use goes on; the person hears which one could not be
+        // opened, why, and which one shows.
+        reportOtherCameraUsed(otherCameraUsedError(opened, kErrorDomain, kErrorOtherDeviceUsed));
+    }
 }
 
 void CaptureChromaKeyCamera::restoreConfiguration()

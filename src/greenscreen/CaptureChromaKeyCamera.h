@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "capture/CaptureController.h"
 #include "greenscreen/ChromaKeyConfigurationDelegate.h"
@@ -45,6 +46,10 @@ public:
     static constexpr const char* kCaptureSourceID = "CaptureChromaKeyCamera";
     static constexpr const char* kErrorDomain = "CaptureLocalCamera";
     static constexpr int64_t kErrorNoCaptureDevice = 63;
+    // No camera could be opened; the error names each and why.
+    static constexpr int64_t kErrorFallbackDeviceUnavailable = 119;
+    // The camera at the stored position could not be opened; another one is in use.
+    static constexpr int64_t kErrorOtherDeviceUsed = 121;
     static constexpr double kDetectionDelaySeconds = 5.0;
     static constexpr double kConfigurationButtonSide = 50;
     static constexpr double kConfigurationButtonInset = 10;
@@ -115,7 +120,8 @@ public:
 
 private:
     // Set-up steps.
-    std::shared_ptr<plat::CaptureDevice> chooseDevice(
+    // The camera at the stored position first, then the others in the device's order.
+    std::vector<std::shared_ptr<plat::CaptureDevice>> devicesInTurn(
         const std::vector<std::shared_ptr<plat::CaptureDevice>>& devices) const;
     void addConfigurationButton();
     void restoreConfiguration();

@@ -3,6 +3,8 @@
 // takes no picture says why; on a phone and on a tablet.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 
 #include "CaptureScreenTestSupport.h"
@@ -11,8 +13,10 @@
 #include "platform/foundation/Files.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/ImageView.h"
+#include "support/DamagedFiles.h"
 #include "support/Idioms.h"
 #include "support/ShownAlerts.h"
+#include "support/UnreadableFile.h"
 #include "uikit/Hudy.h"
 
 namespace {
@@ -66,6 +70,47 @@ protected:
         driver.wait(0.1);
     }
     std::string hudCaption() const { return screen->messageDisplay() ? screen->messageDisplay()->caption() : ""; }
+    // A camera over the folder of that name below the cameras folder, which holds nothing yet.
+    plat::CaptureDeviceDescription folderCamera(const std::string& name, CaptureDevicePosition position) const
+    {
+        (void)plat::removeItemIfExists(cameraFile(name));
+        plat::CaptureDeviceDescription camera;
+        camera.kind = plat::CaptureDeviceKind::Pictures;
+        camera.folder = name;
+        camera.position = position;
+        camera.width = 1280;
+        camera.height = 720;
+        camera.frameRate = zt::test::kCameraFrameRate;
+        return camera;
+    }
+    static std::string cameraFile(const std::string& path)
+    {
+        return plat::appendingPathComponent(plat::CaptureDeviceFolder::camerasFolder(), path);
+    }
+    // A flat picture in a camera's folder, as a JPEG or PNG file by its name.
+    static void writePicture(const std::string& path, plat::test::Rgba colour)
+    {
+        ASSERT_TRUE(
+            plat::createDirectory(cameraFile(plat::deletingLastPathComponent(path)), plat::IntermediateDirectories::Yes)
+                .ok());
+        auto picture = plat::test::makeFlatImage(64, 36, colour);
+        auto encoded
+            = path.ends_with(".png") ? plat::PNGRepresentation(*picture) : plat::JPEGRepresentation(*picture, 0.9);
+        ASSERT_TRUE(plat::writeFileAtomically(cameraFile(path), *encoded).ok());
+    }
+    // (Re)starts the capture screen with the source the settings name, from the back camera.
+    void startFromTheBack()
+    {
+        settings().setAvCaptureDevicePosition(zt::kCapturePositionBack);
+        if (!screen)
+            showScreenOfIdiom();
+        else
+            screen->switchCaptureSource(screen->captureSource());
+    }
+    static size_t lineCount(const std::string& text)
+    {
+        return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+    }
 };
 
 TEST_P(CameraTrouble, ABackCameraThatCannotBeOpenedGivesWayToTheFrontOneAndIsNamed)
@@ -88,6 +133,95 @@ TEST_P(CameraTrouble, ABackCameraThatCannotBeOpenedGivesWayToTheFrontOneAndIsNam
     EXPECT_EQ(dismissedAlert(), "<no alert>");
     ASSERT_TRUE(takePicture());
     EXPECT_EQ(announcedFrames.size(), 2u);
+}
+
+// A camera whose pictures cannot be shown fails as one that cannot be
+// opened: named, with why, and the other camera takes the pictures.
+TEST_P(CameraTrouble, ABackCameraWhosePicturesCannotBeShownGivesWayToTheFrontOne)
+{
+    enum class Fault { Damaged, Empty, Unreadable, UnreadableFolder };
+    struct Row {
+        Fault fault;
+        const char* file;
+        const char* reason;
+    };
+    const Row rows[] = {
+        {Fault::Damaged, "p0.jpg", "No picture in the folder “pics” can be shown: “p0.jpg” is damaged."},
+        {Fault::Empty, "p0.png", "No picture in the folder “pics” can be shown: “p0.png” is empty."},
+        {Fault::Unreadable, "p0.png",
+            "No picture in the folder “pics” can be shown: “p0.png” cannot be opened (permission denied)."},
+        {Fault::UnreadableFolder, "p0.png", "The folder “pics” cannot be opened (permission denied)."},
+    };
+    ::testing::internal::CaptureStderr();
+    for (const auto& [fault, file, reason] : rows) {
+        SCOPED_TRACE(reason);
+        auto back = folderCamera("pics", CaptureDevicePosition::Back);
+        writePicture(std::string("pics/") + file, {200, 30, 30, 255});
+        const std::string picture = cameraFile(std::string("pics/") + file);
+        std::unique_ptr<plat::test::UnreadableFile> unreadable;
+        if (fault == Fault::Damaged)
+            plat::test::writeRandomBytes(picture);
+        else if (fault == Fault::Empty)
+            ASSERT_TRUE(plat::writeFileAtomically(picture, plat::Data {}).ok());
+        else
+            unreadable = std::make_unique<plat::test::UnreadableFile>(
+                fault == Fault::Unreadable ? picture : plat::deletingLastPathComponent(picture));
+        plat::test::setUpCameras({back, frontTestPattern()});
+        startFromTheBack();
+        EXPECT_EQ(dismissedAlert(),
+            "The camera \"Back Camera\" cannot be opened.\n" + std::string(reason)
+                + "\nThe camera \"Front Camera\" is used instead.");
+        EXPECT_EQ(settings().avCaptureDevicePosition(), zt::kCapturePositionFront);
+        EXPECT_FALSE(outlet<plat::View>("capturedeviseBtn")->isHidden()) << "Flip";
+        ASSERT_TRUE(takePicture());
+        endStill();
+    }
+    EXPECT_LT(lineCount(::testing::internal::GetCapturedStderr()), 40u);
+}
+
+// A damaged picture among good ones is passed over, and said once in the log
+// however often the camera comes round to it.
+TEST_P(CameraTrouble, ADamagedPictureAmongGoodOnesIsSkippedAndLoggedOnce)
+{
+    auto back = folderCamera("pics", CaptureDevicePosition::Back);
+    writePicture("pics/p0.jpg", {200, 30, 30, 255});
+    plat::test::writeRandomBytes(cameraFile("pics/p1.jpg"));
+    plat::test::setUpCameras({back});
+    showScreenOfIdiom();
+    EXPECT_EQ(dismissedAlert(), "<no alert>");
+    ::testing::internal::CaptureStderr();
+    runCameraUntil([] { return false; }, 3 * zt::test::kCameraFrameRate);
+    ASSERT_TRUE(takePicture());
+    EXPECT_LT(lineCount(::testing::internal::GetCapturedStderr()), 8u);
+}
+
+TEST_P(CameraTrouble, WhenNoCameraWorksEachIsNamed)
+{
+    auto back = folderCamera("pics", CaptureDevicePosition::Back);
+    writePicture("pics/p0.jpg", {200, 30, 30, 255});
+    plat::test::writeRandomBytes(cameraFile("pics/p0.jpg"));
+    plat::test::setUpCameras({back, folderCamera("gone", CaptureDevicePosition::Front)});
+    startFromTheBack();
+    EXPECT_EQ(dismissedAlert(),
+        "The camera \"Back Camera\" cannot be opened.\nNo picture in the folder “pics” can be shown: “p0.jpg” is "
+        "damaged.\nThe camera \"Front Camera\" cannot be opened.\nNo pictures in the folder “gone”.\nNo camera works.");
+    EXPECT_FALSE(screen->captureSource()->isReadyToCapture());
+}
+
+// The green screen, too, goes on with the front camera when the back one broke since the last start.
+TEST_P(CameraTrouble, TheGreenScreenGivesWayToTheFrontCameraWhenTheBackOneCannotBeOpened)
+{
+    plat::test::setUpCameras({folderCamera("gone", CaptureDevicePosition::Back),
+        plat::test::greenScreenCamera(CaptureDevicePosition::Front, 1280, 720, zt::test::kCameraFrameRate)});
+    settings().setCurrentCaptureSourceID(zt::CaptureChromaKeyCamera::kCaptureSourceID);
+    startFromTheBack();
+    EXPECT_EQ(dismissedAlert(),
+        "The camera \"Back Camera\" cannot be opened.\nNo pictures in the folder “gone”.\nThe camera \"Front "
+        "Camera\" is used instead.");
+    EXPECT_FALSE(outlet<plat::View>("capturedeviseBtn")->isHidden()) << "Flip";
+    ASSERT_TRUE(runCameraUntil([&] { return screen->captureSource()->isReadyToCapture(); }));
+    ASSERT_TRUE(takePicture());
+    EXPECT_EQ(settings().avCaptureDevicePosition(), zt::kCapturePositionFront);
 }
 
 TEST_P(CameraTrouble, AListedVideo4Linux2CameraThatIsNotThereIsNamedWithTheReason)

@@ -69,7 +69,7 @@ int ApplicationMain(
 
     int exitCode = 0;
     if (options.session) {
-        exitCode = options.session();
+        exitCode = options.session(signals.requested());
     } else if (!options.headless && DesktopScreen::isAvailable()) {
         exitCode = DesktopScreen::run(signals.requested());
     } else {

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -14,8 +15,9 @@ struct ApplicationMainOptions {
     // No desktop window even where a display exists.
     bool headless = false;
     // Run after launch in place of the event loop (device scripts), on the
-    // main thread; its result is the exit code.
-    std::function<int()> session;
+    // main thread; its result is the exit code. It is to end soon after
+    // quitRequested turns true (SIGINT or SIGTERM).
+    std::function<int(const std::atomic<bool>& quitRequested)> session;
 };
 
 // The process entry of the app, as the platform's: makes the delegate,

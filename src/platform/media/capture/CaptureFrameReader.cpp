@@ -5,16 +5,15 @@ extern "C" {
 }
 
 #include <algorithm>
-#include <cstring>
 #include <mutex>
+#include <utility>
 
-#include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
-#include "platform/foundation/Paths.h"
 #include "platform/graphics/PixelBuffer.h"
 #include "platform/media/FFmpegSupport.h"
 #include "platform/media/MediaConstants.h"
 #include "platform/media/capture/CaptureDevice.h"
+#include "platform/media/capture/CapturePictureFolder.h"
 #include "platform/media/capture/Video4Linux2.h"
 
 namespace plat::detail {
@@ -37,65 +36,6 @@ void registerDevices()
 Error cameraError(const std::string& text, const std::string& camera, int ffmpegCode = 0)
 {
     return mediaError(kMediaErrorDeviceNotConnected, text, camera, ffmpegCode);
-}
-
-// The folder as a glob pattern that matches only itself.
-std::string escapedForGlob(const std::string& path)
-{
-    std::string escaped;
-    for (char c : path) {
-        if (std::strchr("*?[]{}\\", c))
-            escaped += '\\';
-        escaped += c;
-    }
-    return escaped;
-}
-
-bool hasExtension(const std::string& name, std::initializer_list<const char*> extensions)
-{
-    std::string extension = pathExtension(name);
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (const char* wanted : extensions) {
-        if (extension == wanted)
-            return true;
-    }
-    return false;
-}
-
-// The folder's JPEG pictures, or its PNG pictures when it has no JPEG ones,
-// as a glob pattern for the image2 reader and the codec that decodes them.
-// The reader guesses a codec from the pattern's extension only, which a
-// brace list of spellings does not give it: the codec is named instead.
-struct PicturesPattern {
-    std::string pattern;
-    AVCodecID codec = AV_CODEC_ID_NONE;
-};
-
-// Named as the list of cameras names it (below Cameras unless absolute):
-// the person who set the camera up knows it by that name.
-Error noPicturesError(const std::string& folder, const std::string& listedFolder)
-{
-    Dictionary userInfo {{kFilePathErrorKey, folder}};
-    return Error(kMediaErrorDomain, kMediaErrorDeviceNotConnected,
-        formatLine("no pictures in the folder “{}”", listedFolder), std::move(userInfo));
-}
-
-Result<PicturesPattern> picturesPattern(const std::string& folder, const std::string& listedFolder)
-{
-    auto names = contentsOfDirectory(folder);
-    if (!names.ok())
-        return noPicturesError(folder, listedFolder);
-    bool hasJPEG = false, hasPNG = false;
-    for (const std::string& name : names.value()) {
-        hasJPEG = hasJPEG || hasExtension(name, {"jpg", "jpeg"});
-        hasPNG = hasPNG || hasExtension(name, {"png"});
-    }
-    if (!hasJPEG && !hasPNG)
-        return noPicturesError(folder, listedFolder);
-    if (hasJPEG)
-        return PicturesPattern {escapedForGlob(folder) + "/*.{jpg,jpeg,JPG,JPEG,Jpg,Jpeg}", AV_CODEC_ID_MJPEG};
-    return PicturesPattern {escapedForGlob(folder) + "/*.{png,PNG,Png}", AV_CODEC_ID_PNG};
 }
 
 // One part of the green screen's figure, in shares of the figure's box.
@@ -181,6 +121,10 @@ struct CaptureFrameReader::Impl {
     PacketPtr packet {av_packet_alloc()};
     SwsContext* scaler = nullptr;  // owned: sws_getCachedContext replaces it in place
     std::shared_ptr<PixelBufferPool> pool;
+    // A Pictures camera decodes its folder's files itself, without a demuxer:
+    // a picture that cannot be read is passed over, never read again and again.
+    std::unique_ptr<CapturePictureFolder> pictures;
+    bool toldUndecodable = false;
 
     ~Impl() { sws_freeContext(scaler); }
 
@@ -221,7 +165,6 @@ Result<std::unique_ptr<CaptureFrameReader>> CaptureFrameReader::open(
     const AVInputFormat* inputFormat = nullptr;
     std::string url;
     AVDictionary* rawOptions = nullptr;
-    AVCodecID forcedCodec = AV_CODEC_ID_NONE;
     switch (camera.kind) {
     case CaptureDeviceKind::TestPattern:
         inputFormat = av_find_input_format("lavfi");
@@ -235,18 +178,12 @@ Result<std::unique_ptr<CaptureFrameReader>> CaptureFrameReader::open(
         impl->cameraName = "green screen";
         break;
     case CaptureDeviceKind::Pictures: {
-        std::string folder = CaptureDeviceFolder::resolvedFolder(camera);
-        auto pattern = picturesPattern(folder, camera.folder);
-        if (!pattern.ok())
-            return pattern.error();
-        inputFormat = av_find_input_format("image2");
-        url = pattern.value().pattern;
-        forcedCodec = pattern.value().codec;
-        av_dict_set(&rawOptions, "pattern_type", "glob", 0);
-        av_dict_set(&rawOptions, "loop", "1", 0);
-        av_dict_set(&rawOptions, "framerate", std::to_string(camera.frameRate).c_str(), 0);
-        impl->cameraName = folder;
-        break;
+        auto pictures = CapturePictureFolder::open(camera);
+        if (!pictures.ok())
+            return pictures.error();
+        impl->pictures = std::move(pictures).value();
+        impl->cameraName = impl->pictures->name();
+        return finishOpening(std::move(impl));
     }
     case CaptureDeviceKind::Video4Linux2:
         // A listed device that is not there says so in its own words,
@@ -270,7 +207,6 @@ Result<std::unique_ptr<CaptureFrameReader>> CaptureFrameReader::open(
             return AVERROR(ENOMEM);
         if (impl->live)
             raw->flags |= AVFMT_FLAG_NONBLOCK;  // a silent camera must not hold up a stop
-        raw->video_codec_id = forcedCodec;
         int opened = avformat_open_input(&raw, url.c_str(), inputFormat, openOptions);
         if (opened >= 0)
             impl->format.reset(raw);
@@ -286,11 +222,6 @@ Result<std::unique_ptr<CaptureFrameReader>> CaptureFrameReader::open(
     }
     if (opened < 0)
         return cameraError("cannot open camera", impl->cameraName, opened);
-    if (camera.kind == CaptureDeviceKind::Pictures) {
-        int probed = avformat_find_stream_info(impl->format.get(), nullptr);
-        if (probed < 0)
-            return cameraError("cannot read the pictures of", impl->cameraName, probed);
-    }
     impl->streamIndex = av_find_best_stream(impl->format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (impl->streamIndex < 0)
         return cameraError("no pictures from", impl->cameraName, impl->streamIndex);
@@ -304,7 +235,12 @@ Result<std::unique_ptr<CaptureFrameReader>> CaptureFrameReader::open(
     int decoderOpened = avcodec_open2(impl->decoder.get(), codec, nullptr);
     if (decoderOpened < 0)
         return cameraError("cannot decode the pictures of", impl->cameraName, decoderOpened);
-    auto pool = PixelBufferPool::create(width, height, kPixelFormatType_32BGRA);
+    return finishOpening(std::move(impl));
+}
+
+Result<std::unique_ptr<CaptureFrameReader>> CaptureFrameReader::finishOpening(std::unique_ptr<Impl> impl)
+{
+    auto pool = PixelBufferPool::create(impl->width, impl->height, kPixelFormatType_32BGRA);
     if (!pool.ok())
         return pool.error();
     impl->pool = pool.value();
@@ -314,6 +250,12 @@ Result<std::unique_ptr<CaptureFrameReader>> CaptureFrameReader::open(
 CaptureFrameReader::Frame CaptureFrameReader::readFrame()
 {
     Impl& impl = *_impl;
+    if (impl.pictures) {
+        auto decoded = impl.pictures->decodeNext(*impl.decoded);
+        if (!decoded.ok())
+            return {Status::Failed, nullptr, decoded.error()};
+        return impl.convert();
+    }
     for (;;) {
         int received = avcodec_receive_frame(impl.decoder.get(), impl.decoded.get());
         if (received >= 0)
@@ -329,9 +271,11 @@ CaptureFrameReader::Frame CaptureFrameReader::readFrame()
         if (impl.packet->stream_index == impl.streamIndex)
             sent = avcodec_send_packet(impl.decoder.get(), impl.packet.get());
         av_packet_unref(impl.packet.get());
-        // A damaged picture of a folder is skipped, as a camera skips a bad frame.
-        if (sent < 0 && sent != AVERROR(EAGAIN))
-            log("camera {}: a picture could not be decoded: {}", impl.cameraName, ffmpegErrorText(sent));
+        // A damaged picture is skipped, as a camera skips a bad frame; a
+        // camera that keeps sending them is told once.
+        if (sent < 0 && sent != AVERROR(EAGAIN) && !std::exchange(impl.toldUndecodable, true))
+            log("camera {}: a picture could not be decoded: {}; such pictures are skipped from now on", impl.cameraName,
+                ffmpegErrorText(sent));
     }
 }
 

@@ -13,7 +13,7 @@ class PixelBuffer;
 namespace plat::detail {
 
 // Reads one camera's pictures through libavdevice (Video4Linux2, the lavfi
-// test source, or the image2 reader over a folder of pictures) and hands
+// test source) or from a folder of pictures (CapturePictureFolder) and hands
 // each out as a 32BGRA pixel buffer of the size asked for. A picture that
 // the camera already gives in that form keeps the memory it was decoded
 // into; the others are converted into buffers of a pool, whose memory comes
@@ -45,6 +45,7 @@ public:
 private:
     struct Impl;
     explicit CaptureFrameReader(std::unique_ptr<Impl> impl);
+    static Result<std::unique_ptr<CaptureFrameReader>> finishOpening(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> _impl;
 };
 

@@ -1,5 +1,7 @@
 #include "platform/media/capture/CaptureInput.h"
 
+#include <optional>
+
 #include "platform/media/MediaConstants.h"
 #include "platform/media/MicrophoneInput.h"
 #include "platform/media/capture/CaptureAudioEngine.h"
@@ -33,13 +35,19 @@ Result<std::shared_ptr<CaptureDeviceInput>> CaptureDeviceInput::deviceInputWithD
         return std::make_shared<CaptureDeviceInput>(Passkey(), std::move(device));
     }
     // The platform opens the camera here; so do we, and let go until a
-    // session runs, so that a camera that cannot deliver fails now.
+    // session runs, so that a camera that cannot deliver fails now: one
+    // that opens and then stops at its first picture as well.
     const CaptureDeviceDescription& camera = device->description();
     auto probe = detail::CaptureFrameReader::open(camera, camera.width, camera.height);
+    std::optional<Error> failure;
     if (!probe.ok())
+        failure = probe.error();
+    else if (auto first = probe.value()->readFrame(); first.status == detail::CaptureFrameReader::Status::Failed)
+        failure = first.error;
+    if (failure)
         return Error(kMediaErrorDomain, kMediaErrorDeviceNotConnected,
             "The camera \"" + device->localizedName() + "\" cannot be opened.", {},
-            std::make_shared<const Error>(probe.error()));
+            std::make_shared<const Error>(*failure));
     return std::make_shared<CaptureDeviceInput>(Passkey(), std::move(device));
 }
 

@@ -1,9 +1,11 @@
 #include "platform/ui/scripting/DeviceScript.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <sstream>
 
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/URL.h"
@@ -50,6 +52,11 @@ Error syntaxError(int line, const std::string& what)
 {
     return Error(DeviceScript::kErrorDomain, DeviceScript::kSyntax, formatLine("line {}: {}", line, what));
 }
+
+// A wait passes this much of the app's time at a time, and then looks
+// whether the app was asked to quit.
+constexpr double kQuitCheckSeconds = 1.0;
+constexpr const char* kAskedToQuit = "the app was asked to quit (SIGINT or SIGTERM)";
 
 Error failure(const DeviceScript::Command& command, const std::string& what)
 {
@@ -258,15 +265,35 @@ bool DeviceScript::endsWithQuit() const
     return !_commands.empty() && _commands.back().verb == "quit";
 }
 
-Result<void> DeviceScript::run(UIDriver& driver, const std::function<void()>& shown) const
+Result<void> DeviceScript::run(
+    UIDriver& driver, const std::function<void()>& shown, const std::function<bool()>& quitRequested) const
 {
     for (const auto& c : _commands) {
-        auto ran = runCommand(driver, c);
+        if (quitRequested && quitRequested())
+            return failure(c, kAskedToQuit);
+        auto ran = c.verb == "wait" && quitRequested ? waitUnlessAskedToQuit(driver, c, quitRequested)
+                                                     : runCommand(driver, c);
         if (shown)
             shown();
         if (!ran.ok() || c.verb == "quit")
             return ran;
     }
+    return Result<void>::success();
+}
+
+// In steps, so that a long wait ends soon after the app is asked to quit.
+// Each step ends where the whole wait would have passed: what falls due
+// comes at the same moments as in one step.
+Result<void> DeviceScript::waitUnlessAskedToQuit(
+    UIDriver& driver, const Command& c, const std::function<bool()>& quitRequested) const
+{
+    settle();
+    const double end = Clock::current().uptimeSeconds() + *number(c.words[0]);
+    do {
+        driver.wait(std::min(kQuitCheckSeconds, end - Clock::current().uptimeSeconds()));
+        if (quitRequested())
+            return failure(c, kAskedToQuit);
+    } while (Clock::current().uptimeSeconds() < end);
     return Result<void>::success();
 }
 

@@ -73,12 +73,17 @@ public:
     const std::vector<Command>& commands() const { return _commands; }
     // Runs the commands in order; stops at the first that fails. shown, when
     // given, runs after every command (a desktop window showing the screen).
-    Result<void> run(UIDriver& driver, const std::function<void()>& shown = {}) const;
+    // quitRequested, when given, is asked before every command and during a
+    // wait: once it answers yes the run stops with an error.
+    Result<void> run(UIDriver& driver, const std::function<void()>& shown = {},
+        const std::function<bool()>& quitRequested = {}) const;
     // True when the script ended with quit.
     bool endsWithQuit() const;
 
 private:
     Result<void> runCommand(UIDriver& driver, const Command& command) const;
+    Result<void> waitUnlessAskedToQuit(
+        UIDriver& driver, const Command& command, const std::function<bool()>& quitRequested) const;
 
     std::vector<Command> _commands;
 };
