@@ -793,6 +793,31 @@ TEST_P(MessagesInTurn, DamagedSettingsAndPreferencesAreEachToldAfterTheWelcome)
     EXPECT_TRUE(comparison.matches) << comparison.explanation;
 }
 
+// A message of the start (damaged settings, an archive of the inbox) stays in
+// front of the passcode screen that the explorer presents after it.
+TEST_P(MessagesInTurn, AStartMessageStaysInFrontOfThePasscodeScreen)
+{
+    const std::pair<std::string, std::string> cases[]
+        = {{"Settings Reset\nThe settings could not be read", ".settings.plist"},
+            {"\nThe project could not be imported.", "Import/Broken.zantropemobile"}};
+    for (const auto& [message, damaged] : cases) {
+        SCOPED_TRACE(damaged);
+        plat::UserDefaults::standardUserDefaults().setBool(false, "isYoutubeGalleryEnabled");
+        ASSERT_TRUE(plat::createDirectory(documents("Import"), plat::IntermediateDirectories::Yes).ok());
+        ASSERT_TRUE(plat::writeFileAtomically(documents(damaged), std::string_view("<plist><dict><key>v")).ok());
+        launch();
+        settle();
+        EXPECT_TRUE(waitForAlert([](const plat::AlertView& alert) {
+            return alert.message() != "Import.";
+        }).starts_with(message));
+        ASSERT_TRUE(driver.tap("OK"));
+        driver.wait(1);
+        EXPECT_NE(driver.findView("Enter a Restriction Passcode"), nullptr);
+        app.resetForTesting();
+        resetShared();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Idioms, MessagesInTurn, plat::test::bothIdioms(), plat::test::idiomName);
 
 TEST(AppBundle, TheStringTableHoldsTheTextsOfTheScreens)
