@@ -64,7 +64,8 @@ void ProjectExplorer::checkLowStorage()
         plat::localized("There is almost no space left on this device. You cannot record new media until you free "
                         "some space."));
     alert->addButtonWithTitle(plat::localized("Dismiss"), nullptr);
-    if (_messagesAfterWelcome)
+    // It waits for a welcome about to show, not for one that a screen already up (the passcode's) puts off.
+    if (_messagesAfterWelcome && !presentedViewController())
         _messagesAfterWelcome->show(alert);
     else
         alert->show();

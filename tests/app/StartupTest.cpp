@@ -824,6 +824,27 @@ TEST_P(MessagesInTurn, TheFirstStartsStorageWarningComesAfterTheWelcomeAndLetsLa
     }).starts_with("\nThe project could not be imported.\n“Shared.zantropemobile”: Not enough free space"));
 }
 
+// A first start that asks for the passcode puts the welcome off to a later
+// entry: the storage warning does not wait for it.
+TEST_P(MessagesInTurn, TheFirstStartsStorageWarningComesInFrontOfThePasscodeThatPutsTheWelcomeOff)
+{
+    const auto run = plat::test::runInOwnMountNamespace();
+    if (run == plat::test::MountNamespaceRun::NotPermitted)
+        GTEST_SKIP() << "unshare -rm is not permitted here, so no small disk can be mounted without root";
+    if (run == plat::test::MountNamespaceRun::Elsewhere)
+        return;
+    plat::test::SmallDisk disk(documents(), "20m");
+    ASSERT_TRUE(disk.ok()) << disk.error();
+    zt::WelcomeMain::setHasSeen(false);
+    plat::UserDefaults::standardUserDefaults().setBool(false, "isYoutubeGalleryEnabled");
+    launch();
+    settle();
+    EXPECT_TRUE(waitForAlert().starts_with("Storage Nearly Full\n"));
+    ASSERT_TRUE(driver.tap("Dismiss"));
+    driver.wait(1);
+    EXPECT_NE(driver.findView("Enter a Restriction Passcode"), nullptr);
+}
+
 // A message of the start (damaged settings, an archive of the inbox) stays in
 // front of the passcode screen that the explorer presents after it.
 TEST_P(MessagesInTurn, AStartMessageStaysInFrontOfThePasscodeScreen)
