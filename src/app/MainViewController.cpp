@@ -81,6 +81,7 @@ void MainViewController::showProjectExplorer(
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     auto explorer = std::make_shared<ProjectExplorer>(isTablet() ? "ProjectExplorer_iPad" : "ProjectExplorer");
     explorer->setProjectPathToCentre(std::move(projectPathToCentre));
+    explorer->setMessagesAfterWelcome(_messagesAfterWelcome);
     auto explorerView = explorer->view();
     explorerView->setFrame(getOrientationCorrectedRectFromRect(view()->frame()));
     if (fade == ExplorerFade::Yes)

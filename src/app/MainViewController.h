@@ -11,6 +11,7 @@ class ImageView;
 }
 
 namespace zt {
+class MessagesAfterWelcome;
 class ProjectExplorer;
 
 enum class ExplorerFade { No, Yes };
@@ -45,6 +46,11 @@ public:
     const std::shared_ptr<plat::ImageView>& imageView() const { return _imageView; }
     void setImageView(std::shared_ptr<plat::ImageView> imageView) { _imageView = std::move(imageView); }
     const std::shared_ptr<ProjectExplorer>& viewExplorer() const { return _viewExplorer; }
+    // Where the explorers it shows send their messages of screen entry.
+    void setMessagesAfterWelcome(std::shared_ptr<MessagesAfterWelcome> messages)
+    {
+        _messagesAfterWelcome = std::move(messages);
+    }
     const std::shared_ptr<plat::ViewController>& viewFrameEditor() const { return _viewFrameEditor; }
 
 private:
@@ -57,6 +63,7 @@ private:
     std::shared_ptr<plat::ImageView> _imageView;  // outlet, may be absent
     std::shared_ptr<ProjectExplorer> _viewExplorer;
     std::shared_ptr<plat::ViewController> _viewFrameEditor;
+    std::shared_ptr<MessagesAfterWelcome> _messagesAfterWelcome;
 };
 
 }  // namespace zt

@@ -31,6 +31,7 @@ class Carousel;
 class HelpManager;
 class Hudy;
 class MainViewControllerDelegate;
+class MessagesAfterWelcome;
 class MovieExportType;
 class MovieRenderer;
 class ProjectModel;
@@ -100,6 +101,12 @@ public:
     // The project in that folder comes centred when the list is next read
     // (the one just edited), wherever it stands in the list then.
     void setProjectPathToCentre(std::optional<std::string> path) { _projectPathToCentre = std::move(path); }
+    // Its warnings on entry wait there, with the app's start-up messages, for the first start's welcome to
+    // close; without one they show at once.
+    void setMessagesAfterWelcome(std::shared_ptr<MessagesAfterWelcome> messages)
+    {
+        _messagesAfterWelcome = std::move(messages);
+    }
 
     // Index 0 is the new-project slot (a project without a folder).
     const std::vector<std::shared_ptr<ProjectModel>>& projects() const { return _projects; }
@@ -249,6 +256,7 @@ private:
     std::shared_ptr<HelpManager> _helpManager;
     // The passcode screen while it is shown: asked for again meanwhile, it is not shown twice.
     std::weak_ptr<plat::ViewController> _passCodeScreen;
+    std::shared_ptr<MessagesAfterWelcome> _messagesAfterWelcome;
 };
 
 }  // namespace zt

@@ -3,6 +3,7 @@
 // comes into view: the gallery restriction with the parental passcode, the
 // low-storage warning and the welcome screen.
 #include "app/FeatureScreens.h"
+#include "app/MessagesAfterWelcome.h"
 #include "app/PassCodeViewController.h"
 #include "app/ProjectExplorer.h"
 #include "app/WelcomeMain.h"
@@ -63,7 +64,11 @@ void ProjectExplorer::checkLowStorage()
         plat::localized("There is almost no space left on this device. You cannot record new media until you free "
                         "some space."));
     alert->addButtonWithTitle(plat::localized("Dismiss"), nullptr);
-    alert->show();
+    // It waits for a welcome about to show, not for one that a screen already up (the passcode's) puts off.
+    if (_messagesAfterWelcome && !presentedViewController())
+        _messagesAfterWelcome->show(alert);
+    else
+        alert->show();
 }
 
 void ProjectExplorer::showWelcome()

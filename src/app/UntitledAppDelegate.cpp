@@ -54,6 +54,7 @@ bool UntitledAppDelegate::applicationDidFinishLaunchingWithOptions(
 {
     _window = std::make_shared<plat::Window>(plat::Screen::mainScreen().bounds());
     _mainViewController = std::make_shared<MainViewController>(rootLayoutName());
+    _mainViewController->setMessagesAfterWelcome(_messagesAfterWelcome);
     _window->setRootViewController(_mainViewController);
     _window->makeKeyAndVisible();
 

@@ -26,6 +26,7 @@
 #include "platform/ui/testing/PictureComparison.h"
 #include "support/Idioms.h"
 #include "support/LimitedFreeSpace.h"
+#include "support/MountNamespace.h"
 #include "support/UnreadableFile.h"
 #include "support/WaveFile.h"
 
@@ -791,6 +792,73 @@ TEST_P(MessagesInTurn, DamagedSettingsAndPreferencesAreEachToldAfterTheWelcome)
     auto comparison = plat::test::compareWithReferencePicture(
         *picture, plat::test::sourcePath("tests/data/app/preferences_reset_" + name + ".png"), output.path());
     EXPECT_TRUE(comparison.matches) << comparison.explanation;
+}
+
+// The first start on a nearly full disk (a 20 MiB tmpfs): the storage
+// warning comes once the welcome has closed, in front and answerable, and the
+// message of an archive handed over meanwhile follows it. A start that asks
+// for the passcode puts the welcome off to a later entry: the warning does
+// not wait for it.
+TEST_P(MessagesInTurn, TheFirstStartsStorageWarningComesAfterTheWelcomeAndLetsLaterMessagesFollow)
+{
+    const auto run = plat::test::runInOwnMountNamespace();
+    if (run == plat::test::MountNamespaceRun::NotPermitted)
+        GTEST_SKIP() << "unshare -rm is not permitted here, so no small disk can be mounted without root";
+    if (run == plat::test::MountNamespaceRun::Elsewhere)
+        return;
+    plat::test::SmallDisk disk(documents(), "20m");
+    ASSERT_TRUE(disk.ok()) << disk.error();
+    plat::test::TemporaryFolder otherApp;
+    makeArchive(otherApp.path("Shared.zantropemobile"), ".plovix-2015-02-02-00-00-00", 2);
+    for (const bool passcodeAsked : {false, true}) {
+        SCOPED_TRACE(passcodeAsked ? "the passcode asked for" : "the welcome shown");
+        zt::WelcomeMain::setHasSeen(false);
+        if (passcodeAsked)
+            plat::UserDefaults::standardUserDefaults().setBool(false, "isYoutubeGalleryEnabled");
+        launch();
+        settle();
+        if (!passcodeAsked) {
+            EXPECT_EQ(shownAlert(), nullptr) << "none under the welcome";
+            ASSERT_TRUE(driver.tap("Get Started"));
+            driver.wait(1);
+        }
+        app.openURLFromApplication(
+            plat::URL::fileURLWithPath(otherApp.path("Shared.zantropemobile")), "", plat::Value());
+        EXPECT_EQ(waitForAlert(),
+            "Storage Nearly Full\nThere is almost no space left on this device. You cannot record new media until "
+            "you free some space.");
+        ASSERT_TRUE(driver.tap("Dismiss"));
+        EXPECT_TRUE(waitForAlert([](const plat::AlertView& alert) {
+            return alert.title().empty() && alert.message() != "Import.";
+        }).starts_with("\nThe project could not be imported.\n“Shared.zantropemobile”: Not enough free space"));
+        app.resetForTesting();
+        resetShared();
+    }
+}
+
+// A message of the start (damaged settings, an archive of the inbox) stays in
+// front of the passcode screen that the explorer presents after it.
+TEST_P(MessagesInTurn, AStartMessageStaysInFrontOfThePasscodeScreen)
+{
+    const std::pair<std::string, std::string> cases[]
+        = {{"Settings Reset\nThe settings could not be read", ".settings.plist"},
+            {"\nThe project could not be imported.", "Import/Broken.zantropemobile"}};
+    for (const auto& [message, damaged] : cases) {
+        SCOPED_TRACE(damaged);
+        plat::UserDefaults::standardUserDefaults().setBool(false, "isYoutubeGalleryEnabled");
+        ASSERT_TRUE(plat::createDirectory(documents("Import"), plat::IntermediateDirectories::Yes).ok());
+        ASSERT_TRUE(plat::writeFileAtomically(documents(damaged), std::string_view("<plist><dict><key>v")).ok());
+        launch();
+        settle();
+        EXPECT_TRUE(waitForAlert([](const plat::AlertView& alert) {
+            return alert.message() != "Import.";
+        }).starts_with(message));
+        ASSERT_TRUE(driver.tap("OK"));
+        driver.wait(1);
+        EXPECT_NE(driver.findView("Enter a Restriction Passcode"), nullptr);
+        app.resetForTesting();
+        resetShared();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Idioms, MessagesInTurn, plat::test::bothIdioms(), plat::test::idiomName);

@@ -12,16 +12,16 @@ void AlertQueue::enqueue(std::shared_ptr<AlertView> alert)
         _waiting.push_back(std::move(alert));
 }
 
-bool AlertQueue::isShowing() const
+std::shared_ptr<AlertView> AlertQueue::shown() const
 {
     // One that left the view tree without being dismissed holds up no one.
     auto shown = _shown.lock();
-    return shown && shown->isVisible() && shown->superview();
+    return shown && shown->isVisible() && shown->superview() ? shown : nullptr;
 }
 
 std::shared_ptr<AlertView> AlertQueue::takeNextWhenNoneShown()
 {
-    if (_waiting.empty() || isShowing())
+    if (_waiting.empty() || shown())
         return nullptr;
     auto next = std::move(_waiting.front());
     _waiting.pop_front();

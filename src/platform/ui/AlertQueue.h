@@ -22,9 +22,8 @@ public:
     // Takes a waiting alert out of the line; false when it was not waiting.
     bool withdraw(const AlertView& alert);
     bool isWaiting(const AlertView& alert) const;
-
-private:
-    bool isShowing() const;
+    // The alert on screen; none when none is.
+    std::shared_ptr<AlertView> shown() const;
 
     std::weak_ptr<AlertView> _shown;
     std::deque<std::shared_ptr<AlertView>> _waiting;

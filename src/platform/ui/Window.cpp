@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/Screen.h"
@@ -96,6 +97,14 @@ void Window::setRootViewController(std::shared_ptr<ViewController> controller)
     view->setFrame(bounds());
     view->setAutoresizingMask(ViewAutoresizingFlexibleWidth | ViewAutoresizingFlexibleHeight);
     addSubview(view);
+}
+
+void Window::didAddSubview(View& subview)
+{
+    auto alert = _alertQueue.shown();
+    auto overlay = alert ? alert->superview() : nullptr;
+    if (overlay && overlay.get() != &subview && overlay->superview().get() == this)
+        bringSubviewToFront(*overlay);
 }
 
 void Window::sendEvent(const Event& event)

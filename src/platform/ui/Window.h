@@ -36,6 +36,9 @@ public:
     // Delivers a touch event to the views and recognisers under its touches.
     void sendEvent(const Event& event);
 
+    // A shown alert stays in front of whatever comes into the window after it (a screen presented, the
+    // screen under it put back), as the system's alerts do in a window of their own.
+    void didAddSubview(View& subview) override;
     std::shared_ptr<Responder> nextResponder() const override;
     // The window's own, made on first use.
     std::shared_ptr<UndoManager> undoManager() const override;
