@@ -132,7 +132,8 @@ std::shared_ptr<plat::View> buildOptionsPanel(plat::ViewController& owner, doubl
     auto flip = makeTextButton(plat::makeRect(0, y, 0, kBarButtonHeight), "Flip");
     flip->setAccessibilityLabel(plat::localized("Switch Camera"));
     place(flip, 40, "capturedeviseBtn");
-    auto additional = std::make_shared<plat::View>(plat::makeRect(0, y, 0, kBarButtonHeight));
+    // As tall as the panel: a source's own buttons may be larger than the toggles.
+    auto additional = std::make_shared<plat::View>(plat::makeRect(0, 0, 0, kPanelHeight));
     place(additional, std::max(0.0, width - x - kMargin), "_viewAddtionalCaptureControls");
     additional->setAutoresizingMask(plat::ViewAutoresizingFlexibleWidth);
 

@@ -11,6 +11,7 @@
 #include "greenscreen/CaptureChromaKeyCamera.h"
 #include "greenscreen/GreenScreenLayouts.h"
 #include "platform/ui/Layer.h"
+#include "platform/ui/scripting/LayoutCheck.h"
 #include "platform/ui/testing/PictureComparison.h"
 #include "uikit/BubblePopoverController.h"
 
@@ -88,6 +89,7 @@ TEST_F(GreenScreenCaptureScreen, ShowsTheKeyedLivePictureAndItsSettingsButton)
     ASSERT_TRUE(runUntilShown());
     // Its settings button waits in the options panel, out of sight until the panel opens.
     EXPECT_FALSE(driver.findView("Green Screen Settings"));
+    EXPECT_EQ(plat::scripting::layoutFaults(*window), std::vector<std::string> {});
     ASSERT_TRUE(takePicture());
     auto stored = plat::Image::imageWithContentsOfFile(
         plat::appendingPathComponent(*project->getProjectPath(), "frame-" + announcedFrames.back() + ".jpg"));
@@ -108,6 +110,7 @@ TEST_F(GreenScreenCaptureScreen, TheSettingsButtonOpensTheConfigurationOverTheLi
     // The source's own controls sit in the options panel.
     ASSERT_TRUE(driver.tap("Options"));
     driver.wait(1);
+    EXPECT_EQ(plat::scripting::layoutFaults(*window), std::vector<std::string> {});
     ASSERT_TRUE(driver.tap("Green Screen Settings"));
     driver.wait(1);
     ASSERT_TRUE(settleLivePicture());
