@@ -399,6 +399,8 @@ TEST_F(ExplorerActions, ACancelledPreviewIsNeverPlayed)
     EXPECT_TRUE(plat::test::runMainLoopUntil([&] { return renderer->status() != 2; }, 120));
     driver.wait(2);
     EXPECT_EQ(presented(), nullptr) << "nothing played";
+    // The writing of its movie too, before the test's sandbox goes.
+    plat::RunLoop::main().settle();
 }
 
 TEST_F(ExplorerActionsOnATablet, ShareShowsTheSheetInAPopoverFromTheShareButton)
