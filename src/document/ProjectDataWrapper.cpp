@@ -326,7 +326,7 @@ std::optional<plat::Data> ProjectDataWrapper::fileDataForFileWithPreferredFilena
         return std::nullopt;
     auto bytes = plat::readFile(*path, kMaxProjectFileBytes);
     if (!bytes.ok()) {
-        const bool missing = bytes.error().domain() == plat::kPOSIXErrorDomain && bytes.error().code() == ENOENT;
+        const bool missing = bytes.error().isPOSIXError(ENOENT);
         if (error && !missing)
             *error = bytes.error();
         return std::nullopt;
