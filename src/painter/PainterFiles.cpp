@@ -9,6 +9,7 @@
 #include "platform/foundation/Files.h"
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
 
 namespace zt {
 
@@ -56,8 +57,14 @@ bool keepFileAside(ProjectDataWrapper& project, const std::string& fileName, con
 
 bool PainterFiles::wasKeptAside(const ProjectDataWrapper& project, const std::string& fileName)
 {
+    const auto& folder = project.getProjectPath();
+    return folder && wasKeptAside(*folder, fileName);
+}
+
+bool PainterFiles::wasKeptAside(const std::string& folder, const std::string& fileName)
+{
     // The first copy is there whenever any was kept.
-    return project.fileDataForFileWithPreferredFilename(fileName + kDamagedSuffix).has_value();
+    return plat::fileExists(plat::appendingPathComponent(folder, fileName + kDamagedSuffix));
 }
 
 bool PainterFiles::keepDamagedFileAside(ProjectDataWrapper& project, const std::string& fileName)

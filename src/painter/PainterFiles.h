@@ -43,8 +43,10 @@ public:
     // Copies a whole file that is about to be written over to
     // "<name>.replaced", numbered alike; false with a log line when it cannot.
     static bool keepReplacedFileAside(ProjectDataWrapper& project, const std::string& fileName);
-    // Whether a damaged copy of the file was kept aside.
+    // Whether a damaged copy of the file was kept aside, by its being there:
+    // it keeps the modes that kept it from being read.
     static bool wasKeptAside(const ProjectDataWrapper& project, const std::string& fileName);
+    static bool wasKeptAside(const std::string& folder, const std::string& fileName);
 };
 
 // The layer list file: a keyed archive of {"layers": [layer dictionaries]}.
