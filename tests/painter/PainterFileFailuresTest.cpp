@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "PainterScreenTestSupport.h"
+#include "editor/FramePasteCopier.h"
 #include "painter/PaintToolViewController.h"
 #include "painter/PaintingView.h"
 #include "platform/graphics/ImageRepresentation.h"
@@ -146,6 +147,24 @@ TEST_P(PainterFileFailures, ASecondOpeningReadsThePaintingAsTheFirstDid)
         closePainter();
         EXPECT_GT(paintedPixels(id), painted) << "the painting and the new stroke";
     }
+}
+
+// A pasted copy of a frame whose layer list cannot be read is painted on as
+// the frame is: over the whole painting, which its picture holds.
+TEST_P(PainterFileFailures, APastedCopyOfAFrameWhoseLayersCannotBeReadKeepsThePainting)
+{
+    makeProject({zt::test::kRed, zt::test::kBlue});
+    paintFrame(0, 2);
+    const int64_t painted = paintedPixels("F1");
+    plat::test::UnreadableFile locked(pathOf("canvas-F1.layers"));
+    ASSERT_TRUE(locked.applied());
+    const std::string folder = *project->getProjectPath();
+    ASSERT_FALSE(zt::FramePasteCopier::copyFrame(folder, folder, {zt::FrameTypePicture, "F1", "F3"}));
+    project->getFrameList().insertFrame(zt::Frame(zt::FrameTypePicture, "F3"), 1);
+    openPainter(1);
+    paintAcross(0.7, 0.05);
+    closePainter();
+    EXPECT_GT(paintedPixels("F3"), painted);
 }
 
 // The frame's preview and thumbnail are written anew by every save without
