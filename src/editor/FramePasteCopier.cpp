@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "document/FrameFiles.h"
+#include "painter/PainterFiles.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
@@ -17,15 +18,27 @@ std::optional<FramePasteCopier::Failure> FramePasteCopier::copyFrame(
     const std::string& sourceFolder, const std::string& destinationFolder, const Item& item)
 {
     auto copied = FrameFiles::copyFilesOfFrame(sourceFolder, destinationFolder, item.frameID, item.newFrameID);
+    std::optional<plat::Error> paintingFailure;
     if (copied.handledFile(FrameFiles::pictureFileName(item.frameID))) {
         if (!copied.ok())
             plat::log("paste: frame {} came without some files: {}", item.frameID, copied.failureDescription());
-        return std::nullopt;
+        // The copy is painted on as the painter would paint on the frame.
+        auto painting = PainterFiles::takePaintingIntoCopiedPicture(
+            sourceFolder, destinationFolder, item.frameID, item.newFrameID);
+        if (painting.ok()) {
+            if (painting.value())
+                plat::log("paste: the painting of frame {} came in its picture only", item.frameID);
+            return std::nullopt;
+        }
+        paintingFailure = painting.error();
     }
     // Half a frame is worse than none: what did arrive goes again.
     auto removed = FrameFiles::deleteFilesOfFrame(destinationFolder, item.newFrameID);
     if (!removed.ok())
         plat::log("paste: files of a frame that did not come stay: {}", removed.failureDescription());
+    if (paintingFailure)
+        return Failure {item.frameID, "its painting could not be copied: " + paintingFailure->localizedDescription(),
+            paintingFailure};
     // A picture gone from its project is missing; one that is there but could
     // not be copied (the destination cannot be written) failed for a reason.
     if (copied.ok()

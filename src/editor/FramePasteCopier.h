@@ -37,7 +37,9 @@ public:
     static void start(std::string sourceFolder, std::string destinationFolder, std::vector<Item> items,
         FrameHandler onFrame, FinishHandler onFinish);
 
-    // Copies one frame's files; a failure when its picture is not among them.
+    // Copies one frame's files, its painting as the painter reads it; a
+    // failure when its picture is not among them, or its painting cannot be
+    // made to read so.
     static std::optional<Failure> copyFrame(
         const std::string& sourceFolder, const std::string& destinationFolder, const Item& item);
 };

@@ -3,12 +3,14 @@
 #include <set>
 
 #include "document/FailureReason.h"
+#include "document/FrameFiles.h"
 #include "document/ProjectDataWrapper.h"
 #include "painter/PainterLayer.h"
 #include "painter/StrokeArchive.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
 
 namespace zt {
 
@@ -40,6 +42,7 @@ std::string PainterFiles::layerStrokesFileName(const std::string& frameID, const
 namespace {
 constexpr const char* kDamagedSuffix = ".damaged";
 constexpr const char* kReplacedSuffix = ".replaced";
+constexpr std::string_view kPainterFilePrefix = "canvas-";
 constexpr const char* kErrorDomain = "PainterFiles";
 constexpr int64_t kNotKeptAside = 1;
 
@@ -56,8 +59,51 @@ bool keepFileAside(ProjectDataWrapper& project, const std::string& fileName, con
 
 bool PainterFiles::wasKeptAside(const ProjectDataWrapper& project, const std::string& fileName)
 {
+    const auto& folder = project.getProjectPath();
+    return folder && wasKeptAside(*folder, fileName);
+}
+
+bool PainterFiles::wasKeptAside(const std::string& folder, const std::string& fileName)
+{
     // The first copy is there whenever any was kept.
-    return project.fileDataForFileWithPreferredFilename(fileName + kDamagedSuffix).has_value();
+    return plat::fileExists(plat::appendingPathComponent(folder, fileName + kDamagedSuffix));
+}
+
+plat::Result<bool> PainterFiles::takePaintingIntoCopiedPicture(
+    const std::string& from, const std::string& to, const std::string& frameID, const std::string& newFrameID)
+{
+    using NameOf = std::string (*)(const std::string&);
+    const auto isThere = [](const std::string& folder, const std::string& name) {
+        return plat::fileExists(plat::appendingPathComponent(folder, name));
+    };
+    // There in the source, readable or not, or kept aside, and not in the copy.
+    const auto isLost = [&](NameOf nameOf) {
+        return !isThere(to, nameOf(newFrameID))
+            && (isThere(from, nameOf(frameID)) || wasKeptAside(from, nameOf(frameID)));
+    };
+    const bool inLayers = isThere(to, layersFileName(newFrameID));
+    if (!isLost(unpaintedPictureFileName) && !isLost(layersFileName) && (inLayers || !isLost(canvasFileName)))
+        return false;
+    // The copy's frame picture has the painting in it: the painter files it
+    // did get belong to another state of it, and go.
+    auto names = plat::contentsOfDirectory(to);
+    if (!names.ok())
+        return names.error();
+    for (const std::string& name : names.value()) {
+        if (!name.starts_with(kPainterFilePrefix) || !FrameFiles::belongsToFrame(name, newFrameID))
+            continue;
+        if (auto removed = plat::removeItemIfExists(plat::appendingPathComponent(to, name)); !removed.ok())
+            return removed.error();
+    }
+    // Strokes of its own, none, keep the previous frame's from being taken for them.
+    auto none = StrokeArchive::archivedDataWithStrokes({});
+    if (!none.ok())
+        return none.error();
+    auto written
+        = plat::writeFileAtomically(plat::appendingPathComponent(to, canvasFileName(newFrameID)), none.value());
+    if (!written.ok())
+        return written.error();
+    return true;
 }
 
 bool PainterFiles::keepDamagedFileAside(ProjectDataWrapper& project, const std::string& fileName)

@@ -43,8 +43,21 @@ public:
     // Copies a whole file that is about to be written over to
     // "<name>.replaced", numbered alike; false with a log line when it cannot.
     static bool keepReplacedFileAside(ProjectDataWrapper& project, const std::string& fileName);
-    // Whether a damaged copy of the file was kept aside.
+    // Whether a damaged copy of the file was kept aside, by its being there:
+    // it keeps the modes that kept it from being read.
     static bool wasKeptAside(const ProjectDataWrapper& project, const std::string& fileName);
+    static bool wasKeptAside(const std::string& folder, const std::string& fileName);
+
+    // A frame's files copied from one folder into another under newFrameID.
+    // A copy without one of the files the painter reads the painting from
+    // (the unpainted picture, the layer list, or the strokes of a painting
+    // without one) that the source holds, or kept aside as damaged, would
+    // read as another painting or as none: it then takes the painting as the
+    // painter takes one it cannot read back, in the frame's picture only,
+    // with no strokes of its own over it. Whether it did; an error when its
+    // painter files could not be made so. Any thread.
+    static plat::Result<bool> takePaintingIntoCopiedPicture(
+        const std::string& from, const std::string& to, const std::string& frameID, const std::string& newFrameID);
 };
 
 // The layer list file: a keyed archive of {"layers": [layer dictionaries]}.

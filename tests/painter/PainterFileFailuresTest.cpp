@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "PainterScreenTestSupport.h"
+#include "editor/FramePasteCopier.h"
 #include "painter/PaintToolViewController.h"
 #include "painter/PaintingView.h"
 #include "platform/graphics/ImageRepresentation.h"
@@ -15,6 +16,9 @@ namespace {
 
 using plat::UserInterfaceIdiom;
 
+const std::string paintingUnread = "\nThe frame keeps its picture with the painting in it, but its strokes can no "
+                                   "longer be changed. What you paint now goes over the picture.";
+
 class PainterFileFailures : public zt::test::PainterScreenTest,
                             public ::testing::WithParamInterface<UserInterfaceIdiom> {
 protected:
@@ -23,22 +27,36 @@ protected:
     {
     }
 
-    // The frame with a stroke of the pen across the middle of the canvas.
-    void paintFrame(int64_t frame)
+    // The frame with a stroke of the pen across the middle of the canvas; in two layers
+    // with one along the top in front; in none, as before layers, in its strokes file only.
+    void paintFrame(int64_t frame, int layers = 1)
     {
         openPainter(frame);
         painter->paintToolDidSelectTool(zt::kPaintToolPen);
         paintAcrossTheCanvasMiddle();
+        if (layers == 2) {
+            ASSERT_TRUE(painter->painterLayerManager()->addLayerAtIndex(0));
+            paintAcross();
+        }
         closePainter();
+        const std::string list = zt::PainterFiles::layersFileName(*project->getFrameList().getFrameIDAtIndex(frame));
+        ASSERT_TRUE(layers != 0 || project->removeRegularFileWithPreferredFilename(list));
     }
-    // A stroke along the top of the canvas, away from the one across the middle.
-    void paintAlongTheTop()
+    // A stroke at that part of the canvas's height; by default along the top, away from the middle.
+    void paintAcross(double height = 0.2, double halfWidth = 0.2)
     {
         const plat::Size canvas = painter->drawingView()->bounds().size;
         std::vector<plat::Point> points;
-        for (double x = canvas.width * 0.3; x <= canvas.width * 0.7; x += 6)
-            points.push_back({x, canvas.height * 0.2});
+        for (double x = canvas.width * (0.5 - halfWidth); x <= canvas.width * (0.5 + halfWidth); x += 6)
+            points.push_back({x, canvas.height * height});
         paint(points);
+    }
+    // The pixels of a red frame's picture that are painted.
+    int64_t paintedPixels(const std::string& frameID) const
+    {
+        auto shown = picture("frame-" + frameID + ".jpg");
+        auto red = plat::test::makeFlatImage(zt::test::kFrameWidth, zt::test::kFrameHeight, zt::test::kRed);
+        return shown ? plat::test::differingPixels(*shown, *red, 24) : 0;
     }
     size_t strokesOnTheCanvas() const
     {
@@ -56,8 +74,6 @@ protected:
 TEST_P(PainterFileFailures, AFileThatCannotBeOpenedIsSetAsideToldAndTheNextSaveOpensAgain)
 {
     makeProject({zt::test::kRed, zt::test::kBlue, zt::test::kGreen, zt::test::kRed});
-    const std::string paintingUnread = "\nThe frame keeps its picture with the painting in it, but its strokes can "
-                                       "no longer be changed. What you paint now goes over the picture.";
     struct Case {
         const char* what;
         int64_t frame;
@@ -87,7 +103,7 @@ TEST_P(PainterFileFailures, AFileThatCannotBeOpenedIsSetAsideToldAndTheNextSaveO
         openPainter(c.frame);
         EXPECT_EQ(closeAlert(), c.told);
         EXPECT_TRUE(plat::fileExists(pathOf(file + ".damaged")));
-        paintAlongTheTop();
+        paintAcross();
         closePainter();
         EXPECT_EQ(closeAlert(), "<no alert>") << "the save";
         openPainter(c.frame);
@@ -95,6 +111,60 @@ TEST_P(PainterFileFailures, AFileThatCannotBeOpenedIsSetAsideToldAndTheNextSaveO
         EXPECT_EQ(strokesOnTheCanvas(), c.strokesLater);
         closePainter();
     }
+}
+
+// Opened again with nothing painted in between, the painting comes back as
+// the first opening brought it, and what is painted then goes over it once.
+TEST_P(PainterFileFailures, ASecondOpeningReadsThePaintingAsTheFirstDid)
+{
+    makeProject({zt::test::kRed, zt::test::kRed, zt::test::kRed});
+    const std::string layersUnread = "The painting's layers could not be read." + paintingUnread;
+    const struct {
+        int64_t frame;
+        int layers;
+        std::function<std::string(const std::string& frameID)> file;
+        std::string told;
+    } cases[] = {
+        {0, 0, zt::PainterFiles::canvasFileName, layersUnread},
+        {1, 2, zt::PainterFiles::layersFileName, layersUnread},
+        {2, 1, zt::PainterFiles::unpaintedPictureFileName,
+            "The picture under the painting could not be read." + paintingUnread},
+    };
+    for (const auto& c : cases) {
+        paintFrame(c.frame, c.layers);
+        const std::string id = *project->getFrameList().getFrameIDAtIndex(c.frame);
+        SCOPED_TRACE(c.file(id));
+        const int64_t painted = paintedPixels(id);
+        plat::test::UnreadableFile locked(pathOf(c.file(id)));
+        ASSERT_TRUE(locked.applied());
+        openPainter(c.frame);
+        closeAlert();
+        closePainter();
+        openPainter(c.frame);
+        EXPECT_EQ(closeAlert(), c.told) << "the second opening";
+        EXPECT_EQ(strokesOnTheCanvas(), 0u) << "none over the picture that holds the painting";
+        paintAcross(0.7, 0.05);  // a quarter as long as the painting's stroke across the middle
+        closePainter();
+        EXPECT_GT(paintedPixels(id), painted) << "the painting and the new stroke";
+    }
+}
+
+// A pasted copy of a frame whose layer list cannot be read is painted on as
+// the frame is: over the whole painting, which its picture holds.
+TEST_P(PainterFileFailures, APastedCopyOfAFrameWhoseLayersCannotBeReadKeepsThePainting)
+{
+    makeProject({zt::test::kRed, zt::test::kBlue});
+    paintFrame(0, 2);
+    const int64_t painted = paintedPixels("F1");
+    plat::test::UnreadableFile locked(pathOf("canvas-F1.layers"));
+    ASSERT_TRUE(locked.applied());
+    const std::string folder = *project->getProjectPath();
+    ASSERT_FALSE(zt::FramePasteCopier::copyFrame(folder, folder, {zt::FrameTypePicture, "F1", "F3"}));
+    project->getFrameList().insertFrame(zt::Frame(zt::FrameTypePicture, "F3"), 1);
+    openPainter(1);
+    paintAcross(0.7, 0.05);
+    closePainter();
+    EXPECT_GT(paintedPixels("F3"), painted);
 }
 
 // The frame's preview and thumbnail are written anew by every save without
