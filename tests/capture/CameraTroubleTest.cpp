@@ -87,15 +87,18 @@ protected:
     {
         return plat::appendingPathComponent(plat::CaptureDeviceFolder::camerasFolder(), path);
     }
-    // A flat picture in a camera's folder, as a JPEG or PNG file by its name.
-    static void writePicture(const std::string& path, plat::test::Rgba colour)
+    enum class Encoding { ByName, Png, Jpeg };
+    // A flat picture in a camera's folder, as a JPEG or PNG file (by its name unless told).
+    static void writePicture(const std::string& path, plat::test::Rgba colour, Encoding encoding = Encoding::ByName)
     {
         ASSERT_TRUE(
             plat::createDirectory(cameraFile(plat::deletingLastPathComponent(path)), plat::IntermediateDirectories::Yes)
                 .ok());
         auto picture = plat::test::makeFlatImage(64, 36, colour);
+        if (encoding == Encoding::ByName)
+            encoding = path.ends_with(".png") ? Encoding::Png : Encoding::Jpeg;
         auto encoded
-            = path.ends_with(".png") ? plat::PNGRepresentation(*picture) : plat::JPEGRepresentation(*picture, 0.9);
+            = encoding == Encoding::Png ? plat::PNGRepresentation(*picture) : plat::JPEGRepresentation(*picture, 0.9);
         ASSERT_TRUE(plat::writeFileAtomically(cameraFile(path), *encoded).ok());
     }
     // (Re)starts the capture screen with the source the settings name, from the back camera.
@@ -193,6 +196,22 @@ TEST_P(CameraTrouble, ADamagedPictureAmongGoodOnesIsSkippedAndLoggedOnce)
     runCameraUntil([] { return false; }, 3 * zt::test::kCameraFrameRate);
     ASSERT_TRUE(takePicture());
     EXPECT_LT(lineCount(::testing::internal::GetCapturedStderr()), 8u);
+}
+
+TEST_P(CameraTrouble, APictureIsReadByWhatItHoldsWhateverItsName)
+{
+    const std::pair<const char*, Encoding> pictures[]
+        = {{"pics/p0.jpg", Encoding::Png}, {"pics/p0.png", Encoding::Jpeg}};
+    for (const auto& [file, encoding] : pictures) {
+        SCOPED_TRACE(file);
+        auto back = folderCamera("pics", CaptureDevicePosition::Back);
+        writePicture(file, {200, 30, 30, 255}, encoding);
+        plat::test::setUpCameras({back});
+        startFromTheBack();
+        EXPECT_EQ(dismissedAlert(), "<no alert>");
+        ASSERT_TRUE(takePicture());
+        endStill();
+    }
 }
 
 TEST_P(CameraTrouble, WhenNoCameraWorksEachIsNamed)
