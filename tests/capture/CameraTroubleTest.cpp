@@ -214,6 +214,42 @@ TEST_P(CameraTrouble, APictureIsReadByWhatItHoldsWhateverItsName)
     }
 }
 
+// Told as a set-up names a camera it cannot open; the shutter says it again
+// and stores nothing, and Flip brings up the other camera.
+TEST_P(CameraTrouble, ACameraThatStopsWhileRunningIsToldAndFlipStartsTheOtherOne)
+{
+    const std::pair<const char*, plat::CaptureDeviceDescription> sources[] = {
+        {"Camera", frontTestPattern()},
+        {"Green Screen",
+            plat::test::greenScreenCamera(CaptureDevicePosition::Front, 1280, 720, zt::test::kCameraFrameRate)},
+    };
+    for (const auto& [source, front] : sources) {
+        SCOPED_TRACE(source);
+        auto back = folderCamera("pics", CaptureDevicePosition::Back);
+        writePicture("pics/p0.png", {200, 30, 30, 255});
+        plat::test::setUpCameras({back, front});
+        startFromTheBack();
+        chooseSource(source);
+        ASSERT_TRUE(runCameraUntil([&] { return screen->captureSource()->isReadyToCapture(); }));
+        plat::test::writeRandomBytes(cameraFile("pics/p0.png"));
+        runCameraUntil([&] { return plat::test::shownAlertIn(window) != nullptr; });
+        const std::string stopped
+            = "The camera \"Back Camera\" stopped.\nNo picture in the folder “pics” can be shown: “p0.png” is damaged.";
+        EXPECT_EQ(dismissedAlert(), stopped);
+        const size_t stored = announcedFrames.size();
+        ASSERT_TRUE(driver.tap(*shutter()));
+        EXPECT_EQ(dismissedAlert(), stopped);
+        EXPECT_EQ(announcedFrames.size(), stored);
+        ASSERT_TRUE(driver.tap("Options"));  // the switch is in the options panel
+        driver.wait(0.5);
+        ASSERT_TRUE(driver.tap(*outlet<plat::View>("capturedeviseBtn")));
+        ASSERT_TRUE(driver.tap("Options"));
+        ASSERT_TRUE(runCameraUntil([&] { return screen->captureSource()->isReadyToCapture(); }));
+        ASSERT_TRUE(takePicture());
+        endStill();
+    }
+}
+
 TEST_P(CameraTrouble, WhenNoCameraWorksEachIsNamed)
 {
     auto back = folderCamera("pics", CaptureDevicePosition::Back);
