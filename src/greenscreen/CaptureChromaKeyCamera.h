@@ -53,10 +53,10 @@ public:
     static constexpr int64_t kErrorNoCaptureDevice = 63;
     // No camera could be opened; the error names each and why.
     static constexpr int64_t kErrorFallbackDeviceUnavailable = 119;
-    // The camera at the stored position could not be opened; another one is in use.
-    static constexpr int64_t kErrorOtherDeviceUsed = 121;
     // The running camera stopped (its pictures failed, a webcam unplugged).
     static constexpr int64_t kErrorCameraStopped = 120;
+    // The camera at the stored position could not be opened; another one is in use.
+    static constexpr int64_t kErrorOtherDeviceUsed = 121;
     static constexpr double kDetectionDelaySeconds = 5.0;
     static constexpr double kConfigurationButtonSide = 50;
     static constexpr double kConfigurationButtonInset = 10;
