@@ -62,4 +62,15 @@ plat::Error noCameraWorksError(const OpenedCamera& opened, std::string domain, i
         std::move(domain), code, failedCamerasText(opened) + "\n" + plat::localized("No camera works."), first);
 }
 
+plat::Error cameraStoppedError(
+    const plat::CaptureDevice* camera, const std::string& reason, std::string domain, int64_t code)
+{
+    std::string text = camera ? filledText(plat::localized("The camera \"%@\" stopped."), {camera->localizedName()})
+                              : plat::localized("The camera stopped.");
+    std::optional<plat::Error> cause;
+    if (!reason.empty())
+        cause = plat::Error(domain, code, reason);
+    return errorWithCause(std::move(domain), code, std::move(text), cause);
+}
+
 }  // namespace zt

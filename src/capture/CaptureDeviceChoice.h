@@ -30,5 +30,9 @@ plat::Error otherCameraUsedError(const OpenedCamera& opened, std::string domain,
 // description, with more each camera and why, then that none works (or,
 // without any description, "No capture device found.").
 plat::Error noCameraWorksError(const OpenedCamera& opened, std::string domain, int64_t code);
+// For a camera that stopped while running: which camera, as a set-up names
+// one it cannot open, and underneath why (reason, when one was given).
+plat::Error cameraStoppedError(
+    const plat::CaptureDevice* camera, const std::string& reason, std::string domain, int64_t code);
 
 }  // namespace zt

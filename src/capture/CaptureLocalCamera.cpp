@@ -4,7 +4,6 @@
 #include "capture/CaptureDeviceControls.h"
 #include "capture/VideoPreview.h"
 #include "document/DataManager.h"
-#include "document/FilledText.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/graphics/Bitmap.h"
@@ -91,6 +90,7 @@ void CaptureLocalCamera::initCaptureDevice()
     // Ready only when this set-up succeeds: the source may have been ready with another camera.
     setIsReadyToCapture(false);
     _lastSetUpSucceeded = false;
+    _stoppedRunning = false;
     DataManager& settings = DataManager::sharedDataManager();
     _previewView = std::make_shared<VideoPreview>(view()->bounds());
     view()->addSubview(_previewView);
@@ -367,17 +367,29 @@ void CaptureLocalCamera::switchCaptureDevice()
         _captureSession->commitConfiguration();
         checkDeviceCapabilities();
     }
+    if (_stoppedRunning)
+        runAgainAfterStop();
     if (auto listener = delegate())
         listener->captureControllerDidSwitchCaptureDevicePosition(
             *this, static_cast<int64_t>(_captureInput->device()->position()));
 }
 
+void CaptureLocalCamera::runAgainAfterStop()
+{
+    _stoppedRunning = false;
+    clearError();
+    // Ready first: a camera that fails as it starts is told as a stop again.
+    setIsReadyToCapture(true);
+    _captureSession->startRunning();
+}
+
 void CaptureLocalCamera::sessionDidFail(const std::string& description)
 {
-    plat::Error failure(kErrorDomain, kErrorCameraStopped,
-        filledText(plat::localized("The camera stopped: %@"), {description.empty() ? "no reason given" : description}));
+    const plat::Error failure = cameraStoppedError(
+        _captureInput ? _captureInput->device().get() : nullptr, description, kErrorDomain, kErrorCameraStopped);
     setError(failure);
     setIsReadyToCapture(false);
+    _stoppedRunning = true;
     giveUpWaitingPicture();
     if (auto listener = delegate())
         listener->captureControllerDidStopWithError(*this, failure);
@@ -400,6 +412,7 @@ void CaptureLocalCamera::giveUpWaitingPicture()
 void CaptureLocalCamera::stopCameraCapture()
 {
     _sessionErrorObserver = {};
+    _stoppedRunning = false;
     setIsReadyToCapture(false);
     // A picture asked for and not yet taken is given up now: left waiting,
     // the first frame after the next set-up would answer a press from before.

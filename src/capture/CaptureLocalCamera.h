@@ -23,7 +23,8 @@ class VideoPreview;
 // as a picture the next video frame after the shutter, drawn upright. The
 // frames arrive on the serial "cameraQueue", where the picture is made and
 // handed to the delegate. A camera that stops while running (unplugged)
-// makes the source not ready, with an error, and is told to the delegate.
+// makes the source not ready, with an error, and is told to the delegate;
+// a front/back switch then starts the other camera.
 // Main thread otherwise.
 class CaptureLocalCamera : public CaptureController, public plat::CaptureVideoDataOutputSampleBufferDelegate {
 public:
@@ -86,6 +87,9 @@ private:
     void sessionDidFail(const std::string& description);
     // A shutter press no frame will answer ends as a failed picture (nullptr).
     void giveUpWaitingPicture();
+    // After a stop, the session starts again with the camera it now has (the
+    // other one after a switch).
+    void runAgainAfterStop();
 
     std::shared_ptr<plat::CaptureSession> _captureSession;
     std::shared_ptr<plat::CaptureDeviceInput> _captureInput;
@@ -100,6 +104,8 @@ private:
     std::mutex _recordLock;
     std::weak_ptr<CaptureControllerDelegate> _recordDelegate;  // guarded by _recordLock
     bool _lastSetUpSucceeded = false;
+    // The session stopped itself (its camera failed); main thread.
+    bool _stoppedRunning = false;
     plat::ObserverToken _sessionErrorObserver;
 };
 

@@ -9,6 +9,7 @@
 #include "document/DataManager.h"
 #include "glimage/GLImageBrightnessFilter.h"
 #include "glimage/GLImageChromaKeyBlendFilter.h"
+#include "glimage/GLImageContext.h"
 #include "glimage/GLImagePicture.h"
 #include "glimage/GLImageVideoCamera.h"
 #include "glimage/GLImageView.h"
@@ -24,6 +25,7 @@
 #include "platform/media/MediaConstants.h"
 #include "platform/media/capture/CaptureDevice.h"
 #include "platform/media/capture/CaptureInput.h"
+#include "platform/media/capture/CaptureSession.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Device.h"
@@ -107,6 +109,7 @@ void CaptureChromaKeyCamera::initCaptureDevice()
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     setIsReadyToCapture(false);
     _hasKeyedFrame = std::make_shared<std::atomic<bool>>(false);
+    _stoppedRunning = false;
     auto devices = plat::CaptureDevice::devicesWithMediaType(plat::kMediaTypeVideo);
     if (devices.empty()) {
         setError(plat::Error(kErrorDomain, kErrorNoCaptureDevice, plat::localized(kNoCaptureDevice)));
@@ -141,10 +144,14 @@ void CaptureChromaKeyCamera::initCaptureDevice()
     _filter = std::make_shared<GLImageChromaKeyBlendFilter>();
     _filter->setColorToReplaceRed(0, 1, 0);
     _chromaColor = plat::Color::colorWithRed(0, 1, 0, 1);
-    _filter->setFrameProcessingCompletionBlock(
-        [keyed = _hasKeyedFrame](GLImageOutput&, const plat::MediaTime&) { keyed->store(true); });
+    watchForKeyedFrame();
     _videoCamera->addTarget(_filter);
     _filter->addTarget(_viewCamera);
+    _stopObserver = plat::NotificationCenter::defaultCenter().addObserver(plat::kCaptureSessionRuntimeErrorNotification,
+        _videoCamera->captureSession().get(), [weak = weakSelf()](const plat::Notification& note) {
+            if (auto self = weak.lock())
+                self->cameraDidStop(note.userInfo.getString(plat::kCaptureSessionErrorKey).value_or(""));
+        });
     _videoCamera->startCameraCapture();
 
     _backdrop = std::make_unique<ChromaKeyBackdrop>(_filter);
@@ -170,6 +177,39 @@ void CaptureChromaKeyCamera::initCaptureDevice()
         // opened, why, and which one shows.
         reportOtherCameraUsed(otherCameraUsedError(opened, kErrorDomain, kErrorOtherDeviceUsed));
     }
+}
+
+void CaptureChromaKeyCamera::watchForKeyedFrame()
+{
+    auto keyed = std::make_shared<std::atomic<bool>>(false);
+    _hasKeyedFrame = keyed;
+    // On the context queue, where the filter runs its block.
+    runSynchronouslyOnContextQueue([&] {
+        _filter->setFrameProcessingCompletionBlock(
+            [keyed](GLImageOutput&, const plat::MediaTime&) { keyed->store(true); });
+    });
+}
+
+void CaptureChromaKeyCamera::cameraDidStop(const std::string& reason)
+{
+    const plat::Error failure = cameraStoppedError(currentDevice().get(), reason, kErrorDomain, kErrorCameraStopped);
+    setError(failure);
+    setIsReadyToCapture(false);
+    _stoppedRunning = true;
+    if (auto listener = delegate())
+        listener->captureControllerDidStopWithError(*this, failure);
+}
+
+void CaptureChromaKeyCamera::runAgainAfterStop()
+{
+    _stoppedRunning = false;
+    clearError();
+    // The filter still holds the stopped camera's last picture: ready again
+    // only once the new camera's first one is keyed.
+    watchForKeyedFrame();
+    // Ready first: a camera that fails as it starts is told as a stop again.
+    setIsReadyToCapture(true);
+    _videoCamera->startCameraCapture();
 }
 
 void CaptureChromaKeyCamera::restoreConfiguration()
@@ -207,6 +247,8 @@ void CaptureChromaKeyCamera::addConfigurationButton()
 void CaptureChromaKeyCamera::stopCameraCapture()
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
+    _stopObserver = {};
+    _stoppedRunning = false;
     // A sample scheduled for later must not run on a torn-down pipeline.
     if (_detectionTimer) {
         _detectionTimer->invalidate();

@@ -7,6 +7,7 @@
 
 #include "capture/CaptureController.h"
 #include "greenscreen/ChromaKeyConfigurationDelegate.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Color.h"
 
 namespace plat {
@@ -41,6 +42,10 @@ class Hudy;
 // Main thread. The pipeline's own work runs on its context queue; the
 // measured colour comes back from there and is handed to the main thread
 // before it changes anything here.
+//
+// A camera that stops while running makes the source not ready, with an
+// error, and is told to the delegate, so the last keyed picture is never
+// taken as a new one; a front/back switch then starts the other camera.
 class CaptureChromaKeyCamera : public CaptureController, public ChromaKeyConfigurationDelegate {
 public:
     static constexpr const char* kCaptureSourceID = "CaptureChromaKeyCamera";
@@ -48,6 +53,8 @@ public:
     static constexpr int64_t kErrorNoCaptureDevice = 63;
     // No camera could be opened; the error names each and why.
     static constexpr int64_t kErrorFallbackDeviceUnavailable = 119;
+    // The running camera stopped (its pictures failed, a webcam unplugged).
+    static constexpr int64_t kErrorCameraStopped = 120;
     // The camera at the stored position could not be opened; another one is in use.
     static constexpr int64_t kErrorOtherDeviceUsed = 121;
     static constexpr double kDetectionDelaySeconds = 5.0;
@@ -124,6 +131,11 @@ private:
     std::vector<std::shared_ptr<plat::CaptureDevice>> devicesInTurn(
         const std::vector<std::shared_ptr<plat::CaptureDevice>>& devices) const;
     void addConfigurationButton();
+    // A new flag for the first keyed frame from now on, which the filter sets.
+    void watchForKeyedFrame();
+    void cameraDidStop(const std::string& reason);
+    // After a stop, the camera starts again with the device it now has.
+    void runAgainAfterStop();
     void restoreConfiguration();
     // The key colour the filter takes, and what is shown as the current one.
     void applyKeyColor(const plat::Color& color);
@@ -153,6 +165,8 @@ private:
     // Set on the context queue by the first keyed frame of this set-up; each
     // set-up has its own, so a late frame of an earlier one counts for nothing.
     std::shared_ptr<std::atomic<bool>> _hasKeyedFrame = std::make_shared<std::atomic<bool>>(false);
+    plat::ObserverToken _stopObserver;
+    bool _stoppedRunning = false;
 };
 
 }  // namespace zt

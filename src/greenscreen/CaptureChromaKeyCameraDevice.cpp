@@ -53,6 +53,8 @@ void CaptureChromaKeyCamera::switchCaptureDevice()
         session->commitConfiguration();
     }
     checkDeviceCapabilities();
+    if (_stoppedRunning)
+        runAgainAfterStop();
     if (auto listener = delegate())
         listener->captureControllerDidSwitchCaptureDevicePosition(*this, position);
 }

@@ -87,15 +87,18 @@ protected:
     {
         return plat::appendingPathComponent(plat::CaptureDeviceFolder::camerasFolder(), path);
     }
-    // A flat picture in a camera's folder, as a JPEG or PNG file by its name.
-    static void writePicture(const std::string& path, plat::test::Rgba colour)
+    enum class Encoding { ByName, Png, Jpeg };
+    // A flat picture in a camera's folder, as a JPEG or PNG file (by its name unless told).
+    static void writePicture(const std::string& path, plat::test::Rgba colour, Encoding encoding = Encoding::ByName)
     {
         ASSERT_TRUE(
             plat::createDirectory(cameraFile(plat::deletingLastPathComponent(path)), plat::IntermediateDirectories::Yes)
                 .ok());
         auto picture = plat::test::makeFlatImage(64, 36, colour);
+        if (encoding == Encoding::ByName)
+            encoding = path.ends_with(".png") ? Encoding::Png : Encoding::Jpeg;
         auto encoded
-            = path.ends_with(".png") ? plat::PNGRepresentation(*picture) : plat::JPEGRepresentation(*picture, 0.9);
+            = encoding == Encoding::Png ? plat::PNGRepresentation(*picture) : plat::JPEGRepresentation(*picture, 0.9);
         ASSERT_TRUE(plat::writeFileAtomically(cameraFile(path), *encoded).ok());
     }
     // (Re)starts the capture screen with the source the settings name, from the back camera.
@@ -193,6 +196,58 @@ TEST_P(CameraTrouble, ADamagedPictureAmongGoodOnesIsSkippedAndLoggedOnce)
     runCameraUntil([] { return false; }, 3 * zt::test::kCameraFrameRate);
     ASSERT_TRUE(takePicture());
     EXPECT_LT(lineCount(::testing::internal::GetCapturedStderr()), 8u);
+}
+
+TEST_P(CameraTrouble, APictureIsReadByWhatItHoldsWhateverItsName)
+{
+    const std::pair<const char*, Encoding> pictures[]
+        = {{"pics/p0.jpg", Encoding::Png}, {"pics/p0.png", Encoding::Jpeg}};
+    for (const auto& [file, encoding] : pictures) {
+        SCOPED_TRACE(file);
+        auto back = folderCamera("pics", CaptureDevicePosition::Back);
+        writePicture(file, {200, 30, 30, 255}, encoding);
+        plat::test::setUpCameras({back});
+        startFromTheBack();
+        EXPECT_EQ(dismissedAlert(), "<no alert>");
+        ASSERT_TRUE(takePicture());
+        endStill();
+    }
+}
+
+// Told as a set-up names a camera it cannot open; the shutter says it again
+// and stores nothing, and Flip brings up the other camera.
+TEST_P(CameraTrouble, ACameraThatStopsWhileRunningIsToldAndFlipStartsTheOtherOne)
+{
+    const std::pair<const char*, plat::CaptureDeviceDescription> sources[] = {
+        {"Camera", frontTestPattern()},
+        {"Green Screen",
+            plat::test::greenScreenCamera(CaptureDevicePosition::Front, 1280, 720, zt::test::kCameraFrameRate)},
+    };
+    for (const auto& [source, front] : sources) {
+        SCOPED_TRACE(source);
+        auto back = folderCamera("pics", CaptureDevicePosition::Back);
+        writePicture("pics/p0.png", {200, 30, 30, 255});
+        plat::test::setUpCameras({back, front});
+        startFromTheBack();
+        chooseSource(source);
+        ASSERT_TRUE(runCameraUntil([&] { return screen->captureSource()->isReadyToCapture(); }));
+        plat::test::writeRandomBytes(cameraFile("pics/p0.png"));
+        runCameraUntil([&] { return plat::test::shownAlertIn(window) != nullptr; });
+        const std::string stopped
+            = "The camera \"Back Camera\" stopped.\nNo picture in the folder “pics” can be shown: “p0.png” is damaged.";
+        EXPECT_EQ(dismissedAlert(), stopped);
+        const size_t stored = announcedFrames.size();
+        ASSERT_TRUE(driver.tap(*shutter()));
+        EXPECT_EQ(dismissedAlert(), stopped);
+        EXPECT_EQ(announcedFrames.size(), stored);
+        ASSERT_TRUE(driver.tap("Options"));  // the switch is in the options panel
+        driver.wait(0.5);
+        ASSERT_TRUE(driver.tap(*outlet<plat::View>("capturedeviseBtn")));
+        ASSERT_TRUE(driver.tap("Options"));
+        ASSERT_TRUE(runCameraUntil([&] { return screen->captureSource()->isReadyToCapture(); }));
+        ASSERT_TRUE(takePicture());
+        endStill();
+    }
 }
 
 TEST_P(CameraTrouble, WhenNoCameraWorksEachIsNamed)

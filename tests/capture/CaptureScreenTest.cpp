@@ -446,7 +446,7 @@ TEST_F(CaptureScreen, ARemovedCameraIsReportedAndTheScreenStaysUsable)
     EXPECT_TRUE(driver.findView("Error"));
     ASSERT_TRUE(source->error());
     EXPECT_EQ(source->error()->code(), zt::CaptureLocalCamera::kErrorCameraStopped);
-    EXPECT_TRUE(driver.findView("The camera stopped: the device went away"));
+    EXPECT_TRUE(driver.findView("The camera \"Back Camera\" stopped.\nThe device went away."));
     EXPECT_TRUE(announcedFrames.empty());
     ASSERT_TRUE(screen->messageDisplay());
     EXPECT_EQ(screen->messageDisplay()->caption(), "The picture could not be taken.");
@@ -457,7 +457,7 @@ TEST_F(CaptureScreen, ARemovedCameraIsReportedAndTheScreenStaysUsable)
     // The shutter says why it cannot shoot.
     shutter()->sendActionsForControlEvents(plat::ControlEventTouchUpInside);
     driver.wait(0.5);
-    EXPECT_TRUE(driver.findView("The camera stopped: the device went away"));
+    EXPECT_TRUE(driver.findView("The camera \"Back Camera\" stopped.\nThe device went away."));
     ASSERT_TRUE(driver.tap("Dismiss"));
     // Chosen again, it takes pictures.
     screen->switchCaptureSource(source);

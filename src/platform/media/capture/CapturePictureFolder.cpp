@@ -68,9 +68,45 @@ std::optional<FileAttributes> attributesIfAny(const std::string& path)
 }  // namespace
 
 struct CapturePictureFolder::Decoder {
-    CodecContextPtr context;
+    CodecContextPtr jpeg;
+    CodecContextPtr png;
     PacketPtr packet {av_packet_alloc()};
+
+    // The decoder for what the bytes hold, whatever the file is named (a
+    // picture saved as PNG under ".jpg" is common); none for neither.
+    AVCodecContext* forContents(const Data& bytes) const
+    {
+        static constexpr uint8_t kJpegSignature[] = {0xFF, 0xD8, 0xFF};
+        static constexpr uint8_t kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+        auto startsWith = [&bytes](const auto& signature) {
+            return bytes.size() >= sizeof(signature)
+                && std::equal(std::begin(signature), std::end(signature), bytes.begin());
+        };
+        if (startsWith(kJpegSignature))
+            return jpeg.get();
+        if (startsWith(kPngSignature))
+            return png.get();
+        return nullptr;
+    }
 };
+
+namespace {
+
+// One picture in, one out: a picture that fails is known at once.
+Result<CodecContextPtr> openDecoder(AVCodecID codecID, const std::string& folder, const std::string& name)
+{
+    const AVCodec* codec = avcodec_find_decoder(codecID);
+    CodecContextPtr context(codec ? avcodec_alloc_context3(codec) : nullptr);
+    if (!context)
+        return folderError(folder, "cannot set up decoding for " + name);
+    context->thread_count = 1;
+    int opened = avcodec_open2(context.get(), codec, nullptr);
+    if (opened < 0)
+        return folderError(folder, "cannot decode the pictures of " + name + ": " + ffmpegErrorText(opened));
+    return context;
+}
+
+}  // namespace
 
 Result<std::unique_ptr<CapturePictureFolder>> CapturePictureFolder::open(const CaptureDeviceDescription& camera)
 {
@@ -96,17 +132,17 @@ Result<std::unique_ptr<CapturePictureFolder>> CapturePictureFolder::open(const C
     }
     if (jpegs.empty() && pngs.empty())
         return folderError(folder, "no pictures in " + name);
-    const AVCodec* codec = avcodec_find_decoder(jpegs.empty() ? AV_CODEC_ID_PNG : AV_CODEC_ID_MJPEG);
     auto decoder = std::make_unique<Decoder>();
-    if (codec)
-        decoder->context.reset(avcodec_alloc_context3(codec));
-    if (!decoder->context || !decoder->packet)
+    auto jpeg = openDecoder(AV_CODEC_ID_MJPEG, folder, name);
+    if (!jpeg.ok())
+        return jpeg.error();
+    auto png = openDecoder(AV_CODEC_ID_PNG, folder, name);
+    if (!png.ok())
+        return png.error();
+    if (!decoder->packet)
         return folderError(folder, "cannot set up decoding for " + name);
-    // One picture in, one out: a picture that fails is known at once.
-    decoder->context->thread_count = 1;
-    int opened = avcodec_open2(decoder->context.get(), codec, nullptr);
-    if (opened < 0)
-        return folderError(folder, "cannot decode the pictures of " + name + ": " + ffmpegErrorText(opened));
+    decoder->jpeg = std::move(jpeg.value());
+    decoder->png = std::move(png.value());
     return std::unique_ptr<CapturePictureFolder>(
         new CapturePictureFolder(folder, name, jpegs.empty() ? std::move(pngs) : std::move(jpegs), std::move(decoder)));
 }
@@ -155,6 +191,9 @@ std::optional<std::string> CapturePictureFolder::decode(
     const Data& data = bytes.value();
     if (data.empty())
         return quoted(picture) + " is empty";
+    AVCodecContext* context = _decoder->forContents(data);
+    if (!context)
+        return quoted(picture) + " is damaged";
     AVPacket& packet = *_decoder->packet;
     if (av_new_packet(&packet, static_cast<int>(data.size())) < 0)
         return quoted(picture) + " cannot be read (out of memory)";
@@ -162,7 +201,6 @@ std::optional<std::string> CapturePictureFolder::decode(
     // Each picture stands alone: the PNG decoder adds a picture not marked
     // so onto the one before it.
     packet.flags |= AV_PKT_FLAG_KEY;
-    AVCodecContext* context = _decoder->context.get();
     int decoded = avcodec_send_packet(context, &packet);
     av_packet_unref(&packet);
     if (decoded >= 0)

@@ -16,8 +16,9 @@ namespace plat::detail {
 
 // The pictures of a Pictures camera: the folder's JPEG pictures (or its PNG
 // ones when it has no JPEG ones) in name order, decoded one after the other
-// round and round. A picture that cannot be read or decoded is passed over
-// and told in the log once; it is tried again only once its file changes.
+// round and round, each as what its bytes hold. A picture that cannot be
+// read or decoded is passed over and told in the log once; it is tried
+// again only once its file changes.
 // Errors name the folder as the list of cameras gives it, never its path:
 // the person who set the camera up knows it by that name. One thread at a
 // time.
