@@ -411,13 +411,16 @@ void ProjectExplorer::textFieldDidEndEditing(plat::TextField& textField)
             plat::localized("The project's details cannot be read."));
         return;
     }
-    const plat::Value previous = metadata->get("RecordName");
-    metadata->set("RecordName", textField.text());
-    auto saved = project->saveMetaDataToDisk();
-    if (saved.ok())
+    const std::string name = textField.text();
+    if (metadata->getString("RecordName") == name)
         return;
+    // The movie may show the name (on its cards): the next one is made anew.
+    auto saved = project->changeMetaData({{"RecordName", name}, {"RecordNeedsRendering", true}});
+    if (saved.ok()) {
+        _cardsRedraw.redrawCardsShowingName(project);
+        return;
+    }
     // Only a stored name is shown.
-    metadata->set("RecordName", previous);
     showNameAgain(*project);
     showFailureAlert(plat::localized("The project could not be renamed."), saved.error());
 }
@@ -459,8 +462,14 @@ void ProjectExplorer::actionAddImagesToRecord()
     _openingProject = _selectedProject;
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
     plat::RunLoop::main().performAfterDelay(this, kOpenDelaySeconds, [weakSelf] {
-        if (auto self = weakSelf.lock())
-            self->openProject();
+        auto self = weakSelf.lock();
+        if (!self)
+            return;
+        // The editor shows the cards as they are drawn for the name just typed.
+        self->_cardsRedraw.whenCardsAreDrawn([weakSelf] {
+            if (auto owner = weakSelf.lock())
+                owner->openProject();
+        });
     });
 }
 

@@ -1,10 +1,12 @@
 // A device script adds a theme card, gives a project its movie look through
 // the look sheet and exports the movie with the progress screen; the movie's
 // frames, decoded by ffmpeg, show what the sheet asked for. On either
-// device a title card opens the sheet on its outline, uncovered.
+// device a title card opens the sheet on its outline, uncovered. A project
+// renamed in the explorer has its new name on its title card.
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <limits>
 
 #include "AppProcess.h"
 #include "platform/foundation/Files.h"
@@ -190,3 +192,73 @@ TEST(LookScript, TheSheetOpenedFromATitleCardShowsItsOutlineUncovered)
 }
 
 }  // namespace
+
+namespace {
+
+// On a phone: a theme chosen for three pictures, the movie played, then the
+// project renamed "Cat Film" in the explorer and played again, and opened
+// at its title card. The reference names the project before the theme.
+std::string renamedTitleScript(const std::string& editorShot, bool renamedFirst)
+{
+    const std::string play = "tap Play\nwait 1\ntap Ok\nwait 12\ntapat 284 160\nwait 0.5\ntap Done\nwait 2\n";
+    std::string rename = "tapat 284 228\nwait 0.5\ntype ";
+    for (int letter = 0; letter < 15; ++letter)  // "My Plovix Movie" taken back
+        rename += "\\b";
+    rename += "Cat Film\\n\nwait 1\n";
+    std::string script = "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n"
+        + zt::test::takePictures(3) + "tap Done\nwait 1\n";
+    if (renamedFirst)
+        script += "tap Projects\nwait 1.5\n" + rename + "tapat 284 119\nwait 1.5\n";
+    script += "tap Movie Look\nwait 1\ntapat 29 172\nwait 1\ntapat 415 128\nwait 3\ntap Done\nwait 1\n"
+              "tap Next\nwait 1\ntap Projects\nwait 1.5\n"
+        + play;
+    if (!renamedFirst)
+        script += rename + play;
+    // Opened again, past the coach mark that comes then.
+    return script + "tapat 284 119\nwait 1.5\ntap Next\nwait 1\ntap First Frame\nwait 1\nscreenshot " + editorShot
+        + "\nquit\n";
+}
+
+// The middle of the title card (4 s at 5 pictures a second) in the project's movie "Cat_Film.mov".
+std::vector<uint8_t> titleCardInMovie(const std::string& folder, const std::string& device)
+{
+    const std::string movie
+        = device + "/Library/Caches/rendercache/" + newestProjectName(device).value_or("") + "/Cat_Film.mov";
+    const auto video = plat::test::probeMedia(movie).stream("video");
+    const int width = video.empty() ? 0 : std::atoi(video.at("width").c_str());
+    const int height = video.empty() ? 0 : std::atoi(video.at("height").c_str());
+    auto frames = plat::test::decodeVideoWithFFmpeg(folder, movie, width, height);
+    return frames.size() > 10 ? frames[10] : std::vector<uint8_t>();
+}
+
+// Pixels of two pictures (RGB) that differ clearly; every one when there is nothing to compare.
+int64_t differingPixels(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    if (a.empty() || a.size() != b.size())
+        return std::numeric_limits<int64_t>::max();
+    int64_t differing = 0;
+    for (size_t at = 0; at + 2 < a.size(); at += 3)
+        differing += std::abs(a[at] - b[at]) + std::abs(a[at + 1] - b[at + 1]) + std::abs(a[at + 2] - b[at + 2]) > 60;
+    return differing;
+}
+
+}  // namespace
+
+TEST(LookScript, ARenameInTheExplorerNamesTheTitleCardInTheEditorAndInTheMovie)
+{
+    plat::test::TemporaryFolder renamed;
+    plat::test::TemporaryFolder reference;
+    for (auto* run : {&renamed, &reference}) {
+        addTestPatternCamera(run->path("device"));
+        std::ofstream(run->path("script.txt")) << renamedTitleScript(run->path("editor.png"), run == &reference);
+        ASSERT_EQ(zt::test::runApp(run->path("device"), "phone", run->path("script.txt")), 0);
+    }
+    auto editor = plat::Image::imageWithContentsOfFile(renamed.path("editor.png"));
+    auto expected = plat::Image::imageWithContentsOfFile(reference.path("editor.png"));
+    ASSERT_TRUE(editor && expected);
+    EXPECT_LT(plat::test::differingPixels(*editor, *expected, 60), 100) << "the editor's title card";
+    EXPECT_LT(differingPixels(titleCardInMovie(renamed.path(""), renamed.path("device")),
+                  titleCardInMovie(reference.path(""), reference.path("device"))),
+        100)
+        << "the movie's title card";
+}
