@@ -417,12 +417,27 @@ void ProjectExplorer::textFieldDidEndEditing(plat::TextField& textField)
     // The movie may show the name (on its cards): the next one is made anew.
     auto saved = project->changeMetaData({{"RecordName", name}, {"RecordNeedsRendering", true}});
     if (saved.ok()) {
-        _cardsRedraw.redrawCardsShowingName(project);
+        if (_cardsRedraw.redrawCardsShowingName(project))
+            showPictureOnceCardsAreDrawn(project);
         return;
     }
     // Only a stored name is shown.
     showNameAgain(*project);
     showFailureAlert(plat::localized("The project could not be renamed."), saved.error());
+}
+
+void ProjectExplorer::showPictureOnceCardsAreDrawn(const std::shared_ptr<ProjectModel>& project)
+{
+    // Its picture in the carousel is its first frame's: the title card.
+    std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
+    _cardsRedraw.whenCardsAreDrawn([weakSelf, project] {
+        auto self = weakSelf.lock();
+        const int64_t index = self ? self->indexOfProject(project.get()) : plat::kNotFound;
+        auto item = index != plat::kNotFound ? self->_outlets.carousel->itemViewAtIndex(index) : nullptr;
+        if (auto picture
+            = item ? std::dynamic_pointer_cast<plat::ImageView>(item->viewWithTag(kThumbnailTag)) : nullptr)
+            picture->setImage(self->getThumbImageForProjectAtIndex(index));
+    });
 }
 
 void ProjectExplorer::showNameAgain(ProjectModel& project)

@@ -219,6 +219,7 @@ private:
     void finishDuplicate(const std::shared_ptr<ProjectModel>& source, const plat::Result<std::string>& copied,
         const std::shared_ptr<Hudy>& display);
     void showNameAgain(ProjectModel& project);
+    void showPictureOnceCardsAreDrawn(const std::shared_ptr<ProjectModel>& project);
     bool isNameBeingTyped() const;
     // Tells of a frame list that was repaired as the project was read, and keeps the repair.
     void reportRepairOf(ProjectModel& project);

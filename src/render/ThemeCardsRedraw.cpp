@@ -17,12 +17,12 @@ bool ThemeCardsRedraw::doCardsShowProjectName(const plat::Dictionary& metadata)
         && !metadata.getDictionary("META_RECORD_OUTLINE_DATA");
 }
 
-void ThemeCardsRedraw::redrawCardsShowingName(std::shared_ptr<ProjectModel> project)
+bool ThemeCardsRedraw::redrawCardsShowingName(std::shared_ptr<ProjectModel> project)
 {
     plat::assertOnQueue(plat::DispatchQueue::mainQueue());
     auto metadata = project ? project->getMetaData() : std::nullopt;
     if (!metadata || !doCardsShowProjectName(*metadata))
-        return;
+        return false;
     // A redraw still going on is replaced: the waiting wait for this one.
     _handler = std::make_shared<ThemeMovieHandler>(std::move(project));
     // The token, a member, ends the observing before this object goes.
@@ -30,6 +30,7 @@ void ThemeCardsRedraw::redrawCardsShowingName(std::shared_ptr<ProjectModel> proj
         = plat::NotificationCenter::defaultCenter().addObserver(ThemeMovieHandler::kThemeRenderingFinishedNotification,
             _handler.get(), [this](const plat::Notification&) { finishRedraw(); });
     _handler->renderTheme();
+    return true;
 }
 
 void ThemeCardsRedraw::whenCardsAreDrawn(std::function<void()> then)

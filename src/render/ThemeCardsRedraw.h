@@ -24,8 +24,8 @@ public:
     // outline was written, whose title stays as typed.
     static bool doCardsShowProjectName(const plat::Dictionary& metadata);
 
-    // Draws the project's cards again when they show its name.
-    void redrawCardsShowingName(std::shared_ptr<ProjectModel> project);
+    // Draws the project's cards again when they show its name; true when it does.
+    bool redrawCardsShowingName(std::shared_ptr<ProjectModel> project);
     // Runs then once no redraw is going on: at once when none is.
     void whenCardsAreDrawn(std::function<void()> then);
 
