@@ -195,35 +195,53 @@ TEST(LookScript, TheSheetOpenedFromATitleCardShowsItsOutlineUncovered)
 
 namespace {
 
-// On a phone: a theme chosen for three pictures, the movie played, then the
-// project renamed "Cat Film" in the explorer and played again, and opened
-// at its title card. The reference names the project before the theme.
-std::string renamedTitleScript(const std::string& editorShot, bool renamedFirst)
+// Where the device's screens have what the script taps.
+struct RenameDevice {
+    std::string idiom;
+    std::string project;  // the explorer's centred project
+    std::string pictures;  // three pictures taken for it
+    std::string curtain;  // the look sheet raised, its curtain theme chosen
+    std::string name;  // the explorer's name field
+    std::string player;  // where a tap shows the player's Done
+};
+
+const RenameDevice kPhone {"phone", "tapat 284 119",
+    "tap Capture\nwait 1.5\n" + zt::test::takePictures(3) + "tap Done\nwait 1\n",
+    "tapat 29 172\nwait 1\ntapat 415 128\n", "tapat 284 228", "tapat 284 160"};
+const RenameDevice kTablet {"tablet", "tapat 512 319", zt::test::takePictures(3),
+    "tapat 29 497\nwait 1\ntapat 643 128\n", "tapat 512 513", "tapat 512 300"};
+
+// A project of three pictures with the curtain theme (its title typed in the
+// outline when given), played, renamed "Cat Film" in the explorer and played
+// again, then opened at its title card. The reference is named first.
+std::string renameScript(
+    const RenameDevice& device, const std::string& editorShot, bool reference, const std::string& outlineTitle = "")
 {
-    const std::string play = "tap Play\nwait 1\ntap Ok\nwait 12\ntapat 284 160\nwait 0.5\ntap Done\nwait 2\n";
-    std::string rename = "tapat 284 228\nwait 0.5\ntype ";
-    for (int letter = 0; letter < 15; ++letter)  // "My Plovix Movie" taken back
+    const std::string play = "tap Play\nwait 1\ntap Ok\nwait 12\n" + device.player + "\nwait 0.5\ntap Done\nwait 2\n";
+    std::string rename = device.name + "\nwait 0.5\ntype ";
+    for (size_t letter = 0; letter < std::string("My Plovix Movie").size() + outlineTitle.size(); ++letter)
         rename += "\\b";
     rename += "Cat Film\\n\nwait 1\n";
-    std::string script = "wait 1.2\ntap Get Started\nwait 1\ntapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n"
-        + zt::test::takePictures(3) + "tap Done\nwait 1\n";
-    if (renamedFirst)
-        script += "tap Projects\nwait 1.5\n" + rename + "tapat 284 119\nwait 1.5\n";
-    script += "tap Movie Look\nwait 1\ntapat 29 172\nwait 1\ntapat 415 128\nwait 3\ntap Done\nwait 1\n"
-              "tap Next\nwait 1\ntap Projects\nwait 1.5\n"
-        + play;
-    if (!renamedFirst)
+    std::string script = "wait 1.2\ntap Get Started\nwait 1\n" + device.project + "\nwait 1.5\n" + device.pictures;
+    if (reference)
+        script += "tap Projects\nwait 1.5\n" + rename + device.project + "\nwait 1.5\n";
+    script += "tap Movie Look\nwait 1\n" + device.curtain + "wait 3\n";
+    if (!outlineTitle.empty())
+        script += "tap Outline\nwait 1\ntapat 300 106\nwait 0.5\ntype " + outlineTitle + "\nwait 0.5\n";
+    script += "tap Done\nwait 1\ntap Next\nwait 1\ntap Projects\nwait 1.5\n" + play;
+    if (!reference)
         script += rename + play;
     // Opened again, past the coach mark that comes then.
-    return script + "tapat 284 119\nwait 1.5\ntap Next\nwait 1\ntap First Frame\nwait 1\nscreenshot " + editorShot
+    return script + device.project + "\nwait 1.5\ntap Next\nwait 1\ntap First Frame\nwait 1\nscreenshot " + editorShot
         + "\nquit\n";
 }
 
-// The middle of the title card (4 s at 5 pictures a second) in the project's movie "Cat_Film.mov".
-std::vector<uint8_t> titleCardInMovie(const std::string& folder, const std::string& device)
+// The middle of the title card (4 s at 5 pictures a second) in the device's movie of that name.
+std::vector<uint8_t> titleCardInMovie(const std::string& folder, const std::string& fileName)
 {
+    const std::string device = folder + "/device";
     const std::string movie
-        = device + "/Library/Caches/rendercache/" + newestProjectName(device).value_or("") + "/Cat_Film.mov";
+        = device + "/Library/Caches/rendercache/" + newestProjectName(device).value_or("") + "/" + fileName;
     const auto video = plat::test::probeMedia(movie).stream("video");
     const int width = video.empty() ? 0 : std::atoi(video.at("width").c_str());
     const int height = video.empty() ? 0 : std::atoi(video.at("height").c_str());
@@ -246,19 +264,33 @@ int64_t differingPixels(const std::vector<uint8_t>& a, const std::vector<uint8_t
 
 TEST(LookScript, ARenameInTheExplorerNamesTheTitleCardInTheEditorAndInTheMovie)
 {
-    plat::test::TemporaryFolder renamed;
-    plat::test::TemporaryFolder reference;
-    for (auto* run : {&renamed, &reference}) {
-        addTestPatternCamera(run->path("device"));
-        std::ofstream(run->path("script.txt")) << renamedTitleScript(run->path("editor.png"), run == &reference);
-        ASSERT_EQ(zt::test::runApp(run->path("device"), "phone", run->path("script.txt")), 0);
+    for (const RenameDevice& device : {kPhone, kTablet}) {
+        SCOPED_TRACE(device.idiom);
+        plat::test::TemporaryFolder renamed;
+        plat::test::TemporaryFolder reference;
+        for (auto* run : {&renamed, &reference}) {
+            addTestPatternCamera(run->path("device"));
+            std::ofstream(run->path("script.txt")) << renameScript(device, run->path("editor.png"), run == &reference);
+            ASSERT_EQ(zt::test::runApp(run->path("device"), device.idiom, run->path("script.txt")), 0);
+        }
+        auto editor = plat::Image::imageWithContentsOfFile(renamed.path("editor.png"));
+        auto expected = plat::Image::imageWithContentsOfFile(reference.path("editor.png"));
+        ASSERT_TRUE(editor && expected);
+        EXPECT_LT(plat::test::differingPixels(*editor, *expected, 60), 100) << "the editor's title card";
+        EXPECT_LT(differingPixels(titleCardInMovie(renamed.path(""), "Cat_Film.mov"),
+                      titleCardInMovie(reference.path(""), "Cat_Film.mov")),
+            100)
+            << "the movie's title card";
     }
-    auto editor = plat::Image::imageWithContentsOfFile(renamed.path("editor.png"));
-    auto expected = plat::Image::imageWithContentsOfFile(reference.path("editor.png"));
-    ASSERT_TRUE(editor && expected);
-    EXPECT_LT(plat::test::differingPixels(*editor, *expected, 60), 100) << "the editor's title card";
-    EXPECT_LT(differingPixels(titleCardInMovie(renamed.path(""), renamed.path("device")),
-                  titleCardInMovie(reference.path(""), reference.path("device"))),
-        100)
-        << "the movie's title card";
+}
+
+TEST(LookScript, ARenameInTheExplorerKeepsTheTitleTypedInTheOutline)
+{
+    plat::test::TemporaryFolder folder;
+    addTestPatternCamera(folder.path("device"));
+    std::ofstream(folder.path("script.txt")) << renameScript(kPhone, folder.path("editor.png"), false, ": Kites");
+    ASSERT_EQ(zt::test::runApp(folder.path("device"), "phone", folder.path("script.txt")), 0);
+    EXPECT_LT(differingPixels(titleCardInMovie(folder.path(""), "Cat_Film.mov"),
+                  titleCardInMovie(folder.path(""), "My_Plovix_Movie_Kites.mov")),
+        100);
 }
