@@ -51,7 +51,7 @@ if(CMAKE_CXX_FLAGS MATCHES "-fsanitize=[-a-z,]*(address|thread)")
 else()
     set(ZT_TEST_SLOWDOWN 1)
 endif()
-math(EXPR ZT_TEST_TIMEOUT_SECONDS "2700 * ${ZT_TEST_SLOWDOWN}")
+math(EXPR ZT_TEST_TIMEOUT_SECONDS "900 * ${ZT_TEST_SLOWDOWN}")
 
 # zt_add_test(<library> [DEPS <targets...>] [ENVIRONMENT <VAR=value>]): one
 # test binary per library, from every .cpp of the calling folder, registered
