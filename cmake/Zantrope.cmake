@@ -44,6 +44,15 @@ function(zt_add_library name)
     target_precompile_headers(${name} REUSE_FROM zt_precompiled_library_headers)
 endfunction()
 
+# Builds with AddressSanitizer or ThreadSanitizer run about ten times slower:
+# the bounds on what tests wait for (children, ctest's timeout) grow with them.
+if(CMAKE_CXX_FLAGS MATCHES "-fsanitize=[-a-z,]*(address|thread)")
+    set(ZT_TEST_SLOWDOWN 10)
+else()
+    set(ZT_TEST_SLOWDOWN 1)
+endif()
+math(EXPR ZT_TEST_TIMEOUT_SECONDS "900 * ${ZT_TEST_SLOWDOWN}")
+
 # zt_add_test(<library> [DEPS <targets...>] [ENVIRONMENT <VAR=value>]): one
 # test binary per library, from every .cpp of the calling folder, registered
 # with CTest.
@@ -63,9 +72,12 @@ function(zt_add_test library)
     if(environment_count GREATER 1)
         message(FATAL_ERROR "zt_add_test takes one ENVIRONMENT entry")
     endif()
-    set(properties)
+    # A test that hangs fails: three times the bound of a child it waits for
+    # (tests/support/BoundedChild.h), so that a child past its bound fails
+    # the test first, and is killed.
+    set(properties PROPERTIES TIMEOUT ${ZT_TEST_TIMEOUT_SECONDS})
     if(ARG_ENVIRONMENT)
-        set(properties PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
+        list(APPEND properties ENVIRONMENT "${ARG_ENVIRONMENT}")
     endif()
     gtest_discover_tests(${target}
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}

@@ -411,15 +411,33 @@ void ProjectExplorer::textFieldDidEndEditing(plat::TextField& textField)
             plat::localized("The project's details cannot be read."));
         return;
     }
-    const plat::Value previous = metadata->get("RecordName");
-    metadata->set("RecordName", textField.text());
-    auto saved = project->saveMetaDataToDisk();
-    if (saved.ok())
+    const std::string name = textField.text();
+    if (metadata->getString("RecordName") == name)
         return;
+    // The movie may show the name (on its cards): the next one is made anew.
+    auto saved = project->changeMetaData({{"RecordName", name}, {"RecordNeedsRendering", true}});
+    if (saved.ok()) {
+        if (_cardsRedraw.redrawCardsShowingName(project))
+            showPictureOnceCardsAreDrawn(project);
+        return;
+    }
     // Only a stored name is shown.
-    metadata->set("RecordName", previous);
     showNameAgain(*project);
     showFailureAlert(plat::localized("The project could not be renamed."), saved.error());
+}
+
+void ProjectExplorer::showPictureOnceCardsAreDrawn(const std::shared_ptr<ProjectModel>& project)
+{
+    // Its picture in the carousel is its first frame's: the title card.
+    std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
+    _cardsRedraw.whenCardsAreDrawn([weakSelf, project] {
+        auto self = weakSelf.lock();
+        const int64_t index = self ? self->indexOfProject(project.get()) : plat::kNotFound;
+        auto item = index != plat::kNotFound ? self->_outlets.carousel->itemViewAtIndex(index) : nullptr;
+        if (auto picture
+            = item ? std::dynamic_pointer_cast<plat::ImageView>(item->viewWithTag(kThumbnailTag)) : nullptr)
+            picture->setImage(self->getThumbImageForProjectAtIndex(index));
+    });
 }
 
 void ProjectExplorer::showNameAgain(ProjectModel& project)
@@ -459,8 +477,14 @@ void ProjectExplorer::actionAddImagesToRecord()
     _openingProject = _selectedProject;
     std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
     plat::RunLoop::main().performAfterDelay(this, kOpenDelaySeconds, [weakSelf] {
-        if (auto self = weakSelf.lock())
-            self->openProject();
+        auto self = weakSelf.lock();
+        if (!self)
+            return;
+        // The editor shows the cards as they are drawn for the name just typed.
+        self->_cardsRedraw.whenCardsAreDrawn([weakSelf] {
+            if (auto owner = weakSelf.lock())
+                owner->openProject();
+        });
     });
 }
 

@@ -13,6 +13,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
+#include "render/ThemeCardsRedraw.h"
 #include "share/ConnectHandler.h"
 #include "share/InfoCenterViewController.h"
 #include "uikit/CarouselProtocols.h"
@@ -196,6 +197,9 @@ public:
 private:
     void askToDelete(std::shared_ptr<ProjectModel> project);
     void startExport(std::shared_ptr<MovieExportType> type, AfterExport afterExport, ShareHandOff handOff);
+    void renderExport(const std::shared_ptr<RenderProgressViewController>& screen,
+        const std::shared_ptr<ProjectModel>& project, const std::shared_ptr<MovieExportType>& type,
+        AfterExport afterExport, ShareHandOff handOff);
     void finishExport(MovieRenderer& renderer, const std::shared_ptr<RenderProgressViewController>& screen,
         AfterExport afterExport, ShareHandOff handOff);
     // An alert naming the frames whose pictures and the sounds the export
@@ -215,6 +219,7 @@ private:
     void finishDuplicate(const std::shared_ptr<ProjectModel>& source, const plat::Result<std::string>& copied,
         const std::shared_ptr<Hudy>& display);
     void showNameAgain(ProjectModel& project);
+    void showPictureOnceCardsAreDrawn(const std::shared_ptr<ProjectModel>& project);
     bool isNameBeingTyped() const;
     // Tells of a frame list that was repaired as the project was read, and keeps the repair.
     void reportRepairOf(ProjectModel& project);
@@ -239,6 +244,8 @@ private:
     std::shared_ptr<ProjectModel> _selectedProject;
     // The project whose name is being typed: the selection may move meanwhile.
     std::shared_ptr<ProjectModel> _renamedProject;
+    // The cards of a renamed project, drawn again before it opens or exports.
+    ThemeCardsRedraw _cardsRedraw;
     // The project tapped to open: the selection may move before it opens.
     std::shared_ptr<ProjectModel> _openingProject;
     // By folder: an import read while it was edited or played puts another

@@ -165,35 +165,50 @@ void ProjectExplorer::startExport(std::shared_ptr<MovieExportType> type, AfterEx
             if (!self || !screen || screen != self->_renderProgressViewController)
                 return;  // cancelled or replaced meanwhile
             screen->showInfo(plat::localized("Please wait while your video is being prepared."));
-            auto renderer = MovieRendererSources(project).getRendererForUTI(type->UTI());
-            if (!renderer) {
-                screen->showFinished(plat::localized("This kind of export is not available."),
-                    RenderProgressViewController::Outcome::Failed, [weakSelf, weakScreen] {
-                        if (auto owner = weakSelf.lock())
-                            owner->closeRenderProgressScreen(weakScreen.lock());
-                    });
-                return;
-            }
-            self->_movieRenderer = renderer;
-            screen->setCancelHandler([weakSelf] {
-                if (auto owner = weakSelf.lock())
-                    owner->cancelMovieRenderer();
-            });
-            std::weak_ptr<MovieRenderer> weakRenderer = renderer;
-            renderer->exportProjectWithExportType(type,
-                [weakSelf, weakScreen, weakRenderer, afterExport = std::move(afterExport),
-                    handOff = std::move(handOff)]() mutable {
-                    auto owner = weakSelf.lock();
-                    auto exported = weakRenderer.lock();
-                    if (!owner || !exported)
-                        return;
-                    owner->finishExport(*exported, weakScreen.lock(), std::move(afterExport), std::move(handOff));
-                });
-            plat::RunLoop::main().performAfterDelay(self.get(), kStatusPollSeconds, [weakSelf, weakRenderer] {
-                if (auto owner = weakSelf.lock())
-                    owner->checkStatusForExporter(weakRenderer.lock());
+            // Cards drawn again for a name just typed are read once they are whole.
+            self->_cardsRedraw.whenCardsAreDrawn([weakSelf, weakScreen, project, type, afterExport, handOff] {
+                auto owner = weakSelf.lock();
+                auto shown = weakScreen.lock();
+                if (owner && shown && shown == owner->_renderProgressViewController)
+                    owner->renderExport(shown, project, type, afterExport, handOff);
             });
         });
+}
+
+void ProjectExplorer::renderExport(const std::shared_ptr<RenderProgressViewController>& screen,
+    const std::shared_ptr<ProjectModel>& project, const std::shared_ptr<MovieExportType>& type, AfterExport afterExport,
+    ShareHandOff handOff)
+{
+    std::weak_ptr<ProjectExplorer> weakSelf = sharedAs<ProjectExplorer>();
+    std::weak_ptr<RenderProgressViewController> weakScreen = screen;
+    auto renderer = MovieRendererSources(project).getRendererForUTI(type->UTI());
+    if (!renderer) {
+        screen->showFinished(plat::localized("This kind of export is not available."),
+            RenderProgressViewController::Outcome::Failed, [weakSelf, weakScreen] {
+                if (auto owner = weakSelf.lock())
+                    owner->closeRenderProgressScreen(weakScreen.lock());
+            });
+        return;
+    }
+    _movieRenderer = renderer;
+    screen->setCancelHandler([weakSelf] {
+        if (auto owner = weakSelf.lock())
+            owner->cancelMovieRenderer();
+    });
+    std::weak_ptr<MovieRenderer> weakRenderer = renderer;
+    renderer->exportProjectWithExportType(type,
+        [weakSelf, weakScreen, weakRenderer, afterExport = std::move(afterExport),
+            handOff = std::move(handOff)]() mutable {
+            auto owner = weakSelf.lock();
+            auto exported = weakRenderer.lock();
+            if (!owner || !exported)
+                return;
+            owner->finishExport(*exported, weakScreen.lock(), std::move(afterExport), std::move(handOff));
+        });
+    plat::RunLoop::main().performAfterDelay(this, kStatusPollSeconds, [weakSelf, weakRenderer] {
+        if (auto owner = weakSelf.lock())
+            owner->checkStatusForExporter(weakRenderer.lock());
+    });
 }
 
 void ProjectExplorer::finishExport(MovieRenderer& renderer, const std::shared_ptr<RenderProgressViewController>& screen,

@@ -1,28 +1,27 @@
 #pragma once
 // Running the app's own binary on a device folder, as the device-script tests do.
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 #include "platform/foundation/Files.h"
 #include "platform/foundation/PropertyList.h"
+#include "support/BoundedChild.h"
 
 namespace zt::test {
 
 // Runs a device script headless and gives the app's exit status (-1 when it
-// did not exit). environment: more NAME=value words for the app's environment;
-// workingFolder: where it runs (relative paths are taken from there).
+// did not exit, or was killed past the bound, failing the test). environment:
+// more NAME=value words for the app's environment; workingFolder: where it
+// runs (relative paths are taken from there).
 inline int runApp(const std::string& device, const std::string& idiom, const std::string& script,
     const std::string& environment = "", const std::string& workingFolder = "")
 {
     std::string command = (workingFolder.empty() ? std::string() : "cd '" + workingFolder + "' && ")
         + "env -u DISPLAY -u WAYLAND_DISPLAY " + environment + " " + ZT_APP_BINARY + " --device " + device + " --idiom "
         + idiom + " --script " + script;
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return plat::test::runShellBounded(command);
 }
 
 // The device's cameras (the device folder's Cameras.plist), one of a kind

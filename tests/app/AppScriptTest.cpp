@@ -8,7 +8,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
-#include <sys/wait.h>
 #include <thread>
 #include <vector>
 
@@ -20,6 +19,7 @@
 #include "platform/graphics/Image.h"
 #include "support/MediaTools.h"
 #include "support/Pixels.h"
+#include "support/PythonScript.h"
 #include "support/TemporarySandbox.h"
 
 namespace {
@@ -448,9 +448,7 @@ TEST(AppCommandLine, ADeviceFolderThatCannotBeOneStopsTheRunBeforeAnythingIsWrit
     ASSERT_TRUE(plat::createDirectory(work, plat::IntermediateDirectories::Yes).ok());
     std::string command = "cd " + work + " && env -u DISPLAY -u WAYLAND_DISPLAY " + ZT_APP_BINARY
         + " --device '' --script " + script + " >/dev/null 2>&1";
-    int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_EQ(plat::test::runShellBounded(command), 2);
     EXPECT_FALSE(plat::fileExists(work + "/Documents"));
 }
 
@@ -492,8 +490,7 @@ TEST(AppScript, TheReadmesPainterScriptPaintsInADesktopWindowToo)
     const std::string errors = folder.path("errors.txt");
     const std::string command = std::string("xvfb-run -a -s '-screen 0 1280x800x24' ") + ZT_APP_BINARY + " --device "
         + device + " --idiom phone --script " + folder.path("paint.txt") + " --window 2>" + errors;
-    const int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << plat::readFile(errors).valueOr(plat::Data()).size();
+    ASSERT_EQ(plat::test::runShellBounded(command), 0) << plat::readFile(errors).valueOr(plat::Data()).size();
     const auto log = plat::readFile(errors).valueOr(plat::Data());
     EXPECT_EQ(std::string(log.begin(), log.end()).find("cannot make a context current"), std::string::npos);
 
@@ -794,8 +791,7 @@ TEST(AppScript, AWholeMovieIsMadeOnAPhoneAndATabletAndPaintedInADesktopWindow)
             const std::string command = std::string("xvfb-run -a -s '-screen 0 1280x800x24' ") + ZT_APP_BINARY
                 + " --device " + device + " --idiom " + run.idiom + " --script " + folder.path("movie.txt")
                 + " --window";
-            const int status = std::system(command.c_str());
-            ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+            ASSERT_EQ(plat::test::runShellBounded(command), 0);
         } else {
             ASSERT_EQ(runApp(device, run.idiom, folder.path("movie.txt")), 0);
         }
@@ -816,15 +812,8 @@ std::string shareLines(const std::string& target, const std::string& type, bool 
 // Pictures in the folder as gifsicle counts them, and whether they loop for ever.
 std::pair<int, bool> gifInfo(const std::string& path)
 {
-    const std::string command = "gifsicle --info '" + path + "' 2>&1";
-    std::string text;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            text.append(buffer, got);
-        ::pclose(pipe);
-    }
+    const std::string text
+        = plat::test::runCommand(plat::deletingLastPathComponent(path), {"gifsicle", "--info", path}).output;
     const size_t images = text.find(" images");
     size_t start = images;
     while (start > 0 && std::isdigit(static_cast<unsigned char>(text[start - 1])))

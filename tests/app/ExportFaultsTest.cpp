@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 #include <iostream>
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "app/AppProcess.h"
@@ -31,6 +30,7 @@
 #include "render/MovieRendererSources.h"
 #include "render/ZantropeMovieRenderer.h"
 #include "share/FileSharingConnectHandler.h"
+#include "support/BoundedChild.h"
 #include "support/KilledChild.h"
 #include "support/Pixels.h"
 #include "support/RunLoopWaiting.h"
@@ -249,13 +249,13 @@ TEST_F(ExportFaults, EveryTypeKeepsTheLastWholeExportThroughAFullDiskACancelAndA
         return;
     }
     const bool onTinyDisk = std::getenv(kTinyDiskVariable) != nullptr;
-    if (!onTinyDisk && std::system("unshare -rm true 2>/dev/null") == 0) {
+    if (!onTinyDisk && plat::test::runShellBounded("unshare -rm true 2>/dev/null") == 0) {
         // A real full disk: the device on a tmpfs, mounted in a namespace of our own.
         const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
         const std::string command = std::string(kTinyDiskVariable) + "=1 unshare -rm '" + self
             + "' --gtest_filter=" + test->test_suite_name() + "." + test->name();
-        EXPECT_EQ(std::system(command.c_str()), 0) << "the run on the tiny disk failed";
+        EXPECT_EQ(plat::test::runShellBounded(command), 0) << "the run on the tiny disk failed";
         return;
     }
     const std::string device = sandbox.root();

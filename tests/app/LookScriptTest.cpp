@@ -1,10 +1,12 @@
 // A device script adds a theme card, gives a project its movie look through
 // the look sheet and exports the movie with the progress screen; the movie's
 // frames, decoded by ffmpeg, show what the sheet asked for. On either
-// device a title card opens the sheet on its outline, uncovered.
+// device a title card opens the sheet on its outline, uncovered. A project
+// renamed in the explorer has its new name on its title card.
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <limits>
 
 #include "AppProcess.h"
 #include "platform/foundation/Files.h"
@@ -190,3 +192,105 @@ TEST(LookScript, TheSheetOpenedFromATitleCardShowsItsOutlineUncovered)
 }
 
 }  // namespace
+
+namespace {
+
+// Where the device's screens have what the script taps.
+struct RenameDevice {
+    std::string idiom;
+    std::string project;  // the explorer's centred project
+    std::string pictures;  // three pictures taken for it
+    std::string curtain;  // the look sheet raised, its curtain theme chosen
+    std::string name;  // the explorer's name field
+    std::string player;  // where a tap shows the player's Done
+};
+
+const RenameDevice kPhone {"phone", "tapat 284 119",
+    "tap Capture\nwait 1.5\n" + zt::test::takePictures(3) + "tap Done\nwait 1\n",
+    "tapat 29 172\nwait 1\ntapat 415 128\n", "tapat 284 228", "tapat 284 160"};
+const RenameDevice kTablet {"tablet", "tapat 512 319", zt::test::takePictures(3),
+    "tapat 29 497\nwait 1\ntapat 643 128\n", "tapat 512 513", "tapat 512 300"};
+
+// A project of three pictures with the curtain theme (its title typed in the
+// outline when given), played, renamed "Cat Film" in the explorer and played
+// again, then opened at its title card. The reference is named first.
+std::string renameScript(
+    const RenameDevice& device, const std::string& editorShot, bool reference, const std::string& outlineTitle = "")
+{
+    const std::string play = "tap Play\nwait 1\ntap Ok\nwait 12\n" + device.player + "\nwait 0.5\ntap Done\nwait 2\n";
+    std::string rename = device.name + "\nwait 0.5\ntype ";
+    for (size_t letter = 0; letter < std::string("My Plovix Movie").size() + outlineTitle.size(); ++letter)
+        rename += "\\b";
+    rename += "Cat Film\\n\nwait 1\n";
+    std::string script = "wait 1.2\ntap Get Started\nwait 1\n" + device.project + "\nwait 1.5\n" + device.pictures;
+    if (reference)
+        script += "tap Projects\nwait 1.5\n" + rename + device.project + "\nwait 1.5\n";
+    script += "tap Movie Look\nwait 1\n" + device.curtain + "wait 3\n";
+    if (!outlineTitle.empty())
+        script += "tap Outline\nwait 1\ntapat 300 106\nwait 0.5\ntype " + outlineTitle + "\nwait 0.5\n";
+    script += "tap Done\nwait 1\ntap Next\nwait 1\ntap Projects\nwait 1.5\n" + play;
+    if (!reference)
+        script += rename + play;
+    // Opened again, past the coach mark that comes then.
+    return script + device.project + "\nwait 1.5\ntap Next\nwait 1\ntap First Frame\nwait 1\nscreenshot " + editorShot
+        + "\nquit\n";
+}
+
+// The middle of the title card (4 s at 5 pictures a second) in the device's movie of that name.
+std::vector<uint8_t> titleCardInMovie(const std::string& folder, const std::string& fileName)
+{
+    const std::string device = folder + "/device";
+    const std::string movie
+        = device + "/Library/Caches/rendercache/" + newestProjectName(device).value_or("") + "/" + fileName;
+    const auto video = plat::test::probeMedia(movie).stream("video");
+    const int width = video.empty() ? 0 : std::atoi(video.at("width").c_str());
+    const int height = video.empty() ? 0 : std::atoi(video.at("height").c_str());
+    auto frames = plat::test::decodeVideoWithFFmpeg(folder, movie, width, height);
+    return frames.size() > 10 ? frames[10] : std::vector<uint8_t>();
+}
+
+// Pixels of two pictures (RGB) that differ clearly; every one when there is nothing to compare.
+int64_t differingPixels(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    if (a.empty() || a.size() != b.size())
+        return std::numeric_limits<int64_t>::max();
+    int64_t differing = 0;
+    for (size_t at = 0; at + 2 < a.size(); at += 3)
+        differing += std::abs(a[at] - b[at]) + std::abs(a[at + 1] - b[at + 1]) + std::abs(a[at + 2] - b[at + 2]) > 60;
+    return differing;
+}
+
+}  // namespace
+
+TEST(LookScript, ARenameInTheExplorerNamesTheTitleCardInTheEditorAndInTheMovie)
+{
+    for (const RenameDevice& device : {kPhone, kTablet}) {
+        SCOPED_TRACE(device.idiom);
+        plat::test::TemporaryFolder renamed;
+        plat::test::TemporaryFolder reference;
+        for (auto* run : {&renamed, &reference}) {
+            addTestPatternCamera(run->path("device"));
+            std::ofstream(run->path("script.txt")) << renameScript(device, run->path("editor.png"), run == &reference);
+            ASSERT_EQ(zt::test::runApp(run->path("device"), device.idiom, run->path("script.txt")), 0);
+        }
+        auto editor = plat::Image::imageWithContentsOfFile(renamed.path("editor.png"));
+        auto expected = plat::Image::imageWithContentsOfFile(reference.path("editor.png"));
+        ASSERT_TRUE(editor && expected);
+        EXPECT_LT(plat::test::differingPixels(*editor, *expected, 60), 100) << "the editor's title card";
+        EXPECT_LT(differingPixels(titleCardInMovie(renamed.path(""), "Cat_Film.mov"),
+                      titleCardInMovie(reference.path(""), "Cat_Film.mov")),
+            100)
+            << "the movie's title card";
+    }
+}
+
+TEST(LookScript, ARenameInTheExplorerKeepsTheTitleTypedInTheOutline)
+{
+    plat::test::TemporaryFolder folder;
+    addTestPatternCamera(folder.path("device"));
+    std::ofstream(folder.path("script.txt")) << renameScript(kPhone, folder.path("editor.png"), false, ": Kites");
+    ASSERT_EQ(zt::test::runApp(folder.path("device"), "phone", folder.path("script.txt")), 0);
+    EXPECT_LT(differingPixels(titleCardInMovie(folder.path(""), "Cat_Film.mov"),
+                  titleCardInMovie(folder.path(""), "My_Plovix_Movie_Kites.mov")),
+        100);
+}

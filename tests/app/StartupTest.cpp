@@ -26,6 +26,7 @@
 #include "platform/ui/testing/PictureComparison.h"
 #include "support/Idioms.h"
 #include "support/LimitedFreeSpace.h"
+#include "support/MediaTools.h"
 #include "support/MountNamespace.h"
 #include "support/UnreadableFile.h"
 #include "support/WaveFile.h"
@@ -167,6 +168,17 @@ TEST_F(Startup, ALaterStartNeitherReinstallsTheSampleNorRewritesAReadableList)
     EXPECT_FALSE(plat::fileExists(caches(kIntroduction)));
     EXPECT_EQ(listed(), std::vector<std::string> {".plovix-2015-05-01-10-00-00"});
     EXPECT_EQ(carousel().numberOfItems(), 2);
+}
+
+// Settings reset, so the sample, which Caches lost, comes again: it stays
+// listed, and a project whose folder is gone does not.
+TEST_F(Startup, AStartTakesAGoneProjectOffTheListAndKeepsTheSampleItUnpacksAgain)
+{
+    ASSERT_TRUE(
+        zt::ProjectsList::replace({kIntroduction, ".plovix-2015-05-01-10-00-00", ".plovix-2015-05-02-10-00-00"}));
+    makeProject(".plovix-2015-05-02-10-00-00", 2);
+    launch();
+    EXPECT_EQ(listed(), (std::vector<std::string> {kIntroduction, ".plovix-2015-05-02-10-00-00"}));
 }
 
 TEST_F(Startup, AListLostAfterTheUpgradeIsMadeAgainFromTheFolders)
@@ -580,15 +592,19 @@ TEST_F(Startup, AHandedOverFileThatIsNotTakenIsRefusedWithTheReasonAndKeptInNotI
         bool audioInboxBlocked;  // a file where the sound's folder should be
         const char* messageStart;
         const char* messageEnd;
+        bool isMovieWithSound;
     };
     const Case cases[] = {
         {"Broken.zantropemobile", false, "The project could not be imported.\n“Broken.zantropemobile”: ",
-            "\nThe archive that could not be imported is kept in the folder “Not Imported”."},
+            "\nThe archive that could not be imported is kept in the folder “Not Imported”.", false},
         {"notes.txt", false,
             "The file could not be imported.\n“notes.txt”: Only projects and sound files can be imported.",
-            "\nThe file is kept in the folder “Not Imported”."},
-        {"theme.mp3", true,
-            "The audio file could not be imported.\n“theme.mp3”: ", "\nThe file is kept in the folder “Not Imported”."},
+            "\nThe file is kept in the folder “Not Imported”.", false},
+        {"clip.mov", false,
+            "The file could not be imported.\n“clip.mov”: Only projects and sound files can be imported.",
+            "\nThe file is kept in the folder “Not Imported”.", true},
+        {"theme.mp3", true, "The audio file could not be imported.\n“theme.mp3”: ",
+            "\nThe file is kept in the folder “Not Imported”.", false},
     };
     launch();
     settle();
@@ -599,7 +615,15 @@ TEST_F(Startup, AHandedOverFileThatIsNotTakenIsRefusedWithTheReasonAndKeptInNotI
             ASSERT_TRUE(plat::removeItemIfExists(zt::AudioController::sharedAudioInboxPath()).ok());
             std::ofstream(zt::AudioController::sharedAudioInboxPath()) << "in the way";
         }
-        std::ofstream(otherApp.path(c.name)) << "not what its name says";
+        if (c.isMovieWithSound) {
+            ASSERT_EQ(plat::test::runFFmpeg(otherApp.path(),
+                          {"-f", "lavfi", "-i", "testsrc=size=160x90:duration=1", "-f", "lavfi", "-i",
+                              "sine=duration=1", c.name})
+                          .exitCode,
+                0);
+        } else {
+            std::ofstream(otherApp.path(c.name)) << "not what its name says";
+        }
         app.openURLFromApplication(
             plat::URL::fileURLWithPath(otherApp.path(c.name)), "com.example.mail", plat::Value());
         const std::string message

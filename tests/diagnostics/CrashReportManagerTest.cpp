@@ -2,12 +2,12 @@
 
 #include <csignal>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Semaphore.h"
 #include "platform/foundation/ThreadPool.h"
+#include "support/BoundedChild.h"
 #include "support/TemporarySandbox.h"
 
 namespace {
@@ -51,11 +51,10 @@ protected:
             crash();
             ::_exit(0);
         }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        if (WIFSIGNALED(status))
-            return WTERMSIG(status) == expectedSignal;
-        return WIFEXITED(status) && WEXITSTATUS(status) != 0;
+        const plat::test::ChildRun run = plat::test::waitForChildBounded(child, "the child that crashes");
+        if (run.signal != 0)
+            return run.signal == expectedSignal;
+        return run.exitCode > 0;
     }
 
     plat::test::TemporarySandbox sandbox;

@@ -5,6 +5,7 @@
 
 #include "platform/foundation/Files.h"
 #include "platform/foundation/PropertyList.h"
+#include "support/BoundedChild.h"
 #include "support/TemporarySandbox.h"
 #include "support/UnreadableFile.h"
 
@@ -243,7 +244,7 @@ TEST_F(DataManagerSettings, AnotherToolReadsTheSettingsFile)
                           "assert d['passCode']=='9876' and d['_overlaySetting']==0.5 and d['_focusMode']==2 "
                           "and d['isYoutubeGalleryEnabled'] is True and d['METADATA']=={}\" '"
         + zt::DataManager::settingsFilePath() + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(plat::test::runShellBounded(command), 0);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Sandbox.h"
+#include "support/BoundedChild.h"
 #include "support/DateTestSupport.h"
 #include "support/FailingWrites.h"
 #include "support/TemporarySandbox.h"
@@ -505,7 +506,7 @@ TEST_F(ProjectFolder, FilesWrittenAreReadByAnotherTool)
                           "assert f['FRAMELIST_VERSION']==4.0 and f['FRAMELIST_DATA'][0]['FRAME_ID']=='A' "
                           "and f['FRAMELIST_DATA'][1]['FRAME_TYPE']==1 and m['RecordFPS']==5\" '"
         + *project.getProjectPath() + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(plat::test::runShellBounded(command), 0);
 }
 
 TEST_F(ProjectFolder, BinaryListsWrittenByAnotherToolAreRead)
@@ -516,7 +517,7 @@ TEST_F(ProjectFolder, BinaryListsWrittenByAnotherToolAreRead)
                           "[{'FRAME_ID':'X','UID':'U1'},{'FRAME_ID':'X','UID':'U2'}]},"
                           "open(sys.argv[1]+'/frames.meta','wb'), fmt=plistlib.FMT_BINARY)\" '"
         + *project.getProjectPath() + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(plat::test::runShellBounded(command), 0);
     zt::ProjectDataWrapper reopened(project.getProjectPath());
     EXPECT_EQ(reopened.getFrameList().count(), 3);
     EXPECT_EQ(reopened.getFrameList().getHoldTimeForFrameAtIndex(0), 2);
@@ -531,7 +532,7 @@ TEST_F(ProjectFolder, ListsHoldingValuesAPropertyListCannotStoreAreStillSaved)
                           "[{'FRAME_ID':'X','UID':'U1','NOTE':'a\\x00b','KEPT':7}]},"
                           "open(sys.argv[1]+'/frames.meta','wb'), fmt=plistlib.FMT_BINARY)\" '"
         + *project.getProjectPath() + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(plat::test::runShellBounded(command), 0);
 
     zt::ProjectDataWrapper reopened(project.getProjectPath());
     ASSERT_EQ(reopened.getFrameList().count(), 2);
@@ -556,7 +557,7 @@ TEST_F(ProjectFolder, MetadataHoldingValuesAPropertyListCannotStoreIsStillSaved)
                           "'RecordMetaAudio':[{'RecordAudioName':'a\\x00b','RecordAudioUID':'A1'}]},"
                           "open(sys.argv[1]+'/plovix.meta','wb'), fmt=plistlib.FMT_BINARY)\" '"
         + *project.getProjectPath() + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(plat::test::runShellBounded(command), 0);
 
     zt::ProjectDataWrapper reopened(project.getProjectPath());
     ASSERT_TRUE(reopened.getMetaData().has_value());

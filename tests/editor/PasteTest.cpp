@@ -9,6 +9,7 @@
 #include "editor/StripTestSupport.h"
 #include "platform/graphics/Image.h"
 #include "render/MovieRenderer.h"
+#include "support/BoundedChild.h"
 #include "support/FailingWrites.h"
 
 namespace {
@@ -271,7 +272,7 @@ TEST_F(Paste, ASecondRunOfTheAppPastesWhatTheFirstCopied)
     const std::string command = std::string(kChildSandbox) + "='" + sandbox.root() + "' " + kChildProject + "='"
         + *target->getProjectPath() + "' '" + self
         + "' --gtest_filter=Paste.ChildRunPastesAtTheFirstFrame >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(plat::test::runShellBounded(command), 0);
     // Read back as the first run would after the second one ended.
     project = std::make_shared<zt::ProjectModel>(target->getProjectPath());
     auto now = ids();

@@ -71,6 +71,16 @@ protected:
                 zt::StrokeArchive::archivedDataWithStrokes(list.value()).value(), name));
         }
     }
+    // A slow line down through the middle of the canvas, from its top left:
+    // drawn upside down it would cross the painting only at the middle.
+    void paintDownThroughTheCanvasMiddle()
+    {
+        const plat::Size canvas = painter->drawingView()->bounds().size;
+        std::vector<plat::Point> points;
+        for (double share = 0.3; share <= 0.7; share += 0.005)
+            points.push_back({canvas.width * share, canvas.height * share});
+        paint(points);
+    }
     // The files as projectFiles() lists them, one renamed.
     static std::vector<std::string> renamed(
         std::vector<std::string> files, const std::string& from, const std::string& to)
@@ -115,7 +125,7 @@ TEST_F(PaintingAtItsOwnSize, TheStrokesComeBackWhereTheyWereOrThePersonHearsWhyN
         makeProject({kBlue, kRed});
         openPainter(0);
         painter->paintToolDidSelectTool(zt::kPaintToolPen);
-        paintAcrossTheCanvasMiddle();
+        paintDownThroughTheCanvasMiddle();
         closePainter();
         const std::string layerPicture = zt::PainterFiles::layerPictureFileName("F1", frontLayerID("F1"));
         storePainting(c.stored);
@@ -221,7 +231,7 @@ TEST_F(PaintingAtItsOwnSize, AStrokesFileWithoutItsCanvasOpensFromTheFramesPictu
         makeProject({kBlue, kRed});
         openPainter(0);
         painter->paintToolDidSelectTool(zt::kPaintToolPen);
-        paintAcrossTheCanvasMiddle();
+        paintDownThroughTheCanvasMiddle();
         auto asPainted = painter->drawingView()->createImage();
         closePainter();
         storePainting(Stored::EarlierStrokesFileOnly);

@@ -6,13 +6,11 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
+#include "support/BoundedChild.h"
 
 namespace plat::test {
 
@@ -28,33 +26,16 @@ inline bool killChildOfThisTestWhenReady(const std::string& variable, const std:
     ::fcntl(ready[0], F_SETFD, FD_CLOEXEC);
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::vector<std::string> words {
-        self, std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name()};
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry; ++entry)
-        environment.emplace_back(*entry);
-    environment.push_back(variable + "=" + orders + "\n" + std::to_string(ready[1]));
-    auto pointers = [](std::vector<std::string>& strings) {
-        std::vector<char*> out;
-        for (auto& s : strings)
-            out.push_back(s.data());
-        out.push_back(nullptr);
-        return out;
-    };
-    auto argv = pointers(words);
-    auto envp = pointers(environment);
-    pid_t child = 0;
-    EXPECT_EQ(::posix_spawn(&child, self.c_str(), nullptr, nullptr, argv.data(), envp.data()), 0);
+    BoundedChild child({self, std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name()},
+        ChildOutput::Inherited, {variable + "=" + orders + "\n" + std::to_string(ready[1])});
     ::close(ready[1]);
     pollfd heard {ready[0], POLLIN, 0};
     char byte = 0;
     const bool readyToDie
         = ::poll(&heard, 1, static_cast<int>(timeoutSeconds * 1000)) == 1 && ::read(ready[0], &byte, 1) == 1;
     ::close(ready[0]);
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return readyToDie && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    child.sendSignal(SIGKILL);
+    return readyToDie && child.wait().signal == SIGKILL;
 }
 
 // In the child: tells the parent it is ready and waits to be killed.

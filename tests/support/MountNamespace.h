@@ -16,6 +16,8 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include "support/BoundedChild.h"
+
 namespace plat::test {
 
 enum class MountNamespaceRun {
@@ -29,7 +31,7 @@ inline MountNamespaceRun runInOwnMountNamespace()
     constexpr const char* kMarker = "ZT_TEST_IN_OWN_MOUNT_NAMESPACE";
     if (std::getenv(kMarker))
         return MountNamespaceRun::Here;
-    if (std::system("unshare -rm true 2>/dev/null") != 0)
+    if (runShellBounded("unshare -rm true 2>/dev/null") != 0)
         return MountNamespaceRun::NotPermitted;
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -37,7 +39,7 @@ inline MountNamespaceRun runInOwnMountNamespace()
     std::string command = kMarker;
     command += "=1 unshare -rm '" + self + "' --gtest_filter=";
     command += std::string(test->test_suite_name()) + "." + test->name();
-    EXPECT_EQ(std::system(command.c_str()), 0) << "the run in its own mount namespace failed";
+    EXPECT_EQ(plat::test::runShellBounded(command), 0) << "the run in its own mount namespace failed";
     return MountNamespaceRun::Elsewhere;
 }
 

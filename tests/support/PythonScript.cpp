@@ -1,11 +1,10 @@
 #include "support/PythonScript.h"
 
-#include <cstdio>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
+#include "support/BoundedChild.h"
 
 namespace plat::test {
 
@@ -25,19 +24,9 @@ std::string shellQuoted(const std::string& text)
 
 ScriptOutput runShellCommand(const std::string& command)
 {
-    ScriptOutput result;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) {
-        result.output = "cannot run " + command;
-        return result;
-    }
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        result.output.append(buffer, got);
-    int status = ::pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    BoundedChild shell({"/bin/sh", "-c", command}, ChildOutput::Captured);
+    ChildRun run = shell.wait();
+    return ScriptOutput {run.exitCode, std::move(run.output)};
 }
 
 // Debian's own interpreter carries the python3-* packages (Pillow among them);

@@ -16,7 +16,6 @@
 #include <spawn.h>
 #include <string>
 #include <sys/file.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -27,6 +26,7 @@
 #include "platform/net/ServiceDiscovery.h"
 #include "platform/net/URLConnection.h"
 #include "platform/net/URLError.h"
+#include "support/BoundedChild.h"
 #include "support/HTTPTestServer.h"
 #include "support/ManualClockScope.h"
 #include "support/RunLoopWaiting.h"
@@ -89,6 +89,7 @@ public:
         int spawned = posix_spawn(&_pid, arguments[0].c_str(), &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         ::close(pipeFds[1]);
+        _name = arguments[0];
         _output = pipeFds[0];
         if (spawned != 0) {
             _pid = -1;
@@ -130,8 +131,7 @@ public:
     {
         if (_pid > 0) {
             ::kill(_pid, SIGTERM);
-            int status = 0;
-            while (::waitpid(_pid, &status, 0) < 0 && errno == EINTR) { }
+            (void)plat::test::waitForChildBounded(_pid, _name);
             _pid = -1;
         }
         if (_output >= 0)
@@ -144,6 +144,7 @@ private:
     int _output = -1;
     std::string _buffer;
     std::string _transcript;
+    std::string _name;
     std::string _lastLine;
 };
 

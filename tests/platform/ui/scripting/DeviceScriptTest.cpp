@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Image.h"
@@ -14,6 +13,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/scripting/UIDriver.h"
 #include "platform/ui/testing/UIScope.h"
+#include "support/BoundedChild.h"
 #include "support/ManualClockScope.h"
 #include "support/TemporarySandbox.h"
 
@@ -232,9 +232,7 @@ TEST(AppBinary, ScriptedRunIsHeadlessAndWritesTheScreenshot)
     std::ofstream(script) << "wait 0.1\nscreenshot " << shot << "\nquit\n";
     std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " + appCommand(folder, script) + " --idiom tablet";
     command += " 2>/dev/null";
-    int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(plat::test::runShellBounded(command), 0);
     auto picture = plat::Image::imageWithContentsOfFile(shot);
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->bitmap()->width(), 2048);
@@ -247,7 +245,5 @@ TEST(AppBinary, BrokenScriptFailsBeforeLaunch)
     std::string script = folder.path("run.txt");
     std::ofstream(script) << "fly away\n";
     std::string command = appCommand(folder, script) + " 2>/dev/null";
-    int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(plat::test::runShellBounded(command), 1);
 }
