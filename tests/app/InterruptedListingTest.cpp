@@ -43,6 +43,7 @@ const Case kCases[] = {
     {"DeleteOnceUnlisted", Change::Delete, Kill::AfterTheListWrite, "Kept, listed; "},
     {"DeletePartWayThroughTheRemoval", Change::DeleteCutShort, Kill::AfterTheListWrite, "Kept, listed; "},
     {"DeleteOfTheSampleOnceUnlisted", Change::DeleteSample, Kill::AfterTheListWrite, "Kept, listed; "},
+    {"DeleteOfTheSampleBeforeTheList", Change::DeleteSample, Kill::AtTheListWrite, "Kept, listed; "},
     {"DuplicateInPlace", Change::Duplicate, Kill::AtTheListWrite, "Kept, listed; Kept, listed; "},
     {"HandOverInPlace", Change::HandOver, Kill::AtTheListWrite, "Holiday, listed; Kept, listed; "},
     {"ImportInPlace", Change::Import, Kill::AtTheListWrite, "Holiday, listed; Kept, listed; "},
