@@ -3,8 +3,9 @@
 // part way through the removal); a duplicate, an archive handed over by
 // another app and one from Documents/Import once the new folder is in place
 // and not yet listed; those imports once listed, before their archive is
-// removed. After the next start each project is listed once or gone, no
-// archive is imported twice, and nothing hidden is left.
+// removed; an import so cut short on a device folder that is then copied or
+// moved, and started there. After the next start each project is listed
+// once or gone, no archive is imported twice, and nothing hidden is left.
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 #include "support/KilledChild.h"
+#include "support/PythonScript.h"
 
 namespace {
 
@@ -31,12 +33,15 @@ const std::string kIntroduction = ".plovix-introduction";
 enum class Change { Delete, DeleteCutShort, DeleteSample, Duplicate, HandOver, Import };
 // Killed as the projects list is written, or at the next file change of the thread that wrote it.
 enum class Kill { AtTheListWrite, AfterTheListWrite };
+// Where the next start runs: on the device folder killed on, on a copy of it (cp -a) or the folder moved (mv).
+enum class Device { Same, Copied, Moved };
 
 struct Case {
     const char* name;
     Change change;
     Kill kill;
     const char* expected;  // Documents after the next start, as summary() puts it
+    Device device = Device::Same;
 };
 
 const Case kCases[] = {
@@ -47,6 +52,10 @@ const Case kCases[] = {
     {"DuplicateInPlace", Change::Duplicate, Kill::AtTheListWrite, "Kept, listed; Kept, listed; "},
     {"HandOverInPlace", Change::HandOver, Kill::AtTheListWrite, "Holiday, listed; Kept, listed; "},
     {"ImportInPlace", Change::Import, Kill::AtTheListWrite, "Holiday, listed; Kept, listed; "},
+    {"ImportInPlaceOnACopiedDevice", Change::Import, Kill::AtTheListWrite,
+        "Holiday, listed; Kept, listed; the first device's Import/Holiday.zantropemobile; ", Device::Copied},
+    {"ImportInPlaceOnAMovedDevice", Change::Import, Kill::AtTheListWrite, "Holiday, listed; Kept, listed; ",
+        Device::Moved},
     {"HandOverListed", Change::HandOver, Kill::AfterTheListWrite, "Holiday, listed; Kept, listed; "},
     {"ImportListed", Change::Import, Kill::AfterTheListWrite, "Holiday, listed; Kept, listed; "},
 };
@@ -148,8 +157,9 @@ protected:
 
     // Documents in a line: each project folder by its name, whether it is
     // listed and the hidden items in it; the sample; listed names without a
-    // folder; temporaries, also in Caches; files left in the inboxes.
-    std::string summary() const
+    // folder; temporaries, also in Caches; files left in the inboxes, and in
+    // the inbox of the device it was copied from.
+    std::string summary(const std::string& firstDevice) const
     {
         const auto names = listed();
         std::vector<std::string> found;
@@ -179,6 +189,9 @@ protected:
         for (const char* inbox : {"Import", "Inbox", "Not Imported"})
             for (const std::string& name : namesIn(documents(inbox)))
                 found.push_back(std::string(inbox) + "/" + name + " left");
+        if (!firstDevice.empty())
+            for (const std::string& name : namesIn(firstDevice + "/Documents/Import"))
+                found.push_back("the first device's Import/" + name);
         std::sort(found.begin(), found.end());
         std::string line;
         for (const std::string& item : found)
@@ -198,15 +211,27 @@ TEST_P(InterruptedListing, TheNextStartShowsEachProjectOnceOrNotAtAllAndLeavesNo
     plat::test::TemporaryFolder otherApp;
     const std::string handedOver = otherApp.path("Holiday.zantropemobile");
     makeDevice(handedOver);
-    ASSERT_TRUE(
-        plat::test::killChildOfThisTestWhenReady(kChildVariable, sandbox.root() + "\n" + handedOver, kTimeoutSeconds))
+    const Device device = GetParam().device;
+    const std::string first = device == Device::Same ? sandbox.root() : otherApp.path("device");
+    auto run = [](std::vector<std::string> command) {
+        command.insert(command.begin(), {"timeout", "60"});
+        auto done = plat::test::runCommand("/", command);
+        EXPECT_EQ(done.exitCode, 0) << done.output;
+    };
+    if (device != Device::Same)
+        run({"mv", sandbox.root(), first});
+    ASSERT_TRUE(plat::test::killChildOfThisTestWhenReady(kChildVariable, first + "\n" + handedOver, kTimeoutSeconds))
         << "killed at its point";
+    if (device == Device::Copied)
+        run({"cp", "-a", first, sandbox.root()});
+    else if (device == Device::Moved)
+        run({"mv", first, sandbox.root()});
 
     launch();  // the next start
     settle();
     if (auto alert = shownAlert(); alert && alert->message() == "Import.")
         waitForAlert([](const plat::AlertView& shown) { return shown.message() != "Import."; });
-    EXPECT_EQ(summary(), GetParam().expected);
+    EXPECT_EQ(summary(device == Device::Copied ? first : ""), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Killed, InterruptedListing, ::testing::ValuesIn(kCases),
