@@ -2,12 +2,15 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/FrameFilesSnapshot.h"
+#include "document/ProjectsList.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
+#include "platform/security/Keychain.h"
 #include "render/MovieRenderer.h"
 
 namespace zt {
@@ -50,23 +53,45 @@ void removeLeftoversIn(const std::string& folder, Depth depth)
     }
 }
 
+// The project folders, where saves write beside the project's files: those
+// in Documents and the sample's in Caches. A person's own folders in
+// Documents are not among them.
+std::vector<std::string> projectFolders()
+{
+    const std::string documents = plat::Sandbox::current()->documentsDirectory();
+    const std::string prefix = std::string(ProjectsList::kProjectFolderPrefix) + "-";
+    std::vector<std::string> folders;
+    for (const std::string& name : plat::contentsOfDirectory(documents).valueOr({})) {
+        const std::string path = plat::appendingPathComponent(documents, name);
+        if (name.starts_with(prefix) && plat::isDirectory(path))
+            folders.push_back(path);
+    }
+    const std::string sample = ProjectsList::folderPathForName(ProjectsList::introductionName());
+    if (plat::isDirectory(sample))
+        folders.push_back(sample);
+    return folders;
+}
+
 }  // namespace
 
 void removeLeftoverTemporaries()
 {
     auto sandbox = plat::Sandbox::current();
-    // A frame's change cut short (a painting's strokes written, its
-    // pictures not) is undone whole, before its temporaries go.
-    for (const std::string& name : plat::contentsOfDirectory(sandbox->documentsDirectory()).valueOr({})) {
-        const std::string path = plat::appendingPathComponent(sandbox->documentsDirectory(), name);
-        if (plat::isDirectory(path))
-            FrameFilesSnapshot::restoreUnfinishedChanges(path);
+    for (const std::string& project : projectFolders()) {
+        // A frame's change cut short (a painting's strokes written, its
+        // pictures not) is undone whole, before its temporaries go.
+        FrameFilesSnapshot::restoreUnfinishedChanges(project);
+        removeLeftoversIn(project, Depth::Folder);
     }
-    // Project folders too: a save cut short leaves its temporary beside the file.
-    removeLeftoversIn(sandbox->documentsDirectory(), Depth::Folders);
+    // The settings, the projects list, imports and duplicates built aside, shared copies.
+    removeLeftoversIn(sandbox->documentsDirectory(), Depth::Folder);
+    // Files other apps hand over, copied in whole.
+    removeLeftoversIn(sandbox->inboxDirectory(), Depth::Folder);
     removeLeftoversIn(MovieRenderer::renderCacheDirectory(), Depth::Folders);
     // The sample project is deleted from there.
     removeLeftoversIn(sandbox->cachesDirectory(), Depth::Folder);
+    removeLeftoversIn(sandbox->preferencesDirectory(), Depth::Folder);
+    removeLeftoversIn(plat::deletingLastPathComponent(plat::Keychain::forCurrentSandbox().storePath()), Depth::Folder);
     // The tmp folder holds only what a run needs while it lasts.
     auto temporary = plat::contentsOfDirectory(sandbox->temporaryDirectory());
     for (const std::string& name : temporary.valueOr(std::vector<std::string>()))

@@ -6,6 +6,7 @@
 #include "document/DataManager.h"
 #include "document/FailureReason.h"
 #include "document/FilledText.h"
+#include "document/ProjectsList.h"
 #include "dropbox/DBSession.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -106,6 +107,8 @@ void UntitledAppDelegate::loadApplication()
         // A list lost after the upgrade would hide every project made since: rebuild it from the folders.
         detail::createProjectsListIfUnreadable(detail::IntroductionEntry::WhenItsFolderExists);
     }
+    // A sample that is not there by now (its Delete cut short, Caches lost it) would show as an empty project.
+    ProjectsList::removeNamesOfMissingFolders(ProjectsList::SampleFolder::Settled);
 
     _mainViewController->showProjectExplorerFromDefault();
     if (!crashed)

@@ -155,7 +155,7 @@ bool ZantropeAppDelegate::applicationDidFinishLaunchingWithOptions(
     // and what it left half-listed is listed or taken off the list.
     removeLeftoverTemporaries();
     ProjectArrival::finishArrivalsCutShort();
-    ProjectsList::removeNamesOfMissingFolders();
+    ProjectsList::removeNamesOfMissingFolders(ProjectsList::SampleFolder::MayComeBack);
     createInboxFolder();
     importProjectsFromInbox();
     AudioController::createSharedAudioInboxFolder();

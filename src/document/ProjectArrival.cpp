@@ -12,11 +12,15 @@ namespace zt {
 
 namespace {
 
-// The archive, and what tells it from another file put under its name since.
-constexpr const char* kArchiveKey = "Archive";
-constexpr const char* kArchiveFileNumberKey = "ArchiveFileNumber";
+// The archive, by where it lies within the device, and what tells it from
+// another file put under its name since. A device folder copied whole
+// keeps both (the file's number on disk it does not).
+constexpr const char* kArchiveInDeviceKey = "ArchiveInDevice";
 constexpr const char* kArchiveSizeKey = "ArchiveSize";
 constexpr const char* kArchiveModifiedKey = "ArchiveModified";
+// Earlier notes named the archive by its absolute path, and its number on disk.
+constexpr const char* kOldArchivePathKey = "Archive";
+constexpr const char* kOldArchiveFileNumberKey = "ArchiveFileNumber";
 
 std::string notePath(const std::string& folder)
 {
@@ -31,24 +35,33 @@ plat::Result<plat::Dictionary> makeNote(const std::optional<std::string>& archiv
     auto attributes = plat::attributesOfItem(*archive);
     if (!attributes.ok())
         return attributes.error();
-    note.set(kArchiveKey, *archive);
-    note.set(kArchiveFileNumberKey, static_cast<int64_t>(attributes.value().fileNumber));
+    // An archive outside the device is not the start's to remove: the note names none.
+    auto inDevice = plat::Sandbox::current()->relativePath(*archive);
+    if (!inDevice)
+        return note;
+    note.set(kArchiveInDeviceKey, *inDevice);
     note.set(kArchiveSizeKey, attributes.value().size);
     note.set(kArchiveModifiedKey, attributes.value().modificationDate.timeIntervalSince1970());
     return note;
 }
 
-// The archive the note names, while it is the file that was imported.
+// The archive the note names in this device, while it is the file that was
+// imported. Never one outside the device, whatever the note says.
 std::optional<std::string> notedArchive(const plat::Dictionary& note)
 {
-    auto archive = note.getString(kArchiveKey);
+    auto sandbox = plat::Sandbox::current();
+    std::optional<std::string> archive;
+    if (auto inDevice = note.getString(kArchiveInDeviceKey))
+        archive = sandbox->pathForRelativePath(*inDevice);
+    else if (auto old = note.getString(kOldArchivePathKey); old && sandbox->relativePath(*old))
+        archive = *old;
     if (!archive)
         return std::nullopt;
     auto attributes = plat::attributesOfItem(*archive);
-    if (!attributes.ok() || attributes.value().isDirectory
-        || note.getInt64(kArchiveFileNumberKey) != static_cast<int64_t>(attributes.value().fileNumber)
-        || note.getInt64(kArchiveSizeKey) != attributes.value().size
-        || note.getDouble(kArchiveModifiedKey) != attributes.value().modificationDate.timeIntervalSince1970())
+    auto fileNumber = note.getInt64(kOldArchiveFileNumberKey);
+    if (!attributes.ok() || attributes.value().isDirectory || note.getInt64(kArchiveSizeKey) != attributes.value().size
+        || note.getDouble(kArchiveModifiedKey) != attributes.value().modificationDate.timeIntervalSince1970()
+        || (fileNumber && *fileNumber != static_cast<int64_t>(attributes.value().fileNumber)))
         return std::nullopt;
     return archive;
 }

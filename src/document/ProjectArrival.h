@@ -10,9 +10,10 @@ namespace zt {
 // A new project folder (a duplicate, an imported archive) is built aside,
 // put in place whole and then listed; an imported one's archive is removed
 // last. Until all that is done the folder holds a note, which names the
-// archive: the start after a run killed on the way lists the folder and
-// removes the archive, so the project shows once and is never imported
-// twice. Any thread.
+// archive by where it lies within the device: the start after a run killed
+// on the way (on this device folder, or on a copy of it or the folder
+// moved) lists the folder and removes the archive, so the project shows
+// once and is never imported twice. Any thread.
 class ProjectArrival {
 public:
     static constexpr const char* kNoteFileName = ".arriving";
@@ -29,7 +30,8 @@ public:
     static void finishArrival(const std::string& name);
     // At start, before anything else writes: lists every project folder
     // still holding a note, removes the archive the note names while that
-    // is the same file, and the note once the folder is listed.
+    // is the same file (never a file outside the device), and the note once
+    // the folder is listed.
     static void finishArrivalsCutShort();
 };
 

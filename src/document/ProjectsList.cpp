@@ -32,11 +32,11 @@ bool writeList(const plat::Array& names, std::optional<plat::Error>* error)
     return written.ok();
 }
 
-// Only a Documents folder that is surely not there: one that cannot be
-// looked at, and the sample, which Caches may lose, stay listed.
-bool isMissingFolder(const std::string& name)
+// Only a folder that is surely not there: one that cannot be looked at stays listed.
+bool isMissingFolder(const std::string& name, ProjectsList::SampleFolder sample)
 {
-    if (!plat::isPlainFileName(name) || name == ProjectsList::introductionName())
+    if (!plat::isPlainFileName(name)
+        || (name == ProjectsList::introductionName() && sample == ProjectsList::SampleFolder::MayComeBack))
         return false;
     auto attributes = plat::attributesOfItem(ProjectsList::folderPathForName(name));
     return !attributes.ok() && attributes.error().isPOSIXError(ENOENT);
@@ -100,7 +100,7 @@ bool ProjectsList::insertProjectName(const std::string& name)
     });
 }
 
-void ProjectsList::removeNamesOfMissingFolders()
+void ProjectsList::removeNamesOfMissingFolders(SampleFolder sample)
 {
     std::lock_guard lock(listLock());
     auto names = plat::arrayWithContentsOfFile(path());
@@ -108,7 +108,7 @@ void ProjectsList::removeNamesOfMissingFolders()
         return;
     plat::Array kept;
     for (const plat::Value& entry : *names) {
-        if (const std::string* name = entry.asString(); name && isMissingFolder(*name)) {
+        if (const std::string* name = entry.asString(); name && isMissingFolder(*name, sample)) {
             plat::log("projects list: {} has no folder; taken off the list", *name);
             continue;
         }

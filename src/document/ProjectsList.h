@@ -42,10 +42,13 @@ public:
     // Lists the name first; a name listed already (start-up may have found
     // the folder while it was being made) stays where it is.
     static bool insertProjectName(const std::string& name);
-    // Takes off the list the names of Documents folders that are not there
-    // (a run killed as it deleted one, between the folder and the list);
-    // the sample's entry stays. Writes only when one goes.
-    static void removeNamesOfMissingFolders();
+    // Takes off the list the names of folders that are not there (a run
+    // killed as it deleted one, between the folder and the list). Writes
+    // only when one goes. The sample's folder may still come: a start whose
+    // settings were reset unpacks it again when Caches has lost it, so its
+    // entry waits for that step, which is then Settled.
+    enum class SampleFolder { MayComeBack, Settled };
+    static void removeNamesOfMissingFolders(SampleFolder sample);
 };
 
 }  // namespace zt

@@ -12,6 +12,7 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/foundation/URL.h"
 #include "support/DateTestSupport.h"
 #include "support/TemporarySandbox.h"
@@ -241,7 +242,8 @@ TEST_F(ProjectImport, ImportsInTheSameSecondGetFoldersOfTheirOwnAndAllAreListed)
 }
 
 // Runs ended once the projects were in place: the start lists them and
-// removes their archives, but not another file put under an archive's name since.
+// removes their archives, but not another file put under an archive's name
+// since, nor one outside the device.
 TEST_F(ProjectImport, TheStartFinishesImportsCutShortAndKeepsAFileThatTookAnArchivesName)
 {
     ASSERT_TRUE(zt::ProjectsList::replace({}));
@@ -257,10 +259,23 @@ TEST_F(ProjectImport, TheStartFinishesImportsCutShortAndKeepsAFileThatTookAnArch
         placed.insert(placed.begin(), name.value());
     }
     writeText(archives[1], "another");
+    // A note as earlier versions wrote it, naming a file outside the device by its absolute path.
+    plat::test::TemporaryFolder elsewhere;
+    const std::string outside = elsewhere.path("theirs.zantropemobile");
+    writeText(outside, "theirs");
+    const auto theirs = plat::attributesOfItem(outside).value();
+    placed.push_back(".plovix-2015-01-01-12-00-00");
+    ASSERT_TRUE(plat::createDirectory(documents(placed.back()), plat::IntermediateDirectories::No).ok());
+    ASSERT_TRUE(plat::writePropertyListFile(
+        plat::Dictionary {{"Archive", outside}, {"ArchiveFileNumber", static_cast<int64_t>(theirs.fileNumber)},
+            {"ArchiveSize", theirs.size}, {"ArchiveModified", theirs.modificationDate.timeIntervalSince1970()}},
+        documents(placed.back() + "/.arriving"), plat::PropertyListFormat::Binary)
+                    .ok());
     zt::ProjectArrival::finishArrivalsCutShort();
     EXPECT_EQ(zt::ProjectsList::projectNames(), placed);
     EXPECT_FALSE(plat::fileExists(archives[0]));
     EXPECT_EQ(readText(archives[1]), "another");
+    EXPECT_EQ(readText(outside), "theirs");
     for (const std::string& name : placed)
         EXPECT_FALSE(plat::fileExists(documents(name + "/.arriving")));
 }

@@ -1,6 +1,8 @@
 #include "platform/foundation/Sandbox.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 
 #include "platform/foundation/Files.h"
@@ -50,6 +52,42 @@ std::string Sandbox::preferencesDirectory() const
 std::string Sandbox::temporaryDirectory() const
 {
     return appendingPathComponent(_root, "tmp");
+}
+
+std::optional<std::string> Sandbox::relativePath(const std::string& path) const
+{
+    // Where the name lies, whatever a link of that name leads to: links
+    // are resolved up to the folder that holds it, and in the root.
+    const std::string name = lastPathComponent(path);
+    if (!isPlainFileName(name))
+        return std::nullopt;
+    const std::string folder = deletingLastPathComponent(path);
+    std::error_code error;
+    const auto holder = std::filesystem::weakly_canonical(folder.empty() ? "." : folder, error);
+    if (error)
+        return std::nullopt;
+    const auto root = std::filesystem::weakly_canonical(_root, error);
+    if (error)
+        return std::nullopt;
+    // Component by component: "/device2" is not inside "/device".
+    auto [inRoot, inHolder] = std::mismatch(root.begin(), root.end(), holder.begin(), holder.end());
+    if (inRoot != root.end() && !(inRoot->empty() && std::next(inRoot) == root.end()))
+        return std::nullopt;
+    return (holder / name).lexically_relative(root).string();
+}
+
+std::optional<std::string> Sandbox::pathForRelativePath(std::string_view relative) const
+{
+    const std::filesystem::path within(relative);
+    if (relative.empty() || within.is_absolute())
+        return std::nullopt;
+    for (const auto& component : within)
+        if (component == "..")
+            return std::nullopt;
+    const std::string path = appendingPathComponent(_root, relative);
+    if (!relativePath(path))
+        return std::nullopt;
+    return path;
 }
 
 std::shared_ptr<const Sandbox> Sandbox::current()

@@ -1,6 +1,8 @@
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace plat {
 
@@ -21,6 +23,15 @@ public:
     std::string cachesDirectory() const;
     std::string preferencesDirectory() const;
     std::string temporaryDirectory() const;
+
+    // Where an item lies within the device, relative to its root
+    // ("Documents/Import/a.zip"): a path stored so still names the item once
+    // the device folder is moved or copied. None for an item outside (a
+    // link in the device to elsewhere lies in the device).
+    std::optional<std::string> relativePath(const std::string& path) const;
+    // The item a relative path names in this device; none for one that
+    // would lead outside it (absolute, "..", a link to elsewhere).
+    std::optional<std::string> pathForRelativePath(std::string_view relative) const;
 
     // The sandbox in use; without setCurrent, the default device folder in the
     // user's data directory ($XDG_DATA_HOME or ~/.local/share, "zantrope/device").

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <optional>
 
 #include "platform/foundation/Bundle.h"
@@ -33,20 +32,6 @@ constexpr double kRotationSeconds = 0.4;
 // Names tried in the inbox for one handed-over file ("name", "name-1", ...).
 constexpr int kInboxNames = 1000;
 
-bool isInside(const std::string& path, const std::string& folder)
-{
-    std::error_code error;
-    const auto file = std::filesystem::weakly_canonical(path, error);
-    if (error)
-        return false;
-    const auto root = std::filesystem::weakly_canonical(folder, error);
-    if (error)
-        return false;
-    // Component by component: "/device2" is not inside "/device".
-    const auto differ = std::mismatch(root.begin(), root.end(), file.begin(), file.end()).first;
-    return differ == root.end() || (differ->empty() && std::next(differ) == root.end());
-}
-
 // The system hands another app's file over as a copy in the app's
 // Documents/Inbox, so the app may move or delete what it gets while the
 // other app keeps its own. A name already in the inbox gets "-1", "-2"...
@@ -60,7 +45,7 @@ Result<URL> handedOverURL(const URL& url)
     auto sandbox = Sandbox::current();
     auto attributes = attributesOfItem(source);
     if (!attributes.ok() || attributes.value().isDirectory || attributes.value().isSymbolicLink
-        || isInside(source, sandbox->root()))
+        || sandbox->relativePath(source))
         return url;
     const std::string inbox = sandbox->inboxDirectory();
     if (auto created = createDirectory(inbox, IntermediateDirectories::Yes); !created.ok()) {
