@@ -861,6 +861,41 @@ TEST_P(MessagesInTurn, AStartMessageStaysInFrontOfThePasscodeScreen)
     }
 }
 
+// The first start asks for the passcode, which puts the welcome off: the
+// start's messages (an archive refused, one imported) show once the passcode
+// is done, and on a nearly full disk after the warning that came before it.
+TEST_P(MessagesInTurn, TheStartsMessagesShowOnceThePasscodeThatPutTheWelcomeOffIsDone)
+{
+    const auto run = plat::test::runInOwnMountNamespace();
+    if (run == plat::test::MountNamespaceRun::Elsewhere)
+        return;
+    const std::vector<std::string> told[]
+        = {{"1 of 2 projects imported."}, {"Storage Nearly Full", "None of the 2 projects could be imported."}};
+    for (const bool nearlyFull : {false, true}) {
+        if (nearlyFull && run == plat::test::MountNamespaceRun::NotPermitted)
+            GTEST_SKIP() << "unshare -rm is not permitted here, so no small disk can be mounted without root";
+        std::optional<plat::test::SmallDisk> disk;
+        if (nearlyFull) {
+            ASSERT_TRUE(disk.emplace(documents(), "20m").ok()) << disk->error();
+        }
+        zt::WelcomeMain::setHasSeen(false);
+        plat::UserDefaults::standardUserDefaults().setBool(false, "isYoutubeGalleryEnabled");
+        ASSERT_TRUE(plat::createDirectory(documents("Import"), plat::IntermediateDirectories::Yes).ok());
+        ASSERT_TRUE(plat::writeFileAtomically(documents("Import/Broken.zantropemobile"), std::string("no zip")).ok());
+        ASSERT_TRUE(plat::createDirectory(documents("Inbox"), plat::IntermediateDirectories::No).ok());
+        makeArchive(documents("Inbox/Good.zantropemobile"), ".plovix-2015-02-02-00-00-00", 2);
+        launch();
+        settle();
+        std::vector<std::string> seen = answerAlertsInTurn();  // in front of the passcode
+        ASSERT_TRUE(driver.tap("Done"));
+        for (const std::string& message : answerAlertsInTurn())
+            seen.push_back(message);
+        EXPECT_EQ(seen, told[nearlyFull]);
+        app.resetForTesting();
+        resetShared();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Idioms, MessagesInTurn, plat::test::bothIdioms(), plat::test::idiomName);
 
 TEST(AppBundle, TheStringTableHoldsTheTextsOfTheScreens)
