@@ -880,16 +880,16 @@ TEST_P(MessagesInTurn, TheStartsMessagesShowOnceThePasscodeThatPutTheWelcomeOffI
         }
         zt::WelcomeMain::setHasSeen(false);
         plat::UserDefaults::standardUserDefaults().setBool(false, "isYoutubeGalleryEnabled");
-        ASSERT_TRUE(plat::createDirectory(documents("Import"), plat::IntermediateDirectories::Yes).ok());
-        ASSERT_TRUE(plat::writeFileAtomically(documents("Import/Broken.zantropemobile"), std::string("no zip")).ok());
-        ASSERT_TRUE(plat::createDirectory(documents("Inbox"), plat::IntermediateDirectories::No).ok());
+        for (const char* folder : {"Import", "Inbox"})
+            ASSERT_TRUE(plat::createDirectory(documents(folder), plat::IntermediateDirectories::Yes).ok());
+        std::ofstream(documents("Import/Broken.zantropemobile")) << "not a zip";
         makeArchive(documents("Inbox/Good.zantropemobile"), ".plovix-2015-02-02-00-00-00", 2);
         launch();
         settle();
-        std::vector<std::string> seen = answerAlertsInTurn();  // in front of the passcode
+        auto seen = answerAlertsInTurn();  // in front of the passcode
         ASSERT_TRUE(driver.tap("Done"));
-        for (const std::string& message : answerAlertsInTurn())
-            seen.push_back(message);
+        for (std::string& after : answerAlertsInTurn())
+            seen.push_back(std::move(after));
         EXPECT_EQ(seen, told[nearlyFull]);
         app.resetForTesting();
         resetShared();
