@@ -10,7 +10,7 @@ namespace zt {
 void MessagesAfterWelcome::show(std::shared_ptr<plat::AlertView> alert)
 {
     // The welcome counts as handled once it shows: what waits goes on waiting until it has closed.
-    if (_waiting.empty() && !WelcomeMain::isDue()) {
+    if (_waiting.empty() && (_welcomePutOff || !WelcomeMain::isDue())) {
         alert->show();
         return;
     }
@@ -23,6 +23,13 @@ void MessagesAfterWelcome::show(std::shared_ptr<plat::AlertView> alert)
             if (auto self = weakSelf.lock())
                 self->showWaiting();
         });
+}
+
+void MessagesAfterWelcome::welcomePutOff()
+{
+    _welcomePutOff = true;
+    if (!_waiting.empty())
+        showWaiting();
 }
 
 void MessagesAfterWelcome::showWaiting()

@@ -16,11 +16,16 @@ namespace zt {
 class MessagesAfterWelcome : public std::enable_shared_from_this<MessagesAfterWelcome> {
 public:
     void show(std::shared_ptr<plat::AlertView> alert);
+    // The welcome that was due did not come (a screen in its way, the
+    // passcode's, put it off to a later entry) and that screen has closed:
+    // what waits shows now, and what comes later does not wait.
+    void welcomePutOff();
 
 private:
     void showWaiting();
 
     std::vector<std::shared_ptr<plat::AlertView>> _waiting;
+    bool _welcomePutOff = false;
     plat::ObserverToken _welcomeObserver;  // while messages wait
 };
 

@@ -124,8 +124,14 @@ void ProjectExplorer::validateRestrictionsSettings()
                 }
                 if (self->_outlets.galleryBtn)
                     self->_outlets.galleryBtn->setEnabled(data.isYoutubeGalleryEnabled());
-                if (auto screen = weakNavigation.lock())
-                    screen->dismissViewControllerAnimated(true, nullptr);
+                if (auto screen = weakNavigation.lock()) {
+                    screen->dismissViewControllerAnimated(true, [weakSelf] {
+                        // The welcome this screen put off waits for a later entry; the start's messages do not.
+                        auto owner = weakSelf.lock();
+                        if (owner && owner->_messagesAfterWelcome && WelcomeMain::isDue())
+                            owner->_messagesAfterWelcome->welcomePutOff();
+                    });
+                }
                 self->_passCodeScreen.reset();
             });
             _passCodeScreen = navigation;

@@ -5,6 +5,7 @@
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
+#include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UUID.h"
 
@@ -72,9 +73,12 @@ std::optional<plat::Color> FileUtil::getColorFromDictonary(const std::optional<p
 
 std::string FileUtil::sanitizeFileNameString(const std::string& name)
 {
+    // A control character or a direction mark in a file name breaks or turns
+    // around every listing that shows it; it stands apart like a space.
+    const std::string visible = plat::replacingControlCharacters(name, " ");
     std::string sanitized;
-    sanitized.reserve(name.size());
-    for (char c : name) {
+    sanitized.reserve(visible.size());
+    for (char c : visible) {
         if (kUnsafeFileNameCharacters.find(c) != std::string_view::npos)
             continue;
         sanitized += c == ' ' ? '_' : c;

@@ -35,7 +35,9 @@ public:
     static std::optional<plat::Color> getColorFromDictonary(const std::optional<plat::Dictionary>& dictionary);
 
     // Deletes the characters . / \ ? % * | " < > : ; ' [ ] { } @ # $ ^ ` ~ ,
-    // then turns every space into "_".
+    // then turns every space into "_", and so every control character and
+    // direction mark (those plat::escapedForMessage escapes). Invalid UTF-8
+    // becomes U+FFFD.
     static std::string sanitizeFileNameString(const std::string& name);
 
     // True when nothing exists at path. False, without an error, for a folder.

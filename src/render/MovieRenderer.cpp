@@ -327,7 +327,9 @@ plat::URL MovieRenderer::getExportURLForExportType(const MovieExportType& type)
     // A title that cleans down to nothing would make a hidden file such as ".mov".
     if (title.empty())
         title = FileUtil::sanitizeFileNameString(plat::localized(kDefaultTitle));
-    return plat::URL::fileURLWithPath(plat::appendingPathComponent(folder, title + "." + type.extension()));
+    // A long title gives way to the extension: the name must fit the file system.
+    return plat::URL::fileURLWithPath(
+        plat::appendingPathComponent(folder, plat::fileNameFitting(title, "." + type.extension())));
 }
 
 std::optional<plat::URL> MovieRenderer::getPreparedMovieForExportType(const MovieExportType& type)

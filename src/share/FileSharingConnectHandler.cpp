@@ -7,6 +7,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Sandbox.h"
+#include "platform/foundation/Text.h"
 #include "platform/foundation/UniformTypeIdentifiers.h"
 #include "platform/graphics/Image.h"
 #include "render/ProjectExportRenderer.h"
@@ -83,9 +84,9 @@ std::string detail::unusedNameInFolder(const std::string& folder, const std::str
     const std::string extension = plat::pathExtension(name);
     const std::string base = plat::deletingPathExtension(name);
     for (int number = 2; number <= kMaximumNameNumber; ++number) {
-        std::string candidate = base + " " + std::to_string(number);
-        if (!extension.empty())
-            candidate = plat::appendingPathExtension(candidate, extension);
+        // The number and extension stay whole; a long name gives way to them.
+        const std::string candidate
+            = plat::fileNameFitting(base, " " + std::to_string(number) + (extension.empty() ? "" : "." + extension));
         if (!plat::fileExists(plat::appendingPathComponent(folder, candidate)))
             return candidate;
     }
@@ -179,7 +180,7 @@ void FileSharingConnectHandler::cancel()
 std::string FileSharingConnectHandler::completionText(const std::optional<plat::URL>& url) const
 {
     const std::string name = url ? plat::lastPathComponent(url->path()) : std::string();
-    return plat::localized("Saved in Documents as") + " \"" + name + "\".";
+    return plat::localized("Saved in Documents as") + " \"" + plat::escapedForMessage(name) + "\".";
 }
 
 }  // namespace zt

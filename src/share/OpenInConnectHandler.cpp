@@ -10,6 +10,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/Text.h"
 #include "platform/foundation/UniformTypeIdentifiers.h"
 #include "platform/graphics/Image.h"
 #include "render/ProjectExportRenderer.h"
@@ -89,7 +90,7 @@ void OpenInConnectHandler::uploadDataAtURL(
     if (!opener) {
         reportFailure(plat::Error(kErrorDomain, kNoDesktopError,
             plat::localized("No desktop is running here, so no other program can open the export. It is at") + " "
-                + file));
+                + plat::escapedForMessage(file)));
         return;
     }
     std::vector<std::string> words {*opener, file};
@@ -119,8 +120,8 @@ void OpenInConnectHandler::uploadDataAtURL(
                 self->reportArrival(plat::URL::fileURLWithPath(file));
             else
                 self->reportFailure(plat::Error(kErrorDomain, kOpenFailedError,
-                    plat::localized("No program of the desktop could open") + " \"" + plat::lastPathComponent(file)
-                        + "\"."));
+                    plat::localized("No program of the desktop could open") + " \""
+                        + plat::escapedForMessage(plat::lastPathComponent(file)) + "\"."));
         });
     });
 }
@@ -134,7 +135,8 @@ void OpenInConnectHandler::cancel()
 std::string OpenInConnectHandler::completionText(const std::optional<plat::URL>& url) const
 {
     const std::string name = url ? plat::lastPathComponent(url->path()) : std::string();
-    return plat::localized("Handed") + " \"" + name + "\" " + plat::localized("to another program.");
+    return plat::localized("Handed") + " \"" + plat::escapedForMessage(name) + "\" "
+        + plat::localized("to another program.");
 }
 
 }  // namespace zt

@@ -1,4 +1,6 @@
+#include <array>
 #include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
@@ -23,6 +25,7 @@
 #include "render/MovieRenderer.h"
 #include "render/RenderProgressViewController.h"
 #include "support/DamagedFiles.h"
+#include "support/DateTestSupport.h"
 #include "support/Pixels.h"
 #include "support/RunLoopWaiting.h"
 #include "uikit/QVMovieView.h"
@@ -106,6 +109,41 @@ protected:
     std::shared_ptr<zt::MovieExportType> typeFor(const std::string& UTI, const std::string& extension) const
     {
         return std::make_shared<zt::MovieExportType>("Test", std::nullopt, plat::Size {0, 0}, UTI, extension);
+    }
+    // The title, stored as an archive may bring it (binary: XML holds no controls).
+    void retitle(const std::string& title)
+    {
+        auto metadata = *explorer()->selectedProject()->getMetaData();
+        metadata.set("RecordName", title);
+        ASSERT_TRUE(plat::writePropertyListFile(
+            metadata, documents(kProject + "/plovix.meta"), plat::PropertyListFormat::Binary)
+                        .ok());
+    }
+    // Play, Ok to the render, and whether the movie then plays (left with Home).
+    bool plays()
+    {
+        auto movie = [&] { return std::dynamic_pointer_cast<zt::QVMovieView>(explorer()->presentedViewController()); };
+        if (driver.tap("Play") && (driver.wait(1), shownAlert()))
+            driver.tap("Ok");  // to the render it asks for first
+        const bool played = waitUntil([&] { return movie() != nullptr; });
+        if (played)
+            movie()->actionHome();
+        driver.wait(2);
+        return played;
+    }
+    // Shares the selected project as a 360p movie through the target, as a
+    // person taps it; what the screen says when it ends (closed with Done).
+    std::string share(const std::string& target)
+    {
+        for (const char* button : {"Share", target.c_str(), "Medium - 360p", "Export"}) {
+            EXPECT_TRUE(driver.tap(button)) << button;
+            driver.wait(1);
+        }
+        waitUntil([&] { return !infoText().empty() && !infoText().starts_with("Please wait"); });
+        const std::string told = infoText();
+        driver.tap("Done");
+        driver.wait(1);
+        return told;
     }
 };
 
@@ -267,6 +305,36 @@ TEST_F(ExplorerExport, AShareScreenShowingItsOutcomeIsFreedWithTheApp)
     delegate.reset();
     driver.wait(1);
     EXPECT_TRUE(shown.expired());
+}
+
+// A title becomes the file's name without its control characters and
+// direction marks ("_" stands in for each), cut between characters where a
+// file name cannot hold it (70 four-byte, 90 three-byte characters): the movie
+// plays, the share messages name the file as it is in Documents, and a title
+// that cuts like one shared before gives a file of its own.
+TEST_F(ExplorerExport, ATitleMakesAFileNameWithoutControlsAndShortEnoughToPlayAndShareAndTheMessagesShowIt)
+{
+    const std::string bin = sandbox.path("bin");  // a desktop whose opener takes any file
+    ASSERT_TRUE(plat::createDirectory(bin, plat::IntermediateDirectories::No).ok());
+    std::ofstream(bin + "/xdg-open") << "#!/bin/sh\n";
+    ASSERT_TRUE(plat::setPermissions(bin + "/xdg-open", 0755).ok());
+    plat::test::ScopedEnvironmentVariable display("DISPLAY", ":99");
+    plat::test::ScopedEnvironmentVariable path("PATH", bin + ":/usr/bin:/bin");
+    auto times
+        = [](size_t count, const char* text) { return plat::replacingOccurrences(std::string(count, '.'), ".", text); };
+    const std::string saved = "Saved in Documents as \"", film = times(62, "🎬");
+    const std::array<std::string, 3> rows[] = {{"Ball \u202Etxt.exe", "File Sharing", saved + "Ball__txtexe.mov\"."},
+        {"Kite\x1B[1m\nFly", "File Sharing", saved + "Kite_1m_Fly.mov\"."},
+        {"Ball \u202Etxt.exe", "Open In", "Handed \"Ball__txtexe.mov\" to another program."},
+        {times(70, "🎬"), "File Sharing", saved + film + ".mov\"."},
+        {times(90, "漢"), "File Sharing", saved + times(83, "漢") + ".mov\"."},
+        {"Ab" + times(70, "🎬"), "File Sharing", saved + "Ab" + film + ".mov\"."},
+        {"Ab" + times(71, "🎬"), "File Sharing", saved + "Ab" + times(61, "🎬") + " 2.mov\"."}};
+    for (const auto& [title, target, told] : rows) {
+        retitle(title);
+        EXPECT_TRUE(title.size() <= 255 || plays()) << title;  // the long ones are played first
+        EXPECT_EQ(share(target), told);
+    }
 }
 
 }  // namespace

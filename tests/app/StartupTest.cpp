@@ -885,6 +885,53 @@ TEST_P(MessagesInTurn, AStartMessageStaysInFrontOfThePasscodeScreen)
     }
 }
 
+// The first start asks for the passcode, which puts the welcome off: the
+// start's messages (an archive refused, one imported) show once the passcode
+// is done, and on a nearly full disk after the warning that came before it.
+// So again at the next start that asks for it, the welcome still put off.
+TEST_P(MessagesInTurn, TheStartsMessagesShowOnceThePasscodeThatPutTheWelcomeOffIsDone)
+{
+    const auto run = plat::test::runInOwnMountNamespace();
+    if (run == plat::test::MountNamespaceRun::Elsewhere)
+        return;
+    const std::vector<std::string> told[] = {{"1 of 2 projects imported."}, {"1 of 2 projects imported."},
+        {"Storage Nearly Full", "None of the 2 projects could be imported."}};
+    for (const int start : {0, 1, 2}) {  // the first and the next; the first on a nearly full disk
+        const bool nearlyFull = start == 2;
+        if (nearlyFull && run == plat::test::MountNamespaceRun::NotPermitted)
+            GTEST_SKIP() << "unshare -rm is not permitted here, so no small disk can be mounted without root";
+        std::optional<plat::test::SmallDisk> disk;
+        if (nearlyFull) {
+            ASSERT_TRUE(disk.emplace(documents(), "20m").ok()) << disk->error();
+        }
+        if (start != 1)
+            zt::WelcomeMain::setHasSeen(false);
+        plat::UserDefaults::standardUserDefaults().setBool(false, "isYoutubeGalleryEnabled");
+        for (const char* folder : {"Import", "Inbox"})
+            ASSERT_TRUE(plat::createDirectory(documents(folder), plat::IntermediateDirectories::Yes).ok());
+        std::ofstream(documents("Import/Broken.zantropemobile")) << "not a zip";
+        makeArchive(documents("Inbox/Good.zantropemobile"), ".plovix-2015-02-02-00-00-00", 2);
+        launch();
+        settle();
+        ASSERT_TRUE(plat::test::runMainLoopUntil(
+            [&] {
+                auto empty = [&](const char* folder) {
+                    return plat::contentsOfDirectory(documents(folder)).valueOr({}).empty();
+                };
+                return empty("Import") && empty("Inbox") && (!shownAlert() || shownAlert()->message() != "Import.");
+            },
+            30))
+            << "both archives taken";
+        auto seen = answerAlertsInTurn();  // in front of the passcode
+        ASSERT_TRUE(driver.tap("Done"));
+        for (std::string& after : answerAlertsInTurn())
+            seen.push_back(std::move(after));
+        EXPECT_EQ(seen, told[start]) << "start " << start;
+        app.resetForTesting();
+        resetShared();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Idioms, MessagesInTurn, plat::test::bothIdioms(), plat::test::idiomName);
 
 TEST(AppBundle, TheStringTableHoldsTheTextsOfTheScreens)

@@ -1,5 +1,7 @@
 #include "platform/foundation/Paths.h"
 
+#include "platform/foundation/Text.h"
+
 namespace plat {
 
 namespace {
@@ -87,6 +89,12 @@ bool isPlainFileName(std::string_view name)
     if (name.empty() || name == "." || name == "..")
         return false;
     return name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+}
+
+std::string fileNameFitting(std::string_view base, std::string_view tail)
+{
+    const size_t room = kMaximumFileNameBytes > tail.size() ? kMaximumFileNameBytes - tail.size() : 0;
+    return prefixWithinBytes(base, room) + std::string(tail);
 }
 
 }  // namespace plat

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,11 @@ std::string appendingPathExtension(std::string_view path, std::string_view exten
 // and no NUL. Names from outside input must pass this before they are joined
 // to a folder.
 bool isPlainFileName(std::string_view name);
+
+// The most bytes one name in a folder may take on the file systems here.
+inline constexpr size_t kMaximumFileNameBytes = 255;
+// base followed by tail (a number, an extension), base cut at a character's
+// boundary where the whole would not fit kMaximumFileNameBytes.
+std::string fileNameFitting(std::string_view base, std::string_view tail);
 
 }  // namespace plat

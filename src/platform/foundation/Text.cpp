@@ -20,6 +20,15 @@ bool isDirectionControl(char32_t codePoint)
         || (codePoint >= 0x202A && codePoint <= 0x202E) || (codePoint >= 0x2066 && codePoint <= 0x2069);
 }
 
+// What names show as an escape: control characters, the line and paragraph
+// separators, and the direction marks and embeddings.
+bool isControlInName(char32_t codePoint)
+{
+    const bool isControl = codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F);
+    const bool isSeparator = codePoint == 0x2028 || codePoint == 0x2029;
+    return isControl || isSeparator || isDirectionControl(codePoint);
+}
+
 // Decodes one code point at offset and advances it; invalid or truncated
 // sequences, overlong forms and surrogates give U+FFFD and consume one byte.
 char32_t decodeUtf8(std::string_view text, size_t& offset)
@@ -181,9 +190,7 @@ std::string escapedForMessage(std::string_view name)
     size_t offset = 0;
     while (offset < name.size()) {
         const char32_t codePoint = decodeUtf8(name, offset);
-        const bool isControl = codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F);
-        const bool isSeparator = codePoint == 0x2028 || codePoint == 0x2029;
-        if (!isControl && !isSeparator && !isDirectionControl(codePoint)) {
+        if (!isControlInName(codePoint)) {
             appendUtf8(out, codePoint);
             continue;
         }
@@ -213,6 +220,36 @@ std::string escapedForMessage(std::string_view name)
         }
     }
     return out;
+}
+
+std::string replacingControlCharacters(std::string_view text, std::string_view replacement)
+{
+    std::string out;
+    out.reserve(text.size());
+    size_t offset = 0;
+    while (offset < text.size()) {
+        const char32_t codePoint = decodeUtf8(text, offset);
+        if (isControlInName(codePoint))
+            out += replacement;
+        else
+            appendUtf8(out, codePoint);
+    }
+    return out;
+}
+
+std::string prefixWithinBytes(std::string_view text, size_t maximumBytes)
+{
+    if (text.size() <= maximumBytes)
+        return std::string(text);
+    size_t end = 0;
+    size_t offset = 0;
+    while (offset < text.size()) {
+        decodeUtf8(text, offset);
+        if (offset > maximumBytes)
+            break;
+        end = offset;
+    }
+    return std::string(text.substr(0, end));
 }
 
 int64_t lengthInUtf16(std::string_view text)

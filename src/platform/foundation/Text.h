@@ -40,6 +40,12 @@ std::string repairedUtf8(std::string_view text);
 // "\n", "\t", "\x1B", "\u2028", "\u202E"), so that the name can be read and
 // neither cuts, breaks nor turns the text around it.
 std::string escapedForMessage(std::string_view name);
+// The text repaired as above, with every character that escapedForMessage
+// escapes replaced by replacement: what a name made from it may hold.
+std::string replacingControlCharacters(std::string_view text, std::string_view replacement);
+// The longest start of the text that takes at most maximumBytes, cut between
+// two characters, never inside one.
+std::string prefixWithinBytes(std::string_view text, size_t maximumBytes);
 
 int64_t lengthInUtf16(std::string_view text);
 // The text of the UTF-16 range; a range beyond the end is clipped. A range
