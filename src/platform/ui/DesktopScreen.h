@@ -4,8 +4,9 @@
 
 namespace plat {
 
-// The device's screen in a desktop window (SDL): the key window is drawn
-// whenever something changed (and every refresh while animations run), the
+// The device's screen in a desktop window (SDL): what changed of the key
+// window is drawn again whenever something changed (and every refresh while
+// animations run), and nothing while it rests; the
 // mouse is a finger (press, drag, release; with Alt held a second finger
 // mirrors it about the middle, to pinch and rotate), typed text goes to the
 // keyboard's first responder (Backspace and Return too), Page Up and Page
@@ -23,6 +24,11 @@ public:
     // The window closes when the last copy of the function goes. Empty when
     // no window can be opened.
     static std::function<void()> openPresenter();
+    // Whether the window logs each picture it shows (each draw of what
+    // changed), and the editor's preview each frame it asks for: set by the
+    // environment variable ZANTROPE_LOG_PICTURES, for following the screen
+    // on the machine's clock. Any thread.
+    static bool logsPictures();
 };
 
 }  // namespace plat
