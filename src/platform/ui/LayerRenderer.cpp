@@ -8,6 +8,7 @@
 
 #include "platform/graphics/GraphicsContextImpl.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/SamePixels.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/Homography.h"
 #include "platform/ui/Layer.h"
@@ -305,20 +306,6 @@ void drawLayerTree(GraphicsContext& ctx, Layer& layer, const LayerProperties& p,
     }
 }
 
-bool isSamePicture(const Image& a, const Image& b)
-{
-    const Bitmap& x = *a.bitmap();
-    const Bitmap& y = *b.bitmap();
-    if (a.scale() != b.scale() || a.imageOrientation() != b.imageOrientation() || x.width() != y.width()
-        || x.height() != y.height() || x.order() != y.order())
-        return false;
-    const size_t rowBytes = static_cast<size_t>(x.width()) * 4;
-    for (int row = 0; row < x.height(); ++row)
-        if (std::memcmp(x.row(row), y.row(row), rowBytes) != 0)
-            return false;
-    return true;
-}
-
 uint32_t sampleBilinear(const Bitmap& bitmap, double u, double v)
 {
     // Pixel centres at half coordinates; outside the picture is transparent.
@@ -531,7 +518,10 @@ void LayerRenderer::drawBackingPicture(Layer& layer, TextInk ink, const TextList
     auto picture = context->takeImage();
     // The same picture again (a redraw that changed nothing) keeps the old
     // one, so that nothing counts as changed on screen.
-    if (picture && layer.contents() && isSamePicture(*layer.contents(), *picture))
+    const auto& shown = layer.contents();
+    if (picture && shown && shown->scale() == picture->scale()
+        && shown->imageOrientation() == picture->imageOrientation()
+        && haveSamePixels(*shown->bitmap(), *picture->bitmap()))
         return;
     layer.setContents(std::move(picture));
 }
