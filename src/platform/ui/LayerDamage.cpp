@@ -210,6 +210,10 @@ LayerDamage::Subtree LayerDamage::visitSublayers(Layer& layer, const LayerProper
     for (const auto& sublayer : inDrawingOrder(layer)) {
         LayerProperties storage;
         const LayerProperties* sp = &shownAt(*sublayer, storage, _moment);
+        // Animations count even while they show nothing yet: a fade from
+        // nothing, a card turning towards the eye.
+        if (!sp->hidden && sublayer->hasRunningAnimations())
+            _animating = true;
         if (sp->hidden || sp->opacity < kInvisibleOpacity)
             continue;
         if (sublayer->needsDisplay()) {
@@ -232,8 +236,6 @@ LayerDamage::Subtree LayerDamage::visitSublayers(Layer& layer, const LayerProper
             const Point middle {b.midX(), b.midY()};
             if (toDevice.w(middle) <= 0 || (!sp->doubleSided && toDevice.determinant() * toDevice.w(middle) < 0))
                 continue;
-            if (sublayer->hasRunningAnimations())
-                _animating = true;
             // The projected quadrilateral; the whole clip when a corner lies behind the eye.
             PixelRect box;
             if (!inner.inProjection) {

@@ -129,6 +129,14 @@ TEST_F(Compositing, AScreenAtRestDrawsNothing)
         0);
 }
 
+TEST_F(Compositing, AFadeFromNothingKeepsTheWindowDrawing)
+{
+    screen.card->setAlpha(0);
+    plat::View::animateWithDuration(1, [&] { screen.card->setAlpha(1); });
+    compositor.update(*screen.window);
+    EXPECT_TRUE(compositor.isAnimating());
+}
+
 TEST_F(Compositing, AChangeIsDrawnWithinItsAreaAsAWholePictureShowsIt)
 {
     struct Row {
