@@ -9,6 +9,7 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/ui/DesktopScreen.h"
 
 namespace zt {
@@ -215,9 +216,11 @@ void PreviewPlayer::scheduleNextTick(int64_t dueFrame)
 {
     const uint64_t run = _run;
     // Due when the clock reaches the frame, whenever this tick ran: a late
-    // tick does not push back every picture after it.
+    // tick does not push back every picture after it. A delayed perform
+    // rather than a queued block: one due at once still waits for the next
+    // turn of the run loop, so the screen is drawn between two pictures.
     const double delay = std::max(0.0, (dueFrame - framesOnTheClock()) / _speed);
-    plat::DispatchQueue::mainQueue().after(delay, [weakSelf = weak_from_this(), run] {
+    plat::RunLoop::main().performAfterDelay(this, delay, [weakSelf = weak_from_this(), run] {
         auto self = weakSelf.lock();
         if (self && self->_run == run)
             self->playPreview();
