@@ -25,6 +25,10 @@ namespace plat {
 
 namespace {
 
+// What a window needs of SDL. SDL counts each subsystem's users, so quitting
+// these leaves a sound device that was opened before or after running.
+constexpr Uint32 kWindowSubsystems = SDL_INIT_VIDEO | SDL_INIT_EVENTS;
+
 // Desktop pixels per point: a phone's small screen is shown twice as large.
 double zoomForDevice()
 {
@@ -90,7 +94,8 @@ private:
 
 // One run of the desktop window: SDL, the window, its renderer and the
 // texture the screen is shown through, and the mouse's fingers. Made only
-// when all of it could be started; closing it takes SDL down. Main thread.
+// when all of it could be started; closing it takes down SDL's video and
+// events and leaves the rest (the speaker) as it was. Main thread.
 class DesktopSession {
 public:
     static std::unique_ptr<DesktopSession> open();
@@ -137,7 +142,7 @@ std::unique_ptr<DesktopSession> DesktopSession::open()
     // SDL would bind a GLX context to the main thread, where no EGL context
     // (the painter's, the picture pipeline's) can then be made current.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    if (SDL_InitSubSystem(kWindowSubsystems) != 0) {
         log("screen: cannot start SDL: {}", SDL_GetError());
         return nullptr;
     }
@@ -183,7 +188,7 @@ DesktopSession::~DesktopSession()
     _renderer.reset();
     _window.reset();
     if (_sdlStarted)
-        SDL_Quit();
+        SDL_QuitSubSystem(kWindowSubsystems);
 }
 
 int DesktopSession::run(const std::atomic<bool>& quitRequested)
@@ -325,9 +330,9 @@ bool DesktopScreen::isAvailable()
     if ((!x11 || !*x11) && (!wayland || !*wayland))
         return false;
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+    if (SDL_InitSubSystem(kWindowSubsystems) != 0)
         return false;
-    SDL_Quit();
+    SDL_QuitSubSystem(kWindowSubsystems);
     return true;
 }
 

@@ -14,7 +14,8 @@ namespace plat {
 // run loop has work due. Main thread.
 class DesktopScreen {
 public:
-    // True when a display can be opened (X11 or Wayland).
+    // True when a display can be opened (X11 or Wayland). Leaves whatever
+    // else of SDL runs (the speaker) as it was.
     static bool isAvailable();
     // Runs until the window is closed or quitRequested turns true; returns the exit code.
     static int run(const std::atomic<bool>& quitRequested);
