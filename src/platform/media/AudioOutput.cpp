@@ -1,6 +1,7 @@
 #include "platform/media/AudioOutput.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "platform/foundation/Clock.h"
@@ -16,6 +17,12 @@ namespace plat {
 namespace {
 
 constexpr int64_t kFramesPerStep = 4096;
+
+// The sound device keeps its own time: the real one, whatever clock the app runs on.
+double steadySeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 }  // namespace
 
@@ -85,6 +92,47 @@ void AudioOutput::setMonitor(Monitor monitor)
 
 void AudioOutput::render(float* destination, int64_t frames)
 {
+    renderBlock(destination, frames, 0);
+}
+
+void AudioOutput::renderDeviceBlock(float* destination, int64_t frames)
+{
+    uint64_t block;
+    {
+        std::lock_guard lock(_lock);
+        _deviceFramesBeforeBlock += _deviceBlockFrames;
+        _deviceBlockFrames = frames;
+        _deviceBlockTakenSeconds = steadySeconds();
+        block = ++_deviceBlock;
+    }
+    renderBlock(destination, frames, block);
+}
+
+AudioOutput::UnheardBlock AudioOutput::unheardBlock() const
+{
+    std::lock_guard lock(_lock);
+    return unheardBlockLocked();
+}
+
+AudioOutput::UnheardBlock AudioOutput::unheardBlockLocked() const
+{
+    if (!_hasDevice || _deviceBlock == 0)
+        return {};
+    const auto played = static_cast<int64_t>(std::llround((steadySeconds() - _deviceBlockTakenSeconds) * kSampleRate));
+    return {_deviceBlock, std::clamp<int64_t>(_deviceBlockFrames - played, 0, _deviceBlockFrames), _deviceBlockFrames};
+}
+
+int64_t AudioOutput::deviceFramesHeard() const
+{
+    std::lock_guard lock(_lock);
+    if (!_hasDevice)
+        return -1;
+    const UnheardBlock unheard = unheardBlockLocked();
+    return _deviceFramesBeforeBlock + unheard.length - unheard.frames;
+}
+
+void AudioOutput::renderBlock(float* destination, int64_t frames, uint64_t block)
+{
     std::vector<std::shared_ptr<detail::PlaybackStream>> streams;
     {
         std::lock_guard lock(_lock);
@@ -93,7 +141,7 @@ void AudioOutput::render(float* destination, int64_t frames)
     std::fill(destination, destination + frames * kChannels, 0.0f);
     std::vector<std::shared_ptr<detail::PlaybackStream>> ended;
     for (const auto& stream : streams) {
-        if (stream->renderAdding(destination, frames) == detail::PlaybackStream::State::Ended)
+        if (stream->renderAdding(destination, frames, block) == detail::PlaybackStream::State::Ended)
             ended.push_back(stream);
     }
     if (AudioSession::sharedInstance().silencesPlayback())
@@ -180,6 +228,10 @@ void AudioOutput::useDevice(std::unique_ptr<detail::SoundDevice> device)
     if (_device) {
         std::lock_guard lock(_lock);
         _hasDevice = true;
+        // An empty block of a new number: no stream's last block is the new device's.
+        ++_deviceBlock;
+        _deviceBlockFrames = 0;
+        _deviceFramesBeforeBlock = 0;
     }
     stopSilentPacingIfIdle();
     if (!_device) {

@@ -34,8 +34,10 @@ void PlaybackStream::setEndHandler(EndHandler handler)
 
 MediaTime PlaybackStream::currentTime() const
 {
+    // Asked before the stream's lock is taken: the output renders under its own.
+    const AudioOutput::UnheardBlock unheard = AudioOutput::shared().unheardBlock();
     std::lock_guard lock(_lock);
-    double seconds = static_cast<double>(_renderedSinceBase) * _rate / AudioOutput::kSampleRate;
+    double seconds = static_cast<double>(framesHeardSinceBase(unheard)) * _rate / AudioOutput::kSampleRate;
     MediaTime time = _base + MediaTime::makeWithSeconds(seconds, kPositionTimescale);
     return std::clamp(time, MediaTime::zero(), _duration);
 }
@@ -59,11 +61,12 @@ float PlaybackStream::rate() const
 void PlaybackStream::setRate(float rate)
 {
     rate = std::clamp(rate, kSlowestRate, kFastestRate);
+    const AudioOutput::UnheardBlock unheard = AudioOutput::shared().unheardBlock();
     std::lock_guard lock(_lock);
     if (rate == _rate)
         return;
     // The sound already made at the old rate is dropped: the new source starts where the listener is.
-    foldElapsed();
+    foldElapsed(unheard);
     _rate = rate;
     _source.reset();
 }
@@ -80,9 +83,20 @@ void PlaybackStream::setNumberOfLoops(int64_t loops)
     _loopsLeft = loops;
 }
 
-void PlaybackStream::foldElapsed()
+int64_t PlaybackStream::framesHeardSinceBase(const AudioOutput::UnheardBlock& unheard) const
 {
-    double seconds = static_cast<double>(_renderedSinceBase) * _rate / AudioOutput::kSampleRate;
+    int64_t unheardHere = 0;
+    if (unheard.number != 0 && unheard.number == _block) {
+        // This stream's frames open the block, so the listener hears them first.
+        unheardHere = std::clamp<int64_t>(unheard.frames - (unheard.length - _framesInBlock), 0, _framesInBlock);
+    }
+    // Since a seek or a loop only the new frames count.
+    return _renderedSinceBase - std::min(unheardHere, _renderedSinceBase);
+}
+
+void PlaybackStream::foldElapsed(const AudioOutput::UnheardBlock& unheard)
+{
+    double seconds = static_cast<double>(framesHeardSinceBase(unheard)) * _rate / AudioOutput::kSampleRate;
     _base = std::min(_base + MediaTime::makeWithSeconds(seconds, kPositionTimescale), _duration);
     _renderedSinceBase = 0;
 }
@@ -103,7 +117,7 @@ Result<void> PlaybackStream::openSource()
     return {};
 }
 
-PlaybackStream::State PlaybackStream::renderAdding(float* mix, int64_t frames)
+PlaybackStream::State PlaybackStream::renderAdding(float* mix, int64_t frames, uint64_t block)
 {
     std::lock_guard lock(_lock);
     int64_t done = 0;
@@ -148,6 +162,8 @@ PlaybackStream::State PlaybackStream::renderAdding(float* mix, int64_t frames)
             }
         }
     }
+    _block = block;
+    _framesInBlock = done;
     return _ended ? State::Ended : State::Playing;
 }
 

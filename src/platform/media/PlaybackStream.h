@@ -8,6 +8,7 @@
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Result.h"
+#include "platform/media/AudioOutput.h"
 #include "platform/media/MediaTime.h"
 
 namespace plat::detail {
@@ -32,7 +33,8 @@ public:
     void setEndHandler(EndHandler handler);
 
     MediaTime duration() const { return _duration; }
-    // Where the listener is in the media, from 0 to the duration.
+    // Where the listener is in the media, from 0 to the duration: what was
+    // rendered less what of it the sound device has still to play.
     MediaTime currentTime() const;
     // Clamped to the media; the next sound rendered starts there.
     void seek(const MediaTime& time);
@@ -45,15 +47,18 @@ public:
 
     enum class State { Playing, Ended };
     // Adds up to frames frames (the output's format) of this stream's sound,
-    // at its volume, into mix. Ended once it has nothing more to add: the
-    // output then takes it off and calls postEnd.
-    State renderAdding(float* mix, int64_t frames);
+    // at its volume, into the start of mix, the output's block number block
+    // (0 for one that is heard as it is rendered). Ended once it has nothing
+    // more to add: the output then takes it off and calls postEnd.
+    State renderAdding(float* mix, int64_t frames, uint64_t block);
     // Posts the end handler to the main queue.
     void postEnd();
 
 private:
     Result<void> openSource();  // under _lock
-    void foldElapsed();  // under _lock
+    // Frames since _base the listener has heard. Under _lock.
+    int64_t framesHeardSinceBase(const AudioOutput::UnheardBlock& unheard) const;
+    void foldElapsed(const AudioOutput::UnheardBlock& unheard);  // under _lock
 
     const SourceFactory _makeSource;
     const MediaTime _duration;
@@ -62,6 +67,8 @@ private:
     std::unique_ptr<SoundSource> _source;  // guarded by _lock; made when the next sound is rendered
     MediaTime _base = MediaTime::zero();  // guarded by _lock: where the current source began
     int64_t _renderedSinceBase = 0;  // guarded by _lock: output frames since then
+    uint64_t _block = 0;  // guarded by _lock: the output's block rendered last
+    int64_t _framesInBlock = 0;  // guarded by _lock: how many of its frames were this stream's
     float _rate = 1;  // guarded by _lock
     float _volume = 1;  // guarded by _lock
     int64_t _loopsLeft = 0;  // guarded by _lock
