@@ -16,6 +16,9 @@ namespace {
 // Ticks come exactly one frame apart, so the clock reads whole frames give
 // or take rounding; this much of a frame keeps 0.9999999 from reading as 0.
 constexpr double kFrameRounding = 1e-3;
+// A tick that finds the clock a hair short of its frame looks again this
+// soon: far less than half a picture at the fastest rate.
+constexpr double kShortestTickSeconds = 0.002;
 
 bool readFlag(const plat::Dictionary& metadata, const char* key)
 {
@@ -160,13 +163,14 @@ void PreviewPlayer::playPreview()
     if (count == 0)
         return;
 
-    int64_t index = _startFrame + wholeFrames((now() - _startTime) * _speed);
+    // Where the clock is, in frames: the sound while it plays, else the run's own time.
+    double position = static_cast<double>(_startFrame) + (now() - _startTime) * _speed;
     if (_audioController) {
         plat::MediaTime time = _audioController->getCurentTimeIndex();
         if (time.isValid() && time.isNumeric())
-            index = wholeFrames(time.seconds() * _movieFPS);
+            position = time.seconds() * _movieFPS;
     }
-    index = showableIndex(index);
+    int64_t index = showableIndex(wholeFrames(position));
     if (index >= count) {
         if (!_isPLayLoop) {
             endRun();
@@ -174,6 +178,7 @@ void PreviewPlayer::playPreview()
         }
         restartClockAt(loopStartIndex());
         startAudioForCurrentFrame();
+        position = static_cast<double>(_previewCurrentFrame);
         index = showableIndex(_previewCurrentFrame);
         if (index >= count) {  // nothing but the placeholder to show
             endRun();
@@ -185,14 +190,18 @@ void PreviewPlayer::playPreview()
     if (auto delegate = _delegate.lock())
         delegate->previewPlayerShowFrameAtIndex(*this, index);
     if (_isPlaying)
-        scheduleNextTick();
+        scheduleNextTick(position);
 }
 
-void PreviewPlayer::scheduleNextTick()
+void PreviewPlayer::scheduleNextTick(double position)
 {
     const uint64_t run = _run;
-    // The tick after this one is due when the clock reaches the next frame.
-    plat::DispatchQueue::mainQueue().after(1.0 / _speed, [weakSelf = weak_from_this(), run] {
+    // The tick after this one is due when the clock reaches the next frame:
+    // timed from the clock, not from this tick, a late tick or a sound that
+    // starts a moment after the pictures does not put them behind it.
+    const double framesToGo = static_cast<double>(wholeFrames(position) + 1) - position;
+    const double delay = std::max(framesToGo / _speed, kShortestTickSeconds);
+    plat::DispatchQueue::mainQueue().after(delay, [weakSelf = weak_from_this(), run] {
         auto self = weakSelf.lock();
         if (self && self->_run == run)
             self->playPreview();

@@ -66,7 +66,8 @@ private:
     int64_t showableIndex(int64_t index) const;
     int64_t loopStartIndex() const;
     void restartClockAt(int64_t index);
-    void scheduleNextTick();
+    // position: where the clock stands now, in frames.
+    void scheduleNextTick(double position);
     void endRun();
     double now() const;
 
