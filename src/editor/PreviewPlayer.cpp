@@ -8,6 +8,8 @@
 #include "document/ProjectModel.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Log.h"
+#include "platform/ui/DesktopScreen.h"
 
 namespace zt {
 
@@ -186,6 +188,8 @@ void PreviewPlayer::playPreview()
         }
     }
     _previewCurrentFrame = index;
+    if (plat::DesktopScreen::logsPictures())
+        plat::log("preview: frame {}", index);
     auto self = shared_from_this();  // the delegate may let go of us
     if (auto delegate = _delegate.lock())
         delegate->previewPlayerShowFrameAtIndex(*this, index);

@@ -10,6 +10,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
+#include "platform/media/AudioOutput.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/Keyboard.h"
@@ -127,6 +128,7 @@ private:
     int _textureWidth = 0;
     int _textureHeight = 0;
     uint64_t _drawnGeneration = 0;
+    int64_t _picturesShown = 0;
     Uint32 _wakeEvent = 0;
     // Shared with the wake handler, which other threads call.
     std::shared_ptr<std::atomic<bool>> _wakePending = std::make_shared<std::atomic<bool>>(false);
@@ -229,6 +231,9 @@ void DesktopSession::presentIfChanged(bool animating)
     if (picture)
         showPicture(*picture);
     SDL_RenderPresent(_renderer.get());
+    ++_picturesShown;
+    if (DesktopScreen::logsPictures())
+        log("screen: picture {} shown at speaker frame {}", _picturesShown, AudioOutput::shared().deviceFramesHeard());
 }
 
 void DesktopSession::showPicture(const Image& picture)
@@ -334,6 +339,12 @@ bool DesktopScreen::isAvailable()
         return false;
     SDL_QuitSubSystem(kWindowSubsystems);
     return true;
+}
+
+bool DesktopScreen::logsPictures()
+{
+    static const bool logs = std::getenv("ZANTROPE_LOG_PICTURES") != nullptr;
+    return logs;
 }
 
 int DesktopScreen::run(const std::atomic<bool>& quitRequested)

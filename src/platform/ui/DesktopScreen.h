@@ -17,6 +17,11 @@ public:
     // True when a display can be opened (X11 or Wayland). Leaves whatever
     // else of SDL runs (the speaker) as it was.
     static bool isAvailable();
+    // Whether the window logs each picture it shows, with where the
+    // speaker's sound stands then, and the editor's preview each frame it
+    // shows: set by the environment variable ZANTROPE_LOG_PICTURES, for
+    // following the screen on the machine's clock. Any thread.
+    static bool logsPictures();
     // Runs until the window is closed or quitRequested turns true; returns the exit code.
     static int run(const std::atomic<bool>& quitRequested);
     // For a device script that drives the app: a window that shows the key
