@@ -224,6 +224,7 @@ void DesktopSession::presentIfChanged(bool animating)
     if (generation == _drawnGeneration && !animating)
         return;
     _drawnGeneration = generation;
+    const int64_t speakerBefore = DesktopScreen::logsPictures() ? AudioOutput::shared().deviceFramesHeard() : 0;
     auto key = Application::sharedApplication().keyWindow();
     std::shared_ptr<Image> picture = key ? snapshotWindow(*key) : nullptr;
     SDL_SetRenderDrawColor(_renderer.get(), 0, 0, 0, 255);
@@ -232,8 +233,10 @@ void DesktopSession::presentIfChanged(bool animating)
         showPicture(*picture);
     SDL_RenderPresent(_renderer.get());
     ++_picturesShown;
-    if (DesktopScreen::logsPictures())
-        log("screen: picture {} shown at speaker frame {}", _picturesShown, AudioOutput::shared().deviceFramesHeard());
+    if (DesktopScreen::logsPictures()) {
+        log("screen: picture {} drawn from speaker frame {}, shown at speaker frame {}", _picturesShown, speakerBefore,
+            AudioOutput::shared().deviceFramesHeard());
+    }
 }
 
 void DesktopSession::showPicture(const Image& picture)

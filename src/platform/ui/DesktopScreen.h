@@ -18,10 +18,11 @@ public:
     // else of SDL runs (the speaker) as it was.
     static bool isAvailable();
     // Whether the window logs each picture it shows, with where the
-    // speaker's sound stands then, each screen (view controller) as it has
-    // come, and the editor's preview each frame it shows: set by the
-    // environment variable ZANTROPE_LOG_PICTURES, for following the screen
-    // on the machine's clock. Any thread.
+    // speaker's sound stood as it began to draw it and as it showed it,
+    // each screen (view controller) as it has come, and the editor's
+    // preview each frame it shows: set by the environment variable
+    // ZANTROPE_LOG_PICTURES, for following the screen on the machine's
+    // clock. Any thread.
     static bool logsPictures();
     // Runs until the window is closed or quitRequested turns true; returns the exit code.
     static int run(const std::atomic<bool>& quitRequested);
