@@ -15,8 +15,8 @@ namespace zt {
 
 namespace {
 
-// Ticks come exactly one frame apart, so the clock reads whole frames give
-// or take rounding; this much of a frame keeps 0.9999999 from reading as 0.
+// Ticks come when the clock reaches a whole frame, so it reads whole frames
+// give or take rounding; this much of a frame keeps 0.9999999 from reading as 0.
 constexpr double kFrameRounding = 1e-3;
 // A tick that finds the clock a hair short of its frame looks again this
 // soon: far less than half a picture at the fastest rate.
