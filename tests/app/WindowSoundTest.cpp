@@ -59,7 +59,9 @@ std::vector<int64_t> onsets(const std::string& file)
 }
 
 // Where the speaker stood as the window began to draw, and as it showed,
-// each picture of frame 1 that followed another frame in the preview.
+// each picture of frame 1 that followed another frame in the preview, from
+// a second after the preview's first picture on: by then the screen's own
+// answer to Play (a zoom to the timeline) has long ended.
 struct Drawn {
     int64_t from;
     int64_t shown;
@@ -69,17 +71,20 @@ std::vector<Drawn> secondPicturesDrawn(const std::string& log)
     std::vector<Drawn> drawn;
     std::istringstream lines(log);
     std::string line;
+    int64_t frame = -1, played = -1;
     bool movedOn = false;
-    int64_t frame = -1;
     const std::string from = "drawn from speaker frame ", shown = "shown at speaker frame ";
     while (std::getline(lines, line)) {
         if (const size_t at = line.find("preview: frame "); at != std::string::npos) {
             const int64_t next = std::stoll(line.substr(at + 15));
             movedOn = movedOn || (next == 1 && frame != 1);
             frame = next;
-        } else if (line.find(shown) != std::string::npos && movedOn) {
-            drawn.push_back({std::stoll(line.substr(line.find(from) + from.size())),
-                std::stoll(line.substr(line.find(shown) + shown.size()))});
+        } else if (line.find(shown) != std::string::npos && frame >= 0) {
+            const Drawn picture {std::stoll(line.substr(line.find(from) + from.size())),
+                std::stoll(line.substr(line.find(shown) + shown.size()))};
+            played = played < 0 ? picture.from : played;
+            if (movedOn && picture.from >= played + kRate)
+                drawn.push_back(picture);
             movedOn = false;
         }
     }
@@ -127,8 +132,7 @@ TEST(WindowSound, TheSpeakerPlaysAllTheWhileTheWindowIsOpen)
 // within half a picture of the window's picture of frame 1, which is on its
 // way to the screen from when the window begins to draw it until it shows
 // it (the Bell nearest to it: a pass whose frame 1 the window missed is
-// another fault, as is the time the window takes to draw). The passes are
-// counted from the second: the first also draws the screen's answer to Play.
+// another fault, as is the time the window takes to draw).
 TEST(WindowSound, ThePreviewsSoundIsHeardWithItsPicture)
 {
     for (const int framesPerSecond : {5, 12}) {
@@ -148,7 +152,7 @@ TEST(WindowSound, ThePreviewsSoundIsHeardWithItsPicture)
         }
         ASSERT_TRUE(opened) << app.log();
         ASSERT_TRUE(app.click(522, 65));
-        constexpr size_t kPasses = 5;
+        constexpr size_t kPasses = 4;
         ASSERT_TRUE(zt::test::waitForFile(
             folder.path("app.log"), [&] { return secondPicturesDrawn(app.log()).size() >= kPasses; }, 60))
             << app.log();
@@ -157,7 +161,7 @@ TEST(WindowSound, ThePreviewsSoundIsHeardWithItsPicture)
         ASSERT_FALSE(heard.empty()) << "no Bell in the speaker's sound";
         const auto drawn = secondPicturesDrawn(app.log());
         const int64_t half = kRate / framesPerSecond / 2;
-        for (size_t pass = 1; kDrawsInTime && pass < kPasses; ++pass) {
+        for (size_t pass = 0; kDrawsInTime && pass < kPasses; ++pass) {
             const auto [from, shown] = drawn[pass];
             const int64_t bell = *std::min_element(heard.begin(), heard.end(),
                 [from](int64_t a, int64_t b) { return std::abs(a - from) < std::abs(b - from); });

@@ -92,34 +92,22 @@ void AudioOutput::setMonitor(Monitor monitor)
 
 void AudioOutput::render(float* destination, int64_t frames)
 {
-    renderBlock(destination, frames, 0);
+    renderBlock(destination, frames, -1);
 }
 
 void AudioOutput::renderDeviceBlock(float* destination, int64_t frames)
 {
-    uint64_t block;
+    int64_t firstFrame;
     {
         std::lock_guard lock(_lock);
-        _deviceFramesBeforeBlock += _deviceBlockFrames;
-        _deviceBlockFrames = frames;
-        _deviceBlockTakenSeconds = steadySeconds();
-        block = ++_deviceBlock;
+        const double now = steadySeconds();
+        const auto played = static_cast<int64_t>(std::llround((now - _deviceTakeSeconds) * kSampleRate));
+        _deviceFramesHeldAtTake = std::max<int64_t>(_deviceFramesHeldAtTake - played, 0) + frames;
+        _deviceTakeSeconds = now;
+        firstFrame = _deviceFramesTaken;
+        _deviceFramesTaken += frames;
     }
-    renderBlock(destination, frames, block);
-}
-
-AudioOutput::UnheardBlock AudioOutput::unheardBlock() const
-{
-    std::lock_guard lock(_lock);
-    return unheardBlockLocked();
-}
-
-AudioOutput::UnheardBlock AudioOutput::unheardBlockLocked() const
-{
-    if (!_hasDevice || _deviceBlock == 0)
-        return {};
-    const auto played = static_cast<int64_t>(std::llround((steadySeconds() - _deviceBlockTakenSeconds) * kSampleRate));
-    return {_deviceBlock, std::clamp<int64_t>(_deviceBlockFrames - played, 0, _deviceBlockFrames), _deviceBlockFrames};
+    renderBlock(destination, frames, firstFrame);
 }
 
 int64_t AudioOutput::deviceFramesHeard() const
@@ -127,11 +115,11 @@ int64_t AudioOutput::deviceFramesHeard() const
     std::lock_guard lock(_lock);
     if (!_hasDevice)
         return -1;
-    const UnheardBlock unheard = unheardBlockLocked();
-    return _deviceFramesBeforeBlock + unheard.length - unheard.frames;
+    const auto played = static_cast<int64_t>(std::llround((steadySeconds() - _deviceTakeSeconds) * kSampleRate));
+    return _deviceFramesTaken - std::max<int64_t>(_deviceFramesHeldAtTake - played, 0);
 }
 
-void AudioOutput::renderBlock(float* destination, int64_t frames, uint64_t block)
+void AudioOutput::renderBlock(float* destination, int64_t frames, int64_t deviceFrame)
 {
     std::vector<std::shared_ptr<detail::PlaybackStream>> streams;
     {
@@ -141,7 +129,7 @@ void AudioOutput::renderBlock(float* destination, int64_t frames, uint64_t block
     std::fill(destination, destination + frames * kChannels, 0.0f);
     std::vector<std::shared_ptr<detail::PlaybackStream>> ended;
     for (const auto& stream : streams) {
-        if (stream->renderAdding(destination, frames, block) == detail::PlaybackStream::State::Ended)
+        if (stream->renderAdding(destination, frames, deviceFrame) == detail::PlaybackStream::State::Ended)
             ended.push_back(stream);
     }
     if (AudioSession::sharedInstance().silencesPlayback())
@@ -228,10 +216,8 @@ void AudioOutput::useDevice(std::unique_ptr<detail::SoundDevice> device)
     if (_device) {
         std::lock_guard lock(_lock);
         _hasDevice = true;
-        // An empty block of a new number: no stream's last block is the new device's.
-        ++_deviceBlock;
-        _deviceBlockFrames = 0;
-        _deviceFramesBeforeBlock = 0;
+        // The count goes on from the last device's, so no stream's frames seem to lie ahead in this one.
+        _deviceFramesHeldAtTake = 0;
     }
     stopSilentPacingIfIdle();
     if (!_device) {

@@ -8,7 +8,6 @@
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Result.h"
-#include "platform/media/AudioOutput.h"
 #include "platform/media/MediaTime.h"
 
 namespace plat::detail {
@@ -47,18 +46,19 @@ public:
 
     enum class State { Playing, Ended };
     // Adds up to frames frames (the output's format) of this stream's sound,
-    // at its volume, into the start of mix, the output's block number block
-    // (0 for one that is heard as it is rendered). Ended once it has nothing
-    // more to add: the output then takes it off and calls postEnd.
-    State renderAdding(float* mix, int64_t frames, uint64_t block);
+    // at its volume, into the start of mix: the sound device's frames from
+    // deviceFrame on (-1 for sound heard as it is rendered). Ended once it
+    // has nothing more to add: the output then takes it off and calls postEnd.
+    State renderAdding(float* mix, int64_t frames, int64_t deviceFrame);
     // Posts the end handler to the main queue.
     void postEnd();
 
 private:
     Result<void> openSource();  // under _lock
-    // Frames since _base the listener has heard. Under _lock.
-    int64_t framesHeardSinceBase(const AudioOutput::UnheardBlock& unheard) const;
-    void foldElapsed(const AudioOutput::UnheardBlock& unheard);  // under _lock
+    // Frames since _base the listener has heard, the device having played
+    // its frames up to deviceFramesHeard. Under _lock.
+    int64_t framesHeardSinceBase(int64_t deviceFramesHeard) const;
+    void foldElapsed(int64_t deviceFramesHeard);  // under _lock
 
     const SourceFactory _makeSource;
     const MediaTime _duration;
@@ -67,8 +67,7 @@ private:
     std::unique_ptr<SoundSource> _source;  // guarded by _lock; made when the next sound is rendered
     MediaTime _base = MediaTime::zero();  // guarded by _lock: where the current source began
     int64_t _renderedSinceBase = 0;  // guarded by _lock: output frames since then
-    uint64_t _block = 0;  // guarded by _lock: the output's block rendered last
-    int64_t _framesInBlock = 0;  // guarded by _lock: how many of its frames were this stream's
+    int64_t _deviceFrameAfter = -1;  // guarded by _lock: the device's frame after this stream's last
     float _rate = 1;  // guarded by _lock
     float _volume = 1;  // guarded by _lock
     int64_t _loopsLeft = 0;  // guarded by _lock
