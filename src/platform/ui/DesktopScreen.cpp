@@ -10,6 +10,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/media/AudioOutput.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/Keyboard.h"
@@ -24,6 +25,10 @@
 namespace plat {
 
 namespace {
+
+// What a window needs of SDL. SDL counts each subsystem's users, so quitting
+// these leaves a sound device that was opened before or after running.
+constexpr Uint32 kWindowSubsystems = SDL_INIT_VIDEO | SDL_INIT_EVENTS;
 
 // Desktop pixels per point: a phone's small screen is shown twice as large.
 double zoomForDevice()
@@ -79,7 +84,8 @@ private:
 
 // One run of the desktop window: SDL, the window, the kept picture of the
 // screen, and the mouse's fingers. Made only when all of it could be
-// started; closing it takes SDL down. Main thread.
+// started; closing it takes down SDL's video and events and leaves the rest
+// (the speaker) as it was. Main thread.
 class DesktopSession {
 public:
     static std::unique_ptr<DesktopSession> open();
@@ -135,7 +141,7 @@ std::unique_ptr<DesktopSession> DesktopSession::open()
     // context to the main thread, where no EGL context (the painter's, the
     // picture pipeline's) can then be made current.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    if (SDL_InitSubSystem(kWindowSubsystems) != 0) {
         log("screen: cannot start SDL: {}", SDL_GetError());
         return nullptr;
     }
@@ -177,7 +183,7 @@ DesktopSession::~DesktopSession()
     // SDL's objects go before SDL itself.
     _window.reset();
     if (_sdlStarted)
-        SDL_Quit();
+        SDL_QuitSubSystem(kWindowSubsystems);
 }
 
 int DesktopSession::run(const std::atomic<bool>& quitRequested)
@@ -207,6 +213,7 @@ void DesktopSession::presentIfChanged()
 {
     if (detail::UpdateCycle::renderGeneration() == _drawnGeneration && !_screen.isAnimating() && !_exposed)
         return;
+    const int64_t speakerBefore = DesktopScreen::logsPictures() ? AudioOutput::shared().deviceFramesHeard() : 0;
     auto key = Application::sharedApplication().keyWindow();
     if (!key) {
         if (_showsKeyWindow || _exposed)
@@ -231,7 +238,8 @@ void DesktopSession::presentIfChanged()
         int64_t pixels = 0;
         for (const auto& area : areas)
             pixels += area.area();
-        log("screen: picture {} shown, {} pixels drawn again", ++_picturesShown, pixels);
+        log("screen: picture {} ({} pixels drawn again) drawn from speaker frame {}, shown at speaker frame {}",
+            ++_picturesShown, pixels, speakerBefore, AudioOutput::shared().deviceFramesHeard());
     }
 }
 
@@ -355,9 +363,9 @@ bool DesktopScreen::isAvailable()
     if ((!x11 || !*x11) && (!wayland || !*wayland))
         return false;
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+    if (SDL_InitSubSystem(kWindowSubsystems) != 0)
         return false;
-    SDL_Quit();
+    SDL_QuitSubSystem(kWindowSubsystems);
     return true;
 }
 

@@ -15,8 +15,16 @@ namespace plat {
 // run loop has work due. Main thread.
 class DesktopScreen {
 public:
-    // True when a display can be opened (X11 or Wayland).
+    // True when a display can be opened (X11 or Wayland). Leaves whatever
+    // else of SDL runs (the speaker) as it was.
     static bool isAvailable();
+    // Whether the window logs each picture it shows (each draw of what
+    // changed, with where the speaker's sound stood as it began to draw it
+    // and as it showed it), each screen (view controller) as it has come,
+    // and each frame the editor's preview asks for: set by the environment
+    // variable ZANTROPE_LOG_PICTURES, for following the screen on the
+    // machine's clock. Any thread.
+    static bool logsPictures();
     // Runs until the window is closed or quitRequested turns true; returns the exit code.
     static int run(const std::atomic<bool>& quitRequested);
     // For a device script that drives the app: a window that shows the key
@@ -24,11 +32,6 @@ public:
     // The window closes when the last copy of the function goes. Empty when
     // no window can be opened.
     static std::function<void()> openPresenter();
-    // Whether the window logs each picture it shows (each draw of what
-    // changed), and the editor's preview each frame it asks for: set by the
-    // environment variable ZANTROPE_LOG_PICTURES, for following the screen
-    // on the machine's clock. Any thread.
-    static bool logsPictures();
 };
 
 }  // namespace plat
