@@ -143,14 +143,8 @@ TEST(WindowSound, ThePreviewsSoundIsHeardWithItsPicture)
         const std::string speaker = folder.path("speaker.raw");
         zt::test::WindowedApp app(device, "phone", speakerInto(speaker), folder.path("app.log"));
         ASSERT_TRUE(app.waitForWindow(60)) << app.log();
-        // The explorer's centred project opens the editor (a click while its
-        // carousel still moves in only stops it); the editor's Play plays the preview.
-        bool opened = false;
-        for (int tries = 0; tries < 3 && !opened; ++tries) {
-            ASSERT_TRUE(app.click(284, 119));
-            opened = app.waitForLog("screen: FrameEditorViewController appeared", 15);
-        }
-        ASSERT_TRUE(opened) << app.log();
+        // The explorer's centred project opens the editor, whose Play plays the preview.
+        ASSERT_TRUE(app.clickToOpen(284, 119, "FrameEditorViewController")) << app.log();
         ASSERT_TRUE(app.click(522, 65));
         constexpr size_t kPasses = 4;
         ASSERT_TRUE(zt::test::waitForFile(

@@ -210,6 +210,15 @@ public:
     {
         return xdotool({"mousemove", "--window", windowID(), at(x), at(y), "click", "1"});
     }
+    // Clicks at the point until the screen (a view controller's class) has
+    // come, at most three times: a click on a carousel still moving in only stops it.
+    bool clickToOpen(double x, double y, const std::string& screen)
+    {
+        for (int tries = 0; tries < 3; ++tries)
+            if (click(x, y) && waitForLog("screen: " + screen + " appeared", 6))
+                return true;
+        return false;
+    }
     // A key press, by its X name ("Page_Up", "F5", "Return"), with the
     // pointer over the window, which then has the keyboard.
     bool key(const std::string& name) { return xdotool({"mousemove", "--window", windowID(), "1", "1", "key", name}); }
