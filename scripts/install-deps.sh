@@ -29,8 +29,9 @@ packages=(
     libavahi-client-dev avahi-daemon dbus
     # OpenGL ES on the CPU
     libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri
-    # desktop window for the app, and the virtual display its tests draw it on
-    libsdl2-dev xvfb xauth
+    # desktop window for the app, the virtual display its tests draw it on, and the
+    # clicks and keys of the tests that use the window as a person does
+    libsdl2-dev xvfb xauth xdotool
     # independent readers used by tests, references used by benchmarks
     python3 python3-pil zip unzip ffmpeg gifsicle rapidjson-dev
     # time zone data for date formatting (ICU's own copy of the rules is older)

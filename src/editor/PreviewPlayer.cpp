@@ -8,14 +8,20 @@
 #include "document/ProjectModel.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/ui/DesktopScreen.h"
 
 namespace zt {
 
 namespace {
 
-// Ticks come exactly one frame apart, so the clock reads whole frames give
-// or take rounding; this much of a frame keeps 0.9999999 from reading as 0.
+// Ticks come when the clock reaches a whole frame, so it reads whole frames
+// give or take rounding; this much of a frame keeps 0.9999999 from reading as 0.
 constexpr double kFrameRounding = 1e-3;
+// A picture shown late (the main thread was busy) still shows; only when
+// the pictures fall this far behind the clock do they skip to catch up.
+constexpr double kMostLagSeconds = 0.25;
 
 bool readFlag(const plat::Dictionary& metadata, const char* key)
 {
@@ -67,6 +73,7 @@ void PreviewPlayer::playFrom(int64_t startIndex, int64_t stopIndex)
     _stopIndex = stopIndex;
     _isPlaying = true;
     ++_run;
+    _askedIndex = -1;
 
     auto metadata = _project->getMetaData().value_or(plat::Dictionary {});
     _isPLayLoop = readFlag(metadata, "PlayAsLoop");
@@ -152,6 +159,16 @@ void PreviewPlayer::endRun()
         delegate->previewPlayerDidStopPlay(*this);
 }
 
+double PreviewPlayer::framesOnTheClock() const
+{
+    if (_audioController) {
+        plat::MediaTime time = _audioController->getCurentTimeIndex();
+        if (time.isValid() && time.isNumeric())
+            return time.seconds() * _movieFPS;
+    }
+    return _startFrame + (now() - _startTime) * _speed;
+}
+
 void PreviewPlayer::playPreview()
 {
     if (!_isPlaying)
@@ -160,13 +177,14 @@ void PreviewPlayer::playPreview()
     if (count == 0)
         return;
 
-    int64_t index = _startFrame + wholeFrames((now() - _startTime) * _speed);
-    if (_audioController) {
-        plat::MediaTime time = _audioController->getCurentTimeIndex();
-        if (time.isValid() && time.isNumeric())
-            index = wholeFrames(time.seconds() * _movieFPS);
-    }
-    index = showableIndex(index);
+    const double clockFrames = framesOnTheClock();
+    int64_t step = wholeFrames(clockFrames);
+    // The picture after the one shown comes next, however late this tick is,
+    // unless the pictures have fallen too far behind.
+    const int64_t next = _previewCurrentFrame + 1;
+    if (step > next && (clockFrames - next) / _speed <= kMostLagSeconds)
+        step = next;
+    int64_t index = showableIndex(step);
     if (index >= count) {
         if (!_isPLayLoop) {
             endRun();
@@ -174,6 +192,7 @@ void PreviewPlayer::playPreview()
         }
         restartClockAt(loopStartIndex());
         startAudioForCurrentFrame();
+        step = _previewCurrentFrame;
         index = showableIndex(_previewCurrentFrame);
         if (index >= count) {  // nothing but the placeholder to show
             endRun();
@@ -181,18 +200,27 @@ void PreviewPlayer::playPreview()
         }
     }
     _previewCurrentFrame = index;
+    if (index != _askedIndex) {
+        _askedIndex = index;
+        if (plat::DesktopScreen::logsPictures())
+            plat::log("preview: frame {}", index);
+    }
     auto self = shared_from_this();  // the delegate may let go of us
     if (auto delegate = _delegate.lock())
         delegate->previewPlayerShowFrameAtIndex(*this, index);
     if (_isPlaying)
-        scheduleNextTick();
+        scheduleNextTick(step + 1);
 }
 
-void PreviewPlayer::scheduleNextTick()
+void PreviewPlayer::scheduleNextTick(int64_t dueFrame)
 {
     const uint64_t run = _run;
-    // The tick after this one is due when the clock reaches the next frame.
-    plat::DispatchQueue::mainQueue().after(1.0 / _speed, [weakSelf = weak_from_this(), run] {
+    // Due when the clock reaches the frame, whenever this tick ran: a late
+    // tick does not push back every picture after it. A delayed perform
+    // rather than a queued block: one due at once still waits for the next
+    // turn of the run loop, so the screen is drawn between two pictures.
+    const double delay = std::max(0.0, (dueFrame - framesOnTheClock()) / _speed);
+    plat::RunLoop::main().performAfterDelay(this, delay, [weakSelf = weak_from_this(), run] {
         auto self = weakSelf.lock();
         if (self && self->_run == run)
             self->playPreview();

@@ -66,7 +66,9 @@ private:
     int64_t showableIndex(int64_t index) const;
     int64_t loopStartIndex() const;
     void restartClockAt(int64_t index);
-    void scheduleNextTick();
+    // Where the run's clock (the sound when it plays) is, in frames.
+    double framesOnTheClock() const;
+    void scheduleNextTick(int64_t dueFrame);
     void endRun();
     double now() const;
 
@@ -85,6 +87,7 @@ private:
     double _startTime = 0;  // seconds since 1970
     int64_t _startIndex = 0;
     int64_t _stopIndex = 0;
+    int64_t _askedIndex = -1;  // the picture the delegate was last asked to show in this run
     // Each run counts up; a tick of an earlier run finds it changed and does nothing.
     uint64_t _run = 0;
 };

@@ -1,5 +1,6 @@
 #include "platform/graphics/GraphicsContext.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -108,6 +109,21 @@ AffineTransform affineTransform(const cairo_matrix_t& m)
 bool isWhole(double value)
 {
     return std::abs(value - std::round(value)) < kAxisTolerance;
+}
+
+// The whole device pixels the clip may let through.
+detail::PixelClip clipInPixels(cairo_t* cr, int pixelWidth, int pixelHeight)
+{
+    double x1, y1, x2, y2;
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+    cairo_restore(cr);
+    const int left = std::clamp(static_cast<int>(std::floor(x1)), 0, pixelWidth);
+    const int top = std::clamp(static_cast<int>(std::floor(y1)), 0, pixelHeight);
+    const int right = std::clamp(static_cast<int>(std::ceil(x2)), left, pixelWidth);
+    const int bottom = std::clamp(static_cast<int>(std::ceil(y2)), top, pixelHeight);
+    return {left, top, right - left, bottom - top};
 }
 
 void setForcedOpaque(Bitmap& bitmap)
@@ -706,8 +722,9 @@ void GraphicsContext::drawImage(const Image& image, Rect rect, BlendMode mode, d
                 bitmap, static_cast<int>(std::round(toDevice.tx)), static_cast<int>(std::round(toDevice.ty)));
             return;
         }
-        auto tile = detail::resampleAxisAligned(
-            *bitmap, toDevice.a, toDevice.d, toDevice.tx, toDevice.ty, pixelWidth(), pixelHeight());
+        // Only what the clip lets through: a window drawn again in parts resamples just those.
+        auto tile = detail::resampleAxisAlignedWithin(
+            *bitmap, toDevice.a, toDevice.d, toDevice.tx, toDevice.ty, clipInPixels(c, pixelWidth(), pixelHeight()));
         if (tile)
             compositeInDeviceSpace(tile->pixels, tile->x, tile->y);
         return;

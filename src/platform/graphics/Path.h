@@ -15,6 +15,7 @@ public:
     struct Element {
         ElementType type;
         Point points[3];  // MoveTo and LineTo use [0]; CurveTo: control 1, control 2, end
+        friend bool operator==(const Element&, const Element&) = default;
     };
 
     static Path pathWithRect(Rect rect);
@@ -39,6 +40,8 @@ public:
     // The rectangle that holds every point, control points included.
     Rect bounds() const;
     const std::vector<Element>& elements() const { return _elements; }
+
+    friend bool operator==(const Path&, const Path&) = default;
 
 private:
     std::vector<Element> _elements;

@@ -56,12 +56,13 @@ double overlap(double a0, double a1, double b0, double b1)
     return std::max(0.0, std::min(a1, b1) - std::max(a0, b0));
 }
 
-std::optional<AxisWeights> makeAxisWeights(int sourceLength, double scale, double offset, int clipLength, int one)
+std::optional<AxisWeights> makeAxisWeights(
+    int sourceLength, double scale, double offset, int clipStart, int clipEnd, int one)
 {
     double pictureStart = offset;
     double pictureEnd = offset + sourceLength * scale;
-    int firstDest = std::max(0, static_cast<int>(std::floor(pictureStart)));
-    int endDest = std::min(clipLength, static_cast<int>(std::ceil(pictureEnd)));
+    int firstDest = std::max(clipStart, static_cast<int>(std::floor(pictureStart)));
+    int endDest = std::min(clipEnd, static_cast<int>(std::ceil(pictureEnd)));
     if (endDest <= firstDest)
         return std::nullopt;
     AxisWeights axis;
@@ -201,10 +202,16 @@ void filterRowHorizontally(
 std::optional<ResampledTile> resampleAxisAligned(
     const Bitmap& source, double scaleX, double scaleY, double offsetX, double offsetY, int clipWidth, int clipHeight)
 {
+    return resampleAxisAlignedWithin(source, scaleX, scaleY, offsetX, offsetY, {0, 0, clipWidth, clipHeight});
+}
+
+std::optional<ResampledTile> resampleAxisAlignedWithin(
+    const Bitmap& source, double scaleX, double scaleY, double offsetX, double offsetY, PixelClip clip)
+{
     if (!(scaleX > 0) || !(scaleY > 0) || !std::isfinite(offsetX) || !std::isfinite(offsetY))
         return std::nullopt;
-    auto horizontal = makeAxisWeights(source.width(), scaleX, offsetX, clipWidth, kHorizontalOne);
-    auto vertical = makeAxisWeights(source.height(), scaleY, offsetY, clipHeight, kVerticalOne);
+    auto horizontal = makeAxisWeights(source.width(), scaleX, offsetX, clip.x, clip.x + clip.width, kHorizontalOne);
+    auto vertical = makeAxisWeights(source.height(), scaleY, offsetY, clip.y, clip.y + clip.height, kVerticalOne);
     if (!horizontal || !vertical)
         return std::nullopt;
     ResampledTile tile;

@@ -23,4 +23,16 @@ struct ResampledTile {
 std::optional<ResampledTile> resampleAxisAligned(
     const Bitmap& source, double scaleX, double scaleY, double offsetX, double offsetY, int clipWidth, int clipHeight);
 
+// Device pixels [x, x + width) x [y, y + height).
+struct PixelClip {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+// The same, drawing only the pixels within clip: each of them comes out as
+// the whole picture's would, so a picture drawn in parts matches it drawn whole.
+std::optional<ResampledTile> resampleAxisAlignedWithin(
+    const Bitmap& source, double scaleX, double scaleY, double offsetX, double offsetY, PixelClip clip);
+
 }  // namespace plat::detail

@@ -1,6 +1,7 @@
 #include "platform/media/AudioOutput.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "platform/foundation/Clock.h"
@@ -16,6 +17,12 @@ namespace plat {
 namespace {
 
 constexpr int64_t kFramesPerStep = 4096;
+
+// The sound device keeps its own time: the real one, whatever clock the app runs on.
+double steadySeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 }  // namespace
 
@@ -85,6 +92,35 @@ void AudioOutput::setMonitor(Monitor monitor)
 
 void AudioOutput::render(float* destination, int64_t frames)
 {
+    renderBlock(destination, frames, -1);
+}
+
+void AudioOutput::renderDeviceBlock(float* destination, int64_t frames)
+{
+    int64_t firstFrame;
+    {
+        std::lock_guard lock(_lock);
+        const double now = steadySeconds();
+        const auto played = static_cast<int64_t>(std::llround((now - _deviceTakeSeconds) * kSampleRate));
+        _deviceFramesHeldAtTake = std::max<int64_t>(_deviceFramesHeldAtTake - played, 0) + frames;
+        _deviceTakeSeconds = now;
+        firstFrame = _deviceFramesTaken;
+        _deviceFramesTaken += frames;
+    }
+    renderBlock(destination, frames, firstFrame);
+}
+
+int64_t AudioOutput::deviceFramesHeard() const
+{
+    std::lock_guard lock(_lock);
+    if (!_hasDevice)
+        return -1;
+    const auto played = static_cast<int64_t>(std::llround((steadySeconds() - _deviceTakeSeconds) * kSampleRate));
+    return _deviceFramesTaken - std::max<int64_t>(_deviceFramesHeldAtTake - played, 0);
+}
+
+void AudioOutput::renderBlock(float* destination, int64_t frames, int64_t deviceFrame)
+{
     std::vector<std::shared_ptr<detail::PlaybackStream>> streams;
     {
         std::lock_guard lock(_lock);
@@ -93,7 +129,7 @@ void AudioOutput::render(float* destination, int64_t frames)
     std::fill(destination, destination + frames * kChannels, 0.0f);
     std::vector<std::shared_ptr<detail::PlaybackStream>> ended;
     for (const auto& stream : streams) {
-        if (stream->renderAdding(destination, frames) == detail::PlaybackStream::State::Ended)
+        if (stream->renderAdding(destination, frames, deviceFrame) == detail::PlaybackStream::State::Ended)
             ended.push_back(stream);
     }
     if (AudioSession::sharedInstance().silencesPlayback())
@@ -180,6 +216,8 @@ void AudioOutput::useDevice(std::unique_ptr<detail::SoundDevice> device)
     if (_device) {
         std::lock_guard lock(_lock);
         _hasDevice = true;
+        // The count goes on from the last device's, so no stream's frames seem to lie ahead in this one.
+        _deviceFramesHeldAtTake = 0;
     }
     stopSilentPacingIfIdle();
     if (!_device) {

@@ -21,6 +21,11 @@ class SoundDevice;
 // milliseconds on the main run loop, and whenever a player asks where it is,
 // so a test that advances the manual clock hears time pass exactly. Streams
 // are attached and detached on the main thread.
+//
+// A sound device takes the sound ahead, a block at a time, and plays what it
+// took at the sound's own pace, so what a player has rendered runs ahead of
+// what the listener hears by what the device still holds. Players report
+// where the listener is (the preview's pictures follow it).
 class AudioOutput {
 public:
     static constexpr int kSampleRate = 44100;
@@ -49,6 +54,14 @@ public:
     // Mixes the next frames of every attached stream into destination
     // (overwritten) and takes ended streams off. The thread that plays.
     void render(float* destination, int64_t frames);
+    // The same for a block the sound device takes now, to play after what
+    // it holds. The device's thread.
+    void renderDeviceBlock(float* destination, int64_t frames);
+    // Frames of sound the listener has heard from the sound device, counted
+    // from the first it took (where the device's output is now); -1 on the
+    // silent output. The device plays what it holds at 44.1 kHz, and
+    // nothing while it holds nothing. Any thread.
+    int64_t deviceFramesHeard() const;
 
     AudioOutput(const AudioOutput&) = delete;
     AudioOutput& operator=(const AudioOutput&) = delete;
@@ -61,11 +74,17 @@ private:
     void startSilentPacing();  // main thread
     void stopSilentPacingIfIdle();  // main thread
     void useDevice(std::unique_ptr<detail::SoundDevice> device);
+    void renderBlock(float* destination, int64_t frames, int64_t deviceFrame);
 
     mutable std::mutex _lock;
     std::vector<std::shared_ptr<detail::PlaybackStream>> _streams;  // guarded by _lock
     Monitor _monitor;  // guarded by _lock
     bool _hasDevice = false;  // guarded by _lock
+    // What the devices took, and what of it they still held at the last
+    // take (seconds on the steady clock). Guarded by _lock.
+    int64_t _deviceFramesTaken = 0;
+    int64_t _deviceFramesHeldAtTake = 0;
+    double _deviceTakeSeconds = 0;
     std::unique_ptr<detail::SoundDevice> _device;  // main thread
 
     // Silent pacing, main thread only.

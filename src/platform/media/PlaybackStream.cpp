@@ -34,8 +34,10 @@ void PlaybackStream::setEndHandler(EndHandler handler)
 
 MediaTime PlaybackStream::currentTime() const
 {
+    // Asked before the stream's lock is taken: the output renders under its own.
+    const int64_t heard = AudioOutput::shared().deviceFramesHeard();
     std::lock_guard lock(_lock);
-    double seconds = static_cast<double>(_renderedSinceBase) * _rate / AudioOutput::kSampleRate;
+    double seconds = static_cast<double>(framesHeardSinceBase(heard)) * _rate / AudioOutput::kSampleRate;
     MediaTime time = _base + MediaTime::makeWithSeconds(seconds, kPositionTimescale);
     return std::clamp(time, MediaTime::zero(), _duration);
 }
@@ -59,11 +61,12 @@ float PlaybackStream::rate() const
 void PlaybackStream::setRate(float rate)
 {
     rate = std::clamp(rate, kSlowestRate, kFastestRate);
+    const int64_t heard = AudioOutput::shared().deviceFramesHeard();
     std::lock_guard lock(_lock);
     if (rate == _rate)
         return;
     // The sound already made at the old rate is dropped: the new source starts where the listener is.
-    foldElapsed();
+    foldElapsed(heard);
     _rate = rate;
     _source.reset();
 }
@@ -80,9 +83,17 @@ void PlaybackStream::setNumberOfLoops(int64_t loops)
     _loopsLeft = loops;
 }
 
-void PlaybackStream::foldElapsed()
+int64_t PlaybackStream::framesHeardSinceBase(int64_t deviceFramesHeard) const
 {
-    double seconds = static_cast<double>(_renderedSinceBase) * _rate / AudioOutput::kSampleRate;
+    // The stream's frames since its base lie just before _deviceFrameAfter
+    // (since a seek or a loop only the new ones count).
+    const int64_t ahead = deviceFramesHeard < 0 ? 0 : std::max<int64_t>(_deviceFrameAfter - deviceFramesHeard, 0);
+    return _renderedSinceBase - std::min(ahead, _renderedSinceBase);
+}
+
+void PlaybackStream::foldElapsed(int64_t deviceFramesHeard)
+{
+    double seconds = static_cast<double>(framesHeardSinceBase(deviceFramesHeard)) * _rate / AudioOutput::kSampleRate;
     _base = std::min(_base + MediaTime::makeWithSeconds(seconds, kPositionTimescale), _duration);
     _renderedSinceBase = 0;
 }
@@ -103,7 +114,7 @@ Result<void> PlaybackStream::openSource()
     return {};
 }
 
-PlaybackStream::State PlaybackStream::renderAdding(float* mix, int64_t frames)
+PlaybackStream::State PlaybackStream::renderAdding(float* mix, int64_t frames, int64_t deviceFrame)
 {
     std::lock_guard lock(_lock);
     int64_t done = 0;
@@ -148,6 +159,7 @@ PlaybackStream::State PlaybackStream::renderAdding(float* mix, int64_t frames)
             }
         }
     }
+    _deviceFrameAfter = deviceFrame < 0 ? -1 : deviceFrame + done;
     return _ended ? State::Ended : State::Playing;
 }
 

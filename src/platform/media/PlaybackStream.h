@@ -32,7 +32,8 @@ public:
     void setEndHandler(EndHandler handler);
 
     MediaTime duration() const { return _duration; }
-    // Where the listener is in the media, from 0 to the duration.
+    // Where the listener is in the media, from 0 to the duration: what was
+    // rendered less what of it the sound device has still to play.
     MediaTime currentTime() const;
     // Clamped to the media; the next sound rendered starts there.
     void seek(const MediaTime& time);
@@ -45,15 +46,19 @@ public:
 
     enum class State { Playing, Ended };
     // Adds up to frames frames (the output's format) of this stream's sound,
-    // at its volume, into mix. Ended once it has nothing more to add: the
-    // output then takes it off and calls postEnd.
-    State renderAdding(float* mix, int64_t frames);
+    // at its volume, into the start of mix: the sound device's frames from
+    // deviceFrame on (-1 for sound heard as it is rendered). Ended once it
+    // has nothing more to add: the output then takes it off and calls postEnd.
+    State renderAdding(float* mix, int64_t frames, int64_t deviceFrame);
     // Posts the end handler to the main queue.
     void postEnd();
 
 private:
     Result<void> openSource();  // under _lock
-    void foldElapsed();  // under _lock
+    // Frames since _base the listener has heard, the device having played
+    // its frames up to deviceFramesHeard. Under _lock.
+    int64_t framesHeardSinceBase(int64_t deviceFramesHeard) const;
+    void foldElapsed(int64_t deviceFramesHeard);  // under _lock
 
     const SourceFactory _makeSource;
     const MediaTime _duration;
@@ -62,6 +67,7 @@ private:
     std::unique_ptr<SoundSource> _source;  // guarded by _lock; made when the next sound is rendered
     MediaTime _base = MediaTime::zero();  // guarded by _lock: where the current source began
     int64_t _renderedSinceBase = 0;  // guarded by _lock: output frames since then
+    int64_t _deviceFrameAfter = -1;  // guarded by _lock: the device's frame after this stream's last
     float _rate = 1;  // guarded by _lock
     float _volume = 1;  // guarded by _lock
     int64_t _loopsLeft = 0;  // guarded by _lock

@@ -17,7 +17,7 @@ void pullSound(void* userData, Uint8* stream, int length)
 {
     auto& output = *static_cast<AudioOutput*>(userData);
     int frames = length / static_cast<int>(sizeof(float) * AudioOutput::kChannels);
-    output.render(reinterpret_cast<float*>(stream), frames);
+    output.renderDeviceBlock(reinterpret_cast<float*>(stream), frames);
 }
 
 }  // namespace

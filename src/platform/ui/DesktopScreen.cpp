@@ -9,7 +9,8 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/graphics/Image.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/media/AudioOutput.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/Keyboard.h"
@@ -18,12 +19,16 @@
 #include "platform/ui/SystemVolume.h"
 #include "platform/ui/TouchSynthesizer.h"
 #include "platform/ui/UpdateCycle.h"
-#include "platform/ui/ViewRendering.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/WindowCompositor.h"
 
 namespace plat {
 
 namespace {
+
+// What a window needs of SDL. SDL counts each subsystem's users, so quitting
+// these leaves a sound device that was opened before or after running.
+constexpr Uint32 kWindowSubsystems = SDL_INIT_VIDEO | SDL_INIT_EVENTS;
 
 // Desktop pixels per point: a phone's small screen is shown twice as large.
 double zoomForDevice()
@@ -33,19 +38,8 @@ double zoomForDevice()
 
 struct SdlWindowDeleter {
     void operator()(SDL_Window* w) const { SDL_DestroyWindow(w); }
-    void operator()(SDL_Renderer* r) const { SDL_DestroyRenderer(r); }
-    void operator()(SDL_Texture* t) const { SDL_DestroyTexture(t); }
+    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
 };
-
-bool hasRunningAnimations(const Layer& layer)
-{
-    if (layer.hasAnimations())
-        return true;
-    for (const auto& sublayer : layer.sublayers())
-        if (hasRunningAnimations(*sublayer))
-            return true;
-    return false;
-}
 
 // The fingers a mouse stands for.
 class MouseFingers {
@@ -88,9 +82,10 @@ private:
     Point _middle;
 };
 
-// One run of the desktop window: SDL, the window, its renderer and the
-// texture the screen is shown through, and the mouse's fingers. Made only
-// when all of it could be started; closing it takes SDL down. Main thread.
+// One run of the desktop window: SDL, the window, the kept picture of the
+// screen, and the mouse's fingers. Made only when all of it could be
+// started; closing it takes down SDL's video and events and leaves the rest
+// (the speaker) as it was. Main thread.
 class DesktopSession {
 public:
     static std::unique_ptr<DesktopSession> open();
@@ -103,10 +98,17 @@ public:
     void present();
 
 private:
-    DesktopSession() = default;
-    // Draws the key window when the screen changed, or every refresh while something animates.
-    void presentIfChanged(bool animating);
-    void showPicture(const Image& picture);
+    explicit DesktopSession(double zoom)
+        : _zoom(zoom)
+        , _screen(zoom)
+    {
+    }
+    // Draws again what changed of the key window, if anything did (or may
+    // have: animations run), and shows it in the window.
+    void presentIfChanged();
+    // Copies those pixels of the kept picture into the window (all of them when empty).
+    void show(const std::vector<detail::PixelRect>& areas);
+    void showBlack();
     // Sleeps until an event, the run loop's next due work, or the next
     // refresh while animating; then handles every event that is waiting.
     void waitAndHandleEvents(bool animating);
@@ -115,13 +117,15 @@ private:
     Point toPoints(int x, int y) const { return {x / _zoom, y / _zoom}; }
 
     double _zoom = 1;
+    // Drawn at the window's own pixels per point, so that the window shows it pixel for pixel.
+    detail::WindowCompositor _screen;
     bool _sdlStarted = false;
     std::unique_ptr<SDL_Window, SdlWindowDeleter> _window;
-    std::unique_ptr<SDL_Renderer, SdlWindowDeleter> _renderer;
-    std::unique_ptr<SDL_Texture, SdlWindowDeleter> _texture;
-    int _textureWidth = 0;
-    int _textureHeight = 0;
     uint64_t _drawnGeneration = 0;
+    bool _showsKeyWindow = false;
+    // The window system lost what the window showed: show the kept picture again.
+    bool _exposed = true;
+    int64_t _picturesShown = 0;
     Uint32 _wakeEvent = 0;
     // Shared with the wake handler, which other threads call.
     std::shared_ptr<std::atomic<bool>> _wakePending = std::make_shared<std::atomic<bool>>(false);
@@ -132,18 +136,17 @@ private:
 std::unique_ptr<DesktopSession> DesktopSession::open()
 {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-    // The screen is drawn on the processor already. Drawn through OpenGL,
-    // SDL would bind a GLX context to the main thread, where no EGL context
-    // (the painter's, the picture pipeline's) can then be made current.
+    // The screen is drawn on the processor already, and goes into the
+    // window's own surface. Drawn through OpenGL, SDL would bind a GLX
+    // context to the main thread, where no EGL context (the painter's, the
+    // picture pipeline's) can then be made current.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    if (SDL_InitSubSystem(kWindowSubsystems) != 0) {
         log("screen: cannot start SDL: {}", SDL_GetError());
         return nullptr;
     }
-    std::unique_ptr<DesktopSession> session(new DesktopSession());
+    std::unique_ptr<DesktopSession> session(new DesktopSession(zoomForDevice()));
     session->_sdlStarted = true;
-    session->_zoom = zoomForDevice();
     const Size points = Screen::mainScreen().bounds().size;
     session->_window.reset(SDL_CreateWindow("Zantrope", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
         static_cast<int>(points.width * session->_zoom), static_cast<int>(points.height * session->_zoom),
@@ -152,8 +155,7 @@ std::unique_ptr<DesktopSession> DesktopSession::open()
         log("screen: cannot open a window: {}", SDL_GetError());
         return nullptr;
     }
-    session->_renderer.reset(SDL_CreateRenderer(session->_window.get(), -1, SDL_RENDERER_SOFTWARE));
-    if (!session->_renderer) {
+    if (!SDL_GetWindowSurface(session->_window.get())) {
         log("screen: cannot draw into the window: {}", SDL_GetError());
         return nullptr;
     }
@@ -179,11 +181,9 @@ DesktopSession::~DesktopSession()
         RunLoop::main().setWakeHandler({});
     }
     // SDL's objects go before SDL itself.
-    _texture.reset();
-    _renderer.reset();
     _window.reset();
     if (_sdlStarted)
-        SDL_Quit();
+        SDL_QuitSubSystem(kWindowSubsystems);
 }
 
 int DesktopSession::run(const std::atomic<bool>& quitRequested)
@@ -197,49 +197,86 @@ int DesktopSession::run(const std::atomic<bool>& quitRequested)
             SDL_DisableScreenSaver();
         else
             SDL_EnableScreenSaver();
-        auto key = app.keyWindow();
-        const bool animating = key && hasRunningAnimations(*key->layer());
-        presentIfChanged(animating);
-        waitAndHandleEvents(animating);
+        presentIfChanged();
+        waitAndHandleEvents(_screen.isAnimating());
     }
     return 0;
 }
 
 void DesktopSession::present()
 {
-    presentIfChanged(/*animating=*/true);
+    presentIfChanged();
     SDL_PumpEvents();
 }
 
-void DesktopSession::presentIfChanged(bool animating)
+void DesktopSession::presentIfChanged()
 {
-    uint64_t generation = detail::UpdateCycle::renderGeneration();
-    if (generation == _drawnGeneration && !animating)
+    if (detail::UpdateCycle::renderGeneration() == _drawnGeneration && !_screen.isAnimating() && !_exposed)
         return;
-    _drawnGeneration = generation;
+    const int64_t speakerBefore = DesktopScreen::logsPictures() ? AudioOutput::shared().deviceFramesHeard() : 0;
     auto key = Application::sharedApplication().keyWindow();
-    std::shared_ptr<Image> picture = key ? snapshotWindow(*key) : nullptr;
-    SDL_SetRenderDrawColor(_renderer.get(), 0, 0, 0, 255);
-    SDL_RenderClear(_renderer.get());
-    if (picture)
-        showPicture(*picture);
-    SDL_RenderPresent(_renderer.get());
+    if (!key) {
+        if (_showsKeyWindow || _exposed)
+            showBlack();
+        _showsKeyWindow = false;
+        _exposed = false;
+        _screen.forget();
+        _drawnGeneration = detail::UpdateCycle::renderGeneration();
+        return;
+    }
+    std::vector<detail::PixelRect> areas = _screen.update(*key);
+    _showsKeyWindow = true;
+    // Read after the update, whose own layout and display are in the picture already.
+    _drawnGeneration = detail::UpdateCycle::renderGeneration();
+    if (_exposed) {
+        _exposed = false;
+        show({});
+    } else if (!areas.empty()) {
+        show(areas);
+    }
+    if (!areas.empty() && DesktopScreen::logsPictures()) {
+        int64_t pixels = 0;
+        for (const auto& area : areas)
+            pixels += area.area();
+        log("screen: picture {} ({} pixels drawn again) drawn from speaker frame {}, shown at speaker frame {}",
+            ++_picturesShown, pixels, speakerBefore, AudioOutput::shared().deviceFramesHeard());
+    }
 }
 
-void DesktopSession::showPicture(const Image& picture)
+void DesktopSession::show(const std::vector<detail::PixelRect>& areas)
 {
-    const Bitmap& pixels = *picture.bitmap();
-    if (!_texture || _textureWidth != pixels.width() || _textureHeight != pixels.height()) {
-        // BGRA in memory is SDL's ARGB8888 on little-endian machines.
-        _texture.reset(SDL_CreateTexture(
-            _renderer.get(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, pixels.width(), pixels.height()));
-        _textureWidth = pixels.width();
-        _textureHeight = pixels.height();
-    }
-    if (!_texture)
+    const Bitmap* picture = _screen.picture();
+    SDL_Surface* target = SDL_GetWindowSurface(_window.get());
+    if (!picture || !target)
         return;
-    SDL_UpdateTexture(_texture.get(), nullptr, pixels.bytes(), static_cast<int>(pixels.bytesPerRow()));
-    SDL_RenderCopy(_renderer.get(), _texture.get(), nullptr, nullptr);
+    // BGRA in memory is SDL's ARGB8888 on little-endian machines; the picture is only read.
+    std::unique_ptr<SDL_Surface, SdlWindowDeleter> source(
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(picture->bytes()), picture->width(), picture->height(),
+            32, static_cast<int>(picture->bytesPerRow()), SDL_PIXELFORMAT_ARGB8888));
+    if (!source)
+        return;
+    SDL_SetSurfaceBlendMode(source.get(), SDL_BLENDMODE_NONE);
+    if (areas.empty() || target->w != picture->width() || target->h != picture->height()) {
+        SDL_BlitScaled(source.get(), nullptr, target, nullptr);
+        SDL_UpdateWindowSurface(_window.get());
+        return;
+    }
+    std::vector<SDL_Rect> rects;
+    for (const auto& area : areas) {
+        SDL_Rect from {area.x, area.y, area.width, area.height};
+        SDL_Rect to = from;  // the blit clips it in place
+        SDL_BlitSurface(source.get(), &from, target, &to);
+        rects.push_back(from);
+    }
+    SDL_UpdateWindowSurfaceRects(_window.get(), rects.data(), static_cast<int>(rects.size()));
+}
+
+void DesktopSession::showBlack()
+{
+    if (SDL_Surface* target = SDL_GetWindowSurface(_window.get())) {
+        SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+        SDL_UpdateWindowSurface(_window.get());
+    }
 }
 
 void DesktopSession::waitAndHandleEvents(bool animating)
@@ -280,8 +317,9 @@ void DesktopSession::handleEvent(const SDL_Event& event)
         Keyboard::shared().typeText(event.text.text);
     } else if (event.type == SDL_KEYDOWN) {
         handleKey(event.key.keysym.sym);
-    } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED) {
-        _drawnGeneration = 0;
+    } else if (event.type == SDL_WINDOWEVENT
+        && (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)) {
+        _exposed = true;
     }
 }
 
@@ -325,10 +363,16 @@ bool DesktopScreen::isAvailable()
     if ((!x11 || !*x11) && (!wayland || !*wayland))
         return false;
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+    if (SDL_InitSubSystem(kWindowSubsystems) != 0)
         return false;
-    SDL_Quit();
+    SDL_QuitSubSystem(kWindowSubsystems);
     return true;
+}
+
+bool DesktopScreen::logsPictures()
+{
+    static const bool logs = std::getenv("ZANTROPE_LOG_PICTURES") != nullptr;
+    return logs;
 }
 
 int DesktopScreen::run(const std::atomic<bool>& quitRequested)

@@ -8,25 +8,25 @@ namespace plat {
 void GradientLayer::setColors(std::vector<Color> colors)
 {
     _colors = std::move(colors);
-    didChangeProperty();
+    didChangeOwnContent();
 }
 
 void GradientLayer::setLocations(std::vector<double> locations)
 {
     _locations = std::move(locations);
-    didChangeProperty();
+    didChangeOwnContent();
 }
 
 void GradientLayer::setStartPoint(Point point)
 {
     _startPoint = point;
-    didChangeProperty();
+    didChangeOwnContent();
 }
 
 void GradientLayer::setEndPoint(Point point)
 {
     _endPoint = point;
-    didChangeProperty();
+    didChangeOwnContent();
 }
 
 void GradientLayer::drawOwnContent(GraphicsContext& context, const LayerProperties& properties) const

@@ -79,6 +79,12 @@ void Layer::didChangeProperty()
     detail::UpdateCycle::noteVisualChange();
 }
 
+void Layer::didChangeOwnContent()
+{
+    ++_ownContentVersion;
+    didChangeProperty();
+}
+
 void Layer::setBounds(Rect bounds)
 {
     Rect old = _p.bounds;
@@ -503,10 +509,14 @@ bool Layer::hasInteractionBlockingAnimations() const
 
 LayerProperties Layer::presentationProperties() const
 {
+    return presentationPropertiesAt(currentMediaTime());
+}
+
+LayerProperties Layer::presentationPropertiesAt(double now) const
+{
     if (_animations.empty())
         return _p;
     LayerProperties shown = _p;
-    const double now = currentMediaTime();
     for (const auto& record : _animations) {
         if (auto progress = record->animation->progressAt(now - record->beginUptime))
             record->animation->applyAt(*progress, shown);

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -141,6 +142,8 @@ public:
 
     // What is on screen now: the model with the running animations applied.
     LayerProperties presentationProperties() const;
+    // The same at a moment of the media clock, so that pictures of one moment agree.
+    LayerProperties presentationPropertiesAt(double mediaTime) const;
     // A detached copy of the presentation (no sublayers, no animations).
     std::shared_ptr<Layer> presentationLayer() const;
 
@@ -157,11 +160,17 @@ public:
     void renderInContext(GraphicsContext& context);
     // Content a subclass draws itself above the contents picture (gradients, shapes), in bounds coordinates.
     virtual void drawOwnContent(GraphicsContext&, const LayerProperties&) const { }
+    // Where that content may lie, in bounds coordinates.
+    virtual Rect ownContentExtent(const LayerProperties& properties) const { return properties.bounds; }
+    // Counts changes of that content, so that a screen can tell it must draw again.
+    uint64_t ownContentVersion() const { return _ownContentVersion; }
 
 protected:
     // Subclass setters announce their changes through these.
     void willChangeProperty(std::string_view keyPath);
     void didChangeProperty();
+    // After a change of what drawOwnContent draws.
+    void didChangeOwnContent();
 
 private:
     friend class View;
@@ -179,6 +188,7 @@ private:
     bool _needsDisplayOnBoundsChange = false;
     bool _needsDisplay = false;
     bool _needsLayout = false;
+    uint64_t _ownContentVersion = 0;
     std::weak_ptr<Layer> _superlayer;
     std::vector<std::shared_ptr<Layer>> _sublayers;
     // The view whose layer this is; the view clears it before it goes.

@@ -65,6 +65,9 @@ struct LayerProperties {
     // Bounds coordinates to the superlayer's: the anchor point moved to the
     // origin, the transform (flattened onto the plane), then the position.
     detail::Homography toSuperlayer() const;
+
+    // Contents compare by picture object: a new picture counts as a change.
+    friend bool operator==(const LayerProperties&, const LayerProperties&) = default;
 };
 
 // Reads the property at a key path ("opacity", "position.x",

@@ -8,6 +8,8 @@
 
 #include "platform/graphics/GraphicsContextImpl.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/SamePixels.h"
+#include "platform/ui/Animation.h"
 #include "platform/ui/Homography.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/LayerDelegate.h"
@@ -22,14 +24,14 @@ constexpr int kMaxOffscreenEdge = 4096;
 // Below this opacity a layer is not drawn, as on the platform's hit test.
 constexpr double kInvisibleOpacity = 1e-3;
 
-void drawLayerTree(GraphicsContext& ctx, Layer& layer, const LayerProperties& p);
+void drawLayerTree(GraphicsContext& ctx, Layer& layer, const LayerProperties& p, double moment);
 
-// The presentation when animations run, else the model itself (no copy).
-const LayerProperties& shown(const Layer& layer, LayerProperties& storage)
+// The presentation at the moment when animations run, else the model itself (no copy).
+const LayerProperties& shown(const Layer& layer, LayerProperties& storage, double moment)
 {
     if (!layer.hasAnimations())
         return layer.properties();
-    storage = layer.presentationProperties();
+    storage = layer.presentationPropertiesAt(moment);
     return storage;
 }
 
@@ -52,7 +54,8 @@ bool isVisibleColor(const Color& color)
     return color.alpha() > 0 || color.patternImage();
 }
 
-// Where a picture of the given size goes in the bounds, by gravity.
+}  // namespace
+
 Rect contentsRect(Rect bounds, Size picture, ContentsGravity gravity)
 {
     double x = bounds.minX(), y = bounds.minY(), w = bounds.width(), h = bounds.height();
@@ -89,6 +92,8 @@ Rect contentsRect(Rect bounds, Size picture, ContentsGravity gravity)
     }
     return bounds;
 }
+
+namespace {
 
 // A piece of a picture, in upright pixels, as a picture of its own (so that
 // scaling it does not blend in its neighbours). Pieces are kept for reuse
@@ -210,10 +215,10 @@ void drawBorder(GraphicsContext& ctx, const LayerProperties& p)
     ctx.restoreGState();
 }
 
-void drawSublayer(GraphicsContext& ctx, Layer& sublayer);
+void drawSublayer(GraphicsContext& ctx, Layer& sublayer, double moment);
 
 // The body of a layer: background, contents, own drawing, sublayers, border.
-void drawBody(GraphicsContext& ctx, Layer& layer, const LayerProperties& p)
+void drawBody(GraphicsContext& ctx, Layer& layer, const LayerProperties& p, double moment)
 {
     layer.displayIfNeeded();
     if (p.backgroundColor && isVisibleColor(*p.backgroundColor)) {
@@ -237,19 +242,19 @@ void drawBody(GraphicsContext& ctx, Layer& layer, const LayerProperties& p)
     if (sorted) {
         auto copy = sublayers;  // drawing may display layers, which never changes the tree, but be safe
         for (const auto& sublayer : copy)
-            drawSublayer(ctx, *sublayer);
+            drawSublayer(ctx, *sublayer, moment);
     } else {
         auto order = sublayers;
         std::stable_sort(
             order.begin(), order.end(), [](const auto& a, const auto& b) { return a->zPosition() < b->zPosition(); });
         for (const auto& sublayer : order)
-            drawSublayer(ctx, *sublayer);
+            drawSublayer(ctx, *sublayer, moment);
     }
     ctx.restoreGState();
     drawBorder(ctx, p);
 }
 
-void drawShadow(GraphicsContext& ctx, Layer& layer, const LayerProperties& p)
+void drawShadow(GraphicsContext& ctx, Layer& layer, const LayerProperties& p, double moment)
 {
     cairo_t* cr = ctx.impl().cr.get();
     if (!cr)
@@ -262,7 +267,7 @@ void drawShadow(GraphicsContext& ctx, Layer& layer, const LayerProperties& p)
         ctx.addPath(*p.shadowPath);
         ctx.fillPath();
     } else {
-        drawBody(ctx, layer, p);
+        drawBody(ctx, layer, p, moment);
     }
     cairo_pattern_t* mask = cairo_pop_group(cr);
     cairo_surface_t* surface = nullptr;
@@ -283,7 +288,7 @@ void drawShadow(GraphicsContext& ctx, Layer& layer, const LayerProperties& p)
     cairo_pattern_destroy(mask);
 }
 
-void drawLayerTree(GraphicsContext& ctx, Layer& layer, const LayerProperties& p)
+void drawLayerTree(GraphicsContext& ctx, Layer& layer, const LayerProperties& p, double moment)
 {
     cairo_t* cr = ctx.impl().cr.get();
     if (!cr)
@@ -293,8 +298,8 @@ void drawLayerTree(GraphicsContext& ctx, Layer& layer, const LayerProperties& p)
     if (group)
         cairo_push_group(cr);
     if (p.shadowOpacity > 0 && isVisibleColor(p.shadowColor))
-        drawShadow(ctx, layer, p);
-    drawBody(ctx, layer, p);
+        drawShadow(ctx, layer, p, moment);
+    drawBody(ctx, layer, p, moment);
     if (group) {
         cairo_pop_group_to_source(cr);
         cairo_paint_with_alpha(cr, opacity);
@@ -329,7 +334,8 @@ uint32_t sampleBilinear(const Bitmap& bitmap, double u, double v)
 
 // A layer whose transform has perspective: drawn flat offscreen, then each
 // device pixel of its quadrilateral looks up where it came from.
-void drawProjected(GraphicsContext& ctx, Layer& layer, const LayerProperties& p, const Homography& toParent)
+void drawProjected(
+    GraphicsContext& ctx, Layer& layer, const LayerProperties& p, const Homography& toParent, double moment)
 {
     cairo_t* cr = ctx.impl().cr.get();
     Homography toDevice = Homography::concat(toParent, Homography::fromAffine(ctx.getCTM()));
@@ -350,7 +356,7 @@ void drawProjected(GraphicsContext& ctx, Layer& layer, const LayerProperties& p,
     offscreen->translateCTM(-p.bounds.minX(), -p.bounds.minY());
     LayerProperties flat = p;
     flat.transform = Transform3D::identity();
-    drawLayerTree(*offscreen, layer, flat);
+    drawLayerTree(*offscreen, layer, flat, moment);
     auto picture = offscreen->takeImage();
     if (!picture)
         return;
@@ -394,15 +400,15 @@ void drawProjected(GraphicsContext& ctx, Layer& layer, const LayerProperties& p,
     cairo_restore(cr);
 }
 
-void drawSublayer(GraphicsContext& ctx, Layer& sublayer)
+void drawSublayer(GraphicsContext& ctx, Layer& sublayer, double moment)
 {
     LayerProperties storage;
-    const LayerProperties& p = shown(sublayer, storage);
+    const LayerProperties& p = shown(sublayer, storage, moment);
     if (p.hidden || p.opacity < kInvisibleOpacity)
         return;
     Homography toParent = p.toSuperlayer();
     if (!toParent.isAffine()) {
-        drawProjected(ctx, sublayer, p, toParent);
+        drawProjected(ctx, sublayer, p, toParent, moment);
         return;
     }
     AffineTransform affine = toParent.affine();
@@ -410,7 +416,7 @@ void drawSublayer(GraphicsContext& ctx, Layer& sublayer)
         return;
     ctx.saveGState();
     ctx.concatCTM(affine);
-    drawLayerTree(ctx, sublayer, p);
+    drawLayerTree(ctx, sublayer, p, moment);
     ctx.restoreGState();
 }
 
@@ -418,13 +424,18 @@ void drawSublayer(GraphicsContext& ctx, Layer& sublayer)
 
 void LayerRenderer::renderInContext(Layer& layer, GraphicsContext& context)
 {
+    renderInContext(layer, context, currentMediaTime());
+}
+
+void LayerRenderer::renderInContext(Layer& layer, GraphicsContext& context, double moment)
+{
     LayerProperties storage;
-    const LayerProperties& p = shown(layer, storage);
+    const LayerProperties& p = shown(layer, storage, moment);
     if (p.hidden)
         return;
     context.saveGState();
     context.translateCTM(-p.bounds.minX(), -p.bounds.minY());
-    drawLayerTree(context, layer, p);
+    drawLayerTree(context, layer, p, moment);
     context.restoreGState();
 }
 
@@ -504,7 +515,15 @@ void LayerRenderer::drawBackingPicture(Layer& layer, TextInk ink, const TextList
     LayerDelegate* delegate = layer.activeDelegate();
     if (delegate && !delegate->drawsLayerContent(layer))
         return;
-    layer.setContents(context->takeImage());
+    auto picture = context->takeImage();
+    // The same picture again (a redraw that changed nothing) keeps the old
+    // one, so that nothing counts as changed on screen.
+    const auto& shown = layer.contents();
+    if (picture && shown && shown->scale() == picture->scale()
+        && shown->imageOrientation() == picture->imageOrientation()
+        && haveSamePixels(*shown->bitmap(), *picture->bitmap()))
+        return;
+    layer.setContents(std::move(picture));
 }
 
 }  // namespace plat::detail

@@ -8,12 +8,16 @@
 namespace plat {
 struct DrawnText;
 enum class TextInk;
+enum class ContentsGravity;
 class GraphicsContext;
 class Image;
 class Layer;
 }  // namespace plat
 
 namespace plat::detail {
+
+// Where a contents picture of the given size goes in the bounds, by gravity.
+Rect contentsRect(Rect bounds, Size picture, ContentsGravity gravity);
 
 // Draws layer trees the way the platform composites them: the presentation
 // of each layer (running animations applied) with its transform (affine ones
@@ -26,6 +30,8 @@ public:
     // The layer and its sublayers in the layer's own coordinates (its own
     // position and transform are not applied, as on the platform).
     static void renderInContext(Layer& layer, GraphicsContext& context);
+    // The same with every animation as it shows at that moment of the media clock.
+    static void renderInContext(Layer& layer, GraphicsContext& context, double moment);
     // A picture of the layer's bounds at scale pixels per point, on black
     // when opaque, else on transparent pixels. nullptr for empty bounds.
     static std::shared_ptr<Image> renderToImage(Layer& layer, double scale, bool opaque);

@@ -1,59 +1,71 @@
 #include "platform/ui/ShapeLayer.h"
 
+#include <algorithm>
+
 namespace plat {
 
 void ShapeLayer::setPath(std::optional<Path> path)
 {
     _path = std::move(path);
-    didChangeProperty();
+    didChangeOwnContent();
 }
 
 void ShapeLayer::setFillColor(std::optional<Color> color)
 {
     _fillColor = std::move(color);
-    didChangeProperty();
+    didChangeOwnContent();
 }
 
 void ShapeLayer::setStrokeColor(std::optional<Color> color)
 {
     _strokeColor = std::move(color);
-    didChangeProperty();
+    didChangeOwnContent();
 }
 
 void ShapeLayer::setLineWidth(double width)
 {
     _lineWidth = width;
-    didChangeProperty();
+    didChangeOwnContent();
 }
 
 void ShapeLayer::setLineCap(LineCap cap)
 {
     _lineCap = cap;
-    didChangeProperty();
+    didChangeOwnContent();
 }
 
 void ShapeLayer::setLineJoin(LineJoin join)
 {
     _lineJoin = join;
-    didChangeProperty();
+    didChangeOwnContent();
 }
 
 void ShapeLayer::setMiterLimit(double limit)
 {
     _miterLimit = limit;
-    didChangeProperty();
+    didChangeOwnContent();
 }
 
 void ShapeLayer::setLineDashPattern(std::vector<double> dashes)
 {
     _dashes = std::move(dashes);
-    didChangeProperty();
+    didChangeOwnContent();
 }
 
 void ShapeLayer::setFillRule(FillRule rule)
 {
     _fillRule = rule;
-    didChangeProperty();
+    didChangeOwnContent();
+}
+
+Rect ShapeLayer::ownContentExtent(const LayerProperties& properties) const
+{
+    if (!_path || _path->isEmpty())
+        return properties.bounds;
+    // A mitred corner reaches out at most miterLimit half-widths.
+    const double reach = _strokeColor ? _lineWidth / 2 * std::max(1.0, _miterLimit) : 0;
+    const Rect shape = _path->bounds();
+    return makeRect(shape.minX() - reach, shape.minY() - reach, shape.width() + 2 * reach, shape.height() + 2 * reach);
 }
 
 void ShapeLayer::drawOwnContent(GraphicsContext& context, const LayerProperties&) const

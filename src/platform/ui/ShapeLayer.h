@@ -37,6 +37,7 @@ public:
     void setFillRule(FillRule rule);
 
     void drawOwnContent(GraphicsContext& context, const LayerProperties& properties) const override;
+    Rect ownContentExtent(const LayerProperties& properties) const override;
 
 private:
     std::optional<Path> _path;

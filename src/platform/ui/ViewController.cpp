@@ -5,6 +5,7 @@
 #include "platform/foundation/Fatal.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/DesktopScreen.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/LayoutRegistry.h"
@@ -114,6 +115,8 @@ void ViewController::endAppearanceTransition()
     if (_appearance == Appearance::Appearing) {
         _appearance = Appearance::Appeared;
         appearing = true;
+        if (DesktopScreen::logsPictures())
+            log("screen: {} appeared", className());
         viewDidAppear(animated);
     } else if (_appearance == Appearance::Disappearing) {
         _appearance = Appearance::Disappeared;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/foundation/RunLoop.h"
+#include "platform/media/AudioOutput.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Keyboard.h"
@@ -14,6 +15,7 @@
 #include "platform/ui/testing/UIScope.h"
 #include "support/DateTestSupport.h"
 #include "support/ManualClockScope.h"
+#include "support/RunLoopWaiting.h"
 
 namespace {
 
@@ -89,4 +91,23 @@ TEST(DesktopScreen, NeedsADisplay)
     plat::test::ScopedEnvironmentVariable x11("DISPLAY", std::nullopt);
     plat::test::ScopedEnvironmentVariable wayland("WAYLAND_DISPLAY", std::nullopt);
     EXPECT_FALSE(plat::DesktopScreen::isAvailable());
+}
+
+// As in the app, the speaker opens before the check for a display and the
+// window's run: neither may take SDL's sound down with it.
+TEST(DesktopScreen, TheSpeakerPlaysOnThroughTheCheckForADisplayAndAWindowsRun)
+{
+    plat::test::ScopedEnvironmentVariable video("SDL_VIDEODRIVER", "dummy");
+    plat::test::ScopedEnvironmentVariable audio("SDL_AUDIODRIVER", "dummy");
+    plat::test::ScopedEnvironmentVariable x11("DISPLAY", ":0");
+    plat::test::ManualClockScope clock;
+    plat::test::UIScope ui;
+    plat::SystemAudioOutputScope speaker;
+    ASSERT_TRUE(plat::DesktopScreen::isAvailable());
+    std::atomic<bool> quitRequested {true};
+    EXPECT_EQ(plat::DesktopScreen::run(quitRequested), 0);
+    std::atomic<int> blocks {0};
+    plat::AudioOutput::shared().setMonitor([&blocks](const float*, int64_t) { ++blocks; });
+    EXPECT_TRUE(plat::test::runMainLoopUntil([&blocks] { return blocks >= 3; }, 10)) << "the speaker fell silent";
+    plat::AudioOutput::shared().setMonitor({});
 }

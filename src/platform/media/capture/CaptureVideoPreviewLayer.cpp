@@ -3,6 +3,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/PixelBuffer.h"
+#include "platform/graphics/SamePixels.h"
 #include "platform/media/capture/CaptureConnection.h"
 #include "platform/media/capture/CaptureSession.h"
 #include "platform/media/capture/CapturedFrame.h"
@@ -76,8 +77,13 @@ void CaptureVideoPreviewLayer::showPicture(const detail::CapturedFrame& frame)
         return;
     bitmap->setOpaque(true);
     _connection->adjustMirroringForFrontCamera(frame.position == CaptureDevicePosition::Front);
-    setContents(std::make_shared<Image>(
-        bitmap, 1, imageOrientationForVideo(_connection->videoOrientation(), _connection->isVideoMirrored())));
+    const ImageOrientation orientation
+        = imageOrientationForVideo(_connection->videoOrientation(), _connection->isVideoMirrored());
+    // A camera that sends the same picture again (a still one) changes nothing on screen.
+    const auto& shown = contents();
+    if (shown && shown->imageOrientation() == orientation && haveSamePixels(*shown->bitmap(), *bitmap))
+        return;
+    setContents(std::make_shared<Image>(bitmap, 1, orientation));
 }
 
 }  // namespace plat
