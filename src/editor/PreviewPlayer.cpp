@@ -117,7 +117,8 @@ void PreviewPlayer::startAudioForCurrentFrame()
         return;
     // The sound keeps movie time at any speed: frame i sounds at i / rate,
     // and half speed plays that time at half its rate.
-    const float seconds = static_cast<float>(_previewCurrentFrame) / _movieFPS;
+    const int64_t frame = _project->getFrameList().getMovieIndexForIndex(_previewCurrentFrame);
+    const float seconds = static_cast<float>(frame) / _movieFPS;
     _audioController->playAtTimeIndex(seconds, _isAtHalfSpeed ? kHalfSpeedRate : 1.0f);
 }
 
@@ -160,13 +161,15 @@ void PreviewPlayer::playPreview()
     if (count == 0)
         return;
 
-    int64_t index = _startFrame + wholeFrames((now() - _startTime) * _speed);
+    // The clock counts the movie's frames, which leave the placeholder out wherever it stands.
+    const FrameList& list = _project->getFrameList();
+    int64_t frame = list.getMovieIndexForIndex(_startFrame) + wholeFrames((now() - _startTime) * _speed);
     if (_audioController) {
         plat::MediaTime time = _audioController->getCurentTimeIndex();
         if (time.isValid() && time.isNumeric())
-            index = wholeFrames(time.seconds() * _movieFPS);
+            frame = wholeFrames(time.seconds() * _movieFPS);
     }
-    index = showableIndex(index);
+    int64_t index = showableIndex(list.getIndexForMovieIndex(frame));
     if (index >= count) {
         if (!_isPLayLoop) {
             endRun();
