@@ -394,10 +394,12 @@ void AudioController::recalculateAudioClipDurations()
     for (int64_t track = 0; track < kMusicTrack; ++track) {
         const Track& clips = _audioTracks[static_cast<size_t>(track)];
         for (const auto& clip : clips) {
-            int64_t anchor = anchorIndexOf(*clip);
-            if (anchor == plat::kNotFound)
-                continue;  // placed without an anchor: nothing to fit it to
-            plat::MediaTime room = calculateMaxDurationAvailableForTrack(clips, anchor, *clip);
+            // Placed without an anchor, or on the capture placeholder with no
+            // picture beside it: nothing to fit it to, so it keeps its length.
+            int64_t start = placedIndexOf(*clip);
+            if (start == plat::kNotFound)
+                continue;
+            plat::MediaTime room = calculateMaxDurationAvailableForTrack(clips, start, *clip);
             if (clip->duration() > room)
                 clip->setDuration(room);
             _musicMixer->calculateAudioClipTimeRangeInMovieForClip(*clip);

@@ -86,6 +86,17 @@ TEST_F(ClipEdits, AClipAtTheLastEntryKeepsItsFrameWhenRefittedAndSurvivesTheNext
     EXPECT_EQ(controller->audioTracks()[0][0]->duration(), MediaTime::make(1, 5));
 }
 
+TEST_F(ClipEdits, AClipStoredOnThePlaceholderKeepsItsLengthWhenNoPictureIsLeftBesideIt)
+{
+    auto clip = addTone(1.0, 4);
+    clip->setLinkToFrameUID(
+        project->getFrameList().getFrameAtIndex(kPictures)->UID());  // as earlier versions stored it
+    for (int i = 0; i < kPictures; ++i)
+        removeFrame(0);
+    controller->recalculateAudioClipDurations();
+    EXPECT_EQ(clip->duration(), MediaTime::make(5, 5));
+}
+
 TEST_F(ClipEdits, AClipCutByTheEndOfTheListKeepsTheFramesUpToIt)
 {
     auto clip = addTone(2.0, 15);  // pictures 15 to 19 hold 1.0 s
