@@ -6,6 +6,7 @@
 #include "document/AudioClip.h"
 #include "document/FailureReason.h"
 #include "document/FormatterUtil.h"
+#include "document/FrameList.h"
 #include "document/ProjectModel.h"
 #include "document/SoundFileInspection.h"
 #include "platform/foundation/Bundle.h"
@@ -75,6 +76,12 @@ int64_t AudioController::anchorIndexOf(const AudioClip& clip) const
     if (!clip.linkToFrameUID())
         return plat::kNotFound;
     return _project->getFrameList().getIndexOfFrameWithUID(*clip.linkToFrameUID());
+}
+
+int64_t AudioController::placedIndexOf(const AudioClip& clip) const
+{
+    int64_t anchor = anchorIndexOf(clip);
+    return anchor == plat::kNotFound ? plat::kNotFound : _project->getFrameList().getShownIndexForIndex(anchor);
 }
 
 void AudioController::prepareAudioForProject()
@@ -209,7 +216,9 @@ std::shared_ptr<AudioClip> AudioController::prepareAudioClipWithFile(
     clip->setFileID(fileName);
     clip->setType(type);
     clip->setIsOn(true);
-    clip->setLinkToFrameUID(_project->getFrameList().getFrameAtIndex(frameIndex)->UID());
+    // Never the capture placeholder: later pictures go in before it, and the movie leaves it out.
+    const FrameList& list = _project->getFrameList();
+    clip->setLinkToFrameUID(list.getFrameAtIndex(list.getShownIndexForIndex(frameIndex))->UID());
     clip->setTrack(track);
     _musicMixer->calculateAudioClipTimeRangeInMovieForClip(*clip);
     _audioTracks[static_cast<size_t>(track)].push_back(clip);
@@ -288,7 +297,7 @@ void AudioController::updateAudioClip(std::shared_ptr<AudioClip> clip)
     int64_t current = getAudioTrackIndexForClip(*clip);
     if (current == plat::kNotFound)
         return;
-    int64_t anchor = anchorIndexOf(*clip);
+    int64_t anchor = placedIndexOf(*clip);
     // A clip whose frame is gone keeps its length: the next re-fit removes it.
     if (current < kMusicTrack && anchor != plat::kNotFound) {
         plat::MediaTime room;
@@ -385,10 +394,12 @@ void AudioController::recalculateAudioClipDurations()
     for (int64_t track = 0; track < kMusicTrack; ++track) {
         const Track& clips = _audioTracks[static_cast<size_t>(track)];
         for (const auto& clip : clips) {
-            int64_t anchor = anchorIndexOf(*clip);
-            if (anchor == plat::kNotFound)
-                continue;  // placed without an anchor: nothing to fit it to
-            plat::MediaTime room = calculateMaxDurationAvailableForTrack(clips, anchor, *clip);
+            // Placed without an anchor, or on the capture placeholder with no
+            // picture beside it: nothing to fit it to, so it keeps its length.
+            int64_t start = placedIndexOf(*clip);
+            if (start == plat::kNotFound)
+                continue;
+            plat::MediaTime room = calculateMaxDurationAvailableForTrack(clips, start, *clip);
             if (clip->duration() > room)
                 clip->setDuration(room);
             _musicMixer->calculateAudioClipTimeRangeInMovieForClip(*clip);

@@ -61,7 +61,10 @@ public:
 
     // True when track 0 or 1 has room at the frame: the first where the
     // clip fits whole, else the one with more room. Without room it posts
-    // "ShowErrorNotification" (code 240) and leaves the outs alone.
+    // "ShowErrorNotification" (code 240) and leaves the outs alone; with no
+    // picture to place a sound on, the same with kNoPictureError. Frames
+    // here and below are entries of the list; a sound placed on the capture
+    // placeholder goes on the picture beside it (getShownIndexForIndex).
     bool checkTrackSpaceForClipDuration(const plat::MediaTime& duration, int64_t* availableTrack,
         plat::MediaTime* availableDuration, int64_t frameIndex);
     // The same for a clip already placed (ignoreClip), measuring the room
@@ -167,6 +170,8 @@ public:
     static constexpr const char* kErrorDomain = "AudioController";
     static constexpr int64_t kNotAFileError = 1;
     static constexpr int64_t kNotStoredError = 2;
+    // Nothing but the capture placeholder to place a sound on.
+    static constexpr int64_t kNoPictureError = 3;
     static constexpr int64_t kNoRoomError = 240;
     // Longer picks become the background music.
     static constexpr double kLongestSoundSeconds = 60;
@@ -175,6 +180,10 @@ private:
     int64_t fps() const;
     plat::MediaTime frames(int64_t count) const;
     int64_t anchorIndexOf(const AudioClip& clip) const;
+    // The entry the clip starts at: its anchor, or for a clip stored on the
+    // capture placeholder the picture beside it; plat::kNotFound when gone.
+    int64_t placedIndexOf(const AudioClip& clip) const;
+    bool isClipPlayingAtFrameIndex(const AudioClip& clip, int64_t frameIndex) const;
     bool anotherClipPlaysAt(int64_t frameIndex, const Track& track, const AudioClip& clip) const;
     enum class MarkForRendering { No, Yes };
     // A change the person made is taken back and told; a fit that follows

@@ -2,20 +2,26 @@
 
 #include "audio/AudioController.h"
 #include "document/AudioClip.h"
+#include "document/FrameList.h"
 #include "document/ProjectModel.h"
 #include "platform/foundation/Bundle.h"
 
 // Where the tracks have room for a clip, and which clips sound at a frame.
 namespace zt {
 
+// Room counts the frames the movie shows: the capture placeholder, wherever
+// it stands, gives none and ends none.
 plat::MediaTime AudioController::calculateMaxDurationAvailableForTrack(const Track& track, int64_t frameIndex) const
 {
-    if (frameIndex < 0)
+    const FrameList& list = _project->getFrameList();
+    int64_t from = list.getShownIndexForIndex(frameIndex);
+    if (from == plat::kNotFound)
         return frames(0);
-    int64_t count = _project->getFrameList().count();
     int64_t freeFrames = 0;
-    while (frameIndex + freeFrames < count && !getAudioClipForFrameAtIndex(frameIndex + freeFrames, track))
-        ++freeFrames;
+    for (int64_t index = from; index < list.count() && !getAudioClipForFrameAtIndex(index, track); ++index) {
+        if (index != list.getCaptureIndex())
+            ++freeFrames;
+    }
     return frames(freeFrames);
 }
 
@@ -23,9 +29,9 @@ int64_t AudioController::getNextStartIndexFromIndex(int64_t index, const Track& 
 {
     int64_t next = plat::kNotFound;
     for (const auto& clip : track) {
-        int64_t anchor = anchorIndexOf(*clip);
-        if (anchor != plat::kNotFound && anchor > index)
-            next = std::min(next, anchor);
+        int64_t start = placedIndexOf(*clip);
+        if (start != plat::kNotFound && start > index)
+            next = std::min(next, start);
     }
     return next;
 }
@@ -34,15 +40,16 @@ plat::MediaTime AudioController::calculateMaxDurationAvailableForTrack(
     const Track& track, int64_t frameIndex, const AudioClip& ignoreClip) const
 {
     (void)frameIndex;
-    int64_t anchor = anchorIndexOf(ignoreClip);
-    if (anchor == plat::kNotFound)
+    int64_t start = placedIndexOf(ignoreClip);
+    if (start == plat::kNotFound)
         return frames(0);
-    int64_t next = getNextStartIndexFromIndex(anchor, track);
-    // To the end of the list, the clip's own frame included: a clip at the
-    // last entry keeps that frame rather than being cut to nothing.
+    const FrameList& list = _project->getFrameList();
+    int64_t next = getNextStartIndexFromIndex(start, track);
+    // To the end of the movie, the clip's own frame included: a clip at the
+    // last picture keeps that frame rather than being cut to nothing.
     if (next == plat::kNotFound)
-        next = _project->getFrameList().count();
-    return frames(std::max<int64_t>(next - anchor, 0));
+        next = list.count();
+    return frames(std::max<int64_t>(list.getMovieIndexForIndex(next) - list.getMovieIndexForIndex(start), 0));
 }
 
 bool AudioController::anotherClipPlaysAt(int64_t frameIndex, const Track& track, const AudioClip& clip) const
@@ -54,6 +61,13 @@ bool AudioController::anotherClipPlaysAt(int64_t frameIndex, const Track& track,
 bool AudioController::checkTrackSpaceForClipDuration(
     const plat::MediaTime& duration, int64_t* availableTrack, plat::MediaTime* availableDuration, int64_t frameIndex)
 {
+    const FrameList& list = _project->getFrameList();
+    if (frameIndex >= 0 && frameIndex < list.count() && list.getShownIndexForIndex(frameIndex) == plat::kNotFound) {
+        // Only the capture placeholder: a sound there would never be heard.
+        postError(plat::Error(
+            kErrorDomain, kNoPictureError, plat::localized("A sound goes with a picture. Take a picture first.")));
+        return false;
+    }
     plat::MediaTime best = plat::MediaTime::zero();
     int64_t bestTrack = 0;
     for (int64_t track = 0; track < kMusicTrack; ++track) {
@@ -107,14 +121,20 @@ void AudioController::calculateTrackSpaceForClipDuration(const plat::MediaTime& 
         *availableTrack = bestTrack;
 }
 
+bool AudioController::isClipPlayingAtFrameIndex(const AudioClip& clip, int64_t frameIndex) const
+{
+    // The placeholder shows only the clips that sound on across it.
+    return clip.startFrameIndex() <= frameIndex
+        && clip.isAudioPlayingAtTime(frames(_project->getFrameList().getMovieIndexForIndex(frameIndex)));
+}
+
 std::map<int64_t, std::shared_ptr<AudioClip>> AudioController::getAudioForFrameAtIndex(int64_t frameIndex) const
 {
     std::map<int64_t, std::shared_ptr<AudioClip>> playing;
-    plat::MediaTime time = frames(frameIndex);
     for (int64_t track = 0; track < kTrackCount; ++track) {
         // The later clip of a track wins where two overlap.
         for (const auto& clip : _audioTracks[static_cast<size_t>(track)]) {
-            if (clip->isAudioPlayingAtTime(time))
+            if (isClipPlayingAtFrameIndex(*clip, frameIndex))
                 playing[track] = clip;
         }
     }
@@ -123,9 +143,8 @@ std::map<int64_t, std::shared_ptr<AudioClip>> AudioController::getAudioForFrameA
 
 std::shared_ptr<AudioClip> AudioController::getAudioClipForFrameAtIndex(int64_t frameIndex, const Track& track) const
 {
-    plat::MediaTime time = frames(frameIndex);
     for (const auto& clip : track) {
-        if (clip->isAudioPlayingAtTime(time))
+        if (isClipPlayingAtFrameIndex(*clip, frameIndex))
             return clip;
     }
     return nullptr;

@@ -157,6 +157,27 @@ void FrameList::removeFrameWithFrameType(int type)
     std::erase_if(_entries, [type](const plat::Dictionary& record) { return Frame(record).type() == type; });
 }
 
+int64_t FrameList::getMovieIndexForIndex(int64_t index) const
+{
+    return getCaptureIndex() < index ? index - 1 : index;
+}
+
+int64_t FrameList::getIndexForMovieIndex(int64_t movieIndex) const
+{
+    return movieIndex < getCaptureIndex() ? movieIndex : movieIndex + 1;
+}
+
+int64_t FrameList::getShownIndexForIndex(int64_t index) const
+{
+    if (!isInside(index))
+        return plat::kNotFound;
+    if (index != getCaptureIndex())
+        return index;
+    if (index > 0)
+        return index - 1;
+    return isInside(index + 1) ? index + 1 : plat::kNotFound;
+}
+
 int64_t FrameList::findFirstOccurrenceOfFrameWithType(int type) const
 {
     for (size_t i = 0; i < _entries.size(); ++i) {

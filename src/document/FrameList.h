@@ -49,6 +49,17 @@ public:
     int64_t getIndexForFrame(const Frame& frame) const { return getIndexOfFrameWithUID(frame.UID()); }
     int64_t getIndexOfFrameWithUID(const std::string& uid) const;
 
+    // The movie shows every entry but the capture placeholder, wherever it
+    // stands. An entry's place among the movie's frames (the placeholder's
+    // is that of the entry after it), and the entry at a place of the movie;
+    // both go on counting past either end of the list.
+    int64_t getMovieIndexForIndex(int64_t index) const;
+    int64_t getIndexForMovieIndex(int64_t movieIndex) const;
+    // The entry the movie shows for index: the entry itself, or for the
+    // placeholder the entry before it (after it when it comes first);
+    // plat::kNotFound outside the list and when the movie shows nothing.
+    int64_t getShownIndexForIndex(int64_t index) const;
+
     // Frames of the range, clipped to the list; an empty or out-of-list range gives none.
     std::vector<Frame> subarrayWithRange(int64_t location, int64_t length) const;
 

@@ -352,7 +352,10 @@ float ImageProducer::calculateAlphaForFadeforFrameAtIndex(int64_t index)
     auto metadata = _project->getMetaData();
     bool fadeIn = metadata && metadata->getBool("META_RECORD_THEME_FADE_IN").value_or(false);
     bool fadeOut = metadata && metadata->getBool("META_RECORD_THEME_FADE_OUT").value_or(false);
-    int64_t count = _project->getFrameList().count();
+    const FrameList& frames = _project->getFrameList();
+    int64_t count = frames.count();
+    // Counted in the movie's frames: the placeholder, wherever it stands, is not in the movie.
+    index = frames.getMovieIndexForIndex(index);
     int64_t fadeLength = std::min(2 * _project->recordFPS(), count / 3);
     // Without a fade length there is nothing to fade over (and 0 / 0 to avoid).
     float uncovered = 1.0f;

@@ -124,7 +124,8 @@ void PreviewPlayer::startAudioForCurrentFrame()
         return;
     // The sound keeps movie time at any speed: frame i sounds at i / rate,
     // and half speed plays that time at half its rate.
-    const float seconds = static_cast<float>(_previewCurrentFrame) / _movieFPS;
+    const int64_t frame = _project->getFrameList().getMovieIndexForIndex(_previewCurrentFrame);
+    const float seconds = static_cast<float>(frame) / _movieFPS;
     _audioController->playAtTimeIndex(seconds, _isAtHalfSpeed ? kHalfSpeedRate : 1.0f);
 }
 
@@ -166,7 +167,7 @@ double PreviewPlayer::framesOnTheClock() const
         if (time.isValid() && time.isNumeric())
             return time.seconds() * _movieFPS;
     }
-    return _startFrame + (now() - _startTime) * _speed;
+    return _project->getFrameList().getMovieIndexForIndex(_startFrame) + (now() - _startTime) * _speed;
 }
 
 void PreviewPlayer::playPreview()
@@ -177,14 +178,17 @@ void PreviewPlayer::playPreview()
     if (count == 0)
         return;
 
+    // The clock counts the movie's frames, which leave the placeholder out
+    // wherever it stands.
+    const FrameList& list = _project->getFrameList();
     const double clockFrames = framesOnTheClock();
     int64_t step = wholeFrames(clockFrames);
     // The picture after the one shown comes next, however late this tick is,
     // unless the pictures have fallen too far behind.
-    const int64_t next = _previewCurrentFrame + 1;
+    const int64_t next = list.getMovieIndexForIndex(_previewCurrentFrame) + 1;
     if (step > next && (clockFrames - next) / _speed <= kMostLagSeconds)
         step = next;
-    int64_t index = showableIndex(step);
+    int64_t index = showableIndex(list.getIndexForMovieIndex(step));
     if (index >= count) {
         if (!_isPLayLoop) {
             endRun();
@@ -192,7 +196,7 @@ void PreviewPlayer::playPreview()
         }
         restartClockAt(loopStartIndex());
         startAudioForCurrentFrame();
-        step = _previewCurrentFrame;
+        step = list.getMovieIndexForIndex(_previewCurrentFrame);
         index = showableIndex(_previewCurrentFrame);
         if (index >= count) {  // nothing but the placeholder to show
             endRun();

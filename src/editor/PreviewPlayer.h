@@ -20,9 +20,10 @@ public:
 
 // Plays the open project: steps a frame index at the project's frame rate
 // and tells its delegate which frame to show, while the project's sound
-// plays along and, whenever it is playing, serves as the clock. Frame s + n
-// of a run started at frame s is due n / speed seconds after the start; the
-// capture placeholder is never shown (standing last, it ends the run). The
+// plays along and, whenever it is playing, serves as the clock. Frames are
+// counted as the movie shows them: the nth picture after the start is due n
+// / speed seconds after it, and the capture placeholder is never shown nor
+// takes time, wherever it stands (standing last, it ends the run). The
 // options ("PlayAsLoop", "PlayAtHalfSpeed", "PlayLastFramesOnly") and the
 // frame rate are read at each start. Ticks are delayed blocks on the main
 // run loop. Main thread.
@@ -66,7 +67,8 @@ private:
     int64_t showableIndex(int64_t index) const;
     int64_t loopStartIndex() const;
     void restartClockAt(int64_t index);
-    // Where the run's clock (the sound when it plays) is, in frames.
+    // Where the run's clock (the sound when it plays) is, in the movie's
+    // frames; a tick is due when it reaches dueFrame, one of them.
     double framesOnTheClock() const;
     void scheduleNextTick(int64_t dueFrame);
     void endRun();

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "document/AudioClip.h"
+#include "document/FrameList.h"
 #include "document/ProjectModel.h"
 #include "document/SoundFileInspection.h"
 #include "platform/foundation/Log.h"
@@ -87,24 +88,36 @@ bool MovieMixer::canReadSoundOfClip(const AudioClip& clip) const
     return true;
 }
 
+std::optional<int64_t> MovieMixer::startInMovieOfClip(const AudioClip& clip) const
+{
+    const FrameList& list = _project->getFrameList();
+    const auto& anchor = clip.linkToFrameUID();
+    if (!anchor)
+        return list.getMovieIndexForIndex(clip.linkToPosition());
+    // A clip stored on the capture placeholder sounds with the picture the
+    // movie shows beside it, as a new one placed there is.
+    int64_t shown = list.getShownIndexForIndex(list.getIndexOfFrameWithUID(*anchor));
+    if (shown == plat::kNotFound)
+        return std::nullopt;
+    return list.getMovieIndexForIndex(shown) + clip.linkToPosition();
+}
+
 void MovieMixer::calculateAudioClipTimeRangeInMovieForClip(AudioClip& clip)
 {
-    int64_t startIndex = clip.linkToPosition();
-    if (const auto& anchor = clip.linkToFrameUID()) {
-        int64_t anchorIndex = _project->getFrameList().getIndexOfFrameWithUID(*anchor);
-        if (anchorIndex == plat::kNotFound)
-            return;
-        startIndex += anchorIndex;
-    }
+    auto start = startInMovieOfClip(clip);
+    if (!start)
+        return;
     // A damaged rate below 1 counts as the default, so the times can be made.
     int64_t fps = _project->recordFPS();
     clip.setTimeRangeInMovie(
-        plat::MediaTimeRange::make(plat::MediaTime::make(startIndex, static_cast<int32_t>(fps)), clip.duration()));
-    clip.setStartFrameIndex(startIndex);
+        plat::MediaTimeRange::make(plat::MediaTime::make(*start, static_cast<int32_t>(fps)), clip.duration()));
     double frames = clip.duration().seconds() * static_cast<double>(static_cast<float>(fps));
     // An invalid duration covers no frame.
-    clip.setEndFrameIndex(
-        std::isfinite(frames) ? startIndex + static_cast<int64_t>(std::ceil(frames)) - 1 : startIndex - 1);
+    int64_t last = std::isfinite(frames) ? *start + static_cast<int64_t>(std::ceil(frames)) - 1 : *start - 1;
+    // The first and last entries of the list it covers, stepping over the placeholder.
+    const FrameList& list = _project->getFrameList();
+    clip.setStartFrameIndex(list.getIndexForMovieIndex(*start));
+    clip.setEndFrameIndex(list.getIndexForMovieIndex(last));
 }
 
 bool MovieMixer::prepareAVMutableComposition(std::shared_ptr<plat::MutableComposition>* composition,

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,7 +31,9 @@ public:
     explicit MovieMixer(std::shared_ptr<ProjectModel> project);  // initWithProject:
 
     // Sets the clip's range in the movie and its first and last frame
-    // indices; a clip whose anchor frame is gone is left as it is.
+    // indices; a clip whose anchor frame is gone is left as it is. Times
+    // count the frames the movie shows, so the capture placeholder takes
+    // none wherever it stands.
     void calculateAudioClipTimeRangeInMovieForClip(AudioClip& clip);
 
     // Places every clip, cuts those that run past the movie's end (their
@@ -55,6 +58,9 @@ public:
     static bool isValidTimeRange(const plat::MediaTimeRange& range);
 
 private:
+    // The frame of the movie where the clip starts; none when its anchor
+    // frame is gone or the movie shows no frame.
+    std::optional<int64_t> startInMovieOfClip(const AudioClip& clip) const;
     // The clip's file in the project folder: only its name counts, so the
     // sound moves with its folder.
     std::optional<std::string> soundFilePathOfClip(const AudioClip& clip) const;

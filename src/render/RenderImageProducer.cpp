@@ -46,8 +46,7 @@ std::shared_ptr<plat::Image> RenderImageProducer::getImageForRenderingAtIndex(in
 {
     if (index < 0)
         return nullptr;
-    int64_t captureIndex = project().getFrameList().getCaptureIndex();
-    int64_t frameIndex = index < captureIndex ? index : index + 1;
+    int64_t frameIndex = project().getFrameList().getIndexForMovieIndex(index);
     std::shared_ptr<plat::Image> picture;
     if (size == kPreviewRenderSize)
         picture = getPreviewImageForFrameAtIndex(frameIndex);

@@ -57,18 +57,19 @@ protected:
     void SetUp() override
     {
         plat::AudioSession::sharedInstance().resetForTesting();
-        // Twenty pictures, the project selected in the explorer.
+        // Twenty-one pictures (room for a whole recording from the voice's
+        // frame to the movie's end), the project selected in the explorer.
         ASSERT_TRUE(plat::writePropertyListFile(plat::Dictionary {{"version", 4.0}, {"lastSelection", 1}},
             zt::DataManager::settingsFilePath(), plat::PropertyListFormat::XML)
                         .ok());
-        makeProjectWithPictures(kProject, 20);
+        makeProjectWithPictures(kProject, 21);
         ASSERT_TRUE(zt::ProjectsList::replace({kProject}));
         launch();
         settle();
         driver.tapAt({284, 119});
         driver.wait(1);
         ASSERT_NE(editor(), nullptr);
-        dismissCoachMark();  // twenty pictures bring the timeline's
+        dismissCoachMark();  // so many pictures bring one
         plat::test::useSignalMicrophone(kVoice);
         plat::AudioOutput::shared().setMonitor([this](const float* samples, int64_t count) {
             for (int64_t i = 0; i < count; ++i)

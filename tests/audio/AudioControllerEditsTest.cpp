@@ -86,14 +86,25 @@ TEST_F(ClipEdits, AClipAtTheLastEntryKeepsItsFrameWhenRefittedAndSurvivesTheNext
     EXPECT_EQ(controller->audioTracks()[0][0]->duration(), MediaTime::make(1, 5));
 }
 
+TEST_F(ClipEdits, AClipStoredOnThePlaceholderKeepsItsLengthWhenNoPictureIsLeftBesideIt)
+{
+    auto clip = addTone(1.0, 4);
+    clip->setLinkToFrameUID(
+        project->getFrameList().getFrameAtIndex(kPictures)->UID());  // as earlier versions stored it
+    for (int i = 0; i < kPictures; ++i)
+        removeFrame(0);
+    controller->recalculateAudioClipDurations();
+    EXPECT_EQ(clip->duration(), MediaTime::make(5, 5));
+}
+
 TEST_F(ClipEdits, AClipCutByTheEndOfTheListKeepsTheFramesUpToIt)
 {
-    auto clip = addTone(2.0, 15);  // frames 15 to 20 hold 1.2 s
-    EXPECT_EQ(clip->duration(), MediaTime::make(6, 5));
+    auto clip = addTone(2.0, 15);  // pictures 15 to 19 hold 1.0 s
+    EXPECT_EQ(clip->duration(), MediaTime::make(5, 5));
     for (int64_t index = project->getFrameList().count() - 2; index > 16; --index)
         removeFrame(index);
     controller->recalculateAudioClipDurations();
-    EXPECT_EQ(clip->duration(), MediaTime::make(3, 5));  // frames 15, 16 and the placeholder
+    EXPECT_EQ(clip->duration(), MediaTime::make(2, 5));  // pictures 15 and 16: the placeholder is not in the movie
     reload();
     EXPECT_EQ(controller->audioTracks()[0].size(), 1u);
 }
@@ -116,10 +127,10 @@ TEST_F(ClipEdits, AnEditedClipIsCutToItsRoomAndMovesToTrackOneWhenTrackZeroCanno
     // Longer than the file: cut to the room that holds the file.
     clip->setDuration(seconds(30.0));
     controller->updateAudioClip(clip);
-    EXPECT_EQ(clip->duration(), MediaTime::make(19, 5));
+    EXPECT_EQ(clip->duration(), MediaTime::make(18, 5));
     EXPECT_EQ(AudioClip::getCMTimeFromDictonary(
                   storedAudio().getArray("TRACK_1")->at(0).asDictionary()->getDictionary("RecordAudioDuration")),
-        MediaTime::make(19, 5));
+        MediaTime::make(18, 5));
 }
 
 TEST_F(ClipEdits, RemovingASoundKeepsAFileAnotherClipStillUses)

@@ -113,6 +113,28 @@ TEST_F(PlaybackOfTheMix, TheMusicPlaysUnderTheClipsFromTheStart)
 
 namespace {
 
+class MixWithTheCapturePlaceholderMoved : public PlaybackOfTheMix, public ::testing::WithParamInterface<int> { };
+
+}  // namespace
+
+// The placeholder moved before the fourth picture takes no time: the sound
+// of the fourth picture plays from 3 / fps s, where the movie shows it.
+TEST_P(MixWithTheCapturePlaceholderMoved, ASoundAfterItPlaysWithItsPicture)
+{
+    setMetadata("RecordFPS", GetParam());
+    project->getFrameList().removeFrameWithFrameType(zt::FrameTypeCapturePlaceholder);
+    project->getFrameList().insertFrame(zt::Frame(zt::FrameTypeCapturePlaceholder), 3);
+    addTone(0.4, 4);
+    controller->playAtTimeIndex(0.0f, 1.0f);
+    clock.advance(1.0);
+    const auto heard = std::find_if(left.begin(), left.end(), [](float s) { return std::fabs(s) > 0.01f; });
+    EXPECT_NEAR(static_cast<double>(heard - left.begin()) / plat::AudioOutput::kSampleRate, 3.0 / GetParam(), 0.005);
+}
+
+INSTANTIATE_TEST_SUITE_P(FramesPerSecond, MixWithTheCapturePlaceholderMoved, ::testing::Values(5, 10));
+
+namespace {
+
 class PreviewOfOneLane : public PlaybackOfTheMix, public ::testing::WithParamInterface<const char*> { };
 
 }  // namespace
@@ -137,12 +159,12 @@ TEST_P(PreviewOfOneLane, EachSoundPlaysWithItsFrameAndNoneLater)
     }
     controller->playAtTimeIndex(0.0f, 1.0f);
     clock.advance(4.6);
-    // C is cut to the room up to the capture placeholder: it plays to 4.2 s.
+    // C is cut to the room up to the end of the pictures: it plays to 4.0 s.
     struct Stretch {
         double from, to, frequency;
     };
     const Stretch stretches[] = {{0.02, 0.38, 0}, {0.42, 0.98, 440}, {1.02, 1.98, 0}, {2.02, 2.98, 880},
-        {3.02, 3.38, 0}, {3.42, 4.18, 660}, {4.22, 4.58, 0}};
+        {3.02, 3.38, 0}, {3.42, 3.98, 660}, {4.02, 4.58, 0}};
     for (const Stretch& s : stretches) {
         SCOPED_TRACE(std::to_string(s.from) + " s");
         if (s.frequency == 0)

@@ -113,6 +113,15 @@ TEST_F(ClipPlacement, AFrameOutsideTheListHasNoRoom)
     EXPECT_EQ(errors.size(), 1u);
 }
 
+TEST_F(ClipPlacement, WithOnlyTheCapturePlaceholderASoundIsRefusedAndThePersonTold)
+{
+    for (int i = 0; i < kPictures; ++i)
+        removeFrame(0);
+    addTone(0.4, 0);
+    ASSERT_EQ(errors.size(), 1u) << "nothing to hear it with";
+    EXPECT_EQ(errors[0].code(), 3);
+}
+
 TEST_F(ClipPlacement, AVoiceRecordingIsNamedByItsLength)
 {
     std::string recording = tone("record-2014-05-01-10-00-00.caf", 7.0, 300, "pcm_s16be");

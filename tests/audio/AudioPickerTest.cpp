@@ -269,7 +269,7 @@ TEST_F(AudioPickerScreen, ASongOverAMinuteBecomesTheMusicAndOneOfExactlyAMinuteA
     ASSERT_EQ(added.size(), 2u);
     EXPECT_EQ(added[1]->type(), zt::AudioClip::SoundEffect);
     EXPECT_EQ(added[1]->totalDuration().seconds(), 60.0);
-    EXPECT_EQ(added[1]->duration(), plat::MediaTime::make(19, 5)) << "cut to the 19 entries from frame 2 on";
+    EXPECT_EQ(added[1]->duration(), plat::MediaTime::make(18, 5)) << "cut to the 18 pictures from frame 2 on";
 }
 
 TEST_F(AudioPickerScreen, ASongOfAMinuteWithoutRoomIsRefusedBeforeAnythingIsCopied)

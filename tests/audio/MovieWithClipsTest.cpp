@@ -95,3 +95,14 @@ TEST_F(MovieWithClips, ARemovedRecordingIsGoneFromTheNextMovie)
     EXPECT_NEAR(levelOf(after, 660, 0.9, 1.7), 0, 0.01);
     EXPECT_NEAR(levelOf(after, 440, 2.7, 3.1), kToneLevel, 0.01);
 }
+
+// Earlier versions stored a sound added on the capture placeholder there: it
+// is heard with the picture the movie shows before it, the last, from 4.0 s.
+TEST_F(MovieWithClips, ASoundStoredOnTheCapturePlaceholderIsHeardWithThePictureBeforeIt)
+{
+    addTone(0.2, 5, AudioClip::SoundEffect, std::nullopt, 440);
+    auto stored = project->getMetaData()->getDictionary("RecordMetaAudio")->getArray("TRACK_0")->at(0).asDictionary();
+    stored->set("RecordAudioLinkToFrame", project->getFrameList().getFrameAtIndex(kPictures)->UID());
+    ASSERT_TRUE(project->saveMetaDataToDisk().ok());
+    EXPECT_NEAR(levelOf(exportSound(), 440, 4.02, 4.18), kToneLevel, 0.01);
+}

@@ -23,11 +23,24 @@ struct Placing {
 constexpr Placing kBell {"Bell", "drag 284 259 30 259\nwait 1\n", 7};
 constexpr Placing kWhoosh {"Whoosh", "", 0};
 
+std::string addSoundEffect(const std::string& name)
+{
+    return "tap Add Media\nwait 1\ntap Audio and Music\nwait 1\ntap Sound Effects\nwait 1\ntap " + name + "\nwait 1\n";
+}
+
 std::string placeSoundEffect(const Placing& sound)
 {
-    return std::string("tap First Frame\nwait 1\n") + sound.toItsFrame
-        + "tap Add Media\nwait 1\ntap Audio and Music\nwait 1\ntap Sound Effects\nwait 1\ntap " + sound.name
-        + "\nwait 1\n";
+    return std::string("tap First Frame\nwait 1\n") + sound.toItsFrame + addSoundEffect(sound.name);
+}
+
+// The device's newest movie in the render cache, or none.
+std::string renderedMovie(const std::string& device)
+{
+    std::string movie;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(device + "/Library/Caches/rendercache"))
+        if (entry.path().extension() == ".mov")
+            movie = entry.path().string();
+    return movie;
 }
 
 // The first moment from fromSeconds on where the sound is louder than a whisper.
@@ -77,10 +90,7 @@ void expectEachSoundWithItsFrame(const Placing& first, const Placing& second)
             << sound.name;
     }
 
-    std::string movie;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(device + "/Library/Caches/rendercache"))
-        if (entry.path().extension() == ".mov")
-            movie = entry.path().string();
+    const std::string movie = renderedMovie(device);
     ASSERT_FALSE(movie.empty()) << "no rendered movie";
     auto probe = plat::test::probeMedia(movie);
     EXPECT_NEAR(std::stod(probe.stream("video")["duration"]), 2.6, 1e-6) << "the first picture twice";
@@ -99,4 +109,45 @@ TEST(SoundEffectsScript, EachSoundOfALaneIsHeardWithItsFrameInThePhonesMovieWhic
 {
     expectEachSoundWithItsFrame(kBell, kWhoosh);
     expectEachSoundWithItsFrame(kWhoosh, kBell);
+}
+
+// The Bell added with a person's taps is heard with the picture it went on,
+// wherever the capture placeholder stands: picture k shows from (k + 1) / fps s.
+TEST(SoundEffectsScript, TheBellIsHeardWithItsPictureWhereverTheCapturePlaceholderStands)
+{
+    // On a phone: six pictures, the placeholder moved before the third (its
+    // menu's Capture), the Bell on the third, at 5 or 10 pictures a second.
+    const std::string sixPictures
+        = "tapat 284 119\nwait 0.6\ntap Capture\nwait 1.5\n" + zt::test::takePictures(6) + "tap Done\nwait 1.5\n";
+    std::string tenASecond = "tapat 522 108\nwait 1\n";  // the options: the rate's "+" five times, closed
+    for (int rate = 5; rate < 10; ++rate)
+        tenASecond += "tapat 431 190\nwait 0.3\n";
+    tenASecond += "tapat 284 300\nwait 1\n";
+    const std::string bellOnTheThird = "tap First Frame\nwait 1\ntapat 464 259\nwait 0.7\ntap Capture\nwait 1.5\n"
+                                       "tap First Frame\nwait 1\ndrag 284 259 194 259\nwait 1\n"
+        + addSoundEffect("Bell");
+    struct Row {
+        const char* idiom;
+        std::string taps;
+        double heardAt;
+    };
+    const Row rows[] = {
+        // A tablet stands on the placeholder after each picture: the Bell goes on the third, five come after.
+        {"tablet",
+            "tapat 512 250\nwait 1\n" + zt::test::takePictures(3) + addSoundEffect("Bell") + zt::test::takePictures(5),
+            0.6},
+        {"phone", sixPictures + bellOnTheThird, 0.6},
+        {"phone", sixPictures + tenASecond + bellOnTheThird, 0.3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.idiom) + ", heard at " + std::to_string(row.heardAt) + " s");
+        plat::test::TemporaryFolder folder;
+        const std::string device = folder.path("device");
+        zt::test::addTestPatternCamera(device);
+        std::ofstream(folder.path("script.txt")) << "wait 1.2\ntap Get Started\nwait 1\n" + row.taps
+                + "tap Projects\nwait 1.5\ntap Play\nwait 1\ntap Ok\nwait 6\nquit\n";
+        ASSERT_EQ(zt::test::runApp(device, row.idiom, folder.path("script.txt")), 0);
+        const auto sound = plat::test::decodeAudioWithFFmpeg(folder.path(), renderedMovie(device), kRate, 1);
+        EXPECT_NEAR(onsetFrom(sound, 0), row.heardAt, 0.002);
+    }
 }

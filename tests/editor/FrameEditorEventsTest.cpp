@@ -679,8 +679,8 @@ TEST_F(FrameEditorFrameRate, RaisingTheRateOnlyFitsTheClipsToTheirRoom)
 {
     closeOptionsAt(10);
     EXPECT_NEAR(voiceStart(), 0.4, 1e-6) << "frame 4 at ten a second";
-    // Eleven entries at ten a second end at 1.1 s: 0.7 s of room after frame 4.
-    EXPECT_NEAR(voiceRange().second, 0.7, 1e-6) << "the second of sound is cut to its room";
+    // Ten pictures at ten a second end at 1.0 s: 0.6 s of room from frame 4.
+    EXPECT_NEAR(voiceRange().second, 0.6, 1e-6) << "the second of sound is cut to its room";
 }
 
 TEST_F(FrameEditorFrameRate, TheSameRateChangesNothing)

@@ -187,8 +187,8 @@ TEST_F(Playback, AMovedPlaceholderIsNeverShownInTheMiddle)
     list.insertFrame(placeholder, 2);  // F0 F1 P F2 F3
     start();
     clock.advance(2);
-    EXPECT_EQ(frames->indexes(), (std::vector<int64_t> {0, 1, 3, 3, 4}));
-    EXPECT_EQ(frames->stoppedAt, 1.0) << "the last picture shows for its own 0.2 s";
+    EXPECT_EQ(frames->shown, (Shown {{0, 0}, {1, 0.2}, {3, 0.4}, {4, 0.6}})) << "each picture at its time in the movie";
+    EXPECT_EQ(frames->stoppedAt, 0.8) << "the last picture shows for its own 0.2 s";
 }
 
 TEST_F(Playback, AVoiceOverStartPlaysOnceAtFullSpeedFromWhereItIs)
@@ -275,6 +275,14 @@ TEST_F(PlaybackWithSound, TheSoundPlaysFromTheStartFrameAndStopsWithTheRun)
     clock.advance(2);
     EXPECT_EQ(frames->indexes(), (std::vector<int64_t> {4, 5, 6, 7, 8, 9}));
     EXPECT_FALSE(audio->getCurentTimeIndex().isValid()) << "stopped with the run";
+}
+
+TEST_F(PlaybackWithSound, AStartAfterAMovedPlaceholderPlaysTheSoundFromThatPicturesTimeInTheMovie)
+{
+    project->getFrameList().removeFrameWithFrameType(zt::FrameTypeCapturePlaceholder);
+    project->getFrameList().insertFrame(zt::Frame(zt::FrameTypeCapturePlaceholder), 2);  // F2 is the third picture
+    start(3);
+    EXPECT_NEAR(audio->getCurentTimeIndex().seconds(), 0.4, 1e-6);
 }
 
 TEST_F(PlaybackWithSound, EachLoopStartsTheSoundAgainFromTheLoopsFirstFrame)
