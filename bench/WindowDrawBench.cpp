@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -32,6 +31,7 @@
 #include "platform/foundation/Sandbox.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/SamePixels.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/ImageView.h"
@@ -165,16 +165,6 @@ std::shared_ptr<plat::Image> darker(const plat::Image& picture)
     return plat::Image::imageWithBitmap(bitmap, picture.scale());
 }
 
-bool samePixels(const plat::Bitmap& a, const plat::Bitmap& b)
-{
-    if (a.width() != b.width() || a.height() != b.height())
-        return false;
-    for (int y = 0; y < a.height(); ++y)
-        if (std::memcmp(a.row(y), b.row(y), static_cast<size_t>(a.width()) * 4) != 0)
-            return false;
-    return true;
-}
-
 enum class Draw { OnlyWhatChanged, WholeScreen };
 
 // Changes the screen (each call once more), lets the run loop's update pass
@@ -192,7 +182,7 @@ void drawAfterEachChange(benchmark::State& state, const std::function<void()>& c
         for (const auto& area : kept.update(window))
             drawn += area.area();
     }
-    if (drawn == 0 || !samePixels(*kept.picture(), *plat::snapshotWindow(window, kWindowScale)->bitmap())) {
+    if (drawn == 0 || !plat::haveSamePixels(*kept.picture(), *plat::snapshotWindow(window, kWindowScale)->bitmap())) {
         state.SkipWithError("the kept picture is not the window's");
         return;
     }

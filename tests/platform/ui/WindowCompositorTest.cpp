@@ -1,11 +1,11 @@
 #include "platform/ui/WindowCompositor.h"
 
-#include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/SamePixels.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
@@ -82,16 +82,6 @@ public:
     std::shared_ptr<plat::View> spot = coloured(makeRect(5, 5, 10, 10), Color::yellowColor());
 };
 
-bool samePixels(const plat::Bitmap& a, const plat::Bitmap& b)
-{
-    if (a.width() != b.width() || a.height() != b.height())
-        return false;
-    for (int y = 0; y < a.height(); ++y)
-        if (std::memcmp(a.row(y), b.row(y), static_cast<size_t>(a.width()) * 4) != 0)
-            return false;
-    return true;
-}
-
 class Compositing : public ::testing::Test {
 protected:
     // Draws the screen, changes it, draws it again: the pixels drawn the second time.
@@ -107,7 +97,7 @@ protected:
     bool matchesAWholePicture()
     {
         auto whole = plat::snapshotWindow(*screen.window, 2);
-        return compositor.picture() && samePixels(*compositor.picture(), *whole->bitmap());
+        return compositor.picture() && plat::haveSamePixels(*compositor.picture(), *whole->bitmap());
     }
 
     plat::test::ManualClockScope clock;
