@@ -18,13 +18,6 @@ namespace {
 constexpr int64_t kRate = 44100;
 // The speaker's frames: two channels of 32-bit floats.
 constexpr int64_t kFrameBytes = 8;
-// Sanitized builds draw many times slower than the app: there the window
-// cannot keep up with the preview, and only the sound itself is checked.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kDrawsInTime = false;
-#else
-constexpr bool kDrawsInTime = true;
-#endif
 
 std::vector<std::string> speakerInto(const std::string& file)
 {
@@ -155,7 +148,7 @@ TEST(WindowSound, ThePreviewsSoundIsHeardWithItsPicture)
         ASSERT_FALSE(heard.empty()) << "no Bell in the speaker's sound";
         const auto drawn = secondPicturesDrawn(app.log());
         const int64_t half = kRate / framesPerSecond / 2;
-        for (size_t pass = 0; kDrawsInTime && pass < kPasses; ++pass) {
+        for (size_t pass = 0; zt::test::kDrawsInTime && pass < kPasses; ++pass) {
             const auto [from, shown] = drawn[pass];
             const int64_t bell = *std::min_element(heard.begin(), heard.end(),
                 [from](int64_t a, int64_t b) { return std::abs(a - from) < std::abs(b - from); });

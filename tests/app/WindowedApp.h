@@ -21,10 +21,16 @@
 #include <vector>
 
 #include "platform/foundation/Files.h"
+#include "support/BoundedChild.h"
 
 extern char** environ;
 
 namespace zt::test {
+
+// Sanitized builds draw many times slower than the app: there the window
+// cannot keep up with the preview, and only what does not hang on drawing
+// in time is checked.
+inline constexpr bool kDrawsInTime = plat::test::kBuildSlowdown == 1;
 
 // A descriptor that becomes readable when the process ends.
 inline int watchEnd(pid_t process)
