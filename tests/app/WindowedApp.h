@@ -12,18 +12,13 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <poll.h>
-#include <spawn.h>
 #include <string>
 #include <sys/inotify.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "platform/foundation/Files.h"
 #include "support/BoundedChild.h"
-
-extern char** environ;
 
 namespace zt::test {
 
@@ -32,84 +27,16 @@ namespace zt::test {
 // in time is checked.
 inline constexpr bool kDrawsInTime = plat::test::kBuildSlowdown == 1;
 
-// A descriptor that becomes readable when the process ends.
-inline int watchEnd(pid_t process)
-{
-    return static_cast<int>(::syscall(SYS_pidfd_open, process, 0));
-}
-
-// Waits at most seconds for the child to end: its wait status, or none
-// while it still runs.
-inline std::optional<int> waitForChild(pid_t child, double seconds)
-{
-    const int ended = watchEnd(child);
-    if (ended >= 0) {
-        pollfd heard {ended, POLLIN, 0};
-        ::poll(&heard, 1, static_cast<int>(seconds * 1000));
-        ::close(ended);
-    }
-    int status = 0;
-    if (::waitpid(child, &status, WNOHANG) == child)
-        return status;
-    return std::nullopt;
-}
-
-// Asks the child to end (SIGTERM), and kills it when it has not within
-// seconds: its wait status.
-inline int endChild(pid_t child, double seconds)
-{
-    ::kill(child, SIGTERM);
-    if (auto status = waitForChild(child, seconds))
-        return *status;
-    ::kill(child, SIGKILL);
-    return waitForChild(child, 10).value_or(-1);
-}
-
-// Starts a program with this process's environment and more NAME=value
-// words (replacing those of the same name); its output goes to the file
-// output ("" for none). 0 when it could not start.
-inline pid_t spawnProgram(
-    const std::vector<std::string>& arguments, const std::vector<std::string>& more, const std::string& output)
-{
-    std::vector<std::string> words = more;
-    for (char** each = environ; *each; ++each) {
-        const std::string word = *each;
-        const std::string name = word.substr(0, word.find('=') + 1);
-        bool replaced = false;
-        for (const std::string& added : more)
-            replaced = replaced || added.rfind(name, 0) == 0;
-        if (!replaced)
-            words.push_back(word);
-    }
-    std::vector<char*> envp;
-    for (std::string& word : words)
-        envp.push_back(word.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> argumentWords = arguments;
-    std::vector<char*> argv;
-    for (std::string& word : argumentWords)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const std::string target = output.empty() ? "/dev/null" : output;
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, target.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    pid_t child = 0;
-    const int spawned = ::posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    return spawned == 0 ? child : 0;
-}
-
 // Waits at most seconds until done() holds, looking again each time the
-// file changes (and once at the bound): true when it held.
-inline bool waitForFile(const std::string& path, const std::function<bool()>& done, double seconds, pid_t writer = 0)
+// file changes (and once at the bound): true when it held. A writer that
+// ends (its end descriptor readable) wakes the wait too: nothing more will come.
+inline bool waitForFile(const std::string& path, const std::function<bool()>& done, double seconds,
+    const plat::test::BoundedChild* writer = nullptr)
 {
     const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
     const std::string folder = path.substr(0, path.rfind('/'));
     ::inotify_add_watch(watch, folder.c_str(), IN_MODIFY | IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE);
-    // A writer that ends wakes the wait too: nothing more will come.
-    const int ended = writer > 0 ? watchEnd(writer) : -1;
+    const int ended = writer ? writer->endDescriptor() : -1;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     bool held = done();
     while (!held) {
@@ -125,8 +52,6 @@ inline bool waitForFile(const std::string& path, const std::function<bool()>& do
         if (got > 0 && ended >= 0 && (heard[1].revents & POLLIN))
             break;
     }
-    if (ended >= 0)
-        ::close(ended);
     ::close(watch);
     return held;
 }
@@ -149,9 +74,9 @@ public:
             return;
         // Xvfb picks a free display and writes its number once it takes clients.
         ::fcntl(ready[1], F_SETFD, 0);
-        _server = spawnProgram({"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", "1280x800x24",
-                                   "-nolisten", "tcp", "-noreset"},
-            {}, "");
+        _server.emplace(std::vector<std::string> {"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0",
+                            "1280x800x24", "-nolisten", "tcp", "-noreset"},
+            plat::test::ChildOutput::Inherited, std::vector<std::string> {}, "/dev/null");
         ::close(ready[1]);
         std::string number;
         pollfd heard {ready[0], POLLIN, 0};
@@ -164,8 +89,11 @@ public:
     }
     ~VirtualDisplay()
     {
-        if (_server > 0)
-            endChild(_server, 10);
+        // Asked, so that it takes its lock and socket away.
+        if (_server && _server->started()) {
+            _server->sendSignal(SIGTERM);
+            _server->wait(10 * plat::test::kBuildSlowdown);
+        }
     }
     VirtualDisplay(const VirtualDisplay&) = delete;
     VirtualDisplay& operator=(const VirtualDisplay&) = delete;
@@ -174,7 +102,7 @@ public:
     const std::string& name() const { return _name; }
 
 private:
-    pid_t _server = 0;
+    std::optional<plat::test::BoundedChild> _server;
     std::string _name;
 };
 
@@ -194,19 +122,20 @@ public:
         more.insert(more.end(),
             {"DISPLAY=" + _display.name(), "WAYLAND_DISPLAY=", "SDL_VIDEODRIVER=x11", "ZANTROPE_LOG_PICTURES=1"});
         _environment = {"DISPLAY=" + _display.name()};
-        _app = spawnProgram({ZT_APP_BINARY, "--device", device, "--idiom", idiom}, more, _logPath);
+        _app.emplace(std::vector<std::string> {ZT_APP_BINARY, "--device", device, "--idiom", idiom},
+            plat::test::ChildOutput::Inherited, more, _logPath);
     }
     ~WindowedApp() { stop(); }
     WindowedApp(const WindowedApp&) = delete;
     WindowedApp& operator=(const WindowedApp&) = delete;
 
-    bool isRunning() const { return _app > 0; }
+    bool isRunning() const { return _app && _app->started(); }
     std::string log() const { return readText(_logPath); }
     // Waits at most seconds until the log holds text after its first `after` bytes.
     bool waitForLog(const std::string& text, double seconds, size_t after = 0) const
     {
         return waitForFile(
-            _logPath, [&] { return log().find(text, after) != std::string::npos; }, seconds, _app);
+            _logPath, [&] { return log().find(text, after) != std::string::npos; }, seconds, _app ? &*_app : nullptr);
     }
     // Waits at most seconds for the window's first picture: then it takes clicks.
     bool waitForWindow(double seconds) const { return waitForLog("screen: picture 1 ", seconds); }
@@ -230,14 +159,15 @@ public:
     bool key(const std::string& name) { return xdotool({"mousemove", "--window", windowID(), "1", "1", "key", name}); }
 
     // Asks the app to quit (SIGTERM) and waits a bounded time: its exit
-    // status, -1 when it did not exit by itself.
+    // status, -1 when it did not exit by itself (past the bound the test fails).
     int stop()
     {
-        if (_app <= 0)
+        if (!isRunning())
             return -1;
-        const int status = endChild(_app, 20);
-        _app = 0;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        _app->sendSignal(SIGTERM);
+        const int status = _app->wait(20 * plat::test::kBuildSlowdown).exitCode;
+        _app.reset();
+        return status;
     }
 
 private:
@@ -265,22 +195,17 @@ private:
     {
         std::vector<std::string> command {"xdotool"};
         command.insert(command.end(), words.begin(), words.end());
-        const pid_t tool = spawnProgram(command, _environment, output);
-        if (tool <= 0) {
-            ADD_FAILURE() << "cannot run xdotool (scripts/install-deps.sh installs it)";
-            return false;
-        }
-        auto status = waitForChild(tool, 10);
-        if (!status)
-            status = endChild(tool, 1);
-        return WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
+        // Started, or the test fails: scripts/install-deps.sh installs xdotool.
+        plat::test::BoundedChild tool(
+            command, plat::test::ChildOutput::Inherited, _environment, output.empty() ? "/dev/null" : output);
+        return tool.wait(10 * plat::test::kBuildSlowdown).exitCode == 0;
     }
 
     VirtualDisplay _display;
     std::string _logPath;
     double _zoom;
     std::vector<std::string> _environment;
-    pid_t _app = 0;
+    std::optional<plat::test::BoundedChild> _app;
     std::string _windowID;
 };
 

@@ -89,8 +89,8 @@ void noteStatus(int status, ChildRun& run)
 
 }  // namespace
 
-BoundedChild::BoundedChild(
-    const std::vector<std::string>& arguments, ChildOutput output, const std::vector<std::string>& extraEnvironment)
+BoundedChild::BoundedChild(const std::vector<std::string>& arguments, ChildOutput output,
+    const std::vector<std::string>& extraEnvironment, const std::string& outputFile)
 {
     for (const std::string& argument : arguments)
         _command += (_command.empty() ? "" : " ") + argument;
@@ -118,7 +118,11 @@ BoundedChild::BoundedChild(
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     int pipeEnds[2] = {-1, -1};
-    if (output == ChildOutput::Captured) {
+    if (!outputFile.empty()) {
+        posix_spawn_file_actions_addopen(
+            &actions, STDOUT_FILENO, outputFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    } else if (output == ChildOutput::Captured) {
         if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
             ADD_FAILURE() << "no pipe for " << _command << ": " << std::strerror(errno);
         } else {

@@ -34,15 +34,20 @@ struct ChildRun {
 
 // A program (looked up in PATH) run with its arguments in a process group of
 // its own, with this process's environment and extraEnvironment ("NAME=value").
+// With an outputFile, its output and errors are added to that file instead.
 // Killed, with its group, when it goes while still running.
 class BoundedChild {
 public:
     explicit BoundedChild(const std::vector<std::string>& arguments, ChildOutput output = ChildOutput::Inherited,
-        const std::vector<std::string>& extraEnvironment = {});
+        const std::vector<std::string>& extraEnvironment = {}, const std::string& outputFile = {});
     ~BoundedChild();
     BoundedChild(const BoundedChild&) = delete;
     BoundedChild& operator=(const BoundedChild&) = delete;
 
+    bool started() const { return _pid > 0; }
+    // A descriptor that polls readable once it has ended (-1 when it did not
+    // start), for waits that watch other things as well.
+    int endDescriptor() const { return _exited; }
     // Sends it the signal, while it runs (not once it is waited for).
     void sendSignal(int signal);
     // Waits for it to end, at most seconds; past them its group is killed
